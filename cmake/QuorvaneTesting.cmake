@@ -1,0 +1,62 @@
+# One helper registers every test.
+#
+#   qv_add_test(NAME name SOURCES a.cpp b.cpp LIBS lib1 lib2 [SANITIZED] [LABELS l])
+#
+# SANITIZED also builds the test against the sanitized engine libraries
+# (each LIBS entry `xbase...` is swapped for its `_san` twin) and registers it
+# as `name_san`.
+set(QV_SANITIZE_FLAGS -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+
+function(qv_add_test)
+  cmake_parse_arguments(T "SANITIZED" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  target_compile_definitions(${T_NAME} PRIVATE
+    QV_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    QV_XBCHECK="${PROJECT_SOURCE_DIR}/../shared/tools/xbcheck/xbcheck")
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+  set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" LABELS "${T_LABELS}")
+
+  if(T_SANITIZED AND QV_SANITIZED_ENGINE_TESTS)
+    set(san_libs)
+    foreach(lib IN LISTS T_LIBS)
+      if(lib MATCHES "^xbase")
+        list(APPEND san_libs ${lib}_san)
+      else()
+        list(APPEND san_libs ${lib})
+      endif()
+    endforeach()
+    add_executable(${T_NAME}_san ${T_SOURCES})
+    target_compile_options(${T_NAME}_san PRIVATE ${QV_SANITIZE_FLAGS})
+    target_link_options(${T_NAME}_san PRIVATE ${QV_SANITIZE_FLAGS})
+    target_link_libraries(${T_NAME}_san PRIVATE ${san_libs} GTest::gtest GTest::gtest_main)
+    target_compile_definitions(${T_NAME}_san PRIVATE
+      QV_SOURCE_DIR="${PROJECT_SOURCE_DIR}" QV_SANITIZED=1
+      QV_XBCHECK="${PROJECT_SOURCE_DIR}/../shared/tools/xbcheck/xbcheck")
+    add_test(NAME ${T_NAME}_san COMMAND ${T_NAME}_san)
+    set_tests_properties(${T_NAME}_san PROPERTIES
+      ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1:abort_on_error=1;UBSAN_OPTIONS=print_stacktrace=1"
+      LABELS "sanitized;${T_LABELS}")
+  endif()
+endfunction()
+
+# A library of the engine, built twice: plain and with sanitizers (`name_san`).
+#   qv_add_engine_library(NAME xbase_dbf SOURCES ... DEPS xbase_core)
+function(qv_add_engine_library)
+  cmake_parse_arguments(L "" "NAME" "SOURCES;DEPS" ${ARGN})
+  add_library(${L_NAME} STATIC ${L_SOURCES})
+  target_include_directories(${L_NAME} PUBLIC ${PROJECT_SOURCE_DIR}/src/xbase/include
+                                       PRIVATE ${PROJECT_SOURCE_DIR}/src/xbase)
+  target_link_libraries(${L_NAME} PUBLIC ${L_DEPS})
+  if(QV_SANITIZED_ENGINE_TESTS)
+    set(san_deps)
+    foreach(dep IN LISTS L_DEPS)
+      list(APPEND san_deps ${dep}_san)
+    endforeach()
+    add_library(${L_NAME}_san STATIC EXCLUDE_FROM_ALL ${L_SOURCES})
+    target_include_directories(${L_NAME}_san PUBLIC ${PROJECT_SOURCE_DIR}/src/xbase/include
+                                             PRIVATE ${PROJECT_SOURCE_DIR}/src/xbase)
+    target_compile_options(${L_NAME}_san PRIVATE ${QV_SANITIZE_FLAGS})
+    target_link_libraries(${L_NAME}_san PUBLIC ${san_deps})
+  endif()
+endfunction()

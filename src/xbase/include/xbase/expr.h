@@ -1,0 +1,91 @@
+// xBase expressions: parsed once into a compiled form, evaluated per record.
+// Semantics follow FoxPro/Clipper (SET EXACT, `-` concatenation, `$`,
+// UPPER of a-z only, numeric widths and decimals as xBase prints them).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "xbase/record.h"
+#include "xbase/status.h"
+
+namespace xb {
+
+enum class ValueType : char {
+  kCharacter = 'C',
+  kNumeric = 'N',
+  kDate = 'D',
+  kLogical = 'L',
+  kMemo = 'M',  // a memo field's text; behaves as character
+  kUndefined = 'U',
+};
+
+// Julian day number; 0 is the empty date.
+using JulianDay = int32_t;
+
+JulianDay JulianFromYmd(int year, int month, int day);  // 0 when invalid
+void YmdFromJulian(JulianDay jd, int* year, int* month, int* day);
+// "YYYYMMDD" <-> Julian; blanks or invalid text give 0. Empty date gives 8 blanks.
+JulianDay JulianFromDtos(std::string_view yyyymmdd);
+std::string DtosFromJulian(JulianDay jd);
+
+struct Value {
+  ValueType type = ValueType::kUndefined;
+  std::string text;       // character and memo
+  double number = 0;      // numeric
+  int width = 0;          // numeric: display width as xBase tracks it
+  int decimals = 0;       // numeric: decimals as xBase tracks it
+  JulianDay date = 0;     // date (0 = empty)
+  bool logical = false;   // logical
+
+  static Value Character(std::string s);
+  static Value Numeric(double n, int width, int decimals);
+  static Value Date(JulianDay jd);
+  static Value Logical(bool b);
+};
+
+// The value as `xbcheck eval` prints it after the type letter: character
+// text as is, dates as YYYYMMDD (8 blanks when empty), logicals T/F,
+// numbers as xBase's LTRIM(STR(n)) with the tracked decimals.
+std::string ShowValue(const Value& v);
+
+// Decodes a field's raw bytes into a value (C as stored with blanks, N/F by
+// width and decimals, D, L, M through `memo`; I Y T B G as best effort).
+Value FieldValue(const FieldInfo& field, std::string_view bytes, MemoReader* memo);
+
+struct EvalSettings {
+  bool exact = false;  // SET EXACT
+};
+
+class Expression {
+ public:
+  ~Expression();
+
+  // Parses `text` against a table's fields. A malformed expression gives
+  // InvalidArgument whose message names the 1-based character position,
+  // e.g. "syntax error at position 7: ')' expected".
+  static Status Compile(std::string_view text, const std::vector<FieldInfo>& fields,
+                        std::unique_ptr<Expression>* out);
+
+  const std::string& text() const;
+  // The result type, known after compiling (kUndefined if it varies).
+  ValueType type() const;
+
+  // REQUIRES: `record.data` points at a record of the table compiled against.
+  Status Evaluate(const RecordRef& record, const EvalSettings& settings, Value* out) const;
+
+  // For conditions: the logical result; a non-logical result or a runtime
+  // error gives false and, if `error` is not null, the reason.
+  bool EvaluateLogical(const RecordRef& record, const EvalSettings& settings,
+                       Status* error = nullptr) const;
+
+ private:
+  Expression();
+  struct Rep;
+  std::unique_ptr<Rep> rep_;
+};
+
+}  // namespace xb

@@ -1,0 +1,115 @@
+// DBF tables with their memo files (FPT, DBT): open, create, read and write
+// records and memos, delete/recall, pack, copy. Bytes only.
+//
+// Thread-compatible, single user: one Table object per open file.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "xbase/record.h"
+#include "xbase/status.h"
+
+namespace xb {
+
+struct OpenOptions {
+  bool exclusive = true;   // takes an OS lock so no other process can open it
+  bool read_only = false;  // works on read-only media; writes fail with ReadOnly
+};
+
+struct FieldDef {
+  std::string name;  // at most 10 characters; stored upper case
+  char type = 'C';   // C N F D L M
+  uint16_t width = 0;
+  uint8_t decimals = 0;
+};
+
+// Progress callback: percentage 0..100. Return value ignored.
+using ProgressFn = std::function<void(int percent)>;
+
+class Table final : public MemoReader {
+ public:
+  ~Table() override;
+  Table(const Table&) = delete;
+  Table& operator=(const Table&) = delete;
+
+  // Writes a new empty FoxPro 2.x table (signature 0xF5 with memo, 0x03
+  // without; language driver 0x03) and, when a field is of type M, its FPT
+  // memo file (block size `memo_block_size`). Fails if a field list is
+  // invalid (empty, duplicate or too-long names, bad widths).
+  static Status Create(const std::string& path, const std::vector<FieldDef>& fields,
+                       uint32_t memo_block_size = 64);
+
+  // Opens a table and its memo file (same base name, .FPT or .DBT, in any
+  // letter case). Damaged files give Corruption, locked files InUse.
+  static Status Open(const std::string& path, const OpenOptions& options,
+                     std::unique_ptr<Table>* out);
+
+  // Flushes and closes; the destructor does the same, ignoring errors.
+  Status Close();
+
+  const std::string& path() const;
+  const std::string& memo_path() const;  // empty when the table has no memo file
+  uint8_t signature() const;
+  uint8_t language_driver() const;
+  bool read_only() const;
+  bool exclusive() const;
+  uint16_t header_length() const;
+  uint16_t record_length() const;
+  const std::vector<FieldInfo>& fields() const;
+  int FieldIndex(std::string_view name) const;  // -1 when absent
+
+  uint32_t record_count() const;
+
+  // Positioning in natural order. Go(n) for 1 <= n <= record_count loads
+  // record n; anything else leaves no current record (recno() == 0) and
+  // returns NotFound.
+  Status Go(uint32_t recno);
+  uint32_t recno() const;
+  RecordRef current();                 // data null when no current record
+  const char* current_data() const;    // null when no current record
+
+  // Reads record `recno` into `buf` without moving (bulk scans use this).
+  Status ReadRecord(uint32_t recno, std::string* buf);
+  // Reads `count` consecutive records starting at `first` into `buf`.
+  Status ReadRecords(uint32_t first, uint32_t count, std::string* buf);
+
+  // REQUIRES: a current record.
+  // Field bytes are padded with blanks or cut to the field's width.
+  Status SetFieldBytes(int field, std::string_view bytes);
+  Status SetDeleted(bool deleted);
+  // Writes the current record back to the file if it changed.
+  Status Flush();
+
+  // Appends a blank record and makes it current; it is on disk (and counted
+  // in the header) when Append returns.
+  Status Append();
+
+  // Memo text of field `field` of the current record (empty for block 0).
+  Status GetMemo(int field, std::string* out);
+  // Writes memo text: in place when it fits the old blocks, else appended.
+  // An empty text stores no block (pointer 0). REQUIRES: a current record.
+  Status SetMemo(int field, std::string_view text);
+  // MemoReader: reads the memo a raw pointer field refers to.
+  Status ReadMemo(std::string_view field_bytes, std::string* out) override;
+
+  // Removes records carrying the deletion flag and compacts the memo file.
+  // Leaves no current record.
+  Status Pack(const ProgressFn& progress = nullptr);
+
+  // An empty table with the same fields (and an empty memo file).
+  Status CopyStructure(const std::string& path) const;
+  // A copy of the structure and all records (memos copied too).
+  Status CopyFile(const std::string& path, const ProgressFn& progress = nullptr);
+
+ private:
+  Table();
+  struct Rep;
+  std::unique_ptr<Rep> rep_;
+};
+
+}  // namespace xb

@@ -1,0 +1,20 @@
+#include "xbase/record.h"
+
+namespace xb {
+
+namespace {
+char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+}  // namespace
+
+int FindField(const std::vector<FieldInfo>& fields, std::string_view name) {
+  for (size_t i = 0; i < fields.size(); ++i) {
+    const std::string& n = fields[i].name;
+    if (n.size() != name.size()) continue;
+    bool same = true;
+    for (size_t k = 0; k < n.size() && same; ++k) same = Upper(n[k]) == Upper(name[k]);
+    if (same) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+}  // namespace xb
