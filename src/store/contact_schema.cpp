@@ -1,0 +1,45 @@
+#include "store/contact_schema.h"
+
+namespace qv {
+
+const std::vector<xb::FieldDef>& ContactFields() {
+  static const std::vector<xb::FieldDef> kFields = {
+      {"LNAME", 'C', 30, 0},   {"FNAME", 'C', 30, 0},   {"MIDDLE", 'C', 1, 0},
+      {"TITLE", 'C', 30, 0},   {"ORG", 'C', 30, 0},     {"STREET", 'C', 30, 0},
+      {"CITY", 'C', 30, 0},    {"STATE", 'C', 20, 0},   {"ZIP", 'C', 10, 0},
+      {"COUNTRY", 'C', 30, 0}, {"PHONE", 'C', 30, 0},   {"EMAIL", 'C', 30, 0},
+      {"FAX", 'C', 30, 0},     {"NOTES", 'C', 30, 0},   {"PREFIX", 'C', 12, 0},
+      {"CARRIER", 'C', 4, 0},  {"DATE", 'D', 8, 0},     {"BEGIN", 'L', 1, 0},
+      {"SEQNO", 'N', 6, 0},    {"MEMO", 'M', 10, 0},
+  };
+  return kFields;
+}
+
+const std::vector<TagDef>& ContactTags() {
+  static const std::vector<TagDef> kTags = {
+      {"NAME", "UPPER(LNAME-FNAME)"},
+      {"LNAME", "UPPER(LNAME)+UPPER(FNAME)"},
+      {"FNAME", "UPPER(FNAME)"},
+      {"TITLE", "UPPER(TITLE)"},
+      {"ORG", "UPPER(ORG)"},
+      {"STREET", "UPPER(STREET)"},
+      {"CITY", "UPPER(CITY+STATE)"},
+      {"STATE", "UPPER(STATE)"},
+      {"ZIP", "UPPER(ZIP)"},
+      {"COUNTRY", "UPPER(COUNTRY)"},
+      {"PHONE", "UPPER(PHONE)"},
+      {"EMAIL", "UPPER(EMAIL)"},
+      {"FAX", "UPPER(FAX)"},
+      {"DATE", "DTOS(DATE)"},
+      {"NOTES", "UPPER(NOTES)"},
+      {"PREFIX", "UPPER(PREFIX)"},
+      {"MIDDLE", "UPPER(MIDDLE)"},
+      {"DELETED", "DELETED()"},
+      {"JUSTSEQNO", "SEQNO"},
+      {"SEQNO", "STR(SEQNO,6,0)+STATE+ZIP"},
+      {"STATEZIP", "UPPER(STATE-ZIP)"},
+  };
+  return kTags;
+}
+
+}  // namespace qv

@@ -1,0 +1,23 @@
+// The contact file's record layout and index tags, as every contact file
+// carries them. Plain data shared by the program and the command line tool.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "xbase/table.h"
+
+namespace qv {
+
+// The 20 contact fields in file order.
+const std::vector<xb::FieldDef>& ContactFields();
+
+struct TagDef {
+  const char* name;
+  const char* expression;
+};
+
+// The 21 tags of the production index, in creation order.
+const std::vector<TagDef>& ContactTags();
+
+}  // namespace qv

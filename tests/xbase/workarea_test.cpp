@@ -1,0 +1,152 @@
+// Navigation, queries and the deleted setting over a small table.
+#include "xbase/workarea.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <vector>
+
+namespace xb {
+namespace {
+
+class WorkAreaTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/qv_workarea_XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+    path_ = dir_ + "/people.dbf";
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+
+  // Records (name, deleted); record n is names[n-1].
+  void Make(const std::vector<std::pair<std::string, bool>>& rows) {
+    ASSERT_TRUE(Table::Create(path_, {{"NAME", 'C', 10, 0}, {"PREFIX", 'C', 12, 0}}).ok());
+    std::unique_ptr<Table> t;
+    ASSERT_TRUE(Table::Open(path_, OpenOptions(), &t).ok());
+    for (const auto& [name, deleted] : rows) {
+      ASSERT_TRUE(t->Append().ok());
+      ASSERT_TRUE(t->SetFieldBytes(0, name).ok());
+      if (deleted) {
+        ASSERT_TRUE(t->SetFieldBytes(1, "DELETED").ok());
+        ASSERT_TRUE(t->SetDeleted(true).ok());
+      }
+      ASSERT_TRUE(t->Flush().ok());
+    }
+    ASSERT_TRUE(t->Close().ok());
+    ASSERT_TRUE(WorkArea::Open(path_, OpenOptions(), &settings_, &area_).ok());
+  }
+
+  std::vector<uint32_t> Walk() {
+    std::vector<uint32_t> seen;
+    for (EXPECT_TRUE(area_->GoTop().ok()); !area_->eof(); EXPECT_TRUE(area_->Skip(1).ok())) {
+      seen.push_back(area_->recno());
+    }
+    return seen;
+  }
+
+  std::vector<uint32_t> WalkBack() {
+    std::vector<uint32_t> seen;
+    for (EXPECT_TRUE(area_->GoBottom().ok()); !area_->eof() && !area_->bof();
+         EXPECT_TRUE(area_->Skip(-1).ok())) {
+      seen.push_back(area_->recno());
+    }
+    return seen;
+  }
+
+  std::string dir_, path_;
+  Settings settings_;
+  std::unique_ptr<WorkArea> area_;
+};
+
+TEST_F(WorkAreaTest, DeletedSettingHidesFlaggedRecordsBothWays) {
+  Make({{"ann", true}, {"bob", false}, {"cy", true}, {"dee", false}, {"eve", true}});
+  EXPECT_EQ(Walk(), (std::vector<uint32_t>{1, 2, 3, 4, 5}));
+  settings_.deleted = true;
+  EXPECT_EQ(Walk(), (std::vector<uint32_t>{2, 4}));
+  EXPECT_EQ(WalkBack(), (std::vector<uint32_t>{4, 2}));
+  uint32_t n = 0;
+  ASSERT_TRUE(area_->QueryRecCount(&n).ok());
+  EXPECT_EQ(n, 2u);
+}
+
+TEST_F(WorkAreaTest, EofStandsOnPhantomRecordAndBofOnFirstVisible) {
+  Make({{"ann", true}, {"bob", false}, {"cy", false}});
+  settings_.deleted = true;
+  ASSERT_TRUE(area_->GoBottom().ok());
+  EXPECT_EQ(area_->recno(), 3u);
+  ASSERT_TRUE(area_->Skip(1).ok());
+  EXPECT_TRUE(area_->eof());
+  EXPECT_EQ(area_->recno(), 4u);
+  bool blank = false;
+  ASSERT_TRUE(area_->EvalLogical("EMPTY(NAME)", &blank).ok());
+  EXPECT_TRUE(blank) << "at eof expressions see the blank record";
+  ASSERT_TRUE(area_->Skip(-1).ok());
+  EXPECT_FALSE(area_->eof());
+  EXPECT_EQ(area_->recno(), 3u);
+  ASSERT_TRUE(area_->Skip(-5).ok());
+  EXPECT_TRUE(area_->bof());
+  EXPECT_EQ(area_->recno(), 2u) << "skipping before the start stays on the first visible record";
+}
+
+TEST_F(WorkAreaTest, EmptyAndFullyHiddenTablesAreAtBothEnds) {
+  Make({});
+  EXPECT_TRUE(area_->eof());
+  EXPECT_TRUE(area_->bof());
+  EXPECT_EQ(area_->recno(), 1u);
+  ASSERT_TRUE(area_->Skip(1).ok());
+  EXPECT_TRUE(area_->eof());
+
+  area_.reset();
+  std::filesystem::remove(path_);
+  Make({{"ann", true}, {"bob", true}});
+  settings_.deleted = true;
+  ASSERT_TRUE(area_->GoTop().ok());
+  EXPECT_TRUE(area_->eof());
+  ASSERT_TRUE(area_->GoBottom().ok());
+  EXPECT_TRUE(area_->eof());
+}
+
+TEST_F(WorkAreaTest, QueryNarrowsNavigationAndCounting) {
+  Make({{"Brown", false}, {"brownie", false}, {"Jones", false}, {"BROWN", true}});
+  ASSERT_TRUE(area_->Query(R"(UPPER(NAME)="BROWN")").ok());
+  EXPECT_EQ(area_->filter(), R"(UPPER(NAME)="BROWN")");
+  EXPECT_EQ(Walk(), (std::vector<uint32_t>{1, 2, 4}));
+  // The main window joins conditions with a bare "and".
+  ASSERT_TRUE(area_->Query(R"(UPPER(NAME)="BROWN" and UPPER(PREFIX)<>"DELETED")").ok());
+  EXPECT_EQ(Walk(), (std::vector<uint32_t>{1, 2}));
+  settings_.exact = true;
+  uint32_t n = 0;
+  ASSERT_TRUE(area_->QueryRecCount(&n).ok());
+  EXPECT_EQ(n, 1u) << "with Exact on only the whole name matches";
+  ASSERT_TRUE(area_->Query("").ok());
+  EXPECT_EQ(Walk(), (std::vector<uint32_t>{1, 2, 3, 4}));
+}
+
+TEST_F(WorkAreaTest, ConditionThatDoesNotCompileMatchesNothing) {
+  Make({{"O'Brien", false}, {"Smith", false}});
+  // A typed value holding a double quote breaks the literal.
+  Status s = area_->Query(R"(UPPER(NAME)="O"BRIEN")");
+  EXPECT_FALSE(s.ok());
+  EXPECT_TRUE(area_->eof());
+  uint32_t n = 99;
+  ASSERT_TRUE(area_->QueryRecCount(&n).ok());
+  EXPECT_EQ(n, 0u);
+  EXPECT_FALSE(area_->Query("NAME").ok()) << "a character expression is not a condition";
+  EXPECT_TRUE(area_->eof());
+}
+
+TEST_F(WorkAreaTest, GoReachesHiddenRecordsAndOutOfRangeIsEof) {
+  Make({{"ann", true}, {"bob", false}});
+  settings_.deleted = true;
+  ASSERT_TRUE(area_->Go(1).ok());
+  EXPECT_FALSE(area_->eof());
+  EXPECT_EQ(area_->recno(), 1u);
+  ASSERT_TRUE(area_->Go(7).ok());
+  EXPECT_TRUE(area_->eof());
+  EXPECT_EQ(area_->recno(), 3u);
+}
+
+}  // namespace
+}  // namespace xb
