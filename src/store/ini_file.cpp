@@ -1,0 +1,137 @@
+#include "store/ini_file.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringConverter>
+#include <QStringDecoder>
+#include <QStringList>
+
+namespace qv {
+
+namespace {
+
+// Files written on Windows are in the ANSI code page; ours are UTF-8. Text
+// that is not valid UTF-8 is read as Windows-1252.
+QStringList ReadLines(const QString& path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return {};
+  // A settings file is a few hundred bytes; refuse anything absurd.
+  if (f.size() > 1024 * 1024) return {};
+  QByteArray bytes = f.readAll();
+  if (bytes.startsWith("\xEF\xBB\xBF")) bytes.remove(0, 3);
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  QString text = utf8.decode(bytes);
+  if (utf8.hasError()) {
+    QStringDecoder ansi("windows-1252");
+    text = ansi.isValid() ? ansi.decode(bytes) : QString::fromLatin1(bytes);
+  }
+  text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+  QStringList lines = text.split(QLatin1Char('\n'));
+  if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+  return lines;
+}
+
+bool IsSection(const QString& trimmed, QString* name) {
+  if (!trimmed.startsWith(QLatin1Char('[')) || !trimmed.endsWith(QLatin1Char(']'))) return false;
+  *name = trimmed.mid(1, trimmed.size() - 2).trimmed();
+  return true;
+}
+
+// "key=value" with the key before the first '='; comments and damaged
+// lines are not key lines.
+bool IsKeyLine(const QString& line, QString* key, QString* value) {
+  QString trimmed = line.trimmed();
+  if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char(';')) ||
+      trimmed.startsWith(QLatin1Char('#'))) {
+    return false;
+  }
+  int eq = trimmed.indexOf(QLatin1Char('='));
+  if (eq <= 0) return false;
+  *key = trimmed.left(eq).trimmed();
+  if (value != nullptr) *value = trimmed.mid(eq + 1).trimmed();
+  return true;
+}
+
+bool SameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+
+}  // namespace
+
+QString IniFile::readString(const QString& section, const QString& key, const QString& def) const {
+  QString current;
+  bool inSection = false;
+  for (const QString& line : ReadLines(m_path)) {
+    QString name, k, v;
+    if (IsSection(line.trimmed(), &name)) {
+      inSection = SameName(name, section);
+    } else if (inSection && IsKeyLine(line, &k, &v) && SameName(k, key)) {
+      return v;
+    }
+  }
+  return def;
+}
+
+int IniFile::readInteger(const QString& section, const QString& key, int def) const {
+  bool ok = false;
+  int v = readString(section, key, QString()).toInt(&ok);
+  return ok ? v : def;
+}
+
+bool IniFile::readBool(const QString& section, const QString& key, bool def) const {
+  bool ok = false;
+  int v = readString(section, key, QString()).toInt(&ok);
+  return ok ? v != 0 : def;
+}
+
+bool IniFile::writeString(const QString& section, const QString& key, const QString& value) {
+  QStringList lines = ReadLines(m_path);
+  const QString entry = key + QLatin1Char('=') + value;
+  int sectionLine = -1;  // the header of the wanted section
+  int lastInSection = -1;  // its last non-blank line
+  bool inSection = false;
+  bool done = false;
+  for (int i = 0; i < lines.size() && !done; ++i) {
+    QString name, k;
+    if (IsSection(lines[i].trimmed(), &name)) {
+      inSection = SameName(name, section);
+      if (inSection && sectionLine < 0) {
+        sectionLine = i;
+        lastInSection = i;
+      }
+    } else if (inSection) {
+      if (IsKeyLine(lines[i], &k, nullptr) && SameName(k, key)) {
+        lines[i] = entry;
+        done = true;
+      } else if (!lines[i].trimmed().isEmpty()) {
+        lastInSection = i;
+      }
+    }
+  }
+  if (!done) {
+    if (sectionLine >= 0) {
+      lines.insert(lastInSection + 1, entry);
+    } else {
+      if (!lines.isEmpty() && !lines.last().trimmed().isEmpty()) lines.append(QString());
+      lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
+      lines.append(entry);
+    }
+  }
+  QSaveFile out(m_path);
+  if (!out.open(QIODevice::WriteOnly)) return false;
+  // CR LF keeps the file readable by Windows tools.
+  QByteArray bytes = lines.join(QLatin1String("\r\n")).toUtf8() + "\r\n";
+  if (out.write(bytes) != bytes.size()) {
+    out.cancelWriting();
+    return false;
+  }
+  return out.commit();
+}
+
+bool IniFile::writeInteger(const QString& section, const QString& key, int value) {
+  return writeString(section, key, QString::number(value));
+}
+
+bool IniFile::writeBool(const QString& section, const QString& key, bool value) {
+  return writeString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+}  // namespace qv

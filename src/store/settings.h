@@ -1,0 +1,67 @@
+// The program's settings in "QUORVA.INI" in the program directory: every key
+// with its default. Each function reads or writes through IniFile, which
+// opens and closes the file every time.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "store/ini_file.h"
+
+namespace qv {
+
+// The program directory: $QUORVANE_HOME when set, else
+// $XDG_DATA_HOME/quorvane (default ~/.local/share/quorvane), created on first
+// use. Returned with a trailing '/'.
+QString ProgramDirectory();
+
+// The settings file of the program directory.
+IniFile SettingsFile();
+
+// Date defaults differ between the main window and the Preferences dialog.
+enum class DateDefaults { kMainWindow, kPreferences };
+
+struct DateSettings {
+  QString separator;     // DateSeparator (first character used)
+  QString shortDateFmt;  // ShortDateFmt
+  QString editMask;      // DateEditMask
+};
+
+DateSettings ReadDateSettings(const IniFile& ini, DateDefaults defaults);
+bool WriteDateSettings(IniFile& ini, const DateSettings& date);
+
+struct AddingSettings {
+  bool plugDate = false;
+  bool plugCityState = false;
+  bool autoDupCheck = false;
+  QString defaultCountry;
+  bool carryOrg = false;
+  bool carryStreet = false;  // stored as CarrySA1
+  bool carryCity = false;
+  bool carryState = false;
+  bool carryZip = false;
+  bool carryCountry = false;
+};
+
+AddingSettings ReadAddingSettings(const IniFile& ini);
+bool WriteAddingSettings(IniFile& ini, const AddingSettings& adding);
+
+// At most four full paths, most recent first; empty values are skipped.
+constexpr int kRecentFileCount = 4;
+QStringList ReadRecentFiles(const IniFile& ini);
+bool WriteRecentFiles(IniFile& ini, const QStringList& files);
+
+// "Report for: " followed by the open contact file's path when missing.
+QString ReadUserReportTitle(const IniFile& ini, const QString& contactFilePath);
+bool WriteUserReportTitle(IniFile& ini, const QString& title);
+
+struct DialingSettings {
+  QString prefix;
+  int port = 0;
+  int method = 0;
+};
+
+DialingSettings ReadDialingSettings(const IniFile& ini);
+bool WriteDialingSettings(IniFile& ini, const DialingSettings& dialing);
+
+}  // namespace qv
