@@ -911,6 +911,9 @@ Status Table::Pack(const ProgressFn& progress) {
       s = r.BeginCopy(new_table, r.memo ? std::move(memo_file) : nullptr, &t);
     }
   }
+  // Unlike a copy, the packed table keeps its index flag: the index layer
+  // rebuilds the index after a pack.
+  if (s.ok()) t.header[dbf::kOffTableFlags] = r.header[dbf::kOffTableFlags];
   if (s.ok()) s = r.CopyRecords(true, progress, &t);
   if (s.ok()) s = FinishCopy(&t);
   if (!s.ok()) {
