@@ -222,6 +222,10 @@ Status MemoFile::Write(uint32_t old_block, uint32_t type, std::string_view data,
     EncodeLE32(&image[4], static_cast<uint32_t>(data.size() + dbt::kDbase4BlockHeaderSize));
     image.append(data);
   } else {
+    if (data.find(dbt::kTerminator) != std::string_view::npos) {
+      return Status::InvalidArgument(
+          "a dBASE III memo cannot hold the byte 0x1A, which ends its text");
+    }
     image.assign(data);
     image.push_back(dbt::kTerminator);
     image.push_back(dbt::kTerminator);
