@@ -24,7 +24,8 @@ int main(int argc, char** argv) {
   const uint32_t n = argc > 1 ? static_cast<uint32_t>(std::strtoul(argv[1], nullptr, 10)) : 1000000;
   const std::string path = std::string(argc > 2 ? argv[2] : "/tmp") + "/qv_scan_bench.dbf";
   // 402 bytes of fields, 403 per record with the deletion flag.
-  std::vector<xb::FieldDef> fields = {{"NAME", 'C', 200, 0}, {"CITY", 'C', 196, 0}, {"SEQ", 'N', 6, 0}};
+  std::vector<xb::FieldDef> fields = {
+      {"NAME", 'C', 200, 0}, {"CITY", 'C', 196, 0}, {"SEQ", 'N', 6, 0}};
   xb::Status s = xb::Table::Create(path, fields);
   if (!s.ok()) return Fail(s);
   std::unique_ptr<xb::Table> t;
@@ -45,9 +46,11 @@ int main(int argc, char** argv) {
   for (uint32_t first = 1; first <= n; first += batch) {
     uint32_t count = std::min(batch, n - first + 1);
     if (!(s = t->ReadRecords(first, count, &buf)).ok()) return Fail(s);
-    for (uint32_t i = 0; i < count; ++i) hits += buf[static_cast<size_t>(i) * t->record_length() + 397] == '1';
+    for (uint32_t i = 0; i < count; ++i)
+      hits += buf[static_cast<size_t>(i) * t->record_length() + 397] == '1';
   }
-  std::printf("ReadRecords scan: %.3f s (%llu hits)\n", Seconds(start), static_cast<unsigned long long>(hits));
+  std::printf("ReadRecords scan: %.3f s (%llu hits)\n", Seconds(start),
+              static_cast<unsigned long long>(hits));
 
   start = std::chrono::steady_clock::now();
   hits = 0;
@@ -55,7 +58,8 @@ int main(int argc, char** argv) {
     if (!(s = t->Go(i)).ok()) return Fail(s);
     hits += t->current_data()[397] == '1';
   }
-  std::printf("Go() scan: %.3f s (%llu hits)\n", Seconds(start), static_cast<unsigned long long>(hits));
+  std::printf("Go() scan: %.3f s (%llu hits)\n", Seconds(start),
+              static_cast<unsigned long long>(hits));
   t.reset();
   std::remove(path.c_str());
   return 0;

@@ -47,8 +47,8 @@ class PosixFile final : public File {
   Status Write(uint64_t offset, std::string_view data) override {
     size_t done = 0;
     while (done < data.size()) {
-      ssize_t w = ::pwrite(fd_, data.data() + done, data.size() - done,
-                           static_cast<off_t>(offset + done));
+      ssize_t w =
+          ::pwrite(fd_, data.data() + done, data.size() - done, static_cast<off_t>(offset + done));
       if (w < 0) {
         if (errno == EINTR) continue;
         return ErrnoStatus("cannot write", path(), errno);
@@ -157,9 +157,15 @@ Status File::ReadExact(uint64_t offset, size_t n, char* buf, const char* what) {
 Status OpenPosixFile(const std::string& path, FileMode mode, std::unique_ptr<File>* out) {
   int flags = O_CLOEXEC;
   switch (mode) {
-    case FileMode::kReadOnly: flags |= O_RDONLY; break;
-    case FileMode::kReadWrite: flags |= O_RDWR; break;
-    case FileMode::kCreate: flags |= O_RDWR | O_CREAT; break;
+    case FileMode::kReadOnly:
+      flags |= O_RDONLY;
+      break;
+    case FileMode::kReadWrite:
+      flags |= O_RDWR;
+      break;
+    case FileMode::kCreate:
+      flags |= O_RDWR | O_CREAT;
+      break;
   }
   int fd = ::open(path.c_str(), flags, 0644);
   if (fd < 0) return ErrnoStatus("cannot open", path, errno);

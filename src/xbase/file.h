@@ -17,9 +17,9 @@
 namespace xb {
 
 enum class FileMode {
-  kReadOnly,    // O_RDONLY: works on read-only media
-  kReadWrite,   // existing file
-  kCreate,      // create if missing, keep contents; caller truncates after locking
+  kReadOnly,   // O_RDONLY: works on read-only media
+  kReadWrite,  // existing file
+  kCreate,     // create if missing, keep contents; caller truncates after locking
 };
 
 enum class LockKind {
@@ -84,7 +84,7 @@ Status RenameFile(const std::string& from, const std::string& to);
 // exact match. Returns the full path or "" when absent.
 std::string FindFileIgnoringCase(const std::string& dir_of, const std::string& name);
 
-std::string DirName(const std::string& path);   // "" for a bare name
+std::string DirName(const std::string& path);  // "" for a bare name
 std::string BaseName(const std::string& path);
 
 }  // namespace xb

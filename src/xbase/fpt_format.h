@@ -23,8 +23,8 @@ namespace xb::dbt {
 
 // DBT (dBASE): little-endian numbers.
 constexpr int kHeaderSize = 512;
-constexpr int kOffNextFree = 0;         // u32 LE, in blocks
-constexpr int kOffDbase4BlockSize = 20; // u16 LE
+constexpr int kOffNextFree = 0;          // u32 LE, in blocks
+constexpr int kOffDbase4BlockSize = 20;  // u16 LE
 constexpr uint32_t kDbase3BlockSize = 512;
 // dBASE III ends a memo with two of these; some writers put only one.
 constexpr char kTerminator = 0x1A;

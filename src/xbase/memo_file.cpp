@@ -125,8 +125,7 @@ Status MemoFile::ReadDbt(uint64_t offset, uint64_t size, uint32_t block, std::st
                                 std::to_string(length) + ") runs past the end of the memo file");
     }
     out->resize(length);
-    return file_->ReadExact(offset + dbt::kDbase4BlockHeaderSize, length, out->data(),
-                            "memo text");
+    return file_->ReadExact(offset + dbt::kDbase4BlockHeaderSize, length, out->data(), "memo text");
   }
   // dBASE III: text up to the first 0x1A, or to the end of the file when a
   // writer left the terminator out.
@@ -200,8 +199,7 @@ Status MemoFile::Append(std::string_view image, uint32_t* block) {
   return Status::OK();
 }
 
-Status MemoFile::Write(uint32_t old_block, uint32_t type, std::string_view data,
-                       uint32_t* block) {
+Status MemoFile::Write(uint32_t old_block, uint32_t type, std::string_view data, uint32_t* block) {
   *block = 0;
   if (data.empty()) return Status::OK();
   std::string image;
@@ -234,8 +232,7 @@ Status MemoFile::Write(uint32_t old_block, uint32_t type, std::string_view data,
   // An unreadable old memo is simply not reused.
   if (old_block != 0 && !OccupiedBytes(old_block, &occupied).ok()) occupied = 0;
   if (occupied >= image.size()) {
-    XB_RETURN_IF_ERROR(
-        file_->Write(static_cast<uint64_t>(old_block) * block_size_, image));
+    XB_RETURN_IF_ERROR(file_->Write(static_cast<uint64_t>(old_block) * block_size_, image));
     *block = old_block;
     return Status::OK();
   }

@@ -14,9 +14,9 @@
 namespace xb {
 
 enum class MemoKind {
-  kFpt,    // FoxPro: typed blocks, big-endian
-  kDbt3,   // dBASE III: text ended by 0x1A, 512-byte blocks
-  kDbt4,   // dBASE IV: FF FF 08 00 + length; reads dBASE III blocks too
+  kFpt,   // FoxPro: typed blocks, big-endian
+  kDbt3,  // dBASE III: text ended by 0x1A, 512-byte blocks
+  kDbt4,  // dBASE IV: FF FF 08 00 + length; reads dBASE III blocks too
 };
 
 class MemoFile {
@@ -46,8 +46,7 @@ class MemoFile {
 
   // Offset of `block`, checked against the header and the file's end.
   Status Locate(uint32_t block, uint64_t min_bytes, uint64_t* offset, uint64_t* size);
-  Status ReadFpt(uint64_t offset, uint64_t size, uint32_t block, std::string* out,
-                 uint32_t* type);
+  Status ReadFpt(uint64_t offset, uint64_t size, uint32_t block, std::string* out, uint32_t* type);
   Status ReadDbt(uint64_t offset, uint64_t size, uint32_t block, std::string* out);
   // Bytes the memo in `block` occupies on disk, or 0 when unknown.
   Status OccupiedBytes(uint32_t block, uint64_t* bytes);

@@ -35,9 +35,15 @@ bool IsVfp(uint8_t sig) {
 // In Visual FoxPro, B is a double; before it, B was a binary memo.
 bool IsMemoType(char type, bool vfp) {
   switch (type) {
-    case 'M': case 'G': case 'P': case 'W': return true;
-    case 'B': return !vfp;
-    default: return false;
+    case 'M':
+    case 'G':
+    case 'P':
+    case 'W':
+      return true;
+    case 'B':
+      return !vfp;
+    default:
+      return false;
   }
 }
 
@@ -45,9 +51,20 @@ bool IsMemoType(char type, bool vfp) {
 bool IsBinaryField(const FieldInfo& f, bool vfp) {
   if (!vfp) return false;
   switch (f.type) {
-    case 'I': case 'Y': case 'T': case 'B': case 'Q': case '0': return true;
-    case 'M': case 'G': case 'W': case 'P': return f.width == dbf::kBinaryMemoPointerWidth;
-    default: return false;
+    case 'I':
+    case 'Y':
+    case 'T':
+    case 'B':
+    case 'Q':
+    case '0':
+      return true;
+    case 'M':
+    case 'G':
+    case 'W':
+    case 'P':
+      return f.width == dbf::kBinaryMemoPointerWidth;
+    default:
+      return false;
   }
 }
 
@@ -63,7 +80,8 @@ std::string CompanionPath(const std::string& path, const std::string& upper_ext)
   bool has_ext = dot != std::string::npos && (slash == std::string::npos || dot > slash);
   std::string base = has_ext ? path.substr(0, dot) : path;
   std::string ext_of = has_ext ? path.substr(dot + 1) : BaseName(path);
-  bool lower = std::any_of(ext_of.begin(), ext_of.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+  bool lower =
+      std::any_of(ext_of.begin(), ext_of.end(), [](char c) { return c >= 'a' && c <= 'z'; });
   std::string ext = upper_ext;
   if (lower) {
     for (char& c : ext) c = static_cast<char>(c - 'A' + 'a');
@@ -133,18 +151,27 @@ struct Layout {
 
 Status CheckSignature(uint8_t sig, const std::string& path) {
   switch (sig) {
-    case dbf::kSigDbase3: case dbf::kSigDbase3Memo: case dbf::kSigDbase4Memo:
-    case dbf::kSigDbase4SqlMemo: case dbf::kSigDbase4Sql: case dbf::kSigDbase4SqlSys:
-    case dbf::kSigFoxBaseMemo: case dbf::kSigFoxPro2Memo: case dbf::kSigVfp:
-    case dbf::kSigVfpAutoinc: case dbf::kSigVfpVarchar: case 0x8E:
+    case dbf::kSigDbase3:
+    case dbf::kSigDbase3Memo:
+    case dbf::kSigDbase4Memo:
+    case dbf::kSigDbase4SqlMemo:
+    case dbf::kSigDbase4Sql:
+    case dbf::kSigDbase4SqlSys:
+    case dbf::kSigFoxBaseMemo:
+    case dbf::kSigFoxPro2Memo:
+    case dbf::kSigVfp:
+    case dbf::kSigVfpAutoinc:
+    case dbf::kSigVfpVarchar:
+    case 0x8E:
       return Status::OK();
-    case dbf::kSigDbase7: case dbf::kSigDbase7Memo:
+    case dbf::kSigDbase7:
+    case dbf::kSigDbase7Memo:
       return Status::NotSupported(path + " is a dBASE 7 table, which is not supported");
     case dbf::kSigDbase2:
       return Status::NotSupported(path + " is a dBASE II or FoxBase table, which is not supported");
     default:
-      return Status::Corruption(path + " is not a dBASE or FoxPro table (signature " +
-                                Hex(sig) + ")");
+      return Status::Corruption(path + " is not a dBASE or FoxPro table (signature " + Hex(sig) +
+                                ")");
   }
 }
 
@@ -261,17 +288,14 @@ Status ReadHeader(File* file, Layout* lay, std::string* header) {
   uint32_t header_length = DecodeLE16(head + dbf::kOffHeaderLength);
   uint32_t record_length = DecodeLE16(head + dbf::kOffRecordLength);
   if (header_length < dbf::kHeaderSize + dbf::kDescriptorSize + 1) {
-    return Status::Corruption(path + ": impossible header length " +
-                              std::to_string(header_length));
+    return Status::Corruption(path + ": impossible header length " + std::to_string(header_length));
   }
   if (header_length > size) {
     return Status::Corruption(path + ": header length " + std::to_string(header_length) +
-                              " is past the end of the file (" + std::to_string(size) +
-                              " bytes)");
+                              " is past the end of the file (" + std::to_string(size) + " bytes)");
   }
   if (record_length < 2) {
-    return Status::Corruption(path + ": impossible record length " +
-                              std::to_string(record_length));
+    return Status::Corruption(path + ": impossible record length " + std::to_string(record_length));
   }
   header->resize(header_length);
   XB_RETURN_IF_ERROR(file->ReadExact(0, header_length, header->data(), "table header"));
@@ -280,9 +304,14 @@ Status ReadHeader(File* file, Layout* lay, std::string* header) {
 
 MemoKind MemoKindFor(uint8_t sig) {
   switch (sig) {
-    case dbf::kSigDbase3Memo: return MemoKind::kDbt3;
-    case dbf::kSigDbase4Memo: case dbf::kSigDbase4SqlMemo: case 0x8E: return MemoKind::kDbt4;
-    default: return MemoKind::kFpt;
+    case dbf::kSigDbase3Memo:
+      return MemoKind::kDbt3;
+    case dbf::kSigDbase4Memo:
+    case dbf::kSigDbase4SqlMemo:
+    case 0x8E:
+      return MemoKind::kDbt4;
+    default:
+      return MemoKind::kFpt;
   }
 }
 
@@ -305,10 +334,12 @@ Status ValidateFields(const std::vector<FieldDef>& defs, std::vector<FieldInfo>*
       return Status::InvalidArgument("field name \"" + d.name + "\" must have 1 to 10 characters");
     }
     bool name_ok = n[0] >= 'A' && n[0] <= 'Z';
-    for (char c : n) name_ok = name_ok && ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_');
+    for (char c : n)
+      name_ok = name_ok && ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_');
     if (!name_ok) {
-      return Status::InvalidArgument("field name \"" + d.name +
-                                     "\" must start with a letter and hold only letters, digits and _");
+      return Status::InvalidArgument(
+          "field name \"" + d.name +
+          "\" must start with a letter and hold only letters, digits and _");
     }
     if (FindField(*out, n) >= 0) {
       return Status::InvalidArgument("field name " + n + " appears twice");
@@ -319,9 +350,11 @@ Status ValidateFields(const std::vector<FieldDef>& defs, std::vector<FieldInfo>*
         if (f.width < 1 || f.width > dbf::kMaxCharWidth) {
           return Status::InvalidArgument(label + ": character width must be 1 to 254");
         }
-        if (f.decimals != 0) return Status::InvalidArgument(label + ": character fields have no decimals");
+        if (f.decimals != 0)
+          return Status::InvalidArgument(label + ": character fields have no decimals");
         break;
-      case 'N': case 'F':
+      case 'N':
+      case 'F':
         if (f.width < 1 || f.width > dbf::kMaxNumericWidth) {
           return Status::InvalidArgument(label + ": numeric width must be 1 to 20");
         }
@@ -329,7 +362,9 @@ Status ValidateFields(const std::vector<FieldDef>& defs, std::vector<FieldInfo>*
           return Status::InvalidArgument(label + ": too many decimals for the width");
         }
         break;
-      case 'D': case 'L': case 'M': {
+      case 'D':
+      case 'L':
+      case 'M': {
         uint16_t fixed = f.type == 'D' ? 8 : f.type == 'L' ? 1 : dbf::kMemoPointerWidth;
         if (f.width != 0 && f.width != fixed) {
           return Status::InvalidArgument(label + ": width must be " + std::to_string(fixed));
@@ -628,7 +663,8 @@ Status Table::Create(const std::string& path, const std::vector<FieldDef>& field
                      uint32_t memo_block_size) {
   std::vector<FieldInfo> infos;
   XB_RETURN_IF_ERROR(ValidateFields(fields, &infos));
-  bool has_memo = std::any_of(infos.begin(), infos.end(), [](const FieldInfo& f) { return f.type == 'M'; });
+  bool has_memo =
+      std::any_of(infos.begin(), infos.end(), [](const FieldInfo& f) { return f.type == 'M'; });
   if (has_memo && (memo_block_size == 0 || memo_block_size > 0xFFFF)) {
     return Status::InvalidArgument("memo block size must be between 1 and 65535");
   }
@@ -639,7 +675,8 @@ Status Table::Create(const std::string& path, const std::vector<FieldDef>& field
     std::unique_ptr<File> memo_file;
     std::unique_ptr<MemoFile> memo;
     XB_RETURN_IF_ERROR(OpenFile(CompanionPath(path, "FPT"), FileMode::kCreate, &memo_file));
-    XB_RETURN_IF_ERROR(MemoFile::Create(std::move(memo_file), MemoKind::kFpt, memo_block_size, &memo));
+    XB_RETURN_IF_ERROR(
+        MemoFile::Create(std::move(memo_file), MemoKind::kFpt, memo_block_size, &memo));
     XB_RETURN_IF_ERROR(memo->Sync());
   }
   XB_RETURN_IF_ERROR(dbf_file->Write(0, header + dbf::kEofMarker));
@@ -743,9 +780,7 @@ RecordRef Table::current() {
   return ref;
 }
 
-const char* Table::current_data() const {
-  return rep_->recno == 0 ? nullptr : rep_->record.data();
-}
+const char* Table::current_data() const { return rep_->recno == 0 ? nullptr : rep_->record.data(); }
 
 Status Table::Go(uint32_t recno) {
   Rep& r = *rep_;

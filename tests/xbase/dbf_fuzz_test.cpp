@@ -45,7 +45,8 @@ void ExpectSame(Table* t, const std::vector<ModelRecord>& model, int step) {
 TEST(TableRandom, MixedEditsMatchAModelAcrossReopensAndPacks) {
   ScratchDir dir;
   std::string path = dir / "r.dbf";
-  ASSERT_TRUE(Table::Create(path, {{"NAME", 'C', 20, 0}, {"NUM", 'N', 6, 0}, {"MEMO", 'M', 10, 0}}).ok());
+  ASSERT_TRUE(
+      Table::Create(path, {{"NAME", 'C', 20, 0}, {"NUM", 'N', 6, 0}, {"MEMO", 'M', 10, 0}}).ok());
   std::unique_ptr<Table> t;
   ASSERT_TRUE(Table::Open(path, {}, &t).ok());
   std::vector<ModelRecord> model;
@@ -76,7 +77,10 @@ TEST(TableRandom, MixedEditsMatchAModelAcrossReopensAndPacks) {
       m.num = Pad(num, 6);
     } else if (op < 80) {
       size_t kind = pick(4);
-      size_t len = kind == 0 ? 0 : kind == 1 ? pick(60) : kind == 2 ? m.memo.size() + pick(3) : 100 + pick(900);
+      size_t len = kind == 0   ? 0
+                   : kind == 1 ? pick(60)
+                   : kind == 2 ? m.memo.size() + pick(3)
+                               : 100 + pick(900);
       if (kind == 2 && pick(2) == 0) len = m.memo.size() / 2;  // shrinking in place
       m.memo = text(len);
       ASSERT_TRUE(t->SetMemo(2, m.memo).ok());

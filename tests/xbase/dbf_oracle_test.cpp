@@ -18,21 +18,30 @@ using testing::ScratchDir;
 using testing::WriteAll;
 
 const std::vector<FieldDef> kContact = {
-    {"LNAME", 'C', 30, 0},  {"FNAME", 'C', 30, 0}, {"MIDDLE", 'C', 1, 0},  {"TITLE", 'C', 30, 0},
-    {"ORG", 'C', 30, 0},    {"STREET", 'C', 30, 0}, {"CITY", 'C', 30, 0},  {"STATE", 'C', 20, 0},
-    {"ZIP", 'C', 10, 0},    {"COUNTRY", 'C', 30, 0}, {"PHONE", 'C', 30, 0}, {"EMAIL", 'C', 30, 0},
-    {"FAX", 'C', 30, 0},    {"NOTES", 'C', 30, 0}, {"PREFIX", 'C', 12, 0}, {"CARRIER", 'C', 4, 0},
-    {"DATE", 'D', 8, 0},    {"BEGIN", 'L', 1, 0},  {"SEQNO", 'N', 6, 0},   {"MEMO", 'M', 10, 0}};
+    {"LNAME", 'C', 30, 0}, {"FNAME", 'C', 30, 0},   {"MIDDLE", 'C', 1, 0},  {"TITLE", 'C', 30, 0},
+    {"ORG", 'C', 30, 0},   {"STREET", 'C', 30, 0},  {"CITY", 'C', 30, 0},   {"STATE", 'C', 20, 0},
+    {"ZIP", 'C', 10, 0},   {"COUNTRY", 'C', 30, 0}, {"PHONE", 'C', 30, 0},  {"EMAIL", 'C', 30, 0},
+    {"FAX", 'C', 30, 0},   {"NOTES", 'C', 30, 0},   {"PREFIX", 'C', 12, 0}, {"CARRIER", 'C', 4, 0},
+    {"DATE", 'D', 8, 0},   {"BEGIN", 'L', 1, 0},    {"SEQNO", 'N', 6, 0},   {"MEMO", 'M', 10, 0}};
 
 std::string Esc(const std::string& s) {
   std::string out;
   for (char c : s) {
     switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '\t': out += "\\t"; break;
-      case '\r': out += "\\r"; break;
-      case '\n': out += "\\n"; break;
-      default: out += c;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -124,7 +133,9 @@ TEST_F(OracleTest, ItReadsTheTablesWeWrite) {
     for (const auto& [field, value] : rows[i].values) expect[field] = value;
     expect[18] = expect[18].substr(expect[18].find_first_not_of(' '));
     for (size_t f = 0; f < 19; ++f) {
-      std::string want = f == 18 ? expect[f] : Esc(expect[f] + std::string(kContact[f].width - expect[f].size(), ' '));
+      std::string want =
+          f == 18 ? expect[f]
+                  : Esc(expect[f] + std::string(kContact[f].width - expect[f].size(), ' '));
       EXPECT_EQ(dump[i][2 + f], want) << "record " << i + 1 << " field " << kContact[f].name;
     }
     EXPECT_EQ(dump[i][2 + 19], Esc(rows[i].memo)) << "record " << i + 1;
@@ -136,7 +147,8 @@ TEST_F(OracleTest, WeReadItsTablesAndItReadsOurPack) {
       "Smith\tJohn\tQ\tMr\tAcme\t1 Main St\tSpringfield\tIL\t62701\tUSA\t555\tj@x.org\t\tnote\t"
       "Dr\tC001\t20240131\tT\t42\tfirst\\nsecond\\ttabbed\n"
       "Gone\tGuy\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t19700101\tF\t9\tdeleted memo\t*\n"
-      "Last\tOne\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\tF\t123456\t" + std::string(500, 'z') + "\n";
+      "Last\tOne\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\tF\t123456\t" +
+      std::string(500, 'z') + "\n";
   WriteAll(dir_ / "rows.tsv", tsv);
   std::string path = dir_ / "MADE.DBF";
   Xb("make " + path + " " + (dir_ / "rows.tsv"));

@@ -19,11 +19,13 @@ using testing::WriteAll;
 
 uint32_t LE32(const std::string& s, size_t at) {
   return static_cast<uint8_t>(s[at]) | static_cast<uint8_t>(s[at + 1]) << 8 |
-         static_cast<uint8_t>(s[at + 2]) << 16 | static_cast<uint32_t>(static_cast<uint8_t>(s[at + 3])) << 24;
+         static_cast<uint8_t>(s[at + 2]) << 16 |
+         static_cast<uint32_t>(static_cast<uint8_t>(s[at + 3])) << 24;
 }
 uint32_t BE32(const std::string& s, size_t at) {
-  return static_cast<uint32_t>(static_cast<uint8_t>(s[at])) << 24 | static_cast<uint8_t>(s[at + 1]) << 16 |
-         static_cast<uint8_t>(s[at + 2]) << 8 | static_cast<uint8_t>(s[at + 3]);
+  return static_cast<uint32_t>(static_cast<uint8_t>(s[at])) << 24 |
+         static_cast<uint8_t>(s[at + 1]) << 16 | static_cast<uint8_t>(s[at + 2]) << 8 |
+         static_cast<uint8_t>(s[at + 3]);
 }
 
 std::unique_ptr<Table> OpenOk(const std::string& path, OpenOptions o = {}) {
@@ -33,8 +35,10 @@ std::unique_ptr<Table> OpenOk(const std::string& path, OpenOptions o = {}) {
   return t;
 }
 
-const std::vector<FieldDef> kSmall = {{"NAME", 'C', 12, 0}, {"AMOUNT", 'N', 8, 2},
-                                      {"BORN", 'D', 8, 0},  {"OK", 'L', 1, 0},
+const std::vector<FieldDef> kSmall = {{"NAME", 'C', 12, 0},
+                                      {"AMOUNT", 'N', 8, 2},
+                                      {"BORN", 'D', 8, 0},
+                                      {"OK", 'L', 1, 0},
                                       {"NOTES", 'M', 10, 0}};
 
 TEST(TableCreate, WritesFoxProHeaderBytes) {
@@ -65,7 +69,8 @@ TEST(TableCreate, WritesFoxProHeaderBytes) {
     EXPECT_EQ(b[29], 0x03);
     EXPECT_EQ(b[hl - 1], 0x0D);
     EXPECT_EQ(b[hl], 0x1A);
-    EXPECT_EQ(b.substr(32, 11), std::string(c.fields[0].name) + std::string(11 - c.fields[0].name.size(), '\0'));
+    EXPECT_EQ(b.substr(32, 11),
+              std::string(c.fields[0].name) + std::string(11 - c.fields[0].name.size(), '\0'));
   }
   std::string memo = ReadAll(dir / "t.fpt");
   ASSERT_EQ(memo.size(), 512u);  // from the first case
@@ -138,7 +143,8 @@ TEST(TableWrite, MemoReusesItsBlocksOnlyWhenTheTextFits) {
     unsigned long block;
     uint32_t next_free;
   };
-  const Step steps[] = {{100, 8, 10}, {120, 8, 10}, {121, 10, 13}, {5, 10, 13}, {0, 0, 13}, {1, 13, 14}};
+  const Step steps[] = {{100, 8, 10}, {120, 8, 10}, {121, 10, 13},
+                        {5, 10, 13},  {0, 0, 13},   {1, 13, 14}};
   for (const Step& s : steps) {
     std::string text(s.length, static_cast<char>('a' + s.length % 26));
     ASSERT_TRUE(t->SetMemo(4, text).ok());
@@ -192,8 +198,8 @@ TEST(TableLock, ExclusiveAndSharedOpensConflictAsExpected) {
     OpenOptions first, second;
     bool conflict;
   };
-  const Case cases[] = {{ex, ex, true},    {ex, sh, true},     {sh, ex, true},     {ex_ro, ex, true},
-                        {sh_ro, ex, true}, {sh, sh, false},    {sh_ro, sh, false}, {ex, ex_ro, true}};
+  const Case cases[] = {{ex, ex, true},    {ex, sh, true},  {sh, ex, true},     {ex_ro, ex, true},
+                        {sh_ro, ex, true}, {sh, sh, false}, {sh_ro, sh, false}, {ex, ex_ro, true}};
   for (const Case& c : cases) {
     auto a = OpenOk(path, c.first);
     std::unique_ptr<Table> b;
@@ -203,6 +209,28 @@ TEST(TableLock, ExclusiveAndSharedOpensConflictAsExpected) {
       EXPECT_NE(s.message().find("is in use by another program or user"), std::string::npos);
     }
   }
+}
+
+// Two shared writers take turns appending: neither may overwrite the
+// other's record with a stale count.
+TEST(TableLock, SharedWritersAppendWithoutOverwritingEachOther) {
+  ScratchDir dir;
+  std::string path = dir / "t.dbf";
+  ASSERT_TRUE(Table::Create(path, {{"WHO", 'C', 1, 0}}).ok());
+  auto a = OpenOk(path, {false, false});
+  auto b = OpenOk(path, {false, false});
+  for (int i = 0; i < 3; ++i) {
+    for (auto* t : {a.get(), b.get()}) {
+      ASSERT_TRUE(t->Append().ok());
+      ASSERT_TRUE(t->SetFieldBytes(0, t == a.get() ? "a" : "b").ok());
+      ASSERT_TRUE(t->Flush().ok());
+    }
+  }
+  std::string all;
+  ASSERT_TRUE(b->ReadRecords(1, 6, &all).ok());
+  EXPECT_EQ(all, " a b a b a b");
+  EXPECT_EQ(LE32(ReadAll(path), 4), 6u);
+  EXPECT_TRUE(a->Go(6).ok());  // learns of records the other writer added
 }
 
 TEST(TableReadOnly, RefusesEveryWriteAndLeavesTheFileAlone) {
@@ -279,7 +307,12 @@ TEST(TableDamage, EveryHeaderFaultIsCorruptionWithAPlainMessage) {
       {"no terminator", [](std::string* b) { (*b)[96] = 'X'; }, "no end marker"},
       {"empty name", [](std::string* b) { (*b)[32] = 0; }, "no name"},
       {"duplicate name", [](std::string* b) { (*b)[64] = 'A'; }, "appears twice"},
-      {"zero width", [](std::string* b) { (*b)[48] = 0; (*b)[80] = 8; }, "width 0"},
+      {"zero width",
+       [](std::string* b) {
+         (*b)[48] = 0;
+         (*b)[80] = 8;
+       },
+       "width 0"},
   };
   for (const Case& c : cases) {
     std::string b = good;
@@ -395,7 +428,9 @@ class DyingFile : public File {
  public:
   DyingFile(std::unique_ptr<File> base, int64_t* budget)
       : File(base->path()), base_(std::move(base)), budget_(budget) {}
-  Status Read(uint64_t o, size_t n, char* b, size_t* got) override { return base_->Read(o, n, b, got); }
+  Status Read(uint64_t o, size_t n, char* b, size_t* got) override {
+    return base_->Read(o, n, b, got);
+  }
   Status Write(uint64_t o, std::string_view d) override {
     if (*budget_ <= 0) return Status::IOError("died");
     size_t n = std::min<size_t>(d.size(), static_cast<size_t>(*budget_));
@@ -404,7 +439,9 @@ class DyingFile : public File {
     return n < d.size() ? Status::IOError("died") : s;
   }
   Status Size(uint64_t* s) override { return base_->Size(s); }
-  Status Truncate(uint64_t s) override { return *budget_ <= 0 ? Status::IOError("died") : base_->Truncate(s); }
+  Status Truncate(uint64_t s) override {
+    return *budget_ <= 0 ? Status::IOError("died") : base_->Truncate(s);
+  }
   Status Sync() override { return base_->Sync(); }
   Status Lock(LockKind k) override { return base_->Lock(k); }
   Status LockAppend() override { return base_->LockAppend(); }
@@ -429,12 +466,13 @@ TEST(TableCrash, DyingDuringAppendLosesAtMostTheRecordBeingWritten) {
       }
     }
     int64_t left = budget;
-    FileOpener old = SetFileOpenerForTesting([&](const std::string& p, FileMode m, std::unique_ptr<File>* out) {
-      std::unique_ptr<File> f;
-      XB_RETURN_IF_ERROR(OpenPosixFile(p, m, &f));
-      out->reset(new DyingFile(std::move(f), &left));
-      return Status::OK();
-    });
+    FileOpener old =
+        SetFileOpenerForTesting([&](const std::string& p, FileMode m, std::unique_ptr<File>* out) {
+          std::unique_ptr<File> f;
+          XB_RETURN_IF_ERROR(OpenPosixFile(p, m, &f));
+          out->reset(new DyingFile(std::move(f), &left));
+          return Status::OK();
+        });
     {
       std::unique_ptr<Table> t;
       ASSERT_TRUE(Table::Open(path, {}, &t).ok());

@@ -68,8 +68,9 @@ std::string MemoOf(Table* t, uint32_t recno, int field) {
 
 TEST(ForeignTables, DbaseThreeWithDbtMemos) {
   ScratchDir dir;
-  WriteAll(dir / "D3.DBF", RawDbf(0x83, {{"NAME", 'C', 4}, {"NOTES", 'M', 10}},
-                                  {" ann          1", " bob          2", "*cy  " + std::string(10, ' ')}));
+  WriteAll(dir / "D3.DBF",
+           RawDbf(0x83, {{"NAME", 'C', 4}, {"NOTES", 'M', 10}},
+                  {" ann          1", " bob          2", "*cy  " + std::string(10, ' ')}));
   std::string dbt = LE(3, 4) + std::string(508, '\0');
   dbt += "first memo\x1A\x1A" + std::string(500, '\0');
   dbt += "last memo runs to the end";  // some writers leave out the terminator
@@ -106,8 +107,8 @@ TEST(ForeignTables, DbaseFourDbtWithBlockHeaders) {
 TEST(ForeignTables, VisualFoxProWithBinaryPointersAndHiddenFields) {
   ScratchDir dir;
   const std::vector<RawField> fields = {
-      {"ID", 'I', 4}, {"PRICE", 'Y', 8}, {"WHEN", 'T', 8}, {"RATE", 'B', 8, 2},
-      {"NAME", 'V', 6}, {"NOTE", 'M', 4}, {"PIC", 'G', 4}, {"_NullFlags", '0', 1, 0, 0x07}};
+      {"ID", 'I', 4},   {"PRICE", 'Y', 8}, {"WHEN", 'T', 8}, {"RATE", 'B', 8, 2},
+      {"NAME", 'V', 6}, {"NOTE", 'M', 4},  {"PIC", 'G', 4},  {"_NullFlags", '0', 1, 0, 0x07}};
   std::string rec = " " + LE(42, 4) + std::string(8, '\1') + std::string(8, '\2') +
                     std::string(8, '\3') + "vfp   " + LE(8, 4) + LE(0, 4) + std::string(1, '\0');
   WriteAll(dir / "V.DBF", RawDbf(0x30, fields, {rec}, 263));
