@@ -1,0 +1,90 @@
+// The engine's only door to the operating system: a file with positioned
+// reads and writes, size, truncate, sync and advisory locks, plus the few
+// directory operations tables need (rename, remove, case-blind lookup).
+//
+// Everything goes through OpenFile(), so a test can swap in files that fail
+// after N bytes (SetFileOpenerForTesting) and watch how a table survives.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "xbase/status.h"
+
+namespace xb {
+
+enum class FileMode {
+  kReadOnly,   // O_RDONLY: works on read-only media
+  kReadWrite,  // existing file
+  kCreate,     // create if missing, keep contents; caller truncates after locking
+};
+
+enum class LockKind {
+  kShared,     // many holders, no exclusive one
+  kExclusive,  // a single holder
+};
+
+class File {
+ public:
+  virtual ~File() = default;
+
+  // Reads up to `n` bytes at `offset`; `*got` < n only at end of file.
+  virtual Status Read(uint64_t offset, size_t n, char* buf, size_t* got) = 0;
+  // Writes all of `data` at `offset`.
+  virtual Status Write(uint64_t offset, std::string_view data) = 0;
+  virtual Status Size(uint64_t* size) = 0;
+  virtual Status Truncate(uint64_t size) = 0;
+  virtual Status Sync() = 0;
+
+  // Whole-file lock held by this open file (not by the process), so two
+  // opens in one process conflict as two processes do. Never waits:
+  // a conflicting holder gives InUse, a file system without locks
+  // NotSupported.
+  virtual Status Lock(LockKind kind) = 0;
+  // A short-lived lock on one byte far past any real data, for appends by
+  // several writers of a shared table. Waits for the holder.
+  virtual Status LockAppend() = 0;
+  virtual Status UnlockAppend() = 0;
+
+  const std::string& path() const { return path_; }
+  // After the file was renamed under its open descriptor.
+  void set_path(std::string path) { path_ = std::move(path); }
+
+  // Reads exactly `n` bytes or fails with Corruption naming `what`.
+  Status ReadExact(uint64_t offset, size_t n, char* buf, const char* what);
+
+ protected:
+  explicit File(std::string path) : path_(std::move(path)) {}
+
+ private:
+  std::string path_;
+};
+
+Status OpenFile(const std::string& path, FileMode mode, std::unique_ptr<File>* out);
+
+using FileOpener =
+    std::function<Status(const std::string& path, FileMode mode, std::unique_ptr<File>* out)>;
+// Replaces the opener behind OpenFile (an empty function restores the real
+// one) and returns the previous one. Tests only; not thread-safe.
+FileOpener SetFileOpenerForTesting(FileOpener opener);
+// The real POSIX opener, for tests that wrap it.
+Status OpenPosixFile(const std::string& path, FileMode mode, std::unique_ptr<File>* out);
+
+bool FileExists(const std::string& path);
+// Removes `path` (absent is fine) and syncs its directory.
+Status RemoveFile(const std::string& path);
+// Atomic replace of `to` by `from`, followed by a sync of the directory so
+// the new name survives a power cut.
+Status RenameFile(const std::string& from, const std::string& to);
+
+// Finds `name` in the directory of `dir_of` ignoring letter case; prefers an
+// exact match. Returns the full path or "" when absent.
+std::string FindFileIgnoringCase(const std::string& dir_of, const std::string& name);
+
+std::string DirName(const std::string& path);  // "" for a bare name
+std::string BaseName(const std::string& path);
+
+}  // namespace xb

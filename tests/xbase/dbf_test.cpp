@@ -1,0 +1,498 @@
+// Tables: the bytes we write, reading what others write, locking, read-only
+// use, damaged headers, pack and its recovery, and crash safety of appends.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <ctime>
+#include <filesystem>
+
+#include "file.h"
+#include "test_util.h"
+#include "xbase/table.h"
+
+namespace xb {
+namespace {
+
+using testing::ReadAll;
+using testing::ScratchDir;
+using testing::WriteAll;
+
+uint32_t LE32(const std::string& s, size_t at) {
+  return static_cast<uint8_t>(s[at]) | static_cast<uint8_t>(s[at + 1]) << 8 |
+         static_cast<uint8_t>(s[at + 2]) << 16 |
+         static_cast<uint32_t>(static_cast<uint8_t>(s[at + 3])) << 24;
+}
+uint32_t BE32(const std::string& s, size_t at) {
+  return static_cast<uint32_t>(static_cast<uint8_t>(s[at])) << 24 |
+         static_cast<uint8_t>(s[at + 1]) << 16 | static_cast<uint8_t>(s[at + 2]) << 8 |
+         static_cast<uint8_t>(s[at + 3]);
+}
+
+std::unique_ptr<Table> OpenOk(const std::string& path, OpenOptions o = {}) {
+  std::unique_ptr<Table> t;
+  Status s = Table::Open(path, o, &t);
+  EXPECT_TRUE(s.ok()) << s.ToString();
+  return t;
+}
+
+const std::vector<FieldDef> kSmall = {{"NAME", 'C', 12, 0},
+                                      {"AMOUNT", 'N', 8, 2},
+                                      {"BORN", 'D', 8, 0},
+                                      {"OK", 'L', 1, 0},
+                                      {"NOTES", 'M', 10, 0}};
+
+TEST(TableCreate, WritesFoxProHeaderBytes) {
+  ScratchDir dir;
+  struct Case {
+    std::vector<FieldDef> fields;
+    uint8_t signature;
+    uint32_t record_length;
+  };
+  const Case cases[] = {{kSmall, 0xF5, 1 + 12 + 8 + 8 + 1 + 10},
+                        {{{"A", 'C', 254, 0}, {"B", 'N', 20, 4}}, 0x03, 1 + 254 + 20}};
+  std::time_t now = std::time(nullptr);
+  std::tm tm{};
+  localtime_r(&now, &tm);
+  for (const Case& c : cases) {
+    std::string path = dir / "t.dbf";
+    ASSERT_TRUE(Table::Create(path, c.fields).ok());
+    std::string b = ReadAll(path);
+    size_t hl = 32 + 32 * c.fields.size() + 1;
+    ASSERT_EQ(b.size(), hl + 1);
+    EXPECT_EQ(static_cast<uint8_t>(b[0]), c.signature);
+    EXPECT_EQ(b[1], tm.tm_year);
+    EXPECT_EQ(b[2], tm.tm_mon + 1);
+    EXPECT_EQ(b[3], tm.tm_mday);
+    EXPECT_EQ(LE32(b, 4), 0u);
+    EXPECT_EQ(LE32(b, 8) & 0xFFFF, hl);
+    EXPECT_EQ(LE32(b, 10) & 0xFFFF, c.record_length);
+    EXPECT_EQ(b[29], 0x03);
+    EXPECT_EQ(b[hl - 1], 0x0D);
+    EXPECT_EQ(b[hl], 0x1A);
+    EXPECT_EQ(b.substr(32, 11),
+              std::string(c.fields[0].name) + std::string(11 - c.fields[0].name.size(), '\0'));
+  }
+  std::string memo = ReadAll(dir / "t.fpt");
+  ASSERT_EQ(memo.size(), 512u);  // from the first case
+  EXPECT_EQ(BE32(memo, 0), 8u);
+  EXPECT_EQ(BE32(memo, 4) & 0xFFFF, 64u);
+}
+
+TEST(TableCreate, RejectsBadFieldLists) {
+  ScratchDir dir;
+  const std::vector<std::vector<FieldDef>> bad = {
+      {},
+      {{"NAME", 'C', 10, 0}, {"name", 'C', 5, 0}},
+      {{"ELEVENCHARS", 'C', 10, 0}},
+      {{"", 'C', 10, 0}},
+      {{"1ST", 'C', 10, 0}},
+      {{"A", 'C', 0, 0}},
+      {{"A", 'C', 255, 0}},
+      {{"A", 'N', 5, 4}},
+      {{"A", 'D', 7, 0}},
+      {{"A", 'I', 4, 0}},
+  };
+  for (const auto& fields : bad) {
+    Status s = Table::Create(dir / "bad.dbf", fields);
+    EXPECT_TRUE(s.IsInvalidArgument()) << s.ToString();
+  }
+}
+
+TEST(TableWrite, RecordsAndMemosLandWhereTheFormatSays) {
+  ScratchDir dir;
+  std::string path = dir / "T.DBF";
+  ASSERT_TRUE(Table::Create(path, kSmall).ok());
+  {
+    auto t = OpenOk(path);
+    for (int i = 0; i < 3; ++i) {
+      ASSERT_TRUE(t->Append().ok());
+      ASSERT_TRUE(t->SetFieldBytes(0, "row" + std::to_string(i)).ok());
+    }
+    ASSERT_TRUE(t->Go(2).ok());
+    ASSERT_TRUE(t->SetMemo(4, "hello").ok());
+    ASSERT_TRUE(t->SetDeleted(true).ok());
+  }
+  std::string b = ReadAll(path);
+  const size_t hl = 32 + 5 * 32 + 1, rl = 40;
+  ASSERT_EQ(b.size(), hl + 3 * rl + 1);
+  EXPECT_EQ(LE32(b, 4), 3u);
+  EXPECT_EQ(b.back(), 0x1A);
+  std::string rec2 = b.substr(hl + rl, rl);
+  EXPECT_EQ(rec2.substr(0, 13), "*row1        ");
+  EXPECT_EQ(rec2.substr(30, 10), "         8");  // first block after the 512-byte header
+  EXPECT_EQ(b.substr(hl + 30, 10), std::string(10, ' '));
+  std::string m = ReadAll(dir / "T.FPT");
+  EXPECT_EQ(BE32(m, 0), 9u);
+  EXPECT_EQ(BE32(m, 512), 1u);
+  EXPECT_EQ(BE32(m, 516), 5u);
+  EXPECT_EQ(m.substr(520, 5), "hello");
+}
+
+TEST(TableWrite, MemoReusesItsBlocksOnlyWhenTheTextFits) {
+  ScratchDir dir;
+  std::string path = dir / "t.dbf";
+  ASSERT_TRUE(Table::Create(path, kSmall).ok());
+  auto t = OpenOk(path);
+  ASSERT_TRUE(t->Append().ok());
+  auto block = [&] { return std::stoul(std::string(t->current_data() + 30, 10)); };
+  auto next_free = [&] { return BE32(ReadAll(dir / "t.fpt"), 0); };
+  // With 64-byte blocks and an 8-byte block header: 100 bytes take 2 blocks,
+  // 120 still 2, 121 need 3.
+  struct Step {
+    size_t length;
+    unsigned long block;
+    uint32_t next_free;
+  };
+  const Step steps[] = {{100, 8, 10}, {120, 8, 10}, {121, 10, 13},
+                        {5, 10, 13},  {0, 0, 13},   {1, 13, 14}};
+  for (const Step& s : steps) {
+    std::string text(s.length, static_cast<char>('a' + s.length % 26));
+    ASSERT_TRUE(t->SetMemo(4, text).ok());
+    if (s.block == 0) {
+      EXPECT_EQ(std::string(t->current_data() + 30, 10), std::string(10, ' '));
+    } else {
+      EXPECT_EQ(block(), s.block) << s.length;
+    }
+    EXPECT_EQ(next_free(), s.next_free) << s.length;
+    std::string back;
+    ASSERT_TRUE(t->GetMemo(4, &back).ok());
+    EXPECT_EQ(back, text);
+  }
+}
+
+TEST(TableRead, GoAndBulkReadsAgreeAcrossTheReadAheadWindow) {
+  ScratchDir dir;
+  std::string path = dir / "t.dbf";
+  ASSERT_TRUE(Table::Create(path, {{"K", 'C', 200, 0}}).ok());
+  auto t = OpenOk(path);
+  const uint32_t n = 1000;  // several 64 KB windows
+  for (uint32_t i = 1; i <= n; ++i) {
+    ASSERT_TRUE(t->Append().ok());
+    ASSERT_TRUE(t->SetFieldBytes(0, std::to_string(i)).ok());
+  }
+  ASSERT_TRUE(t->Go(1).ok());
+  ASSERT_TRUE(t->Go(2).ok());  // now inside a read-ahead window
+  ASSERT_TRUE(t->Go(5).ok());
+  ASSERT_TRUE(t->SetFieldBytes(0, "changed").ok());
+  std::string all;
+  ASSERT_TRUE(t->ReadRecords(1, n, &all).ok());
+  for (uint32_t i = 1; i <= n; ++i) {
+    ASSERT_TRUE(t->Go(i).ok());
+    ASSERT_EQ(std::string(t->current_data(), 201), all.substr((i - 1) * 201, 201)) << i;
+  }
+  EXPECT_EQ(all.substr(4 * 201 + 1, 7), "changed");
+  for (uint32_t bad : {0u, n + 1}) {
+    EXPECT_TRUE(t->Go(bad).IsNotFound());
+    EXPECT_EQ(t->recno(), 0u);
+    EXPECT_EQ(t->current().data, nullptr);
+  }
+  EXPECT_TRUE(t->ReadRecords(n, 2, &all).IsNotFound());
+}
+
+TEST(TableLock, ExclusiveAndSharedOpensConflictAsExpected) {
+  ScratchDir dir;
+  std::string path = dir / "t.dbf";
+  ASSERT_TRUE(Table::Create(path, kSmall).ok());
+  const OpenOptions ex{true, false}, ex_ro{true, true}, sh{false, false}, sh_ro{false, true};
+  struct Case {
+    OpenOptions first, second;
+    bool conflict;
+  };
+  const Case cases[] = {{ex, ex, true},    {ex, sh, true},  {sh, ex, true},     {ex_ro, ex, true},
+                        {sh_ro, ex, true}, {sh, sh, false}, {sh_ro, sh, false}, {ex, ex_ro, true}};
+  for (const Case& c : cases) {
+    auto a = OpenOk(path, c.first);
+    std::unique_ptr<Table> b;
+    Status s = Table::Open(path, c.second, &b);
+    EXPECT_EQ(s.IsInUse(), c.conflict) << s.ToString();
+    if (c.conflict) {
+      EXPECT_NE(s.message().find("is in use by another program or user"), std::string::npos);
+    }
+  }
+}
+
+// Two shared writers take turns appending: neither may overwrite the
+// other's record with a stale count.
+TEST(TableLock, SharedWritersAppendWithoutOverwritingEachOther) {
+  ScratchDir dir;
+  std::string path = dir / "t.dbf";
+  ASSERT_TRUE(Table::Create(path, {{"WHO", 'C', 1, 0}}).ok());
+  auto a = OpenOk(path, {false, false});
+  auto b = OpenOk(path, {false, false});
+  for (int i = 0; i < 3; ++i) {
+    for (auto* t : {a.get(), b.get()}) {
+      ASSERT_TRUE(t->Append().ok());
+      ASSERT_TRUE(t->SetFieldBytes(0, t == a.get() ? "a" : "b").ok());
+      ASSERT_TRUE(t->Flush().ok());
+    }
+  }
+  std::string all;
+  ASSERT_TRUE(b->ReadRecords(1, 6, &all).ok());
+  EXPECT_EQ(all, " a b a b a b");
+  EXPECT_EQ(LE32(ReadAll(path), 4), 6u);
+  EXPECT_TRUE(a->Go(6).ok());  // learns of records the other writer added
+}
+
+TEST(TableReadOnly, RefusesEveryWriteAndLeavesTheFileAlone) {
+  ScratchDir dir;
+  std::string path = dir / "t.dbf";
+  ASSERT_TRUE(Table::Create(path, kSmall).ok());
+  {
+    auto t = OpenOk(path);
+    ASSERT_TRUE(t->Append().ok());
+  }
+  ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+  ASSERT_EQ(chmod((dir / "t.fpt").c_str(), 0444), 0);
+  std::string before = ReadAll(path);
+  auto t = OpenOk(path, {true, true});
+  ASSERT_TRUE(t->Go(1).ok());
+  EXPECT_EQ(t->SetFieldBytes(0, "x").code(), Status::Code::kReadOnly);
+  EXPECT_EQ(t->SetDeleted(true).code(), Status::Code::kReadOnly);
+  EXPECT_EQ(t->SetMemo(4, "x").code(), Status::Code::kReadOnly);
+  EXPECT_EQ(t->Append().code(), Status::Code::kReadOnly);
+  EXPECT_EQ(t->Pack().code(), Status::Code::kReadOnly);
+  EXPECT_TRUE(t->Close().ok());
+  EXPECT_EQ(ReadAll(path), before);
+}
+
+TEST(TableMemoFile, FoundInAnyLetterCaseAndNamedAfterTheTable) {
+  ScratchDir dir;
+  ASSERT_TRUE(Table::Create(dir / "lower.dbf", kSmall).ok());
+  ASSERT_TRUE(Table::Create(dir / "UPPER.DBF", kSmall).ok());
+  EXPECT_TRUE(std::filesystem::exists(dir / "lower.fpt"));
+  EXPECT_TRUE(std::filesystem::exists(dir / "UPPER.FPT"));
+  {
+    auto t = OpenOk(dir / "UPPER.DBF");
+    ASSERT_TRUE(t->Append().ok());
+    ASSERT_TRUE(t->SetMemo(4, "found me").ok());
+  }
+  std::filesystem::rename(dir / "UPPER.DBF", dir / "CONTACTS.DBF");
+  std::filesystem::rename(dir / "UPPER.FPT", dir / "Contacts.FPT");
+  auto t = OpenOk(dir / "CONTACTS.DBF");
+  EXPECT_EQ(t->memo_path(), dir / "Contacts.FPT");
+  std::string text;
+  ASSERT_TRUE(t->Go(1).ok());
+  ASSERT_TRUE(t->GetMemo(4, &text).ok());
+  EXPECT_EQ(text, "found me");
+  t.reset();
+  std::filesystem::remove(dir / "Contacts.FPT");
+  std::unique_ptr<Table> missing;
+  EXPECT_TRUE(Table::Open(dir / "CONTACTS.DBF", {}, &missing).IsNotFound());
+}
+
+// Turns a valid table into a damaged one by patching bytes.
+TEST(TableDamage, EveryHeaderFaultIsCorruptionWithAPlainMessage) {
+  ScratchDir dir;
+  std::string path = dir / "t.dbf";
+  ASSERT_TRUE(Table::Create(path, {{"A", 'C', 5, 0}, {"B", 'N', 3, 0}}).ok());
+  {
+    auto t = OpenOk(path);
+    ASSERT_TRUE(t->Append().ok());
+    ASSERT_TRUE(t->Append().ok());
+  }
+  const std::string good = ReadAll(path);  // header 97 bytes, records 9 bytes
+  struct Case {
+    const char* what;
+    std::function<void(std::string*)> damage;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"short header", [](std::string* b) { b->resize(20); }, "too short"},
+      {"bad signature", [](std::string* b) { (*b)[0] = 0x7F; }, "not a dBASE"},
+      {"header length 40", [](std::string* b) { (*b)[8] = 40; }, "impossible header length"},
+      {"header past end", [](std::string* b) { (*b)[9] = 0x40; }, "past the end"},
+      {"record length", [](std::string* b) { (*b)[10] = 10; }, "record length 10"},
+      {"record count", [](std::string* b) { (*b)[4] = 3; }, "cut short"},
+      {"truncated records", [](std::string* b) { b->resize(97 + 12); }, "cut short"},
+      {"no terminator", [](std::string* b) { (*b)[96] = 'X'; }, "no end marker"},
+      {"empty name", [](std::string* b) { (*b)[32] = 0; }, "no name"},
+      {"duplicate name", [](std::string* b) { (*b)[64] = 'A'; }, "appears twice"},
+      {"zero width",
+       [](std::string* b) {
+         (*b)[48] = 0;
+         (*b)[80] = 8;
+       },
+       "width 0"},
+  };
+  for (const Case& c : cases) {
+    std::string b = good;
+    c.damage(&b);
+    WriteAll(path, b);
+    std::unique_ptr<Table> t;
+    Status s = Table::Open(path, {}, &t);
+    EXPECT_TRUE(s.IsCorruption()) << c.what << ": " << s.ToString();
+    EXPECT_NE(s.message().find(c.message), std::string::npos) << c.what << ": " << s.ToString();
+  }
+}
+
+TEST(TablePack, DropsDeletedRecordsAndCompactsMemos) {
+  ScratchDir dir;
+  std::string path = dir / "t.dbf";
+  ASSERT_TRUE(Table::Create(path, kSmall).ok());
+  auto t = OpenOk(path);
+  for (int i = 1; i <= 6; ++i) {
+    ASSERT_TRUE(t->Append().ok());
+    ASSERT_TRUE(t->SetFieldBytes(0, "r" + std::to_string(i)).ok());
+    ASSERT_TRUE(t->SetMemo(4, std::string(200, static_cast<char>('0' + i))).ok());
+    if (i % 2 == 0) {
+      ASSERT_TRUE(t->SetDeleted(true).ok());
+    }
+  }
+  uint64_t memo_before = std::filesystem::file_size(dir / "t.fpt");
+  std::vector<int> seen;
+  ASSERT_TRUE(t->Pack([&](int p) { seen.push_back(p); }).ok());
+  EXPECT_EQ(t->recno(), 0u);
+  ASSERT_EQ(t->record_count(), 3u);
+  EXPECT_EQ(seen.back(), 100);
+  EXPECT_LT(std::filesystem::file_size(dir / "t.fpt"), memo_before);
+  for (uint32_t n = 1; n <= 3; ++n) {
+    ASSERT_TRUE(t->Go(n).ok());
+    std::string memo;
+    ASSERT_TRUE(t->GetMemo(4, &memo).ok());
+    char digit = static_cast<char>('0' + 2 * n - 1);
+    EXPECT_EQ(std::string(t->current_data(), 3), std::string(" r") + digit);
+    EXPECT_EQ(memo, std::string(200, digit));
+  }
+  EXPECT_FALSE(std::filesystem::exists(path + ".pack-new"));
+  EXPECT_FALSE(std::filesystem::exists(path + ".pack-memo"));
+  t.reset();
+  std::unique_ptr<Table> shared;
+  ASSERT_TRUE(Table::Open(path, {false, false}, &shared).ok());
+  EXPECT_TRUE(shared->Pack().IsInvalidArgument());
+}
+
+// A pack that died leaves temporaries: before its commit point they are
+// thrown away, after it the new table replaces the old one.
+TEST(TablePack, InterruptedPackIsRolledBackOrFinishedOnOpen) {
+  ScratchDir dir;
+  std::string path = dir / "t.dbf";
+  ASSERT_TRUE(Table::Create(path, {{"A", 'C', 4, 0}}).ok());
+  {
+    auto t = OpenOk(path);
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(t->Append().ok());
+  }
+  {
+    auto small = OpenOk(path);
+    ASSERT_TRUE(small->Go(1).ok());
+    ASSERT_TRUE(small->SetDeleted(true).ok());
+    ASSERT_TRUE(small->CopyFile(path + ".pack-new").ok());  // stands in for the finished temp
+    ASSERT_TRUE(small->SetDeleted(false).ok());
+  }
+  const std::string original = ReadAll(path);
+  const std::string packed = ReadAll(path + ".pack-new");
+  ASSERT_NE(original, packed);
+  WriteAll(path + ".pack-memo", "");
+  EXPECT_NE(OpenOk(path), nullptr);  // before the commit point: rolled back
+  EXPECT_EQ(ReadAll(path), original);
+  EXPECT_FALSE(std::filesystem::exists(path + ".pack-new"));
+  EXPECT_FALSE(std::filesystem::exists(path + ".pack-memo"));
+
+  WriteAll(path + ".pack-new", packed);  // after the commit point
+  std::unique_ptr<Table> t;
+  EXPECT_TRUE(Table::Open(path, {false, false}, &t).IsCorruption());
+  t = OpenOk(path);
+  EXPECT_EQ(ReadAll(path), packed);
+  EXPECT_FALSE(std::filesystem::exists(path + ".pack-new"));
+  std::unique_ptr<Table> second;  // the lock moved to the renamed file
+  EXPECT_TRUE(Table::Open(path, {}, &second).IsInUse());
+}
+
+TEST(TableCopy, StructureAndFileCopiesKeepFieldsRecordsAndMemos) {
+  ScratchDir dir;
+  std::string path = dir / "t.dbf";
+  ASSERT_TRUE(Table::Create(path, kSmall).ok());
+  auto t = OpenOk(path);
+  ASSERT_TRUE(t->Append().ok());
+  ASSERT_TRUE(t->SetMemo(4, "memo one").ok());
+  ASSERT_TRUE(t->SetDeleted(true).ok());
+  ASSERT_TRUE(t->Append().ok());
+  ASSERT_TRUE(t->CopyStructure(dir / "S.DBF").ok());
+  ASSERT_TRUE(t->CopyFile(dir / "c.dbf").ok());
+  auto s = OpenOk(dir / "S.DBF");
+  EXPECT_EQ(s->record_count(), 0u);
+  EXPECT_EQ(s->memo_path(), dir / "S.FPT");
+  ASSERT_EQ(s->fields().size(), kSmall.size());
+  auto c = OpenOk(dir / "c.dbf");
+  ASSERT_EQ(c->record_count(), 2u);
+  ASSERT_TRUE(c->Go(1).ok());
+  EXPECT_TRUE(c->current().deleted());
+  std::string memo;
+  ASSERT_TRUE(c->GetMemo(4, &memo).ok());
+  EXPECT_EQ(memo, "memo one");
+  EXPECT_TRUE(t->CopyFile(path).IsInUse());  // never over itself
+}
+
+// A file whose writes stop for good after a budget of bytes, as if the
+// process had died there.
+class DyingFile : public File {
+ public:
+  DyingFile(std::unique_ptr<File> base, int64_t* budget)
+      : File(base->path()), base_(std::move(base)), budget_(budget) {}
+  Status Read(uint64_t o, size_t n, char* b, size_t* got) override {
+    return base_->Read(o, n, b, got);
+  }
+  Status Write(uint64_t o, std::string_view d) override {
+    if (*budget_ <= 0) return Status::IOError("died");
+    size_t n = std::min<size_t>(d.size(), static_cast<size_t>(*budget_));
+    *budget_ -= static_cast<int64_t>(d.size());
+    Status s = base_->Write(o, d.substr(0, n));
+    return n < d.size() ? Status::IOError("died") : s;
+  }
+  Status Size(uint64_t* s) override { return base_->Size(s); }
+  Status Truncate(uint64_t s) override {
+    return *budget_ <= 0 ? Status::IOError("died") : base_->Truncate(s);
+  }
+  Status Sync() override { return base_->Sync(); }
+  Status Lock(LockKind k) override { return base_->Lock(k); }
+  Status LockAppend() override { return base_->LockAppend(); }
+  Status UnlockAppend() override { return base_->UnlockAppend(); }
+
+ private:
+  std::unique_ptr<File> base_;
+  int64_t* budget_;
+};
+
+TEST(TableCrash, DyingDuringAppendLosesAtMostTheRecordBeingWritten) {
+  ScratchDir dir;
+  std::string path = dir / "t.dbf";
+  for (int64_t budget = 0; budget < 200; budget += 3) {
+    ASSERT_TRUE(Table::Create(path, kSmall).ok());
+    {
+      auto t = OpenOk(path);
+      for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(t->Append().ok());
+        ASSERT_TRUE(t->SetFieldBytes(0, "kept").ok());
+        ASSERT_TRUE(t->SetMemo(4, "kept memo").ok());
+      }
+    }
+    int64_t left = budget;
+    FileOpener old =
+        SetFileOpenerForTesting([&](const std::string& p, FileMode m, std::unique_ptr<File>* out) {
+          std::unique_ptr<File> f;
+          XB_RETURN_IF_ERROR(OpenPosixFile(p, m, &f));
+          out->reset(new DyingFile(std::move(f), &left));
+          return Status::OK();
+        });
+    {
+      std::unique_ptr<Table> t;
+      ASSERT_TRUE(Table::Open(path, {}, &t).ok());
+      for (int i = 0; i < 3 && t->Append().ok(); ++i) {
+        if (!t->SetFieldBytes(0, "new").ok() || !t->SetMemo(4, std::string(70, 'n')).ok()) break;
+      }
+    }
+    SetFileOpenerForTesting(old);
+    auto t = OpenOk(path);
+    ASSERT_NE(t, nullptr) << "budget " << budget;
+    ASSERT_GE(t->record_count(), 2u);
+    for (uint32_t n = 1; n <= 2; ++n) {
+      std::string memo;
+      ASSERT_TRUE(t->Go(n).ok());
+      EXPECT_EQ(std::string(t->current_data() + 1, 4), "kept") << "budget " << budget;
+      ASSERT_TRUE(t->GetMemo(4, &memo).ok()) << "budget " << budget;
+      EXPECT_EQ(memo, "kept memo");
+    }
+  }
+}
+
+}  // namespace
+}  // namespace xb
