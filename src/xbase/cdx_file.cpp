@@ -211,7 +211,8 @@ class CdxFile final : public IndexFile {
   Status Descend(const TagState& t, std::string_view key, uint32_t recno,
                  std::vector<PathStep>* path, Node* leaf);
   Status Split(const TagState& t, Node& node, std::vector<Node>* pieces);
-  Status Commit(TagState& t, std::vector<PathStep>* path, Node node);
+  Status Commit(TagState& t, std::vector<PathStep>* path, Node node, bool merge);
+  Status MergeRight(const TagState& t, PathStep* parent, Node* node);
   Status CollapseRoot(TagState& t);
   Status TreeInsert(TagState& t, std::string_view key, uint32_t recno);
   Status TreeDelete(TagState& t, std::string_view key, uint32_t recno);
@@ -491,9 +492,31 @@ Status CdxFile::Split(const TagState& t, Node& node, std::vector<Node>* pieces) 
   return Status::OK();
 }
 
+// After a deletion: takes the right sibling leaf (same parent) into `node`
+// when both fit one page, so deletions do not leave a trail of thin pages.
+Status CdxFile::MergeRight(const TagState& t, PathStep* parent, Node* node) {
+  if (!node->leaf || node->size() == 0 || parent->slot + 1 >= parent->node.size()) {
+    return Status::OK();
+  }
+  Node right;
+  XB_RETURN_IF_ERROR(ReadNode(t, parent->node.children[parent->slot + 1], &right));
+  if (!right.leaf || right.page != node->right) return Status::OK();
+  Node merged = *node;
+  merged.keys.append(right.keys);
+  merged.recnos.insert(merged.recnos.end(), right.recnos.begin(), right.recnos.end());
+  if (!LeafRangeFits(merged, 0, merged.size(), t.pad())) return Status::OK();
+  merged.right = right.right;
+  if (right.right != kNoPage) XB_RETURN_IF_ERROR(PatchSibling(right.right, kNodeLeft, merged.page));
+  FreePage(right.page);
+  parent->node.Erase(parent->slot + 1);
+  *node = std::move(merged);
+  return Status::OK();
+}
+
 // Writes `node` (changed in memory), splitting or freeing it as needed, then
 // refreshes each ancestor's entry for it up to the root.
-Status CdxFile::Commit(TagState& t, std::vector<PathStep>* path, Node node) {
+Status CdxFile::Commit(TagState& t, std::vector<PathStep>* path, Node node, bool merge) {
+  if (merge && !path->empty()) XB_RETURN_IF_ERROR(MergeRight(t, &path->back(), &node));
   for (;;) {
     const bool is_root = path->empty();
     std::vector<Node> pieces;
@@ -580,7 +603,7 @@ Status CdxFile::TreeInsert(TagState& t, std::string_view key, uint32_t recno) {
   }
   leaf.Insert(pos, key, recno, 0);
   ++t.generation;
-  return Commit(t, &path, std::move(leaf));
+  return Commit(t, &path, std::move(leaf), false);
 }
 
 Status CdxFile::TreeDelete(TagState& t, std::string_view key, uint32_t recno) {
@@ -593,7 +616,7 @@ Status CdxFile::TreeDelete(TagState& t, std::string_view key, uint32_t recno) {
   }
   leaf.Erase(pos);
   ++t.generation;
-  return Commit(t, &path, std::move(leaf));
+  return Commit(t, &path, std::move(leaf), true);
 }
 
 Status CdxFile::CollectPages(const TagState& t, std::vector<uint32_t>* pages) {
