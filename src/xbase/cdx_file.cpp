@@ -1,0 +1,1230 @@
+// Compound (.CDX) and single-order (.IDX) compact index files: a page cache,
+// headers and the tag directory, bulk builds written bottom-up, incremental
+// B-tree maintenance and cursors. Layout: docs/formats/cdx.md.
+//
+// Every interior entry holds the last (key, recno) of its child, so a
+// search descends into the first child whose last entry is not before the
+// target. Every change rewrites the path from the leaf to the root through
+// the cache; Flush writes the changed pages.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "cdx_format.h"
+#include "cdx_node.h"
+#include "xbase/index.h"
+
+namespace xb {
+
+namespace {
+
+using namespace cdx;
+
+// Deeper than any real tree (a 240-byte key gives 2 entries an interior
+// node: 32 levels still hold 4 billion entries); guards against cycles.
+constexpr int kMaxDepth = 32;
+// Clean pages kept after a flush.
+constexpr size_t kCacheKeepPages = 4096;
+
+struct TagState {
+  TagInfo info;
+  uint32_t header = 0;
+  uint32_t root = 0;
+  uint64_t generation = 0;
+  bool directory = false;  // the tag of tags: record numbers are header offsets
+
+  char pad() const {
+    return info.key_type == KeyType::kNumeric || info.key_type == KeyType::kDate ? '\0' : ' ';
+  }
+};
+
+std::string Hex(uint32_t v) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "0x%X", v);
+  return buf;
+}
+
+std::string Upper(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) {
+    if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+  }
+  return out;
+}
+
+// Tag order: key bytes (reversed for descending tags), then record number.
+// `b` may be shorter than `a`: only its length is compared (a prefix seek).
+int Compare(const TagState& t, std::string_view a, uint32_t arec, std::string_view b,
+            uint32_t brec) {
+  const int c = std::memcmp(a.data(), b.data(), std::min(a.size(), b.size()));
+  if (c != 0) return (c < 0) != t.info.descending ? -1 : 1;
+  return arec < brec ? -1 : (arec > brec ? 1 : 0);
+}
+
+class CdxFile;
+
+class CdxCursor final : public IndexCursor {
+ public:
+  CdxCursor(CdxFile* file, TagState* tag) : file_(file), tag_(tag) {}
+
+  bool Valid() const override { return valid_; }
+  std::string_view key() const override { return leaf_.key(pos_); }
+  uint32_t recno() const override { return leaf_.recnos[pos_]; }
+
+  Status SeekFirst() override;
+  Status SeekLast() override;
+  Status Next() override;
+  Status Prev() override;
+  Status Seek(std::string_view key, bool prefix, bool* found) override;
+  Status SeekEntry(std::string_view key, uint32_t recno, bool* found) override;
+
+ private:
+  Status Edge(bool last);
+  Status SeekTarget(std::string_view target, uint32_t recno);
+  Status MoveRight();
+  Status MoveLeft();
+  Status Step(bool forward);
+
+  CdxFile* file_;
+  TagState* tag_;
+  Node leaf_;
+  size_t pos_ = 0;
+  bool valid_ = false;
+  uint64_t generation_ = 0;
+};
+
+// Sequential direct writes of freshly built pages, combined into large
+// writes when their offsets follow each other.
+class PageWriter {
+ public:
+  explicit PageWriter(int fd) : fd_(fd) {}
+  Status Write(uint32_t offset, const char* page) {
+    if (buf_.empty() || offset != start_ + buf_.size() || buf_.size() >= (1u << 20)) {
+      XB_RETURN_IF_ERROR(Flush());
+      start_ = offset;
+    }
+    buf_.insert(buf_.end(), page, page + kPageSize);
+    return Status::OK();
+  }
+  Status Flush() {
+    size_t done = 0;
+    while (done < buf_.size()) {
+      const ssize_t n = ::pwrite(fd_, buf_.data() + done, buf_.size() - done, off_t(start_) + done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return Status::IOError(std::string("cannot write index pages: ") + std::strerror(errno));
+      done += size_t(n);
+    }
+    buf_.clear();
+    return Status::OK();
+  }
+
+ private:
+  int fd_;
+  uint32_t start_ = 0;
+  std::vector<char> buf_;
+};
+
+class CdxFile final : public IndexFile {
+ public:
+  CdxFile(std::string path, int fd, bool read_only, Kind kind)
+      : path_(std::move(path)), fd_(fd), read_only_(read_only), kind_(kind) {
+    dir_.directory = true;
+    dir_.info.name = "tag directory";
+    dir_.info.key_length = kTagNameLength;
+  }
+  ~CdxFile() override { Close(); }
+
+  Status InitEmpty(const TagInfo* single);
+  Status Load();
+
+  Kind kind() const override { return kind_; }
+  const std::string& path() const override { return path_; }
+  bool read_only() const override { return read_only_; }
+  int tag_count() const override { return int(tags_.size()); }
+  const TagInfo& tag(int order) const override { return tags_[order - 1]->info; }
+  int FindTag(std::string_view name) const override;
+  Status SetKeyType(int order, KeyType type) override;
+  void set_record_count(uint32_t count) override { record_count_ = count; }
+
+  Status AddTag(const TagInfo& def, KeyBuffer* entries, const BuildProgressFn& progress,
+                int* order) override;
+  Status RebuildTag(int order, KeyBuffer* entries, const BuildProgressFn& progress) override;
+  Status DropTag(int order) override;
+  Status Zap() override;
+  Status InsertKey(int order, std::string_view key, uint32_t recno) override;
+  Status DeleteKey(int order, std::string_view key, uint32_t recno) override;
+  Status NewCursor(int order, std::unique_ptr<IndexCursor>* out) override;
+  Status Flush() override;
+  Status Close() override;
+
+  Status ReadNode(const TagState& t, uint32_t page, Node* node);
+  Status Damaged(const std::string& what) const {
+    return Status::Corruption("index file " + path_ + " is damaged: " + what);
+  }
+  uint32_t page_count() const { return file_end_ / kPageSize; }
+
+ private:
+  struct CachedPage {
+    std::array<char, kPageSize> data;
+    bool dirty = false;
+  };
+  struct PathStep {
+    Node node;
+    size_t slot;
+  };
+
+  Status CheckWritable() const {
+    if (fd_ < 0) return Status::InvalidArgument("index file is closed");
+    if (read_only_) return Status::ReadOnly("index file " + path_ + " is open read-only");
+    return Status::OK();
+  }
+  Status CheckOrder(int order) const {
+    if (order < 1 || order > tag_count()) {
+      return Status::InvalidArgument("no index order " + std::to_string(order));
+    }
+    return Status::OK();
+  }
+  std::string Label(const TagState& t) const {
+    return t.directory ? "tag directory" : "tag " + t.info.name;
+  }
+
+  Status ReadPage(uint32_t offset, char** data);
+  char* WritablePage(uint32_t offset);  // zeroed when not cached
+  Status AllocPage(uint32_t* offset);
+  void FreePage(uint32_t offset);
+  void SetHeaderField(uint32_t header, int field, uint32_t value);
+  void WriteHeader(uint32_t header, const TagInfo& info, uint32_t root, uint8_t options);
+  Status ParseHeader(uint32_t header, TagState* t);
+  Status WriteNode(const TagState& t, const Node& node);
+  Status PatchSibling(uint32_t page, int field, uint32_t value);
+  void SetRoot(TagState& t, uint32_t root);
+  Status NewEmptyRoot(TagState& t);
+
+  Status Descend(const TagState& t, std::string_view key, uint32_t recno,
+                 std::vector<PathStep>* path, Node* leaf);
+  Status Split(const TagState& t, Node& node, std::vector<Node>* pieces);
+  Status Commit(TagState& t, std::vector<PathStep>* path, Node node, bool merge);
+  Status MergeRight(const TagState& t, PathStep* parent, Node* node);
+  Status CollapseRoot(TagState& t);
+  Status TreeInsert(TagState& t, std::string_view key, uint32_t recno);
+  Status TreeDelete(TagState& t, std::string_view key, uint32_t recno);
+  Status CollectPages(const TagState& t, std::vector<uint32_t>* pages);
+  Status BulkBuild(TagState& t, KeyBuffer* entries, const BuildProgressFn& progress);
+  Status ValidateDef(const TagInfo& def, TagInfo* clean) const;
+  uint8_t TagOptions(const TagInfo& info) const;
+
+  std::string path_;
+  int fd_;
+  bool read_only_;
+  Kind kind_;
+  uint32_t file_end_ = 0;
+  uint32_t free_head_ = 0;
+  uint32_t record_count_ = IndexOpenOptions::kUnknownRecordCount;
+  bool changed_ = false;
+  TagState dir_;
+  std::vector<std::unique_ptr<TagState>> tags_;  // by header offset
+  std::unordered_map<uint32_t, CachedPage> cache_;
+};
+
+// ---- pages -----------------------------------------------------------------
+
+Status CdxFile::ReadPage(uint32_t offset, char** data) {
+  auto it = cache_.find(offset);
+  if (it != cache_.end()) {
+    *data = it->second.data.data();
+    return Status::OK();
+  }
+  if (offset % kPageSize != 0 || uint64_t(offset) + kPageSize > file_end_) {
+    return Damaged("page " + Hex(offset) + " lies outside the file");
+  }
+  CachedPage page;
+  size_t done = 0;
+  while (done < kPageSize) {
+    const ssize_t n = ::pread(fd_, page.data.data() + done, kPageSize - done, off_t(offset) + done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return Status::IOError("cannot read " + path_ + ": " + std::strerror(errno));
+    if (n == 0) return Damaged("the file ends inside page " + Hex(offset));
+    done += size_t(n);
+  }
+  auto [pos, inserted] = cache_.emplace(offset, page);
+  *data = pos->second.data.data();
+  return Status::OK();
+}
+
+char* CdxFile::WritablePage(uint32_t offset) {
+  auto [it, inserted] = cache_.try_emplace(offset);
+  if (inserted) it->second.data.fill(0);
+  it->second.dirty = true;
+  changed_ = true;
+  return it->second.data.data();
+}
+
+Status CdxFile::AllocPage(uint32_t* offset) {
+  if (free_head_ != 0) {
+    const uint32_t page = free_head_;
+    char* data;
+    XB_RETURN_IF_ERROR(ReadPage(page, &data));
+    uint32_t next = LoadLE32(data);
+    if (next == kNoPage) next = 0;
+    if (next != 0 && (next % kPageSize != 0 || next < kHeaderSize || next == page ||
+                      uint64_t(next) + kPageSize > file_end_)) {
+      return Damaged("the free page list is broken at " + Hex(page));
+    }
+    free_head_ = next;
+    SetHeaderField(0, kHdrFreeList, next);
+    *offset = page;
+    return Status::OK();
+  }
+  if (file_end_ > 0xFFFFFFFFu - 2 * kPageSize) {
+    return Status::IOError("index file " + path_ + " would exceed 4 GB");
+  }
+  *offset = file_end_;
+  file_end_ += kPageSize;
+  return Status::OK();
+}
+
+void CdxFile::FreePage(uint32_t offset) {
+  char* data = WritablePage(offset);
+  std::memset(data, 0, kPageSize);
+  StoreLE32(data, free_head_);
+  free_head_ = offset;
+  SetHeaderField(0, kHdrFreeList, offset);
+}
+
+void CdxFile::SetHeaderField(uint32_t header, int field, uint32_t value) {
+  char* data;
+  if (!ReadPage(header, &data).ok()) data = WritablePage(header);
+  cache_[header].dirty = true;
+  changed_ = true;
+  StoreLE32(data + field, value);
+}
+
+void CdxFile::WriteHeader(uint32_t header, const TagInfo& info, uint32_t root, uint8_t options) {
+  char* p = WritablePage(header);
+  char* pool = WritablePage(header + kPageSize);
+  std::memset(p, 0, kPageSize);
+  std::memset(pool, 0, kPageSize);
+  StoreLE32(p + kHdrRoot, root);
+  StoreLE32(p + kHdrFreeList, header == 0 ? free_head_ : 0);
+  StoreLE16(p + kHdrKeyLength, info.key_length);
+  p[kHdrOptions] = char(options);
+  p[kHdrSignature] = char(kSignature);
+  StoreLE16(p + kHdrHeaderLen, uint16_t(kHeaderSize));
+  StoreLE16(p + kHdrPageLen, uint16_t(kPageSize));
+  StoreLE16(p + kHdrDescending, info.descending ? 1 : 0);
+  const uint16_t key_len = uint16_t(info.key_expr.size() + 1);
+  StoreLE16(p + kHdrKeyPos, 0);
+  StoreLE16(p + kHdrKeyLen, key_len);
+  StoreLE16(p + kHdrForPos, key_len);
+  StoreLE16(p + kHdrForLen, uint16_t(info.for_expr.size() + 1));
+  std::memcpy(pool, info.key_expr.data(), info.key_expr.size());
+  std::memcpy(pool + key_len, info.for_expr.data(), info.for_expr.size());
+}
+
+Status CdxFile::ParseHeader(uint32_t header, TagState* t) {
+  if (header % kPageSize != 0 || uint64_t(header) + kHeaderSize > file_end_) {
+    return Damaged("tag header " + Hex(header) + " lies outside the file");
+  }
+  char* p;
+  char* pool;
+  XB_RETURN_IF_ERROR(ReadPage(header, &p));
+  XB_RETURN_IF_ERROR(ReadPage(header + kPageSize, &pool));
+  const std::string what = t->info.name.empty() ? "header" : "tag " + t->info.name + " header";
+  const uint8_t options = uint8_t(p[kHdrOptions]);
+  if ((options & kOptCompact) == 0) return Damaged(what + " is not a compact index header");
+  const uint16_t key_length = LoadLE16(p + kHdrKeyLength);
+  if (key_length < 1 || key_length > kMaxKeyLength) {
+    return Damaged(what + " has key length " + std::to_string(key_length));
+  }
+  const uint32_t root = LoadLE32(p + kHdrRoot);
+  if (root % kPageSize != 0 || root < kHeaderSize || uint64_t(root) + kPageSize > file_end_) {
+    return Damaged(what + " has its root outside the file");
+  }
+  auto text = [&](int pos_field, int len_field, std::string* out) {
+    const uint32_t pos = LoadLE16(p + pos_field);
+    const uint32_t len = LoadLE16(p + len_field);
+    if (pos + len > kExprPoolSize) return false;
+    const char* begin = pool + pos;
+    const char* nul = static_cast<const char*>(std::memchr(begin, 0, len));
+    out->assign(begin, nul != nullptr ? nul : begin + len);
+    return true;
+  };
+  TagInfo& info = t->info;
+  if (!text(kHdrKeyPos, kHdrKeyLen, &info.key_expr) ||
+      !text(kHdrForPos, kHdrForLen, &info.for_expr)) {
+    return Damaged(what + " has expressions outside its header");
+  }
+  if (info.key_expr.empty()) return Damaged(what + " has no key expression");
+  info.key_length = key_length;
+  info.unique = (options & kOptUnique) != 0;
+  info.custom = (options & kOptCustom) != 0;
+  info.descending = LoadLE16(p + kHdrDescending) != 0;
+  t->header = header;
+  t->root = root;
+  return Status::OK();
+}
+
+Status CdxFile::ReadNode(const TagState& t, uint32_t page, Node* node) {
+  char* data;
+  XB_RETURN_IF_ERROR(ReadPage(page, &data));
+  NodeLimits limits;
+  limits.file_end = file_end_;
+  limits.max_recno = record_count_;
+  limits.recnos_are_pages = t.directory;
+  std::string why;
+  if (!DecodeNode(data, page, t.info.key_length, t.pad(), limits, node, &why)) {
+    return Damaged(Label(t) + ", page " + Hex(page) + ": " + why);
+  }
+  for (size_t i = 1; i < node->size(); ++i) {
+    if (Compare(t, node->key(i - 1), node->recnos[i - 1], node->key(i), node->recnos[i]) >= 0) {
+      return Damaged(Label(t) + ", page " + Hex(page) + ": keys out of order");
+    }
+  }
+  return Status::OK();
+}
+
+Status CdxFile::WriteNode(const TagState& t, const Node& node) {
+  if (!EncodeNode(node, t.pad(), WritablePage(node.page))) {
+    return Status::InvalidArgument("index node " + Hex(node.page) + " overflows its page");
+  }
+  return Status::OK();
+}
+
+Status CdxFile::PatchSibling(uint32_t page, int field, uint32_t value) {
+  char* data;
+  XB_RETURN_IF_ERROR(ReadPage(page, &data));
+  cache_[page].dirty = true;
+  changed_ = true;
+  StoreLE32(data + field, value);
+  return Status::OK();
+}
+
+void CdxFile::SetRoot(TagState& t, uint32_t root) {
+  t.root = root;
+  SetHeaderField(t.header, kHdrRoot, root);
+}
+
+Status CdxFile::NewEmptyRoot(TagState& t) {
+  Node root;
+  XB_RETURN_IF_ERROR(AllocPage(&root.page));
+  root.root = true;
+  root.key_length = t.info.key_length;
+  XB_RETURN_IF_ERROR(WriteNode(t, root));
+  t.root = root.page;
+  return Status::OK();
+}
+
+// ---- tree changes ----------------------------------------------------------
+
+Status CdxFile::Descend(const TagState& t, std::string_view key, uint32_t recno,
+                        std::vector<PathStep>* path, Node* leaf) {
+  uint32_t page = t.root;
+  for (int depth = 0;; ++depth) {
+    if (depth > kMaxDepth) return Damaged(Label(t) + " is deeper than any real index (a loop?)");
+    Node node;
+    XB_RETURN_IF_ERROR(ReadNode(t, page, &node));
+    if (node.leaf) {
+      *leaf = std::move(node);
+      return Status::OK();
+    }
+    size_t slot = 0;
+    while (slot + 1 < node.size() && Compare(t, node.key(slot), node.recnos[slot], key, recno) < 0) {
+      ++slot;
+    }
+    page = node.children[slot];
+    if (path != nullptr) path->push_back({std::move(node), slot});
+  }
+}
+
+Status CdxFile::Split(const TagState& t, Node& node, std::vector<Node>* pieces) {
+  const size_t n = node.size();
+  std::vector<std::pair<size_t, size_t>> ranges;
+  if (node.leaf) {
+    const char pad = t.pad();
+    if (LeafRangeFits(node, 0, n, pad)) {
+      ranges.push_back({0, n});
+    } else if (LeafRangeFits(node, 0, n / 2, pad) && LeafRangeFits(node, n / 2, n, pad)) {
+      ranges = {{0, n / 2}, {n / 2, n}};
+    } else {
+      for (size_t b = 0; b < n;) {
+        size_t e = b + 1;
+        while (e < n && LeafRangeFits(node, b, e + 1, pad)) ++e;
+        ranges.push_back({b, e});
+        b = e;
+      }
+    }
+  } else {
+    const size_t cap = InteriorCapacity(node.key_length);
+    const size_t k = (n + cap - 1) / cap;
+    for (size_t i = 0; i < k; ++i) ranges.push_back({n * i / k, n * (i + 1) / k});
+  }
+  if (ranges.size() == 1) {
+    pieces->push_back(std::move(node));
+    return Status::OK();
+  }
+  pieces->resize(ranges.size());
+  for (size_t i = 0; i < ranges.size(); ++i) {
+    Node& p = (*pieces)[i];
+    p.AssignRange(node, ranges[i].first, ranges[i].second);
+    p.root = false;
+    if (i == 0) {
+      p.page = node.page;
+    } else {
+      XB_RETURN_IF_ERROR(AllocPage(&p.page));
+    }
+  }
+  for (size_t i = 0; i < pieces->size(); ++i) {
+    Node& p = (*pieces)[i];
+    p.left = i == 0 ? node.left : (*pieces)[i - 1].page;
+    p.right = i + 1 == pieces->size() ? node.right : (*pieces)[i + 1].page;
+  }
+  if (node.right != kNoPage) {
+    XB_RETURN_IF_ERROR(PatchSibling(node.right, kNodeLeft, pieces->back().page));
+  }
+  return Status::OK();
+}
+
+// After a deletion: takes the right sibling leaf (same parent) into `node`
+// when both fit one page, so deletions do not leave a trail of thin pages.
+Status CdxFile::MergeRight(const TagState& t, PathStep* parent, Node* node) {
+  if (!node->leaf || node->size() == 0 || parent->slot + 1 >= parent->node.size()) {
+    return Status::OK();
+  }
+  Node right;
+  XB_RETURN_IF_ERROR(ReadNode(t, parent->node.children[parent->slot + 1], &right));
+  if (!right.leaf || right.page != node->right) return Status::OK();
+  Node merged = *node;
+  merged.keys.append(right.keys);
+  merged.recnos.insert(merged.recnos.end(), right.recnos.begin(), right.recnos.end());
+  if (!LeafRangeFits(merged, 0, merged.size(), t.pad())) return Status::OK();
+  merged.right = right.right;
+  if (right.right != kNoPage) XB_RETURN_IF_ERROR(PatchSibling(right.right, kNodeLeft, merged.page));
+  FreePage(right.page);
+  parent->node.Erase(parent->slot + 1);
+  *node = std::move(merged);
+  return Status::OK();
+}
+
+// Writes `node` (changed in memory), splitting or freeing it as needed, then
+// refreshes each ancestor's entry for it up to the root.
+Status CdxFile::Commit(TagState& t, std::vector<PathStep>* path, Node node, bool merge) {
+  if (merge && !path->empty()) XB_RETURN_IF_ERROR(MergeRight(t, &path->back(), &node));
+  for (;;) {
+    const bool is_root = path->empty();
+    std::vector<Node> pieces;
+    if (node.size() == 0 && !is_root) {
+      if (node.left != kNoPage) XB_RETURN_IF_ERROR(PatchSibling(node.left, kNodeRight, node.right));
+      if (node.right != kNoPage) XB_RETURN_IF_ERROR(PatchSibling(node.right, kNodeLeft, node.left));
+      FreePage(node.page);
+    } else {
+      if (node.size() == 0) node.leaf = true;  // an emptied root becomes an empty leaf
+      node.root = false;
+      XB_RETURN_IF_ERROR(Split(t, node, &pieces));
+      if (is_root && pieces.size() == 1) pieces[0].root = true;
+      for (const Node& p : pieces) XB_RETURN_IF_ERROR(WriteNode(t, p));
+    }
+    if (is_root) {
+      if (pieces.size() == 1) {
+        if (t.root != pieces[0].page) SetRoot(t, pieces[0].page);
+        break;
+      }
+      Node root;
+      root.leaf = false;
+      root.key_length = t.info.key_length;
+      XB_RETURN_IF_ERROR(AllocPage(&root.page));
+      for (const Node& p : pieces) {
+        root.Insert(root.size(), p.key(p.size() - 1), p.recnos.back(), p.page);
+      }
+      SetRoot(t, root.page);
+      node = std::move(root);
+      continue;  // the new root may itself need splitting
+    }
+    PathStep step = std::move(path->back());
+    path->pop_back();
+    Node parent = std::move(step.node);
+    parent.Erase(step.slot);
+    for (size_t i = 0; i < pieces.size(); ++i) {
+      const Node& p = pieces[i];
+      parent.Insert(step.slot + i, p.key(p.size() - 1), p.recnos.back(), p.page);
+    }
+    node = std::move(parent);
+  }
+  return CollapseRoot(t);
+}
+
+Status CdxFile::CollapseRoot(TagState& t) {
+  for (int depth = 0; depth <= kMaxDepth; ++depth) {
+    Node root;
+    XB_RETURN_IF_ERROR(ReadNode(t, t.root, &root));
+    if (root.leaf || root.size() != 1) return Status::OK();
+    Node child;
+    XB_RETURN_IF_ERROR(ReadNode(t, root.children[0], &child));
+    FreePage(root.page);
+    child.root = true;
+    child.left = child.right = kNoPage;
+    XB_RETURN_IF_ERROR(WriteNode(t, child));
+    SetRoot(t, child.page);
+  }
+  return Damaged(Label(t) + " is deeper than any real index (a loop?)");
+}
+
+size_t LowerBound(const TagState& t, const Node& node, std::string_view key, uint32_t recno) {
+  size_t lo = 0, hi = node.size();
+  while (lo < hi) {
+    const size_t mid = (lo + hi) / 2;
+    if (Compare(t, node.key(mid), node.recnos[mid], key, recno) < 0) {
+      lo = mid + 1;
+    } else {
+      hi = mid;
+    }
+  }
+  return lo;
+}
+
+Status CdxFile::TreeInsert(TagState& t, std::string_view key, uint32_t recno) {
+  std::vector<PathStep> path;
+  Node leaf;
+  XB_RETURN_IF_ERROR(Descend(t, key, recno, &path, &leaf));
+  const size_t pos = LowerBound(t, leaf, key, recno);
+  if (pos < leaf.size() && leaf.recnos[pos] == recno && leaf.key(pos) == key) return Status::OK();
+  if (t.info.unique) {
+    CdxCursor probe(this, &t);
+    bool found = false;
+    XB_RETURN_IF_ERROR(probe.Seek(key, false, &found));
+    if (found) return Status::OK();
+  }
+  leaf.Insert(pos, key, recno, 0);
+  ++t.generation;
+  return Commit(t, &path, std::move(leaf), false);
+}
+
+Status CdxFile::TreeDelete(TagState& t, std::string_view key, uint32_t recno) {
+  std::vector<PathStep> path;
+  Node leaf;
+  XB_RETURN_IF_ERROR(Descend(t, key, recno, &path, &leaf));
+  const size_t pos = LowerBound(t, leaf, key, recno);
+  if (pos >= leaf.size() || leaf.recnos[pos] != recno || leaf.key(pos) != key) {
+    return Status::NotFound(Label(t) + " has no entry for record " + std::to_string(recno));
+  }
+  leaf.Erase(pos);
+  ++t.generation;
+  return Commit(t, &path, std::move(leaf), true);
+}
+
+Status CdxFile::CollectPages(const TagState& t, std::vector<uint32_t>* pages) {
+  std::unordered_set<uint32_t> seen;
+  std::vector<uint32_t> level{t.root};
+  for (int depth = 0; !level.empty(); ++depth) {
+    if (depth > kMaxDepth) return Damaged(Label(t) + " is deeper than any real index (a loop?)");
+    std::vector<uint32_t> next;
+    for (uint32_t page : level) {
+      if (!seen.insert(page).second) return Damaged(Label(t) + " uses page " + Hex(page) + " twice");
+      pages->push_back(page);
+      Node node;
+      XB_RETURN_IF_ERROR(ReadNode(t, page, &node));
+      if (!node.leaf) next.insert(next.end(), node.children.begin(), node.children.end());
+    }
+    level.swap(next);
+  }
+  return Status::OK();
+}
+
+// ---- bulk build ------------------------------------------------------------
+
+Status CdxFile::BulkBuild(TagState& t, KeyBuffer* entries, const BuildProgressFn& progress) {
+  const uint16_t kl = t.info.key_length;
+  const char pad = t.pad();
+  if (progress) progress(0);
+  const std::vector<uint32_t> order = entries->SortedOrder(t.info.descending);
+  uint32_t max_recno = 1;
+  for (size_t i = 0; i < entries->size(); ++i) max_recno = std::max(max_recno, entries->recno(i));
+  const LeafLayout layout = ComputeLeafLayout(kl, max_recno);
+  PageWriter writer(fd_);
+
+  // Last entry of each node written on the level being built, for the
+  // level above.
+  std::string up_keys;
+  std::vector<uint32_t> up_recnos, up_pages;
+
+  char page[kPageSize];
+  uint32_t current = 0, left = kNoPage;
+  size_t count = 0, entry_end = kLeafEntries, key_pos = kPageSize;
+  const char* prev = nullptr;
+  uint32_t prev_recno = 0;
+
+  auto write_page = [&](uint32_t offset) {
+    cache_.erase(offset);
+    return writer.Write(offset, page);
+  };
+  auto finish_leaf = [&](uint32_t right) -> Status {
+    std::memset(page + entry_end, 0, key_pos - entry_end);
+    StoreLE16(page + kNodeAttr,
+              uint16_t(kAttrLeaf | (left == kNoPage && right == kNoPage ? kAttrRoot : 0)));
+    StoreLE16(page + kNodeCount, uint16_t(count));
+    StoreLE32(page + kNodeLeft, left);
+    StoreLE32(page + kNodeRight, right);
+    StoreLE16(page + kLeafFree, uint16_t(key_pos - entry_end));
+    StoreLE32(page + kLeafRecMask, layout.rec_bits == 32 ? 0xFFFFFFFFu : (1u << layout.rec_bits) - 1);
+    page[kLeafDupMask] = char((1u << layout.dup_bits) - 1);
+    page[kLeafTrailMask] = char((1u << layout.trail_bits) - 1);
+    page[kLeafRecBits] = char(layout.rec_bits);
+    page[kLeafDupBits] = char(layout.dup_bits);
+    page[kLeafTrailBits] = char(layout.trail_bits);
+    page[kLeafEntryBytes] = char(layout.bytes);
+    if (count > 0) {
+      up_keys.append(prev, kl);
+      up_recnos.push_back(prev_recno);
+      up_pages.push_back(current);
+    }
+    return write_page(current);
+  };
+
+  XB_RETURN_IF_ERROR(AllocPage(&current));
+  const size_t total = order.size();
+  int percent = 0;
+  for (size_t n = 0; n < total; ++n) {
+    const uint32_t idx = order[n];
+    const char* key = entries->key(idx).data();
+    const uint32_t recno = entries->recno(idx);
+    if (t.info.unique && prev != nullptr && std::memcmp(prev, key, kl) == 0) continue;
+    int dup, trail;
+    CompressKey(key, count == 0 ? nullptr : prev, kl, pad, &dup, &trail);
+    if (count > 0 && entry_end + layout.bytes + (kl - dup - trail) > key_pos) {
+      uint32_t next;
+      XB_RETURN_IF_ERROR(AllocPage(&next));
+      XB_RETURN_IF_ERROR(finish_leaf(next));
+      left = current;
+      current = next;
+      count = 0;
+      entry_end = kLeafEntries;
+      key_pos = kPageSize;
+      dup = 0;
+    }
+    const size_t stored = kl - dup - trail;
+    key_pos -= stored;
+    std::memcpy(page + key_pos, key + dup, stored);
+    const uint64_t v = uint64_t(recno) | uint64_t(dup) << layout.rec_bits |
+                       uint64_t(trail) << (layout.rec_bits + layout.dup_bits);
+    for (int b = 0; b < layout.bytes; ++b) page[entry_end + b] = char(v >> (8 * b));
+    entry_end += layout.bytes;
+    ++count;
+    prev = key;
+    prev_recno = recno;
+    if (progress && (n + 1) * 100 / total > size_t(percent) && (n + 1) * 100 / total < 100) {
+      percent = int((n + 1) * 100 / total);
+      progress(percent);
+    }
+  }
+  if (count == 0 && left == kNoPage) {  // no entries: an empty root leaf
+    std::memset(page, 0, kPageSize);
+  }
+  XB_RETURN_IF_ERROR(finish_leaf(kNoPage));
+  uint32_t root = current;
+
+  // Interior levels, each node filled evenly.
+  const size_t cap = InteriorCapacity(kl);
+  while (up_pages.size() > 1) {
+    const size_t n = up_pages.size();
+    const size_t k = (n + cap - 1) / cap;
+    std::vector<uint32_t> pages(k);
+    for (uint32_t& p : pages) XB_RETURN_IF_ERROR(AllocPage(&p));
+    std::string next_keys;
+    std::vector<uint32_t> next_recnos;
+    for (size_t i = 0; i < k; ++i) {
+      Node node;
+      node.leaf = false;
+      node.root = k == 1;
+      node.key_length = kl;
+      node.page = pages[i];
+      node.left = i == 0 ? kNoPage : pages[i - 1];
+      node.right = i + 1 == k ? kNoPage : pages[i + 1];
+      const size_t b = n * i / k, e = n * (i + 1) / k;
+      node.keys.assign(up_keys, b * kl, (e - b) * kl);
+      node.recnos.assign(up_recnos.begin() + b, up_recnos.begin() + e);
+      node.children.assign(up_pages.begin() + b, up_pages.begin() + e);
+      EncodeNode(node, pad, page);
+      XB_RETURN_IF_ERROR(write_page(node.page));
+      next_keys.append(node.key(node.size() - 1));
+      next_recnos.push_back(node.recnos.back());
+    }
+    up_keys.swap(next_keys);
+    up_recnos.swap(next_recnos);
+    up_pages.swap(pages);
+    root = up_pages[0];
+  }
+  XB_RETURN_IF_ERROR(writer.Flush());
+  entries->Clear();
+  changed_ = true;
+  t.root = root;
+  ++t.generation;
+  if (progress) progress(100);
+  return Status::OK();
+}
+
+// ---- tags ------------------------------------------------------------------
+
+int CdxFile::FindTag(std::string_view name) const {
+  const std::string want = Upper(name);
+  for (size_t i = 0; i < tags_.size(); ++i) {
+    if (tags_[i]->info.name == want) return int(i) + 1;
+  }
+  return 0;
+}
+
+Status CdxFile::SetKeyType(int order, KeyType type) {
+  XB_RETURN_IF_ERROR(CheckOrder(order));
+  TagState& t = *tags_[order - 1];
+  t.info.key_type = type;
+  ++t.generation;
+  return Status::OK();
+}
+
+uint8_t CdxFile::TagOptions(const TagInfo& info) const {
+  uint8_t options = kOptCompact;
+  if (kind_ == Kind::kCompound) options |= kOptCompound;
+  if (info.unique) options |= kOptUnique;
+  if (info.custom) options |= kOptCustom;
+  if (!info.for_expr.empty()) options |= kOptHasFor;
+  return options;
+}
+
+Status CdxFile::ValidateDef(const TagInfo& def, TagInfo* clean) const {
+  *clean = def;
+  clean->name = Upper(def.name);
+  const std::string& name = clean->name;
+  if (kind_ == Kind::kCompound) {
+    bool ok = !name.empty() && name.size() <= size_t(kTagNameLength) &&
+              !(name[0] >= '0' && name[0] <= '9');
+    for (char c : name) ok = ok && ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_');
+    if (!ok) return Status::InvalidArgument("bad tag name \"" + def.name + "\"");
+    if (FindTag(name) != 0) return Status::InvalidArgument("tag " + name + " already exists");
+  }
+  if (def.key_length < 1 || def.key_length > kMaxKeyLength) {
+    return Status::InvalidArgument("key length " + std::to_string(def.key_length) +
+                                   " is outside 1..240");
+  }
+  if ((def.key_type == KeyType::kNumeric || def.key_type == KeyType::kDate) && def.key_length != 8) {
+    return Status::InvalidArgument("numeric and date keys are 8 bytes long");
+  }
+  if (def.key_expr.empty()) return Status::InvalidArgument("tag " + name + " has no key expression");
+  if (def.key_expr.size() + def.for_expr.size() + 2 > kExprPoolSize ||
+      def.key_expr.find('\0') != std::string::npos || def.for_expr.find('\0') != std::string::npos) {
+    return Status::InvalidArgument("the key and FOR expressions of tag " + name + " are too long");
+  }
+  return Status::OK();
+}
+
+Status CdxFile::AddTag(const TagInfo& def, KeyBuffer* entries, const BuildProgressFn& progress,
+                       int* order) {
+  XB_RETURN_IF_ERROR(CheckWritable());
+  if (kind_ != Kind::kCompound) return Status::NotSupported("an .IDX file holds one order only");
+  TagInfo info;
+  XB_RETURN_IF_ERROR(ValidateDef(def, &info));
+  if (entries->size() > 0 && entries->key_length() != info.key_length) {
+    return Status::InvalidArgument("entries for tag " + info.name + " have the wrong key length");
+  }
+  auto t = std::make_unique<TagState>();
+  t->info = info;
+  t->header = file_end_;
+  file_end_ += kHeaderSize;
+  XB_RETURN_IF_ERROR(BulkBuild(*t, entries, progress));
+  WriteHeader(t->header, t->info, t->root, TagOptions(t->info));
+  XB_RETURN_IF_ERROR(TreeInsert(dir_, EncodeCharacterKey(info.name, kTagNameLength), t->header));
+  tags_.push_back(std::move(t));
+  std::stable_sort(tags_.begin(), tags_.end(),
+                   [](const auto& a, const auto& b) { return a->header < b->header; });
+  if (order != nullptr) *order = FindTag(info.name);
+  return Status::OK();
+}
+
+Status CdxFile::RebuildTag(int order, KeyBuffer* entries, const BuildProgressFn& progress) {
+  XB_RETURN_IF_ERROR(CheckWritable());
+  XB_RETURN_IF_ERROR(CheckOrder(order));
+  TagState& t = *tags_[order - 1];
+  if (entries->size() > 0 && entries->key_length() != t.info.key_length) {
+    return Status::InvalidArgument("entries for tag " + t.info.name + " have the wrong key length");
+  }
+  std::vector<uint32_t> pages;
+  XB_RETURN_IF_ERROR(CollectPages(t, &pages));
+  for (uint32_t p : pages) FreePage(p);
+  XB_RETURN_IF_ERROR(BulkBuild(t, entries, progress));
+  SetRoot(t, t.root);
+  return Status::OK();
+}
+
+Status CdxFile::DropTag(int order) {
+  XB_RETURN_IF_ERROR(CheckWritable());
+  XB_RETURN_IF_ERROR(CheckOrder(order));
+  if (kind_ != Kind::kCompound) return Status::NotSupported("an .IDX file holds one order only");
+  TagState& t = *tags_[order - 1];
+  std::vector<uint32_t> pages;
+  XB_RETURN_IF_ERROR(CollectPages(t, &pages));
+  XB_RETURN_IF_ERROR(TreeDelete(dir_, EncodeCharacterKey(t.info.name, kTagNameLength), t.header));
+  for (uint32_t p : pages) FreePage(p);
+  FreePage(t.header);
+  FreePage(t.header + kPageSize);
+  tags_.erase(tags_.begin() + (order - 1));
+  return Status::OK();
+}
+
+Status CdxFile::InsertKey(int order, std::string_view key, uint32_t recno) {
+  XB_RETURN_IF_ERROR(CheckWritable());
+  XB_RETURN_IF_ERROR(CheckOrder(order));
+  TagState& t = *tags_[order - 1];
+  if (key.size() != t.info.key_length || recno == 0) {
+    return Status::InvalidArgument("key of " + std::to_string(key.size()) + " bytes for tag " +
+                                   t.info.name + " (key length " +
+                                   std::to_string(t.info.key_length) + ")");
+  }
+  return TreeInsert(t, key, recno);
+}
+
+Status CdxFile::DeleteKey(int order, std::string_view key, uint32_t recno) {
+  XB_RETURN_IF_ERROR(CheckWritable());
+  XB_RETURN_IF_ERROR(CheckOrder(order));
+  TagState& t = *tags_[order - 1];
+  if (key.size() != t.info.key_length) {
+    return Status::InvalidArgument("key of " + std::to_string(key.size()) + " bytes for tag " +
+                                   t.info.name);
+  }
+  return TreeDelete(t, key, recno);
+}
+
+Status CdxFile::NewCursor(int order, std::unique_ptr<IndexCursor>* out) {
+  XB_RETURN_IF_ERROR(CheckOrder(order));
+  *out = std::make_unique<CdxCursor>(this, tags_[order - 1].get());
+  return Status::OK();
+}
+
+// ---- whole file ------------------------------------------------------------
+
+// Lays out a file with no entries: for a CDX the header and an empty tag
+// directory (then the tags of tags_, empty, in order); for an IDX the header
+// of `single` and an empty root.
+Status CdxFile::InitEmpty(const TagInfo* single) {
+  cache_.clear();
+  if (::ftruncate(fd_, 0) != 0) {
+    return Status::IOError("cannot truncate " + path_ + ": " + std::strerror(errno));
+  }
+  file_end_ = kHeaderSize;
+  free_head_ = 0;
+  changed_ = true;
+  if (kind_ == Kind::kSingle) {
+    auto t = std::make_unique<TagState>();
+    t->info = *single;
+    t->header = 0;
+    XB_RETURN_IF_ERROR(NewEmptyRoot(*t));
+    WriteHeader(0, t->info, t->root, TagOptions(t->info));
+    tags_.clear();
+    tags_.push_back(std::move(t));
+    return Status::OK();
+  }
+  dir_.header = 0;
+  XB_RETURN_IF_ERROR(NewEmptyRoot(dir_));
+  TagInfo dir_info;
+  dir_info.key_length = kTagNameLength;
+  WriteHeader(0, dir_info, dir_.root, kOptCompact | kOptCompound | kOptStructure);
+  std::vector<std::unique_ptr<TagState>> old;
+  old.swap(tags_);
+  for (auto& t : old) {
+    KeyBuffer none(t->info.key_length);
+    int order;
+    XB_RETURN_IF_ERROR(AddTag(t->info, &none, nullptr, &order));
+  }
+  return Status::OK();
+}
+
+Status CdxFile::Load() {
+  struct stat st;
+  if (::fstat(fd_, &st) != 0) return Status::IOError("cannot stat " + path_);
+  if (st.st_size < off_t(kHeaderSize)) return Damaged("shorter than its header");
+  file_end_ = uint32_t(std::min<off_t>(st.st_size, 0xFFFFFE00) / kPageSize * kPageSize);
+  char* p;
+  XB_RETURN_IF_ERROR(ReadPage(0, &p));
+  const uint8_t options = uint8_t(p[kHdrOptions]);
+  free_head_ = LoadLE32(p + kHdrFreeList);
+  if (free_head_ == kNoPage) free_head_ = 0;
+  if ((options & kOptCompact) == 0) return Damaged("not a compact index file");
+  if ((options & kOptCompound) == 0) {
+    kind_ = Kind::kSingle;
+    auto t = std::make_unique<TagState>();
+    XB_RETURN_IF_ERROR(ParseHeader(0, t.get()));
+    std::string stem = path_.substr(path_.find_last_of('/') + 1);
+    stem = stem.substr(0, stem.find('.'));
+    t->info.name = Upper(stem);
+    tags_.push_back(std::move(t));
+    return Status::OK();
+  }
+  kind_ = Kind::kCompound;
+  if (LoadLE16(p + kHdrKeyLength) != kTagNameLength) return Damaged("bad tag directory key length");
+  dir_.header = 0;
+  dir_.root = LoadLE32(p + kHdrRoot);
+  if (dir_.root % kPageSize != 0 || dir_.root < kHeaderSize ||
+      uint64_t(dir_.root) + kPageSize > file_end_) {
+    return Damaged("the tag directory root lies outside the file");
+  }
+  CdxCursor walk(this, &dir_);
+  XB_RETURN_IF_ERROR(walk.SeekFirst());
+  std::unordered_set<uint32_t> headers;
+  while (walk.Valid()) {
+    std::string name(walk.key());
+    while (!name.empty() && (name.back() == ' ' || name.back() == '\0')) name.pop_back();
+    auto t = std::make_unique<TagState>();
+    t->info.name = Upper(name);
+    if (name.empty() || FindTag(t->info.name) != 0) {
+      return Damaged("tag directory holds a blank or repeated tag name");
+    }
+    if (!headers.insert(walk.recno()).second) return Damaged("two tags share one header");
+    XB_RETURN_IF_ERROR(ParseHeader(walk.recno(), t.get()));
+    tags_.push_back(std::move(t));
+    if (tags_.size() > page_count()) return Damaged("tag directory loops");
+    XB_RETURN_IF_ERROR(walk.Next());
+  }
+  std::sort(tags_.begin(), tags_.end(),
+            [](const auto& a, const auto& b) { return a->header < b->header; });
+  return Status::OK();
+}
+
+Status CdxFile::Zap() {
+  XB_RETURN_IF_ERROR(CheckWritable());
+  TagInfo single;
+  if (kind_ == Kind::kSingle) single = tags_[0]->info;
+  for (auto& t : tags_) ++t->generation;
+  return InitEmpty(kind_ == Kind::kSingle ? &single : nullptr);
+}
+
+Status CdxFile::Flush() {
+  if (fd_ < 0 || read_only_ || !changed_) return Status::OK();
+  char* p;
+  XB_RETURN_IF_ERROR(ReadPage(0, &p));
+  StoreLE32(p + kHdrCounter, LoadLE32(p + kHdrCounter) + 1);
+  cache_[0].dirty = true;
+  std::vector<uint32_t> dirty;
+  for (const auto& [offset, page] : cache_) {
+    if (page.dirty) dirty.push_back(offset);
+  }
+  std::sort(dirty.begin(), dirty.end());
+  PageWriter writer(fd_);
+  for (uint32_t offset : dirty) {
+    CachedPage& page = cache_[offset];
+    XB_RETURN_IF_ERROR(writer.Write(offset, page.data.data()));
+    page.dirty = false;
+  }
+  XB_RETURN_IF_ERROR(writer.Flush());
+  struct stat st;
+  if (::fstat(fd_, &st) == 0 && st.st_size != off_t(file_end_)) {
+    if (::ftruncate(fd_, file_end_) != 0) {
+      return Status::IOError("cannot resize " + path_ + ": " + std::strerror(errno));
+    }
+  }
+  changed_ = false;
+  if (cache_.size() > kCacheKeepPages) cache_.clear();
+  return Status::OK();
+}
+
+Status CdxFile::Close() {
+  if (fd_ < 0) return Status::OK();
+  Status s = Flush();
+  ::close(fd_);
+  fd_ = -1;
+  cache_.clear();
+  return s;
+}
+
+// ---- cursor ----------------------------------------------------------------
+
+Status CdxCursor::Edge(bool last) {
+  valid_ = false;
+  generation_ = tag_->generation;
+  uint32_t page = tag_->root;
+  for (int depth = 0;; ++depth) {
+    if (depth > kMaxDepth) return file_->Damaged("index deeper than any real one (a loop?)");
+    XB_RETURN_IF_ERROR(file_->ReadNode(*tag_, page, &leaf_));
+    if (leaf_.leaf) break;
+    page = last ? leaf_.children.back() : leaf_.children.front();
+  }
+  if (leaf_.size() == 0) return last ? MoveLeft() : MoveRight();
+  pos_ = last ? leaf_.size() - 1 : 0;
+  valid_ = true;
+  return Status::OK();
+}
+
+Status CdxCursor::SeekFirst() { return Edge(false); }
+Status CdxCursor::SeekLast() { return Edge(true); }
+
+Status CdxCursor::SeekTarget(std::string_view target, uint32_t recno) {
+  valid_ = false;
+  generation_ = tag_->generation;
+  uint32_t page = tag_->root;
+  for (int depth = 0;; ++depth) {
+    if (depth > kMaxDepth) return file_->Damaged("index deeper than any real one (a loop?)");
+    XB_RETURN_IF_ERROR(file_->ReadNode(*tag_, page, &leaf_));
+    if (leaf_.leaf) break;
+    size_t slot = 0;
+    while (slot + 1 < leaf_.size() &&
+           Compare(*tag_, leaf_.key(slot), leaf_.recnos[slot], target, recno) < 0) {
+      ++slot;
+    }
+    page = leaf_.children[slot];
+  }
+  pos_ = LowerBound(*tag_, leaf_, target, recno);
+  if (pos_ < leaf_.size()) {
+    valid_ = true;
+    return Status::OK();
+  }
+  return MoveRight();
+}
+
+Status CdxCursor::Seek(std::string_view key, bool prefix, bool* found) {
+  const uint16_t kl = tag_->info.key_length;
+  std::string target(key.substr(0, std::min<size_t>(key.size(), kl)));
+  if (!prefix) target.resize(kl, tag_->pad());
+  XB_RETURN_IF_ERROR(SeekTarget(target, 0));
+  *found = valid_ && std::memcmp(leaf_.key(pos_).data(), target.data(), target.size()) == 0;
+  return Status::OK();
+}
+
+Status CdxCursor::SeekEntry(std::string_view key, uint32_t recno, bool* found) {
+  std::string target(key.substr(0, std::min<size_t>(key.size(), tag_->info.key_length)));
+  target.resize(tag_->info.key_length, tag_->pad());
+  XB_RETURN_IF_ERROR(SeekTarget(target, recno));
+  *found = valid_ && leaf_.recnos[pos_] == recno && leaf_.key(pos_) == target;
+  return Status::OK();
+}
+
+// Moves to the first entry of the next non-empty leaf, checking that the
+// chain keeps the tag order.
+Status CdxCursor::MoveRight() {
+  std::string last_key;
+  uint32_t last_recno = 0;
+  const bool have_last = leaf_.size() > 0;
+  if (have_last) {
+    last_key.assign(leaf_.key(leaf_.size() - 1));
+    last_recno = leaf_.recnos.back();
+  }
+  valid_ = false;
+  for (uint32_t hops = 0; hops <= file_->page_count(); ++hops) {
+    const uint32_t page = leaf_.right;
+    if (page == kNoPage) return Status::OK();
+    XB_RETURN_IF_ERROR(file_->ReadNode(*tag_, page, &leaf_));
+    if (!leaf_.leaf) return file_->Damaged("a leaf's right neighbour is not a leaf");
+    if (leaf_.size() == 0) continue;
+    if (have_last && Compare(*tag_, leaf_.key(0), leaf_.recnos[0], last_key, last_recno) <= 0) {
+      return file_->Damaged("leaf pages out of order at " + Hex(page));
+    }
+    pos_ = 0;
+    valid_ = true;
+    return Status::OK();
+  }
+  return file_->Damaged("leaf chain loops");
+}
+
+Status CdxCursor::MoveLeft() {
+  std::string first_key;
+  uint32_t first_recno = 0;
+  const bool have_first = leaf_.size() > 0;
+  if (have_first) {
+    first_key.assign(leaf_.key(0));
+    first_recno = leaf_.recnos[0];
+  }
+  valid_ = false;
+  for (uint32_t hops = 0; hops <= file_->page_count(); ++hops) {
+    const uint32_t page = leaf_.left;
+    if (page == kNoPage) return Status::OK();
+    XB_RETURN_IF_ERROR(file_->ReadNode(*tag_, page, &leaf_));
+    if (!leaf_.leaf) return file_->Damaged("a leaf's left neighbour is not a leaf");
+    if (leaf_.size() == 0) continue;
+    const size_t last = leaf_.size() - 1;
+    if (have_first &&
+        Compare(*tag_, leaf_.key(last), leaf_.recnos[last], first_key, first_recno) >= 0) {
+      return file_->Damaged("leaf pages out of order at " + Hex(page));
+    }
+    pos_ = last;
+    valid_ = true;
+    return Status::OK();
+  }
+  return file_->Damaged("leaf chain loops");
+}
+
+Status CdxCursor::Step(bool forward) {
+  if (!valid_) return Status::InvalidArgument("index cursor is not on an entry");
+  if (generation_ != tag_->generation) {
+    // The tag changed under us: find our entry again, or where it was.
+    const std::string key(leaf_.key(pos_));
+    const uint32_t recno = leaf_.recnos[pos_];
+    XB_RETURN_IF_ERROR(SeekTarget(key, recno));
+    if (!valid_) return forward ? Status::OK() : SeekLast();
+    const bool same = leaf_.recnos[pos_] == recno && leaf_.key(pos_) == key;
+    if (forward && !same) return Status::OK();
+  }
+  if (forward) {
+    if (++pos_ < leaf_.size()) return Status::OK();
+    return MoveRight();
+  }
+  if (pos_ > 0) {
+    --pos_;
+    return Status::OK();
+  }
+  return MoveLeft();
+}
+
+Status CdxCursor::Next() { return Step(true); }
+Status CdxCursor::Prev() { return Step(false); }
+
+Status OpenFd(const std::string& path, int flags, int* fd) {
+  *fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
+  if (*fd >= 0) return Status::OK();
+  if (errno == ENOENT) return Status::NotFound("no index file " + path);
+  return Status::IOError("cannot open " + path + ": " + std::strerror(errno));
+}
+
+}  // namespace
+
+Status IndexFile::CreateCompound(const std::string& path, std::unique_ptr<IndexFile>* out) {
+  int fd;
+  XB_RETURN_IF_ERROR(OpenFd(path, O_RDWR | O_CREAT | O_TRUNC, &fd));
+  auto file = std::make_unique<CdxFile>(path, fd, false, Kind::kCompound);
+  XB_RETURN_IF_ERROR(file->InitEmpty(nullptr));
+  XB_RETURN_IF_ERROR(file->Flush());
+  *out = std::move(file);
+  return Status::OK();
+}
+
+Status IndexFile::CreateSingle(const std::string& path, const TagInfo& def,
+                               std::unique_ptr<IndexFile>* out) {
+  TagInfo info = def;
+  std::string stem = path.substr(path.find_last_of('/') + 1);
+  info.name = Upper(stem.substr(0, stem.find('.')));
+  if (info.key_length < 1 || info.key_length > kMaxKeyLength || info.key_expr.empty() ||
+      info.key_expr.size() + info.for_expr.size() + 2 > kExprPoolSize) {
+    return Status::InvalidArgument("bad definition for index " + path);
+  }
+  int fd;
+  XB_RETURN_IF_ERROR(OpenFd(path, O_RDWR | O_CREAT | O_TRUNC, &fd));
+  auto file = std::make_unique<CdxFile>(path, fd, false, Kind::kSingle);
+  XB_RETURN_IF_ERROR(file->InitEmpty(&info));
+  XB_RETURN_IF_ERROR(file->Flush());
+  *out = std::move(file);
+  return Status::OK();
+}
+
+Status IndexFile::Open(const std::string& path, const IndexOpenOptions& options,
+                       std::unique_ptr<IndexFile>* out) {
+  int fd;
+  XB_RETURN_IF_ERROR(OpenFd(path, options.read_only ? O_RDONLY : O_RDWR, &fd));
+  auto file = std::make_unique<CdxFile>(path, fd, options.read_only, Kind::kCompound);
+  file->set_record_count(options.record_count);
+  XB_RETURN_IF_ERROR(file->Load());
+  *out = std::move(file);
+  return Status::OK();
+}
+
+}  // namespace xb

@@ -1,0 +1,136 @@
+// Key encodings and the bulk entry buffer with its sort.
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+#include "xbase/index.h"
+
+namespace xb {
+
+std::string EncodeCharacterKey(std::string_view text, uint16_t key_length) {
+  std::string key(key_length, ' ');
+  std::memcpy(key.data(), text.data(), std::min<size_t>(text.size(), key_length));
+  return key;
+}
+
+std::string EncodeNumericKey(double value) {
+  if (value == 0) value = 0;  // -0.0 sorts as 0
+  uint64_t bits = std::bit_cast<uint64_t>(value);
+  bits = (bits & 0x8000000000000000ull) ? ~bits : bits ^ 0x8000000000000000ull;
+  std::string key(8, '\0');
+  for (int i = 0; i < 8; ++i) key[i] = char(bits >> (56 - 8 * i));
+  return key;
+}
+
+double DecodeNumericKey(std::string_view key) {
+  if (key.size() != 8) return 0;
+  uint64_t bits = 0;
+  for (int i = 0; i < 8; ++i) bits = bits << 8 | static_cast<unsigned char>(key[i]);
+  bits = (bits & 0x8000000000000000ull) ? bits ^ 0x8000000000000000ull : ~bits;
+  return std::bit_cast<double>(bits);
+}
+
+std::string EncodeDateKey(int32_t julian_day) { return EncodeNumericKey(julian_day); }
+
+int32_t JulianDayFromDtos(std::string_view s) {
+  if (s.find_first_not_of(' ') == std::string_view::npos) return 0;
+  if (s.size() != 8) return -1;
+  int v[8];
+  for (int i = 0; i < 8; ++i) {
+    if (s[i] < '0' || s[i] > '9') return -1;
+    v[i] = s[i] - '0';
+  }
+  const int y = v[0] * 1000 + v[1] * 100 + v[2] * 10 + v[3];
+  const int m = v[4] * 10 + v[5];
+  const int d = v[6] * 10 + v[7];
+  static const int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (y < 1 || m < 1 || m > 12 || d < 1 || d > kDays[m - 1]) return -1;
+  if (m == 2 && d == 29 && !(y % 4 == 0 && (y % 100 != 0 || y % 400 == 0))) return -1;
+  // Gregorian calendar day number (Fliegel & Van Flandern).
+  const int a = (14 - m) / 12;
+  const int yy = y + 4800 - a;
+  const int mm = m + 12 * a - 3;
+  return d + (153 * mm + 2) / 5 + 365 * yy + yy / 4 - yy / 100 + yy / 400 - 32045;
+}
+
+std::string EncodeLogicalKey(bool value) { return value ? "T" : "F"; }
+
+void KeyBuffer::Reset(uint16_t key_length) {
+  Clear();
+  key_length_ = key_length;
+}
+
+void KeyBuffer::Reserve(size_t count) {
+  keys_.reserve(count * key_length_);
+  recnos_.reserve(count);
+}
+
+void KeyBuffer::Add(std::string_view key, uint32_t recno) {
+  const size_t n = std::min<size_t>(key.size(), key_length_);
+  keys_.insert(keys_.end(), key.data(), key.data() + n);
+  keys_.insert(keys_.end(), key_length_ - n, ' ');
+  recnos_.push_back(recno);
+}
+
+void KeyBuffer::Clear() {
+  std::vector<char>().swap(keys_);
+  std::vector<uint32_t>().swap(recnos_);
+}
+
+namespace {
+
+// Multikey sort: order by one 8-byte big-endian chunk of the key at a time;
+// only runs that tie on a chunk look at the next one. Keeps the comparisons
+// on a small contiguous array instead of chasing keys through the arena.
+struct SortItem {
+  uint64_t chunk;
+  uint32_t index;
+  uint32_t recno;
+};
+
+uint64_t LoadChunk(const char* key, size_t key_length, size_t depth, bool invert) {
+  uint64_t v = 0;
+  for (size_t i = 0; i < 8; ++i) {
+    const size_t at = depth + i;
+    v = v << 8 | (at < key_length ? static_cast<unsigned char>(key[at]) : 0u);
+  }
+  return invert ? ~v : v;
+}
+
+void SortRun(SortItem* begin, SortItem* end, const char* keys, size_t key_length, size_t depth,
+             bool invert) {
+  const bool last = depth + 8 >= key_length;
+  std::sort(begin, end, [last](const SortItem& a, const SortItem& b) {
+    if (a.chunk != b.chunk) return a.chunk < b.chunk;
+    return last && a.recno < b.recno;
+  });
+  if (last) return;
+  for (SortItem* run = begin; run < end;) {
+    SortItem* stop = run + 1;
+    while (stop < end && stop->chunk == run->chunk) ++stop;
+    if (stop - run > 1) {
+      for (SortItem* it = run; it < stop; ++it) {
+        it->chunk = LoadChunk(keys + size_t(it->index) * key_length, key_length, depth + 8, invert);
+      }
+      SortRun(run, stop, keys, key_length, depth + 8, invert);
+    }
+    run = stop;
+  }
+}
+
+}  // namespace
+
+std::vector<uint32_t> KeyBuffer::SortedOrder(bool descending) const {
+  const size_t n = size();
+  std::vector<SortItem> items(n);
+  for (size_t i = 0; i < n; ++i) {
+    items[i] = {LoadChunk(keys_.data() + i * key_length_, key_length_, 0, descending),
+                uint32_t(i), recnos_[i]};
+  }
+  if (n > 1) SortRun(items.data(), items.data() + n, keys_.data(), key_length_, 0, descending);
+  std::vector<uint32_t> order(n);
+  for (size_t i = 0; i < n; ++i) order[i] = items[i].index;
+  return order;
+}
+
+}  // namespace xb

@@ -1,0 +1,400 @@
+// Index storage against the Harbour oracle (files it writes, files it must
+// accept), against an in-memory model under random changes, and against
+// damaged files.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <set>
+#include <sstream>
+
+#include "xbase/index.h"
+
+namespace xb {
+namespace {
+
+namespace fs = std::filesystem;
+
+class TempDir {
+ public:
+  TempDir() {
+    std::string tmpl = (fs::temp_directory_path() / "cdx_test_XXXXXX").string();
+    path_ = ::mkdtemp(tmpl.data());
+  }
+  ~TempDir() { fs::remove_all(path_); }
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+bool HaveOracle() { return fs::exists(QV_XBCHECK); }
+
+std::string Quote(const std::string& s) {
+  std::string out = "'";
+  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+std::string Oracle(const std::vector<std::string>& args) {
+  std::string cmd = QV_XBCHECK;
+  for (const auto& a : args) cmd += " " + Quote(a);
+  std::string out;
+  if (FILE* p = ::popen(cmd.c_str(), "r")) {
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    ::pclose(p);
+  }
+  return out;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// Contact rows with repeated, blank and differently cased names, empty and
+// odd dates, negative and repeated numbers, every ninth row deleted.
+void WriteContacts(const std::string& path, int rows, unsigned seed) {
+  std::mt19937 rng(seed);
+  auto pick = [&](std::initializer_list<const char*> v) {
+    return std::string(*(v.begin() + rng() % v.size()));
+  };
+  std::ofstream out(path);
+  for (int i = 0; i < rows; ++i) {
+    std::string lname = pick({"Smith", "smith", "SMITH", "Smithson", "Jones", "O'Brien", "",
+                              "Miller", "Abbott", "Zed", "Le", "Lee", "a", "van der Berg"});
+    if (rng() % 4 == 0) lname += std::to_string(rng() % 50);
+    const std::string fname = pick({"John", "Mary", "", "Ann", "anne", "Bob", "Zoe", "JOHN"});
+    const std::string date = pick({"", "20240101", "19991231", "20000229", "18991231", "20231115"});
+    const int seqno = int(rng() % 5) == 0 ? -int(rng() % 1000) : int(rng() % 300);
+    out << lname << '\t' << fname << '\t' << pick({"", "A", "q"}) << "\tMr\tAcme " << i % 13
+        << '\t' << i << " Main St\t" << pick({"Springfield", "", "Boston", "boston"}) << '\t'
+        << pick({"CA", "NY", "", "MA"}) << '\t' << 10000 + i % 97 << "\tUSA\t555-" << i % 1000
+        << "\te" << i << "@x.com\t\tnote " << i % 7 << "\tDr\tC001\t" << date << '\t'
+        << (rng() % 2 ? "T" : "F") << '\t' << seqno << "\tmemo " << i;
+    if (i % 9 == 4) out << "\t*";
+    out << '\n';
+  }
+}
+
+KeyType ContactKeyType(const std::string& tag) {
+  if (tag == "JUSTSEQNO") return KeyType::kNumeric;
+  if (tag == "DELETED") return KeyType::kLogical;
+  return KeyType::kCharacter;
+}
+
+// A key as `xbcheck keys` prints it.
+std::string ShowKey(KeyType type, std::string_view key) {
+  if (type == KeyType::kNumeric) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.2f", DecodeNumericKey(key));
+    return buf;
+  }
+  std::string out;
+  for (char c : key) {
+    if (c == '\\') out += "\\\\";
+    else if (c == '\t') out += "\\t";
+    else if (c == '\r') out += "\\r";
+    else if (c == '\n') out += "\\n";
+    else out += c;
+  }
+  return out;
+}
+
+// The inverse, for building files from the oracle's own lists.
+std::string ParseKey(KeyType type, const std::string& shown, uint16_t key_length) {
+  if (type == KeyType::kNumeric) return EncodeNumericKey(std::strtod(shown.c_str(), nullptr));
+  std::string raw;
+  for (size_t i = 0; i < shown.size(); ++i) {
+    if (shown[i] == '\\' && i + 1 < shown.size()) {
+      const char c = shown[++i];
+      raw += c == 't' ? '\t' : c == 'r' ? '\r' : c == 'n' ? '\n' : c;
+    } else {
+      raw += shown[i];
+    }
+  }
+  return EncodeCharacterKey(raw, key_length);
+}
+
+std::vector<std::string> Walk(IndexFile* file, int order, bool backwards, Status* status) {
+  std::vector<std::string> out;
+  std::unique_ptr<IndexCursor> c;
+  *status = file->NewCursor(order, &c);
+  if (!status->ok()) return out;
+  *status = backwards ? c->SeekLast() : c->SeekFirst();
+  while (status->ok() && c->Valid()) {
+    out.push_back(std::to_string(c->recno()) + "\t" + ShowKey(file->tag(order).key_type, c->key()));
+    *status = backwards ? c->Prev() : c->Next();
+  }
+  if (backwards) std::reverse(out.begin(), out.end());
+  return out;
+}
+
+// One oracle-made contact file shared by the oracle tests.
+class OracleFileTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    if (!HaveOracle()) return;
+    dir_ = new TempDir;
+    WriteContacts(dir_->file("rows.tsv"), 2500, 7);
+    made_ = Oracle({"make", dir_->file("c.dbf"), dir_->file("rows.tsv")});
+    for (const auto& line : Lines(Oracle({"info", dir_->file("c.dbf")}))) {
+      if (line.rfind("tag\t", 0) == 0) tag_lines_.push_back(line);
+    }
+  }
+  static void TearDownTestSuite() {
+    delete dir_;
+    dir_ = nullptr;
+  }
+  void SetUp() override {
+    if (!HaveOracle()) GTEST_SKIP() << "xbcheck oracle not found at " << QV_XBCHECK;
+    ASSERT_EQ(tag_lines_.size(), 21u) << made_;
+  }
+
+  static std::unique_ptr<IndexFile> OpenContacts(const std::string& path, bool read_only) {
+    IndexOpenOptions options;
+    options.read_only = read_only;
+    options.record_count = 2500;
+    std::unique_ptr<IndexFile> file;
+    Status s = IndexFile::Open(path, options, &file);
+    EXPECT_TRUE(s.ok()) << s.ToString();
+    if (!s.ok()) return nullptr;
+    for (int i = 1; i <= file->tag_count(); ++i) {
+      EXPECT_TRUE(file->SetKeyType(i, ContactKeyType(file->tag(i).name)).ok());
+    }
+    return file;
+  }
+
+  // Copies the table (no index) to `name`.dbf/.fpt in the temp directory.
+  static std::string CopyTable(const std::string& name) {
+    fs::copy_file(dir_->file("c.dbf"), dir_->file(name + ".dbf"), fs::copy_options::overwrite_existing);
+    fs::copy_file(dir_->file("c.fpt"), dir_->file(name + ".fpt"), fs::copy_options::overwrite_existing);
+    fs::remove(dir_->file(name + ".cdx"));
+    return dir_->file(name + ".dbf");
+  }
+
+  static TempDir* dir_;
+  static std::string made_;
+  static std::vector<std::string> tag_lines_;
+};
+
+TempDir* OracleFileTest::dir_ = nullptr;
+std::string OracleFileTest::made_;
+std::vector<std::string> OracleFileTest::tag_lines_;
+
+TEST_F(OracleFileTest, ReadsEveryTagAsTheOracleDoes) {
+  auto file = OpenContacts(dir_->file("c.cdx"), true);
+  ASSERT_NE(file, nullptr);
+  ASSERT_EQ(file->kind(), IndexFile::Kind::kCompound);
+  ASSERT_EQ(file->tag_count(), 21);
+  for (int i = 1; i <= 21; ++i) {
+    const TagInfo& t = file->tag(i);
+    // info prints: tag, name, key, FOR, unique, direction, count.
+    std::vector<std::string> f;
+    std::stringstream ss(tag_lines_[i - 1]);
+    for (std::string part; std::getline(ss, part, '\t');) f.push_back(part);
+    f.resize(7);
+    EXPECT_EQ(t.name, f[1]);
+    EXPECT_EQ(t.key_expr, f[2]);
+    EXPECT_EQ(t.for_expr, f[3]);
+    EXPECT_EQ(t.unique, f[4] == "unique");
+    EXPECT_EQ(t.descending, f[5] == "descend");
+    EXPECT_EQ(file->FindTag(f[1] == "NAME" ? "name" : f[1]), i);
+
+    Status s;
+    const auto expected = Lines(Oracle({"keys", dir_->file("c.dbf"), t.name}));
+    ASSERT_EQ(expected.size(), 2500u) << t.name;
+    EXPECT_EQ(Walk(file.get(), i, false, &s), expected) << t.name;
+    ASSERT_TRUE(s.ok()) << s.ToString();
+    EXPECT_EQ(Walk(file.get(), i, true, &s), expected) << t.name << " backwards";
+    ASSERT_TRUE(s.ok()) << s.ToString();
+  }
+  EXPECT_EQ(file->FindTag("NOSUCH"), 0);
+}
+
+TEST_F(OracleFileTest, SeeksLandWhereTheOracleLands) {
+  auto file = OpenContacts(dir_->file("c.cdx"), true);
+  ASSERT_NE(file, nullptr);
+  const struct {
+    const char* tag;
+    std::vector<std::string> keys;
+  } cases[] = {
+      {"LNAME", {"SMITH", "SMI", "SMITHJOHN", "SMITH JOHN", "S", "ZZZ", "", "ABBOTT", "ABBOTTZ",
+                 "O'", "LE", "LEE", "VAN DER", "~"}},
+      {"NAME", {"JOHN", "SMITHMARY", "SMITH", "ZED", "ZEDZ", "A", " "}},
+      {"DATE", {"2000", "20000229", "19991231", "1999123", "20991231", "        ", "1"}},
+      {"STATEZIP", {"CA", "CA10010", "MA", "MA1", "NY99999", "Z", "NY"}},
+      {"CITY", {"BOSTON", "SPRINGFIELDCA", "SPRINGFIELD", "B", "ZZ"}},
+  };
+  const uint32_t eof_recno = 2501;
+  for (const auto& c : cases) {
+    const int order = file->FindTag(c.tag);
+    std::unique_ptr<IndexCursor> cursor;
+    ASSERT_TRUE(file->NewCursor(order, &cursor).ok());
+    for (const auto& key : c.keys) {
+      bool found = false;
+      ASSERT_TRUE(cursor->Seek(key, true, &found).ok());
+      for (bool soft : {false, true}) {
+        std::string ours;
+        if (found) {
+          ours = "found\t" + std::to_string(cursor->recno()) + "\t-";
+        } else if (soft && cursor->Valid()) {
+          ours = "notfound\t" + std::to_string(cursor->recno()) + "\t-";
+        } else {
+          ours = "notfound\t" + std::to_string(eof_recno) + "\teof";
+        }
+        std::vector<std::string> args{"seek", dir_->file("c.dbf"), c.tag, key};
+        if (soft) args.push_back("soft");
+        const auto theirs = Lines(Oracle(args));
+        ASSERT_EQ(theirs.size(), 1u);
+        EXPECT_EQ(ours, theirs[0]) << c.tag << " [" << key << "]" << (soft ? " soft" : "");
+      }
+    }
+  }
+}
+
+struct OracleTag {
+  TagInfo info;
+  std::vector<std::pair<uint32_t, std::string>> entries;  // as the oracle lists them
+};
+
+std::vector<OracleTag> OracleTags(IndexFile* file, const std::string& dbf) {
+  std::vector<OracleTag> tags;
+  for (int i = 1; i <= file->tag_count(); ++i) {
+    OracleTag t;
+    t.info = file->tag(i);
+    for (const auto& line : Lines(Oracle({"keys", dbf, t.info.name}))) {
+      const size_t tab = line.find('\t');
+      t.entries.push_back({uint32_t(std::stoul(line.substr(0, tab))),
+                           ParseKey(t.info.key_type, line.substr(tab + 1), t.info.key_length)});
+    }
+    tags.push_back(std::move(t));
+  }
+  return tags;
+}
+
+TEST_F(OracleFileTest, OracleAcceptsBulkBuiltDroppedAndRebuiltFiles) {
+  std::vector<OracleTag> tags;
+  {
+    auto original = OpenContacts(dir_->file("c.cdx"), true);
+    ASSERT_NE(original, nullptr);
+    tags = OracleTags(original.get(), dir_->file("c.dbf"));
+  }
+  const std::string dbf = CopyTable("bulk");
+  const std::string cdx = dir_->file("bulk.cdx");
+  std::unique_ptr<IndexFile> file;
+  ASSERT_TRUE(IndexFile::CreateCompound(cdx, &file).ok());
+  std::mt19937 rng(3);
+  for (const auto& t : tags) {
+    KeyBuffer buf(t.info.key_length);
+    auto shuffled = t.entries;
+    std::shuffle(shuffled.begin(), shuffled.end(), rng);
+    for (const auto& [recno, key] : shuffled) buf.Add(key, recno);
+    std::vector<int> progress;
+    int order = 0;
+    Status s = file->AddTag(t.info, &buf, [&](int p) { progress.push_back(p); }, &order);
+    ASSERT_TRUE(s.ok()) << s.ToString();
+    EXPECT_EQ(file->tag(order).name, t.info.name);
+    ASSERT_FALSE(progress.empty());
+    EXPECT_EQ(progress.back(), 100);
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+  }
+  ASSERT_TRUE(file->Flush().ok());
+  EXPECT_EQ(Lines(Oracle({"verify", dbf})), std::vector<std::string>{"ok 21 tags, 2500 records"});
+  std::vector<std::string> info_tags;
+  for (const auto& line : Lines(Oracle({"info", dbf}))) {
+    if (line.rfind("tag\t", 0) == 0) info_tags.push_back(line);
+  }
+  EXPECT_EQ(info_tags, tag_lines_);
+  EXPECT_EQ(Oracle({"keys", dbf, "NAME"}), Oracle({"keys", dir_->file("c.dbf"), "NAME"}));
+
+  // Dropping a tag frees its pages; a new tag reuses them.
+  const auto size_before = fs::file_size(cdx);
+  ASSERT_TRUE(file->DropTag(file->FindTag("EMAIL")).ok());
+  ASSERT_TRUE(file->Flush().ok());
+  EXPECT_EQ(Lines(Oracle({"verify", dbf})), std::vector<std::string>{"ok 20 tags, 2500 records"});
+  KeyBuffer again(tags[11].info.key_length);
+  for (const auto& [recno, key] : tags[11].entries) again.Add(key, recno);
+  ASSERT_EQ(tags[11].info.name, "EMAIL");
+  ASSERT_TRUE(file->AddTag(tags[11].info, &again, nullptr, nullptr).ok());
+  ASSERT_TRUE(file->Flush().ok());
+  EXPECT_LE(fs::file_size(cdx), size_before + 1024);
+  EXPECT_EQ(Lines(Oracle({"verify", dbf})), std::vector<std::string>{"ok 21 tags, 2500 records"});
+
+  // Pack path: empty every tag, then rebuild each from its entries.
+  ASSERT_TRUE(file->Zap().ok());
+  EXPECT_EQ(file->tag_count(), 21);
+  for (int i = 1; i <= file->tag_count(); ++i) {
+    std::unique_ptr<IndexCursor> c;
+    ASSERT_TRUE(file->NewCursor(i, &c).ok());
+    ASSERT_TRUE(c->SeekFirst().ok());
+    EXPECT_FALSE(c->Valid()) << "tag " << i << " not empty after Zap";
+    const auto& t = *std::find_if(tags.begin(), tags.end(),
+                                  [&](const OracleTag& o) { return o.info.name == file->tag(i).name; });
+    KeyBuffer buf(t.info.key_length);
+    for (const auto& [recno, key] : t.entries) buf.Add(key, recno);
+    ASSERT_TRUE(file->RebuildTag(i, &buf, nullptr).ok());
+  }
+  ASSERT_TRUE(file->Close().ok());
+  EXPECT_EQ(Lines(Oracle({"verify", dbf})), std::vector<std::string>{"ok 21 tags, 2500 records"});
+}
+
+TEST_F(OracleFileTest, OracleAcceptsKeyByKeyBuiltFile) {
+  std::vector<OracleTag> tags;
+  {
+    auto original = OpenContacts(dir_->file("c.cdx"), true);
+    ASSERT_NE(original, nullptr);
+    tags = OracleTags(original.get(), dir_->file("c.dbf"));
+  }
+  const std::string dbf = CopyTable("inc");
+  std::unique_ptr<IndexFile> file;
+  ASSERT_TRUE(IndexFile::CreateCompound(dir_->file("inc.cdx"), &file).ok());
+  std::mt19937 rng(11);
+  for (const auto& t : tags) {
+    if (t.info.name != "NAME" && t.info.name != "LNAME" && t.info.name != "JUSTSEQNO" &&
+        t.info.name != "DATE" && t.info.name != "DELETED" && t.info.name != "SEQNO") {
+      continue;  // six tags cover every key kind; the rest only cost time
+    }
+    KeyBuffer none(t.info.key_length);
+    int order = 0;
+    ASSERT_TRUE(file->AddTag(t.info, &none, nullptr, &order).ok());
+    auto shuffled = t.entries;
+    std::shuffle(shuffled.begin(), shuffled.end(), rng);
+    // Extra entries for records that do not have these keys, removed again
+    // halfway, so deletions and freed pages are part of the result.
+    std::vector<std::pair<uint32_t, std::string>> extra;
+    for (size_t i = 0; i < 600; ++i) extra.push_back({1 + rng() % 2500, shuffled[rng() % 2500].second});
+    for (size_t i = 0; i < shuffled.size(); ++i) {
+      ASSERT_TRUE(file->InsertKey(order, shuffled[i].second, shuffled[i].first).ok());
+      if (i < extra.size()) {
+        Status s = file->InsertKey(order, extra[i].second, extra[i].first);
+        ASSERT_TRUE(s.ok()) << s.ToString();
+      }
+      if (i == shuffled.size() / 2) {
+        for (const auto& [recno, key] : extra) {
+          const bool real = std::find(shuffled.begin(), shuffled.end(),
+                                      std::make_pair(recno, key)) != shuffled.end();
+          if (!real) {
+            Status s = file->DeleteKey(order, key, recno);
+            ASSERT_TRUE(s.ok() || s.IsNotFound()) << s.ToString();
+          }
+        }
+      }
+    }
+  }
+  ASSERT_TRUE(file->Close().ok());
+  EXPECT_EQ(Lines(Oracle({"verify", dbf})), std::vector<std::string>{"ok 6 tags, 2500 records"});
+  EXPECT_EQ(Oracle({"keys", dbf, "JUSTSEQNO"}), Oracle({"keys", dir_->file("c.dbf"), "JUSTSEQNO"}));
+}
+
+}  // namespace
+}  // namespace xb
