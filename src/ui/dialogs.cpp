@@ -1,0 +1,73 @@
+#include "ui/dialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace qv {
+
+namespace {
+StandardDialogService g_standard;
+DialogService* g_current = nullptr;
+}  // namespace
+
+DialogService& Dialogs() { return g_current != nullptr ? *g_current : g_standard; }
+
+DialogService* InstallDialogService(DialogService* service) {
+  DialogService* previous = g_current != nullptr ? g_current : &g_standard;
+  g_current = service;
+  return previous == &g_standard ? nullptr : previous;
+}
+
+void StandardDialogService::information(QWidget* parent, const QString& text) {
+  QMessageBox box(QMessageBox::Information, QStringLiteral("Information"), text, QMessageBox::Ok,
+                  parent);
+  box.exec();
+}
+
+bool StandardDialogService::question(QWidget* parent, const QString& text, bool defaultYes) {
+  QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), text,
+                  QMessageBox::Yes | QMessageBox::No, parent);
+  box.setDefaultButton(defaultYes ? QMessageBox::Yes : QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
+}
+
+QString StandardDialogService::openFileName(QWidget* parent, const QString& caption,
+                                            const QString& dir, const QString& filter) {
+  return QFileDialog::getOpenFileName(parent, caption, dir, filter);
+}
+
+QString StandardDialogService::saveFileName(QWidget* parent, const QString& caption,
+                                            const QString& dir, const QString& filter) {
+  return QFileDialog::getSaveFileName(parent, caption, dir, filter);
+}
+
+bool StandardDialogService::print(QWidget* parent, QPrinter* printer) {
+  QPrintDialog dialog(printer, parent);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+bool StandardDialogService::printerSetup(QWidget* parent, QPrinter* printer) {
+  QPageSetupDialog dialog(printer, parent);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+bool StandardDialogService::chooseFont(QWidget* parent, QFont* font) {
+  bool ok = false;
+  QFont chosen = QFontDialog::getFont(&ok, *font, parent);
+  if (ok) *font = chosen;
+  return ok;
+}
+
+void StandardDialogService::showHelp(QWidget* parent, int topic) {
+  // The help window arrives with the main window; until then say where.
+  information(parent, QStringLiteral("Help topic %1 is not available yet.").arg(topic));
+}
+
+void StandardDialogService::beep() { QApplication::beep(); }
+
+}  // namespace qv

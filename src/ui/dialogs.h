@@ -1,0 +1,68 @@
+// The one place every question, notice and system dialog goes through.
+// Windows call Dialogs(); the program installs the real service at start-up
+// and tests install one that answers from a script, so no test needs a
+// screen or a person.
+#pragma once
+
+#include <QFont>
+#include <QString>
+
+class QPrinter;
+class QWidget;
+
+namespace qv {
+
+class DialogService {
+ public:
+  virtual ~DialogService() = default;
+
+  // The information box: caption "Information", information icon, OK.
+  virtual void information(QWidget* parent, const QString& text) = 0;
+  // A Yes/No question; `defaultYes` picks the default button.
+  virtual bool question(QWidget* parent, const QString& text, bool defaultYes) = 0;
+
+  // File dialogs; an empty result means the user cancelled.
+  virtual QString openFileName(QWidget* parent, const QString& caption, const QString& dir,
+                               const QString& filter) = 0;
+  virtual QString saveFileName(QWidget* parent, const QString& caption, const QString& dir,
+                               const QString& filter) = 0;
+
+  // The Print dialog and the printer set-up dialog on `printer`; false when
+  // cancelled.
+  virtual bool print(QWidget* parent, QPrinter* printer) = 0;
+  virtual bool printerSetup(QWidget* parent, QPrinter* printer) = 0;
+
+  // The font dialog starting at `font`; false when cancelled.
+  virtual bool chooseFont(QWidget* parent, QFont* font) = 0;
+
+  // Opens the help at a topic number (0: the contents).
+  virtual void showHelp(QWidget* parent, int topic) = 0;
+
+  // The system beep.
+  virtual void beep() = 0;
+};
+
+// The service in force. Never null: until one is installed, a service built
+// on the standard Qt dialogs answers.
+DialogService& Dialogs();
+// Installs `service` (not owned; null restores the standard one) and returns
+// the previous one.
+DialogService* InstallDialogService(DialogService* service);
+
+// The standard service: Qt's message boxes and dialogs.
+class StandardDialogService : public DialogService {
+ public:
+  void information(QWidget* parent, const QString& text) override;
+  bool question(QWidget* parent, const QString& text, bool defaultYes) override;
+  QString openFileName(QWidget* parent, const QString& caption, const QString& dir,
+                       const QString& filter) override;
+  QString saveFileName(QWidget* parent, const QString& caption, const QString& dir,
+                       const QString& filter) override;
+  bool print(QWidget* parent, QPrinter* printer) override;
+  bool printerSetup(QWidget* parent, QPrinter* printer) override;
+  bool chooseFont(QWidget* parent, QFont* font) override;
+  void showHelp(QWidget* parent, int topic) override;
+  void beep() override;
+};
+
+}  // namespace qv
