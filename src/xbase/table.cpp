@@ -771,6 +771,20 @@ int Table::FieldIndex(std::string_view name) const { return FindField(rep_->lay.
 uint32_t Table::record_count() const { return rep_->lay.record_count; }
 uint32_t Table::recno() const { return rep_->recno; }
 
+bool Table::has_index_flag() const {
+  return (static_cast<uint8_t>(rep_->header[dbf::kOffTableFlags]) & dbf::kFlagHasCdx) != 0;
+}
+
+Status Table::SetIndexFlag(bool on) {
+  Rep& r = *rep_;
+  XB_RETURN_IF_ERROR(r.CheckWritable());
+  uint8_t flags = static_cast<uint8_t>(r.header[dbf::kOffTableFlags]);
+  flags = on ? (flags | dbf::kFlagHasCdx) : (flags & ~dbf::kFlagHasCdx);
+  if (flags == static_cast<uint8_t>(r.header[dbf::kOffTableFlags])) return Status::OK();
+  r.header[dbf::kOffTableFlags] = static_cast<char>(flags);
+  return r.file->Write(dbf::kOffTableFlags, std::string_view(&r.header[dbf::kOffTableFlags], 1));
+}
+
 RecordRef Table::current() {
   RecordRef ref;
   if (rep_->recno == 0) return ref;

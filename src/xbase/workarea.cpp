@@ -1,45 +1,341 @@
-// Work area navigation in natural order with a query and the deleted setting.
+// Work area: navigation in natural or index order under the query, the scope
+// and the deleted setting, and index maintenance on every change.
 #include "xbase/workarea.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "file.h"
 
 namespace xb {
 
 namespace {
-// Records read per chunk when counting; about 1 MB for contact files.
+
+// Records read per chunk when scanning; about 1 MB for contact files.
 constexpr uint32_t kScanChunk = 2048;
+// The longest key the compact index format holds.
+constexpr int kMaxKeyLength = 240;
+
+std::string Upper(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return out;
+}
+
+bool SameName(std::string_view a, std::string_view b) { return Upper(a) == Upper(b); }
+
+// Compares `key` with a scope bound on the bound's length.
+int ComparePrefix(std::string_view key, std::string_view bound) {
+  size_t n = std::min(key.size(), bound.size());
+  int c = std::memcmp(key.data(), bound.data(), n);
+  if (c != 0 || key.size() >= bound.size()) return c;
+  return -1;
+}
+
+// The smallest string greater than every string starting with `s`, or ""
+// when there is none (all 0xFF).
+std::string Successor(std::string s) {
+  while (!s.empty()) {
+    unsigned char last = static_cast<unsigned char>(s.back());
+    if (last != 0xFF) {
+      s.back() = static_cast<char>(last + 1);
+      return s;
+    }
+    s.pop_back();
+  }
+  return s;
+}
+
+KeyType KeyTypeOf(ValueType t) {
+  switch (t) {
+    case ValueType::kNumeric: return KeyType::kNumeric;
+    case ValueType::kDate: return KeyType::kDate;
+    case ValueType::kLogical: return KeyType::kLogical;
+    default: return KeyType::kCharacter;
+  }
+}
+
+std::string BaseNameWithoutExtension(const std::string& path) {
+  std::string base = BaseName(path);
+  size_t dot = base.rfind('.');
+  return dot == std::string::npos ? base : base.substr(0, dot);
+}
+
 }  // namespace
+
+struct Order {
+  IndexFile* file = nullptr;  // owned by the work area
+  int tag = 0;                // order number within its file
+  std::string name;
+  std::unique_ptr<Expression> key;
+  std::unique_ptr<Expression> condition;  // the FOR condition, if any
+};
 
 struct WorkArea::Rep {
   std::unique_ptr<Table> table;
   const Settings* settings = nullptr;
+  ProgressFn progress;
+  bool turbo_read = false;
+
+  // Query.
   std::string filter;
   std::unique_ptr<Expression> query;
   bool match_nothing = false;  // the query did not compile
+
+  // Position.
   bool eof = false;
   bool bof = false;
   std::string phantom;  // the blank record xBase stands on at eof
 
+  // Orders.
+  Status index_status;
+  std::unique_ptr<IndexFile> production;
+  std::vector<std::unique_ptr<IndexFile>> others;
+  std::vector<Order> orders;  // orders[i] is order i + 1
+  int current = 0;
+  std::unique_ptr<IndexCursor> cursor;
+  bool cursor_synced = false;  // the cursor stands on the current record's entry
+  bool scoped = false;
+  std::string scope_low, scope_high;
+  bool found = false;
+
+  // The record as it was before the pending change, to move its keys.
+  bool dirty = false;
+  bool appended = false;
+  std::string before;
+
+  Value scratch;
+
+  EvalSettings Eval() const {
+    EvalSettings es;
+    es.exact = settings->exact;
+    return es;
+  }
+
+  Order* CurrentOrder() { return current == 0 ? nullptr : &orders[current - 1]; }
+
   RecordRef Phantom() {
+    phantom.assign(table->record_length(), ' ');
     RecordRef r;
     r.data = phantom.data();
     r.recno = table->record_count() + 1;
     r.memo = table.get();
     return r;
   }
+
+  // The order's key for a record; *included is false when its FOR
+  // condition excludes the record.
+  Status ComputeKey(const Order& o, const RecordRef& r, std::string* key, bool* included) {
+    const TagInfo& info = o.file->tag(o.tag);
+    EvalSettings es = Eval();
+    *included = true;
+    if (o.condition) {
+      *included = o.condition->EvaluateLogical(r, es);
+      if (!*included) return Status::OK();
+    }
+    switch (info.key_type) {
+      case KeyType::kCharacter: {
+        std::string_view text;
+        XB_RETURN_IF_ERROR(o.key->EvaluateText(r, es, &text));
+        key->assign(text.substr(0, info.key_length));
+        key->resize(info.key_length, ' ');
+        return Status::OK();
+      }
+      case KeyType::kNumeric:
+        XB_RETURN_IF_ERROR(o.key->Evaluate(r, es, &scratch));
+        *key = EncodeNumericKey(scratch.number);
+        return Status::OK();
+      case KeyType::kDate:
+        XB_RETURN_IF_ERROR(o.key->Evaluate(r, es, &scratch));
+        *key = EncodeDateKey(scratch.date);
+        return Status::OK();
+      case KeyType::kLogical:
+        XB_RETURN_IF_ERROR(o.key->Evaluate(r, es, &scratch));
+        *key = EncodeLogicalKey(scratch.logical);
+        return Status::OK();
+    }
+    return Status::OK();
+  }
+
+  // Compiles the orders of one index file and tells it its key types.
+  Status AddOrdersOf(IndexFile* file, std::vector<Order>* out) {
+    const auto& fields = table->fields();
+    for (int t = 1; t <= file->tag_count(); ++t) {
+      const TagInfo& info = file->tag(t);
+      Order o;
+      o.file = file;
+      o.tag = t;
+      o.name = info.name;
+      Status s = Expression::Compile(info.key_expr, fields, &o.key);
+      if (!s.ok()) {
+        return Status::Corruption("index " + file->path() + ", tag " + info.name +
+                                  ": the key expression does not fit the table (" + s.message() +
+                                  ")");
+      }
+      if (!info.for_expr.empty()) {
+        s = Expression::Compile(info.for_expr, fields, &o.condition);
+        if (!s.ok() || o.condition->type() != ValueType::kLogical) {
+          return Status::Corruption("index " + file->path() + ", tag " + info.name +
+                                    ": the FOR condition does not fit the table");
+        }
+      }
+      XB_RETURN_IF_ERROR(file->SetKeyType(t, KeyTypeOf(o.key->type())));
+      out->push_back(std::move(o));
+    }
+    return Status::OK();
+  }
+
+  // Rebuilds the order list from the open files, keeping the current order
+  // (by file and name) when it is still there.
+  Status RefreshOrders() {
+    IndexFile* cur_file = current > 0 ? orders[current - 1].file : nullptr;
+    std::string cur_name = current > 0 ? orders[current - 1].name : std::string();
+    cursor.reset();
+    cursor_synced = false;
+    std::vector<Order> fresh;
+    if (production) XB_RETURN_IF_ERROR(AddOrdersOf(production.get(), &fresh));
+    for (auto& f : others) XB_RETURN_IF_ERROR(AddOrdersOf(f.get(), &fresh));
+    orders = std::move(fresh);
+    current = 0;
+    for (size_t i = 0; i < orders.size(); ++i) {
+      if (orders[i].file == cur_file && orders[i].name == cur_name) current = static_cast<int>(i + 1);
+    }
+    if (current > 0) XB_RETURN_IF_ERROR(orders[current - 1].file->NewCursor(orders[current - 1].tag, &cursor));
+    return Status::OK();
+  }
+
+  void SetRecordCounts() {
+    uint32_t n = table->record_count();
+    if (production) production->set_record_count(n);
+    for (auto& f : others) f->set_record_count(n);
+  }
+
+  // Every key of an order, from every record (deleted ones included, as the
+  // index holds them whatever the settings).
+  Status CollectKeys(const Order& o, KeyBuffer* keys, int from_percent, int to_percent) {
+    const uint32_t total = table->record_count();
+    const uint16_t len = table->record_length();
+    keys->Reset(o.file->tag(o.tag).key_length);
+    keys->Reserve(total);
+    std::string buf, key;
+    RecordRef r;
+    r.memo = table.get();
+    for (uint32_t first = 1; first <= total; first += kScanChunk) {
+      uint32_t chunk = std::min(kScanChunk, total - first + 1);
+      XB_RETURN_IF_ERROR(table->ReadRecords(first, chunk, &buf));
+      for (uint32_t i = 0; i < chunk; ++i) {
+        r.data = buf.data() + static_cast<size_t>(i) * len;
+        r.recno = first + i;
+        bool included = false;
+        XB_RETURN_IF_ERROR(ComputeKey(o, r, &key, &included));
+        if (included) keys->Add(key, r.recno);
+      }
+      if (progress && total > 0) {
+        progress(from_percent + static_cast<int>((static_cast<uint64_t>(first + chunk - 1) *
+                                                  (to_percent - from_percent)) / total));
+      }
+    }
+    return Status::OK();
+  }
+
+  // Converts a seek or scope key given as text to key bytes of an order.
+  Status KeyBytes(const Order& o, std::string_view text, bool pad, std::string* out,
+                  bool* prefix) {
+    const TagInfo& info = o.file->tag(o.tag);
+    *prefix = false;
+    switch (info.key_type) {
+      case KeyType::kCharacter:
+        if (pad) {
+          *out = EncodeCharacterKey(text, info.key_length);
+        } else {
+          out->assign(text.substr(0, info.key_length));
+          *prefix = true;
+        }
+        return Status::OK();
+      case KeyType::kNumeric: {
+        std::string s(text);
+        char* end = nullptr;
+        double v = std::strtod(s.c_str(), &end);
+        while (end != nullptr && *end == ' ') ++end;
+        if (end == s.c_str() || (end != nullptr && *end != '\0')) {
+          return Status::InvalidArgument("not a number: " + s);
+        }
+        *out = EncodeNumericKey(v);
+        return Status::OK();
+      }
+      case KeyType::kDate: {
+        int32_t jd = JulianDayFromDtos(text);
+        if (jd < 0) return Status::InvalidArgument("not a date (YYYYMMDD): " + std::string(text));
+        *out = EncodeDateKey(jd);
+        return Status::OK();
+      }
+      case KeyType::kLogical:
+        *out = EncodeLogicalKey(!text.empty() && std::strchr("TtYy", text[0]) != nullptr);
+        return Status::OK();
+    }
+    return Status::OK();
+  }
+
+  bool InScope(std::string_view key) const {
+    if (!scoped) return true;
+    if (!scope_low.empty() && ComparePrefix(key, scope_low) < 0) return false;
+    if (!scope_high.empty() && ComparePrefix(key, scope_high) > 0) return false;
+    return true;
+  }
+  bool PastScope(std::string_view key) const {
+    return scoped && !scope_high.empty() && ComparePrefix(key, scope_high) > 0;
+  }
+  bool BeforeScope(std::string_view key) const {
+    return scoped && !scope_low.empty() && ComparePrefix(key, scope_low) < 0;
+  }
+
+  void SetEof() {
+    eof = true;
+    cursor_synced = false;
+    table->Go(0);
+  }
 };
 
 WorkArea::WorkArea() : rep_(std::make_unique<Rep>()) {}
-WorkArea::~WorkArea() = default;
+
+WorkArea::~WorkArea() {
+  if (rep_->table) Commit();
+}
 
 Status WorkArea::Open(const std::string& path, const OpenOptions& options,
                       const Settings* settings, std::unique_ptr<WorkArea>* out) {
   std::unique_ptr<Table> table;
   XB_RETURN_IF_ERROR(Table::Open(path, options, &table));
   std::unique_ptr<WorkArea> area(new WorkArea());
-  area->rep_->table = std::move(table);
-  area->rep_->settings = settings;
-  area->rep_->phantom.assign(area->rep_->table->record_length(), ' ');
+  Rep& r = *area->rep_;
+  r.table = std::move(table);
+  r.settings = settings;
+  std::string cdx = FindFileIgnoringCase(path, BaseNameWithoutExtension(path) + ".cdx");
+  if (!cdx.empty()) {
+    IndexOpenOptions io;
+    io.read_only = options.read_only;
+    io.record_count = r.table->record_count();
+    Status s = IndexFile::Open(cdx, io, &r.production);
+    if (s.ok()) s = r.RefreshOrders();
+    // Touch both ends of every tag, so a damaged index shows itself now
+    // rather than halfway through a walk.
+    for (size_t i = 0; s.ok() && i < r.orders.size(); ++i) {
+      std::unique_ptr<IndexCursor> c;
+      s = r.orders[i].file->NewCursor(r.orders[i].tag, &c);
+      if (s.ok()) s = c->SeekFirst();
+      if (s.ok()) s = c->SeekLast();
+    }
+    if (!s.ok()) {
+      r.index_status = s.IsCorruption() ? s : Status::Corruption(s.message());
+      r.orders.clear();
+      r.production.reset();
+    }
+  }
   XB_RETURN_IF_ERROR(area->GoTop());
   *out = std::move(area);
   return Status::OK();
@@ -47,60 +343,208 @@ Status WorkArea::Open(const std::string& path, const OpenOptions& options,
 
 Table& WorkArea::table() { return *rep_->table; }
 const Settings& WorkArea::settings() const { return *rep_->settings; }
+const Status& WorkArea::index_status() const { return rep_->index_status; }
+
+std::string WorkArea::ProductionIndexPath() const {
+  if (rep_->production) return rep_->production->path();
+  const std::string& path = rep_->table->path();
+  std::string found = FindFileIgnoringCase(path, BaseNameWithoutExtension(path) + ".cdx");
+  if (!found.empty()) return found;
+  // A new companion takes the letter case of the table's extension.
+  size_t dot = path.rfind('.');
+  bool upper = dot != std::string::npos && dot + 1 < path.size() &&
+               std::isupper(static_cast<unsigned char>(path[dot + 1]));
+  std::string stem = dot == std::string::npos ? path : path.substr(0, dot);
+  return stem + (upper ? ".CDX" : ".cdx");
+}
 
 bool WorkArea::IsVisible(const RecordRef& record) const {
   if (record.data == nullptr) return false;
   if (rep_->match_nothing) return false;
   if (rep_->settings->deleted && record.deleted()) return false;
-  if (rep_->query) {
-    EvalSettings es;
-    es.exact = rep_->settings->exact;
-    return rep_->query->EvaluateLogical(record, es);
-  }
+  if (rep_->query) return rep_->query->EvaluateLogical(record, rep_->Eval());
   return true;
 }
 
+// ---- navigation -------------------------------------------------------------
+
+namespace {
+
+// Walks an order's cursor to the next visible record. With `candidate` the
+// entry the cursor stands on is tried first. Leaves the work area on the
+// record found (*positioned) or with the cursor exhausted.
+}  // namespace
+
 Status WorkArea::GoTop() {
-  rep_->bof = false;
-  Table& t = *rep_->table;
-  for (uint32_t n = 1; n <= t.record_count(); ++n) {
-    XB_RETURN_IF_ERROR(t.Go(n));
-    if (IsVisible(t.current())) {
-      rep_->eof = false;
-      return Status::OK();
+  Rep& r = *rep_;
+  XB_RETURN_IF_ERROR(Commit());
+  r.bof = false;
+  r.eof = false;
+  Table& t = *r.table;
+  if (Order* o = r.CurrentOrder()) {
+    bool found = false;
+    if (r.scoped && !r.scope_low.empty()) {
+      XB_RETURN_IF_ERROR(r.cursor->Seek(r.scope_low, true, &found));
+    } else {
+      XB_RETURN_IF_ERROR(r.cursor->SeekFirst());
+    }
+    (void)o;
+    for (; r.cursor->Valid(); XB_RETURN_IF_ERROR(r.cursor->Next())) {
+      if (r.PastScope(r.cursor->key())) break;
+      if (!r.InScope(r.cursor->key())) continue;
+      XB_RETURN_IF_ERROR(t.Go(r.cursor->recno()));
+      if (IsVisible(t.current())) {
+        r.cursor_synced = true;
+        return Status::OK();
+      }
+    }
+  } else {
+    for (uint32_t n = 1; n <= t.record_count(); ++n) {
+      XB_RETURN_IF_ERROR(t.Go(n));
+      if (IsVisible(t.current())) return Status::OK();
     }
   }
-  rep_->eof = true;
-  rep_->bof = true;
-  t.Go(0);
+  r.SetEof();
+  r.bof = true;
   return Status::OK();
 }
 
 Status WorkArea::GoBottom() {
-  rep_->bof = false;
-  Table& t = *rep_->table;
-  for (uint32_t n = t.record_count(); n >= 1; --n) {
-    XB_RETURN_IF_ERROR(t.Go(n));
-    if (IsVisible(t.current())) {
-      rep_->eof = false;
-      return Status::OK();
+  Rep& r = *rep_;
+  XB_RETURN_IF_ERROR(Commit());
+  r.bof = false;
+  r.eof = false;
+  Table& t = *r.table;
+  if (r.CurrentOrder() != nullptr) {
+    std::string past = r.scoped && !r.scope_high.empty() ? Successor(r.scope_high) : std::string();
+    bool found = false;
+    if (!past.empty()) {
+      XB_RETURN_IF_ERROR(r.cursor->Seek(past, true, &found));
+      if (r.cursor->Valid()) {
+        XB_RETURN_IF_ERROR(r.cursor->Prev());
+      } else {
+        XB_RETURN_IF_ERROR(r.cursor->SeekLast());
+      }
+    } else {
+      XB_RETURN_IF_ERROR(r.cursor->SeekLast());
+    }
+    for (; r.cursor->Valid(); XB_RETURN_IF_ERROR(r.cursor->Prev())) {
+      if (r.BeforeScope(r.cursor->key())) break;
+      if (!r.InScope(r.cursor->key())) continue;
+      XB_RETURN_IF_ERROR(t.Go(r.cursor->recno()));
+      if (IsVisible(t.current())) {
+        r.cursor_synced = true;
+        return Status::OK();
+      }
+    }
+  } else {
+    for (uint32_t n = t.record_count(); n >= 1; --n) {
+      XB_RETURN_IF_ERROR(t.Go(n));
+      if (IsVisible(t.current())) return Status::OK();
     }
   }
-  rep_->eof = true;
-  rep_->bof = true;
-  t.Go(0);
+  r.SetEof();
+  r.bof = true;
   return Status::OK();
 }
 
 Status WorkArea::Skip(int64_t n) {
-  Table& t = *rep_->table;
-  const uint32_t count = t.record_count();
+  Rep& r = *rep_;
+  XB_RETURN_IF_ERROR(Commit());
+  Table& t = *r.table;
   if (n == 0) return Status::OK();
+  if (n > 0) r.bof = false;
+  if (n > 0 && r.eof) return Status::OK();
+
+  if (r.CurrentOrder() != nullptr) {
+    // Put the cursor on the current record's entry, or on the entry after
+    // where it would be when the record has none.
+    bool on_entry = r.cursor_synced;
+    if (!r.cursor_synced && !r.eof) {
+      std::string key;
+      bool included = false;
+      XB_RETURN_IF_ERROR(r.ComputeKey(*r.CurrentOrder(), t.current(), &key, &included));
+      if (included) {
+        XB_RETURN_IF_ERROR(r.cursor->SeekEntry(key, t.recno(), &on_entry));
+      } else {
+        XB_RETURN_IF_ERROR(r.cursor->SeekFirst());
+        on_entry = false;
+      }
+    }
+    if (n > 0) {
+      bool candidate = !on_entry;
+      for (; n > 0; --n) {
+        bool positioned = false;
+        if (!candidate && r.cursor->Valid()) XB_RETURN_IF_ERROR(r.cursor->Next());
+        candidate = false;
+        for (; r.cursor->Valid(); XB_RETURN_IF_ERROR(r.cursor->Next())) {
+          if (r.PastScope(r.cursor->key())) break;
+          if (!r.InScope(r.cursor->key())) continue;
+          XB_RETURN_IF_ERROR(t.Go(r.cursor->recno()));
+          if (IsVisible(t.current())) {
+            positioned = true;
+            break;
+          }
+        }
+        if (!positioned) {
+          r.SetEof();
+          return Status::OK();
+        }
+      }
+      r.cursor_synced = true;
+      return Status::OK();
+    }
+    // Backwards; from eof the walk starts after the last entry.
+    if (r.eof || !r.cursor->Valid()) {
+      XB_RETURN_IF_ERROR(r.cursor->SeekLast());
+      on_entry = false;
+      // SeekLast stands on an entry to try, not one to step over.
+      for (; n < 0; ++n) {
+        bool positioned = false;
+        if (on_entry && r.cursor->Valid()) XB_RETURN_IF_ERROR(r.cursor->Prev());
+        on_entry = true;
+        for (; r.cursor->Valid(); XB_RETURN_IF_ERROR(r.cursor->Prev())) {
+          if (r.BeforeScope(r.cursor->key())) break;
+          if (!r.InScope(r.cursor->key())) continue;
+          XB_RETURN_IF_ERROR(t.Go(r.cursor->recno()));
+          if (IsVisible(t.current())) {
+            positioned = true;
+            break;
+          }
+        }
+        if (!positioned) break;
+      }
+    } else {
+      for (; n < 0; ++n) {
+        bool positioned = false;
+        if (r.cursor->Valid()) XB_RETURN_IF_ERROR(r.cursor->Prev());
+        for (; r.cursor->Valid(); XB_RETURN_IF_ERROR(r.cursor->Prev())) {
+          if (r.BeforeScope(r.cursor->key())) break;
+          if (!r.InScope(r.cursor->key())) continue;
+          XB_RETURN_IF_ERROR(t.Go(r.cursor->recno()));
+          if (IsVisible(t.current())) {
+            positioned = true;
+            break;
+          }
+        }
+        if (!positioned) break;
+      }
+    }
+    r.eof = false;
+    if (n < 0) {
+      // xBase stands on the first visible record with bof set.
+      XB_RETURN_IF_ERROR(GoTop());
+      r.bof = true;
+      return Status::OK();
+    }
+    r.cursor_synced = true;
+    return Status::OK();
+  }
+
+  const uint32_t count = t.record_count();
   if (n > 0) {
-    rep_->bof = false;
-    if (rep_->eof) return Status::OK();
     uint32_t at = t.recno();
-    while (n > 0) {
+    for (; n > 0; --n) {
       uint32_t next = at + 1;
       bool found = false;
       for (; next <= count; ++next) {
@@ -111,19 +555,17 @@ Status WorkArea::Skip(int64_t n) {
         }
       }
       if (!found) {
-        rep_->eof = true;
-        t.Go(0);
+        r.SetEof();
         return Status::OK();
       }
       at = next;
-      --n;
     }
     return Status::OK();
   }
   // Backwards. From eof the walk starts after the last record.
-  rep_->eof = false;
-  uint32_t at = t.recno() == 0 ? count + 1 : t.recno();
-  while (n < 0) {
+  uint32_t at = r.eof ? count + 1 : t.recno();
+  r.eof = false;
+  for (; n < 0; ++n) {
     uint32_t prev = at;
     bool found = false;
     while (prev > 1) {
@@ -135,26 +577,26 @@ Status WorkArea::Skip(int64_t n) {
       }
     }
     if (!found) {
-      // xBase stands on the first visible record with bof set.
       XB_RETURN_IF_ERROR(GoTop());
-      rep_->bof = true;
+      r.bof = true;
       return Status::OK();
     }
     at = prev;
-    ++n;
   }
   return Status::OK();
 }
 
 Status WorkArea::Go(uint32_t recno) {
-  rep_->bof = false;
-  Table& t = *rep_->table;
+  Rep& r = *rep_;
+  XB_RETURN_IF_ERROR(Commit());
+  r.bof = false;
+  r.cursor_synced = false;
+  Table& t = *r.table;
   if (recno >= 1 && recno <= t.record_count()) {
-    rep_->eof = false;
+    r.eof = false;
     return t.Go(recno);
   }
-  rep_->eof = true;
-  t.Go(0);
+  r.SetEof();
   return Status::OK();
 }
 
@@ -166,27 +608,119 @@ uint32_t WorkArea::recno() const {
 }
 
 RecordRef WorkArea::record() {
-  if (rep_->eof) {
-    rep_->phantom.assign(rep_->table->record_length(), ' ');
-    return rep_->Phantom();
-  }
+  if (rep_->eof) return rep_->Phantom();
   return rep_->table->current();
 }
 
+// ---- changes ----------------------------------------------------------------
+
+namespace {
+Status NeedRecord(const WorkArea& area) {
+  if (area.eof()) return Status::InvalidArgument("there is no current record (end of file)");
+  return Status::OK();
+}
+}  // namespace
+
+Status WorkArea::SetField(int field, std::string_view bytes) {
+  Rep& r = *rep_;
+  XB_RETURN_IF_ERROR(NeedRecord(*this));
+  if (!r.dirty) {
+    r.before.assign(r.table->current_data(), r.table->record_length());
+    r.dirty = true;
+  }
+  return r.table->SetFieldBytes(field, bytes);
+}
+
+Status WorkArea::SetMemo(int field, std::string_view text) {
+  Rep& r = *rep_;
+  XB_RETURN_IF_ERROR(NeedRecord(*this));
+  if (!r.dirty) {
+    r.before.assign(r.table->current_data(), r.table->record_length());
+    r.dirty = true;
+  }
+  return r.table->SetMemo(field, text);
+}
+
+Status WorkArea::SetDeleted(bool deleted) {
+  Rep& r = *rep_;
+  XB_RETURN_IF_ERROR(NeedRecord(*this));
+  if (!r.dirty) {
+    r.before.assign(r.table->current_data(), r.table->record_length());
+    r.dirty = true;
+  }
+  return r.table->SetDeleted(deleted);
+}
+
+Status WorkArea::Append() {
+  Rep& r = *rep_;
+  XB_RETURN_IF_ERROR(Commit());
+  XB_RETURN_IF_ERROR(r.table->Append());
+  r.SetRecordCounts();
+  r.eof = false;
+  r.bof = false;
+  r.cursor_synced = false;
+  r.dirty = true;
+  r.appended = true;
+  r.before.clear();
+  return Status::OK();
+}
+
+Status WorkArea::Commit() {
+  Rep& r = *rep_;
+  if (!r.dirty) return Status::OK();
+  r.dirty = false;
+  XB_RETURN_IF_ERROR(r.table->Flush());
+  const bool appended = r.appended;
+  r.appended = false;
+  if (r.orders.empty()) return Status::OK();
+  r.cursor_synced = false;
+  RecordRef now = r.table->current();
+  RecordRef was = now;
+  was.data = r.before.data();
+  std::string old_key, new_key;
+  for (Order& o : r.orders) {
+    const TagInfo& info = o.file->tag(o.tag);
+    bool had = false, has = false;
+    if (!appended) XB_RETURN_IF_ERROR(r.ComputeKey(o, was, &old_key, &had));
+    XB_RETURN_IF_ERROR(r.ComputeKey(o, now, &new_key, &has));
+    if (info.custom) {
+      // A custom order holds only the records added to it: a record in it
+      // moves with its key, others stay out.
+      if (!had || (has && old_key == new_key)) continue;
+      Status s = o.file->DeleteKey(o.tag, old_key, now.recno);
+      if (s.IsNotFound()) continue;
+      XB_RETURN_IF_ERROR(s);
+      if (has) XB_RETURN_IF_ERROR(o.file->InsertKey(o.tag, new_key, now.recno));
+      continue;
+    }
+    if (had && has && old_key == new_key) continue;
+    if (had) {
+      Status s = o.file->DeleteKey(o.tag, old_key, now.recno);
+      if (!s.ok() && !s.IsNotFound()) return s;
+    }
+    if (has) XB_RETURN_IF_ERROR(o.file->InsertKey(o.tag, new_key, now.recno));
+  }
+  return Status::OK();
+}
+
+// ---- query ------------------------------------------------------------------
+
 Status WorkArea::Query(std::string_view condition) {
-  rep_->filter.assign(condition);
-  rep_->query.reset();
-  rep_->match_nothing = false;
+  Rep& r = *rep_;
+  XB_RETURN_IF_ERROR(Commit());
+  r.filter.assign(condition);
+  r.query.reset();
+  r.match_nothing = false;
   Status compiled;
   bool blank = std::all_of(condition.begin(), condition.end(), [](char c) { return c == ' '; });
   if (!blank) {
-    compiled = Expression::Compile(condition, rep_->table->fields(), &rep_->query);
-    if (compiled.ok() && rep_->query->type() != ValueType::kLogical) {
+    compiled = Expression::Compile(condition, r.table->fields(), &r.query);
+    if (compiled.ok() && r.query->type() != ValueType::kLogical) {
       compiled = Status::InvalidArgument("the condition is not a logical expression");
     }
     if (!compiled.ok()) {
-      rep_->query.reset();
-      rep_->match_nothing = true;
+      r.query.reset();
+      r.match_nothing = true;
     }
   }
   XB_RETURN_IF_ERROR(GoTop());
@@ -196,22 +730,24 @@ Status WorkArea::Query(std::string_view condition) {
 const std::string& WorkArea::filter() const { return rep_->filter; }
 
 Status WorkArea::QueryRecCount(uint32_t* count) {
+  Rep& r = *rep_;
+  XB_RETURN_IF_ERROR(Commit());
   *count = 0;
-  if (rep_->match_nothing) return Status::OK();
-  Table& t = *rep_->table;
+  if (r.match_nothing) return Status::OK();
+  Table& t = *r.table;
   const uint32_t total = t.record_count();
   const uint16_t len = t.record_length();
   std::string buf;
-  RecordRef r;
-  r.memo = &t;
+  RecordRef rec;
+  rec.memo = &t;
   uint32_t n = 0;
   for (uint32_t first = 1; first <= total; first += kScanChunk) {
     uint32_t chunk = std::min(kScanChunk, total - first + 1);
     XB_RETURN_IF_ERROR(t.ReadRecords(first, chunk, &buf));
     for (uint32_t i = 0; i < chunk; ++i) {
-      r.data = buf.data() + static_cast<size_t>(i) * len;
-      r.recno = first + i;
-      if (IsVisible(r)) ++n;
+      rec.data = buf.data() + static_cast<size_t>(i) * len;
+      rec.recno = first + i;
+      if (IsVisible(rec)) ++n;
     }
   }
   *count = n;
@@ -231,9 +767,398 @@ Status WorkArea::EvalLogical(std::string_view condition, bool* result) {
 Status WorkArea::Eval(std::string_view expression, Value* result) {
   std::unique_ptr<Expression> e;
   XB_RETURN_IF_ERROR(Expression::Compile(expression, rep_->table->fields(), &e));
-  EvalSettings es;
-  es.exact = rep_->settings->exact;
-  return e->Evaluate(record(), es, result);
+  return e->Evaluate(record(), rep_->Eval(), result);
 }
+
+// ---- orders -----------------------------------------------------------------
+
+int WorkArea::order_count() const { return static_cast<int>(rep_->orders.size()); }
+
+int WorkArea::TagArea(std::string_view name) const {
+  for (size_t i = 0; i < rep_->orders.size(); ++i) {
+    if (SameName(rep_->orders[i].name, name)) return static_cast<int>(i + 1);
+  }
+  return 0;
+}
+
+const TagInfo& WorkArea::OrderInfo(int order) const {
+  const Order& o = rep_->orders[order - 1];
+  return o.file->tag(o.tag);
+}
+
+Status WorkArea::SetOrder(int order, int* previous) {
+  Rep& r = *rep_;
+  if (order < 0 || order > order_count()) {
+    return Status::InvalidArgument("there is no order " + std::to_string(order));
+  }
+  XB_RETURN_IF_ERROR(Commit());
+  if (previous != nullptr) *previous = r.current;
+  r.cursor.reset();
+  r.cursor_synced = false;
+  r.scoped = false;
+  r.scope_low.clear();
+  r.scope_high.clear();
+  r.current = order;
+  if (order > 0) XB_RETURN_IF_ERROR(r.orders[order - 1].file->NewCursor(r.orders[order - 1].tag, &r.cursor));
+  return Status::OK();
+}
+
+int WorkArea::IndexOrd() const { return rep_->current; }
+
+std::string WorkArea::IndexName(int order) const {
+  if (order < 1 || order > order_count()) return std::string();
+  return rep_->orders[order - 1].file->path();
+}
+
+Status WorkArea::CloseIndexes() {
+  Rep& r = *rep_;
+  XB_RETURN_IF_ERROR(Commit());
+  r.cursor.reset();
+  r.cursor_synced = false;
+  r.orders.clear();
+  r.current = 0;
+  r.scoped = false;
+  Status s;
+  if (r.production) s = r.production->Close();
+  r.production.reset();
+  for (auto& f : r.others) {
+    Status c = f->Close();
+    if (s.ok()) s = c;
+  }
+  r.others.clear();
+  r.index_status = Status::OK();
+  return s;
+}
+
+namespace {
+Status CompileKey(const std::vector<FieldInfo>& fields, const std::string& key_expr,
+                  const std::string& for_expr, std::unique_ptr<Expression>* key, uint16_t* length,
+                  KeyType* type) {
+  Status s = Expression::Compile(key_expr, fields, key);
+  if (!s.ok()) return Status::InvalidArgument("key expression " + key_expr + ": " + s.message());
+  *type = KeyTypeOf((*key)->type());
+  switch (*type) {
+    case KeyType::kCharacter: {
+      int width = (*key)->result_width();
+      if (width < 0) {
+        // A key of varying length takes the length it has on a blank record.
+        std::string blank(1, ' ');
+        for (const FieldInfo& f : fields) blank.resize(std::max<size_t>(blank.size(), f.offset + f.width), ' ');
+        RecordRef r;
+        r.data = blank.data();
+        std::string_view text;
+        if ((*key)->EvaluateText(r, EvalSettings(), &text).ok()) width = static_cast<int>(text.size());
+      }
+      if (width < 1 || width > kMaxKeyLength) {
+        return Status::InvalidArgument("key expression " + key_expr + " gives keys of " +
+                                       std::to_string(width) + " characters; an index key holds 1 to " +
+                                       std::to_string(kMaxKeyLength));
+      }
+      *length = static_cast<uint16_t>(width);
+      break;
+    }
+    case KeyType::kNumeric:
+    case KeyType::kDate: *length = 8; break;
+    case KeyType::kLogical: *length = 1; break;
+  }
+  if (!for_expr.empty()) {
+    std::unique_ptr<Expression> cond;
+    s = Expression::Compile(for_expr, fields, &cond);
+    if (!s.ok()) return Status::InvalidArgument("FOR condition " + for_expr + ": " + s.message());
+    if (cond->type() != ValueType::kLogical) {
+      return Status::InvalidArgument("FOR condition " + for_expr + " is not a logical expression");
+    }
+  }
+  return Status::OK();
+}
+}  // namespace
+
+Status WorkArea::IndexTag(const std::string& file, const std::string& tag,
+                          const std::string& key_expr, const std::string& for_expr, bool unique,
+                          bool descending, int* order) {
+  Rep& r = *rep_;
+  XB_RETURN_IF_ERROR(Commit());
+  if (tag.empty() || tag.size() > 10) {
+    return Status::InvalidArgument("a tag name has 1 to 10 characters: " + tag);
+  }
+  TagInfo def;
+  def.name = Upper(tag);
+  def.key_expr = key_expr;
+  def.for_expr = for_expr;
+  def.unique = unique;
+  def.descending = descending;
+  std::unique_ptr<Expression> key;
+  XB_RETURN_IF_ERROR(CompileKey(r.table->fields(), key_expr, for_expr, &key, &def.key_length,
+                                &def.key_type));
+
+  IndexFile* target = nullptr;
+  if (file.empty()) {
+    if (!r.production) {
+      XB_RETURN_IF_ERROR(IndexFile::CreateCompound(ProductionIndexPath(), &r.production));
+      r.index_status = Status::OK();
+      XB_RETURN_IF_ERROR(r.table->SetIndexFlag(true));
+    }
+    target = r.production.get();
+  } else {
+    for (auto& f : r.others) {
+      if (f->path() == file) target = f.get();
+    }
+    if (target == nullptr) {
+      std::unique_ptr<IndexFile> f;
+      if (FileExists(file)) {
+        IndexOpenOptions io;
+        io.record_count = r.table->record_count();
+        XB_RETURN_IF_ERROR(IndexFile::Open(file, io, &f));
+      } else {
+        XB_RETURN_IF_ERROR(IndexFile::CreateCompound(file, &f));
+      }
+      if (f->kind() != IndexFile::Kind::kCompound) {
+        return Status::InvalidArgument(file + " is a single-order index, not a compound one");
+      }
+      target = f.get();
+      r.others.push_back(std::move(f));
+    }
+  }
+
+  // Replacing a tag: drop the old one first.
+  r.cursor.reset();
+  r.cursor_synced = false;
+  if (int existing = target->FindTag(def.name); existing > 0) {
+    XB_RETURN_IF_ERROR(target->DropTag(existing));
+  }
+  XB_RETURN_IF_ERROR(r.RefreshOrders());
+
+  Order building;
+  building.file = target;
+  building.key = std::move(key);
+  if (!for_expr.empty()) XB_RETURN_IF_ERROR(Expression::Compile(for_expr, r.table->fields(), &building.condition));
+  // ComputeKey reads the definition through the file; build against a
+  // stand-in definition until the tag exists.
+  KeyBuffer keys;
+  {
+    struct Shim {
+      TagInfo info;
+    };
+    const uint32_t total = r.table->record_count();
+    const uint16_t len = r.table->record_length();
+    keys.Reset(def.key_length);
+    keys.Reserve(total);
+    std::string buf, k;
+    RecordRef rec;
+    rec.memo = r.table.get();
+    EvalSettings es = r.Eval();
+    for (uint32_t first = 1; first <= total; first += kScanChunk) {
+      uint32_t chunk = std::min(kScanChunk, total - first + 1);
+      XB_RETURN_IF_ERROR(r.table->ReadRecords(first, chunk, &buf));
+      for (uint32_t i = 0; i < chunk; ++i) {
+        rec.data = buf.data() + static_cast<size_t>(i) * len;
+        rec.recno = first + i;
+        if (building.condition && !building.condition->EvaluateLogical(rec, es)) continue;
+        switch (def.key_type) {
+          case KeyType::kCharacter: {
+            std::string_view text;
+            XB_RETURN_IF_ERROR(building.key->EvaluateText(rec, es, &text));
+            keys.Add(text.substr(0, def.key_length), rec.recno);
+            break;
+          }
+          case KeyType::kNumeric:
+            XB_RETURN_IF_ERROR(building.key->Evaluate(rec, es, &r.scratch));
+            keys.Add(EncodeNumericKey(r.scratch.number), rec.recno);
+            break;
+          case KeyType::kDate:
+            XB_RETURN_IF_ERROR(building.key->Evaluate(rec, es, &r.scratch));
+            keys.Add(EncodeDateKey(r.scratch.date), rec.recno);
+            break;
+          case KeyType::kLogical:
+            XB_RETURN_IF_ERROR(building.key->Evaluate(rec, es, &r.scratch));
+            keys.Add(EncodeLogicalKey(r.scratch.logical), rec.recno);
+            break;
+        }
+      }
+      if (r.progress && total > 0) {
+        r.progress(static_cast<int>(static_cast<uint64_t>(first + chunk - 1) * 50 / total));
+      }
+    }
+  }
+  BuildProgressFn build_progress;
+  if (r.progress) build_progress = [&r](int p) { r.progress(50 + p / 2); };
+  int in_file = 0;
+  XB_RETURN_IF_ERROR(target->AddTag(def, &keys, build_progress, &in_file));
+  XB_RETURN_IF_ERROR(r.RefreshOrders());
+  if (order != nullptr) *order = TagArea(def.name);
+  return Status::OK();
+}
+
+Status WorkArea::Index(const std::string& file, const std::string& key_expr, int option,
+                       bool descending, const std::string& for_expr) {
+  Rep& r = *rep_;
+  XB_RETURN_IF_ERROR(Commit());
+  TagInfo def;
+  def.name = Upper(BaseNameWithoutExtension(file)).substr(0, 10);
+  def.key_expr = key_expr;
+  def.for_expr = for_expr;
+  def.unique = option == kIndexOptionUnique;
+  def.custom = option == kIndexOptionCustom;
+  def.descending = descending;
+  std::unique_ptr<Expression> key;
+  XB_RETURN_IF_ERROR(CompileKey(r.table->fields(), key_expr, for_expr, &key, &def.key_length,
+                                &def.key_type));
+  // An index file of the same name that is open goes first.
+  r.cursor.reset();
+  r.cursor_synced = false;
+  for (auto it = r.others.begin(); it != r.others.end(); ++it) {
+    if ((*it)->path() == file) {
+      (*it)->Close();
+      r.others.erase(it);
+      break;
+    }
+  }
+  std::unique_ptr<IndexFile> f;
+  XB_RETURN_IF_ERROR(IndexFile::CreateSingle(file, def, &f));
+  f->set_record_count(r.table->record_count());
+  IndexFile* raw = f.get();
+  r.others.push_back(std::move(f));
+  XB_RETURN_IF_ERROR(r.RefreshOrders());
+  int order = 0;
+  for (size_t i = 0; i < r.orders.size(); ++i) {
+    if (r.orders[i].file == raw) order = static_cast<int>(i + 1);
+  }
+  if (!def.custom) {
+    KeyBuffer keys;
+    XB_RETURN_IF_ERROR(r.CollectKeys(r.orders[order - 1], &keys, 0, 50));
+    BuildProgressFn build_progress;
+    if (r.progress) build_progress = [&r](int p) { r.progress(50 + p / 2); };
+    XB_RETURN_IF_ERROR(raw->RebuildTag(1, &keys, build_progress));
+  }
+  return SetOrder(order);
+}
+
+Status WorkArea::KeyAdd(std::string_view name) {
+  Rep& r = *rep_;
+  int order = TagArea(name);
+  if (order == 0) return Status::NotFound("there is no order called " + std::string(name));
+  XB_RETURN_IF_ERROR(Commit());
+  XB_RETURN_IF_ERROR(NeedRecord(*this));
+  Order& o = r.orders[order - 1];
+  std::string key;
+  bool included = false;
+  XB_RETURN_IF_ERROR(r.ComputeKey(o, r.table->current(), &key, &included));
+  if (!included) return Status::OK();
+  r.cursor_synced = false;
+  return o.file->InsertKey(o.tag, key, r.table->recno());
+}
+
+Status WorkArea::Seek(std::string_view key, bool* found) {
+  Rep& r = *rep_;
+  XB_RETURN_IF_ERROR(Commit());
+  r.found = false;
+  *found = false;
+  r.bof = false;
+  r.eof = false;
+  Order* o = r.CurrentOrder();
+  if (o == nullptr) return Status::InvalidArgument("a seek needs an index order");
+  std::string k;
+  bool prefix = false;
+  XB_RETURN_IF_ERROR(r.KeyBytes(*o, key, r.settings->exact, &k, &prefix));
+  bool landed = false;
+  XB_RETURN_IF_ERROR(r.cursor->Seek(k, prefix, &landed));
+  Table& t = *r.table;
+  for (; r.cursor->Valid(); XB_RETURN_IF_ERROR(r.cursor->Next())) {
+    if (r.PastScope(r.cursor->key())) break;
+    if (!r.InScope(r.cursor->key())) continue;
+    XB_RETURN_IF_ERROR(t.Go(r.cursor->recno()));
+    if (!IsVisible(t.current())) continue;
+    std::string_view at = r.cursor->key();
+    bool match = prefix ? at.substr(0, k.size()) == k : at == k;
+    if (match || r.settings->soft_seek) {
+      r.found = match;
+      *found = match;
+      r.cursor_synced = true;
+      return Status::OK();
+    }
+    break;
+  }
+  r.SetEof();
+  return Status::OK();
+}
+
+bool WorkArea::found() const { return rep_->found; }
+
+Status WorkArea::SetScope(std::string_view low, std::string_view high) {
+  Rep& r = *rep_;
+  XB_RETURN_IF_ERROR(Commit());
+  r.scoped = false;
+  r.scope_low.clear();
+  r.scope_high.clear();
+  if (!low.empty() || !high.empty()) {
+    Order* o = r.CurrentOrder();
+    if (o == nullptr) return Status::InvalidArgument("a scope needs an index order");
+    bool prefix = false;
+    if (!low.empty()) XB_RETURN_IF_ERROR(r.KeyBytes(*o, low, false, &r.scope_low, &prefix));
+    if (!high.empty()) XB_RETURN_IF_ERROR(r.KeyBytes(*o, high, false, &r.scope_high, &prefix));
+    r.scoped = true;
+  }
+  return GoTop();
+}
+
+Status WorkArea::CurrentKey(std::string* key) {
+  Rep& r = *rep_;
+  key->clear();
+  XB_RETURN_IF_ERROR(Commit());
+  Order* o = r.CurrentOrder();
+  if (o == nullptr || r.eof) return Status::OK();
+  if (!r.cursor_synced) {
+    std::string k;
+    bool included = false;
+    XB_RETURN_IF_ERROR(r.ComputeKey(*o, r.table->current(), &k, &included));
+    if (!included) return Status::OK();
+    bool on = false;
+    XB_RETURN_IF_ERROR(r.cursor->SeekEntry(k, r.table->recno(), &on));
+    if (!on) return Status::OK();
+    r.cursor_synced = true;
+  }
+  key->assign(r.cursor->key());
+  return Status::OK();
+}
+
+Status WorkArea::Pack() {
+  Rep& r = *rep_;
+  XB_RETURN_IF_ERROR(Commit());
+  r.cursor.reset();
+  r.cursor_synced = false;
+  ProgressFn table_progress;
+  const bool indexed = !r.orders.empty();
+  if (r.progress) {
+    table_progress = indexed ? ProgressFn([&r](int p) { r.progress(p / 2); }) : r.progress;
+  }
+  XB_RETURN_IF_ERROR(r.table->Pack(table_progress));
+  r.SetRecordCounts();
+  if (indexed) {
+    std::vector<IndexFile*> files;
+    if (r.production) files.push_back(r.production.get());
+    for (auto& f : r.others) files.push_back(f.get());
+    for (IndexFile* f : files) {
+      if (f->kind() == IndexFile::Kind::kCompound) XB_RETURN_IF_ERROR(f->Zap());
+    }
+    const int n = static_cast<int>(r.orders.size());
+    for (int i = 0; i < n; ++i) {
+      Order& o = r.orders[i];
+      KeyBuffer keys(o.file->tag(o.tag).key_length);
+      // A custom order starts again empty: its records were chosen by hand.
+      if (!o.file->tag(o.tag).custom) {
+        XB_RETURN_IF_ERROR(r.CollectKeys(o, &keys, 50 + 50 * i / n, 50 + 50 * i / n + 25 / n));
+      }
+      XB_RETURN_IF_ERROR(o.file->RebuildTag(o.tag, &keys, nullptr));
+    }
+    if (r.current > 0) {
+      XB_RETURN_IF_ERROR(r.orders[r.current - 1].file->NewCursor(r.orders[r.current - 1].tag, &r.cursor));
+    }
+  }
+  if (r.progress) r.progress(100);
+  return GoTop();
+}
+
+void WorkArea::SetProgress(ProgressFn progress) { rep_->progress = std::move(progress); }
+void WorkArea::SetTurboRead(bool on) { rep_->turbo_read = on; }
 
 }  // namespace xb

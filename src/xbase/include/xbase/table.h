@@ -65,6 +65,11 @@ class Table final : public MemoReader {
 
   uint32_t record_count() const;
 
+  // The header flag that tells xBase tools a production index (.CDX of the
+  // same name) belongs to the table.
+  bool has_index_flag() const;
+  Status SetIndexFlag(bool on);
+
   // Positioning in natural order. Go(n) for 1 <= n <= record_count loads
   // record n; anything else leaves no current record (recno() == 0) and
   // returns NotFound.

@@ -1,7 +1,13 @@
-// A work area: one open table seen through the engine-wide settings, with a
-// query (filter) that narrows what navigation visits. This is the layer the
-// program's table access objects drive; it speaks in record numbers and
-// xBase conditions, still in bytes.
+// A work area: one open table with its index orders, seen through the
+// engine-wide settings, with a query (filter) and a key scope that narrow
+// what navigation visits. This is the layer the program's table access
+// objects drive; it speaks in record numbers, key bytes and xBase
+// conditions, still in bytes.
+//
+// Orders are numbered from 1: the tags of the production index (the .CDX of
+// the table's name, opened with the table) in their file order, then the
+// orders of further index files in the order they were opened. Order 0 is
+// natural (record number) order.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +16,7 @@
 #include <string_view>
 
 #include "xbase/expr.h"
+#include "xbase/index.h"
 #include "xbase/status.h"
 #include "xbase/table.h"
 
@@ -17,11 +24,16 @@ namespace xb {
 
 // Engine-wide settings, shared by every work area that points at them.
 struct Settings {
-  bool exact = false;      // SET EXACT: string comparison and seeks
+  bool exact = false;      // SET EXACT: string comparison, and seeks match whole keys
   bool soft_seek = false;  // a failed seek stands on the next greater key
   bool deleted = false;    // hide records carrying the deletion flag
   uint32_t memo_block_size = 64;
 };
+
+// Index options of WorkArea::Index.
+constexpr int kIndexOptionNormal = 0;
+constexpr int kIndexOptionUnique = 1;
+constexpr int kIndexOptionCustom = 2;  // starts empty; filled with KeyAdd
 
 class WorkArea {
  public:
@@ -29,44 +41,114 @@ class WorkArea {
   WorkArea(const WorkArea&) = delete;
   WorkArea& operator=(const WorkArea&) = delete;
 
-  // `settings` must outlive the work area. Positions on the first visible
-  // record.
+  // `settings` must outlive the work area. Opens the production index when
+  // there is one; if it is damaged or does not fit the table the table
+  // still opens, in natural order, and index_status() says why. Positions on
+  // the first visible record.
   static Status Open(const std::string& path, const OpenOptions& options,
                      const Settings* settings, std::unique_ptr<WorkArea>* out);
 
   Table& table();
   const Settings& settings() const;
+  // OK, or why the production index could not be used (Corruption).
+  const Status& index_status() const;
+  // The production index's path, whether or not it exists yet.
+  std::string ProductionIndexPath() const;
 
-  // Navigation over the visible records: those passing the query and, with
-  // `deleted` on, not carrying the deletion flag.
+  // ---- navigation over the visible records: those passing the query and
+  // the scope and, with `deleted` on, not carrying the deletion flag ----
   Status GoTop();
   Status GoBottom();
-  // Moves n visible records (negative: backwards). Past the end: eof(), on
-  // the phantom blank record (recno = record count + 1). Before the start:
-  // bof(), on the first visible record.
+  // Moves n visible records (negative: backwards) in the current order.
+  // Past the end: eof(), on the phantom blank record (recno = record count
+  // + 1). Before the start: bof(), on the first visible record.
   Status Skip(int64_t n);
   // Goes to record n whether visible or not (xBase GOTO). Out of range: eof.
   Status Go(uint32_t recno);
   bool eof() const;
   bool bof() const;
-  // Record count + 1 at eof.
-  uint32_t recno() const;
+  uint32_t recno() const;  // record count + 1 at eof
   // The current record, or the phantom blank record at eof.
   RecordRef record();
 
+  // ---- changes; every open order is kept current ----
+  // REQUIRES: a current record (not eof).
+  Status SetField(int field, std::string_view bytes);
+  Status SetMemo(int field, std::string_view text);
+  Status SetDeleted(bool deleted);
+  // Appends a blank record and makes it current.
+  Status Append();
+  // Writes the current record and updates the orders. Moving does it too.
+  Status Commit();
+
+  // ---- query ----
   // Sets the query; an empty condition clears it. A condition that does not
   // compile makes every record invisible (a clean "no match") and returns the
   // compile error. Positions on the first visible record.
   Status Query(std::string_view condition);
   const std::string& filter() const;  // the condition given to Query
-  // Number of visible records.
+  // Number of visible records (the scope is ignored).
   Status QueryRecCount(uint32_t* count);
 
   // Evaluates a condition or expression on the current record.
   Status EvalLogical(std::string_view condition, bool* result);
   Status Eval(std::string_view expression, Value* result);
 
-  // Whether record data (current or raw) is visible under query and settings.
+  // ---- orders ----
+  int order_count() const;
+  // Order number of a tag (or of an .IDX by its base name), any letter
+  // case; 0 if none.
+  int TagArea(std::string_view name) const;
+  // REQUIRES: 1 <= order <= order_count()
+  const TagInfo& OrderInfo(int order) const;
+  // Makes `order` current (0: natural) and clears the scope. *previous gets
+  // the order that was current. The record stays.
+  Status SetOrder(int order, int* previous = nullptr);
+  int IndexOrd() const;
+  // Path of the index file holding `order`; "" for 0 or out of range.
+  std::string IndexName(int order) const;
+  // Closes every index file; natural order.
+  Status CloseIndexes();
+
+  // Creates (or replaces) tag `tag` in `file`, a compound index ("" for the
+  // production index, which is created when missing), built from every
+  // record. *order gets its order number.
+  Status IndexTag(const std::string& file, const std::string& tag, const std::string& key_expr,
+                  const std::string& for_expr, bool unique, bool descending, int* order = nullptr);
+  // Creates a single-order .IDX at `file` (replacing it) and makes it the
+  // current order. kIndexOptionCustom leaves it empty for KeyAdd.
+  Status Index(const std::string& file, const std::string& key_expr, int option, bool descending,
+               const std::string& for_expr);
+  // Adds the current record's key to the order called `name`.
+  Status KeyAdd(std::string_view name);
+
+  // Seeks `key` in the current order: key bytes for character orders (a
+  // shorter key matches by prefix unless `exact` is set), the number or
+  // YYYYMMDD date as text for numeric and date orders, T/F for logical
+  // ones. Stands on the first visible record with that key; when there is
+  // none, on the next greater visible key with `soft_seek`, else at eof.
+  Status Seek(std::string_view key, bool* found);
+  bool found() const;  // the last seek's result
+
+  // Only keys from `low` to `high` (each compared on its own length) are
+  // visible in the current order. Both empty clear the scope. Positions on
+  // the first visible record.
+  Status SetScope(std::string_view low, std::string_view high);
+
+  // The stored key of the current record in the current order ("" in
+  // natural order or when the record has no entry).
+  Status CurrentKey(std::string* key);
+
+  // Removes the records carrying the deletion flag, compacts the memo file
+  // and rebuilds every order.
+  Status Pack();
+
+  // Progress of pack and index builds (percent); null to stop.
+  void SetProgress(ProgressFn progress);
+  // Reads ahead for fast read-only passes; results are the same either way.
+  void SetTurboRead(bool on);
+
+  // Whether a record is visible under the query and the deleted setting.
   bool IsVisible(const RecordRef& record) const;
 
  private:
