@@ -241,11 +241,11 @@ std::string_view Call::Str(Ctx& ctx) const {
     case Fn::kUpper:
     case Fn::kLower: {
       std::string_view s = A(0).Str(ctx);
-      buf_.assign(s);
+      buf_.resize(s.size());
       if (spec_.fn == Fn::kUpper) {
-        for (char& c : buf_) c = AsciiUpper(c);
+        CopyUpper(s.data(), s.size(), buf_.data());
       } else {
-        for (char& c : buf_) c = AsciiLower(c);
+        CopyLower(s.data(), s.size(), buf_.data());
       }
       return buf_;
     }

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -66,6 +67,11 @@ void DtocFromJulian(JulianDay jd, char out[10]);
 
 inline char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 inline char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+
+// Case mapping of a run of bytes, eight at a time: index keys and filters
+// upper-case every record. Only a-z (or A-Z) change.
+void CopyUpper(const char* src, size_t n, char* dst);
+void CopyLower(const char* src, size_t n, char* dst);
 
 // ---------------------------------------------------------------------------
 // Evaluator nodes. Each node has one static result type; the parser rejects

@@ -179,6 +179,36 @@ Value FieldValue(const FieldInfo& field, std::string_view bytes, MemoReader* mem
 
 namespace expr {
 
+namespace {
+
+// Flips bit 5 of every byte of `src` in [lo, hi] (ASCII letters only: bytes
+// with the high bit set never match).
+inline void CopyFlipCase(const char* src, size_t n, char* dst, unsigned char lo, unsigned char hi) {
+  constexpr uint64_t kOnes = 0x0101010101010101ULL;
+  constexpr uint64_t kHigh = 0x8080808080808080ULL;
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t x;
+    std::memcpy(&x, src + i, 8);
+    uint64_t low7 = x & ~kHigh;
+    uint64_t ge_lo = low7 + (0x80 - lo) * kOnes;
+    uint64_t gt_hi = low7 + (0x80 - hi - 1) * kOnes;
+    uint64_t mask = ge_lo & ~gt_hi & ~x & kHigh;
+    x ^= mask >> 2;
+    std::memcpy(dst + i, &x, 8);
+  }
+  for (; i < n; ++i) {
+    unsigned char c = static_cast<unsigned char>(src[i]);
+    if (c >= lo && c <= hi) c ^= 0x20;
+    dst[i] = static_cast<char>(c);
+  }
+}
+
+}  // namespace
+
+void CopyUpper(const char* src, size_t n, char* dst) { CopyFlipCase(src, n, dst, 'a', 'z'); }
+void CopyLower(const char* src, size_t n, char* dst) { CopyFlipCase(src, n, dst, 'A', 'Z'); }
+
 int IntLength(double v) {
   if (v < -999999999.0) return 20;
   if (v <= 999999999.0) return 10;
@@ -212,6 +242,31 @@ size_t FormatFixed(double v, int dec, char* buf, size_t cap) {
     return static_cast<size_t>(n);
   }
   double mag = std::fabs(v);
+  if (mag < 1e15 && cap >= 40 && dec <= 15) {
+    // Fast path: a value that is exactly representable at `dec` decimals
+    // (any field value) needs no rounding decision.
+    static const double kPow10[16] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                      1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    double scaled = mag * kPow10[dec];
+    double r = std::nearbyint(scaled);
+    if (scaled < 1e15 && std::fabs(scaled - r) <= scaled * 1e-12) {
+      auto units = static_cast<uint64_t>(r);
+      char tmp[24];
+      int nd = 0;
+      do {
+        tmp[nd++] = static_cast<char>('0' + units % 10);
+        units /= 10;
+      } while (units != 0 || nd <= dec);
+      size_t o = 0;
+      if (v < 0 && r != 0) buf[o++] = '-';
+      for (int k = nd - 1; k >= 0; --k) {
+        if (k == dec - 1) buf[o++] = '.';
+        buf[o++] = tmp[k];
+      }
+      buf[o] = '\0';
+      return o;
+    }
+  }
   if (mag >= 1e15 || v == 0) {
     // No fraction survives at this magnitude: print the double as it is.
     int n = std::snprintf(buf, cap, "%.*f", dec, v == 0 ? 0.0 : v);
