@@ -4,12 +4,28 @@
 // xBase rules by hand (and agree with the oracle where it was asked).
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <new>
 #include <random>
 
 #include "dbf_test_reader.h"
 #include "xbase/expr.h"
+
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
+// Counts heap allocations so a test can show that evaluating record after
+// record allocates nothing once the scratch buffers have grown.
+static long g_allocations = 0;
+
+void* operator new(size_t n) {
+  ++g_allocations;
+  if (void* p = std::malloc(n == 0 ? 1 : n)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -243,6 +259,37 @@ TEST_F(ExprTest, EvaluateReusesTheCallersBuffer) {
   ASSERT_TRUE(e->Evaluate(Ref(), xb::EvalSettings(), &v).ok());
   EXPECT_EQ(v.text.data(), first);
   EXPECT_EQ(v.text, "SMITH" + std::string(25, ' ') + "John" + std::string(16, ' '));
+}
+
+TEST_F(ExprTest, SteadyStateEvaluationDoesNotAllocate) {
+  const char* texts[] = {
+      "UPPER(LNAME)=\"SMITH\" .and. UPPER(NOTES)<>\"DELETED\"",
+      "UPPER(LNAME)+UPPER(FNAME)",
+      "STR(SEQNO,6,0)+STATE+DTOS(BDAY)+LNAME-FNAME",
+      "PADL(SEQNO/7,12)+STRTRAN(CITY,\"e\",\"EE\")+UPPER(MEMO)",
+      "VAL(STATE)+AMOUNT*2 > 3 .or. \"x\"$LOWER(TRIM(CITY))",
+  };
+  std::string other = xbtest::MakeRecord(fields_, {{"LNAME", "Jones"}, {"SEQNO", "7"}});
+  for (const char* text : texts) {
+    std::unique_ptr<xb::Expression> e;
+    ASSERT_TRUE(xb::Expression::Compile(text, fields_, &e).ok()) << text;
+    xb::Value v;
+    xb::EvalSettings set;
+    xb::RecordRef a = Ref(), b = Ref();
+    b.data = other.data();
+    ASSERT_TRUE(e->Evaluate(a, set, &v).ok());  // warm-up grows the buffers
+    ASSERT_TRUE(e->Evaluate(b, set, &v).ok());
+    long before = g_allocations;
+    for (int i = 0; i < 100; ++i) {
+      ASSERT_TRUE(e->Evaluate(i % 2 ? a : b, set, &v).ok());
+      if (e->type() == xb::ValueType::kLogical) {
+        xb::Status err;
+        e->EvaluateLogical(a, set, &err);
+        ASSERT_TRUE(err.ok());
+      }
+    }
+    EXPECT_EQ(g_allocations, before) << text;
+  }
 }
 
 TEST(FieldValueTest, DecodesEveryFieldType) {
