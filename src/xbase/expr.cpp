@@ -172,6 +172,12 @@ bool Lex(std::string_view s, std::vector<Token>* out, std::string* err) {
       continue;
     }
     char d = i + 1 < n ? s[i + 1] : '\0';
+    if ((c == '+' || c == '-') && d == c) {
+      // xBase reads these as increment and decrement, which change a
+      // variable; an expression over a record has none to change.
+      *err = SyntaxError(t.pos, std::string("'") + c + c + "' is not allowed in an expression");
+      return false;
+    }
     switch (c) {
       case '(': t.kind = Tok::kLParen; out->push_back(t); ++i; continue;
       case ')': t.kind = Tok::kRParen; out->push_back(t); ++i; continue;

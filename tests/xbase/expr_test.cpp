@@ -203,6 +203,7 @@ TEST_F(ExprTest, CompileErrorsNameThePosition) {
       {".NOT. SEQNO", ".NOT. needs a logical operand, not numeric at position 1"},
       {"IIF(.T.,1,\"a\")", "IIF needs both branches of one type"},
       {"  ", "empty"},
+      {"SEQNO^--SEQNO", "syntax error at position 7: '--' is not allowed"},
   };
   for (const auto& [text, want] : cases) {
     std::unique_ptr<xb::Expression> e;
@@ -346,7 +347,7 @@ TEST_F(ExprTest, MalformedInputNeverCrashes) {
   // Deep nesting is refused with a clear error instead of exhausting the stack.
   const std::vector<std::string> deep = {
       std::string(10000, '(') + "1" + std::string(10000, ')'),
-      std::string(10000, '-') + "1",
+      [] { std::string s; for (int i = 0; i < 10000; ++i) s += "- "; return s + "1"; }(),
       [] { std::string s; for (int i = 0; i < 5000; ++i) s += ".NOT."; return s + ".T."; }(),
       [] { std::string s; for (int i = 0; i < 5000; ++i) s += "not "; return s + ".T."; }(),
       [] { std::string s = "1"; for (int i = 0; i < 5000; ++i) s += "+1"; return s; }(),
