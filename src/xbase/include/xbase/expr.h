@@ -71,11 +71,28 @@ class Expression {
                         std::unique_ptr<Expression>* out);
 
   const std::string& text() const;
-  // The result type, known after compiling (kUndefined if it varies).
+  // The result type, known after compiling. Every expression has one type;
+  // IIF with branches of different types does not compile. A memo field
+  // gives kCharacter, as xBase's VALTYPE of a memo in an expression does.
   ValueType type() const;
 
+  // For character expressions: the length every result has (a key length
+  // for an index), or -1 when it varies (TRIM, memo fields) or the
+  // expression is not character. UPPER(LNAME)+UPPER(FNAME) on two C(30)
+  // fields gives 60, DTOS(DATE) gives 8.
+  int result_width() const;
+
   // REQUIRES: `record.data` points at a record of the table compiled against.
+  // Reuses `out->text`'s capacity, so evaluating record after record into
+  // the same Value does not allocate. Not thread-safe: the expression owns
+  // the scratch space its evaluation works in.
   Status Evaluate(const RecordRef& record, const EvalSettings& settings, Value* out) const;
+
+  // For character expressions: the text without a copy. `*out` stays valid
+  // until the next evaluation of this expression or the record moves.
+  // REQUIRES: as for Evaluate.
+  Status EvaluateText(const RecordRef& record, const EvalSettings& settings,
+                      std::string_view* out) const;
 
   // For conditions: the logical result; a non-logical result or a runtime
   // error gives false and, if `error` is not null, the reason.

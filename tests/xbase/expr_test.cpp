@@ -1,0 +1,437 @@
+// Expression semantics on hand-built records: operators, functions, SET
+// EXACT string rules, number printing, field decoding, compile errors and
+// their positions, limits, and a parser fuzz. Expected values follow the
+// xBase rules by hand (and agree with the oracle where it was asked).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <new>
+#include <random>
+
+#include "dbf_test_reader.h"
+#include "xbase/expr.h"
+
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
+// Counts heap allocations so a test can show that evaluating record after
+// record allocates nothing once the scratch buffers have grown.
+static long g_allocations = 0;
+
+void* operator new(size_t n) {
+  ++g_allocations;
+  if (void* p = std::malloc(n == 0 ? 1 : n)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, size_t) noexcept { std::free(p); }
+
+namespace {
+
+class FakeMemo : public xb::MemoReader {
+ public:
+  xb::Status ReadMemo(std::string_view field_bytes, std::string* out) override {
+    if (field_bytes.find('9') != std::string_view::npos) return xb::Status::Corruption("bad block");
+    out->assign(field_bytes.find('1') != std::string_view::npos ? "memo text" : "");
+    return xb::Status::OK();
+  }
+};
+
+class ExprTest : public ::testing::Test {
+ protected:
+  ExprTest()
+      : fields_(xbtest::Layout({{"LNAME", 'C', 30, 0},
+                                {"FNAME", 'C', 20, 0},
+                                {"CITY", 'C', 15, 0},
+                                {"STATE", 'C', 2, 0},
+                                {"SEQNO", 'N', 6, 0},
+                                {"AMOUNT", 'N', 8, 2},
+                                {"BDAY", 'D', 8, 0},
+                                {"ACTIVE", 'L', 1, 0},
+                                {"NOTES", 'C', 10, 0},
+                                {"ORG", 'C', 10, 0},
+                                {"MEMO", 'M', 10, 0}})) {
+    rec_ = xbtest::MakeRecord(fields_, {{"LNAME", "Smith"},
+                                        {"FNAME", "John"},
+                                        {"CITY", "Denver"},
+                                        {"STATE", "CO"},
+                                        {"SEQNO", "12"},
+                                        {"AMOUNT", "12.50"},
+                                        {"BDAY", "20200115"},
+                                        {"ACTIVE", "T"},
+                                        {"NOTES", "hello"},
+                                        {"ORG", "Acme"},
+                                        {"MEMO", "         1"}});
+  }
+
+  xb::RecordRef Ref() {
+    xb::RecordRef r;
+    r.data = rec_.data();
+    r.recno = 5;
+    r.memo = &memo_;
+    return r;
+  }
+
+  // "T<tab>value" as the oracle prints it, or "error: message".
+  std::string Eval(const std::string& text, bool exact = false) {
+    std::unique_ptr<xb::Expression> e;
+    xb::Status s = xb::Expression::Compile(text, fields_, &e);
+    if (!s.ok()) return "error: " + s.message();
+    xb::Value v;
+    xb::EvalSettings set;
+    set.exact = exact;
+    s = e->Evaluate(Ref(), set, &v);
+    if (!s.ok()) return "error: " + s.message();
+    return std::string(1, static_cast<char>(v.type)) + "\t" + xb::ShowValue(v);
+  }
+
+  std::vector<xb::FieldInfo> fields_;
+  std::string rec_;
+  FakeMemo memo_;
+};
+
+TEST_F(ExprTest, OperatorsAndFunctions) {
+  const std::string blanks8(8, ' ');
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      // `-` moves the left operand's trailing blanks to the end.
+      {"LNAME-FNAME", "C\tSmithJohn" + std::string(41, ' ')},
+      {"\"ab  \"-\"cd \"", "C\tabcd   "},
+      {"TRIM(LNAME)+\", \"+TRIM(FNAME)", "C\tSmith, John"},
+      {"[abc]+'x'", "C\tabcx"},
+      // Numbers keep Harbour's decimals: quotients get SET DECIMALS (2),
+      // products add decimals, sums keep the larger count.
+      {"SEQNO/7", "N\t1.71"}, {"SEQNO*1.5", "N\t18.0"}, {"SEQNO%5", "N\t2.00"},
+      {"12/4", "N\t3"}, {"10/4", "N\t2.50"}, {"7%2", "N\t1"}, {"-7%2", "N\t-1"},
+      {"AMOUNT*2", "N\t25.00"}, {"AMOUNT+1", "N\t13.50"}, {"-AMOUNT", "N\t-12.50"},
+      {"2^10", "N\t1024.00"}, {"-2^2", "N\t4.00"}, {"2**3", "N\t8.00"}, {"1+2*3", "N\t7"},
+      {"(1+2)*3", "N\t9"}, {"8/2/2", "N\t2"}, {"0.1+0.2", "N\t0.3"}, {"SEQNO/0", "error"},
+      {"VAL(\"1.50\")", "N\t1.50"}, {"VAL(\"abc\")", "N\t0"}, {"VAL(\"-1.5x\")", "N\t-1.50"},
+      {"STR(3.14159,8,2)", "C\t    3.14"}, {"STR(SEQNO)", "C\t    12"},
+      {"STR(SEQNO+1)", "C\t        13"}, {"STR(SEQNO/7)", "C\t         1.71"},
+      {"STR(AMOUNT)", "C\t   12.50"}, {"STR(123456,3)", "C\t***"}, {"STR(2.675,6,2)", "C\t  2.68"},
+      {"STR(-0.001,6,2)", "C\t  0.00"}, {"STR(1.5)", "C\t         1.5"},
+      {"ROUND(2.5,0)", "N\t3"}, {"ROUND(-2.5,0)", "N\t-3"}, {"ROUND(1234.5678,-2)", "N\t1200"},
+      {"ROUND(1.005,2)", "N\t1.01"}, {"INT(-7.5)", "N\t-7"}, {"ABS(-SEQNO)", "N\t12"},
+      {"MAX(SEQNO,3.5)", "N\t12"}, {"MIN(SEQNO,3.5)", "N\t3.5"},
+      // Dates.
+      {"BDAY", "D\t20200115"}, {"BDAY+1", "D\t20200116"}, {"1+BDAY", "D\t20200116"},
+      {"BDAY-1.5", "D\t20200114"}, {"BDAY-BDAY", "N\t0"}, {"BDAY-CTOD(\"01/01/2020\")", "N\t14"},
+      {"DTOC(BDAY)", "C\t01/15/2020"}, {"DTOS(CTOD(\"\"))", "C\t" + blanks8},
+      {"CTOD(\"1/2/49\")", "D\t20490102"}, {"CTOD(\"1/2/50\")", "D\t19500102"},
+      {"CTOD(\"02/30/2020\")", "D\t" + blanks8}, {"STOD(\"20000229\")", "D\t20000229"},
+      {"STOD(\"19000229\")", "D\t" + blanks8}, {"YEAR(BDAY)", "N\t2020"}, {"DAY(BDAY)", "N\t15"},
+      {"STR(YEAR(BDAY))", "C\t 2020"}, {"CTOD(\"\")+1", "D\t00000000"},
+      {"MAX(BDAY,CTOD(\"06/30/2020\"))", "D\t20200630"}, {"DATE()>=CTOD(\"01/01/2024\")", "L\tT"},
+      // Strings: only a-z change case; SUBSTR and friends clamp.
+      {"UPPER(\"a\xc3\x9f" "b\")", "C\tA\xc3\x9f" "B"}, {"LOWER(\"ABC\xc3\x84\")", "C\tabc\xc3\x84"},
+      {"SUBSTR(\"hello\",-2)", "C\tlo"}, {"SUBSTR(\"hello\",0,2)", "C\the"},
+      {"SUBSTR(\"hello\",2,-1)", "C\t"}, {"SUBSTR(\"hello\",9)", "C\t"},
+      {"LEFT(\"hello\",9)", "C\thello"}, {"RIGHT(\"hello\",2)", "C\tlo"}, {"SPACE(-3)", "C\t"},
+      {"PADL(\"ab\",4,\"*\")", "C\t**ab"}, {"PADC(\"ab\",5)", "C\t ab  "},
+      {"PADR(SEQNO/7,6)", "C\t1.71  "}, {"REPLICATE(\"ab\",3)", "C\tababab"},
+      {"STRTRAN(\"aXbXcX\",\"X\",\"-\",2,1)", "C\taXb-cX"}, {"STRTRAN(\"aXbXc\",\"X\")", "C\tabc"},
+      {"STUFF(\"abcdef\",2,3,\"XY\")", "C\taXYef"}, {"STUFF(\"abc\",9,1,\"X\")", "C\tabcX"},
+      {"STUFF(\"abcdef\",2,-1,\"X\")", "C\taX"}, {"AT(\"c\",\"abcabc\")", "N\t3"},
+      {"RAT(\"c\",\"abcabc\")", "N\t6"}, {"AT(\"\",\"abc\")", "N\t0"}, {"ALLTRIM(\"  a  \")", "C\ta"},
+      {"LTRIM(CHR(9)+\"a\")", "C\ta"}, {"LEN(MEMO)", "N\t9"}, {"UPPER(MEMO)", "C\tMEMO TEXT"},
+      {"ISALPHA(\"a1\")", "L\tT"}, {"ISDIGIT(\"1a\")", "L\tT"}, {"ISALPHA(\"\")", "L\tF"},
+      {"ASC(\"A\")", "N\t65"}, {"IIF(SEQNO>5,\"big\",\"small\")", "C\tbig"},
+      // Logic, EMPTY, records, names.
+      {".T. .AND. .F. .OR. .T.", "L\tT"}, {"!1=2 .and. .f.", "L\tF"},
+      {"\"A\" $ \"ABC\" = .T.", "L\tT"}, {".Y. = .T.", "L\tT"}, {".T. > .F.", "L\tT"},
+      {"EMPTY(\"  \")", "L\tT"}, {"EMPTY(0)", "L\tT"}, {"EMPTY(CHR(0))", "L\tF"},
+      {"EMPTY(\" \"+CHR(13)+CHR(10))", "L\tT"}, {"EMPTY(BDAY)", "L\tF"}, {"ACTIVE", "L\tT"},
+      {"DELETED()", "L\tF"}, {"RECNO()", "N\t5"}, {"field->seqno", "N\t12"},
+      {"X->STATE", "C\tCO"},
+  };
+  for (const auto& [text, want] : cases) {
+    std::string got = Eval(text);
+    if (want == "error") {
+      EXPECT_EQ(got.rfind("error: ", 0), 0u) << text << " gave " << got;
+    } else {
+      EXPECT_EQ(got, want) << text;
+    }
+  }
+}
+
+TEST_F(ExprTest, StringComparisonFollowsSetExact) {
+  struct Case {
+    const char* text;
+    bool off, on;
+  };
+  const Case cases[] = {
+      {"\"MILLER\" > \"M\"", false, true},  {"\"MILLER\" >= \"M\"", true, true},
+      {"\"M\" < \"MILLER\"", true, true},   {"\"A  \" = \"A\"", true, true},
+      {"\"A\" = \"A  \"", false, true},     {"\"\" = \"A\"", false, false},
+      {"\"A\" = \"\"", true, false},        {"\"  \" = \"\"", true, true},
+      {"\"A \" == \"A\"", false, false},    {"\"A\" == \"A\"", true, true},
+      {"\"AB\" <> \"A\"", false, true},     {"\"AB\" # \"A\"", false, true},
+      {"\"AB\" != \"A\"", false, true},     {"\"a\" < \"B\"", false, false},
+      {"CHR(200) > \"a\"", true, true},     {"\"Smith\" $ \"Smithers\"", true, true},
+      {"\"\" $ \"abc\"", false, false},     {"LNAME = \"Smith\"", true, true},
+      {"LNAME == \"Smith\"", false, false}, {"UPPER(LNAME) = \"SMITH  \"", true, true},
+      {"UPPER(LNAME) <= \"SMITH\"", true, true},  {"\"SMITH\" < UPPER(LNAME)", true, false}, {"UPPER(LNAME) == \"SMITH\"", false, false},
+      {"UPPER(LNAME) > \"S\"", false, true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Eval(c.text, false), c.off ? "L\tT" : "L\tF") << c.text << " with EXACT off";
+    EXPECT_EQ(Eval(c.text, true), c.on ? "L\tT" : "L\tF") << c.text << " with EXACT on";
+  }
+}
+
+TEST_F(ExprTest, BareWordOperatorsOnlyBetweenBlanks) {
+  EXPECT_EQ(Eval("NOTES=\"hello\" and ORG=\"Acme\""), "L\tT");
+  EXPECT_EQ(Eval("ORG=\"X\" or NOTES=\"hello\""), "L\tT");
+  EXPECT_EQ(Eval("not ORG=\"X\""), "L\tT");
+  EXPECT_EQ(Eval("UPPER(NOTES)=\"HELLO\" AND not (ORG = \"X\")"), "L\tT");
+  EXPECT_EQ(Eval("ORG=\"Acme\"and NOTES=\"x\"").rfind("error: syntax error", 0), 0u);
+}
+
+TEST_F(ExprTest, CompileErrorsNameThePosition) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"UPPER(LNAME)=ZAP", "unknown field ZAP at position 14"},
+      {"FOO(1)", "unknown function FOO at position 1"},
+      {"SUBSTR(LNAME)", "SUBSTR takes 2 to 3 arguments, not 1, at position 1"},
+      {"UPPER(SEQNO)", "UPPER argument 1 must not be numeric at position 7"},
+      {"LNAME+SEQNO", "operator + cannot combine character and numeric at position 6"},
+      {"(LNAME", "syntax error at position 7: ')' expected"},
+      {"UPPER(LNAME)=\"O\"BRIEN\"", "syntax error at position 22: string is not closed"},
+      {"'abc", "syntax error at position 1: string is not closed"},
+      {"1 +", "syntax error at position 4: value expected"},
+      {"SEQNO & 1", "syntax error at position 7: unexpected character '&'"},
+      {".NOT. SEQNO", ".NOT. needs a logical operand, not numeric at position 1"},
+      {"IIF(.T.,1,\"a\")", "IIF needs both branches of one type"},
+      {"  ", "empty"},
+      {"SEQNO^--SEQNO", "syntax error at position 7: '--' is not allowed"},
+  };
+  for (const auto& [text, want] : cases) {
+    std::unique_ptr<xb::Expression> e;
+    xb::Status s = xb::Expression::Compile(text, fields_, &e);
+    EXPECT_TRUE(s.IsInvalidArgument()) << text;
+    EXPECT_NE(s.message().find(want), std::string::npos) << text << " gave " << s.message();
+  }
+}
+
+TEST_F(ExprTest, RuntimeLimitsGiveErrorsNotGiantStrings) {
+  for (const char* text : {"SPACE(1000000000000)", "REPLICATE(LNAME,100000)", "STR(1,1000000000)",
+                           "PADR(\"a\",70000)", "LNAME+SPACE(65535)", "STUFF(LNAME,1,0,SPACE(65530))"}) {
+    EXPECT_EQ(Eval(text).rfind("error: ", 0), 0u) << text;
+  }
+  EXPECT_EQ(Eval("SUBSTR(LNAME,1,1000000000000)"), "C\tSmith" + std::string(25, ' '));
+  EXPECT_EQ(Eval("LEFT(LNAME,-(10^300))"), "C\t");
+  // A memo that cannot be read fails the evaluation instead of matching.
+  std::string bad = rec_;
+  std::memcpy(&bad[fields_[10].offset], "         9", 10);
+  std::unique_ptr<xb::Expression> e;
+  ASSERT_TRUE(xb::Expression::Compile("\"memo\"$MEMO", fields_, &e).ok());
+  xb::RecordRef r = Ref();
+  r.data = bad.data();
+  xb::Status err;
+  EXPECT_FALSE(e->EvaluateLogical(r, xb::EvalSettings(), &err));
+  EXPECT_TRUE(err.IsInvalidArgument());
+}
+
+TEST_F(ExprTest, ResultWidthForIndexKeys) {
+  const std::vector<std::pair<std::string, int>> cases = {
+      {"UPPER(LNAME)+UPPER(FNAME)", 50}, {"STR(SEQNO,6,0)+STATE+CITY", 23}, {"DTOS(BDAY)", 8},
+      {"LNAME-FNAME", 50}, {"SUBSTR(LNAME,3,5)", 5}, {"LEFT(CITY,40)", 15},
+      {"PADR(TRIM(LNAME),12)", 12}, {"IIF(ACTIVE,STATE,\"XX\")", 2}, {"STR(SEQNO)", 6},
+      {"TRIM(LNAME)", -1}, {"MEMO", -1}, {"SEQNO", -1}, {"UPPER(LNAME)=\"X\"", -1},
+  };
+  for (const auto& [text, width] : cases) {
+    std::unique_ptr<xb::Expression> e;
+    ASSERT_TRUE(xb::Expression::Compile(text, fields_, &e).ok()) << text;
+    EXPECT_EQ(e->result_width(), width) << text;
+    if (width >= 0) {
+      std::string_view v;
+      ASSERT_TRUE(e->EvaluateText(Ref(), xb::EvalSettings(), &v).ok());
+      EXPECT_EQ(static_cast<int>(v.size()), width) << text;
+    }
+  }
+}
+
+TEST_F(ExprTest, EvaluateReusesTheCallersBuffer) {
+  std::unique_ptr<xb::Expression> e;
+  ASSERT_TRUE(xb::Expression::Compile("UPPER(LNAME)+FNAME", fields_, &e).ok());
+  xb::Value v;
+  ASSERT_TRUE(e->Evaluate(Ref(), xb::EvalSettings(), &v).ok());
+  const char* first = v.text.data();
+  ASSERT_TRUE(e->Evaluate(Ref(), xb::EvalSettings(), &v).ok());
+  EXPECT_EQ(v.text.data(), first);
+  EXPECT_EQ(v.text, "SMITH" + std::string(25, ' ') + "John" + std::string(16, ' '));
+}
+
+TEST_F(ExprTest, SteadyStateEvaluationDoesNotAllocate) {
+  const char* texts[] = {
+      "UPPER(LNAME)=\"SMITH\" .and. UPPER(NOTES)<>\"DELETED\"",
+      "UPPER(LNAME)+UPPER(FNAME)",
+      "STR(SEQNO,6,0)+STATE+DTOS(BDAY)+LNAME-FNAME",
+      "PADL(SEQNO/7,12)+STRTRAN(CITY,\"e\",\"EE\")+UPPER(MEMO)",
+      "VAL(STATE)+AMOUNT*2 > 3 .or. \"x\"$LOWER(TRIM(CITY))",
+  };
+  std::string other = xbtest::MakeRecord(fields_, {{"LNAME", "Jones"}, {"SEQNO", "7"}});
+  for (const char* text : texts) {
+    std::unique_ptr<xb::Expression> e;
+    ASSERT_TRUE(xb::Expression::Compile(text, fields_, &e).ok()) << text;
+    xb::Value v;
+    xb::EvalSettings set;
+    xb::RecordRef a = Ref(), b = Ref();
+    b.data = other.data();
+    ASSERT_TRUE(e->Evaluate(a, set, &v).ok());  // warm-up grows the buffers
+    ASSERT_TRUE(e->Evaluate(b, set, &v).ok());
+    long before = g_allocations;
+    for (int i = 0; i < 100; ++i) {
+      ASSERT_TRUE(e->Evaluate(i % 2 ? a : b, set, &v).ok());
+      if (e->type() == xb::ValueType::kLogical) {
+        xb::Status err;
+        e->EvaluateLogical(a, set, &err);
+        ASSERT_TRUE(err.ok());
+      }
+    }
+    EXPECT_EQ(g_allocations, before) << text;
+  }
+}
+
+TEST(FieldValueTest, DecodesEveryFieldType) {
+  auto f = [](char type, int width, int dec) {
+    xb::FieldInfo fi;
+    fi.type = type;
+    fi.width = static_cast<uint16_t>(width);
+    fi.decimals = static_cast<uint8_t>(dec);
+    return fi;
+  };
+  auto show = [](const xb::Value& v) {
+    return std::string(1, static_cast<char>(v.type)) + xb::ShowValue(v);
+  };
+  FakeMemo memo;
+  const char int_bytes[] = {'\xD6', '\xFF', '\xFF', '\xFF'};              // -42
+  const char cur_bytes[] = {'\x40', '\xE2', '\x01', 0, 0, 0, 0, 0};      // 123456 -> 12.3456
+  const char dt_bytes[] = {'\x59', '\x69', '\x25', 0, 1, 0, 0, 0};       // JD 2451801
+  double two_and_half = 2.5;
+  char dbl_bytes[8];
+  std::memcpy(dbl_bytes, &two_and_half, 8);
+  EXPECT_EQ(show(xb::FieldValue(f('C', 5, 0), "ab   ", nullptr)), "Cab   ");
+  EXPECT_EQ(show(xb::FieldValue(f('N', 8, 2), "   -3.25", nullptr)), "N-3.25");
+  EXPECT_EQ(show(xb::FieldValue(f('N', 6, 0), "      ", nullptr)), "N0");
+  EXPECT_EQ(xb::FieldValue(f('N', 8, 2), "   -3.25", nullptr).width, 8);
+  EXPECT_EQ(show(xb::FieldValue(f('F', 10, 3), "     1.500", nullptr)), "N1.500");
+  EXPECT_EQ(show(xb::FieldValue(f('D', 8, 0), "        ", nullptr)), "D        ");
+  EXPECT_EQ(show(xb::FieldValue(f('D', 8, 0), "2020x115", nullptr)), "D        ");
+  EXPECT_EQ(show(xb::FieldValue(f('L', 1, 0), "y", nullptr)), "LT");
+  EXPECT_EQ(show(xb::FieldValue(f('L', 1, 0), "?", nullptr)), "LF");
+  EXPECT_EQ(show(xb::FieldValue(f('M', 10, 0), "         1", &memo)), "Cmemo text");
+  EXPECT_EQ(show(xb::FieldValue(f('M', 10, 0), "         9", &memo)), "C");
+  EXPECT_EQ(show(xb::FieldValue(f('M', 10, 0), "         1", nullptr)), "C");
+  EXPECT_EQ(show(xb::FieldValue(f('I', 4, 0), std::string_view(int_bytes, 4), nullptr)), "N-42");
+  EXPECT_EQ(show(xb::FieldValue(f('Y', 8, 4), std::string_view(cur_bytes, 8), nullptr)),
+            "N12.3456");
+  EXPECT_EQ(show(xb::FieldValue(f('T', 8, 0), std::string_view(dt_bytes, 8), nullptr)),
+            "D20000913");  // JD 2451545 is 2000-01-01; 256 days later
+  EXPECT_EQ(show(xb::FieldValue(f('B', 8, 2), std::string_view(dbl_bytes, 8), nullptr)), "N2.50");
+  EXPECT_EQ(show(xb::FieldValue(f('I', 4, 0), "ab", nullptr)), "N0");  // short bytes: no overread
+}
+
+TEST(DateTest, JulianRoundTripsAndRejectsBadDates) {
+  EXPECT_EQ(xb::JulianFromYmd(2000, 1, 1), 2451545);
+  EXPECT_EQ(xb::JulianFromYmd(2019, 2, 29), 0);
+  EXPECT_EQ(xb::JulianFromYmd(2020, 2, 29), xb::JulianFromYmd(2020, 3, 1) - 1);
+  for (xb::JulianDay jd : {xb::JulianFromYmd(1, 1, 1), 2451545, xb::JulianFromYmd(9999, 12, 31)}) {
+    EXPECT_EQ(xb::JulianFromDtos(xb::DtosFromJulian(jd)), jd);
+  }
+  EXPECT_EQ(xb::DtosFromJulian(0), "        ");
+  EXPECT_EQ(xb::JulianFromDtos("2020011"), 0);
+}
+
+TEST_F(ExprTest, MalformedInputNeverCrashes) {
+  // Deep nesting is refused with a clear error instead of exhausting the stack.
+  const std::vector<std::string> deep = {
+      std::string(10000, '(') + "1" + std::string(10000, ')'),
+      [] { std::string s; for (int i = 0; i < 10000; ++i) s += "- "; return s + "1"; }(),
+      [] { std::string s; for (int i = 0; i < 5000; ++i) s += ".NOT."; return s + ".T."; }(),
+      [] { std::string s; for (int i = 0; i < 5000; ++i) s += "not "; return s + ".T."; }(),
+      [] { std::string s = "1"; for (int i = 0; i < 5000; ++i) s += "+1"; return s; }(),
+      [] { std::string s; for (int i = 0; i < 10000; ++i) s += "UPPER("; return s + "LNAME"; }(),
+  };
+  for (const std::string& text : deep) {
+    std::unique_ptr<xb::Expression> e;
+    xb::Status s = xb::Expression::Compile(text, fields_, &e);
+    EXPECT_TRUE(s.IsInvalidArgument()) << text.substr(0, 20);
+    EXPECT_NE(s.message().find("nested too deeply"), std::string::npos) << s.message();
+  }
+
+  // Truncations of valid expressions, and random soups of tokens and bytes.
+  const std::vector<std::string> valid = {
+      "UPPER(LNAME)=\"SMITH\" .and. UPPER(NOTES)<>\"DELETED\"",
+      "IIF(SEQNO>5,STR(SEQNO/7,8,2),PADL(TRIM(FNAME),8,'*'))+DTOS(BDAY+1)",
+      "((UPPER(LNAME)=\"B\").and..not.(UPPER(LNAME)=\"BROWN\")) or ACTIVE",
+      "SUBSTR(LNAME,2,3)$[mit] .or. VAL(STATE)%2=1 .or. -AMOUNT^2<=1.5",
+  };
+  const char* tokens[] = {"LNAME", "SEQNO", "BDAY", "ACTIVE", "MEMO", "(", ")", ",", "+", "-",
+                          "*", "/", "%", "^", "$", "=", "==", "<>", "<", ">=", ".AND.", ".OR.",
+                          ".NOT.", "!", " and ", " not ", "\"ab\"", "'", "[x]", "1", "0", "1.5",
+                          ".5", ".T.", "UPPER(", "SUBSTR(", "STR(", "IIF(", "SPACE(", "->",
+                          "FIELD", "DTOS(", "CTOD(", "REPLICATE(", "10^308", "9999999999999"};
+  std::mt19937 rng(20240601);
+  std::vector<std::string> inputs;
+  for (const std::string& v : valid) {
+    for (size_t n = 0; n <= v.size(); ++n) inputs.push_back(v.substr(0, n));
+  }
+  for (int i = 0; i < 3000; ++i) {
+    std::string s;
+    int len = 1 + static_cast<int>(rng() % 14);
+    for (int k = 0; k < len; ++k) s += tokens[rng() % (sizeof(tokens) / sizeof(tokens[0]))];
+    inputs.push_back(s);
+  }
+  // Random well-formed trees: most reach evaluation, some mix types.
+  std::function<std::string(int)> tree = [&](int depth) -> std::string {
+    static const char* leaves[] = {"LNAME", "SEQNO", "AMOUNT", "BDAY", "ACTIVE", "MEMO",
+                                   "\"ab \"", "''", "7", "0", "-2.5", ".F.", "CTOD('')"};
+    static const char* binops[] = {"+", "-", "*", "/", "%", "^", "$", "=", "==", "<>", "<", ">=",
+                                   " .AND. ", " .OR. "};
+    static const char* funcs[] = {"UPPER", "TRIM", "SUBSTR", "STR", "VAL", "LEN", "SPACE",
+                                  "PADL", "REPLICATE", "STRTRAN", "STUFF", "ROUND", "DTOS",
+                                  "EMPTY", "IIF", "AT", "INT", "MAX", "LEFT", "YEAR"};
+    if (depth == 0 || rng() % 4 == 0) return leaves[rng() % 13];
+    switch (rng() % 4) {
+      case 0: return "(" + tree(depth - 1) + binops[rng() % 14] + tree(depth - 1) + ")";
+      case 1: return std::string(rng() % 2 ? "-" : ".NOT. ") + tree(depth - 1);
+      default: {
+        std::string call = std::string(funcs[rng() % 20]) + "(" + tree(depth - 1);
+        for (unsigned k = rng() % 3; k > 0; --k) call += "," + tree(depth - 1);
+        return call + ")";
+      }
+    }
+  };
+  for (int i = 0; i < 4000; ++i) inputs.push_back(tree(4));
+  for (int i = 0; i < 500; ++i) {
+    std::string s(1 + rng() % 24, ' ');
+    for (char& c : s) c = static_cast<char>(rng() % 256);
+    inputs.push_back(s);
+  }
+  int compiled = 0;
+  for (const std::string& text : inputs) {
+    std::unique_ptr<xb::Expression> e;
+    xb::Status s = xb::Expression::Compile(text, fields_, &e);
+    if (!s.ok()) {
+      ASSERT_TRUE(s.IsInvalidArgument()) << text;
+      ASSERT_FALSE(s.message().empty());
+      continue;
+    }
+    ++compiled;
+    xb::Value v;
+    for (bool exact : {false, true}) {
+      xb::EvalSettings set;
+      set.exact = exact;
+      xb::Status r = e->Evaluate(Ref(), set, &v);
+      ASSERT_TRUE(r.ok() || r.IsInvalidArgument()) << text;
+      if (r.ok() && v.type == xb::ValueType::kCharacter) {
+        ASSERT_LE(v.text.size(), 65535u);
+      }
+    }
+  }
+  // The soup must reach evaluation often enough to mean something.
+  EXPECT_GT(compiled, 200);
+}
+
+}  // namespace
