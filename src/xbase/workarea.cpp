@@ -294,6 +294,44 @@ struct WorkArea::Rep {
     return scoped && !scope_low.empty() && ComparePrefix(key, scope_low) < 0;
   }
 
+  bool Visible(const RecordRef& record) const {
+    if (record.data == nullptr || match_nothing) return false;
+    if (settings->deleted && record.deleted()) return false;
+    if (query) return query->EvaluateLogical(record, Eval());
+    return true;
+  }
+
+  // Moves the cursor (the first step left out when `candidate`: the entry it
+  // stands on is tried first) to the next visible entry in scope and loads
+  // its record. *positioned is false when the walk ran out.
+  Status Scan(bool forward, bool candidate, bool* positioned) {
+    *positioned = false;
+    if (!candidate && cursor->Valid()) XB_RETURN_IF_ERROR(forward ? cursor->Next() : cursor->Prev());
+    while (cursor->Valid()) {
+      std::string_view k = cursor->key();
+      if (forward ? PastScope(k) : BeforeScope(k)) return Status::OK();
+      if (InScope(k)) {
+        XB_RETURN_IF_ERROR(table->Go(cursor->recno()));
+        if (Visible(table->current())) {
+          *positioned = true;
+          cursor_synced = true;
+          return Status::OK();
+        }
+      }
+      XB_RETURN_IF_ERROR(forward ? cursor->Next() : cursor->Prev());
+    }
+    return Status::OK();
+  }
+
+  // The cursor on the last entry within the scope's upper bound.
+  Status SeekLastInScope() {
+    std::string past = scoped && !scope_high.empty() ? Successor(scope_high) : std::string();
+    if (past.empty()) return cursor->SeekLast();
+    bool found = false;
+    XB_RETURN_IF_ERROR(cursor->Seek(past, true, &found));
+    return cursor->Valid() ? cursor->Prev() : cursor->SeekLast();
+  }
+
   void SetEof() {
     eof = true;
     cursor_synced = false;
@@ -358,50 +396,30 @@ std::string WorkArea::ProductionIndexPath() const {
   return stem + (upper ? ".CDX" : ".cdx");
 }
 
-bool WorkArea::IsVisible(const RecordRef& record) const {
-  if (record.data == nullptr) return false;
-  if (rep_->match_nothing) return false;
-  if (rep_->settings->deleted && record.deleted()) return false;
-  if (rep_->query) return rep_->query->EvaluateLogical(record, rep_->Eval());
-  return true;
-}
+bool WorkArea::IsVisible(const RecordRef& record) const { return rep_->Visible(record); }
 
 // ---- navigation -------------------------------------------------------------
-
-namespace {
-
-// Walks an order's cursor to the next visible record. With `candidate` the
-// entry the cursor stands on is tried first. Leaves the work area on the
-// record found (*positioned) or with the cursor exhausted.
-}  // namespace
 
 Status WorkArea::GoTop() {
   Rep& r = *rep_;
   XB_RETURN_IF_ERROR(Commit());
   r.bof = false;
   r.eof = false;
-  Table& t = *r.table;
-  if (Order* o = r.CurrentOrder()) {
+  if (r.CurrentOrder() != nullptr) {
     bool found = false;
     if (r.scoped && !r.scope_low.empty()) {
       XB_RETURN_IF_ERROR(r.cursor->Seek(r.scope_low, true, &found));
     } else {
       XB_RETURN_IF_ERROR(r.cursor->SeekFirst());
     }
-    (void)o;
-    for (; r.cursor->Valid(); XB_RETURN_IF_ERROR(r.cursor->Next())) {
-      if (r.PastScope(r.cursor->key())) break;
-      if (!r.InScope(r.cursor->key())) continue;
-      XB_RETURN_IF_ERROR(t.Go(r.cursor->recno()));
-      if (IsVisible(t.current())) {
-        r.cursor_synced = true;
-        return Status::OK();
-      }
-    }
+    bool positioned = false;
+    XB_RETURN_IF_ERROR(r.Scan(true, true, &positioned));
+    if (positioned) return Status::OK();
   } else {
+    Table& t = *r.table;
     for (uint32_t n = 1; n <= t.record_count(); ++n) {
       XB_RETURN_IF_ERROR(t.Go(n));
-      if (IsVisible(t.current())) return Status::OK();
+      if (r.Visible(t.current())) return Status::OK();
     }
   }
   r.SetEof();
@@ -414,33 +432,16 @@ Status WorkArea::GoBottom() {
   XB_RETURN_IF_ERROR(Commit());
   r.bof = false;
   r.eof = false;
-  Table& t = *r.table;
   if (r.CurrentOrder() != nullptr) {
-    std::string past = r.scoped && !r.scope_high.empty() ? Successor(r.scope_high) : std::string();
-    bool found = false;
-    if (!past.empty()) {
-      XB_RETURN_IF_ERROR(r.cursor->Seek(past, true, &found));
-      if (r.cursor->Valid()) {
-        XB_RETURN_IF_ERROR(r.cursor->Prev());
-      } else {
-        XB_RETURN_IF_ERROR(r.cursor->SeekLast());
-      }
-    } else {
-      XB_RETURN_IF_ERROR(r.cursor->SeekLast());
-    }
-    for (; r.cursor->Valid(); XB_RETURN_IF_ERROR(r.cursor->Prev())) {
-      if (r.BeforeScope(r.cursor->key())) break;
-      if (!r.InScope(r.cursor->key())) continue;
-      XB_RETURN_IF_ERROR(t.Go(r.cursor->recno()));
-      if (IsVisible(t.current())) {
-        r.cursor_synced = true;
-        return Status::OK();
-      }
-    }
+    XB_RETURN_IF_ERROR(r.SeekLastInScope());
+    bool positioned = false;
+    XB_RETURN_IF_ERROR(r.Scan(false, true, &positioned));
+    if (positioned) return Status::OK();
   } else {
+    Table& t = *r.table;
     for (uint32_t n = t.record_count(); n >= 1; --n) {
       XB_RETURN_IF_ERROR(t.Go(n));
-      if (IsVisible(t.current())) return Status::OK();
+      if (r.Visible(t.current())) return Status::OK();
     }
   }
   r.SetEof();
@@ -451,138 +452,86 @@ Status WorkArea::GoBottom() {
 Status WorkArea::Skip(int64_t n) {
   Rep& r = *rep_;
   XB_RETURN_IF_ERROR(Commit());
-  Table& t = *r.table;
   if (n == 0) return Status::OK();
-  if (n > 0) r.bof = false;
-  if (n > 0 && r.eof) return Status::OK();
-
+  if (n > 0) {
+    r.bof = false;
+    if (r.eof) return Status::OK();
+  }
+  bool moved = false;
   if (r.CurrentOrder() != nullptr) {
-    // Put the cursor on the current record's entry, or on the entry after
+    // The cursor goes on the current record's entry, or on the entry after
     // where it would be when the record has none.
-    bool on_entry = r.cursor_synced;
-    if (!r.cursor_synced && !r.eof) {
+    bool candidate = false;
+    if (r.eof) {
+      XB_RETURN_IF_ERROR(r.SeekLastInScope());
+      candidate = true;
+    } else if (!r.cursor_synced) {
+      bool on_entry = false;
       std::string key;
       bool included = false;
-      XB_RETURN_IF_ERROR(r.ComputeKey(*r.CurrentOrder(), t.current(), &key, &included));
+      XB_RETURN_IF_ERROR(r.ComputeKey(*r.CurrentOrder(), r.table->current(), &key, &included));
       if (included) {
-        XB_RETURN_IF_ERROR(r.cursor->SeekEntry(key, t.recno(), &on_entry));
+        XB_RETURN_IF_ERROR(r.cursor->SeekEntry(key, r.table->recno(), &on_entry));
       } else {
         XB_RETURN_IF_ERROR(r.cursor->SeekFirst());
-        on_entry = false;
+      }
+      // Forwards, the entry after the gap is the next record; backwards
+      // from the gap it is not, and past the last entry the last one is.
+      if (!on_entry) {
+        if (n > 0) {
+          candidate = true;
+        } else if (!r.cursor->Valid()) {
+          XB_RETURN_IF_ERROR(r.cursor->SeekLast());
+          candidate = true;
+        }
       }
     }
-    if (n > 0) {
-      bool candidate = !on_entry;
-      for (; n > 0; --n) {
-        bool positioned = false;
-        if (!candidate && r.cursor->Valid()) XB_RETURN_IF_ERROR(r.cursor->Next());
-        candidate = false;
-        for (; r.cursor->Valid(); XB_RETURN_IF_ERROR(r.cursor->Next())) {
-          if (r.PastScope(r.cursor->key())) break;
-          if (!r.InScope(r.cursor->key())) continue;
-          XB_RETURN_IF_ERROR(t.Go(r.cursor->recno()));
-          if (IsVisible(t.current())) {
-            positioned = true;
-            break;
-          }
-        }
-        if (!positioned) {
-          r.SetEof();
-          return Status::OK();
-        }
-      }
-      r.cursor_synced = true;
-      return Status::OK();
-    }
-    // Backwards; from eof the walk starts after the last entry.
-    if (r.eof || !r.cursor->Valid()) {
-      XB_RETURN_IF_ERROR(r.cursor->SeekLast());
-      on_entry = false;
-      // SeekLast stands on an entry to try, not one to step over.
-      for (; n < 0; ++n) {
-        bool positioned = false;
-        if (on_entry && r.cursor->Valid()) XB_RETURN_IF_ERROR(r.cursor->Prev());
-        on_entry = true;
-        for (; r.cursor->Valid(); XB_RETURN_IF_ERROR(r.cursor->Prev())) {
-          if (r.BeforeScope(r.cursor->key())) break;
-          if (!r.InScope(r.cursor->key())) continue;
-          XB_RETURN_IF_ERROR(t.Go(r.cursor->recno()));
-          if (IsVisible(t.current())) {
-            positioned = true;
-            break;
-          }
-        }
-        if (!positioned) break;
-      }
-    } else {
-      for (; n < 0; ++n) {
-        bool positioned = false;
-        if (r.cursor->Valid()) XB_RETURN_IF_ERROR(r.cursor->Prev());
-        for (; r.cursor->Valid(); XB_RETURN_IF_ERROR(r.cursor->Prev())) {
-          if (r.BeforeScope(r.cursor->key())) break;
-          if (!r.InScope(r.cursor->key())) continue;
-          XB_RETURN_IF_ERROR(t.Go(r.cursor->recno()));
-          if (IsVisible(t.current())) {
-            positioned = true;
-            break;
-          }
-        }
-        if (!positioned) break;
-      }
+    const bool forward = n > 0;
+    int64_t steps = forward ? n : -n;
+    for (; steps > 0; --steps) {
+      XB_RETURN_IF_ERROR(r.Scan(forward, candidate, &moved));
+      candidate = false;
+      if (!moved) break;
     }
     r.eof = false;
-    if (n < 0) {
-      // xBase stands on the first visible record with bof set.
-      XB_RETURN_IF_ERROR(GoTop());
-      r.bof = true;
+    if (steps == 0) return Status::OK();
+    if (forward) {
+      r.SetEof();
       return Status::OK();
     }
-    r.cursor_synced = true;
-    return Status::OK();
-  }
-
-  const uint32_t count = t.record_count();
-  if (n > 0) {
-    uint32_t at = t.recno();
-    for (; n > 0; --n) {
-      uint32_t next = at + 1;
-      bool found = false;
-      for (; next <= count; ++next) {
-        XB_RETURN_IF_ERROR(t.Go(next));
-        if (IsVisible(t.current())) {
-          found = true;
-          break;
+  } else {
+    Table& t = *r.table;
+    const uint32_t count = t.record_count();
+    uint32_t at = r.eof ? count + 1 : t.recno();
+    const bool forward = n > 0;
+    int64_t steps = forward ? n : -n;
+    for (; steps > 0; --steps) {
+      moved = false;
+      if (forward) {
+        while (!moved && at < count) {
+          ++at;
+          XB_RETURN_IF_ERROR(t.Go(at));
+          moved = r.Visible(t.current());
+        }
+      } else {
+        while (!moved && at > 1) {
+          --at;
+          XB_RETURN_IF_ERROR(t.Go(at));
+          moved = r.Visible(t.current());
         }
       }
-      if (!found) {
-        r.SetEof();
-        return Status::OK();
-      }
-      at = next;
+      if (!moved) break;
     }
-    return Status::OK();
-  }
-  // Backwards. From eof the walk starts after the last record.
-  uint32_t at = r.eof ? count + 1 : t.recno();
-  r.eof = false;
-  for (; n < 0; ++n) {
-    uint32_t prev = at;
-    bool found = false;
-    while (prev > 1) {
-      --prev;
-      XB_RETURN_IF_ERROR(t.Go(prev));
-      if (IsVisible(t.current())) {
-        found = true;
-        break;
-      }
-    }
-    if (!found) {
-      XB_RETURN_IF_ERROR(GoTop());
-      r.bof = true;
+    r.eof = false;
+    if (steps == 0) return Status::OK();
+    if (forward) {
+      r.SetEof();
       return Status::OK();
     }
-    at = prev;
   }
+  // Before the start xBase stands on the first visible record with bof set.
+  XB_RETURN_IF_ERROR(GoTop());
+  r.bof = true;
   return Status::OK();
 }
 
@@ -932,13 +881,10 @@ Status WorkArea::IndexTag(const std::string& file, const std::string& tag,
   building.file = target;
   building.key = std::move(key);
   if (!for_expr.empty()) XB_RETURN_IF_ERROR(Expression::Compile(for_expr, r.table->fields(), &building.condition));
-  // ComputeKey reads the definition through the file; build against a
-  // stand-in definition until the tag exists.
+  // The tag does not exist yet, so its keys are computed here rather than
+  // through ComputeKey, which reads the definition from the file.
   KeyBuffer keys;
   {
-    struct Shim {
-      TagInfo info;
-    };
     const uint32_t total = r.table->record_count();
     const uint16_t len = r.table->record_length();
     keys.Reset(def.key_length);
@@ -1062,21 +1008,16 @@ Status WorkArea::Seek(std::string_view key, bool* found) {
   XB_RETURN_IF_ERROR(r.KeyBytes(*o, key, r.settings->exact, &k, &prefix));
   bool landed = false;
   XB_RETURN_IF_ERROR(r.cursor->Seek(k, prefix, &landed));
-  Table& t = *r.table;
-  for (; r.cursor->Valid(); XB_RETURN_IF_ERROR(r.cursor->Next())) {
-    if (r.PastScope(r.cursor->key())) break;
-    if (!r.InScope(r.cursor->key())) continue;
-    XB_RETURN_IF_ERROR(t.Go(r.cursor->recno()));
-    if (!IsVisible(t.current())) continue;
+  bool positioned = false;
+  XB_RETURN_IF_ERROR(r.Scan(true, true, &positioned));
+  if (positioned) {
     std::string_view at = r.cursor->key();
     bool match = prefix ? at.substr(0, k.size()) == k : at == k;
     if (match || r.settings->soft_seek) {
       r.found = match;
       *found = match;
-      r.cursor_synced = true;
       return Status::OK();
     }
-    break;
   }
   r.SetEof();
   return Status::OK();

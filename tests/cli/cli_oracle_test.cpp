@@ -14,7 +14,7 @@
 
 namespace {
 
-struct Run {
+struct ProcessResult {
   int status = -1;
   std::string out;
 };
@@ -25,11 +25,11 @@ std::string Quote(const std::string& s) {
   return q + "'";
 }
 
-Run Exec(const std::vector<std::string>& argv) {
+ProcessResult Exec(const std::vector<std::string>& argv) {
   std::string cmd;
   for (const auto& a : argv) cmd += Quote(a) + " ";
   cmd += "2>/dev/null";
-  Run r;
+  ProcessResult r;
   FILE* p = popen(cmd.c_str(), "r");
   if (p == nullptr) return r;
   char buf[4096];
@@ -67,15 +67,15 @@ std::string CliOracleTest::dir_, CliOracleTest::rows_, CliOracleTest::ours_,
 
 TEST_F(CliOracleTest, DumpsAgreeOnBothFiles) {
   for (const std::string& file : {ours_, theirs_}) {
-    Run mine = Exec({QV_CLI, "dump", file});
-    Run ref = Exec({QV_XBCHECK, "dump", file});
+    ProcessResult mine = Exec({QV_CLI, "dump", file});
+    ProcessResult ref = Exec({QV_XBCHECK, "dump", file});
     ASSERT_EQ(mine.status, 0) << file;
     EXPECT_EQ(mine.out, ref.out) << file;
   }
 }
 
 TEST_F(CliOracleTest, OurFilesHaveTheExpectedHeaderBytes) {
-  Run info = Exec({QV_XBCHECK, "info", ours_});
+  ProcessResult info = Exec({QV_XBCHECK, "info", ours_});
   ASSERT_EQ(info.status, 0);
   EXPECT_NE(info.out.find("signature\tF5\n"), std::string::npos) << info.out;
   EXPECT_NE(info.out.find("codepage\t03\n"), std::string::npos) << info.out;
@@ -119,7 +119,7 @@ TEST_F(CliOracleTest, CountsAgreeForEverySetting) {
           std::vector<std::string> ref = {QV_XBCHECK, "count", file, cond};
           if (exact) mine.push_back("--exact"), ref.push_back("exact");
           if (deleted) mine.push_back("--deleted"), ref.push_back("deleted");
-          Run a = Exec(mine), b = Exec(ref);
+          ProcessResult a = Exec(mine), b = Exec(ref);
           ASSERT_EQ(b.status, 0) << cond;
           EXPECT_EQ(a.out, b.out) << cond << " exact=" << exact << " deleted=" << deleted;
         }
@@ -131,8 +131,8 @@ TEST_F(CliOracleTest, CountsAgreeForEverySetting) {
 TEST_F(CliOracleTest, BareAndCountsLikeDottedAnd) {
   const std::string bare = R"(UPPER(LNAME)="JONES" and UPPER(CITY+STATE)="CHICAGO")";
   const std::string dotted = R"(UPPER(LNAME)="JONES" .and. UPPER(CITY+STATE)="CHICAGO")";
-  Run a = Exec({QV_CLI, "count", ours_, bare});
-  Run b = Exec({QV_XBCHECK, "count", ours_, dotted});
+  ProcessResult a = Exec({QV_CLI, "count", ours_, bare});
+  ProcessResult b = Exec({QV_XBCHECK, "count", ours_, dotted});
   ASSERT_EQ(a.status, 0);
   EXPECT_EQ(a.out, b.out);
 }
@@ -145,8 +145,8 @@ TEST_F(CliOracleTest, EvalAgreesOnValuesAndTypes) {
   for (const std::string& file : {ours_, theirs_}) {
     for (const char* recno : {"1", "8", "24", "40", "41"}) {
       for (const char* e : kExpressions) {
-        Run a = Exec({QV_CLI, "eval", file, recno, e});
-        Run b = Exec({QV_XBCHECK, "eval", file, recno, e});
+        ProcessResult a = Exec({QV_CLI, "eval", file, recno, e});
+        ProcessResult b = Exec({QV_XBCHECK, "eval", file, recno, e});
         ASSERT_EQ(b.status, 0) << e;
         EXPECT_EQ(a.out, b.out) << e << " on record " << recno;
       }

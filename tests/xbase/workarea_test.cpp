@@ -40,17 +40,20 @@ class WorkAreaTest : public ::testing::Test {
 
   std::vector<uint32_t> Walk() {
     std::vector<uint32_t> seen;
-    for (EXPECT_TRUE(area_->GoTop().ok()); !area_->eof(); EXPECT_TRUE(area_->Skip(1).ok())) {
+    EXPECT_TRUE(area_->GoTop().ok());
+    while (!area_->eof()) {
       seen.push_back(area_->recno());
+      EXPECT_TRUE(area_->Skip(1).ok());
     }
     return seen;
   }
 
   std::vector<uint32_t> WalkBack() {
     std::vector<uint32_t> seen;
-    for (EXPECT_TRUE(area_->GoBottom().ok()); !area_->eof() && !area_->bof();
-         EXPECT_TRUE(area_->Skip(-1).ok())) {
+    EXPECT_TRUE(area_->GoBottom().ok());
+    while (!area_->eof() && !area_->bof()) {
       seen.push_back(area_->recno());
+      EXPECT_TRUE(area_->Skip(-1).ok());
     }
     return seen;
   }
