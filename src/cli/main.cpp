@@ -45,7 +45,11 @@ int Usage() {
                "  count FILE EXPR [--exact] [--deleted]\n"
                "                                     records for which EXPR is true\n"
                "  eval FILE RECNO EXPR [--exact]     type letter and value of EXPR\n"
-               "  make FILE ROWS.TSV                 a contact file from tab-separated rows\n";
+               "  keys FILE TAG                      record number and key of every entry\n"
+               "  seek FILE TAG KEY [--soft] [--exact]\n"
+               "                                     found or not, the record it stands on\n"
+               "  make FILE ROWS.TSV                 a contact file from tab-separated rows\n"
+               "  reindex FILE                       the contact tags built anew, timed\n";
   return kExitUsage;
 }
 
@@ -73,6 +77,33 @@ xb::Status OpenForReading(const std::string& path, const xb::Settings* settings,
   return xb::WorkArea::Open(path, options, settings, area);
 }
 
+xb::Status SelectOrder(xb::WorkArea& area, const std::string& tag) {
+  if (!area.index_status().ok()) return area.index_status();
+  int order = area.TagArea(tag);
+  if (order == 0) return xb::Status::NotFound("there is no tag " + tag);
+  XB_RETURN_IF_ERROR(area.SetOrder(order));
+  return area.GoTop();
+}
+
+// A stored key as the checker shows an order's key value.
+std::string ShowKey(const xb::TagInfo& tag, const std::string& key) {
+  switch (tag.key_type) {
+    case xb::KeyType::kCharacter:
+      return Escape(key);
+    case xb::KeyType::kLogical:
+      return key;
+    case xb::KeyType::kDate:
+      return xb::DtosFromJulian(static_cast<xb::JulianDay>(xb::DecodeNumericKey(key)));
+    case xb::KeyType::kNumeric: {
+      // A number read back from a key carries xBase's default two decimals.
+      char buf[64];
+      std::snprintf(buf, sizeof buf, "%.2f", xb::DecodeNumericKey(key));
+      return buf;
+    }
+  }
+  return key;
+}
+
 int CmdInfo(const Args& a) {
   std::unique_ptr<xb::Table> table;
   xb::OpenOptions options;
@@ -87,8 +118,73 @@ int CmdInfo(const Args& a) {
     std::cout << "field\t" << f.name << "\t" << f.type << "\t" << f.width << "\t"
               << static_cast<int>(f.decimals) << "\n";
   }
+  table.reset();
+  xb::Settings settings;
+  std::unique_ptr<xb::WorkArea> area;
+  s = OpenForReading(a.positional[0], &settings, &area);
+  if (!s.ok()) return Fail(s);
+  if (!area->index_status().ok()) {
+    std::cout << "index\tinvalid\t" << area->index_status().message() << "\n";
+  }
+  for (int i = 1; i <= area->order_count(); ++i) {
+    const xb::TagInfo& t = area->OrderInfo(i);
+    std::cout << "tag\t" << t.name << "\t" << Escape(t.key_expr) << "\t" << Escape(t.for_expr)
+              << "\t" << (t.unique ? "unique" : "-") << "\t"
+              << (t.descending ? "descend" : "ascend") << "\n";
+  }
   return 0;
 }
+
+int CmdKeys(const Args& a) {
+  xb::Settings settings;
+  std::unique_ptr<xb::WorkArea> area;
+  xb::Status s = OpenForReading(a.positional[0], &settings, &area);
+  if (s.ok()) s = SelectOrder(*area, a.positional[1]);
+  if (!s.ok()) return Fail(s);
+  const xb::TagInfo& tag = area->OrderInfo(area->IndexOrd());
+  std::string key, line;
+  for (; s.ok() && !area->eof(); s = area->Skip(1)) {
+    s = area->CurrentKey(&key);
+    if (!s.ok()) break;
+    line = std::to_string(area->recno()) + "\t" + ShowKey(tag, key) + "\n";
+    std::fwrite(line.data(), 1, line.size(), stdout);
+  }
+  if (!s.ok()) return Fail(s);
+  return 0;
+}
+
+int CmdSeek(const Args& a) {
+  xb::Settings settings;
+  settings.soft_seek = a.Has("--soft");
+  settings.exact = a.Has("--exact");
+  std::unique_ptr<xb::WorkArea> area;
+  xb::Status s = OpenForReading(a.positional[0], &settings, &area);
+  if (s.ok()) s = SelectOrder(*area, a.positional[1]);
+  bool found = false;
+  if (s.ok()) s = area->Seek(a.positional[2], &found);
+  if (!s.ok()) return Fail(s);
+  std::cout << (found ? "found" : "notfound") << "\t" << area->recno() << "\t"
+            << (area->eof() ? "eof" : "-") << "\n";
+  return 0;
+}
+
+// Drops the production index and builds the contact tags; prints the time.
+int BuildTags(const std::string& path, const char* verb) {
+  xb::Settings settings;
+  std::unique_ptr<xb::WorkArea> area;
+  xb::Status s = xb::WorkArea::Open(path, xb::OpenOptions(), &settings, &area);
+  if (!s.ok()) return Fail(s);
+  auto start = std::chrono::steady_clock::now();
+  s = RebuildContactIndex(*area, nullptr);
+  if (!s.ok()) return Fail(s);
+  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                std::chrono::steady_clock::now() - start).count();
+  std::cout << verb << " " << area->table().record_count() << " records, " << area->order_count()
+            << " tags in " << ms << " ms\n";
+  return 0;
+}
+
+int CmdReindex(const Args& a) { return BuildTags(a.positional[0], "reindex"); }
 
 int CmdDump(const Args& a) {
   xb::Settings settings;
@@ -96,7 +192,8 @@ int CmdDump(const Args& a) {
   xb::Status s = OpenForReading(a.positional[0], &settings, &area);
   if (!s.ok()) return Fail(s);
   if (a.positional.size() > 1 && !a.positional[1].empty()) {
-    return Fail("index orders are not available yet: " + a.positional[1]);
+    s = SelectOrder(*area, a.positional[1]);
+    if (!s.ok()) return Fail(s);
   }
   const auto& fields = area->table().fields();
   std::string line;
@@ -183,7 +280,6 @@ int CmdMake(const Args& a) {
   const std::string& path = a.positional[0];
   std::ifstream in(a.positional[1], std::ios::binary);
   if (!in) return Fail("cannot read " + a.positional[1]);
-  auto start = std::chrono::steady_clock::now();
   std::remove(path.c_str());
   xb::Status s = xb::Table::Create(path, ContactFields());
   if (!s.ok()) return Fail(s);
@@ -205,13 +301,9 @@ int CmdMake(const Args& a) {
     if (s.ok()) s = table->Flush();
     if (!s.ok()) return Fail("line " + std::to_string(line_no) + ": " + s.ToString());
   }
-  uint32_t count = table->record_count();
   s = table->Close();
   if (!s.ok()) return Fail(s);
-  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                std::chrono::steady_clock::now() - start).count();
-  std::cout << "made " << count << " records, 0 tags in " << ms << " ms\n";
-  return 0;
+  return BuildTags(path, "made");
 }
 
 struct Command {
@@ -226,7 +318,8 @@ int Main(int argc, char** argv) {
   if (argc < 2) return Usage();
   const std::map<std::string, Command> commands = {
       {"info", {1, 1, CmdInfo}},   {"dump", {1, 2, CmdDump}},   {"count", {2, 2, CmdCount}},
-      {"eval", {3, 3, CmdEval}},   {"make", {2, 2, CmdMake}},
+      {"eval", {3, 3, CmdEval}},   {"make", {2, 2, CmdMake}},   {"keys", {2, 2, CmdKeys}},
+      {"seek", {3, 3, CmdSeek}},   {"reindex", {1, 1, CmdReindex}},
   };
   auto it = commands.find(argv[1]);
   if (it == commands.end()) return Usage();

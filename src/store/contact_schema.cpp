@@ -1,5 +1,8 @@
 #include "store/contact_schema.h"
 
+#include <cerrno>
+#include <cstdio>
+
 namespace qv {
 
 const std::vector<xb::FieldDef>& ContactFields() {
@@ -40,6 +43,21 @@ const std::vector<TagDef>& ContactTags() {
       {"STATEZIP", "UPPER(STATE-ZIP)"},
   };
   return kTags;
+}
+
+xb::Status RebuildContactIndex(xb::WorkArea& area, const xb::ProgressFn& progress) {
+  const std::string path = area.ProductionIndexPath();
+  XB_RETURN_IF_ERROR(area.CloseIndexes());
+  if (std::remove(path.c_str()) != 0 && errno != ENOENT) {
+    return xb::Status::IOError("cannot delete the index file " + path);
+  }
+  std::vector<xb::WorkArea::TagSpec> specs;
+  for (const TagDef& t : ContactTags()) specs.push_back({t.name, t.expression, "", false, false});
+  area.SetProgress(progress);
+  xb::Status s = area.IndexTags("", specs);
+  area.SetProgress(nullptr);
+  XB_RETURN_IF_ERROR(s);
+  return xb::Status::OK();
 }
 
 }  // namespace qv

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "xbase/table.h"
+#include "xbase/workarea.h"
 
 namespace qv {
 
@@ -19,5 +20,10 @@ struct TagDef {
 
 // The 21 tags of the production index, in creation order.
 const std::vector<TagDef>& ContactTags();
+
+// Closes the work area's indexes, deletes its production index file and
+// creates the 21 contact tags in it anew, in order. `progress` (may be
+// null) gets an overall percentage.
+xb::Status RebuildContactIndex(xb::WorkArea& area, const xb::ProgressFn& progress);
 
 }  // namespace qv

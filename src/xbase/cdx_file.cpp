@@ -166,6 +166,7 @@ class CdxFile final : public IndexFile {
   Status Close() override;
 
   Status ReadNode(const TagState& t, uint32_t page, Node* node);
+  Status DecodeChecked(const TagState& t, uint32_t page, Node* node);
   Status Damaged(const std::string& what) const {
     return Status::Corruption("index file " + path_ + " is damaged: " + what);
   }
@@ -232,6 +233,9 @@ class CdxFile final : public IndexFile {
   TagState dir_;
   std::vector<std::unique_ptr<TagState>> tags_;  // by header offset
   std::unordered_map<uint32_t, CachedPage> cache_;
+  // Nodes already decoded and checked, for repeated descents (seeks). Any
+  // change to any page drops them all: index changes are rare next to reads.
+  std::unordered_map<uint32_t, Node> decoded_;
 };
 
 // ---- pages -----------------------------------------------------------------
@@ -260,6 +264,7 @@ Status CdxFile::ReadPage(uint32_t offset, char** data) {
 }
 
 char* CdxFile::WritablePage(uint32_t offset) {
+  decoded_.clear();
   auto [it, inserted] = cache_.try_emplace(offset);
   if (inserted) it->second.data.fill(0);
   it->second.dirty = true;
@@ -302,6 +307,7 @@ void CdxFile::FreePage(uint32_t offset) {
 void CdxFile::SetHeaderField(uint32_t header, int field, uint32_t value) {
   char* data;
   if (!ReadPage(header, &data).ok()) data = WritablePage(header);
+  decoded_.clear();
   cache_[header].dirty = true;
   changed_ = true;
   StoreLE32(data + field, value);
@@ -373,6 +379,19 @@ Status CdxFile::ParseHeader(uint32_t header, TagState* t) {
 }
 
 Status CdxFile::ReadNode(const TagState& t, uint32_t page, Node* node) {
+  if (auto it = decoded_.find(page); it != decoded_.end() && it->second.key_length == t.info.key_length) {
+    *node = it->second;
+    return Status::OK();
+  }
+  XB_RETURN_IF_ERROR(DecodeChecked(t, page, node));
+  // About 16 MB of decoded nodes at most; past that one makes room.
+  constexpr size_t kDecodedKeep = 8192;
+  if (decoded_.size() >= kDecodedKeep) decoded_.erase(decoded_.begin());
+  decoded_[page] = *node;
+  return Status::OK();
+}
+
+Status CdxFile::DecodeChecked(const TagState& t, uint32_t page, Node* node) {
   char* data;
   XB_RETURN_IF_ERROR(ReadPage(page, &data));
   NodeLimits limits;
@@ -401,6 +420,7 @@ Status CdxFile::WriteNode(const TagState& t, const Node& node) {
 Status CdxFile::PatchSibling(uint32_t page, int field, uint32_t value) {
   char* data;
   XB_RETURN_IF_ERROR(ReadPage(page, &data));
+  decoded_.clear();
   cache_[page].dirty = true;
   changed_ = true;
   StoreLE32(data + field, value);
@@ -662,6 +682,7 @@ Status CdxFile::BulkBuild(TagState& t, KeyBuffer* entries, const BuildProgressFn
 
   auto write_page = [&](uint32_t offset) {
     cache_.erase(offset);
+    decoded_.erase(offset);
     return writer.Write(offset, page);
   };
   auto finish_leaf = [&](uint32_t right) -> Status {
@@ -911,6 +932,7 @@ Status CdxFile::NewCursor(int order, std::unique_ptr<IndexCursor>* out) {
 // of `single` and an empty root.
 Status CdxFile::InitEmpty(const TagInfo* single) {
   cache_.clear();
+  decoded_.clear();
   if (::ftruncate(fd_, 0) != 0) {
     return Status::IOError("cannot truncate " + path_ + ": " + std::strerror(errno));
   }
@@ -1036,6 +1058,7 @@ Status CdxFile::Close() {
   ::close(fd_);
   fd_ = -1;
   cache_.clear();
+  decoded_.clear();
   return s;
 }
 

@@ -70,11 +70,14 @@ void KeyBuffer::Add(std::string_view key, uint32_t recno) {
   keys_.insert(keys_.end(), key.data(), key.data() + n);
   keys_.insert(keys_.end(), key_length_ - n, ' ');
   recnos_.push_back(recno);
+  has_presorted_ = false;
 }
 
 void KeyBuffer::Clear() {
   std::vector<char>().swap(keys_);
   std::vector<uint32_t>().swap(recnos_);
+  std::vector<uint32_t>().swap(presorted_);
+  has_presorted_ = false;
 }
 
 namespace {
@@ -120,7 +123,18 @@ void SortRun(SortItem* begin, SortItem* end, const char* keys, size_t key_length
 
 }  // namespace
 
+void KeyBuffer::Presort(bool descending) {
+  has_presorted_ = false;
+  presorted_ = SortedOrder(descending);
+  presorted_descending_ = descending;
+  has_presorted_ = true;
+}
+
 std::vector<uint32_t> KeyBuffer::SortedOrder(bool descending) const {
+  if (has_presorted_ && presorted_descending_ == descending && presorted_.size() == size()) {
+    has_presorted_ = false;
+    return std::move(presorted_);
+  }
   const size_t n = size();
   std::vector<SortItem> items(n);
   for (size_t i = 0; i < n; ++i) {

@@ -3,6 +3,11 @@
 #include "xbase/workarea.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -825,20 +830,95 @@ Status CompileKey(const std::vector<FieldInfo>& fields, const std::string& key_e
 Status WorkArea::IndexTag(const std::string& file, const std::string& tag,
                           const std::string& key_expr, const std::string& for_expr, bool unique,
                           bool descending, int* order) {
+  TagSpec spec{tag, key_expr, for_expr, unique, descending};
+  XB_RETURN_IF_ERROR(IndexTags(file, {spec}));
+  if (order != nullptr) *order = TagArea(tag);
+  return Status::OK();
+}
+
+namespace {
+
+// One tag being built: its keys are gathered and sorted off the main thread.
+struct BuildJob {
+  TagInfo def;
+  std::unique_ptr<Expression> key;
+  std::unique_ptr<Expression> condition;
+  KeyBuffer keys;
+  Status status;
+  bool ready = false;
+};
+
+// Every record's key for `job`, sorted. Safe on a worker thread: it only
+// reads the table (positioned reads) and uses the job's own expressions.
+Status GatherKeys(Table& table, const EvalSettings& es, BuildJob* job,
+                  std::atomic<uint64_t>* scanned) {
+  const uint32_t total = table.record_count();
+  const uint16_t len = table.record_length();
+  const TagInfo& def = job->def;
+  job->keys.Reset(def.key_length);
+  job->keys.Reserve(total);
+  std::string buf;
+  Value v;
+  RecordRef rec;
+  rec.memo = &table;
+  for (uint32_t first = 1; first <= total; first += kScanChunk) {
+    uint32_t chunk = std::min(kScanChunk, total - first + 1);
+    XB_RETURN_IF_ERROR(table.ReadRecords(first, chunk, &buf));
+    for (uint32_t i = 0; i < chunk; ++i) {
+      rec.data = buf.data() + static_cast<size_t>(i) * len;
+      rec.recno = first + i;
+      if (job->condition && !job->condition->EvaluateLogical(rec, es)) continue;
+      switch (def.key_type) {
+        case KeyType::kCharacter: {
+          std::string_view text;
+          XB_RETURN_IF_ERROR(job->key->EvaluateText(rec, es, &text));
+          job->keys.Add(text.substr(0, def.key_length), rec.recno);
+          break;
+        }
+        case KeyType::kNumeric:
+          XB_RETURN_IF_ERROR(job->key->Evaluate(rec, es, &v));
+          job->keys.Add(EncodeNumericKey(v.number), rec.recno);
+          break;
+        case KeyType::kDate:
+          XB_RETURN_IF_ERROR(job->key->Evaluate(rec, es, &v));
+          job->keys.Add(EncodeDateKey(v.date), rec.recno);
+          break;
+        case KeyType::kLogical:
+          XB_RETURN_IF_ERROR(job->key->Evaluate(rec, es, &v));
+          job->keys.Add(EncodeLogicalKey(v.logical), rec.recno);
+          break;
+      }
+    }
+    scanned->fetch_add(chunk, std::memory_order_relaxed);
+  }
+  job->keys.Presort(def.descending);
+  return Status::OK();
+}
+
+}  // namespace
+
+Status WorkArea::IndexTags(const std::string& file, const std::vector<TagSpec>& specs) {
   Rep& r = *rep_;
   XB_RETURN_IF_ERROR(Commit());
-  if (tag.empty() || tag.size() > 10) {
-    return Status::InvalidArgument("a tag name has 1 to 10 characters: " + tag);
+  if (specs.empty()) return Status::OK();
+  std::vector<BuildJob> jobs(specs.size());
+  for (size_t i = 0; i < specs.size(); ++i) {
+    const TagSpec& spec = specs[i];
+    if (spec.tag.empty() || spec.tag.size() > 10) {
+      return Status::InvalidArgument("a tag name has 1 to 10 characters: " + spec.tag);
+    }
+    TagInfo& def = jobs[i].def;
+    def.name = Upper(spec.tag);
+    def.key_expr = spec.key_expr;
+    def.for_expr = spec.for_expr;
+    def.unique = spec.unique;
+    def.descending = spec.descending;
+    XB_RETURN_IF_ERROR(CompileKey(r.table->fields(), spec.key_expr, spec.for_expr, &jobs[i].key,
+                                  &def.key_length, &def.key_type));
+    if (!spec.for_expr.empty()) {
+      XB_RETURN_IF_ERROR(Expression::Compile(spec.for_expr, r.table->fields(), &jobs[i].condition));
+    }
   }
-  TagInfo def;
-  def.name = Upper(tag);
-  def.key_expr = key_expr;
-  def.for_expr = for_expr;
-  def.unique = unique;
-  def.descending = descending;
-  std::unique_ptr<Expression> key;
-  XB_RETURN_IF_ERROR(CompileKey(r.table->fields(), key_expr, for_expr, &key, &def.key_length,
-                                &def.key_type));
 
   IndexFile* target = nullptr;
   if (file.empty()) {
@@ -872,66 +952,81 @@ Status WorkArea::IndexTag(const std::string& file, const std::string& tag,
   // Replacing a tag: drop the old one first.
   r.cursor.reset();
   r.cursor_synced = false;
-  if (int existing = target->FindTag(def.name); existing > 0) {
-    XB_RETURN_IF_ERROR(target->DropTag(existing));
+  for (const BuildJob& job : jobs) {
+    if (int existing = target->FindTag(job.def.name); existing > 0) {
+      XB_RETURN_IF_ERROR(target->DropTag(existing));
+    }
   }
   XB_RETURN_IF_ERROR(r.RefreshOrders());
 
-  Order building;
-  building.file = target;
-  building.key = std::move(key);
-  if (!for_expr.empty()) XB_RETURN_IF_ERROR(Expression::Compile(for_expr, r.table->fields(), &building.condition));
-  // The tag does not exist yet, so its keys are computed here rather than
-  // through ComputeKey, which reads the definition from the file.
-  KeyBuffer keys;
-  {
-    const uint32_t total = r.table->record_count();
-    const uint16_t len = r.table->record_length();
-    keys.Reset(def.key_length);
-    keys.Reserve(total);
-    std::string buf, k;
-    RecordRef rec;
-    rec.memo = r.table.get();
-    EvalSettings es = r.Eval();
-    for (uint32_t first = 1; first <= total; first += kScanChunk) {
-      uint32_t chunk = std::min(kScanChunk, total - first + 1);
-      XB_RETURN_IF_ERROR(r.table->ReadRecords(first, chunk, &buf));
-      for (uint32_t i = 0; i < chunk; ++i) {
-        rec.data = buf.data() + static_cast<size_t>(i) * len;
-        rec.recno = first + i;
-        if (building.condition && !building.condition->EvaluateLogical(rec, es)) continue;
-        switch (def.key_type) {
-          case KeyType::kCharacter: {
-            std::string_view text;
-            XB_RETURN_IF_ERROR(building.key->EvaluateText(rec, es, &text));
-            keys.Add(text.substr(0, def.key_length), rec.recno);
-            break;
-          }
-          case KeyType::kNumeric:
-            XB_RETURN_IF_ERROR(building.key->Evaluate(rec, es, &r.scratch));
-            keys.Add(EncodeNumericKey(r.scratch.number), rec.recno);
-            break;
-          case KeyType::kDate:
-            XB_RETURN_IF_ERROR(building.key->Evaluate(rec, es, &r.scratch));
-            keys.Add(EncodeDateKey(r.scratch.date), rec.recno);
-            break;
-          case KeyType::kLogical:
-            XB_RETURN_IF_ERROR(building.key->Evaluate(rec, es, &r.scratch));
-            keys.Add(EncodeLogicalKey(r.scratch.logical), rec.recno);
-            break;
+  // Workers gather and sort; this thread writes the tags in order and
+  // reports progress. At most kAhead tags' keys wait in memory.
+  constexpr size_t kAhead = 2;
+  const size_t n = jobs.size();
+  const uint64_t work = static_cast<uint64_t>(n) * std::max<uint32_t>(1, r.table->record_count());
+  const EvalSettings es = r.Eval();
+  std::mutex mu;
+  std::condition_variable cv;
+  size_t next = 0, written = 0;
+  bool stop = false;
+  std::atomic<uint64_t> scanned{0};
+  auto worker = [&] {
+    for (;;) {
+      size_t i;
+      {
+        std::unique_lock<std::mutex> lock(mu);
+        cv.wait(lock, [&] { return stop || next >= n || next < written + kAhead + 1; });
+        if (stop || next >= n) return;
+        i = next++;
+      }
+      Status s = GatherKeys(*r.table, es, &jobs[i], &scanned);
+      {
+        std::lock_guard<std::mutex> lock(mu);
+        jobs[i].status = s;
+        jobs[i].ready = true;
+      }
+      cv.notify_all();
+    }
+  };
+  std::vector<std::thread> workers;
+  const size_t thread_count = std::min<size_t>(n, std::max(1u, std::thread::hardware_concurrency()));
+  for (size_t t = 0; t < thread_count; ++t) workers.emplace_back(worker);
+
+  Status result;
+  for (size_t i = 0; i < n && result.ok(); ++i) {
+    {
+      std::unique_lock<std::mutex> lock(mu);
+      while (!jobs[i].ready) {
+        cv.wait_for(lock, std::chrono::milliseconds(100));
+        if (r.progress) {
+          uint64_t done = scanned.load(std::memory_order_relaxed);
+          r.progress(static_cast<int>(90 * done / work + 10 * written / n));
         }
       }
-      if (r.progress && total > 0) {
-        r.progress(static_cast<int>(static_cast<uint64_t>(first + chunk - 1) * 50 / total));
-      }
     }
+    result = jobs[i].status;
+    if (result.ok()) {
+      int in_file = 0;
+      result = target->AddTag(jobs[i].def, &jobs[i].keys, nullptr, &in_file);
+    }
+    jobs[i].keys.Clear();
+    {
+      std::lock_guard<std::mutex> lock(mu);
+      ++written;
+      if (!result.ok()) stop = true;
+    }
+    cv.notify_all();
   }
-  BuildProgressFn build_progress;
-  if (r.progress) build_progress = [&r](int p) { r.progress(50 + p / 2); };
-  int in_file = 0;
-  XB_RETURN_IF_ERROR(target->AddTag(def, &keys, build_progress, &in_file));
-  XB_RETURN_IF_ERROR(r.RefreshOrders());
-  if (order != nullptr) *order = TagArea(def.name);
+  {
+    std::lock_guard<std::mutex> lock(mu);
+    stop = true;
+  }
+  cv.notify_all();
+  for (std::thread& t : workers) t.join();
+  Status refreshed = r.RefreshOrders();
+  XB_RETURN_IF_ERROR(result);
+  XB_RETURN_IF_ERROR(refreshed);
+  if (r.progress) r.progress(100);
   return Status::OK();
 }
 

@@ -82,8 +82,13 @@ class KeyBuffer {
   uint32_t recno(size_t i) const { return recnos_[i]; }
 
   // The entry indexes in tag order: by key (reversed when `descending`),
-  // ties by record number.
+  // ties by record number. After Presort in the same direction this hands
+  // over the order computed then (once).
   std::vector<uint32_t> SortedOrder(bool descending) const;
+
+  // Sorts now, so that the sort can run on another thread than the build
+  // that writes the tag.
+  void Presort(bool descending);
 
   // Releases the memory.
   void Clear();
@@ -92,6 +97,9 @@ class KeyBuffer {
   uint16_t key_length_;
   std::vector<char> keys_;
   std::vector<uint32_t> recnos_;
+  mutable std::vector<uint32_t> presorted_;
+  mutable bool has_presorted_ = false;
+  bool presorted_descending_ = false;
 };
 
 // Percentage 0..100 of a bulk build.

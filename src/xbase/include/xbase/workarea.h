@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "xbase/expr.h"
 #include "xbase/index.h"
@@ -115,6 +116,18 @@ class WorkArea {
   // record. *order gets its order number.
   Status IndexTag(const std::string& file, const std::string& tag, const std::string& key_expr,
                   const std::string& for_expr, bool unique, bool descending, int* order = nullptr);
+  struct TagSpec {
+    std::string tag;
+    std::string key_expr;
+    std::string for_expr;
+    bool unique = false;
+    bool descending = false;
+  };
+  // Creates (or replaces) several tags of one compound index at once, as
+  // IndexTag does: keys are gathered and sorted on worker threads while the
+  // finished tags are written, a few tags' keys in memory at a time.
+  Status IndexTags(const std::string& file, const std::vector<TagSpec>& specs);
+
   // Creates a single-order .IDX at `file` (replacing it) and makes it the
   // current order. kIndexOptionCustom leaves it empty for KeyAdd.
   Status Index(const std::string& file, const std::string& key_expr, int option, bool descending,
