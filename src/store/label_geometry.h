@@ -1,0 +1,38 @@
+// The geometry of one label stock and the checks a definition must pass
+// before it is saved. Shared by the label definition dialog and the tests
+// of the delivered stock list. Lengths in inches. Plain C++, no Qt.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace qv {
+
+// The working record of a label definition, single precision like the
+// dialog's fields.
+struct LabelGeometry {
+  std::string description;
+  float height = 0;
+  float width = 0;
+  int across = 0;
+  int down = 0;
+  float top_margin = 0;
+  float left_margin = 0;
+  float horizontal_pitch = 0;
+  float vertical_pitch = 0;
+  float sheet_width = 0;
+  float sheet_height = 0;
+};
+
+// The message of the first check the definition fails, in the words the user
+// sees; empty when it passes them all.
+std::string_view ValidLabelGeometry(const LabelGeometry& g);
+
+// Whether every label lies on the sheet: left margin + (across - 1) x
+// horizontal pitch + width within the sheet width, and likewise down the
+// sheet. Compared in thousandths of an inch, the precision the tables keep.
+// ValidLabelGeometry does not require this: a user may define a stock that
+// overhangs the sheet, as the dialog has always allowed.
+bool LabelFitsSheet(const LabelGeometry& g);
+
+}  // namespace qv
