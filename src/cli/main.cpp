@@ -12,8 +12,16 @@
 #include <string>
 #include <vector>
 
+#include <QFileInfo>
+#include <QString>
+
 #include "cli/tsv.h"
+#include "store/apollo.h"
+#include "store/contact_file.h"
 #include "store/contact_schema.h"
+#include "store/settings.h"
+#include "store/support_install.h"
+#include "store/table_object.h"
 #include "xbase/expr.h"
 #include "xbase/table.h"
 #include "xbase/workarea.h"
@@ -49,7 +57,9 @@ int Usage() {
                "  seek FILE TAG KEY [--soft] [--exact]\n"
                "                                     found or not, the record it stands on\n"
                "  make FILE ROWS.TSV                 a contact file from tab-separated rows\n"
-               "  reindex FILE                       the contact tags built anew, timed\n";
+               "  reindex FILE                       the contact tags built anew, timed\n"
+               "  create FILE                        a new, empty contact file\n"
+               "  init                               installs the program directory, prints its path\n";
   return kExitUsage;
 }
 
@@ -186,6 +196,37 @@ int BuildTags(const std::string& path, const char* verb) {
 
 int CmdReindex(const Args& a) { return BuildTags(a.positional[0], "reindex"); }
 
+int CmdCreate(const Args& a) {
+  const QString path = QFileInfo(QString::fromLocal8Bit(a.positional[0].c_str())).absoluteFilePath();
+  if (QFileInfo::exists(path)) return Fail(a.positional[0] + " already exists");
+  TApolloEnv env;
+  TableObject table(&env);
+  TApollo apollo;
+  apollo.SetDataSource(&table);
+  // The messages themselves went to the standard error stream.
+  if (!CreateContactFile(path, table, apollo)) return kExitError;
+  std::cout << "created " << path.toStdString() << ", " << table.area()->order_count()
+            << " tags\n";
+  return 0;
+}
+
+int CmdInit(const Args&) {
+  const QString dir = ProgramDirectory();
+  const QStringList problems = InstallSupportTables(dir);
+  for (const QString& p : problems) std::cerr << "quorvane-cli: " << p.toStdString() << "\n";
+  IniFile ini = SettingsFile();
+  const QString contacts = DefaultContactFile(dir);
+  if (ReadRecentFiles(ini).isEmpty() && !QFileInfo::exists(contacts)) {
+    TApolloEnv env;
+    TableObject table(&env);
+    TApollo apollo;
+    apollo.SetDataSource(&table);
+    if (!CreateContactFile(contacts, table, apollo)) return kExitError;
+  }
+  std::cout << dir.toStdString() << "\n";
+  return problems.isEmpty() ? 0 : kExitError;
+}
+
 int CmdDump(const Args& a) {
   xb::Settings settings;
   std::unique_ptr<xb::WorkArea> area;
@@ -319,7 +360,8 @@ int Main(int argc, char** argv) {
   const std::map<std::string, Command> commands = {
       {"info", {1, 1, CmdInfo}},   {"dump", {1, 2, CmdDump}},   {"count", {2, 2, CmdCount}},
       {"eval", {3, 3, CmdEval}},   {"make", {2, 2, CmdMake}},   {"keys", {2, 2, CmdKeys}},
-      {"seek", {3, 3, CmdSeek}},   {"reindex", {1, 1, CmdReindex}},
+      {"seek", {3, 3, CmdSeek}},   {"reindex", {1, 1, CmdReindex}}, {"create", {1, 1, CmdCreate}},
+      {"init", {0, 0, CmdInit}},
   };
   auto it = commands.find(argv[1]);
   if (it == commands.end()) return Usage();

@@ -1,0 +1,120 @@
+#include "store/contact_file.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "store/apollo.h"
+#include "store/contact_schema.h"
+#include "store/messages.h"
+#include "store/table_object.h"
+
+namespace qv {
+
+namespace {
+
+// The tags whose absence makes an index unusable; the last three contact
+// tags are not needed by any screen, so a file without them still works.
+const char* const kCheckedTags[] = {"NAME",    "LNAME", "FNAME", "TITLE", "ORG",   "STREET",
+                                    "CITY",    "STATE", "ZIP",   "COUNTRY", "PHONE", "EMAIL",
+                                    "FAX",     "DATE",  "NOTES", "PREFIX", "MIDDLE", "DELETED"};
+
+// Every contact field the screens bind; BEGIN is not shown anywhere.
+bool HasContactFields(const TableObject& table) {
+  for (const xb::FieldDef& f : ContactFields()) {
+    const QString name = QString::fromStdString(f.name);
+    if (name != QLatin1String("BEGIN") && table.fieldIndex(name) < 0) return false;
+  }
+  return true;
+}
+
+// Steps of the plain open: the file must exist and open as a contact file.
+bool PlainOpen(const QString& fileName, TableObject& table, QString* why) {
+  table.close();
+  QFileInfo info(fileName);
+  table.setDatabaseName(info.absolutePath() + QLatin1Char('/'));
+  table.setTableName(info.fileName());
+  table.setIndexName(QString());
+  if (!table.open(why)) return false;
+  if (!HasContactFields(table)) {
+    table.close();
+    if (why != nullptr) *why = QStringLiteral("not a contact file");
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+QString NotFoundMessage(const QString& fileName) {
+  return QStringLiteral("File ") + fileName + QStringLiteral(" not found");
+}
+
+QString UnableToOpenMessage(const QString& fileName) {
+  return QStringLiteral("Unable to open ") + fileName +
+         QStringLiteral("\n\n * May not an Quorvane file.\n * May be in use by another program or user");
+}
+
+QString MissingIndexMessage(const QString& fileName) {
+  return QStringLiteral("The index file for ") + fileName +
+         QStringLiteral("\nis missing or invalid. Please select [Rebuild Indexes]\nfrom the [File] menu");
+}
+
+bool CreateContactFile(const QString& fileName, TableObject& table, TApollo& apollo) {
+  if (!apollo.CreateNew(fileName, kTableTypeDbfCdx, 30)) {
+    Messages().information(QStringLiteral("Create failed"));
+    return false;
+  }
+  for (const xb::FieldDef& f : ContactFields()) {
+    apollo.CreateField(QString::fromStdString(f.name), QString(QLatin1Char(f.type)), f.decimals,
+                       f.width);
+  }
+  bool made = apollo.CreateExec() && QFileInfo::exists(fileName);
+  if (!made || !PlainOpen(fileName, table, nullptr)) {
+    Messages().information(QStringLiteral("File creation failed"));
+    return false;
+  }
+  apollo.SetDataSource(&table);
+  if (!CreateContactTags(table, apollo)) {
+    Messages().information(QStringLiteral("File creation failed"));
+    return false;
+  }
+  return true;
+}
+
+bool OpenContactFile(const QString& fileName, TableObject& table) {
+  table.close();
+  if (!QFileInfo::exists(fileName)) {
+    Messages().information(NotFoundMessage(fileName));
+    return false;
+  }
+  if (!PlainOpen(fileName, table, nullptr)) {
+    Messages().information(UnableToOpenMessage(fileName));
+    return false;
+  }
+  xb::WorkArea* area = table.area();
+  bool complete = area->index_status().ok();
+  for (const char* tag : kCheckedTags) {
+    if (area->TagArea(tag) == 0) complete = false;
+  }
+  if (!complete) {
+    Messages().information(MissingIndexMessage(fileName));
+    return true;
+  }
+  area->SetOrder(area->TagArea("LNAME"));
+  area->GoTop();
+  table.setIndexName(QStringLiteral("LNAME"));
+  table.resync();
+  return true;
+}
+
+bool CreateContactTags(TableObject& table, TApollo& apollo) {
+  xb::WorkArea* area = table.area();
+  if (area == nullptr) return false;
+  // A tag that cannot be built is reported, so a half-built index never
+  // passes for a good one.
+  xb::Status s = RebuildContactIndex(*area, apollo.GaugeHook());
+  table.resync();
+  return s.ok();
+}
+
+}  // namespace qv

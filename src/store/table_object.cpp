@@ -1,0 +1,376 @@
+#include "store/table_object.h"
+
+#include <cmath>
+
+#include "store/apollo.h"
+#include "store/codepage.h"
+#include "store/dates.h"
+#include "store/messages.h"
+
+namespace qv {
+
+namespace {
+
+QString TrimRight(const QString& s) {
+  qsizetype n = s.size();
+  while (n > 0 && s.at(n - 1) == QLatin1Char(' ')) --n;
+  return s.left(n);
+}
+
+}  // namespace
+
+TableObject::TableObject(TApolloEnv* env, QObject* parent) : QObject(parent), m_env(env) {}
+
+TableObject::~TableObject() = default;
+
+QString TableObject::fullPath() const {
+  QString dir = m_databaseName;
+  if (!dir.isEmpty() && !dir.endsWith(QLatin1Char('/'))) dir += QLatin1Char('/');
+  return dir + m_tableName;
+}
+
+bool TableObject::open(QString* error) {
+  close();
+  xb::OpenOptions options;
+  options.exclusive = m_exclusive;
+  options.read_only = m_readOnly;
+  std::unique_ptr<xb::WorkArea> area;
+  xb::Status s =
+      xb::WorkArea::Open(fullPath().toStdString(), options, m_env->settings(), &area);
+  if (s.ok() && !m_indexName.isEmpty()) {
+    int order = area->TagArea(m_indexName.toStdString());
+    s = order == 0 ? xb::Status::NotFound("there is no index tag " + m_indexName.toStdString())
+                   : area->SetOrder(order);
+    if (s.ok()) s = area->GoTop();
+  }
+  if (!s.ok()) {
+    if (error != nullptr) *error = QString::fromStdString(s.ToString());
+    return false;
+  }
+  m_area = std::move(area);
+  setState(State::Browse);
+  notifyLayout();
+  return true;
+}
+
+void TableObject::close() {
+  if (!m_area) return;
+  m_pending.clear();
+  m_area->Commit();
+  m_area.reset();
+  setState(State::Inactive);
+  notifyLayout();
+}
+
+QString TableObject::indexProblem() const {
+  if (!m_area || m_area->index_status().ok()) return QString();
+  return QString::fromStdString(m_area->index_status().message());
+}
+
+// ---- fields ------------------------------------------------------------------
+
+int TableObject::fieldCount() const {
+  return m_area ? static_cast<int>(m_area->table().fields().size()) : 0;
+}
+
+QString TableObject::fieldName(int index) const {
+  if (index < 0 || index >= fieldCount()) return QString();
+  return QString::fromStdString(m_area->table().fields()[index].name);
+}
+
+int TableObject::fieldIndex(const QString& name) const {
+  return m_area ? m_area->table().FieldIndex(name.toStdString()) : -1;
+}
+
+const xb::FieldInfo* TableObject::field(const QString& name, int* index) const {
+  int i = fieldIndex(name);
+  if (index != nullptr) *index = i;
+  return i < 0 ? nullptr : &m_area->table().fields()[i];
+}
+
+QString TableObject::fieldText(const QString& name) const {
+  int i = -1;
+  const xb::FieldInfo* f = field(name, &i);
+  if (f == nullptr) return QString();
+  if (auto it = m_pending.find(i); it != m_pending.end()) {
+    return f->type == 'D' ? FormatDate(it->date) : it->text;
+  }
+  if (m_state == State::Insert) return QString();
+  xb::RecordRef r = m_area->record();
+  std::string_view raw = r.field(*f);
+  switch (f->type) {
+    case 'C':
+      return TrimRight(DecodeAnsi(raw));
+    case 'D':
+      return FormatDate(DateFromDtos(raw));
+    case 'M':
+    case 'G': {
+      std::string text;
+      if (r.memo == nullptr || !r.memo->ReadMemo(raw, &text).ok()) return QString();
+      return DecodeAnsi(text);
+    }
+    default:
+      return DecodeAnsi(raw).trimmed();
+  }
+}
+
+QDate TableObject::fieldDate(const QString& name) const {
+  int i = -1;
+  const xb::FieldInfo* f = field(name, &i);
+  if (f == nullptr || f->type != 'D') return QDate();
+  if (auto it = m_pending.find(i); it != m_pending.end()) return it->date;
+  if (m_state == State::Insert) return QDate();
+  return DateFromDtos(m_area->record().field(*f));
+}
+
+bool TableObject::setFieldText(const QString& name, const QString& text) {
+  int i = -1;
+  const xb::FieldInfo* f = field(name, &i);
+  if (f == nullptr || (m_state != State::Edit && m_state != State::Insert)) return false;
+  Pending p;
+  if (f->type == 'D') {
+    if (!text.trimmed().isEmpty() && !ParseDate(text, &p.date)) return false;
+  } else if (f->type == 'M' || f->type == 'G') {
+    p.text = text;
+  } else {
+    p.text = text.left(f->width);
+  }
+  m_pending.insert(i, p);
+  notifyRecord();
+  return true;
+}
+
+bool TableObject::setFieldDate(const QString& name, const QDate& date) {
+  int i = -1;
+  const xb::FieldInfo* f = field(name, &i);
+  if (f == nullptr || f->type != 'D' || (m_state != State::Edit && m_state != State::Insert)) {
+    return false;
+  }
+  Pending p;
+  if (date.isValid() && date > QDate(1899, 12, 30)) p.date = date;
+  m_pending.insert(i, p);
+  notifyRecord();
+  return true;
+}
+
+bool TableObject::encodePending(int index, const Pending& value, std::string* bytes,
+                                QString* problem) const {
+  const xb::FieldInfo& f = m_area->table().fields()[index];
+  const QString name = QString::fromStdString(f.name);
+  switch (f.type) {
+    case 'D':
+      *bytes = DtosFromDate(value.date);
+      return true;
+    case 'L': {
+      QString t = value.text.trimmed().toUpper();
+      *bytes = t.isEmpty() ? " " : (t.startsWith(QLatin1Char('T')) || t.startsWith(QLatin1Char('Y'))) ? "T" : "F";
+      return true;
+    }
+    case 'N':
+    case 'F': {
+      QString t = value.text.trimmed();
+      if (t.isEmpty()) {
+        bytes->assign(f.width, ' ');
+        return true;
+      }
+      bool ok = false;
+      double v = t.toDouble(&ok);
+      QString formatted = QString::number(v, 'f', f.decimals);
+      if (!ok || !std::isfinite(v) || formatted.size() > f.width) {
+        *problem = QStringLiteral("The value \"%1\" does not fit the field %2.").arg(t, name);
+        return false;
+      }
+      *bytes = formatted.rightJustified(f.width, QLatin1Char(' ')).toStdString();
+      return true;
+    }
+    default: {
+      QChar bad;
+      if (!EncodeAnsi(value.text, bytes, &bad)) {
+        *problem = QStringLiteral(
+                       "The character \"%1\" cannot be stored in this file (field %2).\n"
+                       "Please replace it and save again.")
+                       .arg(bad, name);
+        return false;
+      }
+      return true;
+    }
+  }
+}
+
+// ---- moving ------------------------------------------------------------------
+
+void TableObject::first() {
+  if (!m_area) return;
+  if (m_state != State::Browse) cancel();
+  m_area->GoTop();
+  notifyRecord();
+}
+
+void TableObject::last() {
+  if (!m_area) return;
+  if (m_state != State::Browse) cancel();
+  m_area->GoBottom();
+  notifyRecord();
+}
+
+void TableObject::next() { moveBy(1); }
+void TableObject::prior() { moveBy(-1); }
+
+void TableObject::moveBy(int count) {
+  if (!m_area) return;
+  if (m_state != State::Browse) cancel();
+  m_area->Skip(count);
+  notifyRecord();
+}
+
+bool TableObject::eof() const { return !m_area || m_area->eof(); }
+bool TableObject::bof() const { return !m_area || m_area->bof(); }
+
+int TableObject::recNo() const {
+  if (!m_area) return 0;
+  if (m_state == State::Insert) return static_cast<int>(m_area->table().record_count()) + 1;
+  return static_cast<int>(m_area->recno());
+}
+
+int TableObject::recordCount() const {
+  return m_area ? static_cast<int>(m_area->table().record_count()) : 0;
+}
+
+bool TableObject::isEmpty() const { return !m_area || (m_area->eof() && m_area->bof()); }
+
+// ---- editing -----------------------------------------------------------------
+
+void TableObject::edit() {
+  if (!m_area || m_state != State::Browse || m_area->eof()) return;
+  m_pending.clear();
+  setState(State::Edit);
+  emit afterEdit();
+}
+
+void TableObject::insert() {
+  if (!m_area || m_state == State::Insert) return;
+  if (m_state == State::Edit) cancel();
+  emit beforeInsert();
+  m_pending.clear();
+  setState(State::Insert);
+  notifyRecord();
+  emit afterInsert();
+}
+
+bool TableObject::post() {
+  if (!m_area || (m_state != State::Edit && m_state != State::Insert)) return false;
+  // Convert everything first, so a refused value changes nothing on disk.
+  std::vector<std::pair<int, std::string>> values;
+  for (auto it = m_pending.cbegin(); it != m_pending.cend(); ++it) {
+    std::string bytes;
+    QString problem;
+    if (!encodePending(it.key(), it.value(), &bytes, &problem)) {
+      Messages().information(problem);
+      return false;
+    }
+    values.emplace_back(it.key(), std::move(bytes));
+  }
+  xb::Status s;
+  if (m_state == State::Insert) s = m_area->Append();
+  for (size_t k = 0; s.ok() && k < values.size(); ++k) {
+    const xb::FieldInfo& f = m_area->table().fields()[values[k].first];
+    if (f.type == 'M' || f.type == 'G') {
+      s = m_area->SetMemo(values[k].first, values[k].second);
+    } else {
+      s = m_area->SetField(values[k].first, values[k].second);
+    }
+  }
+  if (s.ok()) s = m_area->Commit();
+  if (!s.ok()) {
+    Messages().information(QStringLiteral("The record could not be saved:\n") +
+                           QString::fromStdString(s.message()));
+    return false;
+  }
+  m_pending.clear();
+  setState(State::Browse);
+  emit afterPost();
+  notifyRecord();
+  return true;
+}
+
+void TableObject::cancel() {
+  if (m_state != State::Edit && m_state != State::Insert) return;
+  m_pending.clear();
+  setState(State::Browse);
+  emit afterCancel();
+  notifyRecord();
+}
+
+bool TableObject::deleteRecord() {
+  if (!m_area) return false;
+  if (m_state == State::Insert) {
+    cancel();
+    return true;
+  }
+  if (m_state == State::Edit) cancel();
+  if (m_area->eof()) return false;
+  xb::Status s = m_area->SetDeleted(true);
+  if (s.ok()) s = m_area->Commit();
+  if (s.ok()) s = m_area->Skip(1);
+  if (s.ok() && m_area->eof()) s = m_area->GoBottom();
+  if (!s.ok()) {
+    Messages().information(QStringLiteral("The record could not be deleted:\n") +
+                           QString::fromStdString(s.message()));
+    return false;
+  }
+  notifyLayout();
+  return true;
+}
+
+void TableObject::refresh() {
+  if (!m_area) return;
+  if (m_area->eof()) {
+    notifyRecord();
+    return;
+  }
+  m_area->Go(m_area->recno());
+  notifyRecord();
+}
+
+void TableObject::disableControls() { ++m_disabled; }
+
+void TableObject::enableControls() {
+  if (m_disabled == 0) return;
+  if (--m_disabled == 0) {
+    // Views missed whatever happened meanwhile: they reload.
+    m_missedRecord = false;
+    emit layoutChanged();
+    emit recordChanged();
+  }
+}
+
+void TableObject::resync() {
+  if (!m_area) return;
+  if (m_state != State::Browse) {
+    m_pending.clear();
+    setState(State::Browse);
+  }
+  notifyLayout();
+}
+
+void TableObject::setState(State state) {
+  if (m_state == state) return;
+  m_state = state;
+  emit stateChanged();
+}
+
+void TableObject::notifyRecord() {
+  if (m_disabled > 0) {
+    m_missedRecord = true;
+    return;
+  }
+  emit recordChanged();
+}
+
+void TableObject::notifyLayout() {
+  if (m_disabled > 0) return;
+  emit layoutChanged();
+  emit recordChanged();
+}
+
+}  // namespace qv

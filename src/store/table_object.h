@@ -1,0 +1,140 @@
+// The table object: a dataset over one DBF with its production index, a
+// current record, a state (browse, edit, insert), events, and field values
+// read and written as text by field name. Bound views (edit boxes, the
+// grid) listen to its signals.
+//
+// Text conversion happens here: files hold Windows-1252, the screens Qt
+// strings. A value the file cannot hold is refused when posting, with a
+// message, and the record stays in edit with the user's input.
+#pragma once
+
+#include <QDate>
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <memory>
+
+#include "xbase/workarea.h"
+
+namespace qv {
+
+class TApolloEnv;
+
+class TableObject : public QObject {
+  Q_OBJECT
+
+ public:
+  enum class State { Inactive, Browse, Edit, Insert };
+
+  explicit TableObject(TApolloEnv* env, QObject* parent = nullptr);
+  ~TableObject() override;
+
+  // Where the table is: directory (with or without a trailing '/'), file
+  // name and the tag to order by (empty: natural order).
+  void setDatabaseName(const QString& directory) { m_databaseName = directory; }
+  void setTableName(const QString& name) { m_tableName = name; }
+  void setIndexName(const QString& tag) { m_indexName = tag; }
+  void setExclusive(bool on) { m_exclusive = on; }
+  void setReadOnly(bool on) { m_readOnly = on; }
+  QString databaseName() const { return m_databaseName; }
+  QString tableName() const { return m_tableName; }
+  QString indexName() const { return m_indexName; }
+  QString fullPath() const;
+
+  // Opens the table; false with the reason in *error (the caller words the
+  // message). Stands on the first visible record.
+  bool open(QString* error = nullptr);
+  // Cancels a pending edit and closes.
+  void close();
+  bool active() const { return m_area != nullptr; }
+  State state() const { return m_state; }
+  // The engine's view of the table; null while closed.
+  xb::WorkArea* area() const { return m_area.get(); }
+  TApolloEnv* env() const { return m_env; }
+  // Why the production index is unusable, or empty.
+  QString indexProblem() const;
+
+  // ---- fields ----
+  int fieldCount() const;
+  QString fieldName(int index) const;  // from 0
+  int fieldIndex(const QString& name) const;  // -1 when absent
+  // The field's text: character fields without trailing blanks, dates in
+  // the program's short date format, numbers and logicals as stored,
+  // trimmed, memos as their text. "" for an unknown field.
+  QString fieldText(const QString& name) const;
+  // REQUIRES: edit or insert state. Cut to the field's width; a date field
+  // takes the short date format (blank text: empty date) and returns false
+  // for text that is not a date.
+  bool setFieldText(const QString& name, const QString& text);
+  QDate fieldDate(const QString& name) const;  // invalid when empty
+  // A date on or before 30 Dec 1899 writes an empty date.
+  bool setFieldDate(const QString& name, const QDate& date);
+
+  // ---- moving ----
+  void first();
+  void last();
+  void next();
+  void prior();
+  void moveBy(int count);
+  bool eof() const;
+  bool bof() const;
+  // Record number; record count + 1 while inserting.
+  int recNo() const;
+  int recordCount() const;  // physical records
+  bool isEmpty() const;     // no visible record
+
+  // ---- editing ----
+  void edit();
+  // Starts a new record (appended on post).
+  void insert();
+  // Writes the pending values; false (after saying why) keeps the edit.
+  bool post();
+  void cancel();
+  // Sets the deletion flag on the current record and moves to the next one.
+  bool deleteRecord();
+  // Re-reads the current record.
+  void refresh();
+
+  // Long loops stop the bound views from repainting; calls nest.
+  void disableControls();
+  void enableControls();
+  bool controlsDisabled() const { return m_disabled > 0; }
+
+  // Called by the table access object after it moved or changed the table.
+  void resync();
+
+ signals:
+  void beforeInsert();
+  void afterInsert();
+  void afterEdit();
+  void afterPost();
+  void afterCancel();
+  // The current record or its values changed: bound views repaint.
+  void recordChanged();
+  // Order, query or many records changed: a grid reloads.
+  void layoutChanged();
+  void stateChanged();
+
+ private:
+  struct Pending {
+    QString text;
+    QDate date;
+  };
+  void setState(State state);
+  void notifyRecord();
+  void notifyLayout();
+  const xb::FieldInfo* field(const QString& name, int* index = nullptr) const;
+  bool encodePending(int index, const Pending& value, std::string* bytes, QString* problem) const;
+
+  TApolloEnv* m_env;
+  QString m_databaseName, m_tableName, m_indexName;
+  bool m_exclusive = true;
+  bool m_readOnly = false;
+  std::unique_ptr<xb::WorkArea> m_area;
+  State m_state = State::Inactive;
+  QHash<int, Pending> m_pending;
+  int m_disabled = 0;
+  bool m_missedRecord = false;
+};
+
+}  // namespace qv
