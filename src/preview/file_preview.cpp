@@ -27,6 +27,8 @@ bool FilePreview::start(QString* error) {
     *error = QStringLiteral("There is nothing to preview.");
     return false;
   }
+  // The run may have left the stream open for writing only.
+  if (m_device->isOpen() && !m_device->isReadable()) m_device->close();
   if (!m_device->isOpen() && !m_device->open(QIODevice::ReadOnly)) {
     *error = QStringLiteral("The preview could not be opened.");
     return false;

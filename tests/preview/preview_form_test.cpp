@@ -190,6 +190,27 @@ TEST_F(PreviewTest, DamagedStreamIsReportedNotShown) {
   EXPECT_EQ(Viewer()->currentPage(), 0);
 }
 
+// Regression: the buffer a run has just written is still open for writing
+// only; the viewer used to fail reading it.
+TEST_F(PreviewTest, ShowsTheBufferARunJustWrote) {
+  QBuffer written;
+  ReportCanvas canvas;
+  canvas.setOutputToStream(&written);
+  canvas.events().OnPrint = [](ReportCanvas& r) {
+    r.println(QStringLiteral("one"));
+    r.newPage();
+    r.println(QStringLiteral("two"));
+  };
+  ASSERT_TRUE(canvas.execute());
+  ASSERT_TRUE(written.isOpen());
+  TPreviewForm form;
+  form.setStream(&written);
+  form.show();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(m_dialogs.calls.empty());
+  EXPECT_EQ(form.PageLabel->text(), QStringLiteral("Page 1 of 2"));
+}
+
 TEST_F(PreviewTest, CloseFinishesTheViewer) {
   Open(MakeStream(3));
   EXPECT_TRUE(Viewer()->isRunning());
