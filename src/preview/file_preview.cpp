@@ -1,8 +1,8 @@
 #include "preview/file_preview.h"
 
 #include <QIODevice>
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
 

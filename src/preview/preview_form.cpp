@@ -60,13 +60,12 @@ void TPreviewForm::FormCreate() {
   sbZoomOut = SpeedButton(bar, QStringLiteral("\u2212"), tr("Zoom out (Ctrl+-)"), "sbZoomOut");
   sbZoomPageWidth = SpeedButton(bar, tr("Width"), tr("Page width"), "sbZoomPageWidth");
   sbZoomPage = SpeedButton(bar, tr("Page"), tr("Whole page"), "sbZoomPage");
-  sbFirstPage = SpeedButton(bar, QStringLiteral("|\u25C0"), tr("First page (Ctrl+Home)"),
-                            "sbFirstPage");
-  sbPrevPage = SpeedButton(bar, QStringLiteral("\u25C0"), tr("Previous page (PgUp)"),
-                           "sbPrevPage");
+  sbFirstPage =
+      SpeedButton(bar, QStringLiteral("|\u25C0"), tr("First page (Ctrl+Home)"), "sbFirstPage");
+  sbPrevPage = SpeedButton(bar, QStringLiteral("\u25C0"), tr("Previous page (PgUp)"), "sbPrevPage");
   sbNextPage = SpeedButton(bar, QStringLiteral("\u25B6"), tr("Next page (PgDn)"), "sbNextPage");
-  sbLastPage = SpeedButton(bar, QStringLiteral("\u25B6|"), tr("Last page (Ctrl+End)"),
-                           "sbLastPage");
+  sbLastPage =
+      SpeedButton(bar, QStringLiteral("\u25B6|"), tr("Last page (Ctrl+End)"), "sbLastPage");
   sbZoomIn->setShortcut(QKeySequence::ZoomIn);
   sbZoomOut->setShortcut(QKeySequence::ZoomOut);
   PageLabel = new QLabel(QStringLiteral("Page 1 of 1"), bar);

@@ -90,7 +90,8 @@ QString TPrintStatusForm::outcomeText() const {
     return QStringLiteral("\r") + m_canvas->errorText();
   }
   if (m_canvas && m_canvas->aborted()) {
-    return m_printMode ? QStringLiteral("\rPrint Canceled!") : QStringLiteral("\rPreview Canceled!");
+    return m_printMode ? QStringLiteral("\rPrint Canceled!")
+                       : QStringLiteral("\rPreview Canceled!");
   }
   if (m_stopped) return QStringLiteral("\rPreview Stopped at page %p!");
   return m_printMode ? QStringLiteral("\rPrint Completed!") : QStringLiteral("\rPreview Ready!");

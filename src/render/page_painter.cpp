@@ -17,12 +17,18 @@ QRectF ToUnits(const QRectF& r) {
 
 Qt::PenStyle QtStyle(PenStyle style) {
   switch (style) {
-    case PenStyle::Solid: return Qt::SolidLine;
-    case PenStyle::Dash: return Qt::DashLine;
-    case PenStyle::Dot: return Qt::DotLine;
-    case PenStyle::DashDot: return Qt::DashDotLine;
-    case PenStyle::DashDotDot: return Qt::DashDotDotLine;
-    case PenStyle::Clear: return Qt::NoPen;
+    case PenStyle::Solid:
+      return Qt::SolidLine;
+    case PenStyle::Dash:
+      return Qt::DashLine;
+    case PenStyle::Dot:
+      return Qt::DotLine;
+    case PenStyle::DashDot:
+      return Qt::DashDotLine;
+    case PenStyle::DashDotDot:
+      return Qt::DashDotDotLine;
+    case PenStyle::Clear:
+      return Qt::NoPen;
   }
   return Qt::SolidLine;
 }
@@ -30,8 +36,8 @@ Qt::PenStyle QtStyle(PenStyle style) {
 // A pen in text units that is never thinner than one device pixel.
 QPen QtPen(const Pen& pen, double pixelsPerInch) {
   double onePixel = kUnits / pixelsPerInch;
-  QPen result(QColor::fromRgba(pen.color), qMax(pen.width * kUnits, onePixel),
-              QtStyle(pen.style), Qt::FlatCap, Qt::MiterJoin);
+  QPen result(QColor::fromRgba(pen.color), qMax(pen.width * kUnits, onePixel), QtStyle(pen.style),
+              Qt::FlatCap, Qt::MiterJoin);
   return result;
 }
 

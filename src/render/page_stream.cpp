@@ -339,8 +339,8 @@ bool DecodePageStream(const QByteArray& bytes, PageStream* out, QString* error) 
     }
     if (type < ps::kRecText || type > ps::kRecImage) continue;  // a later version's record
     if (result.pages.empty()) {
-      return fail(QStringLiteral("The page stream draws before its first page (byte %1).")
-                      .arg(offset));
+      return fail(
+          QStringLiteral("The page stream draws before its first page (byte %1).").arg(offset));
     }
     PageOp op;
     if (!DecodeOp(type, r, &op) || !r.ok() || !r.atEnd()) {
@@ -350,7 +350,8 @@ bool DecodePageStream(const QByteArray& bytes, PageStream* out, QString* error) 
     }
     result.pages.back().ops.push_back(std::move(op));
   }
-  if (!ended) return fail(QStringLiteral("The page stream is cut short (its end mark is missing)."));
+  if (!ended)
+    return fail(QStringLiteral("The page stream is cut short (its end mark is missing)."));
   if (result.pages.size() != pageCount) {
     return fail(QStringLiteral("The page stream should hold %1 pages but holds %2.")
                     .arg(pageCount)

@@ -14,7 +14,14 @@
 namespace qv {
 
 // Stored as one byte each; the values are the format's (page_stream_format.h).
-enum class PenStyle : uint8_t { Solid = 0, Dash = 1, Dot = 2, DashDot = 3, DashDotDot = 4, Clear = 5 };
+enum class PenStyle : uint8_t {
+  Solid = 0,
+  Dash = 1,
+  Dot = 2,
+  DashDot = 3,
+  DashDotDot = 4,
+  Clear = 5
+};
 // Copy paints the pen's colour; Xor inverts what is below, on screens only
 // (printers and PDF draw it as Copy).
 enum class PenMode : uint8_t { Copy = 0, Xor = 1 };
@@ -29,20 +36,20 @@ struct Pen {
   bool operator==(const Pen&) const = default;
 };
 
-struct FontSpec {
+struct TextFont {
   QString name = QStringLiteral("Arial");  // as the report names it
   double size = 10.0;                      // points
   bool bold = false;
   bool italic = false;
   bool underline = false;
   QRgb color = 0xFF000000;
-  bool operator==(const FontSpec&) const = default;
+  bool operator==(const TextFont&) const = default;
 };
 
 // Text with its baseline starting at (x, y).
 struct TextOp {
   double x = 0, y = 0;
-  FontSpec font;
+  TextFont font;
   QString text;
   bool clipped = false;
   QRectF clip;  // inches, when clipped

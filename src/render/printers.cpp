@@ -79,14 +79,12 @@ std::unique_ptr<QPrinter> CreatePrinter(const QString& deviceName) {
   }
   QString installed = FindInstalled(deviceName);
   if (installed.isEmpty()) return nullptr;
-  auto printer = std::make_unique<QPrinter>(QPrinterInfo::printerInfo(installed),
-                                            QPrinter::HighResolution);
+  auto printer =
+      std::make_unique<QPrinter>(QPrinterInfo::printerInfo(installed), QPrinter::HighResolution);
   return printer;
 }
 
-bool IsPdfPrinter(const QPrinter& printer) {
-  return printer.outputFormat() == QPrinter::PdfFormat;
-}
+bool IsPdfPrinter(const QPrinter& printer) { return printer.outputFormat() == QPrinter::PdfFormat; }
 
 void SetPdfFileQuestion(PdfFileQuestion question) { Question() = std::move(question); }
 

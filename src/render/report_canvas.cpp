@@ -467,8 +467,9 @@ void ReportCanvas::startPage() {
   if (m_columns > 1) {
     m_column = 0;
     m_sectionLeft = m_columnBaseLeft;
-    m_sectionRight = m_columnBaseLeft + (m_columnBaseRight - m_columnBaseLeft -
-                                         m_columnSpacing * (m_columns - 1)) / m_columns;
+    m_sectionRight =
+        m_columnBaseLeft +
+        (m_columnBaseRight - m_columnBaseLeft - m_columnSpacing * (m_columns - 1)) / m_columns;
   }
   home();
   updateStatus();
@@ -497,9 +498,15 @@ bool ReportCanvas::execute() {
   m_page = 0;
   m_lastPages = PageStream();
   switch (m_target) {
-    case Target::Stream: m_output = std::make_unique<StreamOutput>(m_streamDevice); break;
-    case Target::Pdf: m_output = std::make_unique<PrinterOutput>(nullptr, m_pdfFile); break;
-    case Target::Printer: m_output = std::make_unique<PrinterOutput>(m_printer.get()); break;
+    case Target::Stream:
+      m_output = std::make_unique<StreamOutput>(m_streamDevice);
+      break;
+    case Target::Pdf:
+      m_output = std::make_unique<PrinterOutput>(nullptr, m_pdfFile);
+      break;
+    case Target::Printer:
+      m_output = std::make_unique<PrinterOutput>(m_printer.get());
+      break;
   }
   m_running = true;
   QString error;

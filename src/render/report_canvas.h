@@ -159,7 +159,7 @@ class ReportCanvas {
   void setItalic(bool on);
   void setUnderline(bool on);
   void setFontColor(const QColor& color);
-  const FontSpec& font() const { return m_font; }
+  const TextFont& font() const { return m_font; }
   // Line height, ascent and descent of the current font, in inches.
   double lineHeight() const;
   double ascent() const;
@@ -213,8 +213,8 @@ class ReportCanvas {
   void stretchDraw(const QRectF& box, const QImage& image);
 
   // ---- Tab stops
-  void setTab(double position, TabJustify justify, double width, double margin,
-              unsigned boxLines, int shade);
+  void setTab(double position, TabJustify justify, double width, double margin, unsigned boxLines,
+              int shade);
   void clearTabs();
   // Keeps the tab stops on a stack; restoreTabs() takes the last saved back.
   void saveTabs();
@@ -295,7 +295,7 @@ class ReportCanvas {
   double m_cursorX = 0, m_cursorY = 0;
   double m_penX = 0, m_penY = 0;
 
-  FontSpec m_font;
+  TextFont m_font;
   mutable std::optional<QFontMetricsF> m_metrics;
 
   Pen m_pen;

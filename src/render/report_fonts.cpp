@@ -18,16 +18,16 @@ QString ResolveFontFamily(const QString& name) {
   return kStandIns.value(name.trimmed().toLower(), name);
 }
 
-QFont ReportFont(const FontSpec& spec) {
-  QFont font(ResolveFontFamily(spec.name));
-  font.setPixelSize(qMax(1, qRound(spec.size * kTextUnitsPerInch / 72.0)));
-  font.setBold(spec.bold);
-  font.setItalic(spec.italic);
-  font.setUnderline(spec.underline);
-  font.setKerning(false);
-  font.setHintingPreference(QFont::PreferNoHinting);
-  font.setStyleStrategy(QFont::PreferOutline);
-  return font;
+QFont ReportFont(const TextFont& font) {
+  QFont result(ResolveFontFamily(font.name));
+  result.setPixelSize(qMax(1, qRound(font.size * kTextUnitsPerInch / 72.0)));
+  result.setBold(font.bold);
+  result.setItalic(font.italic);
+  result.setUnderline(font.underline);
+  result.setKerning(false);
+  result.setHintingPreference(QFont::PreferNoHinting);
+  result.setStyleStrategy(QFont::PreferOutline);
+  return result;
 }
 
 }  // namespace qv

@@ -18,8 +18,8 @@ constexpr double kTextUnitsPerInch = 7200.0;
 // The installed family that draws `name` ("Arial" -> "Liberation Sans").
 QString ResolveFontFamily(const QString& name);
 
-// The font for `spec`, sized in text units, unhinted and without kerning
+// The font for `font`, sized in text units, unhinted and without kerning
 // (Windows printing adds advance widths without pair kerning).
-QFont ReportFont(const FontSpec& spec);
+QFont ReportFont(const TextFont& font);
 
 }  // namespace qv

@@ -77,17 +77,18 @@ bool PrinterOutput::begin(const QString& title, QString* error) {
 }
 
 bool PrinterOutput::beginPage(const PageSetup& setup, QString* error) {
-  QPageLayout layout(setup.paper,
-                     setup.orientation == Orientation::Landscape ? QPageLayout::Landscape
-                                                                 : QPageLayout::Portrait,
-                     QMarginsF(0, 0, 0, 0));
+  QPageLayout layout(
+      setup.paper,
+      setup.orientation == Orientation::Landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+      QMarginsF(0, 0, 0, 0));
   layout.setMode(QPageLayout::FullPageMode);
   if (!m_started) {
     m_printer->setPageLayout(layout);
     if (!m_painter.begin(m_printer)) {
-      *error = IsPdfPrinter(*m_printer)
-                   ? QStringLiteral("Unable to write the PDF file %1.").arg(m_pdfFile)
-                   : QStringLiteral("Unable to start printing on %1.").arg(m_printer->printerName());
+      *error =
+          IsPdfPrinter(*m_printer)
+              ? QStringLiteral("Unable to write the PDF file %1.").arg(m_pdfFile)
+              : QStringLiteral("Unable to start printing on %1.").arg(m_printer->printerName());
       return false;
     }
     m_started = true;

@@ -1,6 +1,8 @@
 // The print preview window on page streams of one and seven pages: page
 // label, page buttons, zoom buttons, scrolling keys, help topics and a
 // damaged stream.
+#include "preview/preview_form.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -13,7 +15,6 @@
 #include <QToolButton>
 
 #include "preview/file_preview.h"
-#include "preview/preview_form.h"
 #include "render/report_canvas.h"
 #include "scripted_dialogs.h"
 

@@ -1,12 +1,13 @@
 // The status window jobs run in: one run on first activation, progress and
 // outcome texts, Cancel while printing, Stop while previewing, OK after.
+#include "preview/status_form.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 
-#include "preview/status_form.h"
 #include "render/report_canvas.h"
 #include "scripted_dialogs.h"
 

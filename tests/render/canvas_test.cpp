@@ -26,7 +26,7 @@ double Em(double thousandths, double points) { return thousandths / 1000.0 * poi
 
 // Runs `body` as the report's OnPrint into a page stream.
 PageStream RunReport(const std::function<void(ReportCanvas&)>& body,
-               const std::function<void(ReportCanvas&)>& setup = {}) {
+                     const std::function<void(ReportCanvas&)>& setup = {}) {
   ReportCanvas canvas;
   canvas.setOutputToStream(nullptr);
   if (setup) setup(canvas);
@@ -121,7 +121,7 @@ TEST(CanvasText, LinesLeftCountsWholeLinesAboveTheSectionBottom) {
   canvas.newLine();
   EXPECT_EQ(canvas.linesLeft(), 0);
   canvas.newLine();
-  EXPECT_EQ(canvas.linesLeft(), 0);  // never negative
+  EXPECT_EQ(canvas.linesLeft(), 0);         // never negative
   canvas.setSectionBottom(1.0 + 3 * line);  // exactly three lines
   canvas.home();
   EXPECT_EQ(canvas.linesLeft(), 3);
@@ -149,7 +149,7 @@ TEST(CanvasTabs, CellsJustifyShadeBoxAndClip) {
   double line = kArialLineSpacing * 10 / 72;
   std::vector<TextOp> t = Texts(page);
   ASSERT_EQ(t.size(), 4u);
-  EXPECT_NEAR(t[0].x, 1.05, 1e-9);                     // left + margin
+  EXPECT_NEAR(t[0].x, 1.05, 1e-9);                      // left + margin
   EXPECT_NEAR(t[1].x + hello, 2.0 + 1.5 - 0.05, kTol);  // follows the first; right - margin
   EXPECT_NEAR(t[2].x + hello / 2, 3.5 + 1.0, kTol);     // centred in 3.5 .. 5.5
   for (const TextOp& op : t) {
@@ -258,10 +258,19 @@ TEST(CanvasPages, SampleReportBreaksPagesAndRaisesEventsInOrder) {
   auto header = canvas.events().OnPrintHeader;
   auto footer = canvas.events().OnPrintFooter;
   auto before = canvas.events().OnBeforePrint;
-  canvas.events().OnBeforePrint = [&](ReportCanvas& r) { order += 'B'; before(r); };
+  canvas.events().OnBeforePrint = [&](ReportCanvas& r) {
+    order += 'B';
+    before(r);
+  };
   canvas.events().OnNewPage = [&](ReportCanvas&) { order += 'N'; };
-  canvas.events().OnPrintHeader = [&](ReportCanvas& r) { order += 'H'; header(r); };
-  canvas.events().OnPrintFooter = [&](ReportCanvas& r) { order += 'F'; footer(r); };
+  canvas.events().OnPrintHeader = [&](ReportCanvas& r) {
+    order += 'H';
+    header(r);
+  };
+  canvas.events().OnPrintFooter = [&](ReportCanvas& r) {
+    order += 'F';
+    footer(r);
+  };
   canvas.events().OnAfterPrint = [&](ReportCanvas&) { order += 'A'; };
   QStringList shown;
   canvas.setStatusDisplay([&](const QString& s) { shown << s; });
@@ -423,9 +432,7 @@ TEST(CanvasPaper, WindowsCodesCustomSizesAndOrientation) {
   // The orientation may change in OnBeforePrint and holds from the first page.
   canvas.setOutputToStream(nullptr);
   canvas.setPaperCode(1);
-  canvas.events().OnBeforePrint = [](ReportCanvas& r) {
-    r.setOrientation(Orientation::Landscape);
-  };
+  canvas.events().OnBeforePrint = [](ReportCanvas& r) { r.setOrientation(Orientation::Landscape); };
   ASSERT_TRUE(canvas.execute());
   EXPECT_EQ(canvas.pages().pages.at(0).width, 11.0);
 }

@@ -1,14 +1,14 @@
 // The page stream format: byte layout, round trip, the readable dump, and
 // damaged or cut-short streams, which must give an error and never crash.
+#include "render/page_stream.h"
+
 #include <gtest/gtest.h>
 
 #include <QStringList>
 #include <QtEndian>
-#include <cstring>
 #include <cmath>
+#include <cstring>
 #include <limits>
-
-#include "render/page_stream.h"
 
 namespace qv {
 namespace {
@@ -25,7 +25,7 @@ PageStream Sample() {
   text.text = QStringLiteral("Gr\u00FC\u00DFe \u2013 Smith, John Q.");
   first.ops.push_back(text);
   TextOp clipped = text;
-  clipped.font = FontSpec();
+  clipped.font = TextFont();
   clipped.font.italic = true;
   clipped.font.underline = true;
   clipped.font.color = qRgb(10, 20, 30);
@@ -36,7 +36,8 @@ PageStream Sample() {
   first.ops.push_back(line);
   first.ops.push_back(RectOp{QRectF(0.5, 1.0, 7.0, 9.0), Pen{}, true, qRgb(255, 255, 0)});
   first.ops.push_back(ShadeOp{QRectF(0.5, 1.0, 7.0, 0.16), 5});
-  first.ops.push_back(ImageOp{QRectF(7.0, 0.125, 0.75, 0.75), QByteArray("\x89PNG not really", 15)});
+  first.ops.push_back(
+      ImageOp{QRectF(7.0, 0.125, 0.75, 0.75), QByteArray("\x89PNG not really", 15)});
   s.pages.push_back(first);
   Page second;
   second.width = 9.5;
@@ -118,7 +119,7 @@ TEST(PageStreamDamage, ChangedBytesNeverCrash) {
   }
 }
 
-TEST(PageStreamDamage, SpecificFaultsGetTheirOwnWords) {
+TEST(PageStreamDamage, EachFaultGetsItsOwnWords) {
   QByteArray good = EncodePageStream(Sample());
   auto errorOf = [](const QByteArray& b) {
     PageStream out;
@@ -143,7 +144,7 @@ TEST(PageStreamDamage, SpecificFaultsGetTheirOwnWords) {
   s.pages.push_back(Page());
   s.pages[0].ops.push_back(ShadeOp{QRectF(0, 0, 1, 1), 5});
   QByteArray bytes = EncodePageStream(s);
-  QByteArray shade = bytes.mid(16 + 5 + 16);          // the shade record and the end
+  QByteArray shade = bytes.mid(16 + 5 + 16);  // the shade record and the end
   QByteArray drawsFirst = bytes.left(16) + shade;
   drawsFirst[12] = 0;
   EXPECT_TRUE(errorOf(drawsFirst).contains(QStringLiteral("before its first page")));
@@ -157,8 +158,8 @@ TEST(PageStreamDamage, SpecificFaultsGetTheirOwnWords) {
   EXPECT_TRUE(errorOf(nan).contains(QStringLiteral("damaged")));
 
   // A record type from a later version is skipped.
-  QByteArray later = bytes.left(bytes.size() - 5) + QByteArray("\x40\x03\0\0\0abc", 8) +
-                     bytes.right(5);
+  QByteArray later =
+      bytes.left(bytes.size() - 5) + QByteArray("\x40\x03\0\0\0abc", 8) + bytes.right(5);
   PageStream out;
   QString error;
   ASSERT_TRUE(DecodePageStream(later, &out, &error)) << error.toStdString();

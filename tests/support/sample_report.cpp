@@ -57,9 +57,8 @@ void Body(ReportCanvas& r, int rows) {
     if (r.linesLeft() == 0) r.newPage();
     r.setTabShade(i % 2 == 1 ? 5 : 0);
     r.printTab(QString::number(i));
-    r.printTab(i % 10 == 0
-                   ? QStringLiteral("A name far too long for its cell, cut at the edge")
-                   : QStringLiteral("Contact number %1").arg(i));
+    r.printTab(i % 10 == 0 ? QStringLiteral("A name far too long for its cell, cut at the edge")
+                           : QStringLiteral("Contact number %1").arg(i));
     r.printTab(QStringLiteral("%1.00").arg(i * 7));
     r.printTab(i % 3 == 0 ? QStringLiteral("VIP") : QStringLiteral("-"));
     r.newLine();

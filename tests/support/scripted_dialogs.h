@@ -18,7 +18,8 @@ namespace qv::testing {
 class ScriptedDialogs : public DialogService {
  public:
   struct Call {
-    QString kind;  // information, question, openFile, saveFile, print, printerSetup, font, help, beep
+    QString
+        kind;  // information, question, openFile, saveFile, print, printerSetup, font, help, beep
     QString text;  // the message, or the caption of a file dialog
     QString dir;   // the starting folder or path of a file dialog
     int topic = 0;
