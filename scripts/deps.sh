@@ -8,6 +8,7 @@ QV_PACKAGES=(
   qt6-base-dev libgl-dev
   libgtest-dev
   fonts-liberation
+  poppler-utils
 )
 
 qv_install_missing() {

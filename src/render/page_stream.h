@@ -1,0 +1,114 @@
+// The recorded pages of a report run: each page's size and its drawing
+// operations in inches. A run sends the same operations to the printer, to a
+// PDF file or into this stream; the preview window reads the stream back.
+// Byte layout: docs/formats/page-stream.md.
+#pragma once
+
+#include <QByteArray>
+#include <QRectF>
+#include <QRgb>
+#include <QString>
+#include <variant>
+#include <vector>
+
+namespace qv {
+
+// Stored as one byte each; the values are the format's (page_stream_format.h).
+enum class PenStyle : uint8_t {
+  Solid = 0,
+  Dash = 1,
+  Dot = 2,
+  DashDot = 3,
+  DashDotDot = 4,
+  Clear = 5
+};
+// Copy paints the pen's colour; Xor inverts what is below, on screens only
+// (printers and PDF draw it as Copy).
+enum class PenMode : uint8_t { Copy = 0, Xor = 1 };
+
+struct Pen {
+  QRgb color = 0xFF000000;
+  PenStyle style = PenStyle::Solid;
+  // Inches; 0 is the thinnest line the device draws. Every line is at least
+  // one device pixel wide.
+  double width = 0.0;
+  PenMode mode = PenMode::Copy;
+  bool operator==(const Pen&) const = default;
+};
+
+struct TextFont {
+  QString name = QStringLiteral("Arial");  // as the report names it
+  double size = 10.0;                      // points
+  bool bold = false;
+  bool italic = false;
+  bool underline = false;
+  QRgb color = 0xFF000000;
+  bool operator==(const TextFont&) const = default;
+};
+
+// Text with its baseline starting at (x, y).
+struct TextOp {
+  double x = 0, y = 0;
+  TextFont font;
+  QString text;
+  bool clipped = false;
+  QRectF clip;  // inches, when clipped
+  bool operator==(const TextOp&) const = default;
+};
+
+struct LineOp {
+  double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+  Pen pen;
+  bool operator==(const LineOp&) const = default;
+};
+
+struct RectOp {
+  QRectF rect;
+  Pen pen;
+  bool filled = false;
+  QRgb fill = 0xFFFFFFFF;
+  bool operator==(const RectOp&) const = default;
+};
+
+// A grey cell: percent 0 is white, 100 black.
+struct ShadeOp {
+  QRectF rect;
+  int percent = 0;
+  bool operator==(const ShadeOp&) const = default;
+};
+
+// A picture stretched into rect; the bytes are PNG.
+struct ImageOp {
+  QRectF rect;
+  QByteArray png;
+  bool operator==(const ImageOp&) const = default;
+};
+
+using PageOp = std::variant<TextOp, LineOp, RectOp, ShadeOp, ImageOp>;
+
+struct Page {
+  double width = 8.5;  // inches, as printed (after orientation)
+  double height = 11.0;
+  std::vector<PageOp> ops;
+  bool operator==(const Page&) const = default;
+};
+
+struct PageStream {
+  std::vector<Page> pages;
+  bool operator==(const PageStream&) const = default;
+};
+
+QByteArray EncodePageStream(const PageStream& stream);
+
+// Reads `bytes` into `*out`. On damage returns false with a plain-words
+// reason in `*error` and leaves `*out` unchanged.
+bool DecodePageStream(const QByteArray& bytes, PageStream* out, QString* error);
+
+// One line per page and per operation, positions in inches with three
+// decimals, for tests and for looking at a run by eye.
+QString DumpPageStream(const PageStream& stream);
+
+// The grey of a shade percentage (0 white, 100 black).
+QRgb ShadeColor(int percent);
+
+}  // namespace qv

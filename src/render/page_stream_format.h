@@ -1,0 +1,49 @@
+// Byte layout of the page stream: the pages a report run records for the
+// preview window. Byte tables: docs/formats/page-stream.md. Every value here
+// is part of the file format: never renumber.
+#pragma once
+
+#include <cstdint>
+
+namespace qv::pagestream {
+
+// All numbers are little-endian; coordinates are IEEE 754 doubles in inches
+// from the page's top-left corner.
+constexpr char kMagic[8] = {'Q', 'V', 'P', 'A', 'G', 'E', 'S', '\0'};
+constexpr uint16_t kVersion = 1;
+constexpr int kHeaderSize = 16;
+constexpr int kOffMagic = 0;
+constexpr int kOffVersion = 8;      // u16
+constexpr int kOffHeaderSize = 10;  // u16, 16 in version 1
+constexpr int kOffPageCount = 12;   // u32
+
+// Every record after the header: type (u8), payload length (u32), payload.
+constexpr int kRecordHeaderSize = 5;
+constexpr uint8_t kRecPage = 1;
+constexpr uint8_t kRecText = 2;
+constexpr uint8_t kRecLine = 3;
+constexpr uint8_t kRecRect = 4;
+constexpr uint8_t kRecShade = 5;
+constexpr uint8_t kRecImage = 6;
+constexpr uint8_t kRecEnd = 0xFF;
+
+// Flags byte of a text record.
+constexpr uint8_t kTextBold = 0x01;
+constexpr uint8_t kTextItalic = 0x02;
+constexpr uint8_t kTextUnderline = 0x04;
+constexpr uint8_t kTextClipped = 0x08;
+
+// Pen style and mode bytes (PenStyle, PenMode in page_stream.h).
+constexpr uint8_t kPenSolid = 0;
+constexpr uint8_t kPenDash = 1;
+constexpr uint8_t kPenDot = 2;
+constexpr uint8_t kPenDashDot = 3;
+constexpr uint8_t kPenDashDotDot = 4;
+constexpr uint8_t kPenClear = 5;
+constexpr uint8_t kModeCopy = 0;
+constexpr uint8_t kModeXor = 1;
+
+// Sanity limits a reader enforces: no real page is larger than this.
+constexpr double kMaxPageInches = 200.0;
+
+}  // namespace qv::pagestream

@@ -1,0 +1,82 @@
+// Where a report run's pages go: a printer (CUPS or the PDF file printer)
+// or a page stream in memory for the preview. The canvas hands every output
+// the same operations.
+#pragma once
+
+#include <QPageSize>
+#include <QPainter>
+#include <QString>
+#include <memory>
+
+#include "render/page_stream.h"
+
+class QIODevice;
+class QPrinter;
+
+namespace qv {
+
+enum class Orientation { Portrait, Landscape };
+
+// One page's paper as the canvas asked for it; width and height are
+// after orientation, in inches.
+struct PageSetup {
+  QPageSize paper;
+  Orientation orientation = Orientation::Portrait;
+  double width = 8.5;
+  double height = 11.0;
+};
+
+class ReportOutput {
+ public:
+  virtual ~ReportOutput() = default;
+  // Opens the document. On false, `*error` says why in plain words, or is
+  // empty when the user cancelled (the PDF file question).
+  virtual bool begin(const QString& title, QString* error) = 0;
+  virtual bool beginPage(const PageSetup& setup, QString* error) = 0;
+  virtual void draw(const PageOp& op) = 0;
+  virtual void endPage() = 0;
+  virtual bool end(QString* error) = 0;
+  // Drops the document: a printer job is cancelled, a PDF file removed.
+  virtual void abort() = 0;
+};
+
+// Records the pages; at the end writes them to `device` (not owned), when
+// one is given, as a page stream.
+class StreamOutput : public ReportOutput {
+ public:
+  explicit StreamOutput(QIODevice* device);
+  bool begin(const QString& title, QString* error) override;
+  bool beginPage(const PageSetup& setup, QString* error) override;
+  void draw(const PageOp& op) override;
+  void endPage() override {}
+  bool end(QString* error) override;
+  void abort() override;
+  const PageStream& pages() const { return m_pages; }
+
+ private:
+  QIODevice* m_device;
+  PageStream m_pages;
+};
+
+// Paints the pages on a printer. `printer` is borrowed; with `pdfFile` set
+// the output is a PDF printer of its own writing that file.
+class PrinterOutput : public ReportOutput {
+ public:
+  PrinterOutput(QPrinter* printer, const QString& pdfFile = {});
+  ~PrinterOutput() override;
+  bool begin(const QString& title, QString* error) override;
+  bool beginPage(const PageSetup& setup, QString* error) override;
+  void draw(const PageOp& op) override;
+  void endPage() override {}
+  bool end(QString* error) override;
+  void abort() override;
+
+ private:
+  std::unique_ptr<QPrinter> m_ownPrinter;
+  QPrinter* m_printer;
+  QString m_pdfFile;
+  QPainter m_painter;
+  bool m_started = false;
+};
+
+}  // namespace qv

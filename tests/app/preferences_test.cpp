@@ -1,0 +1,118 @@
+// The Preferences dialog against a real settings file in a scratch folder.
+#include "app/preferences.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+#include "../support/scripted_dialogs.h"
+
+namespace qv {
+namespace {
+
+class PreferencesTest : public ::testing::Test {
+ protected:
+  QTemporaryDir dir_;
+  QString path_ = dir_.filePath(QStringLiteral("QUORVA.INI"));
+  IniFile ini_{path_};
+  testing::ScriptedDialogs dialogs_;
+};
+
+TEST_F(PreferencesTest, WithoutASettingsFileTheDialogShowsItsDefaults) {
+  TPreferences dialog(ini_);
+  EXPECT_EQ(dialog.DateFormat->currentText(), QStringLiteral("mm/dd/yy"));
+  for (QCheckBox* box : {dialog.PlugDate, dialog.PlugCityState, dialog.AutoDupCheck, dialog.CarryOrg,
+                         dialog.CarryStreet, dialog.CarryCity, dialog.CarryState, dialog.CarryZip,
+                         dialog.CarryCountry}) {
+    EXPECT_FALSE(box->isChecked()) << box->text().toStdString();
+  }
+  EXPECT_TRUE(dialog.DefaultCountry->text().isEmpty());
+}
+
+TEST_F(PreferencesTest, ChoosingAFormatAndSavingWritesItsThreeValues) {
+  TPreferences dialog(ini_);
+  const int index = dialog.DateFormat->findText(QStringLiteral("dd.mm.yyyy"));
+  ASSERT_GE(index, 0);
+  dialog.DateFormat->setCurrentIndex(index);
+  dialog.DateFormatClick(index);
+  dialog.PlugCityState->setChecked(true);
+  dialog.DefaultCountry->setText(QStringLiteral("Canada"));
+  dialog.OKButtonClick();
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+
+  DateSettings date = ReadDateSettings(ini_, DateDefaults::kMainWindow);
+  EXPECT_EQ(date.shortDateFmt, QStringLiteral("dd.mm.yyyy"));
+  EXPECT_EQ(date.separator, QStringLiteral("."));
+  EXPECT_EQ(date.editMask, QStringLiteral("!99.99.9999;1;_"));
+  AddingSettings adding = ReadAddingSettings(ini_);
+  EXPECT_TRUE(adding.plugCityState);
+  EXPECT_EQ(adding.defaultCountry, QStringLiteral("Canada"));
+
+  TPreferences again(ini_);
+  EXPECT_EQ(again.DateFormat->currentText(), QStringLiteral("dd.mm.yyyy"));
+  EXPECT_TRUE(again.PlugCityState->isChecked());
+}
+
+TEST_F(PreferencesTest, UntickingEveryCarryBoxWritesEachKeyAsFalse) {
+  ASSERT_TRUE(ini_.writeBool(QStringLiteral("Adding"), QStringLiteral("CarryOrg"), true));
+  ASSERT_TRUE(ini_.writeBool(QStringLiteral("Adding"), QStringLiteral("CarrySA1"), true));
+  TPreferences dialog(ini_);
+  EXPECT_TRUE(dialog.CarryOrg->isChecked());
+  EXPECT_TRUE(dialog.CarryStreet->isChecked());
+  dialog.CarryOrg->setChecked(false);
+  dialog.CarryStreet->setChecked(false);
+  dialog.OKButtonClick();
+  for (const char* key : {"CarryOrg", "CarrySA1", "CarryCity", "CarryState", "CarryZip", "CarryCountry"}) {
+    EXPECT_EQ(ini_.readString(QStringLiteral("Adding"), QLatin1String(key), QStringLiteral("missing")),
+              QStringLiteral("0"))
+        << key;
+  }
+}
+
+TEST_F(PreferencesTest, AnUnknownStoredFormatSelectsNothingAndSurvivesSaving) {
+  DateSettings odd{QStringLiteral("-"), QStringLiteral("yyyy-mm-dd"), QStringLiteral("!9999-99-99;1;_")};
+  ASSERT_TRUE(WriteDateSettings(ini_, odd));
+  TPreferences dialog(ini_);
+  EXPECT_EQ(dialog.DateFormat->currentIndex(), -1);
+  dialog.OKButtonClick();
+  DateSettings kept = ReadDateSettings(ini_, DateDefaults::kPreferences);
+  EXPECT_EQ(kept.shortDateFmt, odd.shortDateFmt);
+  EXPECT_EQ(kept.separator, odd.separator);
+  EXPECT_EQ(kept.editMask, odd.editMask);
+}
+
+TEST_F(PreferencesTest, CancelWritesNothing) {
+  TPreferences dialog(ini_);
+  dialog.DateFormatClick(3);
+  dialog.PlugDate->setChecked(true);
+  dialog.CancelButton->click();
+  EXPECT_EQ(dialog.result(), QDialog::Rejected);
+  EXPECT_FALSE(QFile::exists(path_));
+}
+
+TEST_F(PreferencesTest, TheListOffersTheTwelveFormatsWithTheirMasks) {
+  int count = 0;
+  const DateFormatChoice* choices = DateFormatChoices(&count);
+  ASSERT_EQ(count, 12);
+  for (int i = 0; i < count; ++i) {
+    // Each mask spells its own format: same separators, a digit place per letter.
+    QString mask = QString::fromLatin1(choices[i].editMask).mid(1).section(QLatin1Char(';'), 0, 0);
+    QString fmt = QString::fromLatin1(choices[i].shortDateFmt);
+    ASSERT_EQ(mask.size(), fmt.size()) << choices[i].shortDateFmt;
+    for (int k = 0; k < fmt.size(); ++k) {
+      if (fmt[k].isLetter()) {
+        EXPECT_EQ(mask[k], QLatin1Char('9')) << choices[i].shortDateFmt;
+      } else {
+        EXPECT_EQ(mask[k], fmt[k]) << choices[i].shortDateFmt;
+        EXPECT_EQ(QString::fromLatin1(choices[i].separator), QString(fmt[k]));
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace qv

@@ -1,0 +1,150 @@
+// The Rebuild Indexes window on a real contact file and support tables in a
+// scratch program directory.
+#include "app/reindex.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QProgressBar>
+#include <QTemporaryDir>
+
+#include "../support/scripted_dialogs.h"
+#include "store/apollo.h"
+#include "store/contact_file.h"
+#include "store/support_install.h"
+#include "store/table_object.h"
+
+namespace qv {
+namespace {
+
+class ReindexTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(InstallSupportTables(dir_.path()).isEmpty());
+    env_.SetDeleted(true);
+    apollo_.SetDataSource(&table_);
+    path_ = dir_.filePath(QStringLiteral("contacts.dbf"));
+    ASSERT_TRUE(CreateContactFile(path_, table_, apollo_));
+    const char* names[] = {"Brown", "Adams", "Clark", "Davis", "Evans"};
+    for (const char* name : names) {
+      table_.insert();
+      table_.setFieldText(QStringLiteral("LNAME"), QLatin1String(name));
+      ASSERT_TRUE(table_.post());
+    }
+  }
+
+  // Marks every record whose last name is `name` deleted, as the main window does.
+  void DeleteByName(const QString& name) {
+    ASSERT_TRUE(apollo_.Query(QStringLiteral("TRIM(LNAME)==\"%1\"").arg(name)));
+    table_.first();
+    table_.edit();
+    table_.setFieldText(QStringLiteral("PREFIX"), QStringLiteral("DELETED"));
+    ASSERT_TRUE(table_.post());
+    ASSERT_TRUE(table_.deleteRecord());
+    ASSERT_TRUE(apollo_.Query(QString()));
+  }
+
+  QTemporaryDir dir_;
+  QString path_;
+  testing::ScriptedDialogs dialogs_;
+  TApolloEnv env_;
+  TableObject table_{&env_};
+  TApollo apollo_;
+};
+
+TEST_F(ReindexTest, PacksDeletedRecordsAndLeavesExactlyTheContactTags) {
+  DeleteByName(QStringLiteral("Clark"));
+  DeleteByName(QStringLiteral("Adams"));
+  // A stray tag from elsewhere must not survive the rebuild.
+  ASSERT_GT(apollo_.IndexTag(QString(), QStringLiteral("EXTRA"), QStringLiteral("UPPER(CITY)"), 0,
+                             false, QString()),
+            0);
+  ASSERT_EQ(table_.recordCount(), 5);
+
+  TQVReindex window(&table_, &apollo_, dir_.path());
+  EXPECT_EQ(window.windowTitle(), QStringLiteral("Rebuild indexes for contacts.dbf"));
+  window.DoitClick();
+  EXPECT_EQ(window.result(), QDialog::Accepted);
+  EXPECT_TRUE(dialogs_.callsOf(QStringLiteral("information")).empty());
+
+  EXPECT_EQ(table_.recordCount(), 3);
+  xb::WorkArea* area = table_.area();
+  ASSERT_EQ(area->order_count(), 21);
+  EXPECT_EQ(area->TagArea("EXTRA"), 0);
+  EXPECT_EQ(area->OrderInfo(1).name, "NAME");
+  EXPECT_EQ(area->OrderInfo(21).name, "STATEZIP");
+  apollo_.SetOrder(apollo_.TagArea(QStringLiteral("LNAME")));
+  table_.first();
+  QStringList names;
+  while (!table_.eof()) {
+    names << table_.fieldText(QStringLiteral("LNAME"));
+    table_.next();
+  }
+  EXPECT_EQ(names, (QStringList{QStringLiteral("Brown"), QStringLiteral("Davis"), QStringLiteral("Evans")}));
+}
+
+TEST_F(ReindexTest, SupportTablesArePackedAndAMissingOneDoesNotStopTheOthers) {
+  // A deleted setup in the label setup table, and no state/ZIP table.
+  {
+    TableObject setups(&env_);
+    TApollo apollo;
+    apollo.SetDataSource(&setups);
+    setups.setDatabaseName(dir_.path());
+    setups.setTableName(QStringLiteral("QVPLSU.DBF"));
+    ASSERT_TRUE(setups.open());
+    setups.insert();
+    setups.setFieldText(QStringLiteral("DESCRIPT"), QStringLiteral("Old setup"));
+    ASSERT_TRUE(setups.post());
+    ASSERT_TRUE(setups.deleteRecord());
+    EXPECT_EQ(setups.recordCount(), 2);
+  }
+  for (const char* ext : {"DBF", "CDX"}) {
+    ASSERT_TRUE(QFile::remove(dir_.filePath(QStringLiteral("QVPSZCK.") + QLatin1String(ext))));
+  }
+
+  TQVReindex window(&table_, &apollo_, dir_.path());
+  window.DoitClick();
+
+  TableObject setups(&env_);
+  setups.setDatabaseName(dir_.path());
+  setups.setTableName(QStringLiteral("QVPLSU.DBF"));
+  setups.setIndexName(QStringLiteral("DESCRIPT"));
+  ASSERT_TRUE(setups.open());
+  EXPECT_EQ(setups.recordCount(), 1);
+  EXPECT_EQ(setups.area()->order_count(), 1);
+  TableObject envelopes(&env_);
+  envelopes.setDatabaseName(dir_.path());
+  envelopes.setTableName(QStringLiteral("QVPESU.DBF"));
+  envelopes.setIndexName(QStringLiteral("DESCRIPT"));
+  EXPECT_TRUE(envelopes.open());
+  EXPECT_FALSE(QFile::exists(dir_.filePath(QStringLiteral("QVPSZCK.DBF"))));
+}
+
+TEST_F(ReindexTest, OracleAcceptsTheRebuiltContactFile) {
+  if (access(QV_XBCHECK, X_OK) != 0) GTEST_SKIP() << "the xBase checker is not installed";
+  DeleteByName(QStringLiteral("Evans"));
+  TQVReindex window(&table_, &apollo_, dir_.path());
+  window.DoitClick();
+  table_.close();
+  const QString command = QStringLiteral("%1 verify %2").arg(QStringLiteral(QV_XBCHECK), path_);
+  FILE* p = popen(command.toLocal8Bit().constData(), "r");
+  ASSERT_NE(p, nullptr);
+  char buf[256] = {};
+  size_t n = fread(buf, 1, sizeof buf - 1, p);
+  pclose(p);
+  EXPECT_EQ(std::string(buf, n), "ok 21 tags, 4 records\n");
+}
+
+TEST_F(ReindexTest, CancelClosesWithoutTouchingTheFile) {
+  DeleteByName(QStringLiteral("Brown"));
+  TQVReindex window(&table_, &apollo_, dir_.path());
+  window.CancelButton->click();
+  EXPECT_EQ(window.result(), QDialog::Rejected);
+  EXPECT_EQ(table_.recordCount(), 5);
+}
+
+}  // namespace
+}  // namespace qv

@@ -1,0 +1,224 @@
+// The print preview window on page streams of one and seven pages: page
+// label, page buttons, zoom buttons, scrolling keys, help topics and a
+// damaged stream.
+#include "preview/preview_form.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QBuffer>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
+#include <QToolButton>
+
+#include "preview/file_preview.h"
+#include "render/report_canvas.h"
+#include "scripted_dialogs.h"
+
+namespace qv {
+namespace {
+
+// A stream of `pages` letter pages, each with its number in big type.
+QByteArray MakeStream(int pages) {
+  QBuffer buffer;
+  ReportCanvas canvas;
+  canvas.setOutputToStream(&buffer);
+  canvas.events().OnPrint = [pages](ReportCanvas& r) {
+    for (int p = 1; p <= pages; ++p) {
+      if (p > 1) r.newPage();
+      r.setFont(QStringLiteral("Arial"), 36);
+      r.home();
+      r.println(QStringLiteral("Page %1").arg(p));
+    }
+  };
+  EXPECT_TRUE(canvas.execute());
+  return buffer.data();
+}
+
+class PreviewTest : public ::testing::Test {
+ protected:
+  // Shows the window on `bytes` and lets its first activation run.
+  void Open(const QByteArray& bytes, const QString& caption = QStringLiteral("Preview Labels")) {
+    m_data = bytes;
+    m_buffer.setBuffer(&m_data);
+    m_form = std::make_unique<TPreviewForm>();
+    m_form->setWindowTitle(caption);
+    m_form->resize(700, 600);
+    m_form->setStream(&m_buffer);
+    m_form->show();
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+  }
+  QString Label() const { return m_form->PageLabel->text(); }
+  FilePreview* Viewer() const { return m_form->FilePreview1; }
+
+  testing::ScriptedDialogs m_dialogs;
+  QByteArray m_data;
+  QBuffer m_buffer;
+  std::unique_ptr<TPreviewForm> m_form;
+};
+
+TEST_F(PreviewTest, OnePageHidesPreviousAndNext) {
+  Open(MakeStream(1));
+  EXPECT_EQ(Label(), QStringLiteral("Page 1 of 1"));
+  EXPECT_TRUE(m_form->sbPrevPage->isHidden());
+  EXPECT_TRUE(m_form->sbNextPage->isHidden());
+  EXPECT_FALSE(m_form->sbFirstPage->isHidden());
+  m_form->sbLastPage->click();
+  EXPECT_EQ(Label(), QStringLiteral("Page 1 of 1"));
+  m_form->sbFirstPage->click();
+  EXPECT_EQ(Label(), QStringLiteral("Page 1 of 1"));
+  EXPECT_EQ(Viewer()->currentPage(), 1);
+  // A second activation does not start the viewer again.
+  m_form->FormActivate();
+  EXPECT_EQ(Viewer()->currentPage(), 1);
+}
+
+TEST_F(PreviewTest, SevenPagesStepFirstLastAndStayInRange) {
+  Open(MakeStream(7));
+  EXPECT_FALSE(m_form->sbPrevPage->isHidden());
+  EXPECT_FALSE(m_form->sbNextPage->isHidden());
+  EXPECT_EQ(Label(), QStringLiteral("Page 1 of 7"));
+  struct Step {
+    QToolButton* TPreviewForm::*button;
+    const char* label;
+  } steps[] = {
+      {&TPreviewForm::sbPrevPage, "Page 1 of 7"},  // nothing before the first
+      {&TPreviewForm::sbNextPage, "Page 2 of 7"},
+      {&TPreviewForm::sbNextPage, "Page 3 of 7"},
+      {&TPreviewForm::sbLastPage, "Page 7 of 7"},
+      {&TPreviewForm::sbNextPage, "Page 7 of 7"},  // nothing after the last
+      {&TPreviewForm::sbPrevPage, "Page 6 of 7"},
+      {&TPreviewForm::sbFirstPage, "Page 1 of 7"},
+  };
+  for (const Step& s : steps) {
+    (m_form.get()->*s.button)->click();
+    EXPECT_EQ(Label(), QString::fromLatin1(s.label));
+  }
+  QTest::keyClick(m_form.get(), Qt::Key_PageDown);
+  EXPECT_EQ(Label(), QStringLiteral("Page 2 of 7"));
+  QTest::keyClick(m_form->CloseButton, Qt::Key_PageUp);  // keys reach the window first
+  EXPECT_EQ(Label(), QStringLiteral("Page 1 of 7"));
+  QTest::keyClick(m_form.get(), Qt::Key_End, Qt::ControlModifier);
+  EXPECT_EQ(Label(), QStringLiteral("Page 7 of 7"));
+}
+
+TEST_F(PreviewTest, ZoomButtons) {
+  Open(MakeStream(2));
+  QScrollArea* box = m_form->ScrollBox1;
+  // First activation: the page fills the box's width, beside the scroll bar.
+  double width = Viewer()->zoomPageWidthFactor();
+  EXPECT_DOUBLE_EQ(Viewer()->zoomFactor(), width);
+  int room = box->maximumViewportSize().width() - box->verticalScrollBar()->sizeHint().width();
+  EXPECT_LE(Viewer()->width(), room + 1);
+  EXPECT_GE(Viewer()->width(), room - 2);
+
+  m_form->sbZoomIn->click();
+  EXPECT_DOUBLE_EQ(Viewer()->zoomFactor(), width + FilePreview::kZoomStep);
+  m_form->sbZoomOut->click();
+  m_form->sbZoomOut->click();
+  EXPECT_DOUBLE_EQ(Viewer()->zoomFactor(), width - FilePreview::kZoomStep);
+
+  m_form->sbZoomPage->click();
+  EXPECT_DOUBLE_EQ(Viewer()->zoomFactor(), Viewer()->zoomPageFactor());
+  EXPECT_LT(Viewer()->zoomFactor(), width);  // a letter page is taller than the box
+  EXPECT_LE(Viewer()->height(), box->maximumViewportSize().height() + 1);
+  EXPECT_LE(Viewer()->width(), box->maximumViewportSize().width() + 1);
+
+  m_form->sbZoomPageWidth->click();
+  EXPECT_DOUBLE_EQ(Viewer()->zoomFactor(), width);
+
+  for (int i = 0; i < 200; ++i) m_form->sbZoomOut->click();
+  EXPECT_DOUBLE_EQ(Viewer()->zoomFactor(), FilePreview::kMinZoom);
+  for (int i = 0; i < 200; ++i) m_form->sbZoomIn->click();
+  EXPECT_DOUBLE_EQ(Viewer()->zoomFactor(), FilePreview::kMaxZoom);
+}
+
+TEST_F(PreviewTest, UpAndDownScrollWithinRange) {
+  Open(MakeStream(1));
+  m_form->FilePreview1->setZoomFactor(300);
+  QCoreApplication::processEvents();
+  QScrollBar* bar = m_form->ScrollBox1->verticalScrollBar();
+  ASSERT_GT(bar->maximum(), 0);
+  QTest::keyClick(m_form.get(), Qt::Key_Up);
+  EXPECT_EQ(bar->value(), 0);
+  QTest::keyClick(m_form.get(), Qt::Key_Down);
+  EXPECT_EQ(bar->value(), bar->singleStep());
+  bar->setValue(bar->maximum() - 1);
+  QTest::keyClick(m_form.get(), Qt::Key_Down);
+  EXPECT_EQ(bar->value(), bar->maximum());
+  QTest::keyClick(m_form->HelpButton, Qt::Key_Down);
+  EXPECT_EQ(bar->value(), bar->maximum());
+  QTest::keyClick(m_form.get(), Qt::Key_Up);
+  EXPECT_EQ(bar->value(), bar->maximum() - bar->singleStep());
+}
+
+TEST_F(PreviewTest, HelpOpensTheTopicOfTheCaption) {
+  struct Case {
+    const char* caption;
+    int topic;
+  } cases[] = {{"Preview Labels", 1032},
+               {"Preview Envelope", 1031},
+               {"Preview Zipcode Count", 4572},
+               {"Preview Report", 1034},
+               {"Preview Letters", 0}};
+  QByteArray stream = MakeStream(1);
+  for (const Case& c : cases) {
+    m_dialogs.calls.clear();
+    Open(stream, QString::fromLatin1(c.caption));
+    m_form->HelpButton->click();
+    std::vector<testing::ScriptedDialogs::Call> help = m_dialogs.callsOf(QStringLiteral("help"));
+    if (c.topic == 0) {
+      EXPECT_TRUE(help.empty()) << c.caption;
+    } else {
+      ASSERT_EQ(help.size(), 1u) << c.caption;
+      EXPECT_EQ(help[0].topic, c.topic);
+    }
+  }
+}
+
+TEST_F(PreviewTest, DamagedStreamIsReportedNotShown) {
+  QByteArray stream = MakeStream(2);
+  Open(stream.left(stream.size() / 2));
+  ASSERT_EQ(m_dialogs.callsOf(QStringLiteral("information")).size(), 1u);
+  EXPECT_TRUE(m_dialogs.calls[0].text.contains(QStringLiteral("cut short")));
+  EXPECT_EQ(Label(), QStringLiteral("No pages"));
+  EXPECT_EQ(Viewer()->pageCount(), 0);
+  m_form->sbNextPage->click();  // nothing to show, nothing breaks
+  EXPECT_EQ(Viewer()->currentPage(), 0);
+}
+
+// Regression: the buffer a run has just written is still open for writing
+// only; the viewer used to fail reading it.
+TEST_F(PreviewTest, ShowsTheBufferARunJustWrote) {
+  QBuffer written;
+  ReportCanvas canvas;
+  canvas.setOutputToStream(&written);
+  canvas.events().OnPrint = [](ReportCanvas& r) {
+    r.println(QStringLiteral("one"));
+    r.newPage();
+    r.println(QStringLiteral("two"));
+  };
+  ASSERT_TRUE(canvas.execute());
+  ASSERT_TRUE(written.isOpen());
+  TPreviewForm form;
+  form.setStream(&written);
+  form.show();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(m_dialogs.calls.empty());
+  EXPECT_EQ(form.PageLabel->text(), QStringLiteral("Page 1 of 2"));
+}
+
+TEST_F(PreviewTest, CloseFinishesTheViewer) {
+  Open(MakeStream(3));
+  EXPECT_TRUE(Viewer()->isRunning());
+  m_form->CloseButton->click();
+  EXPECT_FALSE(Viewer()->isRunning());
+  EXPECT_FALSE(m_form->isVisible());
+}
+
+}  // namespace
+}  // namespace qv

@@ -1,0 +1,127 @@
+// The status window jobs run in: one run on first activation, progress and
+// outcome texts, Cancel while printing, Stop while previewing, OK after.
+#include "preview/status_form.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+
+#include "render/report_canvas.h"
+#include "scripted_dialogs.h"
+
+namespace qv {
+namespace {
+
+// A job that prints `records` lines, one per record, and presses the
+// window's button (as a user would) before record `pressAt`.
+class RecordJob : public TPrintStatusForm {
+ public:
+  RecordJob(int records, int pressAt) : m_records(records), m_pressAt(pressAt) {
+    m_canvas.setOutputToStream(nullptr);
+    setCanvas(&m_canvas);
+    m_canvas.events().OnBeforePrint = [](ReportCanvas& r) {
+      r.setStatusFormat(QStringLiteral("Printing Page %p\r%0\r%1"));
+      r.addStatusLine(QString());
+      r.addStatusLine(QString());
+    };
+    m_canvas.events().OnPrint = [this](ReportCanvas& r) {
+      for (int i = 1; i <= m_records && !r.aborted() && !stopped(); ++i) {
+        if (i == m_pressAt) {
+          QMetaObject::invokeMethod(CancelButton, &QPushButton::click, Qt::QueuedConnection);
+        }
+        if (r.linesLeft() == 0) r.newPage();
+        r.println(QStringLiteral("Record %1").arg(i));
+        r.setStatusLine(0, QStringLiteral("Record %1").arg(i));
+        if (i == 2) m_labelDuringRun = Label1->text();
+        ++m_printed;
+        processPendingEvents();
+      }
+    };
+  }
+  ReportCanvas m_canvas;
+  int m_printed = 0;
+  QString m_labelDuringRun;
+  bool m_askOnCancel = false;
+
+ protected:
+  bool confirmCancel() override {
+    return !m_askOnCancel || Dialogs().question(this, QStringLiteral("Cancel Printing?"), true);
+  }
+
+ private:
+  int m_records;
+  int m_pressAt;
+};
+
+void Activate(QDialog& form) {
+  form.show();
+  QCoreApplication::processEvents();
+  QCoreApplication::processEvents();
+}
+
+TEST(StatusForm, RunsOnceAndEndsWithOk) {
+  RecordJob job(5, 0);
+  Activate(job);
+  EXPECT_EQ(job.runCount(), 1);
+  EXPECT_EQ(job.m_printed, 5);
+  EXPECT_EQ(job.m_labelDuringRun, QStringLiteral("Printing Page 1\nRecord 2\n"));
+  EXPECT_TRUE(job.finished());
+  EXPECT_EQ(job.CancelButton->text(), QStringLiteral("OK"));
+  EXPECT_EQ(job.Label1->text(), QStringLiteral("\nPrint Completed!"));
+  job.hide();
+  Activate(job);  // shown and activated again: no second run
+  job.FormActivate();
+  EXPECT_EQ(job.runCount(), 1);
+  EXPECT_EQ(job.m_printed, 5);
+  job.CancelButton->click();
+  EXPECT_EQ(job.result(), QDialog::Accepted);
+  EXPECT_FALSE(job.isVisible());
+}
+
+TEST(StatusForm, CancelWhilePrintingAbortsTheReport) {
+  RecordJob job(50, 3);
+  Activate(job);
+  EXPECT_TRUE(job.m_canvas.aborted());
+  EXPECT_EQ(job.m_printed, 3);  // the click is served after record 3
+  EXPECT_EQ(job.Label1->text(), QStringLiteral("\nPrint Canceled!"));
+  EXPECT_EQ(job.CancelButton->text(), QStringLiteral("OK"));
+}
+
+TEST(StatusForm, TheJobsQuestionCanKeepThePrintGoing) {
+  testing::ScriptedDialogs dialogs;
+  dialogs.questionAnswers = {false};
+  RecordJob job(10, 3);
+  job.m_askOnCancel = true;
+  Activate(job);
+  ASSERT_EQ(dialogs.callsOf(QStringLiteral("question")).size(), 1u);
+  EXPECT_EQ(dialogs.calls[0].text, QStringLiteral("Cancel Printing?"));
+  EXPECT_FALSE(job.m_canvas.aborted());
+  EXPECT_EQ(job.m_printed, 10);
+  EXPECT_EQ(job.Label1->text(), QStringLiteral("\nPrint Completed!"));
+}
+
+TEST(StatusForm, StopEndsAPreviewAndKeepsItsPages) {
+  testing::ScriptedDialogs dialogs;
+  RecordJob job(200, 100);  // about 1.6 pages of 10 point lines
+  job.setPrintMode(false);
+  job.setButtonCaption(QStringLiteral("Stop"));
+  EXPECT_EQ(job.CancelButton->text(), QStringLiteral("Stop"));
+  Activate(job);
+  EXPECT_TRUE(job.stopped());
+  EXPECT_FALSE(job.m_canvas.aborted());
+  EXPECT_TRUE(dialogs.calls.empty());  // a preview stops without asking
+  EXPECT_EQ(job.m_printed, 100);
+  EXPECT_EQ(job.m_canvas.pages().pages.size(), 2u);
+  EXPECT_EQ(job.Label1->text(), QStringLiteral("\nPreview Stopped at page 2!"));
+}
+
+TEST(StatusForm, CarriageReturnsBecomeLineBreaks) {
+  EXPECT_EQ(TPrintStatusForm::DisplayText(QStringLiteral("\rReport Preview Ready!")),
+            QStringLiteral("\nReport Preview Ready!"));
+  EXPECT_EQ(TPrintStatusForm::DisplayText(QStringLiteral("a\r\nb\rc")), QStringLiteral("a\nb\nc"));
+}
+
+}  // namespace
+}  // namespace qv
