@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include "../support/scripted_dialogs.h"
