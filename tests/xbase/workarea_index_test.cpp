@@ -222,8 +222,8 @@ class Model {
 
 // Names and cities with duplicates, blanks, case variants and a Latin-1
 // letter above 0x7F, which must sort after every ASCII letter.
-const char* const kNames[] = {"smith", "Smith", "SMITH", "smithers", "jones", "",   "o'hara",
-                              "\xC9mile", "mc kay", "Ng", "zed", "adams", "  lead"};
+const char* const kNames[] = {"smith",    "Smith",  "SMITH", "smithers", "jones", "",      "o'hara",
+                              "\xC9mile", "mc kay", "Ng",    "zed",      "adams", "  lead"};
 const char* const kCities[] = {"Boston", "boston", "", "Austin", "Paris", "Zurich", "Oslo"};
 const char* const kCodes[] = {"A1", "a1", "B2", "", "ZZ", "c3", "C3", "q"};
 
@@ -416,10 +416,18 @@ TEST_F(IndexedAreaTest, EveryOrderFollowsRandomChangesReopenAndPack) {
       Row now = model_.rows[n - 1];
       Row fresh = RandomRow(rng);
       switch (rng() % 4) {
-        case 0: now.name = fresh.name; break;
-        case 1: now.city = fresh.city, now.score = fresh.score; break;
-        case 2: now.born = fresh.born, now.code = fresh.code; break;
-        case 3: now = fresh, now.deleted = model_.rows[n - 1].deleted; break;
+        case 0:
+          now.name = fresh.name;
+          break;
+        case 1:
+          now.city = fresh.city, now.score = fresh.score;
+          break;
+        case 2:
+          now.born = fresh.born, now.code = fresh.code;
+          break;
+        case 3:
+          now = fresh, now.deleted = model_.rows[n - 1].deleted;
+          break;
       }
       Put(now);
       model_.Change(n, now);
@@ -501,7 +509,8 @@ TEST_F(IndexedAreaTest, NavigationInAnOrderUnderDeletedAndQuery) {
     uint32_t go;
     int step;
     uint32_t lands;
-  } const kGoSkips[] = {{3, 1, 1}, {3, -1, 4}, {5, -1, 1}, {2, 1, 6}, {4, 1, 1}, {6, 2, 1}, {6, -1, 6}};
+  } const kGoSkips[] = {{3, 1, 1}, {3, -1, 4}, {5, -1, 1}, {2, 1, 6},
+                        {4, 1, 1}, {6, 2, 1},  {6, -1, 6}};
   for (const GoSkip& c : kGoSkips) {
     ASSERT_TRUE(area_->Go(c.go).ok());
     ASSERT_TRUE(area_->Skip(c.step).ok());
@@ -536,8 +545,8 @@ TEST_F(IndexedAreaTest, SeekPrefixExactSoftAndHiddenRecords) {
   Open();
   // Scores 1..7; BORN dates given below.
   AppendNames({"smithers", "smith", "jones", "smyth", "smith", "adams", "zed"});
-  const char* const kBornDates[] = {"20200101", "", "19991231", "20200101", "20210615", "19500101",
-                               "20200102"};
+  const char* const kBornDates[] = {"20200101", "",         "19991231", "20200101",
+                                    "20210615", "19500101", "20200102"};
   for (uint32_t n = 1; n <= 7; ++n) {
     ASSERT_TRUE(area_->Go(n).ok());
     ASSERT_TRUE(area_->SetField(kBorn, kBornDates[n - 1]).ok());
@@ -558,7 +567,7 @@ TEST_F(IndexedAreaTest, SeekPrefixExactSoftAndHiddenRecords) {
       {"SMI", true, true, false, 2},      // soft: the next greater key
       {"SMITHX", false, true, false, 4},  // between SMITHERS and SMYTH
       {"SMITHX", false, false, false, 8},
-      {"ZZZ", false, true, false, 8},     // beyond the last: eof even when soft
+      {"ZZZ", false, true, false, 8},  // beyond the last: eof even when soft
       {"A", false, false, true, 6},
       {"", false, false, true, 6},        // the empty key matches the first
       {"smith", false, false, false, 8},  // keys are upper case
@@ -612,12 +621,18 @@ TEST_F(IndexedAreaTest, SeekPrefixExactSoftAndHiddenRecords) {
     bool found;
     uint32_t recno;
   } const kTyped[] = {
-      {"SCORE", "3", false, true, 3},         {"SCORE", "3.00", false, true, 3},
-      {"SCORE", "2.5", false, false, 8},      {"SCORE", "2.5", true, false, 3},
-      {"SCORE", "-4", true, false, 1},        {"SCORE", "7.01", true, false, 8},
-      {"BORN", "20200101", false, true, 1},   {"BORN", "20200103", true, false, 5},
-      {"BORN", "", false, true, 2},           {"BORN", "20211231", true, false, 8},
-      {"BORNS", "2020", false, true, 1},      {"BORNS", "202001019", false, true, 1},  // cut to the key length
+      {"SCORE", "3", false, true, 3},
+      {"SCORE", "3.00", false, true, 3},
+      {"SCORE", "2.5", false, false, 8},
+      {"SCORE", "2.5", true, false, 3},
+      {"SCORE", "-4", true, false, 1},
+      {"SCORE", "7.01", true, false, 8},
+      {"BORN", "20200101", false, true, 1},
+      {"BORN", "20200103", true, false, 5},
+      {"BORN", "", false, true, 2},
+      {"BORN", "20211231", true, false, 8},
+      {"BORNS", "2020", false, true, 1},
+      {"BORNS", "202001019", false, true, 1},  // cut to the key length
   };
   for (const TypedCase& c : kTyped) {
     settings_.soft_seek = c.soft;
@@ -894,7 +909,8 @@ TEST_F(DamagedIndexTest, TruncatedOrFlippedIndexLeavesTheTableUsable) {
   // Bytes flipped at random places.
   for (int v = 0; v < 40; ++v) {
     std::string bad = good;
-    for (int i = 0; i < 1 + v % 4; ++i) bad[rng() % bad.size()] ^= static_cast<char>(1 + rng() % 255);
+    for (int i = 0; i < 1 + v % 4; ++i)
+      bad[rng() % bad.size()] ^= static_cast<char>(1 + rng() % 255);
     SCOPED_TRACE("flip variant " + std::to_string(v));
     refused += OpenOver(bad, 120);
     ++variants;
@@ -953,9 +969,12 @@ TEST_F(DamagedIndexTest, IndexWithKeysOfAnotherLengthIsRefusedAtOpen) {
   ASSERT_TRUE(area_->Commit().ok());
   area_.reset();
   ScratchDir other;
-  Status s = Table::Create(other / "people.dbf", {{"NAME", 'C', 40, 0}, {"CITY", 'C', 10, 0},
-                                                   {"CODE", 'C', 4, 0}, {"BORN", 'C', 8, 0},
-                                                   {"SCORE", 'C', 7, 0}, {"NOTE", 'M', 10, 0}});
+  Status s = Table::Create(other / "people.dbf", {{"NAME", 'C', 40, 0},
+                                                  {"CITY", 'C', 10, 0},
+                                                  {"CODE", 'C', 4, 0},
+                                                  {"BORN", 'C', 8, 0},
+                                                  {"SCORE", 'C', 7, 0},
+                                                  {"NOTE", 'M', 10, 0}});
   ASSERT_TRUE(s.ok());
   std::unique_ptr<WorkArea> wide;
   ASSERT_TRUE(WorkArea::Open(other / "people.dbf", OpenOptions(), &settings_, &wide).ok());
