@@ -189,7 +189,19 @@ struct WorkArea::Rep {
                                     ": the FOR condition does not fit the table");
         }
       }
-      XB_RETURN_IF_ERROR(file->SetKeyType(t, KeyTypeOf(o.key->type())));
+      const KeyType type = KeyTypeOf(o.key->type());
+      // A tag made on a table whose fields are of other widths or types
+      // holds keys this table cannot produce.
+      int want = o.key->result_width();
+      if (type == KeyType::kNumeric || type == KeyType::kDate) want = 8;
+      if (type == KeyType::kLogical) want = 1;
+      if (want >= 0 && std::min(want, kMaxKeyLength) != info.key_length) {
+        return Status::Corruption("index " + file->path() + ", tag " + info.name + ": keys of " +
+                                  std::to_string(info.key_length) + " bytes, but " +
+                                  info.key_expr + " gives " + std::to_string(want) +
+                                  " on this table: the index belongs to another table");
+      }
+      XB_RETURN_IF_ERROR(file->SetKeyType(t, type));
       out->push_back(std::move(o));
     }
     return Status::OK();
@@ -212,6 +224,34 @@ struct WorkArea::Rep {
     }
     if (current > 0) XB_RETURN_IF_ERROR(orders[current - 1].file->NewCursor(orders[current - 1].tag, &cursor));
     return Status::OK();
+  }
+
+  // An index left from another copy of the table (a restored backup, a
+  // table appended to without its index) passes the checks at both ends of
+  // its tags but holds entries for other records. One tag that must hold an
+  // entry per record, the one with the shortest keys, is counted through.
+  Status CheckEntryCount() {
+    const Order* pick = nullptr;
+    for (const Order& o : orders) {
+      const TagInfo& info = o.file->tag(o.tag);
+      if (o.condition || info.unique || info.custom) continue;
+      if (pick == nullptr || info.key_length < pick->file->tag(pick->tag).key_length) pick = &o;
+    }
+    if (pick == nullptr) return Status::OK();
+    const uint64_t records = table->record_count();
+    std::unique_ptr<IndexCursor> c;
+    XB_RETURN_IF_ERROR(pick->file->NewCursor(pick->tag, &c));
+    uint64_t entries = 0;
+    XB_RETURN_IF_ERROR(c->SeekFirst());
+    while (c->Valid() && entries <= records) {
+      ++entries;
+      XB_RETURN_IF_ERROR(c->Next());
+    }
+    if (entries == records) return Status::OK();
+    return Status::Corruption("index " + pick->file->path() + ", tag " + pick->name + ": " +
+                              (entries > records ? "more" : "fewer") +
+                              " entries than the table has records: it belongs to another copy "
+                              "of the table");
   }
 
   void SetRecordCounts() {
@@ -298,6 +338,15 @@ struct WorkArea::Rep {
   bool BeforeScope(std::string_view key) const {
     return scoped && !scope_low.empty() && ComparePrefix(key, scope_low) < 0;
   }
+  // A descending order meets the high bound first and the low one last.
+  bool Descending() const {
+    return current > 0 && orders[current - 1].file->tag(orders[current - 1].tag).descending;
+  }
+  // Whether walking on from `key` in tag order (forward: towards the end)
+  // can only leave the scope.
+  bool ScopeEndsAt(std::string_view key, bool forward) const {
+    return forward != Descending() ? PastScope(key) : BeforeScope(key);
+  }
 
   bool Visible(const RecordRef& record) const {
     if (record.data == nullptr || match_nothing) return false;
@@ -314,7 +363,7 @@ struct WorkArea::Rep {
     if (!candidate && cursor->Valid()) XB_RETURN_IF_ERROR(forward ? cursor->Next() : cursor->Prev());
     while (cursor->Valid()) {
       std::string_view k = cursor->key();
-      if (forward ? PastScope(k) : BeforeScope(k)) return Status::OK();
+      if (ScopeEndsAt(k, forward)) return Status::OK();
       if (InScope(k)) {
         XB_RETURN_IF_ERROR(table->Go(cursor->recno()));
         if (Visible(table->current())) {
@@ -328,8 +377,30 @@ struct WorkArea::Rep {
     return Status::OK();
   }
 
-  // The cursor on the last entry within the scope's upper bound.
+  // The cursor on the first entry in tag order within the scope's bound on
+  // that side: the low bound in an ascending order, the high one in a
+  // descending order.
+  Status SeekFirstInScope() {
+    const std::string& bound = Descending() ? scope_high : scope_low;
+    if (!scoped || bound.empty()) return cursor->SeekFirst();
+    bool found = false;
+    return cursor->Seek(bound, true, &found);
+  }
+
+  // The cursor on the last entry in tag order within the scope's bound on
+  // that side.
   Status SeekLastInScope() {
+    if (Descending()) {
+      if (!scoped || scope_low.empty()) return cursor->SeekLast();
+      // Steps over the keys starting with the low bound: there is no seek
+      // to the first key below a prefix.
+      bool found = false;
+      XB_RETURN_IF_ERROR(cursor->Seek(scope_low, true, &found));
+      while (cursor->Valid() && ComparePrefix(cursor->key(), scope_low) == 0) {
+        XB_RETURN_IF_ERROR(cursor->Next());
+      }
+      return cursor->Valid() ? cursor->Prev() : cursor->SeekLast();
+    }
     std::string past = scoped && !scope_high.empty() ? Successor(scope_high) : std::string();
     if (past.empty()) return cursor->SeekLast();
     bool found = false;
@@ -373,6 +444,7 @@ Status WorkArea::Open(const std::string& path, const OpenOptions& options,
       if (s.ok()) s = c->SeekFirst();
       if (s.ok()) s = c->SeekLast();
     }
+    if (s.ok()) s = r.CheckEntryCount();
     if (!s.ok()) {
       r.index_status = s.IsCorruption() ? s : Status::Corruption(s.message());
       r.orders.clear();
@@ -411,12 +483,7 @@ Status WorkArea::GoTop() {
   r.bof = false;
   r.eof = false;
   if (r.CurrentOrder() != nullptr) {
-    bool found = false;
-    if (r.scoped && !r.scope_low.empty()) {
-      XB_RETURN_IF_ERROR(r.cursor->Seek(r.scope_low, true, &found));
-    } else {
-      XB_RETURN_IF_ERROR(r.cursor->SeekFirst());
-    }
+    XB_RETURN_IF_ERROR(r.SeekFirstInScope());
     bool positioned = false;
     XB_RETURN_IF_ERROR(r.Scan(true, true, &positioned));
     if (positioned) return Status::OK();
