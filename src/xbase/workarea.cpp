@@ -408,6 +408,14 @@ struct WorkArea::Rep {
     return cursor->Valid() ? cursor->Prev() : cursor->SeekLast();
   }
 
+  // Keeps the record as it was before its first pending change, so Commit
+  // can move its keys.
+  void BeginChange() {
+    if (dirty) return;
+    before.assign(table->current_data(), table->record_length());
+    dirty = true;
+  }
+
   void SetEof() {
     eof = true;
     cursor_synced = false;
@@ -645,30 +653,21 @@ Status NeedRecord(const WorkArea& area) {
 Status WorkArea::SetField(int field, std::string_view bytes) {
   Rep& r = *rep_;
   XB_RETURN_IF_ERROR(NeedRecord(*this));
-  if (!r.dirty) {
-    r.before.assign(r.table->current_data(), r.table->record_length());
-    r.dirty = true;
-  }
+  r.BeginChange();
   return r.table->SetFieldBytes(field, bytes);
 }
 
 Status WorkArea::SetMemo(int field, std::string_view text) {
   Rep& r = *rep_;
   XB_RETURN_IF_ERROR(NeedRecord(*this));
-  if (!r.dirty) {
-    r.before.assign(r.table->current_data(), r.table->record_length());
-    r.dirty = true;
-  }
+  r.BeginChange();
   return r.table->SetMemo(field, text);
 }
 
 Status WorkArea::SetDeleted(bool deleted) {
   Rep& r = *rep_;
   XB_RETURN_IF_ERROR(NeedRecord(*this));
-  if (!r.dirty) {
-    r.before.assign(r.table->current_data(), r.table->record_length());
-    r.dirty = true;
-  }
+  r.BeginChange();
   return r.table->SetDeleted(deleted);
 }
 
