@@ -103,6 +103,8 @@ std::string DtosFromDate(const QDate& date) {
   // The day-count scale of the Windows program starts at 30 Dec 1899 (its
   // zero); that day and any before it store as an empty date.
   if (!date.isValid() || date <= QDate(1899, 12, 30)) return std::string(8, ' ');
+  // Eight digits: a later year would spill into the next field.
+  if (date.year() > 9999) return std::string(8, ' ');
   return date.toString(QStringLiteral("yyyyMMdd")).toStdString();
 }
 

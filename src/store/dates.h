@@ -28,7 +28,7 @@ bool ParseDate(const QString& text, QDate* out, const DateConvention& convention
 QString BlankDateText(const QString& editMask);
 
 // Dates as the DBF stores them: "YYYYMMDD", eight blanks when empty. A date
-// on or before 30 December 1899 is stored empty.
+// on or before 30 December 1899, or past the year 9999, is stored empty.
 std::string DtosFromDate(const QDate& date);
 QDate DateFromDtos(std::string_view yyyymmdd);
 
