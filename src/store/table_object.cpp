@@ -184,7 +184,7 @@ bool TableObject::encodePending(int index, const Pending& value, std::string* by
       return true;
     }
     default: {
-      QChar bad;
+      QString bad;
       if (!EncodeAnsi(value.text, bytes, &bad)) {
         *problem = QStringLiteral(
                        "The character \"%1\" cannot be stored in this file (field %2).\n"
