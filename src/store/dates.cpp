@@ -88,6 +88,14 @@ bool ParseDate(const QString& text, QDate* out, const DateConvention& convention
   return true;
 }
 
+bool IsBlankDateText(const QString& text, const DateConvention& convention) {
+  const QChar sep = FormatSeparator(convention);
+  for (QChar c : text) {
+    if (c != QLatin1Char(' ') && c != sep) return false;
+  }
+  return true;
+}
+
 QString BlankDateText(const QString& editMask) {
   QString mask = editMask;
   if (mask.startsWith(QLatin1Char('!'))) mask.remove(0, 1);

@@ -129,11 +129,13 @@ bool TableObject::setFieldText(const QString& name, const QString& text) {
   if (f == nullptr || (m_state != State::Edit && m_state != State::Insert)) return false;
   Pending p;
   if (f->type == 'D') {
-    if (!text.trimmed().isEmpty() && !ParseDate(text, &p.date)) return false;
-  } else if (f->type == 'M' || f->type == 'G') {
-    p.text = text;
-  } else {
+    if (!IsBlankDateText(text) && !ParseDate(text, &p.date)) return false;
+  } else if (f->type == 'C') {
     p.text = text.left(f->width);
+  } else {
+    // Numbers are not cut: fewer digits would be another value. Post
+    // refuses one that does not fit.
+    p.text = text;
   }
   m_pending.insert(i, p);
   notifyRecord();

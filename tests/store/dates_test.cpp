@@ -128,6 +128,15 @@ TEST(DatesTest, BlankDateTextOfEachMask) {
   }
 }
 
+TEST(DatesTest, BlankDateTextIsAnEmptyDate) {
+  const DateConvention us = Convention("mm/dd/yyyy", '/');
+  EXPECT_TRUE(IsBlankDateText(QString(), us));
+  EXPECT_TRUE(IsBlankDateText(BlankDateText(QStringLiteral("!99/99/9999;1;_")), us));
+  EXPECT_FALSE(IsBlankDateText(QStringLiteral("12/  /2004"), us));
+  EXPECT_FALSE(IsBlankDateText(QStringLiteral("  .  .    "), us));  // another format's box
+  EXPECT_TRUE(IsBlankDateText(QStringLiteral("  .  .    "), Convention("dd.mm.yyyy", '.')));
+}
+
 TEST(DatesTest, DbfDatesFromDays) {
   struct Case {
     QDate date;
