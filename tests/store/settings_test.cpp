@@ -223,6 +223,16 @@ TEST_F(SettingsTest, WriteFailureIsReported) {
                                QStringLiteral("mm/dd/yy")));
 }
 
+// A file we cannot read must not be replaced by one holding a single key.
+TEST_F(SettingsTest, UnreadableFileIsNotOverwritten) {
+  QByteArray big = "[Date]\r\nShortDateFmt=dd.mm.yy\r\n; " + QByteArray(2 * 1024 * 1024, 'x') + "\r\n";
+  ASSERT_TRUE(WriteBytes(iniPath(), big));
+  IniFile ini(iniPath());
+  EXPECT_FALSE(ini.writeString(QStringLiteral("Dialing"), QStringLiteral("Port"),
+                               QStringLiteral("1")));
+  EXPECT_EQ(ReadBytes(iniPath()), big);
+}
+
 class ProgramDirectoryTest : public ::testing::Test {
  protected:
   void SetUp() override {
