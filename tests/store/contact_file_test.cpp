@@ -191,6 +191,19 @@ TEST_F(ContactFileTest, FilesThatAreNotContactFilesAreRefused) {
   }
 }
 
+TEST_F(ContactFileTest, FileHeldElsewhereIsRefused) {
+  const QString path = makeContacts(QStringLiteral("HELD.DBF"));
+  TableObject holder(&m_env);
+  ASSERT_TRUE(OpenContactFile(path, holder));
+  TableObject second(&m_env);
+  EXPECT_FALSE(OpenContactFile(path, second));
+  EXPECT_EQ(m_messages.shown, QStringList({UnableToOpen(path)}));
+  EXPECT_FALSE(second.active());
+  EXPECT_TRUE(holder.active());
+  holder.close();
+  EXPECT_TRUE(OpenContactFile(path, second));
+}
+
 // BEGIN is on no screen, so a file without it still serves.
 TEST_F(ContactFileTest, FileWithoutBeginOpens) {
   std::vector<xb::FieldDef> fields = kContactFields;
