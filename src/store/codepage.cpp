@@ -48,8 +48,8 @@ bool EncodeAnsi(const QString& text, std::string* out, QString* bad) {
     if (!EncodeChar(text.at(i).unicode(), &b)) {
       if (bad != nullptr) {
         // Half a surrogate pair would show as a replacement box in a message.
-        const bool pair = text.at(i).isHighSurrogate() && i + 1 < text.size() &&
-                          text.at(i + 1).isLowSurrogate();
+        const bool pair =
+            text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
         *bad = text.mid(i, pair ? 2 : 1);
       }
       return false;

@@ -1,9 +1,10 @@
 // The table access object over a small table: queries and counts under
 // the Deleted setting, seeks as the engine settings direct, orders, memos,
 // copies of the visible records, and the engine version check.
+#include "store/apollo.h"
+
 #include <gtest/gtest.h>
 
-#include "store/apollo.h"
 #include "store/table_object.h"
 #include "store_test_util.h"
 
@@ -94,7 +95,7 @@ TEST_F(ApolloTest, SeekAsTheSettingsDirect) {
       {"MILLER", false, false, true, "Miller"},
       {"MIL", false, false, true, "Miller"},  // prefix, first in order
       {"MILT", false, false, true, "Milton"},
-      {"MIL", true, false, false, ""},        // exact: no key is just "MIL"
+      {"MIL", true, false, false, ""},  // exact: no key is just "MIL"
       {"MILLER", true, false, true, "Miller"},
       {"MILO", false, false, false, ""},
       {"MILO", false, true, false, "Milton"},  // soft: the next greater key
@@ -108,7 +109,9 @@ TEST_F(ApolloTest, SeekAsTheSettingsDirect) {
     EXPECT_EQ(m_apollo.Seek(QString::fromLatin1(c.key)), c.found);
     EXPECT_EQ(m_apollo.Found(), c.found);
     EXPECT_EQ(m_table.eof(), c.standsOn[0] == '\0');
-    if (c.standsOn[0] != '\0') EXPECT_EQ(m_table.fieldText("NAME"), c.standsOn);
+    if (c.standsOn[0] != '\0') {
+      EXPECT_EQ(m_table.fieldText("NAME"), c.standsOn);
+    }
   }
 }
 
@@ -157,12 +160,14 @@ TEST_F(ApolloTest, ReplaceAndGetMemo) {
   ASSERT_TRUE(m_apollo.Replace(QStringLiteral("NOTE"), QStringLiteral("M"),
                                QString::fromUtf8("Zeile 1 – ä\r\nZeile 2")));
   EXPECT_EQ(m_apollo.GetMemo(QStringLiteral("NOTE")), QString::fromUtf8("Zeile 1 – ä\r\nZeile 2"));
-  ASSERT_TRUE(m_apollo.Replace(QStringLiteral("CITY"), QStringLiteral("C"), QStringLiteral("Reno")));
+  ASSERT_TRUE(
+      m_apollo.Replace(QStringLiteral("CITY"), QStringLiteral("C"), QStringLiteral("Reno")));
   EXPECT_EQ(m_table.fieldText("CITY"), "Reno");  // the table object follows
   EXPECT_EQ(m_apollo.RecNo(), 3);
-  EXPECT_FALSE(m_apollo.Replace(QStringLiteral("CITY"), QStringLiteral("C"),
-                                QString::fromUtf8("Łódź")));
-  EXPECT_FALSE(m_apollo.Replace(QStringLiteral("NOSUCH"), QStringLiteral("C"), QStringLiteral("x")));
+  EXPECT_FALSE(
+      m_apollo.Replace(QStringLiteral("CITY"), QStringLiteral("C"), QString::fromUtf8("Łódź")));
+  EXPECT_FALSE(
+      m_apollo.Replace(QStringLiteral("NOSUCH"), QStringLiteral("C"), QStringLiteral("x")));
   EXPECT_EQ(m_apollo.GetMemo(QStringLiteral("NOSUCH")), "");
   m_table.close();
   std::vector<RawRecord> rows = ReadRawTable(m_dir.file(QStringLiteral("T.DBF")));
@@ -225,9 +230,9 @@ TEST_F(ApolloTest, PackRemovesFlaggedRecords) {
 
 TEST_F(ApolloTest, WorkIndexFilledRecordByRecord) {
   const QString idx = m_dir.file(QStringLiteral("_work.idx"));
-  ASSERT_GT(m_apollo.Index(idx, QStringLiteral("UPPER(CITY)"), xb::kIndexOptionCustom, false,
-                           QString()),
-            0);
+  ASSERT_GT(
+      m_apollo.Index(idx, QStringLiteral("UPPER(CITY)"), xb::kIndexOptionCustom, false, QString()),
+      0);
   m_apollo.GoTop();
   EXPECT_TRUE(m_apollo.Eof());  // a custom index starts empty
   m_apollo.SetOrder(0);
@@ -245,9 +250,9 @@ TEST(ApolloEnvTest, EngineVersionCheck) {
     bool ok;
   };
   const Case cases[] = {
-      {"2.40.00", true},  {"2.40.01", true},  {"2.41", true},   {"2.50.00 beta", true},
-      {"3.00.00", true},  {"10.0.0", true},   {"2.40", true},   {"2.39.99", false},
-      {"2.4.0", false},   {"1.99.99", false}, {"", false},
+      {"2.40.00", true}, {"2.40.01", true},  {"2.41", true}, {"2.50.00 beta", true},
+      {"3.00.00", true}, {"10.0.0", true},   {"2.40", true}, {"2.39.99", false},
+      {"2.4.0", false},  {"1.99.99", false}, {"", false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(TApolloEnv::VersionAtLeast(QString::fromLatin1(c.version), QStringLiteral("2.40.00")),

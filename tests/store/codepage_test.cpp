@@ -1,11 +1,11 @@
 // Windows-1252 text of contact files: every byte survives a round trip,
 // the 0x80-0x9F block holds the typographic characters Windows puts there,
 // and characters the code page lacks are refused.
+#include "store/codepage.h"
+
 #include <gtest/gtest.h>
 
 #include <QStringDecoder>
-
-#include "store/codepage.h"
 
 namespace qv {
 namespace {
@@ -33,10 +33,10 @@ TEST(CodePageTest, TypographicBlockMapsAsOnWindows) {
     const char* utf8;
   };
   const Case cases[] = {
-      {0x80, "€"}, {0x82, "‚"}, {0x83, "ƒ"}, {0x84, "„"}, {0x85, "…"}, {0x86, "†"},
-      {0x87, "‡"}, {0x88, "ˆ"}, {0x89, "‰"}, {0x8A, "Š"}, {0x8B, "‹"}, {0x8C, "Œ"},
-      {0x8E, "Ž"}, {0x91, "‘"}, {0x92, "’"}, {0x93, "“"}, {0x94, "”"}, {0x95, "•"},
-      {0x96, "–"}, {0x97, "—"}, {0x98, "˜"}, {0x99, "™"}, {0x9A, "š"}, {0x9B, "›"},
+      {0x80, "€"}, {0x82, "‚"}, {0x83, "ƒ"}, {0x84, "„"},      {0x85, "…"}, {0x86, "†"},
+      {0x87, "‡"}, {0x88, "ˆ"}, {0x89, "‰"}, {0x8A, "Š"},      {0x8B, "‹"}, {0x8C, "Œ"},
+      {0x8E, "Ž"}, {0x91, "‘"}, {0x92, "’"}, {0x93, "“"},      {0x94, "”"}, {0x95, "•"},
+      {0x96, "–"}, {0x97, "—"}, {0x98, "˜"}, {0x99, "™"},      {0x9A, "š"}, {0x9B, "›"},
       {0x9C, "œ"}, {0x9E, "ž"}, {0x9F, "Ÿ"}, {0xA0, "\u00A0"}, {0xC4, "Ä"}, {0xE9, "é"},
       {0xFF, "ÿ"}, {0x41, "A"},
   };
@@ -67,11 +67,8 @@ TEST(CodePageTest, CharactersOutsideTheCodePageAreRefused) {
     const char* firstBad;
   };
   const Case cases[] = {
-      {"Łódź", "Ł"},
-      {"Straße 漢字", "漢"},
-      {"smile 😀", "😀"},
-      {"Ω", "Ω"},
-      {"x\u0080y", "\u0080"},  // the C1 control; its byte means the euro sign
+      {"Łódź", "Ł"}, {"Straße 漢字", "漢"},  {"smile 😀", "😀"},
+      {"Ω", "Ω"},    {"x\u0080y", "\u0080"},  // the C1 control; its byte means the euro sign
   };
   for (const Case& c : cases) {
     std::string out;

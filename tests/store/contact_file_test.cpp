@@ -1,14 +1,14 @@
 // Contact files: what creation writes, and what opening says about files
 // that are missing, foreign, damaged or without their index.
-#include <gtest/gtest.h>
+#include "store/contact_file.h"
 
-#include <functional>
+#include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
+#include <functional>
 
 #include "store/apollo.h"
-#include "store/contact_file.h"
 #include "store/table_object.h"
 #include "store_test_util.h"
 
@@ -23,15 +23,15 @@ using testing::WriteBytes;
 
 // The record layout as the screens expect it, written out by hand.
 const std::vector<xb::FieldDef> kContactFields = {
-    {"LNAME", 'C', 30, 0},   {"FNAME", 'C', 30, 0}, {"MIDDLE", 'C', 1, 0},  {"TITLE", 'C', 30, 0},
-    {"ORG", 'C', 30, 0},     {"STREET", 'C', 30, 0}, {"CITY", 'C', 30, 0},  {"STATE", 'C', 20, 0},
-    {"ZIP", 'C', 10, 0},     {"COUNTRY", 'C', 30, 0}, {"PHONE", 'C', 30, 0}, {"EMAIL", 'C', 30, 0},
-    {"FAX", 'C', 30, 0},     {"NOTES", 'C', 30, 0}, {"PREFIX", 'C', 12, 0}, {"CARRIER", 'C', 4, 0},
-    {"DATE", 'D', 8, 0},     {"BEGIN", 'L', 1, 0},  {"SEQNO", 'N', 6, 0},   {"MEMO", 'M', 10, 0},
+    {"LNAME", 'C', 30, 0}, {"FNAME", 'C', 30, 0},   {"MIDDLE", 'C', 1, 0},  {"TITLE", 'C', 30, 0},
+    {"ORG", 'C', 30, 0},   {"STREET", 'C', 30, 0},  {"CITY", 'C', 30, 0},   {"STATE", 'C', 20, 0},
+    {"ZIP", 'C', 10, 0},   {"COUNTRY", 'C', 30, 0}, {"PHONE", 'C', 30, 0},  {"EMAIL", 'C', 30, 0},
+    {"FAX", 'C', 30, 0},   {"NOTES", 'C', 30, 0},   {"PREFIX", 'C', 12, 0}, {"CARRIER", 'C', 4, 0},
+    {"DATE", 'D', 8, 0},   {"BEGIN", 'L', 1, 0},    {"SEQNO", 'N', 6, 0},   {"MEMO", 'M', 10, 0},
 };
-const char* const kTagNames[] = {"NAME",    "LNAME",   "FNAME", "TITLE", "ORG",    "STREET",
-                                 "CITY",    "STATE",   "ZIP",   "COUNTRY", "PHONE", "EMAIL",
-                                 "FAX",     "DATE",    "NOTES", "PREFIX", "MIDDLE", "DELETED",
+const char* const kTagNames[] = {"NAME",      "LNAME", "FNAME",   "TITLE",   "ORG",    "STREET",
+                                 "CITY",      "STATE", "ZIP",     "COUNTRY", "PHONE",  "EMAIL",
+                                 "FAX",       "DATE",  "NOTES",   "PREFIX",  "MIDDLE", "DELETED",
                                  "JUSTSEQNO", "SEQNO", "STATEZIP"};
 
 QString UnableToOpen(const QString& name) {

@@ -1,9 +1,9 @@
 // Dates as the screens show and take them in each of the short formats the
 // Preferences offer, the empty date box of an edit mask, and dates as the
 // DBF stores them.
-#include <gtest/gtest.h>
-
 #include "store/dates.h"
+
+#include <gtest/gtest.h>
 
 namespace qv {
 namespace {
@@ -22,12 +22,12 @@ struct FormatCase {
   const char* text;
 };
 const FormatCase kFormats[] = {
-    {"mm/dd/yy", '/', "07/09/04"},     {"mm/dd/yyyy", '/', "07/09/2004"},
-    {"dd/mm/yy", '/', "09/07/04"},     {"dd/mm/yyyy", '/', "09/07/2004"},
-    {"dd.mm.yy", '.', "09.07.04"},     {"dd.mm.yyyy", '.', "09.07.2004"},
-    {"yy.mm.dd", '.', "04.07.09"},     {"yyyy.mm.dd", '.', "2004.07.09"},
-    {"yy/mm/dd", '/', "04/07/09"},     {"yyyy/mm/dd", '/', "2004/07/09"},
-    {"mm-dd-yy", '-', "07-09-04"},     {"mm-dd-yyyy", '-', "07-09-2004"},
+    {"mm/dd/yy", '/', "07/09/04"}, {"mm/dd/yyyy", '/', "07/09/2004"},
+    {"dd/mm/yy", '/', "09/07/04"}, {"dd/mm/yyyy", '/', "09/07/2004"},
+    {"dd.mm.yy", '.', "09.07.04"}, {"dd.mm.yyyy", '.', "09.07.2004"},
+    {"yy.mm.dd", '.', "04.07.09"}, {"yyyy.mm.dd", '.', "2004.07.09"},
+    {"yy/mm/dd", '/', "04/07/09"}, {"yyyy/mm/dd", '/', "2004/07/09"},
+    {"mm-dd-yy", '-', "07-09-04"}, {"mm-dd-yyyy", '-', "07-09-2004"},
 };
 
 TEST(DatesTest, EveryShortFormatFormatsAndParses) {
@@ -66,11 +66,11 @@ TEST(DatesTest, TwoDigitYearsFollowTheWindow) {
   const int last = QDate::currentDate().year() + 20;
   const DateConvention conv = Convention("mm/dd/yy", '/');
   QDate d;
-  ASSERT_TRUE(ParseDate(QStringLiteral("01/01/%1").arg(last % 100, 2, 10, QLatin1Char('0')), &d,
-                        conv));
+  ASSERT_TRUE(
+      ParseDate(QStringLiteral("01/01/%1").arg(last % 100, 2, 10, QLatin1Char('0')), &d, conv));
   EXPECT_EQ(d.year(), last);
-  ASSERT_TRUE(ParseDate(
-      QStringLiteral("01/01/%1").arg((last + 1) % 100, 2, 10, QLatin1Char('0')), &d, conv));
+  ASSERT_TRUE(ParseDate(QStringLiteral("01/01/%1").arg((last + 1) % 100, 2, 10, QLatin1Char('0')),
+                        &d, conv));
   EXPECT_EQ(d.year(), last + 1 - 100);
 }
 
@@ -143,11 +143,15 @@ TEST(DatesTest, DbfDatesFromDays) {
     const char* dtos;
   };
   const Case cases[] = {
-      {QDate(2004, 7, 9), "20040709"},   {QDate(2000, 2, 29), "20000229"},
-      {QDate(1899, 12, 31), "18991231"}, {QDate(9999, 12, 31), "99991231"},
+      {QDate(2004, 7, 9), "20040709"},
+      {QDate(2000, 2, 29), "20000229"},
+      {QDate(1899, 12, 31), "18991231"},
+      {QDate(9999, 12, 31), "99991231"},
       // The day-count zero and anything before it store as an empty date.
-      {QDate(1899, 12, 30), "        "}, {QDate(1899, 12, 29), "        "},
-      {QDate(1, 1, 1), "        "},       {QDate(), "        "},
+      {QDate(1899, 12, 30), "        "},
+      {QDate(1899, 12, 29), "        "},
+      {QDate(1, 1, 1), "        "},
+      {QDate(), "        "},
       // Eight digits cannot hold a five-digit year.
       {QDate(10000, 1, 1), "        "},
   };

@@ -1,5 +1,7 @@
 // The settings file: defaults, round trips of every key, files written by
 // hand or on Windows, and where the program directory is.
+#include "store/settings.h"
+
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -7,7 +9,6 @@
 #include <QFileInfo>
 
 #include "store/ini_file.h"
-#include "store/settings.h"
 #include "store_test_util.h"
 
 namespace qv {
@@ -54,8 +55,8 @@ TEST_F(SettingsTest, MissingFileGivesEveryDefault) {
 
 TEST_F(SettingsTest, EveryKeyRoundTrips) {
   IniFile ini(iniPath());
-  ASSERT_TRUE(WriteDateSettings(ini, {QStringLiteral("."), QStringLiteral("dd.mm.yyyy"),
-                                      QStringLiteral("!99.99.9999;1;_")}));
+  ASSERT_TRUE(WriteDateSettings(
+      ini, {QStringLiteral("."), QStringLiteral("dd.mm.yyyy"), QStringLiteral("!99.99.9999;1;_")}));
   AddingSettings a;
   a.defaultCountry = QStringLiteral("Canada");
   ASSERT_TRUE(WriteAddingSettings(ini, a));
@@ -83,10 +84,14 @@ TEST_F(SettingsTest, EachAddingFlagHasItsOwnKey) {
     bool AddingSettings::*member;
   };
   const Flag flags[] = {
-      {"PlugDate", &AddingSettings::plugDate},     {"PlugCityState", &AddingSettings::plugCityState},
-      {"AutoDupCheck", &AddingSettings::autoDupCheck}, {"CarryOrg", &AddingSettings::carryOrg},
-      {"CarrySA1", &AddingSettings::carryStreet},  {"CarryCity", &AddingSettings::carryCity},
-      {"CarryState", &AddingSettings::carryState}, {"CarryZip", &AddingSettings::carryZip},
+      {"PlugDate", &AddingSettings::plugDate},
+      {"PlugCityState", &AddingSettings::plugCityState},
+      {"AutoDupCheck", &AddingSettings::autoDupCheck},
+      {"CarryOrg", &AddingSettings::carryOrg},
+      {"CarrySA1", &AddingSettings::carryStreet},
+      {"CarryCity", &AddingSettings::carryCity},
+      {"CarryState", &AddingSettings::carryState},
+      {"CarryZip", &AddingSettings::carryZip},
       {"CarryCountry", &AddingSettings::carryCountry},
   };
   for (const Flag& on : flags) {
@@ -109,7 +114,8 @@ TEST_F(SettingsTest, EachAddingFlagHasItsOwnKey) {
 }
 
 TEST_F(SettingsTest, SectionsAndKeysMatchInAnyCase) {
-  ASSERT_TRUE(WriteBytes(iniPath(), "[date]\r\nshortdatefmt=dd/mm/yy\r\n[ADDING]\r\nplugdate=1\r\n"));
+  ASSERT_TRUE(
+      WriteBytes(iniPath(), "[date]\r\nshortdatefmt=dd/mm/yy\r\n[ADDING]\r\nplugdate=1\r\n"));
   IniFile ini(iniPath());
   EXPECT_EQ(ReadDateSettings(ini, DateDefaults::kMainWindow).shortDateFmt, "dd/mm/yy");
   EXPECT_TRUE(ReadAddingSettings(ini).plugDate);
@@ -117,8 +123,7 @@ TEST_F(SettingsTest, SectionsAndKeysMatchInAnyCase) {
   // Writing replaces the existing line instead of adding a second one.
   ASSERT_TRUE(ini.writeString(QStringLiteral("Date"), QStringLiteral("ShortDateFmt"),
                               QStringLiteral("yy/mm/dd")));
-  EXPECT_EQ(ReadBytes(iniPath()),
-            "[date]\r\nShortDateFmt=yy/mm/dd\r\n[ADDING]\r\nplugdate=1\r\n");
+  EXPECT_EQ(ReadBytes(iniPath()), "[date]\r\nShortDateFmt=yy/mm/dd\r\n[ADDING]\r\nplugdate=1\r\n");
 }
 
 TEST_F(SettingsTest, DamagedLinesAreSkipped) {
@@ -175,8 +180,8 @@ TEST_F(SettingsTest, ReadsCrLfAndLfFilesAlike) {
   for (const char* eol : {"\r\n", "\n"}) {
     SCOPED_TRACE(eol[0] == '\r' ? "CR LF" : "LF");
     QByteArray text;
-    for (const char* line : {"[MRU]", "Item1=/a/one.DBF", "Item2=/a/two.DBF", "[Dialing]",
-                             "Prefix=9"}) {
+    for (const char* line :
+         {"[MRU]", "Item1=/a/one.DBF", "Item2=/a/two.DBF", "[Dialing]", "Prefix=9"}) {
       text += QByteArray(line) + eol;
     }
     ASSERT_TRUE(WriteBytes(iniPath(), text));
@@ -225,11 +230,12 @@ TEST_F(SettingsTest, WriteFailureIsReported) {
 
 // A file we cannot read must not be replaced by one holding a single key.
 TEST_F(SettingsTest, UnreadableFileIsNotOverwritten) {
-  QByteArray big = "[Date]\r\nShortDateFmt=dd.mm.yy\r\n; " + QByteArray(2 * 1024 * 1024, 'x') + "\r\n";
+  QByteArray big =
+      "[Date]\r\nShortDateFmt=dd.mm.yy\r\n; " + QByteArray(2 * 1024 * 1024, 'x') + "\r\n";
   ASSERT_TRUE(WriteBytes(iniPath(), big));
   IniFile ini(iniPath());
-  EXPECT_FALSE(ini.writeString(QStringLiteral("Dialing"), QStringLiteral("Port"),
-                               QStringLiteral("1")));
+  EXPECT_FALSE(
+      ini.writeString(QStringLiteral("Dialing"), QStringLiteral("Port"), QStringLiteral("1")));
   EXPECT_EQ(ReadBytes(iniPath()), big);
 }
 

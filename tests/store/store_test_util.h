@@ -14,14 +14,13 @@
 #include <QTemporaryDir>
 #include <map>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "store/messages.h"
 #include "xbase/table.h"
 #include "xbase/workarea.h"
-
-#include <ostream>
 
 // Readable QString values in failure messages.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }

@@ -1,6 +1,8 @@
 // First start: the six support tables built from the sources inside the
 // program, checked against the independent xBase checker, and the
 // command-line tool's create and init.
+#include "store/support_install.h"
+
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -9,7 +11,6 @@
 #include <QFileInfo>
 #include <map>
 
-#include "store/support_install.h"
 #include "store_test_util.h"
 
 namespace qv {
@@ -119,8 +120,8 @@ TEST(SupportInstallTest, ExistingTablesAreLeftAlone) {
   ASSERT_TRUE(MakeTable(dir.file(QStringLiteral("QVPLBLS.DBF")), {{"USERDESC", 'C', 60, 0}},
                         {{"My own stock"}})
                   .ok());
-  ASSERT_TRUE(MakeTable(dir.file(QStringLiteral("qvpltrs.dbf")), {{"DESCRIPT", 'C', 50, 0}}, {})
-                  .ok());
+  ASSERT_TRUE(
+      MakeTable(dir.file(QStringLiteral("qvpltrs.dbf")), {{"DESCRIPT", 'C', 50, 0}}, {}).ok());
   const std::map<QString, QByteArray> before = Snapshot(dir.path());
 
   EXPECT_EQ(InstallSupportTables(dir.path()), QStringList());

@@ -1,11 +1,12 @@
 // The table object: states and the order of its events, field text in and
 // out, dates in the program's format, the code-page refusal, deletion and
 // frozen views.
+#include "store/table_object.h"
+
 #include <gtest/gtest.h>
 
 #include "store/apollo.h"
 #include "store/dates.h"
-#include "store/table_object.h"
 #include "store_test_util.h"
 
 namespace qv {
@@ -146,7 +147,7 @@ TEST_F(TableObjectTest, InsertAndCancelAddsNothing) {
 }
 
 TEST_F(TableObjectTest, FieldTextAsTheScreensShowIt) {
-  m_table.first();  // NAME order: Adams first
+  m_table.first();                                  // NAME order: Adams first
   EXPECT_EQ(m_table.fieldText("NAME"), "  Adams");  // leading blanks stay
   EXPECT_EQ(m_table.fieldText("BORN"), "");
   EXPECT_EQ(m_table.fieldText("COUNT").size(), 0);  // empty number
@@ -279,7 +280,9 @@ TEST_F(TableObjectTest, RefusedMemoLeavesTheRecordAlone) {
   ASSERT_TRUE(m_table.setFieldText("NOTE", QString::fromUtf8("über alles")));
   ASSERT_TRUE(m_table.post());
   m_table.close();
-  EXPECT_EQ(ReadRawTable(path())[0].fields["NOTE"], "\xFC" "ber alles");
+  EXPECT_EQ(ReadRawTable(path())[0].fields["NOTE"],
+            "\xFC"
+            "ber alles");
 }
 
 TEST_F(TableObjectTest, DeletedRecordIsHiddenWhenDeletedIsOn) {
