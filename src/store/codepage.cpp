@@ -40,13 +40,18 @@ QString DecodeAnsi(std::string_view bytes) {
   return out;
 }
 
-bool EncodeAnsi(const QString& text, std::string* out, QChar* bad) {
+bool EncodeAnsi(const QString& text, std::string* out, QString* bad) {
   out->clear();
   out->reserve(static_cast<size_t>(text.size()));
-  for (QChar c : text) {
+  for (qsizetype i = 0; i < text.size(); ++i) {
     char b;
-    if (!EncodeChar(c.unicode(), &b)) {
-      if (bad != nullptr) *bad = c;
+    if (!EncodeChar(text.at(i).unicode(), &b)) {
+      if (bad != nullptr) {
+        // Half a surrogate pair would show as a replacement box in a message.
+        const bool pair =
+            text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+        *bad = text.mid(i, pair ? 2 : 1);
+      }
       return false;
     }
     out->push_back(b);

@@ -11,7 +11,8 @@ namespace qv {
 QString DecodeAnsi(std::string_view bytes);
 
 // False when `text` holds a character the code page does not have; *bad
-// then names the first one.
-bool EncodeAnsi(const QString& text, std::string* out, QChar* bad = nullptr);
+// then holds the first one (two UTF-16 units for characters beyond the
+// Basic Multilingual Plane, such as emoji).
+bool EncodeAnsi(const QString& text, std::string* out, QString* bad = nullptr);
 
 }  // namespace qv

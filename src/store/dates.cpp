@@ -88,6 +88,14 @@ bool ParseDate(const QString& text, QDate* out, const DateConvention& convention
   return true;
 }
 
+bool IsBlankDateText(const QString& text, const DateConvention& convention) {
+  const QChar sep = FormatSeparator(convention);
+  for (QChar c : text) {
+    if (c != QLatin1Char(' ') && c != sep) return false;
+  }
+  return true;
+}
+
 QString BlankDateText(const QString& editMask) {
   QString mask = editMask;
   if (mask.startsWith(QLatin1Char('!'))) mask.remove(0, 1);
@@ -103,6 +111,8 @@ std::string DtosFromDate(const QDate& date) {
   // The day-count scale of the Windows program starts at 30 Dec 1899 (its
   // zero); that day and any before it store as an empty date.
   if (!date.isValid() || date <= QDate(1899, 12, 30)) return std::string(8, ' ');
+  // Eight digits: a later year would spill into the next field.
+  if (date.year() > 9999) return std::string(8, ' ');
   return date.toString(QStringLiteral("yyyyMMdd")).toStdString();
 }
 

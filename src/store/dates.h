@@ -23,12 +23,16 @@ QString FormatDate(const QDate& date, const DateConvention& convention = Program
 // two-digit year falls in the hundred years ending twenty years from now.
 bool ParseDate(const QString& text, QDate* out, const DateConvention& convention = ProgramDates());
 
+// Whether a typed date is empty: nothing but blanks and the format's
+// separator, as a masked date box gives when nothing was typed.
+bool IsBlankDateText(const QString& text, const DateConvention& convention = ProgramDates());
+
 // The text of an empty date box for an edit mask: the mask without a
 // leading "!", cut at its first ";", every "0" and "9" a blank.
 QString BlankDateText(const QString& editMask);
 
 // Dates as the DBF stores them: "YYYYMMDD", eight blanks when empty. A date
-// on or before 30 December 1899 is stored empty.
+// on or before 30 December 1899, or past the year 9999, is stored empty.
 std::string DtosFromDate(const QDate& date);
 QDate DateFromDtos(std::string_view yyyymmdd);
 

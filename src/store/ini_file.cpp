@@ -11,12 +11,15 @@ namespace qv {
 namespace {
 
 // Files written on Windows are in the ANSI code page; ours are UTF-8. Text
-// that is not valid UTF-8 is read as Windows-1252.
-QStringList ReadLines(const QString& path) {
+// that is not valid UTF-8 is read as Windows-1252. False when the file
+// exists but cannot be read; a missing file is empty.
+bool ReadLines(const QString& path, QStringList* lines) {
+  lines->clear();
   QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) return {};
+  if (!f.exists()) return true;
+  if (!f.open(QIODevice::ReadOnly)) return false;
   // A settings file is a few hundred bytes; refuse anything absurd.
-  if (f.size() > 1024 * 1024) return {};
+  if (f.size() > 1024 * 1024) return false;
   QByteArray bytes = f.readAll();
   if (bytes.startsWith("\xEF\xBB\xBF")) bytes.remove(0, 3);
   QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -26,9 +29,9 @@ QStringList ReadLines(const QString& path) {
     text = ansi.isValid() ? ansi.decode(bytes) : QString::fromLatin1(bytes);
   }
   text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-  QStringList lines = text.split(QLatin1Char('\n'));
-  if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
-  return lines;
+  *lines = text.split(QLatin1Char('\n'));
+  if (!lines->isEmpty() && lines->last().isEmpty()) lines->removeLast();
+  return true;
 }
 
 bool IsSection(const QString& trimmed, QString* name) {
@@ -59,7 +62,9 @@ bool SameName(const QString& a, const QString& b) { return a.compare(b, Qt::Case
 QString IniFile::readString(const QString& section, const QString& key, const QString& def) const {
   QString current;
   bool inSection = false;
-  for (const QString& line : ReadLines(m_path)) {
+  QStringList lines;
+  ReadLines(m_path, &lines);
+  for (const QString& line : lines) {
     QString name, k, v;
     if (IsSection(line.trimmed(), &name)) {
       inSection = SameName(name, section);
@@ -83,7 +88,9 @@ bool IniFile::readBool(const QString& section, const QString& key, bool def) con
 }
 
 bool IniFile::writeString(const QString& section, const QString& key, const QString& value) {
-  QStringList lines = ReadLines(m_path);
+  QStringList lines;
+  // Rewriting a file we could not read would leave only this one key.
+  if (!ReadLines(m_path, &lines)) return false;
   const QString entry = key + QLatin1Char('=') + value;
   int sectionLine = -1;  // the header of the wanted section
   int lastInSection = -1;  // its last non-blank line

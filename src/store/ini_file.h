@@ -23,7 +23,8 @@ class IniFile {
 
   // Replaces the key's value in place (keeping every other line as it was)
   // or adds it at the end of its section, creating the section when needed.
-  // The file is replaced atomically. Returns false when it cannot be written.
+  // The file is replaced atomically. Returns false, changing nothing, when
+  // it cannot be written, or exists but cannot be read.
   bool writeString(const QString& section, const QString& key, const QString& value);
   bool writeInteger(const QString& section, const QString& key, int value);
   // Booleans are stored as "0" and "1".

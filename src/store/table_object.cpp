@@ -129,11 +129,13 @@ bool TableObject::setFieldText(const QString& name, const QString& text) {
   if (f == nullptr || (m_state != State::Edit && m_state != State::Insert)) return false;
   Pending p;
   if (f->type == 'D') {
-    if (!text.trimmed().isEmpty() && !ParseDate(text, &p.date)) return false;
-  } else if (f->type == 'M' || f->type == 'G') {
-    p.text = text;
-  } else {
+    if (!IsBlankDateText(text) && !ParseDate(text, &p.date)) return false;
+  } else if (f->type == 'C') {
     p.text = text.left(f->width);
+  } else {
+    // Numbers are not cut: fewer digits would be another value. Post
+    // refuses one that does not fit.
+    p.text = text;
   }
   m_pending.insert(i, p);
   notifyRecord();
@@ -184,7 +186,7 @@ bool TableObject::encodePending(int index, const Pending& value, std::string* by
       return true;
     }
     default: {
-      QChar bad;
+      QString bad;
       if (!EncodeAnsi(value.text, bytes, &bad)) {
         *problem = QStringLiteral(
                        "The character \"%1\" cannot be stored in this file (field %2).\n"

@@ -62,9 +62,9 @@ class TableObject : public QObject {
   // the program's short date format, numbers and logicals as stored,
   // trimmed, memos as their text. "" for an unknown field.
   QString fieldText(const QString& name) const;
-  // REQUIRES: edit or insert state. Cut to the field's width; a date field
-  // takes the short date format (blank text: empty date) and returns false
-  // for text that is not a date.
+  // REQUIRES: edit or insert state. Character fields are cut to their
+  // width; a date field takes the short date format (blanks and separators
+  // only: empty date) and returns false for text that is not a date.
   bool setFieldText(const QString& name, const QString& text);
   QDate fieldDate(const QString& name) const;  // invalid when empty
   // A date on or before 30 Dec 1899 writes an empty date.

@@ -1,0 +1,282 @@
+// The table access object over a small table: queries and counts under
+// the Deleted setting, seeks as the engine settings direct, orders, memos,
+// copies of the visible records, and the engine version check.
+#include "store/apollo.h"
+
+#include <gtest/gtest.h>
+
+#include "store/table_object.h"
+#include "store_test_util.h"
+
+namespace qv {
+namespace {
+
+using testing::MakeTable;
+using testing::RawRecord;
+using testing::ReadRawTable;
+using testing::RecordingMessages;
+using testing::Scratch;
+
+const std::vector<xb::FieldDef> kFields = {
+    {"NAME", 'C', 10, 0}, {"CITY", 'C', 12, 0}, {"NOTE", 'M', 10, 0}};
+
+class ApolloTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // Record 4 carries the deletion flag.
+    ASSERT_TRUE(MakeTable(m_dir.file(QStringLiteral("T.DBF")), kFields,
+                          {
+                              {"Miller", "Boston", "memo one"},
+                              {"Milton", "Austin", ""},
+                              {"Adams", "Boston", "memo three"},
+                              {"Mills", "Boston", "gone"},
+                              {"Young", "Denver", "memo five"},
+                          },
+                          {{"NAME", "UPPER(NAME)"}, {"CITY", "UPPER(CITY)"}}, {4})
+                    .ok());
+    m_table.setDatabaseName(m_dir.path());
+    m_table.setTableName(QStringLiteral("T.DBF"));
+    ASSERT_TRUE(m_table.open());
+    m_apollo.SetDataSource(&m_table);
+  }
+
+  QStringList names() {
+    QStringList out;
+    for (m_table.first(); !m_table.eof(); m_table.next()) out << m_table.fieldText("NAME");
+    return out;
+  }
+
+  Scratch m_dir;
+  TApolloEnv m_env;
+  TableObject m_table{&m_env};
+  TApollo m_apollo;
+};
+
+TEST_F(ApolloTest, QueryAndCountFollowTheDeletedSetting) {
+  struct Case {
+    const char* condition;
+    bool hideDeleted;
+    int count;
+  };
+  const Case cases[] = {
+      {"", false, 5},
+      {"", true, 4},
+      {"CITY = 'Boston'", false, 3},
+      {"CITY = 'Boston'", true, 2},
+      {"UPPER(NAME) = 'MIL' .and. .not. CITY = 'Austin'", false, 2},
+      {"'ton' $ NAME", true, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.condition);
+    m_env.SetDeleted(c.hideDeleted);
+    ASSERT_TRUE(m_apollo.Query(QString::fromLatin1(c.condition)));
+    EXPECT_EQ(m_apollo.QueryRecCount(), c.count);
+    EXPECT_EQ(names().size(), c.count);  // the table object sees the same records
+    EXPECT_EQ(m_apollo.DBFilter(), QString::fromLatin1(c.condition));
+    EXPECT_EQ(m_apollo.RecCount(), 5);
+  }
+}
+
+TEST_F(ApolloTest, QueryWithACharacterTheFileCannotHoldMatchesNothing) {
+  ASSERT_TRUE(m_apollo.Query(QString::fromUtf8("CITY = 'Łódź'")));
+  EXPECT_EQ(m_apollo.QueryRecCount(), 0);
+  EXPECT_TRUE(m_table.isEmpty());
+}
+
+TEST_F(ApolloTest, SeekAsTheSettingsDirect) {
+  m_apollo.SetOrder(m_apollo.TagArea(QStringLiteral("NAME")));
+  struct Case {
+    const char* key;
+    bool exact, soft;
+    bool found;
+    const char* standsOn;  // "" for end of file
+  };
+  const Case cases[] = {
+      {"MILLER", false, false, true, "Miller"},
+      {"MIL", false, false, true, "Miller"},  // prefix, first in order
+      {"MILT", false, false, true, "Milton"},
+      {"MIL", true, false, false, ""},  // exact: no key is just "MIL"
+      {"MILLER", true, false, true, "Miller"},
+      {"MILO", false, false, false, ""},
+      {"MILO", false, true, false, "Milton"},  // soft: the next greater key
+      {"ZZZ", false, true, false, ""},
+      {"ADAMS", false, true, true, "Adams"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.key);
+    m_env.SetExact(c.exact);
+    m_env.SetSoftSeek(c.soft);
+    EXPECT_EQ(m_apollo.Seek(QString::fromLatin1(c.key)), c.found);
+    EXPECT_EQ(m_apollo.Found(), c.found);
+    EXPECT_EQ(m_table.eof(), c.standsOn[0] == '\0');
+    if (c.standsOn[0] != '\0') {
+      EXPECT_EQ(m_table.fieldText("NAME"), c.standsOn);
+    }
+  }
+}
+
+TEST_F(ApolloTest, SeekSkipsHiddenRecords) {
+  m_apollo.SetOrder(m_apollo.TagArea(QStringLiteral("NAME")));
+  m_env.SetDeleted(true);
+  EXPECT_FALSE(m_apollo.Seek(QStringLiteral("MILLS")));
+  m_env.SetDeleted(false);
+  EXPECT_TRUE(m_apollo.Seek(QStringLiteral("MILLS")));
+  EXPECT_TRUE(m_apollo.Deleted());
+}
+
+TEST_F(ApolloTest, SetOrderReturnsThePreviousOrder) {
+  const int name = m_apollo.TagArea(QStringLiteral("name"));
+  const int city = m_apollo.TagArea(QStringLiteral("CITY"));
+  ASSERT_GT(name, 0);
+  ASSERT_GT(city, 0);
+  EXPECT_NE(name, city);
+  EXPECT_EQ(m_apollo.TagArea(QStringLiteral("NOSUCH")), 0);
+
+  EXPECT_EQ(m_apollo.SetOrder(name), 0);
+  EXPECT_EQ(m_apollo.IndexOrd(), name);
+  EXPECT_EQ(m_apollo.SetOrder(city), name);
+  EXPECT_EQ(m_apollo.SetOrder(0), city);
+  EXPECT_EQ(m_apollo.IndexOrd(), 0);
+  EXPECT_TRUE(m_apollo.IndexName(name).endsWith(QStringLiteral("T.CDX")));
+  EXPECT_EQ(m_apollo.IndexName(0), "");
+
+  m_apollo.SetOrder(name);
+  EXPECT_EQ(names(), QStringList({"Adams", "Miller", "Mills", "Milton", "Young"}));
+  m_apollo.CloseIndexes();
+  EXPECT_EQ(m_apollo.IndexOrd(), 0);
+  EXPECT_EQ(m_apollo.TagArea(QStringLiteral("NAME")), 0);
+}
+
+TEST_F(ApolloTest, ScopeLimitsTheOrder) {
+  m_apollo.SetOrder(m_apollo.TagArea(QStringLiteral("NAME")));
+  ASSERT_TRUE(m_apollo.SetScope(QStringLiteral("MIL"), QStringLiteral("MIL")));
+  EXPECT_EQ(names(), QStringList({"Miller", "Mills", "Milton"}));
+  ASSERT_TRUE(m_apollo.SetScope(QString(), QString()));
+  EXPECT_EQ(names().size(), 5);
+}
+
+TEST_F(ApolloTest, ReplaceAndGetMemo) {
+  m_apollo.Go(3);
+  ASSERT_TRUE(m_apollo.Replace(QStringLiteral("NOTE"), QStringLiteral("M"),
+                               QString::fromUtf8("Zeile 1 – ä\r\nZeile 2")));
+  EXPECT_EQ(m_apollo.GetMemo(QStringLiteral("NOTE")), QString::fromUtf8("Zeile 1 – ä\r\nZeile 2"));
+  ASSERT_TRUE(
+      m_apollo.Replace(QStringLiteral("CITY"), QStringLiteral("C"), QStringLiteral("Reno")));
+  EXPECT_EQ(m_table.fieldText("CITY"), "Reno");  // the table object follows
+  EXPECT_EQ(m_apollo.RecNo(), 3);
+  EXPECT_FALSE(
+      m_apollo.Replace(QStringLiteral("CITY"), QStringLiteral("C"), QString::fromUtf8("Łódź")));
+  EXPECT_FALSE(
+      m_apollo.Replace(QStringLiteral("NOSUCH"), QStringLiteral("C"), QStringLiteral("x")));
+  EXPECT_EQ(m_apollo.GetMemo(QStringLiteral("NOSUCH")), "");
+  m_table.close();
+  std::vector<RawRecord> rows = ReadRawTable(m_dir.file(QStringLiteral("T.DBF")));
+  EXPECT_EQ(rows[2].fields["CITY"], "Reno        ");
+  EXPECT_EQ(rows[2].fields["NOTE"], "Zeile 1 \x96 \xE4\r\nZeile 2");
+}
+
+TEST_F(ApolloTest, CopyFileTakesTheVisibleRecordsWithTheirMemos) {
+  m_env.SetDeleted(true);
+  ASSERT_TRUE(m_apollo.Query(QStringLiteral("CITY <> 'Austin'")));
+  m_apollo.SetOrder(m_apollo.TagArea(QStringLiteral("NAME")));
+  m_table.last();
+  const int before = m_apollo.RecNo();
+  std::vector<int> gauge;
+  m_apollo.SetGaugeHook([&gauge](int percent) { gauge.push_back(percent); });
+  const QString copy = m_dir.file(QStringLiteral("COPY.DBF"));
+  ASSERT_TRUE(m_apollo.CopyFile(copy)) << m_apollo.LastError().toStdString();
+  EXPECT_EQ(m_apollo.RecNo(), before);  // the table stays where it was
+  ASSERT_FALSE(gauge.empty());
+  EXPECT_EQ(gauge.back(), 100);
+
+  std::vector<RawRecord> rows = ReadRawTable(copy);
+  ASSERT_EQ(rows.size(), 3u);
+  // In the current order: Adams, Miller, Young.
+  EXPECT_EQ(rows[0].fields["NAME"], "Adams     ");
+  EXPECT_EQ(rows[0].fields["NOTE"], "memo three");
+  EXPECT_EQ(rows[1].fields["NAME"], "Miller    ");
+  EXPECT_EQ(rows[1].fields["NOTE"], "memo one");
+  EXPECT_EQ(rows[2].fields["NOTE"], "memo five");
+  for (const RawRecord& r : rows) EXPECT_FALSE(r.deleted);
+}
+
+TEST_F(ApolloTest, CopyStructureAndFieldsFromOne) {
+  const QString copy = m_dir.file(QStringLiteral("EMPTY.DBF"));
+  ASSERT_TRUE(m_apollo.CopyStructure(copy));
+  EXPECT_TRUE(ReadRawTable(copy).empty());
+  TableObject other(&m_env);
+  other.setDatabaseName(m_dir.path());
+  other.setTableName(QStringLiteral("EMPTY.DBF"));
+  ASSERT_TRUE(other.open());
+  TApollo a;
+  a.SetDataSource(&other);
+  ASSERT_EQ(a.FieldCount(), 3);
+  EXPECT_EQ(a.FieldName(1), "NAME");
+  EXPECT_EQ(a.FieldType(2), "C");
+  EXPECT_EQ(a.FieldWidth(2), 12);
+  EXPECT_EQ(a.FieldType(3), "M");
+  EXPECT_EQ(a.FieldName(0), "");
+  EXPECT_EQ(a.FieldName(4), "");
+}
+
+TEST_F(ApolloTest, PackRemovesFlaggedRecords) {
+  ASSERT_TRUE(m_apollo.Pack());
+  EXPECT_EQ(m_apollo.RecCount(), 4);
+  m_apollo.SetOrder(m_apollo.TagArea(QStringLiteral("NAME")));
+  EXPECT_EQ(names(), QStringList({"Adams", "Miller", "Milton", "Young"}));
+  m_apollo.Seek(QStringLiteral("YOUNG"));
+  EXPECT_EQ(m_apollo.GetMemo(QStringLiteral("NOTE")), "memo five");
+}
+
+TEST_F(ApolloTest, WorkIndexFilledRecordByRecord) {
+  const QString idx = m_dir.file(QStringLiteral("_work.idx"));
+  ASSERT_GT(
+      m_apollo.Index(idx, QStringLiteral("UPPER(CITY)"), xb::kIndexOptionCustom, false, QString()),
+      0);
+  m_apollo.GoTop();
+  EXPECT_TRUE(m_apollo.Eof());  // a custom index starts empty
+  m_apollo.SetOrder(0);
+  m_apollo.Go(5);
+  ASSERT_TRUE(m_apollo.KeyAdd(QStringLiteral("_work"))) << m_apollo.LastError().toStdString();
+  m_apollo.Go(1);
+  ASSERT_TRUE(m_apollo.KeyAdd(QStringLiteral("_work")));
+  m_apollo.SetOrder(m_apollo.TagArea(QStringLiteral("_work")));
+  EXPECT_EQ(names(), QStringList({"Miller", "Young"}));
+}
+
+TEST(ApolloEnvTest, EngineVersionCheck) {
+  struct Case {
+    const char* version;
+    bool ok;
+  };
+  const Case cases[] = {
+      {"2.40.00", true}, {"2.40.01", true},  {"2.41", true}, {"2.50.00 beta", true},
+      {"3.00.00", true}, {"10.0.0", true},   {"2.40", true}, {"2.39.99", false},
+      {"2.4.0", false},  {"1.99.99", false}, {"", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(TApolloEnv::VersionAtLeast(QString::fromLatin1(c.version), QStringLiteral("2.40.00")),
+              c.ok)
+        << c.version;
+  }
+  RecordingMessages messages;
+  EXPECT_TRUE(TApolloEnv::StartEngine());
+  EXPECT_TRUE(messages.shown.isEmpty());
+}
+
+TEST(ApolloEnvTest, SettingsReachTheEngine) {
+  TApolloEnv env;
+  EXPECT_FALSE(env.Exact() || env.SoftSeek() || env.Deleted() || env.Century());
+  EXPECT_EQ(env.MemoBlockSize(), 64);
+  env.SetDeleted(true);
+  env.SetExact(true);
+  env.SetSoftSeek(true);
+  EXPECT_TRUE(env.settings()->deleted && env.settings()->exact && env.settings()->soft_seek);
+  env.SetMemoBlockSize(0);  // refused
+  EXPECT_EQ(env.MemoBlockSize(), 64);
+  env.SetMemoBlockSize(512);
+  EXPECT_EQ(env.settings()->memo_block_size, 512u);
+}
+
+}  // namespace
+}  // namespace qv

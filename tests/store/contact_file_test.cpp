@@ -1,0 +1,300 @@
+// Contact files: what creation writes, and what opening says about files
+// that are missing, foreign, damaged or without their index.
+#include "store/contact_file.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <functional>
+
+#include "store/apollo.h"
+#include "store/table_object.h"
+#include "store_test_util.h"
+
+namespace qv {
+namespace {
+
+using testing::MakeTable;
+using testing::ReadBytes;
+using testing::RecordingMessages;
+using testing::Scratch;
+using testing::WriteBytes;
+
+// The record layout as the screens expect it, written out by hand.
+const std::vector<xb::FieldDef> kContactFields = {
+    {"LNAME", 'C', 30, 0}, {"FNAME", 'C', 30, 0},   {"MIDDLE", 'C', 1, 0},  {"TITLE", 'C', 30, 0},
+    {"ORG", 'C', 30, 0},   {"STREET", 'C', 30, 0},  {"CITY", 'C', 30, 0},   {"STATE", 'C', 20, 0},
+    {"ZIP", 'C', 10, 0},   {"COUNTRY", 'C', 30, 0}, {"PHONE", 'C', 30, 0},  {"EMAIL", 'C', 30, 0},
+    {"FAX", 'C', 30, 0},   {"NOTES", 'C', 30, 0},   {"PREFIX", 'C', 12, 0}, {"CARRIER", 'C', 4, 0},
+    {"DATE", 'D', 8, 0},   {"BEGIN", 'L', 1, 0},    {"SEQNO", 'N', 6, 0},   {"MEMO", 'M', 10, 0},
+};
+const char* const kTagNames[] = {"NAME",      "LNAME", "FNAME",   "TITLE",   "ORG",    "STREET",
+                                 "CITY",      "STATE", "ZIP",     "COUNTRY", "PHONE",  "EMAIL",
+                                 "FAX",       "DATE",  "NOTES",   "PREFIX",  "MIDDLE", "DELETED",
+                                 "JUSTSEQNO", "SEQNO", "STATEZIP"};
+
+QString UnableToOpen(const QString& name) {
+  return "Unable to open " + name +
+         "\n\n * May not an Quorvane file.\n * May be in use by another program or user";
+}
+QString MissingIndex(const QString& name) {
+  return "The index file for " + name +
+         "\nis missing or invalid. Please select [Rebuild Indexes]\nfrom the [File] menu";
+}
+
+QStringList Files(const QString& dir) {
+  QStringList names = QDir(dir).entryList(QDir::Files);
+  names.sort();
+  return names;
+}
+
+class ContactFileTest : public ::testing::Test {
+ protected:
+  // A contact file made by the program, with a few records.
+  QString makeContacts(const QString& name) {
+    const QString path = m_dir.file(name);
+    TableObject table(&m_env);
+    TApollo apollo;
+    EXPECT_TRUE(CreateContactFile(path, table, apollo));
+    for (const char* last : {"smith", "Adams", "Smith"}) {
+      table.insert();
+      table.setFieldText("LNAME", QString::fromLatin1(last));
+      table.setFieldText("MEMO", QStringLiteral("memo of ") + QString::fromLatin1(last));
+      EXPECT_TRUE(table.post());
+    }
+    table.close();
+    return path;
+  }
+
+  Scratch m_dir;
+  TApolloEnv m_env;
+  RecordingMessages m_messages;
+};
+
+TEST_F(ContactFileTest, NewFileHasTheContactLayout) {
+  const QString path = m_dir.file(QStringLiteral("NEW.DBF"));
+  TableObject table(&m_env);
+  TApollo apollo;
+  ASSERT_TRUE(CreateContactFile(path, table, apollo));
+  EXPECT_TRUE(m_messages.shown.isEmpty());
+  ASSERT_TRUE(table.active());
+  xb::WorkArea* area = table.area();
+  EXPECT_EQ(area->table().record_count(), 0u);
+  const auto& fields = area->table().fields();
+  ASSERT_EQ(fields.size(), kContactFields.size());
+  for (size_t i = 0; i < fields.size(); ++i) {
+    EXPECT_EQ(fields[i].name, kContactFields[i].name) << i;
+    EXPECT_EQ(fields[i].type, kContactFields[i].type) << fields[i].name;
+    EXPECT_EQ(fields[i].width, kContactFields[i].width) << fields[i].name;
+    EXPECT_EQ(fields[i].decimals, 0) << fields[i].name;
+  }
+  ASSERT_EQ(area->order_count(), 21);
+  for (int i = 0; i < 21; ++i) EXPECT_EQ(area->OrderInfo(i + 1).name, kTagNames[i]) << i;
+  table.close();
+
+  ASSERT_TRUE(OpenContactFile(path, table));
+  EXPECT_TRUE(m_messages.shown.isEmpty());
+  EXPECT_EQ(table.area()->IndexOrd(), table.area()->TagArea("LNAME"));
+  EXPECT_EQ(table.indexName(), "LNAME");
+}
+
+TEST_F(ContactFileTest, CompanionsTakeTheTablesLetterCase) {
+  struct Case {
+    const char* name;
+    QStringList expected;
+  };
+  const Case cases[] = {
+      {"X.DBF", {"X.CDX", "X.DBF", "X.FPT"}},
+      {"x.dbf", {"x.cdx", "x.dbf", "x.fpt"}},
+  };
+  for (const Case& c : cases) {
+    Scratch dir;
+    TableObject table(&m_env);
+    TApollo apollo;
+    ASSERT_TRUE(CreateContactFile(dir.file(QString::fromLatin1(c.name)), table, apollo));
+    table.close();
+    EXPECT_EQ(Files(dir.path()), c.expected) << c.name;
+  }
+}
+
+TEST_F(ContactFileTest, OpensInLastNameOrderWithItsMemo) {
+  const QString path = makeContacts(QStringLiteral("contacts.dbf"));
+  TableObject table(&m_env);
+  ASSERT_TRUE(OpenContactFile(path, table));
+  EXPECT_TRUE(m_messages.shown.isEmpty());
+  QStringList order;
+  for (table.first(); !table.eof(); table.next()) order << table.fieldText("LNAME");
+  // UPPER puts both spellings of Smith together, in record order.
+  EXPECT_EQ(order, QStringList({"Adams", "smith", "Smith"}));
+}
+
+// Files copied from Windows come in any letter case.
+TEST_F(ContactFileTest, CompanionsInAnyLetterCaseAreFound) {
+  makeContacts(QStringLiteral("contacts.dbf"));
+  ASSERT_TRUE(QFile::rename(m_dir.file("contacts.dbf"), m_dir.file("CONTACTS.DBF")));
+  ASSERT_TRUE(QFile::rename(m_dir.file("contacts.fpt"), m_dir.file("Contacts.FPT")));
+  TableObject table(&m_env);
+  ASSERT_TRUE(OpenContactFile(m_dir.file("CONTACTS.DBF"), table));
+  EXPECT_TRUE(m_messages.shown.isEmpty()) << m_messages.shown.join("|").toStdString();
+  EXPECT_EQ(table.indexName(), "LNAME");
+  table.first();
+  EXPECT_EQ(table.fieldText("LNAME"), "Adams");
+  EXPECT_EQ(table.fieldText("MEMO"), "memo of Adams");
+}
+
+TEST_F(ContactFileTest, MissingFileIsNamed) {
+  const QString path = m_dir.file(QStringLiteral("NOPE.DBF"));
+  TableObject table(&m_env);
+  EXPECT_FALSE(OpenContactFile(path, table));
+  EXPECT_EQ(m_messages.shown, QStringList({"File " + path + " not found"}));
+  EXPECT_FALSE(table.active());
+}
+
+TEST_F(ContactFileTest, FilesThatAreNotContactFilesAreRefused) {
+  struct Case {
+    const char* what;
+    std::function<void(const QString&)> make;
+  };
+  const Case cases[] = {
+      {"text file",
+       [](const QString& p) { ASSERT_TRUE(WriteBytes(p, "LNAME,FNAME\r\nSmith,Ann\r\n")); }},
+      {"empty file", [](const QString& p) { ASSERT_TRUE(WriteBytes(p, "")); }},
+      {"header cut short",
+       [this](const QString& p) {
+         makeContacts(QStringLiteral("whole.dbf"));
+         ASSERT_TRUE(WriteBytes(p, ReadBytes(m_dir.file("whole.dbf")).left(100)));
+       }},
+      {"no EMAIL field",
+       [](const QString& p) {
+         std::vector<xb::FieldDef> fields = kContactFields;
+         fields.erase(fields.begin() + 11);
+         ASSERT_TRUE(MakeTable(p, fields, {{"Smith"}}).ok());
+       }},
+      {"no MEMO field",
+       [](const QString& p) {
+         std::vector<xb::FieldDef> fields = kContactFields;
+         fields.pop_back();
+         ASSERT_TRUE(MakeTable(p, fields, {}).ok());
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const QString path = m_dir.file(QStringLiteral("FOREIGN.DBF"));
+    c.make(path);
+    m_messages.shown.clear();
+    TableObject table(&m_env);
+    EXPECT_FALSE(OpenContactFile(path, table));
+    EXPECT_EQ(m_messages.shown, QStringList({UnableToOpen(path)}));
+    EXPECT_FALSE(table.active());
+    QFile::remove(path);
+  }
+}
+
+TEST_F(ContactFileTest, FileHeldElsewhereIsRefused) {
+  const QString path = makeContacts(QStringLiteral("HELD.DBF"));
+  TableObject holder(&m_env);
+  ASSERT_TRUE(OpenContactFile(path, holder));
+  TableObject second(&m_env);
+  EXPECT_FALSE(OpenContactFile(path, second));
+  EXPECT_EQ(m_messages.shown, QStringList({UnableToOpen(path)}));
+  EXPECT_FALSE(second.active());
+  EXPECT_TRUE(holder.active());
+  holder.close();
+  EXPECT_TRUE(OpenContactFile(path, second));
+}
+
+// BEGIN is on no screen, so a file without it still serves.
+TEST_F(ContactFileTest, FileWithoutBeginOpens) {
+  std::vector<xb::FieldDef> fields = kContactFields;
+  fields.erase(fields.begin() + 17);
+  const QString path = m_dir.file(QStringLiteral("NOBEGIN.DBF"));
+  ASSERT_TRUE(MakeTable(path, fields, {{"Smith"}}).ok());
+  TableObject table(&m_env);
+  EXPECT_TRUE(OpenContactFile(path, table));
+  EXPECT_TRUE(table.active());
+}
+
+TEST_F(ContactFileTest, UnusableIndexOpensInNaturalOrder) {
+  struct Case {
+    const char* what;
+    std::function<void(const QString& cdx)> spoil;
+  };
+  const Case cases[] = {
+      {"no index file", [](const QString& cdx) { ASSERT_TRUE(QFile::remove(cdx)); }},
+      {"garbage index",
+       [](const QString& cdx) { ASSERT_TRUE(WriteBytes(cdx, QByteArray(2048, '\x5A'))); }},
+      {"index cut short",
+       [](const QString& cdx) { ASSERT_TRUE(WriteBytes(cdx, ReadBytes(cdx).left(700))); }},
+      {"empty index file", [](const QString& cdx) { ASSERT_TRUE(WriteBytes(cdx, "")); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const QString path = makeContacts(QStringLiteral("LIST.DBF"));
+    c.spoil(m_dir.file(QStringLiteral("LIST.CDX")));
+    m_messages.shown.clear();
+    TableObject table(&m_env);
+    ASSERT_TRUE(OpenContactFile(path, table));
+    EXPECT_EQ(m_messages.shown, QStringList({MissingIndex(path)}));
+    ASSERT_TRUE(table.active());
+    EXPECT_EQ(table.area()->IndexOrd(), 0);
+    QStringList order;
+    for (table.first(); !table.eof(); table.next()) order << table.fieldText("LNAME");
+    EXPECT_EQ(order, QStringList({"smith", "Adams", "Smith"}));
+    table.close();
+    for (const char* ext : {".DBF", ".FPT", ".CDX"}) QFile::remove(m_dir.file("LIST") + ext);
+  }
+}
+
+TEST_F(ContactFileTest, IndexLackingACheckedTag) {
+  struct Case {
+    const char* missing;
+    bool complains;
+  };
+  // The last three tags are not needed by any screen.
+  const Case cases[] = {{"DELETED", true}, {"NAME", true}, {"STATEZIP", false}, {"SEQNO", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.missing);
+    std::vector<std::pair<std::string, std::string>> tags;
+    for (const char* t : kTagNames) {
+      if (std::string(t) != c.missing) tags.push_back({t, "UPPER(LNAME)"});
+    }
+    Scratch dir;
+    const QString path = dir.file(QStringLiteral("TAGS.DBF"));
+    ASSERT_TRUE(MakeTable(path, kContactFields, {{"Smith"}}, tags).ok());
+    m_messages.shown.clear();
+    TableObject table(&m_env);
+    ASSERT_TRUE(OpenContactFile(path, table));
+    EXPECT_EQ(m_messages.shown.size(), c.complains ? 1 : 0);
+    EXPECT_EQ(table.indexName(), c.complains ? "" : "LNAME");
+  }
+}
+
+TEST_F(ContactFileTest, RebuiltTagsMendADamagedIndex) {
+  const QString path = makeContacts(QStringLiteral("MEND.DBF"));
+  ASSERT_TRUE(WriteBytes(m_dir.file("MEND.CDX"), QByteArray(1024, '\0')));
+  TableObject table(&m_env);
+  ASSERT_TRUE(OpenContactFile(path, table));
+  ASSERT_EQ(m_messages.shown.size(), 1);
+  TApollo apollo;
+  apollo.SetDataSource(&table);
+  ASSERT_TRUE(CreateContactTags(table, apollo));
+  EXPECT_EQ(table.area()->order_count(), 21);
+  table.close();
+  m_messages.shown.clear();
+  ASSERT_TRUE(OpenContactFile(path, table));
+  EXPECT_TRUE(m_messages.shown.isEmpty());
+  table.first();
+  EXPECT_EQ(table.fieldText("LNAME"), "Adams");
+}
+
+TEST_F(ContactFileTest, CreationFailureIsReported) {
+  TableObject table(&m_env);
+  TApollo apollo;
+  EXPECT_FALSE(CreateContactFile(m_dir.file(QStringLiteral("no/such/dir/A.DBF")), table, apollo));
+  EXPECT_EQ(m_messages.shown, QStringList({"File creation failed"}));
+  EXPECT_FALSE(table.active());
+}
+
+}  // namespace
+}  // namespace qv

@@ -1,0 +1,173 @@
+// Dates as the screens show and take them in each of the short formats the
+// Preferences offer, the empty date box of an edit mask, and dates as the
+// DBF stores them.
+#include "store/dates.h"
+
+#include <gtest/gtest.h>
+
+namespace qv {
+namespace {
+
+DateConvention Convention(const char* fmt, char sep) {
+  DateConvention c;
+  c.separator = QLatin1Char(sep);
+  c.shortDateFmt = QString::fromLatin1(fmt);
+  return c;
+}
+
+// 9 July 2004: day and month differ, so a swap shows.
+struct FormatCase {
+  const char* fmt;
+  char sep;
+  const char* text;
+};
+const FormatCase kFormats[] = {
+    {"mm/dd/yy", '/', "07/09/04"}, {"mm/dd/yyyy", '/', "07/09/2004"},
+    {"dd/mm/yy", '/', "09/07/04"}, {"dd/mm/yyyy", '/', "09/07/2004"},
+    {"dd.mm.yy", '.', "09.07.04"}, {"dd.mm.yyyy", '.', "09.07.2004"},
+    {"yy.mm.dd", '.', "04.07.09"}, {"yyyy.mm.dd", '.', "2004.07.09"},
+    {"yy/mm/dd", '/', "04/07/09"}, {"yyyy/mm/dd", '/', "2004/07/09"},
+    {"mm-dd-yy", '-', "07-09-04"}, {"mm-dd-yyyy", '-', "07-09-2004"},
+};
+
+TEST(DatesTest, EveryShortFormatFormatsAndParses) {
+  const QDate date(2004, 7, 9);
+  for (const FormatCase& c : kFormats) {
+    SCOPED_TRACE(c.fmt);
+    const DateConvention conv = Convention(c.fmt, c.sep);
+    EXPECT_EQ(FormatDate(date, conv), QString::fromLatin1(c.text));
+    QDate back;
+    ASSERT_TRUE(ParseDate(QString::fromLatin1(c.text), &back, conv));
+    EXPECT_EQ(back, date);
+    // Blanks around the text and single digits are fine.
+    QString loose = QLatin1Char(' ') + QString::fromLatin1(c.text) + QLatin1Char(' ');
+    ASSERT_TRUE(ParseDate(loose, &back, conv));
+    EXPECT_EQ(back, date);
+    // Round trip through the program-wide convention.
+    DateConvention saved = ProgramDates();
+    ProgramDates() = conv;
+    QDate other(1999, 12, 31);
+    ASSERT_TRUE(ParseDate(FormatDate(other), &back));
+    EXPECT_EQ(back, other);
+    ProgramDates() = saved;
+  }
+}
+
+TEST(DatesTest, SingleDigitsAreAccepted) {
+  QDate d;
+  ASSERT_TRUE(ParseDate(QStringLiteral("7/9/2004"), &d, Convention("mm/dd/yyyy", '/')));
+  EXPECT_EQ(d, QDate(2004, 7, 9));
+  ASSERT_TRUE(ParseDate(QStringLiteral("2004.7.9"), &d, Convention("yyyy.mm.dd", '.')));
+  EXPECT_EQ(d, QDate(2004, 7, 9));
+}
+
+// A two-digit year falls in the hundred years that end twenty years from now.
+TEST(DatesTest, TwoDigitYearsFollowTheWindow) {
+  const int last = QDate::currentDate().year() + 20;
+  const DateConvention conv = Convention("mm/dd/yy", '/');
+  QDate d;
+  ASSERT_TRUE(
+      ParseDate(QStringLiteral("01/01/%1").arg(last % 100, 2, 10, QLatin1Char('0')), &d, conv));
+  EXPECT_EQ(d.year(), last);
+  ASSERT_TRUE(ParseDate(QStringLiteral("01/01/%1").arg((last + 1) % 100, 2, 10, QLatin1Char('0')),
+                        &d, conv));
+  EXPECT_EQ(d.year(), last + 1 - 100);
+}
+
+TEST(DatesTest, InvalidDatesAreRefused) {
+  struct Case {
+    const char* fmt;
+    char sep;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"dd/mm/yyyy", '/', "31/02/2004"},  // no 31 February
+      {"mm/dd/yyyy", '/', "02/30/2004"},
+      {"mm/dd/yyyy", '/', "02/29/1900"},  // 1900 was no leap year
+      {"mm/dd/yyyy", '/', "13/01/2004"},  // month 13
+      {"dd.mm.yyyy", '.', "01.13.2004"},
+      {"mm/dd/yyyy", '/', "00/10/2004"},
+      {"mm/dd/yyyy", '/', "10/00/2004"},
+      {"mm/dd/yyyy", '/', "ab/cd/efgh"},
+      {"mm/dd/yyyy", '/', "1a/02/2004"},
+      {"mm/dd/yyyy", '/', "01/02"},
+      {"mm/dd/yyyy", '/', "01/02/2004/05"},
+      {"mm/dd/yyyy", '/', "01.02.2004"},  // wrong separator
+      {"mm/dd/yyyy", '/', "01/02/20045"},
+      {"mm/dd/yyyy", '/', "01/02/204"},
+      {"mm/dd/yyyy", '/', "-1/02/2004"},
+      {"mm/dd/yyyy", '/', "  /  /    "},
+      {"mm/dd/yyyy", '/', ""},
+  };
+  for (const Case& c : cases) {
+    QDate d;
+    EXPECT_FALSE(ParseDate(QString::fromLatin1(c.text), &d, Convention(c.fmt, c.sep)))
+        << c.fmt << " " << c.text;
+  }
+  QDate leap;
+  EXPECT_TRUE(ParseDate(QStringLiteral("02/29/2000"), &leap, Convention("mm/dd/yyyy", '/')));
+}
+
+TEST(DatesTest, InvalidDateFormatsEmpty) {
+  EXPECT_EQ(FormatDate(QDate(), Convention("mm/dd/yyyy", '/')), QString());
+}
+
+TEST(DatesTest, BlankDateTextOfEachMask) {
+  struct Case {
+    const char* mask;
+    const char* blank;
+  };
+  const Case cases[] = {
+      {"!99/99/9999;1;_", "  /  /    "}, {"!99/99/99;1;", "  /  /  "},
+      {"!99.99.9999;1;_", "  .  .    "}, {"!9999.99.99;1;_", "    .  .  "},
+      {"!99-99-9999;1;_", "  -  -    "}, {"00/00/0000;0;_", "  /  /    "},
+      {"!99/99/9999", "  /  /    "},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(BlankDateText(QString::fromLatin1(c.mask)), QString::fromLatin1(c.blank)) << c.mask;
+  }
+}
+
+TEST(DatesTest, BlankDateTextIsAnEmptyDate) {
+  const DateConvention us = Convention("mm/dd/yyyy", '/');
+  EXPECT_TRUE(IsBlankDateText(QString(), us));
+  EXPECT_TRUE(IsBlankDateText(BlankDateText(QStringLiteral("!99/99/9999;1;_")), us));
+  EXPECT_FALSE(IsBlankDateText(QStringLiteral("12/  /2004"), us));
+  EXPECT_FALSE(IsBlankDateText(QStringLiteral("  .  .    "), us));  // another format's box
+  EXPECT_TRUE(IsBlankDateText(QStringLiteral("  .  .    "), Convention("dd.mm.yyyy", '.')));
+}
+
+TEST(DatesTest, DbfDatesFromDays) {
+  struct Case {
+    QDate date;
+    const char* dtos;
+  };
+  const Case cases[] = {
+      {QDate(2004, 7, 9), "20040709"},
+      {QDate(2000, 2, 29), "20000229"},
+      {QDate(1899, 12, 31), "18991231"},
+      {QDate(9999, 12, 31), "99991231"},
+      // The day-count zero and anything before it store as an empty date.
+      {QDate(1899, 12, 30), "        "},
+      {QDate(1899, 12, 29), "        "},
+      {QDate(1, 1, 1), "        "},
+      {QDate(), "        "},
+      // Eight digits cannot hold a five-digit year.
+      {QDate(10000, 1, 1), "        "},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(DtosFromDate(c.date), c.dtos) << c.date.toString(Qt::ISODate).toStdString();
+  }
+}
+
+TEST(DatesTest, DaysFromDbfDates) {
+  EXPECT_EQ(DateFromDtos("20040709"), QDate(2004, 7, 9));
+  EXPECT_EQ(DateFromDtos("18991231"), QDate(1899, 12, 31));
+  for (const char* bad : {"        ", "", "2004070", "200407091", "20040231", "20041301",
+                          "2004-7-9", "00000000", "2004070 "}) {
+    EXPECT_FALSE(DateFromDtos(bad).isValid()) << "'" << bad << "'";
+  }
+}
+
+}  // namespace
+}  // namespace qv

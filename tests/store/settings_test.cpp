@@ -1,0 +1,289 @@
+// The settings file: defaults, round trips of every key, files written by
+// hand or on Windows, and where the program directory is.
+#include "store/settings.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "store/ini_file.h"
+#include "store_test_util.h"
+
+namespace qv {
+namespace {
+
+using testing::ReadBytes;
+using testing::Scratch;
+using testing::WriteBytes;
+
+class SettingsTest : public ::testing::Test {
+ protected:
+  QString iniPath() const { return m_dir.file(QStringLiteral("QUORVA.INI")); }
+  Scratch m_dir;
+};
+
+TEST_F(SettingsTest, MissingFileGivesEveryDefault) {
+  IniFile ini(iniPath());
+
+  DateSettings main = ReadDateSettings(ini, DateDefaults::kMainWindow);
+  EXPECT_EQ(main.separator, "/");
+  EXPECT_EQ(main.shortDateFmt, "mm/dd/yyyy");
+  EXPECT_EQ(main.editMask, "!99/99/9999;1;_");
+  DateSettings prefs = ReadDateSettings(ini, DateDefaults::kPreferences);
+  EXPECT_EQ(prefs.separator, "/");
+  EXPECT_EQ(prefs.shortDateFmt, "mm/dd/yy");
+  EXPECT_EQ(prefs.editMask, "!99/99/9999;0;_");
+
+  AddingSettings a = ReadAddingSettings(ini);
+  EXPECT_FALSE(a.plugDate || a.plugCityState || a.autoDupCheck || a.carryOrg || a.carryStreet ||
+               a.carryCity || a.carryState || a.carryZip || a.carryCountry);
+  EXPECT_TRUE(a.defaultCountry.isEmpty());
+
+  EXPECT_TRUE(ReadRecentFiles(ini).isEmpty());
+  EXPECT_EQ(ReadUserReportTitle(ini, QStringLiteral("/data/QUORVA1.DBF")),
+            "Report for: /data/QUORVA1.DBF");
+  DialingSettings d = ReadDialingSettings(ini);
+  EXPECT_TRUE(d.prefix.isEmpty());
+  EXPECT_EQ(d.port, 0);
+  EXPECT_EQ(d.method, 0);
+
+  // Reading never creates the file.
+  EXPECT_FALSE(QFileInfo::exists(iniPath()));
+}
+
+TEST_F(SettingsTest, EveryKeyRoundTrips) {
+  IniFile ini(iniPath());
+  ASSERT_TRUE(WriteDateSettings(
+      ini, {QStringLiteral("."), QStringLiteral("dd.mm.yyyy"), QStringLiteral("!99.99.9999;1;_")}));
+  AddingSettings a;
+  a.defaultCountry = QStringLiteral("Canada");
+  ASSERT_TRUE(WriteAddingSettings(ini, a));
+  ASSERT_TRUE(WriteUserReportTitle(ini, QStringLiteral("Members 2024")));
+  ASSERT_TRUE(WriteDialingSettings(ini, {QStringLiteral("9,"), 3, 1}));
+
+  for (DateDefaults which : {DateDefaults::kMainWindow, DateDefaults::kPreferences}) {
+    DateSettings d = ReadDateSettings(IniFile(iniPath()), which);
+    EXPECT_EQ(d.separator, ".");
+    EXPECT_EQ(d.shortDateFmt, "dd.mm.yyyy");
+    EXPECT_EQ(d.editMask, "!99.99.9999;1;_");
+  }
+  EXPECT_EQ(ReadAddingSettings(ini).defaultCountry, "Canada");
+  EXPECT_EQ(ReadUserReportTitle(ini, QStringLiteral("/x.DBF")), "Members 2024");
+  DialingSettings d = ReadDialingSettings(ini);
+  EXPECT_EQ(d.prefix, "9,");
+  EXPECT_EQ(d.port, 3);
+  EXPECT_EQ(d.method, 1);
+}
+
+// Each flag alone, so two keys that share a name or a member show up.
+TEST_F(SettingsTest, EachAddingFlagHasItsOwnKey) {
+  struct Flag {
+    const char* key;
+    bool AddingSettings::*member;
+  };
+  const Flag flags[] = {
+      {"PlugDate", &AddingSettings::plugDate},
+      {"PlugCityState", &AddingSettings::plugCityState},
+      {"AutoDupCheck", &AddingSettings::autoDupCheck},
+      {"CarryOrg", &AddingSettings::carryOrg},
+      {"CarrySA1", &AddingSettings::carryStreet},
+      {"CarryCity", &AddingSettings::carryCity},
+      {"CarryState", &AddingSettings::carryState},
+      {"CarryZip", &AddingSettings::carryZip},
+      {"CarryCountry", &AddingSettings::carryCountry},
+  };
+  for (const Flag& on : flags) {
+    SCOPED_TRACE(on.key);
+    QFile::remove(iniPath());
+    IniFile ini(iniPath());
+    AddingSettings a;
+    a.*on.member = true;
+    ASSERT_TRUE(WriteAddingSettings(ini, a));
+    AddingSettings back = ReadAddingSettings(ini);
+    for (const Flag& f : flags) EXPECT_EQ(back.*f.member, f.member == on.member) << f.key;
+
+    // Booleans are stored as 0 and 1 under the key's own name.
+    const QByteArray text = ReadBytes(iniPath());
+    for (const Flag& f : flags) {
+      QByteArray line = QByteArray(f.key) + (f.member == on.member ? "=1\r\n" : "=0\r\n");
+      EXPECT_TRUE(text.contains(line)) << line.constData();
+    }
+  }
+}
+
+TEST_F(SettingsTest, SectionsAndKeysMatchInAnyCase) {
+  ASSERT_TRUE(
+      WriteBytes(iniPath(), "[date]\r\nshortdatefmt=dd/mm/yy\r\n[ADDING]\r\nplugdate=1\r\n"));
+  IniFile ini(iniPath());
+  EXPECT_EQ(ReadDateSettings(ini, DateDefaults::kMainWindow).shortDateFmt, "dd/mm/yy");
+  EXPECT_TRUE(ReadAddingSettings(ini).plugDate);
+
+  // Writing replaces the existing line instead of adding a second one.
+  ASSERT_TRUE(ini.writeString(QStringLiteral("Date"), QStringLiteral("ShortDateFmt"),
+                              QStringLiteral("yy/mm/dd")));
+  EXPECT_EQ(ReadBytes(iniPath()), "[date]\r\nShortDateFmt=yy/mm/dd\r\n[ADDING]\r\nplugdate=1\r\n");
+}
+
+TEST_F(SettingsTest, DamagedLinesAreSkipped) {
+  ASSERT_TRUE(WriteBytes(iniPath(),
+                         "[Date\n"
+                         "this line means nothing\n"
+                         "=no key\n"
+                         "[Date]\n"
+                         "\x01\x02 garbage\n"
+                         "ShortDateFmt=yyyy.mm.dd\n"
+                         "[Dialing]\n"
+                         "Port=two\n"
+                         "Method=2\n"));
+  IniFile ini(iniPath());
+  EXPECT_EQ(ReadDateSettings(ini, DateDefaults::kMainWindow).shortDateFmt, "yyyy.mm.dd");
+  DialingSettings d = ReadDialingSettings(ini);
+  EXPECT_EQ(d.port, 0);  // not a number: the default
+  EXPECT_EQ(d.method, 2);
+  EXPECT_TRUE(ini.readBool(QStringLiteral("Dialing"), QStringLiteral("Port"), true));
+}
+
+TEST_F(SettingsTest, WritingKeepsEveryOtherLine) {
+  ASSERT_TRUE(WriteBytes(iniPath(),
+                         "; settings kept by hand\n"
+                         "[Date]\n"
+                         "DateSeparator=/\n"
+                         "# note about the format\n"
+                         "ShortDateFmt=mm/dd/yy\n"
+                         "\n"
+                         "[Other]\n"
+                         "Unknown=keep me\n"));
+  IniFile ini(iniPath());
+  ASSERT_TRUE(ini.writeString(QStringLiteral("Date"), QStringLiteral("ShortDateFmt"),
+                              QStringLiteral("dd.mm.yy")));
+  ASSERT_TRUE(ini.writeString(QStringLiteral("Date"), QStringLiteral("DateEditMask"),
+                              QStringLiteral("!99.99.99;1;_")));
+  ASSERT_TRUE(ini.writeInteger(QStringLiteral("Dialing"), QStringLiteral("Port"), 2));
+  EXPECT_EQ(ReadBytes(iniPath()),
+            "; settings kept by hand\r\n"
+            "[Date]\r\n"
+            "DateSeparator=/\r\n"
+            "# note about the format\r\n"
+            "ShortDateFmt=dd.mm.yy\r\n"
+            "DateEditMask=!99.99.99;1;_\r\n"
+            "\r\n"
+            "[Other]\r\n"
+            "Unknown=keep me\r\n"
+            "\r\n"
+            "[Dialing]\r\n"
+            "Port=2\r\n");
+}
+
+TEST_F(SettingsTest, ReadsCrLfAndLfFilesAlike) {
+  for (const char* eol : {"\r\n", "\n"}) {
+    SCOPED_TRACE(eol[0] == '\r' ? "CR LF" : "LF");
+    QByteArray text;
+    for (const char* line :
+         {"[MRU]", "Item1=/a/one.DBF", "Item2=/a/two.DBF", "[Dialing]", "Prefix=9"}) {
+      text += QByteArray(line) + eol;
+    }
+    ASSERT_TRUE(WriteBytes(iniPath(), text));
+    IniFile ini(iniPath());
+    EXPECT_EQ(ReadRecentFiles(ini), QStringList({"/a/one.DBF", "/a/two.DBF"}));
+    EXPECT_EQ(ReadDialingSettings(ini).prefix, "9");
+  }
+}
+
+// A file saved by a Windows editor is in the ANSI code page, where 0x80 is
+// the euro sign (not a control character as in Latin-1).
+TEST_F(SettingsTest, ReadsWindows1252Files) {
+  ASSERT_TRUE(WriteBytes(iniPath(),
+                         "[Adding]\r\nDefaultCountry=\xD6sterreich\r\n"
+                         "[UserDefinedReport]\r\nUserReportTitle=Beitr\xE4ge \x80 \x96 2024\r\n"));
+  IniFile ini(iniPath());
+  EXPECT_EQ(ReadAddingSettings(ini).defaultCountry, QString::fromUtf8("Österreich"));
+  EXPECT_EQ(ReadUserReportTitle(ini, QString()), QString::fromUtf8("Beiträge € – 2024"));
+
+  // Rewriting one key keeps the others' text.
+  ASSERT_TRUE(WriteDialingSettings(ini, {QStringLiteral("0"), 1, 1}));
+  EXPECT_EQ(ReadAddingSettings(ini).defaultCountry, QString::fromUtf8("Österreich"));
+  EXPECT_EQ(ReadUserReportTitle(ini, QString()), QString::fromUtf8("Beiträge € – 2024"));
+}
+
+TEST_F(SettingsTest, RecentFilesKeepFourAndSkipEmptyValues) {
+  IniFile ini(iniPath());
+  const QStringList five = {"/d/1.DBF", "/d/2.DBF", "/d/3.DBF", "/d/4.DBF", "/d/5.DBF"};
+  ASSERT_TRUE(WriteRecentFiles(ini, five));
+  EXPECT_EQ(ReadRecentFiles(ini), five.mid(0, 4));
+  EXPECT_FALSE(ReadBytes(iniPath()).contains("/d/5.DBF"));
+
+  // A shorter list clears the slots behind it.
+  ASSERT_TRUE(WriteRecentFiles(ini, {"/d/new=name.DBF"}));
+  EXPECT_EQ(ReadRecentFiles(ini), QStringList({"/d/new=name.DBF"}));
+
+  ASSERT_TRUE(WriteBytes(iniPath(), "[MRU]\nItem1=\nItem2=/x/b.DBF\nItem3=  \nItem4=/x/d.DBF\n"));
+  EXPECT_EQ(ReadRecentFiles(IniFile(iniPath())), QStringList({"/x/b.DBF", "/x/d.DBF"}));
+}
+
+TEST_F(SettingsTest, WriteFailureIsReported) {
+  IniFile ini(m_dir.file(QStringLiteral("no/such/folder/QUORVA.INI")));
+  EXPECT_FALSE(ini.writeString(QStringLiteral("Date"), QStringLiteral("ShortDateFmt"),
+                               QStringLiteral("mm/dd/yy")));
+}
+
+// A file we cannot read must not be replaced by one holding a single key.
+TEST_F(SettingsTest, UnreadableFileIsNotOverwritten) {
+  QByteArray big =
+      "[Date]\r\nShortDateFmt=dd.mm.yy\r\n; " + QByteArray(2 * 1024 * 1024, 'x') + "\r\n";
+  ASSERT_TRUE(WriteBytes(iniPath(), big));
+  IniFile ini(iniPath());
+  EXPECT_FALSE(
+      ini.writeString(QStringLiteral("Dialing"), QStringLiteral("Port"), QStringLiteral("1")));
+  EXPECT_EQ(ReadBytes(iniPath()), big);
+}
+
+class ProgramDirectoryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* name : {"QUORVANE_HOME", "XDG_DATA_HOME"}) {
+      const char* v = getenv(name);
+      m_saved.push_back({name, v != nullptr, v != nullptr ? v : ""});
+    }
+  }
+  void TearDown() override {
+    for (const Saved& s : m_saved) {
+      if (s.set) {
+        setenv(s.name, s.value.c_str(), 1);
+      } else {
+        unsetenv(s.name);
+      }
+    }
+  }
+  struct Saved {
+    const char* name;
+    bool set;
+    std::string value;
+  };
+  std::vector<Saved> m_saved;
+  Scratch m_dir;
+};
+
+TEST_F(ProgramDirectoryTest, HonoursQuorvaneHomeAndCreatesIt) {
+  const QString home = m_dir.file(QStringLiteral("a/b/home"));
+  setenv("QUORVANE_HOME", home.toLocal8Bit().constData(), 1);
+  setenv("XDG_DATA_HOME", m_dir.file(QStringLiteral("xdg")).toLocal8Bit().constData(), 1);
+  ASSERT_FALSE(QFileInfo::exists(home));
+
+  EXPECT_EQ(ProgramDirectory(), home + "/");
+  EXPECT_TRUE(QFileInfo(home).isDir());
+  EXPECT_EQ(SettingsFile().path(), home + "/QUORVA.INI");
+  EXPECT_FALSE(QFileInfo::exists(m_dir.file(QStringLiteral("xdg"))));
+}
+
+TEST_F(ProgramDirectoryTest, FallsBackToTheDataHome) {
+  unsetenv("QUORVANE_HOME");
+  setenv("XDG_DATA_HOME", m_dir.file(QStringLiteral("xdg")).toLocal8Bit().constData(), 1);
+  const QString expected = m_dir.file(QStringLiteral("xdg/quorvane"));
+  EXPECT_EQ(ProgramDirectory(), expected + "/");
+  EXPECT_TRUE(QFileInfo(expected).isDir());
+}
+
+}  // namespace
+}  // namespace qv

@@ -1,0 +1,164 @@
+// Helpers shared by the store tests: a scratch folder, whole-file reads and
+// writes, a message service that records what it was asked to show, and
+// running the command-line tools.
+#pragma once
+
+#include <stdio.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <map>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "store/messages.h"
+#include "xbase/table.h"
+#include "xbase/workarea.h"
+
+// Readable QString values in failure messages.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
+namespace qv::testing {
+
+class Scratch {
+ public:
+  QString path() const { return m_dir.path(); }
+  QString file(const QString& name) const { return m_dir.path() + QLatin1Char('/') + name; }
+  bool valid() const { return m_dir.isValid(); }
+
+ private:
+  QTemporaryDir m_dir;
+};
+
+inline QByteArray ReadBytes(const QString& path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return QByteArray();
+  return f.readAll();
+}
+
+inline bool WriteBytes(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+// Installed for its lifetime; every notice and question is recorded.
+class RecordingMessages : public MessageService {
+ public:
+  RecordingMessages() : m_previous(InstallMessageService(this)) {}
+  ~RecordingMessages() override { InstallMessageService(m_previous); }
+  RecordingMessages(const RecordingMessages&) = delete;
+  RecordingMessages& operator=(const RecordingMessages&) = delete;
+
+  void information(const QString& text) override { shown.append(text); }
+  bool question(const QString& text, bool) override {
+    asked.append(text);
+    return answer;
+  }
+
+  QStringList shown;
+  QStringList asked;
+  bool answer = true;
+
+ private:
+  MessageService* m_previous;
+};
+
+struct ProcessResult {
+  int status = -1;
+  std::string out;
+};
+
+inline std::string ShellQuote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += (c == '\'') ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+// Runs argv with the standard error stream discarded.
+inline ProcessResult Exec(const std::vector<std::string>& argv, const std::string& env = "") {
+  std::string cmd = env;
+  for (const auto& a : argv) cmd += ShellQuote(a) + " ";
+  cmd += "2>/dev/null";
+  ProcessResult r;
+  FILE* p = popen(cmd.c_str(), "r");
+  if (p == nullptr) return r;
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+  int st = pclose(p);
+  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  return r;
+}
+
+// A table written straight through the engine, so the layer under test
+// reads what it did not write itself. Row values are raw field bytes (memo
+// fields: the memo text); `tags` are {name, key expression}.
+inline xb::Status MakeTable(const QString& path, const std::vector<xb::FieldDef>& fields,
+                            const std::vector<std::vector<std::string>>& rows,
+                            const std::vector<std::pair<std::string, std::string>>& tags = {},
+                            const std::vector<int>& deleted = {}) {
+  XB_RETURN_IF_ERROR(xb::Table::Create(path.toStdString(), fields));
+  xb::Settings settings;
+  std::unique_ptr<xb::WorkArea> area;
+  XB_RETURN_IF_ERROR(xb::WorkArea::Open(path.toStdString(), xb::OpenOptions(), &settings, &area));
+  for (size_t r = 0; r < rows.size(); ++r) {
+    XB_RETURN_IF_ERROR(area->Append());
+    for (size_t i = 0; i < fields.size() && i < rows[r].size(); ++i) {
+      if (fields[i].type == 'M') {
+        XB_RETURN_IF_ERROR(area->SetMemo(static_cast<int>(i), rows[r][i]));
+      } else {
+        XB_RETURN_IF_ERROR(area->SetField(static_cast<int>(i), rows[r][i]));
+      }
+    }
+    for (int d : deleted) {
+      if (d == static_cast<int>(r) + 1) XB_RETURN_IF_ERROR(area->SetDeleted(true));
+    }
+    XB_RETURN_IF_ERROR(area->Commit());
+  }
+  for (const auto& [tag, key] : tags) {
+    XB_RETURN_IF_ERROR(area->IndexTag("", tag, key, "", false, false));
+  }
+  return xb::Status::OK();
+}
+
+struct RawRecord {
+  bool deleted = false;
+  std::map<std::string, std::string> fields;  // raw bytes; memo fields: the text
+};
+
+// Every record in natural order, read with a fresh handle.
+inline std::vector<RawRecord> ReadRawTable(const QString& path) {
+  std::vector<RawRecord> out;
+  std::unique_ptr<xb::Table> t;
+  xb::OpenOptions options;
+  options.exclusive = false;
+  options.read_only = true;
+  if (!xb::Table::Open(path.toStdString(), options, &t).ok()) return out;
+  for (uint32_t n = 1; n <= t->record_count(); ++n) {
+    if (!t->Go(n).ok()) break;
+    xb::RecordRef r = t->current();
+    RawRecord rec;
+    rec.deleted = r.deleted();
+    for (const xb::FieldInfo& f : t->fields()) {
+      std::string v(r.field(f));
+      if (f.type == 'M') {
+        v.clear();
+        t->ReadMemo(r.field(f), &v);
+      }
+      rec.fields[f.name] = v;
+    }
+    out.push_back(rec);
+  }
+  return out;
+}
+
+inline bool HaveChecker() { return access(QV_XBCHECK, X_OK) == 0; }
+
+}  // namespace qv::testing

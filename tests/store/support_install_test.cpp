@@ -1,0 +1,190 @@
+// First start: the six support tables built from the sources inside the
+// program, checked against the independent xBase checker, and the
+// command-line tool's create and init.
+#include "store/support_install.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <map>
+
+#include "store_test_util.h"
+
+namespace qv {
+namespace {
+
+using testing::Exec;
+using testing::HaveChecker;
+using testing::MakeTable;
+using testing::ProcessResult;
+using testing::ReadBytes;
+using testing::ReadRawTable;
+using testing::Scratch;
+
+struct Expected {
+  const char* table;
+  const char* tag;
+  const char* key;
+  const char* keyField;
+  char type;
+  int width;
+};
+// Tag, key expression and key field of each table, as the index rebuild and
+// the windows that read them know them.
+const Expected kTables[] = {
+    {"QVPLTRS", "DESCRIPT", "UPPER(DESCRIPT)", "DESCRIPT", 'C', 50},
+    {"QVPLBLS", "USERDESC", "UPPER(USERDESC)", "USERDESC", 'C', 60},
+    {"QVPENVS", "NAME", "UPPER(NAME)", "NAME", 'C', 20},
+    {"QVPSZCK", "STATE", "UPPER(STATE)", "STATE", 'C', 4},
+    {"QVPLSU", "DESCRIPT", "UPPER(descript)", "DESCRIPT", 'C', 50},
+    {"QVPESU", "DESCRIPT", "UPPER(descript)", "DESCRIPT", 'C', 50},
+};
+
+// Harbour looks for companions only in lower case on Linux: the checker
+// gets lower-case copies. Returns the copy of the table.
+QString LowerCaseCopy(const QString& dir, const QString& table, const QString& into) {
+  for (const QString& f : QDir(dir).entryList(QDir::Files)) {
+    if (QFileInfo(f).completeBaseName().compare(table, Qt::CaseInsensitive) == 0) {
+      QFile::copy(dir + "/" + f, into + "/" + f.toLower());
+    }
+  }
+  return into + "/" + table.toLower() + ".dbf";
+}
+
+std::map<QString, QByteArray> Snapshot(const QString& dir) {
+  std::map<QString, QByteArray> files;
+  for (const QString& f : QDir(dir).entryList(QDir::Files)) files[f] = ReadBytes(dir + "/" + f);
+  return files;
+}
+
+TEST(SupportInstallTest, EmptyDirectoryGetsAllSixTables) {
+  Scratch dir;
+  const QString target = dir.file(QStringLiteral("program"));  // made on the way
+  EXPECT_EQ(InstallSupportTables(target), QStringList());
+  for (const Expected& e : kTables) {
+    SCOPED_TRACE(e.table);
+    const QString path = target + "/" + e.table + ".DBF";
+    ASSERT_TRUE(QFileInfo::exists(path));
+    EXPECT_TRUE(QFileInfo::exists(target + "/" + e.table + ".CDX"));
+    xb::Settings settings;
+    std::unique_ptr<xb::WorkArea> area;
+    ASSERT_TRUE(xb::WorkArea::Open(path.toStdString(), xb::OpenOptions(), &settings, &area).ok());
+    ASSERT_TRUE(area->index_status().ok());
+    ASSERT_EQ(area->order_count(), 1);
+    EXPECT_EQ(area->OrderInfo(1).name, e.tag);
+    EXPECT_EQ(area->OrderInfo(1).key_expr, e.key);
+    const int f = area->table().FieldIndex(e.keyField);
+    ASSERT_GE(f, 0);
+    EXPECT_EQ(area->table().fields()[f].type, e.type);
+    EXPECT_EQ(area->table().fields()[f].width, e.width);
+    EXPECT_GT(area->table().record_count(), 0u);
+  }
+}
+
+TEST(SupportInstallTest, LabelStocksHoldTheAvery5160) {
+  Scratch dir;
+  ASSERT_EQ(InstallSupportTables(dir.path()), QStringList());
+  bool found = false;
+  for (const testing::RawRecord& r : ReadRawTable(dir.file(QStringLiteral("QVPLBLS.DBF")))) {
+    QByteArray desc = QByteArray::fromStdString(r.fields.at("USERDESC")).trimmed();
+    if (desc == "Avery 5160  Address,   1.00 x 2.63") {
+      found = true;
+      EXPECT_EQ(r.fields.at("NBRACROSS"), "  3");
+      EXPECT_EQ(r.fields.at("NBRDOWN"), " 10");
+      EXPECT_EQ(r.fields.at("LBLWIDTH"), "  2.625");
+    }
+  }
+  EXPECT_TRUE(found);
+}
+
+TEST(SupportInstallTest, CheckerAcceptsEveryTable) {
+  if (!HaveChecker()) GTEST_SKIP() << "the xBase checker is not installed";
+  Scratch dir, copies;
+  ASSERT_EQ(InstallSupportTables(dir.path()), QStringList());
+  for (const Expected& e : kTables) {
+    SCOPED_TRACE(e.table);
+    const QString copy = LowerCaseCopy(dir.path(), e.table, copies.path());
+    const size_t records = ReadRawTable(copy).size();
+    ProcessResult r = Exec({QV_XBCHECK, "verify", copy.toStdString()});
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.out, "ok 1 tags, " + std::to_string(records) + " records\n");
+  }
+}
+
+TEST(SupportInstallTest, ExistingTablesAreLeftAlone) {
+  Scratch dir;
+  // The user's own label stocks, and a letters file copied in lower case.
+  ASSERT_TRUE(MakeTable(dir.file(QStringLiteral("QVPLBLS.DBF")), {{"USERDESC", 'C', 60, 0}},
+                        {{"My own stock"}})
+                  .ok());
+  ASSERT_TRUE(
+      MakeTable(dir.file(QStringLiteral("qvpltrs.dbf")), {{"DESCRIPT", 'C', 50, 0}}, {}).ok());
+  const std::map<QString, QByteArray> before = Snapshot(dir.path());
+
+  EXPECT_EQ(InstallSupportTables(dir.path()), QStringList());
+  const std::map<QString, QByteArray> after = Snapshot(dir.path());
+  for (const auto& [name, bytes] : before) {
+    ASSERT_TRUE(after.count(name)) << name.toStdString();
+    EXPECT_EQ(after.at(name), bytes) << name.toStdString();
+  }
+  EXPECT_FALSE(after.count(QStringLiteral("QVPLTRS.DBF")));
+  EXPECT_FALSE(after.count(QStringLiteral("QVPLBLS.CDX")));
+  for (const char* made : {"QVPENVS.DBF", "QVPSZCK.DBF", "QVPLSU.DBF", "QVPESU.DBF"}) {
+    EXPECT_TRUE(after.count(QString::fromLatin1(made))) << made;
+  }
+}
+
+TEST(SupportInstallTest, SecondRunChangesNothing) {
+  Scratch dir;
+  ASSERT_EQ(InstallSupportTables(dir.path()), QStringList());
+  const std::map<QString, QByteArray> first = Snapshot(dir.path());
+  EXPECT_EQ(InstallSupportTables(dir.path()), QStringList());
+  EXPECT_EQ(Snapshot(dir.path()), first);
+}
+
+TEST(SupportInstallTest, UnknownTableIsRefused) {
+  Scratch dir;
+  QString why;
+  EXPECT_FALSE(BuildSupportTable(QStringLiteral("QVPNOPE"), dir.path(), &why));
+  EXPECT_FALSE(why.isEmpty());
+  EXPECT_TRUE(QDir(dir.path()).isEmpty());
+}
+
+TEST(CliTest, CreateWritesAnEmptyContactFile) {
+  Scratch dir, copies;
+  const std::string path = dir.file(QStringLiteral("NEW.DBF")).toStdString();
+  ProcessResult made = Exec({QV_CLI, "create", path});
+  ASSERT_EQ(made.status, 0);
+  EXPECT_EQ(made.out, "created " + path + ", 21 tags\n");
+  // A second create does not overwrite it.
+  const QByteArray bytes = ReadBytes(QString::fromStdString(path));
+  EXPECT_EQ(Exec({QV_CLI, "create", path}).status, 1);
+  EXPECT_EQ(ReadBytes(QString::fromStdString(path)), bytes);
+
+  if (!HaveChecker()) GTEST_SKIP() << "the xBase checker is not installed";
+  const QString copy = LowerCaseCopy(dir.path(), QStringLiteral("NEW"), copies.path());
+  ProcessResult r = Exec({QV_XBCHECK, "verify", copy.toStdString()});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "ok 21 tags, 0 records\n");
+}
+
+TEST(CliTest, InitInstallsTheProgramDirectory) {
+  Scratch dir;
+  const std::string home = dir.file(QStringLiteral("home")).toStdString();
+  const std::string env = "QUORVANE_HOME=" + testing::ShellQuote(home) + " ";
+  ProcessResult r = Exec({QV_CLI, "init"}, env);
+  ASSERT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, home + "/\n");
+  const QString h = QString::fromStdString(home);
+  EXPECT_TRUE(QFileInfo::exists(h + "/QUORVA1.DBF"));
+  for (const Expected& e : kTables) EXPECT_TRUE(QFileInfo::exists(h + "/" + e.table + ".DBF"));
+  const std::map<QString, QByteArray> first = Snapshot(h);
+  EXPECT_EQ(Exec({QV_CLI, "init"}, env).status, 0);
+  EXPECT_EQ(Snapshot(h), first);
+}
+
+}  // namespace
+}  // namespace qv

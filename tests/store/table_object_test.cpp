@@ -1,0 +1,360 @@
+// The table object: states and the order of its events, field text in and
+// out, dates in the program's format, the code-page refusal, deletion and
+// frozen views.
+#include "store/table_object.h"
+
+#include <gtest/gtest.h>
+
+#include "store/apollo.h"
+#include "store/dates.h"
+#include "store_test_util.h"
+
+namespace qv {
+namespace {
+
+using testing::MakeTable;
+using testing::RawRecord;
+using testing::ReadRawTable;
+using testing::RecordingMessages;
+using testing::Scratch;
+
+const std::vector<xb::FieldDef> kFields = {
+    {"NAME", 'C', 10, 0}, {"CITY", 'C', 20, 0}, {"BORN", 'D', 8, 0},
+    {"COUNT", 'N', 5, 0}, {"OK", 'L', 1, 0},    {"NOTE", 'M', 10, 0},
+};
+
+class TableObjectTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_savedDates = ProgramDates();
+    ProgramDates() = DateConvention();
+    ASSERT_TRUE(MakeTable(path(), kFields,
+                          {
+                              {"Miller", "Boston", "20040709", "   12", "T", "first memo"},
+                              {"  Adams  ", "Chicago", "        ", "", "F", ""},
+                              {"Baker", "Denver", "19991231", "   -3", " ", "line 1\r\nline 2"},
+                          },
+                          {{"NAME", "UPPER(NAME)"}})
+                    .ok());
+    m_table.setDatabaseName(m_dir.path());
+    m_table.setTableName(QStringLiteral("PEOPLE.DBF"));
+    m_table.setIndexName(QStringLiteral("NAME"));
+    QString error;
+    ASSERT_TRUE(m_table.open(&error)) << error.toStdString();
+    Record(&m_table);
+  }
+  void TearDown() override { ProgramDates() = m_savedDates; }
+
+  QString path() const { return m_dir.file(QStringLiteral("PEOPLE.DBF")); }
+
+  // Every signal, with the state the table was in when it came.
+  void Record(TableObject* t) {
+    auto log = [this, t](const char* name) {
+      return [this, t, name] {
+        static const char* const kStates[] = {"Inactive", "Browse", "Edit", "Insert"};
+        m_events << QStringLiteral("%1@%2").arg(QLatin1String(name),
+                                                QLatin1String(kStates[int(t->state())]));
+      };
+    };
+    QObject::connect(t, &TableObject::beforeInsert, log("beforeInsert"));
+    QObject::connect(t, &TableObject::afterInsert, log("afterInsert"));
+    QObject::connect(t, &TableObject::afterEdit, log("afterEdit"));
+    QObject::connect(t, &TableObject::afterPost, log("afterPost"));
+    QObject::connect(t, &TableObject::afterCancel, log("afterCancel"));
+    QObject::connect(t, &TableObject::recordChanged, log("recordChanged"));
+    QObject::connect(t, &TableObject::layoutChanged, log("layoutChanged"));
+  }
+  // Only the named events, in order.
+  QStringList events(const QStringList& keep) const {
+    QStringList out;
+    for (const QString& e : m_events) {
+      if (keep.contains(e.section(QLatin1Char('@'), 0, 0))) out << e;
+    }
+    return out;
+  }
+
+  Scratch m_dir;
+  TApolloEnv m_env;
+  TableObject m_table{&m_env};
+  QStringList m_events;
+  DateConvention m_savedDates;
+};
+
+const QStringList kDatasetEvents = {"beforeInsert", "afterInsert", "afterEdit", "afterPost",
+                                    "afterCancel"};
+
+TEST_F(TableObjectTest, EditAndPost) {
+  ASSERT_EQ(m_table.state(), TableObject::State::Browse);
+  m_table.last();
+  ASSERT_EQ(m_table.fieldText("NAME"), "Miller");
+  m_events.clear();
+  m_table.edit();
+  EXPECT_EQ(m_table.state(), TableObject::State::Edit);
+  ASSERT_TRUE(m_table.setFieldText("CITY", QStringLiteral("Portland")));
+  EXPECT_EQ(m_table.fieldText("CITY"), "Portland");
+  ASSERT_TRUE(m_table.post());
+  EXPECT_EQ(m_table.state(), TableObject::State::Browse);
+  EXPECT_EQ(events(kDatasetEvents), QStringList({"afterEdit@Edit", "afterPost@Browse"}));
+  EXPECT_EQ(m_events.last(), "recordChanged@Browse");  // views repaint the saved values
+  EXPECT_EQ(m_table.fieldText("CITY"), "Portland");
+  EXPECT_EQ(m_table.recordCount(), 3);
+
+  m_table.close();
+  std::vector<RawRecord> rows = ReadRawTable(path());
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0].fields["CITY"], "Portland            ");
+  EXPECT_EQ(rows[0].fields["NAME"], "Miller    ");
+}
+
+TEST_F(TableObjectTest, InsertAndPostAppends) {
+  m_events.clear();
+  m_table.insert();
+  EXPECT_EQ(m_table.state(), TableObject::State::Insert);
+  EXPECT_EQ(m_table.recNo(), 4);  // record count + 1 while inserting
+  EXPECT_EQ(m_table.fieldText("NAME"), "");
+  ASSERT_TRUE(m_table.setFieldText("NAME", QStringLiteral("Young")));
+  ASSERT_TRUE(m_table.setFieldText("COUNT", QStringLiteral("7")));
+  ASSERT_TRUE(m_table.setFieldText("NOTE", QStringLiteral("new memo")));
+  ASSERT_TRUE(m_table.post());
+  EXPECT_EQ(events(kDatasetEvents),
+            QStringList({"beforeInsert@Browse", "afterInsert@Insert", "afterPost@Browse"}));
+  EXPECT_EQ(m_table.recordCount(), 4);
+  EXPECT_EQ(m_table.recNo(), 4);
+  EXPECT_EQ(m_table.fieldText("NAME"), "Young");
+  EXPECT_EQ(m_table.fieldText("NOTE"), "new memo");
+
+  m_table.close();
+  std::vector<RawRecord> rows = ReadRawTable(path());
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(rows[3].fields["NAME"], "Young     ");
+  EXPECT_EQ(rows[3].fields["COUNT"], "    7");
+  EXPECT_EQ(rows[3].fields["BORN"], "        ");
+  EXPECT_EQ(rows[3].fields["NOTE"], "new memo");
+}
+
+TEST_F(TableObjectTest, InsertAndCancelAddsNothing) {
+  m_events.clear();
+  m_table.insert();
+  ASSERT_TRUE(m_table.setFieldText("NAME", QStringLiteral("Ghost")));
+  m_table.cancel();
+  EXPECT_EQ(m_table.state(), TableObject::State::Browse);
+  EXPECT_EQ(events(kDatasetEvents),
+            QStringList({"beforeInsert@Browse", "afterInsert@Insert", "afterCancel@Browse"}));
+  EXPECT_EQ(m_table.recordCount(), 3);
+  EXPECT_NE(m_table.fieldText("NAME"), "Ghost");
+  m_table.close();
+  EXPECT_EQ(ReadRawTable(path()).size(), 3u);
+}
+
+TEST_F(TableObjectTest, FieldTextAsTheScreensShowIt) {
+  m_table.first();                                  // NAME order: Adams first
+  EXPECT_EQ(m_table.fieldText("NAME"), "  Adams");  // leading blanks stay
+  EXPECT_EQ(m_table.fieldText("BORN"), "");
+  EXPECT_EQ(m_table.fieldText("COUNT").size(), 0);  // empty number
+  EXPECT_EQ(m_table.fieldText("NOTE").size(), 0);
+  EXPECT_EQ(m_table.fieldText("OK"), "F");
+  EXPECT_FALSE(m_table.fieldDate("BORN").isValid());
+  m_table.next();
+  EXPECT_EQ(m_table.fieldText("NAME"), "Baker");
+  EXPECT_EQ(m_table.fieldText("COUNT"), "-3");
+  EXPECT_EQ(m_table.fieldText("NOTE"), "line 1\r\nline 2");
+  EXPECT_EQ(m_table.fieldText("name"), "Baker");  // names in any case
+  EXPECT_EQ(m_table.fieldText("NOSUCH"), "");
+}
+
+TEST_F(TableObjectTest, TextIsCutToTheFieldWidth) {
+  m_table.edit();
+  ASSERT_TRUE(m_table.setFieldText("NAME", QStringLiteral("Abcdefghijklmno")));
+  EXPECT_EQ(m_table.fieldText("NAME"), "Abcdefghij");
+  ASSERT_TRUE(m_table.post());
+  EXPECT_EQ(m_table.fieldText("NAME"), "Abcdefghij");
+}
+
+// Cutting the digits of a number would store another number; the value is
+// refused at post instead, like any other that does not fit.
+TEST_F(TableObjectTest, NumberTooWideIsRefusedNotCut) {
+  RecordingMessages messages;
+  m_table.edit();
+  ASSERT_TRUE(m_table.setFieldText("COUNT", QStringLiteral("123456")));
+  EXPECT_FALSE(m_table.post());
+  EXPECT_EQ(messages.shown.size(), 1);
+  EXPECT_EQ(m_table.state(), TableObject::State::Edit);
+  ASSERT_TRUE(m_table.setFieldText("COUNT", QStringLiteral("-1234")));
+  ASSERT_TRUE(m_table.post());
+  EXPECT_EQ(m_table.fieldText("COUNT"), "-1234");
+}
+
+TEST_F(TableObjectTest, DatesInTheProgramsShortFormat) {
+  ProgramDates().separator = QLatin1Char('.');
+  ProgramDates().shortDateFmt = QStringLiteral("dd.mm.yyyy");
+  m_table.last();  // Miller
+  EXPECT_EQ(m_table.fieldText("BORN"), "09.07.2004");
+  EXPECT_EQ(m_table.fieldDate("BORN"), QDate(2004, 7, 9));
+
+  m_table.edit();
+  EXPECT_FALSE(m_table.setFieldText("BORN", QStringLiteral("31.02.2001")));
+  EXPECT_EQ(m_table.fieldText("BORN"), "09.07.2004");  // unchanged by a bad date
+  ASSERT_TRUE(m_table.setFieldText("BORN", QStringLiteral("01.02.2003")));
+  EXPECT_EQ(m_table.fieldDate("BORN"), QDate(2003, 2, 1));
+  ASSERT_TRUE(m_table.post());
+  m_table.close();
+  EXPECT_EQ(ReadRawTable(path())[0].fields["BORN"], "20030201");
+}
+
+TEST_F(TableObjectTest, DatesFromDays) {
+  struct Case {
+    QDate date;
+    const char* stored;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {QDate(2020, 2, 29), "20200229", "02/29/2020"},
+      {QDate(1899, 12, 31), "18991231", "12/31/1899"},
+      {QDate(1899, 12, 30), "        ", ""},  // the day-count zero: empty
+      {QDate(1850, 6, 1), "        ", ""},
+      {QDate(), "        ", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.stored);
+    ASSERT_TRUE(m_table.open());
+    m_table.last();
+    m_table.edit();
+    ASSERT_TRUE(m_table.setFieldDate("BORN", c.date));
+    EXPECT_EQ(m_table.fieldText("BORN"), c.shown);
+    ASSERT_TRUE(m_table.post());
+    EXPECT_EQ(m_table.fieldText("BORN"), c.shown);
+    m_table.close();
+    EXPECT_EQ(ReadRawTable(path())[0].fields["BORN"], c.stored);
+  }
+}
+
+// An empty date box hands over its mask's blank text, not "".
+TEST_F(TableObjectTest, BlankDateBoxClearsTheDate) {
+  m_table.last();
+  m_table.edit();
+  ASSERT_TRUE(m_table.setFieldText("BORN", BlankDateText(QStringLiteral("!99/99/9999;1;_"))));
+  EXPECT_FALSE(m_table.fieldDate("BORN").isValid());
+  ASSERT_TRUE(m_table.post());
+  EXPECT_EQ(m_table.fieldText("BORN"), "");
+  m_table.edit();
+  EXPECT_FALSE(m_table.setFieldText("BORN", QStringLiteral("12/  /2004")));
+}
+
+TEST_F(TableObjectTest, CharacterOutsideTheCodePageIsRefused) {
+  struct Case {
+    const char* text;
+    const char* bad;
+  };
+  for (const Case& c : {Case{"Łódź", "Ł"}, Case{"東京", "東"}, Case{"Rome 😀", "😀"}}) {
+    const char* refused = c.text;
+    SCOPED_TRACE(refused);
+    ASSERT_TRUE(m_table.open());
+    m_table.last();  // Miller
+    RecordingMessages messages;
+    m_table.edit();
+    ASSERT_TRUE(m_table.setFieldText("NAME", QStringLiteral("Müller")));  // fits the code page
+    ASSERT_TRUE(m_table.setFieldText("CITY", QString::fromUtf8(refused)));
+    EXPECT_FALSE(m_table.post());
+    ASSERT_EQ(messages.shown.size(), 1);
+    // The message names the whole character, even one of two UTF-16 units.
+    EXPECT_TRUE(messages.shown[0].contains(QStringLiteral("\"%1\"").arg(QString::fromUtf8(c.bad))))
+        << messages.shown[0].toStdString();
+    EXPECT_EQ(m_table.state(), TableObject::State::Edit);
+    EXPECT_EQ(m_table.fieldText("CITY"), QString::fromUtf8(refused));
+    EXPECT_EQ(m_table.fieldText("NAME"), QString::fromUtf8("Müller"));
+    m_table.close();
+    std::vector<RawRecord> rows = ReadRawTable(path());
+    EXPECT_EQ(rows[0].fields["NAME"], "Miller    ");
+    EXPECT_EQ(rows[0].fields["CITY"], "Boston              ");
+  }
+}
+
+TEST_F(TableObjectTest, RefusedMemoLeavesTheRecordAlone) {
+  RecordingMessages messages;
+  m_table.last();
+  m_table.edit();
+  ASSERT_TRUE(m_table.setFieldText("NOTE", QString::fromUtf8("über ∑")));
+  EXPECT_FALSE(m_table.post());
+  EXPECT_EQ(messages.shown.size(), 1);
+  // Fixed by the user: the next post goes through.
+  ASSERT_TRUE(m_table.setFieldText("NOTE", QString::fromUtf8("über alles")));
+  ASSERT_TRUE(m_table.post());
+  m_table.close();
+  EXPECT_EQ(ReadRawTable(path())[0].fields["NOTE"],
+            "\xFC"
+            "ber alles");
+}
+
+TEST_F(TableObjectTest, DeletedRecordIsHiddenWhenDeletedIsOn) {
+  m_env.SetDeleted(true);
+  m_table.first();  // Adams, Baker, Miller
+  m_table.next();
+  ASSERT_EQ(m_table.fieldText("NAME"), "Baker");
+  ASSERT_TRUE(m_table.deleteRecord());
+  EXPECT_EQ(m_table.fieldText("NAME"), "Miller");  // moved to the next one
+  QStringList seen;
+  for (m_table.first(); !m_table.eof(); m_table.next()) seen << m_table.fieldText("NAME");
+  EXPECT_EQ(seen, QStringList({"  Adams", "Miller"}));
+  EXPECT_EQ(m_table.recordCount(), 3);  // still in the file
+
+  // The last visible record deleted: the table stands on the one before.
+  m_table.last();
+  ASSERT_TRUE(m_table.deleteRecord());
+  EXPECT_FALSE(m_table.eof());
+  EXPECT_EQ(m_table.fieldText("NAME"), "  Adams");
+
+  m_env.SetDeleted(false);
+  seen.clear();
+  for (m_table.first(); !m_table.eof(); m_table.next()) seen << m_table.fieldText("NAME");
+  EXPECT_EQ(seen.size(), 3);
+  m_table.close();
+  std::vector<RawRecord> rows = ReadRawTable(path());
+  EXPECT_TRUE(rows[0].deleted);
+  EXPECT_FALSE(rows[1].deleted);
+  EXPECT_TRUE(rows[2].deleted);
+}
+
+TEST_F(TableObjectTest, FrozenViewsGetOneRefreshAtTheEnd) {
+  m_events.clear();
+  m_table.disableControls();
+  m_table.disableControls();
+  EXPECT_TRUE(m_table.controlsDisabled());
+  m_table.first();
+  m_table.next();
+  m_table.edit();
+  ASSERT_TRUE(m_table.setFieldText("CITY", QStringLiteral("Reno")));
+  ASSERT_TRUE(m_table.post());
+  m_table.last();
+  EXPECT_EQ(events({"recordChanged", "layoutChanged"}), QStringList());
+  m_table.enableControls();
+  EXPECT_TRUE(m_table.controlsDisabled());
+  EXPECT_EQ(events({"recordChanged", "layoutChanged"}), QStringList());
+  m_table.enableControls();
+  EXPECT_FALSE(m_table.controlsDisabled());
+  EXPECT_EQ(events({"recordChanged"}).size(), 1);
+  EXPECT_EQ(events({"layoutChanged"}).size(), 1);
+  // One enable too many does nothing.
+  m_events.clear();
+  m_table.enableControls();
+  EXPECT_TRUE(m_events.isEmpty());
+  m_table.next();
+  EXPECT_EQ(events({"recordChanged"}).size(), 1);
+}
+
+TEST_F(TableObjectTest, ChangesNeedEditOrInsert) {
+  EXPECT_FALSE(m_table.setFieldText("NAME", QStringLiteral("x")));
+  EXPECT_FALSE(m_table.setFieldDate("BORN", QDate(2001, 1, 1)));
+  EXPECT_FALSE(m_table.post());
+  m_table.edit();
+  EXPECT_FALSE(m_table.setFieldDate("NAME", QDate(2001, 1, 1)));  // not a date field
+  EXPECT_FALSE(m_table.setFieldText("NOSUCH", QStringLiteral("x")));
+  // Moving away cancels the edit.
+  ASSERT_TRUE(m_table.setFieldText("NAME", QStringLiteral("Moved")));
+  m_table.next();
+  EXPECT_EQ(m_table.state(), TableObject::State::Browse);
+  m_table.close();
+  for (const RawRecord& r : ReadRawTable(path())) EXPECT_NE(r.fields.at("NAME"), "Moved     ");
+}
+
+}  // namespace
+}  // namespace qv
