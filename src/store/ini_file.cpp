@@ -1,5 +1,7 @@
 #include "store/ini_file.h"
 
+#include "store/codepage.h"
+
 #include <QFile>
 #include <QSaveFile>
 #include <QStringConverter>
@@ -24,10 +26,7 @@ bool ReadLines(const QString& path, QStringList* lines) {
   if (bytes.startsWith("\xEF\xBB\xBF")) bytes.remove(0, 3);
   QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   QString text = utf8.decode(bytes);
-  if (utf8.hasError()) {
-    QStringDecoder ansi("windows-1252");
-    text = ansi.isValid() ? ansi.decode(bytes) : QString::fromLatin1(bytes);
-  }
+  if (utf8.hasError()) text = DecodeAnsi(std::string_view(bytes.constData(), bytes.size()));
   text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
   *lines = text.split(QLatin1Char('\n'));
   if (!lines->isEmpty() && lines->last().isEmpty()) lines->removeLast();
@@ -88,6 +87,11 @@ bool IniFile::readBool(const QString& section, const QString& key, bool def) con
 }
 
 bool IniFile::writeString(const QString& section, const QString& key, const QString& value) {
+  // A line break would start a new line of the file: refuse rather than
+  // write a value that reads back as something else.
+  for (const QString* part : {&section, &key, &value}) {
+    if (part->contains(QLatin1Char('\n')) || part->contains(QLatin1Char('\r'))) return false;
+  }
   QStringList lines;
   // Rewriting a file we could not read would leave only this one key.
   if (!ReadLines(m_path, &lines)) return false;

@@ -348,9 +348,12 @@ void TableObject::enableControls() {
 
 void TableObject::resync() {
   if (!m_area) return;
+  // The engine moved or changed the table under a pending edit: that edit
+  // is gone, and the windows hear so as from Cancel.
   if (m_state != State::Browse) {
     m_pending.clear();
     setState(State::Browse);
+    emit afterCancel();
   }
   notifyLayout();
 }

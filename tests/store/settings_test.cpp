@@ -287,3 +287,20 @@ TEST_F(ProgramDirectoryTest, FallsBackToTheDataHome) {
 
 }  // namespace
 }  // namespace qv
+
+namespace qv {
+namespace {
+
+// A path with a line break would add a line of its own to the file.
+TEST(SettingsValues, LineBreaksInAValueAreRefused) {
+  testing::Scratch dir;
+  IniFile ini(dir.file(QStringLiteral("QUORVA.INI")));
+  EXPECT_FALSE(ini.writeString(QStringLiteral("MRU"), QStringLiteral("Item1"),
+                               QStringLiteral("/home/ann/odd\nname.dbf")));
+  EXPECT_TRUE(ini.readString(QStringLiteral("MRU"), QStringLiteral("Item1"), QString()).isEmpty());
+  EXPECT_EQ(ini.readString(QStringLiteral("odd"), QStringLiteral("name.dbf"), QStringLiteral("none")),
+            QStringLiteral("none"));
+}
+
+}  // namespace
+}  // namespace qv

@@ -106,6 +106,19 @@ TEST_F(TableObjectTest, EditAndPost) {
   EXPECT_EQ(rows[0].fields["NAME"], "Miller    ");
 }
 
+// Something the engine does under a pending edit ends it as Cancel would.
+TEST_F(TableObjectTest, EngineMoveDuringEditEndsItAsCancel) {
+  TApollo apollo;
+  apollo.SetDataSource(&m_table);
+  m_table.edit();
+  ASSERT_TRUE(m_table.setFieldText("CITY", QStringLiteral("Nowhere")));
+  m_events.clear();
+  apollo.GoTop();
+  EXPECT_EQ(m_table.state(), TableObject::State::Browse);
+  EXPECT_EQ(events(kDatasetEvents), QStringList({"afterCancel@Browse"}));
+  EXPECT_NE(m_table.fieldText("CITY"), "Nowhere");
+}
+
 TEST_F(TableObjectTest, InsertAndPostAppends) {
   m_events.clear();
   m_table.insert();
