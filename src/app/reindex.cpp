@@ -1,0 +1,148 @@
+#include "app/reindex.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "store/apollo.h"
+#include "store/contact_file.h"
+#include "store/support_data.h"
+#include "store/table_object.h"
+#include "ui/dialogs.h"
+
+namespace qv {
+
+namespace {
+// The help page of this window.
+constexpr int kHelpTopic = 1041;
+
+QString FromView(std::string_view s) {
+  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+}  // namespace
+
+TQVReindex::TQVReindex(TableObject* contacts, TApollo* apollo, const QString& programDirectory,
+                       QWidget* parent)
+    : QDialog(parent), m_contacts(contacts), m_apollo(apollo), m_directory(programDirectory) {
+  if (!m_directory.endsWith(QLatin1Char('/'))) m_directory += QLatin1Char('/');
+  setWindowTitle(QStringLiteral("Rebuild indexes for ") +
+                 (contacts != nullptr ? contacts->tableName() : QString()));
+
+  WhatAmIDoing = new QLabel(this);
+  WhatAmIDoing->setMinimumWidth(320);
+  WhatAmIDoing->hide();
+  Gauge = new QProgressBar(this);
+  Gauge->setRange(0, 100);
+  Gauge->hide();
+  DoitButton = new QPushButton(QStringLiteral("Reindex"), this);
+  DoitButton->setDefault(true);
+  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+  HelpButton = new QPushButton(QStringLiteral("Help"), this);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(DoitButton);
+  buttons->addWidget(CancelButton);
+  buttons->addWidget(HelpButton);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(WhatAmIDoing);
+  layout->addWidget(Gauge);
+  layout->addLayout(buttons);
+
+  connect(DoitButton, &QPushButton::clicked, this, &TQVReindex::DoitClick);
+  connect(CancelButton, &QPushButton::clicked, this, [this] {
+    Gauge->hide();
+    reject();
+  });
+  connect(HelpButton, &QPushButton::clicked, this, [this] { Dialogs().showHelp(this, kHelpTopic); });
+}
+
+void TQVReindex::Progress(int percent) {
+  Gauge->setValue(std::clamp(percent, 0, 100));
+  // The rebuild runs on this thread: let the gauge and label paint.
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void TQVReindex::DoitClick() {
+  Gauge->show();
+  DoitButton->setEnabled(false);
+  CancelButton->hide();
+  HelpButton->hide();
+  WhatAmIDoing->show();
+  WhatAmIDoing->setText(QStringLiteral("Cleaning out old deleted records"));
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+
+  if (m_contacts != nullptr && m_contacts->active() && m_apollo != nullptr) {
+    // The old index goes first: packing without it is faster, and it is
+    // built anew below whatever it held.
+    const QString index = QString::fromStdString(m_contacts->area()->ProductionIndexPath());
+    m_apollo->CloseIndexes();
+    QFile::remove(index);
+
+    m_packing = true;
+    Gauge->setValue(0);
+    m_apollo->SetGaugeHook([this](int p) { Progress(p); });
+    if (!m_apollo->Pack()) {
+      Dialogs().information(this, QStringLiteral("The contact file could not be packed:\n") +
+                                      m_apollo->LastError());
+    }
+    m_apollo->SetGaugeHook(nullptr);
+
+    WhatAmIDoing->setText(QStringLiteral("Rebuilding indexes"));
+    m_packing = false;
+    m_apollo->SetGaugeHook([this](int p) { Progress(p); });
+    if (!CreateContactTags(*m_contacts, *m_apollo)) {
+      Dialogs().information(this, QStringLiteral("The indexes of the contact file could not be built:\n") +
+                                      m_apollo->LastError());
+    }
+    m_apollo->SetGaugeHook(nullptr);
+  }
+
+  Gauge->hide();
+  for (const SupportTable& t : SupportTables()) {
+    WhatAmIDoing->setText(FromView(t.status_text));
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    RebuildSupportTable(FromView(t.name), FromView(t.tag), FromView(t.key));
+  }
+
+  Gauge->setValue(0);
+  DoitButton->setEnabled(true);
+  CancelButton->show();
+  Gauge->hide();
+  accept();
+}
+
+void TQVReindex::RebuildSupportTable(const QString& name, const QString& tag, const QString& key) {
+  TApolloEnv* env = m_contacts != nullptr ? m_contacts->env() : nullptr;
+  TApolloEnv own;
+  TableObject TableReindex(env != nullptr ? env : &own);
+  TApollo ApolloReindex;
+  ApolloReindex.SetDataSource(&TableReindex);
+  TableReindex.setDatabaseName(m_directory);
+  // Any letter case will do for the table's name.
+  QString file = name + QStringLiteral(".DBF");
+  for (const QFileInfo& info : QDir(m_directory).entryInfoList(QDir::Files)) {
+    if (info.fileName().compare(file, Qt::CaseInsensitive) == 0) file = info.fileName();
+  }
+  TableReindex.setTableName(file);
+  TableReindex.setExclusive(true);
+  // A missing or locked table is skipped without a word; the next one goes on.
+  if (!TableReindex.open()) return;
+  if (!ApolloReindex.IndexName(1).isEmpty() || !TableReindex.indexProblem().isEmpty()) {
+    const QString index = QString::fromStdString(TableReindex.area()->ProductionIndexPath());
+    ApolloReindex.CloseIndexes();
+    QFile::remove(index);
+  }
+  if (!ApolloReindex.Pack()) return;
+  ApolloReindex.IndexTag(QString(), tag, key, 0, false, QString());
+  TableReindex.close();
+}
+
+}  // namespace qv
