@@ -4,6 +4,7 @@
 // page, and starts every other function from its menus.
 //
 // qvmain.cpp: the window, its pages, SetButtons, keyboard and closing.
+// qvmain_layout.cpp: building the controls.
 // qvmain_files.cpp: opening, creating and cloning contact files and the
 // recent-file list.
 #pragma once
@@ -216,6 +217,7 @@ class TQVPMain : public QMainWindow {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void BuildWindow();
   void BuildMenus();
   void BuildMainPage();
   void BuildBrowsePage();

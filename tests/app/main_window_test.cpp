@@ -2,6 +2,8 @@
 // state, page buttons and keys while editing, closing, placement and the
 // date settings.
 #include <QAction>
+#include <QComboBox>
+#include <QTimer>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -10,6 +12,9 @@
 #include <QToolButton>
 
 #include "app/db_controls.h"
+#include "app/preferences.h"
+#include "app/reindex.h"
+#include "app/shared.h"
 #include "app_fixture.h"
 #include "store/dates.h"
 #include "store/settings.h"
@@ -284,6 +289,84 @@ TEST_F(MainWindowTest, LoadPreferencesAppliesTheDateSettings) {
   m.SaveButtonClick();
   EXPECT_FALSE(m.TableQVW->fieldDate(QStringLiteral("DATE")).isValid());
   ProgramDates() = DateConvention();
+}
+
+
+// Runs `act` on the modal window a handler is about to show.
+template <typename Window, typename Act>
+void WhenShown(Act act) {
+  QTimer::singleShot(0, [act] {
+    auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
+    ASSERT_NE(window, nullptr);
+    act(window);
+  });
+}
+
+TEST_F(MainWindowTest, PreferencesShowCentredThenReloadWhateverTheAnswer) {
+  TQVPMain& m = Start();
+  m.show();
+  QPoint at, expected;
+  WhenShown<TPreferences>([&](TPreferences* p) {
+    at = p->pos();
+    expected = CenteredOn(m.frameGeometry(), p->size());
+    const int entry = p->DateFormat->findText(QStringLiteral("dd.mm.yyyy"));
+    p->DateFormat->setCurrentIndex(entry);
+    p->DateFormatClick(entry);
+    p->OKButton->click();
+  });
+  m.PreferencesClick();
+  EXPECT_EQ(at, expected);
+  EXPECT_EQ(m.DateFormatLabel->text(), QStringLiteral("(dd.mm.yyyy)"));
+
+  IniFile ini = SettingsFile();
+  WriteDateSettings(ini, DateSettings{"-", "mm-dd-yy", "!99-99-99;1;_"});
+  WhenShown<TPreferences>([](TPreferences* p) { p->CancelButton->click(); });
+  m.PreferencesClick();
+  EXPECT_EQ(m.DateFormatLabel->text(), QStringLiteral("(mm-dd-yy)"));
+  ProgramDates() = DateConvention();
+}
+
+TEST_F(MainWindowTest, RebuildIndexesPacksFreezesViewsAndReturnsToLastNameOrder) {
+  const QString path = MakeContacts(QStringLiteral("people.DBF"), {kCy, kAnn, kBob});
+  TQVPMain& m = Start();
+  ASSERT_TRUE(m.OpenQVWDBF(path));
+  m.Apollo1.Go(2);
+  ASSERT_TRUE(m.TableQVW->deleteRecord());
+  m.SetMenuOrder(m.OrderItems.at(5));  // &City
+  bool frozen = false;
+  WhenShown<TQVReindex>([&](TQVReindex* r) {
+    frozen = m.TableQVW->controlsDisabled() && !m.TrackTableEvents;
+    r->DoitClick();
+  });
+  m.RebuildIndexesClick();
+  EXPECT_TRUE(frozen);
+  EXPECT_FALSE(m.TableQVW->controlsDisabled());
+  EXPECT_TRUE(m.TrackTableEvents);
+  EXPECT_EQ(m.TableQVW->recordCount(), 2) << "the deleted record is gone";
+  EXPECT_EQ(m.CurrentOrder, QStringLiteral("LNAME"));
+  EXPECT_TRUE(m.OrderItems.first()->isChecked());
+  EXPECT_FALSE(m.OrderItems.at(5)->isChecked());
+}
+
+TEST_F(MainWindowTest, FilterPageLinesUpWithMainAndIndicatorFollowsTheFilter) {
+  TQVPMain& m = Start();
+  EXPECT_TRUE(m.FirstActivate);
+  m.show();
+  EXPECT_FALSE(m.FirstActivate);
+  const std::pair<QWidget*, int> pairs[] = {{m.DBLName, 0}, {m.DBZip, 5}, {m.DBCity, 6},
+                                            {m.DBDate, 12}, {m.DBNotes, 13}};
+  for (const auto& [box, i] : pairs) {
+    const QRect f = m.FilterBoxes[i]->geometry();
+    EXPECT_EQ(QRect(f.left(), f.top(), f.width(), box->height()), box->geometry()) << i;
+    EXPECT_EQ(m.FilterLabels[i]->x(), 8) << i;
+  }
+  EXPECT_TRUE(m.FilterIndicator->isHidden());
+  m.CurrentFilter = QStringLiteral("UPPER(LNAME)=\"A\"");
+  m.SetButtons();
+  EXPECT_FALSE(m.FilterIndicator->isHidden());
+  m.CurrentFilter.clear();
+  m.SetButtons();
+  EXPECT_TRUE(m.FilterIndicator->isHidden());
 }
 
 }  // namespace

@@ -16,6 +16,9 @@
 #include "store/messages.h"
 #include "ui/dialogs.h"
 
+// Readable QStrings in failure messages.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+
 namespace qv::testing {
 
 // The one QApplication of a test binary (widget tests run offscreen).
