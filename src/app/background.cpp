@@ -25,7 +25,8 @@ QPixmap TBackground::MakeTile(int size) {
     const int length = 6 + static_cast<int>(random.bounded(14));
     const int dx = random.bounded(2) == 0 ? 1 : -1;
     for (int k = 0; k < length; ++k) {
-      grain[static_cast<size_t>(((y % size) + size) % size) * size + ((x % size) + size) % size] -= 5;
+      grain[static_cast<size_t>(((y % size) + size) % size) * size + ((x % size) + size) % size] -=
+          5;
       x += dx;
       if (random.bounded(3) == 0) ++y;
     }
@@ -40,8 +41,8 @@ QPixmap TBackground::MakeTile(int size) {
         }
       }
       const int g = sum / 3;
-      image.setPixel(x, y, qRgb(qBound(0, 238 + g, 255), qBound(0, 234 + g, 255),
-                                qBound(0, 222 + g, 255)));
+      image.setPixel(
+          x, y, qRgb(qBound(0, 238 + g, 255), qBound(0, 234 + g, 255), qBound(0, 222 + g, 255)));
     }
   }
   return QPixmap::fromImage(image);

@@ -22,15 +22,24 @@ QString TrimmedRight(const QString& s) {
 
 const std::vector<BrowseColumn>& BrowseModel::Columns() {
   static const std::vector<BrowseColumn> columns = {
-      {"LNAME", "Last Name", false},       {"FNAME", "First Name", false},
-      {"MIDDLE", "Middle", false},         {"ORG", "Organization", false},
-      {"CITY", "City", false},             {"ZIP", "Zip/Postal Code", false},
-      {"STREET", "Street Address", false}, {"PREFIX", "PREFIX", false},
-      {"STATE", "State", false},           {"TITLE", "Title", false},
-      {"COUNTRY", "Country", false},       {"PHONE", "Phone", false},
-      {"NOTES", "Codes", false},           {"EMAIL", "Email", false},
-      {"FAX", "Fax", false},               {"DATE", "DATE", false},
-      {"CARRIER", "CARRIER", true},        {"MEMO", "MEMO", true},
+      {"LNAME", "Last Name", false},
+      {"FNAME", "First Name", false},
+      {"MIDDLE", "Middle", false},
+      {"ORG", "Organization", false},
+      {"CITY", "City", false},
+      {"ZIP", "Zip/Postal Code", false},
+      {"STREET", "Street Address", false},
+      {"PREFIX", "PREFIX", false},
+      {"STATE", "State", false},
+      {"TITLE", "Title", false},
+      {"COUNTRY", "Country", false},
+      {"PHONE", "Phone", false},
+      {"NOTES", "Codes", false},
+      {"EMAIL", "Email", false},
+      {"FAX", "Fax", false},
+      {"DATE", "DATE", false},
+      {"CARRIER", "CARRIER", true},
+      {"MEMO", "MEMO", true},
       {"SEQNO", "SEQNO", true},
   };
   return columns;

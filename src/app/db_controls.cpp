@@ -9,8 +9,7 @@ namespace qv {
 
 namespace {
 bool Editing(const TableObject* table) {
-  return table->state() == TableObject::State::Edit ||
-         table->state() == TableObject::State::Insert;
+  return table->state() == TableObject::State::Edit || table->state() == TableObject::State::Insert;
 }
 }  // namespace
 

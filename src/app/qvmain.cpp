@@ -89,7 +89,6 @@ TQVPMain::~TQVPMain() {
   if (MainWindow() == this) SetMainWindow(nullptr);
 }
 
-
 // ---- start-up -----------------------------------------------------------------
 
 void TQVPMain::FormCreate(const StartOptions& options) {
@@ -211,8 +210,10 @@ void TQVPMain::SetButtons() {
   CancelButton->setText(editing ? QStringLiteral("&Cancel") : QStringLiteral("Cancel"));
   AddButton->setText(editing ? QStringLiteral("Add") : QStringLiteral("&Add"));
   EditButton->setText(editing ? QStringLiteral("Edit") : QStringLiteral("&Edit"));
-  if (DeleteButton) DeleteButton->setText(editing ? QStringLiteral("Delete") : QStringLiteral("&Delete"));
-  if (SearchButton) SearchButton->setText(editing ? QStringLiteral("Search") : QStringLiteral("Searc&h"));
+  if (DeleteButton)
+    DeleteButton->setText(editing ? QStringLiteral("Delete") : QStringLiteral("&Delete"));
+  if (SearchButton)
+    SearchButton->setText(editing ? QStringLiteral("Search") : QStringLiteral("Searc&h"));
 
   AddButton->setVisible(browsing);
   AddButton->setEnabled(browsing);
@@ -241,8 +242,8 @@ void TQVPMain::SetButtons() {
 }
 
 bool TQVPMain::IsBoundBox(QWidget* w) const {
-  return w != nullptr && (qobject_cast<DBEdit*>(w) != nullptr || w == DBMemoBox ||
-                          DBMemoBox->isAncestorOf(w));
+  return w != nullptr &&
+         (qobject_cast<DBEdit*>(w) != nullptr || w == DBMemoBox || DBMemoBox->isAncestorOf(w));
 }
 
 void TQVPMain::SetTopButtons() {
@@ -265,9 +266,12 @@ void TQVPMain::ShowPage(Page page) {
 
 int TQVPMain::HelpTopic() const {
   switch (m_page) {
-    case Page::Browse: return kTopicBrowse;
-    case Page::Filter: return kTopicFilter;
-    default: return kTopicMain;
+    case Page::Browse:
+      return kTopicBrowse;
+    case Page::Filter:
+      return kTopicFilter;
+    default:
+      return kTopicMain;
   }
 }
 

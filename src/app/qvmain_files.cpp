@@ -89,9 +89,8 @@ void TQVPMain::OpenFileMenuClick() {
 }
 
 void TQVPMain::NewFileMenuClick() {
-  QString name = Dialogs().saveFileName(this, QStringLiteral("New"),
-                                        ProgramDirectory() + QStringLiteral("QUORVA1.DBF"),
-                                        kNewFilter);
+  QString name = Dialogs().saveFileName(
+      this, QStringLiteral("New"), ProgramDirectory() + QStringLiteral("QUORVA1.DBF"), kNewFilter);
   if (!name.isEmpty()) {
     // The dialog's default extension: a bare name becomes NAME.DBF.
     if (QFileInfo(name).suffix().isEmpty() && !name.endsWith(QLatin1Char('.'))) {
@@ -120,9 +119,9 @@ void TQVPMain::mnuCloneClick() {
     return;
   }
   // CARRIER, BEGIN and SEQNO belong to the original alone.
-  static const char* const kCopied[] = {"LNAME", "FNAME",   "MIDDLE", "PREFIX", "TITLE",
-                                        "ORG",   "STREET",  "CITY",   "STATE",  "ZIP",
-                                        "COUNTRY", "PHONE", "EMAIL",  "FAX",    "NOTES"};
+  static const char* const kCopied[] = {"LNAME",   "FNAME",  "MIDDLE", "PREFIX", "TITLE",
+                                        "ORG",     "STREET", "CITY",   "STATE",  "ZIP",
+                                        "COUNTRY", "PHONE",  "EMAIL",  "FAX",    "NOTES"};
   QStringList values;
   for (const char* field : kCopied) values << TableQVW->fieldText(QString::fromLatin1(field));
   const QDate date = TableQVW->fieldDate(QStringLiteral("DATE"));

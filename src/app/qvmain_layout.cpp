@@ -35,10 +35,9 @@ constexpr int kButtonRow = 322;
 int RowY(int row) { return kTop + row * kRow; }
 
 // The Order menu's captions in menu order.
-const char* const kOrderCaptions[] = {"&Last Name", "&First Name", "&Title",   "&Organization",
-                                      "&Street",    "&City",       "&State",   "&Zip",
-                                      "&Country",   "&Phone",      "&E-mail",  "&Fax",
-                                      "&Date",      "&Codes"};
+const char* const kOrderCaptions[] = {
+    "&Last Name", "&First Name", "&Title", "&Organization", "&Street", "&City", "&State",
+    "&Zip",       "&Country",    "&Phone", "&E-mail",       "&Fax",    "&Date", "&Codes"};
 
 // The filter boxes in the order their conditions are joined: field name
 // of the Main-page box they line up with, and label.
@@ -46,12 +45,13 @@ struct FilterField {
   const char* field;
   const char* label;
 };
-const FilterField kFilterFields[] = {
-    {"LNAME", "Last"},          {"FNAME", "First"},   {"TITLE", "Title"},
-    {"ORG", "Org"},             {"STREET", "Street"}, {"ZIP", "Zip or Postal"},
-    {"CITY", "City"},           {"STATE", "State or Prov"}, {"COUNTRY", "Country"},
-    {"PHONE", "Phone"},         {"FAX", "Fax"},       {"EMAIL", "E-mail"},
-    {"DATE", "Date"},           {"NOTES", "Codes"}};
+const FilterField kFilterFields[] = {{"LNAME", "Last"},      {"FNAME", "First"},
+                                     {"TITLE", "Title"},     {"ORG", "Org"},
+                                     {"STREET", "Street"},   {"ZIP", "Zip or Postal"},
+                                     {"CITY", "City"},       {"STATE", "State or Prov"},
+                                     {"COUNTRY", "Country"}, {"PHONE", "Phone"},
+                                     {"FAX", "Fax"},         {"EMAIL", "E-mail"},
+                                     {"DATE", "Date"},       {"NOTES", "Codes"}};
 
 // A small funnel: the sign that a filter is in force.
 QPixmap FilterPicture() {
@@ -137,8 +137,8 @@ void TQVPMain::BuildMenus() {
   FileMenu->addSeparator();
   mnuPreferences =
       FileMenu->addAction(QStringLiteral("&Preferences"), this, &TQVPMain::PreferencesClick);
-  mnuRebuildIndexes = FileMenu->addAction(QStringLiteral("&Rebuild Indexes"), this,
-                                          &TQVPMain::RebuildIndexesClick);
+  mnuRebuildIndexes =
+      FileMenu->addAction(QStringLiteral("&Rebuild Indexes"), this, &TQVPMain::RebuildIndexesClick);
   FileMenu->addSeparator();
   mnuExit = FileMenu->addAction(QStringLiteral("E&xit"), this, &TQVPMain::ExitClick);
   StartOfMRU = FileMenu->addSeparator();
@@ -165,8 +165,7 @@ void TQVPMain::BuildMainPage() {
     l->setGeometry(x, y, width, kBoxHeight);
     return l;
   };
-  auto box = [this, &label](const char* text, const char* field, int lx, int bx, int y,
-                            int width) {
+  auto box = [this, &label](const char* text, const char* field, int lx, int bx, int y, int width) {
     QLabel* l = label(text, lx, y, bx - lx - 4);
     auto* e = new DBEdit(TableQVW, QString::fromLatin1(field), MainPage);
     e->setGeometry(bx, y, width, kBoxHeight);
@@ -211,9 +210,9 @@ void TQVPMain::BuildMainPage() {
   connect(DBMemoBox, &DBMemo::doubleClicked, this, &TQVPMain::EditFieldClick);
 
   // The tab order of the fields as the user fills a record in.
-  QWidget* order[] = {DBLName, DBFName, DBMiddle,  DBPrefix, DBTitle, DBOrg,
-                      DBStreet, DBCity, DBState,   DBZip,    DBCountry, DBDate,
-                      DBPhone,  DBFax,  DBEmail,   DBNotes,  DBMemoBox};
+  QWidget* order[] = {DBLName,  DBFName, DBMiddle, DBPrefix, DBTitle,   DBOrg,
+                      DBStreet, DBCity,  DBState,  DBZip,    DBCountry, DBDate,
+                      DBPhone,  DBFax,   DBEmail,  DBNotes,  DBMemoBox};
   for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 
   AddButton = new QPushButton(QStringLiteral("&Add"), MainPage);
@@ -264,9 +263,9 @@ void TQVPMain::BuildBrowsePage() {
   BrowseGrid->verticalHeader()->hide();
   BrowseGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
   BrowseGrid->horizontalHeader()->setHighlightSections(false);
-  BrowseGrid->setStyleSheet(QStringLiteral(
-      "QTableView { selection-background-color: #000080; selection-color: white; }"
-      " QTableView:!focus { selection-background-color: #000080; }"));
+  BrowseGrid->setStyleSheet(
+      QStringLiteral("QTableView { selection-background-color: #000080; selection-color: white; }"
+                     " QTableView:!focus { selection-background-color: #000080; }"));
   const auto& columns = BrowseModel::Columns();
   for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
     BrowseGrid->setColumnHidden(c, columns[c].hidden);

@@ -1,9 +1,10 @@
 #include "app/single_instance.h"
 
+#include <unistd.h>
+
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QWidget>
-#include <unistd.h>
 
 namespace qv {
 

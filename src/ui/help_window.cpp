@@ -12,9 +12,7 @@ namespace qv {
 namespace {
 QPointer<HelpWindow> g_help;
 
-int TopicOf(const QUrl& url) {
-  return url.fileName().section(QLatin1Char('.'), 0, 0).toInt();
-}
+int TopicOf(const QUrl& url) { return url.fileName().section(QLatin1Char('.'), 0, 0).toInt(); }
 }  // namespace
 
 HelpWindow* HelpWindow::Instance() {
@@ -22,7 +20,9 @@ HelpWindow* HelpWindow::Instance() {
   return g_help.data();
 }
 
-bool HelpWindow::HasTopic(int topic) { return QFile::exists(QStringLiteral(":/help/%1.html").arg(topic)); }
+bool HelpWindow::HasTopic(int topic) {
+  return QFile::exists(QStringLiteral(":/help/%1.html").arg(topic));
+}
 
 QString HelpWindow::TopicUrl(int topic) { return QStringLiteral("qrc:/help/%1.html").arg(topic); }
 

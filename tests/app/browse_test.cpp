@@ -41,9 +41,10 @@ class BrowseTest : public AppTest {
 
 TEST_F(BrowseTest, ColumnsInTheirOrderWithTitlesAndHiddenOnes) {
   TQVPMain& m = StartBrowsing();
-  const QStringList titles = {"Last Name", "First Name", "Middle", "Organization", "City",
-                              "Zip/Postal Code", "Street Address", "PREFIX", "State", "Title",
-                              "Country", "Phone", "Codes", "Email", "Fax", "DATE"};
+  const QStringList titles = {
+      "Last Name",      "First Name", "Middle", "Organization", "City",    "Zip/Postal Code",
+      "Street Address", "PREFIX",     "State",  "Title",        "Country", "Phone",
+      "Codes",          "Email",      "Fax",    "DATE"};
   QStringList shown, hidden;
   for (int c = 0; c < m.GridModel->columnCount(); ++c) {
     const QString title = m.GridModel->headerData(c, Qt::Horizontal).toString();
@@ -57,7 +58,8 @@ TEST_F(BrowseTest, ColumnsInTheirOrderWithTitlesAndHiddenOnes) {
 
 TEST_F(BrowseTest, RowsFollowTheOrderAndTheTable) {
   TQVPMain& m = StartBrowsing();
-  EXPECT_EQ(Column(m, 0), (QStringList{"archer", "Baker", "Cole"})) << "Last Name order ignores case";
+  EXPECT_EQ(Column(m, 0), (QStringList{"archer", "Baker", "Cole"}))
+      << "Last Name order ignores case";
   EXPECT_EQ(Column(m, 15), (QStringList{"", "", "12/31/2020"}));
   EXPECT_EQ(Column(m, 5), (QStringList{"80202", "02108", "73301"}));
 

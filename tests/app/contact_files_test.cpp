@@ -78,8 +78,8 @@ TEST_F(ContactFilesTest, OpenChecksTheExtension) {
                          QString(), people};
   m.OpenFileMenuClick();
   m.OpenFileMenuClick();
-  EXPECT_EQ(dialogs_->notices,
-            (QStringList{QStringLiteral("Must be a DBF file"), QStringLiteral("Must be a DBF file")}));
+  EXPECT_EQ(dialogs_->notices, (QStringList{QStringLiteral("Must be a DBF file"),
+                                            QStringLiteral("Must be a DBF file")}));
   m.OpenFileMenuClick();  // cancelled
   EXPECT_EQ(CurrentFileName(), opened);
   EXPECT_EQ(dialogs_->fileDialogDirs.first(), dir_) << "the dialog starts in the program directory";
@@ -93,7 +93,8 @@ TEST_F(ContactFilesTest, NewRefusesExistingNamesAndWrongExtensions) {
   const qint64 size = QFileInfo(existing).size();
   TQVPMain& m = Start();
   dialogs_->clear();
-  dialogs_->fileNames = {existing, dir_ + QStringLiteral("list.txt"), dir_ + QStringLiteral("fresh")};
+  dialogs_->fileNames = {existing, dir_ + QStringLiteral("list.txt"),
+                         dir_ + QStringLiteral("fresh")};
   m.NewFileMenuClick();
   m.NewFileMenuClick();
   EXPECT_EQ(dialogs_->notices,
@@ -113,8 +114,8 @@ TEST_F(ContactFilesTest, NewRefusesExistingNamesAndWrongExtensions) {
 }
 
 TEST_F(ContactFilesTest, FileWithoutItsIndexOpensUnorderedWithTheRebuildMessage) {
-  const QString path = MakeContacts(QStringLiteral("loose.DBF"),
-                                    {{{"LNAME", "Zed"}}, {{"LNAME", "Abe"}}});
+  const QString path =
+      MakeContacts(QStringLiteral("loose.DBF"), {{{"LNAME", "Zed"}}, {{"LNAME", "Abe"}}});
   ASSERT_TRUE(QFile::remove(dir_ + QStringLiteral("loose.CDX")));
   TQVPMain& m = Start();
   dialogs_->clear();
@@ -129,11 +130,18 @@ TEST_F(ContactFilesTest, FileWithoutItsIndexOpensUnorderedWithTheRebuildMessage)
 }
 
 TEST_F(ContactFilesTest, CloneCopiesTheListedFieldsDateAndMemo) {
-  const QString path = MakeContacts(
-      QStringLiteral("people.DBF"),
-      {{{"LNAME", "Archer"}, {"FNAME", "Ann"}, {"MIDDLE", "B"}, {"PREFIX", "Dr."},
-        {"STREET", "1 Elm St"}, {"ZIP", "80202"}, {"NOTES", "VIP"}, {"DATE", "07/04/1999"},
-        {"MEMO", "Met at the fair.\nLikes tulips."}, {"CARRIER", "C001"}, {"SEQNO", "12"}}});
+  const QString path =
+      MakeContacts(QStringLiteral("people.DBF"), {{{"LNAME", "Archer"},
+                                                   {"FNAME", "Ann"},
+                                                   {"MIDDLE", "B"},
+                                                   {"PREFIX", "Dr."},
+                                                   {"STREET", "1 Elm St"},
+                                                   {"ZIP", "80202"},
+                                                   {"NOTES", "VIP"},
+                                                   {"DATE", "07/04/1999"},
+                                                   {"MEMO", "Met at the fair.\nLikes tulips."},
+                                                   {"CARRIER", "C001"},
+                                                   {"SEQNO", "12"}}});
   TQVPMain& m = Start();
   ASSERT_TRUE(m.OpenQVWDBF(path));
   const int original = m.TableQVW->recNo();

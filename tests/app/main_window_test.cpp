@@ -3,12 +3,12 @@
 // date settings.
 #include <QAction>
 #include <QComboBox>
-#include <QTimer>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include "app/db_controls.h"
@@ -34,9 +34,9 @@ struct Shown {
 };
 
 std::ostream& operator<<(std::ostream& os, const Shown& s) {
-  return os << "add " << s.add << " edit " << s.edit << " save " << s.save << " cancel "
-            << s.cancel << " arrows " << s.arrows << " panel " << s.panel << " clone " << s.clone
-            << " order " << s.order << " file " << s.file << " rebuild " << s.rebuild;
+  return os << "add " << s.add << " edit " << s.edit << " save " << s.save << " cancel " << s.cancel
+            << " arrows " << s.arrows << " panel " << s.panel << " clone " << s.clone << " order "
+            << s.order << " file " << s.file << " rebuild " << s.rebuild;
 }
 
 Shown Read(const TQVPMain& m) {
@@ -109,7 +109,8 @@ TEST_F(MainWindowTest, SetButtonsInEachState) {
 
   dialogs_->clear();
   m.RebuildIndexesClick();
-  EXPECT_EQ(dialogs_->notices, QStringList{QStringLiteral("You need to have a QVW file open first")});
+  EXPECT_EQ(dialogs_->notices,
+            QStringList{QStringLiteral("You need to have a QVW file open first")});
 }
 
 TEST_F(MainWindowTest, PageButtonsBeepWhileEditingAndSwitchOtherwise) {
@@ -246,8 +247,8 @@ TEST_F(MainWindowTest, PlacementTopLeftOnlyOnA640By480Screen) {
     QPoint at;
   };
   // (screen - 610 x 450) div 2; exactly 640 x 480 is the corner.
-  const Case cases[] = {{{640, 480}, {0, 0}},     {{1024, 768}, {207, 159}},
-                        {{800, 600}, {95, 75}},   {{640, 481}, {15, 15}},
+  const Case cases[] = {{{640, 480}, {0, 0}},       {{1024, 768}, {207, 159}},
+                        {{800, 600}, {95, 75}},     {{640, 481}, {15, 15}},
                         {{1920, 1080}, {655, 315}}, {{600, 400}, {-5, -25}}};
   for (const Case& c : cases) {
     EXPECT_EQ(MainWindowPosition(c.screen, QSize(610, 450)), c.at)
@@ -261,8 +262,7 @@ TEST_F(MainWindowTest, PlacementTopLeftOnlyOnA640By480Screen) {
 }
 
 TEST_F(MainWindowTest, LoadPreferencesAppliesTheDateSettings) {
-  MakeContacts(QStringLiteral("QUORVA1.DBF"),
-               {{{"LNAME", "Archer"}, {"DATE", "03/25/2024"}}});
+  MakeContacts(QStringLiteral("QUORVA1.DBF"), {{{"LNAME", "Archer"}, {"DATE", "03/25/2024"}}});
   TQVPMain& m = Start();
   EXPECT_EQ(m.DateFormatLabel->text(), QStringLiteral("(mm/dd/yyyy)")) << "defaults";
   EXPECT_EQ(m.DBDate->text(), QStringLiteral("03/25/2024"));
@@ -290,7 +290,6 @@ TEST_F(MainWindowTest, LoadPreferencesAppliesTheDateSettings) {
   EXPECT_FALSE(m.TableQVW->fieldDate(QStringLiteral("DATE")).isValid());
   ProgramDates() = DateConvention();
 }
-
 
 // Runs `act` on the modal window a handler is about to show.
 template <typename Window, typename Act>
@@ -353,8 +352,8 @@ TEST_F(MainWindowTest, FilterPageLinesUpWithMainAndIndicatorFollowsTheFilter) {
   EXPECT_TRUE(m.FirstActivate);
   m.show();
   EXPECT_FALSE(m.FirstActivate);
-  const std::pair<QWidget*, int> pairs[] = {{m.DBLName, 0}, {m.DBZip, 5}, {m.DBCity, 6},
-                                            {m.DBDate, 12}, {m.DBNotes, 13}};
+  const std::pair<QWidget*, int> pairs[] = {
+      {m.DBLName, 0}, {m.DBZip, 5}, {m.DBCity, 6}, {m.DBDate, 12}, {m.DBNotes, 13}};
   for (const auto& [box, i] : pairs) {
     const QRect f = m.FilterBoxes[i]->geometry();
     EXPECT_EQ(QRect(f.left(), f.top(), f.width(), box->height()), box->geometry()) << i;

@@ -1,5 +1,7 @@
 // The shared routines, the date box's mask, the help pages and the
 // single-instance guard.
+#include "app/shared.h"
+
 #include <gtest/gtest.h>
 
 #include <QPushButton>
@@ -9,7 +11,6 @@
 
 #include "../support/scripted_dialogs.h"
 #include "app/db_controls.h"
-#include "app/shared.h"
 #include "app/single_instance.h"
 #include "app/splash.h"
 #include "ui/help_window.h"
