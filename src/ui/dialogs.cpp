@@ -8,6 +8,8 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
+#include "ui/help_window.h"
+
 namespace qv {
 
 namespace {
@@ -63,9 +65,8 @@ bool StandardDialogService::chooseFont(QWidget* parent, QFont* font) {
   return ok;
 }
 
-void StandardDialogService::showHelp(QWidget* parent, int topic) {
-  // The help window arrives with the main window; until then say where.
-  information(parent, QStringLiteral("Help topic %1 is not available yet.").arg(topic));
+void StandardDialogService::showHelp(QWidget*, int topic) {
+  HelpWindow::Instance()->showTopic(topic);
 }
 
 void StandardDialogService::beep() { QApplication::beep(); }

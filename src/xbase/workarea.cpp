@@ -918,6 +918,55 @@ Status WorkArea::QueryRecCount(uint32_t* count) {
   return Status::OK();
 }
 
+Status WorkArea::VisibleRecnos(std::vector<uint32_t>* out) {
+  Rep& r = *rep_;
+  XB_RETURN_IF_ERROR(Commit());
+  out->clear();
+  if (r.match_nothing) return Status::OK();
+  Table& t = *r.table;
+  const uint32_t total = t.record_count();
+  const bool natural = r.CurrentOrder() == nullptr;
+  // Which records pass; skipped when every record does.
+  std::vector<bool> visible;
+  const bool check = r.settings->deleted || r.query != nullptr;
+  if (check || natural) {
+    if (check) visible.assign(static_cast<size_t>(total) + 1, false);
+    const uint16_t len = t.record_length();
+    std::string buf;
+    RecordRef rec;
+    rec.memo = &t;
+    for (uint32_t first = 1; first <= total; first += kScanChunk) {
+      uint32_t chunk = std::min(kScanChunk, total - first + 1);
+      if (check) XB_RETURN_IF_ERROR(t.ReadRecords(first, chunk, &buf));
+      for (uint32_t i = 0; i < chunk; ++i) {
+        rec.data = check ? buf.data() + static_cast<size_t>(i) * len : nullptr;
+        rec.recno = first + i;
+        bool pass = !check || r.Visible(rec);
+        if (check) visible[rec.recno] = pass;
+        if (natural && pass) out->push_back(rec.recno);
+      }
+    }
+    if (natural) return Status::OK();
+  }
+  const Order& o = *r.CurrentOrder();
+  std::unique_ptr<IndexCursor> walk;
+  XB_RETURN_IF_ERROR(o.file->NewCursor(o.tag, &walk));
+  bool found = false;
+  if (r.scoped && !r.scope_low.empty()) {
+    XB_RETURN_IF_ERROR(walk->Seek(r.scope_low, true, &found));
+  } else {
+    XB_RETURN_IF_ERROR(walk->SeekFirst());
+  }
+  while (walk->Valid()) {
+    std::string_view k = walk->key();
+    if (r.PastScope(k)) break;
+    uint32_t n = walk->recno();
+    if (r.InScope(k) && n >= 1 && n <= total && (!check || visible[n])) out->push_back(n);
+    XB_RETURN_IF_ERROR(walk->Next());
+  }
+  return Status::OK();
+}
+
 Status WorkArea::EvalLogical(std::string_view condition, bool* result) {
   Value v;
   XB_RETURN_IF_ERROR(Eval(condition, &v));

@@ -151,5 +151,49 @@ TEST_F(WorkAreaTest, GoReachesHiddenRecordsAndOutOfRangeIsEof) {
   EXPECT_EQ(area_->recno(), 3u);
 }
 
+
+// A grid maps its rows through VisibleRecnos: it must list exactly what a
+// walk visits, in every combination of order, deleted setting, query and
+// scope, and leave the position alone.
+TEST_F(WorkAreaTest, VisibleRecnosListsWhatAWalkVisitsWithoutMoving) {
+  Make({{"dee", false}, {"Ann", true}, {"cy", false}, {"bob", false}, {"ann", false},
+        {"eve", true}, {"Cyd", false}});
+  ASSERT_TRUE(area_->IndexTag("", "NAME", "UPPER(NAME)", "", false, false).ok());
+  struct Case {
+    int order;
+    bool deleted;
+    const char* query;
+    const char* scope;  // low and high alike; "" for none
+  };
+  const Case cases[] = {
+      {0, false, "", ""},   {0, true, "", ""},   {1, false, "", ""},
+      {1, true, "", ""},    {1, true, R"(UPPER(NAME)<>"BOB")", ""},
+      {1, false, "", "C"},  {1, true, "", "A"},  {0, true, R"(NAME="ZZZ")", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "order " << c.order << " deleted " << c.deleted
+                                    << " query " << c.query << " scope " << c.scope);
+    settings_.deleted = c.deleted;
+    ASSERT_TRUE(area_->SetOrder(c.order).ok());
+    ASSERT_TRUE(area_->Query(c.query).ok());
+    if (*c.scope != '\0') ASSERT_TRUE(area_->SetScope(c.scope, c.scope).ok());
+    std::vector<uint32_t> walked = Walk();
+    ASSERT_TRUE(area_->GoTop().ok());
+    ASSERT_TRUE(area_->Skip(1).ok());
+    const uint32_t at = area_->recno();
+    std::vector<uint32_t> listed;
+    ASSERT_TRUE(area_->VisibleRecnos(&listed).ok());
+    EXPECT_EQ(listed, walked);
+    EXPECT_EQ(area_->recno(), at);
+  }
+  // Hand-checked once: UPPER(NAME) order with deleted records hidden.
+  settings_.deleted = true;
+  ASSERT_TRUE(area_->SetOrder(1).ok());
+  ASSERT_TRUE(area_->Query("").ok());
+  std::vector<uint32_t> listed;
+  ASSERT_TRUE(area_->VisibleRecnos(&listed).ok());
+  EXPECT_EQ(listed, (std::vector<uint32_t>{5, 4, 3, 7, 1}));
+}
+
 }  // namespace
 }  // namespace xb

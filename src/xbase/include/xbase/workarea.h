@@ -90,6 +90,11 @@ class WorkArea {
   const std::string& filter() const;  // the condition given to Query
   // Number of visible records (the scope is ignored).
   Status QueryRecCount(uint32_t* count);
+  // The record numbers of the visible records within the scope, in the
+  // current order, without moving: what a grid needs to map its rows. One
+  // sequential pass over the records when the deleted setting or a query
+  // asks for it, then one walk of the order.
+  Status VisibleRecnos(std::vector<uint32_t>* out);
 
   // Evaluates a condition or expression on the current record.
   Status EvalLogical(std::string_view condition, bool* result);

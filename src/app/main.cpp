@@ -1,0 +1,38 @@
+// The program's entry: one copy per user, the splash window while the main
+// window is made, then the main window until it closes.
+#include <QApplication>
+#include <QFileInfo>
+#include <QStringList>
+
+#include "app/app_setup.h"
+#include "app/background.h"
+#include "app/qvmain.h"
+#include "app/shared.h"
+#include "app/single_instance.h"
+#include "app/splash.h"
+#include "store/settings.h"
+#include "store/support_install.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  qv::TJustOne justOne(QFileInfo(QString::fromLocal8Bit(argv[0])).fileName());
+  if (!justOne.claim()) return 0;
+
+  std::unique_ptr<qv::TBackground> background = qv::SetUpApplication(app);
+
+  auto* splash = new qv::TSplash(qv::TSplash::Mode::Splash);
+  splash->setAttribute(Qt::WA_DeleteOnClose);
+  splash->show();
+  app.processEvents();
+
+  // A first start fills the program directory with the support tables.
+  const QStringList missing = qv::InstallSupportTables(qv::ProgramDirectory());
+  if (!missing.isEmpty()) qv::ShowInformation(missing.join(QLatin1Char('\n')));
+
+  qv::TQVPMain::StartOptions options;
+  options.splash = splash;
+  qv::TQVPMain main(options);
+  justOne.setWindow(&main);
+  main.show();
+  return app.exec();
+}

@@ -1,0 +1,238 @@
+// The main window: it owns the open contact file (TableQVW with its access
+// object Apollo1 and the engine settings ApolloEnv1), shows one contact on
+// the Main page or a grid of them on the Browse page, holds the Filter
+// page, and starts every other function from its menus.
+//
+// qvmain.cpp: the window, its pages, SetButtons, keyboard and closing.
+// qvmain_layout.cpp: building the controls.
+// qvmain_files.cpp: opening, creating and cloning contact files and the
+// recent-file list.
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+#include "store/apollo.h"
+#include "store/settings.h"
+
+class QAction;
+class QActionGroup;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QStackedWidget;
+class QTableView;
+class QToolButton;
+
+namespace qv {
+
+class BrowseModel;
+class DBDateEdit;
+class DBEdit;
+class DBMemo;
+class TableObject;
+
+// The full path of the open contact file; empty when none is open. Windows
+// that reopen the file after exclusive work read it.
+QString& CurrentFileName();
+
+// Where the main window goes on a screen: the top-left corner of a 640 by
+// 480 screen, else centred.
+QPoint MainWindowPosition(const QSize& screen, const QSize& window);
+
+class TQVPMain : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  struct StartOptions {
+    // The screen's size; empty: the primary screen.
+    QSize screenSize;
+    // Closed once the window is set up.
+    QPointer<QWidget> splash;
+  };
+
+  explicit TQVPMain(const StartOptions& options = StartOptions(), QWidget* parent = nullptr);
+  ~TQVPMain() override;
+
+  enum class Page { Main, Browse, Filter };
+
+  // ---- operations other windows use ----
+  bool OpenQVWDBF(const QString& fileName);
+  void SetButtons();
+  void SetCurrentOrder(const QString& tag);
+  void SetMenuOrder(QAction* item);
+  void ChangeToRecord();
+  void ChangeToBrowse();
+  void ChangeToFilter();
+  void LoadPreferences();
+  QString GetDatabasePath() const;
+
+  // ---- handlers ----
+  void FormCreate(const StartOptions& options);
+  void FormActivate();
+  void FormResize();
+  bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
+  void OnOpenQVWFile(bool opened);
+  void SetTopButtons();
+  void MainButtonClick();
+  void BrowseButtonClick();
+  void FilterButtonClick();
+  void EditButtonClick();
+  void SaveButtonClick();
+  void CancelButtonClick();
+  void RecordPrevClick();
+  void RecordNextClick();
+  void EditFieldClick();
+  void HelpButtonClick();
+  void ContentsClick();
+  void AboutClick();
+  void PreferencesClick();
+  void RebuildIndexesClick();
+  void ExitClick();
+  void ClearOrderMenuItems();
+  void TableQVWAfterEdit();
+  void TableQVWAfterPost();
+  void TableQVWAfterCancel();
+  void GridDeleteRecord();
+
+  // ---- contact files (qvmain_files.cpp) ----
+  void OpenFileMenuClick();
+  void NewFileMenuClick();
+  void mnuCloneClick();
+  void MRUITemClick(QAction* item);
+  QStringList GetMRUList() const;
+  void PutMRUList(const QStringList& list);
+  void UpdateMRUList(const QString& fileName);
+  void UpdateMenuMRUList();
+  QString GetMRUFile() const;
+
+  Page currentPage() const { return m_page; }
+  int HelpTopic() const;
+
+  // ---- state ----
+  bool FirstActivate = true;
+  bool TrackTableEvents = true;
+  bool IsEditing = false;
+  QString CurrentOrder;
+  QString CurrentFilter;
+  // Date settings and the blank-date text of the mask.
+  QString DateSeparator;
+  QString ShortDateFmt;
+  QString DateEditMask;
+  QString BlankDate;
+  // Rules for adding records, read now for the editing that uses them.
+  AddingSettings Adding;
+  // Memo search.
+  QString MemoSearchText;
+  bool MemoFound = false;
+
+  // ---- the open file ----
+  TApolloEnv ApolloEnv1;
+  TableObject* TableQVW;
+  TApollo Apollo1;
+  BrowseModel* GridModel;
+
+  // ---- controls ----
+  QPushButton* MainButton;
+  QPushButton* BrowseButton;
+  QPushButton* FilterButton;
+  QLabel* FilterIndicator;
+  QStackedWidget* Pages;
+  QFrame* MainPage;
+  QFrame* BrowsePage;
+  QFrame* FilterPage;
+  QLabel* NoFilePanel;
+  QPushButton* ExitButton;
+  QPushButton* HelpButton;
+  QPushButton* WhatsThisButton;
+
+  DBEdit* DBLName;
+  DBEdit* DBFName;
+  DBEdit* DBMiddle;
+  DBEdit* DBPrefix;
+  DBEdit* DBTitle;
+  DBEdit* DBOrg;
+  DBEdit* DBStreet;
+  DBEdit* DBCity;
+  DBEdit* DBState;
+  DBEdit* DBZip;
+  DBEdit* DBCountry;
+  DBDateEdit* DBDate;
+  DBEdit* DBPhone;
+  DBEdit* DBFax;
+  DBEdit* DBEmail;
+  DBEdit* DBNotes;
+  DBMemo* DBMemoBox;
+  QLabel* DateLabel;
+  QLabel* DateFormatLabel;
+
+  QPushButton* AddButton;
+  QPushButton* EditButton;
+  QPushButton* SaveButton;
+  QPushButton* CancelButton;
+  QToolButton* RecordPrev;
+  QToolButton* RecordNext;
+  // Added by the pieces that bring their functions; SetButtons already
+  // knows their rules.
+  QPushButton* DeleteButton = nullptr;
+  QPushButton* SearchButton = nullptr;
+  QPushButton* DialButton = nullptr;
+  QPushButton* SearchMemoButton = nullptr;
+  QPushButton* SearchMemoNextButton = nullptr;
+
+  QTableView* BrowseGrid;
+  QToolButton* BrowsePrev;
+  QToolButton* BrowseNext;
+
+  // The 14 filter boxes in the order their conditions are joined, and
+  // their labels.
+  QList<QLineEdit*> FilterBoxes;
+  QList<QLabel*> FilterLabels;
+  QLabel* qMatchCount;
+
+  QMenu* FileMenu;
+  QAction* mnuOpen;
+  QAction* mnuNew;
+  QAction* mnuClone;
+  QAction* mnuPreferences;
+  QAction* mnuRebuildIndexes;
+  QAction* mnuExit;
+  QAction* StartOfMRU;
+  QMenu* OrderMenu;
+  QList<QAction*> OrderItems;
+  QMenu* HelpMenu;
+  QAction* mnuContents;
+  QAction* mnuAbout;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildWindow();
+  void BuildMenus();
+  void BuildMainPage();
+  void BuildBrowsePage();
+  void BuildFilterPage();
+  void ShowPage(Page page);
+  void SyncGridRow();
+  void GridRowChosen(int row);
+  bool IsBoundBox(QWidget* w) const;
+  QList<QLabel*> MainLabelsForFilter() const;
+  QList<QWidget*> MainBoxesForFilter() const;
+
+  Page m_page = Page::Main;
+  bool m_syncingGrid = false;
+  QList<QAction*> m_mruItems;
+  QList<QLabel*> m_mainLabels;  // by field, for the filter page's alignment
+};
+
+}  // namespace qv

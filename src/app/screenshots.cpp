@@ -1,0 +1,96 @@
+// Saves pictures of the main window's pages and of its dialogs, drawn
+// without a screen, for looking at the layout: quorvane-screenshots DIR.
+// It starts like the program (on the program directory's recent or
+// default contact file) but answers every message box itself.
+#include <QApplication>
+#include <QDir>
+#include <QTextStream>
+#include <cstdio>
+
+#include "app/app_setup.h"
+#include "app/background.h"
+#include "app/preferences.h"
+#include "app/qvmain.h"
+#include "app/reindex.h"
+#include "app/splash.h"
+#include "store/settings.h"
+#include "ui/dialogs.h"
+#include "ui/help_window.h"
+
+namespace {
+
+// Notices are printed instead of shown; questions are answered No, so
+// nothing is changed or closed by accident.
+class QuietDialogs : public qv::StandardDialogService {
+ public:
+  void information(QWidget*, const QString& text) override {
+    std::fprintf(stderr, "notice: %s\n", qPrintable(text));
+  }
+  bool question(QWidget*, const QString& text, bool) override {
+    std::fprintf(stderr, "question (answered No): %s\n", qPrintable(text));
+    return false;
+  }
+  void beep() override {}
+};
+
+bool Save(QWidget* window, const QString& dir, const QString& name) {
+  window->show();
+  QApplication::processEvents();
+  const QString path = dir + QLatin1Char('/') + name + QStringLiteral(".png");
+  if (!window->grab().save(path)) {
+    std::fprintf(stderr, "could not write %s\n", qPrintable(path));
+    return false;
+  }
+  std::printf("%s\n", qPrintable(path));
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: quorvane-screenshots DIR\n");
+    return 2;
+  }
+  const QString dir = QString::fromLocal8Bit(argv[1]);
+  QDir().mkpath(dir);
+  std::unique_ptr<qv::TBackground> background = qv::SetUpApplication(app);
+  QuietDialogs dialogs;
+  qv::InstallDialogService(&dialogs);
+
+  bool ok = true;
+  qv::TQVPMain main;
+  ok &= Save(&main, dir, QStringLiteral("main"));
+  main.EditButtonClick();
+  ok &= Save(&main, dir, QStringLiteral("main-editing"));
+  main.CancelButtonClick();
+  main.BrowseButtonClick();
+  ok &= Save(&main, dir, QStringLiteral("browse"));
+  main.FilterButtonClick();
+  ok &= Save(&main, dir, QStringLiteral("filter"));
+  main.MainButtonClick();
+
+  {
+    qv::TPreferences preferences(qv::SettingsFile(), &main);
+    ok &= Save(&preferences, dir, QStringLiteral("preferences"));
+  }
+  {
+    qv::TQVReindex reindex(main.TableQVW, &main.Apollo1, qv::ProgramDirectory(), &main);
+    ok &= Save(&reindex, dir, QStringLiteral("rebuild-indexes"));
+  }
+  {
+    qv::TSplash about(qv::TSplash::Mode::About, &main);
+    ok &= Save(&about, dir, QStringLiteral("about"));
+  }
+  qv::HelpWindow::Instance()->showTopic(1027);
+  ok &= Save(qv::HelpWindow::Instance(), dir, QStringLiteral("help"));
+  qv::HelpWindow::Instance()->close();
+
+  // Last, as it closes the file: the panel shown when no file is open.
+  main.OpenQVWDBF(qv::ProgramDirectory() + QStringLiteral("NO-SUCH-FILE.DBF"));
+  main.SetButtons();
+  ok &= Save(&main, dir, QStringLiteral("no-file"));
+  main.hide();
+  return ok ? 0 : 1;
+}

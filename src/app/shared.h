@@ -1,0 +1,54 @@
+// Routines every window shares: the information box and the two Yes/No
+// questions, placing a modal window over the main window, small text
+// helpers and the printer name the report engine is given.
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace qv {
+
+class MessageService;
+
+// The information box (caption "Information", one OK button).
+void ShowInformation(const QString& text);
+// Yes/No with Yes as the default button.
+bool AskYesNo(const QString& text);
+// Yes/No with No as the default button ("Possible Duplicate").
+bool AskYesNoDefaultNo(const QString& text);
+
+// The window every modal window is centred on (the main window registers
+// itself; null when there is none).
+void SetMainWindow(QWidget* main);
+QWidget* MainWindow();
+
+// Where a window of `size` goes over `main`: left = main left + (main width
+// - width) div 2, likewise top.
+QPoint CenteredOn(const QRect& main, const QSize& size);
+// Moves `window` there before it is shown; nothing without a main window.
+void CenterOnMainWindow(QWidget* window);
+
+// Blanks and control characters off the left, the right or both ends.
+QString TrimLeft(const QString& text);
+QString TrimRight(const QString& text);
+QString TrimBoth(const QString& text);
+// Only the digits 0-9 of `text`, in order.
+QString DigitsOnly(const QString& text);
+// `text` cut at every `separator`; empty parts included, "" gives {""}.
+QStringList SplitText(const QString& text, QChar separator);
+
+// A printer's name as the report engine wants it: the part before " ON "
+// (found in capitals, so "Laser on LPT1:" gives "Laser"), else the whole name.
+QString CurrentPrinterName(const QString& printerName);
+
+// The store's notices and questions shown through the dialog service; the
+// program installs it at start-up, widget tests beside their scripted
+// dialogs.
+MessageService& DialogMessageService();
+
+}  // namespace qv

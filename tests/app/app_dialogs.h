@@ -1,0 +1,111 @@
+// A dialog service for the main window tests: it records every notice, question,
+// beep and help request, and answers questions and file dialogs from
+// queues the test fills. A question nobody scripted fails the test.
+// Installing it also routes the store's messages through it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <deque>
+
+#include "app/shared.h"
+#include "store/messages.h"
+#include "ui/dialogs.h"
+
+// Readable QStrings in failure messages.
+inline void PrintTo(const QString& text, std::ostream* os) {
+  *os << '"' << text.toStdString() << '"';
+}
+
+namespace qv::testing {
+
+// The one QApplication of a test binary (widget tests run offscreen).
+inline QApplication* EnsureApplication() {
+  if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) return app;
+  static int argc = 1;
+  static char name[] = "qv-test";
+  static char* argv[] = {name, nullptr};
+  return new QApplication(argc, argv);
+}
+
+class ScriptedDialogs : public DialogService {
+ public:
+  struct Question {
+    QString text;
+    bool defaultYes;
+  };
+
+  ScriptedDialogs() {
+    m_previousDialogs = InstallDialogService(this);
+    m_previousMessages = InstallMessageService(&DialogMessageService());
+  }
+  ~ScriptedDialogs() override {
+    InstallDialogService(m_previousDialogs);
+    InstallMessageService(m_previousMessages);
+  }
+  ScriptedDialogs(const ScriptedDialogs&) = delete;
+  ScriptedDialogs& operator=(const ScriptedDialogs&) = delete;
+
+  // ---- what happened ----
+  QStringList notices;
+  QList<Question> questions;
+  QList<int> helpTopics;
+  int beeps = 0;
+  QStringList fileDialogDirs;
+
+  // ---- what to answer ----
+  std::deque<bool> answers;
+  std::deque<QString> fileNames;  // "" is a cancelled dialog
+
+  void clear() {
+    notices.clear();
+    questions.clear();
+    helpTopics.clear();
+    beeps = 0;
+    fileDialogDirs.clear();
+  }
+
+  void information(QWidget*, const QString& text) override { notices << text; }
+  bool question(QWidget*, const QString& text, bool defaultYes) override {
+    questions << Question{text, defaultYes};
+    if (answers.empty()) {
+      ADD_FAILURE() << "unscripted question: " << text.toStdString();
+      return false;
+    }
+    bool answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  QString openFileName(QWidget*, const QString&, const QString& dir, const QString&) override {
+    return nextFileName(dir);
+  }
+  QString saveFileName(QWidget*, const QString&, const QString& dir, const QString&) override {
+    return nextFileName(dir);
+  }
+  bool print(QWidget*, QPrinter*) override { return false; }
+  bool printerSetup(QWidget*, QPrinter*) override { return false; }
+  bool chooseFont(QWidget*, QFont*) override { return false; }
+  void showHelp(QWidget*, int topic) override { helpTopics << topic; }
+  void beep() override { ++beeps; }
+
+ private:
+  QString nextFileName(const QString& dir) {
+    fileDialogDirs << dir;
+    if (fileNames.empty()) {
+      ADD_FAILURE() << "unscripted file dialog";
+      return QString();
+    }
+    QString name = fileNames.front();
+    fileNames.pop_front();
+    return name;
+  }
+
+  DialogService* m_previousDialogs = nullptr;
+  MessageService* m_previousMessages = nullptr;
+};
+
+}  // namespace qv::testing

@@ -1,0 +1,118 @@
+// The Browse page: the grid's rows, columns and keys, and how it follows
+// the table.
+#include <QHeaderView>
+#include <QTableView>
+#include <QTest>
+
+#include "app/browse_model.h"
+#include "app/db_controls.h"
+#include "app_fixture.h"
+#include "store/settings.h"
+
+namespace qv::testing {
+namespace {
+
+class BrowseTest : public AppTest {
+ protected:
+  TQVPMain& StartBrowsing() {
+    const QString path = MakeContacts(
+        QStringLiteral("people.DBF"),
+        {{{"LNAME", "Cole"}, {"FNAME", "Cy"}, {"ZIP", "73301"}, {"DATE", "12/31/2020"}},
+         {{"LNAME", "archer"}, {"FNAME", "Ann"}, {"ZIP", "80202"}},
+         {{"LNAME", "Baker"}, {"FNAME", "Bob"}, {"ZIP", "02108"}, {"MEMO", "long memo"}}});
+    IniFile ini = SettingsFile();
+    WriteRecentFiles(ini, {path});
+    TQVPMain& m = Start();
+    m.show();
+    m.activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&m));
+    m.BrowseButtonClick();
+    return m;
+  }
+
+  static QStringList Column(const TQVPMain& m, int column) {
+    QStringList values;
+    for (int r = 0; r < m.GridModel->rowCount(); ++r) {
+      values << m.GridModel->index(r, column).data().toString();
+    }
+    return values;
+  }
+};
+
+TEST_F(BrowseTest, ColumnsInTheirOrderWithTitlesAndHiddenOnes) {
+  TQVPMain& m = StartBrowsing();
+  const QStringList titles = {
+      "Last Name",      "First Name", "Middle", "Organization", "City",    "Zip/Postal Code",
+      "Street Address", "PREFIX",     "State",  "Title",        "Country", "Phone",
+      "Codes",          "Email",      "Fax",    "DATE"};
+  QStringList shown, hidden;
+  for (int c = 0; c < m.GridModel->columnCount(); ++c) {
+    const QString title = m.GridModel->headerData(c, Qt::Horizontal).toString();
+    (m.BrowseGrid->isColumnHidden(c) ? hidden : shown) << title;
+  }
+  EXPECT_EQ(shown, titles);
+  EXPECT_EQ(hidden, (QStringList{"CARRIER", "MEMO", "SEQNO"}));
+  EXPECT_EQ(m.BrowseGrid->horizontalHeader()->sectionResizeMode(0), QHeaderView::Interactive);
+  EXPECT_EQ(m.BrowseGrid->editTriggers(), QAbstractItemView::NoEditTriggers);
+}
+
+TEST_F(BrowseTest, RowsFollowTheOrderAndTheTable) {
+  TQVPMain& m = StartBrowsing();
+  EXPECT_EQ(Column(m, 0), (QStringList{"archer", "Baker", "Cole"}))
+      << "Last Name order ignores case";
+  EXPECT_EQ(Column(m, 15), (QStringList{"", "", "12/31/2020"}));
+  EXPECT_EQ(Column(m, 5), (QStringList{"80202", "02108", "73301"}));
+
+  m.SetMenuOrder(m.OrderItems.at(7));  // &Zip
+  QApplication::processEvents();
+  EXPECT_EQ(Column(m, 0), (QStringList{"Baker", "Cole", "archer"}));
+
+  // The grid's current row is the table's record, both ways.
+  m.BrowseGrid->setCurrentIndex(m.GridModel->index(1, 0));
+  EXPECT_EQ(m.DBLName->text(), QStringLiteral("Cole"));
+  m.RecordNextClick();
+  EXPECT_EQ(m.BrowseGrid->currentIndex().row(), 2);
+
+  // A change made on the Main page shows when the grid comes back.
+  m.MainButtonClick();
+  m.EditButtonClick();
+  m.TableQVW->setFieldText(QStringLiteral("ZIP"), QStringLiteral("00001"));
+  m.SaveButtonClick();
+  m.BrowseButtonClick();
+  EXPECT_EQ(Column(m, 0), (QStringList{"archer", "Baker", "Cole"}));
+  EXPECT_EQ(m.BrowseGrid->currentIndex().row(), 0);
+}
+
+TEST_F(BrowseTest, GridKeysReturnToMainSwallowInsertAndConfirmDeletion) {
+  TQVPMain& m = StartBrowsing();
+  m.BrowseGrid->setFocus();
+  QTest::keyClick(m.BrowseGrid, Qt::Key_Insert);
+  EXPECT_EQ(m.currentPage(), TQVPMain::Page::Browse);
+  EXPECT_EQ(m.TableQVW->state(), TableObject::State::Browse);
+  EXPECT_EQ(m.GridModel->rowCount(), 3);
+
+  for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+    m.BrowseButtonClick();
+    m.BrowseGrid->setFocus();
+    QTest::keyClick(m.BrowseGrid, key);
+    EXPECT_EQ(m.currentPage(), TQVPMain::Page::Main) << key;
+  }
+  m.BrowseButtonClick();
+  m.BrowseGrid->setCurrentIndex(m.GridModel->index(1, 0));  // Baker
+  m.BrowseGrid->setFocus();
+  dialogs_->answers = {false, true};
+  QTest::keyClick(m.BrowseGrid, Qt::Key_Delete, Qt::ControlModifier);
+  EXPECT_EQ(m.GridModel->rowCount(), 3);
+  QTest::keyClick(m.BrowseGrid, Qt::Key_Delete, Qt::ControlModifier);
+  ASSERT_EQ(dialogs_->questions.size(), 2);
+  EXPECT_EQ(dialogs_->questions[0].text, QStringLiteral("Delete record?"));
+  QApplication::processEvents();
+  EXPECT_EQ(Column(m, 0), (QStringList{"archer", "Cole"}));
+  m.Apollo1.Go(3);  // Baker, hidden now but still in the file
+  EXPECT_TRUE(m.Apollo1.Deleted());
+  EXPECT_EQ(m.TableQVW->fieldText(QStringLiteral("PREFIX")), QStringLiteral("DELETED"));
+  EXPECT_EQ(m.TableQVW->fieldText(QStringLiteral("LNAME")), QStringLiteral("Baker"));
+}
+
+}  // namespace
+}  // namespace qv::testing

@@ -1,0 +1,167 @@
+// Opening, creating and cloning contact files from the main window, and
+// the recent-file list.
+#include <QAction>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+
+#include "app_fixture.h"
+#include "store/settings.h"
+
+namespace qv::testing {
+namespace {
+
+class ContactFilesTest : public AppTest {
+ protected:
+  // The recent files as the File menu lists them.
+  static QStringList MenuFiles(const TQVPMain& m) {
+    QStringList files;
+    bool after = false;
+    for (QAction* a : m.FileMenu->actions()) {
+      if (after) files << a->data().toString();
+      if (a == m.StartOfMRU) after = true;
+    }
+    return files;
+  }
+};
+
+TEST_F(ContactFilesTest, RecentFilesKeepFourMostRecentFirstComparedExactly) {
+  // The last one is the first one's path in other letters: another folder.
+  ASSERT_TRUE(QDir(dir_).mkpath(QStringLiteral("lists")));
+  ASSERT_TRUE(QDir(dir_).mkpath(QStringLiteral("LISTS")));
+  QStringList f;
+  for (const char* name : {"lists/a.DBF", "b.DBF", "c.DBF", "d.DBF", "e.DBF", "LISTS/a.DBF"}) {
+    f << MakeContacts(QString::fromLatin1(name), {{{"LNAME", "x"}}});
+  }
+  TQVPMain& m = Start();
+  const QString fallback = dir_ + QStringLiteral("QUORVA1.DBF");
+  for (int i = 0; i < 4; ++i) ASSERT_TRUE(m.OpenQVWDBF(f[i]));
+  EXPECT_EQ(m.GetMRUList(), (QStringList{f[3], f[2], f[1], f[0]}))
+      << "the fifth entry (the default file) dropped out";
+  EXPECT_FALSE(m.GetMRUList().contains(fallback));
+
+  ASSERT_TRUE(m.OpenQVWDBF(f[4]));
+  EXPECT_EQ(m.GetMRUList(), (QStringList{f[4], f[3], f[2], f[1]}));
+
+  ASSERT_TRUE(m.OpenQVWDBF(f[2]));
+  EXPECT_EQ(m.GetMRUList(), (QStringList{f[2], f[4], f[3], f[1]})) << "moved up, not doubled";
+
+  ASSERT_TRUE(m.OpenQVWDBF(f[0]));
+  ASSERT_TRUE(m.OpenQVWDBF(f[5]));  // f[0] in other letters: another entry
+  EXPECT_EQ(m.GetMRUList(), (QStringList{f[5], f[0], f[2], f[4]}));
+  EXPECT_EQ(MenuFiles(m), m.GetMRUList());
+
+  // A menu entry opens its file and moves it to the top.
+  QAction* last = m.FileMenu->actions().last();
+  EXPECT_EQ(last->text(), f[4]);
+  m.MRUITemClick(last);
+  EXPECT_EQ(CurrentFileName(), f[4]);
+  EXPECT_EQ(m.GetMRUList(), (QStringList{f[4], f[5], f[0], f[2]}));
+
+  // A failed open leaves the list alone.
+  const QStringList before = m.GetMRUList();
+  EXPECT_FALSE(m.OpenQVWDBF(dir_ + QStringLiteral("missing.DBF")));
+  EXPECT_EQ(m.GetMRUList(), before);
+
+  // The next start opens the most recent file.
+  main_.reset();
+  dialogs_->clear();
+  EXPECT_EQ(Start().TableQVW->fullPath(), f[4]);
+}
+
+TEST_F(ContactFilesTest, OpenChecksTheExtension) {
+  const QString people = MakeContacts(QStringLiteral("people.dbf"), {{{"LNAME", "x"}}});
+  TQVPMain& m = Start();
+  const QString opened = CurrentFileName();
+  dialogs_->clear();
+  dialogs_->fileNames = {dir_ + QStringLiteral("notes.txt"), dir_ + QStringLiteral("noext"),
+                         QString(), people};
+  m.OpenFileMenuClick();
+  m.OpenFileMenuClick();
+  EXPECT_EQ(dialogs_->notices, (QStringList{QStringLiteral("Must be a DBF file"),
+                                            QStringLiteral("Must be a DBF file")}));
+  m.OpenFileMenuClick();  // cancelled
+  EXPECT_EQ(CurrentFileName(), opened);
+  EXPECT_EQ(dialogs_->fileDialogDirs.first(), dir_) << "the dialog starts in the program directory";
+  m.OpenFileMenuClick();
+  EXPECT_EQ(CurrentFileName(), people) << "the extension is compared in capitals";
+  EXPECT_EQ(m.GetDatabasePath(), dir_);
+}
+
+TEST_F(ContactFilesTest, NewRefusesExistingNamesAndWrongExtensions) {
+  const QString existing = MakeContacts(QStringLiteral("old.DBF"), {{{"LNAME", "keep"}}});
+  const qint64 size = QFileInfo(existing).size();
+  TQVPMain& m = Start();
+  dialogs_->clear();
+  dialogs_->fileNames = {existing, dir_ + QStringLiteral("list.txt"),
+                         dir_ + QStringLiteral("fresh")};
+  m.NewFileMenuClick();
+  m.NewFileMenuClick();
+  EXPECT_EQ(dialogs_->notices,
+            (QStringList{QStringLiteral("That file already exists.Please select another name"),
+                         QStringLiteral("Must have a .DBF extension")}));
+  EXPECT_EQ(QFileInfo(existing).size(), size);
+  EXPECT_EQ(CurrentFileName(), dir_ + QStringLiteral("QUORVA1.DBF"));
+
+  dialogs_->clear();
+  m.NewFileMenuClick();  // a bare name takes the default extension
+  const QString fresh = dir_ + QStringLiteral("fresh.DBF");
+  EXPECT_EQ(CurrentFileName(), fresh);
+  EXPECT_TRUE(m.TableQVW->active());
+  EXPECT_EQ(dialogs_->notices, QStringList{kEmptyFileMessage});
+  EXPECT_EQ(m.windowTitle(), QStringLiteral("Quorvane for Windows - ") + fresh);
+  EXPECT_EQ(m.GetMRUList().first(), fresh);
+}
+
+TEST_F(ContactFilesTest, FileWithoutItsIndexOpensUnorderedWithTheRebuildMessage) {
+  const QString path =
+      MakeContacts(QStringLiteral("loose.DBF"), {{{"LNAME", "Zed"}}, {{"LNAME", "Abe"}}});
+  ASSERT_TRUE(QFile::remove(dir_ + QStringLiteral("loose.CDX")));
+  TQVPMain& m = Start();
+  dialogs_->clear();
+  EXPECT_TRUE(m.OpenQVWDBF(path));
+  EXPECT_EQ(dialogs_->notices, QStringList{MissingIndexMessage(path)});
+  EXPECT_TRUE(m.NoFilePanel->isHidden());
+  EXPECT_EQ(m.TableQVW->fieldText(QStringLiteral("LNAME")), QStringLiteral("Zed"))
+      << "natural order";
+  m.SetMenuOrder(m.OrderItems.at(1));
+  EXPECT_EQ(m.TableQVW->fieldText(QStringLiteral("LNAME")), QStringLiteral("Zed"))
+      << "no orders until the indexes are rebuilt";
+}
+
+TEST_F(ContactFilesTest, CloneCopiesTheListedFieldsDateAndMemo) {
+  const QString path =
+      MakeContacts(QStringLiteral("people.DBF"), {{{"LNAME", "Archer"},
+                                                   {"FNAME", "Ann"},
+                                                   {"MIDDLE", "B"},
+                                                   {"PREFIX", "Dr."},
+                                                   {"STREET", "1 Elm St"},
+                                                   {"ZIP", "80202"},
+                                                   {"NOTES", "VIP"},
+                                                   {"DATE", "07/04/1999"},
+                                                   {"MEMO", "Met at the fair.\nLikes tulips."},
+                                                   {"CARRIER", "C001"},
+                                                   {"SEQNO", "12"}}});
+  TQVPMain& m = Start();
+  ASSERT_TRUE(m.OpenQVWDBF(path));
+  const int original = m.TableQVW->recNo();
+  m.mnuCloneClick();
+  EXPECT_EQ(m.TableQVW->state(), TableObject::State::Browse) << "posted at once";
+  EXPECT_EQ(m.TableQVW->recordCount(), 2);
+  EXPECT_NE(m.TableQVW->recNo(), original) << "the clone is the current record";
+  for (const char* field : {"LNAME", "FNAME", "MIDDLE", "PREFIX", "STREET", "ZIP", "NOTES"}) {
+    const QString name = QString::fromLatin1(field);
+    const QString cloned = m.TableQVW->fieldText(name);
+    m.Apollo1.Go(original);
+    EXPECT_EQ(cloned, m.TableQVW->fieldText(name)) << field;
+    m.Apollo1.Go(2);
+  }
+  EXPECT_EQ(m.TableQVW->fieldDate(QStringLiteral("DATE")), QDate(1999, 7, 4));
+  EXPECT_EQ(m.TableQVW->fieldText(QStringLiteral("MEMO")),
+            QStringLiteral("Met at the fair.\nLikes tulips."));
+  EXPECT_EQ(m.TableQVW->fieldText(QStringLiteral("CARRIER")), QString());
+  EXPECT_EQ(m.TableQVW->fieldText(QStringLiteral("SEQNO")), QString());
+}
+
+}  // namespace
+}  // namespace qv::testing

@@ -1,0 +1,372 @@
+// The main window: first start, the enabling rules of SetButtons in each
+// state, page buttons and keys while editing, closing, placement and the
+// date settings.
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include "app/db_controls.h"
+#include "app/preferences.h"
+#include "app/reindex.h"
+#include "app/shared.h"
+#include "app_fixture.h"
+#include "store/dates.h"
+#include "store/settings.h"
+
+namespace qv::testing {
+namespace {
+
+const Contact kAnn = {{"LNAME", "Archer"}, {"FNAME", "Ann"}, {"CITY", "Denver"}};
+const Contact kBob = {{"LNAME", "Baker"}, {"FNAME", "Bob"}, {"CITY", "Boston"}};
+const Contact kCy = {{"LNAME", "Cole"}, {"FNAME", "Cy"}, {"CITY", "Austin"}};
+
+// What SetButtons shows, as one comparable line.
+struct Shown {
+  bool add, edit, save, cancel, arrows, panel;
+  bool clone, order, file, rebuild;
+  bool operator==(const Shown&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Shown& s) {
+  return os << "add " << s.add << " edit " << s.edit << " save " << s.save << " cancel " << s.cancel
+            << " arrows " << s.arrows << " panel " << s.panel << " clone " << s.clone << " order "
+            << s.order << " file " << s.file << " rebuild " << s.rebuild;
+}
+
+Shown Read(const TQVPMain& m) {
+  // A shown button is usable and a hidden one is not.
+  EXPECT_EQ(m.AddButton->isHidden(), !m.AddButton->isEnabled());
+  EXPECT_EQ(m.EditButton->isHidden(), !m.EditButton->isEnabled());
+  return Shown{!m.AddButton->isHidden(),
+               !m.EditButton->isHidden(),
+               !m.SaveButton->isHidden(),
+               !m.CancelButton->isHidden(),
+               !m.RecordNext->isHidden() && !m.RecordPrev->isHidden() && !m.BrowseNext->isHidden(),
+               !m.NoFilePanel->isHidden(),
+               m.mnuClone->isEnabled(),
+               m.OrderMenu->menuAction()->isEnabled(),
+               m.FileMenu->menuAction()->isEnabled(),
+               m.mnuRebuildIndexes->isEnabled()};
+}
+
+class MainWindowTest : public AppTest {};
+
+TEST_F(MainWindowTest, FirstStartCreatesOpensAndOffersOnlyAdd) {
+  TQVPMain& m = Start();
+  const QString path = dir_ + QStringLiteral("QUORVA1.DBF");
+  EXPECT_TRUE(QFile::exists(path));
+  EXPECT_TRUE(QFile::exists(dir_ + QStringLiteral("QUORVA1.CDX")));
+  EXPECT_EQ(dialogs_->notices, QStringList{kEmptyFileMessage});
+  EXPECT_TRUE(m.TableQVW->active());
+  EXPECT_EQ(CurrentFileName(), path);
+  EXPECT_EQ(m.windowTitle(), QStringLiteral("Quorvane for Windows - ") + path);
+  EXPECT_EQ(m.CurrentOrder, QStringLiteral("LNAME"));
+  EXPECT_TRUE(m.OrderItems.first()->isChecked());
+  EXPECT_EQ(m.GetMRUList(), QStringList{path});
+  EXPECT_EQ(Read(m), (Shown{true, false, false, false, false, false, false, false, true, true}));
+  EXPECT_EQ(m.currentPage(), TQVPMain::Page::Main);
+}
+
+TEST_F(MainWindowTest, SetButtonsInEachState) {
+  const QString path = MakeContacts(QStringLiteral("people.DBF"), {kAnn, kBob});
+  TQVPMain& m = Start();  // no recent file: the default file, empty
+  EXPECT_EQ(Read(m), (Shown{true, false, false, false, false, false, false, false, true, true}))
+      << "empty file";
+
+  ASSERT_TRUE(m.OpenQVWDBF(path));
+  m.SetButtons();
+  EXPECT_EQ(Read(m), (Shown{true, true, false, false, true, false, true, true, true, true}))
+      << "browsing";
+  EXPECT_EQ(m.AddButton->text(), QStringLiteral("&Add"));
+  EXPECT_EQ(m.SaveButton->text(), QStringLiteral("Save"));
+
+  m.EditButtonClick();
+  EXPECT_TRUE(m.IsEditing);
+  EXPECT_EQ(Read(m), (Shown{false, false, true, true, false, false, false, false, false, true}))
+      << "editing";
+  EXPECT_EQ(m.SaveButton->text(), QStringLiteral("&Save"));
+  EXPECT_EQ(m.CancelButton->text(), QStringLiteral("&Cancel"));
+  EXPECT_EQ(m.AddButton->text(), QStringLiteral("Add"));
+  EXPECT_EQ(m.EditButton->text(), QStringLiteral("Edit"));
+  m.CancelButtonClick();
+  EXPECT_FALSE(m.IsEditing);
+
+  dialogs_->clear();
+  EXPECT_FALSE(m.OpenQVWDBF(dir_ + QStringLiteral("GONE.DBF")));
+  m.SetButtons();
+  EXPECT_EQ(dialogs_->notices, QStringList{NotFoundMessage(dir_ + QStringLiteral("GONE.DBF"))});
+  EXPECT_EQ(Read(m), (Shown{false, false, false, false, false, true, false, false, true, false}))
+      << "no file";
+  EXPECT_TRUE(m.CurrentOrder.isEmpty());
+  EXPECT_TRUE(CurrentFileName().isEmpty());
+  EXPECT_EQ(m.windowTitle(), QStringLiteral("Quorvane for Windows - ") + dir_ + "GONE.DBF");
+
+  dialogs_->clear();
+  m.RebuildIndexesClick();
+  EXPECT_EQ(dialogs_->notices,
+            QStringList{QStringLiteral("You need to have a QVW file open first")});
+}
+
+TEST_F(MainWindowTest, PageButtonsBeepWhileEditingAndSwitchOtherwise) {
+  const QString path = MakeContacts(QStringLiteral("people.DBF"), {kAnn});
+  TQVPMain& m = Start();
+  ASSERT_TRUE(m.OpenQVWDBF(path));
+  m.EditButtonClick();
+  m.BrowseButtonClick();
+  m.FilterButtonClick();
+  EXPECT_EQ(dialogs_->beeps, 2);
+  EXPECT_EQ(m.currentPage(), TQVPMain::Page::Main);
+  EXPECT_EQ(m.Pages->currentWidget(), m.MainPage);
+
+  m.CancelButtonClick();
+  m.BrowseButtonClick();
+  EXPECT_EQ(m.currentPage(), TQVPMain::Page::Browse);
+  EXPECT_EQ(m.Pages->currentWidget(), m.BrowsePage);
+  EXPECT_NE(m.BrowseButton->styleSheet(), m.MainButton->styleSheet())
+      << "the current page's button is drawn apart from the others";
+  EXPECT_EQ(m.MainButton->styleSheet(), m.FilterButton->styleSheet());
+  m.HelpButtonClick();
+  m.FilterButtonClick();
+  m.HelpButtonClick();
+  m.MainButtonClick();
+  m.HelpButtonClick();
+  m.ContentsClick();
+  EXPECT_EQ(dialogs_->helpTopics, (QList<int>{1005, 1020, 1027, 1010}));
+  EXPECT_EQ(dialogs_->beeps, 2);
+}
+
+class KeyTest : public MainWindowTest {
+ protected:
+  TQVPMain& StartOn(const QList<Contact>& contacts) {
+    const QString path = MakeContacts(QStringLiteral("people.DBF"), contacts);
+    IniFile ini = SettingsFile();
+    WriteRecentFiles(ini, {path});
+    TQVPMain& m = Start();
+    m.show();
+    m.activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&m));
+    return m;
+  }
+  static void Key(QWidget* target, int key) {
+    target->setFocus();
+    QTest::keyClick(target, static_cast<Qt::Key>(key));
+  }
+};
+
+TEST_F(KeyTest, PgDnWhileEditingAsksToSaveAndNoKeepsTheEdit) {
+  TQVPMain& m = StartOn({kAnn, kBob});
+  m.EditButtonClick();
+  QTest::keyClick(m.DBLName, Qt::Key_End);
+  QTest::keyClicks(m.DBLName, QStringLiteral("X"));
+  dialogs_->answers = {false};
+  Key(m.DBLName, Qt::Key_PageDown);
+  ASSERT_EQ(dialogs_->questions.size(), 1);
+  EXPECT_EQ(dialogs_->questions[0].text, QStringLiteral("Save changes?"));
+  EXPECT_TRUE(dialogs_->questions[0].defaultYes);
+  EXPECT_EQ(m.TableQVW->state(), TableObject::State::Edit);
+  EXPECT_EQ(m.TableQVW->fieldText(QStringLiteral("LNAME")), QStringLiteral("ArcherX"))
+      << "the typing is still pending";
+
+  dialogs_->answers = {true};
+  Key(m.DBLName, Qt::Key_PageDown);
+  EXPECT_EQ(m.TableQVW->state(), TableObject::State::Browse);
+  EXPECT_EQ(m.TableQVW->fieldText(QStringLiteral("LNAME")), QStringLiteral("ArcherX"));
+  EXPECT_FALSE(m.SaveButton->isVisible());
+  EXPECT_TRUE(m.EditButton->isVisible());
+}
+
+TEST_F(KeyTest, EscAsksToCancelAndPagingKeysMoveOnlyWhileBrowsing) {
+  TQVPMain& m = StartOn({kAnn, kBob, kCy});
+  EXPECT_EQ(m.DBLName->text(), QStringLiteral("Archer"));
+  Key(m.DBLName, Qt::Key_PageDown);
+  EXPECT_EQ(m.DBLName->text(), QStringLiteral("Baker"));
+  Key(m.DBLName, Qt::Key_PageDown);
+  Key(m.DBLName, Qt::Key_PageDown);
+  EXPECT_EQ(m.DBLName->text(), QStringLiteral("Cole")) << "the end is not a record";
+  EXPECT_EQ(dialogs_->beeps, 1);
+  EXPECT_TRUE(m.EditButton->isVisible());
+  Key(m.DBLName, Qt::Key_PageUp);
+  EXPECT_EQ(m.DBLName->text(), QStringLiteral("Baker"));
+
+  m.EditButtonClick();
+  QTest::keyClicks(m.DBCity, QStringLiteral("ville"));
+  Key(m.DBCity, Qt::Key_PageUp);
+  EXPECT_EQ(m.TableQVW->state(), TableObject::State::Edit) << "PgUp does nothing while editing";
+  dialogs_->answers = {false, true};
+  Key(m.DBCity, Qt::Key_Escape);
+  EXPECT_EQ(m.TableQVW->state(), TableObject::State::Edit);
+  Key(m.DBCity, Qt::Key_Escape);
+  ASSERT_EQ(dialogs_->questions.size(), 2);
+  EXPECT_EQ(dialogs_->questions[1].text, QStringLiteral("Cancel changes?"));
+  EXPECT_EQ(m.TableQVW->state(), TableObject::State::Browse);
+  EXPECT_EQ(m.DBCity->text(), QStringLiteral("Boston"));
+}
+
+TEST_F(KeyTest, FieldBoxesTakeTypingOnlyWhileEditingMiddleInitialInCapitals) {
+  TQVPMain& m = StartOn({kAnn});
+  QTest::keyClicks(m.DBFName, QStringLiteral("zz"));
+  EXPECT_EQ(m.DBFName->text(), QStringLiteral("Ann")) << "read-only while browsing";
+  m.EditFieldClick();
+  EXPECT_EQ(m.TableQVW->state(), TableObject::State::Edit) << "a double click starts editing";
+  m.DBMiddle->setFocus();
+  QTest::keyClicks(m.DBMiddle, QStringLiteral("q"));
+  EXPECT_EQ(m.DBMiddle->text(), QStringLiteral("Q"));
+  m.SaveButtonClick();
+  EXPECT_EQ(m.TableQVW->fieldText(QStringLiteral("MIDDLE")), QStringLiteral("Q"));
+}
+
+TEST_F(MainWindowTest, ExitAsksAndCancelsAPendingEdit) {
+  const QString path = MakeContacts(QStringLiteral("people.DBF"), {kAnn});
+  TQVPMain& m = Start();
+  ASSERT_TRUE(m.OpenQVWDBF(path));
+  m.show();
+  m.EditButtonClick();
+  m.TableQVW->setFieldText(QStringLiteral("LNAME"), QStringLiteral("Changed"));
+  dialogs_->answers = {false};
+  m.ExitClick();
+  EXPECT_TRUE(m.isVisible());
+  EXPECT_EQ(m.TableQVW->state(), TableObject::State::Edit);
+  dialogs_->answers = {true};
+  m.close();
+  EXPECT_FALSE(m.isVisible());
+  ASSERT_EQ(dialogs_->questions.size(), 2);
+  EXPECT_EQ(dialogs_->questions[1].text, QStringLiteral("Exit now?"));
+  EXPECT_EQ(m.TableQVW->state(), TableObject::State::Browse);
+  EXPECT_EQ(m.TableQVW->fieldText(QStringLiteral("LNAME")), QStringLiteral("Archer"));
+}
+
+TEST_F(MainWindowTest, PlacementTopLeftOnlyOnA640By480Screen) {
+  struct Case {
+    QSize screen;
+    QPoint at;
+  };
+  // (screen - 610 x 450) div 2; exactly 640 x 480 is the corner.
+  const Case cases[] = {{{640, 480}, {0, 0}},       {{1024, 768}, {207, 159}},
+                        {{800, 600}, {95, 75}},     {{640, 481}, {15, 15}},
+                        {{1920, 1080}, {655, 315}}, {{600, 400}, {-5, -25}}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(MainWindowPosition(c.screen, QSize(610, 450)), c.at)
+        << c.screen.width() << "x" << c.screen.height();
+  }
+  TQVPMain& m = Start(QSize(640, 480));
+  EXPECT_EQ(m.pos(), QPoint(0, 0));
+  main_.reset();
+  dialogs_->clear();
+  EXPECT_EQ(Start(QSize(1024, 768)).pos(), QPoint(207, 159));
+}
+
+TEST_F(MainWindowTest, LoadPreferencesAppliesTheDateSettings) {
+  MakeContacts(QStringLiteral("QUORVA1.DBF"), {{{"LNAME", "Archer"}, {"DATE", "03/25/2024"}}});
+  TQVPMain& m = Start();
+  EXPECT_EQ(m.DateFormatLabel->text(), QStringLiteral("(mm/dd/yyyy)")) << "defaults";
+  EXPECT_EQ(m.DBDate->text(), QStringLiteral("03/25/2024"));
+  EXPECT_EQ(m.BlankDate, QStringLiteral("  /  /    "));
+
+  IniFile ini = SettingsFile();
+  WriteDateSettings(ini, DateSettings{".", "dd.mm.yyyy", "!99.99.9999;1;_"});
+  m.LoadPreferences();
+  EXPECT_EQ(m.DateLabel->text(), QStringLiteral("Date"));
+  EXPECT_EQ(m.DateFormatLabel->text(), QStringLiteral("(dd.mm.yyyy)"));
+  EXPECT_EQ(m.BlankDate, QStringLiteral("  .  .    "));
+  EXPECT_EQ(ProgramDates().separator, QLatin1Char('.'));
+  EXPECT_EQ(ProgramDates().shortDateFmt, QStringLiteral("dd.mm.yyyy"));
+  EXPECT_EQ(m.DBDate->inputMask(), QStringLiteral("00.00.0000;_"));
+  EXPECT_EQ(m.DBDate->text(), QStringLiteral("25.03.2024"));
+
+  // Typing follows the new order; emptying every digit empties the date.
+  m.EditButtonClick();
+  m.DBDate->selectAll();
+  QTest::keyClicks(m.DBDate, QStringLiteral("01022025"));
+  EXPECT_EQ(m.TableQVW->fieldDate(QStringLiteral("DATE")), QDate(2025, 2, 1));
+  m.DBDate->selectAll();
+  QTest::keyClick(m.DBDate, Qt::Key_Delete);
+  m.SaveButtonClick();
+  EXPECT_FALSE(m.TableQVW->fieldDate(QStringLiteral("DATE")).isValid());
+  ProgramDates() = DateConvention();
+}
+
+// Runs `act` on the modal window a handler is about to show.
+template <typename Window, typename Act>
+void WhenShown(Act act) {
+  QTimer::singleShot(0, [act] {
+    auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
+    ASSERT_NE(window, nullptr);
+    act(window);
+  });
+}
+
+TEST_F(MainWindowTest, PreferencesShowCentredThenReloadWhateverTheAnswer) {
+  TQVPMain& m = Start();
+  m.show();
+  QPoint at, expected;
+  WhenShown<TPreferences>([&](TPreferences* p) {
+    at = p->pos();
+    expected = CenteredOn(m.frameGeometry(), p->size());
+    const int entry = p->DateFormat->findText(QStringLiteral("dd.mm.yyyy"));
+    p->DateFormat->setCurrentIndex(entry);
+    p->DateFormatClick(entry);
+    p->OKButton->click();
+  });
+  m.PreferencesClick();
+  EXPECT_EQ(at, expected);
+  EXPECT_EQ(m.DateFormatLabel->text(), QStringLiteral("(dd.mm.yyyy)"));
+
+  IniFile ini = SettingsFile();
+  WriteDateSettings(ini, DateSettings{"-", "mm-dd-yy", "!99-99-99;1;_"});
+  WhenShown<TPreferences>([](TPreferences* p) { p->CancelButton->click(); });
+  m.PreferencesClick();
+  EXPECT_EQ(m.DateFormatLabel->text(), QStringLiteral("(mm-dd-yy)"));
+  ProgramDates() = DateConvention();
+}
+
+TEST_F(MainWindowTest, RebuildIndexesPacksFreezesViewsAndReturnsToLastNameOrder) {
+  const QString path = MakeContacts(QStringLiteral("people.DBF"), {kCy, kAnn, kBob});
+  TQVPMain& m = Start();
+  ASSERT_TRUE(m.OpenQVWDBF(path));
+  m.Apollo1.Go(2);
+  ASSERT_TRUE(m.TableQVW->deleteRecord());
+  m.SetMenuOrder(m.OrderItems.at(5));  // &City
+  bool frozen = false;
+  WhenShown<TQVReindex>([&](TQVReindex* r) {
+    frozen = m.TableQVW->controlsDisabled() && !m.TrackTableEvents;
+    r->DoitClick();
+  });
+  m.RebuildIndexesClick();
+  EXPECT_TRUE(frozen);
+  EXPECT_FALSE(m.TableQVW->controlsDisabled());
+  EXPECT_TRUE(m.TrackTableEvents);
+  EXPECT_EQ(m.TableQVW->recordCount(), 2) << "the deleted record is gone";
+  EXPECT_EQ(m.CurrentOrder, QStringLiteral("LNAME"));
+  EXPECT_TRUE(m.OrderItems.first()->isChecked());
+  EXPECT_FALSE(m.OrderItems.at(5)->isChecked());
+}
+
+TEST_F(MainWindowTest, FilterPageLinesUpWithMainAndIndicatorFollowsTheFilter) {
+  TQVPMain& m = Start();
+  EXPECT_TRUE(m.FirstActivate);
+  m.show();
+  EXPECT_FALSE(m.FirstActivate);
+  const std::pair<QWidget*, int> pairs[] = {
+      {m.DBLName, 0}, {m.DBZip, 5}, {m.DBCity, 6}, {m.DBDate, 12}, {m.DBNotes, 13}};
+  for (const auto& [box, i] : pairs) {
+    const QRect f = m.FilterBoxes[i]->geometry();
+    EXPECT_EQ(QRect(f.left(), f.top(), f.width(), box->height()), box->geometry()) << i;
+    EXPECT_EQ(m.FilterLabels[i]->x(), 8) << i;
+  }
+  EXPECT_TRUE(m.FilterIndicator->isHidden());
+  m.CurrentFilter = QStringLiteral("UPPER(LNAME)=\"A\"");
+  m.SetButtons();
+  EXPECT_FALSE(m.FilterIndicator->isHidden());
+  m.CurrentFilter.clear();
+  m.SetButtons();
+  EXPECT_TRUE(m.FilterIndicator->isHidden());
+}
+
+}  // namespace
+}  // namespace qv::testing

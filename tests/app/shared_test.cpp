@@ -1,0 +1,143 @@
+// The shared routines, the date box's mask, the help pages and the
+// single-instance guard.
+#include "app/shared.h"
+
+#include <gtest/gtest.h>
+
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTextBrowser>
+
+#include "app_dialogs.h"
+#include "app/db_controls.h"
+#include "app/single_instance.h"
+#include "app/splash.h"
+#include "ui/help_window.h"
+
+namespace qv::testing {
+namespace {
+
+TEST(SharedTest, TextHelpers) {
+  struct Trim {
+    const char* in;
+    const char* left;
+    const char* right;
+    const char* both;
+  };
+  const Trim trims[] = {{"", "", "", ""},
+                        {"   ", "", "", ""},
+                        {"  a b  ", "a b  ", "  a b", "a b"},
+                        {"\t x\r\n", "x\r\n", "\t x", "x"},
+                        {"ab", "ab", "ab", "ab"}};
+  for (const Trim& t : trims) {
+    EXPECT_EQ(TrimLeft(QString::fromLatin1(t.in)), QString::fromLatin1(t.left)) << t.in;
+    EXPECT_EQ(TrimRight(QString::fromLatin1(t.in)), QString::fromLatin1(t.right)) << t.in;
+    EXPECT_EQ(TrimBoth(QString::fromLatin1(t.in)), QString::fromLatin1(t.both)) << t.in;
+  }
+  EXPECT_EQ(DigitsOnly(QStringLiteral("(303) 555-0199 x12")), QStringLiteral("303555019912"));
+  EXPECT_EQ(DigitsOnly(QStringLiteral("K1A 0B1")), QStringLiteral("101"));
+  EXPECT_EQ(DigitsOnly(QStringLiteral("١٢")), QString()) << "only the digits 0-9";
+  EXPECT_EQ(SplitText(QStringLiteral("a;;b;"), QLatin1Char(';')), (QStringList{"a", "", "b", ""}));
+  EXPECT_EQ(SplitText(QString(), QLatin1Char(';')), QStringList{QString()});
+}
+
+TEST(SharedTest, PrinterNameStopsBeforeOnFoundInCapitals) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"HP LaserJet on LPT1:", "HP LaserJet"},
+      {"Office ON ne02:", "Office"},
+      {"Canon", "Canon"},
+      {"Monitor on on port", "Monitor"},
+      {"Epson onyx", "Epson onyx"},  // " ON " needs the blanks on both sides
+      {"", ""}};
+  for (const auto& [in, out] : cases) {
+    EXPECT_EQ(CurrentPrinterName(QString::fromLatin1(in)), QString::fromLatin1(out)) << in;
+  }
+}
+
+TEST(SharedTest, CenteredOnUsesIntegerHalves) {
+  EXPECT_EQ(CenteredOn(QRect(100, 50, 610, 450), QSize(300, 200)), QPoint(255, 175));
+  EXPECT_EQ(CenteredOn(QRect(0, 0, 611, 451), QSize(300, 200)), QPoint(155, 125));
+  EXPECT_EQ(CenteredOn(QRect(10, 10, 200, 100), QSize(400, 300)), QPoint(-90, -90))
+      << "a larger window overhangs on both sides";
+}
+
+TEST(SharedTest, EditMasksBecomeQtInputMasks) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"!99/99/9999;1;_", "00/00/0000;_"},
+      {"!99/99/99;1;", "00/00/00;_"},  // no blank character given: "_"
+      {"!99.99.9999;1;_", "00.00.0000;_"},
+      {"!9999-99-99;0;*", "0000-00-00;*"},
+      {"00/00/00;1;_", "99/99/99;_"},  // "0" is a required digit
+      {"", ""}};
+  for (const auto& [mask, qt] : cases) {
+    EXPECT_EQ(QtInputMask(QString::fromLatin1(mask)), QString::fromLatin1(qt)) << mask;
+  }
+}
+
+TEST(HelpTest, EveryTopicTheWindowsOpenHasAPageLinkedFromTheContents) {
+  EnsureApplication();
+  // Main, Browse, Filter, Contents, Preferences, Rebuild Indexes and the
+  // four print previews.
+  const int topics[] = {1027, 1005, 1020, 1010, 1040, 1041, 1031, 1032, 1034, 4572};
+  QFile contents(QStringLiteral(":/help/1010.html"));
+  ASSERT_TRUE(contents.open(QIODevice::ReadOnly));
+  const QString index = QString::fromUtf8(contents.readAll());
+  for (int topic : topics) {
+    ASSERT_TRUE(HelpWindow::HasTopic(topic)) << topic;
+    QFile page(QStringLiteral(":/help/%1.html").arg(topic));
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(page.readAll());
+    EXPECT_TRUE(html.contains(QStringLiteral("<title>"))) << topic;
+    if (topic != 1010) {
+      EXPECT_TRUE(index.contains(QStringLiteral("%1.html").arg(topic))) << topic;
+      EXPECT_TRUE(html.contains(QStringLiteral("1010.html"))) << topic << " links back";
+    }
+    // Every link goes to a page that exists.
+    static const QRegularExpression link(QStringLiteral("href=\"(\\d+)\\.html"));
+    for (auto m = link.globalMatch(html); m.hasNext();) {
+      EXPECT_TRUE(HelpWindow::HasTopic(m.next().captured(1).toInt())) << topic;
+    }
+  }
+  HelpWindow* help = HelpWindow::Instance();
+  help->showTopic(1005);
+  EXPECT_EQ(help->currentTopic(), 1005);
+  EXPECT_EQ(help->windowTitle(), QStringLiteral("Quorvane Help"));
+  EXPECT_TRUE(help->browser()->toPlainText().contains(QStringLiteral("Browse page")));
+  help->showTopic(9999);
+  EXPECT_EQ(help->currentTopic(), 1010) << "a topic without a page shows the contents";
+  help->close();
+}
+
+TEST(SingleInstanceTest, ASecondCopyAsksTheFirstToComeForward) {
+  EnsureApplication();
+  const QString name = QStringLiteral("qv-test-%1").arg(QCoreApplication::applicationPid());
+  TJustOne first(name);
+  ASSERT_TRUE(first.claim());
+  QWidget window;
+  window.show();
+  window.showMinimized();
+  first.setWindow(&window);
+  QSignalSpy spy(&first, &TJustOne::secondCopyStarted);
+  TJustOne second(name);
+  EXPECT_FALSE(second.claim());
+  ASSERT_TRUE(spy.wait(5000));
+  EXPECT_FALSE(window.isMinimized());
+  EXPECT_TRUE(window.isVisible());
+  EXPECT_TRUE(TJustOne::ServerName(name).startsWith(name + QLatin1Char('-')))
+      << "one socket per user";
+}
+
+TEST(SplashTest, TheAboutBoxHasAnOkButtonTheSplashDoesNot) {
+  EnsureApplication();
+  TSplash splash(TSplash::Mode::Splash);
+  EXPECT_EQ(splash.OKButton, nullptr);
+  TSplash about(TSplash::Mode::About);
+  ASSERT_NE(about.OKButton, nullptr);
+  about.show();
+  about.OKButton->click();
+  EXPECT_EQ(about.result(), QDialog::Accepted);
+}
+
+}  // namespace
+}  // namespace qv::testing
