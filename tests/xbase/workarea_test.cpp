@@ -176,7 +176,9 @@ TEST_F(WorkAreaTest, VisibleRecnosListsWhatAWalkVisitsWithoutMoving) {
     settings_.deleted = c.deleted;
     ASSERT_TRUE(area_->SetOrder(c.order).ok());
     ASSERT_TRUE(area_->Query(c.query).ok());
-    if (*c.scope != '\0') ASSERT_TRUE(area_->SetScope(c.scope, c.scope).ok());
+    if (*c.scope != '\0') {
+      ASSERT_TRUE(area_->SetScope(c.scope, c.scope).ok());
+    }
     std::vector<uint32_t> walked = Walk();
     ASSERT_TRUE(area_->GoTop().ok());
     ASSERT_TRUE(area_->Skip(1).ok());
