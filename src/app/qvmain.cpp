@@ -133,7 +133,13 @@ void TQVPMain::FormCreate(const StartOptions& options) {
       OpenQVWDBF(fallback);
     }
   }
-  if (!TableQVW->active()) OnOpenQVWFile(false);
+  if (!TableQVW->active()) {
+    OnOpenQVWFile(false);
+  } else {
+    // The empty filter: records carrying the deleted marker stay out of
+    // sight from the start.
+    Apollo1.Query(QStringLiteral("UPPER(PREFIX)<>\"DELETED\""));
+  }
 
   UpdateMenuMRUList();
   ShowPage(Page::Main);

@@ -35,6 +35,13 @@ TQVReindex::TQVReindex(TableObject* contacts, TApollo* apollo, const QString& pr
   setWindowTitle(QStringLiteral("Rebuild indexes for ") +
                  (contacts != nullptr ? contacts->tableName() : QString()));
 
+  // Says what the window will do before anything starts.
+  auto* about = new QLabel(
+      QStringLiteral("Removes the records marked deleted from this file for good, builds all of "
+                     "its indexes anew, and then does the same for the program's own tables."),
+      this);
+  about->setWordWrap(true);
+  about->setMinimumWidth(360);
   WhatAmIDoing = new QLabel(this);
   WhatAmIDoing->setMinimumWidth(320);
   WhatAmIDoing->hide();
@@ -52,6 +59,7 @@ TQVReindex::TQVReindex(TableObject* contacts, TApollo* apollo, const QString& pr
   buttons->addWidget(CancelButton);
   buttons->addWidget(HelpButton);
   auto* layout = new QVBoxLayout(this);
+  layout->addWidget(about);
   layout->addWidget(WhatAmIDoing);
   layout->addWidget(Gauge);
   layout->addLayout(buttons);

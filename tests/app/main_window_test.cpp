@@ -370,3 +370,24 @@ TEST_F(MainWindowTest, FilterPageLinesUpWithMainAndIndicatorFollowsTheFilter) {
 
 }  // namespace
 }  // namespace qv::testing
+
+namespace qv::testing {
+namespace {
+
+// A record holding the deleted marker but not the deletion flag (as another
+// program may leave it) is out of sight from the first moment.
+TEST_F(MainWindowTest, StartUpHidesRecordsCarryingTheDeletedMarker) {
+  const QString path = MakeContacts(QStringLiteral("marked.DBF"),
+                                    {{{"LNAME", "Adams"}, {"PREFIX", "DELETED"}},
+                                     {{"LNAME", "Brown"}, {"PREFIX", "Mr."}}});
+  IniFile ini = SettingsFile();
+  WriteRecentFiles(ini, {path});
+  TQVPMain& m = Start();
+  EXPECT_EQ(m.TableQVW->fieldText(QStringLiteral("LNAME")), QStringLiteral("Brown"));
+  EXPECT_EQ(m.Apollo1.QueryRecCount(), 1);
+  m.TableQVW->next();
+  EXPECT_TRUE(m.TableQVW->eof());
+}
+
+}  // namespace
+}  // namespace qv::testing
