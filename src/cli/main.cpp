@@ -8,13 +8,17 @@
 #include <functional>
 #include <iostream>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QString>
 
+#include "cli/args.h"
+#include "cli/labels_cmd.h"
 #include "cli/tsv.h"
 #include "store/apollo.h"
 #include "store/contact_file.h"
@@ -32,12 +36,6 @@ namespace {
 constexpr int kExitError = 1;
 constexpr int kExitUsage = 2;
 
-struct Args {
-  std::vector<std::string> positional;
-  std::map<std::string, bool> flags;
-
-  bool Has(const std::string& flag) const { return flags.count(flag) > 0; }
-};
 
 int Fail(const std::string& message) {
   std::cerr << "quorvane-cli: " << message << "\n";
@@ -59,7 +57,13 @@ int Usage() {
                "  make FILE ROWS.TSV                 a contact file from tab-separated rows\n"
                "  reindex FILE                       the contact tags built anew, timed\n"
                "  create FILE                        a new, empty contact file\n"
-               "  init                               installs the program directory, prints its path\n";
+               "  init                               installs the program directory, prints its path\n"
+               "  labels FILE [--setup NAME] [--order TAG] [--filter EXPR | --current RECNO]\n"
+               "         [--start RECNO] [--copies N] [--presort] [--barcode] [--yes]\n"
+               "         (--pdf OUT.pdf | --stream OUT)\n"
+               "                                     a label run to a PDF file or a page stream\n"
+               "  presort FILE [--filter EXPR]       writes PRESORT.PSL and prints it\n"
+               "  stream-dump STREAM                 a page stream as readable text\n";
   return kExitUsage;
 }
 
@@ -361,14 +365,21 @@ int Main(int argc, char** argv) {
       {"info", {1, 1, CmdInfo}},   {"dump", {1, 2, CmdDump}},   {"count", {2, 2, CmdCount}},
       {"eval", {3, 3, CmdEval}},   {"make", {2, 2, CmdMake}},   {"keys", {2, 2, CmdKeys}},
       {"seek", {3, 3, CmdSeek}},   {"reindex", {1, 1, CmdReindex}}, {"create", {1, 1, CmdCreate}},
-      {"init", {0, 0, CmdInit}},
+      {"init", {0, 0, CmdInit}},   {"labels", {1, 1, CmdLabels}}, {"presort", {1, 1, CmdPresort}},
+      {"stream-dump", {1, 1, CmdStreamDump}},
   };
   auto it = commands.find(argv[1]);
   if (it == commands.end()) return Usage();
   Args args;
   for (int i = 2; i < argc; ++i) {
     std::string arg = argv[i];
-    if (arg.size() > 2 && arg.rfind("--", 0) == 0) {
+    if (ValueOptions().count(arg) > 0) {
+      if (i + 1 >= argc) {
+        std::cerr << "quorvane-cli: " << arg << " needs a value\n";
+        return kExitUsage;
+      }
+      args.values[arg] = argv[++i];
+    } else if (arg.size() > 2 && arg.rfind("--", 0) == 0) {
       args.flags[arg] = true;
     } else {
       args.positional.push_back(arg);
@@ -376,6 +387,12 @@ int Main(int argc, char** argv) {
   }
   if (args.positional.size() < it->second.min_args || args.positional.size() > it->second.max_args) {
     return Usage();
+  }
+  // Label runs measure text with real fonts; no screen is needed for that.
+  std::unique_ptr<QGuiApplication> gui;
+  if (std::string(argv[1]) == "labels") {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    gui = std::make_unique<QGuiApplication>(argc, argv);
   }
   return it->second.run(args);
 }

@@ -1,0 +1,33 @@
+// The command line of quorvane-cli split into positional arguments, flags
+// ("--exact") and options with a value ("--setup NAME").
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace qv::cli {
+
+struct Args {
+  std::vector<std::string> positional;
+  std::map<std::string, bool> flags;
+  std::map<std::string, std::string> values;
+
+  bool Has(const std::string& flag) const {
+    return flags.count(flag) > 0 || values.count(flag) > 0;
+  }
+  std::string Value(const std::string& option) const {
+    auto it = values.find(option);
+    return it == values.end() ? std::string() : it->second;
+  }
+};
+
+// Options followed by a value; every other "--x" is a flag.
+inline const std::set<std::string>& ValueOptions() {
+  static const std::set<std::string> options = {"--setup", "--order",  "--filter", "--current",
+                                                "--start", "--copies", "--pdf",    "--stream"};
+  return options;
+}
+
+}  // namespace qv::cli

@@ -1,0 +1,225 @@
+#include "cli/labels_cmd.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <chrono>
+#include <iostream>
+
+#include "labels/job_host.h"
+#include "labels/label_print.h"
+#include "labels/label_run.h"
+#include "labels/label_setup.h"
+#include "labels/sort_bulk_mail.h"
+#include "render/page_stream.h"
+#include "render/printers.h"
+#include "store/apollo.h"
+#include "store/contact_file.h"
+#include "store/settings.h"
+#include "store/table_object.h"
+
+namespace qv::cli {
+
+namespace {
+
+constexpr int kExitError = 1;
+constexpr int kExitUsage = 2;
+constexpr int kMaxCopies = 999;
+
+int Fail(const QString& message) {
+  std::cerr << "quorvane-cli: " << message.toStdString() << "\n";
+  return kExitError;
+}
+
+QString OneLine(QString text) {
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return text;
+}
+
+// Notices go to the standard error stream; questions take the --yes answer
+// (No without it) and say so.
+class CliHost : public JobHost {
+ public:
+  explicit CliHost(bool yes) : m_yes(yes) {}
+  void information(const QString& text) override {
+    std::cerr << OneLine(text).toStdString() << "\n";
+  }
+  bool question(const QString& text, bool) override {
+    std::cerr << OneLine(text).toStdString() << "\n  -> " << (m_yes ? "Yes" : "No")
+              << (m_yes ? "" : " (give --yes to answer Yes)") << "\n";
+    return m_yes;
+  }
+
+ private:
+  bool m_yes;
+};
+
+bool ParseNumber(const std::string& text, int low, int high, int* out) {
+  bool ok = false;
+  const int n = QString::fromStdString(text).toInt(&ok);
+  if (!ok || n < low || n > high) return false;
+  *out = n;
+  return true;
+}
+
+struct OpenContacts {
+  TApolloEnv env;
+  TableObject table{&env};
+  TApollo apollo;
+  OpenContacts() { apollo.SetDataSource(&table); }
+};
+
+// Opens the contact file and applies --filter as the main window applies
+// its filter; the messages of a failed open went to the standard error.
+bool Open(const Args& a, OpenContacts& c, bool* filtered, QString* error) {
+  const QString path =
+      QFileInfo(QString::fromLocal8Bit(a.positional[0].c_str())).absoluteFilePath();
+  if (!OpenContactFile(path, c.table)) {
+    *error = QStringLiteral("cannot open ") + path;
+    return false;
+  }
+  *filtered = a.Has("--filter");
+  QString query = QStringLiteral("UPPER(PREFIX)<>\"DELETED\"");
+  if (*filtered) {
+    query = QLatin1Char('(') + QString::fromLocal8Bit(a.Value("--filter").c_str()) +
+            QStringLiteral(") .and. ") + query;
+  }
+  if (!c.apollo.Query(query)) {
+    *error = QStringLiteral("the filter cannot be used: ") + c.apollo.LastError();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int CmdLabels(const Args& a) {
+  const bool pdf = a.Has("--pdf"), stream = a.Has("--stream");
+  if (pdf == stream) return Fail("labels needs one of --pdf OUT.pdf or --stream OUT");
+  if (a.Has("--filter") && a.Has("--current")) {
+    return Fail("--filter and --current choose the records in two ways; give one");
+  }
+  LabelRunOptions options;
+  if (a.Has("--setup")) {
+    QString error;
+    if (!FindLabelSetup(ProgramDirectory(), QString::fromStdString(a.Value("--setup")),
+                        &options.setup, &error)) {
+      return Fail(error);
+    }
+  }
+  if (a.Has("--barcode")) options.setup.barCode = true;
+  if (a.Has("--copies") && !ParseNumber(a.Value("--copies"), 1, kMaxCopies, &options.copies)) {
+    return Fail("--copies takes a number from 1 to 999, not " +
+                QString::fromStdString(a.Value("--copies")));
+  }
+  options.presort = a.Has("--presort");
+
+  OpenContacts c;
+  bool filtered = false;
+  QString error;
+  if (!Open(a, c, &filtered, &error)) return Fail(error);
+  const QString tag =
+      a.Has("--order") ? QString::fromStdString(a.Value("--order")) : QStringLiteral("LNAME");
+  const int order = c.apollo.TagArea(tag);
+  if (order == 0) return Fail("there is no tag " + tag + " in the contact file");
+  c.apollo.SetOrder(order);
+
+  options.selection = filtered ? RecordSelection::Filter : RecordSelection::All;
+  int current = 0;
+  for (const char* option : {"--current", "--start"}) {
+    if (!a.Has(option)) continue;
+    int recno = 0;
+    if (!ParseNumber(a.Value(option), 1, c.apollo.RecCount(), &recno)) {
+      return Fail(QStringLiteral("%1 takes a record number from 1 to %2, not %3")
+                      .arg(option)
+                      .arg(c.apollo.RecCount())
+                      .arg(QString::fromStdString(a.Value(option))));
+    }
+    if (current != 0 && current != recno) {
+      return Fail("--current and --start name different records");
+    }
+    current = recno;
+  }
+  if (a.Has("--current")) options.selection = RecordSelection::Current;
+  options.startFromCurrent = a.Has("--start");
+  if (current != 0) c.apollo.Go(current);
+
+  const QString out = QString::fromLocal8Bit(a.Value(pdf ? "--pdf" : "--stream").c_str());
+  options.print = pdf;
+  if (pdf) {
+    options.pdfFile = QFileInfo(out).absoluteFilePath();
+    options.printerName = PdfPrinterName();
+  }
+  LabelRunHooks hooks;
+  bool written = false;
+  hooks.preview = [&](QIODevice& pages) {
+    QFile file(out);
+    written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+              file.write(pages.readAll()) >= 0 && file.flush();
+    if (!written) error = QStringLiteral("cannot write ") + out + ": " + file.errorString();
+  };
+
+  CliHost host(a.Has("--yes"));
+  bool presortDone = false;
+  const auto start = std::chrono::steady_clock::now();
+  const LabelRunResult result = DoPrint(c.table, c.apollo, options, &presortDone, host, hooks);
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                      std::chrono::steady_clock::now() - start)
+                      .count();
+  switch (result.outcome) {
+    case LabelRunOutcome::Completed:
+    case LabelRunOutcome::Stopped:
+      if (stream && !written) return Fail(error);
+      std::cout << "labels " << result.labels << " on " << result.pages << " pages to "
+                << out.toStdString() << " in " << ms << " ms\n";
+      return 0;
+    case LabelRunOutcome::PresortCancelled:
+      return Fail("the presort did not finish; nothing printed");
+    case LabelRunOutcome::PaperDeclined:
+      return Fail("the paper size was not confirmed; nothing printed");
+    case LabelRunOutcome::Cancelled:
+      return Fail("the label run was cancelled");
+    case LabelRunOutcome::Failed:
+      return Fail(result.errorText.isEmpty() ? QStringLiteral("the label run failed")
+                                             : result.errorText);
+  }
+  return kExitError;
+}
+
+int CmdPresort(const Args& a) {
+  OpenContacts c;
+  bool filtered = false;
+  QString error;
+  if (!Open(a, c, &filtered, &error)) return Fail(error);
+  CliHost host(false);
+  const QString dir = ProgramDirectory();
+  TSortBulkMail sorter(c.table, c.apollo, host, dir);
+  const auto start = std::chrono::steady_clock::now();
+  if (!sorter.DoTheSort()) return kExitError;
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                      std::chrono::steady_clock::now() - start)
+                      .count();
+  QFile file(PresortFilePath(dir));
+  if (!file.open(QIODevice::ReadOnly)) return Fail("cannot read " + file.fileName());
+  const QByteArray bytes = file.readAll();
+  std::cout.write(bytes.constData(), bytes.size());
+  std::cerr << "presort: " << sorter.PiecesCounted() << " pieces in " << ms << " ms, "
+            << file.fileName().toStdString() << "\n";
+  return 0;
+}
+
+int CmdStreamDump(const Args& a) {
+  QFile file(QString::fromLocal8Bit(a.positional[0].c_str()));
+  if (!file.open(QIODevice::ReadOnly)) {
+    return Fail("cannot read " + file.fileName() + ": " + file.errorString());
+  }
+  PageStream pages;
+  QString error;
+  if (!DecodePageStream(file.readAll(), &pages, &error)) {
+    return Fail(file.fileName() + " is not a page stream: " + error);
+  }
+  std::cout << DumpPageStream(pages).toStdString();
+  return 0;
+}
+
+}  // namespace qv::cli

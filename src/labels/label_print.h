@@ -1,0 +1,107 @@
+// The label printer: walks the selected contact records (in the table's
+// order or in presort order), composes each record's address lines, places
+// them on the next label of the sheet with the POSTNET bars above them, and
+// starts a new page when the sheet is full.
+//
+// TLabelPrint is the job of the "Print Status" / "Preview Status" window
+// without the window: it owns the two report objects (page printer and
+// file report), and the window or the command line runs FormActivate.
+// Clicks reach it through CancelButtonClick (or Stop) from the host's
+// processPendingEvents(), which the loop calls once per record.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+#include "labels/label_setup.h"
+
+namespace qv {
+
+class JobHost;
+class ReportCanvas;
+class TableObject;
+class TApollo;
+
+class TLabelPrint {
+ public:
+  // `table` is the contact table under the run's selection; `apollo` is
+  // bound to it.
+  TLabelPrint(TableObject& table, TApollo& apollo, JobHost& host);
+  ~TLabelPrint();
+  TLabelPrint(const TLabelPrint&) = delete;
+  TLabelPrint& operator=(const TLabelPrint&) = delete;
+
+  // ---- Filled by the caller before the run
+  void setSetup(const LabelSetup& setup) { m_setup = setup; }
+  const LabelSetup& setup() const { return m_setup; }
+  // Copies of each label; below 1 counts as 1.
+  void setCopies(int copies) { m_copies = copies < 1 ? 1 : copies; }
+  int copies() const { return m_copies; }
+  // True: the page printer report; false: the file report (preview).
+  void setPrintMode(bool printing) { m_printMode = printing; }
+  bool printMode() const { return m_printMode; }
+  // Presorted run: the groups come from `presortFile` (PRESORT.PSL).
+  void setPresort(bool on, const QString& presortFile);
+
+  // The two report objects; Report() is the one the print flag picks.
+  ReportCanvas& PrintReport() { return *m_printReport; }
+  ReportCanvas& FileReport() { return *m_fileReport; }
+  ReportCanvas& Report() { return m_printMode ? *m_printReport : *m_fileReport; }
+
+  // "Print Status" or "Preview Status"; "Cancel" or "Stop".
+  QString Caption() const;
+  QString ButtonCaption() const;
+
+  // Runs the report the print flag picks (BeforePrintLabels, then
+  // PrintLabels) and puts the outcome line into its status text.
+  void FormActivate();
+  bool running() const { return m_running; }
+  bool finished() const { return m_finished; }
+
+  // ---- The report's events
+  void BeforePrintLabels(ReportCanvas& sender);
+  void PrintLabels(ReportCanvas& sender);
+  void AfterPrintLabels(ReportCanvas&) {}
+  // Positions the table on the next group of the presort list.
+  void GetNextSortedZip();
+
+  // ---- The button
+  // Printing: asks "Cancel Label Printing?" and on Yes aborts the report.
+  // Previewing: stops after the current label, without asking.
+  void CancelButtonClick();
+  void Stop() { m_stop = true; }
+  bool Stopped() const { return m_stop; }
+  bool Aborted() const;
+  // The final status line ("\rLabel Print Completed!", ...).
+  QString OutcomeText() const;
+
+  // Labels placed by the last run, header labels included.
+  long long LabelsPrinted() const { return m_labels; }
+
+ private:
+  void PrintContactLabel(ReportCanvas& r, int column, int row);
+  void AdvanceRecord();
+  QString CurrentZipKey() const;
+
+  TableObject& m_table;
+  TApollo& m_apollo;
+  JobHost& m_host;
+  LabelSetup m_setup;
+  int m_copies = 1;
+  bool m_printMode = true;
+  bool m_presort = false;
+  QString m_presortFile;
+  QStringList m_presortList;
+  QString m_presortLine;
+  bool m_header = false;
+  bool m_stop = false;
+  bool m_running = false;
+  bool m_finished = false;
+  long long m_labels = 0;
+  QStringList m_lines;
+  std::unique_ptr<ReportCanvas> m_printReport;
+  std::unique_ptr<ReportCanvas> m_fileReport;
+};
+
+}  // namespace qv

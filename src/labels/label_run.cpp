@@ -1,0 +1,193 @@
+#include "labels/label_run.h"
+
+#include <QBuffer>
+#include <cmath>
+
+#include "labels/job_host.h"
+#include "labels/label_print.h"
+#include "labels/sort_bulk_mail.h"
+#include "render/report_canvas.h"
+#include "store/apollo.h"
+#include "store/settings.h"
+#include "store/table_object.h"
+
+namespace qv {
+
+namespace {
+
+const char kAllRecords[] = "UPPER(PREFIX)<>\"DELETED\"";
+// More than 0.05 inch between the sheet and the paper the printer took.
+constexpr double kPaperSlackHundredths = 5.0;
+
+double Round2(double v) { return std::round(v * 100.0) / 100.0; }
+
+// The contact table as the run found it, put back however the run ends.
+class TableRestorer {
+ public:
+  TableRestorer(TableObject& table, TApollo& apollo)
+      : m_apollo(apollo),
+        m_table(table),
+        m_recno(apollo.RecNo()),
+        m_filter(apollo.DBFilter()),
+        m_order(apollo.IndexOrd()),
+        m_exact(table.env() ? table.env()->Exact() : false) {}
+  ~TableRestorer() {
+    if (m_table.env()) m_table.env()->SetExact(m_exact);
+    m_apollo.Query(m_filter);
+    m_apollo.SetOrder(m_order);
+    if (m_recno > 0) m_apollo.Go(m_recno);
+  }
+  int recno() const { return m_recno; }
+
+ private:
+  TApollo& m_apollo;
+  TableObject& m_table;
+  int m_recno;
+  QString m_filter;
+  int m_order;
+  bool m_exact;
+};
+
+}  // namespace
+
+QString PresortOrderMessage() {
+  return QStringLiteral(
+      "Labels will print/preview in the following order:\r\n  1. 5-Digit presort\r\n"
+      "  2. 3-Digit presort\r\n  3. ADC presort");
+}
+
+QString PaperSizeQuestion(double width, double height) {
+  return QStringLiteral("Quorvane was unable to confirm that the paper size was set to\r\n\r\n") +
+         QString::number(width, 'f', 2) + QLatin1Char('"') + QStringLiteral(" by ") +
+         QString::number(height, 'f', 2) + QLatin1Char('"') + QStringLiteral("\r\n\r\n") +
+         QStringLiteral("(you may have the wrong printer selected)") + QStringLiteral("\r\n\r\n") +
+         QStringLiteral("Would you like to try printing anyways?");
+}
+
+int PaperCodeOf(const QString& paperSize) {
+  const QString code = paperSize.trimmed().toUpper();
+  if (code == QLatin1String("LTR") || code == QLatin1String("LTRL")) return 1;
+  if (code == QLatin1String("A4") || code == QLatin1String("A4L")) return 9;
+  if (code == QLatin1String("A5")) return 11;
+  return 0;
+}
+
+LabelRunResult DoPrint(TableObject& table, TApollo& apollo, const LabelRunOptions& options,
+                       bool* presortDone, JobHost& host, const LabelRunHooks& hooks) {
+  LabelRunResult result;
+  const QString problem = LabelSetupProblem(options.setup);
+  if (!problem.isEmpty()) {
+    host.information(problem);
+    result.errorText = problem;
+    return result;
+  }
+  TableRestorer restore(table, apollo);
+  const int savedRecno = restore.recno();
+
+  switch (options.selection) {
+    case RecordSelection::All:
+      apollo.Query(QString::fromLatin1(kAllRecords));
+      break;
+    case RecordSelection::Filter:
+      break;
+    case RecordSelection::Current:
+      apollo.Query(QStringLiteral("Recno()=") + QString::number(savedRecno));
+      break;
+  }
+  if (!options.startFromCurrent) {
+    apollo.GoTop();
+  } else {
+    apollo.Go(savedRecno);
+    // Go reaches any record; only one inside the selection may start the run.
+    const bool visible =
+        !apollo.Eof() && table.area() && table.area()->IsVisible(table.area()->record());
+    if (apollo.RecNo() != savedRecno || !visible) {
+      host.information(
+          QStringLiteral("Current record is out of range. Starting with first record"));
+      apollo.GoTop();
+    }
+  }
+
+  const bool presort = options.presort && options.selection != RecordSelection::Current;
+  const QString directory =
+      options.programDirectory.isEmpty() ? ProgramDirectory() : options.programDirectory;
+  if (presort && !*presortDone) {
+    TSortBulkMail sorter(table, apollo, host, directory);
+    *presortDone = hooks.presort ? hooks.presort(sorter) : sorter.DoTheSort();
+  }
+  if (presort && !*presortDone) {
+    result.outcome = LabelRunOutcome::PresortCancelled;
+    return result;
+  }
+  if (presort) {
+    // A five-character key finds the longer ZIP+4 codes too.
+    if (table.env()) table.env()->SetExact(false);
+    apollo.SetOrder(apollo.TagArea(QStringLiteral("ZIP")));
+    host.information(PresortOrderMessage());
+  }
+
+  LabelSetup setup = options.setup;
+  const QString code = setup.paperSize.trimmed().toUpper();
+  const bool landscape = code == QLatin1String("LTRL") || code == QLatin1String("A4L");
+  const double sheetWidth = Round2(setup.sheetWidth);
+  const double sheetHeight = Round2(setup.sheetHeight);
+
+  TLabelPrint job(table, apollo, host);
+  job.setPresort(presort, PresortFilePath(directory));
+  job.setSetup(setup);
+  job.setCopies(options.copies);
+  job.setPrintMode(options.print);
+  ReportCanvas& report = job.Report();
+  QBuffer stream;
+  if (options.print) {
+    if (!options.pdfFile.isEmpty()) report.setOutputToPdf(options.pdfFile);
+  } else {
+    stream.open(QIODevice::ReadWrite);
+    report.setOutputToStream(&stream);
+  }
+  if (!options.printerName.isEmpty()) report.selectPrinter(options.printerName);
+
+  const int paper = PaperCodeOf(code);
+  if (paper == 0) report.setCustomPaper(sheetWidth, sheetHeight);
+  report.setPaperCode(paper);
+  report.setOrientation(landscape ? Orientation::Landscape : Orientation::Portrait);
+
+  const double pageWidth = Round2(report.pageWidth());
+  const double pageHeight = Round2(report.pageHeight());
+  if (std::abs(pageHeight * 100 - sheetHeight * 100) > kPaperSlackHundredths ||
+      std::abs(pageWidth * 100 - sheetWidth * 100) > kPaperSlackHundredths) {
+    if (!host.question(PaperSizeQuestion(sheetWidth, sheetHeight), true)) {
+      result.outcome = LabelRunOutcome::PaperDeclined;
+      return result;
+    }
+  }
+
+  ReportCanvas::Events& events = report.events();
+  events = ReportCanvas::Events();
+  events.OnPrint = [&job](ReportCanvas& r) { job.PrintLabels(r); };
+  events.OnBeforePrint = [&job](ReportCanvas& r) { job.BeforePrintLabels(r); };
+
+  if (hooks.printLabels) {
+    hooks.printLabels(job);
+  } else {
+    job.FormActivate();
+  }
+  result.labels = job.LabelsPrinted();
+  result.pages = report.currentPage();
+  result.errorText = report.errorText();
+  result.statusText = report.statusText();
+  if (!result.errorText.isEmpty()) {
+    result.outcome = LabelRunOutcome::Failed;
+  } else if (job.Aborted()) {
+    result.outcome = LabelRunOutcome::Cancelled;
+  } else {
+    result.outcome = job.Stopped() ? LabelRunOutcome::Stopped : LabelRunOutcome::Completed;
+    if (!options.print && hooks.preview) {
+      stream.seek(0);
+      hooks.preview(stream);
+    }
+  }
+  return result;
+}
+
+}  // namespace qv

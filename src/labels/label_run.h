@@ -1,0 +1,86 @@
+// One label run from start to end, as the Print Labels dialog's Print Now
+// and Preview start it and as the command line runs it: selects the
+// records, finds the start record, presorts, sets up the printer's paper,
+// runs the label printer and shows the preview, then puts the contact
+// table's query, order and record back as they were.
+//
+// The windows run it with hooks that show the presort window, the status
+// window and the preview window; without hooks each step runs directly
+// (the command line, tests). Questions and notices go to the JobHost.
+#pragma once
+
+#include <QString>
+#include <functional>
+
+#include "labels/label_setup.h"
+
+class QIODevice;
+
+namespace qv {
+
+class JobHost;
+class TableObject;
+class TApollo;
+class TLabelPrint;
+class TSortBulkMail;
+
+// "All records", "Records matching filter", "Only current record".
+enum class RecordSelection { All, Filter, Current };
+
+struct LabelRunOptions {
+  LabelSetup setup = DefaultLabelSetup();
+  RecordSelection selection = RecordSelection::Filter;
+  bool startFromCurrent = false;
+  int copies = 1;  // "# copies of each label"
+  bool presort = false;
+  bool print = true;  // false: preview into a page stream
+  // The printer by name (its " ON " part is dropped); empty keeps the
+  // report's current printer.
+  QString printerName;
+  // When set, a print run writes this PDF file instead of printing.
+  QString pdfFile;
+  // Where PRESORT.PSL lives; empty means the program directory.
+  QString programDirectory;
+};
+
+struct LabelRunHooks {
+  // Runs the presort; true when it finished. Default: DoTheSort.
+  std::function<bool(TSortBulkMail&)> presort;
+  // Runs the label printer. Default: FormActivate.
+  std::function<void(TLabelPrint&)> printLabels;
+  // Shows a finished preview's page stream ("Preview Labels").
+  std::function<void(QIODevice&)> preview;
+};
+
+enum class LabelRunOutcome {
+  Completed,         // printed, or previewed and shown
+  Stopped,           // a preview stopped early; its pages were shown
+  Cancelled,         // the report was aborted
+  PresortCancelled,  // the presort did not finish; nothing printed
+  PaperDeclined,     // the paper size question was answered No
+  Failed,            // the output could not be written (errorText)
+};
+
+struct LabelRunResult {
+  LabelRunOutcome outcome = LabelRunOutcome::Failed;
+  QString errorText;
+  int pages = 0;
+  long long labels = 0;
+  QString statusText;  // the status window's last line
+};
+
+// The message shown before a presorted run.
+QString PresortOrderMessage();
+// The paper-size question for a sheet of `width` x `height` inches.
+QString PaperSizeQuestion(double width, double height);
+// Windows paper code of a setup's paper size code: 1 letter, 9 A4, 11 A5,
+// 0 custom.
+int PaperCodeOf(const QString& paperSize);
+
+// REQUIRES: `table` open on a contact file, `apollo` bound to it.
+// `presortDone` is the dialog's flag: a run presorts only while it is
+// clear, and sets it when the presort finished.
+LabelRunResult DoPrint(TableObject& table, TApollo& apollo, const LabelRunOptions& options,
+                       bool* presortDone, JobHost& host, const LabelRunHooks& hooks = {});
+
+}  // namespace qv

@@ -1,0 +1,125 @@
+#include "labels/label_setup.h"
+
+#include "store/apollo.h"
+#include "store/table_object.h"
+
+namespace qv {
+
+namespace {
+
+bool Logical(const TableObject& t, const char* field) {
+  const QString v = t.fieldText(QString::fromLatin1(field)).trimmed().toUpper();
+  return v == QLatin1String("T") || v == QLatin1String("Y");
+}
+
+float Inches(const TableObject& t, const char* field) {
+  return t.fieldText(QString::fromLatin1(field)).trimmed().toFloat();
+}
+
+int Whole(const TableObject& t, const char* field) {
+  return int(t.fieldText(QString::fromLatin1(field)).trimmed().toDouble());
+}
+
+QString Text(const TableObject& t, const char* field) {
+  return t.fieldText(QString::fromLatin1(field));
+}
+
+}  // namespace
+
+LabelSetup DefaultLabelSetup() {
+  LabelSetup s;
+  s.description = QStringLiteral("Default Label Setup");
+  // Two blanks after 5160 and three after the comma, as the stock list has it.
+  s.stockDescription = QStringLiteral("Avery 5160  Address,   1.00 x 2.63");
+  return s;
+}
+
+LabelSetup ReadLabelSetup(const TableObject& t) {
+  if (!t.active() || t.eof()) return DefaultLabelSetup();
+  LabelSetup s;
+  s.description = Text(t, "DESCRIPT");
+  s.printerType = Text(t, "PRINTERTYP");
+  s.fontName = Text(t, "FONTNAME");
+  s.fontSize = Whole(t, "FONTSIZE");
+  s.bold = Logical(t, "FONTBOLD");
+  s.italic = Logical(t, "FONTITALIC");
+  s.xOffset = Inches(t, "XOFFSET");
+  s.yOffset = Inches(t, "YOFFSET");
+  s.barCode = Logical(t, "BARCODE");
+  s.name = Logical(t, "NAME");
+  s.title = Logical(t, "TITLE");
+  s.company = Logical(t, "COMPANY");
+  s.street = Logical(t, "STREET");
+  s.cityState = Logical(t, "CITYSTATE");
+  s.zip = Logical(t, "ZIP");
+  s.phone = Logical(t, "PHONE");
+  s.country = Logical(t, "COUNTRY");
+  s.zipOptions = Whole(t, "ZIPOPTIONS");
+  s.upperCase = Logical(t, "UPPERCASE");
+  s.labelHeight = Inches(t, "LBLHEIGHT");
+  s.labelWidth = Inches(t, "LBLWIDTH");
+  s.across = Whole(t, "NBRACROSS");
+  s.down = Whole(t, "NBRDOWN");
+  s.topMargin = Inches(t, "TOPMARG");
+  s.leftMargin = Inches(t, "LEFTMARG");
+  s.horizontalPitch = Inches(t, "HORIZPITCH");
+  s.verticalPitch = Inches(t, "VERTPITCH");
+  s.sheetWidth = Inches(t, "SHEETWIDTH");
+  s.sheetHeight = Inches(t, "SHEETDEPTH");
+  s.paperSize = Text(t, "PAPERSIZE").trimmed();
+  s.trimText = Logical(t, "TRIMTEXT");
+  s.stockDescription = Text(t, "USERLABELN");
+  return s;
+}
+
+QString LabelSetupFileName() { return QStringLiteral("QVPLSU.DBF"); }
+
+bool FindLabelSetup(const QString& directory, const QString& description, LabelSetup* out,
+                    QString* error) {
+  TApolloEnv env;
+  TableObject table(&env);
+  table.setDatabaseName(directory);
+  table.setTableName(LabelSetupFileName());
+  table.setExclusive(false);
+  table.setReadOnly(true);
+  if (!table.open()) {
+    *error = QStringLiteral("Unable to Open QVPLSU.DBF (label setup file)");
+    return false;
+  }
+  QStringList names;
+  for (table.first(); !table.eof(); table.next()) {
+    const QString name = table.fieldText(QStringLiteral("DESCRIPT")).trimmed();
+    if (name.compare(description.trimmed(), Qt::CaseInsensitive) == 0) {
+      *out = ReadLabelSetup(table);
+      return true;
+    }
+    names << QLatin1Char('"') + name + QLatin1Char('"');
+  }
+  *error = QStringLiteral("There is no label setup called \"%1\". The label setups are: %2")
+               .arg(description.trimmed(),
+                    names.isEmpty() ? QStringLiteral("(none)") : names.join(QStringLiteral(", ")));
+  return false;
+}
+
+QString LabelSetupProblem(const LabelSetup& s) {
+  if (s.across < 1 || s.down < 1) {
+    return QStringLiteral("The label setup \"%1\" has no labels across or down the sheet.")
+        .arg(s.description.trimmed());
+  }
+  if (s.labelWidth <= 0 || s.labelHeight <= 0) {
+    return QStringLiteral("The label setup \"%1\" has labels without width or height.")
+        .arg(s.description.trimmed());
+  }
+  if (s.fontSize < 1 || s.fontSize > 999) {
+    return QStringLiteral("The label setup \"%1\" has a font size of %2 points.")
+        .arg(s.description.trimmed())
+        .arg(s.fontSize);
+  }
+  if (s.sheetWidth <= 0 || s.sheetHeight <= 0 || s.sheetWidth > 100 || s.sheetHeight > 100) {
+    return QStringLiteral("The label setup \"%1\" has a sheet size the printer cannot take.")
+        .arg(s.description.trimmed());
+  }
+  return QString();
+}
+
+}  // namespace qv

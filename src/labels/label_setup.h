@@ -1,0 +1,80 @@
+// The label setup record: everything a label run needs to know about the
+// look of its labels, read from a row of the label setup table QVPLSU.DBF
+// or taken from the built-in default. Lengths in inches, single precision
+// as the setup dialogs hold them.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace qv {
+
+class TableObject;
+
+// Where the ZIP goes on a label (ZIPOPTIONS). Part of the file format:
+// never renumber.
+enum ZipOption : int {
+  kZipAfterState = 1,
+  kZipBeforeCity = 2,
+  kZipAfterCountry = 3,
+  kZipBeforeCountry = 4,
+};
+
+struct LabelSetup {
+  QString description;
+  QString printerType = QStringLiteral("LJ");
+  QString fontName = QStringLiteral("Arial");
+  int fontSize = 10;
+  bool bold = false;
+  bool italic = false;
+  float xOffset = 0.25f;
+  float yOffset = 0.25f;
+  bool barCode = false;
+  bool name = true;
+  bool title = false;
+  bool company = false;
+  bool street = true;
+  bool cityState = true;
+  bool zip = true;
+  bool phone = false;
+  bool country = false;
+  int zipOptions = kZipAfterState;
+  bool upperCase = false;
+  float labelHeight = 1.0f;
+  float labelWidth = 2.625f;
+  int across = 3;
+  int down = 10;
+  float topMargin = 0.5f;
+  float leftMargin = 0.188f;
+  float horizontalPitch = 2.75f;
+  float verticalPitch = 1.0f;
+  float sheetWidth = 8.5f;
+  float sheetHeight = 11.0f;
+  QString paperSize = QStringLiteral("LTR");
+  bool trimText = true;
+  QString stockDescription;
+};
+
+// "Default Label Setup" on Avery 5160 stock, used when the setup table has
+// no current row.
+LabelSetup DefaultLabelSetup();
+
+// The table's current row, or the default when it stands at its end.
+// REQUIRES: `table` open on a label setup table.
+LabelSetup ReadLabelSetup(const TableObject& table);
+
+// The file name of the label setup table in the program directory.
+QString LabelSetupFileName();
+
+// Opens QVPLSU.DBF of `directory` and reads the setup named `description`
+// (compared without surrounding blanks, in any letter case). False with a
+// message in plain words in *error when the table cannot be opened or has
+// no such setup; the message then lists the setups there are.
+bool FindLabelSetup(const QString& directory, const QString& description, LabelSetup* out,
+                    QString* error);
+
+// Why a setup cannot lay out labels (no labels across, a zero pitch, ...),
+// or empty when it can. Guards the page loop against damaged rows.
+QString LabelSetupProblem(const LabelSetup& setup);
+
+}  // namespace qv

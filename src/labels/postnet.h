@@ -1,0 +1,59 @@
+// The POSTNET bar code: which ZIP texts get one, the digits it encodes
+// (ZIP, delivery point digits from the street line, check digit), and the
+// bars drawn on a report canvas in inches. Labels and envelopes draw the
+// same bars.
+#pragma once
+
+#include <QString>
+#include <vector>
+
+namespace qv {
+
+class ReportCanvas;
+
+// Bar geometry in inches, single precision as the printers have always
+// held it.
+constexpr float kBarWidth = 0.018f;
+constexpr float kTallBarHeight = 0.125f;
+constexpr float kShortBarHeight = kTallBarHeight / 2;
+constexpr float kBarPitch = 0.045f;
+// The bars stand this far above the first line of the address.
+constexpr float kBarCodeAboveText = 0.165f;
+
+// The characters '0' to '9' of `text`, in order.
+QString DigitsOnly(const QString& text);
+
+// The digit that brings the sum of `digits` up to a multiple of ten.
+// REQUIRES: `digits` holds digits only.
+QString CheckDigit(const QString& digits);
+
+// Two digits from a street line: the last stand-alone number's last two
+// digits; "99" for APO/FPO addresses and streets without a house number.
+QString DeliveryPointDigits(const QString& street);
+
+// Whether a ZIP text gets a bar code: five characters or more, between
+// "00000" and "99999-9999" compared as bytes.
+bool ZipQualifiesForBarCode(const QString& zip);
+
+// What BarSection is given for a contact: the ZIP text, and for a ZIP+4
+// of exactly ten characters the delivery point digits of the street.
+QString BarCodeText(const QString& zip, const QString& street);
+
+// The bars of `digits` (non-digits dropped, check digit added), frame bars
+// included: true for a tall bar.
+std::vector<bool> PostnetBars(const QString& digits);
+
+// The pen width handed to the canvas: -Trunc(bar width x 100) on the
+// single-precision width, i.e. -1 (a hundredth of an inch).
+int BarPenWidth();
+
+// Draws one tall bar at the canvas's current pen position (the top of the
+// tall bars) and moves one pitch right.
+void BigBar(ReportCanvas& canvas);
+// One short bar, standing on the tall bars' bottom line, then one pitch right.
+void LittleBar(ReportCanvas& canvas);
+// The whole bar code of `digits` from the current pen position; the
+// position ends one pitch past the last bar.
+void BarSection(ReportCanvas& canvas, const QString& digits);
+
+}  // namespace qv

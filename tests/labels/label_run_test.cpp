@@ -1,0 +1,439 @@
+// Label runs checked on their page streams: sheet filling across and down,
+// copies, trimmed text, header labels in presort order, the bar code above
+// the text, record selection and start record, the paper question, cancel
+// and stop, and the contact table put back afterwards.
+#include "labels/label_run.h"
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QFile>
+#include <cmath>
+
+#include "labels/label_print.h"
+#include "labels/sort_bulk_mail.h"
+#include "labels_test_util.h"
+#include "render/report_canvas.h"
+
+namespace qv {
+namespace {
+
+using testing::Contact;
+using testing::ContactFixture;
+using testing::LinesOf;
+using testing::TestHost;
+using testing::TextsOf;
+
+// Avery 5160, the default setup: text origin of the label at (column, row).
+double TextLeft(int column) { return 0.188 + column * 2.75 + 0.25; }
+double TextTop(int row) { return 0.5 + row * 1.0 + 0.25; }
+
+std::vector<Contact> Named(int n, const char* zip = "12207") {
+  std::vector<Contact> out;
+  for (int i = 0; i < n; ++i) {
+    out.push_back(
+        {{"LNAME", QStringLiteral("Name%1").arg(i + 1, 3, 10, QLatin1Char('0')).toStdString()},
+         {"STREET", "12 Elm St"},
+         {"CITY", "Albany"},
+         {"STATE", "NY"},
+         {"ZIP", zip}});
+  }
+  return out;
+}
+
+// Runs a preview and returns its pages.
+struct RunPages {
+  LabelRunResult result;
+  PageStream pages;
+};
+
+RunPages Preview(ContactFixture& fx, LabelRunOptions options, TestHost& host,
+                 bool* presortDone = nullptr, LabelRunHooks hooks = {}) {
+  options.print = false;
+  options.programDirectory = fx.dir();
+  RunPages run;
+  hooks.preview = [&run](QIODevice& stream) {
+    QString error;
+    EXPECT_TRUE(DecodePageStream(stream.readAll(), &run.pages, &error)) << error.toStdString();
+  };
+  bool done = false;
+  run.result =
+      DoPrint(fx.table, fx.apollo, options, presortDone ? presortDone : &done, host, hooks);
+  return run;
+}
+
+// The first text of each label: a label's lines share the x of its origin
+// and follow each other down; a new label starts where y goes up or x
+// changes.
+QStringList FirstLines(const Page& page) {
+  QStringList out;
+  double lastX = -1, lastY = -1;
+  for (const TextOp& t : TextsOf(page)) {
+    if (t.x != lastX || t.y <= lastY) out << t.text;
+    lastX = t.x;
+    lastY = t.y;
+  }
+  return out;
+}
+
+TEST(LabelRun, ThirtyOneRecordsFillOneSheetAndStartAnother) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make(Named(31)));
+  TestHost host;
+  LabelRunOptions options;
+  options.selection = RecordSelection::All;
+  RunPages run = Preview(fx, options, host);
+  ASSERT_EQ(run.result.outcome, LabelRunOutcome::Completed);
+  ASSERT_EQ(run.pages.pages.size(), 2u);
+  EXPECT_EQ(run.result.labels, 31);
+  EXPECT_EQ(run.result.statusText, "\rLabel Preview Ready!");
+
+  const Page& first = run.pages.pages[0];
+  EXPECT_DOUBLE_EQ(first.width, 8.5);
+  EXPECT_DOUBLE_EQ(first.height, 11.0);
+  std::vector<TextOp> texts = TextsOf(first);
+  ASSERT_EQ(texts.size(), 90u);  // three lines on each of 30 labels
+  for (int label = 0; label < 30; ++label) {
+    const TextOp& name = texts[size_t(label) * 3];
+    EXPECT_EQ(name.text, QStringLiteral("Name%1 ").arg(label + 1, 3, 10, QLatin1Char('0')));
+    EXPECT_NEAR(name.x, TextLeft(label % 3), 1e-4) << label;
+    // The first line's top is at the text origin; its baseline a little below.
+    EXPECT_GT(name.y, TextTop(label / 3)) << label;
+    EXPECT_LT(name.y, TextTop(label / 3) + 0.2) << label;
+    EXPECT_GT(texts[size_t(label) * 3 + 1].y, name.y);
+  }
+  std::vector<TextOp> second = TextsOf(run.pages.pages[1]);
+  ASSERT_EQ(second.size(), 3u);
+  EXPECT_EQ(second[0].text, "Name031 ");
+  EXPECT_NEAR(second[0].x, TextLeft(0), 1e-4);
+  EXPECT_NEAR(second[0].y, texts[0].y, 1e-9);  // top left, like the first label of page one
+}
+
+TEST(LabelRun, CopiesRunOverRowsAndPages) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make(Named(8)));
+  TestHost host;
+  LabelRunOptions options;
+  options.copies = 4;
+  options.selection = RecordSelection::All;
+  RunPages run = Preview(fx, options, host);
+  ASSERT_EQ(run.pages.pages.size(), 2u);
+  QStringList expected;
+  for (int r = 1; r <= 8; ++r) {
+    for (int c = 0; c < 4; ++c)
+      expected << QStringLiteral("Name%1 ").arg(r, 3, 10, QLatin1Char('0'));
+  }
+  QStringList got = FirstLines(run.pages.pages[0]) + FirstLines(run.pages.pages[1]);
+  EXPECT_EQ(got, expected);
+  // Record 8 takes labels 29 and 30 of the first sheet and 1 and 2 of the next.
+  EXPECT_EQ(FirstLines(run.pages.pages[1]), QStringList({"Name008 ", "Name008 "}));
+}
+
+TEST(LabelRun, TrimTextCutsLongLinesAndDropsLinesBelowTheLabel) {
+  ContactFixture fx;
+  const std::string longStreet = "1234 Extraordinarily Long Blvd";  // the field's 30 characters
+  ASSERT_TRUE(fx.make({{{"LNAME", "Smith"},
+                        {"TITLE", "Director"},
+                        {"ORG", "Acme"},
+                        {"STREET", longStreet},
+                        {"CITY", "Albany"},
+                        {"STATE", "NY"},
+                        {"ZIP", "12207"},
+                        {"COUNTRY", "USA"},
+                        {"PHONE", "555-0100"}}}));
+  LabelSetup setup = DefaultLabelSetup();
+  // Five lines: name, street, city, country, phone; at 14 points the street
+  // is wider than the label and only three lines fit its height.
+  setup.phone = setup.country = true;
+  setup.fontSize = 14;
+
+  ReportCanvas probe;
+  probe.setFont(setup.fontName, setup.fontSize);
+  const int fit = int(std::floor((1.0 - 0.25) / probe.lineHeight() + 1e-6));
+  ASSERT_EQ(fit, 3);
+
+  for (bool trim : {true, false}) {
+    setup.trimText = trim;
+    LabelRunOptions options;
+    options.setup = setup;
+    options.selection = RecordSelection::All;
+    TestHost host;
+    RunPages run = Preview(fx, options, host);
+    ASSERT_EQ(run.pages.pages.size(), 1u);
+    std::vector<TextOp> texts = TextsOf(run.pages.pages[0]);
+    if (!trim) {
+      ASSERT_EQ(texts.size(), 5u);
+      EXPECT_EQ(texts[1].text, QString::fromStdString(longStreet));
+      continue;
+    }
+    ASSERT_EQ(int(texts.size()), fit);
+    EXPECT_EQ(texts[0].text, "Smith ");
+    EXPECT_EQ(texts[2].text, "Albany  NY 12207");
+    const QString cut = texts[1].text;
+    EXPECT_TRUE(QString::fromStdString(longStreet).startsWith(cut));
+    EXPECT_LT(cut.size(), int(longStreet.size()));
+    EXPECT_LE(probe.textWidth(cut) + 0.25, 2.625);
+    EXPECT_GT(probe.textWidth(QString::fromStdString(longStreet).left(cut.size() + 1)) + 0.25,
+              2.625);
+  }
+}
+
+TEST(LabelRun, PresortPrintsAHeaderLabelBeforeEachGroup) {
+  std::vector<Contact> contacts;
+  for (int i = 0; i < 9; ++i) contacts.push_back({{"LNAME", "A"}, {"ZIP", "12345"}});
+  contacts.push_back({{"LNAME", "B"}, {"ZIP", "12345-6789"}});
+  for (int i = 0; i < 9; ++i) contacts.push_back({{"LNAME", "C"}, {"ZIP", "12346"}});
+  contacts.push_back({{"LNAME", "D"}, {"ZIP", "00123"}});
+  contacts.push_back({{"LNAME", "E"}, {"ZIP", "K1A 0B1"}});  // never presorted, never printed
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make(contacts));
+
+  LabelSetup setup = DefaultLabelSetup();
+  setup.name = setup.street = false;  // one line per label: " " + ZIP
+  LabelRunOptions options;
+  options.setup = setup;
+  options.selection = RecordSelection::All;
+  options.presort = true;
+  TestHost host;
+  bool presortDone = false;
+  RunPages run = Preview(fx, options, host, &presortDone);
+  ASSERT_EQ(run.result.outcome, LabelRunOutcome::Completed);
+  EXPECT_TRUE(presortDone);
+  EXPECT_EQ(host.notices, QStringList({PresortOrderMessage()}));
+
+  QStringList expected{"** 5-digit 12345"};
+  for (int i = 0; i < 9; ++i) expected << " 12345";
+  expected << " 12345-6789"
+           << "** ADC ALBANY NY 120";
+  for (int i = 0; i < 9; ++i) expected << " 12346";
+  expected << "** Unknown"
+           << " 00123";
+  QStringList got;
+  for (const Page& p : run.pages.pages) {
+    for (const TextOp& t : TextsOf(p)) got << t.text;
+  }
+  EXPECT_EQ(got, expected);
+
+  // A second run with the flag set reuses PRESORT.PSL without counting again.
+  TestHost again;
+  RunPages second = Preview(fx, options, again, &presortDone);
+  EXPECT_TRUE(again.progressTexts.isEmpty());
+  EXPECT_EQ(second.pages, run.pages);
+}
+
+TEST(LabelRun, BarsStandAboveTheTextAtItsOrigin) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make({{{"LNAME", "A"}, {"STREET", "123 MAIN ST"}, {"ZIP", "12345-6789"}},
+                       {{"LNAME", "B"}, {"STREET", "9 Oak"}, {"ZIP", "1234"}},
+                       {{"LNAME", "C"}, {"STREET", "9 Oak"}, {"ZIP", "12345"}},
+                       {{"LNAME", "D"}, {"STREET", "9 Oak"}, {"ZIP", "K1A 0B1"}}}));
+  LabelRunOptions options;
+  options.setup.barCode = true;
+  options.selection = RecordSelection::All;
+  TestHost host;
+  RunPages run = Preview(fx, options, host);
+  ASSERT_EQ(run.pages.pages.size(), 1u);
+  std::vector<LineOp> lines = LinesOf(run.pages.pages[0]);
+  ASSERT_EQ(lines.size(), 62u + 32u);  // B (four digits) and D (letters) get none
+  const double barTop = TextTop(0) - 0.165;
+  EXPECT_NEAR(lines[0].x1, TextLeft(0), 1e-4);
+  EXPECT_NEAR(lines[0].y1, barTop, 1e-4);
+  EXPECT_NEAR(lines[0].y2, barTop + 0.125, 1e-4);
+  EXPECT_NEAR(lines[61].x1, TextLeft(0) + 61 * 0.045, 1e-4);
+  EXPECT_NEAR(lines[62].x1, TextLeft(2), 1e-4);  // C is the third label of the row
+  EXPECT_NEAR(lines[62].y1, barTop, 1e-4);
+  EXPECT_NEAR(lines[0].pen.width, 0.01, 1e-9);
+  // The bars come after the label's text.
+  const auto& ops = run.pages.pages[0].ops;
+  ASSERT_TRUE(std::holds_alternative<TextOp>(ops[0]));
+}
+
+TEST(LabelRun, SelectionStartRecordAndRestore) {
+  std::vector<Contact> contacts = Named(5);
+  contacts[1]["PREFIX"] = "deleted";
+  contacts[3]["PREFIX"] = "DeLeTeD";
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make(contacts));
+  fx.apollo.Query(QStringLiteral("LNAME<>\"Name005\""));
+  fx.apollo.SetOrder(0);
+  fx.apollo.Go(3);
+
+  struct Case {
+    const char* what;
+    RecordSelection selection;
+    bool startFromCurrent;
+    int copies;
+    QStringList labels;
+    QStringList notices;
+  } cases[] = {
+      {"all records leave out the deleted marker in any case",
+       RecordSelection::All,
+       false,
+       1,
+       {"Name001 ", "Name003 ", "Name005 "},
+       {}},
+      {"the filter in force",
+       RecordSelection::Filter,
+       false,
+       1,
+       {"Name001 ", "deleted Name002 ", "Name003 ", "DeLeTeD Name004 "},
+       {}},
+      {"the current record, copies included, never presorted",
+       RecordSelection::Current,
+       false,
+       2,
+       {"Name003 ", "Name003 "},
+       {}},
+      {"start from the current record",
+       RecordSelection::All,
+       true,
+       1,
+       {"Name003 ", "Name005 "},
+       {}},
+  };
+  for (const Case& c : cases) {
+    LabelRunOptions options;
+    options.selection = c.selection;
+    options.startFromCurrent = c.startFromCurrent;
+    options.copies = c.copies;
+    options.presort = c.selection == RecordSelection::Current;
+    TestHost host;
+    RunPages run = Preview(fx, options, host);
+    ASSERT_EQ(run.pages.pages.size(), 1u) << c.what;
+    EXPECT_EQ(FirstLines(run.pages.pages[0]), c.labels) << c.what;
+    EXPECT_EQ(host.notices, c.notices) << c.what;
+    EXPECT_EQ(fx.apollo.DBFilter(), "LNAME<>\"Name005\"") << c.what;
+    EXPECT_EQ(fx.apollo.IndexOrd(), 0) << c.what;
+    EXPECT_EQ(fx.apollo.RecNo(), 3) << c.what;
+  }
+
+  // A start record outside the selection: the message, then the first record.
+  fx.apollo.Go(2);  // marked deleted
+  LabelRunOptions options;
+  options.selection = RecordSelection::All;
+  options.startFromCurrent = true;
+  TestHost host;
+  RunPages run = Preview(fx, options, host);
+  EXPECT_EQ(host.notices,
+            QStringList({"Current record is out of range. Starting with first record"}));
+  EXPECT_EQ(FirstLines(run.pages.pages.at(0)), QStringList({"Name001 ", "Name003 ", "Name005 "}));
+  EXPECT_EQ(fx.apollo.RecNo(), 2);
+}
+
+TEST(LabelRun, PaperSizeCodesAndTheQuestion) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make(Named(1)));
+  struct Case {
+    const char* what;
+    const char* code;
+    float width, height;
+    std::deque<bool> answers;
+    bool asked;
+    LabelRunOutcome outcome;
+    double pageWidth, pageHeight;
+  } cases[] = {
+      {"letter on letter", "LTR", 8.5f, 11.0f, {}, false, LabelRunOutcome::Completed, 8.5, 11},
+      {"custom size", "USER", 4.0f, 6.0f, {}, false, LabelRunOutcome::Completed, 4, 6},
+      {"an unknown code is custom", "XYZ", 4.0f, 6.0f, {}, false, LabelRunOutcome::Completed, 4, 6},
+      {"landscape letter", "LTRL", 11.0f, 8.5f, {}, false, LabelRunOutcome::Completed, 11, 8.5},
+      {"within 0.05 inch", "LTR", 8.54f, 11.04f, {}, false, LabelRunOutcome::Completed, 8.5, 11},
+      {"A4 paper for a letter sheet, answered No",
+       "A4",
+       8.5f,
+       11.0f,
+       {false},
+       true,
+       LabelRunOutcome::PaperDeclined,
+       0,
+       0},
+      {"A4 paper for a letter sheet, answered Yes",
+       "A4",
+       8.5f,
+       11.0f,
+       {true},
+       true,
+       LabelRunOutcome::Completed,
+       8.27,
+       11.69},
+  };
+  for (const Case& c : cases) {
+    LabelRunOptions options;
+    options.setup.paperSize = c.code;
+    options.setup.sheetWidth = c.width;
+    options.setup.sheetHeight = c.height;
+    options.selection = RecordSelection::All;
+    TestHost host;
+    host.answers = c.answers;
+    RunPages run = Preview(fx, options, host);
+    EXPECT_EQ(run.result.outcome, c.outcome) << c.what;
+    EXPECT_EQ(host.asked.size(), c.asked ? 1 : 0) << c.what;
+    if (c.asked) {
+      EXPECT_EQ(host.asked.value(0), PaperSizeQuestion(8.5, 11.0)) << c.what;
+    }
+    if (c.outcome != LabelRunOutcome::Completed) {
+      EXPECT_TRUE(run.pages.pages.empty()) << c.what;
+      continue;
+    }
+    ASSERT_EQ(run.pages.pages.size(), 1u) << c.what;
+    EXPECT_NEAR(run.pages.pages[0].width, c.pageWidth, 0.01) << c.what;
+    EXPECT_NEAR(run.pages.pages[0].height, c.pageHeight, 0.01) << c.what;
+  }
+  EXPECT_EQ(PaperSizeQuestion(8.5, 11.0),
+            "Quorvane was unable to confirm that the paper size was set to\r\n\r\n8.50\" by "
+            "11.00\"\r\n\r\n(you may have the wrong printer selected)\r\n\r\nWould you like to "
+            "try printing anyways?");
+}
+
+TEST(LabelRun, CancelWhilePrintingAndStopWhilePreviewing) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make(Named(70)));
+  QTemporaryDir out;
+
+  // Printing: Cancel asks, Yes aborts the report; no file stays behind.
+  TestHost host;
+  TLabelPrint* running = nullptr;
+  host.onEvents = [&](int round) {
+    if (round == 40 && running) running->CancelButtonClick();
+  };
+  LabelRunHooks hooks;
+  hooks.printLabels = [&](TLabelPrint& job) {
+    EXPECT_EQ(job.Caption(), "Print Status");
+    EXPECT_EQ(job.ButtonCaption(), "Cancel");
+    running = &job;
+    job.FormActivate();
+  };
+  LabelRunOptions options;
+  options.selection = RecordSelection::All;
+  options.pdfFile = out.filePath("labels.pdf");
+  options.programDirectory = fx.dir();
+  bool done = false;
+  LabelRunResult printed = DoPrint(fx.table, fx.apollo, options, &done, host, hooks);
+  EXPECT_EQ(printed.outcome, LabelRunOutcome::Cancelled);
+  EXPECT_EQ(host.asked, QStringList({"Cancel Label Printing?"}));
+  EXPECT_EQ(printed.statusText, "\rLabel Print Canceled!");
+  EXPECT_FALSE(QFile::exists(options.pdfFile));
+
+  // Previewing: Stop ends the run without asking and keeps the pages so far.
+  TestHost previewHost;
+  previewHost.onEvents = [&](int round) {
+    if (round == 40 && running) running->CancelButtonClick();
+  };
+  LabelRunHooks previewHooks;
+  previewHooks.printLabels = [&](TLabelPrint& job) {
+    EXPECT_EQ(job.Caption(), "Preview Status");
+    EXPECT_EQ(job.ButtonCaption(), "Stop");
+    running = &job;
+    job.FormActivate();
+  };
+  LabelRunOptions all;
+  all.selection = RecordSelection::All;
+  RunPages stopped = Preview(fx, all, previewHost, nullptr, previewHooks);
+  EXPECT_EQ(stopped.result.outcome, LabelRunOutcome::Stopped);
+  EXPECT_TRUE(previewHost.asked.isEmpty());
+  EXPECT_EQ(stopped.result.labels, 40);
+  EXPECT_EQ(stopped.pages.pages.size(), 2u);
+  EXPECT_EQ(stopped.result.statusText, "\rPreview Stopped at page 2!");
+}
+
+}  // namespace
+}  // namespace qv

@@ -1,0 +1,131 @@
+// POSTNET: digits, check digit, delivery point digits from the street line,
+// which ZIP texts get bars, the bar pattern against the USPS digit table,
+// and the bars as drawn on the canvas in inches.
+#include "labels/postnet.h"
+
+#include <gtest/gtest.h>
+
+#include "labels_test_util.h"
+#include "render/report_canvas.h"
+
+namespace qv {
+namespace {
+
+using testing::LinesOf;
+
+TEST(Postnet, DigitsAndCheckDigit) {
+  EXPECT_EQ(DigitsOnly("12345-6789"), "123456789");
+  EXPECT_EQ(DigitsOnly("K1A 0B1"), "101");
+  EXPECT_EQ(DigitsOnly(""), "");
+  struct {
+    const char* digits;
+    const char* check;
+  } cases[] = {{"12345", "5"},        // sum 15
+               {"123456789", "5"},    // sum 45
+               {"12345678923", "0"},  // sum 50
+               {"00000", "0"},
+               {"99999", "5"},  // sum 45
+               {"", "0"}};
+  for (const auto& c : cases) EXPECT_EQ(CheckDigit(c.digits), c.check) << c.digits;
+}
+
+TEST(Postnet, DeliveryPointDigits) {
+  struct {
+    const char* street;
+    const char* digits;
+  } cases[] = {
+      {"123 MAIN ST", "23"},
+      {"123 main st", "23"},
+      {"1ST AVE", "99"},      // the ordinal's digit is not a house number
+      {"MAIN STREET", "99"},  // no digits at all
+      {"", "99"},
+      {"123 1/2 MAIN ST", "23"},    // the fraction is skipped
+      {"#5 ELM", "05"},             // one digit behind a sign
+      {"5 ELM", "05"},              // one digit alone
+      {"123 MAIN ST APT 4", "04"},  // the last number wins
+      {"42ND ST", "99"},
+      {"PO BOX 1234", "34"},
+      {"APOLLO DR 12", "99"},  // APO inside a word
+      {"PSC 3 BOX 4 FPO AE", "99"},
+      {"7 KFPOINT RD", "99"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(DeliveryPointDigits(c.street), c.digits) << c.street;
+}
+
+TEST(Postnet, WhichZipsGetBars) {
+  struct {
+    const char* zip;
+    bool bars;
+  } cases[] = {{"12345", true},      {"12345-6789", true},  {"123456789", true}, {"00000", true},
+               {"99999-9999", true}, {"1234", false},       {"K1A 0B1", false},  {"ABCDE", false},
+               {"", false},          {"99999-99999", false}};
+  for (const auto& c : cases) EXPECT_EQ(ZipQualifiesForBarCode(c.zip), c.bars) << c.zip;
+
+  EXPECT_EQ(BarCodeText("12345-6789", "123 MAIN ST"), "12345-678923");
+  EXPECT_EQ(BarCodeText("123456789", "123 MAIN ST"), "123456789");
+  EXPECT_EQ(BarCodeText("12345", "123 MAIN ST"), "12345");
+}
+
+// The USPS table, 1 for a full bar, written out rather than derived from
+// the weights the code uses.
+const char* const kUspsDigits[10] = {"11000", "00011", "00101", "00110", "01001",
+                                     "01010", "01100", "10001", "10010", "10100"};
+
+std::string Expected(const std::string& digits) {
+  std::string bars = "1";
+  for (char d : digits) bars += kUspsDigits[d - '0'];
+  return bars + "1";
+}
+
+std::string Pattern(const std::vector<bool>& bars) {
+  std::string s;
+  for (bool b : bars) s += b ? '1' : '0';
+  return s;
+}
+
+TEST(Postnet, BarPatterns) {
+  struct {
+    const char* text;
+    const char* encoded;  // digits and check digit
+    size_t bars;
+  } cases[] = {{"12345", "123455", 32},
+               {"123456789", "1234567895", 52},
+               {"12345-678923", "123456789230", 62},
+               {"0", "00", 12}};
+  for (const auto& c : cases) {
+    std::vector<bool> bars = PostnetBars(c.text);
+    EXPECT_EQ(bars.size(), c.bars) << c.text;
+    EXPECT_EQ(Pattern(bars), Expected(c.encoded)) << c.text;
+  }
+}
+
+TEST(Postnet, BarSectionGeometry) {
+  EXPECT_EQ(BarPenWidth(), -1);
+  ReportCanvas canvas;
+  canvas.setOutputToStream(nullptr);
+  double endX = 0;
+  canvas.events().OnPrint = [&](ReportCanvas& r) {
+    r.moveTo(1.0, 2.0);
+    BarSection(r, "12345");
+    endX = r.penX();
+  };
+  ASSERT_TRUE(canvas.execute());
+  std::vector<LineOp> lines = LinesOf(canvas.pages().pages.at(0));
+  ASSERT_EQ(lines.size(), 32u);
+  const std::string pattern = Expected("123455");
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const LineOp& l = lines[i];
+    const double x = 1.0 + 0.045 * double(i);
+    EXPECT_NEAR(l.x1, x, 1e-5) << i;
+    EXPECT_NEAR(l.x2, x, 1e-5) << i;
+    EXPECT_NEAR(l.y1, pattern[i] == '1' ? 2.0 : 2.0625, 1e-6) << i;
+    EXPECT_NEAR(l.y2, 2.125, 1e-6) << i;  // every bar stands on one line
+    EXPECT_NEAR(l.pen.width, 0.01, 1e-9);
+    EXPECT_EQ(l.pen.color, 0xFF000000u);
+    EXPECT_EQ(l.pen.style, PenStyle::Solid);
+  }
+  EXPECT_NEAR(endX, 1.0 + 32 * 0.045, 1e-5);
+}
+
+}  // namespace
+}  // namespace qv
