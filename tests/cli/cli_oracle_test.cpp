@@ -53,6 +53,14 @@ TEST_F(CliOracleTest, DumpsAgreeOnBothFiles) {
   }
 }
 
+TEST_F(CliOracleTest, OurFilesHaveTheExpectedHeaderBytes) {
+  RunResult info = Exec({QV_XBCHECK, "info", ours_});
+  ASSERT_EQ(info.status, 0);
+  EXPECT_NE(info.out.find("signature\tF5\n"), std::string::npos) << info.out;
+  EXPECT_NE(info.out.find("codepage\t03\n"), std::string::npos) << info.out;
+  EXPECT_NE(info.out.find("records\t40\n"), std::string::npos) << info.out;
+}
+
 // Filter-page conditions on what this data set holds (notes, zip codes,
 // memos, dates); the expression rules themselves are compared in the
 // engine's own oracle test.
@@ -86,6 +94,15 @@ TEST_F(CliOracleTest, CountsAgreeForEverySetting) {
       }
     }
   }
+}
+
+TEST_F(CliOracleTest, BareAndCountsLikeDottedAnd) {
+  const std::string bare = R"(UPPER(LNAME)="JONES" and UPPER(CITY+STATE)="CHICAGO")";
+  const std::string dotted = R"(UPPER(LNAME)="JONES" .and. UPPER(CITY+STATE)="CHICAGO")";
+  RunResult a = Exec({QV_CLI, "count", ours_, bare});
+  RunResult b = Exec({QV_XBCHECK, "count", ours_, dotted});
+  ASSERT_EQ(a.status, 0);
+  EXPECT_EQ(a.out, b.out);
 }
 
 TEST_F(CliOracleTest, EvalAgreesOnValuesAndTypes) {

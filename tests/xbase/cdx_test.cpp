@@ -163,6 +163,44 @@ TEST_F(OracleFileTest, ReadsEveryTagAsTheOracleDoes) {
   EXPECT_EQ(file->FindTag("NOSUCH"), 0);
 }
 
+TEST_F(OracleFileTest, SeeksLandWhereTheOracleLands) {
+  auto file = OpenContacts(dir_->file("c.cdx"), true);
+  ASSERT_NE(file, nullptr);
+  const struct {
+    const char* tag;
+    std::vector<std::string> keys;
+  } cases[] = {
+      // The cursor on its own; the command-line test seeks in more orders.
+      {"LNAME", {"SMITH", "SMI", "SMITH JOHN", "ZZZ", "", "ABBOTTZ", "LE", "~"}},
+      {"DATE", {"2000", "20000229", "1999123", "20991231", "        "}},
+  };
+  const uint32_t eof_recno = 2501;
+  for (const auto& c : cases) {
+    const int order = file->FindTag(c.tag);
+    std::unique_ptr<IndexCursor> cursor;
+    ASSERT_TRUE(file->NewCursor(order, &cursor).ok());
+    for (const auto& key : c.keys) {
+      bool found = false;
+      ASSERT_TRUE(cursor->Seek(key, true, &found).ok());
+      for (bool soft : {false, true}) {
+        std::string ours;
+        if (found) {
+          ours = "found\t" + std::to_string(cursor->recno()) + "\t-";
+        } else if (soft && cursor->Valid()) {
+          ours = "notfound\t" + std::to_string(cursor->recno()) + "\t-";
+        } else {
+          ours = "notfound\t" + std::to_string(eof_recno) + "\teof";
+        }
+        std::vector<std::string> args{"seek", dir_->file("c.dbf"), c.tag, key};
+        if (soft) args.push_back("soft");
+        const auto theirs = SplitLines(Oracle(args));
+        ASSERT_EQ(theirs.size(), 1u);
+        EXPECT_EQ(ours, theirs[0]) << c.tag << " [" << key << "]" << (soft ? " soft" : "");
+      }
+    }
+  }
+}
+
 struct OracleTag {
   TagInfo info;
   std::vector<std::pair<uint32_t, std::string>> entries;  // as the oracle lists them
