@@ -14,6 +14,7 @@ function(qv_add_test)
   target_compile_definitions(${T_NAME} PRIVATE
     QV_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     QV_XBCHECK="${PROJECT_SOURCE_DIR}/../shared/tools/xbcheck/xbcheck")
+  target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
   add_test(NAME ${T_NAME} COMMAND ${T_NAME})
   set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" LABELS "${T_LABELS}")
 
@@ -33,6 +34,7 @@ function(qv_add_test)
     target_compile_definitions(${T_NAME}_san PRIVATE
       QV_SOURCE_DIR="${PROJECT_SOURCE_DIR}" QV_SANITIZED=1
       QV_XBCHECK="${PROJECT_SOURCE_DIR}/../shared/tools/xbcheck/xbcheck")
+    target_include_directories(${T_NAME}_san PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
     add_test(NAME ${T_NAME}_san COMMAND ${T_NAME}_san)
     set_tests_properties(${T_NAME}_san PROPERTIES
       ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1:abort_on_error=1;UBSAN_OPTIONS=print_stacktrace=1"

@@ -3,7 +3,6 @@
 #include "app/reindex.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -17,6 +16,7 @@
 #include "store/contact_file.h"
 #include "store/support_install.h"
 #include "store/table_object.h"
+#include "test_support.h"
 
 namespace qv {
 namespace {
@@ -125,18 +125,12 @@ TEST_F(ReindexTest, SupportTablesArePackedAndAMissingOneDoesNotStopTheOthers) {
 }
 
 TEST_F(ReindexTest, OracleAcceptsTheRebuiltContactFile) {
-  if (access(QV_XBCHECK, X_OK) != 0) GTEST_SKIP() << "the xBase checker is not installed";
+  QV_SKIP_WITHOUT_ORACLE();
   DeleteByName(QStringLiteral("Evans"));
   TQVReindex window(&table_, &apollo_, dir_.path());
   window.DoitClick();
   table_.close();
-  const QString command = QStringLiteral("%1 verify %2").arg(QStringLiteral(QV_XBCHECK), path_);
-  FILE* p = popen(command.toLocal8Bit().constData(), "r");
-  ASSERT_NE(p, nullptr);
-  char buf[256] = {};
-  size_t n = fread(buf, 1, sizeof buf - 1, p);
-  pclose(p);
-  EXPECT_EQ(std::string(buf, n), "ok 21 tags, 4 records\n");
+  EXPECT_EQ(qvtest::Oracle({"verify", path_.toStdString()}), "ok 21 tags, 4 records\n");
 }
 
 TEST_F(ReindexTest, CancelClosesWithoutTouchingTheFile) {

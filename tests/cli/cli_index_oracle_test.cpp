@@ -3,9 +3,6 @@
 // after changes through the work area and after a pack, seeks, and our
 // reindex of a file the checker made.
 #include <gtest/gtest.h>
-#include <stdio.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -14,36 +11,16 @@
 #include <string>
 #include <vector>
 
+#include "test_support.h"
 #include "xbase/workarea.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-struct ProcessResult {
-  int status = -1;
-  std::string out;
-};
-
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += (c == '\'') ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
+using ProcessResult = qvtest::RunResult;
 
 ProcessResult Exec(const std::vector<std::string>& argv) {
-  std::string cmd;
-  for (const auto& a : argv) cmd += Quote(a) + " ";
-  cmd += "2>&1";
-  ProcessResult r;
-  FILE* p = popen(cmd.c_str(), "r");
-  if (p == nullptr) return r;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-  int st = pclose(p);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  return r;
+  return qvtest::Run(argv, qvtest::Stderr::kMerge);
 }
 
 const char* const kTags[] = {"NAME",      "LNAME", "FNAME",   "TITLE",   "ORG",    "STREET",
@@ -116,10 +93,9 @@ class CliIndexOracleTest : public ::testing::Test {
   static constexpr int kRows = 2000;
 
   static void SetUpTestSuite() {
-    if (access(QV_XBCHECK, X_OK) != 0) return;
-    char tmpl[] = "/tmp/qv_cliidx_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
+    if (!qvtest::HaveOracle()) return;
+    scratch_ = new qvtest::ScratchDir;
+    dir_ = scratch_->path();
     const std::string tsv = dir_ + "/rows.tsv";
     std::ofstream out(tsv, std::ios::binary);
     for (const std::string& row : MakeRows(kRows, 424242)) out << row << "\n";
@@ -132,29 +108,25 @@ class CliIndexOracleTest : public ::testing::Test {
     ASSERT_EQ(b.status, 0) << b.out;
   }
   static void TearDownTestSuite() {
-    if (!dir_.empty()) fs::remove_all(dir_);
+    delete scratch_;
+    scratch_ = nullptr;
   }
 
   void SetUp() override {
-    if (access(QV_XBCHECK, X_OK) != 0) GTEST_SKIP() << "the xBase checker is not installed";
+    QV_SKIP_WITHOUT_ORACLE();
   }
 
   static std::string Verified(int records) {
     return "ok 21 tags, " + std::to_string(records) + " records\n";
   }
 
+  static qvtest::ScratchDir* scratch_;
   static std::string dir_, ours_, theirs_;
 };
+qvtest::ScratchDir* CliIndexOracleTest::scratch_ = nullptr;
 std::string CliIndexOracleTest::dir_, CliIndexOracleTest::ours_, CliIndexOracleTest::theirs_;
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  for (size_t nl; (nl = text.find('\n', start)) != std::string::npos; start = nl + 1) {
-    lines.push_back(text.substr(start, nl - start));
-  }
-  return lines;
-}
+using qvtest::SplitLines;
 
 // The checker's dump in a tag's order is its natural dump in the order of
 // the record numbers its keys list; its dump is slow, so it is asked for a
@@ -163,7 +135,7 @@ TEST_F(CliIndexOracleTest, KeysAndTagOrderAgreeOnBothFiles) {
   for (const std::string& file : {ours_, theirs_}) {
     ProcessResult natural = Exec({QV_XBCHECK, "dump", file});
     ASSERT_EQ(natural.status, 0) << natural.out;
-    const std::vector<std::string> records = Lines(natural.out);
+    const std::vector<std::string> records = SplitLines(natural.out);
     ASSERT_EQ(records.size(), static_cast<size_t>(kRows));
     for (const char* tag : kTags) {
       ProcessResult mine = Exec({QV_CLI, "keys", file, tag});
@@ -173,7 +145,7 @@ TEST_F(CliIndexOracleTest, KeysAndTagOrderAgreeOnBothFiles) {
       EXPECT_EQ(mine.out, ref.out) << file << " " << tag;
 
       std::string expected;
-      for (const std::string& entry : Lines(ref.out)) {
+      for (const std::string& entry : SplitLines(ref.out)) {
         expected += records[std::stoul(entry.substr(0, entry.find('\t'))) - 1] + "\n";
       }
       const std::string tag_name = tag;

@@ -2,110 +2,78 @@
 // same questions, byte-identical answers. Both directions: files the checker
 // writes read by us, and files we write read by it.
 #include <gtest/gtest.h>
-#include <stdio.h>
-#include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "test_support.h"
+
 namespace {
 
-struct ProcessResult {
-  int status = -1;
-  std::string out;
-};
+using qvtest::RunResult;
 
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += (c == '\'') ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-ProcessResult Exec(const std::vector<std::string>& argv) {
-  std::string cmd;
-  for (const auto& a : argv) cmd += Quote(a) + " ";
-  cmd += "2>/dev/null";
-  ProcessResult r;
-  FILE* p = popen(cmd.c_str(), "r");
-  if (p == nullptr) return r;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-  int st = pclose(p);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  return r;
-}
+RunResult Exec(const std::vector<std::string>& argv) { return qvtest::Run(argv); }
 
 class CliOracleTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    char tmpl[] = "/tmp/qv_cli_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
+    scratch_ = new qvtest::ScratchDir;
+    dir_ = scratch_->path();
     rows_ = std::string(QV_SOURCE_DIR) + "/data/sample-contacts.tsv";
     ours_ = dir_ + "/ours.dbf";
     theirs_ = dir_ + "/theirs.dbf";
     ASSERT_EQ(Exec({QV_CLI, "make", ours_, rows_}).status, 0);
-    if (access(QV_XBCHECK, X_OK) == 0) {
+    if (qvtest::HaveOracle()) {
       ASSERT_EQ(Exec({QV_XBCHECK, "make", theirs_, rows_}).status, 0);
     }
   }
-  static void TearDownTestSuite() { std::filesystem::remove_all(dir_); }
-
-  void SetUp() override {
-    if (access(QV_XBCHECK, X_OK) != 0) GTEST_SKIP() << "the xBase checker is not installed";
+  static void TearDownTestSuite() {
+    delete scratch_;
+    scratch_ = nullptr;
   }
 
+  void SetUp() override {
+    QV_SKIP_WITHOUT_ORACLE();
+  }
+
+  static qvtest::ScratchDir* scratch_;
   static std::string dir_, rows_, ours_, theirs_;
 };
+qvtest::ScratchDir* CliOracleTest::scratch_ = nullptr;
 std::string CliOracleTest::dir_, CliOracleTest::rows_, CliOracleTest::ours_,
     CliOracleTest::theirs_;
 
 TEST_F(CliOracleTest, DumpsAgreeOnBothFiles) {
   for (const std::string& file : {ours_, theirs_}) {
-    ProcessResult mine = Exec({QV_CLI, "dump", file});
-    ProcessResult ref = Exec({QV_XBCHECK, "dump", file});
+    RunResult mine = Exec({QV_CLI, "dump", file});
+    RunResult ref = Exec({QV_XBCHECK, "dump", file});
     ASSERT_EQ(mine.status, 0) << file;
     EXPECT_EQ(mine.out, ref.out) << file;
   }
 }
 
 TEST_F(CliOracleTest, OurFilesHaveTheExpectedHeaderBytes) {
-  ProcessResult info = Exec({QV_XBCHECK, "info", ours_});
+  RunResult info = Exec({QV_XBCHECK, "info", ours_});
   ASSERT_EQ(info.status, 0);
   EXPECT_NE(info.out.find("signature\tF5\n"), std::string::npos) << info.out;
   EXPECT_NE(info.out.find("codepage\t03\n"), std::string::npos) << info.out;
   EXPECT_NE(info.out.find("records\t40\n"), std::string::npos) << info.out;
 }
 
-// Filter-page conditions and the shapes the program builds from them.
+// Filter-page conditions on what this data set holds (notes, zip codes,
+// memos, dates); the expression rules themselves are compared in the
+// engine's own oracle test.
 const char* const kConditions[] = {
-    R"(UPPER(LNAME)="BROWN")",
-    R"(UPPER(LNAME)>"M")",
-    R"(UPPER(LNAME)>="M")",
-    R"("SON"$UPPER(LNAME))",
-    R"(((UPPER(LNAME)="BROWN").or.(UPPER(LNAME)="JONES")))",
     R"(((UPPER(LNAME)="J").and.(UPPER(FNAME)="R")))",
-    R"(((UPPER(LNAME)="B").and..not.(UPPER(LNAME)="BROWN")))",
-    R"(DTOS(DATE)>="20200101")",
     R"(DTOS(DATE)<"20180101")",
-    R"(UPPER(PREFIX)<>"DELETED")",
-    R"(EMPTY(FAX))",
     R"(EMPTY(DATE))",
-    R"(Recno()=5)",
     R"(UPPER(LNAME)="JONES" .and. UPPER(CITY+STATE)="CHICAGO" .and. UPPER(PREFIX)<>"DELETED")",
     R"(UPPER(ZIP)="021")",
     R"(UPPER(NOTES)="VIP")",
     R"("VIP"$NOTES .or. "CLUB"$NOTES)",
-    R"(UPPER(LNAME-FNAME)="JONESR")",
-    R"(LNAME = "")",
     R"(LNAME == "Jones")",
     R"(TRIM(LNAME) == "Jones")",
-    R"(UPPER(LNAME) <> "BROWN")",
     R"(MEMO <> "")",
     R"("fair"$MEMO)",
 };
@@ -119,7 +87,7 @@ TEST_F(CliOracleTest, CountsAgreeForEverySetting) {
           std::vector<std::string> ref = {QV_XBCHECK, "count", file, cond};
           if (exact) mine.push_back("--exact"), ref.push_back("exact");
           if (deleted) mine.push_back("--deleted"), ref.push_back("deleted");
-          ProcessResult a = Exec(mine), b = Exec(ref);
+          RunResult a = Exec(mine), b = Exec(ref);
           ASSERT_EQ(b.status, 0) << cond;
           EXPECT_EQ(a.out, b.out) << cond << " exact=" << exact << " deleted=" << deleted;
         }
@@ -131,8 +99,8 @@ TEST_F(CliOracleTest, CountsAgreeForEverySetting) {
 TEST_F(CliOracleTest, BareAndCountsLikeDottedAnd) {
   const std::string bare = R"(UPPER(LNAME)="JONES" and UPPER(CITY+STATE)="CHICAGO")";
   const std::string dotted = R"(UPPER(LNAME)="JONES" .and. UPPER(CITY+STATE)="CHICAGO")";
-  ProcessResult a = Exec({QV_CLI, "count", ours_, bare});
-  ProcessResult b = Exec({QV_XBCHECK, "count", ours_, dotted});
+  RunResult a = Exec({QV_CLI, "count", ours_, bare});
+  RunResult b = Exec({QV_XBCHECK, "count", ours_, dotted});
   ASSERT_EQ(a.status, 0);
   EXPECT_EQ(a.out, b.out);
 }
@@ -145,8 +113,8 @@ TEST_F(CliOracleTest, EvalAgreesOnValuesAndTypes) {
   for (const std::string& file : {ours_, theirs_}) {
     for (const char* recno : {"1", "8", "24", "40", "41"}) {
       for (const char* e : kExpressions) {
-        ProcessResult a = Exec({QV_CLI, "eval", file, recno, e});
-        ProcessResult b = Exec({QV_XBCHECK, "eval", file, recno, e});
+        RunResult a = Exec({QV_CLI, "eval", file, recno, e});
+        RunResult b = Exec({QV_XBCHECK, "eval", file, recno, e});
         ASSERT_EQ(b.status, 0) << e;
         EXPECT_EQ(a.out, b.out) << e << " on record " << recno;
       }
@@ -155,9 +123,8 @@ TEST_F(CliOracleTest, EvalAgreesOnValuesAndTypes) {
 }
 
 TEST(CliErrors, BadInputExitsNonZeroWithAMessage) {
-  char tmpl[] = "/tmp/qv_clierr_XXXXXX";
-  ASSERT_NE(mkdtemp(tmpl), nullptr);
-  std::string dir = tmpl;
+  qvtest::ScratchDir scratch;
+  const std::string dir = scratch.path();
   std::string junk = dir + "/junk.dbf";
   std::ofstream(junk) << "this is not a table";
   EXPECT_EQ(Exec({QV_CLI, "info", junk}).status, 1);
@@ -169,7 +136,6 @@ TEST(CliErrors, BadInputExitsNonZeroWithAMessage) {
                 .status, 0);
   EXPECT_EQ(Exec({QV_CLI, "count", good, "UPPER(LNAME"}).status, 1);
   EXPECT_EQ(Exec({QV_CLI, "eval", good, "x", "LNAME"}).status, 1);
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

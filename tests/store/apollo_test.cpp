@@ -91,16 +91,12 @@ TEST_F(ApolloTest, SeekAsTheSettingsDirect) {
     bool found;
     const char* standsOn;  // "" for end of file
   };
+  // Each setting once; the seek rules themselves are the engine's tests.
   const Case cases[] = {
-      {"MILLER", false, false, true, "Miller"},
-      {"MIL", false, false, true, "Miller"},  // prefix, first in order
-      {"MILT", false, false, true, "Milton"},
-      {"MIL", true, false, false, ""},  // exact: no key is just "MIL"
-      {"MILLER", true, false, true, "Miller"},
+      {"MIL", false, false, true, "Miller"},   // prefix, first in order
+      {"MIL", true, false, false, ""},         // exact: no key is just "MIL"
       {"MILO", false, false, false, ""},
       {"MILO", false, true, false, "Milton"},  // soft: the next greater key
-      {"ZZZ", false, true, false, ""},
-      {"ADAMS", false, true, true, "Adams"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.key);
@@ -129,30 +125,11 @@ TEST_F(ApolloTest, SetOrderReturnsThePreviousOrder) {
   const int city = m_apollo.TagArea(QStringLiteral("CITY"));
   ASSERT_GT(name, 0);
   ASSERT_GT(city, 0);
-  EXPECT_NE(name, city);
-  EXPECT_EQ(m_apollo.TagArea(QStringLiteral("NOSUCH")), 0);
-
   EXPECT_EQ(m_apollo.SetOrder(name), 0);
-  EXPECT_EQ(m_apollo.IndexOrd(), name);
   EXPECT_EQ(m_apollo.SetOrder(city), name);
   EXPECT_EQ(m_apollo.SetOrder(0), city);
-  EXPECT_EQ(m_apollo.IndexOrd(), 0);
-  EXPECT_TRUE(m_apollo.IndexName(name).endsWith(QStringLiteral("T.CDX")));
-  EXPECT_EQ(m_apollo.IndexName(0), "");
-
   m_apollo.SetOrder(name);
   EXPECT_EQ(names(), QStringList({"Adams", "Miller", "Mills", "Milton", "Young"}));
-  m_apollo.CloseIndexes();
-  EXPECT_EQ(m_apollo.IndexOrd(), 0);
-  EXPECT_EQ(m_apollo.TagArea(QStringLiteral("NAME")), 0);
-}
-
-TEST_F(ApolloTest, ScopeLimitsTheOrder) {
-  m_apollo.SetOrder(m_apollo.TagArea(QStringLiteral("NAME")));
-  ASSERT_TRUE(m_apollo.SetScope(QStringLiteral("MIL"), QStringLiteral("MIL")));
-  EXPECT_EQ(names(), QStringList({"Miller", "Mills", "Milton"}));
-  ASSERT_TRUE(m_apollo.SetScope(QString(), QString()));
-  EXPECT_EQ(names().size(), 5);
 }
 
 TEST_F(ApolloTest, ReplaceAndGetMemo) {
@@ -264,15 +241,9 @@ TEST(ApolloEnvTest, EngineVersionCheck) {
   EXPECT_TRUE(messages.shown.isEmpty());
 }
 
-TEST(ApolloEnvTest, SettingsReachTheEngine) {
+TEST(ApolloEnvTest, MemoBlockSizeOfZeroIsRefused) {
   TApolloEnv env;
-  EXPECT_FALSE(env.Exact() || env.SoftSeek() || env.Deleted() || env.Century());
-  EXPECT_EQ(env.MemoBlockSize(), 64);
-  env.SetDeleted(true);
-  env.SetExact(true);
-  env.SetSoftSeek(true);
-  EXPECT_TRUE(env.settings()->deleted && env.settings()->exact && env.settings()->soft_seek);
-  env.SetMemoBlockSize(0);  // refused
+  env.SetMemoBlockSize(0);
   EXPECT_EQ(env.MemoBlockSize(), 64);
   env.SetMemoBlockSize(512);
   EXPECT_EQ(env.settings()->memo_block_size, 512u);

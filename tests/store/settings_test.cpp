@@ -176,21 +176,6 @@ TEST_F(SettingsTest, WritingKeepsEveryOtherLine) {
             "Port=2\r\n");
 }
 
-TEST_F(SettingsTest, ReadsCrLfAndLfFilesAlike) {
-  for (const char* eol : {"\r\n", "\n"}) {
-    SCOPED_TRACE(eol[0] == '\r' ? "CR LF" : "LF");
-    QByteArray text;
-    for (const char* line :
-         {"[MRU]", "Item1=/a/one.DBF", "Item2=/a/two.DBF", "[Dialing]", "Prefix=9"}) {
-      text += QByteArray(line) + eol;
-    }
-    ASSERT_TRUE(WriteBytes(iniPath(), text));
-    IniFile ini(iniPath());
-    EXPECT_EQ(ReadRecentFiles(ini), QStringList({"/a/one.DBF", "/a/two.DBF"}));
-    EXPECT_EQ(ReadDialingSettings(ini).prefix, "9");
-  }
-}
-
 // A file saved by a Windows editor is in the ANSI code page, where 0x80 is
 // the euro sign (not a control character as in Latin-1).
 TEST_F(SettingsTest, ReadsWindows1252Files) {

@@ -3,10 +3,6 @@
 // running the command-line tools.
 #pragma once
 
-#include <stdio.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <QByteArray>
 #include <QFile>
 #include <QString>
@@ -19,6 +15,7 @@
 #include <vector>
 
 #include "store/messages.h"
+#include "test_support.h"
 #include "xbase/table.h"
 #include "xbase/workarea.h"
 
@@ -70,31 +67,11 @@ class RecordingMessages : public MessageService {
   MessageService* m_previous;
 };
 
-struct ProcessResult {
-  int status = -1;
-  std::string out;
-};
-
-inline std::string ShellQuote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += (c == '\'') ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
+using ProcessResult = qvtest::RunResult;
 
 // Runs argv with the standard error stream discarded.
 inline ProcessResult Exec(const std::vector<std::string>& argv, const std::string& env = "") {
-  std::string cmd = env;
-  for (const auto& a : argv) cmd += ShellQuote(a) + " ";
-  cmd += "2>/dev/null";
-  ProcessResult r;
-  FILE* p = popen(cmd.c_str(), "r");
-  if (p == nullptr) return r;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-  int st = pclose(p);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  return r;
+  return qvtest::Run(argv, qvtest::Stderr::kDiscard, env);
 }
 
 // A table written straight through the engine, so the layer under test
@@ -159,6 +136,6 @@ inline std::vector<RawRecord> ReadRawTable(const QString& path) {
   return out;
 }
 
-inline bool HaveChecker() { return access(QV_XBCHECK, X_OK) == 0; }
+using qvtest::HaveOracle;
 
 }  // namespace qv::testing

@@ -17,7 +17,6 @@ namespace qv {
 namespace {
 
 using testing::Exec;
-using testing::HaveChecker;
 using testing::MakeTable;
 using testing::ProcessResult;
 using testing::ReadBytes;
@@ -101,7 +100,7 @@ TEST(SupportInstallTest, LabelStocksHoldTheAvery5160) {
 }
 
 TEST(SupportInstallTest, CheckerAcceptsEveryTable) {
-  if (!HaveChecker()) GTEST_SKIP() << "the xBase checker is not installed";
+  QV_SKIP_WITHOUT_ORACLE();
   Scratch dir, copies;
   ASSERT_EQ(InstallSupportTables(dir.path()), QStringList());
   for (const Expected& e : kTables) {
@@ -164,7 +163,7 @@ TEST(CliTest, CreateWritesAnEmptyContactFile) {
   EXPECT_EQ(Exec({QV_CLI, "create", path}).status, 1);
   EXPECT_EQ(ReadBytes(QString::fromStdString(path)), bytes);
 
-  if (!HaveChecker()) GTEST_SKIP() << "the xBase checker is not installed";
+  QV_SKIP_WITHOUT_ORACLE();
   const QString copy = LowerCaseCopy(dir.path(), QStringLiteral("NEW"), copies.path());
   ProcessResult r = Exec({QV_XBCHECK, "verify", copy.toStdString()});
   EXPECT_EQ(r.status, 0);
@@ -174,7 +173,7 @@ TEST(CliTest, CreateWritesAnEmptyContactFile) {
 TEST(CliTest, InitInstallsTheProgramDirectory) {
   Scratch dir;
   const std::string home = dir.file(QStringLiteral("home")).toStdString();
-  const std::string env = "QUORVANE_HOME=" + testing::ShellQuote(home) + " ";
+  const std::string env = "QUORVANE_HOME=" + qvtest::ShellQuote(home) + " ";
   ProcessResult r = Exec({QV_CLI, "init"}, env);
   ASSERT_EQ(r.status, 0);
   EXPECT_EQ(r.out, home + "/\n");

@@ -221,10 +221,9 @@ TEST_F(TableObjectTest, DatesFromDays) {
     const char* shown;
   };
   const Case cases[] = {
+      // The day mapping itself is the dates test's; here it must reach the file.
       {QDate(2020, 2, 29), "20200229", "02/29/2020"},
-      {QDate(1899, 12, 31), "18991231", "12/31/1899"},
       {QDate(1899, 12, 30), "        ", ""},  // the day-count zero: empty
-      {QDate(1850, 6, 1), "        ", ""},
       {QDate(), "        ", ""},
   };
   for (const Case& c : cases) {

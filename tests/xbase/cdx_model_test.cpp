@@ -10,6 +10,7 @@
 #include <random>
 #include <set>
 
+#include "test_support.h"
 #include "xbase/index.h"
 
 namespace xb {
@@ -17,18 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class TempDir {
- public:
-  TempDir() {
-    std::string tmpl = (fs::temp_directory_path() / "cdx_model_XXXXXX").string();
-    path_ = ::mkdtemp(tmpl.data());
-  }
-  ~TempDir() { fs::remove_all(path_); }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
+using TempDir = qvtest::ScratchDir;
 
 std::string Hex(std::string_view bytes) {
   static const char* digits = "0123456789ABCDEF";
@@ -451,11 +441,7 @@ TEST(IndexDamage, TruncatedFilesAreReportedDamaged) {
 TEST(IndexDamage, FlippedBytesNeverCrashOrMisorder) {
   TempDir dir;
   const std::string path = BuildSample(dir);
-  std::string original;
-  {
-    std::ifstream in(path, std::ios::binary);
-    original.assign(std::istreambuf_iterator<char>(in), {});
-  }
+  const std::string original = qvtest::ReadAll(path);
   std::mt19937 rng(77);
   const std::string bad = dir.file("bad.cdx");
   int damaged = 0;
@@ -469,7 +455,7 @@ TEST(IndexDamage, FlippedBytesNeverCrashOrMisorder) {
       if (round % 2 == 0) at = (at / 512) * 512 + rng() % 24;
       bytes[at] = char(bytes[at] ^ (1 << (rng() % 8)));
     }
-    std::ofstream(bad, std::ios::binary | std::ios::trunc) << bytes;
+    qvtest::WriteAll(bad, bytes);
     const Status s = ReadEverything(bad);
     ASSERT_TRUE(s.ok() || s.IsCorruption()) << round << ": " << s.ToString();
     if (s.IsCorruption()) ++damaged;

@@ -5,15 +5,15 @@
 #include <filesystem>
 #include <random>
 
-#include "test_util.h"
+#include "test_support.h"
 #include "xbase/table.h"
 
 namespace xb {
 namespace {
 
-using testing::ReadAll;
-using testing::ScratchDir;
-using testing::WriteAll;
+using qvtest::ReadAll;
+using qvtest::ScratchDir;
+using qvtest::WriteAll;
 
 struct ModelRecord {
   std::string name;  // padded to 20

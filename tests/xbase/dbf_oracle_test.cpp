@@ -5,17 +5,19 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <sstream>
 
-#include "test_util.h"
+#include "test_support.h"
 #include "xbase/table.h"
 
 namespace xb {
 namespace {
 
-using testing::RunCommand;
-using testing::ScratchDir;
-using testing::WriteAll;
+using qvtest::EscapeTsv;
+using qvtest::RunShell;
+using qvtest::SplitLines;
+using qvtest::SplitTabs;
+using qvtest::ScratchDir;
+using qvtest::WriteAll;
 
 const std::vector<FieldDef> kContact = {
     {"LNAME", 'C', 30, 0}, {"FNAME", 'C', 30, 0},   {"MIDDLE", 'C', 1, 0},  {"TITLE", 'C', 30, 0},
@@ -24,56 +26,21 @@ const std::vector<FieldDef> kContact = {
     {"FAX", 'C', 30, 0},   {"NOTES", 'C', 30, 0},   {"PREFIX", 'C', 12, 0}, {"CARRIER", 'C', 4, 0},
     {"DATE", 'D', 8, 0},   {"BEGIN", 'L', 1, 0},    {"SEQNO", 'N', 6, 0},   {"MEMO", 'M', 10, 0}};
 
-std::string Esc(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    switch (c) {
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
-
 std::vector<std::vector<std::string>> Lines(const std::string& text) {
   std::vector<std::vector<std::string>> rows;
-  std::istringstream in(text);
-  std::string line;
-  while (std::getline(in, line)) {
-    std::vector<std::string> cells;
-    size_t start = 0, tab;
-    while ((tab = line.find('\t', start)) != std::string::npos) {
-      cells.push_back(line.substr(start, tab - start));
-      start = tab + 1;
-    }
-    cells.push_back(line.substr(start));
-    rows.push_back(cells);
-  }
+  for (const std::string& line : SplitLines(text)) rows.push_back(SplitTabs(line));
   return rows;
 }
 
 class OracleTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (access(QV_XBCHECK, X_OK) != 0) GTEST_SKIP() << "xbcheck not found at " << QV_XBCHECK;
+    QV_SKIP_WITHOUT_ORACLE();
   }
   std::string Xb(const std::string& args) {
-    int status = 0;
-    std::string out = RunCommand(std::string(QV_XBCHECK) + " " + args + " 2>&1", &status);
-    EXPECT_EQ(status, 0) << args << "\n" << out;
-    return out;
+    qvtest::RunResult r = RunShell(std::string(QV_XBCHECK) + " " + args + " 2>&1");
+    EXPECT_EQ(r.status, 0) << args << "\n" << r.out;
+    return r.out;
   }
   ScratchDir dir_;
 };
@@ -85,7 +52,7 @@ std::string AsDumped(const FieldInfo& f, std::string_view raw) {
     size_t b = s.find_first_not_of(' ');
     return b == std::string::npos ? "0" : s.substr(b);
   }
-  return Esc(s);
+  return EscapeTsv(s);
 }
 
 TEST_F(OracleTest, ItReadsTheTablesWeWrite) {
@@ -135,10 +102,10 @@ TEST_F(OracleTest, ItReadsTheTablesWeWrite) {
     for (size_t f = 0; f < 19; ++f) {
       std::string want =
           f == 18 ? expect[f]
-                  : Esc(expect[f] + std::string(kContact[f].width - expect[f].size(), ' '));
+                  : EscapeTsv(expect[f] + std::string(kContact[f].width - expect[f].size(), ' '));
       EXPECT_EQ(dump[i][2 + f], want) << "record " << i + 1 << " field " << kContact[f].name;
     }
-    EXPECT_EQ(dump[i][2 + 19], Esc(rows[i].memo)) << "record " << i + 1;
+    EXPECT_EQ(dump[i][2 + 19], EscapeTsv(rows[i].memo)) << "record " << i + 1;
   }
 }
 
@@ -171,7 +138,7 @@ TEST_F(OracleTest, WeReadItsTablesAndItReadsOurPack) {
     }
     std::string memo;
     ASSERT_TRUE(t->GetMemo(19, &memo).ok());
-    EXPECT_EQ(Esc(memo), line.back()) << "record " << n;
+    EXPECT_EQ(EscapeTsv(memo), line.back()) << "record " << n;
   }
 
   // Our pack, read back by the oracle: the deleted record gone, memos intact.

@@ -7,26 +7,18 @@
 #include <filesystem>
 
 #include "file.h"
-#include "test_util.h"
+#include "test_support.h"
 #include "xbase/table.h"
 
 namespace xb {
 namespace {
 
-using testing::ReadAll;
-using testing::ScratchDir;
-using testing::WriteAll;
+using qvtest::ReadAll;
+using qvtest::ScratchDir;
+using qvtest::WriteAll;
 
-uint32_t LE32(const std::string& s, size_t at) {
-  return static_cast<uint8_t>(s[at]) | static_cast<uint8_t>(s[at + 1]) << 8 |
-         static_cast<uint8_t>(s[at + 2]) << 16 |
-         static_cast<uint32_t>(static_cast<uint8_t>(s[at + 3])) << 24;
-}
-uint32_t BE32(const std::string& s, size_t at) {
-  return static_cast<uint32_t>(static_cast<uint8_t>(s[at])) << 24 |
-         static_cast<uint8_t>(s[at + 1]) << 16 | static_cast<uint8_t>(s[at + 2]) << 8 |
-         static_cast<uint8_t>(s[at + 3]);
-}
+using qvtest::Be32;
+using qvtest::Le32;
 
 std::unique_ptr<Table> OpenOk(const std::string& path, OpenOptions o = {}) {
   std::unique_ptr<Table> t;
@@ -63,9 +55,9 @@ TEST(TableCreate, WritesFoxProHeaderBytes) {
     EXPECT_EQ(b[1], tm.tm_year);
     EXPECT_EQ(b[2], tm.tm_mon + 1);
     EXPECT_EQ(b[3], tm.tm_mday);
-    EXPECT_EQ(LE32(b, 4), 0u);
-    EXPECT_EQ(LE32(b, 8) & 0xFFFF, hl);
-    EXPECT_EQ(LE32(b, 10) & 0xFFFF, c.record_length);
+    EXPECT_EQ(Le32(b, 4), 0u);
+    EXPECT_EQ(Le32(b, 8) & 0xFFFF, hl);
+    EXPECT_EQ(Le32(b, 10) & 0xFFFF, c.record_length);
     EXPECT_EQ(b[29], 0x03);
     EXPECT_EQ(b[hl - 1], 0x0D);
     EXPECT_EQ(b[hl], 0x1A);
@@ -74,8 +66,8 @@ TEST(TableCreate, WritesFoxProHeaderBytes) {
   }
   std::string memo = ReadAll(dir / "t.fpt");
   ASSERT_EQ(memo.size(), 512u);  // from the first case
-  EXPECT_EQ(BE32(memo, 0), 8u);
-  EXPECT_EQ(BE32(memo, 4) & 0xFFFF, 64u);
+  EXPECT_EQ(Be32(memo, 0), 8u);
+  EXPECT_EQ(Be32(memo, 4) & 0xFFFF, 64u);
 }
 
 TEST(TableCreate, RejectsBadFieldLists) {
@@ -115,16 +107,16 @@ TEST(TableWrite, RecordsAndMemosLandWhereTheFormatSays) {
   std::string b = ReadAll(path);
   const size_t hl = 32 + 5 * 32 + 1, rl = 40;
   ASSERT_EQ(b.size(), hl + 3 * rl + 1);
-  EXPECT_EQ(LE32(b, 4), 3u);
+  EXPECT_EQ(Le32(b, 4), 3u);
   EXPECT_EQ(b.back(), 0x1A);
   std::string rec2 = b.substr(hl + rl, rl);
   EXPECT_EQ(rec2.substr(0, 13), "*row1        ");
   EXPECT_EQ(rec2.substr(30, 10), "         8");  // first block after the 512-byte header
   EXPECT_EQ(b.substr(hl + 30, 10), std::string(10, ' '));
   std::string m = ReadAll(dir / "T.FPT");
-  EXPECT_EQ(BE32(m, 0), 9u);
-  EXPECT_EQ(BE32(m, 512), 1u);
-  EXPECT_EQ(BE32(m, 516), 5u);
+  EXPECT_EQ(Be32(m, 0), 9u);
+  EXPECT_EQ(Be32(m, 512), 1u);
+  EXPECT_EQ(Be32(m, 516), 5u);
   EXPECT_EQ(m.substr(520, 5), "hello");
 }
 
@@ -135,7 +127,7 @@ TEST(TableWrite, MemoReusesItsBlocksOnlyWhenTheTextFits) {
   auto t = OpenOk(path);
   ASSERT_TRUE(t->Append().ok());
   auto block = [&] { return std::stoul(std::string(t->current_data() + 30, 10)); };
-  auto next_free = [&] { return BE32(ReadAll(dir / "t.fpt"), 0); };
+  auto next_free = [&] { return Be32(ReadAll(dir / "t.fpt"), 0); };
   // With 64-byte blocks and an 8-byte block header: 100 bytes take 2 blocks,
   // 120 still 2, 121 need 3.
   struct Step {
@@ -229,7 +221,7 @@ TEST(TableLock, SharedWritersAppendWithoutOverwritingEachOther) {
   std::string all;
   ASSERT_TRUE(b->ReadRecords(1, 6, &all).ok());
   EXPECT_EQ(all, " a b a b a b");
-  EXPECT_EQ(LE32(ReadAll(path), 4), 6u);
+  EXPECT_EQ(Le32(ReadAll(path), 4), 6u);
   EXPECT_TRUE(a->Go(6).ok());  // learns of records the other writer added
 }
 

@@ -15,27 +15,15 @@
 #include <string>
 #include <vector>
 
+#include "test_support.h"
 #include "xbase/record.h"
 
 namespace xbtest {
 
-inline uint32_t Le32(const std::string& b, size_t at) {
-  const auto* u = reinterpret_cast<const unsigned char*>(b.data() + at);
-  return u[0] | (u[1] << 8) | (u[2] << 16) | (static_cast<uint32_t>(u[3]) << 24);
-}
-inline uint16_t Le16(const std::string& b, size_t at) {
-  const auto* u = reinterpret_cast<const unsigned char*>(b.data() + at);
-  return static_cast<uint16_t>(u[0] | (u[1] << 8));
-}
-inline uint32_t Be32(const std::string& b, size_t at) {
-  const auto* u = reinterpret_cast<const unsigned char*>(b.data() + at);
-  return (static_cast<uint32_t>(u[0]) << 24) | (u[1] << 16) | (u[2] << 8) | u[3];
-}
-
-inline std::string ReadWhole(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using qvtest::Be32;
+using qvtest::Le16;
+using qvtest::Le32;
+using qvtest::ReadAll;
 
 // Fields laid out one after another from byte 1, as a table would.
 inline std::vector<xb::FieldInfo> Layout(
@@ -112,7 +100,7 @@ struct DbfFile {
 };
 
 inline bool ReadDbf(const std::string& path, DbfFile* out) {
-  std::string b = ReadWhole(path);
+  std::string b = ReadAll(path);
   if (b.size() < 32) return false;
   uint32_t count = Le32(b, 4);
   uint16_t header = Le16(b, 8);
@@ -134,29 +122,6 @@ inline bool ReadDbf(const std::string& path, DbfFile* out) {
     out->records.push_back(b.substr(at, reclen));
   }
   return true;
-}
-
-// Runs a command and returns its standard output (no trailing newline).
-inline std::string RunCapture(const std::string& cmd) {
-  std::string out;
-  FILE* p = popen(cmd.c_str(), "r");
-  if (p == nullptr) return out;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof(buf), p)) > 0) out.append(buf, n);
-  pclose(p);
-  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
-  return out;
-}
-
-// Quotes for /bin/sh.
-inline std::string ShellQuote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) {
-    if (c == '\'') q += "'\\''";
-    else q += c;
-  }
-  return q + "'";
 }
 
 }  // namespace xbtest

@@ -2,10 +2,7 @@
 // records matching a condition (SET EXACT on and off, deleted records shown
 // and hidden) and the printed value of expressions on single records.
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <fstream>
 
 #include "dbf_test_reader.h"
@@ -13,8 +10,8 @@
 
 namespace {
 
-using xbtest::RunCapture;
-using xbtest::ShellQuote;
+using qvtest::EscapeTsv;
+using qvtest::Oracle;
 
 struct Row {
   const char* lname;
@@ -56,27 +53,18 @@ const Row kRows[] = {
     {"Jones", "Tia", "Denver", "CO", "80207", "", "", "20111111", "F", 77, "", false},
 };
 
-std::string Esc(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '\t': out += "\\t"; break;
-      case '\r': out += "\\r"; break;
-      case '\n': out += "\\n"; break;
-      default: out += c;
-    }
-  }
-  return out;
+// The checker's answer without its line end.
+std::string Trimmed(std::string s) {
+  while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
+  return s;
 }
 
 class ExprOracleTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    if (access(QV_XBCHECK, X_OK) != 0) return;
-    char tmpl[] = "/tmp/qv_expr_oracle_XXXXXX";
-    if (mkdtemp(tmpl) == nullptr) return;
-    dir_ = new std::string(tmpl);
+    if (!qvtest::HaveOracle()) return;
+    scratch_ = new qvtest::ScratchDir;
+    dir_ = new std::string(scratch_->path());
     // Three passes over the rows with small changes give about 60 records.
     std::ofstream tsv(*dir_ + "/rows.tsv");
     for (int pass = 0; pass < 3; ++pass) {
@@ -91,17 +79,17 @@ class ExprOracleTest : public ::testing::Test {
     }
     tsv.close();
     dbf_ = new std::string(*dir_ + "/c.dbf");
-    RunCapture(std::string(QV_XBCHECK) + " make " + ShellQuote(*dbf_) + " " +
-               ShellQuote(*dir_ + "/rows.tsv") + " 2>&1");
+    Oracle({"make", *dbf_, *dir_ + "/rows.tsv"});
     file_ = new xbtest::DbfFile();
     if (!xbtest::ReadDbf(*dbf_, file_)) file_->records.clear();
     std::string fpt = *dbf_;
     fpt.replace(fpt.size() - 3, 3, "fpt");
-    memo_ = new xbtest::FptReader(xbtest::ReadWhole(fpt));
+    memo_ = new xbtest::FptReader(qvtest::ReadAll(fpt));
   }
 
   static void TearDownTestSuite() {
-    if (dir_ != nullptr) std::filesystem::remove_all(*dir_);
+    delete scratch_;
+    scratch_ = nullptr;
     delete dir_;
     delete dbf_;
     delete file_;
@@ -112,7 +100,7 @@ class ExprOracleTest : public ::testing::Test {
   }
 
   void SetUp() override {
-    if (access(QV_XBCHECK, X_OK) != 0) GTEST_SKIP() << "oracle " << QV_XBCHECK << " not found";
+    QV_SKIP_WITHOUT_ORACLE();
     ASSERT_NE(file_, nullptr);
     ASSERT_GE(file_->records.size(), 60u) << "oracle did not make the contact file";
   }
@@ -142,12 +130,14 @@ class ExprOracleTest : public ::testing::Test {
     return n;
   }
 
+  static qvtest::ScratchDir* scratch_;
   static std::string* dir_;
   static std::string* dbf_;
   static xbtest::DbfFile* file_;
   static xbtest::FptReader* memo_;
 };
 
+qvtest::ScratchDir* ExprOracleTest::scratch_ = nullptr;
 std::string* ExprOracleTest::dir_ = nullptr;
 std::string* ExprOracleTest::dbf_ = nullptr;
 xbtest::DbfFile* ExprOracleTest::file_ = nullptr;
@@ -197,10 +187,10 @@ TEST_F(ExprOracleTest, CountsMatchUnderExactAndDeletedSettings) {
     for (int mode = 0; mode < 4; ++mode) {
       bool exact = (mode & 1) != 0;
       bool hide = (mode & 2) != 0;
-      std::string cmd = std::string(QV_XBCHECK) + " count " + ShellQuote(*dbf_) + " " +
-                        ShellQuote(oracle_text) + (exact ? " exact" : "") +
-                        (hide ? " deleted" : "") + " 2>&1";
-      std::string want = RunCapture(cmd);
+      std::vector<std::string> args = {"count", *dbf_, oracle_text};
+      if (exact) args.push_back("exact");
+      if (hide) args.push_back("deleted");
+      const std::string want = Trimmed(Oracle(args));
       SCOPED_TRACE(oracle_text + (exact ? " [exact]" : "") + (hide ? " [deleted]" : ""));
       EXPECT_EQ(std::to_string(OurCount(oracle_text, exact, hide)), want);
       if (!bare.empty()) {
@@ -247,9 +237,9 @@ TEST_F(ExprOracleTest, ValuesPrintAsTheOraclePrintsThem) {
     for (size_t recno : recnos) {
       for (bool exact : {false, true}) {
         if (exact && e->type() != xb::ValueType::kLogical) continue;
-        std::string want = RunCapture(std::string(QV_XBCHECK) + " eval " + ShellQuote(*dbf_) +
-                                      " " + std::to_string(recno) + " " + ShellQuote(text) +
-                                      (exact ? " exact" : "") + " 2>&1");
+        std::vector<std::string> args = {"eval", *dbf_, std::to_string(recno), text};
+        if (exact) args.push_back("exact");
+        const std::string want = Trimmed(Oracle(args));
         xb::Value v;
         xb::EvalSettings set;
         set.exact = exact;
@@ -259,7 +249,7 @@ TEST_F(ExprOracleTest, ValuesPrintAsTheOraclePrintsThem) {
           continue;
         }
         ASSERT_TRUE(s.ok()) << text << ": " << s.ToString();
-        std::string got = std::string(1, static_cast<char>(v.type)) + "\t" + Esc(xb::ShowValue(v));
+        std::string got = std::string(1, static_cast<char>(v.type)) + "\t" + EscapeTsv(xb::ShowValue(v));
         EXPECT_EQ(got, want) << text << " on record " << recno << (exact ? " [exact]" : "");
       }
     }

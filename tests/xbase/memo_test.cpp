@@ -4,15 +4,15 @@
 // built byte by byte here from the published layouts, not by our writer.
 #include <gtest/gtest.h>
 
-#include "test_util.h"
+#include "test_support.h"
 #include "xbase/table.h"
 
 namespace xb {
 namespace {
 
-using testing::ReadAll;
-using testing::ScratchDir;
-using testing::WriteAll;
+using qvtest::ReadAll;
+using qvtest::ScratchDir;
+using qvtest::WriteAll;
 
 struct RawField {
   std::string name;

@@ -11,15 +11,15 @@
 #include <string>
 #include <vector>
 
-#include "test_util.h"
+#include "test_support.h"
 #include "xbase/workarea.h"
 
 namespace xb {
 namespace {
 
-using testing::ReadAll;
-using testing::ScratchDir;
-using testing::WriteAll;
+using qvtest::ReadAll;
+using qvtest::ScratchDir;
+using qvtest::WriteAll;
 
 // ---- the table and its model -----------------------------------------------
 

@@ -2,10 +2,10 @@
 #include "xbase/workarea.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <filesystem>
 #include <vector>
+
+#include "test_support.h"
 
 namespace xb {
 namespace {
@@ -13,12 +13,9 @@ namespace {
 class WorkAreaTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/qv_workarea_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    path_ = dir_ + "/people.dbf";
+    ASSERT_FALSE(scratch_.path().empty());
+    path_ = scratch_ / "people.dbf";
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
 
   // Records (name, deleted); record n is names[n-1].
   void Make(const std::vector<std::pair<std::string, bool>>& rows) {
@@ -58,7 +55,8 @@ class WorkAreaTest : public ::testing::Test {
     return seen;
   }
 
-  std::string dir_, path_;
+  qvtest::ScratchDir scratch_;
+  std::string path_;
   Settings settings_;
   std::unique_ptr<WorkArea> area_;
 };
