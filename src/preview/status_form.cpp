@@ -105,6 +105,7 @@ void TPrintStatusForm::CancelButtonClick() {
   if (!m_running) return;
   if (!m_printMode) {
     m_stopped = true;
+    stopJob();
     return;
   }
   if (confirmCancel() && m_canvas) m_canvas->abort();

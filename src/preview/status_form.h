@@ -60,6 +60,9 @@ class TPrintStatusForm : public QDialog {
   virtual void runJob();
   // Asked before a running print job is abandoned; true to abandon.
   virtual bool confirmCancel() { return true; }
+  // Told when Stop ends a running preview; the job ends after its current
+  // record.
+  virtual void stopJob() {}
   // The line shown after the run; %p is the page reached.
   virtual QString outcomeText() const;
 

@@ -13,8 +13,15 @@ namespace ps = pagestream;
 
 namespace {
 
+// Appends little-endian values to a byte array: its own, or the caller's
+// when given one.
 class Writer {
  public:
+  Writer() : m_out(m_own) {}
+  explicit Writer(QByteArray& out) : m_out(out) {}
+  Writer(const Writer&) = delete;
+  Writer& operator=(const Writer&) = delete;
+
   void u8(uint8_t v) { m_out.append(char(v)); }
   void u16(uint16_t v) {
     char b[2];
@@ -53,18 +60,18 @@ class Writer {
   QByteArray& data() { return m_out; }
 
  private:
-  QByteArray m_out;
+  QByteArray m_own;
+  QByteArray& m_out;
 };
 
 void AppendRecord(QByteArray* out, uint8_t type, const QByteArray& payload) {
-  Writer w;
+  Writer w(*out);
   w.u8(type);
   w.bytes(payload);
-  out->append(w.data());
 }
 
-QByteArray EncodeOp(const PageOp& op, uint8_t* type) {
-  Writer w;
+// Appends the payload of `op` to `w` and gives its record type.
+void EncodeOp(const PageOp& op, Writer& w, uint8_t* type) {
   if (const auto* t = std::get_if<TextOp>(&op)) {
     *type = ps::kRecText;
     w.f64(t->x);
@@ -102,7 +109,19 @@ QByteArray EncodeOp(const PageOp& op, uint8_t* type) {
     w.rect(i->rect);
     w.bytes(i->png);
   }
-  return w.data();
+}
+
+// One record straight into `out`: the type, the payload's length (filled
+// in once the payload is written) and the payload.
+void AppendOpRecord(QByteArray* out, const PageOp& op) {
+  const qsizetype start = out->size();
+  out->append(char(0));
+  out->append(4, char(0));
+  Writer w(*out);
+  uint8_t type = 0;
+  EncodeOp(op, w, &type);
+  (*out)[start] = char(type);
+  qToLittleEndian(uint32_t(out->size() - start - 5), out->data() + start + 1);
 }
 
 // Reads a payload with every access checked against its end.
@@ -277,11 +296,7 @@ QByteArray EncodePageStream(const PageStream& stream) {
     p.f64(page.width);
     p.f64(page.height);
     AppendRecord(&out, ps::kRecPage, p.data());
-    for (const PageOp& op : page.ops) {
-      uint8_t type = 0;
-      QByteArray payload = EncodeOp(op, &type);
-      AppendRecord(&out, type, payload);
-    }
+    for (const PageOp& op : page.ops) AppendOpRecord(&out, op);
   }
   AppendRecord(&out, ps::kRecEnd, {});
   return out;

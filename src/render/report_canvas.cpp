@@ -231,7 +231,7 @@ void ReportCanvas::emitOp(PageOp op) {
   if (drawing()) m_output->draw(op);
 }
 
-void ReportCanvas::print(const QString& text) {
+void ReportCanvas::emitText(const QString& text) {
   TextOp op;
   QPointF at = toPage(m_cursorX, m_cursorY);
   op.x = at.x();
@@ -239,11 +239,17 @@ void ReportCanvas::print(const QString& text) {
   op.font = m_font;
   op.text = text;
   emitOp(std::move(op));
+}
+
+void ReportCanvas::print(const QString& text) {
+  emitText(text);
   m_cursorX += textWidth(text);
 }
 
+// The line break puts the cursor back at the left edge, so the text's
+// width is never needed: measuring it was most of a label run's time.
 void ReportCanvas::println(const QString& text) {
-  print(text);
+  emitText(text);
   newLine();
 }
 
@@ -533,7 +539,7 @@ bool ReportCanvas::execute() {
   } else if (!m_output->end(&error)) {
     m_error = error;
   }
-  if (auto* stream = dynamic_cast<StreamOutput*>(m_output.get())) m_lastPages = stream->pages();
+  if (auto* stream = dynamic_cast<StreamOutput*>(m_output.get())) m_lastPages = stream->takePages();
   if (m_events.OnAfterPrint) m_events.OnAfterPrint(*this);
   m_running = false;
   m_output.reset();

@@ -268,6 +268,7 @@ class ReportCanvas {
 
   void startPage();
   void finishPage();
+  void emitText(const QString& text);
   void emitOp(PageOp op);
   bool drawing() const { return m_running && !m_aborted && m_pageOpen; }
   QPointF toPage(double x, double y) const { return {x + m_originX, y + m_originY}; }

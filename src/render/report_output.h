@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QString>
 #include <memory>
+#include <utility>
 
 #include "render/page_stream.h"
 
@@ -52,6 +53,8 @@ class StreamOutput : public ReportOutput {
   bool end(QString* error) override;
   void abort() override;
   const PageStream& pages() const { return m_pages; }
+  // Hands the pages over, leaving none: a long run's pages are large.
+  PageStream takePages() { return std::move(m_pages); }
 
  private:
   QIODevice* m_device;
