@@ -485,20 +485,23 @@ bool WorkArea::IsVisible(const RecordRef& record) const { return rep_->Visible(r
 
 // ---- navigation -------------------------------------------------------------
 
-Status WorkArea::GoTop() {
+// The first (or last) visible record in the current order, or eof and bof
+// together when there is none.
+Status WorkArea::GoEnd(bool top) {
   Rep& r = *rep_;
   XB_RETURN_IF_ERROR(Commit());
   r.bof = false;
   r.eof = false;
   if (r.CurrentOrder() != nullptr) {
-    XB_RETURN_IF_ERROR(r.SeekFirstInScope());
+    XB_RETURN_IF_ERROR(top ? r.SeekFirstInScope() : r.SeekLastInScope());
     bool positioned = false;
-    XB_RETURN_IF_ERROR(r.Scan(true, true, &positioned));
+    XB_RETURN_IF_ERROR(r.Scan(top, true, &positioned));
     if (positioned) return Status::OK();
   } else {
     Table& t = *r.table;
-    for (uint32_t n = 1; n <= t.record_count(); ++n) {
-      XB_RETURN_IF_ERROR(t.Go(n));
+    const uint32_t count = t.record_count();
+    for (uint32_t i = 0; i < count; ++i) {
+      XB_RETURN_IF_ERROR(t.Go(top ? i + 1 : count - i));
       if (r.Visible(t.current())) return Status::OK();
     }
   }
@@ -507,27 +510,8 @@ Status WorkArea::GoTop() {
   return Status::OK();
 }
 
-Status WorkArea::GoBottom() {
-  Rep& r = *rep_;
-  XB_RETURN_IF_ERROR(Commit());
-  r.bof = false;
-  r.eof = false;
-  if (r.CurrentOrder() != nullptr) {
-    XB_RETURN_IF_ERROR(r.SeekLastInScope());
-    bool positioned = false;
-    XB_RETURN_IF_ERROR(r.Scan(false, true, &positioned));
-    if (positioned) return Status::OK();
-  } else {
-    Table& t = *r.table;
-    for (uint32_t n = t.record_count(); n >= 1; --n) {
-      XB_RETURN_IF_ERROR(t.Go(n));
-      if (r.Visible(t.current())) return Status::OK();
-    }
-  }
-  r.SetEof();
-  r.bof = true;
-  return Status::OK();
-}
+Status WorkArea::GoTop() { return GoEnd(true); }
+Status WorkArea::GoBottom() { return GoEnd(false); }
 
 Status WorkArea::Skip(int64_t n) {
   Rep& r = *rep_;

@@ -171,6 +171,7 @@ class WorkArea {
 
  private:
   WorkArea();
+  Status GoEnd(bool top);
   struct Rep;
   std::unique_ptr<Rep> rep_;
 };
