@@ -70,6 +70,8 @@ class ScriptedDialogs : public DialogService {
     helpTopics.clear();
     beeps = 0;
     fileDialogDirs.clear();
+    captions.clear();
+    prompts.clear();
   }
 
   void information(QWidget*, const QString& text) override { notices << text; }
