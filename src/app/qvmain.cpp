@@ -73,6 +73,8 @@ TQVPMain::TQVPMain(const StartOptions& options, QWidget* parent) : QMainWindow(p
 
   BuildWindow();
 
+  connect(TableQVW, &TableObject::beforeInsert, this, &TQVPMain::TableQVWBeforeInsert);
+  connect(TableQVW, &TableObject::afterInsert, this, &TQVPMain::TableQVWAfterInsert);
   connect(TableQVW, &TableObject::afterEdit, this, &TQVPMain::TableQVWAfterEdit);
   connect(TableQVW, &TableObject::afterPost, this, &TQVPMain::TableQVWAfterPost);
   connect(TableQVW, &TableObject::afterCancel, this, &TQVPMain::TableQVWAfterCancel);
@@ -104,6 +106,8 @@ void TQVPMain::FormCreate(const StartOptions& options) {
   DateFormatLabel->clear();
   SaveButton->setGeometry(AddButton->geometry());
   CancelButton->setGeometry(EditButton->geometry());
+  qSetFilterButton->setGeometry(AddButton->geometry());
+  qClearButton->setGeometry(DeleteButton->geometry());
   BrowsePrev->setGeometry(RecordPrev->geometry());
   BrowseNext->setGeometry(RecordNext->geometry());
   NoFilePanel->setGeometry(MainPage->contentsRect());
@@ -138,7 +142,7 @@ void TQVPMain::FormCreate(const StartOptions& options) {
   } else {
     // The empty filter: records carrying the deleted marker stay out of
     // sight from the start.
-    Apollo1.Query(QStringLiteral("UPPER(PREFIX)<>\"DELETED\""));
+    ApplyFilter();
   }
 
   UpdateMenuMRUList();
@@ -241,6 +245,7 @@ void TQVPMain::SetButtons() {
 
   mnuClone->setEnabled(browsing && current);
   OrderMenu->menuAction()->setEnabled(browsing && current);
+  UtilitiesMenu->menuAction()->setEnabled(browsing && current);
   FileMenu->menuAction()->setEnabled(!editing);
 
   if (editing && !IsBoundBox(QApplication::focusWidget())) DBLName->setFocus();
@@ -443,6 +448,7 @@ bool TQVPMain::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
 }
 
 bool TQVPMain::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == DBDate && event->type() == QEvent::FocusIn) DateEnter();
   if (event->type() != QEvent::KeyPress) return QMainWindow::eventFilter(watched, event);
   auto* widget = qobject_cast<QWidget*>(watched);
   // Each key once, where it starts: at the focused control of this window.
@@ -470,7 +476,12 @@ bool TQVPMain::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
   }
-  if (FormKeyDown(key->key(), key->modifiers())) return true;
+  if (FormKeyDown(key->key(), key->modifiers())) {
+    // Esc answered No leaves the edit on: the date box then takes back its date.
+    if (widget == DBDate && key->key() == Qt::Key_Escape) DateKeyDown(key->key(), key->modifiers());
+    return true;
+  }
+  if (widget == DBDate && DateKeyDown(key->key(), key->modifiers())) return true;
   return QMainWindow::eventFilter(watched, event);
 }
 

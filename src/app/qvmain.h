@@ -7,8 +7,12 @@
 // qvmain_layout.cpp: building the controls.
 // qvmain_files.cpp: opening, creating and cloning contact files and the
 // recent-file list.
+// qvmain_edit.cpp: adding, deleting, the date box and the memo search.
+// qvmain_filter.cpp: search in the current order, the Filter page and
+// Count Records.
 #pragma once
 
+#include <QDate>
 #include <QMainWindow>
 #include <QPointer>
 #include <QSize>
@@ -101,6 +105,29 @@ class TQVPMain : public QMainWindow {
   void TableQVWAfterCancel();
   void GridDeleteRecord();
 
+  // ---- editing (qvmain_edit.cpp) ----
+  void AddButtonClick();
+  void DeleteButtonClick();
+  bool CheckDupName(const QString& firstName, const QString& lastName);
+  void FillCityState(const QString& zip, QString& city, QString& state);
+  void TableQVWBeforeInsert();
+  void TableQVWAfterInsert();
+  void DateEnter();
+  void DateChange(const QString& text);
+  bool DateKeyDown(int key, Qt::KeyboardModifiers modifiers);
+  void DateDblClick();
+  void SearchMemoButtonClick();
+  void SearchMemoNextButtonClick();
+  void FindTextInMemo(bool fromStart);
+
+  // ---- search and filter (qvmain_filter.cpp) ----
+  void SearchButtonClick();
+  void BuildFilterExpression();
+  int ApplyFilter();
+  void qSetFilterButtonClick();
+  void qClearButtonClick();
+  void CountRecords1Click();
+
   // ---- contact files (qvmain_files.cpp) ----
   void OpenFileMenuClick();
   void NewFileMenuClick();
@@ -131,6 +158,10 @@ class TQVPMain : public QMainWindow {
   // Memo search.
   QString MemoSearchText;
   bool MemoFound = false;
+  // Carried from the record shown when an insert began.
+  QString CarryOrg, CarryStreet, CarryCity, CarryState, CarryZip, CarryCountry;
+  // The date when the date box was entered.
+  QDate SavedDate;
 
   // ---- the open file ----
   TApolloEnv ApolloEnv1;
@@ -195,6 +226,8 @@ class TQVPMain : public QMainWindow {
   QList<QLineEdit*> FilterBoxes;
   QList<QLabel*> FilterLabels;
   QLabel* qMatchCount;
+  QPushButton* qSetFilterButton;
+  QPushButton* qClearButton;
 
   QMenu* FileMenu;
   QAction* mnuOpen;
@@ -206,6 +239,8 @@ class TQVPMain : public QMainWindow {
   QAction* StartOfMRU;
   QMenu* OrderMenu;
   QList<QAction*> OrderItems;
+  QMenu* UtilitiesMenu;
+  QAction* mnuCountRecords;
   QMenu* HelpMenu;
   QAction* mnuContents;
   QAction* mnuAbout;
@@ -222,6 +257,7 @@ class TQVPMain : public QMainWindow {
   void BuildMainPage();
   void BuildBrowsePage();
   void BuildFilterPage();
+  void BuildEditControls();
   void ShowPage(Page page);
   void SyncGridRow();
   void GridRowChosen(int row);

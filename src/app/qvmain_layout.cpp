@@ -154,6 +154,10 @@ void TQVPMain::BuildMenus() {
     connect(item, &QAction::triggered, this, [this, item] { SetMenuOrder(item); });
   }
 
+  UtilitiesMenu = menuBar()->addMenu(QStringLiteral("&Utilities"));
+  mnuCountRecords = UtilitiesMenu->addAction(QStringLiteral("&Count Records"), this,
+                                             &TQVPMain::CountRecords1Click);
+
   HelpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
   mnuContents = HelpMenu->addAction(QStringLiteral("&Contents"), this, &TQVPMain::ContentsClick);
   mnuAbout = HelpMenu->addAction(QStringLiteral("&About"), this, &TQVPMain::AboutClick);
@@ -195,7 +199,7 @@ void TQVPMain::BuildMainPage() {
   DBDate = new DBDateEdit(TableQVW, QStringLiteral("DATE"), MainPage);
   DBDate->setGeometry(kBox1, RowY(6), 96, kBoxHeight);
   DateLabel->setBuddy(DBDate);
-  connect(DBDate, &DBEdit::doubleClicked, this, &TQVPMain::EditFieldClick);
+  connect(DBDate, &DBEdit::doubleClicked, this, &TQVPMain::DateDblClick);
   DateFormatLabel = label("", kBox1 + 102, RowY(6), 104);
 
   DBPhone = box("Phone", "PHONE", kLabel2, kBox2, RowY(6), 194);
@@ -230,6 +234,24 @@ void TQVPMain::BuildMainPage() {
   for (QPushButton* b : {AddButton, EditButton, SaveButton, CancelButton}) {
     b->setFocusPolicy(Qt::TabFocus);
   }
+  DeleteButton = new QPushButton(QStringLiteral("&Delete"), MainPage);
+  SearchButton = new QPushButton(QStringLiteral("Searc&h"), MainPage);
+  DeleteButton->setGeometry(kBox1 + 168, kButtonRow, 80, 26);
+  SearchButton->setGeometry(kBox1 + 252, kButtonRow, 80, 26);
+  for (QPushButton* b : {DeleteButton, SearchButton}) b->setFocusPolicy(Qt::TabFocus);
+  SearchMemoButton = new QPushButton(QStringLiteral("Search Memo"), MainPage);
+  SearchMemoNextButton = new QPushButton(QStringLiteral("Find Next"), MainPage);
+  SearchMemoButton->setGeometry(kLabel1 - 4, RowY(10), kBox1 - kLabel1, 24);
+  SearchMemoNextButton->setGeometry(kLabel1 - 4, RowY(11), kBox1 - kLabel1, 24);
+  for (QPushButton* b : {SearchMemoButton, SearchMemoNextButton}) b->setFocusPolicy(Qt::NoFocus);
+  SearchMemoNextButton->hide();
+  connect(AddButton, &QPushButton::clicked, this, &TQVPMain::AddButtonClick);
+  connect(DeleteButton, &QPushButton::clicked, this, &TQVPMain::DeleteButtonClick);
+  connect(SearchButton, &QPushButton::clicked, this, &TQVPMain::SearchButtonClick);
+  connect(SearchMemoButton, &QPushButton::clicked, this, &TQVPMain::SearchMemoButtonClick);
+  connect(SearchMemoNextButton, &QPushButton::clicked, this,
+          &TQVPMain::SearchMemoNextButtonClick);
+  connect(DBDate, &QLineEdit::textChanged, this, &TQVPMain::DateChange);
   connect(EditButton, &QPushButton::clicked, this, &TQVPMain::EditButtonClick);
   connect(SaveButton, &QPushButton::clicked, this, &TQVPMain::SaveButtonClick);
   connect(CancelButton, &QPushButton::clicked, this, &TQVPMain::CancelButtonClick);
@@ -300,7 +322,12 @@ void TQVPMain::BuildFilterPage() {
     ++row;
   }
   qMatchCount = new QLabel(FilterPage);
-  qMatchCount->setGeometry(kBox1, kButtonRow + 2, 300, kBoxHeight);
+  qMatchCount->setGeometry(kBox1 + 260, kButtonRow + 2, 240, kBoxHeight);
+  // Placed at Add's and Delete's places when the window is created.
+  qSetFilterButton = new QPushButton(QStringLiteral("Set &Now"), FilterPage);
+  qClearButton = new QPushButton(QStringLiteral("C&lear"), FilterPage);
+  connect(qSetFilterButton, &QPushButton::clicked, this, &TQVPMain::qSetFilterButtonClick);
+  connect(qClearButton, &QPushButton::clicked, this, &TQVPMain::qClearButtonClick);
 }
 
 QList<QWidget*> TQVPMain::MainBoxesForFilter() const {

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
@@ -36,6 +38,22 @@ bool StandardDialogService::question(QWidget* parent, const QString& text, bool 
                   QMessageBox::Yes | QMessageBox::No, parent);
   box.setDefaultButton(defaultYes ? QMessageBox::Yes : QMessageBox::No);
   return box.exec() == QMessageBox::Yes;
+}
+
+bool StandardDialogService::titledQuestion(QWidget* parent, const QString& caption,
+                                           const QString& text, bool defaultYes) {
+  QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
+                  parent);
+  box.setDefaultButton(defaultYes ? QMessageBox::Yes : QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
+}
+
+bool StandardDialogService::inputText(QWidget* parent, const QString& caption,
+                                      const QString& prompt, QString* text) {
+  bool ok = false;
+  const QString typed = QInputDialog::getText(parent, caption, prompt, QLineEdit::Normal, *text, &ok);
+  if (ok) *text = typed;
+  return ok;
 }
 
 QString StandardDialogService::openFileName(QWidget* parent, const QString& caption,

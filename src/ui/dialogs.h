@@ -20,6 +20,20 @@ class DialogService {
   virtual void information(QWidget* parent, const QString& text) = 0;
   // A Yes/No question; `defaultYes` picks the default button.
   virtual bool question(QWidget* parent, const QString& text, bool defaultYes) = 0;
+  // The same question under its own caption ("Possible Duplicate"); a
+  // service that shows no captions asks it plainly.
+  virtual bool titledQuestion(QWidget* parent, const QString& caption, const QString& text,
+                              bool defaultYes) {
+    (void)caption;
+    return question(parent, text, defaultYes);
+  }
+  // One line of text under a caption and a prompt, starting from *text;
+  // false when cancelled. A service without a way to ask answers Cancel.
+  virtual bool inputText(QWidget* parent, const QString& caption, const QString& prompt,
+                         QString* text) {
+    (void)parent, (void)caption, (void)prompt, (void)text;
+    return false;
+  }
 
   // File dialogs; an empty result means the user cancelled.
   virtual QString openFileName(QWidget* parent, const QString& caption, const QString& dir,
@@ -54,6 +68,10 @@ class StandardDialogService : public DialogService {
  public:
   void information(QWidget* parent, const QString& text) override;
   bool question(QWidget* parent, const QString& text, bool defaultYes) override;
+  bool titledQuestion(QWidget* parent, const QString& caption, const QString& text,
+                      bool defaultYes) override;
+  bool inputText(QWidget* parent, const QString& caption, const QString& prompt,
+                 QString* text) override;
   QString openFileName(QWidget* parent, const QString& caption, const QString& dir,
                        const QString& filter) override;
   QString saveFileName(QWidget* parent, const QString& caption, const QString& dir,

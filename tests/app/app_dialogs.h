@@ -60,6 +60,9 @@ class ScriptedDialogs : public DialogService {
   // ---- what to answer ----
   std::deque<bool> answers;
   std::deque<QString> fileNames;  // "" is a cancelled dialog
+  std::deque<QString> texts;      // typed into text prompts; none left: Cancel
+  QStringList captions;           // of the questions asked under their own caption
+  QStringList prompts;            // of the text prompts
 
   void clear() {
     notices.clear();
@@ -67,6 +70,8 @@ class ScriptedDialogs : public DialogService {
     helpTopics.clear();
     beeps = 0;
     fileDialogDirs.clear();
+    captions.clear();
+    prompts.clear();
   }
 
   void information(QWidget*, const QString& text) override { notices << text; }
@@ -79,6 +84,19 @@ class ScriptedDialogs : public DialogService {
     bool answer = answers.front();
     answers.pop_front();
     return answer;
+  }
+  bool titledQuestion(QWidget* parent, const QString& caption, const QString& text,
+                      bool defaultYes) override {
+    captions << caption;
+    return question(parent, text, defaultYes);
+  }
+  bool inputText(QWidget*, const QString& caption, const QString& prompt,
+                 QString* text) override {
+    prompts << caption + QStringLiteral(": ") + prompt;
+    if (texts.empty()) return false;
+    *text = texts.front();
+    texts.pop_front();
+    return true;
   }
   QString openFileName(QWidget*, const QString&, const QString& dir, const QString&) override {
     return nextFileName(dir);

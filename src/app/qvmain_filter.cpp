@@ -1,0 +1,125 @@
+// The main window's search in the current order, the Filter page ("Set
+// &Now", "C&lear", the match count and the filter indicator) and Count
+// Records. The conditions themselves come from store/filter_text.
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+
+#include "app/edit_dialogs.h"
+#include "app/qvmain.h"
+#include "app/shared.h"
+#include "store/dates.h"
+#include "store/filter_text.h"
+#include "store/table_object.h"
+
+namespace qv {
+
+// ---- search -------------------------------------------------------------------
+
+void TQVPMain::SearchButtonClick() {
+  if (!TableQVW->active() || IsEditing) return;
+  QString caption;
+  for (QAction* item : OrderItems) {
+    if (item->isChecked()) caption = item->text().mid(1, 30);
+  }
+  const bool dateOrder = caption.toUpper() == QLatin1String("DATE");
+
+  TSearchBox box(this);
+  box.SearchLabel->setText(QStringLiteral("Search for ") + caption);
+  box.DateFormatLabel->setVisible(dateOrder);
+  if (dateOrder) box.DateFormatLabel->setText(ShortDateFmt);
+  CenterOnMainWindow(&box);
+  if (box.exec() != QDialog::Accepted) return;
+  const QString text = box.SearchEdit->text();
+  if (text.isEmpty()) return;
+
+  QString key;
+  if (dateOrder) {
+    QDate date;
+    if (!ParseDate(text, &date)) {
+      ShowInformation(QStringLiteral("Invalid date entered"));
+      return;
+    }
+    key = QString::asprintf("%04d%02d%02d", date.year(), date.month(), date.day());
+  } else {
+    // The order keys are in capitals; with Exact off the typed text finds
+    // the first key that begins with it.
+    key = XbaseUpper(text);
+  }
+  ApolloEnv1.SetExact(false);
+  ApolloEnv1.SetSoftSeek(true);
+  const int start = Apollo1.RecNo();
+  if (!Apollo1.Seek(key) && start >= 1) Apollo1.Go(start);
+  ApolloEnv1.SetSoftSeek(false);
+  SetButtons();
+}
+
+// ---- filter -------------------------------------------------------------------
+
+void TQVPMain::BuildFilterExpression() {
+  QStringList texts;
+  for (QLineEdit* box : FilterBoxes) texts << box->text();
+  const FilterExpression built = ::qv::BuildFilterExpression(texts);
+  if (built.invalidDate) {
+    ShowInformation(QStringLiteral("Invalid date. Must be in the format:") + ShortDateFmt);
+  }
+  CurrentFilter = built.condition;
+}
+
+int TQVPMain::ApplyFilter() {
+  BuildFilterExpression();
+  if (CurrentFilter.isEmpty()) {
+    Apollo1.Query(kNotDeletedCondition);
+    return 0;
+  }
+  if (!FilterTooComplex(CurrentFilter)) {
+    Apollo1.Query(FilterQuery(CurrentFilter));
+    return Apollo1.QueryRecCount();
+  }
+  ShowInformation(QStringLiteral("Sorry - filter is too complex.Please simplify it."));
+  Apollo1.Query(kNotDeletedCondition);
+  return 0;
+}
+
+void TQVPMain::qSetFilterButtonClick() {
+  if (m_page != Page::Filter || !TableQVW->active()) return;
+  CurrentFilter.clear();
+  qMatchCount->setText(QStringLiteral("Searching..."));
+  qMatchCount->repaint();
+  const int count = ApplyFilter();
+  if (!CurrentFilter.isEmpty()) {
+    qMatchCount->setText(QString::number(count) + QStringLiteral(" matches"));
+  } else {
+    qMatchCount->setText(QString::number(Apollo1.QueryRecCount()) +
+                         QStringLiteral(" matches (all records)"));
+  }
+  // A filter that matches nothing is no filter; its query stays in force.
+  if (count == 0) CurrentFilter.clear();
+  FilterIndicator->setVisible(!CurrentFilter.isEmpty());
+  TableQVW->first();
+  SetButtons();
+}
+
+void TQVPMain::qClearButtonClick() {
+  if (m_page != Page::Filter) return;
+  for (QLineEdit* box : FilterBoxes) box->clear();
+  qSetFilterButtonClick();
+}
+
+// ---- Count Records ---------------------------------------------------------------
+
+void TQVPMain::CountRecords1Click() {
+  if (!TableQVW->active()) return;
+  const QString count = QString::number(Apollo1.QueryRecCount());
+  if (CurrentFilter.isEmpty()) {
+    ShowInformation(QStringLiteral("There are ") + count + QStringLiteral(" records"));
+  } else {
+    ShowInformation(QStringLiteral("There are ") + count +
+                    QStringLiteral(" records which match the current filter"));
+  }
+}
+
+}  // namespace qv

@@ -1,0 +1,280 @@
+// Record editing on the Main page: Add with and without the "New Record"
+// prompts, city and state from a ZIP, the duplicate warning, the carried
+// fields and the default country, the date box, Delete and the memo search.
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "app/browse_model.h"
+#include "app/db_controls.h"
+#include "app/edit_dialogs.h"
+#include "app_fixture.h"
+
+namespace qv::testing {
+namespace {
+
+const Contact kAnn = {{"LNAME", "Archer"},    {"FNAME", "Ann"},   {"ORG", "Acme"},
+                      {"STREET", "9 Elm St"}, {"CITY", "Boston"}, {"STATE", "MA"},
+                      {"ZIP", "02110"},       {"COUNTRY", "USA"}, {"MEMO", "Likes gold pens"}};
+const Contact kJohn = {{"LNAME", "Smith"},  {"FNAME", "John"}, {"STREET", "1 Main St"},
+                       {"CITY", "Denver"},  {"STATE", "CO"},   {"ZIP", "80202-1234"},
+                       {"DATE", "03/04/2020"}, {"MEMO", "no pens"}};
+const Contact kCy = {{"LNAME", "Cole"}, {"FNAME", "Cy"}, {"MEMO", "GOLDEN retriever"}};
+
+template <typename Window, typename Act>
+void WhenShown(Act act) {
+  QTimer::singleShot(0, [act] {
+    auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
+    ASSERT_NE(window, nullptr);
+    act(window);
+  });
+}
+
+class EditingTest : public AppTest {
+ protected:
+  TQVPMain& StartOn(const QList<Contact>& contacts, const AddingSettings& adding) {
+    const QString path = MakeContacts(QStringLiteral("people.DBF"), contacts);
+    TQVPMain& m = Start();
+    EXPECT_TRUE(m.OpenQVWDBF(path));
+    m.ApplyFilter();
+    m.Adding = adding;
+    m.TableQVW->first();
+    dialogs_->clear();
+    return m;
+  }
+  static QString F(TQVPMain& m, const char* field) {
+    return m.TableQVW->fieldText(QString::fromLatin1(field));
+  }
+  static bool Inserting(TQVPMain& m) {
+    return m.TableQVW->state() == TableObject::State::Insert;
+  }
+};
+
+AddingSettings CarryAll() {
+  AddingSettings a;
+  a.carryOrg = a.carryStreet = a.carryCity = a.carryState = a.carryZip = a.carryCountry = true;
+  return a;
+}
+
+TEST_F(EditingTest, AddWithoutPromptsCarriesWhatIsAskedFor) {
+  struct Case {
+    const char* name;
+    AddingSettings adding;
+    QStringList want;  // ORG STREET CITY STATE ZIP COUNTRY
+  };
+  AddingSettings countryOnly;
+  countryOnly.carryCountry = true;
+  AddingSettings defaultOnly;  // Ann's country is not carried, so no default either
+  defaultOnly.defaultCountry = QStringLiteral("Canada");
+  const QList<Case> cases = {
+      {"nothing carried", AddingSettings(), {"", "", "", "", "", ""}},
+      {"everything carried", CarryAll(), {"Acme", "9 Elm St", "Boston", "MA", "02110", "USA"}},
+      {"country only", countryOnly, {"", "", "", "", "", "USA"}},
+      {"default country with a carried one", defaultOnly, {"", "", "", "", "", ""}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TQVPMain& m = StartOn({kAnn}, c.adding);
+    bool dialogShown = false;
+    QTimer::singleShot(0, [&dialogShown] {
+      if (QWidget* w = QApplication::activeModalWidget()) {
+        dialogShown = true;
+        w->close();
+      }
+    });
+    m.AddButtonClick();
+    ASSERT_TRUE(Inserting(m));
+    QApplication::processEvents();
+    EXPECT_FALSE(dialogShown);
+    EXPECT_EQ((QStringList{F(m, "ORG"), F(m, "STREET"), F(m, "CITY"), F(m, "STATE"), F(m, "ZIP"),
+                           F(m, "COUNTRY")}),
+              c.want);
+    EXPECT_TRUE(F(m, "DATE").isEmpty());
+    EXPECT_EQ(m.focusWidget(), m.DBLName);
+    EXPECT_TRUE(m.SaveButton->isVisibleTo(&m));
+    m.CancelButtonClick();
+    main_.reset();
+  }
+}
+
+TEST_F(EditingTest, EmptyFileCarriesNothingButTheDefaultCountryForAnyInsert) {
+  AddingSettings adding = CarryAll();
+  adding.defaultCountry = QStringLiteral("Canada");
+  adding.plugDate = true;
+  TQVPMain& m = StartOn({}, adding);
+  m.AddButtonClick();
+  ASSERT_TRUE(Inserting(m));
+  EXPECT_EQ((QStringList{F(m, "ORG"), F(m, "STREET"), F(m, "CITY"), F(m, "ZIP"), F(m, "COUNTRY")}),
+            (QStringList{"", "", "", "", "Canada"}));
+  EXPECT_EQ(m.TableQVW->fieldDate(QStringLiteral("DATE")), QDate::currentDate());
+  m.TableQVW->setFieldText(QStringLiteral("LNAME"), QStringLiteral("First"));
+  m.SaveButtonClick();
+  // An insert from anywhere, not only Add, follows the same rules.
+  m.TableQVW->insert();
+  EXPECT_EQ(F(m, "COUNTRY"), QStringLiteral("Canada"));
+  EXPECT_EQ(m.TableQVW->fieldDate(QStringLiteral("DATE")), QDate::currentDate());
+  m.TableQVW->cancel();
+}
+
+TEST_F(EditingTest, ZipPromptFillsCityAndStateFromAZipPlusFour) {
+  AddingSettings adding;
+  adding.plugCityState = true;
+  TQVPMain& m = StartOn({kAnn, kJohn}, adding);
+  bool layoutOk = false;
+  WhenShown<TGetFirstLastZip>([&layoutOk](TGetFirstLastZip* d) {
+    // Alone, the ZIP prompt sits where the last name would.
+    layoutOk = d->LastNameEdit->isHidden() && d->FirstNameEdit->isHidden() &&
+               !d->ZipEdit->isHidden() && d->ZipEdit->y() == d->LastNameEdit->y();
+    d->ZipEdit->setText(QStringLiteral("80202"));
+    QTest::keyClick(d->ZipEdit, Qt::Key_PageDown);
+  });
+  m.AddButtonClick();
+  EXPECT_TRUE(layoutOk);
+  ASSERT_TRUE(Inserting(m));
+  EXPECT_EQ((QStringList{F(m, "ZIP"), F(m, "CITY"), F(m, "STATE")}),
+            (QStringList{"80202", "Denver", "CO"}));
+  EXPECT_EQ(m.focusWidget(), m.DBLName);
+}
+
+TEST_F(EditingTest, NewRecordCancelAddsNothing) {
+  AddingSettings adding;
+  adding.plugCityState = adding.autoDupCheck = true;
+  TQVPMain& m = StartOn({kAnn}, adding);
+  WhenShown<TGetFirstLastZip>([](TGetFirstLastZip* d) {
+    EXPECT_FALSE(d->LastNameEdit->isHidden());
+    EXPECT_FALSE(d->ZipEdit->isHidden());
+    d->CancelButton->click();
+  });
+  m.AddButtonClick();
+  EXPECT_EQ(m.TableQVW->state(), TableObject::State::Browse);
+  EXPECT_EQ(m.TableQVW->recordCount(), 1);
+}
+
+TEST_F(EditingTest, DuplicateDifferingOnlyInCase) {
+  AddingSettings adding;
+  adding.autoDupCheck = true;
+  const QString question = QStringLiteral(
+      "Possible duplicate: \r\n\r\nJohn Smith\r\n1 Main St\r\nDenver,CO 80202-1234\r\n\r\n"
+      "Continue adding?");
+  for (const bool goOn : {false, true}) {
+    SCOPED_TRACE(goOn ? "continue" : "stop");
+    TQVPMain& m = StartOn({kAnn, kJohn}, adding);
+    ASSERT_EQ(F(m, "LNAME"), QStringLiteral("Archer"));
+    dialogs_->answers = {goOn};
+    WhenShown<TGetFirstLastZip>([](TGetFirstLastZip* d) {
+      EXPECT_TRUE(d->ZipEdit->isHidden());
+      d->LastNameEdit->setText(QStringLiteral("SMITH"));
+      d->FirstNameEdit->setText(QStringLiteral("john"));
+      d->OkButton->click();
+    });
+    m.AddButtonClick();
+    ASSERT_EQ(dialogs_->questions.size(), 1);
+    EXPECT_EQ(dialogs_->questions[0].text, question);
+    EXPECT_FALSE(dialogs_->questions[0].defaultYes);
+    EXPECT_EQ(dialogs_->captions, QStringList{QStringLiteral("Possible Duplicate")});
+    EXPECT_EQ(dialogs_->beeps, 1);
+    EXPECT_FALSE(m.ApolloEnv1.Exact());
+    EXPECT_EQ(m.CurrentOrder, QStringLiteral("LNAME"));
+    if (goOn) {
+      ASSERT_TRUE(Inserting(m));
+      EXPECT_EQ(F(m, "LNAME"), QStringLiteral("SMITH"));
+      EXPECT_EQ(F(m, "FNAME"), QStringLiteral("john"));
+      EXPECT_EQ(m.focusWidget(), m.DBMiddle);
+      m.CancelButtonClick();
+    } else {
+      // No: nothing added, the duplicate shown.
+      EXPECT_EQ(m.TableQVW->state(), TableObject::State::Browse);
+      EXPECT_EQ(F(m, "FNAME"), QStringLiteral("John"));
+    }
+    EXPECT_EQ(m.TableQVW->recordCount(), 2);
+    main_.reset();
+    dialogs_->clear();
+  }
+}
+
+TEST_F(EditingTest, BlankingAndRestoringTheDate) {
+  TQVPMain& m = StartOn({kJohn}, AddingSettings());
+  m.show();
+  QApplication::setActiveWindow(&m);
+  m.EditButtonClick();
+  m.DBDate->setFocus();
+  QApplication::processEvents();
+  m.DateEnter();  // as on entering the box, whether or not the platform gave focus
+  // Changed in the box, then blanked: Ctrl+Z goes back to the date the box
+  // was entered with, not one step.
+  m.TableQVW->setFieldText(QStringLiteral("DATE"), QStringLiteral("05/06/2021"));
+  ASSERT_EQ(DigitsOnly(m.DBDate->text()), QStringLiteral("05062021"));
+  m.DBDate->selectAll();
+  QTest::keyClick(m.DBDate, Qt::Key_Delete);
+  EXPECT_FALSE(m.TableQVW->fieldDate(QStringLiteral("DATE")).isValid());
+  QTest::keyClick(m.DBDate, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(m.TableQVW->fieldDate(QStringLiteral("DATE")), QDate(2020, 3, 4));
+  EXPECT_EQ(DigitsOnly(m.DBDate->text()), QStringLiteral("03042020"));
+  // Blanked and saved: the stored date is empty.
+  m.DBDate->setText(QString());
+  m.SaveButtonClick();
+  EXPECT_TRUE(F(m, "DATE").isEmpty());
+  EXPECT_EQ(m.TableQVW->state(), TableObject::State::Browse);
+}
+
+TEST_F(EditingTest, DeleteHidesTheRecordEverywhere) {
+  TQVPMain& m = StartOn({kAnn, kJohn, kCy}, AddingSettings());
+  m.RecordNextClick();
+  ASSERT_EQ(F(m, "LNAME"), QStringLiteral("Cole"));
+  dialogs_->answers = {false};
+  m.DeleteButtonClick();
+  EXPECT_EQ(m.Apollo1.QueryRecCount(), 3);
+  dialogs_->answers = {true};
+  m.DeleteButtonClick();
+  EXPECT_EQ(dialogs_->questions.size(), 2);
+  EXPECT_EQ(dialogs_->questions[1].text, QStringLiteral("Delete this record?"));
+  EXPECT_EQ(m.Apollo1.QueryRecCount(), 2);
+  QStringList walked;
+  for (m.TableQVW->first(); !m.TableQVW->eof(); m.TableQVW->next()) walked << F(m, "LNAME");
+  EXPECT_EQ(walked, (QStringList{"Archer", "Smith"}));
+  m.BrowseButtonClick();
+  EXPECT_EQ(m.GridModel->rowCount(), 2);
+  m.FilterButtonClick();
+  m.FilterBoxes[0]->setText(QStringLiteral("c"));
+  m.qSetFilterButtonClick();
+  EXPECT_EQ(m.qMatchCount->text(), QStringLiteral("0 matches"));
+  m.TableQVW->close();
+
+  // On disk: the data kept, the marker and the deletion flag set.
+  TApolloEnv env;
+  TableObject table(&env);
+  TApollo apollo;
+  apollo.SetDataSource(&table);
+  ASSERT_TRUE(OpenContactFile(dir_ + QStringLiteral("people.DBF"), table));
+  apollo.Go(3);
+  EXPECT_EQ(table.fieldText(QStringLiteral("LNAME")), QStringLiteral("Cole"));
+  EXPECT_EQ(table.fieldText(QStringLiteral("FNAME")), QStringLiteral("Cy"));
+  EXPECT_EQ(table.fieldText(QStringLiteral("PREFIX")), QStringLiteral("DELETED"));
+  EXPECT_TRUE(apollo.Deleted());
+  table.close();
+}
+
+TEST_F(EditingTest, MemoSearchFindsNextAndBeepsWhenDone) {
+  TQVPMain& m = StartOn({kAnn, kJohn, kCy}, AddingSettings());
+  m.SetMenuOrder(m.OrderItems[0]);
+  m.TableQVW->last();  // Smith
+  dialogs_->texts = {QStringLiteral("gold")};
+  m.SearchMemoButtonClick();
+  EXPECT_EQ(dialogs_->prompts, QStringList{QStringLiteral("Memo Search: Search For")});
+  EXPECT_EQ(F(m, "LNAME"), QStringLiteral("Archer"));
+  EXPECT_TRUE(m.MemoFound);
+  EXPECT_FALSE(m.SearchMemoNextButton->isHidden());
+  m.SearchMemoNextButtonClick();
+  EXPECT_EQ(F(m, "LNAME"), QStringLiteral("Cole"));  // upper case in the memo
+  EXPECT_EQ(dialogs_->beeps, 0);
+  m.SearchMemoNextButtonClick();
+  EXPECT_EQ(F(m, "LNAME"), QStringLiteral("Cole"));  // nothing after: stays
+  EXPECT_EQ(dialogs_->beeps, 1);
+  EXPECT_TRUE(m.SearchMemoNextButton->isHidden());
+  EXPECT_FALSE(m.TableQVW->controlsDisabled());
+}
+
+}  // namespace
+}  // namespace qv::testing

@@ -1,0 +1,226 @@
+// The Filter page, Count Records and the search in the current order,
+// driven through the main window on small contact files.
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+
+#include "app/browse_model.h"
+#include "app/edit_dialogs.h"
+#include "app/shared.h"
+#include "app_fixture.h"
+#include "store/filter_text.h"
+
+namespace qv::testing {
+namespace {
+
+const Contact kAnn = {{"LNAME", "Archer"}, {"FNAME", "Ann"}, {"CITY", "Denver"},
+                      {"STATE", "CO"},     {"NOTES", "CLUB"}, {"DATE", "01/05/2020"}};
+const Contact kBob = {{"LNAME", "Baker"}, {"FNAME", "Bob"}, {"CITY", "Boston"},
+                      {"STATE", "MA"},    {"NOTES", "VIP"},  {"DATE", "06/01/2021"}};
+const Contact kCy = {{"LNAME", "Cole"}, {"FNAME", "Cy"}, {"CITY", "Denver"}, {"STATE", "CO"}};
+const Contact kGone = {{"LNAME", "Gone"}, {"FNAME", "Gus"}, {"PREFIX", "DELETED"},
+                       {"CITY", "Denver"}};
+
+template <typename Window, typename Act>
+void WhenShown(Act act) {
+  QTimer::singleShot(0, [act] {
+    auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
+    ASSERT_NE(window, nullptr);
+    act(window);
+  });
+}
+
+class FilterPageTest : public AppTest {
+ protected:
+  TQVPMain& StartOn(const QList<Contact>& contacts) {
+    const QString path = MakeContacts(QStringLiteral("people.DBF"), contacts);
+    TQVPMain& m = Start();
+    EXPECT_TRUE(m.OpenQVWDBF(path));
+    m.ApplyFilter();
+    m.FilterButtonClick();
+    dialogs_->clear();
+    return m;
+  }
+
+  void Type(TQVPMain& m, const QString& field, const QString& text) {
+    const int at = FilterFieldExpressions().indexOf(field);
+    ASSERT_GE(at, 0);
+    m.FilterBoxes[at]->setText(text);
+  }
+
+  QString Last(TQVPMain& m) { return m.TableQVW->fieldText(QStringLiteral("LNAME")); }
+
+  int GridRows(TQVPMain& m) {
+    m.BrowseButtonClick();
+    const int rows = m.GridModel->rowCount();
+    m.FilterButtonClick();
+    return rows;
+  }
+};
+
+TEST_F(FilterPageTest, SetNowCountsIndicatesAndNarrowsTheGrid) {
+  struct Case {
+    const char* name;
+    QList<QPair<QString, QString>> boxes;
+    QString label;
+    bool indicator;
+    int rows;
+    QStringList notices;
+  };
+  const QString kDateMessage = QStringLiteral("Invalid date. Must be in the format:mm/dd/yyyy");
+  const QList<Case> cases = {
+      {"all boxes empty", {}, "3 matches (all records)", false, 3, {}},
+      {"nothing matches", {{"LNAME", "zz"}}, "0 matches", false, 0, {}},
+      {"city and state", {{"CITY+STATE", "denver"}}, "2 matches", true, 2, {}},
+      {"alternatives", {{"LNAME", "b;c"}}, "2 matches", true, 2, {}},
+      {"on or after a date", {{"DTOS(DATE)", ">=01/01/2021"}}, "1 matches", true, 1, {}},
+      // An empty date compares as blanks, below every date.
+      {"before a date", {{"DTOS(DATE)", "<01/01/2021"}}, "2 matches", true, 2, {}},
+      {"invalid date left out",
+       {{"DTOS(DATE)", ">=13/45/2021"}, {"CITY+STATE", "denver"}},
+       "2 matches",
+       true,
+       2,
+       {kDateMessage}},
+      {"only an invalid date", {{"DTOS(DATE)", "soon"}}, "3 matches (all records)", false, 3,
+       {kDateMessage}},
+      {"marked record never matches", {{"LNAME", "gone"}}, "0 matches", false, 0, {}},
+  };
+  TQVPMain& m = StartOn({kAnn, kBob, kGone, kCy});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (QLineEdit* box : m.FilterBoxes) box->clear();
+    for (const auto& [field, text] : c.boxes) Type(m, field, text);
+    dialogs_->clear();
+    m.qSetFilterButtonClick();
+    EXPECT_EQ(m.qMatchCount->text(), c.label);
+    EXPECT_EQ(!m.FilterIndicator->isHidden(), c.indicator);
+    EXPECT_EQ(m.CurrentFilter.isEmpty(), !c.indicator);
+    EXPECT_EQ(GridRows(m), c.rows);
+    EXPECT_EQ(dialogs_->notices, c.notices);
+  }
+}
+
+TEST_F(FilterPageTest, ClearEmptiesEveryBoxAndShowsAllRecords) {
+  TQVPMain& m = StartOn({kAnn, kBob, kCy});
+  Type(m, QStringLiteral("LNAME"), QStringLiteral("a"));
+  Type(m, QStringLiteral("NOTES"), QStringLiteral("club"));
+  m.qSetFilterButtonClick();
+  ASSERT_EQ(m.qMatchCount->text(), QStringLiteral("1 matches"));
+  m.qClearButtonClick();
+  for (QLineEdit* box : m.FilterBoxes) EXPECT_TRUE(box->text().isEmpty());
+  EXPECT_EQ(m.qMatchCount->text(), QStringLiteral("3 matches (all records)"));
+  EXPECT_TRUE(m.FilterIndicator->isHidden());
+}
+
+TEST_F(FilterPageTest, TooComplexHidesOnlyMarkedRecords) {
+  TQVPMain& m = StartOn({kAnn, kBob, kGone});
+  // UPPER(ORG)="..." with the 99 characters a value keeps is 112, " and "
+  // 5, UPPER(STREET)="..." 16 besides its value: 225 leaves room for the
+  // marker test, 226 does not.
+  Type(m, QStringLiteral("ORG"), QString(120, QLatin1Char('x')));
+  Type(m, QStringLiteral("STREET"), QString(92, QLatin1Char('y')));
+  m.qSetFilterButtonClick();
+  EXPECT_TRUE(dialogs_->notices.isEmpty());
+  EXPECT_EQ(m.Apollo1.Filter().size(), 255);  // the longest query the engine takes
+  EXPECT_EQ(m.CurrentFilter.size(), 0);  // matched nothing
+  EXPECT_EQ(m.qMatchCount->text(), QStringLiteral("0 matches"));
+  EXPECT_EQ(m.Apollo1.QueryRecCount(), 0);
+
+  Type(m, QStringLiteral("STREET"), QString(93, QLatin1Char('y')));
+  m.qSetFilterButtonClick();
+  EXPECT_EQ(dialogs_->notices,
+            QStringList{QStringLiteral("Sorry - filter is too complex.Please simplify it.")});
+  EXPECT_EQ(m.qMatchCount->text(), QStringLiteral("0 matches"));
+  EXPECT_TRUE(m.CurrentFilter.isEmpty());
+  EXPECT_EQ(m.Apollo1.QueryRecCount(), 2);
+}
+
+TEST_F(FilterPageTest, CountRecordsWithAndWithoutFilter) {
+  TQVPMain& m = StartOn({kAnn, kBob, kGone, kCy});
+  m.CountRecords1Click();
+  Type(m, QStringLiteral("STATE"), QStringLiteral("co"));
+  m.qSetFilterButtonClick();
+  m.CountRecords1Click();
+  EXPECT_EQ(dialogs_->notices,
+            (QStringList{QStringLiteral("There are 3 records"),
+                         QStringLiteral("There are 2 records which match the current filter")}));
+  // The Utilities menu offers it.
+  EXPECT_EQ(m.UtilitiesMenu->actions().value(0), m.mnuCountRecords);
+  EXPECT_EQ(m.mnuCountRecords->text(), QStringLiteral("&Count Records"));
+}
+
+TEST_F(FilterPageTest, OrdersCheckOneItemAndMapToTags) {
+  TQVPMain& m = StartOn({kAnn, kBob});
+  const char* const tags[] = {"LNAME", "FNAME",   "TITLE", "ORG",   "STREET", "CITY", "STATE",
+                              "ZIP",   "COUNTRY", "PHONE", "EMAIL", "FAX",    "DATE", "NOTES"};
+  ASSERT_EQ(m.OrderItems.size(), 14);
+  for (int i = 0; i < 14; ++i) {
+    m.SetMenuOrder(m.OrderItems[i]);
+    EXPECT_EQ(m.CurrentOrder, QString::fromLatin1(tags[i]));
+    EXPECT_EQ(m.Apollo1.IndexOrd(), m.Apollo1.TagArea(QString::fromLatin1(tags[i])));
+    for (int j = 0; j < 14; ++j) EXPECT_EQ(m.OrderItems[j]->isChecked(), i == j);
+  }
+}
+
+class SearchTest : public FilterPageTest {
+ protected:
+  // Runs Search with `typed` in the box; returns the box's two labels.
+  QStringList Search(TQVPMain& m, const QString& typed) {
+    QStringList labels;
+    m.ChangeToRecord();  // lets pending events run: before the box is awaited
+    WhenShown<TSearchBox>([&labels, typed](TSearchBox* box) {
+      labels << box->SearchLabel->text()
+             << (box->DateFormatLabel->isHidden() ? QString() : box->DateFormatLabel->text());
+      box->SearchEdit->setText(typed);
+      box->OkButton->click();
+    });
+    m.SearchButtonClick();
+    return labels;
+  }
+};
+
+TEST_F(SearchTest, CodesOrderSortsAndFindsByCodes) {
+  TQVPMain& m = StartOn({kAnn, kBob, kCy});
+  m.SetMenuOrder(m.OrderItems[13]);
+  EXPECT_EQ(m.CurrentOrder, QStringLiteral("NOTES"));
+  m.TableQVW->first();
+  // Cole's empty codes sort first, then CLUB, then VIP.
+  EXPECT_EQ(Last(m), QStringLiteral("Cole"));
+  EXPECT_EQ(Search(m, QStringLiteral("vi")),
+            (QStringList{QStringLiteral("Search for Codes"), QString()}));
+  EXPECT_EQ(Last(m), QStringLiteral("Baker"));
+}
+
+TEST_F(SearchTest, NotFoundStaysOnTheStartingRecord) {
+  TQVPMain& m = StartOn({kAnn, kBob, kCy});
+  m.TableQVW->first();
+  m.TableQVW->next();
+  ASSERT_EQ(Last(m), QStringLiteral("Baker"));
+  Search(m, QStringLiteral("bz"));  // would soft-seek onto Cole
+  EXPECT_EQ(Last(m), QStringLiteral("Baker"));
+  Search(m, QStringLiteral("co"));  // the first name is not needed
+  EXPECT_EQ(Last(m), QStringLiteral("Cole"));
+  EXPECT_FALSE(m.ApolloEnv1.SoftSeek());
+}
+
+TEST_F(SearchTest, DateOrderTakesDatesOnly) {
+  TQVPMain& m = StartOn({kAnn, kBob, kCy});
+  m.SetMenuOrder(m.OrderItems[12]);
+  m.TableQVW->first();
+  const QString start = Last(m);
+  EXPECT_EQ(Search(m, QStringLiteral("31/31/2021")),
+            (QStringList{QStringLiteral("Search for Date"), QStringLiteral("mm/dd/yyyy")}));
+  EXPECT_EQ(dialogs_->notices, QStringList{QStringLiteral("Invalid date entered")});
+  EXPECT_EQ(Last(m), start);
+  Search(m, QStringLiteral("6/1/2021"));
+  EXPECT_EQ(Last(m), QStringLiteral("Baker"));
+  Search(m, QStringLiteral("1/1/2021"));  // no such date: back where it began
+  EXPECT_EQ(Last(m), QStringLiteral("Baker"));
+}
+
+}  // namespace
+}  // namespace qv::testing
