@@ -97,7 +97,9 @@ TEST(ParseDateCondition, OperatorsAndDates) {
     QString condition;
     const bool ok = ParseDateCondition(QString::fromLatin1(c.text), &condition, convention);
     EXPECT_EQ(ok, c.want != nullptr) << c.text;
-    if (ok && c.want) EXPECT_EQ(condition, QString::fromLatin1(c.want)) << c.text;
+    if (ok && c.want) {
+      EXPECT_EQ(condition, QString::fromLatin1(c.want)) << c.text;
+    }
   }
 }
 
