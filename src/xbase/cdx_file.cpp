@@ -236,6 +236,21 @@ class CdxFile final : public IndexFile {
   // Nodes already decoded and checked, for repeated descents (seeks). Any
   // change to any page drops them all: index changes are rare next to reads.
   std::unordered_map<uint32_t, Node> decoded_;
+  size_t decoded_bytes_ = 0;
+
+  static size_t NodeBytes(const Node& n) {
+    return sizeof(Node) + n.keys.size() + 4 * (n.recnos.size() + n.children.size());
+  }
+  void DropDecoded() {
+    decoded_.clear();
+    decoded_bytes_ = 0;
+  }
+  void DropDecoded(uint32_t page) {
+    auto it = decoded_.find(page);
+    if (it == decoded_.end()) return;
+    decoded_bytes_ -= NodeBytes(it->second);
+    decoded_.erase(it);
+  }
 };
 
 // ---- pages -----------------------------------------------------------------
@@ -264,7 +279,7 @@ Status CdxFile::ReadPage(uint32_t offset, char** data) {
 }
 
 char* CdxFile::WritablePage(uint32_t offset) {
-  decoded_.clear();
+  DropDecoded();
   auto [it, inserted] = cache_.try_emplace(offset);
   if (inserted) it->second.data.fill(0);
   it->second.dirty = true;
@@ -307,7 +322,7 @@ void CdxFile::FreePage(uint32_t offset) {
 void CdxFile::SetHeaderField(uint32_t header, int field, uint32_t value) {
   char* data;
   if (!ReadPage(header, &data).ok()) data = WritablePage(header);
-  decoded_.clear();
+  DropDecoded();
   cache_[header].dirty = true;
   changed_ = true;
   StoreLE32(data + field, value);
@@ -384,10 +399,17 @@ Status CdxFile::ReadNode(const TagState& t, uint32_t page, Node* node) {
     return Status::OK();
   }
   XB_RETURN_IF_ERROR(DecodeChecked(t, page, node));
-  // About 16 MB of decoded nodes at most; past that one makes room.
-  constexpr size_t kDecodedKeep = 8192;
-  if (decoded_.size() >= kDecodedKeep) decoded_.erase(decoded_.begin());
+  // Up to 64 MB of decoded nodes: enough for every leaf of a tag of a
+  // million contacts, so random seeks stop decoding once it is warm. Past
+  // that, nodes make room for each other.
+  constexpr size_t kDecodedBudget = size_t{64} << 20;
+  const size_t bytes = NodeBytes(*node);
+  while (!decoded_.empty() && decoded_bytes_ + bytes > kDecodedBudget) {
+    DropDecoded(decoded_.begin()->first);
+  }
+  DropDecoded(page);
   decoded_[page] = *node;
+  decoded_bytes_ += bytes;
   return Status::OK();
 }
 
@@ -420,7 +442,7 @@ Status CdxFile::WriteNode(const TagState& t, const Node& node) {
 Status CdxFile::PatchSibling(uint32_t page, int field, uint32_t value) {
   char* data;
   XB_RETURN_IF_ERROR(ReadPage(page, &data));
-  decoded_.clear();
+  DropDecoded();
   cache_[page].dirty = true;
   changed_ = true;
   StoreLE32(data + field, value);
@@ -682,7 +704,7 @@ Status CdxFile::BulkBuild(TagState& t, KeyBuffer* entries, const BuildProgressFn
 
   auto write_page = [&](uint32_t offset) {
     cache_.erase(offset);
-    decoded_.erase(offset);
+    DropDecoded(offset);
     return writer.Write(offset, page);
   };
   auto finish_leaf = [&](uint32_t right) -> Status {
@@ -932,7 +954,7 @@ Status CdxFile::NewCursor(int order, std::unique_ptr<IndexCursor>* out) {
 // of `single` and an empty root.
 Status CdxFile::InitEmpty(const TagInfo* single) {
   cache_.clear();
-  decoded_.clear();
+  DropDecoded();
   if (::ftruncate(fd_, 0) != 0) {
     return Status::IOError("cannot truncate " + path_ + ": " + std::strerror(errno));
   }
@@ -1058,7 +1080,7 @@ Status CdxFile::Close() {
   ::close(fd_);
   fd_ = -1;
   cache_.clear();
-  decoded_.clear();
+  DropDecoded();
   return s;
 }
 
