@@ -1,0 +1,181 @@
+// The label definition edit dialog: validation order, units and the sheet
+// and pitch fills, on the offscreen platform.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QSpinBox>
+
+#include "scripted_dialogs.h"
+#include "labels/windows/label_edit.h"
+
+namespace qv {
+namespace {
+
+// The texts of the information boxes shown, in order.
+QStringList Notices(const testing::ScriptedDialogs& dialogs) {
+  QStringList out;
+  for (const auto& call : dialogs.callsOf("information")) out << call.text;
+  return out;
+}
+
+// Avery 5160: 1 x 2.63 in, 3 across, 10 down on Letter.
+LabelRecord Avery5160() {
+  LabelRecord r;
+  r.geometry = {"Avery 5160", 1.0f, 2.63f, 3, 10, 0.5f, 0.19f, 2.75f, 1.0f, 8.5f, 11.0f};
+  r.printer = "LJ";
+  r.paper_size = "LTR";
+  return r;
+}
+
+TEST(LabelDefTest, ValidLabelReportsEachFailureInOrder) {
+  testing::ScriptedDialogs dialogs;
+  // Each case breaks one check and every later one, so only the order
+  // decides which message shows.
+  struct Case {
+    void (*breakIt)(LabelGeometry&);
+    const char* message;
+  };
+  const Case cases[] = {
+      {[](LabelGeometry& g) { g.height = 0.29f; g.width = 0.5f; g.description.clear(); },
+       "Label Height must be at least .3 inches (or 7mm)"},
+      {[](LabelGeometry& g) { g.width = 0.99f; g.horizontal_pitch = 0.1f; g.sheet_width = 0; },
+       "Label Width must be at least 1 inch (or 25mm)"},
+      {[](LabelGeometry& g) { g.horizontal_pitch = 2.62f; g.vertical_pitch = 0.5f; },
+       "Horizontal Pitch must be at least = Label Width"},
+      {[](LabelGeometry& g) { g.vertical_pitch = 0.99f; g.sheet_width = 0.2f; },
+       "Vertical Pitch must be at least = Label Height"},
+      {[](LabelGeometry& g) { g.sheet_width = 0.29f; g.sheet_height = 0; },
+       "Page Width must be at least .3 inch"},
+      {[](LabelGeometry& g) { g.sheet_height = 0.29f; g.description.clear(); },
+       "Page Height must be at least .3 inches"},
+      {[](LabelGeometry& g) { g.description.clear(); }, "You must provide a description"},
+  };
+  for (const Case& c : cases) {
+    TLabelEdit edit;
+    edit.record = Avery5160();
+    c.breakIt(edit.record.geometry);
+    dialogs.calls.clear();
+    EXPECT_FALSE(edit.ValidLabel()) << c.message;
+    EXPECT_EQ(Notices(dialogs), QStringList{c.message});
+    LabelGeometry g = edit.record.geometry;
+    try {
+      CheckLabel(g);
+      ADD_FAILURE() << "no EValid for " << c.message;
+    } catch (const EValid& e) {
+      EXPECT_STREQ(e.what(), c.message);
+    }
+  }
+  TLabelEdit edit;
+  edit.record = Avery5160();
+  dialogs.calls.clear();
+  EXPECT_TRUE(edit.ValidLabel());
+  EXPECT_TRUE(Notices(dialogs).isEmpty());
+}
+
+TEST(LabelDefTest, SingleColumnOrRowAcceptsAShortPitch) {
+  testing::ScriptedDialogs dialogs;
+  TLabelEdit edit;
+  edit.record = Avery5160();
+  edit.record.geometry.across = 1;
+  edit.record.geometry.horizontal_pitch = 0.5f;
+  EXPECT_TRUE(edit.ValidLabel());
+  edit.record.geometry.down = 1;
+  edit.record.geometry.vertical_pitch = 0.2f;
+  EXPECT_TRUE(edit.ValidLabel());
+  edit.record.geometry.across = 2;
+  EXPECT_FALSE(edit.ValidLabel());
+  EXPECT_EQ(Notices(dialogs), QStringList{"Horizontal Pitch must be at least = Label Width"});
+}
+
+TEST(LabelDefTest, MillimetreSaveStoresInchesToThreeDecimals) {
+  testing::ScriptedDialogs dialogs;
+  TLabelEdit edit;
+  edit.record = Avery5160();
+  edit.activate();
+  edit.setMillimetres(true);
+  // 210 / 25.4 = 8.26771...; the table keeps 8.268.
+  edit.lengthField(TLabelEdit::PaperWidth)->setValue(210);
+  edit.lengthField(TLabelEdit::PaperHeight)->setValue(297);
+  edit.tractorBox()->setChecked(true);
+  edit.save();
+  EXPECT_TRUE(Notices(dialogs).isEmpty());
+  EXPECT_EQ(edit.result(), QDialog::Accepted);
+  EXPECT_FLOAT_EQ(edit.record.geometry.sheet_width, 8.268f);
+  EXPECT_FLOAT_EQ(edit.record.geometry.sheet_height, 11.693f);
+  // 2.63 in = 66.802 mm, back to 2.630.
+  EXPECT_FLOAT_EQ(edit.record.geometry.width, 2.63f);
+  EXPECT_EQ(edit.record.printer, "DM");
+}
+
+TEST(LabelDefTest, UnitRoundTripKeepsInches) {
+  testing::ScriptedDialogs dialogs;
+  TLabelEdit edit;
+  edit.record = Avery5160();
+  edit.record.geometry.left_margin = 0.1875f;  // more places than the inch mask shows
+  edit.activate();
+  edit.setMillimetres(true);
+  EXPECT_EQ(edit.lengthField(TLabelEdit::Width)->text(), "67");  // 66.802 under "###"
+  EXPECT_NEAR(edit.lengthField(TLabelEdit::LeftMargin)->value(), 4.7625, 1e-5);
+  edit.setMillimetres(false);
+  EXPECT_EQ(edit.lengthField(TLabelEdit::LeftMargin)->text(), "0.19");
+  const LabelGeometry before = Avery5160().geometry;
+  const LabelGeometry& after = edit.record.geometry;
+  EXPECT_NEAR(after.left_margin, 0.1875f, 1e-6);
+  EXPECT_NEAR(after.width, before.width, 1e-6);
+  EXPECT_NEAR(after.horizontal_pitch, before.horizontal_pitch, 1e-6);
+  EXPECT_NEAR(after.sheet_height, before.sheet_height, 1e-6);
+}
+
+TEST(LabelDefTest, PaperListFillsTheSheetInTheCurrentUnit) {
+  testing::ScriptedDialogs dialogs;
+  TLabelEdit edit;
+  edit.record = Avery5160();
+  edit.record.paper_size = "B5";  // unknown: Other
+  edit.activate();
+  EXPECT_EQ(edit.paperList()->currentIndex(), 5);
+  EXPECT_FALSE(edit.tractorBox()->isChecked());
+  edit.setMillimetres(true);
+  emit edit.paperList()->activated(2);
+  EXPECT_NEAR(edit.lengthField(TLabelEdit::PaperWidth)->value(), 210.058, 1e-9);
+  EXPECT_NEAR(edit.lengthField(TLabelEdit::PaperHeight)->value(), 296.926, 1e-9);
+  edit.setMillimetres(false);
+  emit edit.paperList()->activated(5);
+  EXPECT_NEAR(edit.lengthField(TLabelEdit::PaperWidth)->value(), 8.27, 1e-5);
+  emit edit.paperList()->activated(1);
+  EXPECT_EQ(edit.lengthField(TLabelEdit::PaperWidth)->value(), 11.0);
+  EXPECT_EQ(edit.lengthField(TLabelEdit::PaperHeight)->value(), 8.5);
+}
+
+TEST(LabelDefTest, LeavingWidthOrHeightRaisesAShortPitch) {
+  testing::ScriptedDialogs dialogs;
+  TLabelEdit edit;
+  edit.record = Avery5160();
+  edit.activate();
+  LengthEdit* width = edit.lengthField(TLabelEdit::Width);
+  width->setValue(3.0);
+  emit width->editingFinished();
+  EXPECT_EQ(edit.lengthField(TLabelEdit::HorizPitch)->value(), 3.0);
+  width->setValue(1.5);
+  emit width->editingFinished();
+  EXPECT_EQ(edit.lengthField(TLabelEdit::HorizPitch)->value(), 3.0);  // never lowered
+  LengthEdit* height = edit.lengthField(TLabelEdit::Height);
+  height->setValue(1.25);
+  emit height->editingFinished();
+  EXPECT_EQ(edit.lengthField(TLabelEdit::VertPitch)->value(), 1.25);
+}
+
+TEST(LabelDefTest, FailedSaveStaysOpenWithTheInput) {
+  testing::ScriptedDialogs dialogs;
+  TLabelEdit edit;
+  edit.record = Avery5160();
+  edit.activate();
+  edit.descriptionField()->clear();
+  edit.save();
+  EXPECT_EQ(Notices(dialogs), QStringList{"You must provide a description"});
+  EXPECT_NE(edit.result(), QDialog::Accepted);
+  EXPECT_EQ(edit.lengthField(TLabelEdit::Width)->text(), "2.63");
+}
+
+}  // namespace
+}  // namespace qv
