@@ -71,6 +71,27 @@ std::string BaseNameWithoutExtension(const std::string& path) {
   return dot == std::string::npos ? base : base.substr(0, dot);
 }
 
+// The key of `key_expr` for a record as the index stores it: character keys
+// cut or padded with blanks to the key length, numbers, dates and logicals
+// in their sortable encodings.
+Status EncodeKeyOf(const Expression& key_expr, const TagInfo& info, const RecordRef& r,
+                   const EvalSettings& es, Value* scratch, std::string* out) {
+  if (info.key_type == KeyType::kCharacter) {
+    std::string_view text;
+    XB_RETURN_IF_ERROR(key_expr.EvaluateText(r, es, &text));
+    out->assign(text.substr(0, info.key_length));
+    out->resize(info.key_length, ' ');
+    return Status::OK();
+  }
+  XB_RETURN_IF_ERROR(key_expr.Evaluate(r, es, scratch));
+  switch (info.key_type) {
+    case KeyType::kNumeric: *out = EncodeNumericKey(scratch->number); break;
+    case KeyType::kDate: *out = EncodeDateKey(scratch->date); break;
+    default: *out = EncodeLogicalKey(scratch->logical); break;
+  }
+  return Status::OK();
+}
+
 }  // namespace
 
 struct Order {
@@ -143,28 +164,7 @@ struct WorkArea::Rep {
       *included = o.condition->EvaluateLogical(r, es);
       if (!*included) return Status::OK();
     }
-    switch (info.key_type) {
-      case KeyType::kCharacter: {
-        std::string_view text;
-        XB_RETURN_IF_ERROR(o.key->EvaluateText(r, es, &text));
-        key->assign(text.substr(0, info.key_length));
-        key->resize(info.key_length, ' ');
-        return Status::OK();
-      }
-      case KeyType::kNumeric:
-        XB_RETURN_IF_ERROR(o.key->Evaluate(r, es, &scratch));
-        *key = EncodeNumericKey(scratch.number);
-        return Status::OK();
-      case KeyType::kDate:
-        XB_RETURN_IF_ERROR(o.key->Evaluate(r, es, &scratch));
-        *key = EncodeDateKey(scratch.date);
-        return Status::OK();
-      case KeyType::kLogical:
-        XB_RETURN_IF_ERROR(o.key->Evaluate(r, es, &scratch));
-        *key = EncodeLogicalKey(scratch.logical);
-        return Status::OK();
-    }
-    return Status::OK();
+    return EncodeKeyOf(*o.key, info, r, es, &scratch, key);
   }
 
   // Compiles the orders of one index file and tells it its key types.
@@ -1100,7 +1100,7 @@ Status GatherKeys(Table& table, const EvalSettings& es, BuildJob* job,
   const TagInfo& def = job->def;
   job->keys.Reset(def.key_length);
   job->keys.Reserve(total);
-  std::string buf;
+  std::string buf, key;
   Value v;
   RecordRef rec;
   rec.memo = &table;
@@ -1111,26 +1111,8 @@ Status GatherKeys(Table& table, const EvalSettings& es, BuildJob* job,
       rec.data = buf.data() + static_cast<size_t>(i) * len;
       rec.recno = first + i;
       if (job->condition && !job->condition->EvaluateLogical(rec, es)) continue;
-      switch (def.key_type) {
-        case KeyType::kCharacter: {
-          std::string_view text;
-          XB_RETURN_IF_ERROR(job->key->EvaluateText(rec, es, &text));
-          job->keys.Add(text.substr(0, def.key_length), rec.recno);
-          break;
-        }
-        case KeyType::kNumeric:
-          XB_RETURN_IF_ERROR(job->key->Evaluate(rec, es, &v));
-          job->keys.Add(EncodeNumericKey(v.number), rec.recno);
-          break;
-        case KeyType::kDate:
-          XB_RETURN_IF_ERROR(job->key->Evaluate(rec, es, &v));
-          job->keys.Add(EncodeDateKey(v.date), rec.recno);
-          break;
-        case KeyType::kLogical:
-          XB_RETURN_IF_ERROR(job->key->Evaluate(rec, es, &v));
-          job->keys.Add(EncodeLogicalKey(v.logical), rec.recno);
-          break;
-      }
+      XB_RETURN_IF_ERROR(EncodeKeyOf(*job->key, def, rec, es, &v, &key));
+      job->keys.Add(key, rec.recno);
     }
     scanned->fetch_add(chunk, std::memory_order_relaxed);
   }
