@@ -246,6 +246,7 @@ void TQVPMain::SetButtons() {
   mnuClone->setEnabled(browsing && current);
   OrderMenu->menuAction()->setEnabled(browsing && current);
   UtilitiesMenu->menuAction()->setEnabled(browsing && current);
+  mnuLabels->setEnabled(browsing && current);
   FileMenu->menuAction()->setEnabled(!editing);
 
   if (editing && !IsBoundBox(QApplication::focusWidget())) DBLName->setFocus();

@@ -41,6 +41,7 @@ class DBDateEdit;
 class DBEdit;
 class DBMemo;
 class TableObject;
+class TQVLabels;
 
 // The full path of the open contact file; empty when none is open. Windows
 // that reopen the file after exclusive work read it.
@@ -127,6 +128,12 @@ class TQVPMain : public QMainWindow {
   void qSetFilterButtonClick();
   void qClearButtonClick();
   void CountRecords1Click();
+
+  // ---- print jobs (qvmain_jobs.cpp) ----
+  void mnuLabelsClick();
+  // Runs the Print Labels dialog once it is set up; empty: exec() it.
+  // Tests script the dialog through it.
+  std::function<void(TQVLabels&)> RunLabelsWindow;
 
   // ---- contact files (qvmain_files.cpp) ----
   void OpenFileMenuClick();
@@ -241,6 +248,7 @@ class TQVPMain : public QMainWindow {
   QList<QAction*> OrderItems;
   QMenu* UtilitiesMenu;
   QAction* mnuCountRecords;
+  QAction* mnuLabels;
   QMenu* HelpMenu;
   QAction* mnuContents;
   QAction* mnuAbout;

@@ -158,6 +158,8 @@ void TQVPMain::BuildMenus() {
   mnuCountRecords = UtilitiesMenu->addAction(QStringLiteral("&Count Records"), this,
                                              &TQVPMain::CountRecords1Click);
 
+  mnuLabels = menuBar()->addAction(QStringLiteral("&Labels"), this, &TQVPMain::mnuLabelsClick);
+
   HelpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
   mnuContents = HelpMenu->addAction(QStringLiteral("&Contents"), this, &TQVPMain::ContentsClick);
   mnuAbout = HelpMenu->addAction(QStringLiteral("&About"), this, &TQVPMain::AboutClick);

@@ -24,7 +24,29 @@ QString Text(const TableObject& t, const char* field) {
   return t.fieldText(QString::fromLatin1(field));
 }
 
+void SetText(TableObject& t, const char* field, const QString& value) {
+  t.setFieldText(QString::fromLatin1(field), value);
+}
+
+void SetLogical(TableObject& t, const char* field, bool on) {
+  SetText(t, field, on ? QStringLiteral("T") : QStringLiteral("F"));
+}
+
+void SetInches(TableObject& t, const char* field, float inches) {
+  SetText(t, field, QString::number(RoundToThousandths(inches), 'f', 3));
+}
+
+void SetWhole(TableObject& t, const char* field, int value) {
+  SetText(t, field, QString::number(value));
+}
+
 }  // namespace
+
+double RoundToThousandths(double inches) {
+  // Printed and parsed back, so the stored value is exactly what a reader
+  // of the table gets.
+  return QString::number(inches, 'f', 3).toDouble();
+}
 
 LabelSetup DefaultLabelSetup() {
   LabelSetup s;
@@ -70,6 +92,46 @@ LabelSetup ReadLabelSetup(const TableObject& t) {
   s.trimText = Logical(t, "TRIMTEXT");
   s.stockDescription = Text(t, "USERLABELN");
   return s;
+}
+
+bool WriteLabelSetup(TableObject& t, const LabelSetup& s) {
+  if (t.state() == TableObject::State::Browse) t.edit();
+  if (t.state() != TableObject::State::Edit && t.state() != TableObject::State::Insert) {
+    return false;
+  }
+  SetText(t, "DESCRIPT", s.description.left(50));
+  SetText(t, "USERLABELN", s.stockDescription.left(60));
+  SetText(t, "PRINTERTYP", s.printerType.left(2));
+  SetText(t, "FONTNAME", s.fontName.left(50));
+  SetWhole(t, "FONTSIZE", s.fontSize);
+  SetLogical(t, "FONTBOLD", s.bold);
+  SetLogical(t, "FONTITALIC", s.italic);
+  SetInches(t, "XOFFSET", s.xOffset);
+  SetInches(t, "YOFFSET", s.yOffset);
+  SetLogical(t, "BARCODE", s.barCode);
+  SetLogical(t, "NAME", s.name);
+  SetLogical(t, "TITLE", s.title);
+  SetLogical(t, "COMPANY", s.company);
+  SetLogical(t, "STREET", s.street);
+  SetLogical(t, "CITYSTATE", s.cityState);
+  SetLogical(t, "ZIP", s.zip);
+  SetLogical(t, "PHONE", s.phone);
+  SetLogical(t, "COUNTRY", s.country);
+  SetWhole(t, "ZIPOPTIONS", s.zipOptions);
+  SetLogical(t, "UPPERCASE", s.upperCase);
+  SetInches(t, "LBLHEIGHT", s.labelHeight);
+  SetInches(t, "LBLWIDTH", s.labelWidth);
+  SetWhole(t, "NBRACROSS", s.across);
+  SetWhole(t, "NBRDOWN", s.down);
+  SetInches(t, "TOPMARG", s.topMargin);
+  SetInches(t, "LEFTMARG", s.leftMargin);
+  SetInches(t, "HORIZPITCH", s.horizontalPitch);
+  SetInches(t, "VERTPITCH", s.verticalPitch);
+  SetInches(t, "SHEETWIDTH", s.sheetWidth);
+  SetInches(t, "SHEETDEPTH", s.sheetHeight);
+  SetText(t, "PAPERSIZE", s.paperSize.left(5));
+  SetLogical(t, "TRIMTEXT", s.trimText);
+  return t.post();
 }
 
 QString LabelSetupFileName() { return QStringLiteral("QVPLSU.DBF"); }

@@ -63,6 +63,17 @@ LabelSetup DefaultLabelSetup();
 // REQUIRES: `table` open on a label setup table.
 LabelSetup ReadLabelSetup(const TableObject& table);
 
+// Writes every field of `setup` into the table's current row and posts:
+// the row goes into edit state unless it is a fresh insert. Lengths are
+// rounded to 3 decimals, as the table keeps them. False (the table object
+// has said why) when the row could not be written; the row then stays in
+// edit with the values.
+// REQUIRES: `table` open on a label setup table, on a row or inserting.
+bool WriteLabelSetup(TableObject& table, const LabelSetup& setup);
+
+// A length as the label tables keep it: 7 significant digits, 3 decimals.
+double RoundToThousandths(double inches);
+
 // The file name of the label setup table in the program directory.
 QString LabelSetupFileName();
 

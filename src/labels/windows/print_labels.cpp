@@ -1,0 +1,327 @@
+#include "labels/windows/print_labels.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "labels/windows/label_windows.h"
+#include "labels/windows/table_grid_model.h"
+#include "render/printers.h"
+#include "store/table_object.h"
+#include "ui/dialogs.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kMaxCopies = 999;
+
+}  // namespace
+
+TQVLabels::TQVLabels(TableObject* contacts, TApollo* contactApollo, QWidget* parent)
+    : QDialog(parent), m_contacts(contacts), m_contactApollo(contactApollo) {
+  setWindowTitle(QStringLiteral("Print Labels"));
+  setModal(true);
+  LabelSetupEnv.SetDeleted(true);
+  LabelSetupTable = new TableObject(&LabelSetupEnv, this);
+  LabelSetupApollo.SetDataSource(LabelSetupTable);
+
+  SetupGrid = new QTableView(this);
+  SetupGrid->setObjectName(QStringLiteral("SetupGrid"));
+  m_gridModel = new TableGridModel(
+      LabelSetupTable,
+      {{QStringLiteral("DESCRIPT"), QStringLiteral("Description")},
+       {QStringLiteral("USERLABELN"), QStringLiteral("Label Type")}},
+      this);
+  SetupGrid->setModel(m_gridModel);
+  SetupGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
+  SetupGrid->setSelectionMode(QAbstractItemView::SingleSelection);
+  SetupGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  SetupGrid->verticalHeader()->hide();
+  SetupGrid->horizontalHeader()->setStretchLastSection(true);
+  const int charWidth = SetupGrid->fontMetrics().averageCharWidth();
+  SetupGrid->setColumnWidth(0, 38 * charWidth);
+  SetupGrid->setMinimumSize(75 * charWidth, 150);
+
+  ModifyButton = new QPushButton(QStringLiteral("&Modify"), this);
+  NewButton = new QPushButton(QStringLiteral("&New"), this);
+  DeleteButton = new QPushButton(QStringLiteral("&Delete"), this);
+  auto* setupButtons = new QHBoxLayout;
+  setupButtons->addWidget(ModifyButton);
+  setupButtons->addWidget(NewButton);
+  setupButtons->addWidget(DeleteButton);
+  setupButtons->addStretch(1);
+
+  auto* whatBox = new QGroupBox(QStringLiteral("What to print"), this);
+  rbQAll = new QRadioButton(QStringLiteral("&All records"), whatBox);
+  rbQFilter = new QRadioButton(QStringLiteral("Records matching &filter"), whatBox);
+  rbQCurrent = new QRadioButton(QStringLiteral("Only c&urrent record"), whatBox);
+  StartCurrentCheck = new QCheckBox(QStringLiteral("S&tart from current record"), whatBox);
+  PresortCheck = new QCheckBox(QStringLiteral("Presort for &Bulk Mail"), whatBox);
+  rbQFilter->setChecked(true);
+  auto* whatLayout = new QVBoxLayout(whatBox);
+  for (QWidget* w : std::initializer_list<QWidget*>{rbQAll, rbQFilter, rbQCurrent,
+                                                    StartCurrentCheck, PresortCheck}) {
+    whatLayout->addWidget(w);
+  }
+
+  auto* printerBox = new QGroupBox(QStringLiteral("Printer"), this);
+  PrinterList = new QComboBox(printerBox);
+  PrinterList->setObjectName(QStringLiteral("PrinterList"));
+  PrinterSetupButton = new QPushButton(QStringLiteral("Printer &Setup"), printerBox);
+  auto* copiesLabel = new QLabel(QStringLiteral("# &copies of each label"), printerBox);
+  CopiesSpin = new QSpinBox(printerBox);
+  CopiesSpin->setRange(1, kMaxCopies);
+  CopiesSpin->setValue(1);
+  copiesLabel->setBuddy(CopiesSpin);
+  auto* printerLayout = new QGridLayout(printerBox);
+  printerLayout->addWidget(PrinterList, 0, 0, 1, 2);
+  printerLayout->addWidget(PrinterSetupButton, 1, 0, 1, 2, Qt::AlignLeft);
+  printerLayout->addWidget(copiesLabel, 2, 0);
+  printerLayout->addWidget(CopiesSpin, 2, 1);
+  printerLayout->setRowStretch(3, 1);
+
+  PrintNowButton = new QPushButton(QStringLiteral("&Print Now"), this);
+  PreviewButton = new QPushButton(QStringLiteral("Pre&view"), this);
+  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+  PrintNowButton->setDefault(true);
+  auto* runButtons = new QHBoxLayout;
+  runButtons->addStretch(1);
+  runButtons->addWidget(PrintNowButton);
+  runButtons->addWidget(PreviewButton);
+  runButtons->addWidget(CancelButton);
+
+  auto* panels = new QHBoxLayout;
+  panels->addWidget(whatBox, 1);
+  panels->addWidget(printerBox, 1);
+  auto* top = new QVBoxLayout(this);
+  top->addWidget(SetupGrid, 1);
+  top->addLayout(setupButtons);
+  top->addLayout(panels);
+  top->addLayout(runButtons);
+
+  connect(ModifyButton, &QPushButton::clicked, this, &TQVLabels::ModifyButtonClick);
+  connect(NewButton, &QPushButton::clicked, this, &TQVLabels::NewButtonClick);
+  connect(DeleteButton, &QPushButton::clicked, this, &TQVLabels::DeleteButtonClick);
+  connect(rbQAll, &QRadioButton::clicked, this, &TQVLabels::rbQAllClick);
+  connect(rbQFilter, &QRadioButton::clicked, this, &TQVLabels::rbQFilterClick);
+  connect(rbQCurrent, &QRadioButton::clicked, this, &TQVLabels::rbQCurrentClick);
+  connect(StartCurrentCheck, &QCheckBox::clicked, this, &TQVLabels::StartCurrentCheckClick);
+  connect(PrinterList, &QComboBox::activated, this, &TQVLabels::PrinterListChange);
+  connect(PrinterSetupButton, &QPushButton::clicked, this, &TQVLabels::PrinterSetupButtonClick);
+  connect(PrintNowButton, &QPushButton::clicked, this, &TQVLabels::PrintNowButtonClick);
+  connect(PreviewButton, &QPushButton::clicked, this, &TQVLabels::PreviewButtonClick);
+  connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+  connect(SetupGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          &TQVLabels::SetupGridRowChange);
+  connect(SetupGrid, &QTableView::doubleClicked, this, &TQVLabels::ModifyButtonClick);
+}
+
+TQVLabels::~TQVLabels() = default;
+
+bool TQVLabels::OpenLabelSetupTable(const QString& directory) {
+  LabelSetupTable->setDatabaseName(directory);
+  LabelSetupTable->setTableName(LabelSetupFileName());
+  LabelSetupTable->setIndexName(QStringLiteral("DESCRIPT"));
+  if (!LabelSetupTable->open()) {
+    // A table without its index still lists its setups in file order.
+    LabelSetupTable->setIndexName(QString());
+    if (!LabelSetupTable->open()) {
+      Dialogs().information(parentWidget(),
+                            QStringLiteral("Unable to Open QVPLSU.DBF (label setup file)"));
+      return false;
+    }
+  }
+  LabelSetupTable->first();
+  ReloadGrid();
+  return true;
+}
+
+// Offscreen and some window managers never activate a window; the first
+// showing stands for the first activation.
+void TQVLabels::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (FirstActivation) QTimer::singleShot(0, this, &TQVLabels::FormActivate);
+}
+
+void TQVLabels::FormActivate() {
+  if (!FirstActivation) return;
+  FirstActivation = false;
+  WorkingRecord = ReadLabelSetup(*LabelSetupTable);
+  FillPrinterList();
+  SetButtons();
+}
+
+void TQVLabels::FillPrinterList() {
+  PrinterList->clear();
+  PrinterList->addItems(InstalledPrinterNames());
+  const int current = PrinterList->findText(CurrentPrinterName());
+  PrinterList->setCurrentIndex(current >= 0 ? current : 0);
+}
+
+void TQVLabels::SetButtons() {
+  const bool onRow = LabelSetupTable->active() && !LabelSetupTable->eof();
+  for (QWidget* w : std::initializer_list<QWidget*>{ModifyButton, PrintNowButton, PreviewButton,
+                                                    DeleteButton, SetupGrid}) {
+    w->setEnabled(onRow);
+  }
+}
+
+void TQVLabels::ReloadGrid() {
+  m_gridModel->reload();
+  SyncGridRow();
+}
+
+void TQVLabels::SyncGridRow() {
+  m_syncing = true;
+  const int row = LabelSetupTable->eof() ? -1 : m_gridModel->rowOfRecord(LabelSetupTable->recNo());
+  if (row >= 0) {
+    SetupGrid->selectRow(row);
+    SetupGrid->scrollTo(m_gridModel->index(row, 0));
+  } else {
+    SetupGrid->clearSelection();
+  }
+  m_syncing = false;
+}
+
+void TQVLabels::SetupGridRowChange() {
+  if (m_syncing) return;
+  const QModelIndex current = SetupGrid->selectionModel()->currentIndex();
+  if (!current.isValid()) return;
+  const int recno = m_gridModel->recordOfRow(current.row());
+  if (recno > 0) LabelSetupApollo.Go(recno);
+}
+
+void TQVLabels::ModifyButtonClick() {
+  WorkingRecord = ReadLabelSetup(*LabelSetupTable);
+  LabelSetup copy = WorkingRecord;
+  if (NewSetup) copy.description = QStringLiteral("{Untitled Label Setup Record}");
+  const bool ok = EditSetup ? EditSetup(&copy) : DesignLabelSetup(this, m_contacts, &copy);
+  if (ok) {
+    if (NewSetup) LabelSetupTable->insert();
+    WorkingRecord = copy;
+    if (WriteLabelSetup(*LabelSetupTable, WorkingRecord)) {
+      ReloadGrid();
+    } else {
+      LabelSetupTable->cancel();
+    }
+  }
+  const int current = PrinterList->findText(CurrentPrinterName());
+  if (current >= 0) PrinterList->setCurrentIndex(current);
+  NewSetup = false;
+  SetButtons();
+}
+
+void TQVLabels::NewButtonClick() {
+  NewSetup = true;
+  ModifyButtonClick();
+}
+
+void TQVLabels::DeleteButtonClick() {
+  if (LabelSetupTable->eof()) return;
+  if (!Dialogs().question(this, QStringLiteral("Delete this record?"), false)) return;
+  LabelSetupTable->deleteRecord();
+  // Deleting the last row keeps the one before it current.
+  if (LabelSetupTable->eof()) LabelSetupTable->last();
+  ReloadGrid();
+  SetButtons();
+}
+
+// Another choice of records needs a presort of its own.
+void TQVLabels::rbQAllClick() {
+  PresortCheck->setEnabled(true);
+  PresortDone = false;
+}
+
+void TQVLabels::rbQFilterClick() {
+  PresortCheck->setEnabled(true);
+  PresortDone = false;
+}
+
+void TQVLabels::rbQCurrentClick() {
+  PresortCheck->setChecked(false);
+  PresortCheck->setEnabled(false);
+  PresortDone = false;
+}
+
+void TQVLabels::StartCurrentCheckClick() { PresortDone = false; }
+
+void TQVLabels::PrinterListChange(int index) {
+  if (index < 0) return;
+  SetCurrentPrinterName(PrinterList->itemText(index));
+}
+
+void TQVLabels::PrinterSetupButtonClick() {
+  std::unique_ptr<QPrinter> printer = CreatePrinter(PrinterDeviceName(CurrentPrinterName()));
+  if (!printer) return;
+  if (Dialogs().printerSetup(this, printer.get())) TakePrinterFromDialog(*printer);
+  FillPrinterList();
+}
+
+void TQVLabels::TakePrinterFromDialog(const QPrinter& printer) {
+  m_pdfFile.clear();
+  if (IsPdfPrinter(printer)) {
+    SetCurrentPrinterName(PdfPrinterName());
+    m_pdfFile = printer.outputFileName();
+  } else if (!printer.printerName().isEmpty()) {
+    SetCurrentPrinterName(printer.printerName());
+  }
+}
+
+void TQVLabels::PrintNowButtonClick() {
+  WorkingRecord = ReadLabelSetup(*LabelSetupTable);
+  PrintFlag = true;
+  std::unique_ptr<QPrinter> printer = CreatePrinter(PrinterDeviceName(CurrentPrinterName()));
+  if (!printer) {
+    Dialogs().information(
+        this, QStringLiteral("The printer \"%1\" is not available.").arg(CurrentPrinterName()));
+    FillPrinterList();
+    return;
+  }
+  if (!Dialogs().print(this, printer.get())) return;
+  TakePrinterFromDialog(*printer);
+  FillPrinterList();
+  DoPrint();
+  m_pdfFile.clear();
+}
+
+void TQVLabels::PreviewButtonClick() {
+  WorkingRecord = ReadLabelSetup(*LabelSetupTable);
+  PrintFlag = false;
+  DoPrint();
+}
+
+RecordSelection TQVLabels::Selection() const {
+  if (rbQAll->isChecked()) return RecordSelection::All;
+  if (rbQCurrent->isChecked()) return RecordSelection::Current;
+  return RecordSelection::Filter;
+}
+
+void TQVLabels::DoPrint() {
+  LabelRunOptions options;
+  options.setup = WorkingRecord;
+  options.selection = Selection();
+  options.startFromCurrent = StartCurrentCheck->isChecked();
+  options.copies = CopiesSpin->value();
+  options.presort = PresortCheck->isChecked() && PresortCheck->isEnabled();
+  options.print = PrintFlag;
+  options.printerName = CurrentPrinterName();
+  if (PrintFlag) options.pdfFile = m_pdfFile;
+  WindowJobHost host(this);
+  const LabelRunHooks hooks = RunHooks ? RunHooks(host) : LabelWindowHooks(host, this);
+  LastRun = qv::DoPrint(*m_contacts, *m_contactApollo, options, &PresortDone, host, hooks);
+}
+
+}  // namespace qv

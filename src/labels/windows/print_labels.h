@@ -1,0 +1,121 @@
+// The Print Labels dialog: lists the named label setups of QVPLSU.DBF,
+// opens the designer on one to change it or to make a new one from it,
+// chooses the records (all, those matching the filter, or the current
+// one), the presort, the printer and the number of copies, and starts a
+// printed or previewed label run on the contact file.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+
+#include "labels/label_run.h"
+#include "labels/label_setup.h"
+#include "store/apollo.h"
+
+class QCheckBox;
+class QComboBox;
+class QPrinter;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+class QTableView;
+
+namespace qv {
+
+class TableGridModel;
+class TableObject;
+class WindowJobHost;
+
+// Edits `record` in the label designer over the contact file `contacts`,
+// modally over `parent`; true when the designer closed with OK.
+bool DesignLabelSetup(QWidget* parent, TableObject* contacts, LabelSetup* record);
+
+class TQVLabels : public QDialog {
+  Q_OBJECT
+
+ public:
+  // `contacts` and `contactApollo`: the open contact file the labels are
+  // printed from (not owned).
+  TQVLabels(TableObject* contacts, TApollo* contactApollo, QWidget* parent = nullptr);
+  ~TQVLabels() override;
+
+  // Opens QVPLSU.DBF of `directory` and goes to its first row; false after
+  // telling the user when it cannot be opened.
+  bool OpenLabelSetupTable(const QString& directory);
+
+  // ---- the setup table
+  TApolloEnv LabelSetupEnv;
+  TableObject* LabelSetupTable;
+  TApollo LabelSetupApollo;
+
+  // ---- state
+  LabelSetup WorkingRecord = DefaultLabelSetup();
+  bool PrintFlag = true;
+  bool PresortDone = false;
+  bool NewSetup = false;
+  bool FirstActivation = true;
+
+  // ---- replaceable steps (tests script them; empty: the real windows)
+  // Edits a copy of a setup in the designer; true when it closed with OK.
+  std::function<bool(LabelSetup* record)> EditSetup;
+  // The windows a run shows (presort, status, preview).
+  std::function<LabelRunHooks(WindowJobHost& host)> RunHooks;
+  // What the last run ended as; for the tests and the status bar.
+  LabelRunResult LastRun;
+
+  // ---- controls
+  QTableView* SetupGrid;
+  QPushButton* ModifyButton;
+  QPushButton* NewButton;
+  QPushButton* DeleteButton;
+  QRadioButton* rbQAll;
+  QRadioButton* rbQFilter;
+  QRadioButton* rbQCurrent;
+  QCheckBox* StartCurrentCheck;
+  QCheckBox* PresortCheck;
+  QComboBox* PrinterList;
+  QSpinBox* CopiesSpin;
+  QPushButton* PrintNowButton;
+  QPushButton* PreviewButton;
+  QPushButton* PrinterSetupButton;
+  QPushButton* CancelButton;
+
+  // ---- handlers
+  void FormActivate();
+  void ModifyButtonClick();
+  void NewButtonClick();
+  void DeleteButtonClick();
+  void SetupGridRowChange();
+  void rbQAllClick();
+  void rbQFilterClick();
+  void rbQCurrentClick();
+  void StartCurrentCheckClick();
+  void PrinterListChange(int index);
+  void PrinterSetupButtonClick();
+  void PrintNowButtonClick();
+  void PreviewButtonClick();
+
+  // ---- operations
+  void SetButtons();
+  void FillPrinterList();
+  void DoPrint();
+  RecordSelection Selection() const;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  // The grid's current row follows the table's current record.
+  void SyncGridRow();
+  void ReloadGrid();
+  // The printer the run prints on, taken from the Print dialog's answer.
+  void TakePrinterFromDialog(const QPrinter& printer);
+
+  TableObject* m_contacts;
+  TApollo* m_contactApollo;
+  TableGridModel* m_gridModel = nullptr;
+  QString m_pdfFile;  // chosen in the Print dialog for this run only
+  bool m_syncing = false;
+};
+
+}  // namespace qv

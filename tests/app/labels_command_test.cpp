@@ -1,0 +1,121 @@
+// The main window's Labels command: what it gives the Print Labels dialog
+// and what it puts back afterwards (filter, order, record, printer, the
+// bound views), with the dialog driven in place of the user.
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QRadioButton>
+
+#include "app_fixture.h"
+#include "labels/label_print.h"
+#include "labels/windows/label_windows.h"
+#include "labels/windows/print_labels.h"
+#include "render/printers.h"
+#include "store/filter_text.h"
+#include "store/support_install.h"
+
+namespace qv::testing {
+namespace {
+
+const Contact kAnn = {{"LNAME", "Archer"}, {"CITY", "Albany"}, {"STATE", "NY"}, {"ZIP", "12207"}};
+const Contact kBob = {{"LNAME", "Baker"}, {"CITY", "Boston"}, {"STATE", "MA"}, {"ZIP", "02110"}};
+const Contact kCy = {{"LNAME", "Cole"}, {"CITY", "Troy"}, {"STATE", "NY"}, {"ZIP", "12180"}};
+const Contact kDee = {{"LNAME", "Dunn"}, {"CITY", "Albany"}, {"STATE", "NY"}, {"ZIP", "12208"}};
+
+class LabelsCommandTest : public AppTest {
+ protected:
+  TQVPMain& StartOn(const QList<Contact>& contacts) {
+    EXPECT_TRUE(InstallSupportTables(dir_).isEmpty());
+    const QString path = MakeContacts(QStringLiteral("people.dbf"), contacts);
+    TQVPMain& m = Start();
+    EXPECT_TRUE(m.OpenQVWDBF(path));
+    dialogs_->clear();
+    return m;
+  }
+};
+
+TEST_F(LabelsCommandTest, PresortedPreviewLeavesFilterOrderRecordAndPrinterAsTheyWere) {
+  TQVPMain& m = StartOn({kAnn, kBob, kCy, kDee});
+  m.FilterButtonClick();
+  m.FilterBoxes[FilterFieldExpressions().indexOf(QStringLiteral("STATE"))]->setText("NY");
+  m.qSetFilterButtonClick();
+  ASSERT_FALSE(m.CurrentFilter.isEmpty());
+  m.MainButtonClick();
+  m.SetCurrentOrder(QStringLiteral("CITY"));
+  m.TableQVW->last();
+  const int recno = m.Apollo1.RecNo();
+  const int order = m.Apollo1.IndexOrd();
+  const QString filter = m.Apollo1.DBFilter();
+  const QString printer = CurrentPrinterName();
+  ASSERT_TRUE(m.mnuLabels->isEnabled());
+
+  int presorts = 0;
+  long long labelsPrinted = -1;
+  bool frozen = false;
+  m.RunLabelsWindow = [&](TQVLabels& labels) {
+    labels.FormActivate();
+    frozen = !m.TrackTableEvents && m.TableQVW->controlsDisabled();
+    EXPECT_TRUE(labels.rbQFilter->isEnabled());
+    EXPECT_TRUE(labels.rbQFilter->isChecked());
+    labels.PresortCheck->setChecked(true);
+    labels.PrinterListChange(labels.PrinterList->findText(PdfPrinterName()));
+    labels.RunHooks = [&](WindowJobHost&) {
+      LabelRunHooks hooks;
+      hooks.presort = [&](TSortBulkMail& sorter) {
+        ++presorts;
+        return sorter.DoTheSort();
+      };
+      hooks.printLabels = [](TLabelPrint& job) { job.FormActivate(); };
+      hooks.preview = [](QIODevice&) {};
+      return hooks;
+    };
+    labels.PreviewButtonClick();
+    labelsPrinted = labels.LastRun.labels;
+  };
+  m.mnuLabelsClick();
+
+  EXPECT_TRUE(frozen);
+  EXPECT_EQ(presorts, 1);
+  EXPECT_EQ(labelsPrinted, 3) << "the three New York contacts of the filter";
+  EXPECT_EQ(m.Apollo1.RecNo(), recno);
+  EXPECT_EQ(m.Apollo1.IndexOrd(), order);
+  EXPECT_EQ(m.Apollo1.DBFilter(), filter);
+  EXPECT_EQ(m.Apollo1.QueryRecCount(), 3);
+  EXPECT_EQ(CurrentPrinterName(), printer);
+  EXPECT_TRUE(m.TrackTableEvents);
+  EXPECT_FALSE(m.TableQVW->controlsDisabled());
+}
+
+TEST_F(LabelsCommandTest, WithoutAFilterOnlyAllRecordsCanBeChosen) {
+  TQVPMain& m = StartOn({kAnn, kBob});
+  ASSERT_TRUE(m.CurrentFilter.isEmpty());
+  bool ran = false;
+  m.RunLabelsWindow = [&](TQVLabels& labels) {
+    ran = true;
+    EXPECT_FALSE(labels.rbQFilter->isEnabled());
+    EXPECT_TRUE(labels.rbQAll->isChecked());
+  };
+  m.mnuLabelsClick();
+  EXPECT_TRUE(ran);
+}
+
+TEST_F(LabelsCommandTest, MissingSetupTableIsReportedAndTheWindowNotShown) {
+  TQVPMain& m = StartOn({kAnn});
+  ASSERT_TRUE(QFile::remove(dir_ + QStringLiteral("QVPLSU.DBF")));
+  bool ran = false;
+  m.RunLabelsWindow = [&](TQVLabels&) { ran = true; };
+  m.mnuLabelsClick();
+  EXPECT_FALSE(ran);
+  EXPECT_EQ(dialogs_->notices,
+            QStringList{QStringLiteral("Unable to Open QVPLSU.DBF (label setup file)")});
+  EXPECT_TRUE(m.TrackTableEvents);
+  EXPECT_FALSE(m.TableQVW->controlsDisabled());
+}
+
+TEST_F(LabelsCommandTest, EmptyFileDisablesTheLabelsCommand) {
+  TQVPMain& m = StartOn({});
+  EXPECT_FALSE(m.mnuLabels->isEnabled());
+}
+
+}  // namespace
+}  // namespace qv::testing

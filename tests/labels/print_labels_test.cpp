@@ -1,0 +1,287 @@
+// The Print Labels dialog over a scratch program directory: the setups
+// table and its buttons, New from the default record, the record choice
+// and presort rules, one presort for Preview then Print Now, and the
+// paper-size question, with the run's windows replaced by direct calls.
+#include "labels/windows/print_labels.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QDir>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+
+#include "labels/label_print.h"
+#include "labels/sort_bulk_mail.h"
+#include "labels/windows/label_windows.h"
+#include "labels_test_util.h"
+#include "render/page_stream.h"
+#include "render/printers.h"
+#include "scripted_dialogs.h"
+#include "store/support_install.h"
+#include "store/table_object.h"
+
+namespace qv {
+namespace {
+
+using testing::Contact;
+using testing::ContactFixture;
+using testing::ScriptedDialogs;
+
+std::vector<Contact> People() {
+  return {{{"LNAME", "Archer"}, {"STREET", "1 Elm St"}, {"CITY", "Albany"}, {"STATE", "NY"},
+           {"ZIP", "12207"}},
+          {{"LNAME", "Baker"}, {"STREET", "2 Oak St"}, {"CITY", "Boston"}, {"STATE", "MA"},
+           {"ZIP", "02110"}},
+          {{"LNAME", "Cole"}, {"PREFIX", "Deleted"}, {"CITY", "Troy"}, {"STATE", "NY"},
+           {"ZIP", "12180"}},
+          {{"LNAME", "Dunn"}, {"STREET", "4 Pine St"}, {"CITY", "Albany"}, {"STATE", "NY"},
+           {"ZIP", "12208"}}};
+}
+
+// The setups of a QVPLSU.DBF, read afresh from the file.
+std::vector<LabelSetup> SetupsIn(const QString& dir) {
+  TApolloEnv env;
+  env.SetDeleted(true);
+  TableObject table(&env);
+  table.setDatabaseName(dir);
+  table.setTableName(LabelSetupFileName());
+  std::vector<LabelSetup> out;
+  if (!table.open()) return out;
+  for (table.first(); !table.eof(); table.next()) out.push_back(ReadLabelSetup(table));
+  return out;
+}
+
+class PrintLabelsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(fx.make(People()));
+    qputenv("QUORVANE_HOME", fx.dir().toLocal8Bit());
+    QString why;
+    ASSERT_TRUE(BuildSupportTable(QStringLiteral("QVPLSU"), fx.dir(), &why)) << why.toStdString();
+    SetCurrentPrinterName(PdfPrinterName());
+    SetPdfFileQuestion([this](const QString&) { return fx.file(QStringLiteral("labels.pdf")); });
+  }
+  void TearDown() override {
+    SetPdfFileQuestion({});
+    qunsetenv("QUORVANE_HOME");
+  }
+
+  // Runs of the dialog call these instead of showing windows.
+  void Script(TQVLabels& labels) {
+    labels.RunHooks = [this](WindowJobHost&) {
+      LabelRunHooks hooks;
+      hooks.presort = [this](TSortBulkMail& sorter) {
+        ++presorts;
+        return sorter.DoTheSort();
+      };
+      hooks.printLabels = [](TLabelPrint& job) { job.FormActivate(); };
+      hooks.preview = [this](QIODevice& stream) {
+        PageStream pages;
+        QString error;
+        previews.push_back(DecodePageStream(stream.readAll(), &pages, &error)
+                               ? int(pages.pages.size())
+                               : -1);
+      };
+      return hooks;
+    };
+  }
+
+  ContactFixture fx;
+  ScriptedDialogs dialogs;
+  int presorts = 0;
+  std::vector<int> previews;  // pages of each preview shown
+};
+
+TEST_F(PrintLabelsTest, EmptySetupTableOffersOnlyNewWhichStartsFromTheDefault) {
+  {
+    TApolloEnv env;
+    TableObject table(&env);
+    table.setDatabaseName(fx.dir());
+    table.setTableName(LabelSetupFileName());
+    ASSERT_TRUE(table.open());
+    while (!table.eof()) ASSERT_TRUE(table.deleteRecord());
+  }
+  TQVLabels labels(&fx.table, &fx.apollo);
+  ASSERT_TRUE(labels.OpenLabelSetupTable(fx.dir()));
+  labels.FormActivate();
+  for (QWidget* w : std::initializer_list<QWidget*>{labels.PrintNowButton, labels.PreviewButton,
+                                                    labels.ModifyButton, labels.DeleteButton}) {
+    EXPECT_FALSE(w->isEnabled());
+  }
+  EXPECT_TRUE(labels.NewButton->isEnabled());
+
+  LabelSetup given;
+  labels.EditSetup = [&given](LabelSetup* record) {
+    given = *record;
+    record->description = QStringLiteral("Club mailing");
+    record->xOffset = 0.12345f;  // kept to 3 decimals
+    record->fontSize = 12;
+    return true;
+  };
+  labels.NewButtonClick();
+  EXPECT_EQ(given.description, QStringLiteral("{Untitled Label Setup Record}"));
+  EXPECT_EQ(given.stockDescription, QStringLiteral("Avery 5160  Address,   1.00 x 2.63"));
+  EXPECT_EQ(given.across, 3);
+  EXPECT_EQ(given.down, 10);
+  EXPECT_TRUE(labels.PrintNowButton->isEnabled());
+  EXPECT_TRUE(labels.PreviewButton->isEnabled());
+  EXPECT_FALSE(labels.NewSetup);
+
+  const std::vector<LabelSetup> stored = SetupsIn(fx.dir());
+  ASSERT_EQ(stored.size(), 1u);
+  EXPECT_EQ(stored[0].description, QStringLiteral("Club mailing"));
+  EXPECT_FLOAT_EQ(stored[0].xOffset, 0.123f);
+  EXPECT_EQ(stored[0].fontSize, 12);
+  EXPECT_FLOAT_EQ(stored[0].horizontalPitch, 2.75f);
+  EXPECT_EQ(stored[0].paperSize, QStringLiteral("LTR"));
+}
+
+TEST_F(PrintLabelsTest, ModifyRewritesTheRowAndCancelChangesNothing) {
+  TQVLabels labels(&fx.table, &fx.apollo);
+  ASSERT_TRUE(labels.OpenLabelSetupTable(fx.dir()));
+  labels.FormActivate();
+  const std::vector<LabelSetup> before = SetupsIn(fx.dir());
+  ASSERT_FALSE(before.empty());
+
+  labels.EditSetup = [](LabelSetup* record) {
+    record->barCode = true;
+    return false;  // Cancel in the designer
+  };
+  labels.ModifyButtonClick();
+  EXPECT_EQ(SetupsIn(fx.dir()).size(), before.size());
+  EXPECT_EQ(SetupsIn(fx.dir())[0].barCode, before[0].barCode);
+
+  labels.EditSetup = [](LabelSetup* record) {
+    EXPECT_EQ(record->description, QStringLiteral("Default Label Setup"));
+    record->yOffset = 0.5004f;
+    return true;
+  };
+  labels.ModifyButtonClick();
+  const std::vector<LabelSetup> after = SetupsIn(fx.dir());
+  ASSERT_EQ(after.size(), before.size());
+  EXPECT_FLOAT_EQ(after[0].yOffset, 0.5f);
+
+  dialogs.questionAnswers = {false, true};
+  labels.DeleteButtonClick();
+  EXPECT_EQ(SetupsIn(fx.dir()).size(), before.size());
+  labels.DeleteButtonClick();
+  EXPECT_EQ(SetupsIn(fx.dir()).size(), before.size() - 1);
+  ASSERT_EQ(dialogs.callsOf(QStringLiteral("question")).size(), 2u);
+  EXPECT_EQ(dialogs.callsOf(QStringLiteral("question"))[0].text,
+            QStringLiteral("Delete this record?"));
+}
+
+TEST_F(PrintLabelsTest, OnlyCurrentRecordClearsAndDisablesPresort) {
+  TQVLabels labels(&fx.table, &fx.apollo);
+  ASSERT_TRUE(labels.OpenLabelSetupTable(fx.dir()));
+  labels.FormActivate();
+  EXPECT_TRUE(labels.rbQFilter->isChecked());
+  labels.PresortCheck->setChecked(true);
+  labels.PresortDone = true;
+  labels.rbQCurrent->click();
+  EXPECT_FALSE(labels.PresortCheck->isChecked());
+  EXPECT_FALSE(labels.PresortCheck->isEnabled());
+  EXPECT_FALSE(labels.PresortDone);
+  labels.rbQAll->click();
+  EXPECT_TRUE(labels.PresortCheck->isEnabled());
+  EXPECT_FALSE(labels.PresortCheck->isChecked());
+  labels.PresortDone = true;
+  labels.StartCurrentCheck->click();
+  EXPECT_FALSE(labels.PresortDone);
+}
+
+TEST_F(PrintLabelsTest, CurrentRecordPrintsItsCopiesWithoutPresort) {
+  TQVLabels labels(&fx.table, &fx.apollo);
+  Script(labels);
+  ASSERT_TRUE(labels.OpenLabelSetupTable(fx.dir()));
+  labels.FormActivate();
+  fx.apollo.Go(2);
+  labels.rbQCurrent->click();
+  labels.CopiesSpin->setValue(4);
+  labels.PreviewButtonClick();
+  EXPECT_EQ(labels.LastRun.outcome, LabelRunOutcome::Completed);
+  EXPECT_EQ(labels.LastRun.labels, 4);
+  EXPECT_EQ(presorts, 0);
+  EXPECT_EQ(fx.apollo.RecNo(), 2);
+}
+
+TEST_F(PrintLabelsTest, PreviewThenPrintNowPresortsOnce) {
+  TQVLabels labels(&fx.table, &fx.apollo);
+  Script(labels);
+  ASSERT_TRUE(labels.OpenLabelSetupTable(fx.dir()));
+  labels.FormActivate();
+  labels.rbQAll->click();
+  labels.PresortCheck->setChecked(true);
+
+  labels.PreviewButtonClick();
+  EXPECT_EQ(presorts, 1);
+  ASSERT_EQ(previews.size(), 1u);
+  EXPECT_GE(previews[0], 1);
+  // Cole's prefix says deleted: three of the four print.
+  EXPECT_EQ(labels.LastRun.labels, 3);
+
+  dialogs.printAnswers = {false};
+  labels.PrintNowButtonClick();
+  EXPECT_EQ(labels.LastRun.labels, 3) << "a cancelled Print dialog runs nothing";
+  dialogs.printAnswers = {true};
+  labels.PrintNowButtonClick();
+  EXPECT_EQ(presorts, 1);
+  EXPECT_EQ(labels.LastRun.outcome, LabelRunOutcome::Completed);
+  EXPECT_TRUE(QFile::exists(fx.file(QStringLiteral("labels.pdf"))));
+
+  // Another choice of records presorts again.
+  labels.rbQFilter->click();
+  labels.PreviewButtonClick();
+  EXPECT_EQ(presorts, 2);
+  const QString order = PresortOrderMessage();
+  int shown = 0;
+  for (const auto& call : dialogs.callsOf(QStringLiteral("information"))) {
+    if (call.text == order) ++shown;
+  }
+  EXPECT_EQ(shown, 3);
+}
+
+TEST_F(PrintLabelsTest, MismatchedSheetAsksAboutThePaperAndNoSkipsTheRun) {
+  {
+    TApolloEnv env;
+    TableObject table(&env);
+    table.setDatabaseName(fx.dir());
+    table.setTableName(LabelSetupFileName());
+    ASSERT_TRUE(table.open());
+    LabelSetup legal = ReadLabelSetup(table);
+    legal.sheetHeight = 14.0f;  // a legal-size sheet named as letter
+    ASSERT_TRUE(WriteLabelSetup(table, legal));
+  }
+  const int recno = 3;
+  fx.apollo.Go(recno);
+  TQVLabels labels(&fx.table, &fx.apollo);
+  Script(labels);
+  ASSERT_TRUE(labels.OpenLabelSetupTable(fx.dir()));
+  labels.FormActivate();
+  dialogs.questionAnswers = {false};
+  labels.PreviewButtonClick();
+  EXPECT_EQ(labels.LastRun.outcome, LabelRunOutcome::PaperDeclined);
+  ASSERT_EQ(dialogs.callsOf(QStringLiteral("question")).size(), 1u);
+  EXPECT_EQ(dialogs.callsOf(QStringLiteral("question"))[0].text, PaperSizeQuestion(8.5, 14.0));
+  EXPECT_TRUE(previews.empty());
+  EXPECT_EQ(fx.apollo.RecNo(), recno);
+
+  dialogs.questionAnswers = {true};
+  labels.PreviewButtonClick();
+  EXPECT_EQ(labels.LastRun.outcome, LabelRunOutcome::Completed);
+  EXPECT_EQ(previews.size(), 1u);
+}
+
+TEST_F(PrintLabelsTest, MissingSetupTableIsReported) {
+  ASSERT_TRUE(QFile::remove(fx.file(LabelSetupFileName())));
+  TQVLabels labels(&fx.table, &fx.apollo);
+  EXPECT_FALSE(labels.OpenLabelSetupTable(fx.dir()));
+  ASSERT_EQ(dialogs.callsOf(QStringLiteral("information")).size(), 1u);
+  EXPECT_EQ(dialogs.callsOf(QStringLiteral("information"))[0].text,
+            QStringLiteral("Unable to Open QVPLSU.DBF (label setup file)"));
+}
+
+}  // namespace
+}  // namespace qv
