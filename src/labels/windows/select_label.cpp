@@ -213,7 +213,7 @@ void TSelectLabel::NewButtonClick() {
     record = ReadLabelDefinition(*LabelTable);
     record.geometry.description = "[New] " + record.geometry.description;
   } else {
-    // Nothing highlighted: empty values, for the printer type on show.
+    // Nothing highlighted: empty values, for the printer type shown.
     record.printer = rbDotMatrix->isChecked() ? "DM" : "LJ";
   }
   TLabelEdit edit(this);
