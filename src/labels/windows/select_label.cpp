@@ -1,0 +1,347 @@
+#include "labels/windows/select_label.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "labels/windows/table_grid_model.h"
+#include "store/settings.h"
+#include "ui/dialogs.h"
+
+namespace qv {
+
+namespace {
+
+const char kLaserQuery[] = "\"LJ\"$printer";
+const char kDotMatrixQuery[] = "\"DM\"$printer";
+
+QString LengthText(float inches) { return QString::number(static_cast<double>(inches), 'f', 3); }
+
+float LengthField(const TableObject& table, const char* field) {
+  return table.fieldText(field).toFloat();
+}
+
+QString TrimRight(QString s) {
+  while (!s.isEmpty() && s.back() == QLatin1Char(' ')) s.chop(1);
+  return s;
+}
+
+}  // namespace
+
+LabelRecord ReadLabelDefinition(const TableObject& table) {
+  LabelRecord r;
+  LabelGeometry& g = r.geometry;
+  g.description = table.fieldText("USERDESC").toStdString();
+  g.height = LengthField(table, "LBLHEIGHT");
+  g.width = LengthField(table, "LBLWIDTH");
+  // Counts are stored as whole numbers, but a hand-edited table may hold "3.0".
+  g.across = static_cast<int>(table.fieldText("NBRACROSS").toDouble());
+  g.down = static_cast<int>(table.fieldText("NBRDOWN").toDouble());
+  g.top_margin = LengthField(table, "TOPMARG");
+  g.left_margin = LengthField(table, "LEFTMARG");
+  g.horizontal_pitch = LengthField(table, "HORIZPITCH");
+  g.vertical_pitch = LengthField(table, "VERTPITCH");
+  g.sheet_width = LengthField(table, "SHEETWIDTH");
+  g.sheet_height = LengthField(table, "SHEETDEPTH");
+  r.printer = table.fieldText("PRINTER").toStdString();
+  r.paper_size = table.fieldText("PAPERSIZE").toStdString();
+  return r;
+}
+
+void WriteLabelDefinition(TableObject& table, const LabelRecord& record) {
+  const LabelGeometry& g = record.geometry;
+  table.setFieldText("USERDESC", QString::fromStdString(g.description));
+  table.setFieldText("LBLHEIGHT", LengthText(g.height));
+  table.setFieldText("LBLWIDTH", LengthText(g.width));
+  table.setFieldText("NBRACROSS", QString::number(g.across));
+  table.setFieldText("NBRDOWN", QString::number(g.down));
+  table.setFieldText("TOPMARG", LengthText(g.top_margin));
+  table.setFieldText("LEFTMARG", LengthText(g.left_margin));
+  table.setFieldText("HORIZPITCH", LengthText(g.horizontal_pitch));
+  table.setFieldText("VERTPITCH", LengthText(g.vertical_pitch));
+  table.setFieldText("SHEETWIDTH", LengthText(g.sheet_width));
+  table.setFieldText("SHEETDEPTH", LengthText(g.sheet_height));
+  table.setFieldText("PRINTER", QString::fromStdString(record.printer));
+  table.setFieldText("PAPERSIZE", QString::fromStdString(record.paper_size));
+}
+
+bool IsUserLabelDefinition(const TableObject& table) {
+  const QString flag = table.fieldText("USERDEF").toUpper();
+  return flag.startsWith(QLatin1Char('T')) || flag.startsWith(QLatin1Char('Y'));
+}
+
+TSelectLabel::TSelectLabel(QWidget* parent) : QDialog(parent) {
+  setWindowTitle("Select Label Definition");
+  setModal(true);
+  // Deleted definitions leave the list at once.
+  LabelEnv.SetDeleted(true);
+  LabelTable = new TableObject(&LabelEnv, this);
+  LabelApollo.SetDataSource(LabelTable);
+
+  rbLaser = new QRadioButton("Laser or Inkjet", this);
+  rbDotMatrix = new QRadioButton("Dot Matrix", this);
+  auto* printerGroup = new QButtonGroup(this);
+  printerGroup->addButton(rbLaser);
+  printerGroup->addButton(rbDotMatrix);
+  auto* printerBox = new QGroupBox("Printer Type", this);
+  auto* printerRow = new QHBoxLayout(printerBox);
+  printerRow->addWidget(rbLaser);
+  printerRow->addWidget(rbDotMatrix);
+  printerRow->addStretch();
+
+  FindEdit = new QLineEdit(this);
+  auto* findLabel = new QLabel("Find:", this);
+  findLabel->setBuddy(FindEdit);
+  auto* findRow = new QHBoxLayout;
+  findRow->addWidget(findLabel);
+  findRow->addWidget(FindEdit, 1);
+
+  m_model = new TableGridModel(LabelTable,
+                               {{"USERDESC", "Label"},
+                                {"LBLHEIGHT", "Height in."},
+                                {"LBLWIDTH", "Width in."},
+                                {"NBRACROSS", "# Across"},
+                                {"NBRDOWN", "# Down"},
+                                {"TOPMARG", "Top Margin"},
+                                {"LEFTMARG", "Left Margin"},
+                                {"SHEETWIDTH", "Page Width"},
+                                {"SHEETDEPTH", "Page Height"},
+                                {"PAPERSIZE", "Paper Size"}},
+                               this);
+  Grid = new QTableView(this);
+  Grid->setModel(m_model);
+  Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  Grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+  Grid->setSelectionMode(QAbstractItemView::SingleSelection);
+  Grid->verticalHeader()->hide();
+  Grid->horizontalHeader()->setStretchLastSection(false);
+  Grid->setColumnWidth(0, 260);
+  Grid->installEventFilter(this);
+
+  NewButton = new QPushButton("New", this);
+  EditButton = new QPushButton("Edit", this);
+  DeleteButton = new QPushButton("Delete", this);
+  OkButton = new QPushButton("OK", this);
+  OkButton->setDefault(true);
+  CancelButton = new QPushButton("Cancel", this);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(NewButton);
+  buttons->addWidget(EditButton);
+  buttons->addWidget(DeleteButton);
+  buttons->addStretch();
+  buttons->addWidget(OkButton);
+  buttons->addWidget(CancelButton);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(printerBox);
+  layout->addLayout(findRow);
+  layout->addWidget(Grid, 1);
+  layout->addLayout(buttons);
+  resize(820, 480);
+
+  // Clicks only: FormActivate sets the buttons without running the queries twice.
+  connect(rbLaser, &QRadioButton::clicked, this, &TSelectLabel::rbLaserClick);
+  connect(rbDotMatrix, &QRadioButton::clicked, this, &TSelectLabel::rbDotMatrixClick);
+  connect(FindEdit, &QLineEdit::textEdited, this, &TSelectLabel::FindEditChange);
+  connect(NewButton, &QPushButton::clicked, this, &TSelectLabel::NewButtonClick);
+  connect(EditButton, &QPushButton::clicked, this, &TSelectLabel::EditButtonClick);
+  connect(DeleteButton, &QPushButton::clicked, this, &TSelectLabel::DeleteButtonClick);
+  connect(OkButton, &QPushButton::clicked, this, &TSelectLabel::OkButtonClick);
+  connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+  connect(Grid, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
+    if (index.isValid()) OkButtonClick();
+  });
+  connect(Grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& current) { gridRowChosen(current.row()); });
+  connect(LabelTable, &TableObject::recordChanged, this, &TSelectLabel::followTable);
+}
+
+TSelectLabel::~TSelectLabel() {
+  // The table's work area refers to LabelEnv, a member that is gone before
+  // QObject deletes children.
+  LabelTable->close();
+  delete LabelTable;
+}
+
+void TSelectLabel::showEvent(QShowEvent* event) {
+  FormActivate();
+  QDialog::showEvent(event);
+}
+
+void TSelectLabel::FormActivate() {
+  if (!m_firstActivation) return;
+  m_firstActivation = false;
+  if (PassedPrinterType.trimmed() == "LJ") {
+    rbLaser->setChecked(true);
+    rbLaserClick();
+  } else {
+    rbDotMatrix->setChecked(true);
+    rbDotMatrixClick();
+  }
+  if (!LabelTable->active()) return;
+  // One grid update for the whole walk.
+  LabelTable->disableControls();
+  LabelTable->first();
+  while (!LabelTable->eof() &&
+         TrimRight(LabelTable->fieldText("USERDESC")) != TrimRight(PassedDescription)) {
+    LabelTable->next();
+  }
+  LabelTable->enableControls();
+}
+
+void TSelectLabel::rbLaserClick() { LabelApollo.Query(kLaserQuery); }
+
+void TSelectLabel::rbDotMatrixClick() { LabelApollo.Query(kDotMatrixQuery); }
+
+bool TSelectLabel::runEdit(TLabelEdit& edit) {
+  if (RunLabelEdit) return RunLabelEdit(edit);
+  return edit.exec() == QDialog::Accepted;
+}
+
+void TSelectLabel::NewButtonClick() {
+  if (!LabelTable->active()) return;
+  LabelRecord record;
+  if (!LabelTable->eof()) {
+    record = ReadLabelDefinition(*LabelTable);
+    record.geometry.description = "[New] " + record.geometry.description;
+  } else {
+    // Nothing highlighted: empty values, for the printer type shown.
+    record.printer = rbDotMatrix->isChecked() ? "DM" : "LJ";
+  }
+  TLabelEdit edit(this);
+  edit.setWindowTitle("Add Label Definition");
+  edit.record = record;
+  if (!runEdit(edit)) return;
+  LabelTable->insert();
+  WriteLabelDefinition(*LabelTable, edit.record);
+  LabelTable->setFieldText("USERDEF", "T");
+  // A refused value has been reported; nothing is appended.
+  if (!LabelTable->post()) LabelTable->cancel();
+}
+
+void TSelectLabel::EditButtonClick() {
+  if (!LabelTable->active() || LabelTable->eof()) return;
+  if (!IsUserLabelDefinition(*LabelTable) &&
+      !Dialogs().question(this,
+                          "This is a predefined Avery label.\rChanging it may result in "
+                          "incorrect output.\rAre you sure you wish to modify it?",
+                          false)) {
+    return;
+  }
+  TLabelEdit edit(this);
+  edit.setWindowTitle("Edit Label Definition");
+  edit.record = ReadLabelDefinition(*LabelTable);
+  if (!runEdit(edit)) return;
+  LabelTable->edit();
+  WriteLabelDefinition(*LabelTable, edit.record);
+  if (!LabelTable->post()) LabelTable->cancel();
+}
+
+void TSelectLabel::DeleteButtonClick() {
+  if (!LabelTable->active() || LabelTable->eof()) return;
+  const QString question = IsUserLabelDefinition(*LabelTable)
+                               ? "Are you sure you wish to delete this label?"
+                               : "This is a predefined Avery label. Are you sure you wish "
+                                 "to delete it?";
+  if (!Dialogs().question(this, question, false)) return;
+  LabelTable->deleteRecord();
+}
+
+void TSelectLabel::FindEditChange(const QString& text) {
+  if (text.isEmpty()) return;
+  const int row = m_model->findRow(m_model->columnOfField("USERDESC"), text);
+  if (row < 0) {
+    Dialogs().beep();
+    return;
+  }
+  m_model->moveToRow(row);
+}
+
+void TSelectLabel::OkButtonClick() {
+  if (!LabelTable->active() || LabelTable->eof()) {
+    Dialogs().information(this, "Please choose a label definition from the list first.");
+    return;
+  }
+  accept();
+}
+
+int TSelectLabel::currentGridRow() const {
+  if (!LabelTable->active() || LabelTable->eof()) return -1;
+  return m_model->rowOfRecord(LabelTable->recNo());
+}
+
+void TSelectLabel::followTable() {
+  // Values typed into a pending record are no move.
+  if (LabelTable->state() != TableObject::State::Browse &&
+      LabelTable->state() != TableObject::State::Inactive) {
+    return;
+  }
+  m_following = true;
+  const int row = currentGridRow();
+  if (row < 0) {
+    Grid->selectionModel()->clear();
+  } else {
+    const QModelIndex index = m_model->index(row, 0);
+    Grid->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    Grid->scrollTo(index);
+  }
+  m_following = false;
+}
+
+void TSelectLabel::gridRowChosen(int row) {
+  if (m_following || row < 0) return;
+  if (row == currentGridRow()) return;
+  m_model->moveToRow(row);
+}
+
+bool TSelectLabel::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Grid && event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    // Rows come only through New.
+    if (key->key() == Qt::Key_Insert) return true;
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+      if (Grid->currentIndex().isValid()) OkButtonClick();
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+bool ChooseLabelDefinition(QWidget* parent, const QString& directory, const QString& description,
+                           const QString& printerType, LabelRecord* chosen,
+                           const std::function<bool(TSelectLabel&)>& run) {
+  TSelectLabel dialog(parent);
+  TableObject& table = *dialog.LabelTable;
+  table.setDatabaseName(directory.isEmpty() ? ProgramDirectory() : directory);
+  table.setTableName("QVPLBLS.DBF");
+  table.setIndexName("USERDESC");
+  bool opened = table.open();
+  if (!opened) {
+    // A damaged or missing index still leaves the definitions usable, in
+    // the order they were added.
+    table.setIndexName(QString());
+    opened = table.open();
+  }
+  if (!opened) {
+    Dialogs().information(parent, "We were unable to open the label definition file: QVPLBLS.DBF");
+    return false;
+  }
+  dialog.PassedDescription = description;
+  dialog.PassedPrinterType = printerType;
+  dialog.FormActivate();
+  const bool ok = run ? run(dialog) : dialog.exec() == QDialog::Accepted;
+  if (!ok || table.eof()) return false;
+  if (chosen != nullptr) *chosen = ReadLabelDefinition(table);
+  return true;
+}
+
+}  // namespace qv

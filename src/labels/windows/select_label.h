@@ -1,0 +1,99 @@
+// The label stock selection dialog: the definitions of QVPLBLS.DBF for one
+// printer type, with New, Edit and Delete through the edit dialog, and a
+// find box that jumps to a stock by part of its description. The caller
+// opens the table on the dialog's table object; OK leaves the chosen
+// definition as the table's current record.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <functional>
+
+#include "labels/windows/label_edit.h"
+#include "store/apollo.h"
+#include "store/table_object.h"
+
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTableView;
+
+namespace qv {
+
+class TableGridModel;
+
+// A label definition row of QVPLBLS.DBF as the edit dialog's working record.
+LabelRecord ReadLabelDefinition(const TableObject& table);
+// REQUIRES: `table` in edit or insert state. Writes every field but USERDEF,
+// lengths with the 3 decimals the table keeps.
+void WriteLabelDefinition(TableObject& table, const LabelRecord& record);
+// Whether the current row is a definition the user made (USERDEF true).
+bool IsUserLabelDefinition(const TableObject& table);
+
+class TSelectLabel : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TSelectLabel(QWidget* parent = nullptr);
+  ~TSelectLabel() override;
+
+  TApolloEnv LabelEnv;
+  TableObject* LabelTable;
+  TApollo LabelApollo;
+
+  // The description in use and the printer type ("LJ" or other).
+  QString PassedDescription, PassedPrinterType;
+  // How New and Edit show the edit dialog; empty: exec() it.
+  std::function<bool(TLabelEdit&)> RunLabelEdit;
+
+  QRadioButton* rbLaser;
+  QRadioButton* rbDotMatrix;
+  QLineEdit* FindEdit;
+  QTableView* Grid;
+  QPushButton* NewButton;
+  QPushButton* EditButton;
+  QPushButton* DeleteButton;
+  QPushButton* OkButton;
+  QPushButton* CancelButton;
+
+  // Selects the printer type, restricts the table to it and stands on the
+  // passed description; runs once however often the window is activated.
+  void FormActivate();
+  void rbLaserClick();
+  void rbDotMatrixClick();
+  void NewButtonClick();
+  void EditButtonClick();
+  void DeleteButtonClick();
+  // Jumps to the first stock whose description contains `text`.
+  void FindEditChange(const QString& text);
+  // Closes with the current row as the choice; without one, says so and stays.
+  void OkButtonClick();
+
+  TableGridModel* gridModel() const { return m_model; }
+  // The grid row of the table's current record; -1 at the end of the table.
+  int currentGridRow() const;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  bool runEdit(TLabelEdit& edit);
+  // The grid highlights the table's current record, none at the end.
+  void followTable();
+  void gridRowChosen(int row);
+
+  TableGridModel* m_model = nullptr;
+  bool m_firstActivation = true;
+  bool m_following = false;
+};
+
+// Opens QVPLBLS.DBF in `directory` (empty: the program directory) and shows
+// TSelectLabel modally. False after an information box when the table cannot
+// be opened, and on Cancel; true with *chosen filled from the current row on
+// OK. `run` replaces exec() of the dialog; empty: exec().
+bool ChooseLabelDefinition(QWidget* parent, const QString& directory, const QString& description,
+                           const QString& printerType, LabelRecord* chosen,
+                           const std::function<bool(TSelectLabel&)>& run = {});
+
+}  // namespace qv

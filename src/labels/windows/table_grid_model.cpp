@@ -1,0 +1,151 @@
+#include "labels/windows/table_grid_model.h"
+
+#include <algorithm>
+#include <string>
+
+#include "store/codepage.h"
+#include "store/dates.h"
+#include "store/table_object.h"
+
+namespace qv {
+
+namespace {
+
+QString TrimRight(const QString& s) {
+  qsizetype n = s.size();
+  while (n > 0 && s.at(n - 1) == QLatin1Char(' ')) --n;
+  return s.left(n);
+}
+
+QString CellText(const xb::FieldInfo& info, std::string_view raw) {
+  switch (info.type) {
+    case 'C':
+      return TrimRight(DecodeAnsi(raw));
+    case 'D':
+      return FormatDate(DateFromDtos(raw));
+    case 'M':
+    case 'G':
+    case 'B':
+      // Memo text lives in the memo file; a grid of short values shows none.
+      return QString();
+    default:
+      return DecodeAnsi(raw).trimmed();
+  }
+}
+
+}  // namespace
+
+TableGridModel::TableGridModel(TableObject* table, std::vector<TableGridColumn> columns,
+                               QObject* parent)
+    : QAbstractTableModel(parent), m_table(table), m_columns(std::move(columns)) {
+  connect(m_table, &TableObject::layoutChanged, this, &TableGridModel::reload);
+  connect(m_table, &TableObject::afterPost, this, &TableGridModel::reload);
+  reload();
+}
+
+int TableGridModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(m_recnos.size());
+}
+
+int TableGridModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(m_columns.size());
+}
+
+QVariant TableGridModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount()) {
+    return QVariant();
+  }
+  if (role == Qt::DisplayRole) return cell(index.row(), index.column());
+  if (role == Qt::TextAlignmentRole && m_numeric[index.column()]) {
+    return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+  }
+  return QVariant();
+}
+
+QVariant TableGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (role != Qt::DisplayRole || orientation != Qt::Horizontal) return QVariant();
+  if (section < 0 || section >= columnCount()) return QVariant();
+  return m_columns[section].title;
+}
+
+void TableGridModel::reload() {
+  beginResetModel();
+  m_recnos.clear();
+  m_cells.clear();
+  m_numeric.assign(m_columns.size(), false);
+  if (xb::WorkArea* area = m_table->area()) {
+    xb::Table& table = area->table();
+    std::vector<int> fieldOfColumn;
+    for (size_t c = 0; c < m_columns.size(); ++c) {
+      const int f = table.FieldIndex(m_columns[c].field.toStdString());
+      fieldOfColumn.push_back(f);
+      if (f >= 0) {
+        const char type = table.fields()[f].type;
+        m_numeric[c] = type == 'N' || type == 'F' || type == 'I' || type == 'Y' || type == 'B';
+      }
+    }
+    std::vector<uint32_t> recnos;
+    // On a read failure the grid shows what was gathered; moving in the
+    // table reports the problem in the user's words.
+    area->VisibleRecnos(&recnos);
+    std::string buf;
+    for (uint32_t recno : recnos) {
+      if (!table.ReadRecord(recno, &buf).ok() || buf.size() < table.record_length()) continue;
+      QStringList cells;
+      for (int f : fieldOfColumn) {
+        if (f < 0) {
+          cells << QString();
+          continue;
+        }
+        const xb::FieldInfo& info = table.fields()[f];
+        cells << CellText(info, std::string_view(buf.data() + info.offset, info.width));
+      }
+      m_recnos.push_back(static_cast<int>(recno));
+      m_cells.push_back(std::move(cells));
+    }
+  }
+  endResetModel();
+}
+
+int TableGridModel::recordOfRow(int row) const {
+  return row >= 0 && row < rowCount() ? m_recnos[row] : 0;
+}
+
+int TableGridModel::rowOfRecord(int recno) const {
+  if (recno <= 0) return -1;
+  auto it = std::find(m_recnos.begin(), m_recnos.end(), recno);
+  return it == m_recnos.end() ? -1 : static_cast<int>(it - m_recnos.begin());
+}
+
+QString TableGridModel::cell(int row, int column) const {
+  if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) return QString();
+  return m_cells[row].value(column);
+}
+
+int TableGridModel::columnOfField(const QString& field) const {
+  for (size_t c = 0; c < m_columns.size(); ++c) {
+    if (m_columns[c].field.compare(field, Qt::CaseInsensitive) == 0) return static_cast<int>(c);
+  }
+  return -1;
+}
+
+int TableGridModel::findRow(int column, const QString& text) const {
+  if (column < 0 || column >= columnCount()) return -1;
+  for (int row = 0; row < rowCount(); ++row) {
+    if (m_cells[row].value(column).contains(text, Qt::CaseInsensitive)) return row;
+  }
+  return -1;
+}
+
+bool TableGridModel::moveToRow(int row) {
+  xb::WorkArea* area = m_table->area();
+  if (area == nullptr || row < 0 || row >= rowCount()) return false;
+  if (m_table->state() != TableObject::State::Browse) m_table->cancel();
+  // Straight to the record and a refresh: the table reports a new current
+  // record only, so the rows need no reload.
+  if (!area->Go(static_cast<uint32_t>(m_recnos[row])).ok()) return false;
+  m_table->refresh();
+  return true;
+}
+
+}  // namespace qv

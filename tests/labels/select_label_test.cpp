@@ -1,0 +1,431 @@
+// The label stock selection dialog on the delivered QVPLBLS table, built
+// into a scratch directory: where it stands on activation, the printer type
+// queries, New/Edit/Delete with their questions, the find box and the open
+// failure. Row counts and grid order are worked out from the CSV source.
+#include "labels/windows/select_label.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QKeyEvent>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <vector>
+
+#include "labels/windows/table_grid_model.h"
+#include "scripted_dialogs.h"
+#include "store/support_install.h"
+
+// Readable failures.
+void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
+namespace qv {
+namespace {
+
+const QString k5160 = "Avery 5160  Address,   1.00 x 2.63";
+const QString kAveryEdit =
+    "This is a predefined Avery label.\rChanging it may result in incorrect output.\r"
+    "Are you sure you wish to modify it?";
+const QString kAveryDelete =
+    "This is a predefined Avery label. Are you sure you wish to delete it?";
+const QString kUserDelete = "Are you sure you wish to delete this label?";
+
+// One data line of the CSV source: quoted fields may hold commas.
+std::vector<std::string> SplitCsv(const std::string& line) {
+  std::vector<std::string> out(1);
+  bool quoted = false;
+  for (char c : line) {
+    if (c == '"') {
+      quoted = !quoted;
+    } else if (c == ',' && !quoted) {
+      out.emplace_back();
+    } else if (c != '\r') {
+      out.back() += c;
+    }
+  }
+  return out;
+}
+
+struct SourceRow {
+  std::string description;
+  std::string printer;
+};
+
+std::vector<SourceRow> SourceRows() {
+  std::ifstream in(QV_SOURCE_DIR "/data/support/QVPLBLS.csv");
+  std::string line;
+  std::getline(in, line);  // field list
+  std::vector<SourceRow> rows;
+  while (std::getline(in, line)) {
+    if (line.empty()) continue;
+    const auto f = SplitCsv(line);
+    if (f.size() >= 14) rows.push_back({f[0], f[11]});
+  }
+  return rows;
+}
+
+// The descriptions of one printer type in the grid's order: upper-cased and
+// blank-padded to the field's 60 characters, compared byte by byte.
+std::vector<std::string> GridOrder(const std::string& printer) {
+  std::vector<std::string> out;
+  for (const SourceRow& r : SourceRows()) {
+    if (r.printer.find(printer) != std::string::npos) out.push_back(r.description);
+  }
+  auto key = [](std::string s) {
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    s.resize(60, ' ');
+    return s;
+  };
+  std::stable_sort(out.begin(), out.end(),
+                   [&](const std::string& a, const std::string& b) { return key(a) < key(b); });
+  return out;
+}
+
+class SelectLabelTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(m_dir.isValid());
+    QString why;
+    ASSERT_TRUE(BuildSupportTable("QVPLBLS", m_dir.path(), &why)) << why.toStdString();
+  }
+
+  // A dialog on the table, activated as the designer shows it.
+  std::unique_ptr<TSelectLabel> Open(const QString& description, const QString& printer) {
+    auto dialog = std::make_unique<TSelectLabel>();
+    dialog->LabelTable->setDatabaseName(m_dir.path());
+    dialog->LabelTable->setTableName("QVPLBLS.DBF");
+    dialog->LabelTable->setIndexName("USERDESC");
+    EXPECT_TRUE(dialog->LabelTable->open());
+    dialog->PassedDescription = description;
+    dialog->PassedPrinterType = printer;
+    dialog->FormActivate();
+    return dialog;
+  }
+
+  // The stored texts of every live row with `description`, read from a
+  // fresh open of the file.
+  std::vector<std::map<QString, QString>> StoredRows(const QString& description) {
+    TApolloEnv env;
+    env.SetDeleted(true);
+    TableObject table(&env);
+    table.setDatabaseName(m_dir.path());
+    table.setTableName("QVPLBLS.DBF");
+    EXPECT_TRUE(table.open());
+    std::vector<std::map<QString, QString>> out;
+    for (table.first(); !table.eof(); table.next()) {
+      if (table.fieldText("USERDESC") != description) continue;
+      std::map<QString, QString> row;
+      for (int i = 0; i < table.fieldCount(); ++i) {
+        row[table.fieldName(i)] = table.fieldText(table.fieldName(i));
+      }
+      out.push_back(row);
+    }
+    return out;
+  }
+
+  static QString Current(const TSelectLabel& d) {
+    return d.LabelTable->eof() ? QString() : d.LabelTable->fieldText("USERDESC");
+  }
+
+  QTemporaryDir m_dir;
+};
+
+TEST_F(SelectLabelTest, ActivationStandsOnThePassedDescriptionOrAtTheEnd) {
+  testing::ScriptedDialogs dialogs;
+  {
+    auto d = Open(k5160, "LJ");
+    EXPECT_TRUE(d->rbLaser->isChecked());
+    EXPECT_EQ(Current(*d), k5160);
+    const std::vector<std::string> order = GridOrder("LJ");
+    const int expected = static_cast<int>(
+        std::find(order.begin(), order.end(), k5160.toStdString()) - order.begin());
+    EXPECT_EQ(d->currentGridRow(), expected);
+    EXPECT_EQ(d->Grid->currentIndex().row(), expected);
+  }
+  // No such stock, and a stock of the other printer type: both at the end
+  // with nothing highlighted.
+  for (const auto& [description, printer] :
+       {std::pair<QString, QString>{"Avery 9999  Nothing", "LJ"},
+        {k5160, "DM"},
+        {k5160.toUpper(), "LJ"}}) {
+    auto d = Open(description, printer);
+    EXPECT_TRUE(d->LabelTable->eof()) << description.toStdString();
+    EXPECT_EQ(d->currentGridRow(), -1);
+    EXPECT_FALSE(d->Grid->selectionModel()->hasSelection());
+    EXPECT_GT(d->gridModel()->rowCount(), 0);
+  }
+  EXPECT_TRUE(dialogs.calls.empty());
+}
+
+TEST_F(SelectLabelTest, PrinterTypeQueriesRestrictTheRows) {
+  testing::ScriptedDialogs dialogs;
+  const auto dm = GridOrder("DM");
+  const auto lj = GridOrder("LJ");
+  ASSERT_FALSE(dm.empty());
+  auto d = Open("", "DM");
+  EXPECT_TRUE(d->rbDotMatrix->isChecked());
+  EXPECT_EQ(d->LabelApollo.Filter(), "\"DM\"$printer");
+  ASSERT_EQ(d->gridModel()->rowCount(), static_cast<int>(dm.size()));
+  for (int row = 0; row < d->gridModel()->rowCount(); ++row) {
+    EXPECT_EQ(d->gridModel()->cell(row, 0).toStdString(), dm[row]);
+  }
+  d->rbLaser->click();
+  EXPECT_EQ(d->LabelApollo.Filter(), "\"LJ\"$printer");
+  EXPECT_EQ(d->gridModel()->rowCount(), static_cast<int>(lj.size()));
+  d->rbDotMatrix->click();
+  EXPECT_EQ(d->gridModel()->rowCount(), static_cast<int>(dm.size()));
+}
+
+TEST_F(SelectLabelTest, NewAppendsAUserDefinitionFromTheHighlightedOne) {
+  testing::ScriptedDialogs dialogs;
+  auto d = Open(k5160, "LJ");
+  const int before = d->gridModel()->rowCount();
+  int shown = 0;
+  d->RunLabelEdit = [&](TLabelEdit& edit) {
+    ++shown;
+    EXPECT_EQ(edit.windowTitle(), "Add Label Definition");
+    EXPECT_EQ(edit.record.geometry.description, "[New] " + k5160.toStdString());
+    EXPECT_FLOAT_EQ(edit.record.geometry.width, 2.625f);
+    EXPECT_EQ(edit.record.geometry.across, 3);
+    EXPECT_EQ(edit.record.geometry.down, 10);
+    EXPECT_EQ(edit.record.paper_size, "LTR");
+    edit.record.geometry.height = 1.23456f;  // kept to 3 decimals
+    return true;
+  };
+  d->NewButtonClick();
+  EXPECT_EQ(shown, 1);
+  EXPECT_EQ(d->gridModel()->rowCount(), before + 1);
+  EXPECT_EQ(Current(*d), "[New] " + k5160);
+  EXPECT_EQ(d->currentGridRow(), d->gridModel()->rowOfRecord(d->LabelTable->recNo()));
+  EXPECT_GE(d->currentGridRow(), 0);
+
+  // A user definition is edited without the question and stays one.
+  d->RunLabelEdit = [&](TLabelEdit& edit) {
+    EXPECT_EQ(edit.windowTitle(), "Edit Label Definition");
+    edit.record.geometry.top_margin = 0.4f;
+    return true;
+  };
+  d->EditButtonClick();
+  EXPECT_TRUE(dialogs.callsOf("question").empty());
+  d->LabelTable->close();
+
+  const auto rows = StoredRows("[New] " + k5160);
+  ASSERT_EQ(rows.size(), 1u);
+  const auto& r = rows[0];
+  EXPECT_EQ(r.at("USERDEF"), "T");
+  EXPECT_EQ(r.at("LBLHEIGHT"), "1.235");
+  EXPECT_EQ(r.at("LBLWIDTH"), "2.625");
+  EXPECT_EQ(r.at("TOPMARG"), "0.400");
+  EXPECT_EQ(r.at("SHEETDEPTH"), "11.000");
+  EXPECT_EQ(r.at("NBRACROSS"), "3");
+  EXPECT_EQ(r.at("PRINTER"), "LJ");
+  // The stock it came from is untouched.
+  ASSERT_EQ(StoredRows(k5160).size(), 1u);
+  EXPECT_EQ(StoredRows(k5160)[0].at("LBLHEIGHT"), "1.000");
+}
+
+TEST_F(SelectLabelTest, EditOfAPredefinedStockAsksFirstAndKeepsItPredefined) {
+  testing::ScriptedDialogs dialogs;
+  auto d = Open(k5160, "LJ");
+  int shown = 0;
+  d->RunLabelEdit = [&](TLabelEdit& edit) {
+    ++shown;
+    EXPECT_EQ(edit.windowTitle(), "Edit Label Definition");
+    EXPECT_EQ(edit.record.geometry.description, k5160.toStdString());
+    edit.record.geometry.width = 2.5f;
+    edit.record.printer = "DM";
+    return true;
+  };
+  dialogs.questionAnswers = {false};
+  d->EditButtonClick();
+  EXPECT_EQ(shown, 0);
+  ASSERT_EQ(dialogs.callsOf("question").size(), 1u);
+  EXPECT_EQ(dialogs.callsOf("question")[0].text, kAveryEdit);
+
+  dialogs.questionAnswers = {true};
+  d->EditButtonClick();
+  EXPECT_EQ(shown, 1);
+  EXPECT_EQ(dialogs.callsOf("question").size(), 2u);
+  // Now a dot-matrix stock: out of the laser rows.
+  EXPECT_EQ(d->gridModel()->rowCount(), static_cast<int>(GridOrder("LJ").size()) - 1);
+  d->LabelTable->close();
+  const auto rows = StoredRows(k5160);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].at("LBLWIDTH"), "2.500");
+  EXPECT_EQ(rows[0].at("PRINTER"), "DM");
+  EXPECT_EQ(rows[0].at("USERDEF"), "F");
+}
+
+TEST_F(SelectLabelTest, DeleteAsksByKindOfStock) {
+  testing::ScriptedDialogs dialogs;
+  auto d = Open(k5160, "LJ");
+  const int before = d->gridModel()->rowCount();
+  dialogs.questionAnswers = {false};
+  d->DeleteButtonClick();
+  EXPECT_EQ(Current(*d), k5160);
+  EXPECT_EQ(d->gridModel()->rowCount(), before);
+
+  dialogs.questionAnswers = {true};
+  d->DeleteButtonClick();
+  EXPECT_EQ(d->gridModel()->rowCount(), before - 1);
+  EXPECT_NE(Current(*d), k5160);
+
+  d->RunLabelEdit = [](TLabelEdit&) { return true; };
+  d->NewButtonClick();
+  const QString made = Current(*d);
+  EXPECT_TRUE(made.startsWith("[New] "));
+  dialogs.questionAnswers = {true};
+  d->DeleteButtonClick();
+
+  QStringList asked;
+  for (const auto& call : dialogs.callsOf("question")) asked << call.text;
+  EXPECT_EQ(asked, QStringList({kAveryDelete, kAveryDelete, kUserDelete}));
+  d->LabelTable->close();
+  EXPECT_TRUE(StoredRows(k5160).empty());
+  EXPECT_TRUE(StoredRows(made).empty());
+}
+
+TEST_F(SelectLabelTest, AnEmptyListMakesNewStartEmptyAndEditDeleteIdle) {
+  testing::ScriptedDialogs dialogs;
+  auto d = Open(k5160, "DM");
+  const int records = d->LabelTable->recordCount();
+  d->LabelApollo.Query(".F.");
+  ASSERT_EQ(d->gridModel()->rowCount(), 0);
+  int shown = 0;
+  d->RunLabelEdit = [&](TLabelEdit& edit) {
+    ++shown;
+    EXPECT_EQ(edit.record.geometry.description, "");
+    EXPECT_EQ(edit.record.geometry.across, 0);
+    EXPECT_EQ(edit.record.geometry.width, 0.0f);
+    return false;
+  };
+  d->NewButtonClick();
+  d->EditButtonClick();
+  d->DeleteButtonClick();
+  d->OkButtonClick();
+  EXPECT_EQ(shown, 1);
+  EXPECT_TRUE(dialogs.callsOf("question").empty());
+  EXPECT_EQ(d->LabelTable->recordCount(), records);
+  // OK without a row says why and leaves the dialog open.
+  EXPECT_EQ(dialogs.callsOf("information").size(), 1u);
+  EXPECT_NE(d->result(), QDialog::Accepted);
+}
+
+TEST_F(SelectLabelTest, FindJumpsToTheFirstMatchInGridOrderOrBeeps) {
+  testing::ScriptedDialogs dialogs;
+  auto d = Open("", "LJ");
+  const auto lj = GridOrder("LJ");
+  auto firstWith = [&](const std::string& part) {
+    for (const std::string& s : lj) {
+      if (s.find(part) != std::string::npos) return s;
+    }
+    return std::string();
+  };
+  // Other stock numbers hold "5160" too ("15160"); the first in grid order wins.
+  ASSERT_NE(firstWith("5160"), k5160.toStdString());
+  d->FindEditChange("5160");
+  EXPECT_EQ(Current(*d).toStdString(), firstWith("5160"));
+  d->FindEditChange("avery 5160");
+  EXPECT_EQ(Current(*d), k5160);
+  EXPECT_EQ(d->Grid->currentIndex().row(), d->currentGridRow());
+
+  const std::string first263 = firstWith("2.63");
+  ASSERT_FALSE(first263.empty());
+  d->FindEditChange("2.63");
+  EXPECT_EQ(Current(*d).toStdString(), first263);
+  EXPECT_TRUE(dialogs.callsOf("beep").empty());
+
+  // A dot-matrix stock is not among the laser rows: beep, stay.
+  d->FindEditChange("continuous");
+  EXPECT_EQ(Current(*d).toStdString(), first263);
+  EXPECT_EQ(dialogs.callsOf("beep").size(), 1u);
+
+  d->rbDotMatrix->click();
+  d->FindEditChange("CONTINUOUS 2-UP");
+  const auto dm = GridOrder("DM");
+  const auto it = std::find_if(dm.begin(), dm.end(), [](const std::string& s) {
+    return s.find("Continuous 2-up") != std::string::npos;
+  });
+  ASSERT_NE(it, dm.end());
+  EXPECT_EQ(Current(*d).toStdString(), *it);
+  EXPECT_EQ(dialogs.callsOf("beep").size(), 1u);
+}
+
+TEST_F(SelectLabelTest, GridKeysSwallowInsertAndTakeEnterAsOk) {
+  testing::ScriptedDialogs dialogs;
+  auto d = Open(k5160, "LJ");
+  // Swallowed: the key does not travel on to the dialog.
+  QKeyEvent insert(QEvent::KeyPress, Qt::Key_Insert, Qt::NoModifier);
+  QCoreApplication::sendEvent(d->Grid, &insert);
+  EXPECT_TRUE(insert.isAccepted());
+  EXPECT_EQ(d->result(), 0);
+  // Choosing a row in the grid moves the table with it.
+  d->Grid->setCurrentIndex(d->gridModel()->index(2, 0));
+  EXPECT_EQ(Current(*d), d->gridModel()->cell(2, 0));
+  QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  QCoreApplication::sendEvent(d->Grid, &enter);
+  EXPECT_EQ(d->result(), QDialog::Accepted);
+}
+
+TEST_F(SelectLabelTest, ChooseReadsTheCurrentRowOrReportsAnUnopenableTable) {
+  testing::ScriptedDialogs dialogs;
+  LabelRecord chosen;
+  bool ran = false;
+  ASSERT_TRUE(
+      ChooseLabelDefinition(nullptr, m_dir.path(), k5160, "LJ", &chosen, [&](TSelectLabel& d) {
+        ran = true;
+        EXPECT_EQ(d.windowTitle(), "Select Label Definition");
+        return true;
+      }));
+  EXPECT_TRUE(ran);
+  EXPECT_EQ(chosen.geometry.description, k5160.toStdString());
+  EXPECT_FLOAT_EQ(chosen.geometry.height, 1.0f);
+  EXPECT_FLOAT_EQ(chosen.geometry.width, 2.625f);
+  EXPECT_FLOAT_EQ(chosen.geometry.left_margin, 0.188f);
+  EXPECT_EQ(chosen.geometry.across, 3);
+  EXPECT_EQ(chosen.printer, "LJ");
+  // Cancel, and OK without a current row, choose nothing.
+  EXPECT_FALSE(ChooseLabelDefinition(nullptr, m_dir.path(), k5160, "LJ", &chosen,
+                                     [](TSelectLabel&) { return false; }));
+  EXPECT_FALSE(ChooseLabelDefinition(nullptr, m_dir.path(), "no such stock", "LJ", &chosen,
+                                     [](TSelectLabel&) { return true; }));
+  EXPECT_TRUE(dialogs.calls.empty());
+
+  // A directory without the table, and a file that is no table.
+  QTemporaryDir empty, damaged;
+  QFile junk(damaged.filePath("QVPLBLS.DBF"));
+  ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+  junk.write("this is not a dBase table");
+  junk.close();
+  for (const QString& dir : {empty.path(), damaged.path()}) {
+    ran = false;
+    dialogs.calls.clear();
+    EXPECT_FALSE(ChooseLabelDefinition(nullptr, dir, k5160, "LJ", &chosen, [&](TSelectLabel&) {
+      ran = true;
+      return true;
+    }));
+    EXPECT_FALSE(ran);
+    ASSERT_EQ(dialogs.callsOf("information").size(), 1u);
+    EXPECT_EQ(dialogs.callsOf("information")[0].text,
+              "We were unable to open the label definition file: QVPLBLS.DBF");
+  }
+}
+
+TEST_F(SelectLabelTest, ChooseUsesTheProgramDirectoryWhenNoneIsGiven) {
+  testing::ScriptedDialogs dialogs;
+  qputenv("QUORVANE_HOME", m_dir.path().toLocal8Bit());
+  LabelRecord chosen;
+  const bool ok = ChooseLabelDefinition(nullptr, QString(), k5160, "LJ", &chosen,
+                                        [](TSelectLabel&) { return true; });
+  qunsetenv("QUORVANE_HOME");
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(chosen.geometry.description, k5160.toStdString());
+}
+
+}  // namespace
+}  // namespace qv
