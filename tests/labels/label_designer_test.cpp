@@ -1,0 +1,436 @@
+// The label designer: screen arithmetic, stock width and bar code, text
+// moves and their limits, the record round trip, the sample's lines, font
+// controls, Save and the navigator, on the offscreen platform.
+#include "labels/windows/label_designer.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QFontMetricsF>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <cmath>
+
+#include "labels_test_util.h"
+#include "scripted_dialogs.h"
+
+namespace qv {
+namespace {
+
+using testing::ContactFixture;
+
+const testing::Contact kMary = {{"FNAME", "Mary"},       {"MIDDLE", "K"},  {"LNAME", "O'Neil"},
+                                {"STREET", "12 Elm St"}, {"CITY", "Troy"}, {"STATE", "NY"},
+                                {"ZIP", "12180"}};
+const testing::Contact kBob = {{"FNAME", "Bob"},          {"LNAME", "Wright"},
+                               {"TITLE", "Treasurer"},    {"ORG", "Acme Supply Co"},
+                               {"STREET", "9 Mill Road"}, {"CITY", "Albany"},
+                               {"STATE", "NY"},           {"ZIP", "12207-1234"}};
+const testing::Contact kAnn = {{"FNAME", "Ann"}, {"LNAME", "Zeller"}, {"CITY", "Utica"}};
+
+LabelRecord Stock(const char* description, float width, const char* printer = "LJ") {
+  LabelRecord r;
+  r.geometry = {description, 1.0f, width, 2, 10, 0.5f, 0.16f, width + 0.12f, 1.0f, 8.5f, 11.0f};
+  r.printer = printer;
+  r.paper_size = "LTR";
+  return r;
+}
+
+// A designer on `setup` at `ppi` pixels per inch, activated as on showing.
+std::unique_ptr<TDesignLabel> Open(TableObject* contacts, const LabelSetup& setup, int ppi) {
+  auto d = std::make_unique<TDesignLabel>(contacts);
+  d->PixelsPerInch = ppi;
+  d->Setup = setup;
+  d->FormActivate();
+  return d;
+}
+
+LabelSetup WideSetup() {
+  LabelSetup s = DefaultLabelSetup();
+  s.labelWidth = 4.0f;
+  s.labelHeight = 1.5f;
+  return s;
+}
+
+int DarkPixels(const QImage& image, const QRect& area) {
+  int n = 0;
+  const QRect r = area.intersected(image.rect());
+  for (int y = r.top(); y <= r.bottom(); ++y) {
+    for (int x = r.left(); x <= r.right(); ++x) {
+      if (qGray(image.pixel(x, y)) < 100) ++n;
+    }
+  }
+  return n;
+}
+
+TEST(LabelDesignerArithmetic, InchesAndPixels) {
+  // Offsets and clearances truncate; only the label size rounds.
+  EXPECT_EQ(InchesToPixels(0.25, 96), 24);
+  EXPECT_EQ(InchesToPixels(0.205, 96), 19);               // 19.68
+  EXPECT_EQ(InchesToPixels(0.165, 120), 19);              // 19.8
+  EXPECT_EQ(LabelSizeToPixels(2.63, 96), 252);            // 252.48
+  EXPECT_EQ(LabelSizeToPixels(2.66, 96), 255);            // 255.36
+  EXPECT_EQ(LabelSizeToPixels(1.0 + 5.0 / 960, 96), 96);  // 96.5: halves to even
+  EXPECT_EQ(LabelSizeToPixels(4.0, 120), 480);
+  // A damaged stock gives a drawable label, not a huge or empty picture.
+  EXPECT_EQ(LabelSizeToPixels(1e12, 96), kMaxLabelPixels);
+  EXPECT_EQ(LabelSizeToPixels(0, 96), 1);
+  EXPECT_EQ(LabelSizeToPixels(std::nan(""), 96), 1);
+  EXPECT_EQ(InchesToPixels(1e30, 96), 100000);
+
+  // Stored as pixels / P, read back by truncation: never more than a
+  // pixel away, at any screen scale.
+  for (int ppi : {72, 96, 120, 144}) {
+    for (int px = 0; px <= 600; ++px) {
+      const int back = InchesToPixels(PixelsToInches(px, ppi), ppi);
+      ASSERT_LE(std::abs(back - px), 1) << px << " at " << ppi;
+    }
+  }
+}
+
+TEST(LabelDesignerArithmetic, MovesHomeAndSteps) {
+  // With the bar code the limit is trunc(0.205 P) + 2: 21 at 96, 26 at 120.
+  EXPECT_EQ(HomeY(96, true), 21);
+  EXPECT_EQ(HomeY(120, true), 26);
+  EXPECT_EQ(HomeY(120, false), 7);
+  EXPECT_EQ(HomeX(), 5);
+  EXPECT_EQ(MoveUp(21, 96, true), 21);
+  EXPECT_EQ(MoveUp(23, 96, true), 21);
+  EXPECT_EQ(MoveUp(3, 96, false), 3);
+  EXPECT_EQ(MoveUp(4, 96, false), 2);
+  EXPECT_EQ(MoveLeft(1, 1), 1);
+  EXPECT_EQ(MoveLeft(2, 1), 1);
+  EXPECT_EQ(MoveLeft(4, 4), 4);  // would reach 0
+  EXPECT_EQ(MoveLeft(5, 4), 1);
+  EXPECT_EQ(HorizontalStep(0), 1);
+  EXPECT_EQ(HorizontalStep(1), 1);
+  EXPECT_EQ(HorizontalStep(2), 4);
+  EXPECT_EQ(BarCodeRise(96), 15);
+  EXPECT_EQ(SampleLineHeight(10, 96), 16);
+  EXPECT_EQ(SampleLineHeight(11, 96), 17);  // 17.6
+}
+
+TEST(LabelDesignerArithmetic, FontInfoAndPrinterFonts) {
+  EXPECT_EQ(FontInfoText("Arial", 10, true, false), "Arial,10 pt., Bold");
+  EXPECT_EQ(FontInfoText("Times New Roman", 12, true, true),
+            "Times New Roman,12 pt., Bold, Italic");
+  EXPECT_EQ(FontInfoText("Courier", 8, false, true), "Courier,8 pt., Italic");
+  EXPECT_EQ(FontInfoText("Courier", 8, false, false), "Courier,8 pt.");
+
+  EXPECT_DOUBLE_EQ(CpiOfFontName("Courier 10CPI"), 10);
+  EXPECT_DOUBLE_EQ(CpiOfFontName("Draft 12 cpi Bold"), 12);
+  EXPECT_DOUBLE_EQ(CpiOfFontName("Roman 16.67CPI"), 16.67);
+  EXPECT_DOUBLE_EQ(CpiOfFontName("Arial"), 0);
+  EXPECT_DOUBLE_EQ(CpiOfFontName("CPI Sans"), 0);
+  EXPECT_DOUBLE_EQ(CpiOfFontName("Odd 1CPI"), 0);  // no width to give
+  EXPECT_EQ(CpiCharWidth(96, 12), 9);              // 9.14
+  EXPECT_EQ(CpiCharWidth(120, 10), 14);            // 14.1
+
+  // A 10 CPI printer font at 120 pixels per inch: 14 pixels a character,
+  // narrow and wide letters alike; its height follows the point size.
+  const QFont cpi = SampleFont("Courier 10CPI BOLD", 10, false, true, 120);
+  EXPECT_EQ(cpi.pixelSize(), 16);
+  EXPECT_EQ(cpi.weight(), QFont::Bold);
+  const QFontMetricsF m(cpi);
+  EXPECT_NEAR(m.horizontalAdvance(QString(10, 'i')) / 10, 14, 0.6);
+  EXPECT_NEAR(m.horizontalAdvance(QString(10, 'W')) / 10, 14, 0.6);
+  const QFont screen = SampleFont("Arial", 10, true, false, 120);
+  EXPECT_EQ(screen.pixelSize(), 16);
+  EXPECT_TRUE(screen.bold());
+}
+
+TEST(LabelDesigner, StockWidthDecidesTheBarCode) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make({kMary}));
+  LabelSetup s = WideSetup();
+  s.barCode = true;
+  auto d = Open(&fx.table, s, 96);
+  EXPECT_EQ(d->windowTitle(), "Label Setup ");
+  EXPECT_TRUE(d->BarCodeCheck->isEnabled());
+  EXPECT_TRUE(d->BarCodeCheck->isChecked());
+  EXPECT_EQ(d->LabelWidth, 384);
+
+  d->ChangeLabelDef(Stock("Avery 5160  Address,   1.00 x 2.63", 2.63f, "DM"));
+  EXPECT_FALSE(d->BarCodeCheck->isEnabled());
+  EXPECT_FALSE(d->BarCodeCheck->isChecked());
+  EXPECT_FALSE(d->Content.barCode);
+  EXPECT_EQ(d->LabelWidth, 252);
+  EXPECT_EQ(d->LabelImage().size(), QSize(252, 96));
+  EXPECT_EQ(d->LabelDefinitionLabel->text(), "Avery 5160  Address,   1.00 x 2.63");
+  EXPECT_EQ(d->Setup.stockDescription, "Avery 5160  Address,   1.00 x 2.63");
+  EXPECT_EQ(d->Setup.printerType, "DM");
+  EXPECT_FLOAT_EQ(d->Setup.horizontalPitch, 2.75f);
+  EXPECT_EQ(d->Setup.across, 2);
+
+  d->ChangeLabelDef(Stock("Shipping 4 in", 4.0f));
+  EXPECT_TRUE(d->BarCodeCheck->isEnabled());
+  EXPECT_FALSE(d->BarCodeCheck->isChecked());
+  d->UpDateLabelSetupRecord();
+  EXPECT_FALSE(d->Setup.barCode);
+
+  // A narrow record that claims a bar code opens without one.
+  LabelSetup narrow = DefaultLabelSetup();
+  narrow.barCode = true;
+  auto n = Open(&fx.table, narrow, 96);
+  EXPECT_FALSE(n->BarCodeCheck->isEnabled());
+  EXPECT_FALSE(n->Content.barCode);
+}
+
+TEST(LabelDesigner, BarCodeKeepsTheTextDownAndHomeFindsTheLimit) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make({kMary}));
+  LabelSetup s = WideSetup();
+  s.barCode = true;
+  s.yOffset = 0.5f;
+  auto d = Open(&fx.table, s, 120);
+  d->HomeButtonClick();
+  EXPECT_EQ(d->TextX, 5);
+  EXPECT_EQ(d->TextY, 26);
+  EXPECT_EQ(d->BarCodeX, 5);
+  EXPECT_EQ(d->BarCodeY, 26 - 19);
+  d->UpButton->click();
+  EXPECT_EQ(d->TextY, 26);
+  d->DownButton->click();
+  d->DownButton->click();
+  d->DownButton->click();
+  EXPECT_EQ(d->TextY, 32);
+  for (int i = 0; i < 5; ++i) d->UpButton->click();
+  EXPECT_EQ(d->TextY, 26);
+
+  // The bars are drawn above the text, and only with the bar code on.
+  const QRect bars(d->BarCodeX, d->BarCodeY, kBarCodePictureWidth, kBarCodePictureHeight);
+  EXPECT_GT(DarkPixels(d->LabelImage(), bars), 100);
+  d->BarCodeCheck->setChecked(false);
+  EXPECT_EQ(DarkPixels(d->LabelImage(), bars), 0);
+
+  // Without it the text may go up to 3 pixels from the top.
+  d->HomeButtonClick();
+  EXPECT_EQ(d->TextY, 7);
+  for (int i = 0; i < 4; ++i) d->UpButtonClick();
+  EXPECT_EQ(d->TextY, 3);
+  // Ticking the bar code with the text that high makes room for the bars.
+  d->BarCodeCheck->setChecked(true);
+  EXPECT_EQ(d->TextY, 24);
+  EXPECT_EQ(d->BarCodeY, 24 - 19);
+  // Lower text stays where it is.
+  d->BarCodeCheck->setChecked(false);
+  d->TextY = 13;
+  d->BarCodeCheck->setChecked(true);
+  EXPECT_EQ(d->TextY, 13);
+}
+
+TEST(LabelDesigner, HorizontalStepsGrowWhileAutoRepeating) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make({kMary}));
+  auto d = Open(&fx.table, WideSetup(), 96);
+  d->TextX = 10;
+  d->RightButton->setDown(true);  // clicks while down are auto-repeats
+  for (int i = 0; i < 3; ++i) d->RightButtonClick();
+  EXPECT_EQ(d->TextX, 10 + 1 + 4 + 4);
+  d->RightButton->setDown(false);
+  d->RightButtonClick();  // the release ends the run at the fast step
+  EXPECT_EQ(d->TextX, 23);
+  d->RightButtonClick();
+  EXPECT_EQ(d->TextX, 24);
+  EXPECT_EQ(d->BarCodeX, 24);
+
+  d->TextX = 9;
+  d->LeftButton->setDown(true);
+  for (int i = 0; i < 4; ++i) d->LeftButtonClick();  // 9 -> 8 -> 4 -> (0 refused)
+  EXPECT_EQ(d->TextX, 4);
+  d->LeftButton->setDown(false);
+  d->LeftButtonClick();
+  d->LeftButtonClick();
+  d->LeftButtonClick();
+  d->LeftButtonClick();
+  EXPECT_EQ(d->TextX, 1);
+}
+
+TEST(LabelDesigner, OffsetsSurviveSaveAndReopen) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make({kMary}));
+  testing::ScriptedDialogs dialogs;
+  for (int ppi : {96, 120}) {
+    LabelSetup s = WideSetup();
+    s.xOffset = 0.3f;
+    s.yOffset = 0.4f;
+    auto d = Open(&fx.table, s, ppi);
+    d->RightButton->click();
+    for (int i = 0; i < 3; ++i) d->DownButton->click();
+    const int x = d->TextX, y = d->TextY;
+    EXPECT_EQ(x, int(0.3 * ppi) + 1);
+    EXPECT_EQ(y, int(0.4 * ppi) + 6);
+    d->SaveButton->click();
+    ASSERT_EQ(d->result(), QDialog::Accepted);
+    EXPECT_NEAR(d->Setup.xOffset, double(x) / ppi, 1e-6);
+
+    auto again = Open(&fx.table, d->Setup, ppi);
+    EXPECT_LE(std::abs(again->TextX - x), 1) << ppi;
+    EXPECT_LE(std::abs(again->TextY - y), 1) << ppi;
+  }
+  EXPECT_TRUE(dialogs.calls.empty());
+}
+
+TEST(LabelDesigner, SampleHasNoBlankLines) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make({kMary}));
+  LabelSetup s = WideSetup();
+  s.title = true;
+  s.company = true;
+  auto d = Open(&fx.table, s, 96);
+  // Title and organisation are asked for but empty: they leave no line.
+  EXPECT_EQ(d->DrawnLines(), QStringList({"Mary K. O'Neil ", "12 Elm St", "Troy  NY 12180"}));
+
+  // The ZIP radio buttons follow the ZIP box and move the ZIP.
+  d->BeforeCityRadio->setChecked(true);
+  EXPECT_EQ(d->DrawnLines().last(), "12180 Troy NY ");
+  d->ZipCheck->setChecked(false);
+  EXPECT_FALSE(d->AfterStateRadio->isEnabled());
+  EXPECT_FALSE(d->BeforeCountryRadio->isEnabled());
+  EXPECT_EQ(d->DrawnLines().last(), "Troy NY");
+  d->ZipCheck->setChecked(true);
+  EXPECT_TRUE(d->AfterCountryRadio->isEnabled());
+  d->UpperCaseCheck->setChecked(true);
+  EXPECT_EQ(d->DrawnLines().first(), "MARY K. O'NEIL ");
+
+  // Three lines of ink, one line height apart, starting at the text
+  // position: nothing printed above the first line's top.
+  const QImage image = d->LabelImage();
+  EXPECT_EQ(DarkPixels(image, QRect(12, 2, image.width() - 24, d->TextY - 4)), 0);
+  const int lineHeight = SampleLineHeight(d->FontSize, 96);
+  for (int line = 0; line < 3; ++line) {
+    EXPECT_GT(DarkPixels(image, QRect(d->TextX, d->TextY + line * lineHeight, 200, lineHeight)), 20)
+        << line;
+  }
+  EXPECT_EQ(DarkPixels(image, QRect(d->TextX, d->TextY + 3 * lineHeight + 2, 200, lineHeight)), 0);
+}
+
+TEST(LabelDesigner, FontControls) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make({kMary}));
+  testing::ScriptedDialogs dialogs;
+  LabelSetup s = WideSetup();
+  s.bold = true;
+  auto d = Open(&fx.table, s, 96);
+  EXPECT_EQ(d->FontLabel->text(), "Arial,10 pt., Bold");
+
+  QFont times("Times New Roman");
+  times.setPointSize(12);
+  times.setItalic(true);
+  dialogs.fontAnswers = {std::nullopt, times};
+  d->ChooseFontButton->click();  // cancelled
+  EXPECT_EQ(d->FontLabel->text(), "Arial,10 pt., Bold");
+  d->ChooseFontButton->click();
+  EXPECT_EQ(d->FontLabel->text(), "Times New Roman,12 pt., Italic");
+  EXPECT_EQ(d->DrawnFont().pixelSize(), 16);  // trunc(12 x 96 / 72)
+
+  d->FontSize = 7;
+  d->SmallerButton->click();
+  EXPECT_EQ(d->FontSize, 6);
+  EXPECT_TRUE(dialogs.callsOf("beep").empty());
+  d->SmallerButton->click();
+  EXPECT_EQ(d->FontSize, 6);
+  EXPECT_EQ(dialogs.callsOf("beep").size(), 1u);
+  EXPECT_EQ(d->FontLabel->text(), "Times New Roman,6 pt., Italic");
+
+  d->FontSize = 35;
+  d->BiggerButton->click();
+  EXPECT_EQ(d->FontSize, 36);
+  EXPECT_EQ(dialogs.callsOf("beep").size(), 1u);
+  d->BiggerButton->click();
+  EXPECT_EQ(d->FontSize, 36);
+  EXPECT_EQ(dialogs.callsOf("beep").size(), 2u);
+
+  d->FontName = QString(60, 'F');
+  d->DescriptionEdit->setText("Big labels");
+  d->SaveButton->click();
+  EXPECT_EQ(d->Setup.fontName.size(), 50);
+  EXPECT_EQ(d->Setup.fontSize, 36);
+  EXPECT_TRUE(d->Setup.italic);
+  EXPECT_FALSE(d->Setup.bold);
+}
+
+TEST(LabelDesigner, SaveNeedsADescriptionAndCancelKeepsTheRecord) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make({kMary}));
+  testing::ScriptedDialogs dialogs;
+  LabelSetup s = WideSetup();
+  s.description = "Club mailing";
+  auto d = Open(&fx.table, s, 96);
+  d->DescriptionEdit->setText("   ");
+  d->DownButton->click();
+  d->SaveButton->click();
+  ASSERT_EQ(dialogs.callsOf("information").size(), 1u);
+  EXPECT_EQ(dialogs.callsOf("information")[0].text,
+            "Please enter a description for this Label Setup record");
+  EXPECT_NE(d->result(), QDialog::Accepted);
+  EXPECT_EQ(d->Setup.description, "Club mailing");
+  EXPECT_FLOAT_EQ(d->Setup.yOffset, 0.25f);
+
+  // The stock chooser gets the record's stock and printer type; Cancel
+  // then undoes the stock it chose.
+  QString askedFor, askedPrinter;
+  d->ChooseDefinition = [&](const QString& description, const QString& printer,
+                            LabelRecord* chosen) {
+    askedFor = description;
+    askedPrinter = printer;
+    *chosen = Stock("Avery 5163  Shipping,  2.00 x 4.00", 4.0f);
+    return true;
+  };
+  d->ChooseLabelButton->click();
+  EXPECT_EQ(askedFor, s.stockDescription);
+  EXPECT_EQ(askedPrinter, "LJ");
+  EXPECT_EQ(d->Setup.stockDescription, "Avery 5163  Shipping,  2.00 x 4.00");
+  d->CancelButton->click();
+  EXPECT_EQ(d->result(), QDialog::Rejected);
+  EXPECT_EQ(d->Setup.stockDescription, s.stockDescription);
+  EXPECT_EQ(d->Setup.description, "Club mailing");
+  EXPECT_FLOAT_EQ(d->Setup.yOffset, 0.25f);
+}
+
+TEST(LabelDesigner, NavigatorMovesTheContactFile) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make({kMary, kBob, kAnn}));
+  fx.table.first();
+  auto d = Open(&fx.table, WideSetup(), 96);
+  const QString first = d->DrawnLines().first();
+  const QImage firstImage = d->LabelImage();
+
+  d->NextButton->click();
+  const QString second = d->DrawnLines().first();
+  EXPECT_NE(second, first);
+  EXPECT_NE(d->LabelImage(), firstImage);
+  d->LastButton->click();
+  const QString last = d->DrawnLines().first();
+  EXPECT_NE(last, second);
+  // Past either end the label keeps showing a contact.
+  d->NextButton->click();
+  EXPECT_FALSE(fx.table.eof());
+  EXPECT_EQ(d->DrawnLines().first(), last);
+  d->FirstButton->click();
+  EXPECT_EQ(d->DrawnLines().first(), first);
+  EXPECT_EQ(d->LabelImage(), firstImage);
+  d->PriorButton->click();
+  EXPECT_EQ(d->DrawnLines().first(), first);
+  d->NextButton->click();
+  d->PriorButton->click();
+  EXPECT_EQ(d->DrawnLines().first(), first);
+}
+
+TEST(LabelDesigner, EmptyOrMissingContactFileDrawsABlankLabel) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make({}));
+  auto d = Open(&fx.table, WideSetup(), 96);
+  EXPECT_TRUE(d->DrawnLines().isEmpty());
+  d->NextButton->click();
+  d->PriorButton->click();
+  auto none = Open(nullptr, WideSetup(), 96);
+  none->LastButton->click();
+  EXPECT_TRUE(none->DrawnLines().isEmpty());
+  EXPECT_EQ(none->LabelImage().size(), QSize(384, 144));
+}
+
+}  // namespace
+}  // namespace qv
