@@ -71,14 +71,6 @@ QString TrimRight(const QString& text) {
 
 QString TrimBoth(const QString& text) { return TrimLeft(TrimRight(text)); }
 
-QString DigitsOnly(const QString& text) {
-  QString out;
-  for (QChar c : text) {
-    if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) out += c;
-  }
-  return out;
-}
-
 QStringList SplitText(const QString& text, QChar separator) {
   return text.split(separator, Qt::KeepEmptyParts);
 }

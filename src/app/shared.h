@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "labels/postnet.h"  // DigitsOnly
+
 class QWidget;
 
 namespace qv {
@@ -37,8 +39,6 @@ void CenterOnMainWindow(QWidget* window);
 QString TrimLeft(const QString& text);
 QString TrimRight(const QString& text);
 QString TrimBoth(const QString& text);
-// Only the digits 0-9 of `text`, in order.
-QString DigitsOnly(const QString& text);
 // `text` cut at every `separator`; empty parts included, "" gives {""}.
 QStringList SplitText(const QString& text, QChar separator);
 

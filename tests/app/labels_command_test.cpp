@@ -3,11 +3,13 @@
 // bound views), with the dialog driven in place of the user.
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
 
 #include "app_fixture.h"
 #include "labels/label_print.h"
+#include "labels/sort_bulk_mail.h"
 #include "labels/windows/label_windows.h"
 #include "labels/windows/print_labels.h"
 #include "render/printers.h"
@@ -51,13 +53,13 @@ TEST_F(LabelsCommandTest, PresortedPreviewLeavesFilterOrderRecordAndPrinterAsThe
 
   int presorts = 0;
   long long labelsPrinted = -1;
+  LabelRunOutcome presorted = LabelRunOutcome::Failed;
   bool frozen = false;
   m.RunLabelsWindow = [&](TQVLabels& labels) {
     labels.FormActivate();
     frozen = !m.TrackTableEvents && m.TableQVW->controlsDisabled();
     EXPECT_TRUE(labels.rbQFilter->isEnabled());
     EXPECT_TRUE(labels.rbQFilter->isChecked());
-    labels.PresortCheck->setChecked(true);
     labels.PrinterListChange(labels.PrinterList->findText(PdfPrinterName()));
     labels.RunHooks = [&](WindowJobHost&) {
       LabelRunHooks hooks;
@@ -71,11 +73,15 @@ TEST_F(LabelsCommandTest, PresortedPreviewLeavesFilterOrderRecordAndPrinterAsThe
     };
     labels.PreviewButtonClick();
     labelsPrinted = labels.LastRun.labels;
+    labels.PresortCheck->setChecked(true);
+    labels.PreviewButtonClick();
+    presorted = labels.LastRun.outcome;
   };
   m.mnuLabelsClick();
 
   EXPECT_TRUE(frozen);
   EXPECT_EQ(presorts, 1);
+  EXPECT_EQ(presorted, LabelRunOutcome::Completed);
   EXPECT_EQ(labelsPrinted, 3) << "the three New York contacts of the filter";
   EXPECT_EQ(m.Apollo1.RecNo(), recno);
   EXPECT_EQ(m.Apollo1.IndexOrd(), order);

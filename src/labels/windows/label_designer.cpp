@@ -20,6 +20,7 @@
 #include <cmath>
 
 #include "labels/postnet.h"
+#include "labels/windows/select_label.h"
 #include "store/table_object.h"
 #include "ui/dialogs.h"
 
@@ -628,9 +629,13 @@ void TDesignLabel::BiggerButtonClick() {
 // ---- stock, navigator, closing -------------------------------------------------
 
 void TDesignLabel::ChooseLabelButtonClick() {
-  if (!ChooseDefinition) return;
   LabelRecord chosen;
-  if (ChooseDefinition(Setup.stockDescription, Setup.printerType, &chosen)) ChangeLabelDef(chosen);
+  const bool picked =
+      ChooseDefinition
+          ? ChooseDefinition(Setup.stockDescription, Setup.printerType, &chosen)
+          : ChooseLabelDefinition(this, QString(), Setup.stockDescription, Setup.printerType,
+                                  &chosen);
+  if (picked) ChangeLabelDef(chosen);
 }
 
 void TDesignLabel::FirstButtonClick() {

@@ -90,7 +90,8 @@ class TDesignLabel : public QDialog {
   LabelSetup Setup;
   int PixelsPerInch;
   // Picks a label definition for the record's stock description and
-  // printer type; true with *chosen filled. Empty: the button does nothing.
+  // printer type; true with *chosen filled. Empty: the label stock dialog
+  // on the program directory's QVPLBLS.DBF.
   std::function<bool(const QString& description, const QString& printerType, LabelRecord* chosen)>
       ChooseDefinition;
 

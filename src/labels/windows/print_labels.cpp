@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "labels/windows/label_designer.h"
 #include "labels/windows/label_windows.h"
 #include "labels/windows/table_grid_model.h"
 #include "render/printers.h"
@@ -29,6 +30,14 @@ namespace {
 constexpr int kMaxCopies = 999;
 
 }  // namespace
+
+bool DesignLabelSetup(QWidget* parent, TableObject* contacts, LabelSetup* record) {
+  TDesignLabel designer(contacts, parent);
+  designer.Setup = *record;
+  if (designer.exec() != QDialog::Accepted) return false;
+  *record = designer.Setup;
+  return true;
+}
 
 TQVLabels::TQVLabels(TableObject* contacts, TApollo* contactApollo, QWidget* parent)
     : QDialog(parent), m_contacts(contacts), m_contactApollo(contactApollo) {
@@ -233,8 +242,6 @@ void TQVLabels::DeleteButtonClick() {
   if (LabelSetupTable->eof()) return;
   if (!Dialogs().question(this, QStringLiteral("Delete this record?"), false)) return;
   LabelSetupTable->deleteRecord();
-  // Deleting the last row keeps the one before it current.
-  if (LabelSetupTable->eof()) LabelSetupTable->last();
   ReloadGrid();
   SetButtons();
 }
