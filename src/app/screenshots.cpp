@@ -13,6 +13,11 @@
 #include "app/qvmain.h"
 #include "app/reindex.h"
 #include "app/splash.h"
+#include "labels/label_setup.h"
+#include "labels/windows/label_designer.h"
+#include "labels/windows/label_edit.h"
+#include "labels/windows/print_labels.h"
+#include "labels/windows/select_label.h"
 #include "store/settings.h"
 #include "ui/dialogs.h"
 #include "ui/help_window.h"
@@ -86,6 +91,52 @@ int main(int argc, char** argv) {
   qv::HelpWindow::Instance()->showTopic(1027);
   ok &= Save(qv::HelpWindow::Instance(), dir, QStringLiteral("help"));
   qv::HelpWindow::Instance()->close();
+
+  // The label windows on the program directory's tables and the sample
+  // contacts.
+  {
+    qv::TQVLabels labels(main.TableQVW, &main.Apollo1, &main);
+    if (labels.OpenLabelSetupTable(qv::ProgramDirectory())) {
+      ok &= Save(&labels, dir, QStringLiteral("print-labels"));
+    } else {
+      ok = false;
+    }
+  }
+  {
+    qv::TDesignLabel designer(main.TableQVW, &main);
+    designer.Setup = qv::DefaultLabelSetup();
+    ok &= Save(&designer, dir, QStringLiteral("label-designer"));
+  }
+  {
+    // A 4-inch shipping label with the bar code and every line.
+    qv::TDesignLabel designer(main.TableQVW, &main);
+    qv::LabelSetup setup = qv::DefaultLabelSetup();
+    setup.stockDescription = QStringLiteral("Avery 5163  Shipping,   2.00 x 4.00");
+    setup.labelWidth = 4.0f;
+    setup.labelHeight = 2.0f;
+    setup.barCode = setup.title = setup.company = setup.phone = true;
+    setup.yOffset = 0.3f;
+    setup.fontSize = 12;
+    setup.bold = true;
+    designer.Setup = setup;
+    ok &= Save(&designer, dir, QStringLiteral("label-designer-barcode"));
+  }
+  {
+    qv::TSelectLabel select(&main);
+    select.LabelTable->setDatabaseName(qv::ProgramDirectory());
+    select.LabelTable->setTableName(QStringLiteral("QVPLBLS.DBF"));
+    if (select.LabelTable->open()) {
+      select.PassedDescription = qv::DefaultLabelSetup().stockDescription;
+      select.PassedPrinterType = QStringLiteral("LJ");
+      ok &= Save(&select, dir, QStringLiteral("select-label"));
+      qv::TLabelEdit edit(&main);
+      edit.record = qv::ReadLabelDefinition(*select.LabelTable);
+      edit.setWindowTitle(QStringLiteral("Edit Label Definition"));
+      ok &= Save(&edit, dir, QStringLiteral("label-edit"));
+    } else {
+      ok = false;
+    }
+  }
 
   // Last, as it closes the file: the panel shown when no file is open.
   main.OpenQVWDBF(qv::ProgramDirectory() + QStringLiteral("NO-SUCH-FILE.DBF"));

@@ -59,6 +59,7 @@ TQVLabels::TQVLabels(TableObject* contacts, TApollo* contactApollo, QWidget* par
   SetupGrid->setSelectionMode(QAbstractItemView::SingleSelection);
   SetupGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
   SetupGrid->verticalHeader()->hide();
+  SetupGrid->verticalHeader()->setDefaultSectionSize(SetupGrid->fontMetrics().height() + 6);
   SetupGrid->horizontalHeader()->setStretchLastSection(true);
   const int charWidth = SetupGrid->fontMetrics().averageCharWidth();
   SetupGrid->setColumnWidth(0, 38 * charWidth);

@@ -124,6 +124,13 @@ TSelectLabel::TSelectLabel(QWidget* parent) : QDialog(parent) {
   Grid->verticalHeader()->hide();
   Grid->horizontalHeader()->setStretchLastSection(false);
   Grid->setColumnWidth(0, 260);
+  // Compact rows and number columns as wide as their titles, so most of
+  // a stock's sizes show without scrolling.
+  Grid->verticalHeader()->setDefaultSectionSize(Grid->fontMetrics().height() + 6);
+  for (int c = 1; c < m_model->columnCount(); ++c) {
+    Grid->setColumnWidth(c, Grid->fontMetrics().horizontalAdvance(
+                                m_model->headerData(c, Qt::Horizontal).toString()) + 16);
+  }
   Grid->installEventFilter(this);
 
   NewButton = new QPushButton("New", this);
