@@ -4,20 +4,12 @@
 #include <algorithm>
 #include <string>
 
-#include "store/codepage.h"
-#include "store/dates.h"
 #include "store/table_object.h"
 
 namespace qv {
 
 namespace {
 constexpr int kCacheRows = 512;
-
-QString TrimmedRight(const QString& s) {
-  qsizetype n = s.size();
-  while (n > 0 && s.at(n - 1) == QLatin1Char(' ')) --n;
-  return s.left(n);
-}
 }  // namespace
 
 const std::vector<BrowseColumn>& BrowseModel::Columns() {
@@ -94,21 +86,8 @@ QStringList BrowseModel::readRow(int row) const {
     }
     const xb::FieldInfo& info = fields[f];
     std::string_view raw(buf.data() + info.offset, info.width);
-    switch (info.type) {
-      case 'D':
-        cells << FormatDate(DateFromDtos(raw));
-        break;
-      case 'M':
-      case 'G':
-        // Memo text stays in the memo file: the column is hidden.
-        cells << QString();
-        break;
-      case 'C':
-        cells << TrimmedRight(DecodeAnsi(raw));
-        break;
-      default:
-        cells << DecodeAnsi(raw).trimmed();
-    }
+    // Memo text stays in the memo file: the column is hidden.
+    cells << FieldValueText(info, raw);
   }
   return cells;
 }

@@ -19,6 +19,21 @@ QString TrimRight(const QString& s) {
 
 }  // namespace
 
+QString FieldValueText(const xb::FieldInfo& field, std::string_view raw) {
+  switch (field.type) {
+    case 'C':
+      return TrimRight(DecodeAnsi(raw));
+    case 'D':
+      return FormatDate(DateFromDtos(raw));
+    case 'M':
+    case 'G':
+    case 'B':
+      return QString();
+    default:
+      return DecodeAnsi(raw).trimmed();
+  }
+}
+
 TableObject::TableObject(TApolloEnv* env, QObject* parent) : QObject(parent), m_env(env) {}
 
 TableObject::~TableObject() = default;
@@ -98,20 +113,12 @@ QString TableObject::fieldText(const QString& name) const {
   if (m_state == State::Insert) return QString();
   xb::RecordRef r = m_area->record();
   std::string_view raw = r.field(*f);
-  switch (f->type) {
-    case 'C':
-      return TrimRight(DecodeAnsi(raw));
-    case 'D':
-      return FormatDate(DateFromDtos(raw));
-    case 'M':
-    case 'G': {
-      std::string text;
-      if (r.memo == nullptr || !r.memo->ReadMemo(raw, &text).ok()) return QString();
-      return DecodeAnsi(text);
-    }
-    default:
-      return DecodeAnsi(raw).trimmed();
+  if (f->type == 'M' || f->type == 'G') {
+    std::string text;
+    if (r.memo == nullptr || !r.memo->ReadMemo(raw, &text).ok()) return QString();
+    return DecodeAnsi(text);
   }
+  return FieldValueText(*f, raw);
 }
 
 QDate TableObject::fieldDate(const QString& name) const {

@@ -13,12 +13,19 @@
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <string_view>
 
 #include "xbase/workarea.h"
 
 namespace qv {
 
 class TApolloEnv;
+
+// The text a screen shows for a field's stored bytes: character fields
+// without trailing blanks, dates in the short date format, numbers and
+// logicals trimmed. Memo and binary fields give "" (their text lives in
+// the memo file; TableObject::fieldText reads it).
+QString FieldValueText(const xb::FieldInfo& field, std::string_view raw);
 
 class TableObject : public QObject {
   Q_OBJECT

@@ -3,37 +3,9 @@
 #include <algorithm>
 #include <string>
 
-#include "store/codepage.h"
-#include "store/dates.h"
 #include "store/table_object.h"
 
 namespace qv {
-
-namespace {
-
-QString TrimRight(const QString& s) {
-  qsizetype n = s.size();
-  while (n > 0 && s.at(n - 1) == QLatin1Char(' ')) --n;
-  return s.left(n);
-}
-
-QString CellText(const xb::FieldInfo& info, std::string_view raw) {
-  switch (info.type) {
-    case 'C':
-      return TrimRight(DecodeAnsi(raw));
-    case 'D':
-      return FormatDate(DateFromDtos(raw));
-    case 'M':
-    case 'G':
-    case 'B':
-      // Memo text lives in the memo file; a grid of short values shows none.
-      return QString();
-    default:
-      return DecodeAnsi(raw).trimmed();
-  }
-}
-
-}  // namespace
 
 TableGridModel::TableGridModel(TableObject* table, std::vector<TableGridColumn> columns,
                                QObject* parent)
@@ -98,7 +70,7 @@ void TableGridModel::reload() {
           continue;
         }
         const xb::FieldInfo& info = table.fields()[f];
-        cells << CellText(info, std::string_view(buf.data() + info.offset, info.width));
+        cells << FieldValueText(info, std::string_view(buf.data() + info.offset, info.width));
       }
       m_recnos.push_back(static_cast<int>(recno));
       m_cells.push_back(std::move(cells));
