@@ -16,7 +16,9 @@ function(qv_add_test)
     QV_XBCHECK="${PROJECT_SOURCE_DIR}/../shared/tools/xbcheck/xbcheck")
   target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
   add_test(NAME ${T_NAME} COMMAND ${T_NAME})
-  set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" LABELS "${T_LABELS}")
+  # A test that hangs fails after five minutes instead of holding the CI run.
+  set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" LABELS "${T_LABELS}"
+    TIMEOUT 300)
 
   if(T_SANITIZED AND QV_SANITIZED_ENGINE_TESTS)
     set(san_libs)
@@ -38,7 +40,7 @@ function(qv_add_test)
     add_test(NAME ${T_NAME}_san COMMAND ${T_NAME}_san)
     set_tests_properties(${T_NAME}_san PROPERTIES
       ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1:abort_on_error=1;UBSAN_OPTIONS=print_stacktrace=1"
-      LABELS "sanitized;${T_LABELS}")
+      LABELS "sanitized;${T_LABELS}" TIMEOUT 600)
   endif()
 endfunction()
 

@@ -139,7 +139,12 @@ TQVLabels::TQVLabels(TableObject* contacts, TApollo* contactApollo, QWidget* par
   connect(SetupGrid, &QTableView::doubleClicked, this, &TQVLabels::ModifyButtonClick);
 }
 
-TQVLabels::~TQVLabels() = default;
+TQVLabels::~TQVLabels() {
+  // The table's work area refers to LabelSetupEnv, a member that is gone
+  // before QObject deletes children.
+  LabelSetupTable->close();
+  delete LabelSetupTable;
+}
 
 bool TQVLabels::OpenLabelSetupTable(const QString& directory) {
   LabelSetupTable->setDatabaseName(directory);
