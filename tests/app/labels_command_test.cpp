@@ -5,11 +5,15 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QLineEdit>
 #include <QRadioButton>
+#include <QTimer>
 
 #include "app_fixture.h"
 #include "labels/label_print.h"
 #include "labels/sort_bulk_mail.h"
+#include "labels/label_setup.h"
+#include "labels/windows/label_designer.h"
 #include "labels/windows/label_windows.h"
 #include "labels/windows/print_labels.h"
 #include "render/printers.h"
@@ -90,6 +94,42 @@ TEST_F(LabelsCommandTest, PresortedPreviewLeavesFilterOrderRecordAndPrinterAsThe
   EXPECT_EQ(CurrentPrinterName(), printer);
   EXPECT_TRUE(m.TrackTableEvents);
   EXPECT_FALSE(m.TableQVW->controlsDisabled());
+}
+
+// The real windows, one inside the other: Modify opens the designer over
+// the Print Labels dialog and its Save reaches the setup table.
+TEST_F(LabelsCommandTest, ModifyInTheDesignerIsStoredInTheSetupTable) {
+  TQVPMain& m = StartOn({kAnn, kBob});
+  bool sawLabels = false, sawDesigner = false;
+  QTimer::singleShot(0, [&] {
+    auto* labels = qobject_cast<TQVLabels*>(QApplication::activeModalWidget());
+    ASSERT_NE(labels, nullptr);
+    sawLabels = true;
+    QTimer::singleShot(0, [&] {
+      auto* designer = qobject_cast<TDesignLabel*>(QApplication::activeModalWidget());
+      ASSERT_NE(designer, nullptr);
+      sawDesigner = true;
+      EXPECT_EQ(designer->DescriptionEdit->text(), QStringLiteral("Default Label Setup"));
+      designer->DescriptionEdit->setText(QStringLiteral("Club newsletter"));
+      designer->BarCodeCheck->click();  // refused: the stock is 2.63 inches wide
+      designer->SaveButtonClick();
+    });
+    labels->ModifyButtonClick();
+    labels->reject();
+  });
+  m.mnuLabelsClick();
+  EXPECT_TRUE(sawLabels);
+  EXPECT_TRUE(sawDesigner);
+
+  TApolloEnv env;
+  TableObject table(&env);
+  table.setDatabaseName(dir_);
+  table.setTableName(QStringLiteral("QVPLSU.DBF"));
+  ASSERT_TRUE(table.open());
+  const LabelSetup stored = ReadLabelSetup(table);
+  EXPECT_EQ(stored.description, QStringLiteral("Club newsletter"));
+  EXPECT_FALSE(stored.barCode);
+  EXPECT_EQ(stored.stockDescription, QStringLiteral("Avery 5160  Address,   1.00 x 2.63"));
 }
 
 TEST_F(LabelsCommandTest, WithoutAFilterOnlyAllRecordsCanBeChosen) {
