@@ -21,6 +21,7 @@
 
 #include "labels/postnet.h"
 #include "labels/windows/select_label.h"
+#include "render/report_fonts.h"
 #include "store/table_object.h"
 #include "ui/dialogs.h"
 
@@ -115,7 +116,8 @@ QFont SampleFont(const QString& name, int size, bool bold, bool italic, int pixe
   const int height = std::clamp(int(ClampPixels(double(size) * pixelsPerInch / 72)), 1, 2000);
   const double cpi = CpiOfFontName(name);
   if (cpi <= 0) {
-    QFont font(name);
+    // The face the printed label uses, so the sample measures the same.
+    QFont font(ResolveFontFamily(name));
     font.setPixelSize(height);
     font.setBold(bold);
     font.setItalic(italic);
@@ -124,7 +126,8 @@ QFont SampleFont(const QString& name, int size, bool bold, bool italic, int pixe
   // A printer font has no screen face: a fixed-pitch face of the same
   // height, stretched to the width the printer gives each character.
   QFont font;
-  font.setFamilies({name, QStringLiteral("Courier New"), QStringLiteral("monospace")});
+  font.setFamilies({name, ResolveFontFamily(QStringLiteral("Courier New")),
+                    QStringLiteral("monospace")});
   font.setStyleHint(QFont::TypeWriter);
   font.setFixedPitch(true);
   font.setPixelSize(height);
