@@ -17,7 +17,7 @@
 #include <map>
 #include <vector>
 
-#include "labels/windows/table_grid_model.h"
+#include "store/table_grid_model.h"
 #include "scripted_dialogs.h"
 #include "store/support_install.h"
 

@@ -18,7 +18,7 @@
 
 #include "labels/windows/label_designer.h"
 #include "labels/windows/label_windows.h"
-#include "labels/windows/table_grid_model.h"
+#include "store/table_grid_model.h"
 #include "render/printers.h"
 #include "store/table_object.h"
 #include "ui/dialogs.h"

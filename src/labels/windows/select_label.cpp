@@ -12,7 +12,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "labels/windows/table_grid_model.h"
+#include "store/table_grid_model.h"
 #include "store/settings.h"
 #include "ui/dialogs.h"
 

@@ -1,4 +1,4 @@
-// A read-only grid model over a small table (label stocks, label setups):
+// A read-only grid model over a small table (stocks, setups, result grids):
 // a list of field/title columns, every visible row read into memory in the
 // table's current order. Tables of a few hundred rows only; the contact
 // browse grid has its own on-demand model.

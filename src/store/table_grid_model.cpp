@@ -1,4 +1,4 @@
-#include "labels/windows/table_grid_model.h"
+#include "store/table_grid_model.h"
 
 #include <algorithm>
 #include <string>
