@@ -19,6 +19,7 @@
 
 #include "cli/args.h"
 #include "cli/labels_cmd.h"
+#include "cli/reports_cmd.h"
 #include "cli/tsv.h"
 #include "store/apollo.h"
 #include "store/contact_file.h"
@@ -63,7 +64,13 @@ int Usage() {
                "         (--pdf OUT.pdf | --stream OUT)\n"
                "                                     a label run to a PDF file or a page stream\n"
                "  presort FILE [--filter EXPR]       writes PRESORT.PSL and prints it\n"
-               "  stream-dump STREAM                 a page stream as readable text\n";
+               "  stream-dump STREAM                 a page stream as readable text\n"
+               "  report FILE [--layout 1|2|3|4] [--title TEXT] [--codes] [--memo]\n"
+               "         [--filter EXPR | --current RECNO] [--start RECNO] [--landscape]\n"
+               "         (--pdf OUT.pdf | --stream OUT)\n"
+               "                                     a list report to a PDF file or a page stream\n"
+               "  zipcount FILE [--filter EXPR] (--pdf OUT.pdf | --stream OUT | --lines | --csv OUT.csv)\n"
+               "                                     records counted per ZIP code\n";
   return kExitUsage;
 }
 
@@ -367,6 +374,7 @@ int Main(int argc, char** argv) {
       {"seek", {3, 3, CmdSeek}},   {"reindex", {1, 1, CmdReindex}}, {"create", {1, 1, CmdCreate}},
       {"init", {0, 0, CmdInit}},   {"labels", {1, 1, CmdLabels}}, {"presort", {1, 1, CmdPresort}},
       {"stream-dump", {1, 1, CmdStreamDump}},
+      {"report", {1, 1, CmdReport}},   {"zipcount", {1, 1, CmdZipCount}},
   };
   auto it = commands.find(argv[1]);
   if (it == commands.end()) return Usage();
@@ -390,7 +398,8 @@ int Main(int argc, char** argv) {
   }
   // Label runs measure text with real fonts; no screen is needed for that.
   std::unique_ptr<QGuiApplication> gui;
-  if (std::string(argv[1]) == "labels") {
+  const std::string command = argv[1];
+  if (command == "labels" || command == "report" || command == "zipcount") {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     gui = std::make_unique<QGuiApplication>(argc, argv);
   }

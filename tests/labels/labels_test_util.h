@@ -46,7 +46,9 @@ class ContactFixture {
       if (!area->Append().ok()) return false;
       for (const auto& [name, value] : c) {
         int i = area->table().FieldIndex(name);
-        if (i < 0 || !area->SetField(i, value).ok()) return false;
+        if (i < 0) return false;
+        const bool memo = area->table().fields()[size_t(i)].type == 'M';
+        if (!(memo ? area->SetMemo(i, value) : area->SetField(i, value)).ok()) return false;
       }
       if (!area->Commit().ok()) return false;
     }

@@ -1,0 +1,253 @@
+#include "cli/reports_cmd.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <chrono>
+#include <iostream>
+
+#include "labels/job_host.h"
+#include "render/printers.h"
+#include "reports/report_run.h"
+#include "store/apollo.h"
+#include "store/contact_file.h"
+#include "store/table_object.h"
+#include "zipcount/zip_count.h"
+#include "zipcount/zip_report.h"
+
+namespace qv::cli {
+
+namespace {
+
+constexpr int kExitError = 1;
+constexpr int kExitUsage = 2;
+
+int Fail(const QString& message) {
+  std::cerr << "quorvane-cli: " << message.toStdString() << "\n";
+  return kExitError;
+}
+
+QString OneLine(QString text) {
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return text;
+}
+
+// Notices go to the standard error stream; nothing here asks questions
+// that need a Yes.
+class CliHost : public JobHost {
+ public:
+  void information(const QString& text) override {
+    std::cerr << OneLine(text).toStdString() << "\n";
+  }
+  bool question(const QString& text, bool) override {
+    std::cerr << OneLine(text).toStdString() << "\n  -> No\n";
+    return false;
+  }
+};
+
+// An option this command does not know is a usage error, not ignored.
+int CheckOptions(const Args& a, std::initializer_list<const char*> known) {
+  auto isKnown = [&known](const std::string& name) {
+    for (const char* k : known) {
+      if (name == k) return true;
+    }
+    return false;
+  };
+  for (const auto& [name, on] : a.flags) {
+    if (!isKnown(name)) {
+      std::cerr << "quorvane-cli: unknown option " << name << "\n";
+      return kExitUsage;
+    }
+  }
+  for (const auto& [name, value] : a.values) {
+    if (!isKnown(name)) {
+      std::cerr << "quorvane-cli: unknown option " << name << "\n";
+      return kExitUsage;
+    }
+  }
+  return 0;
+}
+
+bool ParseNumber(const std::string& text, int low, int high, int* out) {
+  bool ok = false;
+  const int n = QString::fromStdString(text).toInt(&ok);
+  if (!ok || n < low || n > high) return false;
+  *out = n;
+  return true;
+}
+
+struct OpenContacts {
+  TApolloEnv env;
+  TableObject table{&env};
+  TApollo apollo;
+  QString path;
+  OpenContacts() { apollo.SetDataSource(&table); }
+};
+
+// Opens the contact file and applies --filter as the main window applies
+// its filter.
+bool Open(const Args& a, OpenContacts& c, QString* error) {
+  c.path = QFileInfo(QString::fromLocal8Bit(a.positional[0].c_str())).absoluteFilePath();
+  if (!OpenContactFile(c.path, c.table)) {
+    *error = QStringLiteral("cannot open ") + c.path;
+    return false;
+  }
+  QString query = QStringLiteral("UPPER(PREFIX)<>\"DELETED\"");
+  if (a.Has("--filter")) {
+    query = QLatin1Char('(') + QString::fromLocal8Bit(a.Value("--filter").c_str()) +
+            QStringLiteral(") .and. ") + query;
+  }
+  if (!c.apollo.Query(query)) {
+    *error = QStringLiteral("the filter cannot be used: ") + c.apollo.LastError();
+    return false;
+  }
+  return true;
+}
+
+bool WriteFile(const QString& path, const QByteArray& bytes, QString* error) {
+  QFile file(path);
+  if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size() &&
+      file.flush()) {
+    return true;
+  }
+  *error = QStringLiteral("cannot write ") + path + ": " + file.errorString();
+  file.remove();
+  return false;
+}
+
+long long MillisecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                               start)
+      .count();
+}
+
+}  // namespace
+
+int CmdReport(const Args& a) {
+  if (int usage = CheckOptions(a, {"--layout", "--title", "--codes", "--memo", "--filter",
+                                   "--current", "--start", "--landscape", "--pdf", "--stream"})) {
+    return usage;
+  }
+  const bool pdf = a.Has("--pdf"), stream = a.Has("--stream");
+  if (pdf == stream) return Fail("report needs one of --pdf OUT.pdf or --stream OUT");
+  if (a.Has("--filter") && a.Has("--current")) {
+    return Fail("--filter and --current choose the records in two ways; give one");
+  }
+  UserReportOptions options;
+  if (a.Has("--layout") && !ParseNumber(a.Value("--layout"), 1, 4, &options.layout)) {
+    return Fail("--layout takes 1, 2, 3 or 4, not " + QString::fromStdString(a.Value("--layout")));
+  }
+  options.printCodes = a.Has("--codes");
+  options.printMemo = a.Has("--memo");
+  options.orientation = a.Has("--landscape") ? Orientation::Landscape : Orientation::Portrait;
+
+  OpenContacts c;
+  QString error;
+  if (!Open(a, c, &error)) return Fail(error);
+  options.title = a.Has("--title") ? QString::fromLocal8Bit(a.Value("--title").c_str())
+                                   : DefaultReportTitle(c.path);
+  options.selection = a.Has("--filter") ? RecordSelection::Filter : RecordSelection::All;
+  int current = 0;
+  for (const char* option : {"--current", "--start"}) {
+    if (!a.Has(option)) continue;
+    int recno = 0;
+    if (!ParseNumber(a.Value(option), 1, c.apollo.RecCount(), &recno)) {
+      return Fail(QStringLiteral("%1 takes a record number from 1 to %2, not %3")
+                      .arg(option)
+                      .arg(c.apollo.RecCount())
+                      .arg(QString::fromStdString(a.Value(option))));
+    }
+    if (current != 0 && current != recno) return Fail("--current and --start name different records");
+    current = recno;
+  }
+  if (a.Has("--current")) options.selection = RecordSelection::Current;
+  options.startFromCurrent = a.Has("--start");
+  if (current != 0) c.apollo.Go(current);
+
+  const QString out = QString::fromLocal8Bit(a.Value(pdf ? "--pdf" : "--stream").c_str());
+  options.print = pdf;
+  if (pdf) {
+    options.pdfFile = QFileInfo(out).absoluteFilePath();
+    options.printerName = PdfPrinterName();
+  }
+  UserReportHooks hooks;
+  bool written = false;
+  hooks.preview = [&](QIODevice& pages) { written = WriteFile(out, pages.readAll(), &error); };
+  CliHost host;
+  const auto start = std::chrono::steady_clock::now();
+  const UserReportResult result = RunUserReport(c.table, c.apollo, options, host, hooks);
+  const long long ms = MillisecondsSince(start);
+  switch (result.outcome) {
+    case UserReportOutcome::Completed:
+    case UserReportOutcome::Stopped:
+      if (stream && !written) return Fail(error);
+      std::cout << "report " << result.records << " records on " << result.pages << " pages to "
+                << out.toStdString() << " in " << ms << " ms\n";
+      return 0;
+    case UserReportOutcome::Cancelled:
+      return Fail("the report was cancelled");
+    case UserReportOutcome::Failed:
+      if (pdf) QFile::remove(options.pdfFile);
+      return Fail(result.errorText.isEmpty() ? QStringLiteral("the report failed")
+                                             : OneLine(result.errorText));
+  }
+  return kExitError;
+}
+
+int CmdZipCount(const Args& a) {
+  if (int usage = CheckOptions(a, {"--filter", "--pdf", "--stream", "--lines", "--csv"})) {
+    return usage;
+  }
+  const int outputs = int(a.Has("--pdf")) + int(a.Has("--stream")) + int(a.Has("--lines")) +
+                      int(a.Has("--csv"));
+  if (outputs != 1) {
+    return Fail("zipcount needs one of --pdf OUT.pdf, --stream OUT, --lines or --csv OUT.csv");
+  }
+  OpenContacts c;
+  QString error;
+  if (!Open(a, c, &error)) return Fail(error);
+  CliHost host;
+  TZipCount count(c.table, c.apollo, host);
+  const auto start = std::chrono::steady_clock::now();
+  if (!count.DoTheSort()) return Fail("the count did not finish");
+  const long long countMs = MillisecondsSince(start);
+
+  if (a.Has("--lines")) {
+    for (const QString& line : count.ReportLines()) std::cout << line.toStdString() << "\n";
+    std::cerr << "zipcount: " << count.RecordsRead() << " records counted in " << countMs
+              << " ms\n";
+    return 0;
+  }
+  if (a.Has("--csv")) {
+    const QString out = QString::fromLocal8Bit(a.Value("--csv").c_str());
+    if (!WriteZipCountCsv(count.Tallies(), out, &error)) return Fail(error);
+    std::cout << "zipcount " << count.RecordsRead() << " records, " << count.Tallies().size()
+              << " ZIP codes to " << out.toStdString() << "\n";
+    return 0;
+  }
+  const bool pdf = a.Has("--pdf");
+  const QString out = QString::fromLocal8Bit(a.Value(pdf ? "--pdf" : "--stream").c_str());
+  ZipReportOptions options;
+  options.print = pdf;
+  if (pdf) {
+    options.pdfFile = QFileInfo(out).absoluteFilePath();
+    options.printerName = PdfPrinterName();
+  }
+  ZipReportHooks hooks;
+  bool written = false;
+  hooks.preview = [&](QIODevice& pages) { written = WriteFile(out, pages.readAll(), &error); };
+  const ZipReportResult result = DoThePrintJob(count.ReportLines(), options, host, hooks);
+  const long long ms = MillisecondsSince(start);
+  if (result.outcome == ZipReportOutcome::Failed) {
+    if (pdf) QFile::remove(options.pdfFile);
+    return Fail(result.errorText);
+  }
+  if (result.outcome == ZipReportOutcome::Cancelled) return Fail("the report was cancelled");
+  if (!pdf && !written) return Fail(error);
+  std::cout << "zipcount " << count.RecordsRead() << " records, " << count.Tallies().size()
+            << " ZIP codes on " << result.pages << " pages to " << out.toStdString() << " in "
+            << ms << " ms (counting " << countMs << " ms)\n";
+  return 0;
+}
+
+}  // namespace qv::cli

@@ -1,0 +1,148 @@
+#include "reports/report_run.h"
+
+#include <QBuffer>
+
+#include "labels/job_host.h"
+#include "render/report_canvas.h"
+#include "reports/user_report.h"
+#include "store/apollo.h"
+#include "store/table_object.h"
+
+namespace qv {
+
+namespace {
+
+const char kAllRecords[] = "UPPER(PREFIX)<>\"DELETED\"";
+
+// The contact table as the run found it, put back however the run ends.
+class TableRestorer {
+ public:
+  explicit TableRestorer(TApollo& apollo)
+      : m_apollo(apollo),
+        m_recno(apollo.RecNo()),
+        m_filter(apollo.DBFilter()),
+        m_order(apollo.IndexOrd()) {}
+  ~TableRestorer() {
+    m_apollo.SetOrder(m_order);
+    m_apollo.Query(m_filter);
+    m_apollo.SetScope(QString(), QString());
+    if (m_recno > 0) m_apollo.Go(m_recno);
+  }
+  int recno() const { return m_recno; }
+
+ private:
+  TApollo& m_apollo;
+  int m_recno;
+  QString m_filter;
+  int m_order;
+};
+
+// Layouts 1 to 3 begin at the first key not below "0", passing over blank
+// names; the soft seek is on for that one seek only.
+void SoftSeekZero(TableObject& table, TApollo& apollo) {
+  TApolloEnv* env = table.env();
+  const bool soft = env ? env->SoftSeek() : false;
+  if (env) env->SetSoftSeek(true);
+  apollo.Seek(QStringLiteral("0"));
+  if (env) env->SetSoftSeek(soft);
+}
+
+void GoToStart(TableObject& table, TApollo& apollo, int layout) {
+  apollo.GoTop();
+  if (layout != 4) SoftSeekZero(table, apollo);
+}
+
+}  // namespace
+
+QString DefaultReportTitle(const QString& contactFilePath) {
+  return QStringLiteral("Report for: ") + contactFilePath;
+}
+
+UserReportResult RunUserReport(TableObject& table, TApollo& apollo,
+                               const UserReportOptions& options, JobHost& host,
+                               const UserReportHooks& hooks) {
+  UserReportResult result;
+  const int layout = options.layout < 1 || options.layout > 4 ? 1 : options.layout;
+  TableRestorer restore(apollo);
+  const int savedRecno = restore.recno();
+
+  const int order = apollo.TagArea(ReportLayoutTag(layout));
+  if (order == 0) {
+    result.errorText = QStringLiteral("The contact file has no %1 sort order; rebuild its indexes.")
+                           .arg(ReportLayoutTag(layout));
+    host.information(result.errorText);
+    return result;
+  }
+  apollo.SetOrder(order);
+  switch (options.selection) {
+    case RecordSelection::All:
+      apollo.Query(QString::fromLatin1(kAllRecords));
+      break;
+    case RecordSelection::Filter:
+      break;
+    case RecordSelection::Current:
+      apollo.Query(QStringLiteral("Recno()=") + QString::number(savedRecno));
+      break;
+  }
+  if (!options.startFromCurrent) {
+    GoToStart(table, apollo, layout);
+  } else {
+    apollo.Go(savedRecno);
+    // Go reaches any record; only one inside the selection may start the run.
+    const bool visible =
+        !apollo.Eof() && table.area() && table.area()->IsVisible(table.area()->record());
+    if (apollo.RecNo() != savedRecno || !visible) {
+      host.information(
+          QStringLiteral("Current record is out of range. Starting with first record"));
+      GoToStart(table, apollo, layout);
+    }
+  }
+
+  TUserReportPrint job(table, host);
+  job.setLayout(layout);
+  job.setTitle(options.title);
+  job.setPrintCodes(options.printCodes);
+  job.setPrintMemo(options.printMemo);
+  job.setOrientation(options.orientation);
+  job.setPrintMode(options.print);
+  job.setReportDate(options.date);
+  ReportCanvas& report = job.Report();
+  QBuffer stream;
+  if (options.print) {
+    if (!options.pdfFile.isEmpty()) report.setOutputToPdf(options.pdfFile);
+  } else {
+    stream.open(QIODevice::ReadWrite);
+    report.setOutputToStream(&stream);
+  }
+  if (!options.printerName.isEmpty()) report.selectPrinter(options.printerName);
+
+  if (hooks.printReport) {
+    hooks.printReport(job);
+  } else {
+    job.FormActivate();
+  }
+  result.records = job.RecordsPrinted();
+  result.pages = report.currentPage();
+  result.errorText = report.errorText();
+  result.statusText = report.statusText();
+  if (!job.ReadError().isEmpty()) {
+    result.outcome = UserReportOutcome::Failed;
+    result.errorText =
+        QStringLiteral("Unable to read the contact file; the report was stopped.\r\n") +
+        job.ReadError();
+    host.information(result.errorText);
+  } else if (!result.errorText.isEmpty()) {
+    result.outcome = UserReportOutcome::Failed;
+  } else if (job.Aborted()) {
+    result.outcome = UserReportOutcome::Cancelled;
+  } else {
+    result.outcome = job.Stopped() ? UserReportOutcome::Stopped : UserReportOutcome::Completed;
+    if (!options.print && hooks.preview) {
+      stream.seek(0);
+      hooks.preview(stream);
+    }
+  }
+  return result;
+}
+
+}  // namespace qv

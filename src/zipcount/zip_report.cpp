@@ -1,0 +1,170 @@
+#include "zipcount/zip_report.h"
+
+#include <QBuffer>
+
+#include "labels/job_host.h"
+#include "render/report_canvas.h"
+
+namespace qv {
+
+using namespace zip_report;
+
+TZipReport::TZipReport(const QStringList& lines, JobHost& host)
+    : m_lines(lines),
+      m_host(host),
+      m_printReport(std::make_unique<ReportCanvas>()),
+      m_fileReport(std::make_unique<ReportCanvas>()) {
+  for (ReportCanvas* r : {m_printReport.get(), m_fileReport.get()}) {
+    r->setTitle(QStringLiteral("Zip Code Count Report"));
+    r->events() = ReportCanvas::Events();
+    r->events().OnBeforePrint = [this](ReportCanvas& s) { BeforePrintReport(s); };
+    r->events().OnPrint = [this](ReportCanvas& s) { PrintZipReport(s); };
+  }
+  m_fileReport->setOutputToStream(nullptr);
+}
+
+TZipReport::~TZipReport() = default;
+
+QString TZipReport::Caption() const {
+  return m_printMode ? QStringLiteral("Print Status") : QStringLiteral("Preview Status");
+}
+
+QString TZipReport::ButtonCaption() const {
+  return m_printMode ? QStringLiteral("Cancel") : QStringLiteral("Stop");
+}
+
+void TZipReport::FormActivate() {
+  if (m_running || m_finished) return;
+  m_running = true;
+  m_stop = false;
+  Report().execute();
+  m_running = false;
+  m_finished = true;
+  Report().setStatusFormat(OutcomeText());
+}
+
+bool TZipReport::Aborted() const {
+  return (m_printMode ? m_printReport : m_fileReport)->aborted();
+}
+
+QString TZipReport::OutcomeText() const {
+  const ReportCanvas& r = m_printMode ? *m_printReport : *m_fileReport;
+  if (!r.errorText().isEmpty()) return QStringLiteral("\r") + r.errorText();
+  if (r.aborted()) {
+    return m_printMode ? QStringLiteral("\rPrint Canceled!") : QStringLiteral("\rPreview Canceled!");
+  }
+  if (m_stop) return QStringLiteral("\rPreview Stopped at page %p!");
+  return m_printMode ? QStringLiteral("\rPrint Completed!") : QStringLiteral("\rPreview Ready!");
+}
+
+void TZipReport::CancelButtonClick() {
+  if (!m_running) return;
+  if (!m_printMode) {
+    m_stop = true;
+    return;
+  }
+  if (m_host.question(QStringLiteral("Cancel Printing?"), true)) m_printReport->abort();
+}
+
+void TZipReport::BeforePrintReport(ReportCanvas& sender) {
+  sender.setStatusFormat(QStringLiteral("Printing Page %p\r%0\r%1"));
+  sender.clearStatusLines();
+  sender.addStatusLine(QString());
+  sender.addStatusLine(QString());
+}
+
+void TZipReport::HeaderFooter(ReportCanvas& r) {
+  const double savedOrigin = r.originX();
+  r.setOriginX(0);
+  const double top = r.sectionTop(), bottom = r.sectionBottom();
+  const double left = r.sectionLeft(), right = r.sectionRight();
+  r.setBold(true);
+  r.gotoXY(r.marginLeft(), top - kTitleAbove + r.lineHeight());
+  r.print(QStringLiteral("Zip Code Count Report"));
+  r.setBold(false);
+  r.gotoXY(r.marginLeft(), bottom + r.lineHeight());
+  r.print(QStringLiteral("Page ") + QString::number(r.currentPage()));
+  r.rectangle(left, top, right, bottom);
+  for (int column = 1; column < kColumns; ++column) {
+    r.moveTo(left + column * kColumnWidth, top);
+    r.lineTo(left + column * kColumnWidth, bottom);
+  }
+  r.setOriginX(savedOrigin);
+}
+
+void TZipReport::PrintZipReport(ReportCanvas& r) {
+  // The tabs stand at the column's left edge, which the origin moves.
+  r.clearTabs();
+  r.setTab(0.0, TabJustify::Left, kTabWidth, 2.0, BoxNone, 0);
+  r.setTab(kTabFollows, TabJustify::Right, kTabWidth, 2.0, BoxNone, 0);
+  r.setTab(kTabFollows, TabJustify::Left, kTabWidth, 2.0, BoxNone, 0);
+  r.setFont(QStringLiteral("Arial"), 10);
+  r.setBold(false);
+  r.setItalic(false);
+  r.setMargins(kMarginLeft, kMarginTop, kMarginRight, kMarginBottom);
+  r.setSectionRight(r.pageWidth() - kMarginLeft);
+  HeaderFooter(r);
+  int column = 0, row = 0;
+  r.setOriginX(kMarginLeft + column * kColumnWidth);
+  r.home();
+  for (const QString& line : m_lines) {
+    if (m_stop || r.aborted() || !r.errorText().isEmpty()) break;
+    if (r.linesLeft() < 1) {
+      ++column;
+      row = 0;
+      if (column == kColumns) {
+        r.newPage();
+        HeaderFooter(r);
+        column = 0;
+      }
+      r.setOriginX(kMarginLeft + column * kColumnWidth);
+      r.home();
+    }
+    ++row;
+    r.setTabShade(row % 2 == 1 ? kOddRowShade : 0);
+    r.printTab(line.left(5));
+    r.printTab(line.mid(5, 12));
+    r.printTab(QString());
+    r.newLine();
+    m_host.processPendingEvents();
+  }
+  r.setOriginX(0);
+}
+
+ZipReportResult DoThePrintJob(const QStringList& lines, const ZipReportOptions& options,
+                              JobHost& host, const ZipReportHooks& hooks) {
+  ZipReportResult result;
+  TZipReport job(lines, host);
+  job.setPrintMode(options.print);
+  ReportCanvas& report = job.Report();
+  QBuffer stream;
+  if (options.print) {
+    if (!options.pdfFile.isEmpty()) report.setOutputToPdf(options.pdfFile);
+  } else {
+    stream.open(QIODevice::ReadWrite);
+    report.setOutputToStream(&stream);
+  }
+  if (!options.printerName.isEmpty()) report.selectPrinter(options.printerName);
+  if (hooks.printReport) {
+    hooks.printReport(job);
+  } else {
+    job.FormActivate();
+  }
+  result.pages = report.currentPage();
+  result.errorText = report.errorText();
+  result.statusText = report.statusText();
+  if (!result.errorText.isEmpty()) {
+    result.outcome = ZipReportOutcome::Failed;
+  } else if (job.Aborted()) {
+    result.outcome = ZipReportOutcome::Cancelled;
+  } else {
+    result.outcome = job.Stopped() ? ZipReportOutcome::Stopped : ZipReportOutcome::Completed;
+    if (!options.print && hooks.preview) {
+      stream.seek(0);
+      hooks.preview(stream);
+    }
+  }
+  return result;
+}
+
+}  // namespace qv

@@ -1,0 +1,371 @@
+// Report runs checked on their page streams: the header and footer, the
+// tab table and clipped cells of each layout, the soft seek on "0", codes
+// and memo cells with their shading, a memo running onto the next page,
+// layout 4's rule and its three-line rule, an empty selection, the record
+// choices and the contact table put back afterwards.
+#include "reports/report_run.h"
+
+#include <gtest/gtest.h>
+
+#include <QIODevice>
+
+#include "labels_test_util.h"
+#include "render/report_canvas.h"
+#include "reports/user_report.h"
+
+namespace qv {
+namespace {
+
+using testing::Contact;
+using testing::ContactFixture;
+using testing::LinesOf;
+using testing::TestHost;
+using testing::TextsOf;
+
+constexpr double kEps = 1e-6;
+const char kNotDeleted[] = "UPPER(PREFIX)<>\"DELETED\"";
+
+struct RunPages {
+  UserReportResult result;
+  PageStream pages;
+};
+
+RunPages Preview(ContactFixture& fx, UserReportOptions options, TestHost& host,
+            UserReportHooks hooks = {}) {
+  options.print = false;
+  options.date = QDate(2026, 12, 7);
+  if (options.title.isEmpty()) options.title = QStringLiteral("Members");
+  RunPages run;
+  hooks.preview = [&run](QIODevice& stream) {
+    QString error;
+    EXPECT_TRUE(DecodePageStream(stream.readAll(), &run.pages, &error)) << error.toStdString();
+  };
+  run.result = RunUserReport(fx.table, fx.apollo, options, host, hooks);
+  return run;
+}
+
+std::vector<ShadeOp> ShadesOf(const Page& page) {
+  std::vector<ShadeOp> out;
+  for (const PageOp& op : page.ops) {
+    if (const auto* s = std::get_if<ShadeOp>(&op)) out.push_back(*s);
+  }
+  return out;
+}
+
+const TextOp* Find(const Page& page, const QString& text) {
+  for (const PageOp& op : page.ops) {
+    if (const auto* t = std::get_if<TextOp>(&op); t && t->text == text) return t;
+  }
+  return nullptr;
+}
+
+// The body texts: everything after the column headings, which are bold.
+QStringList BodyTexts(const Page& page) {
+  QStringList out;
+  for (const TextOp& t : TextsOf(page)) {
+    if (!t.font.bold) out << t.text;
+  }
+  return out;
+}
+
+double LineHeight(const char* font, double points, bool bold = false) {
+  ReportCanvas probe;
+  probe.setFont(QString::fromLatin1(font), points);
+  probe.setBold(bold);
+  return probe.lineHeight();
+}
+
+const Contact kSmith = {{"LNAME", "Smith"},   {"FNAME", "John"},    {"MIDDLE", "Q"},
+                        {"STREET", "1 Elm St"}, {"CITY", "Albany"}, {"STATE", "NY"},
+                        {"ZIP", "12207"},     {"PHONE", "555-0100"}, {"ORG", "Acme"},
+                        {"FAX", "555-0101"},  {"NOTES", "VIP"},      {"MEMO", "Met at the fair."}};
+const Contact kBlank = {{"FNAME", "Nobody"}, {"ORG", ""}};
+const Contact kAdams = {{"LNAME", "Adams"}, {"ORG", "Zeta"}};
+
+TEST(ReportRun, LayoutOneHeaderHeadingsRulesAndCells) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make({kSmith}));
+  TestHost host;
+  UserReportOptions options;
+  RunPages run = Preview(fx, options, host);
+  ASSERT_EQ(run.result.outcome, UserReportOutcome::Completed);
+  EXPECT_EQ(run.result.statusText, "\rReport Preview Ready!");
+  EXPECT_EQ(run.result.records, 1);
+  ASSERT_EQ(run.pages.pages.size(), 1u);
+  const Page& page = run.pages.pages[0];
+
+  ReportCanvas probe;
+  probe.setFont(QStringLiteral("Times New Roman"), 14);
+  probe.setBold(true);
+  const TextOp* title = Find(page, "Members");
+  ASSERT_NE(title, nullptr);
+  EXPECT_EQ(title->font.name, "Times New Roman");
+  EXPECT_TRUE(title->font.bold);
+  EXPECT_NEAR(title->x, 1.0, kEps);
+  EXPECT_NEAR(title->y, 0.5 + probe.ascent(), kEps);  // the default top margin of 0.5
+  const TextOp* pageNo = Find(page, "Page 1");
+  ASSERT_NE(pageNo, nullptr);
+  EXPECT_NEAR(pageNo->x + probe.textWidth("Page 1"), 8.0, 1e-4);
+  const TextOp* date = Find(page, "12/07/2026");
+  ASSERT_NE(date, nullptr);
+  EXPECT_NEAR(date->y - title->y, probe.lineHeight(), kEps);
+  EXPECT_NEAR(date->x + probe.textWidth("12/07/2026"), 8.0, 1e-4);
+
+  // Headings in the four tabs (1.0, 2.75, 4.9, 6.9), one line below 1.3 in.
+  const double headingX[] = {1.0, 2.75, 4.9, 6.9};
+  const char* headings[] = {"Name", "Address", "City/St/Zip", "Phone"};
+  for (int i = 0; i < 4; ++i) {
+    const TextOp* h = Find(page, headings[i]);
+    ASSERT_NE(h, nullptr) << headings[i];
+    EXPECT_TRUE(h->font.bold);
+    EXPECT_DOUBLE_EQ(h->font.size, 9.0);
+    EXPECT_NEAR(h->x, headingX[i] + 0.02, kEps);
+    EXPECT_NEAR(h->y, 1.3 + LineHeight("Arial", 9, true), kEps);
+  }
+  // Rules along the body's top and bottom, from 1.0 to 8.0.
+  std::vector<LineOp> rules = LinesOf(page);
+  ASSERT_EQ(rules.size(), 2u);
+  EXPECT_NEAR(rules[0].y1, 1.5, kEps);
+  EXPECT_NEAR(rules[1].y1, 10.0, kEps);
+  for (const LineOp& l : rules) {
+    EXPECT_NEAR(l.x1, 1.0, kEps);
+    EXPECT_NEAR(l.x2, 8.0, kEps);
+  }
+
+  // The row: cells at the tab edges, cut at width - 0.2.
+  EXPECT_EQ(BodyTexts(page),
+            QStringList({"Smith, John Q.", "1 Elm St", "Albany, NY  12207 ", "555-0100"}));
+  const double widths[] = {1.75, 2.15, 2.0, 1.5};
+  int i = 0;
+  for (const TextOp& t : TextsOf(page)) {
+    if (t.font.bold) continue;
+    EXPECT_TRUE(t.clipped);
+    EXPECT_NEAR(t.x, headingX[i], kEps);
+    EXPECT_NEAR(t.clip.left(), headingX[i], kEps);
+    EXPECT_NEAR(t.clip.width(), widths[i] - 0.2, kEps);
+    EXPECT_DOUBLE_EQ(t.font.size, 9.0);
+    ++i;
+  }
+}
+
+TEST(ReportRun, SoftSeekSkipsBlankKeysInLayoutsOneToThreeButNotFour) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make({kSmith, kBlank, kAdams}));
+  ASSERT_TRUE(fx.apollo.Query(kNotDeleted));
+  TestHost host;
+  const struct {
+    int layout;
+    QString first;
+    long long records;
+  } cases[] = {{1, "Adams, ", 2}, {2, "Adams, ", 2}, {3, "Acme", 2}, {4, "", 3}};
+  for (const auto& c : cases) {
+    UserReportOptions options;
+    options.layout = c.layout;
+    RunPages run = Preview(fx, options, host);
+    ASSERT_EQ(run.pages.pages.size(), 1u);
+    EXPECT_EQ(run.result.records, c.records) << c.layout;
+    const QStringList body = BodyTexts(run.pages.pages[0]);
+    ASSERT_FALSE(body.isEmpty());
+    if (c.layout != 4) {
+      EXPECT_EQ(body[0], c.first) << c.layout;
+    }
+  }
+  // Layout 4 starts with the blank name, whose row has no name cell.
+  UserReportOptions four;
+  four.layout = 4;
+  RunPages run = Preview(fx, four, host);
+  const QStringList body = BodyTexts(run.pages.pages[0]);
+  EXPECT_EQ(body.first(), "Adams, ") << "LNAME order puts the blank key first, but it has no cells";
+  EXPECT_EQ(body.count("Adams, "), 1);
+}
+
+TEST(ReportRun, CodesAndMemoInShadedFullWidthCells) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make({kSmith}));
+  TestHost host;
+  UserReportOptions options;
+  options.layout = 2;
+  options.printCodes = options.printMemo = true;
+  RunPages run = Preview(fx, options, host);
+  const Page& page = run.pages.pages[0];
+  EXPECT_EQ(BodyTexts(page), QStringList({"Smith, John Q.", "Acme", "555-0100", "555-0101",
+                                          "Codes: VIP", "Met at the fair."}));
+  std::vector<ShadeOp> shades = ShadesOf(page);
+  ASSERT_EQ(shades.size(), 2u);
+  EXPECT_EQ(shades[0].percent, 5);
+  EXPECT_EQ(shades[1].percent, 10);
+  for (const ShadeOp& s : shades) {
+    EXPECT_NEAR(s.rect.left(), 1.0, kEps);
+    EXPECT_NEAR(s.rect.right(), 8.0, kEps);
+  }
+  const TextOp* codes = Find(page, "Codes: VIP");
+  const TextOp* memo = Find(page, "Met at the fair.");
+  ASSERT_TRUE(codes && memo);
+  EXPECT_NEAR(codes->x, 1.02, kEps);
+  EXPECT_NEAR(memo->y - codes->y, LineHeight("Arial", 9), kEps);
+  ReportCanvas probe;
+  probe.setFont(QStringLiteral("Arial"), 9);
+  EXPECT_NEAR(shades[0].rect.top(), codes->y - probe.ascent(), kEps);
+  EXPECT_NEAR(shades[1].rect.top(), memo->y - probe.ascent(), kEps);
+}
+
+TEST(ReportRun, LongMemoContinuesOnTheNextPageUnderAFreshHeader) {
+  QString memo;
+  for (int i = 1; i <= 80; ++i) memo += QStringLiteral("Memo line %1\r\n").arg(i);
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make({{{"LNAME", "Long"}, {"MEMO", memo.toStdString()}}}));
+  TestHost host;
+  UserReportOptions options;
+  options.printMemo = true;
+  RunPages run = Preview(fx, options, host);
+  ASSERT_EQ(run.pages.pages.size(), 2u);
+  const int bodyLines = int(8.5 / LineHeight("Arial", 9) + 1e-6);
+  const QStringList first = BodyTexts(run.pages.pages[0]);
+  const QStringList second = BodyTexts(run.pages.pages[1]);
+  // The row and bodyLines - 1 memo lines, then the rest under the header.
+  ASSERT_EQ(first.size(), 1 + bodyLines - 1);
+  EXPECT_EQ(first.last(), QStringLiteral("Memo line %1").arg(bodyLines - 1));
+  EXPECT_EQ(second.first(), QStringLiteral("Memo line %1").arg(bodyLines));
+  EXPECT_EQ(second.last(), "Memo line 80");
+  const Page& page2 = run.pages.pages[1];
+  EXPECT_NE(Find(page2, "Page 2"), nullptr);
+  EXPECT_NE(Find(page2, "Name"), nullptr);
+  const TextOp* continued = Find(page2, QStringLiteral("Memo line %1").arg(bodyLines));
+  ReportCanvas probe;
+  probe.setFont(QStringLiteral("Arial"), 9);
+  EXPECT_NEAR(continued->y, 1.5 + probe.ascent(), kEps);
+  for (const ShadeOp& s : ShadesOf(page2)) EXPECT_EQ(s.percent, 10);
+}
+
+TEST(ReportRun, LayoutFourRulesAndNeverStartsARecordWithFewerThanThreeLines) {
+  std::vector<Contact> contacts;
+  for (int i = 0; i < 40; ++i) {
+    contacts.push_back({{"LNAME", "Name" + std::to_string(100 + i)}, {"FNAME", "A"}});
+  }
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make(contacts));
+  TestHost host;
+  UserReportOptions options;
+  options.layout = 4;
+  RunPages run = Preview(fx, options, host);
+  ASSERT_GE(run.pages.pages.size(), 2u);
+  const double lh = LineHeight("Arial", 9);
+  ReportCanvas probe;
+  probe.setFont(QStringLiteral("Arial"), 9);
+  int names = 0, rules = 0;
+  for (const Page& page : run.pages.pages) {
+    for (const TextOp& t : TextsOf(page)) {
+      if (t.font.bold || !t.text.startsWith("Name1")) continue;
+      ++names;
+      EXPECT_NEAR(t.x, 1.5, kEps);  // past the 0.5 in gutter
+      EXPECT_NEAR(t.clip.width(), 2.55, kEps);
+      const double top = t.y - probe.ascent();
+      EXPECT_LE(top + 3 * lh, 10.0 + kEps) << t.text.toStdString();
+    }
+    for (const LineOp& l : LinesOf(page)) {
+      if (l.pen.color != QColor(0xC0, 0xC0, 0xC0).rgba()) continue;
+      ++rules;
+      EXPECT_NEAR(l.x1, 1.0, kEps);
+      EXPECT_NEAR(l.x2, 8.0, kEps);
+      EXPECT_NEAR(l.y1, l.y2, kEps);
+    }
+  }
+  EXPECT_EQ(names, 40);
+  // Each record takes three lines and a rule line while four lines are left.
+  const int bodyLines = int(8.5 / lh + 1e-6);
+  EXPECT_LE(int(run.pages.pages.size()) * (bodyLines / 4), 40 + bodyLines / 4);
+  EXPECT_GE(rules, 40 - int(run.pages.pages.size()));
+  EXPECT_LE(rules, 40);
+}
+
+TEST(ReportRun, EmptySelectionPrintsOnePageOfHeaderAndFooter) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make({kSmith}));
+  ASSERT_TRUE(fx.apollo.Query("LNAME = \"Nobody\""));
+  TestHost host;
+  UserReportOptions options;
+  options.layout = 3;
+  RunPages run = Preview(fx, options, host);
+  ASSERT_EQ(run.pages.pages.size(), 1u);
+  EXPECT_EQ(run.result.records, 0);
+  EXPECT_TRUE(BodyTexts(run.pages.pages[0]).isEmpty());
+  EXPECT_NE(Find(run.pages.pages[0], "Organization"), nullptr);
+  EXPECT_EQ(LinesOf(run.pages.pages[0]).size(), 2u);
+}
+
+TEST(ReportRun, SelectionsStartRecordAndTheTablePutBack) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make({kSmith, kAdams, {{"LNAME", "Cole"}, {"PREFIX", "DeLeTeD"}}}));
+  ASSERT_TRUE(fx.apollo.Query("LNAME <> \"Adams\""));
+  fx.apollo.SetOrder(fx.apollo.TagArea("ZIP"));
+  fx.apollo.Go(1);
+  const int order = fx.apollo.IndexOrd();
+  const QString filter = fx.apollo.DBFilter();
+  TestHost host;
+
+  UserReportOptions all;
+  all.selection = RecordSelection::All;
+  RunPages run = Preview(fx, all, host);
+  EXPECT_EQ(run.result.records, 2) << "Adams comes back, Cole stays out";
+  EXPECT_EQ(fx.apollo.IndexOrd(), order);
+  EXPECT_EQ(fx.apollo.DBFilter(), filter);
+  EXPECT_EQ(fx.apollo.RecNo(), 1);
+
+  UserReportOptions only;
+  only.selection = RecordSelection::Current;
+  only.startFromCurrent = true;
+  run = Preview(fx, only, host);
+  EXPECT_EQ(run.result.records, 1);
+  EXPECT_EQ(BodyTexts(run.pages.pages[0]).first(), "Smith, John Q.");
+  EXPECT_TRUE(host.notices.isEmpty());
+
+  fx.apollo.Go(2);  // Adams, outside the filter
+  UserReportOptions start;
+  start.startFromCurrent = true;
+  run = Preview(fx, start, host);
+  EXPECT_EQ(host.notices,
+            QStringList({"Current record is out of range. Starting with first record"}));
+  EXPECT_EQ(run.result.records, 2) << "Cole and Smith: the filter alone chooses";
+  EXPECT_EQ(fx.apollo.RecNo(), 2);
+}
+
+TEST(ReportRun, StopEndsAPreviewAndCancelAsksBeforeAbortingAPrint) {
+  std::vector<Contact> contacts;
+  for (int i = 0; i < 200; ++i) contacts.push_back({{"LNAME", "N" + std::to_string(1000 + i)}});
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make(contacts));
+  TestHost host;
+  TUserReportPrint* job = nullptr;
+  UserReportHooks hooks;
+  hooks.printReport = [&job](TUserReportPrint& j) {
+    job = &j;
+    j.FormActivate();
+  };
+  host.onEvents = [&job](int round) {
+    if (round == 70) job->CancelButtonClick();
+  };
+  UserReportOptions options;
+  RunPages run = Preview(fx, options, host, hooks);
+  EXPECT_EQ(run.result.outcome, UserReportOutcome::Stopped);
+  EXPECT_EQ(run.result.records, 70);
+  EXPECT_EQ(run.result.statusText, "\rPreview Stopped at page 2!");
+
+  host.answers = {true};
+  options.print = true;
+  hooks.printReport = [&job](TUserReportPrint& j) {
+    job = &j;
+    j.Report().setOutputToStream(nullptr);
+    j.FormActivate();
+  };
+  host.eventRounds = 0;
+  host.onEvents = [&job](int round) {
+    if (round == 3) job->CancelButtonClick();
+  };
+  UserReportResult printed = RunUserReport(fx.table, fx.apollo, options, host, hooks);
+  EXPECT_EQ(printed.outcome, UserReportOutcome::Cancelled);
+  EXPECT_EQ(host.asked, QStringList({"Cancel Report Printing?"}));
+  EXPECT_EQ(printed.statusText, "\rReport Print Canceled!");
+}
+
+}  // namespace
+}  // namespace qv

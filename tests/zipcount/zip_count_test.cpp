@@ -1,0 +1,143 @@
+// The ZIP count: key rules, the "#,##0" counts, the report lines with the
+// odd keys after two empty lines, the table put back, cancel and progress,
+// and the CSV file.
+#include "zipcount/zip_count.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include "labels_test_util.h"
+
+namespace qv {
+namespace {
+
+using testing::Contact;
+using testing::ContactFixture;
+using testing::TestHost;
+
+const char kNotDeleted[] = "UPPER(PREFIX)<>\"DELETED\"";
+
+TEST(ZipCount, CountsFormatWithThousandsSeparators) {
+  const struct {
+    int64_t count;
+    const char* text;
+  } cases[] = {{0, "0"},     {7, "7"},         {999, "999"},          {1000, "1,000"},
+               {12345, "12,345"}, {999999, "999,999"}, {1234567, "1,234,567"}};
+  for (const auto& c : cases) EXPECT_EQ(FormatCount(c.count), QString::fromLatin1(c.text));
+}
+
+TEST(ZipCount, KeysAreValidFromFiveCharactersStartingWithADigit) {
+  const struct {
+    const char* key;
+    bool valid;
+  } cases[] = {{"12345", true}, {"00000", true}, {"99999", true}, {"1234", false},
+               {"", false},     {"K1A0B", false}, {" 1234", false},
+               {"9999A", false},  // above "99999-999" as bytes
+               {"1234A", true}};  // within the bounds and led by a digit
+  for (const auto& c : cases) EXPECT_EQ(ZipKeyIsValid(c.key), c.valid) << c.key;
+}
+
+TEST(ZipCount, ReportLinesPadTheKeyToTenAndCutLongerOnes) {
+  EXPECT_EQ(ZipReportLine("12345", 5), "12345     5");
+  EXPECT_EQ(ZipReportLine("BLANK", 1000), "BLANK     1,000");
+  EXPECT_EQ(ZipReportLine("ABCDEFGHIJKL", 2), "ABCDEFGHIJ2");
+  EXPECT_EQ(ZipReportLine("", 3), "          3");
+}
+
+std::vector<Contact> WithZips(std::initializer_list<std::pair<const char*, int>> zips) {
+  std::vector<Contact> out;
+  int n = 0;
+  for (const auto& [zip, count] : zips) {
+    for (int i = 0; i < count; ++i) {
+      out.push_back({{"LNAME", "Name" + std::to_string(++n)}, {"ZIP", zip}});
+    }
+  }
+  return out;
+}
+
+TEST(ZipCount, ValidKeysInOrderThenOddKeysAndBlankAfterTwoEmptyLines) {
+  ContactFixture fx;
+  std::vector<Contact> contacts = WithZips({{"12345", 3},
+                                            {"K1A0B", 1},
+                                            {"12345-6789", 2},
+                                            {"", 2},
+                                            {"1234", 2},
+                                            {"02110", 1},
+                                            {"ab12", 1}});
+  contacts.push_back({{"LNAME", "Gone"}, {"PREFIX", "deleted"}, {"ZIP", "02110"}});
+  ASSERT_TRUE(fx.make(contacts));
+  ASSERT_TRUE(fx.apollo.Query(kNotDeleted));
+  TestHost host;
+  TZipCount count(fx.table, fx.apollo, host);
+  ASSERT_TRUE(count.DoTheSort());
+  EXPECT_TRUE(count.Done());
+  const QStringList expected = {"02110     1", "12345     5", "",          "",
+                                "1234      2", "K1A0B     1", "ab12      1", "BLANK     2"};
+  EXPECT_EQ(count.ReportLines(), expected);
+  EXPECT_EQ(count.RecordsRead(), 12);
+}
+
+TEST(ZipCount, TwoEmptyLinesStandEvenWithoutOddKeys) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make(WithZips({{"90210", 1}, {"10001", 2}})));
+  TestHost host;
+  TZipCount count(fx.table, fx.apollo, host);
+  ASSERT_TRUE(count.DoTheSort());
+  EXPECT_EQ(count.ReportLines(), QStringList({"10001     2", "90210     1", "", ""}));
+}
+
+TEST(ZipCount, AThousandRecordsOfOneZipShowProgressAndPutTheTableBack) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make(WithZips({{"12207", 1000}})));
+  const int order = fx.apollo.TagArea(QStringLiteral("LNAME"));
+  fx.apollo.SetOrder(order);
+  fx.apollo.Go(37);
+  TestHost host;
+  TZipCount count(fx.table, fx.apollo, host);
+  ASSERT_TRUE(count.DoTheSort());
+  EXPECT_EQ(count.ReportLines(), QStringList({"12207     1,000", "", ""}));
+  EXPECT_EQ(host.progressTexts.first(), "Reading database records...");
+  EXPECT_TRUE(host.progressTexts.contains("Reading record 100"));
+  EXPECT_TRUE(host.progressTexts.contains("Reading record 1000"));
+  EXPECT_FALSE(host.progressTexts.contains("Reading record 150"));
+  EXPECT_EQ(host.progressTexts.last(), "Sorting Zip Codes...");
+  EXPECT_EQ(fx.apollo.IndexOrd(), order);
+  EXPECT_EQ(fx.apollo.RecNo(), 37);
+}
+
+TEST(ZipCount, CancelAskedAndConfirmedStopsWithoutLines) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make(WithZips({{"12207", 300}})));
+  TestHost host;
+  TZipCount count(fx.table, fx.apollo, host);
+  host.answers = {false, true};  // No the first time, Yes the second
+  host.onEvents = [&count](int round) {
+    if (round == 5 || round == 10) count.CancelButtonClick();
+  };
+  EXPECT_FALSE(count.DoTheSort());
+  EXPECT_EQ(host.asked, QStringList({"Cancel Count?", "Cancel Count?"}));
+  EXPECT_TRUE(count.Cancelled());
+  EXPECT_FALSE(count.Done());
+  EXPECT_TRUE(count.ReportLines().isEmpty());
+  EXPECT_LT(count.RecordsRead(), 300);
+}
+
+TEST(ZipCount, CsvHoldsOneRowPerKeyWithPlainCounts) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make(WithZips({{"12207", 1200}, {"", 1}, {"1,2", 1}})));
+  TestHost host;
+  TZipCount count(fx.table, fx.apollo, host);
+  ASSERT_TRUE(count.DoTheSort());
+  QString error;
+  const QString path = fx.file("zips.csv");
+  ASSERT_TRUE(WriteZipCountCsv(count.Tallies(), path, &error)) << error.toStdString();
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), QByteArray("ZIP,Count\r\n12207,1200\r\n\"1,2\",1\r\nBLANK,1\r\n"));
+  EXPECT_FALSE(WriteZipCountCsv(count.Tallies(), fx.file("no/such/dir/zips.csv"), &error));
+  EXPECT_TRUE(error.contains("Unable to write"));
+}
+
+}  // namespace
+}  // namespace qv

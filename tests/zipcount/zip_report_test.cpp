@@ -1,0 +1,197 @@
+// The ZIP count report on its page stream: the frame, the column lines,
+// title and page number, the key and count cells with odd rows shaded,
+// the next column and the next page, and stop and cancel.
+#include "zipcount/zip_report.h"
+
+#include <gtest/gtest.h>
+
+#include <QIODevice>
+
+#include "labels_test_util.h"
+#include "render/report_canvas.h"
+
+namespace qv {
+namespace {
+
+using testing::LinesOf;
+using testing::TestHost;
+using testing::TextsOf;
+
+constexpr double kEps = 1e-6;
+
+struct RunPages {
+  ZipReportResult result;
+  PageStream pages;
+};
+
+RunPages Preview(const QStringList& lines, TestHost& host, ZipReportHooks hooks = {}) {
+  RunPages run;
+  ZipReportOptions options;
+  options.print = false;
+  hooks.preview = [&run](QIODevice& stream) {
+    QString error;
+    EXPECT_TRUE(DecodePageStream(stream.readAll(), &run.pages, &error)) << error.toStdString();
+  };
+  run.result = DoThePrintJob(lines, options, host, hooks);
+  return run;
+}
+
+std::vector<ShadeOp> ShadesOf(const Page& page) {
+  std::vector<ShadeOp> out;
+  for (const PageOp& op : page.ops) {
+    if (const auto* s = std::get_if<ShadeOp>(&op)) out.push_back(*s);
+  }
+  return out;
+}
+
+std::vector<RectOp> RectsOf(const Page& page) {
+  std::vector<RectOp> out;
+  for (const PageOp& op : page.ops) {
+    if (const auto* r = std::get_if<RectOp>(&op)) out.push_back(*r);
+  }
+  return out;
+}
+
+// Rows in a column: the 9 inches of the list at Arial 10's line height.
+int RowsPerColumn() {
+  ReportCanvas probe;
+  probe.setFont(QStringLiteral("Arial"), 10);
+  return int(9.0 / probe.lineHeight() + 1e-6);
+}
+
+QStringList NumberedLines(int n) {
+  QStringList out;
+  for (int i = 0; i < n; ++i) {
+    out << QStringLiteral("%1     %2").arg(10000 + i).arg(i + 1);
+  }
+  return out;
+}
+
+TEST(ZipReport, FirstPageHasTitleFrameColumnLinesAndPageNumber) {
+  TestHost host;
+  RunPages run = Preview({"12345     5", "", "", "BLANK     2"}, host);
+  ASSERT_EQ(run.result.outcome, ZipReportOutcome::Completed);
+  EXPECT_EQ(run.result.statusText, "\rPreview Ready!");
+  ASSERT_EQ(run.pages.pages.size(), 1u);
+  const Page& page = run.pages.pages[0];
+
+  std::vector<RectOp> rects = RectsOf(page);
+  ASSERT_EQ(rects.size(), 1u);
+  EXPECT_NEAR(rects[0].rect.left(), 0.5, kEps);
+  EXPECT_NEAR(rects[0].rect.top(), 1.0, kEps);
+  EXPECT_NEAR(rects[0].rect.right(), 8.0, kEps);
+  EXPECT_NEAR(rects[0].rect.bottom(), 10.0, kEps);
+  std::vector<LineOp> lines = LinesOf(page);
+  ASSERT_EQ(lines.size(), 3u);
+  const double columnX[] = {2.375, 4.25, 6.125};
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_NEAR(lines[size_t(i)].x1, columnX[i], kEps);
+    EXPECT_NEAR(lines[size_t(i)].x2, columnX[i], kEps);
+    EXPECT_NEAR(lines[size_t(i)].y1, 1.0, kEps);
+    EXPECT_NEAR(lines[size_t(i)].y2, 10.0, kEps);
+  }
+
+  std::vector<TextOp> texts = TextsOf(page);
+  ASSERT_GE(texts.size(), 2u);
+  EXPECT_EQ(texts[0].text, "Zip Code Count Report");
+  EXPECT_TRUE(texts[0].font.bold);
+  EXPECT_NEAR(texts[0].x, 0.5, kEps);
+  EXPECT_LT(texts[0].y, 1.0);
+  EXPECT_GT(texts[0].y, 0.75);
+  EXPECT_EQ(texts[1].text, "Page 1");
+  EXPECT_NEAR(texts[1].x, 0.5, kEps);
+  EXPECT_GT(texts[1].y, 10.0);
+
+  // Key cells at the tab's left plus its margin; counts in the right-aligned
+  // second tab; the empty lines take rows of their own.
+  QStringList cells;
+  for (size_t i = 2; i < texts.size(); ++i) {
+    cells << texts[i].text;
+    EXPECT_EQ(texts[i].font.name, "Arial");
+    EXPECT_DOUBLE_EQ(texts[i].font.size, 10.0);
+  }
+  EXPECT_EQ(cells, QStringList({"12345", "     5", "", "", "", "", "", "", "", "BLANK", "     2", ""}));
+  EXPECT_NEAR(texts[2].x, 0.52, kEps);
+  EXPECT_TRUE(texts[3].clipped);
+  EXPECT_NEAR(texts[3].clip.left(), 1.125, kEps);
+  EXPECT_NEAR(texts[3].clip.right(), 1.75, kEps);
+  const double lineHeight = texts[5].y - texts[2].y;
+  EXPECT_NEAR(texts[11].y - texts[2].y, 3 * lineHeight, kEps);
+
+  // Rows 1 and 3 shaded 5 % over the three cells of the column.
+  std::vector<ShadeOp> shades = ShadesOf(page);
+  ASSERT_EQ(shades.size(), 6u);
+  for (const ShadeOp& s : shades) EXPECT_EQ(s.percent, 5);
+  EXPECT_NEAR(shades[0].rect.left(), 0.5, kEps);
+  EXPECT_NEAR(shades[2].rect.right(), 2.375, kEps);
+  EXPECT_NEAR(shades[3].rect.top() - shades[0].rect.top(), 2 * lineHeight, kEps);
+}
+
+TEST(ZipReport, FullColumnsMoveRightThenToANewPageWithItsOwnFrame) {
+  const int rows = RowsPerColumn();
+  ASSERT_GT(rows, 40);
+  TestHost host;
+  RunPages run = Preview(NumberedLines(4 * rows + 1), host);
+  ASSERT_EQ(run.pages.pages.size(), 2u);
+  std::vector<TextOp> first = TextsOf(run.pages.pages[0]);
+  // Title, page number, then three cells per line.
+  ASSERT_EQ(first.size(), size_t(2 + 3 * 4 * rows));
+  for (int column = 0; column < 4; ++column) {
+    const TextOp& key = first[size_t(2 + 3 * column * rows)];
+    EXPECT_EQ(key.text, QString::number(10000 + column * rows));
+    EXPECT_NEAR(key.x, 0.52 + column * 1.875, kEps) << column;
+    EXPECT_NEAR(key.y, first[2].y, kEps) << column;
+  }
+  // The row counter starts again in each column: its first row is shaded.
+  std::vector<ShadeOp> shades = ShadesOf(run.pages.pages[0]);
+  const size_t perColumn = size_t(3 * ((rows + 1) / 2));
+  EXPECT_NEAR(shades[perColumn].rect.left(), 2.375, kEps);
+  EXPECT_NEAR(shades[perColumn].rect.top(), shades[0].rect.top(), kEps);
+
+  const Page& second = run.pages.pages[1];
+  std::vector<TextOp> texts = TextsOf(second);
+  ASSERT_EQ(texts.size(), 5u);
+  EXPECT_EQ(texts[0].text, "Zip Code Count Report");
+  EXPECT_NEAR(texts[0].x, 0.5, kEps);
+  EXPECT_EQ(texts[1].text, "Page 2");
+  EXPECT_EQ(texts[2].text, QString::number(10000 + 4 * rows));
+  EXPECT_NEAR(texts[2].x, 0.52, kEps);
+  EXPECT_EQ(RectsOf(second).size(), 1u);
+  EXPECT_EQ(LinesOf(second).size(), 3u);
+}
+
+TEST(ZipReport, StopEndsAPreviewEarlyAndCancelAsksBeforeAbortingAPrint) {
+  const int rows = RowsPerColumn();
+  TestHost host;
+  ZipReportHooks hooks;
+  TZipReport* running = nullptr;
+  hooks.printReport = [&running](TZipReport& job) {
+    running = &job;
+    job.FormActivate();
+  };
+  host.onEvents = [&](int round) {
+    if (round == 4 * rows + 3 && running) running->CancelButtonClick();
+  };
+  RunPages run = Preview(NumberedLines(12 * rows), host, hooks);
+  EXPECT_EQ(run.result.outcome, ZipReportOutcome::Stopped);
+  EXPECT_EQ(run.pages.pages.size(), 2u);
+  EXPECT_TRUE(host.asked.isEmpty());
+  EXPECT_EQ(run.result.statusText, "\rPreview Stopped at page 2!");
+
+  TestHost printHost;
+  printHost.answers = {true};
+  QStringList lines = NumberedLines(10);
+  TZipReport job(lines, printHost);
+  job.setPrintMode(true);
+  job.Report().setOutputToStream(nullptr);
+  printHost.onEvents = [&job](int round) {
+    if (round == 3) job.CancelButtonClick();
+  };
+  job.FormActivate();
+  EXPECT_EQ(printHost.asked, QStringList({"Cancel Printing?"}));
+  EXPECT_TRUE(job.Aborted());
+  EXPECT_EQ(job.OutcomeText(), "\rPrint Canceled!");
+}
+
+}  // namespace
+}  // namespace qv
