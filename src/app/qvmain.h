@@ -42,6 +42,8 @@ class DBEdit;
 class DBMemo;
 class TableObject;
 class TQVLabels;
+class TCountZipCodes;
+class TUserDesignedReport;
 
 // The full path of the open contact file; empty when none is open. Windows
 // that reopen the file after exclusive work read it.
@@ -134,6 +136,13 @@ class TQVPMain : public QMainWindow {
   // Runs the Print Labels dialog once it is set up; empty: exec() it.
   // Tests script the dialog through it.
   std::function<void(TQVLabels&)> RunLabelsWindow;
+
+  // ---- reports and ZIP code counts (qvmain_reports.cpp) ----
+  void mnuReportsClick();
+  void mnuCountZipCodesClick();
+  // Run the dialogs once they are set up; empty: exec() them.
+  std::function<void(TUserDesignedReport&)> RunReportWindow;
+  std::function<void(TCountZipCodes&)> RunZipCountWindow;
 
   // ---- contact files (qvmain_files.cpp) ----
   void OpenFileMenuClick();
@@ -249,6 +258,9 @@ class TQVPMain : public QMainWindow {
   QMenu* UtilitiesMenu;
   QAction* mnuCountRecords;
   QAction* mnuLabels;
+  // Reports and ZIP code counts.
+  QAction* mnuCountZipCodes;
+  QAction* mnuReports;
   QMenu* HelpMenu;
   QAction* mnuContents;
   QAction* mnuAbout;

@@ -158,7 +158,13 @@ void TQVPMain::BuildMenus() {
   mnuCountRecords = UtilitiesMenu->addAction(QStringLiteral("&Count Records"), this,
                                              &TQVPMain::CountRecords1Click);
 
+  // Reports and ZIP code counts: the Reports item follows the Labels item's rule.
+  mnuCountZipCodes = UtilitiesMenu->addAction(QStringLiteral("Count &Zip Codes"), this,
+                                              &TQVPMain::mnuCountZipCodesClick);
+
   mnuLabels = menuBar()->addAction(QStringLiteral("&Labels"), this, &TQVPMain::mnuLabelsClick);
+  mnuReports = menuBar()->addAction(QStringLiteral("&Reports"), this, &TQVPMain::mnuReportsClick);
+  connect(mnuLabels, &QAction::enabledChanged, mnuReports, &QAction::setEnabled);
 
   HelpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
   mnuContents = HelpMenu->addAction(QStringLiteral("&Contents"), this, &TQVPMain::ContentsClick);

@@ -3,6 +3,8 @@
 // It starts like the program (on the program directory's recent or
 // default contact file) but answers every message box itself.
 #include <QApplication>
+#include <QBuffer>
+#include <QToolButton>
 #include <QDir>
 #include <QTextStream>
 #include <cstdio>
@@ -13,14 +15,20 @@
 #include "app/qvmain.h"
 #include "app/reindex.h"
 #include "app/splash.h"
+#include "labels/job_host.h"
 #include "labels/label_setup.h"
 #include "labels/windows/label_designer.h"
 #include "labels/windows/label_edit.h"
 #include "labels/windows/print_labels.h"
 #include "labels/windows/select_label.h"
+#include "preview/preview_form.h"
+#include "reports/report_run.h"
+#include "reports/user_report.h"
+#include "reports/windows/user_report_dialog.h"
 #include "store/settings.h"
 #include "ui/dialogs.h"
 #include "ui/help_window.h"
+#include "zipcount/windows/count_zip_codes.h"
 
 namespace {
 
@@ -48,6 +56,64 @@ bool Save(QWidget* window, const QString& dir, const QString& name) {
   }
   std::printf("%s\n", qPrintable(path));
   return true;
+}
+
+// A finished preview's pages in the preview window, whole page in view.
+bool SavePreview(QWidget* parent, const QByteArray& pages, const QString& caption,
+                 const QString& dir, const QString& name) {
+  QBuffer stream;
+  stream.setData(pages);
+  stream.open(QIODevice::ReadOnly);
+  qv::TPreviewForm preview(parent);
+  preview.setWindowTitle(caption);
+  preview.resize(760, 900);
+  preview.setStream(&stream);
+  preview.show();
+  QApplication::processEvents();
+  QApplication::processEvents();
+  preview.sbZoomPageWidth->click();
+  return Save(&preview, dir, name);
+}
+
+// The report windows on the sample contacts: the two dialogs and a preview
+// of each report layout and of the ZIP count.
+bool SaveReportWindows(qv::TQVPMain& main, const QString& dir) {
+  bool ok = true;
+  {
+    qv::TUserDesignedReport report(main.TableQVW, &main.Apollo1, qv::CurrentFileName(), &main);
+    ok &= Save(&report, dir, QStringLiteral("print-report"));
+  }
+  for (int layout = 1; layout <= 4; ++layout) {
+    qv::UserReportOptions options;
+    options.layout = layout;
+    options.title = QStringLiteral("Report for: sample contacts");
+    options.printCodes = options.printMemo = layout >= 2;
+    options.selection = qv::RecordSelection::All;
+    options.print = false;
+    QByteArray pages;
+    qv::UserReportHooks hooks;
+    hooks.preview = [&pages](QIODevice& stream) { pages = stream.readAll(); };
+    qv::MessageServiceHost host;
+    qv::RunUserReport(*main.TableQVW, main.Apollo1, options, host, hooks);
+    ok &= SavePreview(&main, pages, QStringLiteral("Preview Report"), dir,
+                      QStringLiteral("preview-report-%1").arg(layout));
+  }
+  {
+    qv::TCountZipCodes count(main.TableQVW, &main.Apollo1, &main);
+    count.FirstActivation = false;
+    count.DoTheSort();
+    ok &= Save(&count, dir, QStringLiteral("count-zip-codes"));
+    QByteArray pages;
+    qv::ZipReportHooks hooks;
+    hooks.preview = [&pages](QIODevice& stream) { pages = stream.readAll(); };
+    qv::MessageServiceHost host;
+    qv::ZipReportOptions options;
+    options.print = false;
+    qv::DoThePrintJob(count.ReportLines(), options, host, hooks);
+    ok &= SavePreview(&main, pages, QStringLiteral("Preview Zipcode Count"), dir,
+                      QStringLiteral("preview-zipcount"));
+  }
+  return ok;
 }
 
 }  // namespace
@@ -137,6 +203,8 @@ int main(int argc, char** argv) {
       ok = false;
     }
   }
+
+  ok &= SaveReportWindows(main, dir);
 
   // Last, as it closes the file: the panel shown when no file is open.
   main.OpenQVWDBF(qv::ProgramDirectory() + QStringLiteral("NO-SUCH-FILE.DBF"));

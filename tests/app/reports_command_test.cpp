@@ -1,0 +1,242 @@
+// The main window's Reports and Count Zip Codes commands with their
+// dialogs driven in place of the user: the record choices the window
+// gives, the title and choices kept in QUORVA.INI (also on Cancel), the
+// enable rules, help, a previewed report and ZIP count, a cancelled count,
+// and the filter, order and record put back afterwards.
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+#include "app_fixture.h"
+#include "reports/user_report.h"
+#include "reports/windows/user_report_dialog.h"
+#include "store/filter_text.h"
+#include "store/settings.h"
+#include "store/support_install.h"
+#include "zipcount/windows/count_zip_codes.h"
+
+namespace qv::testing {
+namespace {
+
+const Contact kAnn = {{"LNAME", "Archer"}, {"CITY", "Albany"}, {"STATE", "NY"}, {"ZIP", "12207"}};
+const Contact kBob = {{"LNAME", "Baker"}, {"CITY", "Boston"}, {"STATE", "MA"}, {"ZIP", "02110"}};
+const Contact kCy = {{"LNAME", "Cole"}, {"CITY", "Troy"}, {"STATE", "NY"}, {"ZIP", "12180-1234"}};
+const Contact kDee = {{"LNAME", "Dunn"}, {"CITY", "Albany"}, {"STATE", "NY"}, {"ZIP", "12207"}};
+
+class ReportsCommandTest : public AppTest {
+ protected:
+  TQVPMain& StartOn(const QList<Contact>& contacts) {
+    EXPECT_TRUE(InstallSupportTables(dir_).isEmpty());
+    path_ = MakeContacts(QStringLiteral("people.dbf"), contacts);
+    TQVPMain& m = Start();
+    EXPECT_TRUE(m.OpenQVWDBF(path_));
+    m.SetButtons();  // as the window's start does after opening
+    dialogs_->clear();
+    return m;
+  }
+  void FilterOnNewYork(TQVPMain& m) {
+    m.FilterButtonClick();
+    m.FilterBoxes[FilterFieldExpressions().indexOf(QStringLiteral("STATE"))]->setText("NY");
+    m.qSetFilterButtonClick();
+    m.MainButtonClick();
+  }
+  QString path_;
+};
+
+// Runs a report or a ZIP report directly and keeps the pages of a preview.
+UserReportHooks DirectReport(int* pages) {
+  UserReportHooks hooks;
+  hooks.printReport = [](TUserReportPrint& job) { job.FormActivate(); };
+  hooks.preview = [pages](QIODevice& stream) {
+    PageStream decoded;
+    QString error;
+    if (DecodePageStream(stream.readAll(), &decoded, &error)) *pages = int(decoded.pages.size());
+  };
+  return hooks;
+}
+
+TEST_F(ReportsCommandTest, TitleAndChoicesAreKeptWhenTheDialogIsCancelled) {
+  TQVPMain& m = StartOn({kAnn, kBob});
+  ASSERT_TRUE(m.mnuReports->isEnabled());
+  QString offered;
+  m.RunReportWindow = [&](TUserDesignedReport& report) {
+    offered = report.TitleField->text();
+    EXPECT_FALSE(report.rbQFilter->isEnabled()) << "no filter is set";
+    EXPECT_TRUE(report.rbQAll->isChecked());
+    EXPECT_EQ(report.ReportList->count(), 4);
+    EXPECT_EQ(report.ReportList->currentRow(), 0);
+    report.TitleField->setText(QStringLiteral("Club members"));
+    report.ReportList->setCurrentRow(3);
+    report.PrintMemoBox->setChecked(true);
+    report.CancelButton->click();
+  };
+  m.mnuReportsClick();
+  EXPECT_EQ(offered, QStringLiteral("Report for: ") + path_);
+  const IniFile ini = SettingsFile();
+  EXPECT_EQ(ini.readString("UserDefinedReport", "UserReportTitle", "?"), "Club members");
+  EXPECT_EQ(ini.readInteger("UserDefinedReport", "UserReportLayout", 0), 4);
+
+  m.RunReportWindow = [&](TUserDesignedReport& report) {
+    EXPECT_EQ(report.TitleField->text(), "Club members");
+    EXPECT_EQ(report.ReportList->currentRow(), 3);
+    EXPECT_TRUE(report.PrintMemoBox->isChecked());
+    EXPECT_FALSE(report.PrintCodesBox->isChecked());
+    report.TitleField->clear();
+    report.reject();
+  };
+  m.mnuReportsClick();
+  EXPECT_EQ(SettingsFile().readString("UserDefinedReport", "UserReportTitle", "?"), "")
+      << "an empty title is stored as empty";
+}
+
+TEST_F(ReportsCommandTest, EnableRulesHelpAndACancelledPrintDialog) {
+  TQVPMain& m = StartOn({kAnn});
+  m.RunReportWindow = [&](TUserDesignedReport& report) {
+    EXPECT_TRUE(report.PrintNowButton->isEnabled());
+    report.ReportList->setCurrentRow(-1);
+    EXPECT_FALSE(report.PrintNowButton->isEnabled());
+    EXPECT_FALSE(report.PreviewButton->isEnabled());
+    report.ReportList->setCurrentRow(1);
+    EXPECT_TRUE(report.PreviewButton->isEnabled());
+    report.HelpButton->click();
+    QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+    QApplication::sendEvent(&report, &f1);
+    bool ran = false;
+    report.RunHooks = [&ran] {
+      ran = true;
+      return UserReportHooks();
+    };
+    report.PrintNowClick();  // the scripted Print dialog answers Cancel
+    EXPECT_FALSE(ran);
+    report.reject();
+  };
+  m.mnuReportsClick();
+  EXPECT_EQ(dialogs_->helpTopics, QList<int>({TUserDesignedReport::kHelpTopic,
+                                              TUserDesignedReport::kHelpTopic}));
+}
+
+TEST_F(ReportsCommandTest, PreviewRunsOnTheFilterAndPutsTheTableBack) {
+  TQVPMain& m = StartOn({kAnn, kBob, kCy, kDee});
+  FilterOnNewYork(m);
+  ASSERT_FALSE(m.CurrentFilter.isEmpty());
+  m.SetCurrentOrder(QStringLiteral("CITY"));
+  m.TableQVW->last();
+  const int recno = m.Apollo1.RecNo();
+  const int order = m.Apollo1.IndexOrd();
+  const QString filter = m.Apollo1.DBFilter();
+  bool frozen = false;
+  int pages = 0;
+  long long filtered = -1, all = -1;
+  m.RunReportWindow = [&](TUserDesignedReport& report) {
+    frozen = !m.TrackTableEvents && m.TableQVW->controlsDisabled();
+    EXPECT_TRUE(report.rbQFilter->isEnabled());
+    EXPECT_TRUE(report.rbQFilter->isChecked());
+    report.RunHooks = [&pages] { return DirectReport(&pages); };
+    report.PreviewButtonClick();
+    filtered = report.LastRun.records;
+    report.rbQAll->setChecked(true);
+    report.ReportList->setCurrentRow(2);
+    report.PreviewButtonClick();
+    all = report.LastRun.records;
+    report.reject();
+  };
+  m.mnuReportsClick();
+  EXPECT_TRUE(frozen);
+  EXPECT_EQ(filtered, 3) << "the three New York contacts";
+  EXPECT_EQ(all, 0) << "layout 3 passes over the blank organizations";
+  EXPECT_EQ(pages, 1);
+  EXPECT_EQ(m.Apollo1.RecNo(), recno);
+  EXPECT_EQ(m.Apollo1.IndexOrd(), order);
+  EXPECT_EQ(m.Apollo1.DBFilter(), filter);
+  EXPECT_TRUE(m.TrackTableEvents);
+  EXPECT_FALSE(m.TableQVW->controlsDisabled());
+}
+
+TEST_F(ReportsCommandTest, CountZipCodesPreviewsTheCountOfTheFilter) {
+  TQVPMain& m = StartOn({kAnn, kBob, kCy, kDee});
+  FilterOnNewYork(m);
+  m.TableQVW->last();
+  const int recno = m.Apollo1.RecNo();
+  const int order = m.Apollo1.IndexOrd();
+  ASSERT_TRUE(m.mnuCountZipCodes->isEnabled());
+  QStringList lines;
+  QString heading;
+  bool panel = false, cancelShown = true;
+  ZipReportResult preview;
+  m.RunZipCountWindow = [&](TCountZipCodes& count) {
+    EXPECT_EQ(count.windowTitle(), "Count Zip Codes");
+    count.FormActivate();
+    lines = count.ReportLines();
+    heading = count.HeadingLabel->text();
+    panel = !count.ButtonPanel->isHidden();
+    cancelShown = !count.CancelButton->isHidden();
+    count.RunHooks = [] {
+      ZipReportHooks hooks;
+      hooks.printReport = [](TZipReport& job) { job.FormActivate(); };
+      hooks.preview = [](QIODevice&) {};
+      return hooks;
+    };
+    count.PreviewButtonClick();
+    preview = count.LastRun;
+    count.HelpButton->click();
+    count.CloseButton->click();
+  };
+  m.mnuCountZipCodesClick();
+  EXPECT_EQ(lines, QStringList({"12180     1", "12207     2", "", ""}));
+  EXPECT_EQ(heading, "Finished counting. Press Print or Preview for the report");
+  EXPECT_TRUE(panel);
+  EXPECT_FALSE(cancelShown);
+  EXPECT_EQ(dialogs_->beeps, 1);
+  EXPECT_EQ(preview.outcome, ZipReportOutcome::Completed);
+  EXPECT_EQ(preview.pages, 1);
+  EXPECT_EQ(preview.statusText, "\rPreview Ready!");
+  EXPECT_EQ(dialogs_->helpTopics, QList<int>({TCountZipCodes::kHelpTopic}));
+  EXPECT_EQ(m.Apollo1.RecNo(), recno);
+  EXPECT_EQ(m.Apollo1.IndexOrd(), order);
+  EXPECT_TRUE(m.TrackTableEvents);
+}
+
+TEST_F(ReportsCommandTest, CancelDuringCountingAsksAndClosesTheDialog) {
+  QList<Contact> many;
+  for (int i = 0; i < 400; ++i) many << Contact{{"LNAME", QStringLiteral("N%1").arg(i)}};
+  TQVPMain& m = StartOn(many);
+  dialogs_->answers = {true};
+  int result = -1;
+  m.RunZipCountWindow = [&](TCountZipCodes& count) {
+    count.show();
+    QTimer::singleShot(0, &count, [&count] { count.CancelButton->click(); });
+    count.FormActivate();
+    result = count.result();
+    EXPECT_TRUE(count.ReportLines().isEmpty());
+  };
+  m.mnuCountZipCodesClick();
+  ASSERT_EQ(dialogs_->questions.size(), 1);
+  EXPECT_EQ(dialogs_->questions[0].text, "Cancel Count?");
+  EXPECT_EQ(result, int(QDialog::Rejected));
+  EXPECT_EQ(dialogs_->beeps, 0);
+}
+
+TEST_F(ReportsCommandTest, SaveAsCsvWritesTheCountedKeys) {
+  TQVPMain& m = StartOn({kAnn, kDee, kBob});
+  const QString csv = dir_ + QStringLiteral("zips.csv");
+  dialogs_->fileNames = {csv};
+  m.RunZipCountWindow = [&](TCountZipCodes& count) {
+    count.FormActivate();
+    count.SaveCsvButton->click();
+    count.accept();
+  };
+  m.mnuCountZipCodesClick();
+  QFile file(csv);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), QByteArray("ZIP,Count\r\n02110,1\r\n12207,2\r\n"));
+}
+
+}  // namespace
+}  // namespace qv::testing

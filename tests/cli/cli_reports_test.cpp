@@ -1,0 +1,78 @@
+// quorvane-cli zipcount and report as a shell user runs them: the report
+// lines byte for byte, the CSV file, and the exit codes of bad input with
+// nothing written.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "test_support.h"
+
+namespace {
+
+using qvtest::ScratchDir;
+
+class CliReportsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // LNAME FNAME MIDDLE TITLE ORG STREET CITY STATE ZIP, the rest blank.
+    qvtest::WriteAll(dir_ / "rows.tsv",
+                     "Smith\tJohn\t\t\t\t\t\t\t12345\n"
+                     "Jones\tAnn\t\t\t\t\t\t\t12345-6789\n"
+                     "Short\t\t\t\t\t\t\t\t1234\n"
+                     "Blank\n"
+                     "Canada\t\t\t\t\t\t\t\tK1A 0B1\n"
+                     "Boston\t\t\t\t\t\t\t\t02110\n");
+    ASSERT_EQ(qvtest::Run({QV_CLI, "make", file_, dir_ / "rows.tsv"}).status, 0);
+  }
+  ScratchDir dir_;
+  std::string file_ = dir_ / "c.dbf";
+  std::string env_ = "QT_QPA_PLATFORM=offscreen QUORVANE_HOME=" + dir_.path() + " ";
+};
+
+TEST_F(CliReportsTest, LinesAreTheReportLinesByteForByte) {
+  const auto r = qvtest::Run({QV_CLI, "zipcount", file_, "--lines"}, qvtest::Stderr::kDiscard, env_);
+  ASSERT_EQ(r.status, 0);
+  EXPECT_EQ(r.out,
+            "02110     1\n12345     2\n\n\n1234      1\nK1A 0     1\nBLANK     1\n");
+  const auto f =
+      qvtest::Run({QV_CLI, "zipcount", file_, "--filter", "ZIP = \"1\"", "--lines"}, qvtest::Stderr::kDiscard, env_);
+  ASSERT_EQ(f.status, 0);
+  EXPECT_EQ(f.out, "12345     2\n\n\n1234      1\n");
+}
+
+TEST_F(CliReportsTest, CsvAndStreamsAreWrittenAndBadInputWritesNothing) {
+  ASSERT_EQ(qvtest::Run({QV_CLI, "zipcount", file_, "--csv", dir_ / "z.csv"}, qvtest::Stderr::kDiscard, env_).status, 0);
+  EXPECT_EQ(qvtest::ReadAll(dir_ / "z.csv"),
+            "ZIP,Count\r\n02110,1\r\n12345,2\r\n1234,1\r\nK1A 0,1\r\nBLANK,1\r\n");
+  const auto ok = qvtest::Run({QV_CLI, "report", file_, "--layout", "2", "--stream", dir_ / "r.qvs"},
+                      qvtest::Stderr::kDiscard, env_);
+  ASSERT_EQ(ok.status, 0);
+  EXPECT_EQ(ok.out.rfind("report 6 records on 1 pages to ", 0), 0u) << ok.out;
+
+  const struct {
+    std::vector<std::string> args;
+    int status;
+  } bad[] = {
+      {{"report", file_, "--filter", "LNAME = ", "--stream", dir_ / "x"}, 1},
+      {{"report", file_, "--layout", "5", "--stream", dir_ / "x"}, 1},
+      {{"report", file_, "--stream", dir_ / "x", "--pdf", dir_ / "x.pdf"}, 1},
+      {{"report", file_, "--filter", "1=1", "--current", "1", "--stream", dir_ / "x"}, 1},
+      {{"report", file_, "--current", "99", "--stream", dir_ / "x"}, 1},
+      {{"report", file_, "--colour", "--stream", dir_ / "x"}, 2},
+      {{"report", dir_ / "missing.dbf", "--stream", dir_ / "x"}, 1},
+      {{"zipcount", file_, "--filter", "ZIP = ", "--csv", dir_ / "x"}, 1},
+      {{"zipcount", file_}, 1},
+      {{"zipcount", file_, "--lines", "--csv", dir_ / "x"}, 1},
+      {{"zipcount"}, 2},
+  };
+  for (const auto& b : bad) {
+    std::vector<std::string> argv = {QV_CLI};
+    argv.insert(argv.end(), b.args.begin(), b.args.end());
+    EXPECT_EQ(qvtest::Run(argv, qvtest::Stderr::kDiscard, env_).status, b.status) << b.args[1];
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "x"));
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "x.pdf"));
+  }
+}
+
+}  // namespace
