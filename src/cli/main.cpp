@@ -18,6 +18,7 @@
 #include <QString>
 
 #include "cli/args.h"
+#include "cli/envelope_cmd.h"
 #include "cli/labels_cmd.h"
 #include "cli/tsv.h"
 #include "store/apollo.h"
@@ -63,7 +64,11 @@ int Usage() {
                "         (--pdf OUT.pdf | --stream OUT)\n"
                "                                     a label run to a PDF file or a page stream\n"
                "  presort FILE [--filter EXPR]       writes PRESORT.PSL and prints it\n"
-               "  stream-dump STREAM                 a page stream as readable text\n";
+               "  stream-dump STREAM                 a page stream as readable text\n"
+               "  envelope FILE [--setup DESCRIPTION] (--current RECNO | --filter EXPR | --all)\n"
+               "         [--order TAG] [--paper envelope|letter|a4] [--barcode]\n"
+               "         (--pdf OUT.pdf | --stream OUT)\n"
+               "                                     envelopes to a PDF file or a page stream\n";
   return kExitUsage;
 }
 
@@ -367,6 +372,7 @@ int Main(int argc, char** argv) {
       {"seek", {3, 3, CmdSeek}},   {"reindex", {1, 1, CmdReindex}}, {"create", {1, 1, CmdCreate}},
       {"init", {0, 0, CmdInit}},   {"labels", {1, 1, CmdLabels}}, {"presort", {1, 1, CmdPresort}},
       {"stream-dump", {1, 1, CmdStreamDump}},
+      {"envelope", {1, 1, CmdEnvelope}},  // envelopes
   };
   auto it = commands.find(argv[1]);
   if (it == commands.end()) return Usage();
@@ -390,7 +396,7 @@ int Main(int argc, char** argv) {
   }
   // Label runs measure text with real fonts; no screen is needed for that.
   std::unique_ptr<QGuiApplication> gui;
-  if (std::string(argv[1]) == "labels") {
+  if (std::string(argv[1]) == "labels" || std::string(argv[1]) == "envelope") {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     gui = std::make_unique<QGuiApplication>(argc, argv);
   }
