@@ -42,6 +42,7 @@ class DBEdit;
 class DBMemo;
 class TableObject;
 class TQVLabels;
+class TQVEnvelopes;
 
 // The full path of the open contact file; empty when none is open. Windows
 // that reopen the file after exclusive work read it.
@@ -134,6 +135,10 @@ class TQVPMain : public QMainWindow {
   // Runs the Print Labels dialog once it is set up; empty: exec() it.
   // Tests script the dialog through it.
   std::function<void(TQVLabels&)> RunLabelsWindow;
+  // Envelopes (qvmain_envelopes.cpp); tests script the dialog through
+  // RunEnvelopesWindow, empty: exec() it.
+  void mnuEnvelopesClick();
+  std::function<void(TQVEnvelopes&)> RunEnvelopesWindow;
 
   // ---- contact files (qvmain_files.cpp) ----
   void OpenFileMenuClick();
@@ -249,6 +254,7 @@ class TQVPMain : public QMainWindow {
   QMenu* UtilitiesMenu;
   QAction* mnuCountRecords;
   QAction* mnuLabels;
+  QAction* mnuEnvelopes;  // envelopes
   QMenu* HelpMenu;
   QAction* mnuContents;
   QAction* mnuAbout;

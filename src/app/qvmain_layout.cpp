@@ -159,6 +159,9 @@ void TQVPMain::BuildMenus() {
                                              &TQVPMain::CountRecords1Click);
 
   mnuLabels = menuBar()->addAction(QStringLiteral("&Labels"), this, &TQVPMain::mnuLabelsClick);
+  // Envelopes.
+  mnuEnvelopes =
+      menuBar()->addAction(QStringLiteral("&Envelopes"), this, &TQVPMain::mnuEnvelopesClick);
 
   HelpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
   mnuContents = HelpMenu->addAction(QStringLiteral("&Contents"), this, &TQVPMain::ContentsClick);
