@@ -96,8 +96,8 @@ bool FindEnvelopeSetup(const QString& directory, const QString& description,
 
 // ---- Envelope sizes (QVPENVS.DBF)
 
-constexpr double kMillimetresPerInch = 25.4;
-constexpr double kInchesPerMillimetre = 0.03937007874015748;
+constexpr double kEnvelopeMmPerInch = 25.4;
+constexpr double kEnvelopeInchesPerMm = 0.03937007874015748;
 // A new size starts as a #10 envelope, rounded as the dialog shows it.
 constexpr double kNewEnvelopeWidth = 9.5;
 constexpr double kNewEnvelopeHeight = 4.13;

@@ -157,8 +157,8 @@ TEST(EnvelopeSizes, SaveChecksInTheirOrder) {
   } cases[] = {
       {1.0, 1.0, "", "", height},  // every check fails: the height's message
       {1.9, 4.0, "", "", width},
-      {50 * kInchesPerMillimetre, 4.0, "N", "D", width},  // 1.9685 in
-      {51 * kInchesPerMillimetre, 51 * kInchesPerMillimetre, "N", "D", QString()},
+      {50 * kEnvelopeInchesPerMm, 4.0, "N", "D", width},  // 1.9685 in
+      {51 * kEnvelopeInchesPerMm, 51 * kEnvelopeInchesPerMm, "N", "D", QString()},
       {9.5, 4.13, "", "D", QStringLiteral("A Unique Name is required")},
       {9.5, 4.13, "N", "", QStringLiteral("A Description is required")},
       {2.0, 2.0, "Envelope #10", "a name already in use", QString()},

@@ -10,10 +10,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QTableView>
 #include <QVBoxLayout>
 
 #include "envelopes/envelope_setup.h"
+#include "envelopes/windows/envelope_windows.h"
 #include "store/settings.h"
 #include "store/table_grid_model.h"
 #include "ui/dialogs.h"
@@ -106,14 +108,14 @@ void TEnvelopeEdit::MMButtonClick() {
   WidthEdit->setValue(0);
   HeightEdit->setValue(0);
   SetFormat(true);
-  WidthEdit->setValue(OrigWidth * kMillimetresPerInch);
-  HeightEdit->setValue(OrigHeight * kMillimetresPerInch);
+  WidthEdit->setValue(OrigWidth * kEnvelopeMmPerInch);
+  HeightEdit->setValue(OrigHeight * kEnvelopeMmPerInch);
 }
 
 void TEnvelopeEdit::InchesbuttonClick() {
   if (!m_millimetres) return;
-  OrigHeight = HeightEdit->value() * kInchesPerMillimetre;
-  OrigWidth = WidthEdit->value() * kInchesPerMillimetre;
+  OrigHeight = HeightEdit->value() * kEnvelopeInchesPerMm;
+  OrigWidth = WidthEdit->value() * kEnvelopeInchesPerMm;
   WidthEdit->setValue(0);
   HeightEdit->setValue(0);
   SetFormat(false);
@@ -122,7 +124,7 @@ void TEnvelopeEdit::InchesbuttonClick() {
 }
 
 void TEnvelopeEdit::OKButtonClick() {
-  const double factor = m_millimetres ? kInchesPerMillimetre : 1.0;
+  const double factor = m_millimetres ? kEnvelopeInchesPerMm : 1.0;
   OrigHeight = HeightEdit->value() * factor;
   OrigWidth = WidthEdit->value() * factor;
   const QString problem =
@@ -180,6 +182,8 @@ TSelectEnvelope::TSelectEnvelope(QWidget* parent) : QDialog(parent) {
   layout->addLayout(buttons);
   resize(48 * em, 420);
 
+  connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
+          [this] { Dialogs().showHelp(this, kEnvelopeSizeHelpTopic); });
   connect(NewButton, &QPushButton::clicked, this, &TSelectEnvelope::NewEnvelopeClick);
   connect(EditButton, &QPushButton::clicked, this, &TSelectEnvelope::EditEnvelopeClick);
   connect(DeleteButton, &QPushButton::clicked, this, &TSelectEnvelope::DeleteEnvelopeClick);
