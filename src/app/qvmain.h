@@ -44,6 +44,7 @@ class TableObject;
 class TQVLabels;
 class TCountZipCodes;
 class TUserDesignedReport;
+class TQVEnvelopes;
 
 // The full path of the open contact file; empty when none is open. Windows
 // that reopen the file after exclusive work read it.
@@ -136,6 +137,10 @@ class TQVPMain : public QMainWindow {
   // Runs the Print Labels dialog once it is set up; empty: exec() it.
   // Tests script the dialog through it.
   std::function<void(TQVLabels&)> RunLabelsWindow;
+  // Envelopes (qvmain_envelopes.cpp); tests script the dialog through
+  // RunEnvelopesWindow, empty: exec() it.
+  void mnuEnvelopesClick();
+  std::function<void(TQVEnvelopes&)> RunEnvelopesWindow;
 
   // ---- reports and ZIP code counts (qvmain_reports.cpp) ----
   void mnuReportsClick();
@@ -261,6 +266,7 @@ class TQVPMain : public QMainWindow {
   // Reports and ZIP code counts.
   QAction* mnuCountZipCodes;
   QAction* mnuReports;
+  QAction* mnuEnvelopes;  // envelopes
   QMenu* HelpMenu;
   QAction* mnuContents;
   QAction* mnuAbout;

@@ -165,6 +165,9 @@ void TQVPMain::BuildMenus() {
   mnuLabels = menuBar()->addAction(QStringLiteral("&Labels"), this, &TQVPMain::mnuLabelsClick);
   mnuReports = menuBar()->addAction(QStringLiteral("&Reports"), this, &TQVPMain::mnuReportsClick);
   connect(mnuLabels, &QAction::enabledChanged, mnuReports, &QAction::setEnabled);
+  // Envelopes.
+  mnuEnvelopes =
+      menuBar()->addAction(QStringLiteral("&Envelopes"), this, &TQVPMain::mnuEnvelopesClick);
 
   HelpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
   mnuContents = HelpMenu->addAction(QStringLiteral("&Contents"), this, &TQVPMain::ContentsClick);

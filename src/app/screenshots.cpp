@@ -25,6 +25,12 @@
 #include "reports/report_run.h"
 #include "reports/user_report.h"
 #include "reports/windows/user_report_dialog.h"
+#include "envelopes/envelope_run.h"
+#include "envelopes/windows/envelope_designer.h"
+#include "envelopes/windows/print_envelope.h"
+#include "envelopes/windows/select_envelope.h"
+#include <QBuffer>
+#include <QTabWidget>
 #include "store/settings.h"
 #include "ui/dialogs.h"
 #include "ui/help_window.h"
@@ -205,6 +211,61 @@ int main(int argc, char** argv) {
   }
 
   ok &= SaveReportWindows(main, dir);
+  // The envelope windows, and a preview of one envelope on letter paper
+  // (outline and stamp) for the current sample contact.
+  {
+    qv::TQVEnvelopes envelopes(main.TableQVW, &main.Apollo1, &main);
+    if (envelopes.OpenEnvelopeSetupTable(qv::ProgramDirectory())) {
+      ok &= Save(&envelopes, dir, QStringLiteral("print-envelope"));
+    } else {
+      ok = false;
+    }
+  }
+  {
+    qv::TEnvelopeDesigner designer(main.TableQVW, &main);
+    qv::TEnvelopeSetup setup = qv::DefaultEnvelopeSetup();
+    setup.useMessage = true;
+    setup.barCode = true;
+    designer.Setup = setup;
+    ok &= Save(&designer, dir, QStringLiteral("envelope-designer"));
+    designer.Pages->setCurrentIndex(1);
+    ok &= Save(&designer, dir, QStringLiteral("envelope-designer-options"));
+  }
+  {
+    qv::TSelectEnvelope select(&main);
+    select.EnvelopeTable->setDatabaseName(qv::ProgramDirectory());
+    select.EnvelopeTable->setTableName(QStringLiteral("QVPENVS.DBF"));
+    if (select.EnvelopeTable->open()) {
+      select.LocateName = QStringLiteral("Envelope #10");
+      select.FormActivate();
+      ok &= Save(&select, dir, QStringLiteral("select-envelope"));
+      qv::TEnvelopeEdit edit(&main);
+      edit.OrigWidth = 9.5;
+      edit.OrigHeight = 4.13;
+      ok &= Save(&edit, dir, QStringLiteral("envelope-edit"));
+    } else {
+      ok = false;
+    }
+  }
+  {
+    qv::MessageServiceHost host;
+    qv::EnvelopeRunOptions options;
+    options.setup.useMessage = true;
+    options.setup.barCode = true;
+    options.paper = qv::EnvelopePaper::Letter;
+    options.print = false;
+    QByteArray bytes;
+    qv::EnvelopeRunHooks hooks;
+    hooks.preview = [&bytes](QIODevice& stream) { bytes = stream.readAll(); };
+    qv::DoPrintEnvelopes(*main.TableQVW, main.Apollo1, options, host, hooks);
+    QBuffer stream(&bytes);
+    stream.open(QIODevice::ReadOnly);
+    qv::TPreviewForm preview(&main);
+    preview.setWindowTitle(QStringLiteral("Preview Envelope"));
+    preview.setStream(&stream);
+    preview.resize(1000, 800);
+    ok &= Save(&preview, dir, QStringLiteral("envelope-preview"));
+  }
 
   // Last, as it closes the file: the panel shown when no file is open.
   main.OpenQVWDBF(qv::ProgramDirectory() + QStringLiteral("NO-SUCH-FILE.DBF"));

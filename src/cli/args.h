@@ -27,7 +27,8 @@ struct Args {
 inline const std::set<std::string>& ValueOptions() {
   static const std::set<std::string> options = {"--setup", "--order",  "--filter", "--current",
                                                 "--start", "--copies", "--pdf",    "--stream",
-                                                "--layout", "--title",  "--csv"};
+                                                "--layout", "--title",  "--csv",
+                                                "--paper"};
   return options;
 }
 

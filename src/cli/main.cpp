@@ -18,6 +18,7 @@
 #include <QString>
 
 #include "cli/args.h"
+#include "cli/envelope_cmd.h"
 #include "cli/labels_cmd.h"
 #include "cli/reports_cmd.h"
 #include "cli/tsv.h"
@@ -70,7 +71,11 @@ int Usage() {
                "         (--pdf OUT.pdf | --stream OUT)\n"
                "                                     a list report to a PDF file or a page stream\n"
                "  zipcount FILE [--filter EXPR] (--pdf OUT.pdf | --stream OUT | --lines | --csv OUT.csv)\n"
-               "                                     records counted per ZIP code\n";
+               "                                     records counted per ZIP code\n"
+               "  envelope FILE [--setup DESCRIPTION] (--current RECNO | --filter EXPR | --all)\n"
+               "         [--order TAG] [--paper envelope|letter|a4] [--barcode]\n"
+               "         (--pdf OUT.pdf | --stream OUT)\n"
+               "                                     envelopes to a PDF file or a page stream\n";
   return kExitUsage;
 }
 
@@ -375,6 +380,7 @@ int Main(int argc, char** argv) {
       {"init", {0, 0, CmdInit}},   {"labels", {1, 1, CmdLabels}}, {"presort", {1, 1, CmdPresort}},
       {"stream-dump", {1, 1, CmdStreamDump}},
       {"report", {1, 1, CmdReport}},   {"zipcount", {1, 1, CmdZipCount}},
+      {"envelope", {1, 1, CmdEnvelope}},  // envelopes
   };
   auto it = commands.find(argv[1]);
   if (it == commands.end()) return Usage();
@@ -399,7 +405,8 @@ int Main(int argc, char** argv) {
   // Label runs measure text with real fonts; no screen is needed for that.
   std::unique_ptr<QGuiApplication> gui;
   const std::string command = argv[1];
-  if (command == "labels" || command == "report" || command == "zipcount") {
+  if (command == "labels" || command == "report" || command == "zipcount" ||
+      command == "envelope") {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     gui = std::make_unique<QGuiApplication>(argc, argv);
   }

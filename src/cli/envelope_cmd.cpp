@@ -1,0 +1,177 @@
+#include "cli/envelope_cmd.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <chrono>
+#include <iostream>
+
+#include "envelopes/envelope_print.h"
+#include "envelopes/envelope_run.h"
+#include "envelopes/envelope_setup.h"
+#include "labels/job_host.h"
+#include "render/printers.h"
+#include "store/apollo.h"
+#include "store/contact_file.h"
+#include "store/settings.h"
+#include "store/table_object.h"
+
+namespace qv::cli {
+
+namespace {
+
+constexpr int kExitError = 1;
+constexpr int kExitUsage = 2;
+
+int Fail(const QString& message) {
+  std::cerr << "quorvane-cli: " << message.toStdString() << "\n";
+  return kExitError;
+}
+
+// Notices go to the standard error stream; the run asks nothing.
+class CliHost : public JobHost {
+ public:
+  void information(const QString& text) override {
+    QString line = text;
+    line.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    std::cerr << line.toStdString() << "\n";
+  }
+  bool question(const QString&, bool) override { return false; }
+};
+
+struct OpenContacts {
+  TApolloEnv env;
+  TableObject table{&env};
+  TApollo apollo;
+  OpenContacts() { apollo.SetDataSource(&table); }
+};
+
+bool KnownOptions(const Args& a) {
+  static const std::set<std::string> values = {"--setup", "--current", "--filter", "--order",
+                                               "--paper", "--pdf", "--stream"};
+  static const std::set<std::string> flags = {"--all", "--barcode"};
+  for (const auto& [name, value] : a.values) {
+    if (values.count(name) == 0) {
+      std::cerr << "quorvane-cli: envelope does not take " << name << "\n";
+      return false;
+    }
+  }
+  for (const auto& [name, on] : a.flags) {
+    if (flags.count(name) == 0) {
+      std::cerr << "quorvane-cli: envelope does not take " << name << "\n";
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+int CmdEnvelope(const Args& a) {
+  if (!KnownOptions(a)) return kExitUsage;
+  const bool pdf = a.Has("--pdf"), stream = a.Has("--stream");
+  if (pdf == stream) return Fail("envelope needs one of --pdf OUT.pdf or --stream OUT");
+  const int choices = int(a.Has("--current")) + int(a.Has("--filter")) + int(a.Has("--all"));
+  if (choices != 1) return Fail("envelope needs one of --current RECNO, --filter EXPR or --all");
+
+  EnvelopeRunOptions options;
+  if (a.Has("--setup")) {
+    QString error;
+    if (!FindEnvelopeSetup(ProgramDirectory(), QString::fromStdString(a.Value("--setup")),
+                           &options.setup, &error)) {
+      return Fail(error);
+    }
+  }
+  if (a.Has("--barcode")) options.setup.barCode = true;
+  const QString paper =
+      a.Has("--paper") ? QString::fromStdString(a.Value("--paper")) : QStringLiteral("envelope");
+  if (paper == QLatin1String("envelope")) {
+    options.paper = EnvelopePaper::Envelope;
+  } else if (paper == QLatin1String("letter")) {
+    options.paper = EnvelopePaper::Letter;
+  } else if (paper == QLatin1String("a4")) {
+    options.paper = EnvelopePaper::A4;
+  } else {
+    return Fail("--paper takes envelope, letter or a4, not " + paper);
+  }
+
+  OpenContacts c;
+  const QString path =
+      QFileInfo(QString::fromLocal8Bit(a.positional[0].c_str())).absoluteFilePath();
+  if (!OpenContactFile(path, c.table)) return Fail("cannot open " + path);
+  QString query = QStringLiteral("UPPER(PREFIX)<>\"DELETED\"");
+  if (a.Has("--filter")) {
+    query = QLatin1Char('(') + QString::fromLocal8Bit(a.Value("--filter").c_str()) +
+            QStringLiteral(") .and. ") + query;
+  }
+  if (!c.apollo.Query(query)) {
+    return Fail("the filter cannot be used: " + c.apollo.LastError());
+  }
+  const QString tag =
+      a.Has("--order") ? QString::fromStdString(a.Value("--order")) : QStringLiteral("LNAME");
+  const int order = c.apollo.TagArea(tag);
+  if (order == 0) return Fail("there is no tag " + tag + " in the contact file");
+  c.apollo.SetOrder(order);
+
+  options.selection = a.Has("--current") ? RecordSelection::Current
+                      : a.Has("--all")   ? RecordSelection::All
+                                         : RecordSelection::Filter;
+  if (a.Has("--current")) {
+    bool ok = false;
+    const QString text = QString::fromStdString(a.Value("--current"));
+    const int recno = text.toInt(&ok);
+    if (!ok || recno < 1 || recno > c.apollo.RecCount()) {
+      return Fail(QStringLiteral("--current takes a record number from 1 to %1, not %2")
+                      .arg(c.apollo.RecCount())
+                      .arg(text));
+    }
+    c.apollo.Go(recno);
+    const bool visible =
+        !c.apollo.Eof() && c.table.area() && c.table.area()->IsVisible(c.table.area()->record());
+    if (c.apollo.RecNo() != recno || !visible) {
+      return Fail(QStringLiteral("record %1 is marked deleted").arg(recno));
+    }
+  }
+
+  const QString out = QString::fromLocal8Bit(a.Value(pdf ? "--pdf" : "--stream").c_str());
+  // Like a print run: no outline or stamp, whichever output.
+  options.decorate = false;
+  options.print = pdf;
+  if (pdf) {
+    options.pdfFile = QFileInfo(out).absoluteFilePath();
+    options.printerName = PdfPrinterName();
+  }
+  EnvelopeRunHooks hooks;
+  bool written = false;
+  QString error;
+  hooks.preview = [&](QIODevice& pages) {
+    QFile file(out);
+    written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+              file.write(pages.readAll()) >= 0 && file.flush();
+    if (!written) error = QStringLiteral("cannot write ") + out + ": " + file.errorString();
+  };
+
+  CliHost host;
+  const auto start = std::chrono::steady_clock::now();
+  const EnvelopeRunResult result = DoPrintEnvelopes(c.table, c.apollo, options, host, hooks);
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                      std::chrono::steady_clock::now() - start)
+                      .count();
+  switch (result.outcome) {
+    case EnvelopeRunOutcome::Completed:
+    case EnvelopeRunOutcome::Stopped:
+      if (stream && !written) return Fail(error);
+      std::cout << "envelopes " << result.envelopes << " to " << out.toStdString() << " in " << ms
+                << " ms\n";
+      return 0;
+    case EnvelopeRunOutcome::NoRecords:
+      return Fail("no record is selected; nothing written");
+    case EnvelopeRunOutcome::Cancelled:
+      return Fail("the envelope run was cancelled");
+    case EnvelopeRunOutcome::Failed:
+      return Fail(result.errorText.isEmpty() ? QStringLiteral("the envelope run failed")
+                                             : result.errorText);
+  }
+  return kExitError;
+}
+
+}  // namespace qv::cli

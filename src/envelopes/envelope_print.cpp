@@ -1,0 +1,290 @@
+#include "envelopes/envelope_print.h"
+
+#include <QPainter>
+#include <cmath>
+
+#include "labels/address_lines.h"
+#include "labels/job_host.h"
+#include "labels/postnet.h"
+#include "render/report_canvas.h"
+#include "store/table_object.h"
+
+namespace qv {
+
+namespace {
+
+// Limits past which a setup row is taken to be damaged.
+constexpr float kLargestEnvelope = 100.0f;
+constexpr int kLargestFont = 500;
+// The preview's outline stops short of the right edge, and the stamp sits
+// in a 0.75 in square 0.25 in from the right and 0.125 in from the top.
+constexpr double kOutlineShort = 0.1;
+constexpr double kStampLeft = 1.0, kStampRight = 0.25;
+constexpr double kStampTop = 0.125, kStampBottom = 0.875;
+constexpr int kStampPixels = 72;
+
+int TenthsOf(double inches) { return int(std::trunc(inches * 10.0)); }
+
+float NotNegative(float v) { return v > 0 ? v : 0.0f; }
+
+void SetUpReport(ReportCanvas& r) {
+  r.setTitle(QStringLiteral("Envelope"));
+  r.setMargins(0.5, 0.5, 0.5, 0.5);
+  r.setOrientation(Orientation::Landscape);
+  r.setStatusFormat(QStringLiteral("Printing Page %p"));
+}
+
+}  // namespace
+
+bool PageIsEnvelopeSized(double pageWidth, double pageHeight, float envelopeWidth,
+                         float envelopeHeight) {
+  // The envelope's single-precision value is widened first: 4.1 is
+  // 4.0999999 and gives 40 tenths, not 41.
+  return TenthsOf(pageWidth) == TenthsOf(double(envelopeWidth)) &&
+         TenthsOf(pageHeight) == TenthsOf(double(envelopeHeight));
+}
+
+EnvelopeOffsets FeedOffsets(int facing, int orientation, int position, bool clockwise,
+                            double pageWidth, double pageHeight, float envelopeWidth,
+                            float envelopeHeight) {
+  EnvelopeOffsets o;
+  if (PageIsEnvelopeSized(pageWidth, pageHeight, envelopeWidth, envelopeHeight)) return o;
+  const float across = float(pageWidth) - envelopeWidth;
+  const float down = float(pageHeight) - envelopeHeight;
+  // Face down, the envelope's left edge goes in where the face-up one's
+  // right edge would, so the position that takes the whole difference is
+  // right face up and left face down; the other one takes none.
+  const int full = facing == kFaceDown ? kFeedLeft : kFeedRight;
+  auto byPosition = [&](float difference) {
+    if (position == full) return difference;
+    if (position == kFeedCenter) return difference * 0.5f;
+    return 0.0f;
+  };
+  if (orientation == kEnvelopePortrait) {
+    o.left = byPosition(across);
+  } else {
+    o.left = clockwise ? 0.0f : across;
+    o.top = byPosition(down);
+  }
+  o.left = NotNegative(o.left);
+  o.top = NotNegative(o.top);
+  return o;
+}
+
+int FeedPosition(int stored, bool* clockwise) {
+  *clockwise = stored >= kClockwiseAdded;
+  if (!*clockwise) return stored;
+  const int position = stored - kClockwiseAdded;
+  if (position == kFeedLeft) return kFeedRight;
+  if (position == kFeedRight) return kFeedLeft;
+  return position;
+}
+
+TEnvelopeSetup PrintableEnvelopeSetup(const TEnvelopeSetup& setup) {
+  const TEnvelopeSetup d = DefaultEnvelopeSetup();
+  TEnvelopeSetup s = setup;
+  if (!(s.envelopeWidth > 0) || !(s.envelopeHeight > 0) || s.envelopeWidth > kLargestEnvelope ||
+      s.envelopeHeight > kLargestEnvelope) {
+    s.envelopeWidth = d.envelopeWidth;
+    s.envelopeHeight = d.envelopeHeight;
+  }
+  for (float* place : {&s.returnTop, &s.returnLeft, &s.messageTop, &s.messageLeft,
+                       &s.deliveryTop, &s.deliveryLeft}) {
+    if (!(*place > 0)) *place = 0;
+    if (*place > kLargestEnvelope) *place = kLargestEnvelope;
+  }
+  auto font = [](QString* name, int* size, const QString& defaultName, int defaultSize) {
+    if (name->trimmed().isEmpty()) *name = defaultName;
+    if (*size < 1 || *size > kLargestFont) *size = defaultSize;
+  };
+  font(&s.returnFontName, &s.returnFontSize, d.returnFontName, d.returnFontSize);
+  font(&s.messageFontName, &s.messageFontSize, d.messageFontName, d.messageFontSize);
+  font(&s.deliveryFontName, &s.deliveryFontSize, d.deliveryFontName, d.deliveryFontSize);
+  while (s.returnLines.size() < 5) s.returnLines << QString();
+  if (s.orientation != kEnvelopePortrait && s.orientation != kEnvelopeLandscape) {
+    s.orientation = d.orientation;
+  }
+  if (s.facing != kFaceUp && s.facing != kFaceDown) s.facing = d.facing;
+  const int feed = s.position % kClockwiseAdded;
+  if (s.position < 0 || s.position > kClockwiseAdded + kFeedCenter || feed > kFeedCenter) {
+    s.position = d.position;
+  }
+  if (s.zipOptions < 1 || s.zipOptions > 4) s.zipOptions = d.zipOptions;
+  return s;
+}
+
+QImage StampImage() {
+  QImage image(kStampPixels, kStampPixels, QImage::Format_ARGB32);
+  image.fill(Qt::white);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  // A perforated edge, a frame and a flag-like field: enough to show where
+  // the stamp goes without pretending to be postage.
+  p.setPen(QPen(QColor(0x80, 0x80, 0x80), 1.0));
+  for (int i = 2; i < kStampPixels; i += 6) {
+    p.drawEllipse(QPointF(i, 1.5), 1.5, 1.5);
+    p.drawEllipse(QPointF(i, kStampPixels - 1.5), 1.5, 1.5);
+    p.drawEllipse(QPointF(1.5, i), 1.5, 1.5);
+    p.drawEllipse(QPointF(kStampPixels - 1.5, i), 1.5, 1.5);
+  }
+  const QRectF field(8, 8, kStampPixels - 16, kStampPixels - 16);
+  p.fillRect(field, QColor(0xE8, 0xEE, 0xF8));
+  p.setPen(QPen(QColor(0x20, 0x40, 0x90), 2.0));
+  p.drawRect(field);
+  for (int i = 0; i < 4; ++i) {
+    p.fillRect(QRectF(12, 32 + i * 8, kStampPixels - 24, 4), QColor(0xC0, 0x30, 0x30));
+  }
+  p.setBrush(QColor(0x20, 0x40, 0x90));
+  p.drawRect(QRectF(12, 12, 20, 16));
+  p.end();
+  return image;
+}
+
+bool DrawEnvelopeBarCode(ReportCanvas& canvas, const QString& zip, const QString& street,
+                         double left, double top) {
+  if (!ZipQualifiesForBarCode(zip)) return false;
+  canvas.moveTo(left, top);
+  BarSection(canvas, BarCodeText(zip, street));
+  return true;
+}
+
+TEnvelopePrint::TEnvelopePrint(TableObject& table, JobHost& host)
+    : m_table(table),
+      m_host(host),
+      m_setup(DefaultEnvelopeSetup()),
+      m_printReport(std::make_unique<ReportCanvas>()),
+      m_fileReport(std::make_unique<ReportCanvas>()) {
+  SetUpReport(*m_printReport);
+  SetUpReport(*m_fileReport);
+  m_fileReport->setOutputToStream(nullptr);
+}
+
+TEnvelopePrint::~TEnvelopePrint() = default;
+
+void TEnvelopePrint::setSetup(const TEnvelopeSetup& setup) {
+  m_setup = PrintableEnvelopeSetup(setup);
+  m_setup.position = FeedPosition(m_setup.position, &m_clockwise);
+}
+
+QString TEnvelopePrint::Caption() const {
+  return m_printMode ? QStringLiteral("Print Status") : QStringLiteral("Preview Status");
+}
+
+QString TEnvelopePrint::ButtonCaption() const {
+  return m_printMode ? QStringLiteral("Cancel") : QStringLiteral("Stop");
+}
+
+void TEnvelopePrint::FormActivate() {
+  if (m_running || m_finished) return;
+  m_running = true;
+  m_stop = false;
+  Report().execute();
+  m_running = false;
+  m_finished = true;
+  Report().setStatusFormat(OutcomeText());
+}
+
+bool TEnvelopePrint::Aborted() const {
+  return (m_printMode ? m_printReport : m_fileReport)->aborted();
+}
+
+QString TEnvelopePrint::OutcomeText() const {
+  const ReportCanvas& r = m_printMode ? *m_printReport : *m_fileReport;
+  if (!r.errorText().isEmpty()) return QStringLiteral("\r") + r.errorText();
+  if (r.aborted()) {
+    return m_printMode ? QStringLiteral("\rEnvelope Print Canceled!")
+                       : QStringLiteral("\rEnvelope Preview Canceled!");
+  }
+  if (m_stop) return QStringLiteral("\rPreview Stopped!");
+  return m_printMode ? QStringLiteral("\rEnvelope Print Completed!")
+                     : QStringLiteral("\rEnvelope Preview Ready!");
+}
+
+void TEnvelopePrint::CancelButtonClick() {
+  if (!m_running) return;
+  if (m_printMode) {
+    m_printReport->abort();
+  } else {
+    m_stop = true;
+  }
+}
+
+void TEnvelopePrint::BeforePrintEnvelope(ReportCanvas& sender) {
+  m_offsets = EnvelopeOffsets();
+  sender.setOrientation(m_setup.orientation == kEnvelopePortrait ? Orientation::Portrait
+                                                                 : Orientation::Landscape);
+  sender.setStatusFormat(QStringLiteral("Printing Page %p\r%0\r%1"));
+  sender.clearStatusLines();
+  sender.addStatusLine(QString());
+  sender.addStatusLine(QString());
+}
+
+void TEnvelopePrint::PrintBlock(ReportCanvas& r, double left, double top,
+                                const QStringList& lines) {
+  r.setSectionLeft(left);
+  r.setSectionTop(top);
+  r.home();
+  for (const QString& line : lines) r.println(line);
+}
+
+void TEnvelopePrint::PrintOneEnvelope(ReportCanvas& r) {
+  const TEnvelopeSetup& s = m_setup;
+  const double left = m_offsets.left, top = m_offsets.top;
+  const double ew = s.envelopeWidth, eh = s.envelopeHeight;
+  const bool fits = PageIsEnvelopeSized(r.pageWidth(), r.pageHeight(), s.envelopeWidth,
+                                        s.envelopeHeight);
+  if (!m_printMode && m_decorate && !fits) {
+    r.resetPen();
+    r.clearBrush();
+    r.rectangle(left, top, left + ew - kOutlineShort, top + eh);
+    if (m_stamp.isNull()) m_stamp = StampImage();
+    r.stretchDraw(QRectF(QPointF(left + ew - kStampLeft, top + kStampTop),
+                         QPointF(left + ew - kStampRight, top + kStampBottom)),
+                  m_stamp);
+  }
+  auto useFont = [&r](const QString& name, int size, bool bold, bool italic) {
+    r.setFont(name, size);
+    r.setBold(bold);
+    r.setItalic(italic);
+  };
+  if (s.useReturn) {
+    useFont(s.returnFontName, s.returnFontSize, s.returnBold, s.returnItalic);
+    // Empty lines stay: the user spaced the return address that way.
+    PrintBlock(r, double(s.returnLeft) + left, double(s.returnTop) + top, s.returnLines.mid(0, 5));
+  }
+  if (s.useMessage) {
+    useFont(s.messageFontName, s.messageFontSize, s.messageBold, s.messageItalic);
+    PrintBlock(r, double(s.messageLeft) + left, double(s.messageTop) + top, {s.messageText});
+  }
+  ComposeAddressLines(m_table, AddressOptionsOf(s), &m_lines);
+  useFont(s.deliveryFontName, s.deliveryFontSize, s.deliveryBold, s.deliveryItalic);
+  PrintBlock(r, double(s.deliveryLeft) + left, double(s.deliveryTop) + top, m_lines);
+  if (s.barCode) {
+    DrawEnvelopeBarCode(r, m_table.fieldText(QStringLiteral("ZIP")),
+                        m_table.fieldText(QStringLiteral("STREET")), double(s.deliveryLeft) + left,
+                        double(s.deliveryTop) - double(kBarCodeAboveText) + top);
+  }
+}
+
+void TEnvelopePrint::PrintEnvelope(ReportCanvas& r) {
+  const TEnvelopeSetup& s = m_setup;
+  m_envelopes = 0;
+  m_offsets = FeedOffsets(s.facing, s.orientation, s.position, m_clockwise, r.pageWidth(),
+                          r.pageHeight(), s.envelopeWidth, s.envelopeHeight);
+  // Offsets are measured from the page's corner.
+  r.setMargins(0, 0, 0, 0);
+  r.setOrigin(0, 0);
+  r.setSectionRight(r.pageWidth());
+  r.setSectionBottom(r.pageHeight());
+  while (!m_table.eof() && !m_stop && !r.aborted() && r.errorText().isEmpty()) {
+    if (m_envelopes > 0) r.newPage();
+    PrintOneEnvelope(r);
+    ++m_envelopes;
+    if (m_single) break;
+    m_table.next();
+    m_host.processPendingEvents();
+  }
+  m_lines.clear();
+}
+
+}  // namespace qv

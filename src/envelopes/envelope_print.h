@@ -1,0 +1,138 @@
+// The envelope printer: places the envelope on the printer's page for the
+// way the user feeds envelopes (position, orientation, facing, clockwise
+// turn) and draws the return address, the message line, the delivery
+// address and the bar code at the setup's places, one envelope per page
+// for each selected contact record.
+//
+// TEnvelopePrint is the job of the envelope status window without the
+// window, as TLabelPrint is for labels: it owns the printer report and the
+// file report; the window or the command line runs FormActivate.
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+#include "envelopes/envelope_setup.h"
+
+namespace qv {
+
+class JobHost;
+class ReportCanvas;
+class TableObject;
+
+// Where the envelope's top-left corner lies on the page, in inches.
+struct EnvelopeOffsets {
+  float left = 0;
+  float top = 0;
+};
+
+// True when page and envelope agree in whole tenths of an inch both ways;
+// the sizes of the envelope are the setup's single-precision values.
+bool PageIsEnvelopeSized(double pageWidth, double pageHeight, float envelopeWidth,
+                         float envelopeHeight);
+
+// The feed-method offsets: `position` is already below 10 (0 left, 1
+// right, 2 center) and `clockwise` says whether it was 10 or more, with
+// left and right already exchanged. A negative offset becomes 0; an
+// envelope-sized page gets none.
+EnvelopeOffsets FeedOffsets(int facing, int orientation, int position, bool clockwise,
+                            double pageWidth, double pageHeight, float envelopeWidth,
+                            float envelopeHeight);
+
+// A stored POSITION of 10 to 12 as the printer takes it: 10 subtracted
+// and left and right exchanged; `clockwise` tells whether it was.
+int FeedPosition(int storedPosition, bool* clockwise);
+
+// The setup as the printer can use it: a missing or zero envelope size
+// becomes the #10 envelope, negative places 0, font sizes outside 1 to 500
+// points the default sizes, blank font names Arial, unknown feed codes the
+// default feed.
+TEnvelopeSetup PrintableEnvelopeSetup(const TEnvelopeSetup& setup);
+
+// The stamp drawn on previews that are not envelope-sized.
+QImage StampImage();
+
+// The bar code above the delivery address whose top-left corner is at
+// (`left`, `top`) on the canvas: POSTNET of `zip` (with the delivery-point
+// digits of `street` for a ZIP+4). False, drawing nothing, when the ZIP
+// does not qualify.
+bool DrawEnvelopeBarCode(ReportCanvas& canvas, const QString& zip, const QString& street,
+                         double left, double top);
+
+class TEnvelopePrint {
+ public:
+  // `table` is the contact table positioned on the first record to print,
+  // under the run's selection. `onlyCurrent`: print that record alone.
+  TEnvelopePrint(TableObject& table, JobHost& host);
+  ~TEnvelopePrint();
+  TEnvelopePrint(const TEnvelopePrint&) = delete;
+  TEnvelopePrint& operator=(const TEnvelopePrint&) = delete;
+
+  // The setup with its stored POSITION (10 or more for clockwise); the job
+  // reduces it itself.
+  void setSetup(const TEnvelopeSetup& setup);
+  const TEnvelopeSetup& setup() const { return m_setup; }
+  bool clockwise() const { return m_clockwise; }
+  // True: the printer report; false: the file report (preview).
+  void setPrintMode(bool printing) { m_printMode = printing; }
+  bool printMode() const { return m_printMode; }
+  // The outline and stamp of previews on paper larger than the envelope;
+  // on by default for previews.
+  void setDecorate(bool on) { m_decorate = on; }
+  // One envelope, for the current record only.
+  void setSingleRecord(bool on) { m_single = on; }
+
+  ReportCanvas& PrintReport() { return *m_printReport; }
+  ReportCanvas& FileReport() { return *m_fileReport; }
+  ReportCanvas& Report() { return m_printMode ? *m_printReport : *m_fileReport; }
+
+  QString Caption() const;        // "Print Status" or "Preview Status"
+  QString ButtonCaption() const;  // "Cancel" or "Stop"
+
+  // Runs the report (BeforePrintEnvelope, then PrintEnvelope) and puts the
+  // outcome line into its status text.
+  void FormActivate();
+  bool running() const { return m_running; }
+  bool finished() const { return m_finished; }
+
+  // ---- The report's events
+  void BeforePrintEnvelope(ReportCanvas& sender);
+  void PrintEnvelope(ReportCanvas& sender);
+  void AfterPrintEnvelope(ReportCanvas&) {}
+
+  // ---- The button: printing aborts the report, previewing stops it.
+  void CancelButtonClick();
+  void Stop() { m_stop = true; }
+  bool Stopped() const { return m_stop; }
+  bool Aborted() const;
+  QString OutcomeText() const;
+
+  long long EnvelopesPrinted() const { return m_envelopes; }
+  EnvelopeOffsets Offsets() const { return m_offsets; }
+
+ private:
+  // One envelope for the table's current record at the run's offsets.
+  void PrintOneEnvelope(ReportCanvas& r);
+  void PrintBlock(ReportCanvas& r, double left, double top, const QStringList& lines);
+
+  TableObject& m_table;
+  JobHost& m_host;
+  TEnvelopeSetup m_setup;
+  bool m_clockwise = false;
+  bool m_printMode = true;
+  bool m_decorate = true;
+  bool m_single = false;
+  bool m_stop = false;
+  bool m_running = false;
+  bool m_finished = false;
+  long long m_envelopes = 0;
+  EnvelopeOffsets m_offsets;
+  QStringList m_lines;
+  QImage m_stamp;
+  std::unique_ptr<ReportCanvas> m_printReport;
+  std::unique_ptr<ReportCanvas> m_fileReport;
+};
+
+}  // namespace qv

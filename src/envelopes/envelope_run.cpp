@@ -1,0 +1,145 @@
+#include "envelopes/envelope_run.h"
+
+#include <QBuffer>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <algorithm>
+
+#include "envelopes/envelope_print.h"
+#include "labels/job_host.h"
+#include "render/report_canvas.h"
+#include "store/apollo.h"
+#include "store/table_object.h"
+
+namespace qv {
+
+namespace {
+
+const char kAllRecords[] = "UPPER(PREFIX)<>\"DELETED\"";
+
+// The contact table as the run found it, put back however the run ends.
+class TableRestorer {
+ public:
+  explicit TableRestorer(TApollo& apollo)
+      : m_apollo(apollo),
+        m_recno(apollo.RecNo()),
+        m_filter(apollo.DBFilter()),
+        m_order(apollo.IndexOrd()) {}
+  ~TableRestorer() {
+    m_apollo.Query(m_filter);
+    m_apollo.SetOrder(m_order);
+    if (m_recno > 0) m_apollo.Go(m_recno);
+  }
+  int recno() const { return m_recno; }
+
+ private:
+  TApollo& m_apollo;
+  int m_recno;
+  QString m_filter;
+  int m_order;
+};
+
+void SetPaper(ReportCanvas& report, const TEnvelopeSetup& setup, EnvelopePaper paper) {
+  switch (paper) {
+    case EnvelopePaper::Envelope: {
+      // Paper is defined short side first; the setup's orientation then
+      // turns a landscape envelope so that the page is as wide as it.
+      const double w = setup.envelopeWidth, h = setup.envelopeHeight;
+      report.setCustomPaper(std::min(w, h), std::max(w, h));
+      report.setPaperCode(0);
+      break;
+    }
+    case EnvelopePaper::Letter:
+      report.setPaperCode(1);
+      break;
+    case EnvelopePaper::A4:
+      report.setPaperCode(9);
+      break;
+    case EnvelopePaper::Printer:
+      if (QPrinter* printer = report.printer()) {
+        const QPageSize size = QPrinterInfo(*printer).defaultPageSize();
+        if (size.isValid()) {
+          const QSizeF inches = size.size(QPageSize::Inch);
+          report.setCustomPaper(inches.width(), inches.height());
+          if (size.windowsId() > 0) report.setPaperCode(size.windowsId());
+        }
+      }
+      break;
+  }
+}
+
+}  // namespace
+
+EnvelopeRunResult DoPrintEnvelopes(TableObject& table, TApollo& apollo,
+                                   const EnvelopeRunOptions& options, JobHost& host,
+                                   const EnvelopeRunHooks& hooks) {
+  EnvelopeRunResult result;
+  TableRestorer restore(apollo);
+  const int savedRecno = restore.recno();
+  bool selected = true;
+  switch (options.selection) {
+    case RecordSelection::All:
+      selected = apollo.Query(QString::fromLatin1(kAllRecords));
+      break;
+    case RecordSelection::Filter:
+      break;
+    case RecordSelection::Current:
+      selected = apollo.Query(QStringLiteral("Recno()=") + QString::number(savedRecno));
+      break;
+  }
+  if (!selected) {
+    result.errorText = QStringLiteral("The records cannot be selected: ") + apollo.LastError();
+    host.information(result.errorText);
+    return result;
+  }
+  apollo.GoTop();
+  if (apollo.Eof()) {
+    result.outcome = EnvelopeRunOutcome::NoRecords;
+    return result;
+  }
+
+  TEnvelopePrint job(table, host);
+  job.setSetup(options.setup);
+  job.setPrintMode(options.print);
+  job.setDecorate(options.decorate);
+  job.setSingleRecord(options.selection == RecordSelection::Current);
+  ReportCanvas& report = job.Report();
+  QBuffer stream;
+  if (options.print) {
+    if (!options.pdfFile.isEmpty()) report.setOutputToPdf(options.pdfFile);
+  } else {
+    stream.open(QIODevice::ReadWrite);
+    report.setOutputToStream(&stream);
+  }
+  if (!options.printerName.isEmpty()) report.selectPrinter(options.printerName);
+  SetPaper(report, job.setup(), options.paper);
+
+  ReportCanvas::Events& events = report.events();
+  events = ReportCanvas::Events();
+  events.OnPrint = [&job](ReportCanvas& r) { job.PrintEnvelope(r); };
+  events.OnBeforePrint = [&job](ReportCanvas& r) { job.BeforePrintEnvelope(r); };
+
+  if (hooks.printEnvelopes) {
+    hooks.printEnvelopes(job);
+  } else {
+    job.FormActivate();
+  }
+  result.envelopes = job.EnvelopesPrinted();
+  result.pages = report.currentPage();
+  result.errorText = report.errorText();
+  result.statusText = report.statusText();
+  if (!result.errorText.isEmpty()) {
+    result.outcome = EnvelopeRunOutcome::Failed;
+  } else if (job.Aborted()) {
+    result.outcome = EnvelopeRunOutcome::Cancelled;
+  } else {
+    result.outcome = job.Stopped() ? EnvelopeRunOutcome::Stopped : EnvelopeRunOutcome::Completed;
+    if (!options.print && hooks.preview) {
+      stream.seek(0);
+      hooks.preview(stream);
+    }
+  }
+  return result;
+}
+
+}  // namespace qv

@@ -1,0 +1,110 @@
+// The envelope setup record: the look of one envelope (size, return
+// address, message line, delivery address, bar code) and how the user
+// feeds envelopes into the printer, read from a row of the envelope setup
+// table QVPESU.DBF or taken from the built-in default. Also the envelope
+// sizes of QVPENVS.DBF and the checks of the size entry dialog. Lengths in
+// inches, single precision as the dialogs hold them.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "labels/address_lines.h"
+
+namespace qv {
+
+class TableObject;
+
+// ORIENT, FACING and POSITION. Part of the file format: never renumber.
+enum EnvelopeOrientation : int { kEnvelopePortrait = 0, kEnvelopeLandscape = 1 };
+enum EnvelopeFacing : int { kFaceUp = 0, kFaceDown = 1 };
+enum EnvelopePosition : int { kFeedLeft = 0, kFeedRight = 1, kFeedCenter = 2 };
+// Added to POSITION when the envelope goes in turned clockwise.
+constexpr int kClockwiseAdded = 10;
+
+struct TEnvelopeSetup {
+  QString description;
+  QString envelopeName;
+  bool useReturn = true;
+  bool useMessage = false;
+  float returnTop = 0.25f;
+  float returnLeft = 0.25f;
+  QString returnFontName = QStringLiteral("Arial");
+  int returnFontSize = 8;
+  bool returnBold = false;
+  bool returnItalic = false;
+  QStringList returnLines = {QString(), QString(), QString(), QString(), QString()};
+  float messageTop = 3.125f;
+  float messageLeft = 0.25f;
+  QString messageFontName = QStringLiteral("Arial");
+  int messageFontSize = 10;
+  bool messageBold = true;
+  bool messageItalic = true;
+  QString messageText;
+  float deliveryTop = 2.0625f;
+  float deliveryLeft = 3.1667f;
+  QString deliveryFontName = QStringLiteral("Arial");
+  int deliveryFontSize = 10;
+  bool deliveryBold = true;
+  bool deliveryItalic = false;
+  bool barCode = false;
+  bool name = true;
+  bool title = true;
+  bool company = true;
+  bool street = true;
+  bool cityState = true;
+  bool zip = true;
+  bool phone = false;
+  bool country = false;
+  int zipOptions = 1;  // ZipOption
+  bool upperCase = false;
+  float envelopeWidth = 9.5f;
+  float envelopeHeight = 4.125f;
+  int orientation = kEnvelopeLandscape;
+  int facing = kFaceDown;
+  int position = kFeedCenter;  // plus kClockwiseAdded when clockwise
+};
+
+// "Default Envelope Setup" on a #10 envelope, used whenever the setup
+// table has no current row.
+TEnvelopeSetup DefaultEnvelopeSetup();
+
+// The table's current row, or the default when it has none. Texts are cut
+// to their field widths and there are always five return lines.
+// REQUIRES: `table` open on an envelope setup table.
+TEnvelopeSetup ReadEnvelopeSetup(const TableObject& table);
+
+// Writes every member into the current row (edit state unless it is a
+// fresh insert) and posts. Lengths keep 4 decimals as the table does. False
+// (the table object has said why) when the row could not be written.
+bool WriteEnvelopeSetup(TableObject& table, const TEnvelopeSetup& setup);
+
+// The delivery-address switches of a setup, for the address composition.
+AddressOptions AddressOptionsOf(const TEnvelopeSetup& setup);
+
+// "QVPESU.DBF" and "QVPENVS.DBF" in the program directory.
+QString EnvelopeSetupFileName();
+QString EnvelopeSizeFileName();
+QString EnvelopeSetupOpenFailure();  // "Unable to Open QVPESU.DBF (envelope setup file)"
+QString EnvelopeSizeOpenFailure();
+
+// Opens QVPESU.DBF of `directory` and reads the setup named `description`
+// (without surrounding blanks, any letter case). False with a message in
+// *error when the table cannot be opened or has no such setup.
+bool FindEnvelopeSetup(const QString& directory, const QString& description,
+                       TEnvelopeSetup* out, QString* error);
+
+// ---- Envelope sizes (QVPENVS.DBF)
+
+constexpr double kEnvelopeMmPerInch = 25.4;
+constexpr double kEnvelopeInchesPerMm = 0.03937007874015748;
+// A new size starts as a #10 envelope, rounded as the dialog shows it.
+constexpr double kNewEnvelopeWidth = 9.5;
+constexpr double kNewEnvelopeHeight = 4.13;
+
+// The Save checks of the size entry dialog in their order, on the values
+// in inches: the first failing check's message, or empty when all pass.
+QString EnvelopeSizeProblem(double widthInches, double heightInches, const QString& name,
+                            const QString& description);
+
+}  // namespace qv

@@ -1,0 +1,638 @@
+#include "envelopes/windows/envelope_designer.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QShortcut>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "envelopes/windows/envelope_windows.h"
+#include "envelopes/windows/select_envelope.h"
+#include "labels/address_lines.h"
+#include "labels/postnet.h"
+#include "render/report_fonts.h"
+#include "store/table_object.h"
+#include "ui/dialogs.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kMargin = 16;  // gray border around the envelope, screen pixels
+constexpr int kPagePictureWidth = 120, kPagePictureHeight = 150;
+
+int Trunc(double v) { return int(v); }
+
+}  // namespace
+
+// ---- EnvelopePanel
+
+EnvelopePanel::EnvelopePanel(TEnvelopeDesigner* designer) : QWidget(designer), m_designer(designer) {
+  setObjectName(QStringLiteral("EnvelopeImage"));
+}
+
+QRect EnvelopePanel::itemRect(EnvelopeItem item) const {
+  TEnvelopeDesigner& d = *m_designer;
+  const QStringList lines = d.LinesOf(item);
+  if (lines.isEmpty() && item != EnvelopeItem::Delivery) return QRect();
+  const QFontMetricsF fm(d.ScreenFont(item));
+  double width = 8;
+  for (const QString& line : lines) width = std::max(width, fm.horizontalAdvance(line));
+  const double height = std::max<qsizetype>(lines.size(), 1) * fm.lineSpacing();
+  QPoint& place = d.PlaceOf(item);
+  return QRect(kMargin + d.Shown(place.x()), kMargin + d.Shown(place.y()), int(width) + 2,
+               int(height) + 2);
+}
+
+EnvelopeItem EnvelopePanel::itemAt(const QPoint& at) const {
+  TEnvelopeDesigner& d = *m_designer;
+  // The smallest on top: the message may lie inside the others' areas.
+  if (d.MessageCheck->isChecked() && itemRect(EnvelopeItem::Message).contains(at)) {
+    return EnvelopeItem::Message;
+  }
+  if (d.ReturnCheck->isChecked() && itemRect(EnvelopeItem::Return).contains(at)) {
+    return EnvelopeItem::Return;
+  }
+  if (itemRect(EnvelopeItem::Delivery).contains(at)) return EnvelopeItem::Delivery;
+  return EnvelopeItem::None;
+}
+
+void EnvelopePanel::paintEvent(QPaintEvent*) {
+  TEnvelopeDesigner& d = *m_designer;
+  QPainter p(this);
+  p.fillRect(rect(), QColor(0x80, 0x80, 0x80));
+  const QRect envelope(kMargin, kMargin, d.Shown(d.W), d.Shown(d.H));
+  p.fillRect(envelope, Qt::white);
+  const bool outlines = d.OutlinesCheck->isChecked();
+  auto drawItem = [&](EnvelopeItem item) {
+    const QRect r = itemRect(item);
+    const QFont font = d.ScreenFont(item);
+    p.setFont(font);
+    p.setPen(Qt::black);
+    const QFontMetricsF fm(font);
+    double y = r.top() + 1 + fm.ascent();
+    for (const QString& line : d.LinesOf(item)) {
+      p.drawText(QPointF(r.left() + 1, y), line);
+      y += fm.lineSpacing();
+    }
+    if (outlines || d.Selected == item) {
+      p.setPen(QPen(d.Selected == item ? QColor(0, 0, 0xC0) : QColor(0xA0, 0xA0, 0xA0), 1,
+                    d.Selected == item ? Qt::SolidLine : Qt::DotLine));
+      p.drawRect(r.adjusted(0, 0, -1, -1));
+    }
+  };
+  p.setClipRect(envelope);
+  if (d.ReturnCheck->isChecked()) drawItem(EnvelopeItem::Return);
+  drawItem(EnvelopeItem::Delivery);
+  if (d.BarcodeCheck->isChecked()) {
+    // Sample bars for 12345, at the printed bar geometry.
+    const double ppi = d.P * d.Zoom * 0.01;
+    const QRect del = itemRect(EnvelopeItem::Delivery);
+    double x = del.left() + 1;
+    const double top = del.top() + 1 - Trunc(d.P * kBarCodeAboveText * d.Zoom * 0.01);
+    p.setPen(QPen(Qt::black, std::max(1.0, kBarWidth * ppi)));
+    for (bool tall : PostnetBars(QStringLiteral("12345"))) {
+      const double y1 = top + (tall ? 0 : kShortBarHeight * ppi);
+      p.drawLine(QPointF(x, y1), QPointF(x, top + kTallBarHeight * ppi));
+      x += kBarPitch * ppi;
+    }
+  }
+  if (d.MessageCheck->isChecked()) drawItem(EnvelopeItem::Message);
+}
+
+void EnvelopePanel::mousePressEvent(QMouseEvent* event) {
+  TEnvelopeDesigner& d = *m_designer;
+  const EnvelopeItem item = itemAt(event->position().toPoint());
+  d.Selected = item;
+  if (event->button() == Qt::LeftButton && item != EnvelopeItem::None) {
+    m_dragging = item;
+    m_pressAt = event->position().toPoint();
+    const QPoint& place = d.PlaceOf(item);
+    m_startPlace = QPoint(d.Shown(place.x()), d.Shown(place.y()));
+  }
+  update();
+}
+
+void EnvelopePanel::mouseMoveEvent(QMouseEvent* event) {
+  if (m_dragging == EnvelopeItem::None) return;
+  TEnvelopeDesigner& d = *m_designer;
+  const QPoint shown = m_startPlace + (event->position().toPoint() - m_pressAt);
+  // Remembered in base pixels: shown place divided by the zoom.
+  d.PlaceOf(m_dragging) = QPoint(d.Base(std::max(0, shown.x())), d.Base(std::max(0, shown.y())));
+  update();
+}
+
+void EnvelopePanel::mouseReleaseEvent(QMouseEvent* event) {
+  mouseMoveEvent(event);
+  m_dragging = EnvelopeItem::None;
+  update();
+}
+
+void EnvelopePanel::contextMenuEvent(QContextMenuEvent* event) {
+  TEnvelopeDesigner& d = *m_designer;
+  const EnvelopeItem item = itemAt(event->pos());
+  if (item == EnvelopeItem::None) return;
+  QMenu menu(this);
+  QAction* font = menu.addAction(QStringLiteral("Font"));
+  QAction* text = item == EnvelopeItem::Delivery ? nullptr : menu.addAction(QStringLiteral("Text"));
+  QAction* chosen = menu.exec(event->globalPos());
+  if (chosen == font) d.ChooseFont(item);
+  if (chosen != nullptr && chosen == text) d.ChooseText(item);
+}
+
+// ---- TEnvelopeDesigner
+
+TEnvelopeDesigner::TEnvelopeDesigner(TableObject* contacts, QWidget* parent)
+    : QDialog(parent), m_contacts(contacts) {
+  setWindowTitle(QStringLiteral("Envelope Designer"));
+  setModal(true);
+  P = logicalDpiX();
+
+  DescriptionEdit = new QLineEdit(this);
+  DescriptionEdit->setMaxLength(50);
+  auto* descRow = new QHBoxLayout;
+  descRow->addWidget(new QLabel(QStringLiteral("Envelope Setup Description"), this));
+  descRow->addWidget(DescriptionEdit, 1);
+
+  Pages = new QTabWidget(this);
+  // -- Envelope Design
+  auto* design = new QWidget(Pages);
+  auto* hint = new QLabel(QStringLiteral("Use the mouse to move and resize envelope items. Click "
+                                         "the right mouse button on an item to set font or text."),
+                          design);
+  hint->setStyleSheet(QStringLiteral("color: red"));
+  hint->setWordWrap(true);
+  ReturnCheck = new QCheckBox(QStringLiteral("Return Address"), design);
+  MessageCheck = new QCheckBox(QStringLiteral("Message"), design);
+  BarcodeCheck = new QCheckBox(QStringLiteral("Barcode"), design);
+  OutlinesCheck = new QCheckBox(QStringLiteral("Show outlines"), design);
+  OutlinesCheck->setChecked(true);
+  Zoom100 = new QRadioButton(QStringLiteral("100%"), design);
+  Zoom75 = new QRadioButton(QStringLiteral("75%"), design);
+  Zoom50 = new QRadioButton(QStringLiteral("50%"), design);
+  Zoom100->setChecked(true);
+  auto* checks = new QHBoxLayout;
+  for (QWidget* w : std::initializer_list<QWidget*>{ReturnCheck, MessageCheck, BarcodeCheck,
+                                                    OutlinesCheck, Zoom100, Zoom75, Zoom50}) {
+    checks->addWidget(w);
+  }
+  checks->addStretch(1);
+  EnvelopeImage = new EnvelopePanel(this);
+  auto* scroll = new QScrollArea(design);
+  scroll->setWidget(EnvelopeImage);
+  auto* designLayout = new QVBoxLayout(design);
+  designLayout->addWidget(hint);
+  designLayout->addLayout(checks);
+  designLayout->addWidget(scroll, 1);
+  Pages->addTab(design, QStringLiteral("Envelope Design"));
+
+  // -- Envelope Options
+  auto* options = new QWidget(Pages);
+  auto* contents = new QGroupBox(QStringLiteral("Delivery Address Contents"), options);
+  NameCheck = new QCheckBox(QStringLiteral("Name"), contents);
+  TitleCheck = new QCheckBox(QStringLiteral("Title"), contents);
+  OrgCheck = new QCheckBox(QStringLiteral("Organization"), contents);
+  StreetCheck = new QCheckBox(QStringLiteral("Street"), contents);
+  CityStateCheck = new QCheckBox(QStringLiteral("City + State"), contents);
+  CountryCheck = new QCheckBox(QStringLiteral("Country"), contents);
+  PhoneCheck = new QCheckBox(QStringLiteral("Phone"), contents);
+  ZipCheck = new QCheckBox(QStringLiteral("Zip/Postal code"), contents);
+  UpperCheck = new QCheckBox(QStringLiteral("Print in Uppercase"), contents);
+  const char* zipTexts[4] = {"After state", "Before city", "After country", "Before country"};
+  auto* zipGroup = new QButtonGroup(this);
+  auto* contentsLayout = new QGridLayout(contents);
+  int row = 0;
+  for (QCheckBox* c : {NameCheck, TitleCheck, OrgCheck, StreetCheck, CityStateCheck, CountryCheck,
+                       PhoneCheck, ZipCheck}) {
+    contentsLayout->addWidget(c, row++, 0);
+  }
+  for (int i = 0; i < 4; ++i) {
+    ZipRadio[i] = new QRadioButton(QString::fromLatin1(zipTexts[i]), contents);
+    zipGroup->addButton(ZipRadio[i]);
+    contentsLayout->addWidget(ZipRadio[i], 4 + i, 1);
+  }
+  contentsLayout->addWidget(UpperCheck, row, 0);
+
+  auto* sizeBox = new QGroupBox(QStringLiteral("Envelope Size"), options);
+  EnvelopeNameLabel = new QLabel(sizeBox);
+  ChooseEnvelopeButton = new QPushButton(QStringLiteral("Choose or Define  Envelope"), sizeBox);
+  auto* sizeLayout = new QVBoxLayout(sizeBox);
+  sizeLayout->addWidget(EnvelopeNameLabel);
+  sizeLayout->addWidget(ChooseEnvelopeButton);
+
+  auto* feedBox = new QGroupBox(QStringLiteral("Feed Method"), options);
+  auto* feedNote = new QLabel(QStringLiteral("Please indicate how you normally feed envelopes into "
+                                             "your printer (this will help us determine how to "
+                                             "print it):"),
+                              feedBox);
+  feedNote->setWordWrap(true);
+  PagePicture = new QLabel(feedBox);
+  PagePicture->setObjectName(QStringLiteral("PagePicture"));
+  auto* positionBox = new QGroupBox(QStringLiteral("Position"), feedBox);
+  LeftButton = new QRadioButton(QStringLiteral("Left"), positionBox);
+  RightButton = new QRadioButton(QStringLiteral("Right"), positionBox);
+  CenterButton = new QRadioButton(QStringLiteral("Center"), positionBox);
+  ClockwiseCheck = new QCheckBox(QStringLiteral("Clockwise Rotation"), positionBox);
+  auto* positionLayout = new QVBoxLayout(positionBox);
+  for (QWidget* w : std::initializer_list<QWidget*>{LeftButton, RightButton, CenterButton,
+                                                    ClockwiseCheck}) {
+    positionLayout->addWidget(w);
+  }
+  auto* orientBox = new QGroupBox(QStringLiteral("Orientation"), feedBox);
+  PortraitButton = new QRadioButton(QStringLiteral("Portrait"), orientBox);
+  LandscapeButton = new QRadioButton(QStringLiteral("Landscape"), orientBox);
+  auto* orientLayout = new QVBoxLayout(orientBox);
+  orientLayout->addWidget(PortraitButton);
+  orientLayout->addWidget(LandscapeButton);
+  auto* facingBox = new QGroupBox(QStringLiteral("Facing"), feedBox);
+  UpButton = new QRadioButton(QStringLiteral("Up"), facingBox);
+  DownButton = new QRadioButton(QStringLiteral("Down"), facingBox);
+  auto* facingLayout = new QVBoxLayout(facingBox);
+  facingLayout->addWidget(UpButton);
+  facingLayout->addWidget(DownButton);
+  auto* feedNote2 = new QLabel(QStringLiteral("(note: there are many printers and many ways to "
+                                              "feed envelopes - this may take some experimenting)"),
+                               feedBox);
+  feedNote2->setWordWrap(true);
+  auto* feedLayout = new QGridLayout(feedBox);
+  feedLayout->addWidget(feedNote, 0, 0, 1, 4);
+  feedLayout->addWidget(PagePicture, 1, 0, 2, 1);
+  feedLayout->addWidget(positionBox, 1, 1, 2, 1);
+  feedLayout->addWidget(orientBox, 1, 2);
+  feedLayout->addWidget(facingBox, 2, 2);
+  feedLayout->addWidget(feedNote2, 3, 0, 1, 4);
+
+  auto* optionsLayout = new QGridLayout(options);
+  optionsLayout->addWidget(contents, 0, 0, 2, 1);
+  optionsLayout->addWidget(sizeBox, 0, 1);
+  optionsLayout->addWidget(feedBox, 1, 1);
+  Pages->addTab(options, QStringLiteral("Envelope Options"));
+
+  OkButton = new QPushButton(QStringLiteral("Save"), this);
+  HelpButton = new QPushButton(QStringLiteral("Help"), this);
+  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+  auto* bottom = new QHBoxLayout;
+  bottom->addWidget(OkButton);
+  bottom->addStretch(1);
+  bottom->addWidget(HelpButton);
+  bottom->addWidget(CancelButton);
+  auto* top = new QVBoxLayout(this);
+  top->addLayout(descRow);
+  top->addWidget(Pages, 1);
+  top->addLayout(bottom);
+  resize(1040, 620);
+
+  connect(OkButton, &QPushButton::clicked, this, &TEnvelopeDesigner::OkButtonClick);
+  connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+  auto help = [this] { Dialogs().showHelp(this, kEnvelopeDesignerHelpTopic); };
+  connect(HelpButton, &QPushButton::clicked, this, help);
+  connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this, help);
+  connect(ChooseEnvelopeButton, &QPushButton::clicked, this,
+          &TEnvelopeDesigner::ChooseEnvelopeButtonClick);
+  for (QRadioButton* z : {Zoom100, Zoom75, Zoom50}) {
+    connect(z, &QRadioButton::clicked, this, &TEnvelopeDesigner::PercChoiceClick);
+  }
+  for (QCheckBox* c : {ReturnCheck, MessageCheck, BarcodeCheck, OutlinesCheck}) {
+    connect(c, &QCheckBox::clicked, EnvelopeImage, qOverload<>(&QWidget::update));
+  }
+  for (QCheckBox* c : {NameCheck, TitleCheck, OrgCheck, StreetCheck, CityStateCheck, CountryCheck,
+                       PhoneCheck, ZipCheck, UpperCheck}) {
+    connect(c, &QCheckBox::clicked, this, &TEnvelopeDesigner::AddressContentsClick);
+  }
+  for (QRadioButton* z : ZipRadio) {
+    connect(z, &QRadioButton::clicked, this, &TEnvelopeDesigner::AddressContentsClick);
+  }
+  for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{
+           LeftButton, RightButton, CenterButton, ClockwiseCheck, PortraitButton,
+           LandscapeButton, UpButton, DownButton}) {
+    connect(b, &QAbstractButton::clicked, this, &TEnvelopeDesigner::FeedMethodClick);
+  }
+}
+
+void TEnvelopeDesigner::showEvent(QShowEvent* event) {
+  FormActivate();
+  QDialog::showEvent(event);
+}
+
+void TEnvelopeDesigner::FormActivate() {
+  if (!m_firstActivation) return;
+  Pages->setCurrentIndex(0);
+  Zoom = 100;
+  InitFromEvelopeSetupRecord();
+  PrevW = W;
+  PrevH = H;
+  PercChoiceClick();
+  DrawPagePicture();
+  m_firstActivation = false;
+}
+
+QPoint& TEnvelopeDesigner::PlaceOf(EnvelopeItem item) {
+  if (item == EnvelopeItem::Return) return ReturnPlace;
+  if (item == EnvelopeItem::Message) return MessagePlace;
+  return DeliveryPlace;
+}
+
+QFont TEnvelopeDesigner::ScreenFont(EnvelopeItem item) const {
+  TextFont f;
+  if (item == EnvelopeItem::Return) {
+    f.name = Setup.returnFontName;
+    f.size = Setup.returnFontSize;
+    f.bold = Setup.returnBold;
+    f.italic = Setup.returnItalic;
+  } else if (item == EnvelopeItem::Message) {
+    f.name = Setup.messageFontName;
+    f.size = Setup.messageFontSize;
+    f.bold = Setup.messageBold;
+    f.italic = Setup.messageItalic;
+  } else {
+    f.name = Setup.deliveryFontName;
+    f.size = Setup.deliveryFontSize;
+    f.bold = Setup.deliveryBold;
+    f.italic = Setup.deliveryItalic;
+  }
+  if (f.size < 1) f.size = 10;
+  // The face the printed page uses, sized for the screen at the zoom.
+  QFont font(ResolveFontFamily(f.name));
+  font.setBold(f.bold);
+  font.setItalic(f.italic);
+  font.setKerning(false);
+  font.setPixelSize(std::max(1, int(f.size / 72.0 * P * Zoom * 0.01 + 0.5)));
+  return font;
+}
+
+QStringList TEnvelopeDesigner::LinesOf(EnvelopeItem item) const {
+  if (item == EnvelopeItem::Return) return ReturnLines;
+  if (item == EnvelopeItem::Message) return {MessageText};
+  return AddressLines;
+}
+
+void TEnvelopeDesigner::InitFromEvelopeSetupRecord() {
+  const TEnvelopeSetup& s = Setup;
+  DescriptionEdit->setText(s.description);
+  W = Trunc(P * s.envelopeWidth);
+  H = Trunc(P * s.envelopeHeight);
+  ReturnCheck->setChecked(s.useReturn);
+  MessageCheck->setChecked(s.useMessage);
+  ReturnPlace = QPoint(Trunc(P * s.returnLeft), Trunc(P * s.returnTop));
+  ReturnLines.clear();
+  for (const QString& line : s.returnLines) {
+    if (!line.isEmpty()) ReturnLines << line;
+  }
+  MessagePlace = QPoint(Trunc(P * s.messageLeft), Trunc(P * s.messageTop));
+  MessageText = s.messageText;
+  DeliveryPlace = QPoint(Trunc(P * s.deliveryLeft), Trunc(P * s.deliveryTop));
+  BarcodeCheck->setChecked(s.barCode);
+  NameCheck->setChecked(s.name);
+  TitleCheck->setChecked(s.title);
+  OrgCheck->setChecked(s.company);
+  StreetCheck->setChecked(s.street);
+  CityStateCheck->setChecked(s.cityState);
+  ZipCheck->setChecked(s.zip);
+  PhoneCheck->setChecked(s.phone);
+  CountryCheck->setChecked(s.country);
+  UpperCheck->setChecked(s.upperCase);
+  if (s.zipOptions >= 1 && s.zipOptions <= 4) ZipRadio[s.zipOptions - 1]->setChecked(true);
+  for (QRadioButton* z : ZipRadio) z->setEnabled(s.zip);
+  Orientation = s.orientation;
+  Facing = s.facing;
+  Position = s.position;
+  Clockwise = false;
+  if (Position >= kClockwiseAdded) {
+    Position -= kClockwiseAdded;
+    Clockwise = true;
+  }
+  (Position == kFeedLeft ? LeftButton : Position == kFeedRight ? RightButton : CenterButton)
+      ->setChecked(true);
+  ClockwiseCheck->setChecked(Clockwise);
+  (Orientation == kEnvelopePortrait ? PortraitButton : LandscapeButton)->setChecked(true);
+  ClockwiseCheck->setVisible(Orientation != kEnvelopePortrait);
+  (Facing == kFaceUp ? UpButton : DownButton)->setChecked(true);
+  EnvelopeNameLabel->setText(s.envelopeName);
+  ComposeAddress();
+}
+
+void TEnvelopeDesigner::UpDateEnvelopeSetupRecord() {
+  TEnvelopeSetup& s = Setup;
+  s.description = DescriptionEdit->text();
+  s.envelopeWidth = float(W / P);
+  s.envelopeHeight = float(H / P);
+  s.useReturn = ReturnCheck->isChecked();
+  s.useMessage = MessageCheck->isChecked();
+  s.returnTop = float(ReturnPlace.y() / P);
+  s.returnLeft = float(ReturnPlace.x() / P);
+  s.returnLines.clear();
+  for (int i = 0; i < 5; ++i) s.returnLines << (i < ReturnLines.size() ? ReturnLines[i].left(40) : QString());
+  s.messageTop = float(MessagePlace.y() / P);
+  s.messageLeft = float(MessagePlace.x() / P);
+  s.messageText = MessageText.left(50);
+  s.deliveryTop = float(DeliveryPlace.y() / P);
+  s.deliveryLeft = float(DeliveryPlace.x() / P);
+  s.barCode = BarcodeCheck->isChecked();
+  s.name = NameCheck->isChecked();
+  s.title = TitleCheck->isChecked();
+  s.company = OrgCheck->isChecked();
+  s.street = StreetCheck->isChecked();
+  s.cityState = CityStateCheck->isChecked();
+  s.zip = ZipCheck->isChecked();
+  s.phone = PhoneCheck->isChecked();
+  s.country = CountryCheck->isChecked();
+  s.upperCase = UpperCheck->isChecked();
+  for (int i = 0; i < 4; ++i) {
+    if (ZipRadio[i]->isChecked()) s.zipOptions = i + 1;
+  }
+  s.orientation = Orientation;
+  s.facing = Facing;
+  s.position = Position + (Clockwise ? kClockwiseAdded : 0);
+}
+
+void TEnvelopeDesigner::ComposeAddress() {
+  AddressLines.clear();
+  if (m_contacts && m_contacts->active() && !m_contacts->eof()) {
+    ComposeAddressLines(*m_contacts, AddressOptionsOf(Setup), &AddressLines);
+  }
+  if (AddressLines.isEmpty()) AddressLines << QString();
+}
+
+void TEnvelopeDesigner::PercChoiceClick() {
+  Zoom = Zoom50->isChecked() ? 50 : Zoom75->isChecked() ? 75 : 100;
+  EnvelopeImage->setFixedSize(Shown(W) + 2 * kMargin, Shown(H) + 2 * kMargin);
+  Selected = EnvelopeItem::None;
+  EnvelopeImage->update();
+}
+
+void TEnvelopeDesigner::AddressContentsClick() {
+  for (QRadioButton* z : ZipRadio) z->setEnabled(ZipCheck->isChecked());
+  if (!m_firstActivation) UpDateEnvelopeSetupRecord();
+  ComposeAddress();
+  EnvelopeImage->update();
+}
+
+void TEnvelopeDesigner::FeedMethodClick() {
+  Position = LeftButton->isChecked() ? kFeedLeft : RightButton->isChecked() ? kFeedRight : kFeedCenter;
+  Orientation = PortraitButton->isChecked() ? kEnvelopePortrait : kEnvelopeLandscape;
+  ClockwiseCheck->setVisible(Orientation != kEnvelopePortrait);
+  Facing = UpButton->isChecked() ? kFaceUp : kFaceDown;
+  Clockwise = ClockwiseCheck->isChecked();
+  DrawPagePicture();
+}
+
+// The printer's tray seen from above: the sheet, and the envelope as it
+// goes in (face or back, turned or not) at the chosen side.
+void TEnvelopeDesigner::DrawPagePicture() {
+  QPixmap page(kPagePictureWidth, kPagePictureHeight);
+  page.fill(Qt::transparent);
+  QPainter p(&page);
+  p.setRenderHint(QPainter::Antialiasing);
+  const QRect sheet(10, 20, kPagePictureWidth - 20, kPagePictureHeight - 30);
+  p.setPen(QPen(QColor(0x60, 0x60, 0x60), 1));
+  p.setBrush(QColor(0xF4, 0xF4, 0xF4));
+  p.drawRect(sheet);
+  p.drawLine(sheet.left() + 10, 10, sheet.right() - 10, 10);  // the feed slot
+  const bool landscape = Orientation == kEnvelopeLandscape;
+  const int ew = landscape ? 44 : 72, eh = landscape ? 72 : 44;
+  int left = sheet.left() + 2;
+  if (Position == kFeedRight) left = sheet.right() - ew - 2;
+  if (Position == kFeedCenter) left = sheet.left() + sheet.width() / 2 - ew / 2;
+  const QRect env(left, sheet.top() + 2, ew, eh);
+  p.setBrush(Facing == kFaceUp ? QColor(0xFF, 0xFF, 0xFF) : QColor(0xE8, 0xDC, 0xC0));
+  p.setPen(QPen(Qt::black, 1));
+  p.drawRect(env);
+  if (Facing == kFaceUp) {
+    // Stamp corner and address lines on the face.
+    const bool turned = landscape && Clockwise;
+    const QRect stamp = !landscape ? QRect(env.right() - 10, env.top() + 3, 7, 7)
+                        : turned   ? QRect(env.left() + 3, env.top() + 3, 7, 7)
+                                   : QRect(env.right() - 10, env.bottom() - 10, 7, 7);
+    p.fillRect(stamp, QColor(0xC0, 0x30, 0x30));
+    for (int i = 0; i < 3; ++i) {
+      if (landscape) {
+        p.drawLine(env.center().x() - 4 + i * 4, env.top() + 24, env.center().x() - 4 + i * 4,
+                   env.bottom() - 20);
+      } else {
+        p.drawLine(env.left() + 24, env.center().y() - 4 + i * 4, env.right() - 20,
+                   env.center().y() - 4 + i * 4);
+      }
+    }
+  } else {
+    // The flap on the back, on the side the envelope's top edge is.
+    const bool turned = landscape && Clockwise;
+    QPolygon flap;
+    if (!landscape) {
+      flap << env.topLeft() << QPoint(env.center().x(), env.top() + eh / 2) << env.topRight();
+    } else if (turned) {
+      flap << env.topRight() << QPoint(env.right() - ew / 2, env.center().y()) << env.bottomRight();
+    } else {
+      flap << env.topLeft() << QPoint(env.left() + ew / 2, env.center().y()) << env.bottomLeft();
+    }
+    p.drawPolyline(flap);
+  }
+  p.end();
+  PagePicture->setPixmap(page);
+}
+
+void TEnvelopeDesigner::ChooseEnvelopeButtonClick() {
+  EnvelopeSizeChoice choice;
+  if (ChooseEnvelopeSize(this, SizeDirectory, Setup.envelopeName, &choice) &&
+      choice.name != Setup.envelopeName) {
+    Setup.envelopeName = choice.name.left(20);
+    Setup.envelopeWidth = choice.width;
+    Setup.envelopeHeight = choice.height;
+    H = Trunc(P * choice.height);
+    W = Trunc(P * choice.width);
+    EnvelopeNameLabel->setText(Setup.envelopeName);
+    EnvelopeImage->setFixedSize(Shown(W) + 2 * kMargin, Shown(H) + 2 * kMargin);
+    Adjustfornewenvelopesize();
+  }
+  EnvelopeImage->update();
+}
+
+void TEnvelopeDesigner::Adjustfornewenvelopesize() {
+  if (H == PrevH && W == PrevW) return;
+  ReturnPlace = QPoint(Trunc(P * 0.25), Trunc(P * 0.25));
+  MessagePlace = QPoint(Trunc(P * 0.25), H - Trunc(P * 0.5));
+  DeliveryPlace = QPoint(W / 3, H / 2);
+  EnvelopeImage->update();
+  PrevH = H;
+  PrevW = W;
+}
+
+void TEnvelopeDesigner::ChooseFont(EnvelopeItem item) {
+  QString* name = &Setup.deliveryFontName;
+  int* size = &Setup.deliveryFontSize;
+  bool *bold = &Setup.deliveryBold, *italic = &Setup.deliveryItalic;
+  if (item == EnvelopeItem::Return) {
+    name = &Setup.returnFontName;
+    size = &Setup.returnFontSize;
+    bold = &Setup.returnBold;
+    italic = &Setup.returnItalic;
+  } else if (item == EnvelopeItem::Message) {
+    name = &Setup.messageFontName;
+    size = &Setup.messageFontSize;
+    bold = &Setup.messageBold;
+    italic = &Setup.messageItalic;
+  }
+  QFont font(*name);
+  font.setPointSize(std::max(1, *size));
+  font.setBold(*bold);
+  font.setItalic(*italic);
+  if (!Dialogs().chooseFont(this, &font)) return;
+  *name = font.family().left(50);
+  *size = std::max(1, font.pointSize());
+  *bold = font.bold();
+  *italic = font.italic();
+  EnvelopeImage->update();
+}
+
+void TEnvelopeDesigner::ChooseText(EnvelopeItem item) {
+  if (item == EnvelopeItem::Message) {
+    QString text = MessageText;
+    if (Dialogs().inputText(this, QStringLiteral("Message"), QStringLiteral("Message Text"), &text)) {
+      MessageText = text;
+    }
+  } else if (item == EnvelopeItem::Return) {
+    QDialog memo(this);
+    memo.setWindowTitle(QStringLiteral("Return Address"));
+    auto* edit = new QPlainTextEdit(ReturnLines.join(QLatin1Char('\n')), &memo);
+    auto* save = new QPushButton(QStringLiteral("Save"), &memo);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), &memo);
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(save);
+    row->addWidget(cancel);
+    auto* layout = new QVBoxLayout(&memo);
+    layout->addWidget(edit);
+    layout->addLayout(row);
+    connect(save, &QPushButton::clicked, &memo, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, &memo, &QDialog::reject);
+    if (memo.exec() == QDialog::Accepted) {
+      ReturnLines = edit->toPlainText().split(QLatin1Char('\n'));
+    }
+  }
+  EnvelopeImage->update();
+}
+
+void TEnvelopeDesigner::OkButtonClick() {
+  if (DescriptionEdit->text().trimmed().isEmpty()) {
+    Dialogs().information(this,
+                          QStringLiteral("Please enter a description for this Envelope Setup record"));
+    return;
+  }
+  UpDateEnvelopeSetupRecord();
+  accept();
+}
+
+}  // namespace qv

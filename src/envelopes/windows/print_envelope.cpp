@@ -1,0 +1,315 @@
+#include "envelopes/windows/print_envelope.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShortcut>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "envelopes/windows/envelope_designer.h"
+#include "envelopes/windows/envelope_windows.h"
+#include "labels/windows/label_windows.h"
+#include "render/printers.h"
+#include "store/table_grid_model.h"
+#include "store/table_object.h"
+#include "ui/dialogs.h"
+
+namespace qv {
+
+bool DesignEnvelopeSetup(QWidget* parent, TableObject* contacts, TEnvelopeSetup* setup) {
+  TEnvelopeDesigner designer(contacts, parent);
+  designer.Setup = *setup;
+  if (designer.exec() != QDialog::Accepted) return false;
+  *setup = designer.Setup;
+  return true;
+}
+
+TQVEnvelopes::TQVEnvelopes(TableObject* contacts, TApollo* contactApollo, QWidget* parent)
+    : QDialog(parent), m_contacts(contacts), m_contactApollo(contactApollo) {
+  setWindowTitle(QStringLiteral("Print Envelope"));
+  setModal(true);
+  EnvelopeSetupEnv.SetDeleted(true);
+  EnvelopeSetupTable = new TableObject(&EnvelopeSetupEnv, this);
+  EnvelopeSetupApollo.SetDataSource(EnvelopeSetupTable);
+
+  auto* setupBox = new QGroupBox(QStringLiteral("Select Envelope Setup"), this);
+  SetupGrid = new QTableView(setupBox);
+  m_gridModel = new TableGridModel(EnvelopeSetupTable,
+                                   {{QStringLiteral("DESCRIPT"), QStringLiteral("Description")},
+                                    {QStringLiteral("ENVNAME"), QStringLiteral("Envelope")}},
+                                   this);
+  SetupGrid->setModel(m_gridModel);
+  SetupGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
+  SetupGrid->setSelectionMode(QAbstractItemView::SingleSelection);
+  SetupGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  SetupGrid->verticalHeader()->hide();
+  SetupGrid->verticalHeader()->setDefaultSectionSize(SetupGrid->fontMetrics().height() + 6);
+  SetupGrid->horizontalHeader()->setStretchLastSection(true);
+  const int charWidth = SetupGrid->fontMetrics().averageCharWidth();
+  SetupGrid->setColumnWidth(0, 50 * charWidth);
+  SetupGrid->setMinimumSize(76 * charWidth, 140);
+  ModifyButton = new QPushButton(QStringLiteral("&Modify"), setupBox);
+  NewButton = new QPushButton(QStringLiteral("&New"), setupBox);
+  DeleteButton = new QPushButton(QStringLiteral("&Delete"), setupBox);
+  auto* setupButtons = new QHBoxLayout;
+  setupButtons->addWidget(ModifyButton);
+  setupButtons->addWidget(NewButton);
+  setupButtons->addWidget(DeleteButton);
+  setupButtons->addStretch(1);
+  auto* setupLayout = new QVBoxLayout(setupBox);
+  setupLayout->addWidget(SetupGrid, 1);
+  setupLayout->addLayout(setupButtons);
+
+  auto* whatBox = new QGroupBox(QStringLiteral("Envelopes for"), this);
+  rbQCurrent = new QRadioButton(QStringLiteral("Only c&urrent record"), whatBox);
+  rbQFilter = new QRadioButton(QStringLiteral("Records matching &filter"), whatBox);
+  rbQAll = new QRadioButton(QStringLiteral("&All records"), whatBox);
+  rbQCurrent->setChecked(true);
+  auto* whatLayout = new QVBoxLayout(whatBox);
+  whatLayout->addWidget(rbQCurrent);
+  whatLayout->addWidget(rbQFilter);
+  whatLayout->addWidget(rbQAll);
+
+  auto* printerBox = new QGroupBox(QStringLiteral("Printer"), this);
+  PrinterLabel = new QLabel(printerBox);
+  PrinterLabel->setObjectName(QStringLiteral("PrinterLabel"));
+  PaperList = new QComboBox(printerBox);
+  PaperList->addItems({QStringLiteral("The printer's paper"), QStringLiteral("Envelope-sized paper"),
+                       QStringLiteral("Letter"), QStringLiteral("A4")});
+  auto* paperLabel = new QLabel(QStringLiteral("P&aper:"), printerBox);
+  paperLabel->setBuddy(PaperList);
+  PrinterSetupButton = new QPushButton(QStringLiteral("Printer &Setup"), printerBox);
+  auto* printerLayout = new QVBoxLayout(printerBox);
+  printerLayout->addWidget(PrinterLabel);
+  auto* paperRow = new QHBoxLayout;
+  paperRow->addWidget(paperLabel);
+  paperRow->addWidget(PaperList, 1);
+  printerLayout->addLayout(paperRow);
+  printerLayout->addWidget(PrinterSetupButton, 0, Qt::AlignLeft);
+  printerLayout->addStretch(1);
+
+  PrintNowButton = new QPushButton(QStringLiteral("&Print Now"), this);
+  PreviewButton = new QPushButton(QStringLiteral("Pre&view"), this);
+  HelpButton = new QPushButton(QStringLiteral("&Help"), this);
+  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+  PrintNowButton->setDefault(true);
+  auto* runButtons = new QHBoxLayout;
+  runButtons->addStretch(1);
+  runButtons->addWidget(PrintNowButton);
+  runButtons->addWidget(PreviewButton);
+  runButtons->addWidget(HelpButton);
+  runButtons->addWidget(CancelButton);
+  auto* panels = new QHBoxLayout;
+  panels->addWidget(whatBox, 1);
+  panels->addWidget(printerBox, 1);
+  auto* top = new QVBoxLayout(this);
+  top->addWidget(setupBox, 1);
+  top->addLayout(panels);
+  top->addLayout(runButtons);
+
+  connect(ModifyButton, &QPushButton::clicked, this, &TQVEnvelopes::ModifyButtonClick);
+  connect(NewButton, &QPushButton::clicked, this, &TQVEnvelopes::NewButtonClick);
+  connect(DeleteButton, &QPushButton::clicked, this, &TQVEnvelopes::DeleteButtonClick);
+  connect(PrintNowButton, &QPushButton::clicked, this, &TQVEnvelopes::PrintNowButtonClick);
+  connect(PreviewButton, &QPushButton::clicked, this, &TQVEnvelopes::PreviewButtonClick);
+  connect(PrinterSetupButton, &QPushButton::clicked, this,
+          &TQVEnvelopes::PrinterSetupButtonClick);
+  connect(HelpButton, &QPushButton::clicked, this, &TQVEnvelopes::HelpButtonClick);
+  connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
+          &TQVEnvelopes::HelpButtonClick);
+  connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+  connect(SetupGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          &TQVEnvelopes::SetupGridRowChange);
+  connect(SetupGrid, &QTableView::doubleClicked, this, &TQVEnvelopes::ModifyButtonClick);
+}
+
+TQVEnvelopes::~TQVEnvelopes() {
+  // The table's work area refers to EnvelopeSetupEnv, a member that is
+  // gone before QObject deletes children.
+  EnvelopeSetupTable->close();
+  delete EnvelopeSetupTable;
+}
+
+bool TQVEnvelopes::OpenEnvelopeSetupTable(const QString& directory) {
+  EnvelopeSetupTable->setDatabaseName(directory);
+  EnvelopeSetupTable->setTableName(EnvelopeSetupFileName());
+  EnvelopeSetupTable->setIndexName(QStringLiteral("DESCRIPT"));
+  if (!EnvelopeSetupTable->open()) {
+    // Without its index the table still lists its setups in file order.
+    EnvelopeSetupTable->setIndexName(QString());
+    if (!EnvelopeSetupTable->open()) {
+      Dialogs().information(parentWidget(), EnvelopeSetupOpenFailure());
+      return false;
+    }
+  }
+  EnvelopeSetupTable->first();
+  ReloadGrid();
+  return true;
+}
+
+void TQVEnvelopes::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (FirstActivation) QTimer::singleShot(0, this, &TQVEnvelopes::FormActivate);
+}
+
+void TQVEnvelopes::FormActivate() {
+  if (!FirstActivation) return;
+  FirstActivation = false;
+  CurrentSetup = ReadEnvelopeSetup(*EnvelopeSetupTable);
+  SetEnvelopeButtons();
+  ShowSetup();
+}
+
+void TQVEnvelopes::ShowSetup() { PrinterLabel->setText(CurrentPrinterName()); }
+
+void TQVEnvelopes::SetEnvelopeButtons() {
+  const bool onRow = EnvelopeSetupTable->active() && !EnvelopeSetupTable->eof() &&
+                     !EnvelopeSetupTable->isEmpty();
+  for (QWidget* w : std::initializer_list<QWidget*>{ModifyButton, PrintNowButton, PreviewButton,
+                                                    DeleteButton, SetupGrid}) {
+    w->setEnabled(onRow);
+  }
+}
+
+void TQVEnvelopes::ReloadGrid() {
+  m_gridModel->reload();
+  SyncGridRow();
+}
+
+void TQVEnvelopes::SyncGridRow() {
+  m_syncing = true;
+  const int row = EnvelopeSetupTable->eof()
+                      ? -1
+                      : m_gridModel->rowOfRecord(EnvelopeSetupTable->recNo());
+  if (row >= 0) {
+    SetupGrid->selectRow(row);
+    SetupGrid->scrollTo(m_gridModel->index(row, 0));
+  } else {
+    SetupGrid->clearSelection();
+  }
+  m_syncing = false;
+}
+
+void TQVEnvelopes::SetupGridRowChange() {
+  if (m_syncing) return;
+  const QModelIndex current = SetupGrid->selectionModel()->currentIndex();
+  if (!current.isValid()) return;
+  const int recno = m_gridModel->recordOfRow(current.row());
+  if (recno > 0) EnvelopeSetupApollo.Go(recno);
+}
+
+void TQVEnvelopes::ModifyButtonClick() {
+  CurrentSetup = ReadEnvelopeSetup(*EnvelopeSetupTable);
+  TEnvelopeSetup copy = CurrentSetup;
+  if (NewSetup) copy.description = QStringLiteral("{Untitled Envelope Setup Record}");
+  const bool ok = EditSetup ? EditSetup(&copy) : DesignEnvelopeSetup(this, m_contacts, &copy);
+  if (ok) {
+    if (NewSetup) EnvelopeSetupTable->insert();
+    CurrentSetup = copy;
+    if (WriteEnvelopeSetup(*EnvelopeSetupTable, CurrentSetup)) {
+      ReloadGrid();
+    } else {
+      // The table object has said why; nothing half-written stays.
+      EnvelopeSetupTable->cancel();
+    }
+  }
+  ShowSetup();
+  NewSetup = false;
+  CurrentSetup = ReadEnvelopeSetup(*EnvelopeSetupTable);
+  SetEnvelopeButtons();
+}
+
+void TQVEnvelopes::NewButtonClick() {
+  NewSetup = true;
+  ModifyButtonClick();
+}
+
+void TQVEnvelopes::DeleteButtonClick() {
+  if (EnvelopeSetupTable->eof()) return;
+  if (!Dialogs().question(this, QStringLiteral("Delete this record?"), true)) return;
+  EnvelopeSetupTable->deleteRecord();
+  ReloadGrid();
+  SetEnvelopeButtons();
+}
+
+void TQVEnvelopes::TakePrinterFromDialog(const QPrinter& printer) {
+  m_pdfFile.clear();
+  if (IsPdfPrinter(printer)) {
+    SetCurrentPrinterName(PdfPrinterName());
+    m_pdfFile = printer.outputFileName();
+  } else if (!printer.printerName().isEmpty()) {
+    SetCurrentPrinterName(printer.printerName());
+  }
+}
+
+void TQVEnvelopes::PrinterSetupButtonClick() {
+  std::unique_ptr<QPrinter> printer = CreatePrinter(PrinterDeviceName(CurrentPrinterName()));
+  if (!printer) return;
+  if (Dialogs().printerSetup(this, printer.get())) TakePrinterFromDialog(*printer);
+  ShowSetup();
+}
+
+void TQVEnvelopes::PrintNowButtonClick() {
+  CurrentSetup = ReadEnvelopeSetup(*EnvelopeSetupTable);
+  PrintFlag = true;
+  std::unique_ptr<QPrinter> printer = CreatePrinter(PrinterDeviceName(CurrentPrinterName()));
+  if (!printer) {
+    Dialogs().information(
+        this, QStringLiteral("The printer \"%1\" is not available.").arg(CurrentPrinterName()));
+    return;
+  }
+  if (!Dialogs().print(this, printer.get())) return;
+  TakePrinterFromDialog(*printer);
+  ShowSetup();
+  DoPrint();
+  m_pdfFile.clear();
+}
+
+void TQVEnvelopes::PreviewButtonClick() {
+  CurrentSetup = ReadEnvelopeSetup(*EnvelopeSetupTable);
+  PrintFlag = false;
+  DoPrint();
+}
+
+void TQVEnvelopes::HelpButtonClick() { Dialogs().showHelp(this, kPrintEnvelopeHelpTopic); }
+
+RecordSelection TQVEnvelopes::Selection() const {
+  if (rbQAll->isChecked()) return RecordSelection::All;
+  if (rbQFilter->isChecked() && rbQFilter->isEnabled()) return RecordSelection::Filter;
+  return RecordSelection::Current;
+}
+
+EnvelopePaper TQVEnvelopes::Paper() const {
+  switch (PaperList->currentIndex()) {
+    case 1:
+      return EnvelopePaper::Envelope;
+    case 2:
+      return EnvelopePaper::Letter;
+    case 3:
+      return EnvelopePaper::A4;
+    default:
+      return EnvelopePaper::Printer;
+  }
+}
+
+void TQVEnvelopes::DoPrint() {
+  EnvelopeRunOptions options;
+  options.setup = CurrentSetup;
+  options.selection = Selection();
+  options.paper = Paper();
+  options.print = PrintFlag;
+  options.printerName = CurrentPrinterName();
+  if (PrintFlag) options.pdfFile = m_pdfFile;
+  WindowJobHost host(this);
+  const EnvelopeRunHooks hooks = RunHooks ? RunHooks() : EnvelopeWindowHooks(this);
+  LastRun = DoPrintEnvelopes(*m_contacts, *m_contactApollo, options, host, hooks);
+}
+
+}  // namespace qv

@@ -1,0 +1,104 @@
+// The Print Envelope dialog: lists the envelope setups of QVPESU.DBF,
+// opens the designer on one to change it or to make a new one from it,
+// shows the printer, and prints or previews envelopes for the current
+// contact, the filtered contacts or all of them, one envelope per page.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+
+#include "envelopes/envelope_run.h"
+#include "envelopes/envelope_setup.h"
+#include "store/apollo.h"
+
+class QComboBox;
+class QLabel;
+class QPrinter;
+class QPushButton;
+class QRadioButton;
+class QTableView;
+
+namespace qv {
+
+class TableGridModel;
+class TableObject;
+
+// Edits `setup` in the envelope designer over the contact file
+// `contacts`, modally over `parent`; true when it closed with Save.
+bool DesignEnvelopeSetup(QWidget* parent, TableObject* contacts, TEnvelopeSetup* setup);
+
+class TQVEnvelopes : public QDialog {
+  Q_OBJECT
+
+ public:
+  TQVEnvelopes(TableObject* contacts, TApollo* contactApollo, QWidget* parent = nullptr);
+  ~TQVEnvelopes() override;
+
+  // Opens QVPESU.DBF of `directory` and goes to its first row; false after
+  // telling the user when it cannot be opened.
+  bool OpenEnvelopeSetupTable(const QString& directory);
+
+  TApolloEnv EnvelopeSetupEnv;
+  TableObject* EnvelopeSetupTable;
+  TApollo EnvelopeSetupApollo;
+
+  TEnvelopeSetup CurrentSetup = DefaultEnvelopeSetup();
+  bool PrintFlag = true;
+  bool NewSetup = false;
+  bool FirstActivation = true;
+
+  // ---- replaceable steps (tests script them; empty: the real windows)
+  std::function<bool(TEnvelopeSetup* setup)> EditSetup;
+  std::function<EnvelopeRunHooks()> RunHooks;
+  EnvelopeRunResult LastRun;
+
+  // ---- controls
+  QTableView* SetupGrid;
+  QPushButton* ModifyButton;
+  QPushButton* NewButton;
+  QPushButton* DeleteButton;
+  QRadioButton* rbQCurrent;
+  QRadioButton* rbQFilter;
+  QRadioButton* rbQAll;
+  QComboBox* PaperList;
+  QLabel* PrinterLabel;
+  QPushButton* PrintNowButton;
+  QPushButton* PreviewButton;
+  QPushButton* PrinterSetupButton;
+  QPushButton* HelpButton;
+  QPushButton* CancelButton;
+
+  // ---- handlers
+  void FormActivate();
+  void ModifyButtonClick();
+  void NewButtonClick();
+  void DeleteButtonClick();
+  void SetupGridRowChange();
+  void PrintNowButtonClick();
+  void PreviewButtonClick();
+  void PrinterSetupButtonClick();
+  void HelpButtonClick();
+
+  // ---- operations
+  void ShowSetup();
+  void SetEnvelopeButtons();
+  void DoPrint();
+  RecordSelection Selection() const;
+  EnvelopePaper Paper() const;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void ReloadGrid();
+  void SyncGridRow();
+  void TakePrinterFromDialog(const QPrinter& printer);
+
+  TableObject* m_contacts;
+  TApollo* m_contactApollo;
+  TableGridModel* m_gridModel = nullptr;
+  QString m_pdfFile;
+  bool m_syncing = false;
+};
+
+}  // namespace qv

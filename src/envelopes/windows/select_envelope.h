@@ -1,0 +1,119 @@
+// The envelope size dialogs: "Select Envelope Size" lists QVPENVS.DBF, with
+// New, Edit and Delete of the user's own sizes (stock sizes stay as
+// shipped), and "Add New Envelope Size" / "Edit Envelope Size" takes one
+// size in inches or millimetres and checks it on Save.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <functional>
+
+#include "store/apollo.h"
+#include "store/table_object.h"
+
+class QDoubleSpinBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTableView;
+
+namespace qv {
+
+class TableGridModel;
+
+class TEnvelopeEdit : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TEnvelopeEdit(QWidget* parent = nullptr);
+
+  QLineEdit* NameEdit;
+  QLineEdit* DescEdit;
+  QDoubleSpinBox* WidthEdit;
+  QDoubleSpinBox* HeightEdit;
+  QRadioButton* Inchesbutton;
+  QRadioButton* MMButton;
+  QPushButton* OKButton;
+  QPushButton* CancelButton;
+  // The size in inches, in and out of the dialog.
+  double OrigWidth = 0;
+  double OrigHeight = 0;
+
+  void FormActivate();
+  void MMButtonClick();
+  void InchesbuttonClick();
+  // Runs the four checks; the first that fails is shown and the dialog stays.
+  void OKButtonClick();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void SetFormat(bool millimetres);
+  bool m_firstActivation = true;
+  bool m_millimetres = false;
+};
+
+class TSelectEnvelope : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TSelectEnvelope(QWidget* parent = nullptr);
+  ~TSelectEnvelope() override;
+
+  TApolloEnv EnvelopeEnv;
+  TableObject* EnvelopeTable;
+  TApollo EnvelopeApollo;
+
+  // The size name the dialog stands on when it first shows.
+  QString LocateName;
+  // How New and Edit show the entry dialog; empty: exec() it.
+  std::function<bool(TEnvelopeEdit&)> RunEnvelopeEdit;
+
+  QTableView* Grid;
+  QPushButton* NewButton;
+  QPushButton* EditButton;
+  QPushButton* DeleteButton;
+  QPushButton* OkButton;
+  QPushButton* CancelButton;
+
+  void FormActivate();
+  void NewEnvelopeClick();
+  void EditEnvelopeClick();
+  void DeleteEnvelopeClick();
+  void OkButtonClick();
+
+  TableGridModel* gridModel() const { return m_model; }
+  bool IsUserDefined() const;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  bool runEdit(TEnvelopeEdit& edit);
+  void followTable();
+  void gridRowChosen(int row);
+  // Writes the entry dialog's size into the row being edited or added.
+  bool WriteSize(const TEnvelopeEdit& edit);
+
+  TableGridModel* m_model = nullptr;
+  bool m_locatePending = true;
+  bool m_following = false;
+};
+
+// A size chosen in the dialog.
+struct EnvelopeSizeChoice {
+  QString name;
+  float width = 0;
+  float height = 0;
+};
+
+// Opens QVPENVS.DBF in `directory` (empty: the program directory), stands
+// on `name` and shows TSelectEnvelope modally. False after the message when
+// the table cannot be opened, and on Cancel. `run` replaces exec().
+bool ChooseEnvelopeSize(QWidget* parent, const QString& directory, const QString& name,
+                        EnvelopeSizeChoice* chosen,
+                        const std::function<bool(TSelectEnvelope&)>& run = {});
+
+}  // namespace qv

@@ -1,0 +1,330 @@
+// Envelope runs checked on their page streams: the return address (empty
+// lines kept), message and delivery lines at the setup's places plus the
+// feed-method offsets, the POSTNET bars above the address decoded back to
+// the ZIP and check digit, the preview's outline and stamp, one envelope
+// per selected record, stopping, and the table put back afterwards.
+#include "envelopes/envelope_run.h"
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+
+#include "envelopes/envelope_print.h"
+#include "labels_test_util.h"
+#include "render/report_canvas.h"
+
+namespace qv {
+namespace {
+
+using testing::Contact;
+using testing::ContactFixture;
+using testing::LinesOf;
+using testing::TestHost;
+using testing::TextsOf;
+
+const Contact kPublic = {{"FNAME", "John"},       {"MIDDLE", "Q"},    {"LNAME", "Public"},
+                         {"STREET", "123 Main St"}, {"CITY", "Albany"}, {"STATE", "NY"},
+                         {"ZIP", "12345-6789"}};
+
+struct RunPages {
+  EnvelopeRunResult result;
+  PageStream pages;
+};
+
+RunPages Preview(ContactFixture& fx, EnvelopeRunOptions options, TestHost& host,
+                 EnvelopeRunHooks hooks = {}) {
+  options.print = false;
+  RunPages run;
+  hooks.preview = [&run](QIODevice& stream) {
+    QString error;
+    EXPECT_TRUE(DecodePageStream(stream.readAll(), &run.pages, &error)) << error.toStdString();
+  };
+  run.result = DoPrintEnvelopes(fx.table, fx.apollo, options, host, hooks);
+  return run;
+}
+
+// The texts drawn in `font size` points, in order.
+std::vector<TextOp> InSize(const Page& page, double points) {
+  std::vector<TextOp> out;
+  for (const TextOp& t : TextsOf(page)) {
+    if (t.font.size == points) out.push_back(t);
+  }
+  return out;
+}
+
+// Reads POSTNET back from the bars: a digit is five bars weighted 7 4 2 1
+// 0 where the two tall ones add up (11 standing for 0), between two frame
+// bars.
+QString DecodeBars(const std::vector<LineOp>& bars, double top) {
+  if (bars.size() < 2 || (bars.size() - 2) % 5 != 0) return QStringLiteral("bad count");
+  auto tall = [&](const LineOp& l) { return std::abs(l.y1 - top) < 1e-6; };
+  if (!tall(bars.front()) || !tall(bars.back())) return QStringLiteral("no frame");
+  static const int kWeights[5] = {7, 4, 2, 1, 0};
+  QString digits;
+  for (size_t i = 1; i + 1 < bars.size(); i += 5) {
+    int value = 0;
+    for (int k = 0; k < 5; ++k) value += tall(bars[i + size_t(k)]) ? kWeights[k] : 0;
+    digits += QString::number(value == 11 ? 0 : value);
+  }
+  return digits;
+}
+
+TEST(EnvelopeRun, EnvelopeSizedPageHoldsTheBlocksAtTheSetupPlaces) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make({kPublic}));
+  TestHost host;
+  EnvelopeRunOptions options;
+  options.paper = EnvelopePaper::Envelope;
+  options.setup.useMessage = true;
+  options.setup.returnLines = {QStringLiteral("Ann Sender"), QString(),
+                               QStringLiteral("Troy NY 12180"), QString(), QString()};
+  fx.apollo.GoTop();
+  RunPages run = Preview(fx, options, host);
+  ASSERT_EQ(run.result.outcome, EnvelopeRunOutcome::Completed);
+  EXPECT_EQ(run.result.statusText, "\rEnvelope Preview Ready!");
+  ASSERT_EQ(run.pages.pages.size(), 1u);
+  const Page& page = run.pages.pages[0];
+  // Landscape #10: the page is the envelope (Qt keeps custom sizes to the
+  // hundredth), so nothing is offset and no outline or stamp is drawn.
+  EXPECT_NEAR(page.width, 9.5, 0.01);
+  EXPECT_NEAR(page.height, 4.125, 0.01);
+  for (const PageOp& op : page.ops) {
+    EXPECT_FALSE(std::holds_alternative<RectOp>(op));
+    EXPECT_FALSE(std::holds_alternative<ImageOp>(op));
+  }
+
+  // Return address: five lines at 0.25 in, the empty second line kept, so
+  // the third line is two line pitches under the first.
+  std::vector<TextOp> ret = InSize(page, 8);
+  ASSERT_EQ(ret.size(), 5u);
+  EXPECT_EQ(ret[0].text, "Ann Sender");
+  EXPECT_EQ(ret[1].text, "");
+  EXPECT_EQ(ret[2].text, "Troy NY 12180");
+  for (const TextOp& t : ret) EXPECT_NEAR(t.x, 0.25, 1e-6);
+  EXPECT_GT(ret[0].y, 0.25);
+  EXPECT_LT(ret[0].y, 0.25 + 8.0 / 72);
+  EXPECT_NEAR(ret[2].y - ret[0].y, 2 * (ret[1].y - ret[0].y), 1e-9);
+
+  // Message (10 pt bold italic) at (0.25, 3.125); delivery (10 pt bold,
+  // not italic) at (9.5 / 3, 4.125 / 2).
+  std::vector<TextOp> ten = InSize(page, 10);
+  std::vector<TextOp> message, delivery;
+  for (const TextOp& t : ten) (t.font.italic ? message : delivery).push_back(t);
+  ASSERT_EQ(message.size(), 1u);
+  EXPECT_EQ(message[0].text, "Handle with Care");
+  EXPECT_NEAR(message[0].x, 0.25, 1e-6);
+  EXPECT_GT(message[0].y, 3.125);
+  EXPECT_LT(message[0].y, 3.125 + 10.0 / 72);
+  ASSERT_EQ(delivery.size(), 3u);  // no title, no organization
+  EXPECT_EQ(delivery[0].text, "John Q. Public ");
+  EXPECT_EQ(delivery[1].text, "123 Main St");
+  EXPECT_TRUE(delivery[2].text.startsWith("Albany")) << delivery[2].text.toStdString();
+  EXPECT_TRUE(delivery[2].text.endsWith("12345-6789")) << delivery[2].text.toStdString();
+  for (const TextOp& t : delivery) EXPECT_NEAR(t.x, 9.5 / 3, 1e-4);
+  EXPECT_GT(delivery[0].y, 2.0625);
+  EXPECT_LT(delivery[0].y, 2.0625 + 10.0 / 72);
+  EXPECT_TRUE(delivery[0].font.bold);
+  EXPECT_TRUE(LinesOf(page).empty());  // bar code off
+}
+
+TEST(EnvelopeRun, LetterPaperMovesEverythingByTheFeedOffsetsAndBarsDecode) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make({kPublic}));
+  TestHost host;
+  EnvelopeRunOptions options;
+  options.paper = EnvelopePaper::Letter;
+  options.setup.barCode = true;
+  options.decorate = false;
+  fx.apollo.GoTop();
+  // Default feed: landscape, face down, centre. Letter turned is 11 x 8.5:
+  // left 11 - 9.5 = 1.5, top (8.5 - 4.125) / 2 = 2.1875.
+  RunPages run = Preview(fx, options, host);
+  ASSERT_EQ(run.pages.pages.size(), 1u);
+  const Page& page = run.pages.pages[0];
+  EXPECT_DOUBLE_EQ(page.width, 11.0);
+  EXPECT_DOUBLE_EQ(page.height, 8.5);
+  std::vector<TextOp> ret = InSize(page, 8);
+  ASSERT_EQ(ret.size(), 5u);
+  EXPECT_NEAR(ret[0].x, 0.25 + 1.5, 1e-6);
+  EXPECT_GT(ret[0].y, 0.25 + 2.1875);
+  const std::vector<TextOp> delivery = InSize(page, 10);
+  ASSERT_FALSE(delivery.empty());
+  EXPECT_NEAR(delivery[0].x, 9.5 / 3 + 1.5, 1e-4);
+
+  // The bars start at the address's left edge, 0.165 in above its top,
+  // one pitch apart; the ZIP+4 carries the street's delivery point 23 and
+  // the check digit 0 (1+2+3+4+5+6+7+8+9+2+3 = 50).
+  const std::vector<LineOp> bars = LinesOf(page);
+  const double top = 2.0625 - 0.165 + 2.1875;
+  ASSERT_EQ(bars.size(), 62u);
+  EXPECT_NEAR(bars[0].x1, 9.5 / 3 + 1.5, 1e-4);
+  EXPECT_NEAR(bars[1].x1 - bars[0].x1, 0.045, 1e-6);
+  EXPECT_NEAR(bars[0].y2, top + 0.125, 1e-6);
+  EXPECT_EQ(DecodeBars(bars, top), "123456789230");
+}
+
+TEST(EnvelopeRun, OnlyQualifyingZipsGetBars) {
+  struct Case {
+    const char* zip;
+    const char* decoded;  // empty: no bars
+  } cases[] = {{"12207", "122078"},  // 1+2+2+0+7 = 12, check 8
+               {"1220", ""},
+               {"ABCDE", ""},
+               {"12345-6789", "123456789230"}};
+  for (const Case& c : cases) {
+    ContactFixture fx;
+    Contact contact = kPublic;
+    contact["ZIP"] = c.zip;
+    ASSERT_TRUE(fx.make({contact}));
+    TestHost host;
+    EnvelopeRunOptions options;
+    options.paper = EnvelopePaper::Envelope;
+    options.setup.barCode = true;
+    fx.apollo.GoTop();
+    RunPages run = Preview(fx, options, host);
+    ASSERT_EQ(run.pages.pages.size(), 1u) << c.zip;
+    const std::vector<LineOp> bars = LinesOf(run.pages.pages[0]);
+    if (*c.decoded == 0) {
+      EXPECT_TRUE(bars.empty()) << c.zip;
+    } else {
+      EXPECT_EQ(DecodeBars(bars, 2.0625 - 0.165), c.decoded) << c.zip;
+    }
+  }
+}
+
+TEST(EnvelopeRun, PreviewOnLargerPaperShowsOutlineAndStamp) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make({kPublic}));
+  TestHost host;
+  EnvelopeRunOptions options;
+  options.paper = EnvelopePaper::Letter;
+  fx.apollo.GoTop();
+  RunPages run = Preview(fx, options, host);
+  ASSERT_EQ(run.pages.pages.size(), 1u);
+  std::vector<RectOp> rects;
+  std::vector<ImageOp> images;
+  for (const PageOp& op : run.pages.pages[0].ops) {
+    if (auto* r = std::get_if<RectOp>(&op)) rects.push_back(*r);
+    if (auto* i = std::get_if<ImageOp>(&op)) images.push_back(*i);
+  }
+  ASSERT_EQ(rects.size(), 1u);
+  ASSERT_EQ(images.size(), 1u);
+  // Offsets 1.5 and 2.1875: outline to 9.5 - 0.1 across, stamp 0.75 in
+  // square, 0.25 in from the right and 0.125 in from the top.
+  EXPECT_NEAR(rects[0].rect.left(), 1.5, 1e-6);
+  EXPECT_NEAR(rects[0].rect.top(), 2.1875, 1e-6);
+  EXPECT_NEAR(rects[0].rect.right(), 1.5 + 9.4, 1e-6);
+  EXPECT_NEAR(rects[0].rect.bottom(), 2.1875 + 4.125, 1e-6);
+  EXPECT_NEAR(images[0].rect.left(), 1.5 + 8.5, 1e-6);
+  EXPECT_NEAR(images[0].rect.top(), 2.1875 + 0.125, 1e-6);
+  EXPECT_NEAR(images[0].rect.width(), 0.75, 1e-6);
+  EXPECT_NEAR(images[0].rect.height(), 0.75, 1e-6);
+
+  // A print run on the same paper draws neither.
+  options.print = true;
+  options.decorate = true;
+  EnvelopeRunOptions printed = options;
+  ContactFixture fx2;
+  ASSERT_TRUE(fx2.make({kPublic}));
+  fx2.apollo.GoTop();
+  TEnvelopePrint* seen = nullptr;
+  EnvelopeRunHooks hooks;
+  size_t decorations = 99;
+  hooks.printEnvelopes = [&](TEnvelopePrint& job) {
+    seen = &job;
+    job.Report().setOutputToStream(nullptr);
+    job.FormActivate();
+    decorations = 0;
+    for (const Page& p : job.Report().pages().pages) {
+      for (const PageOp& op : p.ops) {
+        decorations += std::holds_alternative<RectOp>(op) || std::holds_alternative<ImageOp>(op);
+      }
+    }
+  };
+  EnvelopeRunResult result = DoPrintEnvelopes(fx2.table, fx2.apollo, printed, host, hooks);
+  ASSERT_NE(seen, nullptr);
+  EXPECT_EQ(result.statusText, "\rEnvelope Print Completed!");
+  EXPECT_EQ(decorations, 0u);
+}
+
+TEST(EnvelopeRun, OneEnvelopePerSelectedRecordAndTheTableComesBack) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make({{{"LNAME", "Carter"}, {"ZIP", "12207"}},
+                       {{"LNAME", "Adams"}, {"ZIP", "12207"}},
+                       {{"LNAME", "Baker"}, {"PREFIX", "DELETED"}},
+                       {{"LNAME", "Brown"}, {"ZIP", "12207"}}}));
+  fx.apollo.SetOrder(fx.apollo.TagArea(QStringLiteral("LNAME")));
+  fx.apollo.Go(4);
+  struct Case {
+    RecordSelection selection;
+    QStringList names;
+  } cases[] = {
+      {RecordSelection::All, {"Adams ", "Brown ", "Carter "}},
+      {RecordSelection::Current, {"Brown "}},
+  };
+  for (const Case& c : cases) {
+    TestHost host;
+    EnvelopeRunOptions options;
+    options.selection = c.selection;
+    options.paper = EnvelopePaper::Envelope;
+    RunPages run = Preview(fx, options, host);
+    ASSERT_EQ(run.result.outcome, EnvelopeRunOutcome::Completed);
+    EXPECT_EQ(run.result.envelopes, c.names.size());
+    ASSERT_EQ(run.pages.pages.size(), size_t(c.names.size()));
+    for (int i = 0; i < c.names.size(); ++i) {
+      EXPECT_EQ(InSize(run.pages.pages[size_t(i)], 10).at(0).text, c.names[i]);
+    }
+    EXPECT_EQ(fx.apollo.RecNo(), 4);
+  }
+}
+
+TEST(EnvelopeRun, StopEndsAPreviewAfterTheCurrentEnvelope) {
+  ContactFixture fx;
+  std::vector<Contact> many;
+  for (int i = 0; i < 10; ++i) many.push_back({{"LNAME", "N" + std::to_string(i)}});
+  ASSERT_TRUE(fx.make(many));
+  TestHost host;
+  EnvelopeRunOptions options;
+  options.selection = RecordSelection::All;
+  EnvelopeRunHooks hooks;
+  TEnvelopePrint* running = nullptr;
+  hooks.printEnvelopes = [&](TEnvelopePrint& job) {
+    running = &job;
+    job.FormActivate();
+  };
+  host.onEvents = [&](int round) {
+    if (round == 3 && running) running->CancelButtonClick();
+  };
+  RunPages run = Preview(fx, options, host, hooks);
+  EXPECT_EQ(run.result.outcome, EnvelopeRunOutcome::Stopped);
+  EXPECT_EQ(run.result.statusText, "\rPreview Stopped!");
+  EXPECT_EQ(run.pages.pages.size(), 3u);
+}
+
+TEST(EnvelopeRun, DamagedSetupStillPrints) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make({kPublic}));
+  TestHost host;
+  EnvelopeRunOptions options;
+  options.paper = EnvelopePaper::Envelope;
+  options.setup.envelopeWidth = 0;
+  options.setup.envelopeHeight = 0;
+  options.setup.deliveryFontName = QStringLiteral("No Such Font Anywhere");
+  options.setup.deliveryFontSize = 0;
+  options.setup.returnTop = -2;
+  options.setup.returnLines = {QString(45, QLatin1Char('x'))};
+  fx.apollo.GoTop();
+  RunPages run = Preview(fx, options, host);
+  ASSERT_EQ(run.result.outcome, EnvelopeRunOutcome::Completed);
+  ASSERT_EQ(run.pages.pages.size(), 1u);
+  const Page& page = run.pages.pages[0];
+  EXPECT_NEAR(page.width, 9.5, 0.01);  // the #10 size stands in
+  std::vector<TextOp> ret = InSize(page, 8);
+  ASSERT_EQ(ret.size(), 5u);
+  EXPECT_GT(ret[0].y, 0.0);  // clamped to the top edge, not above it
+  EXPECT_LT(ret[0].y, 8.0 / 72);
+  EXPECT_EQ(InSize(page, 10).size(), 3u);  // the default delivery size
+}
+
+}  // namespace
+}  // namespace qv

@@ -1,0 +1,175 @@
+// Envelope setups and sizes: the shipped setup row reads as the default,
+// a written setup reads back member for member, an empty table gives the
+// default, the shipped sizes hold every common envelope at its published
+// size, and the size dialog's Save checks come in their order.
+#include "envelopes/envelope_setup.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <map>
+
+#include "store/apollo.h"
+#include "store/support_install.h"
+#include "store/table_object.h"
+
+namespace qv {
+namespace {
+
+struct SupportTableFixture {
+  explicit SupportTableFixture(const char* name) : table(&env) {
+    QString why;
+    built = BuildSupportTable(QString::fromLatin1(name), dir.path(), &why);
+    EXPECT_TRUE(built) << why.toStdString();
+    table.setDatabaseName(dir.path() + QLatin1Char('/'));
+    table.setTableName(QString::fromLatin1(name) + QStringLiteral(".DBF"));
+    opened = built && table.open();
+  }
+  QTemporaryDir dir;
+  TApolloEnv env;
+  TableObject table;
+  bool built = false, opened = false;
+};
+
+TEST(EnvelopeSetup, ShippedRowIsTheDefaultSetup) {
+  SupportTableFixture fx("QVPESU");
+  ASSERT_TRUE(fx.opened);
+  fx.table.first();
+  const TEnvelopeSetup s = ReadEnvelopeSetup(fx.table);
+  EXPECT_EQ(s.description, "Default Envelope Setup");
+  EXPECT_EQ(s.envelopeName, "Envelope #10");
+  EXPECT_EQ(s.envelopeWidth, 9.5f);
+  EXPECT_EQ(s.envelopeHeight, 4.125f);
+  EXPECT_EQ(s.returnLines,
+            QStringList({"John Q Public", "123 N West St", "LA, CA  90024", "", ""}));
+  EXPECT_EQ(s.messageTop, 3.125f);
+  EXPECT_EQ(s.deliveryTop, 2.0625f);
+  EXPECT_EQ(s.deliveryLeft, 3.1667f);
+  EXPECT_EQ(s.returnFontSize, 8);
+  EXPECT_TRUE(s.messageBold && s.messageItalic && s.deliveryBold && !s.deliveryItalic);
+  EXPECT_TRUE(s.useReturn);
+  EXPECT_FALSE(s.useMessage);
+  EXPECT_TRUE(s.name && s.title && s.company && s.street && s.cityState && s.zip);
+  EXPECT_FALSE(s.phone || s.country || s.barCode || s.upperCase);
+  EXPECT_EQ(s.orientation, 1);
+  EXPECT_EQ(s.facing, 1);
+  EXPECT_EQ(s.position, 2);
+
+  // The built-in default says the same, down to the third of 9.5 in.
+  const TEnvelopeSetup d = DefaultEnvelopeSetup();
+  EXPECT_EQ(d.description, s.description);
+  EXPECT_EQ(d.returnLines, s.returnLines);
+  EXPECT_EQ(d.deliveryTop, s.deliveryTop);
+  EXPECT_NEAR(d.deliveryLeft, 3.1667, 1e-4);
+  EXPECT_EQ(d.messageTop, s.messageTop);
+}
+
+TEST(EnvelopeSetup, WrittenSetupReadsBackAndEmptyTableGivesTheDefault) {
+  SupportTableFixture fx("QVPESU");
+  ASSERT_TRUE(fx.opened);
+  TEnvelopeSetup w = DefaultEnvelopeSetup();
+  w.description = QStringLiteral("Monarch, face up");
+  w.envelopeName = QStringLiteral("Envelope Monarch");
+  w.envelopeWidth = 7.5f;
+  w.envelopeHeight = 3.875f;
+  w.returnLines = {"A", "", "C", QString(45, QLatin1Char('x')), "E"};
+  w.messageText = QStringLiteral("Fragile");
+  w.deliveryLeft = 0.625f;  // 60 pixels at 96 per inch
+  w.returnFontSize = 12;
+  w.facing = 0;
+  w.position = 11;
+  w.zipOptions = 4;
+  w.barCode = true;
+  fx.table.insert();
+  ASSERT_TRUE(WriteEnvelopeSetup(fx.table, w));
+  fx.table.last();
+  const TEnvelopeSetup r = ReadEnvelopeSetup(fx.table);
+  EXPECT_EQ(r.description, w.description);
+  EXPECT_EQ(r.envelopeName, w.envelopeName);
+  EXPECT_EQ(r.envelopeWidth, 7.5f);
+  EXPECT_EQ(r.envelopeHeight, 3.875f);
+  EXPECT_EQ(r.returnLines, QStringList({"A", "", "C", QString(40, QLatin1Char('x')), "E"}));
+  EXPECT_EQ(r.messageText, "Fragile");
+  EXPECT_EQ(r.deliveryLeft, 0.625f);
+  EXPECT_EQ(r.returnFontSize, 12);
+  EXPECT_EQ(r.facing, 0);
+  EXPECT_EQ(r.position, 11);
+  EXPECT_EQ(r.zipOptions, 4);
+  EXPECT_TRUE(r.barCode);
+
+  // Both rows deleted: no current row, so the default setup.
+  for (int i = 0; i < 2; ++i) {
+    fx.table.first();
+    ASSERT_TRUE(fx.table.deleteRecord());
+  }
+  fx.table.first();
+  EXPECT_EQ(ReadEnvelopeSetup(fx.table).description, "Default Envelope Setup");
+}
+
+TEST(EnvelopeSizes, ShippedTableHoldsTheCommonSizes) {
+  SupportTableFixture fx("QVPENVS");
+  ASSERT_TRUE(fx.opened);
+  std::map<QString, std::pair<double, double>> sizes;
+  for (fx.table.first(); !fx.table.eof(); fx.table.next()) {
+    const QString name = fx.table.fieldText(QStringLiteral("NAME")).trimmed();
+    const double w = fx.table.fieldText(QStringLiteral("WIDTH")).trimmed().toDouble();
+    const double h = fx.table.fieldText(QStringLiteral("HEIGHT")).trimmed().toDouble();
+    EXPECT_EQ(fx.table.fieldText(QStringLiteral("USERDEF")).trimmed(), "F") << name.toStdString();
+    EXPECT_TRUE(EnvelopeSizeProblem(w, h, name, QStringLiteral("x")).isEmpty())
+        << name.toStdString();
+    EXPECT_GE(w, h) << name.toStdString();
+    sizes[name] = {w, h};
+  }
+  // Trade sizes in inches; ISO sizes in millimetres / 25.4.
+  struct Expected {
+    const char* name;
+    double width, height;
+  } expected[] = {
+      {"Envelope #6 3/4", 6.5, 3.625},  {"Envelope #7 3/4", 7.5, 3.875},
+      {"Envelope #9", 8.875, 3.875},    {"Envelope #10", 9.5, 4.125},
+      {"Envelope #11", 10.375, 4.5},    {"Envelope #12", 11.0, 4.75},
+      {"Envelope #14", 11.5, 5.0},      {"Envelope Monarch", 7.5, 3.875},
+      {"Envelope A2", 5.75, 4.375},     {"Envelope A6", 6.5, 4.75},
+      {"Envelope A7", 7.25, 5.25},      {"Envelope A9", 8.75, 5.75},
+      {"Envelope 6x9", 9.0, 6.0},       {"Envelope 9x12", 12.0, 9.0},
+      {"Envelope 10x13", 13.0, 10.0},   {"Envelope DL", 220 / 25.4, 110 / 25.4},
+      {"Envelope C4", 324 / 25.4, 229 / 25.4}, {"Envelope C5", 229 / 25.4, 162 / 25.4},
+      {"Envelope C6", 162 / 25.4, 114 / 25.4}, {"Envelope C6/C5", 229 / 25.4, 114 / 25.4},
+      {"Envelope B4", 353 / 25.4, 250 / 25.4}, {"Envelope B5", 250 / 25.4, 176 / 25.4},
+      {"Envelope B6", 176 / 25.4, 125 / 25.4},
+  };
+  for (const Expected& e : expected) {
+    auto it = sizes.find(QString::fromUtf8(e.name));
+    ASSERT_NE(it, sizes.end()) << e.name;
+    EXPECT_NEAR(it->second.first, e.width, 0.0005) << e.name;
+    EXPECT_NEAR(it->second.second, e.height, 0.0005) << e.name;
+  }
+}
+
+TEST(EnvelopeSizes, SaveChecksInTheirOrder) {
+  const QString height = QStringLiteral("Envelope Height must be at least 2 inches (50mm)");
+  const QString width = QStringLiteral("Envelope Width must be at least 2 inches (50mm)");
+  struct Case {
+    double width, height;
+    const char* name;
+    const char* description;
+    QString message;
+  } cases[] = {
+      {1.0, 1.0, "", "", height},  // every check fails: the height's message
+      {1.9, 4.0, "", "", width},
+      {50 * kEnvelopeInchesPerMm, 4.0, "N", "D", width},  // 1.9685 in
+      {51 * kEnvelopeInchesPerMm, 51 * kEnvelopeInchesPerMm, "N", "D", QString()},
+      {9.5, 4.13, "", "D", QStringLiteral("A Unique Name is required")},
+      {9.5, 4.13, "N", "", QStringLiteral("A Description is required")},
+      {2.0, 2.0, "Envelope #10", "a name already in use", QString()},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(EnvelopeSizeProblem(c.width, c.height, QString::fromUtf8(c.name),
+                                  QString::fromUtf8(c.description)),
+              c.message)
+        << c.width << " x " << c.height;
+  }
+}
+
+}  // namespace
+}  // namespace qv

@@ -1,0 +1,329 @@
+// The envelope windows on the offscreen platform: the size entry dialog's
+// unit switching and Save checks, the size list's stock rows and user rows,
+// Print Envelope's setup buttons and runs, and the designer's dragging,
+// stored at pixels per inch and printed where the designer shows it.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDoubleSpinBox>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QRadioButton>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include "envelopes/envelope_print.h"
+#include "envelopes/windows/envelope_designer.h"
+#include "envelopes/windows/print_envelope.h"
+#include "envelopes/windows/select_envelope.h"
+#include "labels_test_util.h"
+#include "scripted_dialogs.h"
+#include "store/support_install.h"
+#include "store/table_grid_model.h"
+
+namespace qv {
+namespace {
+
+using testing::ContactFixture;
+using testing::ScriptedDialogs;
+
+QString LastInformation(const ScriptedDialogs& d) {
+  auto calls = d.callsOf(QStringLiteral("information"));
+  return calls.empty() ? QString() : calls.back().text;
+}
+
+TEST(EnvelopeEdit, UnitsSwitchWithTheExactConversions) {
+  ScriptedDialogs dialogs;
+  TEnvelopeEdit edit;
+  edit.OrigWidth = kNewEnvelopeWidth;
+  edit.OrigHeight = kNewEnvelopeHeight;
+  edit.FormActivate();
+  EXPECT_DOUBLE_EQ(edit.WidthEdit->value(), 9.5);
+  EXPECT_DOUBLE_EQ(edit.HeightEdit->value(), 4.13);
+  edit.MMButton->setChecked(true);
+  edit.MMButtonClick();
+  // 9.5 x 25.4 = 241.3 and 4.13 x 25.4 = 104.902: whole millimetres.
+  EXPECT_DOUBLE_EQ(edit.WidthEdit->value(), 241);
+  EXPECT_DOUBLE_EQ(edit.HeightEdit->value(), 105);
+  edit.Inchesbutton->setChecked(true);
+  edit.InchesbuttonClick();
+  // 241 / 25.4 = 9.488..., 105 / 25.4 = 4.1338...
+  EXPECT_NEAR(edit.OrigWidth, 9.48819, 1e-5);
+  EXPECT_DOUBLE_EQ(edit.WidthEdit->value(), 9.49);
+  EXPECT_DOUBLE_EQ(edit.HeightEdit->value(), 4.13);
+}
+
+TEST(EnvelopeEdit, SaveChecksKeepTheDialogOpen) {
+  struct Case {
+    bool millimetres;
+    double width, height;
+    const char* name;
+    const char* description;
+    const char* message;  // empty: accepted
+  } cases[] = {
+      {true, 120, 50, "Mine", "small", "Envelope Height must be at least 2 inches (50mm)"},
+      {true, 50, 51, "Mine", "small", "Envelope Width must be at least 2 inches (50mm)"},
+      {true, 51, 51, "Mine", "small", ""},
+      {false, 9.5, 4.13, "", "d", "A Unique Name is required"},
+      {false, 9.5, 4.13, "n", "", "A Description is required"},
+  };
+  for (const Case& c : cases) {
+    ScriptedDialogs dialogs;
+    TEnvelopeEdit edit;
+    edit.OrigWidth = 9.5;
+    edit.OrigHeight = 4.13;
+    edit.FormActivate();
+    if (c.millimetres) {
+      edit.MMButton->setChecked(true);
+      edit.MMButtonClick();
+    }
+    edit.WidthEdit->setValue(c.width);
+    edit.HeightEdit->setValue(c.height);
+    edit.NameEdit->setText(QString::fromUtf8(c.name));
+    edit.DescEdit->setText(QString::fromUtf8(c.description));
+    edit.OKButtonClick();
+    EXPECT_EQ(LastInformation(dialogs), QString::fromUtf8(c.message)) << c.width << " " << c.height;
+    EXPECT_EQ(edit.result() == QDialog::Accepted, *c.message == 0);
+  }
+}
+
+struct SizeTable {
+  SizeTable() {
+    QString why;
+    EXPECT_TRUE(BuildSupportTable(QStringLiteral("QVPENVS"), dir.path(), &why)) << why.toStdString();
+    dialog.EnvelopeTable->setDatabaseName(dir.path() + QLatin1Char('/'));
+    dialog.EnvelopeTable->setTableName(EnvelopeSizeFileName());
+    EXPECT_TRUE(dialog.EnvelopeTable->open());
+  }
+  QTemporaryDir dir;
+  TSelectEnvelope dialog;
+};
+
+TEST(SelectEnvelope, StockRowsStayAndUserRowsChange) {
+  ScriptedDialogs dialogs;
+  SizeTable fx;
+  TSelectEnvelope& d = fx.dialog;
+  d.LocateName = QStringLiteral("Envelope #10");
+  d.FormActivate();
+  EXPECT_EQ(d.EnvelopeTable->fieldText(QStringLiteral("NAME")), "Envelope #10");
+  const int stock = d.gridModel()->rowCount();
+
+  d.EditEnvelopeClick();
+  EXPECT_EQ(LastInformation(dialogs), "You may only edit User Defined envelopes");
+  d.DeleteEnvelopeClick();
+  EXPECT_EQ(LastInformation(dialogs), "You may only delete User Defined envelopes");
+  EXPECT_EQ(d.gridModel()->rowCount(), stock);
+
+  // New: 60 x 30 cm entered in millimetres, stored in inches.
+  d.RunEnvelopeEdit = [](TEnvelopeEdit& edit) {
+    edit.FormActivate();
+    edit.MMButton->setChecked(true);
+    edit.MMButtonClick();
+    edit.WidthEdit->setValue(600);
+    edit.HeightEdit->setValue(300);
+    edit.NameEdit->setText(QStringLiteral("Poster"));
+    edit.DescEdit->setText(QStringLiteral("300 x 600 mm"));
+    edit.OKButtonClick();
+    return edit.result() == QDialog::Accepted;
+  };
+  d.NewEnvelopeClick();
+  ASSERT_EQ(d.gridModel()->rowCount(), stock + 1);
+  EXPECT_EQ(d.EnvelopeTable->fieldText(QStringLiteral("NAME")), "Poster");
+  EXPECT_EQ(d.EnvelopeTable->fieldText(QStringLiteral("USERDEF")), "T");
+  EXPECT_NEAR(d.EnvelopeTable->fieldText(QStringLiteral("WIDTH")).toDouble(), 23.622, 1e-9);
+  EXPECT_NEAR(d.EnvelopeTable->fieldText(QStringLiteral("HEIGHT")).toDouble(), 11.811, 1e-9);
+
+  // Edit keeps USERDEF; Delete asks first.
+  d.RunEnvelopeEdit = [](TEnvelopeEdit& edit) {
+    EXPECT_EQ(edit.windowTitle(), "Edit Envelope Size");
+    EXPECT_EQ(edit.NameEdit->text(), "Poster");
+    edit.FormActivate();
+    edit.DescEdit->setText(QStringLiteral("big"));
+    edit.OKButtonClick();
+    return edit.result() == QDialog::Accepted;
+  };
+  d.EditEnvelopeClick();
+  EXPECT_EQ(d.EnvelopeTable->fieldText(QStringLiteral("DESC")), "big");
+  EXPECT_EQ(d.EnvelopeTable->fieldText(QStringLiteral("USERDEF")), "T");
+  dialogs.questionAnswers = {false, true};
+  d.DeleteEnvelopeClick();
+  EXPECT_EQ(d.gridModel()->rowCount(), stock + 1);
+  d.DeleteEnvelopeClick();
+  EXPECT_EQ(d.gridModel()->rowCount(), stock);
+  EXPECT_EQ(dialogs.callsOf(QStringLiteral("question")).at(0).text, "Delete this envelope?");
+}
+
+TEST(SelectEnvelope, UnknownNameStandsAtTheEndAndAMissingTableIsSaid) {
+  ScriptedDialogs dialogs;
+  SizeTable fx;
+  fx.dialog.LocateName = QStringLiteral("envelope #10");  // letter case counts
+  fx.dialog.FormActivate();
+  EXPECT_TRUE(fx.dialog.EnvelopeTable->eof());
+
+  QTemporaryDir empty;
+  EnvelopeSizeChoice choice;
+  EXPECT_FALSE(ChooseEnvelopeSize(nullptr, empty.path() + QLatin1Char('/'), QString(), &choice));
+  EXPECT_EQ(LastInformation(dialogs),
+            "We were unable to open the envelope definition file: QVPENVS.DBF");
+}
+
+struct PrintEnvelopeFixture {
+  PrintEnvelopeFixture() {
+    EXPECT_TRUE(contacts.make({{{"LNAME", "Public"}, {"FNAME", "John"}, {"ZIP", "12207"}}}));
+    contacts.apollo.GoTop();
+    QString why;
+    EXPECT_TRUE(BuildSupportTable(QStringLiteral("QVPESU"), contacts.dir(), &why));
+    window = std::make_unique<TQVEnvelopes>(&contacts.table, &contacts.apollo);
+    EXPECT_TRUE(window->OpenEnvelopeSetupTable(contacts.dir()));
+    window->FormActivate();
+  }
+  ContactFixture contacts;
+  std::unique_ptr<TQVEnvelopes> window;
+};
+
+TEST(PrintEnvelope, SetupsAreMadeChangedAndDeleted) {
+  ScriptedDialogs dialogs;
+  PrintEnvelopeFixture fx;
+  TQVEnvelopes& w = *fx.window;
+  EXPECT_EQ(w.windowTitle(), "Print Envelope");
+  EXPECT_TRUE(w.ModifyButton->isEnabled());
+
+  // Cancelling the designer after New appends nothing.
+  w.EditSetup = [](TEnvelopeSetup*) { return false; };
+  w.NewButtonClick();
+  EXPECT_EQ(w.EnvelopeSetupTable->recordCount(), 1);
+
+  // New starts from the row under the cursor with the untitled description.
+  QString seen;
+  w.EditSetup = [&seen](TEnvelopeSetup* s) {
+    seen = s->description;
+    s->position = 10;
+    return true;
+  };
+  w.NewButtonClick();
+  EXPECT_EQ(seen, "{Untitled Envelope Setup Record}");
+  EXPECT_EQ(w.EnvelopeSetupTable->recordCount(), 2);
+  EXPECT_EQ(w.CurrentSetup.position, 10);
+  EXPECT_EQ(w.CurrentSetup.envelopeWidth, 9.5f);
+
+  // Deleting both rows leaves New, Printer Setup, Help and Cancel.
+  dialogs.questionAnswers = {true, true};
+  w.DeleteButtonClick();
+  w.DeleteButtonClick();
+  EXPECT_EQ(dialogs.callsOf(QStringLiteral("question")).at(0).text, "Delete this record?");
+  for (QWidget* off : std::initializer_list<QWidget*>{w.ModifyButton, w.PrintNowButton,
+                                                      w.PreviewButton, w.DeleteButton}) {
+    EXPECT_FALSE(off->isEnabled());
+  }
+  for (QWidget* on : std::initializer_list<QWidget*>{w.NewButton, w.PrinterSetupButton,
+                                                     w.HelpButton, w.CancelButton}) {
+    EXPECT_TRUE(on->isEnabled());
+  }
+  w.HelpButtonClick();
+  ASSERT_EQ(dialogs.callsOf(QStringLiteral("help")).size(), 1u);
+  EXPECT_GT(dialogs.callsOf(QStringLiteral("help"))[0].topic, 0);
+}
+
+TEST(PrintEnvelope, PreviewRunsTheChosenSetupForTheCurrentRecord) {
+  ScriptedDialogs dialogs;
+  PrintEnvelopeFixture fx;
+  TQVEnvelopes& w = *fx.window;
+  PageStream pages;
+  w.RunHooks = [&pages]() {
+    EnvelopeRunHooks hooks;
+    hooks.preview = [&pages](QIODevice& stream) {
+      QString error;
+      EXPECT_TRUE(DecodePageStream(stream.readAll(), &pages, &error));
+    };
+    return hooks;
+  };
+  w.PreviewButtonClick();
+  EXPECT_EQ(w.LastRun.outcome, EnvelopeRunOutcome::Completed);
+  EXPECT_EQ(w.LastRun.envelopes, 1);
+  EXPECT_EQ(w.LastRun.statusText, "\rEnvelope Preview Ready!");
+  ASSERT_EQ(pages.pages.size(), 1u);
+}
+
+TEST(EnvelopeDesigner, DraggingMovesTheSetupByPixelsPerInch) {
+  ScriptedDialogs dialogs;
+  ContactFixture contacts;
+  ASSERT_TRUE(contacts.make({{{"LNAME", "Public"}, {"FNAME", "John"}, {"STREET", "1 Elm St"}}}));
+  contacts.table.first();
+  for (int zoom : {100, 50}) {
+    TEnvelopeDesigner d(&contacts.table);
+    d.Setup = DefaultEnvelopeSetup();
+    d.FormActivate();
+    if (zoom == 50) {
+      d.Zoom50->setChecked(true);
+      d.PercChoiceClick();
+    }
+    const double P = d.P;
+    const int baseLeft = int(P * d.Setup.deliveryLeft), baseTop = int(P * d.Setup.deliveryTop);
+    const QPoint from = d.EnvelopeImage->itemRect(EnvelopeItem::Delivery).center();
+    const QPoint to = from + QPoint(30, 15);
+    QMouseEvent press(QEvent::MouseButtonPress, from, d.EnvelopeImage->mapToGlobal(from),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, to, d.EnvelopeImage->mapToGlobal(to),
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(d.EnvelopeImage, &press);
+    QCoreApplication::sendEvent(d.EnvelopeImage, &release);
+    // Base pixels: the shown place plus the drag, divided by the zoom.
+    const int shownLeft = int(baseLeft * zoom * 0.01) + 30;
+    const int shownTop = int(baseTop * zoom * 0.01) + 15;
+    const int newLeft = int(shownLeft / (zoom * 0.01)), newTop = int(shownTop / (zoom * 0.01));
+    d.OkButtonClick();
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_FLOAT_EQ(d.Setup.deliveryLeft, float(newLeft / P)) << zoom;
+    EXPECT_FLOAT_EQ(d.Setup.deliveryTop, float(newTop / P)) << zoom;
+    // The envelope is stored at screen-pixel precision too.
+    EXPECT_FLOAT_EQ(d.Setup.envelopeHeight, float(int(P * 4.125f) / P));
+
+    // The printed page puts the address where the designer shows it.
+    testing::TestHost host;
+    EnvelopeRunOptions options;
+    options.setup = d.Setup;
+    options.paper = EnvelopePaper::Envelope;
+    options.print = false;
+    PageStream pages;
+    EnvelopeRunHooks hooks;
+    hooks.preview = [&pages](QIODevice& s) {
+      QString e;
+      DecodePageStream(s.readAll(), &pages, &e);
+    };
+    DoPrintEnvelopes(contacts.table, contacts.apollo, options, host, hooks);
+    ASSERT_EQ(pages.pages.size(), 1u);
+    bool found = false;
+    for (const TextOp& t : testing::TextsOf(pages.pages[0])) {
+      if (t.text == "John Public ") {
+        found = true;
+        EXPECT_NEAR(t.x, d.DeliveryPlace.x() / P, 1e-6);
+      }
+    }
+    EXPECT_TRUE(found);
+  }
+}
+
+TEST(EnvelopeDesigner, ReturnLinesCompactAndAnEmptyDescriptionStays) {
+  ScriptedDialogs dialogs;
+  TEnvelopeDesigner d(nullptr);
+  d.Setup = DefaultEnvelopeSetup();
+  d.Setup.returnLines = {"One", "", "Three", "", ""};
+  d.FormActivate();
+  EXPECT_EQ(d.ReturnLines, QStringList({"One", "Three"}));
+  d.DescriptionEdit->setText(QStringLiteral("   "));
+  d.OkButtonClick();
+  EXPECT_EQ(LastInformation(dialogs), "Please enter a description for this Envelope Setup record");
+  EXPECT_NE(d.result(), QDialog::Accepted);
+  d.DescriptionEdit->setText(QStringLiteral("Mine"));
+  d.ReturnLines = {"1", "2", "3", "4", "5", "6", "7"};
+  d.OkButtonClick();
+  EXPECT_EQ(d.Setup.returnLines, QStringList({"1", "2", "3", "4", "5"}));
+  // Landscape shows the clockwise box; portrait hides it.
+  d.PortraitButton->setChecked(true);
+  d.FeedMethodClick();
+  EXPECT_TRUE(d.ClockwiseCheck->isHidden());
+}
+
+}  // namespace
+}  // namespace qv
