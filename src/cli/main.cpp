@@ -19,6 +19,7 @@
 
 #include "cli/args.h"
 #include "cli/labels_cmd.h"
+#include "cli/letters_cmd.h"
 #include "cli/tsv.h"
 #include "store/apollo.h"
 #include "store/contact_file.h"
@@ -63,7 +64,14 @@ int Usage() {
                "         (--pdf OUT.pdf | --stream OUT)\n"
                "                                     a label run to a PDF file or a page stream\n"
                "  presort FILE [--filter EXPR]       writes PRESORT.PSL and prints it\n"
-               "  stream-dump STREAM                 a page stream as readable text\n";
+               "  stream-dump STREAM                 a page stream as readable text\n"
+               "  letters FILE (--letter DESCRIPTION | --rtf TEMPLATE.rtf)\n"
+               "         (--current RECNO | --filter EXPR | --all) [--start RECNO] [--order TAG]\n"
+               "         [--copies N] (--pdf OUT.pdf | --rtf-dir DIR)\n"
+               "                                     merged letters to a PDF file or RTF files\n"
+               "  letter-save DESCRIPTION TEMPLATE.rtf  stores a letter template\n"
+               "  letter-export DESCRIPTION OUT.rtf  writes a stored letter template\n"
+               "  letter-list                        the stored letters' descriptions\n";
   return kExitUsage;
 }
 
@@ -367,6 +375,9 @@ int Main(int argc, char** argv) {
       {"seek", {3, 3, CmdSeek}},   {"reindex", {1, 1, CmdReindex}}, {"create", {1, 1, CmdCreate}},
       {"init", {0, 0, CmdInit}},   {"labels", {1, 1, CmdLabels}}, {"presort", {1, 1, CmdPresort}},
       {"stream-dump", {1, 1, CmdStreamDump}},
+      // Letters
+      {"letters", {1, 1, CmdLetters}}, {"letter-save", {2, 2, CmdLetterSave}},
+      {"letter-export", {2, 2, CmdLetterExport}}, {"letter-list", {0, 0, CmdLetterList}},
   };
   auto it = commands.find(argv[1]);
   if (it == commands.end()) return Usage();
@@ -390,7 +401,7 @@ int Main(int argc, char** argv) {
   }
   // Label runs measure text with real fonts; no screen is needed for that.
   std::unique_ptr<QGuiApplication> gui;
-  if (std::string(argv[1]) == "labels") {
+  if (std::string(argv[1]) == "labels" || std::string(argv[1]).rfind("letter", 0) == 0) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     gui = std::make_unique<QGuiApplication>(argc, argv);
   }
