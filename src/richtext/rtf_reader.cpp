@@ -514,8 +514,8 @@ void Reader::handleWord(const QByteArray& w, bool hasParam, int param) {
     else if (w == "pich") m_picH = param;
     else if (w == "picwgoal") m_picGoalW = Clamp(param, 0, kMaxLength);
     else if (w == "pichgoal") m_picGoalH = Clamp(param, 0, kMaxLength);
-    else if (w == "picscalex") m_scaleX = Clamp(param, 1, 1000);
-    else if (w == "picscaley") m_scaleY = Clamp(param, 1, 1000);
+    else if (w == "picscalex") m_scaleX = Clamp(param, 1, 100000);
+    else if (w == "picscaley") m_scaleY = Clamp(param, 1, 100000);
     else if (w == "wmetafile" || w == "emfblip" || w == "macpict" || w == "dibitmap" ||
              w == "wbitmap" || w == "pmmetafile")
       m_pictKind = PictKind::Other;
@@ -883,8 +883,8 @@ void Reader::finishPicture() {
   // Sizes: the goal in twips, else the picture at 96 pixels per inch.
   double w = m_picGoalW > 0 ? m_picGoalW : size.width() * 15.0;
   double h = m_picGoalH > 0 ? m_picGoalH : size.height() * 15.0;
-  w = w * m_scaleX / 100.0;
-  h = h * m_scaleY / 100.0;
+  w = std::min<double>(w * m_scaleX / 100.0, kMaxLength);
+  h = std::min<double>(h * m_scaleY / 100.0, kMaxLength);
   const QString name = QStringLiteral("%1://%2").arg(QLatin1String(kPictureScheme)).arg(++m_pictures);
   m_doc->addResource(QTextDocument::ImageResource, QUrl(name), m_pictData);
   placeCursorForContent();
