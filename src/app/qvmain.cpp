@@ -247,6 +247,7 @@ void TQVPMain::SetButtons() {
   OrderMenu->menuAction()->setEnabled(browsing && current);
   UtilitiesMenu->menuAction()->setEnabled(browsing && current);
   mnuLabels->setEnabled(browsing && current);
+  mnuLetters->setEnabled(browsing && current);
   FileMenu->menuAction()->setEnabled(!editing);
 
   if (editing && !IsBoundBox(QApplication::focusWidget())) DBLName->setFocus();

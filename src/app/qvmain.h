@@ -42,6 +42,7 @@ class DBEdit;
 class DBMemo;
 class TableObject;
 class TQVLabels;
+class TqVLetters;
 
 // The full path of the open contact file; empty when none is open. Windows
 // that reopen the file after exclusive work read it.
@@ -134,6 +135,9 @@ class TQVPMain : public QMainWindow {
   // Runs the Print Labels dialog once it is set up; empty: exec() it.
   // Tests script the dialog through it.
   std::function<void(TQVLabels&)> RunLabelsWindow;
+  // Letters (qvmain_letters.cpp): the Print Letters dialog; tests script it.
+  void mnuLettersClick();
+  std::function<void(TqVLetters&)> RunLettersWindow;
 
   // ---- contact files (qvmain_files.cpp) ----
   void OpenFileMenuClick();
@@ -249,6 +253,7 @@ class TQVPMain : public QMainWindow {
   QMenu* UtilitiesMenu;
   QAction* mnuCountRecords;
   QAction* mnuLabels;
+  QAction* mnuLetters;  // letters
   QMenu* HelpMenu;
   QAction* mnuContents;
   QAction* mnuAbout;

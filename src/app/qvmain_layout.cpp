@@ -159,6 +159,8 @@ void TQVPMain::BuildMenus() {
                                              &TQVPMain::CountRecords1Click);
 
   mnuLabels = menuBar()->addAction(QStringLiteral("&Labels"), this, &TQVPMain::mnuLabelsClick);
+  // Letters
+  mnuLetters = menuBar()->addAction(QStringLiteral("Le&tters"), this, &TQVPMain::mnuLettersClick);
 
   HelpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
   mnuContents = HelpMenu->addAction(QStringLiteral("&Contents"), this, &TQVPMain::ContentsClick);
