@@ -9,6 +9,7 @@ QV_PACKAGES=(
   libgtest-dev
   fonts-liberation
   poppler-utils
+  libreoffice-writer-nogui
 )
 
 qv_install_missing() {

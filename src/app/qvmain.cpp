@@ -248,6 +248,7 @@ void TQVPMain::SetButtons() {
   UtilitiesMenu->menuAction()->setEnabled(browsing && current);
   mnuLabels->setEnabled(browsing && current);
   mnuEnvelopes->setEnabled(browsing && current);
+  mnuLetters->setEnabled(browsing && current);
   FileMenu->menuAction()->setEnabled(!editing);
 
   if (editing && !IsBoundBox(QApplication::focusWidget())) DBLName->setFocus();

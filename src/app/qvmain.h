@@ -45,6 +45,7 @@ class TQVLabels;
 class TCountZipCodes;
 class TUserDesignedReport;
 class TQVEnvelopes;
+class TqVLetters;
 
 // The full path of the open contact file; empty when none is open. Windows
 // that reopen the file after exclusive work read it.
@@ -148,6 +149,9 @@ class TQVPMain : public QMainWindow {
   // Run the dialogs once they are set up; empty: exec() them.
   std::function<void(TUserDesignedReport&)> RunReportWindow;
   std::function<void(TCountZipCodes&)> RunZipCountWindow;
+  // Letters (qvmain_letters.cpp): the Print Letters dialog; tests script it.
+  void mnuLettersClick();
+  std::function<void(TqVLetters&)> RunLettersWindow;
 
   // ---- contact files (qvmain_files.cpp) ----
   void OpenFileMenuClick();
@@ -267,6 +271,7 @@ class TQVPMain : public QMainWindow {
   QAction* mnuCountZipCodes;
   QAction* mnuReports;
   QAction* mnuEnvelopes;  // envelopes
+  QAction* mnuLetters;  // letters
   QMenu* HelpMenu;
   QAction* mnuContents;
   QAction* mnuAbout;

@@ -168,6 +168,8 @@ void TQVPMain::BuildMenus() {
   // Envelopes.
   mnuEnvelopes =
       menuBar()->addAction(QStringLiteral("&Envelopes"), this, &TQVPMain::mnuEnvelopesClick);
+  // Letters
+  mnuLetters = menuBar()->addAction(QStringLiteral("Le&tters"), this, &TQVPMain::mnuLettersClick);
 
   HelpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
   mnuContents = HelpMenu->addAction(QStringLiteral("&Contents"), this, &TQVPMain::ContentsClick);

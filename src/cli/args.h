@@ -28,7 +28,8 @@ inline const std::set<std::string>& ValueOptions() {
   static const std::set<std::string> options = {"--setup", "--order",  "--filter", "--current",
                                                 "--start", "--copies", "--pdf",    "--stream",
                                                 "--layout", "--title",  "--csv",
-                                                "--paper"};
+                                                "--paper",
+                                                "--letter", "--rtf",    "--rtf-dir"};
   return options;
 }
 

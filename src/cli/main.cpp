@@ -21,6 +21,7 @@
 #include "cli/envelope_cmd.h"
 #include "cli/labels_cmd.h"
 #include "cli/reports_cmd.h"
+#include "cli/letters_cmd.h"
 #include "cli/tsv.h"
 #include "store/apollo.h"
 #include "store/contact_file.h"
@@ -75,7 +76,14 @@ int Usage() {
                "  envelope FILE [--setup DESCRIPTION] (--current RECNO | --filter EXPR | --all)\n"
                "         [--order TAG] [--paper envelope|letter|a4] [--barcode]\n"
                "         (--pdf OUT.pdf | --stream OUT)\n"
-               "                                     envelopes to a PDF file or a page stream\n";
+               "                                     envelopes to a PDF file or a page stream\n"
+               "  letters FILE (--letter DESCRIPTION | --rtf TEMPLATE.rtf)\n"
+               "         (--current RECNO | --filter EXPR | --all) [--start RECNO] [--order TAG]\n"
+               "         [--copies N] (--pdf OUT.pdf | --rtf-dir DIR)\n"
+               "                                     merged letters to a PDF file or RTF files\n"
+               "  letter-save DESCRIPTION TEMPLATE.rtf  stores a letter template\n"
+               "  letter-export DESCRIPTION OUT.rtf  writes a stored letter template\n"
+               "  letter-list                        the stored letters' descriptions\n";
   return kExitUsage;
 }
 
@@ -381,6 +389,9 @@ int Main(int argc, char** argv) {
       {"stream-dump", {1, 1, CmdStreamDump}},
       {"report", {1, 1, CmdReport}},   {"zipcount", {1, 1, CmdZipCount}},
       {"envelope", {1, 1, CmdEnvelope}},  // envelopes
+      // Letters
+      {"letters", {1, 1, CmdLetters}}, {"letter-save", {2, 2, CmdLetterSave}},
+      {"letter-export", {2, 2, CmdLetterExport}}, {"letter-list", {0, 0, CmdLetterList}},
   };
   auto it = commands.find(argv[1]);
   if (it == commands.end()) return Usage();
@@ -406,7 +417,7 @@ int Main(int argc, char** argv) {
   std::unique_ptr<QGuiApplication> gui;
   const std::string command = argv[1];
   if (command == "labels" || command == "report" || command == "zipcount" ||
-      command == "envelope") {
+      command == "envelope" || command.rfind("letter", 0) == 0) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     gui = std::make_unique<QGuiApplication>(argc, argv);
   }

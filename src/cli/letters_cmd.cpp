@@ -1,0 +1,244 @@
+#include "cli/letters_cmd.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <chrono>
+#include <iostream>
+
+#include "labels/job_host.h"
+#include "letters/letter_print.h"
+#include "letters/letter_store.h"
+#include "richtext/rtf.h"
+#include "store/apollo.h"
+#include "store/contact_file.h"
+#include "store/settings.h"
+#include "store/table_object.h"
+
+namespace qv::cli {
+
+namespace {
+
+constexpr int kExitError = 1;
+constexpr int kExitUsage = 2;
+constexpr int kMaxCopies = 999;
+// Far beyond any letter template; keeps a wrong file name from filling memory.
+constexpr qint64 kMaxTemplateBytes = 256LL * 1024 * 1024;
+
+int Fail(const QString& message) {
+  std::cerr << "quorvane-cli: " << message.toStdString() << "\n";
+  return kExitError;
+}
+
+int BadUsage(const QString& message) {
+  std::cerr << "quorvane-cli: " << message.toStdString() << "\n";
+  return kExitUsage;
+}
+
+QString Arg(const std::string& s) { return QString::fromLocal8Bit(s.c_str()); }
+
+QString OneLine(QString text) {
+  text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+  text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+  return text;
+}
+
+class CliHost : public JobHost {
+ public:
+  void information(const QString& text) override {
+    std::cerr << OneLine(text).toStdString() << "\n";
+  }
+  bool question(const QString& text, bool) override {
+    std::cerr << OneLine(text).toStdString() << "\n  -> No\n";
+    return false;
+  }
+};
+
+// Reads an RTF template file; its warnings go to the standard error.
+bool ReadTemplate(const QString& path, RichDocument* doc, QString* error) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    *error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+    return false;
+  }
+  if (file.size() > kMaxTemplateBytes) {
+    *error = QStringLiteral("%1 is larger than any letter template (%2 MB)")
+                 .arg(path)
+                 .arg(file.size() / (1024 * 1024));
+    return false;
+  }
+  const RtfReadResult r = ReadRtf(file.readAll(), doc);
+  if (!r.ok) {
+    *error = path + QStringLiteral(": ") + r.error;
+    return false;
+  }
+  for (const QString& w : r.warnings) std::cerr << path.toStdString() << ": " << w.toStdString() << "\n";
+  return true;
+}
+
+struct Letters {
+  TApolloEnv env;
+  TableObject table{&env};
+  TApollo apollo;
+};
+
+bool OpenLetters(Letters& l, QString* error) {
+  if (!OpenLettersTable(ProgramDirectory(), l.table, l.apollo)) {
+    *error = LettersOpenFailedMessage();
+    return false;
+  }
+  return true;
+}
+
+bool LoadLetter(const QString& description, RichDocument* doc, QString* error) {
+  Letters l;
+  if (!OpenLetters(l, error)) return false;
+  if (!FindLetter(l.table, description)) {
+    const QStringList names = LetterDescriptions(l.table);
+    *error = QStringLiteral("there is no letter called \"%1\"; the letters are: %2")
+                 .arg(description.trimmed(), names.isEmpty() ? QStringLiteral("(none)")
+                                                             : names.join(QStringLiteral(", ")));
+    return false;
+  }
+  const RtfReadResult r = LoadRichText(l.table, doc);
+  if (!r.ok) {
+    *error = QStringLiteral("the letter \"%1\" is damaged: %2").arg(description.trimmed(), r.error);
+    return false;
+  }
+  return true;
+}
+
+bool ParseNumber(const std::string& text, int low, int high, int* out) {
+  bool ok = false;
+  const int n = QString::fromStdString(text).toInt(&ok);
+  if (!ok || n < low || n > high) return false;
+  *out = n;
+  return true;
+}
+
+}  // namespace
+
+int CmdLetters(const Args& a) {
+  if (a.Has("--letter") == a.Has("--rtf")) {
+    return BadUsage("letters needs one of --letter DESCRIPTION or --rtf TEMPLATE.rtf");
+  }
+  if (int(a.Has("--current")) + int(a.Has("--filter")) + int(a.Has("--all")) != 1) {
+    return BadUsage("letters needs one of --current RECNO, --filter EXPR or --all");
+  }
+  if (a.Has("--pdf") == a.Has("--rtf-dir")) {
+    return BadUsage("letters needs one of --pdf OUT.pdf or --rtf-dir DIR");
+  }
+  LetterRunOptions options;
+  if (a.Has("--copies") && !ParseNumber(a.Value("--copies"), 1, kMaxCopies, &options.copies)) {
+    return BadUsage("--copies takes a number from 1 to 999, not " + Arg(a.Value("--copies")));
+  }
+  RichDocument letter;
+  QString error;
+  const bool read = a.Has("--letter") ? LoadLetter(Arg(a.Value("--letter")), &letter, &error)
+                                      : ReadTemplate(Arg(a.Value("--rtf")), &letter, &error);
+  if (!read) return Fail(error);
+
+  TApolloEnv env;
+  TableObject table(&env);
+  TApollo apollo;
+  apollo.SetDataSource(&table);
+  const QString path = QFileInfo(Arg(a.positional[0])).absoluteFilePath();
+  if (!OpenContactFile(path, table)) return Fail(QStringLiteral("cannot open ") + path);
+  const QString tag = a.Has("--order") ? Arg(a.Value("--order")) : QStringLiteral("LNAME");
+  const int order = apollo.TagArea(tag);
+  if (order == 0) return Fail("there is no tag " + tag + " in the contact file");
+  apollo.SetOrder(order);
+  // The main window's view: the records not marked deleted, narrowed by
+  // the filter when one is given.
+  QString query = QStringLiteral("UPPER(PREFIX)<>\"DELETED\"");
+  if (a.Has("--filter")) {
+    query = QLatin1Char('(') + Arg(a.Value("--filter")) + QStringLiteral(") .and. ") + query;
+  }
+  if (!apollo.Query(query)) return Fail("the filter cannot be used: " + apollo.LastError());
+  apollo.GoTop();
+  options.selection = a.Has("--all")      ? LetterSelection::All
+                      : a.Has("--filter") ? LetterSelection::Filter
+                                          : LetterSelection::Current;
+  for (const char* option : {"--current", "--start"}) {
+    if (!a.Has(option)) continue;
+    int recno = 0;
+    if (!ParseNumber(a.Value(option), 1, apollo.RecCount(), &recno)) {
+      return Fail(QStringLiteral("%1 takes a record number from 1 to %2, not %3")
+                      .arg(option)
+                      .arg(apollo.RecCount())
+                      .arg(Arg(a.Value(option))));
+    }
+    apollo.Go(recno);
+  }
+  if (a.Has("--current") && a.Has("--start") && a.Value("--current") != a.Value("--start")) {
+    return BadUsage("--current and --start name different records");
+  }
+  if (a.Has("--current") &&
+      (apollo.Eof() || !table.area() || !table.area()->IsVisible(table.area()->record()))) {
+    return Fail("record " + Arg(a.Value("--current")) + " is not in the view (deleted?)");
+  }
+  options.startFromCurrent = a.Has("--start");
+  QString out;
+  if (a.Has("--pdf")) {
+    out = QFileInfo(Arg(a.Value("--pdf"))).absoluteFilePath();
+    options.pdfFile = out;
+  } else {
+    out = QFileInfo(Arg(a.Value("--rtf-dir"))).absoluteFilePath();
+    options.rtfDirectory = out;
+  }
+  CliHost host;
+  const auto start = std::chrono::steady_clock::now();
+  const LetterRunResult r = PrintLetters(table, apollo, letter, options, host);
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                      std::chrono::steady_clock::now() - start)
+                      .count();
+  if (r.outcome != LetterRunOutcome::Completed) {
+    return Fail(r.errorText.isEmpty() ? QStringLiteral("the letter run was cancelled") : r.errorText);
+  }
+  std::cout << "letters " << r.letters << " on " << r.pages << " pages to " << out.toStdString()
+            << " in " << ms << " ms\n";
+  return 0;
+}
+
+int CmdLetterSave(const Args& a) {
+  const QString description = Arg(a.positional[0]).trimmed();
+  if (description.isEmpty()) return BadUsage("the letter needs a description");
+  if (description.size() > 50) {
+    return Fail("a letter description holds at most 50 characters");
+  }
+  RichDocument doc;
+  QString error;
+  // The template is read before the table is touched, so a bad file
+  // changes nothing.
+  if (!ReadTemplate(Arg(a.positional[1]), &doc, &error)) return Fail(error);
+  Letters l;
+  if (!OpenLetters(l, &error)) return Fail(error);
+  const bool replacing = FindLetter(l.table, description);
+  if (!StoreLetter(l.table, description, doc, &error)) return Fail(error);
+  std::cout << (replacing ? "replaced " : "saved ") << description.toStdString() << "\n";
+  return 0;
+}
+
+int CmdLetterExport(const Args& a) {
+  RichDocument doc;
+  QString error;
+  if (!LoadLetter(Arg(a.positional[0]), &doc, &error)) return Fail(error);
+  QFile file(Arg(a.positional[1]));
+  const QByteArray rtf = WriteRtf(doc);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(rtf) != rtf.size() ||
+      !file.flush()) {
+    return Fail(QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString()));
+  }
+  std::cout << "exported " << Arg(a.positional[0]).trimmed().toStdString() << " to "
+            << file.fileName().toStdString() << "\n";
+  return 0;
+}
+
+int CmdLetterList(const Args&) {
+  Letters l;
+  QString error;
+  if (!OpenLetters(l, &error)) return Fail(error);
+  for (const QString& name : LetterDescriptions(l.table)) std::cout << name.toStdString() << "\n";
+  return 0;
+}
+
+}  // namespace qv::cli

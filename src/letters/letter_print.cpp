@@ -1,0 +1,221 @@
+#include "letters/letter_print.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPrinter>
+
+#include "labels/job_host.h"
+#include "letters/merge.h"
+#include "render/printers.h"
+#include "render/report_output.h"
+#include "richtext/rtf.h"
+#include "store/apollo.h"
+#include "store/table_object.h"
+
+namespace qv {
+
+namespace {
+
+const char kAllRecords[] = "UPPER(PREFIX)<>\"DELETED\"";
+
+PageSetup SetupOf(const PageLayout& l) {
+  PageSetup s;
+  s.width = l.width / double(kTwipsPerInch);
+  s.height = l.height / double(kTwipsPerInch);
+  const bool landscape = s.width > s.height;
+  s.orientation = landscape ? Orientation::Landscape : Orientation::Portrait;
+  const QSizeF portrait = landscape ? QSizeF(s.height, s.width) : QSizeF(s.width, s.height);
+  s.paper = QPageSize(portrait, QPageSize::Inch, QString(), QPageSize::FuzzyMatch);
+  return s;
+}
+
+// The contact table's query and record as the run found them, put back
+// however the run ends.
+class TableRestorer {
+ public:
+  explicit TableRestorer(TApollo& apollo)
+      : m_apollo(apollo), m_recno(apollo.RecNo()), m_filter(apollo.DBFilter()) {}
+  ~TableRestorer() {
+    m_apollo.Query(m_filter);
+    if (m_recno > 0) m_apollo.Go(m_recno);
+  }
+  int recno() const { return m_recno; }
+
+ private:
+  TApollo& m_apollo;
+  int m_recno;
+  QString m_filter;
+};
+
+}  // namespace
+
+TLetterPrint::TLetterPrint(TableObject& table, JobHost& host) : m_table(table), m_host(host) {}
+
+void TLetterPrint::setStatus(const QString& text) {
+  m_status = text;
+  m_host.progress(text);
+}
+
+bool TLetterPrint::startPage() {
+  if (!m_output) return true;
+  QString error;
+  if (!m_output->beginPage(SetupOf(m_letter.layout()), &error)) {
+    m_error = error;
+    return false;
+  }
+  return true;
+}
+
+bool TLetterPrint::paintPage(int index, int* next) {
+  const Page page = RichPage(m_letter, index, next, &m_pictures);
+  if (m_output) {
+    for (const PageOp& op : page.ops) m_output->draw(op);
+    m_output->endPage();
+  }
+  ++m_pages;
+  return true;
+}
+
+bool TLetterPrint::PrintThisRecord(int copies) {
+  m_letter = m_template;
+  ReplaceTokens(m_letter, m_table);
+  ++m_letters;
+  if (!m_rtfDirectory.isEmpty()) {
+    QFile file(QDir(m_rtfDirectory).filePath(QStringLiteral("%1.rtf").arg(m_letters, 4, 10,
+                                                                          QLatin1Char('0'))));
+    const QByteArray rtf = WriteRtf(m_letter);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(rtf) != rtf.size() ||
+        !file.flush()) {
+      m_error = QStringLiteral("Unable to write %1: %2").arg(file.fileName(), file.errorString());
+      return false;
+    }
+    m_pages += m_letter.pageCount();
+    return true;
+  }
+  for (int copy = 1; copy <= copies; ++copy) {
+    int next = 0;
+    paintPage(0, &next);
+    while (next > 0) {
+      if (!startPage()) return false;
+      paintPage(next, &next);
+    }
+    if (copy < copies && !startPage()) return false;
+  }
+  return true;
+}
+
+void TLetterPrint::FormActivate() {
+  m_host.processPendingEvents();
+  m_letter = m_template;
+  if (m_output) {
+    QString error;
+    if (!m_output->begin(m_title, &error)) {
+      m_error = error;
+      if (error.isEmpty()) m_aborted = true;  // the PDF file question was cancelled
+      setStatus(m_aborted ? QStringLiteral("Letter Print Canceled!") : error);
+      return;
+    }
+    if (!startPage()) {
+      m_output->abort();
+      setStatus(m_error);
+      return;
+    }
+  }
+  while (!m_table.eof() && !m_aborted) {
+    if (!PrintThisRecord(m_copies)) break;
+    if (m_onlyCurrent) break;
+    m_table.next();
+    if (!m_table.eof() && !startPage()) break;
+    setStatus(QStringLiteral("Printing page ") + QString::number(m_pages));
+    m_host.processPendingEvents();
+    if (m_cancelRequested) {
+      if (m_host.question(QStringLiteral("Cancel print job?"), true)) {
+        m_aborted = true;
+        if (m_output) m_output->abort();
+      } else {
+        m_cancelRequested = false;
+      }
+    }
+  }
+  if (!m_error.isEmpty()) {
+    if (m_output) m_output->abort();
+    setStatus(m_error);
+    return;
+  }
+  if (m_output && !m_aborted) {
+    QString error;
+    if (!m_output->end(&error)) {
+      m_error = error;
+      setStatus(error);
+      return;
+    }
+  }
+  setStatus(m_aborted ? QStringLiteral("Letter Print Canceled!")
+                      : QStringLiteral("Letter Print Completed!"));
+}
+
+LetterRunResult PrintLetters(TableObject& table, TApollo& apollo, const RichDocument& letter,
+                             const LetterRunOptions& options, JobHost& host,
+                             const LetterRunHooks& hooks) {
+  LetterRunResult result;
+  TableRestorer restore(apollo);
+  const int saved = restore.recno();
+  if (options.selection == LetterSelection::All) apollo.Query(QString::fromLatin1(kAllRecords));
+  if (options.startFromCurrent) {
+    apollo.Go(saved);
+    // Go reaches any record; only one inside the selection may start the run.
+    const bool visible =
+        !apollo.Eof() && table.area() && table.area()->IsVisible(table.area()->record());
+    if (apollo.RecNo() != saved || !visible) {
+      host.information(
+          QStringLiteral("Current record is out of range. Starting with first record"));
+      apollo.GoTop();
+    }
+  } else if (options.selection != LetterSelection::Current) {
+    apollo.GoTop();
+  }
+
+  TLetterPrint job(table, host);
+  job.setCopies(options.copies);
+  job.setOnlyCurrent(options.selection == LetterSelection::Current);
+  job.Template() = letter;
+  std::unique_ptr<ReportOutput> output;
+  std::unique_ptr<QPrinter> printer;
+  StreamOutput* stream = nullptr;
+  if (!options.rtfDirectory.isEmpty()) {
+    if (!QDir().mkpath(options.rtfDirectory)) {
+      result.errorText = QStringLiteral("Unable to create the folder %1").arg(options.rtfDirectory);
+      return result;
+    }
+    job.setRtfDirectory(options.rtfDirectory);
+  } else if (!options.print) {
+    auto s = std::make_unique<StreamOutput>(nullptr);
+    stream = s.get();
+    output = std::move(s);
+  } else if (!options.pdfFile.isEmpty()) {
+    output = std::make_unique<PrinterOutput>(nullptr, options.pdfFile);
+  } else {
+    const QString name = options.printerName.isEmpty() ? CurrentPrinterName() : options.printerName;
+    printer = CreatePrinter(PrinterDeviceName(name));
+    output = std::make_unique<PrinterOutput>(printer.get());
+  }
+  job.setOutput(output.get());
+  if (hooks.printLetters) {
+    hooks.printLetters(job);
+  } else {
+    job.FormActivate();
+  }
+  result.letters = job.LettersPrinted();
+  result.pages = job.PagesPrinted();
+  result.statusText = job.StatusText();
+  result.errorText = job.ErrorText();
+  if (stream) result.stream = stream->takePages();
+  if (!result.errorText.isEmpty()) {
+    result.outcome = LetterRunOutcome::Failed;
+  } else {
+    result.outcome = job.Aborted() ? LetterRunOutcome::Cancelled : LetterRunOutcome::Completed;
+  }
+  return result;
+}
+
+}  // namespace qv

@@ -1,0 +1,421 @@
+// The letter designer and Page Properties. The page view draws the
+// document at true size: the document is laid out in twips and the view
+// scales twips to screen pixels, so what the designer shows breaks where
+// the printer breaks.
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFontComboBox>
+#include <QFormLayout>
+#include <QGraphicsRectItem>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
+#include <QGraphicsView>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocumentFragment>
+#include <QTextList>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "letters/merge.h"
+#include "letters/windows/letter_windows.h"
+#include "ui/dialogs.h"
+
+namespace qv {
+
+// ---- ruler -------------------------------------------------------------------
+
+LetterRuler::LetterRuler(QWidget* parent) : QWidget(parent) { setMinimumHeight(24); }
+
+void LetterRuler::setPage(const PageLayout& layout, double scale, int offset) {
+  m_layout = layout;
+  m_scale = scale;
+  m_offset = offset;
+  update();
+}
+
+void LetterRuler::setTabs(const QList<int>& tabs) {
+  m_tabs = tabs;
+  update();
+}
+
+void LetterRuler::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.fillRect(rect(), palette().window());
+  const double x0 = m_offset;
+  const double w = m_layout.width * m_scale;
+  p.fillRect(QRectF(x0, 4, w, height() - 8), Qt::lightGray);
+  p.fillRect(QRectF(x0 + m_layout.left * m_scale, 4, m_layout.textWidth() * m_scale, height() - 8),
+             Qt::white);
+  p.setPen(Qt::black);
+  // A tick every eighth of an inch, a number every inch.
+  for (int t = 0; t <= m_layout.width; t += 180) {
+    const double x = x0 + t * m_scale;
+    const int len = t % 1440 == 0 ? 10 : (t % 720 == 0 ? 6 : 3);
+    p.drawLine(QPointF(x, height() - 4), QPointF(x, height() - 4 - len));
+    if (t % 1440 == 0 && t > 0) p.drawText(QPointF(x + 2, 14), QString::number(t / 1440));
+  }
+  p.setPen(QPen(Qt::darkBlue, 2));
+  for (int tab : m_tabs) {
+    const double x = x0 + (m_layout.left + tab) * m_scale;
+    p.drawLine(QPointF(x, height() - 4), QPointF(x, height() - 12));
+    p.drawLine(QPointF(x, height() - 4), QPointF(x + 5, height() - 4));
+  }
+}
+
+// ---- Page Properties ---------------------------------------------------------------
+
+TWPPageProp::TWPPageProp(RichDocument* doc, QWidget* parent) : QDialog(parent), m_doc(doc) {
+  setWindowTitle(QStringLiteral("Page Properties"));
+  auto* paper = new QGroupBox(QStringLiteral(" Paper Size "));
+  auto* pf = new QFormLayout(paper);
+  WidthEdit = new QLineEdit;
+  HeightEdit = new QLineEdit;
+  pf->addRow(QStringLiteral("Width"), WidthEdit);
+  pf->addRow(QStringLiteral("Height"), HeightEdit);
+  auto* margins = new QGroupBox(QStringLiteral(" Margins "));
+  auto* mf = new QFormLayout(margins);
+  TopEdit = new QLineEdit;
+  BottomEdit = new QLineEdit;
+  LeftEdit = new QLineEdit;
+  RightEdit = new QLineEdit;
+  mf->addRow(QStringLiteral("Top"), TopEdit);
+  mf->addRow(QStringLiteral("Bottom"), BottomEdit);
+  mf->addRow(QStringLiteral("Left"), LeftEdit);
+  mf->addRow(QStringLiteral("Right"), RightEdit);
+  UnitCombo = new QComboBox;
+  UnitCombo->addItems({QStringLiteral("Inch"), QStringLiteral("Cm"), QStringLiteral("Twips")});
+  auto* ok = new QPushButton(QStringLiteral("OK"));
+  auto* cancel = new QPushButton(QStringLiteral("Cancel"));
+  ok->setDefault(true);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(new QLabel(QStringLiteral("Unit")));
+  buttons->addWidget(UnitCombo);
+  buttons->addStretch();
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel);
+  auto* top = new QHBoxLayout;
+  top->addWidget(paper);
+  top->addWidget(margins);
+  auto* v = new QVBoxLayout(this);
+  v->addLayout(top);
+  v->addLayout(buttons);
+  connect(ok, &QPushButton::clicked, this, &TWPPageProp::OkButtonClick);
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  connect(UnitCombo, &QComboBox::currentIndexChanged, this, &TWPPageProp::UnitComboChange);
+  const QList<QLineEdit*> list = edits();
+  for (int i = 0; i < list.size(); ++i) {
+    connect(list[i], &QLineEdit::textEdited, this,
+            [this, i](const QString& text) { EditChange(i, text); });
+  }
+  FormActivate();
+}
+
+QList<QLineEdit*> TWPPageProp::edits() const {
+  return {WidthEdit, HeightEdit, TopEdit, BottomEdit, LeftEdit, RightEdit};
+}
+
+void TWPPageProp::FormActivate() {
+  const PageLayout l = m_doc->layout();
+  const int values[6] = {l.width, l.height, l.top, l.bottom, l.left, l.right};
+  std::copy(values, values + 6, m_values);
+  UnitCombo->setCurrentIndex(0);
+  UnitComboChange();
+}
+
+void TWPPageProp::UnitComboChange() {
+  m_showing = true;
+  const auto unit = PageUnit(UnitCombo->currentIndex());
+  const QList<QLineEdit*> list = edits();
+  for (int i = 0; i < list.size(); ++i) list[i]->setText(ShowLength(m_values[i], unit));
+  m_showing = false;
+}
+
+void TWPPageProp::EditChange(int which, const QString& text) {
+  if (m_showing) return;
+  m_values[which] = ReadLength(text, PageUnit(UnitCombo->currentIndex()));
+}
+
+void TWPPageProp::OkButtonClick() {
+  PageLayout l = m_doc->layout();
+  l.width = m_values[0];
+  l.height = m_values[1];
+  l.top = m_values[2];
+  l.bottom = m_values[3];
+  l.left = m_values[4];
+  l.right = m_values[5];
+  if (l.width < 720 || l.height < 720 || l.textWidth() < 720 || l.textHeight() < 720) {
+    Dialogs().information(this, QStringLiteral("The margins leave less than half an inch of "
+                                                "the page for the letter."));
+    return;
+  }
+  m_doc->setLayout(l);
+  accept();
+}
+
+// ---- designer ----------------------------------------------------------------------
+
+TLetterDesign::TLetterDesign(TableObject* contacts, TApollo* apollo, QWidget* parent)
+    : QDialog(parent), m_contacts(contacts), m_apollo(apollo) {
+  setWindowTitle(QStringLiteral("Letter Designer"));
+  Description = new QLineEdit;
+  Description->setMaxLength(50);
+  InsertFieldCombo = new QComboBox;
+  InsertFieldCombo->addItem(QStringLiteral("Insert field"));
+  InsertFieldCombo->addItems(InsertFieldNames());
+  Ruler = new LetterRuler;
+  m_scene = new QGraphicsScene(this);
+  PageView = new QGraphicsView(m_scene);
+  PageView->setBackgroundBrush(Qt::gray);
+  WPRichText1 = new QGraphicsTextItem;
+  WPRichText1->setTextInteractionFlags(Qt::TextEditorInteraction);
+  m_scene->addItem(WPRichText1);
+  ToolBar = new QToolBar;
+  buildToolBar();
+
+  SaveButton = new QPushButton(QStringLiteral("Save"));
+  SaveButton->setDefault(true);
+  PageSetupButton = new QPushButton(QStringLiteral("Page Setup"));
+  PreviewButton = new QPushButton(QStringLiteral("Preview"));
+  HelpButton = new QPushButton(QStringLiteral("Help"));
+  CancelButton = new QPushButton(QStringLiteral("Cancel"));
+  auto* top = new QHBoxLayout;
+  top->addWidget(new QLabel(QStringLiteral("Description")));
+  top->addWidget(Description, 1);
+  top->addWidget(InsertFieldCombo);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  for (QPushButton* b : {SaveButton, PageSetupButton, PreviewButton, HelpButton, CancelButton}) {
+    b->setAutoDefault(false);
+    buttons->addWidget(b);
+  }
+  auto* v = new QVBoxLayout(this);
+  v->addLayout(top);
+  v->addWidget(ToolBar);
+  v->addWidget(Ruler);
+  v->addWidget(PageView, 1);
+  v->addLayout(buttons);
+  resize(900, 700);
+
+  connect(SaveButton, &QPushButton::clicked, this, &QDialog::accept);
+  connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+  connect(PageSetupButton, &QPushButton::clicked, this, &TLetterDesign::PageSetupClick);
+  connect(PreviewButton, &QPushButton::clicked, this, &TLetterDesign::PreviewButtonClick);
+  connect(HelpButton, &QPushButton::clicked, this,
+          [this] { Dialogs().showHelp(this, kHelpLetterDesigner); });
+  connect(InsertFieldCombo, &QComboBox::activated, this, &TLetterDesign::FieldClick);
+  setDocument(RichDocument());
+}
+
+void TLetterDesign::buildToolBar() {
+  FontBox = new QFontComboBox;
+  FontBox->setToolTip(QStringLiteral("Font"));
+  FontSizeBox = new QComboBox;
+  FontSizeBox->setEditable(true);
+  FontSizeBox->setToolTip(QStringLiteral("Font Size"));
+  for (int s : {8, 9, 10, 11, 12, 14, 16, 18, 20, 24, 28, 36, 48, 72}) {
+    FontSizeBox->addItem(QString::number(s));
+  }
+  ToolBar->addWidget(FontBox);
+  ToolBar->addWidget(FontSizeBox);
+  connect(FontBox, &QFontComboBox::textActivated, this, [this](const QString& family) {
+    QTextCharFormat f;
+    f.setFontFamilies(QStringList{family});
+    mergeFormat(f);
+  });
+  connect(FontSizeBox, &QComboBox::textActivated, this, [this](const QString& size) {
+    const double points = size.toDouble();
+    if (points <= 0 || points > 1638) return;
+    QTextCharFormat f;
+    f.setFontPointSize(points);
+    mergeFormat(f);
+  });
+  auto add = [this](const QString& text, const QString& tip, QKeySequence key, auto&& slot) {
+    QAction* a = ToolBar->addAction(text);
+    a->setToolTip(tip);
+    if (!key.isEmpty()) {
+      a->setShortcut(key);
+      a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    }
+    connect(a, &QAction::triggered, this, slot);
+    return a;
+  };
+  ToolBar->addSeparator();
+  add(QStringLiteral("B"), QStringLiteral("Bold"), QKeySequence::Bold, [this] {
+    QTextCharFormat f;
+    f.setFontWeight(WPRichText1->textCursor().charFormat().fontWeight() >= QFont::DemiBold
+                        ? QFont::Normal
+                        : QFont::Bold);
+    mergeFormat(f);
+  });
+  add(QStringLiteral("I"), QStringLiteral("Italic"), QKeySequence::Italic, [this] {
+    QTextCharFormat f;
+    f.setFontItalic(!WPRichText1->textCursor().charFormat().fontItalic());
+    mergeFormat(f);
+  });
+  add(QStringLiteral("U"), QStringLiteral("Underline"), QKeySequence::Underline, [this] {
+    QTextCharFormat f;
+    f.setFontUnderline(!WPRichText1->textCursor().charFormat().fontUnderline());
+    mergeFormat(f);
+  });
+  auto* colour = new QToolButton;
+  colour->setText(QStringLiteral("Colour"));
+  colour->setToolTip(QStringLiteral("Text Colour"));
+  colour->setPopupMode(QToolButton::InstantPopup);
+  auto* menu = new QMenu(colour);
+  const std::pair<const char*, QColor> colours[] = {
+      {"Black", Qt::black}, {"Red", Qt::red},       {"Green", Qt::darkGreen},
+      {"Blue", Qt::blue},   {"Maroon", Qt::darkRed}, {"Grey", Qt::gray}};
+  for (const auto& [name, c] : colours) {
+    const QColor colourValue = c;
+    menu->addAction(QString::fromLatin1(name), this, [this, colourValue] {
+      QTextCharFormat f;
+      f.setForeground(colourValue);
+      mergeFormat(f);
+    });
+  }
+  colour->setMenu(menu);
+  ToolBar->addWidget(colour);
+  ToolBar->addSeparator();
+  const std::pair<const char*, Qt::Alignment> aligns[] = {{"Left", Qt::AlignLeft},
+                                                          {"Center", Qt::AlignHCenter},
+                                                          {"Right", Qt::AlignRight},
+                                                          {"Justify", Qt::AlignJustify}};
+  for (const auto& [name, align] : aligns) {
+    const Qt::Alignment a = align;
+    add(QString::fromLatin1(name), QStringLiteral("Align ") + QString::fromLatin1(name),
+        QKeySequence(), [this, a] {
+          QTextBlockFormat f;
+          f.setAlignment(a);
+          WPRichText1->textCursor().mergeBlockFormat(f);
+        });
+  }
+  add(QStringLiteral("Bullets"), QStringLiteral("Bullet List"), QKeySequence(), [this] {
+    QTextCursor c = WPRichText1->textCursor();
+    if (c.currentList()) {
+      QTextBlockFormat f;
+      f.setObjectIndex(-1);
+      c.currentList()->remove(c.block());
+    } else {
+      c.createList(QTextListFormat::ListDisc);
+    }
+  });
+  ToolBar->addSeparator();
+  add(QStringLiteral("Undo"), QStringLiteral("Undo"), QKeySequence(), [this] { m_doc.doc().undo(); });
+  add(QStringLiteral("Redo"), QStringLiteral("Redo"), QKeySequence(), [this] { m_doc.doc().redo(); });
+  add(QStringLiteral("Cut"), QStringLiteral("Cut"), QKeySequence(), [this] {
+    QTextCursor c = WPRichText1->textCursor();
+    if (!c.hasSelection()) return;
+    auto* mime = new QMimeData;
+    mime->setHtml(c.selection().toHtml());
+    mime->setText(c.selectedText());
+    QApplication::clipboard()->setMimeData(mime);
+    c.removeSelectedText();
+  });
+  add(QStringLiteral("Copy"), QStringLiteral("Copy"), QKeySequence(), [this] {
+    QTextCursor c = WPRichText1->textCursor();
+    if (!c.hasSelection()) return;
+    auto* mime = new QMimeData;
+    mime->setHtml(c.selection().toHtml());
+    mime->setText(c.selectedText());
+    QApplication::clipboard()->setMimeData(mime);
+  });
+  add(QStringLiteral("Paste"), QStringLiteral("Paste"), QKeySequence(), [this] {
+    const QMimeData* mime = QApplication::clipboard()->mimeData();
+    if (!mime) return;
+    QTextCursor c = WPRichText1->textCursor();
+    if (mime->hasHtml()) {
+      c.insertFragment(QTextDocumentFragment::fromHtml(mime->html()));
+    } else {
+      c.insertText(mime->text());
+    }
+  });
+}
+
+void TLetterDesign::mergeFormat(const QTextCharFormat& format) {
+  QTextCursor c = WPRichText1->textCursor();
+  c.mergeCharFormat(format);
+  WPRichText1->setTextCursor(c);
+  WPRichText1->setFocus();
+}
+
+void TLetterDesign::setDocument(const RichDocument& doc) {
+  m_doc = doc;
+  m_doc.doc().setUndoRedoEnabled(true);
+  WPRichText1->setDocument(&m_doc.doc());
+  connect(&m_doc.doc(), &QTextDocument::cursorPositionChanged, this, &TLetterDesign::cursorMoved);
+  layoutPage();
+}
+
+RichDocument TLetterDesign::document() const { return m_doc; }
+
+void TLetterDesign::layoutPage() {
+  const PageLayout l = m_doc.layout();
+  m_doc.reformat();
+  const double dpi = screen() ? screen()->logicalDotsPerInchX() : 96.0;
+  m_scale = dpi / kTwipsPerInch;
+  delete m_paper;
+  const double height = std::max<double>(l.height, m_doc.pageCount() * l.height);
+  m_paper = m_scene->addRect(0, 0, l.width, height, QPen(Qt::black), Qt::white);
+  m_paper->setZValue(-1);
+  WPRichText1->setPos(l.left, l.top);
+  m_scene->setSceneRect(-200, -200, l.width + 400, height + 400);
+  PageView->resetTransform();
+  PageView->scale(m_scale, m_scale);
+  Ruler->setPage(l, m_scale, 8);
+  cursorMoved();
+}
+
+void TLetterDesign::cursorMoved() {
+  QList<int> tabs;
+  for (const QTextOption::Tab& t : WPRichText1->textCursor().blockFormat().tabPositions()) {
+    tabs << int(t.position);
+  }
+  Ruler->setTabs(tabs);
+}
+
+void TLetterDesign::FieldClick(int index) {
+  if (index <= 0) return;
+  QTextCursor c = WPRichText1->textCursor();
+  c.insertText(QLatin1Char('[') + InsertFieldCombo->itemText(index) + QLatin1Char(']'));
+  WPRichText1->setTextCursor(c);
+  InsertFieldCombo->setCurrentIndex(0);
+  WPRichText1->setFocus();
+  QApplication::processEvents();
+}
+
+void TLetterDesign::PageSetupClick() {
+  TWPPageProp dialog(&m_doc, this);
+  if (dialog.exec() == QDialog::Accepted) layoutPage();
+}
+
+void TLetterDesign::PreviewButtonClick() {
+  TRTFPreviewForm preview(m_contacts, m_apollo, this);
+  preview.RTFTemplate = document();
+  preview.exec();
+}
+
+void TLetterDesign::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_F1) {
+    Dialogs().showHelp(this, kHelpLetterDesigner);
+    return;
+  }
+  // Enter belongs to the editor, not to the default button.
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) return;
+  QDialog::keyPressEvent(event);
+}
+
+}  // namespace qv

@@ -1,0 +1,87 @@
+// The Print Letters dialog: the letters of QVPLTRS.DBF in a grid, New /
+// Modify in the designer, Delete, the record choice, copies, the printer,
+// and Print Now / Preview of the merged letters.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+
+#include "letters/letter_print.h"
+#include "richtext/rich_document.h"
+#include "store/apollo.h"
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+class QTableView;
+
+namespace qv {
+
+class TableGridModel;
+class TableObject;
+class TLetterDesign;
+class TRTFPreviewForm;
+class TLetterPrintStatus;
+
+class TqVLetters : public QDialog {
+ public:
+  TqVLetters(TableObject* contacts, TApollo* contactApollo, QWidget* parent = nullptr);
+  ~TqVLetters() override;
+
+  // Opens (or creates) QVPLTRS.DBF of `directory`; false after saying
+  // "Unable to Open or Create QVPLTRS.DBF".
+  bool OpenLettersTable(const QString& directory);
+
+  TApolloEnv LettersEnv;
+  TableObject* TableLetters;
+  TApollo ApolloLetters;
+  RichDocument WPRichText1;
+
+  // ---- replaceable windows (tests script them; empty: the real ones)
+  std::function<bool(TLetterDesign&)> RunDesigner;
+  std::function<void(TRTFPreviewForm&)> RunPreview;
+  std::function<void(TLetterPrintStatus&)> RunStatus;
+  LetterRunResult LastRun;
+
+  QTableView* LetterGrid;
+  QPushButton* ModifyLetter;
+  QPushButton* NewLetter;
+  QPushButton* DeleteLetter;
+  QRadioButton* rbQAll;
+  QRadioButton* rbQFilter;
+  QRadioButton* rbOnlyThis;
+  QCheckBox* StartCurrentCheck;
+  QLabel* PrinterLabel;
+  QSpinBox* NumberofEachLabel;
+  QPushButton* PrintNow;
+  QPushButton* PreviewButton;
+  QPushButton* PrinterSetup;
+  QPushButton* HelpButton;
+  QPushButton* CancelButton;
+
+  bool LoadRichText();
+  void SetLetterButtons();
+  void ModifyLetterClick(bool isNew);
+  void DeleteLetterClick();
+  void PrintNowClick();
+  void PreviewButtonClick();
+  void PrinterSetupClick();
+  // The dialog's choices as a letter run's options.
+  LetterRunOptions ReadOptions() const;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void GridRowChanged();
+  TableObject* m_contacts;
+  TApollo* m_contactApollo;
+  TableGridModel* m_model = nullptr;
+  QString m_pdfFile;
+  bool m_firstActivation = true;
+};
+
+}  // namespace qv

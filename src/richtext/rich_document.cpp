@@ -1,0 +1,92 @@
+#include "richtext/rich_document.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QImage>
+#include <QTextFrame>
+
+namespace qv {
+
+namespace {
+
+// A paint device of 1440 dots per inch: laid out on it, one document unit
+// is one twip and font sizes in points become twips at 20 per point.
+QPaintDevice* TwipsDevice() {
+  static QImage* device = [] {
+    auto* image = new QImage(1, 1, QImage::Format_ARGB32);
+    const int dotsPerMeter = qRound(kTwipsPerInch / 0.0254);
+    image->setDotsPerMeterX(dotsPerMeter);
+    image->setDotsPerMeterY(dotsPerMeter);
+    return image;
+  }();
+  return device;
+}
+
+void Prepare(QTextDocument& doc) {
+  doc.documentLayout()->setPaintDevice(TwipsDevice());
+  doc.setDocumentMargin(0);
+  doc.setUndoRedoEnabled(false);
+}
+
+}  // namespace
+
+std::unique_ptr<QTextDocument> RichDocument::NewDocument() {
+  auto doc = std::make_unique<QTextDocument>();
+  QFont font(QStringLiteral("Times New Roman"));
+  font.setPointSizeF(12);
+  doc->setDefaultFont(font);
+  Prepare(*doc);
+  return doc;
+}
+
+RichDocument::RichDocument() : m_doc(NewDocument()) { applyPageSize(); }
+
+RichDocument::~RichDocument() = default;
+
+RichDocument::RichDocument(const RichDocument& other)
+    : m_doc(other.m_doc->clone()), m_layout(other.m_layout) {
+  Prepare(*m_doc);
+  applyPageSize();
+}
+
+RichDocument& RichDocument::operator=(const RichDocument& other) {
+  if (this != &other) {
+    m_doc.reset(other.m_doc->clone());
+    m_layout = other.m_layout;
+    Prepare(*m_doc);
+    applyPageSize();
+  }
+  return *this;
+}
+
+void RichDocument::setLayout(const PageLayout& layout) {
+  m_layout = layout;
+  applyPageSize();
+}
+
+void RichDocument::clear() {
+  m_doc = NewDocument();
+  applyPageSize();
+}
+
+void RichDocument::adopt(std::unique_ptr<QTextDocument> doc, const PageLayout& layout) {
+  m_doc = std::move(doc);
+  Prepare(*m_doc);
+  m_layout = layout;
+  applyPageSize();
+}
+
+void RichDocument::applyPageSize() {
+  // Damaged files may give silly sizes; a page keeps at least an inch of text.
+  const int w = qMax(m_layout.textWidth(), kTwipsPerInch);
+  const int h = qMax(m_layout.textHeight(), kTwipsPerInch);
+  m_doc->setPageSize(QSizeF(w, h));
+}
+
+void RichDocument::reformat() {
+  applyPageSize();
+  m_doc->documentLayout()->documentSize();
+}
+
+int RichDocument::pageCount() const { return qMax(1, m_doc->pageCount()); }
+
+}  // namespace qv

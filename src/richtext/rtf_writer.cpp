@@ -1,0 +1,284 @@
+// The RTF writer: everything outside ASCII goes out as \uN with a '?' for
+// readers without Unicode, so the file does not depend on a code page.
+#include <QBuffer>
+#include <QImage>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
+#include <QUrl>
+#include <vector>
+
+#include "richtext/rtf.h"
+
+namespace qv {
+
+namespace {
+
+class Writer {
+ public:
+  explicit Writer(const RichDocument& doc) : m_rich(doc), m_doc(doc.doc()) {}
+  QByteArray run();
+
+ private:
+  int fontIndex(const QString& family);
+  int colorIndex(const QColor& color);
+  void collect(const QTextBlock& block);
+  void writeFrame(QTextFrame* frame);
+  void writeTable(QTextTable* table);
+  void writeBlock(const QTextBlock& block, bool inTable, const char* ending);
+  void writeParagraphFormat(const QTextBlockFormat& f, bool inTable);
+  void writeCharFormat(const QTextCharFormat& f);
+  void writeText(const QString& text);
+  void writeImage(const QTextImageFormat& f);
+  QString familyOf(const QTextCharFormat& f) const;
+
+  const RichDocument& m_rich;
+  const QTextDocument& m_doc;
+  QStringList m_fonts;
+  std::vector<QColor> m_colors;
+  QByteArray m_body;
+};
+
+QString Writer::familyOf(const QTextCharFormat& f) const {
+  const QStringList families = f.fontFamilies().toStringList();
+  if (!families.isEmpty() && !families.first().isEmpty()) return families.first();
+  return m_doc.defaultFont().family();
+}
+
+int Writer::fontIndex(const QString& family) {
+  int i = int(m_fonts.indexOf(family));
+  if (i < 0) {
+    m_fonts << family;
+    i = int(m_fonts.size()) - 1;
+  }
+  return i;
+}
+
+int Writer::colorIndex(const QColor& color) {
+  const QRgb rgb = color.rgb();
+  for (size_t i = 0; i < m_colors.size(); ++i) {
+    if (m_colors[i].rgb() == rgb) return int(i) + 1;
+  }
+  m_colors.push_back(color);
+  return int(m_colors.size());
+}
+
+void Writer::writeText(const QString& text) {
+  for (QChar c : text) {
+    const char16_t u = c.unicode();
+    if (u == '\\' || u == '{' || u == '}') {
+      m_body += '\\';
+      m_body += char(u);
+    } else if (u == '\t') {
+      m_body += "\\tab ";
+    } else if (u == QChar::LineSeparator || u == '\n') {
+      m_body += "\\line ";
+    } else if (u == 0x00A0) {
+      m_body += "\\~";
+    } else if (u >= 0x20 && u < 0x80) {
+      m_body += char(u);
+    } else if (u >= 0x80 && u != QChar::ParagraphSeparator && u != QChar::ObjectReplacementCharacter) {
+      m_body += "\\u" + QByteArray::number(int(short(u))) + "?";
+    }
+  }
+}
+
+void Writer::writeCharFormat(const QTextCharFormat& f) {
+  m_body += "\\plain\\f" + QByteArray::number(fontIndex(familyOf(f)));
+  const double points = f.hasProperty(QTextFormat::FontPointSize) ? f.fontPointSize() : 12.0;
+  m_body += "\\fs" + QByteArray::number(qRound(points * 2));
+  if (f.fontWeight() >= QFont::DemiBold) m_body += "\\b";
+  if (f.fontItalic()) m_body += "\\i";
+  if (f.fontUnderline()) m_body += "\\ul";
+  if (f.fontStrikeOut()) m_body += "\\strike";
+  if (f.foreground().style() != Qt::NoBrush) {
+    m_body += "\\cf" + QByteArray::number(colorIndex(f.foreground().color()));
+  }
+  if (f.background().style() != Qt::NoBrush) {
+    m_body += "\\highlight" + QByteArray::number(colorIndex(f.background().color()));
+  }
+  m_body += ' ';
+}
+
+void Writer::writeParagraphFormat(const QTextBlockFormat& f, bool inTable) {
+  m_body += "\\pard";
+  if (inTable) m_body += "\\intbl";
+  const Qt::Alignment a = f.alignment() & Qt::AlignHorizontal_Mask;
+  if (a & Qt::AlignHCenter) m_body += "\\qc";
+  else if (a & Qt::AlignRight) m_body += "\\qr";
+  else if (a & Qt::AlignJustify) m_body += "\\qj";
+  else m_body += "\\ql";
+  auto length = [this](const char* word, double v) {
+    if (qRound(v) != 0) m_body += QByteArray("\\") + word + QByteArray::number(qRound(v));
+  };
+  length("li", f.leftMargin());
+  length("ri", f.rightMargin());
+  length("fi", f.textIndent());
+  length("sb", f.topMargin());
+  length("sa", f.bottomMargin());
+  switch (f.lineHeightType()) {
+    case QTextBlockFormat::ProportionalHeight:
+      m_body += "\\sl" + QByteArray::number(qRound(f.lineHeight() * 240.0 / 100.0)) + "\\slmult1";
+      break;
+    case QTextBlockFormat::MinimumHeight:
+      m_body += "\\sl" + QByteArray::number(qRound(f.lineHeight())) + "\\slmult0";
+      break;
+    case QTextBlockFormat::FixedHeight:
+      m_body += "\\sl-" + QByteArray::number(qRound(f.lineHeight())) + "\\slmult0";
+      break;
+    default:
+      break;
+  }
+  for (const QTextOption::Tab& t : f.tabPositions()) {
+    if (t.type == QTextOption::RightTab) m_body += "\\tqr";
+    else if (t.type == QTextOption::CenterTab) m_body += "\\tqc";
+    else if (t.type == QTextOption::DelimiterTab) m_body += "\\tqdec";
+    m_body += "\\tx" + QByteArray::number(qRound(t.position));
+  }
+  if (f.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) m_body += "\\pagebb";
+  m_body += ' ';
+}
+
+void Writer::writeImage(const QTextImageFormat& f) {
+  const QVariant data = m_doc.resource(QTextDocument::ImageResource, QUrl(f.name()));
+  QByteArray bytes;
+  bool jpeg = false;
+  QSize pixels;
+  if (data.userType() == QMetaType::QByteArray) {
+    bytes = data.toByteArray();
+    jpeg = bytes.startsWith("\xFF\xD8");
+    pixels = QImage::fromData(bytes).size();
+  } else {
+    const QImage image = data.value<QImage>();
+    if (image.isNull()) return;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    pixels = image.size();
+  }
+  if (bytes.isEmpty()) return;
+  m_body += "{\\pict";
+  m_body += jpeg ? "\\jpegblip" : "\\pngblip";
+  m_body += "\\picw" + QByteArray::number(pixels.width()) + "\\pich" +
+            QByteArray::number(pixels.height());
+  const double w = f.hasProperty(QTextFormat::ImageWidth) ? f.width() * 15.0 : pixels.width() * 15.0;
+  const double h =
+      f.hasProperty(QTextFormat::ImageHeight) ? f.height() * 15.0 : pixels.height() * 15.0;
+  m_body += "\\picwgoal" + QByteArray::number(qRound(w)) + "\\pichgoal" +
+            QByteArray::number(qRound(h)) + "\n";
+  const QByteArray hex = bytes.toHex();
+  for (qsizetype i = 0; i < hex.size(); i += 128) {
+    m_body += hex.mid(i, 128);
+    m_body += '\n';
+  }
+  m_body += "}";
+}
+
+void Writer::writeBlock(const QTextBlock& block, bool inTable, const char* ending) {
+  writeParagraphFormat(block.blockFormat(), inTable);
+  bool any = false;
+  for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+    const QTextFragment fragment = it.fragment();
+    if (!fragment.isValid()) continue;
+    const QTextCharFormat f = fragment.charFormat();
+    if (f.isImageFormat()) {
+      writeImage(f.toImageFormat());
+    } else {
+      writeCharFormat(f);
+      writeText(fragment.text());
+    }
+    any = true;
+  }
+  // An empty paragraph keeps its font, so its height stays as written.
+  if (!any) writeCharFormat(block.charFormat());
+  m_body += ending;
+  m_body += '\n';
+}
+
+void Writer::writeTable(QTextTable* table) {
+  const QTextTableFormat tf = table->format();
+  const QList<QTextLength> widths = tf.columnWidthConstraints();
+  for (int r = 0; r < table->rows(); ++r) {
+    m_body += "\\trowd\\trgaph0";
+    int right = 0;
+    for (int c = 0; c < table->columns(); ++c) {
+      const double w = c < widths.size() && widths[c].type() == QTextLength::FixedLength
+                           ? widths[c].rawValue()
+                           : double(m_rich.layout().textWidth()) / table->columns();
+      right += qRound(w);
+      m_body += "\\cellx" + QByteArray::number(right);
+    }
+    m_body += '\n';
+    for (int c = 0; c < table->columns(); ++c) {
+      const QTextTableCell cell = table->cellAt(r, c);
+      QTextFrame::iterator it = cell.begin();
+      std::vector<QTextBlock> blocks;
+      for (; !it.atEnd(); ++it) {
+        if (it.currentBlock().isValid()) blocks.push_back(it.currentBlock());
+      }
+      if (blocks.empty()) {
+        m_body += "\\pard\\intbl\\cell\n";
+        continue;
+      }
+      for (size_t b = 0; b < blocks.size(); ++b) {
+        writeBlock(blocks[b], true, b + 1 == blocks.size() ? "\\cell" : "\\par");
+      }
+    }
+    m_body += "\\row\n";
+  }
+}
+
+void Writer::writeFrame(QTextFrame* frame) {
+  for (QTextFrame::iterator it = frame->begin(); !it.atEnd(); ++it) {
+    if (QTextFrame* child = it.currentFrame()) {
+      if (auto* table = qobject_cast<QTextTable*>(child)) {
+        writeTable(table);
+      } else {
+        writeFrame(child);
+      }
+    } else if (it.currentBlock().isValid()) {
+      writeBlock(it.currentBlock(), false, "\\par");
+    }
+  }
+}
+
+QByteArray Writer::run() {
+  writeFrame(m_doc.rootFrame());
+  if (m_fonts.isEmpty()) fontIndex(m_doc.defaultFont().family());
+  QByteArray out = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl";
+  for (int i = 0; i < m_fonts.size(); ++i) {
+    QByteArray name;
+    for (QChar c : m_fonts[i]) {
+      if (c.unicode() >= 0x20 && c.unicode() < 0x80 && c != QLatin1Char(';') &&
+          c != QLatin1Char('{') && c != QLatin1Char('}') && c != QLatin1Char('\\')) {
+        name += char(c.unicode());
+      }
+    }
+    out += "{\\f" + QByteArray::number(i) + "\\fnil\\fcharset0 " + name + ";}";
+  }
+  out += "}\n{\\colortbl;";
+  for (const QColor& c : m_colors) {
+    out += "\\red" + QByteArray::number(c.red()) + "\\green" + QByteArray::number(c.green()) +
+           "\\blue" + QByteArray::number(c.blue()) + ";";
+  }
+  out += "}\n";
+  const PageLayout l = m_rich.layout();
+  out += "\\paperw" + QByteArray::number(l.width) + "\\paperh" + QByteArray::number(l.height) +
+         "\\margl" + QByteArray::number(l.left) + "\\margr" + QByteArray::number(l.right) +
+         "\\margt" + QByteArray::number(l.top) + "\\margb" + QByteArray::number(l.bottom);
+  if (l.landscape) out += "\\landscape";
+  out += "\n";
+  out += m_body;
+  out += "}\n";
+  return out;
+}
+
+}  // namespace
+
+QByteArray WriteRtf(const RichDocument& doc) {
+  Writer writer(doc);
+  return writer.run();
+}
+
+}  // namespace qv

@@ -1,0 +1,152 @@
+// Letter print runs on page streams: pages per copy and letter, the
+// selections, the start record, cancelling, and the table put back.
+#include <gtest/gtest.h>
+
+#include <QDir>
+
+#include "labels_test_util.h"
+#include "letters/letter_print.h"
+#include "richtext/rtf.h"
+
+namespace qv {
+namespace {
+
+using testing::ContactFixture;
+using testing::TestHost;
+
+RichDocument Letter(const QByteArray& rtf) {
+  RichDocument doc;
+  EXPECT_TRUE(ReadRtf(rtf, &doc).ok);
+  return doc;
+}
+
+const QByteArray kTwoPages = "{\\rtf1 Dear [First]\\page page two\\par}";
+const QByteArray kOnePage = "{\\rtf1 Dear [First] [Last]\\par}";
+
+QStringList FirstTexts(const PageStream& s) {
+  QStringList out;
+  for (const Page& p : s.pages) {
+    for (const PageOp& op : p.ops) {
+      if (const auto* t = std::get_if<TextOp>(&op)) {
+        out << t->text;
+        break;
+      }
+    }
+  }
+  return out;
+}
+
+TEST(LetterPrint, CopiesTimesPagesWithoutABlankPage) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make({{{"FNAME", "Ann"}, {"LNAME", "A"}}, {{"FNAME", "Bob"}, {"LNAME", "B"}}}));
+  TestHost host;
+  LetterRunOptions o;
+  o.print = false;
+  o.copies = 3;
+  o.selection = LetterSelection::Current;
+  const LetterRunResult r = PrintLetters(fx.table, fx.apollo, Letter(kTwoPages), o, host);
+  EXPECT_EQ(r.outcome, LetterRunOutcome::Completed);
+  EXPECT_EQ(r.pages, 6);
+  EXPECT_EQ(r.letters, 1);
+  ASSERT_EQ(r.stream.pages.size(), 6u);
+  EXPECT_EQ(FirstTexts(r.stream),
+            (QStringList{"Dear Ann", "page two", "Dear Ann", "page two", "Dear Ann", "page two"}));
+  EXPECT_EQ(r.statusText, "Letter Print Completed!");
+  EXPECT_DOUBLE_EQ(r.stream.pages[0].width, 8.5);
+}
+
+TEST(LetterPrint, SelectionsAndStartRecord) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make({{{"FNAME", "Ann"}, {"LNAME", "A"}},
+                       {{"FNAME", "Del"}, {"LNAME", "D"}, {"PREFIX", "deleted"}},
+                       {{"FNAME", "Cy"}, {"LNAME", "C"}}}));
+  struct Case {
+    const char* name;
+    LetterSelection selection;
+    bool start;
+    int current;
+    int letters;
+    QString notice;
+  };
+  const Case cases[] = {
+      {"all skips the deleted marker", LetterSelection::All, false, 3, 2, ""},
+      {"only current prints one", LetterSelection::Current, false, 3, 1, ""},
+      {"start from current", LetterSelection::All, true, 3, 1, ""},
+      {"start outside the selection", LetterSelection::All, true, 2, 2,
+       "Current record is out of range. Starting with first record"},
+  };
+  for (const Case& c : cases) {
+    TestHost host;
+    fx.apollo.Query(QString());
+    fx.apollo.Go(c.current);
+    LetterRunOptions o;
+    o.print = false;
+    o.selection = c.selection;
+    o.startFromCurrent = c.start;
+    const LetterRunResult r = PrintLetters(fx.table, fx.apollo, Letter(kOnePage), o, host);
+    EXPECT_EQ(r.letters, c.letters) << c.name;
+    EXPECT_EQ(int(r.stream.pages.size()), c.letters) << c.name;
+    EXPECT_EQ(host.notices.join("|"), c.notice) << c.name;
+    EXPECT_EQ(fx.apollo.RecNo(), c.current) << c.name;  // put back
+    EXPECT_EQ(fx.apollo.DBFilter(), QString()) << c.name;
+  }
+}
+
+TEST(LetterPrint, CancelAsksAndAbortsOnYes) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make({{{"LNAME", "A"}}, {{"LNAME", "B"}}, {{"LNAME", "C"}}}));
+  for (bool yes : {true, false}) {
+    TestHost host;
+    host.answers = {yes};
+    LetterRunOptions o;
+    o.print = false;
+    o.selection = LetterSelection::All;
+    LetterRunHooks hooks;
+    hooks.printLetters = [](TLetterPrint& job) {
+      job.CancelButtonClick();
+      job.FormActivate();
+    };
+    const LetterRunResult r = PrintLetters(fx.table, fx.apollo, Letter(kOnePage), o, host, hooks);
+    EXPECT_EQ(host.asked, QStringList{"Cancel print job?"});
+    if (yes) {
+      EXPECT_EQ(r.outcome, LetterRunOutcome::Cancelled);
+      EXPECT_EQ(r.statusText, "Letter Print Canceled!");
+      EXPECT_EQ(r.letters, 1);
+    } else {
+      EXPECT_EQ(r.outcome, LetterRunOutcome::Completed);
+      EXPECT_EQ(r.letters, 3);
+    }
+  }
+}
+
+TEST(LetterPrint, MergedRtfFilesPerRecordAndPdf) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make({{{"FNAME", "Ann"}, {"LNAME", "A"}}, {{"FNAME", "Bob"}, {"LNAME", "B"}}}));
+  TestHost host;
+  LetterRunOptions o;
+  o.selection = LetterSelection::All;
+  o.rtfDirectory = fx.file("out");
+  LetterRunResult r = PrintLetters(fx.table, fx.apollo, Letter(kOnePage), o, host);
+  ASSERT_EQ(r.outcome, LetterRunOutcome::Completed) << r.errorText.toStdString();
+  EXPECT_EQ(QDir(o.rtfDirectory).entryList(QDir::Files), (QStringList{"0001.rtf", "0002.rtf"}));
+  QFile f(fx.file("out/0002.rtf"));
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  RichDocument back;
+  ASSERT_TRUE(ReadRtf(f.readAll(), &back).ok);
+  EXPECT_EQ(back.doc().toPlainText(), "Dear Bob B");
+
+  o.rtfDirectory.clear();
+  o.pdfFile = fx.file("letters.pdf");
+  r = PrintLetters(fx.table, fx.apollo, Letter(kTwoPages), o, host);
+  ASSERT_EQ(r.outcome, LetterRunOutcome::Completed) << r.errorText.toStdString();
+  EXPECT_EQ(r.pages, 4);
+  QFile pdf(o.pdfFile);
+  ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+  const QByteArray bytes = pdf.readAll();
+  EXPECT_TRUE(bytes.startsWith("%PDF"));
+  EXPECT_EQ(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") + bytes.count("/Type /Page "),
+            4);
+}
+
+}  // namespace
+}  // namespace qv

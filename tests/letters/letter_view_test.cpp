@@ -1,0 +1,83 @@
+// Page Properties units and the preview's zoom and page stack rules.
+#include <gtest/gtest.h>
+
+#include "letters/letter_view.h"
+
+namespace qv {
+namespace {
+
+TEST(PageProperties, UnitsShowAndReadBack) {
+  // One inch of margin: 1.00 in, 2.54 cm, 1440 twips.
+  EXPECT_EQ(ShowLength(1440, PageUnit::Inch), "1.00");
+  EXPECT_EQ(ShowLength(1440, PageUnit::Cm), "2.54");
+  EXPECT_EQ(ShowLength(1440, PageUnit::Twips), "1440");
+  EXPECT_EQ(ShowLength(12240, PageUnit::Inch), "8.50");
+  const struct {
+    const char* text;
+    PageUnit unit;
+    int twips;
+  } reads[] = {
+      {"1", PageUnit::Inch, 1440},   {"8.5", PageUnit::Inch, 12240}, {"2.54", PageUnit::Cm, 1440},
+      {"1", PageUnit::Cm, 567},      {"720", PageUnit::Twips, 720},  {"", PageUnit::Inch, 0},
+      {"abc", PageUnit::Cm, 0},      {"0.004", PageUnit::Inch, 6},
+  };
+  for (const auto& r : reads) EXPECT_EQ(ReadLength(r.text, r.unit), r.twips) << r.text;
+}
+
+TEST(Preview, ZoomRules) {
+  PreviewPager p;
+  p.zoom = 146;
+  EXPECT_TRUE(p.zoomIn());
+  EXPECT_EQ(p.zoom, 182);
+  EXPECT_FALSE(p.zoomIn());  // 182 is not below 150
+  EXPECT_EQ(p.zoom, 182);
+  EXPECT_TRUE(p.zoomOut());
+  EXPECT_EQ(p.zoom, 136);
+  p.zoom = 50;
+  EXPECT_FALSE(p.zoomOut());
+  p.zoom = 51;
+  EXPECT_TRUE(p.zoomOut());
+  EXPECT_EQ(p.zoom, 38);
+  // An 8.5 in page on a 96 dpi screen is 816 pixels: a 700 pixel window
+  // shows it at Trunc(700 / 816 * 100) = 85 percent.
+  EXPECT_EQ(FillZoom(700, 12240, 96), 85);
+}
+
+TEST(Preview, PageStack) {
+  PreviewPager p;
+  EXPECT_FALSE(p.previousPage());  // on the first page
+  p.nextIndex = 0;
+  EXPECT_FALSE(p.nextPage());  // on the last page
+  p.nextIndex = 1;
+  ASSERT_TRUE(p.nextPage());
+  EXPECT_EQ(p.pageLabel(), "Page 2");
+  EXPECT_EQ(p.pageIndex, 1);
+  p.nextIndex = 2;
+  ASSERT_TRUE(p.nextPage());
+  EXPECT_EQ(p.pageIndex, 2);
+  ASSERT_TRUE(p.previousPage());
+  EXPECT_EQ(p.pageIndex, 1);
+  EXPECT_EQ(p.pageLabel(), "Page 2");
+  p.firstPage();
+  EXPECT_EQ(p.pageLabel(), "Page 1");
+  EXPECT_FALSE(p.previousPage());
+}
+
+TEST(Preview, LayoutInPixels) {
+  // Letter paper with 1.25 / 1 inch margins at 96 dpi and 150 %: the page
+  // is 816 x 1056 pixels, times 1.5; margins 120 and 96 pixels, times 1.5.
+  const PreviewGeometry g = PreviewLayout(PageLayout{}, 150, 96);
+  EXPECT_EQ(g.pageWidth, 1224);
+  EXPECT_EQ(g.pageHeight, 1584);
+  EXPECT_EQ(g.left, 180);
+  EXPECT_EQ(g.top, 144);
+  EXPECT_EQ(g.boxWidth(), 1224 - 360);
+  // 1000 twips at 96 dpi is 66 pixels (integer division); at 33 % that is
+  // 21.78, rounded to 22 for a margin.
+  PageLayout l;
+  l.left = 1000;
+  EXPECT_EQ(PreviewLayout(l, 33, 96).left, 22);
+}
+
+}  // namespace
+}  // namespace qv

@@ -1,0 +1,266 @@
+// The RTF reader on hand-written snippets, expected documents worked out by
+// hand, and round trips through the writer.
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QImage>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextTable>
+
+#include "richtext/rtf.h"
+
+namespace qv {
+namespace {
+
+RichDocument Read(const QByteArray& rtf, QStringList* warnings = nullptr) {
+  RichDocument doc;
+  const RtfReadResult r = ReadRtf(rtf, &doc);
+  EXPECT_TRUE(r.ok) << r.error.toStdString();
+  if (warnings) *warnings = r.warnings;
+  return doc;
+}
+
+QTextCharFormat FormatAt(const RichDocument& doc, int position) {
+  QTextCursor c(const_cast<QTextDocument*>(&doc.doc()));
+  c.setPosition(position + 1);
+  return c.charFormat();
+}
+
+QString Family(const QTextCharFormat& f) { return f.fontFamilies().toStringList().value(0); }
+
+struct TextCase {
+  const char* name;
+  QByteArray rtf;
+  QString text;  // blocks joined by '\n'
+};
+
+QString PlainText(const RichDocument& d) {
+  QStringList blocks;
+  for (QTextBlock b = d.doc().begin(); b.isValid(); b = b.next()) blocks << b.text();
+  return blocks.join(QLatin1Char('\n'));
+}
+
+TEST(RtfReader, TextAndEscapes) {
+  const TextCase cases[] = {
+      {"plain", "{\\rtf1 Hello}", "Hello"},
+      {"two paragraphs, final par ends the last", "{\\rtf1 One\\par Two\\par}", "One\nTwo"},
+      {"escaped braces and backslash", "{\\rtf1 a\\{b\\}c\\\\d}", "a{b}c\\d"},
+      {"hex in Windows-1252", "{\\rtf1\\ansi\\ansicpg1252 caf\\'e9 \\'80}", QString::fromUtf8("café €")},
+      {"hex in Windows-1251 by font charset",
+       "{\\rtf1{\\fonttbl{\\f0\\fcharset204 Arial;}}\\f0 \\'cf\\'f0}", QString::fromUtf8("Пр")},
+      {"unicode with one skipped fallback", "{\\rtf1\\uc1 x\\u8364?y}", QString::fromUtf8("x€y")},
+      {"unicode negative and two-char fallback", "{\\rtf1\\uc2 \\u-3913\\'3f\\'3fz}",
+       QString(QChar(char16_t(61623))) + QLatin1Char('z')},
+      {"tab, line break, nbsp", "{\\rtf1 a\\tab b\\line c\\~d}",
+       QStringLiteral("a\tb") + QChar(QChar::LineSeparator) + QStringLiteral("c") + QChar(0xA0) +
+           QStringLiteral("d")},
+      {"quotes and dashes", "{\\rtf1 \\lquote x\\rquote \\emdash}",
+       QString::fromUtf8("\u2018x\u2019\u2014")},
+      {"unknown words and star destinations skipped",
+       "{\\rtf1\\foo12 a{\\*\\generator Writer;}{\\*\\unknown {deep {x}}}b\\bar c}", "abc"},
+      {"info, stylesheet, header skipped",
+       "{\\rtf1{\\info{\\title T}}{\\stylesheet{\\s0 Normal;}}{\\header H}Body}", "Body"},
+      {"field result kept, instruction dropped",
+       "{\\rtf1{\\field{\\*\\fldinst HYPERLINK x}{\\fldrslt link}}}", "link"},
+      {"binary data stepped over", "{\\rtf1 a{\\*\\blob\\bin2 {}}b}", "ab"},
+      {"line breaks in the file are not text", "{\\rtf1 a\r\nb\n}", "ab"},
+  };
+  for (const TextCase& c : cases) {
+    EXPECT_EQ(PlainText(Read(c.rtf)), c.text) << c.name;
+  }
+}
+
+TEST(RtfReader, CharacterFormats) {
+  const RichDocument d = Read(
+      "{\\rtf1\\deff1{\\fonttbl{\\f0\\froman Times New Roman;}{\\f1\\fswiss Arial;}}"
+      "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
+      "a{\\b b}{\\i i}{\\ul u\\ulnone n}{\\strike s}{\\fs36 L}{\\f0 T}{\\cf1 R}{\\highlight2 H}"
+      "\\b\\i x\\plain y}");
+  // a b i u n s L T R H x y
+  const QTextCharFormat a = FormatAt(d, 0);
+  EXPECT_EQ(Family(a), "Arial");  // \deff1
+  EXPECT_EQ(a.fontPointSize(), 12.0);
+  EXPECT_EQ(a.fontWeight(), QFont::Normal);
+  EXPECT_EQ(FormatAt(d, 1).fontWeight(), QFont::Bold);
+  EXPECT_TRUE(FormatAt(d, 2).fontItalic());
+  EXPECT_TRUE(FormatAt(d, 3).fontUnderline());
+  EXPECT_FALSE(FormatAt(d, 4).fontUnderline());
+  EXPECT_TRUE(FormatAt(d, 5).fontStrikeOut());
+  EXPECT_EQ(FormatAt(d, 6).fontPointSize(), 18.0);
+  EXPECT_EQ(Family(FormatAt(d, 7)), "Times New Roman");
+  EXPECT_EQ(FormatAt(d, 8).foreground().color(), QColor(255, 0, 0));
+  EXPECT_EQ(FormatAt(d, 9).background().color(), QColor(0, 0, 255));
+  EXPECT_EQ(FormatAt(d, 9).foreground().style(), Qt::NoBrush);
+  EXPECT_TRUE(FormatAt(d, 10).fontItalic());
+  EXPECT_EQ(FormatAt(d, 10).fontWeight(), QFont::Bold);
+  EXPECT_FALSE(FormatAt(d, 11).fontItalic());  // \plain
+}
+
+TEST(RtfReader, ParagraphFormatsAndPage) {
+  const RichDocument d = Read(
+      "{\\rtf1\\paperw11906\\paperh16838\\margl1134\\margr567\\margt851\\margb425"
+      "\\pard\\qc\\li720\\ri360\\fi-360\\sb120\\sa240\\sl360\\slmult1 one\\par"
+      "\\pard\\tqr\\tx8000\\tqc\\tx4000\\tx1000\\sl-300\\slmult0 two\\par"
+      "\\pard\\qj\\pagebb three\\par}");
+  const PageLayout l = d.layout();
+  EXPECT_EQ(l, (PageLayout{11906, 16838, 1134, 567, 851, 425, false}));
+  const QTextBlock one = d.doc().begin();
+  const QTextBlockFormat f1 = one.blockFormat();
+  EXPECT_EQ(f1.alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+  EXPECT_EQ(f1.leftMargin(), 720);
+  EXPECT_EQ(f1.rightMargin(), 360);
+  EXPECT_EQ(f1.textIndent(), -360);
+  EXPECT_EQ(f1.topMargin(), 120);
+  EXPECT_EQ(f1.bottomMargin(), 240);
+  EXPECT_EQ(f1.lineHeightType(), QTextBlockFormat::ProportionalHeight);
+  EXPECT_EQ(f1.lineHeight(), 150);  // 360 / 240 lines
+  const QTextBlockFormat f2 = one.next().blockFormat();
+  EXPECT_EQ(f2.alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);  // \pard resets
+  EXPECT_EQ(f2.leftMargin(), 0);
+  ASSERT_EQ(f2.tabPositions().size(), 3);
+  EXPECT_EQ(f2.tabPositions()[0].position, 8000);
+  EXPECT_EQ(f2.tabPositions()[0].type, QTextOption::RightTab);
+  EXPECT_EQ(f2.tabPositions()[1].type, QTextOption::CenterTab);
+  EXPECT_EQ(f2.tabPositions()[2].type, QTextOption::LeftTab);
+  EXPECT_EQ(f2.lineHeightType(), QTextBlockFormat::FixedHeight);
+  EXPECT_EQ(f2.lineHeight(), 300);
+  const QTextBlockFormat f3 = one.next().next().blockFormat();
+  EXPECT_EQ(f3.alignment() & Qt::AlignHorizontal_Mask, Qt::AlignJustify);
+  EXPECT_TRUE(f3.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore);
+}
+
+TEST(RtfReader, PageBreakStartsANewPage) {
+  RichDocument d = Read("{\\rtf1 first\\page second\\par}");
+  d.reformat();
+  EXPECT_EQ(PlainText(d), "first\nsecond");
+  EXPECT_EQ(d.pageCount(), 2);
+}
+
+TEST(RtfReader, Table) {
+  const RichDocument d = Read(
+      "{\\rtf1 before\\par\\trowd\\cellx2000\\cellx5000\\pard\\intbl A\\cell B\\cell\\row"
+      "\\trowd\\cellx2000\\cellx5000\\pard\\intbl C\\cell D\\cell\\row\\pard after\\par}");
+  QTextTable* table = nullptr;
+  for (QTextFrame* f : d.doc().rootFrame()->childFrames()) table = qobject_cast<QTextTable*>(f);
+  ASSERT_NE(table, nullptr);
+  EXPECT_EQ(table->rows(), 2);
+  EXPECT_EQ(table->columns(), 2);
+  auto cellText = [&](int r, int c) {
+    QTextCursor a = table->cellAt(r, c).firstCursorPosition();
+    a.setPosition(table->cellAt(r, c).lastCursorPosition().position(), QTextCursor::KeepAnchor);
+    return a.selectedText();
+  };
+  EXPECT_EQ(cellText(0, 0), "A");
+  EXPECT_EQ(cellText(0, 1), "B");
+  EXPECT_EQ(cellText(1, 0), "C");
+  EXPECT_EQ(cellText(1, 1), "D");
+  const QList<QTextLength> w = table->format().columnWidthConstraints();
+  ASSERT_EQ(w.size(), 2);
+  EXPECT_EQ(w[0].rawValue(), 2000);
+  EXPECT_EQ(w[1].rawValue(), 3000);
+  EXPECT_TRUE(d.doc().toPlainText().startsWith("before"));
+  EXPECT_TRUE(d.doc().toPlainText().endsWith("after"));
+}
+
+QByteArray TinyPng() {
+  QImage image(4, 2, QImage::Format_RGB32);
+  image.fill(Qt::red);
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, "PNG");
+  return png;
+}
+
+TEST(RtfReader, PictureWithGoalSize) {
+  const QByteArray rtf = "{\\rtf1 a{\\*\\shppict{\\pict\\pngblip\\picw4\\pich2\\picwgoal1440"
+                         "\\pichgoal720 " + TinyPng().toHex() + "}}{\\nonshppict{\\pict\\wmetafile8 0102}}b}";
+  const RichDocument d = Read(rtf);
+  EXPECT_EQ(d.doc().toPlainText().size(), 3);  // a, the picture, b
+  const QTextCharFormat f = FormatAt(d, 1);
+  ASSERT_TRUE(f.isImageFormat());
+  // An inch wide, half an inch high, counted in 96-dpi pixels.
+  EXPECT_DOUBLE_EQ(f.toImageFormat().width(), 96.0);
+  EXPECT_DOUBLE_EQ(f.toImageFormat().height(), 48.0);
+}
+
+TEST(RtfReader, RefusedAndSteppedOver) {
+  RichDocument d = Read("{\\rtf1 keep}");
+  RtfReadResult r = ReadRtf("Hello, not RTF", &d);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.error, "This is not an RTF file: it does not begin with {\\rtf.");
+  EXPECT_EQ(PlainText(d), "keep");  // unchanged
+
+  r = ReadRtf("{\\rtf1 " + QByteArray(10000, '{') + "x" + QByteArray(10000, '}') + "}", &d);
+  EXPECT_FALSE(r.ok);
+  EXPECT_TRUE(r.error.contains("more than 500 deep")) << r.error.toStdString();
+
+  QStringList warnings;
+  d = Read("{\\rtf1 cut {\\b off", &warnings);
+  EXPECT_EQ(PlainText(d), "cut off");
+  ASSERT_EQ(warnings.size(), 1);
+  EXPECT_TRUE(warnings[0].startsWith("The RTF text ends before"));
+
+  d = Read("{\\rtf1\\ansicpg99999 x\\'e9y}", &warnings);
+  EXPECT_EQ(warnings.size(), 1);
+  EXPECT_EQ(PlainText(d), QString::fromUtf8("xéy"));  // read as Windows-1252
+
+  d = Read("{\\rtf1 a{\\pict\\pngblip 0011223344}b}", &warnings);
+  EXPECT_EQ(PlainText(d), "ab");
+  EXPECT_EQ(warnings, QStringList{"A damaged picture was left out."});
+}
+
+// ---- round trips -----------------------------------------------------------
+
+void ExpectSameDocument(const RichDocument& a, const RichDocument& b) {
+  EXPECT_EQ(a.layout(), b.layout());
+  QTextBlock x = a.doc().begin(), y = b.doc().begin();
+  for (; x.isValid() && y.isValid(); x = x.next(), y = y.next()) {
+    EXPECT_EQ(x.text(), y.text());
+    EXPECT_EQ(x.blockFormat(), y.blockFormat()) << x.text().toStdString();
+    QTextBlock::iterator i = x.begin(), j = y.begin();
+    for (; !i.atEnd() && !j.atEnd(); ++i, ++j) {
+      EXPECT_EQ(i.fragment().text(), j.fragment().text());
+      EXPECT_EQ(i.fragment().charFormat(), j.fragment().charFormat())
+          << i.fragment().text().toStdString();
+    }
+    EXPECT_EQ(i.atEnd(), j.atEnd());
+  }
+  EXPECT_EQ(x.isValid(), y.isValid());
+}
+
+TEST(RtfWriter, OwnFilesRoundTrip) {
+  const QByteArray samples[] = {
+      "{\\rtf1 Hello}",
+      "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 Courier New;}}{\\colortbl;\\red10\\green20\\blue30;}"
+      "\\paperw15840\\paperh12240\\landscape\\margl720\\margr720\\margt1000\\margb1000"
+      "\\pard\\qr\\li100\\ri200\\fi300\\sb40\\sa80 \\f0\\fs20 A {\\b\\i B}{\\f1\\ul\\cf1 C}"
+      "{\\strike\\highlight1 D}\\par\\pard\\tqc\\tx3000\\tqr\\tx6000 x\\tab y\\tab z\\par"
+      "\\pard\\sl300\\slmult0 \\par\\pard\\pagebb\\sl276\\slmult1 caf\\u233? \\{\\}\\\\ \\u8364?\\par}",
+      "{\\rtf1 a\\par\\trowd\\cellx1500\\cellx4000\\pard\\intbl p\\par q\\cell r\\cell\\row\\pard b\\par}",
+      "{\\rtf1 logo {\\pict\\pngblip\\picwgoal1000\\pichgoal500 " + TinyPng().toHex() + "} end}",
+  };
+  for (const QByteArray& rtf : samples) {
+    const RichDocument first = Read(rtf);
+    const QByteArray written = WriteRtf(first);
+    const RichDocument second = Read(written);
+    ExpectSameDocument(first, second);
+    EXPECT_EQ(WriteRtf(second), written);  // and the writer is stable
+  }
+}
+
+TEST(RtfWriter, WritesAsciiOnlyAndKeepsPictureBytes) {
+  const QByteArray png = TinyPng();
+  const RichDocument d =
+      Read("{\\rtf1 \\u20320?\\u22909? {\\pict\\pngblip\\picwgoal300\\pichgoal150 " + png.toHex() + "}}");
+  const QByteArray out = WriteRtf(d);
+  for (char c : out) EXPECT_LT(uchar(c), 0x80);
+  EXPECT_TRUE(out.contains("\\u20320?\\u22909?"));
+  EXPECT_TRUE(out.contains(png.toHex().left(64)));
+  EXPECT_TRUE(out.contains("\\picwgoal300\\pichgoal150"));
+}
+
+}  // namespace
+}  // namespace qv
