@@ -26,7 +26,10 @@ struct Args {
 // Options followed by a value; every other "--x" is a flag.
 inline const std::set<std::string>& ValueOptions() {
   static const std::set<std::string> options = {"--setup", "--order",  "--filter", "--current",
-                                                "--start", "--copies", "--pdf",    "--stream"};
+                                                "--start", "--copies", "--pdf",    "--stream",
+                                                // data-quality utilities
+                                                "--by", "--chars", "--fields", "--field",
+                                                "--equals", "--contains", "--with", "--not-filter"};
   return options;
 }
 

@@ -18,6 +18,7 @@
 #include <QString>
 
 #include "cli/args.h"
+#include "cli/cleanup_cmd.h"
 #include "cli/labels_cmd.h"
 #include "cli/tsv.h"
 #include "store/apollo.h"
@@ -63,7 +64,17 @@ int Usage() {
                "         (--pdf OUT.pdf | --stream OUT)\n"
                "                                     a label run to a PDF file or a page stream\n"
                "  presort FILE [--filter EXPR]       writes PRESORT.PSL and prints it\n"
-               "  stream-dump STREAM                 a page stream as readable text\n";
+               "  stream-dump STREAM                 a page stream as readable text\n"
+               "  dups FILE (--by name | --by initial | --by street [--chars N] | --by similar)\n"
+               "                                     possible duplicates in the grid's order\n"
+               "  check-zip FILE [--blanks]          records with questionable state or ZIP\n"
+               "  upper FILE [--fields LNAME,FNAME,...] (--current RECNO | --filter EXPR | --all)\n"
+               "                                     fields converted to capitals\n"
+               "  replace FILE --field FIELD (--equals VALUE | --contains VALUE) [--ignore-case]\n"
+               "         (--with VALUE | --delete) [--matching-text] [--filter EXPR]\n"
+               "                                     search and replace in one field\n"
+               "  delete FILE (--all | --filter EXPR | --not-filter EXPR)\n"
+               "                                     records deleted (marker and flag)\n";
   return kExitUsage;
 }
 
@@ -367,6 +378,9 @@ int Main(int argc, char** argv) {
       {"seek", {3, 3, CmdSeek}},   {"reindex", {1, 1, CmdReindex}}, {"create", {1, 1, CmdCreate}},
       {"init", {0, 0, CmdInit}},   {"labels", {1, 1, CmdLabels}}, {"presort", {1, 1, CmdPresort}},
       {"stream-dump", {1, 1, CmdStreamDump}},
+      // data-quality utilities
+      {"dups", {1, 1, CmdDups}},   {"check-zip", {1, 1, CmdCheckZip}}, {"upper", {1, 1, CmdUpper}},
+      {"replace", {1, 1, CmdReplace}}, {"delete", {1, 1, CmdDelete}},
   };
   auto it = commands.find(argv[1]);
   if (it == commands.end()) return Usage();
