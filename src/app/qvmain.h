@@ -25,6 +25,7 @@
 
 class QAction;
 class QActionGroup;
+class QDialog;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -134,6 +135,15 @@ class TQVPMain : public QMainWindow {
   // Runs the Print Labels dialog once it is set up; empty: exec() it.
   // Tests script the dialog through it.
   std::function<void(TQVLabels&)> RunLabelsWindow;
+  // ---- data-quality utilities (qvmain_cleanup.cpp) ----
+  void mnuDupCheckClick();
+  void mnuStateZipCheckClick();
+  void mnuConvertUpperClick();
+  void mnuSearchReplaceClick();
+  void mnuDeleteRecordsClick();
+  // Runs a utility window once it is set up; empty: exec() it. Tests
+  // script the windows through it.
+  std::function<void(QDialog&)> RunCleanupWindow;
 
   // ---- contact files (qvmain_files.cpp) ----
   void OpenFileMenuClick();
@@ -249,6 +259,12 @@ class TQVPMain : public QMainWindow {
   QMenu* UtilitiesMenu;
   QAction* mnuCountRecords;
   QAction* mnuLabels;
+  // data-quality utilities
+  QAction* mnuStateZipCheck = nullptr;
+  QAction* mnuDupCheck = nullptr;
+  QAction* mnuConvertUpper = nullptr;
+  QAction* mnuSearchReplace = nullptr;
+  QAction* mnuDeleteRecords = nullptr;
   QMenu* HelpMenu;
   QAction* mnuContents;
   QAction* mnuAbout;
