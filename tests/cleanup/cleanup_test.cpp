@@ -8,6 +8,7 @@
 #include "cleanup/cleanup_open.h"
 #include "cleanup/cleanup_text.h"
 #include "cleanup/dup_check.h"
+#include "cleanup/merge.h"
 #include "cleanup/rewrite.h"
 #include "cleanup/zip_check.h"
 #include "cleanup_test_util.h"
@@ -36,6 +37,16 @@ void ExpectIndexesVerify(CleanupFixture& f) {
   f.table.close();
   QV_SKIP_WITHOUT_ORACLE();
   EXPECT_EQ(f.verify().substr(0, 3), "ok ") << f.verify();
+}
+
+bool ReadFlag(CleanupFixture& f, uint32_t recno) {
+  f.table.close();
+  std::unique_ptr<xb::Table> t;
+  xb::OpenOptions options;
+  options.exclusive = false;
+  options.read_only = true;
+  return xb::Table::Open(f.path().toStdString(), options, &t).ok() && t->Go(recno).ok() &&
+         t->current().deleted();
 }
 
 xb::Status Query(TableObject& table, const QString& condition) {
@@ -477,6 +488,27 @@ TEST(DeleteRecordsRun, AllCountsDeletedRecordsAgain) {
     ASSERT_TRUE(DeleteRecords(f.table, {}, &deleted).ok());
     EXPECT_EQ(deleted, 5) << "round " << round;
   }
+  ExpectIndexesVerify(f);
+}
+
+}  // namespace
+}  // namespace qv::testing
+
+namespace qv::testing {
+namespace {
+
+TEST(MergeDuplicates, KeepsOneFillsItsGapsAndDeletesTheOther) {
+  CleanupFixture f;
+  ASSERT_TRUE(f.write({C({{"LNAME", "Smith"}, {"FNAME", "John"}, {"PHONE", "555-1234"}}),
+                       C({{"LNAME", "SMITH"}, {"FNAME", "John"}, {"PHONE", "555-9999"},
+                          {"EMAIL", "js@example.com"}, {"CITY", "Albany"}})}));
+  ASSERT_TRUE(OpenContactsExclusively(f.path(), f.table));
+  ASSERT_TRUE(MergeRecords(f.table, 1, 2).ok());
+  EXPECT_EQ(f.text(1, "PHONE"), "555-1234");  // kept, not overwritten
+  EXPECT_EQ(f.text(1, "EMAIL"), "js@example.com");
+  EXPECT_EQ(f.text(1, "CITY"), "Albany");
+  EXPECT_EQ(f.text(2, "PREFIX"), "DELETED");
+  EXPECT_TRUE(ReadFlag(f, 2));
   ExpectIndexesVerify(f);
 }
 
