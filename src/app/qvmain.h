@@ -25,6 +25,7 @@
 
 class QAction;
 class QActionGroup;
+class QDialog;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -152,6 +153,15 @@ class TQVPMain : public QMainWindow {
   // Letters (qvmain_letters.cpp): the Print Letters dialog; tests script it.
   void mnuLettersClick();
   std::function<void(TqVLetters&)> RunLettersWindow;
+  // ---- data-quality utilities (qvmain_cleanup.cpp) ----
+  void mnuDupCheckClick();
+  void mnuStateZipCheckClick();
+  void mnuConvertUpperClick();
+  void mnuSearchReplaceClick();
+  void mnuDeleteRecordsClick();
+  // Runs a utility window once it is set up; empty: exec() it. Tests
+  // script the windows through it.
+  std::function<void(QDialog&)> RunCleanupWindow;
 
   // ---- contact files (qvmain_files.cpp) ----
   void OpenFileMenuClick();
@@ -272,6 +282,12 @@ class TQVPMain : public QMainWindow {
   QAction* mnuReports;
   QAction* mnuEnvelopes;  // envelopes
   QAction* mnuLetters;  // letters
+  // data-quality utilities
+  QAction* mnuStateZipCheck = nullptr;
+  QAction* mnuDupCheck = nullptr;
+  QAction* mnuConvertUpper = nullptr;
+  QAction* mnuSearchReplace = nullptr;
+  QAction* mnuDeleteRecords = nullptr;
   QMenu* HelpMenu;
   QAction* mnuContents;
   QAction* mnuAbout;

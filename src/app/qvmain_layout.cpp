@@ -157,6 +157,17 @@ void TQVPMain::BuildMenus() {
   UtilitiesMenu = menuBar()->addMenu(QStringLiteral("&Utilities"));
   mnuCountRecords = UtilitiesMenu->addAction(QStringLiteral("&Count Records"), this,
                                              &TQVPMain::CountRecords1Click);
+  // data-quality utilities (qvmain_cleanup.cpp)
+  mnuStateZipCheck = UtilitiesMenu->addAction(QStringLiteral("Check && Repair &State and Zip Codes"),
+                                              this, &TQVPMain::mnuStateZipCheckClick);
+  mnuDupCheck = UtilitiesMenu->addAction(QStringLiteral("Check && Repair &Duplicates"), this,
+                                         &TQVPMain::mnuDupCheckClick);
+  mnuConvertUpper = UtilitiesMenu->addAction(QStringLiteral("Convert to &Uppercase"), this,
+                                             &TQVPMain::mnuConvertUpperClick);
+  mnuSearchReplace = UtilitiesMenu->addAction(QStringLiteral("&Search && Replace Field Values"),
+                                              this, &TQVPMain::mnuSearchReplaceClick);
+  mnuDeleteRecords = UtilitiesMenu->addAction(QStringLiteral("Delete &Records"), this,
+                                              &TQVPMain::mnuDeleteRecordsClick);
 
   // Reports and ZIP code counts: the Reports item follows the Labels item's rule.
   mnuCountZipCodes = UtilitiesMenu->addAction(QStringLiteral("Count &Zip Codes"), this,

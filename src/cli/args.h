@@ -29,7 +29,10 @@ inline const std::set<std::string>& ValueOptions() {
                                                 "--start", "--copies", "--pdf",    "--stream",
                                                 "--layout", "--title",  "--csv",
                                                 "--paper",
-                                                "--letter", "--rtf",    "--rtf-dir"};
+                                                "--letter", "--rtf",    "--rtf-dir",
+                                                // data-quality utilities
+                                                "--by", "--chars", "--fields", "--field",
+                                                "--equals", "--contains", "--with", "--not-filter"};
   return options;
 }
 

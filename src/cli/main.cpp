@@ -19,6 +19,7 @@
 
 #include "cli/args.h"
 #include "cli/envelope_cmd.h"
+#include "cli/cleanup_cmd.h"
 #include "cli/labels_cmd.h"
 #include "cli/reports_cmd.h"
 #include "cli/letters_cmd.h"
@@ -83,7 +84,17 @@ int Usage() {
                "                                     merged letters to a PDF file or RTF files\n"
                "  letter-save DESCRIPTION TEMPLATE.rtf  stores a letter template\n"
                "  letter-export DESCRIPTION OUT.rtf  writes a stored letter template\n"
-               "  letter-list                        the stored letters' descriptions\n";
+               "  letter-list                        the stored letters' descriptions\n"
+               "  dups FILE (--by name | --by initial | --by street [--chars N] | --by similar)\n"
+               "                                     possible duplicates in the grid's order\n"
+               "  check-zip FILE [--blanks]          records with questionable state or ZIP\n"
+               "  upper FILE [--fields LNAME,FNAME,...] (--current RECNO | --filter EXPR | --all)\n"
+               "                                     fields converted to capitals\n"
+               "  replace FILE --field FIELD (--equals VALUE | --contains VALUE) [--ignore-case]\n"
+               "         (--with VALUE | --delete) [--matching-text] [--filter EXPR]\n"
+               "                                     search and replace in one field\n"
+               "  delete FILE (--all | --filter EXPR | --not-filter EXPR)\n"
+               "                                     records deleted (marker and flag)\n";
   return kExitUsage;
 }
 
@@ -392,6 +403,9 @@ int Main(int argc, char** argv) {
       // Letters
       {"letters", {1, 1, CmdLetters}}, {"letter-save", {2, 2, CmdLetterSave}},
       {"letter-export", {2, 2, CmdLetterExport}}, {"letter-list", {0, 0, CmdLetterList}},
+      // data-quality utilities
+      {"dups", {1, 1, CmdDups}},   {"check-zip", {1, 1, CmdCheckZip}}, {"upper", {1, 1, CmdUpper}},
+      {"replace", {1, 1, CmdReplace}}, {"delete", {1, 1, CmdDelete}},
   };
   auto it = commands.find(argv[1]);
   if (it == commands.end()) return Usage();

@@ -27,7 +27,7 @@ QVariant TableGridModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount()) {
     return QVariant();
   }
-  if (role == Qt::DisplayRole) return cell(index.row(), index.column());
+  if (role == Qt::DisplayRole || role == Qt::EditRole) return cell(index.row(), index.column());
   if (role == Qt::TextAlignmentRole && m_numeric[index.column()]) {
     return QVariant(Qt::AlignRight | Qt::AlignVCenter);
   }
@@ -38,6 +38,36 @@ QVariant TableGridModel::headerData(int section, Qt::Orientation orientation, in
   if (role != Qt::DisplayRole || orientation != Qt::Horizontal) return QVariant();
   if (section < 0 || section >= columnCount()) return QVariant();
   return m_columns[section].title;
+}
+
+Qt::ItemFlags TableGridModel::flags(const QModelIndex& index) const {
+  Qt::ItemFlags f = QAbstractTableModel::flags(index);
+  if (m_editable && index.isValid()) f |= Qt::ItemIsEditable;
+  return f;
+}
+
+bool TableGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+  if (!m_editable || role != Qt::EditRole || !index.isValid() || index.row() >= rowCount() ||
+      index.column() >= columnCount()) {
+    return false;
+  }
+  const int row = index.row();
+  const int recno = m_recnos[row];
+  if (m_table->recNo() != recno) {
+    // A change of row ends the edit of the row before, as a grid does.
+    if (m_table->state() != TableObject::State::Browse && !m_table->post()) return false;
+    const int rowNow = rowOfRecord(recno);
+    if (rowNow < 0 || !moveToRow(rowNow)) return false;
+  }
+  if (m_table->state() == TableObject::State::Browse) m_table->edit();
+  const QString text = value.toString();
+  if (!m_table->setFieldText(m_columns[index.column()].field, text)) return false;
+  const int rowNow = rowOfRecord(recno);
+  if (rowNow < 0) return true;
+  m_cells[rowNow][index.column()] = text;
+  const QModelIndex changed = this->index(rowNow, index.column());
+  emit dataChanged(changed, changed);
+  return true;
 }
 
 void TableGridModel::reload() {

@@ -1,7 +1,9 @@
-// A read-only grid model over a small table (stocks, setups, result grids):
-// a list of field/title columns, every visible row read into memory in the
-// table's current order. Tables of a few hundred rows only; the contact
-// browse grid has its own on-demand model.
+// A grid model over a small table (stocks, setups, result grids): a list of
+// field/title columns, every visible row read into memory in the table's
+// current order. Read-only unless made editable, when a typed cell goes
+// into the table's pending edit until the caller posts or cancels it.
+// Tables of a few hundred rows only; the contact browse grid has its own
+// on-demand model.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -30,6 +32,14 @@ class TableGridModel : public QAbstractTableModel {
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
   QVariant headerData(int section, Qt::Orientation orientation,
                       int role = Qt::DisplayRole) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+  // Editable grids only: moves to the row's record (posting a pending edit
+  // of another record), puts it into edit state and sets the field.
+  bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+
+  // Off by default.
+  void setEditable(bool on) { m_editable = on; }
+  bool editable() const { return m_editable; }
 
   // Reads every visible record anew.
   void reload();
@@ -55,6 +65,7 @@ class TableGridModel : public QAbstractTableModel {
   std::vector<int> m_recnos;
   std::vector<QStringList> m_cells;
   std::vector<bool> m_numeric;  // per column: right-aligned
+  bool m_editable = false;
 };
 
 }  // namespace qv

@@ -1,0 +1,135 @@
+// The Utilities menu's data-quality commands. The duplicate and state/ZIP
+// checks need the file to themselves: the main table closes, the check's
+// window reopens the file exclusively, and afterwards the main table
+// reopens it and gets its order, query and record back. The bulk changes
+// work on the main table itself, narrowed to the filter alone.
+#include <QDir>
+#include <QFileInfo>
+
+#include "app/qvmain.h"
+#include "app/shared.h"
+#include "cleanup/cleanup_open.h"
+#include "cleanup/windows/dup_check_window.h"
+#include "cleanup/windows/rewrite_windows.h"
+#include "cleanup/windows/zip_check_window.h"
+#include "store/contact_file.h"
+#include "store/filter_text.h"
+#include "store/settings.h"
+#include "store/table_object.h"
+
+namespace qv {
+
+namespace {
+
+// What the main table showed before a utility ran.
+struct MainView {
+  int recno = 0;
+  QString query;
+};
+
+}  // namespace
+
+template <typename Window>
+static void RunExclusiveCheck(TQVPMain& main, const QString& workIndex) {
+  const QString fileName = CurrentFileName();
+  if (fileName.isEmpty()) return;
+  MainView saved{main.Apollo1.RecNo(), main.Apollo1.DBFilter()};
+  main.TableQVW->disableControls();
+  main.TrackTableEvents = false;
+  main.TableQVW->close();
+  {
+    Window window(&main.ApolloEnv1, ProgramDirectory(), &main);
+    CenterOnMainWindow(&window);
+    if (OpenContactsExclusively(fileName, *window.tableObject())) {
+      if (main.RunCleanupWindow) {
+        main.RunCleanupWindow(window);
+      } else {
+        window.exec();
+      }
+    }
+    window.tableObject()->close();
+  }
+  RemoveWorkIndex(QDir(ProgramDirectory()).filePath(workIndex));
+  // The main table comes back as it was: same file, order, query, record.
+  if (OpenContactFile(fileName, *main.TableQVW)) {
+    main.SetCurrentOrder(main.CurrentOrder);
+    main.Apollo1.Query(saved.query);
+    if (saved.recno > 0) main.Apollo1.Go(saved.recno);
+    if (main.Apollo1.Eof()) main.Apollo1.GoTop();
+  }
+  main.TableQVW->enableControls();
+  main.TrackTableEvents = true;
+  main.SetButtons();
+}
+
+void TQVPMain::mnuDupCheckClick() {
+  RunExclusiveCheck<TDupCheck>(*this, QStringLiteral("_chkdup.idx"));
+}
+
+void TQVPMain::mnuStateZipCheckClick() {
+  RunExclusiveCheck<TStateZipCheck>(*this, QStringLiteral("_chksz.idx"));
+}
+
+void TQVPMain::mnuConvertUpperClick() {
+  if (!TableQVW->active()) return;
+  TableQVW->disableControls();
+  const int savedRecno = Apollo1.RecNo();
+  {
+    TConvertToUpper window(TableQVW, !CurrentFilter.isEmpty(), this);
+    CenterOnMainWindow(&window);
+    if (RunCleanupWindow) {
+      RunCleanupWindow(window);
+    } else {
+      window.exec();
+    }
+  }
+  TableQVW->enableControls();
+  if (savedRecno > 0) Apollo1.Go(savedRecno);
+  SetButtons();
+}
+
+// Search and replace and delete run on the filter alone, so that without a
+// filter every record, deleted-marked ones included, is chosen.
+template <typename Window>
+static void RunOnFilterAlone(TQVPMain& main, const std::function<Window*()>& make) {
+  if (!main.TableQVW->active()) return;
+  const int savedRecno = main.Apollo1.RecNo();
+  const int savedOrder = main.Apollo1.IndexOrd();
+  main.Apollo1.Query(main.CurrentFilter);
+  main.TableQVW->disableControls();
+  main.TrackTableEvents = false;
+  {
+    std::unique_ptr<Window> window(make());
+    CenterOnMainWindow(window.get());
+    if (main.RunCleanupWindow) {
+      main.RunCleanupWindow(*window);
+    } else {
+      window->exec();
+    }
+  }
+  main.ApplyFilter();
+  main.Apollo1.SetOrder(savedOrder);
+  // Back to the record shown before, unless the run deleted it.
+  if (savedRecno > 0) main.Apollo1.Go(savedRecno);
+  if (main.Apollo1.Eof() || main.Apollo1.Deleted() ||
+      !main.Apollo1.EvalLogical(main.Apollo1.DBFilter().isEmpty() ? QStringLiteral(".T.")
+                                                                  : main.Apollo1.DBFilter())) {
+    main.TableQVW->first();
+  }
+  main.TableQVW->enableControls();
+  main.TrackTableEvents = true;
+  main.SetButtons();
+}
+
+void TQVPMain::mnuSearchReplaceClick() {
+  RunOnFilterAlone<TSearchAndReplace>(*this, [this] {
+    return new TSearchAndReplace(TableQVW, !CurrentFilter.isEmpty(), this);
+  });
+}
+
+void TQVPMain::mnuDeleteRecordsClick() {
+  RunOnFilterAlone<TDeleteRecords>(
+      *this, [this] { return new TDeleteRecords(TableQVW, CurrentFilter, this); });
+}
+
+}  // namespace qv

@@ -1,0 +1,217 @@
+#include "cleanup/dup_check.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "cleanup/cleanup_text.h"
+#include "xbase/workarea.h"
+
+namespace qv {
+
+namespace {
+
+// Field positions of the contact file, looked up once per run.
+struct DupFields {
+  const xb::FieldInfo* lname = nullptr;
+  const xb::FieldInfo* fname = nullptr;
+  const xb::FieldInfo* street = nullptr;
+  const xb::FieldInfo* zip = nullptr;
+
+  xb::Status Find(xb::Table& table) {
+    const auto& fields = table.fields();
+    auto find = [&](const char* name, const xb::FieldInfo** out) {
+      const int i = table.FieldIndex(name);
+      if (i < 0) return false;
+      *out = &fields[i];
+      return true;
+    };
+    if (!find("LNAME", &lname) || !find("FNAME", &fname) || !find("STREET", &street) ||
+        !find("ZIP", &zip)) {
+      return xb::Status::InvalidArgument("the file has not the fields of a contact file");
+    }
+    return xb::Status::OK();
+  }
+};
+
+// The keys of one record as the plain checks compare them; `valid` is
+// false for a record that is not compared (empty last name or street).
+struct PlainKeys {
+  std::string_view first, second;
+  bool valid = false;
+};
+
+PlainKeys KeysOf(const xb::RecordRef& r, const DupFields& f, const DupCheckOptions& options) {
+  PlainKeys k;
+  if (options.kind == DupKind::Street) {
+    std::string_view street = TrimRight(r.field(*f.street));
+    k.first = TrimRight(street.substr(0, static_cast<size_t>(options.streetChars)));
+    k.valid = !k.first.empty();
+    return k;
+  }
+  k.first = TrimRight(r.field(*f.lname));
+  k.second = TrimRight(r.field(*f.fname));
+  if (options.kind == DupKind::LastInitial) k.second = k.second.substr(0, 1);
+  k.valid = !k.first.empty();
+  return k;
+}
+
+class ProgressStep {
+ public:
+  ProgressStep(const CleanupProgress& progress, size_t total)
+      : m_progress(progress), m_total(total == 0 ? 1 : total) {}
+  // False when the user cancelled.
+  bool Step(size_t step, int found) {
+    if (!m_progress || (step % kProgressEvery != 0 && step != m_total)) return true;
+    return m_progress(static_cast<int>(step * 100 / m_total), found);
+  }
+
+ private:
+  const CleanupProgress& m_progress;
+  size_t m_total;
+};
+
+xb::Status PlainScan(xb::WorkArea& area, const DupFields& f, const DupCheckOptions& options,
+                     const CleanupProgress& progress, std::vector<uint32_t>* flagged,
+                     DupCheckResult* result) {
+  const char* tag = options.kind == DupKind::Street ? "STREET" : "NAME";
+  const int order = area.TagArea(tag);
+  if (order == 0) {
+    return xb::Status::NotFound(std::string("the contact file has no tag ") + tag +
+                                "; rebuild its indexes");
+  }
+  XB_RETURN_IF_ERROR(area.SetOrder(order));
+  std::vector<uint32_t> recnos;
+  XB_RETURN_IF_ERROR(area.VisibleRecnos(&recnos));
+  ProgressStep step(progress, recnos.size());
+  // The keys are views into the record buffer, which the next move
+  // replaces: the previous keys are kept as copies.
+  std::string prevFirst, prevSecond;
+  bool prevValid = false;
+  uint32_t prevRecno = 0;
+  for (size_t i = 0; i < recnos.size(); ++i) {
+    XB_RETURN_IF_ERROR(area.Go(recnos[i]));
+    const xb::RecordRef r = area.record();
+    // A record marked deleted neither matches nor parts a pair around it.
+    if (!r.deleted()) {
+      const PlainKeys k = KeysOf(r, f, options);
+      if (k.valid && prevValid && EqualsIgnoringCase(k.first, prevFirst) &&
+          EqualsIgnoringCase(k.second, prevSecond)) {
+        if (flagged->empty() || flagged->back() != prevRecno) flagged->push_back(prevRecno);
+        flagged->push_back(r.recno);
+        ++result->found;
+      }
+      prevFirst.assign(k.first);
+      prevSecond.assign(k.second);
+      prevValid = k.valid;
+      prevRecno = r.recno;
+    }
+    if (!step.Step(i + 1, result->found)) {
+      result->cancelled = true;
+      break;
+    }
+  }
+  return xb::Status::OK();
+}
+
+xb::Status SimilarScan(xb::WorkArea& area, const DupFields& f, const CleanupProgress& progress,
+                       std::vector<uint32_t>* flagged, DupCheckResult* result) {
+  XB_RETURN_IF_ERROR(area.SetOrder(0));
+  std::vector<uint32_t> recnos;
+  XB_RETURN_IF_ERROR(area.VisibleRecnos(&recnos));
+  ProgressStep step(progress, recnos.size());
+  std::vector<std::pair<std::string, uint32_t>> keys;
+  for (size_t i = 0; i < recnos.size(); ++i) {
+    XB_RETURN_IF_ERROR(area.Go(recnos[i]));
+    const xb::RecordRef r = area.record();
+    if (!r.deleted()) {
+      const std::string_view zip = r.field(*f.zip).substr(0, 5);
+      const std::string sound = Soundex(r.field(*f.lname));
+      const std::string street = NormalStreet(r.field(*f.street));
+      const bool zip5 = zip.size() == 5 && std::all_of(zip.begin(), zip.end(), [](char c) {
+                          return c >= '0' && c <= '9';
+                        });
+      if (zip5 && !sound.empty() && !street.empty()) {
+        std::string key(zip);
+        key += '\x01';
+        key += sound;
+        key += '\x01';
+        key += AsciiUpper(TrimRight(r.field(*f.fname)).substr(0, 1));
+        key += '\x01';
+        key += street;
+        keys.emplace_back(std::move(key), r.recno);
+      }
+    }
+    // The grouping below is quick; a cancel during the walk keeps the
+    // pairs among the records read so far.
+    if (!step.Step(i + 1, 0)) {
+      result->cancelled = true;
+      break;
+    }
+  }
+  std::sort(keys.begin(), keys.end());
+  for (size_t i = 1; i < keys.size(); ++i) {
+    if (keys[i].first != keys[i - 1].first) continue;
+    flagged->push_back(keys[i - 1].second);
+    flagged->push_back(keys[i].second);
+    ++result->found;
+  }
+  return xb::Status::OK();
+}
+
+}  // namespace
+
+QString DupIndexFileName() { return QStringLiteral("_chkdup.idx"); }
+
+std::string DupIndexExpression(DupKind kind) {
+  switch (kind) {
+    case DupKind::Street:
+      return "upper(STREET)";
+    case DupKind::Similar:
+      // Pairs share a ZIP and mostly a street spelling: that order keeps
+      // them close in the grid.
+      return "LEFT(ZIP,5)+upper(STREET)";
+    case DupKind::LastFirst:
+    case DupKind::LastInitial:
+      break;
+  }
+  return "upper(LNAME-FNAME)";
+}
+
+xb::Status RunDupCheck(xb::WorkArea& area, const DupCheckOptions& options,
+                       const std::string& indexPath, const CleanupProgress& progress,
+                       DupCheckResult* result) {
+  *result = DupCheckResult();
+  if (options.kind == DupKind::Street &&
+      (options.streetChars < 1 || options.streetChars > kMaxStreetChars)) {
+    return xb::Status::InvalidArgument("the street character count must be from 1 to 30");
+  }
+  DupFields f;
+  XB_RETURN_IF_ERROR(f.Find(area.table()));
+  XB_RETURN_IF_ERROR(area.Index(indexPath, DupIndexExpression(options.kind),
+                                xb::kIndexOptionCustom, false, ""));
+  const int workOrder = area.IndexOrd();
+  std::vector<uint32_t> flagged;
+  if (options.kind == DupKind::Similar) {
+    XB_RETURN_IF_ERROR(SimilarScan(area, f, progress, &flagged, result));
+  } else {
+    XB_RETURN_IF_ERROR(PlainScan(area, f, options, progress, &flagged, result));
+  }
+  // The index itself ignores a record added twice.
+  const std::string name = area.OrderInfo(workOrder).name;
+  for (uint32_t recno : flagged) {
+    XB_RETURN_IF_ERROR(area.Go(recno));
+    XB_RETURN_IF_ERROR(area.KeyAdd(name));
+  }
+  XB_RETURN_IF_ERROR(area.SetOrder(workOrder));
+  return area.GoTop();
+}
+
+xb::Status ListedRecords(xb::WorkArea& area, std::vector<uint32_t>* recnos) {
+  return area.VisibleRecnos(recnos);
+}
+
+QString DupCountText(int found) {
+  return QStringLiteral("Found %1 possible duplicates").arg(found);
+}
+
+}  // namespace qv

@@ -1,0 +1,275 @@
+#include "cleanup/windows/dup_check_window.h"
+
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QDir>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "cleanup/merge.h"
+#include "cleanup/windows/cleanup_widgets.h"
+#include "store/table_grid_model.h"
+#include "ui/dialogs.h"
+#include "xbase/workarea.h"
+
+namespace qv {
+
+namespace {
+
+std::vector<TableGridColumn> DupColumns(bool streetFirst) {
+  std::vector<TableGridColumn> c = {
+      {QStringLiteral("LNAME"), QStringLiteral("Last")},
+      {QStringLiteral("FNAME"), QStringLiteral("First")},
+      {QStringLiteral("MIDDLE"), QStringLiteral("Mi.")},
+      {QStringLiteral("PREFIX"), QStringLiteral("Prefix")},
+      {QStringLiteral("TITLE"), QStringLiteral("Title")},
+      {QStringLiteral("ORG"), QStringLiteral("Organization")},
+      {QStringLiteral("STREET"), QStringLiteral("Street")},
+      {QStringLiteral("CITY"), QStringLiteral("City")},
+      {QStringLiteral("STATE"), QStringLiteral("State/Prov")},
+      {QStringLiteral("ZIP"), QStringLiteral("Zip/Postal")},
+      {QStringLiteral("COUNTRY"), QStringLiteral("Country")},
+      {QStringLiteral("PHONE"), QStringLiteral("PHONE")},
+      {QStringLiteral("EMAIL"), QStringLiteral("EMAIL")},
+      {QStringLiteral("FAX"), QStringLiteral("FAX")},
+      {QStringLiteral("NOTES"), QStringLiteral("NOTES")},
+  };
+  if (streetFirst) std::rotate(c.begin(), c.begin() + 6, c.begin() + 7);
+  return c;
+}
+
+}  // namespace
+
+TDupCheck::TDupCheck(TApolloEnv* env, const QString& programDir, QWidget* parent)
+    : QDialog(parent), TableChkDup(new TableObject(env, this)), m_programDir(programDir) {
+  setWindowTitle(QStringLiteral("Check and Repair Duplicates"));
+  ApolloChkDup.SetDataSource(TableChkDup);
+  auto* layout = new QVBoxLayout(this);
+
+  SetupPanel = new QGroupBox(QStringLiteral("Duplicate Record Check Setup"), this);
+  auto* setup = new QVBoxLayout(SetupPanel);
+  KindofCheck = new QGroupBox(QStringLiteral("What to check:"), SetupPanel);
+  auto* kinds = new QGridLayout(KindofCheck);
+  KindGroup = new QButtonGroup(this);
+  const QStringList captions = {QStringLiteral("Last + First"),
+                                QStringLiteral("Last + First Initial"),
+                                QStringLiteral("Street Address"),
+                                QStringLiteral("Similar name and address")};
+  for (int i = 0; i < captions.size(); ++i) {
+    auto* b = new QRadioButton(captions[i], KindofCheck);
+    KindGroup->addButton(b, i);
+    kinds->addWidget(b, i / 2, i % 2);
+  }
+  KindGroup->button(0)->setChecked(true);
+  setup->addWidget(KindofCheck);
+  auto* chars = new QHBoxLayout;
+  StreetCharsLabel =
+      new QLabel(QStringLiteral("Check how many characters of street address (max 30)"), SetupPanel);
+  StreetChars = new QSpinBox(SetupPanel);
+  StreetChars->setRange(1, kMaxStreetChars);
+  StreetChars->setValue(kMaxStreetChars);
+  chars->addWidget(StreetCharsLabel);
+  chars->addWidget(StreetChars);
+  chars->addStretch();
+  setup->addLayout(chars);
+  CheckitButton = new QPushButton(QStringLiteral("Perform Duplicate Check Now"), SetupPanel);
+  setup->addWidget(CheckitButton);
+  layout->addWidget(SetupPanel);
+
+  ResultPanel = new QWidget(this);
+  auto* result = new QVBoxLayout(ResultPanel);
+  result->setContentsMargins(0, 0, 0, 0);
+  result->addWidget(new QLabel(QStringLiteral("Click on field to begin editing"), ResultPanel));
+  ChkDupsGrid = new QTableView(ResultPanel);
+  ChkDupsGrid->verticalHeader()->setDefaultSectionSize(20);
+  result->addWidget(ChkDupsGrid, 1);
+  auto* gridButtons = new QHBoxLayout;
+  const Navigator nav = MakeNavigator(ChkDupsGrid, ResultPanel);
+  gridButtons->addWidget(nav.panel);
+  DeleteButton = new QPushButton(QStringLiteral("Delete"), ResultPanel);
+  MergeButton = new QPushButton(QStringLiteral("Merge"), ResultPanel);
+  SaveButton = new QPushButton(QStringLiteral("Save"), ResultPanel);
+  UndoButton = new QPushButton(QStringLiteral("Undo"), ResultPanel);
+  for (QPushButton* b : {DeleteButton, MergeButton, SaveButton, UndoButton}) {
+    b->setAutoDefault(false);
+    gridButtons->addWidget(b);
+  }
+  result->addLayout(gridButtons);
+  layout->addWidget(ResultPanel, 1);
+  ResultPanel->hide();
+
+  LabelCount = new QLabel(this);
+  layout->addWidget(LabelCount);
+  Gauge = new QProgressBar(this);
+  Gauge->setRange(0, 100);
+  Gauge->hide();
+  layout->addWidget(Gauge);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  CloseButton = new QPushButton(QStringLiteral("Close"), this);
+  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+  HelpButton = MakeHelpButton(this, kTopicDupCheck);
+  CancelButton->hide();
+  for (QPushButton* b : {CloseButton, CancelButton, HelpButton}) buttons->addWidget(b);
+  layout->addLayout(buttons);
+  resize(760, 480);
+
+  connect(KindGroup, &QButtonGroup::idClicked, this, &TDupCheck::KindofCheckClick);
+  connect(CheckitButton, &QPushButton::clicked, this, &TDupCheck::CheckitButtonClick);
+  connect(DeleteButton, &QPushButton::clicked, this, &TDupCheck::DeleteButtonClick);
+  connect(MergeButton, &QPushButton::clicked, this, &TDupCheck::MergeButtonClick);
+  connect(SaveButton, &QPushButton::clicked, this, &TDupCheck::SaveButtonClick);
+  connect(UndoButton, &QPushButton::clicked, this, &TDupCheck::UndoButtonClick);
+  connect(CancelButton, &QPushButton::clicked, this, &TDupCheck::CancelButtonClick);
+  connect(CloseButton, &QPushButton::clicked, this, &TDupCheck::CloseButtonClick);
+  KindofCheckClick();
+}
+
+TDupCheck::~TDupCheck() { TableChkDup->close(); }
+
+QString TDupCheck::indexPath() const { return QDir(m_programDir).filePath(DupIndexFileName()); }
+
+DupCheckOptions TDupCheck::options() const {
+  DupCheckOptions o;
+  o.kind = static_cast<DupKind>(std::max(0, KindGroup->checkedId()));
+  o.streetChars = StreetChars->value();
+  return o;
+}
+
+void TDupCheck::KindofCheckClick() {
+  const bool street = KindGroup->checkedId() == static_cast<int>(DupKind::Street);
+  StreetChars->setVisible(street);
+  StreetCharsLabel->setVisible(street);
+}
+
+void TDupCheck::CheckitButtonClick() {
+  if (m_checking || m_done || TableChkDup->area() == nullptr) return;
+  m_checking = true;
+  m_cancel = false;
+  SetupPanel->hide();
+  HelpButton->hide();
+  CloseButton->hide();
+  CancelButton->show();
+  Gauge->setValue(0);
+  Gauge->show();
+  LetEventsRun();
+  const DupCheckOptions o = options();
+  DupCheckResult result;
+  const xb::Status s = RunDupCheck(
+      *TableChkDup->area(), o, indexPath().toStdString(),
+      [this](int percent, int found) {
+        if (percent >= 1 && percent <= 99) Gauge->setValue(percent);
+        LabelCount->setText(DupCountText(found));
+        LetEventsRun();
+        return !m_cancel;
+      },
+      &result);
+  TableChkDup->resync();
+  Gauge->hide();
+  CancelButton->hide();
+  HelpButton->show();
+  CloseButton->show();
+  m_checking = false;
+  if (!s.ok()) {
+    Dialogs().information(this, QStringLiteral("The duplicate check failed: ") +
+                                    QString::fromStdString(s.ToString()));
+    return;
+  }
+  m_model = new TableGridModel(TableChkDup, DupColumns(o.kind == DupKind::Street), this);
+  m_model->setEditable(true);
+  ChkDupsGrid->setModel(m_model);
+  FollowGridRow(ChkDupsGrid, m_model, TableChkDup);
+  MergeButton->setVisible(true);
+  ShowResults(result.found);
+}
+
+void TDupCheck::ShowResults(int found) {
+  ResultPanel->show();
+  if (m_model->rowCount() > 0) ChkDupsGrid->setCurrentIndex(m_model->index(0, 0));
+  LabelCount->setText(DupCountText(found));
+  m_done = true;
+}
+
+void TDupCheck::DeleteButtonClick() {
+  if (m_model == nullptr || TableChkDup->eof()) return;
+  if (!Dialogs().question(this, QStringLiteral("Delete this record?"), true)) return;
+  TApolloEnv& env = *TableChkDup->env();
+  const bool hidden = env.Deleted();
+  env.SetDeleted(false);
+  LetEventsRun();
+  if (TableChkDup->state() == TableObject::State::Browse) TableChkDup->edit();
+  bool ok = TableChkDup->setFieldText(QStringLiteral("PREFIX"), QStringLiteral("DELETED")) &&
+            TableChkDup->post();
+  ok = ok && TableChkDup->deleteRecord();
+  env.SetDeleted(hidden);
+  TableChkDup->resync();
+  if (!ok) Dialogs().information(this, QStringLiteral("The record could not be deleted."));
+}
+
+void TDupCheck::MergeButtonClick() {
+  if (m_model == nullptr || TableChkDup->eof()) return;
+  const int row = m_model->rowOfRecord(TableChkDup->recNo());
+  // The other record of the pair: the grid's neighbour that forms the pair.
+  const int other = PairPartnerRow(*TableChkDup, *m_model, row, options());
+  if (other < 0) {
+    Dialogs().information(this, QStringLiteral("This record has no duplicate beside it to merge."));
+    return;
+  }
+  const int keep = TableChkDup->recNo();
+  const int drop = m_model->recordOfRow(other);
+  if (!Dialogs().question(
+          this,
+          QStringLiteral("Merge the record beside it into this one and delete that record?"),
+          false)) {
+    return;
+  }
+  if (TableChkDup->state() != TableObject::State::Browse && !TableChkDup->post()) return;
+  const xb::Status s = MergeRecords(*TableChkDup, keep, drop);
+  if (!s.ok()) {
+    Dialogs().information(this, QStringLiteral("The records could not be merged: ") +
+                                    QString::fromStdString(s.ToString()));
+  }
+}
+
+void TDupCheck::SaveButtonClick() {
+  if (TableChkDup->state() != TableObject::State::Browse) TableChkDup->post();
+}
+
+void TDupCheck::UndoButtonClick() {
+  if (TableChkDup->state() != TableObject::State::Browse) TableChkDup->cancel();
+  if (m_model != nullptr) m_model->reload();
+}
+
+void TDupCheck::CancelButtonClick() {
+  if (m_checking && Dialogs().question(this, QStringLiteral("Cancel operation?"), true)) {
+    m_cancel = true;
+  }
+}
+
+void TDupCheck::CloseButtonClick() {
+  if (m_checking) return;
+  if (TableChkDup->state() != TableObject::State::Browse) TableChkDup->post();
+  accept();
+}
+
+void TDupCheck::closeEvent(QCloseEvent* event) {
+  if (m_checking) {
+    event->ignore();
+    return;
+  }
+  QDialog::closeEvent(event);
+}
+
+void TDupCheck::reject() {
+  if (!m_checking) QDialog::reject();
+}
+
+}  // namespace qv

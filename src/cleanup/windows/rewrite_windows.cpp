@@ -1,0 +1,367 @@
+#include "cleanup/windows/rewrite_windows.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "cleanup/windows/cleanup_widgets.h"
+#include "store/codepage.h"
+#include "store/table_object.h"
+#include "ui/dialogs.h"
+#include "xbase/workarea.h"
+
+namespace qv {
+
+namespace {
+
+QHBoxLayout* ButtonRow(QVBoxLayout* layout, std::initializer_list<QPushButton*> buttons) {
+  auto* row = new QHBoxLayout;
+  row->addStretch();
+  for (QPushButton* b : buttons) row->addWidget(b);
+  layout->addLayout(row);
+  return row;
+}
+
+QProgressBar* MakeGauge(QWidget* parent) {
+  auto* g = new QProgressBar(parent);
+  g->setRange(0, 100);
+  return g;
+}
+
+// Sets the query; a condition the engine refuses is said in the user's words.
+bool SetQuery(QWidget* window, TableObject* table, const QString& condition) {
+  std::string bytes;
+  xb::Status s = EncodeAnsi(condition, &bytes)
+                     ? table->area()->Query(bytes)
+                     : xb::Status::InvalidArgument("the filter holds a character the file cannot");
+  table->resync();
+  if (!s.ok()) {
+    Dialogs().information(window, QStringLiteral("The records cannot be chosen: ") +
+                                      QString::fromStdString(s.ToString()));
+  }
+  return s.ok();
+}
+
+void ReportFailure(QWidget* window, const QString& what, const xb::Status& s) {
+  Dialogs().information(window, what + QString::fromStdString(s.ToString()));
+}
+
+}  // namespace
+
+// ---- Convert To Uppercase ----
+
+TConvertToUpper::TConvertToUpper(TableObject* table, bool hasFilter, QWidget* parent)
+    : QDialog(parent), m_table(table) {
+  setWindowTitle(QStringLiteral("Convert To Uppercase"));
+  auto* layout = new QVBoxLayout(this);
+  OptionsPanel = new QWidget(this);
+  auto* options = new QHBoxLayout(OptionsPanel);
+  auto* fields = new QGroupBox(QStringLiteral("Fields to convert"), OptionsPanel);
+  auto* grid = new QGridLayout(fields);
+  int i = 0;
+  for (const auto& [caption, field] : UpperFields()) {
+    auto* box = new QCheckBox(caption, fields);
+    box->setChecked(true);
+    FieldChecks << box;
+    grid->addWidget(box, i % 6, i / 6);
+    ++i;
+  }
+  cAll = new QCheckBox(QStringLiteral("All"), fields);
+  cAll->setChecked(true);
+  grid->addWidget(cAll, 5, 1);
+  options->addWidget(fields);
+  auto* scope = new QGroupBox(QStringLiteral("Records"), OptionsPanel);
+  auto* scopeLayout = new QVBoxLayout(scope);
+  rCurrentRecord = new QRadioButton(QStringLiteral("Current Record Only"), scope);
+  rFilterRecords = new QRadioButton(QStringLiteral("All Records Matching Filter"), scope);
+  rAllRecords = new QRadioButton(QStringLiteral("All Records"), scope);
+  rCurrentRecord->setChecked(true);
+  rFilterRecords->setEnabled(hasFilter);
+  for (QRadioButton* b : {rCurrentRecord, rFilterRecords, rAllRecords}) scopeLayout->addWidget(b);
+  scopeLayout->addStretch();
+  options->addWidget(scope);
+  layout->addWidget(OptionsPanel);
+  Gauge = MakeGauge(this);
+  Gauge->hide();
+  layout->addWidget(Gauge);
+  ConvertButton = new QPushButton(QStringLiteral("Convert"), this);
+  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+  HelpButton = MakeHelpButton(this, kTopicUpper);
+  ButtonRow(layout, {ConvertButton, CancelButton, HelpButton});
+  connect(cAll, &QCheckBox::clicked, this, &TConvertToUpper::cAllClick);
+  connect(ConvertButton, &QPushButton::clicked, this, &TConvertToUpper::ConvertButtonClick);
+  connect(CancelButton, &QPushButton::clicked, this, &TConvertToUpper::CancelButtonClick);
+}
+
+QStringList TConvertToUpper::checkedFields() const {
+  QStringList out;
+  for (int i = 0; i < FieldChecks.size(); ++i) {
+    if (FieldChecks[i]->isChecked()) out << UpperFields()[i].second;
+  }
+  return out;
+}
+
+void TConvertToUpper::cAllClick() {
+  for (QCheckBox* box : FieldChecks) box->setChecked(cAll->isChecked());
+}
+
+void TConvertToUpper::ConvertButtonClick() {
+  if (m_converting || m_table->area() == nullptr) return;
+  const QStringList fields = checkedFields();
+  if (fields.isEmpty()) {
+    Dialogs().information(this, NoUpperFieldsMessage());
+    return;
+  }
+  HelpButton->hide();
+  const std::string savedFilter = m_table->area()->filter();
+  const int savedRecno = m_table->recNo();
+  const bool all = rAllRecords->isChecked();
+  if (all) {
+    if (!SetQuery(this, m_table, QStringLiteral("UPPER(PREFIX)<>\"DELETED\""))) return;
+    Gauge->show();
+  }
+  m_converting = true;
+  m_cancel = false;
+  OptionsPanel->hide();
+  const xb::Status s = ConvertToUpper(*m_table, fields, rCurrentRecord->isChecked(),
+                                      [this](int percent, int) {
+                                        Gauge->setValue(percent);
+                                        LetEventsRun();
+                                        return !m_cancel;
+                                      },
+                                      &m_converted);
+  Gauge->hide();
+  m_converting = false;
+  const xb::Status restored = m_table->area()->Query(savedFilter);
+  if (savedRecno > 0) m_table->area()->Go(static_cast<uint32_t>(savedRecno));
+  m_table->resync();
+  if (!s.ok()) ReportFailure(this, QStringLiteral("The conversion stopped: "), s);
+  if (s.ok() && !restored.ok()) ReportFailure(this, QStringLiteral("The filter is lost: "), restored);
+  accept();
+}
+
+void TConvertToUpper::CancelButtonClick() {
+  if (!m_converting) {
+    QDialog::reject();
+    return;
+  }
+  if (Dialogs().question(this, QStringLiteral("Cancel case conversion?"), true)) m_cancel = true;
+}
+
+void TConvertToUpper::reject() { CancelButtonClick(); }
+
+// ---- Search and Replace ----
+
+TSearchAndReplace::TSearchAndReplace(TableObject* table, bool hasFilter, QWidget* parent)
+    : QDialog(parent), m_table(table), m_hasFilter(hasFilter) {
+  setWindowTitle(QStringLiteral("Search and Replace"));
+  auto* layout = new QVBoxLayout(this);
+  ValuePanel = new QWidget(this);
+  auto* values = new QGridLayout(ValuePanel);
+  TargetField = new QComboBox(ValuePanel);
+  for (const auto& [caption, field] : ReplaceTargets()) {
+    TargetField->addItem(caption);
+    FieldNames << field;
+  }
+  values->addWidget(new QLabel(QStringLiteral("Field"), ValuePanel), 0, 0);
+  values->addWidget(TargetField, 0, 1);
+  FindExact = new QRadioButton(QStringLiteral("Is exactly equal to  (leave empty for blank)"),
+                               ValuePanel);
+  FindPartial = new QRadioButton(QStringLiteral("Contains"), ValuePanel);
+  FindExact->setChecked(true);
+  auto* findGroup = new QButtonGroup(this);
+  findGroup->addButton(FindExact);
+  findGroup->addButton(FindPartial);
+  values->addWidget(FindExact, 1, 0, 1, 2);
+  values->addWidget(FindPartial, 2, 0, 1, 2);
+  FindValue = new QLineEdit(ValuePanel);
+  values->addWidget(FindValue, 3, 0, 1, 2);
+  CaseSensitive = new QCheckBox(QStringLiteral("Case sensitive"), ValuePanel);
+  CaseSensitive->setChecked(true);
+  values->addWidget(CaseSensitive, 4, 0, 1, 2);
+  ReplaceWhole = new QRadioButton(QStringLiteral("Replace the whole field with"), ValuePanel);
+  ReplacePartial =
+      new QRadioButton(QStringLiteral("Replace only the matching text with"), ValuePanel);
+  ReplaceWhole->setChecked(true);
+  auto* replaceGroup = new QButtonGroup(this);
+  replaceGroup->addButton(ReplaceWhole);
+  replaceGroup->addButton(ReplacePartial);
+  values->addWidget(ReplaceWhole, 5, 0, 1, 2);
+  values->addWidget(ReplacePartial, 6, 0, 1, 2);
+  ReplaceValue = new QLineEdit(ValuePanel);
+  values->addWidget(ReplaceValue, 7, 0, 1, 2);
+  ReplaceAll = new QRadioButton(QStringLiteral("All Records"), ValuePanel);
+  ReplaceFilter = new QRadioButton(QStringLiteral("Records matching current Filter"), ValuePanel);
+  ReplaceAll->setChecked(true);
+  ReplaceFilter->setEnabled(hasFilter);
+  auto* scopeGroup = new QButtonGroup(this);
+  scopeGroup->addButton(ReplaceAll);
+  scopeGroup->addButton(ReplaceFilter);
+  values->addWidget(ReplaceAll, 8, 0, 1, 2);
+  values->addWidget(ReplaceFilter, 9, 0, 1, 2);
+  layout->addWidget(ValuePanel);
+  ProgressPanel = new QWidget(this);
+  auto* progress = new QVBoxLayout(ProgressPanel);
+  WhatAmIDoing = new QLabel(ProgressPanel);
+  Gauge = MakeGauge(ProgressPanel);
+  progress->addWidget(WhatAmIDoing);
+  progress->addWidget(Gauge);
+  ProgressPanel->hide();
+  layout->addWidget(ProgressPanel);
+  Doit = new QPushButton(QStringLiteral("Replace Now"), this);
+  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+  HelpButton = MakeHelpButton(this, kTopicReplace);
+  ButtonRow(layout, {Doit, CancelButton, HelpButton});
+  connect(TargetField, &QComboBox::currentIndexChanged, this, &TSearchAndReplace::TargetFieldClick);
+  connect(Doit, &QPushButton::clicked, this, &TSearchAndReplace::DoitClick);
+  connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+  TargetFieldClick();
+}
+
+void TSearchAndReplace::TargetFieldClick() {
+  int width = 30;
+  if (m_table->area() != nullptr) {
+    const int i =
+        m_table->area()->table().FieldIndex(FieldNames.value(TargetField->currentIndex()).toStdString());
+    if (i >= 0) width = m_table->area()->table().fields()[i].width;
+  }
+  FindValue->setMaxLength(width);
+  ReplaceValue->setMaxLength(width);
+}
+
+ReplaceOptions TSearchAndReplace::options() const {
+  ReplaceOptions o;
+  o.field = FieldNames.value(TargetField->currentIndex());
+  o.findValue = FindValue->text();
+  o.kind = FindExact->isChecked() ? FindKind::Exact : FindKind::Contains;
+  o.caseSensitive = CaseSensitive->isChecked();
+  o.replaceWhole = ReplaceWhole->isChecked();
+  o.replaceValue = ReplaceValue->text();
+  return o;
+}
+
+void TSearchAndReplace::DoitClick() {
+  if (m_table->area() == nullptr) return;
+  const ReplaceOptions o = options();
+  if (!Dialogs().titledQuestion(this, QStringLiteral("Replace"),
+                                ReplaceQuestion(o, TargetField->currentText()), true)) {
+    return;
+  }
+  HelpButton->hide();
+  if (m_hasFilter && ReplaceAll->isChecked() && !SetQuery(this, m_table, QString())) return;
+  if (!ReplaceNow()) return;
+  Dialogs().information(this, QStringLiteral("Replacement done"));
+  accept();
+}
+
+bool TSearchAndReplace::ReplaceNow() {
+  ValuePanel->hide();
+  ProgressPanel->show();
+  Doit->setEnabled(false);
+  CancelButton->hide();
+  WhatAmIDoing->setText(QStringLiteral("Replacing Records "));
+  LetEventsRun();
+  const xb::Status s = SearchAndReplace(*m_table, options(),
+                                        [this](int percent, int) {
+                                          Gauge->setValue(percent);
+                                          LetEventsRun();
+                                          return true;
+                                        },
+                                        &m_replaced);
+  if (!s.ok()) {
+    ReportFailure(this, QStringLiteral("The replacement stopped: "), s);
+    reject();
+    return false;
+  }
+  Dialogs().information(this, ReplacedText(m_replaced));
+  return true;
+}
+
+// ---- Delete Records ----
+
+TDeleteRecords::TDeleteRecords(TableObject* table, const QString& filter, QWidget* parent)
+    : QDialog(parent), m_table(table), m_filter(filter) {
+  setWindowTitle(QStringLiteral("Delete Records"));
+  auto* layout = new QVBoxLayout(this);
+  SetupPanel = new QWidget(this);
+  auto* setup = new QVBoxLayout(SetupPanel);
+  DeleteAll = new QRadioButton(QStringLiteral("Delete All Records"), SetupPanel);
+  DeleteFilter = new QRadioButton(QStringLiteral("Delete Records matching current Filter"), SetupPanel);
+  DeleteNotFilter =
+      new QRadioButton(QStringLiteral("Delete Records which do NOT match current Filter"), SetupPanel);
+  for (QRadioButton* b : {DeleteAll, DeleteFilter, DeleteNotFilter}) setup->addWidget(b);
+  DeleteFilter->setEnabled(!filter.isEmpty());
+  DeleteNotFilter->setEnabled(!filter.isEmpty());
+  layout->addWidget(SetupPanel);
+  ProgressPanel = new QWidget(this);
+  auto* progress = new QVBoxLayout(ProgressPanel);
+  WhatAmIDoing = new QLabel(ProgressPanel);
+  Gauge = MakeGauge(ProgressPanel);
+  progress->addWidget(WhatAmIDoing);
+  progress->addWidget(Gauge);
+  ProgressPanel->hide();
+  layout->addWidget(ProgressPanel);
+  Doit = new QPushButton(QStringLiteral("Delete Now"), this);
+  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+  HelpButton = MakeHelpButton(this, kTopicDeleteRecords);
+  ButtonRow(layout, {Doit, CancelButton, HelpButton});
+  connect(Doit, &QPushButton::clicked, this, &TDeleteRecords::DoitClick);
+  connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TDeleteRecords::DoitClick() {
+  if (m_table->area() == nullptr) return;
+  HelpButton->hide();
+  bool run = true;
+  bool chosen = true;
+  if (m_filter.isEmpty() || DeleteFilter->isChecked()) {
+    // The query in force: the filter, or every record.
+  } else if (DeleteAll->isChecked()) {
+    chosen = SetQuery(this, m_table, QString());
+  } else if (DeleteNotFilter->isChecked()) {
+    chosen = SetQuery(this, m_table, QStringLiteral(".not.(") + m_filter + QLatin1Char(')'));
+  } else {
+    run = false;
+  }
+  if (!chosen) {
+    reject();
+    return;
+  }
+  if (run && !DeleteNow()) return;
+  Dialogs().information(this, RebuildAdviceMessage());
+  accept();
+}
+
+bool TDeleteRecords::DeleteNow() {
+  ProgressPanel->show();
+  SetupPanel->hide();
+  Doit->setEnabled(false);
+  CancelButton->hide();
+  WhatAmIDoing->setText(QStringLiteral("Deleting Records "));
+  LetEventsRun();
+  const xb::Status s = DeleteRecords(*m_table,
+                                     [this](int percent, int) {
+                                       Gauge->setValue(percent);
+                                       LetEventsRun();
+                                       return true;
+                                     },
+                                     &m_deleted);
+  if (!s.ok()) {
+    ReportFailure(this, QStringLiteral("The deletion stopped: "), s);
+    reject();
+    return false;
+  }
+  Dialogs().information(this, DeletedText(m_deleted));
+  return true;
+}
+
+}  // namespace qv

@@ -1,0 +1,123 @@
+// The bulk-change windows over the main window's own contact table:
+// "Convert To Uppercase", "Search and Replace" and "Delete Records". Each
+// reads its controls into the job's options and runs the job below.
+#pragma once
+
+#include <QDialog>
+#include <QList>
+
+#include "cleanup/rewrite.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QWidget;
+
+namespace qv {
+
+class TableObject;
+
+class TConvertToUpper : public QDialog {
+  Q_OBJECT
+
+ public:
+  // `hasFilter`: the main window has a filter, so its choice is offered.
+  TConvertToUpper(TableObject* table, bool hasFilter, QWidget* parent = nullptr);
+
+  QList<QCheckBox*> FieldChecks;  // in the order of UpperFields()
+  QCheckBox* cAll;
+  QRadioButton* rCurrentRecord;
+  QRadioButton* rFilterRecords;
+  QRadioButton* rAllRecords;
+  QWidget* OptionsPanel;
+  QProgressBar* Gauge;
+  QPushButton* ConvertButton;
+  QPushButton* CancelButton;
+  QPushButton* HelpButton;
+
+  QStringList checkedFields() const;
+  void cAllClick();
+  void ConvertButtonClick();
+  void CancelButtonClick();
+  int converted() const { return m_converted; }
+
+ protected:
+  void reject() override;
+
+ private:
+  TableObject* m_table;
+  bool m_converting = false;
+  bool m_cancel = false;
+  int m_converted = 0;
+};
+
+class TSearchAndReplace : public QDialog {
+  Q_OBJECT
+
+ public:
+  TSearchAndReplace(TableObject* table, bool hasFilter, QWidget* parent = nullptr);
+
+  QComboBox* TargetField;
+  QStringList FieldNames;  // the field of each TargetField entry
+  QRadioButton* FindExact;
+  QRadioButton* FindPartial;
+  QLineEdit* FindValue;
+  QCheckBox* CaseSensitive;
+  QRadioButton* ReplaceWhole;
+  QRadioButton* ReplacePartial;
+  QLineEdit* ReplaceValue;
+  QRadioButton* ReplaceAll;
+  QRadioButton* ReplaceFilter;
+  QWidget* ValuePanel;
+  QWidget* ProgressPanel;
+  QLabel* WhatAmIDoing;
+  QProgressBar* Gauge;
+  QPushButton* Doit;
+  QPushButton* CancelButton;
+  QPushButton* HelpButton;
+
+  ReplaceOptions options() const;
+  void TargetFieldClick();
+  void DoitClick();
+  int replaced() const { return m_replaced; }
+
+ private:
+  bool ReplaceNow();
+  TableObject* m_table;
+  bool m_hasFilter;
+  int m_replaced = 0;
+};
+
+class TDeleteRecords : public QDialog {
+  Q_OBJECT
+
+ public:
+  TDeleteRecords(TableObject* table, const QString& filter, QWidget* parent = nullptr);
+
+  QRadioButton* DeleteAll;
+  QRadioButton* DeleteFilter;
+  QRadioButton* DeleteNotFilter;
+  QWidget* SetupPanel;
+  QWidget* ProgressPanel;
+  QLabel* WhatAmIDoing;
+  QProgressBar* Gauge;
+  QPushButton* Doit;
+  QPushButton* CancelButton;
+  QPushButton* HelpButton;
+
+  void DoitClick();
+  int deleted() const { return m_deleted; }
+
+ private:
+  bool DeleteNow();
+  TableObject* m_table;
+  QString m_filter;
+  int m_deleted = 0;
+};
+
+}  // namespace qv

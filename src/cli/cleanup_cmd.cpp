@@ -1,0 +1,237 @@
+#include "cli/cleanup_cmd.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <iostream>
+
+#include "cleanup/cleanup_open.h"
+#include "cleanup/dup_check.h"
+#include "cleanup/rewrite.h"
+#include "cleanup/zip_check.h"
+#include "store/apollo.h"
+#include "store/codepage.h"
+#include "store/contact_file.h"
+#include "store/filter_text.h"
+#include "store/settings.h"
+#include "store/table_object.h"
+#include "xbase/workarea.h"
+
+namespace qv::cli {
+
+namespace {
+
+constexpr int kExitError = 1;
+constexpr int kExitUsage = 2;
+
+int Fail(const QString& message) {
+  std::cerr << "quorvane-cli: " << message.toStdString() << "\n";
+  return kExitError;
+}
+
+int Fail(const xb::Status& status) { return Fail(QString::fromStdString(status.ToString())); }
+
+int UsageError(const QString& message) {
+  std::cerr << "quorvane-cli: " << message.toStdString() << "\n";
+  return kExitUsage;
+}
+
+QString FilePath(const Args& a) {
+  return QFileInfo(QString::fromLocal8Bit(a.positional[0].c_str())).absoluteFilePath();
+}
+
+QString ArgText(const Args& a, const char* option) {
+  return QString::fromLocal8Bit(a.Value(option).c_str());
+}
+
+// How many of `options` were given.
+int CountGiven(const Args& a, std::initializer_list<const char*> options) {
+  int n = 0;
+  for (const char* o : options) n += a.Has(o) ? 1 : 0;
+  return n;
+}
+
+// The contact file in a table object with engine settings of the main
+// window's kind: deletion-flagged records hidden.
+struct Contacts {
+  TApolloEnv env;
+  TableObject table{&env};
+  TApollo apollo;
+  Contacts() {
+    env.SetDeleted(true);
+    apollo.SetDataSource(&table);
+  }
+};
+
+QString Cell(const xb::RecordRef& r, const xb::Table& t, const char* field) {
+  const int i = t.FieldIndex(field);
+  return i < 0 ? QString() : DecodeAnsi(r.field(t.fields()[i])).trimmed();
+}
+
+// One line per record of the work index, in its order.
+xb::Status PrintListed(xb::WorkArea& area, std::initializer_list<const char*> fields) {
+  std::vector<uint32_t> recnos;
+  XB_RETURN_IF_ERROR(ListedRecords(area, &recnos));
+  for (uint32_t recno : recnos) {
+    XB_RETURN_IF_ERROR(area.Go(recno));
+    const xb::RecordRef r = area.record();
+    QString line = QString::number(recno);
+    for (const char* f : fields) line += QLatin1Char('\t') + Cell(r, area.table(), f);
+    std::cout << line.toStdString() << "\n";
+  }
+  return xb::Status::OK();
+}
+
+xb::Status SetQuery(TableObject& table, const QString& condition) {
+  std::string bytes;
+  if (!EncodeAnsi(condition, &bytes)) {
+    return xb::Status::InvalidArgument("the condition holds a character a contact file cannot");
+  }
+  const xb::Status s = table.area()->Query(bytes);
+  table.resync();
+  return s;
+}
+
+}  // namespace
+
+int CmdDups(const Args& a) {
+  static const std::map<std::string, DupKind> kKinds = {{"name", DupKind::LastFirst},
+                                                        {"initial", DupKind::LastInitial},
+                                                        {"street", DupKind::Street},
+                                                        {"similar", DupKind::Similar}};
+  const auto kind = kKinds.find(a.Value("--by"));
+  if (kind == kKinds.end()) {
+    return UsageError("dups needs --by name, --by initial, --by street or --by similar");
+  }
+  DupCheckOptions options;
+  options.kind = kind->second;
+  if (a.Has("--chars")) {
+    if (options.kind != DupKind::Street) return UsageError("--chars goes with --by street");
+    bool ok = false;
+    options.streetChars = ArgText(a, "--chars").toInt(&ok);
+    if (!ok || options.streetChars < 1 || options.streetChars > kMaxStreetChars) {
+      return Fail("--chars takes a number from 1 to 30, not " + ArgText(a, "--chars"));
+    }
+  }
+  Contacts c;
+  if (!OpenContactsExclusively(FilePath(a), c.table)) return kExitError;
+  const QString index = QDir(ProgramDirectory()).filePath(DupIndexFileName());
+  DupCheckResult result;
+  xb::Status s = RunDupCheck(*c.table.area(), options, index.toStdString(), {}, &result);
+  if (s.ok()) s = PrintListed(*c.table.area(), {"LNAME", "FNAME", "STREET"});
+  c.table.close();
+  RemoveWorkIndex(index);
+  if (!s.ok()) return Fail(s);
+  std::cout << DupCountText(result.found).toStdString() << "\n";
+  return 0;
+}
+
+int CmdCheckZip(const Args& a) {
+  Contacts c;
+  if (!OpenContactsExclusively(FilePath(a), c.table)) return kExitError;
+  const QDir dir(ProgramDirectory());
+  StateZipRanges ranges;
+  if (!ReadStateZipTable(dir.filePath(StateZipTableName()).toStdString(), c.env.settings(),
+                         &ranges)
+           .ok()) {
+    return Fail(StateZipOpenFailedMessage());
+  }
+  ZipCheckOptions options;
+  options.includeBlanks = a.Has("--blanks");
+  const QString index = dir.filePath(ZipIndexFileName());
+  ZipCheckResult result;
+  xb::Status s =
+      RunStateZipCheck(*c.table.area(), ranges, options, index.toStdString(), {}, &result);
+  if (s.ok()) s = PrintListed(*c.table.area(), {"STATE", "ZIP", "LNAME", "FNAME"});
+  c.table.close();
+  RemoveWorkIndex(index);
+  if (!s.ok()) return Fail(s);
+  std::cout << ZipCountText(result.found).toStdString() << "\n";
+  return 0;
+}
+
+int CmdUpper(const Args& a) {
+  if (CountGiven(a, {"--current", "--filter", "--all"}) != 1) {
+    return UsageError("upper needs one of --current RECNO, --filter EXPR or --all");
+  }
+  QStringList fields;
+  if (a.Has("--fields")) {
+    for (const QString& f : ArgText(a, "--fields").split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+      const QString name = f.trimmed().toUpper();
+      bool known = false;
+      for (const auto& [caption, field] : UpperFields()) known = known || field == name;
+      if (!known) return Fail(name + " is not one of the fields converted to capitals");
+      fields << name;
+    }
+    if (fields.isEmpty()) return Fail(NoUpperFieldsMessage());
+  } else {
+    for (const auto& [caption, field] : UpperFields()) fields << field;
+  }
+  Contacts c;
+  if (!OpenContactFile(FilePath(a), c.table)) return kExitError;
+  xb::Status s;
+  if (a.Has("--current")) {
+    bool ok = false;
+    const int recno = ArgText(a, "--current").toInt(&ok);
+    if (!ok || recno < 1 || recno > c.table.recordCount()) {
+      return Fail(QStringLiteral("--current takes a record number from 1 to %1, not %2")
+                      .arg(c.table.recordCount())
+                      .arg(ArgText(a, "--current")));
+    }
+    s = c.table.area()->Go(static_cast<uint32_t>(recno));
+  } else if (a.Has("--filter")) {
+    s = SetQuery(c.table, FilterQuery(ArgText(a, "--filter")));
+  } else {
+    s = SetQuery(c.table, kNotDeletedCondition);
+  }
+  int converted = 0;
+  if (s.ok()) s = ConvertToUpper(c.table, fields, a.Has("--current"), {}, &converted);
+  if (!s.ok()) return Fail(s);
+  std::cout << "Converted " << converted << " records\n";
+  return 0;
+}
+
+int CmdReplace(const Args& a) {
+  if (!a.Has("--field") || CountGiven(a, {"--equals", "--contains"}) != 1 ||
+      CountGiven(a, {"--with", "--delete"}) != 1) {
+    return UsageError(
+        "replace needs --field FIELD, one of --equals or --contains, one of --with or --delete");
+  }
+  ReplaceOptions options;
+  options.field = ArgText(a, "--field").toUpper();
+  bool known = false;
+  for (const auto& [caption, field] : ReplaceTargets()) known = known || field == options.field;
+  if (!known) return Fail(options.field + " is not a field search and replace works on");
+  options.kind = a.Has("--contains") ? FindKind::Contains : FindKind::Exact;
+  options.findValue = ArgText(a, a.Has("--contains") ? "--contains" : "--equals");
+  options.caseSensitive = !a.Has("--ignore-case");
+  options.replaceWhole = !a.Has("--matching-text");
+  options.replaceValue = a.Has("--with") ? ArgText(a, "--with") : QString();
+  Contacts c;
+  if (!OpenContactFile(FilePath(a), c.table)) return kExitError;
+  // The window runs on the main window's filter alone, or on every record.
+  xb::Status s = SetQuery(c.table, a.Has("--filter") ? ArgText(a, "--filter") : QString());
+  int replaced = 0;
+  if (s.ok()) s = SearchAndReplace(c.table, options, {}, &replaced);
+  if (!s.ok()) return Fail(s);
+  std::cout << ReplacedText(replaced).toStdString() << "\n";
+  return 0;
+}
+
+int CmdDelete(const Args& a) {
+  if (CountGiven(a, {"--all", "--filter", "--not-filter"}) != 1) {
+    return UsageError("delete needs one of --all, --filter EXPR or --not-filter EXPR");
+  }
+  Contacts c;
+  if (!OpenContactFile(FilePath(a), c.table)) return kExitError;
+  QString query;
+  if (a.Has("--filter")) query = ArgText(a, "--filter");
+  if (a.Has("--not-filter")) query = ".not.(" + ArgText(a, "--not-filter") + ")";
+  xb::Status s = SetQuery(c.table, query);
+  int deleted = 0;
+  if (s.ok()) s = DeleteRecords(c.table, {}, &deleted);
+  if (!s.ok()) return Fail(s);
+  std::cout << DeletedText(deleted).toStdString() << "\n";
+  return 0;
+}
+
+}  // namespace qv::cli

@@ -1,0 +1,87 @@
+// Scratch contact files for the data-quality tests: records given as field
+// maps, written through the engine with the 21 contact tags, then opened
+// in a table object with the main window's engine settings.
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "store/apollo.h"
+#include "store/contact_schema.h"
+#include "store/table_object.h"
+#include "test_support.h"
+#include "xbase/workarea.h"
+
+namespace qv::testing {
+
+struct Contact {
+  std::map<std::string, std::string> fields;
+  bool flagged = false;  // carries the deletion flag
+};
+
+inline Contact C(std::map<std::string, std::string> fields, bool flagged = false) {
+  return Contact{std::move(fields), flagged};
+}
+
+class CleanupFixture {
+ public:
+  CleanupFixture() : table(&env) {
+    env.SetDeleted(true);
+    apollo.SetDataSource(&table);
+  }
+
+  QString dir() const { return m_dir.path() + QLatin1Char('/'); }
+  QString path() const { return dir() + QStringLiteral("contacts.dbf"); }
+
+  // Writes the file; does not open it.
+  bool write(const std::vector<Contact>& contacts) {
+    const std::string p = path().toStdString();
+    if (!xb::Table::Create(p, ContactFields()).ok()) return false;
+    xb::Settings settings;
+    std::unique_ptr<xb::WorkArea> area;
+    if (!xb::WorkArea::Open(p, xb::OpenOptions(), &settings, &area).ok()) return false;
+    for (const Contact& c : contacts) {
+      if (!area->Append().ok()) return false;
+      for (const auto& [name, value] : c.fields) {
+        const int i = area->table().FieldIndex(name);
+        if (i < 0 || !area->SetField(i, value).ok()) return false;
+      }
+      if (c.flagged && !area->SetDeleted(true).ok()) return false;
+      if (!area->Commit().ok()) return false;
+    }
+    return RebuildContactIndex(*area, nullptr).ok();
+  }
+
+  // The stored text of a field, trailing blanks removed, read afresh (the
+  // table object lets the file go first).
+  std::string text(uint32_t recno, const std::string& field) {
+    table.close();
+    std::unique_ptr<xb::Table> t;
+    xb::OpenOptions options;
+    options.exclusive = false;
+    options.read_only = true;
+    if (!xb::Table::Open(path().toStdString(), options, &t).ok() || !t->Go(recno).ok()) {
+      return "<unreadable>";
+    }
+    const int i = t->FieldIndex(field);
+    std::string v(t->current().field(t->fields()[i]));
+    while (!v.empty() && v.back() == ' ') v.pop_back();
+    return v;
+  }
+
+  // What the xBase checker says of the file's tags ("ok ..." when sound).
+  std::string verify() const { return qvtest::Oracle({"verify", path().toStdString()}); }
+
+  TApolloEnv env;
+  TableObject table;
+  TApollo apollo;
+
+ private:
+  QTemporaryDir m_dir;
+};
+
+}  // namespace qv::testing
