@@ -9,6 +9,8 @@ QV_PACKAGES=(
   libgtest-dev
   fonts-liberation
   poppler-utils
+  qt6-serialport-dev
+  libzint-dev
 )
 
 qv_install_missing() {

@@ -42,6 +42,7 @@ class DBEdit;
 class DBMemo;
 class TableObject;
 class TQVLabels;
+class TQVDialer;
 
 // The full path of the open contact file; empty when none is open. Windows
 // that reopen the file after exclusive work read it.
@@ -134,6 +135,11 @@ class TQVPMain : public QMainWindow {
   // Runs the Print Labels dialog once it is set up; empty: exec() it.
   // Tests script the dialog through it.
   std::function<void(TQVLabels&)> RunLabelsWindow;
+
+  // ---- phone dialer (qvmain_dial.cpp) ----
+  void DialButtonClick();
+  // Runs the Dial Phone Number window; empty: exec() it. Tests script it.
+  std::function<void(TQVDialer&)> RunDialerWindow;
 
   // ---- contact files (qvmain_files.cpp) ----
   void OpenFileMenuClick();

@@ -4,6 +4,7 @@
 // default contact file) but answers every message box itself.
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QTextStream>
 #include <cstdio>
 
@@ -11,6 +12,7 @@
 #include "app/background.h"
 #include "app/preferences.h"
 #include "app/qvmain.h"
+#include "dialer/windows/dialer_window.h"
 #include "app/reindex.h"
 #include "app/splash.h"
 #include "labels/label_setup.h"
@@ -87,6 +89,14 @@ int main(int argc, char** argv) {
   {
     qv::TSplash about(qv::TSplash::Mode::About, &main);
     ok &= Save(&about, dir, QStringLiteral("about"));
+  }
+  {
+    // The dialer with the first contact's number, as the Dial button opens it.
+    qv::TQVDialer::HasPhoneApp = [] { return true; };
+    qv::TQVDialer dialer(qv::SettingsFile(), &main);
+    dialer.FormActivate();
+    dialer.NumberToDial->setText(main.TableQVW->fieldText(QStringLiteral("PHONE")).trimmed());
+    ok &= Save(&dialer, dir, QStringLiteral("dial-phone-number"));
   }
   qv::HelpWindow::Instance()->showTopic(1027);
   ok &= Save(qv::HelpWindow::Instance(), dir, QStringLiteral("help"));

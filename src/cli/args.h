@@ -26,7 +26,11 @@ struct Args {
 // Options followed by a value; every other "--x" is a flag.
 inline const std::set<std::string>& ValueOptions() {
   static const std::set<std::string> options = {"--setup", "--order",  "--filter", "--current",
-                                                "--start", "--copies", "--pdf",    "--stream"};
+                                                "--start", "--copies", "--pdf",    "--stream",
+                                                // the dialer
+                                                "--port", "--prefix",
+                                                // the Intelligent Mail barcode
+                                                "--mailer-id", "--stid", "--serial-start"};
   return options;
 }
 

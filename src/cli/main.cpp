@@ -18,6 +18,8 @@
 #include <QString>
 
 #include "cli/args.h"
+#include "cli/barcode_cmd.h"
+#include "cli/dial_cmd.h"
 #include "cli/labels_cmd.h"
 #include "cli/tsv.h"
 #include "store/apollo.h"
@@ -59,11 +61,16 @@ int Usage() {
                "  create FILE                        a new, empty contact file\n"
                "  init                               installs the program directory, prints its path\n"
                "  labels FILE [--setup NAME] [--order TAG] [--filter EXPR | --current RECNO]\n"
-               "         [--start RECNO] [--copies N] [--presort] [--barcode] [--yes]\n"
+               "         [--start RECNO] [--copies N] [--presort] [--barcode [imb|postnet]] [--yes]\n"
+               "         [--mailer-id ID] [--stid NNN] [--serial-start N]\n"
                "         (--pdf OUT.pdf | --stream OUT)\n"
                "                                     a label run to a PDF file or a page stream\n"
                "  presort FILE [--filter EXPR]       writes PRESORT.PSL and prints it\n"
-               "  stream-dump STREAM                 a page stream as readable text\n";
+               "  stream-dump STREAM                 a page stream as readable text\n"
+               "  barcode imb TRACKING20 [ROUTING]   the 65 bar states (F, A, D, T)\n"
+               "  barcode postnet ZIP [STREET]       the POSTNET bars (F full, H half)\n"
+               "  dial FILE RECNO [--port DEVICE] [--pulse] [--prefix DIGITS] [--no-wait]\n"
+               "                                     dials the record's phone through a modem\n";
   return kExitUsage;
 }
 
@@ -367,13 +374,19 @@ int Main(int argc, char** argv) {
       {"seek", {3, 3, CmdSeek}},   {"reindex", {1, 1, CmdReindex}}, {"create", {1, 1, CmdCreate}},
       {"init", {0, 0, CmdInit}},   {"labels", {1, 1, CmdLabels}}, {"presort", {1, 1, CmdPresort}},
       {"stream-dump", {1, 1, CmdStreamDump}},
+      {"dial", {2, 2, CmdDial}},
+      {"barcode", {2, 3, CmdBarcode}},
   };
   auto it = commands.find(argv[1]);
   if (it == commands.end()) return Usage();
   Args args;
   for (int i = 2; i < argc; ++i) {
     std::string arg = argv[i];
-    if (ValueOptions().count(arg) > 0) {
+    if (arg == "--barcode" && i + 1 < argc &&
+        (std::string(argv[i + 1]) == "imb" || std::string(argv[i + 1]) == "postnet")) {
+      // The bar code's kind may follow; a bare --barcode is POSTNET.
+      args.values[arg] = argv[++i];
+    } else if (ValueOptions().count(arg) > 0) {
       if (i + 1 >= argc) {
         std::cerr << "quorvane-cli: " << arg << " needs a value\n";
         return kExitUsage;
