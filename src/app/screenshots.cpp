@@ -132,6 +132,18 @@ int main(int argc, char** argv) {
     ok &= Save(&designer, dir, QStringLiteral("label-designer-barcode"));
   }
   {
+    // The same label with the Intelligent Mail barcode chosen.
+    qv::TDesignLabel designer(main.TableQVW, &main);
+    qv::LabelSetup setup = qv::DefaultLabelSetup();
+    setup.stockDescription = QStringLiteral("Avery 5163  Shipping,   2.00 x 4.00");
+    setup.labelWidth = 4.0f;
+    setup.labelHeight = 2.0f;
+    setup.barCode = setup.intelligentMail = true;
+    setup.yOffset = 0.3f;
+    designer.Setup = setup;
+    ok &= Save(&designer, dir, QStringLiteral("label-designer-imb"));
+  }
+  {
     qv::TSelectLabel select(&main);
     select.LabelTable->setDatabaseName(qv::ProgramDirectory());
     select.LabelTable->setTableName(QStringLiteral("QVPLBLS.DBF"));

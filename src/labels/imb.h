@@ -24,6 +24,8 @@ constexpr double kImbTrackerHeight = 0.048;
 // An ascender reaches this far down from the top, a descender this far up
 // from the bottom.
 constexpr double kImbAscenderHeight = 0.0965;
+// From the first bar's left edge to the last one's right: about 2.95 in.
+constexpr double kImbWidth = (kImbBarCount - 1) * kImbBarPitch + kImbBarWidth;
 // The pen width handed to the canvas: hundredths of an inch, so 0.020 in.
 constexpr int kImbPenWidth = -2;
 

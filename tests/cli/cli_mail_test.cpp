@@ -13,8 +13,13 @@
 
 namespace {
 
-using qvtest::Run;
 using qvtest::Stderr;
+
+qvtest::RunResult Cli(const std::vector<std::string>& argv, Stderr err = Stderr::kDiscard,
+                      const std::string& env = "") {
+  return qvtest::Run(argv, err, env);
+}
+
 
 TEST(CliBarcode, BarsAsLettersAndTheExitCodes) {
   const struct {
@@ -37,13 +42,13 @@ TEST(CliBarcode, BarsAsLettersAndTheExitCodes) {
   for (const auto& c : cases) {
     std::vector<std::string> argv = {QV_CLI, "barcode"};
     argv.insert(argv.end(), c.args.begin(), c.args.end());
-    const qvtest::RunResult r = Run(argv);
+    const qvtest::RunResult r = Cli(argv);
     SCOPED_TRACE(c.args.back());
     EXPECT_EQ(r.status, c.status);
     if (!c.out.empty()) EXPECT_EQ(r.out, c.out);
   }
   // 9 ZIP digits, 2 delivery point digits, a check digit: 62 bars.
-  EXPECT_EQ(Run({QV_CLI, "barcode", "postnet", "12345-6789", "123 MAIN ST"}).out.size(), 63u);
+  EXPECT_EQ(Cli({QV_CLI, "barcode", "postnet", "12345-6789", "123 MAIN ST"}).out.size(), 63u);
 }
 
 TEST(CliDial, DialsTheRecordsPhoneOnTheGivenDevice) {
@@ -51,7 +56,7 @@ TEST(CliDial, DialsTheRecordsPhoneOnTheGivenDevice) {
   const std::string rows = dir.path() + "/rows.tsv", file = dir.path() + "/people.dbf";
   std::ofstream(rows) << "Archer\tAnn\t\t\t\t1 Elm St\tAlbany\tNY\t12207\t\t555-0100\n";
   const std::string home = "QUORVANE_HOME=" + qvtest::ShellQuote(dir.path()) + " ";
-  ASSERT_EQ(Run({QV_CLI, "make", file, rows}, Stderr::kDiscard, home).status, 0);
+  ASSERT_EQ(Cli({QV_CLI, "make", file, rows}, Stderr::kDiscard, home).status, 0);
 
   termios raw{};
   cfmakeraw(&raw);
@@ -60,7 +65,7 @@ TEST(CliDial, DialsTheRecordsPhoneOnTheGivenDevice) {
   ASSERT_EQ(openpty(&master, &slave, name, &raw, nullptr), 0);
   ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
   const qvtest::RunResult r =
-      Run({QV_CLI, "dial", file, "1", "--port", name, "--prefix", "9", "--pulse", "--no-wait"},
+      Cli({QV_CLI, "dial", file, "1", "--port", name, "--prefix", "9", "--pulse", "--no-wait"},
           Stderr::kDiscard, home);
   EXPECT_EQ(r.status, 0);
   std::string got;
@@ -70,13 +75,13 @@ TEST(CliDial, DialsTheRecordsPhoneOnTheGivenDevice) {
   ::close(master);
   ::close(slave);
 
-  const qvtest::RunResult missing = Run(
+  const qvtest::RunResult missing = Cli(
       {QV_CLI, "dial", file, "1", "--port", dir.path() + "/ttyS9", "--no-wait"}, Stderr::kMerge,
       home);
   EXPECT_EQ(missing.status, 1);
   EXPECT_NE(missing.out.find("Unable to open " + dir.path() + "/ttyS9"), std::string::npos);
-  EXPECT_EQ(Run({QV_CLI, "dial", file, "7", "--no-wait"}, Stderr::kDiscard, home).status, 1);
-  EXPECT_EQ(Run({QV_CLI, "dial", file}, Stderr::kDiscard, home).status, 2);
+  EXPECT_EQ(Cli({QV_CLI, "dial", file, "7", "--no-wait"}, Stderr::kDiscard, home).status, 1);
+  EXPECT_EQ(Cli({QV_CLI, "dial", file}, Stderr::kDiscard, home).status, 2);
 }
 
 }  // namespace

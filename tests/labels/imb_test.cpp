@@ -8,6 +8,9 @@
 #include <QFile>
 
 #include "labels/label_run.h"
+#include "labels/label_setup.h"
+#include "store/support_install.h"
+#include "xbase/table.h"
 #include "labels_test_util.h"
 #include "render/report_canvas.h"
 
@@ -132,6 +135,7 @@ struct ImbRun {
   TestHost host;
   LabelRunResult result;
   PageStream pages;
+  bool wide = true;
 
   void run(LabelRunOptions options) {
     options.print = false;
@@ -139,6 +143,12 @@ struct ImbRun {
     options.selection = RecordSelection::All;
     options.setup.barCode = true;
     options.setup.intelligentMail = true;
+    if (wide) {
+      // Avery 5163, two 4-inch labels across: room for the 2.95 in of bars.
+      options.setup.labelWidth = 4.0f;
+      options.setup.horizontalPitch = 4.188f;
+      options.setup.across = 2;
+    }
     LabelRunHooks hooks;
     hooks.preview = [this](QIODevice& stream) {
       QString error;
@@ -224,6 +234,81 @@ TEST(Imb, ASerialPastItsRangeOrNoMailerIdPrintsNoBars) {
   r.run(options);
   EXPECT_TRUE(LinesOf(r.pages.pages.at(0)).empty());
   EXPECT_EQ(r.result.barCodeWarnings.size(), 2);
+
+  // The 2.63 in labels of the default setup cannot hold 2.95 in of bars.
+  options.imb.mailerId = QStringLiteral("567094");
+  r.wide = false;
+  r.pages = PageStream();
+  r.run(options);
+  EXPECT_TRUE(LinesOf(r.pages.pages.at(0)).empty());
+  ASSERT_EQ(r.result.barCodeWarnings.size(), 2);
+  EXPECT_TRUE(r.result.barCodeWarnings[0].contains(QStringLiteral("too narrow")));
+}
+
+}  // namespace
+}  // namespace qv
+
+namespace qv {
+namespace {
+
+// A setup table of two rows with the given BARCODE values and, when
+// `withKind`, a BARTYPE column holding `kinds`.
+bool MakeSetupTable(const std::string& path, bool withKind, const char* kinds) {
+  std::vector<xb::FieldDef> fields = {{"DESCRIPT", 'C', 50}, {"BARCODE", 'L', 1}};
+  if (withKind) fields.push_back({"BARTYPE", 'N', 1});
+  if (!xb::Table::Create(path, fields).ok()) return false;
+  std::unique_ptr<xb::Table> table;
+  if (!xb::Table::Open(path, xb::OpenOptions(), &table).ok()) return false;
+  for (int i = 0; i < 2; ++i) {
+    if (!table->Append().ok() || !table->SetFieldBytes(0, "Setup").ok() ||
+        !table->SetFieldBytes(1, "T").ok() ||
+        (withKind && !table->SetFieldBytes(2, std::string(1, kinds[i])).ok()) ||
+        !table->Flush().ok()) {
+      return false;
+    }
+  }
+  return table->Close().ok();
+}
+
+TEST(Imb, SetupTablesWithAndWithoutTheBarTypeColumn) {
+  QTemporaryDir dir;
+  const struct {
+    const char* name;
+    bool withKind;
+    const char* kinds;
+    bool imb[2];
+  } cases[] = {
+      {"OLD.DBF", false, "", {false, false}},  // before BARTYPE: POSTNET
+      {"NEW.DBF", true, "12", {false, true}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(MakeSetupTable(dir.filePath(c.name).toStdString(), c.withKind, c.kinds));
+    TApolloEnv env;
+    TableObject table(&env);
+    table.setDatabaseName(dir.path());
+    table.setTableName(QString::fromLatin1(c.name));
+    ASSERT_TRUE(table.open());
+    for (int row = 0; row < 2; ++row, table.next()) {
+      const LabelSetup s = ReadLabelSetup(table);
+      EXPECT_TRUE(s.barCode);
+      EXPECT_EQ(s.intelligentMail, c.imb[row]) << row;
+    }
+  }
+  // A freshly installed table has the column and keeps the choice.
+  ASSERT_TRUE(InstallSupportTables(dir.path() + QLatin1Char('/')).isEmpty());
+  TApolloEnv env;
+  TableObject table(&env);
+  table.setDatabaseName(dir.path());
+  table.setTableName(LabelSetupFileName());
+  ASSERT_TRUE(table.open());
+  LabelSetup s = ReadLabelSetup(table);
+  EXPECT_FALSE(s.barCode);
+  s.barCode = s.intelligentMail = true;
+  ASSERT_TRUE(WriteLabelSetup(table, s));
+  EXPECT_EQ(table.fieldText(QStringLiteral("BARTYPE")).trimmed(), QStringLiteral("2"));
+  EXPECT_EQ(table.fieldText(QStringLiteral("BARCODE")), QStringLiteral("T"));
+  EXPECT_TRUE(ReadLabelSetup(table).intelligentMail);
 }
 
 }  // namespace
