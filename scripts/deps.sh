@@ -10,6 +10,8 @@ QV_PACKAGES=(
   fonts-liberation
   poppler-utils
   libreoffice-writer-nogui
+  qt6-serialport-dev
+  libzint-dev
 )
 
 qv_install_missing() {

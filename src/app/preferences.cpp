@@ -91,6 +91,7 @@ TPreferences::TPreferences(const IniFile& ini, QWidget* parent) : QDialog(parent
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
   layout->addWidget(adding);
+  layout->addWidget(MakeImbGroup());
   layout->addLayout(buttons);
 
   connect(DateFormat, &QComboBox::activated, this, &TPreferences::DateFormatClick);
@@ -124,6 +125,7 @@ void TPreferences::LoadPreferences() {
   CarryState->setChecked(a.carryState);
   CarryZip->setChecked(a.carryZip);
   CarryCountry->setChecked(a.carryCountry);
+  LoadImbPreferences();
 }
 
 void TPreferences::SavePreferences() {
@@ -138,7 +140,8 @@ void TPreferences::SavePreferences() {
   a.carryState = CarryState->isChecked();
   a.carryZip = CarryZip->isChecked();
   a.carryCountry = CarryCountry->isChecked();
-  bool ok = WriteDateSettings(m_ini, m_date) && WriteAddingSettings(m_ini, a);
+  bool ok = WriteDateSettings(m_ini, m_date) && WriteAddingSettings(m_ini, a) &&
+            SaveImbPreferences();
   if (!ok) {
     Dialogs().information(this, QStringLiteral("The settings could not be saved in ") + m_ini.path());
   }
@@ -154,6 +157,7 @@ void TPreferences::DateFormatClick(int index) {
 }
 
 void TPreferences::OKButtonClick() {
+  if (!ImbPreferencesValid()) return;
   SavePreferences();
   accept();
 }

@@ -51,8 +51,19 @@ class TPreferences : public QDialog {
   QPushButton* OKButton;
   QPushButton* CancelButton;
   QPushButton* HelpButton;
+  // Intelligent Mail barcode (preferences_imb.cpp).
+  QLineEdit* ImbMailerId;
+  QLineEdit* ImbServiceType;
+  QLineEdit* ImbBarcodeId;
+  QLineEdit* ImbNextSerial;
 
  private:
+  QWidget* MakeImbGroup();
+  void LoadImbPreferences();
+  // False, after saying why, when a value cannot make a bar code.
+  bool ImbPreferencesValid();
+  bool SaveImbPreferences();
+
   IniFile m_ini;
   DateSettings m_date;
 };

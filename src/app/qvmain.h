@@ -47,6 +47,7 @@ class TCountZipCodes;
 class TUserDesignedReport;
 class TQVEnvelopes;
 class TqVLetters;
+class TQVDialer;
 
 // The full path of the open contact file; empty when none is open. Windows
 // that reopen the file after exclusive work read it.
@@ -162,6 +163,11 @@ class TQVPMain : public QMainWindow {
   // Runs a utility window once it is set up; empty: exec() it. Tests
   // script the windows through it.
   std::function<void(QDialog&)> RunCleanupWindow;
+
+  // ---- phone dialer (qvmain_dial.cpp) ----
+  void DialButtonClick();
+  // Runs the Dial Phone Number window; empty: exec() it. Tests script it.
+  std::function<void(TQVDialer&)> RunDialerWindow;
 
   // ---- contact files (qvmain_files.cpp) ----
   void OpenFileMenuClick();

@@ -227,6 +227,12 @@ void TQVPMain::BuildMainPage() {
   DateFormatLabel = label("", kBox1 + 102, RowY(6), 104);
 
   DBPhone = box("Phone", "PHONE", kLabel2, kBox2, RowY(6), 194);
+  // Phone dialer: the Dial button beside the phone box.
+  DBPhone->resize(DBPhone->width() - 44, DBPhone->height());
+  DialButton = new QPushButton(QStringLiteral("Dial"), MainPage);
+  DialButton->setGeometry(kBox2 + 194 - 40, RowY(6), 40, kBoxHeight);
+  DialButton->setFocusPolicy(Qt::NoFocus);
+  connect(DialButton, &QPushButton::clicked, this, &TQVPMain::DialButtonClick);
   DBFax = box("Fax", "FAX", kLabel1, kBox1, RowY(7), 200);
   DBEmail = box("E-mail", "EMAIL", kLabel2, kBox2, RowY(7), 194);
   DBNotes = box("Codes", "NOTES", kLabel1, kBox1, RowY(8), 200);

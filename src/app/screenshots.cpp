@@ -6,6 +6,7 @@
 #include <QBuffer>
 #include <QToolButton>
 #include <QDir>
+#include <QLineEdit>
 #include <QTextStream>
 #include <cstdio>
 
@@ -13,6 +14,7 @@
 #include "app/background.h"
 #include "app/preferences.h"
 #include "app/qvmain.h"
+#include "dialer/windows/dialer_window.h"
 #include "app/reindex.h"
 #include "app/splash.h"
 #include "labels/job_host.h"
@@ -160,6 +162,14 @@ int main(int argc, char** argv) {
     qv::TSplash about(qv::TSplash::Mode::About, &main);
     ok &= Save(&about, dir, QStringLiteral("about"));
   }
+  {
+    // The dialer with the first contact's number, as the Dial button opens it.
+    qv::TQVDialer::HasPhoneApp = [] { return true; };
+    qv::TQVDialer dialer(qv::SettingsFile(), &main);
+    dialer.FormActivate();
+    dialer.NumberToDial->setText(main.TableQVW->fieldText(QStringLiteral("PHONE")).trimmed());
+    ok &= Save(&dialer, dir, QStringLiteral("dial-phone-number"));
+  }
   qv::HelpWindow::Instance()->showTopic(1027);
   ok &= Save(qv::HelpWindow::Instance(), dir, QStringLiteral("help"));
   qv::HelpWindow::Instance()->close();
@@ -192,6 +202,18 @@ int main(int argc, char** argv) {
     setup.bold = true;
     designer.Setup = setup;
     ok &= Save(&designer, dir, QStringLiteral("label-designer-barcode"));
+  }
+  {
+    // The same label with the Intelligent Mail barcode chosen.
+    qv::TDesignLabel designer(main.TableQVW, &main);
+    qv::LabelSetup setup = qv::DefaultLabelSetup();
+    setup.stockDescription = QStringLiteral("Avery 5163  Shipping,   2.00 x 4.00");
+    setup.labelWidth = 4.0f;
+    setup.labelHeight = 2.0f;
+    setup.barCode = setup.intelligentMail = true;
+    setup.yOffset = 0.3f;
+    designer.Setup = setup;
+    ok &= Save(&designer, dir, QStringLiteral("label-designer-imb"));
   }
   {
     qv::TSelectLabel select(&main);

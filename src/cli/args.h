@@ -32,7 +32,11 @@ inline const std::set<std::string>& ValueOptions() {
                                                 "--letter", "--rtf",    "--rtf-dir",
                                                 // data-quality utilities
                                                 "--by", "--chars", "--fields", "--field",
-                                                "--equals", "--contains", "--with", "--not-filter"};
+                                                "--equals", "--contains", "--with", "--not-filter",
+                                                // the dialer
+                                                "--port", "--prefix",
+                                                // the Intelligent Mail barcode
+                                                "--mailer-id", "--stid", "--serial-start"};
   return options;
 }
 

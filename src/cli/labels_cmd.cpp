@@ -5,6 +5,7 @@
 #include <chrono>
 #include <iostream>
 
+#include "labels/imb.h"
 #include "labels/job_host.h"
 #include "labels/label_print.h"
 #include "labels/label_run.h"
@@ -91,6 +92,31 @@ bool Open(const Args& a, OpenContacts& c, bool* filtered, QString* error) {
   return true;
 }
 
+// The Intelligent Mail settings of the settings file with the command
+// line's --mailer-id, --stid and --serial-start over them; false with the
+// reason when the first piece could not be numbered.
+bool ImbOptions(const Args& a, ImbSettings* imb, QString* error) {
+  *imb = LoadImbSettings(SettingsFile());
+  if (a.Has("--mailer-id")) imb->mailerId = QString::fromStdString(a.Value("--mailer-id"));
+  if (a.Has("--stid")) imb->serviceType = QString::fromStdString(a.Value("--stid"));
+  if (a.Has("--serial-start")) {
+    bool ok = false;
+    imb->nextSerial = QString::fromStdString(a.Value("--serial-start")).toLongLong(&ok);
+    if (!ok || imb->nextSerial < 0) {
+      *error = "--serial-start takes a number of 0 or more, not " +
+               QString::fromStdString(a.Value("--serial-start"));
+      return false;
+    }
+  }
+  QString why;
+  if (ImbTrackingCode(imb->barcodeId, imb->serviceType, imb->mailerId, imb->nextSerial, &why)
+          .isEmpty()) {
+    *error = QStringLiteral("no Intelligent Mail barcode can be printed: ") + why;
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int CmdLabels(const Args& a) {
@@ -108,6 +134,13 @@ int CmdLabels(const Args& a) {
     }
   }
   if (a.Has("--barcode")) options.setup.barCode = true;
+  if (a.Has("--barcode") && a.Value("--barcode") == "imb") options.setup.intelligentMail = true;
+  if (a.Has("--barcode") && a.Value("--barcode") == "postnet") options.setup.intelligentMail = false;
+  if (options.setup.barCode && options.setup.intelligentMail) {
+    QString error;
+    if (!ImbOptions(a, &options.imb, &error)) return Fail(error);
+    options.imbGiven = true;
+  }
   if (a.Has("--copies") && !ParseNumber(a.Value("--copies"), 1, kMaxCopies, &options.copies)) {
     return Fail("--copies takes a number from 1 to 999, not " +
                 QString::fromStdString(a.Value("--copies")));
@@ -166,6 +199,9 @@ int CmdLabels(const Args& a) {
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
                       std::chrono::steady_clock::now() - start)
                       .count();
+  for (const QString& warning : result.barCodeWarnings) {
+    std::cerr << "warning: " << warning.toStdString() << "\n";
+  }
   switch (result.outcome) {
     case LabelRunOutcome::Completed:
     case LabelRunOutcome::Stopped:

@@ -20,6 +20,8 @@
 #include "cli/args.h"
 #include "cli/envelope_cmd.h"
 #include "cli/cleanup_cmd.h"
+#include "cli/barcode_cmd.h"
+#include "cli/dial_cmd.h"
 #include "cli/labels_cmd.h"
 #include "cli/reports_cmd.h"
 #include "cli/letters_cmd.h"
@@ -63,7 +65,8 @@ int Usage() {
                "  create FILE                        a new, empty contact file\n"
                "  init                               installs the program directory, prints its path\n"
                "  labels FILE [--setup NAME] [--order TAG] [--filter EXPR | --current RECNO]\n"
-               "         [--start RECNO] [--copies N] [--presort] [--barcode] [--yes]\n"
+               "         [--start RECNO] [--copies N] [--presort] [--barcode [imb|postnet]] [--yes]\n"
+               "         [--mailer-id ID] [--stid NNN] [--serial-start N]\n"
                "         (--pdf OUT.pdf | --stream OUT)\n"
                "                                     a label run to a PDF file or a page stream\n"
                "  presort FILE [--filter EXPR]       writes PRESORT.PSL and prints it\n"
@@ -94,7 +97,11 @@ int Usage() {
                "         (--with VALUE | --delete) [--matching-text] [--filter EXPR]\n"
                "                                     search and replace in one field\n"
                "  delete FILE (--all | --filter EXPR | --not-filter EXPR)\n"
-               "                                     records deleted (marker and flag)\n";
+               "                                     records deleted (marker and flag)\n"
+               "  barcode imb TRACKING20 [ROUTING]   the 65 bar states (F, A, D, T)\n"
+               "  barcode postnet ZIP [STREET]       the POSTNET bars (F full, H half)\n"
+               "  dial FILE RECNO [--port DEVICE] [--pulse] [--prefix DIGITS] [--no-wait]\n"
+               "                                     dials the record's phone through a modem\n";
   return kExitUsage;
 }
 
@@ -406,13 +413,19 @@ int Main(int argc, char** argv) {
       // data-quality utilities
       {"dups", {1, 1, CmdDups}},   {"check-zip", {1, 1, CmdCheckZip}}, {"upper", {1, 1, CmdUpper}},
       {"replace", {1, 1, CmdReplace}}, {"delete", {1, 1, CmdDelete}},
+      {"dial", {2, 2, CmdDial}},
+      {"barcode", {2, 3, CmdBarcode}},
   };
   auto it = commands.find(argv[1]);
   if (it == commands.end()) return Usage();
   Args args;
   for (int i = 2; i < argc; ++i) {
     std::string arg = argv[i];
-    if (ValueOptions().count(arg) > 0) {
+    if (arg == "--barcode" && i + 1 < argc &&
+        (std::string(argv[i + 1]) == "imb" || std::string(argv[i + 1]) == "postnet")) {
+      // The bar code's kind may follow; a bare --barcode is POSTNET.
+      args.values[arg] = argv[++i];
+    } else if (ValueOptions().count(arg) > 0) {
       if (i + 1 >= argc) {
         std::cerr << "quorvane-cli: " << arg << " needs a value\n";
         return kExitUsage;

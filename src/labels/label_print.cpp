@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include "labels/address_lines.h"
+#include "labels/imb.h"
 #include "labels/job_host.h"
 #include "labels/postnet.h"
 #include "render/report_canvas.h"
@@ -78,6 +79,21 @@ bool TLabelPrint::Aborted() const {
 }
 
 QString TLabelPrint::OutcomeText() const {
+  QString text = BaseOutcomeText();
+  // The labels that went out without a bar code, a line each (the first
+  // few; the status window has room for no more).
+  constexpr int kShown = 3;
+  for (int i = 0; i < m_barCodeWarnings.size() && i < kShown; ++i) {
+    text += QLatin1Char('\r') + m_barCodeWarnings[i];
+  }
+  if (m_barCodeWarnings.size() > kShown) {
+    text += QStringLiteral("\rand %1 more labels without a bar code")
+                .arg(m_barCodeWarnings.size() - kShown);
+  }
+  return text;
+}
+
+QString TLabelPrint::BaseOutcomeText() const {
   const ReportCanvas& r = m_printMode ? *m_printReport : *m_fileReport;
   if (!r.errorText().isEmpty()) return QStringLiteral("\r") + r.errorText();
   if (r.aborted()) {
@@ -155,11 +171,31 @@ void TLabelPrint::PrintContactLabel(ReportCanvas& r, int column, int row) {
   }
   if (!s.barCode) return;
   const QString zip = m_table.fieldText(QStringLiteral("ZIP"));
-  if (!ZipQualifiesForBarCode(zip)) return;
+  QString imbBars;
+  if (s.intelligentMail) {
+    QString warning = QStringLiteral("no Intelligent Mail settings");
+    // Bars running into the next label would be a wrong bar code.
+    if (double(s.labelWidth) - double(s.xOffset) < kImbWidth) {
+      warning = QStringLiteral("the label is too narrow for the Intelligent Mail barcode "
+                               "(%1 in)").arg(kImbWidth, 0, 'f', 2);
+    } else if (m_imb) imbBars = m_imb->NextPiece(zip, m_table.fieldText(QStringLiteral("STREET")), &warning);
+    if (imbBars.isEmpty()) {
+      m_barCodeWarnings << QStringLiteral("Record %1: no bar code, %2")
+                               .arg(m_apollo.RecNo())
+                               .arg(warning);
+      return;
+    }
+  } else if (!ZipQualifiesForBarCode(zip)) {
+    return;
+  }
   r.setOrigin(double(column) * double(s.horizontalPitch) + double(s.leftMargin) + double(s.xOffset),
               double(row) * double(s.verticalPitch) + double(s.topMargin) +
                   (double(s.yOffset) - double(kBarCodeAboveText)));
   r.moveTo(0, 0);
+  if (s.intelligentMail) {
+    ImbSection(r, imbBars);
+    return;
+  }
   BarSection(r, BarCodeText(zip, m_table.fieldText(QStringLiteral("STREET"))));
 }
 
@@ -168,6 +204,7 @@ void TLabelPrint::PrintLabels(ReportCanvas& r) {
   m_header = false;
   m_labels = 0;
   m_lines.clear();
+  m_barCodeWarnings.clear();
   if (m_presort) {
     m_presortList.clear();
     QFile file(m_presortFile);

@@ -18,6 +18,7 @@
 
 namespace qv {
 
+class ImbNumbering;
 class JobHost;
 class ReportCanvas;
 class TableObject;
@@ -79,8 +80,14 @@ class TLabelPrint {
   // Labels placed by the last run, header labels included.
   long long LabelsPrinted() const { return m_labels; }
 
+  // The serial numbers of an Intelligent Mail run (not owned).
+  void setImbNumbering(ImbNumbering* numbering) { m_imb = numbering; }
+  // One line per label that got no bar code, and why.
+  const QStringList& BarCodeWarnings() const { return m_barCodeWarnings; }
+
  private:
   void PrintContactLabel(ReportCanvas& r, int column, int row);
+  QString BaseOutcomeText() const;
   void AdvanceRecord();
   QString CurrentZipKey() const;
 
@@ -100,6 +107,8 @@ class TLabelPrint {
   bool m_finished = false;
   long long m_labels = 0;
   QStringList m_lines;
+  ImbNumbering* m_imb = nullptr;
+  QStringList m_barCodeWarnings;
   std::unique_ptr<ReportCanvas> m_printReport;
   std::unique_ptr<ReportCanvas> m_fileReport;
 };

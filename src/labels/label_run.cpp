@@ -2,7 +2,9 @@
 
 #include <QBuffer>
 #include <cmath>
+#include <memory>
 
+#include "labels/imb.h"
 #include "labels/job_host.h"
 #include "labels/label_print.h"
 #include "labels/sort_bulk_mail.h"
@@ -137,6 +139,15 @@ LabelRunResult DoPrint(TableObject& table, TApollo& apollo, const LabelRunOption
   job.setSetup(setup);
   job.setCopies(options.copies);
   job.setPrintMode(options.print);
+  // Every piece takes the next serial; what a run used is never used again,
+  // previews included, since a previewed page can still be printed.
+  const QString settingsPath = directory + QStringLiteral("QUORVA.INI");
+  std::unique_ptr<ImbNumbering> numbering;
+  if (setup.barCode && setup.intelligentMail) {
+    numbering = std::make_unique<ImbNumbering>(options.imbGiven ? options.imb
+                                                                : LoadImbSettings(IniFile(settingsPath)));
+    job.setImbNumbering(numbering.get());
+  }
   ReportCanvas& report = job.Report();
   QBuffer stream;
   if (options.print) {
@@ -176,6 +187,16 @@ LabelRunResult DoPrint(TableObject& table, TApollo& apollo, const LabelRunOption
   result.pages = report.currentPage();
   result.errorText = report.errorText();
   result.statusText = report.statusText();
+  result.barCodeWarnings = job.BarCodeWarnings();
+  if (numbering && numbering->used()) {
+    IniFile ini(settingsPath);
+    if (!SaveImbNextSerial(ini, numbering->nextSerial())) {
+      host.information(QStringLiteral("The next Intelligent Mail serial number (%1) could not be "
+                                      "saved in %2; set it in Preferences before the next run")
+                           .arg(numbering->nextSerial())
+                           .arg(settingsPath));
+    }
+  }
   if (!result.errorText.isEmpty()) {
     result.outcome = LabelRunOutcome::Failed;
   } else if (job.Aborted()) {

@@ -10,8 +10,10 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
+#include "labels/imb.h"
 #include "labels/label_setup.h"
 
 class QIODevice;
@@ -41,6 +43,11 @@ struct LabelRunOptions {
   QString pdfFile;
   // Where PRESORT.PSL lives; empty means the program directory.
   QString programDirectory;
+  // Intelligent Mail: the settings the run numbers its pieces from; unless
+  // imbGiven, they are read from the settings file. The next serial is
+  // saved there after the run.
+  bool imbGiven = false;
+  ImbSettings imb;
 };
 
 struct LabelRunHooks {
@@ -67,6 +74,7 @@ struct LabelRunResult {
   int pages = 0;
   long long labels = 0;
   QString statusText;  // the status window's last line
+  QStringList barCodeWarnings;  // labels printed without their bar code
 };
 
 // The message shown before a presorted run.

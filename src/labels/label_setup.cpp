@@ -68,6 +68,13 @@ LabelSetup ReadLabelSetup(const TableObject& t) {
   s.xOffset = Inches(t, "XOFFSET");
   s.yOffset = Inches(t, "YOFFSET");
   s.barCode = Logical(t, "BARCODE");
+  // Tables from before the Intelligent Mail barcode have no BARTYPE: their
+  // bar code is POSTNET.
+  if (t.fieldIndex(QStringLiteral("BARTYPE")) >= 0 && !Text(t, "BARTYPE").trimmed().isEmpty()) {
+    const int kind = Whole(t, "BARTYPE");
+    s.barCode = kind != 0;
+    s.intelligentMail = kind == 2;
+  }
   s.name = Logical(t, "NAME");
   s.title = Logical(t, "TITLE");
   s.company = Logical(t, "COMPANY");
@@ -109,6 +116,9 @@ bool WriteLabelSetup(TableObject& t, const LabelSetup& s) {
   SetInches(t, "XOFFSET", s.xOffset);
   SetInches(t, "YOFFSET", s.yOffset);
   SetLogical(t, "BARCODE", s.barCode);
+  if (t.fieldIndex(QStringLiteral("BARTYPE")) >= 0) {
+    SetWhole(t, "BARTYPE", !s.barCode ? 0 : s.intelligentMail ? 2 : 1);
+  }
   SetLogical(t, "NAME", s.name);
   SetLogical(t, "TITLE", s.title);
   SetLogical(t, "COMPANY", s.company);

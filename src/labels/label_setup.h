@@ -30,6 +30,9 @@ struct LabelSetup {
   float xOffset = 0.25f;
   float yOffset = 0.25f;
   bool barCode = false;
+  // With barCode: the Intelligent Mail barcode instead of POSTNET. Kept in
+  // the BARTYPE column where the setup table has one (BarCodeKind).
+  bool intelligentMail = false;
   bool name = true;
   bool title = false;
   bool company = false;

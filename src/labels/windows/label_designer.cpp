@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFontMetricsF>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -19,6 +20,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "labels/imb.h"
 #include "labels/postnet.h"
 #include "labels/windows/select_label.h"
 #include "render/report_fonts.h"
@@ -58,6 +60,27 @@ const QImage& BarCodePicture() {
     for (size_t i = 0; i < bars.size(); ++i) {
       const int height = bars[i] ? kBarCodePictureHeight : shortBar;
       p.fillRect(int(i) * pitch, kBarCodePictureHeight - height, pitch / 2, height, Qt::black);
+    }
+    return image;
+  }();
+  return picture;
+}
+
+// An Intelligent Mail barcode of the published test case, 65 bars at a
+// 3 pixel pitch with the tracker a third of the height.
+const QImage& ImbPicture() {
+  static const QImage picture = [] {
+    QImage image(kBarCodePictureWidth, kBarCodePictureHeight, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    const QString bars = ImbBars(QStringLiteral("01234567094987654321"),
+                                 QStringLiteral("01234567891"), nullptr);
+    const int h = kBarCodePictureHeight, third = h / 3;
+    for (int i = 0; i < bars.size(); ++i) {
+      const QChar s = bars[i];
+      const int top = s == QLatin1Char('F') || s == QLatin1Char('A') ? 0 : third;
+      const int bottom = s == QLatin1Char('F') || s == QLatin1Char('D') ? h : h - third;
+      p.fillRect(i * 3, top, 2, bottom - top, Qt::black);
     }
     return image;
   }();
@@ -182,6 +205,9 @@ void TDesignLabel::BuildControls() {
   PhoneCheck = check("Phone");
   CountryCheck = check("Country");
   BarCodeCheck = check("POSTNET Bar Code");
+  BarCodeKindBox = new QComboBox(this);
+  BarCodeKindBox->addItems({QStringLiteral("POSTNET"), QStringLiteral("Intelligent Mail")});
+  BarCodeKindBox->setToolTip(QStringLiteral("The bar code printed above the address"));
   UpperCaseCheck = check("Uppercase");
   TrimTextCheck = check("Trim text to fit label");
   auto* contentBox = new QGroupBox(QStringLiteral("Print"), this);
@@ -192,6 +218,7 @@ void TDesignLabel::BuildControls() {
   contentLayout->addWidget(BarCodeCheck, 4, 0);
   contentLayout->addWidget(UpperCaseCheck, 4, 1);
   contentLayout->addWidget(TrimTextCheck, 5, 0, 1, 2);
+  contentLayout->addWidget(BarCodeKindBox, 6, 0, 1, 2);
 
   AfterStateRadio = new QRadioButton(QStringLiteral("After state"), this);
   BeforeCityRadio = new QRadioButton(QStringLiteral("Before city"), this);
@@ -303,6 +330,7 @@ void TDesignLabel::BuildControls() {
   }
   connect(ZipCheck, &QCheckBox::toggled, this, &TDesignLabel::ZipCheckClick);
   connect(BarCodeCheck, &QCheckBox::toggled, this, &TDesignLabel::BarCodeCheckClick);
+  connect(BarCodeKindBox, &QComboBox::currentIndexChanged, this, &TDesignLabel::ContentsChange);
   connect(UpButton, &QPushButton::clicked, this, &TDesignLabel::UpButtonClick);
   connect(DownButton, &QPushButton::clicked, this, &TDesignLabel::DownButtonClick);
   connect(LeftButton, &QPushButton::clicked, this, &TDesignLabel::LeftButtonClick);
@@ -361,6 +389,8 @@ void TDesignLabel::FormActivate() {
   PhoneCheck->setChecked(Content.phone);
   CountryCheck->setChecked(Content.country);
   BarCodeCheck->setChecked(Content.barCode);
+  BarCodeKindBox->setCurrentIndex(Setup.intelligentMail ? 1 : 0);
+  BarCodeKindBox->setEnabled(Content.barCode);
   UpperCaseCheck->setChecked(Content.upperCase);
   TrimTextCheck->setChecked(TrimText);
   for (int option = kZipAfterState; option <= kZipBeforeCountry; ++option) {
@@ -409,6 +439,7 @@ void TDesignLabel::UpDateLabelSetupRecord() {
   Setup.xOffset = PixelsToInches(TextX, PixelsPerInch);
   Setup.yOffset = PixelsToInches(TextY, PixelsPerInch);
   Setup.barCode = Content.barCode;
+  Setup.intelligentMail = Content.barCode && BarCodeKindBox->currentIndex() == 1;
   Setup.name = Content.name;
   Setup.title = Content.title;
   Setup.company = Content.company;
@@ -505,7 +536,10 @@ void TDesignLabel::WriteLabelText() {
     p.drawText(TextX, baseline, line);
     baseline += lineHeight;
   }
-  if (Content.barCode) p.drawImage(BarCodeX, BarCodeY, BarCodePicture());
+  if (Content.barCode) {
+    p.drawImage(BarCodeX, BarCodeY,
+                BarCodeKindBox->currentIndex() == 1 ? ImbPicture() : BarCodePicture());
+  }
 }
 
 void TDesignLabel::ContentsChange() {
@@ -519,6 +553,7 @@ void TDesignLabel::ContentsChange() {
   Content.phone = PhoneCheck->isChecked();
   Content.country = CountryCheck->isChecked();
   Content.barCode = BarCodeCheck->isChecked();
+  BarCodeKindBox->setEnabled(Content.barCode);
   Content.zipOption = CheckedZipOption();
   Content.upperCase = UpperCaseCheck->isChecked();
   TrimText = TrimTextCheck->isChecked();

@@ -22,6 +22,7 @@
 
 class QAbstractButton;
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -160,6 +161,8 @@ class TDesignLabel : public QDialog {
   QCheckBox* PhoneCheck = nullptr;
   QCheckBox* CountryCheck = nullptr;
   QCheckBox* BarCodeCheck = nullptr;
+  // Which bar code: 0 POSTNET, 1 Intelligent Mail.
+  QComboBox* BarCodeKindBox = nullptr;
   QRadioButton* AfterStateRadio = nullptr;
   QRadioButton* BeforeCityRadio = nullptr;
   QRadioButton* AfterCountryRadio = nullptr;

@@ -1,0 +1,174 @@
+// The dialer against a pseudo-terminal standing in for the modem: the
+// exact bytes of the dial command and the hang-up, and the failures.
+#include "dialer/dialer.h"
+
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <QTemporaryDir>
+
+namespace qv {
+namespace {
+
+// A pty pair: the test reads what the dialer writes to the device.
+class FakeModem {
+ public:
+  FakeModem() {
+    char name[256] = {};
+    termios raw{};
+    cfmakeraw(&raw);
+    ok = openpty(&m_master, &m_slave, name, &raw, nullptr) == 0;
+    device = QString::fromLocal8Bit(name);
+    if (ok) ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+  }
+  ~FakeModem() {
+    if (m_master >= 0) ::close(m_master);
+    if (m_slave >= 0) ::close(m_slave);
+  }
+  // Everything written to the device since the last call.
+  QByteArray Received() {
+    QByteArray out;
+    char buf[4096];
+    for (ssize_t n; (n = ::read(m_master, buf, sizeof buf)) > 0;) out.append(buf, n);
+    return out;
+  }
+  // Stops the line's output, as a modem holding off the computer does:
+  // the next write cannot go out.
+  void Jam() { ::tcflow(m_slave, TCOOFF); }
+
+  bool ok = false;
+  QString device;
+
+ private:
+  int m_master = -1;
+  int m_slave = -1;
+};
+
+struct DialCase {
+  const char* number;
+  DialMethod method;
+  const char* command;
+};
+
+TEST(DialerTest, SendsTheDialCommandAndHangsUpOnceThePhoneIsPickedUp) {
+  const DialCase cases[] = {
+      {"9555-0100", DialMethod::Tone, "ATDT9555-0100\r\n"},
+      {"9555-0100", DialMethod::Pulse, "ATDP9555-0100\r\n"},
+      {"", DialMethod::Tone, "ATDT\r\n"},
+      {"(212) 555-0100,,12#", DialMethod::Tone, "ATDT(212) 555-0100,,12#\r\n"},
+  };
+  for (const DialCase& c : cases) {
+    SCOPED_TRACE(c.command);
+    FakeModem modem;
+    ASSERT_TRUE(modem.ok);
+    TDialer dialer;
+    dialer.ComPort = modem.device;
+    dialer.NumberToDial = QString::fromLatin1(c.number);
+    dialer.Method = c.method;
+    QStringList told;
+    QByteArray beforeHangUp;
+    dialer.tell = [&](const QString& text) {
+      told << text;
+      beforeHangUp = modem.Received();
+    };
+    EXPECT_EQ(dialer.Execute(), TDialer::Outcome::Dialed);
+    EXPECT_EQ(told, QStringList{QStringLiteral("Pick up phone")});
+    EXPECT_EQ(beforeHangUp, QByteArray(c.command));
+    EXPECT_EQ(modem.Received(), QByteArray("ATH\r\n"));
+  }
+}
+
+TEST(DialerTest, TheCommandTextItself) {
+  EXPECT_EQ(DialCommand(QStringLiteral("9") + QStringLiteral("555-0100"), DialMethod::Tone),
+            QByteArray("ATDT9555-0100\r\n"));
+  EXPECT_EQ(HangUpCommand().size(), 5);
+}
+
+TEST(DialerTest, FailuresAreToldAndNothingElseHappens) {
+  QTemporaryDir dir;
+  FakeModem jammed;
+  ASSERT_TRUE(jammed.ok);
+  jammed.Jam();
+  struct Case {
+    QString device, portName, number;
+    TDialer::Outcome outcome;
+    QString message;
+  } cases[] = {
+      {dir.filePath(QStringLiteral("ttyS2")), QStringLiteral("COM3"), QStringLiteral("5550100"),
+       TDialer::Outcome::OpenFailed, QStringLiteral("Unable to open COM3")},
+      {QString(), QString(), QStringLiteral("5550100"), TDialer::Outcome::OpenFailed,
+       QStringLiteral("Unable to open ")},
+      {jammed.device, QString(), QStringLiteral("5550100"), TDialer::Outcome::WriteFailed,
+       QStringLiteral("Unable to dial number")},
+      {jammed.device, QString(), QStringLiteral("555\r\nATZ"), TDialer::Outcome::BadNumber,
+       DialNumberProblem(QStringLiteral("\n"))},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message.toStdString());
+    TDialer dialer;
+    dialer.ComPort = c.device;
+    dialer.PortName = c.portName;
+    dialer.NumberToDial = c.number;
+    dialer.writeTimeoutMs = 200;
+    QStringList told;
+    dialer.tell = [&](const QString& text) { told << text; };
+    EXPECT_EQ(dialer.Execute(), c.outcome);
+    EXPECT_EQ(told, QStringList{c.message});
+    EXPECT_EQ(dialer.lastMessage(), c.message);
+  }
+  EXPECT_FALSE(DialNumberProblem(QStringLiteral("\n")).isEmpty());
+}
+
+TEST(DialerTest, ConfirmAsksFirstAndNoDialsNothing) {
+  FakeModem modem;
+  ASSERT_TRUE(modem.ok);
+  TDialer dialer;
+  dialer.ComPort = modem.device;
+  dialer.NumberToDial = QStringLiteral("5550100");
+  dialer.Confirm = true;
+  QString asked;
+  dialer.ask = [&](const QString& text) {
+    asked = text;
+    return false;
+  };
+  EXPECT_EQ(dialer.Execute(), TDialer::Outcome::Declined);
+  EXPECT_EQ(asked, QStringLiteral("About to dial the number 5550100. Are you sure?"));
+  EXPECT_TRUE(modem.Received().isEmpty());
+}
+
+TEST(DialerTest, SettingsKeepComPortsAsAnIndexAndOtherDevicesByName) {
+  QTemporaryDir dir;
+  IniFile ini(dir.filePath(QStringLiteral("QUORVA.INI")));
+  DialerSettings fresh = LoadDialerSettings(ini);
+  EXPECT_EQ(fresh.Device(), QStringLiteral("/dev/ttyS0"));
+  EXPECT_EQ(fresh.method, DialMethod::Tone);
+  EXPECT_TRUE(fresh.prefix.isEmpty());
+
+  DialerSettings s;
+  s.prefix = QStringLiteral("9");
+  s.device = QStringLiteral("/dev/ttyS2");
+  s.method = DialMethod::Pulse;
+  ASSERT_TRUE(SaveDialerSettings(ini, s));
+  EXPECT_EQ(ini.readInteger(QStringLiteral("Dialing"), QStringLiteral("Port"), -1), 2);
+  EXPECT_EQ(ini.readInteger(QStringLiteral("Dialing"), QStringLiteral("Method"), -1), 1);
+  EXPECT_EQ(ini.readString(QStringLiteral("Dialing"), QStringLiteral("Prefix"), {}), "9");
+  EXPECT_EQ(LoadDialerSettings(ini).Device(), QStringLiteral("/dev/ttyS2"));
+
+  s.device = QStringLiteral("/dev/ttyACM0");
+  ASSERT_TRUE(SaveDialerSettings(ini, s));
+  EXPECT_EQ(LoadDialerSettings(ini).Device(), QStringLiteral("/dev/ttyACM0"));
+  // A device the system no longer reports is still offered.
+  bool offered = false;
+  for (const DialPort& p : DialPorts(QStringLiteral("/dev/ttyACM0"))) {
+    offered = offered || p.device == QStringLiteral("/dev/ttyACM0");
+  }
+  EXPECT_TRUE(offered);
+  EXPECT_EQ(DialPorts().at(3).caption, QStringLiteral("COM 4"));
+  EXPECT_EQ(DialPorts().at(3).device, QStringLiteral("/dev/ttyS3"));
+}
+
+}  // namespace
+}  // namespace qv

@@ -1,0 +1,161 @@
+// The "Dial Phone Number" window: settings loaded on first activation and
+// saved at every dial, the bytes on a pseudo-terminal, the phone app.
+#include "dialer/windows/dialer_window.h"
+
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <QButtonGroup>
+#include <QDesktopServices>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include "scripted_dialogs.h"
+
+namespace qv {
+
+// Stands in for the desktop's phone program.
+class TelCatcher : public QObject {
+  Q_OBJECT
+ public:
+  QList<QUrl> urls;
+ public slots:
+  void open(const QUrl& url) { urls << url; }
+};
+
+namespace {
+
+class DialerWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    termios raw{};
+    cfmakeraw(&raw);
+    char name[256] = {};
+    ASSERT_EQ(openpty(&master_, &slave_, name, &raw, nullptr), 0);
+    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+    pty_ = QString::fromLocal8Bit(name);
+    TQVDialer::HasPhoneApp = [] { return false; };
+  }
+  void TearDown() override {
+    ::close(master_);
+    ::close(slave_);
+  }
+  QByteArray Received() {
+    QByteArray out;
+    char buf[512];
+    for (ssize_t n; (n = ::read(master_, buf, sizeof buf)) > 0;) out.append(buf, n);
+    return out;
+  }
+  int PortIndexOf(const TQVDialer& w, const QString& device) {
+    for (int i = 0; i < w.Ports().size(); ++i) {
+      if (w.Ports()[i].device == device) return i;
+    }
+    return -1;
+  }
+
+  QTemporaryDir dir_;
+  IniFile ini_{dir_.filePath(QStringLiteral("QUORVA.INI"))};
+  testing::ScriptedDialogs dialogs_;
+  int master_ = -1, slave_ = -1;
+  QString pty_;
+};
+
+TEST_F(DialerWindowTest, FirstActivationShowsTheStoredSettings) {
+  ini_.writeString(QStringLiteral("Dialing"), QStringLiteral("Prefix"), QStringLiteral("1"));
+  ini_.writeInteger(QStringLiteral("Dialing"), QStringLiteral("Port"), 1);
+  ini_.writeInteger(QStringLiteral("Dialing"), QStringLiteral("Method"), 1);
+  TQVDialer w(ini_);
+  w.FormActivate();
+  EXPECT_EQ(w.windowTitle(), QStringLiteral("Dial Phone Number"));
+  ASSERT_GE(w.PortButtons.size(), 4);
+  EXPECT_EQ(w.PortButtons[0]->text(), QStringLiteral("COM 1"));
+  EXPECT_TRUE(w.PortButtons[1]->isChecked());
+  EXPECT_TRUE(w.rbPulse->isChecked());
+  EXPECT_EQ(w.Prefix->text(), QStringLiteral("1"));
+  EXPECT_TRUE(w.rbPhoneApp->isHidden());
+  // A second activation does not load again over the user's changes.
+  w.Prefix->setText(QStringLiteral("9"));
+  w.FormActivate();
+  EXPECT_EQ(w.Prefix->text(), QStringLiteral("9"));
+}
+
+TEST_F(DialerWindowTest, DialSendsPrefixAndNumberThenHangsUpAndSaves) {
+  ini_.writeString(QStringLiteral("Dialing"), QStringLiteral("Device"), pty_);
+  TQVDialer w(ini_);
+  w.FormActivate();
+  const int port = PortIndexOf(w, pty_);
+  ASSERT_GE(port, 4);
+  EXPECT_TRUE(w.PortButtons[port]->isChecked());
+  w.Prefix->setText(QStringLiteral("9"));
+  w.NumberToDial->setText(QStringLiteral("555-0100"));
+  w.rbPulse->setChecked(true);
+  w.DialButtonClick();
+  EXPECT_EQ(Received(), QByteArray("ATDP9555-0100\r\nATH\r\n"));
+  EXPECT_EQ(dialogs_.kinds(), QStringList{QStringLiteral("information")});
+  EXPECT_EQ(dialogs_.calls.at(0).text, QStringLiteral("Pick up phone"));
+  const DialerSettings saved = LoadDialerSettings(ini_);
+  EXPECT_EQ(saved.prefix, QStringLiteral("9"));
+  EXPECT_EQ(saved.method, DialMethod::Pulse);
+  EXPECT_EQ(saved.Device(), pty_);
+}
+
+TEST_F(DialerWindowTest, AFailedOpenStillRemembersPortAndMethod) {
+  const QString missing = dir_.filePath(QStringLiteral("ttyUSB7"));
+  ini_.writeString(QStringLiteral("Dialing"), QStringLiteral("Device"), missing);
+  TQVDialer w(ini_);
+  w.FormActivate();
+  w.NumberToDial->setText(QStringLiteral("5550100"));
+  w.rbPulse->setChecked(true);
+  w.Prefix->setText(QStringLiteral("8"));
+  w.DialButtonClick();
+  ASSERT_EQ(dialogs_.calls.size(), 1u);
+  EXPECT_EQ(dialogs_.calls[0].text, QStringLiteral("Unable to open ") + missing);
+  const DialerSettings saved = LoadDialerSettings(ini_);
+  EXPECT_EQ(saved.Device(), missing);
+  EXPECT_EQ(saved.method, DialMethod::Pulse);
+  EXPECT_EQ(saved.prefix, QStringLiteral("8"));
+  // COM ports are named the old way in the message.
+  w.PortButtons[2]->setChecked(true);
+  if (!QFile::exists(QStringLiteral("/dev/ttyS2"))) {
+    w.DialButtonClick();
+    EXPECT_EQ(dialogs_.calls.back().text, QStringLiteral("Unable to open COM3"));
+  }
+  EXPECT_EQ(LoadDialerSettings(ini_).port, 2);
+}
+
+TEST_F(DialerWindowTest, PhoneAppGetsATelLinkInsteadOfTheModem) {
+  TQVDialer::HasPhoneApp = [] { return true; };
+  TelCatcher catcher;
+  QDesktopServices::setUrlHandler(QStringLiteral("tel"), &catcher, "open");
+  TQVDialer w(ini_);
+  w.FormActivate();
+  EXPECT_FALSE(w.rbPhoneApp->isHidden());
+  w.rbPhoneApp->setChecked(true);
+  w.Prefix->setText(QStringLiteral("1"));
+  w.NumberToDial->setText(QStringLiteral("212-555-0100"));
+  w.DialButtonClick();
+  QDesktopServices::unsetUrlHandler(QStringLiteral("tel"));
+  ASSERT_EQ(catcher.urls.size(), 1);
+  EXPECT_EQ(catcher.urls[0].toString(), QStringLiteral("tel:1212-555-0100"));
+  EXPECT_TRUE(dialogs_.calls.empty());
+  TQVDialer again(ini_);
+  again.FormActivate();
+  EXPECT_TRUE(again.rbPhoneApp->isChecked());
+}
+
+TEST_F(DialerWindowTest, HelpOpensTheDialerTopic) {
+  TQVDialer w(ini_);
+  w.HelpButtonClick();
+  ASSERT_EQ(dialogs_.callsOf(QStringLiteral("help")).size(), 1u);
+  EXPECT_EQ(dialogs_.callsOf(QStringLiteral("help"))[0].topic, 1090);
+}
+
+}  // namespace
+}  // namespace qv
+
+#include "dialer_window_test.moc"
