@@ -452,6 +452,68 @@ class Parser {
   std::string err_;
 };
 
+// Tokens [b, e) with brackets that hold all of them taken off.
+void StripEnclosing(const std::vector<Token>& t, size_t* b, size_t* e) {
+  while (*e - *b >= 2 && t[*b].kind == Tok::kLParen && t[*e - 1].kind == Tok::kRParen) {
+    int depth = 0;
+    size_t close = *b;
+    for (size_t i = *b; i < *e; ++i) {
+      if (t[i].kind == Tok::kLParen) ++depth;
+      if (t[i].kind == Tok::kRParen && --depth == 0) {
+        close = i;
+        break;
+      }
+    }
+    if (close != *e - 1) return;
+    ++*b;
+    --*e;
+  }
+}
+
+void CollectEqualities(std::string_view text, const std::vector<Token>& t, size_t b, size_t e,
+                       std::vector<LiteralEquality>* out) {
+  StripEnclosing(t, &b, &e);
+  if (b >= e) return;
+  // .OR. binds loosest: one at this level means no part is necessary.
+  std::vector<size_t> ands;
+  int depth = 0;
+  for (size_t i = b; i < e; ++i) {
+    if (t[i].kind == Tok::kLParen) ++depth;
+    if (t[i].kind == Tok::kRParen) --depth;
+    if (depth != 0 || t[i].kind != Tok::kOp) continue;
+    if (t[i].op == '|') return;
+    if (t[i].op == '&') ands.push_back(i);
+  }
+  if (!ands.empty()) {
+    size_t from = b;
+    for (size_t a : ands) {
+      CollectEqualities(text, t, from, a, out);
+      from = a + 1;
+    }
+    CollectEqualities(text, t, from, e, out);
+    return;
+  }
+  // A leaf: lhs tokens, '=', one string, and nothing in lhs that binds looser.
+  if (e - b < 3 || t[e - 1].kind != Tok::kString) return;
+  const Token& eq = t[e - 2];
+  if (eq.kind != Tok::kOp || eq.op != '=') return;
+  depth = 0;
+  for (size_t i = b; i < e - 2; ++i) {
+    if (t[i].kind == Tok::kLParen) ++depth;
+    if (t[i].kind == Tok::kRParen) --depth;
+    if (depth == 0 && t[i].kind == Tok::kOp &&
+        std::strchr("=E#<>lg$!&|", t[i].op) != nullptr) {
+      return;
+    }
+  }
+  if (depth != 0) return;
+  const size_t from = static_cast<size_t>(t[b].pos - 1);
+  const size_t to = static_cast<size_t>(eq.pos - 1);
+  std::string_view lhs = text.substr(from, to - from);
+  while (!lhs.empty() && IsSpace(lhs.back())) lhs.remove_suffix(1);
+  out->push_back(LiteralEquality{std::string(lhs), t[e - 1].text});
+}
+
 }  // namespace
 
 struct Expression::Rep {
@@ -476,6 +538,15 @@ Status Expression::Compile(std::string_view text, const std::vector<FieldInfo>& 
   e->rep_->root = std::move(root);
   *out = std::move(e);
   return Status::OK();
+}
+
+std::vector<LiteralEquality> Expression::LiteralEqualities(std::string_view condition) {
+  std::vector<Token> toks;
+  std::string err;
+  std::vector<LiteralEquality> out;
+  if (!Lex(condition, &toks, &err)) return out;
+  CollectEqualities(condition, toks, 0, toks.size() - 1, &out);
+  return out;
 }
 
 const std::string& Expression::text() const { return rep_->text; }

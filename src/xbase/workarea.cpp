@@ -744,93 +744,14 @@ std::string Normalized(std::string_view s) {
     if (quote != 0) {
       out += c;
       if (c == quote) quote = 0;
-    } else if (c == '"' || c == '\'') {
-      quote = c;
+    } else if (c == '"' || c == '\'' || c == '[') {
+      quote = c == '[' ? ']' : c;
       out += c;
     } else if (c != ' ') {
       out += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
     }
   }
   return out;
-}
-
-// A condition cut at its top-level .AND. (or the bare word AND between
-// blanks), each part without brackets that enclose all of it.
-std::vector<std::string_view> Conjuncts(std::string_view cond) {
-  std::vector<std::string_view> parts;
-  auto at = [&](size_t i, std::string_view word) {
-    if (i + word.size() > cond.size()) return false;
-    for (size_t k = 0; k < word.size(); ++k) {
-      char c = cond[i + k];
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-      if (c != word[k]) return false;
-    }
-    return true;
-  };
-  int depth = 0;
-  char quote = 0;
-  size_t start = 0;
-  for (size_t i = 0; i < cond.size(); ++i) {
-    char c = cond[i];
-    if (quote != 0) {
-      if (c == quote) quote = 0;
-      continue;
-    }
-    if (c == '"' || c == '\'') {
-      quote = c;
-    } else if (c == '(') {
-      ++depth;
-    } else if (c == ')') {
-      --depth;
-    } else if (depth == 0 && (at(i, ".AND.") || at(i, " AND "))) {
-      parts.push_back(cond.substr(start, i - start));
-      i += 4;
-      start = i + 1;
-    }
-  }
-  parts.push_back(cond.substr(start));
-  for (std::string_view& p : parts) {
-    while (!p.empty() && p.front() == ' ') p.remove_prefix(1);
-    while (!p.empty() && p.back() == ' ') p.remove_suffix(1);
-    // Strip (...) when the brackets hold the whole part.
-    while (p.size() >= 2 && p.front() == '(' && p.back() == ')') {
-      int d = 0;
-      size_t close = 0;
-      char q = 0;
-      for (size_t i = 0; i < p.size(); ++i) {
-        if (q != 0) {
-          if (p[i] == q) q = 0;
-        } else if (p[i] == '"' || p[i] == '\'') {
-          q = p[i];
-        } else if (p[i] == '(') {
-          ++d;
-        } else if (p[i] == ')' && --d == 0) {
-          close = i;
-          break;
-        }
-      }
-      if (close != p.size() - 1) break;
-      p = p.substr(1, p.size() - 2);
-    }
-  }
-  return parts;
-}
-
-// `expression = "literal"` (a plain '=', not ==, <=, >=, <> or !=).
-bool EqualsLiteral(std::string_view part, std::string_view* lhs, std::string_view* literal) {
-  if (part.size() < 4) return false;
-  const char quote = part.back();
-  if (quote != '"' && quote != '\'') return false;
-  size_t open = part.rfind(quote, part.size() - 2);
-  if (open == std::string_view::npos || open == 0) return false;
-  size_t eq = open;
-  while (eq > 0 && part[eq - 1] == ' ') --eq;
-  if (eq == 0 || part[eq - 1] != '=') return false;
-  --eq;
-  if (eq == 0 || std::strchr("=<>!#", part[eq - 1]) != nullptr) return false;
-  *lhs = part.substr(0, eq);
-  *literal = part.substr(open + 1, part.size() - open - 2);
-  return !Normalized(*lhs).empty();
 }
 
 }  // namespace
@@ -848,10 +769,11 @@ Status WorkArea::QueryRecCount(uint32_t* count) {
   // A condition that asks a field expression for a value some tag starts
   // with needs only the records under that key prefix: count those.
   if (r.query) {
-    for (std::string_view part : Conjuncts(r.filter)) {
-      std::string_view lhs, literal;
-      if (!EqualsLiteral(part, &lhs, &literal)) continue;
+    for (const LiteralEquality& part : Expression::LiteralEqualities(r.filter)) {
+      const std::string& lhs = part.lhs;
+      const std::string& literal = part.literal;
       const std::string want = Normalized(lhs);
+      if (want.empty()) continue;
       for (const Order& o : r.orders) {
         const TagInfo& info = o.file->tag(o.tag);
         if (info.custom || info.unique || info.descending || !info.for_expr.empty() ||

@@ -60,8 +60,20 @@ struct EvalSettings {
   bool exact = false;  // SET EXACT
 };
 
+// One part of a condition that holds only if the part holds: `lhs` is the
+// text left of a plain `=` whose right side is the string `literal`.
+struct LiteralEquality {
+  std::string lhs;
+  std::string literal;
+};
+
 class Expression {
  public:
+  // The parts of `condition` joined by .AND. at its top level (never one
+  // under an .OR. or a .NOT.) that have the form `expression = "literal"`.
+  // A condition that does not lex gives no parts.
+  static std::vector<LiteralEquality> LiteralEqualities(std::string_view condition);
+
   ~Expression();
 
   // Parses `text` against a table's fields. A malformed expression gives
