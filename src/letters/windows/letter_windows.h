@@ -30,9 +30,9 @@ class TableObject;
 class TApollo;
 
 // Help topics of the letter windows.
-constexpr int kHelpPrintLetters = 600;
-constexpr int kHelpLetterDesigner = 610;
-constexpr int kHelpPreviewLetters = 620;
+constexpr int kHelpPrintLetters = 1070;
+constexpr int kHelpLetterDesigner = 1071;
+constexpr int kHelpPreviewLetters = 1072;
 
 // The ruler over the designer's page: margins and the current paragraph's
 // tab stops, at the page view's scale.
