@@ -1,4 +1,5 @@
 #include "cli/barcode_cmd.h"
+#include "cli/cli_common.h"
 
 #include <iostream>
 
@@ -8,13 +9,6 @@
 namespace qv::cli {
 
 namespace {
-constexpr int kExitError = 1;
-constexpr int kExitUsage = 2;
-
-int Fail(const QString& message) {
-  std::cerr << "quorvane-cli: " << message.toStdString() << "\n";
-  return kExitError;
-}
 
 QString Positional(const Args& a, size_t i) {
   return i < a.positional.size() ? QString::fromLocal8Bit(a.positional[i].c_str()) : QString();

@@ -1,4 +1,5 @@
 #include "cli/cleanup_cmd.h"
+#include "cli/cli_common.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -20,13 +21,7 @@ namespace qv::cli {
 
 namespace {
 
-constexpr int kExitError = 1;
-constexpr int kExitUsage = 2;
-
-int Fail(const QString& message) {
-  std::cerr << "quorvane-cli: " << message.toStdString() << "\n";
-  return kExitError;
-}
+using cli::Fail;
 
 int Fail(const xb::Status& status) { return Fail(QString::fromStdString(status.ToString())); }
 

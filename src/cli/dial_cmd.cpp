@@ -1,4 +1,5 @@
 #include "cli/dial_cmd.h"
+#include "cli/cli_common.h"
 
 #include <QFileInfo>
 #include <iostream>
@@ -13,12 +14,7 @@
 namespace qv::cli {
 
 namespace {
-constexpr int kExitError = 1;
 
-int Fail(const QString& message) {
-  std::cerr << "quorvane-cli: " << message.toStdString() << "\n";
-  return kExitError;
-}
 }  // namespace
 
 int CmdDial(const Args& a) {

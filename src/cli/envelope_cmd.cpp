@@ -1,4 +1,5 @@
 #include "cli/envelope_cmd.h"
+#include "cli/cli_common.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -10,6 +11,7 @@
 #include "envelopes/envelope_setup.h"
 #include "labels/job_host.h"
 #include "render/printers.h"
+#include "store/filter_text.h"
 #include "store/apollo.h"
 #include "store/contact_file.h"
 #include "store/settings.h"
@@ -19,24 +21,6 @@ namespace qv::cli {
 
 namespace {
 
-constexpr int kExitError = 1;
-constexpr int kExitUsage = 2;
-
-int Fail(const QString& message) {
-  std::cerr << "quorvane-cli: " << message.toStdString() << "\n";
-  return kExitError;
-}
-
-// Notices go to the standard error stream; the run asks nothing.
-class CliHost : public JobHost {
- public:
-  void information(const QString& text) override {
-    QString line = text;
-    line.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    std::cerr << line.toStdString() << "\n";
-  }
-  bool question(const QString&, bool) override { return false; }
-};
 
 struct OpenContacts {
   TApolloEnv env;
@@ -98,7 +82,7 @@ int CmdEnvelope(const Args& a) {
   const QString path =
       QFileInfo(QString::fromLocal8Bit(a.positional[0].c_str())).absoluteFilePath();
   if (!OpenContactFile(path, c.table)) return Fail("cannot open " + path);
-  QString query = QStringLiteral("UPPER(PREFIX)<>\"DELETED\"");
+  QString query = kNotDeletedCondition;
   if (a.Has("--filter")) {
     query = QLatin1Char('(') + QString::fromLocal8Bit(a.Value("--filter").c_str()) +
             QStringLiteral(") .and. ") + query;

@@ -1,4 +1,5 @@
 #include "cli/labels_cmd.h"
+#include "cli/cli_common.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +14,7 @@
 #include "labels/sort_bulk_mail.h"
 #include "render/page_stream.h"
 #include "render/printers.h"
+#include "store/filter_text.h"
 #include "store/apollo.h"
 #include "store/contact_file.h"
 #include "store/settings.h"
@@ -22,38 +24,7 @@ namespace qv::cli {
 
 namespace {
 
-constexpr int kExitError = 1;
-constexpr int kExitUsage = 2;
 constexpr int kMaxCopies = 999;
-
-int Fail(const QString& message) {
-  std::cerr << "quorvane-cli: " << message.toStdString() << "\n";
-  return kExitError;
-}
-
-QString OneLine(QString text) {
-  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-  return text;
-}
-
-// Notices go to the standard error stream; questions take the --yes answer
-// (No without it) and say so.
-class CliHost : public JobHost {
- public:
-  explicit CliHost(bool yes) : m_yes(yes) {}
-  void information(const QString& text) override {
-    std::cerr << OneLine(text).toStdString() << "\n";
-  }
-  bool question(const QString& text, bool) override {
-    std::cerr << OneLine(text).toStdString() << "\n  -> " << (m_yes ? "Yes" : "No")
-              << (m_yes ? "" : " (give --yes to answer Yes)") << "\n";
-    return m_yes;
-  }
-
- private:
-  bool m_yes;
-};
 
 bool ParseNumber(const std::string& text, int low, int high, int* out) {
   bool ok = false;
@@ -80,7 +51,7 @@ bool Open(const Args& a, OpenContacts& c, bool* filtered, QString* error) {
     return false;
   }
   *filtered = a.Has("--filter");
-  QString query = QStringLiteral("UPPER(PREFIX)<>\"DELETED\"");
+  QString query = kNotDeletedCondition;
   if (*filtered) {
     query = QLatin1Char('(') + QString::fromLocal8Bit(a.Value("--filter").c_str()) +
             QStringLiteral(") .and. ") + query;
@@ -192,7 +163,7 @@ int CmdLabels(const Args& a) {
     if (!written) error = QStringLiteral("cannot write ") + out + ": " + file.errorString();
   };
 
-  CliHost host(a.Has("--yes"));
+  CliHost host(a.Has("--yes"), true);
   bool presortDone = false;
   const auto start = std::chrono::steady_clock::now();
   const LabelRunResult result = DoPrint(c.table, c.apollo, options, &presortDone, host, hooks);

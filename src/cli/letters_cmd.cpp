@@ -1,4 +1,5 @@
 #include "cli/letters_cmd.h"
+#include "cli/cli_common.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -9,6 +10,7 @@
 #include "letters/letter_print.h"
 #include "letters/letter_store.h"
 #include "richtext/rtf.h"
+#include "store/filter_text.h"
 #include "store/apollo.h"
 #include "store/contact_file.h"
 #include "store/settings.h"
@@ -18,16 +20,9 @@ namespace qv::cli {
 
 namespace {
 
-constexpr int kExitError = 1;
-constexpr int kExitUsage = 2;
 constexpr int kMaxCopies = 999;
 // Far beyond any letter template; keeps a wrong file name from filling memory.
 constexpr qint64 kMaxTemplateBytes = 256LL * 1024 * 1024;
-
-int Fail(const QString& message) {
-  std::cerr << "quorvane-cli: " << message.toStdString() << "\n";
-  return kExitError;
-}
 
 int BadUsage(const QString& message) {
   std::cerr << "quorvane-cli: " << message.toStdString() << "\n";
@@ -35,23 +30,6 @@ int BadUsage(const QString& message) {
 }
 
 QString Arg(const std::string& s) { return QString::fromLocal8Bit(s.c_str()); }
-
-QString OneLine(QString text) {
-  text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-  text.replace(QLatin1Char('\r'), QLatin1Char(' '));
-  return text;
-}
-
-class CliHost : public JobHost {
- public:
-  void information(const QString& text) override {
-    std::cerr << OneLine(text).toStdString() << "\n";
-  }
-  bool question(const QString& text, bool) override {
-    std::cerr << OneLine(text).toStdString() << "\n  -> No\n";
-    return false;
-  }
-};
 
 // Reads an RTF template file; its warnings go to the standard error.
 bool ReadTemplate(const QString& path, RichDocument* doc, QString* error) {
@@ -149,7 +127,7 @@ int CmdLetters(const Args& a) {
   apollo.SetOrder(order);
   // The main window's view: the records not marked deleted, narrowed by
   // the filter when one is given.
-  QString query = QStringLiteral("UPPER(PREFIX)<>\"DELETED\"");
+  QString query = kNotDeletedCondition;
   if (a.Has("--filter")) {
     query = QLatin1Char('(') + Arg(a.Value("--filter")) + QStringLiteral(") .and. ") + query;
   }

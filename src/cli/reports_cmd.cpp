@@ -1,4 +1,5 @@
 #include "cli/reports_cmd.h"
+#include "cli/cli_common.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -8,6 +9,7 @@
 #include "labels/job_host.h"
 #include "render/printers.h"
 #include "reports/report_run.h"
+#include "store/filter_text.h"
 #include "store/apollo.h"
 #include "store/contact_file.h"
 #include "store/table_object.h"
@@ -18,32 +20,6 @@ namespace qv::cli {
 
 namespace {
 
-constexpr int kExitError = 1;
-constexpr int kExitUsage = 2;
-
-int Fail(const QString& message) {
-  std::cerr << "quorvane-cli: " << message.toStdString() << "\n";
-  return kExitError;
-}
-
-QString OneLine(QString text) {
-  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-  return text;
-}
-
-// Notices go to the standard error stream; nothing here asks questions
-// that need a Yes.
-class CliHost : public JobHost {
- public:
-  void information(const QString& text) override {
-    std::cerr << OneLine(text).toStdString() << "\n";
-  }
-  bool question(const QString& text, bool) override {
-    std::cerr << OneLine(text).toStdString() << "\n  -> No\n";
-    return false;
-  }
-};
 
 // An option this command does not know is a usage error, not ignored.
 int CheckOptions(const Args& a, std::initializer_list<const char*> known) {
@@ -92,7 +68,7 @@ bool Open(const Args& a, OpenContacts& c, QString* error) {
     *error = QStringLiteral("cannot open ") + c.path;
     return false;
   }
-  QString query = QStringLiteral("UPPER(PREFIX)<>\"DELETED\"");
+  QString query = kNotDeletedCondition;
   if (a.Has("--filter")) {
     query = QLatin1Char('(') + QString::fromLocal8Bit(a.Value("--filter").c_str()) +
             QStringLiteral(") .and. ") + query;

@@ -9,35 +9,14 @@
 #include "labels/job_host.h"
 #include "render/report_canvas.h"
 #include "store/apollo.h"
+#include "store/filter_text.h"
+#include "store/table_restorer.h"
 #include "store/table_object.h"
 
 namespace qv {
 
 namespace {
 
-const char kAllRecords[] = "UPPER(PREFIX)<>\"DELETED\"";
-
-// The contact table as the run found it, put back however the run ends.
-class TableRestorer {
- public:
-  explicit TableRestorer(TApollo& apollo)
-      : m_apollo(apollo),
-        m_recno(apollo.RecNo()),
-        m_filter(apollo.DBFilter()),
-        m_order(apollo.IndexOrd()) {}
-  ~TableRestorer() {
-    m_apollo.Query(m_filter);
-    m_apollo.SetOrder(m_order);
-    if (m_recno > 0) m_apollo.Go(m_recno);
-  }
-  int recno() const { return m_recno; }
-
- private:
-  TApollo& m_apollo;
-  int m_recno;
-  QString m_filter;
-  int m_order;
-};
 
 void SetPaper(ReportCanvas& report, const TEnvelopeSetup& setup, EnvelopePaper paper) {
   switch (paper) {
@@ -79,7 +58,7 @@ EnvelopeRunResult DoPrintEnvelopes(TableObject& table, TApollo& apollo,
   bool selected = true;
   switch (options.selection) {
     case RecordSelection::All:
-      selected = apollo.Query(QString::fromLatin1(kAllRecords));
+      selected = apollo.Query(kNotDeletedCondition);
       break;
     case RecordSelection::Filter:
       break;

@@ -10,6 +10,8 @@
 #include "labels/sort_bulk_mail.h"
 #include "render/report_canvas.h"
 #include "store/apollo.h"
+#include "store/filter_text.h"
+#include "store/table_restorer.h"
 #include "store/settings.h"
 #include "store/table_object.h"
 
@@ -17,38 +19,10 @@ namespace qv {
 
 namespace {
 
-const char kAllRecords[] = "UPPER(PREFIX)<>\"DELETED\"";
 // More than 0.05 inch between the sheet and the paper the printer took.
 constexpr double kPaperSlackHundredths = 5.0;
 
 double Round2(double v) { return std::round(v * 100.0) / 100.0; }
-
-// The contact table as the run found it, put back however the run ends.
-class TableRestorer {
- public:
-  TableRestorer(TableObject& table, TApollo& apollo)
-      : m_apollo(apollo),
-        m_table(table),
-        m_recno(apollo.RecNo()),
-        m_filter(apollo.DBFilter()),
-        m_order(apollo.IndexOrd()),
-        m_exact(table.env() ? table.env()->Exact() : false) {}
-  ~TableRestorer() {
-    if (m_table.env()) m_table.env()->SetExact(m_exact);
-    m_apollo.Query(m_filter);
-    m_apollo.SetOrder(m_order);
-    if (m_recno > 0) m_apollo.Go(m_recno);
-  }
-  int recno() const { return m_recno; }
-
- private:
-  TApollo& m_apollo;
-  TableObject& m_table;
-  int m_recno;
-  QString m_filter;
-  int m_order;
-  bool m_exact;
-};
 
 }  // namespace
 
@@ -83,12 +57,12 @@ LabelRunResult DoPrint(TableObject& table, TApollo& apollo, const LabelRunOption
     result.errorText = problem;
     return result;
   }
-  TableRestorer restore(table, apollo);
+  TableRestorer restore(apollo, {.exactOf = table.env()});
   const int savedRecno = restore.recno();
 
   switch (options.selection) {
     case RecordSelection::All:
-      apollo.Query(QString::fromLatin1(kAllRecords));
+      apollo.Query(kNotDeletedCondition);
       break;
     case RecordSelection::Filter:
       break;

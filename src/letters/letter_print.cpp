@@ -10,13 +10,14 @@
 #include "render/report_output.h"
 #include "richtext/rtf.h"
 #include "store/apollo.h"
+#include "store/filter_text.h"
+#include "store/table_restorer.h"
 #include "store/table_object.h"
 
 namespace qv {
 
 namespace {
 
-const char kAllRecords[] = "UPPER(PREFIX)<>\"DELETED\"";
 
 PageSetup SetupOf(const PageLayout& l) {
   PageSetup s;
@@ -28,24 +29,6 @@ PageSetup SetupOf(const PageLayout& l) {
   s.paper = QPageSize(portrait, QPageSize::Inch, QString(), QPageSize::FuzzyMatch);
   return s;
 }
-
-// The contact table's query and record as the run found them, put back
-// however the run ends.
-class TableRestorer {
- public:
-  explicit TableRestorer(TApollo& apollo)
-      : m_apollo(apollo), m_recno(apollo.RecNo()), m_filter(apollo.DBFilter()) {}
-  ~TableRestorer() {
-    m_apollo.Query(m_filter);
-    if (m_recno > 0) m_apollo.Go(m_recno);
-  }
-  int recno() const { return m_recno; }
-
- private:
-  TApollo& m_apollo;
-  int m_recno;
-  QString m_filter;
-};
 
 }  // namespace
 
@@ -160,7 +143,9 @@ LetterRunResult PrintLetters(TableObject& table, TApollo& apollo, const RichDocu
   LetterRunResult result;
   TableRestorer restore(apollo);
   const int saved = restore.recno();
-  if (options.selection == LetterSelection::All) apollo.Query(QString::fromLatin1(kAllRecords));
+  if (options.selection == LetterSelection::All) {
+    apollo.Query(kNotDeletedCondition);
+  }
   if (options.startFromCurrent) {
     apollo.Go(saved);
     // Go reaches any record; only one inside the selection may start the run.

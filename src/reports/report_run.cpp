@@ -6,36 +6,13 @@
 #include "render/report_canvas.h"
 #include "reports/user_report.h"
 #include "store/apollo.h"
+#include "store/filter_text.h"
+#include "store/table_restorer.h"
 #include "store/table_object.h"
 
 namespace qv {
 
 namespace {
-
-const char kAllRecords[] = "UPPER(PREFIX)<>\"DELETED\"";
-
-// The contact table as the run found it, put back however the run ends.
-class TableRestorer {
- public:
-  explicit TableRestorer(TApollo& apollo)
-      : m_apollo(apollo),
-        m_recno(apollo.RecNo()),
-        m_filter(apollo.DBFilter()),
-        m_order(apollo.IndexOrd()) {}
-  ~TableRestorer() {
-    m_apollo.SetOrder(m_order);
-    m_apollo.Query(m_filter);
-    m_apollo.SetScope(QString(), QString());
-    if (m_recno > 0) m_apollo.Go(m_recno);
-  }
-  int recno() const { return m_recno; }
-
- private:
-  TApollo& m_apollo;
-  int m_recno;
-  QString m_filter;
-  int m_order;
-};
 
 // Layouts 1 to 3 begin at the first key not below "0", passing over blank
 // names; the soft seek is on for that one seek only.
@@ -63,7 +40,7 @@ UserReportResult RunUserReport(TableObject& table, TApollo& apollo,
                                const UserReportHooks& hooks) {
   UserReportResult result;
   const int layout = options.layout < 1 || options.layout > 4 ? 1 : options.layout;
-  TableRestorer restore(apollo);
+  TableRestorer restore(apollo, {.clearScope = true});
   const int savedRecno = restore.recno();
 
   const int order = apollo.TagArea(ReportLayoutTag(layout));
@@ -76,7 +53,7 @@ UserReportResult RunUserReport(TableObject& table, TApollo& apollo,
   apollo.SetOrder(order);
   switch (options.selection) {
     case RecordSelection::All:
-      apollo.Query(QString::fromLatin1(kAllRecords));
+      apollo.Query(kNotDeletedCondition);
       break;
     case RecordSelection::Filter:
       break;

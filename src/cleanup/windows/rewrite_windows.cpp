@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "cleanup/windows/cleanup_widgets.h"
+#include "store/filter_text.h"
 #include "store/codepage.h"
 #include "store/table_object.h"
 #include "ui/dialogs.h"
@@ -126,7 +127,7 @@ void TConvertToUpper::ConvertButtonClick() {
   const int savedRecno = m_table->recNo();
   const bool all = rAllRecords->isChecked();
   if (all) {
-    if (!SetQuery(this, m_table, QStringLiteral("UPPER(PREFIX)<>\"DELETED\""))) return;
+    if (!SetQuery(this, m_table, kNotDeletedCondition)) return;
     Gauge->show();
   }
   m_converting = true;
