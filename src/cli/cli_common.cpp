@@ -2,11 +2,19 @@
 
 #include <iostream>
 
+#include "store/filter_text.h"
+
 namespace qv::cli {
 
 int Fail(const QString& message) {
   std::cerr << "quorvane-cli: " << message.toStdString() << "\n";
   return kExitError;
+}
+
+QString SelectionQuery(const Args& a) {
+  if (!a.Has("--filter")) return FilterQuery(QString());
+  return FilterQuery(QLatin1Char('(') + QString::fromLocal8Bit(a.Value("--filter").c_str()) +
+                     QLatin1Char(')'));
 }
 
 QString OneLine(QString text) {

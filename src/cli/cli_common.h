@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include "cli/args.h"
 #include "labels/job_host.h"
 
 namespace qv::cli {
@@ -13,6 +14,10 @@ inline constexpr int kExitUsage = 2;
 
 // "quorvane-cli: MESSAGE" on the standard error stream; returns kExitError.
 int Fail(const QString& message);
+
+// The records a command works on: those not marked deleted, narrowed by
+// --filter (in parentheses, so an .or. in it cannot escape the marker test).
+QString SelectionQuery(const Args& a);
 
 // A message box's CR LF line breaks as terminal lines.
 QString OneLine(QString text);

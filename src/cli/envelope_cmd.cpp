@@ -11,7 +11,6 @@
 #include "envelopes/envelope_setup.h"
 #include "labels/job_host.h"
 #include "render/printers.h"
-#include "store/filter_text.h"
 #include "store/apollo.h"
 #include "store/contact_file.h"
 #include "store/settings.h"
@@ -82,11 +81,7 @@ int CmdEnvelope(const Args& a) {
   const QString path =
       QFileInfo(QString::fromLocal8Bit(a.positional[0].c_str())).absoluteFilePath();
   if (!OpenContactFile(path, c.table)) return Fail("cannot open " + path);
-  QString query = kNotDeletedCondition;
-  if (a.Has("--filter")) {
-    query = QLatin1Char('(') + QString::fromLocal8Bit(a.Value("--filter").c_str()) +
-            QStringLiteral(") .and. ") + query;
-  }
+  const QString query = SelectionQuery(a);
   if (!c.apollo.Query(query)) {
     return Fail("the filter cannot be used: " + c.apollo.LastError());
   }

@@ -14,7 +14,6 @@
 #include "labels/sort_bulk_mail.h"
 #include "render/page_stream.h"
 #include "render/printers.h"
-#include "store/filter_text.h"
 #include "store/apollo.h"
 #include "store/contact_file.h"
 #include "store/settings.h"
@@ -51,11 +50,7 @@ bool Open(const Args& a, OpenContacts& c, bool* filtered, QString* error) {
     return false;
   }
   *filtered = a.Has("--filter");
-  QString query = kNotDeletedCondition;
-  if (*filtered) {
-    query = QLatin1Char('(') + QString::fromLocal8Bit(a.Value("--filter").c_str()) +
-            QStringLiteral(") .and. ") + query;
-  }
+  const QString query = SelectionQuery(a);
   if (!c.apollo.Query(query)) {
     *error = QStringLiteral("the filter cannot be used: ") + c.apollo.LastError();
     return false;

@@ -10,7 +10,6 @@
 #include "letters/letter_print.h"
 #include "letters/letter_store.h"
 #include "richtext/rtf.h"
-#include "store/filter_text.h"
 #include "store/apollo.h"
 #include "store/contact_file.h"
 #include "store/settings.h"
@@ -127,10 +126,7 @@ int CmdLetters(const Args& a) {
   apollo.SetOrder(order);
   // The main window's view: the records not marked deleted, narrowed by
   // the filter when one is given.
-  QString query = kNotDeletedCondition;
-  if (a.Has("--filter")) {
-    query = QLatin1Char('(') + Arg(a.Value("--filter")) + QStringLiteral(") .and. ") + query;
-  }
+  const QString query = SelectionQuery(a);
   if (!apollo.Query(query)) return Fail("the filter cannot be used: " + apollo.LastError());
   apollo.GoTop();
   options.selection = a.Has("--all")      ? LetterSelection::All

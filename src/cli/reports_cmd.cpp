@@ -9,7 +9,6 @@
 #include "labels/job_host.h"
 #include "render/printers.h"
 #include "reports/report_run.h"
-#include "store/filter_text.h"
 #include "store/apollo.h"
 #include "store/contact_file.h"
 #include "store/table_object.h"
@@ -19,7 +18,6 @@
 namespace qv::cli {
 
 namespace {
-
 
 // An option this command does not know is a usage error, not ignored.
 int CheckOptions(const Args& a, std::initializer_list<const char*> known) {
@@ -68,11 +66,7 @@ bool Open(const Args& a, OpenContacts& c, QString* error) {
     *error = QStringLiteral("cannot open ") + c.path;
     return false;
   }
-  QString query = kNotDeletedCondition;
-  if (a.Has("--filter")) {
-    query = QLatin1Char('(') + QString::fromLocal8Bit(a.Value("--filter").c_str()) +
-            QStringLiteral(") .and. ") + query;
-  }
+  const QString query = SelectionQuery(a);
   if (!c.apollo.Query(query)) {
     *error = QStringLiteral("the filter cannot be used: ") + c.apollo.LastError();
     return false;
