@@ -1,5 +1,6 @@
 #include "cli/cli_common.h"
 
+#include <QFile>
 #include <iostream>
 
 #include "store/filter_text.h"
@@ -15,6 +16,31 @@ QString SelectionQuery(const Args& a) {
   if (!a.Has("--filter")) return FilterQuery(QString());
   return FilterQuery(QLatin1Char('(') + QString::fromLocal8Bit(a.Value("--filter").c_str()) +
                      QLatin1Char(')'));
+}
+
+bool CopyToFile(QIODevice& from, const QString& path, QString* error) {
+  QFile file(path);
+  bool copied = file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+  QString why = file.errorString();
+  while (copied && !from.atEnd()) {
+    const QByteArray piece = from.read(1 << 20);
+    if (piece.isEmpty() && !from.atEnd()) {
+      copied = false;
+      why = from.errorString();
+    } else if (file.write(piece) != piece.size()) {
+      copied = false;
+      why = file.errorString();
+    }
+  }
+  if (copied && !file.flush()) {
+    copied = false;
+    why = file.errorString();
+  }
+  if (copied) return true;
+  *error = QStringLiteral("cannot write ") + path + ": " + why;
+  file.close();
+  file.remove();
+  return false;
 }
 
 QString OneLine(QString text) {

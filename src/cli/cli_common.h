@@ -4,6 +4,8 @@
 
 #include <QString>
 
+class QIODevice;
+
 #include "cli/args.h"
 #include "labels/job_host.h"
 
@@ -18,6 +20,11 @@ int Fail(const QString& message);
 // The records a command works on: those not marked deleted, narrowed by
 // --filter (in parentheses, so an .or. in it cannot escape the marker test).
 QString SelectionQuery(const Args& a);
+
+// Copies a finished run's page stream to `path` a piece at a time, so a
+// stream of any size passes through little memory. On failure the file is
+// removed and `*error` says why.
+bool CopyToFile(QIODevice& from, const QString& path, QString* error);
 
 // A message box's CR LF line breaks as terminal lines.
 QString OneLine(QString text);

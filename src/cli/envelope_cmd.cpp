@@ -122,12 +122,7 @@ int CmdEnvelope(const Args& a) {
   EnvelopeRunHooks hooks;
   bool written = false;
   QString error;
-  hooks.preview = [&](QIODevice& pages) {
-    QFile file(out);
-    written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-              file.write(pages.readAll()) >= 0 && file.flush();
-    if (!written) error = QStringLiteral("cannot write ") + out + ": " + file.errorString();
-  };
+  hooks.preview = [&](QIODevice& pages) { written = cli::CopyToFile(pages, out, &error); };
 
   CliHost host;
   const auto start = std::chrono::steady_clock::now();

@@ -151,12 +151,7 @@ int CmdLabels(const Args& a) {
   }
   LabelRunHooks hooks;
   bool written = false;
-  hooks.preview = [&](QIODevice& pages) {
-    QFile file(out);
-    written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-              file.write(pages.readAll()) >= 0 && file.flush();
-    if (!written) error = QStringLiteral("cannot write ") + out + ": " + file.errorString();
-  };
+  hooks.preview = [&](QIODevice& pages) { written = cli::CopyToFile(pages, out, &error); };
 
   CliHost host(a.Has("--yes"), true);
   bool presortDone = false;

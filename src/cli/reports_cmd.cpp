@@ -74,17 +74,6 @@ bool Open(const Args& a, OpenContacts& c, QString* error) {
   return true;
 }
 
-bool WriteFile(const QString& path, const QByteArray& bytes, QString* error) {
-  QFile file(path);
-  if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size() &&
-      file.flush()) {
-    return true;
-  }
-  *error = QStringLiteral("cannot write ") + path + ": " + file.errorString();
-  file.remove();
-  return false;
-}
-
 long long MillisecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
                                                                start)
@@ -142,7 +131,7 @@ int CmdReport(const Args& a) {
   }
   UserReportHooks hooks;
   bool written = false;
-  hooks.preview = [&](QIODevice& pages) { written = WriteFile(out, pages.readAll(), &error); };
+  hooks.preview = [&](QIODevice& pages) { written = CopyToFile(pages, out, &error); };
   CliHost host;
   const auto start = std::chrono::steady_clock::now();
   const UserReportResult result = RunUserReport(c.table, c.apollo, options, host, hooks);
@@ -205,7 +194,7 @@ int CmdZipCount(const Args& a) {
   }
   ZipReportHooks hooks;
   bool written = false;
-  hooks.preview = [&](QIODevice& pages) { written = WriteFile(out, pages.readAll(), &error); };
+  hooks.preview = [&](QIODevice& pages) { written = CopyToFile(pages, out, &error); };
   const ZipReportResult result = DoThePrintJob(count.ReportLines(), options, host, hooks);
   const long long ms = MillisecondsSince(start);
   if (result.outcome == ZipReportOutcome::Failed) {

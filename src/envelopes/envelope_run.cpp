@@ -1,6 +1,5 @@
 #include "envelopes/envelope_run.h"
 
-#include <QBuffer>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <algorithm>
@@ -8,6 +7,7 @@
 #include "envelopes/envelope_print.h"
 #include "labels/job_host.h"
 #include "render/report_canvas.h"
+#include "render/run_output.h"
 #include "store/apollo.h"
 #include "store/filter_text.h"
 #include "store/table_restorer.h"
@@ -83,14 +83,12 @@ EnvelopeRunResult DoPrintEnvelopes(TableObject& table, TApollo& apollo,
   job.setDecorate(options.decorate);
   job.setSingleRecord(options.selection == RecordSelection::Current);
   ReportCanvas& report = job.Report();
-  QBuffer stream;
-  if (options.print) {
-    if (!options.pdfFile.isEmpty()) report.setOutputToPdf(options.pdfFile);
-  } else {
-    stream.open(QIODevice::ReadWrite);
-    report.setOutputToStream(&stream);
+  PreviewStream stream;
+  if (!RouteReportOutput(report, options.print, options.pdfFile, options.printerName, &stream,
+                         &result.errorText)) {
+    result.outcome = EnvelopeRunOutcome::Failed;
+    return result;
   }
-  if (!options.printerName.isEmpty()) report.selectPrinter(options.printerName);
   SetPaper(report, job.setup(), options.paper);
 
   ReportCanvas::Events& events = report.events();
@@ -114,8 +112,7 @@ EnvelopeRunResult DoPrintEnvelopes(TableObject& table, TApollo& apollo,
   } else {
     result.outcome = job.Stopped() ? EnvelopeRunOutcome::Stopped : EnvelopeRunOutcome::Completed;
     if (!options.print && hooks.preview) {
-      stream.seek(0);
-      hooks.preview(stream);
+      hooks.preview(stream.rewound());
     }
   }
   return result;

@@ -1,6 +1,5 @@
 #include "labels/label_run.h"
 
-#include <QBuffer>
 #include <cmath>
 #include <memory>
 
@@ -9,6 +8,7 @@
 #include "labels/label_print.h"
 #include "labels/sort_bulk_mail.h"
 #include "render/report_canvas.h"
+#include "render/run_output.h"
 #include "store/apollo.h"
 #include "store/filter_text.h"
 #include "store/table_restorer.h"
@@ -123,14 +123,12 @@ LabelRunResult DoPrint(TableObject& table, TApollo& apollo, const LabelRunOption
     job.setImbNumbering(numbering.get());
   }
   ReportCanvas& report = job.Report();
-  QBuffer stream;
-  if (options.print) {
-    if (!options.pdfFile.isEmpty()) report.setOutputToPdf(options.pdfFile);
-  } else {
-    stream.open(QIODevice::ReadWrite);
-    report.setOutputToStream(&stream);
+  PreviewStream stream;
+  if (!RouteReportOutput(report, options.print, options.pdfFile, options.printerName, &stream,
+                         &result.errorText)) {
+    result.outcome = LabelRunOutcome::Failed;
+    return result;
   }
-  if (!options.printerName.isEmpty()) report.selectPrinter(options.printerName);
 
   const int paper = PaperCodeOf(code);
   if (paper == 0) report.setCustomPaper(sheetWidth, sheetHeight);
@@ -178,8 +176,7 @@ LabelRunResult DoPrint(TableObject& table, TApollo& apollo, const LabelRunOption
   } else {
     result.outcome = job.Stopped() ? LabelRunOutcome::Stopped : LabelRunOutcome::Completed;
     if (!options.print && hooks.preview) {
-      stream.seek(0);
-      hooks.preview(stream);
+      hooks.preview(stream.rewound());
     }
   }
   return result;

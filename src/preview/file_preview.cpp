@@ -33,10 +33,7 @@ bool FilePreview::start(QString* error) {
     *error = QStringLiteral("The preview could not be opened.");
     return false;
   }
-  m_device->seek(0);
-  PageStream pages;
-  if (!DecodePageStream(m_device->readAll(), &pages, error)) return false;
-  m_pages = std::move(pages);
+  if (!m_reader.open(m_device, error)) return false;
   m_running = true;
   m_current = 0;
   showPage(firstPage());
@@ -45,15 +42,16 @@ bool FilePreview::start(QString* error) {
 
 void FilePreview::finish() {
   m_running = false;
-  m_pages = PageStream();
+  m_page = Page();
+  m_pageRead = false;
   m_current = 0;
   resizeToPage();
   update();
 }
 
-const Page* FilePreview::page() const {
-  if (m_current < 1 || m_current > pageCount()) return nullptr;
-  return &m_pages.pages[size_t(m_current - 1)];
+const Page* FilePreview::shownPage() const {
+  if (m_current < 1 || m_current > pageCount() || !m_pageRead) return nullptr;
+  return &m_page;
 }
 
 void FilePreview::showPage(int number) {
@@ -61,6 +59,12 @@ void FilePreview::showPage(int number) {
   number = qBound(1, number, pageCount());
   if (number == m_current) return;
   m_current = number;
+  QString error;
+  m_pageRead = m_reader.readPage(number - 1, &m_page, &error);
+  if (!m_pageRead) {
+    m_page = Page();
+    emit pageFailed(error);
+  }
   resizeToPage();
   update();
   emit pageChanged();
@@ -77,7 +81,7 @@ void FilePreview::setZoomFactor(double zoom) {
 double FilePreview::screenDpi() const { return logicalDpiX() > 0 ? logicalDpiX() : 96.0; }
 
 double FilePreview::zoomPageWidthFactor() const {
-  const Page* p = page();
+  const Page* p = shownPage();
   double width = p ? p->width : 8.5;
   // The page is taller than the box at this zoom, so leave room for the
   // vertical scroll bar.
@@ -88,7 +92,7 @@ double FilePreview::zoomPageWidthFactor() const {
 }
 
 double FilePreview::zoomPageFactor() const {
-  const Page* p = page();
+  const Page* p = shownPage();
   double width = p ? p->width : 8.5, height = p ? p->height : 11.0;
   QSize box = m_scrollBox->maximumViewportSize();
   double margin = 2.0 * width * m_marginPercent / 100.0;
@@ -110,7 +114,7 @@ void FilePreview::setShadowDepth(int pixels) {
 void FilePreview::redraw() { update(); }
 
 void FilePreview::resizeToPage() {
-  const Page* p = page();
+  const Page* p = shownPage();
   double width = p ? p->width : 8.5, height = p ? p->height : 11.0;
   double ppi = pixelsPerInch();
   int margin = qRound(width * ppi * m_marginPercent / 100.0);
@@ -122,7 +126,7 @@ void FilePreview::resizeToPage() {
 void FilePreview::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   painter.fillRect(event->rect(), kBackground);
-  const Page* p = page();
+  const Page* p = shownPage();
   if (p == nullptr) return;
   double ppi = pixelsPerInch();
   int margin = qRound(p->width * ppi * m_marginPercent / 100.0);

@@ -1,6 +1,7 @@
 // The page viewer: shows one page of a page stream at a zoom factor inside
 // a scroll box, drawn from the recorded operations at the zoom's resolution
-// so text and lines stay sharp at every zoom.
+// so text and lines stay sharp at every zoom. Only the page shown is read
+// from the stream, so a stream of any length opens at once.
 #pragma once
 
 #include <QWidget>
@@ -21,18 +22,20 @@ class FilePreview : public QWidget {
 
   // The stream to show (not owned); read by start().
   void setStream(QIODevice* device) { m_device = device; }
-  // Reads the stream and shows its first page. False with a plain-words
+  // Opens the stream and shows its first page. False with a plain-words
   // reason when the stream cannot be read.
   bool start(QString* error);
   // Stops showing the stream; the pages are dropped.
   void finish();
   bool isRunning() const { return m_running; }
 
-  int pageCount() const { return int(m_pages.pages.size()); }
+  int pageCount() const { return m_running ? m_reader.pageCount() : 0; }
   int currentPage() const { return m_current; }
   int firstPage() const { return pageCount() > 0 ? 1 : 0; }
   int lastPage() const { return pageCount(); }
   void showPage(int page);
+  // The page on show, read from the stream; null when there is none.
+  const Page* shownPage() const;
   void prevPage() { showPage(m_current - 1); }
   void nextPage() { showPage(m_current + 1); }
 
@@ -59,6 +62,8 @@ class FilePreview : public QWidget {
  signals:
   void pageChanged();
   void zoomChanged();
+  // A page of the stream could not be read; `reason` in plain words.
+  void pageFailed(const QString& reason);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -66,12 +71,13 @@ class FilePreview : public QWidget {
  private:
   double screenDpi() const;
   double pixelsPerInch() const { return screenDpi() * m_zoom / 100.0; }
-  const Page* page() const;
   void resizeToPage();
 
   QScrollArea* m_scrollBox;
   QIODevice* m_device = nullptr;
-  PageStream m_pages;
+  PageStreamReader m_reader;
+  Page m_page;  // the page shown, read from the stream
+  bool m_pageRead = false;
   bool m_running = false;
   int m_current = 0;
   double m_zoom = 100.0;

@@ -114,6 +114,7 @@ void TPreviewForm::FormCreate() {
   connect(CloseButton, &QPushButton::clicked, this, &TPreviewForm::CloseButtonClick);
   connect(HelpButton, &QPushButton::clicked, this, &TPreviewForm::HelpButtonClick);
   connect(FilePreview1, &FilePreview::pageChanged, this, &TPreviewForm::FilePreview1PageChange);
+  connect(FilePreview1, &FilePreview::pageFailed, this, &TPreviewForm::FilePreview1PageFail);
   connect(FilePreview1, &FilePreview::zoomChanged, this, &TPreviewForm::FilePreview1ZoomChange);
 
   for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
@@ -207,6 +208,10 @@ bool TPreviewForm::eventFilter(QObject* watched, QEvent* event) {
     if (key->modifiers() == Qt::NoModifier && FormKeyDown(key->key())) return true;
   }
   return QDialog::eventFilter(watched, event);
+}
+
+void TPreviewForm::FilePreview1PageFail(const QString& reason) {
+  Dialogs().information(this, tr("This page cannot be shown.\r\n%1").arg(reason));
 }
 
 void TPreviewForm::FilePreview1PageChange() {

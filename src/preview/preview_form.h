@@ -48,6 +48,7 @@ class TPreviewForm : public QDialog {
   // True when the key was used here.
   bool FormKeyDown(int key);
   void FilePreview1PageChange();
+  void FilePreview1PageFail(const QString& reason);
   void FilePreview1ZoomChange();
   void SBZoomInClick();
   void SBZoomOutClick();

@@ -51,40 +51,73 @@ void ApplyMode(QPainter& painter, PenMode mode) {
 
 }  // namespace
 
-void PaintOp(QPainter& painter, const PageOp& op, double pixelsPerInch) {
-  painter.save();
-  painter.scale(pixelsPerInch / kUnits, pixelsPerInch / kUnits);
+OpPainter::OpPainter(QPainter& painter, double pixelsPerInch)
+    : m_painter(painter), m_pixelsPerInch(pixelsPerInch) {
+  m_painter.save();
+  m_painter.scale(pixelsPerInch / kUnits, pixelsPerInch / kUnits);
+}
+
+OpPainter::~OpPainter() {
+  flush();
+  m_painter.restore();
+}
+
+void OpPainter::flush() {
+  if (m_lines.empty()) return;
+  ApplyMode(m_painter, m_linePen.mode);
+  m_painter.setPen(QtPen(m_linePen, m_pixelsPerInch));
+  m_painter.drawLines(m_lines.data(), int(m_lines.size()));
+  m_lines.clear();
+}
+
+void OpPainter::paint(const PageOp& op) {
+  if (const auto* l = std::get_if<LineOp>(&op)) {
+    if (l->pen.style == PenStyle::Clear) return;
+    if (!m_lines.empty() && !(l->pen == m_linePen)) flush();
+    m_linePen = l->pen;
+    m_lines.emplace_back(QPointF(l->x1 * kUnits, l->y1 * kUnits),
+                         QPointF(l->x2 * kUnits, l->y2 * kUnits));
+    // Inverting lines are drawn one by one, so each crossing inverts twice.
+    if (l->pen.mode == PenMode::Xor) flush();
+    return;
+  }
+  // Lines held back come first: what is drawn later may cover them.
+  flush();
   if (const auto* t = std::get_if<TextOp>(&op)) {
-    if (t->clipped) painter.setClipRect(ToUnits(t->clip), Qt::IntersectClip);
-    painter.setFont(ReportFont(t->font));
-    painter.setPen(QColor::fromRgba(t->font.color));
-    painter.drawText(QPointF(t->x * kUnits, t->y * kUnits), t->text);
-  } else if (const auto* l = std::get_if<LineOp>(&op)) {
-    if (l->pen.style != PenStyle::Clear) {
-      ApplyMode(painter, l->pen.mode);
-      painter.setPen(QtPen(l->pen, pixelsPerInch));
-      painter.drawLine(QPointF(l->x1 * kUnits, l->y1 * kUnits),
-                       QPointF(l->x2 * kUnits, l->y2 * kUnits));
+    if (t->clipped) {
+      m_painter.save();
+      m_painter.setClipRect(ToUnits(t->clip), Qt::IntersectClip);
     }
+    ApplyMode(m_painter, PenMode::Copy);
+    m_painter.setPen(QColor::fromRgba(t->font.color));
+    CachedReportFace(t->font).draw(m_painter, QPointF(t->x * kUnits, t->y * kUnits), t->text);
+    if (t->clipped) m_painter.restore();
   } else if (const auto* r = std::get_if<RectOp>(&op)) {
-    ApplyMode(painter, r->pen.mode);
-    painter.setPen(QtPen(r->pen, pixelsPerInch));
-    painter.setBrush(r->filled ? QBrush(QColor::fromRgba(r->fill)) : QBrush(Qt::NoBrush));
-    painter.drawRect(ToUnits(r->rect.normalized()));
+    ApplyMode(m_painter, r->pen.mode);
+    m_painter.setPen(QtPen(r->pen, m_pixelsPerInch));
+    m_painter.setBrush(r->filled ? QBrush(QColor::fromRgba(r->fill)) : QBrush(Qt::NoBrush));
+    m_painter.drawRect(ToUnits(r->rect.normalized()));
+    m_painter.setBrush(Qt::NoBrush);
   } else if (const auto* s = std::get_if<ShadeOp>(&op)) {
-    painter.fillRect(ToUnits(s->rect.normalized()), QColor(ShadeColor(s->percent)));
+    ApplyMode(m_painter, PenMode::Copy);
+    m_painter.fillRect(ToUnits(s->rect.normalized()), QColor(ShadeColor(s->percent)));
   } else if (const auto* i = std::get_if<ImageOp>(&op)) {
     QImage image = QImage::fromData(i->png, "PNG");
     if (!image.isNull()) {
-      painter.setRenderHint(QPainter::SmoothPixmapTransform);
-      painter.drawImage(ToUnits(i->rect.normalized()), image);
+      ApplyMode(m_painter, PenMode::Copy);
+      m_painter.setRenderHint(QPainter::SmoothPixmapTransform);
+      m_painter.drawImage(ToUnits(i->rect.normalized()), image);
     }
   }
-  painter.restore();
+}
+
+void PaintOp(QPainter& painter, const PageOp& op, double pixelsPerInch) {
+  OpPainter(painter, pixelsPerInch).paint(op);
 }
 
 void PaintPage(QPainter& painter, const Page& page, double pixelsPerInch) {
-  for (const PageOp& op : page.ops) PaintOp(painter, op, pixelsPerInch);
+  OpPainter ops(painter, pixelsPerInch);
+  for (const PageOp& op : page.ops) ops.paint(op);
 }
 
 }  // namespace qv

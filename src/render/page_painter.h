@@ -2,11 +2,35 @@
 // printer, into a PDF file and in the preview, so all three agree.
 #pragma once
 
+#include <QLineF>
 #include <QPainter>
+#include <vector>
 
 #include "render/page_stream.h"
 
 namespace qv {
+
+// Draws a page's operations one after another, keeping the painter's scale,
+// pen and mode between them and drawing a run of lines with one pen in one
+// call. A PDF file writes a graphics state for every state change, so a page
+// of bar codes drawn op by op would cost thousands of them. The painter's
+// state is put back when this object goes.
+class OpPainter {
+ public:
+  OpPainter(QPainter& painter, double pixelsPerInch);
+  ~OpPainter();
+  OpPainter(const OpPainter&) = delete;
+  OpPainter& operator=(const OpPainter&) = delete;
+  void paint(const PageOp& op);
+  // Draws the lines held back so far.
+  void flush();
+
+ private:
+  QPainter& m_painter;
+  double m_pixelsPerInch;
+  std::vector<QLineF> m_lines;  // in text units, all with m_linePen
+  Pen m_linePen;
+};
 
 // Draws `op` with the page's top-left corner at the painter's current
 // origin, at `pixelsPerInch` device pixels per inch. Vector operations are

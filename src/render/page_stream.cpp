@@ -1,6 +1,7 @@
 // Page stream encoding, decoding and the readable dump.
 #include "render/page_stream.h"
 
+#include <QBuffer>
 #include <QtEndian>
 #include <cmath>
 #include <cstring>
@@ -285,94 +286,298 @@ QRgb ShadeColor(int percent) {
 }
 
 QByteArray EncodePageStream(const PageStream& stream) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  PageStreamWriter writer(&buffer);
+  QString ignored;  // a buffer in memory does not fail
+  writer.begin(&ignored);
+  for (const Page& page : stream.pages) writer.writePage(page, &ignored);
+  writer.finish(&ignored);
+  return bytes;
+}
+
+bool DecodePageStream(const QByteArray& bytes, PageStream* out, QString* error) {
+  QByteArray copy = bytes;
+  QBuffer buffer(&copy);
+  buffer.open(QIODevice::ReadOnly);
+  PageStreamReader reader;
+  QString why;
+  if (!reader.open(&buffer, &why)) {
+    if (error) *error = why;
+    return false;
+  }
+  PageStream result;
+  result.pages.resize(size_t(reader.pageCount()));
+  for (int i = 0; i < reader.pageCount(); ++i) {
+    if (!reader.readPage(i, &result.pages[size_t(i)], &why)) {
+      if (error) *error = why;
+      return false;
+    }
+  }
+  *out = std::move(result);
+  return true;
+}
+
+// ---- Writing page by page
+
+PageStreamWriter::PageStreamWriter(QIODevice* device) : m_device(device) {}
+
+bool PageStreamWriter::begin(QString* error) {
+  m_size = 0;
+  m_offsets.clear();
+  if (m_device->isSequential()) {
+    *error = QStringLiteral("The preview stream must go to a file.");
+    return false;
+  }
+  m_start = m_device->pos();
   Writer header;
   header.data().append(ps::kMagic, sizeof ps::kMagic);
   header.u16(ps::kVersion);
   header.u16(ps::kHeaderSize);
-  header.u32(uint32_t(stream.pages.size()));
-  QByteArray out = header.data();
-  for (const Page& page : stream.pages) {
-    Writer p;
-    p.f64(page.width);
-    p.f64(page.height);
-    AppendRecord(&out, ps::kRecPage, p.data());
-    for (const PageOp& op : page.ops) AppendOpRecord(&out, op);
-  }
-  AppendRecord(&out, ps::kRecEnd, {});
-  return out;
+  header.u32(0);  // page count and index offset, filled in by finish()
+  header.u32(0);
+  header.u32(0);
+  return put(header.data(), error);
 }
 
-bool DecodePageStream(const QByteArray& bytes, PageStream* out, QString* error) {
-  auto fail = [error](const QString& why) {
-    if (error) *error = why;
-    return false;
-  };
-  if (bytes.size() < ps::kHeaderSize ||
-      std::memcmp(bytes.constData(), ps::kMagic, sizeof ps::kMagic) != 0) {
-    return fail(QStringLiteral("This is not a page stream (the header is missing)."));
-  }
-  Reader header(bytes.constData() + ps::kOffVersion, ps::kHeaderSize - ps::kOffVersion);
-  uint16_t version = header.u16();
-  uint16_t headerSize = header.u16();
-  uint32_t pageCount = header.u32();
-  if (version == 0 || version > ps::kVersion) {
-    return fail(QStringLiteral("The page stream has version %1; this program reads up to %2.")
-                    .arg(version)
-                    .arg(ps::kVersion));
-  }
-  if (headerSize < ps::kHeaderSize || headerSize > bytes.size()) {
-    return fail(QStringLiteral("The page stream header is damaged."));
-  }
+bool PageStreamWriter::writePage(const Page& page, QString* error) {
+  QByteArray bytes;
+  Writer w(bytes);
+  w.u8(ps::kRecPage);
+  w.u32(16);
+  w.f64(page.width);
+  w.f64(page.height);
+  for (const PageOp& op : page.ops) AppendOpRecord(&bytes, op);
+  m_offsets.push_back(uint64_t(m_size));
+  return put(bytes, error);
+}
 
-  PageStream result;
-  Reader records(bytes.constData() + headerSize, size_t(bytes.size() - headerSize));
-  bool ended = false;
-  while (!records.atEnd()) {
-    size_t offset = size_t(records.position() - bytes.constData());
-    uint8_t type = records.u8();
-    QByteArray payload = records.bytes();
-    if (!records.ok()) {
-      return fail(QStringLiteral("The page stream is cut short at byte %1.").arg(offset));
+bool PageStreamWriter::finish(QString* error) {
+  const uint64_t indexOffset = uint64_t(m_size);
+  QByteArray tail;
+  Writer w(tail);
+  w.u8(ps::kRecIndex);
+  w.u32(uint32_t(8 * m_offsets.size()));
+  for (uint64_t offset : m_offsets) {
+    w.u32(uint32_t(offset & 0xFFFFFFFFu));
+    w.u32(uint32_t(offset >> 32));
+  }
+  AppendRecord(&tail, ps::kRecEnd, {});
+  if (!put(tail, error)) return false;
+
+  char fields[12];
+  qToLittleEndian(uint32_t(m_offsets.size()), fields);
+  qToLittleEndian(indexOffset, fields + 4);
+  const qint64 end = m_device->pos();
+  if (!m_device->seek(m_start + ps::kOffPageCount) || m_device->write(fields, 12) != 12 ||
+      !m_device->seek(end)) {
+    *error = QStringLiteral("The preview stream could not be written (%1).")
+                 .arg(m_device->errorString());
+    return false;
+  }
+  return true;
+}
+
+bool PageStreamWriter::put(const QByteArray& bytes, QString* error) {
+  m_size += bytes.size();
+  if (m_device->write(bytes) != bytes.size()) {
+    *error = QStringLiteral("The preview stream could not be written (%1).")
+                 .arg(m_device->errorString());
+    return false;
+  }
+  return true;
+}
+
+// ---- Reading page by page
+
+namespace {
+
+// Reads exactly `n` bytes at `offset`; false when the device holds fewer.
+bool ReadAt(QIODevice* device, uint64_t offset, qint64 n, QByteArray* out) {
+  if (!device->seek(qint64(offset))) return false;
+  *out = device->read(n);
+  return out->size() == n;
+}
+
+QString CutShortAt(uint64_t offset) {
+  return QStringLiteral("The page stream is cut short at byte %1.").arg(offset);
+}
+
+}  // namespace
+
+bool PageStreamReader::open(QIODevice* device, QString* error) {
+  m_device = device;
+  m_offsets.clear();
+  m_recordsEnd = 0;
+  const uint64_t size = uint64_t(device->size());
+  QByteArray head;
+  device->seek(0);
+  head = device->read(ps::kHeaderSize);
+  if (head.size() < ps::kHeaderSizeV1 ||
+      std::memcmp(head.constData(), ps::kMagic, sizeof ps::kMagic) != 0) {
+    *error = QStringLiteral("This is not a page stream (the header is missing).");
+    return false;
+  }
+  Reader header(head.constData() + ps::kOffVersion, size_t(head.size() - ps::kOffVersion));
+  const uint16_t version = header.u16();
+  const uint16_t headerSize = header.u16();
+  const uint32_t pageCount = header.u32();
+  if (version == 0 || version > ps::kVersion) {
+    *error = QStringLiteral("The page stream has version %1; this program reads up to %2.")
+                 .arg(version)
+                 .arg(ps::kVersion);
+    return false;
+  }
+  const int least = version >= 2 ? ps::kHeaderSize : ps::kHeaderSizeV1;
+  if (headerSize < least || headerSize > size || head.size() < least) {
+    *error = QStringLiteral("The page stream header is damaged.");
+    return false;
+  }
+  m_headerSize = headerSize;
+  uint64_t indexOffset = 0;
+  if (version >= 2) indexOffset = qFromLittleEndian<uint64_t>(head.constData() + ps::kOffIndexOffset);
+  if (indexOffset == 0) return indexFromRecords(pageCount, error);
+
+  QByteArray record;
+  if (indexOffset < headerSize || indexOffset > size || !ReadAt(device, indexOffset, 5, &record)) {
+    *error = QStringLiteral("The page stream is cut short (its page index is missing).");
+    return false;
+  }
+  const uint32_t length = qFromLittleEndian<uint32_t>(record.constData() + 1);
+  if (uint8_t(record[0]) != ps::kRecIndex || length % 8 != 0) {
+    *error = QStringLiteral("The page index of the page stream is damaged.");
+    return false;
+  }
+  if (length / 8 != pageCount) {
+    *error = QStringLiteral("The page stream should hold %1 pages but its index lists %2.")
+                 .arg(pageCount)
+                 .arg(length / 8);
+    return false;
+  }
+  QByteArray offsets, endMark;
+  if (!ReadAt(device, indexOffset + 5, qint64(length), &offsets) ||
+      !ReadAt(device, indexOffset + 5 + length, 5, &endMark) ||
+      endMark != QByteArray("\xFF\0\0\0\0", 5)) {
+    *error = QStringLiteral("The page stream is cut short (its end mark is missing).");
+    return false;
+  }
+  std::vector<uint64_t> found(pageCount);
+  for (uint32_t i = 0; i < pageCount; ++i) {
+    found[i] = qFromLittleEndian<uint64_t>(offsets.constData() + 8 * i);
+    const uint64_t least = i == 0 ? headerSize : found[i - 1] + 5;
+    if ((i == 0 && found[i] != headerSize) || found[i] < least || found[i] + 5 > indexOffset) {
+      *error = QStringLiteral("The page index of the page stream is damaged.");
+      return false;
     }
-    if (type == ps::kRecEnd) {
-      ended = true;
-      break;
+  }
+  if (pageCount == 0 && indexOffset != headerSize) {
+    *error = QStringLiteral("The page stream draws before its first page (byte %1).").arg(headerSize);
+    return false;
+  }
+  m_offsets = std::move(found);
+  m_recordsEnd = indexOffset;
+  return true;
+}
+
+// A stream without an index (version 1, or one whose writer stopped before
+// the end) is walked record by record, reading only the record headers.
+bool PageStreamReader::indexFromRecords(uint32_t pageCount, QString* error) {
+  const uint64_t size = uint64_t(m_device->size());
+  uint64_t position = m_headerSize;
+  std::vector<uint64_t> found;
+  QByteArray record;
+  while (true) {
+    if (position >= size) {
+      *error = QStringLiteral("The page stream is cut short (its end mark is missing).");
+      return false;
     }
-    Reader r(payload.constData(), size_t(payload.size()));
+    if (!ReadAt(m_device, position, 5, &record)) {
+      *error = CutShortAt(position);
+      return false;
+    }
+    const uint8_t type = uint8_t(record[0]);
+    const uint64_t length = qFromLittleEndian<uint32_t>(record.constData() + 1);
+    if (position + 5 + length > size) {
+      *error = CutShortAt(position);
+      return false;
+    }
+    if (type == ps::kRecEnd) break;
     if (type == ps::kRecPage) {
-      Page page;
-      page.width = r.f64();
-      page.height = r.f64();
-      if (!r.ok() || page.width <= 0 || page.height <= 0 || page.width > ps::kMaxPageInches ||
-          page.height > ps::kMaxPageInches) {
-        return fail(QStringLiteral("Page %1 of the page stream has a damaged size (byte %2).")
-                        .arg(result.pages.size() + 1)
-                        .arg(offset));
+      found.push_back(position);
+    } else if (type >= ps::kRecText && type <= ps::kRecImage && found.empty()) {
+      *error = QStringLiteral("The page stream draws before its first page (byte %1).").arg(position);
+      return false;
+    }
+    position += 5 + length;
+  }
+  if (found.size() != pageCount) {
+    *error = QStringLiteral("The page stream should hold %1 pages but holds %2.")
+                 .arg(pageCount)
+                 .arg(found.size());
+    return false;
+  }
+  m_offsets = std::move(found);
+  m_recordsEnd = position;
+  return true;
+}
+
+bool PageStreamReader::readPage(int index, Page* page, QString* error) const {
+  if (index < 0 || index >= pageCount()) {
+    *error = QStringLiteral("The page stream has no page %1.").arg(index + 1);
+    return false;
+  }
+  const uint64_t start = m_offsets[size_t(index)];
+  const uint64_t end = index + 1 < pageCount() ? m_offsets[size_t(index) + 1] : m_recordsEnd;
+  QByteArray bytes;
+  if (!ReadAt(m_device, start, qint64(end - start), &bytes)) {
+    *error = CutShortAt(start);
+    return false;
+  }
+  const int number = index + 1;
+  Page result;
+  Reader records(bytes.constData(), size_t(bytes.size()));
+  bool first = true;
+  while (!records.atEnd()) {
+    const uint64_t offset = start + uint64_t(records.position() - bytes.constData());
+    const uint8_t type = records.u8();
+    const uint32_t length = records.u32();
+    const char* payload = records.position();
+    records.skip(length);
+    if (!records.ok()) {
+      *error = CutShortAt(offset);
+      return false;
+    }
+    Reader r(payload, length);
+    if (first) {
+      result.width = r.f64();
+      result.height = r.f64();
+      if (type != ps::kRecPage || !r.ok() || !r.atEnd() || result.width <= 0 ||
+          result.height <= 0 || result.width > ps::kMaxPageInches ||
+          result.height > ps::kMaxPageInches) {
+        *error = QStringLiteral("Page %1 of the page stream has a damaged size (byte %2).")
+                     .arg(number)
+                     .arg(offset);
+        return false;
       }
-      result.pages.push_back(std::move(page));
+      first = false;
       continue;
     }
-    if (type < ps::kRecText || type > ps::kRecImage) continue;  // a later version's record
-    if (result.pages.empty()) {
-      return fail(
-          QStringLiteral("The page stream draws before its first page (byte %1).").arg(offset));
+    if (type == ps::kRecPage || type == ps::kRecEnd || type == ps::kRecIndex) {
+      *error = QStringLiteral("The page index of the page stream is damaged.");
+      return false;
     }
+    if (type < ps::kRecText || type > ps::kRecImage) continue;  // a later version's record
     PageOp op;
     if (!DecodeOp(type, r, &op) || !r.ok() || !r.atEnd()) {
-      return fail(QStringLiteral("A drawing record of page %1 is damaged (byte %2).")
-                      .arg(result.pages.size())
-                      .arg(offset));
+      *error = QStringLiteral("A drawing record of page %1 is damaged (byte %2).")
+                   .arg(number)
+                   .arg(offset);
+      return false;
     }
-    result.pages.back().ops.push_back(std::move(op));
+    result.ops.push_back(std::move(op));
   }
-  if (!ended)
-    return fail(QStringLiteral("The page stream is cut short (its end mark is missing)."));
-  if (result.pages.size() != pageCount) {
-    return fail(QStringLiteral("The page stream should hold %1 pages but holds %2.")
-                    .arg(pageCount)
-                    .arg(result.pages.size()));
-  }
-  *out = std::move(result);
+  *page = std::move(result);
   return true;
 }
 

@@ -8,8 +8,11 @@
 #include <QRectF>
 #include <QRgb>
 #include <QString>
+#include <cstdint>
 #include <variant>
 #include <vector>
+
+class QIODevice;
 
 namespace qv {
 
@@ -99,6 +102,49 @@ struct PageStream {
 };
 
 QByteArray EncodePageStream(const PageStream& stream);
+
+// Writes a stream page by page, so a long run never holds more than the page
+// it is drawing: each page as it is finished, then the page index, and the
+// header's page count and index offset last. The device must be seekable.
+class PageStreamWriter {
+ public:
+  // `device` is not owned and must be open for writing.
+  explicit PageStreamWriter(QIODevice* device);
+  bool begin(QString* error);
+  bool writePage(const Page& page, QString* error);
+  // The page index, the end mark and the header's page count.
+  bool finish(QString* error);
+  int pageCount() const { return int(m_offsets.size()); }
+
+ private:
+  bool put(const QByteArray& bytes, QString* error);
+
+  QIODevice* m_device;
+  qint64 m_start = 0;   // the device position of the header
+  qint64 m_size = 0;    // bytes of the stream so far
+  std::vector<uint64_t> m_offsets;
+};
+
+// Reads one page at a time from a stream on a random-access device: open()
+// finds where every page starts (from the page index, or by walking the
+// records of a stream that has none), readPage() decodes just that page.
+class PageStreamReader {
+ public:
+  // `device` is not owned, open for reading, and holds the stream from
+  // byte 0. On false, `*error` says what is wrong in plain words.
+  bool open(QIODevice* device, QString* error);
+  int pageCount() const { return int(m_offsets.size()); }
+  // `index` counts from 0.
+  bool readPage(int index, Page* page, QString* error) const;
+
+ private:
+  bool indexFromRecords(uint32_t pageCount, QString* error);
+
+  QIODevice* m_device = nullptr;
+  uint32_t m_headerSize = 0;
+  std::vector<uint64_t> m_offsets;
+  uint64_t m_recordsEnd = 0;  // where the last page's records end
+};
 
 // Reads `bytes` into `*out`. On damage returns false with a plain-words
 // reason in `*error` and leaves `*out` unchanged.

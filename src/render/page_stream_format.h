@@ -10,12 +10,14 @@ namespace qv::pagestream {
 // All numbers are little-endian; coordinates are IEEE 754 doubles in inches
 // from the page's top-left corner.
 constexpr char kMagic[8] = {'Q', 'V', 'P', 'A', 'G', 'E', 'S', '\0'};
-constexpr uint16_t kVersion = 1;
-constexpr int kHeaderSize = 16;
+constexpr uint16_t kVersion = 2;
+constexpr int kHeaderSize = 24;    // 16 in version 1
+constexpr int kHeaderSizeV1 = 16;
 constexpr int kOffMagic = 0;
 constexpr int kOffVersion = 8;      // u16
-constexpr int kOffHeaderSize = 10;  // u16, 16 in version 1
+constexpr int kOffHeaderSize = 10;  // u16
 constexpr int kOffPageCount = 12;   // u32
+constexpr int kOffIndexOffset = 16; // u64, version 2: the page index record, 0 when none
 
 // Every record after the header: type (u8), payload length (u32), payload.
 constexpr int kRecordHeaderSize = 5;
@@ -25,6 +27,7 @@ constexpr uint8_t kRecLine = 3;
 constexpr uint8_t kRecRect = 4;
 constexpr uint8_t kRecShade = 5;
 constexpr uint8_t kRecImage = 6;
+constexpr uint8_t kRecIndex = 7;  // version 2: u64 offset of every page record
 constexpr uint8_t kRecEnd = 0xFF;
 
 // Flags byte of a text record.

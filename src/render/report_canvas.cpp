@@ -171,47 +171,49 @@ void ReportCanvas::home() {
 void ReportCanvas::setFont(const QString& name, double points) {
   m_font.name = name;
   m_font.size = points;
-  m_metrics.reset();
+  m_face = nullptr;
 }
 
 void ReportCanvas::setFontName(const QString& name) {
   m_font.name = name;
-  m_metrics.reset();
+  m_face = nullptr;
 }
 
 void ReportCanvas::setFontSize(double points) {
   m_font.size = points;
-  m_metrics.reset();
+  m_face = nullptr;
 }
 
 void ReportCanvas::setBold(bool on) {
   m_font.bold = on;
-  m_metrics.reset();
+  m_face = nullptr;
 }
 
 void ReportCanvas::setItalic(bool on) {
   m_font.italic = on;
-  m_metrics.reset();
+  m_face = nullptr;
 }
 
 void ReportCanvas::setUnderline(bool on) {
   m_font.underline = on;
-  m_metrics.reset();
+  m_face = nullptr;
 }
 
 void ReportCanvas::setFontColor(const QColor& color) { m_font.color = color.rgba(); }
 
-const QFontMetricsF& ReportCanvas::metrics() const {
-  if (!m_metrics) m_metrics.emplace(ReportFont(m_font));
-  return *m_metrics;
+const ReportFace& ReportCanvas::face() const {
+  if (m_face == nullptr) m_face = &CachedReportFace(m_font);
+  return *m_face;
 }
+
+const QFontMetricsF& ReportCanvas::metrics() const { return face().metrics(); }
 
 double ReportCanvas::lineHeight() const { return metrics().lineSpacing() / kTextUnitsPerInch; }
 double ReportCanvas::ascent() const { return metrics().ascent() / kTextUnitsPerInch; }
 double ReportCanvas::descent() const { return metrics().descent() / kTextUnitsPerInch; }
 
 double ReportCanvas::textWidth(const QString& text) const {
-  return metrics().horizontalAdvance(text) / kTextUnitsPerInch;
+  return face().width(text) / kTextUnitsPerInch;
 }
 
 // ---- Text

@@ -35,6 +35,8 @@ class QPrinter;
 
 namespace qv {
 
+class ReportFace;
+
 enum class TabJustify { Left, Center, Right };
 
 // Which edges of a tab cell get a line.
@@ -273,6 +275,7 @@ class ReportCanvas {
   bool drawing() const { return m_running && !m_aborted && m_pageOpen; }
   QPointF toPage(double x, double y) const { return {x + m_originX, y + m_originY}; }
   void updateStatus();
+  const ReportFace& face() const;
   const QFontMetricsF& metrics() const;
   PageSetup pageSetup() const;
   void drawTabCell(const QRectF& cell, const TabStop& stop);
@@ -297,7 +300,7 @@ class ReportCanvas {
   double m_penX = 0, m_penY = 0;
 
   TextFont m_font;
-  mutable std::optional<QFontMetricsF> m_metrics;
+  mutable const ReportFace* m_face = nullptr;  // of m_font, found when first needed
 
   Pen m_pen;
   bool m_brushOn = false;

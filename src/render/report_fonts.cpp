@@ -1,6 +1,11 @@
 #include "render/report_fonts.h"
 
+#include <QGlyphRun>
 #include <QHash>
+#include <QPainter>
+#include <map>
+#include <memory>
+#include <tuple>
 
 namespace qv {
 
@@ -28,6 +33,81 @@ QFont ReportFont(const TextFont& font) {
   result.setHintingPreference(QFont::PreferNoHinting);
   result.setStyleStrategy(QFont::PreferOutline);
   return result;
+}
+
+ReportFace::ReportFace(const TextFont& font)
+    : m_font(ReportFont(font)),
+      m_metrics(m_font),
+      m_raw(QRawFont::fromFont(m_font)),
+      m_underline(font.underline) {
+  for (int c = kFirst; c < kEnd; ++c) {
+    const QChar ch(c);
+    m_advance[size_t(c - kFirst)] = m_metrics.horizontalAdvance(ch);
+    if (m_raw.isValid()) {
+      const QList<quint32> glyphs = m_raw.glyphIndexesForString(QString(ch));
+      m_glyph[size_t(c - kFirst)] = glyphs.size() == 1 ? glyphs[0] : 0;
+    }
+  }
+}
+
+bool ReportFace::cached(const QString& text) const {
+  for (QChar ch : text) {
+    if (ch.unicode() < kFirst || ch.unicode() >= kEnd) return false;
+  }
+  return true;
+}
+
+double ReportFace::width(const QString& text) const {
+  if (!cached(text)) return m_metrics.horizontalAdvance(text);
+  double sum = 0;
+  for (QChar ch : text) sum += m_advance[size_t(ch.unicode() - kFirst)];
+  return sum;
+}
+
+void ReportFace::draw(QPainter& painter, const QPointF& origin, const QString& text) const {
+  bool fast = m_raw.isValid() && cached(text);
+  QList<quint32> glyphs;
+  QList<QPointF> positions;
+  if (fast) {
+    glyphs.reserve(text.size());
+    positions.reserve(text.size());
+    double x = 0;
+    for (QChar ch : text) {
+      const size_t i = size_t(ch.unicode() - kFirst);
+      // A character the face lacks comes from a fallback font: the slow way.
+      if (m_glyph[i] == 0 && ch != QLatin1Char(' ')) {
+        fast = false;
+        break;
+      }
+      glyphs.append(m_glyph[i]);
+      positions.append(QPointF(x, 0));
+      x += m_advance[i];
+    }
+  }
+  if (!fast) {
+    painter.setFont(m_font);
+    painter.drawText(origin, text);
+    return;
+  }
+  QGlyphRun run;
+  run.setRawFont(m_raw);
+  run.setGlyphIndexes(glyphs);
+  run.setPositions(positions);
+  run.setUnderline(m_underline);
+  painter.drawGlyphRun(origin, run);
+}
+
+const ReportFace& CachedReportFace(const TextFont& font) {
+  using Key = std::tuple<QString, double, bool, bool, bool>;
+  // Kept to the end of the process: fonts must outlive every report, and
+  // a program has only a handful.
+  static auto* faces = new std::map<Key, std::unique_ptr<ReportFace>>;
+  Key key{font.name, font.size, font.bold, font.italic, font.underline};
+  auto it = faces->find(key);
+  if (it == faces->end()) {
+    it = faces->emplace(key, std::make_unique<ReportFace>(font)).first;
+  }
+  return *it->second;
 }
 
 }  // namespace qv

@@ -11,12 +11,29 @@ namespace qv {
 
 StreamOutput::StreamOutput(QIODevice* device) : m_device(device) {}
 
-bool StreamOutput::begin(const QString&, QString*) {
+StreamOutput::~StreamOutput() = default;
+
+bool StreamOutput::begin(const QString&, QString* error) {
   m_pages.pages.clear();
-  return true;
+  m_writer.reset();
+  if (m_device == nullptr) return true;
+  if (!m_device->isOpen() && !m_device->open(QIODevice::ReadWrite)) {
+    *error = QStringLiteral("The preview stream could not be opened for writing.");
+    return false;
+  }
+  m_writer = std::make_unique<PageStreamWriter>(m_device);
+  return m_writer->begin(error);
 }
 
-bool StreamOutput::beginPage(const PageSetup& setup, QString*) {
+bool StreamOutput::flush(QString* error) {
+  if (!m_writer || m_pages.pages.empty()) return true;
+  const bool written = m_writer->writePage(m_pages.pages.back(), error);
+  m_pages.pages.clear();
+  return written;
+}
+
+bool StreamOutput::beginPage(const PageSetup& setup, QString* error) {
+  if (!flush(error)) return false;
   Page page;
   page.width = setup.width;
   page.height = setup.height;
@@ -29,17 +46,10 @@ void StreamOutput::draw(const PageOp& op) {
 }
 
 bool StreamOutput::end(QString* error) {
-  if (m_device == nullptr) return true;
-  QByteArray bytes = EncodePageStream(m_pages);
-  if (!m_device->isOpen() && !m_device->open(QIODevice::WriteOnly)) {
-    *error = QStringLiteral("The preview stream could not be opened for writing.");
-    return false;
-  }
-  if (m_device->write(bytes) != bytes.size()) {
-    *error = QStringLiteral("The preview stream could not be written.");
-    return false;
-  }
-  return true;
+  if (!m_writer) return true;
+  const bool written = flush(error) && m_writer->finish(error);
+  m_writer.reset();
+  return written;
 }
 
 // A stopped or aborted preview keeps the pages made so far; the caller
@@ -58,6 +68,7 @@ PrinterOutput::PrinterOutput(QPrinter* printer, const QString& pdfFile) : m_prin
 }
 
 PrinterOutput::~PrinterOutput() {
+  m_ops.reset();
   if (m_painter.isActive()) m_painter.end();
 }
 
@@ -92,21 +103,25 @@ bool PrinterOutput::beginPage(const PageSetup& setup, QString* error) {
       return false;
     }
     m_started = true;
+    m_ops = std::make_unique<OpPainter>(m_painter, m_printer->resolution());
     return true;
   }
+  m_ops.reset();
   if (!m_printer->pageLayout().isEquivalentTo(layout)) m_printer->setPageLayout(layout);
   if (!m_printer->newPage()) {
     *error = QStringLiteral("The printer refused a new page.");
     return false;
   }
+  m_ops = std::make_unique<OpPainter>(m_painter, m_printer->resolution());
   return true;
 }
 
 void PrinterOutput::draw(const PageOp& op) {
-  if (m_painter.isActive()) PaintOp(m_painter, op, m_printer->resolution());
+  if (m_ops) m_ops->paint(op);
 }
 
 bool PrinterOutput::end(QString* error) {
+  m_ops.reset();
   if (m_painter.isActive() && !m_painter.end()) {
     *error = QStringLiteral("The print job could not be finished.");
     return false;
@@ -117,6 +132,7 @@ bool PrinterOutput::end(QString* error) {
 void PrinterOutput::abort() {
   if (m_printer == nullptr) return;
   bool pdf = IsPdfPrinter(*m_printer);
+  m_ops.reset();
   if (!pdf) m_printer->abort();
   if (m_painter.isActive()) m_painter.end();
   if (pdf && m_started && !m_pdfFile.isEmpty()) QFile::remove(m_pdfFile);

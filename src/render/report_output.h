@@ -16,6 +16,8 @@ class QPrinter;
 
 namespace qv {
 
+class OpPainter;
+
 enum class Orientation { Portrait, Landscape };
 
 // One page's paper as the canvas asked for it; width and height are
@@ -41,11 +43,13 @@ class ReportOutput {
   virtual void abort() = 0;
 };
 
-// Records the pages; at the end writes them to `device` (not owned), when
-// one is given, as a page stream.
+// Records the pages as a page stream. With a `device` (not owned) each
+// page is written to it when the next one begins, so memory holds one page
+// whatever the length of the run; without one the pages stay in pages().
 class StreamOutput : public ReportOutput {
  public:
   explicit StreamOutput(QIODevice* device);
+  ~StreamOutput() override;
   bool begin(const QString& title, QString* error) override;
   bool beginPage(const PageSetup& setup, QString* error) override;
   void draw(const PageOp& op) override;
@@ -57,8 +61,11 @@ class StreamOutput : public ReportOutput {
   PageStream takePages() { return std::move(m_pages); }
 
  private:
+  bool flush(QString* error);
+
   QIODevice* m_device;
-  PageStream m_pages;
+  std::unique_ptr<PageStreamWriter> m_writer;
+  PageStream m_pages;  // with a device, only the page being drawn
 };
 
 // Paints the pages on a printer. `printer` is borrowed; with `pdfFile` set
@@ -79,6 +86,7 @@ class PrinterOutput : public ReportOutput {
   QPrinter* m_printer;
   QString m_pdfFile;
   QPainter m_painter;
+  std::unique_ptr<OpPainter> m_ops;  // of the page being drawn
   bool m_started = false;
 };
 

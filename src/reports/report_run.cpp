@@ -1,9 +1,9 @@
 #include "reports/report_run.h"
 
-#include <QBuffer>
 
 #include "labels/job_host.h"
 #include "render/report_canvas.h"
+#include "render/run_output.h"
 #include "reports/user_report.h"
 #include "store/apollo.h"
 #include "store/filter_text.h"
@@ -84,14 +84,12 @@ UserReportResult RunUserReport(TableObject& table, TApollo& apollo,
   job.setPrintMode(options.print);
   job.setReportDate(options.date);
   ReportCanvas& report = job.Report();
-  QBuffer stream;
-  if (options.print) {
-    if (!options.pdfFile.isEmpty()) report.setOutputToPdf(options.pdfFile);
-  } else {
-    stream.open(QIODevice::ReadWrite);
-    report.setOutputToStream(&stream);
+  PreviewStream stream;
+  if (!RouteReportOutput(report, options.print, options.pdfFile, options.printerName, &stream,
+                         &result.errorText)) {
+    result.outcome = UserReportOutcome::Failed;
+    return result;
   }
-  if (!options.printerName.isEmpty()) report.selectPrinter(options.printerName);
 
   if (hooks.printReport) {
     hooks.printReport(job);
@@ -115,8 +113,7 @@ UserReportResult RunUserReport(TableObject& table, TApollo& apollo,
   } else {
     result.outcome = job.Stopped() ? UserReportOutcome::Stopped : UserReportOutcome::Completed;
     if (!options.print && hooks.preview) {
-      stream.seek(0);
-      hooks.preview(stream);
+      hooks.preview(stream.rewound());
     }
   }
   return result;

@@ -1,9 +1,9 @@
 #include "zipcount/zip_report.h"
 
-#include <QBuffer>
 
 #include "labels/job_host.h"
 #include "render/report_canvas.h"
+#include "render/run_output.h"
 
 namespace qv {
 
@@ -137,14 +137,12 @@ ZipReportResult DoThePrintJob(const QStringList& lines, const ZipReportOptions& 
   TZipReport job(lines, host);
   job.setPrintMode(options.print);
   ReportCanvas& report = job.Report();
-  QBuffer stream;
-  if (options.print) {
-    if (!options.pdfFile.isEmpty()) report.setOutputToPdf(options.pdfFile);
-  } else {
-    stream.open(QIODevice::ReadWrite);
-    report.setOutputToStream(&stream);
+  PreviewStream stream;
+  if (!RouteReportOutput(report, options.print, options.pdfFile, options.printerName, &stream,
+                         &result.errorText)) {
+    result.outcome = ZipReportOutcome::Failed;
+    return result;
   }
-  if (!options.printerName.isEmpty()) report.selectPrinter(options.printerName);
   if (hooks.printReport) {
     hooks.printReport(job);
   } else {
@@ -160,8 +158,7 @@ ZipReportResult DoThePrintJob(const QStringList& lines, const ZipReportOptions& 
   } else {
     result.outcome = job.Stopped() ? ZipReportOutcome::Stopped : ZipReportOutcome::Completed;
     if (!options.print && hooks.preview) {
-      stream.seek(0);
-      hooks.preview(stream);
+      hooks.preview(stream.rewound());
     }
   }
   return result;

@@ -13,6 +13,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
+#include <QtEndian>
 
 #include "preview/file_preview.h"
 #include "render/report_canvas.h"
@@ -210,6 +211,38 @@ TEST_F(PreviewTest, ShowsTheBufferARunJustWrote) {
   QCoreApplication::processEvents();
   EXPECT_TRUE(m_dialogs.calls.empty());
   EXPECT_EQ(form.PageLabel->text(), QStringLiteral("Page 1 of 2"));
+}
+
+// Only the page on show is read, so a long stream shows any page at once.
+TEST_F(PreviewTest, LongStreamShowsFirstMiddleAndLastPage) {
+  Open(MakeStream(2500));
+  auto shownText = [this] {
+    const Page* page = Viewer()->shownPage();
+    return page && !page->ops.empty() ? std::get<TextOp>(page->ops[0]).text : QString();
+  };
+  EXPECT_EQ(Label(), QStringLiteral("Page 1 of 2500"));
+  EXPECT_EQ(shownText(), QStringLiteral("Page 1"));
+  Viewer()->showPage(1250);
+  EXPECT_EQ(Label(), QStringLiteral("Page 1250 of 2500"));
+  EXPECT_EQ(shownText(), QStringLiteral("Page 1250"));
+  m_form->sbLastPage->click();
+  EXPECT_EQ(shownText(), QStringLiteral("Page 2500"));
+  EXPECT_TRUE(m_dialogs.calls.empty());
+}
+
+// A page damaged after the stream opened is reported when it is shown.
+TEST_F(PreviewTest, DamagedPageIsReportedWhenShown) {
+  QByteArray stream = MakeStream(3);
+  // The page index (its offset at byte 16) gives where page 3 starts; the
+  // last byte of its width makes the width not a number.
+  const quint64 index = qFromLittleEndian<quint64>(stream.constData() + 16);
+  const quint64 third = qFromLittleEndian<quint64>(stream.constData() + index + 5 + 16);
+  stream[qsizetype(third) + 5 + 7] = char(0xFF);
+  Open(stream);
+  EXPECT_EQ(Label(), QStringLiteral("Page 1 of 3"));
+  m_form->sbLastPage->click();
+  ASSERT_EQ(m_dialogs.callsOf(QStringLiteral("information")).size(), 1u);
+  EXPECT_TRUE(m_dialogs.calls[0].text.contains(QStringLiteral("Page 3 of the page stream")));
 }
 
 TEST_F(PreviewTest, CloseFinishesTheViewer) {

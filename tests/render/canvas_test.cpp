@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QFontMetricsF>
 #include <QImage>
+#include <QTemporaryFile>
 #include <cmath>
 
 #include "render/page_stream.h"
 #include "render/printers.h"
+#include "render/report_fonts.h"
 #include "render/report_canvas.h"
 #include "sample_report.h"
 
@@ -75,6 +78,30 @@ TEST(CanvasFonts, WidthsAndLineHeightsFollowTheWindowsFontMetrics) {
   canvas.setBold(false);
   EXPECT_NEAR(canvas.lineHeight(), kArialLineSpacing * 10 / 72, kTol);
   EXPECT_NEAR(canvas.ascent(), kArialAscent * 10 / 72, kTol);
+}
+
+// The canvas adds up cached advances; they must give what Qt measures for
+// the whole string, letter pairs that other programs kern or join included.
+TEST(CanvasFonts, CachedWidthsEqualWholeStringWidths) {
+  const char* const texts[] = {"Hello", "office fluffy AVAWAY To. Ty,", "Gr\u00FC\u00DFe \u00C5ngstr\u00F6m",
+                               "e\u0301 combining and \u2013 dash", "1,234.56  tabs\tand spaces", ""};
+  for (const char* font : {"Arial", "Times New Roman", "Courier New"}) {
+    for (bool bold : {false, true}) {
+      ReportCanvas canvas;
+      canvas.setFont(QString::fromLatin1(font), 11);
+      canvas.setBold(bold);
+      TextFont f;
+      f.name = QString::fromLatin1(font);
+      f.size = 11;
+      f.bold = bold;
+      QFontMetricsF whole(ReportFont(f));
+      for (const char* text : texts) {
+        const QString s = QString::fromUtf8(text);
+        EXPECT_NEAR(canvas.textWidth(s), whole.horizontalAdvance(s) / kTextUnitsPerInch, 1e-9)
+            << font << " " << bold << " " << text;
+      }
+    }
+  }
 }
 
 TEST(CanvasText, FirstLineStartsAtTheSectionAndLinesAdvanceByTheFontHeight) {
@@ -323,6 +350,35 @@ TEST(CanvasPages, SampleReportBreaksPagesAndRaisesEventsInOrder) {
   }
   EXPECT_TRUE(sawLongName);
   EXPECT_TRUE(shown.contains(QStringLiteral("Printing Page 3\rRecord 130\r")));
+}
+
+// A run to a file writes each page as it ends; read back page by page it
+// is the run kept in memory.
+TEST(CanvasPages, StreamWrittenPageByPageReadsBackAsInMemory) {
+  ReportCanvas inMemory;
+  inMemory.setOutputToStream(nullptr);
+  testing::WireSampleReport(inMemory, 5 * testing::kSampleRowsPerPage + 3);
+  ASSERT_TRUE(inMemory.execute());
+  const PageStream& expected = inMemory.pages();
+  ASSERT_EQ(expected.pages.size(), 6u);
+
+  QTemporaryFile file;
+  ASSERT_TRUE(file.open());
+  ReportCanvas toFile;
+  toFile.setOutputToStream(&file);
+  testing::WireSampleReport(toFile, 5 * testing::kSampleRowsPerPage + 3);
+  ASSERT_TRUE(toFile.execute());
+  PageStreamReader reader;
+  QString error;
+  ASSERT_TRUE(reader.open(&file, &error)) << error.toStdString();
+  ASSERT_EQ(reader.pageCount(), 6);
+  for (int i = 5; i >= 0; --i) {  // out of order: each page is found on its own
+    Page page;
+    ASSERT_TRUE(reader.readPage(i, &page, &error)) << error.toStdString();
+    EXPECT_EQ(page, expected.pages[size_t(i)]) << "page " << i + 1;
+  }
+  file.seek(0);
+  EXPECT_EQ(file.readAll(), EncodePageStream(expected));
 }
 
 TEST(CanvasPages, PageEventsColumnsAndAbort) {

@@ -46,22 +46,34 @@ PageStream Sample() {
   return s;
 }
 
+quint64 IndexOffset(const QByteArray& bytes) {
+  return qFromLittleEndian<quint64>(bytes.constData() + 16);
+}
+
 TEST(PageStreamFormat, HeaderBytesAndRoundTrip) {
   QByteArray bytes = EncodePageStream(Sample());
-  // Header: magic "QVPAGES\0", version 1 (u16 LE), header size 16, page count (u32 LE).
-  ASSERT_GE(bytes.size(), 16);
+  // Header: magic "QVPAGES\0", version 2 (u16 LE), header size 24, page count (u32 LE),
+  // offset of the page index (u64 LE).
+  ASSERT_GE(bytes.size(), 24);
   EXPECT_EQ(bytes.left(8), QByteArray("QVPAGES\0", 8));
-  EXPECT_EQ(qFromLittleEndian<quint16>(bytes.constData() + 8), 1);
-  EXPECT_EQ(qFromLittleEndian<quint16>(bytes.constData() + 10), 16);
+  EXPECT_EQ(qFromLittleEndian<quint16>(bytes.constData() + 8), 2);
+  EXPECT_EQ(qFromLittleEndian<quint16>(bytes.constData() + 10), 24);
   EXPECT_EQ(qFromLittleEndian<quint32>(bytes.constData() + 12), 2u);
   // The first record is page 1: type 1, 16 payload bytes, width 8.5.
-  EXPECT_EQ(bytes[16], char(1));
-  EXPECT_EQ(qFromLittleEndian<quint32>(bytes.constData() + 17), 16u);
+  EXPECT_EQ(bytes[24], char(1));
+  EXPECT_EQ(qFromLittleEndian<quint32>(bytes.constData() + 25), 16u);
   double width;
-  quint64 bits = qFromLittleEndian<quint64>(bytes.constData() + 21);
+  quint64 bits = qFromLittleEndian<quint64>(bytes.constData() + 29);
   std::memcpy(&width, &bits, 8);
   EXPECT_EQ(width, 8.5);
-  // The last record is the end mark: type 0xFF, no payload.
+  // The index: type 7, a u64 per page pointing at its page record; then the
+  // end mark, type 0xFF with no payload, last.
+  const quint64 index = IndexOffset(bytes);
+  ASSERT_EQ(index + 5 + 16 + 5, quint64(bytes.size()));
+  EXPECT_EQ(bytes[qsizetype(index)], char(7));
+  EXPECT_EQ(qFromLittleEndian<quint64>(bytes.constData() + index + 5), 24u);
+  const quint64 second = qFromLittleEndian<quint64>(bytes.constData() + index + 13);
+  EXPECT_EQ(bytes[qsizetype(second)], char(1));
   EXPECT_EQ(bytes.right(5), QByteArray("\xFF\0\0\0\0", 5));
 
   PageStream back;
@@ -73,6 +85,20 @@ TEST(PageStreamFormat, HeaderBytesAndRoundTrip) {
   PageStream empty;
   ASSERT_TRUE(DecodePageStream(EncodePageStream(PageStream()), &empty, &error));
   EXPECT_TRUE(empty.pages.empty());
+}
+
+// A version 1 stream (16-byte header, no index) still reads: its pages are
+// found by walking the records.
+TEST(PageStreamFormat, VersionOneStreamsStillRead) {
+  QByteArray v2 = EncodePageStream(Sample());
+  QByteArray v1 = v2.left(16);
+  v1[8] = 1;
+  v1[10] = 16;
+  v1 += v2.mid(24, qsizetype(IndexOffset(v2)) - 24) + QByteArray("\xFF\0\0\0\0", 5);
+  PageStream back;
+  QString error;
+  ASSERT_TRUE(DecodePageStream(v1, &back, &error)) << error.toStdString();
+  EXPECT_EQ(back, Sample());
 }
 
 TEST(PageStreamFormat, DumpShowsOneOperationPerLine) {
@@ -131,22 +157,29 @@ TEST(PageStreamDamage, EachFaultGetsItsOwnWords) {
   magic[0] = 'X';
   EXPECT_TRUE(errorOf(magic).contains(QStringLiteral("not a page stream")));
   QByteArray newer = good;
-  newer[8] = 2;
-  EXPECT_TRUE(errorOf(newer).contains(QStringLiteral("version 2")));
+  newer[8] = 3;
+  EXPECT_TRUE(errorOf(newer).contains(QStringLiteral("version 3")));
   QByteArray count = good;
   count[12] = 3;
-  EXPECT_TRUE(errorOf(count).contains(QStringLiteral("3 pages but holds 2")));
+  EXPECT_TRUE(errorOf(count).contains(QStringLiteral("should hold 3 pages")));
   QByteArray noEnd = good.left(good.size() - 5);
   EXPECT_TRUE(errorOf(noEnd).contains(QStringLiteral("end mark")));
+  QByteArray noIndex = good;
+  qToLittleEndian(quint64(good.size() + 100), noIndex.data() + 16);
+  EXPECT_TRUE(errorOf(noIndex).contains(QStringLiteral("page index is missing")));
+  QByteArray badIndex = good;
+  badIndex[qsizetype(IndexOffset(good)) + 5] = 25;  // page 1 no longer at the first record
+  EXPECT_TRUE(errorOf(badIndex).contains(QStringLiteral("page index")));
 
-  // A drawing record before any page.
+  // A drawing record before any page, in a stream without an index.
   PageStream s;
   s.pages.push_back(Page());
   s.pages[0].ops.push_back(ShadeOp{QRectF(0, 0, 1, 1), 5});
   QByteArray bytes = EncodePageStream(s);
-  QByteArray shade = bytes.mid(16 + 5 + 16);  // the shade record and the end
-  QByteArray drawsFirst = bytes.left(16) + shade;
+  constexpr int kShade = 24 + 5 + 16;  // the shade record: 5 + 33 bytes
+  QByteArray drawsFirst = bytes.left(24) + bytes.mid(kShade, 38) + bytes.right(5);
   drawsFirst[12] = 0;
+  qToLittleEndian(quint64(0), drawsFirst.data() + 16);
   EXPECT_TRUE(errorOf(drawsFirst).contains(QStringLiteral("before its first page")));
 
   // A coordinate that is not a number.
@@ -154,12 +187,13 @@ TEST(PageStreamDamage, EachFaultGetsItsOwnWords) {
   double bad = std::numeric_limits<double>::quiet_NaN();
   quint64 bits;
   std::memcpy(&bits, &bad, 8);
-  qToLittleEndian(bits, nan.data() + 16 + 5 + 16 + 5);
+  qToLittleEndian(bits, nan.data() + kShade + 5);
   EXPECT_TRUE(errorOf(nan).contains(QStringLiteral("damaged")));
 
   // A record type from a later version is skipped.
-  QByteArray later =
-      bytes.left(bytes.size() - 5) + QByteArray("\x40\x03\0\0\0abc", 8) + bytes.right(5);
+  const qsizetype index = qsizetype(IndexOffset(bytes));
+  QByteArray later = bytes.left(index) + QByteArray("\x40\x03\0\0\0abc", 8) + bytes.mid(index);
+  qToLittleEndian(quint64(index + 8), later.data() + 16);
   PageStream out;
   QString error;
   ASSERT_TRUE(DecodePageStream(later, &out, &error)) << error.toStdString();

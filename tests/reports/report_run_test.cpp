@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QIODevice>
+#include <QTemporaryDir>
 
 #include "labels_test_util.h"
 #include "render/report_canvas.h"
@@ -365,6 +368,59 @@ TEST(ReportRun, StopEndsAPreviewAndCancelAsksBeforeAbortingAPrint) {
   EXPECT_EQ(printed.outcome, UserReportOutcome::Cancelled);
   EXPECT_EQ(host.asked, QStringList({"Cancel Report Printing?"}));
   EXPECT_EQ(printed.statusText, "\rReport Print Canceled!");
+}
+
+// The preview's page stream is a temporary file that lives only while the
+// preview is open, whether the run completes, stops or fails.
+TEST(ReportRun, PreviewFileIsRemovedAfterThePreview) {
+  QTemporaryDir temp;
+  ASSERT_TRUE(temp.isValid());
+  const bool hadTemp = qEnvironmentVariableIsSet("TMPDIR");
+  const QByteArray oldTemp = qgetenv("TMPDIR");
+  qputenv("TMPDIR", QFile::encodeName(temp.path()));
+  std::vector<Contact> contacts;
+  for (int i = 0; i < 120; ++i) contacts.push_back({{"LNAME", "N" + std::to_string(1000 + i)}});
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make(contacts));
+  TestHost host;
+  QString shown;
+  UserReportHooks hooks;
+  hooks.preview = [&shown](QIODevice& stream) {
+    auto* file = dynamic_cast<QFile*>(&stream);
+    ASSERT_NE(file, nullptr);
+    shown = file->fileName();
+    EXPECT_TRUE(QFile::exists(shown));
+    EXPECT_TRUE(shown.startsWith(QDir(QDir::tempPath()).canonicalPath()) ||
+                shown.startsWith(QDir::tempPath()));
+  };
+  UserReportOptions options;
+  options.print = false;
+  options.date = QDate(2026, 12, 7);
+  options.title = QStringLiteral("Members");
+  UserReportResult done = RunUserReport(fx.table, fx.apollo, options, host, hooks);
+  EXPECT_EQ(done.outcome, UserReportOutcome::Completed);
+  ASSERT_FALSE(shown.isEmpty());
+  EXPECT_FALSE(QFile::exists(shown));
+
+  TUserReportPrint* job = nullptr;
+  hooks.printReport = [&job](TUserReportPrint& j) {
+    job = &j;
+    j.FormActivate();
+  };
+  host.eventRounds = 0;
+  host.onEvents = [&job](int round) {
+    if (round == 5) job->CancelButtonClick();
+  };
+  shown.clear();
+  EXPECT_EQ(RunUserReport(fx.table, fx.apollo, options, host, hooks).outcome,
+            UserReportOutcome::Stopped);
+  EXPECT_FALSE(shown.isEmpty());
+  EXPECT_TRUE(QDir(temp.path()).entryList(QDir::Files | QDir::NoDotAndDotDot).isEmpty());
+  if (hadTemp) {
+    qputenv("TMPDIR", oldTemp);
+  } else {
+    qunsetenv("TMPDIR");
+  }
 }
 
 }  // namespace

@@ -1,0 +1,34 @@
+// Where a job's run goes: the printer, a PDF file, or for a preview a page
+// stream in a temporary file that the preview window reads page by page.
+#pragma once
+
+#include <QString>
+#include <QTemporaryFile>
+
+namespace qv {
+
+class ReportCanvas;
+
+// The page stream of a previewed run. The file is removed when this object
+// goes: after the preview closes, or when the run fails or is cancelled.
+class PreviewStream {
+ public:
+  PreviewStream();
+  // Creates the file; false with a plain-words reason.
+  bool open(QString* error);
+  QIODevice& device() { return m_file; }
+  // The stream from its first byte, for the preview.
+  QIODevice& rewound();
+  QString fileName() const { return m_file.fileName(); }
+
+ private:
+  QTemporaryFile m_file;
+};
+
+// Points `report` at the PDF file (when one is named) or the printer when
+// `print`, otherwise at `*stream`, which it opens. A named printer is
+// selected either way. False with a plain-words reason.
+bool RouteReportOutput(ReportCanvas& report, bool print, const QString& pdfFile,
+                       const QString& printerName, PreviewStream* stream, QString* error);
+
+}  // namespace qv
