@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <functional>
 
 #include "app/shared.h"
 #include "store/messages.h"
@@ -63,6 +64,8 @@ class ScriptedDialogs : public DialogService {
   std::deque<QString> texts;      // typed into text prompts; none left: Cancel
   QStringList captions;           // of the questions asked under their own caption
   QStringList prompts;            // of the text prompts
+  // The user's part in Printer Setup: changes the printer, true for OK.
+  std::function<bool(QPrinter*)> printerSetupAnswer;
 
   void clear() {
     notices.clear();
@@ -105,7 +108,9 @@ class ScriptedDialogs : public DialogService {
     return nextFileName(dir);
   }
   bool print(QWidget*, QPrinter*) override { return false; }
-  bool printerSetup(QWidget*, QPrinter*) override { return false; }
+  bool printerSetup(QWidget*, QPrinter* printer) override {
+    return printerSetupAnswer && printerSetupAnswer(printer);
+  }
   bool chooseFont(QWidget*, QFont*) override { return false; }
   void showHelp(QWidget*, int topic) override { helpTopics << topic; }
   void beep() override { ++beeps; }

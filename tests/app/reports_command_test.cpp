@@ -9,6 +9,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPageLayout>
+#include <QPrinter>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -157,6 +159,65 @@ TEST_F(ReportsCommandTest, PreviewRunsOnTheFilterAndPutsTheTableBack) {
   EXPECT_EQ(m.Apollo1.DBFilter(), filter);
   EXPECT_TRUE(m.TrackTableEvents);
   EXPECT_FALSE(m.TableQVW->controlsDisabled());
+}
+
+// The real status window: Stop pressed during a preview ends it with the
+// pages so far, on the landscape paper chosen in Print Setup.
+TEST_F(ReportsCommandTest, StopInTheStatusWindowEndsALandscapePreview) {
+  QList<Contact> many;
+  for (int i = 0; i < 400; ++i) many.append({{"LNAME", QStringLiteral("N%1").arg(1000 + i)}});
+  TQVPMain& m = StartOn(many);
+  QString statusAtEnd;
+  int previewed = 0;
+  double width = 0, height = 0;
+  m.RunReportWindow = [&](TUserDesignedReport& report) {
+    dialogs_->printerSetupAnswer = [](QPrinter* p) {
+      return p->setPageOrientation(QPageLayout::Landscape);
+    };
+    report.PrintSetupClick();
+    EXPECT_EQ(report.NotedOrientation, Orientation::Landscape);
+    report.RunHooks = [&] {
+      UserReportHooks hooks;
+      hooks.printReport = [&](TUserReportPrint& job) {
+        TUserReportPrintStatus form(job);
+        EXPECT_EQ(form.CancelButton->text(), QStringLiteral("Stop"));
+        QTimer press;
+        press.setInterval(0);
+        QObject::connect(&press, &QTimer::timeout, [&] {
+          if (form.running() && job.RecordsPrinted() >= 60) {
+            form.CancelButton->click();  // Stop
+          } else if (form.finished()) {
+            press.stop();
+            statusAtEnd = form.Label1->text();
+            form.CancelButton->click();  // OK
+          }
+        });
+        press.start();
+        form.exec();
+      };
+      hooks.preview = [&](QIODevice& stream) {
+        PageStreamReader reader;
+        Page first;
+        QString error;
+        ASSERT_TRUE(reader.open(&stream, &error) && reader.readPage(0, &first, &error))
+            << error.toStdString();
+        previewed = reader.pageCount();
+        width = first.width;
+        height = first.height;
+      };
+      return hooks;
+    };
+    report.PreviewButtonClick();
+    EXPECT_EQ(report.LastRun.outcome, UserReportOutcome::Stopped);
+    EXPECT_GE(report.LastRun.records, 60);
+    EXPECT_LT(report.LastRun.records, 400);
+    report.reject();
+  };
+  m.mnuReportsClick();
+  EXPECT_TRUE(statusAtEnd.startsWith(QStringLiteral("\nPreview Stopped at page "))) << statusAtEnd.toStdString();
+  EXPECT_GE(previewed, 1);
+  EXPECT_DOUBLE_EQ(width, 11.0);
+  EXPECT_DOUBLE_EQ(height, 8.5);
 }
 
 TEST_F(ReportsCommandTest, CountZipCodesPreviewsTheCountOfTheFilter) {
