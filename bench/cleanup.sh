@@ -16,7 +16,7 @@ trap 'rm -rf "$WORK"' EXIT
 export QUORVANE_HOME=$WORK/home
 mkdir -p "$QUORVANE_HOME"
 "$CLI" init > /dev/null
-TIME=(/usr/bin/time -f "   %e s wall, %U s user, %M KB peak")
+TIME=(/usr/bin/time -f "   %e s wall, %U s user, %S s system, %M KB peak")
 
 "$BUILD/bench/make_contacts" "$N" > "$WORK/rows.tsv"
 "$CLI" make "$WORK/big.dbf" "$WORK/rows.tsv" > /dev/null
