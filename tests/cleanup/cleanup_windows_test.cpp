@@ -35,20 +35,38 @@
 #include "store/table_grid_model.h"
 
 // Readable QStrings in failure messages.
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString& text, std::ostream* os) {
+  *os << '"' << text.toStdString() << '"';
+}
 
 namespace qv::testing {
 namespace {
 
 const std::vector<Contact> kPeople = {
-    C({{"LNAME", "Smith"}, {"FNAME", "John"}, {"STREET", "12 Oak St"}, {"CITY", "Troy"},
-       {"STATE", "NY"}, {"ZIP", "12180"}}),  // 1
-    C({{"LNAME", "Brown"}, {"FNAME", "Ann"}, {"STREET", "12 Oak Street"}, {"CITY", "Albany"},
-       {"STATE", "ny"}, {"ZIP", "12207"}}),  // 2 lower-case state
-    C({{"LNAME", "SMITH"}, {"FNAME", "JOHN"}, {"STREET", "9 Elm Rd"}, {"CITY", "Troy"},
-       {"STATE", "NY"}, {"ZIP", "99999"}}),  // 3 ZIP outside NY
-    C({{"LNAME", "Smith"}, {"FNAME", "Jane"}, {"STREET", "12 Oak St"}, {"CITY", "Boston"},
-       {"STATE", "MA"}, {"ZIP", "02110"}}),  // 4
+    C({{"LNAME", "Smith"},
+       {"FNAME", "John"},
+       {"STREET", "12 Oak St"},
+       {"CITY", "Troy"},
+       {"STATE", "NY"},
+       {"ZIP", "12180"}}),  // 1
+    C({{"LNAME", "Brown"},
+       {"FNAME", "Ann"},
+       {"STREET", "12 Oak Street"},
+       {"CITY", "Albany"},
+       {"STATE", "ny"},
+       {"ZIP", "12207"}}),  // 2 lower-case state
+    C({{"LNAME", "SMITH"},
+       {"FNAME", "JOHN"},
+       {"STREET", "9 Elm Rd"},
+       {"CITY", "Troy"},
+       {"STATE", "NY"},
+       {"ZIP", "99999"}}),  // 3 ZIP outside NY
+    C({{"LNAME", "Smith"},
+       {"FNAME", "Jane"},
+       {"STREET", "12 Oak St"},
+       {"CITY", "Boston"},
+       {"STATE", "MA"},
+       {"ZIP", "02110"}}),                                         // 4
     C({{"LNAME", "Cole"}, {"FNAME", "Cy"}, {"CITY", "Nowhere"}}),  // 5 blank state and ZIP
 };
 
@@ -312,7 +330,7 @@ TEST_F(CleanupWindowTest, StateFileRowsAreAddedEditedAndDeletedInItsGrid) {
   ASSERT_TRUE(set("NAME", "Zedland") && set("STATE", "ZZ") && set("LOW_ZIP", "1") &&
               set("HIGH_ZIP", "5"));
   w->StateSaveButton->click();
-  // An edit undone, and a row deleted: Alaska, first under the STATE tag.
+  // An edit of Alaska undone, then its row deleted.
   w->StateGrid->setCurrentIndex(model->index(model->findRow(0, QStringLiteral("Alaska")), 0));
   ASSERT_TRUE(model->setData(model->index(w->StateGrid->currentIndex().row(), 0), "Alaska!"));
   w->StateUndoButton->click();
@@ -324,7 +342,8 @@ TEST_F(CleanupWindowTest, StateFileRowsAreAddedEditedAndDeletedInItsGrid) {
   EXPECT_FALSE(w->SetupPanel->isHidden());
   EXPECT_TRUE(w->CancelButton->isEnabled());
   StateZipRanges ranges;
-  ASSERT_TRUE(ReadStateZipTable(w->stateTablePath().toStdString(), f_.env.settings(), &ranges).ok());
+  ASSERT_TRUE(
+      ReadStateZipTable(w->stateTablePath().toStdString(), f_.env.settings(), &ranges).ok());
   EXPECT_TRUE(FitsStateZip(ranges, "ZZ", "3"));
   EXPECT_EQ(ranges.count("AK"), 0u);
 }
@@ -448,8 +467,8 @@ TEST_F(CleanupCommandTest, EveryUtilityLeavesQueryOrderAndRecordAsTheyWere) {
     QString shown;
   } cases[] = {
       {"duplicates", &TQVPMain::mnuDupCheckClick,
-       [](QDialog& d) { static_cast<TDupCheck&>(d).CheckitButton->click(); },
-       DupIndexFileName(), &TQVPMain::DBLName, "SMITH"},
+       [](QDialog& d) { static_cast<TDupCheck&>(d).CheckitButton->click(); }, DupIndexFileName(),
+       &TQVPMain::DBLName, "SMITH"},
       {"state/zip", &TQVPMain::mnuStateZipCheckClick,
        [](QDialog& d) {
          auto& w = static_cast<TStateZipCheck&>(d);
