@@ -4,6 +4,7 @@
 // default contact file) but answers every message box itself.
 #include <QApplication>
 #include <QBuffer>
+#include <QCheckBox>
 #include <QToolButton>
 #include <QDir>
 #include <QLineEdit>
@@ -17,6 +18,9 @@
 #include "dialer/windows/dialer_window.h"
 #include "app/reindex.h"
 #include "app/splash.h"
+#include "cleanup/windows/dup_check_window.h"
+#include "cleanup/windows/rewrite_windows.h"
+#include "cleanup/windows/zip_check_window.h"
 #include "labels/job_host.h"
 #include "labels/label_setup.h"
 #include "labels/windows/label_designer.h"
@@ -288,6 +292,37 @@ int main(int argc, char** argv) {
     preview.resize(1000, 800);
     ok &= Save(&preview, dir, QStringLiteral("envelope-preview"));
   }
+
+  // The data-quality windows as the Utilities menu opens them; the two
+  // checks also with their results on the sample contacts.
+  main.RunCleanupWindow = [&](QDialog& window) {
+    if (auto* dup = qobject_cast<qv::TDupCheck*>(&window)) {
+      ok &= Save(dup, dir, QStringLiteral("check-duplicates"));
+      dup->CheckitButtonClick();
+      ok &= Save(dup, dir, QStringLiteral("check-duplicates-result"));
+    } else if (auto* zip = qobject_cast<qv::TStateZipCheck*>(&window)) {
+      ok &= Save(zip, dir, QStringLiteral("check-state-zip"));
+      zip->CheckBlanks->setChecked(true);
+      zip->CheckitButtonClick();
+      ok &= Save(zip, dir, QStringLiteral("check-state-zip-result"));
+      zip->EditStateButtonClick();
+      ok &= Save(zip, dir, QStringLiteral("check-state-zip-states"));
+      zip->EditStateButtonClick();
+    } else if (qobject_cast<qv::TConvertToUpper*>(&window) != nullptr) {
+      ok &= Save(&window, dir, QStringLiteral("convert-uppercase"));
+    } else if (qobject_cast<qv::TSearchAndReplace*>(&window) != nullptr) {
+      ok &= Save(&window, dir, QStringLiteral("search-replace"));
+    } else if (qobject_cast<qv::TDeleteRecords*>(&window) != nullptr) {
+      ok &= Save(&window, dir, QStringLiteral("delete-records"));
+    }
+    window.hide();
+  };
+  main.mnuDupCheckClick();
+  main.mnuStateZipCheckClick();
+  main.mnuConvertUpperClick();
+  main.mnuSearchReplaceClick();
+  main.mnuDeleteRecordsClick();
+  main.RunCleanupWindow = nullptr;
 
   // Last, as it closes the file: the panel shown when no file is open.
   main.OpenQVWDBF(qv::ProgramDirectory() + QStringLiteral("NO-SUCH-FILE.DBF"));

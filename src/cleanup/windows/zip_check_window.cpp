@@ -42,7 +42,7 @@ TStateZipCheck::TStateZipCheck(TApolloEnv* env, const QString& programDir, QWidg
   auto* layout = new QVBoxLayout(this);
 
   SetupPanel = new QGroupBox(
-      QStringLiteral("Check For State/Province  & Zipcode/Postal Code Anomolies"), this);
+      QStringLiteral("Check For State/Province  && Zipcode/Postal Code Anomolies"), this);
   auto* setup = new QVBoxLayout(SetupPanel);
   auto* explain = new QLabel(
       QStringLiteral("Every record's state or province code and its ZIP or postal code are "
@@ -278,6 +278,7 @@ void TStateZipCheck::StartEditStatePRov() {
         this);
     m_stateModel->setEditable(true);
     StateGrid->setModel(m_stateModel);
+    StateGrid->resizeColumnsToContents();
     FollowGridRow(StateGrid, m_stateModel, StateTable);
   }
   StatePanel->show();

@@ -1,0 +1,547 @@
+// The five data-quality windows on scratch contact files, offscreen: their
+// controls and defaults, the questions they ask (answered by script), the
+// result grids' Delete, Save and Undo, and the main window's Utilities
+// commands putting its query, order and record back and removing the work
+// indexes afterwards.
+#include <gtest/gtest.h>
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTimer>
+
+#include "app/db_controls.h"
+#include "app/qvmain.h"
+#include "app/shared.h"
+#include "cleanup/cleanup_open.h"
+#include "cleanup/windows/cleanup_widgets.h"
+#include "cleanup/windows/dup_check_window.h"
+#include "cleanup/windows/rewrite_windows.h"
+#include "cleanup/windows/zip_check_window.h"
+#include "cleanup_test_util.h"
+#include "scripted_dialogs.h"
+#include "store/contact_file.h"
+#include "store/filter_text.h"
+#include "store/messages.h"
+#include "store/support_install.h"
+#include "store/table_grid_model.h"
+
+// Readable QStrings in failure messages.
+inline void PrintTo(const QString& text, std::ostream* os) {
+  *os << '"' << text.toStdString() << '"';
+}
+
+namespace qv::testing {
+namespace {
+
+const std::vector<Contact> kPeople = {
+    C({{"LNAME", "Smith"},
+       {"FNAME", "John"},
+       {"STREET", "12 Oak St"},
+       {"CITY", "Troy"},
+       {"STATE", "NY"},
+       {"ZIP", "12180"}}),  // 1
+    C({{"LNAME", "Brown"},
+       {"FNAME", "Ann"},
+       {"STREET", "12 Oak Street"},
+       {"CITY", "Albany"},
+       {"STATE", "ny"},
+       {"ZIP", "12207"}}),  // 2 lower-case state
+    C({{"LNAME", "SMITH"},
+       {"FNAME", "JOHN"},
+       {"STREET", "9 Elm Rd"},
+       {"CITY", "Troy"},
+       {"STATE", "NY"},
+       {"ZIP", "99999"}}),  // 3 ZIP outside NY
+    C({{"LNAME", "Smith"},
+       {"FNAME", "Jane"},
+       {"STREET", "12 Oak St"},
+       {"CITY", "Boston"},
+       {"STATE", "MA"},
+       {"ZIP", "02110"}}),                                         // 4
+    C({{"LNAME", "Cole"}, {"FNAME", "Cy"}, {"CITY", "Nowhere"}}),  // 5 blank state and ZIP
+};
+
+std::vector<Contact> Copies(int n, const Contact& c) { return std::vector<Contact>(n, c); }
+
+bool Flagged(const QString& path, uint32_t recno) {
+  std::unique_ptr<xb::Table> t;
+  xb::OpenOptions options;
+  options.exclusive = false;
+  options.read_only = true;
+  return xb::Table::Open(path.toStdString(), options, &t).ok() && t->Go(recno).ok() &&
+         t->current().deleted();
+}
+
+std::vector<int> GridRecords(const TableGridModel* model) {
+  std::vector<int> out;
+  for (int row = 0; model != nullptr && row < model->rowCount(); ++row) {
+    out.push_back(model->recordOfRow(row));
+  }
+  return out;
+}
+
+class CleanupWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override { m_previous = InstallMessageService(&DialogMessageService()); }
+  void TearDown() override { InstallMessageService(m_previous); }
+
+  // A check window on `contacts`, its table opened as the Utilities menu does.
+  template <typename Window>
+  std::unique_ptr<Window> OpenCheck(const std::vector<Contact>& contacts) {
+    EXPECT_TRUE(f_.write(contacts));
+    auto w = std::make_unique<Window>(&f_.env, f_.dir());
+    EXPECT_TRUE(OpenContactsExclusively(f_.path(), *w->tableObject()));
+    return w;
+  }
+  // The file opened as the main window holds it, for the bulk-change windows.
+  void OpenTable(const std::vector<Contact>& contacts, const QString& query = QString()) {
+    ASSERT_TRUE(f_.write(contacts));
+    ASSERT_TRUE(OpenContactFile(f_.path(), f_.table));
+    ASSERT_TRUE(f_.table.area()->Query(query.toStdString()).ok());
+    f_.table.resync();
+  }
+  QStringList Notices() const {
+    QStringList out;
+    for (const auto& c : dialogs_.callsOf(QStringLiteral("information"))) out << c.text;
+    return out;
+  }
+  // The file's 21 tags by the xBase checker, after the table lets it go.
+  void ExpectIndexesVerifyAfterClose() {
+    f_.table.close();
+    if (!qvtest::HaveOracle()) return;
+    const std::string said = f_.verify();
+    EXPECT_EQ(said.substr(0, 3), "ok ") << said;
+  }
+  QStringList Questions() const {
+    QStringList out;
+    for (const auto& c : dialogs_.callsOf(QStringLiteral("question"))) out << c.text;
+    return out;
+  }
+
+  CleanupFixture f_;
+  ScriptedDialogs dialogs_;
+
+ private:
+  MessageService* m_previous = nullptr;
+};
+
+TEST_F(CleanupWindowTest, EachWindowHasItsTitleAndHelpTopic) {
+  ASSERT_TRUE(f_.write(kPeople));
+  ASSERT_TRUE(OpenContactFile(f_.path(), f_.table));
+  TDupCheck dup(&f_.env, f_.dir());
+  TStateZipCheck zip(&f_.env, f_.dir());
+  TConvertToUpper upper(&f_.table, false);
+  TSearchAndReplace replace(&f_.table, false);
+  TDeleteRecords del(&f_.table, QString());
+  const struct {
+    QDialog* window;
+    QPushButton* help;
+    const char* title;
+    int topic;
+  } cases[] = {
+      {&dup, dup.HelpButton, "Check and Repair Duplicates", kTopicDupCheck},
+      {&zip, zip.HelpButton, "Check State and Zip  Codes", kTopicStateZip},
+      {&upper, upper.HelpButton, "Convert To Uppercase", kTopicUpper},
+      {&replace, replace.HelpButton, "Search and Replace", kTopicReplace},
+      {&del, del.HelpButton, "Delete Records", kTopicDeleteRecords},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.window->windowTitle(), QString::fromLatin1(c.title));
+    c.help->click();
+    ASSERT_FALSE(dialogs_.calls.empty());
+    EXPECT_EQ(dialogs_.calls.back().kind, QStringLiteral("help")) << c.title;
+    EXPECT_EQ(dialogs_.calls.back().topic, c.topic) << c.title;
+  }
+}
+
+TEST_F(CleanupWindowTest, DuplicateSetupShowsTheCharacterCountForStreetsOnly) {
+  auto w = OpenCheck<TDupCheck>(kPeople);
+  EXPECT_EQ(w->KindGroup->buttons().size(), 4);
+  EXPECT_EQ(w->KindGroup->checkedId(), 0);
+  EXPECT_EQ(w->KindGroup->button(3)->text(), QStringLiteral("Similar name and address"));
+  EXPECT_TRUE(w->StreetChars->isHidden());
+  EXPECT_EQ(w->StreetChars->minimum(), 1);
+  EXPECT_EQ(w->StreetChars->maximum(), 30);
+  EXPECT_EQ(w->StreetChars->value(), 30);
+  EXPECT_TRUE(w->ResultPanel->isHidden());
+  EXPECT_TRUE(w->CancelButton->isHidden());
+  w->KindGroup->button(2)->click();
+  EXPECT_FALSE(w->StreetChars->isHidden());
+  EXPECT_FALSE(w->StreetCharsLabel->isHidden());
+  w->KindGroup->button(1)->click();
+  EXPECT_TRUE(w->StreetChars->isHidden());
+}
+
+TEST_F(CleanupWindowTest, DuplicateCheckFillsTheGridInTheWorkIndexOrder) {
+  // Worked out by hand: NAME order is 2 (Brown), 5 (Cole), 4 (Smith Jane), 1, 3;
+  // the street order 1, 4 ("12 OAK ST"), 2 ("12 OAK STREET"), 3 ("9 ELM RD"), 5.
+  const struct {
+    int kind, chars;
+    std::vector<int> rows;
+    int found;
+    const char* firstCaption;
+  } cases[] = {
+      {0, 30, {1, 3}, 1, "Last"},
+      {1, 30, {4, 1, 3}, 2, "Last"},
+      {2, 30, {1, 4}, 1, "Street"},
+      {2, 5, {1, 4, 2}, 2, "Street"},
+  };
+  for (const auto& c : cases) {
+    auto w = OpenCheck<TDupCheck>(kPeople);
+    w->KindGroup->button(c.kind)->click();
+    w->StreetChars->setValue(c.chars);
+    w->CheckitButton->click();
+    SCOPED_TRACE(::testing::Message() << "kind " << c.kind << " chars " << c.chars);
+    EXPECT_TRUE(w->SetupPanel->isHidden());
+    EXPECT_FALSE(w->ResultPanel->isHidden());
+    EXPECT_FALSE(w->CloseButton->isHidden());
+    EXPECT_TRUE(QFile::exists(w->indexPath()));
+    EXPECT_EQ(GridRecords(w->gridModel()), c.rows);
+    EXPECT_EQ(w->LabelCount->text(), DupCountText(c.found));
+    EXPECT_EQ(w->gridModel()->headerData(0, Qt::Horizontal).toString(),
+              QString::fromLatin1(c.firstCaption));
+    EXPECT_TRUE(Notices().isEmpty()) << Notices().join('|').toStdString();
+  }
+}
+
+TEST_F(CleanupWindowTest, DuplicateGridDeleteAsksAndMarksTheRecord) {
+  for (const bool yes : {false, true}) {
+    auto w = OpenCheck<TDupCheck>(kPeople);
+    w->CheckitButton->click();
+    ASSERT_EQ(w->tableObject()->recNo(), 1);
+    dialogs_.questionAnswers = {yes};
+    w->DeleteButton->click();
+    EXPECT_EQ(Questions().last(), QStringLiteral("Delete this record?"));
+    w->tableObject()->close();
+    EXPECT_EQ(Flagged(f_.path(), 1), yes);
+    EXPECT_EQ(f_.text(1, "PREFIX"), yes ? "DELETED" : "");
+    EXPECT_FALSE(Flagged(f_.path(), 3));
+    ExpectIndexesVerifyAfterClose();
+  }
+}
+
+TEST_F(CleanupWindowTest, DuplicateGridEditIsKeptBySaveAndDroppedByUndo) {
+  for (const bool save : {false, true}) {
+    auto w = OpenCheck<TDupCheck>(kPeople);
+    w->CheckitButton->click();
+    TableGridModel* model = w->gridModel();
+    const int last = model->columnOfField(QStringLiteral("LNAME"));
+    ASSERT_TRUE(model->setData(model->index(0, last), QStringLiteral("Smythe")));
+    (save ? w->SaveButton : w->UndoButton)->click();
+    EXPECT_EQ(w->tableObject()->state(), TableObject::State::Browse);
+    EXPECT_EQ(w->tableObject()->fieldText(QStringLiteral("LNAME")).trimmed(),
+              save ? QStringLiteral("Smythe") : QStringLiteral("Smith"));
+    w->tableObject()->close();
+    EXPECT_EQ(f_.text(1, "LNAME"), save ? "Smythe" : "Smith");
+  }
+}
+
+// Cancel during a run asks first; Yes stops after the first batch of 256
+// records, No lets the run finish.
+TEST_F(CleanupWindowTest, CancelAsksItsQuestionAndStopsOnYes) {
+  const Contact smith = C({{"LNAME", "Smith"}, {"FNAME", "John"}, {"STATE", "ZZ"}, {"ZIP", "1"}});
+  for (const bool yes : {true, false}) {
+    SCOPED_TRACE(yes ? "yes" : "no");
+    {
+      auto w = OpenCheck<TDupCheck>(Copies(600, smith));
+      dialogs_.questionAnswers = {yes};
+      QTimer::singleShot(0, w.get(), [&w] { w->CancelButton->click(); });
+      w->CheckitButton->click();
+      EXPECT_EQ(Questions().last(), QStringLiteral("Cancel operation?"));
+      EXPECT_EQ(w->LabelCount->text(), DupCountText(yes ? 255 : 599));
+      EXPECT_TRUE(w->CancelButton->isHidden());
+      EXPECT_FALSE(w->CloseButton->isHidden());
+    }
+    {
+      ASSERT_TRUE(InstallSupportTables(f_.dir()).isEmpty());
+      auto w = OpenCheck<TStateZipCheck>(Copies(600, smith));
+      dialogs_.questionAnswers = {yes};
+      QTimer::singleShot(0, w.get(), [&w] { w->CancelButton->click(); });
+      w->CheckitButton->click();
+      EXPECT_EQ(Questions().last(), QStringLiteral("Cancel operation?"));
+      EXPECT_EQ(w->LabelCount->text(), ZipCountText(yes ? 256 : 600));
+    }
+    {
+      OpenTable(Copies(600, smith));
+      TConvertToUpper w(&f_.table, false);
+      w.rAllRecords->setChecked(true);
+      dialogs_.questionAnswers = {yes};
+      QTimer::singleShot(0, &w, [&w] { w.CancelButton->click(); });
+      w.ConvertButton->click();
+      EXPECT_EQ(Questions().last(), QStringLiteral("Cancel case conversion?"));
+      EXPECT_EQ(w.converted(), yes ? 256 : 600);
+      f_.table.close();
+    }
+  }
+  EXPECT_EQ(dialogs_.unscripted, 0);
+}
+
+TEST_F(CleanupWindowTest, StateZipCheckListsTheQuestionableRecords) {
+  {
+    // Without the reference table the check says so and offers its set-up again.
+    auto w = OpenCheck<TStateZipCheck>(kPeople);
+    w->CheckitButton->click();
+    EXPECT_EQ(Notices(), QStringList{StateZipOpenFailedMessage()});
+    EXPECT_FALSE(w->SetupPanel->isHidden());
+    EXPECT_TRUE(w->ResultPanel->isHidden());
+  }
+  ASSERT_TRUE(InstallSupportTables(f_.dir()).isEmpty());
+  // Work index order upper(LNAME)+upper(FNAME): Brown, Cole, SMITH.
+  for (const bool blanks : {false, true}) {
+    auto w = OpenCheck<TStateZipCheck>(kPeople);
+    EXPECT_FALSE(w->CheckBlanks->isChecked());
+    w->CheckBlanks->setChecked(blanks);
+    w->CheckitButton->click();
+    const std::vector<int> expected = blanks ? std::vector<int>{2, 5, 3} : std::vector<int>{2, 3};
+    EXPECT_EQ(GridRecords(w->resultModel()), expected);
+    EXPECT_EQ(w->LabelCount->text(), ZipCountText(blanks ? 3 : 2));
+    EXPECT_EQ(w->resultModel()->headerData(0, Qt::Horizontal).toString(),
+              QStringLiteral("Zip/Postal Code"));
+    EXPECT_TRUE(QFile::exists(w->indexPath()));
+  }
+}
+
+TEST_F(CleanupWindowTest, StateFileRowsAreAddedEditedAndDeletedInItsGrid) {
+  ASSERT_TRUE(InstallSupportTables(f_.dir()).isEmpty());
+  auto w = OpenCheck<TStateZipCheck>(kPeople);
+  w->EditStateButton->click();
+  ASSERT_TRUE(w->editingStates());
+  EXPECT_EQ(w->EditStateButton->text(), QStringLiteral("Stop Editing"));
+  EXPECT_FALSE(w->CancelButton->isEnabled());
+  EXPECT_TRUE(w->SetupPanel->isHidden());
+  TableGridModel* model = w->stateModel();
+  const int rows = model->rowCount();
+  ASSERT_GT(rows, 50);
+  w->StateAddButton->click();
+  ASSERT_EQ(model->rowCount(), rows + 1);
+  const int added = w->StateGrid->currentIndex().row();
+  const auto set = [&](const char* field, const char* text) {
+    return model->setData(model->index(added, model->columnOfField(field)), QString(text));
+  };
+  ASSERT_TRUE(set("NAME", "Zedland") && set("STATE", "ZZ") && set("LOW_ZIP", "1") &&
+              set("HIGH_ZIP", "5"));
+  w->StateSaveButton->click();
+  // An edit of Alaska undone, then its row deleted.
+  w->StateGrid->setCurrentIndex(model->index(model->findRow(0, QStringLiteral("Alaska")), 0));
+  ASSERT_TRUE(model->setData(model->index(w->StateGrid->currentIndex().row(), 0), "Alaska!"));
+  w->StateUndoButton->click();
+  EXPECT_GE(model->findRow(0, QStringLiteral("Alaska")), 0);
+  w->StateDeleteButton->click();
+  EXPECT_EQ(model->findRow(0, QStringLiteral("Alaska")), -1);
+  w->EditStateButton->click();
+  EXPECT_FALSE(w->editingStates());
+  EXPECT_FALSE(w->SetupPanel->isHidden());
+  EXPECT_TRUE(w->CancelButton->isEnabled());
+  StateZipRanges ranges;
+  ASSERT_TRUE(
+      ReadStateZipTable(w->stateTablePath().toStdString(), f_.env.settings(), &ranges).ok());
+  EXPECT_TRUE(FitsStateZip(ranges, "ZZ", "3"));
+  EXPECT_EQ(ranges.count("AK"), 0u);
+}
+
+TEST_F(CleanupWindowTest, ConvertToUppercaseDefaultsAndItsFieldRule) {
+  OpenTable(kPeople);
+  for (const bool hasFilter : {false, true}) {
+    TConvertToUpper w(&f_.table, hasFilter);
+    EXPECT_EQ(w.FieldChecks.size(), 11);
+    for (QCheckBox* box : w.FieldChecks) EXPECT_TRUE(box->isChecked());
+    EXPECT_TRUE(w.cAll->isChecked());
+    EXPECT_TRUE(w.rCurrentRecord->isChecked());
+    EXPECT_EQ(w.rFilterRecords->isEnabled(), hasFilter);
+  }
+  TConvertToUpper w(&f_.table, false);
+  w.cAll->click();
+  for (QCheckBox* box : w.FieldChecks) EXPECT_FALSE(box->isChecked());
+  w.ConvertButton->click();
+  EXPECT_EQ(Notices(), QStringList{NoUpperFieldsMessage()});
+  EXPECT_EQ(w.result(), 0);
+  // Last name only, current record only: record 2 alone changes.
+  f_.table.area()->Go(2);
+  f_.table.resync();
+  w.FieldChecks[0]->setChecked(true);
+  w.ConvertButton->click();
+  EXPECT_EQ(w.result(), QDialog::Accepted);
+  EXPECT_EQ(w.converted(), 1);
+  EXPECT_EQ(f_.text(2, "LNAME"), "BROWN");
+  EXPECT_EQ(f_.text(2, "FNAME"), "Ann");
+  EXPECT_EQ(f_.text(1, "LNAME"), "Smith");
+  ExpectIndexesVerifyAfterClose();
+}
+
+TEST_F(CleanupWindowTest, SearchAndReplaceAsksBeforeItRewrites) {
+  for (const bool yes : {false, true}) {
+    SCOPED_TRACE(yes ? "yes" : "no");
+    dialogs_.calls.clear();
+    OpenTable(kPeople);
+    TSearchAndReplace w(&f_.table, false);
+    EXPECT_TRUE(w.FindExact->isChecked());
+    EXPECT_TRUE(w.CaseSensitive->isChecked());
+    EXPECT_TRUE(w.ReplaceWhole->isChecked());
+    EXPECT_TRUE(w.ReplaceAll->isChecked());
+    EXPECT_FALSE(w.ReplaceFilter->isEnabled());
+    w.TargetField->setCurrentIndex(w.FieldNames.indexOf(QStringLiteral("CITY")));
+    w.FindValue->setText(QStringLiteral("Troy"));
+    w.ReplaceValue->setText(QStringLiteral("Troy Hills"));
+    dialogs_.questionAnswers = {yes};
+    w.Doit->click();
+    EXPECT_EQ(Questions(), QStringList{ReplaceQuestion(w.options(), w.TargetField->currentText())});
+    EXPECT_EQ(Notices(), yes ? QStringList({ReplacedText(2), QStringLiteral("Replacement done")})
+                             : QStringList());
+    EXPECT_EQ(w.result(), yes ? QDialog::Accepted : 0);
+    EXPECT_EQ(f_.text(3, "CITY"), yes ? "Troy Hills" : "Troy");
+    EXPECT_EQ(f_.text(2, "CITY"), "Albany");
+    ExpectIndexesVerifyAfterClose();
+  }
+}
+
+TEST_F(CleanupWindowTest, DeleteRecordsFollowsTheChosenScope) {
+  const QString troy = QStringLiteral("CITY=\"Troy\"");
+  const struct {
+    QString filter;
+    int choice;  // 0 none, 1 all, 2 filter, 3 not filter
+    std::vector<uint32_t> deleted;
+  } cases[] = {
+      {QString(), 0, {1, 2, 3, 4, 5}},
+      {troy, 1, {1, 2, 3, 4, 5}},
+      {troy, 2, {1, 3}},
+      {troy, 3, {2, 4, 5}},
+      {troy, 0, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.filter.toStdString() << " " << c.choice);
+    dialogs_.calls.clear();
+    OpenTable(kPeople, c.filter);
+    TDeleteRecords w(&f_.table, c.filter);
+    EXPECT_EQ(w.DeleteFilter->isEnabled(), !c.filter.isEmpty());
+    EXPECT_EQ(w.DeleteNotFilter->isEnabled(), !c.filter.isEmpty());
+    QRadioButton* choices[] = {nullptr, w.DeleteAll, w.DeleteFilter, w.DeleteNotFilter};
+    if (c.choice > 0) choices[c.choice]->setChecked(true);
+    w.Doit->click();
+    QStringList notices{RebuildAdviceMessage()};
+    if (!c.deleted.empty()) notices.prepend(DeletedText(static_cast<int>(c.deleted.size())));
+    EXPECT_EQ(Notices(), notices);
+    EXPECT_EQ(w.result(), QDialog::Accepted);
+    f_.table.close();
+    std::vector<uint32_t> flagged;
+    for (uint32_t recno = 1; recno <= kPeople.size(); ++recno) {
+      if (Flagged(f_.path(), recno)) flagged.push_back(recno);
+    }
+    EXPECT_EQ(flagged, c.deleted);
+  }
+}
+
+// ---- through the main window's Utilities menu ----
+
+class CleanupCommandTest : public CleanupWindowTest {
+ protected:
+  void SetUp() override {
+    CleanupWindowTest::SetUp();
+    qputenv("QUORVANE_HOME", f_.dir().toLocal8Bit());
+    ASSERT_TRUE(InstallSupportTables(f_.dir()).isEmpty());
+    ASSERT_TRUE(f_.write(kPeople));
+  }
+  void TearDown() override {
+    main_.reset();
+    qunsetenv("QUORVANE_HOME");
+    CleanupWindowTest::TearDown();
+  }
+  std::unique_ptr<TQVPMain> main_;
+};
+
+TEST_F(CleanupCommandTest, EveryUtilityLeavesQueryOrderAndRecordAsTheyWere) {
+  const struct {
+    const char* name;
+    void (TQVPMain::*command)();
+    std::function<void(QDialog&)> run;
+    QString workIndex;
+    DBEdit* TQVPMain::*box;  // a box of the main window and what it shows afterwards
+    QString shown;
+  } cases[] = {
+      {"duplicates", &TQVPMain::mnuDupCheckClick,
+       [](QDialog& d) { static_cast<TDupCheck&>(d).CheckitButton->click(); }, DupIndexFileName(),
+       &TQVPMain::DBLName, "SMITH"},
+      {"state/zip", &TQVPMain::mnuStateZipCheckClick,
+       [](QDialog& d) {
+         auto& w = static_cast<TStateZipCheck&>(d);
+         w.CheckitButton->click();
+         // An edit in the result grid: record 3's last name.
+         TableGridModel* m = w.resultModel();
+         m->setData(m->index(m->rowOfRecord(3), m->columnOfField(QStringLiteral("LNAME"))),
+                    QStringLiteral("Smithers"));
+         w.CloseButton->click();
+       },
+       ZipIndexFileName(), &TQVPMain::DBLName, "Smithers"},
+      {"uppercase", &TQVPMain::mnuConvertUpperClick,
+       [](QDialog& d) {
+         auto& w = static_cast<TConvertToUpper&>(d);
+         w.rAllRecords->setChecked(true);
+         w.ConvertButton->click();
+       },
+       QString(), &TQVPMain::DBStreet, "9 ELM RD"},
+      {"replace", &TQVPMain::mnuSearchReplaceClick,
+       [this](QDialog& d) {
+         auto& w = static_cast<TSearchAndReplace&>(d);
+         w.FindPartial->setChecked(true);
+         w.CaseSensitive->setChecked(false);
+         w.FindValue->setText(QStringLiteral("smi"));
+         w.ReplacePartial->setChecked(true);
+         w.ReplaceValue->setText(QStringLiteral("Sch"));
+         dialogs_.questionAnswers = {true};
+         w.Doit->click();
+       },
+       QString(), &TQVPMain::DBLName, "SchTH"},
+      {"delete", &TQVPMain::mnuDeleteRecordsClick,
+       [](QDialog& d) {
+         auto& w = static_cast<TDeleteRecords&>(d);
+         w.DeleteNotFilter->setChecked(true);
+         w.Doit->click();
+       },
+       QString(), &TQVPMain::DBLName, "SMITH"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(f_.write(kPeople));
+    main_ = std::make_unique<TQVPMain>();
+    TQVPMain& m = *main_;
+    ASSERT_TRUE(m.OpenQVWDBF(f_.path()));
+    m.FilterButtonClick();
+    const int cityBox = FilterFieldExpressions().indexOf(QStringLiteral("CITY+STATE"));
+    ASSERT_GE(cityBox, 0);
+    m.FilterBoxes[cityBox]->setText(QStringLiteral("Troy"));
+    m.qSetFilterButtonClick();
+    m.MainButtonClick();
+    m.SetCurrentOrder(QStringLiteral("ZIP"));
+    m.TableQVW->last();  // record 3, ZIP 99999
+    const QString query = m.Apollo1.DBFilter();
+    const int order = m.Apollo1.IndexOrd();
+    ASSERT_FALSE(query.isEmpty());
+    ASSERT_EQ(m.Apollo1.RecNo(), 3);
+    bool ran = false;
+    m.RunCleanupWindow = [&](QDialog& d) {
+      c.run(d);
+      EXPECT_TRUE(c.workIndex.isEmpty() || QFile::exists(f_.dir() + c.workIndex));
+      ran = true;
+    };
+    (m.*c.command)();
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(m.Apollo1.DBFilter(), query);
+    EXPECT_EQ(m.Apollo1.IndexOrd(), order);
+    EXPECT_EQ(m.Apollo1.RecNo(), 3);
+    EXPECT_EQ((m.*c.box)->text().trimmed(), c.shown);
+    EXPECT_TRUE(c.workIndex.isEmpty() || !QFile::exists(f_.dir() + c.workIndex));
+    main_.reset();
+    ExpectIndexesVerifyAfterClose();
+  }
+}
+
+}  // namespace
+}  // namespace qv::testing
