@@ -1,5 +1,6 @@
 #include "cli/envelope_cmd.h"
 #include "cli/cli_common.h"
+#include "cli/imb_options.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -29,8 +30,10 @@ struct OpenContacts {
 };
 
 bool KnownOptions(const Args& a) {
-  static const std::set<std::string> values = {"--setup", "--current", "--filter", "--order",
-                                               "--paper", "--pdf", "--stream"};
+  static const std::set<std::string> values = {"--setup",  "--current",   "--filter",
+                                               "--order",  "--paper",     "--pdf",
+                                               "--stream", "--mailer-id", "--stid",
+                                               "--serial-start", "--barcode"};
   static const std::set<std::string> flags = {"--all", "--barcode"};
   for (const auto& [name, value] : a.values) {
     if (values.count(name) == 0) {
@@ -64,7 +67,17 @@ int CmdEnvelope(const Args& a) {
       return Fail(error);
     }
   }
-  if (a.Has("--barcode")) options.setup.barCode = true;
+  if (a.Has("--barcode")) {
+    const std::string kind = a.Value("--barcode");
+    options.setup.barCode = true;
+    if (kind == "imb") options.setup.intelligentMail = true;
+    if (kind == "postnet") options.setup.intelligentMail = false;
+  }
+  if (options.setup.barCode && options.setup.intelligentMail) {
+    QString error;
+    if (!ImbOptions(a, &options.imb, &error)) return Fail(error);
+    options.imbGiven = true;
+  }
   const QString paper =
       a.Has("--paper") ? QString::fromStdString(a.Value("--paper")) : QStringLiteral("envelope");
   if (paper == QLatin1String("envelope")) {
@@ -130,6 +143,9 @@ int CmdEnvelope(const Args& a) {
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
                       std::chrono::steady_clock::now() - start)
                       .count();
+  for (const QString& warning : result.barCodeWarnings) {
+    std::cerr << "warning: " << warning.toStdString() << "\n";
+  }
   switch (result.outcome) {
     case EnvelopeRunOutcome::Completed:
     case EnvelopeRunOutcome::Stopped:

@@ -5,6 +5,7 @@
 
 #include "labels/address_lines.h"
 #include "labels/job_host.h"
+#include "labels/imb.h"
 #include "labels/postnet.h"
 #include "render/report_canvas.h"
 #include "store/table_object.h"
@@ -195,9 +196,10 @@ QString TEnvelopePrint::OutcomeText() const {
     return m_printMode ? QStringLiteral("\rEnvelope Print Canceled!")
                        : QStringLiteral("\rEnvelope Preview Canceled!");
   }
-  if (m_stop) return QStringLiteral("\rPreview Stopped!");
-  return m_printMode ? QStringLiteral("\rEnvelope Print Completed!")
-                     : QStringLiteral("\rEnvelope Preview Ready!");
+  QString text = m_stop ? QStringLiteral("\rPreview Stopped!")
+                 : m_printMode ? QStringLiteral("\rEnvelope Print Completed!")
+                               : QStringLiteral("\rEnvelope Preview Ready!");
+  return text + BarCodeWarningLines(m_barCodeWarnings, QStringLiteral("envelopes"));
 }
 
 void TEnvelopePrint::CancelButtonClick() {
@@ -259,16 +261,37 @@ void TEnvelopePrint::PrintOneEnvelope(ReportCanvas& r) {
   ComposeAddressLines(m_table, AddressOptionsOf(s), &m_lines);
   useFont(s.deliveryFontName, s.deliveryFontSize, s.deliveryBold, s.deliveryItalic);
   PrintBlock(r, double(s.deliveryLeft) + left, double(s.deliveryTop) + top, m_lines);
-  if (s.barCode) {
-    DrawEnvelopeBarCode(r, m_table.fieldText(QStringLiteral("ZIP")),
-                        m_table.fieldText(QStringLiteral("STREET")), double(s.deliveryLeft) + left,
-                        double(s.deliveryTop) - double(kBarCodeAboveText) + top);
+  if (!s.barCode) return;
+  const QString zip = m_table.fieldText(QStringLiteral("ZIP"));
+  const QString street = m_table.fieldText(QStringLiteral("STREET"));
+  const double barLeft = double(s.deliveryLeft) + left;
+  const double barTop = double(s.deliveryTop) - double(kBarCodeAboveText) + top;
+  if (!s.intelligentMail) {
+    DrawEnvelopeBarCode(r, zip, street, barLeft, barTop);
+    return;
   }
+  QString warning = QStringLiteral("no Intelligent Mail settings");
+  QString bars;
+  // Bars running off the envelope would be a wrong bar code.
+  if (double(s.envelopeWidth) - double(s.deliveryLeft) < kImbWidth) {
+    warning = QStringLiteral("the delivery address is too near the right edge for the "
+                             "Intelligent Mail barcode (%1 in)")
+                  .arg(kImbWidth, 0, 'f', 2);
+  } else if (m_imb) {
+    bars = m_imb->NextPiece(zip, street, &warning);
+  }
+  if (bars.isEmpty()) {
+    m_barCodeWarnings << QStringLiteral("Record %1: no bar code, %2").arg(m_table.recNo()).arg(warning);
+    return;
+  }
+  r.moveTo(barLeft, barTop);
+  ImbSection(r, bars);
 }
 
 void TEnvelopePrint::PrintEnvelope(ReportCanvas& r) {
   const TEnvelopeSetup& s = m_setup;
   m_envelopes = 0;
+  m_barCodeWarnings.clear();
   m_offsets = FeedOffsets(s.facing, s.orientation, s.position, m_clockwise, r.pageWidth(),
                           r.pageHeight(), s.envelopeWidth, s.envelopeHeight);
   // Offsets are measured from the page's corner.

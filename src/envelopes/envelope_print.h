@@ -61,6 +61,8 @@ QImage StampImage();
 bool DrawEnvelopeBarCode(ReportCanvas& canvas, const QString& zip, const QString& street,
                          double left, double top);
 
+class ImbNumbering;
+
 class TEnvelopePrint {
  public:
   // `table` is the contact table positioned on the first record to print,
@@ -112,6 +114,12 @@ class TEnvelopePrint {
   long long EnvelopesPrinted() const { return m_envelopes; }
   EnvelopeOffsets Offsets() const { return m_offsets; }
 
+  // The serial numbers of an Intelligent Mail run (not owned); without
+  // them such a setup prints no bar codes, each envelope with a warning.
+  void setImbNumbering(ImbNumbering* numbering) { m_imb = numbering; }
+  // The envelopes that went out without their bar code, a line each.
+  const QStringList& BarCodeWarnings() const { return m_barCodeWarnings; }
+
  private:
   // One envelope for the table's current record at the run's offsets.
   void PrintOneEnvelope(ReportCanvas& r);
@@ -130,6 +138,8 @@ class TEnvelopePrint {
   long long m_envelopes = 0;
   EnvelopeOffsets m_offsets;
   QStringList m_lines;
+  QStringList m_barCodeWarnings;
+  ImbNumbering* m_imb = nullptr;
   QImage m_stamp;
   std::unique_ptr<ReportCanvas> m_printReport;
   std::unique_ptr<ReportCanvas> m_fileReport;

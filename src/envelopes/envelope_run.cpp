@@ -10,6 +10,7 @@
 #include "render/run_output.h"
 #include "store/apollo.h"
 #include "store/filter_text.h"
+#include "store/settings.h"
 #include "store/table_restorer.h"
 #include "store/table_object.h"
 
@@ -82,6 +83,17 @@ EnvelopeRunResult DoPrintEnvelopes(TableObject& table, TApollo& apollo,
   job.setPrintMode(options.print);
   job.setDecorate(options.decorate);
   job.setSingleRecord(options.selection == RecordSelection::Current);
+  // Every piece takes the next serial; what a run used is never used again,
+  // previews included, since a previewed page can still be printed.
+  const QString directory =
+      options.programDirectory.isEmpty() ? ProgramDirectory() : options.programDirectory;
+  const QString settingsPath = directory + QStringLiteral("QUORVA.INI");
+  std::unique_ptr<ImbNumbering> numbering;
+  if (options.setup.barCode && options.setup.intelligentMail) {
+    numbering = std::make_unique<ImbNumbering>(
+        options.imbGiven ? options.imb : LoadImbSettings(IniFile(settingsPath)));
+    job.setImbNumbering(numbering.get());
+  }
   ReportCanvas& report = job.Report();
   PreviewStream stream;
   if (!RouteReportOutput(report, options.print, options.pdfFile, options.printerName, &stream,
@@ -105,6 +117,11 @@ EnvelopeRunResult DoPrintEnvelopes(TableObject& table, TApollo& apollo,
   result.pages = report.currentPage();
   result.errorText = report.errorText();
   result.statusText = report.statusText();
+  result.barCodeWarnings = job.BarCodeWarnings();
+  if (numbering) {
+    const QString unsaved = StoreNextSerial(*numbering, settingsPath);
+    if (!unsaved.isEmpty()) host.information(unsaved);
+  }
   if (!result.errorText.isEmpty()) {
     result.outcome = EnvelopeRunOutcome::Failed;
   } else if (job.Aborted()) {

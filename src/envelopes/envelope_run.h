@@ -5,9 +5,11 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 #include "envelopes/envelope_setup.h"
+#include "labels/imb.h"
 #include "labels/label_run.h"
 
 class QIODevice;
@@ -36,6 +38,12 @@ struct EnvelopeRunOptions {
   bool decorate = true;  // a preview shows the envelope outline and stamp
   QString printerName;   // empty keeps the report's printer
   QString pdfFile;       // a print run writes this PDF file instead
+  // Where QUORVA.INI is; empty: the program directory.
+  QString programDirectory;
+  // The Intelligent Mail settings of the run when imbGiven (the command
+  // line's), else those of QUORVA.INI.
+  bool imbGiven = false;
+  ImbSettings imb;
 };
 
 struct EnvelopeRunHooks {
@@ -59,6 +67,7 @@ struct EnvelopeRunResult {
   int pages = 0;
   long long envelopes = 0;
   QString statusText;  // the status window's last line
+  QStringList barCodeWarnings;  // envelopes printed without their bar code
 };
 
 // REQUIRES: `table` open on a contact file, `apollo` bound to it; for

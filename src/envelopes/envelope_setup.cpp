@@ -1,5 +1,6 @@
 #include "envelopes/envelope_setup.h"
 
+#include "labels/imb.h"
 #include "store/apollo.h"
 #include "store/table_object.h"
 
@@ -95,6 +96,13 @@ TEnvelopeSetup ReadEnvelopeSetup(const TableObject& t) {
   s.deliveryBold = Logical(t, "DELFBOLD");
   s.deliveryItalic = Logical(t, "DELFITAL");
   s.barCode = Logical(t, "BARCODE");
+  // Tables from before the Intelligent Mail barcode have no BARTYPE: their
+  // bar code is POSTNET.
+  if (t.fieldIndex(QStringLiteral("BARTYPE")) >= 0 && !Text(t, "BARTYPE", 1).trimmed().isEmpty()) {
+    const int kind = Whole(t, "BARTYPE");
+    s.barCode = kind != 0;
+    s.intelligentMail = kind == int(BarCodeKind::IntelligentMail);
+  }
   s.name = Logical(t, "NAME");
   s.title = Logical(t, "TITLE");
   s.company = Logical(t, "COMPANY");
@@ -148,6 +156,12 @@ bool WriteEnvelopeSetup(TableObject& t, const TEnvelopeSetup& s) {
   ok = SetLogical(t, "DELFBOLD", s.deliveryBold) && ok;
   ok = SetLogical(t, "DELFITAL", s.deliveryItalic) && ok;
   ok = SetLogical(t, "BARCODE", s.barCode) && ok;
+  if (t.fieldIndex(QStringLiteral("BARTYPE")) >= 0) {
+    const BarCodeKind kind = !s.barCode           ? BarCodeKind::None
+                             : s.intelligentMail ? BarCodeKind::IntelligentMail
+                                                 : BarCodeKind::Postnet;
+    ok = SetWhole(t, "BARTYPE", int(kind)) && ok;
+  }
   ok = SetLogical(t, "NAME", s.name) && ok;
   ok = SetLogical(t, "TITLE", s.title) && ok;
   ok = SetLogical(t, "COMPANY", s.company) && ok;

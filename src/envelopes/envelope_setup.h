@@ -48,6 +48,9 @@ struct TEnvelopeSetup {
   bool deliveryBold = true;
   bool deliveryItalic = false;
   bool barCode = false;
+  // With barCode: the Intelligent Mail barcode instead of POSTNET, kept in
+  // the BARTYPE column where the setup table has one (BarCodeKind).
+  bool intelligentMail = false;
   bool name = true;
   bool title = true;
   bool company = true;

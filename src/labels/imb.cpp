@@ -116,6 +116,27 @@ QString ImbBars(const QString& tracking, const QString& routing, QString* error)
   return bars;
 }
 
+QString StoreNextSerial(const ImbNumbering& numbering, const QString& settingsPath) {
+  if (!numbering.used()) return QString();
+  IniFile ini(settingsPath);
+  if (SaveImbNextSerial(ini, numbering.nextSerial())) return QString();
+  return QStringLiteral("The next Intelligent Mail serial number (%1) could not be saved in %2; "
+                        "set it in Preferences before the next run")
+      .arg(numbering.nextSerial())
+      .arg(settingsPath);
+}
+
+QString BarCodeWarningLines(const QStringList& warnings, const QString& pieces) {
+  // The status window has room for no more than a few.
+  constexpr int kShown = 3;
+  QString text;
+  for (int i = 0; i < warnings.size() && i < kShown; ++i) text += QLatin1Char('\r') + warnings[i];
+  if (warnings.size() > kShown) {
+    text += QStringLiteral("\rand %1 more %2 without a bar code").arg(warnings.size() - kShown).arg(pieces);
+  }
+  return text;
+}
+
 void ImbSection(ReportCanvas& canvas, const QString& bars) {
   canvas.setPen(Qt::black, PenStyle::Solid, kImbPenWidth, PenMode::Copy);
   const double left = canvas.penX() + kImbBarWidth / 2, top = canvas.penY();

@@ -69,6 +69,16 @@ bool SaveImbSettings(IniFile& ini, const ImbSettings& settings);
 // Only the next serial, written after every run.
 bool SaveImbNextSerial(IniFile& ini, qint64 nextSerial);
 
+// After a run that numbered pieces: the next serial saved in the settings
+// file `settingsPath`, so no serial is used twice. Empty, or the message
+// for the user when it could not be saved.
+class ImbNumbering;
+QString StoreNextSerial(const ImbNumbering& numbering, const QString& settingsPath);
+
+// The status window's lines for pieces printed without their bar code: the
+// first three warnings, then "and N more `pieces` without a bar code".
+QString BarCodeWarningLines(const QStringList& warnings, const QString& pieces);
+
 // Numbers the pieces of one run: each piece with a bar code takes the next
 // serial; a piece that gets none (bad ZIP) takes none.
 class ImbNumbering {

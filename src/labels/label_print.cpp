@@ -79,18 +79,7 @@ bool TLabelPrint::Aborted() const {
 }
 
 QString TLabelPrint::OutcomeText() const {
-  QString text = BaseOutcomeText();
-  // The labels that went out without a bar code, a line each (the first
-  // few; the status window has room for no more).
-  constexpr int kShown = 3;
-  for (int i = 0; i < m_barCodeWarnings.size() && i < kShown; ++i) {
-    text += QLatin1Char('\r') + m_barCodeWarnings[i];
-  }
-  if (m_barCodeWarnings.size() > kShown) {
-    text += QStringLiteral("\rand %1 more labels without a bar code")
-                .arg(m_barCodeWarnings.size() - kShown);
-  }
-  return text;
+  return BaseOutcomeText() + BarCodeWarningLines(m_barCodeWarnings, QStringLiteral("labels"));
 }
 
 QString TLabelPrint::BaseOutcomeText() const {

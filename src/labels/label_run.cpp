@@ -160,14 +160,9 @@ LabelRunResult DoPrint(TableObject& table, TApollo& apollo, const LabelRunOption
   result.errorText = report.errorText();
   result.statusText = report.statusText();
   result.barCodeWarnings = job.BarCodeWarnings();
-  if (numbering && numbering->used()) {
-    IniFile ini(settingsPath);
-    if (!SaveImbNextSerial(ini, numbering->nextSerial())) {
-      host.information(QStringLiteral("The next Intelligent Mail serial number (%1) could not be "
-                                      "saved in %2; set it in Preferences before the next run")
-                           .arg(numbering->nextSerial())
-                           .arg(settingsPath));
-    }
+  if (numbering) {
+    const QString unsaved = StoreNextSerial(*numbering, settingsPath);
+    if (!unsaved.isEmpty()) host.information(unsaved);
   }
   if (!result.errorText.isEmpty()) {
     result.outcome = LabelRunOutcome::Failed;

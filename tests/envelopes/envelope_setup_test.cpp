@@ -96,6 +96,20 @@ TEST(EnvelopeSetup, WrittenSetupReadsBackAndEmptyTableGivesTheDefault) {
   EXPECT_EQ(r.position, 11);
   EXPECT_EQ(r.zipOptions, 4);
   EXPECT_TRUE(r.barCode);
+  EXPECT_FALSE(r.intelligentMail);
+
+  // The bar code's kind in BARTYPE; a row with BARCODE set and no kind
+  // (written by a program that knows only POSTNET) prints POSTNET.
+  w.intelligentMail = true;
+  fx.table.last();
+  ASSERT_TRUE(WriteEnvelopeSetup(fx.table, w));
+  EXPECT_EQ(fx.table.fieldText(QStringLiteral("BARTYPE")).trimmed(), "2");
+  EXPECT_TRUE(ReadEnvelopeSetup(fx.table).intelligentMail);
+  fx.table.edit();
+  ASSERT_TRUE(fx.table.setFieldText(QStringLiteral("BARTYPE"), QString()));
+  ASSERT_TRUE(fx.table.post());
+  EXPECT_TRUE(ReadEnvelopeSetup(fx.table).barCode);
+  EXPECT_FALSE(ReadEnvelopeSetup(fx.table).intelligentMail);
 
   // Both rows deleted: no current row, so the default setup.
   for (int i = 0; i < 2; ++i) {
