@@ -384,7 +384,8 @@ TEST(EnvelopeDesigner, ShownLinesStandWhereThePagePrintsThem) {
     const double pixel = 1.0 / (d.P * zoom * 0.01);
     const double tolerance = zoom == 100 ? 1e-5 : pixel;
     int compared = 0;
-    for (EnvelopeItem item : {EnvelopeItem::Return, EnvelopeItem::Message, EnvelopeItem::Delivery}) {
+    for (EnvelopeItem item :
+         {EnvelopeItem::Return, EnvelopeItem::Message, EnvelopeItem::Delivery}) {
       const QStringList lines = d.LinesOf(item);
       for (int i = 0; i < lines.size(); ++i) {
         auto t = std::find_if(printed.begin(), printed.end(),

@@ -65,8 +65,8 @@ QPointF EnvelopePanel::lineOrigin(EnvelopeItem item, int line) const {
   // each further one a line pitch lower.
   const QFontMetricsF fm(d.ScreenFont(item));
   QPoint& place = d.PlaceOf(item);
-  return QPointF(kMargin + d.Shown(place.x()),
-                 kMargin + d.Shown(place.y()) + (fm.ascent() + line * fm.lineSpacing()) * d.TextScale());
+  const double down = (fm.ascent() + line * fm.lineSpacing()) * d.TextScale();
+  return QPointF(kMargin + d.Shown(place.x()), kMargin + d.Shown(place.y()) + down);
 }
 
 EnvelopeItem EnvelopePanel::itemAt(const QPoint& at) const {
