@@ -3,12 +3,16 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QHBoxLayout>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPageSetupDialog>
+#include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
+#include <QVBoxLayout>
 
 #include "ui/help_window.h"
 
@@ -54,6 +58,27 @@ bool StandardDialogService::inputText(QWidget* parent, const QString& caption,
   const QString typed = QInputDialog::getText(parent, caption, prompt, QLineEdit::Normal, *text, &ok);
   if (ok) *text = typed;
   return ok;
+}
+
+bool StandardDialogService::inputLines(QWidget* parent, const QString& caption,
+                                       QStringList* lines) {
+  QDialog memo(parent);
+  memo.setWindowTitle(caption);
+  auto* edit = new QPlainTextEdit(lines->join(QLatin1Char('\n')), &memo);
+  auto* save = new QPushButton(QStringLiteral("Save"), &memo);
+  auto* cancel = new QPushButton(QStringLiteral("Cancel"), &memo);
+  auto* row = new QHBoxLayout;
+  row->addStretch(1);
+  row->addWidget(save);
+  row->addWidget(cancel);
+  auto* layout = new QVBoxLayout(&memo);
+  layout->addWidget(edit);
+  layout->addLayout(row);
+  QObject::connect(save, &QPushButton::clicked, &memo, &QDialog::accept);
+  QObject::connect(cancel, &QPushButton::clicked, &memo, &QDialog::reject);
+  if (memo.exec() != QDialog::Accepted) return false;
+  *lines = edit->toPlainText().split(QLatin1Char('\n'));
+  return true;
 }
 
 QString StandardDialogService::openFileName(QWidget* parent, const QString& caption,

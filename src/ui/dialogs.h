@@ -6,6 +6,7 @@
 
 #include <QFont>
 #include <QString>
+#include <QStringList>
 
 class QPrinter;
 class QWidget;
@@ -32,6 +33,13 @@ class DialogService {
   virtual bool inputText(QWidget* parent, const QString& caption, const QString& prompt,
                          QString* text) {
     (void)parent, (void)caption, (void)prompt, (void)text;
+    return false;
+  }
+  // Several lines of text (a memo with "Save" and "Cancel") under a
+  // caption, starting from *lines; false when cancelled. A service without
+  // a way to ask answers Cancel.
+  virtual bool inputLines(QWidget* parent, const QString& caption, QStringList* lines) {
+    (void)parent, (void)caption, (void)lines;
     return false;
   }
 
@@ -72,6 +80,7 @@ class StandardDialogService : public DialogService {
                       bool defaultYes) override;
   bool inputText(QWidget* parent, const QString& caption, const QString& prompt,
                  QString* text) override;
+  bool inputLines(QWidget* parent, const QString& caption, QStringList* lines) override;
   QString openFileName(QWidget* parent, const QString& caption, const QString& dir,
                        const QString& filter) override;
   QString saveFileName(QWidget* parent, const QString& caption, const QString& dir,

@@ -163,6 +163,47 @@ TEST(EnvelopeRun, LetterPaperMovesEverythingByTheFeedOffsetsAndBarsDecode) {
   EXPECT_EQ(DecodeBars(bars, top), "123456789230");
 }
 
+// Lines of a block follow one another at the font's line pitch. Arial is
+// drawn in Liberation Sans, whose line height is ascender 1854 + descender
+// 434 + line gap 67 = 2355 of 2048 units to the em, in every style: 8 pt is
+// 0.12777 in, 10 pt 0.15971 in.
+TEST(EnvelopeRun, BlockLinesStandOneLinePitchApart) {
+  struct Case {
+    int returnSize, deliverySize;
+    bool deliveryBold;
+  } cases[] = {{8, 10, true}, {12, 14, false}};
+  for (const Case& c : cases) {
+    ContactFixture fx;
+    ASSERT_TRUE(fx.make({kPublic}));
+    TestHost host;
+    EnvelopeRunOptions options;
+    options.paper = EnvelopePaper::Envelope;
+    options.setup.returnFontSize = c.returnSize;
+    options.setup.deliveryFontSize = c.deliverySize;
+    options.setup.deliveryBold = c.deliveryBold;
+    options.setup.returnLines = {QStringLiteral("Ann Sender"), QStringLiteral("9 Oak Rd"),
+                                 QString(), QStringLiteral("Troy NY 12180"), QString()};
+    fx.apollo.GoTop();
+    RunPages run = Preview(fx, options, host);
+    ASSERT_EQ(run.pages.pages.size(), 1u);
+    const Page& page = run.pages.pages[0];
+    struct Block {
+      std::vector<TextOp> lines;
+      int points;
+    } blocks[] = {{InSize(page, c.returnSize), c.returnSize},
+                  {InSize(page, c.deliverySize), c.deliverySize}};
+    ASSERT_EQ(blocks[0].lines.size(), 5u) << c.returnSize;
+    ASSERT_EQ(blocks[1].lines.size(), 3u) << c.deliverySize;
+    for (const Block& b : blocks) {
+      const double pitch = b.points * 2355.0 / 2048.0 / 72.0;
+      for (size_t i = 1; i < b.lines.size(); ++i) {
+        EXPECT_NEAR(b.lines[i].y - b.lines[i - 1].y, pitch, 2e-4) << b.points << " pt, line " << i;
+        EXPECT_DOUBLE_EQ(b.lines[i].x, b.lines[0].x);
+      }
+    }
+  }
+}
+
 TEST(EnvelopeRun, OnlyQualifyingZipsGetBars) {
   struct Case {
     const char* zip;

@@ -1,7 +1,9 @@
 // The envelope windows on the offscreen platform: the size entry dialog's
 // unit switching and Save checks, the size list's stock rows and user rows,
-// Print Envelope's setup buttons and runs, and the designer's dragging,
-// stored at pixels per inch and printed where the designer shows it.
+// Print Envelope's setup buttons and runs, and the designer: dragging
+// stored at pixels per inch, lines shown where the page prints them, the
+// address following the Record buttons, texts asked through the dialog
+// service.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -12,11 +14,15 @@
 #include <QRadioButton>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <deque>
+#include <optional>
 
 #include "envelopes/envelope_print.h"
 #include "envelopes/windows/envelope_designer.h"
 #include "envelopes/windows/print_envelope.h"
 #include "envelopes/windows/select_envelope.h"
+#include "render/report_fonts.h"
 #include "labels_test_util.h"
 #include "scripted_dialogs.h"
 #include "store/support_install.h"
@@ -27,6 +33,37 @@ namespace {
 
 using testing::ContactFixture;
 using testing::ScriptedDialogs;
+
+// Also answers the text prompts: the memo of the return address and the
+// message line; an answer of nullopt is Cancel.
+class TextDialogs : public ScriptedDialogs {
+ public:
+  std::deque<std::optional<QStringList>> lineAnswers;
+  std::deque<std::optional<QString>> textAnswers;
+  QStringList asked;  // caption: starting text (lines joined by |)
+
+  bool inputLines(QWidget*, const QString& caption, QStringList* lines) override {
+    asked << caption + QStringLiteral(": ") + lines->join(QLatin1Char('|'));
+    if (lineAnswers.empty() || !lineAnswers.front()) return pop(lineAnswers);
+    *lines = *lineAnswers.front();
+    return pop(lineAnswers);
+  }
+  bool inputText(QWidget*, const QString& caption, const QString& prompt, QString* text) override {
+    asked << caption + QStringLiteral("/") + prompt + QStringLiteral(": ") + *text;
+    if (textAnswers.empty() || !textAnswers.front()) return pop(textAnswers);
+    *text = *textAnswers.front();
+    return pop(textAnswers);
+  }
+
+ private:
+  template <typename T>
+  static bool pop(std::deque<std::optional<T>>& q) {
+    if (q.empty()) return false;
+    const bool answered = q.front().has_value();
+    q.pop_front();
+    return answered;
+  }
+};
 
 QString LastInformation(const ScriptedDialogs& d) {
   auto calls = d.callsOf(QStringLiteral("information"));
@@ -302,6 +339,128 @@ TEST(EnvelopeDesigner, DraggingMovesTheSetupByPixelsPerInch) {
     }
     EXPECT_TRUE(found);
   }
+}
+
+// Every line the designer shows, turned into inches from the envelope's
+// corner, is where the printed page puts it, in the same font. At 100%
+// the saved places are the shown ones exactly; at 75% a place is shown to
+// the whole pixel, so it may lie a pixel off.
+TEST(EnvelopeDesigner, ShownLinesStandWhereThePagePrintsThem) {
+  ContactFixture contacts;
+  ASSERT_TRUE(contacts.make({{{"FNAME", "John"}, {"LNAME", "Public"}, {"STREET", "123 Main St"},
+                              {"CITY", "Albany"}, {"STATE", "NY"}, {"ZIP", "12207"}}}));
+  contacts.table.first();
+  for (int zoom : {100, 75}) {
+    ScriptedDialogs dialogs;
+    TEnvelopeDesigner d(&contacts.table);
+    d.Setup = DefaultEnvelopeSetup();
+    d.Setup.useMessage = true;
+    d.Setup.returnFontSize = 9;
+    d.Setup.deliveryFontSize = 13;
+    d.Setup.returnLines = {"Ann Sender", "9 Oak Rd", "Troy NY 12180", "", ""};
+    d.FormActivate();
+    if (zoom == 75) {
+      d.Zoom75->setChecked(true);
+      d.PercChoiceClick();
+    }
+    d.OkButtonClick();
+    ASSERT_EQ(d.result(), QDialog::Accepted);
+
+    testing::TestHost host;
+    EnvelopeRunOptions options;
+    options.setup = d.Setup;
+    options.paper = EnvelopePaper::Envelope;
+    options.print = false;
+    PageStream pages;
+    EnvelopeRunHooks hooks;
+    hooks.preview = [&pages](QIODevice& s) {
+      QString e;
+      EXPECT_TRUE(DecodePageStream(s.readAll(), &pages, &e));
+    };
+    DoPrintEnvelopes(contacts.table, contacts.apollo, options, host, hooks);
+    ASSERT_EQ(pages.pages.size(), 1u);
+    const std::vector<TextOp> printed = testing::TextsOf(pages.pages[0]);
+
+    const double pixel = 1.0 / (d.P * zoom * 0.01);
+    const double tolerance = zoom == 100 ? 1e-5 : pixel;
+    int compared = 0;
+    for (EnvelopeItem item :
+         {EnvelopeItem::Return, EnvelopeItem::Message, EnvelopeItem::Delivery}) {
+      const QStringList lines = d.LinesOf(item);
+      for (int i = 0; i < lines.size(); ++i) {
+        auto t = std::find_if(printed.begin(), printed.end(),
+                              [&](const TextOp& op) { return op.text == lines[i]; });
+        ASSERT_NE(t, printed.end()) << lines[i].toStdString();
+        EXPECT_EQ(d.ScreenFont(item), ReportFont(t->font)) << lines[i].toStdString();
+        const QPointF shown = d.InchesOf(d.EnvelopeImage->lineOrigin(item, i));
+        EXPECT_NEAR(shown.x(), t->x, tolerance) << zoom << "% " << lines[i].toStdString();
+        EXPECT_NEAR(shown.y(), t->y, tolerance) << zoom << "% " << lines[i].toStdString();
+        ++compared;
+      }
+    }
+    EXPECT_EQ(compared, 3 + 1 + 3);
+    // The item's box holds its lines: as tall as their pitches.
+    const QRect box = d.EnvelopeImage->itemRect(EnvelopeItem::Return);
+    const QPointF first = d.EnvelopeImage->lineOrigin(EnvelopeItem::Return, 0);
+    const QPointF fourth = d.EnvelopeImage->lineOrigin(EnvelopeItem::Return, 3);
+    EXPECT_NEAR(box.height(), fourth.y() - first.y(), 1.0);
+  }
+}
+
+TEST(EnvelopeDesigner, RecordButtonsShowEachContactsAddress) {
+  ScriptedDialogs dialogs;
+  ContactFixture contacts;
+  ASSERT_TRUE(contacts.make({{{"FNAME", "Ann"}, {"LNAME", "Adams"}, {"STREET", "1 Elm St"},
+                              {"CITY", "Albany"}, {"STATE", "NY"}, {"ZIP", "12207"}},
+                             {{"FNAME", "Bob"}, {"LNAME", "Baker"}, {"CITY", "Boston"},
+                              {"STATE", "MA"}, {"ZIP", "02110"}}}));
+  contacts.table.first();
+  TEnvelopeDesigner d(&contacts.table);
+  d.Setup = DefaultEnvelopeSetup();
+  d.FormActivate();
+  auto shown = [&d] { return d.AddressLines.value(0) + QStringLiteral(" / ") +
+                             QString::number(d.AddressLines.size()); };
+  EXPECT_EQ(shown(), "Ann Adams  / 3");
+  struct Step {
+    QPushButton* button;
+    const char* expected;  // first line / line count: Baker has no street
+  } steps[] = {{d.NextButton, "Bob Baker  / 2"},  {d.NextButton, "Bob Baker  / 2"},
+               {d.FirstButton, "Ann Adams  / 3"}, {d.PriorButton, "Ann Adams  / 3"},
+               {d.LastButton, "Bob Baker  / 2"},  {d.PriorButton, "Ann Adams  / 3"}};
+  for (const Step& s : steps) {
+    s.button->click();
+    EXPECT_EQ(shown(), s.expected) << s.button->text().toStdString();
+    EXPECT_FALSE(d.AddressLines.contains(QString()));
+  }
+  // The contents switches recompose the shown address at once.
+  d.NameCheck->click();
+  EXPECT_EQ(shown(), "1 Elm St / 2");
+  d.OkButtonClick();
+  EXPECT_FALSE(d.Setup.name);
+}
+
+TEST(EnvelopeDesigner, RightClickTextsAreAskedThroughTheDialogService) {
+  TextDialogs dialogs;
+  TEnvelopeDesigner d(nullptr);
+  d.Setup = DefaultEnvelopeSetup();
+  d.Setup.useMessage = true;
+  d.Setup.messageText = QStringLiteral("Handle with Care");
+  d.Setup.returnLines = {"One", "", "Three", "", ""};
+  d.FormActivate();
+  dialogs.lineAnswers = {QStringList{"Ann Sender", "", "Troy NY 12180"}, std::nullopt};
+  dialogs.textAnswers = {QStringLiteral("Fragile"), std::nullopt};
+  for (int round = 0; round < 2; ++round) {  // answered, then cancelled
+    d.ChooseText(EnvelopeItem::Return);
+    d.ChooseText(EnvelopeItem::Message);
+  }
+  EXPECT_EQ(dialogs.asked, QStringList({"Return Address: One|Three",
+                                        "Message/Message Text: Handle with Care",
+                                        "Return Address: Ann Sender||Troy NY 12180",
+                                        "Message/Message Text: Fragile"}));
+  d.OkButtonClick();
+  EXPECT_EQ(d.Setup.returnLines, QStringList({"Ann Sender", "", "Troy NY 12180", "", ""}));
+  EXPECT_EQ(d.Setup.messageText, "Fragile");
+  EXPECT_EQ(dialogs.unscripted, 0);
 }
 
 TEST(EnvelopeDesigner, ReturnLinesCompactAndAnEmptyDescriptionStays) {

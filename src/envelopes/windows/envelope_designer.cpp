@@ -12,7 +12,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
@@ -20,6 +19,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "envelopes/envelope_print.h"
 #include "envelopes/windows/envelope_windows.h"
 #include "envelopes/windows/select_envelope.h"
 #include "labels/address_lines.h"
@@ -50,12 +50,23 @@ QRect EnvelopePanel::itemRect(EnvelopeItem item) const {
   const QStringList lines = d.LinesOf(item);
   if (lines.isEmpty() && item != EnvelopeItem::Delivery) return QRect();
   const QFontMetricsF fm(d.ScreenFont(item));
+  const double scale = d.TextScale();
   double width = 8;
-  for (const QString& line : lines) width = std::max(width, fm.horizontalAdvance(line));
-  const double height = std::max<qsizetype>(lines.size(), 1) * fm.lineSpacing();
+  for (const QString& line : lines) width = std::max(width, fm.horizontalAdvance(line) * scale);
+  const double height = double(std::max<qsizetype>(lines.size(), 1)) * fm.lineSpacing() * scale;
   QPoint& place = d.PlaceOf(item);
-  return QRect(kMargin + d.Shown(place.x()), kMargin + d.Shown(place.y()), int(width) + 2,
-               int(height) + 2);
+  return QRectF(kMargin + d.Shown(place.x()), kMargin + d.Shown(place.y()), width, height)
+      .toAlignedRect();
+}
+
+QPointF EnvelopePanel::lineOrigin(EnvelopeItem item, int line) const {
+  TEnvelopeDesigner& d = *m_designer;
+  // As the page does it: the first base line one ascent under the place,
+  // each further one a line pitch lower.
+  const QFontMetricsF fm(d.ScreenFont(item));
+  QPoint& place = d.PlaceOf(item);
+  const double down = (fm.ascent() + line * fm.lineSpacing()) * d.TextScale();
+  return QPointF(kMargin + d.Shown(place.x()), kMargin + d.Shown(place.y()) + down);
 }
 
 EnvelopeItem EnvelopePanel::itemAt(const QPoint& at) const {
@@ -78,21 +89,26 @@ void EnvelopePanel::paintEvent(QPaintEvent*) {
   const QRect envelope(kMargin, kMargin, d.Shown(d.W), d.Shown(d.H));
   p.fillRect(envelope, Qt::white);
   const bool outlines = d.OutlinesCheck->isChecked();
+  const double scale = d.TextScale();
   auto drawItem = [&](EnvelopeItem item) {
     const QRect r = itemRect(item);
-    const QFont font = d.ScreenFont(item);
-    p.setFont(font);
     p.setPen(Qt::black);
-    const QFontMetricsF fm(font);
-    double y = r.top() + 1 + fm.ascent();
-    for (const QString& line : d.LinesOf(item)) {
-      p.drawText(QPointF(r.left() + 1, y), line);
-      y += fm.lineSpacing();
+    const QStringList lines = d.LinesOf(item);
+    for (int i = 0; i < lines.size(); ++i) {
+      // The printed font at its own size, scaled down to the screen, so
+      // widths and line pitch are the page's.
+      p.save();
+      p.translate(lineOrigin(item, i));
+      p.scale(scale, scale);
+      p.setFont(d.ScreenFont(item));
+      p.drawText(QPointF(0, 0), lines[i]);
+      p.restore();
     }
     if (outlines || d.Selected == item) {
+      // Just outside the text, which starts at the item's place.
       p.setPen(QPen(d.Selected == item ? QColor(0, 0, 0xC0) : QColor(0xA0, 0xA0, 0xA0), 1,
                     d.Selected == item ? Qt::SolidLine : Qt::DotLine));
-      p.drawRect(r.adjusted(0, 0, -1, -1));
+      p.drawRect(r.adjusted(-1, -1, 0, 0));
     }
   };
   p.setClipRect(envelope);
@@ -102,8 +118,8 @@ void EnvelopePanel::paintEvent(QPaintEvent*) {
     // Sample bars for 12345, at the printed bar geometry.
     const double ppi = d.P * d.Zoom * 0.01;
     const QRect del = itemRect(EnvelopeItem::Delivery);
-    double x = del.left() + 1;
-    const double top = del.top() + 1 - Trunc(d.P * kBarCodeAboveText * d.Zoom * 0.01);
+    double x = del.left();
+    const double top = del.top() - Trunc(d.P * kBarCodeAboveText * d.Zoom * 0.01);
     p.setPen(QPen(Qt::black, std::max(1.0, kBarWidth * ppi)));
     for (bool tall : PostnetBars(QStringLiteral("12345"))) {
       const double y1 = top + (tall ? 0 : kShortBarHeight * ppi);
@@ -283,10 +299,20 @@ TEnvelopeDesigner::TEnvelopeDesigner(TableObject* contacts, QWidget* parent)
   Pages->addTab(options, QStringLiteral("Envelope Options"));
 
   OkButton = new QPushButton(QStringLiteral("Save"), this);
+  FirstButton = new QPushButton(QStringLiteral("First"), this);
+  PriorButton = new QPushButton(QStringLiteral("Prior"), this);
+  NextButton = new QPushButton(QStringLiteral("Next"), this);
+  LastButton = new QPushButton(QStringLiteral("Last"), this);
   HelpButton = new QPushButton(QStringLiteral("Help"), this);
   CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
   auto* bottom = new QHBoxLayout;
   bottom->addWidget(OkButton);
+  bottom->addStretch(1);
+  bottom->addWidget(new QLabel(QStringLiteral("Record"), this));
+  for (QPushButton* b : {FirstButton, PriorButton, NextButton, LastButton}) {
+    b->setAutoDefault(false);
+    bottom->addWidget(b);
+  }
   bottom->addStretch(1);
   bottom->addWidget(HelpButton);
   bottom->addWidget(CancelButton);
@@ -298,6 +324,10 @@ TEnvelopeDesigner::TEnvelopeDesigner(TableObject* contacts, QWidget* parent)
 
   connect(OkButton, &QPushButton::clicked, this, &TEnvelopeDesigner::OkButtonClick);
   connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+  connect(FirstButton, &QPushButton::clicked, this, &TEnvelopeDesigner::FirstButtonClick);
+  connect(PriorButton, &QPushButton::clicked, this, &TEnvelopeDesigner::PriorButtonClick);
+  connect(NextButton, &QPushButton::clicked, this, &TEnvelopeDesigner::NextButtonClick);
+  connect(LastButton, &QPushButton::clicked, this, &TEnvelopeDesigner::LastButtonClick);
   auto help = [this] { Dialogs().showHelp(this, kEnvelopeDesignerHelpTopic); };
   connect(HelpButton, &QPushButton::clicked, this, help);
   connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this, help);
@@ -347,31 +377,33 @@ QPoint& TEnvelopeDesigner::PlaceOf(EnvelopeItem item) {
 }
 
 QFont TEnvelopeDesigner::ScreenFont(EnvelopeItem item) const {
+  // The fonts the printer takes: a blank name or a damaged size is
+  // replaced there, so here too.
+  const TEnvelopeSetup s = PrintableEnvelopeSetup(Setup);
   TextFont f;
   if (item == EnvelopeItem::Return) {
-    f.name = Setup.returnFontName;
-    f.size = Setup.returnFontSize;
-    f.bold = Setup.returnBold;
-    f.italic = Setup.returnItalic;
+    f.name = s.returnFontName;
+    f.size = s.returnFontSize;
+    f.bold = s.returnBold;
+    f.italic = s.returnItalic;
   } else if (item == EnvelopeItem::Message) {
-    f.name = Setup.messageFontName;
-    f.size = Setup.messageFontSize;
-    f.bold = Setup.messageBold;
-    f.italic = Setup.messageItalic;
+    f.name = s.messageFontName;
+    f.size = s.messageFontSize;
+    f.bold = s.messageBold;
+    f.italic = s.messageItalic;
   } else {
-    f.name = Setup.deliveryFontName;
-    f.size = Setup.deliveryFontSize;
-    f.bold = Setup.deliveryBold;
-    f.italic = Setup.deliveryItalic;
+    f.name = s.deliveryFontName;
+    f.size = s.deliveryFontSize;
+    f.bold = s.deliveryBold;
+    f.italic = s.deliveryItalic;
   }
-  if (f.size < 1) f.size = 10;
-  // The face the printed page uses, sized for the screen at the zoom.
-  QFont font(ResolveFontFamily(f.name));
-  font.setBold(f.bold);
-  font.setItalic(f.italic);
-  font.setKerning(false);
-  font.setPixelSize(std::max(1, int(f.size / 72.0 * P * Zoom * 0.01 + 0.5)));
-  return font;
+  return ReportFont(f);
+}
+
+double TEnvelopeDesigner::TextScale() const { return P * Zoom * 0.01 / kTextUnitsPerInch; }
+
+QPointF TEnvelopeDesigner::InchesOf(const QPointF& panelPixel) const {
+  return (panelPixel - QPointF(kMargin, kMargin)) / (P * Zoom * 0.01);
 }
 
 QStringList TEnvelopeDesigner::LinesOf(EnvelopeItem item) const {
@@ -604,24 +636,40 @@ void TEnvelopeDesigner::ChooseText(EnvelopeItem item) {
       MessageText = text;
     }
   } else if (item == EnvelopeItem::Return) {
-    QDialog memo(this);
-    memo.setWindowTitle(QStringLiteral("Return Address"));
-    auto* edit = new QPlainTextEdit(ReturnLines.join(QLatin1Char('\n')), &memo);
-    auto* save = new QPushButton(QStringLiteral("Save"), &memo);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), &memo);
-    auto* row = new QHBoxLayout;
-    row->addStretch(1);
-    row->addWidget(save);
-    row->addWidget(cancel);
-    auto* layout = new QVBoxLayout(&memo);
-    layout->addWidget(edit);
-    layout->addLayout(row);
-    connect(save, &QPushButton::clicked, &memo, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, &memo, &QDialog::reject);
-    if (memo.exec() == QDialog::Accepted) {
-      ReturnLines = edit->toPlainText().split(QLatin1Char('\n'));
-    }
+    QStringList lines = ReturnLines;
+    if (Dialogs().inputLines(this, QStringLiteral("Return Address"), &lines)) ReturnLines = lines;
   }
+  EnvelopeImage->update();
+}
+
+void TEnvelopeDesigner::FirstButtonClick() {
+  if (m_contacts && m_contacts->active()) m_contacts->first();
+  ComposeAddress();
+  EnvelopeImage->update();
+}
+
+void TEnvelopeDesigner::PriorButtonClick() {
+  if (m_contacts && m_contacts->active()) {
+    m_contacts->prior();
+    if (m_contacts->bof()) m_contacts->first();
+  }
+  ComposeAddress();
+  EnvelopeImage->update();
+}
+
+void TEnvelopeDesigner::NextButtonClick() {
+  if (m_contacts && m_contacts->active()) {
+    m_contacts->next();
+    // Past the last record there is no address to show: stay on the last.
+    if (m_contacts->eof()) m_contacts->last();
+  }
+  ComposeAddress();
+  EnvelopeImage->update();
+}
+
+void TEnvelopeDesigner::LastButtonClick() {
+  if (m_contacts && m_contacts->active()) m_contacts->last();
+  ComposeAddress();
   EnvelopeImage->update();
 }
 

@@ -1,10 +1,12 @@
 // The Envelope Designer: the envelope drawn to scale with its return
-// address, delivery address (from the current contact), message line and
-// bar code where they print; the user drags the blocks into place, sets
-// their fonts and texts from a right-click menu, chooses the size, the
-// delivery-address contents and the feed method. Save writes the edits
-// back into Setup; places are kept in screen pixels and stored as pixels
-// divided by the screen's pixels per inch.
+// address, delivery address (the current contact's, followed across the
+// Record buttons), message line and bar code where they print; the user
+// drags the blocks into place, sets their fonts and texts from a
+// right-click menu, chooses the size, the delivery-address contents and
+// the feed method. Save writes the edits back into Setup; places are kept
+// in screen pixels and stored as pixels divided by the screen's pixels per
+// inch. Text is drawn in the printed page's fonts, scaled to the screen,
+// so lines fall where the page puts them.
 #pragma once
 
 #include <QDialog>
@@ -33,8 +35,12 @@ class EnvelopePanel : public QWidget {
 
  public:
   explicit EnvelopePanel(TEnvelopeDesigner* designer);
-  // The item's rectangle on the panel, in screen pixels.
+  // The item's rectangle on the panel, in screen pixels: its text from the
+  // item's place, as wide as the widest line and one line pitch per line.
   QRect itemRect(EnvelopeItem item) const;
+  // Where line `line` of the item starts on the panel (left end of its
+  // base line), in screen pixels.
+  QPointF lineOrigin(EnvelopeItem item, int line) const;
   EnvelopeItem itemAt(const QPoint& at) const;
 
  protected:
@@ -94,6 +100,10 @@ class TEnvelopeDesigner : public QDialog {
   QCheckBox* ClockwiseCheck;
   QRadioButton *PortraitButton, *LandscapeButton, *UpButton, *DownButton;
   QLabel* PagePicture;
+  QPushButton* FirstButton;
+  QPushButton* PriorButton;
+  QPushButton* NextButton;
+  QPushButton* LastButton;
   QPushButton* OkButton;
   QPushButton* HelpButton;
   QPushButton* CancelButton;
@@ -108,6 +118,11 @@ class TEnvelopeDesigner : public QDialog {
   void AddressContentsClick();
   void FeedMethodClick();
   void OkButtonClick();
+  // The Record buttons move the contact table; the address follows.
+  void FirstButtonClick();
+  void PriorButtonClick();
+  void NextButtonClick();
+  void LastButtonClick();
   // The current contact's delivery lines, composed with the setup's switches.
   void ComposeAddress();
   void DrawPagePicture();
@@ -116,8 +131,12 @@ class TEnvelopeDesigner : public QDialog {
   int Shown(int base) const { return int(base * Zoom * 0.01); }
   int Base(int shown) const { return int(shown / (Zoom * 0.01)); }
   QPoint& PlaceOf(EnvelopeItem item);
-  // The font an item is drawn in on the screen, at the zoom.
+  // The font an item is printed in (sized in report text units), and the
+  // screen pixels one text unit takes at the zoom.
   QFont ScreenFont(EnvelopeItem item) const;
+  double TextScale() const;
+  // A point on the envelope panel in inches from the envelope's corner.
+  QPointF InchesOf(const QPointF& panelPixel) const;
   QStringList LinesOf(EnvelopeItem item) const;
   // Font and Text of the right-click menu.
   void ChooseFont(EnvelopeItem item);

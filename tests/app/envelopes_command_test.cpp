@@ -1,0 +1,143 @@
+// The main window's Envelopes command: it opens "Print Envelope" on the
+// main window's contact table at its current record, with the setups of
+// the program directory, and leaves the table as it found it; the real
+// windows one inside the other show the current contact in the designer.
+#include <QAction>
+#include <QFile>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <variant>
+
+#include "app_fixture.h"
+#include "envelopes/windows/envelope_designer.h"
+#include "envelopes/windows/print_envelope.h"
+#include "render/page_stream.h"
+#include "store/support_install.h"
+
+namespace qv::testing {
+namespace {
+
+const Contact kAnn = {{"FNAME", "Ann"}, {"LNAME", "Archer"}, {"CITY", "Albany"},
+                      {"STATE", "NY"},  {"ZIP", "12207"}};
+const Contact kBob = {{"FNAME", "Bob"}, {"LNAME", "Baker"}, {"CITY", "Boston"},
+                      {"STATE", "MA"},  {"ZIP", "02110"}};
+const Contact kCy = {{"FNAME", "Cy"}, {"LNAME", "Cole"}, {"CITY", "Troy"},
+                     {"STATE", "NY"}, {"ZIP", "12180"}};
+
+class EnvelopesCommandTest : public AppTest {
+ protected:
+  TQVPMain& StartOn(const QList<Contact>& contacts) {
+    EXPECT_TRUE(InstallSupportTables(dir_).isEmpty());
+    const QString path = MakeContacts(QStringLiteral("people.dbf"), contacts);
+    TQVPMain& m = Start();
+    EXPECT_TRUE(m.OpenQVWDBF(path));
+    m.SetButtons();
+    dialogs_->clear();
+    return m;
+  }
+};
+
+// The texts of a previewed run's pages, page after page.
+QStringList PreviewTexts(TQVEnvelopes& envelopes) {
+  QStringList texts;
+  envelopes.RunHooks = [&texts] {
+    EnvelopeRunHooks hooks;
+    hooks.preview = [&texts](QIODevice& stream) {
+      PageStream pages;
+      QString error;
+      EXPECT_TRUE(DecodePageStream(stream.readAll(), &pages, &error)) << error.toStdString();
+      for (const Page& page : pages.pages) {
+        for (const PageOp& op : page.ops) {
+          if (const auto* t = std::get_if<TextOp>(&op)) texts << t->text;
+        }
+      }
+    };
+    return hooks;
+  };
+  envelopes.PreviewButtonClick();
+  return texts;
+}
+
+TEST_F(EnvelopesCommandTest, OpensPrintEnvelopeOnTheCurrentRecordAndPutsTheTableBack) {
+  TQVPMain& m = StartOn({kAnn, kBob, kCy});
+  ASSERT_TRUE(m.mnuEnvelopes->isEnabled());
+  m.Apollo1.Go(2);
+  bool ran = false, frozen = false;
+  QStringList current, all;
+  m.RunEnvelopesWindow = [&](TQVEnvelopes& envelopes) {
+    ran = true;
+    envelopes.FormActivate();
+    frozen = !m.TrackTableEvents && m.TableQVW->controlsDisabled();
+    EXPECT_EQ(envelopes.windowTitle(), "Print Envelope");
+    EXPECT_FALSE(envelopes.rbQFilter->isEnabled()) << "no filter is set";
+    EXPECT_TRUE(envelopes.PreviewButton->isEnabled()) << "the shipped setups are listed";
+    EXPECT_GT(envelopes.EnvelopeSetupTable->recordCount(), 0);
+    EXPECT_TRUE(envelopes.rbQCurrent->isChecked());
+    current = PreviewTexts(envelopes);
+    envelopes.rbQAll->setChecked(true);
+    all = PreviewTexts(envelopes);
+    EXPECT_EQ(envelopes.LastRun.envelopes, 3);
+  };
+  m.mnuEnvelopesClick();
+  ASSERT_TRUE(ran);
+  EXPECT_TRUE(frozen);
+  EXPECT_TRUE(current.contains("Bob Baker ")) << current.join('|').toStdString();
+  EXPECT_FALSE(current.contains("Ann Archer "));
+  for (const char* name : {"Ann Archer ", "Bob Baker ", "Cy Cole "}) {
+    EXPECT_TRUE(all.contains(QString::fromLatin1(name))) << name;
+  }
+  EXPECT_EQ(m.Apollo1.RecNo(), 2);
+  EXPECT_TRUE(m.TrackTableEvents);
+  EXPECT_FALSE(m.TableQVW->controlsDisabled());
+}
+
+// The real windows: the command shows Print Envelope modally, its Modify
+// opens the designer on the main window's table, whose Record buttons
+// move it.
+TEST_F(EnvelopesCommandTest, ModifyOpensTheDesignerOnTheMainWindowsContact) {
+  TQVPMain& m = StartOn({kAnn, kBob, kCy});
+  m.Apollo1.Go(2);
+  QString title;
+  QStringList shown;
+  QTimer::singleShot(0, [&] {
+    auto* envelopes = qobject_cast<TQVEnvelopes*>(QApplication::activeModalWidget());
+    ASSERT_NE(envelopes, nullptr);
+    title = envelopes->windowTitle();
+    QTimer::singleShot(0, [&] {
+      auto* designer = qobject_cast<TEnvelopeDesigner*>(QApplication::activeModalWidget());
+      ASSERT_NE(designer, nullptr);
+      shown << designer->AddressLines.value(0);
+      designer->NextButton->click();
+      shown << designer->AddressLines.value(0);
+      designer->CancelButton->click();
+    });
+    envelopes->ModifyButton->click();
+    envelopes->reject();
+  });
+  m.mnuEnvelopesClick();
+  EXPECT_EQ(title, "Print Envelope");
+  EXPECT_EQ(shown, QStringList({"Bob Baker ", "Cy Cole "}));
+  EXPECT_TRUE(dialogs_->notices.isEmpty()) << dialogs_->notices.join('|').toStdString();
+}
+
+TEST_F(EnvelopesCommandTest, MissingSetupTableIsSaidAndTheWindowNotShown) {
+  TQVPMain& m = StartOn({kAnn});
+  ASSERT_TRUE(QFile::remove(dir_ + QStringLiteral("QVPESU.DBF")));
+  bool ran = false;
+  m.RunEnvelopesWindow = [&](TQVEnvelopes&) { ran = true; };
+  m.mnuEnvelopesClick();
+  EXPECT_FALSE(ran);
+  EXPECT_EQ(dialogs_->notices,
+            QStringList{QStringLiteral("Unable to Open QVPESU.DBF (envelope setup file)")});
+  EXPECT_TRUE(m.TrackTableEvents);
+  EXPECT_FALSE(m.TableQVW->controlsDisabled());
+}
+
+TEST_F(EnvelopesCommandTest, EmptyFileDisablesTheEnvelopesCommand) {
+  TQVPMain& m = StartOn({});
+  EXPECT_FALSE(m.mnuEnvelopes->isEnabled());
+}
+
+}  // namespace
+}  // namespace qv::testing
