@@ -4,6 +4,7 @@
 // default contact file) but answers every message box itself.
 #include <QApplication>
 #include <QBuffer>
+#include <QRegularExpression>
 #include <QCheckBox>
 #include <QToolButton>
 #include <QDir>
@@ -273,13 +274,29 @@ int main(int argc, char** argv) {
       ok = false;
     }
   }
-  {
+  // An envelope preview with POSTNET on letter paper, and one with the
+  // Intelligent Mail barcode on an envelope-sized page.
+  for (const bool imb : {false, true}) {
     qv::MessageServiceHost host;
     qv::EnvelopeRunOptions options;
     options.setup.useMessage = true;
     options.setup.barCode = true;
-    options.paper = qv::EnvelopePaper::Letter;
+    options.setup.intelligentMail = imb;
+    options.paper = imb ? qv::EnvelopePaper::Envelope : qv::EnvelopePaper::Letter;
     options.print = false;
+    if (imb) {
+      // A contact with a US ZIP code, which the bars route to.
+      main.TableQVW->first();
+      while (!main.TableQVW->eof() &&
+             !QRegularExpression(QStringLiteral("^\\d{5}"))
+                  .match(main.TableQVW->fieldText(QStringLiteral("ZIP")))
+                  .hasMatch()) {
+        main.TableQVW->next();
+      }
+      options.imbGiven = true;
+      options.imb.mailerId = QStringLiteral("567094");
+      options.imb.nextSerial = 987654321;
+    }
     QByteArray bytes;
     qv::EnvelopeRunHooks hooks;
     hooks.preview = [&bytes](QIODevice& stream) { bytes = stream.readAll(); };
@@ -290,7 +307,8 @@ int main(int argc, char** argv) {
     preview.setWindowTitle(QStringLiteral("Preview Envelope"));
     preview.setStream(&stream);
     preview.resize(1000, 800);
-    ok &= Save(&preview, dir, QStringLiteral("envelope-preview"));
+    ok &= Save(&preview, dir, imb ? QStringLiteral("envelope-preview-imb")
+                                  : QStringLiteral("envelope-preview"));
   }
 
   // The data-quality windows as the Utilities menu opens them; the two

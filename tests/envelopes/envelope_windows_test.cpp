@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
@@ -23,6 +24,7 @@
 #include "envelopes/windows/print_envelope.h"
 #include "envelopes/windows/select_envelope.h"
 #include "render/report_fonts.h"
+#include "labels/imb.h"
 #include "labels_test_util.h"
 #include "scripted_dialogs.h"
 #include "store/support_install.h"
@@ -437,6 +439,38 @@ TEST(EnvelopeDesigner, RecordButtonsShowEachContactsAddress) {
   EXPECT_EQ(shown(), "1 Elm St / 2");
   d.OkButtonClick();
   EXPECT_FALSE(d.Setup.name);
+}
+
+// The designer shows the bars the current contact gets when printed, of
+// the kind chosen, and none where printing gives none.
+TEST(EnvelopeDesigner, BarsFollowTheContactAndTheChosenKind) {
+  ScriptedDialogs dialogs;
+  ContactFixture contacts;
+  ASSERT_TRUE(contacts.make({{{"LNAME", "Adams"}, {"STREET", "1 Elm St"}, {"ZIP", "12207-1234"}},
+                             {{"LNAME", "Baker"}, {"ZIP", "K1A 0B1"}}}));
+  contacts.table.first();
+  TEnvelopeDesigner d(&contacts.table);
+  d.Setup = DefaultEnvelopeSetup();
+  d.Setup.barCode = true;
+  d.FormActivate();
+  ASSERT_TRUE(d.BarCodeKindBox->isEnabled());
+  struct Case {
+    int kind;
+    QPushButton* record;
+    int bars;  // POSTNET: 2 frame bars and 5 per digit of ZIP+4, delivery point and check
+  } cases[] = {{0, d.FirstButton, 62}, {0, d.NextButton, 0}, {1, d.NextButton, 0},
+               {1, d.FirstButton, kImbBarCount}};
+  for (const Case& c : cases) {
+    d.BarCodeKindBox->setCurrentIndex(c.kind);
+    c.record->click();
+    EXPECT_EQ(d.AddressBars.size(), c.bars) << c.kind << " " << d.AddressLines.value(0).toStdString();
+  }
+  d.BarcodeCheck->click();
+  EXPECT_FALSE(d.BarCodeKindBox->isEnabled());
+  d.BarcodeCheck->click();
+  d.OkButtonClick();
+  EXPECT_TRUE(d.Setup.barCode);
+  EXPECT_TRUE(d.Setup.intelligentMail);
 }
 
 TEST(EnvelopeDesigner, RightClickTextsAreAskedThroughTheDialogService) {

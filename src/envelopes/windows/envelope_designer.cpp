@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -23,6 +24,7 @@
 #include "envelopes/windows/envelope_windows.h"
 #include "envelopes/windows/select_envelope.h"
 #include "labels/address_lines.h"
+#include "labels/imb.h"
 #include "labels/postnet.h"
 #include "render/report_fonts.h"
 #include "store/table_object.h"
@@ -114,17 +116,27 @@ void EnvelopePanel::paintEvent(QPaintEvent*) {
   p.setClipRect(envelope);
   if (d.ReturnCheck->isChecked()) drawItem(EnvelopeItem::Return);
   drawItem(EnvelopeItem::Delivery);
-  if (d.BarcodeCheck->isChecked()) {
-    // Sample bars for 12345, at the printed bar geometry.
+  if (d.BarcodeCheck->isChecked() && !d.AddressBars.isEmpty()) {
+    // The contact's own bars at the printed geometry.
     const double ppi = d.P * d.Zoom * 0.01;
     const QRect del = itemRect(EnvelopeItem::Delivery);
     double x = del.left();
     const double top = del.top() - Trunc(d.P * kBarCodeAboveText * d.Zoom * 0.01);
-    p.setPen(QPen(Qt::black, std::max(1.0, kBarWidth * ppi)));
-    for (bool tall : PostnetBars(QStringLiteral("12345"))) {
-      const double y1 = top + (tall ? 0 : kShortBarHeight * ppi);
-      p.drawLine(QPointF(x, y1), QPointF(x, top + kTallBarHeight * ppi));
-      x += kBarPitch * ppi;
+    const bool imb = d.BarCodeKindBox->currentIndex() == 1;
+    p.setPen(QPen(Qt::black, std::max(1.0, (imb ? kImbBarWidth : kBarWidth) * ppi)));
+    for (QChar bar : d.AddressBars) {
+      double y1 = top, y2 = top + kTallBarHeight * ppi;
+      if (imb) {
+        const bool up = bar == QLatin1Char('F') || bar == QLatin1Char('A');
+        const bool down = bar == QLatin1Char('F') || bar == QLatin1Char('D');
+        const double tracker = (kImbFullHeight - kImbTrackerHeight) / 2;
+        y1 = top + (up ? 0 : tracker) * ppi;
+        y2 = top + (down ? kImbFullHeight : kImbFullHeight - tracker) * ppi;
+      } else if (bar == QLatin1Char('H')) {
+        y1 = top + kShortBarHeight * ppi;
+      }
+      p.drawLine(QPointF(x, y1), QPointF(x, y2));
+      x += (imb ? kImbBarPitch : kBarPitch) * ppi;
     }
   }
   if (d.MessageCheck->isChecked()) drawItem(EnvelopeItem::Message);
@@ -195,6 +207,9 @@ TEnvelopeDesigner::TEnvelopeDesigner(TableObject* contacts, QWidget* parent)
   ReturnCheck = new QCheckBox(QStringLiteral("Return Address"), design);
   MessageCheck = new QCheckBox(QStringLiteral("Message"), design);
   BarcodeCheck = new QCheckBox(QStringLiteral("Barcode"), design);
+  BarCodeKindBox = new QComboBox(design);
+  BarCodeKindBox->addItems({QStringLiteral("POSTNET"), QStringLiteral("Intelligent Mail")});
+  BarCodeKindBox->setToolTip(QStringLiteral("The bar code printed above the address"));
   OutlinesCheck = new QCheckBox(QStringLiteral("Show outlines"), design);
   OutlinesCheck->setChecked(true);
   Zoom100 = new QRadioButton(QStringLiteral("100%"), design);
@@ -203,7 +218,8 @@ TEnvelopeDesigner::TEnvelopeDesigner(TableObject* contacts, QWidget* parent)
   Zoom100->setChecked(true);
   auto* checks = new QHBoxLayout;
   for (QWidget* w : std::initializer_list<QWidget*>{ReturnCheck, MessageCheck, BarcodeCheck,
-                                                    OutlinesCheck, Zoom100, Zoom75, Zoom50}) {
+                                                    BarCodeKindBox, OutlinesCheck, Zoom100,
+                                                    Zoom75, Zoom50}) {
     checks->addWidget(w);
   }
   checks->addStretch(1);
@@ -336,9 +352,12 @@ TEnvelopeDesigner::TEnvelopeDesigner(TableObject* contacts, QWidget* parent)
   for (QRadioButton* z : {Zoom100, Zoom75, Zoom50}) {
     connect(z, &QRadioButton::clicked, this, &TEnvelopeDesigner::PercChoiceClick);
   }
-  for (QCheckBox* c : {ReturnCheck, MessageCheck, BarcodeCheck, OutlinesCheck}) {
+  for (QCheckBox* c : {ReturnCheck, MessageCheck, OutlinesCheck}) {
     connect(c, &QCheckBox::clicked, EnvelopeImage, qOverload<>(&QWidget::update));
   }
+  connect(BarcodeCheck, &QCheckBox::clicked, this, &TEnvelopeDesigner::AddressContentsClick);
+  connect(BarCodeKindBox, &QComboBox::currentIndexChanged, this,
+          &TEnvelopeDesigner::AddressContentsClick);
   for (QCheckBox* c : {NameCheck, TitleCheck, OrgCheck, StreetCheck, CityStateCheck, CountryCheck,
                        PhoneCheck, ZipCheck, UpperCheck}) {
     connect(c, &QCheckBox::clicked, this, &TEnvelopeDesigner::AddressContentsClick);
@@ -428,6 +447,8 @@ void TEnvelopeDesigner::InitFromEvelopeSetupRecord() {
   MessageText = s.messageText;
   DeliveryPlace = QPoint(Trunc(P * s.deliveryLeft), Trunc(P * s.deliveryTop));
   BarcodeCheck->setChecked(s.barCode);
+  BarCodeKindBox->setCurrentIndex(s.intelligentMail ? 1 : 0);
+  BarCodeKindBox->setEnabled(s.barCode);
   NameCheck->setChecked(s.name);
   TitleCheck->setChecked(s.title);
   OrgCheck->setChecked(s.company);
@@ -474,6 +495,7 @@ void TEnvelopeDesigner::UpDateEnvelopeSetupRecord() {
   s.deliveryTop = float(DeliveryPlace.y() / P);
   s.deliveryLeft = float(DeliveryPlace.x() / P);
   s.barCode = BarcodeCheck->isChecked();
+  s.intelligentMail = s.barCode && BarCodeKindBox->currentIndex() == 1;
   s.name = NameCheck->isChecked();
   s.title = TitleCheck->isChecked();
   s.company = OrgCheck->isChecked();
@@ -497,6 +519,22 @@ void TEnvelopeDesigner::ComposeAddress() {
     ComposeAddressLines(*m_contacts, AddressOptionsOf(Setup), &AddressLines);
   }
   if (AddressLines.isEmpty()) AddressLines << QString();
+  AddressBars.clear();
+  BarCodeKindBox->setEnabled(BarcodeCheck->isChecked());
+  if (!m_contacts || !m_contacts->active() || m_contacts->eof()) return;
+  const QString zip = m_contacts->fieldText(QStringLiteral("ZIP"));
+  const QString street = m_contacts->fieldText(QStringLiteral("STREET"));
+  if (BarCodeKindBox->currentIndex() == 1) {
+    // The serial is the run's; the published test case's tracking code
+    // stands in for it.
+    // A ZIP the run cannot route gets no bars there either.
+    const QString routing = ImbRoutingCode(zip, street, nullptr);
+    if (!routing.isEmpty()) AddressBars = ImbBars(QStringLiteral("01234567094987654321"), routing, nullptr);
+  } else if (ZipQualifiesForBarCode(zip)) {
+    for (bool tall : PostnetBars(BarCodeText(zip, street))) {
+      AddressBars += tall ? QLatin1Char('F') : QLatin1Char('H');
+    }
+  }
 }
 
 void TEnvelopeDesigner::PercChoiceClick() {

@@ -16,6 +16,7 @@
 #include "envelopes/envelope_setup.h"
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -76,6 +77,10 @@ class TEnvelopeDesigner : public QDialog {
   QStringList ReturnLines;
   QString MessageText;
   QStringList AddressLines;
+  // The bars the current contact gets above its address, as printed: "F"
+  // and "H" for POSTNET, F/A/D/T for Intelligent Mail (a sample tracking
+  // code with the contact's routing); empty when it gets none.
+  QString AddressBars;
   int Orientation = kEnvelopeLandscape, Facing = kFaceDown, Position = kFeedCenter;
   bool Clockwise = false;
   EnvelopeItem Selected = EnvelopeItem::None;
@@ -87,6 +92,7 @@ class TEnvelopeDesigner : public QDialog {
   QCheckBox* ReturnCheck;
   QCheckBox* MessageCheck;
   QCheckBox* BarcodeCheck;
+  QComboBox* BarCodeKindBox;  // POSTNET or Intelligent Mail
   QCheckBox* OutlinesCheck;
   QRadioButton* Zoom100;
   QRadioButton* Zoom75;
