@@ -126,6 +126,12 @@ QString StoreNextSerial(const ImbNumbering& numbering, const QString& settingsPa
       .arg(settingsPath);
 }
 
+QString OldSetupTableMessage(const QString& fileName) {
+  return QStringLiteral("%1 was made before the Intelligent Mail barcode and has no place for "
+                        "it, so this setup is saved with the POSTNET bar code.")
+      .arg(fileName);
+}
+
 QString BarCodeWarningLines(const QStringList& warnings, const QString& pieces) {
   // The status window has room for no more than a few.
   constexpr int kShown = 3;

@@ -75,6 +75,10 @@ bool SaveImbNextSerial(IniFile& ini, qint64 nextSerial);
 class ImbNumbering;
 QString StoreNextSerial(const ImbNumbering& numbering, const QString& settingsPath);
 
+// Said when a setup asks for the Intelligent Mail barcode but its setup
+// table `fileName` comes from before it and has no BARTYPE column.
+QString OldSetupTableMessage(const QString& fileName);
+
 // The status window's lines for pieces printed without their bar code: the
 // first three warnings, then "and N more `pieces` without a bar code".
 QString BarCodeWarningLines(const QStringList& warnings, const QString& pieces);

@@ -19,6 +19,7 @@
 #include "render/printers.h"
 #include "store/table_grid_model.h"
 #include "store/table_object.h"
+#include "labels/imb.h"
 #include "ui/dialogs.h"
 
 namespace qv {
@@ -211,6 +212,11 @@ void TQVEnvelopes::ModifyButtonClick() {
   if (NewSetup) copy.description = QStringLiteral("{Untitled Envelope Setup Record}");
   const bool ok = EditSetup ? EditSetup(&copy) : DesignEnvelopeSetup(this, m_contacts, &copy);
   if (ok) {
+    if (copy.intelligentMail && EnvelopeSetupTable->fieldIndex(QStringLiteral("BARTYPE")) < 0) {
+      // Saying so, rather than letting the choice fall back unseen.
+      Dialogs().information(this, OldSetupTableMessage(EnvelopeSetupFileName()));
+      copy.intelligentMail = false;
+    }
     if (NewSetup) EnvelopeSetupTable->insert();
     CurrentSetup = copy;
     if (WriteEnvelopeSetup(*EnvelopeSetupTable, CurrentSetup)) {

@@ -21,6 +21,7 @@
 #include "store/table_grid_model.h"
 #include "render/printers.h"
 #include "store/table_object.h"
+#include "labels/imb.h"
 #include "ui/dialogs.h"
 
 namespace qv {
@@ -225,6 +226,11 @@ void TQVLabels::ModifyButtonClick() {
   if (NewSetup) copy.description = QStringLiteral("{Untitled Label Setup Record}");
   const bool ok = EditSetup ? EditSetup(&copy) : DesignLabelSetup(this, m_contacts, &copy);
   if (ok) {
+    if (copy.intelligentMail && LabelSetupTable->fieldIndex(QStringLiteral("BARTYPE")) < 0) {
+      // Saying so, rather than letting the choice fall back unseen.
+      Dialogs().information(this, OldSetupTableMessage(QStringLiteral("QVPLSU.DBF")));
+      copy.intelligentMail = false;
+    }
     if (NewSetup) LabelSetupTable->insert();
     WorkingRecord = copy;
     if (WriteLabelSetup(*LabelSetupTable, WorkingRecord)) {
