@@ -23,6 +23,7 @@
 #include "cleanup/windows/rewrite_windows.h"
 #include "cleanup/windows/zip_check_window.h"
 #include "labels/job_host.h"
+#include "labels/label_run.h"
 #include "labels/label_setup.h"
 #include "labels/windows/label_designer.h"
 #include "labels/windows/label_edit.h"
@@ -238,6 +239,28 @@ int main(int argc, char** argv) {
   }
 
   ok &= SaveReportWindows(main, dir);
+  {
+    // A sheet of two-across 4 in labels with the Intelligent Mail barcode.
+    qv::LabelRunOptions options;
+    options.setup.barCode = true;
+    options.setup.intelligentMail = true;
+    options.setup.labelWidth = 4.0f;
+    options.setup.horizontalPitch = 4.188f;
+    options.setup.across = 2;
+    options.selection = qv::RecordSelection::All;
+    options.print = false;
+    options.imbGiven = true;
+    options.imb.mailerId = QStringLiteral("567094");
+    options.imb.nextSerial = 987654321;
+    QByteArray pages;
+    qv::LabelRunHooks hooks;
+    hooks.preview = [&pages](QIODevice& stream) { pages = stream.readAll(); };
+    qv::MessageServiceHost host;
+    bool presorted = false;
+    qv::DoPrint(*main.TableQVW, main.Apollo1, options, &presorted, host, hooks);
+    ok &= SavePreview(&main, pages, QStringLiteral("Preview Labels"), dir,
+                      QStringLiteral("preview-labels-imb"));
+  }
   // The envelope windows, and a preview of one envelope on letter paper
   // (outline and stamp) for the current sample contact.
   {
