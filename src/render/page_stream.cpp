@@ -2,6 +2,7 @@
 #include "render/page_stream.h"
 
 #include <QBuffer>
+#include <QFileDevice>
 #include <QtEndian>
 #include <cmath>
 #include <cstring>
@@ -370,8 +371,10 @@ bool PageStreamWriter::finish(QString* error) {
   qToLittleEndian(uint32_t(m_offsets.size()), fields);
   qToLittleEndian(indexOffset, fields + 4);
   const qint64 end = m_device->pos();
+  // A full disk shows only when buffered bytes reach the file.
+  auto* file = qobject_cast<QFileDevice*>(m_device);
   if (!m_device->seek(m_start + ps::kOffPageCount) || m_device->write(fields, 12) != 12 ||
-      !m_device->seek(end)) {
+      !m_device->seek(end) || (file && !file->flush())) {
     *error = QStringLiteral("The preview stream could not be written (%1).")
                  .arg(m_device->errorString());
     return false;
