@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 
 #include "app/shared.h"
+#include "store/dates.h"
 #include "store/table_object.h"
 
 namespace qv {
@@ -110,6 +111,12 @@ void DBDateEdit::load() {
   if (DigitsOnly(value) != DigitsOnly(text())) setText(value);
   if (!hasFocus()) setCursorPosition(0);
   m_loading = false;
+}
+
+bool DBDateEdit::holdsInvalidDate() const {
+  if (DigitsOnly(text()).isEmpty()) return false;
+  QDate date;
+  return !ParseDate(text(), &date);
 }
 
 void DBDateEdit::store(const QString& text) {

@@ -50,6 +50,9 @@ class DBDateEdit : public DBEdit {
   void setEditMask(const QString& editMask);
   const QString& editMask() const { return m_editMask; }
   void load() override;
+  // Digits typed that make no date (13/45/2024, a half-typed one): Save
+  // refuses them, since the field would otherwise be stored empty.
+  bool holdsInvalidDate() const;
 
  protected:
   void store(const QString& text) override;

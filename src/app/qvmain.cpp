@@ -384,6 +384,12 @@ void TQVPMain::EditButtonClick() {
 
 void TQVPMain::SaveButtonClick() {
   if (m_page != Page::Main) return;
+  if (IsEditing && DBDate->holdsInvalidDate()) {
+    // The edit stays open with what the user typed, to be put right.
+    ShowInformation(QStringLiteral("Invalid date. Must be in the format:") + ShortDateFmt);
+    DBDate->setFocus();
+    return;
+  }
   TableQVW->post();
   SetButtons();
 }

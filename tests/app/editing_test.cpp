@@ -212,7 +212,27 @@ TEST_F(EditingTest, BlankingAndRestoringTheDate) {
   QTest::keyClick(m.DBDate, Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(m.TableQVW->fieldDate(QStringLiteral("DATE")), QDate(2020, 3, 4));
   EXPECT_EQ(DigitsOnly(m.DBDate->text()), QStringLiteral("03042020"));
+  // A date that is no date is refused on Save, the edit kept open with the
+  // text as typed; put right, it saves.
+  for (const char* typed : {"13/45/2024", "02/3_/____"}) {
+    m.DBDate->setText(QString::fromLatin1(typed));
+    dialogs_->clear();
+    m.SaveButtonClick();
+    EXPECT_EQ(dialogs_->notices, QStringList({QStringLiteral("Invalid date. Must be in the format:") +
+                                              m.ShortDateFmt}))
+        << typed;
+    EXPECT_EQ(m.TableQVW->state(), TableObject::State::Edit) << typed;
+    EXPECT_EQ(DigitsOnly(m.DBDate->text()), DigitsOnly(QString::fromLatin1(typed))) << typed;
+  }
+  m.DBDate->selectAll();
+  QTest::keyClick(m.DBDate, Qt::Key_Delete);
+  m.DBDate->home(false);
+  QTest::keyClicks(m.DBDate, QStringLiteral("12252024"));
+  m.SaveButtonClick();
+  EXPECT_EQ(m.TableQVW->state(), TableObject::State::Browse);
+  EXPECT_EQ(m.TableQVW->fieldDate(QStringLiteral("DATE")), QDate(2024, 12, 25));
   // Blanked and saved: the stored date is empty.
+  m.EditButtonClick();
   m.DBDate->setText(QString());
   m.SaveButtonClick();
   EXPECT_TRUE(F(m, "DATE").isEmpty());
