@@ -90,7 +90,8 @@ void TQVPMain::OpenFileMenuClick() {
 
 void TQVPMain::NewFileMenuClick() {
   QString name = Dialogs().saveFileName(
-      this, QStringLiteral("New"), ProgramDirectory() + QStringLiteral("QUORVA1.DBF"), kNewFilter);
+      this, QStringLiteral("New"), ProgramDirectory() + QStringLiteral("QUORVA1.DBF"), kNewFilter,
+      false);
   if (!name.isEmpty()) {
     // The dialog's default extension: a bare name becomes NAME.DBF.
     if (QFileInfo(name).suffix().isEmpty() && !name.endsWith(QLatin1Char('.'))) {

@@ -87,8 +87,11 @@ QString StandardDialogService::openFileName(QWidget* parent, const QString& capt
 }
 
 QString StandardDialogService::saveFileName(QWidget* parent, const QString& caption,
-                                            const QString& dir, const QString& filter) {
-  return QFileDialog::getSaveFileName(parent, caption, dir, filter);
+                                            const QString& dir, const QString& filter,
+                                            bool confirmOverwrite) {
+  return QFileDialog::getSaveFileName(parent, caption, dir, filter, nullptr,
+                                      confirmOverwrite ? QFileDialog::Options()
+                                                       : QFileDialog::DontConfirmOverwrite);
 }
 
 bool StandardDialogService::print(QWidget* parent, QPrinter* printer) {

@@ -46,8 +46,10 @@ class DialogService {
   // File dialogs; an empty result means the user cancelled.
   virtual QString openFileName(QWidget* parent, const QString& caption, const QString& dir,
                                const QString& filter) = 0;
+  // `confirmOverwrite` false: the caller asks its own question about an
+  // existing file (or refuses one), so the dialog asks none.
   virtual QString saveFileName(QWidget* parent, const QString& caption, const QString& dir,
-                               const QString& filter) = 0;
+                               const QString& filter, bool confirmOverwrite = true) = 0;
 
   // The Print dialog and the printer set-up dialog on `printer`; false when
   // cancelled.
@@ -84,7 +86,7 @@ class StandardDialogService : public DialogService {
   QString openFileName(QWidget* parent, const QString& caption, const QString& dir,
                        const QString& filter) override;
   QString saveFileName(QWidget* parent, const QString& caption, const QString& dir,
-                       const QString& filter) override;
+                       const QString& filter, bool confirmOverwrite = true) override;
   bool print(QWidget* parent, QPrinter* printer) override;
   bool printerSetup(QWidget* parent, QPrinter* printer) override;
   bool chooseFont(QWidget* parent, QFont* font) override;

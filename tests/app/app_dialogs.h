@@ -57,6 +57,7 @@ class ScriptedDialogs : public DialogService {
   QList<int> helpTopics;
   int beeps = 0;
   QStringList fileDialogDirs;
+  QList<bool> overwriteQuestions;  // whether each save dialog was to ask its own
 
   // ---- what to answer ----
   std::deque<bool> answers;
@@ -73,6 +74,7 @@ class ScriptedDialogs : public DialogService {
     helpTopics.clear();
     beeps = 0;
     fileDialogDirs.clear();
+    overwriteQuestions.clear();
     captions.clear();
     prompts.clear();
   }
@@ -104,7 +106,9 @@ class ScriptedDialogs : public DialogService {
   QString openFileName(QWidget*, const QString&, const QString& dir, const QString&) override {
     return nextFileName(dir);
   }
-  QString saveFileName(QWidget*, const QString&, const QString& dir, const QString&) override {
+  QString saveFileName(QWidget*, const QString&, const QString& dir, const QString&,
+                       bool confirmOverwrite) override {
+    overwriteQuestions << confirmOverwrite;
     return nextFileName(dir);
   }
   bool print(QWidget*, QPrinter*) override { return false; }

@@ -102,6 +102,9 @@ TEST_F(ContactFilesTest, NewRefusesExistingNamesAndWrongExtensions) {
                          QStringLiteral("Must have a .DBF extension")}));
   EXPECT_EQ(QFileInfo(existing).size(), size);
   EXPECT_EQ(CurrentFileName(), dir_ + QStringLiteral("QUORVA1.DBF"));
+  // The program asks its own question, so the file dialog asks none: a Yes
+  // there would only be refused here.
+  EXPECT_EQ(dialogs_->overwriteQuestions, QList<bool>({false, false}));
 
   dialogs_->clear();
   m.NewFileMenuClick();  // a bare name takes the default extension

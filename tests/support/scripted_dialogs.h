@@ -67,8 +67,8 @@ class ScriptedDialogs : public DialogService {
     calls.push_back({QStringLiteral("openFile"), caption, dir, 0});
     return take(openFileAnswers, QString());
   }
-  QString saveFileName(QWidget*, const QString& caption, const QString& dir,
-                       const QString&) override {
+  QString saveFileName(QWidget*, const QString& caption, const QString& dir, const QString&,
+                       bool) override {
     calls.push_back({QStringLiteral("saveFile"), caption, dir, 0});
     return take(saveFileAnswers, QString());
   }
