@@ -325,6 +325,14 @@ TEST(LabelDesigner, FontControls) {
   d->ChooseFontButton->click();
   EXPECT_EQ(d->FontLabel->text(), "Times New Roman,12 pt., Italic");
   EXPECT_EQ(d->DrawnFont().pixelSize(), 16);  // trunc(12 x 96 / 72)
+  // The dialog's sizes are held to 8 to 24 points, with a word.
+  for (auto [chosen, kept] : {std::pair{40, 24}, std::pair{6, 8}}) {
+    times.setPointSize(chosen);
+    dialogs.fontAnswers = {times};
+    d->ChooseFontButton->click();
+    EXPECT_EQ(d->FontSize, kept);
+    EXPECT_TRUE(dialogs.calls.back().text.contains(QStringLiteral("from 8 to 24"))) << chosen;
+  }
 
   d->FontSize = 7;
   d->SmallerButton->click();

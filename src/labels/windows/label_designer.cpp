@@ -39,6 +39,9 @@ constexpr double kMaxPixels = 100000;
 
 constexpr int kMinFontSize = 6;
 constexpr int kMaxFontSize = 36;
+// The font dialog offers a narrower range than the size buttons reach.
+constexpr int kMinChosenSize = 8;
+constexpr int kMaxChosenSize = 24;
 // The label's outline is a rectangle with rounded corners of this size.
 constexpr qreal kCornerSize = 20;
 
@@ -637,7 +640,17 @@ void TDesignLabel::ChooseFontButtonClick() {
   font.setItalic(FontItalic);
   if (!Dialogs().chooseFont(this, &font)) return;
   FontName = font.family();
-  if (font.pointSize() > 0) FontSize = font.pointSize();
+  if (font.pointSize() > 0) {
+    FontSize = std::clamp(font.pointSize(), kMinChosenSize, kMaxChosenSize);
+    // Qt's font dialog cannot be held to the range, so the size is.
+    if (FontSize != font.pointSize()) {
+      Dialogs().information(this, QStringLiteral("Choose a font size from %1 to %2 points; the "
+                                                  "size is set to %3.")
+                                      .arg(kMinChosenSize)
+                                      .arg(kMaxChosenSize)
+                                      .arg(FontSize));
+    }
+  }
   FontBold = font.bold();
   FontItalic = font.italic();
   DisplayFontInfo();
