@@ -36,10 +36,6 @@ void ShowInformation(const QString& text) { Dialogs().information(MessageParent(
 
 bool AskYesNo(const QString& text) { return Dialogs().question(MessageParent(), text, true); }
 
-bool AskYesNoDefaultNo(const QString& text) {
-  return Dialogs().question(MessageParent(), text, false);
-}
-
 void SetMainWindow(QWidget* main) { g_main = main; }
 QWidget* MainWindow() { return g_main.data(); }
 

@@ -21,8 +21,6 @@ class MessageService;
 void ShowInformation(const QString& text);
 // Yes/No with Yes as the default button.
 bool AskYesNo(const QString& text);
-// Yes/No with No as the default button ("Possible Duplicate").
-bool AskYesNoDefaultNo(const QString& text);
 
 // The window every modal window is centred on (the main window registers
 // itself; null when there is none).

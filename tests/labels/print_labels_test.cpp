@@ -190,6 +190,7 @@ TEST_F(PrintLabelsTest, ModifyRewritesTheRowCancelAndNoChangeNothing) {
   ASSERT_EQ(dialogs.callsOf(QStringLiteral("question")).size(), 2u);
   EXPECT_EQ(dialogs.callsOf(QStringLiteral("question"))[0].text,
             QStringLiteral("Delete this record?"));
+  EXPECT_TRUE(dialogs.callsOf(QStringLiteral("question"))[0].defaultYes);
 }
 
 TEST_F(PrintLabelsTest, OnlyCurrentRecordClearsAndDisablesPresort) {

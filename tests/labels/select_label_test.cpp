@@ -246,6 +246,7 @@ TEST_F(SelectLabelTest, EditOfAPredefinedStockAsksFirstAndKeepsItPredefined) {
   EXPECT_EQ(shown, 0);
   ASSERT_EQ(dialogs.callsOf("question").size(), 1u);
   EXPECT_EQ(dialogs.callsOf("question")[0].text, kAveryEdit);
+  EXPECT_TRUE(dialogs.callsOf("question")[0].defaultYes);
 
   dialogs.questionAnswers = {true};
   d->EditButtonClick();
@@ -283,7 +284,10 @@ TEST_F(SelectLabelTest, DeleteAsksByKindOfStock) {
   d->DeleteButtonClick();
 
   QStringList asked;
-  for (const auto& call : dialogs.callsOf("question")) asked << call.text;
+  for (const auto& call : dialogs.callsOf("question")) {
+    asked << call.text;
+    EXPECT_TRUE(call.defaultYes) << "Yes is the default button";
+  }
   EXPECT_EQ(asked, QStringList({kAveryDelete, kAveryDelete, kUserDelete}));
   d->LabelTable->close();
   EXPECT_TRUE(StoredRows(k5160).empty());

@@ -23,6 +23,7 @@ class ScriptedDialogs : public DialogService {
     QString text;  // the message, or the caption of a file dialog
     QString dir;   // the starting folder or path of a file dialog
     int topic = 0;
+    bool defaultYes = false;  // of a question: Yes is the default button
   };
 
   ScriptedDialogs() { m_previous = InstallDialogService(this); }
@@ -58,8 +59,8 @@ class ScriptedDialogs : public DialogService {
   void information(QWidget*, const QString& text) override {
     calls.push_back({QStringLiteral("information"), text, {}, 0});
   }
-  bool question(QWidget*, const QString& text, bool) override {
-    calls.push_back({QStringLiteral("question"), text, {}, 0});
+  bool question(QWidget*, const QString& text, bool defaultYes) override {
+    calls.push_back({QStringLiteral("question"), text, {}, 0, defaultYes});
     return take(questionAnswers, false);
   }
   QString openFileName(QWidget*, const QString& caption, const QString& dir,

@@ -252,7 +252,7 @@ void TQVLabels::NewButtonClick() {
 
 void TQVLabels::DeleteButtonClick() {
   if (LabelSetupTable->eof()) return;
-  if (!Dialogs().question(this, QStringLiteral("Delete this record?"), false)) return;
+  if (!Dialogs().question(this, QStringLiteral("Delete this record?"), true)) return;
   LabelSetupTable->deleteRecord();
   ReloadGrid();
   SetButtons();

@@ -240,7 +240,7 @@ void TSelectLabel::EditButtonClick() {
       !Dialogs().question(this,
                           "This is a predefined Avery label.\rChanging it may result in "
                           "incorrect output.\rAre you sure you wish to modify it?",
-                          false)) {
+                          true)) {
     return;
   }
   TLabelEdit edit(this);
@@ -258,7 +258,7 @@ void TSelectLabel::DeleteButtonClick() {
                                ? "Are you sure you wish to delete this label?"
                                : "This is a predefined Avery label. Are you sure you wish "
                                  "to delete it?";
-  if (!Dialogs().question(this, question, false)) return;
+  if (!Dialogs().question(this, question, true)) return;
   LabelTable->deleteRecord();
 }
 
