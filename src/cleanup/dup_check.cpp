@@ -70,6 +70,54 @@ class ProgressStep {
   size_t m_total;
 };
 
+// The compared keys of every record, read in record order in large
+// chunks: the scan in name or street order then costs no read per record.
+struct RecordKeys {
+  std::string text;             // first then second key of each record
+  std::vector<uint32_t> start;  // by record number; start[n + 1] ends record n
+  std::vector<uint16_t> firstLength;
+  std::vector<char> state;      // 0 not compared, 1 compared, 2 deleted
+
+  xb::Status Read(xb::Table& table, const DupFields& f, const DupCheckOptions& options) {
+    const uint32_t total = table.record_count();
+    const size_t length = table.record_length();
+    start.assign(static_cast<size_t>(total) + 2, 0);
+    firstLength.assign(static_cast<size_t>(total) + 1, 0);
+    state.assign(static_cast<size_t>(total) + 1, 0);
+    constexpr uint32_t kChunk = 4096;
+    std::string buf;
+    xb::RecordRef r;
+    r.memo = &table;
+    for (uint32_t first = 1; first <= total; first += kChunk) {
+      const uint32_t count = std::min(kChunk, total - first + 1);
+      XB_RETURN_IF_ERROR(table.ReadRecords(first, count, &buf));
+      for (uint32_t i = 0; i < count; ++i) {
+        r.data = buf.data() + static_cast<size_t>(i) * length;
+        r.recno = first + i;
+        start[r.recno] = static_cast<uint32_t>(text.size());
+        if (r.deleted()) {
+          state[r.recno] = 2;
+          continue;
+        }
+        const PlainKeys k = KeysOf(r, f, options);
+        state[r.recno] = k.valid ? 1 : 0;
+        text.append(k.first);
+        text.append(k.second);
+        firstLength[r.recno] = static_cast<uint16_t>(k.first.size());
+      }
+    }
+    start[static_cast<size_t>(total) + 1] = static_cast<uint32_t>(text.size());
+    return xb::Status::OK();
+  }
+  std::string_view First(uint32_t n) const {
+    return std::string_view(text).substr(start[n], firstLength[n]);
+  }
+  std::string_view Second(uint32_t n) const {
+    return std::string_view(text).substr(start[n] + firstLength[n],
+                                         start[n + 1] - start[n] - firstLength[n]);
+  }
+};
+
 xb::Status PlainScan(xb::WorkArea& area, const DupFields& f, const DupCheckOptions& options,
                      const CleanupProgress& progress, std::vector<uint32_t>* flagged,
                      DupCheckResult* result) {
@@ -82,28 +130,24 @@ xb::Status PlainScan(xb::WorkArea& area, const DupFields& f, const DupCheckOptio
   XB_RETURN_IF_ERROR(area.SetOrder(order));
   std::vector<uint32_t> recnos;
   XB_RETURN_IF_ERROR(area.VisibleRecnos(&recnos));
+  RecordKeys keys;
+  XB_RETURN_IF_ERROR(keys.Read(area.table(), f, options));
   ProgressStep step(progress, recnos.size());
-  // The keys are views into the record buffer, which the next move
-  // replaces: the previous keys are kept as copies.
-  std::string prevFirst, prevSecond;
   bool prevValid = false;
   uint32_t prevRecno = 0;
   for (size_t i = 0; i < recnos.size(); ++i) {
-    XB_RETURN_IF_ERROR(area.Go(recnos[i]));
-    const xb::RecordRef r = area.record();
+    const uint32_t recno = recnos[i];
     // A record marked deleted neither matches nor parts a pair around it.
-    if (!r.deleted()) {
-      const PlainKeys k = KeysOf(r, f, options);
-      if (k.valid && prevValid && EqualsIgnoringCase(k.first, prevFirst) &&
-          EqualsIgnoringCase(k.second, prevSecond)) {
+    if (keys.state[recno] != 2) {
+      const bool valid = keys.state[recno] == 1;
+      if (valid && prevValid && EqualsIgnoringCase(keys.First(recno), keys.First(prevRecno)) &&
+          EqualsIgnoringCase(keys.Second(recno), keys.Second(prevRecno))) {
         if (flagged->empty() || flagged->back() != prevRecno) flagged->push_back(prevRecno);
-        flagged->push_back(r.recno);
+        flagged->push_back(recno);
         ++result->found;
       }
-      prevFirst.assign(k.first);
-      prevSecond.assign(k.second);
-      prevValid = k.valid;
-      prevRecno = r.recno;
+      prevValid = valid;
+      prevRecno = recno;
     }
     if (!step.Step(i + 1, result->found)) {
       result->cancelled = true;
@@ -196,12 +240,8 @@ xb::Status RunDupCheck(xb::WorkArea& area, const DupCheckOptions& options,
   } else {
     XB_RETURN_IF_ERROR(PlainScan(area, f, options, progress, &flagged, result));
   }
-  // The index itself ignores a record added twice.
-  const std::string name = area.OrderInfo(workOrder).name;
-  for (uint32_t recno : flagged) {
-    XB_RETURN_IF_ERROR(area.Go(recno));
-    XB_RETURN_IF_ERROR(area.KeyAdd(name));
-  }
+  // A record flagged twice (the middle one of three) is added once.
+  XB_RETURN_IF_ERROR(area.KeyAddMany(area.OrderInfo(workOrder).name, flagged));
   XB_RETURN_IF_ERROR(area.SetOrder(workOrder));
   return area.GoTop();
 }

@@ -91,10 +91,7 @@ xb::Status RunStateZipCheck(xb::WorkArea& area, const StateZipRanges& ranges,
       break;
     }
   }
-  for (uint32_t recno : flagged) {
-    XB_RETURN_IF_ERROR(area.Go(recno));
-    XB_RETURN_IF_ERROR(area.KeyAdd(name));
-  }
+  XB_RETURN_IF_ERROR(area.KeyAddMany(name, flagged));
   XB_RETURN_IF_ERROR(area.SetOrder(workOrder));
   return area.GoTop();
 }

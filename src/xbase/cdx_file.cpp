@@ -152,7 +152,11 @@ class CdxFile final : public IndexFile {
   const TagInfo& tag(int order) const override { return tags_[order - 1]->info; }
   int FindTag(std::string_view name) const override;
   Status SetKeyType(int order, KeyType type) override;
-  void set_record_count(uint32_t count) override { record_count_ = count; }
+  void set_record_count(uint32_t count) override {
+    // Decoded nodes were checked against the old count.
+    if (count < record_count_) DropDecoded();
+    record_count_ = count;
+  }
 
   Status AddTag(const TagInfo& def, KeyBuffer* entries, const BuildProgressFn& progress,
                 int* order) override;
@@ -160,12 +164,14 @@ class CdxFile final : public IndexFile {
   Status DropTag(int order) override;
   Status Zap() override;
   Status InsertKey(int order, std::string_view key, uint32_t recno) override;
+  Status InsertKeys(int order, KeyBuffer* entries) override;
   Status DeleteKey(int order, std::string_view key, uint32_t recno) override;
   Status NewCursor(int order, std::unique_ptr<IndexCursor>* out) override;
   Status Flush() override;
   Status Close() override;
 
   Status ReadNode(const TagState& t, uint32_t page, Node* node);
+  void RememberDecoded(const Node& node);
   Status DecodeChecked(const TagState& t, uint32_t page, Node* node);
   Status Damaged(const std::string& what) const {
     return Status::Corruption("index file " + path_ + " is damaged: " + what);
@@ -233,8 +239,10 @@ class CdxFile final : public IndexFile {
   TagState dir_;
   std::vector<std::unique_ptr<TagState>> tags_;  // by header offset
   std::unordered_map<uint32_t, CachedPage> cache_;
-  // Nodes already decoded and checked, for repeated descents (seeks). Any
-  // change to any page drops them all: index changes are rare next to reads.
+  // Nodes already decoded and checked, for repeated descents (seeks and
+  // the updates of a commit). A change to a page drops that page's node
+  // only; clearing the whole table on every write cost more than the
+  // writes themselves.
   std::unordered_map<uint32_t, Node> decoded_;
   size_t decoded_bytes_ = 0;
 
@@ -279,7 +287,7 @@ Status CdxFile::ReadPage(uint32_t offset, char** data) {
 }
 
 char* CdxFile::WritablePage(uint32_t offset) {
-  DropDecoded();
+  DropDecoded(offset);
   auto [it, inserted] = cache_.try_emplace(offset);
   if (inserted) it->second.data.fill(0);
   it->second.dirty = true;
@@ -322,7 +330,7 @@ void CdxFile::FreePage(uint32_t offset) {
 void CdxFile::SetHeaderField(uint32_t header, int field, uint32_t value) {
   char* data;
   if (!ReadPage(header, &data).ok()) data = WritablePage(header);
-  DropDecoded();
+  DropDecoded(header);
   cache_[header].dirty = true;
   changed_ = true;
   StoreLE32(data + field, value);
@@ -399,18 +407,22 @@ Status CdxFile::ReadNode(const TagState& t, uint32_t page, Node* node) {
     return Status::OK();
   }
   XB_RETURN_IF_ERROR(DecodeChecked(t, page, node));
+  RememberDecoded(*node);
+  return Status::OK();
+}
+
+void CdxFile::RememberDecoded(const Node& node) {
   // Up to 64 MB of decoded nodes: enough for every leaf of a tag of a
   // million contacts, so random seeks stop decoding once it is warm. Past
   // that, nodes make room for each other.
   constexpr size_t kDecodedBudget = size_t{64} << 20;
-  const size_t bytes = NodeBytes(*node);
+  const size_t bytes = NodeBytes(node);
+  DropDecoded(node.page);
   while (!decoded_.empty() && decoded_bytes_ + bytes > kDecodedBudget) {
     DropDecoded(decoded_.begin()->first);
   }
-  DropDecoded(page);
-  decoded_[page] = *node;
+  decoded_[node.page] = node;
   decoded_bytes_ += bytes;
-  return Status::OK();
 }
 
 Status CdxFile::DecodeChecked(const TagState& t, uint32_t page, Node* node) {
@@ -436,13 +448,16 @@ Status CdxFile::WriteNode(const TagState& t, const Node& node) {
   if (!EncodeNode(node, t.pad(), WritablePage(node.page))) {
     return Status::InvalidArgument("index node " + Hex(node.page) + " overflows its page");
   }
+  // The node is what decoding the page gives (encoding only trims pad
+  // bytes that decoding restores): the next descent needs no decode.
+  RememberDecoded(node);
   return Status::OK();
 }
 
 Status CdxFile::PatchSibling(uint32_t page, int field, uint32_t value) {
   char* data;
   XB_RETURN_IF_ERROR(ReadPage(page, &data));
-  DropDecoded();
+  DropDecoded(page);
   cache_[page].dirty = true;
   changed_ = true;
   StoreLE32(data + field, value);
@@ -558,7 +573,13 @@ Status CdxFile::MergeRight(const TagState& t, PathStep* parent, Node* node) {
 // Writes `node` (changed in memory), splitting or freeing it as needed, then
 // refreshes each ancestor's entry for it up to the root.
 Status CdxFile::Commit(TagState& t, std::vector<PathStep>* path, Node node, bool merge) {
-  if (merge && !path->empty()) XB_RETURN_IF_ERROR(MergeRight(t, &path->back(), &node));
+  // A parent that MergeRight changed must be written whatever happens below.
+  bool parent_changed = false;
+  if (merge && !path->empty()) {
+    const size_t before = path->back().node.size();
+    XB_RETURN_IF_ERROR(MergeRight(t, &path->back(), &node));
+    parent_changed = path->back().node.size() != before;
+  }
   for (;;) {
     const bool is_root = path->empty();
     std::vector<Node> pieces;
@@ -589,6 +610,15 @@ Status CdxFile::Commit(TagState& t, std::vector<PathStep>* path, Node node, bool
       node = std::move(root);
       continue;  // the new root may itself need splitting
     }
+    PathStep& up = path->back();
+    // A node still whole whose last entry did not change leaves its
+    // parent's entry as it was: the ancestors need no rewrite.
+    if (!parent_changed && pieces.size() == 1 && pieces[0].page == up.node.children[up.slot] &&
+        pieces[0].recnos.back() == up.node.recnos[up.slot] &&
+        pieces[0].key(pieces[0].size() - 1) == up.node.key(up.slot)) {
+      break;
+    }
+    parent_changed = false;
     PathStep step = std::move(path->back());
     path->pop_back();
     Node parent = std::move(step.node);
@@ -737,7 +767,10 @@ Status CdxFile::BulkBuild(TagState& t, KeyBuffer* entries, const BuildProgressFn
     const uint32_t idx = order[n];
     const char* key = entries->key(idx).data();
     const uint32_t recno = entries->recno(idx);
-    if (t.info.unique && prev != nullptr && std::memcmp(prev, key, kl) == 0) continue;
+    if (prev != nullptr && (t.info.unique || recno == prev_recno) &&
+        std::memcmp(prev, key, kl) == 0) {
+      continue;  // a unique tag's later entries, or an entry given twice
+    }
     int dup, trail;
     CompressKey(key, count == 0 ? nullptr : prev, kl, pad, &dup, &trail);
     if (count > 0 && entry_end + layout.bytes + (kl - dup - trail) > key_pos) {
@@ -825,6 +858,7 @@ int CdxFile::FindTag(std::string_view name) const {
 Status CdxFile::SetKeyType(int order, KeyType type) {
   XB_RETURN_IF_ERROR(CheckOrder(order));
   TagState& t = *tags_[order - 1];
+  if (t.info.key_type != type) DropDecoded();  // the pad byte decoding restores changes
   t.info.key_type = type;
   ++t.generation;
   return Status::OK();
@@ -928,6 +962,50 @@ Status CdxFile::InsertKey(int order, std::string_view key, uint32_t recno) {
                                    std::to_string(t.info.key_length) + ")");
   }
   return TreeInsert(t, key, recno);
+}
+
+Status CdxFile::InsertKeys(int order, KeyBuffer* entries) {
+  XB_RETURN_IF_ERROR(CheckWritable());
+  XB_RETURN_IF_ERROR(CheckOrder(order));
+  TagState& t = *tags_[order - 1];
+  if (entries->size() > 0 && entries->key_length() != t.info.key_length) {
+    return Status::InvalidArgument("entries for tag " + t.info.name + " have the wrong key length");
+  }
+  for (size_t i = 0; i < entries->size(); ++i) {
+    if (entries->recno(i) == 0) return Status::InvalidArgument("an index entry needs a record number");
+  }
+  // A unique tag keeps the first entry inserted of a key, which a sorted
+  // build cannot tell; a few entries cost less inserted than a rebuild.
+  uint64_t existing = 0;
+  if (!t.info.unique && entries->size() > 64) {
+    CdxCursor walk(this, &t);
+    XB_RETURN_IF_ERROR(walk.SeekFirst());
+    for (; walk.Valid() && existing <= entries->size() * 4; ++existing) {
+      XB_RETURN_IF_ERROR(walk.Next());
+    }
+    if (existing <= entries->size() * 4) {
+      // Every entry of the tag joins the new ones; the build drops an
+      // entry given twice, as InsertKey ignores one that exists. The new
+      // tree goes to other pages and the old one is freed only once the
+      // header names the new root, so a failed build leaves the tag whole.
+      XB_RETURN_IF_ERROR(walk.SeekFirst());
+      while (walk.Valid()) {
+        entries->Add(walk.key(), walk.recno());
+        XB_RETURN_IF_ERROR(walk.Next());
+      }
+      std::vector<uint32_t> old_pages;
+      XB_RETURN_IF_ERROR(CollectPages(t, &old_pages));
+      XB_RETURN_IF_ERROR(BulkBuild(t, entries, nullptr));
+      SetRoot(t, t.root);
+      for (uint32_t p : old_pages) FreePage(p);
+      return Status::OK();
+    }
+  }
+  for (size_t i = 0; i < entries->size(); ++i) {
+    XB_RETURN_IF_ERROR(TreeInsert(t, entries->key(i), entries->recno(i)));
+  }
+  entries->Clear();
+  return Status::OK();
 }
 
 Status CdxFile::DeleteKey(int order, std::string_view key, uint32_t recno) {

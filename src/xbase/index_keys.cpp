@@ -136,6 +136,20 @@ std::vector<uint32_t> KeyBuffer::SortedOrder(bool descending) const {
     return std::move(presorted_);
   }
   const size_t n = size();
+  // Entries given in tag order already (a list taken from another order
+  // on the same key) need one pass, not a sort.
+  bool in_order = true;
+  for (size_t i = 1; i < n && in_order; ++i) {
+    int c = std::memcmp(keys_.data() + (i - 1) * key_length_, keys_.data() + i * key_length_,
+                        key_length_);
+    if (descending) c = -c;
+    in_order = c < 0 || (c == 0 && recnos_[i - 1] < recnos_[i]);
+  }
+  if (in_order) {
+    std::vector<uint32_t> order(n);
+    for (size_t i = 0; i < n; ++i) order[i] = uint32_t(i);
+    return order;
+  }
   std::vector<SortItem> items(n);
   for (size_t i = 0; i < n; ++i) {
     items[i] = {LoadChunk(keys_.data() + i * key_length_, key_length_, 0, descending),

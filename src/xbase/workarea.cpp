@@ -1236,6 +1236,63 @@ Status WorkArea::KeyAdd(std::string_view name) {
   return o.file->InsertKey(o.tag, key, r.table->recno());
 }
 
+Status WorkArea::KeyAddMany(std::string_view name, const std::vector<uint32_t>& recnos) {
+  Rep& r = *rep_;
+  int order = TagArea(name);
+  if (order == 0) return Status::NotFound("there is no order called " + std::string(name));
+  XB_RETURN_IF_ERROR(Commit());
+  std::vector<uint32_t> sorted(recnos);
+  std::sort(sorted.begin(), sorted.end());
+  sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+  const uint32_t total = r.table->record_count();
+  if (!sorted.empty() && (sorted.front() < 1 || sorted.back() > total)) {
+    return Status::InvalidArgument("no record " +
+                                   std::to_string(sorted.front() < 1 ? sorted.front() : sorted.back()));
+  }
+  Order& o = r.orders[order - 1];
+  const uint16_t key_length = o.file->tag(o.tag).key_length;
+  KeyBuffer by_recno(key_length);
+  by_recno.Reserve(sorted.size());
+  // key_at[recno]: the entry of by_recno holding the record's key.
+  constexpr uint32_t kNone = 0xFFFFFFFFu;
+  std::vector<uint32_t> key_at(sorted.empty() ? 0 : static_cast<size_t>(sorted.back()) + 1, kNone);
+  const uint16_t len = r.table->record_length();
+  std::string buf, key;
+  RecordRef rec;
+  rec.memo = r.table.get();
+  // Each read covers the wanted records within one chunk's reach: few
+  // reads when they lie close, no wasted bytes when they lie far apart.
+  for (size_t i = 0; i < sorted.size();) {
+    const uint32_t first = sorted[i];
+    size_t j = i;
+    while (j + 1 < sorted.size() && sorted[j + 1] - first < kScanChunk) ++j;
+    XB_RETURN_IF_ERROR(r.table->ReadRecords(first, sorted[j] - first + 1, &buf));
+    for (; i <= j; ++i) {
+      rec.data = buf.data() + static_cast<size_t>(sorted[i] - first) * len;
+      rec.recno = sorted[i];
+      bool included = false;
+      XB_RETURN_IF_ERROR(r.ComputeKey(o, rec, &key, &included));
+      if (!included) continue;
+      key_at[rec.recno] = static_cast<uint32_t>(by_recno.size());
+      by_recno.Add(key, rec.recno);
+    }
+  }
+  // The entries go in in the order given, each record once: a unique
+  // order keeps the first, and a list taken in the order's own key order
+  // needs no sort.
+  KeyBuffer keys(key_length);
+  keys.Reserve(by_recno.size());
+  for (uint32_t recno : recnos) {
+    uint32_t& at = key_at[recno];
+    if (at == kNone) continue;
+    keys.Add(by_recno.key(at), recno);
+    at = kNone;
+  }
+  by_recno.Clear();
+  r.cursor_synced = false;
+  return o.file->InsertKeys(o.tag, &keys);
+}
+
 Status WorkArea::Seek(std::string_view key, bool* found) {
   Rep& r = *rep_;
   XB_RETURN_IF_ERROR(Commit());

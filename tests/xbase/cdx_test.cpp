@@ -335,5 +335,50 @@ TEST_F(OracleFileTest, OracleAcceptsKeyByKeyBuiltFile) {
   EXPECT_EQ(Oracle({"keys", dbf, "JUSTSEQNO"}), Oracle({"keys", dir_->file("c.dbf"), "JUSTSEQNO"}));
 }
 
+// Tags filled by batches of InsertKeys: a first batch with entries given
+// twice (built in one pass), a small one (inserted key by key), a last one
+// repeating entries already there (merged with the tag's own entries).
+TEST_F(OracleFileTest, OracleAcceptsTagsFilledInBatches) {
+  std::vector<OracleTag> tags;
+  {
+    auto original = OpenContacts(dir_->file("c.cdx"), true);
+    ASSERT_NE(original, nullptr);
+    tags = OracleTags(original.get(), dir_->file("c.dbf"));
+  }
+  const std::string dbf = CopyTable("batch");
+  std::unique_ptr<IndexFile> file;
+  ASSERT_TRUE(IndexFile::CreateCompound(dir_->file("batch.cdx"), &file).ok());
+  std::mt19937 rng(5);
+  std::vector<std::string> names;
+  for (const auto& t : tags) {
+    if (t.info.name != "NAME" && t.info.name != "JUSTSEQNO" && t.info.name != "DELETED") continue;
+    names.push_back(t.info.name);
+    KeyBuffer none(t.info.key_length);
+    int order = 0;
+    ASSERT_TRUE(file->AddTag(t.info, &none, nullptr, &order).ok());
+    auto shuffled = t.entries;
+    std::shuffle(shuffled.begin(), shuffled.end(), rng);
+    const size_t cuts[] = {0, 1000, 1030, shuffled.size()};
+    for (int b = 0; b < 3; ++b) {
+      KeyBuffer batch(t.info.key_length);
+      for (size_t i = cuts[b]; i < cuts[b + 1]; ++i) {
+        batch.Add(shuffled[i].second, shuffled[i].first);
+        if (b != 1 && i % 10 == 0) {  // again, within the batch or from before
+          const auto& again = shuffled[b == 0 ? i : rng() % cuts[b]];
+          batch.Add(again.second, again.first);
+        }
+      }
+      Status s = file->InsertKeys(order, &batch);
+      ASSERT_TRUE(s.ok()) << t.info.name << " batch " << b << ": " << s.ToString();
+      EXPECT_EQ(batch.size(), 0u);
+    }
+  }
+  ASSERT_TRUE(file->Close().ok());
+  EXPECT_EQ(SplitLines(Oracle({"verify", dbf})), std::vector<std::string>{"ok 3 tags, 2500 records"});
+  for (const auto& name : names) {
+    EXPECT_EQ(Oracle({"keys", dbf, name}), Oracle({"keys", dir_->file("c.dbf"), name})) << name;
+  }
+}
+
 }  // namespace
 }  // namespace xb

@@ -830,6 +830,13 @@ TEST_F(IndexedAreaTest, CustomIndexHoldsOnlyAddedRecords) {
   }
   EXPECT_FALSE(area_->KeyAdd("nosuch").ok());
   EXPECT_EQ(Walk(), (std::vector<uint32_t>{3, 1, 5}));
+  // Many at once, a record given twice, as KeyAdd on each gives.
+  ASSERT_TRUE(area_->Index(dir_ / "many.idx", "UPPER(NAME)", kIndexOptionCustom, false, "").ok());
+  ASSERT_TRUE(area_->KeyAddMany("MANY", {3, 1, 5, 3}).ok());
+  EXPECT_EQ(Walk(), (std::vector<uint32_t>{3, 1, 5}));
+  EXPECT_TRUE(area_->KeyAddMany("MANY", {6}).IsInvalidArgument()) << "no record 6";
+  EXPECT_FALSE(area_->KeyAddMany("nosuch", {1}).ok());
+  ASSERT_TRUE(area_->SetOrder(area_->TagArea("PICK")).ok());
 
   ASSERT_TRUE(area_->Go(5).ok());
   ASSERT_TRUE(area_->SetField(kName, "able").ok());  // moves to the front

@@ -202,6 +202,10 @@ class IndexFile {
   // entry and ignores the new one. Adding an entry that exists is a no-op.
   // REQUIRES: key.size() == tag(order).key_length
   virtual Status InsertKey(int order, std::string_view key, uint32_t recno) = 0;
+  // Adds every entry of `entries` (consumed and cleared) as InsertKey would,
+  // one after the other. Many entries next to the tag's size rebuild it in
+  // one sorted pass from its entries and the new ones.
+  virtual Status InsertKeys(int order, KeyBuffer* entries) = 0;
   // Removes the entry (key, recno); NotFound when it is not there.
   virtual Status DeleteKey(int order, std::string_view key, uint32_t recno) = 0;
 

@@ -139,6 +139,11 @@ class WorkArea {
                const std::string& for_expr);
   // Adds the current record's key to the order called `name`.
   Status KeyAdd(std::string_view name);
+  // Adds the keys of the records `recnos` to the order called `name`, as
+  // KeyAdd on each in turn would (one given twice is added once), reading
+  // the records in runs and building the order in one sorted pass. The
+  // current record stays.
+  Status KeyAddMany(std::string_view name, const std::vector<uint32_t>& recnos);
 
   // Seeks `key` in the current order: key bytes for character orders (a
   // shorter key matches by prefix unless `exact` is set), the number or
