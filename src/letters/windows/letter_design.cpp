@@ -353,6 +353,8 @@ void TLetterDesign::mergeFormat(const QTextCharFormat& format) {
 }
 
 void TLetterDesign::setDocument(const RichDocument& doc) {
+  // The copy below frees the document the editor shows; let go of it first.
+  WPRichText1->setDocument(nullptr);
   m_doc = doc;
   m_doc.doc().setUndoRedoEnabled(true);
   WPRichText1->setDocument(&m_doc.doc());
