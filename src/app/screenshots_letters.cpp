@@ -32,12 +32,12 @@ constexpr char kSampleLetter[] =
     "\\pard\\qc\\f1\\fs32\\b\\cf1 Harbour Street Choir\\b0\\fs20\\par"
     "\\qc 12 Harbour Street, Port Lewis\\cf0\\par\\pard\\par"
     "\\pard\\tqr\\tx9360\\f0\\fs24\\tab [Today's Date]\\par\\par"
-    "\\pard [Name and Address]\\par\\par"
+    "\\pard [Name and Address]\\par\\par "
     "Dear [Title] [Last],\\par\\par"
     "\\pard\\qj Thank you for singing with us this season. Our winter concert is on the "
     "first Saturday of December at [City] Town Hall, and we would be glad to see you "
     "and your friends from [Organization] there.\\par\\par"
-    "\\pard\\i Tickets can be ordered by telephone on [Phone].\\i0\\par\\par"
+    "\\pard\\i Tickets can be ordered by telephone on [Phone].\\i0\\par\\par "
     "Yours sincerely,\\par\\par\\par Margaret Wells\\par}";
 
 bool SaveWindow(QWidget* window, const QString& dir, const QString& name) {
@@ -90,10 +90,9 @@ bool qv::SaveLetterWindows(TQVPMain& main, const QString& dir) {
     c.movePosition(QTextCursor::Start);
     c.movePosition(QTextCursor::NextBlock, QTextCursor::MoveAnchor, 3);
     designer.WPRichText1->setTextCursor(c);
+    designer.cursorMoved();
     designer.show();
     QApplication::processEvents();
-    designer.PageView->centerOn(letter.layout().width / 2.0, 0);
-    designer.PageView->ensureVisible(0, 0, 10, 10);
     ok &= SaveWindow(&designer, dir, QStringLiteral("letter-designer"));
     TWPPageProp properties(&letter, &designer);
     ok &= SaveWindow(&properties, dir, QStringLiteral("page-properties"));
