@@ -44,6 +44,10 @@
 #include "ui/help_window.h"
 #include "zipcount/windows/count_zip_codes.h"
 
+namespace qv {
+bool SaveLetterWindows(TQVPMain& main, const QString& dir);
+}
+
 namespace {
 
 // Notices are printed instead of shown; questions are answered No, so
@@ -364,6 +368,8 @@ int main(int argc, char** argv) {
   main.mnuSearchReplaceClick();
   main.mnuDeleteRecordsClick();
   main.RunCleanupWindow = nullptr;
+
+  ok &= qv::SaveLetterWindows(main, dir);
 
   // Last, as it closes the file: the panel shown when no file is open.
   main.OpenQVWDBF(qv::ProgramDirectory() + QStringLiteral("NO-SUCH-FILE.DBF"));

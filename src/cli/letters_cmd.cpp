@@ -59,6 +59,7 @@ struct Letters {
 };
 
 bool OpenLetters(Letters& l, QString* error) {
+  l.env.SetDeleted(true);  // deleted letters are neither listed nor found
   if (!OpenLettersTable(ProgramDirectory(), l.table, l.apollo)) {
     *error = LettersOpenFailedMessage();
     return false;

@@ -1,6 +1,10 @@
 #include "richtext/rich_document.h"
 
+#include <algorithm>
+
 #include <QAbstractTextDocumentLayout>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QImage>
 #include <QTextFrame>
 
@@ -28,6 +32,17 @@ void Prepare(QTextDocument& doc) {
 }
 
 }  // namespace
+
+double TwipsPerTabUnit() {
+  // The screen resolution Qt's text layout divides by.
+  int dpi = 100;
+  if (QCoreApplication::testAttribute(Qt::AA_Use96Dpi)) {
+    dpi = 96;
+  } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    dpi = qRound(screen->logicalDotsPerInchY());
+  }
+  return double(kTwipsPerInch) / std::max(dpi, 1);
+}
 
 std::unique_ptr<QTextDocument> RichDocument::NewDocument() {
   auto doc = std::make_unique<QTextDocument>();

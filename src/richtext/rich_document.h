@@ -12,6 +12,11 @@ namespace qv {
 
 constexpr int kTwipsPerInch = 1440;
 
+// The one exception to twips: Qt scales tab stop positions by the layout
+// device's dots per inch over the screen's (1440 / 96 on most screens), so
+// a stop at T twips is held as T / TwipsPerTabUnit().
+double TwipsPerTabUnit();
+
 // The RTF defaults when a file names none: US letter, 1.25 inch left and
 // right, 1 inch top and bottom.
 struct PageLayout {

@@ -730,7 +730,7 @@ QTextBlockFormat Reader::blockFormat() const {
   }
   if (!p.tabs.empty()) {
     QList<QTextOption::Tab> tabs;
-    for (const TabDef& t : p.tabs) tabs << QTextOption::Tab(t.position, t.type);
+    for (const TabDef& t : p.tabs) tabs << QTextOption::Tab(t.position / TwipsPerTabUnit(), t.type);
     f.setTabPositions(tabs);
   }
   if (p.pageBreakBefore) f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);

@@ -134,7 +134,7 @@ void Writer::writeParagraphFormat(const QTextBlockFormat& f, bool inTable) {
     if (t.type == QTextOption::RightTab) m_body += "\\tqr";
     else if (t.type == QTextOption::CenterTab) m_body += "\\tqc";
     else if (t.type == QTextOption::DelimiterTab) m_body += "\\tqdec";
-    m_body += "\\tx" + QByteArray::number(qRound(t.position));
+    m_body += "\\tx" + QByteArray::number(qRound(t.position * TwipsPerTabUnit()));
   }
   if (f.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) m_body += "\\pagebb";
   m_body += ' ';

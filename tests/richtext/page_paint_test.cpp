@@ -57,6 +57,19 @@ TEST(PagePaint, TextSitsInsideTheMargins) {
   EXPECT_GT(t[3].x, t[2].x);
 }
 
+TEST(PagePaint, TabStopsLandWhereTheFileSays) {
+  // A right stop at the right margin (6.5 in from the left one) and a
+  // left stop at 3 in: the texts end and start there.
+  RichDocument d = Read("{\\rtf1{\\fonttbl{\\f0 Arial;}}\\margl1440\\margr1440\\f0\\fs24"
+                        "\\pard\\tx4320\\tqr\\tx9360 a\\tab b\\tab date\\par}");
+  int next = -1;
+  const std::vector<TextOp> t = Texts(RichPage(d, 0, &next, nullptr));
+  ASSERT_EQ(t.size(), 3u);
+  EXPECT_NEAR(t[1].x, 1.0 + 3.0, 0.01);
+  EXPECT_GT(t[2].x, 7.5 - 0.6);  // "date" is well under 0.6 in wide at 12 pt
+  EXPECT_LT(t[2].x, 7.5 - 0.2);
+}
+
 TEST(PagePaint, PagesAndNextIndex) {
   // Two pages by a page break, a third by sheer length.
   QByteArray rtf = "{\\rtf1\\paperh4320\\margt720\\margb720 one\\page two\\par";

@@ -99,7 +99,8 @@ TEST(LibreOffice, WriterRtfReadsIntoTextFormatsAndLayout) {
   const QTextBlock tabs = BlockOf(d, "A\tB");
   ASSERT_TRUE(tabs.isValid());
   ASSERT_EQ(tabs.blockFormat().tabPositions().size(), 1);
-  EXPECT_EQ(tabs.blockFormat().tabPositions()[0].position, 4320);  // 3 in
+  EXPECT_EQ(qRound(tabs.blockFormat().tabPositions()[0].position * TwipsPerTabUnit()),
+            4320);  // 3 in
   EXPECT_EQ(tabs.blockFormat().tabPositions()[0].type, QTextOption::RightTab);
 
   QTextTable* table = nullptr;

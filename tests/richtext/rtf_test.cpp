@@ -120,7 +120,7 @@ TEST(RtfReader, ParagraphFormatsAndPage) {
   EXPECT_EQ(f2.alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);  // \pard resets
   EXPECT_EQ(f2.leftMargin(), 0);
   ASSERT_EQ(f2.tabPositions().size(), 3);
-  EXPECT_EQ(f2.tabPositions()[0].position, 8000);
+  EXPECT_EQ(qRound(f2.tabPositions()[0].position * TwipsPerTabUnit()), 8000);
   EXPECT_EQ(f2.tabPositions()[0].type, QTextOption::RightTab);
   EXPECT_EQ(f2.tabPositions()[1].type, QTextOption::CenterTab);
   EXPECT_EQ(f2.tabPositions()[2].type, QTextOption::LeftTab);

@@ -15,17 +15,20 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QGraphicsSceneMouseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QScreen>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocumentFragment>
 #include <QTextList>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -168,6 +171,27 @@ void TWPPageProp::OkButtonClick() {
 
 // ---- designer ----------------------------------------------------------------------
 
+namespace {
+
+// The editor on the page; it reports cursor moves by keys and mouse, which
+// the document itself does not signal.
+class EditorItem : public QGraphicsTextItem {
+ public:
+  std::function<void()> moved;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    QGraphicsTextItem::keyPressEvent(event);
+    if (moved) moved();
+  }
+  void mouseReleaseEvent(QGraphicsSceneMouseEvent* event) override {
+    QGraphicsTextItem::mouseReleaseEvent(event);
+    if (moved) moved();
+  }
+};
+
+}  // namespace
+
 TLetterDesign::TLetterDesign(TableObject* contacts, TApollo* apollo, QWidget* parent)
     : QDialog(parent), m_contacts(contacts), m_apollo(apollo) {
   setWindowTitle(QStringLiteral("Letter Designer"));
@@ -180,7 +204,9 @@ TLetterDesign::TLetterDesign(TableObject* contacts, TApollo* apollo, QWidget* pa
   m_scene = new QGraphicsScene(this);
   PageView = new QGraphicsView(m_scene);
   PageView->setBackgroundBrush(Qt::gray);
-  WPRichText1 = new QGraphicsTextItem;
+  auto* editor = new EditorItem;
+  editor->moved = [this] { cursorMoved(); };
+  WPRichText1 = editor;
   WPRichText1->setTextInteractionFlags(Qt::TextEditorInteraction);
   m_scene->addItem(WPRichText1);
   ToolBar = new QToolBar;
@@ -217,6 +243,10 @@ TLetterDesign::TLetterDesign(TableObject* contacts, TApollo* apollo, QWidget* pa
   connect(HelpButton, &QPushButton::clicked, this,
           [this] { Dialogs().showHelp(this, kHelpLetterDesigner); });
   connect(InsertFieldCombo, &QComboBox::activated, this, &TLetterDesign::FieldClick);
+  connect(PageView->horizontalScrollBar(), &QScrollBar::valueChanged, this,
+          &TLetterDesign::alignRuler);
+  connect(PageView->horizontalScrollBar(), &QScrollBar::rangeChanged, this,
+          &TLetterDesign::alignRuler);
   setDocument(RichDocument());
 }
 
@@ -353,6 +383,8 @@ void TLetterDesign::mergeFormat(const QTextCharFormat& format) {
 }
 
 void TLetterDesign::setDocument(const RichDocument& doc) {
+  // The copy below frees the document the editor shows; let go of it first.
+  WPRichText1->setDocument(nullptr);
   m_doc = doc;
   m_doc.doc().setUndoRedoEnabled(true);
   WPRichText1->setDocument(&m_doc.doc());
@@ -375,14 +407,27 @@ void TLetterDesign::layoutPage() {
   m_scene->setSceneRect(-200, -200, l.width + 400, height + 400);
   PageView->resetTransform();
   PageView->scale(m_scale, m_scale);
-  Ruler->setPage(l, m_scale, 8);
+  alignRuler();
   cursorMoved();
 }
 
+void TLetterDesign::alignRuler() {
+  // The ruler's zero sits over the paper's left edge, wherever the view
+  // has centred or scrolled it.
+  const QPoint paper = PageView->viewport()->mapTo(this, PageView->mapFromScene(QPointF(0, 0)));
+  Ruler->setPage(m_doc.layout(), m_scale, paper.x() - Ruler->x());
+}
+
 void TLetterDesign::cursorMoved() {
+  const QTextCharFormat f = WPRichText1->textCursor().charFormat();
+  const QStringList families = f.fontFamilies().toStringList();
+  const QFont font = m_doc.doc().defaultFont();
+  FontBox->setCurrentFont(QFont(families.isEmpty() ? font.family() : families.first()));
+  const double points = f.fontPointSize() > 0 ? f.fontPointSize() : font.pointSizeF();
+  FontSizeBox->setEditText(QString::number(points));
   QList<int> tabs;
   for (const QTextOption::Tab& t : WPRichText1->textCursor().blockFormat().tabPositions()) {
-    tabs << int(t.position);
+    tabs << qRound(t.position * TwipsPerTabUnit());
   }
   Ruler->setTabs(tabs);
 }
@@ -406,6 +451,12 @@ void TLetterDesign::PreviewButtonClick() {
   TRTFPreviewForm preview(m_contacts, m_apollo, this);
   preview.RTFTemplate = document();
   preview.exec();
+}
+
+void TLetterDesign::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  // After the page view has placed the paper in its new size.
+  QTimer::singleShot(0, this, &TLetterDesign::alignRuler);
 }
 
 void TLetterDesign::keyPressEvent(QKeyEvent* event) {

@@ -117,6 +117,8 @@ TRTFPreviewForm::TRTFPreviewForm(TableObject* contacts, TApollo* apollo, QWidget
   QPalette white = Panel->palette();
   white.setColor(QPalette::Window, Qt::white);
   Panel->setPalette(white);
+  // The program's window background would otherwise show through the page.
+  Panel->setStyleSheet(QStringLiteral("background-color: white;"));
   PaintBox = new PaintBoxWidget(this, Panel);
   ScrollBox->setWidget(Panel);
   PageLabel = new QLabel(QStringLiteral("Page 1 "));

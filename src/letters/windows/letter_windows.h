@@ -100,15 +100,18 @@ class TLetterDesign : public QDialog {
 
   void FieldClick(int index);
   void PageSetupClick();
+  // The toolbar's font boxes and the ruler's tab stops follow the cursor.
+  void cursorMoved();
   void PreviewButtonClick();
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void buildToolBar();
   void layoutPage();
-  void cursorMoved();
+  void alignRuler();
   void mergeFormat(const QTextCharFormat& format);
 
   TableObject* m_contacts;

@@ -28,6 +28,8 @@ namespace qv {
 TqVLetters::TqVLetters(TableObject* contacts, TApollo* contactApollo, QWidget* parent)
     : QDialog(parent), m_contacts(contacts), m_contactApollo(contactApollo) {
   setWindowTitle(QStringLiteral("Print Letters"));
+  // A deleted letter is gone for the user, though its record stays until packed.
+  LettersEnv.SetDeleted(true);
   TableLetters = new TableObject(&LettersEnv, this);
   LetterGrid = new QTableView;
   LetterGrid->setSelectionBehavior(QAbstractItemView::SelectRows);

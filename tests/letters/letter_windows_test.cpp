@@ -1,0 +1,369 @@
+// The letter windows on the offscreen platform: Print Letters' controls,
+// defaults and enable rules; the designer's field list, Save and Cancel;
+// Page Properties' units; the print status screen's copies, only-current
+// choice and cancel question; the preview's record and page buttons and
+// its zoom buttons.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QFontComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTimer>
+
+#include "labels_test_util.h"
+#include "letters/letter_store.h"
+#include "letters/merge.h"
+#include "letters/windows/letter_windows.h"
+#include "letters/windows/qvletters.h"
+#include "render/printers.h"
+#include "richtext/rtf.h"
+#include "scripted_dialogs.h"
+
+namespace qv {
+namespace {
+
+using testing::ContactFixture;
+using testing::ScriptedDialogs;
+
+RichDocument Letter(const QByteArray& rtf) {
+  RichDocument doc;
+  EXPECT_TRUE(ReadRtf(rtf, &doc).ok);
+  return doc;
+}
+
+class LetterWindowsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(fx.make({{{"FNAME", "Ann"}, {"LNAME", "Adams"}},
+                         {{"FNAME", "Bob"}, {"LNAME", "Baker"}},
+                         {{"FNAME", "Cy"}, {"LNAME", "Cole"}}}));
+    qputenv("QUORVANE_HOME", fx.dir().toLocal8Bit());
+    SetCurrentPrinterName(PdfPrinterName());
+    SetPdfFileQuestion([this](const QString&) { return fx.file(QStringLiteral("letters.pdf")); });
+    fx.table.first();
+  }
+  void TearDown() override {
+    SetPdfFileQuestion({});
+    qunsetenv("QUORVANE_HOME");
+  }
+
+  // A Print Letters dialog over the fixture, shown, with one stored letter
+  // when `letter` is given.
+  std::unique_ptr<TqVLetters> OpenLetters(const QByteArray& letter = {}) {
+    auto letters = std::make_unique<TqVLetters>(&fx.table, &fx.apollo);
+    EXPECT_TRUE(letters->OpenLettersTable(fx.dir()));
+    if (!letter.isEmpty()) {
+      QString error;
+      EXPECT_TRUE(StoreLetter(*letters->TableLetters, QStringLiteral("Thanks"), Letter(letter),
+                              &error))
+          << error.toStdString();
+    }
+    letters->show();
+    QApplication::processEvents();
+    return letters;
+  }
+
+  ContactFixture fx;
+  ScriptedDialogs dialogs;
+};
+
+bool LetterButtonsEnabled(const TqVLetters& l) {
+  const bool all = l.ModifyLetter->isEnabled() && l.PrintNow->isEnabled() &&
+                   l.PreviewButton->isEnabled() && l.DeleteLetter->isEnabled() &&
+                   l.LetterGrid->isEnabled();
+  const bool none = !l.ModifyLetter->isEnabled() && !l.PrintNow->isEnabled() &&
+                    !l.PreviewButton->isEnabled() && !l.DeleteLetter->isEnabled() &&
+                    !l.LetterGrid->isEnabled();
+  EXPECT_TRUE(all || none) << "the five controls go together";
+  return all;
+}
+
+// The descriptions the grid shows.
+QStringList GridTexts(const TqVLetters& l) {
+  QStringList out;
+  const QAbstractItemModel* m = l.LetterGrid->model();
+  for (int r = 0; r < m->rowCount(); ++r) out << m->data(m->index(r, 0)).toString();
+  return out;
+}
+
+TEST_F(LetterWindowsTest, PrintLettersDefaultsAndTheLetterButtons) {
+  auto letters = OpenLetters();
+  EXPECT_EQ(letters->windowTitle(), "Print Letters");
+  EXPECT_TRUE(letters->rbOnlyThis->isChecked());
+  EXPECT_FALSE(letters->StartCurrentCheck->isChecked());
+  EXPECT_EQ(letters->NumberofEachLabel->value(), 1);
+  EXPECT_EQ(letters->NumberofEachLabel->minimum(), 1);
+  EXPECT_EQ(letters->NumberofEachLabel->maximum(), 999);
+  EXPECT_EQ(letters->PrinterLabel->text(), CurrentPrinterName());
+  EXPECT_TRUE(letters->NewLetter->isEnabled());
+  EXPECT_FALSE(LetterButtonsEnabled(*letters)) << "no letter yet";
+
+  // New: the designer starts as "{untitled}" on an empty page; Cancel
+  // stores nothing, Save stores the description and the text.
+  QString started;
+  letters->RunDesigner = [&](TLetterDesign& d) {
+    started = d.Description->text() + QLatin1Char('|') + d.document().doc().toPlainText();
+    return false;
+  };
+  letters->NewLetter->click();
+  EXPECT_EQ(started, "{untitled}|");
+  EXPECT_TRUE(GridTexts(*letters).isEmpty());
+  letters->RunDesigner = [](TLetterDesign& d) {
+    d.Description->setText(QStringLiteral("Renewal"));
+    d.FieldClick(int(InsertFieldNames().indexOf(QStringLiteral("Last"))) + 1);
+    return true;
+  };
+  letters->NewLetter->click();
+  EXPECT_EQ(GridTexts(*letters), QStringList{"Renewal"});
+  EXPECT_TRUE(LetterButtonsEnabled(*letters));
+
+  // Modify opens the stored letter; Cancel leaves it as it was.
+  letters->RunDesigner = [&](TLetterDesign& d) {
+    started = d.Description->text() + QLatin1Char('|') + d.document().doc().toPlainText();
+    d.Description->setText(QStringLiteral("Changed"));
+    return false;
+  };
+  letters->ModifyLetter->click();
+  EXPECT_EQ(started, "Renewal|[Last]");
+  EXPECT_EQ(GridTexts(*letters), QStringList{"Renewal"});
+
+  // Delete asks first; deleting the last letter disables the five again.
+  dialogs.questionAnswers = {false, true};
+  letters->DeleteLetter->click();
+  EXPECT_TRUE(LetterButtonsEnabled(*letters));
+  letters->DeleteLetter->click();
+  EXPECT_EQ(dialogs.callsOf(QStringLiteral("question")).size(), 2u);
+  EXPECT_EQ(dialogs.callsOf(QStringLiteral("question")).back().text, "Delete this record?");
+  EXPECT_FALSE(LetterButtonsEnabled(*letters));
+
+  // Help and F1 open the window's topic.
+  letters->HelpButton->click();
+  QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+  QApplication::sendEvent(letters.get(), &f1);
+  const auto help = dialogs.callsOf(QStringLiteral("help"));
+  ASSERT_EQ(help.size(), 2u);
+  EXPECT_EQ(help[0].topic, kHelpPrintLetters);
+  EXPECT_EQ(help[1].topic, kHelpPrintLetters);
+}
+
+TEST_F(LetterWindowsTest, DesignerFieldListSaveAndCancel) {
+  TLetterDesign designer(&fx.table, &fx.apollo);
+  const QStringList expected = {
+      "Full Name", "Name and Address", "First",       "Last",    "Middle",
+      "Prefix",    "Title",            "Organization", "Street", "City+State+Zip",
+      "City",      "State",            "Province",    "Zip",     "Postal Code",
+      "Country",   "Phone",            "Fax",         "E-Mail",  "Today's Date"};
+  QStringList offered;
+  for (int i = 1; i < designer.InsertFieldCombo->count(); ++i) {
+    offered << designer.InsertFieldCombo->itemText(i);
+  }
+  EXPECT_EQ(offered, expected);
+  EXPECT_EQ(designer.FontBox->toolTip(), "Font");
+  EXPECT_EQ(designer.FontSizeBox->toolTip(), "Font Size");
+  EXPECT_TRUE(designer.SaveButton->isDefault());
+
+  // Each choice types its token at the cursor and puts the list back.
+  designer.show();
+  for (const int i : {3, 20, 2}) {
+    designer.InsertFieldCombo->setCurrentIndex(i);
+    designer.FieldClick(i);
+    EXPECT_EQ(designer.InsertFieldCombo->currentIndex(), 0);
+  }
+  EXPECT_EQ(designer.document().doc().toPlainText(), "[First][Today's Date][Name and Address]");
+
+  const struct {
+    QPushButton* button;
+    int result;
+  } closes[] = {{designer.SaveButton, QDialog::Accepted}, {designer.CancelButton, QDialog::Rejected}};
+  for (const auto& c : closes) {
+    designer.show();
+    c.button->click();
+    EXPECT_EQ(designer.result(), c.result) << c.button->text().toStdString();
+    EXPECT_FALSE(designer.isVisible());
+  }
+}
+
+TEST_F(LetterWindowsTest, PagePropertiesUnitsAndOk) {
+  RichDocument doc;  // letter paper, 1.25 in left and right, 1 in top and bottom
+  TWPPageProp properties(&doc);
+  const QList<QLineEdit*> edits = {properties.WidthEdit, properties.HeightEdit,
+                                   properties.TopEdit,   properties.BottomEdit,
+                                   properties.LeftEdit,  properties.RightEdit};
+  auto shown = [&] {
+    QStringList out;
+    for (QLineEdit* e : edits) out << e->text();
+    return out;
+  };
+  EXPECT_EQ(properties.UnitCombo->currentText(), "Inch");
+  const struct {
+    int unit;
+    QStringList texts;  // width, height, top, bottom, left, right
+  } units[] = {
+      {1, {"21.59", "27.94", "2.54", "2.54", "3.18", "3.18"}},
+      {2, {"12240", "15840", "1440", "1440", "1800", "1800"}},
+      {0, {"8.50", "11.00", "1.00", "1.00", "1.25", "1.25"}},
+  };
+  for (const auto& u : units) {
+    properties.UnitCombo->setCurrentIndex(u.unit);
+    EXPECT_EQ(shown(), u.texts) << u.unit;
+  }
+
+  // A left margin typed as 2 cm is 1134 twips, shown again in every unit.
+  properties.UnitCombo->setCurrentIndex(1);
+  properties.LeftEdit->setText(QStringLiteral("2"));
+  emit properties.LeftEdit->textEdited(QStringLiteral("2"));
+  properties.UnitCombo->setCurrentIndex(2);
+  EXPECT_EQ(properties.LeftEdit->text(), "1134");
+  properties.UnitCombo->setCurrentIndex(0);
+  EXPECT_EQ(properties.LeftEdit->text(), "0.79");
+
+  // Margins that leave no room are refused with a message; OK otherwise
+  // writes all six values.
+  properties.RightEdit->setText(QStringLiteral("8"));
+  emit properties.RightEdit->textEdited(QStringLiteral("8"));
+  properties.OkButtonClick();
+  EXPECT_EQ(dialogs.callsOf(QStringLiteral("information")).size(), 1u);
+  EXPECT_EQ(doc.layout(), PageLayout{}) << "nothing written";
+  properties.RightEdit->setText(QStringLiteral("1"));
+  emit properties.RightEdit->textEdited(QStringLiteral("1"));
+  properties.OkButtonClick();
+  EXPECT_EQ(properties.result(), QDialog::Accepted);
+  PageLayout want;
+  want.left = 1134;
+  want.right = 1440;
+  EXPECT_EQ(doc.layout(), want);
+
+  // Opened again it starts in inches.
+  TWPPageProp again(&doc);
+  EXPECT_EQ(again.UnitCombo->currentIndex(), 0);
+  EXPECT_EQ(again.LeftEdit->text(), "0.79");
+}
+
+TEST_F(LetterWindowsTest, PrintStatusCopiesOnlyCurrentAndCancel) {
+  enum class Cancel { None, No, Yes };
+  const struct {
+    const char* name;
+    QRadioButton* TqVLetters::*choice;
+    int copies;
+    Cancel cancel;
+    int letters, pages;
+    const char* status;
+  } cases[] = {
+      {"three copies of the current", &TqVLetters::rbOnlyThis, 3, Cancel::None, 1, 3,
+       "Letter Print Completed!"},
+      {"all records", &TqVLetters::rbQAll, 1, Cancel::None, 3, 3, "Letter Print Completed!"},
+      {"cancel answered No", &TqVLetters::rbQAll, 2, Cancel::No, 3, 6, "Letter Print Completed!"},
+      {"cancel answered Yes", &TqVLetters::rbQAll, 2, Cancel::Yes, 1, 2, "Letter Print Canceled!"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    QFile::remove(fx.file(QStringLiteral("letters.pdf")));
+    dialogs.calls.clear();
+    auto letters = OpenLetters("{\\rtf1 Dear [First]\\par}");
+    (letters.get()->*c.choice)->setChecked(true);
+    letters->NumberofEachLabel->setValue(c.copies);
+    dialogs.printAnswers = {true};
+    if (c.cancel != Cancel::None) dialogs.questionAnswers = {c.cancel == Cancel::Yes};
+    QString shownAtEnd, buttonAtEnd;
+    letters->RunStatus = [&](TLetterPrintStatus& status) {
+      EXPECT_EQ(status.windowTitle(), "Print Status Screen");
+      if (c.cancel != Cancel::None) {
+        // Cancel pressed while the first letter is being made.
+        auto inner = status.run;
+        status.run = [&status, inner](JobHost& host, std::function<void(TLetterPrint&)> job) {
+          QTimer::singleShot(0, status.CancelButton, &QPushButton::click);
+          inner(host, job);
+        };
+      }
+      status.show();
+      QApplication::processEvents();
+      shownAtEnd = status.StatusLabel->text();
+      buttonAtEnd = status.CancelButton->text();
+      EXPECT_TRUE(status.isVisible()) << "stays open until OK";
+      status.CancelButton->click();
+      EXPECT_FALSE(status.isVisible());
+    };
+    letters->PrintNow->click();
+    EXPECT_EQ(letters->LastRun.letters, c.letters);
+    EXPECT_EQ(letters->LastRun.pages, c.pages);
+    EXPECT_EQ(shownAtEnd, c.status);
+    EXPECT_EQ(buttonAtEnd, "OK");
+    const auto asked = dialogs.callsOf(QStringLiteral("question"));
+    ASSERT_EQ(asked.size(), c.cancel == Cancel::None ? 0u : 1u);
+    if (!asked.empty()) EXPECT_EQ(asked[0].text, "Cancel print job?");
+    EXPECT_EQ(QFile::exists(fx.file(QStringLiteral("letters.pdf"))), c.cancel != Cancel::Yes);
+  }
+}
+
+TEST_F(LetterWindowsTest, PreviewRecordsPagesAndZoom) {
+  TRTFPreviewForm preview(&fx.table, &fx.apollo);
+  preview.RTFTemplate = Letter("{\\rtf1 Dear [First]\\page page two\\par}");
+  preview.show();
+  QApplication::processEvents();
+  preview.Timer1Timer();
+  auto paint = [&] { preview.PaintBox->grab(); };
+  auto shows = [&] { return preview.RTFFinal.doc().toPlainText().section(QLatin1Char('\n'), 0, 0); };
+  EXPECT_EQ(shows(), "Dear Ann");
+  EXPECT_EQ(preview.PageLabel->text(), "Page 1 ");
+
+  // Pages: previous on the first and next on the last do nothing.
+  paint();
+  preview.sbPrevPage->click();
+  EXPECT_EQ(preview.Pager.pageIndex, 0);
+  preview.sbNextPage->click();
+  EXPECT_EQ(preview.PageLabel->text(), "Page 2");
+  EXPECT_GT(preview.Pager.pageIndex, 0);
+  paint();
+  preview.sbNextPage->click();
+  EXPECT_EQ(preview.PageLabel->text(), "Page 2");
+
+  // Records: each move merges its record and starts at page 1 again.
+  const struct {
+    QPushButton* button;
+    const char* text;
+  } moves[] = {{preview.NextButton, "Dear Bob"},  {preview.LastButton, "Dear Cy"},
+               {preview.NextButton, "Dear Cy"},   {preview.PriorButton, "Dear Bob"},
+               {preview.FirstButton, "Dear Ann"}, {preview.PriorButton, "Dear Ann"}};
+  for (const auto& m : moves) {
+    m.button->click();
+    EXPECT_EQ(shows(), m.text) << m.button->toolTip().toStdString();
+    EXPECT_EQ(preview.PageLabel->text(), "Page 1");
+    EXPECT_EQ(preview.Pager.pageIndex, 0);
+  }
+
+  // Zoom: in only below 150 %, out only above 50 %; each change lays the
+  // page out again.
+  const int ppi = int(preview.screen()->logicalDotsPerInchX());
+  const struct {
+    int from;
+    QPushButton* button;
+    int to;
+  } zooms[] = {{146, preview.ZoomInButton, 182}, {182, preview.ZoomInButton, 182},
+               {182, preview.ZoomOutButton, 136}, {50, preview.ZoomOutButton, 50},
+               {51, preview.ZoomOutButton, 38}};
+  for (const auto& z : zooms) {
+    preview.Pager.zoom = z.from;
+    preview.LayoutPage();
+    z.button->click();
+    EXPECT_EQ(preview.Pager.zoom, z.to) << z.from;
+    EXPECT_EQ(preview.Panel->width(), PreviewLayout(preview.RTFFinal.layout(), z.to, ppi).pageWidth);
+  }
+  preview.PageWidthButton->click();
+  const int view = preview.ScrollBox->viewport()->width();
+  EXPECT_LE(preview.Panel->width(), view);
+  EXPECT_GT(preview.Panel->width(), view * 95 / 100);
+}
+
+}  // namespace
+}  // namespace qv
