@@ -15,6 +15,7 @@
 #include "app/app_setup.h"
 #include "app/background.h"
 #include "app/preferences.h"
+#include "app/screenshots.h"
 #include "app/qvmain.h"
 #include "dialer/windows/dialer_window.h"
 #include "app/reindex.h"
@@ -37,16 +38,11 @@
 #include "envelopes/windows/envelope_designer.h"
 #include "envelopes/windows/print_envelope.h"
 #include "envelopes/windows/select_envelope.h"
-#include <QBuffer>
 #include <QTabWidget>
 #include "store/settings.h"
 #include "ui/dialogs.h"
 #include "ui/help_window.h"
 #include "zipcount/windows/count_zip_codes.h"
-
-namespace qv {
-bool SaveLetterWindows(TQVPMain& main, const QString& dir);
-}
 
 namespace {
 
@@ -65,15 +61,7 @@ class QuietDialogs : public qv::StandardDialogService {
 };
 
 bool Save(QWidget* window, const QString& dir, const QString& name) {
-  window->show();
-  QApplication::processEvents();
-  const QString path = dir + QLatin1Char('/') + name + QStringLiteral(".png");
-  if (!window->grab().save(path)) {
-    std::fprintf(stderr, "could not write %s\n", qPrintable(path));
-    return false;
-  }
-  std::printf("%s\n", qPrintable(path));
-  return true;
+  return qv::SaveScreenshot(window, dir, name);
 }
 
 // A finished preview's pages in the preview window, whole page in view.
@@ -377,4 +365,17 @@ int main(int argc, char** argv) {
   ok &= Save(&main, dir, QStringLiteral("no-file"));
   main.hide();
   return ok ? 0 : 1;
+}
+
+bool qv::SaveScreenshot(QWidget* window, const QString& dir, const QString& name) {
+  window->show();
+  QApplication::processEvents();
+  QApplication::processEvents();
+  const QString path = dir + QLatin1Char('/') + name + QStringLiteral(".png");
+  if (!window->grab().save(path)) {
+    std::fprintf(stderr, "could not write %s\n", qPrintable(path));
+    return false;
+  }
+  std::printf("%s\n", qPrintable(path));
+  return true;
 }

@@ -9,16 +9,13 @@
 #include <cstdio>
 
 #include "app/qvmain.h"
+#include "app/screenshots.h"
 #include "letters/letter_store.h"
 #include "letters/windows/letter_windows.h"
 #include "letters/windows/qvletters.h"
 #include "richtext/rtf.h"
 #include "store/settings.h"
 #include "store/table_object.h"
-
-namespace qv {
-bool SaveLetterWindows(TQVPMain& main, const QString& dir);
-}
 
 namespace {
 
@@ -40,18 +37,6 @@ constexpr char kSampleLetter[] =
     "\\pard\\i Tickets can be ordered by telephone on [Phone].\\i0\\par\\par "
     "Yours sincerely,\\par\\par\\par Margaret Wells\\par}";
 
-bool SaveWindow(QWidget* window, const QString& dir, const QString& name) {
-  window->show();
-  QApplication::processEvents();
-  QApplication::processEvents();
-  const QString path = dir + QLatin1Char('/') + name + QStringLiteral(".png");
-  if (!window->grab().save(path)) {
-    std::fprintf(stderr, "could not write %s\n", qPrintable(path));
-    return false;
-  }
-  std::printf("%s\n", qPrintable(path));
-  return true;
-}
 
 }  // namespace
 
@@ -79,7 +64,7 @@ bool qv::SaveLetterWindows(TQVPMain& main, const QString& dir) {
   {
     TqVLetters letters(main.TableQVW, &main.Apollo1, &main);
     if (!letters.OpenLettersTable(ProgramDirectory())) return false;
-    ok &= SaveWindow(&letters, dir, QStringLiteral("print-letters"));
+    ok &= SaveScreenshot(&letters, dir, QStringLiteral("print-letters"));
   }
   {
     TLetterDesign designer(main.TableQVW, &main.Apollo1, &main);
@@ -93,9 +78,9 @@ bool qv::SaveLetterWindows(TQVPMain& main, const QString& dir) {
     designer.cursorMoved();
     designer.show();
     QApplication::processEvents();
-    ok &= SaveWindow(&designer, dir, QStringLiteral("letter-designer"));
+    ok &= SaveScreenshot(&designer, dir, QStringLiteral("letter-designer"));
     TWPPageProp properties(&letter, &designer);
-    ok &= SaveWindow(&properties, dir, QStringLiteral("page-properties"));
+    ok &= SaveScreenshot(&properties, dir, QStringLiteral("page-properties"));
   }
   {
     TRTFPreviewForm preview(main.TableQVW, &main.Apollo1, &main);
@@ -104,7 +89,7 @@ bool qv::SaveLetterWindows(TQVPMain& main, const QString& dir) {
     QApplication::processEvents();
     preview.Timer1Timer();
     QApplication::processEvents();
-    ok &= SaveWindow(&preview, dir, QStringLiteral("preview-letter"));
+    ok &= SaveScreenshot(&preview, dir, QStringLiteral("preview-letter"));
   }
   return ok;
 }
