@@ -423,5 +423,24 @@ TEST(ReportRun, PreviewFileIsRemovedAfterThePreview) {
   }
 }
 
+// Printing to a printer that is not there fails with its name rather than
+// going to another printer.
+TEST(ReportRun, APrinterThatIsGoneIsNotReplacedByAnother) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make({{{"LNAME", "Adams"}}}));
+  TestHost host;
+  UserReportOptions options;
+  options.print = true;
+  options.printerName = QStringLiteral("No Such Printer");
+  options.title = QStringLiteral("Members");
+  bool ran = false;
+  UserReportHooks hooks;
+  hooks.printReport = [&ran](TUserReportPrint&) { ran = true; };
+  const UserReportResult r = RunUserReport(fx.table, fx.apollo, options, host, hooks);
+  EXPECT_EQ(r.outcome, UserReportOutcome::Failed);
+  EXPECT_EQ(r.errorText, QStringLiteral("The printer No Such Printer is not available."));
+  EXPECT_FALSE(ran);
+}
+
 }  // namespace
 }  // namespace qv
