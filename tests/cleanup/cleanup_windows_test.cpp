@@ -348,6 +348,32 @@ TEST_F(CleanupWindowTest, StateFileRowsAreAddedEditedAndDeletedInItsGrid) {
   EXPECT_EQ(ranges.count("AK"), 0u);
 }
 
+// A state file without its index (as another program may leave it) gets
+// its STATE tag made when its grid opens, and the grid follows it.
+TEST_F(CleanupWindowTest, StateFileWithoutItsIndexGetsTheStateTag) {
+  ASSERT_TRUE(InstallSupportTables(f_.dir()).isEmpty());
+  auto w = OpenCheck<TStateZipCheck>(kPeople);
+  const QString dbf = w->stateTablePath();
+  const QString cdx = dbf.left(dbf.size() - 3) + QStringLiteral("CDX");
+  ASSERT_TRUE(QFile::remove(cdx));
+  QFile table(dbf);
+  ASSERT_TRUE(table.open(QIODevice::ReadWrite) && table.seek(28));
+  ASSERT_TRUE(table.putChar(0));  // the header no longer names a production index
+  table.close();
+  w->EditStateButton->click();
+  ASSERT_TRUE(w->editingStates());
+  EXPECT_TRUE(QFile::exists(cdx));
+  TableGridModel* model = w->stateModel();
+  ASSERT_GT(model->rowCount(), 50);
+  const int state = model->columnOfField("STATE");
+  for (int r = 1; r < model->rowCount(); ++r) {
+    EXPECT_LE(model->data(model->index(r - 1, state)).toString().toUpper(),
+              model->data(model->index(r, state)).toString().toUpper())
+        << r;
+  }
+  w->EditStateButton->click();
+}
+
 TEST_F(CleanupWindowTest, ConvertToUppercaseDefaultsAndItsFieldRule) {
   OpenTable(kPeople);
   for (const bool hasFilter : {false, true}) {
