@@ -270,20 +270,11 @@ void TEnvelopePrint::PrintOneEnvelope(ReportCanvas& r) {
     DrawEnvelopeBarCode(r, zip, street, barLeft, barTop);
     return;
   }
-  QString warning = QStringLiteral("no Intelligent Mail settings");
-  QString bars;
-  // Bars running off the envelope would be a wrong bar code.
-  if (double(s.envelopeWidth) - double(s.deliveryLeft) < kImbWidth) {
-    warning = QStringLiteral("the delivery address is too near the right edge for the "
-                             "Intelligent Mail barcode (%1 in)")
-                  .arg(kImbWidth, 0, 'f', 2);
-  } else if (m_imb) {
-    bars = m_imb->NextPiece(zip, street, &warning);
-  }
-  if (bars.isEmpty()) {
-    m_barCodeWarnings << QStringLiteral("Record %1: no bar code, %2").arg(m_table.recNo()).arg(warning);
-    return;
-  }
+  const QString bars = ImbPieceBars(
+      m_imb, zip, street, double(s.envelopeWidth) - double(s.deliveryLeft),
+      QStringLiteral("the delivery address is too near the right edge"), m_table.recNo(),
+      &m_barCodeWarnings);
+  if (bars.isEmpty()) return;
   r.moveTo(barLeft, barTop);
   ImbSection(r, bars);
 }

@@ -132,6 +132,24 @@ QString OldSetupTableMessage(const QString& fileName) {
       .arg(fileName);
 }
 
+QString ImbPieceBars(ImbNumbering* numbering, const QString& zip, const QString& street,
+                     double room, const QString& tooNarrow, int recno, QStringList* warnings) {
+  QString warning = QStringLiteral("no Intelligent Mail settings");
+  QString bars;
+  // Bars running into the next label or off the envelope would be a wrong
+  // bar code.
+  if (room < kImbWidth) {
+    warning = tooNarrow + QStringLiteral(" for the Intelligent Mail barcode (%1 in)")
+                              .arg(kImbWidth, 0, 'f', 2);
+  } else if (numbering) {
+    bars = numbering->NextPiece(zip, street, &warning);
+  }
+  if (bars.isEmpty()) {
+    *warnings << QStringLiteral("Record %1: no bar code, %2").arg(recno).arg(warning);
+  }
+  return bars;
+}
+
 QString BarCodeWarningLines(const QStringList& warnings, const QString& pieces) {
   // The status window has room for no more than a few.
   constexpr int kShown = 3;

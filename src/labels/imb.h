@@ -79,6 +79,13 @@ QString StoreNextSerial(const ImbNumbering& numbering, const QString& settingsPa
 // table `fileName` comes from before it and has no BARTYPE column.
 QString OldSetupTableMessage(const QString& fileName);
 
+// The bars of one piece whose bars have `room` inches from their start to
+// the piece's edge: the next serial's bars, or empty with a line "Record N:
+// no bar code, why" added to `*warnings` (`tooNarrow` says what lacks room
+// when the 2.95 in do not fit; a null `numbering` means no settings).
+QString ImbPieceBars(ImbNumbering* numbering, const QString& zip, const QString& street,
+                     double room, const QString& tooNarrow, int recno, QStringList* warnings);
+
 // The status window's lines for pieces printed without their bar code: the
 // first three warnings, then "and N more `pieces` without a bar code".
 QString BarCodeWarningLines(const QStringList& warnings, const QString& pieces);

@@ -162,18 +162,11 @@ void TLabelPrint::PrintContactLabel(ReportCanvas& r, int column, int row) {
   const QString zip = m_table.fieldText(QStringLiteral("ZIP"));
   QString imbBars;
   if (s.intelligentMail) {
-    QString warning = QStringLiteral("no Intelligent Mail settings");
-    // Bars running into the next label would be a wrong bar code.
-    if (double(s.labelWidth) - double(s.xOffset) < kImbWidth) {
-      warning = QStringLiteral("the label is too narrow for the Intelligent Mail barcode "
-                               "(%1 in)").arg(kImbWidth, 0, 'f', 2);
-    } else if (m_imb) imbBars = m_imb->NextPiece(zip, m_table.fieldText(QStringLiteral("STREET")), &warning);
-    if (imbBars.isEmpty()) {
-      m_barCodeWarnings << QStringLiteral("Record %1: no bar code, %2")
-                               .arg(m_apollo.RecNo())
-                               .arg(warning);
-      return;
-    }
+    imbBars = ImbPieceBars(m_imb, zip, m_table.fieldText(QStringLiteral("STREET")),
+                           double(s.labelWidth) - double(s.xOffset),
+                           QStringLiteral("the label is too narrow"), m_apollo.RecNo(),
+                           &m_barCodeWarnings);
+    if (imbBars.isEmpty()) return;
   } else if (!ZipQualifiesForBarCode(zip)) {
     return;
   }
