@@ -1,0 +1,23 @@
+// Which encoding a text file to import is in, decided as a user expects:
+// a UTF-8 file (with or without its byte-order mark) reads as UTF-8, any
+// other file as Windows-1252, the code page of files written on Windows.
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+
+namespace qv {
+
+enum class TextEncoding { Utf8, Utf8WithBom, Windows1252 };
+
+// Decides from the first bytes of the file (64 KB are plenty); a cut
+// multi-byte sequence at the very end of `head` does not count against UTF-8.
+TextEncoding DetectTextEncoding(QByteArrayView head);
+
+// Decodes one piece of the file (a line, without its byte-order mark).
+QString DecodeText(QByteArrayView bytes, TextEncoding encoding);
+
+// The number of bytes the byte-order mark takes at the start of the file.
+int BomLength(TextEncoding encoding);
+
+}  // namespace qv
