@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QTextBlock>
 #include <QTextLayout>
+#include <QTextList>
+#include <QTextTable>
 #include <QUrl>
 #include <cmath>
 
@@ -107,6 +109,90 @@ void EmitRun(const QTextLine& line, const QString& blockText, int from, int to,
   flush(to);
 }
 
+// A list item's marker ("\u2022", "2.", "iv.") left of its first line.
+void EmitListMarker(const QTextBlock& block, const QTextLine& first, QPointF origin,
+                    double baseline, const QTextDocument& doc, double dx, double dy,
+                    std::vector<PageOp>* out) {
+  const QTextList* list = block.textList();
+  const QTextListFormat::Style style = list->format().style();
+  const bool bullet = style == QTextListFormat::ListDisc || style == QTextListFormat::ListCircle ||
+                      style == QTextListFormat::ListSquare;
+  const QTextBlockFormat bf = block.blockFormat();
+  const double textStart = origin.x() + first.cursorToX(first.textStart());
+  const double indent = bf.hasProperty(kListMarkerIndent) ? bf.intProperty(kListMarkerIndent) : -360;
+  TextOp t;
+  t.x = dx + (textStart + std::min(indent, -180.0)) / kInch;
+  t.y = dy + baseline / kInch;
+  QTextBlock::iterator it = block.begin();
+  t.font = FontOf(!it.atEnd() ? it.fragment().charFormat() : block.charFormat(), doc);
+  t.font.underline = false;
+  t.text = bullet ? QString(QChar(0x2022)) : list->itemText(block);
+  out->push_back(t);
+}
+
+void BorderLine(double x1, double y1, double x2, double y2, double width, const QBrush& brush,
+                std::vector<PageOp>* out) {
+  LineOp l;
+  l.x1 = x1;
+  l.y1 = y1;
+  l.x2 = x2;
+  l.y2 = y2;
+  l.pen.width = width * kTwipsPerLayoutPixel / kInch;
+  l.pen.color = brush.style() == Qt::NoBrush ? 0xFF000000 : brush.color().rgba();
+  out->push_back(l);
+}
+
+// The lines of the cells with borders whose row starts on the page.
+void EmitTableBorders(const QTextTable* table, QAbstractTextDocumentLayout* layout, double top,
+                      double bottom, double dx, double dy, std::vector<PageOp>* out) {
+  auto cellRect = [layout](const QTextTableCell& cell) {
+    QRectF r = layout->blockBoundingRect(cell.firstCursorPosition().block());
+    return r.united(layout->blockBoundingRect(cell.lastCursorPosition().block()));
+  };
+  for (int row = 0; row < table->rows(); ++row) {
+    double rowTop = 1e300, rowBottom = -1e300;
+    for (int c = 0; c < table->columns(); ++c) {
+      const QRectF r = cellRect(table->cellAt(row, c));
+      rowTop = std::min(rowTop, r.top());
+      rowBottom = std::max(rowBottom, r.bottom());
+    }
+    if (rowTop < top - 0.5 || rowTop >= bottom - 0.5) continue;
+    for (int c = 0; c < table->columns(); ++c) {
+      const QTextTableCell cell = table->cellAt(row, c);
+      if (cell.row() != row || cell.column() != c) continue;  // covered by a span
+      const QTextTableCellFormat f = cell.format().toTableCellFormat();
+      const QRectF r = cellRect(cell);
+      const double x1 = dx + r.left() / kInch, x2 = dx + r.right() / kInch;
+      const double y1 = dy + rowTop / kInch, y2 = dy + rowBottom / kInch;
+      auto on = [](double width, QTextFrameFormat::BorderStyle style) {
+        return width > 0 && style != QTextFrameFormat::BorderStyle_None;
+      };
+      if (on(f.topBorder(), f.topBorderStyle())) {
+        BorderLine(x1, y1, x2, y1, f.topBorder(), f.topBorderBrush(), out);
+      }
+      if (on(f.bottomBorder(), f.bottomBorderStyle())) {
+        BorderLine(x1, y2, x2, y2, f.bottomBorder(), f.bottomBorderBrush(), out);
+      }
+      if (on(f.leftBorder(), f.leftBorderStyle())) {
+        BorderLine(x1, y1, x1, y2, f.leftBorder(), f.leftBorderBrush(), out);
+      }
+      if (on(f.rightBorder(), f.rightBorderStyle())) {
+        BorderLine(x2, y1, x2, y2, f.rightBorder(), f.rightBorderBrush(), out);
+      }
+    }
+  }
+}
+
+void EmitFrameBorders(const QTextFrame* frame, QAbstractTextDocumentLayout* layout, double top,
+                      double bottom, double dx, double dy, std::vector<PageOp>* out) {
+  for (const QTextFrame* child : frame->childFrames()) {
+    if (const auto* table = qobject_cast<const QTextTable*>(child)) {
+      EmitTableBorders(table, layout, top, bottom, dx, dy, out);
+    }
+    EmitFrameBorders(child, layout, top, bottom, dx, dy, out);
+  }
+}
+
 }  // namespace
 
 int AppendPageOps(const RichDocument& rich, int index, double dx, double dy,
@@ -133,6 +219,7 @@ int AppendPageOps(const RichDocument& rich, int index, double dx, double dy,
       const int lineStart = line.textStart();
       const int lineEnd = lineStart + line.textLength();
       const bool lastLine = n + 1 == tl->lineCount();
+      if (n == 0 && block.textList()) EmitListMarker(block, line, origin, baseline, doc, dx, oy, out);
       for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fr = it.fragment();
         const int fs = fr.position() - block.position();
@@ -156,6 +243,7 @@ int AppendPageOps(const RichDocument& rich, int index, double dx, double dy,
       }
     }
   }
+  EmitFrameBorders(doc.rootFrame(), layout, top, bottom, dx, oy, out);
   const int pages = rich.pageCount();
   return index + 1 < pages ? index + 1 : 0;
 }

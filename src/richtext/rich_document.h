@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QTextDocument>
+#include <QTextFormat>
 #include <memory>
 
 namespace qv {
@@ -35,6 +36,16 @@ struct PageLayout {
 // Picture resources are stored under this URL scheme with their file
 // bytes (PNG or JPEG), so the writer can hand them back unchanged.
 inline constexpr char kPictureScheme[] = "qvpict";
+
+// Lengths Qt's layout scales as 96-dpi pixels (pictures, fixed table
+// column widths, cell borders) go into the document divided by this.
+inline constexpr double kTwipsPerLayoutPixel = kTwipsPerInch / 96.0;
+
+// Block property of a list item: where its marker stands against the left
+// indent, in twips (negative: in the hanging indent before the text).
+inline constexpr int kListMarkerIndent = QTextFormat::UserProperty + 1;
+// List format property: the list's level, 0 the outermost.
+inline constexpr int kListLevel = QTextFormat::UserProperty + 2;
 
 class RichDocument {
  public:

@@ -5,7 +5,8 @@
 // \fcharset), \'hh and \uN escapes; fonts, sizes, bold, italic, underline,
 // strike-through, colours, highlighting; paragraph alignment, indents,
 // spacing, line spacing and tab stops; page size and margins; PNG and JPEG
-// pictures; simple tables. Every other control word and every {\* ...}
+// pictures; simple tables with their cell borders; bullet and numbered lists
+// (list tables and the older paragraph numbering). Every other control word and every {\* ...}
 // destination is stepped over. Damage it can step over (a file that ends
 // early, a picture it cannot show, an unknown code page) leaves the
 // readable text and a warning; a file that is not RTF, or nests groups

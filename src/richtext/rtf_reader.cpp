@@ -8,6 +8,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextList>
 #include <QTextTable>
 #include <QUrl>
 #include <vector>
@@ -23,7 +24,7 @@ constexpr int kMaxLength = 1440 * 200;  // twips: no page is 200 inches
 constexpr int kMaxTabs = 64;
 constexpr int kMaxColumns = 63;  // Word's own limit for a table row
 
-enum class Dest { Normal, FontTable, ColorTable, Picture, Skip };
+enum class Dest { Normal, FontTable, ColorTable, Picture, ListTable, ListOverrides, Numbering, Skip };
 enum class PictKind { None, Png, Jpeg, Other };
 
 struct CharState {
@@ -31,6 +32,45 @@ struct CharState {
   int halfPoints = 24;
   bool bold = false, italic = false, underline = false, strike = false;
   int color = 0, highlight = 0;
+};
+
+// How a list paragraph is marked: a bullet, or numbers of one kind.
+enum class ListKind { None, Bullet, Decimal, UpperRoman, LowerRoman, UpperAlpha, LowerAlpha };
+
+// A list level's \levelnfc number format.
+ListKind KindOfNumberFormat(int nfc) {
+  switch (nfc) {
+    case 0: return ListKind::Decimal;
+    case 1: return ListKind::UpperRoman;
+    case 2: return ListKind::LowerRoman;
+    case 3: return ListKind::UpperAlpha;
+    case 4: return ListKind::LowerAlpha;
+    case 23: return ListKind::Bullet;
+    case 255: return ListKind::None;
+    default: return ListKind::Decimal;
+  }
+}
+
+QTextListFormat::Style StyleOf(ListKind kind) {
+  switch (kind) {
+    case ListKind::Decimal: return QTextListFormat::ListDecimal;
+    case ListKind::UpperRoman: return QTextListFormat::ListUpperRoman;
+    case ListKind::LowerRoman: return QTextListFormat::ListLowerRoman;
+    case ListKind::UpperAlpha: return QTextListFormat::ListUpperAlpha;
+    case ListKind::LowerAlpha: return QTextListFormat::ListLowerAlpha;
+    default: return QTextListFormat::ListDisc;
+  }
+}
+
+// One side of a table cell's border.
+struct BorderDef {
+  int width = 0;  // twips; 0: no line
+  int color = 0;
+};
+
+struct CellDef {
+  int right = 0;
+  BorderDef sides[4];  // top, left, bottom, right
 };
 
 struct TabDef {
@@ -47,6 +87,9 @@ struct ParaState {
   QTextOption::TabType pendingTab = QTextOption::LeftTab;
   bool inTable = false;
   bool pageBreakBefore = false;
+  int list = 0;   // \ls: the list override; 0 none
+  int level = 0;  // \ilvl
+  ListKind numbering = ListKind::None;  // from an old-style {\pn ...} group
 };
 
 struct Group {
@@ -122,6 +165,9 @@ class Reader {
   void finishFont();
   void finishColor();
   void finishPicture();
+  void joinList();
+  ListKind listKindOf(const ParaState& p) const;
+  void applyCellBorders();
   QStringDecoder& decoderFor(int codePage);
   int currentCodePage() const;
 
@@ -167,8 +213,19 @@ class Reader {
   int m_picW = 0, m_picH = 0, m_picGoalW = 0, m_picGoalH = 0, m_scaleX = 100, m_scaleY = 100;
   int m_pictures = 0;
 
+  // lists: the levels of the \list being read, the kinds by \listid and
+  // the \ls numbers that point at them; the lists of the paragraphs just
+  // read, by (list, level), so a run of items stays one list
+  std::vector<ListKind> m_listLevels;
+  QHash<int, std::vector<ListKind>> m_listsById;
+  int m_overrideListId = 0;
+  QHash<int, int> m_overrides;
+  QHash<QPair<int, int>, QTextList*> m_openLists;
+
   // tables
-  std::vector<int> m_cellRights;
+  std::vector<CellDef> m_cells;
+  CellDef m_pendingCell;
+  int m_borderSide = -1;  // the cell side \brdr... words describe; -1 none
   QTextTable* m_table = nullptr;
   int m_row = -1, m_col = 0;
   bool m_rowEnded = true;
@@ -262,6 +319,7 @@ RtfReadResult Reader::run(RichDocument* out) {
     last.deletePreviousChar();
   } else {
     m_cursor.setBlockFormat(blockFormat());
+    joinList();
   }
   PageLayout layout = m_layout;
   layout.width = Clamp(layout.width, 720, kMaxLength);
@@ -310,6 +368,9 @@ void Reader::closeGroup() {
   // Paragraph properties are not scoped by groups in practice; word
   // processors rely on \pard. Keep the inner group's paragraph state.
   if (closing.dest == Dest::Normal && parent == Dest::Normal) m_groups.back().para = closing.para;
+  if (closing.dest == Dest::Numbering && parent == Dest::Normal) {
+    m_groups.back().para.numbering = closing.para.numbering;
+  }
 }
 
 // Steps over the rest of an ignored group without building any state, so
@@ -451,7 +512,7 @@ void Reader::handleWord(const QByteArray& w, bool hasParam, int param) {
   if (m_skipChars > 0 && w != "u") m_skipChars = 0;
 
   // Destinations.
-  if (star && w != "shppict") {
+  if (star && w != "shppict" && w != "pn" && w != "listtable" && w != "listoverridetable") {
     g.dest = Dest::Skip;
     skipGroupRest();
     return;
@@ -459,11 +520,11 @@ void Reader::handleWord(const QByteArray& w, bool hasParam, int param) {
   static const QSet<QByteArray> kSkipped = {
       "stylesheet", "info",      "header",    "headerl",     "headerr",    "headerf",
       "footer",     "footerl",   "footerr",   "footerf",     "footnote",   "annotation",
-      "listtable",  "listoverridetable",      "revtbl",      "rsidtbl",    "xmlnstbl",
+      "pntext",     "revtbl",      "rsidtbl",    "xmlnstbl",
       "themedata",  "colorschememapping",     "latentstyles", "datastore", "generator",
       "nonshppict", "objdata",   "pgdsctbl",  "xe",          "tc",         "txe",
       "fldinst",    "author",    "operator",  "title",       "subject",    "doccomm",
-      "company",    "object",    "pn",        "template",    "filetbl",    "atnid"};
+      "company",    "object",    "listtext",  "template",    "filetbl",    "atnid"};
   if (kSkipped.contains(w)) {
     flushText();
     g.dest = Dest::Skip;
@@ -496,6 +557,36 @@ void Reader::handleWord(const QByteArray& w, bool hasParam, int param) {
     return;
   }
 
+  if (w == "listtable" || w == "listoverridetable" || w == "pn") {
+    flushText();
+    g.dest = w == "pn" ? Dest::Numbering
+                       : w == "listtable" ? Dest::ListTable : Dest::ListOverrides;
+    g.para.numbering = ListKind::None;
+    return;
+  }
+  if (g.dest == Dest::ListTable) {
+    if (w == "list") m_listLevels.clear();
+    else if (w == "listlevel" && m_listLevels.size() < 9) m_listLevels.push_back(ListKind::Decimal);
+    else if (w == "levelnfc" && !m_listLevels.empty()) m_listLevels.back() = KindOfNumberFormat(param);
+    else if (w == "listid") m_listsById.insert(param, std::exchange(m_listLevels, {}));
+    return;
+  }
+  if (g.dest == Dest::ListOverrides) {
+    if (w == "listid") m_overrideListId = param;
+    else if (w == "ls") m_overrides.insert(param, m_overrideListId);
+    return;
+  }
+  if (g.dest == Dest::Numbering) {
+    ListKind& n = g.para.numbering;
+    if (w == "pnlvlblt") n = ListKind::Bullet;
+    else if (w == "pndec") n = ListKind::Decimal;
+    else if (w == "pnucrm") n = ListKind::UpperRoman;
+    else if (w == "pnlcrm") n = ListKind::LowerRoman;
+    else if (w == "pnucltr") n = ListKind::UpperAlpha;
+    else if (w == "pnlcltr") n = ListKind::LowerAlpha;
+    else if ((w == "pnlvlbody" || w == "pnlvlcont") && n == ListKind::None) n = ListKind::Decimal;
+    return;
+  }
   if (g.dest == Dest::FontTable) {
     if (w == "f") m_fontNumber = param;
     else if (w == "fcharset") m_fontCharset = param;
@@ -574,6 +665,8 @@ void Reader::handleWord(const QByteArray& w, bool hasParam, int param) {
     p.pendingTab = QTextOption::LeftTab;
   } else if (w == "pagebb") p.pageBreakBefore = on;
   else if (w == "intbl") p.inTable = true;
+  else if (w == "ls") p.list = Clamp(param, 0, 100000);
+  else if (w == "ilvl") p.level = Clamp(param, 0, 8);
   else if (w == "par" || w == "sect") endParagraph();
   else if (w == "page") pageBreak();
   else if (w == "line") addChar(QChar(QChar::LineSeparator));
@@ -594,9 +687,27 @@ void Reader::handleWord(const QByteArray& w, bool hasParam, int param) {
   }
   // Tables.
   else if (w == "trowd") {
-    m_cellRights.clear();
+    m_cells.clear();
+    m_pendingCell = CellDef();
+    m_borderSide = -1;
   } else if (w == "cellx") {
-    if (int(m_cellRights.size()) < kMaxColumns) m_cellRights.push_back(Clamp(param, 0, kMaxLength));
+    m_pendingCell.right = Clamp(param, 0, kMaxLength);
+    if (int(m_cells.size()) < kMaxColumns) m_cells.push_back(m_pendingCell);
+    m_pendingCell = CellDef();
+    m_borderSide = -1;
+  } else if (w == "clbrdrt") m_borderSide = 0;
+  else if (w == "clbrdrl") m_borderSide = 1;
+  else if (w == "clbrdrb") m_borderSide = 2;
+  else if (w == "clbrdrr") m_borderSide = 3;
+  else if (w == "brdrt" || w == "brdrb" || w == "brdrl" || w == "brdrr" || w == "brdrbtw" ||
+           w == "brdrbar" || w == "box" || w.startsWith("trbrdr")) {
+    m_borderSide = -1;  // a paragraph's or a whole row's border: not drawn
+  } else if (m_borderSide >= 0 && w.startsWith("brdr")) {
+    BorderDef& side = m_pendingCell.sides[m_borderSide];
+    if (w == "brdrw") side.width = Clamp(param, 0, 1440);
+    else if (w == "brdrcf") side.color = Clamp(param, 0, 100000);
+    else if (w == "brdrnone" || w == "brdrnil") side.width = 0;
+    else if (side.width == 0) side.width = 15;  // a style word alone: a hairline
   } else if (w == "cell") endCell();
   else if (w == "row") {
     flushText();
@@ -630,7 +741,9 @@ void Reader::addByte(char byte) {
     if (byte == ';') finishColor();
     return;
   }
-  if (d == Dest::Skip) return;
+  if (d == Dest::Skip || d == Dest::ListTable || d == Dest::ListOverrides || d == Dest::Numbering) {
+    return;
+  }
   if (m_skipChars > 0) {
     --m_skipChars;
     return;
@@ -734,7 +847,79 @@ QTextBlockFormat Reader::blockFormat() const {
     f.setTabPositions(tabs);
   }
   if (p.pageBreakBefore) f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+  if (listKindOf(p) != ListKind::None) {
+    // A word processor puts the marker at the first-line indent and the
+    // text at the left indent; the layout puts the marker before the text.
+    f.setTextIndent(0);
+    f.setProperty(kListMarkerIndent, p.first);
+  }
   return f;
+}
+
+ListKind Reader::listKindOf(const ParaState& p) const {
+  if (p.list > 0) {
+    auto o = m_overrides.find(p.list);
+    if (o != m_overrides.end()) {
+      auto l = m_listsById.find(*o);
+      if (l != m_listsById.end() && !l->empty()) {
+        return (*l)[std::min<size_t>(size_t(p.level), l->size() - 1)];
+      }
+    }
+    return ListKind::Bullet;  // a list whose definition is missing still shows as one
+  }
+  return p.numbering;
+}
+
+// Makes the paragraph at the cursor an item of its list: the list of the
+// items just before it with the same list and level, or a new one.
+void Reader::joinList() {
+  const ParaState& p = m_groups.back().para;
+  const ListKind kind = listKindOf(p);
+  if (kind == ListKind::None) {
+    if (!m_cursor.currentTable()) m_openLists.clear();
+    return;
+  }
+  const QPair<int, int> key(p.list > 0 ? p.list : -1 - int(kind), p.level);
+  auto it = m_openLists.find(key);
+  if (it != m_openLists.end() && (*it)->format().style() == StyleOf(kind)) {
+    (*it)->add(m_cursor.block());
+    return;
+  }
+  QTextListFormat f;
+  f.setStyle(StyleOf(kind));
+  f.setIndent(0);
+  f.setProperty(kListLevel, p.level);
+  m_openLists.insert(key, m_cursor.createList(f));
+}
+
+// Gives the cells of the row just made the borders its \trowd defined.
+void Reader::applyCellBorders() {
+  for (int c = 0; c < m_table->columns() && c < int(m_cells.size()); ++c) {
+    QTextTableCell cell = m_table->cellAt(m_row, c);
+    QTextTableCellFormat f = cell.format().toTableCellFormat();
+    const BorderDef* sides = m_cells[size_t(c)].sides;
+    auto brush = [this](int color) {
+      return color > 0 && size_t(color) < m_colors.size() && m_colors[size_t(color)].isValid()
+                 ? QBrush(m_colors[size_t(color)])
+                 : QBrush(Qt::black);
+    };
+    auto style = [](int width) {
+      return width > 0 ? QTextFrameFormat::BorderStyle_Solid : QTextFrameFormat::BorderStyle_None;
+    };
+    f.setTopBorder(sides[0].width / kTwipsPerLayoutPixel);
+    f.setTopBorderStyle(style(sides[0].width));
+    f.setTopBorderBrush(brush(sides[0].color));
+    f.setLeftBorder(sides[1].width / kTwipsPerLayoutPixel);
+    f.setLeftBorderStyle(style(sides[1].width));
+    f.setLeftBorderBrush(brush(sides[1].color));
+    f.setBottomBorder(sides[2].width / kTwipsPerLayoutPixel);
+    f.setBottomBorderStyle(style(sides[2].width));
+    f.setBottomBorderBrush(brush(sides[2].color));
+    f.setRightBorder(sides[3].width / kTwipsPerLayoutPixel);
+    f.setRightBorderStyle(style(sides[3].width));
+    f.setRightBorderBrush(brush(sides[3].color));
+    cell.setFormat(f);
+  }
 }
 
 void Reader::leaveTable() {
@@ -755,7 +940,7 @@ void Reader::placeCursorForContent() {
     leaveTable();
     return;
   }
-  const int columns = std::max<int>(1, int(m_cellRights.size()));
+  const int columns = std::max<int>(1, int(m_cells.size()));
   if (!m_table) {
     if (m_blockHasContent) {
       m_cursor.setBlockFormat(QTextBlockFormat());
@@ -767,11 +952,13 @@ void Reader::placeCursorForContent() {
     tf.setBorder(0);
     tf.setCellPadding(0);
     tf.setCellSpacing(0);
+    tf.setBorderCollapse(true);
     QList<QTextLength> widths;
     int left = 0;
-    for (int right : m_cellRights) {
-      widths << QTextLength(QTextLength::FixedLength, std::max(1, right - left));
-      left = right;
+    for (const CellDef& cell : m_cells) {
+      widths << QTextLength(QTextLength::FixedLength,
+                            std::max(1, cell.right - left) / kTwipsPerLayoutPixel);
+      left = cell.right;
     }
     if (!widths.isEmpty()) tf.setColumnWidthConstraints(widths);
     m_table = m_cursor.insertTable(1, columns, tf);
@@ -785,6 +972,7 @@ void Reader::placeCursorForContent() {
     m_row = 0;
     m_col = 0;
     m_rowEnded = false;
+    applyCellBorders();
     m_cursor = m_table->cellAt(0, 0).firstCursorPosition();
     m_blockHasContent = false;
     return;
@@ -795,6 +983,7 @@ void Reader::placeCursorForContent() {
     ++m_row;
     m_col = 0;
     m_rowEnded = false;
+    applyCellBorders();
     m_cursor = m_table->cellAt(m_row, 0).firstCursorPosition();
     m_blockHasContent = false;
   }
@@ -817,6 +1006,7 @@ void Reader::endParagraph() {
   m_pendingPageBreak = false;
   m_cursor.setBlockFormat(format);
   m_cursor.setBlockCharFormat(charFormat());
+  joinList();
   m_cursor.insertBlock(QTextBlockFormat(), charFormat());
   m_blockHasContent = false;
   m_lastWasPar = true;

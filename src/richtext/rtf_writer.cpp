@@ -5,6 +5,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFrame>
+#include <QTextList>
 #include <QTextTable>
 #include <QUrl>
 #include <vector>
@@ -26,8 +27,11 @@ class Writer {
   void collect(const QTextBlock& block);
   void writeFrame(QTextFrame* frame);
   void writeTable(QTextTable* table);
+  void writeCellBorders(const QTextTableCellFormat& f);
   void writeBlock(const QTextBlock& block, bool inTable, const char* ending);
-  void writeParagraphFormat(const QTextBlockFormat& f, bool inTable);
+  void writeParagraphFormat(const QTextBlockFormat& f, bool inTable, const QTextList* list);
+  int listNumber(const QTextList* list);
+  QByteArray listTables() const;
   void writeCharFormat(const QTextCharFormat& f);
   void writeText(const QString& text);
   void writeImage(const QTextImageFormat& f);
@@ -37,6 +41,7 @@ class Writer {
   const QTextDocument& m_doc;
   QStringList m_fonts;
   std::vector<QColor> m_colors;
+  std::vector<const QTextList*> m_lists;  // \ls n is m_lists[n - 1]
   QByteArray m_body;
 };
 
@@ -101,9 +106,57 @@ void Writer::writeCharFormat(const QTextCharFormat& f) {
   m_body += ' ';
 }
 
-void Writer::writeParagraphFormat(const QTextBlockFormat& f, bool inTable) {
+int Writer::listNumber(const QTextList* list) {
+  for (size_t i = 0; i < m_lists.size(); ++i) {
+    if (m_lists[i] == list) return int(i) + 1;
+  }
+  m_lists.push_back(list);
+  return int(m_lists.size());
+}
+
+// The \levelnfc number of a list style.
+int NumberFormatOf(QTextListFormat::Style style) {
+  switch (style) {
+    case QTextListFormat::ListDecimal: return 0;
+    case QTextListFormat::ListUpperRoman: return 1;
+    case QTextListFormat::ListLowerRoman: return 2;
+    case QTextListFormat::ListUpperAlpha: return 3;
+    case QTextListFormat::ListLowerAlpha: return 4;
+    default: return 23;
+  }
+}
+
+// One list definition and one override per list, each list of one level
+// (the level a paragraph stands at goes with the paragraph).
+QByteArray Writer::listTables() const {
+  if (m_lists.empty()) return {};
+  QByteArray lists = "{\\*\\listtable";
+  QByteArray overrides = "{\\*\\listoverridetable";
+  for (size_t i = 0; i < m_lists.size(); ++i) {
+    const QByteArray id = QByteArray::number(int(i) + 1);
+    const int nfc = NumberFormatOf(m_lists[i]->format().style());
+    lists += "{\\list\\listtemplateid" + id + "\\listsimple";
+    for (int level = 0; level < 9; ++level) {
+      lists += "{\\listlevel\\levelnfc" + QByteArray::number(nfc) + "\\levelnfcn" +
+               QByteArray::number(nfc) + "\\leveljc0\\levelstartat1\\levelfollow0";
+      lists += nfc == 23 ? "{\\leveltext\\'01\\u8226 ?;}{\\levelnumbers;}"
+                         : "{\\leveltext\\'02\\'" + QByteArray::number(level, 16).rightJustified(2, '0') +
+                               ".;}{\\levelnumbers\\'01;}";
+      lists += "\\fi-360\\li" + QByteArray::number(720 * (level + 1)) + "}";
+    }
+    lists += "{\\listname ;}\\listid" + id + "}\n";
+    overrides += "{\\listoverride\\listid" + id + "\\listoverridecount0\\ls" + id + "}";
+  }
+  return lists + "}\n" + overrides + "}\n";
+}
+
+void Writer::writeParagraphFormat(const QTextBlockFormat& f, bool inTable, const QTextList* list) {
   m_body += "\\pard";
   if (inTable) m_body += "\\intbl";
+  if (list) {
+    m_body += "\\ls" + QByteArray::number(listNumber(list)) + "\\ilvl" +
+              QByteArray::number(list->format().intProperty(kListLevel));
+  }
   const Qt::Alignment a = f.alignment() & Qt::AlignHorizontal_Mask;
   if (a & Qt::AlignHCenter) m_body += "\\qc";
   else if (a & Qt::AlignRight) m_body += "\\qr";
@@ -114,7 +167,12 @@ void Writer::writeParagraphFormat(const QTextBlockFormat& f, bool inTable) {
   };
   length("li", f.leftMargin());
   length("ri", f.rightMargin());
-  length("fi", f.textIndent());
+  if (list) {
+    // The marker's place is the first-line indent a word processor reads.
+    length("fi", f.hasProperty(kListMarkerIndent) ? f.intProperty(kListMarkerIndent) : -360);
+  } else {
+    length("fi", f.textIndent());
+  }
   length("sb", f.topMargin());
   length("sa", f.bottomMargin());
   switch (f.lineHeightType()) {
@@ -176,7 +234,19 @@ void Writer::writeImage(const QTextImageFormat& f) {
 }
 
 void Writer::writeBlock(const QTextBlock& block, bool inTable, const char* ending) {
-  writeParagraphFormat(block.blockFormat(), inTable);
+  const QTextList* list = block.textList();
+  if (list) {
+    // The marker as text, for readers that know no lists.
+    const QString marker = list->format().style() == QTextListFormat::ListDisc ||
+                                   list->format().style() == QTextListFormat::ListCircle ||
+                                   list->format().style() == QTextListFormat::ListSquare
+                               ? QString(QChar(0x2022))
+                               : list->itemText(block);
+    m_body += "{\\listtext\\pard\\plain ";
+    writeText(marker);
+    m_body += "\\tab}";
+  }
+  writeParagraphFormat(block.blockFormat(), inTable, list);
   bool any = false;
   for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
     const QTextFragment fragment = it.fragment();
@@ -196,6 +266,29 @@ void Writer::writeBlock(const QTextBlock& block, bool inTable, const char* endin
   m_body += '\n';
 }
 
+void Writer::writeCellBorders(const QTextTableCellFormat& f) {
+  struct Side {
+    const char* word;
+    double width;
+    QTextFrameFormat::BorderStyle style;
+    QBrush brush;
+  };
+  const Side sides[] = {
+      {"clbrdrt", f.topBorder(), f.topBorderStyle(), f.topBorderBrush()},
+      {"clbrdrl", f.leftBorder(), f.leftBorderStyle(), f.leftBorderBrush()},
+      {"clbrdrb", f.bottomBorder(), f.bottomBorderStyle(), f.bottomBorderBrush()},
+      {"clbrdrr", f.rightBorder(), f.rightBorderStyle(), f.rightBorderBrush()},
+  };
+  for (const Side& side : sides) {
+    const int twips = qRound(side.width * kTwipsPerLayoutPixel);
+    if (twips <= 0 || side.style == QTextFrameFormat::BorderStyle_None) continue;
+    m_body += QByteArray("\\") + side.word + "\\brdrs\\brdrw" + QByteArray::number(twips);
+    if (side.brush.style() != Qt::NoBrush && side.brush.color() != Qt::black) {
+      m_body += "\\brdrcf" + QByteArray::number(colorIndex(side.brush.color()));
+    }
+  }
+}
+
 void Writer::writeTable(QTextTable* table) {
   const QTextTableFormat tf = table->format();
   const QList<QTextLength> widths = tf.columnWidthConstraints();
@@ -204,9 +297,10 @@ void Writer::writeTable(QTextTable* table) {
     int right = 0;
     for (int c = 0; c < table->columns(); ++c) {
       const double w = c < widths.size() && widths[c].type() == QTextLength::FixedLength
-                           ? widths[c].rawValue()
+                           ? widths[c].rawValue() * kTwipsPerLayoutPixel
                            : double(m_rich.layout().textWidth()) / table->columns();
       right += qRound(w);
+      writeCellBorders(table->cellAt(r, c).format().toTableCellFormat());
       m_body += "\\cellx" + QByteArray::number(right);
     }
     m_body += '\n';
@@ -263,6 +357,7 @@ QByteArray Writer::run() {
            "\\blue" + QByteArray::number(c.blue()) + ";";
   }
   out += "}\n";
+  out += listTables();
   const PageLayout l = m_rich.layout();
   out += "\\paperw" + QByteArray::number(l.width) + "\\paperh" + QByteArray::number(l.height) +
          "\\margl" + QByteArray::number(l.left) + "\\margr" + QByteArray::number(l.right) +

@@ -5,6 +5,7 @@
 // its zoom buttons.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,7 +20,10 @@
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QTableView>
+#include <QTextBlock>
+#include <QTextList>
 #include <QTimer>
+#include <QToolBar>
 
 #include "labels_test_util.h"
 #include "letters/letter_store.h"
@@ -181,6 +185,23 @@ TEST_F(LetterWindowsTest, DesignerFieldListSaveAndCancel) {
     EXPECT_EQ(designer.InsertFieldCombo->currentIndex(), 0);
   }
   EXPECT_EQ(designer.document().doc().toPlainText(), "[First][Today's Date][Name and Address]");
+
+  // The bullet button makes the paragraph a list item that a word
+  // processor reads as one (the file round trip keeps it); again undoes it.
+  QAction* bullets = nullptr;
+  for (QAction* action : designer.ToolBar->actions()) {
+    if (action->toolTip() == "Bullet List" || action->text() == "Bullet List") bullets = action;
+  }
+  ASSERT_NE(bullets, nullptr);
+  bullets->trigger();
+  RichDocument reread;
+  ASSERT_TRUE(ReadRtf(WriteRtf(designer.document()), &reread).ok);
+  const QTextBlock item = reread.doc().begin();
+  ASSERT_NE(item.textList(), nullptr);
+  EXPECT_EQ(item.textList()->format().style(), QTextListFormat::ListDisc);
+  EXPECT_EQ(item.blockFormat().leftMargin(), 720);
+  bullets->trigger();
+  EXPECT_EQ(designer.document().doc().begin().textList(), nullptr);
 
   const struct {
     QPushButton* button;

@@ -57,6 +57,49 @@ TEST(PagePaint, TextSitsInsideTheMargins) {
   EXPECT_GT(t[3].x, t[2].x);
 }
 
+TEST(PagePaint, ListMarkersAndCellBorders) {
+  // Margins of an inch; items at 0.5 in with their markers 0.25 in before.
+  RichDocument d = Read(
+      "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\margl1440\\margr1440\\margt1440\\f0\\fs24"
+      "{\\*\\listtable{\\list{\\listlevel\\levelnfc23}\\listid1}{\\list{\\listlevel\\levelnfc0}\\listid2}}"
+      "{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}{\\listoverride\\listid2\\ls2}}"
+      "\\pard\\ls1\\li720\\fi-360 dot\\par\\pard\\ls2\\li720\\fi-360 one\\par"
+      "\\pard\\ls2\\li720\\fi-360 two\\par\\pard\\trowd\\clbrdrt\\brdrs\\brdrw20\\clbrdrl\\brdrs"
+      "\\brdrw20\\cellx2880\\cellx5760\\pard\\intbl A\\cell B\\cell\\row\\pard end\\par}");
+  int next = -1;
+  const Page page = RichPage(d, 0, &next, nullptr);
+  const std::vector<TextOp> t = Texts(page);
+  ASSERT_EQ(t.size(), 9u);
+  EXPECT_EQ(t[7].text, "B");  // the second cell starts where the first ends
+  EXPECT_NEAR(t[7].x, 3.0, 0.02);
+  const char* expected[][2] = {{"\u2022", "dot"}, {"1.", "one"}, {"2.", "two"}};
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(expected[i][1]);
+    EXPECT_EQ(t[2 * i].text, QString::fromUtf8(expected[i][0]));
+    EXPECT_DOUBLE_EQ(t[2 * i].x, 1.25);
+    EXPECT_EQ(t[2 * i + 1].text, expected[i][1]);
+    EXPECT_DOUBLE_EQ(t[2 * i + 1].x, 1.5);
+    EXPECT_DOUBLE_EQ(t[2 * i].y, t[2 * i + 1].y);
+  }
+  // The first cell's top and left lines, 20 twips wide, at its edges; the
+  // second cell has none.
+  std::vector<LineOp> lines;
+  for (const PageOp& op : page.ops) {
+    if (const auto* l = std::get_if<LineOp>(&op)) lines.push_back(*l);
+  }
+  ASSERT_EQ(lines.size(), 2u);
+  const LineOp& top = lines[0];
+  const LineOp& left = lines[1];
+  EXPECT_NEAR(top.x1, 1.0, 0.02);
+  EXPECT_NEAR(top.x2, 3.0, 0.02);
+  EXPECT_DOUBLE_EQ(top.y1, top.y2);
+  EXPECT_GT(top.y1, t[5].y);  // below the last list item
+  EXPECT_DOUBLE_EQ(left.x1, left.x2);
+  EXPECT_NEAR(left.x1, 1.0, 0.02);
+  EXPECT_GT(left.y2, left.y1);
+  EXPECT_DOUBLE_EQ(top.pen.width, 20.0 / 1440);
+}
+
 TEST(PagePaint, TabStopsLandWhereTheFileSays) {
   // A right stop at the right margin (6.5 in from the left one) and a
   // left stop at 3 in: the texts end and start there.

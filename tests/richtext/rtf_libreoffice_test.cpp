@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextList>
 #include <QTextTable>
 
 #include "richtext/rtf.h"
@@ -111,8 +112,32 @@ TEST(LibreOffice, WriterRtfReadsIntoTextFormatsAndLayout) {
   EXPECT_EQ(table->cellAt(1, 1).firstCursorPosition().block().text(), "c22");
   const QList<QTextLength> widths = table->format().columnWidthConstraints();
   ASSERT_EQ(widths.size(), 2);
-  EXPECT_NEAR(widths[0].rawValue(), 2160, 20);
-  EXPECT_NEAR(widths[1].rawValue(), 3600, 20);
+  EXPECT_NEAR(widths[0].rawValue() * kTwipsPerLayoutPixel, 2160, 20);
+  EXPECT_NEAR(widths[1].rawValue() * kTwipsPerLayoutPixel, 3600, 20);
+
+  // The first cell has a half-point frame; the others none.
+  const QTextTableCellFormat framed = table->cellAt(0, 0).format().toTableCellFormat();
+  EXPECT_NEAR(framed.topBorder() * kTwipsPerLayoutPixel, 10, 1);
+  EXPECT_NEAR(framed.rightBorder() * kTwipsPerLayoutPixel, 10, 1);
+  EXPECT_EQ(table->cellAt(1, 1).format().toTableCellFormat().topBorder(), 0);
+
+  // A bullet list and a numbered list, their markers not in the text.
+  const struct {
+    const char* text;
+    QTextListFormat::Style style;
+    int number;
+  } items[] = {{"Apples", QTextListFormat::ListDisc, 0},
+               {"Pears", QTextListFormat::ListDisc, 1},
+               {"First step", QTextListFormat::ListDecimal, 0},
+               {"Second step", QTextListFormat::ListDecimal, 1}};
+  for (const auto& item : items) {
+    const QTextBlock b = BlockOf(d, item.text);
+    ASSERT_TRUE(b.isValid()) << item.text;
+    ASSERT_NE(b.textList(), nullptr) << item.text;
+    EXPECT_EQ(b.textList()->format().style(), item.style) << item.text;
+    EXPECT_EQ(b.textList()->itemNumber(b), item.number) << item.text;
+    EXPECT_EQ(b.blockFormat().leftMargin(), 720) << item.text;
+  }
 
   const QTextBlock logo = BlockOf(d, QString("Logo ") + QChar(QChar::ObjectReplacementCharacter) + " end");
   ASSERT_TRUE(logo.isValid()) << d.doc().toPlainText().toStdString();
@@ -140,7 +165,13 @@ TEST(LibreOffice, OurRtfKeepsTextFormatsAndLayoutInWriter) {
   RichDocument d;
   ASSERT_TRUE(ReadRtf("{\\rtf1{\\fonttbl{\\f0 Liberation Sans;}}{\\colortbl;\\red255\\green0\\blue0;}"
                       "\\paperw12240\\paperh15840\\margl1440\\margr2160\\margt720\\margb1440"
-                      "\\f0 Plain {\\b Strong} {\\cf1 Crimson}\\par\\pard\\qc Middle caf\\u233?\\par}",
+                      "\\f0 Plain {\\b Strong} {\\cf1 Crimson}\\par\\pard\\qc Middle caf\\u233?\\par"
+                      "{\\*\\listtable{\\list{\\listlevel\\levelnfc23}\\listid1}"
+                      "{\\list{\\listlevel\\levelnfc0}\\listid2}}{\\*\\listoverridetable"
+                      "{\\listoverride\\listid1\\ls1}{\\listoverride\\listid2\\ls2}}"
+                      "\\pard\\ls1\\li720\\fi-360 Dotted\\par\\pard\\ls2\\li720\\fi-360 Counted\\par"
+                      "\\pard\\ls2\\li720\\fi-360 Counted again\\par"
+                      "\\trowd\\clbrdrb\\brdrs\\brdrw30\\cellx3000\\pard\\intbl Boxed\\cell\\row\\pard\\par}",
                       &d)
                   .ok);
   const QString ours = Scratch().path() + "/ours.rtf";
@@ -159,10 +190,23 @@ TEST(LibreOffice, OurRtfKeepsTextFormatsAndLayoutInWriter) {
   EXPECT_TRUE(xml.contains("fo:color=\"#ff0000\""));
   EXPECT_TRUE(xml.contains("fo:text-align=\"center\""));
   EXPECT_TRUE(xml.contains("Liberation Sans"));
-  EXPECT_NEAR(Twips(xml, "fo:page-width"), 12240, 15);
-  EXPECT_NEAR(Twips(xml, "fo:page-height"), 15840, 15);
-  EXPECT_NEAR(Twips(xml, "fo:margin-left"), 1440, 15);
-  EXPECT_NEAR(Twips(xml, "fo:margin-right"), 2160, 15);
+  // The lists as lists: a bullet style, a numbered style, and the two
+  // numbered items in one list; the cell's bottom line.
+  EXPECT_TRUE(xml.contains("text:list-level-style-bullet")) << "no bullet list";
+  EXPECT_TRUE(xml.contains(QRegularExpression("text:list-level-style-number[^>]*style:num-format=\"1\"")))
+      << "no numbered list";
+  EXPECT_TRUE(xml.contains(QRegularExpression("<text:list [^>]*>\\s*<text:list-item>\\s*<text:p[^>]*>(<text:span[^>]*>)?"
+                                              "Counted(</text:span>)?</text:p>\\s*</text:list-item>\\s*<text:list-item>")))
+      << "the numbered items are not one list";
+  EXPECT_TRUE(xml.contains(QRegularExpression("fo:border-bottom=\"0\\.0?2[0-9]*in solid")) ||
+              xml.contains(QRegularExpression("fo:border-bottom=\"1\\.5pt solid")))
+      << "the cell lost its bottom line";
+  const QString page =
+      QRegularExpression("<style:page-layout-properties [^>]*fo:page-width[^>]*>").match(xml).captured(0);
+  EXPECT_NEAR(Twips(page, "fo:page-width"), 12240, 15);
+  EXPECT_NEAR(Twips(page, "fo:page-height"), 15840, 15);
+  EXPECT_NEAR(Twips(page, "fo:margin-left"), 1440, 15);
+  EXPECT_NEAR(Twips(page, "fo:margin-right"), 2160, 15);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextList>
 #include <QTextTable>
 
 #include "richtext/rtf.h"
@@ -158,10 +159,97 @@ TEST(RtfReader, Table) {
   EXPECT_EQ(cellText(1, 1), "D");
   const QList<QTextLength> w = table->format().columnWidthConstraints();
   ASSERT_EQ(w.size(), 2);
-  EXPECT_EQ(w[0].rawValue(), 2000);
-  EXPECT_EQ(w[1].rawValue(), 3000);
+  // Qt scales fixed column widths as 96-dpi pixels.
+  EXPECT_DOUBLE_EQ(w[0].rawValue() * kTwipsPerLayoutPixel, 2000);
+  EXPECT_DOUBLE_EQ(w[1].rawValue() * kTwipsPerLayoutPixel, 3000);
   EXPECT_TRUE(d.doc().toPlainText().startsWith("before"));
   EXPECT_TRUE(d.doc().toPlainText().endsWith("after"));
+}
+
+// The list style of each block, -1 outside a list, and the list it is in.
+struct ListCase {
+  const char* name;
+  QByteArray rtf;
+  std::vector<int> styles;    // per block
+  std::vector<int> listOf;    // per block: which list (0, 1, ...), -1 none
+};
+
+TEST(RtfReader, BulletAndNumberedLists) {
+  const QByteArray tables =
+      "{\\*\\listtable{\\list{\\listlevel\\levelnfc23{\\leveltext\\'01\\u8226 ?;}}"
+      "{\\listlevel\\levelnfc4}\\listid7}{\\list{\\listlevel\\levelnfc0}\\listid8}"
+      "{\\list{\\listlevel\\levelnfc255}\\listid9}}"
+      "{\\*\\listoverridetable{\\listoverride\\listid7\\ls1}{\\listoverride\\listid8\\ls2}"
+      "{\\listoverride\\listid9\\ls3}}";
+  const int none = -1, disc = QTextListFormat::ListDisc, dec = QTextListFormat::ListDecimal;
+  const ListCase cases[] = {
+      {"word processor lists: marker text dropped, items joined",
+       "{\\rtf1" + tables +
+           "{\\listtext\\pard\\plain \\u8226\\'95\\tab}\\pard\\ls1\\li720\\fi-360 Apples\\par"
+           "{\\listtext\\pard\\plain \\u8226\\'95\\tab}\\pard\\ls1\\li720\\fi-360 Pears\\par"
+           "{\\listtext 1.\\tab}\\pard\\ls2\\li720\\fi-360 One\\par"
+           "{\\listtext 2.\\tab}\\pard\\ls2\\li720\\fi-360 Two\\par\\pard after\\par"
+           "{\\listtext 1.\\tab}\\pard\\ls2 Again\\par}",
+       {disc, disc, dec, dec, none, dec}, {0, 0, 1, 1, -1, 2}},
+      {"second level of a list has its own kind",
+       "{\\rtf1" + tables + "\\pard\\ls1 a\\par\\pard\\ls1\\ilvl1 b\\par\\pard\\ls1 c\\par}",
+       {disc, QTextListFormat::ListLowerAlpha, disc}, {0, 1, 0}},
+      {"a list level without numbers is no list", "{\\rtf1" + tables + "\\pard\\ls3 plain\\par}",
+       {none}, {-1}},
+      {"a list missing from the table still shows as a bullet list", "{\\rtf1\\pard\\ls5 x\\par}",
+       {disc}, {0}},
+      {"old-style paragraph numbering",
+       "{\\rtf1{\\pntext\\'b7\\tab}\\pard{\\*\\pn\\pnlvlblt\\pnf1{\\pntxtb\\'b7}}\\fi-360\\li360 b1\\par"
+       "{\\pntext 1.\\tab}\\pard{\\*\\pn\\pnlvlbody\\pndec} n1\\par}",
+       {disc, dec}, {0, 1}},
+  };
+  for (const ListCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const RichDocument d = Read(c.rtf);
+    std::vector<QTextList*> lists;
+    std::vector<int> styles, listOf;
+    for (QTextBlock b = d.doc().begin(); b.isValid(); b = b.next()) {
+      EXPECT_FALSE(b.text().contains(QChar(0x2022)) || b.text().contains("1.")) << b.text().toStdString();
+      QTextList* l = b.textList();
+      styles.push_back(l ? l->format().style() : none);
+      auto it = std::find(lists.begin(), lists.end(), l);
+      if (l && it == lists.end()) lists.push_back(l), it = lists.end() - 1;
+      listOf.push_back(l ? int(it - lists.begin()) : -1);
+    }
+    EXPECT_EQ(styles, c.styles);
+    EXPECT_EQ(listOf, c.listOf);
+  }
+  // The hanging indent: the text at the left indent, the marker before it.
+  const QTextBlock item = Read("{\\rtf1" + tables + "\\pard\\ls2\\li720\\fi-360 x\\par}").doc().begin();
+  EXPECT_EQ(item.blockFormat().leftMargin(), 720);
+  EXPECT_EQ(item.blockFormat().textIndent(), 0);
+  EXPECT_EQ(item.blockFormat().intProperty(kListMarkerIndent), -360);
+}
+
+TEST(RtfReader, CellBorders) {
+  const RichDocument d = Read(
+      "{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}\\trowd\\clbrdrt\\brdrs\\brdrw10"
+      "\\clbrdrb\\brdrdb\\brdrw20\\brdrcf1\\cellx2000\\brdrt\\brdrs\\brdrw30\\clbrdrl\\brdrs"
+      "\\cellx4000\\pard\\intbl A\\cell B\\cell\\row"
+      "\\trowd\\cellx2000\\cellx4000\\pard\\intbl C\\cell D\\cell\\row}");
+  QTextTable* table = nullptr;
+  for (QTextFrame* f : d.doc().rootFrame()->childFrames()) table = qobject_cast<QTextTable*>(f);
+  ASSERT_NE(table, nullptr);
+  struct Expect { int row, col; double top, left, bottom, right; };
+  const Expect expected[] = {
+      {0, 0, 10, 0, 20, 0},  // a paragraph's \brdrt before the next cell is not the cell's
+      {0, 1, 0, 15, 0, 0},   // a style word without a width: a hairline
+      {1, 0, 0, 0, 0, 0},    // each row has its own borders
+  };
+  for (const Expect& e : expected) {
+    SCOPED_TRACE(testing::Message() << "cell " << e.row << "," << e.col);
+    const QTextTableCellFormat f = table->cellAt(e.row, e.col).format().toTableCellFormat();
+    EXPECT_DOUBLE_EQ(f.topBorder() * kTwipsPerLayoutPixel, e.top);
+    EXPECT_DOUBLE_EQ(f.leftBorder() * kTwipsPerLayoutPixel, e.left);
+    EXPECT_DOUBLE_EQ(f.bottomBorder() * kTwipsPerLayoutPixel, e.bottom);
+    EXPECT_DOUBLE_EQ(f.rightBorder() * kTwipsPerLayoutPixel, e.right);
+  }
+  EXPECT_EQ(table->cellAt(0, 0).format().toTableCellFormat().bottomBorderBrush().color(), QColor(255, 0, 0));
 }
 
 QByteArray TinyPng() {
@@ -220,6 +308,17 @@ void ExpectSameDocument(const RichDocument& a, const RichDocument& b) {
   for (; x.isValid() && y.isValid(); x = x.next(), y = y.next()) {
     EXPECT_EQ(x.text(), y.text());
     EXPECT_EQ(x.blockFormat(), y.blockFormat()) << x.text().toStdString();
+    EXPECT_EQ(x.textList() != nullptr, y.textList() != nullptr);
+    if (x.textList() && y.textList()) {
+      EXPECT_EQ(x.textList()->format().style(), y.textList()->format().style());
+      EXPECT_EQ(x.textList()->itemNumber(x), y.textList()->itemNumber(y));
+    }
+    if (QTextTable* tx = QTextCursor(x).currentTable()) {
+      QTextTable* ty = QTextCursor(y).currentTable();
+      ASSERT_NE(ty, nullptr);
+      const QTextTableCell cx = tx->cellAt(x.position()), cy = ty->cellAt(y.position());
+      EXPECT_EQ(cx.format(), cy.format());
+    }
     QTextBlock::iterator i = x.begin(), j = y.begin();
     for (; !i.atEnd() && !j.atEnd(); ++i, ++j) {
       EXPECT_EQ(i.fragment().text(), j.fragment().text());
@@ -240,6 +339,11 @@ TEST(RtfWriter, OwnFilesRoundTrip) {
       "{\\strike\\highlight1 D}\\par\\pard\\tqc\\tx3000\\tqr\\tx6000 x\\tab y\\tab z\\par"
       "\\pard\\sl300\\slmult0 \\par\\pard\\pagebb\\sl276\\slmult1 caf\\u233? \\{\\}\\\\ \\u8364?\\par}",
       "{\\rtf1 a\\par\\trowd\\cellx1500\\cellx4000\\pard\\intbl p\\par q\\cell r\\cell\\row\\pard b\\par}",
+      "{\\rtf1 a\\par{\\*\\listtable{\\list{\\listlevel\\levelnfc2}\\listid1}}"
+      "{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}\\pard\\ls1\\li720\\fi-300 i\\par"
+      "\\pard\\ls1\\li720\\fi-300 ii\\par\\pard\\ls4 dot\\par\\pard b\\par}",
+      "{\\rtf1{\\colortbl;\\red0\\green0\\blue255;}\\trowd\\clbrdrt\\brdrs\\brdrw10\\clbrdrr\\brdrs"
+      "\\brdrw25\\brdrcf1\\cellx1500\\cellx4000\\pard\\intbl p\\cell q\\cell\\row\\pard b\\par}",
       "{\\rtf1 logo {\\pict\\pngblip\\picwgoal1000\\pichgoal500 " + TinyPng().toHex() + "} end}",
   };
   for (const QByteArray& rtf : samples) {

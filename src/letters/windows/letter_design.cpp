@@ -336,11 +336,22 @@ void TLetterDesign::buildToolBar() {
   add(QStringLiteral("Bullets"), QStringLiteral("Bullet List"), QKeySequence(), [this] {
     QTextCursor c = WPRichText1->textCursor();
     if (c.currentList()) {
-      QTextBlockFormat f;
-      f.setObjectIndex(-1);
       c.currentList()->remove(c.block());
     } else {
-      c.createList(QTextListFormat::ListDisc);
+      // As word processors make one: the text half an inch in, the bullet
+      // a quarter inch before it, so the file reads the same elsewhere.
+      c.beginEditBlock();
+      QTextBlockFormat b = c.blockFormat();
+      if (b.leftMargin() < 360) b.setLeftMargin(720);
+      b.setTextIndent(0);
+      b.setProperty(kListMarkerIndent, -360);
+      c.setBlockFormat(b);
+      QTextListFormat f;
+      f.setStyle(QTextListFormat::ListDisc);
+      f.setIndent(0);
+      f.setProperty(kListLevel, 0);
+      c.createList(f);
+      c.endEditBlock();
     }
   });
   ToolBar->addSeparator();
