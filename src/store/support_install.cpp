@@ -95,7 +95,7 @@ bool BuildSupportTable(const QString& name, const QString& directory, QString* w
   area.reset();
   if (!s.ok()) {
     // A half-made table would pass for a good one next time: remove it.
-    for (const char* ext : {".DBF", ".FPT", ".CDX"}) {
+    for (const char* ext : {".DBF", ".fpt", ".cdx", ".FPT", ".CDX"}) {
       QFile::remove(dir + name.toUpper() + QLatin1String(ext));
     }
     *why = QString::fromStdString(s.message());

@@ -73,19 +73,16 @@ std::string Hex(uint8_t v) {
   return std::string("0x") + kDigits[v >> 4] + kDigits[v & 15];
 }
 
-// x.DBF -> x.FPT, x.dbf -> x.fpt: the companion takes the table's case.
+// The name a new companion file gets: the table's base name with a
+// lower-case extension (x.DBF -> x.fpt), the name xBase tools on Linux look
+// for. Existing companions are found in any letter case.
 std::string CompanionPath(const std::string& path, const std::string& upper_ext) {
   size_t slash = path.rfind('/');
   size_t dot = path.rfind('.');
   bool has_ext = dot != std::string::npos && (slash == std::string::npos || dot > slash);
   std::string base = has_ext ? path.substr(0, dot) : path;
-  std::string ext_of = has_ext ? path.substr(dot + 1) : BaseName(path);
-  bool lower =
-      std::any_of(ext_of.begin(), ext_of.end(), [](char c) { return c >= 'a' && c <= 'z'; });
   std::string ext = upper_ext;
-  if (lower) {
-    for (char& c : ext) c = static_cast<char>(c - 'A' + 'a');
-  }
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return base + "." + ext;
 }
 

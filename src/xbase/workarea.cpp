@@ -104,6 +104,7 @@ struct Order {
 
 struct WorkArea::Rep {
   std::unique_ptr<Table> table;
+  std::string closed_production_path;  // of the production index CloseIndexes closed
   const Settings* settings = nullptr;
   ProgressFn progress;
   bool turbo_read = false;
@@ -473,12 +474,13 @@ std::string WorkArea::ProductionIndexPath() const {
   const std::string& path = rep_->table->path();
   std::string found = FindFileIgnoringCase(path, BaseNameWithoutExtension(path) + ".cdx");
   if (!found.empty()) return found;
-  // A new companion takes the letter case of the table's extension.
+  // An index closed and deleted to be built anew keeps its exact name.
+  if (!rep_->closed_production_path.empty()) return rep_->closed_production_path;
+  // A new companion gets the lower-case extension xBase tools look for.
+  size_t slash = path.rfind('/');
   size_t dot = path.rfind('.');
-  bool upper = dot != std::string::npos && dot + 1 < path.size() &&
-               std::isupper(static_cast<unsigned char>(path[dot + 1]));
-  std::string stem = dot == std::string::npos ? path : path.substr(0, dot);
-  return stem + (upper ? ".CDX" : ".cdx");
+  bool has_ext = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+  return (has_ext ? path.substr(0, dot) : path) + ".cdx";
 }
 
 bool WorkArea::IsVisible(const RecordRef& record) const { return rep_->Visible(record); }
@@ -938,6 +940,7 @@ Status WorkArea::CloseIndexes() {
   r.current = 0;
   r.scoped = false;
   Status s;
+  if (r.production) r.closed_production_path = r.production->path();
   if (r.production) s = r.production->Close();
   r.production.reset();
   for (auto& f : r.others) {

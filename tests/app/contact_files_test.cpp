@@ -119,7 +119,7 @@ TEST_F(ContactFilesTest, NewRefusesExistingNamesAndWrongExtensions) {
 TEST_F(ContactFilesTest, FileWithoutItsIndexOpensUnorderedWithTheRebuildMessage) {
   const QString path =
       MakeContacts(QStringLiteral("loose.DBF"), {{{"LNAME", "Zed"}}, {{"LNAME", "Abe"}}});
-  ASSERT_TRUE(QFile::remove(dir_ + QStringLiteral("loose.CDX")));
+  ASSERT_TRUE(QFile::remove(dir_ + QStringLiteral("loose.cdx")));
   TQVPMain& m = Start();
   dialogs_->clear();
   EXPECT_TRUE(m.OpenQVWDBF(path));

@@ -61,7 +61,7 @@ TEST_F(MainWindowTest, FirstStartCreatesOpensAndOffersOnlyAdd) {
   TQVPMain& m = Start();
   const QString path = dir_ + QStringLiteral("QUORVA1.DBF");
   EXPECT_TRUE(QFile::exists(path));
-  EXPECT_TRUE(QFile::exists(dir_ + QStringLiteral("QUORVA1.CDX")));
+  EXPECT_TRUE(QFile::exists(dir_ + QStringLiteral("QUORVA1.cdx")));
   EXPECT_EQ(dialogs_->notices, QStringList{kEmptyFileMessage});
   EXPECT_TRUE(m.TableQVW->active());
   EXPECT_EQ(CurrentFileName(), path);

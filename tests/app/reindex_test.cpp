@@ -102,7 +102,7 @@ TEST_F(ReindexTest, SupportTablesArePackedAndAMissingOneDoesNotStopTheOthers) {
     ASSERT_TRUE(setups.deleteRecord());
     EXPECT_EQ(setups.recordCount(), 2);
   }
-  for (const char* ext : {"DBF", "CDX"}) {
+  for (const char* ext : {"DBF", "cdx"}) {
     ASSERT_TRUE(QFile::remove(dir_.filePath(QStringLiteral("QVPSZCK.") + QLatin1String(ext))));
   }
 

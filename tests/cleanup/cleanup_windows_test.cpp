@@ -354,7 +354,7 @@ TEST_F(CleanupWindowTest, StateFileWithoutItsIndexGetsTheStateTag) {
   ASSERT_TRUE(InstallSupportTables(f_.dir()).isEmpty());
   auto w = OpenCheck<TStateZipCheck>(kPeople);
   const QString dbf = w->stateTablePath();
-  const QString cdx = dbf.left(dbf.size() - 3) + QStringLiteral("CDX");
+  const QString cdx = dbf.left(dbf.size() - 3) + QStringLiteral("cdx");
   ASSERT_TRUE(QFile::remove(cdx));
   QFile table(dbf);
   ASSERT_TRUE(table.open(QIODevice::ReadWrite) && table.seek(28));

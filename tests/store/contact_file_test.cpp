@@ -99,22 +99,40 @@ TEST_F(ContactFileTest, NewFileHasTheContactLayout) {
   EXPECT_EQ(table.indexName(), "LNAME");
 }
 
-TEST_F(ContactFileTest, CompanionsTakeTheTablesLetterCase) {
+// New companions get the lower-case extensions xBase tools on Linux look
+// for; an index built anew keeps the exact name it had.
+TEST_F(ContactFileTest, CompanionNamesNewAndRebuilt) {
   struct Case {
     const char* name;
-    QStringList expected;
+    const char* renameIndexTo;  // before the rebuild; nullptr: as created
+    QStringList expected;       // after the rebuild
   };
   const Case cases[] = {
-      {"X.DBF", {"X.CDX", "X.DBF", "X.FPT"}},
-      {"x.dbf", {"x.cdx", "x.dbf", "x.fpt"}},
+      {"X.DBF", nullptr, {"X.DBF", "X.cdx", "X.fpt"}},
+      {"x.dbf", nullptr, {"x.cdx", "x.dbf", "x.fpt"}},
+      {"C5000.DBF", "C5000.CDX", {"C5000.CDX", "C5000.DBF", "C5000.fpt"}},
+      {"list.dbf", "List.Cdx", {"List.Cdx", "list.dbf", "list.fpt"}},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     Scratch dir;
+    const QString path = dir.file(QString::fromLatin1(c.name));
+    {
+      TableObject table(&m_env);
+      TApollo apollo;
+      ASSERT_TRUE(CreateContactFile(path, table, apollo));
+    }
+    if (c.renameIndexTo) {
+      const QString made = dir.file(QFileInfo(path).completeBaseName() + ".cdx");
+      ASSERT_TRUE(QFile::rename(made, dir.file(QString::fromLatin1(c.renameIndexTo))));
+    }
     TableObject table(&m_env);
     TApollo apollo;
-    ASSERT_TRUE(CreateContactFile(dir.file(QString::fromLatin1(c.name)), table, apollo));
+    ASSERT_TRUE(OpenContactFile(path, table));
+    ASSERT_TRUE(CreateContactTags(table, apollo));
+    EXPECT_EQ(table.area()->order_count(), 21);
     table.close();
-    EXPECT_EQ(Files(dir.path()), c.expected) << c.name;
+    EXPECT_EQ(Files(dir.path()), c.expected);
   }
 }
 
@@ -231,7 +249,7 @@ TEST_F(ContactFileTest, UnusableIndexOpensInNaturalOrder) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     const QString path = makeContacts(QStringLiteral("LIST.DBF"));
-    c.spoil(m_dir.file(QStringLiteral("LIST.CDX")));
+    c.spoil(m_dir.file(QStringLiteral("LIST.cdx")));
     m_messages.shown.clear();
     TableObject table(&m_env);
     ASSERT_TRUE(OpenContactFile(path, table));
@@ -242,7 +260,7 @@ TEST_F(ContactFileTest, UnusableIndexOpensInNaturalOrder) {
     for (table.first(); !table.eof(); table.next()) order << table.fieldText("LNAME");
     EXPECT_EQ(order, QStringList({"smith", "Adams", "Smith"}));
     table.close();
-    for (const char* ext : {".DBF", ".FPT", ".CDX"}) QFile::remove(m_dir.file("LIST") + ext);
+    for (const char* ext : {".DBF", ".fpt", ".cdx"}) QFile::remove(m_dir.file("LIST") + ext);
   }
 }
 
@@ -272,7 +290,7 @@ TEST_F(ContactFileTest, IndexLackingACheckedTag) {
 
 TEST_F(ContactFileTest, RebuiltTagsMendADamagedIndex) {
   const QString path = makeContacts(QStringLiteral("MEND.DBF"));
-  ASSERT_TRUE(WriteBytes(m_dir.file("MEND.CDX"), QByteArray(1024, '\0')));
+  ASSERT_TRUE(WriteBytes(m_dir.file("MEND.cdx"), QByteArray(1024, '\0')));
   TableObject table(&m_env);
   ASSERT_TRUE(OpenContactFile(path, table));
   ASSERT_EQ(m_messages.shown.size(), 1);

@@ -67,7 +67,7 @@ TEST(SupportInstallTest, EmptyDirectoryGetsAllSixTables) {
     SCOPED_TRACE(e.table);
     const QString path = target + "/" + e.table + ".DBF";
     ASSERT_TRUE(QFileInfo::exists(path));
-    EXPECT_TRUE(QFileInfo::exists(target + "/" + e.table + ".CDX"));
+    EXPECT_TRUE(QFileInfo::exists(target + "/" + e.table + ".cdx"));
     xb::Settings settings;
     std::unique_ptr<xb::WorkArea> area;
     ASSERT_TRUE(xb::WorkArea::Open(path.toStdString(), xb::OpenOptions(), &settings, &area).ok());
@@ -130,7 +130,7 @@ TEST(SupportInstallTest, ExistingTablesAreLeftAlone) {
     EXPECT_EQ(after.at(name), bytes) << name.toStdString();
   }
   EXPECT_FALSE(after.count(QStringLiteral("QVPLTRS.DBF")));
-  EXPECT_FALSE(after.count(QStringLiteral("QVPLBLS.CDX")));
+  EXPECT_FALSE(after.count(QStringLiteral("QVPLBLS.cdx")));
   for (const char* made : {"QVPENVS.DBF", "QVPSZCK.DBF", "QVPLSU.DBF", "QVPESU.DBF"}) {
     EXPECT_TRUE(after.count(QString::fromLatin1(made))) << made;
   }

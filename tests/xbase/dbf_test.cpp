@@ -113,7 +113,7 @@ TEST(TableWrite, RecordsAndMemosLandWhereTheFormatSays) {
   EXPECT_EQ(rec2.substr(0, 13), "*row1        ");
   EXPECT_EQ(rec2.substr(30, 10), "         8");  // first block after the 512-byte header
   EXPECT_EQ(b.substr(hl + 30, 10), std::string(10, ' '));
-  std::string m = ReadAll(dir / "T.FPT");
+  std::string m = ReadAll(dir / "T.fpt");
   EXPECT_EQ(Be32(m, 0), 9u);
   EXPECT_EQ(Be32(m, 512), 1u);
   EXPECT_EQ(Be32(m, 516), 5u);
@@ -247,19 +247,19 @@ TEST(TableReadOnly, RefusesEveryWriteAndLeavesTheFileAlone) {
   EXPECT_EQ(ReadAll(path), before);
 }
 
-TEST(TableMemoFile, FoundInAnyLetterCaseAndNamedAfterTheTable) {
+TEST(TableMemoFile, FoundInAnyLetterCaseAndCreatedWithALowerCaseExtension) {
   ScratchDir dir;
   ASSERT_TRUE(Table::Create(dir / "lower.dbf", kSmall).ok());
   ASSERT_TRUE(Table::Create(dir / "UPPER.DBF", kSmall).ok());
   EXPECT_TRUE(std::filesystem::exists(dir / "lower.fpt"));
-  EXPECT_TRUE(std::filesystem::exists(dir / "UPPER.FPT"));
+  EXPECT_TRUE(std::filesystem::exists(dir / "UPPER.fpt"));
   {
     auto t = OpenOk(dir / "UPPER.DBF");
     ASSERT_TRUE(t->Append().ok());
     ASSERT_TRUE(t->SetMemo(4, "found me").ok());
   }
   std::filesystem::rename(dir / "UPPER.DBF", dir / "CONTACTS.DBF");
-  std::filesystem::rename(dir / "UPPER.FPT", dir / "Contacts.FPT");
+  std::filesystem::rename(dir / "UPPER.fpt", dir / "Contacts.FPT");
   auto t = OpenOk(dir / "CONTACTS.DBF");
   EXPECT_EQ(t->memo_path(), dir / "Contacts.FPT");
   std::string text;
@@ -402,7 +402,7 @@ TEST(TableCopy, StructureAndFileCopiesKeepFieldsRecordsAndMemos) {
   ASSERT_TRUE(t->CopyFile(dir / "c.dbf").ok());
   auto s = OpenOk(dir / "S.DBF");
   EXPECT_EQ(s->record_count(), 0u);
-  EXPECT_EQ(s->memo_path(), dir / "S.FPT");
+  EXPECT_EQ(s->memo_path(), dir / "S.fpt");
   ASSERT_EQ(s->fields().size(), kSmall.size());
   auto c = OpenOk(dir / "c.dbf");
   ASSERT_EQ(c->record_count(), 2u);
