@@ -11,7 +11,7 @@ namespace qv {
 
 std::unique_ptr<TBackground> SetUpApplication(QApplication& app) {
   app.setApplicationName(QStringLiteral("quorvane"));
-  app.setApplicationDisplayName(QStringLiteral("Quorvane for Windows"));
+  // No display name: window systems would append it to every caption.
   app.setApplicationVersion(QStringLiteral(QV_VERSION));
   // The windows were laid out in Arial; Liberation Sans has its metrics.
   QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));

@@ -113,7 +113,7 @@ void TPreferences::FormCreate() {
 }
 
 void TPreferences::LoadPreferences() {
-  m_date = ReadDateSettings(m_ini, DateDefaults::kPreferences);
+  m_date = ReadDateSettings(m_ini);
   const AddingSettings a = ReadAddingSettings(m_ini);
   PlugDate->setChecked(a.plugDate);
   PlugCityState->setChecked(a.plugCityState);

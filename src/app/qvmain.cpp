@@ -69,7 +69,7 @@ TQVPMain::TQVPMain(const StartOptions& options, QWidget* parent) : QMainWindow(p
   TableQVW = new TableObject(&ApolloEnv1, this);
   Apollo1.SetDataSource(TableQVW);
   GridModel = new BrowseModel(TableQVW, this);
-  setWindowTitle(QApplication::applicationDisplayName());
+  setWindowTitle(QString::fromLatin1(kApplicationTitle));
 
   BuildWindow();
 
@@ -186,7 +186,7 @@ void TQVPMain::resizeEvent(QResizeEvent* event) {
 
 void TQVPMain::LoadPreferences() {
   const IniFile ini = SettingsFile();
-  const DateSettings date = ReadDateSettings(ini, DateDefaults::kMainWindow);
+  const DateSettings date = ReadDateSettings(ini);
   DateSeparator = date.separator;
   ShortDateFmt = date.shortDateFmt;
   DateEditMask = date.editMask;

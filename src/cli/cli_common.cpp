@@ -1,9 +1,12 @@
 #include "cli/cli_common.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <iostream>
 
+#include "store/contact_file.h"
 #include "store/filter_text.h"
+#include "xbase/workarea.h"
 
 namespace qv::cli {
 
@@ -16,6 +19,74 @@ QString SelectionQuery(const Args& a) {
   if (!a.Has("--filter")) return FilterQuery(QString());
   return FilterQuery(QLatin1Char('(') + QString::fromLocal8Bit(a.Value("--filter").c_str()) +
                      QLatin1Char(')'));
+}
+
+bool ParseNumber(const std::string& text, int low, int high, int* out) {
+  bool ok = false;
+  const int n = QString::fromStdString(text).toInt(&ok);
+  if (!ok || n < low || n > high) return false;
+  *out = n;
+  return true;
+}
+
+ContactSession::ContactSession() {
+  env.SetDeleted(true);
+  apollo.SetDataSource(&table);
+}
+
+bool ContactSession::open(const Args& a, QString* error) {
+  path = QFileInfo(QString::fromLocal8Bit(a.positional[0].c_str())).absoluteFilePath();
+  if (!OpenContactFile(path, table)) {
+    *error = QStringLiteral("cannot open ") + path;
+    return false;
+  }
+  if (!apollo.Query(SelectionQuery(a))) {
+    *error = QStringLiteral("the filter cannot be used: ") + apollo.LastError();
+    return false;
+  }
+  return true;
+}
+
+bool ContactSession::setOrder(const Args& a, QString* error) {
+  const QString tag =
+      a.Has("--order") ? QString::fromLocal8Bit(a.Value("--order").c_str()) : QStringLiteral("LNAME");
+  const int order = apollo.TagArea(tag);
+  if (order == 0) {
+    *error = QStringLiteral("there is no tag ") + tag + QStringLiteral(" in the contact file");
+    return false;
+  }
+  apollo.SetOrder(order);
+  return true;
+}
+
+bool ContactSession::goToNamedRecord(const Args& a, int* recno, QString* error) {
+  *recno = 0;
+  for (const char* option : {"--current", "--start"}) {
+    if (!a.Has(option)) continue;
+    int n = 0;
+    if (!ParseNumber(a.Value(option), 1, apollo.RecCount(), &n)) {
+      *error = QStringLiteral("%1 takes a record number from 1 to %2, not %3")
+                   .arg(QLatin1String(option))
+                   .arg(apollo.RecCount())
+                   .arg(QString::fromLocal8Bit(a.Value(option).c_str()));
+      return false;
+    }
+    if (*recno != 0 && *recno != n) {
+      *error = QStringLiteral("--current and --start name different records");
+      return false;
+    }
+    *recno = n;
+  }
+  if (*recno == 0) return true;
+  apollo.Go(*recno);
+  xb::WorkArea* area = table.area();
+  if (apollo.Eof() || apollo.RecNo() != *recno || area == nullptr ||
+      !area->IsVisible(area->record())) {
+    *error = QStringLiteral("record %1 is not in the view: it is deleted or outside the filter")
+                 .arg(*recno);
+    return false;
+  }
+  return true;
 }
 
 bool CopyToFile(QIODevice& from, const QString& path, QString* error) {

@@ -8,6 +8,8 @@ class QIODevice;
 
 #include "cli/args.h"
 #include "labels/job_host.h"
+#include "store/apollo.h"
+#include "store/table_object.h"
 
 namespace qv::cli {
 
@@ -20,6 +22,29 @@ int Fail(const QString& message);
 // The records a command works on: those not marked deleted, narrowed by
 // --filter (in parentheses, so an .or. in it cannot escape the marker test).
 QString SelectionQuery(const Args& a);
+
+// A whole number from `low` to `high`; false for anything else.
+bool ParseNumber(const std::string& text, int low, int high, int* out);
+
+// The contact file a command works on, seen as the main window sees it:
+// records carrying the deletion flag are hidden, and the view is the records
+// not marked deleted, narrowed by --filter.
+struct ContactSession {
+  TApolloEnv env;
+  TableObject table{&env};
+  TApollo apollo;
+  QString path;  // absolute
+
+  ContactSession();
+  // Opens the first positional argument and sets the view.
+  bool open(const Args& a, QString* error);
+  // The order --order names, LNAME without it.
+  bool setOrder(const Args& a, QString* error);
+  // Goes to the record --current or --start names (one record when both are
+  // given): false when it is out of range or not in the view. *recno is 0
+  // when neither is given.
+  bool goToNamedRecord(const Args& a, int* recno, QString* error);
+};
 
 // Copies a finished run's page stream to `path` a piece at a time, so a
 // stream of any size passes through little memory. On failure the file is

@@ -21,14 +21,6 @@ namespace qv::cli {
 
 namespace {
 
-
-struct OpenContacts {
-  TApolloEnv env;
-  TableObject table{&env};
-  TApollo apollo;
-  OpenContacts() { apollo.SetDataSource(&table); }
-};
-
 bool KnownOptions(const Args& a) {
   static const std::set<std::string> values = {"--setup",  "--current",   "--filter",
                                                "--order",  "--paper",     "--pdf",
@@ -90,39 +82,15 @@ int CmdEnvelope(const Args& a) {
     return Fail("--paper takes envelope, letter or a4, not " + paper);
   }
 
-  OpenContacts c;
-  const QString path =
-      QFileInfo(QString::fromLocal8Bit(a.positional[0].c_str())).absoluteFilePath();
-  if (!OpenContactFile(path, c.table)) return Fail("cannot open " + path);
-  const QString query = SelectionQuery(a);
-  if (!c.apollo.Query(query)) {
-    return Fail("the filter cannot be used: " + c.apollo.LastError());
-  }
-  const QString tag =
-      a.Has("--order") ? QString::fromStdString(a.Value("--order")) : QStringLiteral("LNAME");
-  const int order = c.apollo.TagArea(tag);
-  if (order == 0) return Fail("there is no tag " + tag + " in the contact file");
-  c.apollo.SetOrder(order);
+  ContactSession c;
+  QString error;
+  if (!c.open(a, &error) || !c.setOrder(a, &error)) return Fail(error);
 
   options.selection = a.Has("--current") ? RecordSelection::Current
                       : a.Has("--all")   ? RecordSelection::All
                                          : RecordSelection::Filter;
-  if (a.Has("--current")) {
-    bool ok = false;
-    const QString text = QString::fromStdString(a.Value("--current"));
-    const int recno = text.toInt(&ok);
-    if (!ok || recno < 1 || recno > c.apollo.RecCount()) {
-      return Fail(QStringLiteral("--current takes a record number from 1 to %1, not %2")
-                      .arg(c.apollo.RecCount())
-                      .arg(text));
-    }
-    c.apollo.Go(recno);
-    const bool visible =
-        !c.apollo.Eof() && c.table.area() && c.table.area()->IsVisible(c.table.area()->record());
-    if (c.apollo.RecNo() != recno || !visible) {
-      return Fail(QStringLiteral("record %1 is marked deleted").arg(recno));
-    }
-  }
+  int current = 0;
+  if (!c.goToNamedRecord(a, &current, &error)) return Fail(error);
 
   const QString out = QString::fromLocal8Bit(a.Value(pdf ? "--pdf" : "--stream").c_str());
   // Like a print run: no outline or stamp, whichever output.
@@ -134,7 +102,6 @@ int CmdEnvelope(const Args& a) {
   }
   EnvelopeRunHooks hooks;
   bool written = false;
-  QString error;
   hooks.preview = [&](QIODevice& pages) { written = cli::CopyToFile(pages, out, &error); };
 
   CliHost host;

@@ -26,39 +26,6 @@ namespace {
 
 constexpr int kMaxCopies = 999;
 
-bool ParseNumber(const std::string& text, int low, int high, int* out) {
-  bool ok = false;
-  const int n = QString::fromStdString(text).toInt(&ok);
-  if (!ok || n < low || n > high) return false;
-  *out = n;
-  return true;
-}
-
-struct OpenContacts {
-  TApolloEnv env;
-  TableObject table{&env};
-  TApollo apollo;
-  OpenContacts() { apollo.SetDataSource(&table); }
-};
-
-// Opens the contact file and applies --filter as the main window applies
-// its filter; the messages of a failed open went to the standard error.
-bool Open(const Args& a, OpenContacts& c, bool* filtered, QString* error) {
-  const QString path =
-      QFileInfo(QString::fromLocal8Bit(a.positional[0].c_str())).absoluteFilePath();
-  if (!OpenContactFile(path, c.table)) {
-    *error = QStringLiteral("cannot open ") + path;
-    return false;
-  }
-  *filtered = a.Has("--filter");
-  const QString query = SelectionQuery(a);
-  if (!c.apollo.Query(query)) {
-    *error = QStringLiteral("the filter cannot be used: ") + c.apollo.LastError();
-    return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 int CmdLabels(const Args& a) {
@@ -89,35 +56,14 @@ int CmdLabels(const Args& a) {
   }
   options.presort = a.Has("--presort");
 
-  OpenContacts c;
-  bool filtered = false;
+  ContactSession c;
   QString error;
-  if (!Open(a, c, &filtered, &error)) return Fail(error);
-  const QString tag =
-      a.Has("--order") ? QString::fromStdString(a.Value("--order")) : QStringLiteral("LNAME");
-  const int order = c.apollo.TagArea(tag);
-  if (order == 0) return Fail("there is no tag " + tag + " in the contact file");
-  c.apollo.SetOrder(order);
-
-  options.selection = filtered ? RecordSelection::Filter : RecordSelection::All;
+  if (!c.open(a, &error) || !c.setOrder(a, &error)) return Fail(error);
+  options.selection = a.Has("--filter") ? RecordSelection::Filter : RecordSelection::All;
   int current = 0;
-  for (const char* option : {"--current", "--start"}) {
-    if (!a.Has(option)) continue;
-    int recno = 0;
-    if (!ParseNumber(a.Value(option), 1, c.apollo.RecCount(), &recno)) {
-      return Fail(QStringLiteral("%1 takes a record number from 1 to %2, not %3")
-                      .arg(option)
-                      .arg(c.apollo.RecCount())
-                      .arg(QString::fromStdString(a.Value(option))));
-    }
-    if (current != 0 && current != recno) {
-      return Fail("--current and --start name different records");
-    }
-    current = recno;
-  }
+  if (!c.goToNamedRecord(a, &current, &error)) return Fail(error);
   if (a.Has("--current")) options.selection = RecordSelection::Current;
   options.startFromCurrent = a.Has("--start");
-  if (current != 0) c.apollo.Go(current);
 
   const QString out = QString::fromLocal8Bit(a.Value(pdf ? "--pdf" : "--stream").c_str());
   options.print = pdf;
@@ -160,10 +106,9 @@ int CmdLabels(const Args& a) {
 }
 
 int CmdPresort(const Args& a) {
-  OpenContacts c;
-  bool filtered = false;
+  ContactSession c;
   QString error;
-  if (!Open(a, c, &filtered, &error)) return Fail(error);
+  if (!c.open(a, &error)) return Fail(error);
   CliHost host(false);
   const QString dir = ProgramDirectory();
   TSortBulkMail sorter(c.table, c.apollo, host, dir);

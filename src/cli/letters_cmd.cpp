@@ -85,14 +85,6 @@ bool LoadLetter(const QString& description, RichDocument* doc, QString* error) {
   return true;
 }
 
-bool ParseNumber(const std::string& text, int low, int high, int* out) {
-  bool ok = false;
-  const int n = QString::fromStdString(text).toInt(&ok);
-  if (!ok || n < low || n > high) return false;
-  *out = n;
-  return true;
-}
-
 }  // namespace
 
 int CmdLetters(const Args& a) {
@@ -115,42 +107,17 @@ int CmdLetters(const Args& a) {
                                       : ReadTemplate(Arg(a.Value("--rtf")), &letter, &error);
   if (!read) return Fail(error);
 
-  TApolloEnv env;
-  TableObject table(&env);
-  TApollo apollo;
-  apollo.SetDataSource(&table);
-  const QString path = QFileInfo(Arg(a.positional[0])).absoluteFilePath();
-  if (!OpenContactFile(path, table)) return Fail(QStringLiteral("cannot open ") + path);
-  const QString tag = a.Has("--order") ? Arg(a.Value("--order")) : QStringLiteral("LNAME");
-  const int order = apollo.TagArea(tag);
-  if (order == 0) return Fail("there is no tag " + tag + " in the contact file");
-  apollo.SetOrder(order);
-  // The main window's view: the records not marked deleted, narrowed by
-  // the filter when one is given.
-  const QString query = SelectionQuery(a);
-  if (!apollo.Query(query)) return Fail("the filter cannot be used: " + apollo.LastError());
-  apollo.GoTop();
+  ContactSession c;
+  if (!c.open(a, &error) || !c.setOrder(a, &error)) return Fail(error);
+  c.apollo.GoTop();
   options.selection = a.Has("--all")      ? LetterSelection::All
                       : a.Has("--filter") ? LetterSelection::Filter
                                           : LetterSelection::Current;
-  for (const char* option : {"--current", "--start"}) {
-    if (!a.Has(option)) continue;
-    int recno = 0;
-    if (!ParseNumber(a.Value(option), 1, apollo.RecCount(), &recno)) {
-      return Fail(QStringLiteral("%1 takes a record number from 1 to %2, not %3")
-                      .arg(option)
-                      .arg(apollo.RecCount())
-                      .arg(Arg(a.Value(option))));
-    }
-    apollo.Go(recno);
-  }
   if (a.Has("--current") && a.Has("--start") && a.Value("--current") != a.Value("--start")) {
     return BadUsage("--current and --start name different records");
   }
-  if (a.Has("--current") &&
-      (apollo.Eof() || !table.area() || !table.area()->IsVisible(table.area()->record()))) {
-    return Fail("record " + Arg(a.Value("--current")) + " is not in the view (deleted?)");
-  }
+  int current = 0;
+  if (!c.goToNamedRecord(a, &current, &error)) return Fail(error);
   options.startFromCurrent = a.Has("--start");
   QString out;
   if (a.Has("--pdf")) {
@@ -162,7 +129,7 @@ int CmdLetters(const Args& a) {
   }
   CliHost host;
   const auto start = std::chrono::steady_clock::now();
-  const LetterRunResult r = PrintLetters(table, apollo, letter, options, host);
+  const LetterRunResult r = PrintLetters(c.table, c.apollo, letter, options, host);
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
                       std::chrono::steady_clock::now() - start)
                       .count();

@@ -42,38 +42,6 @@ int CheckOptions(const Args& a, std::initializer_list<const char*> known) {
   return 0;
 }
 
-bool ParseNumber(const std::string& text, int low, int high, int* out) {
-  bool ok = false;
-  const int n = QString::fromStdString(text).toInt(&ok);
-  if (!ok || n < low || n > high) return false;
-  *out = n;
-  return true;
-}
-
-struct OpenContacts {
-  TApolloEnv env;
-  TableObject table{&env};
-  TApollo apollo;
-  QString path;
-  OpenContacts() { apollo.SetDataSource(&table); }
-};
-
-// Opens the contact file and applies --filter as the main window applies
-// its filter.
-bool Open(const Args& a, OpenContacts& c, QString* error) {
-  c.path = QFileInfo(QString::fromLocal8Bit(a.positional[0].c_str())).absoluteFilePath();
-  if (!OpenContactFile(c.path, c.table)) {
-    *error = QStringLiteral("cannot open ") + c.path;
-    return false;
-  }
-  const QString query = SelectionQuery(a);
-  if (!c.apollo.Query(query)) {
-    *error = QStringLiteral("the filter cannot be used: ") + c.apollo.LastError();
-    return false;
-  }
-  return true;
-}
-
 long long MillisecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
                                                                start)
@@ -100,28 +68,16 @@ int CmdReport(const Args& a) {
   options.printMemo = a.Has("--memo");
   options.orientation = a.Has("--landscape") ? Orientation::Landscape : Orientation::Portrait;
 
-  OpenContacts c;
+  ContactSession c;
   QString error;
-  if (!Open(a, c, &error)) return Fail(error);
+  if (!c.open(a, &error)) return Fail(error);
   options.title = a.Has("--title") ? QString::fromLocal8Bit(a.Value("--title").c_str())
                                    : DefaultReportTitle(c.path);
   options.selection = a.Has("--filter") ? RecordSelection::Filter : RecordSelection::All;
   int current = 0;
-  for (const char* option : {"--current", "--start"}) {
-    if (!a.Has(option)) continue;
-    int recno = 0;
-    if (!ParseNumber(a.Value(option), 1, c.apollo.RecCount(), &recno)) {
-      return Fail(QStringLiteral("%1 takes a record number from 1 to %2, not %3")
-                      .arg(option)
-                      .arg(c.apollo.RecCount())
-                      .arg(QString::fromStdString(a.Value(option))));
-    }
-    if (current != 0 && current != recno) return Fail("--current and --start name different records");
-    current = recno;
-  }
+  if (!c.goToNamedRecord(a, &current, &error)) return Fail(error);
   if (a.Has("--current")) options.selection = RecordSelection::Current;
   options.startFromCurrent = a.Has("--start");
-  if (current != 0) c.apollo.Go(current);
 
   const QString out = QString::fromLocal8Bit(a.Value(pdf ? "--pdf" : "--stream").c_str());
   options.print = pdf;
@@ -162,9 +118,9 @@ int CmdZipCount(const Args& a) {
   if (outputs != 1) {
     return Fail("zipcount needs one of --pdf OUT.pdf, --stream OUT, --lines or --csv OUT.csv");
   }
-  OpenContacts c;
+  ContactSession c;
   QString error;
-  if (!Open(a, c, &error)) return Fail(error);
+  if (!c.open(a, &error)) return Fail(error);
   CliHost host;
   TZipCount count(c.table, c.apollo, host);
   const auto start = std::chrono::steady_clock::now();

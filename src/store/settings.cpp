@@ -27,15 +27,11 @@ QString ProgramDirectory() {
 
 IniFile SettingsFile() { return IniFile(ProgramDirectory() + QStringLiteral("QUORVA.INI")); }
 
-DateSettings ReadDateSettings(const IniFile& ini, DateDefaults defaults) {
-  const bool main = defaults == DateDefaults::kMainWindow;
+DateSettings ReadDateSettings(const IniFile& ini) {
   DateSettings d;
   d.separator = ini.readString(kDate, QStringLiteral("DateSeparator"), QStringLiteral("/"));
-  d.shortDateFmt = ini.readString(kDate, QStringLiteral("ShortDateFmt"),
-                                  main ? QStringLiteral("mm/dd/yyyy") : QStringLiteral("mm/dd/yy"));
-  d.editMask = ini.readString(kDate, QStringLiteral("DateEditMask"),
-                              main ? QStringLiteral("!99/99/9999;1;_")
-                                   : QStringLiteral("!99/99/9999;0;_"));
+  d.shortDateFmt = ini.readString(kDate, QStringLiteral("ShortDateFmt"), QStringLiteral("mm/dd/yyyy"));
+  d.editMask = ini.readString(kDate, QStringLiteral("DateEditMask"), QStringLiteral("!99/99/9999;1;_"));
   return d;
 }
 

@@ -18,16 +18,15 @@ QString ProgramDirectory();
 // The settings file of the program directory.
 IniFile SettingsFile();
 
-// Date defaults differ between the main window and the Preferences dialog.
-enum class DateDefaults { kMainWindow, kPreferences };
-
 struct DateSettings {
   QString separator;     // DateSeparator (first character used)
   QString shortDateFmt;  // ShortDateFmt
   QString editMask;      // DateEditMask
 };
 
-DateSettings ReadDateSettings(const IniFile& ini, DateDefaults defaults);
+// Without stored values: mm/dd/yyyy with its mask, for the main window and
+// Preferences alike, so saving Preferences unchanged changes no date.
+DateSettings ReadDateSettings(const IniFile& ini);
 bool WriteDateSettings(IniFile& ini, const DateSettings& date);
 
 struct AddingSettings {

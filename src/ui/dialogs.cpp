@@ -38,7 +38,7 @@ void StandardDialogService::information(QWidget* parent, const QString& text) {
 }
 
 bool StandardDialogService::question(QWidget* parent, const QString& text, bool defaultYes) {
-  QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), text,
+  QMessageBox box(QMessageBox::Question, QString::fromLatin1(kApplicationTitle), text,
                   QMessageBox::Yes | QMessageBox::No, parent);
   box.setDefaultButton(defaultYes ? QMessageBox::Yes : QMessageBox::No);
   return box.exec() == QMessageBox::Yes;

@@ -13,6 +13,11 @@ class QWidget;
 
 namespace qv {
 
+// The application's title: the main window's caption begins with it and
+// untitled questions carry it. It is not Qt's display name, which window
+// systems would append to every caption.
+inline constexpr char kApplicationTitle[] = "Quorvane for Windows";
+
 class DialogService {
  public:
   virtual ~DialogService() = default;

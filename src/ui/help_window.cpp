@@ -1,5 +1,7 @@
 #include "ui/help_window.h"
 
+#include <QApplication>
+#include <QEvent>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QPointer>
@@ -62,9 +64,34 @@ void HelpWindow::showTopic(int topic) {
   if (topic == 0 || !HasTopic(topic)) topic = kContentsTopic;
   m_browser->setSource(QUrl(TopicUrl(topic)));
   m_topic = topic;
+  belongTo(QApplication::activeModalWidget());
   show();
   raise();
   activateWindow();
+}
+
+// Moves the window under `owner` (or to the top level), keeping its place
+// and size; a modal window does not block the windows it owns.
+void HelpWindow::belongTo(QWidget* owner) {
+  if (owner == this) owner = nullptr;
+  if (parentWidget() == owner) return;
+  if (parentWidget()) parentWidget()->removeEventFilter(this);
+  const QRect frame = geometry();
+  const bool shown = isVisible();
+  setParent(owner, Qt::Window);
+  setGeometry(frame);
+  if (owner) owner->installEventFilter(this);
+  if (shown) show();
+}
+
+bool HelpWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == parentWidget() && (event->type() == QEvent::Hide || event->type() == QEvent::Close)) {
+    // The modal window is going: stay open without it, or under the modal
+    // window beneath it, if any.
+    QWidget* next = QApplication::activeModalWidget();
+    belongTo(next == parentWidget() ? nullptr : next);
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 }  // namespace qv

@@ -20,7 +20,9 @@ class HelpWindow : public QWidget {
   static HelpWindow* Instance();
 
   // Shows `topic` (the contents when there is no page for it) and brings
-  // the window forward.
+  // the window forward. While a modal window is open the help window
+  // belongs to it, so the modality does not block it; when that window
+  // closes the help window stands on its own again.
   void showTopic(int topic);
   int currentTopic() const { return m_topic; }
   QTextBrowser* browser() const { return m_browser; }
@@ -29,8 +31,12 @@ class HelpWindow : public QWidget {
   static bool HasTopic(int topic);
   static QString TopicUrl(int topic);
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   explicit HelpWindow(QWidget* parent = nullptr);
+  void belongTo(QWidget* owner);
 
   QTextBrowser* m_browser;
   int m_topic = 0;

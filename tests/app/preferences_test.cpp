@@ -25,13 +25,25 @@ class PreferencesTest : public ::testing::Test {
 
 TEST_F(PreferencesTest, WithoutASettingsFileTheDialogShowsItsDefaults) {
   TPreferences dialog(ini_);
-  EXPECT_EQ(dialog.DateFormat->currentText(), QStringLiteral("mm/dd/yy"));
+  // The main window's format, so OK without a change leaves dates as
+  // they were shown.
+  EXPECT_EQ(dialog.DateFormat->currentText(), QStringLiteral("mm/dd/yyyy"));
   for (QCheckBox* box : {dialog.PlugDate, dialog.PlugCityState, dialog.AutoDupCheck, dialog.CarryOrg,
                          dialog.CarryStreet, dialog.CarryCity, dialog.CarryState, dialog.CarryZip,
                          dialog.CarryCountry}) {
     EXPECT_FALSE(box->isChecked()) << box->text().toStdString();
   }
   EXPECT_TRUE(dialog.DefaultCountry->text().isEmpty());
+}
+
+TEST_F(PreferencesTest, SavingUnchangedOnTheFirstStartKeepsTheDateFormatAndMask) {
+  const DateSettings before = ReadDateSettings(ini_);
+  TPreferences dialog(ini_);
+  dialog.OKButtonClick();
+  const DateSettings after = ReadDateSettings(IniFile(path_));
+  EXPECT_EQ(after.shortDateFmt, before.shortDateFmt);
+  EXPECT_EQ(after.editMask, before.editMask);
+  EXPECT_EQ(after.separator, before.separator);
 }
 
 TEST_F(PreferencesTest, ChoosingAFormatAndSavingWritesItsThreeValues) {
@@ -45,7 +57,7 @@ TEST_F(PreferencesTest, ChoosingAFormatAndSavingWritesItsThreeValues) {
   dialog.OKButtonClick();
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
 
-  DateSettings date = ReadDateSettings(ini_, DateDefaults::kMainWindow);
+  DateSettings date = ReadDateSettings(ini_);
   EXPECT_EQ(date.shortDateFmt, QStringLiteral("dd.mm.yyyy"));
   EXPECT_EQ(date.separator, QStringLiteral("."));
   EXPECT_EQ(date.editMask, QStringLiteral("!99.99.9999;1;_"));
@@ -80,7 +92,7 @@ TEST_F(PreferencesTest, AnUnknownStoredFormatSelectsNothingAndSurvivesSaving) {
   TPreferences dialog(ini_);
   EXPECT_EQ(dialog.DateFormat->currentIndex(), -1);
   dialog.OKButtonClick();
-  DateSettings kept = ReadDateSettings(ini_, DateDefaults::kPreferences);
+  DateSettings kept = ReadDateSettings(ini_);
   EXPECT_EQ(kept.shortDateFmt, odd.shortDateFmt);
   EXPECT_EQ(kept.separator, odd.separator);
   EXPECT_EQ(kept.editMask, odd.editMask);

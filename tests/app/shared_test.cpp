@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QDialog>
+
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -106,6 +108,26 @@ TEST(HelpTest, EveryTopicTheWindowsOpenHasAPageLinkedFromTheContents) {
   EXPECT_TRUE(help->browser()->toPlainText().contains(QStringLiteral("Browse page")));
   help->showTopic(9999);
   EXPECT_EQ(help->currentTopic(), 1010) << "a topic without a page shows the contents";
+  help->close();
+}
+
+// Help asked for from a modal dialog belongs to it, so the dialog does not
+// block it, and stays open on its own once the dialog closes.
+TEST(HelpWindowTest, OpensAboveAModalDialogAndOutlivesIt) {
+  EnsureApplication();
+  QDialog dialog;
+  dialog.setModal(true);
+  dialog.open();
+  ASSERT_EQ(QApplication::activeModalWidget(), &dialog);
+  HelpWindow* help = HelpWindow::Instance();
+  help->showTopic(1005);
+  EXPECT_EQ(help->parentWidget(), &dialog);
+  EXPECT_TRUE(help->isWindow());
+  EXPECT_TRUE(help->isVisible());
+  dialog.accept();
+  EXPECT_EQ(help->parentWidget(), nullptr);
+  EXPECT_TRUE(help->isVisible());
+  EXPECT_EQ(help->currentTopic(), 1005);
   help->close();
 }
 

@@ -75,4 +75,29 @@ TEST_F(CliReportsTest, CsvAndStreamsAreWrittenAndBadInputWritesNothing) {
   }
 }
 
+// The commands see what the main window shows: neither a record carrying
+// the deletion flag nor one marked DELETED is counted, reported or taken as
+// the current record.
+TEST_F(CliReportsTest, DeletedRecordsAreNeitherCountedNorCurrent) {
+  const std::string tabs8(8, '\t');
+  qvtest::WriteAll(dir_ / "mixed.tsv",
+                   "Kept" + tabs8 + "11111\n" +                                        //
+                   "Flagged" + tabs8 + "22222" + std::string(12, '\t') + "*\n" +      // flag only
+                   "Marked" + tabs8 + "33333" + std::string(6, '\t') + "DELETED\n");  // marker only
+  const std::string mixed = dir_ / "mixed.dbf";
+  ASSERT_EQ(qvtest::Run({QV_CLI, "make", mixed, dir_ / "mixed.tsv"}).status, 0);
+  const auto z = qvtest::Run({QV_CLI, "zipcount", mixed, "--lines"}, qvtest::Stderr::kDiscard, env_);
+  ASSERT_EQ(z.status, 0);
+  EXPECT_EQ(z.out, "11111     1\n\n\n");
+  const auto r = qvtest::Run({QV_CLI, "report", mixed, "--stream", dir_ / "m.qvs"},
+                             qvtest::Stderr::kDiscard, env_);
+  ASSERT_EQ(r.status, 0);
+  EXPECT_EQ(r.out.rfind("report 1 records on 1 pages", 0), 0u) << r.out;
+  for (const char* recno : {"1", "2", "3"}) {
+    const auto c = qvtest::Run({QV_CLI, "report", mixed, "--current", recno, "--stream", dir_ / "m.qvs"},
+                               qvtest::Stderr::kDiscard, env_);
+    EXPECT_EQ(c.status, std::string(recno) == "1" ? 0 : 1) << "record " << recno;
+  }
+}
+
 }  // namespace

@@ -322,7 +322,9 @@ TEST_F(LetterWindowsTest, PrintStatusCopiesOnlyCurrentAndCancel) {
     EXPECT_EQ(buttonAtEnd, "OK");
     const auto asked = dialogs.callsOf(QStringLiteral("question"));
     ASSERT_EQ(asked.size(), c.cancel == Cancel::None ? 0u : 1u);
-    if (!asked.empty()) EXPECT_EQ(asked[0].text, "Cancel print job?");
+    if (!asked.empty()) {
+      EXPECT_EQ(asked[0].text, "Cancel print job?");
+    }
     EXPECT_EQ(QFile::exists(fx.file(QStringLiteral("letters.pdf"))), c.cancel != Cancel::Yes);
   }
 }

@@ -27,14 +27,10 @@ class SettingsTest : public ::testing::Test {
 TEST_F(SettingsTest, MissingFileGivesEveryDefault) {
   IniFile ini(iniPath());
 
-  DateSettings main = ReadDateSettings(ini, DateDefaults::kMainWindow);
-  EXPECT_EQ(main.separator, "/");
-  EXPECT_EQ(main.shortDateFmt, "mm/dd/yyyy");
-  EXPECT_EQ(main.editMask, "!99/99/9999;1;_");
-  DateSettings prefs = ReadDateSettings(ini, DateDefaults::kPreferences);
-  EXPECT_EQ(prefs.separator, "/");
-  EXPECT_EQ(prefs.shortDateFmt, "mm/dd/yy");
-  EXPECT_EQ(prefs.editMask, "!99/99/9999;0;_");
+  DateSettings date = ReadDateSettings(ini);
+  EXPECT_EQ(date.separator, "/");
+  EXPECT_EQ(date.shortDateFmt, "mm/dd/yyyy");
+  EXPECT_EQ(date.editMask, "!99/99/9999;1;_");
 
   AddingSettings a = ReadAddingSettings(ini);
   EXPECT_FALSE(a.plugDate || a.plugCityState || a.autoDupCheck || a.carryOrg || a.carryStreet ||
@@ -63,12 +59,10 @@ TEST_F(SettingsTest, EveryKeyRoundTrips) {
   ASSERT_TRUE(WriteUserReportTitle(ini, QStringLiteral("Members 2024")));
   ASSERT_TRUE(WriteDialingSettings(ini, {QStringLiteral("9,"), 3, 1}));
 
-  for (DateDefaults which : {DateDefaults::kMainWindow, DateDefaults::kPreferences}) {
-    DateSettings d = ReadDateSettings(IniFile(iniPath()), which);
-    EXPECT_EQ(d.separator, ".");
-    EXPECT_EQ(d.shortDateFmt, "dd.mm.yyyy");
-    EXPECT_EQ(d.editMask, "!99.99.9999;1;_");
-  }
+  DateSettings date = ReadDateSettings(IniFile(iniPath()));
+  EXPECT_EQ(date.separator, ".");
+  EXPECT_EQ(date.shortDateFmt, "dd.mm.yyyy");
+  EXPECT_EQ(date.editMask, "!99.99.9999;1;_");
   EXPECT_EQ(ReadAddingSettings(ini).defaultCountry, "Canada");
   EXPECT_EQ(ReadUserReportTitle(ini, QStringLiteral("/x.DBF")), "Members 2024");
   DialingSettings d = ReadDialingSettings(ini);
@@ -117,7 +111,7 @@ TEST_F(SettingsTest, SectionsAndKeysMatchInAnyCase) {
   ASSERT_TRUE(
       WriteBytes(iniPath(), "[date]\r\nshortdatefmt=dd/mm/yy\r\n[ADDING]\r\nplugdate=1\r\n"));
   IniFile ini(iniPath());
-  EXPECT_EQ(ReadDateSettings(ini, DateDefaults::kMainWindow).shortDateFmt, "dd/mm/yy");
+  EXPECT_EQ(ReadDateSettings(ini).shortDateFmt, "dd/mm/yy");
   EXPECT_TRUE(ReadAddingSettings(ini).plugDate);
 
   // Writing replaces the existing line instead of adding a second one.
@@ -138,7 +132,7 @@ TEST_F(SettingsTest, DamagedLinesAreSkipped) {
                          "Port=two\n"
                          "Method=2\n"));
   IniFile ini(iniPath());
-  EXPECT_EQ(ReadDateSettings(ini, DateDefaults::kMainWindow).shortDateFmt, "yyyy.mm.dd");
+  EXPECT_EQ(ReadDateSettings(ini).shortDateFmt, "yyyy.mm.dd");
   DialingSettings d = ReadDialingSettings(ini);
   EXPECT_EQ(d.port, 0);  // not a number: the default
   EXPECT_EQ(d.method, 2);
