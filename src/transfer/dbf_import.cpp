@@ -204,7 +204,7 @@ std::int64_t DbfRowSource::expected() const {
 bool DbfRowSource::next(ImportRow* row, QString* error) {
   xb::WorkArea* area = m_source.area();
   if (area == nullptr) return false;
-  xb::Status s = m_started ? area->Skip(1) : xb::Status::OK();
+  xb::Status s = m_started ? area->Skip(1) : area->GoTop();
   m_started = true;
   if (s.ok() && area->eof()) return false;
   row->values.clear();

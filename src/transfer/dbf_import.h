@@ -52,7 +52,7 @@ void SelectFieldInRow(QStringList* grid, int row, const QString& name);
 void ClearGridRow(QStringList* grid, int row);
 void ClearGrid(QStringList* grid);
 
-// The rows of an open source table, from its current record to its end.
+// The rows of an open source table, from its first record to its end.
 class DbfRowSource : public RowSource {
  public:
   DbfRowSource(TableObject& source, std::vector<DbfSourceField> fields);

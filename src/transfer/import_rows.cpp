@@ -40,9 +40,21 @@ struct Destination {
   int field[static_cast<int>(ContactTarget::Date) + 1];
 };
 
+xb::Status FillRow(Destination& d, const ImportRow& row, ImportResult* result);
+
+// A record that cannot be filled is flagged deleted rather than left half
+// filled among the imported ones.
 xb::Status PostRow(Destination& d, const ImportRow& row, ImportResult* result) {
+  XB_RETURN_IF_ERROR(d.area->Append());
+  xb::Status s = FillRow(d, row, result);
+  if (s.ok()) return d.area->Commit();
+  (void)d.area->SetDeleted(true);
+  (void)d.area->Commit();
+  return s;
+}
+
+xb::Status FillRow(Destination& d, const ImportRow& row, ImportResult* result) {
   xb::WorkArea& area = *d.area;
-  XB_RETURN_IF_ERROR(area.Append());
   QString memo;
   bool hasMemo = false;
   std::string bytes;
@@ -73,7 +85,7 @@ xb::Status PostRow(Destination& d, const ImportRow& row, ImportResult* result) {
     Encode(memo, &bytes, result);
     XB_RETURN_IF_ERROR(area.SetMemo(d.field[static_cast<int>(ContactTarget::Memo)], bytes));
   }
-  return area.Commit();
+  return xb::Status::OK();
 }
 
 xb::Status RunLoop(Destination& d, RowSource& source, const TransferProgress& progress,
@@ -155,12 +167,7 @@ xb::Status ImportRows(TableObject& destination, RowSource& source,
   }
   destination.disableControls();
   s = RunLoop(d, source, progress, result);
-  if (s.ok()) {
-    s = area->Commit();
-  } else {
-    // The record that failed is not counted; what reached the file stays.
-    (void)area->Commit();
-  }
+  if (s.ok()) s = area->Commit();
   const xb::Status rebuilt = RebuildContactIndex(*area, rebuildProgress);
   destination.resync();
   destination.enableControls();
