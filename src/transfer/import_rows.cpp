@@ -40,19 +40,6 @@ struct Destination {
   int field[static_cast<int>(ContactTarget::Date) + 1];
 };
 
-xb::Status FillRow(Destination& d, const ImportRow& row, ImportResult* result);
-
-// A record that cannot be filled is flagged deleted rather than left half
-// filled among the imported ones.
-xb::Status PostRow(Destination& d, const ImportRow& row, ImportResult* result) {
-  XB_RETURN_IF_ERROR(d.area->Append());
-  xb::Status s = FillRow(d, row, result);
-  if (s.ok()) return d.area->Commit();
-  (void)d.area->SetDeleted(true);
-  (void)d.area->Commit();
-  return s;
-}
-
 xb::Status FillRow(Destination& d, const ImportRow& row, ImportResult* result) {
   xb::WorkArea& area = *d.area;
   QString memo;
@@ -86,6 +73,17 @@ xb::Status FillRow(Destination& d, const ImportRow& row, ImportResult* result) {
     XB_RETURN_IF_ERROR(area.SetMemo(d.field[static_cast<int>(ContactTarget::Memo)], bytes));
   }
   return xb::Status::OK();
+}
+
+// A record that cannot be filled is flagged deleted rather than left half
+// filled among the imported ones.
+xb::Status PostRow(Destination& d, const ImportRow& row, ImportResult* result) {
+  XB_RETURN_IF_ERROR(d.area->Append());
+  xb::Status s = FillRow(d, row, result);
+  if (s.ok()) return d.area->Commit();
+  (void)d.area->SetDeleted(true);
+  (void)d.area->Commit();
+  return s;
 }
 
 xb::Status RunLoop(Destination& d, RowSource& source, const TransferProgress& progress,
