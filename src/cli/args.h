@@ -36,7 +36,9 @@ inline const std::set<std::string>& ValueOptions() {
                                                 // the dialer
                                                 "--port", "--prefix",
                                                 // the Intelligent Mail barcode
-                                                "--mailer-id", "--stid", "--serial-start"};
+                                                "--mailer-id", "--stid", "--serial-start",
+                                                // import and export
+                                                "--match"};
   return options;
 }
 

@@ -25,6 +25,7 @@
 #include "cli/labels_cmd.h"
 #include "cli/reports_cmd.h"
 #include "cli/letters_cmd.h"
+#include "cli/transfer_cmd.h"
 #include "cli/tsv.h"
 #include "store/apollo.h"
 #include "store/contact_file.h"
@@ -101,6 +102,12 @@ int Usage() {
                "                                     records deleted (marker and flag)\n"
                "  barcode imb TRACKING20 [ROUTING]   the 65 bar states (F, A, D, T)\n"
                "  barcode postnet ZIP [STREET]       the POSTNET bars (F full, H half)\n"
+               "  import-ascii FILE TEXTFILE --match N=TARGET[,N=TARGET...]\n"
+               "                                     lines of a text file appended as contacts\n"
+               "  import-dbf FILE SOURCE.DBF [--match FIELD=TARGET[,...]]\n"
+               "                                     records of another table appended as contacts\n"
+               "  copy-out FILE OUT (--dbf | --ascii) [--filter EXPR] [--order TAG]\n"
+               "                                     the selected records to a table or a text file\n"
                "  dial FILE RECNO [--port DEVICE] [--pulse] [--prefix DIGITS] [--no-wait]\n"
                "                                     dials the record's phone through a modem\n";
   return kExitUsage;
@@ -415,6 +422,9 @@ int Main(int argc, char** argv) {
       {"dups", {1, 1, CmdDups}},   {"check-zip", {1, 1, CmdCheckZip}}, {"upper", {1, 1, CmdUpper}},
       {"replace", {1, 1, CmdReplace}}, {"delete", {1, 1, CmdDelete}},
       {"dial", {2, 2, CmdDial}},
+      // import and export
+      {"import-ascii", {2, 2, CmdImportAscii}}, {"import-dbf", {2, 2, CmdImportDbf}},
+      {"copy-out", {2, 2, CmdCopyOut}},
       {"barcode", {2, 3, CmdBarcode}},
   };
   auto it = commands.find(argv[1]);

@@ -43,6 +43,9 @@ std::optional<ContactTarget> TargetFromCaption(const QString& caption);
 // the date format in force.
 struct ImportRow {
   std::vector<std::pair<ContactTarget, QString>> values;
+  // A memo copied from another table replaces the memo text as it is
+  // instead of adding lines to it.
+  bool memoReplaces = false;
 };
 
 // Where the rows come from. next() answers false at the end, or on a fault

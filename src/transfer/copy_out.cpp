@@ -1,0 +1,277 @@
+#include "transfer/copy_out.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <cstdio>
+
+#include "store/codepage.h"
+#include "store/dates.h"
+#include "store/filter_text.h"
+#include "store/table_object.h"
+#include "xbase/workarea.h"
+
+namespace qv {
+
+namespace {
+
+// Puts the query, order and record back however the walk ended.
+class RestoreTable {
+ public:
+  explicit RestoreTable(TableObject& table)
+      : m_table(table),
+        m_filter(table.area()->filter()),
+        m_order(table.area()->IndexOrd()),
+        m_recno(table.area()->recno()) {}
+  ~RestoreTable() {
+    xb::WorkArea* area = m_table.area();
+    (void)area->Query(m_filter);
+    (void)area->SetOrder(m_order);
+    (void)area->Go(m_recno);
+    m_table.resync();
+  }
+
+ private:
+  TableObject& m_table;
+  std::string m_filter;
+  int m_order;
+  uint32_t m_recno;
+};
+
+xb::Status ReadValues(xb::WorkArea& area, ContactValues* values) {
+  const xb::Table& table = area.table();
+  xb::RecordRef r = area.record();
+  values->fields.resize(table.fields().size());
+  std::string memo;
+  for (size_t i = 0; i < table.fields().size(); ++i) {
+    const xb::FieldInfo& f = table.fields()[i];
+    auto& [name, text] = values->fields[i];
+    if (name.isEmpty()) name = QString::fromStdString(f.name);
+    if (f.type == 'M') {
+      memo.clear();
+      if (r.memo != nullptr) XB_RETURN_IF_ERROR(r.memo->ReadMemo(r.field(f), &memo));
+      text = DecodeAnsi(memo);
+    } else {
+      text = FieldValueText(f, r.field(f));
+    }
+  }
+  return xb::Status::OK();
+}
+
+xb::Status EncodeValue(const QString& field, const QString& text, std::string* out) {
+  QString bad;
+  if (EncodeAnsi(text, out, &bad)) return xb::Status::OK();
+  return xb::Status::InvalidArgument(field.toStdString() + " holds " + bad.toStdString() +
+                                     ", which the code page cannot hold");
+}
+
+xb::Status RemoveIfThere(const QString& path) {
+  if (QFileInfo::exists(path) && !QFile::remove(path)) {
+    return xb::Status::IOError("cannot delete " + path.toStdString());
+  }
+  return xb::Status::OK();
+}
+
+}  // namespace
+
+QString CopySelection(const QString& filter) {
+  return FilterQuery(filter.trimmed().isEmpty() ? QString()
+                                                : QLatin1Char('(') + filter + QLatin1Char(')'));
+}
+
+xb::Status CopyRecordsOut(TableObject& contacts, const QString& filter, const QString& tag,
+                          RecordWriter& writer, const TransferProgress& progress,
+                          std::int64_t* copied) {
+  *copied = 0;
+  xb::WorkArea* area = contacts.area();
+  if (area == nullptr) return xb::Status::InvalidArgument("the contact file is not open");
+  RestoreTable restore(contacts);
+  std::string condition;
+  XB_RETURN_IF_ERROR(EncodeValue(QStringLiteral("the filter"), CopySelection(filter), &condition));
+  xb::Status s = area->Query(condition);
+  int order = 0;
+  if (s.ok() && !tag.isEmpty()) {
+    order = area->TagArea(tag.toStdString());
+    if (order == 0) s = xb::Status::NotFound("there is no tag " + tag.toStdString());
+  }
+  if (s.ok()) s = area->SetOrder(order);
+  uint32_t total = 0;
+  if (s.ok()) s = area->QueryRecCount(&total);
+  if (s.ok()) s = area->GoTop();
+  ContactValues values;
+  while (s.ok() && !area->eof()) {
+    s = ReadValues(*area, &values);
+    if (s.ok()) s = writer.write(values);
+    if (!s.ok()) break;
+    ++*copied;
+    const int percent = total > 0 ? static_cast<int>(*copied * 100 / total) : 0;
+    if (progress && !progress(percent, *copied)) break;
+    s = area->Skip(1);
+  }
+  const xb::Status finished = writer.finish();
+  return s.ok() ? finished : s;
+}
+
+const QStringList& AsciiCopyFields() {
+  static const QStringList fields = {
+      QStringLiteral("PREFIX"), QStringLiteral("FNAME"),   QStringLiteral("MIDDLE"),
+      QStringLiteral("LNAME"),  QStringLiteral("TITLE"),   QStringLiteral("ORG"),
+      QStringLiteral("STREET"), QStringLiteral("CITY"),    QStringLiteral("STATE"),
+      QStringLiteral("ZIP"),    QStringLiteral("COUNTRY"), QStringLiteral("PHONE"),
+      QStringLiteral("EMAIL"),  QStringLiteral("FAX"),     QStringLiteral("DATE"),
+      QStringLiteral("NOTES")};
+  return fields;
+}
+
+DbfCopyWriter::~DbfCopyWriter() {
+  if (m_table) (void)m_table->Close();
+}
+
+xb::Status DbfCopyWriter::open(const QString& path, const TableObject& contacts) {
+  if (contacts.area() == nullptr) return xb::Status::InvalidArgument("the contact file is not open");
+  const QFileInfo info(path);
+  const QString base = info.absolutePath() + QLatin1Char('/') + info.completeBaseName();
+  // An old output of this name: its index no longer fits, and its memo
+  // file would be taken for the new table's.
+  for (const char* ext : {".CDX", ".cdx", ".FPT", ".fpt"}) {
+    XB_RETURN_IF_ERROR(RemoveIfThere(base + QLatin1String(ext)));
+  }
+  XB_RETURN_IF_ERROR(RemoveIfThere(path));
+  const std::string file = QFile::encodeName(path).toStdString();
+  XB_RETURN_IF_ERROR(contacts.area()->table().CopyStructure(file));
+  xb::OpenOptions options;
+  options.exclusive = true;
+  XB_RETURN_IF_ERROR(xb::Table::Open(file, options, &m_table));
+  if (m_table->has_index_flag()) XB_RETURN_IF_ERROR(m_table->SetIndexFlag(false));
+  m_fields.clear();
+  for (const QString& name : AsciiCopyFields()) {
+    const int i = m_table->FieldIndex(name.toStdString());
+    if (name == QLatin1String("DATE")) {
+      m_date = i;
+    } else if (i >= 0) {
+      m_fields.emplace_back(name, i);
+    }
+  }
+  m_memo = m_table->FieldIndex("MEMO");
+  return xb::Status::OK();
+}
+
+xb::Status DbfCopyWriter::write(const ContactValues& record) {
+  if (!m_table) return xb::Status::InvalidArgument("the output is not open");
+  XB_RETURN_IF_ERROR(m_table->Append());
+  std::string bytes;
+  for (const auto& [name, index] : m_fields) {
+    XB_RETURN_IF_ERROR(EncodeValue(name, record.value(name), &bytes));
+    XB_RETURN_IF_ERROR(m_table->SetFieldBytes(index, bytes));
+  }
+  if (m_date >= 0) {
+    QDate date;
+    const QString text = record.value(QStringLiteral("DATE"));
+    if (!text.isEmpty() && ParseDate(text, &date)) {
+      XB_RETURN_IF_ERROR(m_table->SetFieldBytes(m_date, DtosFromDate(date)));
+    }
+  }
+  if (m_memo >= 0) {
+    const QString memo = record.value(QStringLiteral("MEMO"));
+    if (!memo.isEmpty()) {
+      XB_RETURN_IF_ERROR(EncodeValue(QStringLiteral("MEMO"), memo, &bytes));
+      XB_RETURN_IF_ERROR(m_table->SetMemo(m_memo, bytes));
+    }
+  }
+  return m_table->Flush();
+}
+
+xb::Status DbfCopyWriter::finish() {
+  if (!m_table) return xb::Status::OK();
+  xb::Status s = m_table->Close();
+  m_table.reset();
+  return s;
+}
+
+xb::Status AsciiCopyWriter::open(const QString& path) {
+  m_file.setFileName(path);
+  if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    return xb::Status::IOError("cannot write " + path.toStdString() + ": " +
+                               m_file.errorString().toStdString());
+  }
+  m_buffer.clear();
+  return xb::Status::OK();
+}
+
+xb::Status AsciiCopyWriter::flush() {
+  if (m_buffer.empty()) return xb::Status::OK();
+  const qint64 n = m_file.write(m_buffer.data(), static_cast<qint64>(m_buffer.size()));
+  m_buffer.clear();
+  if (n < 0 || !m_file.flush()) {
+    return xb::Status::IOError("cannot write " + m_file.fileName().toStdString() + ": " +
+                               m_file.errorString().toStdString());
+  }
+  return xb::Status::OK();
+}
+
+// Quotes inside a value are written as they are: the format has no escape.
+xb::Status AsciiCopyWriter::write(const ContactValues& record) {
+  if (!m_file.isOpen()) return xb::Status::InvalidArgument("the output is not open");
+  std::string bytes;
+  bool first = true;
+  for (const QString& name : AsciiCopyFields()) {
+    XB_RETURN_IF_ERROR(EncodeValue(name, record.value(name), &bytes));
+    if (!first) m_buffer.push_back(',');
+    first = false;
+    m_buffer.push_back('"');
+    m_buffer.append(bytes);
+    m_buffer.push_back('"');
+  }
+  m_buffer.append("\r\n");
+  return m_buffer.size() >= (1u << 20) ? flush() : xb::Status::OK();
+}
+
+xb::Status AsciiCopyWriter::finish() {
+  if (!m_file.isOpen()) return xb::Status::OK();
+  xb::Status s = flush();
+  m_file.close();
+  if (s.ok() && m_file.error() != QFileDevice::NoError) {
+    s = xb::Status::IOError("cannot write " + m_file.fileName().toStdString() + ": " +
+                            m_file.errorString().toStdString());
+  }
+  return s;
+}
+
+CopyNameCheck CheckCopyName(const QString& name, bool toDbf, const QString& contactFile) {
+  const QFileInfo info(name);
+  if (toDbf && QLatin1Char('.') + info.suffix().toUpper() != QLatin1String(".DBF")) {
+    return CopyNameCheck::NotDbf;
+  }
+  if (!contactFile.isEmpty() &&
+      QDir::cleanPath(info.absoluteFilePath())
+              .compare(QDir::cleanPath(QFileInfo(contactFile).absoluteFilePath()),
+                       Qt::CaseInsensitive) == 0) {
+    return CopyNameCheck::ToItself;
+  }
+  if (info.exists()) return CopyNameCheck::Exists;
+  return CopyNameCheck::Ok;
+}
+
+QString CopyNameMessage(CopyNameCheck check, const QString& name) {
+  switch (check) {
+    case CopyNameCheck::NotDbf:
+      return QStringLiteral("Must have a .DBF extension");
+    case CopyNameCheck::ToItself:
+      return QStringLiteral("Cannot copy a file to itself!");
+    case CopyNameCheck::Exists:
+      return name + QStringLiteral(" already exists.") + QStringLiteral("\r\n") +
+             QStringLiteral("Do you want to overwrite it?");
+    case CopyNameCheck::Ok:
+      break;
+  }
+  return QString();
+}
+
+QString CopyErrorMessage() { return QStringLiteral("There was an error copying"); }
+
+QString NothingToCopyMessage() {
+  return QStringLiteral("No active records for current filter. Nothing to copy");
+}
+
+QString CopiedMessage(std::int64_t count) { return QStringLiteral("Copied %1 records").arg(count); }
+
+}  // namespace qv

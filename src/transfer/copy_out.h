@@ -1,0 +1,75 @@
+// Copying the selected contact records out, to a table of the contact
+// file's own structure or to a comma-delimited text file.
+#pragma once
+
+#include <QFile>
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "transfer/transfer.h"
+#include "xbase/table.h"
+
+namespace qv {
+
+class TableObject;
+
+// The records a copy takes: those without the deleted marker, narrowed by
+// `filter` when it is given.
+QString CopySelection(const QString& filter);
+
+// Walks the selection of `contacts` in the order of `tag` (empty: natural
+// order) and hands every record to `writer`, then finishes it. The
+// table's query, order and record are restored afterwards. Stops at the
+// first failure or when `progress` says so; *copied counts the records
+// written (they stay in the output).
+xb::Status CopyRecordsOut(TableObject& contacts, const QString& filter, const QString& tag,
+                          RecordWriter& writer, const TransferProgress& progress,
+                          std::int64_t* copied);
+
+// A new table with the contact file's fields, without an index (the .CDX
+// of an earlier output of that name is deleted), filled with the shown
+// fields and the memo.
+class DbfCopyWriter : public RecordWriter {
+ public:
+  ~DbfCopyWriter() override;
+  // Creates `path` with the structure of `contacts`.
+  xb::Status open(const QString& path, const TableObject& contacts);
+  xb::Status write(const ContactValues& record) override;
+  xb::Status finish() override;
+
+ private:
+  std::unique_ptr<xb::Table> m_table;
+  std::vector<std::pair<QString, int>> m_fields;  // field name, index
+  int m_memo = -1;
+  int m_date = -1;
+};
+
+// One line per record: 16 quoted values, CR LF, in Windows-1252.
+class AsciiCopyWriter : public RecordWriter {
+ public:
+  xb::Status open(const QString& path);
+  xb::Status write(const ContactValues& record) override;
+  xb::Status finish() override;
+
+ private:
+  xb::Status flush();
+  QFile m_file;
+  std::string m_buffer;
+};
+
+// The 16 fields of a text copy, in their order.
+const QStringList& AsciiCopyFields();
+
+// What a chosen output name is worth.
+enum class CopyNameCheck { Ok, NotDbf, ToItself, Exists };
+CopyNameCheck CheckCopyName(const QString& name, bool toDbf, const QString& contactFile);
+// The message for NotDbf and ToItself, the question for Exists.
+QString CopyNameMessage(CopyNameCheck check, const QString& name);
+
+QString CopyErrorMessage();          // "There was an error copying"
+QString NothingToCopyMessage();      // "No active records for current filter. Nothing to copy"
+QString CopiedMessage(std::int64_t count);  // "Copied N records"
+
+}  // namespace qv

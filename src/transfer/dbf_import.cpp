@@ -1,0 +1,238 @@
+#include "transfer/dbf_import.h"
+
+#include <QFileInfo>
+
+#include "store/codepage.h"
+#include "store/table_object.h"
+#include "xbase/workarea.h"
+
+namespace qv {
+
+namespace {
+
+const QString kNone = QStringLiteral("(None)");
+
+struct AutoRule {
+  const char* target;
+  std::initializer_list<const char*> words;
+};
+
+// First rule that applies wins, so the order matters: CODES contains CODE
+// and is proposed for the ZIP code before the Codes rule is reached.
+const AutoRule kNameRules[] = {
+    {"Last", {"LAST", "LNAME", "SURNAME"}},
+    {"First", {"FIRST", "FNAME", "GIVEN"}},
+    {"Prefix", {"PREFIX", "SALUT"}},
+    {"Middle", {"MIDDLE", "INIT"}},
+    {"Title", {"TITLE", "POSITION", "JOB"}},
+    {"Organization", {"ORG", "COMPANY", "ASSOC"}},
+    {"Street", {"STREET", "ADDRESS", "SA"}},
+    {"City", {"CITY"}},
+    {"State/Province", {"STATE", "PROVINCE"}},
+    {"Zip/Post Code", {"ZIP", "POSTAL", "POSTCODE", "CODE"}},
+    {"Country", {"COUNTRY", "CTRY"}},
+    {"Phone", {"PHONE", "TELE"}},
+    {"Fax", {"FAX"}},
+    {"E-Mail", {"EMAIL", "E-MAIL"}},
+    {"Codes", {"NOTES", "CODES"}},
+};
+
+bool ValidRow(const QStringList& grid, int row) { return row >= 0 && row < grid.size(); }
+
+}  // namespace
+
+const QStringList& DbfMatchLabels() {
+  static const QStringList labels = {
+      QStringLiteral("Prefix"),        QStringLiteral("First"),   QStringLiteral("Last"),
+      QStringLiteral("Middle"),        QStringLiteral("Title"),   QStringLiteral("Organization"),
+      QStringLiteral("Street"),        QStringLiteral("City"),    QStringLiteral("State/Province"),
+      QStringLiteral("Zip/Post Code"), QStringLiteral("Country"), QStringLiteral("Phone"),
+      QStringLiteral("Fax"),           QStringLiteral("E-Mail"),  QStringLiteral("Codes"),
+      QStringLiteral("Date"),          QStringLiteral("Memo")};
+  return labels;
+}
+
+QString AllowedTypes(const QString& label) {
+  if (label == QLatin1String("Memo")) return QStringLiteral("M");
+  if (label == QLatin1String("Date")) return QStringLiteral("D");
+  return QStringLiteral("CNL");
+}
+
+QString UnableToOpenSourceMessage(const QString& fileName) {
+  return QStringLiteral("Unable to open the file ") + fileName;
+}
+
+QString NoRecordsMessage(const QString& fileName) {
+  return QStringLiteral("There are no records in ") + fileName;
+}
+
+bool OpenDbfSource(const QString& fileName, TableObject& source, QString* message) {
+  source.close();
+  const QFileInfo info(fileName);
+  source.setDatabaseName(info.absolutePath());
+  source.setTableName(info.fileName());
+  source.setIndexName(QString());
+  source.setExclusive(false);
+  source.setReadOnly(true);
+  if (!info.isFile() || !source.open()) {
+    source.close();
+    *message = UnableToOpenSourceMessage(fileName);
+    return false;
+  }
+  if (source.recordCount() == 0) {
+    source.close();
+    *message = NoRecordsMessage(fileName);
+    return false;
+  }
+  // Natural order: the records come in as the table holds them.
+  if (!source.area()->SetOrder(0).ok() || !source.area()->GoTop().ok()) {
+    source.close();
+    *message = UnableToOpenSourceMessage(fileName);
+    return false;
+  }
+  source.resync();
+  return true;
+}
+
+std::vector<DbfSourceField> ReadSourceFields(const TableObject& source) {
+  std::vector<DbfSourceField> fields;
+  if (source.area() == nullptr) return fields;
+  for (const xb::FieldInfo& f : source.area()->table().fields()) {
+    DbfSourceField field;
+    field.type = QLatin1Char(f.type);
+    field.name = QString::fromStdString(f.name).toUpper();
+    field.width = f.width;
+    fields.push_back(field);
+  }
+  return fields;
+}
+
+QString AutoTarget(const DbfSourceField& field) {
+  if (field.type == QLatin1Char('G')) return QString();
+  if (field.type == QLatin1Char('M')) return QStringLiteral("Memo");
+  const QString name = field.name.toUpper();
+  for (const AutoRule& rule : kNameRules) {
+    for (const char* word : rule.words) {
+      if (name.contains(QLatin1String(word))) return QString::fromLatin1(rule.target);
+    }
+  }
+  if (field.type == QLatin1Char('D')) return QStringLiteral("Date");
+  return QString();
+}
+
+QStringList OpenMatchGrid(std::vector<DbfSourceField>* fields, bool matched) {
+  const QStringList& labels = DbfMatchLabels();
+  QStringList grid;
+  for (const QString& label : labels) {
+    QString name;
+    for (const DbfSourceField& f : *fields) {
+      if (f.target.compare(label, Qt::CaseInsensitive) == 0) {
+        name = f.name;
+        break;
+      }
+    }
+    grid.append(name);
+  }
+  if (!matched) {
+    for (DbfSourceField& f : *fields) {
+      f.target = AutoTarget(f);
+      const qsizetype row = labels.indexOf(f.target);
+      if (row >= 0) grid[row] = f.name;
+    }
+  }
+  return grid;
+}
+
+bool SaveMatchGrid(const QStringList& grid, std::vector<DbfSourceField>* fields) {
+  const QStringList& labels = DbfMatchLabels();
+  bool any = false;
+  for (DbfSourceField& f : *fields) {
+    f.target.clear();
+    for (qsizetype row = 0; row < grid.size() && row < labels.size(); ++row) {
+      if (grid[row] == f.name) f.target = labels[row];
+    }
+    any = any || !f.target.isEmpty();
+  }
+  return any;
+}
+
+QStringList SelectableFields(const std::vector<DbfSourceField>& fields, int row) {
+  QStringList names{kNone};
+  if (row < 0 || row >= DbfMatchLabels().size()) return names;
+  const QString allowed = AllowedTypes(DbfMatchLabels()[row]);
+  for (const DbfSourceField& f : fields) {
+    if (allowed.contains(f.type)) names.append(f.name);
+  }
+  return names;
+}
+
+void SelectFieldInRow(QStringList* grid, int row, const QString& name) {
+  if (!ValidRow(*grid, row)) return;
+  if (name.isEmpty() || name == kNone) {
+    (*grid)[row].clear();
+    return;
+  }
+  for (QString& cell : *grid) {
+    if (cell == name) cell.clear();
+  }
+  (*grid)[row] = name;
+}
+
+void ClearGridRow(QStringList* grid, int row) {
+  if (ValidRow(*grid, row)) (*grid)[row].clear();
+}
+
+void ClearGrid(QStringList* grid) {
+  for (QString& cell : *grid) cell.clear();
+}
+
+DbfRowSource::DbfRowSource(TableObject& source, std::vector<DbfSourceField> fields)
+    : m_source(source) {
+  for (const DbfSourceField& f : fields) {
+    if (f.target.isEmpty()) continue;
+    const auto target = TargetFromCaption(f.target);
+    if (!target) continue;
+    m_matched.emplace_back(f.name, *target);
+    m_memo.push_back(f.type == QLatin1Char('M'));
+  }
+}
+
+std::int64_t DbfRowSource::expected() const {
+  return m_source.area() == nullptr ? 0 : m_source.area()->table().record_count();
+}
+
+bool DbfRowSource::next(ImportRow* row, QString* error) {
+  xb::WorkArea* area = m_source.area();
+  if (area == nullptr) return false;
+  xb::Status s = m_started ? area->Skip(1) : area->GoTop();
+  m_started = true;
+  if (s.ok() && area->eof()) return false;
+  row->values.clear();
+  row->memoReplaces = true;
+  const xb::Table& table = area->table();
+  xb::RecordRef r = area->record();
+  for (size_t i = 0; s.ok() && i < m_matched.size(); ++i) {
+    const int index = table.FieldIndex(m_matched[i].first.toStdString());
+    if (index < 0) continue;
+    const xb::FieldInfo& f = table.fields()[static_cast<size_t>(index)];
+    QString value;
+    if (m_memo[i]) {
+      std::string text;
+      if (r.memo != nullptr) s = r.memo->ReadMemo(r.field(f), &text);
+      value = DecodeAnsi(text);
+    } else {
+      value = FieldValueText(f, r.field(f));
+    }
+    if (s.ok() && !value.isEmpty()) row->values.emplace_back(m_matched[i].second, value);
+  }
+  if (!s.ok()) {
+    *error = QStringLiteral("Record %1 of %2 cannot be read: %3")
+                 .arg(area->recno())
+                 .arg(m_source.tableName())
+                 .arg(QString::fromStdString(s.ToString()));
+    return false;
+  }
+  return true;
+}
+
+}  // namespace qv
