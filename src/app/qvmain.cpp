@@ -214,6 +214,7 @@ void TQVPMain::SetButtons() {
   const bool browsing = active && !editing;
 
   mnuRebuildIndexes->setEnabled(active);
+  mnuImportAscii->setEnabled(active);
 
   // The accelerators move to Save and Cancel while editing.
   SaveButton->setText(editing ? QStringLiteral("&Save") : QStringLiteral("Save"));

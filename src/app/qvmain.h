@@ -164,6 +164,13 @@ class TQVPMain : public QMainWindow {
   // script the windows through it.
   std::function<void(QDialog&)> RunCleanupWindow;
 
+  // ---- import and copy out (qvmain_transfer.cpp) ----
+  void mnuImportAsciiClick();
+  void mnuCopyOutClick();
+  // Runs an import or copy-out window once it is set up; empty: exec() it.
+  // Tests script the windows through it.
+  std::function<void(QDialog&)> RunTransferWindow;
+
   // ---- phone dialer (qvmain_dial.cpp) ----
   void DialButtonClick();
   // Runs the Dial Phone Number window; empty: exec() it. Tests script it.
@@ -294,6 +301,9 @@ class TQVPMain : public QMainWindow {
   QAction* mnuConvertUpper = nullptr;
   QAction* mnuSearchReplace = nullptr;
   QAction* mnuDeleteRecords = nullptr;
+  // import and copy out
+  QAction* mnuImportAscii = nullptr;
+  QAction* mnuCopyOut = nullptr;
   QMenu* HelpMenu;
   QAction* mnuContents;
   QAction* mnuAbout;

@@ -135,6 +135,9 @@ void TQVPMain::BuildMenus() {
   mnuNew = FileMenu->addAction(QStringLiteral("&New"), this, &TQVPMain::NewFileMenuClick);
   mnuClone = FileMenu->addAction(QStringLiteral("&Clone"), this, &TQVPMain::mnuCloneClick);
   FileMenu->addSeparator();
+  mnuImportAscii = FileMenu->addAction(QStringLiteral("Import from &ASCII File"), this,
+                                       &TQVPMain::mnuImportAsciiClick);
+  FileMenu->addSeparator();
   mnuPreferences =
       FileMenu->addAction(QStringLiteral("&Preferences"), this, &TQVPMain::PreferencesClick);
   mnuRebuildIndexes =
@@ -168,6 +171,8 @@ void TQVPMain::BuildMenus() {
                                               this, &TQVPMain::mnuSearchReplaceClick);
   mnuDeleteRecords = UtilitiesMenu->addAction(QStringLiteral("Delete &Records"), this,
                                               &TQVPMain::mnuDeleteRecordsClick);
+  mnuCopyOut = UtilitiesMenu->addAction(QStringLiteral("Copy Records &Out"), this,
+                                        &TQVPMain::mnuCopyOutClick);
 
   // Reports and ZIP code counts: the Reports item follows the Labels item's rule.
   mnuCountZipCodes = UtilitiesMenu->addAction(QStringLiteral("Count &Zip Codes"), this,

@@ -24,6 +24,7 @@ class ScriptedDialogs : public DialogService {
     QString dir;   // the starting folder or path of a file dialog
     int topic = 0;
     bool defaultYes = false;  // of a question: Yes is the default button
+    QString caption = QString();  // of a question asked under its own caption
   };
 
   ScriptedDialogs() { m_previous = InstallDialogService(this); }
@@ -61,6 +62,11 @@ class ScriptedDialogs : public DialogService {
   }
   bool question(QWidget*, const QString& text, bool defaultYes) override {
     calls.push_back({QStringLiteral("question"), text, {}, 0, defaultYes});
+    return take(questionAnswers, false);
+  }
+  bool titledQuestion(QWidget*, const QString& caption, const QString& text,
+                      bool defaultYes) override {
+    calls.push_back({QStringLiteral("question"), text, {}, 0, defaultYes, caption});
     return take(questionAnswers, false);
   }
   QString openFileName(QWidget*, const QString& caption, const QString& dir,

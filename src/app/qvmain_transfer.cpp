@@ -1,0 +1,81 @@
+// The import and copy-out commands. An import needs the contact file to
+// itself: the main table closes, the import window reopens the file
+// exclusively, and afterwards the main table reopens it whatever happened.
+// Copy out reads the main table as it stands and puts its record back.
+#include "app/qvmain.h"
+#include "app/shared.h"
+#include "cleanup/cleanup_open.h"
+#include "store/table_object.h"
+#include "transfer/copy_out.h"
+#include "transfer/windows/ascii_import_window.h"
+#include "transfer/windows/copy_out_window.h"
+
+namespace qv {
+
+namespace {
+
+QString NoOpenFileMessage() {
+  return QStringLiteral("You need to have a Quorvane file open first");
+}
+
+}  // namespace
+
+void TQVPMain::mnuImportAsciiClick() {
+  const QString fileName = CurrentFileName();
+  if (!TableQVW->active() || fileName.isEmpty()) {
+    ShowInformation(NoOpenFileMessage());
+    return;
+  }
+  const QString query = Apollo1.DBFilter();
+  TableQVW->disableControls();
+  TrackTableEvents = false;
+  TableQVW->close();
+  {
+    TAsciiImport window(&ApolloEnv1, this);
+    CenterOnMainWindow(&window);
+    if (OpenContactsExclusively(fileName, *window.Destination)) {
+      if (RunTransferWindow) {
+        RunTransferWindow(window);
+      } else {
+        window.exec();
+      }
+    }
+    window.Destination->close();
+  }
+  // Reopened in every case, also when the exclusive open failed.
+  if (OpenQVWDBF(fileName)) {
+    Apollo1.Query(query);
+    TableQVW->first();
+  }
+  TableQVW->enableControls();
+  TrackTableEvents = true;
+  SetButtons();
+}
+
+void TQVPMain::mnuCopyOutClick() {
+  if (!TableQVW->active()) {
+    ShowInformation(NoOpenFileMessage());
+    return;
+  }
+  if (Apollo1.QueryRecCount() == 0) {
+    ShowInformation(NothingToCopyMessage());
+    return;
+  }
+  TableQVW->disableControls();
+  const int savedRecno = Apollo1.RecNo();
+  {
+    TCopyOut window(TableQVW, CurrentFilter, CurrentOrder, CurrentFileName(), ProgramDirectory(),
+                    this);
+    CenterOnMainWindow(&window);
+    if (RunTransferWindow) {
+      RunTransferWindow(window);
+    } else {
+      window.exec();
+    }
+  }
+  if (savedRecno > 0) Apollo1.Go(savedRecno);
+  TableQVW->enableControls();
+  SetButtons();
+}
+
+}  // namespace qv

@@ -1,0 +1,190 @@
+#include "transfer/windows/copy_out_window.h"
+
+#include <QButtonGroup>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "cleanup/windows/cleanup_widgets.h"
+#include "transfer/windows/transfer_topics.h"
+#include "ui/dialogs.h"
+
+namespace qv {
+
+namespace {
+
+QPushButton* Button(const QString& text, QWidget* parent, QBoxLayout* row) {
+  auto* b = new QPushButton(text, parent);
+  b->setAutoDefault(false);
+  row->addWidget(b);
+  return b;
+}
+
+}  // namespace
+
+TCopyOut::TCopyOut(TableObject* contacts, const QString& filter, const QString& tag,
+                   const QString& contactFile, const QString& programDir, QWidget* parent)
+    : QDialog(parent),
+      m_contacts(contacts),
+      m_filter(filter),
+      m_tag(tag),
+      m_contactFile(contactFile),
+      m_saveDir(programDir) {
+  setWindowTitle(QStringLiteral("Copy Records Out"));
+  auto* layout = new QVBoxLayout(this);
+
+  SetupPanel = new QGroupBox(QStringLiteral("Copy the selected records"), this);
+  auto* setup = new QVBoxLayout(SetupPanel);
+  auto* explain = new QLabel(
+      QStringLiteral("The records of the current filter (or all records when there is no "
+                     "filter) are copied, in the current order, to a new file."),
+      SetupPanel);
+  explain->setWordWrap(true);
+  setup->addWidget(explain);
+  ToDBF = new QRadioButton(QStringLiteral("Copy to a DBF file"), SetupPanel);
+  ToAscii = new QRadioButton(QStringLiteral("Copy to an ASCII file (comma delimited)"), SetupPanel);
+  auto* group = new QButtonGroup(this);
+  group->addButton(ToDBF);
+  group->addButton(ToAscii);
+  ToDBF->setChecked(true);
+  setup->addWidget(ToDBF);
+  setup->addWidget(ToAscii);
+  auto* name = new QHBoxLayout;
+  SaveAsButton = Button(QStringLiteral("Save As..."), SetupPanel, name);
+  FileName = new QLabel(QStringLiteral("(none)"), SetupPanel);
+  FileName->setFrameShape(QFrame::Panel);
+  FileName->setFrameShadow(QFrame::Sunken);
+  name->addWidget(FileName, 1);
+  setup->addLayout(name);
+  layout->addWidget(SetupPanel);
+
+  ProgressPanel = new QWidget(this);
+  auto* progress = new QVBoxLayout(ProgressPanel);
+  progress->setContentsMargins(0, 0, 0, 0);
+  WhatAmIDoing = new QLabel(ProgressPanel);
+  progress->addWidget(WhatAmIDoing);
+  Gauge = new QProgressBar(ProgressPanel);
+  Gauge->setRange(0, 100);
+  progress->addWidget(Gauge);
+  layout->addWidget(ProgressPanel);
+  ProgressPanel->hide();
+
+  auto* row = new QHBoxLayout;
+  row->addStretch();
+  Doit = Button(QStringLiteral("Copy Now"), this, row);
+  CancelButton = Button(QStringLiteral("Cancel"), this, row);
+  HelpButton = MakeHelpButton(this, kTopicCopyOut);
+  row->addWidget(HelpButton);
+  layout->addLayout(row);
+  Doit->setEnabled(false);
+
+  connect(ToDBF, &QRadioButton::clicked, this, &TCopyOut::FormatClick);
+  connect(ToAscii, &QRadioButton::clicked, this, &TCopyOut::FormatClick);
+  connect(SaveAsButton, &QPushButton::clicked, this, &TCopyOut::SaveAsButtonClick);
+  connect(Doit, &QPushButton::clicked, this, &TCopyOut::DoitClick);
+  connect(CancelButton, &QPushButton::clicked, this, &TCopyOut::CancelbuttonClick);
+  resize(480, 230);
+}
+
+void TCopyOut::SetName(const QString& name) {
+  m_name = name;
+  FileName->setText(name.isEmpty() ? QStringLiteral("(none)") : name);
+  Doit->setEnabled(!name.isEmpty());
+}
+
+// A name chosen for one format is no good for the other.
+void TCopyOut::FormatClick() { SetName(QString()); }
+
+void TCopyOut::SaveAsButtonClick() {
+  const bool toDbf = ToDBF->isChecked();
+  const QString extension = toDbf ? QStringLiteral("DBF") : QStringLiteral("TXT");
+  const QString filter =
+      toDbf ? QStringLiteral("DBF files (*.dbf *.DBF);;All files (*)")
+            : QStringLiteral("Text files (*.txt *.TXT);;All files (*)");
+  // The dialog asks no overwrite question of its own: the one below does.
+  QString chosen = Dialogs().saveFileName(this, QStringLiteral("Save As"), m_saveDir, filter,
+                                          false);
+  if (chosen.isEmpty()) {
+    SetName(QString());
+    return;
+  }
+  // A name typed without an extension gets the format's.
+  if (QFileInfo(chosen).suffix().isEmpty()) chosen += QLatin1Char('.') + extension;
+  m_saveDir = QFileInfo(chosen).absolutePath();
+  const CopyNameCheck check = CheckCopyName(chosen, toDbf, m_contactFile);
+  switch (check) {
+    case CopyNameCheck::NotDbf:
+    case CopyNameCheck::ToItself:
+      Dialogs().information(this, CopyNameMessage(check, chosen));
+      SetName(QString());
+      return;
+    case CopyNameCheck::Exists:
+      SetName(Dialogs().titledQuestion(this, QStringLiteral("Warning!"),
+                                       CopyNameMessage(check, chosen), false)
+                  ? chosen
+                  : QString());
+      return;
+    case CopyNameCheck::Ok:
+      SetName(chosen);
+      return;
+  }
+}
+
+void TCopyOut::DoitClick() {
+  if (m_name.isEmpty() || m_copying) return;
+  const bool toDbf = ToDBF->isChecked();
+  SetupPanel->hide();
+  HelpButton->hide();
+  Doit->setEnabled(false);
+  ProgressPanel->show();
+  WhatAmIDoing->setText(QStringLiteral("Copying to ") + m_name);
+  Gauge->setValue(0);
+  m_copying = true;
+  m_cancel = false;
+  LetEventsRun();
+
+  DbfCopyWriter dbf;
+  AsciiCopyWriter ascii;
+  RecordWriter* writer = toDbf ? static_cast<RecordWriter*>(&dbf) : &ascii;
+  xb::Status s = toDbf ? dbf.open(m_name, *m_contacts) : ascii.open(m_name);
+  m_copied = 0;
+  if (s.ok()) {
+    const TransferProgress progress = [this](int percent, std::int64_t) {
+      Gauge->setValue(percent);
+      if (OnCopyProgress) OnCopyProgress(percent);
+      LetEventsRun();
+      return !m_cancel;
+    };
+    s = CopyRecordsOut(*m_contacts, m_filter, m_tag, *writer, progress, &m_copied);
+  }
+  m_copying = false;
+  if (!s.ok()) {
+    const QString why = QString::fromStdString(s.message().empty() ? s.ToString() : s.message());
+    Dialogs().information(this, (toDbf ? CopyErrorMessage() + QStringLiteral("\r\n") : QString()) +
+                                    why);
+  }
+  accept();
+}
+
+void TCopyOut::CancelbuttonClick() {
+  if (m_copying) {
+    if (Dialogs().titledQuestion(this, QStringLiteral("Cancel"), QStringLiteral("Cancel copy?"),
+                                 false)) {
+      m_cancel = true;  // the walk stops after the current record
+    }
+    return;
+  }
+  QDialog::reject();
+}
+
+void TCopyOut::reject() {
+  // Esc asks like Cancel while copying.
+  CancelbuttonClick();
+}
+
+}  // namespace qv

@@ -1,0 +1,582 @@
+// The import and copy-out windows on scratch contact files, offscreen: the
+// match dialog's field buttons, sampling, an import through the window with
+// its end message and index rebuild, Cancel in the middle of an import and
+// of a copy, the copy's name checks, and the main window's commands
+// reopening the contact file afterwards.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+
+#include "app/db_controls.h"
+#include "app/qvmain.h"
+#include "app/shared.h"
+#include "cleanup/cleanup_open.h"
+#include "scripted_dialogs.h"
+#include "store/contact_file.h"
+#include "store/messages.h"
+#include "store/support_install.h"
+#include "store/table_object.h"
+#include "transfer/windows/ascii_import_window.h"
+#include "transfer/windows/copy_out_window.h"
+#include "transfer_fixture.h"
+
+inline void PrintTo(const QString& text, std::ostream* os) {
+  *os << '"' << text.toStdString() << '"';
+}
+
+namespace qv::testing {
+namespace {
+
+void WriteText(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  ASSERT_EQ(f.write(bytes), bytes.size());
+}
+
+class TransferWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_previous = InstallMessageService(&DialogMessageService());
+    env_.SetDeleted(true);
+  }
+  void TearDown() override { InstallMessageService(m_previous); }
+
+  QString contacts() const { return dir_.file(QStringLiteral("contacts.dbf")); }
+  QStringList Notices() const {
+    QStringList out;
+    for (const auto& c : dialogs_.callsOf(QStringLiteral("information"))) out << c.text;
+    return out;
+  }
+  // An import window holding the contact file as the File menu leaves it.
+  std::unique_ptr<TAsciiImport> OpenImport(const std::vector<Fields>& records = {}) {
+    EXPECT_TRUE(WriteContacts(contacts().toStdString(), records));
+    auto w = std::make_unique<TAsciiImport>(&env_);
+    EXPECT_TRUE(OpenContactsExclusively(contacts(), *w->Destination));
+    return w;
+  }
+  // Chooses `text` as the file to import.
+  void Select(TAsciiImport& w, const QByteArray& text, const QString& name = "in.txt") {
+    WriteText(dir_.file(name), text);
+    dialogs_.openFileAnswers = {dir_.file(name)};
+    w.SelectButtonClick();
+  }
+  // Opens the match dialog, presses buttons on rows, and answers Save or Cancel.
+  void Match(TAsciiImport& w, const std::vector<std::pair<int, QString>>& presses, bool save) {
+    w.RunMatchWindow = [&](TAsciiMatch& m) {
+      for (const auto& [row, caption] : presses) {
+        m.ASCIIGrid->setCurrentCell(row, 1);
+        m.FieldButtonClick(m.fieldButton(caption));
+      }
+      return save ? QDialog::Accepted : QDialog::Rejected;
+    };
+    w.MatchButtonClick();
+    w.RunMatchWindow = nullptr;
+  }
+
+  LowerDir dir_;
+  TApolloEnv env_;
+  ScriptedDialogs dialogs_;
+
+ private:
+  MessageService* m_previous = nullptr;
+};
+
+// ---- the match dialog ----
+
+TEST_F(TransferWindowTest, FieldButtonsFillTheRowAndFollowTheirEnableRules) {
+  AsciiSample sample;
+  sample.columnCount = 3;
+  sample.maxLen = {5, 5, 5};
+  const struct {
+    const char* name;
+    QStringList before;                         // the earlier matches
+    std::vector<std::pair<int, QString>> presses;  // row, button
+    QStringList cells;                          // the second column afterwards
+    QStringList disabled;                       // the buttons disabled afterwards
+    int cursor;                                 // the current row afterwards
+  } cases[] = {
+      {"a target is taken once", {"", "", ""}, {{0, "First"}}, {"First", "", ""}, {"First"}, 1},
+      {"memo stays open", {"", "", ""}, {{0, "Memo"}, {1, "Memo"}},
+       {"Memo", "Memo", ""}, {}, 2},
+      {"a new target frees the old one", {"First", "", ""}, {{0, "Last"}},
+       {"Last", "", ""}, {"Last"}, 1},
+      {"(none) clears and frees", {"First", "City", ""}, {{1, "(none)"}},
+       {"First", "", ""}, {"First"}, 2},
+      {"(none) on an empty row", {"", "", ""}, {{0, "(none)"}}, {"", "", ""}, {}, 1},
+      {"the last row keeps the cursor", {"", "", ""}, {{2, "Zip/Post Code"}},
+       {"", "", "Zip/Post Code"}, {"Zip/Post Code"}, 2},
+      {"memo replacing a target frees it", {"Phone", "", ""}, {{0, "Memo"}},
+       {"Memo", "", ""}, {}, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TAsciiMatch m(sample, c.before);
+    ASSERT_EQ(m.FieldButtons.size(), 17u);
+    for (const auto& [row, caption] : c.presses) {
+      m.ASCIIGrid->setCurrentCell(row, 1);
+      m.FieldButtonClick(m.fieldButton(caption));
+    }
+    EXPECT_EQ(m.targets(), c.cells);
+    QStringList disabled;
+    for (QPushButton* b : m.FieldButtons) {
+      if (!b->isEnabled()) disabled << b->text();
+    }
+    EXPECT_EQ(disabled, c.disabled);
+    EXPECT_EQ(m.ASCIIGrid->currentRow(), c.cursor);
+  }
+}
+
+TEST_F(TransferWindowTest, SampleGridShowsTheFirstLinesCleaned) {
+  auto w = OpenImport();
+  QByteArray text;
+  for (int i = 1; i <= 12; ++i) text += "\"Smith, " + QByteArray::number(i) + "\",x\r\n";
+  Select(*w, text);
+  ASSERT_EQ(w->columnCount(), 2);
+  AsciiSample sample;
+  QString error;
+  ASSERT_TRUE(SampleAsciiFile(w->fileName(), &sample, &error));
+  TAsciiMatch shown(sample, w->targets());
+  EXPECT_EQ(shown.SG->rowCount(), 10);
+  EXPECT_EQ(shown.SG->columnCount(), 2);
+  EXPECT_EQ(shown.SG->horizontalHeaderItem(1)->text(), QStringLiteral("Field 2"));
+  EXPECT_EQ(shown.SG->item(9, 0)->text(), QStringLiteral("Smith, 10"));
+  EXPECT_EQ(shown.ASCIIGrid->item(1, 0)->text(), QStringLiteral("Field 2"));
+  // A column as narrow as "x" is still as wide as its heading.
+  EXPECT_GE(shown.SG->columnWidth(1),
+            shown.SG->fontMetrics().horizontalAdvance(QStringLiteral("Field 12")));
+  EXPECT_GT(shown.SG->columnWidth(0), shown.SG->columnWidth(1));
+}
+
+TEST_F(TransferWindowTest, EachWindowHasItsTitleAndHelpTopic) {
+  auto import = OpenImport();
+  TAsciiMatch match(AsciiSample(), {});
+  TableObject table(&env_);
+  TCopyOut copy(&table, QString(), QString(), contacts(), dir_.file(QString()));
+  const struct {
+    QDialog* window;
+    QPushButton* help;
+    QString title;
+    int topic;
+  } cases[] = {
+      {import.get(), import->HelpButton, "ASCII File Import", 1100},
+      {&match, match.HelpButton, "ASCII File Import Match Fields", 1101},
+      {&copy, copy.HelpButton, "Copy Records Out", 1102},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.title.toStdString());
+    dialogs_.calls.clear();
+    EXPECT_EQ(c.window->windowTitle(), c.title);
+    c.help->click();
+    const auto help = dialogs_.callsOf(QStringLiteral("help"));
+    ASSERT_EQ(help.size(), 1u);
+    EXPECT_EQ(help[0].topic, c.topic);
+  }
+}
+
+// ---- TAsciiImport ----
+
+TEST_F(TransferWindowTest, SelectingAFileEnablesMatchAndANewSamplingForgetsMatches) {
+  auto w = OpenImport();
+  EXPECT_FALSE(w->MatchButton->isEnabled());
+  EXPECT_FALSE(w->ImportButton->isEnabled());
+
+  Select(*w, "Smith,John\r\nBrown,Ann\r\n");
+  EXPECT_TRUE(w->MatchButton->isEnabled());
+  EXPECT_EQ(w->FileNameLabel->text(), dir_.file("in.txt"));
+  Match(*w, {{0, "Last"}}, true);
+  EXPECT_TRUE(w->ImportButton->isEnabled());
+
+  // One line is not enough.
+  Select(*w, "Smith,John\r\n", "one.txt");
+  EXPECT_EQ(Notices(), QStringList{QStringLiteral("Unable to import from this file")});
+  EXPECT_FALSE(w->MatchButton->isEnabled());
+  EXPECT_FALSE(w->ImportButton->isEnabled());
+
+  // Back to a good file: the match has to be made again.
+  Select(*w, "Smith,John,x\r\nBrown,Ann,y\r\n");
+  EXPECT_TRUE(w->MatchButton->isEnabled());
+  EXPECT_FALSE(w->ImportButton->isEnabled());
+  EXPECT_EQ(w->targets(), QStringList({"", "", ""}));
+
+  // A cancelled dialog keeps the file chosen before.
+  dialogs_.openFileAnswers = {QString()};
+  w->SelectButtonClick();
+  EXPECT_EQ(w->FileNameLabel->text(), dir_.file("in.txt"));
+  EXPECT_TRUE(w->MatchButton->isEnabled());
+}
+
+TEST_F(TransferWindowTest, MatchSaveKeepsCancelDropsAndReopeningShowsEarlierMatches) {
+  auto w = OpenImport();
+  Select(*w, "a,b,c\r\nd,e,f\r\n");
+  Match(*w, {{0, "First"}, {1, "Memo"}}, false);
+  EXPECT_EQ(w->targets(), QStringList({"", "", ""}));
+  EXPECT_FALSE(w->ImportButton->isEnabled());
+
+  Match(*w, {{0, "First"}, {1, "Memo"}, {2, "Memo"}}, true);
+  EXPECT_EQ(w->targets(), QStringList({"First", "Memo", "Memo"}));
+  EXPECT_TRUE(w->ImportButton->isEnabled());
+
+  bool ran = false;
+  w->RunMatchWindow = [&](TAsciiMatch& m) {
+    ran = true;
+    EXPECT_EQ(m.targets(), QStringList({"First", "Memo", "Memo"}));
+    EXPECT_FALSE(m.fieldButton("First")->isEnabled());
+    EXPECT_TRUE(m.fieldButton("Memo")->isEnabled());
+    EXPECT_TRUE(m.fieldButton("Last")->isEnabled());
+    EXPECT_EQ(m.ASCIIGrid->currentRow(), 0);
+    // Clearing every row leaves nothing to import.
+    for (int r = 0; r < 3; ++r) {
+      m.ASCIIGrid->setCurrentCell(r, 1);
+      m.FieldButtonClick(m.fieldButton("(none)"));
+    }
+    return QDialog::Accepted;
+  };
+  w->MatchButtonClick();
+  EXPECT_TRUE(ran);
+  EXPECT_FALSE(w->ImportButton->isEnabled());
+}
+
+TEST_F(TransferWindowTest, ImportPostsEveryLineSaysSoAndRebuildsTheIndex) {
+  auto w = OpenImport({{{"LNAME", "Old"}}});
+  Select(*w,
+         "Smith,\"Oak St, 12\",123456789012,note one,note two\r\n"
+         "Brown,,02110,,second\r\n"
+         "Cole,Elm Rd,,,\r\n");
+  Match(*w, {{0, "Last"}, {1, "Street"}, {2, "Zip/Post Code"}, {3, "Memo"}, {4, "Memo"}}, true);
+  w->ImportButton->click();
+  EXPECT_EQ(Notices(), QStringList{QStringLiteral("Import complete. Imported 3 records.")});
+  EXPECT_EQ(w->result(), QDialog::Accepted);
+  EXPECT_FALSE(w->Gauge1->isVisible());
+  EXPECT_FALSE(w->importing());
+  w->Destination->close();
+
+  const std::vector<Fields> expected = {
+      {{"LNAME", "Old"}},
+      {{"LNAME", "Smith"}, {"STREET", "Oak St, 12"}, {"ZIP", "1234567890"},
+       {"MEMO", "note one\r\nnote two"}},
+      {{"LNAME", "Brown"}, {"ZIP", "02110"}, {"MEMO", "second"}},
+      {{"LNAME", "Cole"}, {"STREET", "Elm Rd"}},
+  };
+  EXPECT_EQ(ReadContacts(contacts().toStdString(), {"LNAME", "STREET", "ZIP", "MEMO"}), expected);
+  EXPECT_TRUE(QFile::exists(dir_.file("contacts.cdx")));
+  if (qvtest::HaveOracle()) {
+    EXPECT_EQ(Verify(contacts().toStdString()).substr(0, 3), "ok ")
+        << Verify(contacts().toStdString());
+  }
+}
+
+TEST_F(TransferWindowTest, CancelDuringTheImportKeepsWhatWasPostedAndStillRebuilds) {
+  auto w = OpenImport();
+  QByteArray text;
+  for (int i = 0; i < 500; ++i) text += "Name" + QByteArray::number(i) + ",x\r\n";
+  Select(*w, text);
+  Match(*w, {{0, "Last"}}, true);
+  int calls = 0;
+  w->OnImportProgress = [&](int) {
+    if (++calls == 1) {
+      EXPECT_TRUE(w->importing());
+      EXPECT_FALSE(w->ButtonPanel->isVisibleTo(w.get()));
+      w->CancelButton->click();
+    }
+  };
+  w->ImportButton->click();
+  ASSERT_EQ(calls, 1) << "the loop stops at the first notice after Cancel";
+  const std::int64_t posted = w->lastResult().posted;
+  EXPECT_GT(posted, 0);
+  EXPECT_LT(posted, 500);
+  EXPECT_EQ(Notices(),
+            QStringList{QStringLiteral("Import cancelled after importing %1 records.").arg(posted)});
+  w->Destination->close();
+  EXPECT_EQ(ReadContacts(contacts().toStdString(), {"LNAME"}).size(), static_cast<size_t>(posted));
+  EXPECT_TRUE(QFile::exists(dir_.file("contacts.cdx")));
+  if (qvtest::HaveOracle()) {
+    EXPECT_EQ(Verify(contacts().toStdString()).substr(0, 3), "ok ");
+  }
+}
+
+TEST_F(TransferWindowTest, AFileGoneBeforeTheImportIsReportedAndNothingIsPosted) {
+  auto w = OpenImport({{{"LNAME", "Old"}}});
+  Select(*w, "a,b\r\nc,d\r\n");
+  Match(*w, {{0, "Last"}}, true);
+  ASSERT_TRUE(QFile::remove(dir_.file("in.txt")));
+  w->ImportButton->click();
+  ASSERT_EQ(Notices().size(), 1);
+  EXPECT_TRUE(Notices()[0].contains(QStringLiteral("after importing 0 records"))) << Notices()[0].toStdString();
+  EXPECT_NE(w->result(), QDialog::Accepted) << "the window stays for another file";
+  EXPECT_TRUE(w->ButtonPanel->isVisibleTo(w.get()));
+  w->Destination->close();
+  EXPECT_EQ(ReadContacts(contacts().toStdString(), {"LNAME"}).size(), 1u);
+}
+
+// ---- TCopyOut ----
+
+class CopyOutWindowTest : public TransferWindowTest {
+ protected:
+  void SetUp() override {
+    TransferWindowTest::SetUp();
+    ASSERT_TRUE(WriteContacts(contacts().toStdString(),
+                              {{{"LNAME", "Smith"}, {"FNAME", "John"}},
+                               {{"LNAME", "Brown"}, {"PREFIX", "DELETED"}},
+                               {{"LNAME", "Cole"}, {"ZIP", "12180"}}}));
+    ASSERT_TRUE(OpenContactFile(contacts(), table_));
+  }
+  void TearDown() override {
+    table_.close();
+    TransferWindowTest::TearDown();
+  }
+  TCopyOut Window() {
+    return TCopyOut(&table_, QString(), QString(), contacts(), dir_.file(QString()));
+  }
+  TableObject table_{&env_};
+};
+
+TEST_F(CopyOutWindowTest, ChosenNamesAreCheckedAndAnExistingFileIsAskedAbout) {
+  WriteText(dir_.file("old.dbf"), "x");
+  const QString notDbf = QStringLiteral("Must have a .DBF extension");
+  const QString toItself = QStringLiteral("Cannot copy a file to itself!");
+  const QString exists = dir_.file("old.dbf") +
+                         QStringLiteral(" already exists.\r\nDo you want to overwrite it?");
+  const struct {
+    const char* name;
+    bool ascii;
+    QString chosen;  // empty: the dialog is cancelled
+    std::deque<bool> answers;
+    QString shown;  // the name label afterwards
+    QString notice;
+    QString question;
+  } cases[] = {
+      {"a new table", false, dir_.file("out.dbf"), {}, dir_.file("out.dbf"), {}, {}},
+      {"a table must end in .DBF", false, dir_.file("out.txt"), {}, "(none)", notDbf, {}},
+      {"no extension gets DBF", false, dir_.file("out"), {}, dir_.file("out.DBF"), {}, {}},
+      {"the open file itself", false, dir_.file("CONTACTS.DBF"), {}, "(none)", toItself, {}},
+      {"overwrite declined", false, dir_.file("old.dbf"), {false}, "(none)", {}, exists},
+      {"overwrite accepted", false, dir_.file("old.dbf"), {true}, dir_.file("old.dbf"), {}, exists},
+      {"a text file takes any extension", true, dir_.file("out.csv"), {}, dir_.file("out.csv"),
+       {}, {}},
+      {"a text file without extension", true, dir_.file("list"), {}, dir_.file("list.TXT"), {},
+       {}},
+      {"cancelled", false, QString(), {}, "(none)", {}, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    dialogs_.calls.clear();
+    TCopyOut w = Window();
+    if (c.ascii) w.ToAscii->click();
+    dialogs_.saveFileAnswers = {c.chosen};
+    dialogs_.questionAnswers = c.answers;
+    w.SaveAsButton->click();
+    EXPECT_EQ(w.FileName->text(), c.shown);
+    EXPECT_EQ(w.Doit->isEnabled(), c.shown != QLatin1String("(none)"));
+    EXPECT_EQ(Notices(), c.notice.isEmpty() ? QStringList() : QStringList{c.notice});
+    const auto questions = dialogs_.callsOf(QStringLiteral("question"));
+    ASSERT_EQ(questions.size(), c.question.isEmpty() ? 0u : 1u);
+    if (!questions.empty()) {
+      EXPECT_EQ(questions[0].text, c.question);
+      EXPECT_EQ(questions[0].caption, QStringLiteral("Warning!"));
+      EXPECT_FALSE(questions[0].defaultYes);
+    }
+  }
+}
+
+TEST_F(CopyOutWindowTest, SwitchingTheFormatAsksForTheNameAgain) {
+  TCopyOut w = Window();
+  EXPECT_TRUE(w.ToDBF->isChecked());
+  dialogs_.saveFileAnswers = {dir_.file("out.dbf")};
+  w.SaveAsButton->click();
+  ASSERT_TRUE(w.Doit->isEnabled());
+  w.ToAscii->click();
+  EXPECT_EQ(w.FileName->text(), QStringLiteral("(none)"));
+  EXPECT_FALSE(w.Doit->isEnabled());
+  dialogs_.saveFileAnswers = {dir_.file("out.txt")};
+  w.SaveAsButton->click();
+  ASSERT_TRUE(w.Doit->isEnabled());
+  w.ToDBF->click();
+  EXPECT_FALSE(w.Doit->isEnabled());
+}
+
+TEST_F(CopyOutWindowTest, CopyNowWritesTheSelectionInEitherFormat) {
+  for (const bool ascii : {true, false}) {
+    SCOPED_TRACE(ascii ? "text" : "table");
+    const QString out = dir_.file(ascii ? "out.txt" : "out.dbf");
+    TCopyOut w = Window();
+    if (ascii) w.ToAscii->click();
+    dialogs_.saveFileAnswers = {out};
+    w.SaveAsButton->click();
+    w.Doit->click();
+    EXPECT_EQ(w.result(), QDialog::Accepted);
+    EXPECT_EQ(w.copied(), 2);
+    EXPECT_TRUE(Notices().isEmpty()) << Notices().join(" | ").toStdString();
+    if (ascii) {
+      QFile f(out);
+      ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+      const QList<QByteArray> lines = f.readAll().split('\n');
+      ASSERT_EQ(lines.size(), 3);  // two lines and the empty rest
+      EXPECT_TRUE(lines[0].startsWith("\"\",\"John\",\"\",\"Smith\",")) << lines[0].constData();
+      EXPECT_TRUE(lines[1].contains("\"Cole\"")) << lines[1].constData();
+    } else {
+      const std::vector<Fields> expected = {{{"LNAME", "Smith"}, {"FNAME", "John"}},
+                                            {{"LNAME", "Cole"}, {"ZIP", "12180"}}};
+      EXPECT_EQ(ReadContacts(out.toStdString(), {"LNAME", "FNAME", "ZIP"}), expected);
+    }
+  }
+}
+
+TEST_F(CopyOutWindowTest, CancelWhileCopyingAsksAndStopsOnlyOnYes) {
+  table_.close();
+  std::vector<Fields> many;
+  for (int i = 0; i < 300; ++i) many.push_back({{"LNAME", "N" + std::to_string(i)}});
+  ASSERT_TRUE(WriteContacts(contacts().toStdString(), many));
+  ASSERT_TRUE(OpenContactFile(contacts(), table_));
+  const struct {
+    const char* name;
+    std::deque<bool> answers;  // to "Cancel copy?" at the first and second notice
+    bool stopped;
+  } cases[] = {{"no goes on", {false}, false}, {"yes stops", {true}, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    dialogs_.calls.clear();
+    QFile::remove(dir_.file("many.txt"));
+    TCopyOut w = Window();
+    w.ToAscii->click();
+    dialogs_.saveFileAnswers = {dir_.file("many.txt")};
+    w.SaveAsButton->click();
+    dialogs_.questionAnswers = c.answers;
+    int calls = 0;
+    w.OnCopyProgress = [&](int) {
+      if (++calls == 1) {
+        EXPECT_TRUE(w.copying());
+        w.CancelButton->click();
+      }
+    };
+    w.Doit->click();
+    const auto questions = dialogs_.callsOf(QStringLiteral("question"));
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_EQ(questions[0].text, QStringLiteral("Cancel copy?"));
+    EXPECT_EQ(questions[0].caption, QStringLiteral("Cancel"));
+    EXPECT_FALSE(questions[0].defaultYes);
+    if (c.stopped) {
+      EXPECT_GT(w.copied(), 0);
+      EXPECT_LT(w.copied(), 300);
+    } else {
+      EXPECT_EQ(w.copied(), 300);
+    }
+    QFile f(dir_.file("many.txt"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll().count('\n'), w.copied()) << "each record once, the rest kept";
+  }
+}
+
+// ---- the main window's commands ----
+
+class TransferCommandTest : public TransferWindowTest {
+ protected:
+  void SetUp() override {
+    TransferWindowTest::SetUp();
+    qputenv("QUORVANE_HOME", dir_.file(QString()).toLocal8Bit());
+    ASSERT_TRUE(InstallSupportTables(dir_.file(QString())).isEmpty());
+    ASSERT_TRUE(WriteContacts(contacts().toStdString(),
+                              {{{"LNAME", "Smith"}}, {{"LNAME", "Brown"}}, {{"LNAME", "Cole"}}}));
+    main_ = std::make_unique<TQVPMain>();
+    ASSERT_TRUE(main_->OpenQVWDBF(contacts()));
+    dialogs_.calls.clear();  // the start-up's own notices
+  }
+  void TearDown() override {
+    main_.reset();
+    qunsetenv("QUORVANE_HOME");
+    TransferWindowTest::TearDown();
+  }
+  std::unique_ptr<TQVPMain> main_;
+};
+
+TEST_F(TransferCommandTest, CommandsWithoutAnOpenFileSaySo) {
+  const QString none = QStringLiteral("You need to have a Quorvane file open first");
+  main_->TableQVW->close();
+  bool ran = false;
+  main_->RunTransferWindow = [&](QDialog&) { ran = true; };
+  main_->mnuImportAsciiClick();
+  main_->mnuCopyOutClick();
+  EXPECT_FALSE(ran);
+  EXPECT_EQ(Notices(), QStringList({none, none}));
+}
+
+TEST_F(TransferCommandTest, ImportReopensTheMainTableAfterARunAndAfterAFailedOpen) {
+  TQVPMain& m = *main_;
+  // Another holder shares the file: the exclusive open fails, and the main
+  // table reopens it all the same (shared here, so that it can).
+  m.TableQVW->close();
+  m.TableQVW->setExclusive(false);
+  ASSERT_TRUE(m.OpenQVWDBF(contacts()));
+  {
+    std::unique_ptr<xb::Table> other;
+    xb::OpenOptions shared;
+    shared.exclusive = false;
+    shared.read_only = true;
+    ASSERT_TRUE(xb::Table::Open(contacts().toStdString(), shared, &other).ok());
+    dialogs_.calls.clear();
+    bool ran = false;
+    m.RunTransferWindow = [&](QDialog&) { ran = true; };
+    m.mnuImportAsciiClick();
+    EXPECT_FALSE(ran);
+    EXPECT_EQ(Notices(), QStringList{ExclusiveOpenFailedMessage()});
+    EXPECT_TRUE(m.TableQVW->active());
+    EXPECT_EQ(m.Apollo1.QueryRecCount(), 3);
+  }
+  m.TableQVW->close();
+  m.TableQVW->setExclusive(true);
+  ASSERT_TRUE(m.OpenQVWDBF(contacts()));
+  dialogs_.calls.clear();
+  // A run that imports two records: the main window shows them afterwards.
+  WriteText(dir_.file("in.txt"), "Adams\r\nZorn\r\n");
+  m.RunTransferWindow = [&](QDialog& d) {
+    auto& w = static_cast<TAsciiImport&>(d);
+    EXPECT_FALSE(m.TableQVW->active()) << "the main table lets the file go";
+    dialogs_.openFileAnswers = {dir_.file("in.txt")};
+    w.SelectButtonClick();
+    w.RunMatchWindow = [](TAsciiMatch& match) {
+      match.FieldButtonClick(match.fieldButton("Last"));
+      return QDialog::Accepted;
+    };
+    w.MatchButtonClick();
+    w.ImportButton->click();
+  };
+  m.mnuImportAsciiClick();
+  EXPECT_EQ(Notices(), QStringList{QStringLiteral("Import complete. Imported 2 records.")});
+  ASSERT_TRUE(m.TableQVW->active());
+  EXPECT_EQ(m.Apollo1.QueryRecCount(), 5);
+  EXPECT_EQ(m.DBLName->text().trimmed(), QStringLiteral("Adams")) << "first in last-name order";
+}
+
+TEST_F(TransferCommandTest, CopyOutRefusesAnEmptyViewAndPutsTheRecordBack) {
+  TQVPMain& m = *main_;
+  bool ran = false;
+  m.RunTransferWindow = [&](QDialog& d) {
+    ran = true;
+    auto& w = static_cast<TCopyOut&>(d);
+    w.ToAscii->click();
+    dialogs_.saveFileAnswers = {dir_.file("out.txt")};
+    w.SaveAsButton->click();
+    w.Doit->click();
+    EXPECT_EQ(w.copied(), 3);
+  };
+  m.TableQVW->last();
+  const int recno = m.Apollo1.RecNo();
+  m.mnuCopyOutClick();
+  EXPECT_TRUE(ran);
+  EXPECT_EQ(m.Apollo1.RecNo(), recno);
+  EXPECT_TRUE(Notices().isEmpty());
+
+  ran = false;
+  m.Apollo1.Query(QStringLiteral("LNAME = \"Nobody\""));
+  m.mnuCopyOutClick();
+  EXPECT_FALSE(ran);
+  EXPECT_EQ(Notices(),
+            QStringList{QStringLiteral("No active records for current filter. Nothing to copy")});
+}
+
+}  // namespace
+}  // namespace qv::testing
