@@ -215,6 +215,7 @@ void TQVPMain::SetButtons() {
 
   mnuRebuildIndexes->setEnabled(active);
   mnuImportAscii->setEnabled(active);
+  mnuImportDbf->setEnabled(active);
 
   // The accelerators move to Save and Cancel while editing.
   SaveButton->setText(editing ? QStringLiteral("&Save") : QStringLiteral("Save"));

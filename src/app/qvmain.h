@@ -166,6 +166,7 @@ class TQVPMain : public QMainWindow {
 
   // ---- import and copy out (qvmain_transfer.cpp) ----
   void mnuImportAsciiClick();
+  void mnuImportDbfClick();
   void mnuCopyOutClick();
   // Runs an import or copy-out window once it is set up; empty: exec() it.
   // Tests script the windows through it.
@@ -303,6 +304,7 @@ class TQVPMain : public QMainWindow {
   QAction* mnuDeleteRecords = nullptr;
   // import and copy out
   QAction* mnuImportAscii = nullptr;
+  QAction* mnuImportDbf = nullptr;
   QAction* mnuCopyOut = nullptr;
   QMenu* HelpMenu;
   QAction* mnuContents;

@@ -135,6 +135,8 @@ void TQVPMain::BuildMenus() {
   mnuNew = FileMenu->addAction(QStringLiteral("&New"), this, &TQVPMain::NewFileMenuClick);
   mnuClone = FileMenu->addAction(QStringLiteral("&Clone"), this, &TQVPMain::mnuCloneClick);
   FileMenu->addSeparator();
+  mnuImportDbf = FileMenu->addAction(QStringLiteral("Import from &DBF File"), this,
+                                     &TQVPMain::mnuImportDbfClick);
   mnuImportAscii = FileMenu->addAction(QStringLiteral("Import from &ASCII File"), this,
                                        &TQVPMain::mnuImportAsciiClick);
   FileMenu->addSeparator();

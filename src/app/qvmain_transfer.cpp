@@ -9,6 +9,7 @@
 #include "transfer/copy_out.h"
 #include "transfer/windows/ascii_import_window.h"
 #include "transfer/windows/copy_out_window.h"
+#include "transfer/windows/dbf_import_window.h"
 
 namespace qv {
 
@@ -20,22 +21,23 @@ QString NoOpenFileMessage() {
 
 }  // namespace
 
-void TQVPMain::mnuImportAsciiClick() {
+template <typename Window>
+static void RunImportWindow(TQVPMain& main) {
   const QString fileName = CurrentFileName();
-  if (!TableQVW->active() || fileName.isEmpty()) {
+  if (!main.TableQVW->active() || fileName.isEmpty()) {
     ShowInformation(NoOpenFileMessage());
     return;
   }
-  const QString query = Apollo1.DBFilter();
-  TableQVW->disableControls();
-  TrackTableEvents = false;
-  TableQVW->close();
+  const QString query = main.Apollo1.DBFilter();
+  main.TableQVW->disableControls();
+  main.TrackTableEvents = false;
+  main.TableQVW->close();
   {
-    TAsciiImport window(&ApolloEnv1, this);
+    Window window(&main.ApolloEnv1, &main);
     CenterOnMainWindow(&window);
     if (OpenContactsExclusively(fileName, *window.Destination)) {
-      if (RunTransferWindow) {
-        RunTransferWindow(window);
+      if (main.RunTransferWindow) {
+        main.RunTransferWindow(window);
       } else {
         window.exec();
       }
@@ -43,14 +45,18 @@ void TQVPMain::mnuImportAsciiClick() {
     window.Destination->close();
   }
   // Reopened in every case, also when the exclusive open failed.
-  if (OpenQVWDBF(fileName)) {
-    Apollo1.Query(query);
-    TableQVW->first();
+  if (main.OpenQVWDBF(fileName)) {
+    main.Apollo1.Query(query);
+    main.TableQVW->first();
   }
-  TableQVW->enableControls();
-  TrackTableEvents = true;
-  SetButtons();
+  main.TableQVW->enableControls();
+  main.TrackTableEvents = true;
+  main.SetButtons();
 }
+
+void TQVPMain::mnuImportAsciiClick() { RunImportWindow<TAsciiImport>(*this); }
+
+void TQVPMain::mnuImportDbfClick() { RunImportWindow<TDBFImport>(*this); }
 
 void TQVPMain::mnuCopyOutClick() {
   if (!TableQVW->active()) {

@@ -1,13 +1,11 @@
 #include "transfer/windows/ascii_import_window.h"
 
-#include <QCloseEvent>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QTableWidget>
@@ -176,57 +174,16 @@ QStringList TAsciiMatch::targets() const {
 // ---- TAsciiImport ----
 
 TAsciiImport::TAsciiImport(TApolloEnv* env, QWidget* parent)
-    : QDialog(parent), Destination(new TableObject(env, this)) {
-  setWindowTitle(QStringLiteral("ASCII File Import"));
-  DestinationApollo.SetDataSource(Destination);
-  auto* layout = new QVBoxLayout(this);
-  auto* explain = new QLabel(
-      QStringLiteral("Appends the lines of a comma-separated text file to this contact file, "
-                     "one new contact per line. Select the file, match its fields to the "
-                     "contact fields, then press Import."),
-      this);
-  explain->setWordWrap(true);
-  layout->addWidget(explain);
-  auto* name = new QHBoxLayout;
-  name->addWidget(new QLabel(QStringLiteral("ASCII File Name"), this));
-  FileNameLabel = new QLabel(QStringLiteral("(none)"), this);
-  FileNameLabel->setFrameShape(QFrame::Panel);
-  FileNameLabel->setFrameShadow(QFrame::Sunken);
-  name->addWidget(FileNameLabel, 1);
-  layout->addLayout(name);
-
-  ButtonPanel = new QWidget(this);
-  auto* buttons = new QHBoxLayout(ButtonPanel);
-  buttons->setContentsMargins(0, 0, 0, 0);
-  SelectButton = Button(QStringLiteral("Select ASCII File"), ButtonPanel, buttons);
-  MatchButton = Button(QStringLiteral("Match Fields"), ButtonPanel, buttons);
-  ImportButton = Button(QStringLiteral("Import"), ButtonPanel, buttons);
-  layout->addWidget(ButtonPanel);
-
-  StatusLabel = new QLabel(this);
-  layout->addWidget(StatusLabel);
-  Gauge1 = new QProgressBar(this);
-  Gauge1->setRange(0, 100);
-  Gauge1->hide();
-  layout->addWidget(Gauge1);
-
-  auto* row = new QHBoxLayout;
-  row->addStretch();
-  CancelButton = Button(QStringLiteral("Cancel"), this, row);
-  HelpButton = MakeHelpButton(this, kTopicAsciiImport);
-  row->addWidget(HelpButton);
-  layout->addLayout(row);
-
-  MatchButton->setEnabled(false);
-  ImportButton->setEnabled(false);
+    : ImportForm(env, QStringLiteral("ASCII File Import"), QStringLiteral("ASCII File Name"),
+                 QStringLiteral("Select ASCII File"),
+                 QStringLiteral("Appends the lines of a comma-separated text file to this "
+                                "contact file, one new contact per line. Select the file, match "
+                                "its fields to the contact fields, then press Import."),
+                 kTopicAsciiImport, parent) {
   connect(SelectButton, &QPushButton::clicked, this, &TAsciiImport::SelectButtonClick);
   connect(MatchButton, &QPushButton::clicked, this, &TAsciiImport::MatchButtonClick);
   connect(ImportButton, &QPushButton::clicked, this, &TAsciiImport::ImportButtonClick);
-  connect(CancelButton, &QPushButton::clicked, this, &TAsciiImport::CancelButtonClick);
-  resize(520, 220);
 }
-
-TAsciiImport::~TAsciiImport() = default;
 
 void TAsciiImport::SelectButtonClick() {
   const QString chosen = Dialogs().openFileName(
@@ -289,90 +246,12 @@ void TAsciiImport::ImportButtonClick() {
     Dialogs().information(this, error);
     return;
   }
-  m_importing = true;
-  m_cancel = false;
-  Gauge1->setValue(0);
-  Gauge1->show();
-  ButtonPanel->hide();
-  HelpButton->hide();
-  StatusLabel->setText(QStringLiteral("Counting total lines"));
-  LetEventsRun();
-
   AsciiRowSource source(m_fileName, m_sample.columnCount, columns);
-  xb::Status s = xb::Status::OK();
-  if (!source.open(&error)) {
-    s = xb::Status::IOError(error.toStdString());
-  } else {
-    StatusLabel->setText(QStringLiteral("Importing records"));
-    const TransferProgress progress = [this](int percent, std::int64_t) {
-      if (m_rebuilding) return true;
-      Gauge1->setValue(percent);
-      if (OnImportProgress) OnImportProgress(percent);
-      LetEventsRun();
-      return !m_cancel;
-    };
-    // The rebuild's first notice marks the end of the loop: from there on
-    // Cancel is hidden and ignored.
-    const xb::ProgressFn rebuild = [this](int percent) {
-      if (!m_rebuilding) {
-        m_rebuilding = true;
-        StatusLabel->setText(QStringLiteral("Rebuilding Indexes "));
-        CancelButton->hide();
-      }
-      Gauge1->setValue(percent);
-      LetEventsRun();
-    };
-    s = ImportRows(*Destination, source, progress, &m_result, rebuild);
-  }
-  m_rebuilding = false;
-  CancelButton->show();
-  StatusLabel->clear();
-  Gauge1->setValue(0);
-  Gauge1->hide();
-
-  if (!s.ok()) {
-    const QString why = QString::fromStdString(s.message().empty() ? s.ToString() : s.message());
-    Dialogs().information(
-        this, why + QStringLiteral("\r\nThe import stopped after importing %1 records.")
-                        .arg(m_result.posted));
-  } else if (m_result.cancelled) {
-    Dialogs().information(this, ImportCancelledMessage(m_result.posted));
-  } else {
-    Dialogs().information(this, ImportCompleteMessage(m_result.posted));
-  }
-  for (const QString& notice : {UnstorableMessage(m_result), BadDateMessage(m_result)}) {
-    if (!notice.isEmpty()) Dialogs().information(this, notice);
-  }
-
-  ButtonPanel->show();
-  HelpButton->show();
-  m_importing = false;
-  m_cancel = false;
-  // A file that could not be read leaves the window open for another try.
-  if (s.ok() || m_result.posted > 0) accept();
-}
-
-void TAsciiImport::CancelButtonClick() {
-  if (m_rebuilding) return;
-  if (m_importing) {
-    m_cancel = true;  // the loop stops after the current record
-    return;
-  }
-  QDialog::reject();
-}
-
-void TAsciiImport::reject() {
-  // Esc behaves as Cancel: it cannot close the window in the middle of a run.
-  CancelButtonClick();
-}
-
-void TAsciiImport::closeEvent(QCloseEvent* event) {
-  if (m_importing) {
-    event->ignore();
-    CancelButtonClick();
-    return;
-  }
-  QDialog::closeEvent(event);
+  RunImport(source, [&](QString* why) {
+    StatusLabel->setText(QStringLiteral("Counting total lines"));
+    LetEventsRun();
+    return source.open(why);
+  });
 }
 
 }  // namespace qv

@@ -14,10 +14,9 @@
 #include "transfer/ascii_import.h"
 #include "transfer/ascii_lines.h"
 #include "transfer/import_rows.h"
+#include "transfer/windows/import_form.h"
 
 class QGroupBox;
-class QLabel;
-class QProgressBar;
 class QPushButton;
 class QTableWidget;
 
@@ -49,49 +48,23 @@ class TAsciiMatch : public QDialog {
   static QStringList FieldCaptions();
 };
 
-class TAsciiImport : public QDialog {
+class TAsciiImport : public ImportForm {
   Q_OBJECT
 
  public:
-  TAsciiImport(TApolloEnv* env, QWidget* parent = nullptr);
-  ~TAsciiImport() override;
+  explicit TAsciiImport(TApolloEnv* env, QWidget* parent = nullptr);
 
-  // The contact file, opened exclusively by the caller.
-  TableObject* Destination;
-  TApollo DestinationApollo;
-
-  QLabel* FileNameLabel;
-  QPushButton* SelectButton;
-  QPushButton* MatchButton;
-  QPushButton* ImportButton;
-  QPushButton* CancelButton;
-  QPushButton* HelpButton;
-  QWidget* ButtonPanel;
-  QLabel* StatusLabel;
-  QProgressBar* Gauge1;
-
-  TableObject* tableObject() const { return Destination; }
   void SelectButtonClick();
   void MatchButtonClick();
   void ImportButtonClick();
-  void CancelButtonClick();
 
   // Runs the match dialog once it is filled; empty: exec() it. Tests
   // script the dialog through it.
   std::function<int(TAsciiMatch&)> RunMatchWindow;
-  // Called once per progress step of the import (tests press Cancel there).
-  std::function<void(int percent)> OnImportProgress;
 
   const QString& fileName() const { return m_fileName; }
   int columnCount() const { return m_sample.columnCount; }
   const QStringList& targets() const { return m_targets; }
-  bool importing() const { return m_importing; }
-  bool rebuilding() const { return m_rebuilding; }
-  const ImportResult& lastResult() const { return m_result; }
-
- protected:
-  void closeEvent(QCloseEvent* event) override;
-  void reject() override;
 
  private:
   AsciiMatch match() const;
@@ -100,10 +73,6 @@ class TAsciiImport : public QDialog {
   QString m_fileName;
   AsciiSample m_sample;
   QStringList m_targets;  // per column: the caption of its target, or empty
-  ImportResult m_result;
-  bool m_importing = false;
-  bool m_rebuilding = false;
-  bool m_cancel = false;
 };
 
 }  // namespace qv
