@@ -358,6 +358,7 @@ int main(int argc, char** argv) {
   main.RunCleanupWindow = nullptr;
 
   ok &= qv::SaveLetterWindows(main, dir);
+  ok &= qv::SaveTransferWindows(main, dir);
 
   // Last, as it closes the file: the panel shown when no file is open.
   main.OpenQVWDBF(qv::ProgramDirectory() + QStringLiteral("NO-SUCH-FILE.DBF"));

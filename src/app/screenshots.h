@@ -16,4 +16,7 @@ bool SaveScreenshot(QWidget* window, const QString& dir, const QString& name);
 // Print Letters, the letter designer, Page Properties and the preview.
 bool SaveLetterWindows(TQVPMain& main, const QString& dir);
 
+// ASCII and DBF import with their matching, and Copy Records Out.
+bool SaveTransferWindows(TQVPMain& main, const QString& dir);
+
 }  // namespace qv

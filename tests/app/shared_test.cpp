@@ -80,10 +80,10 @@ TEST(SharedTest, EditMasksBecomeQtInputMasks) {
 TEST(HelpTest, EveryTopicTheWindowsOpenHasAPageLinkedFromTheContents) {
   EnsureApplication();
   // Main, Browse, Filter, Contents, Preferences, Rebuild Indexes and the
-  // four print previews, the text import with its matching and Copy
+  // four print previews, the two imports with their matching and Copy
   // Records Out.
   const int topics[] = {1027, 1005, 1020, 1010, 1040, 1041, 1031, 1032, 1034, 4572,
-                        1100, 1101, 1102};
+                        1100, 1101, 1102, 1103, 1104};
   QFile contents(QStringLiteral(":/help/1010.html"));
   ASSERT_TRUE(contents.open(QIODevice::ReadOnly));
   const QString index = QString::fromUtf8(contents.readAll());

@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QLabel>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -23,6 +24,7 @@
 #include "store/table_object.h"
 #include "transfer/windows/ascii_import_window.h"
 #include "transfer/windows/copy_out_window.h"
+#include "transfer/windows/dbf_import_window.h"
 #include "transfer_fixture.h"
 
 inline void PrintTo(const QString& text, std::ostream* os) {
@@ -157,6 +159,8 @@ TEST_F(TransferWindowTest, EachWindowHasItsTitleAndHelpTopic) {
   TAsciiMatch match(AsciiSample(), {});
   TableObject table(&env_);
   TCopyOut copy(&table, QString(), QString(), contacts(), dir_.file(QString()));
+  TDBFImport dbf(&env_);
+  TDBFMatch dbfMatch({}, false, dbf.Source, QStringLiteral("people.dbf"));
   const struct {
     QDialog* window;
     QPushButton* help;
@@ -166,6 +170,8 @@ TEST_F(TransferWindowTest, EachWindowHasItsTitleAndHelpTopic) {
       {import.get(), import->HelpButton, "ASCII File Import", 1100},
       {&match, match.HelpButton, "ASCII File Import Match Fields", 1101},
       {&copy, copy.HelpButton, "Copy Records Out", 1102},
+      {&dbf, dbf.HelpButton, "DBF File Import", 1103},
+      {&dbfMatch, dbfMatch.HelpButton, "DBF File Import Match Fields", 1104},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.title.toStdString());
@@ -311,6 +317,201 @@ TEST_F(TransferWindowTest, AFileGoneBeforeTheImportIsReportedAndNothingIsPosted)
   EXPECT_TRUE(w->ButtonPanel->isVisibleTo(w.get()));
   w->Destination->close();
   EXPECT_EQ(ReadContacts(contacts().toStdString(), {"LNAME"}).size(), 1u);
+}
+
+// ---- TDBFImport ----
+
+// A table of these fields ("NAME:T") and records, the memo field's value
+// as its text.
+bool WriteSource(const std::string& path, const std::vector<xb::FieldDef>& defs,
+                 const std::vector<std::vector<std::string>>& records) {
+  if (!xb::Table::Create(path, defs).ok()) return false;
+  xb::Settings settings;
+  std::unique_ptr<xb::WorkArea> area;
+  if (!xb::WorkArea::Open(path, xb::OpenOptions(), &settings, &area).ok()) return false;
+  for (const auto& values : records) {
+    if (!area->Append().ok()) return false;
+    for (size_t i = 0; i < values.size(); ++i) {
+      const int f = static_cast<int>(i);
+      const xb::Status s =
+          defs[i].type == 'M' ? area->SetMemo(f, values[i]) : area->SetField(f, values[i]);
+      if (!s.ok()) return false;
+    }
+    if (!area->Commit().ok()) return false;
+  }
+  return true;
+}
+
+const std::vector<xb::FieldDef> kSourceDefs = {
+    {"LNAME", 'C', 20}, {"FNAME", 'C', 15}, {"ADDRESS", 'C', 30}, {"ST", 'C', 2},
+    {"PHONE1", 'C', 14}, {"PHONE2", 'C', 14}, {"JOINED", 'D', 8}, {"REMARKS", 'M', 10},
+};
+
+class DbfImportWindowTest : public TransferWindowTest {
+ protected:
+  std::unique_ptr<TDBFImport> OpenDbfImport(const std::vector<Fields>& records = {}) {
+    EXPECT_TRUE(WriteContacts(contacts().toStdString(), records));
+    auto w = std::make_unique<TDBFImport>(&env_);
+    EXPECT_TRUE(OpenContactsExclusively(contacts(), *w->Destination));
+    return w;
+  }
+  void SelectSource(TDBFImport& w) {
+    ASSERT_TRUE(WriteSource(dir_.path("people.dbf"), kSourceDefs,
+                            {{"Smith", "John", "12 Oak St", "NY", "555-1", "555-2", "20200131",
+                              "likes tea"},
+                             {"Brown", "", "9 Elm Rd", "MA", "", "555-4", "", ""}}));
+    dialogs_.openFileAnswers = {dir_.file("people.dbf")};
+    w.SelectButtonClick();
+  }
+  // Row of a contact field label in the match grid.
+  static int RowOf(const char* label) {
+    return static_cast<int>(DbfMatchLabels().indexOf(QString::fromLatin1(label)));
+  }
+};
+
+TEST_F(DbfImportWindowTest, TablesThatCannotBeTakenAreRefused) {
+  auto w = OpenDbfImport();
+  ASSERT_TRUE(WriteSource(dir_.path("empty.dbf"), kSourceDefs, {}));
+  WriteText(dir_.file("junk.dbf"), "not a table");
+  const struct {
+    const char* file;
+    QString notice;
+  } cases[] = {
+      {"empty.dbf", "There are no records in " + dir_.file("empty.dbf")},
+      {"junk.dbf", "Unable to open the file " + dir_.file("junk.dbf")},
+      {"missing.dbf", "Unable to open the file " + dir_.file("missing.dbf")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    SelectSource(*w);
+    ASSERT_TRUE(w->MatchButton->isEnabled());
+    dialogs_.calls.clear();
+    dialogs_.openFileAnswers = {dir_.file(c.file)};
+    w->SelectButtonClick();
+    EXPECT_EQ(Notices(), QStringList{c.notice});
+    EXPECT_EQ(w->FileNameLabel->text(), QStringLiteral("(none)"));
+    EXPECT_FALSE(w->MatchButton->isEnabled());
+    EXPECT_FALSE(w->ImportButton->isEnabled());
+  }
+}
+
+TEST_F(DbfImportWindowTest, MatchGridProposesMovesClearsAndKeepsWhatWasSaved) {
+  auto w = OpenDbfImport();
+  SelectSource(*w);
+  ASSERT_TRUE(w->MatchButton->isEnabled());
+  bool ran = false;
+  w->RunMatchWindow = [&](TDBFMatch& m) {
+    ran = true;
+    EXPECT_EQ(m.ImportGrid->horizontalHeaderItem(1)->text(),
+              QStringLiteral("Import from Field (in people.dbf)"));
+    EXPECT_EQ(m.SourceGrid->model()->rowCount(), 2);
+    EXPECT_EQ(m.SourceGrid->model()->index(1, 2).data().toString(), QStringLiteral("9 Elm Rd"));
+    // The proposals: ST has none, the later PHONE field takes the row.
+    EXPECT_EQ(m.grid()[RowOf("Last")], QStringLiteral("LNAME"));
+    EXPECT_EQ(m.grid()[RowOf("Street")], QStringLiteral("ADDRESS"));
+    EXPECT_EQ(m.grid()[RowOf("State/Province")], QString());
+    EXPECT_EQ(m.grid()[RowOf("Phone")], QStringLiteral("PHONE2"));
+    EXPECT_EQ(m.grid()[RowOf("Date")], QStringLiteral("JOINED"));
+    EXPECT_EQ(m.grid()[RowOf("Memo")], QStringLiteral("REMARKS"));
+
+    const struct {
+      const char* name;
+      const char* row;
+      QStringList offered;  // the list "Select Import Field" shows
+      QString selected;     // selected when it opens
+      QString pick;         // chosen; empty: Cancel
+      QString rowAfter;
+      const char* otherRow;  // a row the pick took its field from
+    } picks[] = {
+        {"state by hand", "State/Province",
+         {"(None)", "LNAME", "FNAME", "ADDRESS", "ST", "PHONE1", "PHONE2"}, "(None)", "ST", "ST",
+         nullptr},
+        {"a field moves between rows", "Fax",
+         {"(None)", "LNAME", "FNAME", "ADDRESS", "ST", "PHONE1", "PHONE2"}, "(None)", "PHONE2",
+         "PHONE2", "Phone"},
+        {"date offers dates only", "Date", {"(None)", "JOINED"}, "JOINED", "(None)", "", nullptr},
+        {"memo offers memos only", "Memo", {"(None)", "REMARKS"}, "REMARKS", "", "REMARKS",
+         nullptr},
+    };
+    for (const auto& p : picks) {
+      SCOPED_TRACE(p.name);
+      m.ImportGrid->setCurrentCell(RowOf(p.row), 1);
+      m.RunSelectWindow = [&](TGetImportField& g) {
+        QStringList offered;
+        for (int i = 0; i < g.ListOfFields->count(); ++i) offered << g.ListOfFields->item(i)->text();
+        EXPECT_EQ(offered, p.offered);
+        EXPECT_EQ(g.chosen(), p.selected);
+        if (p.pick.isEmpty()) return static_cast<int>(QDialog::Rejected);
+        g.ListOfFields->setCurrentRow(static_cast<int>(offered.indexOf(p.pick)));
+        return static_cast<int>(QDialog::Accepted);
+      };
+      m.SelectField();
+      EXPECT_EQ(m.grid()[RowOf(p.row)], p.rowAfter);
+      EXPECT_EQ(m.ImportGrid->item(RowOf(p.row), 1)->text(), p.rowAfter);
+      if (p.otherRow != nullptr) EXPECT_EQ(m.grid()[RowOf(p.otherRow)], QString());
+    }
+    m.ImportGrid->setCurrentCell(RowOf("First"), 1);
+    m.ClearCurrentButton->click();
+    EXPECT_EQ(m.grid()[RowOf("First")], QString());
+    return static_cast<int>(QDialog::Accepted);
+  };
+  w->MatchButtonClick();
+  ASSERT_TRUE(ran);
+  EXPECT_TRUE(w->matched());
+  EXPECT_TRUE(w->ImportButton->isEnabled());
+  QStringList targets;
+  for (const DbfSourceField& f : w->fields()) targets << f.name + "=" + f.target;
+  EXPECT_EQ(targets, QStringList({"LNAME=Last", "FNAME=", "ADDRESS=Street", "ST=State/Province",
+                                  "PHONE1=", "PHONE2=Fax", "JOINED=", "REMARKS=Memo"}));
+
+  // Opened again: what was saved, no new proposals; Clear All and Cancel
+  // change nothing.
+  w->RunMatchWindow = [&](TDBFMatch& m) {
+    EXPECT_EQ(m.grid()[RowOf("First")], QString());
+    EXPECT_EQ(m.grid()[RowOf("Fax")], QStringLiteral("PHONE2"));
+    EXPECT_EQ(m.grid()[RowOf("Phone")], QString());
+    m.ClearAllButton->click();
+    EXPECT_EQ(m.grid().join(QString()), QString());
+    return static_cast<int>(QDialog::Rejected);
+  };
+  w->MatchButtonClick();
+  QStringList after;
+  for (const DbfSourceField& f : w->fields()) after << f.name + "=" + f.target;
+  EXPECT_EQ(after, targets);
+  EXPECT_TRUE(w->ImportButton->isEnabled());
+
+  // Clearing everything and saving leaves nothing to import.
+  w->RunMatchWindow = [&](TDBFMatch& m) {
+    m.ClearAllButton->click();
+    return static_cast<int>(QDialog::Accepted);
+  };
+  w->MatchButtonClick();
+  EXPECT_FALSE(w->ImportButton->isEnabled());
+}
+
+TEST_F(DbfImportWindowTest, ImportCopiesTheMatchedFieldsOfEveryRecord) {
+  auto w = OpenDbfImport({{{"LNAME", "Old"}}});
+  SelectSource(*w);
+  w->RunMatchWindow = [](TDBFMatch&) { return static_cast<int>(QDialog::Accepted); };
+  w->MatchButtonClick();
+  ASSERT_TRUE(w->ImportButton->isEnabled());
+  w->ImportButton->click();
+  EXPECT_EQ(Notices(), QStringList{QStringLiteral("Import complete. Imported 2 records.")});
+  EXPECT_EQ(w->result(), QDialog::Accepted);
+  w->Destination->close();
+  w->Source->close();
+  const std::vector<Fields> expected = {
+      {{"LNAME", "Old"}},
+      {{"LNAME", "Smith"}, {"FNAME", "John"}, {"STREET", "12 Oak St"}, {"PHONE", "555-2"},
+       {"DATE", "20200131"}, {"MEMO", "likes tea"}},
+      {{"LNAME", "Brown"}, {"STREET", "9 Elm Rd"}, {"PHONE", "555-4"}},
+  };
+  EXPECT_EQ(ReadContacts(contacts().toStdString(),
+                         {"LNAME", "FNAME", "STREET", "STATE", "PHONE", "DATE", "MEMO"}),
+            expected);
+  if (qvtest::HaveOracle()) {
+    EXPECT_EQ(Verify(contacts().toStdString()).substr(0, 3), "ok ");
+  }
 }
 
 // ---- TCopyOut ----

@@ -115,7 +115,9 @@ TDBFMatch::TDBFMatch(std::vector<DbfSourceField> fields, bool matched, TableObje
   ImportGrid->verticalHeader()->setDefaultSectionSize(20);
   ImportGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
   ImportGrid->setSelectionMode(QAbstractItemView::SingleSelection);
-  ImportGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+  ImportGrid->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  ImportGrid->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+  ImportGrid->setMinimumWidth(440);
   for (int r = 0; r < kDbfMatchRows; ++r) {
     auto* label = new QTableWidgetItem(DbfMatchLabels()[r]);
     label->setFlags(Qt::ItemIsEnabled);
