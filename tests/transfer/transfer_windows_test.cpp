@@ -770,6 +770,14 @@ TEST_F(TransferCommandTest, CopyOutRefusesAnEmptyViewAndPutsTheRecordBack) {
   EXPECT_TRUE(ran);
   EXPECT_EQ(m.Apollo1.RecNo(), recno);
   EXPECT_TRUE(Notices().isEmpty());
+  // In the main window's order (last name), not the file's.
+  QFile out(dir_.file("out.txt"));
+  ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+  QStringList last;
+  for (const QByteArray& line : out.readAll().split('\n')) {
+    if (!line.isEmpty()) last << QString::fromLatin1(line.split(',').value(3));
+  }
+  EXPECT_EQ(last, QStringList({"\"Brown\"", "\"Cole\"", "\"Smith\""}));
 
   ran = false;
   m.Apollo1.Query(QStringLiteral("LNAME = \"Nobody\""));
