@@ -126,6 +126,9 @@ int RunExport(const Args& a, RecordWriter& writer,
   if (s.ok()) s = table.area()->QueryRecCount(&count);
   if (!s.ok()) return Fail(QString::fromStdString(s.ToString()));
   if (count == 0) return Fail(NothingToCopyMessage());
+  if (QFileInfo::exists(out)) {
+    std::cerr << "quorvane-cli: " << out.toStdString() << " already exists; it is overwritten\n";
+  }
   std::int64_t copied = 0;
   s = open(out);
   if (s.ok()) s = CopyRecordsOut(table, filter, QString(), writer, nullptr, &copied);

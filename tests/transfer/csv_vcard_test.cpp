@@ -493,6 +493,12 @@ TEST(CsvVcardCommands, BadInputExitsOneAndBadUsageTwo) {
   EXPECT_EQ(matched.out, "Import complete. Imported 1 records.\n");
   EXPECT_EQ(run({"count", dir / "c.dbf", "CITY='Rome'"}).out, "1\n");
   EXPECT_EQ(run({"count", dir / "c.dbf", "LNAME='Lee'"}).out, "0\n");
+  // A letter the code page lacks is stored as '?' and named.
+  qvtest::WriteAll(dir / "ru.csv", "Last,City\r\nJ\xC3\xB6rg,\xD0\x9C\xD0\xBE\xD1\x81\r\n");
+  const auto russian = run({"import-csv", dir / "c.dbf", dir / "ru.csv"});
+  EXPECT_EQ(russian.status, 0) << russian.out;
+  EXPECT_NE(russian.out.find("\xD0\x9C"), std::string::npos) << russian.out;
+  EXPECT_EQ(run({"count", dir / "c.dbf", "LNAME='J\xF6rg' .and. CITY='???'"}).out, "1\n");
 }
 
 }  // namespace
