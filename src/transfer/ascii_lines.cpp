@@ -81,7 +81,7 @@ bool AsciiLineReader::open(const QString& path, QString* error) {
   m_pendingCr = false;
   m_lineNumber = 0;
   m_error.clear();
-  if (!fill()) {
+  if (!fill() && !m_error.isEmpty()) {
     *error = m_error;
     return false;
   }
@@ -112,7 +112,7 @@ bool AsciiLineReader::fill() {
 }
 
 // One line's bytes into m_line (at most kLineBytes of them).
-bool AsciiLineReader::readRaw() {
+bool AsciiLineReader::readRaw(bool text) {
   m_line.clear();
   bool any = false;
   for (;;) {
@@ -134,7 +134,7 @@ bool AsciiLineReader::readRaw() {
     while (len < left && begin[len] != '\n' && begin[len] != '\r') ++len;
     any = true;
     if (m_line.size() < kLineBytes) m_line.append(begin, std::min(len, kLineBytes - m_line.size()));
-    if (std::memchr(begin, '\0', static_cast<size_t>(len)) != nullptr) {
+    if (text && std::memchr(begin, '\0', static_cast<size_t>(len)) != nullptr) {
       m_error = QStringLiteral("Line %1 of %2 holds a NUL byte: this is not a text file")
                     .arg(m_lineNumber + 1)
                     .arg(m_file.fileName());
@@ -159,12 +159,12 @@ bool AsciiLineReader::readRaw() {
 }
 
 bool AsciiLineReader::next(QString* line) {
-  if (!readRaw()) return false;
+  if (!readRaw(true)) return false;
   *line = CutChars(DecodeText(m_line, m_encoding), kAsciiLineChars);
   return true;
 }
 
-bool AsciiLineReader::skip() { return readRaw(); }
+bool AsciiLineReader::skip() { return readRaw(false); }
 
 bool SampleAsciiFile(const QString& path, AsciiSample* sample, QString* error) {
   *sample = AsciiSample();

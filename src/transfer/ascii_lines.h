@@ -45,14 +45,14 @@ class AsciiLineReader {
   // skipped). False at the end, or on a fault with error() set: a read
   // error, or a NUL byte (no text file holds one).
   bool next(QString* line);
-  // Like next() without decoding, for counting.
+  // Like next() without decoding or the NUL check, for counting.
   bool skip();
   const QString& error() const { return m_error; }
   std::int64_t lineNumber() const { return m_lineNumber; }
   TextEncoding encoding() const { return m_encoding; }
 
  private:
-  bool readRaw();
+  bool readRaw(bool text);
   bool fill();
 
   QFile m_file;

@@ -443,6 +443,9 @@ struct Table::Rep {
   uint32_t recno = 0;
   std::string record;
   bool dirty = false;
+  // An exclusive append counts its record in the header only when the
+  // record is written, so a crash never leaves a blank record counted.
+  bool count_pending = false;
   bool header_stamped = false;
 
   std::string ahead;  // records [ahead_first, ahead_first + ahead_count)
@@ -515,13 +518,46 @@ struct Table::Rep {
     return Status::OK();
   }
 
+  // One whole record past the counted ones is an append that a crash
+  // stopped between writing the record and counting it. Other xBase tools
+  // count it by the file's size, so it is settled here: counted when it
+  // holds values (it was written in one piece), dropped when blank.
+  Status SettleCutAppend() {
+    uint64_t size = 0;
+    XB_RETURN_IF_ERROR(file->Size(&size));
+    const uint64_t end = RecordOffset(lay.record_count + 1);
+    if (size != end + lay.record_length && size != end + lay.record_length + 1) return Status::OK();
+    std::string tail(lay.record_length, ' ');
+    XB_RETURN_IF_ERROR(file->ReadExact(end, tail.size(), tail.data(), "record area"));
+    if (size == end + lay.record_length + 1) {
+      char marker = 0;
+      XB_RETURN_IF_ERROR(file->ReadExact(end + lay.record_length, 1, &marker, "record area"));
+      if (marker != dbf::kEofMarker) return Status::OK();
+    }
+    if (tail == BlankRecord()) {
+      XB_RETURN_IF_ERROR(file->Truncate(end));
+      return file->Write(end, std::string(1, dbf::kEofMarker));
+    }
+    lay.record_count += 1;
+    return StampHeader(true);
+  }
+
   Status FlushRecord() {
-    if (!dirty) return Status::OK();
-    XB_RETURN_IF_ERROR(file->Write(RecordOffset(recno), record));
-    dirty = false;
-    if (recno >= ahead_first && recno < ahead_first + ahead_count) {
-      std::memcpy(&ahead[static_cast<size_t>(recno - ahead_first) * lay.record_length],
-                  record.data(), lay.record_length);
+    if (!dirty && !count_pending) return Status::OK();
+    if (dirty) {
+      XB_RETURN_IF_ERROR(count_pending
+                             ? file->Write(RecordOffset(recno), record + dbf::kEofMarker)
+                             : file->Write(RecordOffset(recno), record));
+      dirty = false;
+      if (recno >= ahead_first && recno < ahead_first + ahead_count) {
+        std::memcpy(&ahead[static_cast<size_t>(recno - ahead_first) * lay.record_length],
+                    record.data(), lay.record_length);
+      }
+    }
+    if (count_pending) {
+      XB_RETURN_IF_ERROR(StampHeader(true));
+      count_pending = false;
+      return Status::OK();
     }
     return StampHeader(false);
   }
@@ -726,6 +762,7 @@ Status Table::Open(const std::string& path, const OpenOptions& options,
       RecoverInterruptedPack(path, options.exclusive && !options.read_only, &r.file));
 
   XB_RETURN_IF_ERROR(ReadHeader(r.file.get(), &r.lay, &r.header));
+  if (options.exclusive && !options.read_only) XB_RETURN_IF_ERROR(r.SettleCutAppend());
   if (r.lay.has_memo_fields) {
     MemoKind kind = MemoKindFor(r.lay.signature);
     std::string stem = BaseName(CompanionPath(path, MemoExtension(kind)));
@@ -873,22 +910,32 @@ Status Table::Append() {
       return s;
     }
   }
-  // Record and EOF marker first, count second: a crash in between leaves
-  // bytes past the counted records, which Open ignores.
   std::string blank = r.BlankRecord();
   uint32_t n = r.lay.record_count + 1;
-  Status s = r.file->Write(r.RecordOffset(n), blank + dbf::kEofMarker);
-  if (s.ok()) {
+  Status s;
+  if (shared) {
+    // Record and EOF marker first, count second: a crash in between leaves
+    // bytes past the counted records, which Open ignores.
+    s = r.file->Write(r.RecordOffset(n), blank + dbf::kEofMarker);
+    if (s.ok()) {
+      r.lay.record_count = n;
+      s = r.StampHeader(true);
+      if (!s.ok()) r.lay.record_count = n - 1;
+    }
+    r.file->UnlockAppend();
+    XB_RETURN_IF_ERROR(s);
+  } else {
+    // Alone with the file: the record reaches the disk with its values in
+    // one write, and the count after it, so a crash never leaves a blank
+    // or half-filled record behind (other xBase tools count records by the
+    // file's size as well as by the header).
     r.lay.record_count = n;
-    s = r.StampHeader(true);
-    if (!s.ok()) r.lay.record_count = n - 1;
+    r.count_pending = true;
   }
-  if (shared) r.file->UnlockAppend();
-  XB_RETURN_IF_ERROR(s);
   r.record = std::move(blank);
   r.recno = n;
   r.last_loaded = n;
-  r.dirty = false;
+  r.dirty = !shared;
   return Status::OK();
 }
 

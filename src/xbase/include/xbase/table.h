@@ -90,8 +90,10 @@ class Table final : public MemoReader {
   // Writes the current record back to the file if it changed.
   Status Flush();
 
-  // Appends a blank record and makes it current; it is on disk (and counted
-  // in the header) when Append returns.
+  // Appends a blank record and makes it current. A shared table has it on
+  // disk and counted when Append returns; an exclusive one writes it with
+  // its values, then its count, when the record is next written (Flush,
+  // moving, Close), so a crash in between leaves no blank record behind.
   Status Append();
 
   // Memo text of field `field` of the current record (empty for block 0).

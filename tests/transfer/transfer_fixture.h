@@ -1,0 +1,99 @@
+// Scratch folders and contact files for the transfer tests. The xBase
+// checker folds the names it opens to lower case, so the folder is ours
+// and has none.
+#pragma once
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QString>
+#include <atomic>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "store/contact_schema.h"
+#include "test_support.h"
+#include "xbase/workarea.h"
+
+namespace qv::testing {
+
+class LowerDir {
+ public:
+  LowerDir() {
+    static std::atomic<int> counter{0};
+    m_path = QDir::tempPath() + QStringLiteral("/qv_transfer_%1_%2")
+                                    .arg(QCoreApplication::applicationPid())
+                                    .arg(counter++);
+    QDir(m_path).removeRecursively();
+    QDir().mkpath(m_path);
+  }
+  ~LowerDir() { QDir(m_path).removeRecursively(); }
+  LowerDir(const LowerDir&) = delete;
+  LowerDir& operator=(const LowerDir&) = delete;
+  QString file(const QString& name) const { return m_path + QLatin1Char('/') + name; }
+  std::string path(const std::string& name) const { return file(QString::fromStdString(name)).toStdString(); }
+
+ private:
+  QString m_path;
+};
+
+using Fields = std::map<std::string, std::string>;
+
+// A contact file with these records (raw Windows-1252 bytes; MEMO as its
+// text) and its 21 tags.
+inline bool WriteContacts(const std::string& path, const std::vector<Fields>& records,
+                          const std::vector<bool>& flagged = {}) {
+  if (!xb::Table::Create(path, ContactFields()).ok()) return false;
+  xb::Settings settings;
+  std::unique_ptr<xb::WorkArea> area;
+  if (!xb::WorkArea::Open(path, xb::OpenOptions(), &settings, &area).ok()) return false;
+  for (size_t r = 0; r < records.size(); ++r) {
+    if (!area->Append().ok()) return false;
+    for (const auto& [name, value] : records[r]) {
+      const int i = area->table().FieldIndex(name);
+      if (i < 0) return false;
+      const bool memo = area->table().fields()[i].type == 'M';
+      if (!(memo ? area->SetMemo(i, value) : area->SetField(i, value)).ok()) return false;
+    }
+    if (r < flagged.size() && flagged[r] && !area->SetDeleted(true).ok()) return false;
+    if (!area->Commit().ok()) return false;
+  }
+  return RebuildContactIndex(*area, nullptr).ok();
+}
+
+// Every record as field -> stored text (character fields without trailing
+// blanks, dates as YYYYMMDD, the memo's text); "" for fields not asked for.
+inline std::vector<Fields> ReadContacts(const std::string& path,
+                                        const std::vector<std::string>& names) {
+  std::vector<Fields> out;
+  std::unique_ptr<xb::Table> t;
+  xb::OpenOptions options;
+  options.exclusive = false;
+  options.read_only = true;
+  if (!xb::Table::Open(path, options, &t).ok()) return {{{"error", "cannot open"}}};
+  for (uint32_t r = 1; r <= t->record_count(); ++r) {
+    if (!t->Go(r).ok()) return {{{"error", "cannot read"}}};
+    Fields f;
+    for (const std::string& name : names) {
+      const int i = t->FieldIndex(name);
+      if (i < 0) continue;
+      std::string v;
+      if (t->fields()[i].type == 'M') {
+        if (!t->GetMemo(i, &v).ok()) v = "<memo unreadable>";
+      } else {
+        v = std::string(t->current().field(t->fields()[i]));
+        while (!v.empty() && v.back() == ' ') v.pop_back();
+      }
+      if (!v.empty()) f[name] = v;
+    }
+    out.push_back(f);
+  }
+  return out;
+}
+
+inline std::string Verify(const std::string& path) {
+  return qvtest::Oracle({"verify", path});
+}
+
+}  // namespace qv::testing

@@ -1,0 +1,415 @@
+// Imports into and copies out of scratch contact files: the text import's
+// matching edge cases, the import loop's cancel and failure paths, the DBF
+// import's proposals and match grid, and both copy-out formats. Expected
+// records are worked out by hand; the checker verifies the rebuilt tags.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QFileInfo>
+
+#include "store/apollo.h"
+#include "store/dates.h"
+#include "store/table_object.h"
+#include "transfer/ascii_import.h"
+#include "transfer/copy_out.h"
+#include "transfer/dbf_import.h"
+#include "transfer/import_rows.h"
+#include "transfer_fixture.h"
+
+namespace qv::testing {
+namespace {
+
+using T = ContactTarget;
+
+const std::vector<std::string> kAll = {"PREFIX", "FNAME", "MIDDLE", "LNAME", "TITLE",  "ORG",
+                                       "STREET", "CITY",  "STATE",  "ZIP",   "COUNTRY", "PHONE",
+                                       "EMAIL",  "FAX",   "NOTES",  "DATE",  "CARRIER", "SEQNO",
+                                       "MEMO"};
+
+struct Destination {
+  TApolloEnv env;
+  TableObject table{&env};
+  bool open(const QString& path) {
+    const QFileInfo info(path);
+    table.setDatabaseName(info.absolutePath());
+    table.setTableName(info.fileName());
+    table.setExclusive(true);
+    return table.open();
+  }
+};
+
+// Rows given by the test; a fault after `failAfter` rows.
+class ListSource : public RowSource {
+ public:
+  explicit ListSource(std::vector<ImportRow> rows, int failAfter = -1)
+      : m_rows(std::move(rows)), m_failAfter(failAfter) {}
+  bool next(ImportRow* row, QString* error) override {
+    if (m_at == m_failAfter) {
+      *error = QStringLiteral("line 3 is bad");
+      return false;
+    }
+    if (m_at >= static_cast<int>(m_rows.size())) return false;
+    *row = m_rows[static_cast<size_t>(m_at++)];
+    return true;
+  }
+  std::int64_t expected() const override { return static_cast<std::int64_t>(m_rows.size()); }
+
+ private:
+  std::vector<ImportRow> m_rows;
+  int m_failAfter;
+  int m_at = 0;
+};
+
+ImportRow Row(std::vector<std::pair<T, QString>> values) { return ImportRow{std::move(values)}; }
+
+class ImportTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(WriteContacts(m_path, {{{"LNAME", "Existing"}}})); }
+  void expectTagsRebuilt() {
+    QV_SKIP_WITHOUT_ORACLE();
+    EXPECT_EQ(Verify(m_path).substr(0, 3), "ok ") << Verify(m_path);
+    EXPECT_NE(qvtest::Oracle({"info", m_path}).find("STATEZIP"), std::string::npos);
+  }
+  LowerDir m_dir;
+  std::string m_path = m_dir.path("contacts.dbf");
+};
+
+TEST_F(ImportTest, TextFileEdgeCases) {
+  const QString text = m_dir.file("in.txt");
+  // UTF-8 with its mark: accents the code page has, and two it has not.
+  qvtest::WriteAll(text.toStdString(),
+                   "\xEF\xBB\xBF"
+                   "Smith,John,note one,,\"Acme, Inc\",123456789012\r\n"
+                   "Doe,,,second note,,02110\r\n"
+                   "M\xC3\xBCller,Zo\xC3\xAB,first,second\r\n"
+                   "\xC5\x81ukasz,\xF0\x9F\x98\x80!\r\n"
+                   "Short\r\n");
+  AsciiSample sample;
+  QString error;
+  ASSERT_TRUE(SampleAsciiFile(text, &sample, &error)) << error.toStdString();
+  ASSERT_EQ(sample.columnCount, 6);
+  AsciiRowSource source(text, sample.columnCount,
+                        {T::Last, T::First, T::Memo, T::Memo, T::Organization, T::Zip});
+  ASSERT_TRUE(source.open(&error)) << error.toStdString();
+  EXPECT_EQ(source.expected(), 5);
+  Destination d;
+  ASSERT_TRUE(d.open(QString::fromStdString(m_path)));
+  ImportResult result;
+  std::vector<int> percents;
+  const xb::Status s = ImportRows(d.table, source, [&](int p, std::int64_t) {
+    percents.push_back(p);
+    return true;
+  }, &result);
+  ASSERT_TRUE(s.ok()) << s.ToString();
+  EXPECT_EQ(result.posted, 5);
+  EXPECT_FALSE(result.cancelled);
+  EXPECT_EQ(percents.back(), 100);
+  EXPECT_EQ(result.unstorable, QStringLiteral(u"\u0141") + QString::fromUtf8("\xF0\x9F\x98\x80"));
+  EXPECT_EQ(result.valuesWithUnstorable, 2);
+  EXPECT_EQ(d.table.area()->order_count(), 21);
+  d.table.close();
+  const std::vector<Fields> expected = {
+      {{"LNAME", "Existing"}},
+      {{"LNAME", "Smith"}, {"FNAME", "John"}, {"MEMO", "note one"}, {"ORG", "Acme, Inc"},
+       {"ZIP", "1234567890"}},
+      {{"LNAME", "Doe"}, {"MEMO", "second note"}, {"ZIP", "02110"}},
+      {{"LNAME", "M\xFCller"}, {"FNAME", "Zo\xEB"}, {"MEMO", "first\r\nsecond"}},
+      {{"LNAME", "?ukasz"}, {"FNAME", "?!"}},
+      {{"LNAME", "Short"}},
+  };
+  EXPECT_EQ(ReadContacts(m_path, kAll), expected);
+  expectTagsRebuilt();
+}
+
+TEST_F(ImportTest, CancelAndFailureKeepWhatWasPostedAndRebuild) {
+  std::vector<ImportRow> rows;
+  for (const char* name : {"A", "B", "C", "D"}) rows.push_back(Row({{T::Last, name}}));
+  struct Case {
+    int cancelAt;   // the progress call that says stop
+    int failAfter;  // rows before the source fails
+    std::int64_t posted;
+    bool cancelled;
+    bool ok;
+  } cases[] = {{2, -1, 2, true, true}, {-1, 3, 3, false, false}, {-1, 0, 0, false, false}};
+  for (const Case& c : cases) {
+    SetUp();
+    Destination d;
+    ASSERT_TRUE(d.open(QString::fromStdString(m_path)));
+    ListSource source(rows, c.failAfter);
+    ImportResult result;
+    int calls = 0;
+    const xb::Status s = ImportRows(d.table, source, [&](int, std::int64_t) {
+      return ++calls != c.cancelAt;
+    }, &result);
+    EXPECT_EQ(s.ok(), c.ok) << s.ToString();
+    if (!c.ok) EXPECT_EQ(s.message(), "line 3 is bad");
+    EXPECT_EQ(result.posted, c.posted);
+    EXPECT_EQ(result.cancelled, c.cancelled);
+    d.table.close();
+    EXPECT_EQ(ReadContacts(m_path, {"LNAME"}).size(), static_cast<size_t>(1 + c.posted));
+    expectTagsRebuilt();
+  }
+}
+
+TEST_F(ImportTest, DatesAndMemosByTheRowsRules) {
+  DateConvention& dates = ProgramDates();
+  const DateConvention saved = dates;
+  dates.shortDateFmt = QStringLiteral("dd.mm.yyyy");
+  dates.separator = QLatin1Char('.');
+  ImportRow replaced = Row({{T::Memo, "old"}, {T::Memo, "line1\r\nline2"}});
+  replaced.memoReplaces = true;
+  ListSource source({Row({{T::Last, "Dated"}, {T::Date, "31.01.2020"}}),
+                     Row({{T::Last, "Bad"}, {T::Date, "01/31/2020"}, {T::Zip, ""}}),
+                     replaced,
+                     Row({{T::Memo, ""}, {T::Memo, "only"}})});
+  Destination d;
+  ASSERT_TRUE(d.open(QString::fromStdString(m_path)));
+  ImportResult result;
+  ASSERT_TRUE(ImportRows(d.table, source, nullptr, &result).ok());
+  dates = saved;
+  EXPECT_EQ(result.badDates, 1);
+  EXPECT_EQ(result.firstBadDate, QStringLiteral("01/31/2020"));
+  d.table.close();
+  const std::vector<Fields> expected = {{{"LNAME", "Existing"}},
+                                        {{"LNAME", "Dated"}, {"DATE", "20200131"}},
+                                        {{"LNAME", "Bad"}},
+                                        {{"MEMO", "line1\r\nline2"}},
+                                        {{"MEMO", "only"}}};
+  EXPECT_EQ(ReadContacts(m_path, {"LNAME", "DATE", "ZIP", "MEMO"}), expected);
+}
+
+// ---- DBF import ----
+
+TEST(AutoTarget, NamesInRuleOrder) {
+  struct Case {
+    const char* name;
+    char type;
+    const char* target;
+  } cases[] = {
+      {"LNAME", 'C', "Last"},          {"FIRSTNAME", 'C', "First"},
+      {"ADDRESS", 'C', "Street"},      {"ADDRESS2", 'C', "Street"},
+      {"ST", 'C', ""},                 {"CODES", 'C', "Zip/Post Code"},
+      {"NOTES", 'C', "Codes"},         {"SALUTATION", 'C', "Prefix"},
+      {"INITIALS", 'C', "Middle"},     {"JOBNAME", 'C', "Title"},
+      {"COMPANY", 'C', "Organization"}, {"USA_STATE", 'C', "Street"},
+      {"PROVINCE", 'C', "State/Province"}, {"POSTAL", 'N', "Zip/Post Code"},
+      {"CTRY", 'C', "Country"},        {"TELEFAX", 'C', "Phone"},
+      {"FAXNO", 'C', "Fax"},           {"E-MAIL", 'C', "E-Mail"},
+      {"E_MAIL", 'C', ""},             {"LASTSEEN", 'D', "Last"},
+      {"BORN", 'D', "Date"},           {"REMARKS", 'M', "Memo"},
+      {"PHOTO_SA", 'G', ""},           {"lname", 'C', "Last"},
+  };
+  for (const Case& c : cases) {
+    DbfSourceField f{QLatin1Char(c.type), QString::fromLatin1(c.name), 10, {}};
+    EXPECT_EQ(AutoTarget(f), QString::fromLatin1(c.target)) << c.name;
+  }
+}
+
+std::vector<DbfSourceField> SourceFields(std::initializer_list<std::pair<const char*, char>> list) {
+  std::vector<DbfSourceField> fields;
+  for (const auto& [name, type] : list) fields.push_back({QLatin1Char(type), name, 10, {}});
+  return fields;
+}
+
+int Row(const char* label) { return static_cast<int>(DbfMatchLabels().indexOf(label)); }
+
+TEST(MatchGrid, ProposalsSaveSelectAndClear) {
+  auto fields = SourceFields({{"LNAME", 'C'}, {"FNAME", 'C'}, {"ADDRESS", 'C'}, {"CITY", 'C'},
+                              {"ST", 'C'}, {"PHONE1", 'C'}, {"PHONE2", 'C'}, {"BORN", 'D'},
+                              {"NOTE", 'M'}});
+  QStringList grid = OpenMatchGrid(&fields, false);
+  ASSERT_EQ(grid.size(), kDbfMatchRows);
+  EXPECT_EQ(grid[Row("Street")], "ADDRESS");
+  EXPECT_EQ(grid[Row("Phone")], "PHONE2");  // the later field stands in the row
+  EXPECT_EQ(grid[Row("State/Province")], "");
+  EXPECT_EQ(fields[5].target, "Phone");      // both proposed in the copy
+  EXPECT_EQ(SelectableFields(fields, Row("Date")), (QStringList{"(None)", "BORN"}));
+  EXPECT_EQ(SelectableFields(fields, Row("Memo")), (QStringList{"(None)", "NOTE"}));
+  EXPECT_EQ(SelectableFields(fields, Row("Last")).size(), 8);
+  SelectFieldInRow(&grid, Row("State/Province"), "ST");
+  SelectFieldInRow(&grid, Row("City"), "ADDRESS");  // moves it out of Street
+  EXPECT_EQ(grid[Row("Street")], "");
+  EXPECT_EQ(grid[Row("City")], "ADDRESS");
+  ASSERT_TRUE(SaveMatchGrid(grid, &fields));
+  const QStringList targets = [&] {
+    QStringList t;
+    for (const auto& f : fields) t << f.target;
+    return t;
+  }();
+  EXPECT_EQ(targets, (QStringList{"Last", "First", "City", "", "State/Province", "", "Phone",
+                                  "Date", "Memo"}));
+  // Reopened after Save: no new proposals, the saved matching shows.
+  QStringList again = OpenMatchGrid(&fields, true);
+  EXPECT_EQ(again, grid);
+  SelectFieldInRow(&again, Row("Last"), "(None)");
+  EXPECT_EQ(again[Row("Last")], "");
+  ClearGridRow(&again, Row("First"));
+  EXPECT_EQ(again[Row("First")], "");
+  EXPECT_TRUE(SaveMatchGrid(again, &fields));
+  ClearGrid(&again);
+  EXPECT_EQ(again.join(""), "");
+  EXPECT_FALSE(SaveMatchGrid(again, &fields));
+}
+
+TEST(DbfImport, SourceMadeByTheCheckerImportsMemoAndDate) {
+  QV_SKIP_WITHOUT_ORACLE();
+  LowerDir dir;
+  const std::string src = dir.path("source.dbf");
+  qvtest::WriteAll(dir.path("rows.tsv"),
+                   "Ames\tAl\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t20190704\tT\t12\tfirst\\nsecond\n"
+                   "Bo\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\tF\t0\t\n");
+  ASSERT_EQ(qvtest::Run({QV_XBCHECK, "make", src, dir.path("rows.tsv")}).status, 0);
+  const std::string dst = dir.path("contacts.dbf");
+  ASSERT_TRUE(WriteContacts(dst, {}));
+  TApolloEnv env;
+  TableObject source(&env);
+  QString message;
+  ASSERT_TRUE(OpenDbfSource(QString::fromStdString(src), source, &message)) << message.toStdString();
+  std::vector<DbfSourceField> fields = ReadSourceFields(source);
+  ASSERT_EQ(fields.size(), 20u);
+  ASSERT_TRUE(SaveMatchGrid(OpenMatchGrid(&fields, false), &fields));
+  DbfRowSource rows(source, fields);
+  EXPECT_EQ(rows.expected(), 2);
+  Destination d;
+  ASSERT_TRUE(d.open(QString::fromStdString(dst)));
+  ImportResult result;
+  ASSERT_TRUE(ImportRows(d.table, rows, nullptr, &result).ok());
+  EXPECT_EQ(result.posted, 2);
+  d.table.close();
+  // CARRIER, BEGIN and SEQNO have no row in the grid.
+  const std::vector<Fields> expected = {
+      {{"LNAME", "Ames"}, {"FNAME", "Al"}, {"DATE", "20190704"}, {"MEMO", "first\nsecond"}},
+      {{"LNAME", "Bo"}}};
+  EXPECT_EQ(ReadContacts(dst, {"LNAME", "FNAME", "DATE", "SEQNO", "MEMO"}), expected);
+  EXPECT_EQ(Verify(dst).substr(0, 3), "ok ");
+}
+
+TEST(DbfImport, SourcesThatCannotBeTaken) {
+  LowerDir dir;
+  const std::string empty = dir.path("empty.dbf");
+  ASSERT_TRUE(WriteContacts(empty, {}));
+  qvtest::WriteAll(dir.path("junk.dbf"), std::string(600, '\x01'));
+  struct Case {
+    QString file;
+    QString message;
+  } cases[] = {
+      {QString::fromStdString(empty), NoRecordsMessage(QString::fromStdString(empty))},
+      {dir.file("junk.dbf"), "Unable to open the file " + dir.file("junk.dbf")},
+      {dir.file("none.dbf"), "Unable to open the file " + dir.file("none.dbf")},
+  };
+  for (const Case& c : cases) {
+    TApolloEnv env;
+    TableObject source(&env);
+    QString message;
+    EXPECT_FALSE(OpenDbfSource(c.file, source, &message));
+    EXPECT_EQ(message, c.message);
+    EXPECT_FALSE(source.active());
+  }
+  EXPECT_EQ(NoRecordsMessage("x.dbf"), "There are no records in x.dbf");
+}
+
+// ---- copy out ----
+
+class CopyOutTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(WriteContacts(
+        m_path,
+        {{{"LNAME", "Zed"}, {"CITY", "Boston"}, {"PREFIX", "Mr."}, {"FNAME", "Al"},
+          {"DATE", "20200131"}, {"MEMO", "m1\r\nm2"}, {"SEQNO", "     7"}, {"CARRIER", "C001"}},
+         {{"LNAME", "Gone"}, {"CITY", "Boston"}, {"PREFIX", "deleted"}},
+         {{"LNAME", "O\"Hara"}, {"CITY", "BOSTON"}, {"NOTES", "q\"uote"}},
+         {{"LNAME", "Elsewhere"}, {"CITY", "Chicago"}}},
+        {false, true, false, false}));
+    const QFileInfo info(QString::fromStdString(m_path));
+    m_table.setDatabaseName(info.absolutePath());
+    m_table.setTableName(info.fileName());
+    m_table.setExclusive(false);
+    m_env.SetDeleted(true);
+    ASSERT_TRUE(m_table.open());
+  }
+  LowerDir m_dir;
+  std::string m_path = m_dir.path("contacts.dbf");
+  TApolloEnv m_env;
+  TableObject m_table{&m_env};
+};
+
+TEST_F(CopyOutTest, TextInTagOrderOnTheFilter) {
+  AsciiCopyWriter writer;
+  const QString out = m_dir.file("out.txt");
+  ASSERT_TRUE(writer.open(out).ok());
+  std::int64_t copied = 0;
+  const uint32_t before = m_table.area()->recno();
+  const xb::Status s = CopyRecordsOut(m_table, "UPPER(CITY)=\"BOSTON\"", "LNAME", writer, nullptr,
+                                      &copied);
+  ASSERT_TRUE(s.ok()) << s.ToString();
+  EXPECT_EQ(copied, 2);
+  EXPECT_EQ(qvtest::ReadAll(out.toStdString()),
+            "\"\",\"\",\"\",\"O\"Hara\",\"\",\"\",\"\",\"BOSTON\",\"\",\"\",\"\",\"\",\"\",\"\","
+            "\"\",\"q\"uote\"\r\n"
+            "\"Mr.\",\"Al\",\"\",\"Zed\",\"\",\"\",\"\",\"Boston\",\"\",\"\",\"\",\"\",\"\",\"\","
+            "\"01/31/2020\",\"\"\r\n");
+  // The walk leaves the table as it found it.
+  EXPECT_EQ(m_table.area()->filter(), "");
+  EXPECT_EQ(m_table.area()->IndexOrd(), 0);
+  EXPECT_EQ(m_table.area()->recno(), before);
+}
+
+TEST_F(CopyOutTest, DbfWithoutIndexOldCdxRemoved) {
+  const QString out = m_dir.file("out.dbf");
+  qvtest::WriteAll(m_dir.path("out.cdx"), "stale index");
+  DbfCopyWriter writer;
+  ASSERT_TRUE(writer.open(out, m_table).ok());
+  std::int64_t copied = 0;
+  ASSERT_TRUE(CopyRecordsOut(m_table, "", "", writer, nullptr, &copied).ok());
+  EXPECT_EQ(copied, 3);
+  EXPECT_FALSE(QFileInfo::exists(m_dir.file("out.cdx")));
+  const std::vector<Fields> expected = {
+      {{"LNAME", "Zed"}, {"CITY", "Boston"}, {"PREFIX", "Mr."}, {"FNAME", "Al"},
+       {"DATE", "20200131"}, {"MEMO", "m1\r\nm2"}},
+      {{"LNAME", "O\"Hara"}, {"CITY", "BOSTON"}, {"NOTES", "q\"uote"}},
+      {{"LNAME", "Elsewhere"}, {"CITY", "Chicago"}}};
+  EXPECT_EQ(ReadContacts(out.toStdString(), kAll), expected);
+  QV_SKIP_WITHOUT_ORACLE();
+  const std::string info = qvtest::Oracle({"info", out.toStdString()});
+  EXPECT_EQ(info.find("tag"), std::string::npos) << info;
+  const std::vector<std::string> dump = qvtest::SplitLines(qvtest::Oracle({"dump", out.toStdString()}));
+  ASSERT_EQ(dump.size(), 3u);
+  const std::vector<std::string> first = qvtest::SplitTabs(dump[0]);
+  ASSERT_EQ(first.size(), 22u);
+  EXPECT_EQ(first[18], "20200131");
+  EXPECT_EQ(first[21], "m1\\r\\nm2");
+}
+
+TEST_F(CopyOutTest, UnknownTagStopsBeforeWriting) {
+  AsciiCopyWriter writer;
+  ASSERT_TRUE(writer.open(m_dir.file("o.txt")).ok());
+  std::int64_t copied = 5;
+  EXPECT_TRUE(CopyRecordsOut(m_table, "", "NOSUCH", writer, nullptr, &copied).IsNotFound());
+  EXPECT_EQ(copied, 0);
+}
+
+TEST(CopyName, Checks) {
+  LowerDir dir;
+  const QString contacts = dir.file("contacts.dbf");
+  qvtest::WriteAll(dir.path("taken.dbf"), "x");
+  struct Case {
+    QString name;
+    bool toDbf;
+    CopyNameCheck check;
+  } cases[] = {
+      {dir.file("out.txt"), true, CopyNameCheck::NotDbf},
+      {dir.file("out.dbf"), true, CopyNameCheck::Ok},
+      {dir.file("OUT.DbF"), true, CopyNameCheck::Ok},
+      {dir.file("CONTACTS.DBF"), true, CopyNameCheck::ToItself},
+      {dir.file("contacts.dbf"), false, CopyNameCheck::ToItself},
+      {dir.file("taken.dbf"), true, CopyNameCheck::Exists},
+      {dir.file("out.txt"), false, CopyNameCheck::Ok},
+  };
+  for (const Case& c : cases) EXPECT_EQ(CheckCopyName(c.name, c.toDbf, contacts), c.check) << c.name.toStdString();
+  EXPECT_EQ(CopyNameMessage(CopyNameCheck::Exists, "a.dbf"),
+            "a.dbf already exists.\r\nDo you want to overwrite it?");
+}
+
+}  // namespace
+}  // namespace qv::testing
