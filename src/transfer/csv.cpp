@@ -119,6 +119,12 @@ bool ScanCsvFile(const QString& path, CsvFile* file, QString* error) {
     *error = name + QStringLiteral(" is empty");
     return false;
   }
+  // Excel's "Unicode text" and some address books write UTF-16.
+  if (head.startsWith("\xFF\xFE") || head.startsWith("\xFE\xFF")) {
+    *error = UnableToImportMessage() + QStringLiteral(": ") + name +
+             QStringLiteral(" is in UTF-16; save it as UTF-8 (or CSV) first");
+    return false;
+  }
   file->path = path;
   file->encoding = DetectTextEncoding(head);
   const int bom = BomLength(file->encoding);
@@ -346,10 +352,7 @@ QByteArray CsvQuote(const QString& value) {
 }
 
 xb::Status CsvWriter::open(const QString& path) {
-  m_out.setFileName(path);
-  if (!m_out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-    return xb::Status::IOError("cannot create " + path.toStdString());
-  }
+  XB_RETURN_IF_ERROR(create(path));
   QByteArray line("\xEF\xBB\xBF");
   for (ContactTarget t : CsvExportColumns()) {
     if (line.size() > 3) line.append(',');
@@ -367,22 +370,6 @@ xb::Status CsvWriter::write(const ContactValues& record) {
     line.append(CsvQuote(record.value(TargetInfoOf(t).field)));
   }
   return put(line + "\r\n");
-}
-
-xb::Status CsvWriter::put(const QByteArray& bytes) {
-  if (m_out.write(bytes) != bytes.size()) {
-    return xb::Status::IOError("cannot write " + m_out.fileName().toStdString());
-  }
-  return xb::Status::OK();
-}
-
-xb::Status CsvWriter::finish() {
-  const bool ok = m_out.flush();
-  m_out.close();
-  if (!ok || m_out.error() != QFileDevice::NoError) {
-    return xb::Status::IOError("cannot write " + m_out.fileName().toStdString());
-  }
-  return xb::Status::OK();
 }
 
 }  // namespace qv

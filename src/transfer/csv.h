@@ -15,6 +15,7 @@
 #include <optional>
 #include <vector>
 
+#include "transfer/file_writer.h"
 #include "transfer/text_encoding.h"
 #include "transfer/transfer.h"
 
@@ -111,15 +112,11 @@ QByteArray CsvQuote(const QString& value);
 // makes Excel read the accents right (without it Excel takes the ANSI code
 // page), and Google, Outlook and LibreOffice read it too; our import skips
 // it. Every contact text fits in UTF-8, so nothing is lost on the way out.
-class CsvWriter : public RecordWriter {
+class CsvWriter : public FileRecordWriter {
  public:
+  // Creates the file and writes the header line.
   xb::Status open(const QString& path);
   xb::Status write(const ContactValues& record) override;
-  xb::Status finish() override;
-
- private:
-  xb::Status put(const QByteArray& bytes);
-  QFile m_out;
 };
 
 }  // namespace qv

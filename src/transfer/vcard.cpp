@@ -462,29 +462,4 @@ QByteArray VcardCard(const ContactValues& record, const DateConvention& dates) {
   return card;
 }
 
-xb::Status VcardWriter::open(const QString& path) {
-  m_out.setFileName(path);
-  if (!m_out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-    return xb::Status::IOError("cannot create " + path.toStdString());
-  }
-  return xb::Status::OK();
-}
-
-xb::Status VcardWriter::write(const ContactValues& record) {
-  const QByteArray card = VcardCard(record, m_dates);
-  if (m_out.write(card) != card.size()) {
-    return xb::Status::IOError("cannot write " + m_out.fileName().toStdString());
-  }
-  return xb::Status::OK();
-}
-
-xb::Status VcardWriter::finish() {
-  const bool ok = m_out.flush();
-  m_out.close();
-  if (!ok || m_out.error() != QFileDevice::NoError) {
-    return xb::Status::IOError("cannot write " + m_out.fileName().toStdString());
-  }
-  return xb::Status::OK();
-}
-
 }  // namespace qv

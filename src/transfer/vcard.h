@@ -15,12 +15,12 @@
 #pragma once
 
 #include <QByteArray>
-#include <QFile>
 #include <QString>
 #include <cstdint>
 #include <vector>
 
 #include "store/dates.h"
+#include "transfer/file_writer.h"
 #include "transfer/transfer.h"
 
 namespace qv {
@@ -56,16 +56,14 @@ class VcardRowSource : public RowSource {
 // octets, text escaped, UTF-8.
 QByteArray VcardCard(const ContactValues& record, const DateConvention& dates);
 
-class VcardWriter : public RecordWriter {
+class VcardWriter : public FileRecordWriter {
  public:
   explicit VcardWriter(DateConvention dates = ProgramDates()) : m_dates(std::move(dates)) {}
-  xb::Status open(const QString& path);
-  xb::Status write(const ContactValues& record) override;
-  xb::Status finish() override;
+  xb::Status open(const QString& path) { return create(path); }
+  xb::Status write(const ContactValues& record) override { return put(VcardCard(record, m_dates)); }
 
  private:
   DateConvention m_dates;
-  QFile m_out;
 };
 
 }  // namespace qv
