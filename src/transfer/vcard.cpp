@@ -36,41 +36,6 @@ bool IsQuotedPrintable(const QByteArray& logical) {
   return colon > 0 && logical.left(colon).toUpper().contains("QUOTED-PRINTABLE");
 }
 
-// Physical lines joined into logical ones: a line that begins with a blank
-// or a tab continues the one before (RFC 2425 folding), and a
-// quoted-printable value that ends with "=" goes on in the next line.
-bool UnfoldLines(const QByteArray& bytes, std::vector<Line>* lines, QString* error) {
-  std::int64_t number = 0;
-  qsizetype at = 0;
-  bool open = false;
-  while (at < bytes.size()) {
-    qsizetype end = at;
-    while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
-    const QByteArray physical = bytes.mid(at, end - at);
-    ++number;
-    at = end;
-    if (at < bytes.size() && bytes[at] == '\r') ++at;
-    if (at < bytes.size() && bytes[at] == '\n') ++at;
-    Line* last = open ? &lines->back() : nullptr;
-    if (last != nullptr && last->text.endsWith('=') && IsQuotedPrintable(last->text)) {
-      last->text.chop(1);
-      last->text.append(physical);
-    } else if (last != nullptr && !physical.isEmpty() &&
-               (physical[0] == ' ' || physical[0] == '\t')) {
-      last->text.append(physical.mid(1));
-    } else {
-      lines->push_back({physical, number});
-      open = true;
-      continue;
-    }
-    if (last->text.size() > kMaxLineBytes) {
-      *error = QStringLiteral("Line %1: a property longer than 1 MB").arg(last->number);
-      return false;
-    }
-  }
-  return true;
-}
-
 // Splits at `sep` outside double quotes.
 QList<QByteArray> SplitOutsideQuotes(const QByteArray& text, char sep) {
   QList<QByteArray> parts;
@@ -304,57 +269,119 @@ bool IsLine(const QByteArray& text, const char* what) {
 
 }  // namespace
 
+// The cards of a whole file, one at a time, so that a large file never
+// stands in memory as more than its bytes and one card.
+class VcardCardReader {
+ public:
+  VcardCardReader(const QByteArray& bytes, const DateConvention& dates)
+      : m_bytes(bytes), m_dates(dates), m_encoding(DetectTextEncoding(bytes)),
+        m_at(BomLength(m_encoding)) {}
+
+  // The next card that holds a value; false at the end (error empty) or on
+  // a fault. Whatever stands between cards is passed over.
+  bool next(ImportRow* row, QString* error) {
+    error->clear();
+    const QString prefix = UnableToImportMessage() + QStringLiteral(": ");
+    if (m_number == 0 && m_bytes.contains('\0')) {
+      *error = prefix + QStringLiteral("it holds NUL bytes, so it is no vCard text (a file in "
+                                       "UTF-16 must be saved as UTF-8 first)");
+      return false;
+    }
+    std::optional<Card> card;
+    std::int64_t begun = 0;
+    Line line;
+    while (nextLine(&line, error)) {
+      if (!card) {
+        if (IsLine(line.text, "BEGIN:VCARD")) {
+          card.emplace(m_encoding);
+          begun = line.number;
+          m_sawCard = true;
+        }
+        continue;
+      }
+      if (IsLine(line.text, "BEGIN:VCARD")) {
+        *error = prefix + QStringLiteral("line %1 begins a card inside the card that begins on "
+                                         "line %2, which has no END:VCARD")
+                              .arg(line.number)
+                              .arg(begun);
+        return false;
+      }
+      if (IsLine(line.text, "END:VCARD")) {
+        *row = card->row(m_dates);
+        if (!row->values.empty()) return true;
+        card.reset();
+        continue;
+      }
+      Property p;
+      if (ParseProperty(line.text, &p)) card->add(std::move(p));
+    }
+    if (!error->isEmpty()) {
+      *error = prefix + *error;
+    } else if (card) {
+      *error = prefix + QStringLiteral("the card that begins on line %1 has no END:VCARD").arg(begun);
+    } else if (!m_sawCard) {
+      *error = prefix + QStringLiteral("it holds no card (no BEGIN:VCARD line)");
+    }
+    return false;
+  }
+
+ private:
+  QByteArray physical() {
+    qsizetype end = m_at;
+    while (end < m_bytes.size() && m_bytes[end] != '\r' && m_bytes[end] != '\n') ++end;
+    QByteArray line = m_bytes.mid(m_at, end - m_at);
+    m_at = end;
+    if (m_at < m_bytes.size() && m_bytes[m_at] == '\r') ++m_at;
+    if (m_at < m_bytes.size() && m_bytes[m_at] == '\n') ++m_at;
+    ++m_number;
+    return line;
+  }
+
+  // A logical line: a physical line that begins with a blank or a tab
+  // continues the one before (RFC 2425 folding), and a quoted-printable
+  // value that ends with "=" goes on in the next line.
+  bool nextLine(Line* line, QString* error) {
+    if (m_at >= m_bytes.size()) return false;
+    line->text = physical();
+    line->number = m_number;
+    while (m_at < m_bytes.size()) {
+      if (line->text.endsWith('=') && IsQuotedPrintable(line->text)) {
+        line->text.chop(1);
+        line->text.append(physical());
+      } else if (m_bytes[m_at] == ' ' || m_bytes[m_at] == '\t') {
+        line->text.append(physical().mid(1));
+      } else {
+        break;
+      }
+      if (line->text.size() > kMaxLineBytes) {
+        *error = QStringLiteral("line %1 holds a property longer than 1 MB").arg(line->number);
+        return false;
+      }
+    }
+    return true;
+  }
+
+  const QByteArray& m_bytes;
+  const DateConvention& m_dates;
+  TextEncoding m_encoding;
+  qsizetype m_at;
+  std::int64_t m_number = 0;
+  bool m_sawCard = false;
+};
+
 bool ParseVcards(const QByteArray& bytes, const DateConvention& dates, std::vector<ImportRow>* rows,
                  QString* error) {
   rows->clear();
-  const QString prefix = UnableToImportMessage() + QStringLiteral(": ");
-  if (bytes.contains('\0')) {
-    *error = prefix + QStringLiteral("it holds NUL bytes, so it is no vCard text (a file in "
-                                     "UTF-16 must be saved as UTF-8 first)");
-    return false;
-  }
-  const TextEncoding encoding = DetectTextEncoding(bytes);
-  std::vector<Line> lines;
-  if (!UnfoldLines(bytes.mid(BomLength(encoding)), &lines, error)) {
-    *error = prefix + *error;
-    return false;
-  }
-  std::optional<Card> card;
-  std::int64_t begun = 0;
-  for (const Line& line : lines) {
-    if (!card) {
-      if (IsLine(line.text, "BEGIN:VCARD")) {
-        card.emplace(encoding);
-        begun = line.number;
-      }
-      continue;  // whatever stands between cards is passed over
-    }
-    if (IsLine(line.text, "BEGIN:VCARD")) {
-      *error = prefix + QStringLiteral("line %1 begins a card inside the card that begins on "
-                                       "line %2, which has no END:VCARD")
-                            .arg(line.number)
-                            .arg(begun);
-      return false;
-    }
-    if (IsLine(line.text, "END:VCARD")) {
-      ImportRow row = card->row(dates);
-      if (!row.values.empty()) rows->push_back(std::move(row));
-      card.reset();
-      continue;
-    }
-    Property p;
-    if (ParseProperty(line.text, &p)) card->add(std::move(p));
-  }
-  if (card) {
-    *error = prefix + QStringLiteral("the card that begins on line %1 has no END:VCARD").arg(begun);
-    return false;
-  }
-  if (begun == 0) {
-    *error = prefix + QStringLiteral("it holds no card (no BEGIN:VCARD line)");
-    return false;
-  }
-  return true;
+  VcardCardReader reader(bytes, dates);
+  ImportRow row;
+  while (reader.next(&row, error)) rows->push_back(std::move(row));
+  return error->isEmpty();
 }
+
+VcardRowSource::VcardRowSource(QString path, DateConvention dates)
+    : m_path(std::move(path)), m_dates(std::move(dates)) {}
+
+VcardRowSource::~VcardRowSource() = default;
 
 bool VcardRowSource::open(QString* error) {
   QFile in(m_path);
@@ -367,20 +394,24 @@ bool VcardRowSource::open(QString* error) {
              QStringLiteral(" is larger than 64 MB");
     return false;
   }
-  const QByteArray bytes = in.readAll();
+  m_bytes = in.readAll();
   if (in.error() != QFileDevice::NoError) {
     *error = QStringLiteral("Unable to read the file ") + m_path;
     return false;
   }
-  m_next = 0;
-  return ParseVcards(bytes, m_dates, &m_rows, error);
+  // The whole file is checked before the first record is posted.
+  m_count = 0;
+  VcardCardReader check(m_bytes, m_dates);
+  ImportRow row;
+  while (check.next(&row, error)) ++m_count;
+  if (!error->isEmpty()) return false;
+  m_reader = std::make_unique<VcardCardReader>(m_bytes, m_dates);
+  return true;
 }
 
 bool VcardRowSource::next(ImportRow* row, QString* error) {
   error->clear();
-  if (m_next >= m_rows.size()) return false;
-  *row = std::move(m_rows[m_next++]);
-  return true;
+  return m_reader != nullptr && m_reader->next(row, error);
 }
 
 namespace {

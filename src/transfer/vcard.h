@@ -17,6 +17,7 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "store/dates.h"
@@ -36,20 +37,24 @@ inline constexpr qint64 kVcardMaxFileBytes = qint64{64} << 20;
 bool ParseVcards(const QByteArray& bytes, const DateConvention& dates, std::vector<ImportRow>* rows,
                  QString* error);
 
-// Every card of the file, checked whole before the import posts one.
+class VcardCardReader;
+
+// Every card of the file, checked whole before the import posts one, then
+// read again card by card.
 class VcardRowSource : public RowSource {
  public:
-  explicit VcardRowSource(QString path, DateConvention dates = ProgramDates())
-      : m_path(std::move(path)), m_dates(std::move(dates)) {}
+  explicit VcardRowSource(QString path, DateConvention dates = ProgramDates());
+  ~VcardRowSource() override;
   bool open(QString* error);
   bool next(ImportRow* row, QString* error) override;
-  std::int64_t expected() const override { return static_cast<std::int64_t>(m_rows.size()); }
+  std::int64_t expected() const override { return m_count; }
 
  private:
   QString m_path;
   DateConvention m_dates;
-  std::vector<ImportRow> m_rows;
-  size_t m_next = 0;
+  QByteArray m_bytes;
+  std::int64_t m_count = 0;
+  std::unique_ptr<VcardCardReader> m_reader;
 };
 
 // One record as a vCard 3.0 card: CR LF line ends, lines folded at 75
