@@ -26,6 +26,7 @@
 #include "cli/reports_cmd.h"
 #include "cli/letters_cmd.h"
 #include "cli/transfer_cmd.h"
+#include "cli/transfer_csv_cmd.h"
 #include "cli/tsv.h"
 #include "store/apollo.h"
 #include "store/contact_file.h"
@@ -108,6 +109,13 @@ int Usage() {
                "                                     records of another table appended as contacts\n"
                "  copy-out FILE OUT (--dbf | --ascii) [--filter EXPR] [--order TAG]\n"
                "                                     the selected records to a table or a text file\n"
+               "  import-csv FILE CSVFILE [--match HEADER=TARGET,...]\n"
+               "                                     a CSV file with a header line appended as contacts\n"
+               "  import-vcard FILE VCF              the cards of a vCard file appended as contacts\n"
+               "  export-csv FILE OUT.csv [--filter EXPR]\n"
+               "                                     the selected records to a CSV file\n"
+               "  export-vcard FILE OUT.vcf [--filter EXPR]\n"
+               "                                     the selected records as vCard 3.0 cards\n"
                "  dial FILE RECNO [--port DEVICE] [--pulse] [--prefix DIGITS] [--no-wait]\n"
                "                                     dials the record's phone through a modem\n";
   return kExitUsage;
@@ -425,6 +433,8 @@ int Main(int argc, char** argv) {
       // import and export
       {"import-ascii", {2, 2, CmdImportAscii}}, {"import-dbf", {2, 2, CmdImportDbf}},
       {"copy-out", {2, 2, CmdCopyOut}},
+      {"import-csv", {2, 2, CmdImportCsv}}, {"import-vcard", {2, 2, CmdImportVcard}},
+      {"export-csv", {2, 2, CmdExportCsv}}, {"export-vcard", {2, 2, CmdExportVcard}},
       {"barcode", {2, 3, CmdBarcode}},
   };
   auto it = commands.find(argv[1]);
