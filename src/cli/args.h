@@ -29,6 +29,9 @@ inline const std::set<std::string>& ValueOptions() {
                                                 "--start", "--copies", "--pdf",    "--stream",
                                                 "--layout", "--title",  "--csv",
                                                 "--paper",
+                                                // label stocks and lines
+                                                "--stock", "--lines", "--font", "--size",
+                                                "--start-label", "--find",
                                                 "--letter", "--rtf",    "--rtf-dir",
                                                 // data-quality utilities
                                                 "--by", "--chars", "--fields", "--field",
