@@ -253,6 +253,20 @@ int main(int argc, char** argv) {
     ok &= SavePreview(&main, pages, QStringLiteral("Preview Labels"), dir,
                       QStringLiteral("preview-labels-imb"));
   }
+  {
+    // The alignment page of Avery 5160: every label's outline, numbered.
+    qv::LabelRunOptions options;
+    options.alignmentPage = true;
+    options.print = false;
+    QByteArray pages;
+    qv::LabelRunHooks hooks;
+    hooks.preview = [&pages](QIODevice& stream) { pages = stream.readAll(); };
+    qv::MessageServiceHost host;
+    bool presorted = false;
+    qv::DoPrint(*main.TableQVW, main.Apollo1, options, &presorted, host, hooks);
+    ok &= SavePreview(&main, pages, QStringLiteral("Preview Labels"), dir,
+                      QStringLiteral("preview-labels-alignment"));
+  }
   // The envelope windows, and a preview of one envelope on letter paper
   // (outline and stamp) for the current sample contact.
   {
