@@ -430,7 +430,7 @@ int Main(int argc, char** argv) {
         (std::string(argv[i + 1]) == "imb" || std::string(argv[i + 1]) == "postnet")) {
       // The bar code's kind may follow; a bare --barcode is POSTNET.
       args.values[arg] = argv[++i];
-    } else if (ValueOptions().count(arg) > 0) {
+    } else if (OptionTakesValue(argv[1], arg)) {
       if (i + 1 >= argc) {
         std::cerr << "quorvane-cli: " << arg << " needs a value\n";
         return kExitUsage;
