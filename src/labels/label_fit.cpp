@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "labels/postnet.h"
 #include "render/report_canvas.h"
 
 namespace qv {
@@ -14,8 +15,12 @@ constexpr double kSlack = 1e-6;
 
 using K = AddressLineKind;
 
-// Lines the delivery depends on.
-bool Kept(const AddressLine& line) { return line.holdsZip || line.kind == K::City; }
+// Lines the delivery depends on: the city and ZIP, and the country of a
+// foreign address.
+bool Kept(const AddressLine& line, const AddressFields& fields) {
+  return line.holdsZip || line.kind == K::City ||
+         (line.kind == K::Country && IsForeignCountry(fields.country));
+}
 
 // The line of `kind` composed again with its place name cut to `chars`.
 QString WithPlaceCut(AddressFields fields, const AddressOptions& options, K kind, int chars) {
@@ -71,7 +76,7 @@ std::vector<FittedLine> FitAddressBlock(const AddressFields& fields,
   std::vector<FittedLine> lines;
   std::vector<bool> kept;
   for (const AddressLine& line : block) {
-    kept.push_back(Kept(line));
+    kept.push_back(Kept(line, fields));
     if (kept.back()) {
       lines.push_back(FitKeptLine(line, fields, options, points, width, m));
       continue;

@@ -2,9 +2,10 @@
 // text to fit label"). A piece without its ZIP code or its city line cannot
 // be delivered, so those lines are never given up: the line that holds them
 // first prints in a smaller font (down to kMinFitPoints), then loses the end
-// of the place name, never the code. When the lines are too many for the
-// label's height, the phone, title and organisation lines go first, then the
-// other lines that carry no part of the delivery, from the bottom up.
+// of the place name, never the code; the country line of a foreign address
+// is kept likewise. When the lines are too many for the label's height, the
+// phone, title and organisation lines go first, then the other lines that
+// carry no part of the delivery, from the bottom up.
 #pragma once
 
 #include <QString>

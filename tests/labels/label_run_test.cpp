@@ -515,6 +515,36 @@ TEST(LabelRun, TrimNeverCutsTheZipNorDropsTheCityLine) {
 
 // ---- Foreign addresses
 
+TEST(LabelRun, TrimKeepsTheCountryOfAForeignAddress) {
+  struct Case {
+    const char* country;
+    QStringList lines;  // at 14 points three lines fit a 5160 label
+  } cases[] = {
+      {"Germany", {"Anna Weber ", "10117 Berlin ", "Germany"}},
+      {"USA", {"Anna Weber ", "Unter den Linden 77", "10117 Berlin "}},
+  };
+  for (const Case& c : cases) {
+    ContactFixture fx;
+    ASSERT_TRUE(fx.make({{{"FNAME", "Anna"},
+                          {"LNAME", "Weber"},
+                          {"STREET", "Unter den Linden 77"},
+                          {"CITY", "Berlin"},
+                          {"ZIP", "10117"},
+                          {"COUNTRY", c.country}}}));
+    LabelRunOptions options;
+    options.setup.country = true;
+    options.setup.zipOptions = kZipBeforeCity;
+    options.setup.fontSize = 14;
+    options.selection = RecordSelection::All;
+    TestHost host;
+    RunPages run = Preview(fx, options, host);
+    ASSERT_EQ(run.pages.pages.size(), 1u) << c.country;
+    QStringList got;
+    for (const TextOp& t : TextsOf(run.pages.pages[0])) got << t.text;
+    EXPECT_EQ(got, c.lines) << c.country;
+  }
+}
+
 TEST(LabelRun, ForeignAddressesGetNoUsBarCode) {
   struct Case {
     const char* country;
