@@ -69,9 +69,9 @@ double CanvasMeasure::lineHeight(double points) const {
   return h;
 }
 
-std::vector<FittedLine> FitAddressBlock(const AddressFields& fields,
-                                        const AddressOptions& options, double points,
-                                        double width, double height, const LineMeasure& m) {
+std::vector<FittedLine> FitAddressBlock(const AddressFields& fields, const AddressOptions& options,
+                                        double points, double width, double height,
+                                        const LineMeasure& m) {
   const std::vector<AddressLine> block = ComposeAddressBlock(fields, options);
   std::vector<FittedLine> lines;
   std::vector<bool> kept;

@@ -49,8 +49,8 @@ struct FittedLine {
 // `height` inches of room for text, each with the font size it prints in.
 // The ZIP line may still be wider than `width` when even the ZIP and state
 // alone at the smallest size are; it then prints whole.
-std::vector<FittedLine> FitAddressBlock(const AddressFields& fields,
-                                        const AddressOptions& options, double points,
-                                        double width, double height, const LineMeasure& measure);
+std::vector<FittedLine> FitAddressBlock(const AddressFields& fields, const AddressOptions& options,
+                                        double points, double width, double height,
+                                        const LineMeasure& measure);
 
 }  // namespace qv

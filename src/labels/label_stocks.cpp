@@ -29,8 +29,9 @@ bool ReadLabelStocks(const QString& directory, std::vector<LabelStock>* stocks, 
     // Without its index the rows still serve, in the order they were added.
     table.setIndexName(QString());
     if (!table.open()) {
-      *error = QStringLiteral("We were unable to open the label definition file: QVPLBLS.DBF (in %1)")
-                   .arg(directory);
+      *error =
+          QStringLiteral("We were unable to open the label definition file: QVPLBLS.DBF (in %1)")
+              .arg(directory);
       return false;
     }
   }
@@ -67,8 +68,8 @@ std::vector<LabelStock> FindLabelStocks(const std::vector<LabelStock>& stocks,
   return out;
 }
 
-bool ChooseLabelStock(const std::vector<LabelStock>& stocks, const QString& text,
-                      LabelStock* out, QString* error) {
+bool ChooseLabelStock(const std::vector<LabelStock>& stocks, const QString& text, LabelStock* out,
+                      QString* error) {
   const QString wanted = text.trimmed();
   for (const LabelStock& s : stocks) {
     if (QString::fromStdString(s.geometry.description).compare(wanted, Qt::CaseInsensitive) == 0) {
@@ -77,9 +78,8 @@ bool ChooseLabelStock(const std::vector<LabelStock>& stocks, const QString& text
     }
   }
   const std::vector<size_t> ranked = RankStockMatches(Descriptions(stocks), wanted.toStdString());
-  if (!ranked.empty() &&
-      MatchStock(stocks[ranked.front()].geometry.description, wanted.toStdString()) ==
-          StockMatch::Exact) {
+  if (!ranked.empty() && MatchStock(stocks[ranked.front()].geometry.description,
+                                    wanted.toStdString()) == StockMatch::Exact) {
     *out = stocks[ranked.front()];
     return true;
   }
@@ -90,7 +90,8 @@ bool ChooseLabelStock(const std::vector<LabelStock>& stocks, const QString& text
   }
   *error += QStringLiteral("; the nearest are:");
   for (size_t i = 0; i < ranked.size() && i < kSuggestions; ++i) {
-    *error += QStringLiteral("\n  ") + QString::fromStdString(stocks[ranked[i]].geometry.description);
+    *error +=
+        QStringLiteral("\n  ") + QString::fromStdString(stocks[ranked[i]].geometry.description);
   }
   return false;
 }

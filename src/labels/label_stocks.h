@@ -23,14 +23,13 @@ struct LabelStock {
 bool ReadLabelStocks(const QString& directory, std::vector<LabelStock>* stocks, QString* error);
 
 // The stocks that match `text`, best first (RankStockMatches).
-std::vector<LabelStock> FindLabelStocks(const std::vector<LabelStock>& stocks,
-                                        const QString& text);
+std::vector<LabelStock> FindLabelStocks(const std::vector<LabelStock>& stocks, const QString& text);
 
 // The stock `text` names: its whole description, or the product number and
 // whole words of it ("Avery 5160"); the first in list order when several
 // do. False with a message naming the nearest stocks when none does.
-bool ChooseLabelStock(const std::vector<LabelStock>& stocks, const QString& text,
-                      LabelStock* out, QString* error);
+bool ChooseLabelStock(const std::vector<LabelStock>& stocks, const QString& text, LabelStock* out,
+                      QString* error);
 
 // The stock's geometry, paper, printer type and description into `setup`.
 void ApplyLabelStock(const LabelStock& stock, LabelSetup* setup);

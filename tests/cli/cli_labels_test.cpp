@@ -23,7 +23,8 @@ class CliLabels : public ::testing::Test {
     home = "QUORVANE_HOME=" + qvtest::ShellQuote(dir.path()) + " ";
     ASSERT_EQ(Cli({"init"}).status, 0);
     const std::string rows = dir.path() + "/rows.tsv";
-    std::ofstream(rows) << "Smith\tAnn\t\tDirector of Purchasing\tAcme Widget Company\t30100 Avenida de las Banderas\t"
+    std::ofstream(rows) << "Smith\tAnn\t\tDirector of Purchasing\tAcme Widget Company\t30100 "
+                           "Avenida de las Banderas\t"
                            "Rancho Santa Margarita\tCA\t92688-1234\t\t949-555-0100\n";
     file = dir.path() + "/people.dbf";
     ASSERT_EQ(Cli({"make", file, rows}).status, 0);
@@ -98,8 +99,8 @@ TEST_F(CliLabels, StocksListsEveryStockAndFindRanksTheProductNumberFirst) {
 TEST_F(CliLabels, StockLinesFontAndStartLabelShapeTheRun) {
   // Avery 5163 is 2 x 4 in, two across: label 3 is the first of row two.
   const std::vector<std::string> texts =
-      Texts({"--stock", "Avery 5163", "--lines", "name,city,zip", "--font", "Courier New",
-             "--size", "12", "--start-label", "3"});
+      Texts({"--stock", "Avery 5163", "--lines", "name,city,zip", "--font", "Courier New", "--size",
+             "12", "--start-label", "3"});
   ASSERT_EQ(texts.size(), 2u);
   EXPECT_NE(texts[0].find("\"Courier New\" 12"), std::string::npos) << texts[0];
   EXPECT_NE(texts[0].find("\"Ann Smith \""), std::string::npos) << texts[0];
@@ -114,8 +115,7 @@ TEST_F(CliLabels, StockLinesFontAndStartLabelShapeTheRun) {
   EXPECT_LT(y, 2.95);
 
   // Every line on a 5160 label: phone and title give way, the city line prints.
-  const std::vector<std::string> small =
-      Texts({"--lines", "name,title,org,street,city,zip,phone"});
+  const std::vector<std::string> small = Texts({"--lines", "name,title,org,street,city,zip,phone"});
   ASSERT_EQ(small.size(), 4u);
   EXPECT_NE(small[1].find("Acme Widget Company"), std::string::npos) << small[1];
   EXPECT_NE(small.back().find("92688-1234"), std::string::npos) << small.back();
