@@ -92,6 +92,7 @@ TPreferences::TPreferences(const IniFile& ini, QWidget* parent) : QDialog(parent
   layout->addLayout(top);
   layout->addWidget(adding);
   layout->addWidget(MakeImbGroup());
+  layout->addWidget(MakeOffsetGroup());
   layout->addLayout(buttons);
 
   connect(DateFormat, &QComboBox::activated, this, &TPreferences::DateFormatClick);
@@ -126,6 +127,7 @@ void TPreferences::LoadPreferences() {
   CarryZip->setChecked(a.carryZip);
   CarryCountry->setChecked(a.carryCountry);
   LoadImbPreferences();
+  LoadOffsetPreferences();
 }
 
 void TPreferences::SavePreferences() {
@@ -141,7 +143,7 @@ void TPreferences::SavePreferences() {
   a.carryZip = CarryZip->isChecked();
   a.carryCountry = CarryCountry->isChecked();
   bool ok = WriteDateSettings(m_ini, m_date) && WriteAddingSettings(m_ini, a) &&
-            SaveImbPreferences();
+            SaveImbPreferences() && SaveOffsetPreferences();
   if (!ok) {
     Dialogs().information(this, QStringLiteral("The settings could not be saved in ") + m_ini.path());
   }
@@ -157,7 +159,7 @@ void TPreferences::DateFormatClick(int index) {
 }
 
 void TPreferences::OKButtonClick() {
-  if (!ImbPreferencesValid()) return;
+  if (!ImbPreferencesValid() || !TakeOffsetFields()) return;
   SavePreferences();
   accept();
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QMap>
 
 #include "store/settings.h"
 
@@ -10,6 +11,7 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
+class QRadioButton;
 
 namespace qv {
 
@@ -56,6 +58,15 @@ class TPreferences : public QDialog {
   QLineEdit* ImbServiceType;
   QLineEdit* ImbBarcodeId;
   QLineEdit* ImbNextSerial;
+  // Printer offset (preferences_offset.cpp): per printer, how far to move
+  // every label and envelope page, in inches or millimetres.
+  QComboBox* OffsetPrinter;
+  QLineEdit* OffsetX;
+  QLineEdit* OffsetY;
+  QRadioButton* OffsetInches;
+  QRadioButton* OffsetMillimetres;
+  void OffsetPrinterChange(int index);
+  void OffsetUnitClick();
 
  private:
   QWidget* MakeImbGroup();
@@ -63,6 +74,18 @@ class TPreferences : public QDialog {
   // False, after saying why, when a value cannot make a bar code.
   bool ImbPreferencesValid();
   bool SaveImbPreferences();
+  QWidget* MakeOffsetGroup();
+  void LoadOffsetPreferences();
+  // The fields into the offsets of the printer shown; false, after saying
+  // why, when a value is not a number or more than an inch.
+  bool TakeOffsetFields();
+  void ShowOffsetFields();
+  bool SaveOffsetPreferences();
+
+  // Offsets in inches of the printers looked at, by name.
+  QMap<QString, PrinterOffset> m_offsets;
+  QString m_offsetPrinter;  // whose offset the fields show
+  bool m_offsetMillimetres = false;
 
   IniFile m_ini;
   DateSettings m_date;

@@ -5,6 +5,8 @@
 // the recent-file list are in qvmain_files.cpp.
 #include "app/qvmain.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -12,6 +14,7 @@
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
@@ -27,6 +30,7 @@
 #include "app/splash.h"
 #include "store/contact_file.h"
 #include "store/dates.h"
+#include "store/settings.h"
 #include "store/table_object.h"
 #include "ui/dialogs.h"
 
@@ -100,7 +104,6 @@ void TQVPMain::FormCreate(const StartOptions& options) {
   if (screen.isEmpty() && QGuiApplication::primaryScreen() != nullptr) {
     screen = QGuiApplication::primaryScreen()->geometry().size();
   }
-  move(MainWindowPosition(screen, QSize(kFormWidth, kFormHeight)));
 
   DateLabel->setText(QStringLiteral("Date"));
   DateFormatLabel->clear();
@@ -111,6 +114,9 @@ void TQVPMain::FormCreate(const StartOptions& options) {
   BrowsePrev->setGeometry(RecordPrev->geometry());
   BrowseNext->setGeometry(RecordNext->geometry());
   NoFilePanel->setGeometry(MainPage->contentsRect());
+  RecordStretch();
+  setMinimumSize(kFormWidth, kFormHeight);
+  RestoreWindowPlace(screen);
 
   TrackTableEvents = true;
   FirstActivate = true;
@@ -182,6 +188,39 @@ void TQVPMain::FormResize() {
 void TQVPMain::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   FormResize();
+  if (QLayout* l = layout()) l->activate();
+  ApplyStretch();
+}
+
+// The size and place the window had when it was last closed; on the first
+// start the designed size, centred (at the corner of a 640 x 480 screen).
+void TQVPMain::RestoreWindowPlace(const QSize& screen) {
+  const IniFile ini = SettingsFile();
+  const QString section = QStringLiteral("Window");
+  const int w = ini.readInteger(section, QStringLiteral("Width"), 0);
+  const int h = ini.readInteger(section, QStringLiteral("Height"), 0);
+  if (w < kFormWidth || h < kFormHeight || w > screen.width() || h > screen.height()) {
+    move(MainWindowPosition(screen, QSize(kFormWidth, kFormHeight)));
+    return;
+  }
+  const int left = std::clamp(ini.readInteger(section, QStringLiteral("Left"), 0), 0, screen.width() - w);
+  const int top = std::clamp(ini.readInteger(section, QStringLiteral("Top"), 0), 0, screen.height() - h);
+  resize(w, h);
+  move(left, top);
+  if (ini.readInteger(section, QStringLiteral("Maximized"), 0) != 0) setWindowState(Qt::WindowMaximized);
+}
+
+void TQVPMain::SaveWindowPlace() {
+  IniFile ini = SettingsFile();
+  const QString section = QStringLiteral("Window");
+  const QRect r = isMaximized() ? normalGeometry() : geometry();
+  const QPoint place = isMaximized() ? r.topLeft() : pos();
+  // A place that cannot be stored is not worth a message at exit.
+  (void)(ini.writeInteger(section, QStringLiteral("Left"), place.x()) &&
+         ini.writeInteger(section, QStringLiteral("Top"), place.y()) &&
+         ini.writeInteger(section, QStringLiteral("Width"), r.width()) &&
+         ini.writeInteger(section, QStringLiteral("Height"), r.height()) &&
+         ini.writeInteger(section, QStringLiteral("Maximized"), isMaximized() ? 1 : 0));
 }
 
 void TQVPMain::LoadPreferences() {
@@ -502,6 +541,7 @@ void TQVPMain::closeEvent(QCloseEvent* event) {
     return;
   }
   TableQVW->cancel();
+  SaveWindowPlace();
   event->accept();
 }
 

@@ -18,7 +18,9 @@
 #include <QSize>
 #include <QString>
 #include <QStringList>
+#include <QRect>
 #include <functional>
+#include <vector>
 
 #include "store/apollo.h"
 #include "store/settings.h"
@@ -329,6 +331,21 @@ class TQVPMain : public QMainWindow {
   bool IsBoundBox(QWidget* w) const;
   QList<QLabel*> MainLabelsForFilter() const;
   QList<QWidget*> MainBoxesForFilter() const;
+  // The window grows from its designed size: the pages, the Browse grid,
+  // the memo and the full-width boxes take the extra room, the button rows
+  // move down with the bottom edge.
+  void RecordStretch();
+  void ApplyStretch();
+  void RestoreWindowPlace(const QSize& screen);
+  void SaveWindowPlace();
+
+  struct Stretch {
+    QPointer<QWidget> widget;
+    QRect base;
+    bool moveDown, growWidth, growHeight;
+  };
+  std::vector<Stretch> m_stretch;
+  QSize m_baseCentral;
 
   Page m_page = Page::Main;
   bool m_syncingGrid = false;

@@ -7,6 +7,7 @@
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
@@ -387,4 +388,42 @@ QList<QLabel*> TQVPMain::MainLabelsForFilter() const {
   }
   return labels;
 }
+void TQVPMain::RecordStretch() {
+  m_stretch.clear();
+  if (QLayout* l = layout()) l->activate();
+  m_baseCentral = centralWidget()->size();
+  const QList<QWidget*> wide = {Pages, DBOrg, DBStreet, DBMemoBox, BrowseGrid};
+  const QList<QWidget*> tall = {Pages, DBMemoBox, BrowseGrid};
+  auto add = [&](QWidget* w, bool moveDown) {
+    m_stretch.push_back({w, w->geometry(), moveDown && !tall.contains(w), wide.contains(w),
+                         tall.contains(w)});
+  };
+  add(Pages, false);
+  for (QWidget* b : {ExitButton, HelpButton, WhatsThisButton}) add(b, true);
+  for (QFrame* page : {MainPage, BrowsePage, FilterPage}) {
+    for (QWidget* w : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      if (w == NoFilePanel) continue;
+      add(w, w->geometry().top() >= kButtonRow - 2);
+    }
+  }
+}
+
+void TQVPMain::ApplyStretch() {
+  if (m_stretch.empty() || centralWidget() == nullptr) return;
+  const int dx = std::max(0, centralWidget()->width() - m_baseCentral.width());
+  const int dy = std::max(0, centralWidget()->height() - m_baseCentral.height());
+  for (const Stretch& s : m_stretch) {
+    if (!s.widget) continue;
+    QRect r = s.base;
+    if (s.moveDown) r.translate(0, dy);
+    if (s.growWidth) r.setWidth(r.width() + dx);
+    if (s.growHeight) r.setHeight(r.height() + dy);
+    s.widget->setGeometry(r);
+  }
+  // Buttons that stand in for others share their places.
+  SaveButton->setGeometry(AddButton->geometry());
+  CancelButton->setGeometry(EditButton->geometry());
+  NoFilePanel->setGeometry(MainPage->contentsRect());
+}
+
 }  // namespace qv

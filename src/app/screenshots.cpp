@@ -81,6 +81,18 @@ bool SavePreview(QWidget* parent, const QByteArray& pages, const QString& captio
   return Save(&preview, dir, name);
 }
 
+// A previewed label run on the sample contacts in the preview window.
+bool SaveLabelPreview(qv::TQVPMain& main, const qv::LabelRunOptions& options, const QString& dir,
+                      const QString& name) {
+  QByteArray pages;
+  qv::LabelRunHooks hooks;
+  hooks.preview = [&pages](QIODevice& stream) { pages = stream.readAll(); };
+  qv::MessageServiceHost host;
+  bool presorted = false;
+  qv::DoPrint(*main.TableQVW, main.Apollo1, options, &presorted, host, hooks);
+  return SavePreview(&main, pages, QStringLiteral("Preview Labels"), dir, name);
+}
+
 // The report windows on the sample contacts: the two dialogs and a preview
 // of each report layout and of the ZIP count.
 bool SaveReportWindows(qv::TQVPMain& main, const QString& dir) {
@@ -244,14 +256,14 @@ int main(int argc, char** argv) {
     options.imbGiven = true;
     options.imb.mailerId = QStringLiteral("567094");
     options.imb.nextSerial = 987654321;
-    QByteArray pages;
-    qv::LabelRunHooks hooks;
-    hooks.preview = [&pages](QIODevice& stream) { pages = stream.readAll(); };
-    qv::MessageServiceHost host;
-    bool presorted = false;
-    qv::DoPrint(*main.TableQVW, main.Apollo1, options, &presorted, host, hooks);
-    ok &= SavePreview(&main, pages, QStringLiteral("Preview Labels"), dir,
-                      QStringLiteral("preview-labels-imb"));
+    ok &= SaveLabelPreview(main, options, dir, QStringLiteral("preview-labels-imb"));
+  }
+  {
+    // The alignment page of Avery 5160: every label's outline, numbered.
+    qv::LabelRunOptions options;
+    options.alignmentPage = true;
+    options.print = false;
+    ok &= SaveLabelPreview(main, options, dir, QStringLiteral("preview-labels-alignment"));
   }
   // The envelope windows, and a preview of one envelope on letter paper
   // (outline and stamp) for the current sample contact.

@@ -23,12 +23,17 @@ struct Args {
   }
 };
 
-// Options followed by a value; every other "--x" is a flag.
+// Options followed by a value; every other "--x" is a flag. "--lines" takes
+// a value only in a label run (zipcount's --lines is a flag), see
+// OptionTakesValue.
 inline const std::set<std::string>& ValueOptions() {
   static const std::set<std::string> options = {"--setup", "--order",  "--filter", "--current",
                                                 "--start", "--copies", "--pdf",    "--stream",
                                                 "--layout", "--title",  "--csv",
                                                 "--paper",
+                                                // label stocks and lines
+                                                "--stock", "--font", "--size",
+                                                "--start-label", "--find",
                                                 "--letter", "--rtf",    "--rtf-dir",
                                                 // data-quality utilities
                                                 "--by", "--chars", "--fields", "--field",
@@ -40,6 +45,10 @@ inline const std::set<std::string>& ValueOptions() {
                                                 // import and export
                                                 "--match"};
   return options;
+}
+
+inline bool OptionTakesValue(const std::string& command, const std::string& option) {
+  return ValueOptions().count(option) > 0 || (command == "labels" && option == "--lines");
 }
 
 }  // namespace qv::cli

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <chrono>
 #include <iostream>
 
@@ -12,6 +13,7 @@
 #include "labels/label_print.h"
 #include "labels/label_run.h"
 #include "labels/label_setup.h"
+#include "labels/label_stocks.h"
 #include "labels/sort_bulk_mail.h"
 #include "render/page_stream.h"
 #include "render/printers.h"
@@ -25,6 +27,41 @@ namespace qv::cli {
 namespace {
 
 constexpr int kMaxCopies = 999;
+// The font sizes the designer's size buttons allow.
+constexpr int kMinFontSize = 6, kMaxFontSize = 36;
+
+const char kLinesUsage[] =
+    "usage: quorvane-cli labels FILE [--lines WORD,WORD,...] ...\n"
+    "  WORD is one of name, title, org, street, city, zip, phone, country\n";
+
+// The eight line switches from "--lines name,street,city,zip": those named
+// print, the others do not. False with the word that is not one of them.
+bool ParseLines(const QString& list, LabelSetup* setup, QString* bad) {
+  struct Word {
+    const char* word;
+    bool LabelSetup::*flag;
+  };
+  static const Word kWords[] = {
+      {"name", &LabelSetup::name},     {"title", &LabelSetup::title},
+      {"org", &LabelSetup::company},   {"street", &LabelSetup::street},
+      {"city", &LabelSetup::cityState}, {"zip", &LabelSetup::zip},
+      {"phone", &LabelSetup::phone},   {"country", &LabelSetup::country},
+  };
+  LabelSetup lines = *setup;
+  for (const Word& w : kWords) lines.*(w.flag) = false;
+  for (const QString& part : list.split(QLatin1Char(','))) {
+    const QString word = part.trimmed().toLower();
+    const auto it = std::find_if(std::begin(kWords), std::end(kWords),
+                                 [&](const Word& w) { return word == QLatin1String(w.word); });
+    if (it == std::end(kWords)) {
+      *bad = part.trimmed();
+      return false;
+    }
+    lines.*(it->flag) = true;
+  }
+  *setup = lines;
+  return true;
+}
 
 }  // namespace
 
@@ -42,6 +79,43 @@ int CmdLabels(const Args& a) {
       return Fail(error);
     }
   }
+  if (a.Has("--stock")) {
+    std::vector<LabelStock> stocks;
+    LabelStock stock;
+    QString error;
+    if (!ReadLabelStocks(ProgramDirectory(), &stocks, &error) ||
+        !ChooseLabelStock(stocks, QString::fromStdString(a.Value("--stock")), &stock, &error)) {
+      return Fail(error);
+    }
+    ApplyLabelStock(stock, &options.setup);
+  }
+  if (a.Has("--lines")) {
+    QString bad;
+    if (!ParseLines(QString::fromStdString(a.Value("--lines")), &options.setup, &bad)) {
+      std::cerr << "quorvane-cli: --lines has no line \"" << bad.toStdString() << "\"\n"
+                << kLinesUsage;
+      return kExitUsage;
+    }
+  }
+  if (a.Has("--font")) options.setup.fontName = QString::fromStdString(a.Value("--font")).trimmed();
+  if (a.Has("--size") &&
+      !ParseNumber(a.Value("--size"), kMinFontSize, kMaxFontSize, &options.setup.fontSize)) {
+    return Fail(QStringLiteral("--size takes a font size from %1 to %2 points, not %3")
+                    .arg(kMinFontSize)
+                    .arg(kMaxFontSize)
+                    .arg(QString::fromStdString(a.Value("--size"))));
+  }
+  if (a.Has("--start-label")) {
+    bool ok = false;
+    options.startLabel = QString::fromStdString(a.Value("--start-label")).toInt(&ok);
+    const QString problem = StartLabelProblem(options.setup, options.startLabel);
+    if (!ok || !problem.isEmpty()) {
+      return Fail(QStringLiteral("--start-label %1: %2")
+                      .arg(QString::fromStdString(a.Value("--start-label")),
+                           problem.isEmpty() ? StartLabelProblem(options.setup, 0) : problem));
+    }
+  }
+  options.alignmentPage = a.Has("--alignment-page");
   if (a.Has("--barcode")) options.setup.barCode = true;
   if (a.Has("--barcode") && a.Value("--barcode") == "imb") options.setup.intelligentMail = true;
   if (a.Has("--barcode") && a.Value("--barcode") == "postnet") options.setup.intelligentMail = false;
@@ -123,6 +197,19 @@ int CmdPresort(const Args& a) {
   std::cout.write(bytes.constData(), bytes.size());
   std::cerr << "presort: " << sorter.PiecesCounted() << " pieces in " << ms << " ms, "
             << file.fileName().toStdString() << "\n";
+  return 0;
+}
+
+int CmdStocks(const Args& a) {
+  std::vector<LabelStock> stocks;
+  QString error;
+  if (!ReadLabelStocks(ProgramDirectory(), &stocks, &error)) return Fail(error);
+  if (a.Has("--find")) {
+    const QString text = QString::fromStdString(a.Value("--find"));
+    stocks = FindLabelStocks(stocks, text);
+    if (stocks.empty()) return Fail("no label stock matches \"" + text + "\"");
+  }
+  for (const LabelStock& s : stocks) std::cout << s.geometry.description << "\n";
   return 0;
 }
 

@@ -1,5 +1,6 @@
 // The label commands of quorvane-cli: a label run to a PDF file or a page
-// stream, the bulk-mail presort, and a page stream printed as text.
+// stream, the bulk-mail presort, the label stocks, and a page stream printed
+// as text.
 #pragma once
 
 #include "cli/args.h"
@@ -8,6 +9,8 @@ namespace qv::cli {
 
 int CmdLabels(const Args& a);
 int CmdPresort(const Args& a);
+// Lists the label stocks, with --find TEXT those that match it, best first.
+int CmdStocks(const Args& a);
 int CmdStreamDump(const Args& a);
 
 }  // namespace qv::cli

@@ -26,6 +26,7 @@
 #include "cli/reports_cmd.h"
 #include "cli/letters_cmd.h"
 #include "cli/transfer_cmd.h"
+#include "cli/transfer_csv_cmd.h"
 #include "cli/tsv.h"
 #include "store/apollo.h"
 #include "store/contact_file.h"
@@ -67,10 +68,13 @@ int Usage() {
                "  init                               installs the program directory, prints its path\n"
                "  labels FILE [--setup NAME] [--order TAG] [--filter EXPR | --current RECNO]\n"
                "         [--start RECNO] [--copies N] [--presort] [--barcode [imb|postnet]] [--yes]\n"
+               "         [--stock STOCK] [--lines name,title,org,street,city,zip,phone,country]\n"
+               "         [--font NAME] [--size POINTS] [--start-label N] [--alignment-page]\n"
                "         [--mailer-id ID] [--stid NNN] [--serial-start N]\n"
                "         (--pdf OUT.pdf | --stream OUT)\n"
                "                                     a label run to a PDF file or a page stream\n"
                "  presort FILE [--filter EXPR]       writes PRESORT.PSL and prints it\n"
+               "  stocks [--find TEXT]               the label stocks, best match first\n"
                "  stream-dump STREAM                 a page stream as readable text\n"
                "  report FILE [--layout 1|2|3|4] [--title TEXT] [--codes] [--memo]\n"
                "         [--filter EXPR | --current RECNO] [--start RECNO] [--landscape]\n"
@@ -108,6 +112,13 @@ int Usage() {
                "                                     records of another table appended as contacts\n"
                "  copy-out FILE OUT (--dbf | --ascii) [--filter EXPR] [--order TAG]\n"
                "                                     the selected records to a table or a text file\n"
+               "  import-csv FILE CSVFILE [--match HEADER=TARGET,...]\n"
+               "                                     a CSV file with a header line appended as contacts\n"
+               "  import-vcard FILE VCF              the cards of a vCard file appended as contacts\n"
+               "  export-csv FILE OUT.csv [--filter EXPR]\n"
+               "                                     the selected records to a CSV file\n"
+               "  export-vcard FILE OUT.vcf [--filter EXPR]\n"
+               "                                     the selected records as vCard 3.0 cards\n"
                "  dial FILE RECNO [--port DEVICE] [--pulse] [--prefix DIGITS] [--no-wait]\n"
                "                                     dials the record's phone through a modem\n";
   return kExitUsage;
@@ -412,6 +423,7 @@ int Main(int argc, char** argv) {
       {"eval", {3, 3, CmdEval}},   {"make", {2, 2, CmdMake}},   {"keys", {2, 2, CmdKeys}},
       {"seek", {3, 3, CmdSeek}},   {"reindex", {1, 1, CmdReindex}}, {"create", {1, 1, CmdCreate}},
       {"init", {0, 0, CmdInit}},   {"labels", {1, 1, CmdLabels}}, {"presort", {1, 1, CmdPresort}},
+      {"stocks", {0, 0, CmdStocks}},
       {"stream-dump", {1, 1, CmdStreamDump}},
       {"report", {1, 1, CmdReport}},   {"zipcount", {1, 1, CmdZipCount}},
       {"envelope", {1, 1, CmdEnvelope}},  // envelopes
@@ -425,6 +437,8 @@ int Main(int argc, char** argv) {
       // import and export
       {"import-ascii", {2, 2, CmdImportAscii}}, {"import-dbf", {2, 2, CmdImportDbf}},
       {"copy-out", {2, 2, CmdCopyOut}},
+      {"import-csv", {2, 2, CmdImportCsv}}, {"import-vcard", {2, 2, CmdImportVcard}},
+      {"export-csv", {2, 2, CmdExportCsv}}, {"export-vcard", {2, 2, CmdExportVcard}},
       {"barcode", {2, 3, CmdBarcode}},
   };
   auto it = commands.find(argv[1]);
@@ -436,7 +450,7 @@ int Main(int argc, char** argv) {
         (std::string(argv[i + 1]) == "imb" || std::string(argv[i + 1]) == "postnet")) {
       // The bar code's kind may follow; a bare --barcode is POSTNET.
       args.values[arg] = argv[++i];
-    } else if (ValueOptions().count(arg) > 0) {
+    } else if (OptionTakesValue(argv[1], arg)) {
       if (i + 1 >= argc) {
         std::cerr << "quorvane-cli: " << arg << " needs a value\n";
         return kExitUsage;

@@ -18,8 +18,6 @@
 
 namespace qv::cli {
 
-namespace {
-
 int UsageError(const QString& message) {
   std::cerr << "quorvane-cli: " << message.toStdString() << "\n";
   return kExitUsage;
@@ -29,28 +27,47 @@ QString PathArg(const Args& a, size_t i) {
   return QFileInfo(QString::fromLocal8Bit(a.positional[i].c_str())).absoluteFilePath();
 }
 
+void Say(const QString& text) { std::cout << OneLine(text).toStdString() << "\n"; }
+
+bool OpenContactsToImport(const QString& path, TableObject& table) {
+  if (!OpenContactsExclusively(path, table)) return false;
+  for (const xb::FieldDef& f : ContactFields()) {
+    if (table.fieldIndex(QString::fromStdString(f.name)) < 0) {
+      table.close();
+      Fail(UnableToOpenMessage(path));
+      return false;
+    }
+  }
+  return true;
+}
+
+int RunImport(TableObject& table, RowSource& source) {
+  ImportResult result;
+  const xb::Status s = ImportRows(table, source, nullptr, &result);
+  for (const QString& notice : {UnstorableMessage(result), BadDateMessage(result)}) {
+    if (!notice.isEmpty()) std::cerr << OneLine(notice).toStdString() << "\n";
+  }
+  table.close();
+  if (!s.ok()) {
+    const QString why = QString::fromStdString(s.message().empty() ? s.ToString() : s.message());
+    return Fail(why + QStringLiteral("\nThe import stopped after importing %1 records.")
+                          .arg(result.posted));
+  }
+  Say(ImportCompleteMessage(result.posted));
+  return 0;
+}
+
+namespace {
+
 QString ArgText(const Args& a, const char* option) {
   return QString::fromLocal8Bit(a.Value(option).c_str());
 }
 
-void Say(const QString& text) { std::cout << OneLine(text).toStdString() << "\n"; }
-
-// The contact file opened to itself; the messages went to the standard
-// error stream.
+// The contact file opened to itself.
 struct Contacts {
   TApolloEnv env;
   TableObject table{&env};
-  bool open(const QString& path) {
-    if (!OpenContactsExclusively(path, table)) return false;
-    for (const xb::FieldDef& f : ContactFields()) {
-      if (table.fieldIndex(QString::fromStdString(f.name)) < 0) {
-        table.close();
-        Fail(UnableToOpenMessage(path));
-        return false;
-      }
-    }
-    return true;
-  }
+  bool open(const QString& path) { return OpenContactsToImport(path, table); }
 };
 
 // "N=TARGET,N=TARGET": columns from 1, targets by caption, any case.
@@ -79,25 +96,6 @@ bool ParseAsciiMatch(const QString& text, AsciiMatch* match, QString* error) {
     (*match)[column - 1] = target;
   }
   return CheckAsciiMatch(*match, error);
-}
-
-// Runs the loop and says how it went: the count on success, the reason and
-// what was kept on failure.
-int RunImport(TableObject& table, RowSource& source) {
-  ImportResult result;
-  const xb::Status s = ImportRows(table, source, nullptr, &result);
-  const QString unstorable = UnstorableMessage(result);
-  if (!unstorable.isEmpty()) std::cerr << OneLine(unstorable).toStdString() << "\n";
-  const QString badDates = BadDateMessage(result);
-  if (!badDates.isEmpty()) std::cerr << OneLine(badDates).toStdString() << "\n";
-  table.close();
-  if (!s.ok()) {
-    const QString why = QString::fromStdString(s.message().empty() ? s.ToString() : s.message());
-    return Fail(why + QStringLiteral("\nThe import stopped after importing %1 records.")
-                          .arg(result.posted));
-  }
-  Say(ImportCompleteMessage(result.posted));
-  return 0;
 }
 
 // "FIELD=TARGET,...": source fields and match labels, any case, each of
@@ -204,6 +202,21 @@ int CmdCopyOut(const Args& a) {
   if (check == CopyNameCheck::NotDbf || check == CopyNameCheck::ToItself) {
     return Fail(CopyNameMessage(check, out));
   }
+  DbfCopyWriter dbf;
+  AsciiCopyWriter ascii;
+  if (toDbf) {
+    return RunExport(a, dbf, [&](const QString& path, TableObject& table) { return dbf.open(path, table); },
+                     CopyErrorMessage() + QStringLiteral(": "));
+  }
+  return RunExport(a, ascii, [&](const QString& path, TableObject&) { return ascii.open(path); });
+}
+
+int RunExport(const Args& a, RecordWriter& writer,
+              const std::function<xb::Status(const QString&, TableObject&)>& open,
+              const QString& failure) {
+  const QString contacts = PathArg(a, 0);
+  const QString out = PathArg(a, 1);
+  if (QFileInfo(out) == QFileInfo(contacts)) return Fail(CopyNameMessage(CopyNameCheck::ToItself, out));
   TApolloEnv env;
   env.SetDeleted(true);
   TableObject table(&env);
@@ -212,8 +225,7 @@ int CmdCopyOut(const Args& a) {
   table.setTableName(info.fileName());
   table.setExclusive(false);
   table.setReadOnly(true);
-  QString why;
-  if (!info.isFile() || !table.open(&why)) return Fail(UnableToOpenMessage(contacts));
+  if (!info.isFile() || !table.open()) return Fail(UnableToOpenMessage(contacts));
   const QString filter = ArgText(a, "--filter");
   std::string condition;
   uint32_t count = 0;
@@ -223,18 +235,14 @@ int CmdCopyOut(const Args& a) {
   if (s.ok()) s = table.area()->QueryRecCount(&count);
   if (!s.ok()) return Fail(QString::fromStdString(s.ToString()));
   if (count == 0) return Fail(NothingToCopyMessage());
-  if (check == CopyNameCheck::Exists) {
+  if (QFileInfo::exists(out)) {
     std::cerr << "quorvane-cli: " << out.toStdString() << " already exists; it is overwritten\n";
   }
-  DbfCopyWriter dbf;
-  AsciiCopyWriter ascii;
-  RecordWriter* writer = toDbf ? static_cast<RecordWriter*>(&dbf) : &ascii;
-  s = toDbf ? dbf.open(out, table) : ascii.open(out);
   std::int64_t copied = 0;
-  if (s.ok()) s = CopyRecordsOut(table, filter, ArgText(a, "--order"), *writer, nullptr, &copied);
+  s = open(out, table);
+  if (s.ok()) s = CopyRecordsOut(table, filter, ArgText(a, "--order"), writer, nullptr, &copied);
   if (!s.ok()) {
-    return Fail((toDbf ? CopyErrorMessage() + QStringLiteral(": ") : QString()) +
-                QString::fromStdString(s.ToString()) +
+    return Fail(failure + QString::fromStdString(s.ToString()) +
                 QStringLiteral("\n%1 records were written to ").arg(copied) + out);
   }
   Say(CopiedMessage(copied));

@@ -142,8 +142,8 @@ QImage StampImage() {
 }
 
 bool DrawEnvelopeBarCode(ReportCanvas& canvas, const QString& zip, const QString& street,
-                         double left, double top) {
-  if (!ZipQualifiesForBarCode(zip)) return false;
+                         const QString& country, double left, double top) {
+  if (!AddressGetsUsBarCode(zip, country)) return false;
   canvas.moveTo(left, top);
   BarSection(canvas, BarCodeText(zip, street));
   return true;
@@ -264,12 +264,14 @@ void TEnvelopePrint::PrintOneEnvelope(ReportCanvas& r) {
   if (!s.barCode) return;
   const QString zip = m_table.fieldText(QStringLiteral("ZIP"));
   const QString street = m_table.fieldText(QStringLiteral("STREET"));
+  const QString country = m_table.fieldText(QStringLiteral("COUNTRY"));
   const double barLeft = double(s.deliveryLeft) + left;
   const double barTop = double(s.deliveryTop) - double(kBarCodeAboveText) + top;
   if (!s.intelligentMail) {
-    DrawEnvelopeBarCode(r, zip, street, barLeft, barTop);
+    DrawEnvelopeBarCode(r, zip, street, country, barLeft, barTop);
     return;
   }
+  if (IsForeignCountry(country)) return;
   const QString bars = ImbPieceBars(
       m_imb, zip, street, double(s.envelopeWidth) - double(s.deliveryLeft),
       QStringLiteral("the delivery address is too near the right edge"), m_table.recNo(),

@@ -57,9 +57,9 @@ QImage StampImage();
 // The bar code above the delivery address whose top-left corner is at
 // (`left`, `top`) on the canvas: POSTNET of `zip` (with the delivery-point
 // digits of `street` for a ZIP+4). False, drawing nothing, when the ZIP
-// does not qualify.
+// does not qualify or `country` is a foreign one.
 bool DrawEnvelopeBarCode(ReportCanvas& canvas, const QString& zip, const QString& street,
-                         double left, double top);
+                         const QString& country, double left, double top);
 
 class ImbNumbering;
 

@@ -102,6 +102,10 @@ EnvelopeRunResult DoPrintEnvelopes(TableObject& table, TApollo& apollo,
     return result;
   }
   SetPaper(report, job.setup(), options.paper);
+  const PrinterOffset offset = ReadPrinterOffset(
+      IniFile(settingsPath),
+      options.printerName.isEmpty() ? report.printerName() : options.printerName);
+  report.setPageOffset(offset.x, offset.y);
 
   ReportCanvas::Events& events = report.events();
   events = ReportCanvas::Events();

@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 namespace qv {
 
@@ -33,6 +34,20 @@ struct AddressOptions {
 };
 
 QStringList ComposeAddressLines(const AddressFields& fields, const AddressOptions& options);
+
+// What a composed line holds, so a label that is too small can tell the
+// lines that carry the delivery from those it may give up.
+enum class AddressLineKind { Name, Title, Company, Street, City, Country, Zip, Phone };
+
+struct AddressLine {
+  QString text;
+  AddressLineKind kind = AddressLineKind::Name;
+  bool holdsZip = false;  // the ZIP is part of this line
+};
+
+// The lines of ComposeAddressLines with their kinds, in the same order.
+std::vector<AddressLine> ComposeAddressBlock(const AddressFields& fields,
+                                             const AddressOptions& options);
 
 // The fields of the table's current record.
 // REQUIRES: `table` open on a contact file.

@@ -1,11 +1,14 @@
 #include "labels/label_print.h"
 
 #include <QFile>
+#include <algorithm>
 
 #include "labels/address_lines.h"
 #include "labels/imb.h"
+#include "labels/label_fit.h"
 #include "labels/job_host.h"
 #include "labels/postnet.h"
+#include "labels/sort_bulk_mail.h"
 #include "render/report_canvas.h"
 #include "store/apollo.h"
 #include "store/codepage.h"
@@ -111,7 +114,21 @@ void TLabelPrint::BeforePrintLabels(ReportCanvas& sender) {
 }
 
 QString TLabelPrint::CurrentZipKey() const {
-  return m_table.fieldText(QStringLiteral("ZIP")).left(5);
+  // Foreign keys are listed in capitals, as the ZIP tag keeps them.
+  return m_table.fieldText(QStringLiteral("ZIP")).left(5).toUpper();
+}
+
+bool TLabelPrint::SkipToGroupRecord() {
+  // A key may stand for US records in a ZIP group and for foreign ones
+  // under "** Unknown": each record prints in its own group only.
+  while (!m_table.eof() && CurrentZipKey() == m_presortLine) {
+    const bool foreign = IsForeignCountry(m_table.fieldText(QStringLiteral("COUNTRY")));
+    if (foreign ? m_unknownGroup : !m_unknownGroup || !m_groupedKeys.contains(m_presortLine)) {
+      return true;
+    }
+    m_table.next();
+  }
+  return false;
 }
 
 void TLabelPrint::GetNextSortedZip() {
@@ -126,10 +143,11 @@ void TLabelPrint::GetNextSortedZip() {
     if (m_presortLine.contains(QLatin1String("**"))) {
       m_apollo.GoTop();
       m_header = true;
+      m_unknownGroup = m_presortLine == QLatin1String(kUnknownPresortHeader);
       return;
     }
     m_apollo.Seek(m_presortLine);
-    if (!m_apollo.Eof() && CurrentZipKey() == m_presortLine) return;
+    if (!m_apollo.Eof() && SkipToGroupRecord()) return;
   }
 }
 
@@ -139,27 +157,34 @@ void TLabelPrint::AdvanceRecord() {
   if (m_header) {
     m_header = false;
     GetNextSortedZip();
-  } else if (m_table.eof()) {
-    GetNextSortedZip();
-  } else if (CurrentZipKey() != m_presortLine) {
+  } else if (!SkipToGroupRecord()) {
     GetNextSortedZip();
   }
 }
 
 void TLabelPrint::PrintContactLabel(ReportCanvas& r, int column, int row) {
   const LabelSetup& s = m_setup;
-  ComposeAddressLines(m_table, OptionsOf(s), &m_lines);
-  for (QString& line : m_lines) {
-    if (s.trimText) {
-      while (!line.isEmpty() && r.textWidth(line) + double(s.xOffset) > double(s.labelWidth)) {
-        line.chop(1);
-      }
-      if (r.linesLeft() < 1) continue;
+  if (!s.trimText) {
+    ComposeAddressLines(m_table, OptionsOf(s), &m_lines);
+    for (const QString& line : m_lines) r.println(line);
+  } else {
+    const std::vector<FittedLine> lines =
+        FitAddressBlock(AddressFieldsOf(m_table), OptionsOf(s), s.fontSize,
+                        double(s.labelWidth) - double(s.xOffset),
+                        double(s.labelHeight) - double(s.yOffset), CanvasMeasure(r));
+    // Each line's top where the one above ends: a shrunk line takes less.
+    double top = r.sectionTop();
+    for (const FittedLine& line : lines) {
+      r.setFontSize(line.points);
+      r.gotoXY(r.sectionLeft(), top + r.ascent());
+      r.print(line.text);
+      top += r.lineHeight();
     }
-    r.println(line);
+    r.setFontSize(s.fontSize);
   }
   if (!s.barCode) return;
   const QString zip = m_table.fieldText(QStringLiteral("ZIP"));
+  if (IsForeignCountry(m_table.fieldText(QStringLiteral("COUNTRY")))) return;
   QString imbBars;
   if (s.intelligentMail) {
     imbBars = ImbPieceBars(m_imb, zip, m_table.fieldText(QStringLiteral("STREET")),
@@ -167,7 +192,7 @@ void TLabelPrint::PrintContactLabel(ReportCanvas& r, int column, int row) {
                            QStringLiteral("the label is too narrow"), m_apollo.RecNo(),
                            &m_barCodeWarnings);
     if (imbBars.isEmpty()) return;
-  } else if (!ZipQualifiesForBarCode(zip)) {
+  } else if (!AddressGetsUsBarCode(zip, m_table.fieldText(QStringLiteral("COUNTRY")))) {
     return;
   }
   r.setOrigin(double(column) * double(s.horizontalPitch) + double(s.leftMargin) + double(s.xOffset),
@@ -179,6 +204,32 @@ void TLabelPrint::PrintContactLabel(ReportCanvas& r, int column, int row) {
     return;
   }
   BarSection(r, BarCodeText(zip, m_table.fieldText(QStringLiteral("STREET"))));
+}
+
+void TLabelPrint::PrintAlignmentPage(ReportCanvas& r) {
+  const LabelSetup& s = m_setup;
+  r.setOrigin(0, 0);
+  r.resetPen();
+  r.clearBrush();
+  // The outline of each label and a cross where its text starts, numbered
+  // in the order the labels fill, so the start label can be read off.
+  constexpr double kCross = 0.06;
+  int number = 0;
+  for (int row = 0; row < std::max(1, s.down); ++row) {
+    for (int column = 0; column < std::max(1, s.across); ++column) {
+      const double left = double(s.leftMargin) + column * double(s.horizontalPitch);
+      const double top = double(s.topMargin) + row * double(s.verticalPitch);
+      r.rectangle(left, top, left + double(s.labelWidth), top + double(s.labelHeight));
+      const double x = left + double(s.xOffset), y = top + double(s.yOffset);
+      r.moveTo(x - kCross, y);
+      r.lineTo(x + kCross, y);
+      r.moveTo(x, y - kCross);
+      r.lineTo(x, y + kCross);
+      r.gotoXY(x + kCross * 2, y + r.ascent());
+      r.print(QString::number(++number));
+    }
+  }
+  m_labels = number;
 }
 
 void TLabelPrint::PrintLabels(ReportCanvas& r) {
@@ -198,6 +249,16 @@ void TLabelPrint::PrintLabels(ReportCanvas& r) {
     } else {
       m_host.information(QStringLiteral("Unable to read the presort file %1").arg(m_presortFile));
     }
+    m_groupedKeys.clear();
+    bool unknown = false;
+    for (const QString& line : m_presortList) {
+      if (line.startsWith(QLatin1String("**"))) {
+        unknown = line == QLatin1String(kUnknownPresortHeader);
+      } else if (!unknown) {
+        m_groupedKeys.insert(line);
+      }
+    }
+    m_unknownGroup = false;
     GetNextSortedZip();
   }
   r.setFont(s.fontName, s.fontSize);
@@ -208,7 +269,13 @@ void TLabelPrint::PrintLabels(ReportCanvas& r) {
 
   const int across = s.across < 1 ? 1 : s.across;
   const int down = s.down < 1 ? 1 : s.down;
-  int column = 0, row = 0, copiesDone = 0;
+  if (m_alignment) {
+    PrintAlignmentPage(r);
+    return;
+  }
+  // The positions before the start label were used on an earlier run.
+  const int skipped = std::min(m_startLabel, across * down) - 1;
+  int column = skipped % across, row = skipped / across, copiesDone = 0;
   while (!m_table.eof() && !m_stop && !r.aborted() && r.errorText().isEmpty()) {
     if (row + 1 > down) {
       row = 0;

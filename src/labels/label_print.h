@@ -10,6 +10,7 @@
 // processPendingEvents(), which the loop calls once per record.
 #pragma once
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -44,6 +45,14 @@ class TLabelPrint {
   bool printMode() const { return m_printMode; }
   // Presorted run: the groups come from `presortFile` (PRESORT.PSL).
   void setPresort(bool on, const QString& presortFile);
+  // On a partly used sheet: the first label goes on position `label`
+  // (1 is the top left, counted across the rows); the ones before it stay
+  // empty. Only the first sheet of a run starts there.
+  void setStartLabel(int label) { m_startLabel = label < 1 ? 1 : label; }
+  int startLabel() const { return m_startLabel; }
+  // The run prints one sheet with the outline of every label instead of
+  // the records, to check how the printer meets the stock.
+  void setAlignmentPage(bool on) { m_alignment = on; }
 
   // The two report objects; Report() is the one the print flag picks.
   ReportCanvas& PrintReport() { return *m_printReport; }
@@ -90,6 +99,10 @@ class TLabelPrint {
   QString BaseOutcomeText() const;
   void AdvanceRecord();
   QString CurrentZipKey() const;
+  // Steps over the records of the current key that print in another
+  // group; false when the key has none left for this one.
+  bool SkipToGroupRecord();
+  void PrintAlignmentPage(ReportCanvas& r);
 
   TableObject& m_table;
   TApollo& m_apollo;
@@ -102,6 +115,10 @@ class TLabelPrint {
   QStringList m_presortList;
   QString m_presortLine;
   bool m_header = false;
+  bool m_unknownGroup = false;     // the current group is "** Unknown"
+  QSet<QString> m_groupedKeys;     // keys listed in the US groups
+  int m_startLabel = 1;
+  bool m_alignment = false;
   bool m_stop = false;
   bool m_running = false;
   bool m_finished = false;

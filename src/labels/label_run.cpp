@@ -1,5 +1,6 @@
 #include "labels/label_run.h"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -40,6 +41,15 @@ QString PaperSizeQuestion(double width, double height) {
          QStringLiteral("Would you like to try printing anyways?");
 }
 
+QString StartLabelProblem(const LabelSetup& setup, int label) {
+  const int perSheet = std::max(1, setup.across) * std::max(1, setup.down);
+  if (label >= 1 && label <= perSheet) return {};
+  return QStringLiteral("The start label must be from 1 to %1, the labels on one sheet of %2.")
+      .arg(perSheet)
+      .arg(setup.stockDescription.trimmed().isEmpty() ? QStringLiteral("this stock")
+                                                      : setup.stockDescription.trimmed());
+}
+
 int PaperCodeOf(const QString& paperSize) {
   const QString code = paperSize.trimmed().toUpper();
   if (code == QLatin1String("LTR") || code == QLatin1String("LTRL")) return 1;
@@ -51,7 +61,10 @@ int PaperCodeOf(const QString& paperSize) {
 LabelRunResult DoPrint(TableObject& table, TApollo& apollo, const LabelRunOptions& options,
                        bool* presortDone, JobHost& host, const LabelRunHooks& hooks) {
   LabelRunResult result;
-  const QString problem = LabelSetupProblem(options.setup);
+  QString problem = LabelSetupProblem(options.setup);
+  if (problem.isEmpty() && !options.alignmentPage) {
+    problem = StartLabelProblem(options.setup, options.startLabel);
+  }
   if (!problem.isEmpty()) {
     host.information(problem);
     result.errorText = problem;
@@ -60,7 +73,9 @@ LabelRunResult DoPrint(TableObject& table, TApollo& apollo, const LabelRunOption
   TableRestorer restore(apollo, {.exactOf = table.env()});
   const int savedRecno = restore.recno();
 
-  switch (options.selection) {
+  const RecordSelection selection =
+      options.alignmentPage ? RecordSelection::Filter : options.selection;
+  switch (selection) {
     case RecordSelection::All:
       apollo.Query(kNotDeletedCondition);
       break;
@@ -70,7 +85,7 @@ LabelRunResult DoPrint(TableObject& table, TApollo& apollo, const LabelRunOption
       apollo.Query(QStringLiteral("Recno()=") + QString::number(savedRecno));
       break;
   }
-  if (!options.startFromCurrent) {
+  if (!options.startFromCurrent || options.alignmentPage) {
     apollo.GoTop();
   } else {
     apollo.Go(savedRecno);
@@ -84,7 +99,8 @@ LabelRunResult DoPrint(TableObject& table, TApollo& apollo, const LabelRunOption
     }
   }
 
-  const bool presort = options.presort && options.selection != RecordSelection::Current;
+  const bool presort =
+      options.presort && !options.alignmentPage && options.selection != RecordSelection::Current;
   const QString directory =
       options.programDirectory.isEmpty() ? ProgramDirectory() : options.programDirectory;
   if (presort && !*presortDone) {
@@ -113,6 +129,8 @@ LabelRunResult DoPrint(TableObject& table, TApollo& apollo, const LabelRunOption
   job.setSetup(setup);
   job.setCopies(options.copies);
   job.setPrintMode(options.print);
+  job.setStartLabel(options.startLabel);
+  job.setAlignmentPage(options.alignmentPage);
   // Every piece takes the next serial; what a run used is never used again,
   // previews included, since a previewed page can still be printed.
   const QString settingsPath = directory + QStringLiteral("QUORVA.INI");
@@ -129,6 +147,11 @@ LabelRunResult DoPrint(TableObject& table, TApollo& apollo, const LabelRunOption
     result.outcome = LabelRunOutcome::Failed;
     return result;
   }
+
+  const PrinterOffset offset = ReadPrinterOffset(
+      IniFile(settingsPath),
+      options.printerName.isEmpty() ? report.printerName() : options.printerName);
+  report.setPageOffset(offset.x, offset.y);
 
   const int paper = PaperCodeOf(code);
   if (paper == 0) report.setCustomPaper(sheetWidth, sheetHeight);

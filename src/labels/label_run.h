@@ -41,7 +41,14 @@ struct LabelRunOptions {
   QString printerName;
   // When set, a print run writes this PDF file instead of printing.
   QString pdfFile;
-  // Where PRESORT.PSL lives; empty means the program directory.
+  // The first label of the run goes on this position of the first sheet
+  // (1 to labels per sheet, counted across the rows).
+  int startLabel = 1;
+  // One sheet of label outlines instead of the records (no selection, no
+  // presort): how the printer meets the stock.
+  bool alignmentPage = false;
+  // Where PRESORT.PSL and QUORVA.INI (the printer's offset) live; empty
+  // means the program directory.
   QString programDirectory;
   // Intelligent Mail: the settings the run numbers its pieces from; unless
   // imbGiven, they are read from the settings file. The next serial is
@@ -81,6 +88,8 @@ struct LabelRunResult {
 QString PresortOrderMessage();
 // The paper-size question for a sheet of `width` x `height` inches.
 QString PaperSizeQuestion(double width, double height);
+// Why `label` cannot start a run on the setup's sheet, or empty.
+QString StartLabelProblem(const LabelSetup& setup, int label);
 // Windows paper code of a setup's paper size code: 1 letter, 9 A4, 11 A5,
 // 0 custom.
 int PaperCodeOf(const QString& paperSize);

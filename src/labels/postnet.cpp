@@ -93,6 +93,21 @@ bool ZipQualifiesForBarCode(const QString& zip) {
   return bytes >= QByteArrayLiteral("00000") && bytes <= QByteArrayLiteral("99999-9999");
 }
 
+bool IsForeignCountry(const QString& country) {
+  const QString c = country.trimmed().toUpper();
+  static const char* const kHome[] = {"",   "USA",           "US",
+                                      "U.S.A.", "U.S.",      "UNITED STATES",
+                                      "UNITED STATES OF AMERICA"};
+  for (const char* home : kHome) {
+    if (c == QLatin1String(home)) return false;
+  }
+  return true;
+}
+
+bool AddressGetsUsBarCode(const QString& zip, const QString& country) {
+  return !IsForeignCountry(country) && ZipQualifiesForBarCode(zip);
+}
+
 QString BarCodeText(const QString& zip, const QString& street) {
   if (zip.size() == 10) return zip + DeliveryPointDigits(street);
   return zip;

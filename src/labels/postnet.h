@@ -35,6 +35,18 @@ QString DeliveryPointDigits(const QString& street);
 // "00000" and "99999-9999" compared as bytes.
 bool ZipQualifiesForBarCode(const QString& zip);
 
+// Whether a contact's COUNTRY names a country other than the United
+// States. Blank, "USA", "US", "U.S.A.", "U.S.", "United States" and "United
+// States of America" (any letter case, blanks around ignored) are home.
+bool IsForeignCountry(const QString& country);
+
+// Whether a contact gets the POSTNET bars: a qualifying ZIP and no foreign
+// country. A foreign address never gets a US bar code (the Intelligent Mail
+// barcode tests IsForeignCountry likewise), whatever its postal code looks
+// like, since the bars would route it to a US ZIP. Labels and envelopes
+// alike.
+bool AddressGetsUsBarCode(const QString& zip, const QString& country);
+
 // What BarSection is given for a contact: the ZIP text, and for a ZIP+4
 // of exactly ten characters the delivery point digits of the street.
 QString BarCodeText(const QString& zip, const QString& street);

@@ -6,6 +6,8 @@
 
 #include "labels/adc_table.h"
 #include "labels/job_host.h"
+#include "labels/postnet.h"
+#include "store/codepage.h"
 #include "store/apollo.h"
 #include "store/table_object.h"
 #include "xbase/workarea.h"
@@ -17,7 +19,6 @@ namespace {
 const char kFiveDigitHeader[] = "** 5-digit ";
 const char kThreeDigitHeader[] = "** 3-digit ";
 const char kAdcHeader[] = "** ADC ";
-const char kUnknownHeader[] = "** Unknown";
 // Progress is shown on every hundredth record number.
 constexpr uint32_t kProgressEvery = 100;
 
@@ -77,7 +78,17 @@ void FillADCList(ZipList& source, ZipList& destination) {
   }
 }
 
-ZipList PresortLines(ZipBuckets buckets) {
+std::string ForeignPresortKey(std::string_view zip) {
+  std::string key = PresortKey(zip);
+  for (char& c : key) {
+    if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+  }
+  size_t start = 0;
+  while (start < key.size() && key[start] == ' ') ++start;
+  return start == key.size() ? std::string() : key;
+}
+
+ZipList PresortLines(ZipBuckets buckets, const std::set<std::string>& foreign) {
   ZipList fiveDigit, threeDigit, adc, remainder;
   for (ZipBucket& bucket : buckets) {
     // 5-digit pass.
@@ -110,12 +121,17 @@ ZipList PresortLines(ZipBuckets buckets) {
     for (auto& [key, tally] : bucket) remainder.push_back(key);
   }
   FillADCList(remainder, adc);
+  if (!foreign.empty()) {
+    std::set<std::string> merged(remainder.begin(), remainder.end());
+    merged.insert(foreign.begin(), foreign.end());
+    remainder.assign(merged.begin(), merged.end());
+  }
 
   ZipList out = std::move(fiveDigit);
   out.insert(out.end(), threeDigit.begin(), threeDigit.end());
   out.insert(out.end(), adc.begin(), adc.end());
   if (!remainder.empty()) {
-    out.push_back(kUnknownHeader);
+    out.push_back(kUnknownPresortHeader);
     out.insert(out.end(), remainder.begin(), remainder.end());
   }
   return out;
@@ -147,15 +163,27 @@ bool TSortBulkMail::DoTheSort() {
     return false;
   }
   const xb::FieldInfo& zipInfo = area->table().fields()[size_t(zipField)];
+  const int countryField = area->table().FieldIndex("COUNTRY");
 
   ZipBuckets buckets;
+  std::set<std::string> foreign;
   m_apollo.SetOrder(0);
   m_apollo.SetTurboRead(true);
   m_apollo.GoTop();
   SetLabel1(QStringLiteral("Reading database records..."));
   while (!area->eof() && !m_cancel) {
-    const std::string key = PresortKey(area->record().field(zipInfo));
-    if (PresortKeyCounts(key)) {
+    const std::string_view zip = area->record().field(zipInfo);
+    const bool abroad =
+        countryField >= 0 &&
+        IsForeignCountry(
+            DecodeAnsi(area->record().field(area->table().fields()[size_t(countryField)])));
+    const std::string key = abroad ? ForeignPresortKey(zip) : PresortKey(zip);
+    if (abroad) {
+      if (!key.empty()) {
+        foreign.insert(key);
+        ++m_pieces;
+      }
+    } else if (PresortKeyCounts(key)) {
       TallyZipKey(buckets, key);
       ++m_pieces;
     }
@@ -172,7 +200,7 @@ bool TSortBulkMail::DoTheSort() {
   if (m_cancel) return false;
 
   SetLabel1(QStringLiteral("Sorting Zip Codes..."));
-  const ZipList lines = PresortLines(std::move(buckets));
+  const ZipList lines = PresortLines(std::move(buckets), foreign);
 
   QByteArray bytes;
   for (const std::string& line : lines) {

@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,8 +58,16 @@ void TallyZipKey(ZipBuckets& buckets, const std::string& key);
 void ExtractADC(const char* name, const char* prefixes, ZipList& source, ZipList& destination);
 // ExtractADC for every row of the ADC table, in table order.
 void FillADCList(ZipList& source, ZipList& destination);
+// The key a foreign address is listed under: its postal code's first five
+// characters in capitals (the ZIP tag's key is in capitals); empty when it
+// has no postal code.
+std::string ForeignPresortKey(std::string_view zipField);
 // The 5-digit, 3-digit, ADC and remainder passes: the lines of PRESORT.PSL.
-ZipList PresortLines(ZipBuckets buckets);
+// Foreign addresses (keys in `foreign`) are grouped by no US ZIP: their
+// keys join the remainder under "** Unknown", each key once.
+ZipList PresortLines(ZipBuckets buckets, const std::set<std::string>& foreign = {});
+// The header of the remainder group.
+inline constexpr char kUnknownPresortHeader[] = "** Unknown";
 
 class TSortBulkMail {
  public:

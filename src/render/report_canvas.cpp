@@ -278,7 +278,7 @@ void ReportCanvas::textRect(const QRectF& box, double x, const QString& text) {
   op.font = m_font;
   op.text = text;
   op.clipped = true;
-  op.clip = box.translated(m_originX, m_originY);
+  op.clip = box.translated(m_originX + m_pageOffsetX, m_originY + m_pageOffsetY);
   emitOp(std::move(op));
   m_cursorX = qMin(x + textWidth(text), box.right());
 }
@@ -344,7 +344,7 @@ void ReportCanvas::shadeRect(double x1, double y1, double x2, double y2, int per
 void ReportCanvas::stretchDraw(const QRectF& box, const QImage& image) {
   if (!drawing() || image.isNull()) return;
   ImageOp op;
-  op.rect = box.translated(m_originX, m_originY);
+  op.rect = box.translated(m_originX + m_pageOffsetX, m_originY + m_pageOffsetY);
   QBuffer buffer(&op.png);
   buffer.open(QIODevice::WriteOnly);
   image.save(&buffer, "PNG");

@@ -149,6 +149,15 @@ class ReportCanvas {
   void setOriginY(double y) { m_originY = y; }
   double originX() const { return m_originX; }
   double originY() const { return m_originY; }
+  // A printer that feeds its paper a little off: every drawing operation
+  // of every page moves by this much (inches, right and down), without
+  // changing what the job reads back as positions.
+  void setPageOffset(double x, double y) {
+    m_pageOffsetX = x;
+    m_pageOffsetY = y;
+  }
+  double pageOffsetX() const { return m_pageOffsetX; }
+  double pageOffsetY() const { return m_pageOffsetY; }
 
   // Cursor to the section's left edge and the first line of the section.
   void home();
@@ -273,7 +282,9 @@ class ReportCanvas {
   void emitText(const QString& text);
   void emitOp(PageOp op);
   bool drawing() const { return m_running && !m_aborted && m_pageOpen; }
-  QPointF toPage(double x, double y) const { return {x + m_originX, y + m_originY}; }
+  QPointF toPage(double x, double y) const {
+    return {x + m_originX + m_pageOffsetX, y + m_originY + m_pageOffsetY};
+  }
   void updateStatus();
   const ReportFace& face() const;
   const QFontMetricsF& metrics() const;
@@ -296,6 +307,7 @@ class ReportCanvas {
   double m_marginLeft = 0, m_marginTop = 0, m_marginRight = 0, m_marginBottom = 0;
   double m_sectionLeft = 0, m_sectionTop = 0, m_sectionRight = 0, m_sectionBottom = 0;
   double m_originX = 0, m_originY = 0;
+  double m_pageOffsetX = 0, m_pageOffsetY = 0;
   double m_cursorX = 0, m_cursorY = 0;
   double m_penX = 0, m_penY = 0;
 

@@ -1,12 +1,30 @@
 #include "store/label_geometry.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <cstdio>
 
 namespace qv {
 
 namespace {
 
 long long Thousandths(double inches) { return std::llround(inches * 1000.0); }
+
+// Lower case, each run of other characters than letters and digits one
+// blank, with a blank at either end so words can be found as " word ".
+std::string Words(std::string_view text) {
+  std::string out = " ";
+  for (unsigned char c : text) {
+    if (std::isalnum(c)) {
+      out += char(std::tolower(c));
+    } else if (out.back() != ' ') {
+      out += ' ';
+    }
+  }
+  if (out.back() != ' ') out += ' ';
+  return out;
+}
 
 }  // namespace
 
@@ -32,6 +50,53 @@ bool LabelFitsSheet(const LabelGeometry& g) {
   const long long bottom = Thousandths(g.top_margin) +
                            (g.down - 1) * Thousandths(g.vertical_pitch) + Thousandths(g.height);
   return right <= Thousandths(g.sheet_width) && bottom <= Thousandths(g.sheet_height);
+}
+
+StockMatch MatchStock(std::string_view description, std::string_view text) {
+  const std::string words = Words(text);
+  if (words == " ") return StockMatch::None;
+  const std::string in = Words(description);
+  if (in.find(words) != std::string::npos) return StockMatch::Exact;
+  const std::string start = words.substr(0, words.size() - 1);  // " 516"
+  if (in.find(start) != std::string::npos) return StockMatch::WordStart;
+  if (in.find(start.substr(1)) != std::string::npos) return StockMatch::Substring;
+  return StockMatch::None;
+}
+
+std::vector<size_t> RankStockMatches(const std::vector<std::string>& descriptions,
+                                     std::string_view text) {
+  std::vector<std::pair<StockMatch, size_t>> found;
+  for (size_t i = 0; i < descriptions.size(); ++i) {
+    const StockMatch m = MatchStock(descriptions[i], text);
+    if (m != StockMatch::None) found.emplace_back(m, i);
+  }
+  std::stable_sort(found.begin(), found.end(),
+                   [](const auto& a, const auto& b) { return a.first > b.first; });
+  std::vector<size_t> out;
+  for (const auto& f : found) out.push_back(f.second);
+  return out;
+}
+
+std::string SheetOverhangWarning(const LabelGeometry& g) {
+  if (LabelFitsSheet(g)) return {};
+  if (g.across < 1 || g.down < 1) return "The stock has no labels across or down the sheet.";
+  const double right = double(g.left_margin) + (g.across - 1) * double(g.horizontal_pitch) +
+                       double(g.width);
+  const double bottom = double(g.top_margin) + (g.down - 1) * double(g.vertical_pitch) +
+                        double(g.height);
+  std::string text = "The labels run off the sheet: ";
+  char part[160];
+  if (Thousandths(right) > Thousandths(g.sheet_width)) {
+    std::snprintf(part, sizeof part, "the last column ends at %.3f in, on a sheet %.3f in wide",
+                  right, double(g.sheet_width));
+    text += part;
+  }
+  if (Thousandths(bottom) > Thousandths(g.sheet_height)) {
+    std::snprintf(part, sizeof part, "%sthe last row ends at %.3f in, on a sheet %.3f in high",
+                  text.back() == ' ' ? "" : "; ", bottom, double(g.sheet_height));
+    text += part;
+  }
+  return text + ". Labels that run off will not print whole.";
 }
 
 }  // namespace qv

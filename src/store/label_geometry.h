@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qv {
 
@@ -34,5 +35,24 @@ std::string_view ValidLabelGeometry(const LabelGeometry& g);
 // ValidLabelGeometry does not require this: a user may define a stock that
 // overhangs the sheet, as the dialog has always allowed.
 bool LabelFitsSheet(const LabelGeometry& g);
+
+// The warning for a stock that does not fit its sheet: which edge the
+// labels pass and by how much, in inches; empty when LabelFitsSheet.
+std::string SheetOverhangWarning(const LabelGeometry& g);
+
+// How well a stock description answers what the user typed, compared in
+// any letter case with punctuation counted as a blank between words.
+enum class StockMatch {
+  None,
+  Substring,  // anywhere, even inside a word ("5160" in "15160")
+  WordStart,  // at the start of a word ("516" in "5160")
+  Exact,      // whole words: the product number itself ("5160", "avery 5160")
+};
+StockMatch MatchStock(std::string_view description, std::string_view text);
+
+// The indexes of the descriptions that match `text`, best match first and
+// in their given order within one kind of match. Empty text matches none.
+std::vector<size_t> RankStockMatches(const std::vector<std::string>& descriptions,
+                                     std::string_view text);
 
 }  // namespace qv

@@ -1,5 +1,7 @@
 #include "store/settings.h"
 
+#include <cmath>
+
 #include <QDir>
 #include <QStandardPaths>
 
@@ -108,6 +110,33 @@ bool WriteDialingSettings(IniFile& ini, const DialingSettings& d) {
   return ini.writeString(kDialing, QStringLiteral("Prefix"), d.prefix) &&
          ini.writeInteger(kDialing, QStringLiteral("Port"), d.port) &&
          ini.writeInteger(kDialing, QStringLiteral("Method"), d.method);
+}
+
+namespace {
+const QString kPrinterOffsets = QStringLiteral("PrinterOffsets");
+}  // namespace
+
+PrinterOffset ReadPrinterOffset(const IniFile& ini, const QString& printerName) {
+  const QString name = printerName.trimmed();
+  if (name.isEmpty()) return {};
+  const QStringList parts = ini.readString(kPrinterOffsets, name, QString()).split(QLatin1Char(','));
+  if (parts.size() != 2) return {};
+  bool okX = false, okY = false;
+  const PrinterOffset offset{parts[0].trimmed().toDouble(&okX), parts[1].trimmed().toDouble(&okY)};
+  if (!okX || !okY || std::abs(offset.x) > kMaxPrinterOffset ||
+      std::abs(offset.y) > kMaxPrinterOffset) {
+    return {};
+  }
+  return offset;
+}
+
+bool WritePrinterOffset(IniFile& ini, const QString& printerName, PrinterOffset offset) {
+  const QString name = printerName.trimmed();
+  // A key line ends its key at the first '='.
+  if (name.isEmpty() || name.contains(QLatin1Char('='))) return false;
+  return ini.writeString(kPrinterOffsets, name,
+                         QString::number(offset.x, 'f', 3) + QLatin1Char(',') +
+                             QString::number(offset.y, 'f', 3));
 }
 
 }  // namespace qv

@@ -63,4 +63,22 @@ struct DialingSettings {
 DialingSettings ReadDialingSettings(const IniFile& ini);
 bool WriteDialingSettings(IniFile& ini, const DialingSettings& dialing);
 
+// How far a printer puts its output from where it was asked to (inches,
+// right and down): label and envelope runs shift every page by it. Kept in
+// section [PrinterOffsets], one key per printer name, value "X,Y".
+struct PrinterOffset {
+  double x = 0;
+  double y = 0;
+  bool operator==(const PrinterOffset&) const = default;
+};
+// Offsets beyond this are a typing slip, not a printer's feed.
+constexpr double kMaxPrinterOffset = 1.0;
+
+// The printer's offset; none for an unknown printer or a damaged value.
+PrinterOffset ReadPrinterOffset(const IniFile& ini, const QString& printerName);
+// Stores the offset with 3 decimals; a zero offset removes nothing but is
+// stored as "0.000,0.000". False when the name is empty or holds '=', or
+// the file cannot be written.
+bool WritePrinterOffset(IniFile& ini, const QString& printerName, PrinterOffset offset);
+
 }  // namespace qv

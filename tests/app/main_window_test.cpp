@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -259,6 +260,38 @@ TEST_F(MainWindowTest, PlacementTopLeftOnlyOnA640By480Screen) {
   main_.reset();
   dialogs_->clear();
   EXPECT_EQ(Start(QSize(1024, 768)).pos(), QPoint(207, 159));
+}
+
+// A larger window gives its room to the pages: the Browse grid and the memo
+// grow, the full-width boxes widen, the button rows follow the bottom edge;
+// the size and place come back at the next start.
+TEST_F(MainWindowTest, ResizingStretchesThePagesAndTheSizeIsRemembered) {
+  TQVPMain& m = Start();
+  m.show();
+  const QRect grid = m.BrowseGrid->geometry(), memo = m.DBMemoBox->geometry();
+  const QRect street = m.DBStreet->geometry(), city = m.DBCity->geometry();
+  const QRect add = m.AddButton->geometry(), exit = m.ExitButton->geometry();
+  m.resize(m.width() + 200, m.height() + 120);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(m.BrowseGrid->geometry(), grid.adjusted(0, 0, 200, 120));
+  EXPECT_EQ(m.DBMemoBox->geometry(), memo.adjusted(0, 0, 200, 120));
+  EXPECT_EQ(m.DBStreet->geometry(), street.adjusted(0, 0, 200, 0));
+  EXPECT_EQ(m.DBCity->geometry(), city);
+  EXPECT_EQ(m.AddButton->geometry(), add.translated(0, 120));
+  EXPECT_EQ(m.SaveButton->geometry(), m.AddButton->geometry());
+  EXPECT_EQ(m.ExitButton->geometry(), exit.translated(0, 120));
+  // Smaller than designed is refused.
+  EXPECT_EQ(m.minimumSize(), QSize(610, 450));
+
+  m.move(40, 30);
+  const QSize size = m.size();
+  dialogs_->answers = {true};
+  m.close();
+  main_.reset();
+  dialogs_->clear();
+  TQVPMain& again = Start();
+  EXPECT_EQ(again.size(), size);
+  EXPECT_EQ(again.pos(), QPoint(40, 30));
 }
 
 TEST_F(MainWindowTest, LoadPreferencesAppliesTheDateSettings) {

@@ -8,9 +8,11 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 
 #include "../support/scripted_dialogs.h"
+#include "render/printers.h"
 
 namespace qv {
 namespace {
@@ -125,6 +127,51 @@ TEST_F(PreferencesTest, TheListOffersTheTwelveFormatsWithTheirMasks) {
       }
     }
   }
+}
+
+TEST_F(PreferencesTest, PrinterOffsetsAreKeptPerPrinterInInches) {
+  struct Case {
+    bool millimetres;
+    const char* x;
+    const char* y;
+    bool saved;
+    PrinterOffset stored;
+  } cases[] = {
+      {false, "0.05", "-0.03", true, {0.05, -0.03}},
+      {true, "1.5", "-2.54", true, {0.059, -0.1}},  // 1.5 mm is 0.0591 in, kept to 3 places
+      {false, "1.000", "0", true, {1.0, 0}},
+      {false, "1.2", "0", false, {}},     // more than an inch is a slip
+      {true, "30", "0", false, {}},       // 30 mm likewise
+  };
+  for (const Case& c : cases) {
+    QFile::remove(path_);
+    dialogs_.calls.clear();
+    TPreferences dialog(ini_);
+    const int pdf = dialog.OffsetPrinter->findText(PdfPrinterName());
+    ASSERT_GE(pdf, 0);
+    dialog.OffsetPrinter->setCurrentIndex(pdf);
+    dialog.OffsetPrinterChange(pdf);
+    if (c.millimetres) dialog.OffsetMillimetres->click();
+    dialog.OffsetX->setText(c.x);
+    dialog.OffsetY->setText(c.y);
+    dialog.OKButtonClick();
+    EXPECT_EQ(dialog.result() == QDialog::Accepted, c.saved) << c.x;
+    EXPECT_EQ(dialogs_.callsOf("information").size(), c.saved ? 0u : 1u) << c.x;
+    const PrinterOffset got = ReadPrinterOffset(ini_, PdfPrinterName());
+    EXPECT_NEAR(got.x, c.stored.x, 1e-9) << c.x;
+    EXPECT_NEAR(got.y, c.stored.y, 1e-9) << c.x;
+    if (!c.saved) continue;
+    // Shown again in the unit picked, and only for that printer.
+    TPreferences again(ini_);
+    again.OffsetPrinter->setCurrentIndex(pdf);
+    again.OffsetPrinterChange(pdf);
+    EXPECT_EQ(again.OffsetX->text().toDouble(), c.stored.x) << c.x;
+    EXPECT_EQ(ReadPrinterOffset(ini_, QStringLiteral("Another Printer")), PrinterOffset{});
+  }
+  // A damaged value reads as no offset.
+  ASSERT_TRUE(ini_.writeString(QStringLiteral("PrinterOffsets"), PdfPrinterName(),
+                               QStringLiteral("0.1;0.2")));
+  EXPECT_EQ(ReadPrinterOffset(ini_, PdfPrinterName()), PrinterOffset{});
 }
 
 }  // namespace

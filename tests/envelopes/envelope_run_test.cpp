@@ -204,18 +204,23 @@ TEST(EnvelopeRun, BlockLinesStandOneLinePitchApart) {
   }
 }
 
-TEST(EnvelopeRun, OnlyQualifyingZipsGetBars) {
+TEST(EnvelopeRun, OnlyQualifyingZipsOfUsAddressesGetBars) {
   struct Case {
     const char* zip;
+    const char* country;
     const char* decoded;  // empty: no bars
-  } cases[] = {{"12207", "122078"},  // 1+2+2+0+7 = 12, check 8
-               {"1220", ""},
-               {"ABCDE", ""},
-               {"12345-6789", "123456789230"}};
+  } cases[] = {{"12207", "", "122078"},  // 1+2+2+0+7 = 12, check 8
+               {"1220", "", ""},
+               {"ABCDE", "", ""},
+               {"12345-6789", "", "123456789230"},
+               {"12207", "U.S.A.", "122078"},
+               {"10117", "Germany", ""},  // Berlin's code is no New York ZIP
+               {"12207", "Canada", ""}};
   for (const Case& c : cases) {
     ContactFixture fx;
     Contact contact = kPublic;
     contact["ZIP"] = c.zip;
+    contact["COUNTRY"] = c.country;
     ASSERT_TRUE(fx.make({contact}));
     TestHost host;
     EnvelopeRunOptions options;

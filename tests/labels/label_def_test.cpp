@@ -9,6 +9,8 @@
 #include "scripted_dialogs.h"
 #include "labels/windows/label_edit.h"
 
+void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
 namespace qv {
 namespace {
 
@@ -99,7 +101,9 @@ TEST(LabelDefTest, MillimetreSaveStoresInchesToThreeDecimals) {
   edit.lengthField(TLabelEdit::PaperHeight)->setValue(297);
   edit.tractorBox()->setChecked(true);
   edit.save();
-  EXPECT_TRUE(Notices(dialogs).isEmpty());
+  // Three 2.63 in columns do not fit 210 mm: said, and saved all the same.
+  ASSERT_EQ(Notices(dialogs).size(), 1);
+  EXPECT_TRUE(Notices(dialogs)[0].startsWith("The labels run off the sheet: the last column"));
   EXPECT_EQ(edit.result(), QDialog::Accepted);
   EXPECT_FLOAT_EQ(edit.record.geometry.sheet_width, 8.268f);
   EXPECT_FLOAT_EQ(edit.record.geometry.sheet_height, 11.693f);
@@ -115,10 +119,10 @@ TEST(LabelDefTest, UnitRoundTripKeepsInches) {
   edit.record.geometry.left_margin = 0.1875f;  // more places than the inch mask shows
   edit.activate();
   edit.setMillimetres(true);
-  EXPECT_EQ(edit.lengthField(TLabelEdit::Width)->text(), "67");  // 66.802 under "###"
+  EXPECT_EQ(edit.lengthField(TLabelEdit::Width)->text(), "66.8");  // 66.802 under "###.#"
   EXPECT_NEAR(edit.lengthField(TLabelEdit::LeftMargin)->value(), 4.7625, 1e-5);
   edit.setMillimetres(false);
-  EXPECT_EQ(edit.lengthField(TLabelEdit::LeftMargin)->text(), "0.19");
+  EXPECT_EQ(edit.lengthField(TLabelEdit::LeftMargin)->text(), "0.188");
   const LabelGeometry before = Avery5160().geometry;
   const LabelGeometry& after = edit.record.geometry;
   EXPECT_NEAR(after.left_margin, 0.1875f, 1e-6);
@@ -174,7 +178,76 @@ TEST(LabelDefTest, FailedSaveStaysOpenWithTheInput) {
   edit.save();
   EXPECT_EQ(Notices(dialogs), QStringList{"You must provide a description"});
   EXPECT_NE(edit.result(), QDialog::Accepted);
-  EXPECT_EQ(edit.lengthField(TLabelEdit::Width)->text(), "2.63");
+  EXPECT_EQ(edit.lengthField(TLabelEdit::Width)->text(), "2.630");
+}
+
+TEST(LabelDefTest, FieldsTakeThreeDecimalsInInchesAndOneInMillimetres) {
+  testing::ScriptedDialogs dialogs;
+  struct Case {
+    bool millimetres;
+    const char* typed;
+    bool accepted;  // the field's validator lets it stand
+    float inches;   // what Save stores when accepted
+  } cases[] = {
+      {false, "0.1875", false, 0},  // four places: more than the table keeps
+      {false, "0.188", true, 0.188f},
+      {false, "10.5", true, 10.5f},
+      {false, "100.5", false, 0},
+      {true, "63.5", true, 2.5f},
+      {true, "4.8", true, 0.189f},
+      {true, "63.55", false, 0},
+      {true, "999.9", true, 39.366f},
+  };
+  for (const Case& c : cases) {
+    TLabelEdit edit;
+    edit.record = Avery5160();
+    edit.activate();
+    edit.setMillimetres(c.millimetres);
+    LengthEdit* field = edit.lengthField(TLabelEdit::LeftMargin);
+    int pos = 0;
+    QString text = c.typed;
+    const bool ok = field->validator()->validate(text, pos) == QValidator::Acceptable;
+    EXPECT_EQ(ok, c.accepted) << c.typed;
+    if (!ok) continue;
+    field->setText(c.typed);
+    emit field->textEdited(c.typed);
+    // Wide sheet, so no overhang warning gets in the way.
+    edit.lengthField(TLabelEdit::PaperWidth)->setValue(c.millimetres ? 1100 : 45);
+    edit.save();
+    EXPECT_EQ(edit.result(), QDialog::Accepted) << c.typed;
+    EXPECT_NEAR(edit.record.geometry.left_margin, c.inches, 1e-6) << c.typed;
+  }
+}
+
+TEST(LabelDefTest, LabelsRunningOffTheSheetAreWarnedAboutNotRefused) {
+  struct Case {
+    const char* what;
+    void (*change)(LabelGeometry&);
+    QStringList notices;
+  } cases[] = {
+      {"Avery 5160 fits", [](LabelGeometry&) {}, {}},
+      {"exactly to the edge", [](LabelGeometry& g) { g.left_margin = 0.37f; }, {}},
+      {"one thousandth too wide", [](LabelGeometry& g) { g.left_margin = 0.371f; },
+       {"The labels run off the sheet: the last column ends at 8.501 in, on a sheet 8.500 in "
+        "wide. Labels that run off will not print whole."}},
+      {"both ways", [](LabelGeometry& g) { g.across = 4; g.top_margin = 1.1f; },
+       {"The labels run off the sheet: the last column ends at 11.070 in, on a sheet 8.500 in "
+        "wide; the last row ends at 11.100 in, on a sheet 11.000 in high. Labels that run off "
+        "will not print whole."}},
+      {"a row too many", [](LabelGeometry& g) { g.down = 11; },
+       {"The labels run off the sheet: the last row ends at 11.500 in, on a sheet 11.000 in "
+        "high. Labels that run off will not print whole."}},
+  };
+  for (const Case& c : cases) {
+    testing::ScriptedDialogs dialogs;
+    TLabelEdit edit;
+    edit.record = Avery5160();
+    c.change(edit.record.geometry);
+    edit.activate();
+    edit.save();
+    EXPECT_EQ(Notices(dialogs), c.notices) << c.what;
+    EXPECT_EQ(edit.result(), QDialog::Accepted) << c.what;
+  }
 }
 
 }  // namespace

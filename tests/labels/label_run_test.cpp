@@ -8,12 +8,15 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <algorithm>
 #include <cmath>
 
 #include "labels/label_print.h"
 #include "labels/sort_bulk_mail.h"
 #include "labels_test_util.h"
 #include "render/report_canvas.h"
+#include "store/ini_file.h"
+#include "store/settings.h"
 
 namespace qv {
 namespace {
@@ -433,6 +436,254 @@ TEST(LabelRun, CancelWhilePrintingAndStopWhilePreviewing) {
   EXPECT_EQ(stopped.result.labels, 40);
   EXPECT_EQ(stopped.pages.pages.size(), 2u);
   EXPECT_EQ(stopped.result.statusText, "\rPreview Stopped at page 2!");
+}
+
+
+// ---- Trimmed labels keep what the delivery needs
+
+const char kLongCity[] = "Rancho Santa Margarita";
+const char kZip4[] = "92688-1234";
+
+TEST(LabelRun, TrimNeverCutsTheZipNorDropsTheCityLine) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make({{{"LNAME", "Smith"},
+                        {"TITLE", "Director of Purchasing"},
+                        {"ORG", "Acme Widget Company"},
+                        {"STREET", "30100 Avenida de las Banderas"},
+                        {"CITY", kLongCity},
+                        {"STATE", "CA"},
+                        {"ZIP", kZip4},
+                        {"PHONE", "949-555-0100"}}}));
+  struct Case {
+    const char* what;
+    bool title, company, phone;
+    int zipOption;
+    float labelWidth;
+    QStringList starts;  // each printed line starts so, top to bottom
+    bool cityCut;        // the place name lost its end
+  } cases[] = {
+      {"5160: the long city line shrinks and prints whole", false, false, false, kZipAfterState,
+       2.625f, {"Smith ", "30100 Avenida", "Rancho Santa Margarita  CA 92688-1234"}, false},
+      {"title and organisation on: the title goes, the city line stays", true, true, false,
+       kZipAfterState, 2.625f, {"Smith ", "Acme Widget", "30100 Avenida", "Rancho Santa"}, false},
+      {"the phone goes before the title", true, true, true, kZipAfterState, 2.625f,
+       {"Smith ", "Acme Widget", "30100 Avenida", "Rancho Santa"}, false},
+      {"a narrow label cuts the city name, never the code", false, false, false, kZipAfterState,
+       1.5f, {"Smith ", "30100", "Rancho"}, true},
+      {"ZIP before the city: the state stays after the cut city", false, false, false,
+       kZipBeforeCity, 1.5f, {"Smith ", "30100", "92688-1234 Rancho"}, true},
+  };
+  for (const Case& c : cases) {
+    LabelRunOptions options;
+    options.setup.title = c.title;
+    options.setup.company = c.company;
+    options.setup.phone = c.phone;
+    options.setup.zipOptions = c.zipOption;
+    options.setup.labelWidth = c.labelWidth;
+    options.setup.horizontalPitch = std::max(c.labelWidth, 2.75f);
+    options.selection = RecordSelection::All;
+    TestHost host;
+    RunPages run = Preview(fx, options, host);
+    ASSERT_EQ(run.pages.pages.size(), 1u) << c.what;
+    const std::vector<TextOp> texts = TextsOf(run.pages.pages[0]);
+    ASSERT_EQ(texts.size(), size_t(c.starts.size())) << c.what;
+    for (size_t i = 0; i < texts.size(); ++i) {
+      EXPECT_TRUE(texts[i].text.startsWith(c.starts[int(i)])) << c.what << ": " << i << " "
+                                                               << texts[i].text.toStdString();
+    }
+    const TextOp& city = texts.back();
+    EXPECT_TRUE(city.text.contains(kZip4)) << c.what;
+    EXPECT_TRUE(city.text.contains(QLatin1String("CA"))) << c.what;
+    EXPECT_EQ(city.text.contains(kLongCity), !c.cityCut) << c.what;
+    // Smaller than the label's font, not below 6 points, and as large as fits.
+    ReportCanvas probe;
+    probe.setFont(QStringLiteral("Arial"), city.font.size);
+    const double room = c.labelWidth - 0.25;
+    EXPECT_LT(city.font.size, 10.0) << c.what;
+    EXPECT_GE(city.font.size, 6.0) << c.what;
+    EXPECT_LE(probe.textWidth(city.text), room + 1e-6) << c.what;
+    if (!c.cityCut) {
+      probe.setFontSize(city.font.size + 1);
+      EXPECT_GT(probe.textWidth(city.text), room) << c.what;
+    }
+    // The lines follow each other down and end inside the label.
+    for (size_t i = 1; i < texts.size(); ++i) EXPECT_GT(texts[i].y, texts[i - 1].y) << c.what;
+    EXPECT_LT(city.y, TextTop(0) + 0.75) << c.what;
+    for (size_t i = 0; i + 1 < texts.size(); ++i) EXPECT_EQ(texts[i].font.size, 10.0) << c.what;
+  }
+}
+
+// ---- Foreign addresses
+
+TEST(LabelRun, TrimKeepsTheCountryOfAForeignAddress) {
+  struct Case {
+    const char* country;
+    QStringList lines;  // at 14 points three lines fit a 5160 label
+  } cases[] = {
+      {"Germany", {"Anna Weber ", "10117 Berlin ", "Germany"}},
+      {"USA", {"Anna Weber ", "Unter den Linden 77", "10117 Berlin "}},
+  };
+  for (const Case& c : cases) {
+    ContactFixture fx;
+    ASSERT_TRUE(fx.make({{{"FNAME", "Anna"},
+                          {"LNAME", "Weber"},
+                          {"STREET", "Unter den Linden 77"},
+                          {"CITY", "Berlin"},
+                          {"ZIP", "10117"},
+                          {"COUNTRY", c.country}}}));
+    LabelRunOptions options;
+    options.setup.country = true;
+    options.setup.zipOptions = kZipBeforeCity;
+    options.setup.fontSize = 14;
+    options.selection = RecordSelection::All;
+    TestHost host;
+    RunPages run = Preview(fx, options, host);
+    ASSERT_EQ(run.pages.pages.size(), 1u) << c.country;
+    QStringList got;
+    for (const TextOp& t : TextsOf(run.pages.pages[0])) got << t.text;
+    EXPECT_EQ(got, c.lines) << c.country;
+  }
+}
+
+TEST(LabelRun, ForeignAddressesGetNoUsBarCode) {
+  struct Case {
+    const char* country;
+    size_t bars;
+  } cases[] = {
+      {"", 32},       {"USA", 32},           {"us", 32},      {"U.S.A.", 32},
+      {"United States", 32}, {" united states ", 32}, {"Germany", 0}, {"CANADA", 0},
+  };
+  std::vector<Contact> contacts;
+  for (const Case& c : cases) {
+    contacts.push_back({{"LNAME", "Berlin"}, {"ZIP", "10117"}, {"COUNTRY", c.country}});
+  }
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make(contacts));
+  LabelRunOptions options;
+  options.setup.barCode = true;
+  options.setup.labelWidth = 4.0f;  // one label a row, so each label's bars stand apart
+  options.setup.horizontalPitch = 4.0f;
+  options.setup.across = 1;
+  options.selection = RecordSelection::All;
+  TestHost host;
+  RunPages run = Preview(fx, options, host);
+  ASSERT_EQ(run.pages.pages.size(), 1u);
+  const std::vector<LineOp> lines = LinesOf(run.pages.pages[0]);
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    const double barTop = TextTop(int(i)) - 0.165;
+    const auto n = std::count_if(lines.begin(), lines.end(), [&](const LineOp& l) {
+      return std::abs(l.y1 - barTop) < 1e-4 || std::abs(l.y2 - (barTop + 0.125)) < 1e-4;
+    });
+    EXPECT_EQ(size_t(n), cases[i].bars) << "country \"" << cases[i].country << '"';
+  }
+}
+
+TEST(LabelRun, PresortPutsForeignAddressesUnderUnknown) {
+  std::vector<Contact> contacts;
+  for (int i = 0; i < 10; ++i) contacts.push_back({{"LNAME", "NYC"}, {"ZIP", "10001"}});
+  contacts.push_back({{"LNAME", "Hamburg"}, {"ZIP", "10001"}, {"COUNTRY", "Germany"}});
+  contacts.push_back({{"LNAME", "Berlin"}, {"ZIP", "10117"}, {"COUNTRY", "Germany"}});
+  contacts.push_back({{"LNAME", "Manhattan"}, {"ZIP", "10118"}, {"COUNTRY", "USA"}});
+  contacts.push_back({{"LNAME", "London"}, {"ZIP", "sw1a 1aa"}, {"COUNTRY", "United Kingdom"}});
+  contacts.push_back({{"LNAME", "Nowhere"}, {"COUNTRY", "France"}});  // no postal code
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make(contacts));
+  LabelRunOptions options;
+  options.setup.street = options.setup.cityState = false;
+  options.selection = RecordSelection::All;
+  options.presort = true;
+  TestHost host;
+  RunPages run = Preview(fx, options, host);
+  ASSERT_EQ(run.result.outcome, LabelRunOutcome::Completed);
+  QStringList expected{"** 5-digit 10001"};
+  for (int i = 0; i < 10; ++i) expected << "NYC ";
+  expected << "** ADC NEW YORK NY 100"
+           << "Manhattan "
+           << "** Unknown"
+           << "Hamburg "
+           << "Berlin "
+           << "London ";
+  QStringList got;
+  for (const Page& p : run.pages.pages) got += FirstLines(p);
+  EXPECT_EQ(got, expected);
+}
+
+// ---- Where a run starts on the sheet, and the alignment page
+
+TEST(LabelRun, StartLabelLeavesTheFirstPositionsEmpty) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make(Named(3)));
+  struct Case {
+    int start;
+    int firstColumn, firstRow;
+    size_t pages;
+  } cases[] = {{1, 0, 0, 1}, {2, 1, 0, 1}, {3, 2, 0, 1}, {4, 0, 1, 1}, {29, 1, 9, 2}, {30, 2, 9, 2}};
+  for (const Case& c : cases) {
+    LabelRunOptions options;
+    options.selection = RecordSelection::All;
+    options.startLabel = c.start;
+    TestHost host;
+    RunPages run = Preview(fx, options, host);
+    ASSERT_EQ(run.pages.pages.size(), c.pages) << c.start;
+    const std::vector<TextOp> first = TextsOf(run.pages.pages[0]);
+    ASSERT_FALSE(first.empty()) << c.start;
+    EXPECT_EQ(first[0].text, "Name001 ") << c.start;
+    EXPECT_NEAR(first[0].x, TextLeft(c.firstColumn), 1e-4) << c.start;
+    EXPECT_GT(first[0].y, TextTop(c.firstRow)) << c.start;
+    EXPECT_LT(first[0].y, TextTop(c.firstRow) + 0.2) << c.start;
+    if (c.pages == 2) {
+      // The next sheet starts at its top left again.
+      const std::vector<TextOp> next = TextsOf(run.pages.pages[1]);
+      ASSERT_FALSE(next.empty()) << c.start;
+      EXPECT_NEAR(next[0].x, TextLeft(0), 1e-4) << c.start;
+      EXPECT_LT(next[0].y, TextTop(0) + 0.2) << c.start;
+    }
+  }
+  for (int bad : {0, 31, -1}) {
+    LabelRunOptions options;
+    options.startLabel = bad;
+    TestHost host;
+    RunPages run = Preview(fx, options, host);
+    EXPECT_EQ(run.result.outcome, LabelRunOutcome::Failed) << bad;
+    EXPECT_EQ(host.notices, QStringList({StartLabelProblem(options.setup, bad)})) << bad;
+    EXPECT_TRUE(run.pages.pages.empty()) << bad;
+  }
+}
+
+TEST(LabelRun, AlignmentPageOutlinesEveryLabelAndFollowsThePrinterOffset) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make(Named(2)));
+  struct Case {
+    const char* what;
+    PrinterOffset offset;
+  } cases[] = {{"no offset", {}}, {"0.05 in right, 0.03 in up", {0.05, -0.03}}};
+  for (const Case& c : cases) {
+    IniFile ini(fx.file(QStringLiteral("QUORVA.INI")));
+    ASSERT_TRUE(WritePrinterOffset(ini, QStringLiteral("PDF file"), c.offset));
+    LabelRunOptions options;
+    options.alignmentPage = true;
+    options.printerName = QStringLiteral("PDF file");
+    TestHost host;
+    RunPages run = Preview(fx, options, host);
+    ASSERT_EQ(run.pages.pages.size(), 1u) << c.what;
+    std::vector<RectOp> rects;
+    for (const PageOp& op : run.pages.pages[0].ops) {
+      if (const auto* r = std::get_if<RectOp>(&op)) rects.push_back(*r);
+    }
+    ASSERT_EQ(rects.size(), 30u) << c.what;
+    for (int i = 0; i < 30; ++i) {
+      const QRectF& r = rects[size_t(i)].rect;
+      EXPECT_NEAR(r.left(), 0.188 + (i % 3) * 2.75 + c.offset.x, 1e-4) << c.what << i;
+      EXPECT_NEAR(r.top(), 0.5 + (i / 3) * 1.0 + c.offset.y, 1e-4) << c.what << i;
+      EXPECT_NEAR(r.width(), 2.625, 1e-4) << c.what << i;
+      EXPECT_NEAR(r.height(), 1.0, 1e-4) << c.what << i;
+    }
+    // The numbers, not the records, are the page's text.
+    const std::vector<TextOp> texts = TextsOf(run.pages.pages[0]);
+    ASSERT_EQ(texts.size(), 30u) << c.what;
+    EXPECT_EQ(texts[29].text, "30") << c.what;
+    EXPECT_NEAR(texts[0].x, TextLeft(0) + 0.12 + c.offset.x, 1e-4) << c.what;
+  }
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+
 #include <QCheckBox>
 #include <QDir>
 #include <QPushButton>
@@ -225,6 +227,38 @@ TEST_F(PrintLabelsTest, CurrentRecordPrintsItsCopiesWithoutPresort) {
   EXPECT_EQ(labels.LastRun.labels, 4);
   EXPECT_EQ(presorts, 0);
   EXPECT_EQ(fx.apollo.RecNo(), 2);
+}
+
+TEST_F(PrintLabelsTest, StartLabelAndTheAlignmentPage) {
+  TQVLabels labels(&fx.table, &fx.apollo);
+  Script(labels);
+  ASSERT_TRUE(labels.OpenLabelSetupTable(fx.dir()));
+  labels.FormActivate();
+  const LabelSetup setup = ReadLabelSetup(*labels.LabelSetupTable);
+  EXPECT_EQ(labels.StartLabelSpin->maximum(), setup.across * setup.down);
+  EXPECT_EQ(labels.StartLabelSpin->value(), 1);
+  labels.rbQAll->click();
+  struct Case {
+    int start;
+    int pages;  // three records
+  } cases[] = {{1, 1}, {setup.across * setup.down - 2, 1}, {setup.across * setup.down, 2}};
+  for (const Case& c : cases) {
+    previews.clear();
+    labels.StartLabelSpin->setValue(c.start);
+    labels.PreviewButtonClick();
+    EXPECT_EQ(labels.LastRun.outcome, LabelRunOutcome::Completed) << c.start;
+    EXPECT_EQ(labels.LastRun.labels, 3) << c.start;
+    EXPECT_EQ(previews, std::vector<int>{c.pages}) << c.start;
+  }
+  // The alignment page goes through the Print dialog like Print Now and
+  // outlines the whole sheet, whatever the start label.
+  dialogs.printAnswers = {true};
+  labels.AlignmentButton->click();
+  EXPECT_EQ(dialogs.callsOf(QStringLiteral("print")).size(), 1u);
+  EXPECT_EQ(labels.LastRun.outcome, LabelRunOutcome::Completed);
+  EXPECT_EQ(labels.LastRun.labels, setup.across * setup.down);
+  EXPECT_EQ(labels.LastRun.pages, 1);
+  EXPECT_TRUE(QFile::exists(fx.file(QStringLiteral("labels.pdf"))));
 }
 
 TEST_F(PrintLabelsTest, PreviewThenPrintNowPresortsOnce) {

@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QKeyEvent>
+#include <QListWidget>
 #include <QRadioButton>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -320,34 +321,60 @@ TEST_F(SelectLabelTest, AnEmptyListMakesNewStartEmptyAndEditDeleteIdle) {
   EXPECT_NE(d->result(), QDialog::Accepted);
 }
 
-TEST_F(SelectLabelTest, FindJumpsToTheFirstMatchInGridOrderOrBeeps) {
+TEST_F(SelectLabelTest, FindPrefersTheProductNumberThenWordStartsThenSubstrings) {
   testing::ScriptedDialogs dialogs;
   auto d = Open("", "LJ");
   const auto lj = GridOrder("LJ");
+  // The first row in grid order holding `part` anywhere, for the substring case.
   auto firstWith = [&](const std::string& part) {
     for (const std::string& s : lj) {
       if (s.find(part) != std::string::npos) return s;
     }
     return std::string();
   };
-  // Other stock numbers hold "5160" too ("15160"); the first in grid order wins.
+  // "15160" comes before "5160" in the grid: a plain substring search took it.
   ASSERT_NE(firstWith("5160"), k5160.toStdString());
+  ASSERT_NE(firstWith("Avery 5"), "");
+  struct Case {
+    const char* typed;
+    std::string chosen;
+    QString firstListed;
+  } cases[] = {
+      {"5160", k5160.toStdString(), k5160},
+      {"avery 5160", k5160.toStdString(), k5160},
+      {"AVERY  5160 address", k5160.toStdString(), k5160},
+      // No product number 516: the word that starts so, not "15160".
+      {"516", k5160.toStdString(), k5160},
+      // Only inside words: the first in grid order.
+      {"160 ", firstWith("160"), QString::fromStdString(firstWith("160"))},
+  };
+  for (const Case& c : cases) {
+    d->FindEditChange(c.typed);
+    EXPECT_EQ(Current(*d).toStdString(), c.chosen) << c.typed;
+    EXPECT_EQ(d->Grid->currentIndex().row(), d->currentGridRow()) << c.typed;
+    ASSERT_GT(d->FindMatches->count(), 0) << c.typed;
+    EXPECT_EQ(d->FindMatches->item(0)->text(), c.firstListed) << c.typed;
+  }
+  // Every row holding 5160 is listed, the exact one first.
   d->FindEditChange("5160");
-  EXPECT_EQ(Current(*d).toStdString(), firstWith("5160"));
-  d->FindEditChange("avery 5160");
-  EXPECT_EQ(Current(*d), k5160);
-  EXPECT_EQ(d->Grid->currentIndex().row(), d->currentGridRow());
-
-  const std::string first263 = firstWith("2.63");
-  ASSERT_FALSE(first263.empty());
-  d->FindEditChange("2.63");
-  EXPECT_EQ(Current(*d).toStdString(), first263);
+  const int holding5160 =
+      int(std::count_if(lj.begin(), lj.end(), [](const std::string& s) {
+        return s.find("5160") != std::string::npos;
+      }));
+  EXPECT_EQ(d->FindMatches->count(), holding5160);
+  // A click on a listed stock goes there.
+  QListWidgetItem* second = d->FindMatches->item(1);
+  ASSERT_NE(second, nullptr);
+  emit d->FindMatches->itemClicked(second);
+  EXPECT_EQ(Current(*d), second->text());
   EXPECT_TRUE(dialogs.callsOf("beep").empty());
 
-  // A dot-matrix stock is not among the laser rows: beep, stay.
+  // A dot-matrix stock is not among the laser rows: beep, stay, no list.
+  const QString before = Current(*d);
   d->FindEditChange("continuous");
-  EXPECT_EQ(Current(*d).toStdString(), first263);
+  EXPECT_EQ(Current(*d), before);
   EXPECT_EQ(dialogs.callsOf("beep").size(), 1u);
+  EXPECT_EQ(d->FindMatches->count(), 0);
 
   d->rbDotMatrix->click();
   d->FindEditChange("CONTINUOUS 2-UP");

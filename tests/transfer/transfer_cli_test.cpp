@@ -109,7 +109,9 @@ TEST_F(CliTest, BadInputAndBadUsage) {
     EXPECT_EQ(r.status, c.status) << c.what << ": " << r.out;
     EXPECT_NE(r.out.find(c.says), std::string::npos) << c.what << ": " << r.out;
     EXPECT_EQ(Records(m_contacts), c.records) << c.what;
-    if (qvtest::HaveOracle()) EXPECT_EQ(Verify(m_contacts).substr(0, 3), "ok ") << c.what;
+    if (qvtest::HaveOracle()) {
+      EXPECT_EQ(Verify(m_contacts).substr(0, 3), "ok ") << c.what;
+    }
   }
 }
 
@@ -189,7 +191,9 @@ TEST(KilledImport, KeepsWholeRecordsAndReindexes) {
     ExpectWholeRecords(contacts, &count);
     SCOPED_TRACE("killed after " + std::to_string(ms) + " ms with " + std::to_string(count) +
                  " records");
-    if (finished) EXPECT_EQ(count, static_cast<size_t>(kLines));
+    if (finished) {
+      EXPECT_EQ(count, static_cast<size_t>(kLines));
+    }
     xb::Settings settings;
     std::unique_ptr<xb::WorkArea> area;
     ASSERT_TRUE(xb::WorkArea::Open(contacts, xb::OpenOptions(), &settings, &area).ok());
@@ -202,7 +206,9 @@ TEST(KilledImport, KeepsWholeRecordsAndReindexes) {
     area.reset();
     const qvtest::RunResult r = qvtest::Run({QV_CLI, "reindex", contacts});
     EXPECT_EQ(r.status, 0);
-    if (qvtest::HaveOracle()) EXPECT_EQ(Verify(contacts).substr(0, 3), "ok ") << Verify(contacts);
+    if (qvtest::HaveOracle()) {
+      EXPECT_EQ(Verify(contacts).substr(0, 3), "ok ") << Verify(contacts);
+    }
     std::remove(contacts.c_str());
   }
 }

@@ -142,7 +142,9 @@ TEST_F(ImportTest, CancelAndFailureKeepWhatWasPostedAndRebuild) {
       return ++calls != c.cancelAt;
     }, &result);
     EXPECT_EQ(s.ok(), c.ok) << s.ToString();
-    if (!c.ok) EXPECT_EQ(s.message(), "line 3 is bad");
+    if (!c.ok) {
+      EXPECT_EQ(s.message(), "line 3 is bad");
+    }
     EXPECT_EQ(result.posted, c.posted);
     EXPECT_EQ(result.cancelled, c.cancelled);
     d.table.close();

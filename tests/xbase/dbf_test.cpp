@@ -524,7 +524,9 @@ TEST(TableCrash, RecordPastTheCountIsSettledByAnExclusiveOpen) {
     options.exclusive = !c.readOnly;
     EXPECT_EQ(OpenOk(path, options)->record_count(), c.count);
     EXPECT_EQ(OpenOk(path)->record_count(), c.readOnly ? 2u : c.count);
-    if (c.blank) EXPECT_EQ(ReadAll(path).size(), bytes.size() - length + 1);
+    if (c.blank) {
+      EXPECT_EQ(ReadAll(path).size(), bytes.size() - length + 1);
+    }
   }
 }
 

@@ -524,13 +524,14 @@ void TEnvelopeDesigner::ComposeAddress() {
   if (!m_contacts || !m_contacts->active() || m_contacts->eof()) return;
   const QString zip = m_contacts->fieldText(QStringLiteral("ZIP"));
   const QString street = m_contacts->fieldText(QStringLiteral("STREET"));
+  if (IsForeignCountry(m_contacts->fieldText(QStringLiteral("COUNTRY")))) return;
   if (BarCodeKindBox->currentIndex() == 1) {
     // The serial is the run's; the published test case's tracking code
     // stands in for it.
     // A ZIP the run cannot route gets no bars there either.
     const QString routing = ImbRoutingCode(zip, street, nullptr);
     if (!routing.isEmpty()) AddressBars = ImbBars(QStringLiteral("01234567094987654321"), routing, nullptr);
-  } else if (ZipQualifiesForBarCode(zip)) {
+  } else if (AddressGetsUsBarCode(zip, m_contacts->fieldText(QStringLiteral("COUNTRY")))) {
     for (bool tall : PostnetBars(BarCodeText(zip, street))) {
       AddressBars += tall ? QLatin1Char('F') : QLatin1Char('H');
     }

@@ -40,7 +40,7 @@ void CheckLabel(const LabelGeometry& g) {
 }
 
 LengthEdit::LengthEdit(QWidget* parent) : QLineEdit(parent) {
-  setMask(2, 6);
+  setMask(kInchDecimals, kInchDigits);
   connect(this, &QLineEdit::textEdited, this,
           [this](const QString& text) { m_value = text.trimmed().toDouble(); });
 }
@@ -55,7 +55,9 @@ void LengthEdit::setMask(int decimals, int digits) {
   // Digits count the point of "##.##" as the mask does; the integer part
   // gets what the decimals leave.
   const int whole = decimals > 0 ? digits - decimals - 2 : digits;
-  auto* validator = new QDoubleValidator(0, std::pow(10.0, whole) - 1, decimals, this);
+  // "###.#" takes up to 999.9.
+  auto* validator = new QDoubleValidator(0, std::pow(10.0, whole) - std::pow(10.0, -decimals),
+                                         decimals, this);
   validator->setNotation(QDoubleValidator::StandardNotation);
   validator->setLocale(QLocale::c());
   const QValidator* old = QLineEdit::validator();
@@ -157,7 +159,7 @@ void TLabelEdit::activate() {
   m_across->setValue(record.geometry.across);
   m_down->setValue(record.geometry.down);
   for (int i = 0; i < kLengthCount; ++i) {
-    m_lengths[i]->setMask(2, 6);
+    m_lengths[i]->setMask(kInchDecimals, kInchDigits);
     m_lengths[i]->setValue(*recordLength(Length(i)));
   }
   m_tractor->setChecked(record.printer != "LJ");
@@ -174,7 +176,7 @@ void TLabelEdit::toMillimetres() {
   for (int i = 0; i < kLengthCount; ++i) {
     float* inches = recordLength(Length(i));
     *inches = static_cast<float>(m_lengths[i]->value());
-    m_lengths[i]->setMask(0, 3);
+    m_lengths[i]->setMask(kMillimetreDecimals, kMillimetreDigits);
     m_lengths[i]->setValue(*inches * kMillimetresPerInch);
   }
 }
@@ -185,7 +187,7 @@ void TLabelEdit::toInches() {
   for (int i = 0; i < kLengthCount; ++i) {
     float* inches = recordLength(Length(i));
     *inches = static_cast<float>(m_lengths[i]->value() * kInchesPerMillimetre);
-    m_lengths[i]->setMask(2, 6);
+    m_lengths[i]->setMask(kInchDecimals, kInchDigits);
     m_lengths[i]->setValue(*inches);
   }
 }
@@ -228,7 +230,10 @@ void TLabelEdit::save() {
   record.printer = m_tractor->isChecked() ? "DM" : "LJ";
   const int paper = m_paper->currentIndex();
   record.paper_size = kPaperSizes[paper < 0 ? kPaperSizeCount - 1 : paper].code;
-  if (ValidLabel()) accept();
+  if (!ValidLabel()) return;
+  const std::string overhang = SheetOverhangWarning(record.geometry);
+  if (!overhang.empty()) Dialogs().information(this, QString::fromStdString(overhang));
+  accept();
 }
 
 bool TLabelEdit::ValidLabel() {

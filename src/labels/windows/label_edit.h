@@ -50,7 +50,8 @@ class LengthEdit : public QLineEdit {
   explicit LengthEdit(QWidget* parent = nullptr);
   double value() const { return m_value; }
   void setValue(double value);
-  // Decimals and total digits of the mask ("##.##": 2 and 6; "###": 0 and 3).
+  // Decimals and total digits of the mask ("##.###": 3 and 7; "###.#": 1
+  // and 6; "###": 0 and 3).
   void setMask(int decimals, int digits);
   int decimals() const { return m_decimals; }
 
@@ -71,6 +72,12 @@ extern const std::array<PaperSize, kPaperSizeCount> kPaperSizes;
 // The list index of `code`; "Other (User Defined)" for any unknown code.
 int PaperSizeIndex(const std::string& code);
 
+// The masks of the length fields: "##.###" in inches (a 3/16 in margin is
+// 0.188, as the tables keep it) and "###.#" in millimetres (the 63.5 mm of
+// A4 stocks).
+inline constexpr int kInchDecimals = 3, kInchDigits = 7;
+inline constexpr int kMillimetreDecimals = 1, kMillimetreDigits = 6;
+
 inline constexpr double kMillimetresPerInch = 25.4;
 inline constexpr double kInchesPerMillimetre = 0.03937007874015748;
 
@@ -89,7 +96,8 @@ class TLabelEdit : public QDialog {
   // Fills the controls from the record on the first activation only.
   void activate();
   // The Save button: reads the controls into the record, validates, and
-  // closes with OK when the record passes.
+  // closes with OK when the record passes; labels that run off the sheet
+  // are warned about first, not refused.
   void save();
   // Runs the checks on the record; shows the first failing message in the
   // information box and returns false.

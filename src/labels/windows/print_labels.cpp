@@ -1,5 +1,7 @@
 #include "labels/windows/print_labels.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -97,18 +99,31 @@ TQVLabels::TQVLabels(TableObject* contacts, TApollo* contactApollo, QWidget* par
   CopiesSpin->setRange(1, kMaxCopies);
   CopiesSpin->setValue(1);
   copiesLabel->setBuddy(CopiesSpin);
+  auto* startLabel = new QLabel(QStringLiteral("Start at &label"), printerBox);
+  StartLabelSpin = new QSpinBox(printerBox);
+  StartLabelSpin->setRange(1, 1);
+  StartLabelSpin->setToolTip(
+      QStringLiteral("On a partly used sheet: the position of the first label, counted across "
+                     "the rows from the top left"));
+  startLabel->setBuddy(StartLabelSpin);
   auto* printerLayout = new QGridLayout(printerBox);
   printerLayout->addWidget(PrinterList, 0, 0, 1, 2);
   printerLayout->addWidget(PrinterSetupButton, 1, 0, 1, 2, Qt::AlignLeft);
   printerLayout->addWidget(copiesLabel, 2, 0);
   printerLayout->addWidget(CopiesSpin, 2, 1);
-  printerLayout->setRowStretch(3, 1);
+  printerLayout->addWidget(startLabel, 3, 0);
+  printerLayout->addWidget(StartLabelSpin, 3, 1);
+  printerLayout->setRowStretch(4, 1);
 
   PrintNowButton = new QPushButton(QStringLiteral("&Print Now"), this);
   PreviewButton = new QPushButton(QStringLiteral("Pre&view"), this);
   CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+  AlignmentButton = new QPushButton(QStringLiteral("&Alignment Page"), this);
+  AlignmentButton->setToolTip(
+      QStringLiteral("Prints the outline of every label on one sheet, to hold against the stock"));
   PrintNowButton->setDefault(true);
   auto* runButtons = new QHBoxLayout;
+  runButtons->addWidget(AlignmentButton);
   runButtons->addStretch(1);
   runButtons->addWidget(PrintNowButton);
   runButtons->addWidget(PreviewButton);
@@ -134,6 +149,7 @@ TQVLabels::TQVLabels(TableObject* contacts, TApollo* contactApollo, QWidget* par
   connect(PrinterSetupButton, &QPushButton::clicked, this, &TQVLabels::PrinterSetupButtonClick);
   connect(PrintNowButton, &QPushButton::clicked, this, &TQVLabels::PrintNowButtonClick);
   connect(PreviewButton, &QPushButton::clicked, this, &TQVLabels::PreviewButtonClick);
+  connect(AlignmentButton, &QPushButton::clicked, this, &TQVLabels::AlignmentButtonClick);
   connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
   connect(SetupGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           &TQVLabels::SetupGridRowChange);
@@ -190,9 +206,15 @@ void TQVLabels::FillPrinterList() {
 void TQVLabels::SetButtons() {
   const bool onRow = LabelSetupTable->active() && !LabelSetupTable->eof();
   for (QWidget* w : std::initializer_list<QWidget*>{ModifyButton, PrintNowButton, PreviewButton,
-                                                    DeleteButton, SetupGrid}) {
+                                                    AlignmentButton, DeleteButton, SetupGrid}) {
     w->setEnabled(onRow);
   }
+  SetStartLabelRange();
+}
+
+void TQVLabels::SetStartLabelRange() {
+  const LabelSetup setup = ReadLabelSetup(*LabelSetupTable);
+  StartLabelSpin->setRange(1, std::max(1, setup.across) * std::max(1, setup.down));
 }
 
 void TQVLabels::ReloadGrid() {
@@ -218,6 +240,7 @@ void TQVLabels::SetupGridRowChange() {
   if (!current.isValid()) return;
   const int recno = m_gridModel->recordOfRow(current.row());
   if (recno > 0) LabelSetupApollo.Go(recno);
+  SetStartLabelRange();
 }
 
 void TQVLabels::ModifyButtonClick() {
@@ -316,6 +339,12 @@ void TQVLabels::PrintNowButtonClick() {
   m_pdfFile.clear();
 }
 
+void TQVLabels::AlignmentButtonClick() {
+  m_alignment = true;
+  PrintNowButtonClick();
+  m_alignment = false;
+}
+
 void TQVLabels::PreviewButtonClick() {
   WorkingRecord = ReadLabelSetup(*LabelSetupTable);
   PrintFlag = false;
@@ -334,6 +363,8 @@ void TQVLabels::DoPrint() {
   options.selection = Selection();
   options.startFromCurrent = StartCurrentCheck->isChecked();
   options.copies = CopiesSpin->value();
+  options.startLabel = StartLabelSpin->value();
+  options.alignmentPage = m_alignment;
   options.presort = PresortCheck->isChecked() && PresortCheck->isEnabled();
   options.print = PrintFlag;
   options.printerName = CurrentPrinterName();

@@ -1,8 +1,9 @@
 // The Print Labels dialog: lists the named label setups of QVPLSU.DBF,
 // opens the designer on one to change it or to make a new one from it,
 // chooses the records (all, those matching the filter, or the current
-// one), the presort, the printer and the number of copies, and starts a
-// printed or previewed label run on the contact file.
+// one), the presort, the printer, the number of copies and the label to
+// start at, and starts a printed or previewed label run on the contact file
+// or prints the stock's alignment page.
 #pragma once
 
 #include <QDialog>
@@ -75,8 +76,12 @@ class TQVLabels : public QDialog {
   QCheckBox* PresortCheck;
   QComboBox* PrinterList;
   QSpinBox* CopiesSpin;
+  // The position of the run's first label on a partly used first sheet.
+  QSpinBox* StartLabelSpin;
   QPushButton* PrintNowButton;
   QPushButton* PreviewButton;
+  // Prints one sheet of label outlines of the highlighted setup.
+  QPushButton* AlignmentButton;
   QPushButton* PrinterSetupButton;
   QPushButton* CancelButton;
 
@@ -94,9 +99,12 @@ class TQVLabels : public QDialog {
   void PrinterSetupButtonClick();
   void PrintNowButtonClick();
   void PreviewButtonClick();
+  void AlignmentButtonClick();
 
   // ---- operations
   void SetButtons();
+  // 1 to the labels on one sheet of the highlighted setup's stock.
+  void SetStartLabelRange();
   void FillPrinterList();
   void DoPrint();
   RecordSelection Selection() const;
@@ -116,6 +124,7 @@ class TQVLabels : public QDialog {
   TableGridModel* m_gridModel = nullptr;
   QString m_pdfFile;  // chosen in the Print dialog for this run only
   bool m_syncing = false;
+  bool m_alignment = false;  // the run is the alignment page
 };
 
 }  // namespace qv

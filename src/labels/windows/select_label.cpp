@@ -1,10 +1,13 @@
 #include "labels/windows/select_label.h"
 
+#include "store/label_geometry.h"
+
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QListWidget>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -103,6 +106,9 @@ TSelectLabel::TSelectLabel(QWidget* parent) : QDialog(parent) {
   auto* findRow = new QHBoxLayout;
   findRow->addWidget(findLabel);
   findRow->addWidget(FindEdit, 1);
+  FindMatches = new QListWidget(this);
+  FindMatches->setMaximumHeight(FindEdit->sizeHint().height() * 3);
+  FindMatches->hide();
 
   m_model = new TableGridModel(LabelTable,
                                {{"USERDESC", "Label"},
@@ -150,6 +156,7 @@ TSelectLabel::TSelectLabel(QWidget* parent) : QDialog(parent) {
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(printerBox);
   layout->addLayout(findRow);
+  layout->addWidget(FindMatches);
   layout->addWidget(Grid, 1);
   layout->addLayout(buttons);
   resize(820, 480);
@@ -158,6 +165,9 @@ TSelectLabel::TSelectLabel(QWidget* parent) : QDialog(parent) {
   connect(rbLaser, &QRadioButton::clicked, this, &TSelectLabel::rbLaserClick);
   connect(rbDotMatrix, &QRadioButton::clicked, this, &TSelectLabel::rbDotMatrixClick);
   connect(FindEdit, &QLineEdit::textEdited, this, &TSelectLabel::FindEditChange);
+  connect(FindMatches, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+    m_model->moveToRow(item->data(Qt::UserRole).toInt());
+  });
   connect(NewButton, &QPushButton::clicked, this, &TSelectLabel::NewButtonClick);
   connect(EditButton, &QPushButton::clicked, this, &TSelectLabel::EditButtonClick);
   connect(DeleteButton, &QPushButton::clicked, this, &TSelectLabel::DeleteButtonClick);
@@ -263,13 +273,28 @@ void TSelectLabel::DeleteButtonClick() {
 }
 
 void TSelectLabel::FindEditChange(const QString& text) {
-  if (text.isEmpty()) return;
-  const int row = m_model->findRow(m_model->columnOfField("USERDESC"), text);
-  if (row < 0) {
+  FindMatches->clear();
+  FindMatches->setVisible(!text.trimmed().isEmpty());
+  if (text.trimmed().isEmpty()) return;
+  const int column = m_model->columnOfField("USERDESC");
+  std::vector<std::string> descriptions;
+  for (int row = 0; row < m_model->rowCount(); ++row) {
+    descriptions.push_back(
+        m_model->data(m_model->index(row, column)).toString().toStdString());
+  }
+  const std::vector<size_t> ranked = RankStockMatches(descriptions, text.toStdString());
+  if (ranked.empty()) {
+    FindMatches->hide();
     Dialogs().beep();
     return;
   }
-  m_model->moveToRow(row);
+  for (size_t row : ranked) {
+    auto* item = new QListWidgetItem(QString::fromStdString(descriptions[row]).trimmed());
+    item->setData(Qt::UserRole, int(row));
+    FindMatches->addItem(item);
+  }
+  FindMatches->setCurrentRow(0);
+  m_model->moveToRow(int(ranked.front()));
 }
 
 void TSelectLabel::OkButtonClick() {

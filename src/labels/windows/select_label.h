@@ -14,6 +14,7 @@
 #include "store/table_object.h"
 
 class QLineEdit;
+class QListWidget;
 class QPushButton;
 class QRadioButton;
 class QTableView;
@@ -49,6 +50,8 @@ class TSelectLabel : public QDialog {
   QRadioButton* rbLaser;
   QRadioButton* rbDotMatrix;
   QLineEdit* FindEdit;
+  // The stocks that match the find box, best first; a click goes there.
+  QListWidget* FindMatches;
   QTableView* Grid;
   QPushButton* NewButton;
   QPushButton* EditButton;
@@ -64,7 +67,9 @@ class TSelectLabel : public QDialog {
   void NewButtonClick();
   void EditButtonClick();
   void DeleteButtonClick();
-  // Jumps to the first stock whose description contains `text`.
+  // Jumps to the stock that matches `text` best: the product number itself,
+  // then a word that starts so, then the text anywhere (grid order within
+  // each), and lists the matches; beeps when none does.
   void FindEditChange(const QString& text);
   // Closes with the current row as the choice; without one, says so and stays.
   void OkButtonClick();

@@ -1,0 +1,506 @@
+// CSV and vCard import and export: the readers' edge cases in tables,
+// address-book samples written by hand in the formats' published shape,
+// hostile files, and round trips through the writers and the command line.
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QDate>
+#include <algorithm>
+#include <map>
+
+#include "test_support.h"
+#include "transfer/csv.h"
+#include "transfer/vcard.h"
+
+namespace qv {
+namespace {
+
+using Records = std::vector<std::vector<std::string>>;
+using Values = std::map<QString, QString>;  // caption -> value
+
+Records ParseAll(const std::string& bytes, char delimiter, QString* error) {
+  QByteArray data = QByteArray::fromStdString(bytes);
+  QBuffer buffer(&data);
+  buffer.open(QIODevice::ReadOnly);
+  CsvParser parser(&buffer, delimiter);
+  Records out;
+  std::vector<QByteArray> values;
+  while (parser.next(&values, error)) {
+    out.emplace_back();
+    for (const QByteArray& v : values) out.back().push_back(v.toStdString());
+  }
+  return out;
+}
+
+// A row as the post loop stores it: memo values as lines of one text.
+Values AsValues(const ImportRow& row) {
+  Values out;
+  for (const auto& [target, value] : row.values) {
+    QString& v = out[TargetInfoOf(target).caption];
+    v = v.isEmpty() ? value : v + QStringLiteral("\r\n") + value;
+  }
+  return out;
+}
+
+QString Write(const qvtest::ScratchDir& dir, const std::string& name, const std::string& bytes) {
+  qvtest::WriteAll(dir / name, bytes);
+  return QString::fromStdString(dir / name);
+}
+
+TEST(CsvParser, ReadsRfc4180Records) {
+  struct Case {
+    const char* what;
+    std::string in;
+    char delimiter;
+    Records want;
+  };
+  const Case cases[] = {
+      {"quoted delimiter and doubled quote", "a,\"b, \"\"c\"\"\",d\r\n", ',', {{"a", "b, \"c\"", "d"}}},
+      {"CR LF inside quotes", "\"x\r\ny\",z\r\n", ',', {{"x\r\ny", "z"}}},
+      {"LF ends and a last line without end", "a,b\nc,d", ',', {{"a", "b"}, {"c", "d"}}},
+      {"lone CR ends a line", "a\rb\r", ',', {{"a"}, {"b"}}},
+      {"empty values", ",,\r\n", ',', {{"", "", ""}}},
+      {"semicolon, comma kept", "M\xfcller;Main St, 1\r\n", ';', {{"M\xfcller", "Main St, 1"}}},
+      {"tab", "a\tb c\r\n", '\t', {{"a", "b c"}}},
+      {"quote inside a plain value kept", "5\" disk,x\r\n", ',', {{"5\" disk", "x"}}},
+      {"text after a closing quote added", "\"ab\"c,d\r\n", ',', {{"abc", "d"}}},
+      {"empty quoted value at the end", "a,\"\"", ',', {{"a", ""}}},
+  };
+  for (const Case& c : cases) {
+    QString error;
+    EXPECT_EQ(ParseAll(c.in, c.delimiter, &error), c.want) << c.what;
+    EXPECT_TRUE(error.isEmpty()) << c.what << ": " << error.toStdString();
+  }
+}
+
+TEST(CsvParser, RefusesHostileInputWithTheLine) {
+  struct Case {
+    const char* what;
+    std::string in;
+    const char* says;
+    size_t goodRecords;
+  };
+  std::string columns;
+  for (int i = 0; i < 300; ++i) columns += "x,";
+  std::string bigRecord;
+  for (int i = 0; i < 100; ++i) bigRecord += std::string(50000, 'v') + ",";
+  const Case cases[] = {
+      {"quote never closed", "a\r\n\"open,\r\nmore\r\n", "Line 2: a quoted value does not end", 1},
+      {"NUL byte", std::string("a,b\r\nc\0d\r\n", 10), "Line 2: a NUL byte", 1},
+      {"300 columns", "a\r\n" + columns + "\r\n", "more than 255 values", 1},
+      {"a 2 MB value", "a\r\n\"" + std::string(2 << 20, 'v') + "\"\r\n", "a value longer than 1 MB", 1},
+      {"a 5 MB record", "a\r\n" + bigRecord, "a record longer than 4 MB", 1},
+  };
+  for (const Case& c : cases) {
+    QString error;
+    const Records got = ParseAll(c.in, ',', &error);
+    EXPECT_EQ(got.size(), c.goodRecords) << c.what;
+    EXPECT_TRUE(error.contains(QLatin1String(c.says))) << c.what << ": " << error.toStdString();
+  }
+}
+
+TEST(CsvDelimiter, IsTheOneTheHeaderUsesMostOutsideQuotes) {
+  const std::pair<const char*, char> cases[] = {
+      {"a,b,c", ','},       {"a;b;c", ';'},    {"a\tb\tc", '\t'},   {"\"x;y;z\",b", ','},
+      {"Name;Street, No;City", ';'}, {"single", ','}, {"a;b,c", ','},
+      {"a,b\r\nc;d;e;f", ','},
+  };
+  for (const auto& [header, want] : cases) EXPECT_EQ(DetectCsvDelimiter(header), want) << header;
+}
+
+TEST(CsvMatch, ProposesTargetsForAddressBookHeaders) {
+  using T = ContactTarget;
+  struct Case {
+    const char* source;
+    QStringList header;
+    std::map<int, std::optional<T>> want;  // column -> target
+  };
+  const Case cases[] = {
+      {"Outlook: Title beside Job Title is the salutation; the business phone, not the "
+       "assistant's",
+       {"Title", "First Name", "Middle Name", "Last Name", "Company", "Job Title",
+        "Business Street", "Business City", "Business State", "Business Postal Code",
+        "Business Country/Region", "Assistant's Phone", "Business Fax", "Business Phone",
+        "Home Phone", "Categories", "E-mail Address", "E-mail Type", "Initials", "Notes"},
+       {{0, T::Prefix}, {1, T::First}, {2, T::Middle}, {3, T::Last}, {4, T::Organization},
+        {5, T::Title}, {6, T::Street}, {7, T::City}, {8, T::State}, {9, T::Zip},
+        {10, T::Country}, {11, std::nullopt}, {12, T::Fax}, {13, T::Phone}, {14, std::nullopt},
+        {15, T::Codes}, {16, T::EMail}, {17, std::nullopt}, {18, std::nullopt}, {19, T::Memo}}},
+      {"Google: address parts by their part, labels matched to nothing",
+       {"Given Name", "Additional Name", "Family Name", "Name Prefix", "Notes",
+        "E-mail 1 - Type", "E-mail 1 - Value", "Phone 1 - Type", "Phone 1 - Value",
+        "Address 1 - Formatted", "Address 1 - Street", "Address 1 - City", "Address 1 - Region",
+        "Address 1 - Postal Code", "Address 1 - Country", "Organization 1 - Name",
+        "Organization 1 - Title", "Address 2 - City"},
+       {{0, T::First}, {1, T::Middle}, {2, T::Last}, {3, T::Prefix}, {4, T::Memo},
+        {5, std::nullopt}, {6, T::EMail}, {7, std::nullopt}, {8, T::Phone}, {9, std::nullopt},
+        {10, T::Street}, {11, T::City}, {12, T::State}, {13, T::Zip}, {14, T::Country},
+        {15, T::Organization}, {16, T::Title}, {17, std::nullopt}}},
+      {"our own captions, where the name rules would make Codes a ZIP",
+       {"Prefix", "Codes", "Memo", "Date", "Zip/Post Code", "E-Mail"},
+       {{0, T::Prefix}, {1, T::Codes}, {2, T::Memo}, {3, T::Date}, {4, T::Zip}, {5, T::EMail}}},
+      {"the DBF rules for other names; the first of equals wins",
+       {"SURNAME", "Addr", "ADDRESS2", "ZIP", "POSTCODE", "TELEPHONE 2", "Home Phone", "ST"},
+       {{0, T::Last}, {1, std::nullopt}, {2, T::Street}, {3, T::Zip}, {4, std::nullopt},
+        {5, T::Phone}, {6, std::nullopt}, {7, std::nullopt}}},
+      {"two memo columns both kept", {"Notes", "Comments", " last "},
+       {{0, T::Memo}, {1, T::Memo}, {2, T::Last}}},
+  };
+  for (const Case& c : cases) {
+    const CsvMatch got = ProposeCsvMatch(c.header);
+    ASSERT_EQ(got.size(), static_cast<size_t>(c.header.size())) << c.source;
+    for (const auto& [column, target] : c.want) {
+      EXPECT_EQ(got[column], target) << c.source << ": " << c.header[column].toStdString();
+    }
+  }
+}
+
+TEST(CsvFile, ImportsAnOutlookFileAndASemicolonFile) {
+  qvtest::ScratchDir dir;
+  struct Case {
+    const char* what;
+    std::string bytes;
+    char delimiter;
+    TextEncoding encoding;
+    std::int64_t records;
+    std::vector<Values> want;
+  };
+  const Case cases[] = {
+      {"Outlook, UTF-8 with a byte-order mark",
+       "\xEF\xBB\xBF\"First Name\",\"Last Name\",\"Company\",\"Business Street\",\"E-mail Address\","
+       "\"Notes\"\r\n"
+       "\"Jos\xC3\xA9\",\"M\xC3\xBCller\",\"ACME, Inc.\",\"1 Main St\r\nSuite 2\",\"jm@x.de\","
+       "\"say \"\"hi\"\"\"\r\n"
+       ",,,,,\r\n"
+       "Ann,Lee,,,,\r\n",
+       ',', TextEncoding::Utf8WithBom, 2,
+       {{{"First", "Jos\u00e9"}, {"Last", "M\u00fcller"}, {"Organization", "ACME, Inc."},
+         {"Street", "1 Main St\r\nSuite 2"}, {"E-Mail", "jm@x.de"}, {"Memo", "say \"hi\""}},
+        {{"First", "Ann"}, {"Last", "Lee"}}}},
+      {"semicolon, Windows-1252, short and long lines",
+       "Last Name;First Name;Street;ZIP;City\n"
+       "M\xFCller;J\xFCrgen;Hauptstr. 1;80331;M\xFCnchen;extra\n"
+       "Weiss\n",
+       ';', TextEncoding::Windows1252, 2,
+       {{{"Last", "M\u00fcller"}, {"First", "J\u00fcrgen"}, {"Street", "Hauptstr. 1"},
+         {"Zip/Post Code", "80331"}, {"City", "M\u00fcnchen"}},
+        {{"Last", "Weiss"}}}},
+  };
+  for (const Case& c : cases) {
+    const QString path = Write(dir, "in.csv", c.bytes);
+    CsvFile file;
+    QString error;
+    ASSERT_TRUE(ScanCsvFile(path, &file, &error)) << c.what << ": " << error.toStdString();
+    EXPECT_EQ(file.delimiter, c.delimiter) << c.what;
+    EXPECT_EQ(file.encoding, c.encoding) << c.what;
+    EXPECT_EQ(file.records, c.records) << c.what;
+    CsvRowSource source(file, ProposeCsvMatch(file.header));
+    ASSERT_TRUE(source.open(&error)) << c.what;
+    std::vector<Values> got;
+    ImportRow row;
+    while (source.next(&row, &error)) got.push_back(AsValues(row));
+    EXPECT_TRUE(error.isEmpty()) << c.what << ": " << error.toStdString();
+    EXPECT_EQ(got, c.want) << c.what;
+  }
+}
+
+TEST(CsvFile, GermanHeadersMatchedByHandGetTheirAccents) {
+  qvtest::ScratchDir dir;
+  const QString path = Write(dir, "de.csv", "Name;Ort\r\nM\xFCller;K\xF6ln\r\n");
+  CsvFile file;
+  QString error;
+  ASSERT_TRUE(ScanCsvFile(path, &file, &error));
+  CsvRowSource source(file, {ContactTarget::Last, ContactTarget::City});
+  ImportRow row;
+  ASSERT_TRUE(source.open(&error) && source.next(&row, &error));
+  EXPECT_EQ(AsValues(row), (Values{{"Last", "M\u00fcller"}, {"City", "K\u00f6ln"}}));
+}
+
+TEST(CsvFile, RefusesBadFilesWithAReason) {
+  qvtest::ScratchDir dir;
+  std::string wide = "a";
+  for (int i = 0; i < 300; ++i) wide += ",h" + std::to_string(i);
+  const std::pair<std::string, const char*> cases[] = {
+      {"", "is empty"},
+      {"First,Last\r\n", "no records below its header line"},
+      {"First,Last\r\n,\r\n\r\n", "no records below its header line"},
+      {std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "NUL byte"},
+      {"\x01\x02\x03,x\r\ny,z\r\n", "no header line of names"},
+      {std::string("\xFF\xFEL\0a\0s\0t\0", 10), "is in UTF-16"},
+      {wide + "\r\n1\r\n", "more than 255 values"},
+      {"First\r\n\"never closed\r\nx\r\n", "Line 2: a quoted value does not end"},
+  };
+  for (const auto& [bytes, says] : cases) {
+    CsvFile file;
+    QString error;
+    EXPECT_FALSE(ScanCsvFile(Write(dir, "bad.csv", bytes), &file, &error)) << says;
+    EXPECT_TRUE(error.contains(QLatin1String(says))) << says << ": " << error.toStdString();
+  }
+  CsvFile file;
+  QString error;
+  EXPECT_FALSE(ScanCsvFile(QString::fromStdString(dir / "missing.csv"), &file, &error));
+  EXPECT_TRUE(error.startsWith(QLatin1String("Unable to open the file"))) << error.toStdString();
+}
+
+// Records as the copy walk hands them, with what the writers must carry.
+std::vector<ContactValues> TrickyRecords() {
+  auto record = [](std::initializer_list<std::pair<const char*, QString>> fields) {
+    ContactValues v;
+    for (const auto& [name, text] : fields) v.fields.emplace_back(QLatin1String(name), text);
+    return v;
+  };
+  return {
+      record({{"PREFIX", "Dr."}, {"FNAME", "Jos\u00e9"}, {"MIDDLE", "Q"}, {"LNAME", "M\u00fcller"},
+              {"TITLE", "Head; R&D"}, {"ORG", "ACME, Inc. \\ \"Works\""},
+              {"STREET", " 1 Main St "}, {"CITY", "K\u00f6ln"}, {"STATE", "NRW"},
+              {"ZIP", "50667"}, {"COUNTRY", "Germany"}, {"PHONE", "+49 221 1"},
+              {"EMAIL", "jm@example.de"}, {"FAX", "+49 221 2"}, {"DATE", "01/31/2024"},
+              {"NOTES", "VIP,XMAS"},
+              {"MEMO", "First line\r\nSecond, with \"quotes\"; and a very long line that goes on "
+                       "past seventy-five octets with \u00e9\u00e9\u00e9\u00e9\u00e9 in it"}}),
+      record({{"LNAME", "Lee"}}),
+      record({{"ORG", "Only Org Ltd"}, {"CITY", "Paris"}}),
+  };
+}
+
+// What the import should give back for a record: its non-empty values.
+Values Expected(const ContactValues& record) {
+  Values out;
+  for (const TargetInfo& info : ContactTargets()) {
+    const QString v = record.value(info.field);
+    if (!v.isEmpty()) out[info.caption] = v;
+  }
+  return out;
+}
+
+TEST(CsvRoundTrip, ExportThenImportGivesTheSameRecords) {
+  qvtest::ScratchDir dir;
+  const QString path = QString::fromStdString(dir / "out.csv");
+  CsvWriter writer;
+  ASSERT_TRUE(writer.open(path).ok());
+  for (const ContactValues& r : TrickyRecords()) ASSERT_TRUE(writer.write(r).ok());
+  ASSERT_TRUE(writer.finish().ok());
+  CsvFile file;
+  QString error;
+  ASSERT_TRUE(ScanCsvFile(path, &file, &error)) << error.toStdString();
+  EXPECT_EQ(file.encoding, TextEncoding::Utf8WithBom);
+  CsvRowSource source(file, ProposeCsvMatch(file.header));
+  ASSERT_TRUE(source.open(&error));
+  ImportRow row;
+  for (const ContactValues& r : TrickyRecords()) {
+    ASSERT_TRUE(source.next(&row, &error)) << error.toStdString();
+    EXPECT_EQ(AsValues(row), Expected(r));
+  }
+  EXPECT_FALSE(source.next(&row, &error));
+  EXPECT_TRUE(error.isEmpty());
+}
+
+TEST(Vcard, ReadsCardsAsAddressBooksWriteThem) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::vector<Values> want;
+  };
+  const Case cases[] = {
+      {"2.1, quoted-printable with soft breaks and CHARSET=UTF-8, bare types",
+       "BEGIN:VCARD\r\nVERSION:2.1\r\n"
+       "N;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:M=C3=BCller;Jos=C3=A9;;Herr\r\n"
+       "TEL;WORK;FAX:+49 2\r\nTEL;WORK;VOICE:+49 1\r\n"
+       "ADR;WORK;ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:;;Hauptstra=C3=9Fe 1=0D=0A=\r\n"
+       "Hinterhaus;K=C3=B6ln;;50667;Deutschland\r\n"
+       "NOTE;ENCODING=QUOTED-PRINTABLE:Line one=0D=0ALine =\r\ntwo\r\n"
+       "PHOTO;ENCODING=BASE64;TYPE=JPEG:\r\n /9j/4AAQSkZJRgABAQ\r\n\r\n"
+       "END:VCARD\r\n",
+       {{{"Last", "M\u00fcller"}, {"First", "Jos\u00e9"}, {"Prefix", "Herr"},
+         {"Phone", "+49 1"}, {"Fax", "+49 2"}, {"Street", "Hauptstra\u00dfe 1, Hinterhaus"},
+         {"City", "K\u00f6ln"}, {"Zip/Post Code", "50667"}, {"Country", "Deutschland"},
+         {"Memo", "Line one\r\nLine two"}}}},
+      {"3.0 from Apple: folded lines, groups, the preferred address and mail, escapes",
+       "BEGIN:VCARD\nVERSION:3.0\nN:Appleseed;John;Q.;Mr.;Jr.\nFN:Mr. John Q. Appleseed\n"
+       "ORG:Apple\\, Inc.;Engineering\nTITLE:Engineer\n"
+       "EMAIL;type=INTERNET;type=HOME:home@example.com\n"
+       "EMAIL;type=INTERNET;type=WORK;type=pref:work@exa\n mple.com\n"
+       "item1.ADR;type=HOME:;;2 Home Rd;Springfield;IL;62701;USA\n"
+       "item2.ADR;type=WORK;type=pref:;;1 Infinite Loop;Cupertino;CA;95014;USA\n"
+       "TEL;type=CELL;type=VOICE:555-0100\nTEL;type=WORK;type=FAX:555-0199\n"
+       "CATEGORIES:Friends,Work\\,Team\nNOTE:a\\nb\\; c\\\\\nEND:VCARD\n",
+       {{{"Last", "Appleseed"}, {"First", "John"}, {"Middle", "Q."}, {"Prefix", "Mr."},
+         {"Organization", "Apple, Inc."}, {"Title", "Engineer"}, {"E-Mail", "work@example.com"},
+         {"Street", "1 Infinite Loop"}, {"City", "Cupertino"}, {"State/Province", "CA"},
+         {"Zip/Post Code", "95014"}, {"Country", "USA"}, {"Phone", "555-0100"},
+         {"Fax", "555-0199"}, {"Codes", "Friends,Work,Team"}, {"Memo", "a\r\nb; c\\"}}}},
+      {"4.0: tel URIs, PREF numbers, a card without N, garbage and blank cards between",
+       "junk line\r\nBEGIN:VCARD\r\nVERSION:4.0\r\nFN:Ann Marie Lee\r\n"
+       "TEL;VALUE=uri;TYPE=\"voice,work\";PREF=2:tel:+1-555-0002\r\n"
+       "TEL;VALUE=uri;TYPE=voice;PREF=1:tel:+1-555-0001\r\n"
+       "EMAIL;PREF=1:ann@example.org\r\nEND:VCARD\r\n"
+       "more junk\r\nBEGIN:VCARD\r\nVERSION:4.0\r\nEND:VCARD\r\n"
+       "begin:vcard\r\nversion:4.0\r\norg:Shop\r\nfn:Shop\r\nend:vcard\r\n",
+       {{{"First", "Ann Marie"}, {"Last", "Lee"}, {"Phone", "+1-555-0001"},
+         {"E-Mail", "ann@example.org"}},
+        {{"Organization", "Shop"}}}},
+  };
+  for (const Case& c : cases) {
+    std::vector<ImportRow> rows;
+    QString error;
+    ASSERT_TRUE(ParseVcards(QByteArray::fromStdString(c.bytes), DateConvention(), &rows, &error))
+        << c.what << ": " << error.toStdString();
+    std::vector<Values> got;
+    for (const ImportRow& r : rows) got.push_back(AsValues(r));
+    EXPECT_EQ(got, c.want) << c.what;
+  }
+}
+
+TEST(Vcard, RefusesBrokenFilesBeforeImportingAnything) {
+  const std::pair<std::string, const char*> cases[] = {
+      {"BEGIN:VCARD\r\nN:A;B\r\nEND:VCARD\r\nBEGIN:VCARD\r\nN:C;D\r\n",
+       "the card that begins on line 4 has no END:VCARD"},
+      {"BEGIN:VCARD\r\nN:A\r\nBEGIN:VCARD\r\nN:B\r\nEND:VCARD\r\n",
+       "line 3 begins a card inside the card that begins on line 1"},
+      {std::string("B\0E\0G\0I\0N\0:\0", 12), "NUL bytes"},
+      {"Name,Phone\r\nA,1\r\n", "no card"},
+      {"", "no card"},
+  };
+  for (const auto& [bytes, says] : cases) {
+    std::vector<ImportRow> rows;
+    QString error;
+    EXPECT_FALSE(ParseVcards(QByteArray::fromStdString(bytes), DateConvention(), &rows, &error));
+    EXPECT_TRUE(error.contains(QLatin1String(says))) << says << ": " << error.toStdString();
+  }
+}
+
+TEST(VcardRoundTrip, WrittenCardsFoldAt75OctetsAndReadBackTheSame) {
+  DateConvention dates;
+  dates.shortDateFmt = QStringLiteral("dd/mm/yyyy");
+  std::vector<ContactValues> records = TrickyRecords();
+  for (auto& [field, text] : records[0].fields) {
+    if (field == QLatin1String("DATE")) text = QStringLiteral("31/01/2024");
+  }
+  QByteArray file;
+  for (const ContactValues& r : records) file += VcardCard(r, dates);
+  EXPECT_TRUE(file.contains("\r\nX-QUORVANE-DATE:2024-01-31\r\n"));
+  for (const QByteArray& line : file.split('\n')) {
+    EXPECT_LE(line.size(), 76) << line.toStdString();  // 75 octets and the CR
+    EXPECT_TRUE(line.isEmpty() || line.endsWith('\r')) << line.toStdString();
+    EXPECT_TRUE(QString::fromUtf8(line).toUtf8() == line) << "a UTF-8 sequence cut";
+  }
+  std::vector<ImportRow> rows;
+  QString error;
+  ASSERT_TRUE(ParseVcards(file, dates, &rows, &error)) << error.toStdString();
+  ASSERT_EQ(rows.size(), records.size());
+  for (size_t i = 0; i < rows.size(); ++i) {
+    Values want = Expected(records[i]);
+    if (want.count("Street")) want["Street"] = want["Street"].trimmed();
+    EXPECT_EQ(AsValues(rows[i]), want) << i;
+  }
+}
+
+// The commands on a real contact file: export, import into a new file,
+// the same records; the deleted one stays behind.
+TEST(CsvVcardCommands, ExportAndImportRoundTripThroughContactFiles) {
+  qvtest::ScratchDir dir;
+  // LNAME FNAME MIDDLE TITLE ORG STREET CITY STATE ZIP COUNTRY PHONE EMAIL FAX
+  // NOTES PREFIX CARRIER DATE BEGIN SEQNO MEMO [*]
+  auto row = [](std::map<int, std::string> set, const char* deleted = "") {
+    std::vector<std::string> cells(20);
+    cells[17] = "F";
+    cells[18] = "0";
+    for (const auto& [i, v] : set) cells[i] = v;
+    std::string line;
+    for (const std::string& c : cells) line += c + "\t";
+    return line + deleted + "\n";
+  };
+  qvtest::WriteAll(dir / "rows.tsv",
+                   row({{0, "M\xfcller"}, {1, "Jos\xe9"}, {2, "Q"}, {3, "Head; R&D"},
+                        {4, "ACME, \"Inc.\""}, {5, "1 Main St"}, {6, "K\xf6ln"}, {7, "NRW"},
+                        {8, "50667"}, {9, "Germany"}, {10, "+49 1"}, {11, "jm@x.de"},
+                        {12, "+49 2"}, {13, "VIP,XMAS"}, {14, "Dr."}, {16, "20240131"},
+                        {19, "line 1\\r\\nline, 2"}}) +
+                       row({{0, "Lee"}, {1, "Ann"}}) +
+                       row({{0, "Gone"}, {14, "DELETED"}}, "*"));
+  const std::string cli = QV_CLI;
+  auto run = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), cli);
+    return qvtest::Run(args, qvtest::Stderr::kMerge);
+  };
+  ASSERT_EQ(run({"make", dir / "src.dbf", dir / "rows.tsv"}).status, 0);
+  auto live = [&](const std::string& file) {
+    std::string out;
+    for (const std::string& line : qvtest::SplitLines(run({"dump", dir / file}).out)) {
+      const size_t tab = line.find('\t');
+      if (line.compare(tab, 3, "\t \t") == 0) out += line.substr(tab) + "\n";
+    }
+    return out;
+  };
+  const std::string original = live("src.dbf");
+  ASSERT_EQ(std::count(original.begin(), original.end(), '\n'), 2) << original;
+  for (const char* format : {"csv", "vcard"}) {
+    const std::string out = dir / (std::string("out.") + format);
+    const std::string dest = std::string("dest_") + format + ".dbf";
+    const auto exported = run({std::string("export-") + format, dir / "src.dbf", out});
+    EXPECT_EQ(exported.status, 0) << exported.out;
+    EXPECT_EQ(exported.out, "Copied 2 records\n");
+    ASSERT_EQ(run({"create", dir / dest}).status, 0);
+    const auto imported = run({std::string("import-") + format, dir / dest, out});
+    EXPECT_EQ(imported.status, 0) << imported.out;
+    EXPECT_NE(imported.out.find("Import complete. Imported 2 records.\n"), std::string::npos)
+        << imported.out;
+    EXPECT_EQ(live(dest), original) << format;
+    if (qvtest::HaveOracle()) {
+      EXPECT_EQ(qvtest::SplitLines(qvtest::Oracle({"verify", dir / dest})),
+                std::vector<std::string>{"ok 21 tags, 2 records"})
+          << format;
+    }
+  }
+}
+
+TEST(CsvVcardCommands, BadInputExitsOneAndBadUsageTwo) {
+  qvtest::ScratchDir dir;
+  const std::string cli = QV_CLI;
+  auto run = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), cli);
+    return qvtest::Run(args, qvtest::Stderr::kMerge);
+  };
+  ASSERT_EQ(run({"create", dir / "c.dbf"}).status, 0);
+  qvtest::WriteAll(dir / "ok.csv", "Last,City\r\nLee,Rome\r\n");
+  qvtest::WriteAll(dir / "bin.vcf", std::string("\0\1\2BEGIN:VCARD", 15));
+  qvtest::WriteAll(dir / "cut.vcf", "BEGIN:VCARD\r\nN:Lee\r\n");
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    const char* says;
+  };
+  const Case cases[] = {
+      {{"import-csv", dir / "c.dbf", dir / "none.csv"}, 1, "Unable to open the file"},
+      {{"import-csv", dir / "c.dbf", dir / "ok.csv", "--match", "Street=Last"}, 1,
+       "no column \"Street\""},
+      {{"import-csv", dir / "c.dbf", dir / "ok.csv", "--match", "Last=Nowhere"}, 2, "--match takes"},
+      {{"import-csv", dir / "c.dbf", dir / "ok.csv", "--match", "Last=Last,City=Last"}, 1,
+       "matched twice"},
+      {{"import-vcard", dir / "c.dbf", dir / "bin.vcf"}, 1, "NUL bytes"},
+      {{"import-vcard", dir / "c.dbf", dir / "cut.vcf"}, 1, "has no END:VCARD"},
+      {{"export-csv", dir / "c.dbf", dir / "o.csv"}, 1, "Nothing to copy"},
+      {{"export-vcard", dir / "c.dbf", dir / "c.dbf"}, 1, "Cannot copy a file to itself!"},
+      {{"export-csv", dir / "c.dbf"}, 2, "usage"},
+  };
+  for (const Case& c : cases) {
+    const auto r = run(c.args);
+    EXPECT_EQ(r.status, c.status) << c.args[0] << " " << c.says << ": " << r.out;
+    EXPECT_NE(r.out.find(c.says), std::string::npos) << r.out;
+  }
+  // Nothing of the refused files reached the contact file.
+  EXPECT_EQ(run({"count", dir / "c.dbf", ".T."}).out, "0\n");
+  const auto matched = run({"import-csv", dir / "c.dbf", dir / "ok.csv", "--match", "city=City"});
+  EXPECT_EQ(matched.out, "Import complete. Imported 1 records.\n");
+  EXPECT_EQ(run({"count", dir / "c.dbf", "CITY='Rome'"}).out, "1\n");
+  EXPECT_EQ(run({"count", dir / "c.dbf", "LNAME='Lee'"}).out, "0\n");
+  // A letter the code page lacks is stored as '?' and named.
+  qvtest::WriteAll(dir / "ru.csv", "Last,City\r\nJ\xC3\xB6rg,\xD0\x9C\xD0\xBE\xD1\x81\r\n");
+  const auto russian = run({"import-csv", dir / "c.dbf", dir / "ru.csv"});
+  EXPECT_EQ(russian.status, 0) << russian.out;
+  EXPECT_NE(russian.out.find("\xD0\x9C"), std::string::npos) << russian.out;
+  EXPECT_EQ(run({"count", dir / "c.dbf", "LNAME='J\xF6rg' .and. CITY='\?\?\?'"}).out, "1\n");
+}
+
+}  // namespace
+}  // namespace qv
