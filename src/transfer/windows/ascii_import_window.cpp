@@ -14,7 +14,7 @@
 
 #include "cleanup/windows/cleanup_widgets.h"
 #include "transfer/import_rows.h"
-#include "transfer/windows/transfer_topics.h"
+#include "transfer/windows/transfer_widgets.h"
 #include "ui/dialogs.h"
 
 namespace qv {
@@ -24,13 +24,6 @@ namespace {
 constexpr int kTargetChars = 20;
 
 QString ColumnHeading(int column) { return QStringLiteral("Field %1").arg(column); }
-
-QPushButton* Button(const QString& text, QWidget* parent, QBoxLayout* row) {
-  auto* b = new QPushButton(text, parent);
-  b->setAutoDefault(false);
-  row->addWidget(b);
-  return b;
-}
 
 QString CellText(const QTableWidget* grid, int row, int column) {
   const QTableWidgetItem* item = grid->item(row, column);
@@ -128,8 +121,8 @@ TAsciiMatch::TAsciiMatch(const AsciiSample& sample, const QStringList& targets, 
 
   auto* row = new QHBoxLayout;
   row->addStretch();
-  SaveButton = Button(QStringLiteral("Save"), this, row);
-  CancelButton = Button(QStringLiteral("Cancel"), this, row);
+  SaveButton = AddButton(QStringLiteral("Save"), this, row);
+  CancelButton = AddButton(QStringLiteral("Cancel"), this, row);
   HelpButton = MakeHelpButton(this, kTopicAsciiMatch);
   row->addWidget(HelpButton);
   layout->addLayout(row);

@@ -11,21 +11,10 @@
 #include <QVBoxLayout>
 
 #include "cleanup/windows/cleanup_widgets.h"
-#include "transfer/windows/transfer_topics.h"
+#include "transfer/windows/transfer_widgets.h"
 #include "ui/dialogs.h"
 
 namespace qv {
-
-namespace {
-
-QPushButton* Button(const QString& text, QWidget* parent, QBoxLayout* row) {
-  auto* b = new QPushButton(text, parent);
-  b->setAutoDefault(false);
-  row->addWidget(b);
-  return b;
-}
-
-}  // namespace
 
 TCopyOut::TCopyOut(TableObject* contacts, const QString& filter, const QString& tag,
                    const QString& contactFile, const QString& programDir, QWidget* parent)
@@ -55,7 +44,7 @@ TCopyOut::TCopyOut(TableObject* contacts, const QString& filter, const QString& 
   setup->addWidget(ToDBF);
   setup->addWidget(ToAscii);
   auto* name = new QHBoxLayout;
-  SaveAsButton = Button(QStringLiteral("Save As..."), SetupPanel, name);
+  SaveAsButton = AddButton(QStringLiteral("Save As..."), SetupPanel, name);
   FileName = new QLabel(QStringLiteral("(none)"), SetupPanel);
   FileName->setFrameShape(QFrame::Panel);
   FileName->setFrameShadow(QFrame::Sunken);
@@ -76,8 +65,8 @@ TCopyOut::TCopyOut(TableObject* contacts, const QString& filter, const QString& 
 
   auto* row = new QHBoxLayout;
   row->addStretch();
-  Doit = Button(QStringLiteral("Copy Now"), this, row);
-  CancelButton = Button(QStringLiteral("Cancel"), this, row);
+  Doit = AddButton(QStringLiteral("Copy Now"), this, row);
+  CancelButton = AddButton(QStringLiteral("Cancel"), this, row);
   HelpButton = MakeHelpButton(this, kTopicCopyOut);
   row->addWidget(HelpButton);
   layout->addLayout(row);

@@ -14,20 +14,13 @@
 
 #include "cleanup/windows/cleanup_widgets.h"
 #include "transfer/ascii_lines.h"
-#include "transfer/windows/transfer_topics.h"
+#include "transfer/windows/transfer_widgets.h"
 #include "ui/dialogs.h"
 #include "xbase/workarea.h"
 
 namespace qv {
 
 namespace {
-
-QPushButton* Button(const QString& text, QWidget* parent, QBoxLayout* row) {
-  auto* b = new QPushButton(text, parent);
-  b->setAutoDefault(false);
-  row->addWidget(b);
-  return b;
-}
 
 // The source table, read record by record as the view asks for rows, so a
 // large table costs nothing until it is scrolled.
@@ -74,8 +67,8 @@ TGetImportField::TGetImportField(const QStringList& choices, const QString& curr
   layout->addWidget(ListOfFields, 1);
   auto* row = new QHBoxLayout;
   row->addStretch();
-  OkButton = Button(QStringLiteral("OK"), this, row);
-  CancelButton = Button(QStringLiteral("Cancel"), this, row);
+  OkButton = AddButton(QStringLiteral("OK"), this, row);
+  CancelButton = AddButton(QStringLiteral("Cancel"), this, row);
   OkButton->setDefault(true);
   layout->addLayout(row);
   connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
@@ -140,12 +133,12 @@ TDBFMatch::TDBFMatch(std::vector<DbfSourceField> fields, bool matched, TableObje
   layout->addLayout(middle, 1);
 
   auto* row = new QHBoxLayout;
-  SelectFieldButton = Button(QStringLiteral("Select Field"), this, row);
-  ClearCurrentButton = Button(QStringLiteral("Clear Current"), this, row);
-  ClearAllButton = Button(QStringLiteral("Clear All"), this, row);
+  SelectFieldButton = AddButton(QStringLiteral("Select Field"), this, row);
+  ClearCurrentButton = AddButton(QStringLiteral("Clear Current"), this, row);
+  ClearAllButton = AddButton(QStringLiteral("Clear All"), this, row);
   row->addStretch();
-  SaveButton = Button(QStringLiteral("Save"), this, row);
-  CancelButton = Button(QStringLiteral("Cancel"), this, row);
+  SaveButton = AddButton(QStringLiteral("Save"), this, row);
+  CancelButton = AddButton(QStringLiteral("Cancel"), this, row);
   HelpButton = MakeHelpButton(this, kTopicDbfMatch);
   row->addWidget(HelpButton);
   layout->addLayout(row);

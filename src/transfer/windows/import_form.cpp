@@ -8,20 +8,10 @@
 #include <QVBoxLayout>
 
 #include "cleanup/windows/cleanup_widgets.h"
+#include "transfer/windows/transfer_widgets.h"
 #include "ui/dialogs.h"
 
 namespace qv {
-
-namespace {
-
-QPushButton* Button(const QString& text, QWidget* parent, QBoxLayout* row) {
-  auto* b = new QPushButton(text, parent);
-  b->setAutoDefault(false);
-  row->addWidget(b);
-  return b;
-}
-
-}  // namespace
 
 ImportForm::ImportForm(TApolloEnv* env, const QString& title, const QString& nameCaption,
                        const QString& selectCaption, const QString& explanation, int helpTopic,
@@ -44,9 +34,9 @@ ImportForm::ImportForm(TApolloEnv* env, const QString& title, const QString& nam
   ButtonPanel = new QWidget(this);
   auto* buttons = new QHBoxLayout(ButtonPanel);
   buttons->setContentsMargins(0, 0, 0, 0);
-  SelectButton = Button(selectCaption, ButtonPanel, buttons);
-  MatchButton = Button(QStringLiteral("Match Fields"), ButtonPanel, buttons);
-  ImportButton = Button(QStringLiteral("Import"), ButtonPanel, buttons);
+  SelectButton = AddButton(selectCaption, ButtonPanel, buttons);
+  MatchButton = AddButton(QStringLiteral("Match Fields"), ButtonPanel, buttons);
+  ImportButton = AddButton(QStringLiteral("Import"), ButtonPanel, buttons);
   layout->addWidget(ButtonPanel);
 
   StatusLabel = new QLabel(this);
@@ -58,7 +48,7 @@ ImportForm::ImportForm(TApolloEnv* env, const QString& title, const QString& nam
 
   auto* row = new QHBoxLayout;
   row->addStretch();
-  CancelButton = Button(QStringLiteral("Cancel"), this, row);
+  CancelButton = AddButton(QStringLiteral("Cancel"), this, row);
   HelpButton = MakeHelpButton(this, helpTopic);
   row->addWidget(HelpButton);
   layout->addLayout(row);

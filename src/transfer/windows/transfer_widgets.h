@@ -1,0 +1,22 @@
+// What the import and copy-out windows share: their help topics (pages
+// under data/help/) and the plain button they add to a row.
+#pragma once
+
+#include <QString>
+
+class QBoxLayout;
+class QPushButton;
+class QWidget;
+
+namespace qv {
+
+constexpr int kTopicAsciiImport = 1100;
+constexpr int kTopicAsciiMatch = 1101;
+constexpr int kTopicCopyOut = 1102;
+constexpr int kTopicDbfImport = 1103;
+constexpr int kTopicDbfMatch = 1104;
+
+// A button that Enter does not press, added to `row`.
+QPushButton* AddButton(const QString& text, QWidget* parent, QBoxLayout* row);
+
+}  // namespace qv
