@@ -290,7 +290,20 @@ TEST_F(TransferWindowTest, CancelDuringTheImportKeepsWhatWasPostedAndStillRebuil
       w->CancelButton->click();
     }
   };
+  // Cancel is hidden and ignored while the indexes are rebuilt.
+  int rebuildCalls = 0;
+  w->OnRebuildProgress = [&](int) {
+    ++rebuildCalls;
+    EXPECT_TRUE(w->rebuilding());
+    EXPECT_FALSE(w->CancelButton->isVisibleTo(w.get()));
+    EXPECT_EQ(w->StatusLabel->text(), QStringLiteral("Rebuilding Indexes "));
+    w->CancelButtonClick();
+    EXPECT_TRUE(w->rebuilding());
+  };
   w->ImportButton->click();
+  EXPECT_GT(rebuildCalls, 0);
+  EXPECT_TRUE(w->CancelButton->isVisibleTo(w.get()));
+  EXPECT_EQ(w->result(), QDialog::Accepted);
   ASSERT_EQ(calls, 1) << "the loop stops at the first notice after Cancel";
   const std::int64_t posted = w->lastResult().posted;
   EXPECT_GT(posted, 0);

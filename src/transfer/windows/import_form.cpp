@@ -91,6 +91,7 @@ void ImportForm::RunImport(RowSource& source, const std::function<bool(QString* 
         CancelButton->hide();
       }
       Gauge1->setValue(percent);
+      if (OnRebuildProgress) OnRebuildProgress(percent);
       LetEventsRun();
     };
     s = ImportRows(*Destination, source, progress, &m_result, rebuild);

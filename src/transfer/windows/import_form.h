@@ -39,6 +39,8 @@ class ImportForm : public QDialog {
 
   // Called once per progress step of the import (tests press Cancel there).
   std::function<void(int percent)> OnImportProgress;
+  // Called once per progress step of the index rebuild that follows.
+  std::function<void(int percent)> OnRebuildProgress;
 
   bool importing() const { return m_importing; }
   bool rebuilding() const { return m_rebuilding; }
