@@ -76,8 +76,12 @@ int TQVPMain::ApplyFilter() {
     return 0;
   }
   if (!FilterTooComplex(CurrentFilter)) {
-    Apollo1.Query(FilterQuery(CurrentFilter));
-    return Apollo1.QueryRecCount();
+    if (Apollo1.Query(FilterQuery(CurrentFilter))) return Apollo1.QueryRecCount();
+    // A condition the engine refuses is said so, not shown as no match.
+    ShowInformation(QStringLiteral("This filter cannot be used: ") + Apollo1.LastError());
+    CurrentFilter.clear();
+    Apollo1.Query(kNotDeletedCondition);
+    return 0;
   }
   ShowInformation(QStringLiteral("Sorry - filter is too complex.Please simplify it."));
   Apollo1.Query(kNotDeletedCondition);

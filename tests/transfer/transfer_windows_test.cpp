@@ -461,7 +461,9 @@ TEST_F(DbfImportWindowTest, MatchGridProposesMovesClearsAndKeepsWhatWasSaved) {
       m.SelectField();
       EXPECT_EQ(m.grid()[RowOf(p.row)], p.rowAfter);
       EXPECT_EQ(m.ImportGrid->item(RowOf(p.row), 1)->text(), p.rowAfter);
-      if (p.otherRow != nullptr) EXPECT_EQ(m.grid()[RowOf(p.otherRow)], QString());
+      if (p.otherRow != nullptr) {
+        EXPECT_EQ(m.grid()[RowOf(p.otherRow)], QString());
+      }
     }
     m.ImportGrid->setCurrentCell(RowOf("First"), 1);
     m.ClearCurrentButton->click();
