@@ -906,18 +906,22 @@ void Reader::applyCellBorders() {
     auto style = [](int width) {
       return width > 0 ? QTextFrameFormat::BorderStyle_Solid : QTextFrameFormat::BorderStyle_None;
     };
-    f.setTopBorder(sides[0].width / kTwipsPerLayoutPixel);
-    f.setTopBorderStyle(style(sides[0].width));
-    f.setTopBorderBrush(brush(sides[0].color));
-    f.setLeftBorder(sides[1].width / kTwipsPerLayoutPixel);
-    f.setLeftBorderStyle(style(sides[1].width));
-    f.setLeftBorderBrush(brush(sides[1].color));
-    f.setBottomBorder(sides[2].width / kTwipsPerLayoutPixel);
-    f.setBottomBorderStyle(style(sides[2].width));
-    f.setBottomBorderBrush(brush(sides[2].color));
-    f.setRightBorder(sides[3].width / kTwipsPerLayoutPixel);
-    f.setRightBorderStyle(style(sides[3].width));
-    f.setRightBorderBrush(brush(sides[3].color));
+    // Width, style and brush of each side, in the order of `sides`.
+    static const int kSides[4][3] = {
+        {QTextFormat::TableCellTopBorder, QTextFormat::TableCellTopBorderStyle,
+         QTextFormat::TableCellTopBorderBrush},
+        {QTextFormat::TableCellLeftBorder, QTextFormat::TableCellLeftBorderStyle,
+         QTextFormat::TableCellLeftBorderBrush},
+        {QTextFormat::TableCellBottomBorder, QTextFormat::TableCellBottomBorderStyle,
+         QTextFormat::TableCellBottomBorderBrush},
+        {QTextFormat::TableCellRightBorder, QTextFormat::TableCellRightBorderStyle,
+         QTextFormat::TableCellRightBorderBrush},
+    };
+    for (int side = 0; side < 4; ++side) {
+      f.setProperty(kSides[side][0], sides[side].width / kTwipsPerLayoutPixel);
+      f.setProperty(kSides[side][1], int(style(sides[side].width)));
+      f.setProperty(kSides[side][2], brush(sides[side].color));
+    }
     cell.setFormat(f);
   }
 }
