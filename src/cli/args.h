@@ -51,4 +51,12 @@ inline bool OptionTakesValue(const std::string& command, const std::string& opti
   return ValueOptions().count(option) > 0 || (command == "labels" && option == "--lines");
 }
 
+// Splits the words after the command name. Only the options in `known` are
+// taken: a misspelt option must stop the run, not be ignored (a `--copy 3`
+// would otherwise print one copy and report success). Every word after "--"
+// is positional, so an expression may begin with "-". On a bad word, returns
+// false with the reason in `error`.
+bool ParseArgs(const std::string& command, const std::vector<std::string>& words,
+               const std::set<std::string>& known, Args* out, std::string* error);
+
 }  // namespace qv::cli

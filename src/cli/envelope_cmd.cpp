@@ -19,33 +19,7 @@
 
 namespace qv::cli {
 
-namespace {
-
-bool KnownOptions(const Args& a) {
-  static const std::set<std::string> values = {"--setup",  "--current",   "--filter",
-                                               "--order",  "--paper",     "--pdf",
-                                               "--stream", "--mailer-id", "--stid",
-                                               "--serial-start", "--barcode"};
-  static const std::set<std::string> flags = {"--all", "--barcode"};
-  for (const auto& [name, value] : a.values) {
-    if (values.count(name) == 0) {
-      std::cerr << "quorvane-cli: envelope does not take " << name << "\n";
-      return false;
-    }
-  }
-  for (const auto& [name, on] : a.flags) {
-    if (flags.count(name) == 0) {
-      std::cerr << "quorvane-cli: envelope does not take " << name << "\n";
-      return false;
-    }
-  }
-  return true;
-}
-
-}  // namespace
-
 int CmdEnvelope(const Args& a) {
-  if (!KnownOptions(a)) return kExitUsage;
   const bool pdf = a.Has("--pdf"), stream = a.Has("--stream");
   if (pdf == stream) return Fail("envelope needs one of --pdf OUT.pdf or --stream OUT");
   const int choices = int(a.Has("--current")) + int(a.Has("--filter")) + int(a.Has("--all"));

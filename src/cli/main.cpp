@@ -53,7 +53,7 @@ int Fail(const std::string& message) {
 int Fail(const xb::Status& status) { return Fail(status.ToString()); }
 
 int Usage() {
-  std::cerr << "usage: quorvane-cli COMMAND ARGS\n"
+  std::cerr << "usage: quorvane-cli COMMAND ARGS   (after --, every word is an argument)\n"
                "  info FILE                          structure and record count\n"
                "  dump FILE [TAG]                    records as tab-separated lines\n"
                "  count FILE EXPR [--exact] [--deleted]\n"
@@ -412,55 +412,82 @@ struct Command {
   size_t min_args;
   size_t max_args;
   std::function<int(const Args&)> run;
+  std::set<std::string> options;
 };
 
 }  // namespace
 
 int Main(int argc, char** argv) {
   if (argc < 2) return Usage();
+  // The options each command reads; any other is refused.
+  const std::set<std::string> kSelection = {"--filter", "--current", "--start", "--order"};
+  const std::set<std::string> kImb = {"--mailer-id", "--stid", "--serial-start"};
+  auto with = [](std::set<std::string> a, const std::set<std::string>& b) {
+    a.insert(b.begin(), b.end());
+    return a;
+  };
   const std::map<std::string, Command> commands = {
-      {"info", {1, 1, CmdInfo}},   {"dump", {1, 2, CmdDump}},   {"count", {2, 2, CmdCount}},
-      {"eval", {3, 3, CmdEval}},   {"make", {2, 2, CmdMake}},   {"keys", {2, 2, CmdKeys}},
-      {"seek", {3, 3, CmdSeek}},   {"reindex", {1, 1, CmdReindex}}, {"create", {1, 1, CmdCreate}},
-      {"init", {0, 0, CmdInit}},   {"labels", {1, 1, CmdLabels}}, {"presort", {1, 1, CmdPresort}},
-      {"stocks", {0, 0, CmdStocks}},
-      {"stream-dump", {1, 1, CmdStreamDump}},
-      {"report", {1, 1, CmdReport}},   {"zipcount", {1, 1, CmdZipCount}},
-      {"envelope", {1, 1, CmdEnvelope}},  // envelopes
+      {"info", {1, 1, CmdInfo, {}}},
+      {"dump", {1, 2, CmdDump, {}}},
+      {"count", {2, 2, CmdCount, {"--exact", "--deleted"}}},
+      {"eval", {3, 3, CmdEval, {"--exact"}}},
+      {"make", {2, 2, CmdMake, {}}},
+      {"keys", {2, 2, CmdKeys, {}}},
+      {"seek", {3, 3, CmdSeek, {"--soft", "--exact"}}},
+      {"reindex", {1, 1, CmdReindex, {}}},
+      {"create", {1, 1, CmdCreate, {}}},
+      {"init", {0, 0, CmdInit, {}}},
+      {"labels",
+       {1, 1, CmdLabels,
+        with(with(kSelection, kImb),
+             {"--setup", "--copies", "--presort", "--barcode", "--yes", "--stock", "--lines",
+              "--font", "--size", "--start-label", "--alignment-page", "--pdf", "--stream"})}},
+      {"presort", {1, 1, CmdPresort, {"--filter"}}},
+      {"stocks", {0, 0, CmdStocks, {"--find"}}},
+      {"stream-dump", {1, 1, CmdStreamDump, {}}},
+      {"report",
+       {1, 1, CmdReport,
+        {"--layout", "--title", "--codes", "--memo", "--filter", "--current", "--start",
+         "--landscape", "--pdf", "--stream"}}},
+      {"zipcount", {1, 1, CmdZipCount, {"--filter", "--pdf", "--stream", "--lines", "--csv"}}},
+      {"envelope",
+       {1, 1, CmdEnvelope,
+        with(with(kSelection, kImb), {"--setup", "--paper", "--pdf", "--stream", "--barcode", "--all"})}},
       // Letters
-      {"letters", {1, 1, CmdLetters}}, {"letter-save", {2, 2, CmdLetterSave}},
-      {"letter-export", {2, 2, CmdLetterExport}}, {"letter-list", {0, 0, CmdLetterList}},
+      {"letters",
+       {1, 1, CmdLetters,
+        with(kSelection, {"--letter", "--rtf", "--all", "--pdf", "--rtf-dir", "--copies"})}},
+      {"letter-save", {2, 2, CmdLetterSave, {}}},
+      {"letter-export", {2, 2, CmdLetterExport, {}}},
+      {"letter-list", {0, 0, CmdLetterList, {}}},
       // data-quality utilities
-      {"dups", {1, 1, CmdDups}},   {"check-zip", {1, 1, CmdCheckZip}}, {"upper", {1, 1, CmdUpper}},
-      {"replace", {1, 1, CmdReplace}}, {"delete", {1, 1, CmdDelete}},
-      {"dial", {2, 2, CmdDial}},
+      {"dups", {1, 1, CmdDups, {"--by", "--chars"}}},
+      {"check-zip", {1, 1, CmdCheckZip, {"--blanks"}}},
+      {"upper", {1, 1, CmdUpper, {"--all", "--current", "--fields", "--filter"}}},
+      {"replace",
+       {1, 1, CmdReplace,
+        {"--field", "--equals", "--contains", "--matching-text", "--ignore-case", "--with",
+         "--delete", "--filter"}}},
+      {"delete", {1, 1, CmdDelete, {"--all", "--filter", "--not-filter"}}},
+      {"dial", {2, 2, CmdDial, {"--port", "--prefix", "--pulse", "--no-wait"}}},
       // import and export
-      {"import-ascii", {2, 2, CmdImportAscii}}, {"import-dbf", {2, 2, CmdImportDbf}},
-      {"copy-out", {2, 2, CmdCopyOut}},
-      {"import-csv", {2, 2, CmdImportCsv}}, {"import-vcard", {2, 2, CmdImportVcard}},
-      {"export-csv", {2, 2, CmdExportCsv}}, {"export-vcard", {2, 2, CmdExportVcard}},
-      {"barcode", {2, 3, CmdBarcode}},
+      {"import-ascii", {2, 2, CmdImportAscii, {"--match"}}},
+      {"import-dbf", {2, 2, CmdImportDbf, {"--match"}}},
+      {"copy-out", {2, 2, CmdCopyOut, {"--dbf", "--ascii", "--filter", "--order"}}},
+      {"import-csv", {2, 2, CmdImportCsv, {"--match"}}},
+      {"import-vcard", {2, 2, CmdImportVcard, {}}},
+      {"export-csv", {2, 2, CmdExportCsv, {"--filter", "--order"}}},
+      {"export-vcard", {2, 2, CmdExportVcard, {"--filter", "--order"}}},
+      {"barcode", {2, 3, CmdBarcode, {}}},
   };
   auto it = commands.find(argv[1]);
   if (it == commands.end()) return Usage();
   Args args;
-  for (int i = 2; i < argc; ++i) {
-    std::string arg = argv[i];
-    if (arg == "--barcode" && i + 1 < argc &&
-        (std::string(argv[i + 1]) == "imb" || std::string(argv[i + 1]) == "postnet")) {
-      // The bar code's kind may follow; a bare --barcode is POSTNET.
-      args.values[arg] = argv[++i];
-    } else if (OptionTakesValue(argv[1], arg)) {
-      if (i + 1 >= argc) {
-        std::cerr << "quorvane-cli: " << arg << " needs a value\n";
-        return kExitUsage;
-      }
-      args.values[arg] = argv[++i];
-    } else if (arg.size() > 2 && arg.rfind("--", 0) == 0) {
-      args.flags[arg] = true;
-    } else {
-      args.positional.push_back(arg);
-    }
+  std::string error;
+  if (!ParseArgs(argv[1], std::vector<std::string>(argv + 2, argv + argc), it->second.options,
+                 &args, &error)) {
+    std::cerr << "quorvane-cli: " << error << "\n";
+    return Usage();
   }
   if (args.positional.size() < it->second.min_args || args.positional.size() > it->second.max_args) {
     return Usage();

@@ -19,29 +19,6 @@ namespace qv::cli {
 
 namespace {
 
-// An option this command does not know is a usage error, not ignored.
-int CheckOptions(const Args& a, std::initializer_list<const char*> known) {
-  auto isKnown = [&known](const std::string& name) {
-    for (const char* k : known) {
-      if (name == k) return true;
-    }
-    return false;
-  };
-  for (const auto& [name, on] : a.flags) {
-    if (!isKnown(name)) {
-      std::cerr << "quorvane-cli: unknown option " << name << "\n";
-      return kExitUsage;
-    }
-  }
-  for (const auto& [name, value] : a.values) {
-    if (!isKnown(name)) {
-      std::cerr << "quorvane-cli: unknown option " << name << "\n";
-      return kExitUsage;
-    }
-  }
-  return 0;
-}
-
 long long MillisecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
                                                                start)
@@ -51,10 +28,6 @@ long long MillisecondsSince(std::chrono::steady_clock::time_point start) {
 }  // namespace
 
 int CmdReport(const Args& a) {
-  if (int usage = CheckOptions(a, {"--layout", "--title", "--codes", "--memo", "--filter",
-                                   "--current", "--start", "--landscape", "--pdf", "--stream"})) {
-    return usage;
-  }
   const bool pdf = a.Has("--pdf"), stream = a.Has("--stream");
   if (pdf == stream) return Fail("report needs one of --pdf OUT.pdf or --stream OUT");
   if (a.Has("--filter") && a.Has("--current")) {
@@ -110,9 +83,6 @@ int CmdReport(const Args& a) {
 }
 
 int CmdZipCount(const Args& a) {
-  if (int usage = CheckOptions(a, {"--filter", "--pdf", "--stream", "--lines", "--csv"})) {
-    return usage;
-  }
   const int outputs = int(a.Has("--pdf")) + int(a.Has("--stream")) + int(a.Has("--lines")) +
                       int(a.Has("--csv"));
   if (outputs != 1) {
