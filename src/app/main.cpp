@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QStringList>
+#include <QTimer>
 
 #include "app/app_setup.h"
 #include "app/background.h"
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
   splash->show();
   app.processEvents();
 
+  qv::HoldInformation(true);
   // A first start fills the program directory with the support tables.
   const QStringList missing = qv::InstallSupportTables(qv::ProgramDirectory());
   if (!missing.isEmpty()) qv::ShowInformation(missing.join(QLatin1Char('\n')));
@@ -34,5 +36,6 @@ int main(int argc, char** argv) {
   qv::TQVPMain main(options);
   justOne.setWindow(&main);
   main.show();
+  QTimer::singleShot(0, &main, [] { qv::HoldInformation(false); });
   return app.exec();
 }

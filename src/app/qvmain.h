@@ -103,6 +103,8 @@ class TQVPMain : public QMainWindow {
   void RecordNextClick();
   void EditFieldClick();
   void HelpButtonClick();
+  void WhatsThisButtonClick();
+  void SetWhatsThisTexts();
   void ContentsClick();
   void AboutClick();
   void PreferencesClick();

@@ -127,7 +127,8 @@ void TQVPMain::BuildWindow() {
   connect(FilterButton, &QPushButton::clicked, this, &TQVPMain::FilterButtonClick);
   connect(ExitButton, &QPushButton::clicked, this, &TQVPMain::ExitClick);
   connect(HelpButton, &QPushButton::clicked, this, &TQVPMain::HelpButtonClick);
-  connect(WhatsThisButton, &QPushButton::clicked, this, &TQVPMain::HelpButtonClick);
+  connect(WhatsThisButton, &QPushButton::clicked, this, &TQVPMain::WhatsThisButtonClick);
+  SetWhatsThisTexts();
 }
 
 void TQVPMain::BuildMenus() {

@@ -1,7 +1,8 @@
 #include "app/shared.h"
 
 #include <QApplication>
-#include <QPointer>
+#include <QStringList>
+#include <utility>
 #include <QWidget>
 
 #include "store/messages.h"
@@ -11,13 +12,11 @@ namespace qv {
 
 namespace {
 
-QPointer<QWidget> g_main;
-
 // The window a message belongs to: the one the user is looking at.
 QWidget* MessageParent() {
   if (QWidget* modal = QApplication::activeModalWidget()) return modal;
   if (QWidget* active = QApplication::activeWindow()) return active;
-  return g_main.data();
+  return MainWindow();
 }
 
 class DialogMessages : public MessageService {
@@ -32,26 +31,27 @@ bool IsBlank(QChar c) { return c.unicode() <= ' '; }
 
 }  // namespace
 
-void ShowInformation(const QString& text) { Dialogs().information(MessageParent(), text); }
+namespace {
+bool g_holdInformation = false;
+QStringList g_heldInformation;
+}  // namespace
+
+void ShowInformation(const QString& text) {
+  if (g_holdInformation) {
+    g_heldInformation << text;
+    return;
+  }
+  Dialogs().information(MessageParent(), text);
+}
+
+void HoldInformation(bool hold) {
+  g_holdInformation = hold;
+  if (hold) return;
+  const QStringList held = std::exchange(g_heldInformation, {});
+  for (const QString& text : held) ShowInformation(text);
+}
 
 bool AskYesNo(const QString& text) { return Dialogs().question(MessageParent(), text, true); }
-
-void SetMainWindow(QWidget* main) { g_main = main; }
-QWidget* MainWindow() { return g_main.data(); }
-
-QPoint CenteredOn(const QRect& main, const QSize& size) {
-  // Integer division as the old "div": a larger window sits left of and
-  // above the main window rather than being clamped.
-  return QPoint(main.left() + (main.width() - size.width()) / 2,
-                main.top() + (main.height() - size.height()) / 2);
-}
-
-void CenterOnMainWindow(QWidget* window) {
-  if (window == nullptr || g_main.isNull()) return;
-  QSize size = window->size();
-  if (!window->testAttribute(Qt::WA_Resized)) size = window->sizeHint().expandedTo(size);
-  window->move(CenteredOn(g_main->frameGeometry(), size));
-}
 
 QString TrimLeft(const QString& text) {
   qsizetype i = 0;

@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include "labels/postnet.h"  // DigitsOnly
+#include "ui/window_place.h"
 
 class QWidget;
 
@@ -19,19 +20,13 @@ class MessageService;
 
 // The information box (caption "Information", one OK button).
 void ShowInformation(const QString& text);
+// While held, information boxes wait (in order) instead of showing: at start
+// a message about the support tables or the last file is shown over the main
+// window, once it is on screen, not over an empty desktop.
+void HoldInformation(bool hold);
 // Yes/No with Yes as the default button.
 bool AskYesNo(const QString& text);
 
-// The window every modal window is centred on (the main window registers
-// itself; null when there is none).
-void SetMainWindow(QWidget* main);
-QWidget* MainWindow();
-
-// Where a window of `size` goes over `main`: left = main left + (main width
-// - width) div 2, likewise top.
-QPoint CenteredOn(const QRect& main, const QSize& size);
-// Moves `window` there before it is shown; nothing without a main window.
-void CenterOnMainWindow(QWidget* window);
 
 // Blanks and control characters off the left, the right or both ends.
 QString TrimLeft(const QString& text);

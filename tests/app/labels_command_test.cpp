@@ -97,7 +97,8 @@ TEST_F(LabelsCommandTest, PresortedPreviewLeavesFilterOrderRecordAndPrinterAsThe
 }
 
 // The real windows, one inside the other: Modify opens the designer over
-// the Print Labels dialog and its Save reaches the setup table.
+// the Print Labels dialog, centred on the main window, and its Save reaches
+// the setup table.
 TEST_F(LabelsCommandTest, ModifyInTheDesignerIsStoredInTheSetupTable) {
   TQVPMain& m = StartOn({kAnn, kBob});
   bool sawLabels = false, sawDesigner = false;
@@ -109,6 +110,8 @@ TEST_F(LabelsCommandTest, ModifyInTheDesignerIsStoredInTheSetupTable) {
       auto* designer = qobject_cast<TDesignLabel*>(QApplication::activeModalWidget());
       ASSERT_NE(designer, nullptr);
       sawDesigner = true;
+      // Made by the label library, still centred on the main window.
+      EXPECT_EQ(designer->pos(), CenteredOn(m.frameGeometry(), designer->size()));
       EXPECT_EQ(designer->DescriptionEdit->text(), QStringLiteral("Default Label Setup"));
       designer->DescriptionEdit->setText(QStringLiteral("Club newsletter"));
       designer->BarCodeCheck->click();  // refused: the stock is 2.63 inches wide

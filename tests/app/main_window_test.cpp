@@ -1,6 +1,7 @@
 // The main window: first start, the enabling rules of SetButtons in each
 // state, page buttons and keys while editing, closing, placement and the
 // date settings.
+#include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
@@ -9,8 +10,11 @@
 #include <QStackedWidget>
 #include <QTableView>
 #include <QTest>
+#include <QPlainTextEdit>
 #include <QTimer>
 #include <QToolButton>
+#include <QWhatsThis>
+#include <QLineEdit>
 
 #include "app/db_controls.h"
 #include "app/preferences.h"
@@ -140,6 +144,23 @@ TEST_F(MainWindowTest, PageButtonsBeepWhileEditingAndSwitchOtherwise) {
   m.ContentsClick();
   EXPECT_EQ(dialogs_->helpTopics, (QList<int>{1005, 1020, 1027, 1010}));
   EXPECT_EQ(dialogs_->beeps, 2);
+
+  // What's this? explains controls one by one instead of opening the help.
+  m.WhatsThisButton->click();
+  EXPECT_TRUE(QWhatsThis::inWhatsThisMode());
+  QWhatsThis::leaveWhatsThisMode();
+  EXPECT_EQ(dialogs_->helpTopics.size(), 4);
+  for (QWidget* page : {static_cast<QWidget*>(m.MainPage), static_cast<QWidget*>(m.BrowsePage),
+                        static_cast<QWidget*>(m.FilterPage)}) {
+    for (QWidget* w : page->findChildren<QWidget*>()) {
+      const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
+                           qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QTableView*>(w);
+      if (control && w->parentWidget() == page) {
+        EXPECT_FALSE(w->whatsThis().isEmpty()) << w->metaObject()->className() << " "
+                                               << w->objectName().toStdString();
+      }
+    }
+  }
 }
 
 class KeyTest : public MainWindowTest {

@@ -64,6 +64,19 @@ TEST(SharedTest, CenteredOnUsesIntegerHalves) {
       << "a larger window overhangs on both sides";
 }
 
+TEST(SharedTest, HeldInformationWaitsAndKeepsItsOrder) {
+  EnsureApplication();
+  ScriptedDialogs dialogs;
+  HoldInformation(true);
+  ShowInformation(QStringLiteral("first"));
+  ShowInformation(QStringLiteral("second"));
+  EXPECT_TRUE(dialogs.notices.isEmpty());
+  HoldInformation(false);
+  EXPECT_EQ(dialogs.notices, (QStringList{"first", "second"}));
+  ShowInformation(QStringLiteral("third"));
+  EXPECT_EQ(dialogs.notices.size(), 3) << "shown at once when nothing is held";
+}
+
 TEST(SharedTest, EditMasksBecomeQtInputMasks) {
   const std::pair<const char*, const char*> cases[] = {
       {"!99/99/9999;1;_", "00/00/0000;_"},
