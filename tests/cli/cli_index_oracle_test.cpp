@@ -1,7 +1,7 @@
-// The 21 contact tags against the independent xBase checker: keys and tag
-// order of files either side made, the checker's verification of our files
-// after changes through the work area and after a pack, seeks, and our
-// reindex of a file the checker made.
+// The 21 contact tags of files quorvane-cli makes, against the independent
+// xBase checker: its verification of our files as made, after changes
+// through the work area and after a pack, and of our reindex of a file it
+// made; the keys, dumps in order and seeks as the commands print them.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -22,11 +22,6 @@ using ProcessResult = qvtest::RunResult;
 ProcessResult Exec(const std::vector<std::string>& argv) {
   return qvtest::Run(argv, qvtest::Stderr::kMerge);
 }
-
-const char* const kTags[] = {"NAME",      "LNAME", "FNAME",   "TITLE",   "ORG",    "STREET",
-                             "CITY",      "STATE", "ZIP",     "COUNTRY", "PHONE",  "EMAIL",
-                             "FAX",       "DATE",  "NOTES",   "PREFIX",  "MIDDLE", "DELETED",
-                             "JUSTSEQNO", "SEQNO", "STATEZIP"};
 
 // Contact rows with the awkward cases of real lists: one surname in three
 // letter cases, blanks, leading blanks, a Latin-1 letter, empty dates,
@@ -126,41 +121,23 @@ class CliIndexOracleTest : public ::testing::Test {
 qvtest::ScratchDir* CliIndexOracleTest::scratch_ = nullptr;
 std::string CliIndexOracleTest::dir_, CliIndexOracleTest::ours_, CliIndexOracleTest::theirs_;
 
-using qvtest::SplitLines;
-
-// The checker's dump in a tag's order is its natural dump in the order of
-// the record numbers its keys list; its dump is slow, so it is asked for a
-// few tags directly and the rest are put together from those two answers.
-TEST_F(CliIndexOracleTest, KeysAndTagOrderAgreeOnBothFiles) {
-  for (const std::string& file : {ours_, theirs_}) {
-    ProcessResult natural = Exec({QV_XBCHECK, "dump", file});
-    ASSERT_EQ(natural.status, 0) << natural.out;
-    const std::vector<std::string> records = SplitLines(natural.out);
-    ASSERT_EQ(records.size(), static_cast<size_t>(kRows));
-    for (const char* tag : kTags) {
-      ProcessResult mine = Exec({QV_CLI, "keys", file, tag});
-      ProcessResult ref = Exec({QV_XBCHECK, "keys", file, tag});
-      ASSERT_EQ(mine.status, 0) << file << " " << tag << ": " << mine.out;
-      ASSERT_EQ(ref.status, 0) << ref.out;
-      EXPECT_EQ(mine.out, ref.out) << file << " " << tag;
-
-      std::string expected;
-      for (const std::string& entry : SplitLines(ref.out)) {
-        expected += records[std::stoul(entry.substr(0, entry.find('\t'))) - 1] + "\n";
-      }
-      const std::string tag_name = tag;
-      if (tag_name == "NAME" || tag_name == "DATE" || tag_name == "DELETED" ||
-          tag_name == "JUSTSEQNO") {
-        ProcessResult direct = Exec({QV_XBCHECK, "dump", file, tag});
-        ASSERT_EQ(direct.out, expected) << "the checker's own dump in order " << tag;
-      }
-      mine = Exec({QV_CLI, "dump", file, tag});
-      ASSERT_EQ(mine.status, 0) << mine.out;
-      EXPECT_EQ(mine.out, expected) << file << " " << tag;
-    }
-  }
+// The checker finds every tag of our file ordered by its key expression;
+// the keys and the dump in a tag's order print as the checker prints them,
+// one tag of each key type (the engine's test reads all 21 tags).
+TEST_F(CliIndexOracleTest, OurFileVerifiesAndKeysPrintAsTheCheckersDo) {
   ProcessResult v = Exec({QV_XBCHECK, "verify", ours_});
   EXPECT_EQ(v.out, Verified(kRows));
+  for (const std::string& file : {ours_, theirs_}) {
+    for (const char* tag : {"NAME", "DATE", "DELETED", "JUSTSEQNO"}) {
+      SCOPED_TRACE(file + " " + tag);
+      ProcessResult mine = Exec({QV_CLI, "keys", file, tag});
+      ASSERT_EQ(mine.status, 0) << mine.out;
+      EXPECT_EQ(mine.out, Exec({QV_XBCHECK, "keys", file, tag}).out);
+      mine = Exec({QV_CLI, "dump", file, tag});
+      ASSERT_EQ(mine.status, 0) << mine.out;
+      EXPECT_EQ(mine.out, Exec({QV_XBCHECK, "dump", file, tag}).out);
+    }
+  }
 }
 
 // Changes through the work area keep every tag as the checker would build
@@ -226,10 +203,6 @@ TEST_F(CliIndexOracleTest, CheckerVerifiesOurFileAfterChangesAndPack) {
   area.reset();
   ProcessResult v = Exec({QV_XBCHECK, "verify", file});
   EXPECT_EQ(v.out, Verified(kRows + 200));
-  for (const char* tag : {"NAME", "DATE", "DELETED", "JUSTSEQNO", "STATEZIP"}) {
-    EXPECT_EQ(Exec({QV_CLI, "keys", file, tag}).out, Exec({QV_XBCHECK, "keys", file, tag}).out)
-        << tag;
-  }
 
   ASSERT_TRUE(xb::WorkArea::Open(file, xb::OpenOptions(), &settings, &area).ok());
   ASSERT_TRUE(area->Pack().ok());
@@ -257,29 +230,30 @@ TEST_F(CliIndexOracleTest, SeeksAgreeWithTheChecker) {
       {"DATE", {"2020", "20200101", "", "19000101", "99991231", "2", "        ", "1999123"}},
       {"STATEZIP", {"MA02134", "MA", "NY1", "", "TX9", "CALIFORNIA0", "Z"}},
   };
+  // The cursor's test seeks in the checker's file; these go through the
+  // work area's padding and SET EXACT rules on ours.
   int found = 0, missed = 0, soft_landed = 0;
-  for (const std::string& file : {ours_, theirs_}) {
-    for (const TagKeys& t : kSeeks) {
-      for (const std::string& key : t.keys) {
-        for (bool soft : {false, true}) {
-          std::vector<std::string> mine = {QV_CLI, "seek", file, t.tag, key};
-          std::vector<std::string> ref = {QV_XBCHECK, "seek", file, t.tag, key};
-          if (soft) mine.push_back("--soft"), ref.push_back("soft");
-          ProcessResult a = Exec(mine), b = Exec(ref);
-          ASSERT_EQ(b.status, 0) << b.out;
-          found += b.out.rfind("found", 0) == 0;
-          missed += b.out.find("\teof") != std::string::npos;
-          soft_landed +=
-              b.out.rfind("notfound", 0) == 0 && b.out.find("\teof") == std::string::npos;
-          EXPECT_EQ(a.out, b.out) << t.tag << " [" << key << "] soft=" << soft << " " << file;
-        }
+  const std::string& file = ours_;
+  for (const TagKeys& t : kSeeks) {
+    for (const std::string& key : t.keys) {
+      for (bool soft : {false, true}) {
+        std::vector<std::string> mine = {QV_CLI, "seek", file, t.tag, key};
+        std::vector<std::string> ref = {QV_XBCHECK, "seek", file, t.tag, key};
+        if (soft) mine.push_back("--soft"), ref.push_back("soft");
+        ProcessResult a = Exec(mine), b = Exec(ref);
+        ASSERT_EQ(b.status, 0) << b.out;
+        found += b.out.rfind("found", 0) == 0;
+        missed += b.out.find("\teof") != std::string::npos;
+        soft_landed +=
+            b.out.rfind("notfound", 0) == 0 && b.out.find("\teof") == std::string::npos;
+        EXPECT_EQ(a.out, b.out) << t.tag << " [" << key << "] soft=" << soft << " " << file;
       }
     }
   }
   // The keys reach every kind of answer.
-  EXPECT_GT(found, 20);
-  EXPECT_GT(missed, 10);
-  EXPECT_GT(soft_landed, 10);
+  EXPECT_GT(found, 10);
+  EXPECT_GT(missed, 5);
+  EXPECT_GT(soft_landed, 5);
   // Whole keys of the order's length: exact and prefix seeks are the same.
   for (const char* key : {"02134     ", "10001     ", "0213      "}) {
     ProcessResult a = Exec({QV_CLI, "seek", ours_, "ZIP", key, "--exact"});
