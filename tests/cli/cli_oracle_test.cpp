@@ -1,14 +1,18 @@
-// quorvane-cli's reading commands against the independent xBase checker, one
-// case per output format: files the checker writes read by us and files we
-// write read by it. The engine's own oracle tests compare the expression and
-// index rules case by case; these check what the commands print.
+// quorvane-cli's commands against the independent xBase checker, one case
+// per output format: files the checker writes read by us and files we write
+// read by it, and the checker's verify of the 21 tags of our files as made,
+// changed through the work area, packed and reindexed. The engine's own
+// oracle tests compare the expression and index rules case by case.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "test_support.h"
+#include "xbase/workarea.h"
 
 namespace {
 
@@ -102,6 +106,90 @@ TEST_F(CliOracleTest, EvalAgreesOnValuesAndTypes) {
       ExpectSame({"eval", ours_, recno, e}, {"eval", ours_, recno, e});
     }
   }
+}
+
+// One tag of each key type, and seeks exact, prefix and soft.
+TEST_F(CliOracleTest, KeysDumpsInOrderAndSeeksAgree) {
+  const struct {
+    const char* tag;
+    const char* key;
+  } kSeeks[] = {{"LNAME", "JONES"}, {"LNAME", "JO"}, {"LNAME", "ZZZ"}, {"LNAME", ""},
+                {"ZIP", "021"},     {"DATE", "2015"}, {"STATEZIP", "MA"}};
+  for (const std::string& file : {ours_, theirs_}) {
+    for (const char* tag : {"NAME", "DATE", "DELETED", "JUSTSEQNO"}) {
+      SCOPED_TRACE(file + " " + tag);
+      ExpectSame({"keys", file, tag}, {"keys", file, tag});
+      ExpectSame({"dump", file, tag}, {"dump", file, tag});
+    }
+    for (const auto& s : kSeeks) {
+      for (int mode = 0; mode < 4; ++mode) {
+        std::vector<std::pair<const char*, const char*>> flags;
+        if (mode & 1) flags.push_back({"--soft", "soft"});
+        if (mode & 2) flags.push_back({"--exact", "exact"});
+        SCOPED_TRACE(file + " " + s.tag + " [" + s.key + "] mode " + std::to_string(mode));
+        ExpectSame({"seek", file, s.tag, s.key}, {"seek", file, s.tag, s.key}, flags);
+      }
+    }
+  }
+}
+
+// Copies a contact file with its companions.
+std::string CopyContactFile(const std::string& from, const std::string& to) {
+  namespace fs = std::filesystem;
+  for (const char* ext : {".dbf", ".cdx", ".fpt"}) {
+    fs::copy_file(fs::path(from).replace_extension(ext), fs::path(to).replace_extension(ext),
+                  fs::copy_options::overwrite_existing);
+  }
+  return to;
+}
+
+TEST_F(CliOracleTest, CheckerVerifiesOurFilesAsMadeChangedPackedAndReindexed) {
+  EXPECT_EQ(qvtest::Oracle({"verify", ours_}), "ok 21 tags, 40 records\n");
+
+  // Changes to fields of every kind of key, in an order as the program
+  // edits, deletions, appends, then a pack.
+  const std::string changed = CopyContactFile(ours_, dir_ + "/changed.dbf");
+  xb::Settings settings;
+  std::unique_ptr<xb::WorkArea> area;
+  ASSERT_TRUE(xb::WorkArea::Open(changed, xb::OpenOptions(), &settings, &area).ok());
+  xb::Table& t = area->table();
+  ASSERT_TRUE(area->SetOrder(area->TagArea("NAME")).ok());
+  const char* const kNames[] = {"smith", "M\xFCller", "", " Lee", "JONES"};
+  for (int i = 0; i < 60; ++i) {
+    ASSERT_TRUE(area->Go(1 + (i * 7) % 40).ok());
+    char seqno[16];
+    std::snprintf(seqno, sizeof seqno, "%6d", i * 37 - 999);
+    const std::pair<const char*, std::string> kChanges[] = {{"LNAME", kNames[(i / 5) % 5]},
+                                                            {"SEQNO", seqno},
+                                                            {"DATE", i % 2 ? "19991231" : ""},
+                                                            {"STATE", i % 2 ? "ny" : ""}};
+    if (i % 5 == 4) {
+      ASSERT_TRUE(area->SetDeleted(i % 3 != 0).ok());
+    } else {
+      const auto& [field, value] = kChanges[i % 5];
+      ASSERT_TRUE(area->SetField(t.FieldIndex(field), value).ok()) << field;
+    }
+  }
+  for (int i = 0; i < 10; ++i) {
+    ASSERT_TRUE(area->Append().ok());
+    ASSERT_TRUE(area->SetField(t.FieldIndex("LNAME"), kNames[i % 5]).ok());
+    ASSERT_TRUE(area->SetField(t.FieldIndex("ZIP"), i % 2 ? "02134-1234" : "9021").ok());
+    ASSERT_TRUE(area->SetDeleted(i % 4 == 0).ok());
+  }
+  area.reset();
+  EXPECT_EQ(qvtest::Oracle({"verify", changed}), "ok 21 tags, 50 records\n");
+  ASSERT_TRUE(xb::WorkArea::Open(changed, xb::OpenOptions(), &settings, &area).ok());
+  ASSERT_TRUE(area->Pack().ok());
+  const uint32_t left = area->table().record_count();
+  area.reset();
+  ASSERT_LT(left, 50u);
+  EXPECT_EQ(qvtest::Oracle({"verify", changed}),
+            "ok 21 tags, " + std::to_string(left) + " records\n");
+
+  const std::string rebuilt = CopyContactFile(theirs_, dir_ + "/rebuilt.dbf");
+  const RunResult r = Exec({QV_CLI, "reindex", rebuilt});
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(qvtest::Oracle({"verify", rebuilt}), "ok 21 tags, 40 records\n");
 }
 
 // Each failure says what went wrong in the program's words, on the error
