@@ -67,14 +67,6 @@ TEST_F(CliOracleTest, DumpsAgreeOnBothFiles) {
   }
 }
 
-TEST_F(CliOracleTest, OurFilesHaveTheExpectedHeaderBytes) {
-  RunResult info = Exec({QV_XBCHECK, "info", ours_});
-  ASSERT_EQ(info.status, 0);
-  EXPECT_NE(info.out.find("signature\tF5\n"), std::string::npos) << info.out;
-  EXPECT_NE(info.out.find("codepage\t03\n"), std::string::npos) << info.out;
-  EXPECT_NE(info.out.find("records\t40\n"), std::string::npos) << info.out;
-}
-
 // Conditions on what this data set holds (notes, memos, a city joined to
 // its state), under each of the command's two switches.
 TEST_F(CliOracleTest, CountsAgreeForEverySetting) {
