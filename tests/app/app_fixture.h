@@ -10,11 +10,17 @@
 #include <QFile>
 #include <memory>
 
+#include <QTest>
+
 #include "app_dialogs.h"
 #include "app/qvmain.h"
+#include "app/shared.h"
 #include "store/apollo.h"
 #include "store/contact_file.h"
+#include "store/settings.h"
+#include "store/support_install.h"
 #include "store/table_object.h"
+#include "when_shown.h"
 
 namespace qv::testing {
 
@@ -47,6 +53,32 @@ class AppTest : public ::testing::Test {
     return *main_;
   }
 
+  // The main window with a new contact file `name` holding `contacts` open;
+  // with `supportTables` the program's support tables are installed first.
+  TQVPMain& OpenOn(const QList<Contact>& contacts, const QString& name = QStringLiteral("people.DBF"),
+                   bool supportTables = false) {
+    if (supportTables) {
+      EXPECT_TRUE(InstallSupportTables(dir_).isEmpty());
+    }
+    path_ = MakeContacts(name, contacts);
+    TQVPMain& m = Start();
+    EXPECT_TRUE(m.OpenQVWDBF(path_));
+    return m;
+  }
+
+  // The main window shown and active, having opened the contact file made
+  // of `contacts` as the last file of the previous session.
+  TQVPMain& StartShownOn(const QList<Contact>& contacts) {
+    path_ = MakeContacts(QStringLiteral("people.DBF"), contacts);
+    IniFile ini = SettingsFile();
+    WriteRecentFiles(ini, {path_});
+    TQVPMain& m = Start();
+    m.show();
+    m.activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&m));
+    return m;
+  }
+
   // A contact file in the program directory holding `contacts` in order.
   QString MakeContacts(const QString& name, const QList<Contact>& contacts) {
     const QString path = dir_ + name;
@@ -65,6 +97,7 @@ class AppTest : public ::testing::Test {
   }
 
   QString dir_;
+  QString path_;  // the contact file OpenOn or StartShownOn made
   std::unique_ptr<ScriptedDialogs> dialogs_;
   std::unique_ptr<TQVPMain> main_;
 };

@@ -15,17 +15,10 @@ namespace {
 class BrowseTest : public AppTest {
  protected:
   TQVPMain& StartBrowsing() {
-    const QString path = MakeContacts(
-        QStringLiteral("people.DBF"),
+    TQVPMain& m = StartShownOn(
         {{{"LNAME", "Cole"}, {"FNAME", "Cy"}, {"ZIP", "73301"}, {"DATE", "12/31/2020"}},
          {{"LNAME", "archer"}, {"FNAME", "Ann"}, {"ZIP", "80202"}},
          {{"LNAME", "Baker"}, {"FNAME", "Bob"}, {"ZIP", "02108"}, {"MEMO", "long memo"}}});
-    IniFile ini = SettingsFile();
-    WriteRecentFiles(ini, {path});
-    TQVPMain& m = Start();
-    m.show();
-    m.activateWindow();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(&m));
     m.BrowseButtonClick();
     return m;
   }

@@ -23,21 +23,10 @@ const Contact kJohn = {{"LNAME", "Smith"},  {"FNAME", "John"}, {"STREET", "1 Mai
                        {"DATE", "03/04/2020"}, {"MEMO", "no pens"}};
 const Contact kCy = {{"LNAME", "Cole"}, {"FNAME", "Cy"}, {"MEMO", "GOLDEN retriever"}};
 
-template <typename Window, typename Act>
-void WhenShown(Act act) {
-  QTimer::singleShot(0, [act] {
-    auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
-    ASSERT_NE(window, nullptr);
-    act(window);
-  });
-}
-
 class EditingTest : public AppTest {
  protected:
   TQVPMain& StartOn(const QList<Contact>& contacts, const AddingSettings& adding) {
-    const QString path = MakeContacts(QStringLiteral("people.DBF"), contacts);
-    TQVPMain& m = Start();
-    EXPECT_TRUE(m.OpenQVWDBF(path));
+    TQVPMain& m = OpenOn(contacts);
     m.ApplyFilter();
     m.Adding = adding;
     m.TableQVW->first();

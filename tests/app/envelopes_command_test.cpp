@@ -28,10 +28,7 @@ const Contact kCy = {{"FNAME", "Cy"}, {"LNAME", "Cole"}, {"CITY", "Troy"},
 class EnvelopesCommandTest : public AppTest {
  protected:
   TQVPMain& StartOn(const QList<Contact>& contacts) {
-    EXPECT_TRUE(InstallSupportTables(dir_).isEmpty());
-    const QString path = MakeContacts(QStringLiteral("people.dbf"), contacts);
-    TQVPMain& m = Start();
-    EXPECT_TRUE(m.OpenQVWDBF(path));
+    TQVPMain& m = OpenOn(contacts, QStringLiteral("people.dbf"), true);
     m.SetButtons();
     dialogs_->clear();
     return m;
@@ -100,13 +97,9 @@ TEST_F(EnvelopesCommandTest, ModifyOpensTheDesignerOnTheMainWindowsContact) {
   m.Apollo1.Go(2);
   QString title;
   QStringList shown;
-  QTimer::singleShot(0, [&] {
-    auto* envelopes = qobject_cast<TQVEnvelopes*>(QApplication::activeModalWidget());
-    ASSERT_NE(envelopes, nullptr);
+  WhenShown<TQVEnvelopes>([&](TQVEnvelopes* envelopes) {
     title = envelopes->windowTitle();
-    QTimer::singleShot(0, [&] {
-      auto* designer = qobject_cast<TEnvelopeDesigner*>(QApplication::activeModalWidget());
-      ASSERT_NE(designer, nullptr);
+    WhenShown<TEnvelopeDesigner>([&](TEnvelopeDesigner* designer) {
       shown << designer->AddressLines.value(0);
       designer->NextButton->click();
       shown << designer->AddressLines.value(0);

@@ -24,21 +24,10 @@ const Contact kCy = {{"LNAME", "Cole"}, {"FNAME", "Cy"}, {"CITY", "Denver"}, {"S
 const Contact kGone = {{"LNAME", "Gone"}, {"FNAME", "Gus"}, {"PREFIX", "DELETED"},
                        {"CITY", "Denver"}};
 
-template <typename Window, typename Act>
-void WhenShown(Act act) {
-  QTimer::singleShot(0, [act] {
-    auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
-    ASSERT_NE(window, nullptr);
-    act(window);
-  });
-}
-
 class FilterPageTest : public AppTest {
  protected:
   TQVPMain& StartOn(const QList<Contact>& contacts) {
-    const QString path = MakeContacts(QStringLiteral("people.DBF"), contacts);
-    TQVPMain& m = Start();
-    EXPECT_TRUE(m.OpenQVWDBF(path));
+    TQVPMain& m = OpenOn(contacts);
     m.ApplyFilter();
     m.FilterButtonClick();
     dialogs_->clear();

@@ -31,10 +31,7 @@ const Contact kDee = {{"LNAME", "Dunn"}, {"CITY", "Albany"}, {"STATE", "NY"}, {"
 class LabelsCommandTest : public AppTest {
  protected:
   TQVPMain& StartOn(const QList<Contact>& contacts) {
-    EXPECT_TRUE(InstallSupportTables(dir_).isEmpty());
-    const QString path = MakeContacts(QStringLiteral("people.dbf"), contacts);
-    TQVPMain& m = Start();
-    EXPECT_TRUE(m.OpenQVWDBF(path));
+    TQVPMain& m = OpenOn(contacts, QStringLiteral("people.dbf"), true);
     dialogs_->clear();
     return m;
   }
@@ -102,13 +99,9 @@ TEST_F(LabelsCommandTest, PresortedPreviewLeavesFilterOrderRecordAndPrinterAsThe
 TEST_F(LabelsCommandTest, ModifyInTheDesignerIsStoredInTheSetupTable) {
   TQVPMain& m = StartOn({kAnn, kBob});
   bool sawLabels = false, sawDesigner = false;
-  QTimer::singleShot(0, [&] {
-    auto* labels = qobject_cast<TQVLabels*>(QApplication::activeModalWidget());
-    ASSERT_NE(labels, nullptr);
+  WhenShown<TQVLabels>([&](TQVLabels* labels) {
     sawLabels = true;
-    QTimer::singleShot(0, [&] {
-      auto* designer = qobject_cast<TDesignLabel*>(QApplication::activeModalWidget());
-      ASSERT_NE(designer, nullptr);
+    WhenShown<TDesignLabel>([&](TDesignLabel* designer) {
       sawDesigner = true;
       // Made by the label library, still centred on the main window.
       EXPECT_EQ(designer->pos(), CenteredOn(m.frameGeometry(), designer->size()));

@@ -60,7 +60,14 @@ Shown Read(const TQVPMain& m) {
                m.mnuRebuildIndexes->isEnabled()};
 }
 
-class MainWindowTest : public AppTest {};
+class MainWindowTest : public AppTest {
+ protected:
+  // Some tests change the date settings of the whole program.
+  void TearDown() override {
+    ProgramDates() = DateConvention();
+    AppTest::TearDown();
+  }
+};
 
 TEST_F(MainWindowTest, FirstStartCreatesOpensAndOffersOnlyAdd) {
   TQVPMain& m = Start();
@@ -166,14 +173,7 @@ TEST_F(MainWindowTest, PageButtonsBeepWhileEditingAndSwitchOtherwise) {
 class KeyTest : public MainWindowTest {
  protected:
   TQVPMain& StartOn(const QList<Contact>& contacts) {
-    const QString path = MakeContacts(QStringLiteral("people.DBF"), contacts);
-    IniFile ini = SettingsFile();
-    WriteRecentFiles(ini, {path});
-    TQVPMain& m = Start();
-    m.show();
-    m.activateWindow();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(&m));
-    return m;
+    return StartShownOn(contacts);
   }
   static void Key(QWidget* target, int key) {
     target->setFocus();
@@ -268,7 +268,7 @@ TEST_F(MainWindowTest, PlacementTopLeftOnlyOnA640By480Screen) {
     QSize screen;
     QPoint at;
   };
-  // (screen - 610 x 450) div 2; exactly 640 x 480 is the corner.
+  // (screen - 610 x 450) / 2; exactly 640 x 480 is the corner.
   const Case cases[] = {{{640, 480}, {0, 0}},       {{1024, 768}, {207, 159}},
                         {{800, 600}, {95, 75}},     {{640, 481}, {15, 15}},
                         {{1920, 1080}, {655, 315}}, {{600, 400}, {-5, -25}}};
@@ -342,17 +342,6 @@ TEST_F(MainWindowTest, LoadPreferencesAppliesTheDateSettings) {
   QTest::keyClick(m.DBDate, Qt::Key_Delete);
   m.SaveButtonClick();
   EXPECT_FALSE(m.TableQVW->fieldDate(QStringLiteral("DATE")).isValid());
-  ProgramDates() = DateConvention();
-}
-
-// Runs `act` on the modal window a handler is about to show.
-template <typename Window, typename Act>
-void WhenShown(Act act) {
-  QTimer::singleShot(0, [act] {
-    auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
-    ASSERT_NE(window, nullptr);
-    act(window);
-  });
 }
 
 TEST_F(MainWindowTest, PreferencesShowCentredThenReloadWhateverTheAnswer) {
@@ -376,7 +365,6 @@ TEST_F(MainWindowTest, PreferencesShowCentredThenReloadWhateverTheAnswer) {
   WhenShown<TPreferences>([](TPreferences* p) { p->CancelButton->click(); });
   m.PreferencesClick();
   EXPECT_EQ(m.DateFormatLabel->text(), QStringLiteral("(mm-dd-yy)"));
-  ProgramDates() = DateConvention();
 }
 
 TEST_F(MainWindowTest, RebuildIndexesPacksFreezesViewsAndReturnsToLastNameOrder) {

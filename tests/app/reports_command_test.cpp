@@ -35,10 +35,7 @@ const Contact kDee = {{"LNAME", "Dunn"}, {"CITY", "Albany"}, {"STATE", "NY"}, {"
 class ReportsCommandTest : public AppTest {
  protected:
   TQVPMain& StartOn(const QList<Contact>& contacts) {
-    EXPECT_TRUE(InstallSupportTables(dir_).isEmpty());
-    path_ = MakeContacts(QStringLiteral("people.dbf"), contacts);
-    TQVPMain& m = Start();
-    EXPECT_TRUE(m.OpenQVWDBF(path_));
+    TQVPMain& m = OpenOn(contacts, QStringLiteral("people.dbf"), true);
     m.SetButtons();  // as the window's start does after opening
     dialogs_->clear();
     return m;
@@ -49,7 +46,6 @@ class ReportsCommandTest : public AppTest {
     m.qSetFilterButtonClick();
     m.MainButtonClick();
   }
-  QString path_;
 };
 
 // Runs a report or a ZIP report directly and keeps the pages of a preview.

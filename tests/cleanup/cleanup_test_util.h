@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "contact_rows.h"
 #include "store/apollo.h"
 #include "store/contact_schema.h"
 #include "store/table_object.h"
@@ -39,21 +40,10 @@ class CleanupFixture {
 
   // Writes the file; does not open it.
   bool write(const std::vector<Contact>& contacts) {
-    const std::string p = path().toStdString();
-    if (!xb::Table::Create(p, ContactFields()).ok()) return false;
-    xb::Settings settings;
-    std::unique_ptr<xb::WorkArea> area;
-    if (!xb::WorkArea::Open(p, xb::OpenOptions(), &settings, &area).ok()) return false;
-    for (const Contact& c : contacts) {
-      if (!area->Append().ok()) return false;
-      for (const auto& [name, value] : c.fields) {
-        const int i = area->table().FieldIndex(name);
-        if (i < 0 || !area->SetField(i, value).ok()) return false;
-      }
-      if (c.flagged && !area->SetDeleted(true).ok()) return false;
-      if (!area->Commit().ok()) return false;
-    }
-    return RebuildContactIndex(*area, nullptr).ok();
+    std::vector<ContactRow> rows;
+    std::vector<bool> flagged;
+    for (const Contact& c : contacts) rows.push_back(c.fields), flagged.push_back(c.flagged);
+    return WriteContactRows(path().toStdString(), rows, flagged);
   }
 
   // The stored text of a field, trailing blanks removed, read afresh (the

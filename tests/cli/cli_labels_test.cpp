@@ -71,9 +71,8 @@ TEST_F(CliLabels, StocksListsEveryStockAndFindRanksTheProductNumberFirst) {
     int status;
     const char* first;
   } cases[] = {
+      // The ranking itself is the stock list window's test.
       {"5160", 0, k5160},
-      {"AVERY 5160", 0, k5160},
-      {"516", 0, k5160},
       {"no such stock", 1, nullptr},
   };
   for (const auto& c : cases) {

@@ -1,13 +1,18 @@
-// quorvane-cli against the independent xBase checker: the same files, the
-// same questions, byte-identical answers. Both directions: files the checker
-// writes read by us, and files we write read by it.
+// quorvane-cli's commands against the independent xBase checker, one case
+// per output format: files the checker writes read by us and files we write
+// read by it, and the checker's verify of the 21 tags of our files as made,
+// changed through the work area, packed and reindexed. The engine's own
+// oracle tests compare the expression and index rules case by case.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "test_support.h"
+#include "xbase/workarea.h"
 
 namespace {
 
@@ -33,8 +38,17 @@ class CliOracleTest : public ::testing::Test {
     scratch_ = nullptr;
   }
 
-  void SetUp() override {
-    QV_SKIP_WITHOUT_ORACLE();
+  void SetUp() override { QV_SKIP_WITHOUT_ORACLE(); }
+
+  // Our command and the checker's, with the flags each spells its own way.
+  static void ExpectSame(std::vector<std::string> mine, std::vector<std::string> ref,
+                         const std::vector<std::pair<const char*, const char*>>& flags = {}) {
+    for (const auto& [ours, theirs] : flags) mine.push_back(ours), ref.push_back(theirs);
+    mine.insert(mine.begin(), QV_CLI);
+    ref.insert(ref.begin(), QV_XBCHECK);
+    const RunResult a = Exec(mine), b = Exec(ref);
+    ASSERT_EQ(b.status, 0) << b.out;
+    EXPECT_EQ(a.out, b.out);
   }
 
   static qvtest::ScratchDir* scratch_;
@@ -53,89 +67,161 @@ TEST_F(CliOracleTest, DumpsAgreeOnBothFiles) {
   }
 }
 
-TEST_F(CliOracleTest, OurFilesHaveTheExpectedHeaderBytes) {
-  RunResult info = Exec({QV_XBCHECK, "info", ours_});
-  ASSERT_EQ(info.status, 0);
-  EXPECT_NE(info.out.find("signature\tF5\n"), std::string::npos) << info.out;
-  EXPECT_NE(info.out.find("codepage\t03\n"), std::string::npos) << info.out;
-  EXPECT_NE(info.out.find("records\t40\n"), std::string::npos) << info.out;
-}
-
-// Filter-page conditions on what this data set holds (notes, zip codes,
-// memos, dates); the expression rules themselves are compared in the
-// engine's own oracle test.
-const char* const kConditions[] = {
-    R"(((UPPER(LNAME)="J").and.(UPPER(FNAME)="R")))",
-    R"(DTOS(DATE)<"20180101")",
-    R"(EMPTY(DATE))",
-    R"(UPPER(LNAME)="JONES" .and. UPPER(CITY+STATE)="CHICAGO" .and. UPPER(PREFIX)<>"DELETED")",
-    R"(UPPER(ZIP)="021")",
-    R"(UPPER(NOTES)="VIP")",
-    R"("VIP"$NOTES .or. "CLUB"$NOTES)",
-    R"(LNAME == "Jones")",
-    R"(TRIM(LNAME) == "Jones")",
-    R"(MEMO <> "")",
-    R"("fair"$MEMO)",
-};
-
+// Conditions on what this data set holds (notes, memos, a city joined to
+// its state), under each of the command's two switches.
 TEST_F(CliOracleTest, CountsAgreeForEverySetting) {
+  const char* const kConditions[] = {
+      R"(UPPER(LNAME)="JONES" .and. UPPER(CITY+STATE)="CHICAGO" .and. UPPER(PREFIX)<>"DELETED")",
+      R"(TRIM(LNAME) == "Jones")",
+      R"("fair"$MEMO)",
+  };
   for (const std::string& file : {ours_, theirs_}) {
     for (const char* cond : kConditions) {
-      for (int exact = 0; exact < 2; ++exact) {
-        for (int deleted = 0; deleted < 2; ++deleted) {
-          std::vector<std::string> mine = {QV_CLI, "count", file, cond};
-          std::vector<std::string> ref = {QV_XBCHECK, "count", file, cond};
-          if (exact) mine.push_back("--exact"), ref.push_back("exact");
-          if (deleted) mine.push_back("--deleted"), ref.push_back("deleted");
-          RunResult a = Exec(mine), b = Exec(ref);
-          ASSERT_EQ(b.status, 0) << cond;
-          EXPECT_EQ(a.out, b.out) << cond << " exact=" << exact << " deleted=" << deleted;
-        }
+      for (int mode = 0; mode < 4; ++mode) {
+        std::vector<std::pair<const char*, const char*>> flags;
+        if (mode & 1) flags.push_back({"--exact", "exact"});
+        if (mode & 2) flags.push_back({"--deleted", "deleted"});
+        SCOPED_TRACE(std::string(cond) + " mode " + std::to_string(mode) + " " + file);
+        ExpectSame({"count", file, cond}, {"count", file, cond}, flags);
       }
     }
   }
 }
 
-TEST_F(CliOracleTest, BareAndCountsLikeDottedAnd) {
-  const std::string bare = R"(UPPER(LNAME)="JONES" and UPPER(CITY+STATE)="CHICAGO")";
-  const std::string dotted = R"(UPPER(LNAME)="JONES" .and. UPPER(CITY+STATE)="CHICAGO")";
-  RunResult a = Exec({QV_CLI, "count", ours_, bare});
-  RunResult b = Exec({QV_XBCHECK, "count", ours_, dotted});
-  ASSERT_EQ(a.status, 0);
-  EXPECT_EQ(a.out, b.out);
-}
-
+// A value of each type, on a record and past the last one.
 TEST_F(CliOracleTest, EvalAgreesOnValuesAndTypes) {
-  const char* const kExpressions[] = {
-      "LNAME",  "UPPER(LNAME-FNAME)", "STR(SEQNO,6,0)+STATE+ZIP", "DATE", "DTOS(DATE)",
-      "BEGIN",  "SEQNO",  "SEQNO+1", "MEMO",   "LEN(TRIM(LNAME))", "DELETED()",  "RECNO()",
-      "SUBSTR(ZIP,1,3)", "DATE+30", "EMPTY(DATE)", "VAL(ZIP)", "ALLTRIM(CITY)+\", \"+STATE"};
-  for (const std::string& file : {ours_, theirs_}) {
-    for (const char* recno : {"1", "8", "24", "40", "41"}) {
-      for (const char* e : kExpressions) {
-        RunResult a = Exec({QV_CLI, "eval", file, recno, e});
-        RunResult b = Exec({QV_XBCHECK, "eval", file, recno, e});
-        ASSERT_EQ(b.status, 0) << e;
-        EXPECT_EQ(a.out, b.out) << e << " on record " << recno;
-      }
+  const char* const kExpressions[] = {"UPPER(LNAME-FNAME)", "SEQNO+1", "DATE+30", "BEGIN",
+                                      "MEMO", "RECNO()"};
+  for (const char* recno : {"8", "41"}) {
+    for (const char* e : kExpressions) {
+      SCOPED_TRACE(std::string(e) + " on record " + recno);
+      ExpectSame({"eval", ours_, recno, e}, {"eval", ours_, recno, e});
     }
   }
 }
 
+// One tag of each key type, and seeks found, missed and soft.
+TEST_F(CliOracleTest, KeysDumpsInOrderAndSeeksAgree) {
+  const struct {
+    const char* tag;
+    const char* key;
+  } kSeeks[] = {{"LNAME", "JONES"}, {"LNAME", "JO"}, {"LNAME", "ZZZ"}, {"LNAME", ""},
+                {"ZIP", "021"},     {"DATE", "2015"}, {"STATEZIP", "MA"}};
+  for (const std::string& file : {ours_, theirs_}) {
+    for (const char* tag : {"NAME", "DATE", "DELETED", "JUSTSEQNO"}) {
+      SCOPED_TRACE(file + " " + tag);
+      ExpectSame({"keys", file, tag}, {"keys", file, tag});
+      ExpectSame({"dump", file, tag}, {"dump", file, tag});
+    }
+    for (const auto& s : kSeeks) {
+      for (bool soft : {false, true}) {
+        SCOPED_TRACE(file + " " + s.tag + " [" + s.key + "]" + (soft ? " soft" : ""));
+        std::vector<std::pair<const char*, const char*>> flags;
+        if (soft) flags.push_back({"--soft", "soft"});
+        ExpectSame({"seek", file, s.tag, s.key}, {"seek", file, s.tag, s.key}, flags);
+      }
+    }
+    // The checker's SEEK ignores SET EXACT, ours pads the key: the two agree
+    // on keys of the order's whole length.
+    for (const char* key : {"02110     ", "0211      "}) {
+      SCOPED_TRACE(file + " exact [" + key + "]");
+      ExpectSame({"seek", file, "ZIP", key}, {"seek", file, "ZIP", key}, {{"--exact", "exact"}});
+    }
+  }
+}
+
+// Copies a contact file with its companions.
+std::string CopyContactFile(const std::string& from, const std::string& to) {
+  namespace fs = std::filesystem;
+  for (const char* ext : {".dbf", ".cdx", ".fpt"}) {
+    fs::copy_file(fs::path(from).replace_extension(ext), fs::path(to).replace_extension(ext),
+                  fs::copy_options::overwrite_existing);
+  }
+  return to;
+}
+
+TEST_F(CliOracleTest, CheckerVerifiesOurFilesAsMadeChangedPackedAndReindexed) {
+  EXPECT_EQ(qvtest::Oracle({"verify", ours_}), "ok 21 tags, 40 records\n");
+
+  // Changes to fields of every kind of key, in an order as the program
+  // edits, deletions, appends, then a pack.
+  const std::string changed = CopyContactFile(ours_, dir_ + "/changed.dbf");
+  xb::Settings settings;
+  std::unique_ptr<xb::WorkArea> area;
+  ASSERT_TRUE(xb::WorkArea::Open(changed, xb::OpenOptions(), &settings, &area).ok());
+  xb::Table& t = area->table();
+  ASSERT_TRUE(area->SetOrder(area->TagArea("NAME")).ok());
+  const char* const kNames[] = {"smith", "M\xFCller", "", " Lee", "JONES"};
+  for (int i = 0; i < 60; ++i) {
+    ASSERT_TRUE(area->Go(1 + (i * 7) % 40).ok());
+    char seqno[16];
+    std::snprintf(seqno, sizeof seqno, "%6d", i * 37 - 999);
+    const std::pair<const char*, std::string> kChanges[] = {{"LNAME", kNames[(i / 5) % 5]},
+                                                            {"SEQNO", seqno},
+                                                            {"DATE", i % 2 ? "19991231" : ""},
+                                                            {"STATE", i % 2 ? "ny" : ""}};
+    if (i % 5 == 4) {
+      ASSERT_TRUE(area->SetDeleted(i % 3 != 0).ok());
+    } else {
+      const auto& [field, value] = kChanges[i % 5];
+      ASSERT_TRUE(area->SetField(t.FieldIndex(field), value).ok()) << field;
+    }
+  }
+  for (int i = 0; i < 10; ++i) {
+    ASSERT_TRUE(area->Append().ok());
+    ASSERT_TRUE(area->SetField(t.FieldIndex("LNAME"), kNames[i % 5]).ok());
+    ASSERT_TRUE(area->SetField(t.FieldIndex("ZIP"), i % 2 ? "02134-1234" : "9021").ok());
+    ASSERT_TRUE(area->SetDeleted(i % 4 == 0).ok());
+  }
+  area.reset();
+  EXPECT_EQ(qvtest::Oracle({"verify", changed}), "ok 21 tags, 50 records\n");
+  ASSERT_TRUE(xb::WorkArea::Open(changed, xb::OpenOptions(), &settings, &area).ok());
+  ASSERT_TRUE(area->Pack().ok());
+  const uint32_t left = area->table().record_count();
+  area.reset();
+  ASSERT_LT(left, 50u);
+  EXPECT_EQ(qvtest::Oracle({"verify", changed}),
+            "ok 21 tags, " + std::to_string(left) + " records\n");
+
+  const std::string rebuilt = CopyContactFile(theirs_, dir_ + "/rebuilt.dbf");
+  const RunResult r = Exec({QV_CLI, "reindex", rebuilt});
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(qvtest::Oracle({"verify", rebuilt}), "ok 21 tags, 40 records\n");
+}
+
+// Each failure says what went wrong in the program's words, on the error
+// stream, with exit 1 for bad input and 2 for bad usage.
 TEST(CliErrors, BadInputExitsNonZeroWithAMessage) {
   qvtest::ScratchDir scratch;
   const std::string dir = scratch.path();
-  std::string junk = dir + "/junk.dbf";
+  const std::string junk = dir + "/junk.dbf";
   std::ofstream(junk) << "this is not a table";
-  EXPECT_EQ(Exec({QV_CLI, "info", junk}).status, 1);
-  EXPECT_EQ(Exec({QV_CLI, "dump", dir + "/missing.dbf"}).status, 1);
-  EXPECT_EQ(Exec({QV_CLI, "bogus"}).status, 2);
-  EXPECT_EQ(Exec({QV_CLI, "count"}).status, 2);
-  std::string good = dir + "/good.dbf";
+  const std::string good = dir + "/good.dbf";
   ASSERT_EQ(Exec({QV_CLI, "make", good, std::string(QV_SOURCE_DIR) + "/data/sample-contacts.tsv"})
                 .status, 0);
-  EXPECT_EQ(Exec({QV_CLI, "count", good, "UPPER(LNAME"}).status, 1);
-  EXPECT_EQ(Exec({QV_CLI, "eval", good, "x", "LNAME"}).status, 1);
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string says;  // a part of the one line it prints
+  } cases[] = {
+      {{"info", junk}, 1, "junk.dbf is too short to be a table"},
+      {{"dump", dir + "/missing.dbf"}, 1, "cannot open " + dir + "/missing.dbf"},
+      {{"count", good, "UPPER(LNAME"}, 1, "syntax error at position 12"},
+      {{"eval", good, "x", "LNAME"}, 1, "not a record number: x"},
+      {{"bogus"}, 2, "usage: quorvane-cli COMMAND ARGS\n"},
+      {{"count"}, 2, "usage: quorvane-cli COMMAND ARGS\n"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> argv = c.args;
+    argv.insert(argv.begin(), QV_CLI);
+    SCOPED_TRACE(c.args[0]);
+    const RunResult r = qvtest::Run(argv, qvtest::Stderr::kMerge);
+    EXPECT_EQ(r.status, c.status) << r.out;
+    EXPECT_NE(r.out.find(c.says), std::string::npos) << r.out;
+    if (c.status == 1) {
+      EXPECT_EQ(r.out.rfind("quorvane-cli: ", 0), 0u) << r.out;
+    }
+  }
 }
 
 }  // namespace

@@ -54,10 +54,7 @@ TEST(EnvelopeImb, BarsAboveTheAddressWithSerialsSavedBetweenRuns) {
   options.setup.barCode = true;
   options.setup.intelligentMail = true;
   EnvelopeRunHooks hooks;
-  hooks.preview = [&pages](QIODevice& stream) {
-    QString error;
-    EXPECT_TRUE(DecodePageStream(stream.readAll(), &pages, &error)) << error.toStdString();
-  };
+  hooks.preview = testing::DecodeInto(&pages);
   EnvelopeRunResult result = DoPrintEnvelopes(fx.table, fx.apollo, options, host, hooks);
   ASSERT_EQ(result.outcome, EnvelopeRunOutcome::Completed);
   ASSERT_EQ(pages.pages.size(), 3u);

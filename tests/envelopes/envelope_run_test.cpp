@@ -35,10 +35,7 @@ RunPages Preview(ContactFixture& fx, EnvelopeRunOptions options, TestHost& host,
                  EnvelopeRunHooks hooks = {}) {
   options.print = false;
   RunPages run;
-  hooks.preview = [&run](QIODevice& stream) {
-    QString error;
-    EXPECT_TRUE(DecodePageStream(stream.readAll(), &run.pages, &error)) << error.toStdString();
-  };
+  hooks.preview = testing::DecodeInto(&run.pages);
   run.result = DoPrintEnvelopes(fx.table, fx.apollo, options, host, hooks);
   return run;
 }

@@ -271,10 +271,7 @@ TEST(PrintEnvelope, PreviewRunsTheChosenSetupForTheCurrentRecord) {
   PageStream pages;
   w.RunHooks = [&pages]() {
     EnvelopeRunHooks hooks;
-    hooks.preview = [&pages](QIODevice& stream) {
-      QString error;
-      EXPECT_TRUE(DecodePageStream(stream.readAll(), &pages, &error));
-    };
+    hooks.preview = testing::DecodeInto(&pages);
     return hooks;
   };
   w.PreviewButtonClick();
@@ -282,6 +279,21 @@ TEST(PrintEnvelope, PreviewRunsTheChosenSetupForTheCurrentRecord) {
   EXPECT_EQ(w.LastRun.envelopes, 1);
   EXPECT_EQ(w.LastRun.statusText, "\rEnvelope Preview Ready!");
   ASSERT_EQ(pages.pages.size(), 1u);
+}
+
+// The page a preview of `setup` on an envelope-sized page prints for the
+// current contact.
+PageStream PreviewOnEnvelope(ContactFixture& contacts, const TEnvelopeSetup& setup) {
+  testing::TestHost host;
+  EnvelopeRunOptions options;
+  options.setup = setup;
+  options.paper = EnvelopePaper::Envelope;
+  options.print = false;
+  PageStream pages;
+  EnvelopeRunHooks hooks;
+  hooks.preview = testing::DecodeInto(&pages);
+  DoPrintEnvelopes(contacts.table, contacts.apollo, options, host, hooks);
+  return pages;
 }
 
 TEST(EnvelopeDesigner, DraggingMovesTheSetupByPixelsPerInch) {
@@ -319,18 +331,7 @@ TEST(EnvelopeDesigner, DraggingMovesTheSetupByPixelsPerInch) {
     EXPECT_FLOAT_EQ(d.Setup.envelopeHeight, float(int(P * 4.125f) / P));
 
     // The printed page puts the address where the designer shows it.
-    testing::TestHost host;
-    EnvelopeRunOptions options;
-    options.setup = d.Setup;
-    options.paper = EnvelopePaper::Envelope;
-    options.print = false;
-    PageStream pages;
-    EnvelopeRunHooks hooks;
-    hooks.preview = [&pages](QIODevice& s) {
-      QString e;
-      DecodePageStream(s.readAll(), &pages, &e);
-    };
-    DoPrintEnvelopes(contacts.table, contacts.apollo, options, host, hooks);
+    const PageStream pages = PreviewOnEnvelope(contacts, d.Setup);
     ASSERT_EQ(pages.pages.size(), 1u);
     bool found = false;
     for (const TextOp& t : testing::TextsOf(pages.pages[0])) {
@@ -368,18 +369,7 @@ TEST(EnvelopeDesigner, ShownLinesStandWhereThePagePrintsThem) {
     d.OkButtonClick();
     ASSERT_EQ(d.result(), QDialog::Accepted);
 
-    testing::TestHost host;
-    EnvelopeRunOptions options;
-    options.setup = d.Setup;
-    options.paper = EnvelopePaper::Envelope;
-    options.print = false;
-    PageStream pages;
-    EnvelopeRunHooks hooks;
-    hooks.preview = [&pages](QIODevice& s) {
-      QString e;
-      EXPECT_TRUE(DecodePageStream(s.readAll(), &pages, &e));
-    };
-    DoPrintEnvelopes(contacts.table, contacts.apollo, options, host, hooks);
+    const PageStream pages = PreviewOnEnvelope(contacts, d.Setup);
     ASSERT_EQ(pages.pages.size(), 1u);
     const std::vector<TextOp> printed = testing::TextsOf(pages.pages[0]);
 

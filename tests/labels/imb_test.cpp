@@ -150,10 +150,7 @@ struct ImbRun {
       options.setup.across = 2;
     }
     LabelRunHooks hooks;
-    hooks.preview = [this](QIODevice& stream) {
-      QString error;
-      EXPECT_TRUE(DecodePageStream(stream.readAll(), &pages, &error)) << error.toStdString();
-    };
+    hooks.preview = testing::DecodeInto(&pages);
     bool done = false;
     result = DoPrint(fx.table, fx.apollo, options, &done, host, hooks);
   }

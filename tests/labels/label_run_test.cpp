@@ -55,10 +55,7 @@ RunPages Preview(ContactFixture& fx, LabelRunOptions options, TestHost& host,
   options.print = false;
   options.programDirectory = fx.dir();
   RunPages run;
-  hooks.preview = [&run](QIODevice& stream) {
-    QString error;
-    EXPECT_TRUE(DecodePageStream(stream.readAll(), &run.pages, &error)) << error.toStdString();
-  };
+  hooks.preview = testing::DecodeInto(&run.pages);
   bool done = false;
   run.result =
       DoPrint(fx.table, fx.apollo, options, presortDone ? presortDone : &done, host, hooks);

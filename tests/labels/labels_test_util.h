@@ -14,8 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "contact_rows.h"
 #include "labels/job_host.h"
-#include "render/page_stream.h"
+#include "page_ops.h"
 #include "store/apollo.h"
 #include "store/contact_file.h"
 #include "store/contact_schema.h"
@@ -27,7 +28,7 @@ inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdS
 namespace qv::testing {
 
 // Field name to value; fields left out stay blank.
-using Contact = std::map<std::string, std::string>;
+using Contact = ContactRow;
 
 // A contact file with the given records, open in a table object bound to a
 // table access object, in a scratch folder that also serves as program
@@ -37,24 +38,8 @@ class ContactFixture {
   ContactFixture() : table(&env) { apollo.SetDataSource(&table); }
 
   bool make(const std::vector<Contact>& contacts) {
-    const std::string path = file("CONTACTS.DBF").toStdString();
-    if (!xb::Table::Create(path, ContactFields()).ok()) return false;
-    xb::Settings settings;
-    std::unique_ptr<xb::WorkArea> area;
-    if (!xb::WorkArea::Open(path, xb::OpenOptions(), &settings, &area).ok()) return false;
-    for (const Contact& c : contacts) {
-      if (!area->Append().ok()) return false;
-      for (const auto& [name, value] : c) {
-        int i = area->table().FieldIndex(name);
-        if (i < 0) return false;
-        const bool memo = area->table().fields()[size_t(i)].type == 'M';
-        if (!(memo ? area->SetMemo(i, value) : area->SetField(i, value)).ok()) return false;
-      }
-      if (!area->Commit().ok()) return false;
-    }
-    if (!RebuildContactIndex(*area, nullptr).ok()) return false;
-    area.reset();
-    return OpenContactFile(file("CONTACTS.DBF"), table);
+    return WriteContactRows(file("CONTACTS.DBF").toStdString(), contacts) &&
+           OpenContactFile(file("CONTACTS.DBF"), table);
   }
 
   QString dir() const { return m_dir.path() + QLatin1Char('/'); }
@@ -92,22 +77,5 @@ class TestHost : public JobHost {
   std::function<void(int)> onEvents;
   int eventRounds = 0;
 };
-
-// The texts of a page, in drawing order.
-inline std::vector<TextOp> TextsOf(const Page& page) {
-  std::vector<TextOp> out;
-  for (const PageOp& op : page.ops) {
-    if (const auto* t = std::get_if<TextOp>(&op)) out.push_back(*t);
-  }
-  return out;
-}
-
-inline std::vector<LineOp> LinesOf(const Page& page) {
-  std::vector<LineOp> out;
-  for (const PageOp& op : page.ops) {
-    if (const auto* l = std::get_if<LineOp>(&op)) out.push_back(*l);
-  }
-  return out;
-}
 
 }  // namespace qv::testing

@@ -39,7 +39,7 @@ TEST(Preview, ZoomRules) {
   EXPECT_TRUE(p.zoomOut());
   EXPECT_EQ(p.zoom, 38);
   // An 8.5 in page on a 96 dpi screen is 816 pixels: a 700 pixel window
-  // shows it at Trunc(700 / 816 * 100) = 85 percent.
+  // shows it at 700 / 816 * 100 truncated = 85 percent.
   EXPECT_EQ(FillZoom(700, 12240, 96), 85);
 }
 

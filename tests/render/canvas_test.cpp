@@ -8,7 +8,7 @@
 #include <QTemporaryFile>
 #include <cmath>
 
-#include "render/page_stream.h"
+#include "page_ops.h"
 #include "render/printers.h"
 #include "render/report_fonts.h"
 #include "render/report_canvas.h"
@@ -38,22 +38,8 @@ PageStream RunReport(const std::function<void(ReportCanvas&)>& body,
   return canvas.pages();
 }
 
-std::vector<TextOp> Texts(const Page& page) {
-  std::vector<TextOp> out;
-  for (const PageOp& op : page.ops) {
-    if (auto* t = std::get_if<TextOp>(&op)) out.push_back(*t);
-  }
-  return out;
-}
-
-template <typename T>
-std::vector<T> OpsOf(const Page& page) {
-  std::vector<T> out;
-  for (const PageOp& op : page.ops) {
-    if (auto* t = std::get_if<T>(&op)) out.push_back(*t);
-  }
-  return out;
-}
+using testing::OpsOf;
+const auto Texts = testing::TextsOf;
 
 TEST(CanvasFonts, WidthsAndLineHeightsFollowTheWindowsFontMetrics) {
   struct Case {

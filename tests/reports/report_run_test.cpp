@@ -39,21 +39,12 @@ RunPages Preview(ContactFixture& fx, UserReportOptions options, TestHost& host,
   options.date = QDate(2026, 12, 7);
   if (options.title.isEmpty()) options.title = QStringLiteral("Members");
   RunPages run;
-  hooks.preview = [&run](QIODevice& stream) {
-    QString error;
-    EXPECT_TRUE(DecodePageStream(stream.readAll(), &run.pages, &error)) << error.toStdString();
-  };
+  hooks.preview = testing::DecodeInto(&run.pages);
   run.result = RunUserReport(fx.table, fx.apollo, options, host, hooks);
   return run;
 }
 
-std::vector<ShadeOp> ShadesOf(const Page& page) {
-  std::vector<ShadeOp> out;
-  for (const PageOp& op : page.ops) {
-    if (const auto* s = std::get_if<ShadeOp>(&op)) out.push_back(*s);
-  }
-  return out;
-}
+const auto ShadesOf = testing::OpsOf<ShadeOp>;
 
 const TextOp* Find(const Page& page, const QString& text) {
   for (const PageOp& op : page.ops) {

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include "page_ops.h"
 #include "richtext/page_paint.h"
 #include "richtext/rtf.h"
 
@@ -18,13 +19,7 @@ RichDocument Read(const QByteArray& rtf) {
   return doc;
 }
 
-std::vector<TextOp> Texts(const Page& page) {
-  std::vector<TextOp> out;
-  for (const PageOp& op : page.ops) {
-    if (const auto* t = std::get_if<TextOp>(&op)) out.push_back(*t);
-  }
-  return out;
-}
+const auto Texts = testing::TextsOf;
 
 TEST(PagePaint, TextSitsInsideTheMargins) {
   // One inch left, half an inch top, 8.5 x 11 paper.
@@ -83,10 +78,7 @@ TEST(PagePaint, ListMarkersAndCellBorders) {
   }
   // The first cell's top and left lines, 20 twips wide, at its edges; the
   // second cell has none.
-  std::vector<LineOp> lines;
-  for (const PageOp& op : page.ops) {
-    if (const auto* l = std::get_if<LineOp>(&op)) lines.push_back(*l);
-  }
+  const std::vector<LineOp> lines = testing::LinesOf(page);
   ASSERT_EQ(lines.size(), 2u);
   const LineOp& top = lines[0];
   const LineOp& left = lines[1];

@@ -11,32 +11,26 @@
 namespace qv {
 namespace {
 
-using testing::MakeTable;
 using testing::RawRecord;
 using testing::ReadRawTable;
 using testing::RecordingMessages;
-using testing::Scratch;
 
 const std::vector<xb::FieldDef> kFields = {
     {"NAME", 'C', 10, 0}, {"CITY", 'C', 12, 0}, {"NOTE", 'M', 10, 0}};
 
-class ApolloTest : public ::testing::Test {
+class ApolloTest : public testing::OpenTableTest {
  protected:
   void SetUp() override {
     // Record 4 carries the deletion flag.
-    ASSERT_TRUE(MakeTable(m_dir.file(QStringLiteral("T.DBF")), kFields,
-                          {
-                              {"Miller", "Boston", "memo one"},
-                              {"Milton", "Austin", ""},
-                              {"Adams", "Boston", "memo three"},
-                              {"Mills", "Boston", "gone"},
-                              {"Young", "Denver", "memo five"},
-                          },
-                          {{"NAME", "UPPER(NAME)"}, {"CITY", "UPPER(CITY)"}}, {4})
-                    .ok());
-    m_table.setDatabaseName(m_dir.path());
-    m_table.setTableName(QStringLiteral("T.DBF"));
-    ASSERT_TRUE(m_table.open());
+    OpenNew(QStringLiteral("T.DBF"), kFields,
+            {
+                {"Miller", "Boston", "memo one"},
+                {"Milton", "Austin", ""},
+                {"Adams", "Boston", "memo three"},
+                {"Mills", "Boston", "gone"},
+                {"Young", "Denver", "memo five"},
+            },
+            {{"NAME", "UPPER(NAME)"}, {"CITY", "UPPER(CITY)"}}, {4});
     m_apollo.SetDataSource(&m_table);
   }
 
@@ -46,9 +40,6 @@ class ApolloTest : public ::testing::Test {
     return out;
   }
 
-  Scratch m_dir;
-  TApolloEnv m_env;
-  TableObject m_table{&m_env};
   TApollo m_apollo;
 };
 

@@ -14,7 +14,11 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "store/apollo.h"
 #include "store/messages.h"
+#include "store/table_object.h"
 #include "test_support.h"
 #include "xbase/table.h"
 #include "xbase/workarea.h"
@@ -137,5 +141,28 @@ inline std::vector<RawRecord> ReadRawTable(const QString& path) {
 }
 
 using qvtest::HaveOracle;
+
+// A table written by the engine and opened through the table object, for
+// the tests of the object and of the layers over it.
+class OpenTableTest : public ::testing::Test {
+ protected:
+  // `name` in the scratch folder, in the order `index` when one is named;
+  // the rest as MakeTable takes it.
+  void OpenNew(const QString& name, const std::vector<xb::FieldDef>& fields,
+               const std::vector<std::vector<std::string>>& rows,
+               const std::vector<std::pair<std::string, std::string>>& tags,
+               const std::vector<int>& deleted = {}, const QString& index = QString()) {
+    ASSERT_TRUE(MakeTable(m_dir.file(name), fields, rows, tags, deleted).ok());
+    m_table.setDatabaseName(m_dir.path());
+    m_table.setTableName(name);
+    if (!index.isEmpty()) m_table.setIndexName(index);
+    QString error;
+    ASSERT_TRUE(m_table.open(&error)) << error.toStdString();
+  }
+
+  Scratch m_dir;
+  TApolloEnv m_env;
+  TableObject m_table{&m_env};
+};
 
 }  // namespace qv::testing

@@ -12,35 +12,28 @@
 namespace qv {
 namespace {
 
-using testing::MakeTable;
 using testing::RawRecord;
 using testing::ReadRawTable;
 using testing::RecordingMessages;
-using testing::Scratch;
 
 const std::vector<xb::FieldDef> kFields = {
     {"NAME", 'C', 10, 0}, {"CITY", 'C', 20, 0}, {"BORN", 'D', 8, 0},
     {"COUNT", 'N', 5, 0}, {"OK", 'L', 1, 0},    {"NOTE", 'M', 10, 0},
 };
 
-class TableObjectTest : public ::testing::Test {
+class TableObjectTest : public testing::OpenTableTest {
  protected:
   void SetUp() override {
     m_savedDates = ProgramDates();
     ProgramDates() = DateConvention();
-    ASSERT_TRUE(MakeTable(path(), kFields,
-                          {
-                              {"Miller", "Boston", "20040709", "   12", "T", "first memo"},
-                              {"  Adams  ", "Chicago", "        ", "", "F", ""},
-                              {"Baker", "Denver", "19991231", "   -3", " ", "line 1\r\nline 2"},
-                          },
-                          {{"NAME", "UPPER(NAME)"}})
-                    .ok());
-    m_table.setDatabaseName(m_dir.path());
-    m_table.setTableName(QStringLiteral("PEOPLE.DBF"));
-    m_table.setIndexName(QStringLiteral("NAME"));
-    QString error;
-    ASSERT_TRUE(m_table.open(&error)) << error.toStdString();
+    OpenNew(QStringLiteral("PEOPLE.DBF"), kFields,
+            {
+                {"Miller", "Boston", "20040709", "   12", "T", "first memo"},
+                {"  Adams  ", "Chicago", "        ", "", "F", ""},
+                {"Baker", "Denver", "19991231", "   -3", " ", "line 1\r\nline 2"},
+            },
+            {{"NAME", "UPPER(NAME)"}}, {}, QStringLiteral("NAME"));
+    if (HasFatalFailure()) return;
     Record(&m_table);
   }
   void TearDown() override { ProgramDates() = m_savedDates; }
@@ -73,9 +66,6 @@ class TableObjectTest : public ::testing::Test {
     return out;
   }
 
-  Scratch m_dir;
-  TApolloEnv m_env;
-  TableObject m_table{&m_env};
   QStringList m_events;
   DateConvention m_savedDates;
 };

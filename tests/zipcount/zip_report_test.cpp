@@ -28,29 +28,13 @@ RunPages Preview(const QStringList& lines, TestHost& host, ZipReportHooks hooks 
   RunPages run;
   ZipReportOptions options;
   options.print = false;
-  hooks.preview = [&run](QIODevice& stream) {
-    QString error;
-    EXPECT_TRUE(DecodePageStream(stream.readAll(), &run.pages, &error)) << error.toStdString();
-  };
+  hooks.preview = testing::DecodeInto(&run.pages);
   run.result = DoThePrintJob(lines, options, host, hooks);
   return run;
 }
 
-std::vector<ShadeOp> ShadesOf(const Page& page) {
-  std::vector<ShadeOp> out;
-  for (const PageOp& op : page.ops) {
-    if (const auto* s = std::get_if<ShadeOp>(&op)) out.push_back(*s);
-  }
-  return out;
-}
-
-std::vector<RectOp> RectsOf(const Page& page) {
-  std::vector<RectOp> out;
-  for (const PageOp& op : page.ops) {
-    if (const auto* r = std::get_if<RectOp>(&op)) out.push_back(*r);
-  }
-  return out;
-}
+const auto ShadesOf = testing::OpsOf<ShadeOp>;
+const auto RectsOf = testing::OpsOf<RectOp>;
 
 // Rows in a column: the 9 inches of the list at Arial 10's line height.
 int RowsPerColumn() {

@@ -1,0 +1,37 @@
+// Reading a run's page stream back: the preview hook that decodes it, and
+// the operations of one kind on a page, in drawing order.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QIODevice>
+#include <QString>
+#include <functional>
+#include <variant>
+#include <vector>
+
+#include "render/page_stream.h"
+
+namespace qv::testing {
+
+// A preview hook that decodes the stream it is given into `pages`.
+inline std::function<void(QIODevice&)> DecodeInto(PageStream* pages) {
+  return [pages](QIODevice& stream) {
+    QString error;
+    EXPECT_TRUE(DecodePageStream(stream.readAll(), pages, &error)) << error.toStdString();
+  };
+}
+
+template <typename Op>
+std::vector<Op> OpsOf(const Page& page) {
+  std::vector<Op> out;
+  for (const PageOp& op : page.ops) {
+    if (const auto* o = std::get_if<Op>(&op)) out.push_back(*o);
+  }
+  return out;
+}
+
+inline std::vector<TextOp> TextsOf(const Page& page) { return OpsOf<TextOp>(page); }
+inline std::vector<LineOp> LinesOf(const Page& page) { return OpsOf<LineOp>(page); }
+
+}  // namespace qv::testing
