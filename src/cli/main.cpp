@@ -53,7 +53,7 @@ int Fail(const std::string& message) {
 int Fail(const xb::Status& status) { return Fail(status.ToString()); }
 
 int Usage() {
-  std::cerr << "usage: quorvane-cli COMMAND ARGS   (after --, every word is an argument)\n"
+  std::cerr << "usage: quorvane-cli COMMAND ARGS\n"
                "  info FILE                          structure and record count\n"
                "  dump FILE [TAG]                    records as tab-separated lines\n"
                "  count FILE EXPR [--exact] [--deleted]\n"
@@ -120,7 +120,8 @@ int Usage() {
                "  export-vcard FILE OUT.vcf [--filter EXPR]\n"
                "                                     the selected records as vCard 3.0 cards\n"
                "  dial FILE RECNO [--port DEVICE] [--pulse] [--prefix DIGITS] [--no-wait]\n"
-               "                                     dials the record's phone through a modem\n";
+               "                                     dials the record's phone through a modem\n"
+               "After --, every word is an argument: an expression may begin with -.\n";
   return kExitUsage;
 }
 

@@ -14,6 +14,7 @@
 #include <functional>
 
 #include "app/shared.h"
+#include "question_defaults.h"
 #include "store/messages.h"
 #include "ui/dialogs.h"
 
@@ -81,6 +82,7 @@ class ScriptedDialogs : public DialogService {
 
   void information(QWidget*, const QString& text) override { notices << text; }
   bool question(QWidget*, const QString& text, bool defaultYes) override {
+    if (m_caption.isNull()) qvtest::ExpectTheSpecifiedDefault(QString(), text, defaultYes);
     questions << Question{text, defaultYes};
     if (answers.empty()) {
       ADD_FAILURE() << "unscripted question: " << text.toStdString();
@@ -93,7 +95,11 @@ class ScriptedDialogs : public DialogService {
   bool titledQuestion(QWidget* parent, const QString& caption, const QString& text,
                       bool defaultYes) override {
     captions << caption;
-    return question(parent, text, defaultYes);
+    qvtest::ExpectTheSpecifiedDefault(caption, text, defaultYes);
+    m_caption = caption;
+    const bool answer = question(parent, text, defaultYes);
+    m_caption = QString();
+    return answer;
   }
   bool inputText(QWidget*, const QString& caption, const QString& prompt,
                  QString* text) override {
@@ -131,6 +137,7 @@ class ScriptedDialogs : public DialogService {
     return name;
   }
 
+  QString m_caption;  // of the titled question being asked
   DialogService* m_previousDialogs = nullptr;
   MessageService* m_previousMessages = nullptr;
 };

@@ -210,6 +210,7 @@ TEST(CliErrors, BadInputExitsNonZeroWithAMessage) {
       {{"eval", good, "x", "LNAME"}, 1, "not a record number: x"},
       {{"bogus"}, 2, "usage: quorvane-cli COMMAND ARGS\n"},
       {{"count"}, 2, "usage: quorvane-cli COMMAND ARGS\n"},
+      {{"count", good, "SEQNO > 0", "--exactly"}, 2, "count does not take --exactly\n"},
   };
   for (const auto& c : cases) {
     std::vector<std::string> argv = c.args;

@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+#include "question_defaults.h"
 #include "ui/dialogs.h"
 
 namespace qv::testing {
@@ -61,11 +62,13 @@ class ScriptedDialogs : public DialogService {
     calls.push_back({QStringLiteral("information"), text, {}, 0});
   }
   bool question(QWidget*, const QString& text, bool defaultYes) override {
+    qvtest::ExpectTheSpecifiedDefault(QString(), text, defaultYes);
     calls.push_back({QStringLiteral("question"), text, {}, 0, defaultYes});
     return take(questionAnswers, false);
   }
   bool titledQuestion(QWidget*, const QString& caption, const QString& text,
                       bool defaultYes) override {
+    qvtest::ExpectTheSpecifiedDefault(caption, text, defaultYes);
     calls.push_back({QStringLiteral("question"), text, {}, 0, defaultYes, caption});
     return take(questionAnswers, false);
   }
