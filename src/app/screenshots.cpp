@@ -8,7 +8,10 @@
 #include <QCheckBox>
 #include <QToolButton>
 #include <QDir>
+#include <QImage>
 #include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
 #include <QTextStream>
 #include <cstdio>
 
@@ -62,6 +65,30 @@ class QuietDialogs : public qv::StandardDialogService {
 
 bool Save(QWidget* window, const QString& dir, const QString& name) {
   return qv::SaveScreenshot(window, dir, name);
+}
+
+// Shown windows as they stand on the screen, the later ones above the
+// earlier: there is no window manager to draw them together offscreen.
+bool SaveStacked(const QList<QWidget*>& windows, const QString& dir, const QString& name) {
+  QRect area;
+  for (QWidget* window : windows) area |= window->frameGeometry();
+  QImage picture(area.size(), QImage::Format_RGB32);
+  picture.fill(Qt::darkGray);
+  QPainter painter(&picture);
+  for (QWidget* window : windows) {
+    painter.drawPixmap(window->geometry().topLeft() - area.topLeft(), window->grab());
+    painter.setPen(Qt::black);
+    painter.drawRect(QRect(window->geometry().topLeft() - area.topLeft(), window->size())
+                         .adjusted(0, 0, -1, -1));
+  }
+  painter.end();
+  const QString path = dir + QLatin1Char('/') + name + QStringLiteral(".png");
+  if (!picture.save(path)) {
+    std::fprintf(stderr, "could not write %s\n", qPrintable(path));
+    return false;
+  }
+  std::printf("%s\n", qPrintable(path));
+  return true;
 }
 
 // A finished preview's pages in the preview window, whole page in view.
@@ -158,6 +185,16 @@ int main(int argc, char** argv) {
   ok &= Save(&main, dir, QStringLiteral("browse"));
   main.FilterButtonClick();
   ok &= Save(&main, dir, QStringLiteral("filter"));
+  {
+    // Grown by the user: the grid, the memo and the wide fields take the room.
+    const QRect first = main.geometry();
+    main.resize(1024, 720);
+    main.BrowseButtonClick();
+    ok &= Save(&main, dir, QStringLiteral("browse-resized"));
+    main.MainButtonClick();
+    ok &= Save(&main, dir, QStringLiteral("main-resized"));
+    main.setGeometry(first);
+  }
   main.MainButtonClick();
 
   {
@@ -167,6 +204,23 @@ int main(int argc, char** argv) {
   {
     qv::TQVReindex reindex(main.TableQVW, &main.Apollo1, qv::ProgramDirectory(), &main);
     ok &= Save(&reindex, dir, QStringLiteral("rebuild-indexes"));
+  }
+  {
+    // Help asked for from a modal dialog opens above it, usable while the
+    // dialog stays open.
+    qv::TPreferences preferences(qv::SettingsFile(), &main);
+    preferences.setWindowModality(Qt::ApplicationModal);
+    preferences.show();
+    QApplication::processEvents();
+    qv::HelpWindow* help = qv::HelpWindow::Instance();
+    help->resize(560, 420);
+    help->move(preferences.geometry().topLeft() + QPoint(160, 120));
+    preferences.HelpButton->click();
+    QApplication::processEvents();
+    ok &= help->parentWidget() == &preferences && help->isVisible() && !help->isHidden();
+    ok &= SaveStacked({&main, &preferences, help}, dir, QStringLiteral("help-over-dialog"));
+    help->close();
+    preferences.close();
   }
   {
     qv::TSplash about(qv::TSplash::Mode::About, &main);
