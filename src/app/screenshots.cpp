@@ -260,7 +260,7 @@ int main(int argc, char** argv) {
     setup.stockDescription = QStringLiteral("Avery 5163  Shipping,   2.00 x 4.00");
     setup.labelWidth = 4.0f;
     setup.labelHeight = 2.0f;
-    setup.barCode = setup.title = setup.company = setup.phone = true;
+    setup.address.barCode = setup.address.title = setup.address.company = setup.address.phone = true;
     setup.yOffset = 0.3f;
     setup.fontSize = 12;
     setup.bold = true;
@@ -274,7 +274,7 @@ int main(int argc, char** argv) {
     setup.stockDescription = QStringLiteral("Avery 5163  Shipping,   2.00 x 4.00");
     setup.labelWidth = 4.0f;
     setup.labelHeight = 2.0f;
-    setup.barCode = setup.intelligentMail = true;
+    setup.address.barCode = setup.intelligentMail = true;
     setup.yOffset = 0.3f;
     designer.Setup = setup;
     ok &= Save(&designer, dir, QStringLiteral("label-designer-imb"));
@@ -300,7 +300,7 @@ int main(int argc, char** argv) {
   {
     // A sheet of two-across 4 in labels with the Intelligent Mail barcode.
     qv::LabelRunOptions options;
-    options.setup.barCode = true;
+    options.setup.address.barCode = true;
     options.setup.intelligentMail = true;
     options.setup.labelWidth = 4.0f;
     options.setup.horizontalPitch = 4.188f;

@@ -39,16 +39,16 @@ const char kLinesUsage[] =
 bool ParseLines(const QString& list, LabelSetup* setup, QString* bad) {
   struct Word {
     const char* word;
-    bool LabelSetup::*flag;
+    bool AddressOptions::*flag;
   };
   static const Word kWords[] = {
-      {"name", &LabelSetup::name},     {"title", &LabelSetup::title},
-      {"org", &LabelSetup::company},   {"street", &LabelSetup::street},
-      {"city", &LabelSetup::cityState}, {"zip", &LabelSetup::zip},
-      {"phone", &LabelSetup::phone},   {"country", &LabelSetup::country},
+      {"name", &AddressOptions::name},     {"title", &AddressOptions::title},
+      {"org", &AddressOptions::company},   {"street", &AddressOptions::street},
+      {"city", &AddressOptions::cityState}, {"zip", &AddressOptions::zip},
+      {"phone", &AddressOptions::phone},   {"country", &AddressOptions::country},
   };
   LabelSetup lines = *setup;
-  for (const Word& w : kWords) lines.*(w.flag) = false;
+  for (const Word& w : kWords) lines.address.*(w.flag) = false;
   for (const QString& part : list.split(QLatin1Char(','))) {
     const QString word = part.trimmed().toLower();
     const auto it = std::find_if(std::begin(kWords), std::end(kWords),
@@ -57,7 +57,7 @@ bool ParseLines(const QString& list, LabelSetup* setup, QString* bad) {
       *bad = part.trimmed();
       return false;
     }
-    lines.*(it->flag) = true;
+    lines.address.*(it->flag) = true;
   }
   *setup = lines;
   return true;
@@ -116,10 +116,10 @@ int CmdLabels(const Args& a) {
     }
   }
   options.alignmentPage = a.Has("--alignment-page");
-  if (a.Has("--barcode")) options.setup.barCode = true;
+  if (a.Has("--barcode")) options.setup.address.barCode = true;
   if (a.Has("--barcode") && a.Value("--barcode") == "imb") options.setup.intelligentMail = true;
   if (a.Has("--barcode") && a.Value("--barcode") == "postnet") options.setup.intelligentMail = false;
-  if (options.setup.barCode && options.setup.intelligentMail) {
+  if (options.setup.address.barCode && options.setup.intelligentMail) {
     QString error;
     if (!ImbOptions(a, &options.imb, &error)) return Fail(error);
     options.imbGiven = true;

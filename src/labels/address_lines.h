@@ -19,6 +19,15 @@ struct AddressFields {
   QString prefix, fname, middle, lname, title, org, street, city, state, zip, country, phone;
 };
 
+// Where the ZIP goes (the setup tables' ZIPOPTIONS). Part of the file
+// format: never renumber.
+enum ZipOption : int {
+  kZipAfterState = 1,
+  kZipBeforeCity = 2,
+  kZipAfterCountry = 3,
+  kZipBeforeCountry = 4,
+};
+
 struct AddressOptions {
   bool name = true;
   bool title = false;
@@ -29,7 +38,7 @@ struct AddressOptions {
   bool phone = false;
   bool country = false;
   bool barCode = false;  // passed along; the composition does not use it
-  int zipOption = 1;     // ZipOption
+  int zipOption = kZipAfterState;
   bool upperCase = false;
 };
 

@@ -23,22 +23,6 @@ void SetUpReport(ReportCanvas& r, const QString& statusFormat) {
   r.setStatusFormat(statusFormat);
 }
 
-AddressOptions OptionsOf(const LabelSetup& s) {
-  AddressOptions o;
-  o.name = s.name;
-  o.title = s.title;
-  o.company = s.company;
-  o.street = s.street;
-  o.cityState = s.cityState;
-  o.zip = s.zip;
-  o.phone = s.phone;
-  o.country = s.country;
-  o.barCode = s.barCode;
-  o.zipOption = s.zipOptions;
-  o.upperCase = s.upperCase;
-  return o;
-}
-
 }  // namespace
 
 TLabelPrint::TLabelPrint(TableObject& table, TApollo& apollo, JobHost& host)
@@ -165,11 +149,11 @@ void TLabelPrint::AdvanceRecord() {
 void TLabelPrint::PrintContactLabel(ReportCanvas& r, int column, int row) {
   const LabelSetup& s = m_setup;
   if (!s.trimText) {
-    ComposeAddressLines(m_table, OptionsOf(s), &m_lines);
+    ComposeAddressLines(m_table, s.address, &m_lines);
     for (const QString& line : m_lines) r.println(line);
   } else {
     const std::vector<FittedLine> lines =
-        FitAddressBlock(AddressFieldsOf(m_table), OptionsOf(s), s.fontSize,
+        FitAddressBlock(AddressFieldsOf(m_table), s.address, s.fontSize,
                         double(s.labelWidth) - double(s.xOffset),
                         double(s.labelHeight) - double(s.yOffset), CanvasMeasure(r));
     // Each line's top where the one above ends: a shrunk line takes less.
@@ -182,7 +166,7 @@ void TLabelPrint::PrintContactLabel(ReportCanvas& r, int column, int row) {
     }
     r.setFontSize(s.fontSize);
   }
-  if (!s.barCode) return;
+  if (!s.address.barCode) return;
   const QString zip = m_table.fieldText(QStringLiteral("ZIP"));
   if (IsForeignCountry(m_table.fieldText(QStringLiteral("COUNTRY")))) return;
   QString imbBars;
@@ -195,9 +179,9 @@ void TLabelPrint::PrintContactLabel(ReportCanvas& r, int column, int row) {
   } else if (!AddressGetsUsBarCode(zip, m_table.fieldText(QStringLiteral("COUNTRY")))) {
     return;
   }
-  r.setOrigin(double(column) * double(s.horizontalPitch) + double(s.leftMargin) + double(s.xOffset),
-              double(row) * double(s.verticalPitch) + double(s.topMargin) +
-                  (double(s.yOffset) - double(kBarCodeAboveText)));
+  const LabelCorner corner = LabelOrigin(s, column, row);
+  r.setOrigin(corner.left + double(s.xOffset),
+              corner.top + (double(s.yOffset) - double(kBarCodeAboveText)));
   r.moveTo(0, 0);
   if (s.intelligentMail) {
     ImbSection(r, imbBars);
@@ -217,8 +201,7 @@ void TLabelPrint::PrintAlignmentPage(ReportCanvas& r) {
   int number = 0;
   for (int row = 0; row < std::max(1, s.down); ++row) {
     for (int column = 0; column < std::max(1, s.across); ++column) {
-      const double left = double(s.leftMargin) + column * double(s.horizontalPitch);
-      const double top = double(s.topMargin) + row * double(s.verticalPitch);
+      const auto [left, top] = LabelOrigin(s, column, row);
       r.rectangle(left, top, left + double(s.labelWidth), top + double(s.labelHeight));
       const double x = left + double(s.xOffset), y = top + double(s.yOffset);
       r.moveTo(x - kCross, y);
@@ -282,9 +265,8 @@ void TLabelPrint::PrintLabels(ReportCanvas& r) {
       column = 0;
       r.newPage();
     }
-    r.setOrigin(
-        double(column) * double(s.horizontalPitch) + double(s.leftMargin) + double(s.xOffset),
-        double(row) * double(s.verticalPitch) + double(s.topMargin) + double(s.yOffset));
+    const LabelCorner corner = LabelOrigin(s, column, row);
+    r.setOrigin(corner.left + double(s.xOffset), corner.top + double(s.yOffset));
     r.setSectionLeft(0);
     r.setSectionTop(0);
     r.setSectionRight(double(s.labelWidth) - double(s.xOffset));

@@ -8,6 +8,7 @@
 #include "labels/job_host.h"
 #include "labels/label_print.h"
 #include "labels/sort_bulk_mail.h"
+#include "render/paper_sizes.h"
 #include "render/report_canvas.h"
 #include "render/run_output.h"
 #include "store/apollo.h"
@@ -48,14 +49,6 @@ QString StartLabelProblem(const LabelSetup& setup, int label) {
       .arg(perSheet)
       .arg(setup.stockDescription.trimmed().isEmpty() ? QStringLiteral("this stock")
                                                       : setup.stockDescription.trimmed());
-}
-
-int PaperCodeOf(const QString& paperSize) {
-  const QString code = paperSize.trimmed().toUpper();
-  if (code == QLatin1String("LTR") || code == QLatin1String("LTRL")) return 1;
-  if (code == QLatin1String("A4") || code == QLatin1String("A4L")) return 9;
-  if (code == QLatin1String("A5")) return 11;
-  return 0;
 }
 
 LabelRunResult DoPrint(TableObject& table, TApollo& apollo, const LabelRunOptions& options,
@@ -119,8 +112,7 @@ LabelRunResult DoPrint(TableObject& table, TApollo& apollo, const LabelRunOption
   }
 
   LabelSetup setup = options.setup;
-  const QString code = setup.paperSize.trimmed().toUpper();
-  const bool landscape = code == QLatin1String("LTRL") || code == QLatin1String("A4L");
+  const PaperSize& paperSize = PaperSizeOf(setup.paperSize.toStdString());
   const double sheetWidth = Round2(setup.sheetWidth);
   const double sheetHeight = Round2(setup.sheetHeight);
 
@@ -135,7 +127,7 @@ LabelRunResult DoPrint(TableObject& table, TApollo& apollo, const LabelRunOption
   // previews included, since a previewed page can still be printed.
   const QString settingsPath = directory + QStringLiteral("QUORVA.INI");
   std::unique_ptr<ImbNumbering> numbering;
-  if (setup.barCode && setup.intelligentMail) {
+  if (setup.address.barCode && setup.intelligentMail) {
     numbering = std::make_unique<ImbNumbering>(options.imbGiven ? options.imb
                                                                 : LoadImbSettings(IniFile(settingsPath)));
     job.setImbNumbering(numbering.get());
@@ -153,10 +145,9 @@ LabelRunResult DoPrint(TableObject& table, TApollo& apollo, const LabelRunOption
       options.printerName.isEmpty() ? report.printerName() : options.printerName);
   report.setPageOffset(offset.x, offset.y);
 
-  const int paper = PaperCodeOf(code);
-  if (paper == 0) report.setCustomPaper(sheetWidth, sheetHeight);
-  report.setPaperCode(paper);
-  report.setOrientation(landscape ? Orientation::Landscape : Orientation::Portrait);
+  if (paperSize.printerCode == 0) report.setCustomPaper(sheetWidth, sheetHeight);
+  report.setPaperCode(paperSize.printerCode);
+  report.setOrientation(paperSize.landscape ? Orientation::Landscape : Orientation::Portrait);
 
   const double pageWidth = Round2(report.pageWidth());
   const double pageHeight = Round2(report.pageHeight());

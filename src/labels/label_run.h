@@ -90,9 +90,6 @@ QString PresortOrderMessage();
 QString PaperSizeQuestion(double width, double height);
 // Why `label` cannot start a run on the setup's sheet, or empty.
 QString StartLabelProblem(const LabelSetup& setup, int label);
-// Windows paper code of a setup's paper size code: 1 letter, 9 A4, 11 A5,
-// 0 custom.
-int PaperCodeOf(const QString& paperSize);
 
 // REQUIRES: `table` open on a contact file, `apollo` bound to it.
 // `presortDone` is the dialog's flag: a run presorts only while it is

@@ -67,24 +67,24 @@ LabelSetup ReadLabelSetup(const TableObject& t) {
   s.italic = Logical(t, "FONTITALIC");
   s.xOffset = Inches(t, "XOFFSET");
   s.yOffset = Inches(t, "YOFFSET");
-  s.barCode = Logical(t, "BARCODE");
+  s.address.barCode = Logical(t, "BARCODE");
   // Tables from before the Intelligent Mail barcode have no BARTYPE: their
   // bar code is POSTNET.
   if (t.fieldIndex(QStringLiteral("BARTYPE")) >= 0 && !Text(t, "BARTYPE").trimmed().isEmpty()) {
     const int kind = Whole(t, "BARTYPE");
-    s.barCode = kind != 0;
+    s.address.barCode = kind != 0;
     s.intelligentMail = kind == 2;
   }
-  s.name = Logical(t, "NAME");
-  s.title = Logical(t, "TITLE");
-  s.company = Logical(t, "COMPANY");
-  s.street = Logical(t, "STREET");
-  s.cityState = Logical(t, "CITYSTATE");
-  s.zip = Logical(t, "ZIP");
-  s.phone = Logical(t, "PHONE");
-  s.country = Logical(t, "COUNTRY");
-  s.zipOptions = Whole(t, "ZIPOPTIONS");
-  s.upperCase = Logical(t, "UPPERCASE");
+  s.address.name = Logical(t, "NAME");
+  s.address.title = Logical(t, "TITLE");
+  s.address.company = Logical(t, "COMPANY");
+  s.address.street = Logical(t, "STREET");
+  s.address.cityState = Logical(t, "CITYSTATE");
+  s.address.zip = Logical(t, "ZIP");
+  s.address.phone = Logical(t, "PHONE");
+  s.address.country = Logical(t, "COUNTRY");
+  s.address.zipOption = Whole(t, "ZIPOPTIONS");
+  s.address.upperCase = Logical(t, "UPPERCASE");
   s.labelHeight = Inches(t, "LBLHEIGHT");
   s.labelWidth = Inches(t, "LBLWIDTH");
   s.across = Whole(t, "NBRACROSS");
@@ -115,20 +115,20 @@ bool WriteLabelSetup(TableObject& t, const LabelSetup& s) {
   SetLogical(t, "FONTITALIC", s.italic);
   SetInches(t, "XOFFSET", s.xOffset);
   SetInches(t, "YOFFSET", s.yOffset);
-  SetLogical(t, "BARCODE", s.barCode);
+  SetLogical(t, "BARCODE", s.address.barCode);
   if (t.fieldIndex(QStringLiteral("BARTYPE")) >= 0) {
-    SetWhole(t, "BARTYPE", !s.barCode ? 0 : s.intelligentMail ? 2 : 1);
+    SetWhole(t, "BARTYPE", !s.address.barCode ? 0 : s.intelligentMail ? 2 : 1);
   }
-  SetLogical(t, "NAME", s.name);
-  SetLogical(t, "TITLE", s.title);
-  SetLogical(t, "COMPANY", s.company);
-  SetLogical(t, "STREET", s.street);
-  SetLogical(t, "CITYSTATE", s.cityState);
-  SetLogical(t, "ZIP", s.zip);
-  SetLogical(t, "PHONE", s.phone);
-  SetLogical(t, "COUNTRY", s.country);
-  SetWhole(t, "ZIPOPTIONS", s.zipOptions);
-  SetLogical(t, "UPPERCASE", s.upperCase);
+  SetLogical(t, "NAME", s.address.name);
+  SetLogical(t, "TITLE", s.address.title);
+  SetLogical(t, "COMPANY", s.address.company);
+  SetLogical(t, "STREET", s.address.street);
+  SetLogical(t, "CITYSTATE", s.address.cityState);
+  SetLogical(t, "ZIP", s.address.zip);
+  SetLogical(t, "PHONE", s.address.phone);
+  SetLogical(t, "COUNTRY", s.address.country);
+  SetWhole(t, "ZIPOPTIONS", s.address.zipOption);
+  SetLogical(t, "UPPERCASE", s.address.upperCase);
   SetInches(t, "LBLHEIGHT", s.labelHeight);
   SetInches(t, "LBLWIDTH", s.labelWidth);
   SetWhole(t, "NBRACROSS", s.across);
@@ -192,6 +192,28 @@ QString LabelSetupProblem(const LabelSetup& s) {
         .arg(s.description.trimmed());
   }
   return QString();
+}
+
+void ApplyLabelGeometry(const LabelGeometry& g, const QString& paperSize,
+                        const QString& printerType, LabelSetup* setup) {
+  setup->labelHeight = g.height;
+  setup->labelWidth = g.width;
+  setup->across = g.across;
+  setup->down = g.down;
+  setup->topMargin = g.top_margin;
+  setup->leftMargin = g.left_margin;
+  setup->horizontalPitch = g.horizontal_pitch;
+  setup->verticalPitch = g.vertical_pitch;
+  setup->sheetWidth = g.sheet_width;
+  setup->sheetHeight = g.sheet_height;
+  setup->paperSize = paperSize.left(5);
+  setup->printerType = printerType.left(2);
+  setup->stockDescription = QString::fromStdString(g.description).left(60);
+}
+
+LabelCorner LabelOrigin(const LabelSetup& s, int column, int row) {
+  return {double(column) * double(s.horizontalPitch) + double(s.leftMargin),
+          double(row) * double(s.verticalPitch) + double(s.topMargin)};
 }
 
 }  // namespace qv

@@ -7,18 +7,12 @@
 #include <QString>
 #include <QStringList>
 
+#include "labels/address_lines.h"
+#include "store/label_geometry.h"
+
 namespace qv {
 
 class TableObject;
-
-// Where the ZIP goes on a label (ZIPOPTIONS). Part of the file format:
-// never renumber.
-enum ZipOption : int {
-  kZipAfterState = 1,
-  kZipBeforeCity = 2,
-  kZipAfterCountry = 3,
-  kZipBeforeCountry = 4,
-};
 
 struct LabelSetup {
   QString description;
@@ -29,20 +23,12 @@ struct LabelSetup {
   bool italic = false;
   float xOffset = 0.25f;
   float yOffset = 0.25f;
-  bool barCode = false;
-  // With barCode: the Intelligent Mail barcode instead of POSTNET. Kept in
-  // the BARTYPE column where the setup table has one (BarCodeKind).
+  // The lines a label prints, the ZIP placement, capitals and the bar code
+  // switch.
+  AddressOptions address;
+  // With address.barCode: the Intelligent Mail barcode instead of POSTNET.
+  // Kept in the BARTYPE column where the setup table has one (BarCodeKind).
   bool intelligentMail = false;
-  bool name = true;
-  bool title = false;
-  bool company = false;
-  bool street = true;
-  bool cityState = true;
-  bool zip = true;
-  bool phone = false;
-  bool country = false;
-  int zipOptions = kZipAfterState;
-  bool upperCase = false;
   float labelHeight = 1.0f;
   float labelWidth = 2.625f;
   int across = 3;
@@ -86,6 +72,19 @@ QString LabelSetupFileName();
 // no such setup; the message then lists the setups there are.
 bool FindLabelSetup(const QString& directory, const QString& description, LabelSetup* out,
                     QString* error);
+
+// A stock's geometry, its paper size code, printer type and description
+// into `setup`, cut to the widths the setup table keeps.
+void ApplyLabelGeometry(const LabelGeometry& geometry, const QString& paperSize,
+                        const QString& printerType, LabelSetup* setup);
+
+// The top-left corner of the label in `column` and `row` (from 0), in
+// inches from the sheet's top-left corner; the text offsets are not in it.
+struct LabelCorner {
+  double left = 0;
+  double top = 0;
+};
+LabelCorner LabelOrigin(const LabelSetup& setup, int column, int row);
 
 // Why a setup cannot lay out labels (no labels across, a zero pitch, ...),
 // or empty when it can. Guards the page loop against damaged rows.

@@ -97,20 +97,7 @@ bool ChooseLabelStock(const std::vector<LabelStock>& stocks, const QString& text
 }
 
 void ApplyLabelStock(const LabelStock& stock, LabelSetup* setup) {
-  const LabelGeometry& g = stock.geometry;
-  setup->labelHeight = g.height;
-  setup->labelWidth = g.width;
-  setup->across = g.across;
-  setup->down = g.down;
-  setup->topMargin = g.top_margin;
-  setup->leftMargin = g.left_margin;
-  setup->horizontalPitch = g.horizontal_pitch;
-  setup->verticalPitch = g.vertical_pitch;
-  setup->sheetWidth = g.sheet_width;
-  setup->sheetHeight = g.sheet_height;
-  setup->paperSize = stock.paperSize.left(5);
-  setup->printerType = stock.printer.left(2);
-  setup->stockDescription = QString::fromStdString(g.description).left(60);
+  ApplyLabelGeometry(stock.geometry, stock.paperSize, stock.printer, setup);
 }
 
 }  // namespace qv

@@ -124,7 +124,7 @@ TEST_F(LabelsCommandTest, ModifyInTheDesignerIsStoredInTheSetupTable) {
   ASSERT_TRUE(table.open());
   const LabelSetup stored = ReadLabelSetup(table);
   EXPECT_EQ(stored.description, QStringLiteral("Club newsletter"));
-  EXPECT_FALSE(stored.barCode);
+  EXPECT_FALSE(stored.address.barCode);
   EXPECT_EQ(stored.stockDescription, QStringLiteral("Avery 5160  Address,   1.00 x 2.63"));
 }
 

@@ -141,7 +141,7 @@ struct ImbRun {
     options.print = false;
     options.programDirectory = fx.dir();
     options.selection = RecordSelection::All;
-    options.setup.barCode = true;
+    options.setup.address.barCode = true;
     options.setup.intelligentMail = true;
     if (wide) {
       // Avery 5163, two 4-inch labels across: room for the 2.95 in of bars.
@@ -288,7 +288,7 @@ TEST(Imb, SetupTablesWithAndWithoutTheBarTypeColumn) {
     ASSERT_TRUE(table.open());
     for (int row = 0; row < 2; ++row, table.next()) {
       const LabelSetup s = ReadLabelSetup(table);
-      EXPECT_TRUE(s.barCode);
+      EXPECT_TRUE(s.address.barCode);
       EXPECT_EQ(s.intelligentMail, c.imb[row]) << row;
     }
   }
@@ -300,8 +300,8 @@ TEST(Imb, SetupTablesWithAndWithoutTheBarTypeColumn) {
   table.setTableName(LabelSetupFileName());
   ASSERT_TRUE(table.open());
   LabelSetup s = ReadLabelSetup(table);
-  EXPECT_FALSE(s.barCode);
-  s.barCode = s.intelligentMail = true;
+  EXPECT_FALSE(s.address.barCode);
+  s.address.barCode = s.intelligentMail = true;
   ASSERT_TRUE(WriteLabelSetup(table, s));
   EXPECT_EQ(table.fieldText(QStringLiteral("BARTYPE")).trimmed(), QStringLiteral("2"));
   EXPECT_EQ(table.fieldText(QStringLiteral("BARCODE")), QStringLiteral("T"));

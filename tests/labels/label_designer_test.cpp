@@ -145,7 +145,7 @@ TEST(LabelDesigner, StockWidthDecidesTheBarCode) {
   ContactFixture fx;
   ASSERT_TRUE(fx.make({kMary}));
   LabelSetup s = WideSetup();
-  s.barCode = true;
+  s.address.barCode = true;
   auto d = Open(&fx.table, s, 96);
   EXPECT_EQ(d->windowTitle(), "Label Setup ");
   EXPECT_TRUE(d->BarCodeCheck->isEnabled());
@@ -168,11 +168,11 @@ TEST(LabelDesigner, StockWidthDecidesTheBarCode) {
   EXPECT_TRUE(d->BarCodeCheck->isEnabled());
   EXPECT_FALSE(d->BarCodeCheck->isChecked());
   d->UpDateLabelSetupRecord();
-  EXPECT_FALSE(d->Setup.barCode);
+  EXPECT_FALSE(d->Setup.address.barCode);
 
   // A narrow record that claims a bar code opens without one.
   LabelSetup narrow = DefaultLabelSetup();
-  narrow.barCode = true;
+  narrow.address.barCode = true;
   auto n = Open(&fx.table, narrow, 96);
   EXPECT_FALSE(n->BarCodeCheck->isEnabled());
   EXPECT_FALSE(n->Content.barCode);
@@ -182,7 +182,7 @@ TEST(LabelDesigner, BarCodeKeepsTheTextDownAndHomeFindsTheLimit) {
   ContactFixture fx;
   ASSERT_TRUE(fx.make({kMary}));
   LabelSetup s = WideSetup();
-  s.barCode = true;
+  s.address.barCode = true;
   s.yOffset = 0.5f;
   auto d = Open(&fx.table, s, 120);
   d->HomeButtonClick();
@@ -277,8 +277,8 @@ TEST(LabelDesigner, SampleHasNoBlankLines) {
   ContactFixture fx;
   ASSERT_TRUE(fx.make({kMary}));
   LabelSetup s = WideSetup();
-  s.title = true;
-  s.company = true;
+  s.address.title = true;
+  s.address.company = true;
   auto d = Open(&fx.table, s, 96);
   // Title and organisation are asked for but empty: they leave no line.
   EXPECT_EQ(d->DrawnLines(), QStringList({"Mary K. O'Neil ", "12 Elm St", "Troy  NY 12180"}));

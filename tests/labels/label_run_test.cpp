@@ -144,7 +144,7 @@ TEST(LabelRun, TrimTextCutsLongLinesAndDropsLinesBelowTheLabel) {
   LabelSetup setup = DefaultLabelSetup();
   // Five lines: name, street, city, country, phone; at 14 points the street
   // is wider than the label and only three lines fit its height.
-  setup.phone = setup.country = true;
+  setup.address.phone = setup.address.country = true;
   setup.fontSize = 14;
 
   ReportCanvas probe;
@@ -189,7 +189,7 @@ TEST(LabelRun, PresortPrintsAHeaderLabelBeforeEachGroup) {
   ASSERT_TRUE(fx.make(contacts));
 
   LabelSetup setup = DefaultLabelSetup();
-  setup.name = setup.street = false;  // one line per label: " " + ZIP
+  setup.address.name = setup.address.street = false;  // one line per label: " " + ZIP
   LabelRunOptions options;
   options.setup = setup;
   options.selection = RecordSelection::All;
@@ -228,7 +228,7 @@ TEST(LabelRun, BarsStandAboveTheTextAtItsOrigin) {
                        {{"LNAME", "C"}, {"STREET", "9 Oak"}, {"ZIP", "12345"}},
                        {{"LNAME", "D"}, {"STREET", "9 Oak"}, {"ZIP", "K1A 0B1"}}}));
   LabelRunOptions options;
-  options.setup.barCode = true;
+  options.setup.address.barCode = true;
   options.selection = RecordSelection::All;
   TestHost host;
   RunPages run = Preview(fx, options, host);
@@ -472,10 +472,10 @@ TEST(LabelRun, TrimNeverCutsTheZipNorDropsTheCityLine) {
   };
   for (const Case& c : cases) {
     LabelRunOptions options;
-    options.setup.title = c.title;
-    options.setup.company = c.company;
-    options.setup.phone = c.phone;
-    options.setup.zipOptions = c.zipOption;
+    options.setup.address.title = c.title;
+    options.setup.address.company = c.company;
+    options.setup.address.phone = c.phone;
+    options.setup.address.zipOption = c.zipOption;
     options.setup.labelWidth = c.labelWidth;
     options.setup.horizontalPitch = std::max(c.labelWidth, 2.75f);
     options.selection = RecordSelection::All;
@@ -529,8 +529,8 @@ TEST(LabelRun, TrimKeepsTheCountryOfAForeignAddress) {
                           {"ZIP", "10117"},
                           {"COUNTRY", c.country}}}));
     LabelRunOptions options;
-    options.setup.country = true;
-    options.setup.zipOptions = kZipBeforeCity;
+    options.setup.address.country = true;
+    options.setup.address.zipOption = kZipBeforeCity;
     options.setup.fontSize = 14;
     options.selection = RecordSelection::All;
     TestHost host;
@@ -557,7 +557,7 @@ TEST(LabelRun, ForeignAddressesGetNoUsBarCode) {
   ContactFixture fx;
   ASSERT_TRUE(fx.make(contacts));
   LabelRunOptions options;
-  options.setup.barCode = true;
+  options.setup.address.barCode = true;
   options.setup.labelWidth = 4.0f;  // one label a row, so each label's bars stand apart
   options.setup.horizontalPitch = 4.0f;
   options.setup.across = 1;
@@ -586,7 +586,7 @@ TEST(LabelRun, PresortPutsForeignAddressesUnderUnknown) {
   ContactFixture fx;
   ASSERT_TRUE(fx.make(contacts));
   LabelRunOptions options;
-  options.setup.street = options.setup.cityState = false;
+  options.setup.address.street = options.setup.address.cityState = false;
   options.selection = RecordSelection::All;
   options.presort = true;
   TestHost host;

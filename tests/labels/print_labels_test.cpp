@@ -155,14 +155,14 @@ TEST_F(PrintLabelsTest, ModifyRewritesTheRowCancelAndNoChangeNothing) {
     ASSERT_TRUE(labels.OpenLabelSetupTable(fx.dir()));
     labels.FormActivate();
     labels.EditSetup = [](LabelSetup* record) {
-      record->barCode = !record->barCode;
+      record->address.barCode = !record->address.barCode;
       return false;  // Cancel in the designer
     };
     labels.ModifyButtonClick();
   }
   std::vector<LabelSetup> now = SetupsIn(fx.dir());
   ASSERT_EQ(now.size(), before.size());
-  EXPECT_EQ(now[0].barCode, before[0].barCode);
+  EXPECT_EQ(now[0].address.barCode, before[0].address.barCode);
 
   {
     TQVLabels labels(&fx.table, &fx.apollo);

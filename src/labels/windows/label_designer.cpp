@@ -417,19 +417,10 @@ void TDesignLabel::InitFromLabelSetupRecord() {
   TextX = InchesToPixels(Setup.xOffset, PixelsPerInch);
   TextY = InchesToPixels(Setup.yOffset, PixelsPerInch);
   BarCodeFollows();
-  Content.barCode = Setup.barCode;
-  Content.name = Setup.name;
-  Content.title = Setup.title;
-  Content.company = Setup.company;
-  Content.street = Setup.street;
-  Content.cityState = Setup.cityState;
-  Content.zip = Setup.zip;
-  Content.phone = Setup.phone;
-  Content.country = Setup.country;
-  Content.zipOption = Setup.zipOptions >= kZipAfterState && Setup.zipOptions <= kZipBeforeCountry
-                          ? Setup.zipOptions
-                          : int(kZipAfterState);
-  Content.upperCase = Setup.upperCase;
+  Content = Setup.address;
+  if (Content.zipOption < kZipAfterState || Content.zipOption > kZipBeforeCountry) {
+    Content.zipOption = kZipAfterState;
+  }
   TrimText = Setup.trimText;
 }
 
@@ -441,18 +432,8 @@ void TDesignLabel::UpDateLabelSetupRecord() {
   Setup.italic = FontItalic;
   Setup.xOffset = PixelsToInches(TextX, PixelsPerInch);
   Setup.yOffset = PixelsToInches(TextY, PixelsPerInch);
-  Setup.barCode = Content.barCode;
+  Setup.address = Content;
   Setup.intelligentMail = Content.barCode && BarCodeKindBox->currentIndex() == 1;
-  Setup.name = Content.name;
-  Setup.title = Content.title;
-  Setup.company = Content.company;
-  Setup.street = Content.street;
-  Setup.cityState = Content.cityState;
-  Setup.zip = Content.zip;
-  Setup.phone = Content.phone;
-  Setup.country = Content.country;
-  Setup.zipOptions = Content.zipOption;
-  Setup.upperCase = Content.upperCase;
   Setup.trimText = TrimText;
 }
 
@@ -474,19 +455,8 @@ void TDesignLabel::SetLabelSizeFromInches(double width, double height) {
 
 void TDesignLabel::ChangeLabelDef(const LabelRecord& definition) {
   const LabelGeometry& g = definition.geometry;
-  Setup.labelHeight = g.height;
-  Setup.labelWidth = g.width;
-  Setup.across = g.across;
-  Setup.down = g.down;
-  Setup.topMargin = g.top_margin;
-  Setup.leftMargin = g.left_margin;
-  Setup.horizontalPitch = g.horizontal_pitch;
-  Setup.verticalPitch = g.vertical_pitch;
-  Setup.sheetWidth = g.sheet_width;
-  Setup.sheetHeight = g.sheet_height;
-  Setup.paperSize = QString::fromStdString(definition.paper_size).left(5);
-  Setup.printerType = QString::fromStdString(definition.printer).left(2);
-  Setup.stockDescription = QString::fromStdString(g.description).left(60);
+  ApplyLabelGeometry(g, QString::fromStdString(definition.paper_size),
+                     QString::fromStdString(definition.printer), &Setup);
   LabelDefinitionLabel->setText(Setup.stockDescription);
   SetLabelSizeFromInches(g.width, g.height);
 }

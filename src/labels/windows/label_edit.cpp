@@ -14,25 +14,10 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "render/paper_sizes.h"
 #include "ui/dialogs.h"
 
 namespace qv {
-
-const std::array<PaperSize, kPaperSizeCount> kPaperSizes = {{
-    {"Letter (8.5 x 11\")", "LTR", 8.5, 11},
-    {"Letter Landscape (11 x 8.5\")", "LTRL", 11, 8.5},
-    {"A4 (210 x 297mm)", "A4", 8.27, 11.69},
-    {"A4 Landscape ( 297 x 210mm)", "A4L", 11.69, 8.27},
-    {"A5 (148 x 210mm)", "A5", 5.82, 8.27},
-    {"Other (User Defined)", "USER", 0, 0},
-}};
-
-int PaperSizeIndex(const std::string& code) {
-  for (int i = 0; i < kPaperSizeCount - 1; ++i) {
-    if (code == kPaperSizes[i].code) return i;
-  }
-  return kPaperSizeCount - 1;
-}
 
 void CheckLabel(const LabelGeometry& g) {
   const std::string_view message = ValidLabelGeometry(g);

@@ -60,18 +60,6 @@ class LengthEdit : public QLineEdit {
   int m_decimals = 2;
 };
 
-// Paper size list entries: index, code and sheet size in inches.
-struct PaperSize {
-  const char* text;
-  const char* code;
-  double width;
-  double height;
-};
-inline constexpr int kPaperSizeCount = 6;
-extern const std::array<PaperSize, kPaperSizeCount> kPaperSizes;
-// The list index of `code`; "Other (User Defined)" for any unknown code.
-int PaperSizeIndex(const std::string& code);
-
 // The masks of the length fields: "##.###" in inches (a 3/16 in margin is
 // 0.188, as the tables keep it) and "###.#" in millimetres (the 63.5 mm of
 // A4 stocks).
