@@ -20,7 +20,7 @@
 
 #include "app/app_setup.h"
 #include "app/background.h"
-#include "app/browse_model.h"
+#include "store/table_grid_model.h"
 #include "app/db_controls.h"
 #include "app/qvmain.h"
 #include "store/apollo.h"

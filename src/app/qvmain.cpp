@@ -22,7 +22,7 @@
 #include <QTableView>
 #include <QToolButton>
 
-#include "app/browse_model.h"
+#include "store/table_grid_model.h"
 #include "app/db_controls.h"
 #include "app/preferences.h"
 #include "app/reindex.h"
@@ -70,9 +70,6 @@ QPoint MainWindowPosition(const QSize& screen, const QSize& window) {
 TQVPMain::TQVPMain(const StartOptions& options, QWidget* parent) : QMainWindow(parent) {
   SetMainWindow(this);
   ApolloEnv1.SetCentury(true);
-  TableQVW = new TableObject(&ApolloEnv1, this);
-  Apollo1.SetDataSource(TableQVW);
-  GridModel = new BrowseModel(TableQVW, this);
   setWindowTitle(QString::fromLatin1(kApplicationTitle));
 
   BuildWindow();
@@ -83,7 +80,7 @@ TQVPMain::TQVPMain(const StartOptions& options, QWidget* parent) : QMainWindow(p
   connect(TableQVW, &TableObject::afterPost, this, &TQVPMain::TableQVWAfterPost);
   connect(TableQVW, &TableObject::afterCancel, this, &TQVPMain::TableQVWAfterCancel);
   connect(TableQVW, &TableObject::recordChanged, this, &TQVPMain::SyncGridRow);
-  connect(GridModel, &BrowseModel::reloaded, this, &TQVPMain::SyncGridRow);
+  connect(GridModel, &TableGridModel::reloaded, this, &TQVPMain::SyncGridRow);
 
   // Key preview: the window sees keys before the focused control does.
   qApp->installEventFilter(this);
@@ -400,13 +397,16 @@ void TQVPMain::GridRowChosen(int row) {
   SetButtons();
 }
 
-void TQVPMain::GridDeleteRecord() {
+void TQVPMain::GridDeleteRecord() { DeleteCurrentRecord(QStringLiteral("Delete record?")); }
+
+void TQVPMain::DeleteCurrentRecord(const QString& question) {
   if (!TableQVW->active() || IsEditing || TableQVW->recNo() == TableQVW->recordCount() + 1) {
     return;
   }
-  if (!AskYesNo(QStringLiteral("Delete record?"))) return;
-  // Deleted from the main window: the deletion flag and the marker in
-  // PREFIX that every selection excludes.
+  if (!AskYesNo(question)) return;
+  QApplication::processEvents();
+  // The record keeps its data: the deletion flag and the marker in PREFIX,
+  // which every selection leaves out, hide it.
   TrackTableEvents = false;
   TableQVW->edit();
   TableQVW->setFieldText(QStringLiteral("PREFIX"), QStringLiteral("DELETED"));
@@ -556,20 +556,7 @@ void TQVPMain::ClearOrderMenuItems() {
 void TQVPMain::SetMenuOrder(QAction* item) {
   ClearOrderMenuItems();
   item->setChecked(true);
-  const QString caption = item->text().mid(1, 30).toUpper();
-  QString tag = caption;
-  if (caption == QLatin1String("LAST NAME")) {
-    tag = QStringLiteral("LNAME");
-  } else if (caption == QLatin1String("FIRST NAME")) {
-    tag = QStringLiteral("FNAME");
-  } else if (caption == QLatin1String("ORGANIZATION")) {
-    tag = QStringLiteral("ORG");
-  } else if (caption == QLatin1String("E-MAIL")) {
-    tag = QStringLiteral("EMAIL");
-  } else if (caption == QLatin1String("CODES")) {
-    tag = QStringLiteral("NOTES");
-  }
-  SetCurrentOrder(tag);
+  SetCurrentOrder(item->data().toString());
 }
 
 void TQVPMain::SetCurrentOrder(const QString& tag) {

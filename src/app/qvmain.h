@@ -24,6 +24,7 @@
 
 #include "store/apollo.h"
 #include "store/settings.h"
+#include "store/owned_table.h"
 
 class QAction;
 class QActionGroup;
@@ -39,7 +40,7 @@ class QToolButton;
 
 namespace qv {
 
-class BrowseModel;
+class TableGridModel;
 class DBDateEdit;
 class DBEdit;
 class DBMemo;
@@ -195,32 +196,25 @@ class TQVPMain : public QMainWindow {
   Page currentPage() const { return m_page; }
   int HelpTopic() const;
 
-  // ---- state ----
-  bool FirstActivate = true;
-  bool TrackTableEvents = true;
-  bool IsEditing = false;
-  QString CurrentOrder;
-  QString CurrentFilter;
-  // Date settings and the blank-date text of the mask.
-  QString DateSeparator;
-  QString ShortDateFmt;
-  QString DateEditMask;
-  QString BlankDate;
-  // Rules for adding records, read now for the editing that uses them.
-  AddingSettings Adding;
-  // Memo search.
-  QString MemoSearchText;
-  bool MemoFound = false;
-  // Carried from the record shown when an insert began.
-  QString CarryOrg, CarryStreet, CarryCity, CarryState, CarryZip, CarryCountry;
-  // The date when the date box was entered.
-  QDate SavedDate;
+  // ---- state, as the window's own code keeps it ----
+  bool firstActivate() const { return FirstActivate; }
+  // Off while a job has the table, so its moves and posts are not the user's.
+  bool tracksTableEvents() const { return TrackTableEvents; }
+  bool isEditing() const { return IsEditing; }
+  const QString& currentOrder() const { return CurrentOrder; }
+  const QString& currentFilter() const { return CurrentFilter; }
+  const QString& shortDateFormat() const { return ShortDateFmt; }
+  const QString& blankDate() const { return BlankDate; }
+  bool memoFound() const { return MemoFound; }
+  // The rules for adding records until Preferences are read again.
+  void setAddingRules(const AddingSettings& rules) { Adding = rules; }
 
   // ---- the open file ----
-  TApolloEnv ApolloEnv1;
-  TableObject* TableQVW;
-  TApollo Apollo1;
-  BrowseModel* GridModel;
+  OwnedTable m_contacts;
+  TApolloEnv& ApolloEnv1 = m_contacts.env;
+  TableObject* const TableQVW = &m_contacts.table;
+  TApollo& Apollo1 = m_contacts.apollo;
+  TableGridModel* GridModel;
 
   // ---- controls ----
   QPushButton* MainButton;
@@ -321,6 +315,41 @@ class TQVPMain : public QMainWindow {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // ---- state ----
+  bool FirstActivate = true;
+  bool TrackTableEvents = true;
+  bool IsEditing = false;
+  QString CurrentOrder;
+  QString CurrentFilter;
+  // Date settings and the blank-date text of the mask.
+  QString DateSeparator;
+  QString ShortDateFmt;
+  QString DateEditMask;
+  QString BlankDate;
+  // Rules for adding records, read now for the editing that uses them.
+  AddingSettings Adding;
+  // Memo search.
+  QString MemoSearchText;
+  bool MemoFound = false;
+  // Carried from the record shown when an insert began.
+  QString CarryOrg, CarryStreet, CarryCity, CarryState, CarryZip, CarryCountry;
+  // The date when the date box was entered.
+  QDate SavedDate;
+
+  // A clean-up window on the contact file opened exclusively, the main
+  // table closed meanwhile and brought back as it was.
+  template <typename Window>
+  void RunExclusiveCheck(const QString& workIndex);
+  // An import window on the contact file opened exclusively; the main
+  // table reopened afterwards in every case.
+  template <typename Window>
+  void RunImportWindow();
+  // A clean-up window on the filter alone.
+  template <typename Window>
+  void RunOnFilterAlone(const std::function<Window*()>& make);
+  // Asks `question`, then hides the current record as every delete from
+  // this window does; nothing while editing or on the blank new row.
+  void DeleteCurrentRecord(const QString& question);
   void BuildWindow();
   void BuildMenus();
   void BuildMainPage();

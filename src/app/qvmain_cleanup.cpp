@@ -30,19 +30,19 @@ struct MainView {
 }  // namespace
 
 template <typename Window>
-static void RunExclusiveCheck(TQVPMain& main, const QString& workIndex) {
+void TQVPMain::RunExclusiveCheck(const QString& workIndex) {
   const QString fileName = CurrentFileName();
   if (fileName.isEmpty()) return;
-  MainView saved{main.Apollo1.RecNo(), main.Apollo1.DBFilter()};
-  main.TableQVW->disableControls();
-  main.TrackTableEvents = false;
-  main.TableQVW->close();
+  MainView saved{Apollo1.RecNo(), Apollo1.DBFilter()};
+  TableQVW->disableControls();
+  TrackTableEvents = false;
+  TableQVW->close();
   {
-    Window window(&main.ApolloEnv1, ProgramDirectory(), &main);
+    Window window(&ApolloEnv1, ProgramDirectory(), this);
     CenterOnMainWindow(&window);
     if (OpenContactsExclusively(fileName, *window.tableObject())) {
-      if (main.RunCleanupWindow) {
-        main.RunCleanupWindow(window);
+      if (RunCleanupWindow) {
+        RunCleanupWindow(window);
       } else {
         window.exec();
       }
@@ -51,23 +51,23 @@ static void RunExclusiveCheck(TQVPMain& main, const QString& workIndex) {
   }
   RemoveWorkIndex(QDir(ProgramDirectory()).filePath(workIndex));
   // The main table comes back as it was: same file, order, query, record.
-  if (OpenContactFile(fileName, *main.TableQVW)) {
-    main.SetCurrentOrder(main.CurrentOrder);
-    main.Apollo1.Query(saved.query);
-    if (saved.recno > 0) main.Apollo1.Go(saved.recno);
-    if (main.Apollo1.Eof()) main.Apollo1.GoTop();
+  if (OpenContactFile(fileName, *TableQVW)) {
+    SetCurrentOrder(CurrentOrder);
+    Apollo1.Query(saved.query);
+    if (saved.recno > 0) Apollo1.Go(saved.recno);
+    if (Apollo1.Eof()) Apollo1.GoTop();
   }
-  main.TableQVW->enableControls();
-  main.TrackTableEvents = true;
-  main.SetButtons();
+  TableQVW->enableControls();
+  TrackTableEvents = true;
+  SetButtons();
 }
 
 void TQVPMain::mnuDupCheckClick() {
-  RunExclusiveCheck<TDupCheck>(*this, QStringLiteral("_chkdup.idx"));
+  RunExclusiveCheck<TDupCheck>(QStringLiteral("_chkdup.idx"));
 }
 
 void TQVPMain::mnuStateZipCheckClick() {
-  RunExclusiveCheck<TStateZipCheck>(*this, QStringLiteral("_chksz.idx"));
+  RunExclusiveCheck<TStateZipCheck>(QStringLiteral("_chksz.idx"));
 }
 
 void TQVPMain::mnuConvertUpperClick() {
@@ -91,45 +91,45 @@ void TQVPMain::mnuConvertUpperClick() {
 // Search and replace and delete run on the filter alone, so that without a
 // filter every record, deleted-marked ones included, is chosen.
 template <typename Window>
-static void RunOnFilterAlone(TQVPMain& main, const std::function<Window*()>& make) {
-  if (!main.TableQVW->active()) return;
-  const int savedRecno = main.Apollo1.RecNo();
-  const int savedOrder = main.Apollo1.IndexOrd();
-  main.Apollo1.Query(main.CurrentFilter);
-  main.TableQVW->disableControls();
-  main.TrackTableEvents = false;
+void TQVPMain::RunOnFilterAlone(const std::function<Window*()>& make) {
+  if (!TableQVW->active()) return;
+  const int savedRecno = Apollo1.RecNo();
+  const int savedOrder = Apollo1.IndexOrd();
+  Apollo1.Query(CurrentFilter);
+  TableQVW->disableControls();
+  TrackTableEvents = false;
   {
     std::unique_ptr<Window> window(make());
     CenterOnMainWindow(window.get());
-    if (main.RunCleanupWindow) {
-      main.RunCleanupWindow(*window);
+    if (RunCleanupWindow) {
+      RunCleanupWindow(*window);
     } else {
       window->exec();
     }
   }
-  main.ApplyFilter();
-  main.Apollo1.SetOrder(savedOrder);
+  ApplyFilter();
+  Apollo1.SetOrder(savedOrder);
   // Back to the record shown before, unless the run deleted it.
-  if (savedRecno > 0) main.Apollo1.Go(savedRecno);
-  if (main.Apollo1.Eof() || main.Apollo1.Deleted() ||
-      !main.Apollo1.EvalLogical(main.Apollo1.DBFilter().isEmpty() ? QStringLiteral(".T.")
-                                                                  : main.Apollo1.DBFilter())) {
-    main.TableQVW->first();
+  if (savedRecno > 0) Apollo1.Go(savedRecno);
+  if (Apollo1.Eof() || Apollo1.Deleted() ||
+      !Apollo1.EvalLogical(Apollo1.DBFilter().isEmpty() ? QStringLiteral(".T.")
+                                                                  : Apollo1.DBFilter())) {
+    TableQVW->first();
   }
-  main.TableQVW->enableControls();
-  main.TrackTableEvents = true;
-  main.SetButtons();
+  TableQVW->enableControls();
+  TrackTableEvents = true;
+  SetButtons();
 }
 
 void TQVPMain::mnuSearchReplaceClick() {
-  RunOnFilterAlone<TSearchAndReplace>(*this, [this] {
+  RunOnFilterAlone<TSearchAndReplace>([this] {
     return new TSearchAndReplace(TableQVW, !CurrentFilter.isEmpty(), this);
   });
 }
 
 void TQVPMain::mnuDeleteRecordsClick() {
   RunOnFilterAlone<TDeleteRecords>(
-      *this, [this] { return new TDeleteRecords(TableQVW, CurrentFilter, this); });
+      [this] { return new TDeleteRecords(TableQVW, CurrentFilter, this); });
 }
 
 }  // namespace qv

@@ -158,20 +158,7 @@ void TQVPMain::FillCityState(const QString& zip, QString& city, QString& state) 
 // ---- deleting -----------------------------------------------------------------
 
 void TQVPMain::DeleteButtonClick() {
-  if (m_page != Page::Main || !TableQVW->active() || IsEditing ||
-      TableQVW->recNo() == TableQVW->recordCount() + 1) {
-    return;
-  }
-  if (!AskYesNo(QStringLiteral("Delete this record?"))) return;
-  QApplication::processEvents();
-  // The record keeps its data: the deletion flag and the marker in PREFIX,
-  // which every selection leaves out, hide it.
-  TrackTableEvents = false;
-  TableQVW->edit();
-  TableQVW->setFieldText(QStringLiteral("PREFIX"), QStringLiteral("DELETED"));
-  if (TableQVW->post()) TableQVW->deleteRecord();
-  TrackTableEvents = true;
-  SetButtons();
+  if (m_page == Page::Main) DeleteCurrentRecord(QStringLiteral("Delete this record?"));
 }
 
 // ---- the date box -------------------------------------------------------------

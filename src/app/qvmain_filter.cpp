@@ -21,11 +21,14 @@ namespace qv {
 
 void TQVPMain::SearchButtonClick() {
   if (!TableQVW->active() || IsEditing) return;
-  QString caption;
+  QString caption, tag;
   for (QAction* item : OrderItems) {
-    if (item->isChecked()) caption = item->text().mid(1, 30);
+    if (item->isChecked()) {
+      caption = item->text().mid(1, 30);
+      tag = item->data().toString();
+    }
   }
-  const bool dateOrder = caption.toUpper() == QLatin1String("DATE");
+  const bool dateOrder = tag == QLatin1String("DATE");
 
   TSearchBox box(this);
   box.SearchLabel->setText(QStringLiteral("Search for ") + caption);

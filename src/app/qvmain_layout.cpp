@@ -15,7 +15,7 @@
 #include <QTableView>
 #include <QToolButton>
 
-#include "app/browse_model.h"
+#include "store/table_grid_model.h"
 #include "app/db_controls.h"
 #include "app/qvmain.h"
 
@@ -36,9 +36,38 @@ constexpr int kButtonRow = 322;
 int RowY(int row) { return kTop + row * kRow; }
 
 // The Order menu's captions in menu order.
-const char* const kOrderCaptions[] = {
-    "&Last Name", "&First Name", "&Title", "&Organization", "&Street", "&City", "&State",
-    "&Zip",       "&Country",    "&Phone", "&E-mail",       "&Fax",    "&Date", "&Codes"};
+// The Browse grid's columns in grid order, the hidden ones last, with
+// their first widths.
+struct BrowseColumn {
+  const char* field;
+  const char* title;
+  bool hidden;
+  int width;
+};
+const BrowseColumn kBrowseColumns[] = {
+    {"LNAME", "Last Name", false, 130},  {"FNAME", "First Name", false, 110},
+    {"MIDDLE", "Middle", false, 50},     {"ORG", "Organization", false, 150},
+    {"CITY", "City", false, 110},        {"ZIP", "Zip/Postal Code", false, 90},
+    {"STREET", "Street Address", false, 160}, {"PREFIX", "PREFIX", false, 70},
+    {"STATE", "State", false, 90},       {"TITLE", "Title", false, 120},
+    {"COUNTRY", "Country", false, 90},   {"PHONE", "Phone", false, 100},
+    {"NOTES", "Codes", false, 90},       {"EMAIL", "Email", false, 150},
+    {"FAX", "Fax", false, 100},          {"DATE", "DATE", false, 80},
+    {"CARRIER", "CARRIER", true, 0},     {"MEMO", "MEMO", true, 0},
+    {"SEQNO", "SEQNO", true, 0},
+};
+
+// The Order menu: caption and the tag it sets.
+struct OrderChoice {
+  const char* caption;
+  const char* tag;
+};
+const OrderChoice kOrderChoices[] = {
+    {"&Last Name", "LNAME"}, {"&First Name", "FNAME"}, {"&Title", "TITLE"},
+    {"&Organization", "ORG"}, {"&Street", "STREET"},   {"&City", "CITY"},
+    {"&State", "STATE"},      {"&Zip", "ZIP"},          {"&Country", "COUNTRY"},
+    {"&Phone", "PHONE"},      {"&E-mail", "EMAIL"},     {"&Fax", "FAX"},
+    {"&Date", "DATE"},        {"&Codes", "NOTES"}};
 
 // The filter boxes in the order their conditions are joined: field name
 // of the Main-page box they line up with, and label.
@@ -153,8 +182,9 @@ void TQVPMain::BuildMenus() {
   OrderMenu = menuBar()->addMenu(QStringLiteral("&Order"));
   auto* group = new QActionGroup(this);
   group->setExclusionPolicy(QActionGroup::ExclusionPolicy::None);
-  for (const char* caption : kOrderCaptions) {
-    QAction* item = OrderMenu->addAction(QString::fromLatin1(caption));
+  for (const OrderChoice& choice : kOrderChoices) {
+    QAction* item = OrderMenu->addAction(QString::fromLatin1(choice.caption));
+    item->setData(QString::fromLatin1(choice.tag));
     item->setCheckable(true);
     group->addAction(item);
     OrderItems << item;
@@ -309,6 +339,13 @@ void TQVPMain::BuildMainPage() {
 }
 
 void TQVPMain::BuildBrowsePage() {
+  std::vector<TableGridColumn> columns;
+  for (const BrowseColumn& c : kBrowseColumns) {
+    columns.push_back({QString::fromLatin1(c.field), QString::fromLatin1(c.title)});
+  }
+  // Rebuilt only while Browse is shown: a million contacts take a pass.
+  GridModel = new TableGridModel(TableQVW, std::move(columns), this,
+                                 TableGridModel::Follow::WhenActive);
   BrowseGrid = new QTableView(BrowsePage);
   BrowseGrid->setGeometry(4, 4, 586, kButtonRow - 10);
   BrowseGrid->setModel(GridModel);
@@ -327,13 +364,9 @@ void TQVPMain::BuildBrowsePage() {
   BrowseGrid->setStyleSheet(
       QStringLiteral("QTableView { selection-background-color: #000080; selection-color: white; }"
                      " QTableView:!focus { selection-background-color: #000080; }"));
-  const auto& columns = BrowseModel::Columns();
-  for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
-    BrowseGrid->setColumnHidden(c, columns[c].hidden);
-  }
-  const int widths[] = {130, 110, 50, 150, 110, 90, 160, 70, 90, 120, 90, 100, 90, 150, 100, 80};
-  for (int c = 0; c < static_cast<int>(std::size(widths)); ++c) {
-    BrowseGrid->setColumnWidth(c, widths[c]);
+  for (int c = 0; c < static_cast<int>(std::size(kBrowseColumns)); ++c) {
+    BrowseGrid->setColumnHidden(c, kBrowseColumns[c].hidden);
+    if (!kBrowseColumns[c].hidden) BrowseGrid->setColumnWidth(c, kBrowseColumns[c].width);
   }
   connect(BrowseGrid, &QTableView::doubleClicked, this, &TQVPMain::ChangeToRecord);
   connect(BrowseGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,

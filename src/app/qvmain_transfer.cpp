@@ -22,22 +22,22 @@ QString NoOpenFileMessage() {
 }  // namespace
 
 template <typename Window>
-static void RunImportWindow(TQVPMain& main) {
+void TQVPMain::RunImportWindow() {
   const QString fileName = CurrentFileName();
-  if (!main.TableQVW->active() || fileName.isEmpty()) {
+  if (!TableQVW->active() || fileName.isEmpty()) {
     ShowInformation(NoOpenFileMessage());
     return;
   }
-  const QString query = main.Apollo1.DBFilter();
-  main.TableQVW->disableControls();
-  main.TrackTableEvents = false;
-  main.TableQVW->close();
+  const QString query = Apollo1.DBFilter();
+  TableQVW->disableControls();
+  TrackTableEvents = false;
+  TableQVW->close();
   {
-    Window window(&main.ApolloEnv1, &main);
+    Window window(&ApolloEnv1, this);
     CenterOnMainWindow(&window);
     if (OpenContactsExclusively(fileName, *window.Destination)) {
-      if (main.RunTransferWindow) {
-        main.RunTransferWindow(window);
+      if (RunTransferWindow) {
+        RunTransferWindow(window);
       } else {
         window.exec();
       }
@@ -45,18 +45,18 @@ static void RunImportWindow(TQVPMain& main) {
     window.Destination->close();
   }
   // Reopened in every case, also when the exclusive open failed.
-  if (main.OpenQVWDBF(fileName)) {
-    main.Apollo1.Query(query);
-    main.TableQVW->first();
+  if (OpenQVWDBF(fileName)) {
+    Apollo1.Query(query);
+    TableQVW->first();
   }
-  main.TableQVW->enableControls();
-  main.TrackTableEvents = true;
-  main.SetButtons();
+  TableQVW->enableControls();
+  TrackTableEvents = true;
+  SetButtons();
 }
 
-void TQVPMain::mnuImportAsciiClick() { RunImportWindow<TAsciiImport>(*this); }
+void TQVPMain::mnuImportAsciiClick() { RunImportWindow<TAsciiImport>(); }
 
-void TQVPMain::mnuImportDbfClick() { RunImportWindow<TDBFImport>(*this); }
+void TQVPMain::mnuImportDbfClick() { RunImportWindow<TDBFImport>(); }
 
 void TQVPMain::mnuCopyOutClick() {
   if (!TableQVW->active()) {

@@ -1,5 +1,6 @@
 #include "store/table_grid_model.h"
 
+#include <QTimer>
 #include <algorithm>
 #include <string>
 
@@ -7,12 +8,21 @@
 
 namespace qv {
 
+namespace {
+constexpr int kCacheRows = 512;
+}  // namespace
+
 TableGridModel::TableGridModel(TableObject* table, std::vector<TableGridColumn> columns,
-                               QObject* parent)
-    : QAbstractTableModel(parent), m_table(table), m_columns(std::move(columns)) {
-  connect(m_table, &TableObject::layoutChanged, this, &TableGridModel::reload);
-  connect(m_table, &TableObject::afterPost, this, &TableGridModel::reload);
-  reload();
+                               QObject* parent, Follow follow)
+    : QAbstractTableModel(parent), m_table(table), m_columns(std::move(columns)), m_follow(follow) {
+  connect(m_table, &TableObject::layoutChanged, this, &TableGridModel::markStale);
+  connect(m_table, &TableObject::afterPost, this, &TableGridModel::markStale);
+  m_numeric.assign(m_columns.size(), false);
+  if (m_follow == Follow::Immediately) {
+    reload();
+  } else {
+    m_active = false;
+  }
 }
 
 int TableGridModel::rowCount(const QModelIndex& parent) const {
@@ -35,8 +45,8 @@ QVariant TableGridModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant TableGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (role != Qt::DisplayRole || orientation != Qt::Horizontal) return QVariant();
-  if (section < 0 || section >= columnCount()) return QVariant();
+  if (role != Qt::DisplayRole) return QVariant();
+  if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return QVariant();
   return m_columns[section].title;
 }
 
@@ -51,8 +61,7 @@ bool TableGridModel::setData(const QModelIndex& index, const QVariant& value, in
       index.column() >= columnCount()) {
     return false;
   }
-  const int row = index.row();
-  const int recno = m_recnos[row];
+  const int recno = recordOfRow(index.row());
   if (m_table->recNo() != recno) {
     // A change of row ends the edit of the row before, as a grid does.
     if (m_table->state() != TableObject::State::Browse && !m_table->post()) return false;
@@ -64,64 +73,118 @@ bool TableGridModel::setData(const QModelIndex& index, const QVariant& value, in
   if (!m_table->setFieldText(m_columns[index.column()].field, text)) return false;
   const int rowNow = rowOfRecord(recno);
   if (rowNow < 0) return true;
-  m_cells[rowNow][index.column()] = text;
+  QStringList cells = rowCells(rowNow);
+  cells[index.column()] = text;
+  m_typed.insert(rowNow, cells);
   const QModelIndex changed = this->index(rowNow, index.column());
   emit dataChanged(changed, changed);
   return true;
 }
 
+void TableGridModel::setActive(bool on) {
+  m_active = on;
+  if (on) ensureFresh();
+}
+
+void TableGridModel::ensureFresh() {
+  if (m_stale) reload();
+}
+
 void TableGridModel::reload() {
   beginResetModel();
   m_recnos.clear();
-  m_cells.clear();
+  m_cache.clear();
+  m_typed.clear();
+  m_fieldOfColumn.assign(m_columns.size(), -1);
   m_numeric.assign(m_columns.size(), false);
   if (xb::WorkArea* area = m_table->area()) {
-    xb::Table& table = area->table();
-    std::vector<int> fieldOfColumn;
+    const xb::Table& table = area->table();
     for (size_t c = 0; c < m_columns.size(); ++c) {
       const int f = table.FieldIndex(m_columns[c].field.toStdString());
-      fieldOfColumn.push_back(f);
+      m_fieldOfColumn[c] = f;
       if (f >= 0) {
         const char type = table.fields()[f].type;
         m_numeric[c] = type == 'N' || type == 'F' || type == 'I' || type == 'Y' || type == 'B';
       }
     }
-    std::vector<uint32_t> recnos;
     // On a read failure the grid shows what was gathered; moving in the
     // table reports the problem in the user's words.
-    area->VisibleRecnos(&recnos);
-    std::string buf;
-    for (uint32_t recno : recnos) {
-      if (!table.ReadRecord(recno, &buf).ok() || buf.size() < table.record_length()) continue;
-      QStringList cells;
-      for (int f : fieldOfColumn) {
-        if (f < 0) {
-          cells << QString();
-          continue;
-        }
-        const xb::FieldInfo& info = table.fields()[f];
-        cells << FieldValueText(info, std::string_view(buf.data() + info.offset, info.width));
-      }
-      m_recnos.push_back(static_cast<int>(recno));
-      m_cells.push_back(std::move(cells));
-    }
+    area->VisibleRecnos(&m_recnos);
   }
+  m_stale = false;
   endResetModel();
+  emit reloaded();
+}
+
+void TableGridModel::refreshCells() {
+  m_cache.clear();
+  if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+}
+
+void TableGridModel::markStale() {
+  m_stale = true;
+  m_cache.clear();
+  if (m_follow == Follow::Immediately) {
+    reload();
+    return;
+  }
+  if (!m_active || m_reloadQueued) return;
+  // Several changes in one step (post, then the views' refresh) make one
+  // rebuild.
+  m_reloadQueued = true;
+  QTimer::singleShot(0, this, [this] {
+    m_reloadQueued = false;
+    if (m_active) ensureFresh();
+  });
+}
+
+const QStringList& TableGridModel::rowCells(int row) const {
+  auto typed = m_typed.constFind(row);
+  if (typed != m_typed.constEnd()) return *typed;
+  auto it = m_cache.constFind(row);
+  if (it == m_cache.constEnd()) {
+    if (m_cache.size() >= kCacheRows) m_cache.clear();
+    it = m_cache.insert(row, readRow(row));
+  }
+  return *it;
+}
+
+QStringList TableGridModel::readRow(int row) const {
+  QStringList cells;
+  xb::WorkArea* area = m_table->area();
+  if (area == nullptr) return cells;
+  xb::Table& table = area->table();
+  std::string buf;
+  // A record gone since the last gathering (a pack) shows as an empty row.
+  if (!table.ReadRecord(m_recnos[row], &buf).ok() || buf.size() < table.record_length()) {
+    return cells;
+  }
+  const auto& fields = table.fields();
+  for (int f : m_fieldOfColumn) {
+    if (f < 0) {
+      cells << QString();
+      continue;
+    }
+    const xb::FieldInfo& info = fields[f];
+    // Memo text stays in the memo file: a memo column shows its pointer.
+    cells << FieldValueText(info, std::string_view(buf.data() + info.offset, info.width));
+  }
+  return cells;
 }
 
 int TableGridModel::recordOfRow(int row) const {
-  return row >= 0 && row < rowCount() ? m_recnos[row] : 0;
+  return row >= 0 && row < rowCount() ? static_cast<int>(m_recnos[row]) : 0;
 }
 
 int TableGridModel::rowOfRecord(int recno) const {
   if (recno <= 0) return -1;
-  auto it = std::find(m_recnos.begin(), m_recnos.end(), recno);
+  auto it = std::find(m_recnos.begin(), m_recnos.end(), static_cast<uint32_t>(recno));
   return it == m_recnos.end() ? -1 : static_cast<int>(it - m_recnos.begin());
 }
 
 QString TableGridModel::cell(int row, int column) const {
   if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) return QString();
-  return m_cells[row].value(column);
+  return rowCells(row).value(column);
 }
 
 int TableGridModel::columnOfField(const QString& field) const {
@@ -134,7 +197,7 @@ int TableGridModel::columnOfField(const QString& field) const {
 int TableGridModel::findRow(int column, const QString& text) const {
   if (column < 0 || column >= columnCount()) return -1;
   for (int row = 0; row < rowCount(); ++row) {
-    if (m_cells[row].value(column).contains(text, Qt::CaseInsensitive)) return row;
+    if (cell(row, column).contains(text, Qt::CaseInsensitive)) return row;
   }
   return -1;
 }
@@ -145,7 +208,7 @@ bool TableGridModel::moveToRow(int row) {
   if (m_table->state() != TableObject::State::Browse) m_table->cancel();
   // Straight to the record and a refresh: the table reports a new current
   // record only, so the rows need no reload.
-  if (!area->Go(static_cast<uint32_t>(m_recnos[row])).ok()) return false;
+  if (!area->Go(m_recnos[row]).ok()) return false;
   m_table->refresh();
   return true;
 }

@@ -4,7 +4,7 @@
 #include <QTableView>
 #include <QTest>
 
-#include "app/browse_model.h"
+#include "store/table_grid_model.h"
 #include "app/db_controls.h"
 #include "app_fixture.h"
 #include "store/settings.h"

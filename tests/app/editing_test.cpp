@@ -7,7 +7,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/browse_model.h"
+#include "store/table_grid_model.h"
 #include "app/db_controls.h"
 #include "app/edit_dialogs.h"
 #include "app_fixture.h"
@@ -28,7 +28,7 @@ class EditingTest : public AppTest {
   TQVPMain& StartOn(const QList<Contact>& contacts, const AddingSettings& adding) {
     TQVPMain& m = OpenOn(contacts);
     m.ApplyFilter();
-    m.Adding = adding;
+    m.setAddingRules(adding);
     m.TableQVW->first();
     dialogs_->clear();
     return m;
@@ -165,7 +165,7 @@ TEST_F(EditingTest, DuplicateDifferingOnlyInCase) {
     EXPECT_EQ(dialogs_->captions, QStringList{QStringLiteral("Possible Duplicate")});
     EXPECT_EQ(dialogs_->beeps, 1);
     EXPECT_FALSE(m.ApolloEnv1.Exact());
-    EXPECT_EQ(m.CurrentOrder, QStringLiteral("LNAME"));
+    EXPECT_EQ(m.currentOrder(), QStringLiteral("LNAME"));
     if (goOn) {
       ASSERT_TRUE(Inserting(m));
       EXPECT_EQ(F(m, "LNAME"), QStringLiteral("SMITH"));
@@ -208,7 +208,7 @@ TEST_F(EditingTest, BlankingAndRestoringTheDate) {
     dialogs_->clear();
     m.SaveButtonClick();
     EXPECT_EQ(dialogs_->notices, QStringList({QStringLiteral("Invalid date. Must be in the format:") +
-                                              m.ShortDateFmt}))
+                                              m.shortDateFormat()}))
         << typed;
     EXPECT_EQ(m.TableQVW->state(), TableObject::State::Edit) << typed;
     EXPECT_EQ(DigitsOnly(m.DBDate->text()), DigitsOnly(QString::fromLatin1(typed))) << typed;
@@ -273,7 +273,7 @@ TEST_F(EditingTest, MemoSearchFindsNextAndBeepsWhenDone) {
   m.SearchMemoButtonClick();
   EXPECT_EQ(dialogs_->prompts, QStringList{QStringLiteral("Memo Search: Search For")});
   EXPECT_EQ(F(m, "LNAME"), QStringLiteral("Archer"));
-  EXPECT_TRUE(m.MemoFound);
+  EXPECT_TRUE(m.memoFound());
   EXPECT_FALSE(m.SearchMemoNextButton->isHidden());
   m.SearchMemoNextButtonClick();
   EXPECT_EQ(F(m, "LNAME"), QStringLiteral("Cole"));  // upper case in the memo

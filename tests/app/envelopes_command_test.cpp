@@ -65,7 +65,7 @@ TEST_F(EnvelopesCommandTest, OpensPrintEnvelopeOnTheCurrentRecordAndPutsTheTable
   m.RunEnvelopesWindow = [&](TQVEnvelopes& envelopes) {
     ran = true;
     envelopes.FormActivate();
-    frozen = !m.TrackTableEvents && m.TableQVW->controlsDisabled();
+    frozen = !m.tracksTableEvents() && m.TableQVW->controlsDisabled();
     EXPECT_EQ(envelopes.windowTitle(), "Print Envelope");
     EXPECT_FALSE(envelopes.rbQFilter->isEnabled()) << "no filter is set";
     EXPECT_TRUE(envelopes.PreviewButton->isEnabled()) << "the shipped setups are listed";
@@ -85,7 +85,7 @@ TEST_F(EnvelopesCommandTest, OpensPrintEnvelopeOnTheCurrentRecordAndPutsTheTable
     EXPECT_TRUE(all.contains(QString::fromLatin1(name))) << name;
   }
   EXPECT_EQ(m.Apollo1.RecNo(), 2);
-  EXPECT_TRUE(m.TrackTableEvents);
+  EXPECT_TRUE(m.tracksTableEvents());
   EXPECT_FALSE(m.TableQVW->controlsDisabled());
 }
 
@@ -123,7 +123,7 @@ TEST_F(EnvelopesCommandTest, MissingSetupTableIsSaidAndTheWindowNotShown) {
   EXPECT_FALSE(ran);
   EXPECT_EQ(dialogs_->notices,
             QStringList{QStringLiteral("Unable to Open QVPESU.DBF (envelope setup file)")});
-  EXPECT_TRUE(m.TrackTableEvents);
+  EXPECT_TRUE(m.tracksTableEvents());
   EXPECT_FALSE(m.TableQVW->controlsDisabled());
 }
 

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "app/browse_model.h"
+#include "store/table_grid_model.h"
 #include "app/edit_dialogs.h"
 #include "app/shared.h"
 #include "app_fixture.h"
@@ -87,7 +87,7 @@ TEST_F(FilterPageTest, SetNowCountsIndicatesAndNarrowsTheGrid) {
     m.qSetFilterButtonClick();
     EXPECT_EQ(m.qMatchCount->text(), c.label);
     EXPECT_EQ(!m.FilterIndicator->isHidden(), c.indicator);
-    EXPECT_EQ(m.CurrentFilter.isEmpty(), !c.indicator);
+    EXPECT_EQ(m.currentFilter().isEmpty(), !c.indicator);
     EXPECT_EQ(GridRows(m), c.rows);
     EXPECT_EQ(dialogs_->notices, c.notices);
   }
@@ -115,7 +115,7 @@ TEST_F(FilterPageTest, TooComplexHidesOnlyMarkedRecords) {
   m.qSetFilterButtonClick();
   EXPECT_TRUE(dialogs_->notices.isEmpty());
   EXPECT_EQ(m.Apollo1.Filter().size(), 255);  // the longest query the engine takes
-  EXPECT_EQ(m.CurrentFilter.size(), 0);  // matched nothing
+  EXPECT_EQ(m.currentFilter().size(), 0);  // matched nothing
   EXPECT_EQ(m.qMatchCount->text(), QStringLiteral("0 matches"));
   EXPECT_EQ(m.Apollo1.QueryRecCount(), 0);
 
@@ -124,7 +124,7 @@ TEST_F(FilterPageTest, TooComplexHidesOnlyMarkedRecords) {
   EXPECT_EQ(dialogs_->notices,
             QStringList{QStringLiteral("Sorry - filter is too complex.Please simplify it.")});
   EXPECT_EQ(m.qMatchCount->text(), QStringLiteral("0 matches"));
-  EXPECT_TRUE(m.CurrentFilter.isEmpty());
+  EXPECT_TRUE(m.currentFilter().isEmpty());
   EXPECT_EQ(m.Apollo1.QueryRecCount(), 2);
 }
 
@@ -149,7 +149,7 @@ TEST_F(FilterPageTest, OrdersCheckOneItemAndMapToTags) {
   ASSERT_EQ(m.OrderItems.size(), 14);
   for (int i = 0; i < 14; ++i) {
     m.SetMenuOrder(m.OrderItems[i]);
-    EXPECT_EQ(m.CurrentOrder, QString::fromLatin1(tags[i]));
+    EXPECT_EQ(m.currentOrder(), QString::fromLatin1(tags[i]));
     EXPECT_EQ(m.Apollo1.IndexOrd(), m.Apollo1.TagArea(QString::fromLatin1(tags[i])));
     for (int j = 0; j < 14; ++j) EXPECT_EQ(m.OrderItems[j]->isChecked(), i == j);
   }
@@ -175,7 +175,7 @@ class SearchTest : public FilterPageTest {
 TEST_F(SearchTest, CodesOrderSortsAndFindsByCodes) {
   TQVPMain& m = StartOn({kAnn, kBob, kCy});
   m.SetMenuOrder(m.OrderItems[13]);
-  EXPECT_EQ(m.CurrentOrder, QStringLiteral("NOTES"));
+  EXPECT_EQ(m.currentOrder(), QStringLiteral("NOTES"));
   m.TableQVW->first();
   // Cole's empty codes sort first, then CLUB, then VIP.
   EXPECT_EQ(Last(m), QStringLiteral("Cole"));

@@ -42,7 +42,7 @@ TEST_F(LabelsCommandTest, PresortedPreviewLeavesFilterOrderRecordAndPrinterAsThe
   m.FilterButtonClick();
   m.FilterBoxes[FilterFieldExpressions().indexOf(QStringLiteral("STATE"))]->setText("NY");
   m.qSetFilterButtonClick();
-  ASSERT_FALSE(m.CurrentFilter.isEmpty());
+  ASSERT_FALSE(m.currentFilter().isEmpty());
   m.MainButtonClick();
   m.SetCurrentOrder(QStringLiteral("CITY"));
   m.TableQVW->last();
@@ -58,7 +58,7 @@ TEST_F(LabelsCommandTest, PresortedPreviewLeavesFilterOrderRecordAndPrinterAsThe
   bool frozen = false;
   m.RunLabelsWindow = [&](TQVLabels& labels) {
     labels.FormActivate();
-    frozen = !m.TrackTableEvents && m.TableQVW->controlsDisabled();
+    frozen = !m.tracksTableEvents() && m.TableQVW->controlsDisabled();
     EXPECT_TRUE(labels.rbQFilter->isEnabled());
     EXPECT_TRUE(labels.rbQFilter->isChecked());
     labels.PrinterListChange(labels.PrinterList->findText(PdfPrinterName()));
@@ -89,7 +89,7 @@ TEST_F(LabelsCommandTest, PresortedPreviewLeavesFilterOrderRecordAndPrinterAsThe
   EXPECT_EQ(m.Apollo1.DBFilter(), filter);
   EXPECT_EQ(m.Apollo1.QueryRecCount(), 3);
   EXPECT_EQ(CurrentPrinterName(), printer);
-  EXPECT_TRUE(m.TrackTableEvents);
+  EXPECT_TRUE(m.tracksTableEvents());
   EXPECT_FALSE(m.TableQVW->controlsDisabled());
 }
 
@@ -130,7 +130,7 @@ TEST_F(LabelsCommandTest, ModifyInTheDesignerIsStoredInTheSetupTable) {
 
 TEST_F(LabelsCommandTest, WithoutAFilterOnlyAllRecordsCanBeChosen) {
   TQVPMain& m = StartOn({kAnn, kBob});
-  ASSERT_TRUE(m.CurrentFilter.isEmpty());
+  ASSERT_TRUE(m.currentFilter().isEmpty());
   bool ran = false;
   m.RunLabelsWindow = [&](TQVLabels& labels) {
     ran = true;
@@ -150,7 +150,7 @@ TEST_F(LabelsCommandTest, MissingSetupTableIsReportedAndTheWindowNotShown) {
   EXPECT_FALSE(ran);
   EXPECT_EQ(dialogs_->notices,
             QStringList{QStringLiteral("Unable to Open QVPLSU.DBF (label setup file)")});
-  EXPECT_TRUE(m.TrackTableEvents);
+  EXPECT_TRUE(m.tracksTableEvents());
   EXPECT_FALSE(m.TableQVW->controlsDisabled());
 }
 

@@ -78,7 +78,7 @@ TEST_F(MainWindowTest, FirstStartCreatesOpensAndOffersOnlyAdd) {
   EXPECT_TRUE(m.TableQVW->active());
   EXPECT_EQ(CurrentFileName(), path);
   EXPECT_EQ(m.windowTitle(), QStringLiteral("Quorvane for Windows - ") + path);
-  EXPECT_EQ(m.CurrentOrder, QStringLiteral("LNAME"));
+  EXPECT_EQ(m.currentOrder(), QStringLiteral("LNAME"));
   EXPECT_TRUE(m.OrderItems.first()->isChecked());
   EXPECT_EQ(m.GetMRUList(), QStringList{path});
   EXPECT_EQ(Read(m), (Shown{true, false, false, false, false, false, false, false, true, true}));
@@ -99,7 +99,7 @@ TEST_F(MainWindowTest, SetButtonsInEachState) {
   EXPECT_EQ(m.SaveButton->text(), QStringLiteral("Save"));
 
   m.EditButtonClick();
-  EXPECT_TRUE(m.IsEditing);
+  EXPECT_TRUE(m.isEditing());
   EXPECT_EQ(Read(m), (Shown{false, false, true, true, false, false, false, false, false, true}))
       << "editing";
   EXPECT_EQ(m.SaveButton->text(), QStringLiteral("&Save"));
@@ -107,7 +107,7 @@ TEST_F(MainWindowTest, SetButtonsInEachState) {
   EXPECT_EQ(m.AddButton->text(), QStringLiteral("Add"));
   EXPECT_EQ(m.EditButton->text(), QStringLiteral("Edit"));
   m.CancelButtonClick();
-  EXPECT_FALSE(m.IsEditing);
+  EXPECT_FALSE(m.isEditing());
 
   dialogs_->clear();
   EXPECT_FALSE(m.OpenQVWDBF(dir_ + QStringLiteral("GONE.DBF")));
@@ -115,7 +115,7 @@ TEST_F(MainWindowTest, SetButtonsInEachState) {
   EXPECT_EQ(dialogs_->notices, QStringList{NotFoundMessage(dir_ + QStringLiteral("GONE.DBF"))});
   EXPECT_EQ(Read(m), (Shown{false, false, false, false, false, true, false, false, true, false}))
       << "no file";
-  EXPECT_TRUE(m.CurrentOrder.isEmpty());
+  EXPECT_TRUE(m.currentOrder().isEmpty());
   EXPECT_TRUE(CurrentFileName().isEmpty());
   EXPECT_EQ(m.windowTitle(), QStringLiteral("Quorvane for Windows - ") + dir_ + "GONE.DBF");
 
@@ -320,14 +320,14 @@ TEST_F(MainWindowTest, LoadPreferencesAppliesTheDateSettings) {
   TQVPMain& m = Start();
   EXPECT_EQ(m.DateFormatLabel->text(), QStringLiteral("(mm/dd/yyyy)")) << "defaults";
   EXPECT_EQ(m.DBDate->text(), QStringLiteral("03/25/2024"));
-  EXPECT_EQ(m.BlankDate, QStringLiteral("  /  /    "));
+  EXPECT_EQ(m.blankDate(), QStringLiteral("  /  /    "));
 
   IniFile ini = SettingsFile();
   WriteDateSettings(ini, DateSettings{".", "dd.mm.yyyy", "!99.99.9999;1;_"});
   m.LoadPreferences();
   EXPECT_EQ(m.DateLabel->text(), QStringLiteral("Date"));
   EXPECT_EQ(m.DateFormatLabel->text(), QStringLiteral("(dd.mm.yyyy)"));
-  EXPECT_EQ(m.BlankDate, QStringLiteral("  .  .    "));
+  EXPECT_EQ(m.blankDate(), QStringLiteral("  .  .    "));
   EXPECT_EQ(ProgramDates().separator, QLatin1Char('.'));
   EXPECT_EQ(ProgramDates().shortDateFmt, QStringLiteral("dd.mm.yyyy"));
   EXPECT_EQ(m.DBDate->inputMask(), QStringLiteral("00.00.0000;_"));
@@ -376,24 +376,24 @@ TEST_F(MainWindowTest, RebuildIndexesPacksFreezesViewsAndReturnsToLastNameOrder)
   m.SetMenuOrder(m.OrderItems.at(5));  // &City
   bool frozen = false;
   WhenShown<TQVReindex>([&](TQVReindex* r) {
-    frozen = m.TableQVW->controlsDisabled() && !m.TrackTableEvents;
+    frozen = m.TableQVW->controlsDisabled() && !m.tracksTableEvents();
     r->DoitClick();
   });
   m.RebuildIndexesClick();
   EXPECT_TRUE(frozen);
   EXPECT_FALSE(m.TableQVW->controlsDisabled());
-  EXPECT_TRUE(m.TrackTableEvents);
+  EXPECT_TRUE(m.tracksTableEvents());
   EXPECT_EQ(m.TableQVW->recordCount(), 2) << "the deleted record is gone";
-  EXPECT_EQ(m.CurrentOrder, QStringLiteral("LNAME"));
+  EXPECT_EQ(m.currentOrder(), QStringLiteral("LNAME"));
   EXPECT_TRUE(m.OrderItems.first()->isChecked());
   EXPECT_FALSE(m.OrderItems.at(5)->isChecked());
 }
 
 TEST_F(MainWindowTest, FilterPageLinesUpWithMainAndIndicatorFollowsTheFilter) {
   TQVPMain& m = Start();
-  EXPECT_TRUE(m.FirstActivate);
+  EXPECT_TRUE(m.firstActivate());
   m.show();
-  EXPECT_FALSE(m.FirstActivate);
+  EXPECT_FALSE(m.firstActivate());
   const std::pair<QWidget*, int> pairs[] = {
       {m.DBLName, 0}, {m.DBZip, 5}, {m.DBCity, 6}, {m.DBDate, 12}, {m.DBNotes, 13}};
   for (const auto& [box, i] : pairs) {
@@ -402,10 +402,12 @@ TEST_F(MainWindowTest, FilterPageLinesUpWithMainAndIndicatorFollowsTheFilter) {
     EXPECT_EQ(m.FilterLabels[i]->x(), 8) << i;
   }
   EXPECT_TRUE(m.FilterIndicator->isHidden());
-  m.CurrentFilter = QStringLiteral("UPPER(LNAME)=\"A\"");
+  m.FilterBoxes[0]->setText(QStringLiteral("A"));
+  m.ApplyFilter();
   m.SetButtons();
   EXPECT_FALSE(m.FilterIndicator->isHidden());
-  m.CurrentFilter.clear();
+  m.FilterBoxes[0]->clear();
+  m.ApplyFilter();
   m.SetButtons();
   EXPECT_TRUE(m.FilterIndicator->isHidden());
 }

@@ -123,7 +123,7 @@ TEST_F(ReportsCommandTest, EnableRulesHelpAndACancelledPrintDialog) {
 TEST_F(ReportsCommandTest, PreviewRunsOnTheFilterAndPutsTheTableBack) {
   TQVPMain& m = StartOn({kAnn, kBob, kCy, kDee});
   FilterOnNewYork(m);
-  ASSERT_FALSE(m.CurrentFilter.isEmpty());
+  ASSERT_FALSE(m.currentFilter().isEmpty());
   m.SetCurrentOrder(QStringLiteral("CITY"));
   m.TableQVW->last();
   const int recno = m.Apollo1.RecNo();
@@ -133,7 +133,7 @@ TEST_F(ReportsCommandTest, PreviewRunsOnTheFilterAndPutsTheTableBack) {
   int pages = 0;
   long long filtered = -1, all = -1;
   m.RunReportWindow = [&](TUserDesignedReport& report) {
-    frozen = !m.TrackTableEvents && m.TableQVW->controlsDisabled();
+    frozen = !m.tracksTableEvents() && m.TableQVW->controlsDisabled();
     EXPECT_TRUE(report.rbQFilter->isEnabled());
     EXPECT_TRUE(report.rbQFilter->isChecked());
     report.RunHooks = [&pages] { return DirectReport(&pages); };
@@ -153,7 +153,7 @@ TEST_F(ReportsCommandTest, PreviewRunsOnTheFilterAndPutsTheTableBack) {
   EXPECT_EQ(m.Apollo1.RecNo(), recno);
   EXPECT_EQ(m.Apollo1.IndexOrd(), order);
   EXPECT_EQ(m.Apollo1.DBFilter(), filter);
-  EXPECT_TRUE(m.TrackTableEvents);
+  EXPECT_TRUE(m.tracksTableEvents());
   EXPECT_FALSE(m.TableQVW->controlsDisabled());
 }
 
@@ -257,7 +257,7 @@ TEST_F(ReportsCommandTest, CountZipCodesPreviewsTheCountOfTheFilter) {
   EXPECT_EQ(dialogs_->helpTopics, QList<int>({TCountZipCodes::kHelpTopic}));
   EXPECT_EQ(m.Apollo1.RecNo(), recno);
   EXPECT_EQ(m.Apollo1.IndexOrd(), order);
-  EXPECT_TRUE(m.TrackTableEvents);
+  EXPECT_TRUE(m.tracksTableEvents());
 }
 
 TEST_F(ReportsCommandTest, CancelDuringCountingAsksAndClosesTheDialog) {

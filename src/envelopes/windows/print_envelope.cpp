@@ -37,8 +37,6 @@ TQVEnvelopes::TQVEnvelopes(TableObject* contacts, TApollo* contactApollo, QWidge
   setWindowTitle(QStringLiteral("Print Envelope"));
   setModal(true);
   EnvelopeSetupEnv.SetDeleted(true);
-  EnvelopeSetupTable = new TableObject(&EnvelopeSetupEnv, this);
-  EnvelopeSetupApollo.SetDataSource(EnvelopeSetupTable);
 
   auto* setupBox = new QGroupBox(QStringLiteral("Select Envelope Setup"), this);
   SetupGrid = new QTableView(setupBox);
@@ -129,13 +127,6 @@ TQVEnvelopes::TQVEnvelopes(TableObject* contacts, TApollo* contactApollo, QWidge
   connect(SetupGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           &TQVEnvelopes::SetupGridRowChange);
   connect(SetupGrid, &QTableView::doubleClicked, this, &TQVEnvelopes::ModifyButtonClick);
-}
-
-TQVEnvelopes::~TQVEnvelopes() {
-  // The table's work area refers to EnvelopeSetupEnv, a member that is
-  // gone before QObject deletes children.
-  EnvelopeSetupTable->close();
-  delete EnvelopeSetupTable;
 }
 
 bool TQVEnvelopes::OpenEnvelopeSetupTable(const QString& directory) {

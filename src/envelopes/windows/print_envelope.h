@@ -10,6 +10,7 @@
 #include "envelopes/envelope_run.h"
 #include "envelopes/envelope_setup.h"
 #include "store/apollo.h"
+#include "store/owned_table.h"
 
 class QComboBox;
 class QLabel;
@@ -32,15 +33,15 @@ class TQVEnvelopes : public QDialog {
 
  public:
   TQVEnvelopes(TableObject* contacts, TApollo* contactApollo, QWidget* parent = nullptr);
-  ~TQVEnvelopes() override;
 
   // Opens QVPESU.DBF of `directory` and goes to its first row; false after
   // telling the user when it cannot be opened.
   bool OpenEnvelopeSetupTable(const QString& directory);
 
-  TApolloEnv EnvelopeSetupEnv;
-  TableObject* EnvelopeSetupTable;
-  TApollo EnvelopeSetupApollo;
+  OwnedTable m_envelopeSetups;
+  TApolloEnv& EnvelopeSetupEnv = m_envelopeSetups.env;
+  TableObject* const EnvelopeSetupTable = &m_envelopeSetups.table;
+  TApollo& EnvelopeSetupApollo = m_envelopeSetups.apollo;
 
   TEnvelopeSetup CurrentSetup = DefaultEnvelopeSetup();
   bool PrintFlag = true;

@@ -142,8 +142,6 @@ TSelectEnvelope::TSelectEnvelope(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("Select Envelope Size"));
   setModal(true);
   EnvelopeEnv.SetDeleted(true);
-  EnvelopeTable = new TableObject(&EnvelopeEnv, this);
-  EnvelopeApollo.SetDataSource(EnvelopeTable);
   m_model = new TableGridModel(EnvelopeTable,
                                {{QStringLiteral("NAME"), QStringLiteral("Name")},
                                 {QStringLiteral("DESC"), QStringLiteral("Size")},
@@ -195,11 +193,6 @@ TSelectEnvelope::TSelectEnvelope(QWidget* parent) : QDialog(parent) {
   connect(Grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& current) { gridRowChosen(current.row()); });
   connect(EnvelopeTable, &TableObject::recordChanged, this, &TSelectEnvelope::followTable);
-}
-
-TSelectEnvelope::~TSelectEnvelope() {
-  EnvelopeTable->close();
-  delete EnvelopeTable;
 }
 
 void TSelectEnvelope::showEvent(QShowEvent* event) {

@@ -10,6 +10,7 @@
 
 #include "store/apollo.h"
 #include "store/table_object.h"
+#include "store/owned_table.h"
 
 class QDoubleSpinBox;
 class QLineEdit;
@@ -59,11 +60,11 @@ class TSelectEnvelope : public QDialog {
 
  public:
   explicit TSelectEnvelope(QWidget* parent = nullptr);
-  ~TSelectEnvelope() override;
 
-  TApolloEnv EnvelopeEnv;
-  TableObject* EnvelopeTable;
-  TApollo EnvelopeApollo;
+  OwnedTable m_envelopeSizes;
+  TApolloEnv& EnvelopeEnv = m_envelopeSizes.env;
+  TableObject* const EnvelopeTable = &m_envelopeSizes.table;
+  TApollo& EnvelopeApollo = m_envelopeSizes.apollo;
 
   // The size name the dialog stands on when it first shows.
   QString LocateName;

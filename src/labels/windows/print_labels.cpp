@@ -47,8 +47,6 @@ TQVLabels::TQVLabels(TableObject* contacts, TApollo* contactApollo, QWidget* par
   setWindowTitle(QStringLiteral("Print Labels"));
   setModal(true);
   LabelSetupEnv.SetDeleted(true);
-  LabelSetupTable = new TableObject(&LabelSetupEnv, this);
-  LabelSetupApollo.SetDataSource(LabelSetupTable);
 
   SetupGrid = new QTableView(this);
   SetupGrid->setObjectName(QStringLiteral("SetupGrid"));
@@ -154,13 +152,6 @@ TQVLabels::TQVLabels(TableObject* contacts, TApollo* contactApollo, QWidget* par
   connect(SetupGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           &TQVLabels::SetupGridRowChange);
   connect(SetupGrid, &QTableView::doubleClicked, this, &TQVLabels::ModifyButtonClick);
-}
-
-TQVLabels::~TQVLabels() {
-  // The table's work area refers to LabelSetupEnv, a member that is gone
-  // before QObject deletes children.
-  LabelSetupTable->close();
-  delete LabelSetupTable;
 }
 
 bool TQVLabels::OpenLabelSetupTable(const QString& directory) {

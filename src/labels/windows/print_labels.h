@@ -12,6 +12,7 @@
 #include "labels/label_run.h"
 #include "labels/label_setup.h"
 #include "store/apollo.h"
+#include "store/owned_table.h"
 
 class QCheckBox;
 class QComboBox;
@@ -38,16 +39,16 @@ class TQVLabels : public QDialog {
   // `contacts` and `contactApollo`: the open contact file the labels are
   // printed from (not owned).
   TQVLabels(TableObject* contacts, TApollo* contactApollo, QWidget* parent = nullptr);
-  ~TQVLabels() override;
 
   // Opens QVPLSU.DBF of `directory` and goes to its first row; false after
   // telling the user when it cannot be opened.
   bool OpenLabelSetupTable(const QString& directory);
 
   // ---- the setup table
-  TApolloEnv LabelSetupEnv;
-  TableObject* LabelSetupTable;
-  TApollo LabelSetupApollo;
+  OwnedTable m_labelSetups;
+  TApolloEnv& LabelSetupEnv = m_labelSetups.env;
+  TableObject* const LabelSetupTable = &m_labelSetups.table;
+  TApollo& LabelSetupApollo = m_labelSetups.apollo;
 
   // ---- state
   LabelSetup WorkingRecord = DefaultLabelSetup();

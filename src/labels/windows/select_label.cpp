@@ -86,8 +86,6 @@ TSelectLabel::TSelectLabel(QWidget* parent) : QDialog(parent) {
   setModal(true);
   // Deleted definitions leave the list at once.
   LabelEnv.SetDeleted(true);
-  LabelTable = new TableObject(&LabelEnv, this);
-  LabelApollo.SetDataSource(LabelTable);
 
   rbLaser = new QRadioButton("Laser or Inkjet", this);
   rbDotMatrix = new QRadioButton("Dot Matrix", this);
@@ -179,13 +177,6 @@ TSelectLabel::TSelectLabel(QWidget* parent) : QDialog(parent) {
   connect(Grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& current) { gridRowChosen(current.row()); });
   connect(LabelTable, &TableObject::recordChanged, this, &TSelectLabel::followTable);
-}
-
-TSelectLabel::~TSelectLabel() {
-  // The table's work area refers to LabelEnv, a member that is gone before
-  // QObject deletes children.
-  LabelTable->close();
-  delete LabelTable;
 }
 
 void TSelectLabel::showEvent(QShowEvent* event) {

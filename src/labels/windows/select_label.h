@@ -12,6 +12,7 @@
 #include "labels/windows/label_edit.h"
 #include "store/apollo.h"
 #include "store/table_object.h"
+#include "store/owned_table.h"
 
 class QLineEdit;
 class QListWidget;
@@ -36,11 +37,11 @@ class TSelectLabel : public QDialog {
 
  public:
   explicit TSelectLabel(QWidget* parent = nullptr);
-  ~TSelectLabel() override;
 
-  TApolloEnv LabelEnv;
-  TableObject* LabelTable;
-  TApollo LabelApollo;
+  OwnedTable m_labelStocks;
+  TApolloEnv& LabelEnv = m_labelStocks.env;
+  TableObject* const LabelTable = &m_labelStocks.table;
+  TApollo& LabelApollo = m_labelStocks.apollo;
 
   // The description in use and the printer type ("LJ" or other).
   QString PassedDescription, PassedPrinterType;

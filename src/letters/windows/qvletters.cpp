@@ -30,7 +30,6 @@ TqVLetters::TqVLetters(TableObject* contacts, TApollo* contactApollo, QWidget* p
   setWindowTitle(QStringLiteral("Print Letters"));
   // A deleted letter is gone for the user, though its record stays until packed.
   LettersEnv.SetDeleted(true);
-  TableLetters = new TableObject(&LettersEnv, this);
   LetterGrid = new QTableView;
   LetterGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
   LetterGrid->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -101,20 +100,16 @@ TqVLetters::TqVLetters(TableObject* contacts, TApollo* contactApollo, QWidget* p
   connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-TqVLetters::~TqVLetters() {
-  LetterGrid->setModel(nullptr);
-  delete m_model;
-  TableLetters->close();
-}
-
 bool TqVLetters::OpenLettersTable(const QString& directory) {
   if (!qv::OpenLettersTable(directory, *TableLetters, ApolloLetters)) {
     Dialogs().information(parentWidget(), LettersOpenFailedMessage());
     return false;
   }
-  m_model = new TableGridModel(
-      TableLetters, {{QStringLiteral("DESCRIPT"), QStringLiteral("Letter Description")}});
-  LetterGrid->setModel(m_model);
+  auto* model = new TableGridModel(
+      TableLetters, {{QStringLiteral("DESCRIPT"), QStringLiteral("Letter Description")}}, this);
+  LetterGrid->setModel(model);
+  delete m_model;
+  m_model = model;
   connect(LetterGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           &TqVLetters::GridRowChanged);
   TableLetters->first();

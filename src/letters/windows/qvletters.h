@@ -9,6 +9,7 @@
 #include "letters/letter_print.h"
 #include "richtext/rich_document.h"
 #include "store/apollo.h"
+#include "store/owned_table.h"
 
 class QCheckBox;
 class QLabel;
@@ -28,15 +29,15 @@ class TLetterPrintStatus;
 class TqVLetters : public QDialog {
  public:
   TqVLetters(TableObject* contacts, TApollo* contactApollo, QWidget* parent = nullptr);
-  ~TqVLetters() override;
 
   // Opens (or creates) QVPLTRS.DBF of `directory`; false after saying
   // "Unable to Open or Create QVPLTRS.DBF".
   bool OpenLettersTable(const QString& directory);
 
-  TApolloEnv LettersEnv;
-  TableObject* TableLetters;
-  TApollo ApolloLetters;
+  OwnedTable m_letters;
+  TApolloEnv& LettersEnv = m_letters.env;
+  TableObject* const TableLetters = &m_letters.table;
+  TApollo& ApolloLetters = m_letters.apollo;
   RichDocument WPRichText1;
 
   // ---- replaceable windows (tests script them; empty: the real ones)

@@ -195,17 +195,13 @@ TDBFImport::TDBFImport(TApolloEnv* env, QWidget* parent)
                  QStringLiteral("Appends every record of another DBF table to this contact "
                                 "file. Select the table, match its fields to the contact "
                                 "fields, then press Import."),
-                 kTopicDbfImport, parent),
-      Source(new TableObject(&SourceEnv, this)) {
+                 kTopicDbfImport, parent) {
   // Records the other table has flagged deleted are not imported.
   SourceEnv.SetDeleted(true);
-  SourceApollo.SetDataSource(Source);
   connect(SelectButton, &QPushButton::clicked, this, &TDBFImport::SelectButtonClick);
   connect(MatchButton, &QPushButton::clicked, this, &TDBFImport::MatchButtonClick);
   connect(ImportButton, &QPushButton::clicked, this, &TDBFImport::ImportButtonClick);
 }
-
-TDBFImport::~TDBFImport() { Source->close(); }
 
 void TDBFImport::Reset() {
   Source->close();

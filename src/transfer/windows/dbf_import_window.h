@@ -13,6 +13,7 @@
 #include "store/table_object.h"
 #include "transfer/dbf_import.h"
 #include "transfer/windows/import_form.h"
+#include "store/owned_table.h"
 
 class QListWidget;
 class QPushButton;
@@ -76,11 +77,11 @@ class TDBFImport : public ImportForm {
 
  public:
   explicit TDBFImport(TApolloEnv* env, QWidget* parent = nullptr);
-  ~TDBFImport() override;
 
-  TApolloEnv SourceEnv;
-  TableObject* Source;
-  TApollo SourceApollo;
+  OwnedTable m_source;
+  TApolloEnv& SourceEnv = m_source.env;
+  TableObject* const Source = &m_source.table;
+  TApollo& SourceApollo = m_source.apollo;
 
   void SelectButtonClick();
   void MatchButtonClick();
