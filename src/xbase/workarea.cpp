@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "file.h"
+#include "key_of.h"
 
 namespace xb {
 
@@ -56,40 +57,10 @@ std::string Successor(std::string s) {
   return s;
 }
 
-KeyType KeyTypeOf(ValueType t) {
-  switch (t) {
-    case ValueType::kNumeric: return KeyType::kNumeric;
-    case ValueType::kDate: return KeyType::kDate;
-    case ValueType::kLogical: return KeyType::kLogical;
-    default: return KeyType::kCharacter;
-  }
-}
-
 std::string BaseNameWithoutExtension(const std::string& path) {
   std::string base = BaseName(path);
   size_t dot = base.rfind('.');
   return dot == std::string::npos ? base : base.substr(0, dot);
-}
-
-// The key of `key_expr` for a record as the index stores it: character keys
-// cut or padded with blanks to the key length, numbers, dates and logicals
-// in their sortable encodings.
-Status EncodeKeyOf(const Expression& key_expr, const TagInfo& info, const RecordRef& r,
-                   const EvalSettings& es, Value* scratch, std::string* out) {
-  if (info.key_type == KeyType::kCharacter) {
-    std::string_view text;
-    XB_RETURN_IF_ERROR(key_expr.EvaluateText(r, es, &text));
-    out->assign(text.substr(0, info.key_length));
-    out->resize(info.key_length, ' ');
-    return Status::OK();
-  }
-  XB_RETURN_IF_ERROR(key_expr.Evaluate(r, es, scratch));
-  switch (info.key_type) {
-    case KeyType::kNumeric: *out = EncodeNumericKey(scratch->number); break;
-    case KeyType::kDate: *out = EncodeDateKey(scratch->date); break;
-    default: *out = EncodeLogicalKey(scratch->logical); break;
-  }
-  return Status::OK();
 }
 
 }  // namespace
