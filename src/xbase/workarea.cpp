@@ -923,6 +923,47 @@ Status WorkArea::CloseIndexes() {
   return s;
 }
 
+Status WorkArea::RebuildProductionIndex(const std::vector<TagSpec>& specs) {
+  Rep& r = *rep_;
+  Table& t = *r.table;
+  // The index has no lock of its own: replacing it is safe only while
+  // nobody else has the table open.
+  if (!t.exclusive() || t.read_only()) {
+    return Status::InUse(t.path() + " must be open exclusively for writing to rebuild its index");
+  }
+  const std::string path = ProductionIndexPath();
+  const std::string side = DirName(path).empty()
+                               ? BaseNameWithoutExtension(path) + ".new"
+                               : DirName(path) + "/" + BaseNameWithoutExtension(path) + ".new";
+  XB_RETURN_IF_ERROR(CloseIndexes());
+  XB_RETURN_IF_ERROR(RemoveFile(side));  // left by a rebuild that died
+  Status s = IndexTags(side, specs);
+  Status closed = CloseIndexes();
+  if (s.ok()) s = closed;
+  if (s.ok()) {
+    std::unique_ptr<File> built;
+    s = OpenFile(side, FileMode::kReadWrite, &built);
+    if (s.ok()) s = built->Sync();
+  }
+  if (s.ok()) s = RenameFile(side, path);
+  if (s.ok()) s = t.SetIndexFlag(true);
+  if (!s.ok()) RemoveFile(side);
+  // The new index, or the old one untouched when the build failed.
+  if (FileExists(path)) {
+    IndexOpenOptions io;
+    io.record_count = t.record_count();
+    Status opened = IndexFile::Open(path, io, &r.production);
+    if (opened.ok()) opened = r.RefreshOrders();
+    if (!opened.ok()) {
+      r.orders.clear();
+      r.production.reset();
+      r.index_status = opened.IsCorruption() ? opened : Status::Corruption(opened.message());
+      if (s.ok()) s = opened;
+    }
+  }
+  return s;
+}
+
 namespace {
 Status CompileKey(const std::vector<FieldInfo>& fields, const std::string& key_expr,
                   const std::string& for_expr, std::unique_ptr<Expression>* key, uint16_t* length,
