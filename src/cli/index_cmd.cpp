@@ -87,7 +87,7 @@ xb::Status BuildTags(const std::string& path, const char* verb, std::vector<xb::
   return area->Commit();
 }
 
-// Fills a new contact file at `side` from the rows and builds its tags.
+// Fills the new contact file at `side` from the rows and builds its tags.
 xb::Status MakeSide(const std::string& side, std::istream& in, std::string* line) {
   XB_RETURN_IF_ERROR(xb::Table::Create(side, ContactFields()));
   std::unique_ptr<xb::Table> table;
@@ -118,9 +118,14 @@ int CmdMake(const Args& a) {
   const std::string& path = a.positional[0];
   std::ifstream in(a.positional[1], std::ios::binary);
   if (!in) return Fail("cannot read " + a.positional[1]);
-  std::remove(path.c_str());
+  // The lock first: a file open elsewhere, or being made by another run,
+  // is left alone. The new file is built beside it and renamed in whole.
+  std::unique_ptr<xb::TableReplacement> replacement;
+  xb::Status s = xb::TableReplacement::Begin(path, &replacement);
+  if (!s.ok()) return FailOpen(path, s);
   std::string line;
-  const xb::Status s = MakeSide(path, in, &line);
+  s = MakeSide(replacement->side_path(), in, &line);
+  if (s.ok()) s = replacement->Commit();
   if (!s.ok()) return Fail(s);
   std::cout << line;
   return 0;
