@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <algorithm>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,6 +14,7 @@
 #include "store/contact_file.h"
 #include "store/support_data.h"
 #include "store/table_object.h"
+#include "xbase/index_check.h"
 #include "ui/dialogs.h"
 
 namespace qv {
@@ -25,6 +25,20 @@ constexpr int kHelpTopic = 1041;
 
 QString FromView(std::string_view s) {
   return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// What a full check of the index finds wrong, one line a tag; empty when
+// the index is sound or missing.
+QString DamageReport(xb::Table& table, const std::string& index) {
+  if (!QFileInfo::exists(QString::fromStdString(index))) return QString();
+  std::vector<xb::TagCheck> tags;
+  const xb::Status s = xb::CheckIndex(table, index, &tags);
+  if (!s.ok()) return QString::fromStdString(s.message());
+  QStringList lines;
+  for (const xb::TagCheck& t : tags) {
+    if (!t.ok) lines << QStringLiteral("tag %1: %2").arg(FromView(t.name), FromView(t.problem));
+  }
+  return lines.join(QLatin1Char('\n'));
 }
 }  // namespace
 
@@ -88,11 +102,16 @@ void TQVReindex::DoitClick() {
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 
   if (m_contacts != nullptr && m_contacts->active() && m_apollo != nullptr) {
-    // The old index goes first: packing without it is faster, and it is
-    // built anew below whatever it held.
-    const QString index = QString::fromStdString(m_contacts->area()->ProductionIndexPath());
+    // The old index is closed for the pack (faster without it) and checked
+    // first, so the user learns what was damaged; it stays on disk until
+    // the new one below is whole.
+    const std::string index = m_contacts->area()->ProductionIndexPath();
     m_apollo->CloseIndexes();
-    QFile::remove(index);
+    const QString damage = DamageReport(m_contacts->area()->table(), index);
+    if (!damage.isEmpty()) {
+      Dialogs().information(this, QStringLiteral("The index of the contact file was damaged and "
+                                                 "is built anew:\n") + damage);
+    }
 
     m_packing = true;
     Gauge->setValue(0);
@@ -143,14 +162,16 @@ void TQVReindex::RebuildSupportTable(const QString& name, const QString& tag, co
   TableReindex.setExclusive(true);
   // A missing or locked table is skipped without a word; the next one goes on.
   if (!TableReindex.open()) return;
-  if (!ApolloReindex.IndexName(1).isEmpty() || !TableReindex.indexProblem().isEmpty()) {
-    const QString index = QString::fromStdString(TableReindex.area()->ProductionIndexPath());
-    ApolloReindex.CloseIndexes();
-    QFile::remove(index);
-  }
+  // Packed without its index, which is then replaced whole by the new one.
+  ApolloReindex.CloseIndexes();
   if (!ApolloReindex.Pack()) return;
-  ApolloReindex.IndexTag(QString(), tag, key, 0, false, QString());
+  const xb::Status s = TableReindex.area()->RebuildProductionIndex(
+      {{tag.toStdString(), key.toStdString(), std::string(), false, false}});
   TableReindex.close();
+  if (!s.ok()) {
+    Dialogs().information(this, QStringLiteral("The index of %1 could not be built:\n%2")
+                                    .arg(file, QString::fromStdString(s.message())));
+  }
 }
 
 }  // namespace qv

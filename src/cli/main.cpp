@@ -1,10 +1,8 @@
 // quorvane-cli: scripting and checking contact files from the shell. The
 // output of dump, count and eval matches the independent xBase checker's
 // commands of the same name byte for byte, so the two can be diffed.
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <functional>
 #include <iostream>
 #include <map>
@@ -19,6 +17,7 @@
 
 #include "cli/args.h"
 #include "cli/envelope_cmd.h"
+#include "cli/index_cmd.h"
 #include "cli/cleanup_cmd.h"
 #include "cli/barcode_cmd.h"
 #include "cli/dial_cmd.h"
@@ -64,6 +63,7 @@ int Usage() {
                "                                     found or not, the record it stands on\n"
                "  make FILE ROWS.TSV                 a contact file from tab-separated rows\n"
                "  reindex FILE                       the contact tags built anew, timed\n"
+               "  check FILE                         every index tag verified against the records\n"
                "  create FILE                        a new, empty contact file\n"
                "  init                               installs the program directory, prints its path\n"
                "  labels FILE [--setup NAME] [--order TAG] [--filter EXPR | --current RECNO]\n"
@@ -240,24 +240,6 @@ int CmdSeek(const Args& a) {
   return 0;
 }
 
-// Drops the production index and builds the contact tags; prints the time.
-int BuildTags(const std::string& path, const char* verb) {
-  xb::Settings settings;
-  std::unique_ptr<xb::WorkArea> area;
-  xb::Status s = xb::WorkArea::Open(path, xb::OpenOptions(), &settings, &area);
-  if (!s.ok()) return Fail(s);
-  auto start = std::chrono::steady_clock::now();
-  s = RebuildContactIndex(*area, nullptr);
-  if (!s.ok()) return Fail(s);
-  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                std::chrono::steady_clock::now() - start).count();
-  std::cout << verb << " " << area->table().record_count() << " records, " << area->order_count()
-            << " tags in " << ms << " ms\n";
-  return 0;
-}
-
-int CmdReindex(const Args& a) { return BuildTags(a.positional[0], "reindex"); }
-
 int CmdCreate(const Args& a) {
   const QString path = QFileInfo(QString::fromLocal8Bit(a.positional[0].c_str())).absoluteFilePath();
   if (QFileInfo::exists(path)) return Fail(a.positional[0] + " already exists");
@@ -351,64 +333,6 @@ int CmdEval(const Args& a) {
   return 0;
 }
 
-// One TSV value into field `i` of the current record, as the checker's
-// make command stores it.
-xb::Status PutValue(xb::Table& table, int i, const std::string& raw) {
-  const xb::FieldInfo& f = table.fields()[i];
-  switch (f.type) {
-    case 'C':
-      return table.SetFieldBytes(i, Unescape(raw));
-    case 'D': {
-      xb::JulianDay jd = xb::JulianFromDtos(raw);
-      return table.SetFieldBytes(i, jd == 0 ? std::string(8, ' ') : xb::DtosFromJulian(jd));
-    }
-    case 'L':
-      return table.SetFieldBytes(i, (raw == "T" || raw == "t") ? "T" : "F");
-    case 'N': {
-      double n = std::strtod(raw.c_str(), nullptr);
-      char buf[64];
-      int len = std::snprintf(buf, sizeof buf, "%*.*f", f.width, f.decimals, n);
-      if (len < 0 || len > f.width) {
-        return xb::Status::InvalidArgument("value " + raw + " does not fit field " + f.name);
-      }
-      return table.SetFieldBytes(i, buf);
-    }
-    case 'M':
-      return raw.empty() ? xb::Status::OK() : table.SetMemo(i, Unescape(raw));
-  }
-  return xb::Status::OK();
-}
-
-int CmdMake(const Args& a) {
-  const std::string& path = a.positional[0];
-  std::ifstream in(a.positional[1], std::ios::binary);
-  if (!in) return Fail("cannot read " + a.positional[1]);
-  std::remove(path.c_str());
-  xb::Status s = xb::Table::Create(path, ContactFields());
-  if (!s.ok()) return Fail(s);
-  std::unique_ptr<xb::Table> table;
-  s = xb::Table::Open(path, xb::OpenOptions(), &table);
-  if (!s.ok()) return Fail(s);
-  std::string line;
-  int line_no = 0;
-  while (std::getline(in, line)) {
-    ++line_no;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.find_first_not_of(" ") == std::string::npos) continue;
-    std::vector<std::string> values = SplitTabs(line);
-    s = table->Append();
-    for (size_t i = 0; s.ok() && i < values.size() && i < table->fields().size(); ++i) {
-      s = PutValue(*table, static_cast<int>(i), values[i]);
-    }
-    if (s.ok() && values.size() > 20 && values[20] == "*") s = table->SetDeleted(true);
-    if (s.ok()) s = table->Flush();
-    if (!s.ok()) return Fail("line " + std::to_string(line_no) + ": " + s.ToString());
-  }
-  s = table->Close();
-  if (!s.ok()) return Fail(s);
-  return BuildTags(path, "made");
-}
-
 struct Command {
   size_t min_args;
   size_t max_args;
@@ -436,6 +360,7 @@ int Main(int argc, char** argv) {
       {"keys", {2, 2, CmdKeys, {}}},
       {"seek", {3, 3, CmdSeek, {"--soft", "--exact"}}},
       {"reindex", {1, 1, CmdReindex, {}}},
+      {"check", {1, 1, CmdCheck, {}}},
       {"create", {1, 1, CmdCreate, {}}},
       {"init", {0, 0, CmdInit, {}}},
       {"labels",

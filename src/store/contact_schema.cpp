@@ -1,7 +1,9 @@
 #include "store/contact_schema.h"
 
-#include <cerrno>
-#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "xbase/index_check.h"
 
 namespace qv {
 
@@ -45,19 +47,42 @@ const std::vector<TagDef>& ContactTags() {
   return kTags;
 }
 
-xb::Status RebuildContactIndex(xb::WorkArea& area, const xb::ProgressFn& progress) {
+xb::Status CheckContactFields(const xb::Table& table) {
+  for (const xb::FieldDef& f : ContactFields()) {
+    const int i = table.FieldIndex(f.name);
+    if (i < 0 || table.fields()[i].type != f.type) {
+      return xb::Status::InvalidArgument(table.path() + " is not a contact file: it has no " +
+                                         std::string(1, f.type) + " field " + f.name);
+    }
+  }
+  return xb::Status::OK();
+}
+
+xb::Status RebuildContactIndex(xb::WorkArea& area, const xb::ProgressFn& progress,
+                               std::vector<xb::TagCheck>* damaged) {
+  // Refused before anything is touched: the contact tags cannot be built
+  // on another table, and its index must stay as it is.
+  XB_RETURN_IF_ERROR(CheckContactFields(area.table()));
   const std::string path = area.ProductionIndexPath();
   XB_RETURN_IF_ERROR(area.CloseIndexes());
-  if (std::remove(path.c_str()) != 0 && errno != ENOENT) {
-    return xb::Status::IOError("cannot delete the index file " + path);
+  if (damaged != nullptr) {
+    damaged->clear();
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec)) {
+      std::vector<xb::TagCheck> tags;
+      const xb::Status s = xb::CheckIndex(area.table(), path, &tags);
+      if (!s.ok()) damaged->push_back({"", false, 0, s.message()});
+      for (xb::TagCheck& t : tags) {
+        if (!t.ok) damaged->push_back(std::move(t));
+      }
+    }
   }
   std::vector<xb::WorkArea::TagSpec> specs;
   for (const TagDef& t : ContactTags()) specs.push_back({t.name, t.expression, "", false, false});
   area.SetProgress(progress);
-  xb::Status s = area.IndexTags("", specs);
+  xb::Status s = area.RebuildProductionIndex(specs);
   area.SetProgress(nullptr);
-  XB_RETURN_IF_ERROR(s);
-  return xb::Status::OK();
+  return s;
 }
 
 }  // namespace qv

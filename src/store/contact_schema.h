@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "xbase/index_check.h"
 #include "xbase/table.h"
 #include "xbase/workarea.h"
 
@@ -21,9 +22,19 @@ struct TagDef {
 // The 21 tags of the production index, in creation order.
 const std::vector<TagDef>& ContactTags();
 
-// Closes the work area's indexes, deletes its production index file and
-// creates the 21 contact tags in it anew, in order. `progress` (may be
-// null) gets an overall percentage.
-xb::Status RebuildContactIndex(xb::WorkArea& area, const xb::ProgressFn& progress);
+// InvalidArgument naming the first contact field `table` lacks (by name and
+// type), so nothing is done to a table that is not a contact file.
+xb::Status CheckContactFields(const xb::Table& table);
+
+// Builds the 21 contact tags, in order, into a new production index that
+// replaces the old one only once it is whole (WorkArea::RebuildProductionIndex).
+// Refuses a table without the contact fields before touching its index.
+// With `damaged`, the old index is checked first (xb::CheckIndex) and the
+// tags found damaged are listed there (a whole file that cannot be read
+// gives one entry with an empty name); the rebuild goes on either way.
+// `progress` (may be null) gets an overall percentage.
+// REQUIRES: the table open exclusively for writing.
+xb::Status RebuildContactIndex(xb::WorkArea& area, const xb::ProgressFn& progress,
+                               std::vector<xb::TagCheck>* damaged = nullptr);
 
 }  // namespace qv

@@ -92,12 +92,16 @@ bool BuildSupportTable(const QString& name, const QString& directory, QString* w
   if (s.ok()) {
     s = area->IndexTag("", std::string(table->tag), std::string(table->key), "", false, false);
   }
-  area.reset();
-  if (!s.ok()) {
-    // A half-made table would pass for a good one next time: remove it.
+  if (!s.ok() && area) {
+    // A half-made table would pass for a good one next time: remove it,
+    // while its lock is still ours. One that never opened may be another
+    // program's, open there: it stays.
     for (const char* ext : {".DBF", ".fpt", ".cdx", ".FPT", ".CDX"}) {
       QFile::remove(dir + name.toUpper() + QLatin1String(ext));
     }
+  }
+  area.reset();
+  if (!s.ok()) {
     *why = QString::fromStdString(s.message());
     return false;
   }

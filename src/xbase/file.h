@@ -22,6 +22,11 @@ enum class FileMode {
   kCreate,     // create if missing, keep contents; caller truncates after locking
 };
 
+// Only a table's own file (the DBF) is ever locked. Its memo file (FPT,
+// DBT) and its indexes (CDX, IDX) have no locks of their own and rely on
+// the table's: a holder of the table's lock, shared or exclusive, may read
+// and change them, and only the holder of its exclusive lock may delete,
+// truncate or replace one (pack, index rebuilds, TableReplacement).
 enum class LockKind {
   kShared,     // many holders, no exclusive one
   kExclusive,  // a single holder

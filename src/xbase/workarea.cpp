@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "file.h"
+#include "key_of.h"
 
 namespace xb {
 
@@ -56,40 +57,10 @@ std::string Successor(std::string s) {
   return s;
 }
 
-KeyType KeyTypeOf(ValueType t) {
-  switch (t) {
-    case ValueType::kNumeric: return KeyType::kNumeric;
-    case ValueType::kDate: return KeyType::kDate;
-    case ValueType::kLogical: return KeyType::kLogical;
-    default: return KeyType::kCharacter;
-  }
-}
-
 std::string BaseNameWithoutExtension(const std::string& path) {
   std::string base = BaseName(path);
   size_t dot = base.rfind('.');
   return dot == std::string::npos ? base : base.substr(0, dot);
-}
-
-// The key of `key_expr` for a record as the index stores it: character keys
-// cut or padded with blanks to the key length, numbers, dates and logicals
-// in their sortable encodings.
-Status EncodeKeyOf(const Expression& key_expr, const TagInfo& info, const RecordRef& r,
-                   const EvalSettings& es, Value* scratch, std::string* out) {
-  if (info.key_type == KeyType::kCharacter) {
-    std::string_view text;
-    XB_RETURN_IF_ERROR(key_expr.EvaluateText(r, es, &text));
-    out->assign(text.substr(0, info.key_length));
-    out->resize(info.key_length, ' ');
-    return Status::OK();
-  }
-  XB_RETURN_IF_ERROR(key_expr.Evaluate(r, es, scratch));
-  switch (info.key_type) {
-    case KeyType::kNumeric: *out = EncodeNumericKey(scratch->number); break;
-    case KeyType::kDate: *out = EncodeDateKey(scratch->date); break;
-    default: *out = EncodeLogicalKey(scratch->logical); break;
-  }
-  return Status::OK();
 }
 
 }  // namespace
@@ -949,6 +920,47 @@ Status WorkArea::CloseIndexes() {
   }
   r.others.clear();
   r.index_status = Status::OK();
+  return s;
+}
+
+Status WorkArea::RebuildProductionIndex(const std::vector<TagSpec>& specs) {
+  Rep& r = *rep_;
+  Table& t = *r.table;
+  // The index has no lock of its own: replacing it is safe only while
+  // nobody else has the table open.
+  if (!t.exclusive() || t.read_only()) {
+    return Status::InUse(t.path() + " must be open exclusively for writing to rebuild its index");
+  }
+  const std::string path = ProductionIndexPath();
+  const std::string side = DirName(path).empty()
+                               ? BaseNameWithoutExtension(path) + ".new"
+                               : DirName(path) + "/" + BaseNameWithoutExtension(path) + ".new";
+  XB_RETURN_IF_ERROR(CloseIndexes());
+  XB_RETURN_IF_ERROR(RemoveFile(side));  // left by a rebuild that died
+  Status s = IndexTags(side, specs);
+  Status closed = CloseIndexes();
+  if (s.ok()) s = closed;
+  if (s.ok()) {
+    std::unique_ptr<File> built;
+    s = OpenFile(side, FileMode::kReadWrite, &built);
+    if (s.ok()) s = built->Sync();
+  }
+  if (s.ok()) s = RenameFile(side, path);
+  if (s.ok()) s = t.SetIndexFlag(true);
+  if (!s.ok()) RemoveFile(side);
+  // The new index, or the old one untouched when the build failed.
+  if (FileExists(path)) {
+    IndexOpenOptions io;
+    io.record_count = t.record_count();
+    Status opened = IndexFile::Open(path, io, &r.production);
+    if (opened.ok()) opened = r.RefreshOrders();
+    if (!opened.ok()) {
+      r.orders.clear();
+      r.production.reset();
+      r.index_status = opened.IsCorruption() ? opened : Status::Corruption(opened.message());
+      if (s.ok()) s = opened;
+    }
+  }
   return s;
 }
 

@@ -17,6 +17,8 @@
 #include "store/support_install.h"
 #include "store/table_object.h"
 #include "test_support.h"
+#include "xbase/index.h"
+#include "xbase/index_check.h"
 
 namespace qv {
 namespace {
@@ -85,6 +87,34 @@ TEST_F(ReindexTest, PacksDeletedRecordsAndLeavesExactlyTheContactTags) {
     table_.next();
   }
   EXPECT_EQ(names, (QStringList{QStringLiteral("Brown"), QStringLiteral("Davis"), QStringLiteral("Evans")}));
+}
+
+// The old index is checked first: the user learns which tag was damaged,
+// and the rebuild goes on.
+TEST_F(ReindexTest, DamagedTagIsReportedThenBuiltAnew) {
+  const std::string cdx = dir_.filePath(QStringLiteral("contacts.cdx")).toStdString();
+  apollo_.CloseIndexes();
+  {
+    std::unique_ptr<xb::IndexFile> f;
+    ASSERT_TRUE(xb::IndexFile::Open(cdx, xb::IndexOpenOptions(), &f).ok());
+    const int order = f->FindTag("LNAME");
+    std::unique_ptr<xb::IndexCursor> c;
+    ASSERT_TRUE(f->NewCursor(order, &c).ok());
+    ASSERT_TRUE(c->SeekFirst().ok());
+    ASSERT_TRUE(f->DeleteKey(order, std::string(c->key()), c->recno()).ok());
+    c.reset();
+    ASSERT_TRUE(f->Close().ok());
+  }
+  TQVReindex window(&table_, &apollo_, dir_.path());
+  window.DoitClick();
+  const auto told = dialogs_.callsOf(QStringLiteral("information"));
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_TRUE(told[0].text.contains(QStringLiteral("tag LNAME: "))) << told[0].text.toStdString();
+  EXPECT_FALSE(told[0].text.contains(QStringLiteral("tag FNAME")));
+  std::vector<xb::TagCheck> tags;
+  ASSERT_TRUE(xb::CheckIndex(table_.area()->table(), cdx, &tags).ok());
+  ASSERT_EQ(tags.size(), 21u);
+  for (const xb::TagCheck& t : tags) EXPECT_TRUE(t.ok) << t.name << ": " << t.problem;
 }
 
 TEST_F(ReindexTest, SupportTablesArePackedAndAMissingOneDoesNotStopTheOthers) {

@@ -145,6 +145,11 @@ struct IndexOpenOptions {
   bool read_only = false;
   // Record numbers in the file above this are reported as damage.
   uint32_t record_count = kUnknownRecordCount;
+  // Checks that no two tags share a root, and the shape of each tag (root,
+  // both edges, leaf layout) at its first cursor or change, once its key
+  // type is known. A full check turns it off and calls CheckTag on each
+  // tag instead, to report them one by one.
+  bool check_tags = true;
 };
 
 class IndexFile {
@@ -161,8 +166,11 @@ class IndexFile {
   static Status CreateSingle(const std::string& path, const TagInfo& def,
                              std::unique_ptr<IndexFile>* out);
   // Opens an existing .CDX or .IDX (told apart by the header). Checks the
-  // header and the tag directory; a damaged or foreign file gives
-  // Corruption. Tags open as character tags: call SetKeyType for others.
+  // header and the tag directory (and see check_tags); a damaged or
+  // foreign file gives Corruption, naming the tag when one tag is damaged. Walks and seeks check the pages they pass (sibling
+  // links both ways, keys in order, children within their parents' range)
+  // and stop with Corruption rather than skip entries. Tags open as
+  // character tags: call SetKeyType for others.
   static Status Open(const std::string& path, const IndexOpenOptions& options,
                      std::unique_ptr<IndexFile>* out);
 
@@ -211,6 +219,12 @@ class IndexFile {
 
   // REQUIRES: the file outlives the cursor.
   virtual Status NewCursor(int order, std::unique_ptr<IndexCursor>* out) = 0;
+
+  // Reads every page of a tag: each level a chain linked both ways, keys in
+  // order, every child within its parent's range, no page used twice.
+  // *entries gets the number of entries. Corruption names the tag.
+  // REQUIRES: the key type set (SetKeyType) as for reading.
+  virtual Status CheckTag(int order, uint64_t* entries) = 0;
 
   // Writes changed pages. Close flushes and closes; the destructor does the
   // same, ignoring errors.

@@ -119,4 +119,43 @@ class Table final : public MemoReader {
   std::unique_ptr<Rep> rep_;
 };
 
+class File;
+
+// A table replaced as a whole, with its memo file and production index (a
+// contact file made anew). The table's exclusive lock is taken before
+// anything is written and held to the end, so a table open elsewhere is
+// never replaced under its user and two replacements cannot interleave.
+// The new table is built under side_path() and renamed into place only
+// when whole; until Commit the old files stay as they were.
+class TableReplacement {
+ public:
+  // Locks the table at `path`, creating an empty file when there is none
+  // (removed again unless Commit runs). InUse when the table is open
+  // elsewhere. Side files left by a replacement that died are removed.
+  static Status Begin(const std::string& path, std::unique_ptr<TableReplacement>* out);
+  // Without Commit: removes the side files (and the empty file Begin
+  // made), then lets go of the lock.
+  ~TableReplacement();
+  TableReplacement(const TableReplacement&) = delete;
+  TableReplacement& operator=(const TableReplacement&) = delete;
+
+  // Where to build the new table: <stem>.new.dbf beside the table. Its
+  // memo file and production index follow that name.
+  const std::string& side_path() const { return side_; }
+
+  // Renames the side table's memo file and index over the table's (under
+  // the exact names existing ones have; old companions the new table does
+  // not have are removed), then the side table over the table.
+  // REQUIRES: the side table closed.
+  Status Commit();
+
+ private:
+  TableReplacement();
+  std::string path_;
+  std::string side_;
+  std::unique_ptr<File> lock_;
+  bool created_ = false;
+  bool committed_ = false;
+};
+
 }  // namespace xb

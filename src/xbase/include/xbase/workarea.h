@@ -132,6 +132,14 @@ class WorkArea {
   // IndexTag does: keys are gathered and sorted on worker threads while the
   // finished tags are written, a few tags' keys in memory at a time.
   Status IndexTags(const std::string& file, const std::vector<TagSpec>& specs);
+  // Builds a new production index holding exactly the tags `specs` in a
+  // side file (<stem>.new) and puts it in place of the old one, under the
+  // old one's exact name, only once it is whole and on disk: a failure or
+  // a kill before then leaves the old index as it was. The new index is
+  // open afterwards (the old one after a failure), in natural order.
+  // REQUIRES: the table open exclusively for writing (InUse otherwise):
+  // the index relies on the table's lock.
+  Status RebuildProductionIndex(const std::vector<TagSpec>& specs);
 
   // Creates a single-order .IDX at `file` (replacing it) and makes it the
   // current order. kIndexOptionCustom leaves it empty for KeyAdd.

@@ -1,0 +1,163 @@
+// The full index check: every page of every tag, then every record's key
+// looked up, so a tag that would hide or misplace a record is named.
+#include "xbase/index_check.h"
+
+#include <algorithm>
+#include <memory>
+#include <unordered_set>
+
+#include "key_of.h"
+#include "xbase/expr.h"
+#include "xbase/index.h"
+
+namespace xb {
+
+KeyType KeyTypeOf(ValueType t) {
+  switch (t) {
+    case ValueType::kNumeric: return KeyType::kNumeric;
+    case ValueType::kDate: return KeyType::kDate;
+    case ValueType::kLogical: return KeyType::kLogical;
+    default: return KeyType::kCharacter;
+  }
+}
+
+Status EncodeKeyOf(const Expression& key_expr, const TagInfo& info, const RecordRef& r,
+                   const EvalSettings& es, Value* scratch, std::string* out) {
+  if (info.key_type == KeyType::kCharacter) {
+    std::string_view text;
+    XB_RETURN_IF_ERROR(key_expr.EvaluateText(r, es, &text));
+    out->assign(text.substr(0, info.key_length));
+    out->resize(info.key_length, ' ');
+    return Status::OK();
+  }
+  XB_RETURN_IF_ERROR(key_expr.Evaluate(r, es, scratch));
+  switch (info.key_type) {
+    case KeyType::kNumeric: *out = EncodeNumericKey(scratch->number); break;
+    case KeyType::kDate: *out = EncodeDateKey(scratch->date); break;
+    default: *out = EncodeLogicalKey(scratch->logical); break;
+  }
+  return Status::OK();
+}
+
+namespace {
+
+constexpr uint32_t kChunk = 2048;  // records read at a time
+constexpr int kMaxKeyLength = 240;
+
+// The part of a damage message after "is damaged: ", which already names
+// the tag and the file.
+std::string Reason(const Status& s) {
+  const std::string& m = s.message();
+  const std::string marker = "is damaged: ";
+  const size_t at = m.find(marker);
+  return at == std::string::npos ? m : m.substr(at + marker.size());
+}
+
+// Fills out->problem when the tag is damaged; returns an error only when
+// reading fails.
+Status CheckOneTag(Table& table, IndexFile& file, int order, TagCheck* out) {
+  const TagInfo& info = file.tag(order);
+  std::unique_ptr<Expression> key, condition;
+  if (!Expression::Compile(info.key_expr, table.fields(), &key).ok()) {
+    out->problem = "its key expression " + info.key_expr + " does not fit the table";
+    return Status::OK();
+  }
+  if (!info.for_expr.empty() &&
+      (!Expression::Compile(info.for_expr, table.fields(), &condition).ok() ||
+       condition->type() != ValueType::kLogical)) {
+    out->problem = "its FOR condition " + info.for_expr + " does not fit the table";
+    return Status::OK();
+  }
+  const KeyType type = KeyTypeOf(key->type());
+  int want = key->result_width();
+  if (type == KeyType::kNumeric || type == KeyType::kDate) want = 8;
+  if (type == KeyType::kLogical) want = 1;
+  if (want >= 0 && std::min(want, kMaxKeyLength) != info.key_length) {
+    out->problem = "keys of " + std::to_string(info.key_length) + " bytes, but " + info.key_expr +
+                   " gives " + std::to_string(want);
+    return Status::OK();
+  }
+  XB_RETURN_IF_ERROR(file.SetKeyType(order, type));
+  Status s = file.CheckTag(order, &out->entries);
+  if (s.IsCorruption()) {
+    out->problem = Reason(s);
+    return Status::OK();
+  }
+  XB_RETURN_IF_ERROR(s);
+  if (info.custom) {
+    out->ok = true;
+    return Status::OK();
+  }
+
+  std::unique_ptr<IndexCursor> cursor;
+  XB_RETURN_IF_ERROR(file.NewCursor(order, &cursor));
+  const uint32_t total = table.record_count();
+  const uint16_t len = table.record_length();
+  const EvalSettings es;
+  std::unordered_set<std::string> distinct;  // unique tags only
+  uint64_t expected = 0;
+  std::string buf, k;
+  Value scratch;
+  RecordRef rec;
+  rec.memo = &table;
+  for (uint32_t first = 1; first <= total; first += kChunk) {
+    const uint32_t chunk = std::min(kChunk, total - first + 1);
+    XB_RETURN_IF_ERROR(table.ReadRecords(first, chunk, &buf));
+    for (uint32_t i = 0; i < chunk; ++i) {
+      rec.data = buf.data() + static_cast<size_t>(i) * len;
+      rec.recno = first + i;
+      if (condition) {
+        Status error;
+        const bool in = condition->EvaluateLogical(rec, es, &error);
+        XB_RETURN_IF_ERROR(error);
+        if (!in) continue;
+      }
+      XB_RETURN_IF_ERROR(EncodeKeyOf(*key, info, rec, es, &scratch, &k));
+      bool found = false;
+      if (info.unique) {
+        s = cursor->Seek(k, false, &found);
+        if (distinct.insert(k).second) ++expected;
+      } else {
+        s = cursor->SeekEntry(k, rec.recno, &found);
+        ++expected;
+      }
+      if (s.IsCorruption()) {
+        out->problem = Reason(s);
+        return Status::OK();
+      }
+      XB_RETURN_IF_ERROR(s);
+      if (!found) {
+        out->problem = "record " + std::to_string(rec.recno) + " has no entry";
+        return Status::OK();
+      }
+    }
+  }
+  if (expected != out->entries) {
+    out->problem = std::to_string(out->entries) + " entries where the table gives " +
+                   std::to_string(expected);
+    return Status::OK();
+  }
+  out->ok = true;
+  return Status::OK();
+}
+
+}  // namespace
+
+Status CheckIndex(Table& table, const std::string& index_path, std::vector<TagCheck>* tags) {
+  tags->clear();
+  IndexOpenOptions io;
+  io.read_only = true;
+  io.record_count = table.record_count();
+  io.check_tags = false;
+  std::unique_ptr<IndexFile> file;
+  XB_RETURN_IF_ERROR(IndexFile::Open(index_path, io, &file));
+  for (int order = 1; order <= file->tag_count(); ++order) {
+    TagCheck check;
+    check.name = file->tag(order).name;
+    XB_RETURN_IF_ERROR(CheckOneTag(table, *file, order, &check));
+    tags->push_back(std::move(check));
+  }
+  return Status::OK();
+}
+
+}  // namespace xb

@@ -1,0 +1,231 @@
+// The full index check, and the damage that used to pass for a sound index:
+// pages of one tag patched at offsets found by decoding the file, each of
+// which must be named by the check and stop an open or a walk with
+// Corruption, never give a short listing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "cdx_format.h"
+#include "cdx_node.h"
+#include "test_support.h"
+#include "xbase/index_check.h"
+#include "xbase/workarea.h"
+
+namespace xb {
+namespace {
+
+using qvtest::Le16;
+using qvtest::Le32;
+using qvtest::ReadAll;
+using qvtest::ScratchDir;
+using qvtest::WriteAll;
+
+constexpr int kRecords = 300;
+
+struct TagPages {
+  uint32_t header = 0;
+  uint32_t root = 0;
+  uint16_t key_length = 0;
+  std::vector<std::vector<uint32_t>> levels;  // root first, leaves last
+};
+
+// The pages of tag `name`, level by level, decoded from the file's bytes.
+TagPages FindTag(const std::string& cdx, const std::string& name) {
+  TagPages t;
+  cdx::NodeLimits dir_limits{uint32_t(cdx.size()), 0, true};
+  cdx::Node dir;
+  std::string why;
+  EXPECT_TRUE(cdx::DecodeNode(cdx.data() + Le32(cdx, 0), Le32(cdx, 0), cdx::kTagNameLength, ' ',
+                              dir_limits, &dir, &why))
+      << why;
+  for (size_t i = 0; i < dir.size(); ++i) {
+    std::string k(dir.key(i));
+    if (k.substr(0, name.size()) == name && k.find_first_not_of(' ', name.size()) == std::string::npos) {
+      t.header = dir.recnos[i];
+    }
+  }
+  EXPECT_NE(t.header, 0u) << "no tag " << name;
+  t.root = Le32(cdx, t.header + cdx::kHdrRoot);
+  t.key_length = Le16(cdx, t.header + cdx::kHdrKeyLength);
+  cdx::NodeLimits limits{uint32_t(cdx.size()), kRecords, false};
+  std::vector<uint32_t> level{t.root};
+  while (!level.empty()) {
+    t.levels.push_back(level);
+    std::vector<uint32_t> next;
+    for (uint32_t page : level) {
+      cdx::Node n;
+      EXPECT_TRUE(cdx::DecodeNode(cdx.data() + page, page, t.key_length, ' ', limits, &n, &why));
+      if (!n.leaf) next.insert(next.end(), n.children.begin(), n.children.end());
+    }
+    level.swap(next);
+  }
+  return t;
+}
+
+void Put32(std::string* b, size_t at, uint32_t v, bool big_endian = false) {
+  for (int i = 0; i < 4; ++i) (*b)[at + i] = char(v >> (big_endian ? 24 - 8 * i : 8 * i));
+}
+
+class IndexCheckTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path_ = dir_ / "people.dbf";
+    ASSERT_TRUE(Table::Create(path_, {{"LNAME", 'C', 30, 0},
+                                      {"FNAME", 'C', 30, 0},
+                                      {"CITY", 'C', 20, 0},
+                                      {"SEQNO", 'N', 6, 0}})
+                    .ok());
+    std::unique_ptr<WorkArea> area;
+    ASSERT_TRUE(WorkArea::Open(path_, OpenOptions(), &settings_, &area).ok());
+    const char* cities[] = {"Boston", "Denver", "Austin", "Boston", "Reno"};
+    for (int i = 0; i < kRecords; ++i) {
+      char last[32], first[32], seq[8];
+      // Names in no order, so the tags' leaves do not follow record numbers.
+      std::snprintf(last, sizeof last, "Name%03d", (i * 37) % kRecords);
+      std::snprintf(first, sizeof first, "First%d", i % 7);
+      std::snprintf(seq, sizeof seq, "%6d", i);
+      ASSERT_TRUE(area->Append().ok());
+      ASSERT_TRUE(area->SetField(0, last).ok());
+      ASSERT_TRUE(area->SetField(1, first).ok());
+      ASSERT_TRUE(area->SetField(2, cities[i % 5]).ok());
+      ASSERT_TRUE(area->SetField(3, seq).ok());
+      if (i % 10 == 0) ASSERT_TRUE(area->SetDeleted(true).ok());
+      ASSERT_TRUE(area->Commit().ok());
+    }
+    ASSERT_TRUE(area->IndexTags("", {{"LNAME", "UPPER(LNAME)+UPPER(FNAME)", "", false, false},
+                                     {"FNAME", "UPPER(FNAME)", "", false, false},
+                                     {"CITY", "UPPER(CITY)", "", true, false},
+                                     {"EARLY", "SEQNO", "SEQNO < 100", false, false},
+                                     {"SEQNO", "SEQNO", "", false, true}})
+                    .ok());
+    area.reset();
+    cdx_path_ = dir_ / "people.cdx";
+    good_ = ReadAll(cdx_path_);
+  }
+
+  std::vector<TagCheck> Check() {
+    std::unique_ptr<Table> table;
+    OpenOptions ro;
+    ro.exclusive = false;
+    ro.read_only = true;
+    EXPECT_TRUE(Table::Open(path_, ro, &table).ok());
+    std::vector<TagCheck> tags;
+    Status s = CheckIndex(*table, cdx_path_, &tags);
+    EXPECT_TRUE(s.ok()) << s.ToString();
+    return tags;
+  }
+
+  ScratchDir dir_;
+  Settings settings_;
+  std::string path_, cdx_path_, good_;
+};
+
+TEST_F(IndexCheckTest, SoundIndexChecksCleanWithEachTagsEntryCount) {
+  const std::vector<TagCheck> tags = Check();
+  ASSERT_EQ(tags.size(), 5u);
+  // Deleted records have entries; a unique tag one per key; a FOR tag only
+  // the records it takes.
+  const std::vector<std::pair<std::string, uint64_t>> want = {
+      {"LNAME", kRecords}, {"FNAME", kRecords}, {"CITY", 4}, {"EARLY", 100}, {"SEQNO", kRecords}};
+  for (size_t i = 0; i < want.size(); ++i) {
+    EXPECT_EQ(tags[i].name, want[i].first);
+    EXPECT_TRUE(tags[i].ok) << tags[i].name << ": " << tags[i].problem;
+    EXPECT_EQ(tags[i].entries, want[i].second) << tags[i].name;
+  }
+}
+
+TEST_F(IndexCheckTest, DamagedTagIsNamedAndNeverGivesAShortListing) {
+  const TagPages lname = FindTag(good_, "LNAME");
+  const TagPages fname = FindTag(good_, "FNAME");
+  ASSERT_GE(lname.levels.size(), 2u) << "the tag needs interior pages";
+  const std::vector<uint32_t>& leaves = lname.levels.back();
+  ASSERT_GE(leaves.size(), 5u);
+  const uint32_t mid = leaves[leaves.size() / 2];
+  const uint32_t lowest_interior = lname.levels[lname.levels.size() - 2][0];
+  const size_t first_child = lowest_interior + cdx::kInteriorEntries + lname.key_length + 4;
+
+  struct Damage {
+    const char* what;
+    std::function<void(std::string*)> apply;
+  };
+  const std::vector<Damage> damages = {
+      {"a leaf's right pointer skips a page",
+       [&](std::string* b) { Put32(b, mid + cdx::kNodeRight, leaves[leaves.size() / 2 + 2]); }},
+      {"a leaf's key count set to 0",
+       [&](std::string* b) { (*b)[mid + cdx::kNodeCount] = (*b)[mid + cdx::kNodeCount + 1] = 0; }},
+      {"a child pointer into another leaf",
+       [&](std::string* b) { Put32(b, first_child, leaves[1], true); }},
+      {"the tag's root is another tag's root",
+       [&](std::string* b) { Put32(b, lname.header + cdx::kHdrRoot, fname.root); }},
+      {"the tag's key length one short",
+       [&](std::string* b) { (*b)[lname.header + cdx::kHdrKeyLength] = char(lname.key_length - 1); }},
+  };
+  for (const Damage& d : damages) {
+    SCOPED_TRACE(d.what);
+    std::string bad = good_;
+    d.apply(&bad);
+    ASSERT_NE(bad, good_);
+    WriteAll(cdx_path_, bad);
+
+    for (const TagCheck& t : Check()) {
+      EXPECT_EQ(t.ok, t.name != "LNAME") << t.name << ": " << t.problem;
+      if (t.name == "LNAME") EXPECT_FALSE(t.problem.empty());
+    }
+
+    std::unique_ptr<WorkArea> area;
+    OpenOptions ro;
+    ro.exclusive = false;
+    ro.read_only = true;
+    ASSERT_TRUE(WorkArea::Open(path_, ro, &settings_, &area).ok());
+    Status s = area->index_status();
+    if (s.ok()) {
+      ASSERT_TRUE(area->SetOrder(area->TagArea("LNAME")).ok());
+      int seen = 0;
+      for (s = area->GoTop(); s.ok() && !area->eof(); s = area->Skip(1)) ++seen;
+      EXPECT_LT(seen, kRecords);
+    }
+    EXPECT_TRUE(s.IsCorruption()) << s.ToString();
+    EXPECT_NE(s.message().find("LNAME"), std::string::npos) << s.message();
+  }
+}
+
+// The checker's own contact file, with its own page layout, checks clean.
+TEST(IndexCheckOracle, ContactFileMadeByTheCheckerChecksClean) {
+  QV_SKIP_WITHOUT_ORACLE();
+  ScratchDir dir;
+  std::string rows;
+  for (int i = 0; i < 400; ++i) {
+    std::vector<std::string> f(20);
+    f[0] = "Last" + std::to_string((i * 53) % 400);
+    f[1] = "First" + std::to_string(i % 9);
+    f[7] = i % 2 ? "MA" : "CO";
+    f[8] = std::to_string(10000 + i);
+    f[16] = "2024010" + std::to_string(1 + i % 9);
+    f[17] = "F";
+    f[18] = std::to_string(i);
+    for (size_t c = 0; c < f.size(); ++c) rows += (c ? "\t" : "") + f[c];
+    rows += "\n";
+  }
+  WriteAll(dir / "rows.tsv", rows);
+  const std::string path = dir / "made.dbf";
+  ASSERT_EQ(qvtest::Run({QV_XBCHECK, "make", path, dir / "rows.tsv"}).status, 0);
+  std::unique_ptr<Table> table;
+  ASSERT_TRUE(Table::Open(path, OpenOptions(), &table).ok());
+  std::vector<TagCheck> tags;
+  const std::string cdx = dir / "made.cdx";
+  ASSERT_TRUE(CheckIndex(*table, std::filesystem::exists(cdx) ? cdx : dir / "MADE.CDX", &tags).ok());
+  EXPECT_EQ(tags.size(), 21u);
+  for (const TagCheck& t : tags) {
+    EXPECT_TRUE(t.ok) << t.name << ": " << t.problem;
+    EXPECT_EQ(t.entries, 400u) << t.name;
+  }
+}
+
+}  // namespace
+}  // namespace xb
