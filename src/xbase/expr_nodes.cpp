@@ -274,8 +274,14 @@ class StrJoin : public Node {
   // '+' joins as is; '-' moves the left operand's trailing blanks to the end.
   StrJoin(char op, NodePtr a, NodePtr b, int pos)
       : Node(T::C, pos), op_(op), a_(std::move(a)), b_(std::move(b)) {
-    if (a_->width() >= 0 && b_->width() >= 0) width_ = a_->width() + b_->width();
-    if (width_ > 0) buf_.reserve(static_cast<size_t>(width_));
+    // A join wider than a string can be has no width: it fails when run.
+    if (a_->width() >= 0 && b_->width() >= 0 &&
+        static_cast<size_t>(a_->width()) + static_cast<size_t>(b_->width()) <= kMaxString) {
+      width_ = a_->width() + b_->width();
+    }
+    // Nothing is reserved up front: the buffer grows once to what a record
+    // needs and keeps it, and a chain of joins does not hold its whole
+    // width at every node.
   }
   std::string_view Str(Ctx& ctx) const override {
     std::string_view x = a_->Str(ctx);

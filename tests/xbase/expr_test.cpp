@@ -215,9 +215,14 @@ TEST_F(ExprTest, CompileErrorsNameThePosition) {
 
 TEST_F(ExprTest, RuntimeLimitsGiveErrorsNotGiantStrings) {
   for (const char* text : {"SPACE(1000000000000)", "REPLICATE(LNAME,100000)", "STR(1,1000000000)",
-                           "PADR(\"a\",70000)", "LNAME+SPACE(65535)", "STUFF(LNAME,1,0,SPACE(65530))"}) {
+                           "PADR(\"a\",70000)", "LNAME+SPACE(65535)", "STUFF(LNAME,1,0,SPACE(65530))",
+                           "LEN(REPLICATE(SPACE(2306),4000000000000000))"}) {
     EXPECT_EQ(Eval(text).rfind("error: ", 0), 0u) << text;
   }
+  // A long chain of joins is refused when run, having reserved nothing.
+  std::string chain = "SPACE(65535)";
+  for (int i = 1; i < 999; ++i) chain += "-SPACE(65535)";
+  EXPECT_EQ(Eval(chain).rfind("error: ", 0), 0u);
   EXPECT_EQ(Eval("SUBSTR(LNAME,1,1000000000000)"), "C\tSmith" + std::string(25, ' '));
   EXPECT_EQ(Eval("LEFT(LNAME,-(10^300))"), "C\t");
   // A memo that cannot be read fails the evaluation instead of matching.
@@ -237,7 +242,8 @@ TEST_F(ExprTest, ResultWidthForIndexKeys) {
       {"UPPER(LNAME)+UPPER(FNAME)", 50}, {"STR(SEQNO,6,0)+STATE+CITY", 23}, {"DTOS(BDAY)", 8},
       {"LNAME-FNAME", 50}, {"SUBSTR(LNAME,3,5)", 5}, {"LEFT(CITY,40)", 15},
       {"PADR(TRIM(LNAME),12)", 12}, {"IIF(ACTIVE,STATE,\"XX\")", 2}, {"STR(SEQNO)", 6},
-      {"TRIM(LNAME)", -1}, {"MEMO", -1}, {"SEQNO", -1}, {"UPPER(LNAME)=\"X\"", -1},
+      {"TRIM(LNAME)", -1}, {"MEMO", -1}, {"REPLICATE(SPACE(2306),4000000000000000)", -1},
+      {"SPACE(65535)+SPACE(1)", -1}, {"SEQNO", -1}, {"UPPER(LNAME)=\"X\"", -1},
   };
   for (const auto& [text, width] : cases) {
     std::unique_ptr<xb::Expression> e;
