@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "store/messages.h"
 #include "store/table_object.h"
 
 namespace qv {
@@ -71,6 +72,7 @@ bool TableGridModel::setData(const QModelIndex& index, const QVariant& value, in
 }
 
 void TableGridModel::reload() {
+  QString failure;
   beginResetModel();
   m_recnos.clear();
   m_cells.clear();
@@ -87,12 +89,14 @@ void TableGridModel::reload() {
       }
     }
     std::vector<uint32_t> recnos;
-    // On a read failure the grid shows what was gathered; moving in the
-    // table reports the problem in the user's words.
-    area->VisibleRecnos(&recnos);
+    // On a read failure the grid shows the rows read before it and says why.
+    xb::Status s = area->VisibleRecnos(&recnos);
     std::string buf;
     for (uint32_t recno : recnos) {
-      if (!table.ReadRecord(recno, &buf).ok() || buf.size() < table.record_length()) continue;
+      if (!s.ok()) break;
+      s = table.ReadRecord(recno, &buf);
+      if (!s.ok()) break;
+      if (buf.size() < table.record_length()) continue;
       QStringList cells;
       for (int f : fieldOfColumn) {
         if (f < 0) {
@@ -105,8 +109,10 @@ void TableGridModel::reload() {
       m_recnos.push_back(static_cast<int>(recno));
       m_cells.push_back(std::move(cells));
     }
+    if (!m_table->noteFailure(s)) failure = m_table->failureMessage();
   }
   endResetModel();
+  if (!failure.isEmpty()) Messages().information(failure);
 }
 
 int TableGridModel::recordOfRow(int row) const {
@@ -145,8 +151,11 @@ bool TableGridModel::moveToRow(int row) {
   if (m_table->state() != TableObject::State::Browse) m_table->cancel();
   // Straight to the record and a refresh: the table reports a new current
   // record only, so the rows need no reload.
-  if (!area->Go(static_cast<uint32_t>(m_recnos[row])).ok()) return false;
-  m_table->refresh();
+  if (!m_table->noteFailure(area->Go(static_cast<uint32_t>(m_recnos[row]))) ||
+      !m_table->refresh()) {
+    Messages().information(m_table->failureMessage());
+    return false;
+  }
   return true;
 }
 

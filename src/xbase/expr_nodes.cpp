@@ -115,7 +115,8 @@ class FieldBinNum : public Node {
  public:
   FieldBinNum(const FieldInfo& f, int pos) : Node(T::N, pos), f_(f) {}
   Num Number(Ctx& ctx) const override {
-    Value v = FieldValue(f_, ctx.rec->field(f_), nullptr);
+    Value v;
+    FieldValue(f_, ctx.rec->field(f_), nullptr, &v);  // no memo: cannot fail
     Num n;
     n.v = v.number;
     n.dec = static_cast<int16_t>(v.decimals);
@@ -133,7 +134,11 @@ class FieldDate : public Node {
   FieldDate(const FieldInfo& f, int pos) : Node(T::D, pos), f_(f) {}
   JulianDay Date(Ctx& ctx) const override {
     std::string_view b = ctx.rec->field(f_);
-    if (f_.type == 'T') return FieldValue(f_, b, nullptr).date;
+    if (f_.type == 'T') {
+      Value v;
+      FieldValue(f_, b, nullptr, &v);  // no memo: cannot fail
+      return v.date;
+    }
     return JulianFromDtos(b);
   }
 

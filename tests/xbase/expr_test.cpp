@@ -307,7 +307,10 @@ TEST(FieldValueTest, DecodesEveryFieldType) {
     fi.decimals = static_cast<uint8_t>(dec);
     return fi;
   };
-  auto show = [](const xb::Value& v) {
+  // The value as type letter and text, or "error" when it cannot be read.
+  auto show = [](const xb::FieldInfo& fi, std::string_view bytes, xb::MemoReader* memo) {
+    xb::Value v;
+    if (!xb::FieldValue(fi, bytes, memo, &v).ok()) return std::string("error");
     return std::string(1, static_cast<char>(v.type)) + xb::ShowValue(v);
   };
   FakeMemo memo;
@@ -317,25 +320,27 @@ TEST(FieldValueTest, DecodesEveryFieldType) {
   double two_and_half = 2.5;
   char dbl_bytes[8];
   std::memcpy(dbl_bytes, &two_and_half, 8);
-  EXPECT_EQ(show(xb::FieldValue(f('C', 5, 0), "ab   ", nullptr)), "Cab   ");
-  EXPECT_EQ(show(xb::FieldValue(f('N', 8, 2), "   -3.25", nullptr)), "N-3.25");
-  EXPECT_EQ(show(xb::FieldValue(f('N', 6, 0), "      ", nullptr)), "N0");
-  EXPECT_EQ(xb::FieldValue(f('N', 8, 2), "   -3.25", nullptr).width, 8);
-  EXPECT_EQ(show(xb::FieldValue(f('F', 10, 3), "     1.500", nullptr)), "N1.500");
-  EXPECT_EQ(show(xb::FieldValue(f('D', 8, 0), "        ", nullptr)), "D        ");
-  EXPECT_EQ(show(xb::FieldValue(f('D', 8, 0), "2020x115", nullptr)), "D        ");
-  EXPECT_EQ(show(xb::FieldValue(f('L', 1, 0), "y", nullptr)), "LT");
-  EXPECT_EQ(show(xb::FieldValue(f('L', 1, 0), "?", nullptr)), "LF");
-  EXPECT_EQ(show(xb::FieldValue(f('M', 10, 0), "         1", &memo)), "Cmemo text");
-  EXPECT_EQ(show(xb::FieldValue(f('M', 10, 0), "         9", &memo)), "C");
-  EXPECT_EQ(show(xb::FieldValue(f('M', 10, 0), "         1", nullptr)), "C");
-  EXPECT_EQ(show(xb::FieldValue(f('I', 4, 0), std::string_view(int_bytes, 4), nullptr)), "N-42");
-  EXPECT_EQ(show(xb::FieldValue(f('Y', 8, 4), std::string_view(cur_bytes, 8), nullptr)),
+  EXPECT_EQ(show(f('C', 5, 0), "ab   ", nullptr), "Cab   ");
+  EXPECT_EQ(show(f('N', 8, 2), "   -3.25", nullptr), "N-3.25");
+  EXPECT_EQ(show(f('N', 6, 0), "      ", nullptr), "N0");
+  xb::Value number;
+  ASSERT_TRUE(xb::FieldValue(f('N', 8, 2), "   -3.25", nullptr, &number).ok());
+  EXPECT_EQ(number.width, 8);
+  EXPECT_EQ(show(f('F', 10, 3), "     1.500", nullptr), "N1.500");
+  EXPECT_EQ(show(f('D', 8, 0), "        ", nullptr), "D        ");
+  EXPECT_EQ(show(f('D', 8, 0), "2020x115", nullptr), "D        ");
+  EXPECT_EQ(show(f('L', 1, 0), "y", nullptr), "LT");
+  EXPECT_EQ(show(f('L', 1, 0), "?", nullptr), "LF");
+  EXPECT_EQ(show(f('M', 10, 0), "         1", &memo), "Cmemo text");
+  EXPECT_EQ(show(f('M', 10, 0), "         9", &memo), "error") << "an unreadable memo is no blank";
+  EXPECT_EQ(show(f('M', 10, 0), "         1", nullptr), "C");
+  EXPECT_EQ(show(f('I', 4, 0), std::string_view(int_bytes, 4), nullptr), "N-42");
+  EXPECT_EQ(show(f('Y', 8, 4), std::string_view(cur_bytes, 8), nullptr),
             "N12.3456");
-  EXPECT_EQ(show(xb::FieldValue(f('T', 8, 0), std::string_view(dt_bytes, 8), nullptr)),
+  EXPECT_EQ(show(f('T', 8, 0), std::string_view(dt_bytes, 8), nullptr),
             "D20000913");  // JD 2451545 is 2000-01-01; 256 days later
-  EXPECT_EQ(show(xb::FieldValue(f('B', 8, 2), std::string_view(dbl_bytes, 8), nullptr)), "N2.50");
-  EXPECT_EQ(show(xb::FieldValue(f('I', 4, 0), "ab", nullptr)), "N0");  // short bytes: no overread
+  EXPECT_EQ(show(f('B', 8, 2), std::string_view(dbl_bytes, 8), nullptr), "N2.50");
+  EXPECT_EQ(show(f('I', 4, 0), "ab", nullptr), "N0");  // short bytes: no overread
 }
 
 TEST(DateTest, JulianRoundTripsAndRejectsBadDates) {
