@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <string>
 
+#include "store/messages.h"
 #include "store/table_object.h"
 
 namespace qv {
@@ -74,10 +75,19 @@ QStringList BrowseModel::readRow(int row) const {
   if (area == nullptr) return cells;
   xb::Table& table = area->table();
   std::string buf;
-  // A record gone since the last build (a pack) shows as an empty row.
-  if (!table.ReadRecord(m_rows[row], &buf).ok() || buf.size() < table.record_length()) {
-    return cells;
+  // A record gone since the last build (a pack) shows as an empty row; one
+  // that cannot be read is damage, told once, after the paint.
+  const xb::Status s = table.ReadRecord(m_rows[row], &buf);
+  if (!s.ok() && !s.IsNotFound()) {
+    m_table->noteFailure(s);
+    if (!m_failureTold) {
+      m_failureTold = true;
+      QTimer::singleShot(0, m_table, [table = m_table] {
+        if (table->failed()) Messages().information(table->failureMessage());
+      });
+    }
   }
+  if (!s.ok() || buf.size() < table.record_length()) return cells;
   const auto& fields = table.fields();
   for (int f : m_fieldOfColumn) {
     if (f < 0) {
@@ -110,10 +120,12 @@ void BrowseModel::reload() {
     for (const BrowseColumn& c : Columns()) {
       m_fieldOfColumn.push_back(area->table().FieldIndex(c.field));
     }
-    // On a read failure the grid shows what was gathered; the table's own
-    // navigation reports problems in its words.
-    area->VisibleRecnos(&m_rows);
+    // On a read failure the grid shows what was gathered and says why.
+    if (!m_table->noteFailure(area->VisibleRecnos(&m_rows))) {
+      Messages().information(m_table->failureMessage());
+    }
   }
+  m_failureTold = false;
   m_stale = false;
   endResetModel();
   emit reloaded();

@@ -67,6 +67,8 @@ class BrowseModel : public QAbstractTableModel {
   bool m_active = false;
   bool m_stale = true;
   bool m_reloadQueued = false;
+  // A row that could not be read was reported (once per build).
+  mutable bool m_failureTold = false;
   // Recently painted rows; cleared whenever it grows past a screenful or two.
   mutable QHash<int, QStringList> m_cache;
 };
