@@ -14,6 +14,8 @@
 #include "app/qvmain.h"
 #include "app/shared.h"
 #include "store/filter_text.h"
+#include "store/memo_search.h"
+#include "store/messages.h"
 #include "store/table_object.h"
 #include "ui/dialogs.h"
 
@@ -23,9 +25,6 @@ namespace {
 
 // The LNAME tag's key is UPPER(LNAME)+UPPER(FNAME): two 30-character fields.
 constexpr int kNameWidth = 30;
-// How much of a memo and of the search text the memo search compares.
-constexpr int kMemoSearchLength = 32767;
-constexpr int kMemoTextLength = 255;
 
 }  // namespace
 
@@ -213,33 +212,21 @@ void TQVPMain::FindTextInMemo(bool fromStart) {
   searching.show();
   QApplication::processEvents();
 
-  const QString wanted = MemoSearchText.left(kMemoTextLength).toUpper();
   TableQVW->disableControls();
-  const int start = Apollo1.RecNo();
-  if (fromStart) {
-    Apollo1.GoTop();
-  } else {
-    Apollo1.Skip(1);
-  }
-  bool found = false;
-  while (!Apollo1.Eof()) {
-    const QString memo = Apollo1.GetMemo(QStringLiteral("MEMO")).left(kMemoSearchLength);
-    if (memo.toUpper().contains(wanted)) {
-      found = true;
-      break;
-    }
-    // The window stays alive: its Cancel is read after every record.
-    QApplication::processEvents();
-    if (searching.Cancelled) break;
-    Apollo1.Skip(1);
-  }
-  MemoFound = found;
-  if (!found) {
-    if (start >= 1) Apollo1.Go(start);
-    Dialogs().beep();
-  }
+  const MemoSearchOutcome outcome =
+      qv::FindTextInMemo(*TableQVW, Apollo1, MemoSearchText, fromStart, [&searching] {
+        // The window stays alive: its Cancel is read after every record.
+        QApplication::processEvents();
+        return searching.Cancelled;
+      });
+  MemoFound = outcome == MemoSearchOutcome::Found;
   TableQVW->enableControls();
   searching.close();
+  if (outcome == MemoSearchOutcome::Failed) {
+    Messages().information(TableQVW->failureMessage());
+  } else if (!MemoFound) {
+    Dialogs().beep();
+  }
   SetButtons();
 }
 

@@ -79,8 +79,10 @@ int TQVPMain::ApplyFilter() {
     return 0;
   }
   if (!FilterTooComplex(CurrentFilter)) {
-    if (Apollo1.Query(FilterQuery(CurrentFilter))) return Apollo1.QueryRecCount();
-    // A condition the engine refuses is said so, not shown as no match.
+    int count = 0;
+    if (Apollo1.Query(FilterQuery(CurrentFilter)) && Apollo1.QueryRecCount(&count)) return count;
+    // A condition the engine refuses, or one failing on a record, is said
+    // so, not shown as no match.
     ShowInformation(QStringLiteral("This filter cannot be used: ") + Apollo1.LastError());
     CurrentFilter.clear();
     Apollo1.Query(kNotDeletedCondition);

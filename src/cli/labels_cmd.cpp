@@ -173,6 +173,7 @@ int CmdLabels(const Args& a) {
     case LabelRunOutcome::Cancelled:
       return Fail("the label run was cancelled");
     case LabelRunOutcome::Failed:
+      if (result.hostTold) return kExitError;
       return Fail(result.errorText.isEmpty() ? QStringLiteral("the label run failed")
                                              : result.errorText);
   }

@@ -21,6 +21,7 @@
 #include "cli/cleanup_cmd.h"
 #include "cli/barcode_cmd.h"
 #include "cli/dial_cmd.h"
+#include "cli/dump.h"
 #include "cli/labels_cmd.h"
 #include "cli/reports_cmd.h"
 #include "cli/letters_cmd.h"
@@ -221,7 +222,7 @@ int CmdKeys(const Args& a) {
     line = std::to_string(area->recno()) + "\t" + ShowKey(tag, key) + "\n";
     std::fwrite(line.data(), 1, line.size(), stdout);
   }
-  if (!s.ok()) return Fail(s);
+  if (!s.ok()) return Fail(DamagedText(s));
   return 0;
 }
 
@@ -280,20 +281,10 @@ int CmdDump(const Args& a) {
     s = SelectOrder(*area, a.positional[1]);
     if (!s.ok()) return Fail(s);
   }
-  const auto& fields = area->table().fields();
-  std::string line;
-  for (s = area->GoTop(); s.ok() && !area->eof(); s = area->Skip(1)) {
-    xb::RecordRef r = area->record();
-    line = std::to_string(r.recno);
-    line += r.deleted() ? "\t*" : "\t ";
-    for (const xb::FieldInfo& f : fields) {
-      line += '\t';
-      line += Show(xb::FieldValue(f, r.field(f), r.memo));
-    }
-    line += '\n';
+  s = DumpRecords(*area, [](const std::string& line) {
     std::fwrite(line.data(), 1, line.size(), stdout);
-  }
-  if (!s.ok()) return Fail(s);
+  });
+  if (!s.ok()) return Fail(DamagedText(s));
   return 0;
 }
 
@@ -305,10 +296,13 @@ int CmdCount(const Args& a) {
   xb::Status s = OpenForReading(a.positional[0], &settings, &area);
   if (!s.ok()) return Fail(s);
   s = area->Query(a.positional[1]);
-  if (!s.ok()) return Fail(s);
+  // A condition that does not compile, or fails on a record ("the
+  // condition fails on record N: ..."), is bad input; anything else is the
+  // file.
+  if (!s.ok()) return Fail(s.IsInvalidArgument() ? s.message() : DamagedText(s));
   uint32_t n = 0;
   s = area->QueryRecCount(&n);
-  if (!s.ok()) return Fail(s);
+  if (!s.ok()) return Fail(s.IsInvalidArgument() ? s.message() : DamagedText(s));
   std::cout << n << "\n";
   return 0;
 }

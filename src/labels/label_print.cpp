@@ -69,8 +69,11 @@ QString TLabelPrint::OutcomeText() const {
   return BaseOutcomeText() + BarCodeWarningLines(m_barCodeWarnings, QStringLiteral("labels"));
 }
 
+bool TLabelPrint::TableFailed() const { return m_table.failed(); }
+
 QString TLabelPrint::BaseOutcomeText() const {
   const ReportCanvas& r = m_printMode ? *m_printReport : *m_fileReport;
+  if (TableFailed()) return QStringLiteral("\r") + m_table.failureMessage();
   if (!r.errorText().isEmpty()) return QStringLiteral("\r") + r.errorText();
   if (r.aborted()) {
     return m_printMode ? QStringLiteral("\rLabel Print Canceled!")
@@ -117,6 +120,8 @@ bool TLabelPrint::SkipToGroupRecord() {
 
 void TLabelPrint::GetNextSortedZip() {
   for (;;) {
+    // A failed move left the table at its end: the run ends there.
+    if (m_table.failed()) return;
     if (m_presortList.isEmpty()) {
       // The run ends: the table goes past its last record.
       m_apollo.GoBottom();
@@ -289,6 +294,8 @@ void TLabelPrint::PrintLabels(ReportCanvas& r) {
       m_host.processPendingEvents();
     }
   }
+  // Labels up to a record that could not be read are no finished run.
+  if (m_table.failed()) r.abort();
   r.setOrigin(0, 0);
   m_lines.clear();
   m_presortList.clear();

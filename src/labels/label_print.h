@@ -83,6 +83,9 @@ class TLabelPrint {
   void Stop() { m_stop = true; }
   bool Stopped() const { return m_stop; }
   bool Aborted() const;
+  // The contact file failed under the run (the table object's failure):
+  // the output was dropped, as after a cancel.
+  bool TableFailed() const;
   // The final status line ("\rLabel Print Completed!", ...).
   QString OutcomeText() const;
 

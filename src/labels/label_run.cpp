@@ -65,6 +65,15 @@ LabelRunResult DoPrint(TableObject& table, TApollo& apollo, const LabelRunOption
   }
   TableRestorer restore(apollo, {.exactOf = table.env()});
   const int savedRecno = restore.recno();
+  table.clearFailure();
+  // The contact file failed under the run: the user hears why, once.
+  auto damaged = [&](bool tell) -> LabelRunResult& {
+    result.outcome = LabelRunOutcome::Failed;
+    result.errorText = table.failureMessage();
+    result.hostTold = true;
+    if (tell) host.information(result.errorText);
+    return result;
+  };
 
   const RecordSelection selection =
       options.alignmentPage ? RecordSelection::Filter : options.selection;
@@ -80,8 +89,7 @@ LabelRunResult DoPrint(TableObject& table, TApollo& apollo, const LabelRunOption
   }
   if (!options.startFromCurrent || options.alignmentPage) {
     apollo.GoTop();
-  } else {
-    apollo.Go(savedRecno);
+  } else if (apollo.Go(savedRecno)) {
     // Go reaches any record; only one inside the selection may start the run.
     const bool visible =
         !apollo.Eof() && table.area() && table.area()->IsVisible(table.area()->record());
@@ -92,6 +100,8 @@ LabelRunResult DoPrint(TableObject& table, TApollo& apollo, const LabelRunOption
     }
   }
 
+  if (table.failed()) return damaged(true);
+
   const bool presort =
       options.presort && !options.alignmentPage && options.selection != RecordSelection::Current;
   const QString directory =
@@ -100,6 +110,8 @@ LabelRunResult DoPrint(TableObject& table, TApollo& apollo, const LabelRunOption
     TSortBulkMail sorter(table, apollo, host, directory);
     *presortDone = hooks.presort ? hooks.presort(sorter) : sorter.DoTheSort();
   }
+  // The presort told the host itself.
+  if (table.failed()) return damaged(false);
   if (presort && !*presortDone) {
     result.outcome = LabelRunOutcome::PresortCancelled;
     return result;
@@ -178,7 +190,9 @@ LabelRunResult DoPrint(TableObject& table, TApollo& apollo, const LabelRunOption
     const QString unsaved = StoreNextSerial(*numbering, settingsPath);
     if (!unsaved.isEmpty()) host.information(unsaved);
   }
-  if (!result.errorText.isEmpty()) {
+  if (job.TableFailed()) {
+    damaged(true);
+  } else if (!result.errorText.isEmpty()) {
     result.outcome = LabelRunOutcome::Failed;
   } else if (job.Aborted()) {
     result.outcome = LabelRunOutcome::Cancelled;

@@ -72,7 +72,8 @@ enum class LabelRunOutcome {
   Cancelled,         // the report was aborted
   PresortCancelled,  // the presort did not finish; nothing printed
   PaperDeclined,     // the paper size question was answered No
-  Failed,            // the output could not be written (errorText)
+  Failed,            // the output could not be written, or the contact file
+                     // failed under the run (errorText)
 };
 
 struct LabelRunResult {
@@ -82,6 +83,7 @@ struct LabelRunResult {
   long long labels = 0;
   QString statusText;  // the status window's last line
   QStringList barCodeWarnings;  // labels printed without their bar code
+  bool hostTold = false;  // errorText was already given to the host
 };
 
 // The message shown before a presorted run.

@@ -167,6 +167,7 @@ bool TSortBulkMail::DoTheSort() {
 
   ZipBuckets buckets;
   std::set<std::string> foreign;
+  m_table.clearFailure();
   m_apollo.SetOrder(0);
   m_apollo.SetTurboRead(true);
   m_apollo.GoTop();
@@ -187,7 +188,8 @@ bool TSortBulkMail::DoTheSort() {
       TallyZipKey(buckets, key);
       ++m_pieces;
     }
-    if (!area->Skip(1).ok()) break;
+    // A failed step stands at the end, so the loop ends on it.
+    m_table.noteFailure(area->Skip(1));
     const uint32_t recno = area->recno();
     if (recno % kProgressEvery == 0) {
       SetLabel1(QStringLiteral("Reading record ") + QString::number(recno));
@@ -197,6 +199,11 @@ bool TSortBulkMail::DoTheSort() {
   }
   m_apollo.SetTurboRead(false);
   m_table.resync();
+  if (m_table.failed()) {
+    // Counts that miss records would group the mail wrongly: no file.
+    m_host.information(m_table.failureMessage());
+    return false;
+  }
   if (m_cancel) return false;
 
   SetLabel1(QStringLiteral("Sorting Zip Codes..."));
@@ -208,6 +215,8 @@ bool TSortBulkMail::DoTheSort() {
     bytes.append("\r\n");
   }
   const QString path = PresortFilePath(m_directory);
+  // Written beside the old file and renamed over it on commit: the label
+  // run never meets half a list.
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
     m_host.information(QStringLiteral("Unable to write the presort file %1:\r\n%2")

@@ -79,8 +79,10 @@ class TSortBulkMail {
   static QString Caption() { return QStringLiteral("Bulk Mail Presorting"); }
 
   // The whole presort. True when it finished and PRESORT.PSL was written;
-  // false after a cancel (nothing written) or when the file could not be
-  // written (the host was told why).
+  // false after a cancel (nothing written), when the contact file failed
+  // under the count (the table object keeps the failure) or when the file
+  // could not be written; the host was told why, and any earlier
+  // PRESORT.PSL stays as it was.
   bool DoTheSort();
   // Asks "Cancel PRESORT?"; Yes stops the counting at the next record.
   void CancelButtonClick();

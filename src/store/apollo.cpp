@@ -55,6 +55,11 @@ bool TApollo::Check(const xb::Status& status) {
   return status.ok();
 }
 
+bool TApollo::CheckFile(const xb::Status& status) {
+  if (m_table != nullptr && !status.IsInvalidArgument()) m_table->noteFailure(status);
+  return Check(status);
+}
+
 void TApollo::Resync() {
   if (m_table != nullptr) m_table->resync();
 }
@@ -162,7 +167,7 @@ bool TApollo::Seek(const QString& key) {
   bool found = false;
   // A key the file's code page cannot hold matches nothing.
   if (EncodeAnsi(key, &bytes)) {
-    Check(a->Seek(bytes, &found));
+    CheckFile(a->Seek(bytes, &found));
   } else {
     Check(a->Seek(std::string(1, '\xFF'), &found));
     found = false;
@@ -179,7 +184,7 @@ bool TApollo::Found() const {
 bool TApollo::SetScope(const QString& low, const QString& high) {
   xb::WorkArea* a = Area();
   if (a == nullptr) return false;
-  bool ok = Check(a->SetScope(Bytes(low), Bytes(high)));
+  bool ok = CheckFile(a->SetScope(Bytes(low), Bytes(high)));
   Resync();
   return ok;
 }
@@ -196,15 +201,23 @@ bool TApollo::Query(const QString& condition) {
     s = a->Query(".F.");
   }
   Resync();
-  return Check(s);
+  return CheckFile(s);
 }
 
 int TApollo::QueryRecCount() {
+  int n = 0;
+  QueryRecCount(&n);
+  return n;
+}
+
+bool TApollo::QueryRecCount(int* count) {
+  *count = 0;
   xb::WorkArea* a = Area();
-  if (a == nullptr) return 0;
+  if (a == nullptr) return false;
   uint32_t n = 0;
-  Check(a->QueryRecCount(&n));
-  return static_cast<int>(n);
+  if (!CheckFile(a->QueryRecCount(&n))) return false;
+  *count = static_cast<int>(n);
+  return true;
 }
 
 bool TApollo::EvalLogical(const QString& condition) {
@@ -228,32 +241,36 @@ int TApollo::RecNo() const {
   return 0;
 }
 
-void TApollo::Go(int recno) {
-  if (xb::WorkArea* a = Area()) {
-    Check(a->Go(recno < 0 ? 0 : static_cast<uint32_t>(recno)));
-    Resync();
-  }
+bool TApollo::Go(int recno) {
+  xb::WorkArea* a = Area();
+  if (a == nullptr) return false;
+  const bool ok = CheckFile(a->Go(recno < 0 ? 0 : static_cast<uint32_t>(recno)));
+  Resync();
+  return ok;
 }
 
-void TApollo::GoTop() {
-  if (xb::WorkArea* a = Area()) {
-    Check(a->GoTop());
-    Resync();
-  }
+bool TApollo::GoTop() {
+  xb::WorkArea* a = Area();
+  if (a == nullptr) return false;
+  const bool ok = CheckFile(a->GoTop());
+  Resync();
+  return ok;
 }
 
-void TApollo::GoBottom() {
-  if (xb::WorkArea* a = Area()) {
-    Check(a->GoBottom());
-    Resync();
-  }
+bool TApollo::GoBottom() {
+  xb::WorkArea* a = Area();
+  if (a == nullptr) return false;
+  const bool ok = CheckFile(a->GoBottom());
+  Resync();
+  return ok;
 }
 
-void TApollo::Skip(int count) {
-  if (xb::WorkArea* a = Area()) {
-    Check(a->Skip(count));
-    Resync();
-  }
+bool TApollo::Skip(int count) {
+  xb::WorkArea* a = Area();
+  if (a == nullptr) return false;
+  const bool ok = CheckFile(a->Skip(count));
+  Resync();
+  return ok;
 }
 
 bool TApollo::Eof() const {
@@ -272,7 +289,7 @@ QString TApollo::GetMemo(const QString& field) {
   int i = a->table().FieldIndex(field.toStdString());
   if (i < 0) return QString();
   std::string text;
-  if (!Check(a->table().GetMemo(i, &text))) return QString();
+  if (!CheckFile(a->table().GetMemo(i, &text))) return QString();
   return DecodeAnsi(text);
 }
 

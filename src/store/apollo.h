@@ -92,15 +92,20 @@ class TApollo {
   bool Found() const;
   bool SetScope(const QString& low, const QString& high);
   bool Query(const QString& condition);
+  // 0 when counting failed; the overload says so: false, with LastError
+  // (a condition failing at run time: "the condition fails on record N: ...").
   int QueryRecCount();
+  bool QueryRecCount(int* count);
   bool EvalLogical(const QString& condition);
   QString DBFilter() const;
   int RecCount() const;
   int RecNo() const;
-  void Go(int recno);
-  void GoTop();
-  void GoBottom();
-  void Skip(int count);
+  // The moves return false when the engine failed; the bound table object
+  // keeps the failure (TableObject::failed) and stands at both ends.
+  bool Go(int recno);
+  bool GoTop();
+  bool GoBottom();
+  bool Skip(int count);
   bool Eof() const;
   bool Deleted() const;
 
@@ -134,6 +139,10 @@ class TApollo {
  private:
   xb::WorkArea* Area() const;
   bool Check(const xb::Status& status);
+  // Check for what reads or moves in the file: a failure is also kept by
+  // the table object, except a bad argument (a condition that does not
+  // compile, a key of another kind), which is the caller's mistake.
+  bool CheckFile(const xb::Status& status);
   void Resync();
 
   TableObject* m_table = nullptr;

@@ -24,6 +24,12 @@ MessageService* g_current = nullptr;
 
 MessageService& Messages() { return g_current != nullptr ? *g_current : g_console; }
 
+QString DamagedFileMessage(const QString& reason) {
+  QString why = reason.trimmed();
+  while (why.endsWith(QLatin1Char('.'))) why.chop(1);
+  return QStringLiteral("The contact file is damaged: %1. Rebuild Indexes may repair it.").arg(why);
+}
+
 MessageService* InstallMessageService(MessageService* service) {
   MessageService* previous = g_current;
   g_current = service;

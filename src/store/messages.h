@@ -18,6 +18,11 @@ class MessageService {
 };
 
 MessageService& Messages();
+
+// What the user is told when the engine fails on the contact file (a read
+// error, a damaged index page): "The contact file is damaged: <reason>.
+// Rebuild Indexes may repair it."
+QString DamagedFileMessage(const QString& reason);
 // Installs `service` (not owned; null restores the default) and returns the
 // previous one (null for the default).
 MessageService* InstallMessageService(MessageService* service);

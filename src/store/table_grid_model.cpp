@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <string>
 
+#include "store/messages.h"
 #include "store/table_object.h"
 
 namespace qv {
@@ -91,6 +92,7 @@ void TableGridModel::ensureFresh() {
 }
 
 void TableGridModel::reload() {
+  QString failure;
   beginResetModel();
   m_recnos.clear();
   m_cache.clear();
@@ -107,12 +109,13 @@ void TableGridModel::reload() {
         m_numeric[c] = type == 'N' || type == 'F' || type == 'I' || type == 'Y' || type == 'B';
       }
     }
-    // On a read failure the grid shows what was gathered; moving in the
-    // table reports the problem in the user's words.
-    area->VisibleRecnos(&m_recnos);
+    // On a read failure the grid shows what was gathered and says why.
+    if (!m_table->noteFailure(area->VisibleRecnos(&m_recnos))) failure = m_table->failureMessage();
   }
+  m_failureTold = false;
   m_stale = false;
   endResetModel();
+  if (!failure.isEmpty()) Messages().information(failure);
   emit reloaded();
 }
 
@@ -155,10 +158,19 @@ QStringList TableGridModel::readRow(int row) const {
   if (area == nullptr) return cells;
   xb::Table& table = area->table();
   std::string buf;
-  // A record gone since the last gathering (a pack) shows as an empty row.
-  if (!table.ReadRecord(m_recnos[row], &buf).ok() || buf.size() < table.record_length()) {
-    return cells;
+  // A record gone since the last gathering (a pack) shows as an empty row;
+  // one that cannot be read is damage, told once, after the paint.
+  const xb::Status s = table.ReadRecord(m_recnos[row], &buf);
+  if (!s.ok() && !s.IsNotFound()) {
+    m_table->noteFailure(s);
+    if (!m_failureTold) {
+      m_failureTold = true;
+      QTimer::singleShot(0, m_table, [table = m_table] {
+        if (table->failed()) Messages().information(table->failureMessage());
+      });
+    }
   }
+  if (!s.ok() || buf.size() < table.record_length()) return cells;
   const auto& fields = table.fields();
   for (int f : m_fieldOfColumn) {
     if (f < 0) {
@@ -208,8 +220,10 @@ bool TableGridModel::moveToRow(int row) {
   if (m_table->state() != TableObject::State::Browse) m_table->cancel();
   // Straight to the record and a refresh: the table reports a new current
   // record only, so the rows need no reload.
-  if (!area->Go(m_recnos[row]).ok()) return false;
-  m_table->refresh();
+  if (!m_table->noteFailure(area->Go(m_recnos[row])) || !m_table->refresh()) {
+    Messages().information(m_table->failureMessage());
+    return false;
+  }
   return true;
 }
 

@@ -99,6 +99,8 @@ class TableGridModel : public QAbstractTableModel {
   bool m_active = true;
   bool m_stale = true;
   bool m_reloadQueued = false;
+  // A row that could not be read was reported (once per gathering).
+  mutable bool m_failureTold = false;
 };
 
 }  // namespace qv

@@ -46,6 +46,7 @@ QString TableObject::fullPath() const {
 
 bool TableObject::open(QString* error) {
   close();
+  clearFailure();
   xb::OpenOptions options;
   options.exclusive = m_exclusive;
   options.read_only = m_readOnly;
@@ -68,13 +69,14 @@ bool TableObject::open(QString* error) {
   return true;
 }
 
-void TableObject::close() {
-  if (!m_area) return;
+bool TableObject::close() {
+  if (!m_area) return true;
   m_pending.clear();
-  m_area->Commit();
+  const bool ok = noteFailure(m_area->Commit());
   m_area.reset();
   setState(State::Inactive);
   notifyLayout();
+  return ok;
 }
 
 QString TableObject::indexProblem() const {
@@ -115,7 +117,7 @@ QString TableObject::fieldText(const QString& name) const {
   std::string_view raw = r.field(*f);
   if (f->type == 'M' || f->type == 'G') {
     std::string text;
-    if (r.memo == nullptr || !r.memo->ReadMemo(raw, &text).ok()) return QString();
+    if (r.memo == nullptr || !noteFailure(r.memo->ReadMemo(raw, &text))) return QString();
     return DecodeAnsi(text);
   }
   return FieldValueText(*f, raw);
@@ -208,28 +210,31 @@ bool TableObject::encodePending(int index, const Pending& value, std::string* by
 
 // ---- moving ------------------------------------------------------------------
 
-void TableObject::first() {
-  if (!m_area) return;
+bool TableObject::first() {
+  if (!m_area) return false;
   if (m_state != State::Browse) cancel();
-  m_area->GoTop();
+  const bool ok = noteFailure(m_area->GoTop());
   notifyRecord();
+  return ok;
 }
 
-void TableObject::last() {
-  if (!m_area) return;
+bool TableObject::last() {
+  if (!m_area) return false;
   if (m_state != State::Browse) cancel();
-  m_area->GoBottom();
+  const bool ok = noteFailure(m_area->GoBottom());
   notifyRecord();
+  return ok;
 }
 
-void TableObject::next() { moveBy(1); }
-void TableObject::prior() { moveBy(-1); }
+bool TableObject::next() { return moveBy(1); }
+bool TableObject::prior() { return moveBy(-1); }
 
-void TableObject::moveBy(int count) {
-  if (!m_area) return;
+bool TableObject::moveBy(int count) {
+  if (!m_area) return false;
   if (m_state != State::Browse) cancel();
-  m_area->Skip(count);
+  const bool ok = noteFailure(m_area->Skip(count));
   notifyRecord();
+  return ok;
 }
 
 bool TableObject::eof() const { return !m_area || m_area->eof(); }
@@ -331,14 +336,25 @@ bool TableObject::deleteRecord() {
   return true;
 }
 
-void TableObject::refresh() {
-  if (!m_area) return;
-  if (m_area->eof()) {
-    notifyRecord();
-    return;
-  }
-  m_area->Go(m_area->recno());
+bool TableObject::refresh() {
+  if (!m_area) return false;
+  bool ok = true;
+  if (!m_area->eof()) ok = noteFailure(m_area->Go(m_area->recno()));
   notifyRecord();
+  return ok;
+}
+
+QString TableObject::failureMessage() const {
+  if (m_failure.ok()) return QString();
+  QString why = QString::fromStdString(m_failure.message());
+  if (!m_failure.IsInvalidArgument()) return DamagedFileMessage(why);
+  if (!why.isEmpty()) why[0] = why[0].toUpper();
+  return why;
+}
+
+bool TableObject::noteFailure(const xb::Status& status) const {
+  if (!status.ok()) m_failure = status;
+  return status.ok();
 }
 
 void TableObject::disableControls() { ++m_disabled; }

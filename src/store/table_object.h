@@ -51,8 +51,9 @@ class TableObject : public QObject {
   // Opens the table; false with the reason in *error (the caller words the
   // message). Stands on the first visible record.
   bool open(QString* error = nullptr);
-  // Cancels a pending edit and closes.
-  void close();
+  // Cancels a pending edit and closes; false when writing the last change
+  // failed (failure() says why).
+  bool close();
   bool active() const { return m_area != nullptr; }
   State state() const { return m_state; }
   // The engine's view of the table; null while closed.
@@ -67,7 +68,8 @@ class TableObject : public QObject {
   int fieldIndex(const QString& name) const;  // -1 when absent
   // The field's text: character fields without trailing blanks, dates in
   // the program's short date format, numbers and logicals as stored,
-  // trimmed, memos as their text. "" for an unknown field.
+  // trimmed, memos as their text. "" for an unknown field, and for a memo
+  // that cannot be read, whose failure is kept (failed()).
   QString fieldText(const QString& name) const;
   // REQUIRES: edit or insert state. Character fields are cut to their
   // width; a date field takes the short date format (blanks and separators
@@ -78,11 +80,15 @@ class TableObject : public QObject {
   bool setFieldDate(const QString& name, const QDate& date);
 
   // ---- moving ----
-  void first();
-  void last();
-  void next();
-  void prior();
-  void moveBy(int count);
+  // Each returns false when the engine failed: the table then stands at
+  // both ends (eof and bof), so a walk ends, and failure() keeps why until
+  // clearFailure() or the next open. A walk clears it before it starts and
+  // reads it when it ends.
+  bool first();
+  bool last();
+  bool next();
+  bool prior();
+  bool moveBy(int count);
   bool eof() const;
   bool bof() const;
   // Record number; record count + 1 while inserting.
@@ -100,7 +106,19 @@ class TableObject : public QObject {
   // Sets the deletion flag on the current record and moves to the next one.
   bool deleteRecord();
   // Re-reads the current record.
-  void refresh();
+  bool refresh();
+
+  // ---- engine failures ----
+  bool failed() const { return !m_failure.ok(); }
+  const xb::Status& failure() const { return m_failure; }
+  // The failure in the user's words: DamagedFileMessage, or for a
+  // condition that fails at run time the engine's "The condition fails on
+  // record N: ..."; "" when none.
+  QString failureMessage() const;
+  // Keeps `status` when it is a failure and returns status.ok(): for the
+  // table access object and walks that call the engine themselves.
+  bool noteFailure(const xb::Status& status) const;
+  void clearFailure() { m_failure = xb::Status::OK(); }
 
   // Long loops stop the bound views from repainting; calls nest.
   void disableControls();
@@ -142,6 +160,8 @@ class TableObject : public QObject {
   QHash<int, Pending> m_pending;
   int m_disabled = 0;
   bool m_missedRecord = false;
+  // Kept by const reads too (a memo that cannot be read).
+  mutable xb::Status m_failure;
 };
 
 }  // namespace qv

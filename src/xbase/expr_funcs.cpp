@@ -166,8 +166,11 @@ int Call::StaticWidth() const {
       return n > static_cast<int64_t>(kMaxString) ? -1 : static_cast<int>(std::max<int64_t>(n, 0));
     case Fn::kReplicate:
       if (w0 < 0 || !ConstNum(1, &n)) return -1;
-      n = std::max<int64_t>(n, 0) * w0;
-      return n > static_cast<int64_t>(kMaxString) ? -1 : static_cast<int>(n);
+      if (n <= 0 || w0 == 0) return 0;
+      // Divided, not multiplied: a count near the clamp times a width
+      // passes the range of int64_t.
+      if (n > static_cast<int64_t>(kMaxString) / w0) return -1;
+      return static_cast<int>(n * w0);
     case Fn::kStr:
       if (Has(1)) {
         if (!ConstNum(1, &n)) return -1;
@@ -324,7 +327,10 @@ std::string_view Call::Str(Ctx& ctx) const {
       std::string_view s = A(0).Str(ctx);
       int64_t n = Whole(A(1).Number(ctx).v);
       if (n <= 0 || s.empty()) return {};
-      if (TooLong(ctx, n * static_cast<int64_t>(s.size()))) return {};
+      if (n > static_cast<int64_t>(kMaxString / s.size())) {
+        TooLong(ctx, static_cast<int64_t>(kMaxString) + 1);
+        return {};
+      }
       buf_.clear();
       for (int64_t i = 0; i < n; ++i) buf_.append(s);
       return buf_;

@@ -115,7 +115,8 @@ class FieldBinNum : public Node {
  public:
   FieldBinNum(const FieldInfo& f, int pos) : Node(T::N, pos), f_(f) {}
   Num Number(Ctx& ctx) const override {
-    Value v = FieldValue(f_, ctx.rec->field(f_), nullptr);
+    Value v;
+    FieldValue(f_, ctx.rec->field(f_), nullptr, &v);  // no memo: cannot fail
     Num n;
     n.v = v.number;
     n.dec = static_cast<int16_t>(v.decimals);
@@ -133,7 +134,11 @@ class FieldDate : public Node {
   FieldDate(const FieldInfo& f, int pos) : Node(T::D, pos), f_(f) {}
   JulianDay Date(Ctx& ctx) const override {
     std::string_view b = ctx.rec->field(f_);
-    if (f_.type == 'T') return FieldValue(f_, b, nullptr).date;
+    if (f_.type == 'T') {
+      Value v;
+      FieldValue(f_, b, nullptr, &v);  // no memo: cannot fail
+      return v.date;
+    }
     return JulianFromDtos(b);
   }
 
@@ -274,8 +279,14 @@ class StrJoin : public Node {
   // '+' joins as is; '-' moves the left operand's trailing blanks to the end.
   StrJoin(char op, NodePtr a, NodePtr b, int pos)
       : Node(T::C, pos), op_(op), a_(std::move(a)), b_(std::move(b)) {
-    if (a_->width() >= 0 && b_->width() >= 0) width_ = a_->width() + b_->width();
-    if (width_ > 0) buf_.reserve(static_cast<size_t>(width_));
+    // A join wider than a string can be has no width: it fails when run.
+    if (a_->width() >= 0 && b_->width() >= 0 &&
+        static_cast<size_t>(a_->width()) + static_cast<size_t>(b_->width()) <= kMaxString) {
+      width_ = a_->width() + b_->width();
+    }
+    // Nothing is reserved up front: the buffer grows once to what a record
+    // needs and keeps it, and a chain of joins does not hold its whole
+    // width at every node.
   }
   std::string_view Str(Ctx& ctx) const override {
     std::string_view x = a_->Str(ctx);

@@ -133,7 +133,12 @@ std::string ShowValue(const Value& v) {
   return "NIL";
 }
 
-Value FieldValue(const FieldInfo& field, std::string_view bytes, MemoReader* memo) {
+namespace {
+
+// FieldValue's decoding; a memo that cannot be read leaves its reason in
+// *error.
+Value DecodeField(const FieldInfo& field, std::string_view bytes, MemoReader* memo,
+                  Status* error) {
   switch (field.type) {
     case 'N':
     case 'F': {
@@ -169,12 +174,23 @@ Value FieldValue(const FieldInfo& field, std::string_view bytes, MemoReader* mem
     case 'M':
     case 'G': {
       Value v = Value::Character(std::string());
-      if (memo != nullptr && !memo->ReadMemo(bytes, &v.text).ok()) v.text.clear();
+      if (memo != nullptr) {
+        *error = memo->ReadMemo(bytes, &v.text);
+        if (!error->ok()) v.text.clear();
+      }
       return v;
     }
     default:
       return Value::Character(std::string(bytes));
   }
+}
+
+}  // namespace
+
+Status FieldValue(const FieldInfo& field, std::string_view bytes, MemoReader* memo, Value* out) {
+  Status error;
+  *out = DecodeField(field, bytes, memo, &error);
+  return error;
 }
 
 namespace expr {

@@ -320,11 +320,23 @@ struct WorkArea::Rep {
     return forward != Descending() ? PastScope(key) : BeforeScope(key);
   }
 
-  bool Visible(const RecordRef& record) const {
-    if (record.data == nullptr || match_nothing) return false;
-    if (settings->deleted && record.deleted()) return false;
-    if (query) return query->EvaluateLogical(record, Eval());
-    return true;
+  // Whether a record passes the query and the deleted setting. A condition
+  // that fails at run time on a record (a division by zero, a memo that
+  // cannot be read) is an error, never a quiet "no".
+  Status Visible(const RecordRef& record, bool* visible) const {
+    *visible = false;
+    if (record.data == nullptr || match_nothing) return Status::OK();
+    if (settings->deleted && record.deleted()) return Status::OK();
+    if (!query) {
+      *visible = true;
+      return Status::OK();
+    }
+    Status error;
+    *visible = query->EvaluateLogical(record, Eval(), &error);
+    if (error.ok()) return Status::OK();
+    *visible = false;
+    return Status::InvalidArgument("the condition fails on record " +
+                                   std::to_string(record.recno) + ": " + error.message());
   }
 
   // Moves the cursor (the first step left out when `candidate`: the entry it
@@ -338,7 +350,9 @@ struct WorkArea::Rep {
       if (ScopeEndsAt(k, forward)) return Status::OK();
       if (InScope(k)) {
         XB_RETURN_IF_ERROR(table->Go(cursor->recno()));
-        if (Visible(table->current())) {
+        bool visible = false;
+        XB_RETURN_IF_ERROR(Visible(table->current(), &visible));
+        if (visible) {
           *positioned = true;
           cursor_synced = true;
           return Status::OK();
@@ -391,7 +405,18 @@ struct WorkArea::Rep {
   void SetEof() {
     eof = true;
     cursor_synced = false;
-    table->Go(0);
+    table->Go(0);  // NotFound by design: no current record
+  }
+
+  // A failed move stands at the end on both sides: the record it left may
+  // be the one that cannot be read, and a walk must not meet it again.
+  Status Settle(Status s) {
+    if (!s.ok()) {
+      SetEof();
+      bof = true;
+      found = false;
+    }
+    return s;
   }
 };
 
@@ -454,13 +479,20 @@ std::string WorkArea::ProductionIndexPath() const {
   return (has_ext ? path.substr(0, dot) : path) + ".cdx";
 }
 
-bool WorkArea::IsVisible(const RecordRef& record) const { return rep_->Visible(record); }
+bool WorkArea::IsVisible(const RecordRef& record, Status* error) const {
+  bool visible = false;
+  Status s = rep_->Visible(record, &visible);
+  if (error != nullptr) *error = s;
+  return visible;
+}
 
 // ---- navigation -------------------------------------------------------------
 
 // The first (or last) visible record in the current order, or eof and bof
 // together when there is none.
-Status WorkArea::GoEnd(bool top) {
+Status WorkArea::GoEnd(bool top) { return rep_->Settle(GoEndSteps(top)); }
+
+Status WorkArea::GoEndSteps(bool top) {
   Rep& r = *rep_;
   XB_RETURN_IF_ERROR(Commit());
   r.bof = false;
@@ -475,7 +507,9 @@ Status WorkArea::GoEnd(bool top) {
     const uint32_t count = t.record_count();
     for (uint32_t i = 0; i < count; ++i) {
       XB_RETURN_IF_ERROR(t.Go(top ? i + 1 : count - i));
-      if (r.Visible(t.current())) return Status::OK();
+      bool visible = false;
+      XB_RETURN_IF_ERROR(r.Visible(t.current(), &visible));
+      if (visible) return Status::OK();
     }
   }
   r.SetEof();
@@ -486,7 +520,9 @@ Status WorkArea::GoEnd(bool top) {
 Status WorkArea::GoTop() { return GoEnd(true); }
 Status WorkArea::GoBottom() { return GoEnd(false); }
 
-Status WorkArea::Skip(int64_t n) {
+Status WorkArea::Skip(int64_t n) { return rep_->Settle(SkipSteps(n)); }
+
+Status WorkArea::SkipSteps(int64_t n) {
   Rep& r = *rep_;
   XB_RETURN_IF_ERROR(Commit());
   if (n == 0) return Status::OK();
@@ -548,13 +584,13 @@ Status WorkArea::Skip(int64_t n) {
         while (!moved && at < count) {
           ++at;
           XB_RETURN_IF_ERROR(t.Go(at));
-          moved = r.Visible(t.current());
+          XB_RETURN_IF_ERROR(r.Visible(t.current(), &moved));
         }
       } else {
         while (!moved && at > 1) {
           --at;
           XB_RETURN_IF_ERROR(t.Go(at));
-          moved = r.Visible(t.current());
+          XB_RETURN_IF_ERROR(r.Visible(t.current(), &moved));
         }
       }
       if (!moved) break;
@@ -572,7 +608,9 @@ Status WorkArea::Skip(int64_t n) {
   return Status::OK();
 }
 
-Status WorkArea::Go(uint32_t recno) {
+Status WorkArea::Go(uint32_t recno) { return rep_->Settle(GoSteps(recno)); }
+
+Status WorkArea::GoSteps(uint32_t recno) {
   Rep& r = *rep_;
   XB_RETURN_IF_ERROR(Commit());
   r.bof = false;
@@ -772,7 +810,9 @@ Status WorkArea::QueryRecCount(uint32_t* count) {
           XB_RETURN_IF_ERROR(t.ReadRecord(c->recno(), &buf));
           rec.data = buf.data();
           rec.recno = c->recno();
-          if (r.Visible(rec)) ++n;
+          bool visible = false;
+          XB_RETURN_IF_ERROR(r.Visible(rec, &visible));
+          if (visible) ++n;
           XB_RETURN_IF_ERROR(c->Next());
         }
         *count = n;
@@ -790,7 +830,9 @@ Status WorkArea::QueryRecCount(uint32_t* count) {
     for (uint32_t i = 0; i < chunk; ++i) {
       rec.data = buf.data() + static_cast<size_t>(i) * len;
       rec.recno = first + i;
-      if (r.Visible(rec)) ++n;
+      bool visible = false;
+      XB_RETURN_IF_ERROR(r.Visible(rec, &visible));
+      if (visible) ++n;
     }
   }
   *count = n;
@@ -820,7 +862,8 @@ Status WorkArea::VisibleRecnos(std::vector<uint32_t>* out) {
       for (uint32_t i = 0; i < chunk; ++i) {
         rec.data = check ? buf.data() + static_cast<size_t>(i) * len : nullptr;
         rec.recno = first + i;
-        bool pass = !check || r.Visible(rec);
+        bool pass = true;
+        if (check) XB_RETURN_IF_ERROR(r.Visible(rec, &pass));
         if (check) visible[rec.recno] = pass;
         if (natural && pass) out->push_back(rec.recno);
       }
@@ -1310,16 +1353,22 @@ Status WorkArea::KeyAddMany(std::string_view name, const std::vector<uint32_t>& 
 
 Status WorkArea::Seek(std::string_view key, bool* found) {
   Rep& r = *rep_;
-  XB_RETURN_IF_ERROR(Commit());
-  r.found = false;
   *found = false;
-  r.bof = false;
-  r.eof = false;
+  // A key that is not one of the order's kind moves nothing.
   Order* o = r.CurrentOrder();
   if (o == nullptr) return Status::InvalidArgument("a seek needs an index order");
   std::string k;
   bool prefix = false;
   XB_RETURN_IF_ERROR(r.KeyBytes(*o, key, r.settings->exact, &k, &prefix));
+  return r.Settle(SeekSteps(k, prefix, found));
+}
+
+Status WorkArea::SeekSteps(const std::string& k, bool prefix, bool* found) {
+  Rep& r = *rep_;
+  XB_RETURN_IF_ERROR(Commit());
+  r.found = false;
+  r.bof = false;
+  r.eof = false;
   bool landed = false;
   XB_RETURN_IF_ERROR(r.cursor->Seek(k, prefix, &landed));
   bool positioned = false;

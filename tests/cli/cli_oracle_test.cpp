@@ -199,11 +199,19 @@ TEST(CliErrors, BadInputExitsNonZeroWithAMessage) {
   const std::string good = dir + "/good.dbf";
   ASSERT_EQ(Exec({QV_CLI, "make", good, std::string(QV_SOURCE_DIR) + "/data/sample-contacts.tsv"})
                 .status, 0);
+  // The same file with its memo file cut after the header.
+  const std::string cut = dir + "/cut.dbf";
+  std::filesystem::copy_file(good, cut);
+  std::filesystem::copy_file(dir + "/good.fpt", dir + "/cut.fpt");
+  std::filesystem::copy_file(dir + "/good.cdx", dir + "/cut.cdx");
+  std::filesystem::resize_file(dir + "/cut.fpt", 512);
   const struct {
     std::vector<std::string> args;
     int status;
     std::string says;  // a part of the one line it prints
   } cases[] = {
+      {{"count", good, "1/0 > 0"}, 1, "the condition fails on record 1: division by zero"},
+      {{"dump", cut}, 1, "The contact file is damaged: record 7: "},
       {{"info", junk}, 1, "junk.dbf is too short to be a table"},
       {{"dump", dir + "/missing.dbf"}, 1, "cannot open " + dir + "/missing.dbf"},
       {{"count", good, "UPPER(LNAME"}, 1, "syntax error at position 12"},
@@ -220,7 +228,11 @@ TEST(CliErrors, BadInputExitsNonZeroWithAMessage) {
     EXPECT_EQ(r.status, c.status) << r.out;
     EXPECT_NE(r.out.find(c.says), std::string::npos) << r.out;
     if (c.status == 1) {
-      EXPECT_EQ(r.out.rfind("quorvane-cli: ", 0), 0u) << r.out;
+      // The message's own line; a dump's lines before the failure may share the output.
+      const size_t at = r.out.find(c.says);
+      const size_t nl = at == std::string::npos ? std::string::npos : r.out.rfind('\n', at);
+      const size_t line = nl == std::string::npos ? 0 : nl + 1;
+      EXPECT_EQ(r.out.compare(line, 14, "quorvane-cli: "), 0) << r.out;
     }
   }
 }

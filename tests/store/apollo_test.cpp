@@ -74,6 +74,36 @@ TEST_F(ApolloTest, QueryWithACharacterTheFileCannotHoldMatchesNothing) {
   EXPECT_TRUE(m_table.isEmpty());
 }
 
+// A condition failing at run time on a record is an error, not "no match":
+// at the query when the first visible record is past it, else when the
+// count or a walk meets it.
+TEST_F(ApolloTest, ConditionFailingOnARecordIsAnErrorNotNoMatch) {
+  const struct {
+    const char* condition;
+    bool queryOk;
+    const char* says;
+  } cases[] = {
+      {"1/(RECNO()-3) > 0", false, "the condition fails on record 3: division by zero"},
+      {"IIF(RECNO() < 4, .T., 1/0 > 0)", true, "the condition fails on record 4: division by zero"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.condition);
+    EXPECT_EQ(m_apollo.Query(QString::fromLatin1(c.condition)), c.queryOk);
+    int count = -1;
+    if (c.queryOk) {
+      EXPECT_FALSE(m_apollo.QueryRecCount(&count));
+      for (m_table.first(); !m_table.eof(); m_table.next()) {
+      }
+      EXPECT_TRUE(m_table.failed());
+      EXPECT_TRUE(m_table.failureMessage().startsWith(QStringLiteral("The condition fails on record 4")))
+          << m_table.failureMessage().toStdString();
+    }
+    EXPECT_EQ(count, c.queryOk ? 0 : -1);
+    EXPECT_TRUE(m_apollo.LastError().startsWith(QLatin1String(c.says)))
+        << m_apollo.LastError().toStdString();
+  }
+}
+
 TEST_F(ApolloTest, SeekAsTheSettingsDirect) {
   m_apollo.SetOrder(m_apollo.TagArea(QStringLiteral("NAME")));
   struct Case {

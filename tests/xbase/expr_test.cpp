@@ -215,9 +215,14 @@ TEST_F(ExprTest, CompileErrorsNameThePosition) {
 
 TEST_F(ExprTest, RuntimeLimitsGiveErrorsNotGiantStrings) {
   for (const char* text : {"SPACE(1000000000000)", "REPLICATE(LNAME,100000)", "STR(1,1000000000)",
-                           "PADR(\"a\",70000)", "LNAME+SPACE(65535)", "STUFF(LNAME,1,0,SPACE(65530))"}) {
+                           "PADR(\"a\",70000)", "LNAME+SPACE(65535)", "STUFF(LNAME,1,0,SPACE(65530))",
+                           "LEN(REPLICATE(SPACE(2306),4000000000000000))"}) {
     EXPECT_EQ(Eval(text).rfind("error: ", 0), 0u) << text;
   }
+  // A long chain of joins is refused when run, having reserved nothing.
+  std::string chain = "SPACE(65535)";
+  for (int i = 1; i < 999; ++i) chain += "-SPACE(65535)";
+  EXPECT_EQ(Eval(chain).rfind("error: ", 0), 0u);
   EXPECT_EQ(Eval("SUBSTR(LNAME,1,1000000000000)"), "C\tSmith" + std::string(25, ' '));
   EXPECT_EQ(Eval("LEFT(LNAME,-(10^300))"), "C\t");
   // A memo that cannot be read fails the evaluation instead of matching.
@@ -237,7 +242,8 @@ TEST_F(ExprTest, ResultWidthForIndexKeys) {
       {"UPPER(LNAME)+UPPER(FNAME)", 50}, {"STR(SEQNO,6,0)+STATE+CITY", 23}, {"DTOS(BDAY)", 8},
       {"LNAME-FNAME", 50}, {"SUBSTR(LNAME,3,5)", 5}, {"LEFT(CITY,40)", 15},
       {"PADR(TRIM(LNAME),12)", 12}, {"IIF(ACTIVE,STATE,\"XX\")", 2}, {"STR(SEQNO)", 6},
-      {"TRIM(LNAME)", -1}, {"MEMO", -1}, {"SEQNO", -1}, {"UPPER(LNAME)=\"X\"", -1},
+      {"TRIM(LNAME)", -1}, {"MEMO", -1}, {"REPLICATE(SPACE(2306),4000000000000000)", -1},
+      {"SPACE(65535)+SPACE(1)", -1}, {"SEQNO", -1}, {"UPPER(LNAME)=\"X\"", -1},
   };
   for (const auto& [text, width] : cases) {
     std::unique_ptr<xb::Expression> e;
@@ -301,7 +307,10 @@ TEST(FieldValueTest, DecodesEveryFieldType) {
     fi.decimals = static_cast<uint8_t>(dec);
     return fi;
   };
-  auto show = [](const xb::Value& v) {
+  // The value as type letter and text, or "error" when it cannot be read.
+  auto show = [](const xb::FieldInfo& fi, std::string_view bytes, xb::MemoReader* memo) {
+    xb::Value v;
+    if (!xb::FieldValue(fi, bytes, memo, &v).ok()) return std::string("error");
     return std::string(1, static_cast<char>(v.type)) + xb::ShowValue(v);
   };
   FakeMemo memo;
@@ -311,25 +320,27 @@ TEST(FieldValueTest, DecodesEveryFieldType) {
   double two_and_half = 2.5;
   char dbl_bytes[8];
   std::memcpy(dbl_bytes, &two_and_half, 8);
-  EXPECT_EQ(show(xb::FieldValue(f('C', 5, 0), "ab   ", nullptr)), "Cab   ");
-  EXPECT_EQ(show(xb::FieldValue(f('N', 8, 2), "   -3.25", nullptr)), "N-3.25");
-  EXPECT_EQ(show(xb::FieldValue(f('N', 6, 0), "      ", nullptr)), "N0");
-  EXPECT_EQ(xb::FieldValue(f('N', 8, 2), "   -3.25", nullptr).width, 8);
-  EXPECT_EQ(show(xb::FieldValue(f('F', 10, 3), "     1.500", nullptr)), "N1.500");
-  EXPECT_EQ(show(xb::FieldValue(f('D', 8, 0), "        ", nullptr)), "D        ");
-  EXPECT_EQ(show(xb::FieldValue(f('D', 8, 0), "2020x115", nullptr)), "D        ");
-  EXPECT_EQ(show(xb::FieldValue(f('L', 1, 0), "y", nullptr)), "LT");
-  EXPECT_EQ(show(xb::FieldValue(f('L', 1, 0), "?", nullptr)), "LF");
-  EXPECT_EQ(show(xb::FieldValue(f('M', 10, 0), "         1", &memo)), "Cmemo text");
-  EXPECT_EQ(show(xb::FieldValue(f('M', 10, 0), "         9", &memo)), "C");
-  EXPECT_EQ(show(xb::FieldValue(f('M', 10, 0), "         1", nullptr)), "C");
-  EXPECT_EQ(show(xb::FieldValue(f('I', 4, 0), std::string_view(int_bytes, 4), nullptr)), "N-42");
-  EXPECT_EQ(show(xb::FieldValue(f('Y', 8, 4), std::string_view(cur_bytes, 8), nullptr)),
+  EXPECT_EQ(show(f('C', 5, 0), "ab   ", nullptr), "Cab   ");
+  EXPECT_EQ(show(f('N', 8, 2), "   -3.25", nullptr), "N-3.25");
+  EXPECT_EQ(show(f('N', 6, 0), "      ", nullptr), "N0");
+  xb::Value number;
+  ASSERT_TRUE(xb::FieldValue(f('N', 8, 2), "   -3.25", nullptr, &number).ok());
+  EXPECT_EQ(number.width, 8);
+  EXPECT_EQ(show(f('F', 10, 3), "     1.500", nullptr), "N1.500");
+  EXPECT_EQ(show(f('D', 8, 0), "        ", nullptr), "D        ");
+  EXPECT_EQ(show(f('D', 8, 0), "2020x115", nullptr), "D        ");
+  EXPECT_EQ(show(f('L', 1, 0), "y", nullptr), "LT");
+  EXPECT_EQ(show(f('L', 1, 0), "?", nullptr), "LF");
+  EXPECT_EQ(show(f('M', 10, 0), "         1", &memo), "Cmemo text");
+  EXPECT_EQ(show(f('M', 10, 0), "         9", &memo), "error") << "an unreadable memo is no blank";
+  EXPECT_EQ(show(f('M', 10, 0), "         1", nullptr), "C");
+  EXPECT_EQ(show(f('I', 4, 0), std::string_view(int_bytes, 4), nullptr), "N-42");
+  EXPECT_EQ(show(f('Y', 8, 4), std::string_view(cur_bytes, 8), nullptr),
             "N12.3456");
-  EXPECT_EQ(show(xb::FieldValue(f('T', 8, 0), std::string_view(dt_bytes, 8), nullptr)),
+  EXPECT_EQ(show(f('T', 8, 0), std::string_view(dt_bytes, 8), nullptr),
             "D20000913");  // JD 2451545 is 2000-01-01; 256 days later
-  EXPECT_EQ(show(xb::FieldValue(f('B', 8, 2), std::string_view(dbl_bytes, 8), nullptr)), "N2.50");
-  EXPECT_EQ(show(xb::FieldValue(f('I', 4, 0), "ab", nullptr)), "N0");  // short bytes: no overread
+  EXPECT_EQ(show(f('B', 8, 2), std::string_view(dbl_bytes, 8), nullptr), "N2.50");
+  EXPECT_EQ(show(f('I', 4, 0), "ab", nullptr), "N0");  // short bytes: no overread
 }
 
 TEST(DateTest, JulianRoundTripsAndRejectsBadDates) {

@@ -11,7 +11,9 @@ namespace {
 
 std::string Show(Table& t, const char* field) {
   const FieldInfo& f = t.fields()[t.FieldIndex(field)];
-  return ShowValue(FieldValue(f, t.current().field(f), &t));
+  Value v;
+  Status s = FieldValue(f, t.current().field(f), &t, &v);
+  return s.ok() ? ShowValue(v) : "error: " + s.message();
 }
 
 // LibreOffice Calc's dBase export of a small sheet (no memo).

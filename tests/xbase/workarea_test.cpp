@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "failing_files.h"
 #include "test_support.h"
 
 namespace xb {
@@ -193,6 +194,42 @@ TEST_F(WorkAreaTest, VisibleRecnosListsWhatAWalkVisitsWithoutMoving) {
   std::vector<uint32_t> listed;
   ASSERT_TRUE(area_->VisibleRecnos(&listed).ok());
   EXPECT_EQ(listed, (std::vector<uint32_t>{5, 4, 3, 7, 1}));
+}
+
+// A read that fails in the middle of a walk ends it: the area stands at
+// both ends and the move says why, in either direction and either order.
+TEST_F(WorkAreaTest, AFailedMoveEndsTheWalkAtBothEnds) {
+  Make({{"dee", false}, {"ann", false}, {"cy", false}, {"bob", false}, {"eve", false}});
+  ASSERT_TRUE(area_->IndexTag("", "NAME", "UPPER(NAME)", "", false, false).ok());
+  qvtest::FailingFiles files;
+  area_.reset();
+  ASSERT_TRUE(WorkArea::Open(path_, OpenOptions(), &settings_, &area_).ok());
+  bool failedSomewhere = false;
+  for (int order : {0, 1}) {
+    for (int step : {1, -1}) {
+      for (int64_t budget = 0; budget < 40; ++budget) {
+        SCOPED_TRACE(testing::Message() << "order " << order << " step " << step << " budget "
+                                        << budget);
+        files.never();
+        ASSERT_TRUE(area_->SetOrder(order).ok());
+        files.failAfter(budget);
+        Status s = step > 0 ? area_->GoTop() : area_->GoBottom();
+        int visited = 0;
+        while (s.ok() && !area_->eof() && !area_->bof() && visited <= 6) {
+          ++visited;
+          s = area_->Skip(step);
+        }
+        ASSERT_LE(visited, 5) << "the walk went round";
+        if (s.ok()) {
+          EXPECT_EQ(visited, 5) << "a walk without a failure sees every record";
+        } else {
+          failedSomewhere = true;
+          EXPECT_TRUE(area_->eof() && area_->bof()) << s.ToString();
+        }
+      }
+    }
+  }
+  EXPECT_TRUE(failedSomewhere);
 }
 
 }  // namespace

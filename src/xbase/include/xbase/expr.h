@@ -54,7 +54,9 @@ std::string ShowValue(const Value& v);
 
 // Decodes a field's raw bytes into a value (C as stored with blanks, N/F by
 // width and decimals, D, L, M through `memo`; I Y T B G as best effort).
-Value FieldValue(const FieldInfo& field, std::string_view bytes, MemoReader* memo);
+// A memo that cannot be read is an error (and a blank text in *out), never
+// a blank memo.
+Status FieldValue(const FieldInfo& field, std::string_view bytes, MemoReader* memo, Value* out);
 
 struct EvalSettings {
   bool exact = false;  // SET EXACT

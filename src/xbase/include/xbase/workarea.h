@@ -57,7 +57,9 @@ class WorkArea {
   std::string ProductionIndexPath() const;
 
   // ---- navigation over the visible records: those passing the query and
-  // the scope and, with `deleted` on, not carrying the deletion flag ----
+  // the scope and, with `deleted` on, not carrying the deletion flag.
+  // A move that fails (a damaged page, a read error) leaves the area at
+  // eof and bof and returns why, so a walk `while (!eof())` always ends ----
   Status GoTop();
   Status GoBottom();
   // Moves n visible records (negative: backwards) in the current order.
@@ -88,7 +90,9 @@ class WorkArea {
   // compile error. Positions on the first visible record.
   Status Query(std::string_view condition);
   const std::string& filter() const;  // the condition given to Query
-  // Number of visible records (the scope is ignored).
+  // Number of visible records (the scope is ignored). A query that fails at
+  // run time on a record gives InvalidArgument "the condition fails on
+  // record N: ...", as moving onto the record does.
   Status QueryRecCount(uint32_t* count);
   // The record numbers of the visible records within the scope, in the
   // current order, without moving: what a grid needs to map its rows. One
@@ -180,11 +184,18 @@ class WorkArea {
   void SetTurboRead(bool on);
 
   // Whether a record is visible under the query and the deleted setting.
-  bool IsVisible(const RecordRef& record) const;
+  // A query that fails at run time on the record gives false and, when
+  // `error` is given, "the condition fails on record N: ...".
+  bool IsVisible(const RecordRef& record, Status* error = nullptr) const;
 
  private:
   WorkArea();
   Status GoEnd(bool top);
+  // The moves before a failure is settled at eof and bof.
+  Status GoEndSteps(bool top);
+  Status SkipSteps(int64_t n);
+  Status GoSteps(uint32_t recno);
+  Status SeekSteps(const std::string& key, bool prefix, bool* found);
   struct Rep;
   std::unique_ptr<Rep> rep_;
 };

@@ -1,0 +1,180 @@
+// Every walk of the contact file ends when the file fails under it. Swept
+// over the operation at which the file layer starts failing, a label run, a
+// presort, the memo search and the command line's dump each either finish
+// with their whole output, or stop, say why in one message in the program's
+// words, and leave no half output standing as finished.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <functional>
+
+#include "cli/dump.h"
+#include "failing_files.h"
+#include "labels/label_run.h"
+#include "labels/sort_bulk_mail.h"
+#include "labels_test_util.h"
+#include "store/memo_search.h"
+#include "test_support.h"
+
+namespace qv {
+namespace {
+
+using testing::Contact;
+using testing::ContactFixture;
+using testing::TestHost;
+
+constexpr int kRecords = 12;
+// More rounds than a finished walk of kRecords takes: the walk went round.
+constexpr int kStepBudget = 4 * kRecords + 20;
+const char kOldPresort[] = "** old list\r\n";
+
+std::vector<Contact> Contacts() {
+  std::vector<Contact> out;
+  for (int i = 0; i < kRecords; ++i) {
+    out.push_back({{"LNAME", "Name" + std::to_string(100 + i)},
+                   {"STREET", "12 Elm St"},
+                   {"CITY", "Albany"},
+                   {"STATE", "NY"},
+                   {"ZIP", i % 2 ? "12207" : "12208"},
+                   {"MEMO", i == kRecords - 1 ? "the needle is here" : "hay"}});
+  }
+  return out;
+}
+
+// What a job did: whether it says it finished, whether what it left behind
+// fits that (the whole output when finished, none when not), what the user
+// was told, and how many record steps it took.
+struct Outcome {
+  bool finished = false;
+  bool outputFits = false;
+  QStringList told;
+  int steps = 0;
+};
+
+struct Job {
+  const char* name;
+  std::function<Outcome(ContactFixture&)> run;
+};
+
+// The reference output of each job, taken once without failures.
+struct Reference {
+  QByteArray presort;
+  std::vector<std::string> dump;
+};
+
+std::vector<Job> Jobs(const Reference& ref) {
+  return {
+      {"label run",
+       [](ContactFixture& fx) {
+         TestHost host;
+         Outcome o;
+         host.onEvents = [&](int round) { o.steps = round; };
+         LabelRunOptions options;
+         options.selection = RecordSelection::All;
+         options.print = false;
+         options.programDirectory = fx.dir();
+         bool previewed = false, presortDone = false;
+         LabelRunHooks hooks;
+         hooks.preview = [&](QIODevice&) { previewed = true; };
+         const LabelRunResult r = DoPrint(fx.table, fx.apollo, options, &presortDone, host, hooks);
+         o.finished = r.outcome == LabelRunOutcome::Completed;
+         o.outputFits = o.finished ? previewed && r.labels == kRecords : !previewed;
+         o.told = host.notices;
+         return o;
+       }},
+      {"presort",
+       [&ref](ContactFixture& fx) {
+         TestHost host;
+         Outcome o;
+         host.onEvents = [&](int round) { o.steps = round; };
+         const QString path = PresortFilePath(fx.dir());
+         qvtest::WriteAll(path.toStdString(), kOldPresort);
+         TSortBulkMail sorter(fx.table, fx.apollo, host, fx.dir());
+         o.finished = sorter.DoTheSort();
+         QFile file(path);
+         const QByteArray now = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+         o.outputFits = now == (o.finished ? ref.presort : QByteArray(kOldPresort));
+         o.told = host.notices;
+         return o;
+       }},
+      {"memo search",
+       [](ContactFixture& fx) {
+         Outcome o;
+         const MemoSearchOutcome found =
+             FindTextInMemo(fx.table, fx.apollo, QStringLiteral("NEEDLE"), true,
+                            [&] { return ++o.steps > kStepBudget; });
+         o.finished = found == MemoSearchOutcome::Found;
+         o.outputFits = o.finished ? fx.apollo.RecNo() == kRecords
+                                   : found == MemoSearchOutcome::Failed;
+         // What the main window shows for a failed search.
+         if (found == MemoSearchOutcome::Failed) o.told << fx.table.failureMessage();
+         return o;
+       }},
+      {"dump",
+       [&ref](ContactFixture& fx) {
+         Outcome o;
+         std::vector<std::string> lines;
+         const xb::Status s = cli::DumpRecords(*fx.table.area(), [&](const std::string& line) {
+           lines.push_back(line);
+           ++o.steps;
+         });
+         o.finished = s.ok();
+         // The lines before a failure are out; the exit code says they are not all.
+         o.outputFits = o.finished ? lines == ref.dump : lines.size() < ref.dump.size();
+         if (!s.ok()) o.told << QString::fromStdString(cli::DamagedText(s));
+         return o;
+       }},
+  };
+}
+
+TEST(DamagedWalk, EveryWalkEndsAndSaysWhyWhenTheFileFailsUnderIt) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make(Contacts()));
+  const QString path = fx.file("CONTACTS.DBF");
+  Reference ref;
+  {
+    TestHost host;
+    TSortBulkMail sorter(fx.table, fx.apollo, host, fx.dir());
+    ASSERT_TRUE(sorter.DoTheSort());
+    QFile file(PresortFilePath(fx.dir()));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    ref.presort = file.readAll();
+    ASSERT_TRUE(cli::DumpRecords(*fx.table.area(), [&](const std::string& line) {
+                  ref.dump.push_back(line);
+                }).ok());
+    ASSERT_EQ(ref.dump.size(), size_t(kRecords));
+  }
+
+  qvtest::FailingFiles files;
+  for (const Job& job : Jobs(ref)) {
+    int failedRuns = 0;
+    bool finishedClean = false;
+    for (int64_t budget = 0; budget < 2000 && !finishedClean; ++budget) {
+      SCOPED_TRACE(::testing::Message() << job.name << ", failing after " << budget
+                                        << " operations");
+      files.never();
+      ASSERT_TRUE(OpenContactFile(path, fx.table));
+      files.failAfter(budget);
+      const Outcome o = job.run(fx);
+      files.never();
+      EXPECT_LE(o.steps, kStepBudget) << "the walk went round";
+      EXPECT_TRUE(o.outputFits) << (o.finished ? "finished without its whole output"
+                                               : "stopped, leaving output as if finished");
+      if (o.finished) {
+        EXPECT_TRUE(o.told.isEmpty()) << o.told.join('|').toStdString();
+        finishedClean = files.failures() == 0;
+        continue;
+      }
+      ++failedRuns;
+      ASSERT_EQ(o.told.size(), 1) << o.told.join('|').toStdString();
+      EXPECT_TRUE(o.told[0].startsWith(QLatin1String("The contact file is damaged: ")) &&
+                  o.told[0].endsWith(QLatin1String(". Rebuild Indexes may repair it.")))
+          << o.told[0].toStdString();
+    }
+    EXPECT_TRUE(finishedClean) << job.name << " never finished";
+    EXPECT_GT(failedRuns, 0) << job.name << " never met the failure";
+  }
+}
+
+}  // namespace
+}  // namespace qv
