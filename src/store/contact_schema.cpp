@@ -45,12 +45,19 @@ const std::vector<TagDef>& ContactTags() {
   return kTags;
 }
 
+xb::Status RepairCutOffCount(xb::Table& table) {
+  if (table.header_record_count() <= table.record_count()) return xb::Status::OK();
+  if (!table.exclusive() || table.read_only()) return xb::Status::OK();
+  return table.RepairCount();
+}
+
 xb::Status RebuildContactIndex(xb::WorkArea& area, const xb::ProgressFn& progress) {
   const std::string path = area.ProductionIndexPath();
   XB_RETURN_IF_ERROR(area.CloseIndexes());
   if (std::remove(path.c_str()) != 0 && errno != ENOENT) {
     return xb::Status::IOError("cannot delete the index file " + path);
   }
+  XB_RETURN_IF_ERROR(RepairCutOffCount(area.table()));
   std::vector<xb::WorkArea::TagSpec> specs;
   for (const TagDef& t : ContactTags()) specs.push_back({t.name, t.expression, "", false, false});
   area.SetProgress(progress);
