@@ -142,6 +142,7 @@ xb::Status DbfCopyWriter::open(const QString& path, const TableObject& contacts)
   options.exclusive = true;
   XB_RETURN_IF_ERROR(xb::Table::Open(file, options, &m_table));
   if (m_table->has_index_flag()) XB_RETURN_IF_ERROR(m_table->SetIndexFlag(false));
+  XB_RETURN_IF_ERROR(m_table->SetAppendBatching(true));
   m_fields.clear();
   for (const QString& name : AsciiCopyFields()) {
     const int i = m_table->FieldIndex(name.toStdString());
