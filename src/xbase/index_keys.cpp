@@ -98,7 +98,8 @@ struct SortItem {
 uint64_t LoadChunk(const char* key, size_t key_length, size_t depth, bool invert) {
   uint64_t v = 0;
   if (depth + 8 <= key_length) {
-    for (size_t i = 0; i < 8; ++i) v = v << 8 | static_cast<unsigned char>(key[depth + i]);
+    std::memcpy(&v, key + depth, 8);
+    if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap64(v);
   } else {
     for (size_t i = 0; i < 8; ++i) {
       const size_t at = depth + i;
@@ -158,7 +159,15 @@ void SortRun(SortItem* begin, SortItem* end, SortItem* scratch, const char* keys
   for (SortItem* run = begin; run < end;) {
     SortItem* stop = run + 1;
     while (stop < end && stop->chunk == run->chunk) ++stop;
-    if (stop - run > 1) {
+    // Keys that agree to their end are in place already: ties stay in
+    // record number order.
+    const size_t rest = depth + 8;
+    const char* first = keys + size_t(run->index) * key_length + rest;
+    bool same = true;
+    for (SortItem* it = run + 1; it < stop && same; ++it) {
+      same = std::memcmp(first, keys + size_t(it->index) * key_length + rest, key_length - rest) == 0;
+    }
+    if (!same) {
       for (SortItem* it = run; it < stop; ++it) {
         it->chunk = LoadChunk(keys + size_t(it->index) * key_length, key_length, depth + 8, invert);
       }
