@@ -54,6 +54,13 @@ QString UnableToOpenMessage(const QString& fileName) {
          QStringLiteral("\n\n * May not an Quorvane file.\n * May be in use by another program or user");
 }
 
+QString CutOffFileMessage(std::uint32_t counted, std::uint32_t whole) {
+  return QStringLiteral("The contact file is damaged: the header counts %1 records, but the file "
+                        "holds only %2 whole ones. Rebuild Indexes may repair it.")
+      .arg(counted)
+      .arg(whole);
+}
+
 QString MissingIndexMessage(const QString& fileName) {
   return QStringLiteral("The index file for ") + fileName +
          QStringLiteral("\nis missing or invalid. Please select [Rebuild Indexes]\nfrom the [File] menu");
@@ -92,6 +99,10 @@ bool OpenContactFile(const QString& fileName, TableObject& table) {
     return false;
   }
   xb::WorkArea* area = table.area();
+  const xb::Table& records = area->table();
+  if (records.header_record_count() > records.record_count()) {
+    Messages().information(CutOffFileMessage(records.header_record_count(), records.record_count()));
+  }
   bool complete = area->index_status().ok();
   for (const char* tag : kCheckedTags) {
     if (area->TagArea(tag) == 0) complete = false;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 
 namespace qv {
 
@@ -28,5 +29,7 @@ bool CreateContactTags(TableObject& table, TApollo& apollo);
 QString NotFoundMessage(const QString& fileName);
 QString UnableToOpenMessage(const QString& fileName);
 QString MissingIndexMessage(const QString& fileName);
+// A file cut off after its last whole record: it opens with the whole ones.
+QString CutOffFileMessage(std::uint32_t counted, std::uint32_t whole);
 
 }  // namespace qv

@@ -58,6 +58,12 @@ xb::Status CheckContactFields(const xb::Table& table) {
   return xb::Status::OK();
 }
 
+xb::Status RepairCutOffCount(xb::Table& table) {
+  if (table.header_record_count() <= table.record_count()) return xb::Status::OK();
+  if (!table.exclusive() || table.read_only()) return xb::Status::OK();
+  return table.RepairCount();
+}
+
 xb::Status RebuildContactIndex(xb::WorkArea& area, const xb::ProgressFn& progress,
                                std::vector<xb::TagCheck>* damaged) {
   // Refused before anything is touched: the contact tags cannot be built
@@ -77,6 +83,7 @@ xb::Status RebuildContactIndex(xb::WorkArea& area, const xb::ProgressFn& progres
       }
     }
   }
+  XB_RETURN_IF_ERROR(RepairCutOffCount(area.table()));
   std::vector<xb::WorkArea::TagSpec> specs;
   for (const TagDef& t : ContactTags()) specs.push_back({t.name, t.expression, "", false, false});
   area.SetProgress(progress);

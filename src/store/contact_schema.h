@@ -22,13 +22,19 @@ struct TagDef {
 // The 21 tags of the production index, in creation order.
 const std::vector<TagDef>& ContactTags();
 
+// A contact file cut off after its last whole record gets the whole
+// records as its count, when it is open exclusively for writing; any other
+// file is left as it is.
+xb::Status RepairCutOffCount(xb::Table& table);
+
 // InvalidArgument naming the first contact field `table` lacks (by name and
 // type), so nothing is done to a table that is not a contact file.
 xb::Status CheckContactFields(const xb::Table& table);
 
 // Builds the 21 contact tags, in order, into a new production index that
 // replaces the old one only once it is whole (WorkArea::RebuildProductionIndex).
-// Refuses a table without the contact fields before touching its index.
+// Refuses a table without the contact fields before touching its index,
+// and sets the count of a cut-off file right (RepairCutOffCount).
 // With `damaged`, the old index is checked first (xb::CheckIndex) and the
 // tags found damaged are listed there (a whole file that cannot be read
 // gives one entry with an empty name); the rebuild goes on either way.

@@ -98,9 +98,14 @@ xb::Status CopyRecordsOut(TableObject& contacts, const QString& filter, const QS
   if (s.ok()) s = area->QueryRecCount(&total);
   if (s.ok()) s = area->GoTop();
   ContactValues values;
+  const bool readsRecords = writer.readsRecords();
   while (s.ok() && !area->eof()) {
-    s = ReadValues(*area, &values);
-    if (s.ok()) s = writer.write(values);
+    if (readsRecords) {
+      s = writer.writeCurrent(*area);
+    } else {
+      s = ReadValues(*area, &values);
+      if (s.ok()) s = writer.write(values);
+    }
     if (!s.ok()) break;
     ++*copied;
     const int percent = total > 0 ? static_cast<int>(*copied * 100 / total) : 0;
@@ -142,6 +147,7 @@ xb::Status DbfCopyWriter::open(const QString& path, const TableObject& contacts)
   options.exclusive = true;
   XB_RETURN_IF_ERROR(xb::Table::Open(file, options, &m_table));
   if (m_table->has_index_flag()) XB_RETURN_IF_ERROR(m_table->SetIndexFlag(false));
+  XB_RETURN_IF_ERROR(m_table->SetAppendBatching(true));
   m_fields.clear();
   for (const QString& name : AsciiCopyFields()) {
     const int i = m_table->FieldIndex(name.toStdString());
@@ -152,7 +158,56 @@ xb::Status DbfCopyWriter::open(const QString& path, const TableObject& contacts)
     }
   }
   m_memo = m_table->FieldIndex("MEMO");
+  m_sources.clear();
   return xb::Status::OK();
+}
+
+// The value's bytes in the code page, as ReadValues and EncodeValue would
+// make them: a character field's or memo's bytes need no round trip
+// through text (every byte survives it).
+static xb::Status ValueBytes(const xb::Table& table, const xb::RecordRef& r, int field,
+                             std::string* out) {
+  out->clear();
+  if (field < 0) return xb::Status::OK();
+  const xb::FieldInfo& f = table.fields()[static_cast<size_t>(field)];
+  std::string_view raw = r.field(f);
+  if (f.type == 'C') {
+    while (!raw.empty() && raw.back() == ' ') raw.remove_suffix(1);
+    out->assign(raw);
+    return xb::Status::OK();
+  }
+  if (f.type == 'M') return r.memo != nullptr ? r.memo->ReadMemo(raw, out) : xb::Status::OK();
+  return EncodeValue(QString::fromStdString(f.name), FieldValueText(f, raw), out);
+}
+
+xb::Status DbfCopyWriter::writeCurrent(xb::WorkArea& area) {
+  if (!m_table) return xb::Status::InvalidArgument("the output is not open");
+  const xb::Table& from = area.table();
+  if (m_sources.empty()) {
+    for (const auto& [name, index] : m_fields) m_sources.push_back(from.FieldIndex(name.toStdString()));
+    m_sources.push_back(from.FieldIndex("DATE"));
+    m_sources.push_back(from.FieldIndex("MEMO"));
+  }
+  const xb::RecordRef r = area.record();
+  XB_RETURN_IF_ERROR(m_table->Append());
+  std::string bytes;
+  for (size_t i = 0; i < m_fields.size(); ++i) {
+    XB_RETURN_IF_ERROR(ValueBytes(from, r, m_sources[i], &bytes));
+    if (!bytes.empty()) XB_RETURN_IF_ERROR(m_table->SetFieldBytes(m_fields[i].second, bytes));
+  }
+  if (m_date >= 0) {
+    XB_RETURN_IF_ERROR(ValueBytes(from, r, m_sources[m_fields.size()], &bytes));
+    QDate date;
+    const QString text = DecodeAnsi(bytes);
+    if (!text.isEmpty() && ParseDate(text, &date)) {
+      XB_RETURN_IF_ERROR(m_table->SetFieldBytes(m_date, DtosFromDate(date)));
+    }
+  }
+  if (m_memo >= 0) {
+    XB_RETURN_IF_ERROR(ValueBytes(from, r, m_sources[m_fields.size() + 1], &bytes));
+    if (!bytes.empty()) XB_RETURN_IF_ERROR(m_table->SetMemo(m_memo, bytes));
+  }
+  return m_table->Flush();
 }
 
 xb::Status DbfCopyWriter::write(const ContactValues& record) {
@@ -194,6 +249,7 @@ xb::Status AsciiCopyWriter::open(const QString& path) {
                                m_file.errorString().toStdString());
   }
   m_buffer.clear();
+  m_columns.clear();
   return xb::Status::OK();
 }
 
@@ -219,6 +275,37 @@ xb::Status AsciiCopyWriter::write(const ContactValues& record) {
     first = false;
     m_buffer.push_back('"');
     m_buffer.append(bytes);
+    m_buffer.push_back('"');
+  }
+  m_buffer.append("\r\n");
+  return m_buffer.size() >= (1u << 20) ? flush() : xb::Status::OK();
+}
+
+// The same line write() makes from the record's values: a character
+// field's bytes are its code page text already (every byte survives the
+// round trip), so only other fields go through text.
+xb::Status AsciiCopyWriter::writeCurrent(xb::WorkArea& area) {
+  if (!m_file.isOpen()) return xb::Status::InvalidArgument("the output is not open");
+  const xb::Table& table = area.table();
+  if (m_columns.empty()) {
+    for (const QString& name : AsciiCopyFields()) m_columns.push_back(table.FieldIndex(name.toStdString()));
+  }
+  const xb::RecordRef r = area.record();
+  std::string bytes;
+  for (size_t c = 0; c < m_columns.size(); ++c) {
+    m_buffer.append(c == 0 ? "\"" : ",\"");
+    if (m_columns[c] >= 0) {
+      const xb::FieldInfo& f = table.fields()[static_cast<size_t>(m_columns[c])];
+      std::string_view raw = r.field(f);
+      if (f.type == 'C') {
+        while (!raw.empty() && raw.back() == ' ') raw.remove_suffix(1);
+        m_buffer.append(raw);
+      } else if (f.type != 'M' && f.type != 'G' && f.type != 'B') {
+        XB_RETURN_IF_ERROR(EncodeValue(AsciiCopyFields()[static_cast<qsizetype>(c)],
+                                       FieldValueText(f, raw), &bytes));
+        m_buffer.append(bytes);
+      }
+    }
     m_buffer.push_back('"');
   }
   m_buffer.append("\r\n");

@@ -37,6 +37,8 @@ class DbfCopyWriter : public RecordWriter {
   // Creates `path` with the structure of `contacts`.
   xb::Status open(const QString& path, const TableObject& contacts);
   xb::Status write(const ContactValues& record) override;
+  bool readsRecords() const override { return true; }
+  xb::Status writeCurrent(xb::WorkArea& area) override;
   xb::Status finish() override;
 
  private:
@@ -44,6 +46,9 @@ class DbfCopyWriter : public RecordWriter {
   std::vector<std::pair<QString, int>> m_fields;  // field name, index
   int m_memo = -1;
   int m_date = -1;
+  // The source field of each of m_fields, then of DATE and MEMO (-1:
+  // none), learnt from the first record.
+  std::vector<int> m_sources;
 };
 
 // One line per record: 16 quoted values, CR LF, in Windows-1252.
@@ -51,12 +56,17 @@ class AsciiCopyWriter : public RecordWriter {
  public:
   xb::Status open(const QString& path);
   xb::Status write(const ContactValues& record) override;
+  bool readsRecords() const override { return true; }
+  xb::Status writeCurrent(xb::WorkArea& area) override;
   xb::Status finish() override;
 
  private:
   xb::Status flush();
   QFile m_file;
   std::string m_buffer;
+  // The table field of each of the 16 values (-1: none), learnt from the
+  // first record.
+  std::vector<int> m_columns;
 };
 
 // The 16 fields of a text copy, in their order.

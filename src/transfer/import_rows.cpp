@@ -164,8 +164,12 @@ xb::Status ImportRows(TableObject& destination, RowSource& source,
     return s;
   }
   destination.disableControls();
-  s = RunLoop(d, source, progress, result);
+  // Records reach the file a chunk at a time, each chunk before its count.
+  s = area->table().SetAppendBatching(true);
+  if (s.ok()) s = RunLoop(d, source, progress, result);
   if (s.ok()) s = area->Commit();
+  const xb::Status written = area->table().SetAppendBatching(false);
+  if (s.ok()) s = written;
   const xb::Status rebuilt = RebuildContactIndex(*area, rebuildProgress);
   destination.resync();
   destination.enableControls();

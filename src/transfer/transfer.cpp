@@ -36,6 +36,10 @@ std::optional<ContactTarget> TargetFromCaption(const QString& caption) {
   return std::nullopt;
 }
 
+xb::Status RecordWriter::writeCurrent(xb::WorkArea&) {
+  return xb::Status::InvalidArgument("this writer takes values, not records");
+}
+
 QString ContactValues::value(const QString& field) const {
   for (const auto& [name, text] : fields) {
     if (name == field) return text;

@@ -1,7 +1,9 @@
 // Key encodings and the bulk entry buffer with its sort.
 #include <algorithm>
 #include <bit>
+#include <cstddef>
 #include <cstring>
+#include <vector>
 
 #include "xbase/index.h"
 
@@ -83,8 +85,10 @@ void KeyBuffer::Clear() {
 namespace {
 
 // Multikey sort: order by one 8-byte big-endian chunk of the key at a time;
-// only runs that tie on a chunk look at the next one. Keeps the comparisons
-// on a small contiguous array instead of chasing keys through the arena.
+// only runs that tie on a chunk look at the next one. Keeps the work on a
+// small contiguous array instead of chasing keys through the arena. Every
+// run is kept in record number order within its ties (the items start in
+// that order and each step is stable), so ties need no comparison.
 struct SortItem {
   uint64_t chunk;
   uint32_t index;
@@ -93,29 +97,81 @@ struct SortItem {
 
 uint64_t LoadChunk(const char* key, size_t key_length, size_t depth, bool invert) {
   uint64_t v = 0;
-  for (size_t i = 0; i < 8; ++i) {
-    const size_t at = depth + i;
-    v = v << 8 | (at < key_length ? static_cast<unsigned char>(key[at]) : 0u);
+  if (depth + 8 <= key_length) {
+    std::memcpy(&v, key + depth, 8);
+    if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap64(v);
+  } else {
+    for (size_t i = 0; i < 8; ++i) {
+      const size_t at = depth + i;
+      v = v << 8 | (at < key_length ? static_cast<unsigned char>(key[at]) : 0u);
+    }
   }
   return invert ? ~v : v;
 }
 
-void SortRun(SortItem* begin, SortItem* end, const char* keys, size_t key_length, size_t depth,
-             bool invert) {
-  const bool last = depth + 8 >= key_length;
-  std::sort(begin, end, [last](const SortItem& a, const SortItem& b) {
-    if (a.chunk != b.chunk) return a.chunk < b.chunk;
-    return last && a.recno < b.recno;
-  });
-  if (last) return;
+// Below this many items a comparison sort beats the radix passes.
+constexpr ptrdiff_t kSmallRun = 64;
+
+// Stable least-significant-byte radix sort on the chunk; byte positions
+// where every item agrees (common in padded text) cost one counting pass.
+void RadixByChunk(SortItem* begin, SortItem* end, SortItem* scratch) {
+  const size_t n = static_cast<size_t>(end - begin);
+  static thread_local std::vector<uint32_t> counts;
+  counts.assign(8 * 256, 0);
+  for (const SortItem* it = begin; it < end; ++it) {
+    for (int b = 0; b < 8; ++b) ++counts[b * 256 + ((it->chunk >> (8 * b)) & 0xFF)];
+  }
+  SortItem* src = begin;
+  SortItem* dst = scratch;
+  for (int b = 0; b < 8; ++b) {
+    uint32_t* c = &counts[b * 256];
+    if (c[(begin->chunk >> (8 * b)) & 0xFF] == n) continue;
+    uint32_t sum = 0;
+    for (int v = 0; v < 256; ++v) {
+      const uint32_t k = c[v];
+      c[v] = sum;
+      sum += k;
+    }
+    for (const SortItem* it = src; it < src + n; ++it) dst[c[(it->chunk >> (8 * b)) & 0xFF]++] = *it;
+    std::swap(src, dst);
+  }
+  if (src != begin) std::copy(src, src + n, begin);
+}
+
+void SortRun(SortItem* begin, SortItem* end, SortItem* scratch, const char* keys,
+             size_t key_length, size_t depth, bool invert) {
+  if (end - begin < kSmallRun) {
+    // The rest of the key decides, then the record number.
+    std::sort(begin, end, [=](const SortItem& a, const SortItem& b) {
+      if (a.chunk != b.chunk) return a.chunk < b.chunk;
+      if (depth + 8 < key_length) {
+        int c = std::memcmp(keys + size_t(a.index) * key_length + depth + 8,
+                            keys + size_t(b.index) * key_length + depth + 8,
+                            key_length - depth - 8);
+        if (c != 0) return invert ? c > 0 : c < 0;
+      }
+      return a.recno < b.recno;
+    });
+    return;
+  }
+  RadixByChunk(begin, end, scratch);
+  if (depth + 8 >= key_length) return;
   for (SortItem* run = begin; run < end;) {
     SortItem* stop = run + 1;
     while (stop < end && stop->chunk == run->chunk) ++stop;
-    if (stop - run > 1) {
+    // Keys that agree to their end are in place already: ties stay in
+    // record number order.
+    const size_t rest = depth + 8;
+    const char* first = keys + size_t(run->index) * key_length + rest;
+    bool same = true;
+    for (SortItem* it = run + 1; it < stop && same; ++it) {
+      same = std::memcmp(first, keys + size_t(it->index) * key_length + rest, key_length - rest) == 0;
+    }
+    if (!same) {
       for (SortItem* it = run; it < stop; ++it) {
         it->chunk = LoadChunk(keys + size_t(it->index) * key_length, key_length, depth + 8, invert);
       }
-      SortRun(run, stop, keys, key_length, depth + 8, invert);
+      SortRun(run, stop, scratch, keys, key_length, depth + 8, invert);
     }
     run = stop;
   }
@@ -123,9 +179,23 @@ void SortRun(SortItem* begin, SortItem* end, const char* keys, size_t key_length
 
 }  // namespace
 
+// The entries are also moved into tag order, so the build that writes the
+// tag reads its keys front to back instead of all over the arena.
 void KeyBuffer::Presort(bool descending) {
   has_presorted_ = false;
-  presorted_ = SortedOrder(descending);
+  std::vector<uint32_t> order = SortedOrder(descending);
+  const size_t n = order.size();
+  std::vector<char> keys(keys_.size());
+  std::vector<uint32_t> recnos(n);
+  for (size_t i = 0; i < n; ++i) {
+    std::memcpy(keys.data() + i * key_length_, keys_.data() + size_t(order[i]) * key_length_,
+                key_length_);
+    recnos[i] = recnos_[order[i]];
+    order[i] = uint32_t(i);
+  }
+  keys_.swap(keys);
+  recnos_.swap(recnos);
+  presorted_ = std::move(order);
   presorted_descending_ = descending;
   has_presorted_ = true;
 }
@@ -155,7 +225,15 @@ std::vector<uint32_t> KeyBuffer::SortedOrder(bool descending) const {
     items[i] = {LoadChunk(keys_.data() + i * key_length_, key_length_, 0, descending),
                 uint32_t(i), recnos_[i]};
   }
-  if (n > 1) SortRun(items.data(), items.data() + n, keys_.data(), key_length_, 0, descending);
+  if (!std::is_sorted(recnos_.begin(), recnos_.end())) {
+    std::sort(items.begin(), items.end(),
+              [](const SortItem& a, const SortItem& b) { return a.recno < b.recno; });
+  }
+  std::vector<SortItem> scratch(n > kSmallRun ? n : 0);
+  if (n > 1) {
+    SortRun(items.data(), items.data() + n, scratch.data(), keys_.data(), key_length_, 0,
+            descending);
+  }
   std::vector<uint32_t> order(n);
   for (size_t i = 0; i < n; ++i) order[i] = items[i].index;
   return order;

@@ -139,7 +139,8 @@ struct Layout {
   uint8_t language_driver = 0;
   uint16_t header_length = 0;
   uint16_t record_length = 0;
-  uint32_t record_count = 0;
+  uint32_t record_count = 0;  // whole records, never more than the file holds
+  uint32_t header_count = 0;  // what the header says; more only when cut off
   bool vfp = false;
   std::vector<FieldInfo> fields;      // the ones callers see
   std::vector<FieldInfo> all_fields;  // with hidden system fields
@@ -259,13 +260,14 @@ Status ParseHeader(const std::string& path, const std::string& header, uint64_t 
     if ((r.flags & dbf::kFieldFlagSystem) == 0) lay.fields.push_back(f);
   }
 
+  // A file cut off at its end still shows the whole records it holds, as
+  // other xBase tools do; the count it claims is kept to report the damage.
+  lay.header_count = lay.record_count;
   uint64_t needed = static_cast<uint64_t>(lay.header_length) +
                     static_cast<uint64_t>(lay.record_count) * lay.record_length;
   if (needed > file_size) {
-    uint64_t held = (file_size - lay.header_length) / lay.record_length;
-    return Status::Corruption(path + ": the record area is cut short: the header counts " +
-                              std::to_string(lay.record_count) + " records, the file holds " +
-                              std::to_string(held));
+    lay.record_count =
+        static_cast<uint32_t>((file_size - lay.header_length) / lay.record_length);
   }
   *out = std::move(lay);
   return Status::OK();
@@ -444,6 +446,9 @@ struct Table::Rep {
   // record is written, so a crash never leaves a blank record counted.
   bool count_pending = false;
   bool header_stamped = false;
+  bool batching = false;
+  std::string batch;
+  uint32_t batch_first = 0;
 
   std::string ahead;  // records [ahead_first, ahead_first + ahead_count)
   uint32_t ahead_first = 0;
@@ -500,6 +505,7 @@ struct Table::Rep {
     size_t n = with_count ? 7 : 3;
     XB_RETURN_IF_ERROR(file->Write(dbf::kOffUpdateYear, std::string_view(&header[1], n)));
     header_stamped = true;
+    if (with_count) lay.header_count = lay.record_count;
     return Status::OK();
   }
 
@@ -510,37 +516,115 @@ struct Table::Rep {
     uint64_t size = 0;
     XB_RETURN_IF_ERROR(file->Size(&size));
     uint64_t held = size < lay.header_length ? 0 : (size - lay.header_length) / lay.record_length;
+    lay.header_count = count;
     lay.record_count = static_cast<uint32_t>(std::min<uint64_t>(count, held));
     EncodeLE32(&header[dbf::kOffRecordCount], lay.record_count);
     return Status::OK();
   }
 
-  // One whole record past the counted ones is an append that a crash
-  // stopped between writing the record and counting it. Other xBase tools
-  // count it by the file's size, so it is settled here: counted when it
-  // holds values (it was written in one piece), dropped when blank.
+  // Whole records past the counted ones are appends a crash stopped
+  // between writing them and counting them (one record, or one chunk of
+  // batched appends). Other xBase tools count them by the file's size, so
+  // they are settled here: the run of them that holds values was written
+  // in one piece and is counted; from the first blank or foreign one on,
+  // and any partial record after them, the rest is cut off.
   Status SettleCutAppend() {
     uint64_t size = 0;
     XB_RETURN_IF_ERROR(file->Size(&size));
     const uint64_t end = RecordOffset(lay.record_count + 1);
-    if (size != end + lay.record_length && size != end + lay.record_length + 1) return Status::OK();
-    std::string tail(lay.record_length, ' ');
-    XB_RETURN_IF_ERROR(file->ReadExact(end, tail.size(), tail.data(), "record area"));
-    if (size == end + lay.record_length + 1) {
-      char marker = 0;
-      XB_RETURN_IF_ERROR(file->ReadExact(end + lay.record_length, 1, &marker, "record area"));
-      if (marker != dbf::kEofMarker) return Status::OK();
+    if (size <= end) return Status::OK();
+    const uint64_t past = (size - end) / lay.record_length;
+    const std::string blank = BlankRecord();
+    const size_t rl = lay.record_length;
+    const uint64_t batch = std::max<size_t>(1, kCopyChunkBytes / rl);
+    uint64_t whole = 0;
+    std::string chunk;
+    for (bool stopped = false; !stopped && whole < past;) {
+      const uint64_t n = std::min(batch, past - whole);
+      chunk.resize(static_cast<size_t>(n * rl));
+      XB_RETURN_IF_ERROR(file->ReadExact(end + whole * rl, chunk.size(), chunk.data(),
+                                         "record area"));
+      for (uint64_t i = 0; i < n && !stopped; ++i) {
+        const char* rec = chunk.data() + i * rl;
+        stopped = (rec[0] != dbf::kNotDeleted && rec[0] != dbf::kDeleted) ||
+                  std::memcmp(rec, blank.data(), rl) == 0;
+        if (!stopped) ++whole;
+      }
     }
-    if (tail == BlankRecord()) {
-      XB_RETURN_IF_ERROR(file->Truncate(end));
-      return file->Write(end, std::string(1, dbf::kEofMarker));
+    whole = std::min<uint64_t>(whole, 0xFFFFFFFFull - lay.record_count);
+    const uint64_t keep = end + whole * rl;
+    char marker = 0;
+    if (size > keep) XB_RETURN_IF_ERROR(file->ReadExact(keep, 1, &marker, "record area"));
+    if (size > keep + 1 || (size == keep + 1 && marker != dbf::kEofMarker)) {
+      XB_RETURN_IF_ERROR(file->Truncate(keep));
+      XB_RETURN_IF_ERROR(file->Write(keep, std::string_view(&dbf::kEofMarker, 1)));
     }
-    lay.record_count += 1;
+    if (whole == 0) return Status::OK();
+    lay.record_count += static_cast<uint32_t>(whole);
     return StampHeader(true);
   }
 
-  Status FlushRecord() {
+  // A shared append learns its record number only now, under the append
+  // lock: the record with its values and the EOF marker first, the count
+  // after them, so no other program ever counts a blank or stale record.
+  Status FlushSharedAppend() {
+    XB_RETURN_IF_ERROR(file->LockAppend());
+    Status s = RefreshCount();
+    const uint32_t n = lay.record_count + 1;
+    if (s.ok() && lay.record_count == 0xFFFFFFFFu) s = Status::IOError(path + " is full");
+    if (s.ok()) s = file->Write(RecordOffset(n), record + dbf::kEofMarker);
+    if (s.ok()) {
+      lay.record_count = n;
+      s = StampHeader(true);
+      if (!s.ok()) lay.record_count = n - 1;
+    }
+    Status unlocked = file->UnlockAppend();
+    if (s.ok()) s = unlocked;
+    if (!s.ok()) return s;
+    recno = n;
+    last_loaded = n;
+    dirty = false;
+    count_pending = false;
+    return Status::OK();
+  }
+
+  // Appended records waiting to be written together (see
+  // Table::SetAppendBatching), the first of them record `batch_first`.
+  Status WriteBatch() {
+    if (batch.empty()) return Status::OK();
+    batch.push_back(dbf::kEofMarker);
+    Status s = file->Write(RecordOffset(batch_first), batch);
+    batch.pop_back();
+    XB_RETURN_IF_ERROR(s);
+    batch.clear();
+    return StampHeader(true);
+  }
+
+  // Writes what this table holds back: the current record and, unless
+  // `batch_too` is false and the batch is not full yet, the batch.
+  Status FlushRecord(bool batch_too = true) {
+    XB_RETURN_IF_ERROR(WriteCurrent());
+    if (batch_too || batch.size() >= kCopyChunkBytes) return WriteBatch();
+    return Status::OK();
+  }
+
+  Status WriteCurrent() {
     if (!dirty && !count_pending) return Status::OK();
+    if (count_pending && !options.exclusive) return FlushSharedAppend();
+    const size_t rl = lay.record_length;
+    if (recno >= batch_first && recno - batch_first < batch.size() / rl) {
+      // Changed again while it waits in the batch.
+      std::memcpy(&batch[static_cast<size_t>(recno - batch_first) * rl], record.data(), rl);
+      dirty = false;
+      return Status::OK();
+    }
+    if (count_pending && batching) {
+      if (batch.empty()) batch_first = recno;
+      batch.append(record);
+      dirty = false;
+      count_pending = false;
+      return Status::OK();
+    }
     if (dirty) {
       XB_RETURN_IF_ERROR(count_pending
                              ? file->Write(RecordOffset(recno), record + dbf::kEofMarker)
@@ -561,8 +645,12 @@ struct Table::Rep {
 
   Status Load(uint32_t n) {
     const size_t rl = lay.record_length;
-    bool cached = n >= ahead_first && n < ahead_first + ahead_count;
-    if (!cached && options.exclusive && last_loaded != 0 && n == last_loaded + 1) {
+    // A shared table's window serves only the walk that read it; a reader
+    // that never writes may walk a shared table in windows too.
+    const bool sequential = last_loaded != 0 && n == last_loaded + 1;
+    bool cached =
+        n >= ahead_first && n < ahead_first + ahead_count && (options.exclusive || sequential);
+    if (!cached && (options.exclusive || options.read_only) && sequential) {
       uint32_t want = static_cast<uint32_t>(std::max<size_t>(1, kReadAheadBytes / rl));
       want = std::min(want, lay.record_count - n + 1);
       ahead.resize(static_cast<size_t>(want) * rl);
@@ -804,6 +892,25 @@ const std::vector<FieldInfo>& Table::fields() const { return rep_->lay.fields; }
 int Table::FieldIndex(std::string_view name) const { return FindField(rep_->lay.fields, name); }
 uint32_t Table::record_count() const { return rep_->lay.record_count; }
 uint32_t Table::recno() const { return rep_->recno; }
+uint32_t Table::header_record_count() const { return rep_->lay.header_count; }
+
+Status Table::RepairCount() {
+  Rep& r = *rep_;
+  XB_RETURN_IF_ERROR(r.CheckWritable());
+  if (!r.options.exclusive) {
+    return Status::InvalidArgument(r.path + " must be open exclusively to repair its count");
+  }
+  XB_RETURN_IF_ERROR(r.FlushRecord());
+  if (r.lay.header_count <= r.lay.record_count) return Status::OK();
+  // The partial record goes before the count changes, so an interrupted
+  // repair leaves a file that is still seen as cut off, and is repaired again.
+  const uint64_t end = r.RecordOffset(r.lay.record_count + 1);
+  XB_RETURN_IF_ERROR(r.file->Truncate(end));
+  XB_RETURN_IF_ERROR(r.file->Write(end, std::string_view(&dbf::kEofMarker, 1)));
+  XB_RETURN_IF_ERROR(r.file->Sync());
+  XB_RETURN_IF_ERROR(r.StampHeader(true));
+  return r.file->Sync();
+}
 
 bool Table::has_index_flag() const {
   return (static_cast<uint8_t>(rep_->header[dbf::kOffTableFlags]) & dbf::kFlagHasCdx) != 0;
@@ -890,49 +997,36 @@ Status Table::SetDeleted(bool deleted) {
 Status Table::Flush() {
   Rep& r = *rep_;
   XB_RETURN_IF_ERROR(r.CheckOpen());
-  return r.FlushRecord();
+  return r.FlushRecord(false);
+}
+
+Status Table::SetAppendBatching(bool on) {
+  Rep& r = *rep_;
+  XB_RETURN_IF_ERROR(r.CheckOpen());
+  if (on && (r.options.read_only || !r.options.exclusive)) return Status::OK();
+  XB_RETURN_IF_ERROR(r.WriteCurrent());
+  r.batching = on;
+  if (on) r.batch.reserve(kCopyChunkBytes + r.lay.record_length + 1);
+  return r.WriteBatch();
 }
 
 Status Table::Append() {
   Rep& r = *rep_;
   XB_RETURN_IF_ERROR(r.CheckWritable());
-  XB_RETURN_IF_ERROR(r.FlushRecord());
+  XB_RETURN_IF_ERROR(r.FlushRecord(false));
+  if (!r.options.exclusive) XB_RETURN_IF_ERROR(r.RefreshCount());
   if (r.lay.record_count == 0xFFFFFFFFu) return Status::IOError(r.path + " is full");
-  bool shared = !r.options.exclusive;
-  if (shared) {
-    XB_RETURN_IF_ERROR(r.file->LockAppend());
-    Status s = r.RefreshCount();
-    if (!s.ok()) {
-      r.file->UnlockAppend();
-      return s;
-    }
-  }
-  std::string blank = r.BlankRecord();
-  uint32_t n = r.lay.record_count + 1;
-  Status s;
-  if (shared) {
-    // Record and EOF marker first, count second: a crash in between leaves
-    // bytes past the counted records, which Open ignores.
-    s = r.file->Write(r.RecordOffset(n), blank + dbf::kEofMarker);
-    if (s.ok()) {
-      r.lay.record_count = n;
-      s = r.StampHeader(true);
-      if (!s.ok()) r.lay.record_count = n - 1;
-    }
-    r.file->UnlockAppend();
-    XB_RETURN_IF_ERROR(s);
-  } else {
-    // Alone with the file: the record reaches the disk with its values in
-    // one write, and the count after it, so a crash never leaves a blank
-    // or half-filled record behind (other xBase tools count records by the
-    // file's size as well as by the header).
-    r.lay.record_count = n;
-    r.count_pending = true;
-  }
-  r.record = std::move(blank);
+  // The record reaches the disk with its values in one write, and the
+  // count after it, so a crash never leaves a blank or half-filled record
+  // behind (other xBase tools count records by the file's size as well as
+  // by the header). A shared append's number is provisional until then.
+  const uint32_t n = r.lay.record_count + 1;
+  r.lay.record_count = n;
+  r.count_pending = true;
+  r.record = r.BlankRecord();
   r.recno = n;
   r.last_loaded = n;
-  r.dirty = !shared;
+  r.dirty = true;
   return Status::OK();
 }
 

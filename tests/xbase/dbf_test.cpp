@@ -1,10 +1,18 @@
 // Tables: the bytes we write, reading what others write, locking, read-only
 // use, damaged headers, pack and its recovery, and crash safety of appends.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <ctime>
 #include <filesystem>
+#include <random>
+#include <thread>
 
 #include "file.h"
 #include "test_support.h"
@@ -294,8 +302,6 @@ TEST(TableDamage, EveryHeaderFaultIsCorruptionWithAPlainMessage) {
       {"header length 40", [](std::string* b) { (*b)[8] = 40; }, "impossible header length"},
       {"header past end", [](std::string* b) { (*b)[9] = 0x40; }, "past the end"},
       {"record length", [](std::string* b) { (*b)[10] = 10; }, "record length 10"},
-      {"record count", [](std::string* b) { (*b)[4] = 3; }, "cut short"},
-      {"truncated records", [](std::string* b) { b->resize(97 + 12); }, "cut short"},
       {"no terminator", [](std::string* b) { (*b)[96] = 'X'; }, "no end marker"},
       {"empty name", [](std::string* b) { (*b)[32] = 0; }, "no name"},
       {"duplicate name", [](std::string* b) { (*b)[64] = 'A'; }, "appears twice"},
@@ -314,6 +320,78 @@ TEST(TableDamage, EveryHeaderFaultIsCorruptionWithAPlainMessage) {
     Status s = Table::Open(path, {}, &t);
     EXPECT_TRUE(s.IsCorruption()) << c.what << ": " << s.ToString();
     EXPECT_NE(s.message().find(c.message), std::string::npos) << c.what << ": " << s.ToString();
+  }
+}
+
+// Records "r1".."rN" in a one-field table (header 65 bytes, records 6).
+std::string NumberedTable(const std::string& path, uint32_t n) {
+  EXPECT_TRUE(Table::Create(path, {{"A", 'C', 5, 0}}).ok());
+  {
+    auto t = OpenOk(path);
+    for (uint32_t i = 1; i <= n; ++i) {
+      EXPECT_TRUE(t->Append().ok());
+      EXPECT_TRUE(t->SetFieldBytes(0, "r" + std::to_string(i)).ok());
+    }
+  }
+  return ReadAll(path);
+}
+
+uint32_t OracleCount(const std::string& path) {
+  for (const std::string& line : qvtest::SplitLines(qvtest::Oracle({"info", path}))) {
+    if (line.rfind("records\t", 0) == 0) return static_cast<uint32_t>(std::stoul(line.substr(8)));
+  }
+  return 0xFFFFFFFFu;
+}
+
+// A file whose end is cut off opens with the whole records it holds, as
+// other xBase tools show them, and RepairCount makes the header say so.
+TEST(TableDamage, CutOffFileShowsItsWholeRecordsUntilRepaired) {
+  ScratchDir dir;
+  const std::string path = dir / "t.dbf";
+  constexpr size_t kHeader = 65, kRecord = 6;
+  struct Case {
+    const char* what;
+    uint32_t counted;
+    uint32_t whole;
+    std::string tail;  // bytes after the whole records
+  } cases[] = {
+      {"partial record", 12, 10, " r11"},
+      {"no end marker", 12, 10, ""},
+      {"end marker only", 300, 10, "\x1A"},
+      {"nothing past the header", 3, 0, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string bytes = NumberedTable(path, c.whole).substr(0, kHeader + c.whole * kRecord);
+    bytes[4] = static_cast<char>(c.counted & 0xFF);
+    bytes[5] = static_cast<char>(c.counted >> 8);
+    WriteAll(path, bytes + c.tail);
+    {
+      auto t = OpenOk(path, {false, true});
+      ASSERT_NE(t, nullptr);
+      EXPECT_EQ(t->record_count(), c.whole);
+      EXPECT_EQ(t->header_record_count(), c.counted);
+      if (c.whole > 0) {
+        ASSERT_TRUE(t->Go(c.whole).ok());
+        EXPECT_EQ(std::string(t->current_data() + 1, 3), "r" + std::to_string(c.whole));
+      }
+      EXPECT_TRUE(t->Go(c.whole + 1).IsNotFound());
+      EXPECT_EQ(t->RepairCount().code(), Status::Code::kReadOnly);
+    }
+    if (qvtest::HaveOracle()) {
+      EXPECT_EQ(OracleCount(path), c.whole);
+    }
+    EXPECT_TRUE(OpenOk(path, {false, false})->RepairCount().IsInvalidArgument());
+    EXPECT_EQ(ReadAll(path), bytes + c.tail);  // opening alone changes nothing
+    ASSERT_TRUE(OpenOk(path)->RepairCount().ok());
+    const std::string repaired = ReadAll(path);
+    EXPECT_EQ(repaired.size(), kHeader + c.whole * kRecord + 1);
+    EXPECT_EQ(Le32(repaired, 4), c.whole);
+    EXPECT_EQ(repaired.substr(kHeader, c.whole * kRecord), bytes.substr(kHeader));
+    EXPECT_EQ(OpenOk(path)->header_record_count(), c.whole);
+    if (qvtest::HaveOracle()) {
+      EXPECT_EQ(OracleCount(path), c.whole);
+    }
   }
 }
 
@@ -494,18 +572,20 @@ TEST(TableCrash, DyingDuringAppendLosesAtMostTheRecordBeingWritten) {
   }
 }
 
-// A crash between writing an appended record and counting it leaves one
-// record past the count; other xBase tools count it by the file's size, so
-// an exclusive open counts it too, or drops it when it is blank.
-TEST(TableCrash, RecordPastTheCountIsSettledByAnExclusiveOpen) {
+// A crash between writing appended records and counting them leaves them
+// past the count; other xBase tools count them by the file's size, so an
+// exclusive open counts the run of written ones and cuts off the rest.
+TEST(TableCrash, RecordsPastTheCountAreSettledByAnExclusiveOpen) {
   ScratchDir dir;
   const std::string path = dir / "t.dbf";
   struct Case {
-    bool blank;
+    const char* past;  // one letter a record: w written, b blank, p partial
     bool readOnly;
     uint32_t count;
-  } cases[] = {{false, false, 2}, {true, false, 1}, {false, true, 1}};
+  } cases[] = {{"w", false, 2}, {"b", false, 1}, {"w", true, 1},
+               {"wwwp", false, 4}, {"wbw", false, 2}, {"p", false, 1}};
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.past);
     ASSERT_TRUE(Table::Create(path, kSmall).ok());
     {
       auto t = OpenOk(path);
@@ -514,20 +594,91 @@ TEST(TableCrash, RecordPastTheCountIsSettledByAnExclusiveOpen) {
     }
     std::string bytes = ReadAll(path);
     const size_t length = OpenOk(path)->record_length();
+    const size_t header = bytes.size() - 1 - length;
     ASSERT_EQ(bytes.back(), '\x1A');
     bytes.pop_back();
-    const std::string record = bytes.substr(bytes.size() - length);
-    bytes += c.blank ? std::string(length, ' ') : record;
+    const std::string record = bytes.substr(header);
+    for (const char* k = c.past; *k != '\0'; ++k) {
+      bytes += *k == 'w' ? record : *k == 'b' ? std::string(length, ' ') : record.substr(0, 5);
+    }
     WriteAll(path, bytes + '\x1A');
     OpenOptions options;
     options.read_only = c.readOnly;
     options.exclusive = !c.readOnly;
     EXPECT_EQ(OpenOk(path, options)->record_count(), c.count);
-    EXPECT_EQ(OpenOk(path)->record_count(), c.readOnly ? 2u : c.count);
-    if (c.blank) {
-      EXPECT_EQ(ReadAll(path).size(), bytes.size() - length + 1);
+    const uint32_t settled = OpenOk(path)->record_count();
+    const std::string after = ReadAll(path);
+    EXPECT_EQ(Le32(after, 4), settled);
+    EXPECT_EQ(after.size(), header + settled * length + 1);
+    if (qvtest::HaveOracle()) {
+      EXPECT_EQ(OracleCount(path), settled);
+    }
+    if (!c.readOnly) {
+      EXPECT_EQ(settled, c.count);
     }
   }
+}
+
+// A writer killed at random points, alone with the file or sharing it:
+// a user's append takes time to fill, so the child waits between Append
+// and its values. Afterwards the count is the appends that finished, or
+// one more whose record was written whole, never a blank record, and the
+// checker counts the same.
+TEST(TableCrash, KilledWriterLeavesWholeRecordsThatBothToolsCount) {
+  ScratchDir dir;
+  auto* done = static_cast<std::atomic<uint32_t>*>(mmap(nullptr, sizeof(std::atomic<uint32_t>),
+                                                         PROT_READ | PROT_WRITE,
+                                                         MAP_SHARED | MAP_ANONYMOUS, -1, 0));
+  ASSERT_NE(done, MAP_FAILED);
+  std::mt19937 random(20261208);
+  std::uniform_int_distribution<int> delay(5, 60);
+  for (int trial = 0; trial < 10; ++trial) {
+    const bool exclusive = trial % 2 == 0;
+    SCOPED_TRACE(std::string(exclusive ? "exclusive" : "shared") + " trial " +
+                 std::to_string(trial));
+    const std::string path = dir / ("k" + std::to_string(trial) + ".dbf");
+    ASSERT_TRUE(Table::Create(path, kSmall).ok());
+    done->store(0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      std::unique_ptr<Table> t;
+      if (!Table::Open(path, {exclusive, false}, &t).ok()) _exit(2);
+      for (uint32_t i = 1;; ++i) {
+        if (!t->Append().ok()) _exit(3);
+        usleep(200);
+        if (!t->SetFieldBytes(0, "r" + std::to_string(i)).ok() ||
+            !t->SetMemo(4, "memo " + std::to_string(i)).ok() || !t->Flush().ok()) {
+          _exit(4);
+        }
+        done->store(i);
+      }
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(delay(random)));
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the writer stopped by itself: " << status;
+    const uint32_t finished = done->load();
+    auto t = OpenOk(path);
+    ASSERT_NE(t, nullptr);
+    const uint32_t count = t->record_count();
+    EXPECT_TRUE(count == finished || count == finished + 1)
+        << count << " records after " << finished << " appends";
+    for (uint32_t n = 1; n <= count; ++n) {
+      std::string memo;
+      ASSERT_TRUE(t->Go(n).ok());
+      const std::string name = "r" + std::to_string(n);
+      ASSERT_EQ(std::string(t->current_data() + 1, name.size()), name) << "record " << n;
+      ASSERT_TRUE(t->GetMemo(4, &memo).ok());
+      EXPECT_EQ(memo, "memo " + std::to_string(n));
+    }
+    t.reset();
+    if (qvtest::HaveOracle()) {
+      EXPECT_EQ(OracleCount(path), count);
+    }
+  }
+  munmap(done, sizeof(std::atomic<uint32_t>));
 }
 
 }  // namespace

@@ -87,7 +87,7 @@ class KeyBuffer {
   std::vector<uint32_t> SortedOrder(bool descending) const;
 
   // Sorts now, so that the sort can run on another thread than the build
-  // that writes the tag.
+  // that writes the tag; the entries are renumbered in tag order.
   void Presort(bool descending);
 
   // Releases the memory.

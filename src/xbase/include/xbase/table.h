@@ -63,7 +63,16 @@ class Table final : public MemoReader {
   const std::vector<FieldInfo>& fields() const;
   int FieldIndex(std::string_view name) const;  // -1 when absent
 
+  // The whole records the file holds.
   uint32_t record_count() const;
+  // The count the header gives: more than record_count() only when the
+  // file was cut off after its last whole record (other tools show the
+  // whole ones as well).
+  uint32_t header_record_count() const;
+  // Sets the header's count to the whole records and cuts off a partial
+  // record after them; nothing past the last whole record is kept.
+  // REQUIRES: open exclusively for writing.
+  Status RepairCount();
 
   // The header flag that tells xBase tools a production index (.CDX of the
   // same name) belongs to the table.
@@ -87,14 +96,24 @@ class Table final : public MemoReader {
   // Field bytes are padded with blanks or cut to the field's width.
   Status SetFieldBytes(int field, std::string_view bytes);
   Status SetDeleted(bool deleted);
-  // Writes the current record back to the file if it changed.
+  // Writes the current record back to the file if it changed (into the
+  // batch, for an append while batching).
   Status Flush();
 
-  // Appends a blank record and makes it current. A shared table has it on
-  // disk and counted when Append returns; an exclusive one writes it with
-  // its values, then its count, when the record is next written (Flush,
-  // moving, Close), so a crash in between leaves no blank record behind.
+  // Appends a blank record and makes it current. It is written with its
+  // values, then counted, when the record is next written (Flush, moving,
+  // Close), so a crash in between leaves no blank record behind. In a
+  // shared table its number is settled then, under the append lock: it
+  // moves past the records other writers appended meanwhile.
   Status Append();
+
+  // For bulk appends to a table open exclusively for writing (elsewhere a
+  // no-op): appended records wait in memory and reach the file about 1 MB
+  // at a time, each chunk written whole before its count. A crash loses at
+  // most the last chunk; the next exclusive open counts whole records a
+  // crash left past the count. Any other use of the table (moving, reading,
+  // Close) writes the batch first; switching it off writes it too.
+  Status SetAppendBatching(bool on);
 
   // Memo text of field `field` of the current record (empty for block 0).
   Status GetMemo(int field, std::string* out);
