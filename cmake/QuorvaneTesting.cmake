@@ -30,7 +30,8 @@ function(qv_add_test)
       endif()
     endforeach()
     add_executable(${T_NAME}_san ${T_SOURCES})
-    target_compile_options(${T_NAME}_san PRIVATE ${QV_SANITIZE_FLAGS})
+    # The test's own code is checked, not optimised: -O0 halves its compile time.
+    target_compile_options(${T_NAME}_san PRIVATE ${QV_SANITIZE_FLAGS} -O0)
     target_link_options(${T_NAME}_san PRIVATE ${QV_SANITIZE_FLAGS})
     target_link_libraries(${T_NAME}_san PRIVATE ${san_libs} GTest::gtest GTest::gtest_main)
     target_compile_definitions(${T_NAME}_san PRIVATE
@@ -64,7 +65,8 @@ function(qv_add_engine_library)
     add_library(${L_NAME}_san STATIC EXCLUDE_FROM_ALL ${L_SOURCES})
     target_include_directories(${L_NAME}_san PUBLIC ${PROJECT_SOURCE_DIR}/src/xbase/include
                                              PRIVATE ${PROJECT_SOURCE_DIR}/src/xbase)
-    target_compile_options(${L_NAME}_san PRIVATE ${QV_SANITIZE_FLAGS})
+    # -O1 keeps the sanitized engine fast enough for the fuzz and oracle runs.
+    target_compile_options(${L_NAME}_san PRIVATE ${QV_SANITIZE_FLAGS} -O1)
     target_link_libraries(${L_NAME}_san PUBLIC ${san_deps})
   endif()
 endfunction()
