@@ -140,23 +140,22 @@ class TQVPMain : public QMainWindow {
   void qClearButtonClick();
   void CountRecords1Click();
 
-  // ---- print jobs (qvmain_jobs.cpp) ----
+  // ---- print jobs and ZIP code counts (qvmain_jobs.cpp) ----
   void mnuLabelsClick();
   // Runs the Print Labels dialog once it is set up; empty: exec() it.
   // Tests script the dialog through it.
   std::function<void(TQVLabels&)> RunLabelsWindow;
-  // Envelopes (qvmain_envelopes.cpp); tests script the dialog through
-  // RunEnvelopesWindow, empty: exec() it.
+  // Envelopes; tests script the dialog through RunEnvelopesWindow, empty:
+  // exec() it.
   void mnuEnvelopesClick();
   std::function<void(TQVEnvelopes&)> RunEnvelopesWindow;
 
-  // ---- reports and ZIP code counts (qvmain_reports.cpp) ----
   void mnuReportsClick();
   void mnuCountZipCodesClick();
   // Run the dialogs once they are set up; empty: exec() them.
   std::function<void(TUserDesignedReport&)> RunReportWindow;
   std::function<void(TCountZipCodes&)> RunZipCountWindow;
-  // Letters (qvmain_letters.cpp): the Print Letters dialog; tests script it.
+  // Letters: the Print Letters dialog; tests script it.
   void mnuLettersClick();
   std::function<void(TqVLetters&)> RunLettersWindow;
   // ---- data-quality utilities (qvmain_cleanup.cpp) ----
@@ -344,6 +343,12 @@ class TQVPMain : public QMainWindow {
   // table reopened afterwards in every case.
   template <typename Window>
   void RunImportWindow();
+  // A print job's dialog made by `make`, set up by `open` (none: nothing to
+  // open), run by `run` (empty: exec()) over the contact file.
+  template <typename Window>
+  void RunPrintJob(const QString& what, const std::function<Window*()>& make,
+                   const std::function<bool(Window&)>& open,
+                   const std::function<void(Window&)>& run);
   // A clean-up window on the filter alone.
   template <typename Window>
   void RunOnFilterAlone(const std::function<Window*()>& make);
