@@ -250,6 +250,13 @@ TLetterDesign::TLetterDesign(TableObject* contacts, TApollo* apollo, QWidget* pa
   setDocument(RichDocument());
 }
 
+TLetterDesign::~TLetterDesign() {
+  // The scene goes with this dialog's children, after this object is gone;
+  // detaching it from the view resizes the scroll range, which must no
+  // longer reach alignRuler.
+  PageView->horizontalScrollBar()->disconnect(this);
+}
+
 void TLetterDesign::buildToolBar() {
   FontBox = new QFontComboBox;
   FontBox->setToolTip(QStringLiteral("Font"));

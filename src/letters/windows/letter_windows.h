@@ -79,6 +79,7 @@ class TLetterDesign : public QDialog {
  public:
   // `contacts`: the table the designer's preview merges from.
   TLetterDesign(TableObject* contacts, TApollo* apollo, QWidget* parent = nullptr);
+  ~TLetterDesign() override;
 
   void setDocument(const RichDocument& doc);
   // The editor's text and formats with the page layout.
