@@ -16,6 +16,7 @@
 #include "store/contact_file.h"
 #include "store/support_install.h"
 #include "store/table_object.h"
+#include "damaged_index.h"
 #include "test_support.h"
 #include "xbase/index.h"
 #include "xbase/index_check.h"
@@ -94,17 +95,7 @@ TEST_F(ReindexTest, PacksDeletedRecordsAndLeavesExactlyTheContactTags) {
 TEST_F(ReindexTest, DamagedTagIsReportedThenBuiltAnew) {
   const std::string cdx = dir_.filePath(QStringLiteral("contacts.cdx")).toStdString();
   apollo_.CloseIndexes();
-  {
-    std::unique_ptr<xb::IndexFile> f;
-    ASSERT_TRUE(xb::IndexFile::Open(cdx, xb::IndexOpenOptions(), &f).ok());
-    const int order = f->FindTag("LNAME");
-    std::unique_ptr<xb::IndexCursor> c;
-    ASSERT_TRUE(f->NewCursor(order, &c).ok());
-    ASSERT_TRUE(c->SeekFirst().ok());
-    ASSERT_TRUE(f->DeleteKey(order, std::string(c->key()), c->recno()).ok());
-    c.reset();
-    ASSERT_TRUE(f->Close().ok());
-  }
+  ASSERT_TRUE(qvtest::DropFirstKey(cdx, "LNAME"));
   TQVReindex window(&table_, &apollo_, dir_.path());
   window.DoitClick();
   const auto told = dialogs_.callsOf(QStringLiteral("information"));

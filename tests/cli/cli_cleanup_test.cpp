@@ -59,7 +59,7 @@ TEST_F(CliCleanup, RewritesReportTheirCountsAndKeepTheIndexes) {
             "Converted 2 records\n");
   EXPECT_EQ(Cli({"delete", file_, "--not-filter", "CITY=\"COLONIE\""}).out, "Deleted 1 records\n");
   EXPECT_EQ(Cli({"count", file_, "UPPER(PREFIX)<>\"DELETED\" .and. LNAME=\"BROWN\""}).out, "1\n");
-  if (!qvtest::HaveOracle()) GTEST_SKIP() << "the xBase checker is not at " << QV_XBCHECK;
+  QV_SKIP_WITHOUT_ORACLE();
   EXPECT_EQ(qvtest::Oracle({"verify", file_}).substr(0, 3), "ok ");
 }
 

@@ -9,8 +9,8 @@
 #include <functional>
 #include <memory>
 
+#include "damaged_index.h"
 #include "test_support.h"
-#include "xbase/index.h"
 #include "xbase/workarea.h"
 
 namespace {
@@ -35,19 +35,6 @@ class CliIndex : public ::testing::Test {
     return qvtest::Run(args, err);
   }
 
-  // Removes one entry from tag LNAME: the pages stay sound, a record is lost.
-  void DropOneLnameEntry() {
-    std::unique_ptr<xb::IndexFile> f;
-    ASSERT_TRUE(xb::IndexFile::Open(cdx_, xb::IndexOpenOptions(), &f).ok());
-    const int order = f->FindTag("LNAME");
-    std::unique_ptr<xb::IndexCursor> c;
-    ASSERT_TRUE(f->NewCursor(order, &c).ok());
-    ASSERT_TRUE(c->SeekFirst().ok());
-    ASSERT_TRUE(f->DeleteKey(order, std::string(c->key()), c->recno()).ok());
-    c.reset();
-    ASSERT_TRUE(f->Close().ok());
-  }
-
   std::vector<std::string> Files() {
     std::vector<std::string> names;
     for (const auto& e : std::filesystem::directory_iterator(dir_.path())) {
@@ -69,7 +56,7 @@ TEST_F(CliIndex, CheckNamesTheDamagedTagAndReindexReportsItThenRebuilds) {
   EXPECT_NE(sound.out.find("tag LNAME ok 50 entries\n"), std::string::npos) << sound.out;
   EXPECT_NE(sound.out.find("\nok 21 tags\n"), std::string::npos) << sound.out;
 
-  DropOneLnameEntry();
+  ASSERT_TRUE(qvtest::DropFirstKey(cdx_, "LNAME"));
   RunResult damaged = Cli({"check", file_});
   EXPECT_EQ(damaged.status, 1);
   EXPECT_NE(damaged.out.find("tag LNAME damaged: "), std::string::npos) << damaged.out;

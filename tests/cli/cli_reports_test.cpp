@@ -23,7 +23,11 @@ class CliReportsTest : public ::testing::Test {
                      "Blank\n"
                      "Canada\t\t\t\t\t\t\t\tK1A 0B1\n"
                      "Boston\t\t\t\t\t\t\t\t02110\n");
-    ASSERT_EQ(qvtest::Run({QV_CLI, "make", file_, dir_ / "rows.tsv"}).status, 0);
+    ASSERT_EQ(Cli({"make", file_, dir_ / "rows.tsv"}).status, 0);
+  }
+  qvtest::RunResult Cli(std::vector<std::string> args) {
+    args.insert(args.begin(), QV_CLI);
+    return qvtest::Run(args, qvtest::Stderr::kDiscard, env_);
   }
   ScratchDir dir_;
   std::string file_ = dir_ / "c.dbf";
@@ -31,22 +35,21 @@ class CliReportsTest : public ::testing::Test {
 };
 
 TEST_F(CliReportsTest, LinesAreTheReportLinesByteForByte) {
-  const auto r = qvtest::Run({QV_CLI, "zipcount", file_, "--lines"}, qvtest::Stderr::kDiscard, env_);
+  const auto r = Cli({"zipcount", file_, "--lines"});
   ASSERT_EQ(r.status, 0);
   EXPECT_EQ(r.out,
             "02110     1\n12345     2\n\n\n1234      1\nK1A 0     1\nBLANK     1\n");
   const auto f =
-      qvtest::Run({QV_CLI, "zipcount", file_, "--filter", "ZIP = \"1\"", "--lines"}, qvtest::Stderr::kDiscard, env_);
+      Cli({"zipcount", file_, "--filter", "ZIP = \"1\"", "--lines"});
   ASSERT_EQ(f.status, 0);
   EXPECT_EQ(f.out, "12345     2\n\n\n1234      1\n");
 }
 
 TEST_F(CliReportsTest, CsvAndStreamsAreWrittenAndBadInputWritesNothing) {
-  ASSERT_EQ(qvtest::Run({QV_CLI, "zipcount", file_, "--csv", dir_ / "z.csv"}, qvtest::Stderr::kDiscard, env_).status, 0);
+  ASSERT_EQ(Cli({"zipcount", file_, "--csv", dir_ / "z.csv"}).status, 0);
   EXPECT_EQ(qvtest::ReadAll(dir_ / "z.csv"),
             "ZIP,Count\r\n02110,1\r\n12345,2\r\n1234,1\r\nK1A 0,1\r\nBLANK,1\r\n");
-  const auto ok = qvtest::Run({QV_CLI, "report", file_, "--layout", "2", "--stream", dir_ / "r.qvs"},
-                      qvtest::Stderr::kDiscard, env_);
+  const auto ok = Cli({"report", file_, "--layout", "2", "--stream", dir_ / "r.qvs"});
   ASSERT_EQ(ok.status, 0);
   EXPECT_EQ(ok.out.rfind("report 6 records on 1 pages to ", 0), 0u) << ok.out;
 
@@ -67,9 +70,7 @@ TEST_F(CliReportsTest, CsvAndStreamsAreWrittenAndBadInputWritesNothing) {
       {{"zipcount"}, 2},
   };
   for (const auto& b : bad) {
-    std::vector<std::string> argv = {QV_CLI};
-    argv.insert(argv.end(), b.args.begin(), b.args.end());
-    EXPECT_EQ(qvtest::Run(argv, qvtest::Stderr::kDiscard, env_).status, b.status) << b.args[1];
+    EXPECT_EQ(Cli(b.args).status, b.status) << b.args[1];
     EXPECT_FALSE(std::filesystem::exists(dir_ / "x"));
     EXPECT_FALSE(std::filesystem::exists(dir_ / "x.pdf"));
   }
@@ -85,17 +86,15 @@ TEST_F(CliReportsTest, DeletedRecordsAreNeitherCountedNorCurrent) {
                    "Flagged" + tabs8 + "22222" + std::string(12, '\t') + "*\n" +      // flag only
                    "Marked" + tabs8 + "33333" + std::string(6, '\t') + "DELETED\n");  // marker only
   const std::string mixed = dir_ / "mixed.dbf";
-  ASSERT_EQ(qvtest::Run({QV_CLI, "make", mixed, dir_ / "mixed.tsv"}).status, 0);
-  const auto z = qvtest::Run({QV_CLI, "zipcount", mixed, "--lines"}, qvtest::Stderr::kDiscard, env_);
+  ASSERT_EQ(Cli({"make", mixed, dir_ / "mixed.tsv"}).status, 0);
+  const auto z = Cli({"zipcount", mixed, "--lines"});
   ASSERT_EQ(z.status, 0);
   EXPECT_EQ(z.out, "11111     1\n\n\n");
-  const auto r = qvtest::Run({QV_CLI, "report", mixed, "--stream", dir_ / "m.qvs"},
-                             qvtest::Stderr::kDiscard, env_);
+  const auto r = Cli({"report", mixed, "--stream", dir_ / "m.qvs"});
   ASSERT_EQ(r.status, 0);
   EXPECT_EQ(r.out.rfind("report 1 records on 1 pages", 0), 0u) << r.out;
   for (const char* recno : {"1", "2", "3"}) {
-    const auto c = qvtest::Run({QV_CLI, "report", mixed, "--current", recno, "--stream", dir_ / "m.qvs"},
-                               qvtest::Stderr::kDiscard, env_);
+    const auto c = Cli({"report", mixed, "--current", recno, "--stream", dir_ / "m.qvs"});
     EXPECT_EQ(c.status, std::string(recno) == "1" ? 0 : 1) << "record " << recno;
   }
 }

@@ -151,7 +151,7 @@ TEST(BuildFilterExpression, TooComplexFromLength226) {
 // Counts through the table layer against the oracle on the sample contacts
 // (two of them carry the deleted marker and the deletion flag).
 TEST(FilterCounts, MatchTheOracleOnTheSampleContacts) {
-  if (!QFileInfo::exists(QStringLiteral(QV_XBCHECK))) GTEST_SKIP() << "xbcheck not installed";
+  if (!QFileInfo::exists(QStringLiteral(QV_XBCHECK))) GTEST_SKIP() << "xbcheck not found at " << QV_XBCHECK;
   // The oracle folds the names it opens to lower case: a folder of our own
   // without capitals.
   const QString folder = QDir::tempPath() + QStringLiteral("/qv_filter_counts_") +

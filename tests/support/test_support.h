@@ -102,7 +102,7 @@ inline RunResult Run(const std::vector<std::string>& argv, Stderr err = Stderr::
 // The independent xBase checker; tests that need it skip without it.
 inline bool HaveOracle() { return access(QV_XBCHECK, X_OK) == 0; }
 #define QV_SKIP_WITHOUT_ORACLE() \
-  if (!::qvtest::HaveOracle()) GTEST_SKIP() << "the xBase checker is not at " << QV_XBCHECK
+  if (!::qvtest::HaveOracle()) GTEST_SKIP() << "xbcheck not found at " << QV_XBCHECK
 
 // What the checker prints for `args` (standard error merged).
 inline std::string Oracle(std::vector<std::string> args) {

@@ -446,11 +446,6 @@ TEST(CsvVcardCommands, ExportAndImportRoundTripThroughContactFiles) {
     EXPECT_NE(imported.out.find("Import complete. Imported 2 records.\n"), std::string::npos)
         << imported.out;
     EXPECT_EQ(live(dest), original) << format;
-    if (qvtest::HaveOracle()) {
-      EXPECT_EQ(qvtest::SplitLines(qvtest::Oracle({"verify", dir / dest})),
-                std::vector<std::string>{"ok 21 tags, 2 records"})
-          << format;
-    }
   }
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "contact_rows.h"
 #include "store/contact_schema.h"
 #include "test_support.h"
 #include "xbase/workarea.h"
@@ -38,28 +39,10 @@ class LowerDir {
   QString m_path;
 };
 
-using Fields = std::map<std::string, std::string>;
-
-// A contact file with these records (raw Windows-1252 bytes; MEMO as its
-// text) and its 21 tags.
+using Fields = ContactRow;
 inline bool WriteContacts(const std::string& path, const std::vector<Fields>& records,
                           const std::vector<bool>& flagged = {}) {
-  if (!xb::Table::Create(path, ContactFields()).ok()) return false;
-  xb::Settings settings;
-  std::unique_ptr<xb::WorkArea> area;
-  if (!xb::WorkArea::Open(path, xb::OpenOptions(), &settings, &area).ok()) return false;
-  for (size_t r = 0; r < records.size(); ++r) {
-    if (!area->Append().ok()) return false;
-    for (const auto& [name, value] : records[r]) {
-      const int i = area->table().FieldIndex(name);
-      if (i < 0) return false;
-      const bool memo = area->table().fields()[i].type == 'M';
-      if (!(memo ? area->SetMemo(i, value) : area->SetField(i, value)).ok()) return false;
-    }
-    if (r < flagged.size() && flagged[r] && !area->SetDeleted(true).ok()) return false;
-    if (!area->Commit().ok()) return false;
-  }
-  return RebuildContactIndex(*area, nullptr).ok();
+  return WriteContactRows(path, records, flagged);
 }
 
 // Every record as field -> stored text (character fields without trailing

@@ -84,6 +84,8 @@ std::vector<std::string> Walk(IndexFile* file, int order, bool backwards, Status
 }
 
 // One oracle-made contact file shared by the oracle tests.
+struct OracleTag;
+
 class OracleFileTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -125,6 +127,9 @@ class OracleFileTest : public ::testing::Test {
     fs::remove(dir_->file(name + ".cdx"));
     return dir_->file(name + ".dbf");
   }
+
+  // The tags of the checker's file with their entries as it lists them.
+  static std::vector<OracleTag> OriginalTags();
 
   static TempDir* dir_;
   static std::string made_;
@@ -221,13 +226,14 @@ std::vector<OracleTag> OracleTags(IndexFile* file, const std::string& dbf) {
   return tags;
 }
 
+std::vector<OracleTag> OracleFileTest::OriginalTags() {
+  auto original = OpenContacts(dir_->file("c.cdx"), true);
+  return original ? OracleTags(original.get(), dir_->file("c.dbf")) : std::vector<OracleTag>{};
+}
+
 TEST_F(OracleFileTest, OracleAcceptsBulkBuiltDroppedAndRebuiltFiles) {
-  std::vector<OracleTag> tags;
-  {
-    auto original = OpenContacts(dir_->file("c.cdx"), true);
-    ASSERT_NE(original, nullptr);
-    tags = OracleTags(original.get(), dir_->file("c.dbf"));
-  }
+  const std::vector<OracleTag> tags = OriginalTags();
+  ASSERT_EQ(tags.size(), 21u);
   const std::string dbf = CopyTable("bulk");
   const std::string cdx = dir_->file("bulk.cdx");
   std::unique_ptr<IndexFile> file;
@@ -288,12 +294,8 @@ TEST_F(OracleFileTest, OracleAcceptsBulkBuiltDroppedAndRebuiltFiles) {
 }
 
 TEST_F(OracleFileTest, OracleAcceptsKeyByKeyBuiltFile) {
-  std::vector<OracleTag> tags;
-  {
-    auto original = OpenContacts(dir_->file("c.cdx"), true);
-    ASSERT_NE(original, nullptr);
-    tags = OracleTags(original.get(), dir_->file("c.dbf"));
-  }
+  const std::vector<OracleTag> tags = OriginalTags();
+  ASSERT_EQ(tags.size(), 21u);
   const std::string dbf = CopyTable("inc");
   std::unique_ptr<IndexFile> file;
   ASSERT_TRUE(IndexFile::CreateCompound(dir_->file("inc.cdx"), &file).ok());
@@ -339,12 +341,8 @@ TEST_F(OracleFileTest, OracleAcceptsKeyByKeyBuiltFile) {
 // twice (built in one pass), a small one (inserted key by key), a last one
 // repeating entries already there (merged with the tag's own entries).
 TEST_F(OracleFileTest, OracleAcceptsTagsFilledInBatches) {
-  std::vector<OracleTag> tags;
-  {
-    auto original = OpenContacts(dir_->file("c.cdx"), true);
-    ASSERT_NE(original, nullptr);
-    tags = OracleTags(original.get(), dir_->file("c.dbf"));
-  }
+  const std::vector<OracleTag> tags = OriginalTags();
+  ASSERT_EQ(tags.size(), 21u);
   const std::string dbf = CopyTable("batch");
   std::unique_ptr<IndexFile> file;
   ASSERT_TRUE(IndexFile::CreateCompound(dir_->file("batch.cdx"), &file).ok());

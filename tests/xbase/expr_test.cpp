@@ -257,17 +257,6 @@ TEST_F(ExprTest, ResultWidthForIndexKeys) {
   }
 }
 
-TEST_F(ExprTest, EvaluateReusesTheCallersBuffer) {
-  std::unique_ptr<xb::Expression> e;
-  ASSERT_TRUE(xb::Expression::Compile("UPPER(LNAME)+FNAME", fields_, &e).ok());
-  xb::Value v;
-  ASSERT_TRUE(e->Evaluate(Ref(), xb::EvalSettings(), &v).ok());
-  const char* first = v.text.data();
-  ASSERT_TRUE(e->Evaluate(Ref(), xb::EvalSettings(), &v).ok());
-  EXPECT_EQ(v.text.data(), first);
-  EXPECT_EQ(v.text, "SMITH" + std::string(25, ' ') + "John" + std::string(16, ' '));
-}
-
 TEST_F(ExprTest, SteadyStateEvaluationDoesNotAllocate) {
   const char* texts[] = {
       "UPPER(LNAME)=\"SMITH\" .and. UPPER(NOTES)<>\"DELETED\"",
