@@ -28,7 +28,20 @@ constexpr off_t kAppendLockOffset = 0x7FFFFFFFFFFF0000LL;
 class PosixFile final : public File {
  public:
   PosixFile(std::string path, int fd) : File(std::move(path)), fd_(fd) {}
-  ~PosixFile() override { ::close(fd_); }
+  ~PosixFile() override {
+    if (fd_ >= 0) ::close(fd_);
+  }
+
+  Status Close() override {
+    if (fd_ < 0) return Status::OK();
+    const int rc = ::close(fd_);
+    const int err = errno;
+    fd_ = -1;
+    // EINTR leaves the descriptor closed on Linux; retrying could close
+    // someone else's.
+    if (rc != 0 && err != EINTR) return ErrnoStatus("cannot close", path(), err);
+    return Status::OK();
+  }
 
   Status Read(uint64_t offset, size_t n, char* buf, size_t* got) override {
     *got = 0;
@@ -170,7 +183,12 @@ Status OpenPosixFile(const std::string& path, FileMode mode, std::unique_ptr<Fil
   int fd = ::open(path.c_str(), flags, 0644);
   if (fd < 0) return ErrnoStatus("cannot open", path, errno);
   struct stat st;
-  if (::fstat(fd, &st) == 0 && !S_ISREG(st.st_mode)) {
+  if (::fstat(fd, &st) != 0) {
+    const int err = errno;
+    ::close(fd);
+    return ErrnoStatus("cannot stat", path, err);
+  }
+  if (!S_ISREG(st.st_mode)) {
     ::close(fd);
     return Status::InvalidArgument(path + " is not a regular file");
   }

@@ -43,6 +43,10 @@ class File {
   virtual Status Size(uint64_t* size) = 0;
   virtual Status Truncate(uint64_t size) = 0;
   virtual Status Sync() = 0;
+  // Closes the file and says whether the system took every write (some
+  // file systems report a failed write only here). Later calls do nothing;
+  // the destructor closes a file nobody closed, with no one to tell.
+  virtual Status Close() { return Status::OK(); }
 
   // Whole-file lock held by this open file (not by the process), so two
   // opens in one process conflict as two processes do. Never waits:
