@@ -166,6 +166,7 @@ class CdxFile final : public IndexFile {
   Status DeleteKey(int order, std::string_view key, uint32_t recno) override;
   Status NewCursor(int order, std::unique_ptr<IndexCursor>* out) override;
   Status Flush() override;
+  Status Sync() override;
   Status Close() override;
 
   Status CheckTag(int order, uint64_t* entries) override;
@@ -252,6 +253,13 @@ class CdxFile final : public IndexFile {
   uint32_t free_head_ = 0;
   uint32_t record_count_ = IndexOpenOptions::kUnknownRecordCount;
   bool changed_ = false;
+  // Written since the last sync.
+  bool unsynced_ = false;
+  // A header field that names pages (a root, the free list, a new tag's
+  // header) changed: the pages it names go to the disk first.
+  bool names_changed_ = false;
+  // Tag directory pages changed since the last flush.
+  std::unordered_set<uint32_t> dir_dirty_;
   TagState dir_;
   std::vector<std::unique_ptr<TagState>> tags_;  // by header offset
   std::unordered_map<uint32_t, CachedPage> cache_;
@@ -350,6 +358,7 @@ Status CdxFile::SetHeaderField(uint32_t header, int field, uint32_t value) {
   DropDecoded(header);
   cache_[header].dirty = true;
   changed_ = true;
+  names_changed_ = true;
   StoreLE32(data + field, value);
   return Status::OK();
 }
@@ -357,6 +366,7 @@ Status CdxFile::SetHeaderField(uint32_t header, int field, uint32_t value) {
 void CdxFile::WriteHeader(uint32_t header, const TagInfo& info, uint32_t root, uint8_t options) {
   char* p = WritablePage(header);
   char* pool = WritablePage(header + kPageSize);
+  names_changed_ = true;
   std::memset(p, 0, kPageSize);
   std::memset(pool, 0, kPageSize);
   StoreLE32(p + kHdrRoot, root);
@@ -604,6 +614,7 @@ Status CdxFile::WriteNode(const TagState& t, const Node& node) {
   if (!EncodeNode(node, t.pad(), WritablePage(node.page))) {
     return Status::InvalidArgument("index node " + Hex(node.page) + " overflows its page");
   }
+  if (t.directory) dir_dirty_.insert(node.page);
   // The node is what decoding the page gives (encoding only trims pad
   // bytes that decoding restores): the next descent needs no decode.
   RememberDecoded(node);
@@ -1001,6 +1012,7 @@ Status CdxFile::BulkBuild(TagState& t, KeyBuffer* entries, const BuildProgressFn
     root = up_pages[0];
   }
   XB_RETURN_IF_ERROR(writer.Flush());
+  unsynced_ = true;
   entries->Clear();
   changed_ = true;
   t.root = root;
@@ -1304,24 +1316,60 @@ Status CdxFile::Flush() {
   for (const auto& [offset, page] : cache_) {
     if (page.dirty) dirty.push_back(offset);
   }
-  std::sort(dirty.begin(), dirty.end());
+  // Pages in three tiers, each on the disk before the next names it: tag
+  // pages (and freed ones), then tag headers, then the tag directory and
+  // the file header. A sync parts two tiers only when the later one names
+  // pages anew; a header whose change counter alone moved needs none.
+  std::unordered_set<uint32_t> headers{0, kPageSize};
+  for (const auto& t : tags_) {
+    headers.insert(t->header);
+    headers.insert(t->header + kPageSize);
+  }
+  std::array<std::vector<uint32_t>, 3> tiers;
+  for (uint32_t offset : dirty) {
+    const bool head = headers.count(offset) != 0;
+    const bool top = offset < kHeaderSize || dir_dirty_.count(offset) != 0;
+    tiers[top ? 2 : head ? 1 : 0].push_back(offset);
+  }
+  const bool naming = names_changed_ || !dir_dirty_.empty();
   // A page is clean only once its write went through: after a failure
   // every page stays dirty and the next flush tries them all again.
-  PageWriter writer(file_.get());
-  for (uint32_t offset : dirty) XB_RETURN_IF_ERROR(writer.Write(offset, cache_[offset].data.data()));
-  XB_RETURN_IF_ERROR(writer.Flush());
+  bool written = unsynced_;
+  for (size_t i = 0; i < tiers.size(); ++i) {
+    const std::vector<uint32_t>& tier = tiers[i];
+    if (tier.empty()) continue;
+    if (written && naming && i > 0) {
+      XB_RETURN_IF_ERROR(file_->Sync());
+      written = false;
+    }
+    PageWriter writer(file_.get());
+    for (uint32_t offset : tier) XB_RETURN_IF_ERROR(writer.Write(offset, cache_[offset].data.data()));
+    XB_RETURN_IF_ERROR(writer.Flush());
+    written = true;
+  }
   for (uint32_t offset : dirty) cache_[offset].dirty = false;
+  unsynced_ = written;
   uint64_t size = 0;
   XB_RETURN_IF_ERROR(file_->Size(&size));
   if (size != file_end_) XB_RETURN_IF_ERROR(file_->Truncate(file_end_));
   changed_ = false;
+  names_changed_ = false;
+  dir_dirty_.clear();
   if (cache_.size() > kCacheKeepPages) cache_.clear();
+  return Status::OK();
+}
+
+Status CdxFile::Sync() {
+  XB_RETURN_IF_ERROR(Flush());
+  if (!file_ || read_only_ || !unsynced_) return Status::OK();
+  XB_RETURN_IF_ERROR(file_->Sync());
+  unsynced_ = false;
   return Status::OK();
 }
 
 Status CdxFile::Close() {
   if (!file_) return Status::OK();
-  Status s = Flush();
+  Status s = Sync();
   Status closed = file_->Close();
   if (s.ok()) s = closed;
   file_.reset();

@@ -227,6 +227,39 @@ Status RenameFile(const std::string& from, const std::string& to) {
   return SyncDir(to);
 }
 
+std::string StaleIndexMarkerPath(const std::string& table_path) {
+  const size_t slash = table_path.rfind('/');
+  const size_t dot = table_path.rfind('.');
+  const bool has_ext = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+  return (has_ext ? table_path.substr(0, dot) : table_path) + ".qvi";
+}
+
+Status MarkIndexesStale(const std::string& table_path, std::string_view contents) {
+  const std::string marker = StaleIndexMarkerPath(table_path);
+  std::unique_ptr<File> f;
+  XB_RETURN_IF_ERROR(OpenFile(marker, FileMode::kCreate, &f));
+  XB_RETURN_IF_ERROR(f->Truncate(0));
+  XB_RETURN_IF_ERROR(f->Write(0, contents));
+  XB_RETURN_IF_ERROR(f->Sync());
+  XB_RETURN_IF_ERROR(f->Close());
+  return SyncDir(marker);
+}
+
+Status ReadStaleIndexMarker(const std::string& table_path, std::string* contents) {
+  std::unique_ptr<File> f;
+  XB_RETURN_IF_ERROR(OpenFile(StaleIndexMarkerPath(table_path), FileMode::kReadOnly, &f));
+  uint64_t size = 0;
+  XB_RETURN_IF_ERROR(f->Size(&size));
+  if (size > (1u << 20)) return Status::Corruption(f->path() + " is too large to be an index marker");
+  contents->resize(static_cast<size_t>(size));
+  XB_RETURN_IF_ERROR(f->ReadExact(0, contents->size(), contents->data(), "index marker"));
+  return f->Close();
+}
+
+Status ClearIndexesStale(const std::string& table_path) {
+  return RemoveFile(StaleIndexMarkerPath(table_path));
+}
+
 std::string DirName(const std::string& path) {
   size_t slash = path.rfind('/');
   if (slash == std::string::npos) return "";
