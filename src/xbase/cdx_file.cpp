@@ -6,10 +6,6 @@
 // search descends into the first child whose last entry is not before the
 // target. Every change rewrites the path from the leaf to the root through
 // the cache; Flush writes the changed pages.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -20,6 +16,7 @@
 
 #include "cdx_format.h"
 #include "cdx_node.h"
+#include "file.h"
 #include "xbase/index.h"
 
 namespace xb {
@@ -110,7 +107,7 @@ class CdxCursor final : public IndexCursor {
 // writes when their offsets follow each other.
 class PageWriter {
  public:
-  explicit PageWriter(int fd) : fd_(fd) {}
+  explicit PageWriter(File* file) : file_(file) {}
   Status Write(uint32_t offset, const char* page) {
     if (buf_.empty() || offset != start_ + buf_.size() || buf_.size() >= (1u << 20)) {
       XB_RETURN_IF_ERROR(Flush());
@@ -120,32 +117,28 @@ class PageWriter {
     return Status::OK();
   }
   Status Flush() {
-    size_t done = 0;
-    while (done < buf_.size()) {
-      const ssize_t n = ::pwrite(fd_, buf_.data() + done, buf_.size() - done, off_t(start_) + done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return Status::IOError(std::string("cannot write index pages: ") + std::strerror(errno));
-      done += size_t(n);
-    }
+    if (buf_.empty()) return Status::OK();
+    XB_RETURN_IF_ERROR(file_->Write(start_, std::string_view(buf_.data(), buf_.size())));
     buf_.clear();
     return Status::OK();
   }
 
  private:
-  int fd_;
+  File* file_;
   uint32_t start_ = 0;
   std::vector<char> buf_;
 };
 
 class CdxFile final : public IndexFile {
  public:
-  CdxFile(std::string path, int fd, bool read_only, Kind kind)
-      : path_(std::move(path)), fd_(fd), read_only_(read_only), kind_(kind) {
+  CdxFile(std::unique_ptr<File> file, bool read_only, Kind kind)
+      : path_(file->path()), file_(std::move(file)), read_only_(read_only), kind_(kind) {
     dir_.directory = true;
     dir_.info.name = "tag directory";
     dir_.info.key_length = kTagNameLength;
   }
-  ~CdxFile() override { Close(); }
+  // A failure here has no one to tell; callers that care Close() first.
+  ~CdxFile() override { (void)Close(); }
 
   Status InitEmpty(const TagInfo* single);
   Status Load(bool check_tags);
@@ -173,6 +166,7 @@ class CdxFile final : public IndexFile {
   Status DeleteKey(int order, std::string_view key, uint32_t recno) override;
   Status NewCursor(int order, std::unique_ptr<IndexCursor>* out) override;
   Status Flush() override;
+  Status Sync() override;
   Status Close() override;
 
   Status CheckTag(int order, uint64_t* entries) override;
@@ -211,7 +205,7 @@ class CdxFile final : public IndexFile {
   };
 
   Status CheckWritable() const {
-    if (fd_ < 0) return Status::InvalidArgument("index file is closed");
+    if (!file_) return Status::InvalidArgument("index file is closed");
     if (read_only_) return Status::ReadOnly("index file " + path_ + " is open read-only");
     return Status::OK();
   }
@@ -229,13 +223,13 @@ class CdxFile final : public IndexFile {
   Status ReadPage(uint32_t offset, char** data);
   char* WritablePage(uint32_t offset);  // zeroed when not cached
   Status AllocPage(uint32_t* offset);
-  void FreePage(uint32_t offset);
-  void SetHeaderField(uint32_t header, int field, uint32_t value);
+  Status FreePage(uint32_t offset);
+  Status SetHeaderField(uint32_t header, int field, uint32_t value);
   void WriteHeader(uint32_t header, const TagInfo& info, uint32_t root, uint8_t options);
   Status ParseHeader(uint32_t header, TagState* t);
   Status WriteNode(const TagState& t, const Node& node);
   Status PatchSibling(uint32_t page, int field, uint32_t value);
-  void SetRoot(TagState& t, uint32_t root);
+  Status SetRoot(TagState& t, uint32_t root);
   Status NewEmptyRoot(TagState& t);
 
   Status Descend(const TagState& t, std::string_view key, uint32_t recno,
@@ -252,13 +246,20 @@ class CdxFile final : public IndexFile {
   uint8_t TagOptions(const TagInfo& info) const;
 
   std::string path_;
-  int fd_;
+  std::unique_ptr<File> file_;  // null once closed
   bool read_only_;
   Kind kind_;
   uint32_t file_end_ = 0;
   uint32_t free_head_ = 0;
   uint32_t record_count_ = IndexOpenOptions::kUnknownRecordCount;
   bool changed_ = false;
+  // Written since the last sync.
+  bool unsynced_ = false;
+  // A header field that names pages (a root, the free list, a new tag's
+  // header) changed: the pages it names go to the disk first.
+  bool names_changed_ = false;
+  // Tag directory pages changed since the last flush.
+  std::unordered_set<uint32_t> dir_dirty_;
   TagState dir_;
   std::vector<std::unique_ptr<TagState>> tags_;  // by header offset
   std::unordered_map<uint32_t, CachedPage> cache_;
@@ -295,15 +296,11 @@ Status CdxFile::ReadPage(uint32_t offset, char** data) {
   if (offset % kPageSize != 0 || uint64_t(offset) + kPageSize > file_end_) {
     return Damaged("page " + Hex(offset) + " lies outside the file");
   }
+  if (!file_) return Status::InvalidArgument("index file is closed");
   CachedPage page;
-  size_t done = 0;
-  while (done < kPageSize) {
-    const ssize_t n = ::pread(fd_, page.data.data() + done, kPageSize - done, off_t(offset) + done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return Status::IOError("cannot read " + path_ + ": " + std::strerror(errno));
-    if (n == 0) return Damaged("the file ends inside page " + Hex(offset));
-    done += size_t(n);
-  }
+  size_t got = 0;
+  XB_RETURN_IF_ERROR(file_->Read(offset, kPageSize, page.data.data(), &got));
+  if (got != kPageSize) return Damaged("the file ends inside page " + Hex(offset));
   auto [pos, inserted] = cache_.emplace(offset, page);
   *data = pos->second.data.data();
   return Status::OK();
@@ -329,8 +326,8 @@ Status CdxFile::AllocPage(uint32_t* offset) {
                       uint64_t(next) + kPageSize > file_end_)) {
       return Damaged("the free page list is broken at " + Hex(page));
     }
+    XB_RETURN_IF_ERROR(SetHeaderField(0, kHdrFreeList, next));
     free_head_ = next;
-    SetHeaderField(0, kHdrFreeList, next);
     *offset = page;
     return Status::OK();
   }
@@ -342,26 +339,34 @@ Status CdxFile::AllocPage(uint32_t* offset) {
   return Status::OK();
 }
 
-void CdxFile::FreePage(uint32_t offset) {
+Status CdxFile::FreePage(uint32_t offset) {
+  // The header first: a header that cannot be read must not leave a page
+  // linked to a list nobody names.
+  XB_RETURN_IF_ERROR(SetHeaderField(0, kHdrFreeList, offset));
   char* data = WritablePage(offset);
   std::memset(data, 0, kPageSize);
   StoreLE32(data, free_head_);
   free_head_ = offset;
-  SetHeaderField(0, kHdrFreeList, offset);
+  return Status::OK();
 }
 
-void CdxFile::SetHeaderField(uint32_t header, int field, uint32_t value) {
+// A header that cannot be read is an error, never a zeroed page that a
+// later flush would write over the real one.
+Status CdxFile::SetHeaderField(uint32_t header, int field, uint32_t value) {
   char* data;
-  if (!ReadPage(header, &data).ok()) data = WritablePage(header);
+  XB_RETURN_IF_ERROR(ReadPage(header, &data));
   DropDecoded(header);
   cache_[header].dirty = true;
   changed_ = true;
+  names_changed_ = true;
   StoreLE32(data + field, value);
+  return Status::OK();
 }
 
 void CdxFile::WriteHeader(uint32_t header, const TagInfo& info, uint32_t root, uint8_t options) {
   char* p = WritablePage(header);
   char* pool = WritablePage(header + kPageSize);
+  names_changed_ = true;
   std::memset(p, 0, kPageSize);
   std::memset(pool, 0, kPageSize);
   StoreLE32(p + kHdrRoot, root);
@@ -609,6 +614,7 @@ Status CdxFile::WriteNode(const TagState& t, const Node& node) {
   if (!EncodeNode(node, t.pad(), WritablePage(node.page))) {
     return Status::InvalidArgument("index node " + Hex(node.page) + " overflows its page");
   }
+  if (t.directory) dir_dirty_.insert(node.page);
   // The node is what decoding the page gives (encoding only trims pad
   // bytes that decoding restores): the next descent needs no decode.
   RememberDecoded(node);
@@ -625,9 +631,9 @@ Status CdxFile::PatchSibling(uint32_t page, int field, uint32_t value) {
   return Status::OK();
 }
 
-void CdxFile::SetRoot(TagState& t, uint32_t root) {
+Status CdxFile::SetRoot(TagState& t, uint32_t root) {
   t.root = root;
-  SetHeaderField(t.header, kHdrRoot, root);
+  return SetHeaderField(t.header, kHdrRoot, root);
 }
 
 Status CdxFile::NewEmptyRoot(TagState& t) {
@@ -753,7 +759,7 @@ Status CdxFile::Commit(TagState& t, std::vector<PathStep>* path, Node node, bool
     if (node.size() == 0 && !is_root) {
       if (node.left != kNoPage) XB_RETURN_IF_ERROR(PatchSibling(node.left, kNodeRight, node.right));
       if (node.right != kNoPage) XB_RETURN_IF_ERROR(PatchSibling(node.right, kNodeLeft, node.left));
-      FreePage(node.page);
+      XB_RETURN_IF_ERROR(FreePage(node.page));
     } else {
       if (node.size() == 0) node.leaf = true;  // an emptied root becomes an empty leaf
       node.root = false;
@@ -763,7 +769,7 @@ Status CdxFile::Commit(TagState& t, std::vector<PathStep>* path, Node node, bool
     }
     if (is_root) {
       if (pieces.size() == 1) {
-        if (t.root != pieces[0].page) SetRoot(t, pieces[0].page);
+        if (t.root != pieces[0].page) XB_RETURN_IF_ERROR(SetRoot(t, pieces[0].page));
         break;
       }
       Node root;
@@ -773,7 +779,7 @@ Status CdxFile::Commit(TagState& t, std::vector<PathStep>* path, Node node, bool
       for (const Node& p : pieces) {
         root.Insert(root.size(), p.key(p.size() - 1), p.recnos.back(), p.page);
       }
-      SetRoot(t, root.page);
+      XB_RETURN_IF_ERROR(SetRoot(t, root.page));
       node = std::move(root);
       continue;  // the new root may itself need splitting
     }
@@ -806,11 +812,11 @@ Status CdxFile::CollapseRoot(TagState& t) {
     if (root.leaf || root.size() != 1) return Status::OK();
     Node child;
     XB_RETURN_IF_ERROR(ReadNode(t, root.children[0], &child));
-    FreePage(root.page);
+    XB_RETURN_IF_ERROR(FreePage(root.page));
     child.root = true;
     child.left = child.right = kNoPage;
     XB_RETURN_IF_ERROR(WriteNode(t, child));
-    SetRoot(t, child.page);
+    XB_RETURN_IF_ERROR(SetRoot(t, child.page));
   }
   return TagDamaged(t, "deeper than any real index (a loop?)");
 }
@@ -886,7 +892,7 @@ Status CdxFile::BulkBuild(TagState& t, KeyBuffer* entries, const BuildProgressFn
   uint32_t max_recno = 1;
   for (size_t i = 0; i < entries->size(); ++i) max_recno = std::max(max_recno, entries->recno(i));
   const LeafLayout layout = ComputeLeafLayout(kl, max_recno);
-  PageWriter writer(fd_);
+  PageWriter writer(file_.get());
 
   // Last entry of each node written on the level being built, for the
   // level above.
@@ -993,7 +999,9 @@ Status CdxFile::BulkBuild(TagState& t, KeyBuffer* entries, const BuildProgressFn
       node.keys.assign(up_keys, b * kl, (e - b) * kl);
       node.recnos.assign(up_recnos.begin() + b, up_recnos.begin() + e);
       node.children.assign(up_pages.begin() + b, up_pages.begin() + e);
-      EncodeNode(node, pad, page);
+      if (!EncodeNode(node, pad, page)) {
+        return Status::InvalidArgument("index node " + Hex(node.page) + " overflows its page");
+      }
       XB_RETURN_IF_ERROR(write_page(node.page));
       next_keys.append(node.key(node.size() - 1));
       next_recnos.push_back(node.recnos.back());
@@ -1004,6 +1012,7 @@ Status CdxFile::BulkBuild(TagState& t, KeyBuffer* entries, const BuildProgressFn
     root = up_pages[0];
   }
   XB_RETURN_IF_ERROR(writer.Flush());
+  unsynced_ = true;
   entries->Clear();
   changed_ = true;
   t.root = root;
@@ -1101,9 +1110,9 @@ Status CdxFile::RebuildTag(int order, KeyBuffer* entries, const BuildProgressFn&
   }
   std::vector<uint32_t> pages;
   XB_RETURN_IF_ERROR(CollectPages(t, &pages));
-  for (uint32_t p : pages) FreePage(p);
+  for (uint32_t p : pages) XB_RETURN_IF_ERROR(FreePage(p));
   XB_RETURN_IF_ERROR(BulkBuild(t, entries, progress));
-  SetRoot(t, t.root);
+  XB_RETURN_IF_ERROR(SetRoot(t, t.root));
   return Status::OK();
 }
 
@@ -1115,9 +1124,9 @@ Status CdxFile::DropTag(int order) {
   std::vector<uint32_t> pages;
   XB_RETURN_IF_ERROR(CollectPages(t, &pages));
   XB_RETURN_IF_ERROR(TreeDelete(dir_, EncodeCharacterKey(t.info.name, kTagNameLength), t.header));
-  for (uint32_t p : pages) FreePage(p);
-  FreePage(t.header);
-  FreePage(t.header + kPageSize);
+  for (uint32_t p : pages) XB_RETURN_IF_ERROR(FreePage(p));
+  XB_RETURN_IF_ERROR(FreePage(t.header));
+  XB_RETURN_IF_ERROR(FreePage(t.header + kPageSize));
   tags_.erase(tags_.begin() + (order - 1));
   return Status::OK();
 }
@@ -1168,8 +1177,8 @@ Status CdxFile::InsertKeys(int order, KeyBuffer* entries) {
       std::vector<uint32_t> old_pages;
       XB_RETURN_IF_ERROR(CollectPages(t, &old_pages));
       XB_RETURN_IF_ERROR(BulkBuild(t, entries, nullptr));
-      SetRoot(t, t.root);
-      for (uint32_t p : old_pages) FreePage(p);
+      XB_RETURN_IF_ERROR(SetRoot(t, t.root));
+      for (uint32_t p : old_pages) XB_RETURN_IF_ERROR(FreePage(p));
       return Status::OK();
     }
   }
@@ -1207,9 +1216,7 @@ Status CdxFile::NewCursor(int order, std::unique_ptr<IndexCursor>* out) {
 Status CdxFile::InitEmpty(const TagInfo* single) {
   cache_.clear();
   DropDecoded();
-  if (::ftruncate(fd_, 0) != 0) {
-    return Status::IOError("cannot truncate " + path_ + ": " + std::strerror(errno));
-  }
+  XB_RETURN_IF_ERROR(file_->Truncate(0));
   file_end_ = kHeaderSize;
   free_head_ = 0;
   changed_ = true;
@@ -1239,10 +1246,10 @@ Status CdxFile::InitEmpty(const TagInfo* single) {
 }
 
 Status CdxFile::Load(bool check_tags) {
-  struct stat st;
-  if (::fstat(fd_, &st) != 0) return Status::IOError("cannot stat " + path_);
-  if (st.st_size < off_t(kHeaderSize)) return Damaged("shorter than its header");
-  file_end_ = uint32_t(std::min<off_t>(st.st_size, 0xFFFFFE00) / kPageSize * kPageSize);
+  uint64_t size = 0;
+  XB_RETURN_IF_ERROR(file_->Size(&size));
+  if (size < kHeaderSize) return Damaged("shorter than its header");
+  file_end_ = uint32_t(std::min<uint64_t>(size, 0xFFFFFE00) / kPageSize * kPageSize);
   char* p;
   XB_RETURN_IF_ERROR(ReadPage(0, &p));
   const uint8_t options = uint8_t(p[kHdrOptions]);
@@ -1300,7 +1307,7 @@ Status CdxFile::Zap() {
 }
 
 Status CdxFile::Flush() {
-  if (fd_ < 0 || read_only_ || !changed_) return Status::OK();
+  if (!file_ || read_only_ || !changed_) return Status::OK();
   char* p;
   XB_RETURN_IF_ERROR(ReadPage(0, &p));
   StoreLE32(p + kHdrCounter, LoadLE32(p + kHdrCounter) + 1);
@@ -1309,30 +1316,63 @@ Status CdxFile::Flush() {
   for (const auto& [offset, page] : cache_) {
     if (page.dirty) dirty.push_back(offset);
   }
-  std::sort(dirty.begin(), dirty.end());
-  PageWriter writer(fd_);
+  // Pages in three tiers, each on the disk before the next names it: tag
+  // pages (and freed ones), then tag headers, then the tag directory and
+  // the file header. A sync parts two tiers only when the later one names
+  // pages anew; a header whose change counter alone moved needs none.
+  std::unordered_set<uint32_t> headers{0, kPageSize};
+  for (const auto& t : tags_) {
+    headers.insert(t->header);
+    headers.insert(t->header + kPageSize);
+  }
+  std::array<std::vector<uint32_t>, 3> tiers;
   for (uint32_t offset : dirty) {
-    CachedPage& page = cache_[offset];
-    XB_RETURN_IF_ERROR(writer.Write(offset, page.data.data()));
-    page.dirty = false;
+    const bool head = headers.count(offset) != 0;
+    const bool top = offset < kHeaderSize || dir_dirty_.count(offset) != 0;
+    tiers[top ? 2 : head ? 1 : 0].push_back(offset);
   }
-  XB_RETURN_IF_ERROR(writer.Flush());
-  struct stat st;
-  if (::fstat(fd_, &st) == 0 && st.st_size != off_t(file_end_)) {
-    if (::ftruncate(fd_, file_end_) != 0) {
-      return Status::IOError("cannot resize " + path_ + ": " + std::strerror(errno));
+  const bool naming = names_changed_ || !dir_dirty_.empty();
+  // A page is clean only once its write went through: after a failure
+  // every page stays dirty and the next flush tries them all again.
+  bool written = unsynced_;
+  for (size_t i = 0; i < tiers.size(); ++i) {
+    const std::vector<uint32_t>& tier = tiers[i];
+    if (tier.empty()) continue;
+    if (written && naming && i > 0) {
+      XB_RETURN_IF_ERROR(file_->Sync());
+      written = false;
     }
+    PageWriter writer(file_.get());
+    for (uint32_t offset : tier) XB_RETURN_IF_ERROR(writer.Write(offset, cache_[offset].data.data()));
+    XB_RETURN_IF_ERROR(writer.Flush());
+    written = true;
   }
+  for (uint32_t offset : dirty) cache_[offset].dirty = false;
+  unsynced_ = written;
+  uint64_t size = 0;
+  XB_RETURN_IF_ERROR(file_->Size(&size));
+  if (size != file_end_) XB_RETURN_IF_ERROR(file_->Truncate(file_end_));
   changed_ = false;
+  names_changed_ = false;
+  dir_dirty_.clear();
   if (cache_.size() > kCacheKeepPages) cache_.clear();
   return Status::OK();
 }
 
+Status CdxFile::Sync() {
+  XB_RETURN_IF_ERROR(Flush());
+  if (!file_ || read_only_ || !unsynced_) return Status::OK();
+  XB_RETURN_IF_ERROR(file_->Sync());
+  unsynced_ = false;
+  return Status::OK();
+}
+
 Status CdxFile::Close() {
-  if (fd_ < 0) return Status::OK();
-  Status s = Flush();
-  ::close(fd_);
-  fd_ = -1;
+  if (!file_) return Status::OK();
+  Status s = Sync();
+  Status closed = file_->Close();
+  if (s.ok()) s = closed;
+  file_.reset();
   cache_.clear();
   DropDecoded();
   return s;
@@ -1497,19 +1537,18 @@ Status CdxCursor::Step(bool forward) {
 Status CdxCursor::Next() { return Step(true); }
 Status CdxCursor::Prev() { return Step(false); }
 
-Status OpenFd(const std::string& path, int flags, int* fd) {
-  *fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
-  if (*fd >= 0) return Status::OK();
-  if (errno == ENOENT) return Status::NotFound("no index file " + path);
-  return Status::IOError("cannot open " + path + ": " + std::strerror(errno));
+Status OpenIndex(const std::string& path, FileMode mode, std::unique_ptr<File>* out) {
+  Status s = OpenFile(path, mode, out);
+  if (s.IsNotFound()) return Status::NotFound("no index file " + path);
+  return s;
 }
 
 }  // namespace
 
 Status IndexFile::CreateCompound(const std::string& path, std::unique_ptr<IndexFile>* out) {
-  int fd;
-  XB_RETURN_IF_ERROR(OpenFd(path, O_RDWR | O_CREAT | O_TRUNC, &fd));
-  auto file = std::make_unique<CdxFile>(path, fd, false, Kind::kCompound);
+  std::unique_ptr<File> f;
+  XB_RETURN_IF_ERROR(OpenIndex(path, FileMode::kCreate, &f));
+  auto file = std::make_unique<CdxFile>(std::move(f), false, Kind::kCompound);
   XB_RETURN_IF_ERROR(file->InitEmpty(nullptr));
   XB_RETURN_IF_ERROR(file->Flush());
   *out = std::move(file);
@@ -1525,9 +1564,9 @@ Status IndexFile::CreateSingle(const std::string& path, const TagInfo& def,
       info.key_expr.size() + info.for_expr.size() + 2 > kExprPoolSize) {
     return Status::InvalidArgument("bad definition for index " + path);
   }
-  int fd;
-  XB_RETURN_IF_ERROR(OpenFd(path, O_RDWR | O_CREAT | O_TRUNC, &fd));
-  auto file = std::make_unique<CdxFile>(path, fd, false, Kind::kSingle);
+  std::unique_ptr<File> f;
+  XB_RETURN_IF_ERROR(OpenIndex(path, FileMode::kCreate, &f));
+  auto file = std::make_unique<CdxFile>(std::move(f), false, Kind::kSingle);
   XB_RETURN_IF_ERROR(file->InitEmpty(&info));
   XB_RETURN_IF_ERROR(file->Flush());
   *out = std::move(file);
@@ -1536,9 +1575,10 @@ Status IndexFile::CreateSingle(const std::string& path, const TagInfo& def,
 
 Status IndexFile::Open(const std::string& path, const IndexOpenOptions& options,
                        std::unique_ptr<IndexFile>* out) {
-  int fd;
-  XB_RETURN_IF_ERROR(OpenFd(path, options.read_only ? O_RDONLY : O_RDWR, &fd));
-  auto file = std::make_unique<CdxFile>(path, fd, options.read_only, Kind::kCompound);
+  std::unique_ptr<File> f;
+  XB_RETURN_IF_ERROR(
+      OpenIndex(path, options.read_only ? FileMode::kReadOnly : FileMode::kReadWrite, &f));
+  auto file = std::make_unique<CdxFile>(std::move(f), options.read_only, Kind::kCompound);
   file->set_record_count(options.record_count);
   XB_RETURN_IF_ERROR(file->Load(options.check_tags));
   *out = std::move(file);

@@ -28,7 +28,20 @@ constexpr off_t kAppendLockOffset = 0x7FFFFFFFFFFF0000LL;
 class PosixFile final : public File {
  public:
   PosixFile(std::string path, int fd) : File(std::move(path)), fd_(fd) {}
-  ~PosixFile() override { ::close(fd_); }
+  ~PosixFile() override {
+    if (fd_ >= 0) ::close(fd_);
+  }
+
+  Status Close() override {
+    if (fd_ < 0) return Status::OK();
+    const int rc = ::close(fd_);
+    const int err = errno;
+    fd_ = -1;
+    // EINTR leaves the descriptor closed on Linux; retrying could close
+    // someone else's.
+    if (rc != 0 && err != EINTR) return ErrnoStatus("cannot close", path(), err);
+    return Status::OK();
+  }
 
   Status Read(uint64_t offset, size_t n, char* buf, size_t* got) override {
     *got = 0;
@@ -170,7 +183,12 @@ Status OpenPosixFile(const std::string& path, FileMode mode, std::unique_ptr<Fil
   int fd = ::open(path.c_str(), flags, 0644);
   if (fd < 0) return ErrnoStatus("cannot open", path, errno);
   struct stat st;
-  if (::fstat(fd, &st) == 0 && !S_ISREG(st.st_mode)) {
+  if (::fstat(fd, &st) != 0) {
+    const int err = errno;
+    ::close(fd);
+    return ErrnoStatus("cannot stat", path, err);
+  }
+  if (!S_ISREG(st.st_mode)) {
     ::close(fd);
     return Status::InvalidArgument(path + " is not a regular file");
   }
@@ -207,6 +225,39 @@ Status RenameFile(const std::string& from, const std::string& to) {
     return ErrnoStatus("cannot rename " + from + " to", to, errno);
   }
   return SyncDir(to);
+}
+
+std::string StaleIndexMarkerPath(const std::string& table_path) {
+  const size_t slash = table_path.rfind('/');
+  const size_t dot = table_path.rfind('.');
+  const bool has_ext = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+  return (has_ext ? table_path.substr(0, dot) : table_path) + ".qvi";
+}
+
+Status MarkIndexesStale(const std::string& table_path, std::string_view contents) {
+  const std::string marker = StaleIndexMarkerPath(table_path);
+  std::unique_ptr<File> f;
+  XB_RETURN_IF_ERROR(OpenFile(marker, FileMode::kCreate, &f));
+  XB_RETURN_IF_ERROR(f->Truncate(0));
+  XB_RETURN_IF_ERROR(f->Write(0, contents));
+  XB_RETURN_IF_ERROR(f->Sync());
+  XB_RETURN_IF_ERROR(f->Close());
+  return SyncDir(marker);
+}
+
+Status ReadStaleIndexMarker(const std::string& table_path, std::string* contents) {
+  std::unique_ptr<File> f;
+  XB_RETURN_IF_ERROR(OpenFile(StaleIndexMarkerPath(table_path), FileMode::kReadOnly, &f));
+  uint64_t size = 0;
+  XB_RETURN_IF_ERROR(f->Size(&size));
+  if (size > (1u << 20)) return Status::Corruption(f->path() + " is too large to be an index marker");
+  contents->resize(static_cast<size_t>(size));
+  XB_RETURN_IF_ERROR(f->ReadExact(0, contents->size(), contents->data(), "index marker"));
+  return f->Close();
+}
+
+Status ClearIndexesStale(const std::string& table_path) {
+  return RemoveFile(StaleIndexMarkerPath(table_path));
 }
 
 std::string DirName(const std::string& path) {

@@ -43,6 +43,10 @@ class File {
   virtual Status Size(uint64_t* size) = 0;
   virtual Status Truncate(uint64_t size) = 0;
   virtual Status Sync() = 0;
+  // Closes the file and says whether the system took every write (some
+  // file systems report a failed write only here). Later calls do nothing;
+  // the destructor closes a file nobody closed, with no one to tell.
+  virtual Status Close() { return Status::OK(); }
 
   // Whole-file lock held by this open file (not by the process), so two
   // opens in one process conflict as two processes do. Never waits:
@@ -88,6 +92,20 @@ Status RenameFile(const std::string& from, const std::string& to);
 // Finds `name` in the directory of `dir_of` ignoring letter case; prefers an
 // exact match. Returns the full path or "" when absent.
 std::string FindFileIgnoringCase(const std::string& dir_of, const std::string& name);
+
+// The stale-index marker: a file "<stem>.qvi" beside the table
+// "<stem>.dbf". A job that changes the table's indexes in bulk without
+// writing them through after each record (a pack, which empties and
+// rebuilds every tag) creates it, synced, before it starts, and removes it
+// once the indexes are rebuilt and synced. Found at the next open, it
+// means that job was cut off: the production index is out of date and is
+// rebuilt from the tag definitions the marker holds (the CDX itself may be
+// half emptied). Other xBase programs ignore the file and read the CDX as
+// it is; nothing in the CDX format changes. `contents`: docs/formats/cdx.md.
+std::string StaleIndexMarkerPath(const std::string& table_path);
+Status MarkIndexesStale(const std::string& table_path, std::string_view contents);
+Status ReadStaleIndexMarker(const std::string& table_path, std::string* contents);
+Status ClearIndexesStale(const std::string& table_path);
 
 std::string DirName(const std::string& path);  // "" for a bare name
 std::string BaseName(const std::string& path);

@@ -449,6 +449,10 @@ struct Table::Rep {
   bool batching = false;
   std::string batch;
   uint32_t batch_first = 0;
+  // Memo blocks written since the memo file was last synced. They reach
+  // the disk before any record naming them, so a power cut never leaves a
+  // pointer to text that was lost.
+  bool memo_unsynced = false;
 
   std::string ahead;  // records [ahead_first, ahead_first + ahead_count)
   uint32_t ahead_first = 0;
@@ -564,15 +568,25 @@ struct Table::Rep {
     return StampHeader(true);
   }
 
+  Status SyncMemo() {
+    if (!memo_unsynced || !memo) return Status::OK();
+    XB_RETURN_IF_ERROR(memo->Sync());
+    memo_unsynced = false;
+    return Status::OK();
+  }
+
   // A shared append learns its record number only now, under the append
   // lock: the record with its values and the EOF marker first, the count
   // after them, so no other program ever counts a blank or stale record.
+  // The sync between them keeps that order through a power cut.
   Status FlushSharedAppend() {
+    XB_RETURN_IF_ERROR(SyncMemo());
     XB_RETURN_IF_ERROR(file->LockAppend());
     Status s = RefreshCount();
     const uint32_t n = lay.record_count + 1;
     if (s.ok() && lay.record_count == 0xFFFFFFFFu) s = Status::IOError(path + " is full");
     if (s.ok()) s = file->Write(RecordOffset(n), record + dbf::kEofMarker);
+    if (s.ok()) s = file->Sync();
     if (s.ok()) {
       lay.record_count = n;
       s = StampHeader(true);
@@ -590,12 +604,16 @@ struct Table::Rep {
 
   // Appended records waiting to be written together (see
   // Table::SetAppendBatching), the first of them record `batch_first`.
+  // Memos, then the records, then their count, each synced before the
+  // next is written.
   Status WriteBatch() {
     if (batch.empty()) return Status::OK();
+    XB_RETURN_IF_ERROR(SyncMemo());
     batch.push_back(dbf::kEofMarker);
     Status s = file->Write(RecordOffset(batch_first), batch);
     batch.pop_back();
     XB_RETURN_IF_ERROR(s);
+    XB_RETURN_IF_ERROR(file->Sync());
     batch.clear();
     return StampHeader(true);
   }
@@ -626,9 +644,12 @@ struct Table::Rep {
       return Status::OK();
     }
     if (dirty) {
+      XB_RETURN_IF_ERROR(SyncMemo());
       XB_RETURN_IF_ERROR(count_pending
                              ? file->Write(RecordOffset(recno), record + dbf::kEofMarker)
                              : file->Write(RecordOffset(recno), record));
+      // An appended record is on the disk before the count that takes it.
+      if (count_pending) XB_RETURN_IF_ERROR(file->Sync());
       dirty = false;
       if (recno >= ahead_first && recno < ahead_first + ahead_count) {
         std::memcpy(&ahead[static_cast<size_t>(recno - ahead_first) * lay.record_length],
@@ -1063,6 +1084,7 @@ Status Table::SetMemo(int field, std::string_view text) {
     old_block = 0;
   }
   XB_RETURN_IF_ERROR(r.memo->Write(old_block, fpt::kTypeText, text, &new_block));
+  if (new_block != 0) r.memo_unsynced = true;
   std::string ptr(f.width, ' ');
   XB_RETURN_IF_ERROR(EncodeMemoPointer(new_block, ptr.data(), f.width));
   if (std::memcmp(ptr.data(), &r.record[f.offset], f.width) != 0) {

@@ -435,6 +435,11 @@ Status WorkArea::Open(const std::string& path, const OpenOptions& options,
   r.table = std::move(table);
   r.settings = settings;
   std::string cdx = FindFileIgnoringCase(path, BaseNameWithoutExtension(path) + ".cdx");
+  if (FileExists(StaleIndexMarkerPath(path))) {
+    bool pending = false;
+    XB_RETURN_IF_ERROR(area->RepairStaleIndex(&pending));
+    if (pending) cdx.clear();  // rebuilt and open, or reported
+  }
   if (!cdx.empty()) {
     IndexOpenOptions io;
     io.read_only = options.read_only;
@@ -458,6 +463,108 @@ Status WorkArea::Open(const std::string& path, const OpenOptions& options,
   }
   XB_RETURN_IF_ERROR(area->GoTop());
   *out = std::move(area);
+  return Status::OK();
+}
+
+namespace {
+
+// The stale-index marker holds one line per tag of the production index:
+// "TAG", name, key, FOR condition and flags (U unique, D descending, C
+// custom), tab-separated, with backslash, tab and newline escaped; then
+// "END". A marker without its END line was cut off while being written,
+// before the job it guards changed anything.
+std::string EscapeMarkerField(const std::string& s) {
+  std::string out;
+  for (char c : s) {
+    if (c == '\\') out += "\\\\";
+    else if (c == '\t') out += "\\t";
+    else if (c == '\n') out += "\\n";
+    else out += c;
+  }
+  return out;
+}
+
+std::string UnescapeMarkerField(std::string_view s) {
+  std::string out;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] != '\\' || i + 1 == s.size()) {
+      out += s[i];
+      continue;
+    }
+    const char c = s[++i];
+    out += c == 't' ? '\t' : c == 'n' ? '\n' : c;
+  }
+  return out;
+}
+
+std::string MarkerContents(const IndexFile& f) {
+  std::string out;
+  for (int i = 1; i <= f.tag_count(); ++i) {
+    const TagInfo& t = f.tag(i);
+    out += "TAG\t" + EscapeMarkerField(t.name) + "\t" + EscapeMarkerField(t.key_expr) + "\t" +
+           EscapeMarkerField(t.for_expr) + "\t" + (t.unique ? "U" : "") + (t.descending ? "D" : "") +
+           (t.custom ? "C" : "") + "\n";
+  }
+  return out + "END\n";
+}
+
+// False when a line is not a tag line or a tag was filled by hand (a
+// rebuild cannot bring its records back).
+bool ParseMarker(std::string_view text, std::vector<WorkArea::TagSpec>* specs) {
+  text.remove_suffix(4);  // END line
+  while (!text.empty()) {
+    const size_t nl = text.find('\n');
+    std::string_view line = text.substr(0, nl);
+    text = nl == std::string_view::npos ? std::string_view() : text.substr(nl + 1);
+    std::vector<std::string_view> parts;
+    for (size_t from = 0;;) {
+      const size_t tab = line.find('\t', from);
+      parts.push_back(line.substr(from, tab == std::string_view::npos ? tab : tab - from));
+      if (tab == std::string_view::npos) break;
+      from = tab + 1;
+    }
+    if (parts.size() != 5 || parts[0] != "TAG" || parts[1].empty() || parts[2].empty()) return false;
+    if (parts[4].find('C') != std::string_view::npos) return false;
+    specs->push_back({UnescapeMarkerField(parts[1]), UnescapeMarkerField(parts[2]),
+                      UnescapeMarkerField(parts[3]), parts[4].find('U') != std::string_view::npos,
+                      parts[4].find('D') != std::string_view::npos});
+  }
+  return !specs->empty();
+}
+
+}  // namespace
+
+// A bulk index job was cut off (see StaleIndexMarkerPath): the index is
+// rebuilt from the tag definitions the marker keeps when the table is ours
+// to change, else the user is told it is out of date. *pending is false
+// when the marker shows the job never started (the index stands).
+Status WorkArea::RepairStaleIndex(bool* pending) {
+  *pending = true;
+  Rep& r = *rep_;
+  Table& t = *r.table;
+  const std::string stale = "the index of " + t.path() +
+                            " was being rebuilt when the program stopped and is out of date";
+  if (!t.exclusive() || t.read_only()) {
+    r.index_status = Status::Corruption(stale + ": open it exclusively to rebuild it");
+    return Status::OK();
+  }
+  std::string text;
+  std::vector<TagSpec> specs;
+  Status s = ReadStaleIndexMarker(t.path(), &text);
+  if (s.ok() && (text.size() < 4 || text.compare(text.size() - 4, 4, "END\n") != 0)) {
+    *pending = false;
+    return ClearIndexesStale(t.path());
+  }
+  if (s.ok() && !ParseMarker(text, &specs)) {
+    s = Status::Corruption(stale + ": its orders cannot be rebuilt from " +
+                           StaleIndexMarkerPath(t.path()) + "; rebuild it by hand");
+  }
+  if (s.ok()) s = RebuildProductionIndex(specs);
+  if (!s.ok()) {
+    r.orders.clear();
+    r.production.reset();
+    r.index_status = s.IsCorruption() ? s : Status::Corruption(stale + ": " + s.message());
+  }
   return Status::OK();
 }
 
@@ -693,6 +800,12 @@ Status WorkArea::Commit() {
   RecordRef was = now;
   was.data = r.before.data();
   std::string old_key, new_key;
+  // Each posted record's index changes are written with it, not left for
+  // the close.
+  std::vector<IndexFile*> changed;
+  auto note = [&changed](IndexFile* f) {
+    if (std::find(changed.begin(), changed.end(), f) == changed.end()) changed.push_back(f);
+  };
   for (Order& o : r.orders) {
     const TagInfo& info = o.file->tag(o.tag);
     bool had = false, has = false;
@@ -705,16 +818,19 @@ Status WorkArea::Commit() {
       Status s = o.file->DeleteKey(o.tag, old_key, now.recno);
       if (s.IsNotFound()) continue;
       XB_RETURN_IF_ERROR(s);
+      note(o.file);
       if (has) XB_RETURN_IF_ERROR(o.file->InsertKey(o.tag, new_key, now.recno));
       continue;
     }
     if (had && has && old_key == new_key) continue;
+    note(o.file);
     if (had) {
       Status s = o.file->DeleteKey(o.tag, old_key, now.recno);
       if (!s.ok() && !s.IsNotFound()) return s;
     }
     if (has) XB_RETURN_IF_ERROR(o.file->InsertKey(o.tag, new_key, now.recno));
   }
+  for (IndexFile* f : changed) XB_RETURN_IF_ERROR(f->Flush());
   return Status::OK();
 }
 
@@ -990,6 +1106,7 @@ Status WorkArea::RebuildProductionIndex(const std::vector<TagSpec>& specs) {
   }
   if (s.ok()) s = RenameFile(side, path);
   if (s.ok()) s = t.SetIndexFlag(true);
+  if (s.ok()) s = ClearIndexesStale(t.path());
   if (!s.ok()) RemoveFile(side);
   // The new index, or the old one untouched when the build failed.
   if (FileExists(path)) {
@@ -1435,6 +1552,11 @@ Status WorkArea::Pack() {
   if (r.progress) {
     table_progress = indexed ? ProgressFn([&r](int p) { r.progress(p / 2); }) : r.progress;
   }
+  // The tags are emptied and rebuilt without being written through: a
+  // pack cut off anywhere from here leaves the marker for the next open.
+  if (indexed && r.production) {
+    XB_RETURN_IF_ERROR(MarkIndexesStale(r.table->path(), MarkerContents(*r.production)));
+  }
   XB_RETURN_IF_ERROR(r.table->Pack(table_progress));
   r.SetRecordCounts();
   if (indexed) {
@@ -1454,6 +1576,8 @@ Status WorkArea::Pack() {
       }
       XB_RETURN_IF_ERROR(o.file->RebuildTag(o.tag, &keys, nullptr));
     }
+    for (IndexFile* f : files) XB_RETURN_IF_ERROR(f->Sync());
+    XB_RETURN_IF_ERROR(ClearIndexesStale(r.table->path()));
     if (r.current > 0) {
       XB_RETURN_IF_ERROR(r.orders[r.current - 1].file->NewCursor(r.orders[r.current - 1].tag, &r.cursor));
     }

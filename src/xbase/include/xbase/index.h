@@ -226,9 +226,12 @@ class IndexFile {
   // REQUIRES: the key type set (SetKeyType) as for reading.
   virtual Status CheckTag(int order, uint64_t* entries) = 0;
 
-  // Writes changed pages. Close flushes and closes; the destructor does the
-  // same, ignoring errors.
+  // Writes changed pages, each tier of the tree on the disk before the
+  // headers that name it (a sync between them when they name pages anew).
+  // Sync flushes and makes everything written durable. Close syncs and
+  // closes; the destructor does the same, ignoring errors.
   virtual Status Flush() = 0;
+  virtual Status Sync() = 0;
   virtual Status Close() = 0;
 };
 

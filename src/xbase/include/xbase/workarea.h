@@ -196,6 +196,7 @@ class WorkArea {
   Status SkipSteps(int64_t n);
   Status GoSteps(uint32_t recno);
   Status SeekSteps(const std::string& key, bool prefix, bool* found);
+  Status RepairStaleIndex(bool* pending);
   struct Rep;
   std::unique_ptr<Rep> rep_;
 };
