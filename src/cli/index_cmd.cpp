@@ -92,6 +92,9 @@ xb::Status MakeSide(const std::string& side, std::istream& in, std::string* line
   XB_RETURN_IF_ERROR(xb::Table::Create(side, ContactFields()));
   std::unique_ptr<xb::Table> table;
   XB_RETURN_IF_ERROR(xb::Table::Open(side, xb::OpenOptions(), &table));
+  // The side file is renamed into place only when whole, so its records
+  // may reach the disk in batches instead of one sync each.
+  XB_RETURN_IF_ERROR(table->SetAppendBatching(true));
   std::string row;
   int line_no = 0;
   while (std::getline(in, row)) {
@@ -107,6 +110,7 @@ xb::Status MakeSide(const std::string& side, std::istream& in, std::string* line
     if (s.ok()) s = table->Flush();
     if (!s.ok()) return xb::Status::InvalidArgument("line " + std::to_string(line_no) + ": " + s.ToString());
   }
+  XB_RETURN_IF_ERROR(table->SetAppendBatching(false));
   XB_RETURN_IF_ERROR(table->Close());
   table.reset();
   return BuildTags(side, "made", nullptr, line);
