@@ -358,6 +358,8 @@ bool TApollo::CopyFile(const QString& fileName) {
   if (!CopyStructure(fileName)) return false;
   std::unique_ptr<xb::Table> out;
   xb::Status s = xb::Table::Open(fileName.toStdString(), xb::OpenOptions(), &out);
+  // A new file: its records may reach the disk in batches, not a sync each.
+  if (s.ok()) s = out->SetAppendBatching(true);
   const uint32_t keep = a->recno();
   uint32_t total = 0;
   if (s.ok()) s = a->QueryRecCount(&total);
@@ -383,6 +385,7 @@ bool TApollo::CopyFile(const QString& fileName) {
     ++done;
     if (m_gauge && total > 0 && done % 1024 == 0) m_gauge(static_cast<int>(100ull * done / total));
   }
+  if (s.ok()) s = out->SetAppendBatching(false);
   xb::Status closed = out ? out->Close() : xb::Status::OK();
   if (s.ok()) s = closed;
   a->Go(keep);

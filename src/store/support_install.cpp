@@ -82,6 +82,8 @@ bool BuildSupportTable(const QString& name, const QString& directory, QString* w
   xb::Settings settings;
   std::unique_ptr<xb::WorkArea> area;
   if (s.ok()) s = xb::WorkArea::Open(path, xb::OpenOptions(), &settings, &area);
+  // A half-made table is removed below, so its rows need not be synced one by one.
+  if (s.ok()) s = area->table().SetAppendBatching(true);
   for (size_t r = 0; s.ok() && r < data.rows.size(); ++r) {
     s = area->Append();
     for (size_t i = 0; s.ok() && i < data.fields.size(); ++i) {
@@ -89,6 +91,7 @@ bool BuildSupportTable(const QString& name, const QString& directory, QString* w
     }
     if (s.ok()) s = area->Commit();
   }
+  if (s.ok()) s = area->table().SetAppendBatching(false);
   if (s.ok()) {
     s = area->IndexTag("", std::string(table->tag), std::string(table->key), "", false, false);
   }
