@@ -145,7 +145,8 @@ class CdxFile final : public IndexFile {
     dir_.info.name = "tag directory";
     dir_.info.key_length = kTagNameLength;
   }
-  ~CdxFile() override { Close(); }
+  // A destructor has no one to tell; callers that care close first.
+  ~CdxFile() override { Close().IgnoreError(); }
 
   Status InitEmpty(const TagInfo* single);
   Status Load(bool check_tags);
