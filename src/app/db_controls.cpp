@@ -53,9 +53,12 @@ void DBEdit::load() {
   m_loading = false;
 }
 
+// A bound box stores as the user types: text the field refuses (a date
+// half typed) leaves the last value taken pending, and the box shows it on
+// the next load. So its result is not needed here.
 void DBEdit::store(const QString& text) {
   m_loading = true;
-  m_table->setFieldText(m_field, text);
+  (void)m_table->setFieldText(m_field, text);
   m_loading = false;
 }
 
@@ -123,10 +126,10 @@ void DBDateEdit::store(const QString& text) {
   m_loading = true;
   if (DigitsOnly(text).isEmpty()) {
     // Every digit position blank: the date is emptied.
-    m_table->setFieldDate(m_field, QDate());
+    (void)m_table->setFieldDate(m_field, QDate());
   } else {
     // A half-typed date is not stored; the last whole one stays pending.
-    m_table->setFieldText(m_field, text);
+    (void)m_table->setFieldText(m_field, text);
   }
   m_loading = false;
 }
@@ -141,7 +144,7 @@ DBMemo::DBMemo(TableObject* table, const QString& field, QWidget* parent)
   connect(this, &QPlainTextEdit::textChanged, this, [this] {
     if (m_loading || !Editing(m_table)) return;
     m_loading = true;
-    m_table->setFieldText(m_field, toPlainText());
+    (void)m_table->setFieldText(m_field, toPlainText());  // a memo takes any text
     m_loading = false;
   });
 }

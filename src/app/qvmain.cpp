@@ -30,6 +30,7 @@
 #include "app/splash.h"
 #include "store/contact_file.h"
 #include "store/dates.h"
+#include "store/messages.h"
 #include "store/settings.h"
 #include "store/table_object.h"
 #include "ui/dialogs.h"
@@ -134,7 +135,8 @@ void TQVPMain::FormCreate(const StartOptions& options) {
       TableObject creation(&ApolloEnv1);
       TApollo creationApollo;
       const bool made = CreateContactFile(fallback, creation, creationApollo);
-      creation.close();
+      // Freshly made and tagged: the close has nothing left to write.
+      (void)creation.close();
       if (made) OpenQVWDBF(fallback);
     } else {
       OpenQVWDBF(fallback);
@@ -392,8 +394,7 @@ void TQVPMain::GridRowChosen(int row) {
   const int recno = GridModel->recordOfRow(row);
   if (recno <= 0 || recno == TableQVW->recNo()) return;
   // A move without a new layout: the rows stay as they are.
-  TableQVW->area()->Go(static_cast<uint32_t>(recno));
-  TableQVW->refresh();
+  if (!TableQVW->goToRecord(recno)) Messages().information(TableQVW->failureMessage());
   SetButtons();
 }
 
@@ -409,8 +410,13 @@ void TQVPMain::DeleteCurrentRecord(const QString& question) {
   // which every selection leaves out, hide it.
   TrackTableEvents = false;
   TableQVW->edit();
-  TableQVW->setFieldText(QStringLiteral("PREFIX"), QStringLiteral("DELETED"));
-  if (TableQVW->post()) TableQVW->deleteRecord();
+  // post and deleteRecord say why themselves when they fail.
+  if (TableQVW->setFieldText(QStringLiteral("PREFIX"), QStringLiteral("DELETED")) &&
+      TableQVW->post()) {
+    (void)TableQVW->deleteRecord();
+  } else {
+    TableQVW->cancel();
+  }
   TrackTableEvents = true;
   SetButtons();
 }
@@ -431,7 +437,7 @@ void TQVPMain::SaveButtonClick() {
     DBDate->setFocus();
     return;
   }
-  TableQVW->post();
+  (void)TableQVW->post();  // says why itself and keeps the edit
   SetButtons();
 }
 
@@ -447,19 +453,23 @@ void TQVPMain::EditFieldClick() {
 
 void TQVPMain::RecordPrevClick() {
   if (!TableQVW->active()) return;
-  TableQVW->prior();
-  if (TableQVW->bof()) Dialogs().beep();
+  if (!TableQVW->prior()) {
+    ShowInformation(TableQVW->failureMessage());
+  } else if (TableQVW->bof()) {
+    Dialogs().beep();
+  }
   SetButtons();
 }
 
 void TQVPMain::RecordNextClick() {
   if (!TableQVW->active()) return;
-  TableQVW->next();
-  if (TableQVW->eof()) {
+  bool moved = TableQVW->next();
+  if (moved && TableQVW->eof()) {
     // The end is not a record: stay on the last one.
-    TableQVW->last();
+    moved = TableQVW->last();
     Dialogs().beep();
   }
+  if (!moved) ShowInformation(TableQVW->failureMessage());
   SetButtons();
 }
 

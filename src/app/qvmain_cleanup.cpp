@@ -36,7 +36,7 @@ void TQVPMain::RunExclusiveCheck(const QString& workIndex) {
   MainView saved{Apollo1.RecNo(), Apollo1.DBFilter()};
   TableQVW->disableControls();
   TrackTableEvents = false;
-  TableQVW->close();
+  if (!TableQVW->close()) ShowInformation(TableQVW->failureMessage());
   {
     Window window(&ApolloEnv1, ProgramDirectory(), this);
     CenterOnMainWindow(&window);
@@ -47,7 +47,7 @@ void TQVPMain::RunExclusiveCheck(const QString& workIndex) {
         window.exec();
       }
     }
-    window.tableObject()->close();
+    if (!window.tableObject()->close()) ShowInformation(window.tableObject()->failureMessage());
   }
   RemoveWorkIndex(QDir(ProgramDirectory()).filePath(workIndex));
   // The main table comes back as it was: same file, order, query, record.
@@ -110,11 +110,11 @@ void TQVPMain::RunOnFilterAlone(const std::function<Window*()>& make) {
   ApplyFilter();
   Apollo1.SetOrder(savedOrder);
   // Back to the record shown before, unless the run deleted it.
-  if (savedRecno > 0) Apollo1.Go(savedRecno);
+  if (savedRecno > 0 && !Apollo1.Go(savedRecno)) ShowInformation(TableQVW->failureMessage());
   if (Apollo1.Eof() || Apollo1.Deleted() ||
       !Apollo1.EvalLogical(Apollo1.DBFilter().isEmpty() ? QStringLiteral(".T.")
                                                                   : Apollo1.DBFilter())) {
-    TableQVW->first();
+    if (!TableQVW->first()) ShowInformation(TableQVW->failureMessage());
   }
   TableQVW->enableControls();
   TrackTableEvents = true;

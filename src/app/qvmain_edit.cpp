@@ -23,6 +23,15 @@ namespace qv {
 
 namespace {
 
+// A new record takes whatever the adding settings carry into it: character
+// fields and a date in edit or insert state are always taken.
+void Carry(TableObject& table, const QString& field, const QString& value) {
+  (void)table.setFieldText(field, value);
+}
+void CarryDate(TableObject& table, const QDate& date) {
+  (void)table.setFieldDate(QStringLiteral("DATE"), date);
+}
+
 // The LNAME tag's key is UPPER(LNAME)+UPPER(FNAME): two 30-character fields.
 constexpr int kNameWidth = 30;
 
@@ -47,17 +56,17 @@ void TQVPMain::TableQVWBeforeInsert() {
 
 void TQVPMain::TableQVWAfterInsert() {
   if (!TrackTableEvents) return;
-  if (Adding.carryZip) TableQVW->setFieldText(QStringLiteral("ZIP"), CarryZip);
-  if (Adding.carryCity) TableQVW->setFieldText(QStringLiteral("CITY"), CarryCity);
-  if (Adding.carryState) TableQVW->setFieldText(QStringLiteral("STATE"), CarryState);
-  if (Adding.carryStreet) TableQVW->setFieldText(QStringLiteral("STREET"), CarryStreet);
-  if (Adding.carryCountry) TableQVW->setFieldText(QStringLiteral("COUNTRY"), CarryCountry);
+  if (Adding.carryZip) Carry(*TableQVW, QStringLiteral("ZIP"), CarryZip);
+  if (Adding.carryCity) Carry(*TableQVW, QStringLiteral("CITY"), CarryCity);
+  if (Adding.carryState) Carry(*TableQVW, QStringLiteral("STATE"), CarryState);
+  if (Adding.carryStreet) Carry(*TableQVW, QStringLiteral("STREET"), CarryStreet);
+  if (Adding.carryCountry) Carry(*TableQVW, QStringLiteral("COUNTRY"), CarryCountry);
   // The default country stands in for a carried one that is empty.
   if (CarryCountry.isEmpty() && !Adding.defaultCountry.isEmpty()) {
-    TableQVW->setFieldText(QStringLiteral("COUNTRY"), Adding.defaultCountry);
+    Carry(*TableQVW, QStringLiteral("COUNTRY"), Adding.defaultCountry);
   }
-  if (Adding.plugDate) TableQVW->setFieldDate(QStringLiteral("DATE"), QDate::currentDate());
-  if (Adding.carryOrg) TableQVW->setFieldText(QStringLiteral("ORG"), CarryOrg);
+  if (Adding.plugDate) CarryDate(*TableQVW, QDate::currentDate());
+  if (Adding.carryOrg) Carry(*TableQVW, QStringLiteral("ORG"), CarryOrg);
   SetButtons();
   DBLName->setFocus();
 }
@@ -91,7 +100,7 @@ void TQVPMain::AddButtonClick() {
   } typed[] = {{"FNAME", firstName}, {"LNAME", lastName}, {"ZIP", zip},
                {"CITY", city},       {"STATE", state}};
   for (const auto& t : typed) {
-    if (!t.value.isEmpty()) TableQVW->setFieldText(QString::fromLatin1(t.field), t.value);
+    if (!t.value.isEmpty()) Carry(*TableQVW, QString::fromLatin1(t.field), t.value);
   }
   SetButtons();
   if (TableQVW->fieldText(QStringLiteral("LNAME")).isEmpty()) {
@@ -169,16 +178,14 @@ void TQVPMain::DateEnter() {
 void TQVPMain::DateChange(const QString& text) {
   if (!IsEditing) return;
   // The mask with nothing typed: the date becomes empty.
-  if (text == BlankDate || DigitsOnly(text).isEmpty()) {
-    TableQVW->setFieldDate(QStringLiteral("DATE"), QDate());
-  }
+  if (text == BlankDate || DigitsOnly(text).isEmpty()) CarryDate(*TableQVW, QDate());
 }
 
 bool TQVPMain::DateKeyDown(int key, Qt::KeyboardModifiers modifiers) {
   if (!IsEditing) return false;
   const bool undo = key == Qt::Key_Z && (modifiers & Qt::ControlModifier);
   if (!undo && key != Qt::Key_Escape) return false;
-  TableQVW->setFieldDate(QStringLiteral("DATE"), SavedDate);
+  CarryDate(*TableQVW, SavedDate);
   DBDate->load();
   return true;
 }

@@ -50,7 +50,7 @@ bool TQVPMain::OpenQVWDBF(const QString& fileName) {
 
 void TQVPMain::OnOpenQVWFile(bool opened) {
   if (!opened) {
-    TableQVW->close();
+    if (!TableQVW->close()) ShowInformation(TableQVW->failureMessage());
     NoFilePanel->setGeometry(MainPage->contentsRect());
     NoFilePanel->show();
     NoFilePanel->raise();
@@ -105,8 +105,9 @@ void TQVPMain::NewFileMenuClick() {
       TableObject creation(&ApolloEnv1);
       TApollo creationApollo;
       if (CreateContactFile(name, creation, creationApollo)) {
-        creation.close();
-        TableQVW->close();
+        // Freshly made and tagged: the close has nothing left to write.
+        (void)creation.close();
+        if (!TableQVW->close()) ShowInformation(TableQVW->failureMessage());
         OpenQVWDBF(name);
       }
     }
@@ -129,12 +130,15 @@ void TQVPMain::mnuCloneClick() {
   const QString memo = TableQVW->fieldText(QStringLiteral("MEMO"));
 
   TableQVW->insert();
+  // The values come from fields of the same kind: every one is taken.
+  bool taken = true;
   for (int i = 0; i < values.size(); ++i) {
-    TableQVW->setFieldText(QString::fromLatin1(kCopied[i]), values[i]);
+    taken = TableQVW->setFieldText(QString::fromLatin1(kCopied[i]), values[i]) && taken;
   }
-  TableQVW->setFieldDate(QStringLiteral("DATE"), date);
-  TableQVW->setFieldText(QStringLiteral("MEMO"), memo);
-  TableQVW->post();
+  taken = TableQVW->setFieldDate(QStringLiteral("DATE"), date) && taken;
+  taken = TableQVW->setFieldText(QStringLiteral("MEMO"), memo) && taken;
+  // post says why itself when it fails and keeps the copy open.
+  if (taken) (void)TableQVW->post();
   SetButtons();
 }
 

@@ -108,7 +108,7 @@ void TQVPMain::qSetFilterButtonClick() {
   // A filter that matches nothing is no filter; its query stays in force.
   if (count == 0) CurrentFilter.clear();
   FilterIndicator->setVisible(!CurrentFilter.isEmpty());
-  TableQVW->first();
+  if (!TableQVW->first()) ShowInformation(TableQVW->failureMessage());
   SetButtons();
 }
 

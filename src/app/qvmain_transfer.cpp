@@ -31,7 +31,7 @@ void TQVPMain::RunImportWindow() {
   const QString query = Apollo1.DBFilter();
   TableQVW->disableControls();
   TrackTableEvents = false;
-  TableQVW->close();
+  if (!TableQVW->close()) ShowInformation(TableQVW->failureMessage());
   {
     Window window(&ApolloEnv1, this);
     CenterOnMainWindow(&window);
@@ -42,12 +42,13 @@ void TQVPMain::RunImportWindow() {
         window.exec();
       }
     }
-    window.Destination->close();
+    if (!window.Destination->close()) ShowInformation(window.Destination->failureMessage());
   }
   // Reopened in every case, also when the exclusive open failed.
   if (OpenQVWDBF(fileName)) {
-    Apollo1.Query(query);
-    TableQVW->first();
+    // The query ran before on this file; a failed move is told.
+    if (!Apollo1.Query(query)) ShowInformation(Apollo1.LastError());
+    if (!TableQVW->first()) ShowInformation(TableQVW->failureMessage());
   }
   TableQVW->enableControls();
   TrackTableEvents = true;

@@ -106,7 +106,10 @@ void TQVReindex::DoitClick() {
     // first, so the user learns what was damaged; it stays on disk until
     // the new one below is whole.
     const std::string index = m_contacts->area()->ProductionIndexPath();
-    m_apollo->CloseIndexes();
+    if (!m_apollo->CloseIndexes()) {
+      Dialogs().information(this, QStringLiteral("The index of the contact file could not be "
+                                                  "closed:\n") + m_apollo->LastError());
+    }
     const QString damage = DamageReport(m_contacts->area()->table(), index);
     if (!damage.isEmpty()) {
       Dialogs().information(this, QStringLiteral("The index of the contact file was damaged and "
@@ -163,11 +166,15 @@ void TQVReindex::RebuildSupportTable(const QString& name, const QString& tag, co
   // A missing or locked table is skipped without a word; the next one goes on.
   if (!TableReindex.open()) return;
   // Packed without its index, which is then replaced whole by the new one.
-  ApolloReindex.CloseIndexes();
-  if (!ApolloReindex.Pack()) return;
-  const xb::Status s = TableReindex.area()->RebuildProductionIndex(
+  if (!ApolloReindex.CloseIndexes() || !ApolloReindex.Pack()) {
+    Dialogs().information(this, QStringLiteral("The index of %1 could not be built:\n%2")
+                                    .arg(file, ApolloReindex.LastError()));
+    (void)TableReindex.close();  // the failure just told is the one that matters
+    return;
+  }
+  xb::Status s = TableReindex.area()->RebuildProductionIndex(
       {{tag.toStdString(), key.toStdString(), std::string(), false, false}});
-  TableReindex.close();
+  if (!TableReindex.close() && s.ok()) s = TableReindex.failure();
   if (!s.ok()) {
     Dialogs().information(this, QStringLiteral("The index of %1 could not be built:\n%2")
                                     .arg(file, QString::fromStdString(s.message())));

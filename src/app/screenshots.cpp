@@ -367,12 +367,16 @@ int main(int argc, char** argv) {
     options.print = false;
     if (imb) {
       // A contact with a US ZIP code, which the bars route to.
-      main.TableQVW->first();
-      while (!main.TableQVW->eof() &&
+      bool moved = main.TableQVW->first();
+      while (moved && !main.TableQVW->eof() &&
              !QRegularExpression(QStringLiteral("^\\d{5}"))
                   .match(main.TableQVW->fieldText(QStringLiteral("ZIP")))
                   .hasMatch()) {
-        main.TableQVW->next();
+        moved = main.TableQVW->next();
+      }
+      if (!moved) {
+        ok = false;
+        continue;
       }
       options.imbGiven = true;
       options.imb.mailerId = QStringLiteral("567094");

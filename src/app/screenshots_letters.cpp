@@ -47,8 +47,7 @@ bool qv::SaveLetterWindows(TQVPMain& main, const QString& dir) {
     std::fprintf(stderr, "sample letter: %s\n", qPrintable(read.error));
     return false;
   }
-  bool ok = true;
-  main.TableQVW->first();
+  bool ok = main.TableQVW->first();
   {
     TqVLetters letters(main.TableQVW, &main.Apollo1, &main);
     if (!letters.OpenLettersTable(ProgramDirectory())) return false;

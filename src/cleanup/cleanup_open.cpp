@@ -17,7 +17,7 @@ QString ExclusiveOpenFailedMessage() {
 }
 
 bool OpenContactsExclusively(const QString& fileName, TableObject& table) {
-  table.close();
+  if (!table.close()) Messages().information(table.failureMessage());
   if (!QFileInfo::exists(fileName)) {
     Messages().information(NotFoundMessage(fileName));
     return false;
@@ -37,7 +37,7 @@ bool OpenContactsExclusively(const QString& fileName, TableObject& table) {
   table.resync();
   if (!s.ok()) {
     Messages().information(QString::fromStdString(s.ToString()));
-    table.close();
+    (void)table.close();  // the failure just told is the one that matters
     return false;
   }
   return true;

@@ -1,7 +1,7 @@
 #include "cleanup/rewrite.h"
 
 #include "cleanup/cleanup_text.h"
-#include "store/apollo.h"
+#include "store/apollo_env.h"
 #include "store/codepage.h"
 #include "store/table_object.h"
 #include "xbase/expr.h"

@@ -173,7 +173,7 @@ int CmdDups(const Args& a) {
   DupCheckResult result;
   xb::Status s = RunDupCheck(*c.table.area(), options, index.toStdString(), {}, &result);
   if (s.ok()) s = PrintListed(*c.table.area(), {"LNAME", "FNAME", "STREET"});
-  c.table.close();
+  if (!c.table.close() && s.ok()) s = c.table.failure();
   RemoveWorkIndex(index);
   if (!s.ok()) return Fail(s);
   std::cout << DupCountText(result.found).toStdString() << "\n";
@@ -197,7 +197,7 @@ int CmdCheckZip(const Args& a) {
   xb::Status s =
       RunStateZipCheck(*c.table.area(), ranges, options, index.toStdString(), {}, &result);
   if (s.ok()) s = PrintListed(*c.table.area(), {"STATE", "ZIP", "LNAME", "FNAME"});
-  c.table.close();
+  if (!c.table.close() && s.ok()) s = c.table.failure();
   RemoveWorkIndex(index);
   if (!s.ok()) return Fail(s);
   std::cout << ZipCountText(result.found).toStdString() << "\n";
@@ -232,7 +232,7 @@ int CmdUpper(const Args& a) {
                       .arg(c.table.recordCount())
                       .arg(ArgText(a, "--current")));
     }
-    s = c.table.area()->Go(static_cast<uint32_t>(recno));
+    if (!c.table.goToRecord(recno)) s = c.table.failure();
   } else if (a.Has("--filter")) {
     s = SetQuery(c.table, FilterQuery(ArgText(a, "--filter")));
   } else {

@@ -78,10 +78,11 @@ bool ContactSession::goToNamedRecord(const Args& a, int* recno, QString* error) 
     *recno = n;
   }
   if (*recno == 0) return true;
-  apollo.Go(*recno);
-  xb::WorkArea* area = table.area();
-  if (apollo.Eof() || apollo.RecNo() != *recno || area == nullptr ||
-      !area->IsVisible(area->record())) {
+  if (!apollo.Go(*recno)) {
+    *error = QStringLiteral("record %1 cannot be read: %2").arg(*recno).arg(apollo.LastError());
+    return false;
+  }
+  if (apollo.RecNo() != *recno || !table.isVisible()) {
     *error = QStringLiteral("record %1 is not in the view: it is deleted or outside the filter")
                  .arg(*recno);
     return false;

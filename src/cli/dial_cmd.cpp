@@ -32,8 +32,7 @@ int CmdDial(const Args& a) {
                     .arg(apollo.RecCount())
                     .arg(QString::fromStdString(a.positional[1])));
   }
-  apollo.Go(recno);
-  if (apollo.RecNo() != recno || apollo.Eof()) {
+  if (!apollo.Go(recno) || apollo.RecNo() != recno || apollo.Eof()) {
     return Fail(QStringLiteral("record %1 cannot be read: %2").arg(recno).arg(apollo.LastError()));
   }
 

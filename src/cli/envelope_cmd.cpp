@@ -12,7 +12,7 @@
 #include "envelopes/envelope_setup.h"
 #include "labels/job_host.h"
 #include "render/printers.h"
-#include "store/apollo.h"
+#include "store/apollo_env.h"
 #include "store/contact_file.h"
 #include "store/settings.h"
 #include "store/table_object.h"

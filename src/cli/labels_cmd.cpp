@@ -17,7 +17,7 @@
 #include "labels/sort_bulk_mail.h"
 #include "render/page_stream.h"
 #include "render/printers.h"
-#include "store/apollo.h"
+#include "store/apollo_env.h"
 #include "store/contact_file.h"
 #include "store/settings.h"
 #include "store/table_object.h"

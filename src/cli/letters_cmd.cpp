@@ -109,7 +109,7 @@ int CmdLetters(const Args& a) {
 
   ContactSession c;
   if (!c.open(a, &error) || !c.setOrder(a, &error)) return Fail(error);
-  c.apollo.GoTop();
+  if (!c.apollo.GoTop()) return Fail(c.table.failureMessage());
   options.selection = a.Has("--all")      ? LetterSelection::All
                       : a.Has("--filter") ? LetterSelection::Filter
                                           : LetterSelection::Current;

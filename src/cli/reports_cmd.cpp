@@ -9,7 +9,7 @@
 #include "labels/job_host.h"
 #include "render/printers.h"
 #include "reports/report_run.h"
-#include "store/apollo.h"
+#include "store/apollo_env.h"
 #include "store/contact_file.h"
 #include "store/table_object.h"
 #include "zipcount/zip_count.h"

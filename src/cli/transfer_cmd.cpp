@@ -6,7 +6,7 @@
 
 #include "cleanup/cleanup_open.h"
 #include "cli/cli_common.h"
-#include "store/apollo.h"
+#include "store/apollo_env.h"
 #include "store/contact_file.h"
 #include "store/contact_schema.h"
 #include "store/table_object.h"
@@ -33,7 +33,7 @@ bool OpenContactsToImport(const QString& path, TableObject& table) {
   if (!OpenContactsExclusively(path, table)) return false;
   for (const xb::FieldDef& f : ContactFields()) {
     if (table.fieldIndex(QString::fromStdString(f.name)) < 0) {
-      table.close();
+      (void)table.close();  // nothing written yet: nothing to lose
       Fail(UnableToOpenMessage(path));
       return false;
     }
@@ -43,11 +43,11 @@ bool OpenContactsToImport(const QString& path, TableObject& table) {
 
 int RunImport(TableObject& table, RowSource& source) {
   ImportResult result;
-  const xb::Status s = ImportRows(table, source, nullptr, &result);
+  xb::Status s = ImportRows(table, source, nullptr, &result);
   for (const QString& notice : {UnstorableMessage(result), BadDateMessage(result)}) {
     if (!notice.isEmpty()) std::cerr << OneLine(notice).toStdString() << "\n";
   }
-  table.close();
+  if (!table.close() && s.ok()) s = table.failure();
   if (!s.ok()) {
     const QString why = QString::fromStdString(s.message().empty() ? s.ToString() : s.message());
     return Fail(why + QStringLiteral("\nThe import stopped after importing %1 records.")
@@ -242,7 +242,9 @@ int RunExport(const Args& a, RecordWriter& writer,
   s = open(out, table);
   if (s.ok()) s = CopyRecordsOut(table, filter, ArgText(a, "--order"), writer, nullptr, &copied);
   if (!s.ok()) {
-    return Fail(failure + QString::fromStdString(s.ToString()) +
+    const QString why =
+        table.failed() ? table.failureMessage() : failure + QString::fromStdString(s.ToString());
+    return Fail(why +
                 QStringLiteral("\n%1 records were written to ").arg(copied) + out);
   }
   Say(CopiedMessage(copied));

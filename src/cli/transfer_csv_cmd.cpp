@@ -8,7 +8,7 @@
 #include "cleanup/cleanup_open.h"
 #include "cli/cli_common.h"
 #include "cli/transfer_cmd.h"
-#include "store/apollo.h"
+#include "store/apollo_env.h"
 #include "store/codepage.h"
 #include "store/contact_file.h"
 #include "store/contact_schema.h"

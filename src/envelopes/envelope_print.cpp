@@ -297,7 +297,8 @@ void TEnvelopePrint::PrintEnvelope(ReportCanvas& r) {
     PrintOneEnvelope(r);
     ++m_envelopes;
     if (m_single) break;
-    m_table.next();
+    // A failed move is kept by the table; the run reports it.
+    if (!m_table.next()) break;
     m_host.processPendingEvents();
   }
   m_lines.clear();

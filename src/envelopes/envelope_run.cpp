@@ -56,6 +56,7 @@ EnvelopeRunResult DoPrintEnvelopes(TableObject& table, TApollo& apollo,
   EnvelopeRunResult result;
   TableRestorer restore(apollo);
   const int savedRecno = restore.recno();
+  table.clearFailure();
   bool selected = true;
   switch (options.selection) {
     case RecordSelection::All:
@@ -68,11 +69,17 @@ EnvelopeRunResult DoPrintEnvelopes(TableObject& table, TApollo& apollo,
       break;
   }
   if (!selected) {
-    result.errorText = QStringLiteral("The records cannot be selected: ") + apollo.LastError();
+    result.errorText = table.failed() ? table.failureMessage()
+                                      : QStringLiteral("The records cannot be selected: ") + apollo.LastError();
     host.information(result.errorText);
     return result;
   }
-  apollo.GoTop();
+  table.clearFailure();
+  if (!apollo.GoTop()) {
+    result.errorText = table.failureMessage();
+    host.information(result.errorText);
+    return result;
+  }
   if (apollo.Eof()) {
     result.outcome = EnvelopeRunOutcome::NoRecords;
     return result;
@@ -122,6 +129,10 @@ EnvelopeRunResult DoPrintEnvelopes(TableObject& table, TApollo& apollo,
   result.errorText = report.errorText();
   result.statusText = report.statusText();
   result.barCodeWarnings = job.BarCodeWarnings();
+  if (table.failed() && result.errorText.isEmpty()) {
+    result.errorText = table.failureMessage();
+    host.information(result.errorText);
+  }
   if (numbering) {
     const QString unsaved = StoreNextSerial(*numbering, settingsPath);
     if (!unsaved.isEmpty()) host.information(unsaved);

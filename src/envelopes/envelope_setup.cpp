@@ -1,7 +1,7 @@
 #include "envelopes/envelope_setup.h"
 
 #include "labels/imb.h"
-#include "store/apollo.h"
+#include "store/apollo_env.h"
 #include "store/table_object.h"
 
 namespace qv {
@@ -221,13 +221,17 @@ bool FindEnvelopeSetup(const QString& directory, const QString& description,
     return false;
   }
   QStringList names;
-  for (table.first(); !table.eof(); table.next()) {
+  for (bool ok = table.first(); ok && !table.eof(); ok = table.next()) {
     const QString name = table.fieldText(QStringLiteral("DESCRIPT")).trimmed();
     if (name.compare(description.trimmed(), Qt::CaseInsensitive) == 0) {
       *out = ReadEnvelopeSetup(table);
       return true;
     }
     names << QLatin1Char('"') + name + QLatin1Char('"');
+  }
+  if (table.failed()) {
+    *error = table.failureMessage();
+    return false;
   }
   *error = QStringLiteral("There is no envelope setup called \"%1\". The envelope setups are: %2")
                .arg(description.trimmed(),

@@ -113,7 +113,8 @@ bool TLabelPrint::SkipToGroupRecord() {
     if (foreign ? m_unknownGroup : !m_unknownGroup || !m_groupedKeys.contains(m_presortLine)) {
       return true;
     }
-    m_table.next();
+    // A failed move stands at the end and is kept: the loop ends on it.
+    if (!m_table.next()) return false;
   }
   return false;
 }
@@ -124,25 +125,27 @@ void TLabelPrint::GetNextSortedZip() {
     if (m_table.failed()) return;
     if (m_presortList.isEmpty()) {
       // The run ends: the table goes past its last record.
-      m_apollo.GoBottom();
-      if (!m_apollo.Eof()) m_apollo.Skip(1);
+      // A failure here is kept by the table, which the run reads.
+      if (m_apollo.GoBottom() && !m_apollo.Eof()) (void)m_apollo.Skip(1);
       return;
     }
     m_presortLine = m_presortList.takeFirst();
     if (m_presortLine.contains(QLatin1String("**"))) {
-      m_apollo.GoTop();
+      if (!m_apollo.GoTop()) return;  // kept by the table; the run ends
       m_header = true;
       m_unknownGroup = m_presortLine == QLatin1String(kUnknownPresortHeader);
       return;
     }
-    m_apollo.Seek(m_presortLine);
-    if (!m_apollo.Eof() && SkipToGroupRecord()) return;
+    // Found or not, the group starts where the seek stands; a failed seek
+    // is kept by the table and ends the run at the loop's top.
+    (void)m_apollo.Seek(m_presortLine);
+    if (!m_table.failed() && !m_apollo.Eof() && SkipToGroupRecord()) return;
   }
 }
 
 void TLabelPrint::AdvanceRecord() {
-  m_table.next();
-  if (!m_presort) return;
+  // A failed move is kept by the table; the run aborts on it.
+  if (!m_table.next() || !m_presort) return;
   if (m_header) {
     m_header = false;
     GetNextSortedZip();

@@ -77,26 +77,32 @@ LabelRunResult DoPrint(TableObject& table, TApollo& apollo, const LabelRunOption
 
   const RecordSelection selection =
       options.alignmentPage ? RecordSelection::Filter : options.selection;
+  bool selected = true;
   switch (selection) {
     case RecordSelection::All:
-      apollo.Query(kNotDeletedCondition);
+      selected = apollo.Query(kNotDeletedCondition);
       break;
     case RecordSelection::Filter:
       break;
     case RecordSelection::Current:
-      apollo.Query(QStringLiteral("Recno()=") + QString::number(savedRecno));
+      selected = apollo.Query(QStringLiteral("Recno()=") + QString::number(savedRecno));
       break;
   }
+  if (!selected) {
+    result.errorText = table.failed() ? table.failureMessage()
+                                      : QStringLiteral("The records cannot be selected: ") + apollo.LastError();
+    host.information(result.errorText);
+    return result;
+  }
   if (!options.startFromCurrent || options.alignmentPage) {
-    apollo.GoTop();
+    if (!apollo.GoTop()) return damaged(true);
   } else if (apollo.Go(savedRecno)) {
     // Go reaches any record; only one inside the selection may start the run.
-    const bool visible =
-        !apollo.Eof() && table.area() && table.area()->IsVisible(table.area()->record());
+    const bool visible = table.isVisible();
     if (apollo.RecNo() != savedRecno || !visible) {
       host.information(
           QStringLiteral("Current record is out of range. Starting with first record"));
-      apollo.GoTop();
+      if (!apollo.GoTop()) return damaged(true);
     }
   }
 

@@ -1,6 +1,6 @@
 #include "labels/label_setup.h"
 
-#include "store/apollo.h"
+#include "store/apollo_env.h"
 #include "store/table_object.h"
 
 namespace qv {
@@ -25,7 +25,9 @@ QString Text(const TableObject& t, const char* field) {
 }
 
 void SetText(TableObject& t, const char* field, const QString& value) {
-  t.setFieldText(QString::fromLatin1(field), value);
+  // Setup fields are character, number and logical, the record in edit:
+  // only a date could be refused.
+  (void)t.setFieldText(QString::fromLatin1(field), value);
 }
 
 void SetLogical(TableObject& t, const char* field, bool on) {
@@ -159,13 +161,17 @@ bool FindLabelSetup(const QString& directory, const QString& description, LabelS
     return false;
   }
   QStringList names;
-  for (table.first(); !table.eof(); table.next()) {
+  for (bool ok = table.first(); ok && !table.eof(); ok = table.next()) {
     const QString name = table.fieldText(QStringLiteral("DESCRIPT")).trimmed();
     if (name.compare(description.trimmed(), Qt::CaseInsensitive) == 0) {
       *out = ReadLabelSetup(table);
       return true;
     }
     names << QLatin1Char('"') + name + QLatin1Char('"');
+  }
+  if (table.failed()) {
+    *error = table.failureMessage();
+    return false;
   }
   *error = QStringLiteral("There is no label setup called \"%1\". The label setups are: %2")
                .arg(description.trimmed(),

@@ -1,6 +1,6 @@
 #include "labels/label_stocks.h"
 
-#include "store/apollo.h"
+#include "store/apollo_env.h"
 #include "store/table_object.h"
 
 namespace qv {
@@ -36,7 +36,7 @@ bool ReadLabelStocks(const QString& directory, std::vector<LabelStock>* stocks, 
     }
   }
   stocks->clear();
-  for (table.first(); !table.eof(); table.next()) {
+  for (bool ok = table.first(); ok && !table.eof(); ok = table.next()) {
     LabelStock s;
     LabelGeometry& g = s.geometry;
     auto length = [&table](const char* field) { return table.fieldText(field).toFloat(); };
@@ -55,7 +55,12 @@ bool ReadLabelStocks(const QString& directory, std::vector<LabelStock>* stocks, 
     s.paperSize = table.fieldText("PAPERSIZE").trimmed();
     stocks->push_back(std::move(s));
   }
-  table.close();
+  if (table.failed()) {
+    *error = table.failureMessage();
+    return false;
+  }
+  // Nothing was changed: closing cannot lose a change.
+  (void)table.close();
   return true;
 }
 

@@ -170,7 +170,9 @@ bool TSortBulkMail::DoTheSort() {
   m_table.clearFailure();
   m_apollo.SetOrder(0);
   m_apollo.SetTurboRead(true);
-  m_apollo.GoTop();
+  // A failed start stands at the end: the loop does not run, and the
+  // failure kept by the table is told below.
+  (void)m_apollo.GoTop();
   SetLabel1(QStringLiteral("Reading database records..."));
   while (!area->eof() && !m_cancel) {
     const std::string_view zip = area->record().field(zipInfo);
@@ -189,7 +191,7 @@ bool TSortBulkMail::DoTheSort() {
       ++m_pieces;
     }
     // A failed step stands at the end, so the loop ends on it.
-    m_table.noteFailure(area->Skip(1));
+    if (!m_table.noteFailure(area->Skip(1))) break;
     const uint32_t recno = area->recno();
     if (recno % kProgressEvery == 0) {
       SetLabel1(QStringLiteral("Reading record ") + QString::number(recno));

@@ -107,7 +107,10 @@ void TLetterPrint::FormActivate() {
   while (!m_table.eof() && !m_aborted) {
     if (!PrintThisRecord(m_copies)) break;
     if (m_onlyCurrent) break;
-    m_table.next();
+    if (!m_table.next()) {
+      m_error = m_table.failureMessage();
+      break;
+    }
     if (!m_table.eof() && !startPage()) break;
     setStatus(QStringLiteral("Printing page ") + QString::number(m_pages));
     m_host.processPendingEvents();
@@ -143,21 +146,30 @@ LetterRunResult PrintLetters(TableObject& table, TApollo& apollo, const RichDocu
   LetterRunResult result;
   TableRestorer restore(apollo);
   const int saved = restore.recno();
-  if (options.selection == LetterSelection::All) {
-    apollo.Query(kNotDeletedCondition);
+  table.clearFailure();
+  if (options.selection == LetterSelection::All && !apollo.Query(kNotDeletedCondition)) {
+    result.errorText = table.failed() ? table.failureMessage()
+                                      : QStringLiteral("The records cannot be selected: ") + apollo.LastError();
+    host.information(result.errorText);
+    return result;
   }
+  // A failed move is kept by the table and told before anything prints.
+  auto damaged = [&]() -> LetterRunResult& {
+    result.errorText = table.failureMessage();
+    host.information(result.errorText);
+    return result;
+  };
   if (options.startFromCurrent) {
-    apollo.Go(saved);
+    if (!apollo.Go(saved)) return damaged();
     // Go reaches any record; only one inside the selection may start the run.
-    const bool visible =
-        !apollo.Eof() && table.area() && table.area()->IsVisible(table.area()->record());
+    const bool visible = table.isVisible();
     if (apollo.RecNo() != saved || !visible) {
       host.information(
           QStringLiteral("Current record is out of range. Starting with first record"));
-      apollo.GoTop();
+      if (!apollo.GoTop()) return damaged();
     }
   } else if (options.selection != LetterSelection::Current) {
-    apollo.GoTop();
+    if (!apollo.GoTop()) return damaged();
   }
 
   TLetterPrint job(table, host);

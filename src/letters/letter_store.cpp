@@ -25,9 +25,9 @@ bool OpenLettersTable(const QString& directory, TableObject& table, TApollo& apo
   const QString path = dir + LettersFileName();
   if (QFileInfo::exists(path)) return false;
   if (!apollo.CreateNew(path, kTableTypeDbfCdx, 2)) return false;
-  apollo.CreateField(QStringLiteral("DESCRIPT"), QStringLiteral("C"), 0, 50);
-  apollo.CreateField(QStringLiteral("RTF"), QStringLiteral("M"), 0, 10);
-  if (!apollo.CreateExec() || !QFileInfo::exists(path)) return false;
+  if (!apollo.CreateField(QStringLiteral("DESCRIPT"), QStringLiteral("C"), 0, 50) ||
+      !apollo.CreateField(QStringLiteral("RTF"), QStringLiteral("M"), 0, 10) ||
+      !apollo.CreateExec() || !QFileInfo::exists(path)) return false;
   return table.open();
 }
 
@@ -57,7 +57,7 @@ bool SaveRichText(TableObject& table, const RichDocument& doc) {
 
 bool FindLetter(TableObject& table, const QString& description) {
   const QString wanted = description.trimmed();
-  for (table.first(); !table.eof(); table.next()) {
+  for (bool ok = table.first(); ok && !table.eof(); ok = table.next()) {
     if (table.fieldText(QStringLiteral("DESCRIPT")).trimmed().compare(wanted, Qt::CaseInsensitive) ==
         0) {
       return true;
@@ -68,7 +68,7 @@ bool FindLetter(TableObject& table, const QString& description) {
 
 QStringList LetterDescriptions(TableObject& table) {
   QStringList names;
-  for (table.first(); !table.eof(); table.next()) {
+  for (bool ok = table.first(); ok && !table.eof(); ok = table.next()) {
     names << table.fieldText(QStringLiteral("DESCRIPT")).trimmed();
   }
   return names;
@@ -76,7 +76,13 @@ QStringList LetterDescriptions(TableObject& table) {
 
 bool StoreLetter(TableObject& table, const QString& description, const RichDocument& doc,
                  QString* error) {
-  if (FindLetter(table, description)) {
+  table.clearFailure();
+  const bool found = FindLetter(table, description);
+  if (table.failed()) {
+    *error = table.failureMessage();
+    return false;
+  }
+  if (found) {
     table.edit();
   } else {
     table.insert();

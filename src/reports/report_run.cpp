@@ -20,13 +20,17 @@ void SoftSeekZero(TableObject& table, TApollo& apollo) {
   TApolloEnv* env = table.env();
   const bool soft = env ? env->SoftSeek() : false;
   if (env) env->SetSoftSeek(true);
-  apollo.Seek(QStringLiteral("0"));
+  // Found or not, the report starts where the soft seek stands; a failure
+  // is kept by the table (TableObject::failed).
+  (void)apollo.Seek(QStringLiteral("0"));
   if (env) env->SetSoftSeek(soft);
 }
 
-void GoToStart(TableObject& table, TApollo& apollo, int layout) {
-  apollo.GoTop();
+// False when the table failed under the move (TableObject::failed).
+bool GoToStart(TableObject& table, TApollo& apollo, int layout) {
+  if (!apollo.GoTop()) return false;
   if (layout != 4) SoftSeekZero(table, apollo);
+  return !table.failed();
 }
 
 }  // namespace
@@ -51,27 +55,42 @@ UserReportResult RunUserReport(TableObject& table, TApollo& apollo,
     return result;
   }
   apollo.SetOrder(order);
+  table.clearFailure();
+  bool selected = true;
   switch (options.selection) {
     case RecordSelection::All:
-      apollo.Query(kNotDeletedCondition);
+      selected = apollo.Query(kNotDeletedCondition);
       break;
     case RecordSelection::Filter:
       break;
     case RecordSelection::Current:
-      apollo.Query(QStringLiteral("Recno()=") + QString::number(savedRecno));
+      selected = apollo.Query(QStringLiteral("Recno()=") + QString::number(savedRecno));
       break;
   }
+  if (!selected) {
+    result.errorText = table.failed() ? table.failureMessage()
+                                      : QStringLiteral("The records cannot be selected: ") + apollo.LastError();
+    host.information(result.errorText);
+    return result;
+  }
+  table.clearFailure();
+  // A failed move is kept by the table and told before anything prints.
+  auto damaged = [&]() -> UserReportResult& {
+    result.outcome = UserReportOutcome::Failed;
+    result.errorText = table.failureMessage();
+    host.information(result.errorText);
+    return result;
+  };
   if (!options.startFromCurrent) {
-    GoToStart(table, apollo, layout);
+    if (!GoToStart(table, apollo, layout)) return damaged();
   } else {
-    apollo.Go(savedRecno);
+    if (!apollo.Go(savedRecno)) return damaged();
     // Go reaches any record; only one inside the selection may start the run.
-    const bool visible =
-        !apollo.Eof() && table.area() && table.area()->IsVisible(table.area()->record());
+    const bool visible = table.isVisible();
     if (apollo.RecNo() != savedRecno || !visible) {
       host.information(
           QStringLiteral("Current record is out of range. Starting with first record"));
-      GoToStart(table, apollo, layout);
+      if (!GoToStart(table, apollo, layout)) return damaged();
     }
   }
 
@@ -102,9 +121,7 @@ UserReportResult RunUserReport(TableObject& table, TApollo& apollo,
   result.statusText = report.statusText();
   if (!job.ReadError().isEmpty()) {
     result.outcome = UserReportOutcome::Failed;
-    result.errorText =
-        QStringLiteral("Unable to read the contact file; the report was stopped.\r\n") +
-        job.ReadError();
+    result.errorText = job.ReadError();
     host.information(result.errorText);
   } else if (!result.errorText.isEmpty()) {
     result.outcome = UserReportOutcome::Failed;

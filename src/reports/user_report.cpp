@@ -404,7 +404,8 @@ void TUserReportPrint::PrintReport(ReportCanvas& r, int layout) {
     ++m_records;
     const xb::Status s = area->Skip(1);
     if (!s.ok()) {
-      m_readError = QString::fromStdString(s.message());
+      m_table.noteFailure(s);
+      m_readError = m_table.failureMessage();
       r.abort();
       break;
     }

@@ -9,42 +9,12 @@
 namespace qv {
 
 namespace {
-// Compares as a recent engine; the program asks for 2.40.00 or later.
-const char kEngineVersion[] = "2.50.00";
-const char kMinimumVersion[] = "2.40.00";
-
 std::string Bytes(const QString& text) {
   std::string out;
   if (!EncodeAnsi(text, &out)) return std::string();
   return out;
 }
 }  // namespace
-
-// ---- TApolloEnv -------------------------------------------------------------
-
-void TApolloEnv::SetMemoBlockSize(int size) {
-  if (size >= 1 && size <= 65535) m_settings.memo_block_size = static_cast<uint32_t>(size);
-}
-
-QString TApolloEnv::Version() { return QString::fromLatin1(kEngineVersion); }
-
-bool TApolloEnv::VersionAtLeast(const QString& version, const QString& minimum) {
-  const QStringList a = version.section(QLatin1Char(' '), 0, 0).split(QLatin1Char('.'));
-  const QStringList b = minimum.split(QLatin1Char('.'));
-  for (int i = 0; i < std::max(a.size(), b.size()); ++i) {
-    int x = i < a.size() ? a[i].toInt() : 0;
-    int y = i < b.size() ? b[i].toInt() : 0;
-    if (x != y) return x > y;
-  }
-  return true;
-}
-
-bool TApolloEnv::StartEngine() {
-  if (VersionAtLeast(Version(), QString::fromLatin1(kMinimumVersion))) return true;
-  Messages().information(
-      QStringLiteral("The database engine of version %1 or later is required.").arg(kMinimumVersion));
-  return false;
-}
 
 // ---- TApollo ----------------------------------------------------------------
 
@@ -57,6 +27,11 @@ bool TApollo::Check(const xb::Status& status) {
 
 bool TApollo::CheckFile(const xb::Status& status) {
   if (m_table != nullptr && !status.IsInvalidArgument()) m_table->noteFailure(status);
+  return Check(status);
+}
+
+bool TApollo::CheckMove(const xb::Status& status) {
+  if (m_table != nullptr) m_table->noteFailure(status);
   return Check(status);
 }
 
@@ -153,11 +128,12 @@ QString TApollo::IndexName(int order) const {
   return a == nullptr ? QString() : QString::fromStdString(a->IndexName(order));
 }
 
-void TApollo::CloseIndexes() {
-  if (xb::WorkArea* a = Area()) {
-    Check(a->CloseIndexes());
-    Resync();
-  }
+bool TApollo::CloseIndexes() {
+  xb::WorkArea* a = Area();
+  if (a == nullptr) return false;
+  const bool ok = Check(a->CloseIndexes());
+  Resync();
+  return ok;
 }
 
 bool TApollo::Seek(const QString& key) {
@@ -206,8 +182,7 @@ bool TApollo::Query(const QString& condition) {
 
 int TApollo::QueryRecCount() {
   int n = 0;
-  QueryRecCount(&n);
-  return n;
+  return QueryRecCount(&n) ? n : 0;
 }
 
 bool TApollo::QueryRecCount(int* count) {
@@ -241,36 +216,29 @@ int TApollo::RecNo() const {
   return 0;
 }
 
-bool TApollo::Go(int recno) {
+bool TApollo::Move(const std::function<xb::Status(xb::WorkArea&)>& step) {
   xb::WorkArea* a = Area();
   if (a == nullptr) return false;
-  const bool ok = CheckFile(a->Go(recno < 0 ? 0 : static_cast<uint32_t>(recno)));
+  const bool ok = CheckMove(step(*a));
   Resync();
   return ok;
+}
+
+bool TApollo::Go(int recno) {
+  const uint32_t n = recno < 0 ? 0 : static_cast<uint32_t>(recno);
+  return Move([n](xb::WorkArea& a) { return a.Go(n); });
 }
 
 bool TApollo::GoTop() {
-  xb::WorkArea* a = Area();
-  if (a == nullptr) return false;
-  const bool ok = CheckFile(a->GoTop());
-  Resync();
-  return ok;
+  return Move([](xb::WorkArea& a) { return a.GoTop(); });
 }
 
 bool TApollo::GoBottom() {
-  xb::WorkArea* a = Area();
-  if (a == nullptr) return false;
-  const bool ok = CheckFile(a->GoBottom());
-  Resync();
-  return ok;
+  return Move([](xb::WorkArea& a) { return a.GoBottom(); });
 }
 
 bool TApollo::Skip(int count) {
-  xb::WorkArea* a = Area();
-  if (a == nullptr) return false;
-  const bool ok = CheckFile(a->Skip(count));
-  Resync();
-  return ok;
+  return Move([count](xb::WorkArea& a) { return a.Skip(count); });
 }
 
 bool TApollo::Eof() const {
@@ -388,7 +356,12 @@ bool TApollo::CopyFile(const QString& fileName) {
   if (s.ok()) s = out->SetAppendBatching(false);
   xb::Status closed = out ? out->Close() : xb::Status::OK();
   if (s.ok()) s = closed;
-  a->Go(keep);
+  // Back where the walk began; a failure there is kept by the table object.
+  if (keep >= 1 && keep <= a->table().record_count()) {
+    const xb::Status back = a->Go(keep);
+    if (m_table != nullptr) m_table->noteFailure(back);
+    if (s.ok()) s = back;
+  }
   if (m_gauge) m_gauge(100);
   Resync();
   return Check(s);

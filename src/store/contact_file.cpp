@@ -29,14 +29,15 @@ bool HasContactFields(const TableObject& table) {
 
 // Steps of the plain open: the file must exist and open as a contact file.
 bool PlainOpen(const QString& fileName, TableObject& table, QString* why) {
-  table.close();
+  if (!table.close()) Messages().information(table.failureMessage());
   QFileInfo info(fileName);
   table.setDatabaseName(info.absolutePath() + QLatin1Char('/'));
   table.setTableName(info.fileName());
   table.setIndexName(QString());
   if (!table.open(why)) return false;
   if (!HasContactFields(table)) {
-    table.close();
+    // Nothing was written to this table: closing it cannot lose a change.
+    (void)table.close();
     if (why != nullptr) *why = QStringLiteral("not a contact file");
     return false;
   }
@@ -72,8 +73,11 @@ bool CreateContactFile(const QString& fileName, TableObject& table, TApollo& apo
     return false;
   }
   for (const xb::FieldDef& f : ContactFields()) {
-    apollo.CreateField(QString::fromStdString(f.name), QString(QLatin1Char(f.type)), f.decimals,
-                       f.width);
+    if (!apollo.CreateField(QString::fromStdString(f.name), QString(QLatin1Char(f.type)),
+                            f.decimals, f.width)) {
+      Messages().information(QStringLiteral("File creation failed"));
+      return false;
+    }
   }
   bool made = apollo.CreateExec() && QFileInfo::exists(fileName);
   if (!made || !PlainOpen(fileName, table, nullptr)) {
@@ -89,7 +93,7 @@ bool CreateContactFile(const QString& fileName, TableObject& table, TApollo& apo
 }
 
 bool OpenContactFile(const QString& fileName, TableObject& table) {
-  table.close();
+  if (!table.close()) Messages().information(table.failureMessage());
   if (!QFileInfo::exists(fileName)) {
     Messages().information(NotFoundMessage(fileName));
     return false;
@@ -111,10 +115,13 @@ bool OpenContactFile(const QString& fileName, TableObject& table) {
     Messages().information(MissingIndexMessage(fileName));
     return true;
   }
-  area->SetOrder(area->TagArea("LNAME"));
-  area->GoTop();
-  table.setIndexName(QStringLiteral("LNAME"));
+  // The file is open either way; a failure here leaves it at its ends,
+  // and the user is told.
+  xb::Status s = area->SetOrder(area->TagArea("LNAME"));
+  if (s.ok()) table.setIndexName(QStringLiteral("LNAME"));
+  if (s.ok()) s = area->GoTop();
   table.resync();
+  if (!table.noteFailure(s)) Messages().information(table.failureMessage());
   return true;
 }
 

@@ -13,17 +13,17 @@ class TApollo;
 
 // Creates the contact file `fileName` with its 20 fields, opens it into
 // `table` and creates the 21 tags. False, after a message, on failure.
-bool CreateContactFile(const QString& fileName, TableObject& table, TApollo& apollo);
+[[nodiscard]] bool CreateContactFile(const QString& fileName, TableObject& table, TApollo& apollo);
 
 // Opens `fileName` into `table` and checks its tags: with all of them it
 // stands in the LNAME order; otherwise it stays open in natural order and
 // the user is told to rebuild the indexes. True when the table opened.
-bool OpenContactFile(const QString& fileName, TableObject& table);
+[[nodiscard]] bool OpenContactFile(const QString& fileName, TableObject& table);
 
 // Closes and deletes the open index file of `table` and creates the 21
 // contact tags in a new production index. `apollo` is bound to `table`;
 // its gauge hook, if any, sees the progress.
-bool CreateContactTags(TableObject& table, TApollo& apollo);
+[[nodiscard]] bool CreateContactTags(TableObject& table, TApollo& apollo);
 
 // The message texts, for the windows and tests that need them.
 QString NotFoundMessage(const QString& fileName);

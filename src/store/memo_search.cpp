@@ -10,15 +10,11 @@ MemoSearchOutcome FindTextInMemo(TableObject& table, TApollo& apollo, const QStr
   const QString wanted = text.left(kMemoSearchTextLength).toUpper();
   const int start = apollo.RecNo();
   table.clearFailure();
-  if (fromStart) {
-    apollo.GoTop();
-  } else {
-    apollo.Skip(1);
-  }
+  bool moved = fromStart ? apollo.GoTop() : apollo.Skip(1);
   // A failed read leaves the table at its end, so the walk stops there;
   // a memo that cannot be read is a failure too, never a blank memo.
   bool stopped = false;
-  while (!apollo.Eof() && !table.failed()) {
+  while (moved && !apollo.Eof() && !table.failed()) {
     const QString memo = apollo.GetMemo(QStringLiteral("MEMO")).left(kMemoSearchMemoLength);
     if (table.failed()) break;
     if (memo.toUpper().contains(wanted)) return MemoSearchOutcome::Found;
@@ -26,7 +22,7 @@ MemoSearchOutcome FindTextInMemo(TableObject& table, TApollo& apollo, const QStr
       stopped = true;
       break;
     }
-    apollo.Skip(1);
+    moved = apollo.Skip(1);
   }
   if (table.failed()) return MemoSearchOutcome::Failed;
   if (start >= 1 && !apollo.Go(start)) return MemoSearchOutcome::Failed;

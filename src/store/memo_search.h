@@ -25,7 +25,7 @@ constexpr int kMemoSearchMemoLength = 32767;
 
 // REQUIRES: `apollo` bound to the open `table`. `cancelled` is asked after
 // every record that does not match (the window serves its events there).
-MemoSearchOutcome FindTextInMemo(TableObject& table, TApollo& apollo, const QString& text,
+[[nodiscard]] MemoSearchOutcome FindTextInMemo(TableObject& table, TApollo& apollo, const QString& text,
                                  bool fromStart, const std::function<bool()>& cancelled);
 
 }  // namespace qv

@@ -32,10 +32,10 @@ struct SupportTableData {
 // name, or anything that helps the reader). Every failure is InvalidArgument
 // (Corruption would suggest a damaged file we wrote ourselves) with a message
 // that names the line, e.g. "QVPLBLS.csv line 12: expected 14 values, found 13".
-xb::Status ParseSupportCsv(std::string_view text, std::string_view source, SupportTableData* out);
+[[nodiscard]] xb::Status ParseSupportCsv(std::string_view text, std::string_view source, SupportTableData* out);
 
 // Reads and parses a file; IOError when it cannot be read.
-xb::Status ReadSupportCsv(const std::string& path, SupportTableData* out);
+[[nodiscard]] xb::Status ReadSupportCsv(const std::string& path, SupportTableData* out);
 
 // UTF-8 to Windows-1252, the code page of the DBF files. Fails on bytes that
 // are not UTF-8 and on characters the code page does not have.

@@ -11,11 +11,11 @@ namespace qv {
 // Creates every support table that is missing from `directory` (with its
 // one-tag index). Returns what could not be made, in the user's words;
 // empty when all is well. Existing tables are left alone.
-QStringList InstallSupportTables(const QString& directory);
+[[nodiscard]] QStringList InstallSupportTables(const QString& directory);
 
 // Builds one support table from its source (e.g. "QVPLBLS") into
 // `directory`, replacing nothing: false with the reason when it fails.
-bool BuildSupportTable(const QString& name, const QString& directory, QString* why);
+[[nodiscard]] bool BuildSupportTable(const QString& name, const QString& directory, QString* why);
 
 // The default contact file of a program directory.
 QString DefaultContactFile(const QString& directory);

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "store/apollo.h"
+#include "store/apollo_env.h"
 #include "store/codepage.h"
 #include "store/dates.h"
 #include "store/messages.h"
@@ -45,7 +45,10 @@ QString TableObject::fullPath() const {
 }
 
 bool TableObject::open(QString* error) {
-  close();
+  if (!close()) {
+    // The last change to the previous table did not reach the disk.
+    Messages().information(failureMessage());
+  }
   clearFailure();
   xb::OpenOptions options;
   options.exclusive = m_exclusive;
@@ -235,6 +238,21 @@ bool TableObject::moveBy(int count) {
   const bool ok = noteFailure(m_area->Skip(count));
   notifyRecord();
   return ok;
+}
+
+bool TableObject::goToRecord(int recno) {
+  if (!m_area) return false;
+  if (m_state != State::Browse) cancel();
+  const bool ok = noteFailure(m_area->Go(recno < 0 ? 0 : static_cast<uint32_t>(recno)));
+  notifyRecord();
+  return ok;
+}
+
+bool TableObject::isVisible() const {
+  if (!m_area || m_area->eof()) return false;
+  xb::Status error;
+  const bool visible = m_area->IsVisible(m_area->record(), &error);
+  return noteFailure(error) && visible;
 }
 
 bool TableObject::eof() const { return !m_area || m_area->eof(); }

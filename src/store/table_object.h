@@ -50,10 +50,10 @@ class TableObject : public QObject {
 
   // Opens the table; false with the reason in *error (the caller words the
   // message). Stands on the first visible record.
-  bool open(QString* error = nullptr);
+  [[nodiscard]] bool open(QString* error = nullptr);
   // Cancels a pending edit and closes; false when writing the last change
   // failed (failure() says why).
-  bool close();
+  [[nodiscard]] bool close();
   bool active() const { return m_area != nullptr; }
   State state() const { return m_state; }
   // The engine's view of the table; null while closed.
@@ -74,21 +74,28 @@ class TableObject : public QObject {
   // REQUIRES: edit or insert state. Character fields are cut to their
   // width; a date field takes the short date format (blanks and separators
   // only: empty date) and returns false for text that is not a date.
-  bool setFieldText(const QString& name, const QString& text);
+  [[nodiscard]] bool setFieldText(const QString& name, const QString& text);
   QDate fieldDate(const QString& name) const;  // invalid when empty
   // A date on or before 30 Dec 1899 writes an empty date.
-  bool setFieldDate(const QString& name, const QDate& date);
+  [[nodiscard]] bool setFieldDate(const QString& name, const QDate& date);
 
   // ---- moving ----
   // Each returns false when the engine failed: the table then stands at
   // both ends (eof and bof), so a walk ends, and failure() keeps why until
   // clearFailure() or the next open. A walk clears it before it starts and
   // reads it when it ends.
-  bool first();
-  bool last();
-  bool next();
-  bool prior();
-  bool moveBy(int count);
+  [[nodiscard]] bool first();
+  [[nodiscard]] bool last();
+  [[nodiscard]] bool next();
+  [[nodiscard]] bool prior();
+  [[nodiscard]] bool moveBy(int count);
+  // Stands on record `recno` whatever the filter and deletion setting
+  // (past the end when there is no such record); false as the moves.
+  [[nodiscard]] bool goToRecord(int recno);
+  // Whether the current record passes the filter and the deletion
+  // setting; false past the end, and when the filter fails on the record
+  // (the failure is then kept).
+  bool isVisible() const;
   bool eof() const;
   bool bof() const;
   // Record number; record count + 1 while inserting.
@@ -101,12 +108,12 @@ class TableObject : public QObject {
   // Starts a new record (appended on post).
   void insert();
   // Writes the pending values; false (after saying why) keeps the edit.
-  bool post();
+  [[nodiscard]] bool post();
   void cancel();
   // Sets the deletion flag on the current record and moves to the next one.
-  bool deleteRecord();
+  [[nodiscard]] bool deleteRecord();
   // Re-reads the current record.
-  bool refresh();
+  [[nodiscard]] bool refresh();
 
   // ---- engine failures ----
   bool failed() const { return !m_failure.ok(); }
@@ -116,7 +123,8 @@ class TableObject : public QObject {
   // record N: ..."; "" when none.
   QString failureMessage() const;
   // Keeps `status` when it is a failure and returns status.ok(): for the
-  // table access object and walks that call the engine themselves.
+  // table access object and walks that call the engine themselves. Not
+  // nodiscard: keeping the failure is the point, the result a convenience.
   bool noteFailure(const xb::Status& status) const;
   void clearFailure() { m_failure = xb::Status::OK(); }
 

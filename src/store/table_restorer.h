@@ -28,9 +28,11 @@ class TableRestorer {
   ~TableRestorer() {
     if (m_also.exactOf) m_also.exactOf->SetExact(m_exact);
     m_apollo.SetOrder(m_order);
-    m_apollo.Query(m_filter);
-    if (m_also.clearScope) m_apollo.SetScope(QString(), QString());
-    if (m_recno > 0) m_apollo.Go(m_recno);
+    // A destructor cannot report: a failed move is kept by the table object
+    // (TableObject::failed), and the filter and scope were valid before.
+    (void)m_apollo.Query(m_filter);
+    if (m_also.clearScope) (void)m_apollo.SetScope(QString(), QString());
+    if (m_recno > 0) (void)m_apollo.Go(m_recno);
   }
   TableRestorer(const TableRestorer&) = delete;
   TableRestorer& operator=(const TableRestorer&) = delete;

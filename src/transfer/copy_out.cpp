@@ -85,6 +85,9 @@ xb::Status CopyRecordsOut(TableObject& contacts, const QString& filter, const QS
   xb::WorkArea* area = contacts.area();
   if (area == nullptr) return xb::Status::InvalidArgument("the contact file is not open");
   RestoreTable restore(contacts);
+  // Failures of the contact file itself are kept by the table object, so
+  // callers word them as damage; the writer's are the output file's.
+  contacts.clearFailure();
   std::string condition;
   XB_RETURN_IF_ERROR(EncodeValue(QStringLiteral("the filter"), CopySelection(filter), &condition));
   xb::Status s = area->Query(condition);
@@ -96,7 +99,7 @@ xb::Status CopyRecordsOut(TableObject& contacts, const QString& filter, const QS
   if (s.ok()) s = area->SetOrder(order);
   uint32_t total = 0;
   if (s.ok()) s = area->QueryRecCount(&total);
-  if (s.ok()) s = area->GoTop();
+  if (s.ok() && !contacts.noteFailure(area->GoTop())) s = contacts.failure();
   ContactValues values;
   const bool readsRecords = writer.readsRecords();
   while (s.ok() && !area->eof()) {
@@ -104,6 +107,7 @@ xb::Status CopyRecordsOut(TableObject& contacts, const QString& filter, const QS
       s = writer.writeCurrent(*area);
     } else {
       s = ReadValues(*area, &values);
+      contacts.noteFailure(s);
       if (s.ok()) s = writer.write(values);
     }
     if (!s.ok()) break;
@@ -111,6 +115,7 @@ xb::Status CopyRecordsOut(TableObject& contacts, const QString& filter, const QS
     const int percent = total > 0 ? static_cast<int>(*copied * 100 / total) : 0;
     if (progress && !progress(percent, *copied)) break;
     s = area->Skip(1);
+    contacts.noteFailure(s);
   }
   const xb::Status finished = writer.finish();
   return s.ok() ? finished : s;

@@ -66,8 +66,9 @@ QString NoRecordsMessage(const QString& fileName) {
   return QStringLiteral("There are no records in ") + fileName;
 }
 
+// The source opens read-only: closing it cannot lose a change.
 bool OpenDbfSource(const QString& fileName, TableObject& source, QString* message) {
-  source.close();
+  (void)source.close();
   const QFileInfo info(fileName);
   source.setDatabaseName(info.absolutePath());
   source.setTableName(info.fileName());
@@ -75,18 +76,18 @@ bool OpenDbfSource(const QString& fileName, TableObject& source, QString* messag
   source.setExclusive(false);
   source.setReadOnly(true);
   if (!info.isFile() || !source.open()) {
-    source.close();
+    (void)source.close();
     *message = UnableToOpenSourceMessage(fileName);
     return false;
   }
   if (source.recordCount() == 0) {
-    source.close();
+    (void)source.close();
     *message = NoRecordsMessage(fileName);
     return false;
   }
   // Natural order: the records come in as the table holds them.
   if (!source.area()->SetOrder(0).ok() || !source.area()->GoTop().ok()) {
-    source.close();
+    (void)source.close();
     *message = UnableToOpenSourceMessage(fileName);
     return false;
   }
@@ -198,7 +199,7 @@ DbfRowSource::DbfRowSource(TableObject& source, std::vector<DbfSourceField> fiel
 }
 
 std::int64_t DbfRowSource::expected() const {
-  return m_source.area() == nullptr ? 0 : m_source.area()->table().record_count();
+  return m_source.recordCount();
 }
 
 bool DbfRowSource::next(ImportRow* row, QString* error) {

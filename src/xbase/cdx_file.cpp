@@ -137,8 +137,8 @@ class CdxFile final : public IndexFile {
     dir_.info.name = "tag directory";
     dir_.info.key_length = kTagNameLength;
   }
-  // A failure here has no one to tell; callers that care Close() first.
-  ~CdxFile() override { (void)Close(); }
+  // A destructor has no one to tell; callers that care close first.
+  ~CdxFile() override { Close().IgnoreError(); }
 
   Status InitEmpty(const TagInfo* single);
   Status Load(bool check_tags);

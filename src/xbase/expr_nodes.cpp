@@ -116,7 +116,7 @@ class FieldBinNum : public Node {
   FieldBinNum(const FieldInfo& f, int pos) : Node(T::N, pos), f_(f) {}
   Num Number(Ctx& ctx) const override {
     Value v;
-    FieldValue(f_, ctx.rec->field(f_), nullptr, &v);  // no memo: cannot fail
+    FieldValue(f_, ctx.rec->field(f_), nullptr, &v).IgnoreError();  // no memo: cannot fail
     Num n;
     n.v = v.number;
     n.dec = static_cast<int16_t>(v.decimals);
@@ -136,7 +136,7 @@ class FieldDate : public Node {
     std::string_view b = ctx.rec->field(f_);
     if (f_.type == 'T') {
       Value v;
-      FieldValue(f_, b, nullptr, &v);  // no memo: cannot fail
+      FieldValue(f_, b, nullptr, &v).IgnoreError();  // no memo: cannot fail
       return v.date;
     }
     return JulianFromDtos(b);

@@ -799,7 +799,8 @@ static Status FinishCopy(CopyTarget* t) {
 
 Table::Table() : rep_(new Rep) {}
 
-Table::~Table() { Close(); }
+// A destructor has no one to tell; callers that care close first.
+Table::~Table() { Close().IgnoreError(); }
 
 Status Table::Create(const std::string& path, const std::vector<FieldDef>& fields,
                      uint32_t memo_block_size) {
@@ -1128,8 +1129,9 @@ Status Table::Pack(const ProgressFn& progress) {
   if (!s.ok()) {
     t.dbf.reset();
     t.memo.reset();
-    RemoveFile(new_table);
-    RemoveFile(new_memo);
+    // Best effort: the copy's own failure is the one reported.
+    RemoveFile(new_table).IgnoreError();
+    RemoveFile(new_memo).IgnoreError();
     return s;
   }
 

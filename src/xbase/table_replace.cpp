@@ -58,8 +58,8 @@ Status TableReplacement::Begin(const std::string& path, std::unique_ptr<TableRep
 TableReplacement::~TableReplacement() {
   if (committed_ || !lock_) return;
   // Nothing to report from a destructor: the caller has its own error.
-  RemoveSideFiles(side_);
-  if (created_) RemoveFile(path_);
+  RemoveSideFiles(side_).IgnoreError();
+  if (created_) RemoveFile(path_).IgnoreError();
 }
 
 Status TableReplacement::Commit() {

@@ -405,7 +405,7 @@ struct WorkArea::Rep {
   void SetEof() {
     eof = true;
     cursor_synced = false;
-    table->Go(0);  // NotFound by design: no current record
+    table->Go(0).IgnoreError();  // NotFound by design: no current record
   }
 
   // A failed move stands at the end on both sides: the record it left may
@@ -423,7 +423,8 @@ struct WorkArea::Rep {
 WorkArea::WorkArea() : rep_(std::make_unique<Rep>()) {}
 
 WorkArea::~WorkArea() {
-  if (rep_->table) Commit();
+  // A destructor has no one to tell; callers that care commit first.
+  if (rep_->table) Commit().IgnoreError();
 }
 
 Status WorkArea::Open(const std::string& path, const OpenOptions& options,
@@ -1107,7 +1108,8 @@ Status WorkArea::RebuildProductionIndex(const std::vector<TagSpec>& specs) {
   if (s.ok()) s = RenameFile(side, path);
   if (s.ok()) s = t.SetIndexFlag(true);
   if (s.ok()) s = ClearIndexesStale(t.path());
-  if (!s.ok()) RemoveFile(side);
+  // Best effort: the build's own failure is the one reported.
+  if (!s.ok()) RemoveFile(side).IgnoreError();
   // The new index, or the old one untouched when the build failed.
   if (FileExists(path)) {
     IndexOpenOptions io;
@@ -1188,8 +1190,26 @@ struct BuildJob {
   bool ready = false;
 };
 
+// `s` with another message, of the same kind (a read error stays
+// Corruption or IOError, an expression failing at run time InvalidArgument).
+Status Reworded(const Status& s, std::string msg) {
+  switch (s.code()) {
+    case Status::Code::kCorruption: return Status::Corruption(std::move(msg));
+    case Status::Code::kIOError: return Status::IOError(std::move(msg));
+    case Status::Code::kNotFound: return Status::NotFound(std::move(msg));
+    default: return Status::InvalidArgument(std::move(msg));
+  }
+}
+
+// A failure on one record of a tag being built, naming both.
+Status TagRecordError(const Status& s, const std::string& tag, const char* what, uint32_t recno) {
+  return Reworded(s, "tag " + tag + ": the " + what + " fails on record " + std::to_string(recno) +
+                         ": " + s.message());
+}
+
 // Every record's key for `job`, sorted. Safe on a worker thread: it only
-// reads the table (positioned reads) and uses the job's own expressions.
+// reads the table (positioned reads, see Table) and uses the job's own
+// expressions. A failure names the tag and the record.
 Status GatherKeys(Table& table, const EvalSettings& es, BuildJob* job,
                   std::atomic<uint64_t>* scanned) {
   const uint32_t total = table.record_count();
@@ -1203,12 +1223,19 @@ Status GatherKeys(Table& table, const EvalSettings& es, BuildJob* job,
   rec.memo = &table;
   for (uint32_t first = 1; first <= total; first += kScanChunk) {
     uint32_t chunk = std::min(kScanChunk, total - first + 1);
-    XB_RETURN_IF_ERROR(table.ReadRecords(first, chunk, &buf));
+    Status s = table.ReadRecords(first, chunk, &buf);
+    if (!s.ok()) return Reworded(s, "tag " + def.name + ": " + s.message());
     for (uint32_t i = 0; i < chunk; ++i) {
       rec.data = buf.data() + static_cast<size_t>(i) * len;
       rec.recno = first + i;
-      if (job->condition && !job->condition->EvaluateLogical(rec, es)) continue;
-      XB_RETURN_IF_ERROR(EncodeKeyOf(*job->key, def, rec, es, &v, &key));
+      if (job->condition) {
+        Status error;
+        const bool wanted = job->condition->EvaluateLogical(rec, es, &error);
+        if (!error.ok()) return TagRecordError(error, def.name, "FOR condition", rec.recno);
+        if (!wanted) continue;
+      }
+      s = EncodeKeyOf(*job->key, def, rec, es, &v, &key);
+      if (!s.ok()) return TagRecordError(s, def.name, "key", rec.recno);
       job->keys.Add(key, rec.recno);
     }
     scanned->fetch_add(chunk, std::memory_order_relaxed);
@@ -1306,6 +1333,9 @@ Status WorkArea::IndexTags(const std::string& file, const std::vector<TagSpec>& 
         std::lock_guard<std::mutex> lock(mu);
         jobs[i].status = s;
         jobs[i].ready = true;
+        // The run ends at this tag: no worker starts a later one. Earlier
+        // tags are all taken already and finish, so the writer reaches it.
+        if (!s.ok()) stop = true;
       }
       cv.notify_all();
     }
@@ -1371,8 +1401,9 @@ Status WorkArea::Index(const std::string& file, const std::string& key_expr, int
   r.cursor_synced = false;
   for (auto it = r.others.begin(); it != r.others.end(); ++it) {
     if ((*it)->path() == file) {
-      (*it)->Close();
+      Status closed = (*it)->Close();
       r.others.erase(it);
+      XB_RETURN_IF_ERROR(closed);
       break;
     }
   }

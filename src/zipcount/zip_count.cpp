@@ -125,7 +125,7 @@ bool TZipCount::DoTheSort() {
       m_host.processPendingEvents();
     }
   }
-  if (!s.ok()) failure = QString::fromStdString(s.message());
+  if (!m_table.noteFailure(s)) failure = m_table.failureMessage();
   m_apollo.SetTurboRead(false);
   m_counting = false;
 
@@ -145,11 +145,12 @@ bool TZipCount::DoTheSort() {
   }
 
   m_apollo.SetOrder(savedOrder);
-  if (savedRecno > 0) m_apollo.Go(savedRecno);
+  if (savedRecno > 0 && !m_apollo.Go(savedRecno) && failure.isEmpty()) {
+    failure = m_table.failureMessage();
+  }
   m_table.resync();
   if (!failure.isEmpty()) {
-    m_host.information(QStringLiteral("Unable to read the contact file; counting stopped.\r\n") +
-                       failure);
+    m_host.information(failure);
     m_tallies.clear();
     return false;
   }

@@ -1,6 +1,7 @@
 // Every walk of the contact file ends when the file fails under it. Swept
 // over the operation at which the file layer starts failing, a label run, a
-// presort, the memo search and the command line's dump each either finish
+// presort, a report, the ZIP count, the memo search and the command line's
+// dump each either finish
 // with their whole output, or stop, say why in one message in the program's
 // words, and leave no half output standing as finished.
 #include <gtest/gtest.h>
@@ -13,8 +14,10 @@
 #include "labels/label_run.h"
 #include "labels/sort_bulk_mail.h"
 #include "labels_test_util.h"
+#include "reports/report_run.h"
 #include "store/memo_search.h"
 #include "test_support.h"
+#include "zipcount/zip_count.h"
 
 namespace qv {
 namespace {
@@ -94,6 +97,35 @@ std::vector<Job> Jobs(const Reference& ref) {
          QFile file(path);
          const QByteArray now = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
          o.outputFits = now == (o.finished ? ref.presort : QByteArray(kOldPresort));
+         o.told = host.notices;
+         return o;
+       }},
+      {"report",
+       [](ContactFixture& fx) {
+         TestHost host;
+         Outcome o;
+         host.onEvents = [&](int round) { o.steps = round; };
+         UserReportOptions options;
+         options.layout = 4;
+         options.selection = RecordSelection::All;
+         options.print = false;
+         bool previewed = false;
+         UserReportHooks hooks;
+         hooks.preview = [&](QIODevice&) { previewed = true; };
+         const UserReportResult r = RunUserReport(fx.table, fx.apollo, options, host, hooks);
+         o.finished = r.outcome == UserReportOutcome::Completed;
+         o.outputFits = o.finished ? previewed && r.records == kRecords : !previewed;
+         o.told = host.notices;
+         return o;
+       }},
+      {"zip count",
+       [](ContactFixture& fx) {
+         TestHost host;
+         Outcome o;
+         host.onEvents = [&](int round) { o.steps = round; };
+         TZipCount count(fx.table, fx.apollo, host);
+         o.finished = count.DoTheSort();
+         o.outputFits = o.finished ? count.RecordsRead() == kRecords : count.Tallies().empty();
          o.told = host.notices;
          return o;
        }},

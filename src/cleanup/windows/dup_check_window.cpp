@@ -133,7 +133,9 @@ TDupCheck::TDupCheck(TApolloEnv* env, const QString& programDir, QWidget* parent
   KindofCheckClick();
 }
 
-TDupCheck::~TDupCheck() { TableChkDup->close(); }
+// Edits were posted when the user left them; a destructor has no one left
+// to tell about a last write that failed.
+TDupCheck::~TDupCheck() { (void)TableChkDup->close(); }
 
 QString TDupCheck::indexPath() const { return QDir(m_programDir).filePath(DupIndexFileName()); }
 
@@ -240,7 +242,8 @@ void TDupCheck::MergeButtonClick() {
 }
 
 void TDupCheck::SaveButtonClick() {
-  if (TableChkDup->state() != TableObject::State::Browse) TableChkDup->post();
+  // post says why itself when it fails and keeps the edit.
+  if (TableChkDup->state() != TableObject::State::Browse) (void)TableChkDup->post();
 }
 
 void TDupCheck::UndoButtonClick() {
@@ -256,7 +259,8 @@ void TDupCheck::CancelButtonClick() {
 
 void TDupCheck::CloseButtonClick() {
   if (m_checking) return;
-  if (TableChkDup->state() != TableObject::State::Browse) TableChkDup->post();
+  // A refused edit keeps the window open (post said why).
+  if (TableChkDup->state() != TableObject::State::Browse && !TableChkDup->post()) return;
   accept();
 }
 

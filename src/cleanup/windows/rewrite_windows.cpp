@@ -143,10 +143,11 @@ void TConvertToUpper::ConvertButtonClick() {
   Gauge->hide();
   m_converting = false;
   const xb::Status restored = m_table->area()->Query(savedFilter);
-  if (savedRecno > 0) m_table->area()->Go(static_cast<uint32_t>(savedRecno));
+  const bool back = savedRecno <= 0 || m_table->goToRecord(savedRecno);
   m_table->resync();
   if (!s.ok()) ReportFailure(this, QStringLiteral("The conversion stopped: "), s);
   if (s.ok() && !restored.ok()) ReportFailure(this, QStringLiteral("The filter is lost: "), restored);
+  if (s.ok() && restored.ok() && !back) Dialogs().information(this, m_table->failureMessage());
   accept();
 }
 

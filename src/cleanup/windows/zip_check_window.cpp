@@ -131,10 +131,11 @@ TStateZipCheck::TStateZipCheck(TApolloEnv* env, const QString& programDir, QWidg
     if (row >= 0) StateGrid->setCurrentIndex(m_stateModel->index(row, 0));
   });
   connect(StateDeleteButton, &QPushButton::clicked, this, [this] {
-    if (!StateTable->eof()) StateTable->deleteRecord();
+    if (!StateTable->eof()) (void)StateTable->deleteRecord();  // says why itself
   });
   connect(StateSaveButton, &QPushButton::clicked, this, [this] {
-    if (StateTable->state() != TableObject::State::Browse) StateTable->post();
+    // post says why itself when it fails and keeps the edit.
+    if (StateTable->state() != TableObject::State::Browse) (void)StateTable->post();
   });
   connect(StateUndoButton, &QPushButton::clicked, this, [this] {
     if (StateTable->state() != TableObject::State::Browse) StateTable->cancel();
@@ -144,7 +145,8 @@ TStateZipCheck::TStateZipCheck(TApolloEnv* env, const QString& programDir, QWidg
     if (ResultGrid->currentIndex().isValid()) ResultGrid->edit(ResultGrid->currentIndex());
   });
   connect(ResultSaveButton, &QPushButton::clicked, this, [this] {
-    if (TableCreate->state() != TableObject::State::Browse) TableCreate->post();
+    // post says why itself when it fails and keeps the edit.
+    if (TableCreate->state() != TableObject::State::Browse) (void)TableCreate->post();
   });
   connect(ResultCancelButton, &QPushButton::clicked, this, [this] {
     if (TableCreate->state() != TableObject::State::Browse) TableCreate->cancel();
@@ -153,8 +155,10 @@ TStateZipCheck::TStateZipCheck(TApolloEnv* env, const QString& programDir, QWidg
 }
 
 TStateZipCheck::~TStateZipCheck() {
-  StateTable->close();
-  TableCreate->close();
+  // The edits were posted when the user left them; a destructor has no one
+  // left to tell about a last write that failed.
+  (void)StateTable->close();
+  (void)TableCreate->close();
 }
 
 QString TStateZipCheck::indexPath() const {
@@ -255,7 +259,7 @@ void TStateZipCheck::StartEditStatePRov() {
          StateTable->area()->GoTop().ok();
   }
   if (!ok) {
-    StateTable->close();
+    (void)StateTable->close();  // nothing was edited yet
     Dialogs().information(this, StateZipOpenFailedMessage());
     return;
   }
@@ -285,8 +289,9 @@ void TStateZipCheck::StartEditStatePRov() {
 }
 
 void TStateZipCheck::EndEditStatePRov() {
-  if (StateTable->state() != TableObject::State::Browse) StateTable->post();
-  StateTable->close();
+  // post says why itself when it fails; the edit is then dropped with the close.
+  if (StateTable->state() != TableObject::State::Browse) (void)StateTable->post();
+  if (!StateTable->close()) Dialogs().information(this, StateTable->failureMessage());
   StatePanel->hide();
   m_editing = false;
   EditStateButton->setText(QStringLiteral("Edit State/Province File"));
@@ -307,7 +312,8 @@ void TStateZipCheck::CancelButtonClick() {
 void TStateZipCheck::CloseButtonClick() {
   if (m_checking) return;
   if (m_editing) EndEditStatePRov();
-  if (TableCreate->state() != TableObject::State::Browse) TableCreate->post();
+  // A refused edit keeps the window open (post said why).
+  if (TableCreate->state() != TableObject::State::Browse && !TableCreate->post()) return;
   accept();
 }
 

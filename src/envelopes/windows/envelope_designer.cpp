@@ -682,15 +682,18 @@ void TEnvelopeDesigner::ChooseText(EnvelopeItem item) {
 }
 
 void TEnvelopeDesigner::FirstButtonClick() {
-  if (m_contacts && m_contacts->active()) m_contacts->first();
+  if (m_contacts && m_contacts->active() && !m_contacts->first()) {
+    Dialogs().information(this, m_contacts->failureMessage());
+  }
   ComposeAddress();
   EnvelopeImage->update();
 }
 
 void TEnvelopeDesigner::PriorButtonClick() {
   if (m_contacts && m_contacts->active()) {
-    m_contacts->prior();
-    if (m_contacts->bof()) m_contacts->first();
+    bool moved = m_contacts->prior();
+    if (moved && m_contacts->bof()) moved = m_contacts->first();
+    if (!moved) Dialogs().information(this, m_contacts->failureMessage());
   }
   ComposeAddress();
   EnvelopeImage->update();
@@ -698,16 +701,19 @@ void TEnvelopeDesigner::PriorButtonClick() {
 
 void TEnvelopeDesigner::NextButtonClick() {
   if (m_contacts && m_contacts->active()) {
-    m_contacts->next();
+    bool moved = m_contacts->next();
     // Past the last record there is no address to show: stay on the last.
-    if (m_contacts->eof()) m_contacts->last();
+    if (moved && m_contacts->eof()) moved = m_contacts->last();
+    if (!moved) Dialogs().information(this, m_contacts->failureMessage());
   }
   ComposeAddress();
   EnvelopeImage->update();
 }
 
 void TEnvelopeDesigner::LastButtonClick() {
-  if (m_contacts && m_contacts->active()) m_contacts->last();
+  if (m_contacts && m_contacts->active() && !m_contacts->last()) {
+    Dialogs().information(this, m_contacts->failureMessage());
+  }
   ComposeAddress();
   EnvelopeImage->update();
 }

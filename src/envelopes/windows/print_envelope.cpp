@@ -141,7 +141,9 @@ bool TQVEnvelopes::OpenEnvelopeSetupTable(const QString& directory) {
       return false;
     }
   }
-  EnvelopeSetupTable->first();
+  if (!EnvelopeSetupTable->first()) {
+    Dialogs().information(parentWidget(), EnvelopeSetupTable->failureMessage());
+  }
   ReloadGrid();
   return true;
 }
@@ -194,7 +196,9 @@ void TQVEnvelopes::SetupGridRowChange() {
   const QModelIndex current = SetupGrid->selectionModel()->currentIndex();
   if (!current.isValid()) return;
   const int recno = m_gridModel->recordOfRow(current.row());
-  if (recno > 0) EnvelopeSetupApollo.Go(recno);
+  if (recno > 0 && !EnvelopeSetupApollo.Go(recno)) {
+    Dialogs().information(this, EnvelopeSetupTable->failureMessage());
+  }
 }
 
 void TQVEnvelopes::ModifyButtonClick() {
@@ -231,7 +235,7 @@ void TQVEnvelopes::NewButtonClick() {
 void TQVEnvelopes::DeleteButtonClick() {
   if (EnvelopeSetupTable->eof()) return;
   if (!Dialogs().question(this, QStringLiteral("Delete this record?"), true)) return;
-  EnvelopeSetupTable->deleteRecord();
+  (void)EnvelopeSetupTable->deleteRecord();  // says why itself when it fails
   ReloadGrid();
   SetEnvelopeButtons();
 }

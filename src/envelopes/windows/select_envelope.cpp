@@ -205,14 +205,15 @@ void TSelectEnvelope::FormActivate() {
   m_locatePending = false;
   if (!EnvelopeTable->active()) return;
   EnvelopeTable->disableControls();
-  EnvelopeTable->first();
+  bool moved = EnvelopeTable->first();
   // The whole field text, letter case included; an unknown name leaves the
   // cursor at the end of the table.
-  while (!EnvelopeTable->eof() &&
+  while (moved && !EnvelopeTable->eof() &&
          EnvelopeTable->fieldText(QStringLiteral("NAME")) != LocateName) {
-    EnvelopeTable->next();
+    moved = EnvelopeTable->next();
   }
   EnvelopeTable->enableControls();
+  if (!moved) Dialogs().information(this, EnvelopeTable->failureMessage());
   followTable();
 }
 
@@ -244,7 +245,10 @@ void TSelectEnvelope::NewEnvelopeClick() {
   edit.OrigHeight = kNewEnvelopeHeight;
   if (!runEdit(edit)) return;
   EnvelopeTable->insert();
-  EnvelopeTable->setFieldText(QStringLiteral("USERDEF"), QStringLiteral("T"));
+  if (!EnvelopeTable->setFieldText(QStringLiteral("USERDEF"), QStringLiteral("T"))) {
+    EnvelopeTable->cancel();
+    return;
+  }
   WriteSize(edit);
 }
 
@@ -272,7 +276,7 @@ void TSelectEnvelope::DeleteEnvelopeClick() {
     return;
   }
   if (!Dialogs().question(this, QStringLiteral("Delete this envelope?"), true)) return;
-  EnvelopeTable->deleteRecord();
+  (void)EnvelopeTable->deleteRecord();  // says why itself when it fails
 }
 
 void TSelectEnvelope::OkButtonClick() {

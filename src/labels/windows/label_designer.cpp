@@ -660,29 +660,35 @@ void TDesignLabel::ChooseLabelButtonClick() {
 }
 
 void TDesignLabel::FirstButtonClick() {
-  if (m_contacts) m_contacts->first();
+  if (m_contacts && !m_contacts->first()) {
+    Dialogs().information(this, m_contacts->failureMessage());
+  }
   DrawLabel();
 }
 
 void TDesignLabel::PriorButtonClick() {
   if (m_contacts) {
-    m_contacts->prior();
-    if (m_contacts->bof()) m_contacts->first();
+    bool moved = m_contacts->prior();
+    if (moved && m_contacts->bof()) moved = m_contacts->first();
+    if (!moved) Dialogs().information(this, m_contacts->failureMessage());
   }
   DrawLabel();
 }
 
 void TDesignLabel::NextButtonClick() {
   if (m_contacts) {
-    m_contacts->next();
+    bool moved = m_contacts->next();
     // Past the last record there is nothing to show: stay on the last.
-    if (m_contacts->eof()) m_contacts->last();
+    if (moved && m_contacts->eof()) moved = m_contacts->last();
+    if (!moved) Dialogs().information(this, m_contacts->failureMessage());
   }
   DrawLabel();
 }
 
 void TDesignLabel::LastButtonClick() {
-  if (m_contacts) m_contacts->last();
+  if (m_contacts && !m_contacts->last()) {
+    Dialogs().information(this, m_contacts->failureMessage());
+  }
   DrawLabel();
 }
 

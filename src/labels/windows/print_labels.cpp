@@ -167,7 +167,9 @@ bool TQVLabels::OpenLabelSetupTable(const QString& directory) {
       return false;
     }
   }
-  LabelSetupTable->first();
+  if (!LabelSetupTable->first()) {
+    Dialogs().information(parentWidget(), LabelSetupTable->failureMessage());
+  }
   ReloadGrid();
   return true;
 }
@@ -230,7 +232,9 @@ void TQVLabels::SetupGridRowChange() {
   const QModelIndex current = SetupGrid->selectionModel()->currentIndex();
   if (!current.isValid()) return;
   const int recno = m_gridModel->recordOfRow(current.row());
-  if (recno > 0) LabelSetupApollo.Go(recno);
+  if (recno > 0 && !LabelSetupApollo.Go(recno)) {
+    Dialogs().information(this, LabelSetupTable->failureMessage());
+  }
   SetStartLabelRange();
 }
 
@@ -267,7 +271,7 @@ void TQVLabels::NewButtonClick() {
 void TQVLabels::DeleteButtonClick() {
   if (LabelSetupTable->eof()) return;
   if (!Dialogs().question(this, QStringLiteral("Delete this record?"), true)) return;
-  LabelSetupTable->deleteRecord();
+  (void)LabelSetupTable->deleteRecord();  // says why itself when it fails
   ReloadGrid();
   SetButtons();
 }

@@ -59,21 +59,26 @@ LabelRecord ReadLabelDefinition(const TableObject& table) {
   return r;
 }
 
-void WriteLabelDefinition(TableObject& table, const LabelRecord& record) {
+bool WriteLabelDefinition(TableObject& table, const LabelRecord& record) {
   const LabelGeometry& g = record.geometry;
-  table.setFieldText("USERDESC", QString::fromStdString(g.description));
-  table.setFieldText("LBLHEIGHT", LengthText(g.height));
-  table.setFieldText("LBLWIDTH", LengthText(g.width));
-  table.setFieldText("NBRACROSS", QString::number(g.across));
-  table.setFieldText("NBRDOWN", QString::number(g.down));
-  table.setFieldText("TOPMARG", LengthText(g.top_margin));
-  table.setFieldText("LEFTMARG", LengthText(g.left_margin));
-  table.setFieldText("HORIZPITCH", LengthText(g.horizontal_pitch));
-  table.setFieldText("VERTPITCH", LengthText(g.vertical_pitch));
-  table.setFieldText("SHEETWIDTH", LengthText(g.sheet_width));
-  table.setFieldText("SHEETDEPTH", LengthText(g.sheet_height));
-  table.setFieldText("PRINTER", QString::fromStdString(record.printer));
-  table.setFieldText("PAPERSIZE", QString::fromStdString(record.paper_size));
+  const std::pair<const char*, QString> values[] = {
+      {"USERDESC", QString::fromStdString(g.description)},
+      {"LBLHEIGHT", LengthText(g.height)},
+      {"LBLWIDTH", LengthText(g.width)},
+      {"NBRACROSS", QString::number(g.across)},
+      {"NBRDOWN", QString::number(g.down)},
+      {"TOPMARG", LengthText(g.top_margin)},
+      {"LEFTMARG", LengthText(g.left_margin)},
+      {"HORIZPITCH", LengthText(g.horizontal_pitch)},
+      {"VERTPITCH", LengthText(g.vertical_pitch)},
+      {"SHEETWIDTH", LengthText(g.sheet_width)},
+      {"SHEETDEPTH", LengthText(g.sheet_height)},
+      {"PRINTER", QString::fromStdString(record.printer)},
+      {"PAPERSIZE", QString::fromStdString(record.paper_size)},
+  };
+  bool ok = true;
+  for (const auto& [field, text] : values) ok = table.setFieldText(field, text) && ok;
+  return ok;
 }
 
 bool IsUserLabelDefinition(const TableObject& table) {
@@ -197,17 +202,22 @@ void TSelectLabel::FormActivate() {
   if (!LabelTable->active()) return;
   // One grid update for the whole walk.
   LabelTable->disableControls();
-  LabelTable->first();
-  while (!LabelTable->eof() &&
+  bool moved = LabelTable->first();
+  while (moved && !LabelTable->eof() &&
          TrimRight(LabelTable->fieldText("USERDESC")) != TrimRight(PassedDescription)) {
-    LabelTable->next();
+    moved = LabelTable->next();
   }
   LabelTable->enableControls();
+  if (!moved) Dialogs().information(this, LabelTable->failureMessage());
 }
 
-void TSelectLabel::rbLaserClick() { LabelApollo.Query(kLaserQuery); }
+void TSelectLabel::rbLaserClick() {
+  if (!LabelApollo.Query(kLaserQuery)) Dialogs().information(this, LabelApollo.LastError());
+}
 
-void TSelectLabel::rbDotMatrixClick() { LabelApollo.Query(kDotMatrixQuery); }
+void TSelectLabel::rbDotMatrixClick() {
+  if (!LabelApollo.Query(kDotMatrixQuery)) Dialogs().information(this, LabelApollo.LastError());
+}
 
 bool TSelectLabel::runEdit(TLabelEdit& edit) {
   if (RunLabelEdit) return RunLabelEdit(edit);
@@ -229,10 +239,11 @@ void TSelectLabel::NewButtonClick() {
   edit.record = record;
   if (!runEdit(edit)) return;
   LabelTable->insert();
-  WriteLabelDefinition(*LabelTable, edit.record);
-  LabelTable->setFieldText("USERDEF", "T");
   // A refused value has been reported; nothing is appended.
-  if (!LabelTable->post()) LabelTable->cancel();
+  if (!WriteLabelDefinition(*LabelTable, edit.record) || !LabelTable->setFieldText("USERDEF", "T") ||
+      !LabelTable->post()) {
+    LabelTable->cancel();
+  }
 }
 
 void TSelectLabel::EditButtonClick() {
@@ -249,8 +260,7 @@ void TSelectLabel::EditButtonClick() {
   edit.record = ReadLabelDefinition(*LabelTable);
   if (!runEdit(edit)) return;
   LabelTable->edit();
-  WriteLabelDefinition(*LabelTable, edit.record);
-  if (!LabelTable->post()) LabelTable->cancel();
+  if (!WriteLabelDefinition(*LabelTable, edit.record) || !LabelTable->post()) LabelTable->cancel();
 }
 
 void TSelectLabel::DeleteButtonClick() {
@@ -260,7 +270,7 @@ void TSelectLabel::DeleteButtonClick() {
                                : "This is a predefined Avery label. Are you sure you wish "
                                  "to delete it?";
   if (!Dialogs().question(this, question, true)) return;
-  LabelTable->deleteRecord();
+  (void)LabelTable->deleteRecord();  // says why itself when it fails
 }
 
 void TSelectLabel::FindEditChange(const QString& text) {

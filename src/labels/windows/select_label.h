@@ -28,7 +28,8 @@ class TableGridModel;
 LabelRecord ReadLabelDefinition(const TableObject& table);
 // REQUIRES: `table` in edit or insert state. Writes every field but USERDEF,
 // lengths with the 3 decimals the table keeps.
-void WriteLabelDefinition(TableObject& table, const LabelRecord& record);
+// False when a value was refused.
+[[nodiscard]] bool WriteLabelDefinition(TableObject& table, const LabelRecord& record);
 // Whether the current row is a definition the user made (USERDEF true).
 bool IsUserLabelDefinition(const TableObject& table);
 

@@ -15,6 +15,7 @@
 #include "letters/windows/letter_windows.h"
 #include "richtext/page_paint.h"
 #include "store/apollo.h"
+#include "store/messages.h"
 #include "store/table_object.h"
 #include "ui/dialogs.h"
 
@@ -227,15 +228,17 @@ void TRTFPreviewForm::PaintBoxPaint(QPainter& painter) {
 
 void TRTFPreviewForm::MoveRecord(int how) {
   if (!m_contacts || !m_contacts->active()) return;
+  bool moved = true;
   switch (how) {
-    case 0: m_contacts->first(); break;
-    case 1: m_contacts->prior(); break;
+    case 0: moved = m_contacts->first(); break;
+    case 1: moved = m_contacts->prior(); break;
     case 2:
-      m_contacts->next();
-      if (m_contacts->eof()) m_contacts->last();
+      moved = m_contacts->next();
+      if (moved && m_contacts->eof()) moved = m_contacts->last();
       break;
-    default: m_contacts->last(); break;
+    default: moved = m_contacts->last(); break;
   }
+  if (!moved) Messages().information(m_contacts->failureMessage());
   Pager.firstPage();
   PageLabel->setText(Pager.pageLabel());
   Remerge();

@@ -19,6 +19,7 @@
 #include "letters/letter_store.h"
 #include "letters/windows/letter_windows.h"
 #include "render/printers.h"
+#include "store/messages.h"
 #include "store/table_grid_model.h"
 #include "store/table_object.h"
 #include "ui/dialogs.h"
@@ -112,7 +113,7 @@ bool TqVLetters::OpenLettersTable(const QString& directory) {
   m_model = model;
   connect(LetterGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           &TqVLetters::GridRowChanged);
-  TableLetters->first();
+  if (!TableLetters->first()) Messages().information(TableLetters->failureMessage());
   if (m_model->rowCount() > 0) LetterGrid->selectRow(0);
   return true;
 }
@@ -175,9 +176,9 @@ void TqVLetters::ModifyLetterClick(bool isNew) {
 void TqVLetters::DeleteLetterClick() {
   if (TableLetters->eof()) return;
   if (!Dialogs().question(this, QStringLiteral("Delete this record?"), true)) return;
-  TableLetters->deleteRecord();
+  const bool deleted = TableLetters->deleteRecord();  // says why when it fails
   m_model->reload();
-  TableLetters->first();
+  if (deleted && !TableLetters->first()) Messages().information(TableLetters->failureMessage());
   if (m_model->rowCount() > 0) LetterGrid->selectRow(0);
   SetLetterButtons();
 }

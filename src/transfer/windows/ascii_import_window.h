@@ -9,7 +9,7 @@
 #include <functional>
 #include <vector>
 
-#include "store/apollo.h"
+#include "store/apollo_env.h"
 #include "store/table_object.h"
 #include "transfer/ascii_import.h"
 #include "transfer/ascii_lines.h"

@@ -12,6 +12,7 @@
 
 #include "cleanup/windows/cleanup_widgets.h"
 #include "transfer/windows/transfer_widgets.h"
+#include "store/table_object.h"
 #include "ui/dialogs.h"
 
 namespace qv {
@@ -153,7 +154,9 @@ void TCopyOut::DoitClick() {
   }
   m_copying = false;
   if (!s.ok()) {
-    const QString why = QString::fromStdString(s.message().empty() ? s.ToString() : s.message());
+    const QString why = m_contacts->failed()
+                            ? m_contacts->failureMessage()
+                            : QString::fromStdString(s.message().empty() ? s.ToString() : s.message());
     Dialogs().information(this, (toDbf ? CopyErrorMessage() + QStringLiteral("\r\n") : QString()) +
                                     why);
   }

@@ -204,7 +204,7 @@ TDBFImport::TDBFImport(TApolloEnv* env, QWidget* parent)
 }
 
 void TDBFImport::Reset() {
-  Source->close();
+  (void)Source->close();  // the source opens read-only: nothing to lose
   m_fileName.clear();
   m_fields.clear();
   FileNameLabel->setText(QStringLiteral("(none)"));

@@ -7,7 +7,8 @@
 
 namespace xb {
 
-class Status {
+// Marked nodiscard: a result nobody looked at is a failure nobody hears of.
+class [[nodiscard]] Status {
  public:
   // Part of the engine's contract with its callers: never renumber.
   enum class Code {
@@ -45,6 +46,10 @@ class Status {
 
   // "Corruption: memo block past end of file", or "OK".
   std::string ToString() const;
+
+  // For the rare call whose failure does not matter (cleanup after an
+  // earlier failure, which is the one reported). Say why at the call.
+  void IgnoreError() const {}
 
  private:
   Status(Code code, std::string msg) : code_(code), message_(std::move(msg)) {}

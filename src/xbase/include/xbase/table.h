@@ -31,6 +31,12 @@ struct FieldDef {
 // Progress callback: percentage 0..100. Return value ignored.
 using ProgressFn = std::function<void(int percent)>;
 
+// Threads: one Table may serve several threads at once for reading only:
+// ReadRecord, ReadRecords and ReadMemo (positioned reads, no shared
+// position) and the const accessors. REQUIRES meanwhile: no pending change
+// (Flush first: a read would write it) and no writer or mover on any
+// thread: no Go, Append, Set*, Flush, Pack, RepairCount or Close until every
+// reader has returned. Everything else is for one thread at a time.
 class Table final : public MemoReader {
  public:
   ~Table() override;
