@@ -1,7 +1,7 @@
 // Label runs checked on their page streams: sheet filling across and down,
 // copies, trimmed text, header labels in presort order, the bar code above
-// the text, record selection and start record, the paper question, cancel
-// and stop, and the contact table put back afterwards.
+// the text, record selection and start record, the paper question, and the
+// contact table put back afterwards.
 #include "labels/label_run.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "labels/label_print.h"
 #include "labels/sort_bulk_mail.h"
 #include "labels_test_util.h"
 #include "render/report_canvas.h"
@@ -51,10 +50,11 @@ struct RunPages {
 };
 
 RunPages Preview(ContactFixture& fx, LabelRunOptions options, TestHost& host,
-                 bool* presortDone = nullptr, LabelRunHooks hooks = {}) {
+                 bool* presortDone = nullptr) {
   options.print = false;
   options.programDirectory = fx.dir();
   RunPages run;
+  LabelRunHooks hooks;
   hooks.preview = testing::DecodeInto(&run.pages);
   bool done = false;
   run.result =
@@ -383,58 +383,6 @@ TEST(LabelRun, PaperSizeCodesAndTheQuestion) {
             "11.00\"\r\n\r\n(you may have the wrong printer selected)\r\n\r\nWould you like to "
             "try printing anyways?");
 }
-
-TEST(LabelRun, CancelWhilePrintingAndStopWhilePreviewing) {
-  ContactFixture fx;
-  ASSERT_TRUE(fx.make(Named(70)));
-  QTemporaryDir out;
-
-  // Printing: Cancel asks, Yes aborts the report; no file stays behind.
-  TestHost host;
-  TLabelPrint* running = nullptr;
-  host.onEvents = [&](int round) {
-    if (round == 40 && running) running->CancelButtonClick();
-  };
-  LabelRunHooks hooks;
-  hooks.printLabels = [&](TLabelPrint& job) {
-    EXPECT_EQ(job.Caption(), "Print Status");
-    EXPECT_EQ(job.ButtonCaption(), "Cancel");
-    running = &job;
-    job.FormActivate();
-  };
-  LabelRunOptions options;
-  options.selection = RecordSelection::All;
-  options.pdfFile = out.filePath("labels.pdf");
-  options.programDirectory = fx.dir();
-  bool done = false;
-  LabelRunResult printed = DoPrint(fx.table, fx.apollo, options, &done, host, hooks);
-  EXPECT_EQ(printed.outcome, LabelRunOutcome::Cancelled);
-  EXPECT_EQ(host.asked, QStringList({"Cancel Label Printing?"}));
-  EXPECT_EQ(printed.statusText, "\rLabel Print Canceled!");
-  EXPECT_FALSE(QFile::exists(options.pdfFile));
-
-  // Previewing: Stop ends the run without asking and keeps the pages so far.
-  TestHost previewHost;
-  previewHost.onEvents = [&](int round) {
-    if (round == 40 && running) running->CancelButtonClick();
-  };
-  LabelRunHooks previewHooks;
-  previewHooks.printLabels = [&](TLabelPrint& job) {
-    EXPECT_EQ(job.Caption(), "Preview Status");
-    EXPECT_EQ(job.ButtonCaption(), "Stop");
-    running = &job;
-    job.FormActivate();
-  };
-  LabelRunOptions all;
-  all.selection = RecordSelection::All;
-  RunPages stopped = Preview(fx, all, previewHost, nullptr, previewHooks);
-  EXPECT_EQ(stopped.result.outcome, LabelRunOutcome::Stopped);
-  EXPECT_TRUE(previewHost.asked.isEmpty());
-  EXPECT_EQ(stopped.result.labels, 40);
-  EXPECT_EQ(stopped.pages.pages.size(), 2u);
-  EXPECT_EQ(stopped.result.statusText, "\rPreview Stopped at page 2!");
-}
-
 
 // ---- Trimmed labels keep what the delivery needs
 

@@ -334,14 +334,5 @@ TEST_F(PrintLabelsTest, MismatchedSheetAsksAboutThePaperAndNoSkipsTheRun) {
   EXPECT_EQ(previews.size(), 1u);
 }
 
-TEST_F(PrintLabelsTest, MissingSetupTableIsReported) {
-  ASSERT_TRUE(QFile::remove(fx.file(LabelSetupFileName())));
-  TQVLabels labels(&fx.table, &fx.apollo);
-  EXPECT_FALSE(labels.OpenLabelSetupTable(fx.dir()));
-  ASSERT_EQ(dialogs.callsOf(QStringLiteral("information")).size(), 1u);
-  EXPECT_EQ(dialogs.callsOf(QStringLiteral("information"))[0].text,
-            QStringLiteral("Unable to Open QVPLSU.DBF (label setup file)"));
-}
-
 }  // namespace
 }  // namespace qv
