@@ -208,11 +208,8 @@ TEST(EnvelopeRun, OnlyQualifyingZipsOfUsAddressesGetBars) {
     const char* decoded;  // empty: no bars
   } cases[] = {{"12207", "", "122078"},  // 1+2+2+0+7 = 12, check 8
                {"1220", "", ""},
-               {"ABCDE", "", ""},
-               {"12345-6789", "", "123456789230"},
                {"12207", "U.S.A.", "122078"},
-               {"10117", "Germany", ""},  // Berlin's code is no New York ZIP
-               {"12207", "Canada", ""}};
+               {"10117", "Germany", ""}};  // Berlin's code is no New York ZIP
   for (const Case& c : cases) {
     ContactFixture fx;
     Contact contact = kPublic;
