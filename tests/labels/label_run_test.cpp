@@ -490,39 +490,6 @@ TEST(LabelRun, TrimKeepsTheCountryOfAForeignAddress) {
   }
 }
 
-TEST(LabelRun, ForeignAddressesGetNoUsBarCode) {
-  struct Case {
-    const char* country;
-    size_t bars;
-  } cases[] = {
-      {"", 32},       {"USA", 32},           {"us", 32},      {"U.S.A.", 32},
-      {"United States", 32}, {" united states ", 32}, {"Germany", 0}, {"CANADA", 0},
-  };
-  std::vector<Contact> contacts;
-  for (const Case& c : cases) {
-    contacts.push_back({{"LNAME", "Berlin"}, {"ZIP", "10117"}, {"COUNTRY", c.country}});
-  }
-  ContactFixture fx;
-  ASSERT_TRUE(fx.make(contacts));
-  LabelRunOptions options;
-  options.setup.address.barCode = true;
-  options.setup.labelWidth = 4.0f;  // one label a row, so each label's bars stand apart
-  options.setup.horizontalPitch = 4.0f;
-  options.setup.across = 1;
-  options.selection = RecordSelection::All;
-  TestHost host;
-  RunPages run = Preview(fx, options, host);
-  ASSERT_EQ(run.pages.pages.size(), 1u);
-  const std::vector<LineOp> lines = LinesOf(run.pages.pages[0]);
-  for (size_t i = 0; i < std::size(cases); ++i) {
-    const double barTop = TextTop(int(i)) - 0.165;
-    const auto n = std::count_if(lines.begin(), lines.end(), [&](const LineOp& l) {
-      return std::abs(l.y1 - barTop) < 1e-4 || std::abs(l.y2 - (barTop + 0.125)) < 1e-4;
-    });
-    EXPECT_EQ(size_t(n), cases[i].bars) << "country \"" << cases[i].country << '"';
-  }
-}
-
 TEST(LabelRun, PresortPutsForeignAddressesUnderUnknown) {
   std::vector<Contact> contacts;
   for (int i = 0; i < 10; ++i) contacts.push_back({{"LNAME", "NYC"}, {"ZIP", "10001"}});
