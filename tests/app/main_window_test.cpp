@@ -113,9 +113,7 @@ TEST_F(MainWindowTest, SetButtonsInEachState) {
 }
 
 TEST_F(MainWindowTest, PageButtonsBeepWhileEditingAndSwitchOtherwise) {
-  const QString path = MakeContacts(QStringLiteral("people.DBF"), {kAnn});
-  TQVPMain& m = Start();
-  ASSERT_TRUE(m.OpenQVWDBF(path));
+  TQVPMain& m = OpenOn({kAnn});
   m.EditButtonClick();
   m.BrowseButtonClick();
   m.FilterButtonClick();
@@ -231,9 +229,7 @@ TEST_F(KeyTest, FieldBoxesTakeTypingOnlyWhileEditingMiddleInitialInCapitals) {
 }
 
 TEST_F(MainWindowTest, ExitAsksAndCancelsAPendingEdit) {
-  const QString path = MakeContacts(QStringLiteral("people.DBF"), {kAnn});
-  TQVPMain& m = Start();
-  ASSERT_TRUE(m.OpenQVWDBF(path));
+  TQVPMain& m = OpenOn({kAnn});
   m.show();
   m.EditButtonClick();
   m.TableQVW->setFieldText(QStringLiteral("LNAME"), QStringLiteral("Changed"));
@@ -355,9 +351,7 @@ TEST_F(MainWindowTest, PreferencesShowCentredThenReloadWhateverTheAnswer) {
 }
 
 TEST_F(MainWindowTest, RebuildIndexesPacksFreezesViewsAndReturnsToLastNameOrder) {
-  const QString path = MakeContacts(QStringLiteral("people.DBF"), {kCy, kAnn, kBob});
-  TQVPMain& m = Start();
-  ASSERT_TRUE(m.OpenQVWDBF(path));
+  TQVPMain& m = OpenOn({kCy, kAnn, kBob});
   m.Apollo1.Go(2);
   ASSERT_TRUE(m.TableQVW->deleteRecord());
   m.SetMenuOrder(m.OrderItems.at(5));  // &City
