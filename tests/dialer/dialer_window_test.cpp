@@ -53,7 +53,6 @@ TEST_F(DialerWindowTest, FirstActivationShowsTheStoredSettings) {
   ini_.writeInteger(QStringLiteral("Dialing"), QStringLiteral("Method"), 1);
   TQVDialer w(ini_);
   w.FormActivate();
-  EXPECT_EQ(w.windowTitle(), QStringLiteral("Dial Phone Number"));
   ASSERT_GE(w.PortButtons.size(), 4);
   EXPECT_EQ(w.PortButtons[0]->text(), QStringLiteral("COM 1"));
   EXPECT_TRUE(w.PortButtons[1]->isChecked());
