@@ -23,25 +23,13 @@ namespace {
 using testing::Contact;
 using testing::ContactFixture;
 using testing::LinesOf;
+using testing::NumberedContacts;
 using testing::TestHost;
 using testing::TextsOf;
 
 // Avery 5160, the default setup: text origin of the label at (column, row).
 double TextLeft(int column) { return 0.188 + column * 2.75 + 0.25; }
 double TextTop(int row) { return 0.5 + row * 1.0 + 0.25; }
-
-std::vector<Contact> Named(int n, const char* zip = "12207") {
-  std::vector<Contact> out;
-  for (int i = 0; i < n; ++i) {
-    out.push_back(
-        {{"LNAME", QStringLiteral("Name%1").arg(i + 1, 3, 10, QLatin1Char('0')).toStdString()},
-         {"STREET", "12 Elm St"},
-         {"CITY", "Albany"},
-         {"STATE", "NY"},
-         {"ZIP", zip}});
-  }
-  return out;
-}
 
 // Runs a preview and returns its pages.
 struct RunPages {
@@ -78,7 +66,7 @@ QStringList FirstLines(const Page& page) {
 
 TEST(LabelRun, ThirtyOneRecordsFillOneSheetAndStartAnother) {
   ContactFixture fx;
-  ASSERT_TRUE(fx.make(Named(31)));
+  ASSERT_TRUE(fx.make(NumberedContacts(31)));
   TestHost host;
   LabelRunOptions options;
   options.selection = RecordSelection::All;
@@ -111,7 +99,7 @@ TEST(LabelRun, ThirtyOneRecordsFillOneSheetAndStartAnother) {
 
 TEST(LabelRun, CopiesRunOverRowsAndPages) {
   ContactFixture fx;
-  ASSERT_TRUE(fx.make(Named(8)));
+  ASSERT_TRUE(fx.make(NumberedContacts(8)));
   TestHost host;
   LabelRunOptions options;
   options.copies = 4;
@@ -249,7 +237,7 @@ TEST(LabelRun, BarsStandAboveTheTextAtItsOrigin) {
 }
 
 TEST(LabelRun, SelectionStartRecordAndRestore) {
-  std::vector<Contact> contacts = Named(5);
+  std::vector<Contact> contacts = NumberedContacts(5);
   contacts[1]["PREFIX"] = "deleted";
   contacts[3]["PREFIX"] = "DeLeTeD";
   ContactFixture fx;
@@ -322,7 +310,7 @@ TEST(LabelRun, SelectionStartRecordAndRestore) {
 
 TEST(LabelRun, PaperSizeCodesAndTheQuestion) {
   ContactFixture fx;
-  ASSERT_TRUE(fx.make(Named(1)));
+  ASSERT_TRUE(fx.make(NumberedContacts(1)));
   struct Case {
     const char* what;
     const char* code;
@@ -524,7 +512,7 @@ TEST(LabelRun, PresortPutsForeignAddressesUnderUnknown) {
 
 TEST(LabelRun, StartLabelLeavesTheFirstPositionsEmpty) {
   ContactFixture fx;
-  ASSERT_TRUE(fx.make(Named(3)));
+  ASSERT_TRUE(fx.make(NumberedContacts(3)));
   struct Case {
     int start;
     int firstColumn, firstRow;
@@ -564,7 +552,7 @@ TEST(LabelRun, StartLabelLeavesTheFirstPositionsEmpty) {
 
 TEST(LabelRun, AlignmentPageOutlinesEveryLabelAndFollowsThePrinterOffset) {
   ContactFixture fx;
-  ASSERT_TRUE(fx.make(Named(2)));
+  ASSERT_TRUE(fx.make(NumberedContacts(2)));
   struct Case {
     const char* what;
     PrinterOffset offset;

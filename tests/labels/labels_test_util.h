@@ -56,6 +56,20 @@ class ContactFixture {
   QTemporaryDir m_dir;
 };
 
+// `n` contacts "Name001", "Name002", ... at one Albany address.
+inline std::vector<Contact> NumberedContacts(int n) {
+  std::vector<Contact> out;
+  for (int i = 0; i < n; ++i) {
+    out.push_back(
+        {{"LNAME", QStringLiteral("Name%1").arg(i + 1, 3, 10, QLatin1Char('0')).toStdString()},
+         {"STREET", "12 Elm St"},
+         {"CITY", "Albany"},
+         {"STATE", "NY"},
+         {"ZIP", "12207"}});
+  }
+  return out;
+}
+
 // Records notices, questions and progress; answers questions from
 // `answers` (Yes when empty) and calls `onEvents` from
 // processPendingEvents.
