@@ -55,8 +55,8 @@ QString BarCodeText(const QString& zip, const QString& street);
 // included: true for a tall bar.
 std::vector<bool> PostnetBars(const QString& digits);
 
-// The pen width handed to the canvas: -Trunc(bar width x 100) on the
-// single-precision width, i.e. -1 (a hundredth of an inch).
+// The pen width handed to the canvas: minus the bar width x 100, truncated,
+// on the single-precision width, i.e. -1 (a hundredth of an inch).
 int BarPenWidth();
 
 // Draws one tall bar at the canvas's current pen position (the top of the

@@ -14,14 +14,10 @@
 #include <functional>
 
 #include "app/shared.h"
+#include "qstring_print.h"
 #include "question_defaults.h"
 #include "store/messages.h"
 #include "ui/dialogs.h"
-
-// Readable QStrings in failure messages.
-inline void PrintTo(const QString& text, std::ostream* os) {
-  *os << '"' << text.toStdString() << '"';
-}
 
 namespace qv::testing {
 

@@ -17,6 +17,7 @@
 #include "app/shared.h"
 #include "store/apollo.h"
 #include "store/contact_file.h"
+#include "store/dates.h"
 #include "store/settings.h"
 #include "store/support_install.h"
 #include "store/table_object.h"
@@ -40,6 +41,8 @@ class AppTest : public ::testing::Test {
   }
 
   void TearDown() override {
+    // Some tests change the date settings of the whole program.
+    ProgramDates() = DateConvention();
     main_.reset();
     dialogs_.reset();
     QDir(dir_).removeRecursively();
@@ -63,6 +66,15 @@ class AppTest : public ::testing::Test {
     path_ = MakeContacts(name, contacts);
     TQVPMain& m = Start();
     EXPECT_TRUE(m.OpenQVWDBF(path_));
+    return m;
+  }
+
+  // OpenOn with the support tables installed, the buttons set as the
+  // window's start sets them and nothing said so far.
+  TQVPMain& OpenWithSupportTables(const QList<Contact>& contacts) {
+    TQVPMain& m = OpenOn(contacts, QStringLiteral("people.dbf"), true);
+    m.SetButtons();
+    dialogs_->clear();
     return m;
   }
 

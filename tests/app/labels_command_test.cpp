@@ -5,11 +5,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QLineEdit>
 #include <QRadioButton>
 #include <QTimer>
 
 #include "app_fixture.h"
+#include "envelopes/windows/print_envelope.h"
 #include "labels/label_print.h"
 #include "labels/sort_bulk_mail.h"
 #include "labels/label_setup.h"
@@ -28,17 +28,10 @@ const Contact kBob = {{"LNAME", "Baker"}, {"CITY", "Boston"}, {"STATE", "MA"}, {
 const Contact kCy = {{"LNAME", "Cole"}, {"CITY", "Troy"}, {"STATE", "NY"}, {"ZIP", "12180"}};
 const Contact kDee = {{"LNAME", "Dunn"}, {"CITY", "Albany"}, {"STATE", "NY"}, {"ZIP", "12208"}};
 
-class LabelsCommandTest : public AppTest {
- protected:
-  TQVPMain& StartOn(const QList<Contact>& contacts) {
-    TQVPMain& m = OpenOn(contacts, QStringLiteral("people.dbf"), true);
-    dialogs_->clear();
-    return m;
-  }
-};
+class LabelsCommandTest : public AppTest {};
 
 TEST_F(LabelsCommandTest, PresortedPreviewLeavesFilterOrderRecordAndPrinterAsTheyWere) {
-  TQVPMain& m = StartOn({kAnn, kBob, kCy, kDee});
+  TQVPMain& m = OpenWithSupportTables({kAnn, kBob, kCy, kDee});
   m.FilterButtonClick();
   m.FilterBoxes[FilterFieldExpressions().indexOf(QStringLiteral("STATE"))]->setText("NY");
   m.qSetFilterButtonClick();
@@ -97,7 +90,7 @@ TEST_F(LabelsCommandTest, PresortedPreviewLeavesFilterOrderRecordAndPrinterAsThe
 // the Print Labels dialog, centred on the main window, and its Save reaches
 // the setup table.
 TEST_F(LabelsCommandTest, ModifyInTheDesignerIsStoredInTheSetupTable) {
-  TQVPMain& m = StartOn({kAnn, kBob});
+  TQVPMain& m = OpenWithSupportTables({kAnn, kBob});
   bool sawLabels = false, sawDesigner = false;
   WhenShown<TQVLabels>([&](TQVLabels* labels) {
     sawLabels = true;
@@ -129,7 +122,7 @@ TEST_F(LabelsCommandTest, ModifyInTheDesignerIsStoredInTheSetupTable) {
 }
 
 TEST_F(LabelsCommandTest, WithoutAFilterOnlyAllRecordsCanBeChosen) {
-  TQVPMain& m = StartOn({kAnn, kBob});
+  TQVPMain& m = OpenWithSupportTables({kAnn, kBob});
   ASSERT_TRUE(m.currentFilter().isEmpty());
   bool ran = false;
   m.RunLabelsWindow = [&](TQVLabels& labels) {
@@ -141,22 +134,28 @@ TEST_F(LabelsCommandTest, WithoutAFilterOnlyAllRecordsCanBeChosen) {
   EXPECT_TRUE(ran);
 }
 
-TEST_F(LabelsCommandTest, MissingSetupTableIsReportedAndTheWindowNotShown) {
-  TQVPMain& m = StartOn({kAnn});
+// Labels and Envelopes work from their setup tables and on a contact.
+TEST_F(LabelsCommandTest, MissingSetupTablesAreSaidAndNoWindowIsShown) {
+  TQVPMain& m = OpenWithSupportTables({kAnn});
   ASSERT_TRUE(QFile::remove(dir_ + QStringLiteral("QVPLSU.DBF")));
-  bool ran = false;
-  m.RunLabelsWindow = [&](TQVLabels&) { ran = true; };
+  ASSERT_TRUE(QFile::remove(dir_ + QStringLiteral("QVPESU.DBF")));
+  int shown = 0;
+  m.RunLabelsWindow = [&](TQVLabels&) { ++shown; };
+  m.RunEnvelopesWindow = [&](TQVEnvelopes&) { ++shown; };
   m.mnuLabelsClick();
-  EXPECT_FALSE(ran);
+  m.mnuEnvelopesClick();
+  EXPECT_EQ(shown, 0);
   EXPECT_EQ(dialogs_->notices,
-            QStringList{QStringLiteral("Unable to Open QVPLSU.DBF (label setup file)")});
+            QStringList({QStringLiteral("Unable to Open QVPLSU.DBF (label setup file)"),
+                         QStringLiteral("Unable to Open QVPESU.DBF (envelope setup file)")}));
   EXPECT_TRUE(m.tracksTableEvents());
   EXPECT_FALSE(m.TableQVW->controlsDisabled());
 }
 
-TEST_F(LabelsCommandTest, EmptyFileDisablesTheLabelsCommand) {
-  TQVPMain& m = StartOn({});
+TEST_F(LabelsCommandTest, EmptyFileDisablesLabelsAndEnvelopes) {
+  TQVPMain& m = OpenWithSupportTables({});
   EXPECT_FALSE(m.mnuLabels->isEnabled());
+  EXPECT_FALSE(m.mnuEnvelopes->isEnabled());
 }
 
 }  // namespace

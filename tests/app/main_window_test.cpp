@@ -60,14 +60,7 @@ Shown Read(const TQVPMain& m) {
                m.mnuRebuildIndexes->isEnabled()};
 }
 
-class MainWindowTest : public AppTest {
- protected:
-  // Some tests change the date settings of the whole program.
-  void TearDown() override {
-    ProgramDates() = DateConvention();
-    AppTest::TearDown();
-  }
-};
+class MainWindowTest : public AppTest {};
 
 TEST_F(MainWindowTest, FirstStartCreatesOpensAndOffersOnlyAdd) {
   TQVPMain& m = Start();
@@ -95,17 +88,11 @@ TEST_F(MainWindowTest, SetButtonsInEachState) {
   m.SetButtons();
   EXPECT_EQ(Read(m), (Shown{true, true, false, false, true, false, true, true, true, true}))
       << "browsing";
-  EXPECT_EQ(m.AddButton->text(), QStringLiteral("&Add"));
-  EXPECT_EQ(m.SaveButton->text(), QStringLiteral("Save"));
 
   m.EditButtonClick();
   EXPECT_TRUE(m.isEditing());
   EXPECT_EQ(Read(m), (Shown{false, false, true, true, false, false, false, false, false, true}))
       << "editing";
-  EXPECT_EQ(m.SaveButton->text(), QStringLiteral("&Save"));
-  EXPECT_EQ(m.CancelButton->text(), QStringLiteral("&Cancel"));
-  EXPECT_EQ(m.AddButton->text(), QStringLiteral("Add"));
-  EXPECT_EQ(m.EditButton->text(), QStringLiteral("Edit"));
   m.CancelButtonClick();
   EXPECT_FALSE(m.isEditing());
 
@@ -126,9 +113,7 @@ TEST_F(MainWindowTest, SetButtonsInEachState) {
 }
 
 TEST_F(MainWindowTest, PageButtonsBeepWhileEditingAndSwitchOtherwise) {
-  const QString path = MakeContacts(QStringLiteral("people.DBF"), {kAnn});
-  TQVPMain& m = Start();
-  ASSERT_TRUE(m.OpenQVWDBF(path));
+  TQVPMain& m = OpenOn({kAnn});
   m.EditButtonClick();
   m.BrowseButtonClick();
   m.FilterButtonClick();
@@ -244,9 +229,7 @@ TEST_F(KeyTest, FieldBoxesTakeTypingOnlyWhileEditingMiddleInitialInCapitals) {
 }
 
 TEST_F(MainWindowTest, ExitAsksAndCancelsAPendingEdit) {
-  const QString path = MakeContacts(QStringLiteral("people.DBF"), {kAnn});
-  TQVPMain& m = Start();
-  ASSERT_TRUE(m.OpenQVWDBF(path));
+  TQVPMain& m = OpenOn({kAnn});
   m.show();
   m.EditButtonClick();
   m.TableQVW->setFieldText(QStringLiteral("LNAME"), QStringLiteral("Changed"));
@@ -368,9 +351,7 @@ TEST_F(MainWindowTest, PreferencesShowCentredThenReloadWhateverTheAnswer) {
 }
 
 TEST_F(MainWindowTest, RebuildIndexesPacksFreezesViewsAndReturnsToLastNameOrder) {
-  const QString path = MakeContacts(QStringLiteral("people.DBF"), {kCy, kAnn, kBob});
-  TQVPMain& m = Start();
-  ASSERT_TRUE(m.OpenQVWDBF(path));
+  TQVPMain& m = OpenOn({kCy, kAnn, kBob});
   m.Apollo1.Go(2);
   ASSERT_TRUE(m.TableQVW->deleteRecord());
   m.SetMenuOrder(m.OrderItems.at(5));  // &City

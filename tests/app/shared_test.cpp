@@ -14,7 +14,6 @@
 #include "app_dialogs.h"
 #include "app/db_controls.h"
 #include "app/single_instance.h"
-#include "app/splash.h"
 #include "ui/help_window.h"
 
 namespace qv::testing {
@@ -119,7 +118,6 @@ TEST(HelpTest, EveryTopicTheWindowsOpenHasAPageLinkedFromTheContents) {
   HelpWindow* help = HelpWindow::Instance();
   help->showTopic(1005);
   EXPECT_EQ(help->currentTopic(), 1005);
-  EXPECT_EQ(help->windowTitle(), QStringLiteral("Quorvane Help"));
   EXPECT_TRUE(help->browser()->toPlainText().contains(QStringLiteral("Browse page")));
   help->showTopic(9999);
   EXPECT_EQ(help->currentTopic(), 1010) << "a topic without a page shows the contents";
@@ -163,17 +161,6 @@ TEST(SingleInstanceTest, ASecondCopyAsksTheFirstToComeForward) {
   EXPECT_TRUE(window.isVisible());
   EXPECT_TRUE(TJustOne::ServerName(name).startsWith(name + QLatin1Char('-')))
       << "one socket per user";
-}
-
-TEST(SplashTest, TheAboutBoxHasAnOkButtonTheSplashDoesNot) {
-  EnsureApplication();
-  TSplash splash(TSplash::Mode::Splash);
-  EXPECT_EQ(splash.OKButton, nullptr);
-  TSplash about(TSplash::Mode::About);
-  ASSERT_NE(about.OKButton, nullptr);
-  about.show();
-  about.OKButton->click();
-  EXPECT_EQ(about.result(), QDialog::Accepted);
 }
 
 }  // namespace

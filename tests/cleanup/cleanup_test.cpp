@@ -33,22 +33,6 @@ class QuietMessages : public MessageService {
   MessageService* m_previous;
 };
 
-void ExpectIndexesVerify(CleanupFixture& f) {
-  f.table.close();
-  QV_SKIP_WITHOUT_ORACLE();
-  EXPECT_EQ(f.verify().substr(0, 3), "ok ") << f.verify();
-}
-
-bool ReadFlag(CleanupFixture& f, uint32_t recno) {
-  f.table.close();
-  std::unique_ptr<xb::Table> t;
-  xb::OpenOptions options;
-  options.exclusive = false;
-  options.read_only = true;
-  return xb::Table::Open(f.path().toStdString(), options, &t).ok() && t->Go(recno).ok() &&
-         t->current().deleted();
-}
-
 xb::Status Query(TableObject& table, const QString& condition) {
   const xb::Status s = table.area()->Query(condition.toStdString());
   table.resync();
@@ -508,7 +492,7 @@ TEST(MergeDuplicates, KeepsOneFillsItsGapsAndDeletesTheOther) {
   EXPECT_EQ(f.text(1, "EMAIL"), "js@example.com");
   EXPECT_EQ(f.text(1, "CITY"), "Albany");
   EXPECT_EQ(f.text(2, "PREFIX"), "DELETED");
-  EXPECT_TRUE(ReadFlag(f, 2));
+  EXPECT_TRUE(f.flagged(2));
   ExpectIndexesVerify(f);
 }
 

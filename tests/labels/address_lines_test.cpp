@@ -62,6 +62,12 @@ TEST(AddressLines, Cases) {
 
   AddressFields nothing;
 
+  AddressFields sparse = Full();
+  sparse.title.clear();
+  sparse.org.clear();
+  sparse.street.clear();
+  sparse.phone.clear();
+
   AddressOptions upper = Everything(kZipAfterState);
   upper.upperCase = true;
   AddressOptions optionOneNoCity = Everything(kZipAfterState);
@@ -144,21 +150,15 @@ TEST(AddressLines, Cases) {
        badOption,
        {"Dr. John Q. Public ", "Director", "Acme Corp", "123 Main St", "Albany NY", "USA",
         "518-555-0100"}},
+      {"empty fields leave no blank lines",
+       sparse,
+       Everything(kZipAfterState),
+       {"Dr. John Q. Public ", "Albany  NY 12207", "USA"}},
       {"an empty record gives no lines at all", nothing, Everything(kZipAfterState), {}},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ComposeAddressLines(c.fields, c.options), c.expected) << c.what;
   }
-}
-
-TEST(AddressLines, EmptyFieldsLeaveNoBlankLines) {
-  AddressFields f = Full();
-  f.title.clear();
-  f.org.clear();
-  f.street.clear();
-  f.phone.clear();
-  EXPECT_EQ(ComposeAddressLines(f, Everything(kZipAfterState)),
-            QStringList({"Dr. John Q. Public ", "Albany  NY 12207", "USA"}));
 }
 
 TEST(AddressLines, FromTheContactTable) {

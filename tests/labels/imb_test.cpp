@@ -154,24 +154,7 @@ struct ImbRun {
     bool done = false;
     result = DoPrint(fx.table, fx.apollo, options, &done, host, hooks);
   }
-  // The bar states drawn on the first page, one string per bar code, read
-  // back from each bar's height and its top against the code's top.
-  QStringList drawn() const {
-    QStringList out;
-    const std::vector<LineOp> lines = LinesOf(pages.pages.at(0));
-    for (size_t first = 0; first + kImbBarCount <= lines.size(); first += kImbBarCount) {
-      double top = lines[first].y1;
-      for (int i = 0; i < kImbBarCount; ++i) top = std::min(top, lines[first + i].y1);
-      QString code;
-      for (int i = 0; i < kImbBarCount; ++i) {
-        const LineOp& l = lines[first + i];
-        const double h = l.y2 - l.y1;
-        code += h > 0.14 ? 'F' : h < 0.05 ? 'T' : std::abs(l.y1 - top) < 1e-6 ? 'A' : 'D';
-      }
-      out << code;
-    }
-    return out;
-  }
+  QStringList drawn() const { return testing::ImbCodesOn(pages.pages.at(0)); }
 };
 
 TEST(Imb, LabelRunNumbersItsPiecesAndSavesTheNextSerial) {

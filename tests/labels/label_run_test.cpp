@@ -1,7 +1,7 @@
 // Label runs checked on their page streams: sheet filling across and down,
 // copies, trimmed text, header labels in presort order, the bar code above
-// the text, record selection and start record, the paper question, cancel
-// and stop, and the contact table put back afterwards.
+// the text, record selection and start record, the paper question, and the
+// contact table put back afterwards.
 #include "labels/label_run.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "labels/label_print.h"
 #include "labels/sort_bulk_mail.h"
 #include "labels_test_util.h"
 #include "render/report_canvas.h"
@@ -24,25 +23,13 @@ namespace {
 using testing::Contact;
 using testing::ContactFixture;
 using testing::LinesOf;
+using testing::NumberedContacts;
 using testing::TestHost;
 using testing::TextsOf;
 
 // Avery 5160, the default setup: text origin of the label at (column, row).
 double TextLeft(int column) { return 0.188 + column * 2.75 + 0.25; }
 double TextTop(int row) { return 0.5 + row * 1.0 + 0.25; }
-
-std::vector<Contact> Named(int n, const char* zip = "12207") {
-  std::vector<Contact> out;
-  for (int i = 0; i < n; ++i) {
-    out.push_back(
-        {{"LNAME", QStringLiteral("Name%1").arg(i + 1, 3, 10, QLatin1Char('0')).toStdString()},
-         {"STREET", "12 Elm St"},
-         {"CITY", "Albany"},
-         {"STATE", "NY"},
-         {"ZIP", zip}});
-  }
-  return out;
-}
 
 // Runs a preview and returns its pages.
 struct RunPages {
@@ -51,10 +38,11 @@ struct RunPages {
 };
 
 RunPages Preview(ContactFixture& fx, LabelRunOptions options, TestHost& host,
-                 bool* presortDone = nullptr, LabelRunHooks hooks = {}) {
+                 bool* presortDone = nullptr) {
   options.print = false;
   options.programDirectory = fx.dir();
   RunPages run;
+  LabelRunHooks hooks;
   hooks.preview = testing::DecodeInto(&run.pages);
   bool done = false;
   run.result =
@@ -78,7 +66,7 @@ QStringList FirstLines(const Page& page) {
 
 TEST(LabelRun, ThirtyOneRecordsFillOneSheetAndStartAnother) {
   ContactFixture fx;
-  ASSERT_TRUE(fx.make(Named(31)));
+  ASSERT_TRUE(fx.make(NumberedContacts(31)));
   TestHost host;
   LabelRunOptions options;
   options.selection = RecordSelection::All;
@@ -111,7 +99,7 @@ TEST(LabelRun, ThirtyOneRecordsFillOneSheetAndStartAnother) {
 
 TEST(LabelRun, CopiesRunOverRowsAndPages) {
   ContactFixture fx;
-  ASSERT_TRUE(fx.make(Named(8)));
+  ASSERT_TRUE(fx.make(NumberedContacts(8)));
   TestHost host;
   LabelRunOptions options;
   options.copies = 4;
@@ -249,7 +237,7 @@ TEST(LabelRun, BarsStandAboveTheTextAtItsOrigin) {
 }
 
 TEST(LabelRun, SelectionStartRecordAndRestore) {
-  std::vector<Contact> contacts = Named(5);
+  std::vector<Contact> contacts = NumberedContacts(5);
   contacts[1]["PREFIX"] = "deleted";
   contacts[3]["PREFIX"] = "DeLeTeD";
   ContactFixture fx;
@@ -322,7 +310,7 @@ TEST(LabelRun, SelectionStartRecordAndRestore) {
 
 TEST(LabelRun, PaperSizeCodesAndTheQuestion) {
   ContactFixture fx;
-  ASSERT_TRUE(fx.make(Named(1)));
+  ASSERT_TRUE(fx.make(NumberedContacts(1)));
   struct Case {
     const char* what;
     const char* code;
@@ -383,58 +371,6 @@ TEST(LabelRun, PaperSizeCodesAndTheQuestion) {
             "11.00\"\r\n\r\n(you may have the wrong printer selected)\r\n\r\nWould you like to "
             "try printing anyways?");
 }
-
-TEST(LabelRun, CancelWhilePrintingAndStopWhilePreviewing) {
-  ContactFixture fx;
-  ASSERT_TRUE(fx.make(Named(70)));
-  QTemporaryDir out;
-
-  // Printing: Cancel asks, Yes aborts the report; no file stays behind.
-  TestHost host;
-  TLabelPrint* running = nullptr;
-  host.onEvents = [&](int round) {
-    if (round == 40 && running) running->CancelButtonClick();
-  };
-  LabelRunHooks hooks;
-  hooks.printLabels = [&](TLabelPrint& job) {
-    EXPECT_EQ(job.Caption(), "Print Status");
-    EXPECT_EQ(job.ButtonCaption(), "Cancel");
-    running = &job;
-    job.FormActivate();
-  };
-  LabelRunOptions options;
-  options.selection = RecordSelection::All;
-  options.pdfFile = out.filePath("labels.pdf");
-  options.programDirectory = fx.dir();
-  bool done = false;
-  LabelRunResult printed = DoPrint(fx.table, fx.apollo, options, &done, host, hooks);
-  EXPECT_EQ(printed.outcome, LabelRunOutcome::Cancelled);
-  EXPECT_EQ(host.asked, QStringList({"Cancel Label Printing?"}));
-  EXPECT_EQ(printed.statusText, "\rLabel Print Canceled!");
-  EXPECT_FALSE(QFile::exists(options.pdfFile));
-
-  // Previewing: Stop ends the run without asking and keeps the pages so far.
-  TestHost previewHost;
-  previewHost.onEvents = [&](int round) {
-    if (round == 40 && running) running->CancelButtonClick();
-  };
-  LabelRunHooks previewHooks;
-  previewHooks.printLabels = [&](TLabelPrint& job) {
-    EXPECT_EQ(job.Caption(), "Preview Status");
-    EXPECT_EQ(job.ButtonCaption(), "Stop");
-    running = &job;
-    job.FormActivate();
-  };
-  LabelRunOptions all;
-  all.selection = RecordSelection::All;
-  RunPages stopped = Preview(fx, all, previewHost, nullptr, previewHooks);
-  EXPECT_EQ(stopped.result.outcome, LabelRunOutcome::Stopped);
-  EXPECT_TRUE(previewHost.asked.isEmpty());
-  EXPECT_EQ(stopped.result.labels, 40);
-  EXPECT_EQ(stopped.pages.pages.size(), 2u);
-  EXPECT_EQ(stopped.result.statusText, "\rPreview Stopped at page 2!");
-}
-
 
 // ---- Trimmed labels keep what the delivery needs
 
@@ -542,39 +478,6 @@ TEST(LabelRun, TrimKeepsTheCountryOfAForeignAddress) {
   }
 }
 
-TEST(LabelRun, ForeignAddressesGetNoUsBarCode) {
-  struct Case {
-    const char* country;
-    size_t bars;
-  } cases[] = {
-      {"", 32},       {"USA", 32},           {"us", 32},      {"U.S.A.", 32},
-      {"United States", 32}, {" united states ", 32}, {"Germany", 0}, {"CANADA", 0},
-  };
-  std::vector<Contact> contacts;
-  for (const Case& c : cases) {
-    contacts.push_back({{"LNAME", "Berlin"}, {"ZIP", "10117"}, {"COUNTRY", c.country}});
-  }
-  ContactFixture fx;
-  ASSERT_TRUE(fx.make(contacts));
-  LabelRunOptions options;
-  options.setup.address.barCode = true;
-  options.setup.labelWidth = 4.0f;  // one label a row, so each label's bars stand apart
-  options.setup.horizontalPitch = 4.0f;
-  options.setup.across = 1;
-  options.selection = RecordSelection::All;
-  TestHost host;
-  RunPages run = Preview(fx, options, host);
-  ASSERT_EQ(run.pages.pages.size(), 1u);
-  const std::vector<LineOp> lines = LinesOf(run.pages.pages[0]);
-  for (size_t i = 0; i < std::size(cases); ++i) {
-    const double barTop = TextTop(int(i)) - 0.165;
-    const auto n = std::count_if(lines.begin(), lines.end(), [&](const LineOp& l) {
-      return std::abs(l.y1 - barTop) < 1e-4 || std::abs(l.y2 - (barTop + 0.125)) < 1e-4;
-    });
-    EXPECT_EQ(size_t(n), cases[i].bars) << "country \"" << cases[i].country << '"';
-  }
-}
-
 TEST(LabelRun, PresortPutsForeignAddressesUnderUnknown) {
   std::vector<Contact> contacts;
   for (int i = 0; i < 10; ++i) contacts.push_back({{"LNAME", "NYC"}, {"ZIP", "10001"}});
@@ -609,7 +512,7 @@ TEST(LabelRun, PresortPutsForeignAddressesUnderUnknown) {
 
 TEST(LabelRun, StartLabelLeavesTheFirstPositionsEmpty) {
   ContactFixture fx;
-  ASSERT_TRUE(fx.make(Named(3)));
+  ASSERT_TRUE(fx.make(NumberedContacts(3)));
   struct Case {
     int start;
     int firstColumn, firstRow;
@@ -649,7 +552,7 @@ TEST(LabelRun, StartLabelLeavesTheFirstPositionsEmpty) {
 
 TEST(LabelRun, AlignmentPageOutlinesEveryLabelAndFollowsThePrinterOffset) {
   ContactFixture fx;
-  ASSERT_TRUE(fx.make(Named(2)));
+  ASSERT_TRUE(fx.make(NumberedContacts(2)));
   struct Case {
     const char* what;
     PrinterOffset offset;

@@ -25,18 +25,8 @@ namespace {
 
 using testing::Contact;
 using testing::ContactFixture;
+using testing::NumberedContacts;
 using testing::ScriptedDialogs;
-
-std::vector<Contact> Albany(int n) {
-  std::vector<Contact> out;
-  for (int i = 0; i < n; ++i) {
-    out.push_back({{"LNAME", "Name" + std::to_string(i + 1)},
-                   {"CITY", "Albany"},
-                   {"STATE", "NY"},
-                   {"ZIP", "12207"}});
-  }
-  return out;
-}
 
 // Plays the user: on every pass of the event loop it looks at the visible
 // windows of the run and acts on them. A run's own event rounds (once per
@@ -122,7 +112,7 @@ LabelRunResult RunInWindows(ContactFixture& fx, LabelRunOptions options,
 
 TEST(LabelWindows, CancelWhilePrintingAsksAndOnlyYesAborts) {
   ContactFixture fx;
-  ASSERT_TRUE(fx.make(Albany(70)));
+  ASSERT_TRUE(fx.make(NumberedContacts(70)));
   LabelRunOptions options;
   options.pdfFile = fx.file("labels.pdf");
 
@@ -160,7 +150,7 @@ TEST(LabelWindows, CancelWhilePrintingAsksAndOnlyYesAborts) {
 
 TEST(LabelWindows, StopInPreviewShowsThePagesSoFar) {
   ContactFixture fx;
-  ASSERT_TRUE(fx.make(Albany(70)));
+  ASSERT_TRUE(fx.make(NumberedContacts(70)));
   ScriptedDialogs dialogs;
   User user;
   user.pressStatusAt = 40;
@@ -182,7 +172,7 @@ TEST(LabelWindows, StopInPreviewShowsThePagesSoFar) {
 
 TEST(LabelWindows, FinishedPreviewOpensWithEveryPage) {
   ContactFixture fx;
-  ASSERT_TRUE(fx.make(Albany(61)));
+  ASSERT_TRUE(fx.make(NumberedContacts(61)));
   ScriptedDialogs dialogs;
   User user;
   LabelRunOptions options;
@@ -196,7 +186,7 @@ TEST(LabelWindows, FinishedPreviewOpensWithEveryPage) {
 
 TEST(LabelWindows, PresortWindowCancelWritesNoPresortFile) {
   ContactFixture fx;
-  ASSERT_TRUE(fx.make(Albany(70)));
+  ASSERT_TRUE(fx.make(NumberedContacts(70)));
   const QString psl = PresortFilePath(fx.dir());
   LabelRunOptions options;
   options.print = false;

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <cmath>
 #include <deque>
 #include <functional>
 #include <map>
@@ -15,15 +17,16 @@
 #include <vector>
 
 #include "contact_rows.h"
+#include "labels/imb.h"
 #include "labels/job_host.h"
 #include "page_ops.h"
+#include "qstring_print.h"
 #include "store/apollo.h"
 #include "store/contact_file.h"
 #include "store/contact_schema.h"
 #include "store/table_object.h"
 #include "xbase/workarea.h"
 
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace qv::testing {
 
@@ -53,6 +56,20 @@ class ContactFixture {
   QTemporaryDir m_dir;
 };
 
+// `n` contacts "Name001", "Name002", ... at one Albany address.
+inline std::vector<Contact> NumberedContacts(int n) {
+  std::vector<Contact> out;
+  for (int i = 0; i < n; ++i) {
+    out.push_back(
+        {{"LNAME", QStringLiteral("Name%1").arg(i + 1, 3, 10, QLatin1Char('0')).toStdString()},
+         {"STREET", "12 Elm St"},
+         {"CITY", "Albany"},
+         {"STATE", "NY"},
+         {"ZIP", "12207"}});
+  }
+  return out;
+}
+
 // Records notices, questions and progress; answers questions from
 // `answers` (Yes when empty) and calls `onEvents` from
 // processPendingEvents.
@@ -77,5 +94,24 @@ class TestHost : public JobHost {
   std::function<void(int)> onEvents;
   int eventRounds = 0;
 };
+
+// The Intelligent Mail codes drawn on a page, one string of bar states per
+// code, read back from each bar's height and its top against the code's top.
+inline QStringList ImbCodesOn(const Page& page) {
+  QStringList out;
+  const std::vector<LineOp> lines = LinesOf(page);
+  for (size_t first = 0; first + kImbBarCount <= lines.size(); first += kImbBarCount) {
+    double top = lines[first].y1;
+    for (int i = 0; i < kImbBarCount; ++i) top = std::min(top, lines[first + i].y1);
+    QString code;
+    for (int i = 0; i < kImbBarCount; ++i) {
+      const LineOp& l = lines[first + i];
+      const double h = l.y2 - l.y1;
+      code += h > 0.14 ? 'F' : h < 0.05 ? 'T' : std::abs(l.y1 - top) < 1e-6 ? 'A' : 'D';
+    }
+    out << code;
+  }
+  return out;
+}
 
 }  // namespace qv::testing

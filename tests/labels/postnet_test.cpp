@@ -61,6 +61,20 @@ TEST(Postnet, WhichZipsGetBars) {
                {"", false},          {"99999-99999", false}};
   for (const auto& c : cases) EXPECT_EQ(ZipQualifiesForBarCode(c.zip), c.bars) << c.zip;
 
+  // A foreign country keeps the bars off whatever its postal code.
+  const struct {
+    const char* zip;
+    const char* country;
+    bool bars;
+  } addresses[] = {{"10117", "", true},           {"10117", "USA", true},
+                   {"10117", "us", true},         {"10117", "U.S.A.", true},
+                   {"10117", " united states ", true}, {"10117", "United States of America", true},
+                   {"10117", "Germany", false},   {"12207", "CANADA", false},
+                   {"1234", "USA", false}};
+  for (const auto& a : addresses) {
+    EXPECT_EQ(AddressGetsUsBarCode(a.zip, a.country), a.bars) << a.zip << " " << a.country;
+  }
+
   EXPECT_EQ(BarCodeText("12345-6789", "123 MAIN ST"), "12345-678923");
   EXPECT_EQ(BarCodeText("123456789", "123 MAIN ST"), "123456789");
   EXPECT_EQ(BarCodeText("12345", "123 MAIN ST"), "12345");

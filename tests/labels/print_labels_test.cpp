@@ -71,6 +71,15 @@ class PrintLabelsTest : public ::testing::Test {
     qunsetenv("QUORVANE_HOME");
   }
 
+  // The dialog over the fixture's setup table, activated, its runs scripted.
+  std::unique_ptr<TQVLabels> Open() {
+    auto labels = std::make_unique<TQVLabels>(&fx.table, &fx.apollo);
+    Script(*labels);
+    EXPECT_TRUE(labels->OpenLabelSetupTable(fx.dir()));
+    labels->FormActivate();
+    return labels;
+  }
+
   // Runs of the dialog call these instead of showing windows.
   void Script(TQVLabels& labels) {
     labels.RunHooks = [this](WindowJobHost&) {
@@ -110,33 +119,30 @@ TEST_F(PrintLabelsTest, EmptySetupTableOffersOnlyNewWhichStartsFromTheDefault) {
     for (int guard = 0; !table.isEmpty() && guard < 100; ++guard) ASSERT_TRUE(table.deleteRecord());
     ASSERT_TRUE(table.isEmpty());
   }
-  auto labels_ = std::make_unique<TQVLabels>(&fx.table, &fx.apollo);
-  TQVLabels& labels = *labels_;
-  ASSERT_TRUE(labels.OpenLabelSetupTable(fx.dir()));
-  labels.FormActivate();
-  for (QWidget* w : std::initializer_list<QWidget*>{labels.PrintNowButton, labels.PreviewButton,
-                                                    labels.ModifyButton, labels.DeleteButton}) {
+  auto labels = Open();
+  for (QWidget* w : std::initializer_list<QWidget*>{labels->PrintNowButton, labels->PreviewButton,
+                                                    labels->ModifyButton, labels->DeleteButton}) {
     EXPECT_FALSE(w->isEnabled());
   }
-  EXPECT_TRUE(labels.NewButton->isEnabled());
+  EXPECT_TRUE(labels->NewButton->isEnabled());
 
   LabelSetup given;
-  labels.EditSetup = [&given](LabelSetup* record) {
+  labels->EditSetup = [&given](LabelSetup* record) {
     given = *record;
     record->description = QStringLiteral("Club mailing");
     record->xOffset = 0.12345f;  // kept to 3 decimals
     record->fontSize = 12;
     return true;
   };
-  labels.NewButtonClick();
+  labels->NewButtonClick();
   EXPECT_EQ(given.description, QStringLiteral("{Untitled Label Setup Record}"));
   EXPECT_EQ(given.stockDescription, QStringLiteral("Avery 5160  Address,   1.00 x 2.63"));
   EXPECT_EQ(given.across, 3);
   EXPECT_EQ(given.down, 10);
-  EXPECT_TRUE(labels.PrintNowButton->isEnabled());
-  EXPECT_TRUE(labels.PreviewButton->isEnabled());
-  EXPECT_FALSE(labels.NewSetup);
-  labels_.reset();
+  EXPECT_TRUE(labels->PrintNowButton->isEnabled());
+  EXPECT_TRUE(labels->PreviewButton->isEnabled());
+  EXPECT_FALSE(labels->NewSetup);
+  labels.reset();
 
   const std::vector<LabelSetup> stored = SetupsIn(fx.dir());
   ASSERT_EQ(stored.size(), 1u);
@@ -151,29 +157,25 @@ TEST_F(PrintLabelsTest, ModifyRewritesTheRowCancelAndNoChangeNothing) {
   const std::vector<LabelSetup> before = SetupsIn(fx.dir());
   ASSERT_FALSE(before.empty());
   {
-    TQVLabels labels(&fx.table, &fx.apollo);
-    ASSERT_TRUE(labels.OpenLabelSetupTable(fx.dir()));
-    labels.FormActivate();
-    labels.EditSetup = [](LabelSetup* record) {
+    auto labels = Open();
+    labels->EditSetup = [](LabelSetup* record) {
       record->address.barCode = !record->address.barCode;
       return false;  // Cancel in the designer
     };
-    labels.ModifyButtonClick();
+    labels->ModifyButtonClick();
   }
   std::vector<LabelSetup> now = SetupsIn(fx.dir());
   ASSERT_EQ(now.size(), before.size());
   EXPECT_EQ(now[0].address.barCode, before[0].address.barCode);
 
   {
-    TQVLabels labels(&fx.table, &fx.apollo);
-    ASSERT_TRUE(labels.OpenLabelSetupTable(fx.dir()));
-    labels.FormActivate();
-    labels.EditSetup = [](LabelSetup* record) {
+    auto labels = Open();
+    labels->EditSetup = [](LabelSetup* record) {
       EXPECT_EQ(record->description, QStringLiteral("Default Label Setup"));
       record->yOffset = 0.5004f;
       return true;
     };
-    labels.ModifyButtonClick();
+    labels->ModifyButtonClick();
   }
   now = SetupsIn(fx.dir());
   ASSERT_EQ(now.size(), before.size());
@@ -181,12 +183,10 @@ TEST_F(PrintLabelsTest, ModifyRewritesTheRowCancelAndNoChangeNothing) {
   EXPECT_EQ(now[0].description, before[0].description);
 
   {
-    TQVLabels labels(&fx.table, &fx.apollo);
-    ASSERT_TRUE(labels.OpenLabelSetupTable(fx.dir()));
-    labels.FormActivate();
+    auto labels = Open();
     dialogs.questionAnswers = {false, true};
-    labels.DeleteButtonClick();
-    labels.DeleteButtonClick();
+    labels->DeleteButtonClick();
+    labels->DeleteButtonClick();
   }
   EXPECT_EQ(SetupsIn(fx.dir()).size(), before.size() - 1);
   ASSERT_EQ(dialogs.callsOf(QStringLiteral("question")).size(), 2u);
@@ -196,104 +196,93 @@ TEST_F(PrintLabelsTest, ModifyRewritesTheRowCancelAndNoChangeNothing) {
 }
 
 TEST_F(PrintLabelsTest, OnlyCurrentRecordClearsAndDisablesPresort) {
-  TQVLabels labels(&fx.table, &fx.apollo);
-  ASSERT_TRUE(labels.OpenLabelSetupTable(fx.dir()));
-  labels.FormActivate();
-  EXPECT_TRUE(labels.rbQFilter->isChecked());
-  labels.PresortCheck->setChecked(true);
-  labels.PresortDone = true;
-  labels.rbQCurrent->click();
-  EXPECT_FALSE(labels.PresortCheck->isChecked());
-  EXPECT_FALSE(labels.PresortCheck->isEnabled());
-  EXPECT_FALSE(labels.PresortDone);
-  labels.rbQAll->click();
-  EXPECT_TRUE(labels.PresortCheck->isEnabled());
-  EXPECT_FALSE(labels.PresortCheck->isChecked());
-  labels.PresortDone = true;
-  labels.StartCurrentCheck->click();
-  EXPECT_FALSE(labels.PresortDone);
+  auto labels = Open();
+  EXPECT_TRUE(labels->rbQFilter->isChecked());
+  labels->PresortCheck->setChecked(true);
+  labels->PresortDone = true;
+  labels->rbQCurrent->click();
+  EXPECT_FALSE(labels->PresortCheck->isChecked());
+  EXPECT_FALSE(labels->PresortCheck->isEnabled());
+  EXPECT_FALSE(labels->PresortDone);
+  labels->rbQAll->click();
+  EXPECT_TRUE(labels->PresortCheck->isEnabled());
+  EXPECT_FALSE(labels->PresortCheck->isChecked());
+  labels->PresortDone = true;
+  labels->StartCurrentCheck->click();
+  EXPECT_FALSE(labels->PresortDone);
 }
 
 TEST_F(PrintLabelsTest, CurrentRecordPrintsItsCopiesWithoutPresort) {
-  TQVLabels labels(&fx.table, &fx.apollo);
-  Script(labels);
-  ASSERT_TRUE(labels.OpenLabelSetupTable(fx.dir()));
-  labels.FormActivate();
+  auto labels = Open();
   fx.apollo.Go(2);
-  labels.rbQCurrent->click();
-  labels.CopiesSpin->setValue(4);
-  labels.PreviewButtonClick();
-  EXPECT_EQ(labels.LastRun.outcome, LabelRunOutcome::Completed);
-  EXPECT_EQ(labels.LastRun.labels, 4);
+  labels->rbQCurrent->click();
+  labels->CopiesSpin->setValue(4);
+  labels->PreviewButtonClick();
+  EXPECT_EQ(labels->LastRun.outcome, LabelRunOutcome::Completed);
+  EXPECT_EQ(labels->LastRun.labels, 4);
   EXPECT_EQ(presorts, 0);
   EXPECT_EQ(fx.apollo.RecNo(), 2);
 }
 
 TEST_F(PrintLabelsTest, StartLabelAndTheAlignmentPage) {
-  TQVLabels labels(&fx.table, &fx.apollo);
-  Script(labels);
-  ASSERT_TRUE(labels.OpenLabelSetupTable(fx.dir()));
-  labels.FormActivate();
-  const LabelSetup setup = ReadLabelSetup(*labels.LabelSetupTable);
-  EXPECT_EQ(labels.StartLabelSpin->maximum(), setup.across * setup.down);
-  EXPECT_EQ(labels.StartLabelSpin->value(), 1);
-  labels.rbQAll->click();
+  auto labels = Open();
+  const LabelSetup setup = ReadLabelSetup(*labels->LabelSetupTable);
+  EXPECT_EQ(labels->StartLabelSpin->maximum(), setup.across * setup.down);
+  EXPECT_EQ(labels->StartLabelSpin->value(), 1);
+  labels->rbQAll->click();
   struct Case {
     int start;
     int pages;  // three records
   } cases[] = {{1, 1}, {setup.across * setup.down - 2, 1}, {setup.across * setup.down, 2}};
   for (const Case& c : cases) {
     previews.clear();
-    labels.StartLabelSpin->setValue(c.start);
-    labels.PreviewButtonClick();
-    EXPECT_EQ(labels.LastRun.outcome, LabelRunOutcome::Completed) << c.start;
-    EXPECT_EQ(labels.LastRun.labels, 3) << c.start;
+    labels->StartLabelSpin->setValue(c.start);
+    labels->PreviewButtonClick();
+    EXPECT_EQ(labels->LastRun.outcome, LabelRunOutcome::Completed) << c.start;
+    EXPECT_EQ(labels->LastRun.labels, 3) << c.start;
     EXPECT_EQ(previews, std::vector<int>{c.pages}) << c.start;
   }
   // The alignment page goes through the Print dialog like Print Now and
   // outlines the whole sheet, whatever the start label.
   dialogs.printAnswers = {true};
-  labels.AlignmentButton->click();
+  labels->AlignmentButton->click();
   EXPECT_EQ(dialogs.callsOf(QStringLiteral("print")).size(), 1u);
-  EXPECT_EQ(labels.LastRun.outcome, LabelRunOutcome::Completed);
-  EXPECT_EQ(labels.LastRun.labels, setup.across * setup.down);
-  EXPECT_EQ(labels.LastRun.pages, 1);
+  EXPECT_EQ(labels->LastRun.outcome, LabelRunOutcome::Completed);
+  EXPECT_EQ(labels->LastRun.labels, setup.across * setup.down);
+  EXPECT_EQ(labels->LastRun.pages, 1);
   EXPECT_TRUE(QFile::exists(fx.file(QStringLiteral("labels.pdf"))));
 }
 
 TEST_F(PrintLabelsTest, PreviewThenPrintNowPresortsOnce) {
-  TQVLabels labels(&fx.table, &fx.apollo);
-  Script(labels);
-  ASSERT_TRUE(labels.OpenLabelSetupTable(fx.dir()));
-  labels.FormActivate();
-  labels.rbQAll->click();
-  labels.PreviewButtonClick();
+  auto labels = Open();
+  labels->rbQAll->click();
+  labels->PreviewButtonClick();
   // Cole's prefix says deleted: three of the four print.
-  EXPECT_EQ(labels.LastRun.labels, 3);
+  EXPECT_EQ(labels->LastRun.labels, 3);
   EXPECT_EQ(presorts, 0);
 
-  labels.PresortCheck->setChecked(true);
-  labels.PreviewButtonClick();
+  labels->PresortCheck->setChecked(true);
+  labels->PreviewButtonClick();
   EXPECT_EQ(presorts, 1);
   ASSERT_EQ(previews.size(), 2u);
   EXPECT_GE(previews[1], 1);
-  const long long presorted = labels.LastRun.labels;
+  const long long presorted = labels->LastRun.labels;
 
   dialogs.printAnswers = {false};
-  labels.PrintNowButtonClick();
+  labels->PrintNowButtonClick();
   EXPECT_EQ(dialogs.callsOf(QStringLiteral("print")).size(), 1u);
   EXPECT_FALSE(QFile::exists(fx.file(QStringLiteral("labels.pdf"))))
       << "a cancelled Print dialog runs nothing";
   dialogs.printAnswers = {true};
-  labels.PrintNowButtonClick();
+  labels->PrintNowButtonClick();
   EXPECT_EQ(presorts, 1);
-  EXPECT_EQ(labels.LastRun.outcome, LabelRunOutcome::Completed);
-  EXPECT_EQ(labels.LastRun.labels, presorted);
+  EXPECT_EQ(labels->LastRun.outcome, LabelRunOutcome::Completed);
+  EXPECT_EQ(labels->LastRun.labels, presorted);
   EXPECT_TRUE(QFile::exists(fx.file(QStringLiteral("labels.pdf"))));
 
   // Another choice of records presorts again.
-  labels.rbQFilter->click();
-  labels.PreviewButtonClick();
+  labels->rbQFilter->click();
+  labels->PreviewButtonClick();
   EXPECT_EQ(presorts, 2);
   const QString order = PresortOrderMessage();
   int shown = 0;
@@ -316,31 +305,19 @@ TEST_F(PrintLabelsTest, MismatchedSheetAsksAboutThePaperAndNoSkipsTheRun) {
   }
   const int recno = 3;
   fx.apollo.Go(recno);
-  TQVLabels labels(&fx.table, &fx.apollo);
-  Script(labels);
-  ASSERT_TRUE(labels.OpenLabelSetupTable(fx.dir()));
-  labels.FormActivate();
+  auto labels = Open();
   dialogs.questionAnswers = {false};
-  labels.PreviewButtonClick();
-  EXPECT_EQ(labels.LastRun.outcome, LabelRunOutcome::PaperDeclined);
+  labels->PreviewButtonClick();
+  EXPECT_EQ(labels->LastRun.outcome, LabelRunOutcome::PaperDeclined);
   ASSERT_EQ(dialogs.callsOf(QStringLiteral("question")).size(), 1u);
   EXPECT_EQ(dialogs.callsOf(QStringLiteral("question"))[0].text, PaperSizeQuestion(8.5, 14.0));
   EXPECT_TRUE(previews.empty());
   EXPECT_EQ(fx.apollo.RecNo(), recno);
 
   dialogs.questionAnswers = {true};
-  labels.PreviewButtonClick();
-  EXPECT_EQ(labels.LastRun.outcome, LabelRunOutcome::Completed);
+  labels->PreviewButtonClick();
+  EXPECT_EQ(labels->LastRun.outcome, LabelRunOutcome::Completed);
   EXPECT_EQ(previews.size(), 1u);
-}
-
-TEST_F(PrintLabelsTest, MissingSetupTableIsReported) {
-  ASSERT_TRUE(QFile::remove(fx.file(LabelSetupFileName())));
-  TQVLabels labels(&fx.table, &fx.apollo);
-  EXPECT_FALSE(labels.OpenLabelSetupTable(fx.dir()));
-  ASSERT_EQ(dialogs.callsOf(QStringLiteral("information")).size(), 1u);
-  EXPECT_EQ(dialogs.callsOf(QStringLiteral("information"))[0].text,
-            QStringLiteral("Unable to Open QVPLSU.DBF (label setup file)"));
 }
 
 }  // namespace

@@ -19,11 +19,9 @@
 #include <vector>
 
 #include "store/table_grid_model.h"
+#include "qstring_print.h"
 #include "scripted_dialogs.h"
 #include "store/support_install.h"
-
-// Readable failures.
-void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace qv {
 namespace {

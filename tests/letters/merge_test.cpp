@@ -6,20 +6,15 @@
 #include <QTextCursor>
 #include <map>
 
+#include "field_map.h"
 #include "letters/merge.h"
 #include "richtext/rtf.h"
 
 namespace qv {
 namespace {
 
-using Record = std::map<QString, QString>;
-
-FieldReader Fields(const Record& r) {
-  return [r](const QString& name) {
-    auto it = r.find(name);
-    return it == r.end() ? QString() : it->second;
-  };
-}
+using Record = testing::FieldMap;
+using testing::ReaderOf;
 
 TEST(Merge, NameAndAddressBlocks) {
   struct Case {
@@ -47,11 +42,11 @@ TEST(Merge, NameAndAddressBlocks) {
       {"nothing at all", {}, "", "", ""},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(FullName(Fields(c.record)), c.fullName) << c.name;
-    EXPECT_EQ(NameAndAddress(Fields(c.record)), c.address) << c.name;
+    EXPECT_EQ(FullName(ReaderOf(c.record)), c.fullName) << c.name;
+    EXPECT_EQ(NameAndAddress(ReaderOf(c.record)), c.address) << c.name;
     RichDocument doc;
     QTextCursor(&doc.doc()).insertText("<[City+State+Zip]>");
-    ReplaceTokens(doc, Fields(c.record), "01/02/2026");
+    ReplaceTokens(doc, ReaderOf(c.record), "01/02/2026");
     EXPECT_EQ(doc.doc().toPlainText(), "<" + c.cityLine + ">") << c.name;
   }
 }
@@ -68,7 +63,7 @@ TEST(Merge, EveryTokenGetsItsValue) {
     if (name != "Name and Address") text += "[" + name + "]|";
   }
   QTextCursor(&doc.doc()).insertText(text + "[Nickname]|[first]");
-  ReplaceTokens(doc, Fields(r), "12/24/2026");
+  ReplaceTokens(doc, ReaderOf(r), "12/24/2026");
   EXPECT_EQ(doc.doc().toPlainText(),
             "Mr. Al Q. Bo |Al|Bo|Q|Mr.|VP|Co|St|Ci ST 12345|Ci|ST|ST|12345|12345|Land|555|556|"
             "a@b.c|12/24/2026|[Nickname]|Al");
@@ -83,7 +78,7 @@ TEST(Merge, ValuesKeepTheTokensFormat) {
                       "[First]}, [Name and Address]end\\par}",
                       &doc)
                   .ok);
-  ReplaceTokens(doc, Fields({{"FNAME", "Ann"}, {"LNAME", "Lee"}, {"STREET", "1 Rd"}}), "");
+  ReplaceTokens(doc, ReaderOf({{"FNAME", "Ann"}, {"LNAME", "Lee"}, {"STREET", "1 Rd"}}), "");
   const QTextBlock block = doc.doc().begin();
   EXPECT_EQ(block.text(), QString("Dear Ann, Ann Lee ") + QChar(QChar::LineSeparator) + "1 Rd" +
                               QChar(QChar::LineSeparator) + "end");
@@ -106,7 +101,7 @@ TEST(Merge, ValueHoldingATokenIsNotReplacedAgainButLaterTokensAre) {
   // A first name that reads "[Last]" is replaced when Last's turn comes.
   RichDocument later;
   QTextCursor(&later.doc()).insertText("[First]");
-  ReplaceTokens(later, Fields({{"FNAME", "[Last]"}, {"LNAME", "Lee"}}), "");
+  ReplaceTokens(later, ReaderOf({{"FNAME", "[Last]"}, {"LNAME", "Lee"}}), "");
   EXPECT_EQ(later.doc().toPlainText(), "Lee");
   // An empty value removes the token.
   EXPECT_EQ(DoMerge(doc.doc(), "First", ""), 2);

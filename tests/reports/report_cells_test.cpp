@@ -6,19 +6,14 @@
 
 #include <map>
 
+#include "field_map.h"
 #include "labels_test_util.h"
 
 namespace qv {
 namespace {
 
-using Fields = std::map<QString, QString>;
-
-FieldReader Reader(const Fields& fields) {
-  return [fields](const QString& name) {
-    auto it = fields.find(name);
-    return it == fields.end() ? QString() : it->second;
-  };
-}
+using Fields = testing::FieldMap;
+using testing::ReaderOf;
 
 TEST(ReportCells, RowNameAndLayoutOneCityCell) {
   const struct {
@@ -36,8 +31,8 @@ TEST(ReportCells, RowNameAndLayoutOneCityCell) {
       {{{"CITY", "Troy"}, {"ZIP", "12180"}}, ", ", "Troy, 12180 "},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(RowName(Reader(c.fields)), QString::fromLatin1(c.rowName));
-    EXPECT_EQ(CityCell1(Reader(c.fields)), QString::fromLatin1(c.city));
+    EXPECT_EQ(RowName(ReaderOf(c.fields)), QString::fromLatin1(c.rowName));
+    EXPECT_EQ(CityCell1(ReaderOf(c.fields)), QString::fromLatin1(c.city));
   }
 }
 
@@ -65,7 +60,7 @@ TEST(ReportCells, LayoutFourCells) {
       {{{"FAX", "2"}}, "", "", "", "Fax: 2  "},
   };
   for (const auto& c : cases) {
-    const FieldReader f = Reader(c.fields);
+    const FieldReader f = ReaderOf(c.fields);
     EXPECT_EQ(NameCell4(f), QString::fromLatin1(c.name));
     EXPECT_EQ(TitleOrgCell4(f), QString::fromLatin1(c.titleOrg));
     EXPECT_EQ(CityCell4(f), QString::fromLatin1(c.city));

@@ -34,7 +34,7 @@ class TableObject;
 
 // ---- screen arithmetic (P = pixels per inch) ----
 
-// trunc(P x inches): offsets and the bar code clearances.
+// P x inches, truncated: offsets and the bar code clearances.
 int InchesToPixels(double inches, int pixelsPerInch);
 // round(P x inches), halves to even: the label's own size. Never below 1
 // pixel, never above kMaxLabelPixels, so a damaged stock cannot ask for a
@@ -46,9 +46,9 @@ float PixelsToInches(int pixels, int pixelsPerInch);
 // Bar code picture size and its place above the first line of text.
 inline constexpr int kBarCodePictureWidth = 248;
 inline constexpr int kBarCodePictureHeight = 12;
-// The bar code picture's top: trunc(P x 0.165) above the text.
+// The bar code picture's top: P x 0.165, truncated, above the text.
 int BarCodeRise(int pixelsPerInch);
-// The highest the text may start under a bar code: trunc(P x 0.205).
+// The highest the text may start under a bar code: P x 0.205, truncated.
 int BarCodeClearance(int pixelsPerInch);
 
 // The text Y after one Up step: 2 pixels up while it stays below the limit
@@ -67,14 +67,14 @@ int HomeY(int pixelsPerInch, bool barCode);
 // "Draft 12 cpi Bold"): the number just before "CPI", or 0 when there is
 // none or it is too small to give a width.
 double CpiOfFontName(const QString& fontName);
-// trunc(P / (cpi - 1.5)): the screen character width that makes a printer
+// P / (cpi - 1.5), truncated: the screen character width that makes a printer
 // font's sample as wide as its print. REQUIRES: cpi > 1.5.
 int CpiCharWidth(int pixelsPerInch, double cpi);
-// The screen font of a label sample: character height trunc(size x P / 72),
+// The screen font of a label sample: character height size x P / 72 truncated,
 // or a fixed-pitch stand-in of that height for a printer font with a CPI
 // number.
 QFont SampleFont(const QString& name, int size, bool bold, bool italic, int pixelsPerInch);
-// trunc(size x P / 60): 1.2 times the point size.
+// size x P / 60, truncated: 1.2 times the point size.
 int SampleLineHeight(int size, int pixelsPerInch);
 
 // "Arial,10 pt., Bold".
