@@ -88,7 +88,10 @@ int main(int argc, char** argv) {
               main.GridModel->rowCount());
 
   t.restart();
-  main.Apollo1.Query(QStringLiteral("UPPER(PREFIX)<>\"DELETED\""));
+  if (!main.Apollo1.Query(QStringLiteral("UPPER(PREFIX)<>\"DELETED\""))) {
+    std::fprintf(stderr, "browse_bench: the query failed\n");
+    return 1;
+  }
   main.GridModel->ensureFresh();
   main.BrowseGrid->viewport()->repaint();
   std::printf("rows rebuilt under a query     %8.1f ms  (%d rows)\n", Ms(t),

@@ -82,19 +82,35 @@ int main(int argc, char** argv) {
               records, build_total, Seconds(flush_start),
               double(std::filesystem::file_size(path)) / (1 << 20), PeakRssMb());
 
+  if (!s.ok()) {
+    std::fprintf(stderr, "%s\n", s.ToString().c_str());
+    return 1;
+  }
   std::unique_ptr<xb::IndexCursor> cursor;
-  file->NewCursor(1, &cursor);
+  s = file->NewCursor(1, &cursor);
+  if (!s.ok()) {
+    std::fprintf(stderr, "%s\n", s.ToString().c_str());
+    return 1;
+  }
   std::vector<std::string> probes;
   for (int i = 0; i < 100000; ++i) probes.push_back(SyntheticKey(rng, 60, xb::KeyType::kCharacter));
   const auto seek_start = std::chrono::steady_clock::now();
   int found_count = 0;
   for (const auto& key : probes) {
     bool found = false;
-    cursor->Seek(std::string_view(key).substr(0, key.find_last_not_of(' ') + 1), true, &found);
+    s = cursor->Seek(std::string_view(key).substr(0, key.find_last_not_of(' ') + 1), true, &found);
+    if (!s.ok()) {
+      std::fprintf(stderr, "%s\n", s.ToString().c_str());
+      return 1;
+    }
     found_count += found;
   }
   std::printf("100000 random prefix seeks: %.3f s (%d found)\n", Seconds(seek_start), found_count);
-  file->Close();
+  s = file->Close();
   std::filesystem::remove(path);
+  if (!s.ok()) {
+    std::fprintf(stderr, "%s\n", s.ToString().c_str());
+    return 1;
+  }
   return 0;
 }

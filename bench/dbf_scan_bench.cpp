@@ -33,8 +33,8 @@ int main(int argc, char** argv) {
   auto start = std::chrono::steady_clock::now();
   for (uint32_t i = 1; i <= n; ++i) {
     if (!(s = t->Append()).ok()) return Fail(s);
-    t->SetFieldBytes(0, "name " + std::to_string(i));
-    t->SetFieldBytes(2, std::to_string(i % 1000));
+    if (!(s = t->SetFieldBytes(0, "name " + std::to_string(i))).ok()) return Fail(s);
+    if (!(s = t->SetFieldBytes(2, std::to_string(i % 1000))).ok()) return Fail(s);
   }
   if (!(s = t->Flush()).ok()) return Fail(s);
   std::printf("append %u records: %.2f s\n", n, Seconds(start));

@@ -43,7 +43,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "letter_preview_bench: cannot open %s\n", argv[1]);
     return 1;
   }
-  table.first();
+  if (!table.first()) {
+    std::fprintf(stderr, "letter_preview_bench: cannot read %s\n", argv[1]);
+    return 1;
+  }
   std::printf("contact file open (%d records) in %lld ms\n", apollo.RecCount(), timer.elapsed());
   timer.restart();
   qv::TRTFPreviewForm preview(&table, &apollo);

@@ -737,7 +737,7 @@ Status CdxFile::MergeRight(const TagState& t, PathStep* parent, Node* node) {
   if (!LeafRangeFits(merged, 0, merged.size(), t.pad())) return Status::OK();
   merged.right = right.right;
   if (right.right != kNoPage) XB_RETURN_IF_ERROR(PatchSibling(right.right, kNodeLeft, merged.page));
-  FreePage(right.page);
+  XB_RETURN_IF_ERROR(FreePage(right.page));
   parent->node.Erase(parent->slot + 1);
   *node = std::move(merged);
   return Status::OK();
