@@ -57,20 +57,7 @@ EnvelopeRunResult DoPrintEnvelopes(TableObject& table, TApollo& apollo,
   TableRestorer restore(apollo);
   const int savedRecno = restore.recno();
   table.clearFailure();
-  bool selected = true;
-  switch (options.selection) {
-    case RecordSelection::All:
-      selected = apollo.Query(kNotDeletedCondition);
-      break;
-    case RecordSelection::Filter:
-      break;
-    case RecordSelection::Current:
-      selected = apollo.Query(QStringLiteral("Recno()=") + QString::number(savedRecno));
-      break;
-  }
-  if (!selected) {
-    result.errorText = table.failed() ? table.failureMessage()
-                                      : QStringLiteral("The records cannot be selected: ") + apollo.LastError();
+  if (!SelectRecords(table, apollo, options.selection, savedRecno, &result.errorText)) {
     host.information(result.errorText);
     return result;
   }

@@ -28,6 +28,26 @@ double Round2(double v) { return std::round(v * 100.0) / 100.0; }
 
 }  // namespace
 
+bool SelectRecords(TableObject& table, TApollo& apollo, RecordSelection selection, int recno,
+                   QString* why) {
+  bool selected = true;
+  switch (selection) {
+    case RecordSelection::All:
+      selected = apollo.Query(kNotDeletedCondition);
+      break;
+    case RecordSelection::Filter:
+      break;
+    case RecordSelection::Current:
+      selected = apollo.Query(QStringLiteral("Recno()=") + QString::number(recno));
+      break;
+  }
+  if (!selected) {
+    *why = table.failed() ? table.failureMessage()
+                          : QStringLiteral("The records cannot be selected: ") + apollo.LastError();
+  }
+  return selected;
+}
+
 QString PresortOrderMessage() {
   return QStringLiteral(
       "Labels will print/preview in the following order:\r\n  1. 5-Digit presort\r\n"
@@ -77,20 +97,7 @@ LabelRunResult DoPrint(TableObject& table, TApollo& apollo, const LabelRunOption
 
   const RecordSelection selection =
       options.alignmentPage ? RecordSelection::Filter : options.selection;
-  bool selected = true;
-  switch (selection) {
-    case RecordSelection::All:
-      selected = apollo.Query(kNotDeletedCondition);
-      break;
-    case RecordSelection::Filter:
-      break;
-    case RecordSelection::Current:
-      selected = apollo.Query(QStringLiteral("Recno()=") + QString::number(savedRecno));
-      break;
-  }
-  if (!selected) {
-    result.errorText = table.failed() ? table.failureMessage()
-                                      : QStringLiteral("The records cannot be selected: ") + apollo.LastError();
+  if (!SelectRecords(table, apollo, selection, savedRecno, &result.errorText)) {
     host.information(result.errorText);
     return result;
   }

@@ -29,6 +29,12 @@ class TSortBulkMail;
 // "All records", "Records matching filter", "Only current record".
 enum class RecordSelection { All, Filter, Current };
 
+// Narrows the contact file to `selection` (Current: record `recno`), as
+// every print run does first. On failure *why says why in the program's
+// words, the file's damage first.
+bool SelectRecords(TableObject& table, TApollo& apollo, RecordSelection selection, int recno,
+                   QString* why);
+
 struct LabelRunOptions {
   LabelSetup setup = DefaultLabelSetup();
   RecordSelection selection = RecordSelection::Filter;

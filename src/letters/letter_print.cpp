@@ -5,6 +5,7 @@
 #include <QPrinter>
 
 #include "labels/job_host.h"
+#include "labels/label_run.h"
 #include "letters/merge.h"
 #include "render/printers.h"
 #include "render/report_output.h"
@@ -147,9 +148,8 @@ LetterRunResult PrintLetters(TableObject& table, TApollo& apollo, const RichDocu
   TableRestorer restore(apollo);
   const int saved = restore.recno();
   table.clearFailure();
-  if (options.selection == LetterSelection::All && !apollo.Query(kNotDeletedCondition)) {
-    result.errorText = table.failed() ? table.failureMessage()
-                                      : QStringLiteral("The records cannot be selected: ") + apollo.LastError();
+  if (options.selection == LetterSelection::All &&
+      !SelectRecords(table, apollo, RecordSelection::All, saved, &result.errorText)) {
     host.information(result.errorText);
     return result;
   }
