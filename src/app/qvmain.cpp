@@ -242,6 +242,20 @@ void TQVPMain::LoadPreferences() {
 
 // ---- buttons and pages ------------------------------------------------------
 
+void TQVPMain::ReturnToRecord(int recno) {
+  if (recno > 0 && !Apollo1.Go(recno)) ShowInformation(Apollo1.LastFailureMessage());
+}
+
+void TQVPMain::SetQuery(const QString& condition) {
+  if (!Apollo1.Query(condition)) ShowInformation(Apollo1.LastFailureMessage());
+}
+
+bool TQVPMain::CountQueryRecords(int* count) {
+  if (Apollo1.QueryRecCount(count)) return true;
+  ShowInformation(Apollo1.LastFailureMessage());
+  return false;
+}
+
 void TQVPMain::SetButtons() {
   const bool active = TableQVW->active();
   const TableObject::State state = TableQVW->state();

@@ -352,6 +352,14 @@ class TQVPMain : public QMainWindow {
   // A clean-up window on the filter alone.
   template <typename Window>
   void RunOnFilterAlone(const std::function<Window*()>& make);
+  // Back on record `recno` after a search or a job (nothing for 0); a
+  // failure is shown, and the table then stands at its end.
+  void ReturnToRecord(int recno);
+  // Sets the record query; a refusal or a failure is shown.
+  void SetQuery(const QString& condition);
+  // The records the query shows; false (after saying why) when the count
+  // failed, so no caller mistakes a damaged file for an empty one.
+  bool CountQueryRecords(int* count);
   // Asks `question`, then hides the current record as every delete from
   // this window does; nothing while editing or on the blank new row.
   void DeleteCurrentRecord(const QString& question);

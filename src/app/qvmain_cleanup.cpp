@@ -53,9 +53,9 @@ void TQVPMain::RunExclusiveCheck(const QString& workIndex) {
   // The main table comes back as it was: same file, order, query, record.
   if (OpenContactFile(fileName, *TableQVW)) {
     SetCurrentOrder(CurrentOrder);
-    Apollo1.Query(saved.query);
-    if (saved.recno > 0) Apollo1.Go(saved.recno);
-    if (Apollo1.Eof()) Apollo1.GoTop();
+    SetQuery(saved.query);
+    ReturnToRecord(saved.recno);
+    if (Apollo1.Eof() && !TableQVW->first()) ShowInformation(TableQVW->failureMessage());
   }
   TableQVW->enableControls();
   TrackTableEvents = true;
@@ -84,7 +84,7 @@ void TQVPMain::mnuConvertUpperClick() {
     }
   }
   TableQVW->enableControls();
-  if (savedRecno > 0) Apollo1.Go(savedRecno);
+  ReturnToRecord(savedRecno);
   SetButtons();
 }
 
@@ -95,7 +95,7 @@ void TQVPMain::RunOnFilterAlone(const std::function<Window*()>& make) {
   if (!TableQVW->active()) return;
   const int savedRecno = Apollo1.RecNo();
   const int savedOrder = Apollo1.IndexOrd();
-  Apollo1.Query(CurrentFilter);
+  SetQuery(CurrentFilter);
   TableQVW->disableControls();
   TrackTableEvents = false;
   {
@@ -110,7 +110,7 @@ void TQVPMain::RunOnFilterAlone(const std::function<Window*()>& make) {
   ApplyFilter();
   Apollo1.SetOrder(savedOrder);
   // Back to the record shown before, unless the run deleted it.
-  if (savedRecno > 0 && !Apollo1.Go(savedRecno)) ShowInformation(TableQVW->failureMessage());
+  ReturnToRecord(savedRecno);
   if (Apollo1.Eof() || Apollo1.Deleted() ||
       !Apollo1.EvalLogical(Apollo1.DBFilter().isEmpty() ? QStringLiteral(".T.")
                                                                   : Apollo1.DBFilter())) {

@@ -139,11 +139,7 @@ bool TQVPMain::CheckDupName(const QString& firstName, const QString& lastName) {
   }
   ApolloEnv1.SetExact(exact);
   Apollo1.SetOrder(order);
-  if (goOn) {
-    if (start >= 1) Apollo1.Go(start);
-  } else {
-    Apollo1.Go(found);
-  }
+  ReturnToRecord(goOn ? start : found);
   return goOn;
 }
 
@@ -160,7 +156,7 @@ void TQVPMain::FillCityState(const QString& zip, QString& city, QString& state) 
   }
   ApolloEnv1.SetExact(exact);
   Apollo1.SetOrder(order);
-  if (start >= 1) Apollo1.Go(start);
+  ReturnToRecord(start);
 }
 
 // ---- deleting -----------------------------------------------------------------

@@ -33,8 +33,8 @@ QString UpperExtension(const QString& fileName) {
 
 bool TQVPMain::OpenQVWDBF(const QString& fileName) {
   if (fileName.isEmpty()) return false;
-  OpenContactFile(fileName, *TableQVW);
-  const bool opened = TableQVW->active();
+  // A file that did not open has been reported by the opener.
+  const bool opened = OpenContactFile(fileName, *TableQVW) && TableQVW->active();
   OnOpenQVWFile(opened);
   if (opened) {
     UpdateMRUList(fileName);

@@ -55,7 +55,7 @@ void TQVPMain::SearchButtonClick() {
   ApolloEnv1.SetExact(false);
   ApolloEnv1.SetSoftSeek(true);
   const int start = Apollo1.RecNo();
-  if (!Apollo1.Seek(key) && start >= 1) Apollo1.Go(start);
+  if (!Apollo1.Seek(key)) ReturnToRecord(start);
   ApolloEnv1.SetSoftSeek(false);
   SetButtons();
 }
@@ -75,7 +75,7 @@ void TQVPMain::BuildFilterExpression() {
 int TQVPMain::ApplyFilter() {
   BuildFilterExpression();
   if (CurrentFilter.isEmpty()) {
-    Apollo1.Query(kNotDeletedCondition);
+    SetQuery(kNotDeletedCondition);
     return 0;
   }
   if (!FilterTooComplex(CurrentFilter)) {
@@ -85,11 +85,11 @@ int TQVPMain::ApplyFilter() {
     // so, not shown as no match.
     ShowInformation(QStringLiteral("This filter cannot be used: ") + Apollo1.LastError());
     CurrentFilter.clear();
-    Apollo1.Query(kNotDeletedCondition);
+    SetQuery(kNotDeletedCondition);
     return 0;
   }
   ShowInformation(QStringLiteral("Sorry - filter is too complex.Please simplify it."));
-  Apollo1.Query(kNotDeletedCondition);
+  SetQuery(kNotDeletedCondition);
   return 0;
 }
 
@@ -102,8 +102,10 @@ void TQVPMain::qSetFilterButtonClick() {
   if (!CurrentFilter.isEmpty()) {
     qMatchCount->setText(QString::number(count) + QStringLiteral(" matches"));
   } else {
-    qMatchCount->setText(QString::number(Apollo1.QueryRecCount()) +
-                         QStringLiteral(" matches (all records)"));
+    int all = 0;
+    qMatchCount->setText(CountQueryRecords(&all)
+                             ? QString::number(all) + QStringLiteral(" matches (all records)")
+                             : QString());
   }
   // A filter that matches nothing is no filter; its query stays in force.
   if (count == 0) CurrentFilter.clear();
@@ -122,7 +124,9 @@ void TQVPMain::qClearButtonClick() {
 
 void TQVPMain::CountRecords1Click() {
   if (!TableQVW->active()) return;
-  const QString count = QString::number(Apollo1.QueryRecCount());
+  int records = 0;
+  if (!CountQueryRecords(&records)) return;
+  const QString count = QString::number(records);
   if (CurrentFilter.isEmpty()) {
     ShowInformation(QStringLiteral("There are ") + count + QStringLiteral(" records"));
   } else {

@@ -32,7 +32,8 @@ void TQVPMain::RunPrintJob(const QString& what, const std::function<Window*()>& 
     return;
   }
   const QString savedPrinter = CurrentPrinterName();
-  if (TableQVW->active() && Apollo1.QueryRecCount() > 0) {
+  int count = 0;
+  if (TableQVW->active() && CountQueryRecords(&count) && count > 0) {
     TableQVW->disableControls();
     TrackTableEvents = false;
     {

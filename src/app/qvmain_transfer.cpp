@@ -47,7 +47,7 @@ void TQVPMain::RunImportWindow() {
   // Reopened in every case, also when the exclusive open failed.
   if (OpenQVWDBF(fileName)) {
     // The query ran before on this file; a failed move is told.
-    if (!Apollo1.Query(query)) ShowInformation(Apollo1.LastError());
+    SetQuery(query);
     if (!TableQVW->first()) ShowInformation(TableQVW->failureMessage());
   }
   TableQVW->enableControls();
@@ -64,7 +64,9 @@ void TQVPMain::mnuCopyOutClick() {
     ShowInformation(NoOpenFileMessage());
     return;
   }
-  if (Apollo1.QueryRecCount() == 0) {
+  int count = 0;
+  if (!CountQueryRecords(&count)) return;
+  if (count == 0) {
     ShowInformation(NothingToCopyMessage());
     return;
   }
@@ -80,7 +82,7 @@ void TQVPMain::mnuCopyOutClick() {
       window.exec();
     }
   }
-  if (savedRecno > 0) Apollo1.Go(savedRecno);
+  ReturnToRecord(savedRecno);
   TableQVW->enableControls();
   SetButtons();
 }

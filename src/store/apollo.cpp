@@ -22,8 +22,11 @@ xb::WorkArea* TApollo::Area() const { return m_table != nullptr ? m_table->area(
 
 bool TApollo::Check(const xb::Status& status) {
   m_lastError = status.ok() ? QString() : QString::fromStdString(status.message());
+  m_lastStatus = status;
   return status.ok();
 }
+
+QString TApollo::LastFailureMessage() const { return FailureMessage(m_lastStatus); }
 
 bool TApollo::CheckFile(const xb::Status& status) {
   if (m_table != nullptr && !status.IsInvalidArgument()) m_table->noteFailure(status);

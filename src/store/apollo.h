@@ -98,6 +98,8 @@ class TApollo {
 
   // Why the last operation failed (empty after a success).
   const QString& LastError() const { return m_lastError; }
+  // The same in the user's words (see qv::FailureMessage).
+  QString LastFailureMessage() const;
 
  private:
   xb::WorkArea* Area() const;
@@ -119,6 +121,7 @@ class TApollo {
   bool m_createStarted = false;
   std::function<void(int)> m_gauge;
   QString m_lastError;
+  xb::Status m_lastStatus;
 };
 
 }  // namespace qv

@@ -362,13 +362,15 @@ bool TableObject::refresh() {
   return ok;
 }
 
-QString TableObject::failureMessage() const {
-  if (m_failure.ok()) return QString();
-  QString why = QString::fromStdString(m_failure.message());
-  if (!m_failure.IsInvalidArgument()) return DamagedFileMessage(why);
+QString FailureMessage(const xb::Status& status) {
+  if (status.ok()) return QString();
+  QString why = QString::fromStdString(status.message());
+  if (!status.IsInvalidArgument()) return DamagedFileMessage(why);
   if (!why.isEmpty()) why[0] = why[0].toUpper();
   return why;
 }
+
+QString TableObject::failureMessage() const { return FailureMessage(m_failure); }
 
 bool TableObject::noteFailure(const xb::Status& status) const {
   if (!status.ok()) m_failure = status;

@@ -19,6 +19,11 @@
 
 namespace qv {
 
+// An engine failure in the user's words: DamagedFileMessage, or for a bad
+// argument (a condition that does not compile or fails on a record) the
+// engine's own text; "" for success.
+QString FailureMessage(const xb::Status& status);
+
 class TApolloEnv;
 
 // The text a screen shows for a field's stored bytes: character fields
