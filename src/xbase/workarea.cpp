@@ -127,13 +127,21 @@ struct WorkArea::Rep {
   }
 
   // The order's key for a record; *included is false when its FOR
-  // condition excludes the record.
+  // condition excludes the record. A FOR condition failing on the record
+  // is an error, as it is when the tag is built: leaving the record out
+  // would hide it from the order without a word.
   Status ComputeKey(const Order& o, const RecordRef& r, std::string* key, bool* included) {
     const TagInfo& info = o.file->tag(o.tag);
     EvalSettings es = Eval();
     *included = true;
     if (o.condition) {
-      *included = o.condition->EvaluateLogical(r, es);
+      Status error;
+      *included = o.condition->EvaluateLogical(r, es, &error);
+      if (!error.ok()) {
+        *included = false;
+        return Status::InvalidArgument("tag " + info.name + ": the FOR condition fails on record " +
+                                       std::to_string(r.recno) + ": " + error.message());
+      }
       if (!*included) return Status::OK();
     }
     return EncodeKeyOf(*o.key, info, r, es, &scratch, key);

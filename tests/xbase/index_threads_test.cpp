@@ -80,6 +80,21 @@ TEST_F(IndexThreadsTest, AFailingRecordNamesTagAndRecord) {
   }
 }
 
+// The same rule when an edit keeps the tag: the record is not silently left
+// out of the order.
+TEST_F(IndexThreadsTest, AnEditOnWhichTheForConditionFailsIsRefused) {
+  ASSERT_TRUE(area_->Go(2).ok());
+  ASSERT_TRUE(area_->SetField(1, "    1").ok());
+  ASSERT_TRUE(area_->Commit().ok());
+  ASSERT_TRUE(area_->IndexTags("", {{"BAD", "NAME", "10/QTY > 1", false, false}}).ok());
+  ASSERT_TRUE(area_->Go(3).ok());
+  ASSERT_TRUE(area_->SetField(1, "    0").ok());
+  const Status s = area_->Commit();
+  EXPECT_TRUE(s.IsInvalidArgument()) << s.ToString();
+  EXPECT_NE(s.message().find("tag BAD"), std::string::npos) << s.message();
+  EXPECT_NE(s.message().find("record 3"), std::string::npos) << s.message();
+}
+
 TEST_F(IndexThreadsTest, AFileCutShortUnderTheBuildNamesTheTag) {
   const Table& t = area_->table();
   std::filesystem::resize_file(path_, t.header_length() + 2u * t.record_length());
