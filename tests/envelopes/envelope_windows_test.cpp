@@ -100,7 +100,6 @@ TEST(EnvelopeEdit, SaveChecksKeepTheDialogOpen) {
     const char* description;
     const char* message;  // empty: accepted
   } cases[] = {
-      {true, 120, 50, "Mine", "small", "Envelope Height must be at least 2 inches (50mm)"},
       {true, 50, 51, "Mine", "small", "Envelope Width must be at least 2 inches (50mm)"},
       {false, 9.5, 4.13, "", "d", "A Unique Name is required"},
   };

@@ -150,6 +150,20 @@ TEST(CanvasTabs, CellsJustifyShadeBoxAndClip) {
   EXPECT_TRUE(std::any_of(page.ops.begin(), firstText, is(ShadeOp{})));
 }
 
+TEST(CanvasTabs, SaveClearRestoreKeepsTheStops) {
+  ReportCanvas canvas;
+  canvas.setTab(0.5, TabJustify::Left, 1.0, 2, BoxNone, 0);
+  canvas.setTab(kTabFollows, TabJustify::Right, 2.0, 2, BoxTop, 5);
+  canvas.saveTabs();
+  canvas.clearTabs();
+  canvas.setTab(0.5, TabJustify::Left, 7.5, 2, BoxNone, 10);
+  canvas.restoreTabs();
+  canvas.restoreTabs();  // nothing saved any more: unchanged
+  ASSERT_EQ(canvas.tabCount(), 2);
+  EXPECT_NEAR(canvas.tabLeft(1), 1.5, 1e-9);
+  EXPECT_EQ(canvas.tabStop(1).shade, 5);
+}
+
 TEST(CanvasPens, WidthsInPixelsAndHundredthsOfAnInch) {
   struct Case {
     double width;

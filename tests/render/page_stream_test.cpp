@@ -15,7 +15,7 @@ PageStream Sample() {
   TextFont times{QStringLiteral("Times New Roman"), 14, true};
   TextFont styled{QStringLiteral("Arial"), 10, false, true, true, qRgb(10, 20, 30)};
   Page first{8.5, 11.0, {}};
-  first.ops = {TextOp{1.0, 1.153, times, name},
+  first.ops = {TextOp{1.0, 1.153, times, name, false, {}},
                TextOp{1.0, 1.153, styled, name, true, QRectF(QPointF(1.0, 1.0), QPointF(2.75, 1.16))},
                LineOp{1.0, 2.0, 7.5, 2.0, Pen{qRgb(0xC0, 0xC0, 0xC0), PenStyle::Dot, 0.01, PenMode::Xor}},
                RectOp{QRectF(0.5, 1.0, 7.0, 9.0), Pen{}, true, qRgb(255, 255, 0)},
@@ -84,7 +84,9 @@ TEST(PageStreamDamage, CutShortOrChangedStreamsNeverCrash) {
     for (char value : {char(0x00), char(0xFF), char(0x7F)}) {
       QByteArray damaged = bytes;
       damaged[n] = value;
-      if (!DecodePageStream(damaged, &out, &error)) EXPECT_FALSE(error.isEmpty());
+      if (!DecodePageStream(damaged, &out, &error)) {
+        EXPECT_FALSE(error.isEmpty());
+      }
     }
   }
 }
