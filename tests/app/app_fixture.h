@@ -104,7 +104,7 @@ class AppTest : public ::testing::Test {
       for (const auto& [field, text] : c) EXPECT_TRUE(table.setFieldText(field, text));
       EXPECT_TRUE(table.post());
     }
-    table.close();
+    EXPECT_TRUE(table.close());
     return path;
   }
 

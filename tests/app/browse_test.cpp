@@ -69,7 +69,7 @@ TEST_F(BrowseTest, RowsFollowTheOrderAndTheTable) {
   // A change made on the Main page shows when the grid comes back.
   m.MainButtonClick();
   m.EditButtonClick();
-  m.TableQVW->setFieldText(QStringLiteral("ZIP"), QStringLiteral("00001"));
+  EXPECT_TRUE(m.TableQVW->setFieldText(QStringLiteral("ZIP"), QStringLiteral("00001")));
   m.SaveButtonClick();
   m.BrowseButtonClick();
   EXPECT_EQ(Column(m, 0), (QStringList{"archer", "Baker", "Cole"}));
@@ -101,7 +101,7 @@ TEST_F(BrowseTest, GridKeysReturnToMainSwallowInsertAndConfirmDeletion) {
   EXPECT_EQ(dialogs_->questions[0].text, QStringLiteral("Delete record?"));
   QApplication::processEvents();
   EXPECT_EQ(Column(m, 0), (QStringList{"archer", "Cole"}));
-  m.Apollo1.Go(3);  // Baker, hidden now but still in the file
+  EXPECT_TRUE(m.Apollo1.Go(3));  // Baker, hidden now but still in the file
   EXPECT_TRUE(m.Apollo1.Deleted());
   EXPECT_EQ(m.TableQVW->fieldText(QStringLiteral("PREFIX")), QStringLiteral("DELETED"));
   EXPECT_EQ(m.TableQVW->fieldText(QStringLiteral("LNAME")), QStringLiteral("Baker"));

