@@ -1,6 +1,6 @@
 // The table access object over a small table: queries and counts under
-// the Deleted setting, seeks as the engine settings direct, orders, memos,
-// copies of the visible records, and the engine version check.
+// the Deleted setting, seeks as the engine settings direct, memos, copies of
+// the visible records, and the engine version check.
 #include "store/apollo.h"
 
 #include <gtest/gtest.h>
@@ -132,27 +132,6 @@ TEST_F(ApolloTest, SeekAsTheSettingsDirect) {
   }
 }
 
-TEST_F(ApolloTest, SeekSkipsHiddenRecords) {
-  m_apollo.SetOrder(m_apollo.TagArea(QStringLiteral("NAME")));
-  m_env.SetDeleted(true);
-  EXPECT_FALSE(m_apollo.Seek(QStringLiteral("MILLS")));
-  m_env.SetDeleted(false);
-  EXPECT_TRUE(m_apollo.Seek(QStringLiteral("MILLS")));
-  EXPECT_TRUE(m_apollo.Deleted());
-}
-
-TEST_F(ApolloTest, SetOrderReturnsThePreviousOrder) {
-  const int name = m_apollo.TagArea(QStringLiteral("name"));
-  const int city = m_apollo.TagArea(QStringLiteral("CITY"));
-  ASSERT_GT(name, 0);
-  ASSERT_GT(city, 0);
-  EXPECT_EQ(m_apollo.SetOrder(name), 0);
-  EXPECT_EQ(m_apollo.SetOrder(city), name);
-  EXPECT_EQ(m_apollo.SetOrder(0), city);
-  m_apollo.SetOrder(name);
-  EXPECT_EQ(names(), QStringList({"Adams", "Miller", "Mills", "Milton", "Young"}));
-}
-
 TEST_F(ApolloTest, ReplaceAndGetMemo) {
   m_apollo.Go(3);
   ASSERT_TRUE(m_apollo.Replace(QStringLiteral("NOTE"), QStringLiteral("M"),
@@ -196,50 +175,6 @@ TEST_F(ApolloTest, CopyFileTakesTheVisibleRecordsWithTheirMemos) {
   EXPECT_EQ(rows[1].fields["NOTE"], "memo one");
   EXPECT_EQ(rows[2].fields["NOTE"], "memo five");
   for (const RawRecord& r : rows) EXPECT_FALSE(r.deleted);
-}
-
-TEST_F(ApolloTest, CopyStructureAndFieldsFromOne) {
-  const QString copy = m_dir.file(QStringLiteral("EMPTY.DBF"));
-  ASSERT_TRUE(m_apollo.CopyStructure(copy));
-  EXPECT_TRUE(ReadRawTable(copy).empty());
-  TableObject other(&m_env);
-  other.setDatabaseName(m_dir.path());
-  other.setTableName(QStringLiteral("EMPTY.DBF"));
-  ASSERT_TRUE(other.open());
-  TApollo a;
-  a.SetDataSource(&other);
-  ASSERT_EQ(a.FieldCount(), 3);
-  EXPECT_EQ(a.FieldName(1), "NAME");
-  EXPECT_EQ(a.FieldType(2), "C");
-  EXPECT_EQ(a.FieldWidth(2), 12);
-  EXPECT_EQ(a.FieldType(3), "M");
-  EXPECT_EQ(a.FieldName(0), "");
-  EXPECT_EQ(a.FieldName(4), "");
-}
-
-TEST_F(ApolloTest, PackRemovesFlaggedRecords) {
-  ASSERT_TRUE(m_apollo.Pack());
-  EXPECT_EQ(m_apollo.RecCount(), 4);
-  m_apollo.SetOrder(m_apollo.TagArea(QStringLiteral("NAME")));
-  EXPECT_EQ(names(), QStringList({"Adams", "Miller", "Milton", "Young"}));
-  m_apollo.Seek(QStringLiteral("YOUNG"));
-  EXPECT_EQ(m_apollo.GetMemo(QStringLiteral("NOTE")), "memo five");
-}
-
-TEST_F(ApolloTest, WorkIndexFilledRecordByRecord) {
-  const QString idx = m_dir.file(QStringLiteral("_work.idx"));
-  ASSERT_GT(
-      m_apollo.Index(idx, QStringLiteral("UPPER(CITY)"), xb::kIndexOptionCustom, false, QString()),
-      0);
-  m_apollo.GoTop();
-  EXPECT_TRUE(m_apollo.Eof());  // a custom index starts empty
-  m_apollo.SetOrder(0);
-  m_apollo.Go(5);
-  ASSERT_TRUE(m_apollo.KeyAdd(QStringLiteral("_work"))) << m_apollo.LastError().toStdString();
-  m_apollo.Go(1);
-  ASSERT_TRUE(m_apollo.KeyAdd(QStringLiteral("_work")));
-  m_apollo.SetOrder(m_apollo.TagArea(QStringLiteral("_work")));
-  EXPECT_EQ(names(), QStringList({"Miller", "Young"}));
 }
 
 TEST(ApolloEnvTest, EngineVersionCheck) {

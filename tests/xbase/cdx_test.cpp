@@ -1,6 +1,5 @@
-// Index storage against the Harbour oracle (files it writes, files it must
-// accept), against an in-memory model under random changes, and against
-// damaged files.
+// Index storage against the checker: files it writes, read and sought as it
+// does, and files we build that it must accept.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -175,7 +174,6 @@ TEST_F(OracleFileTest, SeeksLandWhereTheOracleLands) {
     const char* tag;
     std::vector<std::string> keys;
   } cases[] = {
-      // The cursor on its own; the command-line test seeks in more orders.
       {"LNAME", {"SMITH", "SMI", "SMITH JOHN", "ZZZ", "", "ABBOTTZ", "LE", "~"}},
       {"DATE", {"2000", "20000229", "1999123", "20991231", "        "}},
   };
@@ -291,50 +289,6 @@ TEST_F(OracleFileTest, OracleAcceptsBulkBuiltDroppedAndRebuiltFiles) {
   }
   ASSERT_TRUE(file->Close().ok());
   EXPECT_EQ(SplitLines(Oracle({"verify", dbf})), std::vector<std::string>{"ok 21 tags, 2500 records"});
-}
-
-TEST_F(OracleFileTest, OracleAcceptsKeyByKeyBuiltFile) {
-  const std::vector<OracleTag> tags = OriginalTags();
-  ASSERT_EQ(tags.size(), 21u);
-  const std::string dbf = CopyTable("inc");
-  std::unique_ptr<IndexFile> file;
-  ASSERT_TRUE(IndexFile::CreateCompound(dir_->file("inc.cdx"), &file).ok());
-  std::mt19937 rng(11);
-  for (const auto& t : tags) {
-    if (t.info.name != "NAME" && t.info.name != "LNAME" && t.info.name != "JUSTSEQNO" &&
-        t.info.name != "DATE" && t.info.name != "DELETED" && t.info.name != "SEQNO") {
-      continue;  // six tags cover every key kind; the rest only cost time
-    }
-    KeyBuffer none(t.info.key_length);
-    int order = 0;
-    ASSERT_TRUE(file->AddTag(t.info, &none, nullptr, &order).ok());
-    auto shuffled = t.entries;
-    std::shuffle(shuffled.begin(), shuffled.end(), rng);
-    // Extra entries for records that do not have these keys, removed again
-    // halfway, so deletions and freed pages are part of the result.
-    std::vector<std::pair<uint32_t, std::string>> extra;
-    for (size_t i = 0; i < 600; ++i) extra.push_back({1 + rng() % 2500, shuffled[rng() % 2500].second});
-    for (size_t i = 0; i < shuffled.size(); ++i) {
-      ASSERT_TRUE(file->InsertKey(order, shuffled[i].second, shuffled[i].first).ok());
-      if (i < extra.size()) {
-        Status s = file->InsertKey(order, extra[i].second, extra[i].first);
-        ASSERT_TRUE(s.ok()) << s.ToString();
-      }
-      if (i == shuffled.size() / 2) {
-        for (const auto& [recno, key] : extra) {
-          const bool real = std::find(shuffled.begin(), shuffled.end(),
-                                      std::make_pair(recno, key)) != shuffled.end();
-          if (!real) {
-            Status s = file->DeleteKey(order, key, recno);
-            ASSERT_TRUE(s.ok() || s.IsNotFound()) << s.ToString();
-          }
-        }
-      }
-    }
-  }
-  ASSERT_TRUE(file->Close().ok());
-  EXPECT_EQ(SplitLines(Oracle({"verify", dbf})), std::vector<std::string>{"ok 6 tags, 2500 records"});
-  EXPECT_EQ(Oracle({"keys", dbf, "JUSTSEQNO"}), Oracle({"keys", dir_->file("c.dbf"), "JUSTSEQNO"}));
 }
 
 // Tags filled by batches of InsertKeys: a first batch with entries given

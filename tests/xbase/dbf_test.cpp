@@ -1,5 +1,5 @@
-// Tables: the bytes we write, reading what others write, locking, read-only
-// use, damaged headers, pack and its recovery, and crash safety of appends.
+// Tables: the bytes we write, locking, read-only use, damaged headers, pack
+// and its recovery, and appends cut short by a crash.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/mman.h>
@@ -14,7 +14,6 @@
 #include <random>
 #include <thread>
 
-#include "file.h"
 #include "test_support.h"
 #include "xbase/table.h"
 
@@ -96,36 +95,6 @@ TEST(TableCreate, RejectsBadFieldLists) {
     Status s = Table::Create(dir / "bad.dbf", fields);
     EXPECT_TRUE(s.IsInvalidArgument()) << s.ToString();
   }
-}
-
-TEST(TableWrite, RecordsAndMemosLandWhereTheFormatSays) {
-  ScratchDir dir;
-  std::string path = dir / "T.DBF";
-  ASSERT_TRUE(Table::Create(path, kSmall).ok());
-  {
-    auto t = OpenOk(path);
-    for (int i = 0; i < 3; ++i) {
-      ASSERT_TRUE(t->Append().ok());
-      ASSERT_TRUE(t->SetFieldBytes(0, "row" + std::to_string(i)).ok());
-    }
-    ASSERT_TRUE(t->Go(2).ok());
-    ASSERT_TRUE(t->SetMemo(4, "hello").ok());
-    ASSERT_TRUE(t->SetDeleted(true).ok());
-  }
-  std::string b = ReadAll(path);
-  const size_t hl = 32 + 5 * 32 + 1, rl = 40;
-  ASSERT_EQ(b.size(), hl + 3 * rl + 1);
-  EXPECT_EQ(Le32(b, 4), 3u);
-  EXPECT_EQ(b.back(), 0x1A);
-  std::string rec2 = b.substr(hl + rl, rl);
-  EXPECT_EQ(rec2.substr(0, 13), "*row1        ");
-  EXPECT_EQ(rec2.substr(30, 10), "         8");  // first block after the 512-byte header
-  EXPECT_EQ(b.substr(hl + 30, 10), std::string(10, ' '));
-  std::string m = ReadAll(dir / "T.fpt");
-  EXPECT_EQ(Be32(m, 0), 9u);
-  EXPECT_EQ(Be32(m, 512), 1u);
-  EXPECT_EQ(Be32(m, 516), 5u);
-  EXPECT_EQ(m.substr(520, 5), "hello");
 }
 
 TEST(TableWrite, MemoReusesItsBlocksOnlyWhenTheTextFits) {
@@ -490,86 +459,6 @@ TEST(TableCopy, StructureAndFileCopiesKeepFieldsRecordsAndMemos) {
   ASSERT_TRUE(c->GetMemo(4, &memo).ok());
   EXPECT_EQ(memo, "memo one");
   EXPECT_TRUE(t->CopyFile(path).IsInUse());  // never over itself
-}
-
-// A file whose writes stop for good after a budget of bytes, as if the
-// process had died there.
-class DyingFile : public File {
- public:
-  DyingFile(std::unique_ptr<File> base, int64_t* budget)
-      : File(base->path()), base_(std::move(base)), budget_(budget) {}
-  Status Read(uint64_t o, size_t n, char* b, size_t* got) override {
-    return base_->Read(o, n, b, got);
-  }
-  Status Write(uint64_t o, std::string_view d) override {
-    if (*budget_ <= 0) return Status::IOError("died");
-    size_t n = std::min<size_t>(d.size(), static_cast<size_t>(*budget_));
-    *budget_ -= static_cast<int64_t>(d.size());
-    Status s = base_->Write(o, d.substr(0, n));
-    return n < d.size() ? Status::IOError("died") : s;
-  }
-  Status Size(uint64_t* s) override { return base_->Size(s); }
-  Status Truncate(uint64_t s) override {
-    return *budget_ <= 0 ? Status::IOError("died") : base_->Truncate(s);
-  }
-  Status Sync() override { return base_->Sync(); }
-  Status Lock(LockKind k) override { return base_->Lock(k); }
-  Status LockAppend() override { return base_->LockAppend(); }
-  Status UnlockAppend() override { return base_->UnlockAppend(); }
-
- private:
-  std::unique_ptr<File> base_;
-  int64_t* budget_;
-};
-
-TEST(TableCrash, DyingDuringAppendLosesAtMostTheRecordBeingWritten) {
-  ScratchDir dir;
-  std::string path = dir / "t.dbf";
-  for (int64_t budget = 0; budget < 200; budget += 3) {
-    ASSERT_TRUE(Table::Create(path, kSmall).ok());
-    {
-      auto t = OpenOk(path);
-      for (int i = 0; i < 2; ++i) {
-        ASSERT_TRUE(t->Append().ok());
-        ASSERT_TRUE(t->SetFieldBytes(0, "kept").ok());
-        ASSERT_TRUE(t->SetMemo(4, "kept memo").ok());
-      }
-    }
-    int64_t left = budget;
-    FileOpener old =
-        SetFileOpenerForTesting([&](const std::string& p, FileMode m, std::unique_ptr<File>* out) {
-          std::unique_ptr<File> f;
-          XB_RETURN_IF_ERROR(OpenPosixFile(p, m, &f));
-          out->reset(new DyingFile(std::move(f), &left));
-          return Status::OK();
-        });
-    {
-      std::unique_ptr<Table> t;
-      ASSERT_TRUE(Table::Open(path, {}, &t).ok());
-      for (int i = 0; i < 3 && t->Append().ok(); ++i) {
-        if (!t->SetFieldBytes(0, "new").ok() || !t->SetMemo(4, std::string(70, 'n')).ok()) break;
-      }
-    }
-    SetFileOpenerForTesting(old);
-    auto t = OpenOk(path);
-    ASSERT_NE(t, nullptr) << "budget " << budget;
-    ASSERT_GE(t->record_count(), 2u);
-    for (uint32_t n = 1; n <= 2; ++n) {
-      std::string memo;
-      ASSERT_TRUE(t->Go(n).ok());
-      EXPECT_EQ(std::string(t->current_data() + 1, 4), "kept") << "budget " << budget;
-      ASSERT_TRUE(t->GetMemo(4, &memo).ok()) << "budget " << budget;
-      EXPECT_EQ(memo, "kept memo");
-    }
-    // An exclusive append reaches the disk whole or not at all.
-    for (uint32_t n = 3; n <= t->record_count(); ++n) {
-      std::string memo;
-      ASSERT_TRUE(t->Go(n).ok());
-      EXPECT_EQ(std::string(t->current_data() + 1, 4), "new ") << "budget " << budget;
-      ASSERT_TRUE(t->GetMemo(4, &memo).ok()) << "budget " << budget;
-      EXPECT_EQ(memo, std::string(70, 'n')) << "budget " << budget;
-    }
-  }
 }
 
 // A crash between writing appended records and counting them leaves them

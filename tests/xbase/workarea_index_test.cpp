@@ -1,6 +1,6 @@
 // Index orders seen through the work area: maintenance under random changes
 // against an in-memory model, navigation, seeks and scopes in an order, work
-// indexes, damaged production indexes and progress reports.
+// indexes, and the index of another copy of the table.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -481,28 +481,6 @@ TEST_F(IndexedAreaTest, NavigationInAnOrderUnderDeletedAndQuery) {
   ASSERT_TRUE(area_->Query(R"(UPPER(NAME) <> "CHARLIE")").ok());
   EXPECT_EQ(Walk(), (std::vector<uint32_t>{6, 4, 1}));
 
-  // Past the end: eof on the phantom record; back from there: the last.
-  ASSERT_TRUE(area_->GoBottom().ok());
-  EXPECT_EQ(area_->recno(), 1u);
-  ASSERT_TRUE(area_->Skip(1).ok());
-  EXPECT_TRUE(area_->eof());
-  EXPECT_EQ(area_->recno(), 7u);
-  ASSERT_TRUE(area_->Skip(1).ok());
-  EXPECT_TRUE(area_->eof());
-  ASSERT_TRUE(area_->Skip(-1).ok());
-  EXPECT_FALSE(area_->eof());
-  EXPECT_EQ(area_->recno(), 1u);
-  // Before the start: bof, standing on the first visible record.
-  ASSERT_TRUE(area_->Skip(-10).ok());
-  EXPECT_TRUE(area_->bof());
-  EXPECT_EQ(area_->recno(), 6u);
-  ASSERT_TRUE(area_->Skip(1).ok());
-  EXPECT_FALSE(area_->bof());
-  EXPECT_EQ(area_->recno(), 4u);
-  ASSERT_TRUE(area_->GoTop().ok());
-  ASSERT_TRUE(area_->Skip(3).ok());
-  EXPECT_TRUE(area_->eof()) << "three visible records, three steps";
-
   // From a record reached by Go, hidden or not, skipping continues from
   // that record's place in the order.
   struct GoSkip {
@@ -700,6 +678,8 @@ TEST_F(IndexedAreaTest, ScopeLimitsEveryMoveUntilCleared) {
   EXPECT_EQ(Walk(), (std::vector<uint32_t>{3, 4, 5}));
   ASSERT_TRUE(area_->SetOrder(0).ok());
   EXPECT_FALSE(area_->SetScope("A", "B").ok()) << "natural order has no keys";
+  EXPECT_FALSE(area_->SetOrder(static_cast<int>(kTags.size()) + 1).ok());
+  EXPECT_FALSE(area_->SetOrder(-1).ok());
 }
 
 // Regression: GoTop sought the low bound and walks stopped only past the
@@ -730,42 +710,6 @@ TEST_F(IndexedAreaTest, DescendingOrderScopeRunsFromHighBoundToLow) {
 }
 
 // ---- orders --------------------------------------------------------------------
-
-TEST_F(IndexedAreaTest, OrdersByNameNumberAndFile) {
-  Create();
-  Open();
-  AppendNames({"b", "a", "c"});
-  BuildTags();
-  EXPECT_EQ(area_->TagArea("uname"), 1);
-  EXPECT_EQ(area_->TagArea("nAmEcItY"), 2);
-  EXPECT_EQ(area_->TagArea("nosuch"), 0);
-  EXPECT_EQ(area_->TagArea(""), 0);
-
-  int previous = -1;
-  ASSERT_TRUE(area_->SetOrder(1, &previous).ok());
-  EXPECT_EQ(previous, 0);
-  ASSERT_TRUE(area_->Go(1).ok());
-  ASSERT_TRUE(area_->SetOrder(0, &previous).ok());
-  EXPECT_EQ(previous, 1);
-  EXPECT_EQ(area_->recno(), 1u) << "the record stays";
-  EXPECT_FALSE(area_->SetOrder(static_cast<int>(kTags.size()) + 1).ok());
-  EXPECT_FALSE(area_->SetOrder(-1).ok());
-  EXPECT_EQ(area_->IndexOrd(), 0);
-  EXPECT_EQ(area_->IndexName(1), dir_ / "people.cdx");
-  EXPECT_EQ(area_->IndexName(99), "");
-
-  ASSERT_TRUE(area_->SetOrder(1).ok());
-  ASSERT_TRUE(area_->CloseIndexes().ok());
-  EXPECT_EQ(area_->order_count(), 0);
-  EXPECT_EQ(area_->IndexOrd(), 0);
-  EXPECT_EQ(Walk(), (std::vector<uint32_t>{1, 2, 3}));
-  // A reopened area finds the production index again, in natural order.
-  Open();
-  EXPECT_EQ(area_->order_count(), static_cast<int>(kTags.size()));
-  EXPECT_EQ(area_->IndexOrd(), 0);
-  ASSERT_TRUE(area_->SetOrder(area_->TagArea("UNAME")).ok());
-  EXPECT_EQ(Walk(), (std::vector<uint32_t>{2, 1, 3}));
-}
 
 // ---- work indexes -------------------------------------------------------------
 
@@ -864,7 +808,8 @@ class DamagedIndexTest : public IndexedAreaTest {
         w = area_->Skip(1);
       }
       bool found = false;
-      area_->Seek("M", &found);
+      // Either answer will do on a damaged index: only a crash is wrong.
+      area_->Seek("M", &found).IgnoreError();
     }
     return false;
   }
@@ -911,73 +856,7 @@ TEST_F(DamagedIndexTest, IndexOfAnotherCopyOfTheTableIsRefusedAtOpen) {
   EXPECT_FALSE(OpenOver(long_index, kRows + 1)) << "the index that belongs to it";
 }
 
-// Regression: a tag made on a table with wider fields was taken as it came;
-// its keys were cut or padded to a length the expression does not give here.
-TEST_F(DamagedIndexTest, IndexWithKeysOfAnotherLengthIsRefusedAtOpen) {
-  Create();
-  Open();
-  for (int i = 0; i < 20; ++i) AppendRow(RandomRow(rng_));
-  ASSERT_TRUE(area_->Commit().ok());
-  area_.reset();
-  ScratchDir other;
-  Status s = Table::Create(other / "people.dbf", {{"NAME", 'C', 40, 0},
-                                                  {"CITY", 'C', 10, 0},
-                                                  {"CODE", 'C', 4, 0},
-                                                  {"BORN", 'C', 8, 0},
-                                                  {"SCORE", 'C', 7, 0},
-                                                  {"NOTE", 'M', 10, 0}});
-  ASSERT_TRUE(s.ok());
-  std::unique_ptr<WorkArea> wide;
-  ASSERT_TRUE(WorkArea::Open(other / "people.dbf", OpenOptions(), &settings_, &wide).ok());
-  ASSERT_TRUE(wide->IndexTag("", "UNAME", "UPPER(NAME)", "", false, false).ok());
-  ASSERT_TRUE(wide->IndexTag("", "SCORE", "SCORE", "", false, false).ok());
-  wide.reset();
-  EXPECT_TRUE(OpenOver(ReadAll(other / "people.cdx"), 20))
-      << "keys of another length than the expression gives here";
-  // Even so, the table can be changed and a new index made.
-  ASSERT_TRUE(area_->Go(1).ok());
-  ASSERT_TRUE(area_->SetField(kName, "changed").ok());
-  ASSERT_TRUE(area_->Commit().ok());
-  BuildTags();
-  EXPECT_TRUE(area_->index_status().ok());
-  ASSERT_TRUE(area_->SetOrder(Order("UNAME")).ok());
-  EXPECT_EQ(Walk().size(), 20u);
-}
-
 // ---- progress ------------------------------------------------------------------
-
-TEST_F(IndexedAreaTest, ProgressRisesToOneHundred) {
-  std::mt19937 rng(3);
-  Create();
-  Open();
-  for (int i = 0; i < 3000; ++i) AppendRow(RandomRow(rng));
-  ASSERT_TRUE(area_->Commit().ok());
-  std::vector<int> seen;
-  area_->SetProgress([&](int p) { seen.push_back(p); });
-  auto check = [&](const char* what) {
-    SCOPED_TRACE(what);
-    ASSERT_FALSE(seen.empty());
-    EXPECT_EQ(seen.back(), 100);
-    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
-    EXPECT_GE(seen.front(), 0);
-    seen.clear();
-  };
-  BuildTags();
-  check("IndexTags");
-  for (uint32_t n = 1; n <= 3000; n += 3) {
-    ASSERT_TRUE(area_->Go(n).ok());
-    ASSERT_TRUE(area_->SetDeleted(true).ok());
-  }
-  ASSERT_TRUE(area_->Pack().ok());
-  const size_t pack_reports = seen.size();
-  check("Pack");
-  EXPECT_GT(pack_reports, 2u) << "a pack reports along the way, not only at the end";
-  ASSERT_TRUE(area_->Index(dir_ / "w.idx", "UPPER(NAME)", kIndexOptionNormal, false, "").ok());
-  check("Index");
-  area_->SetProgress(nullptr);
-  ASSERT_TRUE(area_->Pack().ok());
-  EXPECT_TRUE(seen.empty()) << "no reports once the callback is cleared";
-}
 
 }  // namespace
 }  // namespace xb
