@@ -11,6 +11,7 @@
 namespace qv {
 namespace {
 
+using testing::Column;
 using testing::RawRecord;
 using testing::ReadRawTable;
 using testing::RecordingMessages;
@@ -34,11 +35,7 @@ class ApolloTest : public testing::OpenTableTest {
     m_apollo.SetDataSource(&m_table);
   }
 
-  QStringList names() {
-    QStringList out;
-    for (m_table.first(); !m_table.eof(); m_table.next()) out << m_table.fieldText("NAME");
-    return out;
-  }
+  QStringList names() { return Column(m_table, "NAME"); }
 
   TApollo m_apollo;
 };
@@ -92,8 +89,9 @@ TEST_F(ApolloTest, ConditionFailingOnARecordIsAnErrorNotNoMatch) {
     int count = -1;
     if (c.queryOk) {
       EXPECT_FALSE(m_apollo.QueryRecCount(&count));
-      for (m_table.first(); !m_table.eof(); m_table.next()) {
-      }
+      bool moved = m_table.first();
+      while (moved && !m_table.eof()) moved = m_table.next();
+      EXPECT_FALSE(moved);
       EXPECT_TRUE(m_table.failed());
       EXPECT_TRUE(m_table.failureMessage().startsWith(QStringLiteral("The condition fails on record 4")))
           << m_table.failureMessage().toStdString();
@@ -133,7 +131,7 @@ TEST_F(ApolloTest, SeekAsTheSettingsDirect) {
 }
 
 TEST_F(ApolloTest, ReplaceAndGetMemo) {
-  m_apollo.Go(3);
+  ASSERT_TRUE(m_apollo.Go(3));
   ASSERT_TRUE(m_apollo.Replace(QStringLiteral("NOTE"), QStringLiteral("M"),
                                QString::fromUtf8("Zeile 1 – ä\r\nZeile 2")));
   EXPECT_EQ(m_apollo.GetMemo(QStringLiteral("NOTE")), QString::fromUtf8("Zeile 1 – ä\r\nZeile 2"));
@@ -146,7 +144,7 @@ TEST_F(ApolloTest, ReplaceAndGetMemo) {
   EXPECT_FALSE(
       m_apollo.Replace(QStringLiteral("NOSUCH"), QStringLiteral("C"), QStringLiteral("x")));
   EXPECT_EQ(m_apollo.GetMemo(QStringLiteral("NOSUCH")), "");
-  m_table.close();
+  ASSERT_TRUE(m_table.close());
   std::vector<RawRecord> rows = ReadRawTable(m_dir.file(QStringLiteral("T.DBF")));
   EXPECT_EQ(rows[2].fields["CITY"], "Reno        ");
   EXPECT_EQ(rows[2].fields["NOTE"], "Zeile 1 \x96 \xE4\r\nZeile 2");
@@ -156,7 +154,7 @@ TEST_F(ApolloTest, CopyFileTakesTheVisibleRecordsWithTheirMemos) {
   m_env.SetDeleted(true);
   ASSERT_TRUE(m_apollo.Query(QStringLiteral("CITY <> 'Austin'")));
   m_apollo.SetOrder(m_apollo.TagArea(QStringLiteral("NAME")));
-  m_table.last();
+  ASSERT_TRUE(m_table.last());
   const int before = m_apollo.RecNo();
   std::vector<int> gauge;
   m_apollo.SetGaugeHook([&gauge](int percent) { gauge.push_back(percent); });
