@@ -217,26 +217,6 @@ TEST_F(ExprTest, RuntimeLimitsGiveErrorsNotGiantStrings) {
   EXPECT_TRUE(err.IsInvalidArgument());
 }
 
-TEST_F(ExprTest, ResultWidthForIndexKeys) {
-  const std::vector<std::pair<std::string, int>> cases = {
-      {"UPPER(LNAME)+UPPER(FNAME)", 50}, {"STR(SEQNO,6,0)+STATE+CITY", 23}, {"DTOS(BDAY)", 8},
-      {"LNAME-FNAME", 50}, {"SUBSTR(LNAME,3,5)", 5}, {"LEFT(CITY,40)", 15},
-      {"PADR(TRIM(LNAME),12)", 12}, {"IIF(ACTIVE,STATE,\"XX\")", 2}, {"STR(SEQNO)", 6},
-      {"TRIM(LNAME)", -1}, {"MEMO", -1}, {"REPLICATE(SPACE(2306),4000000000000000)", -1},
-      {"SPACE(65535)+SPACE(1)", -1}, {"SEQNO", -1}, {"UPPER(LNAME)=\"X\"", -1},
-  };
-  for (const auto& [text, width] : cases) {
-    std::unique_ptr<xb::Expression> e;
-    ASSERT_TRUE(xb::Expression::Compile(text, fields_, &e).ok()) << text;
-    EXPECT_EQ(e->result_width(), width) << text;
-    if (width >= 0) {
-      std::string_view v;
-      ASSERT_TRUE(e->EvaluateText(Ref(), xb::EvalSettings(), &v).ok());
-      EXPECT_EQ(static_cast<int>(v.size()), width) << text;
-    }
-  }
-}
-
 TEST_F(ExprTest, SteadyStateEvaluationDoesNotAllocate) {
   const char* texts[] = {
       "UPPER(LNAME)=\"SMITH\" .and. UPPER(NOTES)<>\"DELETED\"",
@@ -340,28 +320,17 @@ TEST_F(ExprTest, MalformedInputNeverCrashes) {
     EXPECT_NE(s.message().find("nested too deeply"), std::string::npos) << s.message();
   }
 
-  // Truncations of valid expressions, and random soups of tokens and bytes.
+  // Truncations of valid expressions, random trees and random bytes.
   const std::vector<std::string> valid = {
       "UPPER(LNAME)=\"SMITH\" .and. UPPER(NOTES)<>\"DELETED\"",
       "IIF(SEQNO>5,STR(SEQNO/7,8,2),PADL(TRIM(FNAME),8,'*'))+DTOS(BDAY+1)",
       "((UPPER(LNAME)=\"B\").and..not.(UPPER(LNAME)=\"BROWN\")) or ACTIVE",
       "SUBSTR(LNAME,2,3)$[mit] .or. VAL(STATE)%2=1 .or. -AMOUNT^2<=1.5",
   };
-  const char* tokens[] = {"LNAME", "SEQNO", "BDAY", "ACTIVE", "MEMO", "(", ")", ",", "+", "-",
-                          "*", "/", "%", "^", "$", "=", "==", "<>", "<", ">=", ".AND.", ".OR.",
-                          ".NOT.", "!", " and ", " not ", "\"ab\"", "'", "[x]", "1", "0", "1.5",
-                          ".5", ".T.", "UPPER(", "SUBSTR(", "STR(", "IIF(", "SPACE(", "->",
-                          "FIELD", "DTOS(", "CTOD(", "REPLICATE(", "10^308", "9999999999999"};
   std::mt19937 rng(20240601);
   std::vector<std::string> inputs;
   for (const std::string& v : valid) {
     for (size_t n = 0; n <= v.size(); ++n) inputs.push_back(v.substr(0, n));
-  }
-  for (int i = 0; i < 3000; ++i) {
-    std::string s;
-    int len = 1 + static_cast<int>(rng() % 14);
-    for (int k = 0; k < len; ++k) s += tokens[rng() % (sizeof(tokens) / sizeof(tokens[0]))];
-    inputs.push_back(s);
   }
   // Random well-formed trees: most reach evaluation, some mix types.
   std::function<std::string(int)> tree = [&](int depth) -> std::string {
