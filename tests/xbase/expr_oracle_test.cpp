@@ -87,6 +87,23 @@ TEST_F(ExprOracleTest, ValuesPrintAsTheOraclePrintsThem) {
       "SPACE(3)+STATE", "STR(3.14159,8,2)", "STR(2.675,6,2)", "STR(-1.5,4,2)", "0.1+0.2",
       "ROUND(1.005,2)", "ROUND(-2.5,0)", "ROUND(1234.5678,-2)", "12/4", "7%2", "-7%2", "1/3*3",
       "99999*99999", "SEQNO*1000000000", "CHR(65)+STATE", "ASC(LNAME)", "FIELD->ZIP", "T->CITY",
+      // Operators, functions and SET EXACT comparisons on literals.
+      "\"ab  \"-\"cd \"", "TRIM(LNAME)+\", \"+TRIM(FNAME)", "[abc]+'x'", "10/4", "2^10", "-2^2",
+      "2**3", "1+2*3", "(1+2)*3", "8/2/2", "SEQNO/0", "VAL(\"abc\")", "STR(123456,3)",
+      "STR(-0.001,6,2)", "STR(1.5)", "ROUND(2.5,0)", "INT(-7.5)", "ABS(-SEQNO)", "DATE-1.5",
+      "DTOS(CTOD(\"\"))", "CTOD(\"1/2/50\")", "CTOD(\"02/30/2020\")", "STOD(\"20000229\")",
+      "STOD(\"19000229\")", "SUBSTR(\"hello\",2,-1)", "SUBSTR(\"hello\",9)", "LEFT(\"hello\",9)",
+      "SPACE(-3)", "STRTRAN(\"aXbXcX\",\"X\",\"-\",2,1)", "STRTRAN(\"aXbXc\",\"X\")",
+      "STUFF(\"abc\",9,1,\"X\")", "STUFF(\"abcdef\",2,-1,\"X\")", "AT(\"\",\"abc\")",
+      "LTRIM(CHR(9)+\"a\")", "ISALPHA(\"\")", ".T. .AND. .F. .OR. .T.", "!1=2 .and. .f.",
+      "\"A\" $ \"ABC\" = .T.", ".Y. = .T.", ".T. > .F.", "EMPTY(\"  \")", "EMPTY(0)",
+      "EMPTY(CHR(0))", "EMPTY(\" \"+CHR(13)+CHR(10))", "\"MILLER\" > \"M\"", "\"MILLER\" >= \"M\"",
+      "\"M\" < \"MILLER\"", "\"A  \" = \"A\"", "\"A\" = \"A  \"", "\"\" = \"A\"", "\"A\" = \"\"",
+      "\"  \" = \"\"", "\"A \" == \"A\"", "\"AB\" <> \"A\"", "\"AB\" # \"A\"", "\"AB\" != \"A\"",
+      "\"a\" < \"B\"", "CHR(200) > \"a\"", "\"Brown\" $ \"Browning\"", "\"\" $ \"abc\"",
+      "LNAME = \"Brown\"", "LNAME == \"Brown\"", "UPPER(LNAME) = \"BROWN  \"",
+      "UPPER(LNAME) <= \"BROWN\"", "\"BROWN\" < UPPER(LNAME)", "UPPER(LNAME) == \"BROWN\"",
+      "UPPER(LNAME) > \"B\"",
   };
   const uint32_t recnos[] = {1, 3, 4, 5, 6};
   for (const std::string& text : exprs) {
