@@ -45,7 +45,9 @@ TEST(CliBarcode, BarsAsLettersAndTheExitCodes) {
     const qvtest::RunResult r = Cli(argv);
     SCOPED_TRACE(c.args.back());
     EXPECT_EQ(r.status, c.status);
-    if (!c.out.empty()) EXPECT_EQ(r.out, c.out);
+    if (!c.out.empty()) {
+      EXPECT_EQ(r.out, c.out);
+    }
   }
   // 9 ZIP digits, 2 delivery point digits, a check digit: 62 bars.
   EXPECT_EQ(Cli({QV_CLI, "barcode", "postnet", "12345-6789", "123 MAIN ST"}).out.size(), 63u);

@@ -1,17 +1,11 @@
 // The Filter page's text turned into conditions: every worked example of
-// the filter rules text for text, the edges of each rule, and the counts the
-// conditions give on the sample contacts compared with the xBase oracle.
+// the filter rules text for text and the edges of each rule. What the
+// conditions count is the engine's, compared with the checker there.
 #include "store/filter_text.h"
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 
-#include "store/apollo.h"
-#include "store/contact_file.h"
-#include "store/table_object.h"
 #include "store_test_util.h"
 
 namespace qv::testing {
@@ -146,76 +140,6 @@ TEST(BuildFilterExpression, TooComplexFromLength226) {
   // length + 30 must stay below 256.
   EXPECT_FALSE(FilterTooComplex(QString(225, QLatin1Char('x'))));
   EXPECT_TRUE(FilterTooComplex(QString(226, QLatin1Char('x'))));
-}
-
-// Counts through the table layer against the oracle on the sample contacts
-// (two of them carry the deleted marker and the deletion flag).
-TEST(FilterCounts, MatchTheOracleOnTheSampleContacts) {
-  if (!QFileInfo::exists(QStringLiteral(QV_XBCHECK))) GTEST_SKIP() << "xbcheck not found at " << QV_XBCHECK;
-  // The oracle folds the names it opens to lower case: a folder of our own
-  // without capitals.
-  const QString folder = QDir::tempPath() + QStringLiteral("/qv_filter_counts_") +
-                         QString::number(QCoreApplication::applicationPid());
-  ASSERT_TRUE(QDir().mkpath(folder));
-  struct Cleanup {
-    QString folder;
-    ~Cleanup() { QDir(folder).removeRecursively(); }
-  } cleanup{folder};
-  const QString path = folder + QStringLiteral("/sample.dbf");
-  ASSERT_EQ(Exec({QV_CLI, "make", path.toStdString(),
-                  QV_SOURCE_DIR "/data/sample-contacts.tsv"})
-                .status,
-            0);
-  RecordingMessages messages;
-  TApolloEnv env;
-  env.SetDeleted(true);
-  env.SetCentury(true);
-  TableObject table(&env);
-  ASSERT_TRUE(OpenContactFile(path, table));
-  TApollo apollo;
-  apollo.SetDataSource(&table);
-
-  DateConvention us;
-  const QList<QList<QPair<QString, QString>>> filters = {
-      {},
-      {{"LNAME", "jones"}},
-      {{"LNAME", "r;j"}},
-      {{"LNAME", ">m"}},
-      {{"LNAME", "<=m"}},
-      {{"LNAME", "$son"}},
-      {{"LNAME", "j^jones"}},
-      {{"LNAME", "jones"}, {"CITY+STATE", "chicago"}},
-      {{"ZIP", "02110"}},
-      {{"STATE", "ca;ny;ma"}, {"FNAME", "^s"}},
-      {{"NOTES", "$vip+$club"}},
-      {{"DTOS(DATE)", ">=01/01/2016"}},
-      {{"DTOS(DATE)", "<01/01/2016"}},  // empty dates compare as blanks
-      {{"COUNTRY", "canada"}, {"DTOS(DATE)", "not a date"}},
-      {{"LNAME", "nobody"}},
-  };
-  QStringList queries;
-  QList<int> ours;
-  for (const auto& boxes : filters) {
-    const QString query = FilterQuery(BuildFilterExpression(Boxes(boxes), us).condition);
-    ASSERT_TRUE(apollo.Query(query)) << query.toStdString();
-    queries << query;
-    ours << apollo.QueryRecCount();
-  }
-  // Ours holds the file exclusively; the oracle reads it afterwards.
-  table.close();
-  int nonZero = 0;
-  for (int i = 0; i < queries.size(); ++i) {
-    // The oracle wants the dotted joiner.
-    QString dotted = queries[i];
-    dotted.replace(QStringLiteral(" and "), QStringLiteral(" .and. "));
-    const ProcessResult oracle =
-        Exec({QV_XBCHECK, "count", path.toStdString(), dotted.toStdString(), "deleted"});
-    ASSERT_EQ(oracle.status, 0) << dotted.toStdString();
-    EXPECT_EQ(ours[i], std::stoi(oracle.out)) << queries[i].toStdString();
-    if (ours[i] > 0) ++nonZero;
-  }
-  // The table would be worthless if it only compared zeros.
-  EXPECT_GE(nonZero, 10);
 }
 
 }  // namespace

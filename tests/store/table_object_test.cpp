@@ -12,6 +12,7 @@
 namespace qv {
 namespace {
 
+using testing::Column;
 using testing::RawRecord;
 using testing::ReadRawTable;
 using testing::RecordingMessages;
@@ -75,7 +76,7 @@ const QStringList kDatasetEvents = {"beforeInsert", "afterInsert", "afterEdit", 
 
 TEST_F(TableObjectTest, EditAndPost) {
   ASSERT_EQ(m_table.state(), TableObject::State::Browse);
-  m_table.last();
+  ASSERT_TRUE(m_table.last());
   ASSERT_EQ(m_table.fieldText("NAME"), "Miller");
   m_events.clear();
   m_table.edit();
@@ -89,7 +90,7 @@ TEST_F(TableObjectTest, EditAndPost) {
   EXPECT_EQ(m_table.fieldText("CITY"), "Portland");
   EXPECT_EQ(m_table.recordCount(), 3);
 
-  m_table.close();
+  ASSERT_TRUE(m_table.close());
   std::vector<RawRecord> rows = ReadRawTable(path());
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows[0].fields["CITY"], "Portland            ");
@@ -103,7 +104,7 @@ TEST_F(TableObjectTest, EngineMoveDuringEditEndsItAsCancel) {
   m_table.edit();
   ASSERT_TRUE(m_table.setFieldText("CITY", QStringLiteral("Nowhere")));
   m_events.clear();
-  apollo.GoTop();
+  ASSERT_TRUE(apollo.GoTop());
   EXPECT_EQ(m_table.state(), TableObject::State::Browse);
   EXPECT_EQ(events(kDatasetEvents), QStringList({"afterCancel@Browse"}));
   EXPECT_NE(m_table.fieldText("CITY"), "Nowhere");
@@ -126,7 +127,7 @@ TEST_F(TableObjectTest, InsertAndPostAppends) {
   EXPECT_EQ(m_table.fieldText("NAME"), "Young");
   EXPECT_EQ(m_table.fieldText("NOTE"), "new memo");
 
-  m_table.close();
+  ASSERT_TRUE(m_table.close());
   std::vector<RawRecord> rows = ReadRawTable(path());
   ASSERT_EQ(rows.size(), 4u);
   EXPECT_EQ(rows[3].fields["NAME"], "Young     ");
@@ -145,19 +146,19 @@ TEST_F(TableObjectTest, InsertAndCancelAddsNothing) {
             QStringList({"beforeInsert@Browse", "afterInsert@Insert", "afterCancel@Browse"}));
   EXPECT_EQ(m_table.recordCount(), 3);
   EXPECT_NE(m_table.fieldText("NAME"), "Ghost");
-  m_table.close();
+  ASSERT_TRUE(m_table.close());
   EXPECT_EQ(ReadRawTable(path()).size(), 3u);
 }
 
 TEST_F(TableObjectTest, FieldTextAsTheScreensShowIt) {
-  m_table.first();                                  // NAME order: Adams first
+  ASSERT_TRUE(m_table.first());                                  // NAME order: Adams first
   EXPECT_EQ(m_table.fieldText("NAME"), "  Adams");  // leading blanks stay
   EXPECT_EQ(m_table.fieldText("BORN"), "");
   EXPECT_EQ(m_table.fieldText("COUNT").size(), 0);  // empty number
   EXPECT_EQ(m_table.fieldText("NOTE").size(), 0);
   EXPECT_EQ(m_table.fieldText("OK"), "F");
   EXPECT_FALSE(m_table.fieldDate("BORN").isValid());
-  m_table.next();
+  ASSERT_TRUE(m_table.next());
   EXPECT_EQ(m_table.fieldText("NAME"), "Baker");
   EXPECT_EQ(m_table.fieldText("COUNT"), "-3");
   EXPECT_EQ(m_table.fieldText("NOTE"), "line 1\r\nline 2");
@@ -190,7 +191,7 @@ TEST_F(TableObjectTest, NumberTooWideIsRefusedNotCut) {
 TEST_F(TableObjectTest, DatesInTheProgramsShortFormat) {
   ProgramDates().separator = QLatin1Char('.');
   ProgramDates().shortDateFmt = QStringLiteral("dd.mm.yyyy");
-  m_table.last();  // Miller
+  ASSERT_TRUE(m_table.last());  // Miller
   EXPECT_EQ(m_table.fieldText("BORN"), "09.07.2004");
   EXPECT_EQ(m_table.fieldDate("BORN"), QDate(2004, 7, 9));
 
@@ -200,39 +201,13 @@ TEST_F(TableObjectTest, DatesInTheProgramsShortFormat) {
   ASSERT_TRUE(m_table.setFieldText("BORN", QStringLiteral("01.02.2003")));
   EXPECT_EQ(m_table.fieldDate("BORN"), QDate(2003, 2, 1));
   ASSERT_TRUE(m_table.post());
-  m_table.close();
+  ASSERT_TRUE(m_table.close());
   EXPECT_EQ(ReadRawTable(path())[0].fields["BORN"], "20030201");
-}
-
-TEST_F(TableObjectTest, DatesFromDays) {
-  struct Case {
-    QDate date;
-    const char* stored;
-    const char* shown;
-  };
-  const Case cases[] = {
-      // The day mapping itself is the dates test's; here it must reach the file.
-      {QDate(2020, 2, 29), "20200229", "02/29/2020"},
-      {QDate(1899, 12, 30), "        ", ""},  // the day-count zero: empty
-      {QDate(), "        ", ""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.stored);
-    ASSERT_TRUE(m_table.open());
-    m_table.last();
-    m_table.edit();
-    ASSERT_TRUE(m_table.setFieldDate("BORN", c.date));
-    EXPECT_EQ(m_table.fieldText("BORN"), c.shown);
-    ASSERT_TRUE(m_table.post());
-    EXPECT_EQ(m_table.fieldText("BORN"), c.shown);
-    m_table.close();
-    EXPECT_EQ(ReadRawTable(path())[0].fields["BORN"], c.stored);
-  }
 }
 
 // An empty date box hands over its mask's blank text, not "".
 TEST_F(TableObjectTest, BlankDateBoxClearsTheDate) {
-  m_table.last();
+  ASSERT_TRUE(m_table.last());
   m_table.edit();
   ASSERT_TRUE(m_table.setFieldText("BORN", BlankDateText(QStringLiteral("!99/99/9999;1;_"))));
   EXPECT_FALSE(m_table.fieldDate("BORN").isValid());
@@ -242,38 +217,30 @@ TEST_F(TableObjectTest, BlankDateBoxClearsTheDate) {
   EXPECT_FALSE(m_table.setFieldText("BORN", QStringLiteral("12/  /2004")));
 }
 
+// The conversion itself is the code page's test; here the post is refused,
+// the message names the whole character (one of two UTF-16 units here) and
+// the file keeps the record as it was.
 TEST_F(TableObjectTest, CharacterOutsideTheCodePageIsRefused) {
-  struct Case {
-    const char* text;
-    const char* bad;
-  };
-  for (const Case& c : {Case{"Łódź", "Ł"}, Case{"東京", "東"}, Case{"Rome 😀", "😀"}}) {
-    const char* refused = c.text;
-    SCOPED_TRACE(refused);
-    ASSERT_TRUE(m_table.open());
-    m_table.last();  // Miller
-    RecordingMessages messages;
-    m_table.edit();
-    ASSERT_TRUE(m_table.setFieldText("NAME", QStringLiteral("Müller")));  // fits the code page
-    ASSERT_TRUE(m_table.setFieldText("CITY", QString::fromUtf8(refused)));
-    EXPECT_FALSE(m_table.post());
-    ASSERT_EQ(messages.shown.size(), 1);
-    // The message names the whole character, even one of two UTF-16 units.
-    EXPECT_TRUE(messages.shown[0].contains(QStringLiteral("\"%1\"").arg(QString::fromUtf8(c.bad))))
-        << messages.shown[0].toStdString();
-    EXPECT_EQ(m_table.state(), TableObject::State::Edit);
-    EXPECT_EQ(m_table.fieldText("CITY"), QString::fromUtf8(refused));
-    EXPECT_EQ(m_table.fieldText("NAME"), QString::fromUtf8("Müller"));
-    m_table.close();
-    std::vector<RawRecord> rows = ReadRawTable(path());
-    EXPECT_EQ(rows[0].fields["NAME"], "Miller    ");
-    EXPECT_EQ(rows[0].fields["CITY"], "Boston              ");
-  }
+  ASSERT_TRUE(m_table.last());  // Miller
+  RecordingMessages messages;
+  m_table.edit();
+  ASSERT_TRUE(m_table.setFieldText("NAME", QStringLiteral("M\u00fcller")));  // fits the code page
+  ASSERT_TRUE(m_table.setFieldText("CITY", QString::fromUtf8("Rome \xF0\x9F\x98\x80")));
+  EXPECT_FALSE(m_table.post());
+  ASSERT_EQ(messages.shown.size(), 1);
+  EXPECT_TRUE(messages.shown[0].contains(QString::fromUtf8("\"\xF0\x9F\x98\x80\"")))
+      << messages.shown[0].toStdString();
+  EXPECT_EQ(m_table.state(), TableObject::State::Edit);
+  EXPECT_EQ(m_table.fieldText("NAME"), QString::fromUtf8("M\xC3\xBCller"));
+  ASSERT_TRUE(m_table.close());
+  std::vector<RawRecord> rows = ReadRawTable(path());
+  EXPECT_EQ(rows[0].fields["NAME"], "Miller    ");
+  EXPECT_EQ(rows[0].fields["CITY"], "Boston              ");
 }
 
 TEST_F(TableObjectTest, RefusedMemoLeavesTheRecordAlone) {
   RecordingMessages messages;
-  m_table.last();
+  ASSERT_TRUE(m_table.last());
   m_table.edit();
   ASSERT_TRUE(m_table.setFieldText("NOTE", QString::fromUtf8("über ∑")));
   EXPECT_FALSE(m_table.post());
@@ -281,7 +248,7 @@ TEST_F(TableObjectTest, RefusedMemoLeavesTheRecordAlone) {
   // Fixed by the user: the next post goes through.
   ASSERT_TRUE(m_table.setFieldText("NOTE", QString::fromUtf8("über alles")));
   ASSERT_TRUE(m_table.post());
-  m_table.close();
+  ASSERT_TRUE(m_table.close());
   EXPECT_EQ(ReadRawTable(path())[0].fields["NOTE"],
             "\xFC"
             "ber alles");
@@ -289,27 +256,23 @@ TEST_F(TableObjectTest, RefusedMemoLeavesTheRecordAlone) {
 
 TEST_F(TableObjectTest, DeletedRecordIsHiddenWhenDeletedIsOn) {
   m_env.SetDeleted(true);
-  m_table.first();  // Adams, Baker, Miller
-  m_table.next();
+  ASSERT_TRUE(m_table.first());  // Adams, Baker, Miller
+  ASSERT_TRUE(m_table.next());
   ASSERT_EQ(m_table.fieldText("NAME"), "Baker");
   ASSERT_TRUE(m_table.deleteRecord());
   EXPECT_EQ(m_table.fieldText("NAME"), "Miller");  // moved to the next one
-  QStringList seen;
-  for (m_table.first(); !m_table.eof(); m_table.next()) seen << m_table.fieldText("NAME");
-  EXPECT_EQ(seen, QStringList({"  Adams", "Miller"}));
+  EXPECT_EQ(Column(m_table, "NAME"), QStringList({"  Adams", "Miller"}));
   EXPECT_EQ(m_table.recordCount(), 3);  // still in the file
 
   // The last visible record deleted: the table stands on the one before.
-  m_table.last();
+  ASSERT_TRUE(m_table.last());
   ASSERT_TRUE(m_table.deleteRecord());
   EXPECT_FALSE(m_table.eof());
   EXPECT_EQ(m_table.fieldText("NAME"), "  Adams");
 
   m_env.SetDeleted(false);
-  seen.clear();
-  for (m_table.first(); !m_table.eof(); m_table.next()) seen << m_table.fieldText("NAME");
-  EXPECT_EQ(seen.size(), 3);
-  m_table.close();
+  EXPECT_EQ(Column(m_table, "NAME").size(), 3);
+  ASSERT_TRUE(m_table.close());
   std::vector<RawRecord> rows = ReadRawTable(path());
   EXPECT_TRUE(rows[0].deleted);
   EXPECT_FALSE(rows[1].deleted);
@@ -321,12 +284,12 @@ TEST_F(TableObjectTest, FrozenViewsGetOneRefreshAtTheEnd) {
   m_table.disableControls();
   m_table.disableControls();
   EXPECT_TRUE(m_table.controlsDisabled());
-  m_table.first();
-  m_table.next();
+  ASSERT_TRUE(m_table.first());
+  ASSERT_TRUE(m_table.next());
   m_table.edit();
   ASSERT_TRUE(m_table.setFieldText("CITY", QStringLiteral("Reno")));
   ASSERT_TRUE(m_table.post());
-  m_table.last();
+  ASSERT_TRUE(m_table.last());
   EXPECT_EQ(events({"recordChanged", "layoutChanged"}), QStringList());
   m_table.enableControls();
   EXPECT_TRUE(m_table.controlsDisabled());
@@ -339,7 +302,7 @@ TEST_F(TableObjectTest, FrozenViewsGetOneRefreshAtTheEnd) {
   m_events.clear();
   m_table.enableControls();
   EXPECT_TRUE(m_events.isEmpty());
-  m_table.next();
+  ASSERT_TRUE(m_table.next());
   EXPECT_EQ(events({"recordChanged"}).size(), 1);
 }
 
@@ -352,9 +315,9 @@ TEST_F(TableObjectTest, ChangesNeedEditOrInsert) {
   EXPECT_FALSE(m_table.setFieldText("NOSUCH", QStringLiteral("x")));
   // Moving away cancels the edit.
   ASSERT_TRUE(m_table.setFieldText("NAME", QStringLiteral("Moved")));
-  m_table.next();
+  ASSERT_TRUE(m_table.next());
   EXPECT_EQ(m_table.state(), TableObject::State::Browse);
-  m_table.close();
+  ASSERT_TRUE(m_table.close());
   for (const RawRecord& r : ReadRawTable(path())) EXPECT_NE(r.fields.at("NAME"), "Moved     ");
 }
 

@@ -1,6 +1,5 @@
 // Tables checked against xbcheck, an independent xBase engine: what we
-// write it must read as we meant it, and what it writes we must read
-// byte for byte.
+// write, and our pack of what it wrote, it must read as we meant it.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -44,16 +43,6 @@ class OracleTest : public ::testing::Test {
   }
   ScratchDir dir_;
 };
-
-// The value of field `f` as xbcheck dump prints it, from the raw bytes.
-std::string AsDumped(const FieldInfo& f, std::string_view raw) {
-  std::string s(raw);
-  if (f.type == 'N') {  // simple integers only
-    size_t b = s.find_first_not_of(' ');
-    return b == std::string::npos ? "0" : s.substr(b);
-  }
-  return EscapeTsv(s);
-}
 
 TEST_F(OracleTest, ItReadsTheTablesWeWrite) {
   // Lower case: on Linux the oracle only looks for a lower-case .fpt.
@@ -109,7 +98,7 @@ TEST_F(OracleTest, ItReadsTheTablesWeWrite) {
   }
 }
 
-TEST_F(OracleTest, WeReadItsTablesAndItReadsOurPack) {
+TEST_F(OracleTest, ItReadsOurPackOfItsTable) {
   std::string tsv =
       "Smith\tJohn\tQ\tMr\tAcme\t1 Main St\tSpringfield\tIL\t62701\tUSA\t555\tj@x.org\t\tnote\t"
       "Dr\tC001\t20240131\tT\t42\tfirst\\nsecond\\ttabbed\n"
@@ -121,26 +110,12 @@ TEST_F(OracleTest, WeReadItsTablesAndItReadsOurPack) {
   Xb("make " + path + " " + (dir_ / "rows.tsv"));
   std::filesystem::remove(dir_ / "MADE.cdx");  // indexes are not this layer's business
 
+  // Reading its records is compared field by field in the expression
+  // layer's test with the checker; here only our pack of its table.
   auto dump = Lines(Xb("dump " + path));
+  ASSERT_EQ(dump.size(), 3u);
   std::unique_ptr<Table> t;
   ASSERT_TRUE(Table::Open(path, {}, &t).ok());
-  EXPECT_EQ(t->signature(), 0xF5);
-  ASSERT_EQ(t->record_count(), dump.size());
-  for (uint32_t n = 1; n <= t->record_count(); ++n) {
-    ASSERT_TRUE(t->Go(n).ok());
-    RecordRef r = t->current();
-    const auto& line = dump[n - 1];
-    ASSERT_EQ(line.size(), 2 + t->fields().size());
-    EXPECT_EQ(line[1], r.deleted() ? "*" : " ");
-    for (size_t f = 0; f + 1 < t->fields().size(); ++f) {
-      EXPECT_EQ(AsDumped(t->fields()[f], r.field(t->fields()[f])), line[2 + f])
-          << "record " << n << " field " << t->fields()[f].name;
-    }
-    std::string memo;
-    ASSERT_TRUE(t->GetMemo(19, &memo).ok());
-    EXPECT_EQ(EscapeTsv(memo), line.back()) << "record " << n;
-  }
-
   // Our pack, read back by the oracle: the deleted record gone, memos intact.
   ASSERT_TRUE(t->Go(3).ok());
   ASSERT_TRUE(t->SetMemo(19, "rewritten after make").ok());

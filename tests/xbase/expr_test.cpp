@@ -1,7 +1,7 @@
-// Expression semantics on hand-built records: operators, functions, SET
-// EXACT string rules, number printing, field decoding, compile errors and
-// their positions, limits, and a parser fuzz. Expected values follow the
-// xBase rules by hand (and agree with the oracle where it was asked).
+// Expression semantics on hand-built records where the checker cannot be
+// asked: fields with decimals and binary types, bare-word operators,
+// compile errors and their positions, limits, allocations, and a parser
+// fuzz. Values and SET EXACT rules are compared with the checker.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -92,92 +92,16 @@ class ExprTest : public ::testing::Test {
 };
 
 TEST_F(ExprTest, OperatorsAndFunctions) {
-  const std::string blanks8(8, ' ');
+  // The rest of the operators and functions are compared with the checker.
   const std::vector<std::pair<std::string, std::string>> cases = {
-      // `-` moves the left operand's trailing blanks to the end.
-      {"LNAME-FNAME", "C\tSmithJohn" + std::string(41, ' ')},
-      {"\"ab  \"-\"cd \"", "C\tabcd   "},
-      {"TRIM(LNAME)+\", \"+TRIM(FNAME)", "C\tSmith, John"},
-      {"[abc]+'x'", "C\tabcx"},
-      // Numbers keep Harbour's decimals: quotients get SET DECIMALS (2),
-      // products add decimals, sums keep the larger count.
-      {"SEQNO/7", "N\t1.71"}, {"SEQNO*1.5", "N\t18.0"}, {"SEQNO%5", "N\t2.00"},
-      {"12/4", "N\t3"}, {"10/4", "N\t2.50"}, {"7%2", "N\t1"}, {"-7%2", "N\t-1"},
+      // A field with decimals: products add decimals, sums keep the larger count.
       {"AMOUNT*2", "N\t25.00"}, {"AMOUNT+1", "N\t13.50"}, {"-AMOUNT", "N\t-12.50"},
-      {"2^10", "N\t1024.00"}, {"-2^2", "N\t4.00"}, {"2**3", "N\t8.00"}, {"1+2*3", "N\t7"},
-      {"(1+2)*3", "N\t9"}, {"8/2/2", "N\t2"}, {"0.1+0.2", "N\t0.3"}, {"SEQNO/0", "error"},
-      {"VAL(\"1.50\")", "N\t1.50"}, {"VAL(\"abc\")", "N\t0"}, {"VAL(\"-1.5x\")", "N\t-1.50"},
-      {"STR(3.14159,8,2)", "C\t    3.14"}, {"STR(SEQNO)", "C\t    12"},
-      {"STR(SEQNO+1)", "C\t        13"}, {"STR(SEQNO/7)", "C\t         1.71"},
-      {"STR(AMOUNT)", "C\t   12.50"}, {"STR(123456,3)", "C\t***"}, {"STR(2.675,6,2)", "C\t  2.68"},
-      {"STR(-0.001,6,2)", "C\t  0.00"}, {"STR(1.5)", "C\t         1.5"},
-      {"ROUND(2.5,0)", "N\t3"}, {"ROUND(-2.5,0)", "N\t-3"}, {"ROUND(1234.5678,-2)", "N\t1200"},
-      {"ROUND(1.005,2)", "N\t1.01"}, {"INT(-7.5)", "N\t-7"}, {"ABS(-SEQNO)", "N\t12"},
-      {"MAX(SEQNO,3.5)", "N\t12"}, {"MIN(SEQNO,3.5)", "N\t3.5"},
-      // Dates.
-      {"BDAY", "D\t20200115"}, {"BDAY+1", "D\t20200116"}, {"1+BDAY", "D\t20200116"},
-      {"BDAY-1.5", "D\t20200114"}, {"BDAY-BDAY", "N\t0"}, {"BDAY-CTOD(\"01/01/2020\")", "N\t14"},
-      {"DTOC(BDAY)", "C\t01/15/2020"}, {"DTOS(CTOD(\"\"))", "C\t" + blanks8},
-      {"CTOD(\"1/2/49\")", "D\t20490102"}, {"CTOD(\"1/2/50\")", "D\t19500102"},
-      {"CTOD(\"02/30/2020\")", "D\t" + blanks8}, {"STOD(\"20000229\")", "D\t20000229"},
-      {"STOD(\"19000229\")", "D\t" + blanks8}, {"YEAR(BDAY)", "N\t2020"}, {"DAY(BDAY)", "N\t15"},
-      {"STR(YEAR(BDAY))", "C\t 2020"}, {"CTOD(\"\")+1", "D\t00000000"},
-      {"MAX(BDAY,CTOD(\"06/30/2020\"))", "D\t20200630"}, {"DATE()>=CTOD(\"01/01/2024\")", "L\tT"},
-      // Strings: only a-z change case; SUBSTR and friends clamp.
+      {"STR(AMOUNT)", "C\t   12.50"},
+      // Only a-z change case; the checker has no PADC.
       {"UPPER(\"a\xc3\x9f" "b\")", "C\tA\xc3\x9f" "B"}, {"LOWER(\"ABC\xc3\x84\")", "C\tabc\xc3\x84"},
-      {"SUBSTR(\"hello\",-2)", "C\tlo"}, {"SUBSTR(\"hello\",0,2)", "C\the"},
-      {"SUBSTR(\"hello\",2,-1)", "C\t"}, {"SUBSTR(\"hello\",9)", "C\t"},
-      {"LEFT(\"hello\",9)", "C\thello"}, {"RIGHT(\"hello\",2)", "C\tlo"}, {"SPACE(-3)", "C\t"},
-      {"PADL(\"ab\",4,\"*\")", "C\t**ab"}, {"PADC(\"ab\",5)", "C\t ab  "},
-      {"PADR(SEQNO/7,6)", "C\t1.71  "}, {"REPLICATE(\"ab\",3)", "C\tababab"},
-      {"STRTRAN(\"aXbXcX\",\"X\",\"-\",2,1)", "C\taXb-cX"}, {"STRTRAN(\"aXbXc\",\"X\")", "C\tabc"},
-      {"STUFF(\"abcdef\",2,3,\"XY\")", "C\taXYef"}, {"STUFF(\"abc\",9,1,\"X\")", "C\tabcX"},
-      {"STUFF(\"abcdef\",2,-1,\"X\")", "C\taX"}, {"AT(\"c\",\"abcabc\")", "N\t3"},
-      {"RAT(\"c\",\"abcabc\")", "N\t6"}, {"AT(\"\",\"abc\")", "N\t0"}, {"ALLTRIM(\"  a  \")", "C\ta"},
-      {"LTRIM(CHR(9)+\"a\")", "C\ta"}, {"LEN(MEMO)", "N\t9"}, {"UPPER(MEMO)", "C\tMEMO TEXT"},
-      {"ISALPHA(\"a1\")", "L\tT"}, {"ISDIGIT(\"1a\")", "L\tT"}, {"ISALPHA(\"\")", "L\tF"},
-      {"ASC(\"A\")", "N\t65"}, {"IIF(SEQNO>5,\"big\",\"small\")", "C\tbig"},
-      // Logic, EMPTY, records, names.
-      {".T. .AND. .F. .OR. .T.", "L\tT"}, {"!1=2 .and. .f.", "L\tF"},
-      {"\"A\" $ \"ABC\" = .T.", "L\tT"}, {".Y. = .T.", "L\tT"}, {".T. > .F.", "L\tT"},
-      {"EMPTY(\"  \")", "L\tT"}, {"EMPTY(0)", "L\tT"}, {"EMPTY(CHR(0))", "L\tF"},
-      {"EMPTY(\" \"+CHR(13)+CHR(10))", "L\tT"}, {"EMPTY(BDAY)", "L\tF"}, {"ACTIVE", "L\tT"},
-      {"DELETED()", "L\tF"}, {"RECNO()", "N\t5"}, {"field->seqno", "N\t12"},
-      {"X->STATE", "C\tCO"},
+      {"PADC(\"ab\",5)", "C\t ab  "}, {"DATE()>=CTOD(\"01/01/2024\")", "L\tT"},
   };
-  for (const auto& [text, want] : cases) {
-    std::string got = Eval(text);
-    if (want == "error") {
-      EXPECT_EQ(got.rfind("error: ", 0), 0u) << text << " gave " << got;
-    } else {
-      EXPECT_EQ(got, want) << text;
-    }
-  }
-}
-
-TEST_F(ExprTest, StringComparisonFollowsSetExact) {
-  struct Case {
-    const char* text;
-    bool off, on;
-  };
-  const Case cases[] = {
-      {"\"MILLER\" > \"M\"", false, true},  {"\"MILLER\" >= \"M\"", true, true},
-      {"\"M\" < \"MILLER\"", true, true},   {"\"A  \" = \"A\"", true, true},
-      {"\"A\" = \"A  \"", false, true},     {"\"\" = \"A\"", false, false},
-      {"\"A\" = \"\"", true, false},        {"\"  \" = \"\"", true, true},
-      {"\"A \" == \"A\"", false, false},    {"\"A\" == \"A\"", true, true},
-      {"\"AB\" <> \"A\"", false, true},     {"\"AB\" # \"A\"", false, true},
-      {"\"AB\" != \"A\"", false, true},     {"\"a\" < \"B\"", false, false},
-      {"CHR(200) > \"a\"", true, true},     {"\"Smith\" $ \"Smithers\"", true, true},
-      {"\"\" $ \"abc\"", false, false},     {"LNAME = \"Smith\"", true, true},
-      {"LNAME == \"Smith\"", false, false}, {"UPPER(LNAME) = \"SMITH  \"", true, true},
-      {"UPPER(LNAME) <= \"SMITH\"", true, true},  {"\"SMITH\" < UPPER(LNAME)", true, false}, {"UPPER(LNAME) == \"SMITH\"", false, false},
-      {"UPPER(LNAME) > \"S\"", false, true},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(Eval(c.text, false), c.off ? "L\tT" : "L\tF") << c.text << " with EXACT off";
-    EXPECT_EQ(Eval(c.text, true), c.on ? "L\tT" : "L\tF") << c.text << " with EXACT on";
-  }
+  for (const auto& [text, want] : cases) EXPECT_EQ(Eval(text), want) << text;
 }
 
 TEST_F(ExprTest, BareWordOperatorsOnlyBetweenBlanks) {
@@ -235,26 +159,6 @@ TEST_F(ExprTest, RuntimeLimitsGiveErrorsNotGiantStrings) {
   xb::Status err;
   EXPECT_FALSE(e->EvaluateLogical(r, xb::EvalSettings(), &err));
   EXPECT_TRUE(err.IsInvalidArgument());
-}
-
-TEST_F(ExprTest, ResultWidthForIndexKeys) {
-  const std::vector<std::pair<std::string, int>> cases = {
-      {"UPPER(LNAME)+UPPER(FNAME)", 50}, {"STR(SEQNO,6,0)+STATE+CITY", 23}, {"DTOS(BDAY)", 8},
-      {"LNAME-FNAME", 50}, {"SUBSTR(LNAME,3,5)", 5}, {"LEFT(CITY,40)", 15},
-      {"PADR(TRIM(LNAME),12)", 12}, {"IIF(ACTIVE,STATE,\"XX\")", 2}, {"STR(SEQNO)", 6},
-      {"TRIM(LNAME)", -1}, {"MEMO", -1}, {"REPLICATE(SPACE(2306),4000000000000000)", -1},
-      {"SPACE(65535)+SPACE(1)", -1}, {"SEQNO", -1}, {"UPPER(LNAME)=\"X\"", -1},
-  };
-  for (const auto& [text, width] : cases) {
-    std::unique_ptr<xb::Expression> e;
-    ASSERT_TRUE(xb::Expression::Compile(text, fields_, &e).ok()) << text;
-    EXPECT_EQ(e->result_width(), width) << text;
-    if (width >= 0) {
-      std::string_view v;
-      ASSERT_TRUE(e->EvaluateText(Ref(), xb::EvalSettings(), &v).ok());
-      EXPECT_EQ(static_cast<int>(v.size()), width) << text;
-    }
-  }
 }
 
 TEST_F(ExprTest, SteadyStateEvaluationDoesNotAllocate) {
@@ -360,28 +264,17 @@ TEST_F(ExprTest, MalformedInputNeverCrashes) {
     EXPECT_NE(s.message().find("nested too deeply"), std::string::npos) << s.message();
   }
 
-  // Truncations of valid expressions, and random soups of tokens and bytes.
+  // Truncations of valid expressions, random trees and random bytes.
   const std::vector<std::string> valid = {
       "UPPER(LNAME)=\"SMITH\" .and. UPPER(NOTES)<>\"DELETED\"",
       "IIF(SEQNO>5,STR(SEQNO/7,8,2),PADL(TRIM(FNAME),8,'*'))+DTOS(BDAY+1)",
       "((UPPER(LNAME)=\"B\").and..not.(UPPER(LNAME)=\"BROWN\")) or ACTIVE",
       "SUBSTR(LNAME,2,3)$[mit] .or. VAL(STATE)%2=1 .or. -AMOUNT^2<=1.5",
   };
-  const char* tokens[] = {"LNAME", "SEQNO", "BDAY", "ACTIVE", "MEMO", "(", ")", ",", "+", "-",
-                          "*", "/", "%", "^", "$", "=", "==", "<>", "<", ">=", ".AND.", ".OR.",
-                          ".NOT.", "!", " and ", " not ", "\"ab\"", "'", "[x]", "1", "0", "1.5",
-                          ".5", ".T.", "UPPER(", "SUBSTR(", "STR(", "IIF(", "SPACE(", "->",
-                          "FIELD", "DTOS(", "CTOD(", "REPLICATE(", "10^308", "9999999999999"};
   std::mt19937 rng(20240601);
   std::vector<std::string> inputs;
   for (const std::string& v : valid) {
     for (size_t n = 0; n <= v.size(); ++n) inputs.push_back(v.substr(0, n));
-  }
-  for (int i = 0; i < 3000; ++i) {
-    std::string s;
-    int len = 1 + static_cast<int>(rng() % 14);
-    for (int k = 0; k < len; ++k) s += tokens[rng() % (sizeof(tokens) / sizeof(tokens[0]))];
-    inputs.push_back(s);
   }
   // Random well-formed trees: most reach evaluation, some mix types.
   std::function<std::string(int)> tree = [&](int depth) -> std::string {

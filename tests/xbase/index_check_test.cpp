@@ -195,37 +195,5 @@ TEST_F(IndexCheckTest, DamagedTagIsNamedAndNeverGivesAShortListing) {
   }
 }
 
-// The checker's own contact file, with its own page layout, checks clean.
-TEST(IndexCheckOracle, ContactFileMadeByTheCheckerChecksClean) {
-  QV_SKIP_WITHOUT_ORACLE();
-  ScratchDir dir;
-  std::string rows;
-  for (int i = 0; i < 400; ++i) {
-    std::vector<std::string> f(20);
-    f[0] = "Last" + std::to_string((i * 53) % 400);
-    f[1] = "First" + std::to_string(i % 9);
-    f[7] = i % 2 ? "MA" : "CO";
-    f[8] = std::to_string(10000 + i);
-    f[16] = "2024010" + std::to_string(1 + i % 9);
-    f[17] = "F";
-    f[18] = std::to_string(i);
-    for (size_t c = 0; c < f.size(); ++c) rows += (c ? "\t" : "") + f[c];
-    rows += "\n";
-  }
-  WriteAll(dir / "rows.tsv", rows);
-  const std::string path = dir / "made.dbf";
-  ASSERT_EQ(qvtest::Run({QV_XBCHECK, "make", path, dir / "rows.tsv"}).status, 0);
-  std::unique_ptr<Table> table;
-  ASSERT_TRUE(Table::Open(path, OpenOptions(), &table).ok());
-  std::vector<TagCheck> tags;
-  const std::string cdx = dir / "made.cdx";
-  ASSERT_TRUE(CheckIndex(*table, std::filesystem::exists(cdx) ? cdx : dir / "MADE.CDX", &tags).ok());
-  EXPECT_EQ(tags.size(), 21u);
-  for (const TagCheck& t : tags) {
-    EXPECT_TRUE(t.ok) << t.name << ": " << t.problem;
-    EXPECT_EQ(t.entries, 400u) << t.name;
-  }
-}
-
 }  // namespace
 }  // namespace xb

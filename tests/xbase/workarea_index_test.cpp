@@ -1,12 +1,12 @@
-// Index orders seen through the work area: maintenance under random changes
-// against an in-memory model, navigation, seeks and scopes in an order, work
-// indexes, damaged production indexes and progress reports.
+// Index orders seen through the work area: navigation, seeks and scopes in
+// an order, work and custom indexes, and the index of another copy of the
+// table. Maintenance of every kind of key under changes and a pack is
+// verified by the checker in the command line's oracle test.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -21,7 +21,7 @@ using qvtest::ReadAll;
 using qvtest::ScratchDir;
 using qvtest::WriteAll;
 
-// ---- the table and its model -----------------------------------------------
+// ---- the table and its orders -----------------------------------------------
 
 enum Field { kName = 0, kCity = 1, kCode = 2, kBorn = 3, kScore = 4, kNote = 5 };
 
@@ -36,188 +36,19 @@ struct Row {
   bool deleted = false;
 };
 
-std::string Pad(std::string s, size_t n) {
-  s.resize(n, ' ');
-  return s;
-}
-
-std::string UpperAscii(std::string s) {
-  for (char& c : s) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return s;
-}
-
-std::string RTrim(std::string s) {
-  while (!s.empty() && s.back() == ' ') s.pop_back();
-  return s;
-}
-
 std::string ScoreText(double v) {
   char buf[32];
   std::snprintf(buf, sizeof buf, "%7.2f", v);
   return buf;
 }
 
-enum class Kind { kText, kNumber };
-
-// A key as the model orders it: bytes for character and logical keys, a
-// number for numeric and date keys. `seek` is what Seek takes to find it.
-struct ModelKey {
-  std::string text;
-  double number = 0;
-  std::string seek;
-};
-
-struct TagModel {
-  const char* name;
-  const char* expr;
-  const char* for_expr;
-  bool unique, descending;
-  Kind kind;
-  // The key of a row; false when the FOR condition leaves the row out.
-  bool (*key)(const Row&, ModelKey*);
-};
-
-bool KeyUName(const Row& r, ModelKey* k) {
-  k->text = UpperAscii(Pad(r.name, 12));
-  k->seek = k->text;
-  return true;
-}
-// `-` moves the left operand's trailing blanks to the end.
-bool KeyNameCity(const Row& r, ModelKey* k) {
-  k->text = UpperAscii(Pad(RTrim(Pad(r.name, 12)) + Pad(r.city, 10), 22));
-  k->seek = k->text;
-  return true;
-}
-bool KeyCityName(const Row& r, ModelKey* k) {
-  k->text = UpperAscii(Pad(r.city, 10)) + Pad(r.name, 12);
-  k->seek = k->text;
-  return true;
-}
-bool KeyBornText(const Row& r, ModelKey* k) {
-  k->text = Pad(r.born, 8);
-  k->seek = k->text;
-  return true;
-}
-// YYYYMMDD orders as the date does; the empty date is the smallest.
-bool KeyBornDate(const Row& r, ModelKey* k) {
-  k->number = r.born.empty() ? 0 : std::stod(r.born);
-  k->seek = r.born;
-  return true;
-}
-bool KeyScore(const Row& r, ModelKey* k) {
-  k->number = r.score;
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%.2f", r.score);
-  k->seek = buf;
-  return true;
-}
-bool KeyDeleted(const Row& r, ModelKey* k) {
-  k->text = r.deleted ? "T" : "F";
-  k->seek = k->text;
-  return true;
-}
-bool KeyRich(const Row& r, ModelKey* k) {
-  k->text = UpperAscii(Pad(r.city, 10));
-  k->seek = k->text;
-  return r.score > 50;
-}
-bool KeyCode(const Row& r, ModelKey* k) {
-  k->text = UpperAscii(Pad(r.code, 4));
-  k->seek = k->text;
-  return true;
-}
-
-const std::vector<TagModel> kTags = {
-    {"UNAME", "UPPER(NAME)", "", false, false, Kind::kText, KeyUName},
-    {"NAMECITY", "UPPER(NAME-CITY)", "", false, false, Kind::kText, KeyNameCity},
-    {"CITYNAME", "UPPER(CITY)+NAME", "", false, false, Kind::kText, KeyCityName},
-    {"BORNS", "DTOS(BORN)", "", false, false, Kind::kText, KeyBornText},
-    {"BORN", "BORN", "", false, false, Kind::kNumber, KeyBornDate},
-    {"SCORE", "SCORE", "", false, false, Kind::kNumber, KeyScore},
-    {"DEL", "DELETED()", "", false, false, Kind::kText, KeyDeleted},
-    {"RICH", "UPPER(CITY)", "SCORE > 50", false, false, Kind::kText, KeyRich},
-    {"CODEDESC", "UPPER(CODE)", "", false, true, Kind::kText, KeyCode},
-    {"UCODE", "UPPER(CODE)", "", true, false, Kind::kText, KeyCode},
-};
-
-int CompareKeys(Kind kind, const ModelKey& a, const ModelKey& b) {
-  if (kind == Kind::kNumber) return a.number < b.number ? -1 : a.number > b.number ? 1 : 0;
-  return a.text < b.text ? -1 : a.text > b.text ? 1 : 0;
-}
-
-// The contents of every tag as xBase keeps them. A unique tag holds one
-// entry per key, the first one inserted; when that entry goes the key is
-// gone until a rebuild, even if other records share it.
-class Model {
- public:
-  std::vector<Row> rows;  // record n is rows[n - 1]
-
-  Model() : unique_(kTags.size()) {}
-
-  void Append(const Row& r) {
-    rows.push_back(r);
-    Insert(static_cast<uint32_t>(rows.size()));
-  }
-  void Change(uint32_t recno, const Row& now) {
-    for (size_t t = 0; t < kTags.size(); ++t) {
-      if (!kTags[t].unique) continue;
-      ModelKey was, is;
-      bool had = kTags[t].key(rows[recno - 1], &was);
-      bool has = kTags[t].key(now, &is);
-      if (had == has && (!had || CompareKeys(kTags[t].kind, was, is) == 0)) continue;
-      if (had) {
-        auto it = unique_[t].find(was.text);
-        if (it != unique_[t].end() && it->second == recno) unique_[t].erase(it);
-      }
-      if (has) unique_[t].emplace(is.text, recno);
-    }
-    rows[recno - 1] = now;
-  }
-  // Drops the deleted rows and rebuilds: a unique tag keeps the lowest
-  // record number of each key.
-  void Pack() {
-    std::vector<Row> kept;
-    for (const Row& r : rows) {
-      if (!r.deleted) kept.push_back(r);
-    }
-    rows.clear();
-    for (auto& u : unique_) u.clear();
-    for (const Row& r : kept) Append(r);
-  }
-
-  // Record numbers in tag order.
-  std::vector<uint32_t> Expected(size_t t) const {
-    const TagModel& tag = kTags[t];
-    std::vector<std::pair<ModelKey, uint32_t>> entries;
-    for (uint32_t n = 1; n <= rows.size(); ++n) {
-      ModelKey k;
-      if (!tag.key(rows[n - 1], &k)) continue;
-      if (tag.unique) {
-        auto it = unique_[t].find(k.text);
-        if (it == unique_[t].end() || it->second != n) continue;
-      }
-      entries.emplace_back(k, n);
-    }
-    std::stable_sort(entries.begin(), entries.end(), [&](const auto& a, const auto& b) {
-      int c = CompareKeys(tag.kind, a.first, b.first);
-      if (tag.descending) c = -c;
-      return c != 0 ? c < 0 : a.second < b.second;
-    });
-    std::vector<uint32_t> out;
-    for (const auto& e : entries) out.push_back(e.second);
-    return out;
-  }
-
- private:
-  void Insert(uint32_t recno) {
-    for (size_t t = 0; t < kTags.size(); ++t) {
-      ModelKey k;
-      if (kTags[t].unique && kTags[t].key(rows[recno - 1], &k)) unique_[t].emplace(k.text, recno);
-    }
-  }
-  std::vector<std::map<std::string, uint32_t>> unique_;
+// Character, date, number, logical, FOR, descending and unique keys.
+const std::vector<WorkArea::TagSpec> kTags = {
+    {"UNAME", "UPPER(NAME)", "", false, false},   {"NAMECITY", "UPPER(NAME-CITY)", "", false, false},
+    {"CITYNAME", "UPPER(CITY)+NAME", "", false, false}, {"BORNS", "DTOS(BORN)", "", false, false},
+    {"BORN", "BORN", "", false, false},           {"SCORE", "SCORE", "", false, false},
+    {"DEL", "DELETED()", "", false, false},       {"RICH", "UPPER(CITY)", "SCORE > 50", false, false},
+    {"CODEDESC", "UPPER(CODE)", "", false, true}, {"UCODE", "UPPER(CODE)", "", true, false},
 };
 
 // Names and cities with duplicates, blanks, case variants and a Latin-1
@@ -263,11 +94,7 @@ class IndexedAreaTest : public ::testing::Test {
   }
 
   void BuildTags() {
-    std::vector<WorkArea::TagSpec> specs;
-    for (const TagModel& t : kTags) {
-      specs.push_back({t.name, t.expr, t.for_expr, t.unique, t.descending});
-    }
-    Status s = area_->IndexTags("", specs);
+    Status s = area_->IndexTags("", kTags);
     ASSERT_TRUE(s.ok()) << s.ToString();
   }
 
@@ -285,7 +112,6 @@ class IndexedAreaTest : public ::testing::Test {
   void AppendRow(const Row& r) {
     ASSERT_TRUE(area_->Append().ok());
     Put(r);
-    model_.Append(r);
   }
 
   // Appends rows with plain values: record n has `names[n-1]`, score n.
@@ -322,144 +148,11 @@ class IndexedAreaTest : public ::testing::Test {
     return seen;
   }
 
-  // Every tag against the model: both walks, the stored keys of character
-  // tags, and an exact seek of every distinct key.
-  void CheckAgainstModel(const std::string& when) {
-    SCOPED_TRACE(when);
-    ASSERT_TRUE(area_->index_status().ok()) << area_->index_status().ToString();
-    ASSERT_EQ(area_->order_count(), static_cast<int>(kTags.size()));
-    settings_.deleted = false;
-    settings_.exact = true;
-    ASSERT_TRUE(area_->SetOrder(0).ok());
-    std::vector<uint32_t> natural = Walk();
-    ASSERT_EQ(natural.size(), model_.rows.size());
-    for (uint32_t n = 1; n <= model_.rows.size(); ++n) {
-      ASSERT_TRUE(area_->Go(n).ok());
-      RecordRef rec = area_->record();
-      const Row& row = model_.rows[n - 1];
-      ASSERT_EQ(rec.field(area_->table().fields()[kName]), Pad(row.name, 12)) << n;
-      ASSERT_EQ(rec.deleted(), row.deleted) << n;
-      Value memo;
-      ASSERT_TRUE(area_->Eval("NOTE", &memo).ok());
-      ASSERT_EQ(memo.text, row.note) << n;
-    }
-    for (size_t t = 0; t < kTags.size(); ++t) {
-      const TagModel& tag = kTags[t];
-      SCOPED_TRACE(tag.name);
-      ASSERT_TRUE(area_->SetOrder(Order(tag.name)).ok());
-      std::vector<uint32_t> expected = model_.Expected(t);
-      std::vector<uint32_t> forward;
-      std::string key;
-      Status s = area_->GoTop();
-      for (; s.ok() && !area_->eof(); s = area_->Skip(1)) {
-        forward.push_back(area_->recno());
-        if (tag.kind == Kind::kText && forward.size() % 7 == 1) {
-          ASSERT_TRUE(area_->CurrentKey(&key).ok());
-          ModelKey k;
-          tag.key(model_.rows[area_->recno() - 1], &k);
-          ASSERT_EQ(key, k.text) << "record " << area_->recno();
-        }
-      }
-      ASSERT_TRUE(s.ok()) << s.ToString();
-      ASSERT_EQ(forward, expected);
-      std::vector<uint32_t> backward = WalkBack();
-      std::reverse(backward.begin(), backward.end());
-      ASSERT_EQ(backward, expected);
-
-      // The first record in tag order of each key.
-      std::map<std::string, uint32_t> first;
-      for (uint32_t n : expected) {
-        ModelKey k;
-        tag.key(model_.rows[n - 1], &k);
-        first.emplace(k.seek, n);
-      }
-      for (const auto& [seek, recno] : first) {
-        bool found = false;
-        ASSERT_TRUE(area_->Seek(seek, &found).ok());
-        ASSERT_TRUE(found) << "key [" << seek << "]";
-        ASSERT_EQ(area_->recno(), recno) << "key [" << seek << "]";
-      }
-    }
-    settings_.exact = false;
-  }
-
   ScratchDir dir_;
   std::string path_;
   Settings settings_;
   std::unique_ptr<WorkArea> area_;
-  Model model_;
 };
-
-// ---- maintenance under random changes ---------------------------------------
-
-TEST_F(IndexedAreaTest, EveryOrderFollowsRandomChangesReopenAndPack) {
-  std::mt19937 rng(20240611);
-#ifdef QV_SANITIZED
-  const int kInitial = 600, kBatch = 150;
-#else
-  const int kInitial = 1500, kBatch = 300;
-#endif
-  Create();
-  Open();
-  for (int i = 0; i < kInitial; ++i) AppendRow(RandomRow(rng));
-  BuildTags();
-  CheckAgainstModel("after the build");
-
-  auto batch = [&](int round) {
-    // Changes are made with some order current, as the program does.
-    ASSERT_TRUE(area_->SetOrder(static_cast<int>(rng() % (kTags.size() + 1))).ok());
-    for (int i = 0; i < kBatch; ++i) AppendRow(RandomRow(rng));
-    const uint32_t count = static_cast<uint32_t>(model_.rows.size());
-    for (int i = 0; i < kBatch + kBatch / 2; ++i) {
-      uint32_t n = 1 + static_cast<uint32_t>(rng() % count);
-      ASSERT_TRUE(area_->Go(n).ok());
-      Row now = model_.rows[n - 1];
-      Row fresh = RandomRow(rng);
-      switch (rng() % 4) {
-        case 0:
-          now.name = fresh.name;
-          break;
-        case 1:
-          now.city = fresh.city, now.score = fresh.score;
-          break;
-        case 2:
-          now.born = fresh.born, now.code = fresh.code;
-          break;
-        case 3:
-          now = fresh, now.deleted = model_.rows[n - 1].deleted;
-          break;
-      }
-      Put(now);
-      model_.Change(n, now);
-    }
-    for (int i = 0; i < kBatch / 2; ++i) {
-      uint32_t n = 1 + static_cast<uint32_t>(rng() % count);
-      ASSERT_TRUE(area_->Go(n).ok());
-      Row now = model_.rows[n - 1];
-      now.deleted = rng() % 3 != 0;  // mostly deletions, some recalls
-      ASSERT_TRUE(area_->SetDeleted(now.deleted).ok());
-      model_.Change(n, now);
-    }
-    ASSERT_TRUE(area_->Commit().ok());
-    CheckAgainstModel("after batch " + std::to_string(round));
-  };
-
-  for (int round = 1; round <= 3; ++round) batch(round);
-  Open();
-  CheckAgainstModel("after reopening");
-
-  int progress_calls = 0;
-  area_->SetProgress([&](int) { ++progress_calls; });
-  ASSERT_TRUE(area_->Pack().ok());
-  area_->SetProgress(nullptr);
-  EXPECT_GT(progress_calls, 0);
-  model_.Pack();
-  CheckAgainstModel("after the pack");
-
-  batch(4);
-  Open();
-  CheckAgainstModel("after the pack, a batch and reopening");
-}
 
 // ---- navigation in an order ----------------------------------------------------
 
@@ -480,28 +173,6 @@ TEST_F(IndexedAreaTest, NavigationInAnOrderUnderDeletedAndQuery) {
   EXPECT_EQ(WalkBack(), (std::vector<uint32_t>{1, 3, 4, 6}));
   ASSERT_TRUE(area_->Query(R"(UPPER(NAME) <> "CHARLIE")").ok());
   EXPECT_EQ(Walk(), (std::vector<uint32_t>{6, 4, 1}));
-
-  // Past the end: eof on the phantom record; back from there: the last.
-  ASSERT_TRUE(area_->GoBottom().ok());
-  EXPECT_EQ(area_->recno(), 1u);
-  ASSERT_TRUE(area_->Skip(1).ok());
-  EXPECT_TRUE(area_->eof());
-  EXPECT_EQ(area_->recno(), 7u);
-  ASSERT_TRUE(area_->Skip(1).ok());
-  EXPECT_TRUE(area_->eof());
-  ASSERT_TRUE(area_->Skip(-1).ok());
-  EXPECT_FALSE(area_->eof());
-  EXPECT_EQ(area_->recno(), 1u);
-  // Before the start: bof, standing on the first visible record.
-  ASSERT_TRUE(area_->Skip(-10).ok());
-  EXPECT_TRUE(area_->bof());
-  EXPECT_EQ(area_->recno(), 6u);
-  ASSERT_TRUE(area_->Skip(1).ok());
-  EXPECT_FALSE(area_->bof());
-  EXPECT_EQ(area_->recno(), 4u);
-  ASSERT_TRUE(area_->GoTop().ok());
-  ASSERT_TRUE(area_->Skip(3).ok());
-  EXPECT_TRUE(area_->eof()) << "three visible records, three steps";
 
   // From a record reached by Go, hidden or not, skipping continues from
   // that record's place in the order.
@@ -700,6 +371,8 @@ TEST_F(IndexedAreaTest, ScopeLimitsEveryMoveUntilCleared) {
   EXPECT_EQ(Walk(), (std::vector<uint32_t>{3, 4, 5}));
   ASSERT_TRUE(area_->SetOrder(0).ok());
   EXPECT_FALSE(area_->SetScope("A", "B").ok()) << "natural order has no keys";
+  EXPECT_FALSE(area_->SetOrder(static_cast<int>(kTags.size()) + 1).ok());
+  EXPECT_FALSE(area_->SetOrder(-1).ok());
 }
 
 // Regression: GoTop sought the low bound and walks stopped only past the
@@ -730,42 +403,6 @@ TEST_F(IndexedAreaTest, DescendingOrderScopeRunsFromHighBoundToLow) {
 }
 
 // ---- orders --------------------------------------------------------------------
-
-TEST_F(IndexedAreaTest, OrdersByNameNumberAndFile) {
-  Create();
-  Open();
-  AppendNames({"b", "a", "c"});
-  BuildTags();
-  EXPECT_EQ(area_->TagArea("uname"), 1);
-  EXPECT_EQ(area_->TagArea("nAmEcItY"), 2);
-  EXPECT_EQ(area_->TagArea("nosuch"), 0);
-  EXPECT_EQ(area_->TagArea(""), 0);
-
-  int previous = -1;
-  ASSERT_TRUE(area_->SetOrder(1, &previous).ok());
-  EXPECT_EQ(previous, 0);
-  ASSERT_TRUE(area_->Go(1).ok());
-  ASSERT_TRUE(area_->SetOrder(0, &previous).ok());
-  EXPECT_EQ(previous, 1);
-  EXPECT_EQ(area_->recno(), 1u) << "the record stays";
-  EXPECT_FALSE(area_->SetOrder(static_cast<int>(kTags.size()) + 1).ok());
-  EXPECT_FALSE(area_->SetOrder(-1).ok());
-  EXPECT_EQ(area_->IndexOrd(), 0);
-  EXPECT_EQ(area_->IndexName(1), dir_ / "people.cdx");
-  EXPECT_EQ(area_->IndexName(99), "");
-
-  ASSERT_TRUE(area_->SetOrder(1).ok());
-  ASSERT_TRUE(area_->CloseIndexes().ok());
-  EXPECT_EQ(area_->order_count(), 0);
-  EXPECT_EQ(area_->IndexOrd(), 0);
-  EXPECT_EQ(Walk(), (std::vector<uint32_t>{1, 2, 3}));
-  // A reopened area finds the production index again, in natural order.
-  Open();
-  EXPECT_EQ(area_->order_count(), static_cast<int>(kTags.size()));
-  EXPECT_EQ(area_->IndexOrd(), 0);
-  ASSERT_TRUE(area_->SetOrder(area_->TagArea("UNAME")).ok());
-  EXPECT_EQ(Walk(), (std::vector<uint32_t>{2, 1, 3}));
-}
 
 // ---- work indexes -------------------------------------------------------------
 
@@ -864,7 +501,8 @@ class DamagedIndexTest : public IndexedAreaTest {
         w = area_->Skip(1);
       }
       bool found = false;
-      area_->Seek("M", &found);
+      // Either answer will do on a damaged index: only a crash is wrong.
+      area_->Seek("M", &found).IgnoreError();
     }
     return false;
   }
@@ -911,73 +549,7 @@ TEST_F(DamagedIndexTest, IndexOfAnotherCopyOfTheTableIsRefusedAtOpen) {
   EXPECT_FALSE(OpenOver(long_index, kRows + 1)) << "the index that belongs to it";
 }
 
-// Regression: a tag made on a table with wider fields was taken as it came;
-// its keys were cut or padded to a length the expression does not give here.
-TEST_F(DamagedIndexTest, IndexWithKeysOfAnotherLengthIsRefusedAtOpen) {
-  Create();
-  Open();
-  for (int i = 0; i < 20; ++i) AppendRow(RandomRow(rng_));
-  ASSERT_TRUE(area_->Commit().ok());
-  area_.reset();
-  ScratchDir other;
-  Status s = Table::Create(other / "people.dbf", {{"NAME", 'C', 40, 0},
-                                                  {"CITY", 'C', 10, 0},
-                                                  {"CODE", 'C', 4, 0},
-                                                  {"BORN", 'C', 8, 0},
-                                                  {"SCORE", 'C', 7, 0},
-                                                  {"NOTE", 'M', 10, 0}});
-  ASSERT_TRUE(s.ok());
-  std::unique_ptr<WorkArea> wide;
-  ASSERT_TRUE(WorkArea::Open(other / "people.dbf", OpenOptions(), &settings_, &wide).ok());
-  ASSERT_TRUE(wide->IndexTag("", "UNAME", "UPPER(NAME)", "", false, false).ok());
-  ASSERT_TRUE(wide->IndexTag("", "SCORE", "SCORE", "", false, false).ok());
-  wide.reset();
-  EXPECT_TRUE(OpenOver(ReadAll(other / "people.cdx"), 20))
-      << "keys of another length than the expression gives here";
-  // Even so, the table can be changed and a new index made.
-  ASSERT_TRUE(area_->Go(1).ok());
-  ASSERT_TRUE(area_->SetField(kName, "changed").ok());
-  ASSERT_TRUE(area_->Commit().ok());
-  BuildTags();
-  EXPECT_TRUE(area_->index_status().ok());
-  ASSERT_TRUE(area_->SetOrder(Order("UNAME")).ok());
-  EXPECT_EQ(Walk().size(), 20u);
-}
-
 // ---- progress ------------------------------------------------------------------
-
-TEST_F(IndexedAreaTest, ProgressRisesToOneHundred) {
-  std::mt19937 rng(3);
-  Create();
-  Open();
-  for (int i = 0; i < 3000; ++i) AppendRow(RandomRow(rng));
-  ASSERT_TRUE(area_->Commit().ok());
-  std::vector<int> seen;
-  area_->SetProgress([&](int p) { seen.push_back(p); });
-  auto check = [&](const char* what) {
-    SCOPED_TRACE(what);
-    ASSERT_FALSE(seen.empty());
-    EXPECT_EQ(seen.back(), 100);
-    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
-    EXPECT_GE(seen.front(), 0);
-    seen.clear();
-  };
-  BuildTags();
-  check("IndexTags");
-  for (uint32_t n = 1; n <= 3000; n += 3) {
-    ASSERT_TRUE(area_->Go(n).ok());
-    ASSERT_TRUE(area_->SetDeleted(true).ok());
-  }
-  ASSERT_TRUE(area_->Pack().ok());
-  const size_t pack_reports = seen.size();
-  check("Pack");
-  EXPECT_GT(pack_reports, 2u) << "a pack reports along the way, not only at the end";
-  ASSERT_TRUE(area_->Index(dir_ / "w.idx", "UPPER(NAME)", kIndexOptionNormal, false, "").ok());
-  check("Index");
-  area_->SetProgress(nullptr);
-  ASSERT_TRUE(area_->Pack().ok());
-  EXPECT_TRUE(seen.empty()) << "no reports once the callback is cleared";
-}
 
 }  // namespace
 }  // namespace xb

@@ -62,17 +62,6 @@ class WorkAreaTest : public ::testing::Test {
   std::unique_ptr<WorkArea> area_;
 };
 
-TEST_F(WorkAreaTest, DeletedSettingHidesFlaggedRecordsBothWays) {
-  Make({{"ann", true}, {"bob", false}, {"cy", true}, {"dee", false}, {"eve", true}});
-  EXPECT_EQ(Walk(), (std::vector<uint32_t>{1, 2, 3, 4, 5}));
-  settings_.deleted = true;
-  EXPECT_EQ(Walk(), (std::vector<uint32_t>{2, 4}));
-  EXPECT_EQ(WalkBack(), (std::vector<uint32_t>{4, 2}));
-  uint32_t n = 0;
-  ASSERT_TRUE(area_->QueryRecCount(&n).ok());
-  EXPECT_EQ(n, 2u);
-}
-
 TEST_F(WorkAreaTest, EofStandsOnPhantomRecordAndBofOnFirstVisible) {
   Make({{"ann", true}, {"bob", false}, {"cy", false}});
   settings_.deleted = true;
