@@ -243,11 +243,6 @@ TEST(MatchGrid, ProposalsSaveSelectAndClear) {
   // Reopened after Save: no new proposals, the saved matching shows.
   QStringList again = OpenMatchGrid(&fields, true);
   EXPECT_EQ(again, grid);
-  SelectFieldInRow(&again, Row("Last"), "(None)");
-  EXPECT_EQ(again[Row("Last")], "");
-  ClearGridRow(&again, Row("First"));
-  EXPECT_EQ(again[Row("First")], "");
-  EXPECT_TRUE(SaveMatchGrid(again, &fields));
   ClearGrid(&again);
   EXPECT_EQ(again.join(""), "");
   EXPECT_FALSE(SaveMatchGrid(again, &fields));
