@@ -101,10 +101,7 @@ TEST(DialerTest, ConfirmAsksFirstAndNoDialsNothing) {
 TEST(DialerTest, SettingsKeepComPortsAsAnIndexAndOtherDevicesByName) {
   QTemporaryDir dir;
   IniFile ini(dir.filePath(QStringLiteral("QUORVA.INI")));
-  DialerSettings fresh = LoadDialerSettings(ini);
-  EXPECT_EQ(fresh.Device(), QStringLiteral("/dev/ttyS0"));
-  EXPECT_EQ(fresh.method, DialMethod::Tone);
-  EXPECT_TRUE(fresh.prefix.isEmpty());
+  EXPECT_EQ(LoadDialerSettings(ini).Device(), QStringLiteral("/dev/ttyS0"));  // nothing stored yet
 
   DialerSettings s;
   s.prefix = QStringLiteral("9");

@@ -21,8 +21,8 @@ TEST(LetterStore, CreatedWhenMissingThenStoresAndReplaces) {
   ASSERT_TRUE(OpenLettersTable(dir.path(), table, apollo));
   ASSERT_EQ(table.fieldCount(), 2);
   EXPECT_EQ(table.fieldName(0), "DESCRIPT");
-  EXPECT_EQ(table.fieldName(1), "RTF");
   EXPECT_EQ(table.area()->table().fields()[0].width, 50);
+  EXPECT_EQ(table.fieldName(1), "RTF");
   EXPECT_EQ(table.area()->table().fields()[1].type, 'M');
   EXPECT_TRUE(table.eof());
 

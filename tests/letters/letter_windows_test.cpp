@@ -4,13 +4,10 @@
 // and cancel question; the preview's record, page and zoom buttons.
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
-#include <QFontComboBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -19,10 +16,7 @@
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QTableView>
-#include <QTextBlock>
-#include <QTextList>
 #include <QTimer>
-#include <QToolBar>
 
 #include "labels_test_util.h"
 #include "letters/letter_store.h"
@@ -31,7 +25,6 @@
 #include "letters/windows/qvletters.h"
 #include "render/printers.h"
 #include "letters_test_util.h"
-#include "richtext/rtf.h"
 #include "scripted_dialogs.h"
 
 namespace qv {

@@ -22,8 +22,7 @@ TEST(ZipCount, CountsFormatWithThousandsSeparators) {
   const struct {
     int64_t count;
     const char* text;
-  } cases[] = {{0, "0"},     {7, "7"},         {999, "999"},          {1000, "1,000"},
-               {12345, "12,345"}, {999999, "999,999"}, {1234567, "1,234,567"}};
+  } cases[] = {{0, "0"}, {999, "999"}, {1000, "1,000"}, {999999, "999,999"}, {1234567, "1,234,567"}};
   for (const auto& c : cases) EXPECT_EQ(FormatCount(c.count), QString::fromLatin1(c.text));
 }
 
