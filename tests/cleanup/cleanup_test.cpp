@@ -169,19 +169,6 @@ INSTANTIATE_TEST_SUITE_P(
         DupCase{"Similar", SimilarContacts, DupKind::Similar, 30, true, {2, 1, 7, 6}, 2}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// Cancel and the work index's removal run through the windows' tests.
-TEST(DupCheckRun, TheFileIsHeldExclusively) {
-  CleanupFixture f;
-  ASSERT_TRUE(f.write(NameContacts()));
-  QuietMessages messages;
-  ASSERT_TRUE(OpenContactsExclusively(f.path(), f.table));
-  TApolloEnv otherEnv;
-  TableObject other(&otherEnv);
-  EXPECT_FALSE(OpenContactsExclusively(f.path(), other));
-  ASSERT_EQ(messages.shown.size(), 1);
-  EXPECT_EQ(messages.shown[0], ExclusiveOpenFailedMessage());
-}
-
 // ---- state and ZIP check ----
 
 bool WriteStateTable(const QString& path) {

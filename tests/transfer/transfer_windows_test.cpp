@@ -431,6 +431,22 @@ TEST_F(CopyOutWindowTest, ChosenNamesAreCheckedAndAnExistingFileIsAskedAbout) {
   }
 }
 
+TEST_F(CopyOutWindowTest, SwitchingTheFormatAsksForTheNameAgain) {
+  TCopyOut w = Window();
+  EXPECT_TRUE(w.ToDBF->isChecked());
+  dialogs_.saveFileAnswers = {dir_.file("out.dbf")};
+  w.SaveAsButton->click();
+  ASSERT_TRUE(w.Doit->isEnabled());
+  w.ToAscii->click();
+  EXPECT_EQ(w.FileName->text(), QStringLiteral("(none)"));
+  EXPECT_FALSE(w.Doit->isEnabled());
+  dialogs_.saveFileAnswers = {dir_.file("out.txt")};
+  w.SaveAsButton->click();
+  ASSERT_TRUE(w.Doit->isEnabled());
+  w.ToDBF->click();
+  EXPECT_FALSE(w.Doit->isEnabled());
+}
+
 TEST_F(CopyOutWindowTest, CopyNowWritesTheSelectionAsATable) {
   // The text format runs through the main window's command below.
   const QString out = dir_.file("out.dbf");
