@@ -102,7 +102,9 @@ class CleanupWindowTest : public ::testing::Test {
 // and the character count reach the run and its result fills the grid.
 TEST_F(CleanupWindowTest, DuplicateCheckFillsTheGridInTheWorkIndexOrder) {
   auto w = OpenCheck<TDupCheck>(kPeople);
+  EXPECT_TRUE(w->StreetChars->isHidden()) << "the count is for streets only";
   w->KindGroup->button(2)->click();
+  EXPECT_FALSE(w->StreetChars->isHidden());
   w->StreetChars->setValue(5);
   w->CheckitButton->click();
   EXPECT_TRUE(w->SetupPanel->isHidden());

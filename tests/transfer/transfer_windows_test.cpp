@@ -132,6 +132,23 @@ TEST_F(TransferWindowTest, FieldButtonsFillTheRowAndFollowTheirEnableRules) {
   }
 }
 
+// The sample grid shows the first ten lines cleaned; a narrow column is
+// still as wide as its heading.
+TEST_F(TransferWindowTest, SampleGridShowsTheFirstLinesCleaned) {
+  AsciiSample sample;
+  QString error;
+  QByteArray text;
+  for (int i = 1; i <= 12; ++i) text += "\"Smith, " + QByteArray::number(i) + "\",x\r\n";
+  WriteText(dir_.file("in.txt"), text);
+  ASSERT_TRUE(SampleAsciiFile(dir_.file("in.txt"), &sample, &error));
+  TAsciiMatch shown(sample, {"", ""});
+  EXPECT_EQ(shown.SG->rowCount(), 10);
+  EXPECT_EQ(shown.SG->item(9, 0)->text(), QStringLiteral("Smith, 10"));
+  EXPECT_EQ(shown.ASCIIGrid->item(1, 0)->text(), QStringLiteral("Field 2"));
+  EXPECT_GE(shown.SG->columnWidth(1),
+            shown.SG->fontMetrics().horizontalAdvance(QStringLiteral("Field 12")));
+}
+
 // ---- TAsciiImport ----
 
 TEST_F(TransferWindowTest, SelectingAFileEnablesMatchAndANewSamplingForgetsMatches) {
