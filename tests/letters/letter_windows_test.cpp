@@ -4,6 +4,7 @@
 // and cancel question; the preview's record, page and zoom buttons.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,7 +17,9 @@
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QTableView>
+#include <QTextList>
 #include <QTimer>
+#include <QToolBar>
 
 #include "labels_test_util.h"
 #include "letters/letter_store.h"
@@ -144,6 +147,18 @@ TEST_F(LetterWindowsTest, DesignerFieldListSaveAndCancel) {
     EXPECT_EQ(designer.InsertFieldCombo->currentIndex(), 0);
   }
   EXPECT_EQ(designer.document().doc().toPlainText(), "[First][Today's Date][Name and Address]");
+
+  // The bullet button makes the paragraph a list item; again undoes it.
+  QAction* bullets = nullptr;
+  for (QAction* action : designer.ToolBar->actions()) {
+    if (action->toolTip() == "Bullet List" || action->text() == "Bullet List") bullets = action;
+  }
+  ASSERT_NE(bullets, nullptr);
+  bullets->trigger();
+  ASSERT_NE(designer.document().doc().begin().textList(), nullptr);
+  EXPECT_EQ(designer.document().doc().begin().textList()->format().style(), QTextListFormat::ListDisc);
+  bullets->trigger();
+  EXPECT_EQ(designer.document().doc().begin().textList(), nullptr);
 
 
   const struct {
