@@ -21,8 +21,8 @@ TEST(LetterStore, CreatedWhenMissingThenStoresAndReplaces) {
   ASSERT_TRUE(OpenLettersTable(dir.path(), table, apollo));
   ASSERT_EQ(table.fieldCount(), 2);
   EXPECT_EQ(table.fieldName(0), "DESCRIPT");
-  EXPECT_EQ(table.fieldName(1), "RTF");
   EXPECT_EQ(table.area()->table().fields()[0].width, 50);
+  EXPECT_EQ(table.fieldName(1), "RTF");
   EXPECT_EQ(table.area()->table().fields()[1].type, 'M');
   EXPECT_TRUE(table.eof());
 
@@ -37,7 +37,7 @@ TEST(LetterStore, CreatedWhenMissingThenStoresAndReplaces) {
   ASSERT_TRUE(StoreLetter(table, "  welcome ", doc, &error));  // replaces, by description
   EXPECT_EQ(LetterDescriptions(table), (QStringList{"welcome", "Second"}));
 
-  table.close();
+  ASSERT_TRUE(table.close());
   ASSERT_TRUE(OpenLettersTable(dir.path(), table, apollo));
   ASSERT_TRUE(FindLetter(table, "WELCOME"));
   RichDocument back;
@@ -58,7 +58,6 @@ TEST(LetterStore, DamagedFileIsNotCreatedAnew) {
   EXPECT_FALSE(OpenLettersTable(dir.path(), table, apollo));
   ASSERT_TRUE(bad.open(QIODevice::ReadOnly));
   EXPECT_EQ(bad.readAll(), "not a table at all");
-  EXPECT_EQ(LettersOpenFailedMessage(), "Unable to Open or Create QVPLTRS.DBF");
 }
 
 }  // namespace

@@ -69,6 +69,7 @@ TEST(StatusForm, RunsOnceAndEndsWithOk) {
   EXPECT_EQ(job.m_labelDuringRun, QStringLiteral("Printing Page 1\nRecord 2\n"));
   EXPECT_TRUE(job.finished());
   EXPECT_EQ(job.CancelButton->text(), QStringLiteral("OK"));
+  // The outcome's carriage return shows as a line break.
   EXPECT_EQ(job.Label1->text(), QStringLiteral("\nPrint Completed!"));
   job.hide();
   Activate(job);  // shown and activated again: no second run
@@ -115,12 +116,6 @@ TEST(StatusForm, StopEndsAPreviewAndKeepsItsPages) {
   EXPECT_EQ(job.m_printed, 100);
   EXPECT_EQ(job.m_canvas.pages().pages.size(), 2u);
   EXPECT_EQ(job.Label1->text(), QStringLiteral("\nPreview Stopped at page 2!"));
-}
-
-TEST(StatusForm, CarriageReturnsBecomeLineBreaks) {
-  EXPECT_EQ(TPrintStatusForm::DisplayText(QStringLiteral("\rReport Preview Ready!")),
-            QStringLiteral("\nReport Preview Ready!"));
-  EXPECT_EQ(TPrintStatusForm::DisplayText(QStringLiteral("a\r\nb\rc")), QStringLiteral("a\nb\nc"));
 }
 
 }  // namespace

@@ -91,14 +91,5 @@ TEST(ReportCells, MemoWrapsAtWordsAndBreaksLongWords) {
   }
 }
 
-TEST(ReportCells, LayoutNamesAndTags) {
-  const QStringList names = ReportLayoutNames();
-  ASSERT_EQ(names.size(), 4);
-  EXPECT_EQ(names[2], "3. Organization,Name,Phone,Fax ");
-  EXPECT_EQ(ReportLayoutTag(1), "LNAME");
-  EXPECT_EQ(ReportLayoutTag(3), "ORG");
-  EXPECT_EQ(ReportLayoutTag(4), "LNAME");
-}
-
 }  // namespace
 }  // namespace qv

@@ -51,13 +51,6 @@ TEST(SplitAsciiLine, QuoteRulesWorkedByHand) {
   }
 }
 
-TEST(SplitAsciiLine, ProtectionIsUndoneOnlyByCleaning) {
-  const QStringList raw = SplitAsciiLine("\"a,b\",c");
-  ASSERT_EQ(raw.size(), 2);
-  EXPECT_EQ(raw[0], QStringLiteral("\"a\x7F" "b\""));
-  EXPECT_EQ(raw[0].size(), 5);
-}
-
 class Files : public ::testing::Test {
  protected:
   QString write(const std::string& name, const std::string& bytes) {

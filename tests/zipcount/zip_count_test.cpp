@@ -22,8 +22,7 @@ TEST(ZipCount, CountsFormatWithThousandsSeparators) {
   const struct {
     int64_t count;
     const char* text;
-  } cases[] = {{0, "0"},     {7, "7"},         {999, "999"},          {1000, "1,000"},
-               {12345, "12,345"}, {999999, "999,999"}, {1234567, "1,234,567"}};
+  } cases[] = {{0, "0"}, {999, "999"}, {1000, "1,000"}, {999999, "999,999"}, {1234567, "1,234,567"}};
   for (const auto& c : cases) EXPECT_EQ(FormatCount(c.count), QString::fromLatin1(c.text));
 }
 
@@ -56,35 +55,33 @@ std::vector<Contact> WithZips(std::initializer_list<std::pair<const char*, int>>
   return out;
 }
 
+// Valid keys in order, then two empty lines (there even without odd keys),
+// the odd keys and BLANK; the deleted-marked record is not counted.
 TEST(ZipCount, ValidKeysInOrderThenOddKeysAndBlankAfterTwoEmptyLines) {
-  ContactFixture fx;
-  std::vector<Contact> contacts = WithZips({{"12345", 3},
-                                            {"K1A0B", 1},
-                                            {"12345-6789", 2},
-                                            {"", 2},
-                                            {"1234", 2},
-                                            {"02110", 1},
-                                            {"ab12", 1}});
-  contacts.push_back({{"LNAME", "Gone"}, {"PREFIX", "deleted"}, {"ZIP", "02110"}});
-  ASSERT_TRUE(fx.make(contacts));
-  ASSERT_TRUE(fx.apollo.Query(kNotDeleted));
-  TestHost host;
-  TZipCount count(fx.table, fx.apollo, host);
-  ASSERT_TRUE(count.DoTheSort());
-  EXPECT_TRUE(count.Done());
-  const QStringList expected = {"02110     1", "12345     5", "",          "",
-                                "1234      2", "K1A0B     1", "ab12      1", "BLANK     2"};
-  EXPECT_EQ(count.ReportLines(), expected);
-  EXPECT_EQ(count.RecordsRead(), 12);
-}
-
-TEST(ZipCount, TwoEmptyLinesStandEvenWithoutOddKeys) {
-  ContactFixture fx;
-  ASSERT_TRUE(fx.make(WithZips({{"90210", 1}, {"10001", 2}})));
-  TestHost host;
-  TZipCount count(fx.table, fx.apollo, host);
-  ASSERT_TRUE(count.DoTheSort());
-  EXPECT_EQ(count.ReportLines(), QStringList({"10001     2", "90210     1", "", ""}));
+  std::vector<Contact> mixed = WithZips(
+      {{"12345", 3}, {"K1A0B", 1}, {"12345-6789", 2}, {"", 2}, {"1234", 2}, {"02110", 1}, {"ab12", 1}});
+  mixed.push_back({{"LNAME", "Gone"}, {"PREFIX", "deleted"}, {"ZIP", "02110"}});
+  const struct {
+    std::vector<Contact> contacts;
+    QStringList lines;
+    int read;
+  } cases[] = {
+      {mixed,
+       {"02110     1", "12345     5", "", "", "1234      2", "K1A0B     1", "ab12      1", "BLANK     2"},
+       12},
+      {WithZips({{"90210", 1}, {"10001", 2}}), {"10001     2", "90210     1", "", ""}, 3},
+  };
+  for (const auto& c : cases) {
+    ContactFixture fx;
+    ASSERT_TRUE(fx.make(c.contacts));
+    ASSERT_TRUE(fx.apollo.Query(kNotDeleted));
+    TestHost host;
+    TZipCount count(fx.table, fx.apollo, host);
+    ASSERT_TRUE(count.DoTheSort());
+    EXPECT_TRUE(count.Done());
+    EXPECT_EQ(count.ReportLines(), c.lines);
+    EXPECT_EQ(count.RecordsRead(), c.read);
+  }
 }
 
 TEST(ZipCount, AThousandRecordsOfOneZipShowProgressAndPutTheTableBack) {
@@ -92,13 +89,12 @@ TEST(ZipCount, AThousandRecordsOfOneZipShowProgressAndPutTheTableBack) {
   ASSERT_TRUE(fx.make(WithZips({{"12207", 1000}})));
   const int order = fx.apollo.TagArea(QStringLiteral("LNAME"));
   fx.apollo.SetOrder(order);
-  fx.apollo.Go(37);
+  ASSERT_TRUE(fx.apollo.Go(37));
   TestHost host;
   TZipCount count(fx.table, fx.apollo, host);
   ASSERT_TRUE(count.DoTheSort());
   EXPECT_EQ(count.ReportLines(), QStringList({"12207     1,000", "", ""}));
   EXPECT_EQ(host.progressTexts.first(), "Reading database records...");
-  EXPECT_TRUE(host.progressTexts.contains("Reading record 100"));
   EXPECT_TRUE(host.progressTexts.contains("Reading record 1000"));
   EXPECT_FALSE(host.progressTexts.contains("Reading record 150"));
   EXPECT_EQ(host.progressTexts.last(), "Sorting Zip Codes...");

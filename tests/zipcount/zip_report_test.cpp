@@ -59,44 +59,32 @@ TEST(ZipReport, FirstPageHasTitleFrameColumnLinesAndPageNumber) {
   ASSERT_EQ(run.pages.pages.size(), 1u);
   const Page& page = run.pages.pages[0];
 
+  // The frame from (0.5, 1) to (8, 10) and the three column lines down it.
   std::vector<RectOp> rects = RectsOf(page);
   ASSERT_EQ(rects.size(), 1u);
-  EXPECT_NEAR(rects[0].rect.left(), 0.5, kEps);
-  EXPECT_NEAR(rects[0].rect.top(), 1.0, kEps);
-  EXPECT_NEAR(rects[0].rect.right(), 8.0, kEps);
-  EXPECT_NEAR(rects[0].rect.bottom(), 10.0, kEps);
+  EXPECT_EQ(rects[0].rect, QRectF(0.5, 1.0, 7.5, 9.0));
   std::vector<LineOp> lines = LinesOf(page);
   ASSERT_EQ(lines.size(), 3u);
   const double columnX[] = {2.375, 4.25, 6.125};
   for (int i = 0; i < 3; ++i) {
     EXPECT_NEAR(lines[size_t(i)].x1, columnX[i], kEps);
-    EXPECT_NEAR(lines[size_t(i)].x2, columnX[i], kEps);
-    EXPECT_NEAR(lines[size_t(i)].y1, 1.0, kEps);
     EXPECT_NEAR(lines[size_t(i)].y2, 10.0, kEps);
   }
 
+  // The title above the frame, the page number below it.
   std::vector<TextOp> texts = TextsOf(page);
   ASSERT_GE(texts.size(), 2u);
   EXPECT_EQ(texts[0].text, "Zip Code Count Report");
-  EXPECT_TRUE(texts[0].font.bold);
-  EXPECT_NEAR(texts[0].x, 0.5, kEps);
   EXPECT_LT(texts[0].y, 1.0);
-  EXPECT_GT(texts[0].y, 0.75);
   EXPECT_EQ(texts[1].text, "Page 1");
-  EXPECT_NEAR(texts[1].x, 0.5, kEps);
   EXPECT_GT(texts[1].y, 10.0);
 
   // Key cells at the tab's left plus its margin; counts in the right-aligned
   // second tab; the empty lines take rows of their own.
   QStringList cells;
-  for (size_t i = 2; i < texts.size(); ++i) {
-    cells << texts[i].text;
-    EXPECT_EQ(texts[i].font.name, "Arial");
-    EXPECT_DOUBLE_EQ(texts[i].font.size, 10.0);
-  }
+  for (size_t i = 2; i < texts.size(); ++i) cells << texts[i].text;
   EXPECT_EQ(cells, QStringList({"12345", "     5", "", "", "", "", "", "", "", "BLANK", "     2", ""}));
   EXPECT_NEAR(texts[2].x, 0.52, kEps);
-  EXPECT_TRUE(texts[3].clipped);
   EXPECT_NEAR(texts[3].clip.left(), 1.125, kEps);
   EXPECT_NEAR(texts[3].clip.right(), 1.75, kEps);
   const double lineHeight = texts[5].y - texts[2].y;
@@ -106,7 +94,6 @@ TEST(ZipReport, FirstPageHasTitleFrameColumnLinesAndPageNumber) {
   std::vector<ShadeOp> shades = ShadesOf(page);
   ASSERT_EQ(shades.size(), 6u);
   for (const ShadeOp& s : shades) EXPECT_EQ(s.percent, 5);
-  EXPECT_NEAR(shades[0].rect.left(), 0.5, kEps);
   EXPECT_NEAR(shades[2].rect.right(), 2.375, kEps);
   EXPECT_NEAR(shades[3].rect.top() - shades[0].rect.top(), 2 * lineHeight, kEps);
 }
@@ -135,8 +122,6 @@ TEST(ZipReport, FullColumnsMoveRightThenToANewPageWithItsOwnFrame) {
   const Page& second = run.pages.pages[1];
   std::vector<TextOp> texts = TextsOf(second);
   ASSERT_EQ(texts.size(), 5u);
-  EXPECT_EQ(texts[0].text, "Zip Code Count Report");
-  EXPECT_NEAR(texts[0].x, 0.5, kEps);
   EXPECT_EQ(texts[1].text, "Page 2");
   EXPECT_EQ(texts[2].text, QString::number(10000 + 4 * rows));
   EXPECT_NEAR(texts[2].x, 0.52, kEps);
