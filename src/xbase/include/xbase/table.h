@@ -120,6 +120,9 @@ class Table final : public MemoReader {
   // crash left past the count. Any other use of the table (moving, reading,
   // Close) writes the batch first; switching it off writes it too.
   Status SetAppendBatching(bool on);
+  bool append_batching() const;
+  // Writes what the table holds back and makes it durable, memo included.
+  Status Sync();
 
   // Memo text of field `field` of the current record (empty for block 0).
   Status GetMemo(int field, std::string* out);
