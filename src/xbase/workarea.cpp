@@ -817,7 +817,7 @@ Status WorkArea::SetAppendBatching(bool on) {
 Status WorkArea::MarkIndexStale() {
   Rep& r = *rep_;
   XB_RETURN_IF_ERROR(Commit());
-  if (!r.production) return Status::OK();
+  if (!r.production || r.production->tag_count() == 0) return Status::OK();
   XB_RETURN_IF_ERROR(MarkIndexesStale(r.table->path(), MarkerContents(*r.production)));
   r.stale = Rep::Stale::kJob;
   return Status::OK();
@@ -831,8 +831,8 @@ Status WorkArea::Commit() {
   }
   if (!r.dirty) return Status::OK();
   r.dirty = false;
-  if (r.appended && r.table->append_batching() && r.production &&
-      r.stale == Rep::Stale::kNone) {
+  if (r.appended && r.table->append_batching() && r.stale == Rep::Stale::kNone && r.production &&
+      r.production->tag_count() > 0) {
     XB_RETURN_IF_ERROR(MarkIndexesStale(r.table->path(), MarkerContents(*r.production)));
     r.stale = Rep::Stale::kBatch;
   }
