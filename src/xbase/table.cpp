@@ -866,6 +866,8 @@ Status Table::Open(const std::string& path, const OpenOptions& options,
   // Some file systems have no locks at all; reading is still safe there.
   if (!s.ok() && !(s.code() == Status::Code::kNotSupported && options.read_only)) return s;
   XB_RETURN_IF_ERROR(
+      FinishInterruptedReplacement(path, options.exclusive && !options.read_only, &r.file));
+  XB_RETURN_IF_ERROR(
       RecoverInterruptedPack(path, options.exclusive && !options.read_only, &r.file));
 
   XB_RETURN_IF_ERROR(ReadHeader(r.file.get(), &r.lay, &r.header));

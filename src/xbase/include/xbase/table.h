@@ -173,8 +173,9 @@ class TableReplacement {
 
   // Renames the side table's memo file and index over the table's (under
   // the exact names existing ones have; old companions the new table does
-  // not have are removed), then the side table over the table.
-  // REQUIRES: the side table closed.
+  // not have are removed), then the side table over the table. Cut off
+  // part way (a kill, a failure), the next exclusive open of the table
+  // does the rest. REQUIRES: the side table closed.
   Status Commit();
 
  private:
@@ -183,6 +184,7 @@ class TableReplacement {
   std::string side_;
   std::unique_ptr<File> lock_;
   bool created_ = false;
+  bool journaled_ = false;  // Commit began renaming
   bool committed_ = false;
 };
 
