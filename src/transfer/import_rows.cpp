@@ -154,8 +154,10 @@ xb::Status ImportRows(TableObject& destination, RowSource& source,
     d.field[static_cast<int>(info.target)] = area->table().FieldIndex(info.field.toStdString());
   }
   // No index is kept during the loop: the tags are built once at the end.
+  // The marker has an import cut off rebuild them at the next open.
   const std::string index = area->ProductionIndexPath();
-  xb::Status s = area->CloseIndexes();
+  xb::Status s = area->MarkIndexStale();
+  if (s.ok()) s = area->CloseIndexes();
   if (s.ok() && std::remove(index.c_str()) != 0 && errno != ENOENT) {
     s = xb::Status::IOError("cannot delete the index file " + index);
   }

@@ -220,7 +220,21 @@ Status RemoveFile(const std::string& path) {
   return SyncDir(path);
 }
 
+namespace {
+RenameCheck& RenameChecker() {
+  static RenameCheck check;
+  return check;
+}
+}  // namespace
+
+RenameCheck SetRenameCheckForTesting(RenameCheck check) {
+  RenameCheck old = std::move(RenameChecker());
+  RenameChecker() = std::move(check);
+  return old;
+}
+
 Status RenameFile(const std::string& from, const std::string& to) {
+  if (RenameChecker()) XB_RETURN_IF_ERROR(RenameChecker()(from, to));
   if (::rename(from.c_str(), to.c_str()) != 0) {
     return ErrnoStatus("cannot rename " + from + " to", to, errno);
   }
@@ -234,26 +248,33 @@ std::string StaleIndexMarkerPath(const std::string& table_path) {
   return (has_ext ? table_path.substr(0, dot) : table_path) + ".qvi";
 }
 
-Status MarkIndexesStale(const std::string& table_path, std::string_view contents) {
-  const std::string marker = StaleIndexMarkerPath(table_path);
+Status WriteSmallFile(const std::string& path, std::string_view contents) {
   std::unique_ptr<File> f;
-  XB_RETURN_IF_ERROR(OpenFile(marker, FileMode::kCreate, &f));
+  XB_RETURN_IF_ERROR(OpenFile(path, FileMode::kCreate, &f));
   XB_RETURN_IF_ERROR(f->Truncate(0));
   XB_RETURN_IF_ERROR(f->Write(0, contents));
   XB_RETURN_IF_ERROR(f->Sync());
   XB_RETURN_IF_ERROR(f->Close());
-  return SyncDir(marker);
+  return SyncDir(path);
+}
+
+Status ReadSmallFile(const std::string& path, std::string* contents) {
+  std::unique_ptr<File> f;
+  XB_RETURN_IF_ERROR(OpenFile(path, FileMode::kReadOnly, &f));
+  uint64_t size = 0;
+  XB_RETURN_IF_ERROR(f->Size(&size));
+  if (size > (1u << 20)) return Status::Corruption(f->path() + " is too large to be a marker or journal");
+  contents->resize(static_cast<size_t>(size));
+  XB_RETURN_IF_ERROR(f->ReadExact(0, contents->size(), contents->data(), "marker"));
+  return f->Close();
+}
+
+Status MarkIndexesStale(const std::string& table_path, std::string_view contents) {
+  return WriteSmallFile(StaleIndexMarkerPath(table_path), contents);
 }
 
 Status ReadStaleIndexMarker(const std::string& table_path, std::string* contents) {
-  std::unique_ptr<File> f;
-  XB_RETURN_IF_ERROR(OpenFile(StaleIndexMarkerPath(table_path), FileMode::kReadOnly, &f));
-  uint64_t size = 0;
-  XB_RETURN_IF_ERROR(f->Size(&size));
-  if (size > (1u << 20)) return Status::Corruption(f->path() + " is too large to be an index marker");
-  contents->resize(static_cast<size_t>(size));
-  XB_RETURN_IF_ERROR(f->ReadExact(0, contents->size(), contents->data(), "index marker"));
-  return f->Close();
+  return ReadSmallFile(StaleIndexMarkerPath(table_path), contents);
 }
 
 Status ClearIndexesStale(const std::string& table_path) {

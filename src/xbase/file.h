@@ -88,6 +88,9 @@ Status RemoveFile(const std::string& path);
 // Atomic replace of `to` by `from`, followed by a sync of the directory so
 // the new name survives a power cut.
 Status RenameFile(const std::string& from, const std::string& to);
+// Consulted before each rename; an error stops it undone. Tests only.
+using RenameCheck = std::function<Status(const std::string& from, const std::string& to)>;
+RenameCheck SetRenameCheckForTesting(RenameCheck check);
 
 // Finds `name` in the directory of `dir_of` ignoring letter case; prefers an
 // exact match. Returns the full path or "" when absent.
@@ -106,6 +109,21 @@ std::string StaleIndexMarkerPath(const std::string& table_path);
 Status MarkIndexesStale(const std::string& table_path, std::string_view contents);
 Status ReadStaleIndexMarker(const std::string& table_path, std::string* contents);
 Status ClearIndexesStale(const std::string& table_path);
+
+// A small file written whole and synced with its directory entry; read
+// back whole (at most 1 MB).
+Status WriteSmallFile(const std::string& path, std::string_view contents);
+Status ReadSmallFile(const std::string& path, std::string* contents);
+
+// The replacement journal "<stem>.qvr" beside a table: the renames that
+// put a TableReplacement's side files in place, synced before the first.
+// Found at an open, the commit was cut off and the table's files may not
+// belong together: an exclusive writable open (or the next replacement)
+// does the remaining steps, and *file becomes the new table's, locked;
+// any other open is refused with Corruption.
+std::string JournalPath(const std::string& table_path);
+Status FinishInterruptedReplacement(const std::string& path, bool can_repair,
+                                    std::unique_ptr<File>* file);
 
 std::string DirName(const std::string& path);  // "" for a bare name
 std::string BaseName(const std::string& path);

@@ -866,6 +866,8 @@ Status Table::Open(const std::string& path, const OpenOptions& options,
   // Some file systems have no locks at all; reading is still safe there.
   if (!s.ok() && !(s.code() == Status::Code::kNotSupported && options.read_only)) return s;
   XB_RETURN_IF_ERROR(
+      FinishInterruptedReplacement(path, options.exclusive && !options.read_only, &r.file));
+  XB_RETURN_IF_ERROR(
       RecoverInterruptedPack(path, options.exclusive && !options.read_only, &r.file));
 
   XB_RETURN_IF_ERROR(ReadHeader(r.file.get(), &r.lay, &r.header));
@@ -908,6 +910,7 @@ uint8_t Table::signature() const { return rep_->lay.signature; }
 uint8_t Table::language_driver() const { return rep_->lay.language_driver; }
 bool Table::read_only() const { return rep_->options.read_only; }
 bool Table::exclusive() const { return rep_->options.exclusive; }
+bool Table::append_batching() const { return rep_->batching; }
 uint16_t Table::header_length() const { return rep_->lay.header_length; }
 uint16_t Table::record_length() const { return rep_->lay.record_length; }
 const std::vector<FieldInfo>& Table::fields() const { return rep_->lay.fields; }
@@ -1030,6 +1033,15 @@ Status Table::SetAppendBatching(bool on) {
   r.batching = on;
   if (on) r.batch.reserve(kCopyChunkBytes + r.lay.record_length + 1);
   return r.WriteBatch();
+}
+
+Status Table::Sync() {
+  Rep& r = *rep_;
+  XB_RETURN_IF_ERROR(r.CheckOpen());
+  if (r.options.read_only) return Status::OK();
+  XB_RETURN_IF_ERROR(r.FlushRecord());
+  XB_RETURN_IF_ERROR(r.SyncMemo());
+  return r.file->Sync();
 }
 
 Status Table::Append() {

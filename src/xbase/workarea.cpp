@@ -102,6 +102,10 @@ struct WorkArea::Rep {
   std::string scope_low, scope_high;
   bool found = false;
 
+  // Why the stale-index marker is on the disk, if it is ours.
+  enum class Stale { kNone, kBatch, kJob };
+  Stale stale = Stale::kNone;
+
   // The record as it was before the pending change, to move its keys.
   bool dirty = false;
   bool appended = false;
@@ -410,6 +414,18 @@ struct WorkArea::Rep {
     dirty = true;
   }
 
+  // A batch of appends is over: the table (with whatever else changed
+  // meanwhile) and the keys are synced, and only then does the marker go.
+  Status SettleBatch() {
+    XB_RETURN_IF_ERROR(table->SetAppendBatching(false));
+    XB_RETURN_IF_ERROR(table->Sync());
+    if (production) XB_RETURN_IF_ERROR(production->Sync());
+    for (auto& f : others) XB_RETURN_IF_ERROR(f->Sync());
+    XB_RETURN_IF_ERROR(ClearIndexesStale(table->path()));
+    stale = Stale::kNone;
+    return Status::OK();
+  }
+
   void SetEof() {
     eof = true;
     cursor_synced = false;
@@ -431,8 +447,10 @@ struct WorkArea::Rep {
 WorkArea::WorkArea() : rep_(std::make_unique<Rep>()) {}
 
 WorkArea::~WorkArea() {
-  // A destructor has no one to tell; callers that care commit first.
+  // A destructor has no one to tell; callers that care commit first. A
+  // marker left by a failure here only costs a rebuild at the next open.
   if (rep_->table) Commit().IgnoreError();
+  if (rep_->table && rep_->stale == Rep::Stale::kBatch) rep_->SettleBatch().IgnoreError();
 }
 
 Status WorkArea::Open(const std::string& path, const OpenOptions& options,
@@ -796,10 +814,36 @@ Status WorkArea::Append() {
   return Status::OK();
 }
 
+Status WorkArea::SetAppendBatching(bool on) {
+  Rep& r = *rep_;
+  XB_RETURN_IF_ERROR(Commit());
+  if (on) return r.table->SetAppendBatching(true);
+  if (r.stale == Rep::Stale::kBatch) return r.SettleBatch();
+  return r.table->SetAppendBatching(false);
+}
+
+Status WorkArea::MarkIndexStale() {
+  Rep& r = *rep_;
+  XB_RETURN_IF_ERROR(Commit());
+  if (!r.production || r.production->tag_count() == 0) return Status::OK();
+  XB_RETURN_IF_ERROR(MarkIndexesStale(r.table->path(), MarkerContents(*r.production)));
+  r.stale = Rep::Stale::kJob;
+  return Status::OK();
+}
+
 Status WorkArea::Commit() {
   Rep& r = *rep_;
+  // Batching was switched off on the table itself.
+  if (r.stale == Rep::Stale::kBatch && !r.table->append_batching()) {
+    XB_RETURN_IF_ERROR(r.SettleBatch());
+  }
   if (!r.dirty) return Status::OK();
   r.dirty = false;
+  if (r.appended && r.table->append_batching() && r.stale == Rep::Stale::kNone && r.production &&
+      r.production->tag_count() > 0) {
+    XB_RETURN_IF_ERROR(MarkIndexesStale(r.table->path(), MarkerContents(*r.production)));
+    r.stale = Rep::Stale::kBatch;
+  }
   XB_RETURN_IF_ERROR(r.table->Flush());
   const bool appended = r.appended;
   r.appended = false;
@@ -1116,6 +1160,7 @@ Status WorkArea::RebuildProductionIndex(const std::vector<TagSpec>& specs) {
   if (s.ok()) s = RenameFile(side, path);
   if (s.ok()) s = t.SetIndexFlag(true);
   if (s.ok()) s = ClearIndexesStale(t.path());
+  if (s.ok()) r.stale = Rep::Stale::kNone;
   // Best effort: the build's own failure is the one reported.
   if (!s.ok()) RemoveFile(side).IgnoreError();
   // The new index, or the old one untouched when the build failed.
@@ -1617,6 +1662,7 @@ Status WorkArea::Pack() {
     }
     for (IndexFile* f : files) XB_RETURN_IF_ERROR(f->Sync());
     XB_RETURN_IF_ERROR(ClearIndexesStale(r.table->path()));
+    r.stale = Rep::Stale::kNone;
     if (r.current > 0) {
       XB_RETURN_IF_ERROR(r.orders[r.current - 1].file->NewCursor(r.orders[r.current - 1].tag, &r.cursor));
     }

@@ -1,5 +1,5 @@
-// Randomized checks: thousands of mixed edits against an in-memory model,
-// and damaged variants of a valid table that must never crash the reader.
+// Randomized checks: thousands of mixed edits against an in-memory model.
+// Damaged tables go through the mutation fuzzer (tests/fuzz).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,9 +11,7 @@
 namespace xb {
 namespace {
 
-using qvtest::ReadAll;
 using qvtest::ScratchDir;
-using qvtest::WriteAll;
 
 struct ModelRecord {
   std::string name;  // padded to 20
@@ -100,65 +98,6 @@ TEST(TableRandom, MixedEditsMatchAModelAcrossReopensAndPacks) {
   ASSERT_TRUE(t->Close().ok());
   ASSERT_TRUE(Table::Open(path, {true, true}, &t).ok());
   ExpectSame(t.get(), model, kSteps);
-}
-
-// Opens a possibly damaged table and touches every record and memo. What
-// the reader reports must stay within the files it was given.
-void ReadEverything(const std::string& path, uint64_t dbf_size, uint64_t memo_size) {
-  std::unique_ptr<Table> t;
-  Status s = Table::Open(path, {true, true}, &t);
-  if (!s.ok()) {
-    EXPECT_FALSE(s.message().empty());
-    return;
-  }
-  ASSERT_LE(t->header_length() + uint64_t{t->record_count()} * t->record_length(), dbf_size);
-  std::string all, memo;
-  ASSERT_TRUE(t->ReadRecords(1, t->record_count(), &all).ok());
-  for (uint32_t n = 1; n <= t->record_count(); ++n) {
-    ASSERT_TRUE(t->Go(n).ok());
-    ASSERT_EQ(std::string(t->current_data(), t->record_length()),
-              all.substr((n - 1) * t->record_length(), t->record_length()));
-    for (size_t f = 0; f < t->fields().size(); ++f) {
-      if (t->fields()[f].type != 'M') continue;
-      if (t->GetMemo(static_cast<int>(f), &memo).ok()) {
-        ASSERT_LE(memo.size(), memo_size);
-      }
-    }
-  }
-}
-
-TEST(TableDamage, TruncatedAndBitFlippedFilesNeverCrashTheReader) {
-  ScratchDir dir;
-  std::string path = dir / "d.dbf";
-  ASSERT_TRUE(Table::Create(path, {{"A", 'C', 7, 0}, {"M", 'M', 10, 0}, {"B", 'N', 4, 1}}).ok());
-  {
-    std::unique_ptr<Table> t;
-    ASSERT_TRUE(Table::Open(path, {}, &t).ok());
-    for (int i = 0; i < 6; ++i) {
-      ASSERT_TRUE(t->Append().ok());
-      ASSERT_TRUE(t->SetFieldBytes(0, "rec" + std::to_string(i)).ok());
-      ASSERT_TRUE(t->SetMemo(1, std::string(i * 40, 'x')).ok());
-    }
-  }
-  const std::string dbf = ReadAll(path), fpt = ReadAll(dir / "d.fpt");
-  auto run = [&](const std::string& d, const std::string& m) {
-    WriteAll(path, d);
-    WriteAll(dir / "d.fpt", m);
-    ReadEverything(path, d.size(), m.size());
-  };
-  for (size_t cut = 0; cut < dbf.size(); ++cut) run(dbf.substr(0, cut), fpt);
-  for (size_t cut = 0; cut < fpt.size(); cut += 4) run(dbf, fpt.substr(0, cut));
-  std::mt19937 rng(7);
-  for (int i = 0; i < 3000; ++i) {
-    std::string d = dbf, m = fpt;
-    int flips = 1 + static_cast<int>(rng() % 3);
-    for (int k = 0; k < flips; ++k) {
-      std::string& target = (rng() % 3 == 0) ? m : d;
-      target[rng() % target.size()] ^= static_cast<char>(1 + rng() % 255);
-    }
-    run(d, m);
-    if (::testing::Test::HasFatalFailure()) return;
-  }
 }
 
 }  // namespace

@@ -120,6 +120,9 @@ class Table final : public MemoReader {
   // crash left past the count. Any other use of the table (moving, reading,
   // Close) writes the batch first; switching it off writes it too.
   Status SetAppendBatching(bool on);
+  bool append_batching() const;
+  // Writes what the table holds back and makes it durable, memo included.
+  Status Sync();
 
   // Memo text of field `field` of the current record (empty for block 0).
   Status GetMemo(int field, std::string* out);
@@ -170,8 +173,9 @@ class TableReplacement {
 
   // Renames the side table's memo file and index over the table's (under
   // the exact names existing ones have; old companions the new table does
-  // not have are removed), then the side table over the table.
-  // REQUIRES: the side table closed.
+  // not have are removed), then the side table over the table. Cut off
+  // part way (a kill, a failure), the next exclusive open of the table
+  // does the rest. REQUIRES: the side table closed.
   Status Commit();
 
  private:
@@ -180,6 +184,7 @@ class TableReplacement {
   std::string side_;
   std::unique_ptr<File> lock_;
   bool created_ = false;
+  bool journaled_ = false;  // Commit began renaming
   bool committed_ = false;
 };
 

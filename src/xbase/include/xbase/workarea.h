@@ -84,6 +84,21 @@ class WorkArea {
   // Writes the current record and updates the orders. Moving does it too.
   Status Commit();
 
+  // Bulk appends (see Table::SetAppendBatching) with the orders kept: the
+  // keys reach the index as the records are posted, the records only a
+  // chunk at a time, so until the last chunk is on disk the index runs
+  // ahead of the table. The production index is marked stale before the
+  // first such key and the mark removed once the table and every index
+  // are synced, here on switching off (or at the next change or close,
+  // when the table's own switch was used).
+  Status SetAppendBatching(bool on);
+  // For a job that leaves the production index behind the table for a
+  // while, such as one that drops it to build it once at the end: marks
+  // it stale (a no-op without one), so that a job cut off has these tags
+  // rebuilt at the next exclusive open. RebuildProductionIndex removes the
+  // mark once the new index is in place.
+  Status MarkIndexStale();
+
   // ---- query ----
   // Sets the query; an empty condition clears it. A condition that does not
   // compile makes every record invisible (a clean "no match") and returns the
