@@ -19,6 +19,7 @@
 #include "store/apollo.h"
 #include "store/messages.h"
 #include "store/table_object.h"
+#include "engine_tables.h"
 #include "test_support.h"
 #include "xbase/table.h"
 #include "xbase/workarea.h"
@@ -78,67 +79,17 @@ inline ProcessResult Exec(const std::vector<std::string>& argv, const std::strin
   return qvtest::Run(argv, qvtest::Stderr::kDiscard, env);
 }
 
-// A table written straight through the engine, so the layer under test
-// reads what it did not write itself. Row values are raw field bytes (memo
-// fields: the memo text); `tags` are {name, key expression}.
+// Tables made and read through the engine alone (engine_tables.h).
 inline xb::Status MakeTable(const QString& path, const std::vector<xb::FieldDef>& fields,
                             const std::vector<std::vector<std::string>>& rows,
                             const std::vector<std::pair<std::string, std::string>>& tags = {},
                             const std::vector<int>& deleted = {}) {
-  XB_RETURN_IF_ERROR(xb::Table::Create(path.toStdString(), fields));
-  xb::Settings settings;
-  std::unique_ptr<xb::WorkArea> area;
-  XB_RETURN_IF_ERROR(xb::WorkArea::Open(path.toStdString(), xb::OpenOptions(), &settings, &area));
-  for (size_t r = 0; r < rows.size(); ++r) {
-    XB_RETURN_IF_ERROR(area->Append());
-    for (size_t i = 0; i < fields.size() && i < rows[r].size(); ++i) {
-      if (fields[i].type == 'M') {
-        XB_RETURN_IF_ERROR(area->SetMemo(static_cast<int>(i), rows[r][i]));
-      } else {
-        XB_RETURN_IF_ERROR(area->SetField(static_cast<int>(i), rows[r][i]));
-      }
-    }
-    for (int d : deleted) {
-      if (d == static_cast<int>(r) + 1) XB_RETURN_IF_ERROR(area->SetDeleted(true));
-    }
-    XB_RETURN_IF_ERROR(area->Commit());
-  }
-  for (const auto& [tag, key] : tags) {
-    XB_RETURN_IF_ERROR(area->IndexTag("", tag, key, "", false, false));
-  }
-  return xb::Status::OK();
+  return qvtest::MakeTable(path.toStdString(), fields, rows, tags, deleted);
 }
 
-struct RawRecord {
-  bool deleted = false;
-  std::map<std::string, std::string> fields;  // raw bytes; memo fields: the text
-};
-
-// Every record in natural order, read with a fresh handle.
+using qvtest::RawRecord;
 inline std::vector<RawRecord> ReadRawTable(const QString& path) {
-  std::vector<RawRecord> out;
-  std::unique_ptr<xb::Table> t;
-  xb::OpenOptions options;
-  options.exclusive = false;
-  options.read_only = true;
-  if (!xb::Table::Open(path.toStdString(), options, &t).ok()) return out;
-  for (uint32_t n = 1; n <= t->record_count(); ++n) {
-    if (!t->Go(n).ok()) break;
-    xb::RecordRef r = t->current();
-    RawRecord rec;
-    rec.deleted = r.deleted();
-    for (const xb::FieldInfo& f : t->fields()) {
-      std::string v(r.field(f));
-      if (f.type == 'M') {
-        v.clear();
-        // A memo that cannot be read shows as such, so no comparison passes.
-        if (!t->ReadMemo(r.field(f), &v).ok()) v = "<unreadable memo>";
-      }
-      rec.fields[f.name] = v;
-    }
-    out.push_back(rec);
-  }
-  return out;
+  return qvtest::ReadRecords(path.toStdString());
 }
 
 using qvtest::HaveOracle;

@@ -89,16 +89,11 @@ TEST_F(CliTest, BadInputAndBadUsage) {
 
 TEST_F(CliTest, ImportDbfPrintsTheProposalsOrTakesTheMatchGiven) {
   const std::string source = m_dir.path("source.dbf");
-  ASSERT_TRUE(xb::Table::Create(source, {{"SURNAME", 'C', 20, 0}, {"PHONE1", 'C', 12, 0},
+  ASSERT_TRUE(qvtest::MakeTable(source, {{"SURNAME", 'C', 20, 0}, {"PHONE1", 'C', 12, 0},
                                          {"PHONE2", 'C', 12, 0}, {"CODES", 'C', 8, 0},
-                                         {"ST", 'C', 2, 0}}).ok());
-  {
-    std::unique_ptr<xb::Table> t;
-    ASSERT_TRUE(xb::Table::Open(source, xb::OpenOptions(), &t).ok());
-    ASSERT_TRUE(t->Append().ok());
-    for (int i = 0; i < 5; ++i) ASSERT_TRUE(t->SetFieldBytes(i, std::string("v") + char('1' + i)).ok());
-    ASSERT_TRUE(t->Close().ok());
-  }
+                                         {"ST", 'C', 2, 0}},
+                                {{"v1", "v2", "v3", "v4", "v5"}})
+                  .ok());
   qvtest::RunResult r = cli({"import-dbf", m_contacts, source});
   ASSERT_EQ(r.status, 0) << r.out;
   EXPECT_EQ(r.out,

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "contact_rows.h"
+#include "engine_tables.h"
 #include "store/contact_schema.h"
 #include "test_support.h"
 #include "xbase/workarea.h"
@@ -50,24 +51,14 @@ inline bool WriteContacts(const std::string& path, const std::vector<Fields>& re
 inline std::vector<Fields> ReadContacts(const std::string& path,
                                         const std::vector<std::string>& names) {
   std::vector<Fields> out;
-  std::unique_ptr<xb::Table> t;
-  xb::OpenOptions options;
-  options.exclusive = false;
-  options.read_only = true;
-  if (!xb::Table::Open(path, options, &t).ok()) return {{{"error", "cannot open"}}};
-  for (uint32_t r = 1; r <= t->record_count(); ++r) {
-    if (!t->Go(r).ok()) return {{{"error", "cannot read"}}};
+  for (const qvtest::RawRecord& r : qvtest::ReadRecords(path)) {
+    if (r.fields.count("error")) return {r.fields};
     Fields f;
     for (const std::string& name : names) {
-      const int i = t->FieldIndex(name);
-      if (i < 0) continue;
-      std::string v;
-      if (t->fields()[i].type == 'M') {
-        if (!t->GetMemo(i, &v).ok()) v = "<memo unreadable>";
-      } else {
-        v = std::string(t->current().field(t->fields()[i]));
-        while (!v.empty() && v.back() == ' ') v.pop_back();
-      }
+      auto it = r.fields.find(name);
+      if (it == r.fields.end()) continue;
+      std::string v = it->second;
+      if (name != "MEMO") v.erase(v.find_last_not_of(' ') + 1);
       if (!v.empty()) f[name] = v;
     }
     out.push_back(f);
