@@ -121,37 +121,26 @@ TEST(DatesTest, BlankDateTextIsAnEmptyDate) {
   EXPECT_TRUE(IsBlankDateText(QStringLiteral("  .  .    "), Convention("dd.mm.yyyy", '.')));
 }
 
-TEST(DatesTest, DbfDatesFromDays) {
-  struct Case {
-    QDate date;
-    const char* dtos;
-  };
-  const Case cases[] = {
-      {QDate(2004, 7, 9), "20040709"},
-      {QDate(2000, 2, 29), "20000229"},
-      {QDate(1899, 12, 31), "18991231"},
-      {QDate(9999, 12, 31), "99991231"},
-      // The day-count zero and anything before it store as an empty date.
-      {QDate(1899, 12, 30), "        "},
-      {QDate(1899, 12, 29), "        "},
-      {QDate(1, 1, 1), "        "},
-      {QDate(), "        "},
-      // Eight digits cannot hold a five-digit year.
-      {QDate(10000, 1, 1), "        "},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(DtosFromDate(c.date), c.dtos) << c.date.toString(Qt::ISODate).toStdString();
+TEST(DatesTest, DbfDatesBothWays) {
+  const std::pair<QDate, const char*> stored[] = {{QDate(2004, 7, 9), "20040709"},
+                                                  {QDate(2000, 2, 29), "20000229"},
+                                                  {QDate(1899, 12, 31), "18991231"},
+                                                  {QDate(9999, 12, 31), "99991231"}};
+  for (const auto& [date, dtos] : stored) {
+    EXPECT_EQ(DtosFromDate(date), dtos);
+    EXPECT_EQ(DateFromDtos(dtos), date) << dtos;
   }
-  EXPECT_EQ(FormatDate(QDate(), Convention("mm/dd/yyyy", '/')), QString());
-}
-
-TEST(DatesTest, DaysFromDbfDates) {
-  EXPECT_EQ(DateFromDtos("20040709"), QDate(2004, 7, 9));
-  EXPECT_EQ(DateFromDtos("18991231"), QDate(1899, 12, 31));
+  // The day-count zero and anything before it store as an empty date, and
+  // eight digits cannot hold a five-digit year.
+  for (const QDate& date : {QDate(1899, 12, 30), QDate(1899, 12, 29), QDate(1, 1, 1), QDate(),
+                            QDate(10000, 1, 1)}) {
+    EXPECT_EQ(DtosFromDate(date), "        ") << date.toString(Qt::ISODate).toStdString();
+  }
   for (const char* bad : {"        ", "", "2004070", "200407091", "20040231", "20041301",
                           "2004-7-9", "00000000", "2004070 "}) {
     EXPECT_FALSE(DateFromDtos(bad).isValid()) << "'" << bad << "'";
   }
+  EXPECT_EQ(FormatDate(QDate(), Convention("mm/dd/yyyy", '/')), QString());
 }
 
 }  // namespace
