@@ -38,11 +38,6 @@ TEST(IndexKeys, NumbersOrderAndDatesAreJulianDays) {
                {"20011301", -1},      {"2000010", -1},        {"2000O101", -1}};
   for (const auto& c : dates) EXPECT_EQ(JulianDayFromDtos(c.dtos), c.julian) << c.dtos;
   EXPECT_EQ(EncodeDateKey(2451545), EncodeNumericKey(2451545));
-
-  EXPECT_EQ(EncodeCharacterKey("AB", 4), "AB  ");
-  EXPECT_EQ(EncodeCharacterKey("ABCDEF", 3), "ABC");
-  EXPECT_EQ(EncodeLogicalKey(true), "T");
-  EXPECT_EQ(EncodeLogicalKey(false), "F");
 }
 
 // Entries of one tag in tag order.

@@ -60,10 +60,8 @@ TEST(TableCreate, WritesFoxProHeaderBytes) {
     EXPECT_EQ(b[hl - 1], 0x0D);
     EXPECT_EQ(b[hl], 0x1A);
   }
-  std::string memo = ReadAll(dir / "t.fpt");
-  ASSERT_EQ(memo.size(), 512u);  // from the first case
-  EXPECT_EQ(Be32(memo, 0), 8u);
-  EXPECT_EQ(Be32(memo, 4) & 0xFFFF, 64u);
+  // The memo file's header: where the first memo goes is the memo test's.
+  EXPECT_EQ(std::filesystem::file_size(dir / "t.fpt"), 512u);
 }
 
 TEST(TableCreate, RejectsBadFieldLists) {

@@ -46,10 +46,7 @@ class ExprOracleTest : public ::testing::Test {
     qvtest::WriteAll(dir_ / "rows.tsv", tsv);
     dbf_ = dir_ / "c.dbf";
     Oracle({"make", dbf_, dir_ / "rows.tsv"});
-    xb::OpenOptions ro;
-    ro.exclusive = false;
-    ro.read_only = true;
-    xb::Status s = xb::Table::Open(dbf_, ro, &table_);
+    xb::Status s = xb::Table::Open(dbf_, xb::OpenOptions{false, true}, &table_);
     ASSERT_TRUE(s.ok()) << s.ToString();
     ASSERT_EQ(table_->record_count(), std::size(kRows));
   }

@@ -19,10 +19,9 @@ std::string Show(Table& t, const char* field) {
 // LibreOffice Calc's dBase export of a small sheet (no memo).
 TEST(ForeignFiles, LibreOfficeCalcExportReadsAsWritten) {
   std::unique_ptr<Table> t;
-  OpenOptions ro;
-  ro.exclusive = false;
-  ro.read_only = true;
-  ASSERT_TRUE(Table::Open(std::string(QV_SOURCE_DIR) + "/tests/data/libreoffice-people.dbf", ro, &t).ok());
+  ASSERT_TRUE(Table::Open(std::string(QV_SOURCE_DIR) + "/tests/data/libreoffice-people.dbf",
+                          OpenOptions{false, true}, &t)
+                  .ok());
   EXPECT_EQ(t->signature(), 0x03);
   ASSERT_EQ(t->record_count(), 3u);
   ASSERT_EQ(t->fields().size(), 5u);

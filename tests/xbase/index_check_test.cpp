@@ -111,10 +111,7 @@ class IndexCheckTest : public ::testing::Test {
 
   std::vector<TagCheck> Check() {
     std::unique_ptr<Table> table;
-    OpenOptions ro;
-    ro.exclusive = false;
-    ro.read_only = true;
-    EXPECT_TRUE(Table::Open(path_, ro, &table).ok());
+    EXPECT_TRUE(Table::Open(path_, OpenOptions{false, true}, &table).ok());
     std::vector<TagCheck> tags;
     Status s = CheckIndex(*table, cdx_path_, &tags);
     EXPECT_TRUE(s.ok()) << s.ToString();
@@ -179,10 +176,7 @@ TEST_F(IndexCheckTest, DamagedTagIsNamedAndNeverGivesAShortListing) {
     }
 
     std::unique_ptr<WorkArea> area;
-    OpenOptions ro;
-    ro.exclusive = false;
-    ro.read_only = true;
-    ASSERT_TRUE(WorkArea::Open(path_, ro, &settings_, &area).ok());
+    ASSERT_TRUE(WorkArea::Open(path_, OpenOptions{false, true}, &settings_, &area).ok());
     Status s = area->index_status();
     if (s.ok()) {
       ASSERT_TRUE(area->SetOrder(area->TagArea("LNAME")).ok());

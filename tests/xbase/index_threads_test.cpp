@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine_tables.h"
 #include "test_support.h"
 #include "xbase/workarea.h"
 
@@ -19,19 +20,12 @@ class IndexThreadsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     path_ = dir_ / "T.DBF";
-    const std::string& path = path_;
-    ASSERT_TRUE(Table::Create(path, {{"NAME", 'C', 10, 0}, {"QTY", 'N', 5, 0}})
+    ASSERT_TRUE(qvtest::MakeTable(path_, {{"NAME", 'C', 10, 0}, {"QTY", 'N', 5, 0}},
+                                  {{"ADA", "    4"}, {"BEA", "    0"}, {"CY", "    2"},
+                                   {"DOT", "    5"}})
                     .ok());
-    Status s = WorkArea::Open(path, OpenOptions(), &settings_, &area_);
+    Status s = WorkArea::Open(path_, OpenOptions(), &settings_, &area_);
     ASSERT_TRUE(s.ok()) << s.ToString();
-    const char* names[] = {"ADA", "BEA", "CY", "DOT"};
-    const char* qty[] = {"    4", "    0", "    2", "    5"};
-    for (int i = 0; i < 4; ++i) {
-      ASSERT_TRUE(area_->Append().ok());
-      ASSERT_TRUE(area_->SetField(0, names[i]).ok());
-      ASSERT_TRUE(area_->SetField(1, qty[i]).ok());
-    }
-    ASSERT_TRUE(area_->Commit().ok());
   }
 
   qvtest::ScratchDir dir_;

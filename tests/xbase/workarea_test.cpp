@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "failing_files.h"
+#include "engine_tables.h"
 #include "test_support.h"
 
 namespace xb {
@@ -20,19 +21,15 @@ class WorkAreaTest : public ::testing::Test {
 
   // Records (name, deleted); record n is names[n-1].
   void Make(const std::vector<std::pair<std::string, bool>>& rows) {
-    ASSERT_TRUE(Table::Create(path_, {{"NAME", 'C', 10, 0}, {"PREFIX", 'C', 12, 0}}).ok());
-    std::unique_ptr<Table> t;
-    ASSERT_TRUE(Table::Open(path_, OpenOptions(), &t).ok());
-    for (const auto& [name, deleted] : rows) {
-      ASSERT_TRUE(t->Append().ok());
-      ASSERT_TRUE(t->SetFieldBytes(0, name).ok());
-      if (deleted) {
-        ASSERT_TRUE(t->SetFieldBytes(1, "DELETED").ok());
-        ASSERT_TRUE(t->SetDeleted(true).ok());
-      }
-      ASSERT_TRUE(t->Flush().ok());
+    std::vector<std::vector<std::string>> values;
+    std::vector<int> deleted;
+    for (const auto& [name, gone] : rows) {
+      values.push_back({name, gone ? "DELETED" : ""});
+      if (gone) deleted.push_back(static_cast<int>(values.size()));
     }
-    ASSERT_TRUE(t->Close().ok());
+    ASSERT_TRUE(qvtest::MakeTable(path_, {{"NAME", 'C', 10, 0}, {"PREFIX", 'C', 12, 0}}, values,
+                                  {}, deleted)
+                    .ok());
     ASSERT_TRUE(WorkArea::Open(path_, OpenOptions(), &settings_, &area_).ok());
   }
 
@@ -42,16 +39,6 @@ class WorkAreaTest : public ::testing::Test {
     while (!area_->eof()) {
       seen.push_back(area_->recno());
       EXPECT_TRUE(area_->Skip(1).ok());
-    }
-    return seen;
-  }
-
-  std::vector<uint32_t> WalkBack() {
-    std::vector<uint32_t> seen;
-    EXPECT_TRUE(area_->GoBottom().ok());
-    while (!area_->eof() && !area_->bof()) {
-      seen.push_back(area_->recno());
-      EXPECT_TRUE(area_->Skip(-1).ok());
     }
     return seen;
   }
