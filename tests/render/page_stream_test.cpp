@@ -1,5 +1,5 @@
 // The page stream format: byte layout, round trip, the readable dump, and
-// damaged or cut-short streams, which must give an error and never crash.
+// damaged or cut-short streams, which must give an error in words.
 #include "render/page_stream.h"
 
 #include <gtest/gtest.h>
@@ -70,9 +70,9 @@ TEST(PageStreamFormat, DumpShowsOneOperationPerLine) {
   EXPECT_EQ(lines[7], QStringLiteral("page 2 9.500 x 4.125"));
 }
 
-// Cut short, a stream is refused with words and the output is untouched;
-// changed bytes may read or be refused, never crash.
-TEST(PageStreamDamage, CutShortOrChangedStreamsNeverCrash) {
+// Cut short, a stream is refused with words and the output is untouched.
+// Changed bytes go through the fuzz driver (tests/fuzz).
+TEST(PageStreamDamage, CutShortStreamsAreRefusedAndLeaveTheOutputAlone) {
   QByteArray bytes = EncodePageStream(Sample());
   for (qsizetype n = 0; n < bytes.size(); ++n) {
     PageStream out;
@@ -81,13 +81,6 @@ TEST(PageStreamDamage, CutShortOrChangedStreamsNeverCrash) {
     EXPECT_FALSE(DecodePageStream(bytes.left(n), &out, &error)) << n;
     EXPECT_FALSE(error.isEmpty()) << n;
     EXPECT_EQ(out.pages.size(), 1u) << "output touched at length " << n;
-    for (char value : {char(0x00), char(0xFF), char(0x7F)}) {
-      QByteArray damaged = bytes;
-      damaged[n] = value;
-      if (!DecodePageStream(damaged, &out, &error)) {
-        EXPECT_FALSE(error.isEmpty());
-      }
-    }
   }
 }
 
