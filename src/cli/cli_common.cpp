@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <iostream>
 
+#include "render/printers.h"
 #include "store/contact_file.h"
 #include "store/filter_text.h"
 #include "xbase/workarea.h"
@@ -129,6 +130,38 @@ bool CliHost::question(const QString& text, bool) {
   std::cerr << OneLine(text).toStdString() << "\n  -> " << (m_yes ? "Yes" : "No")
             << (m_yes || !m_offersYes ? "" : " (give --yes to answer Yes)") << "\n";
   return m_yes;
+}
+
+bool PageOutput::read(const Args& a, const char* command) {
+  pdf = a.Has("--pdf");
+  if (pdf == a.Has("--stream")) {
+    error = QStringLiteral("%1 needs one of --pdf OUT.pdf or --stream OUT")
+                .arg(QString::fromLatin1(command));
+    return false;
+  }
+  path = QString::fromLocal8Bit(a.Value(pdf ? "--pdf" : "--stream").c_str());
+  return true;
+}
+
+void PageOutput::aim(PrintTarget* target) const {
+  target->print = pdf;
+  if (!pdf) return;
+  target->pdfFile = QFileInfo(path).absoluteFilePath();
+  target->printerName = PdfPrinterName();
+}
+
+std::function<void(QIODevice&)> PageOutput::previewHook() {
+  return [this](QIODevice& pages) { written = CopyToFile(pages, path, &error); };
+}
+
+long long MillisecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                               start)
+      .count();
+}
+
+void Warn(const QStringList& lines) {
+  for (const QString& line : lines) std::cerr << "warning: " << line.toStdString() << "\n";
 }
 
 }  // namespace qv::cli

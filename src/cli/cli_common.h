@@ -3,11 +3,15 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <chrono>
+#include <functional>
 
 class QIODevice;
 
 #include "cli/args.h"
 #include "labels/job_host.h"
+#include "render/run_output.h"
 #include "store/apollo.h"
 #include "store/table_object.h"
 
@@ -68,5 +72,29 @@ class CliHost : public JobHost {
   bool m_yes;
   bool m_offersYes;
 };
+
+// Where a printing command's pages go: --pdf OUT.pdf or --stream OUT.
+struct PageOutput {
+  bool pdf = false;
+  QString path;
+  bool written = false;  // the preview stream reached `path` whole
+  QString error;
+
+  // Takes the one of the two that `command` was given; false, with the
+  // usage in `error`, for none or both.
+  bool read(const Args& a, const char* command);
+  // A PDF run prints to the PDF printer writing `path`; a stream run
+  // previews.
+  void aim(PrintTarget* target) const;
+  // The run's preview hook: copies the page stream to `path`.
+  std::function<void(QIODevice&)> previewHook();
+  // A stream run whose pages did not reach the file (`error` says why).
+  bool streamLost() const { return !pdf && !written; }
+};
+
+long long MillisecondsSince(std::chrono::steady_clock::time_point start);
+
+// "warning: LINE" on the standard error stream for each line.
+void Warn(const QStringList& lines);
 
 }  // namespace qv::cli

@@ -20,8 +20,8 @@
 namespace qv::cli {
 
 int CmdEnvelope(const Args& a) {
-  const bool pdf = a.Has("--pdf"), stream = a.Has("--stream");
-  if (pdf == stream) return Fail("envelope needs one of --pdf OUT.pdf or --stream OUT");
+  PageOutput output;
+  if (!output.read(a, "envelope")) return Fail(output.error);
   const int choices = int(a.Has("--current")) + int(a.Has("--filter")) + int(a.Has("--all"));
   if (choices != 1) return Fail("envelope needs one of --current RECNO, --filter EXPR or --all");
 
@@ -66,33 +66,23 @@ int CmdEnvelope(const Args& a) {
   int current = 0;
   if (!c.goToNamedRecord(a, &current, &error)) return Fail(error);
 
-  const QString out = QString::fromLocal8Bit(a.Value(pdf ? "--pdf" : "--stream").c_str());
   // Like a print run: no outline or stamp, whichever output.
   options.decorate = false;
-  options.print = pdf;
-  if (pdf) {
-    options.pdfFile = QFileInfo(out).absoluteFilePath();
-    options.printerName = PdfPrinterName();
-  }
+  output.aim(&options);
   EnvelopeRunHooks hooks;
-  bool written = false;
-  hooks.preview = [&](QIODevice& pages) { written = cli::CopyToFile(pages, out, &error); };
+  hooks.preview = output.previewHook();
 
   CliHost host;
   const auto start = std::chrono::steady_clock::now();
   const EnvelopeRunResult result = DoPrintEnvelopes(c.table, c.apollo, options, host, hooks);
-  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                      std::chrono::steady_clock::now() - start)
-                      .count();
-  for (const QString& warning : result.barCodeWarnings) {
-    std::cerr << "warning: " << warning.toStdString() << "\n";
-  }
+  const long long ms = MillisecondsSince(start);
+  Warn(result.barCodeWarnings);
   switch (result.outcome) {
     case EnvelopeRunOutcome::Completed:
     case EnvelopeRunOutcome::Stopped:
-      if (stream && !written) return Fail(error);
-      std::cout << "envelopes " << result.envelopes << " to " << out.toStdString() << " in " << ms
-                << " ms\n";
+      if (output.streamLost()) return Fail(output.error);
+      std::cout << "envelopes " << result.envelopes << " to " << output.path.toStdString() << " in "
+                << ms << " ms\n";
       return 0;
     case EnvelopeRunOutcome::NoRecords:
       return Fail("no record is selected; nothing written");

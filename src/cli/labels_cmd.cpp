@@ -66,8 +66,8 @@ bool ParseLines(const QString& list, LabelSetup* setup, QString* bad) {
 }  // namespace
 
 int CmdLabels(const Args& a) {
-  const bool pdf = a.Has("--pdf"), stream = a.Has("--stream");
-  if (pdf == stream) return Fail("labels needs one of --pdf OUT.pdf or --stream OUT");
+  PageOutput output;
+  if (!output.read(a, "labels")) return Fail(output.error);
   if (a.Has("--filter") && a.Has("--current")) {
     return Fail("--filter and --current choose the records in two ways; give one");
   }
@@ -139,32 +139,22 @@ int CmdLabels(const Args& a) {
   if (a.Has("--current")) options.selection = RecordSelection::Current;
   options.startFromCurrent = a.Has("--start");
 
-  const QString out = QString::fromLocal8Bit(a.Value(pdf ? "--pdf" : "--stream").c_str());
-  options.print = pdf;
-  if (pdf) {
-    options.pdfFile = QFileInfo(out).absoluteFilePath();
-    options.printerName = PdfPrinterName();
-  }
+  output.aim(&options);
   LabelRunHooks hooks;
-  bool written = false;
-  hooks.preview = [&](QIODevice& pages) { written = cli::CopyToFile(pages, out, &error); };
+  hooks.preview = output.previewHook();
 
   CliHost host(a.Has("--yes"), true);
   bool presortDone = false;
   const auto start = std::chrono::steady_clock::now();
   const LabelRunResult result = DoPrint(c.table, c.apollo, options, &presortDone, host, hooks);
-  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                      std::chrono::steady_clock::now() - start)
-                      .count();
-  for (const QString& warning : result.barCodeWarnings) {
-    std::cerr << "warning: " << warning.toStdString() << "\n";
-  }
+  const long long ms = MillisecondsSince(start);
+  Warn(result.barCodeWarnings);
   switch (result.outcome) {
     case LabelRunOutcome::Completed:
     case LabelRunOutcome::Stopped:
-      if (stream && !written) return Fail(error);
+      if (output.streamLost()) return Fail(output.error);
       std::cout << "labels " << result.labels << " on " << result.pages << " pages to "
-                << out.toStdString() << " in " << ms << " ms\n";
+                << output.path.toStdString() << " in " << ms << " ms\n";
       return 0;
     case LabelRunOutcome::PresortCancelled:
       return Fail("the presort did not finish; nothing printed");
@@ -189,9 +179,7 @@ int CmdPresort(const Args& a) {
   TSortBulkMail sorter(c.table, c.apollo, host, dir);
   const auto start = std::chrono::steady_clock::now();
   if (!sorter.DoTheSort()) return kExitError;
-  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                      std::chrono::steady_clock::now() - start)
-                      .count();
+  const long long ms = MillisecondsSince(start);
   QFile file(PresortFilePath(dir));
   if (!file.open(QIODevice::ReadOnly)) return Fail("cannot read " + file.fileName());
   const QByteArray bytes = file.readAll();

@@ -17,19 +17,9 @@
 
 namespace qv::cli {
 
-namespace {
-
-long long MillisecondsSince(std::chrono::steady_clock::time_point start) {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                               start)
-      .count();
-}
-
-}  // namespace
-
 int CmdReport(const Args& a) {
-  const bool pdf = a.Has("--pdf"), stream = a.Has("--stream");
-  if (pdf == stream) return Fail("report needs one of --pdf OUT.pdf or --stream OUT");
+  PageOutput output;
+  if (!output.read(a, "report")) return Fail(output.error);
   if (a.Has("--filter") && a.Has("--current")) {
     return Fail("--filter and --current choose the records in two ways; give one");
   }
@@ -52,15 +42,9 @@ int CmdReport(const Args& a) {
   if (a.Has("--current")) options.selection = RecordSelection::Current;
   options.startFromCurrent = a.Has("--start");
 
-  const QString out = QString::fromLocal8Bit(a.Value(pdf ? "--pdf" : "--stream").c_str());
-  options.print = pdf;
-  if (pdf) {
-    options.pdfFile = QFileInfo(out).absoluteFilePath();
-    options.printerName = PdfPrinterName();
-  }
+  output.aim(&options);
   UserReportHooks hooks;
-  bool written = false;
-  hooks.preview = [&](QIODevice& pages) { written = CopyToFile(pages, out, &error); };
+  hooks.preview = output.previewHook();
   CliHost host;
   const auto start = std::chrono::steady_clock::now();
   const UserReportResult result = RunUserReport(c.table, c.apollo, options, host, hooks);
@@ -68,14 +52,14 @@ int CmdReport(const Args& a) {
   switch (result.outcome) {
     case UserReportOutcome::Completed:
     case UserReportOutcome::Stopped:
-      if (stream && !written) return Fail(error);
+      if (output.streamLost()) return Fail(output.error);
       std::cout << "report " << result.records << " records on " << result.pages << " pages to "
-                << out.toStdString() << " in " << ms << " ms\n";
+                << output.path.toStdString() << " in " << ms << " ms\n";
       return 0;
     case UserReportOutcome::Cancelled:
       return Fail("the report was cancelled");
     case UserReportOutcome::Failed:
-      if (pdf) QFile::remove(options.pdfFile);
+      if (output.pdf) QFile::remove(options.pdfFile);
       return Fail(result.errorText.isEmpty() ? QStringLiteral("the report failed")
                                              : OneLine(result.errorText));
   }
@@ -110,28 +94,23 @@ int CmdZipCount(const Args& a) {
               << " ZIP codes to " << out.toStdString() << "\n";
     return 0;
   }
-  const bool pdf = a.Has("--pdf");
-  const QString out = QString::fromLocal8Bit(a.Value(pdf ? "--pdf" : "--stream").c_str());
+  PageOutput output;
+  if (!output.read(a, "zipcount")) return Fail(output.error);
   ZipReportOptions options;
-  options.print = pdf;
-  if (pdf) {
-    options.pdfFile = QFileInfo(out).absoluteFilePath();
-    options.printerName = PdfPrinterName();
-  }
+  output.aim(&options);
   ZipReportHooks hooks;
-  bool written = false;
-  hooks.preview = [&](QIODevice& pages) { written = CopyToFile(pages, out, &error); };
+  hooks.preview = output.previewHook();
   const ZipReportResult result = DoThePrintJob(count.ReportLines(), options, host, hooks);
   const long long ms = MillisecondsSince(start);
   if (result.outcome == ZipReportOutcome::Failed) {
-    if (pdf) QFile::remove(options.pdfFile);
+    if (output.pdf) QFile::remove(options.pdfFile);
     return Fail(result.errorText);
   }
   if (result.outcome == ZipReportOutcome::Cancelled) return Fail("the report was cancelled");
-  if (!pdf && !written) return Fail(error);
+  if (output.streamLost()) return Fail(output.error);
   std::cout << "zipcount " << count.RecordsRead() << " records, " << count.Tallies().size()
-            << " ZIP codes on " << result.pages << " pages to " << out.toStdString() << " in "
-            << ms << " ms (counting " << countMs << " ms)\n";
+            << " ZIP codes on " << result.pages << " pages to " << output.path.toStdString()
+            << " in " << ms << " ms (counting " << countMs << " ms)\n";
   return 0;
 }
 

@@ -150,14 +150,9 @@ bool DrawEnvelopeBarCode(ReportCanvas& canvas, const QString& zip, const QString
 }
 
 TEnvelopePrint::TEnvelopePrint(TableObject& table, JobHost& host)
-    : m_table(table),
-      m_host(host),
-      m_setup(DefaultEnvelopeSetup()),
-      m_printReport(std::make_unique<ReportCanvas>()),
-      m_fileReport(std::make_unique<ReportCanvas>()) {
+    : PrintJob(host, QString()), m_table(table), m_setup(DefaultEnvelopeSetup()) {
   SetUpReport(*m_printReport);
   SetUpReport(*m_fileReport);
-  m_fileReport->setOutputToStream(nullptr);
 }
 
 TEnvelopePrint::~TEnvelopePrint() = default;
@@ -167,58 +162,19 @@ void TEnvelopePrint::setSetup(const TEnvelopeSetup& setup) {
   m_setup.position = FeedPosition(m_setup.position, &m_clockwise);
 }
 
-QString TEnvelopePrint::Caption() const {
-  return m_printMode ? QStringLiteral("Print Status") : QStringLiteral("Preview Status");
-}
-
-QString TEnvelopePrint::ButtonCaption() const {
-  return m_printMode ? QStringLiteral("Cancel") : QStringLiteral("Stop");
-}
-
-void TEnvelopePrint::FormActivate() {
-  if (m_running || m_finished) return;
-  m_running = true;
-  m_stop = false;
-  Report().execute();
-  m_running = false;
-  m_finished = true;
-  Report().setStatusFormat(OutcomeText());
-}
-
-bool TEnvelopePrint::Aborted() const {
-  return (m_printMode ? m_printReport : m_fileReport)->aborted();
-}
-
 QString TEnvelopePrint::OutcomeText() const {
-  const ReportCanvas& r = m_printMode ? *m_printReport : *m_fileReport;
-  if (!r.errorText().isEmpty()) return QStringLiteral("\r") + r.errorText();
-  if (r.aborted()) {
-    return m_printMode ? QStringLiteral("\rEnvelope Print Canceled!")
-                       : QStringLiteral("\rEnvelope Preview Canceled!");
-  }
-  QString text = m_stop ? QStringLiteral("\rPreview Stopped!")
-                 : m_printMode ? QStringLiteral("\rEnvelope Print Completed!")
-                               : QStringLiteral("\rEnvelope Preview Ready!");
-  return text + BarCodeWarningLines(m_barCodeWarnings, QStringLiteral("envelopes"));
-}
-
-void TEnvelopePrint::CancelButtonClick() {
-  if (!m_running) return;
-  if (m_printMode) {
-    m_printReport->abort();
-  } else {
-    m_stop = true;
-  }
+  const QString line =
+      OutcomeLine(QStringLiteral("Envelope "), QStringLiteral("\rPreview Stopped!"));
+  // An error or a cancel says only that.
+  if (Aborted() || !Report().errorText().isEmpty()) return line;
+  return line + BarCodeWarningLines(m_barCodeWarnings, QStringLiteral("envelopes"));
 }
 
 void TEnvelopePrint::BeforePrintEnvelope(ReportCanvas& sender) {
   m_offsets = EnvelopeOffsets();
   sender.setOrientation(m_setup.orientation == kEnvelopePortrait ? Orientation::Portrait
                                                                  : Orientation::Landscape);
-  sender.setStatusFormat(QStringLiteral("Printing Page %p\r%0\r%1"));
-  sender.clearStatusLines();
-  sender.addStatusLine(QString());
-  sender.addStatusLine(QString());
+  StartStatusLines(sender);
 }
 
 void TEnvelopePrint::PrintBlock(ReportCanvas& r, double left, double top,

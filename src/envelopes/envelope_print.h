@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "envelopes/envelope_setup.h"
+#include "labels/print_job.h"
 
 namespace qv {
 
@@ -63,54 +64,31 @@ bool DrawEnvelopeBarCode(ReportCanvas& canvas, const QString& zip, const QString
 
 class ImbNumbering;
 
-class TEnvelopePrint {
+class TEnvelopePrint : public PrintJob {
  public:
   // `table` is the contact table positioned on the first record to print,
   // under the run's selection. `onlyCurrent`: print that record alone.
   TEnvelopePrint(TableObject& table, JobHost& host);
-  ~TEnvelopePrint();
-  TEnvelopePrint(const TEnvelopePrint&) = delete;
-  TEnvelopePrint& operator=(const TEnvelopePrint&) = delete;
+  ~TEnvelopePrint() override;
 
   // The setup with its stored POSITION (10 or more for clockwise); the job
   // reduces it itself.
   void setSetup(const TEnvelopeSetup& setup);
   const TEnvelopeSetup& setup() const { return m_setup; }
   bool clockwise() const { return m_clockwise; }
-  // True: the printer report; false: the file report (preview).
-  void setPrintMode(bool printing) { m_printMode = printing; }
-  bool printMode() const { return m_printMode; }
   // The outline and stamp of previews on paper larger than the envelope;
   // on by default for previews.
   void setDecorate(bool on) { m_decorate = on; }
   // One envelope, for the current record only.
   void setSingleRecord(bool on) { m_single = on; }
 
-  ReportCanvas& PrintReport() { return *m_printReport; }
-  ReportCanvas& FileReport() { return *m_fileReport; }
-  ReportCanvas& Report() { return m_printMode ? *m_printReport : *m_fileReport; }
-
-  QString Caption() const;        // "Print Status" or "Preview Status"
-  QString ButtonCaption() const;  // "Cancel" or "Stop"
-
-  // Runs the report (BeforePrintEnvelope, then PrintEnvelope) and puts the
-  // outcome line into its status text.
-  void FormActivate();
-  bool running() const { return m_running; }
-  bool finished() const { return m_finished; }
-
   // ---- The report's events
   void BeforePrintEnvelope(ReportCanvas& sender);
   void PrintEnvelope(ReportCanvas& sender);
   void AfterPrintEnvelope(ReportCanvas&) {}
 
-  // ---- The button: printing aborts the report, previewing stops it.
-  void CancelButtonClick();
-  void Stop() { m_stop = true; }
-  bool Stopped() const { return m_stop; }
-  bool Aborted() const;
-  QString OutcomeText() const;
-
+  // Cancel aborts a print without asking.
+  QString OutcomeText() const override;
   long long EnvelopesPrinted() const { return m_envelopes; }
   EnvelopeOffsets Offsets() const { return m_offsets; }
 
@@ -126,23 +104,16 @@ class TEnvelopePrint {
   void PrintBlock(ReportCanvas& r, double left, double top, const QStringList& lines);
 
   TableObject& m_table;
-  JobHost& m_host;
   TEnvelopeSetup m_setup;
   bool m_clockwise = false;
-  bool m_printMode = true;
   bool m_decorate = true;
   bool m_single = false;
-  bool m_stop = false;
-  bool m_running = false;
-  bool m_finished = false;
   long long m_envelopes = 0;
   EnvelopeOffsets m_offsets;
   QStringList m_lines;
   QStringList m_barCodeWarnings;
   ImbNumbering* m_imb = nullptr;
   QImage m_stamp;
-  std::unique_ptr<ReportCanvas> m_printReport;
-  std::unique_ptr<ReportCanvas> m_fileReport;
 };
 
 }  // namespace qv

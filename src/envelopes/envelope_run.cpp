@@ -90,8 +90,7 @@ EnvelopeRunResult DoPrintEnvelopes(TableObject& table, TApollo& apollo,
   }
   ReportCanvas& report = job.Report();
   PreviewStream stream;
-  if (!RouteReportOutput(report, options.print, options.pdfFile, options.printerName, &stream,
-                         &result.errorText)) {
+  if (!RouteReportOutput(report, options, &stream, &result.errorText)) {
     result.outcome = EnvelopeRunOutcome::Failed;
     return result;
   }

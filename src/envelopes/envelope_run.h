@@ -29,15 +29,12 @@ enum class EnvelopePaper {
   A4,
 };
 
-struct EnvelopeRunOptions {
+struct EnvelopeRunOptions : PrintTarget {
   // With its stored POSITION (10 to 12 for clockwise rotation).
   TEnvelopeSetup setup = DefaultEnvelopeSetup();
   RecordSelection selection = RecordSelection::Current;
   EnvelopePaper paper = EnvelopePaper::Printer;
-  bool print = true;     // false: preview into a page stream
   bool decorate = true;  // a preview shows the envelope outline and stamp
-  QString printerName;   // empty keeps the report's printer
-  QString pdfFile;       // a print run writes this PDF file instead
   // Where QUORVA.INI is; empty: the program directory.
   QString programDirectory;
   // The Intelligent Mail settings of the run when imbGiven (the command

@@ -26,14 +26,9 @@ void SetUpReport(ReportCanvas& r, const QString& statusFormat) {
 }  // namespace
 
 TLabelPrint::TLabelPrint(TableObject& table, TApollo& apollo, JobHost& host)
-    : m_table(table),
-      m_apollo(apollo),
-      m_host(host),
-      m_printReport(std::make_unique<ReportCanvas>()),
-      m_fileReport(std::make_unique<ReportCanvas>()) {
+    : PrintJob(host, QStringLiteral("Cancel Label Printing?")), m_table(table), m_apollo(apollo) {
   SetUpReport(*m_printReport, QStringLiteral("Printing Page %p"));
   SetUpReport(*m_fileReport, QStringLiteral("Printing page %p"));
-  m_fileReport->setOutputToStream(nullptr);
 }
 
 TLabelPrint::~TLabelPrint() = default;
@@ -43,28 +38,6 @@ void TLabelPrint::setPresort(bool on, const QString& presortFile) {
   m_presortFile = presortFile;
 }
 
-QString TLabelPrint::Caption() const {
-  return m_printMode ? QStringLiteral("Print Status") : QStringLiteral("Preview Status");
-}
-
-QString TLabelPrint::ButtonCaption() const {
-  return m_printMode ? QStringLiteral("Cancel") : QStringLiteral("Stop");
-}
-
-void TLabelPrint::FormActivate() {
-  if (m_running || m_finished) return;
-  m_running = true;
-  m_stop = false;
-  Report().execute();
-  m_running = false;
-  m_finished = true;
-  Report().setStatusFormat(OutcomeText());
-}
-
-bool TLabelPrint::Aborted() const {
-  return (m_printMode ? m_printReport : m_fileReport)->aborted();
-}
-
 QString TLabelPrint::OutcomeText() const {
   return BaseOutcomeText() + BarCodeWarningLines(m_barCodeWarnings, QStringLiteral("labels"));
 }
@@ -72,33 +45,11 @@ QString TLabelPrint::OutcomeText() const {
 bool TLabelPrint::TableFailed() const { return m_table.failed(); }
 
 QString TLabelPrint::BaseOutcomeText() const {
-  const ReportCanvas& r = m_printMode ? *m_printReport : *m_fileReport;
   if (TableFailed()) return QStringLiteral("\r") + m_table.failureMessage();
-  if (!r.errorText().isEmpty()) return QStringLiteral("\r") + r.errorText();
-  if (r.aborted()) {
-    return m_printMode ? QStringLiteral("\rLabel Print Canceled!")
-                       : QStringLiteral("\rLabel Preview Canceled!");
-  }
-  if (m_stop) return QStringLiteral("\rPreview Stopped at page %p!");
-  return m_printMode ? QStringLiteral("\rLabel Print Completed!")
-                     : QStringLiteral("\rLabel Preview Ready!");
+  return OutcomeLine(QStringLiteral("Label "), QStringLiteral("\rPreview Stopped at page %p!"));
 }
 
-void TLabelPrint::CancelButtonClick() {
-  if (!m_running) return;
-  if (!m_printMode) {
-    m_stop = true;
-    return;
-  }
-  if (m_host.question(QStringLiteral("Cancel Label Printing?"), true)) m_printReport->abort();
-}
-
-void TLabelPrint::BeforePrintLabels(ReportCanvas& sender) {
-  sender.setStatusFormat(QStringLiteral("Printing Page %p\r%0\r%1"));
-  sender.clearStatusLines();
-  sender.addStatusLine(QString());
-  sender.addStatusLine(QString());
-}
+void TLabelPrint::BeforePrintLabels(ReportCanvas& sender) { StartStatusLines(sender); }
 
 QString TLabelPrint::CurrentZipKey() const {
   // Foreign keys are listed in capitals, as the ZIP tag keeps them.

@@ -16,23 +16,21 @@
 #include <memory>
 
 #include "labels/label_setup.h"
+#include "labels/print_job.h"
 
 namespace qv {
 
 class ImbNumbering;
-class JobHost;
 class ReportCanvas;
 class TableObject;
 class TApollo;
 
-class TLabelPrint {
+class TLabelPrint : public PrintJob {
  public:
   // `table` is the contact table under the run's selection; `apollo` is
   // bound to it.
   TLabelPrint(TableObject& table, TApollo& apollo, JobHost& host);
-  ~TLabelPrint();
-  TLabelPrint(const TLabelPrint&) = delete;
-  TLabelPrint& operator=(const TLabelPrint&) = delete;
+  ~TLabelPrint() override;
 
   // ---- Filled by the caller before the run
   void setSetup(const LabelSetup& setup) { m_setup = setup; }
@@ -40,9 +38,6 @@ class TLabelPrint {
   // Copies of each label; below 1 counts as 1.
   void setCopies(int copies) { m_copies = copies < 1 ? 1 : copies; }
   int copies() const { return m_copies; }
-  // True: the page printer report; false: the file report (preview).
-  void setPrintMode(bool printing) { m_printMode = printing; }
-  bool printMode() const { return m_printMode; }
   // Presorted run: the groups come from `presortFile` (PRESORT.PSL).
   void setPresort(bool on, const QString& presortFile);
   // On a partly used sheet: the first label goes on position `label`
@@ -54,21 +49,6 @@ class TLabelPrint {
   // the records, to check how the printer meets the stock.
   void setAlignmentPage(bool on) { m_alignment = on; }
 
-  // The two report objects; Report() is the one the print flag picks.
-  ReportCanvas& PrintReport() { return *m_printReport; }
-  ReportCanvas& FileReport() { return *m_fileReport; }
-  ReportCanvas& Report() { return m_printMode ? *m_printReport : *m_fileReport; }
-
-  // "Print Status" or "Preview Status"; "Cancel" or "Stop".
-  QString Caption() const;
-  QString ButtonCaption() const;
-
-  // Runs the report the print flag picks (BeforePrintLabels, then
-  // PrintLabels) and puts the outcome line into its status text.
-  void FormActivate();
-  bool running() const { return m_running; }
-  bool finished() const { return m_finished; }
-
   // ---- The report's events
   void BeforePrintLabels(ReportCanvas& sender);
   void PrintLabels(ReportCanvas& sender);
@@ -76,18 +56,11 @@ class TLabelPrint {
   // Positions the table on the next group of the presort list.
   void GetNextSortedZip();
 
-  // ---- The button
-  // Printing: asks "Cancel Label Printing?" and on Yes aborts the report.
-  // Previewing: stops after the current label, without asking.
-  void CancelButtonClick();
-  void Stop() { m_stop = true; }
-  bool Stopped() const { return m_stop; }
-  bool Aborted() const;
+  // Cancel asks "Cancel Label Printing?" before it aborts a print.
   // The contact file failed under the run (the table object's failure):
   // the output was dropped, as after a cancel.
   bool TableFailed() const;
-  // The final status line ("\rLabel Print Completed!", ...).
-  QString OutcomeText() const;
+  QString OutcomeText() const override;
 
   // Labels placed by the last run, header labels included.
   long long LabelsPrinted() const { return m_labels; }
@@ -109,10 +82,8 @@ class TLabelPrint {
 
   TableObject& m_table;
   TApollo& m_apollo;
-  JobHost& m_host;
   LabelSetup m_setup;
   int m_copies = 1;
-  bool m_printMode = true;
   bool m_presort = false;
   QString m_presortFile;
   QStringList m_presortList;
@@ -122,15 +93,10 @@ class TLabelPrint {
   QSet<QString> m_groupedKeys;     // keys listed in the US groups
   int m_startLabel = 1;
   bool m_alignment = false;
-  bool m_stop = false;
-  bool m_running = false;
-  bool m_finished = false;
   long long m_labels = 0;
   QStringList m_lines;
   ImbNumbering* m_imb = nullptr;
   QStringList m_barCodeWarnings;
-  std::unique_ptr<ReportCanvas> m_printReport;
-  std::unique_ptr<ReportCanvas> m_fileReport;
 };
 
 }  // namespace qv

@@ -159,8 +159,7 @@ LabelRunResult DoPrint(TableObject& table, TApollo& apollo, const LabelRunOption
   }
   ReportCanvas& report = job.Report();
   PreviewStream stream;
-  if (!RouteReportOutput(report, options.print, options.pdfFile, options.printerName, &stream,
-                         &result.errorText)) {
+  if (!RouteReportOutput(report, options, &stream, &result.errorText)) {
     result.outcome = LabelRunOutcome::Failed;
     return result;
   }

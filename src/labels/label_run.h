@@ -15,6 +15,7 @@
 
 #include "labels/imb.h"
 #include "labels/label_setup.h"
+#include "render/run_output.h"
 
 class QIODevice;
 
@@ -35,18 +36,12 @@ enum class RecordSelection { All, Filter, Current };
 bool SelectRecords(TableObject& table, TApollo& apollo, RecordSelection selection, int recno,
                    QString* why);
 
-struct LabelRunOptions {
+struct LabelRunOptions : PrintTarget {
   LabelSetup setup = DefaultLabelSetup();
   RecordSelection selection = RecordSelection::Filter;
   bool startFromCurrent = false;
   int copies = 1;  // "# copies of each label"
   bool presort = false;
-  bool print = true;  // false: preview into a page stream
-  // The printer by name (its " ON " part is dropped); empty keeps the
-  // report's current printer.
-  QString printerName;
-  // When set, a print run writes this PDF file instead of printing.
-  QString pdfFile;
   // The first label of the run goes on this position of the first sheet
   // (1 to labels per sheet, counted across the rows).
   int startLabel = 1;

@@ -1,45 +1,26 @@
 #include "labels/label_setup.h"
 
-#include "store/apollo_env.h"
+#include "labels/setup_fields.h"
 #include "store/table_object.h"
 
 namespace qv {
 
 namespace {
 
-bool Logical(const TableObject& t, const char* field) {
-  const QString v = t.fieldText(QString::fromLatin1(field)).trimmed().toUpper();
-  return v == QLatin1String("T") || v == QLatin1String("Y");
-}
-
-float Inches(const TableObject& t, const char* field) {
-  return t.fieldText(QString::fromLatin1(field)).trimmed().toFloat();
-}
-
-int Whole(const TableObject& t, const char* field) {
-  return int(t.fieldText(QString::fromLatin1(field)).trimmed().toDouble());
-}
-
-QString Text(const TableObject& t, const char* field) {
-  return t.fieldText(QString::fromLatin1(field));
-}
-
+// Setup fields are character, number and logical, the record in edit: only
+// a date could be refused, so a label setup is written whatever they say.
 void SetText(TableObject& t, const char* field, const QString& value) {
-  // Setup fields are character, number and logical, the record in edit:
-  // only a date could be refused.
-  (void)t.setFieldText(QString::fromLatin1(field), value);
+  (void)SetSetupText(t, field, value);
 }
 
-void SetLogical(TableObject& t, const char* field, bool on) {
-  SetText(t, field, on ? QStringLiteral("T") : QStringLiteral("F"));
+void SetLogical(TableObject& t, const char* field, bool on) { (void)SetSetupLogical(t, field, on); }
+
+void SetWhole(TableObject& t, const char* field, int value) {
+  (void)SetSetupWhole(t, field, value);
 }
 
 void SetInches(TableObject& t, const char* field, float inches) {
   SetText(t, field, QString::number(RoundToThousandths(inches), 'f', 3));
-}
-
-void SetWhole(TableObject& t, const char* field, int value) {
-  SetText(t, field, QString::number(value));
 }
 
 }  // namespace
@@ -61,45 +42,28 @@ LabelSetup DefaultLabelSetup() {
 LabelSetup ReadLabelSetup(const TableObject& t) {
   if (!t.active() || t.eof()) return DefaultLabelSetup();
   LabelSetup s;
-  s.description = Text(t, "DESCRIPT");
-  s.printerType = Text(t, "PRINTERTYP");
-  s.fontName = Text(t, "FONTNAME");
-  s.fontSize = Whole(t, "FONTSIZE");
-  s.bold = Logical(t, "FONTBOLD");
-  s.italic = Logical(t, "FONTITALIC");
-  s.xOffset = Inches(t, "XOFFSET");
-  s.yOffset = Inches(t, "YOFFSET");
-  s.address.barCode = Logical(t, "BARCODE");
-  // Tables from before the Intelligent Mail barcode have no BARTYPE: their
-  // bar code is POSTNET.
-  if (t.fieldIndex(QStringLiteral("BARTYPE")) >= 0 && !Text(t, "BARTYPE").trimmed().isEmpty()) {
-    const int kind = Whole(t, "BARTYPE");
-    s.address.barCode = kind != 0;
-    s.intelligentMail = kind == 2;
-  }
-  s.address.name = Logical(t, "NAME");
-  s.address.title = Logical(t, "TITLE");
-  s.address.company = Logical(t, "COMPANY");
-  s.address.street = Logical(t, "STREET");
-  s.address.cityState = Logical(t, "CITYSTATE");
-  s.address.zip = Logical(t, "ZIP");
-  s.address.phone = Logical(t, "PHONE");
-  s.address.country = Logical(t, "COUNTRY");
-  s.address.zipOption = Whole(t, "ZIPOPTIONS");
-  s.address.upperCase = Logical(t, "UPPERCASE");
-  s.labelHeight = Inches(t, "LBLHEIGHT");
-  s.labelWidth = Inches(t, "LBLWIDTH");
-  s.across = Whole(t, "NBRACROSS");
-  s.down = Whole(t, "NBRDOWN");
-  s.topMargin = Inches(t, "TOPMARG");
-  s.leftMargin = Inches(t, "LEFTMARG");
-  s.horizontalPitch = Inches(t, "HORIZPITCH");
-  s.verticalPitch = Inches(t, "VERTPITCH");
-  s.sheetWidth = Inches(t, "SHEETWIDTH");
-  s.sheetHeight = Inches(t, "SHEETDEPTH");
-  s.paperSize = Text(t, "PAPERSIZE").trimmed();
-  s.trimText = Logical(t, "TRIMTEXT");
-  s.stockDescription = Text(t, "USERLABELN");
+  s.description = SetupText(t, "DESCRIPT");
+  s.printerType = SetupText(t, "PRINTERTYP");
+  s.fontName = SetupText(t, "FONTNAME");
+  s.fontSize = SetupWhole(t, "FONTSIZE");
+  s.bold = SetupLogical(t, "FONTBOLD");
+  s.italic = SetupLogical(t, "FONTITALIC");
+  s.xOffset = SetupInches(t, "XOFFSET");
+  s.yOffset = SetupInches(t, "YOFFSET");
+  s.address = ReadAddressSwitches(t, &s.intelligentMail);
+  s.labelHeight = SetupInches(t, "LBLHEIGHT");
+  s.labelWidth = SetupInches(t, "LBLWIDTH");
+  s.across = SetupWhole(t, "NBRACROSS");
+  s.down = SetupWhole(t, "NBRDOWN");
+  s.topMargin = SetupInches(t, "TOPMARG");
+  s.leftMargin = SetupInches(t, "LEFTMARG");
+  s.horizontalPitch = SetupInches(t, "HORIZPITCH");
+  s.verticalPitch = SetupInches(t, "VERTPITCH");
+  s.sheetWidth = SetupInches(t, "SHEETWIDTH");
+  s.sheetHeight = SetupInches(t, "SHEETDEPTH");
+  s.paperSize = SetupText(t, "PAPERSIZE").trimmed();
+  s.trimText = SetupLogical(t, "TRIMTEXT");
+  s.stockDescription = SetupText(t, "USERLABELN");
   return s;
 }
 
@@ -117,20 +81,7 @@ bool WriteLabelSetup(TableObject& t, const LabelSetup& s) {
   SetLogical(t, "FONTITALIC", s.italic);
   SetInches(t, "XOFFSET", s.xOffset);
   SetInches(t, "YOFFSET", s.yOffset);
-  SetLogical(t, "BARCODE", s.address.barCode);
-  if (t.fieldIndex(QStringLiteral("BARTYPE")) >= 0) {
-    SetWhole(t, "BARTYPE", !s.address.barCode ? 0 : s.intelligentMail ? 2 : 1);
-  }
-  SetLogical(t, "NAME", s.address.name);
-  SetLogical(t, "TITLE", s.address.title);
-  SetLogical(t, "COMPANY", s.address.company);
-  SetLogical(t, "STREET", s.address.street);
-  SetLogical(t, "CITYSTATE", s.address.cityState);
-  SetLogical(t, "ZIP", s.address.zip);
-  SetLogical(t, "PHONE", s.address.phone);
-  SetLogical(t, "COUNTRY", s.address.country);
-  SetWhole(t, "ZIPOPTIONS", s.address.zipOption);
-  SetLogical(t, "UPPERCASE", s.address.upperCase);
+  (void)WriteAddressSwitches(t, s.address, s.intelligentMail);
   SetInches(t, "LBLHEIGHT", s.labelHeight);
   SetInches(t, "LBLWIDTH", s.labelWidth);
   SetWhole(t, "NBRACROSS", s.across);
@@ -148,35 +99,15 @@ bool WriteLabelSetup(TableObject& t, const LabelSetup& s) {
 
 QString LabelSetupFileName() { return QStringLiteral("QVPLSU.DBF"); }
 
+QString LabelSetupOpenFailure() {
+  return QStringLiteral("Unable to Open QVPLSU.DBF (label setup file)");
+}
+
 bool FindLabelSetup(const QString& directory, const QString& description, LabelSetup* out,
                     QString* error) {
-  TApolloEnv env;
-  TableObject table(&env);
-  table.setDatabaseName(directory);
-  table.setTableName(LabelSetupFileName());
-  table.setExclusive(false);
-  table.setReadOnly(true);
-  if (!table.open()) {
-    *error = QStringLiteral("Unable to Open QVPLSU.DBF (label setup file)");
-    return false;
-  }
-  QStringList names;
-  for (bool ok = table.first(); ok && !table.eof(); ok = table.next()) {
-    const QString name = table.fieldText(QStringLiteral("DESCRIPT")).trimmed();
-    if (name.compare(description.trimmed(), Qt::CaseInsensitive) == 0) {
-      *out = ReadLabelSetup(table);
-      return true;
-    }
-    names << QLatin1Char('"') + name + QLatin1Char('"');
-  }
-  if (table.failed()) {
-    *error = table.failureMessage();
-    return false;
-  }
-  *error = QStringLiteral("There is no label setup called \"%1\". The label setups are: %2")
-               .arg(description.trimmed(),
-                    names.isEmpty() ? QStringLiteral("(none)") : names.join(QStringLiteral(", ")));
-  return false;
+  return FindSetupRow(
+      directory, LabelSetupFileName(), LabelSetupOpenFailure(), QStringLiteral("label setup"),
+      description, [out](const TableObject& table) { *out = ReadLabelSetup(table); }, error);
 }
 
 QString LabelSetupProblem(const LabelSetup& s) {

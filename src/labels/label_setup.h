@@ -65,6 +65,7 @@ double RoundToThousandths(double inches);
 
 // The file name of the label setup table in the program directory.
 QString LabelSetupFileName();
+QString LabelSetupOpenFailure();  // "Unable to Open QVPLSU.DBF (label setup file)"
 
 // Opens QVPLSU.DBF of `directory` and reads the setup named `description`
 // (compared without surrounding blanks, in any letter case). False with a

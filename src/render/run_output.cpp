@@ -21,8 +21,11 @@ QIODevice& PreviewStream::rewound() {
   return m_file;
 }
 
-bool RouteReportOutput(ReportCanvas& report, bool print, const QString& pdfFile,
-                       const QString& printerName, PreviewStream* stream, QString* error) {
+bool RouteReportOutput(ReportCanvas& report, const PrintTarget& target, PreviewStream* stream,
+                       QString* error) {
+  const bool print = target.print;
+  const QString& pdfFile = target.pdfFile;
+  const QString& printerName = target.printerName;
   if (print) {
     if (!pdfFile.isEmpty()) report.setOutputToPdf(pdfFile);
   } else {

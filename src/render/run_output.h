@@ -9,6 +9,16 @@ namespace qv {
 
 class ReportCanvas;
 
+// Where a run's pages go, as every job's run options give it.
+struct PrintTarget {
+  bool print = true;  // false: preview into a page stream
+  // The printer by name (its " ON " part is dropped); empty keeps the
+  // report's current printer.
+  QString printerName;
+  // When set, a print run writes this PDF file instead of printing.
+  QString pdfFile;
+};
+
 // The page stream of a previewed run. The file is removed when this object
 // goes: after the preview closes, or when the run fails or is cancelled.
 class PreviewStream {
@@ -26,9 +36,9 @@ class PreviewStream {
 };
 
 // Points `report` at the PDF file (when one is named) or the printer when
-// `print`, otherwise at `*stream`, which it opens. A named printer is
+// printing, otherwise at `*stream`, which it opens. A named printer is
 // selected either way. False with a plain-words reason.
-bool RouteReportOutput(ReportCanvas& report, bool print, const QString& pdfFile,
-                       const QString& printerName, PreviewStream* stream, QString* error);
+bool RouteReportOutput(ReportCanvas& report, const PrintTarget& target, PreviewStream* stream,
+                       QString* error);
 
 }  // namespace qv

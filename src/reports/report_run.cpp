@@ -91,8 +91,7 @@ UserReportResult RunUserReport(TableObject& table, TApollo& apollo,
   job.setReportDate(options.date);
   ReportCanvas& report = job.Report();
   PreviewStream stream;
-  if (!RouteReportOutput(report, options.print, options.pdfFile, options.printerName, &stream,
-                         &result.errorText)) {
+  if (!RouteReportOutput(report, options, &stream, &result.errorText)) {
     result.outcome = UserReportOutcome::Failed;
     return result;
   }

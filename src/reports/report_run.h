@@ -15,6 +15,7 @@
 
 #include "labels/label_run.h"
 #include "render/report_output.h"
+#include "render/run_output.h"
 
 class QIODevice;
 
@@ -25,7 +26,7 @@ class TableObject;
 class TApollo;
 class TUserReportPrint;
 
-struct UserReportOptions {
+struct UserReportOptions : PrintTarget {
   int layout = 1;  // 1 to 4
   QString title;
   bool printCodes = false;
@@ -33,12 +34,6 @@ struct UserReportOptions {
   RecordSelection selection = RecordSelection::Filter;
   bool startFromCurrent = false;
   Orientation orientation = Orientation::Portrait;
-  bool print = true;  // false: preview into a page stream
-  // The printer by name (its " ON " part is dropped); empty keeps the
-  // report's current printer.
-  QString printerName;
-  // When set, a print run writes this PDF file instead of printing.
-  QString pdfFile;
   // The header's date; today when not set.
   QDate date;
 };

@@ -10,68 +10,22 @@ namespace qv {
 using namespace zip_report;
 
 TZipReport::TZipReport(const QStringList& lines, JobHost& host)
-    : m_lines(lines),
-      m_host(host),
-      m_printReport(std::make_unique<ReportCanvas>()),
-      m_fileReport(std::make_unique<ReportCanvas>()) {
+    : PrintJob(host, QStringLiteral("Cancel Printing?")), m_lines(lines) {
   for (ReportCanvas* r : {m_printReport.get(), m_fileReport.get()}) {
     r->setTitle(QStringLiteral("Zip Code Count Report"));
     r->events() = ReportCanvas::Events();
     r->events().OnBeforePrint = [this](ReportCanvas& s) { BeforePrintReport(s); };
     r->events().OnPrint = [this](ReportCanvas& s) { PrintZipReport(s); };
   }
-  m_fileReport->setOutputToStream(nullptr);
 }
 
 TZipReport::~TZipReport() = default;
 
-QString TZipReport::Caption() const {
-  return m_printMode ? QStringLiteral("Print Status") : QStringLiteral("Preview Status");
-}
-
-QString TZipReport::ButtonCaption() const {
-  return m_printMode ? QStringLiteral("Cancel") : QStringLiteral("Stop");
-}
-
-void TZipReport::FormActivate() {
-  if (m_running || m_finished) return;
-  m_running = true;
-  m_stop = false;
-  Report().execute();
-  m_running = false;
-  m_finished = true;
-  Report().setStatusFormat(OutcomeText());
-}
-
-bool TZipReport::Aborted() const {
-  return (m_printMode ? m_printReport : m_fileReport)->aborted();
-}
-
 QString TZipReport::OutcomeText() const {
-  const ReportCanvas& r = m_printMode ? *m_printReport : *m_fileReport;
-  if (!r.errorText().isEmpty()) return QStringLiteral("\r") + r.errorText();
-  if (r.aborted()) {
-    return m_printMode ? QStringLiteral("\rPrint Canceled!") : QStringLiteral("\rPreview Canceled!");
-  }
-  if (m_stop) return QStringLiteral("\rPreview Stopped at page %p!");
-  return m_printMode ? QStringLiteral("\rPrint Completed!") : QStringLiteral("\rPreview Ready!");
+  return OutcomeLine(QString(), QStringLiteral("\rPreview Stopped at page %p!"));
 }
 
-void TZipReport::CancelButtonClick() {
-  if (!m_running) return;
-  if (!m_printMode) {
-    m_stop = true;
-    return;
-  }
-  if (m_host.question(QStringLiteral("Cancel Printing?"), true)) m_printReport->abort();
-}
-
-void TZipReport::BeforePrintReport(ReportCanvas& sender) {
-  sender.setStatusFormat(QStringLiteral("Printing Page %p\r%0\r%1"));
-  sender.clearStatusLines();
-  sender.addStatusLine(QString());
-  sender.addStatusLine(QString());
-}
+void TZipReport::BeforePrintReport(ReportCanvas& sender) { StartStatusLines(sender); }
 
 void TZipReport::HeaderFooter(ReportCanvas& r) {
   const double savedOrigin = r.originX();
@@ -138,8 +92,7 @@ ZipReportResult DoThePrintJob(const QStringList& lines, const ZipReportOptions& 
   job.setPrintMode(options.print);
   ReportCanvas& report = job.Report();
   PreviewStream stream;
-  if (!RouteReportOutput(report, options.print, options.pdfFile, options.printerName, &stream,
-                         &result.errorText)) {
+  if (!RouteReportOutput(report, options, &stream, &result.errorText)) {
     result.outcome = ZipReportOutcome::Failed;
     return result;
   }

@@ -14,6 +14,9 @@
 #include <functional>
 #include <memory>
 
+#include "labels/print_job.h"
+#include "render/run_output.h"
+
 class QIODevice;
 
 namespace qv {
@@ -34,58 +37,24 @@ constexpr double kTitleAbove = 0.25;
 constexpr int kOddRowShade = 5;
 }  // namespace zip_report
 
-class TZipReport {
+class TZipReport : public PrintJob {
  public:
   TZipReport(const QStringList& lines, JobHost& host);
-  ~TZipReport();
-  TZipReport(const TZipReport&) = delete;
-  TZipReport& operator=(const TZipReport&) = delete;
-
-  // True: the page printer report; false: the file report (preview).
-  void setPrintMode(bool printing) { m_printMode = printing; }
-  bool printMode() const { return m_printMode; }
-  ReportCanvas& Report() { return m_printMode ? *m_printReport : *m_fileReport; }
-
-  QString Caption() const;        // "Print Status" or "Preview Status"
-  QString ButtonCaption() const;  // "Cancel" or "Stop"
-
-  // Runs the report the print flag picks and puts the outcome line into
-  // its status text.
-  void FormActivate();
-  bool running() const { return m_running; }
+  ~TZipReport() override;
 
   // ---- The report's events and page parts
   void BeforePrintReport(ReportCanvas& sender);
   void PrintZipReport(ReportCanvas& sender);
   void HeaderFooter(ReportCanvas& sender);
 
-  // Printing: asks "Cancel Printing?" and on Yes aborts the report.
-  // Previewing: stops after the current line, without asking.
-  void CancelButtonClick();
-  void Stop() { m_stop = true; }
-  bool Stopped() const { return m_stop; }
-  bool Aborted() const;
-  QString OutcomeText() const;
+  // Cancel asks "Cancel Printing?" before it aborts a print.
+  QString OutcomeText() const override;
 
  private:
   const QStringList& m_lines;
-  JobHost& m_host;
-  bool m_printMode = true;
-  bool m_stop = false;
-  bool m_running = false;
-  bool m_finished = false;
-  std::unique_ptr<ReportCanvas> m_printReport;
-  std::unique_ptr<ReportCanvas> m_fileReport;
 };
 
-struct ZipReportOptions {
-  bool print = true;  // false: preview into a page stream
-  // The printer by name (its " ON " part is dropped); empty keeps the
-  // report's current printer.
-  QString printerName;
-  // When set, a print run writes this PDF file instead of printing.
-  QString pdfFile;
-};
+struct ZipReportOptions : PrintTarget {};
 
 struct ZipReportHooks {
   // Runs the report. Default: FormActivate.

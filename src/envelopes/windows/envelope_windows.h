@@ -5,12 +5,9 @@
 #pragma once
 
 #include "envelopes/envelope_run.h"
-#include "preview/status_form.h"
+#include "labels/windows/label_windows.h"
 
 namespace qv {
-
-class TEnvelopePrint;
-class WindowJobHost;
 
 constexpr int kPrintEnvelopeHelpTopic = 1060;
 constexpr int kEnvelopeSizeHelpTopic = 1061;
@@ -18,22 +15,7 @@ constexpr int kEnvelopeDesignerHelpTopic = 1062;
 
 // Cancel (printing) aborts the report; Stop (previewing) ends the run
 // after the current envelope and keeps its pages.
-class TEnvelopeForm : public TPrintStatusForm {
-  Q_OBJECT
-
- public:
-  explicit TEnvelopeForm(TEnvelopePrint& job, QWidget* parent = nullptr);
-  TEnvelopePrint& job() const { return m_job; }
-
- protected:
-  void runJob() override;
-  bool confirmCancel() override;
-  void stopJob() override;
-  QString outcomeText() const override;
-
- private:
-  TEnvelopePrint& m_job;
-};
+using TEnvelopeForm = TPrintJobStatus;
 
 // Hooks that run the printer in TEnvelopeForm and show a finished preview
 // in TPreviewForm, each modal over `parent`.

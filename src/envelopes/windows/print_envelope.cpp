@@ -5,7 +5,6 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
@@ -16,20 +15,16 @@
 #include "envelopes/windows/envelope_designer.h"
 #include "envelopes/windows/envelope_windows.h"
 #include "labels/windows/label_windows.h"
+#include "labels/windows/record_list.h"
 #include "render/printers.h"
 #include "store/table_grid_model.h"
 #include "store/table_object.h"
-#include "labels/imb.h"
 #include "ui/dialogs.h"
 
 namespace qv {
 
 bool DesignEnvelopeSetup(QWidget* parent, TableObject* contacts, TEnvelopeSetup* setup) {
-  TEnvelopeDesigner designer(contacts, parent);
-  designer.Setup = *setup;
-  if (designer.exec() != QDialog::Accepted) return false;
-  *setup = designer.Setup;
-  return true;
+  return EditInDesigner<TEnvelopeDesigner>(parent, contacts, setup);
 }
 
 TQVEnvelopes::TQVEnvelopes(TableObject* contacts, TApollo* contactApollo, QWidget* parent)
@@ -39,29 +34,18 @@ TQVEnvelopes::TQVEnvelopes(TableObject* contacts, TApollo* contactApollo, QWidge
   EnvelopeSetupEnv.SetDeleted(true);
 
   auto* setupBox = new QGroupBox(QStringLiteral("Select Envelope Setup"), this);
-  SetupGrid = new QTableView(setupBox);
   m_gridModel = new TableGridModel(EnvelopeSetupTable,
                                    {{QStringLiteral("DESCRIPT"), QStringLiteral("Description")},
                                     {QStringLiteral("ENVNAME"), QStringLiteral("Envelope")}},
                                    this);
-  SetupGrid->setModel(m_gridModel);
-  SetupGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
-  SetupGrid->setSelectionMode(QAbstractItemView::SingleSelection);
-  SetupGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  SetupGrid->verticalHeader()->hide();
-  SetupGrid->verticalHeader()->setDefaultSectionSize(SetupGrid->fontMetrics().height() + 6);
+  SetupGrid = NewRecordGrid(setupBox, m_gridModel);
+  m_gridLink.attach(SetupGrid, m_gridModel, EnvelopeSetupTable);
   SetupGrid->horizontalHeader()->setStretchLastSection(true);
   const int charWidth = SetupGrid->fontMetrics().averageCharWidth();
   SetupGrid->setColumnWidth(0, 50 * charWidth);
   SetupGrid->setMinimumSize(76 * charWidth, 140);
-  ModifyButton = new QPushButton(QStringLiteral("&Modify"), setupBox);
-  NewButton = new QPushButton(QStringLiteral("&New"), setupBox);
-  DeleteButton = new QPushButton(QStringLiteral("&Delete"), setupBox);
-  auto* setupButtons = new QHBoxLayout;
-  setupButtons->addWidget(ModifyButton);
-  setupButtons->addWidget(NewButton);
-  setupButtons->addWidget(DeleteButton);
-  setupButtons->addStretch(1);
+  auto* setupButtons = NewButtonRow(
+      setupBox, {{&ModifyButton, "&Modify"}, {&NewButton, "&New"}, {&DeleteButton, "&Delete"}});
   auto* setupLayout = new QVBoxLayout(setupBox);
   setupLayout->addWidget(SetupGrid, 1);
   setupLayout->addLayout(setupButtons);
@@ -94,17 +78,12 @@ TQVEnvelopes::TQVEnvelopes(TableObject* contacts, TApollo* contactApollo, QWidge
   printerLayout->addWidget(PrinterSetupButton, 0, Qt::AlignLeft);
   printerLayout->addStretch(1);
 
-  PrintNowButton = new QPushButton(QStringLiteral("&Print Now"), this);
-  PreviewButton = new QPushButton(QStringLiteral("Pre&view"), this);
-  HelpButton = new QPushButton(QStringLiteral("&Help"), this);
-  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+  auto* runButtons = NewButtonRow(this, {},
+                                  {{&PrintNowButton, "&Print Now"},
+                                   {&PreviewButton, "Pre&view"},
+                                   {&HelpButton, "&Help"},
+                                   {&CancelButton, "Cancel"}});
   PrintNowButton->setDefault(true);
-  auto* runButtons = new QHBoxLayout;
-  runButtons->addStretch(1);
-  runButtons->addWidget(PrintNowButton);
-  runButtons->addWidget(PreviewButton);
-  runButtons->addWidget(HelpButton);
-  runButtons->addWidget(CancelButton);
   auto* panels = new QHBoxLayout;
   panels->addWidget(whatBox, 1);
   panels->addWidget(printerBox, 1);
@@ -130,16 +109,10 @@ TQVEnvelopes::TQVEnvelopes(TableObject* contacts, TApollo* contactApollo, QWidge
 }
 
 bool TQVEnvelopes::OpenEnvelopeSetupTable(const QString& directory) {
-  EnvelopeSetupTable->setDatabaseName(directory);
-  EnvelopeSetupTable->setTableName(EnvelopeSetupFileName());
-  EnvelopeSetupTable->setIndexName(QStringLiteral("DESCRIPT"));
-  if (!EnvelopeSetupTable->open()) {
-    // Without its index the table still lists its setups in file order.
-    EnvelopeSetupTable->setIndexName(QString());
-    if (!EnvelopeSetupTable->open()) {
-      Dialogs().information(parentWidget(), EnvelopeSetupOpenFailure());
-      return false;
-    }
+  if (!OpenListTable(EnvelopeSetupTable, directory, EnvelopeSetupFileName(),
+                     QStringLiteral("DESCRIPT"))) {
+    Dialogs().information(parentWidget(), EnvelopeSetupOpenFailure());
+    return false;
   }
   if (!EnvelopeSetupTable->first()) {
     Dialogs().information(parentWidget(), EnvelopeSetupTable->failureMessage());
@@ -177,22 +150,10 @@ void TQVEnvelopes::ReloadGrid() {
   SyncGridRow();
 }
 
-void TQVEnvelopes::SyncGridRow() {
-  m_syncing = true;
-  const int row = EnvelopeSetupTable->eof()
-                      ? -1
-                      : m_gridModel->rowOfRecord(EnvelopeSetupTable->recNo());
-  if (row >= 0) {
-    SetupGrid->selectRow(row);
-    SetupGrid->scrollTo(m_gridModel->index(row, 0));
-  } else {
-    SetupGrid->clearSelection();
-  }
-  m_syncing = false;
-}
+void TQVEnvelopes::SyncGridRow() { m_gridLink.showCurrent(); }
 
 void TQVEnvelopes::SetupGridRowChange() {
-  if (m_syncing) return;
+  if (m_gridLink.following()) return;
   const QModelIndex current = SetupGrid->selectionModel()->currentIndex();
   if (!current.isValid()) return;
   const int recno = m_gridModel->recordOfRow(current.row());
@@ -207,11 +168,8 @@ void TQVEnvelopes::ModifyButtonClick() {
   if (NewSetup) copy.description = QStringLiteral("{Untitled Envelope Setup Record}");
   const bool ok = EditSetup ? EditSetup(&copy) : DesignEnvelopeSetup(this, m_contacts, &copy);
   if (ok) {
-    if (copy.intelligentMail && EnvelopeSetupTable->fieldIndex(QStringLiteral("BARTYPE")) < 0) {
-      // Saying so, rather than letting the choice fall back unseen.
-      Dialogs().information(this, OldSetupTableMessage(EnvelopeSetupFileName()));
-      copy.intelligentMail = false;
-    }
+    KeepToBarCodesTableHolds(this, *EnvelopeSetupTable, EnvelopeSetupFileName(),
+                             &copy.intelligentMail);
     if (NewSetup) EnvelopeSetupTable->insert();
     CurrentSetup = copy;
     if (WriteEnvelopeSetup(*EnvelopeSetupTable, CurrentSetup)) {
@@ -233,41 +191,20 @@ void TQVEnvelopes::NewButtonClick() {
 }
 
 void TQVEnvelopes::DeleteButtonClick() {
-  if (EnvelopeSetupTable->eof()) return;
-  if (!Dialogs().question(this, QStringLiteral("Delete this record?"), true)) return;
-  (void)EnvelopeSetupTable->deleteRecord();  // says why itself when it fails
+  if (!DeleteCurrentRow(this, EnvelopeSetupTable, QStringLiteral("Delete this record?"))) return;
   ReloadGrid();
   SetEnvelopeButtons();
 }
 
-void TQVEnvelopes::TakePrinterFromDialog(const QPrinter& printer) {
-  m_pdfFile.clear();
-  if (IsPdfPrinter(printer)) {
-    SetCurrentPrinterName(PdfPrinterName());
-    m_pdfFile = printer.outputFileName();
-  } else if (!printer.printerName().isEmpty()) {
-    SetCurrentPrinterName(printer.printerName());
-  }
-}
-
 void TQVEnvelopes::PrinterSetupButtonClick() {
-  std::unique_ptr<QPrinter> printer = CreatePrinter(PrinterDeviceName(CurrentPrinterName()));
-  if (!printer) return;
-  if (Dialogs().printerSetup(this, printer.get())) TakePrinterFromDialog(*printer);
+  AskPrinterSetup(this, &m_pdfFile);
   ShowSetup();
 }
 
 void TQVEnvelopes::PrintNowButtonClick() {
   CurrentSetup = ReadEnvelopeSetup(*EnvelopeSetupTable);
   PrintFlag = true;
-  std::unique_ptr<QPrinter> printer = CreatePrinter(PrinterDeviceName(CurrentPrinterName()));
-  if (!printer) {
-    Dialogs().information(
-        this, QStringLiteral("The printer \"%1\" is not available.").arg(CurrentPrinterName()));
-    return;
-  }
-  if (!Dialogs().print(this, printer.get())) return;
-  TakePrinterFromDialog(*printer);
+  if (AskPrintDialog(this, &m_pdfFile) != PrintDialogAnswer::Chosen) return;
   ShowSetup();
   DoPrint();
   m_pdfFile.clear();

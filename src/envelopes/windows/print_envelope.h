@@ -9,12 +9,12 @@
 
 #include "envelopes/envelope_run.h"
 #include "envelopes/envelope_setup.h"
+#include "labels/windows/record_list.h"
 #include "store/apollo.h"
 #include "store/owned_table.h"
 
 class QComboBox;
 class QLabel;
-class QPrinter;
 class QPushButton;
 class QRadioButton;
 class QTableView;
@@ -93,13 +93,12 @@ class TQVEnvelopes : public QDialog {
  private:
   void ReloadGrid();
   void SyncGridRow();
-  void TakePrinterFromDialog(const QPrinter& printer);
 
   TableObject* m_contacts;
   TApollo* m_contactApollo;
   TableGridModel* m_gridModel = nullptr;
+  RecordGridLink m_gridLink;
   QString m_pdfFile;
-  bool m_syncing = false;
 };
 
 }  // namespace qv

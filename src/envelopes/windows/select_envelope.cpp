@@ -2,11 +2,8 @@
 
 #include <QDoubleSpinBox>
 #include <QFormLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -16,6 +13,7 @@
 
 #include "envelopes/envelope_setup.h"
 #include "envelopes/windows/envelope_windows.h"
+#include "labels/windows/record_list.h"
 #include "store/settings.h"
 #include "store/table_grid_model.h"
 #include "ui/dialogs.h"
@@ -148,13 +146,8 @@ TSelectEnvelope::TSelectEnvelope(QWidget* parent) : QDialog(parent) {
                                 {QStringLiteral("WIDTH"), QStringLiteral("WIDTH")},
                                 {QStringLiteral("HEIGHT"), QStringLiteral("HEIGHT")}},
                                this);
-  Grid = new QTableView(this);
-  Grid->setModel(m_model);
-  Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  Grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-  Grid->setSelectionMode(QAbstractItemView::SingleSelection);
-  Grid->verticalHeader()->hide();
-  Grid->verticalHeader()->setDefaultSectionSize(Grid->fontMetrics().height() + 6);
+  Grid = NewRecordGrid(this, m_model);
+  m_link.attach(Grid, m_model, EnvelopeTable);
   const int em = Grid->fontMetrics().horizontalAdvance(QLatin1Char('M'));
   Grid->setColumnWidth(0, 16 * em);
   Grid->setColumnWidth(1, 14 * em);
@@ -162,19 +155,10 @@ TSelectEnvelope::TSelectEnvelope(QWidget* parent) : QDialog(parent) {
   Grid->setColumnWidth(3, 6 * em);
   Grid->installEventFilter(this);
 
-  NewButton = new QPushButton(QStringLiteral("New"), this);
-  EditButton = new QPushButton(QStringLiteral("Edit"), this);
-  DeleteButton = new QPushButton(QStringLiteral("Delete"), this);
-  OkButton = new QPushButton(QStringLiteral("OK"), this);
+  auto* buttons =
+      NewButtonRow(this, {{&NewButton, "New"}, {&EditButton, "Edit"}, {&DeleteButton, "Delete"}},
+                   {{&OkButton, "OK"}, {&CancelButton, "Cancel"}});
   OkButton->setDefault(true);
-  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(NewButton);
-  buttons->addWidget(EditButton);
-  buttons->addWidget(DeleteButton);
-  buttons->addStretch();
-  buttons->addWidget(OkButton);
-  buttons->addWidget(CancelButton);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(Grid, 1);
   layout->addLayout(buttons);
@@ -191,8 +175,8 @@ TSelectEnvelope::TSelectEnvelope(QWidget* parent) : QDialog(parent) {
     if (index.isValid()) OkButtonClick();
   });
   connect(Grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-          [this](const QModelIndex& current) { gridRowChosen(current.row()); });
-  connect(EnvelopeTable, &TableObject::recordChanged, this, &TSelectEnvelope::followTable);
+          [this](const QModelIndex& current) { m_link.goToRow(current.row()); });
+  connect(EnvelopeTable, &TableObject::recordChanged, this, [this] { m_link.showCurrent(); });
 }
 
 void TSelectEnvelope::showEvent(QShowEvent* event) {
@@ -204,17 +188,12 @@ void TSelectEnvelope::FormActivate() {
   if (!m_locatePending) return;
   m_locatePending = false;
   if (!EnvelopeTable->active()) return;
-  EnvelopeTable->disableControls();
-  bool moved = EnvelopeTable->first();
   // The whole field text, letter case included; an unknown name leaves the
   // cursor at the end of the table.
-  while (moved && !EnvelopeTable->eof() &&
-         EnvelopeTable->fieldText(QStringLiteral("NAME")) != LocateName) {
-    moved = EnvelopeTable->next();
-  }
-  EnvelopeTable->enableControls();
-  if (!moved) Dialogs().information(this, EnvelopeTable->failureMessage());
-  followTable();
+  GoToFirstRow(this, EnvelopeTable, [this](const TableObject& t) {
+    return t.fieldText(QStringLiteral("NAME")) == LocateName;
+  });
+  m_link.showCurrent();
 }
 
 bool TSelectEnvelope::IsUserDefined() const {
@@ -275,8 +254,7 @@ void TSelectEnvelope::DeleteEnvelopeClick() {
     Dialogs().information(this, QStringLiteral("You may only delete User Defined envelopes"));
     return;
   }
-  if (!Dialogs().question(this, QStringLiteral("Delete this envelope?"), true)) return;
-  (void)EnvelopeTable->deleteRecord();  // says why itself when it fails
+  (void)DeleteCurrentRow(this, EnvelopeTable, QStringLiteral("Delete this envelope?"));
 }
 
 void TSelectEnvelope::OkButtonClick() {
@@ -285,35 +263,6 @@ void TSelectEnvelope::OkButtonClick() {
     return;
   }
   accept();
-}
-
-void TSelectEnvelope::followTable() {
-  if (EnvelopeTable->state() != TableObject::State::Browse &&
-      EnvelopeTable->state() != TableObject::State::Inactive) {
-    return;
-  }
-  m_following = true;
-  const int row = EnvelopeTable->active() && !EnvelopeTable->eof()
-                      ? m_model->rowOfRecord(EnvelopeTable->recNo())
-                      : -1;
-  if (row < 0) {
-    Grid->selectionModel()->clear();
-  } else {
-    const QModelIndex index = m_model->index(row, 0);
-    Grid->selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    Grid->scrollTo(index);
-  }
-  m_following = false;
-}
-
-void TSelectEnvelope::gridRowChosen(int row) {
-  if (m_following || row < 0) return;
-  if (EnvelopeTable->active() && !EnvelopeTable->eof() &&
-      row == m_model->rowOfRecord(EnvelopeTable->recNo())) {
-    return;
-  }
-  m_model->moveToRow(row);
 }
 
 bool TSelectEnvelope::eventFilter(QObject* watched, QEvent* event) {

@@ -8,9 +8,10 @@
 #include <QString>
 #include <functional>
 
+#include "labels/windows/record_list.h"
 #include "store/apollo.h"
-#include "store/table_object.h"
 #include "store/owned_table.h"
+#include "store/table_object.h"
 
 class QDoubleSpinBox;
 class QLineEdit;
@@ -93,14 +94,13 @@ class TSelectEnvelope : public QDialog {
 
  private:
   bool runEdit(TEnvelopeEdit& edit);
-  void followTable();
-  void gridRowChosen(int row);
   // Writes the entry dialog's size into the row being edited or added.
   bool WriteSize(const TEnvelopeEdit& edit);
 
   TableGridModel* m_model = nullptr;
+  // The grid highlights the table's current record, none at the end.
+  RecordGridLink m_link;
   bool m_locatePending = true;
-  bool m_following = false;
 };
 
 // A size chosen in the dialog.

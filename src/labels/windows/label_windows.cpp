@@ -28,9 +28,9 @@ void WindowJobHost::progress(const QString& text) {
 
 void WindowJobHost::processPendingEvents() { QCoreApplication::processEvents(); }
 
-// ---- TLabelPrintStatus
+// ---- TPrintJobStatus
 
-TLabelPrintStatus::TLabelPrintStatus(TLabelPrint& job, QWidget* parent)
+TPrintJobStatus::TPrintJobStatus(PrintJob& job, QWidget* parent)
     : TPrintStatusForm(parent), m_job(job) {
   setWindowTitle(job.Caption());
   setPrintMode(job.printMode());
@@ -38,17 +38,20 @@ TLabelPrintStatus::TLabelPrintStatus(TLabelPrint& job, QWidget* parent)
   setCanvas(&job.Report());
 }
 
-void TLabelPrintStatus::runJob() { m_job.FormActivate(); }
+void TPrintJobStatus::runJob() { m_job.FormActivate(); }
 
 // The job asks its own question and aborts its report on Yes.
-bool TLabelPrintStatus::confirmCancel() {
+bool TPrintJobStatus::confirmCancel() {
   m_job.CancelButtonClick();
   return m_job.Aborted();
 }
 
-void TLabelPrintStatus::stopJob() { m_job.Stop(); }
+void TPrintJobStatus::stopJob() { m_job.Stop(); }
 
-QString TLabelPrintStatus::outcomeText() const { return m_job.OutcomeText(); }
+QString TPrintJobStatus::outcomeText() const { return m_job.OutcomeText(); }
+
+TLabelPrintStatus::TLabelPrintStatus(TLabelPrint& job, QWidget* parent)
+    : TPrintJobStatus(job, parent), m_labelJob(job) {}
 
 // ---- TSortBulkMailForm
 
@@ -113,6 +116,15 @@ void TSortBulkMailForm::reject() {
 
 // ---- Hooks
 
+std::function<void(QIODevice&)> PreviewWindowHook(QWidget* parent, const QString& caption) {
+  return [parent, caption](QIODevice& stream) {
+    TPreviewForm form(parent);
+    form.setWindowTitle(caption);
+    form.setStream(&stream);
+    form.exec();
+  };
+}
+
 LabelRunHooks LabelWindowHooks(WindowJobHost& host, QWidget* parent) {
   LabelRunHooks hooks;
   hooks.presort = [&host, parent](TSortBulkMail& sorter) {
@@ -124,12 +136,7 @@ LabelRunHooks LabelWindowHooks(WindowJobHost& host, QWidget* parent) {
     TLabelPrintStatus form(job, parent);
     form.exec();
   };
-  hooks.preview = [parent](QIODevice& stream) {
-    TPreviewForm form(parent);
-    form.setWindowTitle(QStringLiteral("Preview Labels"));
-    form.setStream(&stream);
-    form.exec();
-  };
+  hooks.preview = PreviewWindowHook(parent, QStringLiteral("Preview Labels"));
   return hooks;
 }
 

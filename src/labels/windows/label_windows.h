@@ -14,11 +14,13 @@
 #include "preview/status_form.h"
 
 class QCheckBox;
+class QIODevice;
 class QLabel;
 class QPushButton;
 
 namespace qv {
 
+class PrintJob;
 class TLabelPrint;
 class TSortBulkMail;
 
@@ -43,15 +45,14 @@ class WindowJobHost : public JobHost {
   std::function<void(const QString&)> m_display;
 };
 
-// The label printer's status window. Cancel (printing) goes to the job,
-// which asks "Cancel Label Printing?"; Stop (previewing) ends the run after
-// the current label and keeps its pages.
-class TLabelPrintStatus : public TPrintStatusForm {
+// The status window a print job runs in. Cancel (printing) goes to the
+// job, which asks its question, if it has one, and aborts its report; Stop
+// (previewing) ends the run after the current piece and keeps its pages.
+class TPrintJobStatus : public TPrintStatusForm {
   Q_OBJECT
 
  public:
-  explicit TLabelPrintStatus(TLabelPrint& job, QWidget* parent = nullptr);
-  TLabelPrint& job() const { return m_job; }
+  explicit TPrintJobStatus(PrintJob& job, QWidget* parent = nullptr);
 
  protected:
   void runJob() override;
@@ -60,8 +61,33 @@ class TLabelPrintStatus : public TPrintStatusForm {
   QString outcomeText() const override;
 
  private:
-  TLabelPrint& m_job;
+  PrintJob& m_job;
 };
+
+// The label printer's status window; the job asks "Cancel Label Printing?".
+class TLabelPrintStatus : public TPrintJobStatus {
+  Q_OBJECT
+
+ public:
+  explicit TLabelPrintStatus(TLabelPrint& job, QWidget* parent = nullptr);
+  TLabelPrint& job() const { return m_labelJob; }
+
+ private:
+  TLabelPrint& m_labelJob;
+};
+
+// A run hook that runs `Job` in TPrintJobStatus, modal over `parent`.
+template <class Job>
+std::function<void(Job&)> StatusWindowHook(QWidget* parent) {
+  return [parent](Job& job) {
+    TPrintJobStatus form(job, parent);
+    form.exec();
+  };
+}
+
+// A run hook that shows a finished preview's page stream in TPreviewForm
+// captioned `caption`, modal over `parent`.
+std::function<void(QIODevice&)> PreviewWindowHook(QWidget* parent, const QString& caption);
 
 // The presort window: runs DoTheSort once when first shown, shows its
 // progress, and closes with OK when the presort finished (the done box

@@ -1,7 +1,5 @@
 #include "labels/windows/print_labels.h"
 
-#include <algorithm>
-
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -10,20 +8,20 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "labels/windows/label_designer.h"
 #include "labels/windows/label_windows.h"
-#include "store/table_grid_model.h"
+#include "labels/windows/record_list.h"
 #include "render/printers.h"
+#include "store/table_grid_model.h"
 #include "store/table_object.h"
-#include "labels/imb.h"
 #include "ui/dialogs.h"
 
 namespace qv {
@@ -35,11 +33,7 @@ constexpr int kMaxCopies = 999;
 }  // namespace
 
 bool DesignLabelSetup(QWidget* parent, TableObject* contacts, LabelSetup* record) {
-  TDesignLabel designer(contacts, parent);
-  designer.Setup = *record;
-  if (designer.exec() != QDialog::Accepted) return false;
-  *record = designer.Setup;
-  return true;
+  return EditInDesigner<TDesignLabel>(parent, contacts, record);
 }
 
 TQVLabels::TQVLabels(TableObject* contacts, TApollo* contactApollo, QWidget* parent)
@@ -48,32 +42,21 @@ TQVLabels::TQVLabels(TableObject* contacts, TApollo* contactApollo, QWidget* par
   setModal(true);
   LabelSetupEnv.SetDeleted(true);
 
-  SetupGrid = new QTableView(this);
-  SetupGrid->setObjectName(QStringLiteral("SetupGrid"));
   m_gridModel = new TableGridModel(
       LabelSetupTable,
       {{QStringLiteral("DESCRIPT"), QStringLiteral("Description")},
        {QStringLiteral("USERLABELN"), QStringLiteral("Label Type")}},
       this);
-  SetupGrid->setModel(m_gridModel);
-  SetupGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
-  SetupGrid->setSelectionMode(QAbstractItemView::SingleSelection);
-  SetupGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  SetupGrid->verticalHeader()->hide();
-  SetupGrid->verticalHeader()->setDefaultSectionSize(SetupGrid->fontMetrics().height() + 6);
+  SetupGrid = NewRecordGrid(this, m_gridModel);
+  SetupGrid->setObjectName(QStringLiteral("SetupGrid"));
+  m_gridLink.attach(SetupGrid, m_gridModel, LabelSetupTable);
   SetupGrid->horizontalHeader()->setStretchLastSection(true);
   const int charWidth = SetupGrid->fontMetrics().averageCharWidth();
   SetupGrid->setColumnWidth(0, 38 * charWidth);
   SetupGrid->setMinimumSize(75 * charWidth, 150);
 
-  ModifyButton = new QPushButton(QStringLiteral("&Modify"), this);
-  NewButton = new QPushButton(QStringLiteral("&New"), this);
-  DeleteButton = new QPushButton(QStringLiteral("&Delete"), this);
-  auto* setupButtons = new QHBoxLayout;
-  setupButtons->addWidget(ModifyButton);
-  setupButtons->addWidget(NewButton);
-  setupButtons->addWidget(DeleteButton);
-  setupButtons->addStretch(1);
+  auto* setupButtons = NewButtonRow(
+      this, {{&ModifyButton, "&Modify"}, {&NewButton, "&New"}, {&DeleteButton, "&Delete"}});
 
   auto* whatBox = new QGroupBox(QStringLiteral("What to print"), this);
   rbQAll = new QRadioButton(QStringLiteral("&All records"), whatBox);
@@ -155,17 +138,10 @@ TQVLabels::TQVLabels(TableObject* contacts, TApollo* contactApollo, QWidget* par
 }
 
 bool TQVLabels::OpenLabelSetupTable(const QString& directory) {
-  LabelSetupTable->setDatabaseName(directory);
-  LabelSetupTable->setTableName(LabelSetupFileName());
-  LabelSetupTable->setIndexName(QStringLiteral("DESCRIPT"));
-  if (!LabelSetupTable->open()) {
-    // A table without its index still lists its setups in file order.
-    LabelSetupTable->setIndexName(QString());
-    if (!LabelSetupTable->open()) {
-      Dialogs().information(parentWidget(),
-                            QStringLiteral("Unable to Open QVPLSU.DBF (label setup file)"));
-      return false;
-    }
+  if (!OpenListTable(LabelSetupTable, directory, LabelSetupFileName(),
+                     QStringLiteral("DESCRIPT"))) {
+    Dialogs().information(parentWidget(), LabelSetupOpenFailure());
+    return false;
   }
   if (!LabelSetupTable->first()) {
     Dialogs().information(parentWidget(), LabelSetupTable->failureMessage());
@@ -215,20 +191,10 @@ void TQVLabels::ReloadGrid() {
   SyncGridRow();
 }
 
-void TQVLabels::SyncGridRow() {
-  m_syncing = true;
-  const int row = LabelSetupTable->eof() ? -1 : m_gridModel->rowOfRecord(LabelSetupTable->recNo());
-  if (row >= 0) {
-    SetupGrid->selectRow(row);
-    SetupGrid->scrollTo(m_gridModel->index(row, 0));
-  } else {
-    SetupGrid->clearSelection();
-  }
-  m_syncing = false;
-}
+void TQVLabels::SyncGridRow() { m_gridLink.showCurrent(); }
 
 void TQVLabels::SetupGridRowChange() {
-  if (m_syncing) return;
+  if (m_gridLink.following()) return;
   const QModelIndex current = SetupGrid->selectionModel()->currentIndex();
   if (!current.isValid()) return;
   const int recno = m_gridModel->recordOfRow(current.row());
@@ -244,11 +210,7 @@ void TQVLabels::ModifyButtonClick() {
   if (NewSetup) copy.description = QStringLiteral("{Untitled Label Setup Record}");
   const bool ok = EditSetup ? EditSetup(&copy) : DesignLabelSetup(this, m_contacts, &copy);
   if (ok) {
-    if (copy.intelligentMail && LabelSetupTable->fieldIndex(QStringLiteral("BARTYPE")) < 0) {
-      // Saying so, rather than letting the choice fall back unseen.
-      Dialogs().information(this, OldSetupTableMessage(QStringLiteral("QVPLSU.DBF")));
-      copy.intelligentMail = false;
-    }
+    KeepToBarCodesTableHolds(this, *LabelSetupTable, LabelSetupFileName(), &copy.intelligentMail);
     if (NewSetup) LabelSetupTable->insert();
     WorkingRecord = copy;
     if (WriteLabelSetup(*LabelSetupTable, WorkingRecord)) {
@@ -269,9 +231,7 @@ void TQVLabels::NewButtonClick() {
 }
 
 void TQVLabels::DeleteButtonClick() {
-  if (LabelSetupTable->eof()) return;
-  if (!Dialogs().question(this, QStringLiteral("Delete this record?"), true)) return;
-  (void)LabelSetupTable->deleteRecord();  // says why itself when it fails
+  if (!DeleteCurrentRow(this, LabelSetupTable, QStringLiteral("Delete this record?"))) return;
   ReloadGrid();
   SetButtons();
 }
@@ -301,35 +261,17 @@ void TQVLabels::PrinterListChange(int index) {
 }
 
 void TQVLabels::PrinterSetupButtonClick() {
-  std::unique_ptr<QPrinter> printer = CreatePrinter(PrinterDeviceName(CurrentPrinterName()));
-  if (!printer) return;
-  if (Dialogs().printerSetup(this, printer.get())) TakePrinterFromDialog(*printer);
+  AskPrinterSetup(this, &m_pdfFile);
   FillPrinterList();
-}
-
-void TQVLabels::TakePrinterFromDialog(const QPrinter& printer) {
-  m_pdfFile.clear();
-  if (IsPdfPrinter(printer)) {
-    SetCurrentPrinterName(PdfPrinterName());
-    m_pdfFile = printer.outputFileName();
-  } else if (!printer.printerName().isEmpty()) {
-    SetCurrentPrinterName(printer.printerName());
-  }
 }
 
 void TQVLabels::PrintNowButtonClick() {
   WorkingRecord = ReadLabelSetup(*LabelSetupTable);
   PrintFlag = true;
-  std::unique_ptr<QPrinter> printer = CreatePrinter(PrinterDeviceName(CurrentPrinterName()));
-  if (!printer) {
-    Dialogs().information(
-        this, QStringLiteral("The printer \"%1\" is not available.").arg(CurrentPrinterName()));
-    FillPrinterList();
-    return;
-  }
-  if (!Dialogs().print(this, printer.get())) return;
-  TakePrinterFromDialog(*printer);
+  const PrintDialogAnswer answer = AskPrintDialog(this, &m_pdfFile);
+  if (answer == PrintDialogAnswer::Cancelled) return;
   FillPrinterList();
+  if (answer == PrintDialogAnswer::PrinterGone) return;
   DoPrint();
   m_pdfFile.clear();
 }

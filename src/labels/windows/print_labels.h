@@ -11,12 +11,12 @@
 
 #include "labels/label_run.h"
 #include "labels/label_setup.h"
+#include "labels/windows/record_list.h"
 #include "store/apollo.h"
 #include "store/owned_table.h"
 
 class QCheckBox;
 class QComboBox;
-class QPrinter;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
@@ -117,14 +117,12 @@ class TQVLabels : public QDialog {
   // The grid's current row follows the table's current record.
   void SyncGridRow();
   void ReloadGrid();
-  // The printer the run prints on, taken from the Print dialog's answer.
-  void TakePrinterFromDialog(const QPrinter& printer);
 
   TableObject* m_contacts;
   TApollo* m_contactApollo;
   TableGridModel* m_gridModel = nullptr;
-  QString m_pdfFile;  // chosen in the Print dialog for this run only
-  bool m_syncing = false;
+  RecordGridLink m_gridLink;
+  QString m_pdfFile;         // chosen in the Print dialog for this run only
   bool m_alignment = false;  // the run is the alignment page
 };
 

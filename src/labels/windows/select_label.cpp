@@ -1,22 +1,22 @@
 #include "labels/windows/select_label.h"
 
-#include "store/label_geometry.h"
-
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QListWidget>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "store/table_grid_model.h"
+#include "labels/windows/record_list.h"
+#include "store/label_geometry.h"
 #include "store/settings.h"
+#include "store/table_grid_model.h"
 #include "ui/dialogs.h"
 
 namespace qv {
@@ -125,36 +125,22 @@ TSelectLabel::TSelectLabel(QWidget* parent) : QDialog(parent) {
                                 {"SHEETDEPTH", "Page Height"},
                                 {"PAPERSIZE", "Paper Size"}},
                                this);
-  Grid = new QTableView(this);
-  Grid->setModel(m_model);
-  Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  Grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-  Grid->setSelectionMode(QAbstractItemView::SingleSelection);
-  Grid->verticalHeader()->hide();
+  Grid = NewRecordGrid(this, m_model);
+  m_link.attach(Grid, m_model, LabelTable);
   Grid->horizontalHeader()->setStretchLastSection(false);
   Grid->setColumnWidth(0, 260);
-  // Compact rows and number columns as wide as their titles, so most of
-  // a stock's sizes show without scrolling.
-  Grid->verticalHeader()->setDefaultSectionSize(Grid->fontMetrics().height() + 6);
+  // Number columns as wide as their titles, so most of a stock's sizes show
+  // without scrolling.
   for (int c = 1; c < m_model->columnCount(); ++c) {
     Grid->setColumnWidth(c, Grid->fontMetrics().horizontalAdvance(
                                 m_model->headerData(c, Qt::Horizontal).toString()) + 16);
   }
   Grid->installEventFilter(this);
 
-  NewButton = new QPushButton("New", this);
-  EditButton = new QPushButton("Edit", this);
-  DeleteButton = new QPushButton("Delete", this);
-  OkButton = new QPushButton("OK", this);
+  auto* buttons =
+      NewButtonRow(this, {{&NewButton, "New"}, {&EditButton, "Edit"}, {&DeleteButton, "Delete"}},
+                   {{&OkButton, "OK"}, {&CancelButton, "Cancel"}});
   OkButton->setDefault(true);
-  CancelButton = new QPushButton("Cancel", this);
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(NewButton);
-  buttons->addWidget(EditButton);
-  buttons->addWidget(DeleteButton);
-  buttons->addStretch();
-  buttons->addWidget(OkButton);
-  buttons->addWidget(CancelButton);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(printerBox);
@@ -180,8 +166,8 @@ TSelectLabel::TSelectLabel(QWidget* parent) : QDialog(parent) {
     if (index.isValid()) OkButtonClick();
   });
   connect(Grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-          [this](const QModelIndex& current) { gridRowChosen(current.row()); });
-  connect(LabelTable, &TableObject::recordChanged, this, &TSelectLabel::followTable);
+          [this](const QModelIndex& current) { m_link.goToRow(current.row()); });
+  connect(LabelTable, &TableObject::recordChanged, this, [this] { m_link.showCurrent(); });
 }
 
 void TSelectLabel::showEvent(QShowEvent* event) {
@@ -200,15 +186,10 @@ void TSelectLabel::FormActivate() {
     rbDotMatrixClick();
   }
   if (!LabelTable->active()) return;
-  // One grid update for the whole walk.
-  LabelTable->disableControls();
-  bool moved = LabelTable->first();
-  while (moved && !LabelTable->eof() &&
-         TrimRight(LabelTable->fieldText("USERDESC")) != TrimRight(PassedDescription)) {
-    moved = LabelTable->next();
-  }
-  LabelTable->enableControls();
-  if (!moved) Dialogs().information(this, LabelTable->failureMessage());
+  const QString wanted = TrimRight(PassedDescription);
+  GoToFirstRow(this, LabelTable, [&wanted](const TableObject& t) {
+    return TrimRight(t.fieldText("USERDESC")) == wanted;
+  });
 }
 
 void TSelectLabel::rbLaserClick() {
@@ -269,8 +250,7 @@ void TSelectLabel::DeleteButtonClick() {
                                ? "Are you sure you wish to delete this label?"
                                : "This is a predefined Avery label. Are you sure you wish "
                                  "to delete it?";
-  if (!Dialogs().question(this, question, true)) return;
-  (void)LabelTable->deleteRecord();  // says why itself when it fails
+  (void)DeleteCurrentRow(this, LabelTable, question);
 }
 
 void TSelectLabel::FindEditChange(const QString& text) {
@@ -306,35 +286,7 @@ void TSelectLabel::OkButtonClick() {
   accept();
 }
 
-int TSelectLabel::currentGridRow() const {
-  if (!LabelTable->active() || LabelTable->eof()) return -1;
-  return m_model->rowOfRecord(LabelTable->recNo());
-}
-
-void TSelectLabel::followTable() {
-  // Values typed into a pending record are no move.
-  if (LabelTable->state() != TableObject::State::Browse &&
-      LabelTable->state() != TableObject::State::Inactive) {
-    return;
-  }
-  m_following = true;
-  const int row = currentGridRow();
-  if (row < 0) {
-    Grid->selectionModel()->clear();
-  } else {
-    const QModelIndex index = m_model->index(row, 0);
-    Grid->selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    Grid->scrollTo(index);
-  }
-  m_following = false;
-}
-
-void TSelectLabel::gridRowChosen(int row) {
-  if (m_following || row < 0) return;
-  if (row == currentGridRow()) return;
-  m_model->moveToRow(row);
-}
+int TSelectLabel::currentGridRow() const { return m_link.currentRow(); }
 
 bool TSelectLabel::eventFilter(QObject* watched, QEvent* event) {
   if (watched == Grid && event->type() == QEvent::KeyPress) {
@@ -354,17 +306,8 @@ bool ChooseLabelDefinition(QWidget* parent, const QString& directory, const QStr
                            const std::function<bool(TSelectLabel&)>& run) {
   TSelectLabel dialog(parent);
   TableObject& table = *dialog.LabelTable;
-  table.setDatabaseName(directory.isEmpty() ? ProgramDirectory() : directory);
-  table.setTableName("QVPLBLS.DBF");
-  table.setIndexName("USERDESC");
-  bool opened = table.open();
-  if (!opened) {
-    // A damaged or missing index still leaves the definitions usable, in
-    // the order they were added.
-    table.setIndexName(QString());
-    opened = table.open();
-  }
-  if (!opened) {
+  if (!OpenListTable(&table, directory.isEmpty() ? ProgramDirectory() : directory, "QVPLBLS.DBF",
+                     "USERDESC")) {
     Dialogs().information(parent, "We were unable to open the label definition file: QVPLBLS.DBF");
     return false;
   }

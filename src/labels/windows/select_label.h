@@ -10,9 +10,10 @@
 #include <functional>
 
 #include "labels/windows/label_edit.h"
+#include "labels/windows/record_list.h"
 #include "store/apollo.h"
-#include "store/table_object.h"
 #include "store/owned_table.h"
+#include "store/table_object.h"
 
 class QLineEdit;
 class QListWidget;
@@ -86,13 +87,11 @@ class TSelectLabel : public QDialog {
 
  private:
   bool runEdit(TLabelEdit& edit);
-  // The grid highlights the table's current record, none at the end.
-  void followTable();
-  void gridRowChosen(int row);
 
   TableGridModel* m_model = nullptr;
+  // The grid highlights the table's current record, none at the end.
+  RecordGridLink m_link;
   bool m_firstActivation = true;
-  bool m_following = false;
 };
 
 // Opens QVPLBLS.DBF in `directory` (empty: the program directory) and shows

@@ -10,47 +10,16 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "labels/windows/label_windows.h"
-#include "preview/preview_form.h"
 #include "render/printers.h"
 #include "store/table_object.h"
 #include "ui/dialogs.h"
 
 namespace qv {
 
-// ---- TZipReportStatus
-
-TZipReportStatus::TZipReportStatus(TZipReport& job, QWidget* parent)
-    : TPrintStatusForm(parent), m_job(job) {
-  setWindowTitle(job.Caption());
-  setPrintMode(job.printMode());
-  setButtonCaption(job.ButtonCaption());
-  setCanvas(&job.Report());
-}
-
-void TZipReportStatus::runJob() { m_job.FormActivate(); }
-
-bool TZipReportStatus::confirmCancel() {
-  m_job.CancelButtonClick();
-  return m_job.Aborted();
-}
-
-void TZipReportStatus::stopJob() { m_job.Stop(); }
-
-QString TZipReportStatus::outcomeText() const { return m_job.OutcomeText(); }
-
 ZipReportHooks ZipReportWindowHooks(QWidget* parent) {
   ZipReportHooks hooks;
-  hooks.printReport = [parent](TZipReport& job) {
-    TZipReportStatus form(job, parent);
-    form.exec();
-  };
-  hooks.preview = [parent](QIODevice& stream) {
-    TPreviewForm form(parent);
-    form.setWindowTitle(QStringLiteral("Preview Zipcode Count"));
-    form.setStream(&stream);
-    form.exec();
-  };
+  hooks.printReport = StatusWindowHook<TZipReport>(parent);
+  hooks.preview = PreviewWindowHook(parent, QStringLiteral("Preview Zipcode Count"));
   return hooks;
 }
 

@@ -8,7 +8,7 @@
 #include <functional>
 #include <memory>
 
-#include "preview/status_form.h"
+#include "labels/windows/label_windows.h"
 #include "zipcount/zip_count.h"
 #include "zipcount/zip_report.h"
 
@@ -22,24 +22,8 @@ class TableObject;
 class TApollo;
 class WindowJobHost;
 
-// The ZIP report's status window. Cancel (printing) goes to the job, which
-// asks "Cancel Printing?"; Stop (previewing) ends the run after the
-// current line and keeps its pages.
-class TZipReportStatus : public TPrintStatusForm {
-  Q_OBJECT
-
- public:
-  explicit TZipReportStatus(TZipReport& job, QWidget* parent = nullptr);
-
- protected:
-  void runJob() override;
-  bool confirmCancel() override;
-  void stopJob() override;
-  QString outcomeText() const override;
-
- private:
-  TZipReport& m_job;
-};
+// The ZIP report's status window; the job asks "Cancel Printing?".
+using TZipReportStatus = TPrintJobStatus;
 
 // Hooks that run the report in TZipReportStatus and show a finished
 // preview in TPreviewForm captioned "Preview Zipcode Count", modal over

@@ -1,0 +1,138 @@
+#include "labels/windows/record_list.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTableView>
+
+#include "labels/imb.h"
+#include "render/printers.h"
+#include "store/table_grid_model.h"
+#include "store/table_object.h"
+#include "ui/dialogs.h"
+
+namespace qv {
+
+QTableView* NewRecordGrid(QWidget* parent, TableGridModel* model) {
+  auto* grid = new QTableView(parent);
+  grid->setModel(model);
+  grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+  grid->setSelectionMode(QAbstractItemView::SingleSelection);
+  grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  grid->verticalHeader()->hide();
+  grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+  return grid;
+}
+
+QHBoxLayout* NewButtonRow(QWidget* parent, std::initializer_list<ButtonSpec> left,
+                          std::initializer_list<ButtonSpec> right) {
+  auto* row = new QHBoxLayout;
+  auto add = [&](const ButtonSpec& spec) {
+    *spec.button = new QPushButton(QString::fromUtf8(spec.caption), parent);
+    row->addWidget(*spec.button);
+  };
+  for (const ButtonSpec& spec : left) add(spec);
+  row->addStretch(1);
+  for (const ButtonSpec& spec : right) add(spec);
+  return row;
+}
+
+void RecordGridLink::attach(QTableView* grid, TableGridModel* model, const TableObject* table) {
+  m_grid = grid;
+  m_model = model;
+  m_table = table;
+}
+
+int RecordGridLink::currentRow() const {
+  if (!m_table->active() || m_table->eof()) return -1;
+  return m_model->rowOfRecord(m_table->recNo());
+}
+
+void RecordGridLink::showCurrent() {
+  if (m_table->state() != TableObject::State::Browse &&
+      m_table->state() != TableObject::State::Inactive) {
+    return;
+  }
+  m_following = true;
+  const int row = currentRow();
+  if (row < 0) {
+    m_grid->selectionModel()->clear();
+  } else {
+    const QModelIndex index = m_model->index(row, 0);
+    m_grid->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_grid->scrollTo(index);
+  }
+  m_following = false;
+}
+
+void RecordGridLink::goToRow(int row) {
+  if (m_following || row < 0 || row == currentRow()) return;
+  (void)m_model->moveToRow(row);  // says why itself when it fails
+}
+
+bool OpenListTable(TableObject* table, const QString& directory, const QString& fileName,
+                   const QString& tag) {
+  table->setDatabaseName(directory);
+  table->setTableName(fileName);
+  table->setIndexName(tag);
+  if (table->open()) return true;
+  table->setIndexName(QString());
+  return table->open();
+}
+
+void GoToFirstRow(QWidget* parent, TableObject* table,
+                  const std::function<bool(const TableObject&)>& isRow) {
+  table->disableControls();
+  bool moved = table->first();
+  while (moved && !table->eof() && !isRow(*table)) moved = table->next();
+  table->enableControls();
+  if (!moved) Dialogs().information(parent, table->failureMessage());
+}
+
+bool DeleteCurrentRow(QWidget* parent, TableObject* table, const QString& question) {
+  if (!table->active() || table->eof()) return false;
+  if (!Dialogs().question(parent, question, true)) return false;
+  (void)table->deleteRecord();  // says why itself when it fails
+  return true;
+}
+
+void KeepToBarCodesTableHolds(QWidget* parent, const TableObject& table, const QString& fileName,
+                              bool* intelligentMail) {
+  if (!*intelligentMail || table.fieldIndex(QStringLiteral("BARTYPE")) >= 0) return;
+  // Saying so, rather than letting the choice fall back unseen.
+  Dialogs().information(parent, OldSetupTableMessage(fileName));
+  *intelligentMail = false;
+}
+
+void TakePrinterFromDialog(const QPrinter& printer, QString* pdfFile) {
+  pdfFile->clear();
+  if (IsPdfPrinter(printer)) {
+    SetCurrentPrinterName(PdfPrinterName());
+    *pdfFile = printer.outputFileName();
+  } else if (!printer.printerName().isEmpty()) {
+    SetCurrentPrinterName(printer.printerName());
+  }
+}
+
+void AskPrinterSetup(QWidget* parent, QString* pdfFile) {
+  std::unique_ptr<QPrinter> printer = CreatePrinter(PrinterDeviceName(CurrentPrinterName()));
+  if (printer && Dialogs().printerSetup(parent, printer.get())) {
+    TakePrinterFromDialog(*printer, pdfFile);
+  }
+}
+
+PrintDialogAnswer AskPrintDialog(QWidget* parent, QString* pdfFile) {
+  std::unique_ptr<QPrinter> printer = CreatePrinter(PrinterDeviceName(CurrentPrinterName()));
+  if (!printer) {
+    Dialogs().information(
+        parent, QStringLiteral("The printer \"%1\" is not available.").arg(CurrentPrinterName()));
+    return PrintDialogAnswer::PrinterGone;
+  }
+  if (!Dialogs().print(parent, printer.get())) return PrintDialogAnswer::Cancelled;
+  TakePrinterFromDialog(*printer, pdfFile);
+  return PrintDialogAnswer::Chosen;
+}
+
+}  // namespace qv

@@ -1,0 +1,101 @@
+// What the setup and stock list dialogs of labels and envelopes share: a
+// read-only grid over a small table whose highlighted row follows the
+// table's current record, the rows of buttons around it, the table opened
+// on its index (or in file order when the index will not open), the walk to
+// the row the dialog starts on, the delete question, and the Print and
+// Printer Setup dialogs that choose the printer a run prints on.
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <initializer_list>
+
+class QHBoxLayout;
+class QPrinter;
+class QPushButton;
+class QTableView;
+class QWidget;
+
+namespace qv {
+
+class TableGridModel;
+class TableObject;
+
+// A grid showing `model` a whole row at a time, read-only, one row
+// highlighted, in compact rows without row numbers.
+QTableView* NewRecordGrid(QWidget* parent, TableGridModel* model);
+
+struct ButtonSpec {
+  QPushButton** button;
+  const char* caption;
+};
+// A row of new buttons: `left` at its left, then a stretch, then `right`.
+QHBoxLayout* NewButtonRow(QWidget* parent, std::initializer_list<ButtonSpec> left,
+                          std::initializer_list<ButtonSpec> right = {});
+
+// Keeps a grid's highlighted row on its table's current record and tells a
+// row the user chose from one it set itself.
+class RecordGridLink {
+ public:
+  void attach(QTableView* grid, TableGridModel* model, const TableObject* table);
+  // The grid row of the table's current record; -1 at the end of the table.
+  int currentRow() const;
+  // Highlights the row of the table's current record (none at its end)
+  // without moving the table; a record being edited or added is no move.
+  void showCurrent();
+  // A row the user highlighted: its record becomes the table's current one.
+  void goToRow(int row);
+  // True while showCurrent() moves the highlight: the change is not the user's.
+  bool following() const { return m_following; }
+
+ private:
+  QTableView* m_grid = nullptr;
+  TableGridModel* m_model = nullptr;
+  const TableObject* m_table = nullptr;
+  bool m_following = false;
+};
+
+// Opens `fileName` of `directory` in the order of `tag`; a table whose
+// index will not open still lists its rows in file order. False when the
+// table itself will not open (the caller says so in its own words).
+bool OpenListTable(TableObject* table, const QString& directory, const QString& fileName,
+                   const QString& tag);
+
+// Walks from the first row to the first one `isRow` accepts, or to the end,
+// redrawing once; a failed move is told over `parent`.
+void GoToFirstRow(QWidget* parent, TableObject* table,
+                  const std::function<bool(const TableObject&)>& isRow);
+
+// Asks `question` and deletes the current row on Yes (the table says why
+// when it cannot); false when there was no row or the answer was No.
+bool DeleteCurrentRow(QWidget* parent, TableObject* table, const QString& question);
+
+// A setup table from before the Intelligent Mail barcode keeps POSTNET only:
+// says so, naming `fileName`, and turns the choice off.
+void KeepToBarCodesTableHolds(QWidget* parent, const TableObject& table, const QString& fileName,
+                              bool* intelligentMail);
+
+// The printer the user chose in a Print or Printer Setup dialog becomes the
+// current printer; the PDF printer's file goes to *pdfFile (else cleared).
+void TakePrinterFromDialog(const QPrinter& printer, QString* pdfFile);
+
+// Printer Setup on the current printer; what the user chose becomes current.
+void AskPrinterSetup(QWidget* parent, QString* pdfFile);
+
+enum class PrintDialogAnswer { PrinterGone, Cancelled, Chosen };
+// The Print dialog on the current printer; tells the user when that
+// printer is not there.
+PrintDialogAnswer AskPrintDialog(QWidget* parent, QString* pdfFile);
+
+// Edits `*setup` in `Designer` over the contact file `contacts`, modally
+// over `parent`; true, with the edited setup, when the designer was accepted.
+template <class Designer, class Setup>
+bool EditInDesigner(QWidget* parent, TableObject* contacts, Setup* setup) {
+  Designer designer(contacts, parent);
+  designer.Setup = *setup;
+  if (designer.exec() != Designer::Accepted) return false;
+  *setup = designer.Setup;
+  return true;
+}
+
+}  // namespace qv
