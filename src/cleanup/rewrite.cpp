@@ -38,6 +38,8 @@ xb::Status FieldNumber(xb::Table& t, const QString& name, int* out) {
 
 // Walks the visible records in record-number order, with the order found
 // restored afterwards whatever happened; `visit` works on the current one.
+// The walk runs as one rewrite: a kill part way has the index rebuilt at
+// the next open, and a failure leaves it to be.
 template <typename Visit>
 xb::Status WalkRecords(xb::WorkArea& area, const CleanupProgress& progress, int* count,
                        Visit visit) {
@@ -45,6 +47,8 @@ xb::Status WalkRecords(xb::WorkArea& area, const CleanupProgress& progress, int*
   XB_RETURN_IF_ERROR(area.SetOrder(0, &previous));
   std::vector<uint32_t> recnos;
   xb::Status s = area.VisibleRecnos(&recnos);
+  const bool rewriting = s.ok() && !recnos.empty();
+  if (rewriting) s = area.BeginRewrite();
   const size_t total = recnos.empty() ? 1 : recnos.size();
   for (size_t i = 0; s.ok() && i < recnos.size(); ++i) {
     s = area.Go(recnos[i]);
@@ -55,6 +59,10 @@ xb::Status WalkRecords(xb::WorkArea& area, const CleanupProgress& progress, int*
         !progress(static_cast<int>(step * 100 / total), *count)) {
       break;
     }
+  }
+  if (rewriting) {
+    const xb::Status ended = area.EndRewrite(s.ok());
+    if (s.ok()) s = ended;
   }
   const xb::Status restored = area.SetOrder(previous);
   return s.ok() ? restored : s;

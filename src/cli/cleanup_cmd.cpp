@@ -240,6 +240,7 @@ int CmdUpper(const Args& a) {
   }
   int converted = 0;
   if (s.ok()) s = ConvertToUpper(c.table, fields, a.Has("--current"), {}, &converted);
+  if (!c.table.close() && s.ok()) s = c.table.failure();
   if (!s.ok()) return Fail(s);
   std::cout << "Converted " << converted << " records\n";
   return 0;
@@ -267,6 +268,7 @@ int CmdReplace(const Args& a) {
   xb::Status s = SetQuery(c.table, a.Has("--filter") ? ArgText(a, "--filter") : QString());
   int replaced = 0;
   if (s.ok()) s = SearchAndReplace(c.table, options, {}, &replaced);
+  if (!c.table.close() && s.ok()) s = c.table.failure();
   if (!s.ok()) return Fail(s);
   std::cout << ReplacedText(replaced).toStdString() << "\n";
   return 0;
@@ -284,6 +286,7 @@ int CmdDelete(const Args& a) {
   xb::Status s = SetQuery(c.table, query);
   int deleted = 0;
   if (s.ok()) s = DeleteRecords(c.table, {}, &deleted);
+  if (!c.table.close() && s.ok()) s = c.table.failure();
   if (!s.ok()) return Fail(s);
   std::cout << DeletedText(deleted).toStdString() << "\n";
   return 0;

@@ -24,6 +24,8 @@ namespace {
 constexpr uint32_t kScanChunk = 2048;
 // The longest key the compact index format holds.
 constexpr int kMaxKeyLength = 240;
+// Records a rewrite commits between writes of the production index's pages.
+constexpr int kRewriteFlushEvery = 1024;
 
 std::string Upper(std::string_view s) {
   std::string out(s);
@@ -103,8 +105,11 @@ struct WorkArea::Rep {
   bool found = false;
 
   // Why the stale-index marker is on the disk, if it is ours.
-  enum class Stale { kNone, kBatch, kJob };
+  enum class Stale { kNone, kBatch, kJob, kRewrite };
   Stale stale = Stale::kNone;
+  // Records a rewrite committed since its production index pages last
+  // went to the file.
+  int rewritten_unflushed = 0;
 
   // The record as it was before the pending change, to move its keys.
   bool dirty = false;
@@ -831,6 +836,40 @@ Status WorkArea::MarkIndexStale() {
   return Status::OK();
 }
 
+Status WorkArea::BeginRewrite() {
+  Rep& r = *rep_;
+  XB_RETURN_IF_ERROR(Commit());
+  const Table& t = *r.table;
+  if (r.stale != Rep::Stale::kNone || !t.exclusive() || t.read_only() || !r.production ||
+      r.production->tag_count() == 0) {
+    return Status::OK();
+  }
+  XB_RETURN_IF_ERROR(MarkIndexesStale(t.path(), MarkerContents(*r.production)));
+  r.stale = Rep::Stale::kRewrite;
+  r.rewritten_unflushed = 0;
+  return Status::OK();
+}
+
+Status WorkArea::EndRewrite(bool completed) {
+  Rep& r = *rep_;
+  if (r.stale != Rep::Stale::kRewrite) return completed ? Commit() : Status::OK();
+  if (!completed) {
+    // The mark stays: whatever the job left half done is rebuilt at the
+    // next exclusive open. Later changes go out record by record again.
+    r.stale = Rep::Stale::kJob;
+    Status s = Commit();
+    const Status flushed = r.production ? r.production->Flush() : Status::OK();
+    return s.ok() ? flushed : s;
+  }
+  XB_RETURN_IF_ERROR(Commit());
+  XB_RETURN_IF_ERROR(r.table->Sync());
+  if (r.production) XB_RETURN_IF_ERROR(r.production->Sync());
+  for (auto& f : r.others) XB_RETURN_IF_ERROR(f->Sync());
+  XB_RETURN_IF_ERROR(ClearIndexesStale(r.table->path()));
+  r.stale = Rep::Stale::kNone;
+  return Status::OK();
+}
+
 Status WorkArea::Commit() {
   Rep& r = *rep_;
   // Batching was switched off on the table itself.
@@ -882,6 +921,14 @@ Status WorkArea::Commit() {
       if (!s.ok() && !s.IsNotFound()) return s;
     }
     if (has) XB_RETURN_IF_ERROR(o.file->InsertKey(o.tag, new_key, now.recno));
+  }
+  // Under a rewrite's mark the production index's pages wait, a bounded
+  // number of records' worth, and EndRewrite syncs them once.
+  if (r.stale == Rep::Stale::kRewrite && !changed.empty() &&
+      ++r.rewritten_unflushed < kRewriteFlushEvery) {
+    std::erase(changed, r.production.get());
+  } else {
+    r.rewritten_unflushed = 0;
   }
   for (IndexFile* f : changed) XB_RETURN_IF_ERROR(f->Flush());
   return Status::OK();

@@ -2,7 +2,8 @@
 // durable. The cut comes at the N-th write, truncate or sync of a job; from
 // there every operation fails, and then each file is put back as its last
 // sync left it, as the disk would hold it. Swept over every cut point of an
-// append, a record rewrite, a memo change and a pack: the table opens, at
+// append, a record rewrite, a memo change, a rewrite of every record (also
+// as a kill, which keeps every write made) and a pack: the table opens, at
 // most the record in flight is lost, memos are whole, and the index is
 // current or shown to be out of date.
 #include <gtest/gtest.h>
@@ -59,6 +60,10 @@ class PowerCutFiles {
       auto it = durable_.find(st.st_ino);
       if (it != durable_.end()) qvtest::WriteAll(entry.path().string(), it->second);
     }
+    Revive();
+  }
+  // A kill rather than a power cut: what was written stays.
+  void Revive() {
     durable_.clear();
     left_ = -1;
     cut_ = false;
@@ -193,6 +198,7 @@ TEST_F(PowerCutTest, EveryCutPointLeavesATableThatOpensWhole) {
     // old one, the new one, or (appends) one in between.
     std::function<bool(const After&)> allowed;
     bool index_must_be_current;  // a bulk job rebuilds it at the next open
+    bool killed = false;  // the cut is a kill: every write made stays
   };
   const auto old_row = [](const After& a, int i) {
     return a.names[i] == Name(i) && a.notes[i] == "note " + std::to_string(i);
@@ -202,6 +208,22 @@ TEST_F(PowerCutTest, EveryCutPointLeavesATableThatOpensWhole) {
     if (a.records < kRecords || a.records > kRecords + kBatch) return false;
     for (uint32_t i = 0; i < a.records; ++i) {
       if (!old_row(a, int(i))) return false;
+    }
+    return true;
+  };
+  const auto rewrite_all = [](WorkArea& a) {
+    XB_RETURN_IF_ERROR(a.BeginRewrite());
+    for (uint32_t r = 1; r <= kRecords; ++r) {
+      XB_RETURN_IF_ERROR(a.Go(r));
+      XB_RETURN_IF_ERROR(a.SetField(0, "R" + Name(int(r) - 1)));
+      XB_RETURN_IF_ERROR(a.Commit());
+    }
+    return a.EndRewrite(true);
+  };
+  const auto rewritten_or_old = [&](const After& a) {
+    if (a.records != kRecords) return false;
+    for (int i = 0; i < kRecords; ++i) {
+      if (!old_row(a, i) && a.names[i] != "R" + Name(i)) return false;
     }
     return true;
   };
@@ -283,6 +305,8 @@ TEST_F(PowerCutTest, EveryCutPointLeavesATableThatOpensWhole) {
          return old_row(a, 4) || a.names[4] == "ZZZ";
        },
        true},
+      {"every record rewritten", rewrite_all, rewritten_or_old, true},
+      {"every record rewritten, killed", rewrite_all, rewritten_or_old, true, true},
       {"a pack",
        [](WorkArea& a) { return a.Pack(); },
        [&](const After& a) {
@@ -308,7 +332,11 @@ TEST_F(PowerCutTest, EveryCutPointLeavesATableThatOpensWhole) {
         EXPECT_EQ(s.ok(), finished) << s.ToString();
         if (finished) ExpectKilledCopyIndexed();
       }  // what the work area writes as it goes is lost with the power
-      power.Restore(dir_.path());
+      if (job.killed) {
+        power.Revive();
+      } else {
+        power.Restore(dir_.path());
+      }
 
       std::unique_ptr<WorkArea> area;
       Status s = WorkArea::Open(path_, OpenOptions(), &settings_, &area);

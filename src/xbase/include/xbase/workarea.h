@@ -98,6 +98,18 @@ class WorkArea {
   // rebuilt at the next exclusive open. RebuildProductionIndex removes the
   // mark once the new index is in place.
   Status MarkIndexStale();
+  // For a job that rewrites many existing records (capitals, search and
+  // replace, deletion) with the orders kept current: the production index
+  // is marked stale before the first record changes, so a job cut off
+  // anywhere has its tags rebuilt at the next exclusive open, and its pages
+  // then go to the file now and then rather than with each record.
+  // EndRewrite(true) syncs the table and every index and only then removes
+  // the mark; EndRewrite(false), for a job that failed part way, writes the
+  // pages and leaves the mark. Nothing changes (each record's keys go out
+  // with it) unless the table is open exclusively for writing with a
+  // production index that has tags and no other job holds the mark.
+  Status BeginRewrite();
+  Status EndRewrite(bool completed);
 
   // ---- query ----
   // Sets the query; an empty condition clears it. A condition that does not
