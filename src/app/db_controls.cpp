@@ -43,10 +43,7 @@ void DBEdit::load() {
   if (m_loading) return;
   m_loading = true;
   setReadOnly(!editing());
-  if (xb::WorkArea* area = m_table->area()) {
-    const int index = m_table->fieldIndex(m_field);
-    if (index >= 0) setMaxLength(area->table().fields()[index].width);
-  }
+  if (const int width = m_table->fieldWidth(m_field); width > 0) setMaxLength(width);
   const QString value = m_table->active() ? m_table->fieldText(m_field) : QString();
   if (value != text()) setText(value);
   if (!hasFocus()) setCursorPosition(0);

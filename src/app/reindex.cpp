@@ -1,7 +1,6 @@
 #include "app/reindex.h"
 
 #include <QCoreApplication>
-#include <algorithm>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -9,12 +8,12 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "store/apollo.h"
 #include "store/contact_file.h"
 #include "store/support_data.h"
 #include "store/table_object.h"
-#include "xbase/index_check.h"
 #include "ui/dialogs.h"
 
 namespace qv {
@@ -25,20 +24,6 @@ constexpr int kHelpTopic = 1041;
 
 QString FromView(std::string_view s) {
   return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-// What a full check of the index finds wrong, one line a tag; empty when
-// the index is sound or missing.
-QString DamageReport(xb::Table& table, const std::string& index) {
-  if (!QFileInfo::exists(QString::fromStdString(index))) return QString();
-  std::vector<xb::TagCheck> tags;
-  const xb::Status s = xb::CheckIndex(table, index, &tags);
-  if (!s.ok()) return QString::fromStdString(s.message());
-  QStringList lines;
-  for (const xb::TagCheck& t : tags) {
-    if (!t.ok) lines << QStringLiteral("tag %1: %2").arg(FromView(t.name), FromView(t.problem));
-  }
-  return lines.join(QLatin1Char('\n'));
 }
 }  // namespace
 
@@ -105,12 +90,12 @@ void TQVReindex::DoitClick() {
     // The old index is closed for the pack (faster without it) and checked
     // first, so the user learns what was damaged; it stays on disk until
     // the new one below is whole.
-    const std::string index = m_contacts->area()->ProductionIndexPath();
+    const QString index = m_contacts->productionIndexPath();
     if (!m_apollo->CloseIndexes()) {
       Dialogs().information(this, QStringLiteral("The index of the contact file could not be "
                                                   "closed:\n") + m_apollo->LastError());
     }
-    const QString damage = DamageReport(m_contacts->area()->table(), index);
+    const QString damage = m_contacts->indexDamage(index);
     if (!damage.isEmpty()) {
       Dialogs().information(this, QStringLiteral("The index of the contact file was damaged and "
                                                  "is built anew:\n") + damage);
@@ -172,8 +157,7 @@ void TQVReindex::RebuildSupportTable(const QString& name, const QString& tag, co
     (void)TableReindex.close();  // the failure just told is the one that matters
     return;
   }
-  xb::Status s = TableReindex.area()->RebuildProductionIndex(
-      {{tag.toStdString(), key.toStdString(), std::string(), false, false}});
+  xb::Status s = TableReindex.rebuildIndex(tag, key);
   if (!TableReindex.close() && s.ok()) s = TableReindex.failure();
   if (!s.ok()) {
     Dialogs().information(this, QStringLiteral("The index of %1 could not be built:\n%2")

@@ -7,7 +7,6 @@
 #include "store/filter_text.h"
 #include "store/messages.h"
 #include "store/table_object.h"
-#include "xbase/workarea.h"
 
 namespace qv {
 
@@ -32,9 +31,7 @@ bool OpenContactsExclusively(const QString& fileName, TableObject& table) {
     Messages().information(ExclusiveOpenFailedMessage());
     return false;
   }
-  const QByteArray bytes = kNotDeletedCondition.toLatin1();
-  const xb::Status s = table.area()->Query(std::string_view(bytes.constData(), bytes.size()));
-  table.resync();
+  const xb::Status s = table.setQuery(kNotDeletedCondition);
   if (!s.ok()) {
     Messages().information(QString::fromStdString(s.ToString()));
     (void)table.close();  // the failure just told is the one that matters

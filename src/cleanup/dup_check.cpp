@@ -4,6 +4,8 @@
 #include <string_view>
 
 #include "cleanup/cleanup_text.h"
+#include "store/codepage.h"
+#include "store/table_object.h"
 #include "xbase/workarea.h"
 
 namespace qv {
@@ -202,6 +204,20 @@ xb::Status SimilarScan(xb::WorkArea& area, const DupFields& f, const CleanupProg
   return xb::Status::OK();
 }
 
+// A field as a line shows it: trimmed, in UTF-8. Plain ASCII, nearly every
+// field, is copied as it is.
+void AppendCell(std::string_view bytes, std::string* out) {
+  auto space = [](unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+  if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; })) {
+    size_t b = 0, e = bytes.size();
+    while (b < e && space(static_cast<unsigned char>(bytes[b]))) ++b;
+    while (e > b && space(static_cast<unsigned char>(bytes[e - 1]))) --e;
+    out->append(bytes.substr(b, e - b));
+    return;
+  }
+  out->append(DecodeAnsi(bytes).trimmed().toStdString());
+}
+
 }  // namespace
 
 QString DupIndexFileName() { return QStringLiteral("_chkdup.idx"); }
@@ -246,8 +262,75 @@ xb::Status RunDupCheck(xb::WorkArea& area, const DupCheckOptions& options,
   return area.GoTop();
 }
 
+xb::Status RunDupCheck(TableObject& table, const DupCheckOptions& options,
+                       const std::string& indexPath, const CleanupProgress& progress,
+                       DupCheckResult* result) {
+  *result = DupCheckResult();
+  if (!table.active()) return xb::Status::InvalidArgument("the contact file is not open");
+  const xb::Status s = RunDupCheck(*table.area(), options, indexPath, progress, result);
+  table.resync();
+  return s;
+}
+
 xb::Status ListedRecords(xb::WorkArea& area, std::vector<uint32_t>* recnos) {
   return area.VisibleRecnos(recnos);
+}
+
+xb::Status WriteListed(TableObject& table, std::initializer_list<const char*> fields,
+                       const std::function<xb::Status(const std::string&)>& write) {
+  if (!table.active()) return xb::Status::InvalidArgument("the contact file is not open");
+  xb::WorkArea& area = *table.area();
+  std::vector<uint32_t> recnos;
+  XB_RETURN_IF_ERROR(ListedRecords(area, &recnos));
+  xb::Table& t = area.table();
+  std::vector<const xb::FieldInfo*> infos;
+  for (const char* f : fields) {
+    const int i = t.FieldIndex(f);
+    infos.push_back(i < 0 ? nullptr : &t.fields()[i]);
+  }
+  // Positions in the list by record number: record number and position
+  // packed in one word sort without a lookup per comparison.
+  std::vector<uint64_t> packed(recnos.size());
+  for (size_t i = 0; i < packed.size(); ++i) packed[i] = uint64_t{recnos[i]} << 32 | i;
+  std::sort(packed.begin(), packed.end());
+  std::vector<uint32_t> byRecno(packed.size());
+  for (size_t i = 0; i < packed.size(); ++i) byRecno[i] = static_cast<uint32_t>(packed[i]);
+  std::vector<uint64_t>().swap(packed);
+  std::string lines;
+  std::vector<uint64_t> lineStart(recnos.size() + 1, 0);
+  std::vector<uint32_t> lineLength(recnos.size(), 0);
+  constexpr uint32_t kRun = 2048;
+  const size_t length = t.record_length();
+  std::string buf;
+  for (size_t i = 0; i < byRecno.size();) {
+    const uint32_t first = recnos[byRecno[i]];
+    size_t j = i;
+    while (j + 1 < byRecno.size() && recnos[byRecno[j + 1]] - first < kRun) ++j;
+    XB_RETURN_IF_ERROR(t.ReadRecords(first, recnos[byRecno[j]] - first + 1, &buf));
+    for (; i <= j; ++i) {
+      const uint32_t recno = recnos[byRecno[i]];
+      xb::RecordRef r;
+      r.data = buf.data() + static_cast<size_t>(recno - first) * length;
+      r.recno = recno;
+      lineStart[byRecno[i]] = lines.size();
+      lines.append(std::to_string(recno));
+      for (const xb::FieldInfo* f : infos) {
+        lines.push_back('\t');
+        if (f != nullptr) AppendCell(r.field(*f), &lines);
+      }
+      lines.push_back('\n');
+      lineLength[byRecno[i]] = static_cast<uint32_t>(lines.size() - lineStart[byRecno[i]]);
+    }
+  }
+  std::string out;
+  for (size_t i = 0; i < recnos.size(); ++i) {
+    out.append(lines, lineStart[i], lineLength[i]);
+    if (out.size() >= (1u << 20)) {
+      XB_RETURN_IF_ERROR(write(out));
+      out.clear();
+    }
+  }
+  return write(out);
 }
 
 QString DupCountText(int found) {

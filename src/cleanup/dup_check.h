@@ -12,6 +12,8 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,8 @@ class WorkArea;
 }
 
 namespace qv {
+
+class TableObject;
 
 // The radio group's order; stored nowhere.
 enum class DupKind { LastFirst = 0, LastInitial = 1, Street = 2, Similar = 3 };
@@ -52,9 +56,22 @@ xb::Status RunDupCheck(xb::WorkArea& area, const DupCheckOptions& options,
                        const std::string& indexPath, const CleanupProgress& progress,
                        DupCheckResult* result);
 
+// The same on the file open in `table`, whose views then follow.
+xb::Status RunDupCheck(TableObject& table, const DupCheckOptions& options,
+                       const std::string& indexPath, const CleanupProgress& progress,
+                       DupCheckResult* result);
+
 // The record numbers the current order shows, in its order: after a check,
 // the grid's rows.
 xb::Status ListedRecords(xb::WorkArea& area, std::vector<uint32_t>* recnos);
+
+// One line per record the current order shows, in its order (after a
+// check, the work index's): the record number and `fields` as the grid
+// shows them, tab-separated, in UTF-8, each ended by '\n'. The records are
+// read in record order, in runs; the lines go to `write` a large piece at
+// a time, whose failure ends the listing.
+xb::Status WriteListed(TableObject& table, std::initializer_list<const char*> fields,
+                       const std::function<xb::Status(const std::string&)>& write);
 
 // The text below the grid.
 QString DupCountText(int found);

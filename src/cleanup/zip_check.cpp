@@ -1,6 +1,7 @@
 #include "cleanup/zip_check.h"
 
 #include "cleanup/cleanup_text.h"
+#include "store/table_object.h"
 #include "xbase/workarea.h"
 
 namespace qv {
@@ -94,6 +95,17 @@ xb::Status RunStateZipCheck(xb::WorkArea& area, const StateZipRanges& ranges,
   XB_RETURN_IF_ERROR(area.KeyAddMany(name, flagged));
   XB_RETURN_IF_ERROR(area.SetOrder(workOrder));
   return area.GoTop();
+}
+
+xb::Status RunStateZipCheck(TableObject& table, const StateZipRanges& ranges,
+                            const ZipCheckOptions& options, const std::string& indexPath,
+                            const CleanupProgress& progress, ZipCheckResult* result) {
+  *result = ZipCheckResult();
+  if (!table.active()) return xb::Status::InvalidArgument("the contact file is not open");
+  const xb::Status s =
+      RunStateZipCheck(*table.area(), ranges, options, indexPath, progress, result);
+  table.resync();
+  return s;
 }
 
 QString ZipCountText(int found) {

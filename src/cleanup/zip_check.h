@@ -23,6 +23,8 @@ struct Settings;
 
 namespace qv {
 
+class TableObject;
+
 struct ZipRange {
   std::string low, high;  // stored text without trailing blanks
 };
@@ -57,6 +59,11 @@ struct ZipCheckResult {
 // skipping those carrying the deletion flag, and leaves the work index at
 // `indexPath` (replaced) as the current order, at the top.
 xb::Status RunStateZipCheck(xb::WorkArea& area, const StateZipRanges& ranges,
+                            const ZipCheckOptions& options, const std::string& indexPath,
+                            const CleanupProgress& progress, ZipCheckResult* result);
+
+// The same on the file open in `table`, whose views then follow.
+xb::Status RunStateZipCheck(TableObject& table, const StateZipRanges& ranges,
                             const ZipCheckOptions& options, const std::string& indexPath,
                             const CleanupProgress& progress, ZipCheckResult* result);
 

@@ -1,9 +1,7 @@
 #include "cli/cleanup_cmd.h"
-#include "cli/cli_common.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <algorithm>
 #include <cstdio>
 #include <iostream>
 
@@ -11,13 +9,12 @@
 #include "cleanup/dup_check.h"
 #include "cleanup/rewrite.h"
 #include "cleanup/zip_check.h"
+#include "cli/cli_common.h"
 #include "store/apollo.h"
-#include "store/codepage.h"
 #include "store/contact_file.h"
 #include "store/filter_text.h"
 #include "store/settings.h"
 #include "store/table_object.h"
-#include "xbase/workarea.h"
 
 namespace qv::cli {
 
@@ -59,91 +56,11 @@ struct Contacts {
   }
 };
 
-// A field as a line shows it: trimmed, in UTF-8. Plain ASCII, nearly every
-// field, is copied as it is.
-void AppendCell(std::string_view bytes, std::string* out) {
-  auto space = [](unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
-  if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; })) {
-    size_t b = 0, e = bytes.size();
-    while (b < e && space(static_cast<unsigned char>(bytes[b]))) ++b;
-    while (e > b && space(static_cast<unsigned char>(bytes[e - 1]))) --e;
-    out->append(bytes.substr(b, e - b));
-    return;
-  }
-  out->append(DecodeAnsi(bytes).trimmed().toStdString());
-}
-
 xb::Status WriteOut(const std::string& text) {
   if (!text.empty() && std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) {
     return xb::Status::IOError("cannot write the list to the standard output");
   }
   return xb::Status::OK();
-}
-
-// One line per record of the work index, in its order. The records are read
-// in record order, in runs, and the lines printed through one buffer.
-xb::Status PrintListed(xb::WorkArea& area, std::initializer_list<const char*> fields) {
-  std::vector<uint32_t> recnos;
-  XB_RETURN_IF_ERROR(ListedRecords(area, &recnos));
-  xb::Table& t = area.table();
-  std::vector<const xb::FieldInfo*> infos;
-  for (const char* f : fields) {
-    const int i = t.FieldIndex(f);
-    infos.push_back(i < 0 ? nullptr : &t.fields()[i]);
-  }
-  // Positions in the list by record number: record number and position
-  // packed in one word sort without a lookup per comparison.
-  std::vector<uint64_t> packed(recnos.size());
-  for (size_t i = 0; i < packed.size(); ++i) packed[i] = uint64_t{recnos[i]} << 32 | i;
-  std::sort(packed.begin(), packed.end());
-  std::vector<uint32_t> byRecno(packed.size());
-  for (size_t i = 0; i < packed.size(); ++i) byRecno[i] = static_cast<uint32_t>(packed[i]);
-  std::vector<uint64_t>().swap(packed);
-  std::string lines;
-  std::vector<uint64_t> lineStart(recnos.size() + 1, 0);
-  std::vector<uint32_t> lineLength(recnos.size(), 0);
-  constexpr uint32_t kRun = 2048;
-  const size_t length = t.record_length();
-  std::string buf;
-  for (size_t i = 0; i < byRecno.size();) {
-    const uint32_t first = recnos[byRecno[i]];
-    size_t j = i;
-    while (j + 1 < byRecno.size() && recnos[byRecno[j + 1]] - first < kRun) ++j;
-    XB_RETURN_IF_ERROR(t.ReadRecords(first, recnos[byRecno[j]] - first + 1, &buf));
-    for (; i <= j; ++i) {
-      const uint32_t recno = recnos[byRecno[i]];
-      xb::RecordRef r;
-      r.data = buf.data() + static_cast<size_t>(recno - first) * length;
-      r.recno = recno;
-      lineStart[byRecno[i]] = lines.size();
-      lines.append(std::to_string(recno));
-      for (const xb::FieldInfo* f : infos) {
-        lines.push_back('\t');
-        if (f != nullptr) AppendCell(r.field(*f), &lines);
-      }
-      lines.push_back('\n');
-      lineLength[byRecno[i]] = static_cast<uint32_t>(lines.size() - lineStart[byRecno[i]]);
-    }
-  }
-  std::string out;
-  for (size_t i = 0; i < recnos.size(); ++i) {
-    out.append(lines, lineStart[i], lineLength[i]);
-    if (out.size() >= (1u << 20)) {
-      XB_RETURN_IF_ERROR(WriteOut(out));
-      out.clear();
-    }
-  }
-  return WriteOut(out);
-}
-
-xb::Status SetQuery(TableObject& table, const QString& condition) {
-  std::string bytes;
-  if (!EncodeAnsi(condition, &bytes)) {
-    return xb::Status::InvalidArgument("the condition holds a character a contact file cannot");
-  }
-  const xb::Status s = table.area()->Query(bytes);
-  table.resync();
-  return s;
 }
 
 }  // namespace
@@ -171,8 +88,8 @@ int CmdDups(const Args& a) {
   if (!OpenContactsExclusively(FilePath(a), c.table)) return kExitError;
   const QString index = QDir(ProgramDirectory()).filePath(DupIndexFileName());
   DupCheckResult result;
-  xb::Status s = RunDupCheck(*c.table.area(), options, index.toStdString(), {}, &result);
-  if (s.ok()) s = PrintListed(*c.table.area(), {"LNAME", "FNAME", "STREET"});
+  xb::Status s = RunDupCheck(c.table, options, index.toStdString(), {}, &result);
+  if (s.ok()) s = WriteListed(c.table, {"LNAME", "FNAME", "STREET"}, WriteOut);
   if (!c.table.close() && s.ok()) s = c.table.failure();
   RemoveWorkIndex(index);
   if (!s.ok()) return Fail(s);
@@ -194,9 +111,8 @@ int CmdCheckZip(const Args& a) {
   options.includeBlanks = a.Has("--blanks");
   const QString index = dir.filePath(ZipIndexFileName());
   ZipCheckResult result;
-  xb::Status s =
-      RunStateZipCheck(*c.table.area(), ranges, options, index.toStdString(), {}, &result);
-  if (s.ok()) s = PrintListed(*c.table.area(), {"STATE", "ZIP", "LNAME", "FNAME"});
+  xb::Status s = RunStateZipCheck(c.table, ranges, options, index.toStdString(), {}, &result);
+  if (s.ok()) s = WriteListed(c.table, {"STATE", "ZIP", "LNAME", "FNAME"}, WriteOut);
   if (!c.table.close() && s.ok()) s = c.table.failure();
   RemoveWorkIndex(index);
   if (!s.ok()) return Fail(s);
@@ -234,9 +150,9 @@ int CmdUpper(const Args& a) {
     }
     if (!c.table.goToRecord(recno)) s = c.table.failure();
   } else if (a.Has("--filter")) {
-    s = SetQuery(c.table, FilterQuery(ArgText(a, "--filter")));
+    s = c.table.setQuery(FilterQuery(ArgText(a, "--filter")));
   } else {
-    s = SetQuery(c.table, kNotDeletedCondition);
+    s = c.table.setQuery(kNotDeletedCondition);
   }
   int converted = 0;
   if (s.ok()) s = ConvertToUpper(c.table, fields, a.Has("--current"), {}, &converted);
@@ -265,7 +181,7 @@ int CmdReplace(const Args& a) {
   Contacts c;
   if (!OpenContactFile(FilePath(a), c.table)) return kExitError;
   // The window runs on the main window's filter alone, or on every record.
-  xb::Status s = SetQuery(c.table, a.Has("--filter") ? ArgText(a, "--filter") : QString());
+  xb::Status s = c.table.setQuery(a.Has("--filter") ? ArgText(a, "--filter") : QString());
   int replaced = 0;
   if (s.ok()) s = SearchAndReplace(c.table, options, {}, &replaced);
   if (!c.table.close() && s.ok()) s = c.table.failure();
@@ -283,7 +199,7 @@ int CmdDelete(const Args& a) {
   QString query;
   if (a.Has("--filter")) query = ArgText(a, "--filter");
   if (a.Has("--not-filter")) query = ".not.(" + ArgText(a, "--not-filter") + ")";
-  xb::Status s = SetQuery(c.table, query);
+  xb::Status s = c.table.setQuery(query);
   int deleted = 0;
   if (s.ok()) s = DeleteRecords(c.table, {}, &deleted);
   if (!c.table.close() && s.ok()) s = c.table.failure();

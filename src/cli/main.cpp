@@ -250,8 +250,7 @@ int CmdCreate(const Args& a) {
   apollo.SetDataSource(&table);
   // The messages themselves went to the standard error stream.
   if (!CreateContactFile(path, table, apollo)) return kExitError;
-  std::cout << "created " << path.toStdString() << ", " << table.area()->order_count()
-            << " tags\n";
+  std::cout << "created " << path.toStdString() << ", " << table.tagCount() << " tags\n";
   return 0;
 }
 

@@ -10,7 +10,6 @@
 #include "store/contact_file.h"
 #include "store/contact_schema.h"
 #include "store/table_object.h"
-#include "store/codepage.h"
 #include "transfer/ascii_import.h"
 #include "transfer/copy_out.h"
 #include "transfer/dbf_import.h"
@@ -227,12 +226,9 @@ int RunExport(const Args& a, RecordWriter& writer,
   table.setReadOnly(true);
   if (!info.isFile() || !table.open()) return Fail(UnableToOpenMessage(contacts));
   const QString filter = ArgText(a, "--filter");
-  std::string condition;
-  uint32_t count = 0;
-  xb::Status s = EncodeAnsi(CopySelection(filter), &condition)
-                     ? table.area()->Query(condition)
-                     : xb::Status::InvalidArgument("the filter holds a character a contact file cannot");
-  if (s.ok()) s = table.area()->QueryRecCount(&count);
+  int count = 0;
+  xb::Status s = table.setQuery(CopySelection(filter));
+  if (s.ok()) s = table.countVisible(&count);
   if (!s.ok()) return Fail(QString::fromStdString(s.ToString()));
   if (count == 0) return Fail(NothingToCopyMessage());
   if (QFileInfo::exists(out)) {

@@ -207,6 +207,13 @@ LetterRunResult PrintLetters(TableObject& table, TApollo& apollo, const RichDocu
   result.statusText = job.StatusText();
   result.errorText = job.ErrorText();
   if (stream) result.stream = stream->takePages();
+  // A walk the contact file stopped is told as every job tells it, not only
+  // on the status screen's last line.
+  if (table.failed() &&
+      (result.errorText.isEmpty() || result.errorText == table.failureMessage())) {
+    result.errorText = table.failureMessage();
+    host.information(result.errorText);
+  }
   if (!result.errorText.isEmpty()) {
     result.outcome = LetterRunOutcome::Failed;
   } else {

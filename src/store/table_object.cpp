@@ -1,15 +1,22 @@
 #include "store/table_object.h"
 
+#include <QFileInfo>
+#include <QStringList>
 #include <cmath>
 
 #include "store/apollo_env.h"
 #include "store/codepage.h"
 #include "store/dates.h"
 #include "store/messages.h"
+#include "xbase/index_check.h"
 
 namespace qv {
 
 namespace {
+
+QString FromView(std::string_view s) {
+  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 QString TrimRight(const QString& s) {
   qsizetype n = s.size();
@@ -87,6 +94,30 @@ QString TableObject::indexProblem() const {
   return QString::fromStdString(m_area->index_status().message());
 }
 
+QString TableObject::productionIndexPath() const {
+  return m_area ? QString::fromStdString(m_area->ProductionIndexPath()) : QString();
+}
+
+int TableObject::tagCount() const { return m_area ? m_area->order_count() : 0; }
+
+QString TableObject::indexDamage(const QString& indexPath) const {
+  if (!m_area || !QFileInfo::exists(indexPath)) return QString();
+  std::vector<xb::TagCheck> tags;
+  const xb::Status s = xb::CheckIndex(m_area->table(), indexPath.toStdString(), &tags);
+  if (!s.ok()) return QString::fromStdString(s.message());
+  QStringList lines;
+  for (const xb::TagCheck& t : tags) {
+    if (!t.ok) lines << QStringLiteral("tag %1: %2").arg(FromView(t.name), FromView(t.problem));
+  }
+  return lines.join(QLatin1Char('\n'));
+}
+
+xb::Status TableObject::rebuildIndex(const QString& tag, const QString& keyExpr) {
+  if (!m_area) return xb::Status::InvalidArgument("the table is not open");
+  return m_area->RebuildProductionIndex(
+      {{tag.toStdString(), keyExpr.toStdString(), std::string(), false, false}});
+}
+
 // ---- fields ------------------------------------------------------------------
 
 int TableObject::fieldCount() const {
@@ -100,6 +131,11 @@ QString TableObject::fieldName(int index) const {
 
 int TableObject::fieldIndex(const QString& name) const {
   return m_area ? m_area->table().FieldIndex(name.toStdString()) : -1;
+}
+
+int TableObject::fieldWidth(const QString& name) const {
+  const xb::FieldInfo* f = field(name);
+  return f == nullptr ? 0 : f->width;
 }
 
 const xb::FieldInfo* TableObject::field(const QString& name, int* index) const {
@@ -269,6 +305,30 @@ int TableObject::recordCount() const {
 }
 
 bool TableObject::isEmpty() const { return !m_area || (m_area->eof() && m_area->bof()); }
+
+// ---- query -------------------------------------------------------------------
+
+QString TableObject::query() const { return m_area ? DecodeAnsi(m_area->filter()) : QString(); }
+
+xb::Status TableObject::setQuery(const QString& condition) {
+  if (!m_area) return xb::Status::InvalidArgument("the table is not open");
+  std::string bytes;
+  xb::Status s =
+      EncodeAnsi(condition, &bytes)
+          ? m_area->Query(bytes)
+          : xb::Status::InvalidArgument("the condition holds a character the file cannot");
+  resync();
+  return s;
+}
+
+xb::Status TableObject::countVisible(int* count) {
+  *count = 0;
+  if (!m_area) return xb::Status::InvalidArgument("the table is not open");
+  uint32_t n = 0;
+  XB_RETURN_IF_ERROR(m_area->QueryRecCount(&n));
+  *count = static_cast<int>(n);
+  return xb::Status::OK();
+}
 
 // ---- editing -----------------------------------------------------------------
 

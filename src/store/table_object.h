@@ -66,11 +66,22 @@ class TableObject : public QObject {
   TApolloEnv* env() const { return m_env; }
   // Why the production index is unusable, or empty.
   QString indexProblem() const;
+  // The production index file ("" while closed) and its number of tags.
+  QString productionIndexPath() const;
+  int tagCount() const;
+  // What a full check of the index file at `indexPath` finds wrong, one
+  // line a tag; empty when the index is sound or missing.
+  QString indexDamage(const QString& indexPath) const;
+  // Builds a new production index holding the one tag `tag` on `keyExpr`
+  // and puts it in place of the old one once whole; natural order after.
+  // REQUIRES: open exclusively for writing.
+  [[nodiscard]] xb::Status rebuildIndex(const QString& tag, const QString& keyExpr);
 
   // ---- fields ----
   int fieldCount() const;
   QString fieldName(int index) const;  // from 0
   int fieldIndex(const QString& name) const;  // -1 when absent
+  int fieldWidth(const QString& name) const;  // 0 when absent
   // The field's text: character fields without trailing blanks, dates in
   // the program's short date format, numbers and logicals as stored,
   // trimmed, memos as their text. "" for an unknown field, and for a memo
@@ -107,6 +118,18 @@ class TableObject : public QObject {
   int recNo() const;
   int recordCount() const;  // physical records
   bool isEmpty() const;     // no visible record
+
+  // ---- query ----
+  // The condition a record must pass to be visible, as last set ("": none).
+  QString query() const;
+  // Sets the condition ("" clears it) and stands on the first record
+  // passing it. A condition that does not compile hides every record and
+  // returns the compile error; one holding a character the file cannot is
+  // refused, the query unchanged.
+  [[nodiscard]] xb::Status setQuery(const QString& condition);
+  // The number of visible records; a condition failing on a record gives
+  // InvalidArgument "the condition fails on record N: ...".
+  [[nodiscard]] xb::Status countVisible(int* count);
 
   // ---- editing ----
   void edit();

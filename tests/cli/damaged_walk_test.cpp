@@ -1,20 +1,23 @@
 // Every walk of the contact file ends when the file fails under it. Swept
 // over the operation at which the file layer starts failing, a label run, a
-// presort, a report, the ZIP count, the memo search and the command line's
-// dump each either finish
-// with their whole output, or stop, say why in one message in the program's
-// words, and leave no half output standing as finished.
+// presort, a report, the ZIP count, the memo search, the command line's
+// dump, an envelope run and a letter run each either finish with their
+// whole output, or stop, say why in one message in the program's words,
+// and leave no half output standing as finished.
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <functional>
 
 #include "cli/dump.h"
+#include "envelopes/envelope_run.h"
 #include "failing_files.h"
 #include "labels/label_run.h"
 #include "labels/sort_bulk_mail.h"
 #include "labels_test_util.h"
+#include "letters/letter_print.h"
 #include "reports/report_run.h"
+#include "richtext/rtf.h"
 #include "store/memo_search.h"
 #include "test_support.h"
 #include "zipcount/zip_count.h"
@@ -63,6 +66,7 @@ struct Job {
 struct Reference {
   QByteArray presort;
   std::vector<std::string> dump;
+  RichDocument letter;
 };
 
 std::vector<Job> Jobs(const Reference& ref) {
@@ -156,6 +160,40 @@ std::vector<Job> Jobs(const Reference& ref) {
          if (!s.ok()) o.told << QString::fromStdString(cli::DamagedText(s));
          return o;
        }},
+      {"envelope run",
+       [](ContactFixture& fx) {
+         TestHost host;
+         Outcome o;
+         host.onEvents = [&](int round) { o.steps = round; };
+         EnvelopeRunOptions options;
+         options.selection = RecordSelection::All;
+         options.print = false;
+         options.programDirectory = fx.dir();
+         bool previewed = false;
+         EnvelopeRunHooks hooks;
+         hooks.preview = [&](QIODevice&) { previewed = true; };
+         const EnvelopeRunResult r = DoPrintEnvelopes(fx.table, fx.apollo, options, host, hooks);
+         o.finished = r.outcome == EnvelopeRunOutcome::Completed;
+         o.outputFits = o.finished ? previewed && r.envelopes == kRecords : !previewed;
+         o.told = host.notices;
+         return o;
+       }},
+      {"letter run",
+       [&ref](ContactFixture& fx) {
+         TestHost host;
+         Outcome o;
+         host.onEvents = [&](int round) { o.steps = round; };
+         LetterRunOptions options;
+         options.selection = LetterSelection::All;
+         options.pdfFile = fx.file("LETTERS.PDF");
+         QFile::remove(options.pdfFile);
+         const LetterRunResult r = PrintLetters(fx.table, fx.apollo, ref.letter, options, host);
+         o.finished = r.outcome == LetterRunOutcome::Completed;
+         const bool written = QFile::exists(options.pdfFile);
+         o.outputFits = o.finished ? written && r.letters == kRecords : !written;
+         o.told = host.notices;
+         return o;
+       }},
   };
 }
 
@@ -175,6 +213,8 @@ TEST(DamagedWalk, EveryWalkEndsAndSaysWhyWhenTheFileFailsUnderIt) {
                   ref.dump.push_back(line);
                 }).ok());
     ASSERT_EQ(ref.dump.size(), size_t(kRecords));
+    ASSERT_TRUE(
+        ReadRtf("{\\rtf1 Dear [First] [Last]\\par [Name and Address]\\par}", &ref.letter).ok);
   }
 
   qvtest::FailingFiles files;

@@ -1,13 +1,17 @@
 #include "cleanup/windows/cleanup_widgets.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
+#include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTableView>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 #include "store/table_grid_model.h"
 #include "store/table_object.h"
@@ -69,5 +73,84 @@ void FollowGridRow(QTableView* grid, TableGridModel* model, TableObject* table) 
 }
 
 void LetEventsRun() { QApplication::processEvents(); }
+
+QProgressBar* MakeGauge(QWidget* parent) {
+  auto* g = new QProgressBar(parent);
+  g->setRange(0, 100);
+  return g;
+}
+
+void AddButtonRow(QVBoxLayout* layout, std::initializer_list<QPushButton*> buttons) {
+  auto* row = new QHBoxLayout;
+  row->addStretch();
+  for (QPushButton* b : buttons) row->addWidget(b);
+  layout->addLayout(row);
+}
+
+// ---- TCheckWindow ----
+
+void TCheckWindow::addFooter(QVBoxLayout* layout, int helpTopic, QPushButton* leading) {
+  LabelCount = new QLabel(this);
+  layout->addWidget(LabelCount);
+  Gauge = MakeGauge(this);
+  Gauge->hide();
+  layout->addWidget(Gauge);
+  auto* buttons = new QHBoxLayout;
+  if (leading != nullptr) buttons->addWidget(leading);
+  buttons->addStretch();
+  CloseButton = new QPushButton(QStringLiteral("Close"), this);
+  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+  HelpButton = MakeHelpButton(this, helpTopic);
+  CancelButton->hide();
+  for (QPushButton* b : {CloseButton, CancelButton, HelpButton}) buttons->addWidget(b);
+  layout->addLayout(buttons);
+  connect(CancelButton, &QPushButton::clicked, this, &TCheckWindow::CancelButtonClick);
+}
+
+void TCheckWindow::beginCheck() {
+  m_checking = true;
+  m_cancel = false;
+  HelpButton->hide();
+  CloseButton->hide();
+  CancelButton->show();
+  Gauge->setValue(0);
+  Gauge->show();
+  LetEventsRun();
+}
+
+CleanupProgress TCheckWindow::checkProgress(const std::function<QString(int)>& countText) {
+  return [this, countText](int percent, int found) {
+    if (percent >= 1 && percent <= 99) Gauge->setValue(percent);
+    LabelCount->setText(countText(found));
+    LetEventsRun();
+    return !m_cancel;
+  };
+}
+
+void TCheckWindow::endCheck() {
+  m_checking = false;
+  HelpButton->show();
+  CloseButton->show();
+  CancelButton->hide();
+  Gauge->hide();
+}
+
+void TCheckWindow::CancelButtonClick() {
+  if (m_checking && Dialogs().question(this, QStringLiteral("Cancel operation?"), true)) {
+    m_cancel = true;
+  }
+}
+
+void TCheckWindow::closeEvent(QCloseEvent* event) {
+  if (m_checking) {
+    event->ignore();
+    return;
+  }
+  QDialog::closeEvent(event);
+}
+
+void TCheckWindow::reject() {
+  if (!m_checking) QDialog::reject();
+}
 
 }  // namespace qv

@@ -1,15 +1,23 @@
 // Pieces the data-quality windows share: the help topics, Help and F1, the
-// record navigator under a grid, and keeping a grid's current row and the
-// table's current record together.
+// record navigator under a grid, keeping a grid's current row and the
+// table's current record together, and the frame of the two check windows.
 #pragma once
 
+#include <QDialog>
 #include <QString>
+#include <functional>
+#include <initializer_list>
 
-class QDialog;
+#include "cleanup/progress.h"
+
+class QCloseEvent;
 class QHBoxLayout;
+class QLabel;
+class QProgressBar;
 class QPushButton;
 class QTableView;
 class QToolButton;
+class QVBoxLayout;
 class QWidget;
 
 namespace qv {
@@ -43,5 +51,43 @@ void FollowGridRow(QTableView* grid, TableGridModel* model, TableObject* table);
 
 // Processes pending window events so a Cancel button can be pressed.
 void LetEventsRun();
+
+// A gauge from 0 to 100.
+QProgressBar* MakeGauge(QWidget* parent);
+// `buttons` at the right end of a new row under `layout`.
+void AddButtonRow(QVBoxLayout* layout, std::initializer_list<QPushButton*> buttons);
+
+// What the duplicate check and the state and ZIP check share: the count
+// line, the gauge and the Close, Cancel and Help row under the panels, and
+// a check during which the window stays open and Cancel asks to stop.
+class TCheckWindow : public QDialog {
+ public:
+  QLabel* LabelCount;
+  QProgressBar* Gauge;
+  QPushButton* CloseButton;
+  QPushButton* CancelButton;
+  QPushButton* HelpButton;
+
+  void CancelButtonClick();
+  bool checking() const { return m_checking; }
+
+ protected:
+  using QDialog::QDialog;
+  // Adds the count line, the gauge (hidden) and the button row, which
+  // starts with `leading` (when given) left of the stretch.
+  void addFooter(QVBoxLayout* layout, int helpTopic, QPushButton* leading = nullptr);
+  // Swaps Close and Help for Cancel and starts the gauge at 0.
+  void beginCheck();
+  // The check's progress: the gauge and the count line (`countText` of
+  // the records found) follow, events run, and Cancel stops the check.
+  CleanupProgress checkProgress(const std::function<QString(int found)>& countText);
+  // Puts Close and Help back and hides the gauge.
+  void endCheck();
+  void closeEvent(QCloseEvent* event) override;
+  void reject() override;
+
+  bool m_checking = false;
+  bool m_cancel = false;
+};
 
 }  // namespace qv

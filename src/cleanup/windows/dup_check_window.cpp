@@ -1,13 +1,11 @@
 #include "cleanup/windows/dup_check_window.h"
 
 #include <QButtonGroup>
-#include <QCloseEvent>
 #include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -18,7 +16,6 @@
 #include "cleanup/windows/cleanup_widgets.h"
 #include "store/table_grid_model.h"
 #include "ui/dialogs.h"
-#include "xbase/workarea.h"
 
 namespace qv {
 
@@ -49,7 +46,7 @@ std::vector<TableGridColumn> DupColumns(bool streetFirst) {
 }  // namespace
 
 TDupCheck::TDupCheck(TApolloEnv* env, const QString& programDir, QWidget* parent)
-    : QDialog(parent), TableChkDup(new TableObject(env, this)), m_programDir(programDir) {
+    : TCheckWindow(parent), TableChkDup(new TableObject(env, this)), m_programDir(programDir) {
   setWindowTitle(QStringLiteral("Check and Repair Duplicates"));
   ApolloChkDup.SetDataSource(TableChkDup);
   auto* layout = new QVBoxLayout(this);
@@ -106,20 +103,7 @@ TDupCheck::TDupCheck(TApolloEnv* env, const QString& programDir, QWidget* parent
   layout->addWidget(ResultPanel, 1);
   ResultPanel->hide();
 
-  LabelCount = new QLabel(this);
-  layout->addWidget(LabelCount);
-  Gauge = new QProgressBar(this);
-  Gauge->setRange(0, 100);
-  Gauge->hide();
-  layout->addWidget(Gauge);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  CloseButton = new QPushButton(QStringLiteral("Close"), this);
-  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-  HelpButton = MakeHelpButton(this, kTopicDupCheck);
-  CancelButton->hide();
-  for (QPushButton* b : {CloseButton, CancelButton, HelpButton}) buttons->addWidget(b);
-  layout->addLayout(buttons);
+  addFooter(layout, kTopicDupCheck);
   resize(760, 480);
 
   connect(KindGroup, &QButtonGroup::idClicked, this, &TDupCheck::KindofCheckClick);
@@ -128,7 +112,6 @@ TDupCheck::TDupCheck(TApolloEnv* env, const QString& programDir, QWidget* parent
   connect(MergeButton, &QPushButton::clicked, this, &TDupCheck::MergeButtonClick);
   connect(SaveButton, &QPushButton::clicked, this, &TDupCheck::SaveButtonClick);
   connect(UndoButton, &QPushButton::clicked, this, &TDupCheck::UndoButtonClick);
-  connect(CancelButton, &QPushButton::clicked, this, &TDupCheck::CancelButtonClick);
   connect(CloseButton, &QPushButton::clicked, this, &TDupCheck::CloseButtonClick);
   KindofCheckClick();
 }
@@ -153,33 +136,14 @@ void TDupCheck::KindofCheckClick() {
 }
 
 void TDupCheck::CheckitButtonClick() {
-  if (m_checking || m_done || TableChkDup->area() == nullptr) return;
-  m_checking = true;
-  m_cancel = false;
+  if (m_checking || m_done || !TableChkDup->active()) return;
   SetupPanel->hide();
-  HelpButton->hide();
-  CloseButton->hide();
-  CancelButton->show();
-  Gauge->setValue(0);
-  Gauge->show();
-  LetEventsRun();
+  beginCheck();
   const DupCheckOptions o = options();
   DupCheckResult result;
-  const xb::Status s = RunDupCheck(
-      *TableChkDup->area(), o, indexPath().toStdString(),
-      [this](int percent, int found) {
-        if (percent >= 1 && percent <= 99) Gauge->setValue(percent);
-        LabelCount->setText(DupCountText(found));
-        LetEventsRun();
-        return !m_cancel;
-      },
-      &result);
-  TableChkDup->resync();
-  Gauge->hide();
-  CancelButton->hide();
-  HelpButton->show();
-  CloseButton->show();
-  m_checking = false;
+  const xb::Status s =
+      RunDupCheck(*TableChkDup, o, indexPath().toStdString(), checkProgress(DupCountText), &result);
+  endCheck();
   if (!s.ok()) {
     Dialogs().information(this, QStringLiteral("The duplicate check failed: ") +
                                     QString::fromStdString(s.ToString()));
@@ -251,29 +215,11 @@ void TDupCheck::UndoButtonClick() {
   if (m_model != nullptr) m_model->reload();
 }
 
-void TDupCheck::CancelButtonClick() {
-  if (m_checking && Dialogs().question(this, QStringLiteral("Cancel operation?"), true)) {
-    m_cancel = true;
-  }
-}
-
 void TDupCheck::CloseButtonClick() {
   if (m_checking) return;
   // A refused edit keeps the window open (post said why).
   if (TableChkDup->state() != TableObject::State::Browse && !TableChkDup->post()) return;
   accept();
-}
-
-void TDupCheck::closeEvent(QCloseEvent* event) {
-  if (m_checking) {
-    event->ignore();
-    return;
-  }
-  QDialog::closeEvent(event);
-}
-
-void TDupCheck::reject() {
-  if (!m_checking) QDialog::reject();
 }
 
 }  // namespace qv

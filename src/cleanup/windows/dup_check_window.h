@@ -7,13 +7,13 @@
 #include <QDialog>
 
 #include "cleanup/dup_check.h"
+#include "cleanup/windows/cleanup_widgets.h"
 #include "store/apollo.h"
 #include "store/table_object.h"
 
 class QButtonGroup;
 class QGroupBox;
 class QLabel;
-class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
@@ -23,7 +23,7 @@ namespace qv {
 
 class TableGridModel;
 
-class TDupCheck : public QDialog {
+class TDupCheck : public TCheckWindow {
   Q_OBJECT
 
  public:
@@ -47,11 +47,6 @@ class TDupCheck : public QDialog {
   QPushButton* MergeButton;
   QPushButton* SaveButton;
   QPushButton* UndoButton;
-  QLabel* LabelCount;
-  QProgressBar* Gauge;
-  QPushButton* CloseButton;
-  QPushButton* CancelButton;
-  QPushButton* HelpButton;
 
   TableObject* tableObject() const { return TableChkDup; }
   DupCheckOptions options() const;
@@ -63,24 +58,16 @@ class TDupCheck : public QDialog {
   void MergeButtonClick();
   void SaveButtonClick();
   void UndoButtonClick();
-  void CancelButtonClick();
   void CloseButtonClick();
 
-  bool checking() const { return m_checking; }
   bool checkDone() const { return m_done; }
   TableGridModel* gridModel() const { return m_model; }
   QString indexPath() const;
-
- protected:
-  void closeEvent(QCloseEvent* event) override;
-  void reject() override;
 
  private:
   void ShowResults(int found);
   QString m_programDir;
   TableGridModel* m_model = nullptr;
-  bool m_checking = false;
-  bool m_cancel = false;
   bool m_done = false;
 };
 

@@ -15,36 +15,16 @@
 
 #include "cleanup/windows/cleanup_widgets.h"
 #include "store/filter_text.h"
-#include "store/codepage.h"
 #include "store/table_object.h"
 #include "ui/dialogs.h"
-#include "xbase/workarea.h"
 
 namespace qv {
 
 namespace {
 
-QHBoxLayout* ButtonRow(QVBoxLayout* layout, std::initializer_list<QPushButton*> buttons) {
-  auto* row = new QHBoxLayout;
-  row->addStretch();
-  for (QPushButton* b : buttons) row->addWidget(b);
-  layout->addLayout(row);
-  return row;
-}
-
-QProgressBar* MakeGauge(QWidget* parent) {
-  auto* g = new QProgressBar(parent);
-  g->setRange(0, 100);
-  return g;
-}
-
 // Sets the query; a condition the engine refuses is said in the user's words.
 bool SetQuery(QWidget* window, TableObject* table, const QString& condition) {
-  std::string bytes;
-  xb::Status s = EncodeAnsi(condition, &bytes)
-                     ? table->area()->Query(bytes)
-                     : xb::Status::InvalidArgument("the filter holds a character the file cannot");
-  table->resync();
+  const xb::Status s = table->setQuery(condition);
   if (!s.ok()) {
     Dialogs().information(window, QStringLiteral("The records cannot be chosen: ") +
                                       QString::fromStdString(s.ToString()));
@@ -57,6 +37,45 @@ void ReportFailure(QWidget* window, const QString& what, const xb::Status& s) {
 }
 
 }  // namespace
+
+// ---- shared by Search and Replace and Delete Records ----
+
+void TBulkChange::addProgressAndButtons(QVBoxLayout* layout, const QString& doitText,
+                                        int helpTopic) {
+  ProgressPanel = new QWidget(this);
+  auto* progress = new QVBoxLayout(ProgressPanel);
+  WhatAmIDoing = new QLabel(ProgressPanel);
+  Gauge = MakeGauge(ProgressPanel);
+  progress->addWidget(WhatAmIDoing);
+  progress->addWidget(Gauge);
+  ProgressPanel->hide();
+  layout->addWidget(ProgressPanel);
+  Doit = new QPushButton(doitText, this);
+  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+  HelpButton = MakeHelpButton(this, helpTopic);
+  AddButtonRow(layout, {Doit, CancelButton, HelpButton});
+  connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+bool TBulkChange::runJob(QWidget* setupPanel, const QString& doing, const QString& stopped,
+                         const std::function<xb::Status(const CleanupProgress&)>& job) {
+  setupPanel->hide();
+  ProgressPanel->show();
+  Doit->setEnabled(false);
+  CancelButton->hide();
+  WhatAmIDoing->setText(doing);
+  LetEventsRun();
+  const xb::Status s = job([this](int percent, int) {
+    Gauge->setValue(percent);
+    LetEventsRun();
+    return true;
+  });
+  if (!s.ok()) {
+    ReportFailure(this, stopped, s);
+    reject();
+  }
+  return s.ok();
+}
 
 // ---- Convert To Uppercase ----
 
@@ -97,7 +116,7 @@ TConvertToUpper::TConvertToUpper(TableObject* table, bool hasFilter, QWidget* pa
   ConvertButton = new QPushButton(QStringLiteral("Convert"), this);
   CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
   HelpButton = MakeHelpButton(this, kTopicUpper);
-  ButtonRow(layout, {ConvertButton, CancelButton, HelpButton});
+  AddButtonRow(layout, {ConvertButton, CancelButton, HelpButton});
   connect(cAll, &QCheckBox::clicked, this, &TConvertToUpper::cAllClick);
   connect(ConvertButton, &QPushButton::clicked, this, &TConvertToUpper::ConvertButtonClick);
   connect(CancelButton, &QPushButton::clicked, this, &TConvertToUpper::CancelButtonClick);
@@ -116,14 +135,14 @@ void TConvertToUpper::cAllClick() {
 }
 
 void TConvertToUpper::ConvertButtonClick() {
-  if (m_converting || m_table->area() == nullptr) return;
+  if (m_converting || !m_table->active()) return;
   const QStringList fields = checkedFields();
   if (fields.isEmpty()) {
     Dialogs().information(this, NoUpperFieldsMessage());
     return;
   }
   HelpButton->hide();
-  const std::string savedFilter = m_table->area()->filter();
+  const QString savedFilter = m_table->query();
   const int savedRecno = m_table->recNo();
   const bool all = rAllRecords->isChecked();
   if (all) {
@@ -142,7 +161,7 @@ void TConvertToUpper::ConvertButtonClick() {
                                       &m_converted);
   Gauge->hide();
   m_converting = false;
-  const xb::Status restored = m_table->area()->Query(savedFilter);
+  const xb::Status restored = m_table->setQuery(savedFilter);
   const bool back = savedRecno <= 0 || m_table->goToRecord(savedRecno);
   m_table->resync();
   if (!s.ok()) ReportFailure(this, QStringLiteral("The conversion stopped: "), s);
@@ -164,7 +183,7 @@ void TConvertToUpper::reject() { CancelButtonClick(); }
 // ---- Search and Replace ----
 
 TSearchAndReplace::TSearchAndReplace(TableObject* table, bool hasFilter, QWidget* parent)
-    : QDialog(parent), m_table(table), m_hasFilter(hasFilter) {
+    : TBulkChange(table, parent), m_hasFilter(hasFilter) {
   setWindowTitle(QStringLiteral("Search and Replace"));
   auto* layout = new QVBoxLayout(this);
   ValuePanel = new QWidget(this);
@@ -211,31 +230,15 @@ TSearchAndReplace::TSearchAndReplace(TableObject* table, bool hasFilter, QWidget
   values->addWidget(ReplaceAll, 8, 0, 1, 2);
   values->addWidget(ReplaceFilter, 9, 0, 1, 2);
   layout->addWidget(ValuePanel);
-  ProgressPanel = new QWidget(this);
-  auto* progress = new QVBoxLayout(ProgressPanel);
-  WhatAmIDoing = new QLabel(ProgressPanel);
-  Gauge = MakeGauge(ProgressPanel);
-  progress->addWidget(WhatAmIDoing);
-  progress->addWidget(Gauge);
-  ProgressPanel->hide();
-  layout->addWidget(ProgressPanel);
-  Doit = new QPushButton(QStringLiteral("Replace Now"), this);
-  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-  HelpButton = MakeHelpButton(this, kTopicReplace);
-  ButtonRow(layout, {Doit, CancelButton, HelpButton});
+  addProgressAndButtons(layout, QStringLiteral("Replace Now"), kTopicReplace);
   connect(TargetField, &QComboBox::currentIndexChanged, this, &TSearchAndReplace::TargetFieldClick);
   connect(Doit, &QPushButton::clicked, this, &TSearchAndReplace::DoitClick);
-  connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
   TargetFieldClick();
 }
 
 void TSearchAndReplace::TargetFieldClick() {
-  int width = 30;
-  if (m_table->area() != nullptr) {
-    const int i =
-        m_table->area()->table().FieldIndex(FieldNames.value(TargetField->currentIndex()).toStdString());
-    if (i >= 0) width = m_table->area()->table().fields()[i].width;
-  }
+  const int field = m_table->fieldWidth(FieldNames.value(TargetField->currentIndex()));
+  const int width = field > 0 ? field : 30;
   FindValue->setMaxLength(width);
   ReplaceValue->setMaxLength(width);
 }
@@ -252,7 +255,7 @@ ReplaceOptions TSearchAndReplace::options() const {
 }
 
 void TSearchAndReplace::DoitClick() {
-  if (m_table->area() == nullptr) return;
+  if (!m_table->active()) return;
   const ReplaceOptions o = options();
   if (!Dialogs().titledQuestion(this, QStringLiteral("Replace"),
                                 ReplaceQuestion(o, TargetField->currentText()), true)) {
@@ -266,22 +269,10 @@ void TSearchAndReplace::DoitClick() {
 }
 
 bool TSearchAndReplace::ReplaceNow() {
-  ValuePanel->hide();
-  ProgressPanel->show();
-  Doit->setEnabled(false);
-  CancelButton->hide();
-  WhatAmIDoing->setText(QStringLiteral("Replacing Records "));
-  LetEventsRun();
-  const xb::Status s = SearchAndReplace(*m_table, options(),
-                                        [this](int percent, int) {
-                                          Gauge->setValue(percent);
-                                          LetEventsRun();
-                                          return true;
-                                        },
-                                        &m_replaced);
-  if (!s.ok()) {
-    ReportFailure(this, QStringLiteral("The replacement stopped: "), s);
-    reject();
+  if (!runJob(ValuePanel, QStringLiteral("Replacing Records "),
+              QStringLiteral("The replacement stopped: "), [this](const CleanupProgress& progress) {
+                return SearchAndReplace(*m_table, options(), progress, &m_replaced);
+              })) {
     return false;
   }
   Dialogs().information(this, ReplacedText(m_replaced));
@@ -291,7 +282,7 @@ bool TSearchAndReplace::ReplaceNow() {
 // ---- Delete Records ----
 
 TDeleteRecords::TDeleteRecords(TableObject* table, const QString& filter, QWidget* parent)
-    : QDialog(parent), m_table(table), m_filter(filter) {
+    : TBulkChange(table, parent), m_filter(filter) {
   setWindowTitle(QStringLiteral("Delete Records"));
   auto* layout = new QVBoxLayout(this);
   SetupPanel = new QWidget(this);
@@ -304,24 +295,12 @@ TDeleteRecords::TDeleteRecords(TableObject* table, const QString& filter, QWidge
   DeleteFilter->setEnabled(!filter.isEmpty());
   DeleteNotFilter->setEnabled(!filter.isEmpty());
   layout->addWidget(SetupPanel);
-  ProgressPanel = new QWidget(this);
-  auto* progress = new QVBoxLayout(ProgressPanel);
-  WhatAmIDoing = new QLabel(ProgressPanel);
-  Gauge = MakeGauge(ProgressPanel);
-  progress->addWidget(WhatAmIDoing);
-  progress->addWidget(Gauge);
-  ProgressPanel->hide();
-  layout->addWidget(ProgressPanel);
-  Doit = new QPushButton(QStringLiteral("Delete Now"), this);
-  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-  HelpButton = MakeHelpButton(this, kTopicDeleteRecords);
-  ButtonRow(layout, {Doit, CancelButton, HelpButton});
+  addProgressAndButtons(layout, QStringLiteral("Delete Now"), kTopicDeleteRecords);
   connect(Doit, &QPushButton::clicked, this, &TDeleteRecords::DoitClick);
-  connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TDeleteRecords::DoitClick() {
-  if (m_table->area() == nullptr) return;
+  if (!m_table->active()) return;
   HelpButton->hide();
   bool run = true;
   bool chosen = true;
@@ -344,22 +323,10 @@ void TDeleteRecords::DoitClick() {
 }
 
 bool TDeleteRecords::DeleteNow() {
-  ProgressPanel->show();
-  SetupPanel->hide();
-  Doit->setEnabled(false);
-  CancelButton->hide();
-  WhatAmIDoing->setText(QStringLiteral("Deleting Records "));
-  LetEventsRun();
-  const xb::Status s = DeleteRecords(*m_table,
-                                     [this](int percent, int) {
-                                       Gauge->setValue(percent);
-                                       LetEventsRun();
-                                       return true;
-                                     },
-                                     &m_deleted);
-  if (!s.ok()) {
-    ReportFailure(this, QStringLiteral("The deletion stopped: "), s);
-    reject();
+  if (!runJob(SetupPanel, QStringLiteral("Deleting Records "),
+              QStringLiteral("The deletion stopped: "), [this](const CleanupProgress& progress) {
+                return DeleteRecords(*m_table, progress, &m_deleted);
+              })) {
     return false;
   }
   Dialogs().information(this, DeletedText(m_deleted));

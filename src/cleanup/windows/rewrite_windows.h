@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <QList>
+#include <functional>
 
 #include "cleanup/rewrite.h"
 
@@ -16,6 +17,7 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QVBoxLayout;
 class QWidget;
 
 namespace qv {
@@ -56,7 +58,30 @@ class TConvertToUpper : public QDialog {
   int m_converted = 0;
 };
 
-class TSearchAndReplace : public QDialog {
+// What Search and Replace and Delete Records share: under the window's own
+// set-up panel a progress panel shown while the job runs, and the Doit,
+// Cancel and Help row.
+class TBulkChange : public QDialog {
+ public:
+  QWidget* ProgressPanel;
+  QLabel* WhatAmIDoing;
+  QProgressBar* Gauge;
+  QPushButton* Doit;
+  QPushButton* CancelButton;
+  QPushButton* HelpButton;
+
+ protected:
+  TBulkChange(TableObject* table, QWidget* parent) : QDialog(parent), m_table(table) {}
+  // Adds the progress panel (hidden) and the button row to `layout`.
+  void addProgressAndButtons(QVBoxLayout* layout, const QString& doitText, int helpTopic);
+  // Hides `setupPanel`, shows `doing` over the gauge and runs `job`. A job
+  // that fails is said as `stopped` and its reason, and the window closes.
+  bool runJob(QWidget* setupPanel, const QString& doing, const QString& stopped,
+              const std::function<xb::Status(const CleanupProgress&)>& job);
+  TableObject* m_table;
+};
+
+class TSearchAndReplace : public TBulkChange {
   Q_OBJECT
 
  public:
@@ -74,12 +99,6 @@ class TSearchAndReplace : public QDialog {
   QRadioButton* ReplaceAll;
   QRadioButton* ReplaceFilter;
   QWidget* ValuePanel;
-  QWidget* ProgressPanel;
-  QLabel* WhatAmIDoing;
-  QProgressBar* Gauge;
-  QPushButton* Doit;
-  QPushButton* CancelButton;
-  QPushButton* HelpButton;
 
   ReplaceOptions options() const;
   void TargetFieldClick();
@@ -88,12 +107,11 @@ class TSearchAndReplace : public QDialog {
 
  private:
   bool ReplaceNow();
-  TableObject* m_table;
   bool m_hasFilter;
   int m_replaced = 0;
 };
 
-class TDeleteRecords : public QDialog {
+class TDeleteRecords : public TBulkChange {
   Q_OBJECT
 
  public:
@@ -103,19 +121,12 @@ class TDeleteRecords : public QDialog {
   QRadioButton* DeleteFilter;
   QRadioButton* DeleteNotFilter;
   QWidget* SetupPanel;
-  QWidget* ProgressPanel;
-  QLabel* WhatAmIDoing;
-  QProgressBar* Gauge;
-  QPushButton* Doit;
-  QPushButton* CancelButton;
-  QPushButton* HelpButton;
 
   void DoitClick();
   int deleted() const { return m_deleted; }
 
  private:
   bool DeleteNow();
-  TableObject* m_table;
   QString m_filter;
   int m_deleted = 0;
 };

@@ -1,14 +1,12 @@
 #include "cleanup/windows/zip_check_window.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -16,7 +14,6 @@
 #include "cleanup/windows/cleanup_widgets.h"
 #include "store/table_grid_model.h"
 #include "ui/dialogs.h"
-#include "xbase/workarea.h"
 
 namespace qv {
 
@@ -32,7 +29,7 @@ QPushButton* Button(const QString& text, QWidget* parent, QHBoxLayout* row) {
 }  // namespace
 
 TStateZipCheck::TStateZipCheck(TApolloEnv* env, const QString& programDir, QWidget* parent)
-    : QDialog(parent),
+    : TCheckWindow(parent),
       TableCreate(new TableObject(env, this)),
       StateTable(new TableObject(env, this)),
       m_programDir(programDir) {
@@ -101,26 +98,13 @@ TStateZipCheck::TStateZipCheck(TApolloEnv* env, const QString& programDir, QWidg
   layout->addWidget(ResultPanel, 1);
   ResultPanel->hide();
 
-  LabelCount = new QLabel(this);
-  layout->addWidget(LabelCount);
-  Gauge = new QProgressBar(this);
-  Gauge->setRange(0, 100);
-  Gauge->hide();
-  layout->addWidget(Gauge);
-  auto* buttons = new QHBoxLayout;
-  EditStateButton = Button(QStringLiteral("Edit State/Province File"), this, buttons);
-  buttons->addStretch();
-  CloseButton = Button(QStringLiteral("Close"), this, buttons);
-  CancelButton = Button(QStringLiteral("Cancel"), this, buttons);
-  HelpButton = MakeHelpButton(this, kTopicStateZip);
-  buttons->addWidget(HelpButton);
-  CancelButton->hide();
-  layout->addLayout(buttons);
+  EditStateButton = new QPushButton(QStringLiteral("Edit State/Province File"), this);
+  addFooter(layout, kTopicStateZip, EditStateButton);
+  for (QPushButton* b : {EditStateButton, CloseButton, CancelButton}) b->setAutoDefault(false);
   resize(760, 480);
 
   connect(CheckitButton, &QPushButton::clicked, this, &TStateZipCheck::CheckitButtonClick);
   connect(EditStateButton, &QPushButton::clicked, this, &TStateZipCheck::EditStateButtonClick);
-  connect(CancelButton, &QPushButton::clicked, this, &TStateZipCheck::CancelButtonClick);
   connect(CloseButton, &QPushButton::clicked, this, &TStateZipCheck::CloseButtonClick);
   connect(StateAddButton, &QPushButton::clicked, this, [this] {
     // A blank row to fill in; it sorts first under the STATE tag.
@@ -170,21 +154,13 @@ QString TStateZipCheck::stateTablePath() const {
 }
 
 void TStateZipCheck::CheckitButtonClick() {
-  if (m_checking || m_editing || TableCreate->area() == nullptr) return;
-  HelpButton->hide();
-  CloseButton->hide();
+  if (m_checking || m_editing || !TableCreate->active()) return;
   SetupPanel->hide();
   EditStateButton->hide();
-  CancelButton->show();
-  m_checking = true;
-  m_cancel = false;
+  beginCheck();
   auto finish = [this] {
-    m_checking = false;
+    endCheck();
     EditStateButton->show();
-    HelpButton->show();
-    CloseButton->show();
-    CancelButton->hide();
-    Gauge->hide();
   };
   StateZipRanges ranges;
   if (!ReadStateZipTable(stateTablePath().toStdString(), TableCreate->env()->settings(), &ranges)
@@ -194,22 +170,11 @@ void TStateZipCheck::CheckitButtonClick() {
     SetupPanel->show();
     return;
   }
-  Gauge->setValue(0);
-  Gauge->show();
-  LetEventsRun();
   ZipCheckOptions options;
   options.includeBlanks = CheckBlanks->isChecked();
   ZipCheckResult result;
-  const xb::Status s = RunStateZipCheck(
-      *TableCreate->area(), ranges, options, indexPath().toStdString(),
-      [this](int percent, int found) {
-        if (percent >= 1 && percent <= 99) Gauge->setValue(percent);
-        LabelCount->setText(ZipCountText(found));
-        LetEventsRun();
-        return !m_cancel;
-      },
-      &result);
-  TableCreate->resync();
+  const xb::Status s = RunStateZipCheck(*TableCreate, ranges, options, indexPath().toStdString(),
+                                        checkProgress(ZipCountText), &result);
   finish();
   if (!s.ok()) {
     Dialogs().information(this, QStringLiteral("The state and ZIP check failed: ") +
@@ -250,13 +215,16 @@ void TStateZipCheck::StartEditStatePRov() {
   StateTable->setTableName(info.fileName());
   StateTable->setIndexName(QString());
   StateTable->setExclusive(true);
+  const QString tag = QStringLiteral("STATE");
   bool ok = StateTable->open();
-  if (ok && StateTable->area()->TagArea("STATE") == 0) {
-    ok = StateTable->area()->IndexTag("", "STATE", "UPPER(STATE)", "", false, false).ok();
+  // A reference table without its tag gets it once.
+  if (ok && StateApollo.TagArea(tag) == 0) {
+    ok = StateApollo.IndexTag(QString(), tag, QStringLiteral("UPPER(STATE)"), 0, false,
+                              QString()) != 0;
   }
   if (ok) {
-    ok = StateTable->area()->SetOrder(StateTable->area()->TagArea("STATE")).ok() &&
-         StateTable->area()->GoTop().ok();
+    (void)StateApollo.SetOrder(StateApollo.TagArea(tag));  // its failure is in LastError
+    ok = StateApollo.LastError().isEmpty() && StateApollo.GoTop();
   }
   if (!ok) {
     (void)StateTable->close();  // nothing was edited yet
@@ -303,30 +271,12 @@ void TStateZipCheck::EndEditStatePRov() {
   }
 }
 
-void TStateZipCheck::CancelButtonClick() {
-  if (m_checking && Dialogs().question(this, QStringLiteral("Cancel operation?"), true)) {
-    m_cancel = true;
-  }
-}
-
 void TStateZipCheck::CloseButtonClick() {
   if (m_checking) return;
   if (m_editing) EndEditStatePRov();
   // A refused edit keeps the window open (post said why).
   if (TableCreate->state() != TableObject::State::Browse && !TableCreate->post()) return;
   accept();
-}
-
-void TStateZipCheck::closeEvent(QCloseEvent* event) {
-  if (m_checking) {
-    event->ignore();
-    return;
-  }
-  QDialog::closeEvent(event);
-}
-
-void TStateZipCheck::reject() {
-  if (!m_checking) QDialog::reject();
 }
 
 }  // namespace qv

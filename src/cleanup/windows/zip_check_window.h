@@ -6,6 +6,7 @@
 
 #include <QDialog>
 
+#include "cleanup/windows/cleanup_widgets.h"
 #include "cleanup/zip_check.h"
 #include "store/apollo.h"
 #include "store/table_object.h"
@@ -13,7 +14,6 @@
 class QCheckBox;
 class QGroupBox;
 class QLabel;
-class QProgressBar;
 class QPushButton;
 class QTableView;
 
@@ -21,7 +21,7 @@ namespace qv {
 
 class TableGridModel;
 
-class TStateZipCheck : public QDialog {
+class TStateZipCheck : public TCheckWindow {
   Q_OBJECT
 
  public:
@@ -48,37 +48,24 @@ class TStateZipCheck : public QDialog {
   QPushButton* ResultEditButton;
   QPushButton* ResultSaveButton;
   QPushButton* ResultCancelButton;
-  QLabel* LabelCount;
-  QProgressBar* Gauge;
-  QPushButton* CloseButton;
-  QPushButton* CancelButton;
-  QPushButton* HelpButton;
 
   TableObject* tableObject() const { return TableCreate; }
   void CheckitButtonClick();
   void EditStateButtonClick();
   void StartEditStatePRov();
   void EndEditStatePRov();
-  void CancelButtonClick();
   void CloseButtonClick();
 
-  bool checking() const { return m_checking; }
   bool editingStates() const { return m_editing; }
   TableGridModel* resultModel() const { return m_resultModel; }
   TableGridModel* stateModel() const { return m_stateModel; }
   QString indexPath() const;
   QString stateTablePath() const;
 
- protected:
-  void closeEvent(QCloseEvent* event) override;
-  void reject() override;
-
  private:
   QString m_programDir;
   TableGridModel* m_resultModel = nullptr;
   TableGridModel* m_stateModel = nullptr;
-  bool m_checking = false;
-  bool m_cancel = false;
   bool m_editing = false;
   bool m_done = false;
 };

@@ -16,7 +16,6 @@
 #include "transfer/ascii_lines.h"
 #include "transfer/windows/transfer_widgets.h"
 #include "ui/dialogs.h"
-#include "xbase/workarea.h"
 
 namespace qv {
 
@@ -36,9 +35,7 @@ class SourceModel : public QAbstractTableModel {
   }
   QVariant data(const QModelIndex& index, int role) const override {
     if (role != Qt::DisplayRole || !index.isValid()) return QVariant();
-    xb::WorkArea* area = m_table->area();
-    if (area == nullptr || !area->Go(static_cast<uint32_t>(index.row() + 1)).ok()) return QVariant();
-    m_table->resync();
+    if (!m_table->goToRecord(index.row() + 1)) return QVariant();
     return m_table->fieldText(m_table->fieldName(index.column()));
   }
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
