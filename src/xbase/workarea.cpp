@@ -861,13 +861,15 @@ Status WorkArea::EndRewrite(bool completed) {
     const Status flushed = r.production ? r.production->Flush() : Status::OK();
     return s.ok() ? flushed : s;
   }
-  XB_RETURN_IF_ERROR(Commit());
-  XB_RETURN_IF_ERROR(r.table->Sync());
-  if (r.production) XB_RETURN_IF_ERROR(r.production->Sync());
-  for (auto& f : r.others) XB_RETURN_IF_ERROR(f->Sync());
-  XB_RETURN_IF_ERROR(ClearIndexesStale(r.table->path()));
-  r.stale = Rep::Stale::kNone;
-  return Status::OK();
+  // The table and every index on the disk, and only then the mark gone; a
+  // failure on the way keeps it, as above.
+  Status s = Commit();
+  if (s.ok()) s = r.table->Sync();
+  if (s.ok() && r.production) s = r.production->Sync();
+  for (size_t i = 0; s.ok() && i < r.others.size(); ++i) s = r.others[i]->Sync();
+  if (s.ok()) s = ClearIndexesStale(r.table->path());
+  r.stale = s.ok() ? Rep::Stale::kNone : Rep::Stale::kJob;
+  return s;
 }
 
 Status WorkArea::Commit() {

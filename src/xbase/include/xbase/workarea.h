@@ -105,7 +105,8 @@ class WorkArea {
   // then go to the file now and then rather than with each record.
   // EndRewrite(true) syncs the table and every index and only then removes
   // the mark; EndRewrite(false), for a job that failed part way, writes the
-  // pages and leaves the mark. Nothing changes (each record's keys go out
+  // pages and leaves the mark, as a failed EndRewrite(true) or a work area
+  // closed before the end does. Nothing changes (each record's keys go out
   // with it) unless the table is open exclusively for writing with a
   // production index that has tags and no other job holds the mark.
   Status BeginRewrite();
