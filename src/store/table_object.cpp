@@ -82,7 +82,7 @@ bool TableObject::open(QString* error) {
 bool TableObject::close() {
   if (!m_area) return true;
   m_pending.clear();
-  const bool ok = noteFailure(m_area->Commit());
+  const bool ok = noteFailure(m_area->Close());
   m_area.reset();
   setState(State::Inactive);
   notifyLayout();

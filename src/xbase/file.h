@@ -100,8 +100,9 @@ std::string FindFileIgnoringCase(const std::string& dir_of, const std::string& n
 // "<stem>.dbf". A job that changes the table's indexes in bulk without
 // writing them through after each record (a pack, which empties and
 // rebuilds every tag) creates it, synced, before it starts, and removes it
-// once the indexes are rebuilt and synced. Found at the next open, it
-// means that job was cut off: the production index is out of date and is
+// once the indexes are rebuilt and synced; so does a work area's writing
+// session, from its first change to its close. Found at the next open, it
+// means that job was cut off: the production index may be out of date and is
 // rebuilt from the tag definitions the marker holds (the CDX itself may be
 // half emptied). Other xBase programs ignore the file and read the CDX as
 // it is; nothing in the CDX format changes. `contents`: docs/formats/cdx.md.

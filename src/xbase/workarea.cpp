@@ -105,7 +105,7 @@ struct WorkArea::Rep {
   bool found = false;
 
   // Why the stale-index marker is on the disk, if it is ours.
-  enum class Stale { kNone, kBatch, kJob, kRewrite };
+  enum class Stale { kNone, kBatch, kJob, kRewrite, kSession };
   Stale stale = Stale::kNone;
   // Records a rewrite committed since its production index pages last
   // went to the file.
@@ -419,8 +419,16 @@ struct WorkArea::Rep {
     dirty = true;
   }
 
-  // A batch of appends is over: the table (with whatever else changed
-  // meanwhile) and the keys are synced, and only then does the marker go.
+  // The changes of a writing session may leave the index behind the table
+  // (see Commit); only a table we may rebuild at the next open is marked.
+  bool MayMarkSession() const {
+    return stale == Stale::kNone && table->exclusive() && !table->read_only() && production &&
+           production->tag_count() > 0;
+  }
+
+  // A batch of appends or a writing session is over: the table (with
+  // whatever else changed meanwhile) and the keys are synced, and only then
+  // does the marker go.
   Status SettleBatch() {
     XB_RETURN_IF_ERROR(table->SetAppendBatching(false));
     XB_RETURN_IF_ERROR(table->Sync());
@@ -454,8 +462,14 @@ WorkArea::WorkArea() : rep_(std::make_unique<Rep>()) {}
 WorkArea::~WorkArea() {
   // A destructor has no one to tell; callers that care commit first. A
   // marker left by a failure here only costs a rebuild at the next open.
-  if (rep_->table) Commit().IgnoreError();
-  if (rep_->table && rep_->stale == Rep::Stale::kBatch) rep_->SettleBatch().IgnoreError();
+  if (rep_->table) Close().IgnoreError();
+}
+
+Status WorkArea::Close() {
+  Rep& r = *rep_;
+  XB_RETURN_IF_ERROR(Commit());
+  if (r.stale == Rep::Stale::kBatch || r.stale == Rep::Stale::kSession) return r.SettleBatch();
+  return Status::OK();
 }
 
 Status WorkArea::Open(const std::string& path, const OpenOptions& options,
@@ -840,6 +854,12 @@ Status WorkArea::BeginRewrite() {
   Rep& r = *rep_;
   XB_RETURN_IF_ERROR(Commit());
   const Table& t = *r.table;
+  if (r.stale == Rep::Stale::kSession) {
+    // The session's mark already stands for the tags the job may leave behind.
+    r.stale = Rep::Stale::kRewrite;
+    r.rewritten_unflushed = 0;
+    return Status::OK();
+  }
   if (r.stale != Rep::Stale::kNone || !t.exclusive() || t.read_only() || !r.production ||
       r.production->tag_count() == 0) {
     return Status::OK();
@@ -879,12 +899,18 @@ Status WorkArea::Commit() {
     XB_RETURN_IF_ERROR(r.SettleBatch());
   }
   if (!r.dirty) return Status::OK();
-  r.dirty = false;
+  // The marks go before anything of the record does; a mark that cannot be
+  // written leaves the change pending.
   if (r.appended && r.table->append_batching() && r.stale == Rep::Stale::kNone && r.production &&
       r.production->tag_count() > 0) {
     XB_RETURN_IF_ERROR(MarkIndexesStale(r.table->path(), MarkerContents(*r.production)));
     r.stale = Rep::Stale::kBatch;
   }
+  if (!r.orders.empty() && r.MayMarkSession()) {
+    XB_RETURN_IF_ERROR(MarkIndexesStale(r.table->path(), MarkerContents(*r.production)));
+    r.stale = Rep::Stale::kSession;
+  }
+  r.dirty = false;
   XB_RETURN_IF_ERROR(r.table->Flush());
   const bool appended = r.appended;
   r.appended = false;

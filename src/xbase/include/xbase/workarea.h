@@ -82,7 +82,17 @@ class WorkArea {
   // Appends a blank record and makes it current.
   Status Append();
   // Writes the current record and updates the orders. Moving does it too.
+  // On a table open exclusively for writing, the first change also marks
+  // the production index stale (see StaleIndexMarkerPath): a record and
+  // its keys are two writes the disk may keep only one of, so a session
+  // cut off by a crash or power cut has its tags rebuilt at the next open.
+  // Close removes the mark once the table and every index are synced.
   Status Commit();
+  // Commits, syncs the table and its indexes and removes a mark the
+  // session's changes left. The area may still be used afterwards; the
+  // destructor does the same but cannot report a failure (the mark then
+  // stays and costs a rebuild at the next open).
+  Status Close();
 
   // Bulk appends (see Table::SetAppendBatching) with the orders kept: the
   // keys reach the index as the records are posted, the records only a
