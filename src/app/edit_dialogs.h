@@ -5,9 +5,7 @@
 
 #include <QDialog>
 
-class QLabel;
-class QLineEdit;
-class QPushButton;
+#include "ui/qt_classes.h"
 
 namespace qv {
 

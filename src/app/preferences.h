@@ -7,11 +7,7 @@
 
 #include "store/settings.h"
 
-class QCheckBox;
-class QComboBox;
-class QLineEdit;
-class QPushButton;
-class QRadioButton;
+#include "ui/qt_classes.h"
 
 namespace qv {
 

@@ -26,17 +26,7 @@
 #include "store/settings.h"
 #include "store/owned_table.h"
 
-class QAction;
-class QActionGroup;
-class QDialog;
-class QFrame;
-class QLabel;
-class QLineEdit;
-class QMenu;
-class QPushButton;
-class QStackedWidget;
-class QTableView;
-class QToolButton;
+#include "ui/qt_classes.h"
 
 namespace qv {
 

@@ -6,9 +6,7 @@
 #include <QDialog>
 #include <QString>
 
-class QLabel;
-class QProgressBar;
-class QPushButton;
+#include "ui/qt_classes.h"
 
 namespace qv {
 

@@ -12,7 +12,7 @@ namespace qv {
 namespace {
 
 xb::Status NeedTable(TableObject& table) {
-  if (table.area() == nullptr) return xb::Status::InvalidArgument("no contact file is open");
+  if (!table.active()) return xb::Status::InvalidArgument("no contact file is open");
   if (table.state() != TableObject::State::Browse) {
     return xb::Status::InvalidArgument("a record is being edited; save or cancel it first");
   }

@@ -91,6 +91,17 @@ bool ContactSession::goToNamedRecord(const Args& a, int* recno, QString* error) 
   return true;
 }
 
+bool ContactSession::chooseRecords(const Args& a, RecordSelection* selection,
+                                   bool* startFromCurrent, QString* error) {
+  int current = 0;
+  if (!goToNamedRecord(a, &current, error)) return false;
+  *selection = a.Has("--current")  ? RecordSelection::Current
+               : a.Has("--filter") ? RecordSelection::Filter
+                                   : RecordSelection::All;
+  *startFromCurrent = a.Has("--start");
+  return true;
+}
+
 bool CopyToFile(QIODevice& from, const QString& path, QString* error) {
   QFile file(path);
   bool copied = file.open(QIODevice::WriteOnly | QIODevice::Truncate);

@@ -11,6 +11,7 @@ class QIODevice;
 
 #include "cli/args.h"
 #include "labels/job_host.h"
+#include "labels/label_run.h"
 #include "render/run_output.h"
 #include "store/apollo.h"
 #include "store/table_object.h"
@@ -48,6 +49,11 @@ struct ContactSession {
   // given): false when it is out of range or not in the view. *recno is 0
   // when neither is given.
   bool goToNamedRecord(const Args& a, int* recno, QString* error);
+  // The records a label run or a report prints: the one --current names,
+  // else those --filter passes, else all; and whether it starts at the
+  // record --start names. Stands on the record named (goToNamedRecord).
+  bool chooseRecords(const Args& a, RecordSelection* selection, bool* startFromCurrent,
+                     QString* error);
 };
 
 // Copies a finished run's page stream to `path` a piece at a time, so a

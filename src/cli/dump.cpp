@@ -3,24 +3,33 @@
 #include <QString>
 
 #include "cli/tsv.h"
-#include "store/messages.h"
+#include "store/table_object.h"
 #include "xbase/expr.h"
 
 namespace qv::cli {
 
-xb::Status DumpRecords(xb::WorkArea& area, const std::function<void(const std::string&)>& write) {
-  const auto& fields = area.table().fields();
+void AimForReading(TableObject& table, const std::string& path) {
+  const QString file = QString::fromLocal8Bit(path.c_str());
+  const qsizetype slash = file.lastIndexOf(QLatin1Char('/'));
+  table.setDatabaseName(file.left(slash + 1));
+  table.setTableName(file.mid(slash + 1));
+  table.setExclusive(false);
+  table.setReadOnly(true);
+}
+
+bool DumpRecords(TableObject& table, const std::function<void(const std::string&)>& write) {
+  table.clearFailure();
+  const int fields = table.fieldCount();
   std::string line;
-  xb::Status s;
-  for (s = area.GoTop(); s.ok() && !area.eof(); s = area.Skip(1)) {
-    xb::RecordRef r = area.record();
-    line = std::to_string(r.recno);
-    line += r.deleted() ? "\t*" : "\t ";
-    for (const xb::FieldInfo& f : fields) {
+  for (bool ok = table.first(); ok && !table.eof(); ok = table.next()) {
+    line = std::to_string(table.recNo());
+    line += table.isDeleted() ? "\t*" : "\t ";
+    for (int i = 0; i < fields; ++i) {
       xb::Value v;
-      const xb::Status read = xb::FieldValue(f, r.field(f), r.memo, &v);
+      const xb::Status read = table.fieldValue(i, &v);
       if (!read.ok()) {
-        return xb::Status::Corruption("record " + std::to_string(r.recno) + ": " + read.message());
+        return table.noteFailure(xb::Status::Corruption("record " + std::to_string(table.recNo()) +
+                                                        ": " + read.message()));
       }
       line += '\t';
       if (v.type == xb::ValueType::kCharacter || v.type == xb::ValueType::kMemo) {
@@ -32,11 +41,7 @@ xb::Status DumpRecords(xb::WorkArea& area, const std::function<void(const std::s
     line += '\n';
     write(line);
   }
-  return s;
-}
-
-std::string DamagedText(const xb::Status& status) {
-  return DamagedFileMessage(QString::fromStdString(status.message())).toStdString();
+  return !table.failed();
 }
 
 }  // namespace qv::cli

@@ -1,22 +1,27 @@
-// The record walk of `quorvane-cli dump`, and the words every command uses
-// when the contact file fails under a walk.
+// The record walk of `quorvane-cli dump`, and how the commands that only
+// read a contact file point the table object at it.
 #pragma once
 
 #include <functional>
 #include <string>
 
-#include "xbase/workarea.h"
+namespace qv {
+class TableObject;
+}
 
 namespace qv::cli {
 
-// The lines `dump` prints for the visible records of `area` from the top,
-// in its current order: record number, deletion mark, then each field as
-// the xBase checker shows it, tab-separated, each line ending in LF. Stops
-// at the first failure and returns it ("record N: ..." for a value that
-// cannot be read); the lines before it were written.
-xb::Status DumpRecords(xb::WorkArea& area, const std::function<void(const std::string&)>& write);
+// Points `table` at the file `path` names, as given (a relative path stays
+// relative, so the engine's messages name the file as the user did), to be
+// read beside any other program that has it open.
+void AimForReading(TableObject& table, const std::string& path);
 
-// "The contact file is damaged: <reason>. Rebuild Indexes may repair it."
-std::string DamagedText(const xb::Status& status);
+// Writes the lines `dump` prints for the visible records of `table` from the
+// top, in its current order: record number, deletion mark, then each field
+// as the xBase checker shows it, tab-separated, each line ending in LF.
+// Stops at the first failure, which the table keeps ("record N: ..." for a
+// value that cannot be read), and returns false; the lines before it were
+// written.
+bool DumpRecords(TableObject& table, const std::function<void(const std::string&)>& write);
 
 }  // namespace qv::cli

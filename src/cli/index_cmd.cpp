@@ -3,16 +3,18 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
 #include <string>
-#include <system_error>
 #include <vector>
 
+#include <QFileInfo>
+
+#include "cli/dump.h"
 #include "cli/tsv.h"
 #include "store/contact_schema.h"
+#include "store/owned_table.h"
 #include "xbase/expr.h"
 #include "xbase/index_check.h"
 #include "xbase/table.h"
@@ -149,20 +151,23 @@ int CmdReindex(const Args& a) {
 
 int CmdCheck(const Args& a) {
   const std::string& path = a.positional[0];
-  xb::Settings settings;
-  xb::OpenOptions options;
-  options.exclusive = false;
-  options.read_only = true;
-  std::unique_ptr<xb::WorkArea> area;
-  xb::Status s = xb::WorkArea::Open(path, options, &settings, &area);
-  if (!s.ok()) return FailOpen(path, s);
-  const std::string index = area->ProductionIndexPath();
-  std::error_code ec;
-  if (!std::filesystem::exists(index, ec)) return Fail(path + " has no index file");
-  s = area->CloseIndexes();
+  OwnedTable contacts;
+  TableObject& table = contacts.table;
+  AimForReading(table, path);
+  if (!table.open()) return FailOpen(path, table.failure());
+  const QString index = table.productionIndexPath();
+  if (!QFileInfo::exists(index)) return Fail(path + " has no index file");
+  // The check reads the file itself: the table's own handle on it goes first.
   std::vector<xb::TagCheck> tags;
-  if (s.ok()) s = xb::CheckIndex(area->table(), index, &tags);
-  if (!s.ok()) return Fail("the index file " + index + " cannot be checked: " + s.message());
+  QString why;
+  if (!contacts.apollo.CloseIndexes()) {
+    why = contacts.apollo.LastError();
+  } else if (const xb::Status s = table.checkIndex(index, &tags); !s.ok()) {
+    why = QString::fromStdString(s.message());
+  }
+  if (!why.isEmpty()) {
+    return Fail("the index file " + index.toStdString() + " cannot be checked: " + why.toStdString());
+  }
   size_t bad = 0;
   for (const xb::TagCheck& t : tags) {
     if (t.ok) {

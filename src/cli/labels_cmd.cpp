@@ -132,12 +132,10 @@ int CmdLabels(const Args& a) {
 
   ContactSession c;
   QString error;
-  if (!c.open(a, &error) || !c.setOrder(a, &error)) return Fail(error);
-  options.selection = a.Has("--filter") ? RecordSelection::Filter : RecordSelection::All;
-  int current = 0;
-  if (!c.goToNamedRecord(a, &current, &error)) return Fail(error);
-  if (a.Has("--current")) options.selection = RecordSelection::Current;
-  options.startFromCurrent = a.Has("--start");
+  if (!c.open(a, &error) || !c.setOrder(a, &error) ||
+      !c.chooseRecords(a, &options.selection, &options.startFromCurrent, &error)) {
+    return Fail(error);
+  }
 
   output.aim(&options);
   LabelRunHooks hooks;

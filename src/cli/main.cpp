@@ -31,6 +31,7 @@
 #include "store/apollo.h"
 #include "store/contact_file.h"
 #include "store/contact_schema.h"
+#include "store/messages.h"
 #include "store/settings.h"
 #include "store/support_install.h"
 #include "store/table_object.h"
@@ -51,6 +52,11 @@ int Fail(const std::string& message) {
 }
 
 int Fail(const xb::Status& status) { return Fail(status.ToString()); }
+
+// "The contact file is damaged: <reason>. Rebuild Indexes may repair it."
+std::string DamagedText(const xb::Status& status) {
+  return DamagedFileMessage(QString::fromStdString(status.message())).toStdString();
+}
 
 int Usage() {
   std::cerr << "usage: quorvane-cli COMMAND ARGS\n"
@@ -272,18 +278,16 @@ int CmdInit(const Args&) {
 }
 
 int CmdDump(const Args& a) {
-  xb::Settings settings;
-  std::unique_ptr<xb::WorkArea> area;
-  xb::Status s = OpenForReading(a.positional[0], &settings, &area);
-  if (!s.ok()) return Fail(s);
-  if (a.positional.size() > 1 && !a.positional[1].empty()) {
-    s = SelectOrder(*area, a.positional[1]);
-    if (!s.ok()) return Fail(s);
-  }
-  s = DumpRecords(*area, [](const std::string& line) {
+  TApolloEnv env;  // records carrying the deletion flag are listed, marked
+  TableObject table(&env);
+  AimForReading(table, a.positional[0]);
+  if (a.positional.size() > 1) table.setIndexName(QString::fromLocal8Bit(a.positional[1].c_str()));
+  QString error;
+  if (!table.open(&error)) return Fail(error.toStdString());
+  const bool whole = DumpRecords(table, [](const std::string& line) {
     std::fwrite(line.data(), 1, line.size(), stdout);
   });
-  if (!s.ok()) return Fail(DamagedText(s));
+  if (!whole) return Fail(table.failureMessage().toStdString());
   return 0;
 }
 

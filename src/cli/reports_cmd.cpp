@@ -36,11 +36,9 @@ int CmdReport(const Args& a) {
   if (!c.open(a, &error)) return Fail(error);
   options.title = a.Has("--title") ? QString::fromLocal8Bit(a.Value("--title").c_str())
                                    : DefaultReportTitle(c.path);
-  options.selection = a.Has("--filter") ? RecordSelection::Filter : RecordSelection::All;
-  int current = 0;
-  if (!c.goToNamedRecord(a, &current, &error)) return Fail(error);
-  if (a.Has("--current")) options.selection = RecordSelection::Current;
-  options.startFromCurrent = a.Has("--start");
+  if (!c.chooseRecords(a, &options.selection, &options.startFromCurrent, &error)) {
+    return Fail(error);
+  }
 
   output.aim(&options);
   UserReportHooks hooks;

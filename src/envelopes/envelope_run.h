@@ -9,16 +9,10 @@
 #include <functional>
 
 #include "envelopes/envelope_setup.h"
-#include "labels/imb.h"
 #include "labels/label_run.h"
-
-class QIODevice;
 
 namespace qv {
 
-class JobHost;
-class TableObject;
-class TApollo;
 class TEnvelopePrint;
 
 // The paper the envelopes are printed on.
@@ -29,25 +23,17 @@ enum class EnvelopePaper {
   A4,
 };
 
-struct EnvelopeRunOptions : PrintTarget {
+struct EnvelopeRunOptions : PrintTarget, MailRunSettings {
   // With its stored POSITION (10 to 12 for clockwise rotation).
   TEnvelopeSetup setup = DefaultEnvelopeSetup();
   RecordSelection selection = RecordSelection::Current;
   EnvelopePaper paper = EnvelopePaper::Printer;
   bool decorate = true;  // a preview shows the envelope outline and stamp
-  // Where QUORVA.INI is; empty: the program directory.
-  QString programDirectory;
-  // The Intelligent Mail settings of the run when imbGiven (the command
-  // line's), else those of QUORVA.INI.
-  bool imbGiven = false;
-  ImbSettings imb;
 };
 
-struct EnvelopeRunHooks {
+struct EnvelopeRunHooks : PreviewHook {
   // Runs the envelope printer. Default: FormActivate.
   std::function<void(TEnvelopePrint&)> printEnvelopes;
-  // Shows a finished preview's page stream ("Preview Envelope").
-  std::function<void(QIODevice&)> preview;
 };
 
 enum class EnvelopeRunOutcome {
@@ -58,12 +44,9 @@ enum class EnvelopeRunOutcome {
   Failed,     // the output could not be written (errorText)
 };
 
-struct EnvelopeRunResult {
+struct EnvelopeRunResult : RunReport {
   EnvelopeRunOutcome outcome = EnvelopeRunOutcome::Failed;
-  QString errorText;
-  int pages = 0;
   long long envelopes = 0;
-  QString statusText;  // the status window's last line
   QStringList barCodeWarnings;  // envelopes printed without their bar code
 };
 

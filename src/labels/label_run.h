@@ -17,8 +17,6 @@
 #include "labels/label_setup.h"
 #include "render/run_output.h"
 
-class QIODevice;
-
 namespace qv {
 
 class JobHost;
@@ -36,7 +34,19 @@ enum class RecordSelection { All, Filter, Current };
 bool SelectRecords(TableObject& table, TApollo& apollo, RecordSelection selection, int recno,
                    QString* why);
 
-struct LabelRunOptions : PrintTarget {
+// What a label or envelope run reads beside its own options.
+struct MailRunSettings {
+  // Where QUORVA.INI (the printer's offset) and a label run's PRESORT.PSL
+  // live; empty means the program directory.
+  QString programDirectory;
+  // Intelligent Mail: the settings the run numbers its pieces from; unless
+  // imbGiven (the command line's), they are read from the settings file.
+  // The next serial is saved there after the run.
+  bool imbGiven = false;
+  ImbSettings imb;
+};
+
+struct LabelRunOptions : PrintTarget, MailRunSettings {
   LabelSetup setup = DefaultLabelSetup();
   RecordSelection selection = RecordSelection::Filter;
   bool startFromCurrent = false;
@@ -48,23 +58,13 @@ struct LabelRunOptions : PrintTarget {
   // One sheet of label outlines instead of the records (no selection, no
   // presort): how the printer meets the stock.
   bool alignmentPage = false;
-  // Where PRESORT.PSL and QUORVA.INI (the printer's offset) live; empty
-  // means the program directory.
-  QString programDirectory;
-  // Intelligent Mail: the settings the run numbers its pieces from; unless
-  // imbGiven, they are read from the settings file. The next serial is
-  // saved there after the run.
-  bool imbGiven = false;
-  ImbSettings imb;
 };
 
-struct LabelRunHooks {
+struct LabelRunHooks : PreviewHook {
   // Runs the presort; true when it finished. Default: DoTheSort.
   std::function<bool(TSortBulkMail&)> presort;
   // Runs the label printer. Default: FormActivate.
   std::function<void(TLabelPrint&)> printLabels;
-  // Shows a finished preview's page stream ("Preview Labels").
-  std::function<void(QIODevice&)> preview;
 };
 
 enum class LabelRunOutcome {
@@ -77,12 +77,9 @@ enum class LabelRunOutcome {
                      // failed under the run (errorText)
 };
 
-struct LabelRunResult {
+struct LabelRunResult : RunReport {
   LabelRunOutcome outcome = LabelRunOutcome::Failed;
-  QString errorText;
-  int pages = 0;
   long long labels = 0;
-  QString statusText;  // the status window's last line
   QStringList barCodeWarnings;  // labels printed without their bar code
   bool hostTold = false;  // errorText was already given to the host
 };

@@ -7,11 +7,7 @@
 
 #include <QDialog>
 
-class QIODevice;
-class QLabel;
-class QPushButton;
-class QScrollArea;
-class QToolButton;
+#include "ui/qt_classes.h"
 
 namespace qv {
 

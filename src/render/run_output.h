@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QTemporaryFile>
+#include <functional>
 
 namespace qv {
 
@@ -17,6 +18,20 @@ struct PrintTarget {
   QString printerName;
   // When set, a print run writes this PDF file instead of printing.
   QString pdfFile;
+};
+
+// The hook every job's run shows a finished preview with; empty: the
+// stream is dropped (the command line copies it out instead).
+struct PreviewHook {
+  // Shows a finished preview's page stream (the job's "Preview" window).
+  std::function<void(QIODevice&)> preview;
+};
+
+// What every job's run reports beside its outcome and what it counted.
+struct RunReport {
+  QString errorText;
+  int pages = 0;
+  QString statusText;  // the status window's last line
 };
 
 // The page stream of a previewed run. The file is removed when this object

@@ -17,13 +17,8 @@
 #include "render/report_output.h"
 #include "render/run_output.h"
 
-class QIODevice;
-
 namespace qv {
 
-class JobHost;
-class TableObject;
-class TApollo;
 class TUserReportPrint;
 
 struct UserReportOptions : PrintTarget {
@@ -38,21 +33,16 @@ struct UserReportOptions : PrintTarget {
   QDate date;
 };
 
-struct UserReportHooks {
+struct UserReportHooks : PreviewHook {
   // Runs the report. Default: FormActivate.
   std::function<void(TUserReportPrint&)> printReport;
-  // Shows a finished preview's page stream ("Preview Report").
-  std::function<void(QIODevice&)> preview;
 };
 
 enum class UserReportOutcome { Completed, Stopped, Cancelled, Failed };
 
-struct UserReportResult {
+struct UserReportResult : RunReport {
   UserReportOutcome outcome = UserReportOutcome::Failed;
-  QString errorText;
-  int pages = 0;
   long long records = 0;
-  QString statusText;  // the status window's last line
 };
 
 // The title a report gets when none was stored: "Report for: " + path.

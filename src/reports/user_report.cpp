@@ -387,9 +387,8 @@ void TUserReportPrint::PrintReport(ReportCanvas& r, int layout) {
   m_records = 0;
   m_readError.clear();
   PageSetup(r);
-  xb::WorkArea* area = m_table.area();
   const int linesNeeded = m_layout == 4 ? 3 : 1;
-  while (area && !area->eof() && !m_stopped && !r.aborted() && r.errorText().isEmpty()) {
+  while (!m_table.eof() && !m_stopped && !r.aborted() && r.errorText().isEmpty()) {
     if (r.linesLeft() < linesNeeded) NewPageWithHeader(r);
     r.setBold(false);
     PrintRow(r);
@@ -402,9 +401,7 @@ void TUserReportPrint::PrintReport(ReportCanvas& r, int layout) {
       r.newLine();
     }
     ++m_records;
-    const xb::Status s = area->Skip(1);
-    if (!s.ok()) {
-      m_table.noteFailure(s);
+    if (!m_table.next()) {
       m_readError = m_table.failureMessage();
       r.abort();
       break;

@@ -8,7 +8,6 @@
 #include "store/codepage.h"
 #include "store/dates.h"
 #include "store/messages.h"
-#include "xbase/index_check.h"
 
 namespace qv {
 
@@ -64,13 +63,19 @@ bool TableObject::open(QString* error) {
   xb::Status s =
       xb::WorkArea::Open(fullPath().toStdString(), options, m_env->settings(), &area);
   if (s.ok() && !m_indexName.isEmpty()) {
-    int order = area->TagArea(m_indexName.toStdString());
-    s = order == 0 ? xb::Status::NotFound("there is no index tag " + m_indexName.toStdString())
-                   : area->SetOrder(order);
+    const int order = area->TagArea(m_indexName.toStdString());
+    if (!area->index_status().ok()) {
+      s = area->index_status();
+    } else if (order == 0) {
+      s = xb::Status::NotFound("there is no tag " + m_indexName.toStdString());
+    } else {
+      s = area->SetOrder(order);
+    }
     if (s.ok()) s = area->GoTop();
   }
   if (!s.ok()) {
     if (error != nullptr) *error = QString::fromStdString(s.ToString());
+    noteFailure(s);
     return false;
   }
   m_area = std::move(area);
@@ -100,10 +105,17 @@ QString TableObject::productionIndexPath() const {
 
 int TableObject::tagCount() const { return m_area ? m_area->order_count() : 0; }
 
+xb::Status TableObject::checkIndex(const QString& indexPath,
+                                   std::vector<xb::TagCheck>* tags) const {
+  tags->clear();
+  if (!m_area) return xb::Status::InvalidArgument("the table is not open");
+  return xb::CheckIndex(m_area->table(), indexPath.toStdString(), tags);
+}
+
 QString TableObject::indexDamage(const QString& indexPath) const {
   if (!m_area || !QFileInfo::exists(indexPath)) return QString();
   std::vector<xb::TagCheck> tags;
-  const xb::Status s = xb::CheckIndex(m_area->table(), indexPath.toStdString(), &tags);
+  const xb::Status s = checkIndex(indexPath, &tags);
   if (!s.ok()) return QString::fromStdString(s.message());
   QStringList lines;
   for (const xb::TagCheck& t : tags) {
@@ -160,6 +172,18 @@ QString TableObject::fieldText(const QString& name) const {
     return DecodeAnsi(text);
   }
   return FieldValueText(*f, raw);
+}
+
+xb::Status TableObject::fieldValue(int index, xb::Value* value) const {
+  *value = xb::Value();
+  if (index < 0 || index >= fieldCount()) {
+    return xb::Status::InvalidArgument("there is no field " + std::to_string(index + 1));
+  }
+  const xb::FieldInfo& f = m_area->table().fields()[index];
+  const xb::RecordRef r = m_area->record();
+  const xb::Status s = xb::FieldValue(f, r.field(f), r.memo, value);
+  noteFailure(s);
+  return s;
 }
 
 QDate TableObject::fieldDate(const QString& name) const {
@@ -292,6 +316,7 @@ bool TableObject::isVisible() const {
 }
 
 bool TableObject::eof() const { return !m_area || m_area->eof(); }
+bool TableObject::isDeleted() const { return m_area && !m_area->eof() && m_area->record().deleted(); }
 bool TableObject::bof() const { return !m_area || m_area->bof(); }
 
 int TableObject::recNo() const {

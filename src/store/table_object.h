@@ -14,7 +14,10 @@
 #include <QString>
 #include <memory>
 #include <string_view>
+#include <vector>
 
+#include "xbase/expr.h"
+#include "xbase/index_check.h"
 #include "xbase/workarea.h"
 
 namespace qv {
@@ -53,8 +56,10 @@ class TableObject : public QObject {
   QString indexName() const { return m_indexName; }
   QString fullPath() const;
 
-  // Opens the table; false with the reason in *error (the caller words the
-  // message). Stands on the first visible record.
+  // Opens the table in the order of indexName(); false with the reason in
+  // *error (the caller words the message) and the engine's status kept
+  // (failure()). Stands on the first visible record. A tag asked of an
+  // index that cannot be used fails with the index's own problem.
   [[nodiscard]] bool open(QString* error = nullptr);
   // Cancels a pending edit and closes; false when writing the last change
   // failed (failure() says why).
@@ -69,8 +74,15 @@ class TableObject : public QObject {
   // The production index file ("" while closed) and its number of tags.
   QString productionIndexPath() const;
   int tagCount() const;
-  // What a full check of the index file at `indexPath` finds wrong, one
-  // line a tag; empty when the index is sound or missing.
+  // A full check of every tag of the index file at `indexPath` against the
+  // records, one result a tag in file order; an error only when the file as
+  // a whole cannot be read.
+  // REQUIRES: no unwritten change to that index; closed by this table, as
+  // the check opens the file itself.
+  [[nodiscard]] xb::Status checkIndex(const QString& indexPath,
+                                      std::vector<xb::TagCheck>* tags) const;
+  // What checkIndex finds wrong, one line a tag; empty when the index is
+  // sound or missing.
   QString indexDamage(const QString& indexPath) const;
   // Builds a new production index holding the one tag `tag` on `keyExpr`
   // and puts it in place of the old one once whole; natural order after.
@@ -91,6 +103,10 @@ class TableObject : public QObject {
   // width; a date field takes the short date format (blanks and separators
   // only: empty date) and returns false for text that is not a date.
   [[nodiscard]] bool setFieldText(const QString& name, const QString& text);
+  // The stored value of field `index` (from 0) of the current record as the
+  // engine reads it, a memo's text included; a pending edit is not seen.
+  // A value that cannot be read is its failure, also kept (failed()).
+  [[nodiscard]] xb::Status fieldValue(int index, xb::Value* value) const;
   QDate fieldDate(const QString& name) const;  // invalid when empty
   // A date on or before 30 Dec 1899 writes an empty date.
   [[nodiscard]] bool setFieldDate(const QString& name, const QDate& date);
@@ -114,6 +130,8 @@ class TableObject : public QObject {
   bool isVisible() const;
   bool eof() const;
   bool bof() const;
+  // Whether the current record carries the deletion flag; false past the end.
+  bool isDeleted() const;
   // Record number; record count + 1 while inserting.
   int recNo() const;
   int recordCount() const;  // physical records

@@ -137,7 +137,7 @@ DbfCopyWriter::~DbfCopyWriter() {
 }
 
 xb::Status DbfCopyWriter::open(const QString& path, const TableObject& contacts) {
-  if (contacts.area() == nullptr) return xb::Status::InvalidArgument("the contact file is not open");
+  if (!contacts.active()) return xb::Status::InvalidArgument("the contact file is not open");
   const QFileInfo info(path);
   const QString base = info.absolutePath() + QLatin1Char('/') + info.completeBaseName();
   // An old output of this name: its index no longer fits, and its memo

@@ -85,8 +85,9 @@ bool OpenDbfSource(const QString& fileName, TableObject& source, QString* messag
     *message = NoRecordsMessage(fileName);
     return false;
   }
-  // Natural order: the records come in as the table holds them.
-  if (!source.area()->SetOrder(0).ok() || !source.area()->GoTop().ok()) {
+  // Opened without a tag, so in natural order: the records come in as the
+  // table holds them.
+  if (!source.first()) {
     (void)source.close();
     *message = UnableToOpenSourceMessage(fileName);
     return false;
@@ -97,7 +98,7 @@ bool OpenDbfSource(const QString& fileName, TableObject& source, QString* messag
 
 std::vector<DbfSourceField> ReadSourceFields(const TableObject& source) {
   std::vector<DbfSourceField> fields;
-  if (source.area() == nullptr) return fields;
+  if (!source.active()) return fields;
   for (const xb::FieldInfo& f : source.area()->table().fields()) {
     DbfSourceField field;
     field.type = QLatin1Char(f.type);

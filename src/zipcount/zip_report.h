@@ -56,20 +56,15 @@ class TZipReport : public PrintJob {
 
 struct ZipReportOptions : PrintTarget {};
 
-struct ZipReportHooks {
+struct ZipReportHooks : PreviewHook {
   // Runs the report. Default: FormActivate.
   std::function<void(TZipReport&)> printReport;
-  // Shows a finished preview's page stream ("Preview Zipcode Count").
-  std::function<void(QIODevice&)> preview;
 };
 
 enum class ZipReportOutcome { Completed, Stopped, Cancelled, Failed };
 
-struct ZipReportResult {
+struct ZipReportResult : RunReport {
   ZipReportOutcome outcome = ZipReportOutcome::Failed;
-  QString errorText;
-  int pages = 0;
-  QString statusText;
 };
 
 ZipReportResult DoThePrintJob(const QStringList& lines, const ZipReportOptions& options,

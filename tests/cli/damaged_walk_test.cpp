@@ -150,14 +150,13 @@ std::vector<Job> Jobs(const Reference& ref) {
        [&ref](ContactFixture& fx) {
          Outcome o;
          std::vector<std::string> lines;
-         const xb::Status s = cli::DumpRecords(*fx.table.area(), [&](const std::string& line) {
+         o.finished = cli::DumpRecords(fx.table, [&](const std::string& line) {
            lines.push_back(line);
            ++o.steps;
          });
-         o.finished = s.ok();
          // The lines before a failure are out; the exit code says they are not all.
          o.outputFits = o.finished ? lines == ref.dump : lines.size() < ref.dump.size();
-         if (!s.ok()) o.told << QString::fromStdString(cli::DamagedText(s));
+         if (!o.finished) o.told << fx.table.failureMessage();
          return o;
        }},
       {"envelope run",
@@ -209,9 +208,9 @@ TEST(DamagedWalk, EveryWalkEndsAndSaysWhyWhenTheFileFailsUnderIt) {
     QFile file(PresortFilePath(fx.dir()));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     ref.presort = file.readAll();
-    ASSERT_TRUE(cli::DumpRecords(*fx.table.area(), [&](const std::string& line) {
-                  ref.dump.push_back(line);
-                }).ok());
+    ASSERT_TRUE(cli::DumpRecords(fx.table, [&](const std::string& line) {
+      ref.dump.push_back(line);
+    }));
     ASSERT_EQ(ref.dump.size(), size_t(kRecords));
     ASSERT_TRUE(
         ReadRtf("{\\rtf1 Dear [First] [Last]\\par [Name and Address]\\par}", &ref.letter).ok);

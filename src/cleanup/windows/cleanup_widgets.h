@@ -10,15 +10,7 @@
 
 #include "cleanup/progress.h"
 
-class QCloseEvent;
-class QHBoxLayout;
-class QLabel;
-class QProgressBar;
-class QPushButton;
-class QTableView;
-class QToolButton;
-class QVBoxLayout;
-class QWidget;
+#include "ui/qt_classes.h"
 
 namespace qv {
 

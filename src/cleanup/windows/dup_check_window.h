@@ -11,13 +11,7 @@
 #include "store/apollo.h"
 #include "store/table_object.h"
 
-class QButtonGroup;
-class QGroupBox;
-class QLabel;
-class QPushButton;
-class QRadioButton;
-class QSpinBox;
-class QTableView;
+#include "ui/qt_classes.h"
 
 namespace qv {
 

@@ -9,16 +9,7 @@
 
 #include "cleanup/rewrite.h"
 
-class QButtonGroup;
-class QCheckBox;
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QProgressBar;
-class QPushButton;
-class QRadioButton;
-class QVBoxLayout;
-class QWidget;
+#include "ui/qt_classes.h"
 
 namespace qv {
 

@@ -11,11 +11,7 @@
 #include "store/apollo.h"
 #include "store/table_object.h"
 
-class QCheckBox;
-class QGroupBox;
-class QLabel;
-class QPushButton;
-class QTableView;
+#include "ui/qt_classes.h"
 
 namespace qv {
 

@@ -10,11 +10,7 @@
 #include "dialer/dialer.h"
 #include "store/ini_file.h"
 
-class QButtonGroup;
-class QGroupBox;
-class QLineEdit;
-class QPushButton;
-class QRadioButton;
+#include "ui/qt_classes.h"
 
 namespace qv {
 

@@ -15,13 +15,7 @@
 
 #include "envelopes/envelope_setup.h"
 
-class QCheckBox;
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QRadioButton;
-class QTabWidget;
+#include "ui/qt_classes.h"
 
 namespace qv {
 

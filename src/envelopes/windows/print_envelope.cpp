@@ -28,24 +28,17 @@ bool DesignEnvelopeSetup(QWidget* parent, TableObject* contacts, TEnvelopeSetup*
 }
 
 TQVEnvelopes::TQVEnvelopes(TableObject* contacts, TApollo* contactApollo, QWidget* parent)
-    : QDialog(parent), m_contacts(contacts), m_contactApollo(contactApollo) {
+    : SetupPrintDialog(contacts, contactApollo, parent) {
   setWindowTitle(QStringLiteral("Print Envelope"));
-  setModal(true);
-  EnvelopeSetupEnv.SetDeleted(true);
 
   auto* setupBox = new QGroupBox(QStringLiteral("Select Envelope Setup"), this);
-  m_gridModel = new TableGridModel(EnvelopeSetupTable,
-                                   {{QStringLiteral("DESCRIPT"), QStringLiteral("Description")},
-                                    {QStringLiteral("ENVNAME"), QStringLiteral("Envelope")}},
-                                   this);
-  SetupGrid = NewRecordGrid(setupBox, m_gridModel);
-  m_gridLink.attach(SetupGrid, m_gridModel, EnvelopeSetupTable);
-  SetupGrid->horizontalHeader()->setStretchLastSection(true);
-  const int charWidth = SetupGrid->fontMetrics().averageCharWidth();
-  SetupGrid->setColumnWidth(0, 50 * charWidth);
-  SetupGrid->setMinimumSize(76 * charWidth, 140);
-  auto* setupButtons = NewButtonRow(
-      setupBox, {{&ModifyButton, "&Modify"}, {&NewButton, "&New"}, {&DeleteButton, "&Delete"}});
+  auto* setupButtons = buildSetupGrid(
+      setupBox,
+      new TableGridModel(EnvelopeSetupTable,
+                         {{QStringLiteral("DESCRIPT"), QStringLiteral("Description")},
+                          {QStringLiteral("ENVNAME"), QStringLiteral("Envelope")}},
+                         this),
+      50, 76, 140);
   auto* setupLayout = new QVBoxLayout(setupBox);
   setupLayout->addWidget(SetupGrid, 1);
   setupLayout->addLayout(setupButtons);

@@ -10,25 +10,15 @@
 #include "envelopes/envelope_run.h"
 #include "envelopes/envelope_setup.h"
 #include "labels/windows/record_list.h"
-#include "store/apollo.h"
-#include "store/owned_table.h"
-
-class QComboBox;
-class QLabel;
-class QPushButton;
-class QRadioButton;
-class QTableView;
+#include "ui/qt_classes.h"
 
 namespace qv {
-
-class TableGridModel;
-class TableObject;
 
 // Edits `setup` in the envelope designer over the contact file
 // `contacts`, modally over `parent`; true when it closed with Save.
 bool DesignEnvelopeSetup(QWidget* parent, TableObject* contacts, TEnvelopeSetup* setup);
 
-class TQVEnvelopes : public QDialog {
+class TQVEnvelopes : public SetupPrintDialog {
   Q_OBJECT
 
  public:
@@ -38,15 +28,11 @@ class TQVEnvelopes : public QDialog {
   // telling the user when it cannot be opened.
   bool OpenEnvelopeSetupTable(const QString& directory);
 
-  OwnedTable m_envelopeSetups;
-  TApolloEnv& EnvelopeSetupEnv = m_envelopeSetups.env;
-  TableObject* const EnvelopeSetupTable = &m_envelopeSetups.table;
-  TApollo& EnvelopeSetupApollo = m_envelopeSetups.apollo;
+  TApolloEnv& EnvelopeSetupEnv = m_setups.env;
+  TableObject* const EnvelopeSetupTable = &m_setups.table;
+  TApollo& EnvelopeSetupApollo = m_setups.apollo;
 
   TEnvelopeSetup CurrentSetup = DefaultEnvelopeSetup();
-  bool PrintFlag = true;
-  bool NewSetup = false;
-  bool FirstActivation = true;
 
   // ---- replaceable steps (tests script them; empty: the real windows)
   std::function<bool(TEnvelopeSetup* setup)> EditSetup;
@@ -54,20 +40,12 @@ class TQVEnvelopes : public QDialog {
   EnvelopeRunResult LastRun;
 
   // ---- controls
-  QTableView* SetupGrid;
-  QPushButton* ModifyButton;
-  QPushButton* NewButton;
-  QPushButton* DeleteButton;
   QRadioButton* rbQCurrent;
   QRadioButton* rbQFilter;
   QRadioButton* rbQAll;
   QComboBox* PaperList;
   QLabel* PrinterLabel;
-  QPushButton* PrintNowButton;
-  QPushButton* PreviewButton;
-  QPushButton* PrinterSetupButton;
   QPushButton* HelpButton;
-  QPushButton* CancelButton;
 
   // ---- handlers
   void FormActivate();
@@ -93,12 +71,6 @@ class TQVEnvelopes : public QDialog {
  private:
   void ReloadGrid();
   void SyncGridRow();
-
-  TableObject* m_contacts;
-  TApollo* m_contactApollo;
-  TableGridModel* m_gridModel = nullptr;
-  RecordGridLink m_gridLink;
-  QString m_pdfFile;
 };
 
 }  // namespace qv

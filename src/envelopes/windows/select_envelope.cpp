@@ -3,7 +3,6 @@
 #include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -136,29 +135,22 @@ void TEnvelopeEdit::OKButtonClick() {
 
 // ---- TSelectEnvelope
 
-TSelectEnvelope::TSelectEnvelope(QWidget* parent) : QDialog(parent) {
+TSelectEnvelope::TSelectEnvelope(QWidget* parent) : RecordListDialog(parent) {
   setWindowTitle(QStringLiteral("Select Envelope Size"));
   setModal(true);
   EnvelopeEnv.SetDeleted(true);
-  m_model = new TableGridModel(EnvelopeTable,
-                               {{QStringLiteral("NAME"), QStringLiteral("Name")},
-                                {QStringLiteral("DESC"), QStringLiteral("Size")},
-                                {QStringLiteral("WIDTH"), QStringLiteral("WIDTH")},
-                                {QStringLiteral("HEIGHT"), QStringLiteral("HEIGHT")}},
-                               this);
-  Grid = NewRecordGrid(this, m_model);
-  m_link.attach(Grid, m_model, EnvelopeTable);
+  auto* buttons = buildList(new TableGridModel(EnvelopeTable,
+                                               {{QStringLiteral("NAME"), QStringLiteral("Name")},
+                                                {QStringLiteral("DESC"), QStringLiteral("Size")},
+                                                {QStringLiteral("WIDTH"), QStringLiteral("WIDTH")},
+                                                {QStringLiteral("HEIGHT"), QStringLiteral("HEIGHT")}},
+                                               this),
+                            EnvelopeTable);
   const int em = Grid->fontMetrics().horizontalAdvance(QLatin1Char('M'));
   Grid->setColumnWidth(0, 16 * em);
   Grid->setColumnWidth(1, 14 * em);
   Grid->setColumnWidth(2, 6 * em);
   Grid->setColumnWidth(3, 6 * em);
-  Grid->installEventFilter(this);
-
-  auto* buttons =
-      NewButtonRow(this, {{&NewButton, "New"}, {&EditButton, "Edit"}, {&DeleteButton, "Delete"}},
-                   {{&OkButton, "OK"}, {&CancelButton, "Cancel"}});
-  OkButton->setDefault(true);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(Grid, 1);
   layout->addLayout(buttons);
@@ -166,22 +158,8 @@ TSelectEnvelope::TSelectEnvelope(QWidget* parent) : QDialog(parent) {
 
   connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
           [this] { Dialogs().showHelp(this, kEnvelopeSizeHelpTopic); });
-  connect(NewButton, &QPushButton::clicked, this, &TSelectEnvelope::NewEnvelopeClick);
-  connect(EditButton, &QPushButton::clicked, this, &TSelectEnvelope::EditEnvelopeClick);
-  connect(DeleteButton, &QPushButton::clicked, this, &TSelectEnvelope::DeleteEnvelopeClick);
-  connect(OkButton, &QPushButton::clicked, this, &TSelectEnvelope::OkButtonClick);
-  connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
-  connect(Grid, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
-    if (index.isValid()) OkButtonClick();
-  });
-  connect(Grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-          [this](const QModelIndex& current) { m_link.goToRow(current.row()); });
-  connect(EnvelopeTable, &TableObject::recordChanged, this, [this] { m_link.showCurrent(); });
-}
-
-void TSelectEnvelope::showEvent(QShowEvent* event) {
-  FormActivate();
-  QDialog::showEvent(event);
+  connectList(&TSelectEnvelope::NewEnvelopeClick, &TSelectEnvelope::EditEnvelopeClick,
+              &TSelectEnvelope::DeleteEnvelopeClick, &TSelectEnvelope::OkButtonClick);
 }
 
 void TSelectEnvelope::FormActivate() {
@@ -263,14 +241,6 @@ void TSelectEnvelope::OkButtonClick() {
     return;
   }
   accept();
-}
-
-bool TSelectEnvelope::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == Grid && event->type() == QEvent::KeyPress) {
-    // Rows come only through New.
-    if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Insert) return true;
-  }
-  return QDialog::eventFilter(watched, event);
 }
 
 bool ChooseEnvelopeSize(QWidget* parent, const QString& directory, const QString& name,

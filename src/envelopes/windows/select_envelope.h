@@ -13,11 +13,7 @@
 #include "store/owned_table.h"
 #include "store/table_object.h"
 
-class QDoubleSpinBox;
-class QLineEdit;
-class QPushButton;
-class QRadioButton;
-class QTableView;
+#include "ui/qt_classes.h"
 
 namespace qv {
 
@@ -56,7 +52,7 @@ class TEnvelopeEdit : public QDialog {
   bool m_millimetres = false;
 };
 
-class TSelectEnvelope : public QDialog {
+class TSelectEnvelope : public RecordListDialog {
   Q_OBJECT
 
  public:
@@ -72,34 +68,19 @@ class TSelectEnvelope : public QDialog {
   // How New and Edit show the entry dialog; empty: exec() it.
   std::function<bool(TEnvelopeEdit&)> RunEnvelopeEdit;
 
-  QTableView* Grid;
-  QPushButton* NewButton;
-  QPushButton* EditButton;
-  QPushButton* DeleteButton;
-  QPushButton* OkButton;
-  QPushButton* CancelButton;
-
-  void FormActivate();
+  void FormActivate() override;
   void NewEnvelopeClick();
   void EditEnvelopeClick();
   void DeleteEnvelopeClick();
   void OkButtonClick();
 
-  TableGridModel* gridModel() const { return m_model; }
   bool IsUserDefined() const;
-
- protected:
-  void showEvent(QShowEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   bool runEdit(TEnvelopeEdit& edit);
   // Writes the entry dialog's size into the row being edited or added.
   bool WriteSize(const TEnvelopeEdit& edit);
 
-  TableGridModel* m_model = nullptr;
-  // The grid highlights the table's current record, none at the end.
-  RecordGridLink m_link;
   bool m_locatePending = true;
 };
 

@@ -20,13 +20,7 @@
 #include "labels/label_setup.h"
 #include "labels/windows/label_edit.h"
 
-class QAbstractButton;
-class QCheckBox;
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QRadioButton;
+#include "ui/qt_classes.h"
 
 namespace qv {
 

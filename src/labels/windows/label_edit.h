@@ -13,10 +13,7 @@
 
 #include "store/label_geometry.h"
 
-class QCheckBox;
-class QComboBox;
-class QRadioButton;
-class QSpinBox;
+#include "ui/qt_classes.h"
 
 namespace qv {
 

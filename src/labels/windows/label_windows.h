@@ -13,10 +13,7 @@
 #include "labels/label_run.h"
 #include "preview/status_form.h"
 
-class QCheckBox;
-class QIODevice;
-class QLabel;
-class QPushButton;
+#include "ui/qt_classes.h"
 
 namespace qv {
 

@@ -37,26 +37,16 @@ bool DesignLabelSetup(QWidget* parent, TableObject* contacts, LabelSetup* record
 }
 
 TQVLabels::TQVLabels(TableObject* contacts, TApollo* contactApollo, QWidget* parent)
-    : QDialog(parent), m_contacts(contacts), m_contactApollo(contactApollo) {
+    : SetupPrintDialog(contacts, contactApollo, parent) {
   setWindowTitle(QStringLiteral("Print Labels"));
-  setModal(true);
-  LabelSetupEnv.SetDeleted(true);
 
-  m_gridModel = new TableGridModel(
-      LabelSetupTable,
-      {{QStringLiteral("DESCRIPT"), QStringLiteral("Description")},
-       {QStringLiteral("USERLABELN"), QStringLiteral("Label Type")}},
-      this);
-  SetupGrid = NewRecordGrid(this, m_gridModel);
-  SetupGrid->setObjectName(QStringLiteral("SetupGrid"));
-  m_gridLink.attach(SetupGrid, m_gridModel, LabelSetupTable);
-  SetupGrid->horizontalHeader()->setStretchLastSection(true);
-  const int charWidth = SetupGrid->fontMetrics().averageCharWidth();
-  SetupGrid->setColumnWidth(0, 38 * charWidth);
-  SetupGrid->setMinimumSize(75 * charWidth, 150);
-
-  auto* setupButtons = NewButtonRow(
-      this, {{&ModifyButton, "&Modify"}, {&NewButton, "&New"}, {&DeleteButton, "&Delete"}});
+  auto* setupButtons = buildSetupGrid(
+      this,
+      new TableGridModel(LabelSetupTable,
+                         {{QStringLiteral("DESCRIPT"), QStringLiteral("Description")},
+                          {QStringLiteral("USERLABELN"), QStringLiteral("Label Type")}},
+                         this),
+      38, 75, 150);
 
   auto* whatBox = new QGroupBox(QStringLiteral("What to print"), this);
   rbQAll = new QRadioButton(QStringLiteral("&All records"), whatBox);

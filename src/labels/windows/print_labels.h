@@ -12,27 +12,17 @@
 #include "labels/label_run.h"
 #include "labels/label_setup.h"
 #include "labels/windows/record_list.h"
-#include "store/apollo.h"
-#include "store/owned_table.h"
-
-class QCheckBox;
-class QComboBox;
-class QPushButton;
-class QRadioButton;
-class QSpinBox;
-class QTableView;
+#include "ui/qt_classes.h"
 
 namespace qv {
 
-class TableGridModel;
-class TableObject;
 class WindowJobHost;
 
 // Edits `record` in the label designer over the contact file `contacts`,
 // modally over `parent`; true when the designer closed with OK.
 bool DesignLabelSetup(QWidget* parent, TableObject* contacts, LabelSetup* record);
 
-class TQVLabels : public QDialog {
+class TQVLabels : public SetupPrintDialog {
   Q_OBJECT
 
  public:
@@ -45,17 +35,13 @@ class TQVLabels : public QDialog {
   bool OpenLabelSetupTable(const QString& directory);
 
   // ---- the setup table
-  OwnedTable m_labelSetups;
-  TApolloEnv& LabelSetupEnv = m_labelSetups.env;
-  TableObject* const LabelSetupTable = &m_labelSetups.table;
-  TApollo& LabelSetupApollo = m_labelSetups.apollo;
+  TApolloEnv& LabelSetupEnv = m_setups.env;
+  TableObject* const LabelSetupTable = &m_setups.table;
+  TApollo& LabelSetupApollo = m_setups.apollo;
 
   // ---- state
   LabelSetup WorkingRecord = DefaultLabelSetup();
-  bool PrintFlag = true;
   bool PresortDone = false;
-  bool NewSetup = false;
-  bool FirstActivation = true;
 
   // ---- replaceable steps (tests script them; empty: the real windows)
   // Edits a copy of a setup in the designer; true when it closed with OK.
@@ -66,10 +52,6 @@ class TQVLabels : public QDialog {
   LabelRunResult LastRun;
 
   // ---- controls
-  QTableView* SetupGrid;
-  QPushButton* ModifyButton;
-  QPushButton* NewButton;
-  QPushButton* DeleteButton;
   QRadioButton* rbQAll;
   QRadioButton* rbQFilter;
   QRadioButton* rbQCurrent;
@@ -79,12 +61,8 @@ class TQVLabels : public QDialog {
   QSpinBox* CopiesSpin;
   // The position of the run's first label on a partly used first sheet.
   QSpinBox* StartLabelSpin;
-  QPushButton* PrintNowButton;
-  QPushButton* PreviewButton;
   // Prints one sheet of label outlines of the highlighted setup.
   QPushButton* AlignmentButton;
-  QPushButton* PrinterSetupButton;
-  QPushButton* CancelButton;
 
   // ---- handlers
   void FormActivate();
@@ -118,11 +96,6 @@ class TQVLabels : public QDialog {
   void SyncGridRow();
   void ReloadGrid();
 
-  TableObject* m_contacts;
-  TApollo* m_contactApollo;
-  TableGridModel* m_gridModel = nullptr;
-  RecordGridLink m_gridLink;
-  QString m_pdfFile;         // chosen in the Print dialog for this run only
   bool m_alignment = false;  // the run is the alignment page
 };
 

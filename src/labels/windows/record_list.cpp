@@ -2,9 +2,8 @@
 
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPrinter>
-#include <QPushButton>
-#include <QTableView>
 
 #include "labels/imb.h"
 #include "render/printers.h"
@@ -70,6 +69,54 @@ void RecordGridLink::showCurrent() {
 void RecordGridLink::goToRow(int row) {
   if (m_following || row < 0 || row == currentRow()) return;
   (void)m_model->moveToRow(row);  // says why itself when it fails
+}
+
+QHBoxLayout* RecordListDialog::buildList(TableGridModel* model, const TableObject* table) {
+  m_model = model;
+  Grid = NewRecordGrid(this, model);
+  m_link.attach(Grid, model, table);
+  Grid->installEventFilter(this);
+  connect(Grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& current) { m_link.goToRow(current.row()); });
+  connect(table, &TableObject::recordChanged, this, [this] { m_link.showCurrent(); });
+  auto* buttons =
+      NewButtonRow(this, {{&NewButton, "New"}, {&EditButton, "Edit"}, {&DeleteButton, "Delete"}},
+                   {{&OkButton, "OK"}, {&CancelButton, "Cancel"}});
+  OkButton->setDefault(true);
+  return buttons;
+}
+
+void RecordListDialog::showEvent(QShowEvent* event) {
+  FormActivate();
+  QDialog::showEvent(event);
+}
+
+bool RecordListDialog::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Grid && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Insert) {
+    return true;
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+SetupPrintDialog::SetupPrintDialog(TableObject* contacts, TApollo* contactApollo, QWidget* parent)
+    : QDialog(parent), m_contacts(contacts), m_contactApollo(contactApollo) {
+  setModal(true);
+  m_setups.env.SetDeleted(true);
+}
+
+QHBoxLayout* SetupPrintDialog::buildSetupGrid(QWidget* box, TableGridModel* model, int firstColumn,
+                                              int minWidth, int minHeight) {
+  m_gridModel = model;
+  SetupGrid = NewRecordGrid(box, model);
+  SetupGrid->setObjectName(QStringLiteral("SetupGrid"));
+  m_gridLink.attach(SetupGrid, model, &m_setups.table);
+  SetupGrid->horizontalHeader()->setStretchLastSection(true);
+  const int charWidth = SetupGrid->fontMetrics().averageCharWidth();
+  SetupGrid->setColumnWidth(0, firstColumn * charWidth);
+  SetupGrid->setMinimumSize(minWidth * charWidth, minHeight);
+  return NewButtonRow(
+      box, {{&ModifyButton, "&Modify"}, {&NewButton, "&New"}, {&DeleteButton, "&Delete"}});
 }
 
 bool OpenListTable(TableObject* table, const QString& directory, const QString& fileName,

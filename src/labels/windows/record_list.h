@@ -6,20 +6,21 @@
 // Printer Setup dialogs that choose the printer a run prints on.
 #pragma once
 
+#include <QDialog>
+#include <QPushButton>
 #include <QString>
+#include <QTableView>
 #include <functional>
 #include <initializer_list>
 
+#include "store/owned_table.h"
+
 class QHBoxLayout;
 class QPrinter;
-class QPushButton;
-class QTableView;
-class QWidget;
 
 namespace qv {
 
 class TableGridModel;
-class TableObject;
 
 // A grid showing `model` a whole row at a time, read-only, one row
 // highlighted, in compact rows without row numbers.
@@ -53,6 +54,89 @@ class RecordGridLink {
   TableGridModel* m_model = nullptr;
   const TableObject* m_table = nullptr;
   bool m_following = false;
+};
+
+// What the stock list dialogs (label definitions, envelope sizes) share: a
+// grid over their table whose highlighted row and current record follow
+// each other, New, Edit and Delete at its left and OK and Cancel at its
+// right, FormActivate when it first shows, and no row added from the
+// keyboard: rows come only through New.
+class RecordListDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  QTableView* Grid = nullptr;
+  QPushButton* NewButton = nullptr;
+  QPushButton* EditButton = nullptr;
+  QPushButton* DeleteButton = nullptr;
+  QPushButton* OkButton = nullptr;
+  QPushButton* CancelButton = nullptr;
+
+  virtual void FormActivate() = 0;
+  TableGridModel* gridModel() const { return m_model; }
+
+ protected:
+  explicit RecordListDialog(QWidget* parent) : QDialog(parent) {}
+  // Makes Grid over `model`, a view of `table`, and returns the row of
+  // buttons that goes under it.
+  QHBoxLayout* buildList(TableGridModel* model, const TableObject* table);
+  // Connects the buttons to the dialog's handlers and Cancel to reject; a
+  // double-click on a row is OK.
+  template <class Dialog>
+  void connectList(void (Dialog::*onNew)(), void (Dialog::*onEdit)(), void (Dialog::*onDelete)(),
+                   void (Dialog::*onOk)()) {
+    auto* self = static_cast<Dialog*>(this);
+    connect(NewButton, &QPushButton::clicked, self, onNew);
+    connect(EditButton, &QPushButton::clicked, self, onEdit);
+    connect(DeleteButton, &QPushButton::clicked, self, onDelete);
+    connect(OkButton, &QPushButton::clicked, self, onOk);
+    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(Grid, &QTableView::doubleClicked, self, [self, onOk](const QModelIndex& index) {
+      if (index.isValid()) (self->*onOk)();
+    });
+  }
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+  TableGridModel* m_model = nullptr;
+  RecordGridLink m_link;
+};
+
+// What Print Labels and Print Envelope share: the contact file they print
+// from (not owned), their table of setups (deleted ones leave the list at
+// once) in a grid with Modify, New and Delete under it, the run buttons,
+// and the PDF file the Print dialog chose for the next run only.
+class SetupPrintDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  bool PrintFlag = true;
+  bool NewSetup = false;
+  bool FirstActivation = true;
+
+  QTableView* SetupGrid = nullptr;
+  QPushButton* ModifyButton = nullptr;
+  QPushButton* NewButton = nullptr;
+  QPushButton* DeleteButton = nullptr;
+  QPushButton* PrintNowButton = nullptr;
+  QPushButton* PreviewButton = nullptr;
+  QPushButton* PrinterSetupButton = nullptr;
+  QPushButton* CancelButton = nullptr;
+
+ protected:
+  SetupPrintDialog(TableObject* contacts, TApollo* contactApollo, QWidget* parent);
+  // Makes SetupGrid in `box` over `model`, its first column `firstColumn`
+  // average characters wide and the whole at least `minWidth` characters
+  // by `minHeight` pixels, and returns the Modify, New and Delete row.
+  QHBoxLayout* buildSetupGrid(QWidget* box, TableGridModel* model, int firstColumn, int minWidth,
+                              int minHeight);
+
+  OwnedTable m_setups;
+  TableObject* m_contacts;
+  TApollo* m_contactApollo;
+  TableGridModel* m_gridModel = nullptr;
+  RecordGridLink m_gridLink;
+  QString m_pdfFile;  // chosen in the Print dialog for this run only
 };
 
 // Opens `fileName` of `directory` in the order of `tag`; a table whose

@@ -86,7 +86,7 @@ bool IsUserLabelDefinition(const TableObject& table) {
   return flag.startsWith(QLatin1Char('T')) || flag.startsWith(QLatin1Char('Y'));
 }
 
-TSelectLabel::TSelectLabel(QWidget* parent) : QDialog(parent) {
+TSelectLabel::TSelectLabel(QWidget* parent) : RecordListDialog(parent) {
   setWindowTitle("Select Label Definition");
   setModal(true);
   // Deleted definitions leave the list at once.
@@ -113,20 +113,19 @@ TSelectLabel::TSelectLabel(QWidget* parent) : QDialog(parent) {
   FindMatches->setMaximumHeight(FindEdit->sizeHint().height() * 3);
   FindMatches->hide();
 
-  m_model = new TableGridModel(LabelTable,
-                               {{"USERDESC", "Label"},
-                                {"LBLHEIGHT", "Height in."},
-                                {"LBLWIDTH", "Width in."},
-                                {"NBRACROSS", "# Across"},
-                                {"NBRDOWN", "# Down"},
-                                {"TOPMARG", "Top Margin"},
-                                {"LEFTMARG", "Left Margin"},
-                                {"SHEETWIDTH", "Page Width"},
-                                {"SHEETDEPTH", "Page Height"},
-                                {"PAPERSIZE", "Paper Size"}},
-                               this);
-  Grid = NewRecordGrid(this, m_model);
-  m_link.attach(Grid, m_model, LabelTable);
+  auto* buttons = buildList(new TableGridModel(LabelTable,
+                                               {{"USERDESC", "Label"},
+                                                {"LBLHEIGHT", "Height in."},
+                                                {"LBLWIDTH", "Width in."},
+                                                {"NBRACROSS", "# Across"},
+                                                {"NBRDOWN", "# Down"},
+                                                {"TOPMARG", "Top Margin"},
+                                                {"LEFTMARG", "Left Margin"},
+                                                {"SHEETWIDTH", "Page Width"},
+                                                {"SHEETDEPTH", "Page Height"},
+                                                {"PAPERSIZE", "Paper Size"}},
+                                               this),
+                            LabelTable);
   Grid->horizontalHeader()->setStretchLastSection(false);
   Grid->setColumnWidth(0, 260);
   // Number columns as wide as their titles, so most of a stock's sizes show
@@ -135,12 +134,6 @@ TSelectLabel::TSelectLabel(QWidget* parent) : QDialog(parent) {
     Grid->setColumnWidth(c, Grid->fontMetrics().horizontalAdvance(
                                 m_model->headerData(c, Qt::Horizontal).toString()) + 16);
   }
-  Grid->installEventFilter(this);
-
-  auto* buttons =
-      NewButtonRow(this, {{&NewButton, "New"}, {&EditButton, "Edit"}, {&DeleteButton, "Delete"}},
-                   {{&OkButton, "OK"}, {&CancelButton, "Cancel"}});
-  OkButton->setDefault(true);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(printerBox);
@@ -157,22 +150,8 @@ TSelectLabel::TSelectLabel(QWidget* parent) : QDialog(parent) {
   connect(FindMatches, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
     m_model->moveToRow(item->data(Qt::UserRole).toInt());
   });
-  connect(NewButton, &QPushButton::clicked, this, &TSelectLabel::NewButtonClick);
-  connect(EditButton, &QPushButton::clicked, this, &TSelectLabel::EditButtonClick);
-  connect(DeleteButton, &QPushButton::clicked, this, &TSelectLabel::DeleteButtonClick);
-  connect(OkButton, &QPushButton::clicked, this, &TSelectLabel::OkButtonClick);
-  connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
-  connect(Grid, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
-    if (index.isValid()) OkButtonClick();
-  });
-  connect(Grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-          [this](const QModelIndex& current) { m_link.goToRow(current.row()); });
-  connect(LabelTable, &TableObject::recordChanged, this, [this] { m_link.showCurrent(); });
-}
-
-void TSelectLabel::showEvent(QShowEvent* event) {
-  FormActivate();
-  QDialog::showEvent(event);
+  connectList(&TSelectLabel::NewButtonClick, &TSelectLabel::EditButtonClick,
+              &TSelectLabel::DeleteButtonClick, &TSelectLabel::OkButtonClick);
 }
 
 void TSelectLabel::FormActivate() {
@@ -290,15 +269,13 @@ int TSelectLabel::currentGridRow() const { return m_link.currentRow(); }
 
 bool TSelectLabel::eventFilter(QObject* watched, QEvent* event) {
   if (watched == Grid && event->type() == QEvent::KeyPress) {
-    auto* key = static_cast<QKeyEvent*>(event);
-    // Rows come only through New.
-    if (key->key() == Qt::Key_Insert) return true;
-    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
       if (Grid->currentIndex().isValid()) OkButtonClick();
       return true;
     }
   }
-  return QDialog::eventFilter(watched, event);
+  return RecordListDialog::eventFilter(watched, event);
 }
 
 bool ChooseLabelDefinition(QWidget* parent, const QString& directory, const QString& description,

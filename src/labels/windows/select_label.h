@@ -15,11 +15,7 @@
 #include "store/owned_table.h"
 #include "store/table_object.h"
 
-class QLineEdit;
-class QListWidget;
-class QPushButton;
-class QRadioButton;
-class QTableView;
+#include "ui/qt_classes.h"
 
 namespace qv {
 
@@ -34,7 +30,7 @@ LabelRecord ReadLabelDefinition(const TableObject& table);
 // Whether the current row is a definition the user made (USERDEF true).
 bool IsUserLabelDefinition(const TableObject& table);
 
-class TSelectLabel : public QDialog {
+class TSelectLabel : public RecordListDialog {
   Q_OBJECT
 
  public:
@@ -55,16 +51,10 @@ class TSelectLabel : public QDialog {
   QLineEdit* FindEdit;
   // The stocks that match the find box, best first; a click goes there.
   QListWidget* FindMatches;
-  QTableView* Grid;
-  QPushButton* NewButton;
-  QPushButton* EditButton;
-  QPushButton* DeleteButton;
-  QPushButton* OkButton;
-  QPushButton* CancelButton;
 
   // Selects the printer type, restricts the table to it and stands on the
   // passed description; runs once however often the window is activated.
-  void FormActivate();
+  void FormActivate() override;
   void rbLaserClick();
   void rbDotMatrixClick();
   void NewButtonClick();
@@ -77,20 +67,16 @@ class TSelectLabel : public QDialog {
   // Closes with the current row as the choice; without one, says so and stays.
   void OkButtonClick();
 
-  TableGridModel* gridModel() const { return m_model; }
   // The grid row of the table's current record; -1 at the end of the table.
   int currentGridRow() const;
 
  protected:
-  void showEvent(QShowEvent* event) override;
+  // Return or Enter on a row is OK.
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   bool runEdit(TLabelEdit& edit);
 
-  TableGridModel* m_model = nullptr;
-  // The grid highlights the table's current record, none at the end.
-  RecordGridLink m_link;
   bool m_firstActivation = true;
 };
 

@@ -364,22 +364,23 @@ void TLetterDesign::buildToolBar() {
   ToolBar->addSeparator();
   add(QStringLiteral("Undo"), QStringLiteral("Undo"), QKeySequence(), [this] { m_doc.doc().undo(); });
   add(QStringLiteral("Redo"), QStringLiteral("Redo"), QKeySequence(), [this] { m_doc.doc().redo(); });
-  add(QStringLiteral("Cut"), QStringLiteral("Cut"), QKeySequence(), [this] {
-    QTextCursor c = WPRichText1->textCursor();
-    if (!c.hasSelection()) return;
+  // The selection as rich text and plain text on the clipboard; false
+  // without one.
+  auto copySelection = [](QTextCursor& c) {
+    if (!c.hasSelection()) return false;
     auto* mime = new QMimeData;
     mime->setHtml(c.selection().toHtml());
     mime->setText(c.selectedText());
     QApplication::clipboard()->setMimeData(mime);
-    c.removeSelectedText();
+    return true;
+  };
+  add(QStringLiteral("Cut"), QStringLiteral("Cut"), QKeySequence(), [this, copySelection] {
+    QTextCursor c = WPRichText1->textCursor();
+    if (copySelection(c)) c.removeSelectedText();
   });
-  add(QStringLiteral("Copy"), QStringLiteral("Copy"), QKeySequence(), [this] {
+  add(QStringLiteral("Copy"), QStringLiteral("Copy"), QKeySequence(), [this, copySelection] {
     QTextCursor c = WPRichText1->textCursor();
-    if (!c.hasSelection()) return;
-    auto* mime = new QMimeData;
-    mime->setHtml(c.selection().toHtml());
-    mime->setText(c.selectedText());
-    QApplication::clipboard()->setMimeData(mime);
+    copySelection(c);
   });
   add(QStringLiteral("Paste"), QStringLiteral("Paste"), QKeySequence(), [this] {
     const QMimeData* mime = QApplication::clipboard()->mimeData();

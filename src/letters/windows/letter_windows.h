@@ -12,17 +12,7 @@
 #include "letters/letter_view.h"
 #include "richtext/rich_document.h"
 
-class QComboBox;
-class QFontComboBox;
-class QGraphicsScene;
-class QGraphicsTextItem;
-class QGraphicsRectItem;
-class QGraphicsView;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QScrollArea;
-class QToolBar;
+#include "ui/qt_classes.h"
 
 namespace qv {
 

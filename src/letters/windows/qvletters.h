@@ -11,12 +11,7 @@
 #include "store/apollo.h"
 #include "store/owned_table.h"
 
-class QCheckBox;
-class QLabel;
-class QPushButton;
-class QRadioButton;
-class QSpinBox;
-class QTableView;
+#include "ui/qt_classes.h"
 
 namespace qv {
 

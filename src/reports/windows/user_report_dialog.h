@@ -14,12 +14,7 @@
 #include "reports/report_run.h"
 #include "reports/user_report.h"
 
-class QCheckBox;
-class QLineEdit;
-class QListWidget;
-class QPrinter;
-class QPushButton;
-class QRadioButton;
+#include "ui/qt_classes.h"
 
 namespace qv {
 

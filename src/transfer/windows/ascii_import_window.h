@@ -16,9 +16,7 @@
 #include "transfer/import_rows.h"
 #include "transfer/windows/import_form.h"
 
-class QGroupBox;
-class QPushButton;
-class QTableWidget;
+#include "ui/qt_classes.h"
 
 namespace qv {
 

@@ -9,11 +9,7 @@
 
 #include "transfer/copy_out.h"
 
-class QLabel;
-class QProgressBar;
-class QPushButton;
-class QRadioButton;
-class QWidget;
+#include "ui/qt_classes.h"
 
 namespace qv {
 

@@ -15,10 +15,7 @@
 #include "transfer/windows/import_form.h"
 #include "store/owned_table.h"
 
-class QListWidget;
-class QPushButton;
-class QTableView;
-class QTableWidget;
+#include "ui/qt_classes.h"
 
 namespace qv {
 

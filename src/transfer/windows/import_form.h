@@ -10,9 +10,7 @@
 #include "store/table_object.h"
 #include "transfer/import_rows.h"
 
-class QLabel;
-class QProgressBar;
-class QPushButton;
+#include "ui/qt_classes.h"
 
 namespace qv {
 

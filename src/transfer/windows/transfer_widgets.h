@@ -4,9 +4,7 @@
 
 #include <QString>
 
-class QBoxLayout;
-class QPushButton;
-class QWidget;
+#include "ui/qt_classes.h"
 
 namespace qv {
 

@@ -12,9 +12,7 @@
 #include "zipcount/zip_count.h"
 #include "zipcount/zip_report.h"
 
-class QLabel;
-class QPushButton;
-class QWidget;
+#include "ui/qt_classes.h"
 
 namespace qv {
 

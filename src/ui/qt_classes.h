@@ -1,0 +1,41 @@
+// The Qt classes the window headers name only by pointer or reference,
+// declared once here rather than in a list at the top of each header.
+#pragma once
+
+class QAbstractButton;
+class QAction;
+class QActionGroup;
+class QBoxLayout;
+class QButtonGroup;
+class QCheckBox;
+class QCloseEvent;
+class QComboBox;
+class QDialog;
+class QDoubleSpinBox;
+class QFontComboBox;
+class QFrame;
+class QGraphicsRectItem;
+class QGraphicsScene;
+class QGraphicsTextItem;
+class QGraphicsView;
+class QGroupBox;
+class QHBoxLayout;
+class QIODevice;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPrinter;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QScrollArea;
+class QSpinBox;
+class QStackedWidget;
+class QTabWidget;
+class QTableView;
+class QTableWidget;
+class QToolBar;
+class QToolButton;
+class QVBoxLayout;
+class QWidget;
