@@ -12,9 +12,9 @@
 
 #include <QTest>
 
-#include "app_dialogs.h"
 #include "app/qvmain.h"
 #include "app/shared.h"
+#include "scripted_dialogs.h"
 #include "store/apollo.h"
 #include "store/contact_file.h"
 #include "store/dates.h"
@@ -30,14 +30,13 @@ using Contact = QList<QPair<QString, QString>>;
 
 class AppTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { EnsureApplication(); }
-
   void SetUp() override {
     QByteArray tmpl = QDir::tempPath().toLocal8Bit() + "/qv_app_XXXXXX";
     ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
     dir_ = QString::fromLocal8Bit(tmpl) + QLatin1Char('/');
     qputenv("QUORVANE_HOME", tmpl);
-    dialogs_ = std::make_unique<ScriptedDialogs>();
+    dialogs_ = std::make_unique<ScriptedDialogs>(ScriptedDialogs::kFailOnUnscripted);
+    dialogs_->routeStoreMessages(&DialogMessageService());
   }
 
   void TearDown() override {
