@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <memory>
 
 #include <QTest>
@@ -18,6 +19,7 @@
 #include "store/apollo.h"
 #include "store/contact_file.h"
 #include "store/dates.h"
+#include "store/filter_text.h"
 #include "store/settings.h"
 #include "store/support_install.h"
 #include "store/table_object.h"
@@ -88,6 +90,15 @@ class AppTest : public ::testing::Test {
     m.activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(&m));
     return m;
+  }
+
+  // Sets the Filter page's filter to the contacts in New York and goes back
+  // to the Main page.
+  static void FilterOnNewYork(TQVPMain& m) {
+    m.FilterButtonClick();
+    m.FilterBoxes[FilterFieldExpressions().indexOf(QStringLiteral("STATE"))]->setText("NY");
+    m.qSetFilterButtonClick();
+    m.MainButtonClick();
   }
 
   // A contact file in the program directory holding `contacts` in order.

@@ -158,7 +158,6 @@ TEST_F(EditingTest, DuplicateDifferingOnlyInCase) {
     m.AddButtonClick();
     ASSERT_EQ(dialogs_->questions().size(), 1);
     EXPECT_EQ(dialogs_->questions()[0].text, question);
-    EXPECT_FALSE(dialogs_->questions()[0].defaultYes);
     EXPECT_EQ(dialogs_->questions()[0].caption, QStringLiteral("Possible Duplicate"));
     EXPECT_FALSE(m.ApolloEnv1.Exact());
     if (goOn) {

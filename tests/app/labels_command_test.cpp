@@ -31,11 +31,8 @@ class LabelsCommandTest : public AppTest {};
 
 TEST_F(LabelsCommandTest, PresortedPreviewLeavesFilterOrderRecordAndPrinterAsTheyWere) {
   TQVPMain& m = OpenWithSupportTables({kAnn, kBob, kCy, kDee});
-  m.FilterButtonClick();
-  m.FilterBoxes[FilterFieldExpressions().indexOf(QStringLiteral("STATE"))]->setText("NY");
-  m.qSetFilterButtonClick();
+  FilterOnNewYork(m);
   ASSERT_FALSE(m.currentFilter().isEmpty());
-  m.MainButtonClick();
   m.SetCurrentOrder(QStringLiteral("CITY"));
   EXPECT_TRUE(m.TableQVW->last());
   const int recno = m.Apollo1.RecNo();

@@ -146,9 +146,6 @@ TEST_F(MainWindowTest, PageButtonsBeepWhileEditingAndSwitchOtherwise) {
 
 class KeyTest : public MainWindowTest {
  protected:
-  TQVPMain& StartOn(const QList<Contact>& contacts) {
-    return StartShownOn(contacts);
-  }
   static void Key(QWidget* target, int key) {
     target->setFocus();
     QTest::keyClick(target, static_cast<Qt::Key>(key));
@@ -156,7 +153,7 @@ class KeyTest : public MainWindowTest {
 };
 
 TEST_F(KeyTest, PgDnWhileEditingAsksToSaveAndNoKeepsTheEdit) {
-  TQVPMain& m = StartOn({kAnn, kBob});
+  TQVPMain& m = StartShownOn({kAnn, kBob});
   m.EditButtonClick();
   QTest::keyClick(m.DBLName, Qt::Key_End);
   QTest::keyClicks(m.DBLName, QStringLiteral("X"));
@@ -175,7 +172,7 @@ TEST_F(KeyTest, PgDnWhileEditingAsksToSaveAndNoKeepsTheEdit) {
 }
 
 TEST_F(KeyTest, EscAsksToCancelAndPagingKeysMoveOnlyWhileBrowsing) {
-  TQVPMain& m = StartOn({kAnn, kBob, kCy});
+  TQVPMain& m = StartShownOn({kAnn, kBob, kCy});
   EXPECT_EQ(m.DBLName->text(), QStringLiteral("Archer"));
   Key(m.DBLName, Qt::Key_PageDown);
   EXPECT_EQ(m.DBLName->text(), QStringLiteral("Baker"));
@@ -201,7 +198,7 @@ TEST_F(KeyTest, EscAsksToCancelAndPagingKeysMoveOnlyWhileBrowsing) {
 }
 
 TEST_F(KeyTest, FieldBoxesTakeTypingOnlyWhileEditingMiddleInitialInCapitals) {
-  TQVPMain& m = StartOn({kAnn});
+  TQVPMain& m = StartShownOn({kAnn});
   QTest::keyClicks(m.DBFName, QStringLiteral("zz"));
   EXPECT_EQ(m.DBFName->text(), QStringLiteral("Ann")) << "read-only while browsing";
   m.EditFieldClick();

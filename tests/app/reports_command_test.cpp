@@ -33,15 +33,7 @@ const Contact kBob = {{"LNAME", "Baker"}, {"CITY", "Boston"}, {"STATE", "MA"}, {
 const Contact kCy = {{"LNAME", "Cole"}, {"CITY", "Troy"}, {"STATE", "NY"}, {"ZIP", "12180-1234"}};
 const Contact kDee = {{"LNAME", "Dunn"}, {"CITY", "Albany"}, {"STATE", "NY"}, {"ZIP", "12207"}};
 
-class ReportsCommandTest : public AppTest {
- protected:
-  void FilterOnNewYork(TQVPMain& m) {
-    m.FilterButtonClick();
-    m.FilterBoxes[FilterFieldExpressions().indexOf(QStringLiteral("STATE"))]->setText("NY");
-    m.qSetFilterButtonClick();
-    m.MainButtonClick();
-  }
-};
+class ReportsCommandTest : public AppTest {};
 
 // Runs a report or a ZIP report directly and keeps the pages of a preview.
 UserReportHooks DirectReport(int* pages) {
