@@ -8,16 +8,18 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <memory>
 
 #include <QTest>
 
-#include "app_dialogs.h"
 #include "app/qvmain.h"
 #include "app/shared.h"
+#include "scripted_dialogs.h"
 #include "store/apollo.h"
 #include "store/contact_file.h"
 #include "store/dates.h"
+#include "store/filter_text.h"
 #include "store/settings.h"
 #include "store/support_install.h"
 #include "store/table_object.h"
@@ -30,14 +32,13 @@ using Contact = QList<QPair<QString, QString>>;
 
 class AppTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { EnsureApplication(); }
-
   void SetUp() override {
     QByteArray tmpl = QDir::tempPath().toLocal8Bit() + "/qv_app_XXXXXX";
     ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
     dir_ = QString::fromLocal8Bit(tmpl) + QLatin1Char('/');
     qputenv("QUORVANE_HOME", tmpl);
-    dialogs_ = std::make_unique<ScriptedDialogs>();
+    dialogs_ = std::make_unique<ScriptedDialogs>(ScriptedDialogs::kFailOnUnscripted);
+    dialogs_->routeStoreMessages(&DialogMessageService());
   }
 
   void TearDown() override {
@@ -89,6 +90,15 @@ class AppTest : public ::testing::Test {
     m.activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(&m));
     return m;
+  }
+
+  // Sets the Filter page's filter to the contacts in New York and goes back
+  // to the Main page.
+  static void FilterOnNewYork(TQVPMain& m) {
+    m.FilterButtonClick();
+    m.FilterBoxes[FilterFieldExpressions().indexOf(QStringLiteral("STATE"))]->setText("NY");
+    m.qSetFilterButtonClick();
+    m.MainButtonClick();
   }
 
   // A contact file in the program directory holding `contacts` in order.

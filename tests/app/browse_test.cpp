@@ -93,12 +93,12 @@ TEST_F(BrowseTest, GridKeysReturnToMainSwallowInsertAndConfirmDeletion) {
   m.BrowseButtonClick();
   m.BrowseGrid->setCurrentIndex(m.GridModel->index(1, 0));  // Baker
   m.BrowseGrid->setFocus();
-  dialogs_->answers = {false, true};
+  dialogs_->questionAnswers = {false, true};
   QTest::keyClick(m.BrowseGrid, Qt::Key_Delete, Qt::ControlModifier);
   EXPECT_EQ(m.GridModel->rowCount(), 3);
   QTest::keyClick(m.BrowseGrid, Qt::Key_Delete, Qt::ControlModifier);
-  ASSERT_EQ(dialogs_->questions.size(), 2);
-  EXPECT_EQ(dialogs_->questions[0].text, QStringLiteral("Delete record?"));
+  ASSERT_EQ(dialogs_->questions().size(), 2);
+  EXPECT_EQ(dialogs_->questions()[0].text, QStringLiteral("Delete record?"));
   QApplication::processEvents();
   EXPECT_EQ(Column(m, 0), (QStringList{"archer", "Cole"}));
   EXPECT_TRUE(m.Apollo1.Go(3));  // Baker, hidden now but still in the file

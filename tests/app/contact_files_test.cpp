@@ -69,15 +69,15 @@ TEST_F(ContactFilesTest, OpenChecksTheExtension) {
   TQVPMain& m = Start();
   const QString opened = CurrentFileName();
   dialogs_->clear();
-  dialogs_->fileNames = {dir_ + QStringLiteral("notes.txt"), dir_ + QStringLiteral("noext"),
-                         QString(), people};
+  dialogs_->openFileAnswers = {dir_ + QStringLiteral("notes.txt"), dir_ + QStringLiteral("noext"),
+                               QString(), people};
   m.OpenFileMenuClick();
   m.OpenFileMenuClick();
-  EXPECT_EQ(dialogs_->notices, (QStringList{QStringLiteral("Must be a DBF file"),
+  EXPECT_EQ(dialogs_->notices(), (QStringList{QStringLiteral("Must be a DBF file"),
                                             QStringLiteral("Must be a DBF file")}));
   m.OpenFileMenuClick();  // cancelled
   EXPECT_EQ(CurrentFileName(), opened);
-  EXPECT_EQ(dialogs_->fileDialogDirs.first(), dir_) << "the dialog starts in the program directory";
+  EXPECT_EQ(dialogs_->callsOf(QStringLiteral("openFile")).at(0).dir, dir_) << "the dialog starts in the program directory";
   m.OpenFileMenuClick();
   EXPECT_EQ(CurrentFileName(), people) << "the extension is compared in capitals";
   EXPECT_EQ(m.GetDatabasePath(), dir_);
@@ -88,24 +88,26 @@ TEST_F(ContactFilesTest, NewRefusesExistingNamesAndWrongExtensions) {
   const qint64 size = QFileInfo(existing).size();
   TQVPMain& m = Start();
   dialogs_->clear();
-  dialogs_->fileNames = {existing, dir_ + QStringLiteral("list.txt"),
-                         dir_ + QStringLiteral("fresh")};
+  dialogs_->saveFileAnswers = {existing, dir_ + QStringLiteral("list.txt"),
+                               dir_ + QStringLiteral("fresh")};
   m.NewFileMenuClick();
   m.NewFileMenuClick();
-  EXPECT_EQ(dialogs_->notices,
+  EXPECT_EQ(dialogs_->notices(),
             (QStringList{QStringLiteral("That file already exists.Please select another name"),
                          QStringLiteral("Must have a .DBF extension")}));
   EXPECT_EQ(QFileInfo(existing).size(), size);
   EXPECT_EQ(CurrentFileName(), dir_ + QStringLiteral("QUORVA1.DBF"));
   // The program asks its own question, so the file dialog asks none: a Yes
   // there would only be refused here.
-  EXPECT_EQ(dialogs_->overwriteQuestions, QList<bool>({false, false}));
+  QList<bool> asks;
+  for (const auto& c : dialogs_->callsOf(QStringLiteral("saveFile"))) asks << c.confirmOverwrite;
+  EXPECT_EQ(asks, QList<bool>({false, false}));
 
   dialogs_->clear();
   m.NewFileMenuClick();  // a bare name takes the default extension
   const QString fresh = dir_ + QStringLiteral("fresh.DBF");
   EXPECT_EQ(CurrentFileName(), fresh);
-  EXPECT_EQ(dialogs_->notices, QStringList{kEmptyFileMessage});
+  EXPECT_EQ(dialogs_->notices(), QStringList{kEmptyFileMessage});
   EXPECT_EQ(m.GetMRUList().first(), fresh);
 }
 
@@ -116,7 +118,7 @@ TEST_F(ContactFilesTest, FileWithoutItsIndexOpensUnorderedWithTheRebuildMessage)
   TQVPMain& m = Start();
   dialogs_->clear();
   EXPECT_TRUE(m.OpenQVWDBF(path));
-  EXPECT_EQ(dialogs_->notices, QStringList{MissingIndexMessage(path)});
+  EXPECT_EQ(dialogs_->notices(), QStringList{MissingIndexMessage(path)});
   EXPECT_TRUE(m.NoFilePanel->isHidden());
   EXPECT_EQ(m.TableQVW->fieldText(QStringLiteral("LNAME")), QStringLiteral("Zed"))
       << "natural order";

@@ -148,7 +148,7 @@ TEST_F(EditingTest, DuplicateDifferingOnlyInCase) {
     SCOPED_TRACE(goOn ? "continue" : "stop");
     TQVPMain& m = StartOn({kAnn, kJohn}, adding);
     ASSERT_EQ(F(m, "LNAME"), QStringLiteral("Archer"));
-    dialogs_->answers = {goOn};
+    dialogs_->questionAnswers = {goOn};
     WhenShown<TGetFirstLastZip>([](TGetFirstLastZip* d) {
       EXPECT_TRUE(d->ZipEdit->isHidden());
       d->LastNameEdit->setText(QStringLiteral("SMITH"));
@@ -156,10 +156,9 @@ TEST_F(EditingTest, DuplicateDifferingOnlyInCase) {
       d->OkButton->click();
     });
     m.AddButtonClick();
-    ASSERT_EQ(dialogs_->questions.size(), 1);
-    EXPECT_EQ(dialogs_->questions[0].text, question);
-    EXPECT_FALSE(dialogs_->questions[0].defaultYes);
-    EXPECT_EQ(dialogs_->captions, QStringList{QStringLiteral("Possible Duplicate")});
+    ASSERT_EQ(dialogs_->questions().size(), 1);
+    EXPECT_EQ(dialogs_->questions()[0].text, question);
+    EXPECT_EQ(dialogs_->questions()[0].caption, QStringLiteral("Possible Duplicate"));
     EXPECT_FALSE(m.ApolloEnv1.Exact());
     if (goOn) {
       ASSERT_TRUE(Inserting(m));
@@ -201,7 +200,7 @@ TEST_F(EditingTest, BlankingAndRestoringTheDate) {
     m.DBDate->setText(QString::fromLatin1(typed));
     dialogs_->clear();
     m.SaveButtonClick();
-    EXPECT_EQ(dialogs_->notices, QStringList({QStringLiteral("Invalid date. Must be in the format:") +
+    EXPECT_EQ(dialogs_->notices(), QStringList({QStringLiteral("Invalid date. Must be in the format:") +
                                               m.shortDateFormat()}))
         << typed;
     EXPECT_EQ(m.TableQVW->state(), TableObject::State::Edit) << typed;
@@ -220,13 +219,13 @@ TEST_F(EditingTest, DeleteHidesTheRecordEverywhere) {
   TQVPMain& m = StartOn({kAnn, kJohn, kCy}, AddingSettings());
   m.RecordNextClick();
   ASSERT_EQ(F(m, "LNAME"), QStringLiteral("Cole"));
-  dialogs_->answers = {false};
+  dialogs_->questionAnswers = {false};
   m.DeleteButtonClick();
   EXPECT_EQ(m.Apollo1.QueryRecCount(), 3);
-  dialogs_->answers = {true};
+  dialogs_->questionAnswers = {true};
   m.DeleteButtonClick();
-  EXPECT_EQ(dialogs_->questions.size(), 2);
-  EXPECT_EQ(dialogs_->questions[1].text, QStringLiteral("Delete this record?"));
+  EXPECT_EQ(dialogs_->questions().size(), 2);
+  EXPECT_EQ(dialogs_->questions()[1].text, QStringLiteral("Delete this record?"));
   EXPECT_EQ(m.Apollo1.QueryRecCount(), 2);
   m.BrowseButtonClick();
   EXPECT_EQ(m.GridModel->rowCount(), 2);
@@ -253,17 +252,19 @@ TEST_F(EditingTest, MemoSearchFindsNextAndBeepsWhenDone) {
   TQVPMain& m = StartOn({kAnn, kJohn, kCy}, AddingSettings());
   m.SetMenuOrder(m.OrderItems[0]);
   EXPECT_TRUE(m.TableQVW->last());  // Smith
-  dialogs_->texts = {QStringLiteral("gold")};
+  dialogs_->textAnswers = {QStringLiteral("gold")};
   m.SearchMemoButtonClick();
-  EXPECT_EQ(dialogs_->prompts, QStringList{QStringLiteral("Memo Search: Search For")});
+  const auto prompts = dialogs_->callsOf(QStringLiteral("inputText"));
+  ASSERT_EQ(prompts.size(), 1u);
+  EXPECT_EQ(prompts[0].caption + ": " + prompts[0].text, QStringLiteral("Memo Search: Search For"));
   EXPECT_EQ(F(m, "LNAME"), QStringLiteral("Archer"));
   EXPECT_FALSE(m.SearchMemoNextButton->isHidden());
   m.SearchMemoNextButtonClick();
   EXPECT_EQ(F(m, "LNAME"), QStringLiteral("Cole"));  // upper case in the memo
-  EXPECT_EQ(dialogs_->beeps, 0);
+  EXPECT_EQ(dialogs_->beeps(), 0);
   m.SearchMemoNextButtonClick();
   EXPECT_EQ(F(m, "LNAME"), QStringLiteral("Cole"));  // nothing after: stays
-  EXPECT_EQ(dialogs_->beeps, 1);
+  EXPECT_EQ(dialogs_->beeps(), 1);
   EXPECT_TRUE(m.SearchMemoNextButton->isHidden());
 }
 

@@ -84,7 +84,7 @@ TEST_F(FilterPageTest, SetNowCountsIndicatesAndNarrowsTheGrid) {
     EXPECT_EQ(!m.FilterIndicator->isHidden(), c.indicator);
     EXPECT_EQ(m.currentFilter().isEmpty(), !c.indicator);
     EXPECT_EQ(GridRows(m), c.rows);
-    EXPECT_EQ(dialogs_->notices, c.notices);
+    EXPECT_EQ(dialogs_->notices(), c.notices);
   }
 }
 
@@ -108,13 +108,13 @@ TEST_F(FilterPageTest, TooComplexHidesOnlyMarkedRecords) {
   Type(m, QStringLiteral("ORG"), QString(120, QLatin1Char('x')));
   Type(m, QStringLiteral("STREET"), QString(92, QLatin1Char('y')));
   m.qSetFilterButtonClick();
-  EXPECT_TRUE(dialogs_->notices.isEmpty());
+  EXPECT_TRUE(dialogs_->notices().isEmpty());
   EXPECT_EQ(m.Apollo1.Filter().size(), 255);  // the longest query the engine takes
   EXPECT_EQ(m.Apollo1.QueryRecCount(), 0);
 
   Type(m, QStringLiteral("STREET"), QString(93, QLatin1Char('y')));
   m.qSetFilterButtonClick();
-  EXPECT_EQ(dialogs_->notices,
+  EXPECT_EQ(dialogs_->notices(),
             QStringList{QStringLiteral("Sorry - filter is too complex.Please simplify it.")});
   EXPECT_TRUE(m.currentFilter().isEmpty());
   EXPECT_EQ(m.Apollo1.QueryRecCount(), 2);
@@ -126,7 +126,7 @@ TEST_F(FilterPageTest, CountRecordsWithAndWithoutFilter) {
   Type(m, QStringLiteral("STATE"), QStringLiteral("co"));
   m.qSetFilterButtonClick();
   m.CountRecords1Click();
-  EXPECT_EQ(dialogs_->notices,
+  EXPECT_EQ(dialogs_->notices(),
             (QStringList{QStringLiteral("There are 3 records"),
                          QStringLiteral("There are 2 records which match the current filter")}));
 }
@@ -192,7 +192,7 @@ TEST_F(SearchTest, DateOrderTakesDatesOnly) {
   const QString start = Last(m);
   EXPECT_EQ(Search(m, QStringLiteral("31/31/2021")),
             (QStringList{QStringLiteral("Search for Date"), QStringLiteral("mm/dd/yyyy")}));
-  EXPECT_EQ(dialogs_->notices, QStringList{QStringLiteral("Invalid date entered")});
+  EXPECT_EQ(dialogs_->notices(), QStringList{QStringLiteral("Invalid date entered")});
   EXPECT_EQ(Last(m), start);
   Search(m, QStringLiteral("6/1/2021"));
   EXPECT_EQ(Last(m), QStringLiteral("Baker"));

@@ -11,7 +11,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 
-#include "../support/scripted_dialogs.h"
+#include "scripted_dialogs.h"
 #include "render/printers.h"
 
 namespace qv {

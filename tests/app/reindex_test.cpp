@@ -11,7 +11,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
-#include "../support/scripted_dialogs.h"
+#include "scripted_dialogs.h"
 #include "store/apollo.h"
 #include "store/contact_file.h"
 #include "store/support_install.h"

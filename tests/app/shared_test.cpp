@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDialog>
 
 #include <QPushButton>
@@ -11,7 +12,7 @@
 #include <QSignalSpy>
 #include <QTextBrowser>
 
-#include "app_dialogs.h"
+#include "scripted_dialogs.h"
 #include "app/db_controls.h"
 #include "app/single_instance.h"
 #include "ui/help_window.h"
@@ -60,16 +61,15 @@ TEST(SharedTest, CenteredOnUsesIntegerHalves) {
 }
 
 TEST(SharedTest, HeldInformationWaitsAndKeepsItsOrder) {
-  EnsureApplication();
   ScriptedDialogs dialogs;
   HoldInformation(true);
   ShowInformation(QStringLiteral("first"));
   ShowInformation(QStringLiteral("second"));
-  EXPECT_TRUE(dialogs.notices.isEmpty());
+  EXPECT_TRUE(dialogs.notices().isEmpty());
   HoldInformation(false);
-  EXPECT_EQ(dialogs.notices, (QStringList{"first", "second"}));
+  EXPECT_EQ(dialogs.notices(), (QStringList{"first", "second"}));
   ShowInformation(QStringLiteral("third"));
-  EXPECT_EQ(dialogs.notices.size(), 3) << "shown at once when nothing is held";
+  EXPECT_EQ(dialogs.notices().size(), 3) << "shown at once when nothing is held";
 }
 
 TEST(SharedTest, EditMasksBecomeQtInputMasks) {
@@ -85,7 +85,6 @@ TEST(SharedTest, EditMasksBecomeQtInputMasks) {
 }
 
 TEST(HelpTest, EveryTopicTheWindowsOpenHasAPageLinkedFromTheContents) {
-  EnsureApplication();
   // Main, Browse, Filter, Contents, Preferences, Rebuild Indexes and the
   // four print previews, the two imports with their matching and Copy
   // Records Out.
@@ -122,7 +121,6 @@ TEST(HelpTest, EveryTopicTheWindowsOpenHasAPageLinkedFromTheContents) {
 // Help asked for from a modal dialog belongs to it, so the dialog does not
 // block it, and stays open on its own once the dialog closes.
 TEST(HelpWindowTest, OpensAboveAModalDialogAndOutlivesIt) {
-  EnsureApplication();
   QDialog dialog;
   dialog.setModal(true);
   dialog.open();
@@ -140,7 +138,6 @@ TEST(HelpWindowTest, OpensAboveAModalDialogAndOutlivesIt) {
 }
 
 TEST(SingleInstanceTest, ASecondCopyAsksTheFirstToComeForward) {
-  EnsureApplication();
   const QString name = QStringLiteral("qv-test-%1").arg(QCoreApplication::applicationPid());
   TJustOne first(name);
   ASSERT_TRUE(first.claim());

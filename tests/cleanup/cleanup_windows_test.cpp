@@ -62,8 +62,7 @@ std::vector<int> GridRecords(const TableGridModel* model) {
 
 class CleanupWindowTest : public ::testing::Test {
  protected:
-  void SetUp() override { m_previous = InstallMessageService(&DialogMessageService()); }
-  void TearDown() override { InstallMessageService(m_previous); }
+  void SetUp() override { dialogs_.routeStoreMessages(&DialogMessageService()); }
 
   // A check window on `contacts`, its table opened as the Utilities menu does.
   template <typename Window>
@@ -80,22 +79,9 @@ class CleanupWindowTest : public ::testing::Test {
     ASSERT_TRUE(f_.table.area()->Query(query.toStdString()).ok());
     f_.table.resync();
   }
-  QStringList Notices() const {
-    QStringList out;
-    for (const auto& c : dialogs_.callsOf(QStringLiteral("information"))) out << c.text;
-    return out;
-  }
-  QStringList Questions() const {
-    QStringList out;
-    for (const auto& c : dialogs_.callsOf(QStringLiteral("question"))) out << c.text;
-    return out;
-  }
 
   CleanupFixture f_;
   ScriptedDialogs dialogs_;
-
- private:
-  MessageService* m_previous = nullptr;
 };
 
 // The pairs themselves are the duplicate check's own tests; here the kind
@@ -113,7 +99,7 @@ TEST_F(CleanupWindowTest, DuplicateCheckFillsTheGridInTheWorkIndexOrder) {
   // Street order 1, 4 ("12 OAK ST"), 2 ("12 OAK STREET"): alike in 5 characters.
   EXPECT_EQ(GridRecords(w->gridModel()), (std::vector<int>{1, 4, 2}));
   EXPECT_EQ(w->LabelCount->text(), DupCountText(2));
-  EXPECT_TRUE(Notices().isEmpty()) << Notices().join('|').toStdString();
+  EXPECT_TRUE(dialogs_.notices().isEmpty()) << dialogs_.notices().join('|').toStdString();
 }
 
 // On the grid's first row (record 1): an edit kept by Save or dropped by
@@ -131,7 +117,7 @@ TEST_F(CleanupWindowTest, DuplicateGridSaveUndoAndDelete) {
     ASSERT_EQ(w->tableObject()->recNo(), 1);
     dialogs_.questionAnswers = {yes};
     w->DeleteButton->click();
-    EXPECT_EQ(Questions().last(), QStringLiteral("Delete this record?"));
+    EXPECT_EQ(dialogs_.textsOf("question").last(), QStringLiteral("Delete this record?"));
     ASSERT_TRUE(w->tableObject()->close());
     EXPECT_EQ(f_.text(1, "LNAME"), yes ? "Smythe" : "Smith");
     EXPECT_EQ(f_.text(1, "PREFIX"), yes ? "DELETED" : "");
@@ -151,7 +137,7 @@ TEST_F(CleanupWindowTest, CancelAsksItsQuestionAndStopsOnYes) {
       dialogs_.questionAnswers = {yes};
       QTimer::singleShot(0, w.get(), [&w] { w->CancelButton->click(); });
       w->CheckitButton->click();
-      EXPECT_EQ(Questions().last(), QStringLiteral("Cancel operation?"));
+      EXPECT_EQ(dialogs_.textsOf("question").last(), QStringLiteral("Cancel operation?"));
       EXPECT_EQ(w->LabelCount->text(), DupCountText(yes ? 255 : 599));
       EXPECT_TRUE(w->CancelButton->isHidden());
       EXPECT_FALSE(w->CloseButton->isHidden());
@@ -162,7 +148,7 @@ TEST_F(CleanupWindowTest, CancelAsksItsQuestionAndStopsOnYes) {
       dialogs_.questionAnswers = {yes};
       QTimer::singleShot(0, w.get(), [&w] { w->CancelButton->click(); });
       w->CheckitButton->click();
-      EXPECT_EQ(Questions().last(), QStringLiteral("Cancel operation?"));
+      EXPECT_EQ(dialogs_.textsOf("question").last(), QStringLiteral("Cancel operation?"));
       EXPECT_EQ(w->LabelCount->text(), ZipCountText(yes ? 256 : 600));
     }
     {
@@ -172,7 +158,7 @@ TEST_F(CleanupWindowTest, CancelAsksItsQuestionAndStopsOnYes) {
       dialogs_.questionAnswers = {yes};
       QTimer::singleShot(0, &w, [&w] { w.CancelButton->click(); });
       w.ConvertButton->click();
-      EXPECT_EQ(Questions().last(), QStringLiteral("Cancel case conversion?"));
+      EXPECT_EQ(dialogs_.textsOf("question").last(), QStringLiteral("Cancel case conversion?"));
       EXPECT_EQ(w.converted(), yes ? 256 : 600);
       ASSERT_TRUE(f_.table.close());
     }
@@ -185,7 +171,7 @@ TEST_F(CleanupWindowTest, StateZipCheckListsTheQuestionableRecords) {
     // Without the reference table the check says so and offers its set-up again.
     auto w = OpenCheck<TStateZipCheck>(kPeople);
     w->CheckitButton->click();
-    EXPECT_EQ(Notices(), QStringList{StateZipOpenFailedMessage()});
+    EXPECT_EQ(dialogs_.notices(), QStringList{StateZipOpenFailedMessage()});
     EXPECT_FALSE(w->SetupPanel->isHidden());
     EXPECT_TRUE(w->ResultPanel->isHidden());
   }
@@ -257,7 +243,7 @@ TEST_F(CleanupWindowTest, ConvertToUppercaseDefaultsAndItsFieldRule) {
   w.cAll->click();
   for (QCheckBox* box : w.FieldChecks) EXPECT_FALSE(box->isChecked());
   w.ConvertButton->click();
-  EXPECT_EQ(Notices(), QStringList{NoUpperFieldsMessage()});
+  EXPECT_EQ(dialogs_.notices(), QStringList{NoUpperFieldsMessage()});
   EXPECT_EQ(w.result(), 0);
   // Last name only, current record only: record 2 alone changes.
   ASSERT_TRUE(f_.table.area()->Go(2).ok());
@@ -283,8 +269,8 @@ TEST_F(CleanupWindowTest, SearchAndReplaceAsksBeforeItRewrites) {
     w.ReplaceValue->setText(QStringLiteral("Troy Hills"));
     dialogs_.questionAnswers = {yes};
     w.Doit->click();
-    EXPECT_EQ(Questions(), QStringList{ReplaceQuestion(w.options(), w.TargetField->currentText())});
-    EXPECT_EQ(Notices(), yes ? QStringList({ReplacedText(2), QStringLiteral("Replacement done")})
+    EXPECT_EQ(dialogs_.textsOf("question"), QStringList{ReplaceQuestion(w.options(), w.TargetField->currentText())});
+    EXPECT_EQ(dialogs_.notices(), yes ? QStringList({ReplacedText(2), QStringLiteral("Replacement done")})
                              : QStringList());
     EXPECT_EQ(w.result(), yes ? QDialog::Accepted : 0);
     EXPECT_EQ(f_.text(3, "CITY"), yes ? "Troy Hills" : "Troy");
@@ -317,7 +303,7 @@ TEST_F(CleanupWindowTest, DeleteRecordsFollowsTheChosenScope) {
     w.Doit->click();
     QStringList notices{RebuildAdviceMessage()};
     if (!c.deleted.empty()) notices.prepend(DeletedText(static_cast<int>(c.deleted.size())));
-    EXPECT_EQ(Notices(), notices);
+    EXPECT_EQ(dialogs_.notices(), notices);
     EXPECT_EQ(w.result(), QDialog::Accepted);
     ASSERT_TRUE(f_.table.close());
     std::vector<uint32_t> flagged;

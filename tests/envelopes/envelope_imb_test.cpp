@@ -19,14 +19,9 @@ using testing::TestHost;
 
 TEST(EnvelopeImb, BarsAboveTheAddressWithSerialsSavedBetweenRuns) {
   ContactFixture fx;
-  ASSERT_TRUE(fx.make({{{"LNAME", "A"}, {"STREET", "123 MAIN ST"}, {"ZIP", "01234-5678"}},
-                       {{"LNAME", "B"}, {"STREET", "9 Oak"}, {"ZIP", "K1A 0B1"}},
-                       {{"LNAME", "C"}, {"STREET", "9 Oak"}, {"ZIP", "01234"}}}));
+  ASSERT_TRUE(fx.make(testing::kImbPieces));
   IniFile ini(fx.file(QStringLiteral("QUORVA.INI")));
-  ImbSettings settings;
-  settings.mailerId = QStringLiteral("567094");
-  settings.nextSerial = 987654321;
-  ASSERT_TRUE(SaveImbSettings(ini, settings));
+  ASSERT_TRUE(testing::SaveImbMailer(ini));
 
   TestHost host;
   PageStream pages;

@@ -26,10 +26,7 @@ const Contact kPublic = {{"FNAME", "John"},       {"MIDDLE", "Q"},    {"LNAME", 
                          {"STREET", "123 Main St"}, {"CITY", "Albany"}, {"STATE", "NY"},
                          {"ZIP", "12345-6789"}};
 
-struct RunPages {
-  EnvelopeRunResult result;
-  PageStream pages;
-};
+using RunPages = testing::RunPages<EnvelopeRunResult>;
 
 RunPages Preview(ContactFixture& fx, EnvelopeRunOptions options, TestHost& host,
                  EnvelopeRunHooks hooks = {}) {

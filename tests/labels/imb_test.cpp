@@ -149,14 +149,9 @@ struct ImbRun {
 
 TEST(Imb, LabelRunNumbersItsPiecesAndSavesTheNextSerial) {
   ImbRun r;
-  ASSERT_TRUE(r.fx.make({{{"LNAME", "A"}, {"STREET", "123 MAIN ST"}, {"ZIP", "01234-5678"}},
-                         {{"LNAME", "B"}, {"STREET", "9 Oak"}, {"ZIP", "K1A 0B1"}},
-                         {{"LNAME", "C"}, {"STREET", "9 Oak"}, {"ZIP", "01234"}}}));
+  ASSERT_TRUE(r.fx.make(testing::kImbPieces));
   IniFile ini(r.fx.file(QStringLiteral("QUORVA.INI")));
-  ImbSettings settings;
-  settings.mailerId = QStringLiteral("567094");
-  settings.nextSerial = 987654321;
-  ASSERT_TRUE(SaveImbSettings(ini, settings));
+  ASSERT_TRUE(testing::SaveImbMailer(ini));
   r.run(LabelRunOptions());
   ASSERT_EQ(r.result.outcome, LabelRunOutcome::Completed);
   // The published tracking code is 01 234 567094 987654321; ours has

@@ -13,13 +13,6 @@
 namespace qv {
 namespace {
 
-// The texts of the information boxes shown, in order.
-QStringList Notices(const testing::ScriptedDialogs& dialogs) {
-  QStringList out;
-  for (const auto& call : dialogs.callsOf("information")) out << call.text;
-  return out;
-}
-
 // Avery 5160: 1 x 2.63 in, 3 across, 10 down on Letter.
 LabelRecord Avery5160() {
   LabelRecord r;
@@ -29,8 +22,12 @@ LabelRecord Avery5160() {
   return r;
 }
 
-TEST(LabelDefTest, ValidLabelReportsEachFailureInOrder) {
+class LabelDefTest : public ::testing::Test {
+ protected:
   testing::ScriptedDialogs dialogs;
+};
+
+TEST_F(LabelDefTest, ValidLabelReportsEachFailureInOrder) {
   // Each case breaks one check and every later one, so only the order
   // decides which message shows.
   struct Case {
@@ -58,7 +55,7 @@ TEST(LabelDefTest, ValidLabelReportsEachFailureInOrder) {
     c.breakIt(edit.record.geometry);
     dialogs.calls.clear();
     EXPECT_FALSE(edit.ValidLabel()) << c.message;
-    EXPECT_EQ(Notices(dialogs), QStringList{c.message});
+    EXPECT_EQ(dialogs.notices(), QStringList{c.message});
     LabelGeometry g = edit.record.geometry;
     try {
       CheckLabel(g);
@@ -74,11 +71,10 @@ TEST(LabelDefTest, ValidLabelReportsEachFailureInOrder) {
   edit.record.geometry.horizontal_pitch = edit.record.geometry.vertical_pitch = 0.2f;
   dialogs.calls.clear();
   EXPECT_TRUE(edit.ValidLabel());
-  EXPECT_TRUE(Notices(dialogs).isEmpty());
+  EXPECT_TRUE(dialogs.notices().isEmpty());
 }
 
-TEST(LabelDefTest, MillimetreSaveStoresInchesToThreeDecimals) {
-  testing::ScriptedDialogs dialogs;
+TEST_F(LabelDefTest, MillimetreSaveStoresInchesToThreeDecimals) {
   TLabelEdit edit;
   edit.record = Avery5160();
   edit.activate();
@@ -89,8 +85,8 @@ TEST(LabelDefTest, MillimetreSaveStoresInchesToThreeDecimals) {
   edit.tractorBox()->setChecked(true);
   edit.save();
   // Three 2.63 in columns do not fit 210 mm: said, and saved all the same.
-  ASSERT_EQ(Notices(dialogs).size(), 1);
-  EXPECT_TRUE(Notices(dialogs)[0].startsWith("The labels run off the sheet: the last column"));
+  ASSERT_EQ(dialogs.notices().size(), 1);
+  EXPECT_TRUE(dialogs.notices()[0].startsWith("The labels run off the sheet: the last column"));
   EXPECT_EQ(edit.result(), QDialog::Accepted);
   EXPECT_FLOAT_EQ(edit.record.geometry.sheet_width, 8.268f);
   EXPECT_FLOAT_EQ(edit.record.geometry.sheet_height, 11.693f);
@@ -99,8 +95,7 @@ TEST(LabelDefTest, MillimetreSaveStoresInchesToThreeDecimals) {
   EXPECT_EQ(edit.record.printer, "DM");
 }
 
-TEST(LabelDefTest, UnitRoundTripKeepsInches) {
-  testing::ScriptedDialogs dialogs;
+TEST_F(LabelDefTest, UnitRoundTripKeepsInches) {
   TLabelEdit edit;
   edit.record = Avery5160();
   edit.record.geometry.left_margin = 0.1875f;  // more places than the inch mask shows
@@ -114,8 +109,7 @@ TEST(LabelDefTest, UnitRoundTripKeepsInches) {
   EXPECT_NEAR(edit.record.geometry.width, 2.63f, 1e-6);
 }
 
-TEST(LabelDefTest, PaperListFillsTheSheetInTheCurrentUnit) {
-  testing::ScriptedDialogs dialogs;
+TEST_F(LabelDefTest, PaperListFillsTheSheetInTheCurrentUnit) {
   TLabelEdit edit;
   edit.record = Avery5160();
   edit.record.paper_size = "B5";  // unknown: Other
@@ -132,8 +126,7 @@ TEST(LabelDefTest, PaperListFillsTheSheetInTheCurrentUnit) {
   EXPECT_EQ(edit.lengthField(TLabelEdit::PaperHeight)->value(), 8.5);
 }
 
-TEST(LabelDefTest, LeavingWidthOrHeightRaisesAShortPitch) {
-  testing::ScriptedDialogs dialogs;
+TEST_F(LabelDefTest, LeavingWidthOrHeightRaisesAShortPitch) {
   TLabelEdit edit;
   edit.record = Avery5160();
   edit.activate();
@@ -150,8 +143,7 @@ TEST(LabelDefTest, LeavingWidthOrHeightRaisesAShortPitch) {
   EXPECT_EQ(edit.lengthField(TLabelEdit::VertPitch)->value(), 1.25);
 }
 
-TEST(LabelDefTest, FieldsTakeThreeDecimalsInInchesAndOneInMillimetres) {
-  testing::ScriptedDialogs dialogs;
+TEST_F(LabelDefTest, FieldsTakeThreeDecimalsInInchesAndOneInMillimetres) {
   struct Case {
     bool millimetres;
     const char* typed;
@@ -185,7 +177,7 @@ TEST(LabelDefTest, FieldsTakeThreeDecimalsInInchesAndOneInMillimetres) {
   }
 }
 
-TEST(LabelDefTest, LabelsRunningOffTheSheetAreWarnedAboutNotRefused) {
+TEST_F(LabelDefTest, LabelsRunningOffTheSheetAreWarnedAboutNotRefused) {
   struct Case {
     const char* what;
     void (*change)(LabelGeometry&);
@@ -201,13 +193,13 @@ TEST(LabelDefTest, LabelsRunningOffTheSheetAreWarnedAboutNotRefused) {
         "will not print whole."}},
   };
   for (const Case& c : cases) {
-    testing::ScriptedDialogs dialogs;
+    dialogs.clear();
     TLabelEdit edit;
     edit.record = Avery5160();
     c.change(edit.record.geometry);
     edit.activate();
     edit.save();
-    EXPECT_EQ(Notices(dialogs), c.notices) << c.what;
+    EXPECT_EQ(dialogs.notices(), c.notices) << c.what;
     EXPECT_EQ(edit.result(), QDialog::Accepted) << c.what;
   }
 }

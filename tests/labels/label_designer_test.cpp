@@ -54,6 +54,14 @@ LabelSetup WideSetup() {
   return s;
 }
 
+// A designer over a contact file holding Mary alone.
+class LabelDesignerTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(fx.make({kMary})); }
+  ContactFixture fx;
+  testing::ScriptedDialogs dialogs;
+};
+
 int DarkPixels(const QImage& image, const QRect& area) {
   int n = 0;
   const QRect r = area.intersected(image.rect());
@@ -104,9 +112,7 @@ TEST(LabelDesignerArithmetic, FontInfoAndPrinterFonts) {
   EXPECT_NEAR(m.horizontalAdvance(QString(10, 'W')) / 10, 14, 0.6);
 }
 
-TEST(LabelDesigner, StockWidthDecidesTheBarCode) {
-  ContactFixture fx;
-  ASSERT_TRUE(fx.make({kMary}));
+TEST_F(LabelDesignerTest, StockWidthDecidesTheBarCode) {
   LabelSetup s = WideSetup();
   s.address.barCode = true;
   auto d = Open(&fx.table, s, 96);
@@ -138,9 +144,7 @@ TEST(LabelDesigner, StockWidthDecidesTheBarCode) {
   EXPECT_FALSE(n->Content.barCode);
 }
 
-TEST(LabelDesigner, BarCodeKeepsTheTextDownAndHomeFindsTheLimit) {
-  ContactFixture fx;
-  ASSERT_TRUE(fx.make({kMary}));
+TEST_F(LabelDesignerTest, BarCodeKeepsTheTextDownAndHomeFindsTheLimit) {
   LabelSetup s = WideSetup();
   s.address.barCode = true;
   s.yOffset = 0.5f;
@@ -172,9 +176,7 @@ TEST(LabelDesigner, BarCodeKeepsTheTextDownAndHomeFindsTheLimit) {
   EXPECT_EQ(d->BarCodeY, 24 - 19);
 }
 
-TEST(LabelDesigner, HorizontalStepsGrowWhileAutoRepeating) {
-  ContactFixture fx;
-  ASSERT_TRUE(fx.make({kMary}));
+TEST_F(LabelDesignerTest, HorizontalStepsGrowWhileAutoRepeating) {
   auto d = Open(&fx.table, WideSetup(), 96);
   d->TextX = 10;
   d->RightButton->setDown(true);  // clicks while down are auto-repeats
@@ -196,10 +198,7 @@ TEST(LabelDesigner, HorizontalStepsGrowWhileAutoRepeating) {
   EXPECT_EQ(d->TextX, 1);
 }
 
-TEST(LabelDesigner, OffsetsSurviveSaveAndReopen) {
-  ContactFixture fx;
-  ASSERT_TRUE(fx.make({kMary}));
-  testing::ScriptedDialogs dialogs;
+TEST_F(LabelDesignerTest, OffsetsSurviveSaveAndReopen) {
   for (int ppi : {96, 120}) {
     LabelSetup s = WideSetup();
     s.xOffset = 0.3f;
@@ -221,9 +220,7 @@ TEST(LabelDesigner, OffsetsSurviveSaveAndReopen) {
   EXPECT_TRUE(dialogs.calls.empty());
 }
 
-TEST(LabelDesigner, SampleHasNoBlankLines) {
-  ContactFixture fx;
-  ASSERT_TRUE(fx.make({kMary}));
+TEST_F(LabelDesignerTest, SampleHasNoBlankLines) {
   LabelSetup s = WideSetup();
   s.address.title = true;
   s.address.company = true;
@@ -251,10 +248,7 @@ TEST(LabelDesigner, SampleHasNoBlankLines) {
   EXPECT_EQ(DarkPixels(image, QRect(d->TextX, d->TextY + 3 * lineHeight + 2, 200, lineHeight)), 0);
 }
 
-TEST(LabelDesigner, FontControls) {
-  ContactFixture fx;
-  ASSERT_TRUE(fx.make({kMary}));
-  testing::ScriptedDialogs dialogs;
+TEST_F(LabelDesignerTest, FontControls) {
   LabelSetup s = WideSetup();
   s.bold = true;
   auto d = Open(&fx.table, s, 96);
@@ -296,19 +290,15 @@ TEST(LabelDesigner, FontControls) {
   EXPECT_TRUE(d->Setup.italic);
 }
 
-TEST(LabelDesigner, SaveNeedsADescriptionAndCancelKeepsTheRecord) {
-  ContactFixture fx;
-  ASSERT_TRUE(fx.make({kMary}));
-  testing::ScriptedDialogs dialogs;
+TEST_F(LabelDesignerTest, SaveNeedsADescriptionAndCancelKeepsTheRecord) {
   LabelSetup s = WideSetup();
   s.description = "Club mailing";
   auto d = Open(&fx.table, s, 96);
   d->DescriptionEdit->setText("   ");
   d->DownButton->click();
   d->SaveButton->click();
-  ASSERT_EQ(dialogs.callsOf("information").size(), 1u);
-  EXPECT_EQ(dialogs.callsOf("information")[0].text,
-            "Please enter a description for this Label Setup record");
+  EXPECT_EQ(dialogs.notices(),
+            QStringList{"Please enter a description for this Label Setup record"});
   EXPECT_NE(d->result(), QDialog::Accepted);
   EXPECT_EQ(d->Setup.description, "Club mailing");
   EXPECT_FLOAT_EQ(d->Setup.yOffset, 0.25f);

@@ -31,12 +31,9 @@ using testing::TextsOf;
 double TextLeft(int column) { return 0.188 + column * 2.75 + 0.25; }
 double TextTop(int row) { return 0.5 + row * 1.0 + 0.25; }
 
-// Runs a preview and returns its pages.
-struct RunPages {
-  LabelRunResult result;
-  PageStream pages;
-};
+using RunPages = testing::RunPages<LabelRunResult>;
 
+// Runs a preview and returns its pages.
 RunPages Preview(ContactFixture& fx, LabelRunOptions options, TestHost& host,
                  bool* presortDone = nullptr) {
   options.print = false;

@@ -24,6 +24,7 @@
 #include "store/apollo.h"
 #include "store/contact_file.h"
 #include "store/contact_schema.h"
+#include "store/ini_file.h"
 #include "store/table_object.h"
 #include "xbase/workarea.h"
 
@@ -94,6 +95,20 @@ class TestHost : public JobHost {
   std::function<void(int)> onEvents;
   int eventRounds = 0;
 };
+
+// The pieces of the Intelligent Mail runs: A with a ZIP+4 and a street
+// number, B with a Canadian postal code (no bars), C with a 5-digit ZIP;
+// and the mailer ID 567094 with the next serial 987654321 in `ini`.
+inline const std::vector<Contact> kImbPieces = {
+    {{"LNAME", "A"}, {"STREET", "123 MAIN ST"}, {"ZIP", "01234-5678"}},
+    {{"LNAME", "B"}, {"STREET", "9 Oak"}, {"ZIP", "K1A 0B1"}},
+    {{"LNAME", "C"}, {"STREET", "9 Oak"}, {"ZIP", "01234"}}};
+inline bool SaveImbMailer(IniFile& ini) {
+  ImbSettings settings;
+  settings.mailerId = QStringLiteral("567094");
+  settings.nextSerial = 987654321;
+  return SaveImbSettings(ini, settings);
+}
 
 // The Intelligent Mail codes drawn on a page, one string of bar states per
 // code, read back from each bar's height and its top against the code's top.

@@ -181,9 +181,7 @@ TEST_F(PrintLabelsTest, ModifyRewritesTheRowCancelAndNoChangeNothing) {
     labels->DeleteButtonClick();
   }
   EXPECT_EQ(SetupsIn(fx.dir()).size(), before.size() - 1);
-  ASSERT_EQ(dialogs.callsOf(QStringLiteral("question")).size(), 2u);
-  EXPECT_EQ(dialogs.callsOf(QStringLiteral("question"))[0].text,
-            QStringLiteral("Delete this record?"));
+  EXPECT_EQ(dialogs.textsOf("question"), QStringList(2, QStringLiteral("Delete this record?")));
 }
 
 TEST_F(PrintLabelsTest, OnlyCurrentRecordClearsAndDisablesPresort) {
@@ -261,12 +259,7 @@ TEST_F(PrintLabelsTest, PreviewThenPrintNowPresortsOnce) {
   labels->rbQFilter->click();
   labels->PreviewButtonClick();
   EXPECT_EQ(presorts, 2);
-  const QString order = PresortOrderMessage();
-  int shown = 0;
-  for (const auto& call : dialogs.callsOf(QStringLiteral("information"))) {
-    if (call.text == order) ++shown;
-  }
-  EXPECT_EQ(shown, 3);
+  EXPECT_EQ(dialogs.notices().count(PresortOrderMessage()), 3);
 }
 
 TEST_F(PrintLabelsTest, MismatchedSheetAsksAboutThePaperAndNoSkipsTheRun) {
@@ -286,8 +279,7 @@ TEST_F(PrintLabelsTest, MismatchedSheetAsksAboutThePaperAndNoSkipsTheRun) {
   dialogs.questionAnswers = {false};
   labels->PreviewButtonClick();
   EXPECT_EQ(labels->LastRun.outcome, LabelRunOutcome::PaperDeclined);
-  ASSERT_EQ(dialogs.callsOf(QStringLiteral("question")).size(), 1u);
-  EXPECT_EQ(dialogs.callsOf(QStringLiteral("question"))[0].text, PaperSizeQuestion(8.5, 14.0));
+  EXPECT_EQ(dialogs.textsOf("question"), QStringList{PaperSizeQuestion(8.5, 14.0)});
   EXPECT_TRUE(previews.empty());
   EXPECT_EQ(fx.apollo.RecNo(), recno);
 }

@@ -132,10 +132,10 @@ class SelectLabelTest : public ::testing::Test {
   }
 
   QTemporaryDir m_dir;
+  testing::ScriptedDialogs dialogs;
 };
 
 TEST_F(SelectLabelTest, ActivationStandsOnThePassedDescriptionOrAtTheEnd) {
-  testing::ScriptedDialogs dialogs;
   {
     auto d = Open(k5160, "LJ");
     EXPECT_TRUE(d->rbLaser->isChecked());
@@ -162,7 +162,6 @@ TEST_F(SelectLabelTest, ActivationStandsOnThePassedDescriptionOrAtTheEnd) {
 }
 
 TEST_F(SelectLabelTest, PrinterTypeQueriesRestrictTheRows) {
-  testing::ScriptedDialogs dialogs;
   const auto dm = GridOrder("DM");
   const auto lj = GridOrder("LJ");
   ASSERT_FALSE(dm.empty());
@@ -181,7 +180,6 @@ TEST_F(SelectLabelTest, PrinterTypeQueriesRestrictTheRows) {
 }
 
 TEST_F(SelectLabelTest, NewAppendsAUserDefinitionFromTheHighlightedOne) {
-  testing::ScriptedDialogs dialogs;
   auto d = Open(k5160, "LJ");
   const int before = d->gridModel()->rowCount();
   int shown = 0;
@@ -229,7 +227,6 @@ TEST_F(SelectLabelTest, NewAppendsAUserDefinitionFromTheHighlightedOne) {
 }
 
 TEST_F(SelectLabelTest, EditOfAPredefinedStockAsksFirstAndKeepsItPredefined) {
-  testing::ScriptedDialogs dialogs;
   auto d = Open(k5160, "LJ");
   int shown = 0;
   d->RunLabelEdit = [&](TLabelEdit& edit) {
@@ -243,9 +240,7 @@ TEST_F(SelectLabelTest, EditOfAPredefinedStockAsksFirstAndKeepsItPredefined) {
   dialogs.questionAnswers = {false};
   d->EditButtonClick();
   EXPECT_EQ(shown, 0);
-  ASSERT_EQ(dialogs.callsOf("question").size(), 1u);
-  EXPECT_EQ(dialogs.callsOf("question")[0].text, kAveryEdit);
-  EXPECT_TRUE(dialogs.callsOf("question")[0].defaultYes);
+  EXPECT_EQ(dialogs.textsOf("question"), QStringList{kAveryEdit});
 
   dialogs.questionAnswers = {true};
   d->EditButtonClick();
@@ -262,7 +257,6 @@ TEST_F(SelectLabelTest, EditOfAPredefinedStockAsksFirstAndKeepsItPredefined) {
 }
 
 TEST_F(SelectLabelTest, DeleteAsksByKindOfStock) {
-  testing::ScriptedDialogs dialogs;
   auto d = Open(k5160, "LJ");
   const int before = d->gridModel()->rowCount();
   dialogs.questionAnswers = {false};
@@ -282,19 +276,14 @@ TEST_F(SelectLabelTest, DeleteAsksByKindOfStock) {
   dialogs.questionAnswers = {true};
   d->DeleteButtonClick();
 
-  QStringList asked;
-  for (const auto& call : dialogs.callsOf("question")) {
-    asked << call.text;
-    EXPECT_TRUE(call.defaultYes) << "Yes is the default button";
-  }
-  EXPECT_EQ(asked, QStringList({kAveryDelete, kAveryDelete, kUserDelete}));
+  // Yes is their default button, as the dialog service checks of every question.
+  EXPECT_EQ(dialogs.textsOf("question"), QStringList({kAveryDelete, kAveryDelete, kUserDelete}));
   EXPECT_TRUE(d->LabelTable->close());
   EXPECT_TRUE(StoredRows(k5160).empty());
   EXPECT_TRUE(StoredRows(made).empty());
 }
 
 TEST_F(SelectLabelTest, AnEmptyListMakesNewStartEmptyAndEditDeleteIdle) {
-  testing::ScriptedDialogs dialogs;
   auto d = Open(k5160, "DM");
   const int records = d->LabelTable->recordCount();
   EXPECT_TRUE(d->LabelApollo.Query(".F."));
@@ -320,7 +309,6 @@ TEST_F(SelectLabelTest, AnEmptyListMakesNewStartEmptyAndEditDeleteIdle) {
 }
 
 TEST_F(SelectLabelTest, FindPrefersTheProductNumberThenWordStartsThenSubstrings) {
-  testing::ScriptedDialogs dialogs;
   auto d = Open("", "LJ");
   const auto lj = GridOrder("LJ");
   // The first row in grid order holding `part` anywhere, for the substring case.
@@ -386,7 +374,6 @@ TEST_F(SelectLabelTest, FindPrefersTheProductNumberThenWordStartsThenSubstrings)
 }
 
 TEST_F(SelectLabelTest, GridKeysSwallowInsertAndTakeEnterAsOk) {
-  testing::ScriptedDialogs dialogs;
   auto d = Open(k5160, "LJ");
   // Swallowed: the key does not travel on to the dialog.
   QKeyEvent insert(QEvent::KeyPress, Qt::Key_Insert, Qt::NoModifier);
@@ -402,7 +389,6 @@ TEST_F(SelectLabelTest, GridKeysSwallowInsertAndTakeEnterAsOk) {
 }
 
 TEST_F(SelectLabelTest, ChooseReadsTheCurrentRowOrReportsAnUnopenableTable) {
-  testing::ScriptedDialogs dialogs;
   LabelRecord chosen;
   bool ran = false;
   ASSERT_TRUE(
@@ -439,14 +425,12 @@ TEST_F(SelectLabelTest, ChooseReadsTheCurrentRowOrReportsAnUnopenableTable) {
       return true;
     }));
     EXPECT_FALSE(ran);
-    ASSERT_EQ(dialogs.callsOf("information").size(), 1u);
-    EXPECT_EQ(dialogs.callsOf("information")[0].text,
-              "We were unable to open the label definition file: QVPLBLS.DBF");
+    EXPECT_EQ(dialogs.notices(),
+              QStringList{"We were unable to open the label definition file: QVPLBLS.DBF"});
   }
 }
 
 TEST_F(SelectLabelTest, ChooseUsesTheProgramDirectoryWhenNoneIsGiven) {
-  testing::ScriptedDialogs dialogs;
   qputenv("QUORVANE_HOME", m_dir.path().toLocal8Bit());
   LabelRecord chosen;
   const bool ok = ChooseLabelDefinition(nullptr, QString(), k5160, "LJ", &chosen,

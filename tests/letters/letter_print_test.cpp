@@ -20,16 +20,10 @@ using testing::TestHost;
 const QByteArray kTwoPages = "{\\rtf1 Dear [First]\\page page two\\par}";
 const QByteArray kOnePage = "{\\rtf1 Dear [First] [Last]\\par}";
 
+// The first text of each page.
 QStringList FirstTexts(const PageStream& s) {
   QStringList out;
-  for (const Page& p : s.pages) {
-    for (const PageOp& op : p.ops) {
-      if (const auto* t = std::get_if<TextOp>(&op)) {
-        out << t->text;
-        break;
-      }
-    }
-  }
+  for (const Page& p : s.pages) out << testing::TextsOf(p).at(0).text;
   return out;
 }
 

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <deque>
 
 #include "render/report_canvas.h"
 #include "scripted_dialogs.h"
@@ -81,41 +82,48 @@ TEST(StatusForm, RunsOnceAndEndsWithOk) {
   EXPECT_FALSE(job.isVisible());
 }
 
-TEST(StatusForm, CancelWhilePrintingAbortsTheReport) {
-  RecordJob job(50, 3);
-  Activate(job);
-  EXPECT_TRUE(job.m_canvas.aborted());
-  EXPECT_EQ(job.m_printed, 3);  // the click is served after record 3
-  EXPECT_EQ(job.Label1->text(), QStringLiteral("\nPrint Canceled!"));
-  EXPECT_EQ(job.CancelButton->text(), QStringLiteral("OK"));
-}
-
-TEST(StatusForm, TheJobsQuestionCanKeepThePrintGoing) {
-  testing::ScriptedDialogs dialogs;
-  dialogs.questionAnswers = {false};
-  RecordJob job(10, 3);
-  job.m_askOnCancel = true;
-  Activate(job);
-  ASSERT_EQ(dialogs.callsOf(QStringLiteral("question")).size(), 1u);
-  EXPECT_EQ(dialogs.calls[0].text, QStringLiteral("Cancel Printing?"));
-  EXPECT_FALSE(job.m_canvas.aborted());
-  EXPECT_EQ(job.m_printed, 10);
-  EXPECT_EQ(job.Label1->text(), QStringLiteral("\nPrint Completed!"));
-}
-
-TEST(StatusForm, StopEndsAPreviewAndKeepsItsPages) {
-  testing::ScriptedDialogs dialogs;
-  RecordJob job(200, 100);  // about 1.6 pages of 10 point lines
-  job.setPrintMode(false);
-  job.setButtonCaption(QStringLiteral("Stop"));
-  EXPECT_EQ(job.CancelButton->text(), QStringLiteral("Stop"));
-  Activate(job);
-  EXPECT_TRUE(job.stopped());
-  EXPECT_FALSE(job.m_canvas.aborted());
-  EXPECT_TRUE(dialogs.calls.empty());  // a preview stops without asking
-  EXPECT_EQ(job.m_printed, 100);
-  EXPECT_EQ(job.m_canvas.pages().pages.size(), 2u);
-  EXPECT_EQ(job.Label1->text(), QStringLiteral("\nPreview Stopped at page 2!"));
+// The button pressed during a run: Cancel while printing aborts the
+// report unless the job's own question keeps it going; Stop ends a preview
+// without asking and keeps its pages.
+TEST(StatusForm, TheButtonDuringARun) {
+  const struct {
+    const char* what;
+    int records, pressAt;
+    bool print, ask;
+    std::deque<bool> answers;
+    bool aborted;
+    int printed;
+    size_t pages;
+    const char* outcome;
+    QStringList asked;
+  } cases[] = {
+      {"cancel", 50, 3, true, false, {}, true, 3, 1, "\nPrint Canceled!", {}},
+      {"cancel answered No", 10, 3, true, true, {false}, false, 10, 1, "\nPrint Completed!",
+       {"Cancel Printing?"}},
+      // About 1.6 pages of 10 point lines.
+      {"stop", 200, 100, false, false, {}, false, 100, 2, "\nPreview Stopped at page 2!", {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    testing::ScriptedDialogs dialogs;
+    dialogs.questionAnswers = c.answers;
+    RecordJob job(c.records, c.pressAt);
+    job.m_askOnCancel = c.ask;
+    if (!c.print) {
+      job.setPrintMode(false);
+      job.setButtonCaption(QStringLiteral("Stop"));
+      EXPECT_EQ(job.CancelButton->text(), QStringLiteral("Stop"));
+    }
+    Activate(job);
+    EXPECT_EQ(job.m_canvas.aborted(), c.aborted);
+    EXPECT_EQ(job.stopped(), !c.print);
+    EXPECT_EQ(job.m_printed, c.printed);  // the click is served after the record it came in
+    EXPECT_EQ(job.m_canvas.pages().pages.size(), c.pages);
+    EXPECT_EQ(job.Label1->text(), QString::fromLatin1(c.outcome));
+    EXPECT_EQ(job.CancelButton->text(), QStringLiteral("OK"));
+    EXPECT_EQ(dialogs.kinds(), c.asked.isEmpty() ? QStringList() : QStringList{"question"});
+    EXPECT_EQ(dialogs.textsOf(QStringLiteral("question")), c.asked);
+  }
 }
 
 }  // namespace

@@ -28,10 +28,7 @@ using testing::TextsOf;
 constexpr double kEps = 1e-6;
 const char kNotDeleted[] = "UPPER(PREFIX)<>\"DELETED\"";
 
-struct RunPages {
-  UserReportResult result;
-  PageStream pages;
-};
+using RunPages = testing::RunPages<UserReportResult>;
 
 RunPages Preview(ContactFixture& fx, UserReportOptions options, TestHost& host,
             UserReportHooks hooks = {}) {

@@ -22,6 +22,13 @@ inline std::function<void(QIODevice&)> DecodeInto(PageStream* pages) {
   };
 }
 
+// What a previewed run gave: its result and the pages its preview showed.
+template <typename Result>
+struct RunPages {
+  Result result;
+  PageStream pages;
+};
+
 template <typename Op>
 std::vector<Op> OpsOf(const Page& page) {
   std::vector<Op> out;

