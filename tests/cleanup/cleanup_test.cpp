@@ -1,6 +1,6 @@
 // The data-quality jobs on hand-made contact files. Expected record lists
 // and counts are worked out by hand from the rules of each check; every
-// rewrite ends with the xBase checker's verify of the 21 tags.
+// rewrite ends with the engine's check of the 21 tags.
 #include <gtest/gtest.h>
 
 #include <QDir>

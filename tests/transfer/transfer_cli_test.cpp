@@ -1,7 +1,7 @@
 // The import, copy-out and CSV and vCard commands: their exit codes and
 // messages on bad input and bad usage with nothing reaching the contact
 // file, the DBF import's printed proposals, and a CSV column matched by name.
-// What the checker says of the rebuilt tags is the import loop's test.
+// The rebuilt tags are the import loop's test.
 #include <gtest/gtest.h>
 
 #include "transfer_fixture.h"
