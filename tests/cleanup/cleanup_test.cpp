@@ -218,12 +218,6 @@ std::vector<Contact> UpperContacts() {
   };
 }
 
-QStringList AllUpperFields() {
-  QStringList out;
-  for (const auto& [caption, field] : UpperFields()) out << field;
-  return out;
-}
-
 TEST(ConvertToUpper, AllRecordsLeaveMarkedOnesAndOtherFields) {
   CleanupFixture f;
   ASSERT_TRUE(f.write(UpperContacts()));

@@ -41,15 +41,6 @@ class CliCommands : public ::testing::Test {
     return dir / (name + ".dbf");
   }
 
-  // The lines of `stream`'s dump that begin with `kind`.
-  std::vector<std::string> Dumped(const std::string& stream, const std::string& kind) {
-    std::vector<std::string> out;
-    for (const std::string& line : SplitLines(cli({"stream-dump", stream}).out)) {
-      if (line.rfind(kind, 0) == 0) out.push_back(line);
-    }
-    return out;
-  }
-
   qvtest::ScratchDir dir;
   qvtest::Cli cli = qvtest::Cli::At(dir / "home");
 };
@@ -199,7 +190,9 @@ TEST_F(CliCommands, BarcodeBarsAsLettersAndTheExitCodes) {
     args.insert(args.end(), c.args.begin(), c.args.end());
     const RunResult r = cli(args);
     EXPECT_EQ(r.status, c.status) << c.args.back();
-    if (!c.out.empty()) EXPECT_EQ(r.out, c.out);
+    if (!c.out.empty()) {
+      EXPECT_EQ(r.out, c.out);
+    }
   }
   // The street's delivery point reaches the bars: 9 ZIP digits, 2 delivery
   // point digits and a check digit make 62 bars.
@@ -259,7 +252,10 @@ TEST_F(CliCommands, LabelOptionsShapeTheRunOrAreRefused) {
                  "name,city,zip", "--font", "Courier New", "--size", "12", "--start-label", "3"})
                 .status,
             0);
-  const std::vector<std::string> texts = Dumped(out, "text ");
+  std::vector<std::string> texts;
+  for (const std::string& line : SplitLines(cli({"stream-dump", out}).out)) {
+    if (line.rfind("text ", 0) == 0) texts.push_back(line);
+  }
   ASSERT_EQ(texts.size(), 2u);
   EXPECT_TRUE(Has(texts[0], "\"Courier New\" 12")) << texts[0];
   EXPECT_TRUE(Has(texts[0], "\"Ann Smith \"")) << texts[0];
@@ -366,7 +362,9 @@ TEST_F(CliCommands, IndexRefusalsLeaveEveryFileAsItWas) {
     for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
       if (e.is_regular_file()) before[e.path().string()] = ReadAll(e.path().string());
     }
-    if (c.holds) ASSERT_TRUE(xb::Table::Open(file, c.hold, &held).ok());
+    if (c.holds) {
+      ASSERT_TRUE(xb::Table::Open(file, c.hold, &held).ok());
+    }
     const RunResult r = cli(c.args, Stderr::kMerge);
     held.reset();
     EXPECT_EQ(r.status, 1) << r.out;
