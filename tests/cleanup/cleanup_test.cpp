@@ -1,6 +1,6 @@
 // The data-quality jobs on hand-made contact files. Expected record lists
 // and counts are worked out by hand from the rules of each check; every
-// rewrite ends with the xBase checker's verify of the 21 tags.
+// rewrite ends with the engine's check of the 21 tags.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -12,26 +12,14 @@
 #include "cleanup/rewrite.h"
 #include "cleanup/zip_check.h"
 #include "cleanup_test_util.h"
+#include "engine_tables.h"
 #include "store/contact_file.h"
 #include "store/filter_text.h"
-#include "store/messages.h"
+#include "recording_messages.h"
 #include "xbase/expr.h"
 
 namespace qv::testing {
 namespace {
-
-// Notices recorded instead of shown.
-class QuietMessages : public MessageService {
- public:
-  QuietMessages() : m_previous(InstallMessageService(this)) {}
-  ~QuietMessages() override { InstallMessageService(m_previous); }
-  void information(const QString& text) override { shown << text; }
-  bool question(const QString&, bool) override { return true; }
-  QStringList shown;
-
- private:
-  MessageService* m_previous;
-};
 
 xb::Status Query(TableObject& table, const QString& condition) {
   const xb::Status s = table.area()->Query(condition.toStdString());
@@ -143,7 +131,7 @@ TEST_P(DupCheck, ListsThePairsInKeyOrder) {
   CleanupFixture f;
   ASSERT_TRUE(f.write(c.contacts()));
   f.env.SetDeleted(c.hideFlagged);
-  QuietMessages messages;
+  RecordingMessages messages;
   ASSERT_TRUE(OpenContactsExclusively(f.path(), f.table)) << messages.shown.join("; ").toStdString();
   const std::string index = (f.dir() + DupIndexFileName()).toStdString();
   DupCheckResult result;
@@ -172,25 +160,15 @@ INSTANTIATE_TEST_SUITE_P(
 // ---- state and ZIP check ----
 
 bool WriteStateTable(const QString& path) {
-  const std::vector<xb::FieldDef> fields = {
-      {"NAME", 'C', 20, 0}, {"STATE", 'C', 4, 0}, {"LOW_ZIP", 'C', 10, 0}, {"HIGH_ZIP", 'C', 10, 0}};
-  const std::vector<std::vector<std::string>> rows = {{"New York", "NY", "10000", "14999"},
-                                                      {"New York", "NY", "00501", "00544"},
-                                                      {"Pennsylvania", "PA", "15000", "19699"},
-                                                      {"Alaska", "AK", "99500", "99999"}};
-  if (!xb::Table::Create(path.toStdString(), fields).ok()) return false;
-  xb::Settings settings;
-  std::unique_ptr<xb::WorkArea> area;
-  if (!xb::WorkArea::Open(path.toStdString(), xb::OpenOptions(), &settings, &area).ok()) {
-    return false;
-  }
-  for (const auto& row : rows) {
-    if (!area->Append().ok()) return false;
-    for (int i = 0; i < 4; ++i) {
-      if (!area->SetField(i, row[i]).ok()) return false;
-    }
-  }
-  return area->Commit().ok() && area->IndexTag("", "STATE", "UPPER(STATE)", "", false, false).ok();
+  return qvtest::MakeTable(path.toStdString(),
+                           {{"NAME", 'C', 20, 0}, {"STATE", 'C', 4, 0}, {"LOW_ZIP", 'C', 10, 0},
+                            {"HIGH_ZIP", 'C', 10, 0}},
+                           {{"New York", "NY", "10000", "14999"},
+                            {"New York", "NY", "00501", "00544"},
+                            {"Pennsylvania", "PA", "15000", "19699"},
+                            {"Alaska", "AK", "99500", "99999"}},
+                           {{"STATE", "UPPER(STATE)"}})
+      .ok();
 }
 
 std::vector<Contact> ZipContacts() {
@@ -238,12 +216,6 @@ std::vector<Contact> UpperContacts() {
       C({{"LNAME", "jones"}, {"PREFIX", "deleted"}}),
       C({{"LNAME", "\xE9lan"}, {"CITY", "albany"}, {"NOTES", "vip"}}),
   };
-}
-
-QStringList AllUpperFields() {
-  QStringList out;
-  for (const auto& [caption, field] : UpperFields()) out << field;
-  return out;
 }
 
 TEST(ConvertToUpper, AllRecordsLeaveMarkedOnesAndOtherFields) {
@@ -384,12 +356,6 @@ TEST(DeleteRecordsRun, NotFilterLeavesExactlyThatCity) {
   for (uint32_t recno : {2u, 4u, 5u}) EXPECT_EQ(f.text(recno, "PREFIX"), "DELETED");
   ExpectIndexesVerify(f);
 }
-
-}  // namespace
-}  // namespace qv::testing
-
-namespace qv::testing {
-namespace {
 
 TEST(MergeDuplicates, KeepsOneFillsItsGapsAndDeletesTheOther) {
   CleanupFixture f;

@@ -69,69 +69,69 @@ struct Reference {
   RichDocument letter;
 };
 
+// Runs `body` with a host that counts the record steps and keeps what the
+// user was told.
+Outcome Hosted(const std::function<void(TestHost&, Outcome&)>& body) {
+  TestHost host;
+  Outcome o;
+  host.onEvents = [&](int round) { o.steps = round; };
+  body(host, o);
+  o.told = host.notices;
+  return o;
+}
+
 std::vector<Job> Jobs(const Reference& ref) {
   return {
       {"label run",
        [](ContactFixture& fx) {
-         TestHost host;
-         Outcome o;
-         host.onEvents = [&](int round) { o.steps = round; };
-         LabelRunOptions options;
-         options.selection = RecordSelection::All;
-         options.print = false;
-         options.programDirectory = fx.dir();
-         bool previewed = false, presortDone = false;
-         LabelRunHooks hooks;
-         hooks.preview = [&](QIODevice&) { previewed = true; };
-         const LabelRunResult r = DoPrint(fx.table, fx.apollo, options, &presortDone, host, hooks);
-         o.finished = r.outcome == LabelRunOutcome::Completed;
-         o.outputFits = o.finished ? previewed && r.labels == kRecords : !previewed;
-         o.told = host.notices;
-         return o;
+         return Hosted([&](TestHost& host, Outcome& o) {
+           LabelRunOptions options;
+           options.selection = RecordSelection::All;
+           options.print = false;
+           options.programDirectory = fx.dir();
+           bool previewed = false, presortDone = false;
+           LabelRunHooks hooks;
+           hooks.preview = [&](QIODevice&) { previewed = true; };
+           const LabelRunResult r =
+               DoPrint(fx.table, fx.apollo, options, &presortDone, host, hooks);
+           o.finished = r.outcome == LabelRunOutcome::Completed;
+           o.outputFits = o.finished ? previewed && r.labels == kRecords : !previewed;
+         });
        }},
       {"presort",
        [&ref](ContactFixture& fx) {
-         TestHost host;
-         Outcome o;
-         host.onEvents = [&](int round) { o.steps = round; };
-         const QString path = PresortFilePath(fx.dir());
-         qvtest::WriteAll(path.toStdString(), kOldPresort);
-         TSortBulkMail sorter(fx.table, fx.apollo, host, fx.dir());
-         o.finished = sorter.DoTheSort();
-         QFile file(path);
-         const QByteArray now = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-         o.outputFits = now == (o.finished ? ref.presort : QByteArray(kOldPresort));
-         o.told = host.notices;
-         return o;
+         return Hosted([&](TestHost& host, Outcome& o) {
+           const QString path = PresortFilePath(fx.dir());
+           qvtest::WriteAll(path.toStdString(), kOldPresort);
+           TSortBulkMail sorter(fx.table, fx.apollo, host, fx.dir());
+           o.finished = sorter.DoTheSort();
+           QFile file(path);
+           const QByteArray now = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+           o.outputFits = now == (o.finished ? ref.presort : QByteArray(kOldPresort));
+         });
        }},
       {"report",
        [](ContactFixture& fx) {
-         TestHost host;
-         Outcome o;
-         host.onEvents = [&](int round) { o.steps = round; };
-         UserReportOptions options;
-         options.layout = 4;
-         options.selection = RecordSelection::All;
-         options.print = false;
-         bool previewed = false;
-         UserReportHooks hooks;
-         hooks.preview = [&](QIODevice&) { previewed = true; };
-         const UserReportResult r = RunUserReport(fx.table, fx.apollo, options, host, hooks);
-         o.finished = r.outcome == UserReportOutcome::Completed;
-         o.outputFits = o.finished ? previewed && r.records == kRecords : !previewed;
-         o.told = host.notices;
-         return o;
+         return Hosted([&](TestHost& host, Outcome& o) {
+           UserReportOptions options;
+           options.layout = 4;
+           options.selection = RecordSelection::All;
+           options.print = false;
+           bool previewed = false;
+           UserReportHooks hooks;
+           hooks.preview = [&](QIODevice&) { previewed = true; };
+           const UserReportResult r = RunUserReport(fx.table, fx.apollo, options, host, hooks);
+           o.finished = r.outcome == UserReportOutcome::Completed;
+           o.outputFits = o.finished ? previewed && r.records == kRecords : !previewed;
+         });
        }},
       {"zip count",
        [](ContactFixture& fx) {
-         TestHost host;
-         Outcome o;
-         host.onEvents = [&](int round) { o.steps = round; };
-         TZipCount count(fx.table, fx.apollo, host);
-         o.finished = count.DoTheSort();
-         o.outputFits = o.finished ? count.RecordsRead() == kRecords : count.Tallies().empty();
-         o.told = host.notices;
-         return o;
+         return Hosted([&](TestHost& host, Outcome& o) {
+           TZipCount count(fx.table, fx.apollo, host);
+           o.finished = count.DoTheSort();
+           o.outputFits = o.finished ? count.RecordsRead() == kRecords : count.Tallies().empty();
+         });
        }},
       {"memo search",
        [](ContactFixture& fx) {
@@ -161,37 +161,31 @@ std::vector<Job> Jobs(const Reference& ref) {
        }},
       {"envelope run",
        [](ContactFixture& fx) {
-         TestHost host;
-         Outcome o;
-         host.onEvents = [&](int round) { o.steps = round; };
-         EnvelopeRunOptions options;
-         options.selection = RecordSelection::All;
-         options.print = false;
-         options.programDirectory = fx.dir();
-         bool previewed = false;
-         EnvelopeRunHooks hooks;
-         hooks.preview = [&](QIODevice&) { previewed = true; };
-         const EnvelopeRunResult r = DoPrintEnvelopes(fx.table, fx.apollo, options, host, hooks);
-         o.finished = r.outcome == EnvelopeRunOutcome::Completed;
-         o.outputFits = o.finished ? previewed && r.envelopes == kRecords : !previewed;
-         o.told = host.notices;
-         return o;
+         return Hosted([&](TestHost& host, Outcome& o) {
+           EnvelopeRunOptions options;
+           options.selection = RecordSelection::All;
+           options.print = false;
+           options.programDirectory = fx.dir();
+           bool previewed = false;
+           EnvelopeRunHooks hooks;
+           hooks.preview = [&](QIODevice&) { previewed = true; };
+           const EnvelopeRunResult r = DoPrintEnvelopes(fx.table, fx.apollo, options, host, hooks);
+           o.finished = r.outcome == EnvelopeRunOutcome::Completed;
+           o.outputFits = o.finished ? previewed && r.envelopes == kRecords : !previewed;
+         });
        }},
       {"letter run",
        [&ref](ContactFixture& fx) {
-         TestHost host;
-         Outcome o;
-         host.onEvents = [&](int round) { o.steps = round; };
-         LetterRunOptions options;
-         options.selection = LetterSelection::All;
-         options.pdfFile = fx.file("LETTERS.PDF");
-         QFile::remove(options.pdfFile);
-         const LetterRunResult r = PrintLetters(fx.table, fx.apollo, ref.letter, options, host);
-         o.finished = r.outcome == LetterRunOutcome::Completed;
-         const bool written = QFile::exists(options.pdfFile);
-         o.outputFits = o.finished ? written && r.letters == kRecords : !written;
-         o.told = host.notices;
-         return o;
+         return Hosted([&](TestHost& host, Outcome& o) {
+           LetterRunOptions options;
+           options.selection = LetterSelection::All;
+           options.pdfFile = fx.file("LETTERS.PDF");
+           QFile::remove(options.pdfFile);
+           const LetterRunResult r = PrintLetters(fx.table, fx.apollo, ref.letter, options, host);
+           o.finished = r.outcome == LetterRunOutcome::Completed;
+           const bool written = QFile::exists(options.pdfFile);
+           o.outputFits = o.finished ? written && r.letters == kRecords : !written;
+         });
        }},
   };
 }

@@ -263,7 +263,7 @@ TEST(CanvasPages, SampleReportBreaksPagesRaisesEventsAndStreamsPageByPage) {
 }
 
 // Abort: nothing more is drawn, no more pages, the flag stays set.
-TEST(CanvasPages, AbortStopsDrawingAndPages) {
+TEST(CanvasPages, AbortStopsDrawingAndPagesAndStatusEscapes) {
   ReportCanvas canvas;
   canvas.setOutputToStream(nullptr);
   bool after = false;
@@ -280,13 +280,11 @@ TEST(CanvasPages, AbortStopsDrawingAndPages) {
   EXPECT_TRUE(after);
   ASSERT_EQ(canvas.pages().pages.size(), 2u);
   EXPECT_EQ(Texts(canvas.pages().pages[1]).size(), 1u);
-}
-
-// %p, %0 and %1 as the status window shows them are checked there.
-TEST(CanvasStatus, UnknownPlaceholdersAndEscapes) {
-  ReportCanvas canvas;
-  canvas.setStatusFormat(QStringLiteral("100%% %9 %x %"));
-  EXPECT_EQ(canvas.statusText(), QStringLiteral("100%  %x %"));
+  // Unknown status placeholders and escapes (%p, %0 and %1 are the status
+  // window's test).
+  ReportCanvas status;
+  status.setStatusFormat(QStringLiteral("100%% %9 %x %"));
+  EXPECT_EQ(status.statusText(), QStringLiteral("100%  %x %"));
 }
 
 TEST(CanvasPaper, WindowsCodesCustomSizesAndOrientation) {

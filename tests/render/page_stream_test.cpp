@@ -58,9 +58,7 @@ TEST(PageStreamFormat, HeaderIndexRoundTripAndVersionOne) {
   v1 += bytes.mid(24, qsizetype(index) - 24) + QByteArray("\xFF\0\0\0\0", 5);
   ASSERT_TRUE(DecodePageStream(v1, &back, &error)) << error.toStdString();
   EXPECT_EQ(back, Sample());
-}
-
-TEST(PageStreamFormat, DumpShowsOneOperationPerLine) {
+  // The readable dump: one operation a line.
   QStringList lines = DumpPageStream(Sample()).split('\n', Qt::SkipEmptyParts);
   ASSERT_EQ(lines.size(), 8);
   EXPECT_EQ(lines[0], QStringLiteral("page 1 8.500 x 11.000"));

@@ -96,7 +96,7 @@ TEST(DatesTest, InvalidDatesAreRefused) {
   }
 }
 
-TEST(DatesTest, BlankDateTextOfEachMask) {
+TEST(DatesTest, BlankDateTextOfEachMaskIsAnEmptyDate) {
   struct Case {
     const char* mask;
     const char* blank;
@@ -110,9 +110,7 @@ TEST(DatesTest, BlankDateTextOfEachMask) {
   for (const Case& c : cases) {
     EXPECT_EQ(BlankDateText(QString::fromLatin1(c.mask)), QString::fromLatin1(c.blank)) << c.mask;
   }
-}
-
-TEST(DatesTest, BlankDateTextIsAnEmptyDate) {
+  // Such a text is an empty date in its own format only.
   const DateConvention us = Convention("mm/dd/yyyy", '/');
   EXPECT_TRUE(IsBlankDateText(QString(), us));
   EXPECT_TRUE(IsBlankDateText(BlankDateText(QStringLiteral("!99/99/9999;1;_")), us));

@@ -55,9 +55,7 @@ TEST(ParseFieldCondition, TextForText) {
               QString::fromUtf8(c.want))
         << c.text;
   }
-}
-
-TEST(ParseFieldCondition, ValueKeepsAtMost99Characters) {
+  // The value keeps at most 99 characters.
   const QString typed = QString(120, QLatin1Char('a'));
   EXPECT_EQ(ParseFieldCondition(QStringLiteral("LNAME"), QStringLiteral("$") + typed),
             kQ + QString(99, QLatin1Char('A')) + kQ + QStringLiteral("$UPPER(LNAME)"));
@@ -134,10 +132,7 @@ TEST(BuildFilterExpression, JoinsBoxesInTheirOrder) {
   f = BuildFilterExpression(Boxes({}), us);
   EXPECT_TRUE(f.condition.isEmpty());
   EXPECT_EQ(FilterQuery(f.condition), kNotDeletedCondition);
-}
-
-TEST(BuildFilterExpression, TooComplexFromLength226) {
-  // length + 30 must stay below 256.
+  // Too complex from length 226: length + 30 must stay below 256.
   EXPECT_FALSE(FilterTooComplex(QString(225, QLatin1Char('x'))));
   EXPECT_TRUE(FilterTooComplex(QString(226, QLatin1Char('x'))));
 }

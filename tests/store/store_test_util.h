@@ -1,6 +1,6 @@
 // Helpers shared by the store tests: a scratch folder, whole-file reads and
 // writes, a message service that records what it was asked to show, and
-// running the command-line tools.
+// tables made by the engine and opened through the table object.
 #pragma once
 
 #include <QByteArray>
@@ -17,9 +17,9 @@
 #include <gtest/gtest.h>
 
 #include "store/apollo.h"
-#include "store/messages.h"
 #include "store/table_object.h"
 #include "engine_tables.h"
+#include "recording_messages.h"
 #include "test_support.h"
 #include "xbase/table.h"
 #include "xbase/workarea.h"
@@ -50,35 +50,6 @@ inline bool WriteBytes(const QString& path, const QByteArray& bytes) {
   return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
-// Installed for its lifetime; every notice and question is recorded.
-class RecordingMessages : public MessageService {
- public:
-  RecordingMessages() : m_previous(InstallMessageService(this)) {}
-  ~RecordingMessages() override { InstallMessageService(m_previous); }
-  RecordingMessages(const RecordingMessages&) = delete;
-  RecordingMessages& operator=(const RecordingMessages&) = delete;
-
-  void information(const QString& text) override { shown.append(text); }
-  bool question(const QString& text, bool) override {
-    asked.append(text);
-    return answer;
-  }
-
-  QStringList shown;
-  QStringList asked;
-  bool answer = true;
-
- private:
-  MessageService* m_previous;
-};
-
-using ProcessResult = qvtest::RunResult;
-
-// Runs argv with the standard error stream discarded.
-inline ProcessResult Exec(const std::vector<std::string>& argv, const std::string& env = "") {
-  return qvtest::Run(argv, qvtest::Stderr::kDiscard, env);
-}
-
 // Tables made and read through the engine alone (engine_tables.h).
 inline xb::Status MakeTable(const QString& path, const std::vector<xb::FieldDef>& fields,
                             const std::vector<std::vector<std::string>>& rows,
@@ -91,8 +62,6 @@ using qvtest::RawRecord;
 inline std::vector<RawRecord> ReadRawTable(const QString& path) {
   return qvtest::ReadRecords(path.toStdString());
 }
-
-using qvtest::HaveOracle;
 
 // `field` of every visible record, walked through the table object; a move
 // the engine failed fails the test.

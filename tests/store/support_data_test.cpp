@@ -226,20 +226,7 @@ TEST(SupportTables, LabelStocksAreValidAndFitTheirSheets) {
   EXPECT_TRUE(keys.count(Get(setup, 0, "USERLABELN"))) << Get(setup, 0, "USERLABELN");
 }
 
-TEST(SupportTables, EnvelopeSizes) {
-  const SupportTableData d = Load("QVPENVS");
-  std::map<std::string, std::pair<double, double>> sizes;
-  for (size_t r = 0; r < d.rows.size(); ++r) {
-    const std::string n = Get(d, r, "NAME");
-    EXPECT_TRUE(sizes.emplace(n, std::make_pair(Num(d, r, "WIDTH"), Num(d, r, "HEIGHT"))).second);
-    EXPECT_GE(sizes[n].second, 2.0) << n;  // what the entry dialog demands of any size
-    EXPECT_GE(sizes[n].first, sizes[n].second) << n << ": the width is the long side";
-    EXPECT_FALSE(Get(d, r, "DESC").empty());
-    EXPECT_EQ(Get(d, r, "USERDEF"), "F");
-  }
-  EXPECT_EQ(sizes["Envelope #10"], std::make_pair(9.5, 4.125));
-  EXPECT_NEAR(sizes["Envelope DL"].first, 220 / 25.4, 0.0005);  // metric sizes to the thousandth
-}
+// The envelope sizes are the envelope setup's test.
 
 // "A9A 9A9": A a capital letter, 9 a digit, anything else itself.
 bool HasForm(const std::string& s, std::string_view form) {

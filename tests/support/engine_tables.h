@@ -1,6 +1,6 @@
 // Tables written and read straight through the engine, so the layer under
 // test reads what it did not write itself, and what it wrote is read back
-// by code it does not share.
+// by code it does not share; and the engine's check of an index.
 #pragma once
 
 #include <map>
@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "xbase/index_check.h"
 #include "xbase/table.h"
 #include "xbase/workarea.h"
 
@@ -72,6 +73,20 @@ inline std::vector<RawRecord> ReadRecords(const std::string& path) {
     out.push_back(std::move(rec));
   }
   return out;
+}
+
+// The first problem the engine's full index check finds in `path`'s
+// production index (`tags` tags expected), or "" when it is sound.
+inline std::string IndexProblem(const std::string& path, size_t tags = 21) {
+  std::unique_ptr<xb::Table> t;
+  if (!xb::Table::Open(path, xb::OpenOptions{false, true}, &t).ok()) return "cannot open " + path;
+  std::vector<xb::TagCheck> checks;
+  const xb::Status s = xb::CheckIndex(*t, path.substr(0, path.size() - 4) + ".cdx", &checks);
+  if (!s.ok()) return s.ToString();
+  for (const xb::TagCheck& c : checks) {
+    if (!c.ok) return c.name + ": " + c.problem;
+  }
+  return checks.size() == tags ? "" : std::to_string(checks.size()) + " tags";
 }
 
 }  // namespace qvtest

@@ -1,9 +1,10 @@
-// A file layer for tests that fails after N operations: while a FailingFiles
-// lives, every file the engine opens counts its reads, writes, sizes,
-// truncates, syncs and locks against one shared budget, and once the budget
-// is spent each further operation fails with an I/O error, as a disk that
-// went bad would. Opening is not counted, so a test can open first and set
-// the budget after.
+// Test file layers that stand between the engine and the disk. GatedFile
+// asks a gate before each operation of the real file, which may fail it.
+// FailingFiles fails after N operations: while it lives, every file the
+// engine opens counts its reads, writes, sizes, truncates, syncs and locks
+// against one shared budget, and once the budget is spent each further
+// operation fails with an I/O error, as a disk that went bad would. Opening
+// is not counted, so a test can open first and set the budget after.
 //
 // A walk that repeats a failed step forever would hang the test: after
 // kRunaway operations past the fault the process stops with a message.
@@ -14,6 +15,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <string>
@@ -21,6 +23,58 @@
 #include "file.h"
 
 namespace qvtest {
+
+enum class FileOp { kRead, kWrite, kSize, kTruncate, kSync, kLock };
+
+class GatedFile final : public xb::File {
+ public:
+  using Gate = std::function<xb::Status(FileOp, const std::string& path)>;
+  // `synced` runs, given the path, after each sync that went through.
+  GatedFile(std::unique_ptr<xb::File> base, Gate gate,
+            std::function<void(const std::string& path)> synced = nullptr)
+      : File(base->path()),
+        base_(std::move(base)),
+        gate_(std::move(gate)),
+        synced_(std::move(synced)) {}
+  xb::Status Read(uint64_t offset, size_t n, char* buf, size_t* got) override {
+    *got = 0;
+    XB_RETURN_IF_ERROR(gate_(FileOp::kRead, path()));
+    return base_->Read(offset, n, buf, got);
+  }
+  xb::Status Write(uint64_t offset, std::string_view data) override {
+    XB_RETURN_IF_ERROR(gate_(FileOp::kWrite, path()));
+    return base_->Write(offset, data);
+  }
+  xb::Status Size(uint64_t* size) override {
+    XB_RETURN_IF_ERROR(gate_(FileOp::kSize, path()));
+    return base_->Size(size);
+  }
+  xb::Status Truncate(uint64_t size) override {
+    XB_RETURN_IF_ERROR(gate_(FileOp::kTruncate, path()));
+    return base_->Truncate(size);
+  }
+  xb::Status Sync() override {
+    XB_RETURN_IF_ERROR(gate_(FileOp::kSync, path()));
+    XB_RETURN_IF_ERROR(base_->Sync());
+    if (synced_) synced_(path());
+    return xb::Status::OK();
+  }
+  xb::Status Close() override { return base_->Close(); }
+  xb::Status Lock(xb::LockKind kind) override {
+    XB_RETURN_IF_ERROR(gate_(FileOp::kLock, path()));
+    return base_->Lock(kind);
+  }
+  xb::Status LockAppend() override {
+    XB_RETURN_IF_ERROR(gate_(FileOp::kLock, path()));
+    return base_->LockAppend();
+  }
+  xb::Status UnlockAppend() override { return base_->UnlockAppend(); }
+
+ private:
+  std::unique_ptr<xb::File> base_;
+  Gate gate_;
+  std::function<void(const std::string&)> synced_;
+};
 
 class FailingFiles {
  public:
@@ -32,7 +86,8 @@ class FailingFiles {
         [this](const std::string& path, xb::FileMode mode, std::unique_ptr<xb::File>* out) {
           std::unique_ptr<xb::File> real;
           XB_RETURN_IF_ERROR(xb::OpenPosixFile(path, mode, &real));
-          out->reset(new Counted(std::move(real), this));
+          out->reset(new GatedFile(std::move(real),
+                                   [this](FileOp, const std::string& p) { return step(p); }));
           return xb::Status::OK();
         });
   }
@@ -51,46 +106,6 @@ class FailingFiles {
   int64_t failures() const { return failures_; }
 
  private:
-  class Counted final : public xb::File {
-   public:
-    Counted(std::unique_ptr<xb::File> base, FailingFiles* owner)
-        : File(base->path()), base_(std::move(base)), owner_(owner) {}
-    xb::Status Read(uint64_t offset, size_t n, char* buf, size_t* got) override {
-      *got = 0;
-      XB_RETURN_IF_ERROR(owner_->step(path()));
-      return base_->Read(offset, n, buf, got);
-    }
-    xb::Status Write(uint64_t offset, std::string_view data) override {
-      XB_RETURN_IF_ERROR(owner_->step(path()));
-      return base_->Write(offset, data);
-    }
-    xb::Status Size(uint64_t* size) override {
-      XB_RETURN_IF_ERROR(owner_->step(path()));
-      return base_->Size(size);
-    }
-    xb::Status Truncate(uint64_t size) override {
-      XB_RETURN_IF_ERROR(owner_->step(path()));
-      return base_->Truncate(size);
-    }
-    xb::Status Sync() override {
-      XB_RETURN_IF_ERROR(owner_->step(path()));
-      return base_->Sync();
-    }
-    xb::Status Lock(xb::LockKind kind) override {
-      XB_RETURN_IF_ERROR(owner_->step(path()));
-      return base_->Lock(kind);
-    }
-    xb::Status LockAppend() override {
-      XB_RETURN_IF_ERROR(owner_->step(path()));
-      return base_->LockAppend();
-    }
-    xb::Status UnlockAppend() override { return base_->UnlockAppend(); }
-
-   private:
-    std::unique_ptr<xb::File> base_;
-    FailingFiles* owner_;
-  };
-
   xb::Status step(const std::string& path) {
     if (used_ < budget_) {
       ++used_;

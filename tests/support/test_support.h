@@ -99,6 +99,19 @@ inline RunResult Run(const std::vector<std::string>& argv, Stderr err = Stderr::
   return RunShell(cmd + (err == Stderr::kMerge ? "2>&1" : "2>/dev/null"));
 }
 
+#ifdef QV_CLI
+// quorvane-cli with `env` before it (e.g. "QUORVANE_HOME=... "): Cli{env}({"count", ...}).
+struct Cli {
+  std::string env;
+  RunResult operator()(std::vector<std::string> args, Stderr err = Stderr::kDiscard) const {
+    args.insert(args.begin(), QV_CLI);
+    return Run(args, err, env);
+  }
+  // The program directory set to `home`.
+  static Cli At(const std::string& home) { return Cli{"QUORVANE_HOME=" + ShellQuote(home) + " "}; }
+};
+#endif
+
 // The independent xBase checker; tests that need it skip without it.
 inline bool HaveOracle() { return access(QV_XBCHECK, X_OK) == 0; }
 #define QV_SKIP_WITHOUT_ORACLE() \

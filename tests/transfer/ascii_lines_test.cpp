@@ -71,7 +71,7 @@ class Files : public ::testing::Test {
   QTemporaryDir m_dir;
 };
 
-TEST_F(Files, LineEndsAndEncodings) {
+TEST_F(Files, LineEndsEncodingsAndNulBytes) {
   const std::string x3000(3000, 'x');
   const std::string chunk(65535, 'y');  // its CR is the chunk's last byte
   struct Case {
@@ -93,9 +93,7 @@ TEST_F(Files, LineEndsAndEncodings) {
     EXPECT_EQ(lines(c.bytes, &error), c.lines) << c.bytes.substr(0, 20);
     EXPECT_TRUE(error.isEmpty()) << error.toStdString();
   }
-}
-
-TEST_F(Files, NulByteIsNoText) {
+  // A NUL byte is no text: the reading stops before its line.
   QString error;
   EXPECT_EQ(lines(std::string("ok\na\0b\nc", 8), &error), QStringList{"ok"});
   EXPECT_TRUE(error.contains("Line 2")) << error.toStdString();

@@ -1,6 +1,7 @@
 // CSV and vCard import and export: the readers' edge cases in tables,
 // address-book samples written by hand in the formats' published shape,
-// hostile files, round trips through the writers, and the commands.
+// hostile files and round trips through the writers. The commands are the
+// transfer commands' test.
 #include <gtest/gtest.h>
 
 #include <QBuffer>
@@ -353,63 +354,6 @@ TEST(VcardRoundTrip, WrittenCardsFoldAt75OctetsAndReadBackTheSame) {
     Values want = Expected(records[i]);
     if (want.count("Street")) want["Street"] = want["Street"].trimmed();
     EXPECT_EQ(AsValues(rows[i]), want) << i;
-  }
-}
-
-TEST(CsvVcardCommands, BadInputExitsOneAndBadUsageTwo) {
-  qvtest::ScratchDir dir;
-  const std::string cli = QV_CLI;
-  auto run = [&](std::vector<std::string> args) {
-    args.insert(args.begin(), cli);
-    return qvtest::Run(args, qvtest::Stderr::kMerge);
-  };
-  ASSERT_EQ(run({"create", dir / "c.dbf"}).status, 0);
-  qvtest::WriteAll(dir / "ok.csv", "Last,City\r\nLee,Rome\r\n");
-  qvtest::WriteAll(dir / "bin.vcf", std::string("\0\1\2BEGIN:VCARD", 15));
-  qvtest::WriteAll(dir / "cut.vcf", "BEGIN:VCARD\r\nN:Lee\r\n");
-  struct Case {
-    std::vector<std::string> args;
-    int status;
-    const char* says;
-  };
-  const Case cases[] = {
-      {{"import-csv", dir / "c.dbf", dir / "none.csv"}, 1, "Unable to open the file"},
-      {{"import-csv", dir / "c.dbf", dir / "ok.csv", "--match", "Street=Last"}, 1,
-       "no column \"Street\""},
-      {{"import-csv", dir / "c.dbf", dir / "ok.csv", "--match", "Last=Nowhere"}, 2, "--match takes"},
-      {{"import-csv", dir / "c.dbf", dir / "ok.csv", "--match", "Last=Last,City=Last"}, 1,
-       "matched twice"},
-      {{"import-vcard", dir / "c.dbf", dir / "bin.vcf"}, 1, "NUL bytes"},
-      {{"import-vcard", dir / "c.dbf", dir / "cut.vcf"}, 1, "has no END:VCARD"},
-      {{"export-csv", dir / "c.dbf", dir / "o.csv"}, 1, "Nothing to copy"},
-      {{"export-vcard", dir / "c.dbf", dir / "c.dbf"}, 1, "Cannot copy a file to itself!"},
-      {{"export-csv", dir / "c.dbf"}, 2, "usage"},
-  };
-  for (const Case& c : cases) {
-    const auto r = run(c.args);
-    EXPECT_EQ(r.status, c.status) << c.args[0] << " " << c.says << ": " << r.out;
-    EXPECT_NE(r.out.find(c.says), std::string::npos) << r.out;
-  }
-  // Nothing of the refused files reached the contact file.
-  EXPECT_EQ(run({"count", dir / "c.dbf", ".T."}).out, "0\n");
-  const auto matched = run({"import-csv", dir / "c.dbf", dir / "ok.csv", "--match", "city=City"});
-  EXPECT_EQ(matched.out, "Import complete. Imported 1 records.\n");
-  EXPECT_EQ(run({"count", dir / "c.dbf", "CITY='Rome'"}).out, "1\n");
-  EXPECT_EQ(run({"count", dir / "c.dbf", "LNAME='Lee'"}).out, "0\n");
-  // A letter the code page lacks is stored as '?' and named.
-  qvtest::WriteAll(dir / "ru.csv", "Last,City\r\nJ\xC3\xB6rg,\xD0\x9C\xD0\xBE\xD1\x81\r\n");
-  const auto russian = run({"import-csv", dir / "c.dbf", dir / "ru.csv"});
-  EXPECT_EQ(russian.status, 0) << russian.out;
-  EXPECT_NE(russian.out.find("\xD0\x9C"), std::string::npos) << russian.out;
-  EXPECT_EQ(run({"count", dir / "c.dbf", "LNAME='J\xF6rg' .and. CITY='\?\?\?'"}).out, "1\n");
-  // Both exports read back into a new contact file as the same two records.
-  for (const std::string format : {"csv", "vcard"}) {
-    const std::string out = dir / ("out." + format), dest = dir / ("dest_" + format + ".dbf");
-    EXPECT_EQ(run({"export-" + format, dir / "c.dbf", out}).out, "Copied 2 records\n");
-    ASSERT_EQ(run({"create", dest}).status, 0);
-    const std::string imported = run({"import-" + format, dest, out}).out;
-    EXPECT_NE(imported.find("Import complete. Imported 2 records.\n"), std::string::npos) << imported;
-    EXPECT_EQ(run({"count", dest, "CITY='Rome' .or. LNAME='J\xF6rg'"}).out, "2\n") << format;
   }
 }
 

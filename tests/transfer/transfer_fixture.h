@@ -66,8 +66,4 @@ inline std::vector<Fields> ReadContacts(const std::string& path,
   return out;
 }
 
-inline std::string Verify(const std::string& path) {
-  return qvtest::Oracle({"verify", path});
-}
-
 }  // namespace qv::testing

@@ -1,7 +1,7 @@
 // Imports into and copies out of scratch contact files: the text import's
 // matching edge cases, the import loop's cancel and failure paths, the DBF
 // import's proposals and match grid, and both copy-out formats. Expected
-// records are worked out by hand; the checker verifies the rebuilt tags.
+// records are worked out by hand; the engine's index check the rebuilt tags.
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -65,11 +65,9 @@ ImportRow Row(std::vector<std::pair<T, QString>> values) { return ImportRow{std:
 class ImportTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(WriteContacts(m_path, {{{"LNAME", "Existing"}}})); }
-  void expectTagsRebuilt() {
-    QV_SKIP_WITHOUT_ORACLE();
-    EXPECT_EQ(Verify(m_path).substr(0, 3), "ok ") << Verify(m_path);
-    EXPECT_NE(qvtest::Oracle({"info", m_path}).find("STATEZIP"), std::string::npos);
-  }
+  // The tags rebuilt after the import; that the checker agrees with the
+  // engine's tags is the engine's test.
+  void expectTagsRebuilt() { EXPECT_EQ(qvtest::IndexProblem(m_path), ""); }
   LowerDir m_dir;
   std::string m_path = m_dir.path("contacts.dbf");
 };

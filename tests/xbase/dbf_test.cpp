@@ -27,14 +27,19 @@ std::unique_ptr<Table> OpenOk(const std::string& path, OpenOptions o = {}) {
   return t;
 }
 
+class TableTest : public ::testing::Test {
+ protected:
+  ScratchDir dir;
+  const std::string path = dir / "t.dbf";
+};
+
 const std::vector<FieldDef> kSmall = {{"NAME", 'C', 12, 0},
                                       {"AMOUNT", 'N', 8, 2},
                                       {"BORN", 'D', 8, 0},
                                       {"OK", 'L', 1, 0},
                                       {"NOTES", 'M', 10, 0}};
 
-TEST(TableCreate, WritesFoxProHeaderBytes) {
-  ScratchDir dir;
+TEST_F(TableTest, CreateWritesFoxProHeaderBytes) {
   struct Case {
     std::vector<FieldDef> fields;
     uint8_t signature;
@@ -46,7 +51,6 @@ TEST(TableCreate, WritesFoxProHeaderBytes) {
   std::tm tm{};
   localtime_r(&now, &tm);
   for (const Case& c : cases) {
-    std::string path = dir / "t.dbf";
     ASSERT_TRUE(Table::Create(path, c.fields).ok());
     std::string b = ReadAll(path);
     size_t hl = 32 + 32 * c.fields.size() + 1;
@@ -64,8 +68,7 @@ TEST(TableCreate, WritesFoxProHeaderBytes) {
   EXPECT_EQ(std::filesystem::file_size(dir / "t.fpt"), 512u);
 }
 
-TEST(TableCreate, RejectsBadFieldLists) {
-  ScratchDir dir;
+TEST_F(TableTest, CreateRejectsBadFieldLists) {
   const std::vector<std::vector<FieldDef>> bad = {
       {},
       {{"NAME", 'C', 10, 0}, {"name", 'C', 5, 0}},
@@ -84,9 +87,7 @@ TEST(TableCreate, RejectsBadFieldLists) {
   }
 }
 
-TEST(TableWrite, MemoReusesItsBlocksOnlyWhenTheTextFits) {
-  ScratchDir dir;
-  std::string path = dir / "t.dbf";
+TEST_F(TableTest, WriteMemoReusesItsBlocksOnlyWhenTheTextFits) {
   ASSERT_TRUE(Table::Create(path, kSmall).ok());
   auto t = OpenOk(path);
   ASSERT_TRUE(t->Append().ok());
@@ -116,9 +117,7 @@ TEST(TableWrite, MemoReusesItsBlocksOnlyWhenTheTextFits) {
   }
 }
 
-TEST(TableRead, GoAndBulkReadsAgreeAcrossTheReadAheadWindow) {
-  ScratchDir dir;
-  std::string path = dir / "t.dbf";
+TEST_F(TableTest, ReadGoAndBulkReadsAgreeAcrossTheReadAheadWindow) {
   ASSERT_TRUE(Table::Create(path, {{"K", 'C', 200, 0}}).ok());
   auto t = OpenOk(path);
   const uint32_t n = 1000;  // several 64 KB windows
@@ -145,9 +144,7 @@ TEST(TableRead, GoAndBulkReadsAgreeAcrossTheReadAheadWindow) {
   EXPECT_TRUE(t->ReadRecords(n, 2, &all).IsNotFound());
 }
 
-TEST(TableLock, ExclusiveAndSharedOpensConflictAsExpected) {
-  ScratchDir dir;
-  std::string path = dir / "t.dbf";
+TEST_F(TableTest, LockExclusiveAndSharedOpensConflictAsExpected) {
   ASSERT_TRUE(Table::Create(path, kSmall).ok());
   const OpenOptions ex{true, false}, ex_ro{true, true}, sh{false, false}, sh_ro{false, true};
   struct Case {
@@ -169,9 +166,7 @@ TEST(TableLock, ExclusiveAndSharedOpensConflictAsExpected) {
 
 // Two shared writers take turns appending: neither may overwrite the
 // other's record with a stale count.
-TEST(TableLock, SharedWritersAppendWithoutOverwritingEachOther) {
-  ScratchDir dir;
-  std::string path = dir / "t.dbf";
+TEST_F(TableTest, LockSharedWritersAppendWithoutOverwritingEachOther) {
   ASSERT_TRUE(Table::Create(path, {{"WHO", 'C', 1, 0}}).ok());
   auto a = OpenOk(path, {false, false});
   auto b = OpenOk(path, {false, false});
@@ -189,9 +184,7 @@ TEST(TableLock, SharedWritersAppendWithoutOverwritingEachOther) {
   EXPECT_TRUE(a->Go(6).ok());  // learns of records the other writer added
 }
 
-TEST(TableReadOnly, RefusesEveryWriteAndLeavesTheFileAlone) {
-  ScratchDir dir;
-  std::string path = dir / "t.dbf";
+TEST_F(TableTest, ReadOnlyRefusesEveryWriteAndLeavesTheFileAlone) {
   ASSERT_TRUE(Table::Create(path, kSmall).ok());
   {
     auto t = OpenOk(path);
@@ -212,9 +205,7 @@ TEST(TableReadOnly, RefusesEveryWriteAndLeavesTheFileAlone) {
 }
 
 // Turns a valid table into a damaged one by patching bytes.
-TEST(TableDamage, EveryHeaderFaultIsCorruptionWithAPlainMessage) {
-  ScratchDir dir;
-  std::string path = dir / "t.dbf";
+TEST_F(TableTest, DamageEveryHeaderFaultIsCorruptionWithAPlainMessage) {
   ASSERT_TRUE(Table::Create(path, {{"A", 'C', 5, 0}, {"B", 'N', 3, 0}}).ok());
   {
     auto t = OpenOk(path);
@@ -276,9 +267,7 @@ uint32_t OracleCount(const std::string& path) {
 
 // A file whose end is cut off opens with the whole records it holds, as
 // other xBase tools show them, and RepairCount makes the header say so.
-TEST(TableDamage, CutOffFileShowsItsWholeRecordsUntilRepaired) {
-  ScratchDir dir;
-  const std::string path = dir / "t.dbf";
+TEST_F(TableTest, DamageCutOffFileShowsItsWholeRecordsUntilRepaired) {
   constexpr size_t kHeader = 65, kRecord = 6;
   struct Case {
     const char* what;
@@ -326,9 +315,7 @@ TEST(TableDamage, CutOffFileShowsItsWholeRecordsUntilRepaired) {
   }
 }
 
-TEST(TablePack, DropsDeletedRecordsAndCompactsMemos) {
-  ScratchDir dir;
-  std::string path = dir / "t.dbf";
+TEST_F(TableTest, PackDropsDeletedRecordsAndCompactsMemos) {
   ASSERT_TRUE(Table::Create(path, kSmall).ok());
   auto t = OpenOk(path);
   for (int i = 1; i <= 6; ++i) {
@@ -364,9 +351,7 @@ TEST(TablePack, DropsDeletedRecordsAndCompactsMemos) {
 
 // A pack that died leaves temporaries: before its commit point they are
 // thrown away, after it the new table replaces the old one.
-TEST(TablePack, InterruptedPackIsRolledBackOrFinishedOnOpen) {
-  ScratchDir dir;
-  std::string path = dir / "t.dbf";
+TEST_F(TableTest, PackInterruptedPackIsRolledBackOrFinishedOnOpen) {
   ASSERT_TRUE(Table::Create(path, {{"A", 'C', 4, 0}}).ok());
   {
     auto t = OpenOk(path);
@@ -398,9 +383,7 @@ TEST(TablePack, InterruptedPackIsRolledBackOrFinishedOnOpen) {
   EXPECT_TRUE(Table::Open(path, {}, &second).IsInUse());
 }
 
-TEST(TableCopy, StructureAndFileCopiesKeepFieldsRecordsAndMemos) {
-  ScratchDir dir;
-  std::string path = dir / "t.dbf";
+TEST_F(TableTest, CopyStructureAndFileCopiesKeepFieldsRecordsAndMemos) {
   ASSERT_TRUE(Table::Create(path, kSmall).ok());
   auto t = OpenOk(path);
   ASSERT_TRUE(t->Append().ok());
@@ -426,9 +409,7 @@ TEST(TableCopy, StructureAndFileCopiesKeepFieldsRecordsAndMemos) {
 // A crash between writing appended records and counting them leaves them
 // past the count; other xBase tools count them by the file's size, so an
 // exclusive open counts the run of written ones and cuts off the rest.
-TEST(TableCrash, RecordsPastTheCountAreSettledByAnExclusiveOpen) {
-  ScratchDir dir;
-  const std::string path = dir / "t.dbf";
+TEST_F(TableTest, CrashRecordsPastTheCountAreSettledByAnExclusiveOpen) {
   struct Case {
     const char* past;  // one letter a record: w written, b blank, p partial
     bool readOnly;

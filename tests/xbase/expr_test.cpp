@@ -89,7 +89,7 @@ class ExprTest : public ::testing::Test {
   FakeMemo memo_;
 };
 
-TEST_F(ExprTest, OperatorsAndFunctions) {
+TEST_F(ExprTest, OperatorsFunctionsAndBareWords) {
   // The rest of the operators and functions are compared with the checker.
   const std::vector<std::pair<std::string, std::string>> cases = {
       // A field with decimals: products add decimals, sums keep the larger count.
@@ -98,15 +98,11 @@ TEST_F(ExprTest, OperatorsAndFunctions) {
       // Only a-z change case; the checker has no PADC.
       {"UPPER(\"a\xc3\x9f" "b\")", "C\tA\xc3\x9f" "B"}, {"LOWER(\"ABC\xc3\x84\")", "C\tabc\xc3\x84"},
       {"PADC(\"ab\",5)", "C\t ab  "}, {"DATE()>=CTOD(\"01/01/2024\")", "L\tT"},
+      // Bare-word operators, between blanks only.
+      {"NOTES=\"hello\" and ORG=\"Acme\"", "L\tT"}, {"ORG=\"X\" or NOTES=\"hello\"", "L\tT"},
+      {"not ORG=\"X\"", "L\tT"}, {"UPPER(NOTES)=\"HELLO\" AND not (ORG = \"X\")", "L\tT"},
   };
   for (const auto& [text, want] : cases) EXPECT_EQ(Eval(text), want) << text;
-}
-
-TEST_F(ExprTest, BareWordOperatorsOnlyBetweenBlanks) {
-  EXPECT_EQ(Eval("NOTES=\"hello\" and ORG=\"Acme\""), "L\tT");
-  EXPECT_EQ(Eval("ORG=\"X\" or NOTES=\"hello\""), "L\tT");
-  EXPECT_EQ(Eval("not ORG=\"X\""), "L\tT");
-  EXPECT_EQ(Eval("UPPER(NOTES)=\"HELLO\" AND not (ORG = \"X\")"), "L\tT");
   EXPECT_EQ(Eval("ORG=\"Acme\"and NOTES=\"x\"").rfind("error: syntax error", 0), 0u);
 }
 

@@ -13,6 +13,7 @@
 
 #include "cdx_format.h"
 #include "cdx_node.h"
+#include "engine_tables.h"
 #include "test_support.h"
 #include "xbase/index_check.h"
 #include "xbase/workarea.h"
@@ -76,28 +77,23 @@ class IndexCheckTest : public ::testing::Test {
  protected:
   void SetUp() override {
     path_ = dir_ / "people.dbf";
-    ASSERT_TRUE(Table::Create(path_, {{"LNAME", 'C', 30, 0},
-                                      {"FNAME", 'C', 30, 0},
-                                      {"CITY", 'C', 20, 0},
-                                      {"SEQNO", 'N', 6, 0}})
+    const char* cities[] = {"Boston", "Denver", "Austin", "Boston", "Reno"};
+    std::vector<std::vector<std::string>> rows;
+    std::vector<int> deleted;
+    for (int i = 0; i < kRecords; ++i) {
+      char last[32], seq[8];
+      // Names in no order, so the tags' leaves do not follow record numbers.
+      std::snprintf(last, sizeof last, "Name%03d", (i * 37) % kRecords);
+      std::snprintf(seq, sizeof seq, "%6d", i);
+      rows.push_back({last, "First" + std::to_string(i % 7), cities[i % 5], seq});
+      if (i % 10 == 0) deleted.push_back(i + 1);
+    }
+    ASSERT_TRUE(qvtest::MakeTable(path_, {{"LNAME", 'C', 30, 0}, {"FNAME", 'C', 30, 0},
+                                          {"CITY", 'C', 20, 0}, {"SEQNO", 'N', 6, 0}},
+                                  rows, {}, deleted)
                     .ok());
     std::unique_ptr<WorkArea> area;
     ASSERT_TRUE(WorkArea::Open(path_, OpenOptions(), &settings_, &area).ok());
-    const char* cities[] = {"Boston", "Denver", "Austin", "Boston", "Reno"};
-    for (int i = 0; i < kRecords; ++i) {
-      char last[32], first[32], seq[8];
-      // Names in no order, so the tags' leaves do not follow record numbers.
-      std::snprintf(last, sizeof last, "Name%03d", (i * 37) % kRecords);
-      std::snprintf(first, sizeof first, "First%d", i % 7);
-      std::snprintf(seq, sizeof seq, "%6d", i);
-      ASSERT_TRUE(area->Append().ok());
-      ASSERT_TRUE(area->SetField(0, last).ok());
-      ASSERT_TRUE(area->SetField(1, first).ok());
-      ASSERT_TRUE(area->SetField(2, cities[i % 5]).ok());
-      ASSERT_TRUE(area->SetField(3, seq).ok());
-      if (i % 10 == 0) ASSERT_TRUE(area->SetDeleted(true).ok());
-      ASSERT_TRUE(area->Commit().ok());
-    }
     ASSERT_TRUE(area->IndexTags("", {{"LNAME", "UPPER(LNAME)+UPPER(FNAME)", "", false, false},
                                      {"FNAME", "UPPER(FNAME)", "", false, false},
                                      {"CITY", "UPPER(CITY)", "", true, false},

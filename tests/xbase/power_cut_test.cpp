@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "failing_files.h"
 #include "file.h"
 #include "test_support.h"
 #include "xbase/index_check.h"
@@ -37,7 +38,11 @@ class PowerCutFiles {
           // A file first seen here is durable as it stands; a new one
           // (perhaps on the number of a removed one) holds nothing yet.
           if (is_new || durable_.count(st.st_ino) == 0) durable_[st.st_ino] = qvtest::ReadAll(path);
-          out->reset(new Volatile(std::move(real), st.st_ino, this));
+          const ino_t ino = st.st_ino;
+          out->reset(new qvtest::GatedFile(
+              std::move(real),
+              [this](qvtest::FileOp op, const std::string& p) { return Gate(op, p); },
+              [this, ino](const std::string& p) { durable_[ino] = qvtest::ReadAll(p); }));
           return Status::OK();
         });
   }
@@ -70,46 +75,11 @@ class PowerCutFiles {
   }
 
  private:
-  class Volatile final : public File {
-   public:
-    Volatile(std::unique_ptr<File> base, ino_t ino, PowerCutFiles* owner)
-        : File(base->path()), base_(std::move(base)), ino_(ino), owner_(owner) {}
-    Status Read(uint64_t offset, size_t n, char* buf, size_t* got) override {
-      *got = 0;
-      if (owner_->cut_) return Dead();
-      return base_->Read(offset, n, buf, got);
-    }
-    Status Write(uint64_t offset, std::string_view data) override {
-      XB_RETURN_IF_ERROR(owner_->Step(path()));
-      return base_->Write(offset, data);
-    }
-    Status Size(uint64_t* size) override {
-      if (owner_->cut_) return Dead();
-      return base_->Size(size);
-    }
-    Status Truncate(uint64_t size) override {
-      XB_RETURN_IF_ERROR(owner_->Step(path()));
-      return base_->Truncate(size);
-    }
-    Status Sync() override {
-      XB_RETURN_IF_ERROR(owner_->Step(path()));
-      XB_RETURN_IF_ERROR(base_->Sync());
-      owner_->durable_[ino_] = qvtest::ReadAll(path());
-      return Status::OK();
-    }
-    Status Lock(LockKind kind) override { return base_->Lock(kind); }
-    Status LockAppend() override { return base_->LockAppend(); }
-    Status UnlockAppend() override { return base_->UnlockAppend(); }
-    Status Close() override { return base_->Close(); }
-
-   private:
-    Status Dead() { return Status::IOError(path() + ": the power is off"); }
-    std::unique_ptr<File> base_;
-    ino_t ino_;
-    PowerCutFiles* owner_;
-  };
-
-  Status Step(const std::string& path) {
+  // Locks always pass; reads and sizes fail once the power is off; writes,
+  // truncates and syncs count down to the cut.
+  Status Gate(qvtest::FileOp op, const std::string& path) {
+    using Op = qvtest::FileOp;
+    if (op == Op::kLock || ((op == Op::kRead || op == Op::kSize) && !cut_)) return Status::OK();
     if (cut_ || left_ == 0) {
       cut_ = true;
       return Status::IOError(path + ": the power is off");

@@ -83,9 +83,9 @@ class IndexedAreaTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_FALSE(dir_.path().empty());
     path_ = dir_ / "people.dbf";
+    ASSERT_TRUE(Table::Create(path_, kFields).ok());
+    Open();
   }
-
-  void Create() { ASSERT_TRUE(Table::Create(path_, kFields).ok()); }
 
   void Open() {
     area_.reset();
@@ -99,19 +99,14 @@ class IndexedAreaTest : public ::testing::Test {
   }
 
   // Writes the fields of `r` into the current record.
-  void Put(const Row& r) {
-    ASSERT_TRUE(area_->SetField(kName, r.name).ok());
-    ASSERT_TRUE(area_->SetField(kCity, r.city).ok());
-    ASSERT_TRUE(area_->SetField(kCode, r.code).ok());
-    ASSERT_TRUE(area_->SetField(kBorn, r.born).ok());
-    ASSERT_TRUE(area_->SetField(kScore, ScoreText(r.score)).ok());
-    ASSERT_TRUE(area_->SetMemo(kNote, r.note).ok());
-    ASSERT_TRUE(area_->SetDeleted(r.deleted).ok());
-  }
-
   void AppendRow(const Row& r) {
     ASSERT_TRUE(area_->Append().ok());
-    Put(r);
+    const std::pair<Field, std::string> values[] = {
+        {kName, r.name}, {kCity, r.city},  {kCode, r.code},
+        {kBorn, r.born}, {kScore, ScoreText(r.score)}};
+    for (const auto& [field, value] : values) ASSERT_TRUE(area_->SetField(field, value).ok());
+    ASSERT_TRUE(area_->SetMemo(kNote, r.note).ok());
+    ASSERT_TRUE(area_->SetDeleted(r.deleted).ok());
   }
 
   // Appends rows with plain values: record n has `names[n-1]`, score n.
@@ -157,8 +152,6 @@ class IndexedAreaTest : public ::testing::Test {
 // ---- navigation in an order ----------------------------------------------------
 
 TEST_F(IndexedAreaTest, NavigationInAnOrderUnderDeletedAndQuery) {
-  Create();
-  Open();
   // UPPER(NAME) order: alpha 2, alpha 6, bravo 4, charlie 3, delta 1, echo 5.
   AppendNames({"delta", "alpha", "charlie", "bravo", "echo", "Alpha"});
   for (uint32_t n : {2u, 5u}) {
@@ -212,8 +205,6 @@ TEST_F(IndexedAreaTest, NavigationInAnOrderUnderDeletedAndQuery) {
 // ---- seeks -------------------------------------------------------------------
 
 TEST_F(IndexedAreaTest, SeekPrefixExactSoftAndHiddenRecords) {
-  Create();
-  Open();
   // Scores 1..7; BORN dates given below.
   AppendNames({"smithers", "smith", "jones", "smyth", "smith", "adams", "zed"});
   const char* const kBornDates[] = {"20200101", "",         "19991231", "20200101",
@@ -321,8 +312,6 @@ TEST_F(IndexedAreaTest, SeekPrefixExactSoftAndHiddenRecords) {
 // ---- scopes ------------------------------------------------------------------
 
 TEST_F(IndexedAreaTest, ScopeLimitsEveryMoveUntilCleared) {
-  Create();
-  Open();
   AppendNames({"alpha", "bravo", "charlie", "delta", "echo", "bob", "dan", "Carl"});
   BuildTags();
   const int uname = Order("UNAME");
@@ -375,8 +364,6 @@ TEST_F(IndexedAreaTest, ScopeLimitsEveryMoveUntilCleared) {
 // high one, so a descending order in a scope showed just the keys equal to
 // the low bound, and GoBottom nothing.
 TEST_F(IndexedAreaTest, DescendingOrderScopeRunsFromHighBoundToLow) {
-  Create();
-  Open();
   AppendNames({"alpha", "bravo", "charlie", "delta", "echo", "bob", "dan", "Carl", "b"});
   ASSERT_TRUE(area_->Index(dir_ / "down.idx", "UPPER(NAME)", kIndexOptionNormal, true, "").ok());
   ASSERT_TRUE(area_->SetScope("B", "D").ok());
@@ -398,13 +385,9 @@ TEST_F(IndexedAreaTest, DescendingOrderScopeRunsFromHighBoundToLow) {
   EXPECT_EQ(WalkBack(), (std::vector<uint32_t>{1, 9, 6, 2}));
 }
 
-// ---- orders --------------------------------------------------------------------
-
 // ---- work indexes -------------------------------------------------------------
 
 TEST_F(IndexedAreaTest, WorkIndexWithConditionIsKeptCurrent) {
-  Create();
-  Open();
   AppendNames({"a", "b", "c", "d", "e"});  // scores 1..5
   const char* const kCityOf[] = {"Oslo", "Austin", "Paris", "Boston", "Austin"};
   for (uint32_t n = 1; n <= 5; ++n) {
@@ -436,8 +419,6 @@ TEST_F(IndexedAreaTest, WorkIndexWithConditionIsKeptCurrent) {
 }
 
 TEST_F(IndexedAreaTest, CustomIndexHoldsOnlyAddedRecords) {
-  Create();
-  Open();
   AppendNames({"delta", "alpha", "charlie", "bravo", "echo"});
   BuildTags();
   ASSERT_TRUE(area_->Index(dir_ / "pick.idx", "UPPER(NAME)", kIndexOptionCustom, false, "").ok());
@@ -512,8 +493,6 @@ class DamagedIndexTest : public IndexedAreaTest {
 // records' keys fell in the middle of every order, and walks failed later.
 TEST_F(DamagedIndexTest, IndexOfAnotherCopyOfTheTableIsRefusedAtOpen) {
   const int kRows = 2000;
-  Create();
-  Open();
   for (int i = 0; i < kRows; ++i) {
     Row r = RandomRow(rng_);
     r.deleted = i % 10 == 0;  // so that the DELETED() order does not end with the extra record
@@ -544,8 +523,6 @@ TEST_F(DamagedIndexTest, IndexOfAnotherCopyOfTheTableIsRefusedAtOpen) {
   EXPECT_TRUE(OpenOver(short_index, kRows + 1)) << "an index with fewer records than the table";
   EXPECT_FALSE(OpenOver(long_index, kRows + 1)) << "the index that belongs to it";
 }
-
-// ---- progress ------------------------------------------------------------------
 
 }  // namespace
 }  // namespace xb

@@ -1,0 +1,424 @@
+// quorvane-cli's commands as a script runs them: what each prints, the
+// options reaching the jobs, and exit 1 for bad input and 2 for bad usage
+// with nothing written. What a job itself lays out, counts or rewrites is
+// that job's test; here the command line around it.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <memory>
+
+#include "damaged_index.h"
+#include "engine_tables.h"
+#include "test_support.h"
+#include "xbase/workarea.h"
+
+namespace {
+
+using qvtest::ReadAll;
+using qvtest::RunResult;
+using qvtest::SplitLines;
+using qvtest::Stderr;
+
+bool Has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+class CliCommands : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(cli({"init"}).status, 0); }
+
+  // A contact file `name`.dbf made from `rows` as `make` takes them.
+  std::string Make(const std::string& name, const std::string& rows) {
+    qvtest::WriteAll(dir / (name + ".tsv"), rows);
+    EXPECT_EQ(cli({"make", dir / (name + ".dbf"), dir / (name + ".tsv")}).status, 0);
+    return dir / (name + ".dbf");
+  }
+
+  qvtest::ScratchDir dir;
+  qvtest::Cli cli = qvtest::Cli::At(dir / "home");
+};
+
+// ---- zipcount and report ----------------------------------------------------
+
+TEST_F(CliCommands, ZipCountAndReportOutputsAndBadInputWritingNothing) {
+  // LNAME FNAME MIDDLE TITLE ORG STREET CITY STATE ZIP, the rest blank.
+  const std::string file =
+      Make("c",
+           "Smith\tJohn\t\t\t\t\t\t\t12345\nJones\tAnn\t\t\t\t\t\t\t12345-6789\n"
+           "Short\t\t\t\t\t\t\t\t1234\nBlank\nCanada\t\t\t\t\t\t\t\tK1A 0B1\n"
+           "Boston\t\t\t\t\t\t\t\t02110\n");
+  EXPECT_EQ(cli({"zipcount", file, "--lines"}).out,
+            "02110     1\n12345     2\n\n\n1234      1\nK1A 0     1\nBLANK     1\n");
+  EXPECT_EQ(cli({"zipcount", file, "--filter", "ZIP = \"1\"", "--lines"}).out,
+            "12345     2\n\n\n1234      1\n");
+  ASSERT_EQ(cli({"zipcount", file, "--csv", dir / "z.csv"}).status, 0);
+  EXPECT_EQ(ReadAll(dir / "z.csv"),
+            "ZIP,Count\r\n02110,1\r\n12345,2\r\n1234,1\r\nK1A 0,1\r\nBLANK,1\r\n");
+  const RunResult ok = cli({"report", file, "--layout", "2", "--stream", dir / "r.qvs"});
+  ASSERT_EQ(ok.status, 0);
+  EXPECT_EQ(ok.out.rfind("report 6 records on 1 pages to ", 0), 0u) << ok.out;
+
+  const std::string x = dir / "x";
+  const struct {
+    std::vector<std::string> args;
+    int status;
+  } bad[] = {
+      {{"report", file, "--filter", "LNAME = ", "--stream", x}, 1},
+      {{"report", file, "--layout", "5", "--stream", x}, 1},
+      {{"report", file, "--stream", x, "--pdf", x + ".pdf"}, 1},
+      {{"report", file, "--filter", "1=1", "--current", "1", "--stream", x}, 1},
+      {{"report", file, "--current", "99", "--stream", x}, 1},
+      {{"report", file, "--colour", "--stream", x}, 2},
+      {{"report", dir / "missing.dbf", "--stream", x}, 1},
+      {{"zipcount", file, "--filter", "ZIP = ", "--csv", x}, 1},
+      {{"zipcount", file}, 1},
+      {{"zipcount", file, "--lines", "--csv", x}, 1},
+      {{"zipcount"}, 2},
+  };
+  for (const auto& b : bad) {
+    EXPECT_EQ(cli(b.args).status, b.status) << b.args[1];
+    EXPECT_FALSE(std::filesystem::exists(x) || std::filesystem::exists(x + ".pdf"));
+  }
+}
+
+// The commands see what the main window shows: neither a record carrying
+// the deletion flag nor one marked DELETED is counted, reported or taken as
+// the current record.
+TEST_F(CliCommands, DeletedRecordsAreNeitherCountedNorCurrent) {
+  const std::string tabs8(8, '\t');
+  const std::string mixed =
+      Make("mixed",
+           "Kept" + tabs8 + "11111\n" +                                           //
+               "Flagged" + tabs8 + "22222" + std::string(12, '\t') + "*\n" +      // the flag only
+               "Marked" + tabs8 + "33333" + std::string(6, '\t') + "DELETED\n");  // the marker only
+  EXPECT_EQ(cli({"zipcount", mixed, "--lines"}).out, "11111     1\n\n\n");
+  const RunResult r = cli({"report", mixed, "--stream", dir / "m.qvs"});
+  EXPECT_EQ(r.out.rfind("report 1 records on 1 pages", 0), 0u) << r.out;
+  for (const char* recno : {"1", "2", "3"}) {
+    const RunResult c = cli({"report", mixed, "--current", recno, "--stream", dir / "m.qvs"});
+    EXPECT_EQ(c.status, std::string(recno) == "1" ? 0 : 1) << "record " << recno;
+  }
+}
+
+// ---- the data-quality commands -----------------------------------------------
+
+// LNAME FNAME MIDDLE TITLE ORG STREET CITY STATE ZIP
+const char kCleanupRows[] =
+    "Smith\tJohn\t\t\t\t12 Main St\tAlbany\tNY\t12207\n"
+    "SMITH\tjohn\t\t\t\t 9 Oak Ave\tTroy\tny\t12180\n"
+    "Brown\tAl\t\t\t\t12 Main St\tAlbany\tNY\t99999\n";
+
+TEST_F(CliCommands, ChecksPrintTheGridAndRewritesTheirCounts) {
+  const std::string file = Make("c", kCleanupRows);
+  EXPECT_EQ(cli({"dups", file, "--by", "name"}).out,
+            "1\tSmith\tJohn\t12 Main St\n2\tSMITH\tjohn\t9 Oak Ave\nFound 1 possible duplicates\n");
+  EXPECT_EQ(cli({"dups", file, "--by", "street", "--chars", "4"}).out,
+            "1\tSmith\tJohn\t12 Main St\n3\tBrown\tAl\t12 Main St\nFound 1 possible duplicates\n");
+  EXPECT_EQ(cli({"check-zip", file}).out,
+            "3\tNY\t99999\tBrown\tAl\n2\tny\t12180\tSMITH\tjohn\n"
+            "Found 2 records with questionable state or zipcodes\n");
+  // The work indexes do not stay behind.
+  EXPECT_FALSE(std::filesystem::exists(dir / "_chkdup.idx"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "_chksz.idx"));
+
+  EXPECT_EQ(cli({"replace", file, "--field", "CITY", "--equals", "albany", "--ignore-case",
+                 "--with", "Colonie"})
+                .out,
+            "Replaced 2 records\n");
+  EXPECT_EQ(cli({"upper", file, "--fields", "LNAME,CITY", "--filter", "CITY=\"Colonie\""}).out,
+            "Converted 2 records\n");
+  EXPECT_EQ(cli({"delete", file, "--not-filter", "CITY=\"COLONIE\""}).out, "Deleted 1 records\n");
+  EXPECT_EQ(cli({"count", file, "UPPER(PREFIX)<>\"DELETED\" .and. LNAME=\"BROWN\""}).out, "1\n");
+}
+
+TEST_F(CliCommands, DataQualityBadUsageAndAHeldFile) {
+  const std::string file = Make("c", kCleanupRows);
+  const struct {
+    std::vector<std::string> args;
+    int status;
+  } cases[] = {
+      {{"dups", file}, 2},
+      {{"dups", file, "--by", "name", "--chars", "3"}, 2},
+      {{"delete", file, "--all", "--filter", "CITY=\"Troy\""}, 2},
+      {{"replace", file, "--field", "LNAME", "--equals", "x"}, 2},
+      {{"upper", file, "--all", "--fields", "EMAIL"}, 1},
+      {{"dups", file, "--by", "street", "--chars", "31"}, 1},
+  };
+  for (const auto& c : cases) EXPECT_EQ(cli(c.args).status, c.status) << c.args[0];
+
+  xb::Settings settings;
+  std::unique_ptr<xb::WorkArea> held;
+  ASSERT_TRUE(xb::WorkArea::Open(file, xb::OpenOptions{false, false}, &settings, &held).ok());
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"dups", file, "--by", "name"}, {"check-zip", file}}) {
+    const RunResult r = cli(args, Stderr::kMerge);
+    EXPECT_EQ(r.status, 1) << args[0];
+    EXPECT_TRUE(Has(r.out,
+                    "Unable to open this file exclusively. Possibly in use by another "
+                    "program or user"))
+        << r.out;
+  }
+}
+
+// ---- barcodes and the dialer --------------------------------------------------
+
+TEST_F(CliCommands, BarcodeBarsAsLettersAndTheExitCodes) {
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string out;  // "" for not checked
+  } cases[] = {
+      {{"imb", "01234567094987654321", "01234"},
+       0,
+       "DTTAFADDTTFTDTFTFDTDDADADAFADFATDDFTAAAFDTTADFAAATDFDTDFADDDTDFFT\n"},
+      {{"postnet", "12345"}, 0, "FHHHFFHHFHFHHFFHHFHHFHFHFHHFHFHF\n"},
+      {{"imb", "0123456709498765432"}, 1, ""},
+      {{"imb", "01234567094987654321", "1234"}, 1, ""},
+      {{"postnet", "K1A 0B1"}, 1, ""},
+      {{"code39", "12345"}, 2, ""},
+      {{"imb"}, 2, ""},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {"barcode"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const RunResult r = cli(args);
+    EXPECT_EQ(r.status, c.status) << c.args.back();
+    if (!c.out.empty()) {
+      EXPECT_EQ(r.out, c.out);
+    }
+  }
+  // The street's delivery point reaches the bars: 9 ZIP digits, 2 delivery
+  // point digits and a check digit make 62 bars.
+  EXPECT_EQ(cli({"barcode", "postnet", "12345-6789", "123 MAIN ST"}).out.size(), 63u);
+}
+
+TEST_F(CliCommands, DialsTheRecordsPhoneOnTheGivenDevice) {
+  const std::string file =
+      Make("people", "Archer\tAnn\t\t\t\t1 Elm St\tAlbany\tNY\t12207\t\t555-0100\n");
+  termios raw{};
+  cfmakeraw(&raw);
+  int master = -1, slave = -1;
+  char name[256] = {};
+  ASSERT_EQ(openpty(&master, &slave, name, &raw, nullptr), 0);
+  ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+  EXPECT_EQ(
+      cli({"dial", file, "1", "--port", name, "--prefix", "9", "--pulse", "--no-wait"}).status, 0);
+  std::string got;
+  char buf[256];
+  for (ssize_t n; (n = ::read(master, buf, sizeof buf)) > 0;) got.append(buf, size_t(n));
+  EXPECT_EQ(got, "ATDP9555-0100\r\nATH\r\n");
+  ::close(master);
+  ::close(slave);
+
+  const RunResult missing =
+      cli({"dial", file, "1", "--port", dir / "ttyS9", "--no-wait"}, Stderr::kMerge);
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_TRUE(Has(missing.out, "Unable to open " + dir / "ttyS9")) << missing.out;
+  EXPECT_EQ(cli({"dial", file, "7", "--no-wait"}).status, 1);
+  EXPECT_EQ(cli({"dial", file}).status, 2);
+}
+
+// ---- labels -------------------------------------------------------------------
+
+const char k5160[] = "Avery 5160  Address,   1.00 x 2.63";
+const char kLabelRow[] =
+    "Smith\tAnn\t\tDirector of Purchasing\tAcme Widget Company\t30100 Avenida de las Banderas\t"
+    "Rancho Santa Margarita\tCA\t92688-1234\t\t949-555-0100\n";
+
+// The ranking itself is the stock list window's test.
+TEST_F(CliCommands, StocksListsEveryStockAndFindPutsTheProductNumberFirst) {
+  const std::vector<std::string> all = SplitLines(cli({"stocks"}).out);
+  ASSERT_GT(all.size(), 100u);
+  EXPECT_NE(std::find(all.begin(), all.end(), k5160), all.end());
+  const RunResult found = cli({"stocks", "--find", "5160"});
+  EXPECT_EQ(found.status, 0);
+  EXPECT_EQ(SplitLines(found.out).front(), k5160);
+  const RunResult none = cli({"stocks", "--find", "no such stock"});
+  EXPECT_EQ(none.status, 1);
+  EXPECT_TRUE(none.out.empty());
+}
+
+TEST_F(CliCommands, LabelOptionsShapeTheRunOrAreRefused) {
+  const std::string file = Make("people", kLabelRow), out = dir / "out.qvs";
+  // Avery 5163 is 2 x 4 in, two across: label 3 is the first of row two.
+  ASSERT_EQ(cli({"labels", file, "--stream", out, "--stock", "Avery 5163", "--lines",
+                 "name,city,zip", "--font", "Courier New", "--size", "12", "--start-label", "3"})
+                .status,
+            0);
+  std::vector<std::string> texts;
+  for (const std::string& line : SplitLines(cli({"stream-dump", out}).out)) {
+    if (line.rfind("text ", 0) == 0) texts.push_back(line);
+  }
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_TRUE(Has(texts[0], "\"Courier New\" 12")) << texts[0];
+  EXPECT_TRUE(Has(texts[0], "\"Ann Smith \"")) << texts[0];
+  EXPECT_TRUE(Has(texts[1], "\"Rancho Santa Margarita  CA 92688-1234\"")) << texts[1];
+  // x = left margin + text offset; y below the top of row two (top margin
+  // 0.5 in + pitch 2 in + offset 0.25 in).
+  double x = 0, y = 0;
+  ASSERT_EQ(std::sscanf(texts[0].c_str(), "text %lf %lf", &x, &y), 2);
+  EXPECT_LT(x, 1.0);
+  EXPECT_GT(y, 2.75);
+  EXPECT_LT(y, 2.95);
+  // One record, a whole sheet: the alignment page (its outlines are the run's test).
+  EXPECT_EQ(cli({"labels", file, "--stock", "5160", "--alignment-page", "--stream", out})
+                .out.rfind("labels 30 on 1 pages", 0),
+            0u);
+
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    const char* says;
+  } cases[] = {
+      {{"--stock", "Avery 99999"}, 1, "there is no label stock \"Avery 99999\""},
+      {{"--stock", "Avery 516"}, 1, "Avery 5160"},  // a suggestion, not a choice
+      {{"--start-label", "31"}, 1, "from 1 to 30"},
+      {{"--start-label", "0"}, 1, "from 1 to 30"},
+      {{"--stock", "Avery 5163", "--start-label", "11"}, 1, "from 1 to 10"},
+      {{"--size", "99"}, 1, "from 6 to 36"},
+      {{"--lines", "name,fax"}, 2, "WORD is one of name, title, org"},
+      {{"--lines", ""}, 2, "--lines has no line"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {"labels", file, "--stream", dir / "bad.qvs"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const RunResult r = cli(args, Stderr::kMerge);
+    EXPECT_EQ(r.status, c.status) << c.args.back();
+    EXPECT_TRUE(Has(r.out, c.says)) << r.out;
+  }
+}
+
+// ---- make, reindex and check ----------------------------------------------------
+
+std::string IndexRows() {
+  std::string rows;
+  for (int i = 0; i < 50; ++i) {
+    rows += "Last" + std::to_string((i * 7) % 50) + "\tFirst" + std::to_string(i % 4) + "\n";
+  }
+  return rows;
+}
+
+TEST_F(CliCommands, CheckNamesTheDamagedTagAndReindexReportsItThenRebuilds) {
+  const std::string file = Make("c", IndexRows());
+  const RunResult sound = cli({"check", file});
+  EXPECT_EQ(sound.status, 0);
+  EXPECT_TRUE(Has(sound.out, "tag LNAME ok 50 entries\n")) << sound.out;
+  EXPECT_TRUE(Has(sound.out, "\nok 21 tags\n")) << sound.out;
+
+  ASSERT_TRUE(qvtest::DropFirstKey(dir / "c.cdx", "LNAME"));
+  const RunResult damaged = cli({"check", file});
+  EXPECT_EQ(damaged.status, 1);
+  EXPECT_TRUE(Has(damaged.out, "tag LNAME damaged: ")) << damaged.out;
+  EXPECT_TRUE(Has(damaged.out, "tag FNAME ok 50 entries\n")) << damaged.out;
+  EXPECT_TRUE(Has(damaged.out, "\ndamaged 1 of 21 tags\n")) << damaged.out;
+
+  const RunResult rebuilt = cli({"reindex", file});
+  EXPECT_EQ(rebuilt.status, 0);
+  EXPECT_EQ(rebuilt.out.rfind("tag LNAME damaged: ", 0), 0u) << rebuilt.out;
+  EXPECT_TRUE(Has(rebuilt.out, "reindex 50 records, 21 tags")) << rebuilt.out;
+  EXPECT_EQ(cli({"check", file}).status, 0);
+}
+
+// A table that is not a contact file refused with its index untouched, and
+// a file open elsewhere never replaced. The companions' names on a rebuild
+// are the contact file's test.
+TEST_F(CliCommands, IndexRefusalsLeaveEveryFileAsItWas) {
+  const std::string file = Make("c", IndexRows()), rows = dir / "c.tsv";
+  // A support table with its own index, not a contact file.
+  const std::string other = dir / "QVPLTRS.DBF";
+  ASSERT_TRUE(qvtest::MakeTable(other, {{"DESCRIPT", 'C', 40, 0}}, {{""}},
+                                {{"DESCRIPT", "UPPER(DESCRIPT)"}})
+                  .ok());
+  std::unique_ptr<xb::Table> held;
+  const struct {
+    const char* what;
+    std::vector<std::string> args;
+    std::string message;  // in the error line
+    xb::OpenOptions hold;
+    bool holds;
+  } cases[] = {
+      {"reindex of a table without the contact fields",
+       {"reindex", other},
+       "is not a contact file",
+       {},
+       false},
+      {"make over a contact file open elsewhere",
+       {"make", file, rows},
+       "is in use",
+       {false, false},
+       true},
+      {"reindex of a contact file open elsewhere", {"reindex", file}, "is in use", {}, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::map<std::string, std::string> before;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
+      if (e.is_regular_file()) before[e.path().string()] = ReadAll(e.path().string());
+    }
+    if (c.holds) {
+      ASSERT_TRUE(xb::Table::Open(file, c.hold, &held).ok());
+    }
+    const RunResult r = cli(c.args, Stderr::kMerge);
+    held.reset();
+    EXPECT_EQ(r.status, 1) << r.out;
+    EXPECT_TRUE(Has(r.out, c.message)) << r.out;
+    std::map<std::string, std::string> after;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
+      if (e.is_regular_file()) after[e.path().string()] = ReadAll(e.path().string());
+    }
+    EXPECT_TRUE(after == before) << "a file changed, appeared or went";
+  }
+}
+
+// ---- failures in the program's words ----------------------------------------
+
+// Each failure says what went wrong on the error stream, with exit 1 for
+// bad input (one line in the program's name) and 2 for bad usage.
+TEST_F(CliCommands, BadInputOrUsageExitsOneOrTwoWithItsMessageOnTheErrorStream) {
+  const std::string junk = dir / "junk.dbf", good = dir / "good.dbf", cut = dir / "cut.dbf";
+  qvtest::WriteAll(junk, "this is not a table");
+  ASSERT_EQ(cli({"make", good, std::string(QV_SOURCE_DIR) + "/data/sample-contacts.tsv"}).status,
+            0);
+  // The same file with its memo file cut after the header.
+  for (const char* ext : {".dbf", ".fpt", ".cdx"}) {
+    std::filesystem::copy_file(dir / (std::string("good") + ext), dir / (std::string("cut") + ext));
+  }
+  std::filesystem::resize_file(dir / "cut.fpt", 512);
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string says;  // a part of what it prints on the error stream
+  } cases[] = {
+      {{"count", good, "1/0 > 0"}, 1, "the condition fails on record 1: division by zero"},
+      {{"dump", cut}, 1, "The contact file is damaged: record 7: "},
+      {{"info", junk}, 1, "junk.dbf is too short to be a table"},
+      {{"dump", dir / "missing.dbf"}, 1, "cannot open " + dir / "missing.dbf"},
+      {{"count", good, "UPPER(LNAME"}, 1, "syntax error at position 12"},
+      {{"eval", good, "x", "LNAME"}, 1, "not a record number: x"},
+      {{"bogus"}, 2, "usage: quorvane-cli COMMAND ARGS\n"},
+      {{"count"}, 2, "usage: quorvane-cli COMMAND ARGS\n"},
+      {{"count", good, "SEQNO > 0", "--exactly"}, 2, "count does not take --exactly\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args[0]);
+    // The error stream alone: what a dump wrote before failing is thrown away.
+    std::string cmd = cli.env + qvtest::ShellQuote(QV_CLI) + " ";
+    for (const auto& a : c.args) cmd += qvtest::ShellQuote(a) + " ";
+    const RunResult r = qvtest::RunShell(cmd + "2>&1 >/dev/null");
+    EXPECT_EQ(r.status, c.status) << r.out;
+    EXPECT_TRUE(Has(r.out, c.says)) << r.out;
+    if (c.status == 1) {
+      EXPECT_EQ(r.out.compare(0, 14, "quorvane-cli: "), 0) << r.out;
+      EXPECT_EQ(r.out.find('\n'), r.out.size() - 1) << r.out;
+    }
+  }
+}
+
+}  // namespace
