@@ -105,7 +105,9 @@ void ExpectLists(const RichDocument& d, const std::vector<std::pair<QString, int
     ASSERT_NE(b.textList(), nullptr);
     EXPECT_EQ(b.textList()->format().style(), items[i].second);
     EXPECT_EQ(b.blockFormat().leftMargin(), 720);
-    if (i > 0) EXPECT_EQ(b.textList() == previous, bool(sameListAsPrevious[i]));
+    if (i > 0) {
+      EXPECT_EQ(b.textList() == previous, bool(sameListAsPrevious[i]));
+    }
     previous = b.textList();
   }
 }

@@ -168,7 +168,9 @@ TEST_F(IndexCheckTest, DamagedTagIsNamedAndNeverGivesAShortListing) {
 
     for (const TagCheck& t : Check()) {
       EXPECT_EQ(t.ok, t.name != "LNAME") << t.name << ": " << t.problem;
-      if (t.name == "LNAME") EXPECT_FALSE(t.problem.empty());
+      if (t.name == "LNAME") {
+        EXPECT_FALSE(t.problem.empty());
+      }
     }
 
     std::unique_ptr<WorkArea> area;
