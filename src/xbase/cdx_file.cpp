@@ -72,16 +72,6 @@ int Compare(const TagState& t, std::string_view a, uint32_t arec, std::string_vi
 
 class CdxFile;
 
-// One entry of a parent, kept while its child is read.
-struct ChildBound {
-  std::string key;
-  uint32_t recno = 0;
-  void Assign(const Node& parent, size_t slot) {
-    key.assign(parent.key(slot));
-    recno = parent.recnos[slot];
-  }
-};
-
 class CdxCursor final : public IndexCursor {
  public:
   CdxCursor(CdxFile* file, TagState* tag) : file_(file), tag_(tag) {}
@@ -108,7 +98,7 @@ class CdxCursor final : public IndexCursor {
   CdxFile* file_;
   TagState* tag_;
   Node leaf_;
-  ChildBound low_, high_;  // SeekTarget's, kept for their buffers
+  Node fresh_;  // SeekTarget's page being decoded, kept for its buffers
   size_t pos_ = 0;
   bool valid_ = false;
   uint64_t generation_ = 0;
@@ -183,16 +173,15 @@ class CdxFile final : public IndexFile {
   Status CheckTag(int order, uint64_t* entries) override;
 
   Status ReadNode(const TagState& t, uint32_t page, Node* node);
-  // The decoded node itself, without a copy; valid until the next read,
-  // which may make room in the cache.
-  Status ReadNodeInPlace(const TagState& t, uint32_t page, const Node** node);
+  // The decoded node the cache holds for `page`, or nullptr; valid until
+  // the next node is remembered, which may make room.
+  const Node* CachedNode(const TagState& t, uint32_t page) const {
+    auto it = decoded_.find(page);
+    return it != decoded_.end() && it->second.key_length == t.info.key_length ? &it->second : nullptr;
+  }
   void RememberDecoded(const Node& node);
   Status DecodeChecked(const TagState& t, uint32_t page, Node* node);
   Status CheckChild(const TagState& t, const Node& parent, size_t slot, const Node& child);
-  // The same check against the bounds a parent gave: the child's first entry
-  // after *low (when there is one), its last not after `high`.
-  Status CheckChildBounds(const TagState& t, uint32_t parent_page, const ChildBound* low,
-                          const ChildBound& high, const Node& child);
   Status CheckShape(const TagState& t);
   Status EnsureShape(TagState& t) {
     if (t.shape_checked) return Status::OK();
@@ -447,18 +436,6 @@ Status CdxFile::ParseHeader(uint32_t header, TagState* t) {
   return Status::OK();
 }
 
-Status CdxFile::ReadNodeInPlace(const TagState& t, uint32_t page, const Node** node) {
-  auto it = decoded_.find(page);
-  if (it == decoded_.end() || it->second.key_length != t.info.key_length) {
-    Node fresh;
-    XB_RETURN_IF_ERROR(DecodeChecked(t, page, &fresh));
-    RememberDecoded(fresh);
-    it = decoded_.find(page);
-  }
-  *node = &it->second;
-  return Status::OK();
-}
-
 Status CdxFile::ReadNode(const TagState& t, uint32_t page, Node* node) {
   if (auto it = decoded_.find(page); it != decoded_.end() && it->second.key_length == t.info.key_length) {
     *node = it->second;
@@ -507,22 +484,15 @@ Status CdxFile::DecodeChecked(const TagState& t, uint32_t page, Node* node) {
 // above its child's last key after deletions, so only the bounds are checked.
 // A child pointer into the wrong page, or a page emptied by damage, fails.
 Status CdxFile::CheckChild(const TagState& t, const Node& parent, size_t slot, const Node& child) {
-  ChildBound low, high;
-  high.Assign(parent, slot);
-  if (slot > 0) low.Assign(parent, slot - 1);
-  return CheckChildBounds(t, parent.page, slot > 0 ? &low : nullptr, high, child);
-}
-
-Status CdxFile::CheckChildBounds(const TagState& t, uint32_t parent_page, const ChildBound* low,
-                                 const ChildBound& high, const Node& child) {
   if (child.size() == 0) return TagDamaged(t, "page " + Hex(child.page) + " holds no keys");
   const size_t last = child.size() - 1;
-  const bool above = Compare(t, child.key(last), child.recnos[last], high.key, high.recno) > 0;
-  const bool below =
-      low != nullptr && Compare(t, child.key(0), child.recnos[0], low->key, low->recno) <= 0;
+  const bool above = Compare(t, child.key(last), child.recnos[last], parent.key(slot),
+                             parent.recnos[slot]) > 0;
+  const bool below = slot > 0 && Compare(t, child.key(0), child.recnos[0], parent.key(slot - 1),
+                                         parent.recnos[slot - 1]) <= 0;
   if (above || below) {
     return TagDamaged(t, "page " + Hex(child.page) + " holds keys outside the range page " +
-                             Hex(parent_page) + " gives it");
+                             Hex(parent.page) + " gives it");
   }
   return Status::OK();
 }
@@ -1445,32 +1415,33 @@ Status CdxCursor::SeekTarget(std::string_view target, uint32_t recno) {
   valid_ = false;
   generation_ = tag_->generation;
   uint32_t page = tag_->root;
-  uint32_t parent_page = kNoPage;
-  bool has_low = false;
-  // Interior pages are read where the cache holds them; only the leaf, which
-  // the cursor keeps, is copied. The parent's bounds are kept as copies, as
-  // reading the child may drop the parent from the cache.
+  const Node* parent = nullptr;
+  size_t slot = 0;
+  // Pages are read where the cache holds them; only the leaf, which the
+  // cursor keeps, is copied. A page not yet decoded is checked against its
+  // parent before it enters the cache, as making room may drop the parent.
   for (int depth = 0;; ++depth) {
     if (depth > kMaxDepth) return file_->TagDamaged(*tag_, "deeper than any real index (a loop?)");
-    const Node* node = nullptr;
-    XB_RETURN_IF_ERROR(file_->ReadNodeInPlace(*tag_, page, &node));
-    if (depth > 0) {
-      XB_RETURN_IF_ERROR(file_->CheckChildBounds(*tag_, parent_page, has_low ? &low_ : nullptr,
-                                                 high_, *node));
+    const Node* node = file_->CachedNode(*tag_, page);
+    if (node == nullptr) {
+      XB_RETURN_IF_ERROR(file_->DecodeChecked(*tag_, page, &fresh_));
+      node = &fresh_;
+    }
+    if (parent != nullptr) XB_RETURN_IF_ERROR(file_->CheckChild(*tag_, *parent, slot, *node));
+    if (node == &fresh_) {
+      file_->RememberDecoded(fresh_);
+      node = file_->CachedNode(*tag_, page);
     }
     if (node->leaf) {
       leaf_ = *node;
       break;
     }
-    size_t slot = 0;
+    slot = 0;
     while (slot + 1 < node->size() &&
            Compare(*tag_, node->key(slot), node->recnos[slot], target, recno) < 0) {
       ++slot;
     }
-    high_.Assign(*node, slot);
-    has_low = slot > 0;
-    if (has_low) low_.Assign(*node, slot - 1);
-    parent_page = node->page;
+    parent = node;
     page = node->children[slot];
   }
   pos_ = LowerBound(*tag_, leaf_, target, recno);
