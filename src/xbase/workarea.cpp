@@ -1234,6 +1234,9 @@ Status WorkArea::RebuildProductionIndex(const std::vector<TagSpec>& specs) {
   }
   if (s.ok()) s = RenameFile(side, path);
   if (s.ok()) s = t.SetIndexFlag(true);
+  // The new tags were built from the table as it stands, unsynced changes
+  // of this session included: those reach the disk before the mark goes.
+  if (s.ok()) s = t.Sync();
   if (s.ok()) s = ClearIndexesStale(t.path());
   if (s.ok()) r.stale = Rep::Stale::kNone;
   // Best effort: the build's own failure is the one reported.
