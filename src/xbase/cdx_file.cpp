@@ -171,6 +171,10 @@ class CdxFile final : public IndexFile {
   Status Close() override;
 
   Status CheckTag(int order, uint64_t* entries) override;
+  void ReleaseCleanPages() override {
+    DropDecoded();
+    std::erase_if(cache_, [](const auto& entry) { return !entry.second.dirty; });
+  }
 
   Status ReadNode(const TagState& t, uint32_t page, Node* node);
   // The decoded node the cache holds for `page`, or nullptr; valid until

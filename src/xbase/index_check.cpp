@@ -206,6 +206,8 @@ Status CheckIndex(Table& table, const std::string& index_path, std::vector<TagCh
     for (int order = 1 + static_cast<int>(w); order <= n; order += threads) {
       errors[w] = CheckOneTag(table, *files[w], order, &(*tags)[order - 1]);
       if (!errors[w].ok()) return;
+      // Each page belongs to one tag: the next tag needs none of these.
+      files[w]->ReleaseCleanPages();
     }
   };
   std::vector<std::thread> workers;

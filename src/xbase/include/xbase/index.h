@@ -225,6 +225,10 @@ class IndexFile {
   // *entries gets the number of entries. Corruption names the tag.
   // REQUIRES: the key type set (SetKeyType) as for reading.
   virtual Status CheckTag(int order, uint64_t* entries) = 0;
+  // Forgets the pages and decoded nodes held in memory that carry no
+  // unwritten change, so a long read (a full check) need not keep the whole
+  // file. REQUIRES: no cursor in use.
+  virtual void ReleaseCleanPages() = 0;
 
   // Writes changed pages, each tier of the tree on the disk before the
   // headers that name it (a sync between them when they name pages anew).
