@@ -149,8 +149,14 @@ DBMemo::DBMemo(TableObject* table, const QString& field, QWidget* parent)
 void DBMemo::load() {
   if (m_loading) return;
   m_loading = true;
-  setReadOnly(!Editing(m_table));
+  const bool before = m_table->failed();
   const QString value = m_table->active() ? m_table->fieldText(m_field) : QString();
+  // A memo that cannot be read is not shown as an empty one, nor offered
+  // for editing as if it were.
+  const bool unreadable = !before && m_table->failed();
+  setPlaceholderText(unreadable ? m_table->failureMessage() : QString());
+  if (unreadable) m_table->clearFailure();
+  setReadOnly(!Editing(m_table) || unreadable);
   if (value != toPlainText()) setPlainText(value);
   m_loading = false;
 }

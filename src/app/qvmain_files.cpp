@@ -125,9 +125,15 @@ void TQVPMain::mnuCloneClick() {
                                         "ORG",     "STREET", "CITY",   "STATE",  "ZIP",
                                         "COUNTRY", "PHONE",  "EMAIL",  "FAX",    "NOTES"};
   QStringList values;
+  TableQVW->clearFailure();
   for (const char* field : kCopied) values << TableQVW->fieldText(QString::fromLatin1(field));
   const QDate date = TableQVW->fieldDate(QStringLiteral("DATE"));
   const QString memo = TableQVW->fieldText(QStringLiteral("MEMO"));
+  // An unreadable memo reads as blank: no copy that silently lacks it.
+  if (TableQVW->failed()) {
+    ShowInformation(TableQVW->failureMessage());
+    return;
+  }
 
   TableQVW->insert();
   // The values come from fields of the same kind: every one is taken.

@@ -134,7 +134,12 @@ QString OneLine(QString text) {
 }
 
 void CliHost::information(const QString& text) {
+  m_told << text;
   std::cerr << OneLine(text).toStdString() << "\n";
+}
+
+int FailOnce(const CliHost& host, const QString& message) {
+  return host.told(message) ? kExitError : Fail(message);
 }
 
 bool CliHost::question(const QString& text, bool) {

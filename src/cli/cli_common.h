@@ -73,11 +73,17 @@ class CliHost : public JobHost {
       : m_yes(yes), m_offersYes(offersYes) {}
   void information(const QString& text) override;
   bool question(const QString& text, bool) override;
+  // Whether `text` was already put on the error stream as a notice.
+  bool told(const QString& text) const { return m_told.contains(text); }
 
  private:
   bool m_yes;
   bool m_offersYes;
+  QStringList m_told;
 };
+
+// A job's failure, exit 1; not repeated when the job already told it.
+int FailOnce(const CliHost& host, const QString& message);
 
 // Where a printing command's pages go: --pdf OUT.pdf or --stream OUT.
 struct PageOutput {

@@ -89,8 +89,8 @@ int CmdEnvelope(const Args& a) {
     case EnvelopeRunOutcome::Cancelled:
       return Fail("the envelope run was cancelled");
     case EnvelopeRunOutcome::Failed:
-      return Fail(result.errorText.isEmpty() ? QStringLiteral("the envelope run failed")
-                                             : result.errorText);
+      return FailOnce(host, result.errorText.isEmpty() ? QStringLiteral("the envelope run failed")
+                                                       : result.errorText);
   }
   return kExitError;
 }

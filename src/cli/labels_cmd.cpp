@@ -162,8 +162,8 @@ int CmdLabels(const Args& a) {
       return Fail("the label run was cancelled");
     case LabelRunOutcome::Failed:
       if (result.hostTold) return kExitError;
-      return Fail(result.errorText.isEmpty() ? QStringLiteral("the label run failed")
-                                             : result.errorText);
+      return FailOnce(host, result.errorText.isEmpty() ? QStringLiteral("the label run failed")
+                                                       : result.errorText);
   }
   return kExitError;
 }

@@ -134,7 +134,8 @@ int CmdLetters(const Args& a) {
                       std::chrono::steady_clock::now() - start)
                       .count();
   if (r.outcome != LetterRunOutcome::Completed) {
-    return Fail(r.errorText.isEmpty() ? QStringLiteral("the letter run was cancelled") : r.errorText);
+    return FailOnce(host, r.errorText.isEmpty() ? QStringLiteral("the letter run was cancelled")
+                                                : r.errorText);
   }
   std::cout << "letters " << r.letters << " on " << r.pages << " pages to " << out.toStdString()
             << " in " << ms << " ms\n";

@@ -62,8 +62,9 @@ int Usage() {
   std::cerr << "usage: quorvane-cli COMMAND ARGS\n"
                "  info FILE                          structure and record count\n"
                "  dump FILE [TAG]                    records as tab-separated lines\n"
-               "  count FILE EXPR [--exact] [--deleted]\n"
-               "                                     records for which EXPR is true\n"
+               "  count FILE EXPR [--exact] [--all]\n"
+               "                                     records for which EXPR is true; those carrying\n"
+               "                                     the deletion flag only with --all\n"
                "  eval FILE RECNO EXPR [--exact]     type letter and value of EXPR\n"
                "  keys FILE TAG                      record number and key of every entry\n"
                "  seek FILE TAG KEY [--soft] [--exact]\n"
@@ -294,7 +295,9 @@ int CmdDump(const Args& a) {
 int CmdCount(const Args& a) {
   xb::Settings settings;
   settings.exact = a.Has("--exact");
-  settings.deleted = a.Has("--deleted");
+  // Hidden as the main window hides them; --deleted, which asked for that
+  // before it was the default, is still taken.
+  settings.deleted = !a.Has("--all");
   std::unique_ptr<xb::WorkArea> area;
   xb::Status s = OpenForReading(a.positional[0], &settings, &area);
   if (!s.ok()) return Fail(s);
@@ -351,7 +354,7 @@ int Main(int argc, char** argv) {
   const std::map<std::string, Command> commands = {
       {"info", {1, 1, CmdInfo, {}}},
       {"dump", {1, 2, CmdDump, {}}},
-      {"count", {2, 2, CmdCount, {"--exact", "--deleted"}}},
+      {"count", {2, 2, CmdCount, {"--exact", "--all", "--deleted"}}},
       {"eval", {3, 3, CmdEval, {"--exact"}}},
       {"make", {2, 2, CmdMake, {}}},
       {"keys", {2, 2, CmdKeys, {}}},

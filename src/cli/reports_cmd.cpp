@@ -58,8 +58,8 @@ int CmdReport(const Args& a) {
       return Fail("the report was cancelled");
     case UserReportOutcome::Failed:
       if (output.pdf) QFile::remove(options.pdfFile);
-      return Fail(result.errorText.isEmpty() ? QStringLiteral("the report failed")
-                                             : OneLine(result.errorText));
+      return FailOnce(host, result.errorText.isEmpty() ? QStringLiteral("the report failed")
+                                                       : OneLine(result.errorText));
   }
   return kExitError;
 }
@@ -102,7 +102,7 @@ int CmdZipCount(const Args& a) {
   const long long ms = MillisecondsSince(start);
   if (result.outcome == ZipReportOutcome::Failed) {
     if (output.pdf) QFile::remove(options.pdfFile);
-    return Fail(result.errorText);
+    return FailOnce(host, result.errorText);
   }
   if (result.outcome == ZipReportOutcome::Cancelled) return Fail("the report was cancelled");
   if (output.streamLost()) return Fail(output.error);

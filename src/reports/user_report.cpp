@@ -393,6 +393,12 @@ void TUserReportPrint::PrintReport(ReportCanvas& r, int layout) {
     r.setBold(false);
     PrintRow(r);
     HandleCodesAndMemo(r);
+    // A memo that cannot be read printed as blank: the run stops on it.
+    if (m_table.failed()) {
+      m_readError = m_table.failureMessage();
+      r.abort();
+      break;
+    }
     if (m_layout == 4 && r.linesLeft() >= 4) {
       r.setPen(QColor(0xC0, 0xC0, 0xC0), PenStyle::Solid, 1, PenMode::Copy);
       r.moveTo(r.sectionLeft(), r.cursorY());

@@ -183,11 +183,6 @@ bool TApollo::Query(const QString& condition) {
   return CheckFile(s);
 }
 
-int TApollo::QueryRecCount() {
-  int n = 0;
-  return QueryRecCount(&n) ? n : 0;
-}
-
 bool TApollo::QueryRecCount(int* count) {
   *count = 0;
   xb::WorkArea* a = Area();

@@ -55,9 +55,8 @@ class TApollo {
   bool Found() const;
   [[nodiscard]] bool SetScope(const QString& low, const QString& high);
   [[nodiscard]] bool Query(const QString& condition);
-  // 0 when counting failed; the overload says so: false, with LastError
-  // (a condition failing at run time: "the condition fails on record N: ...").
-  [[nodiscard]] int QueryRecCount();
+  // False when counting failed, with LastError (a condition failing at run
+  // time: "the condition fails on record N: ..."); *count is then 0.
   [[nodiscard]] bool QueryRecCount(int* count);
   bool EvalLogical(const QString& condition);
   QString DBFilter() const;

@@ -1,10 +1,12 @@
 // Opening, creating and cloning contact files from the main window, and
 // the recent-file list.
 #include <QAction>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 
+#include "app/db_controls.h"
 #include "app_fixture.h"
 #include "store/settings.h"
 
@@ -158,6 +160,24 @@ TEST_F(ContactFilesTest, CloneCopiesTheListedFieldsDateAndMemo) {
             QStringLiteral("Met at the fair.\nLikes tulips."));
   EXPECT_EQ(m.TableQVW->fieldText(QStringLiteral("CARRIER")), QString());
   EXPECT_EQ(m.TableQVW->fieldText(QStringLiteral("SEQNO")), QString());
+
+  // With the memo file cut after its header the memo cannot be read: no
+  // copy is made without it, and the user is told why.
+  ASSERT_TRUE(m.Apollo1.Go(original));
+  ASSERT_TRUE(m.TableQVW->close());
+  const QString stem = path.left(path.size() - 3);
+  const QString memoFile = QFile::exists(stem + "FPT") ? stem + "FPT" : stem + "fpt";
+  ASSERT_TRUE(QFile::resize(memoFile, 512));
+  ASSERT_TRUE(m.OpenQVWDBF(path));
+  EXPECT_TRUE(m.DBMemoBox->placeholderText().contains(QStringLiteral("memo block")))
+      << "the memo box says why it is empty";
+  EXPECT_TRUE(m.DBMemoBox->isReadOnly());
+  const int records = m.TableQVW->recordCount();
+  const qsizetype told = dialogs_->notices().size();
+  m.mnuCloneClick();
+  EXPECT_EQ(m.TableQVW->recordCount(), records);
+  EXPECT_EQ(dialogs_->notices().size(), told + 1);
+  EXPECT_TRUE(dialogs_->lastNotice().contains(QStringLiteral("memo block"))) << dialogs_->lastNotice().toStdString();
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "app/db_controls.h"
 #include "app/edit_dialogs.h"
 #include "app_fixture.h"
+#include "table_walk.h"
 
 namespace qv::testing {
 namespace {
@@ -221,12 +222,12 @@ TEST_F(EditingTest, DeleteHidesTheRecordEverywhere) {
   ASSERT_EQ(F(m, "LNAME"), QStringLiteral("Cole"));
   dialogs_->questionAnswers = {false};
   m.DeleteButtonClick();
-  EXPECT_EQ(m.Apollo1.QueryRecCount(), 3);
+  EXPECT_EQ(qv::testing::CountOf(m.Apollo1), 3);
   dialogs_->questionAnswers = {true};
   m.DeleteButtonClick();
   EXPECT_EQ(dialogs_->questions().size(), 2);
   EXPECT_EQ(dialogs_->questions()[1].text, QStringLiteral("Delete this record?"));
-  EXPECT_EQ(m.Apollo1.QueryRecCount(), 2);
+  EXPECT_EQ(qv::testing::CountOf(m.Apollo1), 2);
   m.BrowseButtonClick();
   EXPECT_EQ(m.GridModel->rowCount(), 2);
   m.FilterButtonClick();

@@ -12,6 +12,7 @@
 #include "app/shared.h"
 #include "app_fixture.h"
 #include "store/filter_text.h"
+#include "table_walk.h"
 
 namespace qv::testing {
 namespace {
@@ -110,14 +111,14 @@ TEST_F(FilterPageTest, TooComplexHidesOnlyMarkedRecords) {
   m.qSetFilterButtonClick();
   EXPECT_TRUE(dialogs_->notices().isEmpty());
   EXPECT_EQ(m.Apollo1.Filter().size(), 255);  // the longest query the engine takes
-  EXPECT_EQ(m.Apollo1.QueryRecCount(), 0);
+  EXPECT_EQ(qv::testing::CountOf(m.Apollo1), 0);
 
   Type(m, QStringLiteral("STREET"), QString(93, QLatin1Char('y')));
   m.qSetFilterButtonClick();
   EXPECT_EQ(dialogs_->notices(),
             QStringList{QStringLiteral("Sorry - filter is too complex.Please simplify it.")});
   EXPECT_TRUE(m.currentFilter().isEmpty());
-  EXPECT_EQ(m.Apollo1.QueryRecCount(), 2);
+  EXPECT_EQ(qv::testing::CountOf(m.Apollo1), 2);
 }
 
 TEST_F(FilterPageTest, CountRecordsWithAndWithoutFilter) {

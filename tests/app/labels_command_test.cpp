@@ -18,6 +18,7 @@
 #include "render/printers.h"
 #include "store/filter_text.h"
 #include "store/support_install.h"
+#include "table_walk.h"
 
 namespace qv::testing {
 namespace {
@@ -70,7 +71,7 @@ TEST_F(LabelsCommandTest, PresortedPreviewLeavesFilterOrderRecordAndPrinterAsThe
   EXPECT_EQ(m.Apollo1.RecNo(), recno);
   EXPECT_EQ(m.Apollo1.IndexOrd(), order);
   EXPECT_EQ(m.Apollo1.DBFilter(), filter);
-  EXPECT_EQ(m.Apollo1.QueryRecCount(), 3);
+  EXPECT_EQ(qv::testing::CountOf(m.Apollo1), 3);
   EXPECT_EQ(CurrentPrinterName(), printer);
   EXPECT_TRUE(m.tracksTableEvents());
 }

@@ -23,6 +23,7 @@
 #include "app_fixture.h"
 #include "store/dates.h"
 #include "store/settings.h"
+#include "table_walk.h"
 
 namespace qv::testing {
 namespace {
@@ -366,7 +367,7 @@ TEST_F(MainWindowTest, StartUpHidesRecordsCarryingTheDeletedMarker) {
   WriteRecentFiles(ini, {path});
   TQVPMain& m = Start();
   EXPECT_EQ(m.TableQVW->fieldText(QStringLiteral("LNAME")), QStringLiteral("Brown"));
-  EXPECT_EQ(m.Apollo1.QueryRecCount(), 1);
+  EXPECT_EQ(qv::testing::CountOf(m.Apollo1), 1);
   EXPECT_TRUE(m.TableQVW->next());
   EXPECT_TRUE(m.TableQVW->eof());
 }

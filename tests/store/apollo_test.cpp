@@ -7,6 +7,7 @@
 
 #include "store/table_object.h"
 #include "store_test_util.h"
+#include "table_walk.h"
 
 namespace qv {
 namespace {
@@ -60,7 +61,7 @@ TEST_F(ApolloTest, QueryAndCountFollowTheDeletedSetting) {
     SCOPED_TRACE(c.condition);
     m_env.SetDeleted(c.hideDeleted);
     ASSERT_TRUE(m_apollo.Query(QString::fromUtf8(c.condition)));
-    EXPECT_EQ(m_apollo.QueryRecCount(), c.count);
+    EXPECT_EQ(qv::testing::CountOf(m_apollo), c.count);
     EXPECT_EQ(names().size(), c.count);  // the table object sees the same records
     EXPECT_EQ(m_table.isEmpty(), c.count == 0);
     EXPECT_EQ(m_apollo.DBFilter(), QString::fromUtf8(c.filter ? c.filter : c.condition));

@@ -16,4 +16,12 @@ void ForEachRow(Table& table, Body body) {
   }
 }
 
+// The query's count, or -1 when counting failed, so that a failure cannot
+// pass for a count of 0.
+template <typename Apollo>
+int CountOf(Apollo& apollo) {
+  int n = 0;
+  return apollo.QueryRecCount(&n) ? n : -1;
+}
+
 }  // namespace qv::testing

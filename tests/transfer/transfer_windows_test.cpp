@@ -28,6 +28,7 @@
 #include "transfer_fixture.h"
 
 #include "qstring_print.h"
+#include "table_walk.h"
 
 namespace qv::testing {
 namespace {
@@ -521,7 +522,7 @@ TEST_F(TransferCommandTest, ImportReopensTheMainTableAndShowsTheNewRecords) {
   m.mnuImportAsciiClick();
   EXPECT_EQ(dialogs_.notices(), QStringList{QStringLiteral("Import complete. Imported 2 records.")});
   ASSERT_TRUE(m.TableQVW->active());
-  EXPECT_EQ(m.Apollo1.QueryRecCount(), 5);
+  EXPECT_EQ(qv::testing::CountOf(m.Apollo1), 5);
   EXPECT_EQ(m.DBLName->text().trimmed(), QStringLiteral("Adams")) << "first in last-name order";
 }
 
