@@ -110,9 +110,9 @@ int CmdLetters(const Args& a) {
   ContactSession c;
   if (!c.open(a, &error) || !c.setOrder(a, &error)) return Fail(error);
   if (!c.apollo.GoTop()) return Fail(c.table.failureMessage());
-  options.selection = a.Has("--all")      ? LetterSelection::All
-                      : a.Has("--filter") ? LetterSelection::Filter
-                                          : LetterSelection::Current;
+  options.selection = a.Has("--all")      ? RecordSelection::All
+                      : a.Has("--filter") ? RecordSelection::Filter
+                                          : RecordSelection::Current;
   if (a.Has("--current") && a.Has("--start") && a.Value("--current") != a.Value("--start")) {
     return BadUsage("--current and --start name different records");
   }

@@ -148,7 +148,7 @@ LetterRunResult PrintLetters(TableObject& table, TApollo& apollo, const RichDocu
   TableRestorer restore(apollo);
   const int saved = restore.recno();
   table.clearFailure();
-  if (options.selection == LetterSelection::All &&
+  if (options.selection == RecordSelection::All &&
       !SelectRecords(table, apollo, RecordSelection::All, saved, &result.errorText)) {
     host.information(result.errorText);
     return result;
@@ -168,13 +168,13 @@ LetterRunResult PrintLetters(TableObject& table, TApollo& apollo, const RichDocu
           QStringLiteral("Current record is out of range. Starting with first record"));
       if (!apollo.GoTop()) return damaged();
     }
-  } else if (options.selection != LetterSelection::Current) {
+  } else if (options.selection != RecordSelection::Current) {
     if (!apollo.GoTop()) return damaged();
   }
 
   TLetterPrint job(table, host);
   job.setCopies(options.copies);
-  job.setOnlyCurrent(options.selection == LetterSelection::Current);
+  job.setOnlyCurrent(options.selection == RecordSelection::Current);
   job.Template() = letter;
   std::unique_ptr<ReportOutput> output;
   std::unique_ptr<QPrinter> printer;

@@ -9,7 +9,9 @@
 #include <functional>
 #include <memory>
 
+#include "labels/label_run.h"
 #include "render/page_stream.h"
+#include "render/run_output.h"
 #include "richtext/page_paint.h"
 #include "richtext/rich_document.h"
 
@@ -19,9 +21,6 @@ class JobHost;
 class ReportOutput;
 class TableObject;
 class TApollo;
-
-// "All records", "Records matching filter", "Only current record".
-enum class LetterSelection { All, Filter, Current };
 
 class TLetterPrint {
  public:
@@ -71,24 +70,19 @@ class TLetterPrint {
   QString m_error;
 };
 
-struct LetterRunOptions {
-  LetterSelection selection = LetterSelection::Current;
+// A preview (print = false) puts the pages into LetterRunResult::stream.
+struct LetterRunOptions : PrintTarget {
+  RecordSelection selection = RecordSelection::Current;
   bool startFromCurrent = false;
-  int copies = 1;  // "# copies of each letter"
-  bool print = true;  // false: the pages into LetterRunResult::stream
-  QString printerName;   // empty: the current printer
-  QString pdfFile;       // a print run writes this PDF file instead
+  int copies = 1;        // "# copies of each letter"
   QString rtfDirectory;  // one merged RTF file per record instead of pages
 };
 
 enum class LetterRunOutcome { Completed, Cancelled, Failed };
 
-struct LetterRunResult {
+struct LetterRunResult : RunReport {
   LetterRunOutcome outcome = LetterRunOutcome::Failed;
-  QString errorText;
   int letters = 0;
-  int pages = 0;
-  QString statusText;
   PageStream stream;  // the pages of a run with print = false
 };
 

@@ -141,75 +141,31 @@ QString ReportLayoutTag(int layout) {
 // ---- TUserReportPrint
 
 TUserReportPrint::TUserReportPrint(TableObject& table, JobHost& host)
-    : m_table(table),
-      m_host(host),
-      m_printReport(std::make_unique<ReportCanvas>()),
-      m_fileReport(std::make_unique<ReportCanvas>()) {
+    : PrintJob(host, QStringLiteral("Cancel Report Printing?")), m_table(table) {
   for (ReportCanvas* r : {m_printReport.get(), m_fileReport.get()}) {
     r->setTitle(QStringLiteral("Quorvane Report"));
+    r->events().OnBeforePrint = [this](ReportCanvas& s) { BeforePrintReport(s); };
+    r->events().OnPrint = [this](ReportCanvas& s) { PrintReport(s, m_layout); };
   }
-  m_fileReport->setOutputToStream(nullptr);
 }
 
 TUserReportPrint::~TUserReportPrint() = default;
 
-QString TUserReportPrint::Caption() const {
-  return m_printMode ? QStringLiteral("Print Status") : QStringLiteral("Preview Status");
-}
-
-QString TUserReportPrint::ButtonCaption() const {
-  return m_printMode ? QStringLiteral("Cancel") : QStringLiteral("Stop");
-}
-
-void TUserReportPrint::FormActivate() {
-  if (m_running || m_finished) return;
-  ReportCanvas& r = Report();
-  ReportCanvas::Events& events = r.events();
-  events = ReportCanvas::Events();
-  events.OnBeforePrint = [this](ReportCanvas& s) { BeforePrintReport(s); };
-  events.OnPrint = [this](ReportCanvas& s) { PrintReport(s, m_layout); };
-  m_running = true;
-  m_stopped = false;
-  r.setOrientation(m_orientation);
-  r.execute();
-  m_running = false;
-  m_finished = true;
-  r.setStatusFormat(OutcomeText());
-}
-
-bool TUserReportPrint::Aborted() const {
-  return (m_printMode ? m_printReport : m_fileReport)->aborted();
+void TUserReportPrint::setOrientation(Orientation o) {
+  m_orientation = o;
+  m_printReport->setOrientation(o);
+  m_fileReport->setOrientation(o);
 }
 
 QString TUserReportPrint::OutcomeText() const {
-  const ReportCanvas& r = m_printMode ? *m_printReport : *m_fileReport;
-  if (!r.errorText().isEmpty()) return QStringLiteral("\r") + r.errorText();
-  if (r.aborted()) {
-    return m_printMode ? QStringLiteral("\rReport Print Canceled!")
-                       : QStringLiteral("\rReport Preview Canceled!");
-  }
-  if (m_stopped) return QStringLiteral("\rPreview Stopped at page %p!");
-  return m_printMode ? QStringLiteral("\rReport Print Completed!")
-                     : QStringLiteral("\rReport Preview Ready!");
-}
-
-void TUserReportPrint::CancelButtonClick() {
-  if (!m_running) return;
-  if (!m_printMode) {
-    m_stopped = true;
-    return;
-  }
-  if (m_host.question(QStringLiteral("Cancel Report Printing?"), true)) m_printReport->abort();
+  return OutcomeLine(QStringLiteral("Report "), QStringLiteral("\rPreview Stopped at page %p!"));
 }
 
 void TUserReportPrint::BeforePrintReport(ReportCanvas& r) {
   r.setOrientation(m_orientation);
   r.setMarginRight(kRightMargin);
   r.setMarginBottom(kBottomMargin);
-  r.setStatusFormat(QStringLiteral("Printing Page %p\r%0\r%1"));
-  r.clearStatusLines();
-  r.addStatusLine(QString());
-  r.addStatusLine(QString());
+  StartStatusLines(r);
 }
 
 QString TUserReportPrint::Field(const QString& name) const { return m_table.fieldText(name); }
@@ -388,7 +344,7 @@ void TUserReportPrint::PrintReport(ReportCanvas& r, int layout) {
   m_readError.clear();
   PageSetup(r);
   const int linesNeeded = m_layout == 4 ? 3 : 1;
-  while (!m_table.eof() && !m_stopped && !r.aborted() && r.errorText().isEmpty()) {
+  while (!m_table.eof() && !m_stop && !r.aborted() && r.errorText().isEmpty()) {
     if (r.linesLeft() < linesNeeded) NewPageWithHeader(r);
     r.setBold(false);
     PrintRow(r);

@@ -14,8 +14,8 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
-#include <memory>
 
+#include "labels/print_job.h"
 #include "render/report_output.h"
 
 namespace qv {
@@ -58,13 +58,11 @@ QStringList ReportLayoutNames();
 // The sort tag of a layout (1 to 4): LNAME, or ORG for layout 3.
 QString ReportLayoutTag(int layout);
 
-class TUserReportPrint {
+class TUserReportPrint : public PrintJob {
  public:
   // `table` is the contact table, positioned on the first record to print.
   TUserReportPrint(TableObject& table, JobHost& host);
-  ~TUserReportPrint();
-  TUserReportPrint(const TUserReportPrint&) = delete;
-  TUserReportPrint& operator=(const TUserReportPrint&) = delete;
+  ~TUserReportPrint() override;
 
   // ---- Filled by the caller before the run
   void setLayout(int layout) { m_layout = layout < 1 || layout > 4 ? 1 : layout; }
@@ -72,20 +70,11 @@ class TUserReportPrint {
   void setTitle(const QString& title) { m_title = title; }
   void setPrintMemo(bool on) { m_printMemo = on; }
   void setPrintCodes(bool on) { m_printCodes = on; }
-  void setOrientation(Orientation o) { m_orientation = o; }
-  // True: the page printer report; false: the file report (preview).
-  void setPrintMode(bool printing) { m_printMode = printing; }
-  bool printMode() const { return m_printMode; }
+  // Both reports take it at once: the printer's page is set up before the
+  // run's first event.
+  void setOrientation(Orientation o);
   // The date in the header; today when not set.
   void setReportDate(const QDate& date) { m_date = date; }
-
-  ReportCanvas& Report() { return m_printMode ? *m_printReport : *m_fileReport; }
-  QString Caption() const;        // "Print Status" or "Preview Status"
-  QString ButtonCaption() const;  // "Cancel" or "Stop"
-
-  // Runs the report and puts the outcome line into its status text.
-  void FormActivate();
-  bool running() const { return m_running; }
 
   // ---- The report's events and page parts
   void BeforePrintReport(ReportCanvas& r);
@@ -98,13 +87,9 @@ class TUserReportPrint {
   void DoTextRect(ReportCanvas& r, const QString& text, double width);
   void HandleCodesAndMemo(ReportCanvas& r);
 
-  // Printing: asks "Cancel Report Printing?" and on Yes aborts the report.
-  // Previewing: stops after the current record.
-  void CancelButtonClick();
-  void Stop() { m_stopped = true; }
-  bool Stopped() const { return m_stopped; }
-  bool Aborted() const;
-  QString OutcomeText() const;
+  // Cancel asks "Cancel Report Printing?" before it aborts a print; Stop
+  // ends a preview after the current record.
+  QString OutcomeText() const override;
 
   long long RecordsPrinted() const { return m_records; }
   // Why the walk over the records ended early; empty when it did not.
@@ -119,22 +104,15 @@ class TUserReportPrint {
   QString Field(const QString& name) const;
 
   TableObject& m_table;
-  JobHost& m_host;
   int m_layout = 1;
   QString m_title;
   bool m_printMemo = false;
   bool m_printCodes = false;
   Orientation m_orientation = Orientation::Portrait;
-  bool m_printMode = true;
-  bool m_stopped = false;
-  bool m_running = false;
-  bool m_finished = false;
   QDate m_date;
   double m_memoWidth = 0;
   long long m_records = 0;
   QString m_readError;
-  std::unique_ptr<ReportCanvas> m_printReport;
-  std::unique_ptr<ReportCanvas> m_fileReport;
 };
 
 }  // namespace qv

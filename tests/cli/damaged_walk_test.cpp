@@ -178,7 +178,7 @@ std::vector<Job> Jobs(const Reference& ref) {
        [&ref](ContactFixture& fx) {
          return Hosted([&](TestHost& host, Outcome& o) {
            LetterRunOptions options;
-           options.selection = LetterSelection::All;
+           options.selection = RecordSelection::All;
            options.pdfFile = fx.file("LETTERS.PDF");
            QFile::remove(options.pdfFile);
            const LetterRunResult r = PrintLetters(fx.table, fx.apollo, ref.letter, options, host);

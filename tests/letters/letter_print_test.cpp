@@ -34,7 +34,7 @@ TEST(LetterPrint, CopiesTimesPagesWithoutABlankPage) {
   LetterRunOptions o;
   o.print = false;
   o.copies = 3;
-  o.selection = LetterSelection::Current;
+  o.selection = RecordSelection::Current;
   const LetterRunResult r = PrintLetters(fx.table, fx.apollo, Letter(kTwoPages), o, host);
   EXPECT_EQ(r.outcome, LetterRunOutcome::Completed);
   EXPECT_EQ(r.pages, 6);
@@ -53,17 +53,17 @@ TEST(LetterPrint, SelectionsAndStartRecord) {
                        {{"FNAME", "Cy"}, {"LNAME", "C"}}}));
   struct Case {
     const char* name;
-    LetterSelection selection;
+    RecordSelection selection;
     bool start;
     int current;
     int letters;
     QString notice;
   };
   const Case cases[] = {
-      {"all skips the deleted marker", LetterSelection::All, false, 3, 2, ""},
-      {"only current prints one", LetterSelection::Current, false, 3, 1, ""},
-      {"start from current", LetterSelection::All, true, 3, 1, ""},
-      {"start outside the selection", LetterSelection::All, true, 2, 2,
+      {"all skips the deleted marker", RecordSelection::All, false, 3, 2, ""},
+      {"only current prints one", RecordSelection::Current, false, 3, 1, ""},
+      {"start from current", RecordSelection::All, true, 3, 1, ""},
+      {"start outside the selection", RecordSelection::All, true, 2, 2,
        "Current record is out of range. Starting with first record"},
   };
   for (const Case& c : cases) {
@@ -89,7 +89,7 @@ TEST(LetterPrint, MergedRtfFilesPerRecord) {
   ASSERT_TRUE(fx.make({{{"FNAME", "Ann"}, {"LNAME", "A"}}, {{"FNAME", "Bob"}, {"LNAME", "B"}}}));
   TestHost host;
   LetterRunOptions o;
-  o.selection = LetterSelection::All;
+  o.selection = RecordSelection::All;
   o.rtfDirectory = fx.file("out");
   LetterRunResult r = PrintLetters(fx.table, fx.apollo, Letter(kOnePage), o, host);
   ASSERT_EQ(r.outcome, LetterRunOutcome::Completed) << r.errorText.toStdString();

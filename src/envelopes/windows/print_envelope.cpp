@@ -9,7 +9,6 @@
 #include <QRadioButton>
 #include <QShortcut>
 #include <QTableView>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include "envelopes/windows/envelope_designer.h"
@@ -85,38 +84,17 @@ TQVEnvelopes::TQVEnvelopes(TableObject* contacts, TApollo* contactApollo, QWidge
   top->addLayout(panels);
   top->addLayout(runButtons);
 
-  connect(ModifyButton, &QPushButton::clicked, this, &TQVEnvelopes::ModifyButtonClick);
-  connect(NewButton, &QPushButton::clicked, this, &TQVEnvelopes::NewButtonClick);
-  connect(DeleteButton, &QPushButton::clicked, this, &TQVEnvelopes::DeleteButtonClick);
-  connect(PrintNowButton, &QPushButton::clicked, this, &TQVEnvelopes::PrintNowButtonClick);
-  connect(PreviewButton, &QPushButton::clicked, this, &TQVEnvelopes::PreviewButtonClick);
-  connect(PrinterSetupButton, &QPushButton::clicked, this,
-          &TQVEnvelopes::PrinterSetupButtonClick);
+  connectSetupGrid(&TQVEnvelopes::ModifyButtonClick, &TQVEnvelopes::NewButtonClick,
+                   &TQVEnvelopes::DeleteButtonClick, &TQVEnvelopes::PrintNowButtonClick,
+                   &TQVEnvelopes::PreviewButtonClick, &TQVEnvelopes::PrinterSetupButtonClick,
+                   &TQVEnvelopes::SetupGridRowChange);
   connect(HelpButton, &QPushButton::clicked, this, &TQVEnvelopes::HelpButtonClick);
   connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
           &TQVEnvelopes::HelpButtonClick);
-  connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
-  connect(SetupGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-          &TQVEnvelopes::SetupGridRowChange);
-  connect(SetupGrid, &QTableView::doubleClicked, this, &TQVEnvelopes::ModifyButtonClick);
 }
 
 bool TQVEnvelopes::OpenEnvelopeSetupTable(const QString& directory) {
-  if (!OpenListTable(EnvelopeSetupTable, directory, EnvelopeSetupFileName(),
-                     QStringLiteral("DESCRIPT"))) {
-    Dialogs().information(parentWidget(), EnvelopeSetupOpenFailure());
-    return false;
-  }
-  if (!EnvelopeSetupTable->first()) {
-    Dialogs().information(parentWidget(), EnvelopeSetupTable->failureMessage());
-  }
-  ReloadGrid();
-  return true;
-}
-
-void TQVEnvelopes::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  if (FirstActivation) QTimer::singleShot(0, this, &TQVEnvelopes::FormActivate);
+  return OpenSetupTable(directory, EnvelopeSetupFileName(), EnvelopeSetupOpenFailure());
 }
 
 void TQVEnvelopes::FormActivate() {
@@ -138,22 +116,7 @@ void TQVEnvelopes::SetEnvelopeButtons() {
   }
 }
 
-void TQVEnvelopes::ReloadGrid() {
-  m_gridModel->reload();
-  SyncGridRow();
-}
-
-void TQVEnvelopes::SyncGridRow() { m_gridLink.showCurrent(); }
-
-void TQVEnvelopes::SetupGridRowChange() {
-  if (m_gridLink.following()) return;
-  const QModelIndex current = SetupGrid->selectionModel()->currentIndex();
-  if (!current.isValid()) return;
-  const int recno = m_gridModel->recordOfRow(current.row());
-  if (recno > 0 && !EnvelopeSetupApollo.Go(recno)) {
-    Dialogs().information(this, EnvelopeSetupTable->failureMessage());
-  }
-}
+void TQVEnvelopes::SetupGridRowChange() { FollowGridRow(); }
 
 void TQVEnvelopes::ModifyButtonClick() {
   CurrentSetup = ReadEnvelopeSetup(*EnvelopeSetupTable);
@@ -161,16 +124,8 @@ void TQVEnvelopes::ModifyButtonClick() {
   if (NewSetup) copy.description = QStringLiteral("{Untitled Envelope Setup Record}");
   const bool ok = EditSetup ? EditSetup(&copy) : DesignEnvelopeSetup(this, m_contacts, &copy);
   if (ok) {
-    KeepToBarCodesTableHolds(this, *EnvelopeSetupTable, EnvelopeSetupFileName(),
-                             &copy.intelligentMail);
-    if (NewSetup) EnvelopeSetupTable->insert();
+    StoreEditedSetup(&copy, EnvelopeSetupFileName(), &WriteEnvelopeSetup);
     CurrentSetup = copy;
-    if (WriteEnvelopeSetup(*EnvelopeSetupTable, CurrentSetup)) {
-      ReloadGrid();
-    } else {
-      // The table object has said why; nothing half-written stays.
-      EnvelopeSetupTable->cancel();
-    }
   }
   ShowSetup();
   NewSetup = false;
@@ -184,9 +139,7 @@ void TQVEnvelopes::NewButtonClick() {
 }
 
 void TQVEnvelopes::DeleteButtonClick() {
-  if (!DeleteCurrentRow(this, EnvelopeSetupTable, QStringLiteral("Delete this record?"))) return;
-  ReloadGrid();
-  SetEnvelopeButtons();
+  if (DeleteSetupRow()) SetEnvelopeButtons();
 }
 
 void TQVEnvelopes::PrinterSetupButtonClick() {
@@ -235,9 +188,7 @@ void TQVEnvelopes::DoPrint() {
   options.setup = CurrentSetup;
   options.selection = Selection();
   options.paper = Paper();
-  options.print = PrintFlag;
-  options.printerName = CurrentPrinterName();
-  if (PrintFlag) options.pdfFile = m_pdfFile;
+  SetRunTarget(&options, PrintFlag);
   WindowJobHost host(this);
   const EnvelopeRunHooks hooks = RunHooks ? RunHooks() : EnvelopeWindowHooks(this);
   LastRun = DoPrintEnvelopes(*m_contacts, *m_contactApollo, options, host, hooks);

@@ -48,7 +48,7 @@ class TQVEnvelopes : public SetupPrintDialog {
   QPushButton* HelpButton;
 
   // ---- handlers
-  void FormActivate();
+  void FormActivate() override;
   void ModifyButtonClick();
   void NewButtonClick();
   void DeleteButtonClick();
@@ -64,13 +64,6 @@ class TQVEnvelopes : public SetupPrintDialog {
   void DoPrint();
   RecordSelection Selection() const;
   EnvelopePaper Paper() const;
-
- protected:
-  void showEvent(QShowEvent* event) override;
-
- private:
-  void ReloadGrid();
-  void SyncGridRow();
 };
 
 }  // namespace qv

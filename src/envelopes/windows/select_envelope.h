@@ -61,7 +61,6 @@ class TSelectEnvelope : public RecordListDialog {
   OwnedTable m_envelopeSizes;
   TApolloEnv& EnvelopeEnv = m_envelopeSizes.env;
   TableObject* const EnvelopeTable = &m_envelopeSizes.table;
-  TApollo& EnvelopeApollo = m_envelopeSizes.apollo;
 
   // The size name the dialog stands on when it first shows.
   QString LocateName;

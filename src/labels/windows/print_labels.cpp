@@ -12,7 +12,6 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTableView>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -109,42 +108,20 @@ TQVLabels::TQVLabels(TableObject* contacts, TApollo* contactApollo, QWidget* par
   top->addLayout(panels);
   top->addLayout(runButtons);
 
-  connect(ModifyButton, &QPushButton::clicked, this, &TQVLabels::ModifyButtonClick);
-  connect(NewButton, &QPushButton::clicked, this, &TQVLabels::NewButtonClick);
-  connect(DeleteButton, &QPushButton::clicked, this, &TQVLabels::DeleteButtonClick);
+  connectSetupGrid(&TQVLabels::ModifyButtonClick, &TQVLabels::NewButtonClick,
+                   &TQVLabels::DeleteButtonClick, &TQVLabels::PrintNowButtonClick,
+                   &TQVLabels::PreviewButtonClick, &TQVLabels::PrinterSetupButtonClick,
+                   &TQVLabels::SetupGridRowChange);
   connect(rbQAll, &QRadioButton::clicked, this, &TQVLabels::rbQAllClick);
   connect(rbQFilter, &QRadioButton::clicked, this, &TQVLabels::rbQFilterClick);
   connect(rbQCurrent, &QRadioButton::clicked, this, &TQVLabels::rbQCurrentClick);
   connect(StartCurrentCheck, &QCheckBox::clicked, this, &TQVLabels::StartCurrentCheckClick);
   connect(PrinterList, &QComboBox::activated, this, &TQVLabels::PrinterListChange);
-  connect(PrinterSetupButton, &QPushButton::clicked, this, &TQVLabels::PrinterSetupButtonClick);
-  connect(PrintNowButton, &QPushButton::clicked, this, &TQVLabels::PrintNowButtonClick);
-  connect(PreviewButton, &QPushButton::clicked, this, &TQVLabels::PreviewButtonClick);
   connect(AlignmentButton, &QPushButton::clicked, this, &TQVLabels::AlignmentButtonClick);
-  connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
-  connect(SetupGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-          &TQVLabels::SetupGridRowChange);
-  connect(SetupGrid, &QTableView::doubleClicked, this, &TQVLabels::ModifyButtonClick);
 }
 
 bool TQVLabels::OpenLabelSetupTable(const QString& directory) {
-  if (!OpenListTable(LabelSetupTable, directory, LabelSetupFileName(),
-                     QStringLiteral("DESCRIPT"))) {
-    Dialogs().information(parentWidget(), LabelSetupOpenFailure());
-    return false;
-  }
-  if (!LabelSetupTable->first()) {
-    Dialogs().information(parentWidget(), LabelSetupTable->failureMessage());
-  }
-  ReloadGrid();
-  return true;
-}
-
-// Offscreen and some window managers never activate a window; the first
-// showing stands for the first activation.
-void TQVLabels::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  if (FirstActivation) QTimer::singleShot(0, this, &TQVLabels::FormActivate);
+  return OpenSetupTable(directory, LabelSetupFileName(), LabelSetupOpenFailure());
 }
 
 void TQVLabels::FormActivate() {
@@ -176,22 +153,8 @@ void TQVLabels::SetStartLabelRange() {
   StartLabelSpin->setRange(1, std::max(1, setup.across) * std::max(1, setup.down));
 }
 
-void TQVLabels::ReloadGrid() {
-  m_gridModel->reload();
-  SyncGridRow();
-}
-
-void TQVLabels::SyncGridRow() { m_gridLink.showCurrent(); }
-
 void TQVLabels::SetupGridRowChange() {
-  if (m_gridLink.following()) return;
-  const QModelIndex current = SetupGrid->selectionModel()->currentIndex();
-  if (!current.isValid()) return;
-  const int recno = m_gridModel->recordOfRow(current.row());
-  if (recno > 0 && !LabelSetupApollo.Go(recno)) {
-    Dialogs().information(this, LabelSetupTable->failureMessage());
-  }
-  SetStartLabelRange();
+  if (FollowGridRow()) SetStartLabelRange();
 }
 
 void TQVLabels::ModifyButtonClick() {
@@ -200,14 +163,8 @@ void TQVLabels::ModifyButtonClick() {
   if (NewSetup) copy.description = QStringLiteral("{Untitled Label Setup Record}");
   const bool ok = EditSetup ? EditSetup(&copy) : DesignLabelSetup(this, m_contacts, &copy);
   if (ok) {
-    KeepToBarCodesTableHolds(this, *LabelSetupTable, LabelSetupFileName(), &copy.intelligentMail);
-    if (NewSetup) LabelSetupTable->insert();
+    StoreEditedSetup(&copy, LabelSetupFileName(), &WriteLabelSetup);
     WorkingRecord = copy;
-    if (WriteLabelSetup(*LabelSetupTable, WorkingRecord)) {
-      ReloadGrid();
-    } else {
-      LabelSetupTable->cancel();
-    }
   }
   const int current = PrinterList->findText(CurrentPrinterName());
   if (current >= 0) PrinterList->setCurrentIndex(current);
@@ -221,9 +178,7 @@ void TQVLabels::NewButtonClick() {
 }
 
 void TQVLabels::DeleteButtonClick() {
-  if (!DeleteCurrentRow(this, LabelSetupTable, QStringLiteral("Delete this record?"))) return;
-  ReloadGrid();
-  SetButtons();
+  if (DeleteSetupRow()) SetButtons();
 }
 
 // Another choice of records needs a presort of its own.
@@ -293,9 +248,7 @@ void TQVLabels::DoPrint() {
   options.startLabel = StartLabelSpin->value();
   options.alignmentPage = m_alignment;
   options.presort = PresortCheck->isChecked() && PresortCheck->isEnabled();
-  options.print = PrintFlag;
-  options.printerName = CurrentPrinterName();
-  if (PrintFlag) options.pdfFile = m_pdfFile;
+  SetRunTarget(&options, PrintFlag);
   WindowJobHost host(this);
   const LabelRunHooks hooks = RunHooks ? RunHooks(host) : LabelWindowHooks(host, this);
   LastRun = qv::DoPrint(*m_contacts, *m_contactApollo, options, &PresortDone, host, hooks);

@@ -65,7 +65,7 @@ class TQVLabels : public SetupPrintDialog {
   QPushButton* AlignmentButton;
 
   // ---- handlers
-  void FormActivate();
+  void FormActivate() override;
   void ModifyButtonClick();
   void NewButtonClick();
   void DeleteButtonClick();
@@ -88,14 +88,7 @@ class TQVLabels : public SetupPrintDialog {
   void DoPrint();
   RecordSelection Selection() const;
 
- protected:
-  void showEvent(QShowEvent* event) override;
-
  private:
-  // The grid's current row follows the table's current record.
-  void SyncGridRow();
-  void ReloadGrid();
-
   bool m_alignment = false;  // the run is the alignment page
 };
 

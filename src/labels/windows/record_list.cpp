@@ -3,10 +3,13 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QPageLayout>
 #include <QPrinter>
+#include <QTimer>
 
 #include "labels/imb.h"
 #include "render/printers.h"
+#include "render/report_output.h"
 #include "store/table_grid_model.h"
 #include "store/table_object.h"
 #include "ui/dialogs.h"
@@ -100,7 +103,7 @@ bool RecordListDialog::eventFilter(QObject* watched, QEvent* event) {
 }
 
 SetupPrintDialog::SetupPrintDialog(TableObject* contacts, TApollo* contactApollo, QWidget* parent)
-    : QDialog(parent), m_contacts(contacts), m_contactApollo(contactApollo) {
+    : ContactPrintDialog(contacts, contactApollo, parent) {
   setModal(true);
   m_setups.env.SetDeleted(true);
 }
@@ -117,6 +120,54 @@ QHBoxLayout* SetupPrintDialog::buildSetupGrid(QWidget* box, TableGridModel* mode
   SetupGrid->setMinimumSize(minWidth * charWidth, minHeight);
   return NewButtonRow(
       box, {{&ModifyButton, "&Modify"}, {&NewButton, "&New"}, {&DeleteButton, "&Delete"}});
+}
+
+bool SetupPrintDialog::OpenSetupTable(const QString& directory, const QString& fileName,
+                                      const QString& openFailure) {
+  if (!OpenListTable(&m_setups.table, directory, fileName, QStringLiteral("DESCRIPT"))) {
+    Dialogs().information(parentWidget(), openFailure);
+    return false;
+  }
+  if (!m_setups.table.first()) {
+    Dialogs().information(parentWidget(), m_setups.table.failureMessage());
+  }
+  ReloadGrid();
+  return true;
+}
+
+void SetupPrintDialog::ReloadGrid() {
+  m_gridModel->reload();
+  m_gridLink.showCurrent();
+}
+
+bool SetupPrintDialog::FollowGridRow() {
+  if (m_gridLink.following()) return false;
+  const QModelIndex current = SetupGrid->selectionModel()->currentIndex();
+  if (!current.isValid()) return false;
+  const int recno = m_gridModel->recordOfRow(current.row());
+  if (recno > 0 && !m_setups.apollo.Go(recno)) {
+    Dialogs().information(this, m_setups.table.failureMessage());
+  }
+  return true;
+}
+
+bool SetupPrintDialog::DeleteSetupRow() {
+  if (!DeleteCurrentRow(this, &m_setups.table, QStringLiteral("Delete this record?"))) return false;
+  ReloadGrid();
+  return true;
+}
+
+// Offscreen and some window managers never activate a window; the first
+// showing stands for the first activation.
+void SetupPrintDialog::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (FirstActivation) QTimer::singleShot(0, this, &SetupPrintDialog::FormActivate);
+}
+
+void ContactPrintDialog::SetRunTarget(PrintTarget* target, bool print) const {
+  target->print = print;
+  target->printerName = CurrentPrinterName();
+  if (print) target->pdfFile = m_pdfFile;
 }
 
 bool OpenListTable(TableObject* table, const QString& directory, const QString& fileName,
@@ -163,22 +214,46 @@ void TakePrinterFromDialog(const QPrinter& printer, QString* pdfFile) {
   }
 }
 
-void AskPrinterSetup(QWidget* parent, QString* pdfFile) {
+namespace {
+
+// The current printer, the page turned to `*orientation` when given; none
+// when it is not there.
+std::unique_ptr<QPrinter> CurrentPrinter(const Orientation* orientation) {
   std::unique_ptr<QPrinter> printer = CreatePrinter(PrinterDeviceName(CurrentPrinterName()));
+  if (printer && orientation) {
+    printer->setPageOrientation(*orientation == Orientation::Landscape ? QPageLayout::Landscape
+                                                                       : QPageLayout::Portrait);
+  }
+  return printer;
+}
+
+void TakeChoice(const QPrinter& printer, QString* pdfFile, Orientation* orientation) {
+  if (orientation) {
+    *orientation = printer.pageLayout().orientation() == QPageLayout::Landscape
+                       ? Orientation::Landscape
+                       : Orientation::Portrait;
+  }
+  TakePrinterFromDialog(printer, pdfFile);
+}
+
+}  // namespace
+
+void AskPrinterSetup(QWidget* parent, QString* pdfFile, Orientation* orientation) {
+  std::unique_ptr<QPrinter> printer = CurrentPrinter(orientation);
   if (printer && Dialogs().printerSetup(parent, printer.get())) {
-    TakePrinterFromDialog(*printer, pdfFile);
+    TakeChoice(*printer, pdfFile, orientation);
   }
 }
 
-PrintDialogAnswer AskPrintDialog(QWidget* parent, QString* pdfFile) {
-  std::unique_ptr<QPrinter> printer = CreatePrinter(PrinterDeviceName(CurrentPrinterName()));
+PrintDialogAnswer AskPrintDialog(QWidget* parent, QString* pdfFile, Orientation* orientation) {
+  std::unique_ptr<QPrinter> printer = CurrentPrinter(orientation);
   if (!printer) {
     Dialogs().information(
         parent, QStringLiteral("The printer \"%1\" is not available.").arg(CurrentPrinterName()));
     return PrintDialogAnswer::PrinterGone;
   }
   if (!Dialogs().print(parent, printer.get())) return PrintDialogAnswer::Cancelled;
-  TakePrinterFromDialog(*printer, pdfFile);
+  TakeChoice(*printer, pdfFile, orientation);
   return PrintDialogAnswer::Chosen;
 }
 

@@ -2,8 +2,10 @@
 // read-only grid over a small table whose highlighted row follows the
 // table's current record, the rows of buttons around it, the table opened
 // on its index (or in file order when the index will not open), the walk to
-// the row the dialog starts on, the delete question, and the Print and
-// Printer Setup dialogs that choose the printer a run prints on.
+// the row the dialog starts on, the delete question; and what every print
+// dialog over the contact file (labels, envelopes, letters, the report)
+// shares: the Print and Printer Setup dialogs that choose the printer a run
+// prints on, and where the run goes.
 #pragma once
 
 #include <QDialog>
@@ -13,6 +15,7 @@
 #include <functional>
 #include <initializer_list>
 
+#include "render/run_output.h"
 #include "store/owned_table.h"
 
 class QHBoxLayout;
@@ -21,6 +24,7 @@ class QPrinter;
 namespace qv {
 
 class TableGridModel;
+enum class Orientation;
 
 // A grid showing `model` a whole row at a time, read-only, one row
 // highlighted, in compact rows without row numbers.
@@ -102,11 +106,31 @@ class RecordListDialog : public QDialog {
   RecordGridLink m_link;
 };
 
-// What Print Labels and Print Envelope share: the contact file they print
-// from (not owned), their table of setups (deleted ones leave the list at
-// once) in a grid with Modify, New and Delete under it, the run buttons,
-// and the PDF file the Print dialog chose for the next run only.
-class SetupPrintDialog : public QDialog {
+// A setup table from before the Intelligent Mail barcode keeps POSTNET only:
+// says so, naming `fileName`, and turns the choice off.
+void KeepToBarCodesTableHolds(QWidget* parent, const TableObject& table, const QString& fileName,
+                              bool* intelligentMail);
+
+// What every print dialog over the contact file holds: the file it prints
+// from (not owned) and the PDF file the Print dialog chose for the next run
+// only.
+class ContactPrintDialog : public QDialog {
+ protected:
+  ContactPrintDialog(TableObject* contacts, TApollo* contactApollo, QWidget* parent)
+      : QDialog(parent), m_contacts(contacts), m_contactApollo(contactApollo) {}
+  // Where a run goes: printed (to the PDF file when one was chosen) on the
+  // current printer, or previewed.
+  void SetRunTarget(PrintTarget* target, bool print) const;
+
+  TableObject* m_contacts;
+  TApollo* m_contactApollo;
+  QString m_pdfFile;
+};
+
+// What Print Labels and Print Envelope share besides: their table of setups
+// (deleted ones leave the list at once) in a grid with Modify, New and
+// Delete under it, the run buttons, and FormActivate when it first shows.
+class SetupPrintDialog : public ContactPrintDialog {
   Q_OBJECT
 
  public:
@@ -123,6 +147,8 @@ class SetupPrintDialog : public QDialog {
   QPushButton* PrinterSetupButton = nullptr;
   QPushButton* CancelButton = nullptr;
 
+  virtual void FormActivate() = 0;
+
  protected:
   SetupPrintDialog(TableObject* contacts, TApollo* contactApollo, QWidget* parent);
   // Makes SetupGrid in `box` over `model`, its first column `firstColumn`
@@ -130,13 +156,57 @@ class SetupPrintDialog : public QDialog {
   // by `minHeight` pixels, and returns the Modify, New and Delete row.
   QHBoxLayout* buildSetupGrid(QWidget* box, TableGridModel* model, int firstColumn, int minWidth,
                               int minHeight);
+  // Connects the grid's buttons, the run buttons and a row the user
+  // highlights to the dialog's handlers, Cancel to reject; a double-click
+  // on a row is Modify.
+  template <class Dialog>
+  void connectSetupGrid(void (Dialog::*onModify)(), void (Dialog::*onNew)(),
+                        void (Dialog::*onDelete)(), void (Dialog::*onPrintNow)(),
+                        void (Dialog::*onPreview)(), void (Dialog::*onPrinterSetup)(),
+                        void (Dialog::*onRowChange)()) {
+    auto* self = static_cast<Dialog*>(this);
+    connect(ModifyButton, &QPushButton::clicked, self, onModify);
+    connect(NewButton, &QPushButton::clicked, self, onNew);
+    connect(DeleteButton, &QPushButton::clicked, self, onDelete);
+    connect(PrintNowButton, &QPushButton::clicked, self, onPrintNow);
+    connect(PreviewButton, &QPushButton::clicked, self, onPreview);
+    connect(PrinterSetupButton, &QPushButton::clicked, self, onPrinterSetup);
+    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(SetupGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, self,
+            onRowChange);
+    connect(SetupGrid, &QTableView::doubleClicked, self, onModify);
+  }
+  // Opens `fileName` of `directory` and goes to its first row; false after
+  // telling the user `openFailure` when it cannot be opened.
+  bool OpenSetupTable(const QString& directory, const QString& fileName,
+                      const QString& openFailure);
+  // The grid after the table changed, its row on the current record.
+  void ReloadGrid();
+  // A row the user highlighted: its setup becomes the table's current one
+  // (a failed move is told). False when the highlight was not the user's
+  // or there is none.
+  bool FollowGridRow();
+  // Asks and deletes the highlighted setup; true when it was deleted.
+  bool DeleteSetupRow();
+  // Writes `setup`, accepted in the designer, as a new row (NewSetup) or
+  // over the current one, after KeepToBarCodesTableHolds; a row that will
+  // not write is dropped (the table has said why).
+  template <class Setup>
+  void StoreEditedSetup(Setup* setup, const QString& fileName,
+                        bool (*write)(TableObject&, const Setup&)) {
+    KeepToBarCodesTableHolds(this, m_setups.table, fileName, &setup->intelligentMail);
+    if (NewSetup) m_setups.table.insert();
+    if (write(m_setups.table, *setup)) {
+      ReloadGrid();
+    } else {
+      m_setups.table.cancel();
+    }
+  }
+  void showEvent(QShowEvent* event) override;
 
   OwnedTable m_setups;
-  TableObject* m_contacts;
-  TApollo* m_contactApollo;
   TableGridModel* m_gridModel = nullptr;
   RecordGridLink m_gridLink;
-  QString m_pdfFile;  // chosen in the Print dialog for this run only
 };
 
 // Opens `fileName` of `directory` in the order of `tag`; a table whose
@@ -154,22 +224,21 @@ void GoToFirstRow(QWidget* parent, TableObject* table,
 // when it cannot); false when there was no row or the answer was No.
 bool DeleteCurrentRow(QWidget* parent, TableObject* table, const QString& question);
 
-// A setup table from before the Intelligent Mail barcode keeps POSTNET only:
-// says so, naming `fileName`, and turns the choice off.
-void KeepToBarCodesTableHolds(QWidget* parent, const TableObject& table, const QString& fileName,
-                              bool* intelligentMail);
-
 // The printer the user chose in a Print or Printer Setup dialog becomes the
 // current printer; the PDF printer's file goes to *pdfFile (else cleared).
 void TakePrinterFromDialog(const QPrinter& printer, QString* pdfFile);
 
+// In the two dialogs below, a given `orientation` is the page's: the dialog
+// starts from it and the user's choice comes back in it.
+
 // Printer Setup on the current printer; what the user chose becomes current.
-void AskPrinterSetup(QWidget* parent, QString* pdfFile);
+void AskPrinterSetup(QWidget* parent, QString* pdfFile, Orientation* orientation = nullptr);
 
 enum class PrintDialogAnswer { PrinterGone, Cancelled, Chosen };
 // The Print dialog on the current printer; tells the user when that
 // printer is not there.
-PrintDialogAnswer AskPrintDialog(QWidget* parent, QString* pdfFile);
+PrintDialogAnswer AskPrintDialog(QWidget* parent, QString* pdfFile,
+                                 Orientation* orientation = nullptr);
 
 // Edits `*setup` in `Designer` over the contact file `contacts`, modally
 // over `parent`; true, with the edited setup, when the designer was accepted.

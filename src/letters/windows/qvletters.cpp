@@ -27,7 +27,7 @@
 namespace qv {
 
 TqVLetters::TqVLetters(TableObject* contacts, TApollo* contactApollo, QWidget* parent)
-    : QDialog(parent), m_contacts(contacts), m_contactApollo(contactApollo) {
+    : ContactPrintDialog(contacts, contactApollo, parent) {
   setWindowTitle(QStringLiteral("Print Letters"));
   // A deleted letter is gone for the user, though its record stays until packed.
   LettersEnv.SetDeleted(true);
@@ -185,9 +185,9 @@ void TqVLetters::DeleteLetterClick() {
 
 LetterRunOptions TqVLetters::ReadOptions() const {
   LetterRunOptions o;
-  o.selection = rbQAll->isChecked()      ? LetterSelection::All
-                : rbQFilter->isChecked() ? LetterSelection::Filter
-                                         : LetterSelection::Current;
+  o.selection = rbQAll->isChecked()      ? RecordSelection::All
+                : rbQFilter->isChecked() ? RecordSelection::Filter
+                                         : RecordSelection::Current;
   o.startFromCurrent = StartCurrentCheck->isChecked();
   o.copies = NumberofEachLabel->value();
   o.printerName = CurrentPrinterName();
@@ -226,16 +226,7 @@ void TqVLetters::PreviewButtonClick() {
 }
 
 void TqVLetters::PrinterSetupClick() {
-  std::unique_ptr<QPrinter> printer = CreatePrinter(PrinterDeviceName(CurrentPrinterName()));
-  if (!printer) return;
-  if (Dialogs().printerSetup(this, printer.get())) {
-    if (IsPdfPrinter(*printer)) {
-      SetCurrentPrinterName(PdfPrinterName());
-      m_pdfFile = printer->outputFileName();
-    } else if (!printer->printerName().isEmpty()) {
-      SetCurrentPrinterName(printer->printerName());
-    }
-  }
+  AskPrinterSetup(this, &m_pdfFile);
   PrinterLabel->setText(CurrentPrinterName());
 }
 

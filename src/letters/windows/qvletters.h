@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <functional>
 
+#include "labels/windows/record_list.h"
 #include "letters/letter_print.h"
 #include "richtext/rich_document.h"
 #include "store/apollo.h"
@@ -21,7 +22,7 @@ class TLetterDesign;
 class TRTFPreviewForm;
 class TLetterPrintStatus;
 
-class TqVLetters : public QDialog {
+class TqVLetters : public ContactPrintDialog {
  public:
   TqVLetters(TableObject* contacts, TApollo* contactApollo, QWidget* parent = nullptr);
 
@@ -73,10 +74,7 @@ class TqVLetters : public QDialog {
 
  private:
   void GridRowChanged();
-  TableObject* m_contacts;
-  TApollo* m_contactApollo;
   TableGridModel* m_model = nullptr;
-  QString m_pdfFile;
   bool m_firstActivation = true;
 };
 

@@ -7,14 +7,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPageLayout>
-#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
 #include "labels/windows/label_windows.h"
-#include "preview/preview_form.h"
 #include "render/printers.h"
 #include "reports/report_settings.h"
 #include "store/settings.h"
@@ -22,39 +19,10 @@
 
 namespace qv {
 
-// ---- TUserReportPrintStatus
-
-TUserReportPrintStatus::TUserReportPrintStatus(TUserReportPrint& job, QWidget* parent)
-    : TPrintStatusForm(parent), m_job(job) {
-  setWindowTitle(job.Caption());
-  setPrintMode(job.printMode());
-  setButtonCaption(job.ButtonCaption());
-  setCanvas(&job.Report());
-}
-
-void TUserReportPrintStatus::runJob() { m_job.FormActivate(); }
-
-bool TUserReportPrintStatus::confirmCancel() {
-  m_job.CancelButtonClick();
-  return m_job.Aborted();
-}
-
-void TUserReportPrintStatus::stopJob() { m_job.Stop(); }
-
-QString TUserReportPrintStatus::outcomeText() const { return m_job.OutcomeText(); }
-
 UserReportHooks UserReportWindowHooks(QWidget* parent) {
   UserReportHooks hooks;
-  hooks.printReport = [parent](TUserReportPrint& job) {
-    TUserReportPrintStatus form(job, parent);
-    form.exec();
-  };
-  hooks.preview = [parent](QIODevice& stream) {
-    TPreviewForm form(parent);
-    form.setWindowTitle(QStringLiteral("Preview Report"));
-    form.setStream(&stream);
-    form.exec();
-  };
+  hooks.printReport = StatusWindowHook<TUserReportPrint>(parent);
+  hooks.preview = PreviewWindowHook(parent, QStringLiteral("Preview Report"));
   return hooks;
 }
 
@@ -62,10 +30,7 @@ UserReportHooks UserReportWindowHooks(QWidget* parent) {
 
 TUserDesignedReport::TUserDesignedReport(TableObject* contacts, TApollo* contactApollo,
                                          const QString& contactFilePath, QWidget* parent)
-    : QDialog(parent),
-      m_contacts(contacts),
-      m_contactApollo(contactApollo),
-      m_contactFilePath(contactFilePath) {
+    : ContactPrintDialog(contacts, contactApollo, parent), m_contactFilePath(contactFilePath) {
   setWindowTitle(QStringLiteral("Print Report"));
   setModal(true);
 
@@ -178,31 +143,9 @@ void TUserDesignedReport::ReportListChange() {
   PreviewButton->setEnabled(chosen);
 }
 
-void TUserDesignedReport::TakePrinter(const QPrinter& printer) {
-  NotedOrientation = printer.pageLayout().orientation() == QPageLayout::Landscape
-                         ? Orientation::Landscape
-                         : Orientation::Portrait;
-  m_pdfFile.clear();
-  if (IsPdfPrinter(printer)) {
-    SetCurrentPrinterName(PdfPrinterName());
-    m_pdfFile = printer.outputFileName();
-  } else if (!printer.printerName().isEmpty()) {
-    SetCurrentPrinterName(printer.printerName());
-  }
-}
-
 void TUserDesignedReport::PrintNowClick() {
   PrintMode = true;
-  std::unique_ptr<QPrinter> printer = CreatePrinter(PrinterDeviceName(CurrentPrinterName()));
-  if (!printer) {
-    Dialogs().information(
-        this, QStringLiteral("The printer \"%1\" is not available.").arg(CurrentPrinterName()));
-    return;
-  }
-  printer->setPageOrientation(NotedOrientation == Orientation::Landscape ? QPageLayout::Landscape
-                                                                         : QPageLayout::Portrait);
-  if (!Dialogs().print(this, printer.get())) return;
-  TakePrinter(*printer);
+  if (AskPrintDialog(this, &m_pdfFile, &NotedOrientation) != PrintDialogAnswer::Chosen) return;
   DoPrint();
   m_pdfFile.clear();
 }
@@ -213,11 +156,7 @@ void TUserDesignedReport::PreviewButtonClick() {
 }
 
 void TUserDesignedReport::PrintSetupClick() {
-  std::unique_ptr<QPrinter> printer = CreatePrinter(PrinterDeviceName(CurrentPrinterName()));
-  if (!printer) return;
-  printer->setPageOrientation(NotedOrientation == Orientation::Landscape ? QPageLayout::Landscape
-                                                                         : QPageLayout::Portrait);
-  if (Dialogs().printerSetup(this, printer.get())) TakePrinter(*printer);
+  AskPrinterSetup(this, &m_pdfFile, &NotedOrientation);
 }
 
 void TUserDesignedReport::HelpButtonClick() { Dialogs().showHelp(this, kHelpTopic); }
@@ -241,9 +180,7 @@ UserReportOptions TUserDesignedReport::Options() const {
                                           : RecordSelection::Filter;
   o.startFromCurrent = StartCurrentCheck->isChecked();
   o.orientation = NotedOrientation;
-  o.print = PrintMode;
-  o.printerName = CurrentPrinterName();
-  if (PrintMode) o.pdfFile = m_pdfFile;
+  SetRunTarget(&o, PrintMode);
   return o;
 }
 

@@ -10,7 +10,8 @@
 #include <QDialog>
 #include <functional>
 
-#include "preview/status_form.h"
+#include "labels/windows/label_windows.h"
+#include "labels/windows/record_list.h"
 #include "reports/report_run.h"
 #include "reports/user_report.h"
 
@@ -18,33 +19,16 @@
 
 namespace qv {
 
-class TableObject;
-class TApollo;
-
 // The report's status window. Cancel (printing) goes to the job, which
 // asks "Cancel Report Printing?"; Stop (previewing) ends the run after the
 // current record and keeps its pages.
-class TUserReportPrintStatus : public TPrintStatusForm {
-  Q_OBJECT
-
- public:
-  explicit TUserReportPrintStatus(TUserReportPrint& job, QWidget* parent = nullptr);
-
- protected:
-  void runJob() override;
-  bool confirmCancel() override;
-  void stopJob() override;
-  QString outcomeText() const override;
-
- private:
-  TUserReportPrint& m_job;
-};
+using TUserReportPrintStatus = TPrintJobStatus;
 
 // Hooks that run the report in TUserReportPrintStatus and show a finished
 // preview in TPreviewForm captioned "Preview Report", modal over `parent`.
 UserReportHooks UserReportWindowHooks(QWidget* parent = nullptr);
 
-class TUserDesignedReport : public QDialog {
+class TUserDesignedReport : public ContactPrintDialog {
   Q_OBJECT
 
  public:
@@ -97,12 +81,7 @@ class TUserDesignedReport : public QDialog {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  void TakePrinter(const QPrinter& printer);
-
-  TableObject* m_contacts;
-  TApollo* m_contactApollo;
   QString m_contactFilePath;
-  QString m_pdfFile;  // chosen in the Print dialog for this run only
   bool m_saved = false;
 };
 
