@@ -196,9 +196,9 @@ LetterRunOptions TqVLetters::ReadOptions() const {
 }
 
 void TqVLetters::PrintNowClick() {
-  std::unique_ptr<QPrinter> printer = CreatePrinter(PrinterDeviceName(CurrentPrinterName()));
-  if (!printer || !Dialogs().print(this, printer.get())) return;
-  if (IsPdfPrinter(*printer)) m_pdfFile = printer->outputFileName();
+  // The printer chosen in the dialog is the one the letters go to.
+  if (AskPrintDialog(this, &m_pdfFile) != PrintDialogAnswer::Chosen) return;
+  PrinterLabel->setText(CurrentPrinterName());
   if (!LoadRichText()) return;
   const LetterRunOptions options = ReadOptions();
   TLetterPrintStatus status(this);
