@@ -163,42 +163,45 @@ class SearchTest : public FilterPageTest {
   }
 };
 
-TEST_F(SearchTest, CodesOrderSortsAndFindsByCodes) {
+// Each search starts from the first record in the order (Cole's empty
+// codes sort before CLUB and VIP), or from Baker in last-name order.
+TEST_F(SearchTest, FindsInTheCurrentOrderAndStaysWhenNothingIsFound) {
+  const QStringList byCodes{QStringLiteral("Search for Codes"), QString()};
+  const QStringList byDate{QStringLiteral("Search for Date"), QStringLiteral("mm/dd/yyyy")};
+  const QStringList badDate{QStringLiteral("Invalid date entered")};
+  const struct {
+    int order;  // the Order menu's item
+    const char* from;
+    std::vector<std::pair<const char*, const char*>> searches;  // typed, then on
+    QStringList labels;  // of the first search's box
+    QStringList notices;
+  } cases[] = {
+      {13, "Cole", {{"vi", "Baker"}}, byCodes, {}},
+      // "bz" would soft-seek onto Cole; the first name is not needed.
+      {0, "Baker", {{"bz", "Baker"}, {"co", "Cole"}}, {}, {}},
+      // No such date: back where it began.
+      {12, "Cole", {{"31/31/2021", "Cole"}, {"6/1/2021", "Baker"}, {"1/1/2021", "Baker"}},
+       byDate, badDate},
+  };
   TQVPMain& m = StartOn({kAnn, kBob, kCy});
-  m.SetMenuOrder(m.OrderItems[13]);
-  EXPECT_EQ(m.currentOrder(), QStringLiteral("NOTES"));
-  EXPECT_TRUE(m.TableQVW->first());
-  // Cole's empty codes sort first, then CLUB, then VIP.
-  EXPECT_EQ(Last(m), QStringLiteral("Cole"));
-  EXPECT_EQ(Search(m, QStringLiteral("vi")),
-            (QStringList{QStringLiteral("Search for Codes"), QString()}));
-  EXPECT_EQ(Last(m), QStringLiteral("Baker"));
-}
-
-TEST_F(SearchTest, NotFoundStaysOnTheStartingRecord) {
-  TQVPMain& m = StartOn({kAnn, kBob, kCy});
-  EXPECT_TRUE(m.TableQVW->first());
-  EXPECT_TRUE(m.TableQVW->next());
-  ASSERT_EQ(Last(m), QStringLiteral("Baker"));
-  Search(m, QStringLiteral("bz"));  // would soft-seek onto Cole
-  EXPECT_EQ(Last(m), QStringLiteral("Baker"));
-  Search(m, QStringLiteral("co"));  // the first name is not needed
-  EXPECT_EQ(Last(m), QStringLiteral("Cole"));
-}
-
-TEST_F(SearchTest, DateOrderTakesDatesOnly) {
-  TQVPMain& m = StartOn({kAnn, kBob, kCy});
-  m.SetMenuOrder(m.OrderItems[12]);
-  EXPECT_TRUE(m.TableQVW->first());
-  const QString start = Last(m);
-  EXPECT_EQ(Search(m, QStringLiteral("31/31/2021")),
-            (QStringList{QStringLiteral("Search for Date"), QStringLiteral("mm/dd/yyyy")}));
-  EXPECT_EQ(dialogs_->notices(), QStringList{QStringLiteral("Invalid date entered")});
-  EXPECT_EQ(Last(m), start);
-  Search(m, QStringLiteral("6/1/2021"));
-  EXPECT_EQ(Last(m), QStringLiteral("Baker"));
-  Search(m, QStringLiteral("1/1/2021"));  // no such date: back where it began
-  EXPECT_EQ(Last(m), QStringLiteral("Baker"));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.order);
+    dialogs_->clear();
+    m.SetMenuOrder(m.OrderItems[c.order]);
+    EXPECT_TRUE(m.TableQVW->first());
+    if (c.order == 0) {
+      EXPECT_TRUE(m.TableQVW->next());
+    }
+    ASSERT_EQ(Last(m), QString::fromLatin1(c.from));
+    for (size_t i = 0; i < c.searches.size(); ++i) {
+      const QStringList labels = Search(m, QString::fromLatin1(c.searches[i].first));
+      if (i == 0 && !c.labels.isEmpty()) {
+        EXPECT_EQ(labels, c.labels);
+      }
+      EXPECT_EQ(Last(m), QString::fromLatin1(c.searches[i].second)) << c.searches[i].first;
+    }
+    EXPECT_EQ(dialogs_->notices(), c.notices);
+  }
 }
 
 }  // namespace

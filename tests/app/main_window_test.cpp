@@ -63,21 +63,19 @@ Shown Read(const TQVPMain& m) {
 
 class MainWindowTest : public AppTest {};
 
-TEST_F(MainWindowTest, FirstStartCreatesOpensAndOffersOnlyAdd) {
+TEST_F(MainWindowTest, FirstStartOffersOnlyAddAndSetButtonsInEachState) {
+  const QString path = MakeContacts(QStringLiteral("people.DBF"), {kAnn, kBob});
+  // The first start (no recent file) creates the default file, opens it
+  // and offers only Add.
   TQVPMain& m = Start();
-  const QString path = dir_ + QStringLiteral("QUORVA1.DBF");
+  const QString first = dir_ + QStringLiteral("QUORVA1.DBF");
   EXPECT_TRUE(QFile::exists(dir_ + QStringLiteral("QUORVA1.cdx")));
   EXPECT_EQ(dialogs_->notices(), QStringList{kEmptyFileMessage});
-  EXPECT_EQ(CurrentFileName(), path);
-  EXPECT_EQ(m.windowTitle(), QStringLiteral("Quorvane for Windows - ") + path);
+  EXPECT_EQ(CurrentFileName(), first);
+  EXPECT_EQ(m.windowTitle(), QStringLiteral("Quorvane for Windows - ") + first);
   EXPECT_EQ(m.currentOrder(), QStringLiteral("LNAME"));
-  EXPECT_EQ(m.GetMRUList(), QStringList{path});
+  EXPECT_EQ(m.GetMRUList(), QStringList{first});
   EXPECT_EQ(m.currentPage(), TQVPMain::Page::Main);
-}
-
-TEST_F(MainWindowTest, SetButtonsInEachState) {
-  const QString path = MakeContacts(QStringLiteral("people.DBF"), {kAnn, kBob});
-  TQVPMain& m = Start();  // no recent file: the default file, empty
   EXPECT_EQ(Read(m), (Shown{true, false, false, false, false, false, false, false, true, true}))
       << "empty file";
 

@@ -166,7 +166,7 @@ TEST_F(CleanupWindowTest, CancelAsksItsQuestionAndStopsOnYes) {
   EXPECT_EQ(dialogs_.unscripted, 0);
 }
 
-TEST_F(CleanupWindowTest, StateZipCheckListsTheQuestionableRecords) {
+TEST_F(CleanupWindowTest, StateZipCheckListsTheQuestionableRecordsAndEditsTheStateFile) {
   {
     // Without the reference table the check says so and offers its set-up again.
     auto w = OpenCheck<TStateZipCheck>(kPeople);
@@ -185,13 +185,10 @@ TEST_F(CleanupWindowTest, StateZipCheckListsTheQuestionableRecords) {
   EXPECT_EQ(GridRecords(w->resultModel()), (std::vector<int>{2, 5, 3}));
   EXPECT_EQ(w->LabelCount->text(), ZipCountText(3));
   EXPECT_TRUE(QFile::exists(w->indexPath()));
-}
 
-// The state file here has lost its index (as another program may leave
-// it): its STATE tag is made when its grid opens, and the grid follows it.
-TEST_F(CleanupWindowTest, StateFileRowsAreAddedEditedAndDeletedInItsGrid) {
-  ASSERT_TRUE(InstallSupportTables(f_.dir()).isEmpty());
-  auto w = OpenCheck<TStateZipCheck>(kPeople);
+  // The state file's rows are added, edited and deleted in its grid. Here
+  // it has lost its index (as another program may leave it): its STATE tag
+  // is made when the grid opens, and the grid follows it.
   const QString dbf = w->stateTablePath();
   const QString cdx = dbf.left(dbf.size() - 3) + QStringLiteral("cdx");
   ASSERT_TRUE(QFile::remove(cdx));

@@ -64,40 +64,40 @@ TEST_F(DialerWindowTest, FirstActivationShowsTheStoredSettings) {
   EXPECT_EQ(w.Prefix->text(), QStringLiteral("9"));
 }
 
-TEST_F(DialerWindowTest, DialSendsPrefixAndNumberThenHangsUpAndSaves) {
-  ini_.writeString(QStringLiteral("Dialing"), QStringLiteral("Device"), pty_);
-  TQVDialer w(ini_);
-  w.FormActivate();
-  const int port = PortIndexOf(w, pty_);
-  ASSERT_GE(port, 4);
-  EXPECT_TRUE(w.PortButtons[port]->isChecked());
-  w.Prefix->setText(QStringLiteral("9"));
-  w.NumberToDial->setText(QStringLiteral("555-0100"));
-  w.rbPulse->setChecked(true);
-  w.DialButtonClick();
-  EXPECT_EQ(modem_.Received(), QByteArray("ATDP9555-0100\r\nATH\r\n"));
-  EXPECT_EQ(dialogs_.kinds(), QStringList{QStringLiteral("information")});
-  EXPECT_EQ(dialogs_.calls.at(0).text, QStringLiteral("Pick up phone"));
-  const DialerSettings saved = LoadDialerSettings(ini_);
-  EXPECT_EQ(saved.prefix, QStringLiteral("9"));
-  EXPECT_EQ(saved.method, DialMethod::Pulse);
-  EXPECT_EQ(saved.Device(), pty_);
-}
-
-// The failure reaches the message service and the choice is saved all the
-// same (the wording of each failure is the dialer's own test).
-TEST_F(DialerWindowTest, AFailedOpenStillRemembersPortAndMethod) {
+// A dial sends prefix and number and hangs up; a failed open reaches the
+// message service (the wording of each failure is the dialer's own test).
+// Either way the choices are saved.
+TEST_F(DialerWindowTest, DialSendsPrefixAndNumberOrSaysWhyAndSavesTheChoices) {
   const QString missing = dir_.filePath(QStringLiteral("ttyUSB7"));
-  ini_.writeString(QStringLiteral("Dialing"), QStringLiteral("Device"), missing);
-  TQVDialer w(ini_);
-  w.FormActivate();
-  w.NumberToDial->setText(QStringLiteral("5550100"));
-  w.rbPulse->setChecked(true);
-  w.DialButtonClick();
-  ASSERT_EQ(dialogs_.calls.size(), 1u);
-  EXPECT_EQ(dialogs_.calls[0].text, QStringLiteral("Unable to open ") + missing);
-  EXPECT_EQ(LoadDialerSettings(ini_).Device(), missing);
-  EXPECT_EQ(LoadDialerSettings(ini_).method, DialMethod::Pulse);
+  const struct {
+    QString device;
+    QByteArray sent;
+    QString told;
+  } cases[] = {{pty_, "ATDP9555-0100\r\nATH\r\n", QStringLiteral("Pick up phone")},
+               {missing, "", QStringLiteral("Unable to open ") + missing}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.device.toStdString());
+    dialogs_.calls.clear();
+    ini_.writeString(QStringLiteral("Dialing"), QStringLiteral("Device"), c.device);
+    TQVDialer w(ini_);
+    w.FormActivate();
+    if (c.device == pty_) {
+      const int port = PortIndexOf(w, pty_);
+      ASSERT_GE(port, 4);
+      EXPECT_TRUE(w.PortButtons[port]->isChecked());
+    }
+    w.Prefix->setText(QStringLiteral("9"));
+    w.NumberToDial->setText(QStringLiteral("555-0100"));
+    w.rbPulse->setChecked(true);
+    w.DialButtonClick();
+    EXPECT_EQ(modem_.Received(), c.sent);
+    EXPECT_EQ(dialogs_.kinds(), QStringList{QStringLiteral("information")});
+    EXPECT_EQ(dialogs_.calls.at(0).text, c.told);
+    const DialerSettings saved = LoadDialerSettings(ini_);
+    EXPECT_EQ(saved.prefix, QStringLiteral("9"));
+    EXPECT_EQ(saved.method, DialMethod::Pulse);
+    EXPECT_EQ(saved.Device(), c.device);
+  }
 }
 
 TEST_F(DialerWindowTest, PhoneAppGetsATelLinkInsteadOfTheModem) {

@@ -86,7 +86,7 @@ struct SizeTable {
   TSelectEnvelope dialog;
 };
 
-TEST(SelectEnvelope, StockRowsStayAndUserRowsChange) {
+TEST(SelectEnvelope, StockRowsStayUserRowsChangeAndUnknownNamesStandAtTheEnd) {
   ScriptedDialogs dialogs;
   SizeTable fx;
   TSelectEnvelope& d = fx.dialog;
@@ -135,15 +135,13 @@ TEST(SelectEnvelope, StockRowsStayAndUserRowsChange) {
   d.DeleteEnvelopeClick();
   EXPECT_EQ(d.gridModel()->rowCount(), stock);
   EXPECT_EQ(dialogs.callsOf(QStringLiteral("question")).at(0).text, "Delete this envelope?");
-}
 
-TEST(SelectEnvelope, UnknownNameStandsAtTheEndAndAMissingTableIsSaid) {
-  ScriptedDialogs dialogs;
-  SizeTable fx;
-  fx.dialog.LocateName = QStringLiteral("envelope #10");  // letter case counts
-  fx.dialog.FormActivate();
-  EXPECT_TRUE(fx.dialog.EnvelopeTable->eof());
-
+  // A name not in the table (letter case counts) stands at the end.
+  SizeTable other;
+  other.dialog.LocateName = QStringLiteral("envelope #10");
+  other.dialog.FormActivate();
+  EXPECT_TRUE(other.dialog.EnvelopeTable->eof());
+  // A missing table is said.
   QTemporaryDir empty;
   EnvelopeSizeChoice choice;
   EXPECT_FALSE(ChooseEnvelopeSize(nullptr, empty.path() + QLatin1Char('/'), QString(), &choice));

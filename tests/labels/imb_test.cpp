@@ -10,7 +10,7 @@
 #include "labels/label_run.h"
 #include "labels/label_setup.h"
 #include "store/support_install.h"
-#include "xbase/table.h"
+#include "engine_tables.h"
 #include "labels_test_util.h"
 #include "render/report_canvas.h"
 
@@ -206,25 +206,6 @@ TEST(Imb, ASerialPastItsRangeOrNoMailerIdPrintsNoBars) {
   EXPECT_TRUE(r.result.barCodeWarnings[0].contains(QStringLiteral("too narrow")));
 }
 
-// A setup table of two rows with the given BARCODE values and, when
-// `withKind`, a BARTYPE column holding `kinds`.
-bool MakeSetupTable(const std::string& path, bool withKind, const char* kinds) {
-  std::vector<xb::FieldDef> fields = {{"DESCRIPT", 'C', 50}, {"BARCODE", 'L', 1}};
-  if (withKind) fields.push_back({"BARTYPE", 'N', 1});
-  if (!xb::Table::Create(path, fields).ok()) return false;
-  std::unique_ptr<xb::Table> table;
-  if (!xb::Table::Open(path, xb::OpenOptions(), &table).ok()) return false;
-  for (int i = 0; i < 2; ++i) {
-    if (!table->Append().ok() || !table->SetFieldBytes(0, "Setup").ok() ||
-        !table->SetFieldBytes(1, "T").ok() ||
-        (withKind && !table->SetFieldBytes(2, std::string(1, kinds[i])).ok()) ||
-        !table->Flush().ok()) {
-      return false;
-    }
-  }
-  return table->Close().ok();
-}
-
 TEST(Imb, SetupTablesWithAndWithoutTheBarTypeColumn) {
   QTemporaryDir dir;
   const struct {
@@ -238,7 +219,14 @@ TEST(Imb, SetupTablesWithAndWithoutTheBarTypeColumn) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    ASSERT_TRUE(MakeSetupTable(dir.filePath(c.name).toStdString(), c.withKind, c.kinds));
+    // Two rows with the bar code on and, with the column, the given kinds.
+    std::vector<xb::FieldDef> fields = {{"DESCRIPT", 'C', 50}, {"BARCODE", 'L', 1}};
+    std::vector<std::vector<std::string>> rows(2, {"Setup", "T"});
+    if (c.withKind) {
+      fields.push_back({"BARTYPE", 'N', 1});
+      for (int i = 0; i < 2; ++i) rows[i].push_back(std::string(1, c.kinds[i]));
+    }
+    ASSERT_TRUE(qvtest::MakeTable(dir.filePath(c.name).toStdString(), fields, rows).ok());
     TApolloEnv env;
     TableObject table(&env);
     table.setDatabaseName(dir.path());

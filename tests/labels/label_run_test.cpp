@@ -9,7 +9,6 @@
 #include <QBuffer>
 #include <QFile>
 #include <algorithm>
-#include <cmath>
 
 #include "labels/sort_bulk_mail.h"
 #include "labels_test_util.h"
@@ -106,47 +105,63 @@ TEST(LabelRun, CopiesRunOverRowsAndPages) {
   EXPECT_EQ(got, expected);
 }
 
+// One line a label: " " + ZIP, or the last name. Foreign addresses (and
+// one without a postal code) go under Unknown, Canadian codes nowhere.
 TEST(LabelRun, PresortPrintsAHeaderLabelBeforeEachGroup) {
-  std::vector<Contact> contacts;
-  for (int i = 0; i < 9; ++i) contacts.push_back({{"LNAME", "A"}, {"ZIP", "12345"}});
-  contacts.push_back({{"LNAME", "B"}, {"ZIP", "12345-6789"}});
-  for (int i = 0; i < 9; ++i) contacts.push_back({{"LNAME", "C"}, {"ZIP", "12346"}});
-  contacts.push_back({{"LNAME", "D"}, {"ZIP", "00123"}});
-  contacts.push_back({{"LNAME", "E"}, {"ZIP", "K1A 0B1"}});  // never presorted, never printed
-  ContactFixture fx;
-  ASSERT_TRUE(fx.make(contacts));
+  std::vector<Contact> zips, foreign;
+  for (int i = 0; i < 9; ++i) zips.push_back({{"LNAME", "A"}, {"ZIP", "12345"}});
+  zips.push_back({{"LNAME", "B"}, {"ZIP", "12345-6789"}});
+  for (int i = 0; i < 9; ++i) zips.push_back({{"LNAME", "C"}, {"ZIP", "12346"}});
+  zips.push_back({{"LNAME", "D"}, {"ZIP", "00123"}});
+  zips.push_back({{"LNAME", "E"}, {"ZIP", "K1A 0B1"}});  // never presorted, never printed
+  for (int i = 0; i < 10; ++i) foreign.push_back({{"LNAME", "NYC"}, {"ZIP", "10001"}});
+  foreign.push_back({{"LNAME", "Hamburg"}, {"ZIP", "10001"}, {"COUNTRY", "Germany"}});
+  foreign.push_back({{"LNAME", "Berlin"}, {"ZIP", "10117"}, {"COUNTRY", "Germany"}});
+  foreign.push_back({{"LNAME", "Manhattan"}, {"ZIP", "10118"}, {"COUNTRY", "USA"}});
+  foreign.push_back({{"LNAME", "London"}, {"ZIP", "sw1a 1aa"}, {"COUNTRY", "United Kingdom"}});
+  foreign.push_back({{"LNAME", "Nowhere"}, {"COUNTRY", "France"}});
+  QStringList byZip{"** 5-digit 12345"}, byName{"** 5-digit 10001"};
+  for (int i = 0; i < 9; ++i) byZip << " 12345";
+  byZip << " 12345-6789" << "** ADC ALBANY NY 120";
+  for (int i = 0; i < 9; ++i) byZip << " 12346";
+  byZip << "** Unknown" << " 00123";
+  for (int i = 0; i < 10; ++i) byName << "NYC ";
+  byName << "** ADC NEW YORK NY 100" << "Manhattan " << "** Unknown" << "Hamburg " << "Berlin "
+         << "London ";
+  const struct {
+    std::vector<Contact> contacts;
+    bool namesOnly;
+    QStringList labels;
+  } cases[] = {{zips, false, byZip}, {foreign, true, byName}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.labels.first().toStdString());
+    ContactFixture fx;
+    ASSERT_TRUE(fx.make(c.contacts));
+    LabelSetup setup = DefaultLabelSetup();
+    setup.address.street = false;
+    (c.namesOnly ? setup.address.cityState : setup.address.name) = false;
+    LabelRunOptions options;
+    options.setup = setup;
+    options.selection = RecordSelection::All;
+    options.presort = true;
+    TestHost host;
+    bool presortDone = false;
+    RunPages run = Preview(fx, options, host, &presortDone);
+    ASSERT_EQ(run.result.outcome, LabelRunOutcome::Completed);
+    EXPECT_TRUE(presortDone);
+    EXPECT_EQ(host.notices, QStringList({PresortOrderMessage()}));
+    QStringList got;
+    for (const Page& p : run.pages.pages) {
+      for (const TextOp& t : TextsOf(p)) got << t.text;
+    }
+    EXPECT_EQ(got, c.labels);
 
-  LabelSetup setup = DefaultLabelSetup();
-  setup.address.name = setup.address.street = false;  // one line per label: " " + ZIP
-  LabelRunOptions options;
-  options.setup = setup;
-  options.selection = RecordSelection::All;
-  options.presort = true;
-  TestHost host;
-  bool presortDone = false;
-  RunPages run = Preview(fx, options, host, &presortDone);
-  ASSERT_EQ(run.result.outcome, LabelRunOutcome::Completed);
-  EXPECT_TRUE(presortDone);
-  EXPECT_EQ(host.notices, QStringList({PresortOrderMessage()}));
-
-  QStringList expected{"** 5-digit 12345"};
-  for (int i = 0; i < 9; ++i) expected << " 12345";
-  expected << " 12345-6789"
-           << "** ADC ALBANY NY 120";
-  for (int i = 0; i < 9; ++i) expected << " 12346";
-  expected << "** Unknown"
-           << " 00123";
-  QStringList got;
-  for (const Page& p : run.pages.pages) {
-    for (const TextOp& t : TextsOf(p)) got << t.text;
+    // A second run with the flag set reuses PRESORT.PSL without counting again.
+    TestHost again;
+    RunPages second = Preview(fx, options, again, &presortDone);
+    EXPECT_TRUE(again.progressTexts.isEmpty());
+    EXPECT_EQ(second.pages, run.pages);
   }
-  EXPECT_EQ(got, expected);
-
-  // A second run with the flag set reuses PRESORT.PSL without counting again.
-  TestHost again;
-  RunPages second = Preview(fx, options, again, &presortDone);
-  EXPECT_TRUE(again.progressTexts.isEmpty());
-  EXPECT_EQ(second.pages, run.pages);
 }
 
 TEST(LabelRun, BarsStandAboveTheTextAtItsOrigin) {
@@ -370,36 +385,6 @@ TEST(LabelRun, TrimDropsLinesBelowTheLabelButKeepsTheCountryOfAForeignAddress) {
     for (const TextOp& t : TextsOf(run.pages.pages[0])) got << t.text;
     EXPECT_EQ(got, c.lines) << c.country;
   }
-}
-
-TEST(LabelRun, PresortPutsForeignAddressesUnderUnknown) {
-  std::vector<Contact> contacts;
-  for (int i = 0; i < 10; ++i) contacts.push_back({{"LNAME", "NYC"}, {"ZIP", "10001"}});
-  contacts.push_back({{"LNAME", "Hamburg"}, {"ZIP", "10001"}, {"COUNTRY", "Germany"}});
-  contacts.push_back({{"LNAME", "Berlin"}, {"ZIP", "10117"}, {"COUNTRY", "Germany"}});
-  contacts.push_back({{"LNAME", "Manhattan"}, {"ZIP", "10118"}, {"COUNTRY", "USA"}});
-  contacts.push_back({{"LNAME", "London"}, {"ZIP", "sw1a 1aa"}, {"COUNTRY", "United Kingdom"}});
-  contacts.push_back({{"LNAME", "Nowhere"}, {"COUNTRY", "France"}});  // no postal code
-  ContactFixture fx;
-  ASSERT_TRUE(fx.make(contacts));
-  LabelRunOptions options;
-  options.setup.address.street = options.setup.address.cityState = false;
-  options.selection = RecordSelection::All;
-  options.presort = true;
-  TestHost host;
-  RunPages run = Preview(fx, options, host);
-  ASSERT_EQ(run.result.outcome, LabelRunOutcome::Completed);
-  QStringList expected{"** 5-digit 10001"};
-  for (int i = 0; i < 10; ++i) expected << "NYC ";
-  expected << "** ADC NEW YORK NY 100"
-           << "Manhattan "
-           << "** Unknown"
-           << "Hamburg "
-           << "Berlin "
-           << "London ";
-  QStringList got;
-  for (const Page& p : run.pages.pages) got += FirstLines(p);
-  EXPECT_EQ(got, expected);
 }
 
 // ---- Where a run starts on the sheet, and the alignment page

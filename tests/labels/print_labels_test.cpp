@@ -184,7 +184,7 @@ TEST_F(PrintLabelsTest, ModifyRewritesTheRowCancelAndNoChangeNothing) {
   EXPECT_EQ(dialogs.textsOf("question"), QStringList(2, QStringLiteral("Delete this record?")));
 }
 
-TEST_F(PrintLabelsTest, OnlyCurrentRecordClearsAndDisablesPresort) {
+TEST_F(PrintLabelsTest, OnlyCurrentRecordClearsAndDisablesPresortAndPrintsItsCopies) {
   auto labels = Open();
   EXPECT_TRUE(labels->rbQFilter->isChecked());
   labels->PresortCheck->setChecked(true);
@@ -198,11 +198,11 @@ TEST_F(PrintLabelsTest, OnlyCurrentRecordClearsAndDisablesPresort) {
   labels->PresortDone = true;
   labels->StartCurrentCheck->click();
   EXPECT_FALSE(labels->PresortDone);
-}
 
-TEST_F(PrintLabelsTest, CurrentRecordPrintsItsCopiesWithoutPresort) {
-  auto labels = Open();
+  // The current record prints its copies, never presorted.
+  labels->StartCurrentCheck->setChecked(false);
   EXPECT_TRUE(fx.apollo.Go(2));
+  labels->PresortCheck->setChecked(true);
   labels->rbQCurrent->click();
   labels->CopiesSpin->setValue(4);
   labels->PreviewButtonClick();

@@ -14,13 +14,13 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <algorithm>
-#include <fstream>
 #include <map>
 #include <vector>
 
 #include "store/table_grid_model.h"
 #include "qstring_print.h"
 #include "scripted_dialogs.h"
+#include "store/support_data.h"
 #include "store/support_install.h"
 #include "table_walk.h"
 namespace qv {
@@ -34,37 +34,17 @@ const QString kAveryDelete =
     "This is a predefined Avery label. Are you sure you wish to delete it?";
 const QString kUserDelete = "Are you sure you wish to delete this label?";
 
-// One data line of the CSV source: quoted fields may hold commas.
-std::vector<std::string> SplitCsv(const std::string& line) {
-  std::vector<std::string> out(1);
-  bool quoted = false;
-  for (char c : line) {
-    if (c == '"') {
-      quoted = !quoted;
-    } else if (c == ',' && !quoted) {
-      out.emplace_back();
-    } else if (c != '\r') {
-      out.back() += c;
-    }
-  }
-  return out;
-}
-
 struct SourceRow {
   std::string description;
   std::string printer;
 };
 
 std::vector<SourceRow> SourceRows() {
-  std::ifstream in(QV_SOURCE_DIR "/data/support/QVPLBLS.csv");
-  std::string line;
-  std::getline(in, line);  // field list
+  SupportTableData data;
+  EXPECT_TRUE(ReadSupportCsv(QV_SOURCE_DIR "/data/support/QVPLBLS.csv", &data).ok());
+  const int description = data.FieldIndex("USERDESC"), printer = data.FieldIndex("PRINTER");
   std::vector<SourceRow> rows;
-  while (std::getline(in, line)) {
-    if (line.empty()) continue;
-    const auto f = SplitCsv(line);
-    if (f.size() >= 14) rows.push_back({f[0], f[11]});
-  }
+  for (const auto& r : data.rows) rows.push_back({r[description], r[printer]});
   return rows;
 }
 
@@ -388,7 +368,7 @@ TEST_F(SelectLabelTest, GridKeysSwallowInsertAndTakeEnterAsOk) {
   EXPECT_EQ(d->result(), QDialog::Accepted);
 }
 
-TEST_F(SelectLabelTest, ChooseReadsTheCurrentRowOrReportsAnUnopenableTable) {
+TEST_F(SelectLabelTest, ChooseReadsTheCurrentRowInTheGivenOrProgramDirectoryOrSaysWhyNot) {
   LabelRecord chosen;
   bool ran = false;
   ASSERT_TRUE(
@@ -404,6 +384,13 @@ TEST_F(SelectLabelTest, ChooseReadsTheCurrentRowOrReportsAnUnopenableTable) {
   EXPECT_FLOAT_EQ(chosen.geometry.left_margin, 0.188f);
   EXPECT_EQ(chosen.geometry.across, 3);
   EXPECT_EQ(chosen.printer, "LJ");
+  // No directory given: the program's.
+  qputenv("QUORVANE_HOME", m_dir.path().toLocal8Bit());
+  chosen = LabelRecord();
+  EXPECT_TRUE(ChooseLabelDefinition(nullptr, QString(), k5160, "LJ", &chosen,
+                                    [](TSelectLabel&) { return true; }));
+  qunsetenv("QUORVANE_HOME");
+  EXPECT_EQ(chosen.geometry.description, k5160.toStdString());
   // Cancel, and OK without a current row, choose nothing.
   EXPECT_FALSE(ChooseLabelDefinition(nullptr, m_dir.path(), k5160, "LJ", &chosen,
                                      [](TSelectLabel&) { return false; }));
@@ -428,16 +415,6 @@ TEST_F(SelectLabelTest, ChooseReadsTheCurrentRowOrReportsAnUnopenableTable) {
     EXPECT_EQ(dialogs.notices(),
               QStringList{"We were unable to open the label definition file: QVPLBLS.DBF"});
   }
-}
-
-TEST_F(SelectLabelTest, ChooseUsesTheProgramDirectoryWhenNoneIsGiven) {
-  qputenv("QUORVANE_HOME", m_dir.path().toLocal8Bit());
-  LabelRecord chosen;
-  const bool ok = ChooseLabelDefinition(nullptr, QString(), k5160, "LJ", &chosen,
-                                        [](TSelectLabel&) { return true; });
-  qunsetenv("QUORVANE_HOME");
-  EXPECT_TRUE(ok);
-  EXPECT_EQ(chosen.geometry.description, k5160.toStdString());
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include <QTextBlock>
 #include <QTextCursor>
-#include <map>
 
 #include "field_map.h"
 #include "letters/merge.h"

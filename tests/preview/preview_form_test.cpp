@@ -61,7 +61,7 @@ class PreviewTest : public ::testing::Test {
   std::unique_ptr<TPreviewForm> m_form;
 };
 
-TEST_F(PreviewTest, OnePageHidesPreviousAndNext) {
+TEST_F(PreviewTest, OnePageHidesPreviousAndNextAndScrollsWithinRange) {
   Open(MakeStream(1));
   EXPECT_EQ(Label(), QStringLiteral("Page 1 of 1"));
   EXPECT_TRUE(m_form->sbPrevPage->isHidden());
@@ -72,9 +72,26 @@ TEST_F(PreviewTest, OnePageHidesPreviousAndNext) {
   // A second activation does not start the viewer again.
   m_form->FormActivate();
   EXPECT_EQ(Viewer()->currentPage(), 1);
+
+  // Up and Down scroll within range, whichever control has the focus.
+  m_form->FilePreview1->setZoomFactor(300);
+  QCoreApplication::processEvents();
+  QScrollBar* bar = m_form->ScrollBox1->verticalScrollBar();
+  ASSERT_GT(bar->maximum(), 0);
+  QTest::keyClick(m_form.get(), Qt::Key_Up);
+  EXPECT_EQ(bar->value(), 0);
+  QTest::keyClick(m_form.get(), Qt::Key_Down);
+  EXPECT_EQ(bar->value(), bar->singleStep());
+  bar->setValue(bar->maximum() - 1);
+  QTest::keyClick(m_form.get(), Qt::Key_Down);
+  EXPECT_EQ(bar->value(), bar->maximum());
+  QTest::keyClick(m_form->HelpButton, Qt::Key_Down);
+  EXPECT_EQ(bar->value(), bar->maximum());
+  QTest::keyClick(m_form.get(), Qt::Key_Up);
+  EXPECT_EQ(bar->value(), bar->maximum() - bar->singleStep());
 }
 
-TEST_F(PreviewTest, SevenPagesStepFirstLastAndStayInRange) {
+TEST_F(PreviewTest, SevenPagesStepFirstLastStayInRangeAndClose) {
   Open(MakeStream(7));
   EXPECT_FALSE(m_form->sbPrevPage->isHidden());
   EXPECT_FALSE(m_form->sbNextPage->isHidden());
@@ -101,6 +118,11 @@ TEST_F(PreviewTest, SevenPagesStepFirstLastAndStayInRange) {
   EXPECT_EQ(Label(), QStringLiteral("Page 1 of 7"));
   QTest::keyClick(m_form.get(), Qt::Key_End, Qt::ControlModifier);
   EXPECT_EQ(Label(), QStringLiteral("Page 7 of 7"));
+  // Close finishes the viewer.
+  EXPECT_TRUE(Viewer()->isRunning());
+  m_form->CloseButton->click();
+  EXPECT_FALSE(Viewer()->isRunning());
+  EXPECT_FALSE(m_form->isVisible());
 }
 
 TEST_F(PreviewTest, ZoomButtons) {
@@ -130,25 +152,6 @@ TEST_F(PreviewTest, ZoomButtons) {
   EXPECT_DOUBLE_EQ(Viewer()->zoomFactor(), FilePreview::kMinZoom);
   for (int i = 0; i < 200; ++i) m_form->sbZoomIn->click();
   EXPECT_DOUBLE_EQ(Viewer()->zoomFactor(), FilePreview::kMaxZoom);
-}
-
-TEST_F(PreviewTest, UpAndDownScrollWithinRange) {
-  Open(MakeStream(1));
-  m_form->FilePreview1->setZoomFactor(300);
-  QCoreApplication::processEvents();
-  QScrollBar* bar = m_form->ScrollBox1->verticalScrollBar();
-  ASSERT_GT(bar->maximum(), 0);
-  QTest::keyClick(m_form.get(), Qt::Key_Up);
-  EXPECT_EQ(bar->value(), 0);
-  QTest::keyClick(m_form.get(), Qt::Key_Down);
-  EXPECT_EQ(bar->value(), bar->singleStep());
-  bar->setValue(bar->maximum() - 1);
-  QTest::keyClick(m_form.get(), Qt::Key_Down);
-  EXPECT_EQ(bar->value(), bar->maximum());
-  QTest::keyClick(m_form->HelpButton, Qt::Key_Down);
-  EXPECT_EQ(bar->value(), bar->maximum());
-  QTest::keyClick(m_form.get(), Qt::Key_Up);
-  EXPECT_EQ(bar->value(), bar->maximum() - bar->singleStep());
 }
 
 TEST_F(PreviewTest, DamagedStreamIsReportedNotShown) {
@@ -213,14 +216,6 @@ TEST_F(PreviewTest, DamagedPageIsReportedWhenShown) {
   m_form->sbLastPage->click();
   ASSERT_EQ(m_dialogs.callsOf(QStringLiteral("information")).size(), 1u);
   EXPECT_TRUE(m_dialogs.calls[0].text.contains(QStringLiteral("Page 3 of the page stream")));
-}
-
-TEST_F(PreviewTest, CloseFinishesTheViewer) {
-  Open(MakeStream(3));
-  EXPECT_TRUE(Viewer()->isRunning());
-  m_form->CloseButton->click();
-  EXPECT_FALSE(Viewer()->isRunning());
-  EXPECT_FALSE(m_form->isVisible());
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 
 #include "field_map.h"
 #include "labels_test_util.h"

@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <map>
 #include <set>
-#include <sstream>
 
 #include "store/label_geometry.h"
 

@@ -178,26 +178,6 @@ TEST_F(TransferWindowTest, SelectingAFileEnablesMatchAndANewSamplingForgetsMatch
   EXPECT_TRUE(w->MatchButton->isEnabled());
 }
 
-TEST_F(TransferWindowTest, ImportPostsEveryLineSaysSoAndRebuildsTheIndex) {
-  auto w = OpenImport({{{"LNAME", "Old"}}});
-  Select(*w,
-         "Smith,\"Oak St, 12\",123456789012,note one,note two\r\n"
-         "Brown,,02110,,second\r\n"
-         "Cole,Elm Rd,,,\r\n");
-  Match(*w, {{0, "Last"}, {1, "Street"}, {2, "Zip/Post Code"}, {3, "Memo"}, {4, "Memo"}}, true);
-  w->ImportButton->click();
-  EXPECT_EQ(dialogs_.notices(), QStringList{QStringLiteral("Import complete. Imported 3 records.")});
-  EXPECT_EQ(w->result(), QDialog::Accepted);
-  EXPECT_FALSE(w->Gauge1->isVisible());
-  EXPECT_FALSE(w->importing());
-  ASSERT_TRUE(w->Destination->close());
-
-  const std::vector<Fields> got = ReadContacts(contacts().toStdString(), {"LNAME", "MEMO"});
-  ASSERT_EQ(got.size(), 4u);
-  EXPECT_EQ(got[1], (Fields{{"LNAME", "Smith"}, {"MEMO", "note one\r\nnote two"}}));
-  EXPECT_TRUE(QFile::exists(dir_.file("contacts.cdx")));
-}
-
 TEST_F(TransferWindowTest, CancelDuringTheImportKeepsWhatWasPostedAndStillRebuilds) {
   auto w = OpenImport();
   QByteArray text;
@@ -330,22 +310,19 @@ TEST_F(DbfImportWindowTest, MatchGridProposesMovesClearsAndKeepsWhatWasSaved) {
   QStringList after;
   for (const DbfSourceField& f : w->fields()) after << f.name + "=" + f.target;
   EXPECT_EQ(after, targets);
-}
 
-TEST_F(DbfImportWindowTest, ImportCopiesTheMatchedFieldsOfEveryRecord) {
-  auto w = OpenImport<TDBFImport>({{{"LNAME", "Old"}}});
-  SelectSource(*w);
-  w->RunMatchWindow = [](TDBFMatch&) { return static_cast<int>(QDialog::Accepted); };
-  w->MatchButtonClick();
-  ASSERT_TRUE(w->ImportButton->isEnabled());
+  // The import takes the saved matching, not the proposals.
   w->ImportButton->click();
   EXPECT_EQ(dialogs_.notices(), QStringList{QStringLiteral("Import complete. Imported 2 records.")});
   EXPECT_EQ(w->result(), QDialog::Accepted);
   ASSERT_TRUE(w->Destination->close());
   ASSERT_TRUE(w->Source->close());
-  const std::vector<Fields> got = ReadContacts(contacts().toStdString(), {"LNAME", "DATE", "MEMO"});
-  ASSERT_EQ(got.size(), 3u);
-  EXPECT_EQ(got[1], (Fields{{"LNAME", "Smith"}, {"DATE", "20200131"}, {"MEMO", "likes tea"}}));
+  const std::vector<Fields> got =
+      ReadContacts(contacts().toStdString(),
+                   {"LNAME", "FNAME", "STREET", "PHONE", "FAX", "DATE", "MEMO"});
+  ASSERT_EQ(got.size(), 2u);
+  EXPECT_EQ(got[0], (Fields{{"LNAME", "Smith"}, {"STREET", "12 Oak St"}, {"FAX", "555-2"},
+                            {"DATE", "20200131"}, {"MEMO", "likes tea"}}));
 }
 
 // ---- TCopyOut ----
@@ -412,7 +389,7 @@ TEST_F(CopyOutWindowTest, ChosenNamesAreCheckedAndAnExistingFileIsAskedAbout) {
   }
 }
 
-TEST_F(CopyOutWindowTest, SwitchingTheFormatAsksForTheNameAgain) {
+TEST_F(CopyOutWindowTest, SwitchingTheFormatAsksForTheNameAgainAndCopyNowWritesATable) {
   TCopyOut w = Window();
   EXPECT_TRUE(w.ToDBF->isChecked());
   dialogs_.saveFileAnswers = {dir_.file("out.dbf")};
@@ -426,19 +403,16 @@ TEST_F(CopyOutWindowTest, SwitchingTheFormatAsksForTheNameAgain) {
   ASSERT_TRUE(w.Doit->isEnabled());
   w.ToDBF->click();
   EXPECT_FALSE(w.Doit->isEnabled());
-}
 
-TEST_F(CopyOutWindowTest, CopyNowWritesTheSelectionAsATable) {
-  // The text format runs through the main window's command below.
-  const QString out = dir_.file("out.dbf");
-  TCopyOut w = Window();
-  dialogs_.saveFileAnswers = {out};
+  // Copy Now writes the selection as a table (the text format runs through
+  // the main window's command below).
+  dialogs_.saveFileAnswers = {dir_.file("out.dbf")};
   w.SaveAsButton->click();
   w.Doit->click();
   EXPECT_EQ(w.result(), QDialog::Accepted);
   EXPECT_EQ(w.copied(), 2);
   EXPECT_TRUE(dialogs_.notices().isEmpty()) << dialogs_.notices().join(" | ").toStdString();
-  EXPECT_EQ(ReadContacts(out.toStdString(), {"LNAME"}).size(), 2u);
+  EXPECT_EQ(ReadContacts(dir_.file("out.dbf").toStdString(), {"LNAME"}).size(), 2u);
 }
 
 TEST_F(CopyOutWindowTest, CancelWhileCopyingAsksAndStopsOnlyOnYes) {
@@ -506,24 +480,26 @@ TEST_F(TransferCommandTest, ImportReopensTheMainTableAndShowsTheNewRecords) {
   TQVPMain& m = *main_;
   // The main table lets the file go for the import and reopens it
   // afterwards (on every path: the reopen does not depend on the run).
-  WriteText(dir_.file("in.txt"), "Adams\r\nZorn\r\n");
   m.RunTransferWindow = [&](QDialog& d) {
     auto& w = static_cast<TAsciiImport&>(d);
     EXPECT_FALSE(m.TableQVW->active()) << "the main table lets the file go";
-    dialogs_.openFileAnswers = {dir_.file("in.txt")};
-    w.SelectButtonClick();
-    w.RunMatchWindow = [](TAsciiMatch& match) {
-      match.FieldButtonClick(match.fieldButton("Last"));
-      return QDialog::Accepted;
-    };
-    w.MatchButtonClick();
+    Select(w, "Adams,\"Oak St, 12\",note one,note two\r\nZorn,,,\r\n");
+    Match(w, {{0, "Last"}, {1, "Street"}, {2, "Memo"}, {3, "Memo"}}, true);
     w.ImportButton->click();
+    EXPECT_EQ(w.result(), QDialog::Accepted);
+    EXPECT_FALSE(w.Gauge1->isVisible());
+    EXPECT_FALSE(w.importing());
   };
   m.mnuImportAsciiClick();
   EXPECT_EQ(dialogs_.notices(), QStringList{QStringLiteral("Import complete. Imported 2 records.")});
   ASSERT_TRUE(m.TableQVW->active());
   EXPECT_EQ(qv::testing::CountOf(m.Apollo1), 5);
   EXPECT_EQ(m.DBLName->text().trimmed(), QStringLiteral("Adams")) << "first in last-name order";
+  main_.reset();
+  const std::vector<Fields> got = ReadContacts(contacts().toStdString(), {"LNAME", "STREET", "MEMO"});
+  ASSERT_EQ(got.size(), 5u);
+  EXPECT_EQ(got[3], (Fields{{"LNAME", "Adams"}, {"STREET", "Oak St, 12"},
+                            {"MEMO", "note one\r\nnote two"}}));
 }
 
 TEST_F(TransferCommandTest, CopyOutRefusesAnEmptyViewAndPutsTheRecordBack) {

@@ -1,12 +1,9 @@
 // Index storage on its own: key encodings, random changes against an
 // in-memory model, single-order files, damaged files.
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <set>
 

@@ -5,9 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <random>
-#include <set>
 
 #include "test_support.h"
 #include "xbase/index.h"

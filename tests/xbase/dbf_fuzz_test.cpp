@@ -2,7 +2,6 @@
 // Damaged tables go through the mutation fuzzer (tests/fuzz).
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <random>
 
 #include "test_support.h"

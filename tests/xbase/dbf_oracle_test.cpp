@@ -1,7 +1,6 @@
 // Tables checked against xbcheck, an independent xBase engine: what we
 // write, and our pack of what it wrote, it must read as we meant it.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 

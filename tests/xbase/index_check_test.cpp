@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
-#include <set>
 #include <string>
 #include <vector>
 

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
