@@ -35,9 +35,11 @@ xb::Status CheckContactFields(const xb::Table& table);
 // replaces the old one only once it is whole (WorkArea::RebuildProductionIndex).
 // Refuses a table without the contact fields before touching its index,
 // and sets the count of a cut-off file right (RepairCutOffCount).
-// With `damaged`, the old index is checked first (xb::CheckIndex) and the
-// tags found damaged are listed there (a whole file that cannot be read
-// gives one entry with an empty name); the rebuild goes on either way.
+// With `damaged`, the old index is checked (xb::CheckIndex) and the tags
+// found damaged are listed there (a whole file that cannot be read gives
+// one entry with an empty name); the rebuild goes on either way. The check
+// runs once the new index is whole, beside it, before the old one is
+// replaced (or, when the rebuild stops sooner, on the old one alone).
 // `progress` (may be null) gets an overall percentage.
 // REQUIRES: the table open exclusively for writing.
 xb::Status RebuildContactIndex(xb::WorkArea& area, const xb::ProgressFn& progress,

@@ -54,9 +54,185 @@ std::string Reason(const Status& s) {
   return at == std::string::npos ? m : m.substr(at + marker.size());
 }
 
+std::string NoEntry(uint32_t recno) { return "record " + std::to_string(recno) + " has no entry"; }
+
+// The message for the first place where the tag's walk and the entries it
+// should hold part: whichever comes first in tag order is the one missing.
+std::string Mismatch(std::string_view key, uint32_t recno, std::string_view want,
+                     uint32_t want_recno, bool descending) {
+  int c = key.compare(want);
+  if (descending) c = -c;
+  const bool table_first = c > 0 || (c == 0 && want_recno < recno);
+  return table_first ? NoEntry(want_recno)
+                     : "the entry for record " + std::to_string(recno) + " does not match the record";
+}
+
+void CheckCount(uint64_t expected, TagCheck* out) {
+  if (expected != out->entries) {
+    out->problem = std::to_string(out->entries) + " entries where the table gives " +
+                   std::to_string(expected);
+    return;
+  }
+  out->ok = true;
+}
+
+// The tag's entries against the keys computed from every record.
+Status CheckAgainstTable(Table& table, IndexFile& file, int order, const Expression& key,
+                         const Expression* condition, TagCheck* out) {
+  const TagInfo& info = file.tag(order);
+  std::unique_ptr<IndexCursor> cursor;
+  XB_RETURN_IF_ERROR(file.NewCursor(order, &cursor));
+  const uint32_t total = table.record_count();
+  const uint16_t len = table.record_length();
+  const EvalSettings es;
+  std::unordered_set<std::string> distinct;  // unique tags only
+  KeyBuffer wanted(info.key_length);          // the others' entries as the table gives them
+  if (!info.unique) wanted.Reserve(total);
+  uint64_t expected = 0;
+  std::string buf, k;
+  Value scratch;
+  RecordRef rec;
+  rec.memo = &table;
+  Status s;
+  for (uint32_t first = 1; first <= total; first += kChunk) {
+    const uint32_t chunk = std::min(kChunk, total - first + 1);
+    XB_RETURN_IF_ERROR(table.ReadRecords(first, chunk, &buf));
+    for (uint32_t i = 0; i < chunk; ++i) {
+      rec.data = buf.data() + static_cast<size_t>(i) * len;
+      rec.recno = first + i;
+      if (condition) {
+        Status error;
+        const bool in = condition->EvaluateLogical(rec, es, &error);
+        XB_RETURN_IF_ERROR(error);
+        if (!in) continue;
+      }
+      XB_RETURN_IF_ERROR(EncodeKeyOf(key, info, rec, es, &scratch, &k));
+      if (!info.unique) {
+        ++expected;
+        wanted.Add(k, rec.recno);
+        continue;
+      }
+      // Which record of equal keys a unique tag keeps depends on its
+      // history, so each distinct key is looked up.
+      if (!distinct.insert(k).second) continue;
+      ++expected;
+      bool found = false;
+      s = cursor->Seek(k, false, &found);
+      if (s.IsCorruption()) {
+        out->problem = Reason(s);
+        return Status::OK();
+      }
+      XB_RETURN_IF_ERROR(s);
+      if (!found) {
+        out->problem = NoEntry(rec.recno);
+        return Status::OK();
+      }
+    }
+  }
+  if (!info.unique) {
+    // The pages check above holds every page inside its parent's bounds, so
+    // an entry met in the walk is one a seek finds: walking the tag beside
+    // the table's entries sorted the same way finds every key at the cost
+    // of one sort instead of a descent per record.
+    const std::vector<uint32_t> sorted = wanted.SortedOrder(info.descending);
+    s = cursor->SeekFirst();
+    size_t i = 0;
+    for (; s.ok() && i < sorted.size() && cursor->Valid(); ++i) {
+      const std::string_view want = wanted.key(sorted[i]);
+      const uint32_t want_recno = wanted.recno(sorted[i]);
+      if (cursor->key() == want && cursor->recno() == want_recno) {
+        s = cursor->Next();
+        continue;
+      }
+      out->problem = Mismatch(cursor->key(), cursor->recno(), want, want_recno, info.descending);
+      return Status::OK();
+    }
+    if (s.IsCorruption()) {
+      out->problem = Reason(s);
+      return Status::OK();
+    }
+    XB_RETURN_IF_ERROR(s);
+    if (i < sorted.size()) {
+      out->problem = NoEntry(wanted.recno(sorted[i]));
+      return Status::OK();
+    }
+  }
+  CheckCount(expected, out);
+  return Status::OK();
+}
+
+// The tag of `reference` built by the same rules as `info`, 0 if none.
+int SameTagIn(const IndexFile& reference, const TagInfo& info) {
+  for (int o = 1; o <= reference.tag_count(); ++o) {
+    const TagInfo& r = reference.tag(o);
+    if (!r.custom && r.key_expr == info.key_expr && r.for_expr == info.for_expr &&
+        r.unique == info.unique && r.descending == info.descending &&
+        r.key_length == info.key_length) {
+      return o;
+    }
+  }
+  return 0;
+}
+
+// The tag's entries against those of `twin`, a tag of the same rules just
+// built from the table: it holds exactly the entries CheckAgainstTable
+// computes, in the same order (a unique tag keeping each key's lowest
+// record), so one walk of both gives the same verdict without a key
+// evaluated or sorted. An error reading the twin is returned as such.
+Status CheckBesideTwin(IndexFile& file, int order, IndexFile& reference, int twin,
+                       TagCheck* out) {
+  const TagInfo& info = file.tag(order);
+  std::unique_ptr<IndexCursor> cursor, model;
+  XB_RETURN_IF_ERROR(file.NewCursor(order, &cursor));
+  XB_RETURN_IF_ERROR(reference.NewCursor(twin, &model));
+  XB_RETURN_IF_ERROR(model->SeekFirst());
+  Status s = cursor->SeekFirst();
+  uint64_t expected = 0;
+  // Unique tags: the lowest record whose key has no entry, the one a look-up
+  // of each record's key in record order would stop at.
+  uint32_t missing = 0;
+  while (s.ok() && model->Valid()) {
+    ++expected;
+    const std::string_view want = model->key();
+    if (info.unique) {
+      // Entries before the key are extra ones, which the count tells.
+      while (s.ok() && cursor->Valid() &&
+             (info.descending ? cursor->key() > want : cursor->key() < want)) {
+        s = cursor->Next();
+      }
+      if (s.ok() && (!cursor->Valid() || cursor->key() != want) &&
+          (missing == 0 || model->recno() < missing)) {
+        missing = model->recno();
+      }
+    } else if (!cursor->Valid()) {
+      out->problem = NoEntry(model->recno());
+      return Status::OK();
+    } else if (cursor->key() != want || cursor->recno() != model->recno()) {
+      out->problem = Mismatch(cursor->key(), cursor->recno(), want, model->recno(), info.descending);
+      return Status::OK();
+    } else {
+      s = cursor->Next();
+    }
+    XB_RETURN_IF_ERROR(model->Next());
+  }
+  if (s.IsCorruption()) {
+    out->problem = Reason(s);
+    return Status::OK();
+  }
+  XB_RETURN_IF_ERROR(s);
+  if (missing != 0) {
+    out->problem = NoEntry(missing);
+    return Status::OK();
+  }
+  CheckCount(expected, out);
+  return Status::OK();
+}
+
 // Fills out->problem when the tag is damaged; returns an error only when
-// reading fails.
-Status CheckOneTag(Table& table, IndexFile& file, int order, TagCheck* out) {
+// reading fails. `reference` (may be null) is an index just built from the
+// table, whose tags stand in for the keys computed from the records.
+Status CheckOneTag(Table& table, IndexFile& file, IndexFile* reference, int order,
+                   TagCheck* out) {
   const TagInfo& info = file.tag(order);
   std::unique_ptr<Expression> key, condition;
   if (!Expression::Compile(info.key_expr, table.fields(), &key).ok()) {
@@ -89,129 +265,61 @@ Status CheckOneTag(Table& table, IndexFile& file, int order, TagCheck* out) {
     out->ok = true;
     return Status::OK();
   }
-
-  std::unique_ptr<IndexCursor> cursor;
-  XB_RETURN_IF_ERROR(file.NewCursor(order, &cursor));
-  const uint32_t total = table.record_count();
-  const uint16_t len = table.record_length();
-  const EvalSettings es;
-  std::unordered_set<std::string> distinct;  // unique tags only
-  KeyBuffer wanted(info.key_length);          // the others' entries as the table gives them
-  if (!info.unique) wanted.Reserve(total);
-  uint64_t expected = 0;
-  std::string buf, k;
-  Value scratch;
-  RecordRef rec;
-  rec.memo = &table;
-  for (uint32_t first = 1; first <= total; first += kChunk) {
-    const uint32_t chunk = std::min(kChunk, total - first + 1);
-    XB_RETURN_IF_ERROR(table.ReadRecords(first, chunk, &buf));
-    for (uint32_t i = 0; i < chunk; ++i) {
-      rec.data = buf.data() + static_cast<size_t>(i) * len;
-      rec.recno = first + i;
-      if (condition) {
-        Status error;
-        const bool in = condition->EvaluateLogical(rec, es, &error);
-        XB_RETURN_IF_ERROR(error);
-        if (!in) continue;
-      }
-      XB_RETURN_IF_ERROR(EncodeKeyOf(*key, info, rec, es, &scratch, &k));
-      if (!info.unique) {
-        ++expected;
-        wanted.Add(k, rec.recno);
-        continue;
-      }
-      // Which record of equal keys a unique tag keeps depends on its
-      // history, so each distinct key is looked up.
-      if (!distinct.insert(k).second) continue;
-      ++expected;
-      bool found = false;
-      s = cursor->Seek(k, false, &found);
-      if (s.IsCorruption()) {
-        out->problem = Reason(s);
-        return Status::OK();
-      }
-      XB_RETURN_IF_ERROR(s);
-      if (!found) {
-        out->problem = "record " + std::to_string(rec.recno) + " has no entry";
-        return Status::OK();
-      }
+  if (reference != nullptr) {
+    if (const int twin = SameTagIn(*reference, info); twin > 0) {
+      XB_RETURN_IF_ERROR(reference->SetKeyType(twin, type));
+      return CheckBesideTwin(file, order, *reference, twin, out);
     }
   }
-  if (!info.unique) {
-    // The pages check above holds every page inside its parent's bounds, so
-    // an entry met in the walk is one a seek finds: walking the tag beside
-    // the table's entries sorted the same way finds every key at the cost
-    // of one sort instead of a descent per record.
-    const std::vector<uint32_t> sorted = wanted.SortedOrder(info.descending);
-    s = cursor->SeekFirst();
-    size_t i = 0;
-    for (; s.ok() && i < sorted.size() && cursor->Valid(); ++i) {
-      const std::string_view want = wanted.key(sorted[i]);
-      const uint32_t want_recno = wanted.recno(sorted[i]);
-      if (cursor->key() == want && cursor->recno() == want_recno) {
-        s = cursor->Next();
-        continue;
-      }
-      int c = cursor->key().compare(want);
-      if (info.descending) c = -c;
-      const bool table_first = c > 0 || (c == 0 && want_recno < cursor->recno());
-      out->problem = table_first ? "record " + std::to_string(want_recno) + " has no entry"
-                                 : "the entry for record " + std::to_string(cursor->recno()) +
-                                       " does not match the record";
-      return Status::OK();
-    }
-    if (s.IsCorruption()) {
-      out->problem = Reason(s);
-      return Status::OK();
-    }
-    XB_RETURN_IF_ERROR(s);
-    if (i < sorted.size()) {
-      out->problem = "record " + std::to_string(wanted.recno(sorted[i])) + " has no entry";
-      return Status::OK();
-    }
-  }
-  if (expected != out->entries) {
-    out->problem = std::to_string(out->entries) + " entries where the table gives " +
-                   std::to_string(expected);
-    return Status::OK();
-  }
-  out->ok = true;
-  return Status::OK();
+  return CheckAgainstTable(table, file, order, *key, condition.get(), out);
 }
 
 }  // namespace
 
 Status CheckIndex(Table& table, const std::string& index_path, std::vector<TagCheck>* tags) {
+  return CheckIndexBeside(table, index_path, std::string(), tags);
+}
+
+Status CheckIndexBeside(Table& table, const std::string& index_path, const std::string& reference,
+                        std::vector<TagCheck>* tags) {
   tags->clear();
   IndexOpenOptions io;
   io.read_only = true;
   io.record_count = table.record_count();
   io.check_tags = false;
-  // The tags are checked two at a time, each thread on its own handle of
-  // the index (a handle's caches are not shared); the table serves both
+  // The tags are checked two at a time, each thread on its own handles of
+  // the indexes (a handle's caches are not shared); the table serves both
   // with positioned reads.
-  std::vector<std::unique_ptr<IndexFile>> files(1);
-  XB_RETURN_IF_ERROR(IndexFile::Open(index_path, io, &files[0]));
-  const int n = files[0]->tag_count();
+  struct Handles {
+    std::unique_ptr<IndexFile> file, reference;
+  };
+  auto open = [&](Handles* h) {
+    XB_RETURN_IF_ERROR(IndexFile::Open(index_path, io, &h->file));
+    return reference.empty() ? Status::OK() : IndexFile::Open(reference, io, &h->reference);
+  };
+  std::vector<Handles> handles(1);
+  XB_RETURN_IF_ERROR(open(&handles[0]));
+  const int n = handles[0].file->tag_count();
   const int threads = std::min(n, std::thread::hardware_concurrency() > 1 ? 2 : 1);
-  while (static_cast<int>(files.size()) < threads) {
-    files.emplace_back();
-    XB_RETURN_IF_ERROR(IndexFile::Open(index_path, io, &files.back()));
+  while (static_cast<int>(handles.size()) < threads) {
+    handles.emplace_back();
+    XB_RETURN_IF_ERROR(open(&handles.back()));
   }
   tags->resize(n);
-  for (int order = 1; order <= n; ++order) (*tags)[order - 1].name = files[0]->tag(order).name;
-  std::vector<Status> errors(files.size());
+  for (int order = 1; order <= n; ++order) (*tags)[order - 1].name = handles[0].file->tag(order).name;
+  std::vector<Status> errors(handles.size());
   auto check = [&](size_t w) {
+    Handles& h = handles[w];
     for (int order = 1 + static_cast<int>(w); order <= n; order += threads) {
-      errors[w] = CheckOneTag(table, *files[w], order, &(*tags)[order - 1]);
+      errors[w] = CheckOneTag(table, *h.file, h.reference.get(), order, &(*tags)[order - 1]);
       if (!errors[w].ok()) return;
       // Each page belongs to one tag: the next tag needs none of these.
-      files[w]->ReleaseCleanPages();
+      h.file->ReleaseCleanPages();
+      if (h.reference) h.reference->ReleaseCleanPages();
     }
   };
   std::vector<std::thread> workers;
-  for (size_t w = 1; w < files.size(); ++w) workers.emplace_back(check, w);
+  for (size_t w = 1; w < handles.size(); ++w) workers.emplace_back(check, w);
   check(0);
   for (std::thread& t : workers) t.join();
   for (const Status& e : errors) {

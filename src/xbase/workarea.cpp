@@ -1210,7 +1210,9 @@ Status WorkArea::CloseIndexes() {
   return s;
 }
 
-Status WorkArea::RebuildProductionIndex(const std::vector<TagSpec>& specs) {
+Status WorkArea::RebuildProductionIndex(
+    const std::vector<TagSpec>& specs,
+    const std::function<Status(const std::string& built)>& before_replace) {
   Rep& r = *rep_;
   Table& t = *r.table;
   // The index has no lock of its own: replacing it is safe only while
@@ -1232,6 +1234,7 @@ Status WorkArea::RebuildProductionIndex(const std::vector<TagSpec>& specs) {
     s = OpenFile(side, FileMode::kReadWrite, &built);
     if (s.ok()) s = built->Sync();
   }
+  if (s.ok() && before_replace) s = before_replace(side);
   if (s.ok()) s = RenameFile(side, path);
   if (s.ok()) s = t.SetIndexFlag(true);
   // The new tags were built from the table as it stands, unsynced changes

@@ -319,13 +319,17 @@ TEST_F(CliCommands, CheckNamesTheDamagedTagAndReindexReportsItThenRebuilds) {
   ASSERT_TRUE(qvtest::DropFirstKey(dir / "c.cdx", "LNAME"));
   const RunResult damaged = cli({"check", file});
   EXPECT_EQ(damaged.status, 1);
-  EXPECT_TRUE(Has(damaged.out, "tag LNAME damaged: ")) << damaged.out;
+  const size_t from = damaged.out.find("tag LNAME damaged: ");
+  ASSERT_NE(from, std::string::npos) << damaged.out;
   EXPECT_TRUE(Has(damaged.out, "tag FNAME ok 50 entries\n")) << damaged.out;
   EXPECT_TRUE(Has(damaged.out, "\ndamaged 1 of 21 tags\n")) << damaged.out;
 
+  // Reindex checks the old tags beside the new ones, check on their own:
+  // the same words either way.
+  const std::string line = damaged.out.substr(from, damaged.out.find('\n', from) + 1 - from);
   const RunResult rebuilt = cli({"reindex", file});
   EXPECT_EQ(rebuilt.status, 0);
-  EXPECT_EQ(rebuilt.out.rfind("tag LNAME damaged: ", 0), 0u) << rebuilt.out;
+  EXPECT_EQ(rebuilt.out.rfind(line, 0), 0u) << rebuilt.out;
   EXPECT_TRUE(Has(rebuilt.out, "reindex 50 records, 21 tags")) << rebuilt.out;
   EXPECT_EQ(cli({"check", file}).status, 0);
 }

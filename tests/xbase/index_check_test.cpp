@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -184,6 +185,116 @@ TEST_F(IndexCheckTest, DamagedTagIsNamedAndNeverGivesAShortListing) {
     EXPECT_TRUE(s.IsCorruption()) << s.ToString();
     EXPECT_NE(s.message().find("LNAME"), std::string::npos) << s.message();
   }
+}
+
+// Damage to entries, with every page sound: the walk beside a tag just
+// built from the table gives the verdict and message of the check that
+// computes every record's key, and it is that tag the walk trusts.
+TEST_F(IndexCheckTest, WalkBesideANewIndexJudgesAsTheTableDoes) {
+  using Apply = std::function<Status(IndexFile&, int, IndexCursor&)>;
+  auto at = [](int n, IndexCursor& c) {
+    for (int i = 0; i < n; ++i) EXPECT_TRUE(c.Next().ok());
+    return std::make_pair(std::string(c.key()), c.recno());
+  };
+  const struct {
+    const char* what;
+    const char* tag;
+    KeyType type;
+    Apply apply;
+  } damages[] = {
+      {"an entry gone from the middle", "LNAME", KeyType::kCharacter,
+       [&](IndexFile& f, int o, IndexCursor& c) {
+         const auto [k, r] = at(100, c);
+         return f.DeleteKey(o, k, r);
+       }},
+      {"an entry turned to the next record", "FNAME", KeyType::kCharacter,
+       [&](IndexFile& f, int o, IndexCursor& c) {
+         const auto [k, r] = at(50, c);
+         XB_RETURN_IF_ERROR(f.DeleteKey(o, k, r));
+         return f.InsertKey(o, k, r % kRecords + 1);
+       }},
+      {"a key of a descending tag changed", "SEQNO", KeyType::kNumeric,
+       [&](IndexFile& f, int o, IndexCursor& c) {
+         const auto [k, r] = at(10, c);
+         XB_RETURN_IF_ERROR(f.DeleteKey(o, k, r));
+         return f.InsertKey(o, EncodeNumericKey(5), r);
+       }},
+      {"an entry for a record the condition leaves out", "EARLY", KeyType::kNumeric,
+       [](IndexFile& f, int o, IndexCursor&) { return f.InsertKey(o, EncodeNumericKey(150), 151); }},
+      {"the last entry of a descending tag gone", "SEQNO", KeyType::kNumeric,
+       [](IndexFile& f, int o, IndexCursor& c) {
+         XB_RETURN_IF_ERROR(c.SeekLast());
+         return f.DeleteKey(o, std::string(c.key()), c.recno());
+       }},
+      {"a key of a unique tag gone", "CITY", KeyType::kCharacter,
+       [&](IndexFile& f, int o, IndexCursor& c) {
+         const auto [k, r] = at(1, c);
+         return f.DeleteKey(o, k, r);
+       }},
+      {"a key the table lacks in a unique tag", "CITY", KeyType::kCharacter,
+       [](IndexFile& f, int o, IndexCursor&) {
+         return f.InsertKey(o, EncodeCharacterKey("ZURICH", 20), 2);
+       }},
+  };
+  const std::string reference = dir_ / "people.new";
+  auto check_beside = [&] {
+    std::unique_ptr<Table> table;
+    EXPECT_TRUE(Table::Open(path_, OpenOptions{false, true}, &table).ok());
+    std::vector<TagCheck> tags;
+    const Status s = CheckIndexBeside(*table, cdx_path_, reference, &tags);
+    EXPECT_TRUE(s.ok()) << s.ToString();
+    return tags;
+  };
+  for (const auto& d : damages) {
+    SCOPED_TRACE(d.what);
+    WriteAll(cdx_path_, good_);
+    {
+      std::unique_ptr<IndexFile> f;
+      ASSERT_TRUE(IndexFile::Open(cdx_path_, IndexOpenOptions(), &f).ok());
+      const int order = f->FindTag(d.tag);
+      ASSERT_TRUE(f->SetKeyType(order, d.type).ok());
+      std::unique_ptr<IndexCursor> c;
+      ASSERT_TRUE(f->NewCursor(order, &c).ok() && c->SeekFirst().ok());
+      ASSERT_TRUE(d.apply(*f, order, *c).ok());
+      c.reset();
+      ASSERT_TRUE(f->Close().ok());
+    }
+    const std::string bad = ReadAll(cdx_path_);
+    WriteAll(reference, good_);
+    const std::vector<TagCheck> by_table = Check(), beside = check_beside();
+    ASSERT_EQ(beside.size(), by_table.size());
+    for (size_t i = 0; i < beside.size(); ++i) {
+      EXPECT_EQ(by_table[i].ok, by_table[i].name != d.tag) << by_table[i].name;
+      EXPECT_EQ(beside[i].name, by_table[i].name);
+      EXPECT_EQ(beside[i].ok, by_table[i].ok) << beside[i].name;
+      EXPECT_EQ(beside[i].entries, by_table[i].entries) << beside[i].name;
+      EXPECT_EQ(beside[i].problem, by_table[i].problem) << beside[i].name;
+    }
+    // The sound index beside the damaged one as the reference.
+    WriteAll(cdx_path_, good_);
+    WriteAll(reference, bad);
+    const std::vector<TagCheck> trusting = check_beside();
+    EXPECT_TRUE(std::any_of(trusting.begin(), trusting.end(), [](const TagCheck& t) { return !t.ok; }));
+  }
+}
+
+// What runs between the new index being whole and its taking the old
+// one's place: a failure there leaves the old index, and nothing else.
+TEST_F(IndexCheckTest, AFailureBeforeTheNewIndexTakesOverLeavesTheOld) {
+  std::unique_ptr<WorkArea> area;
+  ASSERT_TRUE(WorkArea::Open(path_, OpenOptions(), &settings_, &area).ok());
+  std::string built;
+  const Status s = area->RebuildProductionIndex(
+      {{"FNAME", "UPPER(FNAME)", "", false, false}}, [&](const std::string& side) {
+        built = ReadAll(side);
+        return Status::IOError("the check could not finish");
+      });
+  EXPECT_TRUE(s.IsIOError()) << s.ToString();
+  EXPECT_FALSE(built.empty());
+  EXPECT_EQ(area->order_count(), 5);
+  area.reset();
+  EXPECT_EQ(ReadAll(cdx_path_), good_);
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "people.new"));
 }
 
 // A child pointer in the middle of an interior page, turned to another

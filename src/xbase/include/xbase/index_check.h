@@ -29,4 +29,15 @@ struct TagCheck {
 // REQUIRES: nobody has unwritten changes to the index open.
 Status CheckIndex(Table& table, const std::string& index_path, std::vector<TagCheck>* tags);
 
+// As CheckIndex, with `reference` a compound index just built from `table`
+// as it stands, under the default settings, and not changed since: a tag
+// with the key expression, FOR condition, key length and unique and
+// descending flags of one of its tags gets its pages checked and is then
+// walked beside that tag, entry by entry, with no key computed; the
+// results and messages are those CheckIndex gives. Other tags are checked
+// as CheckIndex checks them. An error may also come from reading
+// `reference`; an empty `reference` is CheckIndex.
+Status CheckIndexBeside(Table& table, const std::string& index_path, const std::string& reference,
+                        std::vector<TagCheck>* tags);
+
 }  // namespace xb

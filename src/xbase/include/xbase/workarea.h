@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -180,8 +181,13 @@ class WorkArea {
   // a kill before then leaves the old index as it was. The new index is
   // open afterwards (the old one after a failure), in natural order.
   // REQUIRES: the table open exclusively for writing (InUse otherwise):
-  // the index relies on the table's lock.
-  Status RebuildProductionIndex(const std::vector<TagSpec>& specs);
+  // the index relies on the table's lock. `before_replace`, when given,
+  // runs once the new index is whole and on disk, with its path, the old
+  // one closed and still in place (to be checked against the new one, say);
+  // its failure ends the rebuild there, leaving the old index.
+  Status RebuildProductionIndex(
+      const std::vector<TagSpec>& specs,
+      const std::function<Status(const std::string& built)>& before_replace = nullptr);
 
   // Creates a single-order .IDX at `file` (replacing it) and makes it the
   // current order. kIndexOptionCustom leaves it empty for KeyAdd.
