@@ -10,7 +10,6 @@
 #include "store/codepage.h"
 #include "store/apollo.h"
 #include "store/table_object.h"
-#include "xbase/workarea.h"
 
 namespace qv {
 
@@ -20,7 +19,7 @@ const char kFiveDigitHeader[] = "** 5-digit ";
 const char kThreeDigitHeader[] = "** 3-digit ";
 const char kAdcHeader[] = "** ADC ";
 // Progress is shown on every hundredth record number.
-constexpr uint32_t kProgressEvery = 100;
+constexpr int kProgressEvery = 100;
 
 }  // namespace
 
@@ -156,30 +155,28 @@ bool TSortBulkMail::DoTheSort() {
   m_cancel = false;
   m_done = false;
   m_pieces = 0;
-  xb::WorkArea* area = m_table.area();
-  const int zipField = area ? area->table().FieldIndex("ZIP") : -1;
-  if (area == nullptr || zipField < 0) {
+  const int zipField = m_table.active() ? m_table.fieldIndex(QStringLiteral("ZIP")) : -1;
+  if (zipField < 0) {
     m_host.information(QStringLiteral("The contact file has no ZIP field to presort by."));
     return false;
   }
-  const xb::FieldInfo& zipInfo = area->table().fields()[size_t(zipField)];
-  const int countryField = area->table().FieldIndex("COUNTRY");
+  const int countryField = m_table.fieldIndex(QStringLiteral("COUNTRY"));
 
   ZipBuckets buckets;
   std::set<std::string> foreign;
   m_table.clearFailure();
   m_apollo.SetOrder(0);
   m_apollo.SetTurboRead(true);
-  // A failed start stands at the end: the loop does not run, and the
-  // failure kept by the table is told below.
-  (void)m_apollo.GoTop();
+  // The views would repaint on every record: they reload once at the end.
+  m_table.disableControls();
+  // A failed move stands at the end: the loop ends on it, and the failure
+  // kept by the table is told below.
+  (void)m_table.first();
   SetLabel1(QStringLiteral("Reading database records..."));
-  while (!area->eof() && !m_cancel) {
-    const std::string_view zip = area->record().field(zipInfo);
+  while (!m_table.eof() && !m_cancel) {
+    const std::string_view zip = m_table.fieldBytes(zipField);
     const bool abroad =
-        countryField >= 0 &&
-        IsForeignCountry(
-            DecodeAnsi(area->record().field(area->table().fields()[size_t(countryField)])));
+        countryField >= 0 && IsForeignCountry(DecodeAnsi(m_table.fieldBytes(countryField)));
     const std::string key = abroad ? ForeignPresortKey(zip) : PresortKey(zip);
     if (abroad) {
       if (!key.empty()) {
@@ -190,15 +187,15 @@ bool TSortBulkMail::DoTheSort() {
       TallyZipKey(buckets, key);
       ++m_pieces;
     }
-    // A failed step stands at the end, so the loop ends on it.
-    if (!m_table.noteFailure(area->Skip(1))) break;
-    const uint32_t recno = area->recno();
+    if (!m_table.next()) break;
+    const int recno = m_table.recNo();
     if (recno % kProgressEvery == 0) {
       SetLabel1(QStringLiteral("Reading record ") + QString::number(recno));
     } else {
       m_host.processPendingEvents();
     }
   }
+  m_table.enableControls();
   m_apollo.SetTurboRead(false);
   m_table.resync();
   if (m_table.failed()) {

@@ -186,6 +186,11 @@ xb::Status TableObject::fieldValue(int index, xb::Value* value) const {
   return s;
 }
 
+std::string_view TableObject::fieldBytes(int index) const {
+  if (index < 0 || index >= fieldCount() || m_area->eof()) return {};
+  return m_area->record().field(m_area->table().fields()[index]);
+}
+
 QDate TableObject::fieldDate(const QString& name) const {
   int i = -1;
   const xb::FieldInfo* f = field(name, &i);

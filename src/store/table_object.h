@@ -107,6 +107,12 @@ class TableObject : public QObject {
   // engine reads it, a memo's text included; a pending edit is not seen.
   // A value that cannot be read is its failure, also kept (failed()).
   [[nodiscard]] xb::Status fieldValue(int index, xb::Value* value) const;
+  // The stored bytes of field `index` (from 0) of the current record, as
+  // the file holds them: no decoding, a memo's block number for a memo; a
+  // pending edit is not seen. Cannot fail (the record is read by the move
+  // that reached it); "" past the end, for an unknown field and while
+  // closed. Valid until the next move.
+  std::string_view fieldBytes(int index) const;
   QDate fieldDate(const QString& name) const;  // invalid when empty
   // A date on or before 30 Dec 1899 writes an empty date.
   [[nodiscard]] bool setFieldDate(const QString& name, const QDate& date);

@@ -9,14 +9,13 @@
 #include "store/apollo.h"
 #include "store/codepage.h"
 #include "store/table_object.h"
-#include "xbase/workarea.h"
 
 namespace qv {
 
 namespace {
 
 // Progress is shown on every hundredth record number.
-constexpr uint32_t kProgressEvery = 100;
+constexpr int kProgressEvery = 100;
 constexpr int kKeyWidth = 10;
 
 }  // namespace
@@ -86,13 +85,11 @@ bool TZipCount::DoTheSort() {
   m_records = 0;
   m_lines.clear();
   m_tallies.clear();
-  xb::WorkArea* area = m_table.area();
-  const int zipField = area ? area->table().FieldIndex("ZIP") : -1;
-  if (area == nullptr || zipField < 0) {
+  const int zipField = m_table.active() ? m_table.fieldIndex(QStringLiteral("ZIP")) : -1;
+  if (zipField < 0) {
     m_host.information(QStringLiteral("The contact file has no ZIP field to count."));
     return false;
   }
-  const xb::FieldInfo& zipInfo = area->table().fields()[size_t(zipField)];
 
   const int savedOrder = m_apollo.IndexOrd();
   const int savedRecno = m_apollo.RecNo();
@@ -104,10 +101,14 @@ bool TZipCount::DoTheSort() {
   m_counting = true;
   m_apollo.SetOrder(0);
   m_apollo.SetTurboRead(true);
-  xb::Status s = area->GoTop();
+  m_table.clearFailure();
+  // The views would repaint on every record: they reload once at the end.
+  m_table.disableControls();
+  // A failed move stands at the end, so the loop ends on it.
+  bool ok = m_table.first();
   SetStatusLabel(QStringLiteral("Reading database records..."));
-  while (s.ok() && !area->eof() && !m_cancel) {
-    const std::string key = PresortKey(area->record().field(zipInfo));
+  while (ok && !m_table.eof() && !m_cancel) {
+    const std::string key = PresortKey(m_table.fieldBytes(zipField));
     if (key.empty()) {
       ++blanks;
     } else if (ZipKeyIsValid(key)) {
@@ -116,16 +117,17 @@ bool TZipCount::DoTheSort() {
       ++others[key].count;
     }
     ++m_records;
-    s = area->Skip(1);
-    if (!s.ok()) break;
-    const uint32_t recno = area->recno();
+    ok = m_table.next();
+    if (!ok) break;
+    const int recno = m_table.recNo();
     if (recno % kProgressEvery == 0) {
       SetStatusLabel(QStringLiteral("Reading record ") + QString::number(recno));
     } else {
       m_host.processPendingEvents();
     }
   }
-  if (!m_table.noteFailure(s)) failure = m_table.failureMessage();
+  m_table.enableControls();
+  if (!ok) failure = m_table.failureMessage();
   m_apollo.SetTurboRead(false);
   m_counting = false;
 
