@@ -1,6 +1,6 @@
 // First start: the six support tables built from the sources inside the
-// program, and the command-line tool's create and init. That the checker
-// reads what the engine writes is the engine's test.
+// program. That the checker reads what the engine writes is the engine's
+// test; the command-line tool's create and init are its own.
 #include "store/support_install.h"
 
 #include <gtest/gtest.h>
@@ -73,21 +73,6 @@ TEST(SupportInstallTest, ExistingTablesAreLeftAlone) {
   for (const char* made : {"QVPENVS.DBF", "QVPSZCK.DBF", "QVPLSU.DBF", "QVPESU.DBF"}) {
     EXPECT_TRUE(after.count(QString::fromLatin1(made))) << made;
   }
-}
-
-// create never overwrites; init installs the program directory (its
-// tables are the library's tests above).
-TEST(CliTest, CreateAndInit) {
-  Scratch dir;
-  const std::string path = dir.file(QStringLiteral("NEW.DBF")).toStdString();
-  const std::string home = dir.file(QStringLiteral("home")).toStdString();
-  const qvtest::Cli cli = qvtest::Cli::At(home);
-  EXPECT_EQ(cli({"create", path}).out, "created " + path + ", 21 tags\n");
-  const QByteArray bytes = ReadBytes(QString::fromStdString(path));
-  EXPECT_EQ(cli({"create", path}).status, 1);
-  EXPECT_EQ(ReadBytes(QString::fromStdString(path)), bytes);
-  EXPECT_EQ(cli({"init"}).out, home + "/\n");
-  EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(home) + "/QUORVA1.DBF"));
 }
 
 }  // namespace

@@ -50,13 +50,13 @@ class TableObjectTest : public testing::OpenTableTest {
                                                 QLatin1String(kStates[int(t->state())]));
       };
     };
-    QObject::connect(t, &TableObject::beforeInsert, log("beforeInsert"));
-    QObject::connect(t, &TableObject::afterInsert, log("afterInsert"));
-    QObject::connect(t, &TableObject::afterEdit, log("afterEdit"));
-    QObject::connect(t, &TableObject::afterPost, log("afterPost"));
-    QObject::connect(t, &TableObject::afterCancel, log("afterCancel"));
-    QObject::connect(t, &TableObject::recordChanged, log("recordChanged"));
-    QObject::connect(t, &TableObject::layoutChanged, log("layoutChanged"));
+    using Signal = void (TableObject::*)();
+    const std::pair<const char*, Signal> signals[] = {
+        {"beforeInsert", &TableObject::beforeInsert}, {"afterInsert", &TableObject::afterInsert},
+        {"afterEdit", &TableObject::afterEdit},       {"afterPost", &TableObject::afterPost},
+        {"afterCancel", &TableObject::afterCancel},   {"recordChanged", &TableObject::recordChanged},
+        {"layoutChanged", &TableObject::layoutChanged}};
+    for (const auto& [name, signal] : signals) QObject::connect(t, signal, log(name));
   }
   // Only the named events, in order.
   QStringList events(const QStringList& keep) const {
@@ -139,26 +139,26 @@ TEST_F(TableObjectTest, InsertThenCancelAddsNothingInsertThenPostAppends) {
   ASSERT_TRUE(m_table.close());
   std::vector<RawRecord> rows = ReadRawTable(path());
   ASSERT_EQ(rows.size(), 4u);
-  EXPECT_EQ(rows[3].fields["NAME"], "Young     ");
-  EXPECT_EQ(rows[3].fields["COUNT"], "    7");
-  EXPECT_EQ(rows[3].fields["BORN"], "        ");
-  EXPECT_EQ(rows[3].fields["NOTE"], "new memo");
+  EXPECT_EQ(rows[3].fields, (std::map<std::string, std::string>{
+                                {"NAME", "Young     "}, {"CITY", std::string(20, ' ')},
+                                {"BORN", "        "}, {"COUNT", "    7"}, {"OK", " "},
+                                {"NOTE", "new memo"}}));
 }
 
 TEST_F(TableObjectTest, FieldTextAsTheScreensShowIt) {
-  ASSERT_TRUE(m_table.first());                                  // NAME order: Adams first
-  EXPECT_EQ(m_table.fieldText("NAME"), "  Adams");  // leading blanks stay
-  EXPECT_EQ(m_table.fieldText("BORN"), "");
-  EXPECT_EQ(m_table.fieldText("COUNT").size(), 0);  // empty number
-  EXPECT_EQ(m_table.fieldText("NOTE").size(), 0);
-  EXPECT_EQ(m_table.fieldText("OK"), "F");
+  // NAME order: Adams, Baker. Leading blanks stay, an empty number is
+  // empty, names go in any case.
+  const char* const fields[] = {"NAME", "BORN", "COUNT", "NOTE", "OK", "name", "NOSUCH"};
+  const QStringList want[] = {{"  Adams", "", "", "", "F", "  Adams", ""},
+                              {"Baker", "12/31/1999", "-3", "line 1\r\nline 2", "F", "Baker", ""}};
+  for (const QStringList& record : want) {
+    ASSERT_TRUE(&record == want ? m_table.first() : m_table.next());
+    QStringList got;
+    for (const char* f : fields) got << m_table.fieldText(f);
+    EXPECT_EQ(got, record);
+  }
+  ASSERT_TRUE(m_table.first());
   EXPECT_FALSE(m_table.fieldDate("BORN").isValid());
-  ASSERT_TRUE(m_table.next());
-  EXPECT_EQ(m_table.fieldText("NAME"), "Baker");
-  EXPECT_EQ(m_table.fieldText("COUNT"), "-3");
-  EXPECT_EQ(m_table.fieldText("NOTE"), "line 1\r\nline 2");
-  EXPECT_EQ(m_table.fieldText("name"), "Baker");  // names in any case
-  EXPECT_EQ(m_table.fieldText("NOSUCH"), "");
 }
 
 // Text is cut to the field's width; cutting the digits of a number would

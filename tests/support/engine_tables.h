@@ -3,6 +3,8 @@
 // by code it does not share; and the engine's check of an index.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <map>
 #include <memory>
 #include <string>
@@ -73,6 +75,16 @@ inline std::vector<RawRecord> ReadRecords(const std::string& path) {
     out.push_back(std::move(rec));
   }
   return out;
+}
+
+// The records a walk visits from the top (step 1) or from the bottom (-1);
+// a move that fails fails the test instead of passing for an end.
+inline std::vector<uint32_t> Walk(xb::WorkArea& area, int step = 1) {
+  std::vector<uint32_t> seen;
+  xb::Status s = step > 0 ? area.GoTop() : area.GoBottom();
+  for (; s.ok() && !area.eof() && !area.bof(); s = area.Skip(step)) seen.push_back(area.recno());
+  EXPECT_TRUE(s.ok()) << s.ToString();
+  return seen;
 }
 
 // The first problem the engine's full index check finds in `path`'s

@@ -249,8 +249,7 @@ TEST_F(OracleFileTest, OracleAcceptsBulkBuiltFileWithADroppedTagRebuilt) {
     EXPECT_EQ(progress.back(), 100);
     EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
   }
-  // The checker's verify of a bulk build and of a pack's rebuild is the
-  // command line's test (make, pack); here the tags it lists.
+  // The checker lists the tags as it made them.
   ASSERT_TRUE(file->Flush().ok());
   std::vector<std::string> info_tags;
   for (const auto& line : SplitLines(Oracle({"info", dbf}))) {

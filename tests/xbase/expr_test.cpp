@@ -6,9 +6,10 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <new>
+#include <tuple>
 
-#include "dbf_test_reader.h"
 #include "xbase/expr.h"
 
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
@@ -27,6 +28,37 @@ void operator delete(void* p, size_t) noexcept { std::free(p); }
 
 namespace {
 
+// Fields laid out one after another from byte 1, as a table would.
+std::vector<xb::FieldInfo> Layout(const std::vector<std::tuple<std::string, char, int, int>>& defs) {
+  std::vector<xb::FieldInfo> fields;
+  uint32_t offset = 1;
+  for (const auto& [name, type, width, decimals] : defs) {
+    xb::FieldInfo f;
+    f.name = name;
+    f.type = type;
+    f.width = static_cast<uint16_t>(width);
+    f.decimals = static_cast<uint8_t>(decimals);
+    f.offset = offset;
+    offset += f.width;
+    fields.push_back(f);
+  }
+  return fields;
+}
+
+// A blank record with `values` stored by field name, numbers right-aligned.
+std::string MakeRecord(const std::vector<xb::FieldInfo>& fields,
+                       const std::map<std::string, std::string>& values) {
+  std::string rec(fields.back().offset + fields.back().width, ' ');
+  for (const xb::FieldInfo& f : fields) {
+    auto it = values.find(f.name);
+    if (it == values.end()) continue;
+    std::string v = it->second.substr(0, f.width);
+    if (f.type == 'N') v.insert(0, f.width - v.size(), ' ');
+    rec.replace(f.offset, v.size(), v);
+  }
+  return rec;
+}
+
 class FakeMemo : public xb::MemoReader {
  public:
   xb::Status ReadMemo(std::string_view field_bytes, std::string* out) override {
@@ -39,7 +71,7 @@ class FakeMemo : public xb::MemoReader {
 class ExprTest : public ::testing::Test {
  protected:
   ExprTest()
-      : fields_(xbtest::Layout({{"LNAME", 'C', 30, 0},
+      : fields_(Layout({{"LNAME", 'C', 30, 0},
                                 {"FNAME", 'C', 20, 0},
                                 {"CITY", 'C', 15, 0},
                                 {"STATE", 'C', 2, 0},
@@ -50,7 +82,7 @@ class ExprTest : public ::testing::Test {
                                 {"NOTES", 'C', 10, 0},
                                 {"ORG", 'C', 10, 0},
                                 {"MEMO", 'M', 10, 0}})) {
-    rec_ = xbtest::MakeRecord(fields_, {{"LNAME", "Smith"},
+    rec_ = MakeRecord(fields_, {{"LNAME", "Smith"},
                                         {"FNAME", "John"},
                                         {"CITY", "Denver"},
                                         {"STATE", "CO"},
@@ -163,7 +195,7 @@ TEST_F(ExprTest, SteadyStateEvaluationDoesNotAllocate) {
       "PADL(SEQNO/7,12)+STRTRAN(CITY,\"e\",\"EE\")+UPPER(MEMO)",
       "VAL(STATE)+AMOUNT*2 > 3 .or. \"x\"$LOWER(TRIM(CITY))",
   };
-  std::string other = xbtest::MakeRecord(fields_, {{"LNAME", "Jones"}, {"SEQNO", "7"}});
+  std::string other = MakeRecord(fields_, {{"LNAME", "Jones"}, {"SEQNO", "7"}});
   for (const char* text : texts) {
     std::unique_ptr<xb::Expression> e;
     ASSERT_TRUE(xb::Expression::Compile(text, fields_, &e).ok()) << text;
@@ -187,45 +219,46 @@ TEST_F(ExprTest, SteadyStateEvaluationDoesNotAllocate) {
 }
 
 TEST(FieldValueTest, DecodesEveryFieldType) {
-  auto f = [](char type, int width, int dec) {
-    xb::FieldInfo fi;
-    fi.type = type;
-    fi.width = static_cast<uint16_t>(width);
-    fi.decimals = static_cast<uint8_t>(dec);
-    return fi;
-  };
-  // The value as type letter and text, or "error" when it cannot be read.
   // Plain C, N, D, L and M fields are compared with the checker on its file.
-  auto show = [](const xb::FieldInfo& fi, std::string_view bytes, xb::MemoReader* memo) {
-    xb::Value v;
-    if (!xb::FieldValue(fi, bytes, memo, &v).ok()) return std::string("error");
-    return std::string(1, static_cast<char>(v.type)) + xb::ShowValue(v);
-  };
-  FakeMemo memo;
-  const char int_bytes[] = {'\xD6', '\xFF', '\xFF', '\xFF'};              // -42
-  const char cur_bytes[] = {'\x40', '\xE2', '\x01', 0, 0, 0, 0, 0};      // 123456 -> 12.3456
-  const char dt_bytes[] = {'\x59', '\x69', '\x25', 0, 1, 0, 0, 0};       // JD 2451801
   double two_and_half = 2.5;
-  char dbl_bytes[8];
-  std::memcpy(dbl_bytes, &two_and_half, 8);
-  EXPECT_EQ(show(f('N', 8, 2), "   -3.25", nullptr), "N-3.25");
-  EXPECT_EQ(show(f('N', 6, 0), "      ", nullptr), "N0");
-  xb::Value number;
-  ASSERT_TRUE(xb::FieldValue(f('N', 8, 2), "   -3.25", nullptr, &number).ok());
-  EXPECT_EQ(number.width, 8);
-  EXPECT_EQ(show(f('F', 10, 3), "     1.500", nullptr), "N1.500");
-  EXPECT_EQ(show(f('D', 8, 0), "2020x115", nullptr), "D        ");
-  EXPECT_EQ(show(f('L', 1, 0), "y", nullptr), "LT");
-  EXPECT_EQ(show(f('L', 1, 0), "?", nullptr), "LF");
-  EXPECT_EQ(show(f('M', 10, 0), "         9", &memo), "error") << "an unreadable memo is no blank";
-  EXPECT_EQ(show(f('M', 10, 0), "         1", nullptr), "C");
-  EXPECT_EQ(show(f('I', 4, 0), std::string_view(int_bytes, 4), nullptr), "N-42");
-  EXPECT_EQ(show(f('Y', 8, 4), std::string_view(cur_bytes, 8), nullptr),
-            "N12.3456");
-  EXPECT_EQ(show(f('T', 8, 0), std::string_view(dt_bytes, 8), nullptr),
-            "D20000913");  // JD 2451545 is 2000-01-01; 256 days later
-  EXPECT_EQ(show(f('B', 8, 2), std::string_view(dbl_bytes, 8), nullptr), "N2.50");
-  EXPECT_EQ(show(f('I', 4, 0), "ab", nullptr), "N0");  // short bytes: no overread
+  std::string dbl(8, '\0');
+  std::memcpy(dbl.data(), &two_and_half, 8);
+  FakeMemo memo;
+  const struct {
+    char type;
+    int width, decimals;
+    std::string bytes;
+    const char* want;  // type letter and text, or "error" when it cannot be read
+    xb::MemoReader* memo = nullptr;
+  } cases[] = {
+      {'N', 8, 2, "   -3.25", "N-3.25"},
+      {'N', 6, 0, "      ", "N0"},
+      {'F', 10, 3, "     1.500", "N1.500"},
+      {'D', 8, 0, "2020x115", "D        "},
+      {'L', 1, 0, "y", "LT"},
+      {'L', 1, 0, "?", "LF"},
+      {'M', 10, 0, "         9", "error", &memo},  // an unreadable memo is no blank
+      {'M', 10, 0, "         1", "C"},
+      {'I', 4, 0, std::string("\xD6\xFF\xFF\xFF", 4), "N-42"},
+      {'Y', 8, 4, std::string("\x40\xE2\x01\0\0\0\0\0", 8), "N12.3456"},
+      // JD 2451545 is 2000-01-01; 256 days later.
+      {'T', 8, 0, std::string("\x59\x69\x25\0\x01\0\0\0", 8), "D20000913"},
+      {'B', 8, 2, dbl, "N2.50"},
+      {'I', 4, 0, "ab", "N0"},  // short bytes: no overread
+  };
+  for (const auto& c : cases) {
+    xb::FieldInfo f;
+    f.type = c.type;
+    f.width = static_cast<uint16_t>(c.width);
+    f.decimals = static_cast<uint8_t>(c.decimals);
+    xb::Value v;
+    const bool ok = xb::FieldValue(f, c.bytes, c.memo, &v).ok();
+    EXPECT_EQ(ok ? std::string(1, static_cast<char>(v.type)) + xb::ShowValue(v) : "error", c.want)
+        << c.type << " [" << c.bytes << "]";
+    if (c.type == 'N' && ok) {
+      EXPECT_EQ(v.width, c.width);
+    }
+  }
 }
 
 // Mutated and random conditions go through the fuzz driver (tests/fuzz).

@@ -1,15 +1,17 @@
 // Index orders seen through the work area: navigation, seeks and scopes in
-// an order, work and custom indexes, and the index of another copy of the
-// table. Maintenance of every kind of key under changes and a pack is
-// verified by the checker in the command line's oracle test.
+// an order, work and custom indexes, the index of another copy of the
+// table, and tags built on worker threads. Maintenance of every kind of key
+// under changes and a pack is the durability tests' index check.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "engine_tables.h"
 #include "test_support.h"
 #include "xbase/workarea.h"
 
@@ -77,11 +79,12 @@ Row RandomRow(std::mt19937& rng) {
 
 // ---- fixture ------------------------------------------------------------------
 
+using qvtest::Walk;
+using Recnos = std::vector<uint32_t>;
+
 class IndexedAreaTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_FALSE(dir_.path().empty());
-    path_ = dir_ / "people.dbf";
     ASSERT_TRUE(Table::Create(path_, kFields).ok());
     Open();
   }
@@ -97,12 +100,12 @@ class IndexedAreaTest : public ::testing::Test {
     ASSERT_TRUE(s.ok()) << s.ToString();
   }
 
-  // Writes the fields of `r` into the current record.
+  // Writes the fields of `r` into a new record.
   void AppendRow(const Row& r) {
     ASSERT_TRUE(area_->Append().ok());
     const std::pair<Field, std::string> values[] = {
-        {kName, r.name}, {kCity, r.city},  {kCode, r.code},
-        {kBorn, r.born}, {kScore, ScoreText(r.score)}};
+        {kName, r.name}, {kCity, r.city}, {kCode, r.code}, {kBorn, r.born},
+        {kScore, ScoreText(r.score)}};
     for (const auto& [field, value] : values) ASSERT_TRUE(area_->SetField(field, value).ok());
     ASSERT_TRUE(area_->SetMemo(kNote, r.note).ok());
     ASSERT_TRUE(area_->SetDeleted(r.deleted).ok());
@@ -110,13 +113,15 @@ class IndexedAreaTest : public ::testing::Test {
 
   // Appends rows with plain values: record n has `names[n-1]`, score n.
   void AppendNames(const std::vector<std::string>& names) {
-    for (size_t i = 0; i < names.size(); ++i) {
-      Row r;
-      r.name = names[i];
-      r.score = static_cast<double>(i + 1);
-      AppendRow(r);
-    }
+    for (size_t i = 0; i < names.size(); ++i) AppendRow({names[i], "", "", "", double(i + 1)});
     ASSERT_TRUE(area_->Commit().ok());
+  }
+
+  // Sets `field` of each record in turn from `values`.
+  void SetEach(Field field, const std::vector<std::string>& values) {
+    for (uint32_t n = 1; n <= values.size(); ++n) {
+      ASSERT_TRUE(area_->Go(n).ok() && area_->SetField(field, values[n - 1]).ok());
+    }
   }
 
   int Order(const char* tag) {
@@ -125,25 +130,26 @@ class IndexedAreaTest : public ::testing::Test {
     return order;
   }
 
-  std::vector<uint32_t> Walk() {
-    std::vector<uint32_t> seen;
-    Status s = area_->GoTop();
-    for (; s.ok() && !area_->eof(); s = area_->Skip(1)) seen.push_back(area_->recno());
-    EXPECT_TRUE(s.ok()) << s.ToString();
-    return seen;
-  }
-  std::vector<uint32_t> WalkBack() {
-    std::vector<uint32_t> seen;
-    Status s = area_->GoBottom();
-    for (; s.ok() && !area_->eof() && !area_->bof(); s = area_->Skip(-1)) {
-      seen.push_back(area_->recno());
+  // From each move's record (0: where the area stands), with NAME changed
+  // when given, a skip lands on `lands` (0: eof).
+  struct Move {
+    uint32_t go;
+    const char* name;
+    int step;
+    uint32_t lands;
+  };
+  void Moves(const std::vector<Move>& moves) {
+    for (const Move& m : moves) {
+      SCOPED_TRACE(testing::Message() << "Go(" << m.go << ") then Skip(" << m.step << ")");
+      if (m.go != 0) ASSERT_TRUE(area_->Go(m.go).ok());
+      if (m.name != nullptr) ASSERT_TRUE(area_->SetField(kName, m.name).ok());
+      ASSERT_TRUE(area_->Skip(m.step).ok());
+      EXPECT_TRUE(m.lands == 0 ? area_->eof() : area_->recno() == m.lands) << area_->recno();
     }
-    EXPECT_TRUE(s.ok()) << s.ToString();
-    return seen;
   }
 
   ScratchDir dir_;
-  std::string path_;
+  const std::string path_ = dir_ / "people.dbf";
   Settings settings_;
   std::unique_ptr<WorkArea> area_;
 };
@@ -153,159 +159,92 @@ class IndexedAreaTest : public ::testing::Test {
 TEST_F(IndexedAreaTest, NavigationInAnOrderUnderDeletedAndQuery) {
   // UPPER(NAME) order: alpha 2, alpha 6, bravo 4, charlie 3, delta 1, echo 5.
   AppendNames({"delta", "alpha", "charlie", "bravo", "echo", "Alpha"});
-  for (uint32_t n : {2u, 5u}) {
-    ASSERT_TRUE(area_->Go(n).ok());
-    ASSERT_TRUE(area_->SetDeleted(true).ok());
-  }
+  for (uint32_t n : {2u, 5u}) ASSERT_TRUE(area_->Go(n).ok() && area_->SetDeleted(true).ok());
   BuildTags();
   ASSERT_TRUE(area_->SetOrder(Order("uname")).ok());
-  EXPECT_EQ(Walk(), (std::vector<uint32_t>{2, 6, 4, 3, 1, 5}));
+  EXPECT_EQ(Walk(*area_), (Recnos{2, 6, 4, 3, 1, 5}));
   settings_.deleted = true;
-  EXPECT_EQ(Walk(), (std::vector<uint32_t>{6, 4, 3, 1}));
-  EXPECT_EQ(WalkBack(), (std::vector<uint32_t>{1, 3, 4, 6}));
+  EXPECT_EQ(Walk(*area_), (Recnos{6, 4, 3, 1}));
+  EXPECT_EQ(Walk(*area_, -1), (Recnos{1, 3, 4, 6}));
   ASSERT_TRUE(area_->Query(R"(UPPER(NAME) <> "CHARLIE")").ok());
-  EXPECT_EQ(Walk(), (std::vector<uint32_t>{6, 4, 1}));
-
+  EXPECT_EQ(Walk(*area_), (Recnos{6, 4, 1}));
   // From a record reached by Go, hidden or not, skipping continues from
-  // that record's place in the order.
-  struct GoSkip {
-    uint32_t go;
-    int step;
-    uint32_t lands;
-  } const kGoSkips[] = {{3, 1, 1}, {3, -1, 4}, {5, -1, 1}, {2, 1, 6},
-                        {4, 1, 1}, {6, 2, 1},  {6, -1, 6}};
-  for (const GoSkip& c : kGoSkips) {
-    ASSERT_TRUE(area_->Go(c.go).ok());
-    ASSERT_TRUE(area_->Skip(c.step).ok());
-    EXPECT_EQ(area_->recno(), c.lands) << "Go(" << c.go << ") then Skip(" << c.step << ")";
-  }
-  ASSERT_TRUE(area_->Go(5).ok());
-  ASSERT_TRUE(area_->Skip(1).ok());
-  EXPECT_TRUE(area_->eof()) << "nothing visible after echo";
+  // that record's place in the order; nothing visible comes after echo.
+  Moves({{3, nullptr, 1, 1}, {3, nullptr, -1, 4}, {5, nullptr, -1, 1}, {2, nullptr, 1, 6},
+         {4, nullptr, 1, 1}, {6, nullptr, 2, 1}, {6, nullptr, -1, 6}, {5, nullptr, 1, 0}});
   ASSERT_TRUE(area_->Query("").ok());
-
-  // A record whose key moves: the next skip starts from its new place.
-  ASSERT_TRUE(area_->Go(4).ok());  // bravo
-  ASSERT_TRUE(area_->SetField(kName, "zulu").ok());
-  ASSERT_TRUE(area_->Skip(1).ok());
-  EXPECT_TRUE(area_->eof()) << "zulu is last now";
-  ASSERT_TRUE(area_->Go(4).ok());
-  ASSERT_TRUE(area_->SetField(kName, "aardvark").ok());
-  ASSERT_TRUE(area_->Skip(1).ok());
-  EXPECT_EQ(area_->recno(), 6u) << "after aardvark comes Alpha (alpha 2 is deleted)";
-  ASSERT_TRUE(area_->Skip(-1).ok());
-  EXPECT_EQ(area_->recno(), 4u);
-  ASSERT_TRUE(area_->SetField(kName, "coco").ok());
-  ASSERT_TRUE(area_->Skip(-1).ok());
-  EXPECT_EQ(area_->recno(), 3u) << "before coco comes charlie";
-  EXPECT_EQ(Walk(), (std::vector<uint32_t>{6, 3, 4, 1}));
+  // A record whose key moves: the next skip starts from its new place
+  // (after aardvark comes Alpha, alpha 2 being deleted; coco follows charlie).
+  Moves({{4, "zulu", 1, 0}, {4, "aardvark", 1, 6}, {0, nullptr, -1, 4}, {0, "coco", -1, 3}});
+  EXPECT_EQ(Walk(*area_), (Recnos{6, 3, 4, 1}));
 }
 
 // ---- seeks -------------------------------------------------------------------
 
 TEST_F(IndexedAreaTest, SeekPrefixExactSoftAndHiddenRecords) {
-  // Scores 1..7; BORN dates given below.
-  AppendNames({"smithers", "smith", "jones", "smyth", "smith", "adams", "zed"});
-  const char* const kBornDates[] = {"20200101", "",         "19991231", "20200101",
-                                    "20210615", "19500101", "20200102"};
-  for (uint32_t n = 1; n <= 7; ++n) {
-    ASSERT_TRUE(area_->Go(n).ok());
-    ASSERT_TRUE(area_->SetField(kBorn, kBornDates[n - 1]).ok());
-  }
+  AppendNames({"smithers", "smith", "jones", "smyth", "smith", "adams", "zed"});  // scores 1..7
+  SetEach(kBorn, {"20200101", "", "19991231", "20200101", "20210615", "19500101", "20200102"});
   BuildTags();
-  ASSERT_TRUE(area_->SetOrder(Order("UNAME")).ok());
-
-  struct Case {
+  settings_.deleted = true;
+  const uint32_t kEof = 8, kRefused = 0;
+  const struct {
+    const char* tag;  // "" for natural order
     const char* key;
     bool exact, soft;
     bool found;
-    uint32_t recno;  // 8: eof
-  } const kCases[] = {
+    uint32_t recno;
+    uint32_t deleteFirst = 0;
+  } cases[] = {
+      // Numeric and date orders take the value as text.
+      {"SCORE", "3", false, false, true, 3},
+      {"SCORE", "3.00", false, false, true, 3},
+      {"SCORE", "2.5", false, false, false, kEof},
+      {"SCORE", "2.5", false, true, false, 3},
+      {"SCORE", "-4", false, true, false, 1},
+      {"SCORE", "7.01", false, true, false, kEof},
+      {"SCORE", "soon", false, false, false, kRefused},  // not a number
+      {"BORN", "20200101", false, false, true, 1},
+      {"BORN", "20200103", false, true, false, 5},
+      {"BORN", "", false, false, true, 2},
+      {"BORN", "20211231", false, true, false, kEof},
+      {"BORN", "20201301", false, false, false, kRefused},  // not a date
+      {"BORNS", "2020", false, false, true, 1},
+      {"BORNS", "202001019", false, false, true, 1},  // cut to the key length
+      {"", "A", false, false, false, kRefused},       // natural order has no keys
       // Prefix and soft seeks on keys are compared with the checker in the
       // index's test; here the Exact setting and where the area stands.
-      {"SMITH", false, false, true, 2},   // prefix: the first SMITH
-      {"SMITH", true, false, true, 2},    // exact: padded, whole key
-      {"SMI", true, false, false, 8},     // exact: no such whole key
-      {"SMI", true, true, false, 2},      // soft: the next greater key
-      {"SMITHX", false, true, false, 4},  // between SMITHERS and SMYTH
-      {"ZZZ", false, true, false, 8},     // beyond the last: eof even when soft
-      {"smith", false, false, false, 8},  // keys are upper case
+      {"UNAME", "SMITH", false, false, true, 2},   // prefix: the first SMITH
+      {"UNAME", "SMITH", true, false, true, 2},    // exact: padded, whole key
+      {"UNAME", "SMI", true, false, false, kEof},  // exact: no such whole key
+      {"UNAME", "SMI", true, true, false, 2},      // soft: the next greater key
+      {"UNAME", "SMITHX", false, true, false, 4},  // between SMITHERS and SMYTH
+      {"UNAME", "ZZZ", false, true, false, kEof},  // beyond the last: eof even when soft
+      {"UNAME", "smith", false, false, false, kEof},  // keys are upper case
+      // Hidden records are passed over: with record 2 deleted the next SMITH
+      // (5) is the first match; with both gone the prefix matches SMITHERS.
+      {"UNAME", "SMITH", false, false, true, 5, 2},
+      {"UNAME", "SMITH", false, false, true, 1, 5},
+      {"UNAME", "SMITH", true, false, false, kEof},
+      {"UNAME", "SMITH", true, true, false, 1},  // soft: SMITHERS, the next visible key
   };
-  for (const Case& c : kCases) {
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.tag << " [" << c.key << "] exact=" << c.exact
+                                    << " soft=" << c.soft);
+    if (c.deleteFirst != 0) {
+      ASSERT_TRUE(area_->Go(c.deleteFirst).ok() && area_->SetDeleted(true).ok());
+    }
+    ASSERT_TRUE(area_->SetOrder(*c.tag == '\0' ? 0 : Order(c.tag)).ok());
     settings_.exact = c.exact;
     settings_.soft_seek = c.soft;
     bool found = !c.found;
-    ASSERT_TRUE(area_->Seek(c.key, &found).ok());
-    EXPECT_EQ(found, c.found) << c.key << " exact=" << c.exact << " soft=" << c.soft;
-    EXPECT_EQ(area_->found(), c.found) << c.key;
-    EXPECT_EQ(area_->recno(), c.recno) << c.key << " exact=" << c.exact << " soft=" << c.soft;
-    EXPECT_EQ(area_->eof(), c.recno == 8) << c.key;
+    const Status s = area_->Seek(c.key, &found);
+    EXPECT_EQ(s.ok(), c.recno != kRefused) << s.ToString();
+    if (c.recno == kRefused) continue;
+    EXPECT_EQ(found, c.found);
+    EXPECT_EQ(area_->found(), c.found);
+    EXPECT_EQ(area_->recno(), c.recno);
+    EXPECT_EQ(area_->eof(), c.recno == kEof);
   }
-
-  // Hidden records are passed over: with record 2 deleted, the next SMITH
-  // (5) is the first match; with both gone the prefix still matches SMITHERS.
-  settings_.exact = false;
-  settings_.soft_seek = false;
-  settings_.deleted = true;
-  ASSERT_TRUE(area_->Go(2).ok());
-  ASSERT_TRUE(area_->SetDeleted(true).ok());
-  bool found = false;
-  ASSERT_TRUE(area_->Seek("SMITH", &found).ok());
-  EXPECT_TRUE(found);
-  EXPECT_EQ(area_->recno(), 5u);
-  ASSERT_TRUE(area_->Go(5).ok());
-  ASSERT_TRUE(area_->SetDeleted(true).ok());
-  ASSERT_TRUE(area_->Seek("SMITH", &found).ok());
-  EXPECT_TRUE(found);
-  EXPECT_EQ(area_->recno(), 1u);
-  settings_.exact = true;
-  ASSERT_TRUE(area_->Seek("SMITH", &found).ok());
-  EXPECT_FALSE(found);
-  EXPECT_TRUE(area_->eof());
-  settings_.soft_seek = true;
-  ASSERT_TRUE(area_->Seek("SMITH", &found).ok());
-  EXPECT_FALSE(found);
-  EXPECT_EQ(area_->recno(), 1u) << "soft: SMITHERS, the next visible key";
-  settings_.deleted = false;
-  settings_.soft_seek = false;
-  settings_.exact = false;
-
-  // Numeric and date orders take the value as text.
-  struct TypedCase {
-    const char* tag;
-    const char* key;
-    bool soft;
-    bool found;
-    uint32_t recno;
-  } const kTyped[] = {
-      {"SCORE", "3", false, true, 3},
-      {"SCORE", "3.00", false, true, 3},
-      {"SCORE", "2.5", false, false, 8},
-      {"SCORE", "2.5", true, false, 3},
-      {"SCORE", "-4", true, false, 1},
-      {"SCORE", "7.01", true, false, 8},
-      {"BORN", "20200101", false, true, 1},
-      {"BORN", "20200103", true, false, 5},
-      {"BORN", "", false, true, 2},
-      {"BORN", "20211231", true, false, 8},
-      {"BORNS", "2020", false, true, 1},
-      {"BORNS", "202001019", false, true, 1},  // cut to the key length
-  };
-  for (const TypedCase& c : kTyped) {
-    settings_.soft_seek = c.soft;
-    ASSERT_TRUE(area_->SetOrder(Order(c.tag)).ok());
-    bool f = !c.found;
-    ASSERT_TRUE(area_->Seek(c.key, &f).ok()) << c.tag << " " << c.key;
-    EXPECT_EQ(f, c.found) << c.tag << " " << c.key;
-    EXPECT_EQ(area_->recno(), c.recno) << c.tag << " " << c.key;
-  }
-  settings_.soft_seek = false;
-  ASSERT_TRUE(area_->SetOrder(Order("SCORE")).ok());
-  EXPECT_FALSE(area_->Seek("soon", &found).ok()) << "not a number";
-  ASSERT_TRUE(area_->SetOrder(Order("BORN")).ok());
-  EXPECT_FALSE(area_->Seek("20201301", &found).ok()) << "not a date";
-  ASSERT_TRUE(area_->SetOrder(0).ok());
-  EXPECT_FALSE(area_->Seek("A", &found).ok()) << "natural order has no keys";
 }
 
 // ---- scopes ------------------------------------------------------------------
@@ -317,42 +256,38 @@ TEST_F(IndexedAreaTest, ScopeLimitsEveryMoveUntilCleared) {
   ASSERT_TRUE(area_->SetOrder(uname).ok());
   ASSERT_TRUE(area_->SetScope("B", "D").ok());
   // Bounds compare on their own length: DAN and DELTA are within "D".
-  EXPECT_EQ(Walk(), (std::vector<uint32_t>{6, 2, 8, 3, 7, 4}));
-  EXPECT_EQ(WalkBack(), (std::vector<uint32_t>{4, 7, 3, 8, 2, 6}));
+  EXPECT_EQ(Walk(*area_), (Recnos{6, 2, 8, 3, 7, 4}));
+  EXPECT_EQ(Walk(*area_, -1), (Recnos{4, 7, 3, 8, 2, 6}));
   ASSERT_TRUE(area_->GoBottom().ok());
-  ASSERT_TRUE(area_->Skip(1).ok());
-  EXPECT_TRUE(area_->eof());
-  ASSERT_TRUE(area_->Skip(-1).ok());
-  EXPECT_EQ(area_->recno(), 4u);
-  ASSERT_TRUE(area_->Skip(-20).ok());
+  Moves({{0, nullptr, 1, 0}, {0, nullptr, -1, 4}, {0, nullptr, -20, 6}});
   EXPECT_TRUE(area_->bof());
-  EXPECT_EQ(area_->recno(), 6u);
   bool found = true;
   ASSERT_TRUE(area_->Seek("ECHO", &found).ok());
   EXPECT_FALSE(found) << "outside the scope";
   EXPECT_TRUE(area_->eof());
 
-  ASSERT_TRUE(area_->SetScope("C", "").ok());
-  EXPECT_EQ(Walk(), (std::vector<uint32_t>{8, 3, 7, 4, 5}));
-  ASSERT_TRUE(area_->SetScope("", "BR").ok());
-  EXPECT_EQ(Walk(), (std::vector<uint32_t>{1, 6, 2}));
-  ASSERT_TRUE(area_->SetScope("X", "Y").ok());
-  EXPECT_TRUE(area_->eof());
-  EXPECT_TRUE(Walk().empty());
-  ASSERT_TRUE(area_->SetScope("", "").ok());
-  EXPECT_EQ(Walk().size(), 8u) << "empty bounds clear the scope";
-
-  ASSERT_TRUE(area_->SetScope("B", "B").ok());
-  EXPECT_EQ(Walk(), (std::vector<uint32_t>{6, 2}));
+  const struct {
+    const char *low, *high;
+    Recnos walk;
+  } scopes[] = {{"C", "", {8, 3, 7, 4, 5}},
+                {"", "BR", {1, 6, 2}},
+                {"X", "Y", {}},
+                {"", "", {1, 6, 2, 8, 3, 7, 4, 5}},  // empty bounds clear the scope
+                {"B", "B", {6, 2}}};
+  for (const auto& sc : scopes) {
+    ASSERT_TRUE(area_->SetScope(sc.low, sc.high).ok());
+    EXPECT_EQ(area_->eof(), sc.walk.empty()) << sc.low << "-" << sc.high;
+    EXPECT_EQ(Walk(*area_), sc.walk) << sc.low << "-" << sc.high;
+  }
   int previous = 0;
   ASSERT_TRUE(area_->SetOrder(uname, &previous).ok());
   EXPECT_EQ(previous, uname);
-  EXPECT_EQ(Walk().size(), 8u) << "SetOrder clears the scope";
+  EXPECT_EQ(Walk(*area_).size(), 8u) << "SetOrder clears the scope";
 
   // A numeric order scopes on values.
   ASSERT_TRUE(area_->SetOrder(Order("SCORE")).ok());
   ASSERT_TRUE(area_->SetScope("3", "5").ok());
-  EXPECT_EQ(Walk(), (std::vector<uint32_t>{3, 4, 5}));
+  EXPECT_EQ(Walk(*area_), (Recnos{3, 4, 5}));
   ASSERT_TRUE(area_->SetOrder(0).ok());
   EXPECT_FALSE(area_->SetScope("A", "B").ok()) << "natural order has no keys";
   EXPECT_FALSE(area_->SetOrder(static_cast<int>(kTags.size()) + 1).ok());
@@ -366,33 +301,24 @@ TEST_F(IndexedAreaTest, DescendingOrderScopeRunsFromHighBoundToLow) {
   AppendNames({"alpha", "bravo", "charlie", "delta", "echo", "bob", "dan", "Carl", "b"});
   ASSERT_TRUE(area_->Index(dir_ / "down.idx", "UPPER(NAME)", kIndexOptionNormal, true, "").ok());
   ASSERT_TRUE(area_->SetScope("B", "D").ok());
-  const std::vector<uint32_t> kInScope = {4, 7, 3, 8, 2, 6, 9};
-  EXPECT_EQ(Walk(), kInScope);
-  EXPECT_EQ(WalkBack(), std::vector<uint32_t>(kInScope.rbegin(), kInScope.rend()));
+  const Recnos kInScope = {4, 7, 3, 8, 2, 6, 9};
+  EXPECT_EQ(Walk(*area_), kInScope);
+  EXPECT_EQ(Walk(*area_, -1), Recnos(kInScope.rbegin(), kInScope.rend()));
   ASSERT_TRUE(area_->GoBottom().ok());
-  ASSERT_TRUE(area_->Skip(1).ok());
-  EXPECT_TRUE(area_->eof());
-  ASSERT_TRUE(area_->Skip(-2).ok());
-  EXPECT_EQ(area_->recno(), 6u);
-  ASSERT_TRUE(area_->Skip(-10).ok());
+  Moves({{0, nullptr, 1, 0}, {0, nullptr, -2, 6}, {0, nullptr, -10, 4}});
   EXPECT_TRUE(area_->bof());
-  EXPECT_EQ(area_->recno(), 4u);
   ASSERT_TRUE(area_->SetScope("CH", "").ok());
-  EXPECT_EQ(Walk(), (std::vector<uint32_t>{5, 4, 7, 3}));
+  EXPECT_EQ(Walk(*area_), (Recnos{5, 4, 7, 3}));
   ASSERT_TRUE(area_->SetScope("", "BR").ok());
-  EXPECT_EQ(Walk(), (std::vector<uint32_t>{2, 6, 9, 1}));
-  EXPECT_EQ(WalkBack(), (std::vector<uint32_t>{1, 9, 6, 2}));
+  EXPECT_EQ(Walk(*area_), (Recnos{2, 6, 9, 1}));
+  EXPECT_EQ(Walk(*area_, -1), (Recnos{1, 9, 6, 2}));
 }
 
 // ---- work indexes -------------------------------------------------------------
 
 TEST_F(IndexedAreaTest, WorkIndexWithConditionIsKeptCurrent) {
   AppendNames({"a", "b", "c", "d", "e"});  // scores 1..5
-  const char* const kCityOf[] = {"Oslo", "Austin", "Paris", "Boston", "Austin"};
-  for (uint32_t n = 1; n <= 5; ++n) {
-    ASSERT_TRUE(area_->Go(n).ok());
-    ASSERT_TRUE(area_->SetField(kCity, kCityOf[n - 1]).ok());
-  }
+  SetEach(kCity, {"Oslo", "Austin", "Paris", "Boston", "Austin"});
   BuildTags();
   const std::string idx = dir_ / "work.idx";
   ASSERT_TRUE(area_->Index(idx, "UPPER(CITY)", kIndexOptionNormal, false, "SCORE > 1").ok());
@@ -401,126 +327,197 @@ TEST_F(IndexedAreaTest, WorkIndexWithConditionIsKeptCurrent) {
   EXPECT_EQ(area_->IndexOrd(), work) << "the new index becomes the order";
   EXPECT_EQ(area_->TagArea("WORK"), work);
   EXPECT_EQ(area_->IndexName(work), idx);
-  EXPECT_EQ(Walk(), (std::vector<uint32_t>{2, 5, 4, 3}));  // 1 fails the condition
+  EXPECT_EQ(Walk(*area_), (Recnos{2, 5, 4, 3}));  // 1 fails the condition
 
-  ASSERT_TRUE(area_->Go(1).ok());
-  ASSERT_TRUE(area_->SetField(kScore, ScoreText(9)).ok());  // now passes
-  ASSERT_TRUE(area_->Go(5).ok());
-  ASSERT_TRUE(area_->SetField(kCity, "Zurich").ok());
-  ASSERT_TRUE(area_->Go(3).ok());
-  ASSERT_TRUE(area_->SetField(kScore, ScoreText(0)).ok());  // now fails
-  ASSERT_TRUE(area_->Append().ok());
-  ASSERT_TRUE(area_->SetField(kCity, "Berlin").ok());
-  ASSERT_TRUE(area_->SetField(kScore, ScoreText(2)).ok());
-  EXPECT_EQ(Walk(), (std::vector<uint32_t>{2, 6, 4, 1, 5}));
+  ASSERT_TRUE(area_->Go(1).ok() && area_->SetField(kScore, ScoreText(9)).ok());  // now passes
+  ASSERT_TRUE(area_->Go(5).ok() && area_->SetField(kCity, "Zurich").ok());
+  ASSERT_TRUE(area_->Go(3).ok() && area_->SetField(kScore, ScoreText(0)).ok());  // now fails
+  ASSERT_TRUE(area_->Append().ok() && area_->SetField(kCity, "Berlin").ok() &&
+              area_->SetField(kScore, ScoreText(2)).ok());
+  EXPECT_EQ(Walk(*area_), (Recnos{2, 6, 4, 1, 5}));
   ASSERT_TRUE(area_->SetOrder(Order("RICH")).ok());
-  EXPECT_TRUE(Walk().empty()) << "no score above 50";
+  EXPECT_TRUE(Walk(*area_).empty()) << "no score above 50";
 }
 
 TEST_F(IndexedAreaTest, CustomIndexHoldsOnlyAddedRecords) {
   AppendNames({"delta", "alpha", "charlie", "bravo", "echo"});
   BuildTags();
   ASSERT_TRUE(area_->Index(dir_ / "pick.idx", "UPPER(NAME)", kIndexOptionCustom, false, "").ok());
-  EXPECT_TRUE(Walk().empty()) << "a custom index starts empty";
-  for (uint32_t n : {3u, 1u, 5u}) {
-    ASSERT_TRUE(area_->Go(n).ok());
-    ASSERT_TRUE(area_->KeyAdd("PICK").ok());
-  }
+  EXPECT_TRUE(Walk(*area_).empty()) << "a custom index starts empty";
+  for (uint32_t n : {3u, 1u, 5u}) ASSERT_TRUE(area_->Go(n).ok() && area_->KeyAdd("PICK").ok());
   EXPECT_FALSE(area_->KeyAdd("nosuch").ok());
-  EXPECT_EQ(Walk(), (std::vector<uint32_t>{3, 1, 5}));
+  EXPECT_EQ(Walk(*area_), (Recnos{3, 1, 5}));
   // Many at once, a record given twice, as KeyAdd on each gives.
   ASSERT_TRUE(area_->Index(dir_ / "many.idx", "UPPER(NAME)", kIndexOptionCustom, false, "").ok());
   ASSERT_TRUE(area_->KeyAddMany("MANY", {3, 1, 5, 3}).ok());
-  EXPECT_EQ(Walk(), (std::vector<uint32_t>{3, 1, 5}));
+  EXPECT_EQ(Walk(*area_), (Recnos{3, 1, 5}));
   EXPECT_TRUE(area_->KeyAddMany("MANY", {6}).IsInvalidArgument()) << "no record 6";
   EXPECT_FALSE(area_->KeyAddMany("nosuch", {1}).ok());
   ASSERT_TRUE(area_->SetOrder(area_->TagArea("PICK")).ok());
 
-  ASSERT_TRUE(area_->Go(5).ok());
-  ASSERT_TRUE(area_->SetField(kName, "able").ok());  // moves to the front
-  ASSERT_TRUE(area_->Go(4).ok());
-  ASSERT_TRUE(area_->SetField(kName, "aaron").ok());  // never added: stays out
-  ASSERT_TRUE(area_->Append().ok());
-  ASSERT_TRUE(area_->SetField(kName, "abe").ok());  // appended: stays out
-  EXPECT_EQ(Walk(), (std::vector<uint32_t>{5, 3, 1}));
+  // 5 moves to the front; 4 was never added and 6 is appended: both stay out.
+  ASSERT_TRUE(area_->Go(5).ok() && area_->SetField(kName, "able").ok());
+  ASSERT_TRUE(area_->Go(4).ok() && area_->SetField(kName, "aaron").ok());
+  ASSERT_TRUE(area_->Append().ok() && area_->SetField(kName, "abe").ok());
+  EXPECT_EQ(Walk(*area_), (Recnos{5, 3, 1}));
   // The production orders saw every change.
   ASSERT_TRUE(area_->SetOrder(Order("UNAME")).ok());
-  EXPECT_EQ(Walk(), (std::vector<uint32_t>{4, 6, 5, 2, 3, 1}));
+  EXPECT_EQ(Walk(*area_), (Recnos{4, 6, 5, 2, 3, 1}));
 }
 
 // ---- damaged production indexes ----------------------------------------------
 
-class DamagedIndexTest : public IndexedAreaTest {
- protected:
-  // Opens the table over `cdx` and checks that it opens: either the index
+// Regression: only both ends of each tag were read at open, so the index of
+// another copy of the table (a restored backup beside a newer index, or a
+// table appended to while its index was elsewhere) passed whenever the extra
+// records' keys fell in the middle of every order, and walks failed later.
+TEST_F(IndexedAreaTest, IndexOfAnotherCopyOfTheTableIsRefusedAtOpen) {
+  std::mt19937 rng(11);
+  const uint32_t kRows = 2000;
+  for (uint32_t i = 0; i < kRows; ++i) {
+    Row r = RandomRow(rng);
+    r.deleted = i % 10 == 0;  // so that the DELETED() order does not end with the extra record
+    AppendRow(r);
+  }
+  BuildTags();
+  area_.reset();
+  const char* const kExts[] = {".dbf", ".fpt", ".cdx"};
+  auto files = [&] {
+    std::vector<std::string> out;
+    for (const char* ext : kExts) out.push_back(ReadAll(dir_ / ("people" + std::string(ext))));
+    return out;
+  };
+  const std::vector<std::string> before = files();
+  Open();
+  AppendRow({"m", "M", "B2", "19900615", 0.5});  // keys in the middle of every order
+  area_.reset();
+  const std::vector<std::string> after = files();
+
+  // The table of one state beside the index of the other: either the index
   // is refused (Corruption, no orders, natural order) or it is accepted and
-  // every walk ends cleanly, in success or an error status.
-  // Returns whether the index was refused.
-  bool OpenOver(const std::string& cdx, uint32_t records) {
-    WriteAll(dir_ / "people.cdx", cdx);
-    area_.reset();
-    Status s = WorkArea::Open(path_, OpenOptions(), &settings_, &area_);
-    EXPECT_TRUE(s.ok()) << s.ToString();
-    if (!s.ok()) return false;
+  // every walk ends, in success or an error status.
+  const struct {
+    const char* what;
+    const std::vector<std::string>& table;
+    const std::vector<std::string>& index;
+    bool refused;
+  } cases[] = {{"an index with more records than the table", before, after, true},
+               {"an index with fewer records than the table", after, before, true},
+               {"the index that belongs to it", after, after, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (int i = 0; i < 3; ++i) {
+      WriteAll(dir_ / ("people" + std::string(kExts[i])), (i == 2 ? c.index : c.table)[i]);
+    }
+    Open();
+    ASSERT_NE(area_, nullptr);
+    const uint32_t records = area_->table().record_count();
+    EXPECT_EQ(!area_->index_status().ok(), c.refused) << area_->index_status().ToString();
     if (!area_->index_status().ok()) {
       EXPECT_TRUE(area_->index_status().IsCorruption()) << area_->index_status().ToString();
       EXPECT_EQ(area_->order_count(), 0);
       EXPECT_EQ(area_->IndexOrd(), 0);
-      EXPECT_EQ(Walk().size(), records);
-      return true;
+      EXPECT_EQ(Walk(*area_).size(), records);
+      continue;
     }
     for (int order = 1; order <= area_->order_count(); ++order) {
       if (!area_->SetOrder(order).ok()) continue;
       Status w = area_->GoTop();
-      for (int guard = 0; w.ok() && !area_->eof() && guard <= 4 * static_cast<int>(records);
-           ++guard) {
+      for (uint32_t guard = 0; w.ok() && !area_->eof() && guard <= 4 * records; ++guard) {
         w = area_->Skip(1);
       }
       bool found = false;
       // Either answer will do on a damaged index: only a crash is wrong.
       area_->Seek("M", &found).IgnoreError();
     }
-    return false;
+  }
+}
+
+// ---- tags built on worker threads ----------------------------------------------
+
+// Tags built on worker threads: a record whose key or FOR condition fails,
+// or whose memo cannot be read, ends the build with a Status naming the tag
+// and the record, whichever worker met it, and the work area stays usable;
+// a failed read names the tag.
+// QTY is 0 on record 2: a division by QTY fails there.
+class IndexThreadsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path_ = dir_ / "T.DBF";
+    ASSERT_TRUE(qvtest::MakeTable(path_, {{"NAME", 'C', 10, 0}, {"QTY", 'N', 5, 0}},
+                                  {{"ADA", "    4"}, {"BEA", "    0"}, {"CY", "    2"},
+                                   {"DOT", "    5"}})
+                    .ok());
+    Status s = WorkArea::Open(path_, OpenOptions(), &settings_, &area_);
+    ASSERT_TRUE(s.ok()) << s.ToString();
   }
 
-  std::mt19937 rng_{11};
+  qvtest::ScratchDir dir_;
+  std::string path_;
+  Settings settings_;
+  std::unique_ptr<WorkArea> area_;
 };
 
-// Regression: only both ends of each tag were read at open, so the index of
-// another copy of the table (a restored backup beside a newer index, or a
-// table appended to while its index was elsewhere) passed whenever the extra
-// records' keys fell in the middle of every order, and walks failed later.
-TEST_F(DamagedIndexTest, IndexOfAnotherCopyOfTheTableIsRefusedAtOpen) {
-  const int kRows = 2000;
-  for (int i = 0; i < kRows; ++i) {
-    Row r = RandomRow(rng_);
-    r.deleted = i % 10 == 0;  // so that the DELETED() order does not end with the extra record
-    AppendRow(r);
-  }
-  BuildTags();
-  area_.reset();
-  const std::string short_table = ReadAll(path_), short_memo = ReadAll(dir_ / "people.fpt");
-  const std::string short_index = ReadAll(dir_ / "people.cdx");
-  // One more record, with keys in the middle of every order.
-  Open();
-  Row middle;
-  middle.name = "m";
-  middle.city = "M";
-  middle.code = "B2";
-  middle.born = "19900615";
-  middle.score = 0.5;
-  AppendRow(middle);
-  area_.reset();
-  const std::string long_table = ReadAll(path_), long_memo = ReadAll(dir_ / "people.fpt");
-  const std::string long_index = ReadAll(dir_ / "people.cdx");
+struct BadTagCase {
+  const char* what;
+  const char* key;
+  const char* for_expr;
+  size_t position;  // among six tags, so several workers run
+  Status::Code code;
+  const char* record;
+};
 
-  WriteAll(path_, short_table);
-  WriteAll(dir_ / "people.fpt", short_memo);
-  EXPECT_TRUE(OpenOver(long_index, kRows)) << "an index with more records than the table";
-  WriteAll(path_, long_table);
-  WriteAll(dir_ / "people.fpt", long_memo);
-  EXPECT_TRUE(OpenOver(short_index, kRows + 1)) << "an index with fewer records than the table";
-  EXPECT_FALSE(OpenOver(long_index, kRows + 1)) << "the index that belongs to it";
+TEST_F(IndexThreadsTest, AFailingRecordNamesTagAndRecord) {
+  const BadTagCase cases[] = {
+      {"FOR divides by zero, first", "NAME", "10/QTY > 1", 0, Status::Code::kInvalidArgument,
+       "record 2"},
+      {"FOR divides by zero, middle", "NAME", "10/QTY > 1", 3, Status::Code::kInvalidArgument,
+       "record 2"},
+      {"key divides by zero, last", "STR(10/QTY, 5)", "", 5, Status::Code::kInvalidArgument,
+       "record 2"},
+  };
+  for (const BadTagCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<WorkArea::TagSpec> specs;
+    for (size_t i = 0; i < 6; ++i) {
+      if (i == c.position) {
+        specs.push_back({"BAD", c.key, c.for_expr, false, false});
+      } else {
+        specs.push_back({"T" + std::to_string(i), i % 2 ? "QTY" : "UPPER(NAME)", "", false, false});
+      }
+    }
+    const Status s = area_->IndexTags("", specs);
+    EXPECT_EQ(s.code(), c.code) << s.ToString();
+    EXPECT_NE(s.message().find("tag BAD"), std::string::npos) << s.message();
+    EXPECT_NE(s.message().find(c.record), std::string::npos) << s.message();
+    EXPECT_EQ(area_->TagArea("BAD"), 0);
+    // Every worker has ended: the area builds again at once.
+    const Status again = area_->IndexTags("", {{"GOOD", "QTY", "QTY > 1", false, false}});
+    ASSERT_TRUE(again.ok()) << again.ToString();
+    EXPECT_GT(area_->TagArea("GOOD"), 0);
+  }
+  // A read that fails under the build names the tag.
+  const Table& t = area_->table();
+  std::filesystem::resize_file(path_, t.header_length() + 2u * t.record_length());
+  const Status s = area_->IndexTags("", {{"A", "NAME", "", false, false},
+                                         {"B", "QTY", "", false, false}});
+  EXPECT_TRUE(s.IsCorruption()) << s.ToString();
+  EXPECT_NE(s.message().find("tag A"), std::string::npos) << s.message();
+}
+
+// The same rule when an edit keeps the tag: the record is not silently left
+// out of the order.
+TEST_F(IndexThreadsTest, AnEditOnWhichTheForConditionFailsIsRefused) {
+  ASSERT_TRUE(area_->Go(2).ok());
+  ASSERT_TRUE(area_->SetField(1, "    1").ok());
+  ASSERT_TRUE(area_->Commit().ok());
+  ASSERT_TRUE(area_->IndexTags("", {{"BAD", "NAME", "10/QTY > 1", false, false}}).ok());
+  ASSERT_TRUE(area_->Go(3).ok());
+  ASSERT_TRUE(area_->SetField(1, "    0").ok());
+  const Status s = area_->Commit();
+  EXPECT_TRUE(s.IsInvalidArgument()) << s.ToString();
+  EXPECT_NE(s.message().find("tag BAD"), std::string::npos) << s.message();
+  EXPECT_NE(s.message().find("record 3"), std::string::npos) << s.message();
 }
 
 }  // namespace
