@@ -51,12 +51,12 @@ class TableObjectTest : public testing::OpenTableTest {
       };
     };
     using Signal = void (TableObject::*)();
-    const std::pair<const char*, Signal> signals[] = {
+    const std::pair<const char*, Signal> kSignals[] = {
         {"beforeInsert", &TableObject::beforeInsert}, {"afterInsert", &TableObject::afterInsert},
         {"afterEdit", &TableObject::afterEdit},       {"afterPost", &TableObject::afterPost},
         {"afterCancel", &TableObject::afterCancel},   {"recordChanged", &TableObject::recordChanged},
         {"layoutChanged", &TableObject::layoutChanged}};
-    for (const auto& [name, signal] : signals) QObject::connect(t, signal, log(name));
+    for (const auto& [name, signal] : kSignals) QObject::connect(t, signal, log(name));
   }
   // Only the named events, in order.
   QStringList events(const QStringList& keep) const {
@@ -146,11 +146,11 @@ TEST_F(TableObjectTest, InsertThenCancelAddsNothingInsertThenPostAppends) {
 }
 
 TEST_F(TableObjectTest, FieldTextAsTheScreensShowIt) {
-  // NAME order: Adams, Baker. Leading blanks stay, an empty number is
-  // empty, names go in any case.
+  // NAME order: Adams, Baker. Leading blanks stay, an empty number or a
+  // blank logical is empty, names go in any case.
   const char* const fields[] = {"NAME", "BORN", "COUNT", "NOTE", "OK", "name", "NOSUCH"};
   const QStringList want[] = {{"  Adams", "", "", "", "F", "  Adams", ""},
-                              {"Baker", "12/31/1999", "-3", "line 1\r\nline 2", "F", "Baker", ""}};
+                              {"Baker", "12/31/1999", "-3", "line 1\r\nline 2", "", "Baker", ""}};
   for (const QStringList& record : want) {
     ASSERT_TRUE(&record == want ? m_table.first() : m_table.next());
     QStringList got;

@@ -74,30 +74,31 @@ std::string RandomText(std::mt19937& rng, uint16_t length, const char* alphabet,
 }
 
 std::vector<TagCase> ModelTags() {
-  std::vector<TagCase> tags;
-  auto add = [&](const char* name, uint16_t len, KeyType type, bool desc, bool unique,
-                 std::function<std::string(std::mt19937&)> key) {
-    TagCase c;
-    c.info.name = name;
-    c.info.key_expr = std::string("K_") + name;
-    c.info.key_length = len;
-    c.info.key_type = type;
-    c.info.descending = desc;
-    c.info.unique = unique;
-    c.key = std::move(key);
-    tags.push_back(std::move(c));
-  };
-  add("NAMES", 12, KeyType::kCharacter, false, false,
-      [](std::mt19937& r) { return RandomText(r, 12, "AB C", 6); });
-  add("AMOUNT", 8, KeyType::kNumeric, false, false,
-      [](std::mt19937& r) { return EncodeNumericKey(double(int(r() % 400) - 200) / 4); });
-  add("BACKWARD", 5, KeyType::kCharacter, true, false,
-      [](std::mt19937& r) { return RandomText(r, 5, "XYZ\x01\xFF", 5); });
-  add("ONEEACH", 3, KeyType::kCharacter, false, true,
-      [](std::mt19937& r) { return RandomText(r, 3, "PQRS", 3); });
   // 200-byte keys: two entries an interior node, so the tree grows deep.
-  add("WIDE", 200, KeyType::kCharacter, false, false,
-      [](std::mt19937& r) { return RandomText(r, 200, "MN", 190); });
+  const struct {
+    const char* name;
+    uint16_t length;
+    bool descending, unique;
+    const char* alphabet;  // nullptr: numeric keys
+    size_t max_used;
+  } defs[] = {{"NAMES", 12, false, false, "AB C", 6},      {"AMOUNT", 8, false, false, nullptr, 0},
+              {"BACKWARD", 5, true, false, "XYZ\x01\xFF", 5}, {"ONEEACH", 3, false, true, "PQRS", 3},
+              {"WIDE", 200, false, false, "MN", 190}};
+  std::vector<TagCase> tags;
+  for (const auto& d : defs) {
+    TagCase c;
+    c.info.name = d.name;
+    c.info.key_expr = std::string("K_") + d.name;
+    c.info.key_length = d.length;
+    c.info.key_type = d.alphabet ? KeyType::kCharacter : KeyType::kNumeric;
+    c.info.descending = d.descending;
+    c.info.unique = d.unique;
+    c.key = [d](std::mt19937& r) {
+      return d.alphabet ? RandomText(r, d.length, d.alphabet, d.max_used)
+                        : EncodeNumericKey(double(int(r() % 400) - 200) / 4);
+    };
+    tags.push_back(std::move(c));
+  }
   return tags;
 }
 
@@ -217,7 +218,7 @@ TEST(IndexModel, RandomChangesKeepEveryTagEqualToTheModel) {
   }
 }
 
-TEST(IndexModel, SingleOrderFilesFilledInBulkOrKeyByKey) {
+TEST(IndexModel, SingleOrderFilesFilledKeyByKeyOrRebuiltInBulk) {
   TempDir dir;
   TagInfo def;
   def.key_expr = "UPPER(CITY)";
@@ -229,36 +230,32 @@ TEST(IndexModel, SingleOrderFilesFilledInBulkOrKeyByKey) {
   EXPECT_EQ(file->kind(), IndexFile::Kind::kSingle);
   KeyBuffer none(10);
   EXPECT_EQ(file->AddTag(def, &none, nullptr, nullptr).code(), Status::Code::kNotSupported);
-  std::set<std::pair<std::string, uint32_t>> model;
   std::mt19937 rng(5);
-  for (uint32_t r = 1; r <= 1500; ++r) {
-    const std::string key = RandomText(rng, 10, "KLM", 8);
-    model.insert({key, r});
-    ASSERT_TRUE(file->InsertKey(1, key, r).ok());
+  for (bool bulk : {false, true}) {
+    SCOPED_TRACE(bulk ? "rebuilt in bulk" : "key by key");
+    std::set<std::pair<std::string, uint32_t>> model;
+    KeyBuffer buf(10);
+    for (uint32_t r = 1; r <= (bulk ? 800u : 1500u); ++r) {
+      const std::string key = RandomText(rng, 10, "KLM", 8);
+      model.insert({key, r});
+      if (bulk) {
+        buf.Add(key, r);
+      } else {
+        ASSERT_TRUE(file->InsertKey(1, key, r).ok());
+      }
+    }
+    if (bulk) ASSERT_TRUE(file->RebuildTag(1, &buf, nullptr).ok());
+    ASSERT_TRUE(file->Close().ok());
+    ASSERT_TRUE(IndexFile::Open(dir.file("city.idx"), IndexOpenOptions(), &file).ok());
+    ASSERT_EQ(file->kind(), IndexFile::Kind::kSingle);
+    ASSERT_EQ(file->tag_count(), 1);
+    const TagInfo& t = file->tag(1);
+    EXPECT_TRUE(t.name == "CITY" && t.key_expr == def.key_expr && t.for_expr == def.for_expr &&
+                t.custom)
+        << t.name << " " << t.key_expr << " " << t.for_expr;
+    EXPECT_EQ(WalkAll(file.get(), 1, false),
+              (std::vector<std::pair<std::string, uint32_t>>(model.begin(), model.end())));
   }
-  ASSERT_TRUE(file->Close().ok());
-  ASSERT_TRUE(IndexFile::Open(dir.file("city.idx"), IndexOpenOptions(), &file).ok());
-  ASSERT_EQ(file->kind(), IndexFile::Kind::kSingle);
-  ASSERT_EQ(file->tag_count(), 1);
-  EXPECT_EQ(file->tag(1).name, "CITY");
-  EXPECT_EQ(file->tag(1).key_expr, def.key_expr);
-  EXPECT_EQ(file->tag(1).for_expr, def.for_expr);
-  EXPECT_TRUE(file->tag(1).custom);
-  const std::vector<std::pair<std::string, uint32_t>> bulk_expected(model.begin(), model.end());
-  EXPECT_EQ(WalkAll(file.get(), 1, false), bulk_expected);
-
-  KeyBuffer buf(10);
-  model.clear();
-  for (uint32_t r = 1; r <= 800; ++r) {
-    const std::string key = RandomText(rng, 10, "KLM", 8);
-    model.insert({key, r});
-    buf.Add(key, r);
-  }
-  ASSERT_TRUE(file->RebuildTag(1, &buf, nullptr).ok());
-  ASSERT_TRUE(file->Close().ok());
-  ASSERT_TRUE(IndexFile::Open(dir.file("city.idx"), IndexOpenOptions(), &file).ok());
-  const std::vector<std::pair<std::string, uint32_t>> expected(model.begin(), model.end());
-  EXPECT_EQ(WalkAll(file.get(), 1, false), expected);
 }
 
 TEST(IndexModel, RejectsBadRequests) {
@@ -275,9 +272,8 @@ TEST(IndexModel, RejectsBadRequests) {
     const char* name;
     uint16_t key_length;
     const char* expr;
-  } bad[] = {{"ok", 5, "X"},          {"", 5, "X"},          {"ELEVENCHARS", 5, "X"},
-             {"A-B", 5, "X"},         {"1ST", 5, "X"},       {"ZERO", 0, "X"},
-             {"HUGE", 241, "X"},      {"NOEXPR", 5, ""}};
+  } bad[] = {{"ok", 5, "X"},  {"", 5, "X"},       {"ELEVENCHARS", 5, "X"}, {"A-B", 5, "X"},
+             {"1ST", 5, "X"}, {"ZERO", 0, "X"},   {"HUGE", 241, "X"},      {"NOEXPR", 5, ""}};
   for (const auto& b : bad) {
     TagInfo def = good;
     def.name = b.name;
@@ -286,9 +282,10 @@ TEST(IndexModel, RejectsBadRequests) {
     KeyBuffer empty(b.key_length);
     EXPECT_TRUE(file->AddTag(def, &empty, nullptr, nullptr).IsInvalidArgument()) << b.name;
   }
-  EXPECT_TRUE(file->InsertKey(1, "TOO LONG", 1).IsInvalidArgument());
-  EXPECT_TRUE(file->InsertKey(1, "ABCDE", 0).IsInvalidArgument());
-  EXPECT_TRUE(file->InsertKey(2, "ABCDE", 1).IsInvalidArgument());
+  for (const Status& s : {file->InsertKey(1, "TOO LONG", 1), file->InsertKey(1, "ABCDE", 0),
+                          file->InsertKey(2, "ABCDE", 1)}) {
+    EXPECT_TRUE(s.IsInvalidArgument()) << s.ToString();
+  }
   ASSERT_TRUE(file->Close().ok());
   IndexOpenOptions ro;
   ro.read_only = true;
