@@ -64,7 +64,7 @@ struct Job {
 
 // The reference output of each job, taken once without failures.
 struct Reference {
-  QByteArray presort;
+  std::string presort;
   std::vector<std::string> dump;
   RichDocument letter;
 };
@@ -80,24 +80,48 @@ Outcome Hosted(const std::function<void(TestHost&, Outcome&)>& body) {
   return o;
 }
 
+// A run that previews what it lays out: finished, it previewed every
+// record; stopped, nothing. `run` gives whether it completed and how many
+// records it laid out.
+template <typename Hooks, typename Options, typename Run>
+std::function<Outcome(ContactFixture&)> Previewed(Options options, Run run) {
+  return [options, run](ContactFixture& fx) mutable {
+    return Hosted([&](TestHost& host, Outcome& o) {
+      options.selection = RecordSelection::All;
+      options.print = false;
+      bool previewed = false;
+      Hooks hooks;
+      hooks.preview = [&](QIODevice&) { previewed = true; };
+      const auto [completed, records] = run(fx, options, host, hooks);
+      o.finished = completed;
+      o.outputFits = completed ? previewed && records == kRecords : !previewed;
+    });
+  };
+}
+
 std::vector<Job> Jobs(const Reference& ref) {
+  const auto labels = [](ContactFixture& fx, LabelRunOptions& options, TestHost& host,
+                         LabelRunHooks& hooks) {
+    options.programDirectory = fx.dir();
+    bool presortDone = false;
+    const LabelRunResult r = DoPrint(fx.table, fx.apollo, options, &presortDone, host, hooks);
+    return std::pair(r.outcome == LabelRunOutcome::Completed, r.labels);
+  };
+  UserReportOptions report;
+  report.layout = 4;
+  const auto reports = [](ContactFixture& fx, UserReportOptions& options, TestHost& host,
+                          UserReportHooks& hooks) {
+    const UserReportResult r = RunUserReport(fx.table, fx.apollo, options, host, hooks);
+    return std::pair(r.outcome == UserReportOutcome::Completed, r.records);
+  };
+  const auto envelopes = [](ContactFixture& fx, EnvelopeRunOptions& options, TestHost& host,
+                            EnvelopeRunHooks& hooks) {
+    options.programDirectory = fx.dir();
+    const EnvelopeRunResult r = DoPrintEnvelopes(fx.table, fx.apollo, options, host, hooks);
+    return std::pair(r.outcome == EnvelopeRunOutcome::Completed, r.envelopes);
+  };
   return {
-      {"label run",
-       [](ContactFixture& fx) {
-         return Hosted([&](TestHost& host, Outcome& o) {
-           LabelRunOptions options;
-           options.selection = RecordSelection::All;
-           options.print = false;
-           options.programDirectory = fx.dir();
-           bool previewed = false, presortDone = false;
-           LabelRunHooks hooks;
-           hooks.preview = [&](QIODevice&) { previewed = true; };
-           const LabelRunResult r =
-               DoPrint(fx.table, fx.apollo, options, &presortDone, host, hooks);
-           o.finished = r.outcome == LabelRunOutcome::Completed;
-           o.outputFits = o.finished ? previewed && r.labels == kRecords : !previewed;
-         });
-       }},
+      {"label run", Previewed<LabelRunHooks>(LabelRunOptions(), labels)},
       {"presort",
        [&ref](ContactFixture& fx) {
          return Hosted([&](TestHost& host, Outcome& o) {
@@ -105,26 +129,11 @@ std::vector<Job> Jobs(const Reference& ref) {
            qvtest::WriteAll(path.toStdString(), kOldPresort);
            TSortBulkMail sorter(fx.table, fx.apollo, host, fx.dir());
            o.finished = sorter.DoTheSort();
-           QFile file(path);
-           const QByteArray now = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-           o.outputFits = now == (o.finished ? ref.presort : QByteArray(kOldPresort));
+           o.outputFits = qvtest::ReadAll(path.toStdString()) ==
+                          (o.finished ? ref.presort : std::string(kOldPresort));
          });
        }},
-      {"report",
-       [](ContactFixture& fx) {
-         return Hosted([&](TestHost& host, Outcome& o) {
-           UserReportOptions options;
-           options.layout = 4;
-           options.selection = RecordSelection::All;
-           options.print = false;
-           bool previewed = false;
-           UserReportHooks hooks;
-           hooks.preview = [&](QIODevice&) { previewed = true; };
-           const UserReportResult r = RunUserReport(fx.table, fx.apollo, options, host, hooks);
-           o.finished = r.outcome == UserReportOutcome::Completed;
-           o.outputFits = o.finished ? previewed && r.records == kRecords : !previewed;
-         });
-       }},
+      {"report", Previewed<UserReportHooks>(report, reports)},
       {"zip count",
        [](ContactFixture& fx) {
          return Hosted([&](TestHost& host, Outcome& o) {
@@ -159,21 +168,7 @@ std::vector<Job> Jobs(const Reference& ref) {
          if (!o.finished) o.told << fx.table.failureMessage();
          return o;
        }},
-      {"envelope run",
-       [](ContactFixture& fx) {
-         return Hosted([&](TestHost& host, Outcome& o) {
-           EnvelopeRunOptions options;
-           options.selection = RecordSelection::All;
-           options.print = false;
-           options.programDirectory = fx.dir();
-           bool previewed = false;
-           EnvelopeRunHooks hooks;
-           hooks.preview = [&](QIODevice&) { previewed = true; };
-           const EnvelopeRunResult r = DoPrintEnvelopes(fx.table, fx.apollo, options, host, hooks);
-           o.finished = r.outcome == EnvelopeRunOutcome::Completed;
-           o.outputFits = o.finished ? previewed && r.envelopes == kRecords : !previewed;
-         });
-       }},
+      {"envelope run", Previewed<EnvelopeRunHooks>(EnvelopeRunOptions(), envelopes)},
       {"letter run",
        [&ref](ContactFixture& fx) {
          return Hosted([&](TestHost& host, Outcome& o) {
@@ -199,9 +194,8 @@ TEST(DamagedWalk, EveryWalkEndsAndSaysWhyWhenTheFileFailsUnderIt) {
     TestHost host;
     TSortBulkMail sorter(fx.table, fx.apollo, host, fx.dir());
     ASSERT_TRUE(sorter.DoTheSort());
-    QFile file(PresortFilePath(fx.dir()));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    ref.presort = file.readAll();
+    ref.presort = qvtest::ReadAll(PresortFilePath(fx.dir()).toStdString());
+    ASSERT_FALSE(ref.presort.empty());
     ASSERT_TRUE(cli::DumpRecords(fx.table, [&](const std::string& line) {
       ref.dump.push_back(line);
     }));

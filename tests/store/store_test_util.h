@@ -10,7 +10,6 @@
 #include <QTemporaryDir>
 #include <map>
 #include <memory>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -19,13 +18,12 @@
 #include "store/apollo.h"
 #include "store/table_object.h"
 #include "engine_tables.h"
+#include "qstring_print.h"
 #include "recording_messages.h"
 #include "test_support.h"
 #include "xbase/table.h"
 #include "xbase/workarea.h"
 
-// Readable QString values in failure messages.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace qv::testing {
 

@@ -93,25 +93,18 @@ class ScriptedDialogs : public DialogService {
   }
   QStringList textsOf(const QString& kind) const {
     QStringList out;
-    for (const Call& c : calls) {
-      if (c.kind == kind) out << c.text;
-    }
+    for (const Call& c : callsOf(kind)) out << c.text;
     return out;
   }
   QStringList notices() const { return textsOf(QStringLiteral("information")); }
   QString lastNotice() const { return notices().value(notices().size() - 1); }
   QList<Call> questions() const {
-    QList<Call> out;
-    for (const Call& c : calls) {
-      if (c.kind == QLatin1String("question")) out << c;
-    }
-    return out;
+    const std::vector<Call> asked = callsOf(QStringLiteral("question"));
+    return QList<Call>(asked.begin(), asked.end());
   }
   QList<int> helpTopics() const {
     QList<int> out;
-    for (const Call& c : calls) {
-      if (c.kind == QLatin1String("help")) out << c.topic;
-    }
+    for (const Call& c : callsOf(QStringLiteral("help"))) out << c.topic;
     return out;
   }
   int beeps() const { return static_cast<int>(callsOf(QStringLiteral("beep")).size()); }

@@ -354,6 +354,7 @@ void ExpectWhole(const std::string& path, const std::string& tag, int n) {
     ASSERT_TRUE(t->GetMemo(1, &memo).ok());
     EXPECT_EQ(memo, tag + " memo " + std::to_string(i));
   }
+  t.reset();
   EXPECT_EQ(qvtest::IndexProblem(path, 1), "");
   EXPECT_FALSE(FileExists(JournalPath(path)));
 }
