@@ -36,16 +36,13 @@ TEST_F(SettingsTest, EveryKeyRoundTrips) {
   ASSERT_TRUE(WriteUserReportTitle(ini, QStringLiteral("Members 2024")));
   ASSERT_TRUE(WriteDialingSettings(ini, {QStringLiteral("9,"), 3, 1}));
 
-  DateSettings date = ReadDateSettings(IniFile(iniPath()));
-  EXPECT_EQ(date.separator, ".");
-  EXPECT_EQ(date.shortDateFmt, "dd.mm.yyyy");
-  EXPECT_EQ(date.editMask, "!99.99.9999;1;_");
+  const DateSettings date = ReadDateSettings(IniFile(iniPath()));
+  EXPECT_EQ(QStringList({date.separator, date.shortDateFmt, date.editMask}),
+            QStringList({".", "dd.mm.yyyy", "!99.99.9999;1;_"}));
   EXPECT_EQ(ReadAddingSettings(ini).defaultCountry, "Canada");
   EXPECT_EQ(ReadUserReportTitle(ini, QStringLiteral("/x.DBF")), "Members 2024");
-  DialingSettings d = ReadDialingSettings(ini);
-  EXPECT_EQ(d.prefix, "9,");
-  EXPECT_EQ(d.port, 3);
-  EXPECT_EQ(d.method, 1);
+  const DialingSettings d = ReadDialingSettings(ini);
+  EXPECT_TRUE(d.prefix == "9," && d.port == 3 && d.method == 1) << d.prefix.toStdString();
 }
 
 // Each flag alone, so two keys that share a name or a member show up.
@@ -115,14 +112,8 @@ TEST_F(SettingsTest, ReadsFilesWrittenByHandOrOnWindows) {
 
 TEST_F(SettingsTest, WritingKeepsEveryOtherLine) {
   ASSERT_TRUE(WriteBytes(iniPath(),
-                         "; settings kept by hand\n"
-                         "[Date]\n"
-                         "DateSeparator=/\n"
-                         "# note about the format\n"
-                         "ShortDateFmt=mm/dd/yy\n"
-                         "\n"
-                         "[Other]\n"
-                         "Unknown=keep me\n"));
+                         "; settings kept by hand\n[Date]\nDateSeparator=/\n# note about the format\n"
+                         "ShortDateFmt=mm/dd/yy\n\n[Other]\nUnknown=keep me\n"));
   IniFile ini(iniPath());
   ASSERT_TRUE(ini.writeString(QStringLiteral("Date"), QStringLiteral("ShortDateFmt"),
                               QStringLiteral("dd.mm.yy")));
@@ -130,18 +121,9 @@ TEST_F(SettingsTest, WritingKeepsEveryOtherLine) {
                               QStringLiteral("!99.99.99;1;_")));
   ASSERT_TRUE(ini.writeInteger(QStringLiteral("Dialing"), QStringLiteral("Port"), 2));
   EXPECT_EQ(ReadBytes(iniPath()),
-            "; settings kept by hand\r\n"
-            "[Date]\r\n"
-            "DateSeparator=/\r\n"
-            "# note about the format\r\n"
-            "ShortDateFmt=dd.mm.yy\r\n"
-            "DateEditMask=!99.99.99;1;_\r\n"
-            "\r\n"
-            "[Other]\r\n"
-            "Unknown=keep me\r\n"
-            "\r\n"
-            "[Dialing]\r\n"
-            "Port=2\r\n");
+            "; settings kept by hand\r\n[Date]\r\nDateSeparator=/\r\n# note about the format\r\n"
+            "ShortDateFmt=dd.mm.yy\r\nDateEditMask=!99.99.99;1;_\r\n\r\n"
+            "[Other]\r\nUnknown=keep me\r\n\r\n[Dialing]\r\nPort=2\r\n");
 }
 
 TEST_F(SettingsTest, RecentFilesKeepFourAndSkipEmptyValues) {

@@ -244,7 +244,9 @@ TEST(IndexModel, SingleOrderFilesFilledKeyByKeyOrRebuiltInBulk) {
         ASSERT_TRUE(file->InsertKey(1, key, r).ok());
       }
     }
-    if (bulk) ASSERT_TRUE(file->RebuildTag(1, &buf, nullptr).ok());
+    if (bulk) {
+      ASSERT_TRUE(file->RebuildTag(1, &buf, nullptr).ok());
+    }
     ASSERT_TRUE(file->Close().ok());
     ASSERT_TRUE(IndexFile::Open(dir.file("city.idx"), IndexOpenOptions(), &file).ok());
     ASSERT_EQ(file->kind(), IndexFile::Kind::kSingle);

@@ -259,14 +259,12 @@ TEST_F(OracleFileTest, OracleAcceptsBulkBuiltFileWithADroppedTagRebuilt) {
 
   // Dropping a tag frees its pages; a new tag reuses them.
   const auto size_before = fs::file_size(cdx);
-  ASSERT_TRUE(file->DropTag(file->FindTag("EMAIL")).ok());
-  ASSERT_TRUE(file->Flush().ok());
+  ASSERT_TRUE(file->DropTag(file->FindTag("EMAIL")).ok() && file->Flush().ok());
   EXPECT_EQ(SplitLines(Oracle({"verify", dbf})), std::vector<std::string>{"ok 20 tags, 2500 records"});
   KeyBuffer again(tags[11].info.key_length);
   for (const auto& [recno, key] : tags[11].entries) again.Add(key, recno);
   ASSERT_EQ(tags[11].info.name, "EMAIL");
-  ASSERT_TRUE(file->AddTag(tags[11].info, &again, nullptr, nullptr).ok());
-  ASSERT_TRUE(file->Flush().ok());
+  ASSERT_TRUE(file->AddTag(tags[11].info, &again, nullptr, nullptr).ok() && file->Flush().ok());
   EXPECT_LE(fs::file_size(cdx), size_before + 1024);
   EXPECT_EQ(SplitLines(Oracle({"verify", dbf})), std::vector<std::string>{"ok 21 tags, 2500 records"});
 }

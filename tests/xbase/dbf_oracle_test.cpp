@@ -65,8 +65,7 @@ TEST_F(OracleTest, ItReadsTheTablesWeWrite) {
     for (const Row& r : rows) {
       ASSERT_TRUE(t->Append().ok());
       for (const auto& [field, value] : r.values) ASSERT_TRUE(t->SetFieldBytes(field, value).ok());
-      ASSERT_TRUE(t->SetMemo(19, r.memo).ok());
-      ASSERT_TRUE(t->SetDeleted(r.deleted).ok());
+      ASSERT_TRUE(t->SetMemo(19, r.memo).ok() && t->SetDeleted(r.deleted).ok());
     }
   }
   auto info = Lines(Xb("info " + path));
@@ -116,10 +115,8 @@ TEST_F(OracleTest, ItReadsOurPackOfItsTable) {
   std::unique_ptr<Table> t;
   ASSERT_TRUE(Table::Open(path, {}, &t).ok());
   // Our pack, read back by the oracle: the deleted record gone, memos intact.
-  ASSERT_TRUE(t->Go(3).ok());
-  ASSERT_TRUE(t->SetMemo(19, "rewritten after make").ok());
-  ASSERT_TRUE(t->Pack().ok());
-  ASSERT_TRUE(t->Close().ok());
+  ASSERT_TRUE(t->Go(3).ok() && t->SetMemo(19, "rewritten after make").ok());
+  ASSERT_TRUE(t->Pack().ok() && t->Close().ok());
   auto packed = Lines(Xb("dump " + path));
   ASSERT_EQ(packed.size(), 2u);
   EXPECT_EQ(packed[0][2], dump[0][2]);

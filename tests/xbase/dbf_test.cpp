@@ -115,13 +115,11 @@ TEST_F(TableTest, ReadGoAndBulkReadsAgreeAcrossTheReadAheadWindow) {
   auto t = OpenOk(path);
   const uint32_t n = 1000;  // several 64 KB windows
   for (uint32_t i = 1; i <= n; ++i) {
-    ASSERT_TRUE(t->Append().ok());
-    ASSERT_TRUE(t->SetFieldBytes(0, std::to_string(i)).ok());
+    ASSERT_TRUE(t->Append().ok() && t->SetFieldBytes(0, std::to_string(i)).ok());
   }
   ASSERT_TRUE(t->Go(1).ok());
   ASSERT_TRUE(t->Go(2).ok());  // now inside a read-ahead window
-  ASSERT_TRUE(t->Go(5).ok());
-  ASSERT_TRUE(t->SetFieldBytes(0, "changed").ok());
+  ASSERT_TRUE(t->Go(5).ok() && t->SetFieldBytes(0, "changed").ok());
   std::string all;
   ASSERT_TRUE(t->ReadRecords(1, n, &all).ok());
   for (uint32_t i = 1; i <= n; ++i) {
@@ -201,8 +199,7 @@ TEST_F(TableTest, DamageEveryHeaderFaultIsCorruptionWithAPlainMessage) {
   ASSERT_TRUE(Table::Create(path, {{"A", 'C', 5, 0}, {"B", 'N', 3, 0}}).ok());
   {
     auto t = OpenOk(path);
-    ASSERT_TRUE(t->Append().ok());
-    ASSERT_TRUE(t->Append().ok());
+    ASSERT_TRUE(t->Append().ok() && t->Append().ok());
   }
   const std::string good = ReadAll(path);  // header 97 bytes, records 9 bytes
   struct Case {
@@ -305,8 +302,7 @@ TEST_F(TableTest, PackDropsDeletedRecordsAndCompactsMemos) {
   ASSERT_TRUE(Table::Create(path, kSmall).ok());
   auto t = OpenOk(path);
   for (int i = 1; i <= 6; ++i) {
-    ASSERT_TRUE(t->Append().ok());
-    ASSERT_TRUE(t->SetFieldBytes(0, "r" + std::to_string(i)).ok());
+    ASSERT_TRUE(t->Append().ok() && t->SetFieldBytes(0, "r" + std::to_string(i)).ok());
     ASSERT_TRUE(t->SetMemo(4, std::string(200, static_cast<char>('0' + i))).ok());
     if (i % 2 == 0) {
       ASSERT_TRUE(t->SetDeleted(true).ok());
@@ -343,8 +339,7 @@ TEST_F(TableTest, PackInterruptedPackIsRolledBackOrFinishedOnOpen) {
   }
   {
     auto small = OpenOk(path);
-    ASSERT_TRUE(small->Go(1).ok());
-    ASSERT_TRUE(small->SetDeleted(true).ok());
+    ASSERT_TRUE(small->Go(1).ok() && small->SetDeleted(true).ok());
     ASSERT_TRUE(small->CopyFile(path + ".pack-new").ok());  // stands in for the finished temp
     ASSERT_TRUE(small->SetDeleted(false).ok());
   }
@@ -370,12 +365,9 @@ TEST_F(TableTest, PackInterruptedPackIsRolledBackOrFinishedOnOpen) {
 TEST_F(TableTest, CopyStructureAndFileCopiesKeepFieldsRecordsAndMemos) {
   ASSERT_TRUE(Table::Create(path, kSmall).ok());
   auto t = OpenOk(path);
-  ASSERT_TRUE(t->Append().ok());
-  ASSERT_TRUE(t->SetMemo(4, "memo one").ok());
-  ASSERT_TRUE(t->SetDeleted(true).ok());
-  ASSERT_TRUE(t->Append().ok());
-  ASSERT_TRUE(t->CopyStructure(dir / "S.DBF").ok());
-  ASSERT_TRUE(t->CopyFile(dir / "c.dbf").ok());
+  ASSERT_TRUE(t->Append().ok() && t->SetMemo(4, "memo one").ok());
+  ASSERT_TRUE(t->SetDeleted(true).ok() && t->Append().ok());
+  ASSERT_TRUE(t->CopyStructure(dir / "S.DBF").ok() && t->CopyFile(dir / "c.dbf").ok());
   auto s = OpenOk(dir / "S.DBF");
   EXPECT_EQ(s->record_count(), 0u);
   EXPECT_EQ(s->memo_path(), dir / "S.fpt");
@@ -405,8 +397,7 @@ TEST_F(TableTest, CrashRecordsPastTheCountAreSettledByAnExclusiveOpen) {
     ASSERT_TRUE(Table::Create(path, kSmall).ok());
     {
       auto t = OpenOk(path);
-      ASSERT_TRUE(t->Append().ok());
-      ASSERT_TRUE(t->SetFieldBytes(0, "one").ok());
+      ASSERT_TRUE(t->Append().ok() && t->SetFieldBytes(0, "one").ok());
     }
     std::string bytes = ReadAll(path);
     const size_t length = OpenOk(path)->record_length();
@@ -495,8 +486,7 @@ TEST_F(TableTest, RandomMixedEditsMatchAModelAcrossReopensAndPacks) {
       m.deleted = !m.deleted;
       ASSERT_TRUE(t->SetDeleted(m.deleted).ok());
     } else if (op < 99) {
-      ASSERT_TRUE(t->Close().ok());
-      ASSERT_TRUE(Table::Open(path, {}, &t).ok());
+      ASSERT_TRUE(t->Close().ok() && Table::Open(path, {}, &t).ok());
     }
     if (step == kSteps / 3 || step == 2 * kSteps / 3) {
       ASSERT_TRUE(t->Pack().ok());
@@ -504,8 +494,7 @@ TEST_F(TableTest, RandomMixedEditsMatchAModelAcrossReopensAndPacks) {
       ExpectSame(t.get(), model, step);
     }
   }
-  ASSERT_TRUE(t->Close().ok());
-  ASSERT_TRUE(Table::Open(path, {true, true}, &t).ok());
+  ASSERT_TRUE(t->Close().ok() && Table::Open(path, {true, true}, &t).ok());
   ExpectSame(t.get(), model, kSteps);
 }
 

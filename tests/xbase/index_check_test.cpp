@@ -105,11 +105,13 @@ class IndexCheckTest : public ::testing::Test {
     good_ = ReadAll(cdx_path_);
   }
 
-  std::vector<TagCheck> Check() {
+  // The full check of the index, or its walk beside the index `beside`.
+  std::vector<TagCheck> Check(const std::string& beside = "") {
     std::unique_ptr<Table> table;
     EXPECT_TRUE(Table::Open(path_, OpenOptions{false, true}, &table).ok());
     std::vector<TagCheck> tags;
-    Status s = CheckIndex(*table, cdx_path_, &tags);
+    Status s = beside.empty() ? CheckIndex(*table, cdx_path_, &tags)
+                              : CheckIndexBeside(*table, cdx_path_, beside, &tags);
     EXPECT_TRUE(s.ok()) << s.ToString();
     return tags;
   }
@@ -237,14 +239,6 @@ TEST_F(IndexCheckTest, WalkBesideANewIndexJudgesAsTheTableDoes) {
        }},
   };
   const std::string reference = dir_ / "people.new";
-  auto check_beside = [&] {
-    std::unique_ptr<Table> table;
-    EXPECT_TRUE(Table::Open(path_, OpenOptions{false, true}, &table).ok());
-    std::vector<TagCheck> tags;
-    const Status s = CheckIndexBeside(*table, cdx_path_, reference, &tags);
-    EXPECT_TRUE(s.ok()) << s.ToString();
-    return tags;
-  };
   for (const auto& d : damages) {
     SCOPED_TRACE(d.what);
     WriteAll(cdx_path_, good_);
@@ -261,7 +255,7 @@ TEST_F(IndexCheckTest, WalkBesideANewIndexJudgesAsTheTableDoes) {
     }
     const std::string bad = ReadAll(cdx_path_);
     WriteAll(reference, good_);
-    const std::vector<TagCheck> by_table = Check(), beside = check_beside();
+    const std::vector<TagCheck> by_table = Check(), beside = Check(reference);
     ASSERT_EQ(beside.size(), by_table.size());
     for (size_t i = 0; i < beside.size(); ++i) {
       EXPECT_EQ(by_table[i].ok, by_table[i].name != d.tag) << by_table[i].name;
@@ -273,7 +267,7 @@ TEST_F(IndexCheckTest, WalkBesideANewIndexJudgesAsTheTableDoes) {
     // The sound index beside the damaged one as the reference.
     WriteAll(cdx_path_, good_);
     WriteAll(reference, bad);
-    const std::vector<TagCheck> trusting = check_beside();
+    const std::vector<TagCheck> trusting = Check(reference);
     EXPECT_TRUE(std::any_of(trusting.begin(), trusting.end(), [](const TagCheck& t) { return !t.ok; }));
   }
 }

@@ -152,8 +152,7 @@ TEST_F(IndexFaultsTest, FailedFlushWritesEverythingWhenRetried) {
     def.key_length = 8;
     KeyBuffer none(8);
     int order = 0;
-    ASSERT_TRUE(index->AddTag(def, &none, nullptr, &order).ok());
-    ASSERT_TRUE(index->Flush().ok());
+    ASSERT_TRUE(index->AddTag(def, &none, nullptr, &order).ok() && index->Flush().ok());
     // Enough entries to split leaves and grow an interior level.
     for (uint32_t r = 1; r <= 2000; ++r) {
       char key[9];

@@ -82,8 +82,7 @@ TEST(ForeignTables, DbaseThreeWithDbtMemos) {
   EXPECT_EQ(MemoOf(t.get(), 1, 1), "first memo");
   EXPECT_EQ(MemoOf(t.get(), 2, 1), "last memo runs to the end");
   EXPECT_EQ(MemoOf(t.get(), 3, 1), "");
-  ASSERT_TRUE(t->Go(3).ok());
-  ASSERT_TRUE(t->SetMemo(1, "written by us").ok());
+  ASSERT_TRUE(t->Go(3).ok() && t->SetMemo(1, "written by us").ok());
   t.reset();
   ASSERT_TRUE(Table::Open(dir / "D3.DBF", {}, &t).ok());
   EXPECT_EQ(MemoOf(t.get(), 3, 1), "written by us");
@@ -155,8 +154,7 @@ TEST(MemoDamage, BadPointersAndLengthsAreCorruption) {
   ASSERT_TRUE(Table::Create(path, {{"NOTES", 'M', 10, 0}}).ok());
   {
     std::unique_ptr<Table> t;
-    ASSERT_TRUE(Table::Open(path, {}, &t).ok());
-    ASSERT_TRUE(t->Append().ok());
+    ASSERT_TRUE(Table::Open(path, {}, &t).ok() && t->Append().ok());
     ASSERT_TRUE(t->SetMemo(0, "ok").ok());
   }
   const std::string table = ReadAll(path), memo = ReadAll(dir / "m.fpt");
@@ -178,8 +176,7 @@ TEST(MemoDamage, BadPointersAndLengthsAreCorruption) {
     WriteAll(path, b);
     WriteAll(dir / "m.fpt", m);
     std::unique_ptr<Table> t;
-    ASSERT_TRUE(Table::Open(path, {}, &t).ok());
-    ASSERT_TRUE(t->Go(1).ok());
+    ASSERT_TRUE(Table::Open(path, {}, &t).ok() && t->Go(1).ok());
     std::string text;
     Status s = t->GetMemo(0, &text);
     EXPECT_TRUE(s.IsCorruption()) << c.pointer << ": " << s.ToString();

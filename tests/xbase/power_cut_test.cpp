@@ -119,8 +119,7 @@ class PowerCutTest : public ::testing::Test {
     std::unique_ptr<WorkArea> area;
     ASSERT_TRUE(WorkArea::Open(path_, OpenOptions(), &settings_, &area).ok());
     for (int i = 0; i < kRecords; ++i) ASSERT_TRUE(AppendRow(*area, i).ok());
-    ASSERT_TRUE(area->Go(9).ok());
-    ASSERT_TRUE(area->SetDeleted(true).ok());
+    ASSERT_TRUE(area->Go(9).ok() && area->SetDeleted(true).ok());
     ASSERT_TRUE(area->Commit().ok());
     ASSERT_TRUE(area->IndexTags("", {{"NAME", "NAME", "", false, false},
                                      {"REV", "NAME", "", false, true}})
@@ -370,8 +369,7 @@ TEST(TableReplacementCutOff, EveryRenameStepIsFinishedLater) {
       ASSERT_TRUE(Fill(path, "old", 3).ok());
       {
         std::unique_ptr<TableReplacement> r;
-        ASSERT_TRUE(TableReplacement::Begin(path, &r).ok());
-        ASSERT_TRUE(Fill(r->side_path(), "new", 5).ok());
+        ASSERT_TRUE(TableReplacement::Begin(path, &r).ok() && Fill(r->side_path(), "new", 5).ok());
         int left = done;
         const RenameCheck previous = SetRenameCheckForTesting(
             [&left](const std::string&, const std::string& to) {

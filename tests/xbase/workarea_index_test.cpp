@@ -107,13 +107,12 @@ class IndexedAreaTest : public ::testing::Test {
         {kName, r.name}, {kCity, r.city}, {kCode, r.code}, {kBorn, r.born},
         {kScore, ScoreText(r.score)}};
     for (const auto& [field, value] : values) ASSERT_TRUE(area_->SetField(field, value).ok());
-    ASSERT_TRUE(area_->SetMemo(kNote, r.note).ok());
-    ASSERT_TRUE(area_->SetDeleted(r.deleted).ok());
+    ASSERT_TRUE(area_->SetMemo(kNote, r.note).ok() && area_->SetDeleted(r.deleted).ok());
   }
 
   // Appends rows with plain values: record n has `names[n-1]`, score n.
   void AppendNames(const std::vector<std::string>& names) {
-    for (size_t i = 0; i < names.size(); ++i) AppendRow({names[i], "", "", "", double(i + 1)});
+    for (size_t i = 0; i < names.size(); ++i) AppendRow({names[i], "", "", "", double(i + 1), ""});
     ASSERT_TRUE(area_->Commit().ok());
   }
 
@@ -141,8 +140,12 @@ class IndexedAreaTest : public ::testing::Test {
   void Moves(const std::vector<Move>& moves) {
     for (const Move& m : moves) {
       SCOPED_TRACE(testing::Message() << "Go(" << m.go << ") then Skip(" << m.step << ")");
-      if (m.go != 0) ASSERT_TRUE(area_->Go(m.go).ok());
-      if (m.name != nullptr) ASSERT_TRUE(area_->SetField(kName, m.name).ok());
+      if (m.go != 0) {
+        ASSERT_TRUE(area_->Go(m.go).ok());
+      }
+      if (m.name != nullptr) {
+        ASSERT_TRUE(area_->SetField(kName, m.name).ok());
+      }
       ASSERT_TRUE(area_->Skip(m.step).ok());
       EXPECT_TRUE(m.lands == 0 ? area_->eof() : area_->recno() == m.lands) << area_->recno();
     }
@@ -253,8 +256,7 @@ TEST_F(IndexedAreaTest, ScopeLimitsEveryMoveUntilCleared) {
   AppendNames({"alpha", "bravo", "charlie", "delta", "echo", "bob", "dan", "Carl"});
   BuildTags();
   const int uname = Order("UNAME");
-  ASSERT_TRUE(area_->SetOrder(uname).ok());
-  ASSERT_TRUE(area_->SetScope("B", "D").ok());
+  ASSERT_TRUE(area_->SetOrder(uname).ok() && area_->SetScope("B", "D").ok());
   // Bounds compare on their own length: DAN and DELTA are within "D".
   EXPECT_EQ(Walk(*area_), (Recnos{6, 2, 8, 3, 7, 4}));
   EXPECT_EQ(Walk(*area_, -1), (Recnos{4, 7, 3, 8, 2, 6}));
@@ -285,8 +287,7 @@ TEST_F(IndexedAreaTest, ScopeLimitsEveryMoveUntilCleared) {
   EXPECT_EQ(Walk(*area_).size(), 8u) << "SetOrder clears the scope";
 
   // A numeric order scopes on values.
-  ASSERT_TRUE(area_->SetOrder(Order("SCORE")).ok());
-  ASSERT_TRUE(area_->SetScope("3", "5").ok());
+  ASSERT_TRUE(area_->SetOrder(Order("SCORE")).ok() && area_->SetScope("3", "5").ok());
   EXPECT_EQ(Walk(*area_), (Recnos{3, 4, 5}));
   ASSERT_TRUE(area_->SetOrder(0).ok());
   EXPECT_FALSE(area_->SetScope("A", "B").ok()) << "natural order has no keys";
@@ -389,7 +390,7 @@ TEST_F(IndexedAreaTest, IndexOfAnotherCopyOfTheTableIsRefusedAtOpen) {
   };
   const std::vector<std::string> before = files();
   Open();
-  AppendRow({"m", "M", "B2", "19900615", 0.5});  // keys in the middle of every order
+  AppendRow({"m", "M", "B2", "19900615", 0.5, ""});  // keys in the middle of every order
   area_.reset();
   const std::vector<std::string> after = files();
 
@@ -508,12 +509,10 @@ TEST_F(IndexThreadsTest, AFailingRecordNamesTagAndRecord) {
 // The same rule when an edit keeps the tag: the record is not silently left
 // out of the order.
 TEST_F(IndexThreadsTest, AnEditOnWhichTheForConditionFailsIsRefused) {
-  ASSERT_TRUE(area_->Go(2).ok());
-  ASSERT_TRUE(area_->SetField(1, "    1").ok());
+  ASSERT_TRUE(area_->Go(2).ok() && area_->SetField(1, "    1").ok());
   ASSERT_TRUE(area_->Commit().ok());
   ASSERT_TRUE(area_->IndexTags("", {{"BAD", "NAME", "10/QTY > 1", false, false}}).ok());
-  ASSERT_TRUE(area_->Go(3).ok());
-  ASSERT_TRUE(area_->SetField(1, "    0").ok());
+  ASSERT_TRUE(area_->Go(3).ok() && area_->SetField(1, "    0").ok());
   const Status s = area_->Commit();
   EXPECT_TRUE(s.IsInvalidArgument()) << s.ToString();
   EXPECT_NE(s.message().find("tag BAD"), std::string::npos) << s.message();

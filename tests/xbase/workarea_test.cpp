@@ -129,8 +129,7 @@ TEST_F(WorkAreaTest, VisibleRecnosListsWhatAWalkVisitsWithoutMoving) {
     SCOPED_TRACE(testing::Message() << "order " << c.order << " deleted " << c.deleted
                                     << " query " << c.query << " scope " << c.scope);
     settings_.deleted = c.deleted;
-    ASSERT_TRUE(area_->SetOrder(c.order).ok());
-    ASSERT_TRUE(area_->Query(c.query).ok());
+    ASSERT_TRUE(area_->SetOrder(c.order).ok() && area_->Query(c.query).ok());
     if (*c.scope != '\0') {
       ASSERT_TRUE(area_->SetScope(c.scope, c.scope).ok());
     }
