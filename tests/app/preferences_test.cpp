@@ -51,7 +51,15 @@ TEST_F(PreferencesTest, OkWithoutAChangeKeepsTheDateSettings) {
   }
 }
 
-TEST_F(PreferencesTest, ChoosingAFormatAndSavingWritesItsThreeValues) {
+TEST_F(PreferencesTest, CancelWritesNothingAndOkWritesTheChosenFormatsThreeValues) {
+  {
+    TPreferences cancelled(ini_);
+    cancelled.DateFormatClick(3);
+    cancelled.PlugDate->setChecked(true);
+    cancelled.CancelButton->click();
+    EXPECT_EQ(cancelled.result(), QDialog::Rejected);
+    EXPECT_FALSE(QFile::exists(path_));
+  }
   TPreferences dialog(ini_);
   const int index = dialog.DateFormat->findText(QStringLiteral("dd.mm.yyyy"));
   ASSERT_GE(index, 0);
@@ -86,15 +94,6 @@ TEST_F(PreferencesTest, UntickingEveryCarryBoxWritesEachKeyAsFalse) {
               QStringLiteral("0"))
         << key;
   }
-}
-
-TEST_F(PreferencesTest, CancelWritesNothing) {
-  TPreferences dialog(ini_);
-  dialog.DateFormatClick(3);
-  dialog.PlugDate->setChecked(true);
-  dialog.CancelButton->click();
-  EXPECT_EQ(dialog.result(), QDialog::Rejected);
-  EXPECT_FALSE(QFile::exists(path_));
 }
 
 TEST_F(PreferencesTest, PrinterOffsetsAreKeptPerPrinterInInches) {

@@ -15,18 +15,9 @@ using testing::ContactFixture;
 
 AddressFields Full() {
   AddressFields f;
-  f.prefix = "Dr.";
-  f.fname = "John";
-  f.middle = "Q";
-  f.lname = "Public";
-  f.title = "Director";
-  f.org = "Acme Corp";
-  f.street = "123 Main St";
-  f.city = "Albany";
-  f.state = "NY";
-  f.zip = "12207";
-  f.country = "USA";
-  f.phone = "518-555-0100";
+  f.prefix = "Dr.", f.fname = "John", f.middle = "Q", f.lname = "Public", f.title = "Director";
+  f.org = "Acme Corp", f.street = "123 Main St", f.city = "Albany", f.state = "NY";
+  f.zip = "12207", f.country = "USA", f.phone = "518-555-0100";
   return f;
 }
 
@@ -38,20 +29,13 @@ AddressOptions Everything(int zipOption) {
 }
 
 TEST(AddressLines, SmallRecords) {
-  AddressFields onlyNameZip;
-  onlyNameZip.lname = "Smith";
-  onlyNameZip.zip = "12345";
-  AddressFields name;
-  name.fname = "John";
-  name.middle = "Q";
-  name.lname = "Public";
+  AddressFields onlyNameZip, name;
+  onlyNameZip.lname = "Smith", onlyNameZip.zip = "12345";
+  name.fname = "John", name.middle = "Q", name.lname = "Public";
   AddressFields blankMiddle = name;
   blankMiddle.middle = " ";
   AddressFields sparse = Full();
-  sparse.title.clear();
-  sparse.org.clear();
-  sparse.street.clear();
-  sparse.phone.clear();
+  sparse.title = sparse.org = sparse.street = sparse.phone = QString();
   const struct {
     const char* what;
     AddressFields fields;
@@ -114,12 +98,8 @@ TEST(AddressLines, ZipPlacements) {
 
 TEST(AddressLines, FromTheContactTable) {
   ContactFixture fx;
-  ASSERT_TRUE(fx.make({{{"FNAME", "Mary"},
-                        {"MIDDLE", "k"},
-                        {"LNAME", "O'Neil"},
-                        {"STREET", "12 Elm St"},
-                        {"CITY", "Troy"},
-                        {"STATE", "NY"},
+  ASSERT_TRUE(fx.make({{{"FNAME", "Mary"}, {"MIDDLE", "k"}, {"LNAME", "O'Neil"},
+                        {"STREET", "12 Elm St"}, {"CITY", "Troy"}, {"STATE", "NY"},
                         {"ZIP", "12180-1234"}}}));
   QStringList lines{"left over"};
   AddressOptions o;

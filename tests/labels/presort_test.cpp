@@ -123,39 +123,33 @@ TEST(Presort, ProgressAndCancel) {
   ContactFixture fx;
   ASSERT_TRUE(fx.make(Zips({{"12001", 250}})));
   const QString psl = PresortFilePath(fx.dir());
-  {
+  // Runs a presort over an earlier run's file, pressing Cancel on the 50th
+  // round and answering `yes`.
+  auto cancelled = [&](bool yes, TestHost& host) {
     QFile old(psl);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    EXPECT_TRUE(old.open(QIODevice::WriteOnly | QIODevice::Truncate));
     old.write("earlier run\r\n");
-  }
-
+    old.close();
+    host.answers = {yes};
+    TSortBulkMail sorter(fx.table, fx.apollo, host, fx.dir());
+    host.onEvents = [&](int round) {
+      if (round == 50) sorter.CancelButtonClick();
+    };
+    const bool sorted = sorter.DoTheSort();
+    EXPECT_EQ(sorter.Done(), sorted);
+    return sorted;
+  };
   // Answered No: the count goes on and the file is replaced.
   TestHost keepGoing;
-  keepGoing.answers = {false};
-  TSortBulkMail sorter(fx.table, fx.apollo, keepGoing, fx.dir());
-  keepGoing.onEvents = [&](int round) {
-    if (round == 50) sorter.CancelButtonClick();
-  };
-  EXPECT_TRUE(sorter.DoTheSort());
+  EXPECT_TRUE(cancelled(false, keepGoing));
   EXPECT_EQ(keepGoing.asked, QStringList({"Cancel PRESORT?"}));
   EXPECT_EQ(keepGoing.progressTexts,
             QStringList({"Reading database records...", "Reading record 100", "Reading record 200",
                          "Sorting Zip Codes..."}));
   EXPECT_EQ(ReadFile(psl), Psl({"** 5-digit 12001", "12001"}));
-
   // Answered Yes: nothing is written, the earlier file kept.
-  {
-    QFile old(psl);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    old.write("earlier run\r\n");
-  }
   TestHost stop;
-  TSortBulkMail cancelled(fx.table, fx.apollo, stop, fx.dir());
-  stop.onEvents = [&](int round) {
-    if (round == 50) cancelled.CancelButtonClick();
-  };
-  EXPECT_FALSE(cancelled.DoTheSort());
-  EXPECT_FALSE(cancelled.Done());
+  EXPECT_FALSE(cancelled(true, stop));
   EXPECT_EQ(ReadFile(psl), QByteArray("earlier run\r\n"));
 }
 

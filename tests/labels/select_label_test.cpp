@@ -15,11 +15,10 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <map>
-#include <vector>
 
-#include "store/table_grid_model.h"
 #include "qstring_print.h"
 #include "scripted_dialogs.h"
+#include "store/table_grid_model.h"
 #include "store/support_data.h"
 #include "store/support_install.h"
 #include "table_walk.h"
@@ -34,26 +33,16 @@ const QString kAveryDelete =
     "This is a predefined Avery label. Are you sure you wish to delete it?";
 const QString kUserDelete = "Are you sure you wish to delete this label?";
 
-struct SourceRow {
-  std::string description;
-  std::string printer;
-};
-
-std::vector<SourceRow> SourceRows() {
+// The descriptions of one printer type in the CSV source, in the grid's
+// order: upper-cased and blank-padded to the field's 60 characters,
+// compared byte by byte.
+std::vector<std::string> GridOrder(const std::string& printer) {
   SupportTableData data;
   EXPECT_TRUE(ReadSupportCsv(QV_SOURCE_DIR "/data/support/QVPLBLS.csv", &data).ok());
-  const int description = data.FieldIndex("USERDESC"), printer = data.FieldIndex("PRINTER");
-  std::vector<SourceRow> rows;
-  for (const auto& r : data.rows) rows.push_back({r[description], r[printer]});
-  return rows;
-}
-
-// The descriptions of one printer type in the grid's order: upper-cased and
-// blank-padded to the field's 60 characters, compared byte by byte.
-std::vector<std::string> GridOrder(const std::string& printer) {
+  const int description = data.FieldIndex("USERDESC"), type = data.FieldIndex("PRINTER");
   std::vector<std::string> out;
-  for (const SourceRow& r : SourceRows()) {
-    if (r.printer.find(printer) != std::string::npos) out.push_back(r.description);
+  for (const auto& r : data.rows) {
+    if (r[type].find(printer) != std::string::npos) out.push_back(r[description]);
   }
   auto key = [](std::string s) {
     for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -378,11 +367,10 @@ TEST_F(SelectLabelTest, ChooseReadsTheCurrentRowInTheGivenOrProgramDirectoryOrSa
         return true;
       }));
   EXPECT_TRUE(ran);
+  // The row is read as New reads it (its test checks the other fields).
   EXPECT_EQ(chosen.geometry.description, k5160.toStdString());
   EXPECT_FLOAT_EQ(chosen.geometry.height, 1.0f);
-  EXPECT_FLOAT_EQ(chosen.geometry.width, 2.625f);
   EXPECT_FLOAT_EQ(chosen.geometry.left_margin, 0.188f);
-  EXPECT_EQ(chosen.geometry.across, 3);
   EXPECT_EQ(chosen.printer, "LJ");
   // No directory given: the program's.
   qputenv("QUORVANE_HOME", m_dir.path().toLocal8Bit());

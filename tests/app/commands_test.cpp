@@ -1,0 +1,327 @@
+// The main window's print commands and its Dial button, with their dialogs
+// driven in place of the user: what each window is given (filter, current
+// record, choices kept in QUORVA.INI), the enable rules, and the filter,
+// order, record and printer put back afterwards. What the jobs print is
+// their own tests'.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPageLayout>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+#include "app_fixture.h"
+#include "dialer/windows/dialer_window.h"
+#include "envelopes/windows/envelope_designer.h"
+#include "envelopes/windows/print_envelope.h"
+#include "labels/label_print.h"
+#include "labels/windows/label_designer.h"
+#include "labels/windows/label_windows.h"
+#include "labels/windows/print_labels.h"
+#include "page_ops.h"
+#include "render/printers.h"
+#include "reports/user_report.h"
+#include "reports/windows/user_report_dialog.h"
+#include "table_walk.h"
+#include "zipcount/windows/count_zip_codes.h"
+
+namespace qv::testing {
+namespace {
+
+const Contact kAnn = {{"FNAME", "Ann"}, {"LNAME", "Archer"}, {"CITY", "Albany"},
+                      {"STATE", "NY"},  {"ZIP", "12207"}};
+const Contact kBob = {{"FNAME", "Bob"}, {"LNAME", "Baker"}, {"CITY", "Boston"},
+                      {"STATE", "MA"},  {"ZIP", "02110"}};
+const Contact kCy = {{"FNAME", "Cy"}, {"LNAME", "Cole"}, {"CITY", "Troy"},
+                     {"STATE", "NY"}, {"ZIP", "12180-1234"}};
+const Contact kDee = {{"FNAME", "Dee"}, {"LNAME", "Dunn"}, {"CITY", "Albany"},
+                      {"STATE", "NY"},  {"ZIP", "12207"}};
+
+class CommandsTest : public AppTest {};
+
+TEST_F(CommandsTest, PresortedLabelPreviewLeavesFilterOrderRecordAndPrinterAsTheyWere) {
+  TQVPMain& m = OpenWithSupportTables({kAnn, kBob, kCy, kDee});
+  FilterOnNewYork(m);
+  ASSERT_FALSE(m.currentFilter().isEmpty());
+  m.SetCurrentOrder(QStringLiteral("CITY"));
+  EXPECT_TRUE(m.TableQVW->last());
+  const int recno = m.Apollo1.RecNo();
+  const int order = m.Apollo1.IndexOrd();
+  const QString filter = m.Apollo1.DBFilter();
+  const QString printer = CurrentPrinterName();
+  ASSERT_TRUE(m.mnuLabels->isEnabled());
+
+  long long labelsPrinted = -1;
+  LabelRunOutcome presorted = LabelRunOutcome::Failed;
+  bool frozen = false;
+  m.RunLabelsWindow = [&](TQVLabels& labels) {
+    labels.FormActivate();
+    frozen = !m.tracksTableEvents() && m.TableQVW->controlsDisabled();
+    EXPECT_TRUE(labels.rbQFilter->isEnabled());
+    EXPECT_TRUE(labels.rbQFilter->isChecked());
+    labels.PrinterListChange(labels.PrinterList->findText(PdfPrinterName()));
+    labels.RunHooks = [&](WindowJobHost&) {
+      LabelRunHooks hooks;
+      hooks.printLabels = [](TLabelPrint& job) { job.FormActivate(); };
+      hooks.preview = [](QIODevice&) {};
+      return hooks;
+    };
+    labels.PreviewButtonClick();
+    labelsPrinted = labels.LastRun.labels;
+    labels.PresortCheck->setChecked(true);
+    labels.PreviewButtonClick();
+    presorted = labels.LastRun.outcome;
+  };
+  m.mnuLabelsClick();
+
+  EXPECT_TRUE(frozen);
+  EXPECT_EQ(presorted, LabelRunOutcome::Completed);
+  EXPECT_EQ(labelsPrinted, 3) << "the three New York contacts of the filter";
+  EXPECT_EQ(m.Apollo1.RecNo(), recno);
+  EXPECT_EQ(m.Apollo1.IndexOrd(), order);
+  EXPECT_EQ(m.Apollo1.DBFilter(), filter);
+  EXPECT_EQ(CountOf(m.Apollo1), 3);
+  EXPECT_EQ(CurrentPrinterName(), printer);
+  EXPECT_TRUE(m.tracksTableEvents());
+}
+
+// The real windows, one inside the other: Modify opens the label designer
+// over the Print Labels dialog, centred on the main window, and its Save
+// reaches the setup table.
+TEST_F(CommandsTest, LabelModifyInTheDesignerIsStoredInTheSetupTable) {
+  TQVPMain& m = OpenWithSupportTables({kAnn, kBob});
+  bool sawDesigner = false;
+  WhenShown<TQVLabels>([&](TQVLabels* labels) {
+    WhenShown<TDesignLabel>([&](TDesignLabel* designer) {
+      sawDesigner = true;
+      // Made by the label library, still centred on the main window.
+      EXPECT_EQ(designer->pos(), CenteredOn(m.frameGeometry(), designer->size()));
+      EXPECT_EQ(designer->DescriptionEdit->text(), QStringLiteral("Default Label Setup"));
+      designer->DescriptionEdit->setText(QStringLiteral("Club newsletter"));
+      designer->BarCodeCheck->click();  // refused: the stock is 2.63 inches wide
+      designer->SaveButtonClick();
+    });
+    labels->ModifyButtonClick();
+    labels->reject();
+  });
+  m.mnuLabelsClick();
+  EXPECT_TRUE(sawDesigner);
+
+  TApolloEnv env;
+  TableObject table(&env);
+  table.setDatabaseName(dir_);
+  table.setTableName(QStringLiteral("QVPLSU.DBF"));
+  ASSERT_TRUE(table.open());
+  const LabelSetup stored = ReadLabelSetup(table);
+  EXPECT_EQ(stored.description, QStringLiteral("Club newsletter"));
+  EXPECT_FALSE(stored.address.barCode);
+}
+
+// The real windows: Print Envelope shows modally on the main window's table
+// at its current record; its Modify opens the designer there, whose Record
+// buttons move it.
+TEST_F(CommandsTest, EnvelopeModifyOpensTheDesignerOnTheCurrentContact) {
+  TQVPMain& m = OpenWithSupportTables({kAnn, kBob, kCy});
+  EXPECT_TRUE(m.Apollo1.Go(2));
+  QStringList shown;
+  WhenShown<TQVEnvelopes>([&](TQVEnvelopes* envelopes) {
+    WhenShown<TEnvelopeDesigner>([&](TEnvelopeDesigner* designer) {
+      shown << designer->AddressLines.value(0);
+      designer->NextButton->click();
+      shown << designer->AddressLines.value(0);
+      designer->CancelButton->click();
+    });
+    envelopes->ModifyButton->click();
+    envelopes->reject();
+  });
+  m.mnuEnvelopesClick();
+  EXPECT_EQ(shown, QStringList({"Bob Baker ", "Cy Cole "}));
+  EXPECT_TRUE(dialogs_->notices().isEmpty()) << dialogs_->notices().join('|').toStdString();
+}
+
+// Labels and Envelopes work from their setup tables and on a contact.
+TEST_F(CommandsTest, MissingSetupTablesOrAnEmptyFileShowNoWindow) {
+  TQVPMain& m = OpenWithSupportTables({kAnn});
+  ASSERT_TRUE(QFile::remove(dir_ + QStringLiteral("QVPLSU.DBF")));
+  ASSERT_TRUE(QFile::remove(dir_ + QStringLiteral("QVPESU.DBF")));
+  int shown = 0;
+  m.RunLabelsWindow = [&](TQVLabels&) { ++shown; };
+  m.RunEnvelopesWindow = [&](TQVEnvelopes&) { ++shown; };
+  m.mnuLabelsClick();
+  m.mnuEnvelopesClick();
+  EXPECT_EQ(shown, 0);
+  EXPECT_EQ(dialogs_->notices(),
+            QStringList({QStringLiteral("Unable to Open QVPLSU.DBF (label setup file)"),
+                         QStringLiteral("Unable to Open QVPESU.DBF (envelope setup file)")}));
+  EXPECT_TRUE(m.tracksTableEvents());
+  EXPECT_FALSE(m.TableQVW->controlsDisabled());
+
+  main_.reset();
+  TQVPMain& empty = OpenOn({}, QStringLiteral("empty.dbf"));
+  empty.SetButtons();
+  EXPECT_FALSE(empty.mnuLabels->isEnabled());
+  EXPECT_FALSE(empty.mnuEnvelopes->isEnabled());
+}
+
+// The title and choices are kept in QUORVA.INI also on Cancel; the enable
+// rules, help and a cancelled Print dialog.
+TEST_F(CommandsTest, ReportTitleAndChoicesAreKeptWhenTheDialogIsCancelled) {
+  TQVPMain& m = OpenWithSupportTables({kAnn, kBob});
+  ASSERT_TRUE(m.mnuReports->isEnabled());
+  QString offered;
+  m.RunReportWindow = [&](TUserDesignedReport& report) {
+    offered = report.TitleField->text();
+    // Every print job's window gets All in place of a filter there is not.
+    EXPECT_FALSE(report.rbQFilter->isEnabled()) << "no filter is set";
+    EXPECT_TRUE(report.rbQAll->isChecked());
+    EXPECT_EQ(report.ReportList->currentRow(), 0);
+    report.TitleField->setText(QStringLiteral("Club members"));
+    report.ReportList->setCurrentRow(3);
+    report.PrintMemoBox->setChecked(true);
+    report.CancelButton->click();
+  };
+  m.mnuReportsClick();
+  EXPECT_EQ(offered, QStringLiteral("Report for: ") + path_);
+  const IniFile ini = SettingsFile();
+  EXPECT_EQ(ini.readString("UserDefinedReport", "UserReportTitle", "?"), "Club members");
+  EXPECT_EQ(ini.readInteger("UserDefinedReport", "UserReportLayout", 0), 4);
+
+  m.RunReportWindow = [&](TUserDesignedReport& report) {
+    EXPECT_EQ(report.TitleField->text(), "Club members");
+    EXPECT_EQ(report.ReportList->currentRow(), 3);
+    EXPECT_TRUE(report.PrintMemoBox->isChecked());
+    EXPECT_TRUE(report.PrintNowButton->isEnabled());
+    report.ReportList->setCurrentRow(-1);
+    EXPECT_FALSE(report.PreviewButton->isEnabled());
+    report.ReportList->setCurrentRow(1);
+    report.HelpButton->click();
+    QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+    QApplication::sendEvent(&report, &f1);
+    bool ran = false;
+    report.RunHooks = [&ran] {
+      ran = true;
+      return UserReportHooks();
+    };
+    report.PrintNowClick();  // the scripted Print dialog answers Cancel
+    EXPECT_FALSE(ran);
+    report.TitleField->clear();
+    report.reject();
+  };
+  m.mnuReportsClick();
+  EXPECT_EQ(SettingsFile().readString("UserDefinedReport", "UserReportTitle", "?"), "")
+      << "an empty title is stored as empty";
+  EXPECT_EQ(dialogs_->helpTopics(), QList<int>({TUserDesignedReport::kHelpTopic,
+                                              TUserDesignedReport::kHelpTopic}));
+}
+
+// The filter and Print Setup's landscape choice reach the report's pages.
+TEST_F(CommandsTest, ReportPreviewRunsOnTheFilterOnLandscapePages) {
+  TQVPMain& m = OpenWithSupportTables({kAnn, kBob, kCy, kDee});
+  FilterOnNewYork(m);
+  ASSERT_FALSE(m.currentFilter().isEmpty());
+  PageStream pages;
+  long long filtered = -1;
+  m.RunReportWindow = [&](TUserDesignedReport& report) {
+    EXPECT_TRUE(report.rbQFilter->isEnabled());
+    EXPECT_TRUE(report.rbQFilter->isChecked());
+    dialogs_->printerSetupAnswer = [](QPrinter* p) {
+      return p->setPageOrientation(QPageLayout::Landscape);
+    };
+    report.PrintSetupClick();
+    EXPECT_EQ(report.NotedOrientation, Orientation::Landscape);
+    report.RunHooks = [&pages] {
+      UserReportHooks hooks;
+      hooks.printReport = [](TUserReportPrint& job) { job.FormActivate(); };
+      hooks.preview = DecodeInto(&pages);
+      return hooks;
+    };
+    report.PreviewButtonClick();
+    filtered = report.LastRun.records;
+    report.reject();
+  };
+  m.mnuReportsClick();
+  EXPECT_EQ(filtered, 3) << "the three New York contacts";
+  ASSERT_EQ(pages.pages.size(), 1u);
+  EXPECT_DOUBLE_EQ(pages.pages[0].width, 11.0);
+}
+
+TEST_F(CommandsTest, CountZipCodesCountsTheFilterPreviewsAndSavesACsv) {
+  TQVPMain& m = OpenWithSupportTables({kAnn, kBob, kCy, kDee});
+  FilterOnNewYork(m);
+  EXPECT_TRUE(m.TableQVW->last());
+  const int recno = m.Apollo1.RecNo();
+  const int order = m.Apollo1.IndexOrd();
+  ASSERT_TRUE(m.mnuCountZipCodes->isEnabled());
+  const QString csv = dir_ + QStringLiteral("zips.csv");
+  dialogs_->saveFileAnswers = {csv};
+  QStringList lines;
+  QString heading;
+  ZipReportResult preview;
+  m.RunZipCountWindow = [&](TCountZipCodes& count) {
+    count.FormActivate();
+    lines = count.ReportLines();
+    heading = count.HeadingLabel->text();
+    count.RunHooks = [] {
+      ZipReportHooks hooks;
+      hooks.printReport = [](TZipReport& job) { job.FormActivate(); };
+      hooks.preview = [](QIODevice&) {};
+      return hooks;
+    };
+    count.PreviewButtonClick();
+    preview = count.LastRun;
+    count.SaveCsvButton->click();
+    count.CloseButton->click();
+  };
+  m.mnuCountZipCodesClick();
+  EXPECT_EQ(lines, QStringList({"12180     1", "12207     2", "", ""}));
+  EXPECT_EQ(heading, "Finished counting. Press Print or Preview for the report");
+  EXPECT_EQ(dialogs_->beeps(), 1);
+  EXPECT_EQ(preview.pages, 1);
+  EXPECT_EQ(m.Apollo1.RecNo(), recno);
+  EXPECT_EQ(m.Apollo1.IndexOrd(), order);
+  QFile file(csv);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(file.readAll().endsWith("12207,2\r\n"));
+}
+
+TEST_F(CommandsTest, CancelDuringCountingAsksAndClosesTheDialog) {
+  QList<Contact> many;
+  for (int i = 0; i < 400; ++i) many << Contact{{"LNAME", QStringLiteral("N%1").arg(i)}};
+  TQVPMain& m = OpenWithSupportTables(many);
+  dialogs_->questionAnswers = {true};
+  int result = -1;
+  m.RunZipCountWindow = [&](TCountZipCodes& count) {
+    count.show();
+    QTimer::singleShot(0, &count, [&count] { count.CancelButton->click(); });
+    count.FormActivate();
+    result = count.result();
+    EXPECT_TRUE(count.ReportLines().isEmpty());
+  };
+  m.mnuCountZipCodesClick();
+  EXPECT_EQ(dialogs_->questions().size(), 1);
+  EXPECT_EQ(result, int(QDialog::Rejected));
+}
+
+TEST_F(CommandsTest, DialOpensTheDialerWithTheCurrentPhone) {
+  TQVPMain& m = OpenOn(
+      {{{"LNAME", "Archer"}, {"PHONE", "(555) 010-0100"}}, {{"LNAME", "Baker"}, {"PHONE", ""}}});
+  m.SetButtons();
+  EXPECT_FALSE(m.DialButton->isHidden());
+  QStringList numbers;
+  m.RunDialerWindow = [&](TQVDialer& dialer) { numbers << dialer.NumberToDial->text(); };
+  m.DialButton->click();
+  m.RecordNextClick();
+  m.DialButton->click();
+  EXPECT_EQ(numbers, (QStringList{QStringLiteral("(555) 010-0100"), QString()}));
+  // While editing there is nothing to dial from.
+  m.EditButtonClick();
+  EXPECT_TRUE(m.DialButton->isHidden());
+}
+
+}  // namespace
+}  // namespace qv::testing
