@@ -158,16 +158,11 @@ TEST_F(LetterWindowsTest, DesignerFieldListSaveAndCancel) {
   EXPECT_EQ(designer.document().doc().begin().textList()->format().style(), QTextListFormat::ListDisc);
   bullets->trigger();
   EXPECT_EQ(designer.document().doc().begin().textList(), nullptr);
-
-
-  const struct {
-    QPushButton* button;
-    int result;
-  } closes[] = {{designer.SaveButton, QDialog::Accepted}, {designer.CancelButton, QDialog::Rejected}};
-  for (const auto& c : closes) {
+  for (auto [button, result] : {std::pair{designer.SaveButton, int(QDialog::Accepted)},
+                                {designer.CancelButton, int(QDialog::Rejected)}}) {
     designer.show();
-    c.button->click();
-    EXPECT_EQ(designer.result(), c.result) << c.button->text().toStdString();
+    button->click();
+    EXPECT_EQ(designer.result(), result) << button->text().toStdString();
     EXPECT_FALSE(designer.isVisible());
   }
 }
