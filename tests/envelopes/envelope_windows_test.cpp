@@ -34,7 +34,10 @@ namespace {
 using testing::ContactFixture;
 using testing::ScriptedDialogs;
 
-TEST(EnvelopeEdit, UnitsSwitchWithTheExactConversions) {
+// The Save checks and their order are EnvelopeSizes.SaveChecksInTheirOrder;
+// here sizes typed in millimetres reach them and a problem keeps the
+// dialog open.
+TEST(EnvelopeEdit, UnitsSwitchExactlyAndAProblemKeepsTheDialogOpen) {
   ScriptedDialogs dialogs;
   TEnvelopeEdit edit;
   edit.OrigWidth = kNewEnvelopeWidth;
@@ -49,20 +52,9 @@ TEST(EnvelopeEdit, UnitsSwitchWithTheExactConversions) {
   EXPECT_DOUBLE_EQ(edit.HeightEdit->value(), 105);
   edit.Inchesbutton->setChecked(true);
   edit.InchesbuttonClick();
-  // 241 / 25.4 = 9.488..., 105 / 25.4 = 4.1338...
+  // 241 / 25.4 = 9.488...
   EXPECT_NEAR(edit.OrigWidth, 9.48819, 1e-5);
   EXPECT_DOUBLE_EQ(edit.WidthEdit->value(), 9.49);
-}
-
-// The checks and their order are EnvelopeSizes.SaveChecksInTheirOrder;
-// here sizes typed in millimetres reach them and a problem keeps the
-// dialog open.
-TEST(EnvelopeEdit, SaveChecksKeepTheDialogOpen) {
-  ScriptedDialogs dialogs;
-  TEnvelopeEdit edit;
-  edit.OrigWidth = 9.5;
-  edit.OrigHeight = 4.13;
-  edit.FormActivate();
   edit.MMButton->setChecked(true);
   edit.MMButtonClick();
   edit.WidthEdit->setValue(50);
@@ -149,24 +141,16 @@ TEST(SelectEnvelope, StockRowsStayUserRowsChangeAndUnknownNamesStandAtTheEnd) {
             "We were unable to open the envelope definition file: QVPENVS.DBF");
 }
 
-struct PrintEnvelopeFixture {
-  PrintEnvelopeFixture() {
-    EXPECT_TRUE(contacts.make({{{"LNAME", "Public"}, {"FNAME", "John"}, {"ZIP", "12207"}}}));
-    EXPECT_TRUE(contacts.apollo.GoTop());
-    QString why;
-    EXPECT_TRUE(BuildSupportTable(QStringLiteral("QVPESU"), contacts.dir(), &why));
-    window = std::make_unique<TQVEnvelopes>(&contacts.table, &contacts.apollo);
-    EXPECT_TRUE(window->OpenEnvelopeSetupTable(contacts.dir()));
-    window->FormActivate();
-  }
-  ContactFixture contacts;
-  std::unique_ptr<TQVEnvelopes> window;
-};
-
 TEST(PrintEnvelope, SetupsAreMadeChangedAndDeleted) {
   ScriptedDialogs dialogs;
-  PrintEnvelopeFixture fx;
-  TQVEnvelopes& w = *fx.window;
+  ContactFixture contacts;
+  ASSERT_TRUE(contacts.make({{{"LNAME", "Public"}, {"FNAME", "John"}, {"ZIP", "12207"}}}));
+  EXPECT_TRUE(contacts.apollo.GoTop());
+  QString why;
+  ASSERT_TRUE(BuildSupportTable(QStringLiteral("QVPESU"), contacts.dir(), &why));
+  TQVEnvelopes w(&contacts.table, &contacts.apollo);
+  ASSERT_TRUE(w.OpenEnvelopeSetupTable(contacts.dir()));
+  w.FormActivate();
   EXPECT_TRUE(w.ModifyButton->isEnabled());
 
   // New starts from the row under the cursor with the untitled description.
@@ -193,32 +177,28 @@ TEST(PrintEnvelope, SetupsAreMadeChangedAndDeleted) {
   EXPECT_TRUE(w.NewButton->isEnabled());
 }
 
-// The page a preview of `setup` on an envelope-sized page prints for the
-// current contact.
-PageStream PreviewOnEnvelope(ContactFixture& contacts, const TEnvelopeSetup& setup) {
-  testing::TestHost host;
-  EnvelopeRunOptions options;
-  options.setup = setup;
-  options.paper = EnvelopePaper::Envelope;
-  options.print = false;
-  PageStream pages;
-  EnvelopeRunHooks hooks;
-  hooks.preview = testing::DecodeInto(&pages);
-  DoPrintEnvelopes(contacts.table, contacts.apollo, options, host, hooks);
-  return pages;
-}
-
-TEST(EnvelopeDesigner, DraggingMovesTheSetupByPixelsPerInch) {
-  ScriptedDialogs dialogs;
+// A drag stores the delivery block's new place at pixels per inch, and
+// every line the designer then shows, turned into inches from the
+// envelope's corner, is where the printed page puts it, in the same font.
+// At 100% the saved places are the shown ones exactly; at other zooms a
+// place is shown to the whole pixel, so it may lie a pixel off.
+TEST(EnvelopeDesigner, DraggedAndShownLinesStandWhereThePagePrintsThem) {
   ContactFixture contacts;
-  ASSERT_TRUE(contacts.make({{{"LNAME", "Public"}, {"FNAME", "John"}, {"STREET", "1 Elm St"}}}));
+  ASSERT_TRUE(contacts.make({{{"FNAME", "John"}, {"LNAME", "Public"}, {"STREET", "123 Main St"},
+                              {"CITY", "Albany"}, {"STATE", "NY"}, {"ZIP", "12207"}}}));
   EXPECT_TRUE(contacts.table.first());
-  for (int zoom : {100, 50}) {
+  for (int zoom : {100, 75, 50}) {
+    SCOPED_TRACE(::testing::Message() << zoom << "%");
+    ScriptedDialogs dialogs;
     TEnvelopeDesigner d(&contacts.table);
     d.Setup = DefaultEnvelopeSetup();
+    d.Setup.useMessage = true;
+    d.Setup.returnFontSize = 9;
+    d.Setup.deliveryFontSize = 13;
+    d.Setup.returnLines = {"Ann Sender", "9 Oak Rd", "Troy NY 12180", "", ""};
     d.FormActivate();
-    if (zoom == 50) {
-      d.Zoom50->setChecked(true);
+    if (zoom != 100) {
+      (zoom == 75 ? d.Zoom75 : d.Zoom50)->setChecked(true);
       d.PercChoiceClick();
     }
     const double P = d.P;
@@ -231,129 +211,95 @@ TEST(EnvelopeDesigner, DraggingMovesTheSetupByPixelsPerInch) {
                         Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(d.EnvelopeImage, &press);
     QCoreApplication::sendEvent(d.EnvelopeImage, &release);
-    // Base pixels: the shown place plus the drag, divided by the zoom.
-    const int shownLeft = int(baseLeft * zoom * 0.01) + 30;
-    const int shownTop = int(baseTop * zoom * 0.01) + 15;
-    const int newLeft = int(shownLeft / (zoom * 0.01)), newTop = int(shownTop / (zoom * 0.01));
-    d.OkButtonClick();
-    EXPECT_EQ(d.result(), QDialog::Accepted);
-    EXPECT_FLOAT_EQ(d.Setup.deliveryLeft, float(newLeft / P)) << zoom;
-    EXPECT_FLOAT_EQ(d.Setup.deliveryTop, float(newTop / P)) << zoom;
-  }
-}
-
-// Every line the designer shows, turned into inches from the envelope's
-// corner, is where the printed page puts it, in the same font. At 100%
-// the saved places are the shown ones exactly; at 75% a place is shown to
-// the whole pixel, so it may lie a pixel off.
-TEST(EnvelopeDesigner, ShownLinesStandWhereThePagePrintsThem) {
-  ContactFixture contacts;
-  ASSERT_TRUE(contacts.make({{{"FNAME", "John"}, {"LNAME", "Public"}, {"STREET", "123 Main St"},
-                              {"CITY", "Albany"}, {"STATE", "NY"}, {"ZIP", "12207"}}}));
-  EXPECT_TRUE(contacts.table.first());
-  for (int zoom : {100, 75}) {
-    ScriptedDialogs dialogs;
-    TEnvelopeDesigner d(&contacts.table);
-    d.Setup = DefaultEnvelopeSetup();
-    d.Setup.useMessage = true;
-    d.Setup.returnFontSize = 9;
-    d.Setup.deliveryFontSize = 13;
-    d.Setup.returnLines = {"Ann Sender", "9 Oak Rd", "Troy NY 12180", "", ""};
-    d.FormActivate();
-    if (zoom == 75) {
-      d.Zoom75->setChecked(true);
-      d.PercChoiceClick();
-    }
     d.OkButtonClick();
     ASSERT_EQ(d.result(), QDialog::Accepted);
+    // Base pixels: the shown place plus the drag, divided by the zoom.
+    const int newLeft = int((int(baseLeft * zoom * 0.01) + 30) / (zoom * 0.01));
+    const int newTop = int((int(baseTop * zoom * 0.01) + 15) / (zoom * 0.01));
+    EXPECT_FLOAT_EQ(d.Setup.deliveryLeft, float(newLeft / P));
+    EXPECT_FLOAT_EQ(d.Setup.deliveryTop, float(newTop / P));
 
-    const PageStream pages = PreviewOnEnvelope(contacts, d.Setup);
+    testing::TestHost host;
+    EnvelopeRunOptions options;
+    options.setup = d.Setup;
+    options.paper = EnvelopePaper::Envelope;
+    options.print = false;
+    PageStream pages;
+    EnvelopeRunHooks hooks;
+    hooks.preview = testing::DecodeInto(&pages);
+    DoPrintEnvelopes(contacts.table, contacts.apollo, options, host, hooks);
     ASSERT_EQ(pages.pages.size(), 1u);
     const std::vector<TextOp> printed = testing::TextsOf(pages.pages[0]);
-
-    const double pixel = 1.0 / (d.P * zoom * 0.01);
-    const double tolerance = zoom == 100 ? 1e-5 : pixel;
+    const double tolerance = zoom == 100 ? 1e-5 : 1.0 / (P * zoom * 0.01);
     int compared = 0;
     for (EnvelopeItem item :
          {EnvelopeItem::Return, EnvelopeItem::Message, EnvelopeItem::Delivery}) {
       const QStringList lines = d.LinesOf(item);
-      for (int i = 0; i < lines.size(); ++i) {
+      for (int i = 0; i < lines.size(); ++i, ++compared) {
+        SCOPED_TRACE(lines[i].toStdString());
         auto t = std::find_if(printed.begin(), printed.end(),
                               [&](const TextOp& op) { return op.text == lines[i]; });
-        ASSERT_NE(t, printed.end()) << lines[i].toStdString();
-        EXPECT_EQ(d.ScreenFont(item), ReportFont(t->font)) << lines[i].toStdString();
+        ASSERT_NE(t, printed.end());
+        EXPECT_EQ(d.ScreenFont(item), ReportFont(t->font));
         const QPointF shown = d.InchesOf(d.EnvelopeImage->lineOrigin(item, i));
-        EXPECT_NEAR(shown.x(), t->x, tolerance) << zoom << "% " << lines[i].toStdString();
-        EXPECT_NEAR(shown.y(), t->y, tolerance) << zoom << "% " << lines[i].toStdString();
-        ++compared;
+        EXPECT_NEAR(shown.x(), t->x, tolerance);
+        EXPECT_NEAR(shown.y(), t->y, tolerance);
       }
     }
     EXPECT_EQ(compared, 3 + 1 + 3);
   }
 }
 
-TEST(EnvelopeDesigner, RecordButtonsShowEachContactsAddress) {
+// The shown address and bars follow the Record buttons; the bars are the
+// ones the contact gets when printed, of the kind chosen, and none where
+// printing gives none.
+TEST(EnvelopeDesigner, RecordButtonsShowEachContactsAddressAndBars) {
   ScriptedDialogs dialogs;
   ContactFixture contacts;
   ASSERT_TRUE(contacts.make({{{"FNAME", "Ann"}, {"LNAME", "Adams"}, {"STREET", "1 Elm St"},
-                              {"CITY", "Albany"}, {"STATE", "NY"}, {"ZIP", "12207"}},
-                             {{"FNAME", "Bob"}, {"LNAME", "Baker"}, {"CITY", "Boston"},
-                              {"STATE", "MA"}, {"ZIP", "02110"}}}));
-  EXPECT_TRUE(contacts.table.first());
-  TEnvelopeDesigner d(&contacts.table);
-  d.Setup = DefaultEnvelopeSetup();
-  d.FormActivate();
-  auto shown = [&d] { return d.AddressLines.value(0) + QStringLiteral(" / ") +
-                             QString::number(d.AddressLines.size()); };
-  EXPECT_EQ(shown(), "Ann Adams  / 3");
-  struct Step {
-    QPushButton* button;
-    const char* expected;  // first line / line count: Baker has no street
-  } steps[] = {{d.NextButton, "Bob Baker  / 2"},
-               {d.NextButton, "Bob Baker  / 2"},
-               {d.FirstButton, "Ann Adams  / 3"},
-               {d.PriorButton, "Ann Adams  / 3"}};
-  for (const Step& s : steps) {
-    s.button->click();
-    EXPECT_EQ(shown(), s.expected) << s.button->text().toStdString();
-    EXPECT_FALSE(d.AddressLines.contains(QString()));
-  }
-  // The contents switches recompose the shown address at once.
-  d.NameCheck->click();
-  EXPECT_EQ(shown(), "1 Elm St / 2");
-  d.OkButtonClick();
-  EXPECT_FALSE(d.Setup.name);
-}
-
-// The designer shows the bars the current contact gets when printed, of
-// the kind chosen, and none where printing gives none.
-TEST(EnvelopeDesigner, BarsFollowTheContactAndTheChosenKind) {
-  ScriptedDialogs dialogs;
-  ContactFixture contacts;
-  ASSERT_TRUE(contacts.make({{{"LNAME", "Adams"}, {"STREET", "1 Elm St"}, {"ZIP", "12207-1234"}},
-                             {{"LNAME", "Baker"}, {"ZIP", "K1A 0B1"}}}));
+                              {"CITY", "Albany"}, {"STATE", "NY"}, {"ZIP", "12207-1234"}},
+                             {{"FNAME", "Bob"}, {"LNAME", "Baker"}, {"CITY", "Ottawa"},
+                              {"STATE", "ON"}, {"ZIP", "K1A 0B1"}}}));
   EXPECT_TRUE(contacts.table.first());
   TEnvelopeDesigner d(&contacts.table);
   d.Setup = DefaultEnvelopeSetup();
   d.Setup.barCode = true;
   d.FormActivate();
   ASSERT_TRUE(d.BarCodeKindBox->isEnabled());
-  struct Case {
+  auto shown = [&d] { return d.AddressLines.value(0) + QStringLiteral(" / ") +
+                             QString::number(d.AddressLines.size()); };
+  EXPECT_EQ(shown(), "Ann Adams  / 3");
+  struct Step {
     int kind;
-    QPushButton* record;
+    QPushButton* button;
+    const char* expected;  // first line / line count: Baker has no street
     int bars;  // POSTNET: 2 frame bars and 5 per digit of ZIP+4, delivery point and check
-  } cases[] = {{0, d.FirstButton, 62}, {1, d.NextButton, 0}, {1, d.FirstButton, kImbBarCount}};
-  for (const Case& c : cases) {
-    d.BarCodeKindBox->setCurrentIndex(c.kind);
-    c.record->click();
-    EXPECT_EQ(d.AddressBars.size(), c.bars) << c.kind << " " << d.AddressLines.value(0).toStdString();
+  } steps[] = {{0, d.NextButton, "Bob Baker  / 2", 0},
+               {0, d.NextButton, "Bob Baker  / 2", 0},
+               {0, d.FirstButton, "Ann Adams  / 3", 62},
+               {0, d.PriorButton, "Ann Adams  / 3", 62},
+               {1, d.NextButton, "Bob Baker  / 2", 0},
+               {1, d.FirstButton, "Ann Adams  / 3", kImbBarCount}};
+  for (const Step& s : steps) {
+    SCOPED_TRACE(::testing::Message() << s.kind << " " << s.button->text().toStdString());
+    d.BarCodeKindBox->setCurrentIndex(s.kind);
+    s.button->click();
+    EXPECT_EQ(shown(), s.expected);
+    EXPECT_FALSE(d.AddressLines.contains(QString()));
+    EXPECT_EQ(d.AddressBars.size(), s.bars);
   }
+  // The contents switches recompose the shown address at once.
+  d.NameCheck->click();
+  EXPECT_EQ(shown(), "1 Elm St / 2");
   d.OkButtonClick();
+  EXPECT_FALSE(d.Setup.name);
   EXPECT_TRUE(d.Setup.barCode);
   EXPECT_TRUE(d.Setup.intelligentMail);
 }
 
-TEST(EnvelopeDesigner, RightClickTextsAreAskedThroughTheDialogService) {
+// Right-click texts are asked through the dialog service; Save needs a
+// description, keeps five return lines and compacts the empty ones away.
+TEST(EnvelopeDesigner, TextsAreAskedThroughTheDialogServiceAndSaveKeepsFiveReturnLines) {
   ScriptedDialogs dialogs;
   TEnvelopeDesigner d(nullptr);
   d.Setup = DefaultEnvelopeSetup();
@@ -361,6 +307,7 @@ TEST(EnvelopeDesigner, RightClickTextsAreAskedThroughTheDialogService) {
   d.Setup.messageText = QStringLiteral("Handle with Care");
   d.Setup.returnLines = {"One", "", "Three", "", ""};
   d.FormActivate();
+  EXPECT_EQ(d.ReturnLines, QStringList({"One", "Three"}));
   dialogs.lineAnswers = {QStringList{"Ann Sender", "", "Troy NY 12180"}, std::nullopt};
   dialogs.textAnswers = {QStringLiteral("Fragile"), std::nullopt};
   for (int round = 0; round < 2; ++round) {  // answered, then cancelled
@@ -375,24 +322,15 @@ TEST(EnvelopeDesigner, RightClickTextsAreAskedThroughTheDialogService) {
                                 "Message/Message Text: Handle with Care",
                                 "Return Address/: Ann Sender||Troy NY 12180",
                                 "Message/Message Text: Fragile"}));
-  d.OkButtonClick();
-  EXPECT_EQ(d.Setup.returnLines, QStringList({"Ann Sender", "", "Troy NY 12180", "", ""}));
-  EXPECT_EQ(d.Setup.messageText, "Fragile");
   EXPECT_EQ(dialogs.unscripted, 0);
-}
-
-TEST(EnvelopeDesigner, ReturnLinesCompactAndAnEmptyDescriptionStays) {
-  ScriptedDialogs dialogs;
-  TEnvelopeDesigner d(nullptr);
-  d.Setup = DefaultEnvelopeSetup();
-  d.Setup.returnLines = {"One", "", "Three", "", ""};
-  d.FormActivate();
-  EXPECT_EQ(d.ReturnLines, QStringList({"One", "Three"}));
   d.DescriptionEdit->setText(QStringLiteral("   "));
   d.OkButtonClick();
   EXPECT_EQ(dialogs.lastNotice(), "Please enter a description for this Envelope Setup record");
   EXPECT_NE(d.result(), QDialog::Accepted);
   d.DescriptionEdit->setText(QStringLiteral("Mine"));
+  d.OkButtonClick();
+  EXPECT_EQ(d.Setup.returnLines, QStringList({"Ann Sender", "", "Troy NY 12180", "", ""}));
+  EXPECT_EQ(d.Setup.messageText, "Fragile");
   d.ReturnLines = {"1", "2", "3", "4", "5", "6", "7"};
   d.OkButtonClick();
   EXPECT_EQ(d.Setup.returnLines, QStringList({"1", "2", "3", "4", "5"}));

@@ -100,11 +100,14 @@ TEST_F(LetterWindowsTest, PrintLettersDefaultsAndTheLetterButtons) {
 
   // New: the designer starts as "{untitled}" on an empty page; Cancel
   // stores nothing, Save stores the description and the text.
+  // The designer as started, then changed and cancelled.
   QString started;
-  letters->RunDesigner = [&](TLetterDesign& d) {
+  const auto cancelled = [&](TLetterDesign& d) {
     started = d.Description->text() + QLatin1Char('|') + d.document().doc().toPlainText();
+    d.Description->setText(QStringLiteral("Changed"));
     return false;
   };
+  letters->RunDesigner = cancelled;
   letters->NewLetter->click();
   EXPECT_EQ(started, "{untitled}|");
   EXPECT_TRUE(GridTexts(*letters).isEmpty());
@@ -118,11 +121,7 @@ TEST_F(LetterWindowsTest, PrintLettersDefaultsAndTheLetterButtons) {
   EXPECT_TRUE(LetterButtonsEnabled(*letters));
 
   // Modify opens the stored letter; Cancel leaves it as it was.
-  letters->RunDesigner = [&](TLetterDesign& d) {
-    started = d.Description->text() + QLatin1Char('|') + d.document().doc().toPlainText();
-    d.Description->setText(QStringLiteral("Changed"));
-    return false;
-  };
+  letters->RunDesigner = cancelled;
   letters->ModifyLetter->click();
   EXPECT_EQ(started, "Renewal|[Last]");
   EXPECT_EQ(GridTexts(*letters), QStringList{"Renewal"});
@@ -158,16 +157,11 @@ TEST_F(LetterWindowsTest, DesignerFieldListSaveAndCancel) {
   EXPECT_EQ(designer.document().doc().begin().textList()->format().style(), QTextListFormat::ListDisc);
   bullets->trigger();
   EXPECT_EQ(designer.document().doc().begin().textList(), nullptr);
-
-
-  const struct {
-    QPushButton* button;
-    int result;
-  } closes[] = {{designer.SaveButton, QDialog::Accepted}, {designer.CancelButton, QDialog::Rejected}};
-  for (const auto& c : closes) {
+  for (auto [button, result] : {std::pair{designer.SaveButton, int(QDialog::Accepted)},
+                                {designer.CancelButton, int(QDialog::Rejected)}}) {
     designer.show();
-    c.button->click();
-    EXPECT_EQ(designer.result(), c.result) << c.button->text().toStdString();
+    button->click();
+    EXPECT_EQ(designer.result(), result) << button->text().toStdString();
     EXPECT_FALSE(designer.isVisible());
   }
 }

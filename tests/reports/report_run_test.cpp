@@ -36,7 +36,7 @@ RunPages Preview(ContactFixture& fx, UserReportOptions options, TestHost& host,
   options.date = QDate(2026, 12, 7);
   if (options.title.isEmpty()) options.title = QStringLiteral("Members");
   RunPages run;
-  hooks.preview = testing::DecodeInto(&run.pages);
+  if (!hooks.preview) hooks.preview = testing::DecodeInto(&run.pages);
   run.result = RunUserReport(fx.table, fx.apollo, options, host, hooks);
   return run;
 }
@@ -73,7 +73,7 @@ const Contact kSmith = {{"LNAME", "Smith"},   {"FNAME", "John"},    {"MIDDLE", "
 const Contact kBlank = {{"FNAME", "Nobody"}, {"ORG", ""}};
 const Contact kAdams = {{"LNAME", "Adams"}, {"ORG", "Zeta"}};
 
-TEST(ReportRun, LayoutOneHeaderHeadingsRulesAndCells) {
+TEST(ReportRun, LayoutOneHeaderHeadingsRulesAndCellsThenCodesAndMemo) {
   ContactFixture fx;
   ASSERT_TRUE(fx.make({kSmith}));
   TestHost host;
@@ -128,9 +128,28 @@ TEST(ReportRun, LayoutOneHeaderHeadingsRulesAndCells) {
     EXPECT_NEAR(t.clip.width(), widths[i] - 0.2, kEps);
     ++i;
   }
+  // Layout 2 with codes and memo in shaded full-width cells.
+  options.layout = 2;
+  options.printCodes = options.printMemo = true;
+  run = Preview(fx, options, host);
+  const Page& page2 = run.pages.pages.at(0);
+  EXPECT_EQ(BodyTexts(page2), QStringList({"Smith, John Q.", "Acme", "555-0100", "555-0101",
+                                          "Codes: VIP", "Met at the fair."}));
+  std::vector<ShadeOp> shades = ShadesOf(page2);
+  ASSERT_EQ(shades.size(), 2u);
+  EXPECT_EQ(shades[0].percent, 5);
+  EXPECT_EQ(shades[1].percent, 10);
+  EXPECT_NEAR(shades[0].rect.right(), 8.0, kEps);
+  const TextOp* codes = Find(page2, "Codes: VIP");
+  const TextOp* memo = Find(page2, "Met at the fair.");
+  ASSERT_TRUE(codes && memo);
+  probe.setFont(QStringLiteral("Arial"), 9);
+  probe.setBold(false);
+  EXPECT_NEAR(shades[0].rect.top(), codes->y - probe.ascent(), kEps);
+  EXPECT_NEAR(shades[1].rect.top(), memo->y - probe.ascent(), kEps);
 }
 
-TEST(ReportRun, SoftSeekSkipsBlankKeysInLayoutsOneToThreeButNotFour) {
+TEST(ReportRun, SoftSeekSkipsBlankKeysInLayoutsOneToThreeButNotFourAndAnEmptySelection) {
   ContactFixture fx;
   ASSERT_TRUE(fx.make({kSmith, kBlank, kAdams}));
   ASSERT_TRUE(fx.apollo.Query(kNotDeleted));
@@ -153,31 +172,16 @@ TEST(ReportRun, SoftSeekSkipsBlankKeysInLayoutsOneToThreeButNotFour) {
     EXPECT_EQ(body[0], c.first) << c.layout;
     EXPECT_EQ(body.count(c.first), 1) << c.layout;
   }
-}
-
-TEST(ReportRun, CodesAndMemoInShadedFullWidthCells) {
-  ContactFixture fx;
-  ASSERT_TRUE(fx.make({kSmith}));
-  TestHost host;
+  // An empty selection prints one page of header and footer.
+  ASSERT_TRUE(fx.apollo.Query("LNAME = \"Nobody\""));
   UserReportOptions options;
-  options.layout = 2;
-  options.printCodes = options.printMemo = true;
+  options.layout = 3;
   RunPages run = Preview(fx, options, host);
-  const Page& page = run.pages.pages[0];
-  EXPECT_EQ(BodyTexts(page), QStringList({"Smith, John Q.", "Acme", "555-0100", "555-0101",
-                                          "Codes: VIP", "Met at the fair."}));
-  std::vector<ShadeOp> shades = ShadesOf(page);
-  ASSERT_EQ(shades.size(), 2u);
-  EXPECT_EQ(shades[0].percent, 5);
-  EXPECT_EQ(shades[1].percent, 10);
-  EXPECT_NEAR(shades[0].rect.right(), 8.0, kEps);
-  const TextOp* codes = Find(page, "Codes: VIP");
-  const TextOp* memo = Find(page, "Met at the fair.");
-  ASSERT_TRUE(codes && memo);
-  ReportCanvas probe;
-  probe.setFont(QStringLiteral("Arial"), 9);
-  EXPECT_NEAR(shades[0].rect.top(), codes->y - probe.ascent(), kEps);
-  EXPECT_NEAR(shades[1].rect.top(), memo->y - probe.ascent(), kEps);
+  ASSERT_EQ(run.pages.pages.size(), 1u);
+  EXPECT_EQ(run.result.records, 0);
+  EXPECT_TRUE(BodyTexts(run.pages.pages[0]).isEmpty());
+  EXPECT_NE(Find(run.pages.pages[0], "Organization"), nullptr);
+  EXPECT_EQ(LinesOf(run.pages.pages[0]).size(), 2u);
 }
 
 TEST(ReportRun, LongMemoContinuesOnTheNextPageUnderAFreshHeader) {
@@ -239,21 +243,6 @@ TEST(ReportRun, LayoutFourRulesAndNeverStartsARecordWithFewerThanThreeLines) {
   EXPECT_LE(int(run.pages.pages.size()) * (bodyLines / 4), 40 + bodyLines / 4);
   EXPECT_GE(rules, 40 - int(run.pages.pages.size()));
   EXPECT_LE(rules, 40);
-}
-
-TEST(ReportRun, EmptySelectionPrintsOnePageOfHeaderAndFooter) {
-  ContactFixture fx;
-  ASSERT_TRUE(fx.make({kSmith}));
-  ASSERT_TRUE(fx.apollo.Query("LNAME = \"Nobody\""));
-  TestHost host;
-  UserReportOptions options;
-  options.layout = 3;
-  RunPages run = Preview(fx, options, host);
-  ASSERT_EQ(run.pages.pages.size(), 1u);
-  EXPECT_EQ(run.result.records, 0);
-  EXPECT_TRUE(BodyTexts(run.pages.pages[0]).isEmpty());
-  EXPECT_NE(Find(run.pages.pages[0], "Organization"), nullptr);
-  EXPECT_EQ(LinesOf(run.pages.pages[0]).size(), 2u);
 }
 
 TEST(ReportRun, SelectionsStartRecordAndTheTablePutBack) {
@@ -333,10 +322,8 @@ TEST(ReportRun, PreviewFileIsRemovedAfterThePreview) {
   const bool hadTemp = qEnvironmentVariableIsSet("TMPDIR");
   const QByteArray oldTemp = qgetenv("TMPDIR");
   qputenv("TMPDIR", QFile::encodeName(temp.path()));
-  std::vector<Contact> contacts;
-  for (int i = 0; i < 3; ++i) contacts.push_back({{"LNAME", "N" + std::to_string(1000 + i)}});
   ContactFixture fx;
-  ASSERT_TRUE(fx.make(contacts));
+  ASSERT_TRUE(fx.make({kSmith, kAdams}));
   TestHost host;
   QString shown;
   UserReportHooks hooks;
@@ -348,20 +335,11 @@ TEST(ReportRun, PreviewFileIsRemovedAfterThePreview) {
     EXPECT_TRUE(shown.startsWith(QDir(QDir::tempPath()).canonicalPath()) ||
                 shown.startsWith(QDir::tempPath()));
   };
-  UserReportOptions options;
-  options.print = false;
-  options.date = QDate(2026, 12, 7);
-  options.title = QStringLiteral("Members");
-  UserReportResult done = RunUserReport(fx.table, fx.apollo, options, host, hooks);
-  EXPECT_EQ(done.outcome, UserReportOutcome::Completed);
+  EXPECT_EQ(Preview(fx, {}, host, hooks).result.outcome, UserReportOutcome::Completed);
   ASSERT_FALSE(shown.isEmpty());
   EXPECT_FALSE(QFile::exists(shown));
   EXPECT_TRUE(QDir(temp.path()).entryList(QDir::Files | QDir::NoDotAndDotDot).isEmpty());
-  if (hadTemp) {
-    qputenv("TMPDIR", oldTemp);
-  } else {
-    qunsetenv("TMPDIR");
-  }
+  hadTemp ? qputenv("TMPDIR", oldTemp) : qunsetenv("TMPDIR");
 }
 
 // Printing to a printer that is not there fails with its name rather than

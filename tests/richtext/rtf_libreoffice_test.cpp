@@ -161,10 +161,8 @@ TEST(LibreOffice, WriterRtfReadsIntoTextFormatsAndLayout) {
 TEST(LibreOffice, OurRtfKeepsTextFormatsAndLayoutInWriter) {
   QV_NEED_CONVERSIONS();
   const RichDocument& d = Conversions().ours;
-  EXPECT_EQ(d.layout().width, 12240);
-  EXPECT_EQ(d.layout().height, 15840);
-  EXPECT_EQ(d.layout().left, 1440);
-  EXPECT_EQ(d.layout().right, 2160);
+  const PageLayout l = d.layout();
+  EXPECT_EQ(QList<int>({l.width, l.height, l.left, l.right}), QList<int>({12240, 15840, 1440, 2160}));
   EXPECT_TRUE(BlockOf(d, "Plain Strong Crimson").isValid()) << d.doc().toPlainText().toStdString();
   EXPECT_EQ(FormatOf(d, "Strong").fontWeight(), QFont::Bold);
   EXPECT_EQ(FormatOf(d, "Crimson").foreground().color(), QColor(255, 0, 0));

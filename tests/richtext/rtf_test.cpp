@@ -79,24 +79,23 @@ TEST(RtfReader, CharacterFormats) {
       "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
       "a{\\b b}{\\i i}{\\ul u\\ulnone n}{\\strike s}{\\fs36 L}{\\f0 T}{\\cf1 R}{\\highlight2 H}"
       "\\b\\i x\\plain y}");
-  // a b i u n s L T R H x y
-  const QTextCharFormat a = FormatAt(d, 0);
-  EXPECT_EQ(Family(a), "Arial");  // \deff1
-  EXPECT_EQ(a.fontPointSize(), 12.0);
-  EXPECT_EQ(a.fontWeight(), QFont::Normal);
-  EXPECT_EQ(FormatAt(d, 1).fontWeight(), QFont::Bold);
-  EXPECT_TRUE(FormatAt(d, 2).fontItalic());
-  EXPECT_TRUE(FormatAt(d, 3).fontUnderline());
-  EXPECT_FALSE(FormatAt(d, 4).fontUnderline());
-  EXPECT_TRUE(FormatAt(d, 5).fontStrikeOut());
-  EXPECT_EQ(FormatAt(d, 6).fontPointSize(), 18.0);
-  EXPECT_EQ(Family(FormatAt(d, 7)), "Times New Roman");
-  EXPECT_EQ(FormatAt(d, 8).foreground().color(), QColor(255, 0, 0));
-  EXPECT_EQ(FormatAt(d, 9).background().color(), QColor(0, 0, 255));
-  EXPECT_EQ(FormatAt(d, 9).foreground().style(), Qt::NoBrush);
-  EXPECT_TRUE(FormatAt(d, 10).fontItalic());
-  EXPECT_EQ(FormatAt(d, 10).fontWeight(), QFont::Bold);
-  EXPECT_FALSE(FormatAt(d, 11).fontItalic());  // \plain
+  // Each character's format as family/size/bold, italic, underline, strike/colours.
+  QStringList formats;
+  for (int i = 0; i < 12; ++i) {
+    const QTextCharFormat f = FormatAt(d, i);
+    formats << QStringLiteral("%1/%2/%3%4%5%6/%7/%8")
+                   .arg(Family(f)).arg(f.fontPointSize())
+                   .arg(f.fontWeight() == QFont::Bold ? "b" : "").arg(f.fontItalic() ? "i" : "")
+                   .arg(f.fontUnderline() ? "u" : "").arg(f.fontStrikeOut() ? "s" : "")
+                   .arg(f.foreground().style() == Qt::NoBrush ? "-" : f.foreground().color().name())
+                   .arg(f.background().style() == Qt::NoBrush ? "-" : f.background().color().name());
+  }
+  // \deff1 makes Arial the default; \plain ends the last bold italic.
+  EXPECT_EQ(formats, QStringList({"Arial/12//-/-", "Arial/12/b/-/-", "Arial/12/i/-/-",
+                                  "Arial/12/u/-/-", "Arial/12//-/-", "Arial/12/s/-/-",
+                                  "Arial/18//-/-", "Times New Roman/12//-/-",
+                                  "Arial/12//#ff0000/-", "Arial/12//-/#0000ff",
+                                  "Arial/12/bi/-/-", "Arial/12//-/-"}));
 }
 
 TEST(RtfReader, ParagraphFormatsAndPage) {
@@ -108,25 +107,23 @@ TEST(RtfReader, ParagraphFormatsAndPage) {
   const PageLayout l = d.layout();
   EXPECT_EQ(l, (PageLayout{11906, 16838, 1134, 567, 851, 425, false}));
   const QTextBlock one = d.doc().begin();
-  const QTextBlockFormat f1 = one.blockFormat();
-  EXPECT_EQ(f1.alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
-  EXPECT_EQ(f1.leftMargin(), 720);
-  EXPECT_EQ(f1.rightMargin(), 360);
-  EXPECT_EQ(f1.textIndent(), -360);
-  EXPECT_EQ(f1.topMargin(), 120);
-  EXPECT_EQ(f1.bottomMargin(), 240);
-  EXPECT_EQ(f1.lineHeightType(), QTextBlockFormat::ProportionalHeight);
-  EXPECT_EQ(f1.lineHeight(), 150);  // 360 / 240 lines
+  const auto paragraph = [](const QTextBlockFormat& f) {
+    return std::vector<double>{double(f.alignment() & Qt::AlignHorizontal_Mask), f.leftMargin(),
+                               f.rightMargin(), f.textIndent(), f.topMargin(), f.bottomMargin(),
+                               double(f.lineHeightType()), f.lineHeight()};
+  };
+  // 360 / 240 lines is 150 %; \pard resets the second paragraph.
+  EXPECT_EQ(paragraph(one.blockFormat()),
+            (std::vector<double>{Qt::AlignHCenter, 720, 360, -360, 120, 240,
+                                 QTextBlockFormat::ProportionalHeight, 150}));
   const QTextBlockFormat f2 = one.next().blockFormat();
-  EXPECT_EQ(f2.alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);  // \pard resets
-  EXPECT_EQ(f2.leftMargin(), 0);
+  EXPECT_EQ(paragraph(f2), (std::vector<double>{Qt::AlignLeft, 0, 0, 0, 0, 0,
+                                                QTextBlockFormat::FixedHeight, 300}));
   ASSERT_EQ(f2.tabPositions().size(), 3);
   EXPECT_EQ(qRound(f2.tabPositions()[0].position * TwipsPerTabUnit()), 8000);
   EXPECT_EQ(f2.tabPositions()[0].type, QTextOption::RightTab);
   EXPECT_EQ(f2.tabPositions()[1].type, QTextOption::CenterTab);
   EXPECT_EQ(f2.tabPositions()[2].type, QTextOption::LeftTab);
-  EXPECT_EQ(f2.lineHeightType(), QTextBlockFormat::FixedHeight);
-  EXPECT_EQ(f2.lineHeight(), 300);
   const QTextBlockFormat f3 = one.next().next().blockFormat();
   EXPECT_EQ(f3.alignment() & Qt::AlignHorizontal_Mask, Qt::AlignJustify);
   EXPECT_TRUE(f3.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore);
@@ -146,10 +143,8 @@ TEST(RtfReader, Table) {
     a.setPosition(table->cellAt(r, c).lastCursorPosition().position(), QTextCursor::KeepAnchor);
     return a.selectedText();
   };
-  EXPECT_EQ(cellText(0, 0), "A");
-  EXPECT_EQ(cellText(0, 1), "B");
-  EXPECT_EQ(cellText(1, 0), "C");
-  EXPECT_EQ(cellText(1, 1), "D");
+  EXPECT_EQ(QStringList({cellText(0, 0), cellText(0, 1), cellText(1, 0), cellText(1, 1)}),
+            QStringList({"A", "B", "C", "D"}));
   const QList<QTextLength> w = table->format().columnWidthConstraints();
   ASSERT_EQ(w.size(), 2);
   // Qt scales fixed column widths as 96-dpi pixels.

@@ -33,12 +33,6 @@
 namespace qv::testing {
 namespace {
 
-void WriteText(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  ASSERT_EQ(f.write(bytes), bytes.size());
-}
-
 class TransferWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -57,17 +51,21 @@ class TransferWindowTest : public ::testing::Test {
   }
   // Chooses `text` as the file to import.
   void Select(TAsciiImport& w, const QByteArray& text, const QString& name = "in.txt") {
-    WriteText(dir_.file(name), text);
+    qvtest::WriteAll(dir_.file(name).toStdString(), text.toStdString());
     dialogs_.openFileAnswers = {dir_.file(name)};
     w.SelectButtonClick();
+  }
+  // Presses field buttons on rows of the match dialog.
+  static void Press(TAsciiMatch& m, const std::vector<std::pair<int, QString>>& presses) {
+    for (const auto& [row, caption] : presses) {
+      m.ASCIIGrid->setCurrentCell(row, 1);
+      m.FieldButtonClick(m.fieldButton(caption));
+    }
   }
   // Opens the match dialog, presses buttons on rows, and answers Save or Cancel.
   void Match(TAsciiImport& w, const std::vector<std::pair<int, QString>>& presses, bool save) {
     w.RunMatchWindow = [&](TAsciiMatch& m) {
-      for (const auto& [row, caption] : presses) {
-        m.ASCIIGrid->setCurrentCell(row, 1);
-        m.FieldButtonClick(m.fieldButton(caption));
-      }
+      Press(m, presses);
       return save ? QDialog::Accepted : QDialog::Rejected;
     };
     w.MatchButtonClick();
@@ -109,10 +107,7 @@ TEST_F(TransferWindowTest, FieldButtonsFillTheRowAndFollowTheirEnableRules) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     TAsciiMatch m(sample, c.before);
-    for (const auto& [row, caption] : c.presses) {
-      m.ASCIIGrid->setCurrentCell(row, 1);
-      m.FieldButtonClick(m.fieldButton(caption));
-    }
+    Press(m, c.presses);
     EXPECT_EQ(m.targets(), c.cells);
     QStringList disabled;
     for (QPushButton* b : m.FieldButtons) {
@@ -130,7 +125,7 @@ TEST_F(TransferWindowTest, SampleGridShowsTheFirstLinesCleaned) {
   QString error;
   QByteArray text;
   for (int i = 1; i <= 12; ++i) text += "\"Smith, " + QByteArray::number(i) + "\",x\r\n";
-  WriteText(dir_.file("in.txt"), text);
+  qvtest::WriteAll(dir_.path("in.txt"), text.toStdString());
   ASSERT_TRUE(SampleAsciiFile(dir_.file("in.txt"), &sample, &error));
   TAsciiMatch shown(sample, {"", ""});
   EXPECT_EQ(shown.SG->rowCount(), 10);
@@ -234,13 +229,8 @@ const std::vector<xb::FieldDef> kSourceDefs = {
 
 class DbfImportWindowTest : public TransferWindowTest {
  protected:
-  void SelectSource(TDBFImport& w) {
-    ASSERT_TRUE(qvtest::MakeTable(dir_.path("people.dbf"), kSourceDefs,
-                                  {{"Smith", "John", "12 Oak St", "NY", "555-1", "555-2",
-                                    "20200131", "likes tea"},
-                                   {"Brown", "", "9 Elm Rd", "MA", "", "555-4", "", ""}})
-                    .ok());
-    dialogs_.openFileAnswers = {dir_.file("people.dbf")};
+  void Choose(TDBFImport& w, const char* name) {
+    dialogs_.openFileAnswers = {dir_.file(name)};
     w.SelectButtonClick();
   }
   // Row of a contact field label in the match grid.
@@ -249,31 +239,31 @@ class DbfImportWindowTest : public TransferWindowTest {
   }
 };
 
-TEST_F(DbfImportWindowTest, TablesThatCannotBeTakenAreRefused) {
+// The proposals and the grid's moves are the match grid's own tests; here a
+// refused table resets the window, the grid's buttons reach it, Cancel
+// drops its changes and the import takes the saved matching.
+TEST_F(DbfImportWindowTest, ARefusedTableResetsAndTheImportTakesTheSavedMatching) {
   auto w = OpenImport<TDBFImport>();
-  WriteText(dir_.file("junk.dbf"), "not a table");
-  SelectSource(*w);
+  ASSERT_TRUE(qvtest::MakeTable(dir_.path("people.dbf"), kSourceDefs,
+                                {{"Smith", "John", "12 Oak St", "NY", "555-1", "555-2",
+                                  "20200131", "likes tea"},
+                                 {"Brown", "", "9 Elm Rd", "MA", "", "555-4", "", ""}})
+                  .ok());
+  qvtest::WriteAll(dir_.path("junk.dbf"), "not a table");
+  Choose(*w, "people.dbf");
   ASSERT_TRUE(w->MatchButton->isEnabled());
-  dialogs_.calls.clear();
-  dialogs_.openFileAnswers = {dir_.file("junk.dbf")};
-  w->SelectButtonClick();
+  Choose(*w, "junk.dbf");
   EXPECT_EQ(dialogs_.notices(), QStringList{"Unable to open the file " + dir_.file("junk.dbf")});
   EXPECT_EQ(w->FileNameLabel->text(), QStringLiteral("(none)"));
   EXPECT_FALSE(w->MatchButton->isEnabled());
   EXPECT_FALSE(w->ImportButton->isEnabled());
-}
-
-TEST_F(DbfImportWindowTest, MatchGridProposesMovesClearsAndKeepsWhatWasSaved) {
-  auto w = OpenImport<TDBFImport>();
-  SelectSource(*w);
-  ASSERT_TRUE(w->MatchButton->isEnabled());
+  dialogs_.calls.clear();
+  Choose(*w, "people.dbf");
   bool ran = false;
   w->RunMatchWindow = [&](TDBFMatch& m) {
     ran = true;
-    // The proposals themselves are the match grid's own tests.
-    EXPECT_EQ(m.grid()[RowOf("Phone")], QStringLiteral("PHONE2"));
-    // A field picked for Fax moves out of Phone; the list offers the
-    // character fields only, with nothing selected for an empty row.
+    // Fax takes PHONE2 from Phone; the list offers the character fields
+    // only, with nothing selected for an empty row.
     m.ImportGrid->setCurrentCell(RowOf("Fax"), 1);
     m.RunSelectWindow = [&](TGetImportField& g) {
       QStringList offered;
@@ -285,10 +275,8 @@ TEST_F(DbfImportWindowTest, MatchGridProposesMovesClearsAndKeepsWhatWasSaved) {
     };
     m.SelectField();
     EXPECT_EQ(m.ImportGrid->item(RowOf("Fax"), 1)->text(), QStringLiteral("PHONE2"));
-    EXPECT_EQ(m.grid()[RowOf("Phone")], QString());
     m.ImportGrid->setCurrentCell(RowOf("First"), 1);
     m.ClearCurrentButton->click();
-    EXPECT_EQ(m.grid()[RowOf("First")], QString());
     return static_cast<int>(QDialog::Accepted);
   };
   w->MatchButtonClick();
@@ -348,7 +336,7 @@ class CopyOutWindowTest : public TransferWindowTest {
 };
 
 TEST_F(CopyOutWindowTest, ChosenNamesAreCheckedAndAnExistingFileIsAskedAbout) {
-  WriteText(dir_.file("old.dbf"), "x");
+  qvtest::WriteAll(dir_.path("old.dbf"), "x");
   const QString toItself = QStringLiteral("Cannot copy a file to itself!");
   const QString exists = dir_.file("old.dbf") +
                          QStringLiteral(" already exists.\r\nDo you want to overwrite it?");
@@ -483,8 +471,8 @@ TEST_F(TransferCommandTest, ImportReopensTheMainTableAndShowsTheNewRecords) {
   m.RunTransferWindow = [&](QDialog& d) {
     auto& w = static_cast<TAsciiImport&>(d);
     EXPECT_FALSE(m.TableQVW->active()) << "the main table lets the file go";
-    Select(w, "Adams,\"Oak St, 12\",note one,note two\r\nZorn,,,\r\n");
-    Match(w, {{0, "Last"}, {1, "Street"}, {2, "Memo"}, {3, "Memo"}}, true);
+    Select(w, "Adams,x\r\nZorn,y\r\n");
+    Match(w, {{0, "Last"}}, true);
     w.ImportButton->click();
     EXPECT_EQ(w.result(), QDialog::Accepted);
     EXPECT_FALSE(w.Gauge1->isVisible());
@@ -495,11 +483,6 @@ TEST_F(TransferCommandTest, ImportReopensTheMainTableAndShowsTheNewRecords) {
   ASSERT_TRUE(m.TableQVW->active());
   EXPECT_EQ(qv::testing::CountOf(m.Apollo1), 5);
   EXPECT_EQ(m.DBLName->text().trimmed(), QStringLiteral("Adams")) << "first in last-name order";
-  main_.reset();
-  const std::vector<Fields> got = ReadContacts(contacts().toStdString(), {"LNAME", "STREET", "MEMO"});
-  ASSERT_EQ(got.size(), 5u);
-  EXPECT_EQ(got[3], (Fields{{"LNAME", "Adams"}, {"STREET", "Oak St, 12"},
-                            {"MEMO", "note one\r\nnote two"}}));
 }
 
 TEST_F(TransferCommandTest, CopyOutRefusesAnEmptyViewAndPutsTheRecordBack) {
