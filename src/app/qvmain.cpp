@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
 #include <QStackedWidget>
@@ -81,6 +82,8 @@ TQVPMain::TQVPMain(const StartOptions& options, QWidget* parent) : QMainWindow(p
   connect(TableQVW, &TableObject::afterPost, this, &TQVPMain::TableQVWAfterPost);
   connect(TableQVW, &TableObject::afterCancel, this, &TQVPMain::TableQVWAfterCancel);
   connect(TableQVW, &TableObject::recordChanged, this, &TQVPMain::SyncGridRow);
+  connect(TableQVW, &TableObject::indexRebuildProgress, this,
+          &TQVPMain::TableQVWIndexRebuildProgress);
   connect(GridModel, &TableGridModel::reloaded, this, &TQVPMain::SyncGridRow);
 
   // Key preview: the window sees keys before the focused control does.
@@ -496,6 +499,29 @@ void TQVPMain::TableQVWAfterPost() {
 }
 
 void TQVPMain::TableQVWAfterCancel() { SetButtons(); }
+
+// On a large file the rebuild takes many seconds: the user sees why the
+// open waits instead of a window that seems to hang.
+void TQVPMain::TableQVWIndexRebuildProgress(int percent) {
+  if (RebuildGauge == nullptr) {
+    RebuildGauge = new QProgressDialog(
+        QStringLiteral("The program stopped before the indexes of this file were brought up to "
+                       "date. Rebuilding indexes"),
+        QString(), 0, 100, this);
+    RebuildGauge->setWindowTitle(QStringLiteral("Rebuilding indexes"));
+    RebuildGauge->setWindowModality(Qt::WindowModal);
+    RebuildGauge->setAutoReset(false);
+    RebuildGauge->setAutoClose(false);
+  }
+  if (percent >= 100) {
+    RebuildGauge->hide();
+    return;
+  }
+  RebuildGauge->setValue(percent);
+  RebuildGauge->show();
+  // The rebuild runs on this thread: let the gauge paint.
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
 
 // ---- keyboard and closing ----------------------------------------------------
 

@@ -105,6 +105,7 @@ class TQVPMain : public QMainWindow {
   void TableQVWAfterEdit();
   void TableQVWAfterPost();
   void TableQVWAfterCancel();
+  void TableQVWIndexRebuildProgress(int percent);
   void GridDeleteRecord();
 
   // ---- editing (qvmain_edit.cpp) ----
@@ -252,6 +253,8 @@ class TQVPMain : public QMainWindow {
   QPushButton* DialButton = nullptr;
   QPushButton* SearchMemoButton = nullptr;
   QPushButton* SearchMemoNextButton = nullptr;
+  // Shown while an open rebuilds an index left out of date.
+  QProgressDialog* RebuildGauge = nullptr;
 
   QTableView* BrowseGrid;
   QToolButton* BrowsePrev;

@@ -22,7 +22,8 @@ namespace {
 
 using cli::Fail;
 
-int Fail(const xb::Status& status) { return Fail(QString::fromStdString(status.ToString())); }
+// In the program's words, as the windows tell it.
+int Fail(const xb::Status& status) { return Fail(FailureMessage(status)); }
 
 int UsageError(const QString& message) {
   std::cerr << "quorvane-cli: " << message.toStdString() << "\n";

@@ -229,7 +229,7 @@ int RunExport(const Args& a, RecordWriter& writer,
   int count = 0;
   xb::Status s = table.setQuery(CopySelection(filter));
   if (s.ok()) s = table.countVisible(&count);
-  if (!s.ok()) return Fail(QString::fromStdString(s.ToString()));
+  if (!s.ok()) return Fail(FailureMessage(s));
   if (count == 0) return Fail(NothingToCopyMessage());
   if (QFileInfo::exists(out)) {
     std::cerr << "quorvane-cli: " << out.toStdString() << " already exists; it is overwritten\n";
@@ -239,7 +239,7 @@ int RunExport(const Args& a, RecordWriter& writer,
   if (s.ok()) s = CopyRecordsOut(table, filter, ArgText(a, "--order"), writer, nullptr, &copied);
   if (!s.ok()) {
     const QString why =
-        table.failed() ? table.failureMessage() : failure + QString::fromStdString(s.ToString());
+        table.failed() ? table.failureMessage() : failure + QString::fromStdString(s.message());
     return Fail(why +
                 QStringLiteral("\n%1 records were written to ").arg(copied) + out);
   }

@@ -60,8 +60,15 @@ bool TableObject::open(QString* error) {
   options.exclusive = m_exclusive;
   options.read_only = m_readOnly;
   std::unique_ptr<xb::WorkArea> area;
-  xb::Status s =
-      xb::WorkArea::Open(fullPath().toStdString(), options, m_env->settings(), &area);
+  int rebuilt = -1;  // the last percentage told, -1 when no rebuild ran
+  xb::Status s = xb::WorkArea::Open(fullPath().toStdString(), options, m_env->settings(),
+                                    [this, &rebuilt](int p) {
+                                      rebuilt = p;
+                                      emit indexRebuildProgress(p);
+                                    },
+                                    &area);
+  // A rebuild that failed part way still ends for whoever shows it.
+  if (rebuilt >= 0 && rebuilt < 100) emit indexRebuildProgress(100);
   if (s.ok() && !m_indexName.isEmpty()) {
     const int order = area->TagArea(m_indexName.toStdString());
     if (!area->index_status().ok()) {

@@ -199,6 +199,10 @@ class TableObject : public QObject {
   // Order, query or many records changed: a grid reloads.
   void layoutChanged();
   void stateChanged();
+  // open() is rebuilding an index a cut-off job left out of date (0..100,
+  // ending with 100 whether or not the rebuild succeeded), which on a large
+  // file takes long enough to need showing.
+  void indexRebuildProgress(int percent);
 
  private:
   struct Pending {

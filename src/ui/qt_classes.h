@@ -27,6 +27,7 @@ class QListWidget;
 class QMenu;
 class QPrinter;
 class QProgressBar;
+class QProgressDialog;
 class QPushButton;
 class QRadioButton;
 class QScrollArea;

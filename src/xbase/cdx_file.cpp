@@ -170,7 +170,8 @@ class CdxFile final : public IndexFile {
   Status Sync() override;
   Status Close() override;
 
-  Status CheckTag(int order, uint64_t* entries) override;
+  Status CheckTag(int order, uint64_t* entries) override { return CheckTag(order, entries, nullptr); }
+  Status CheckTag(int order, uint64_t* entries, const LeafVisitor& visit) override;
   void ReleaseCleanPages() override {
     DropDecoded();
     std::erase_if(cache_, [](const auto& entry) { return !entry.second.dirty; });
@@ -560,7 +561,7 @@ Status CdxFile::CheckRoots() {
 
 // Every page of the tag, level by level: each level a chain linked both
 // ways in order, each child within its parent's range, no page twice.
-Status CdxFile::CheckTag(int order, uint64_t* entries) {
+Status CdxFile::CheckTag(int order, uint64_t* entries, const LeafVisitor& visit) {
   XB_RETURN_IF_ERROR(CheckOrder(order));
   const TagState& t = *tags_[order - 1];
   *entries = 0;
@@ -606,6 +607,7 @@ Status CdxFile::CheckTag(int order, uint64_t* entries) {
       if (node.leaf) {
         XB_RETURN_IF_ERROR(CheckLeafLayout(t, node));
         *entries += node.size();
+        if (visit && !visit(node.keys, node.recnos.data(), node.size())) return Status::OK();
       } else {
         next.insert(next.end(), node.children.begin(), node.children.end());
         next_parents.insert(next_parents.end(), node.size(), page);

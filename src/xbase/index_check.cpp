@@ -174,52 +174,81 @@ int SameTagIn(const IndexFile& reference, const TagInfo& info) {
   return 0;
 }
 
-// The tag's entries against those of `twin`, a tag of the same rules just
-// built from the table: it holds exactly the entries CheckAgainstTable
-// computes, in the same order (a unique tag keeping each key's lowest
-// record), so one walk of both gives the same verdict without a key
-// evaluated or sorted. An error reading the twin is returned as such.
+// The tag's pages checked, and its entries against those of `twin`, a tag
+// of the same rules just built from the table: it holds exactly the entries
+// CheckAgainstTable computes, in the same order (a unique tag keeping each
+// key's lowest record), so one walk of both gives the same verdict without a
+// key evaluated or sorted. The entries are compared as the page check passes
+// its leaves, so no page is read twice; damage anywhere in the pages still
+// outranks a difference in the entries. An error reading the twin is
+// returned as such.
 Status CheckBesideTwin(IndexFile& file, int order, IndexFile& reference, int twin,
                        TagCheck* out) {
   const TagInfo& info = file.tag(order);
-  std::unique_ptr<IndexCursor> cursor, model;
-  XB_RETURN_IF_ERROR(file.NewCursor(order, &cursor));
+  const size_t kl = info.key_length;
+  std::unique_ptr<IndexCursor> model;
   XB_RETURN_IF_ERROR(reference.NewCursor(twin, &model));
-  XB_RETURN_IF_ERROR(model->SeekFirst());
-  Status s = cursor->SeekFirst();
+  Status read = model->SeekFirst();
+  if (!read.ok()) return read;
   uint64_t expected = 0;
+  std::string mismatch;
+  bool comparing = true;
   // Unique tags: the lowest record whose key has no entry, the one a look-up
-  // of each record's key in record order would stop at.
+  // of each record's key in record order would stop at. Entries with no
+  // twin are extra ones, which the count tells.
   uint32_t missing = 0;
-  while (s.ok() && model->Valid()) {
-    ++expected;
-    const std::string_view want = model->key();
-    if (info.unique) {
-      // Entries before the key are extra ones, which the count tells.
-      while (s.ok() && cursor->Valid() &&
-             (info.descending ? cursor->key() > want : cursor->key() < want)) {
-        s = cursor->Next();
+  auto miss = [&](uint32_t recno) {
+    if (missing == 0 || recno < missing) missing = recno;
+  };
+  auto before = [&](std::string_view a, std::string_view b) {
+    return info.descending ? a > b : a < b;
+  };
+  auto visit = [&](std::string_view keys, const uint32_t* recnos, size_t n) {
+    for (size_t i = 0; comparing && i < n; ++i) {
+      const std::string_view key = keys.substr(i * kl, kl);
+      if (info.unique) {
+        while (read.ok() && model->Valid() && before(model->key(), key)) {
+          miss(model->recno());
+          ++expected;
+          read = model->Next();
+        }
+        if (read.ok() && model->Valid() && model->key() == key) {
+          ++expected;
+          read = model->Next();
+        }
+      } else if (!model->Valid()) {
+        comparing = false;  // extra entries: the count tells
+      } else if (model->key() != key || model->recno() != recnos[i]) {
+        mismatch = Mismatch(key, recnos[i], model->key(), model->recno(), info.descending);
+        comparing = false;
+      } else {
+        ++expected;
+        read = model->Next();
       }
-      if (s.ok() && (!cursor->Valid() || cursor->key() != want) &&
-          (missing == 0 || model->recno() < missing)) {
-        missing = model->recno();
-      }
-    } else if (!cursor->Valid()) {
-      out->problem = NoEntry(model->recno());
-      return Status::OK();
-    } else if (cursor->key() != want || cursor->recno() != model->recno()) {
-      out->problem = Mismatch(cursor->key(), cursor->recno(), want, model->recno(), info.descending);
-      return Status::OK();
-    } else {
-      s = cursor->Next();
+      if (!read.ok()) return false;
     }
-    XB_RETURN_IF_ERROR(model->Next());
-  }
+    return true;
+  };
+  Status s = file.CheckTag(order, &out->entries, visit);
+  XB_RETURN_IF_ERROR(read);
   if (s.IsCorruption()) {
     out->problem = Reason(s);
     return Status::OK();
   }
   XB_RETURN_IF_ERROR(s);
+  if (!mismatch.empty()) {
+    out->problem = mismatch;
+    return Status::OK();
+  }
+  while (model->Valid()) {
+    ++expected;
+    if (!info.unique) {
+      out->problem = NoEntry(model->recno());
+      return Status::OK();
+    }
+    miss(model->recno());
+    XB_RETURN_IF_ERROR(model->Next());
+  }
   if (missing != 0) {
     out->problem = NoEntry(missing);
     return Status::OK();
@@ -255,6 +284,12 @@ Status CheckOneTag(Table& table, IndexFile& file, IndexFile* reference, int orde
     return Status::OK();
   }
   XB_RETURN_IF_ERROR(file.SetKeyType(order, type));
+  if (reference != nullptr && !info.custom) {
+    if (const int twin = SameTagIn(*reference, info); twin > 0) {
+      XB_RETURN_IF_ERROR(reference->SetKeyType(twin, type));
+      return CheckBesideTwin(file, order, *reference, twin, out);
+    }
+  }
   Status s = file.CheckTag(order, &out->entries);
   if (s.IsCorruption()) {
     out->problem = Reason(s);
@@ -264,12 +299,6 @@ Status CheckOneTag(Table& table, IndexFile& file, IndexFile* reference, int orde
   if (info.custom) {
     out->ok = true;
     return Status::OK();
-  }
-  if (reference != nullptr) {
-    if (const int twin = SameTagIn(*reference, info); twin > 0) {
-      XB_RETURN_IF_ERROR(reference->SetKeyType(twin, type));
-      return CheckBesideTwin(file, order, *reference, twin, out);
-    }
   }
   return CheckAgainstTable(table, file, order, *key, condition.get(), out);
 }

@@ -474,6 +474,12 @@ Status WorkArea::Close() {
 
 Status WorkArea::Open(const std::string& path, const OpenOptions& options,
                       const Settings* settings, std::unique_ptr<WorkArea>* out) {
+  return Open(path, options, settings, nullptr, out);
+}
+
+Status WorkArea::Open(const std::string& path, const OpenOptions& options,
+                      const Settings* settings, const ProgressFn& rebuild_progress,
+                      std::unique_ptr<WorkArea>* out) {
   std::unique_ptr<Table> table;
   XB_RETURN_IF_ERROR(Table::Open(path, options, &table));
   std::unique_ptr<WorkArea> area(new WorkArea());
@@ -483,7 +489,10 @@ Status WorkArea::Open(const std::string& path, const OpenOptions& options,
   std::string cdx = FindFileIgnoringCase(path, BaseNameWithoutExtension(path) + ".cdx");
   if (FileExists(StaleIndexMarkerPath(path))) {
     bool pending = false;
-    XB_RETURN_IF_ERROR(area->RepairStaleIndex(&pending));
+    r.progress = rebuild_progress;
+    const Status repaired = area->RepairStaleIndex(&pending);
+    r.progress = nullptr;
+    XB_RETURN_IF_ERROR(repaired);
     if (pending) cdx.clear();  // rebuilt and open, or reported
   }
   if (!cdx.empty()) {

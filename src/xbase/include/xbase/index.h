@@ -225,6 +225,12 @@ class IndexFile {
   // *entries gets the number of entries. Corruption names the tag.
   // REQUIRES: the key type set (SetKeyType) as for reading.
   virtual Status CheckTag(int order, uint64_t* entries) = 0;
+  // The same, handing each leaf's entries in tag order to `visit` (keys of
+  // the tag's length back to back, their record numbers, how many) once the
+  // levels above have passed; `visit` returning false ends the check there,
+  // with OK. A later leaf's damage is still found after an earlier visit.
+  using LeafVisitor = std::function<bool(std::string_view keys, const uint32_t* recnos, size_t n)>;
+  virtual Status CheckTag(int order, uint64_t* entries, const LeafVisitor& visit) = 0;
   // Forgets the pages and decoded nodes held in memory that carry no
   // unwritten change, so a long read (a full check) need not keep the whole
   // file. REQUIRES: no cursor in use.

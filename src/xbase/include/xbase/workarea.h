@@ -49,6 +49,12 @@ class WorkArea {
   // the first visible record.
   static Status Open(const std::string& path, const OpenOptions& options,
                      const Settings* settings, std::unique_ptr<WorkArea>* out);
+  // The same, reporting to `rebuild_progress` the one long step an open may
+  // take: rebuilding a production index that a job cut off left stale (see
+  // MarkIndexStale). It is not called when there is nothing to rebuild.
+  static Status Open(const std::string& path, const OpenOptions& options,
+                     const Settings* settings, const ProgressFn& rebuild_progress,
+                     std::unique_ptr<WorkArea>* out);
 
   Table& table();
   const Settings& settings() const;
