@@ -12,6 +12,7 @@
 namespace qv::cli {
 
 int Fail(const QString& message) {
+  if (message.isEmpty()) return kExitError;
   std::cerr << "quorvane-cli: " << message.toStdString() << "\n";
   return kExitError;
 }
@@ -38,7 +39,7 @@ ContactSession::ContactSession() {
 bool ContactSession::open(const Args& a, QString* error) {
   path = QFileInfo(QString::fromLocal8Bit(a.positional[0].c_str())).absoluteFilePath();
   if (!OpenContactFile(path, table)) {
-    *error = QStringLiteral("cannot open ") + path;
+    error->clear();  // the opener said why, in the program's words
     return false;
   }
   if (!apollo.Query(SelectionQuery(a))) {

@@ -22,6 +22,7 @@ inline constexpr int kExitError = 1;
 inline constexpr int kExitUsage = 2;
 
 // "quorvane-cli: MESSAGE" on the standard error stream; returns kExitError.
+// An empty message stands for a failure already told: nothing is printed.
 int Fail(const QString& message);
 
 // The records a command works on: those not marked deleted, narrowed by
@@ -41,7 +42,8 @@ struct ContactSession {
   QString path;  // absolute
 
   ContactSession();
-  // Opens the first positional argument and sets the view.
+  // Opens the first positional argument and sets the view. *error is left
+  // empty when the opener has told the user why the file did not open.
   bool open(const Args& a, QString* error);
   // The order --order names, LNAME without it.
   bool setOrder(const Args& a, QString* error);

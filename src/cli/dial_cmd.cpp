@@ -24,7 +24,7 @@ int CmdDial(const Args& a) {
   TableObject table(&env);
   TApollo apollo;
   apollo.SetDataSource(&table);
-  if (!OpenContactFile(path, table)) return Fail(QStringLiteral("cannot open ") + path);
+  if (!OpenContactFile(path, table)) return kExitError;  // the opener said why
   bool ok = false;
   const int recno = QString::fromStdString(a.positional[1]).toInt(&ok);
   if (!ok || recno < 1 || recno > apollo.RecCount()) {

@@ -215,6 +215,13 @@ TEST_F(IndexCheckTest, WalkBesideANewIndexJudgesAsTheTableDoes) {
          XB_RETURN_IF_ERROR(f.DeleteKey(o, k, r));
          return f.InsertKey(o, k, r % kRecords + 1);
        }},
+      {"an entry moved ahead of every record's key", "LNAME", KeyType::kCharacter,
+       [&](IndexFile& f, int o, IndexCursor& c) {
+         auto [k, r] = at(100, c);
+         XB_RETURN_IF_ERROR(f.DeleteKey(o, k, r));
+         k[0] = '!';
+         return f.InsertKey(o, k, r);
+       }},
       {"a key of a descending tag changed", "SEQNO", KeyType::kNumeric,
        [&](IndexFile& f, int o, IndexCursor& c) {
          const auto [k, r] = at(10, c);
