@@ -624,7 +624,8 @@ bool Expression::EvaluateLogical(const RecordRef& record, const EvalSettings& se
     if (error) *error = Status::InvalidArgument(ctx.error);
     return false;
   }
-  if (error) *error = Status::OK();
+  // Scans pass one Status for every record: reset only when it holds one.
+  if (error && !error->ok()) *error = Status::OK();
   return b;
 }
 

@@ -986,15 +986,22 @@ Status Table::ReadRecords(uint32_t first, uint32_t count, std::string* buf) {
   Rep& r = *rep_;
   XB_RETURN_IF_ERROR(r.CheckOpen());
   XB_RETURN_IF_ERROR(r.FlushRecord());
-  buf->clear();
-  if (count == 0) return Status::OK();
+  if (count == 0) {
+    buf->clear();
+    return Status::OK();
+  }
   uint64_t last = static_cast<uint64_t>(first) + count - 1;
   if (first < 1 || last > r.lay.record_count) {
+    buf->clear();
     return Status::NotFound(r.path + ": records " + std::to_string(first) + " to " +
                             std::to_string(last) + " are not all in the table");
   }
+  // Sized, not cleared first: every byte is read over, and a buffer reused
+  // chunk after chunk by a scan would otherwise be zero-filled each time.
   buf->resize(static_cast<size_t>(count) * r.lay.record_length);
-  return r.file->ReadExact(r.RecordOffset(first), buf->size(), buf->data(), "record area");
+  Status s = r.file->ReadExact(r.RecordOffset(first), buf->size(), buf->data(), "record area");
+  if (!s.ok()) buf->clear();  // no earlier chunk's bytes passing for these
+  return s;
 }
 
 Status Table::SetFieldBytes(int field, std::string_view bytes) {

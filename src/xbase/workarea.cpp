@@ -341,19 +341,24 @@ struct WorkArea::Rep {
   // that fails at run time on a record (a division by zero, a memo that
   // cannot be read) is an error, never a quiet "no".
   Status Visible(const RecordRef& record, bool* visible) const {
-    *visible = false;
-    if (record.data == nullptr || match_nothing) return Status::OK();
-    if (settings->deleted && record.deleted()) return Status::OK();
-    if (!query) {
-      *visible = true;
-      return Status::OK();
-    }
     Status error;
-    *visible = query->EvaluateLogical(record, Eval(), &error);
-    if (error.ok()) return Status::OK();
-    *visible = false;
-    return Status::InvalidArgument("the condition fails on record " +
-                                   std::to_string(record.recno) + ": " + error.message());
+    *visible = Passes(record, Eval(), &error);
+    return error.ok() ? Status::OK() : ConditionFails(record.recno, error);
+  }
+
+  // Visible for the scans of every record, which cannot afford a Status
+  // made and dropped per record: false with *error set when the condition
+  // fails at run time (then ConditionFails says so).
+  bool Passes(const RecordRef& record, const EvalSettings& es, Status* error) const {
+    if (record.data == nullptr || match_nothing) return false;
+    if (settings->deleted && record.deleted()) return false;
+    if (!query) return true;
+    return query->EvaluateLogical(record, es, error);
+  }
+
+  static Status ConditionFails(uint32_t recno, const Status& error) {
+    return Status::InvalidArgument("the condition fails on record " + std::to_string(recno) +
+                                   ": " + error.message());
   }
 
   // Moves the cursor (the first step left out when `candidate`: the entry it
@@ -1076,6 +1081,8 @@ Status WorkArea::QueryRecCount(uint32_t* count) {
 
   const uint32_t total = t.record_count();
   const uint16_t len = t.record_length();
+  const EvalSettings es = r.Eval();
+  Status error;
   std::string buf;
   for (uint32_t first = 1; first <= total; first += kScanChunk) {
     uint32_t chunk = std::min(kScanChunk, total - first + 1);
@@ -1083,9 +1090,11 @@ Status WorkArea::QueryRecCount(uint32_t* count) {
     for (uint32_t i = 0; i < chunk; ++i) {
       rec.data = buf.data() + static_cast<size_t>(i) * len;
       rec.recno = first + i;
-      bool visible = false;
-      XB_RETURN_IF_ERROR(r.Visible(rec, &visible));
-      if (visible) ++n;
+      if (r.Passes(rec, es, &error)) {
+        ++n;
+      } else if (!error.ok()) {
+        return Rep::ConditionFails(rec.recno, error);
+      }
     }
   }
   *count = n;
@@ -1106,6 +1115,8 @@ Status WorkArea::VisibleRecnos(std::vector<uint32_t>* out) {
   if (check || natural) {
     if (check) visible.assign(static_cast<size_t>(total) + 1, false);
     const uint16_t len = t.record_length();
+    const EvalSettings es = r.Eval();
+    Status error;
     std::string buf;
     RecordRef rec;
     rec.memo = &t;
@@ -1116,8 +1127,11 @@ Status WorkArea::VisibleRecnos(std::vector<uint32_t>* out) {
         rec.data = check ? buf.data() + static_cast<size_t>(i) * len : nullptr;
         rec.recno = first + i;
         bool pass = true;
-        if (check) XB_RETURN_IF_ERROR(r.Visible(rec, &pass));
-        if (check) visible[rec.recno] = pass;
+        if (check) {
+          pass = r.Passes(rec, es, &error);
+          if (!error.ok()) return Rep::ConditionFails(rec.recno, error);
+          visible[rec.recno] = pass;
+        }
         if (natural && pass) out->push_back(rec.recno);
       }
     }
