@@ -5,10 +5,12 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
+#include <QProgressDialog>
 
 #include "app/db_controls.h"
 #include "app_fixture.h"
 #include "store/settings.h"
+#include "xbase/workarea.h"
 
 namespace qv::testing {
 namespace {
@@ -126,6 +128,30 @@ TEST_F(ContactFilesTest, FileWithoutItsIndexOpensUnorderedWithTheRebuildMessage)
   // itself is the contact file's test).
   m.SetMenuOrder(m.OrderItems.at(1));
   EXPECT_EQ(m.TableQVW->fieldText(QStringLiteral("LNAME")), QStringLiteral("Zed"));
+}
+
+// A file whose last job was cut off has its indexes rebuilt at the open, the
+// window showing why it waits and leaving nothing on screen after.
+TEST_F(ContactFilesTest, IndexesLeftOutOfDateAreRebuiltAtTheOpenWithAGauge) {
+  const QString path =
+      MakeContacts(QStringLiteral("cut.DBF"), {{{"LNAME", "Zed"}}, {{"LNAME", "Abe"}}});
+  {
+    xb::Settings settings;
+    std::unique_ptr<xb::WorkArea> area;
+    ASSERT_TRUE(xb::WorkArea::Open(path.toStdString(), xb::OpenOptions(), &settings, &area).ok());
+    ASSERT_TRUE(area->MarkIndexStale().ok());
+  }  // and the job never came back to say it finished
+  const QString marker = dir_ + QStringLiteral("cut.qvi");
+  ASSERT_TRUE(QFileInfo::exists(marker));
+  TQVPMain& m = Start();
+  dialogs_->clear();
+  EXPECT_TRUE(m.OpenQVWDBF(path));
+  const auto* gauge = m.findChild<QProgressDialog*>();
+  ASSERT_NE(gauge, nullptr) << "the rebuild was not shown";
+  EXPECT_FALSE(gauge->isVisible());
+  EXPECT_FALSE(QFileInfo::exists(marker));
+  EXPECT_EQ(dialogs_->notices(), QStringList());
+  EXPECT_EQ(m.TableQVW->fieldText(QStringLiteral("LNAME")), QStringLiteral("Abe"));  // LNAME order
 }
 
 TEST_F(ContactFilesTest, CloneCopiesTheListedFieldsDateAndMemo) {
