@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -61,12 +62,14 @@ std::string Upper(std::string_view s) {
   return out;
 }
 
-// Tag order: key bytes (reversed for descending tags), then record number.
-// `b` may be shorter than `a`: only its length is compared (a prefix seek).
-int Compare(const TagState& t, std::string_view a, uint32_t arec, std::string_view b,
+// The file's order, for every tag: key bytes, then record number. A
+// descending tag is stored in this order too and walked backwards, as other
+// xBase engines store it. `b` may be shorter than `a`: only its length is
+// compared (a prefix seek).
+int Compare(const TagState&, std::string_view a, uint32_t arec, std::string_view b,
             uint32_t brec) {
   const int c = std::memcmp(a.data(), b.data(), std::min(a.size(), b.size()));
-  if (c != 0) return (c < 0) != t.info.descending ? -1 : 1;
+  if (c != 0) return c < 0 ? -1 : 1;
   return arec < brec ? -1 : (arec > brec ? 1 : 0);
 }
 
@@ -88,8 +91,13 @@ class CdxCursor final : public IndexCursor {
   Status SeekEntry(std::string_view key, uint32_t recno, bool* found) override;
 
  private:
+  // These move in the file's order; the public moves turn it round for a
+  // descending tag.
+  bool reversed() const { return tag_->info.descending; }
   Status Edge(bool last);
   Status SeekTarget(std::string_view target, uint32_t recno);
+  // From where SeekTarget landed (or past the end) to the entry before it.
+  Status BackOne();
   Status MoveRight();
   Status MoveLeft();
   Status Step(bool forward);
@@ -901,7 +909,7 @@ Status CdxFile::BulkBuild(TagState& t, KeyBuffer* entries, const BuildProgressFn
   const uint16_t kl = t.info.key_length;
   const char pad = t.pad();
   if (progress) progress(0);
-  const std::vector<uint32_t> order = entries->SortedOrder(t.info.descending);
+  const std::vector<uint32_t> order = entries->SortedOrder();
   uint32_t max_recno = 1;
   for (size_t i = 0; i < entries->size(); ++i) max_recno = std::max(max_recno, entries->recno(i));
   const LeafLayout layout = ComputeLeafLayout(kl, max_recno);
@@ -1414,8 +1422,17 @@ Status CdxCursor::Edge(bool last) {
   return Status::OK();
 }
 
-Status CdxCursor::SeekFirst() { return Edge(false); }
-Status CdxCursor::SeekLast() { return Edge(true); }
+Status CdxCursor::SeekFirst() { return Edge(reversed()); }
+Status CdxCursor::SeekLast() { return Edge(!reversed()); }
+
+Status CdxCursor::BackOne() {
+  if (!valid_) return Edge(true);
+  if (pos_ > 0) {
+    --pos_;
+    return Status::OK();
+  }
+  return MoveLeft();
+}
 
 Status CdxCursor::SeekTarget(std::string_view target, uint32_t recno) {
   valid_ = false;
@@ -1462,8 +1479,18 @@ Status CdxCursor::Seek(std::string_view key, bool prefix, bool* found) {
   const uint16_t kl = tag_->info.key_length;
   std::string target(key.substr(0, std::min<size_t>(key.size(), kl)));
   if (!prefix) target.resize(kl, tag_->pad());
-  XB_RETURN_IF_ERROR(SeekTarget(target, 0));
-  *found = valid_ && std::memcmp(leaf_.key(pos_).data(), target.data(), target.size()) == 0;
+  const size_t compared = target.size();
+  if (!reversed()) {
+    XB_RETURN_IF_ERROR(SeekTarget(target, 0));
+  } else {
+    // The first entry not before the key in a descending tag is the last
+    // one in the file not after it: land past every entry the key starts,
+    // then step back.
+    target.resize(kl, '\xFF');
+    XB_RETURN_IF_ERROR(SeekTarget(target, std::numeric_limits<uint32_t>::max()));
+    XB_RETURN_IF_ERROR(BackOne());
+  }
+  *found = valid_ && std::memcmp(leaf_.key(pos_).data(), target.data(), compared) == 0;
   return Status::OK();
 }
 
@@ -1472,6 +1499,9 @@ Status CdxCursor::SeekEntry(std::string_view key, uint32_t recno, bool* found) {
   target.resize(tag_->info.key_length, tag_->pad());
   XB_RETURN_IF_ERROR(SeekTarget(target, recno));
   *found = valid_ && leaf_.recnos[pos_] == recno && leaf_.key(pos_) == target;
+  // In a descending tag the entry after a missing one is the one before
+  // where it would stand in the file.
+  if (!*found && reversed()) XB_RETURN_IF_ERROR(BackOne());
   return Status::OK();
 }
 
@@ -1546,7 +1576,7 @@ Status CdxCursor::Step(bool forward) {
     const std::string key(leaf_.key(pos_));
     const uint32_t recno = leaf_.recnos[pos_];
     XB_RETURN_IF_ERROR(SeekTarget(key, recno));
-    if (!valid_) return forward ? Status::OK() : SeekLast();
+    if (!valid_) return forward ? Status::OK() : Edge(true);
     const bool same = leaf_.recnos[pos_] == recno && leaf_.key(pos_) == key;
     if (forward && !same) return Status::OK();
   }
@@ -1561,8 +1591,8 @@ Status CdxCursor::Step(bool forward) {
   return MoveLeft();
 }
 
-Status CdxCursor::Next() { return Step(true); }
-Status CdxCursor::Prev() { return Step(false); }
+Status CdxCursor::Next() { return Step(!reversed()); }
+Status CdxCursor::Prev() { return Step(reversed()); }
 
 Status OpenIndex(const std::string& path, FileMode mode, std::unique_ptr<File>* out) {
   Status s = OpenFile(path, mode, out);

@@ -57,14 +57,23 @@ std::string Reason(const Status& s) {
 std::string NoEntry(uint32_t recno) { return "record " + std::to_string(recno) + " has no entry"; }
 
 // The message for the first place where the tag's walk and the entries it
-// should hold part: whichever comes first in tag order is the one missing.
+// should hold part: whichever comes first in the file's order is the one
+// missing.
 std::string Mismatch(std::string_view key, uint32_t recno, std::string_view want,
-                     uint32_t want_recno, bool descending) {
-  int c = key.compare(want);
-  if (descending) c = -c;
+                     uint32_t want_recno) {
+  const int c = key.compare(want);
   const bool table_first = c > 0 || (c == 0 && want_recno < recno);
   return table_first ? NoEntry(want_recno)
                      : "the entry for record " + std::to_string(recno) + " does not match the record";
+}
+
+// The checks walk every tag in the file's order, which a descending tag's
+// cursor gives backwards.
+Status FileFirst(IndexCursor& c, const TagInfo& info) {
+  return info.descending ? c.SeekLast() : c.SeekFirst();
+}
+Status FileNext(IndexCursor& c, const TagInfo& info) {
+  return info.descending ? c.Prev() : c.Next();
 }
 
 void CheckCount(uint64_t expected, TagCheck* out) {
@@ -134,17 +143,17 @@ Status CheckAgainstTable(Table& table, IndexFile& file, int order, const Express
     // an entry met in the walk is one a seek finds: walking the tag beside
     // the table's entries sorted the same way finds every key at the cost
     // of one sort instead of a descent per record.
-    const std::vector<uint32_t> sorted = wanted.SortedOrder(info.descending);
-    s = cursor->SeekFirst();
+    const std::vector<uint32_t> sorted = wanted.SortedOrder();
+    s = FileFirst(*cursor, info);
     size_t i = 0;
     for (; s.ok() && i < sorted.size() && cursor->Valid(); ++i) {
       const std::string_view want = wanted.key(sorted[i]);
       const uint32_t want_recno = wanted.recno(sorted[i]);
       if (cursor->key() == want && cursor->recno() == want_recno) {
-        s = cursor->Next();
+        s = FileNext(*cursor, info);
         continue;
       }
-      out->problem = Mismatch(cursor->key(), cursor->recno(), want, want_recno, info.descending);
+      out->problem = Mismatch(cursor->key(), cursor->recno(), want, want_recno);
       return Status::OK();
     }
     if (s.IsCorruption()) {
@@ -188,7 +197,7 @@ Status CheckBesideTwin(IndexFile& file, int order, IndexFile& reference, int twi
   const size_t kl = info.key_length;
   std::unique_ptr<IndexCursor> model;
   XB_RETURN_IF_ERROR(reference.NewCursor(twin, &model));
-  Status read = model->SeekFirst();
+  Status read = FileFirst(*model, info);
   if (!read.ok()) return read;
   uint64_t expected = 0;
   std::string mismatch;
@@ -200,30 +209,27 @@ Status CheckBesideTwin(IndexFile& file, int order, IndexFile& reference, int twi
   auto miss = [&](uint32_t recno) {
     if (missing == 0 || recno < missing) missing = recno;
   };
-  auto before = [&](std::string_view a, std::string_view b) {
-    return info.descending ? a > b : a < b;
-  };
   auto visit = [&](std::string_view keys, const uint32_t* recnos, size_t n) {
     for (size_t i = 0; comparing && i < n; ++i) {
       const std::string_view key = keys.substr(i * kl, kl);
       if (info.unique) {
-        while (read.ok() && model->Valid() && before(model->key(), key)) {
+        while (read.ok() && model->Valid() && model->key() < key) {
           miss(model->recno());
           ++expected;
-          read = model->Next();
+          read = FileNext(*model, info);
         }
         if (read.ok() && model->Valid() && model->key() == key) {
           ++expected;
-          read = model->Next();
+          read = FileNext(*model, info);
         }
       } else if (!model->Valid()) {
         comparing = false;  // extra entries: the count tells
       } else if (model->key() != key || model->recno() != recnos[i]) {
-        mismatch = Mismatch(key, recnos[i], model->key(), model->recno(), info.descending);
+        mismatch = Mismatch(key, recnos[i], model->key(), model->recno());
         comparing = false;
       } else {
         ++expected;
-        read = model->Next();
+        read = FileNext(*model, info);
       }
       if (!read.ok()) return false;
     }
@@ -247,7 +253,7 @@ Status CheckBesideTwin(IndexFile& file, int order, IndexFile& reference, int twi
       return Status::OK();
     }
     miss(model->recno());
-    XB_RETURN_IF_ERROR(model->Next());
+    XB_RETURN_IF_ERROR(FileNext(*model, info));
   }
   if (missing != 0) {
     out->problem = NoEntry(missing);

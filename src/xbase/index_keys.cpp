@@ -95,7 +95,7 @@ struct SortItem {
   uint32_t recno;
 };
 
-uint64_t LoadChunk(const char* key, size_t key_length, size_t depth, bool invert) {
+uint64_t LoadChunk(const char* key, size_t key_length, size_t depth) {
   uint64_t v = 0;
   if (depth + 8 <= key_length) {
     std::memcpy(&v, key + depth, 8);
@@ -106,7 +106,7 @@ uint64_t LoadChunk(const char* key, size_t key_length, size_t depth, bool invert
       v = v << 8 | (at < key_length ? static_cast<unsigned char>(key[at]) : 0u);
     }
   }
-  return invert ? ~v : v;
+  return v;
 }
 
 // Below this many items a comparison sort beats the radix passes.
@@ -139,7 +139,7 @@ void RadixByChunk(SortItem* begin, SortItem* end, SortItem* scratch) {
 }
 
 void SortRun(SortItem* begin, SortItem* end, SortItem* scratch, const char* keys,
-             size_t key_length, size_t depth, bool invert) {
+             size_t key_length, size_t depth) {
   if (end - begin < kSmallRun) {
     // The rest of the key decides, then the record number.
     std::sort(begin, end, [=](const SortItem& a, const SortItem& b) {
@@ -148,7 +148,7 @@ void SortRun(SortItem* begin, SortItem* end, SortItem* scratch, const char* keys
         int c = std::memcmp(keys + size_t(a.index) * key_length + depth + 8,
                             keys + size_t(b.index) * key_length + depth + 8,
                             key_length - depth - 8);
-        if (c != 0) return invert ? c > 0 : c < 0;
+        if (c != 0) return c < 0;
       }
       return a.recno < b.recno;
     });
@@ -169,9 +169,9 @@ void SortRun(SortItem* begin, SortItem* end, SortItem* scratch, const char* keys
     }
     if (!same) {
       for (SortItem* it = run; it < stop; ++it) {
-        it->chunk = LoadChunk(keys + size_t(it->index) * key_length, key_length, depth + 8, invert);
+        it->chunk = LoadChunk(keys + size_t(it->index) * key_length, key_length, depth + 8);
       }
-      SortRun(run, stop, scratch, keys, key_length, depth + 8, invert);
+      SortRun(run, stop, scratch, keys, key_length, depth + 8);
     }
     run = stop;
   }
@@ -181,9 +181,9 @@ void SortRun(SortItem* begin, SortItem* end, SortItem* scratch, const char* keys
 
 // The entries are also moved into tag order, so the build that writes the
 // tag reads its keys front to back instead of all over the arena.
-void KeyBuffer::Presort(bool descending) {
+void KeyBuffer::Presort() {
   has_presorted_ = false;
-  std::vector<uint32_t> order = SortedOrder(descending);
+  std::vector<uint32_t> order = SortedOrder();
   const size_t n = order.size();
   std::vector<char> keys(keys_.size());
   std::vector<uint32_t> recnos(n);
@@ -196,12 +196,11 @@ void KeyBuffer::Presort(bool descending) {
   keys_.swap(keys);
   recnos_.swap(recnos);
   presorted_ = std::move(order);
-  presorted_descending_ = descending;
   has_presorted_ = true;
 }
 
-std::vector<uint32_t> KeyBuffer::SortedOrder(bool descending) const {
-  if (has_presorted_ && presorted_descending_ == descending && presorted_.size() == size()) {
+std::vector<uint32_t> KeyBuffer::SortedOrder() const {
+  if (has_presorted_ && presorted_.size() == size()) {
     has_presorted_ = false;
     return std::move(presorted_);
   }
@@ -212,7 +211,6 @@ std::vector<uint32_t> KeyBuffer::SortedOrder(bool descending) const {
   for (size_t i = 1; i < n && in_order; ++i) {
     int c = std::memcmp(keys_.data() + (i - 1) * key_length_, keys_.data() + i * key_length_,
                         key_length_);
-    if (descending) c = -c;
     in_order = c < 0 || (c == 0 && recnos_[i - 1] < recnos_[i]);
   }
   if (in_order) {
@@ -222,7 +220,7 @@ std::vector<uint32_t> KeyBuffer::SortedOrder(bool descending) const {
   }
   std::vector<SortItem> items(n);
   for (size_t i = 0; i < n; ++i) {
-    items[i] = {LoadChunk(keys_.data() + i * key_length_, key_length_, 0, descending),
+    items[i] = {LoadChunk(keys_.data() + i * key_length_, key_length_, 0),
                 uint32_t(i), recnos_[i]};
   }
   if (!std::is_sorted(recnos_.begin(), recnos_.end())) {
@@ -231,8 +229,7 @@ std::vector<uint32_t> KeyBuffer::SortedOrder(bool descending) const {
   }
   std::vector<SortItem> scratch(n > kSmallRun ? n : 0);
   if (n > 1) {
-    SortRun(items.data(), items.data() + n, scratch.data(), keys_.data(), key_length_, 0,
-            descending);
+    SortRun(items.data(), items.data() + n, scratch.data(), keys_.data(), key_length_, 0);
   }
   std::vector<uint32_t> order(n);
   for (size_t i = 0; i < n; ++i) order[i] = items[i].index;

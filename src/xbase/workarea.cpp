@@ -1397,7 +1397,7 @@ Status GatherKeys(Table& table, const EvalSettings& es, BuildJob* job,
     }
     scanned->fetch_add(chunk, std::memory_order_relaxed);
   }
-  job->keys.Presort(def.descending);
+  job->keys.Presort();
   return Status::OK();
 }
 

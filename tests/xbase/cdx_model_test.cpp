@@ -45,14 +45,19 @@ struct Model {
     bool descending;
     bool operator()(const std::pair<std::string, uint32_t>& a,
                     const std::pair<std::string, uint32_t>& b) const {
+      // A descending tag is the exact reverse of an ascending one, ties too.
       if (a.first != b.first) return (a.first < b.first) != descending;
-      return a.second < b.second;
+      return descending ? a.second > b.second : a.second < b.second;
     }
   };
   std::set<std::pair<std::string, uint32_t>, Less> entries{Less{false}};
 
+  // The key's first entry in tag order, or where it would stand.
+  auto First(const std::string& key) const {
+    return entries.lower_bound({key, descending ? UINT32_MAX : 0});
+  }
   bool HasKey(const std::string& key) const {
-    auto it = entries.lower_bound({key, 0});
+    auto it = First(key);
     return it != entries.end() && it->first == key;
   }
   void Insert(const std::string& key, uint32_t recno) {
@@ -127,7 +132,7 @@ void CheckAgainstModel(IndexFile* file, int order, const Model& model, std::mt19
   for (int i = 0; i < 60; ++i) {
     const std::string key = tag.key(rng);
     // Exact seek: the first entry of the key, or the next key in tag order.
-    auto it = model.entries.lower_bound({key, 0});
+    auto it = model.First(key);
     bool found = false;
     ASSERT_TRUE(c->Seek(key, false, &found).ok());
     EXPECT_EQ(found, it != model.entries.end() && it->first == key);

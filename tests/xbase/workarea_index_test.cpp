@@ -18,6 +18,7 @@
 namespace xb {
 namespace {
 
+using qvtest::Oracle;
 using qvtest::ReadAll;
 using qvtest::ScratchDir;
 using qvtest::WriteAll;
@@ -313,6 +314,57 @@ TEST_F(IndexedAreaTest, DescendingOrderScopeRunsFromHighBoundToLow) {
   ASSERT_TRUE(area_->SetScope("", "BR").ok());
   EXPECT_EQ(Walk(*area_), (Recnos{2, 6, 9, 1}));
   EXPECT_EQ(Walk(*area_, -1), (Recnos{1, 9, 6, 2}));
+}
+
+// Regression: a descending tag was stored in descending byte order, which
+// the checker (as other xBase engines) walks backwards, so it listed the tag
+// in ascending order and found nothing by a seek in it.
+TEST(DescendingTagTest, TheCheckerWalksAndSeeksOurDescendingTagAsWeDo) {
+  QV_SKIP_WITHOUT_ORACLE();
+  ScratchDir dir;
+  const std::string path = dir / "d.dbf";
+  ASSERT_TRUE(Table::Create(path, {{"NAME", 'C', 8, 0}}).ok());
+  Settings settings;
+  const char* const kNames[] = {"CAT", "ANT", "EEL", "BEE", "DOG", "ANT", "", "CAT", "DOT"};
+  const char* const kKeys[] = {"DOG", "D", "DOX", "CAT", "C", "B", "ZZZ", "A", "AA", " "};
+  std::string ours;
+  std::vector<std::string> seeks;
+  for (bool soft : {false, true}) {
+    settings.soft_seek = soft;
+    std::unique_ptr<WorkArea> area;
+    ASSERT_TRUE(WorkArea::Open(path, OpenOptions(), &settings, &area).ok());
+    if (!soft) {
+      for (const char* n : kNames) {
+        ASSERT_TRUE(area->Append().ok() && area->SetField(0, n).ok() && area->Commit().ok());
+      }
+      ASSERT_TRUE(area->RebuildProductionIndex({{"DOWN", "NAME", "", false, true}}).ok());
+    }
+    ASSERT_TRUE(area->SetOrder(area->TagArea("DOWN")).ok());
+    if (!soft) {
+      // The tag as "recno<TAB>key" lines, the checker's listing.
+      Status s = area->GoTop();
+      for (; s.ok() && !area->eof(); s = area->Skip(1)) {
+        ours += std::to_string(area->recno()) + "\t" + std::string(area->record().data + 1, 8) + "\n";
+      }
+      ASSERT_TRUE(s.ok()) << s.ToString();
+    }
+    for (const char* key : kKeys) {
+      bool found = false;
+      ASSERT_TRUE(area->Seek(key, &found).ok());
+      seeks.push_back(std::string(found ? "found" : "notfound") + "\t" +
+                      std::to_string(area->recno()) + "\t" + (area->eof() ? "eof" : "-") + "\n");
+    }
+    ASSERT_TRUE(area->Close().ok());
+  }
+  EXPECT_EQ(Oracle({"keys", path, "DOWN"}), ours);
+  size_t i = 0;
+  for (const char* soft : {"", "soft"}) {
+    for (const char* key : kKeys) {
+      std::vector<std::string> args = {"seek", path, "DOWN", key};
+      if (*soft) args.push_back(soft);
+      EXPECT_EQ(Oracle(args), seeks[i++]) << "[" << key << "] " << soft;
+    }
+  }
 }
 
 // ---- work indexes -------------------------------------------------------------

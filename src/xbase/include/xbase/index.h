@@ -1,9 +1,10 @@
 // Index storage: FoxPro compact indexes, both compound .CDX files (many
 // tags) and single-order .IDX files. This layer deals in key bytes and
 // record numbers only: callers evaluate key expressions and hand in encoded
-// keys (see the Encode* helpers). Within a tag, entries are ordered by key
-// bytes compared unsigned, ties by record number; a descending tag reverses
-// the key order (ties stay by ascending record number).
+// keys (see the Encode* helpers). Every tag is stored in the file's order:
+// key bytes compared unsigned, ties by record number. A descending tag is
+// stored so too, flagged, and its tag order is the exact reverse (its
+// cursors walk the file from the end), as other xBase engines keep it.
 //
 // Thread-compatible, single user: one IndexFile per open file, cursors used
 // from the same thread.
@@ -81,14 +82,13 @@ class KeyBuffer {
   }
   uint32_t recno(size_t i) const { return recnos_[i]; }
 
-  // The entry indexes in tag order: by key (reversed when `descending`),
-  // ties by record number. After Presort in the same direction this hands
-  // over the order computed then (once).
-  std::vector<uint32_t> SortedOrder(bool descending) const;
+  // The entry indexes in the file's order: by key, ties by record number.
+  // After Presort this hands over the order computed then (once).
+  std::vector<uint32_t> SortedOrder() const;
 
   // Sorts now, so that the sort can run on another thread than the build
-  // that writes the tag; the entries are renumbered in tag order.
-  void Presort(bool descending);
+  // that writes the tag; the entries are renumbered in the file's order.
+  void Presort();
 
   // Releases the memory.
   void Clear();
@@ -99,7 +99,6 @@ class KeyBuffer {
   std::vector<uint32_t> recnos_;
   mutable std::vector<uint32_t> presorted_;
   mutable bool has_presorted_ = false;
-  bool presorted_descending_ = false;
 };
 
 // Percentage 0..100 of a bulk build.
@@ -107,9 +106,10 @@ using BuildProgressFn = std::function<void(int percent)>;
 
 // ---- cursors ---------------------------------------------------------------
 
-// A position in one tag. Cursors stay usable across changes to their tag:
-// the next move finds the current entry (or, if it was removed, its
-// successor) again.
+// A position in one tag, moving in tag order (a descending tag's runs from
+// the file's last entry to its first). Cursors stay usable across changes to
+// their tag: the next move finds the current entry (or, if it was removed,
+// its successor) again.
 class IndexCursor {
  public:
   virtual ~IndexCursor() = default;
@@ -225,9 +225,9 @@ class IndexFile {
   // *entries gets the number of entries. Corruption names the tag.
   // REQUIRES: the key type set (SetKeyType) as for reading.
   virtual Status CheckTag(int order, uint64_t* entries) = 0;
-  // The same, handing each leaf's entries in tag order to `visit` (keys of
-  // the tag's length back to back, their record numbers, how many) once the
-  // levels above have passed; `visit` returning false ends the check there,
+  // The same, handing each leaf's entries in the file's order (a descending
+  // tag's reversed) to `visit` (keys of the tag's length back to back, their
+  // record numbers, how many) once the levels above have passed; `visit` returning false ends the check there,
   // with OK. A later leaf's damage is still found after an earlier visit.
   using LeafVisitor = std::function<bool(std::string_view keys, const uint32_t* recnos, size_t n)>;
   virtual Status CheckTag(int order, uint64_t* entries, const LeafVisitor& visit) = 0;
