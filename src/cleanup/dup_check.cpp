@@ -78,7 +78,7 @@ struct RecordKeys {
   std::string text;             // first then second key of each record
   std::vector<uint32_t> start;  // by record number; start[n + 1] ends record n
   std::vector<uint16_t> firstLength;
-  std::vector<char> state;      // 0 not compared, 1 compared, 2 deleted
+  std::vector<char> state;  // 0 not compared, 1 compared, 2 deleted
 
   xb::Status Read(xb::Table& table, const DupFields& f, const DupCheckOptions& options) {
     const uint32_t total = table.record_count();
@@ -173,9 +173,8 @@ xb::Status SimilarScan(xb::WorkArea& area, const DupFields& f, const CleanupProg
       const std::string_view zip = r.field(*f.zip).substr(0, 5);
       const std::string sound = Soundex(r.field(*f.lname));
       const std::string street = NormalStreet(r.field(*f.street));
-      const bool zip5 = zip.size() == 5 && std::all_of(zip.begin(), zip.end(), [](char c) {
-                          return c >= '0' && c <= '9';
-                        });
+      const bool zip5 = zip.size() == 5 && std::all_of(zip.begin(), zip.end(),
+                                                       [](char c) { return c >= '0' && c <= '9'; });
       if (zip5 && !sound.empty() && !street.empty()) {
         std::string key(zip);
         key += '\x01';
@@ -247,8 +246,8 @@ xb::Status RunDupCheck(xb::WorkArea& area, const DupCheckOptions& options,
   }
   DupFields f;
   XB_RETURN_IF_ERROR(f.Find(area.table()));
-  XB_RETURN_IF_ERROR(area.Index(indexPath, DupIndexExpression(options.kind),
-                                xb::kIndexOptionCustom, false, ""));
+  XB_RETURN_IF_ERROR(
+      area.Index(indexPath, DupIndexExpression(options.kind), xb::kIndexOptionCustom, false, ""));
   const int workOrder = area.IndexOrd();
   std::vector<uint32_t> flagged;
   if (options.kind == DupKind::Similar) {
@@ -266,10 +265,8 @@ xb::Status RunDupCheck(TableObject& table, const DupCheckOptions& options,
                        const std::string& indexPath, const CleanupProgress& progress,
                        DupCheckResult* result) {
   *result = DupCheckResult();
-  if (!table.active()) return xb::Status::InvalidArgument("the contact file is not open");
-  const xb::Status s = RunDupCheck(*table.area(), options, indexPath, progress, result);
-  table.resync();
-  return s;
+  return table.runOnEngine(
+      [&](xb::WorkArea& area) { return RunDupCheck(area, options, indexPath, progress, result); });
 }
 
 xb::Status ListedRecords(xb::WorkArea& area, std::vector<uint32_t>* recnos) {
@@ -278,15 +275,12 @@ xb::Status ListedRecords(xb::WorkArea& area, std::vector<uint32_t>* recnos) {
 
 xb::Status WriteListed(TableObject& table, std::initializer_list<const char*> fields,
                        const std::function<xb::Status(const std::string&)>& write) {
-  if (!table.active()) return xb::Status::InvalidArgument("the contact file is not open");
-  xb::WorkArea& area = *table.area();
   std::vector<uint32_t> recnos;
-  XB_RETURN_IF_ERROR(ListedRecords(area, &recnos));
-  xb::Table& t = area.table();
+  XB_RETURN_IF_ERROR(table.visibleRecords(&recnos));
   std::vector<const xb::FieldInfo*> infos;
   for (const char* f : fields) {
-    const int i = t.FieldIndex(f);
-    infos.push_back(i < 0 ? nullptr : &t.fields()[i]);
+    const int i = table.fieldIndex(QString::fromLatin1(f));
+    infos.push_back(i < 0 ? nullptr : &table.fieldInfos()[i]);
   }
   // Positions in the list by record number: record number and position
   // packed in one word sort without a lookup per comparison.
@@ -300,13 +294,13 @@ xb::Status WriteListed(TableObject& table, std::initializer_list<const char*> fi
   std::vector<uint64_t> lineStart(recnos.size() + 1, 0);
   std::vector<uint32_t> lineLength(recnos.size(), 0);
   constexpr uint32_t kRun = 2048;
-  const size_t length = t.record_length();
+  const size_t length = static_cast<size_t>(table.recordLength());
   std::string buf;
   for (size_t i = 0; i < byRecno.size();) {
     const uint32_t first = recnos[byRecno[i]];
     size_t j = i;
     while (j + 1 < byRecno.size() && recnos[byRecno[j + 1]] - first < kRun) ++j;
-    XB_RETURN_IF_ERROR(t.ReadRecords(first, recnos[byRecno[j]] - first + 1, &buf));
+    XB_RETURN_IF_ERROR(table.readRecords(first, recnos[byRecno[j]] - first + 1, &buf));
     for (; i <= j; ++i) {
       const uint32_t recno = recnos[byRecno[i]];
       xb::RecordRef r;

@@ -16,7 +16,7 @@ class TableObject;
 
 // The key two records must share to be a pair of the given kind; empty
 // when the record is never compared. `record` is the stored record.
-std::string DupCompareKey(const xb::Table& table, std::string_view record,
+std::string DupCompareKey(const std::vector<xb::FieldInfo>& fields, std::string_view record,
                           const DupCheckOptions& options);
 
 // The grid row beside `row` that forms a pair with it (the one above is

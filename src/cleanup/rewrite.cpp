@@ -95,32 +95,27 @@ xb::Status ConvertToUpper(TableObject& table, const QStringList& fields, bool cu
                           const CleanupProgress& progress, int* converted) {
   *converted = 0;
   XB_RETURN_IF_ERROR(NeedTable(table));
-  xb::WorkArea& area = *table.area();
-  std::vector<int> numbers;
-  for (const QString& name : fields) {
-    int i = 0;
-    XB_RETURN_IF_ERROR(FieldNumber(area.table(), name, &i));
-    numbers.push_back(i);
-  }
-  auto convert = [&](int* count) {
-    const xb::RecordRef r = area.record();
-    for (int i : numbers) {
-      const std::string upper = AsciiUpper(r.field(area.table().fields()[i]));
-      XB_RETURN_IF_ERROR(area.SetField(i, upper));
+  return table.runOnEngine([&](xb::WorkArea& area) {
+    std::vector<int> numbers;
+    for (const QString& name : fields) {
+      int i = 0;
+      XB_RETURN_IF_ERROR(FieldNumber(area.table(), name, &i));
+      numbers.push_back(i);
     }
-    ++*count;
-    return xb::Status::OK();
-  };
-  xb::Status s;
-  if (currentOnly) {
+    auto convert = [&](int* count) {
+      const xb::RecordRef r = area.record();
+      for (int i : numbers) {
+        const std::string upper = AsciiUpper(r.field(area.table().fields()[i]));
+        XB_RETURN_IF_ERROR(area.SetField(i, upper));
+      }
+      ++*count;
+      return xb::Status::OK();
+    };
+    if (!currentOnly) return WalkRecords(area, progress, converted, convert);
     if (area.eof()) return xb::Status::InvalidArgument("there is no current record");
-    s = convert(converted);
-    if (s.ok()) s = area.Commit();
-  } else {
-    s = WalkRecords(area, progress, converted, convert);
-  }
-  table.resync();
-  return s;
+    XB_RETURN_IF_ERROR(convert(converted));
+    return area.Commit();
+  });
 }
 
 // ---- search and replace ----
@@ -155,8 +150,8 @@ xb::Status ReplaceCondition(const ReplaceOptions& options, std::string* conditio
   XB_RETURN_IF_ERROR(Encode(options.findValue, &v));
   const std::string literal = XbaseLiteral(options.caseSensitive ? v : AsciiUpper(v));
   if (options.kind == FindKind::Contains) {
-    *condition = options.caseSensitive ? literal + "$" + f
-                                       : "upper(" + literal + ")$upper(" + f + ")";
+    *condition =
+        options.caseSensitive ? literal + "$" + f : "upper(" + literal + ")$upper(" + f + ")";
   } else {
     *condition = options.caseSensitive ? "TRIM(" + f + ")==" + literal
                                        : "upper(TRIM(" + f + "))==upper(" + literal + ")";
@@ -192,33 +187,32 @@ xb::Status SearchAndReplace(TableObject& table, const ReplaceOptions& options,
                             const CleanupProgress& progress, int* replaced) {
   *replaced = 0;
   XB_RETURN_IF_ERROR(NeedTable(table));
-  xb::WorkArea& area = *table.area();
-  int field = 0;
-  XB_RETURN_IF_ERROR(FieldNumber(area.table(), options.field, &field));
-  std::string text, find, with;
-  XB_RETURN_IF_ERROR(ReplaceCondition(options, &text));
-  XB_RETURN_IF_ERROR(Encode(options.findValue, &find));
-  XB_RETURN_IF_ERROR(Encode(options.replaceValue, &with));
-  std::unique_ptr<xb::Expression> condition;
-  XB_RETURN_IF_ERROR(xb::Expression::Compile(text, area.table().fields(), &condition));
-  xb::EvalSettings eval;
-  eval.exact = area.settings().exact;
-  const xb::FieldInfo& info = area.table().fields()[field];
-  xb::Status s = WalkRecords(area, progress, replaced, [&](int* count) {
-    const xb::RecordRef r = area.record();
-    if (r.deleted()) return xb::Status::OK();
-    xb::Status error;
-    const bool match = condition->EvaluateLogical(r, eval, &error);
-    XB_RETURN_IF_ERROR(error);
-    if (!match) return xb::Status::OK();
-    ++*count;
-    if (options.replaceWhole) return area.SetField(field, with);
-    // SetField cuts a value grown past the field's width.
-    return area.SetField(
-        field, ReplaceMatches(TrimRight(r.field(info)), find, with, !options.caseSensitive));
+  return table.runOnEngine([&](xb::WorkArea& area) {
+    int field = 0;
+    XB_RETURN_IF_ERROR(FieldNumber(area.table(), options.field, &field));
+    std::string text, find, with;
+    XB_RETURN_IF_ERROR(ReplaceCondition(options, &text));
+    XB_RETURN_IF_ERROR(Encode(options.findValue, &find));
+    XB_RETURN_IF_ERROR(Encode(options.replaceValue, &with));
+    std::unique_ptr<xb::Expression> condition;
+    XB_RETURN_IF_ERROR(xb::Expression::Compile(text, area.table().fields(), &condition));
+    xb::EvalSettings eval;
+    eval.exact = area.settings().exact;
+    const xb::FieldInfo& info = area.table().fields()[field];
+    return WalkRecords(area, progress, replaced, [&](int* count) {
+      const xb::RecordRef r = area.record();
+      if (r.deleted()) return xb::Status::OK();
+      xb::Status error;
+      const bool match = condition->EvaluateLogical(r, eval, &error);
+      XB_RETURN_IF_ERROR(error);
+      if (!match) return xb::Status::OK();
+      ++*count;
+      if (options.replaceWhole) return area.SetField(field, with);
+      // SetField cuts a value grown past the field's width.
+      return area.SetField(
+          field, ReplaceMatches(TrimRight(r.field(info)), find, with, !options.caseSensitive));
+    });
   });
-  table.resync();
-  return s;
 }
 
 QString ReplacedText(int count) { return QStringLiteral("Replaced %1 records").arg(count); }
@@ -228,22 +222,22 @@ QString ReplacedText(int count) { return QStringLiteral("Replaced %1 records").a
 xb::Status DeleteRecords(TableObject& table, const CleanupProgress& progress, int* deleted) {
   *deleted = 0;
   XB_RETURN_IF_ERROR(NeedTable(table));
-  xb::WorkArea& area = *table.area();
-  const int prefix = area.table().FieldIndex("PREFIX");
-  if (prefix < 0) return xb::Status::InvalidArgument("the file has no field PREFIX");
-  // Records deleted before are visited and counted again.
-  TApolloEnv& env = *table.env();
-  const bool hidden = env.Deleted();
-  env.SetDeleted(false);
-  xb::Status s = WalkRecords(area, progress, deleted, [&](int* count) {
-    XB_RETURN_IF_ERROR(area.SetField(prefix, "DELETED"));
-    XB_RETURN_IF_ERROR(area.SetDeleted(true));
-    ++*count;
-    return xb::Status::OK();
+  return table.runOnEngine([&](xb::WorkArea& area) {
+    const int prefix = area.table().FieldIndex("PREFIX");
+    if (prefix < 0) return xb::Status::InvalidArgument("the file has no field PREFIX");
+    // Records deleted before are visited and counted again.
+    TApolloEnv& env = *table.env();
+    const bool hidden = env.Deleted();
+    env.SetDeleted(false);
+    xb::Status s = WalkRecords(area, progress, deleted, [&](int* count) {
+      XB_RETURN_IF_ERROR(area.SetField(prefix, "DELETED"));
+      XB_RETURN_IF_ERROR(area.SetDeleted(true));
+      ++*count;
+      return xb::Status::OK();
+    });
+    env.SetDeleted(hidden);
+    return s;
   });
-  env.SetDeleted(hidden);
-  table.resync();
-  return s;
 }
 
 QString DeletedText(int count) { return QStringLiteral("Deleted %1 records").arg(count); }

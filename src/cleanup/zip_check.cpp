@@ -101,11 +101,9 @@ xb::Status RunStateZipCheck(TableObject& table, const StateZipRanges& ranges,
                             const ZipCheckOptions& options, const std::string& indexPath,
                             const CleanupProgress& progress, ZipCheckResult* result) {
   *result = ZipCheckResult();
-  if (!table.active()) return xb::Status::InvalidArgument("the contact file is not open");
-  const xb::Status s =
-      RunStateZipCheck(*table.area(), ranges, options, indexPath, progress, result);
-  table.resync();
-  return s;
+  return table.runOnEngine([&](xb::WorkArea& area) {
+    return RunStateZipCheck(area, ranges, options, indexPath, progress, result);
+  });
 }
 
 QString ZipCountText(int found) {

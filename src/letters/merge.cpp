@@ -42,17 +42,12 @@ const QStringList& MergeTokenNames() {
 }
 
 const QStringList& InsertFieldNames() {
-  static const QStringList names = {
-      QStringLiteral("Full Name"),   QStringLiteral("Name and Address"),
-      QStringLiteral("First"),       QStringLiteral("Last"),
-      QStringLiteral("Middle"),      QStringLiteral("Prefix"),
-      QStringLiteral("Title"),       QStringLiteral("Organization"),
-      QStringLiteral("Street"),      QStringLiteral("City+State+Zip"),
-      QStringLiteral("City"),        QStringLiteral("State"),
-      QStringLiteral("Province"),    QStringLiteral("Zip"),
-      QStringLiteral("Postal Code"), QStringLiteral("Country"),
-      QStringLiteral("Phone"),       QStringLiteral("Fax"),
-      QStringLiteral("E-Mail"),      QStringLiteral("Today's Date")};
+  // The same tokens, with the whole address block second in the menu.
+  static const QStringList names = [] {
+    QStringList n = MergeTokenNames();
+    n.move(n.indexOf(QStringLiteral("Name and Address")), 1);
+    return n;
+  }();
   return names;
 }
 

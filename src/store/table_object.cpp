@@ -1,5 +1,6 @@
 #include "store/table_object.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 #include <cmath>
@@ -61,12 +62,13 @@ bool TableObject::open(QString* error) {
   options.read_only = m_readOnly;
   std::unique_ptr<xb::WorkArea> area;
   int rebuilt = -1;  // the last percentage told, -1 when no rebuild ran
-  xb::Status s = xb::WorkArea::Open(fullPath().toStdString(), options, m_env->settings(),
-                                    [this, &rebuilt](int p) {
-                                      rebuilt = p;
-                                      emit indexRebuildProgress(p);
-                                    },
-                                    &area);
+  xb::Status s = xb::WorkArea::Open(
+      fullPath().toStdString(), options, m_env->settings(),
+      [this, &rebuilt](int p) {
+        rebuilt = p;
+        emit indexRebuildProgress(p);
+      },
+      &area);
   // A rebuild that failed part way still ends for whoever shows it.
   if (rebuilt >= 0 && rebuilt < 100) emit indexRebuildProgress(100);
   if (s.ok() && !m_indexName.isEmpty()) {
@@ -193,6 +195,11 @@ xb::Status TableObject::fieldValue(int index, xb::Value* value) const {
   return s;
 }
 
+const std::vector<xb::FieldInfo>& TableObject::fieldInfos() const {
+  static const std::vector<xb::FieldInfo> kNone;
+  return m_area ? m_area->table().fields() : kNone;
+}
+
 std::string_view TableObject::fieldBytes(int index) const {
   if (index < 0 || index >= fieldCount() || m_area->eof()) return {};
   return m_area->record().field(m_area->table().fields()[index]);
@@ -249,7 +256,9 @@ bool TableObject::encodePending(int index, const Pending& value, std::string* by
       return true;
     case 'L': {
       QString t = value.text.trimmed().toUpper();
-      *bytes = t.isEmpty() ? " " : (t.startsWith(QLatin1Char('T')) || t.startsWith(QLatin1Char('Y'))) ? "T" : "F";
+      *bytes = t.isEmpty()                                                          ? " "
+               : (t.startsWith(QLatin1Char('T')) || t.startsWith(QLatin1Char('Y'))) ? "T"
+                                                                                    : "F";
       return true;
     }
     case 'N':
@@ -328,7 +337,9 @@ bool TableObject::isVisible() const {
 }
 
 bool TableObject::eof() const { return !m_area || m_area->eof(); }
-bool TableObject::isDeleted() const { return m_area && !m_area->eof() && m_area->record().deleted(); }
+bool TableObject::isDeleted() const {
+  return m_area && !m_area->eof() && m_area->record().deleted();
+}
 bool TableObject::bof() const { return !m_area || m_area->bof(); }
 
 int TableObject::recNo() const {
@@ -472,6 +483,38 @@ QString TableObject::failureMessage() const { return FailureMessage(m_failure); 
 bool TableObject::noteFailure(const xb::Status& status) const {
   if (!status.ok()) m_failure = status;
   return status.ok();
+}
+
+namespace {
+
+xb::Status NotOpen() { return xb::Status::InvalidArgument("the contact file is not open"); }
+
+}  // namespace
+
+xb::Status TableObject::runOnEngine(const std::function<xb::Status(xb::WorkArea&)>& work) {
+  if (!m_area) return NotOpen();
+  const xb::Status s = work(*m_area);
+  resync();
+  return s;
+}
+
+xb::Status TableObject::readRecords(uint32_t first, uint32_t count, std::string* buf) const {
+  if (!m_area) return NotOpen();
+  return m_area->table().ReadRecords(first, count, buf);
+}
+
+int TableObject::recordLength() const {
+  return m_area ? static_cast<int>(m_area->table().record_length()) : 0;
+}
+
+xb::Status TableObject::visibleRecords(std::vector<uint32_t>* recnos) const {
+  if (!m_area) return NotOpen();
+  return m_area->VisibleRecnos(recnos);
+}
+
+xb::Status TableObject::copyStructure(const QString& path) const {
+  if (!m_area) return NotOpen();
+  return m_area->table().CopyStructure(QFile::encodeName(path).toStdString());
 }
 
 void TableObject::disableControls() { ++m_disabled; }

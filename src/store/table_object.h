@@ -12,6 +12,7 @@
 #include <QHash>
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -66,7 +67,8 @@ class TableObject : public QObject {
   [[nodiscard]] bool close();
   bool active() const { return m_area != nullptr; }
   State state() const { return m_state; }
-  // The engine's view of the table; null while closed.
+  // The engine's view of the table; null while closed. For the store layer
+  // and tests; jobs go through runOnEngine, which keeps the views in step.
   xb::WorkArea* area() const { return m_area.get(); }
   TApolloEnv* env() const { return m_env; }
   // Why the production index is unusable, or empty.
@@ -91,7 +93,7 @@ class TableObject : public QObject {
 
   // ---- fields ----
   int fieldCount() const;
-  QString fieldName(int index) const;  // from 0
+  QString fieldName(int index) const;         // from 0
   int fieldIndex(const QString& name) const;  // -1 when absent
   int fieldWidth(const QString& name) const;  // 0 when absent
   // The field's text: character fields without trailing blanks, dates in
@@ -113,6 +115,8 @@ class TableObject : public QObject {
   // that reached it); "" past the end, for an unknown field and while
   // closed. Valid until the next move.
   std::string_view fieldBytes(int index) const;
+  // The fields as the file describes them; empty while closed.
+  const std::vector<xb::FieldInfo>& fieldInfos() const;
   QDate fieldDate(const QString& name) const;  // invalid when empty
   // A date on or before 30 Dec 1899 writes an empty date.
   [[nodiscard]] bool setFieldDate(const QString& name, const QDate& date);
@@ -179,6 +183,23 @@ class TableObject : public QObject {
   // nodiscard: keeping the failure is the point, the result a convenience.
   bool noteFailure(const xb::Status& status) const;
   void clearFailure() { m_failure = xb::Status::OK(); }
+
+  // ---- engine-level jobs ----
+  // Clean-up, check and transfer jobs visit every record through the engine
+  // itself (work indexes, rewrites, batched appends), which one call a
+  // record through this object would make many times slower. `work` runs on
+  // the engine's view of the open table; the bound views are re-synchronised
+  // after it however it ended. InvalidArgument "the contact file is not
+  // open" while closed.
+  [[nodiscard]] xb::Status runOnEngine(const std::function<xb::Status(xb::WorkArea&)>& work);
+  // The same for reading alone: records `first`.. `first + count - 1` as
+  // the file holds them, and the visible records' numbers in the current
+  // order. The table stays where it stands.
+  [[nodiscard]] xb::Status readRecords(uint32_t first, uint32_t count, std::string* buf) const;
+  int recordLength() const;  // bytes a record, 0 while closed
+  [[nodiscard]] xb::Status visibleRecords(std::vector<uint32_t>* recnos) const;
+  // A new empty table at `path` with this one's fields.
+  [[nodiscard]] xb::Status copyStructure(const QString& path) const;
 
   // Long loops stop the bound views from repainting; calls nest.
   void disableControls();

@@ -15,23 +15,18 @@ namespace qv {
 namespace {
 
 // Puts the query, order and record back however the walk ended.
-class RestoreTable {
+class RestoreArea {
  public:
-  explicit RestoreTable(TableObject& table)
-      : m_table(table),
-        m_filter(table.area()->filter()),
-        m_order(table.area()->IndexOrd()),
-        m_recno(table.area()->recno()) {}
-  ~RestoreTable() {
-    xb::WorkArea* area = m_table.area();
-    (void)area->Query(m_filter);
-    (void)area->SetOrder(m_order);
-    (void)area->Go(m_recno);
-    m_table.resync();
+  explicit RestoreArea(xb::WorkArea& area)
+      : m_area(area), m_filter(area.filter()), m_order(area.IndexOrd()), m_recno(area.recno()) {}
+  ~RestoreArea() {
+    (void)m_area.Query(m_filter);
+    (void)m_area.SetOrder(m_order);
+    (void)m_area.Go(m_recno);
   }
 
  private:
-  TableObject& m_table;
+  xb::WorkArea& m_area;
   std::string m_filter;
   int m_order;
   uint32_t m_recno;
@@ -82,43 +77,44 @@ xb::Status CopyRecordsOut(TableObject& contacts, const QString& filter, const QS
                           RecordWriter& writer, const TransferProgress& progress,
                           std::int64_t* copied) {
   *copied = 0;
-  xb::WorkArea* area = contacts.area();
-  if (area == nullptr) return xb::Status::InvalidArgument("the contact file is not open");
-  RestoreTable restore(contacts);
-  // Failures of the contact file itself are kept by the table object, so
-  // callers word them as damage; the writer's are the output file's.
-  contacts.clearFailure();
-  std::string condition;
-  XB_RETURN_IF_ERROR(EncodeValue(QStringLiteral("the filter"), CopySelection(filter), &condition));
-  xb::Status s = area->Query(condition);
-  int order = 0;
-  if (s.ok() && !tag.isEmpty()) {
-    order = area->TagArea(tag.toStdString());
-    if (order == 0) s = xb::Status::NotFound("there is no tag " + tag.toStdString());
-  }
-  if (s.ok()) s = area->SetOrder(order);
-  uint32_t total = 0;
-  if (s.ok()) s = area->QueryRecCount(&total);
-  if (s.ok() && !contacts.noteFailure(area->GoTop())) s = contacts.failure();
-  ContactValues values;
-  const bool readsRecords = writer.readsRecords();
-  while (s.ok() && !area->eof()) {
-    if (readsRecords) {
-      s = writer.writeCurrent(*area);
-    } else {
-      s = ReadValues(*area, &values);
-      contacts.noteFailure(s);
-      if (s.ok()) s = writer.write(values);
+  return contacts.runOnEngine([&](xb::WorkArea& area) {
+    RestoreArea restore(area);
+    // Failures of the contact file itself are kept by the table object, so
+    // callers word them as damage; the writer's are the output file's.
+    contacts.clearFailure();
+    std::string condition;
+    XB_RETURN_IF_ERROR(
+        EncodeValue(QStringLiteral("the filter"), CopySelection(filter), &condition));
+    xb::Status s = area.Query(condition);
+    int order = 0;
+    if (s.ok() && !tag.isEmpty()) {
+      order = area.TagArea(tag.toStdString());
+      if (order == 0) s = xb::Status::NotFound("there is no tag " + tag.toStdString());
     }
-    if (!s.ok()) break;
-    ++*copied;
-    const int percent = total > 0 ? static_cast<int>(*copied * 100 / total) : 0;
-    if (progress && !progress(percent, *copied)) break;
-    s = area->Skip(1);
-    contacts.noteFailure(s);
-  }
-  const xb::Status finished = writer.finish();
-  return s.ok() ? finished : s;
+    if (s.ok()) s = area.SetOrder(order);
+    uint32_t total = 0;
+    if (s.ok()) s = area.QueryRecCount(&total);
+    if (s.ok() && !contacts.noteFailure(area.GoTop())) s = contacts.failure();
+    ContactValues values;
+    const bool readsRecords = writer.readsRecords();
+    while (s.ok() && !area.eof()) {
+      if (readsRecords) {
+        s = writer.writeCurrent(area);
+      } else {
+        s = ReadValues(area, &values);
+        contacts.noteFailure(s);
+        if (s.ok()) s = writer.write(values);
+      }
+      if (!s.ok()) break;
+      ++*copied;
+      const int percent = total > 0 ? static_cast<int>(*copied * 100 / total) : 0;
+      if (progress && !progress(percent, *copied)) break;
+      s = area.Skip(1);
+      contacts.noteFailure(s);
+    }
+    const xb::Status finished = writer.finish();
+    return s.ok() ? finished : s;
+  });
 }
 
 const QStringList& AsciiCopyFields() {
@@ -147,7 +143,7 @@ xb::Status DbfCopyWriter::open(const QString& path, const TableObject& contacts)
   }
   XB_RETURN_IF_ERROR(RemoveIfThere(path));
   const std::string file = QFile::encodeName(path).toStdString();
-  XB_RETURN_IF_ERROR(contacts.area()->table().CopyStructure(file));
+  XB_RETURN_IF_ERROR(contacts.copyStructure(path));
   xb::OpenOptions options;
   options.exclusive = true;
   XB_RETURN_IF_ERROR(xb::Table::Open(file, options, &m_table));
@@ -189,7 +185,8 @@ xb::Status DbfCopyWriter::writeCurrent(xb::WorkArea& area) {
   if (!m_table) return xb::Status::InvalidArgument("the output is not open");
   const xb::Table& from = area.table();
   if (m_sources.empty()) {
-    for (const auto& [name, index] : m_fields) m_sources.push_back(from.FieldIndex(name.toStdString()));
+    for (const auto& [name, index] : m_fields)
+      m_sources.push_back(from.FieldIndex(name.toStdString()));
     m_sources.push_back(from.FieldIndex("DATE"));
     m_sources.push_back(from.FieldIndex("MEMO"));
   }
@@ -293,7 +290,8 @@ xb::Status AsciiCopyWriter::writeCurrent(xb::WorkArea& area) {
   if (!m_file.isOpen()) return xb::Status::InvalidArgument("the output is not open");
   const xb::Table& table = area.table();
   if (m_columns.empty()) {
-    for (const QString& name : AsciiCopyFields()) m_columns.push_back(table.FieldIndex(name.toStdString()));
+    for (const QString& name : AsciiCopyFields())
+      m_columns.push_back(table.FieldIndex(name.toStdString()));
   }
   const xb::RecordRef r = area.record();
   std::string bytes;

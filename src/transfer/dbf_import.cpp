@@ -99,7 +99,7 @@ bool OpenDbfSource(const QString& fileName, TableObject& source, QString* messag
 std::vector<DbfSourceField> ReadSourceFields(const TableObject& source) {
   std::vector<DbfSourceField> fields;
   if (!source.active()) return fields;
-  for (const xb::FieldInfo& f : source.area()->table().fields()) {
+  for (const xb::FieldInfo& f : source.fieldInfos()) {
     DbfSourceField field;
     field.type = QLatin1Char(f.type);
     field.name = QString::fromStdString(f.name).toUpper();
@@ -199,37 +199,33 @@ DbfRowSource::DbfRowSource(TableObject& source, std::vector<DbfSourceField> fiel
   }
 }
 
-std::int64_t DbfRowSource::expected() const {
-  return m_source.recordCount();
-}
+std::int64_t DbfRowSource::expected() const { return m_source.recordCount(); }
 
 bool DbfRowSource::next(ImportRow* row, QString* error) {
-  xb::WorkArea* area = m_source.area();
-  if (area == nullptr) return false;
-  xb::Status s = m_started ? area->Skip(1) : area->GoTop();
+  if (!m_source.active()) return false;
+  const bool moved = m_started ? m_source.next() : m_source.first();
   m_started = true;
-  if (s.ok() && area->eof()) return false;
+  xb::Status s = moved ? xb::Status::OK() : m_source.failure();
+  if (s.ok() && m_source.eof()) return false;
   row->values.clear();
   row->memoReplaces = true;
-  const xb::Table& table = area->table();
-  xb::RecordRef r = area->record();
   for (size_t i = 0; s.ok() && i < m_matched.size(); ++i) {
-    const int index = table.FieldIndex(m_matched[i].first.toStdString());
+    const int index = m_source.fieldIndex(m_matched[i].first);
     if (index < 0) continue;
-    const xb::FieldInfo& f = table.fields()[static_cast<size_t>(index)];
     QString value;
     if (m_memo[i]) {
-      std::string text;
-      if (r.memo != nullptr) s = r.memo->ReadMemo(r.field(f), &text);
-      value = DecodeAnsi(text);
+      xb::Value memo;
+      s = m_source.fieldValue(index, &memo);
+      value = DecodeAnsi(memo.text);
     } else {
-      value = FieldValueText(f, r.field(f));
+      value = FieldValueText(m_source.fieldInfos()[static_cast<size_t>(index)],
+                             m_source.fieldBytes(index));
     }
     if (s.ok() && !value.isEmpty()) row->values.emplace_back(m_matched[i].second, value);
   }
   if (!s.ok()) {
     *error = QStringLiteral("Record %1 of %2 cannot be read: %3")
-                 .arg(area->recno())
+                 .arg(m_source.recNo())
                  .arg(m_source.tableName())
                  .arg(QString::fromStdString(s.ToString()));
     return false;

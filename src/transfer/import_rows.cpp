@@ -101,9 +101,8 @@ xb::Status RunLoop(Destination& d, RowSource& source, const TransferProgress& pr
     }
     XB_RETURN_IF_ERROR(PostRow(d, row, result));
     ++result->posted;
-    const int percent = total > 0 ? static_cast<int>(std::min<std::int64_t>(
-                                        100, result->posted * 100 / total))
-                                  : 0;
+    const int percent =
+        total > 0 ? static_cast<int>(std::min<std::int64_t>(100, result->posted * 100 / total)) : 0;
     // The caller decides how often to repaint; a change of percentage and
     // every 64th record are enough for a gauge and a prompt cancel.
     if (progress && (percent != lastPercent || (result->posted & 63) == 0)) {
@@ -129,53 +128,51 @@ QString ImportCancelledMessage(std::int64_t count) {
 
 QString UnstorableMessage(const ImportResult& result) {
   if (result.unstorable.isEmpty()) return QString();
-  return QStringLiteral("%1 values held characters a contact file cannot store: %2\r\n"
-                        "They were stored as \"?\".")
+  return QStringLiteral(
+             "%1 values held characters a contact file cannot store: %2\r\n"
+             "They were stored as \"?\".")
       .arg(result.valuesWithUnstorable)
       .arg(result.unstorable);
 }
 
 QString BadDateMessage(const ImportResult& result) {
   if (result.badDates == 0) return QString();
-  return QStringLiteral("%1 dates were not dates in the date format in force (the first: \"%2\"); "
-                        "they were left empty.")
+  return QStringLiteral(
+             "%1 dates were not dates in the date format in force (the first: \"%2\"); "
+             "they were left empty.")
       .arg(result.badDates)
       .arg(result.firstBadDate);
 }
 
-xb::Status ImportRows(TableObject& destination, RowSource& source,
-                      const TransferProgress& progress, ImportResult* result,
-                      const xb::ProgressFn& rebuildProgress) {
+xb::Status ImportRows(TableObject& destination, RowSource& source, const TransferProgress& progress,
+                      ImportResult* result, const xb::ProgressFn& rebuildProgress) {
   *result = ImportResult();
-  xb::WorkArea* area = destination.area();
-  if (area == nullptr) return xb::Status::InvalidArgument("the contact file is not open");
-  Destination d{area, {}};
-  for (const TargetInfo& info : ContactTargets()) {
-    d.field[static_cast<int>(info.target)] = area->table().FieldIndex(info.field.toStdString());
-  }
-  // No index is kept during the loop: the tags are built once at the end.
-  // The marker has an import cut off rebuild them at the next open.
-  const std::string index = area->ProductionIndexPath();
-  xb::Status s = area->MarkIndexStale();
-  if (s.ok()) s = area->CloseIndexes();
-  if (s.ok() && std::remove(index.c_str()) != 0 && errno != ENOENT) {
-    s = xb::Status::IOError("cannot delete the index file " + index);
-  }
-  if (!s.ok()) {
-    destination.resync();
-    return s;
-  }
+  // The views reload once, when the whole import is in.
   destination.disableControls();
-  // Records reach the file a chunk at a time, each chunk before its count.
-  s = area->table().SetAppendBatching(true);
-  if (s.ok()) s = RunLoop(d, source, progress, result);
-  if (s.ok()) s = area->Commit();
-  const xb::Status written = area->table().SetAppendBatching(false);
-  if (s.ok()) s = written;
-  const xb::Status rebuilt = RebuildContactIndex(*area, rebuildProgress);
-  destination.resync();
+  const xb::Status done = destination.runOnEngine([&](xb::WorkArea& area) {
+    Destination d{&area, {}};
+    for (const TargetInfo& info : ContactTargets()) {
+      d.field[static_cast<int>(info.target)] = area.table().FieldIndex(info.field.toStdString());
+    }
+    // No index is kept during the loop: the tags are built once at the end.
+    // The marker has an import cut off rebuild them at the next open.
+    const std::string index = area.ProductionIndexPath();
+    XB_RETURN_IF_ERROR(area.MarkIndexStale());
+    XB_RETURN_IF_ERROR(area.CloseIndexes());
+    if (std::remove(index.c_str()) != 0 && errno != ENOENT) {
+      return xb::Status::IOError("cannot delete the index file " + index);
+    }
+    // Records reach the file a chunk at a time, each chunk before its count.
+    xb::Status s = area.table().SetAppendBatching(true);
+    if (s.ok()) s = RunLoop(d, source, progress, result);
+    if (s.ok()) s = area.Commit();
+    const xb::Status written = area.table().SetAppendBatching(false);
+    if (s.ok()) s = written;
+    const xb::Status rebuilt = RebuildContactIndex(area, rebuildProgress);
+    return s.ok() ? rebuilt : s;
+  });
   destination.enableControls();
-  return s.ok() ? rebuilt : s;
+  return done;
 }
 
 }  // namespace qv

@@ -504,16 +504,6 @@ bool Call::Bool(Ctx& ctx) const {
   }
 }
 
-const char* TypeWord(T t) {
-  switch (t) {
-    case T::C: return "character";
-    case T::N: return "numeric";
-    case T::D: return "date";
-    case T::L: return "logical";
-  }
-  return "?";
-}
-
 bool Fits(char want, T got) {
   switch (want) {
     case '*': return true;

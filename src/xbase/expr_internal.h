@@ -127,6 +127,9 @@ class Node {
 
 using NodePtr = std::unique_ptr<Node>;
 
+// The type's name in messages: "character", "numeric", "date", "logical".
+const char* TypeWord(T t);
+
 // Builders used by the parser. Each returns null with `*err` set (a message
 // ending in the 1-based position) when the operand types cannot go together.
 NodePtr MakeStringLiteral(std::string s, int pos);

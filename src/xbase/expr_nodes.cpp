@@ -14,8 +14,6 @@ Num Node::Number(Ctx&) const { return Num(); }
 JulianDay Node::Date(Ctx&) const { return 0; }
 bool Node::Bool(Ctx&) const { return false; }
 
-namespace {
-
 const char* TypeWord(T t) {
   switch (t) {
     case T::C: return "character";
@@ -25,6 +23,8 @@ const char* TypeWord(T t) {
   }
   return "?";
 }
+
+namespace {
 
 // ----- literals -------------------------------------------------------------
 

@@ -698,6 +698,17 @@ struct Table::Rep {
   // Copies (COPY TO, COPY STRUCTURE, PACK) share one writer.
   Status BeginCopy(const std::string& dbf_path, std::unique_ptr<File> memo_file,
                    CopyTarget* t) const;
+  // BeginCopy to a new table at `path`, with a memo file beside it when
+  // this table has memo fields.
+  Status BeginCopyTo(const std::string& path, CopyTarget* t) const {
+    std::unique_ptr<File> memo_file;
+    if (lay.has_memo_fields) {
+      MemoKind kind = memo ? memo->kind() : MemoKindFor(lay.signature);
+      XB_RETURN_IF_ERROR(
+          OpenFile(CompanionPath(path, MemoExtension(kind)), FileMode::kCreate, &memo_file));
+    }
+    return BeginCopy(path, std::move(memo_file), t);
+  }
   Status CopyRecords(bool skip_deleted, const ProgressFn& progress, CopyTarget* t);
 
   void ForgetPosition() {
@@ -1177,13 +1188,7 @@ Status Table::CopyStructure(const std::string& path) const {
   const Rep& r = *rep_;
   XB_RETURN_IF_ERROR(r.CheckOpen());
   CopyTarget t;
-  std::unique_ptr<File> memo_file;
-  if (r.lay.has_memo_fields) {
-    MemoKind kind = r.memo ? r.memo->kind() : MemoKindFor(r.lay.signature);
-    XB_RETURN_IF_ERROR(
-        OpenFile(CompanionPath(path, MemoExtension(kind)), FileMode::kCreate, &memo_file));
-  }
-  XB_RETURN_IF_ERROR(r.BeginCopy(path, std::move(memo_file), &t));
+  XB_RETURN_IF_ERROR(r.BeginCopyTo(path, &t));
   return FinishCopy(&t);
 }
 
@@ -1192,13 +1197,7 @@ Status Table::CopyFile(const std::string& path, const ProgressFn& progress) {
   XB_RETURN_IF_ERROR(r.CheckOpen());
   if (!r.options.read_only) XB_RETURN_IF_ERROR(r.FlushRecord());
   CopyTarget t;
-  std::unique_ptr<File> memo_file;
-  if (r.lay.has_memo_fields) {
-    MemoKind kind = r.memo ? r.memo->kind() : MemoKindFor(r.lay.signature);
-    XB_RETURN_IF_ERROR(
-        OpenFile(CompanionPath(path, MemoExtension(kind)), FileMode::kCreate, &memo_file));
-  }
-  XB_RETURN_IF_ERROR(r.BeginCopy(path, std::move(memo_file), &t));
+  XB_RETURN_IF_ERROR(r.BeginCopyTo(path, &t));
   XB_RETURN_IF_ERROR(r.CopyRecords(false, progress, &t));
   XB_RETURN_IF_ERROR(FinishCopy(&t));
   if (progress) progress(100);
