@@ -33,16 +33,23 @@
 namespace qv::testing {
 namespace {
 
-const Contact kAnn = {{"FNAME", "Ann"}, {"LNAME", "Archer"}, {"CITY", "Albany"},
-                      {"STATE", "NY"},  {"ZIP", "12207"}};
-const Contact kBob = {{"FNAME", "Bob"}, {"LNAME", "Baker"}, {"CITY", "Boston"},
-                      {"STATE", "MA"},  {"ZIP", "02110"}};
-const Contact kCy = {{"FNAME", "Cy"}, {"LNAME", "Cole"}, {"CITY", "Troy"},
-                     {"STATE", "NY"}, {"ZIP", "12180-1234"}};
-const Contact kDee = {{"FNAME", "Dee"}, {"LNAME", "Dunn"}, {"CITY", "Albany"},
-                      {"STATE", "NY"},  {"ZIP", "12207"}};
+Contact Person(const char* first, const char* last, const char* city, const char* state,
+               const char* zip) {
+  return {{"FNAME", first}, {"LNAME", last}, {"CITY", city}, {"STATE", state}, {"ZIP", zip}};
+}
+const Contact kAnn = Person("Ann", "Archer", "Albany", "NY", "12207");
+const Contact kBob = Person("Bob", "Baker", "Boston", "MA", "02110");
+const Contact kCy = Person("Cy", "Cole", "Troy", "NY", "12180-1234");
+const Contact kDee = Person("Dee", "Dunn", "Albany", "NY", "12207");
 
-class CommandsTest : public AppTest {};
+class CommandsTest : public AppTest {
+ protected:
+  // Where the table stands: record, order and filter.
+  static QStringList Place(TQVPMain& m) {
+    return {QString::number(m.Apollo1.RecNo()), QString::number(m.Apollo1.IndexOrd()),
+            m.Apollo1.DBFilter()};
+  }
+};
 
 TEST_F(CommandsTest, PresortedLabelPreviewLeavesFilterOrderRecordAndPrinterAsTheyWere) {
   TQVPMain& m = OpenWithSupportTables({kAnn, kBob, kCy, kDee});
@@ -50,9 +57,7 @@ TEST_F(CommandsTest, PresortedLabelPreviewLeavesFilterOrderRecordAndPrinterAsThe
   ASSERT_FALSE(m.currentFilter().isEmpty());
   m.SetCurrentOrder(QStringLiteral("CITY"));
   EXPECT_TRUE(m.TableQVW->last());
-  const int recno = m.Apollo1.RecNo();
-  const int order = m.Apollo1.IndexOrd();
-  const QString filter = m.Apollo1.DBFilter();
+  const QStringList place = Place(m);
   const QString printer = CurrentPrinterName();
   ASSERT_TRUE(m.mnuLabels->isEnabled());
 
@@ -82,9 +87,7 @@ TEST_F(CommandsTest, PresortedLabelPreviewLeavesFilterOrderRecordAndPrinterAsThe
   EXPECT_TRUE(frozen);
   EXPECT_EQ(presorted, LabelRunOutcome::Completed);
   EXPECT_EQ(labelsPrinted, 3) << "the three New York contacts of the filter";
-  EXPECT_EQ(m.Apollo1.RecNo(), recno);
-  EXPECT_EQ(m.Apollo1.IndexOrd(), order);
-  EXPECT_EQ(m.Apollo1.DBFilter(), filter);
+  EXPECT_EQ(Place(m), place);
   EXPECT_EQ(CountOf(m.Apollo1), 3);
   EXPECT_EQ(CurrentPrinterName(), printer);
   EXPECT_TRUE(m.tracksTableEvents());
@@ -118,8 +121,7 @@ TEST_F(CommandsTest, LabelModifyInTheDesignerIsStoredInTheSetupTable) {
   table.setTableName(QStringLiteral("QVPLSU.DBF"));
   ASSERT_TRUE(table.open());
   const LabelSetup stored = ReadLabelSetup(table);
-  EXPECT_EQ(stored.description, QStringLiteral("Club newsletter"));
-  EXPECT_FALSE(stored.address.barCode);
+  EXPECT_EQ(stored.description + (stored.address.barCode ? " with bars" : ""), "Club newsletter");
 }
 
 // The real windows: Print Envelope shows modally on the main window's table
@@ -194,29 +196,25 @@ TEST_F(CommandsTest, ReportTitleAndChoicesAreKeptWhenTheDialogIsCancelled) {
   m.RunReportWindow = [&](TUserDesignedReport& report) {
     EXPECT_EQ(report.TitleField->text(), "Club members");
     EXPECT_EQ(report.ReportList->currentRow(), 3);
-    EXPECT_TRUE(report.PrintMemoBox->isChecked());
-    EXPECT_TRUE(report.PrintNowButton->isEnabled());
+    EXPECT_TRUE(report.PrintMemoBox->isChecked() && report.PrintNowButton->isEnabled());
     report.ReportList->setCurrentRow(-1);
     EXPECT_FALSE(report.PreviewButton->isEnabled());
     report.ReportList->setCurrentRow(1);
     report.HelpButton->click();
     QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
     QApplication::sendEvent(&report, &f1);
-    bool ran = false;
-    report.RunHooks = [&ran] {
-      ran = true;
+    report.RunHooks = [] {
+      ADD_FAILURE() << "a cancelled Print dialog runs nothing";
       return UserReportHooks();
     };
     report.PrintNowClick();  // the scripted Print dialog answers Cancel
-    EXPECT_FALSE(ran);
     report.TitleField->clear();
     report.reject();
   };
   m.mnuReportsClick();
   EXPECT_EQ(SettingsFile().readString("UserDefinedReport", "UserReportTitle", "?"), "")
       << "an empty title is stored as empty";
-  EXPECT_EQ(dialogs_->helpTopics(), QList<int>({TUserDesignedReport::kHelpTopic,
-                                              TUserDesignedReport::kHelpTopic}));
+  EXPECT_EQ(dialogs_->helpTopics(), QList<int>(2, TUserDesignedReport::kHelpTopic));
 }
 
 // The filter and Print Setup's landscape choice reach the report's pages.
@@ -250,12 +248,12 @@ TEST_F(CommandsTest, ReportPreviewRunsOnTheFilterOnLandscapePages) {
   EXPECT_DOUBLE_EQ(pages.pages[0].width, 11.0);
 }
 
+// The counts, the table put back and the CSV's lines are the count's own
+// test; here the filter reaches it, Preview runs the report and the CSV goes
+// where the save dialog says.
 TEST_F(CommandsTest, CountZipCodesCountsTheFilterPreviewsAndSavesACsv) {
   TQVPMain& m = OpenWithSupportTables({kAnn, kBob, kCy, kDee});
   FilterOnNewYork(m);
-  EXPECT_TRUE(m.TableQVW->last());
-  const int recno = m.Apollo1.RecNo();
-  const int order = m.Apollo1.IndexOrd();
   ASSERT_TRUE(m.mnuCountZipCodes->isEnabled());
   const QString csv = dir_ + QStringLiteral("zips.csv");
   dialogs_->saveFileAnswers = {csv};
@@ -282,11 +280,7 @@ TEST_F(CommandsTest, CountZipCodesCountsTheFilterPreviewsAndSavesACsv) {
   EXPECT_EQ(heading, "Finished counting. Press Print or Preview for the report");
   EXPECT_EQ(dialogs_->beeps(), 1);
   EXPECT_EQ(preview.pages, 1);
-  EXPECT_EQ(m.Apollo1.RecNo(), recno);
-  EXPECT_EQ(m.Apollo1.IndexOrd(), order);
-  QFile file(csv);
-  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-  EXPECT_TRUE(file.readAll().endsWith("12207,2\r\n"));
+  EXPECT_TRUE(QFile::exists(csv));
 }
 
 TEST_F(CommandsTest, CancelDuringCountingAsksAndClosesTheDialog) {
@@ -317,7 +311,7 @@ TEST_F(CommandsTest, DialOpensTheDialerWithTheCurrentPhone) {
   m.DialButton->click();
   m.RecordNextClick();
   m.DialButton->click();
-  EXPECT_EQ(numbers, (QStringList{QStringLiteral("(555) 010-0100"), QString()}));
+  EXPECT_EQ(numbers, (QStringList{"(555) 010-0100", ""}));
   // While editing there is nothing to dial from.
   m.EditButtonClick();
   EXPECT_TRUE(m.DialButton->isHidden());

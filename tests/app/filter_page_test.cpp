@@ -7,23 +7,22 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "store/table_grid_model.h"
 #include "app/edit_dialogs.h"
 #include "app/shared.h"
 #include "app_fixture.h"
 #include "store/filter_text.h"
+#include "store/table_grid_model.h"
 #include "table_walk.h"
 
 namespace qv::testing {
 namespace {
 
-const Contact kAnn = {{"LNAME", "Archer"}, {"FNAME", "Ann"}, {"CITY", "Denver"},
+const Contact kAnn = {{"LNAME", "Archer"}, {"FNAME", "Ann"},  {"CITY", "Denver"},
                       {"STATE", "CO"},     {"NOTES", "CLUB"}, {"DATE", "01/05/2020"}};
 const Contact kBob = {{"LNAME", "Baker"}, {"FNAME", "Bob"}, {"CITY", "Boston"},
-                      {"STATE", "MA"},    {"NOTES", "VIP"},  {"DATE", "06/01/2021"}};
+                      {"STATE", "MA"},    {"NOTES", "VIP"}, {"DATE", "06/01/2021"}};
 const Contact kCy = {{"LNAME", "Cole"}, {"FNAME", "Cy"}, {"CITY", "Denver"}, {"STATE", "CO"}};
-const Contact kGone = {{"LNAME", "Gone"}, {"FNAME", "Gus"}, {"PREFIX", "DELETED"},
-                       {"CITY", "Denver"}};
+const Contact kGone = {{"LNAME", "Gone"}, {"PREFIX", "DELETED"}, {"CITY", "Denver"}};
 
 class FilterPageTest : public AppTest {
  protected:
@@ -51,6 +50,8 @@ class FilterPageTest : public AppTest {
   }
 };
 
+// What each kind of text selects is the filter text's test and what it
+// counts the engine's; here Set Now's count, indicator, grid and notices.
 TEST_F(FilterPageTest, SetNowCountsIndicatesAndNarrowsTheGrid) {
   struct Case {
     const char* name;
@@ -64,13 +65,11 @@ TEST_F(FilterPageTest, SetNowCountsIndicatesAndNarrowsTheGrid) {
   const QList<Case> cases = {
       {"nothing matches", {{"LNAME", "zz"}}, "0 matches", false, 0, {}},
       {"city and state", {{"CITY+STATE", "denver"}}, "2 matches", true, 2, {}},
-      {"alternatives", {{"LNAME", "b;c"}}, "2 matches", true, 2, {}},
-      // An empty date compares as blanks, below every date.
-      {"before a date", {{"DTOS(DATE)", "<01/01/2021"}}, "2 matches", true, 2, {}},
-      {"invalid date left out", {{"DTOS(DATE)", ">=13/45/2021"}, {"CITY+STATE", "denver"}},
+      {"invalid date left out",
+       {{"DTOS(DATE)", ">=13/45/2021"}, {"CITY+STATE", "denver"}},
        "2 matches", true, 2, {kDateMessage}},
-      {"only an invalid date", {{"DTOS(DATE)", "soon"}}, "3 matches (all records)", false, 3,
-       {kDateMessage}},
+      {"only an invalid date",
+       {{"DTOS(DATE)", "soon"}}, "3 matches (all records)", false, 3, {kDateMessage}},
       {"marked record never matches", {{"LNAME", "gone"}}, "0 matches", false, 0, {}},
   };
   TQVPMain& m = StartOn({kAnn, kBob, kGone, kCy});
@@ -100,7 +99,7 @@ TEST_F(FilterPageTest, CountRecordsWithAFilterThenClearShowsAllRecords) {
             (QStringList{QStringLiteral("There are 3 records"),
                          QStringLiteral("There are 1 records which match the current filter")}));
   m.qClearButtonClick();
-  for (QLineEdit* box : m.FilterBoxes) EXPECT_TRUE(box->text().isEmpty());
+  for (QLineEdit* box : m.FilterBoxes) EXPECT_EQ(box->text(), "");
   EXPECT_EQ(m.qMatchCount->text(), QStringLiteral("3 matches (all records)"));
   EXPECT_TRUE(m.FilterIndicator->isHidden());
 }
@@ -134,8 +133,7 @@ TEST_F(FilterPageTest, OrdersCheckOneItemAndMapToTags) {
     m.SetMenuOrder(m.OrderItems[i]);
     EXPECT_EQ(m.currentOrder(), QString::fromLatin1(tags[i]));
     EXPECT_EQ(m.Apollo1.IndexOrd(), m.Apollo1.TagArea(QString::fromLatin1(tags[i])));
-    EXPECT_EQ(m.OrderItems[(i + 13) % 14]->isChecked(), false);
-    EXPECT_TRUE(m.OrderItems[i]->isChecked());
+    EXPECT_TRUE(m.OrderItems[i]->isChecked() && !m.OrderItems[(i + 13) % 14]->isChecked());
   }
 }
 
@@ -166,14 +164,16 @@ TEST_F(SearchTest, FindsInTheCurrentOrderAndStaysWhenNothingIsFound) {
     int order;  // the Order menu's item
     const char* from;
     std::vector<std::pair<const char*, const char*>> searches;  // typed, then on
-    QStringList labels;  // of the first search's box
+    QStringList labels;                                         // of the first search's box
     QStringList notices;
   } cases[] = {
       {13, "Cole", {{"vi", "Baker"}}, byCodes, {}},
       // "bz" would soft-seek onto Cole; the first name is not needed.
       {0, "Baker", {{"bz", "Baker"}, {"co", "Cole"}}, {}, {}},
       // No such date: back where it began.
-      {12, "Cole", {{"31/31/2021", "Cole"}, {"6/1/2021", "Baker"}, {"1/1/2021", "Baker"}},
+      {12,
+       "Cole",
+       {{"31/31/2021", "Cole"}, {"6/1/2021", "Baker"}, {"1/1/2021", "Baker"}},
        byDate, badDate},
   };
   TQVPMain& m = StartOn({kAnn, kBob, kCy});
@@ -181,16 +181,12 @@ TEST_F(SearchTest, FindsInTheCurrentOrderAndStaysWhenNothingIsFound) {
     SCOPED_TRACE(c.order);
     dialogs_->clear();
     m.SetMenuOrder(m.OrderItems[c.order]);
-    EXPECT_TRUE(m.TableQVW->first());
-    if (c.order == 0) {
-      EXPECT_TRUE(m.TableQVW->next());
-    }
+    EXPECT_TRUE(m.TableQVW->first() && (c.order != 0 || m.TableQVW->next()));
     ASSERT_EQ(Last(m), QString::fromLatin1(c.from));
     for (size_t i = 0; i < c.searches.size(); ++i) {
       const QStringList labels = Search(m, QString::fromLatin1(c.searches[i].first));
-      if (i == 0 && !c.labels.isEmpty()) {
-        EXPECT_EQ(labels, c.labels);
-      }
+      EXPECT_TRUE(i > 0 || c.labels.isEmpty() || labels == c.labels)
+          << labels.join('|').toStdString();
       EXPECT_EQ(Last(m), QString::fromLatin1(c.searches[i].second)) << c.searches[i].first;
     }
     EXPECT_EQ(dialogs_->notices(), c.notices);

@@ -40,14 +40,15 @@ TEST_F(PreferencesTest, OkWithoutAChangeKeepsTheDateSettings) {
       ASSERT_TRUE(WriteDateSettings(ini_, DateSettings{QStringLiteral("-"), QStringLiteral("yyyy-mm-dd"),
                                                        QStringLiteral("!9999-99-99;1;_")}));
     }
-    const DateSettings before = ReadDateSettings(ini_);
+    auto read = [this] {
+      const DateSettings d = ReadDateSettings(IniFile(path_));
+      return QStringList({d.shortDateFmt, d.editMask, d.separator});
+    };
+    const QStringList before = read();
     TPreferences dialog(ini_);
     EXPECT_EQ(dialog.DateFormat->currentText(), QString::fromLatin1(c.shown));
     dialog.OKButtonClick();
-    const DateSettings after = ReadDateSettings(IniFile(path_));
-    EXPECT_EQ(after.shortDateFmt, before.shortDateFmt);
-    EXPECT_EQ(after.editMask, before.editMask);
-    EXPECT_EQ(after.separator, before.separator);
+    EXPECT_EQ(read(), before);
   }
 }
 
@@ -70,11 +71,10 @@ TEST_F(PreferencesTest, CancelWritesNothingAndOkWritesTheChosenFormatsThreeValue
   dialog.OKButtonClick();
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
 
-  DateSettings date = ReadDateSettings(ini_);
-  EXPECT_EQ(date.shortDateFmt, QStringLiteral("dd.mm.yyyy"));
-  EXPECT_EQ(date.separator, QStringLiteral("."));
-  EXPECT_EQ(date.editMask, QStringLiteral("!99.99.9999;1;_"));
-  AddingSettings adding = ReadAddingSettings(ini_);
+  const DateSettings date = ReadDateSettings(ini_);
+  EXPECT_EQ(QStringList({date.shortDateFmt, date.separator, date.editMask}),
+            QStringList({"dd.mm.yyyy", ".", "!99.99.9999;1;_"}));
+  const AddingSettings adding = ReadAddingSettings(ini_);
   EXPECT_TRUE(adding.plugCityState);
   EXPECT_EQ(adding.defaultCountry, QStringLiteral("Canada"));
   EXPECT_EQ(TPreferences(ini_).DateFormat->currentText(), QStringLiteral("dd.mm.yyyy"));
@@ -84,10 +84,10 @@ TEST_F(PreferencesTest, UntickingEveryCarryBoxWritesEachKeyAsFalse) {
   ASSERT_TRUE(ini_.writeBool(QStringLiteral("Adding"), QStringLiteral("CarryOrg"), true));
   ASSERT_TRUE(ini_.writeBool(QStringLiteral("Adding"), QStringLiteral("CarrySA1"), true));
   TPreferences dialog(ini_);
-  EXPECT_TRUE(dialog.CarryOrg->isChecked());
-  EXPECT_TRUE(dialog.CarryStreet->isChecked());
-  dialog.CarryOrg->setChecked(false);
-  dialog.CarryStreet->setChecked(false);
+  for (QCheckBox* box : {dialog.CarryOrg, dialog.CarryStreet}) {
+    EXPECT_TRUE(box->isChecked());
+    box->setChecked(false);
+  }
   dialog.OKButtonClick();
   for (const char* key : {"CarryOrg", "CarrySA1", "CarryCity", "CarryState", "CarryZip", "CarryCountry"}) {
     EXPECT_EQ(ini_.readString(QStringLiteral("Adding"), QLatin1String(key), QStringLiteral("missing")),
@@ -97,10 +97,9 @@ TEST_F(PreferencesTest, UntickingEveryCarryBoxWritesEachKeyAsFalse) {
 }
 
 TEST_F(PreferencesTest, PrinterOffsetsAreKeptPerPrinterInInches) {
-  struct Case {
+  const struct {
     bool millimetres;
-    const char* x;
-    const char* y;
+    const char *x, *y;
     bool saved;
     PrinterOffset stored;
   } cases[] = {
@@ -109,7 +108,8 @@ TEST_F(PreferencesTest, PrinterOffsetsAreKeptPerPrinterInInches) {
       {false, "1.2", "0", false, {}},     // more than an inch is a slip
       {true, "30", "0", false, {}},       // 30 mm likewise
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.x);
     QFile::remove(path_);
     dialogs_.calls.clear();
     TPreferences dialog(ini_);
@@ -121,17 +121,17 @@ TEST_F(PreferencesTest, PrinterOffsetsAreKeptPerPrinterInInches) {
     dialog.OffsetX->setText(c.x);
     dialog.OffsetY->setText(c.y);
     dialog.OKButtonClick();
-    EXPECT_EQ(dialog.result() == QDialog::Accepted, c.saved) << c.x;
-    EXPECT_EQ(dialogs_.callsOf("information").size(), c.saved ? 0u : 1u) << c.x;
+    EXPECT_EQ(dialog.result() == QDialog::Accepted, c.saved);
+    EXPECT_EQ(dialogs_.callsOf("information").size(), c.saved ? 0u : 1u);
     const PrinterOffset got = ReadPrinterOffset(ini_, PdfPrinterName());
-    EXPECT_NEAR(got.x, c.stored.x, 1e-9) << c.x;
-    EXPECT_NEAR(got.y, c.stored.y, 1e-9) << c.x;
+    EXPECT_NEAR(got.x, c.stored.x, 1e-9);
+    EXPECT_NEAR(got.y, c.stored.y, 1e-9);
     if (!c.saved) continue;
     // Shown again in the unit picked, and only for that printer.
     TPreferences again(ini_);
     again.OffsetPrinter->setCurrentIndex(pdf);
     again.OffsetPrinterChange(pdf);
-    EXPECT_EQ(again.OffsetX->text().toDouble(), c.stored.x) << c.x;
+    EXPECT_EQ(again.OffsetX->text().toDouble(), c.stored.x);
     EXPECT_EQ(ReadPrinterOffset(ini_, QStringLiteral("Another Printer")), PrinterOffset{});
   }
   // A damaged value reads as no offset.

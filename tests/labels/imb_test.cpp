@@ -50,8 +50,7 @@ TEST(Imb, BadTrackingAndRoutingCodesGiveNoBars) {
   };
   for (const auto& c : bad) {
     QString error;
-    EXPECT_TRUE(ImbBars(c.tracking, c.routing, &error).isEmpty()) << c.tracking;
-    EXPECT_FALSE(error.isEmpty()) << c.tracking;
+    EXPECT_TRUE(ImbBars(c.tracking, c.routing, &error).isEmpty() && !error.isEmpty()) << c.tracking;
   }
 }
 
@@ -70,10 +69,9 @@ TEST(Imb, TrackingCodeFromItsParts) {
   };
   for (const auto& c : cases) {
     QString error;
-    EXPECT_EQ(ImbTrackingCode(c.barcodeId, c.stid, c.mailer, c.serial, &error),
-              QString::fromLatin1(c.expected))
+    const QString code = ImbTrackingCode(c.barcodeId, c.stid, c.mailer, c.serial, &error);
+    EXPECT_EQ(code + (error.isEmpty() ? "" : "refused"), *c.expected ? c.expected : "refused")
         << c.mailer << " " << c.serial;
-    EXPECT_EQ(error.isEmpty(), *c.expected != '\0');
   }
 }
 
@@ -89,8 +87,8 @@ TEST(Imb, RoutingCodeFromZipAndStreet) {
   };
   for (const auto& c : cases) {
     QString error;
-    EXPECT_EQ(ImbRoutingCode(c.zip, c.street, &error), QString::fromLatin1(c.expected)) << c.zip;
-    EXPECT_EQ(error.isEmpty(), *c.expected != '\0') << c.zip;
+    const QString code = ImbRoutingCode(c.zip, c.street, &error);
+    EXPECT_EQ(code + (error.isEmpty() ? "" : "refused"), *c.expected ? c.expected : "refused");
   }
 }
 
@@ -119,7 +117,7 @@ TEST(Imb, BarsOnTheCanvasToThePublishedDimensions) {
   EXPECT_NEAR(lines[0].pen.width, 0.020, 1e-9);
 }
 
-// A run of Intelligent Mail labels on the default setup.
+// A run of Intelligent Mail labels; each run starts a fresh page stream.
 struct ImbRun {
   ContactFixture fx;
   TestHost host;
@@ -127,7 +125,8 @@ struct ImbRun {
   PageStream pages;
   bool wide = true;
 
-  void run(LabelRunOptions options) {
+  void run(LabelRunOptions options = LabelRunOptions()) {
+    pages = PageStream();
     options.print = false;
     options.programDirectory = fx.dir();
     options.selection = RecordSelection::All;
@@ -152,7 +151,7 @@ TEST(Imb, LabelRunNumbersItsPiecesAndSavesTheNextSerial) {
   ASSERT_TRUE(r.fx.make(testing::kImbPieces));
   IniFile ini(r.fx.file(QStringLiteral("QUORVA.INI")));
   ASSERT_TRUE(testing::SaveImbMailer(ini));
-  r.run(LabelRunOptions());
+  r.run();
   ASSERT_EQ(r.result.outcome, LabelRunOutcome::Completed);
   // The published tracking code is 01 234 567094 987654321; ours has
   // barcode ID 00 and service type 300, and C takes the next serial.
@@ -162,15 +161,13 @@ TEST(Imb, LabelRunNumbersItsPiecesAndSavesTheNextSerial) {
       ImbBars(QStringLiteral("00300567094987654322"), QStringLiteral("01234"), &error)};
   EXPECT_EQ(r.drawn(), expected);
   // Placed where POSTNET goes: 0.165 in above the first line of label A.
-  const std::vector<LineOp> lines = LinesOf(r.pages.pages.at(0));
-  EXPECT_NEAR(lines[0].x1, 0.188 + 0.25 + 0.010, 1e-4);
+  EXPECT_NEAR(LinesOf(r.pages.pages.at(0))[0].x1, 0.188 + 0.25 + 0.010, 1e-4);
   ASSERT_EQ(r.result.barCodeWarnings.size(), 1);
   EXPECT_TRUE(r.result.barCodeWarnings[0].startsWith(QStringLiteral("Record 2: no bar code")));
   EXPECT_EQ(LoadImbSettings(ini).nextSerial, 987654323);
 
   // The next run goes on from there.
-  r.pages = PageStream();
-  r.run(LabelRunOptions());
+  r.run();
   EXPECT_EQ(r.drawn().at(0), ImbBars(QStringLiteral("00300567094987654323"),
                                      QStringLiteral("01234567823"), &error));
   EXPECT_EQ(LoadImbSettings(ini).nextSerial, 987654325);
@@ -192,14 +189,12 @@ TEST(Imb, ASerialPastItsRangeOrNoMailerIdPrintsNoBars) {
   EXPECT_EQ(LoadImbSettings(IniFile(r.fx.file(QStringLiteral("QUORVA.INI")))).nextSerial, 1000000);
 
   options.imb.mailerId.clear();
-  r.pages = PageStream();
   r.run(options);
   EXPECT_TRUE(LinesOf(r.pages.pages.at(0)).empty());
 
   // The 2.63 in labels of the default setup cannot hold 2.95 in of bars.
   options.imb.mailerId = QStringLiteral("567094");
   r.wide = false;
-  r.pages = PageStream();
   r.run(options);
   EXPECT_TRUE(LinesOf(r.pages.pages.at(0)).empty());
   ASSERT_EQ(r.result.barCodeWarnings.size(), 2);
@@ -208,6 +203,12 @@ TEST(Imb, ASerialPastItsRangeOrNoMailerIdPrintsNoBars) {
 
 TEST(Imb, SetupTablesWithAndWithoutTheBarTypeColumn) {
   QTemporaryDir dir;
+  TApolloEnv env;
+  auto open = [&](TableObject& table, const QString& name) {
+    table.setDatabaseName(dir.path());
+    table.setTableName(name);
+    return table.open();
+  };
   const struct {
     const char* name;
     bool withKind;
@@ -227,11 +228,8 @@ TEST(Imb, SetupTablesWithAndWithoutTheBarTypeColumn) {
       for (int i = 0; i < 2; ++i) rows[i].push_back(std::string(1, c.kinds[i]));
     }
     ASSERT_TRUE(qvtest::MakeTable(dir.filePath(c.name).toStdString(), fields, rows).ok());
-    TApolloEnv env;
     TableObject table(&env);
-    table.setDatabaseName(dir.path());
-    table.setTableName(QString::fromLatin1(c.name));
-    ASSERT_TRUE(table.open());
+    ASSERT_TRUE(open(table, QString::fromLatin1(c.name)));
     for (int row = 0; row < 2; ++row) {
       const LabelSetup s = ReadLabelSetup(table);
       EXPECT_TRUE(s.address.barCode);
@@ -241,11 +239,8 @@ TEST(Imb, SetupTablesWithAndWithoutTheBarTypeColumn) {
   }
   // A freshly installed table has the column and keeps the choice.
   ASSERT_TRUE(InstallSupportTables(dir.path() + QLatin1Char('/')).isEmpty());
-  TApolloEnv env;
   TableObject table(&env);
-  table.setDatabaseName(dir.path());
-  table.setTableName(LabelSetupFileName());
-  ASSERT_TRUE(table.open());
+  ASSERT_TRUE(open(table, LabelSetupFileName()));
   LabelSetup s = ReadLabelSetup(table);
   EXPECT_FALSE(s.address.barCode);
   s.address.barCode = s.intelligentMail = true;

@@ -31,14 +31,17 @@ using testing::ContactFixture;
 using testing::ScriptedDialogs;
 
 std::vector<Contact> People() {
-  return {{{"LNAME", "Archer"}, {"STREET", "1 Elm St"}, {"CITY", "Albany"}, {"STATE", "NY"},
-           {"ZIP", "12207"}},
-          {{"LNAME", "Baker"}, {"STREET", "2 Oak St"}, {"CITY", "Boston"}, {"STATE", "MA"},
-           {"ZIP", "02110"}},
-          {{"LNAME", "Cole"}, {"PREFIX", "Deleted"}, {"CITY", "Troy"}, {"STATE", "NY"},
-           {"ZIP", "12180"}},
-          {{"LNAME", "Dunn"}, {"STREET", "4 Pine St"}, {"CITY", "Albany"}, {"STATE", "NY"},
-           {"ZIP", "12208"}}};
+  auto person = [](const char* last, const char* street, const char* city, const char* state,
+                   const char* zip) {
+    return Contact{
+        {"LNAME", last}, {"STREET", street}, {"CITY", city}, {"STATE", state}, {"ZIP", zip}};
+  };
+  std::vector<Contact> out = {person("Archer", "1 Elm St", "Albany", "NY", "12207"),
+                              person("Baker", "2 Oak St", "Boston", "MA", "02110"),
+                              person("Cole", "", "Troy", "NY", "12180"),
+                              person("Dunn", "4 Pine St", "Albany", "NY", "12208")};
+  out[2]["PREFIX"] = "Deleted";
+  return out;
 }
 
 // Runs `body` on the QVPLSU.DBF of `dir`, opened afresh (deleted rows
@@ -93,9 +96,8 @@ class PrintLabelsTest : public ::testing::Test {
       hooks.preview = [this](QIODevice& stream) {
         PageStream pages;
         QString error;
-        previews.push_back(DecodePageStream(stream.readAll(), &pages, &error)
-                               ? int(pages.pages.size())
-                               : -1);
+        previews.push_back(
+            DecodePageStream(stream.readAll(), &pages, &error) ? int(pages.pages.size()) : -1);
       };
       return hooks;
     };

@@ -18,9 +18,9 @@
 
 #include "qstring_print.h"
 #include "scripted_dialogs.h"
-#include "store/table_grid_model.h"
 #include "store/support_data.h"
 #include "store/support_install.h"
+#include "store/table_grid_model.h"
 #include "table_walk.h"
 namespace qv {
 namespace {
@@ -52,6 +52,13 @@ std::vector<std::string> GridOrder(const std::string& printer) {
   std::stable_sort(out.begin(), out.end(),
                    [&](const std::string& a, const std::string& b) { return key(a) < key(b); });
   return out;
+}
+
+// The first of `rows` holding `part`, or "".
+std::string FirstWith(const std::vector<std::string>& rows, const std::string& part) {
+  auto it = std::find_if(rows.begin(), rows.end(),
+                         [&](const std::string& s) { return s.find(part) != std::string::npos; });
+  return it == rows.end() ? std::string() : *it;
 }
 
 class SelectLabelTest : public ::testing::Test {
@@ -87,13 +94,20 @@ class SelectLabelTest : public ::testing::Test {
     std::vector<std::map<QString, QString>> out;
     testing::ForEachRow(table, [&] {
       if (table.fieldText("USERDESC") != description) return;
-      std::map<QString, QString> row;
+      std::map<QString, QString>& row = out.emplace_back();
       for (int i = 0; i < table.fieldCount(); ++i) {
         row[table.fieldName(i)] = table.fieldText(table.fieldName(i));
       }
-      out.push_back(row);
     });
     return out;
+  }
+  // Fields of the one stored row with `description`, joined by "|".
+  QString Stored(const QString& description, const QStringList& fields) {
+    const auto rows = StoredRows(description);
+    EXPECT_EQ(rows.size(), 1u) << description.toStdString();
+    QStringList out;
+    for (const QString& f : fields) out << (rows.empty() ? "?" : rows[0].at(f));
+    return out.join('|');
   }
 
   static QString Current(const TSelectLabel& d) {
@@ -117,10 +131,8 @@ TEST_F(SelectLabelTest, ActivationStandsOnThePassedDescriptionOrAtTheEnd) {
   }
   // No such stock, and a stock of the other printer type: both at the end
   // with nothing highlighted.
-  for (const auto& [description, printer] :
-       {std::pair<QString, QString>{"Avery 9999  Nothing", "LJ"},
-        {k5160, "DM"},
-        {k5160.toUpper(), "LJ"}}) {
+  for (const auto& [description, printer] : {std::pair<QString, QString>{"Avery 9999  Nothing", "LJ"},
+                                             {k5160, "DM"}, {k5160.toUpper(), "LJ"}}) {
     auto d = Open(description, printer);
     EXPECT_TRUE(d->LabelTable->eof()) << description.toStdString();
     EXPECT_EQ(d->currentGridRow(), -1);
@@ -132,7 +144,6 @@ TEST_F(SelectLabelTest, ActivationStandsOnThePassedDescriptionOrAtTheEnd) {
 
 TEST_F(SelectLabelTest, PrinterTypeQueriesRestrictTheRows) {
   const auto dm = GridOrder("DM");
-  const auto lj = GridOrder("LJ");
   ASSERT_FALSE(dm.empty());
   auto d = Open("", "DM");
   EXPECT_TRUE(d->rbDotMatrix->isChecked());
@@ -143,7 +154,7 @@ TEST_F(SelectLabelTest, PrinterTypeQueriesRestrictTheRows) {
   }
   d->rbLaser->click();
   EXPECT_EQ(d->LabelApollo.Filter(), "\"LJ\"$printer");
-  EXPECT_EQ(d->gridModel()->rowCount(), static_cast<int>(lj.size()));
+  EXPECT_EQ(d->gridModel()->rowCount(), static_cast<int>(GridOrder("LJ").size()));
   d->rbDotMatrix->click();
   EXPECT_EQ(d->gridModel()->rowCount(), static_cast<int>(dm.size()));
 }
@@ -154,11 +165,12 @@ TEST_F(SelectLabelTest, NewAppendsAUserDefinitionFromTheHighlightedOne) {
   int shown = 0;
   d->RunLabelEdit = [&](TLabelEdit& edit) {
     ++shown;
+    const LabelGeometry& g = edit.record.geometry;
     EXPECT_EQ(edit.windowTitle(), "Add Label Definition");
-    EXPECT_EQ(edit.record.geometry.description, "[New] " + k5160.toStdString());
-    EXPECT_FLOAT_EQ(edit.record.geometry.width, 2.625f);
-    EXPECT_EQ(edit.record.geometry.across, 3);
-    EXPECT_EQ(edit.record.geometry.down, 10);
+    EXPECT_EQ(g.description, "[New] " + k5160.toStdString());
+    EXPECT_FLOAT_EQ(g.width, 2.625f);
+    EXPECT_EQ(g.across, 3);
+    EXPECT_EQ(g.down, 10);
     EXPECT_EQ(edit.record.paper_size, "LTR");
     edit.record.geometry.height = 1.23456f;  // kept to 3 decimals
     return true;
@@ -179,20 +191,11 @@ TEST_F(SelectLabelTest, NewAppendsAUserDefinitionFromTheHighlightedOne) {
   d->EditButtonClick();
   EXPECT_TRUE(dialogs.callsOf("question").empty());
   EXPECT_TRUE(d->LabelTable->close());
-
-  const auto rows = StoredRows("[New] " + k5160);
-  ASSERT_EQ(rows.size(), 1u);
-  const auto& r = rows[0];
-  EXPECT_EQ(r.at("USERDEF"), "T");
-  EXPECT_EQ(r.at("LBLHEIGHT"), "1.235");
-  EXPECT_EQ(r.at("LBLWIDTH"), "2.625");
-  EXPECT_EQ(r.at("TOPMARG"), "0.400");
-  EXPECT_EQ(r.at("SHEETDEPTH"), "11.000");
-  EXPECT_EQ(r.at("NBRACROSS"), "3");
-  EXPECT_EQ(r.at("PRINTER"), "LJ");
+  EXPECT_EQ(Stored("[New] " + k5160, {"USERDEF", "LBLHEIGHT", "LBLWIDTH", "TOPMARG", "SHEETDEPTH",
+                                      "NBRACROSS", "PRINTER"}),
+            "T|1.235|2.625|0.400|11.000|3|LJ");
   // The stock it came from is untouched.
-  ASSERT_EQ(StoredRows(k5160).size(), 1u);
-  EXPECT_EQ(StoredRows(k5160)[0].at("LBLHEIGHT"), "1.000");
+  EXPECT_EQ(Stored(k5160, {"LBLHEIGHT"}), "1.000");
 }
 
 TEST_F(SelectLabelTest, EditOfAPredefinedStockAsksFirstAndKeepsItPredefined) {
@@ -218,11 +221,7 @@ TEST_F(SelectLabelTest, EditOfAPredefinedStockAsksFirstAndKeepsItPredefined) {
   // Now a dot-matrix stock: out of the laser rows.
   EXPECT_EQ(d->gridModel()->rowCount(), static_cast<int>(GridOrder("LJ").size()) - 1);
   EXPECT_TRUE(d->LabelTable->close());
-  const auto rows = StoredRows(k5160);
-  ASSERT_EQ(rows.size(), 1u);
-  EXPECT_EQ(rows[0].at("LBLWIDTH"), "2.500");
-  EXPECT_EQ(rows[0].at("PRINTER"), "DM");
-  EXPECT_EQ(rows[0].at("USERDEF"), "F");
+  EXPECT_EQ(Stored(k5160, {"LBLWIDTH", "PRINTER", "USERDEF"}), "2.500|DM|F");
 }
 
 TEST_F(SelectLabelTest, DeleteAsksByKindOfStock) {
@@ -280,42 +279,29 @@ TEST_F(SelectLabelTest, AnEmptyListMakesNewStartEmptyAndEditDeleteIdle) {
 TEST_F(SelectLabelTest, FindPrefersTheProductNumberThenWordStartsThenSubstrings) {
   auto d = Open("", "LJ");
   const auto lj = GridOrder("LJ");
-  // The first row in grid order holding `part` anywhere, for the substring case.
-  auto firstWith = [&](const std::string& part) {
-    for (const std::string& s : lj) {
-      if (s.find(part) != std::string::npos) return s;
-    }
-    return std::string();
-  };
   // "15160" comes before "5160" in the grid: a plain substring search took it.
-  ASSERT_NE(firstWith("5160"), k5160.toStdString());
-  ASSERT_NE(firstWith("Avery 5"), "");
-  struct Case {
-    const char* typed;
-    std::string chosen;
-    QString firstListed;
-  } cases[] = {
-      {"5160", k5160.toStdString(), k5160},
-      {"avery 5160", k5160.toStdString(), k5160},
-      {"AVERY  5160 address", k5160.toStdString(), k5160},
-      // No product number 516: the word that starts so, not "15160".
-      {"516", k5160.toStdString(), k5160},
-      // Only inside words: the first in grid order.
-      {"160 ", firstWith("160"), QString::fromStdString(firstWith("160"))},
+  ASSERT_NE(FirstWith(lj, "5160"), k5160.toStdString());
+  ASSERT_NE(FirstWith(lj, "Avery 5"), "");
+  const std::string inside = FirstWith(lj, "160");
+  const std::pair<const char*, std::string> cases[] = {
+      {"5160", k5160.toStdString()},
+      {"avery 5160", k5160.toStdString()},
+      {"AVERY  5160 address", k5160.toStdString()},
+      {"516", k5160.toStdString()},  // No product number 516: the word that starts so, not "15160".
+      {"160 ", inside},              // Only inside words: the first in grid order.
   };
-  for (const Case& c : cases) {
-    d->FindEditChange(c.typed);
-    EXPECT_EQ(Current(*d).toStdString(), c.chosen) << c.typed;
-    EXPECT_EQ(d->Grid->currentIndex().row(), d->currentGridRow()) << c.typed;
-    ASSERT_GT(d->FindMatches->count(), 0) << c.typed;
-    EXPECT_EQ(d->FindMatches->item(0)->text(), c.firstListed) << c.typed;
+  for (const auto& [typed, chosen] : cases) {
+    d->FindEditChange(typed);
+    EXPECT_EQ(Current(*d).toStdString(), chosen) << typed;
+    EXPECT_EQ(d->Grid->currentIndex().row(), d->currentGridRow()) << typed;
+    ASSERT_GT(d->FindMatches->count(), 0) << typed;
+    EXPECT_EQ(d->FindMatches->item(0)->text().toStdString(), chosen) << typed;
   }
   // Every row holding 5160 is listed, the exact one first.
   d->FindEditChange("5160");
-  const int holding5160 =
-      int(std::count_if(lj.begin(), lj.end(), [](const std::string& s) {
-        return s.find("5160") != std::string::npos;
-      }));
+  const int holding5160 = int(std::count_if(lj.begin(), lj.end(), [](const std::string& s) {
+    return s.find("5160") != std::string::npos;
+  }));
   EXPECT_EQ(d->FindMatches->count(), holding5160);
   // A click on a listed stock goes there.
   QListWidgetItem* second = d->FindMatches->item(1);
@@ -333,12 +319,9 @@ TEST_F(SelectLabelTest, FindPrefersTheProductNumberThenWordStartsThenSubstrings)
 
   d->rbDotMatrix->click();
   d->FindEditChange("CONTINUOUS 2-UP");
-  const auto dm = GridOrder("DM");
-  const auto it = std::find_if(dm.begin(), dm.end(), [](const std::string& s) {
-    return s.find("Continuous 2-up") != std::string::npos;
-  });
-  ASSERT_NE(it, dm.end());
-  EXPECT_EQ(Current(*d).toStdString(), *it);
+  const std::string twoUp = FirstWith(GridOrder("DM"), "Continuous 2-up");
+  ASSERT_NE(twoUp, "");
+  EXPECT_EQ(Current(*d).toStdString(), twoUp);
   EXPECT_EQ(dialogs.callsOf("beep").size(), 1u);
 }
 
@@ -360,12 +343,14 @@ TEST_F(SelectLabelTest, GridKeysSwallowInsertAndTakeEnterAsOk) {
 TEST_F(SelectLabelTest, ChooseReadsTheCurrentRowInTheGivenOrProgramDirectoryOrSaysWhyNot) {
   LabelRecord chosen;
   bool ran = false;
-  ASSERT_TRUE(
-      ChooseLabelDefinition(nullptr, m_dir.path(), k5160, "LJ", &chosen, [&](TSelectLabel& d) {
-        ran = true;
-        EXPECT_EQ(d.windowTitle(), "Select Label Definition");
-        return true;
-      }));
+  auto choose = [&](const QString& dir, const QString& description, bool ok) {
+    return ChooseLabelDefinition(nullptr, dir, description, "LJ", &chosen, [&](TSelectLabel& d) {
+      ran = true;
+      EXPECT_EQ(d.windowTitle(), "Select Label Definition");
+      return ok;
+    });
+  };
+  ASSERT_TRUE(choose(m_dir.path(), k5160, true));
   EXPECT_TRUE(ran);
   // The row is read as New reads it (its test checks the other fields).
   EXPECT_EQ(chosen.geometry.description, k5160.toStdString());
@@ -375,15 +360,12 @@ TEST_F(SelectLabelTest, ChooseReadsTheCurrentRowInTheGivenOrProgramDirectoryOrSa
   // No directory given: the program's.
   qputenv("QUORVANE_HOME", m_dir.path().toLocal8Bit());
   chosen = LabelRecord();
-  EXPECT_TRUE(ChooseLabelDefinition(nullptr, QString(), k5160, "LJ", &chosen,
-                                    [](TSelectLabel&) { return true; }));
+  EXPECT_TRUE(choose(QString(), k5160, true));
   qunsetenv("QUORVANE_HOME");
   EXPECT_EQ(chosen.geometry.description, k5160.toStdString());
   // Cancel, and OK without a current row, choose nothing.
-  EXPECT_FALSE(ChooseLabelDefinition(nullptr, m_dir.path(), k5160, "LJ", &chosen,
-                                     [](TSelectLabel&) { return false; }));
-  EXPECT_FALSE(ChooseLabelDefinition(nullptr, m_dir.path(), "no such stock", "LJ", &chosen,
-                                     [](TSelectLabel&) { return true; }));
+  EXPECT_FALSE(choose(m_dir.path(), k5160, false));
+  EXPECT_FALSE(choose(m_dir.path(), "no such stock", true));
   EXPECT_TRUE(dialogs.calls.empty());
 
   // A directory without the table, and a file that is no table.
@@ -395,10 +377,7 @@ TEST_F(SelectLabelTest, ChooseReadsTheCurrentRowInTheGivenOrProgramDirectoryOrSa
   for (const QString& dir : {empty.path(), damaged.path()}) {
     ran = false;
     dialogs.calls.clear();
-    EXPECT_FALSE(ChooseLabelDefinition(nullptr, dir, k5160, "LJ", &chosen, [&](TSelectLabel&) {
-      ran = true;
-      return true;
-    }));
+    EXPECT_FALSE(choose(dir, k5160, true));
     EXPECT_FALSE(ran);
     EXPECT_EQ(dialogs.notices(),
               QStringList{"We were unable to open the label definition file: QVPLBLS.DBF"});

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <functional>
+#include <optional>
 
 #include "store/apollo.h"
 #include "store/contact_schema.h"
@@ -29,16 +30,6 @@ QString UnableToOpen(const QString& name) {
   return "Unable to open " + name +
          "\n\n * May not an Quorvane file.\n * May be in use by another program or user";
 }
-QString MissingIndex(const QString& name) {
-  return "The index file for " + name +
-         "\nis missing or invalid. Please select [Rebuild Indexes]\nfrom the [File] menu";
-}
-
-QStringList Files(const QString& dir) {
-  QStringList names = QDir(dir).entryList(QDir::Files);
-  names.sort();
-  return names;
-}
 
 class ContactFileTest : public ::testing::Test {
  protected:
@@ -48,14 +39,29 @@ class ContactFileTest : public ::testing::Test {
     TableObject table(&m_env);
     TApollo apollo;
     EXPECT_TRUE(CreateContactFile(path, table, apollo));
-    for (const char* last : {"smith", "Adams", "Smith"}) {
+    for (const QString last : {"smith", "Adams", "Smith"}) {
       table.insert();
-      EXPECT_TRUE(table.setFieldText("LNAME", QString::fromLatin1(last)));
-      EXPECT_TRUE(table.setFieldText("MEMO", QStringLiteral("memo of ") + QString::fromLatin1(last)));
+      EXPECT_TRUE(table.setFieldText("LNAME", last) &&
+                  table.setFieldText("MEMO", "memo of " + last));
       EXPECT_TRUE(table.post());
     }
     EXPECT_TRUE(table.close());
     return path;
+  }
+  // Opens `path` afresh, expecting `opens` and the notices `told` (any, when null).
+  void expectOpen(const QString& path, TableObject& table, bool opens,
+                  std::optional<QStringList> told) {
+    m_messages.shown.clear();
+    EXPECT_EQ(OpenContactFile(path, table), opens);
+    EXPECT_EQ(table.active(), opens);
+    if (told) EXPECT_EQ(m_messages.shown, *told);
+  }
+  // Rebuilds the tags of the open `table`: all 21 are there after.
+  static void rebuildTags(TableObject& table) {
+    TApollo apollo;
+    apollo.SetDataSource(&table);
+    ASSERT_TRUE(CreateContactTags(table, apollo));
+    EXPECT_EQ(table.area()->order_count(), 21);
   }
 
   Scratch m_dir;
@@ -74,8 +80,7 @@ TEST_F(ContactFileTest, NewFileHasTheContactLayout) {
   ASSERT_TRUE(table.active());
   EXPECT_EQ(table.area()->table().record_count(), 0u);
   ASSERT_TRUE(table.close());
-  ASSERT_TRUE(OpenContactFile(path, table));
-  EXPECT_TRUE(m_messages.shown.isEmpty());
+  expectOpen(path, table, true, QStringList());
   EXPECT_EQ(table.area()->IndexOrd(), table.area()->TagArea("LNAME"));
   EXPECT_EQ(table.indexName(), "LNAME");
   ASSERT_TRUE(table.close());
@@ -109,65 +114,50 @@ TEST_F(ContactFileTest, NewFileHasTheContactLayout) {
 }
 
 // New companions get the lower-case extensions xBase tools on Linux look
-// for; an index built anew keeps the exact name it had.
-TEST_F(ContactFileTest, CompanionNamesNewAndRebuilt) {
-  struct Case {
+// for; an index built anew keeps the exact name it had. Files copied from
+// Windows come in any letter case.
+TEST_F(ContactFileTest, CompanionNamesNewRebuiltAndFound) {
+  const struct {
     const char* name;
     const char* renameIndexTo;  // before the rebuild; nullptr: as created
     QStringList expected;       // after the rebuild
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"X.DBF", nullptr, {"X.DBF", "X.cdx", "X.fpt"}},
       {"C5000.DBF", "C5000.CDX", {"C5000.CDX", "C5000.DBF", "C5000.fpt"}},
       {"list.dbf", "List.Cdx", {"List.Cdx", "list.dbf", "list.fpt"}},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Scratch dir;
     const QString path = dir.file(QString::fromLatin1(c.name));
-    {
-      TableObject table(&m_env);
-      TApollo apollo;
-      ASSERT_TRUE(CreateContactFile(path, table, apollo));
-    }
+    TableObject table(&m_env);
+    TApollo apollo;
+    ASSERT_TRUE(CreateContactFile(path, table, apollo));
+    ASSERT_TRUE(table.close());
     if (c.renameIndexTo) {
       const QString made = dir.file(QFileInfo(path).completeBaseName() + ".cdx");
       ASSERT_TRUE(QFile::rename(made, dir.file(QString::fromLatin1(c.renameIndexTo))));
     }
-    TableObject table(&m_env);
-    TApollo apollo;
     ASSERT_TRUE(OpenContactFile(path, table));
-    ASSERT_TRUE(CreateContactTags(table, apollo));
-    EXPECT_EQ(table.area()->order_count(), 21);
+    rebuildTags(table);
     ASSERT_TRUE(table.close());
-    EXPECT_EQ(Files(dir.path()), c.expected);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files, QDir::Name), c.expected);
   }
-}
-
-// Files copied from Windows come in any letter case.
-TEST_F(ContactFileTest, CompanionsInAnyLetterCaseAreFound) {
   makeContacts(QStringLiteral("contacts.dbf"));
   ASSERT_TRUE(QFile::rename(m_dir.file("contacts.dbf"), m_dir.file("CONTACTS.DBF")));
   ASSERT_TRUE(QFile::rename(m_dir.file("contacts.fpt"), m_dir.file("Contacts.FPT")));
   TableObject table(&m_env);
-  ASSERT_TRUE(OpenContactFile(m_dir.file("CONTACTS.DBF"), table));
-  EXPECT_TRUE(m_messages.shown.isEmpty()) << m_messages.shown.join("|").toStdString();
+  expectOpen(m_dir.file("CONTACTS.DBF"), table, true, QStringList());
   EXPECT_EQ(table.indexName(), "LNAME");
   ASSERT_TRUE(table.first());
-  EXPECT_EQ(table.fieldText("LNAME"), "Adams");
-  EXPECT_EQ(table.fieldText("MEMO"), "memo of Adams");
+  EXPECT_EQ(QStringList({table.fieldText("LNAME"), table.fieldText("MEMO")}),
+            QStringList({"Adams", "memo of Adams"}));
 }
 
 // What opening says of a file that is missing, foreign or held elsewhere.
 // BEGIN is on no screen, so a file without it still serves.
 TEST_F(ContactFileTest, OpeningSaysWhyAFileIsRefused) {
   TableObject holder(&m_env);
-  struct Case {
-    const char* name;
-    std::function<void(const QString&)> make;
-    bool opens;
-    bool notFound;  // else unable to open
-  };
   // A table of the contact fields without `field`.
   const auto without = [](long field, std::vector<std::vector<std::string>> rows) {
     return [=](const QString& p) {
@@ -176,11 +166,16 @@ TEST_F(ContactFileTest, OpeningSaysWhyAFileIsRefused) {
       ASSERT_TRUE(MakeTable(p, fields, rows).ok());
     };
   };
-  const Case cases[] = {
+  const struct {
+    const char* name;
+    std::function<void(const QString&)> make;
+    bool opens;
+    bool notFound;  // else unable to open
+  } cases[] = {
       {"NOPE.DBF", [](const QString&) {}, false, true},
       {"TEXT.DBF",
-       [](const QString& p) { ASSERT_TRUE(WriteBytes(p, "LNAME,FNAME\r\nSmith,Ann\r\n")); },
-       false, false},
+       [](const QString& p) { ASSERT_TRUE(WriteBytes(p, "LNAME,FNAME\r\nSmith,Ann\r\n")); }, false,
+       false},
       {"CUT.DBF",
        [this](const QString& p) {
          ASSERT_TRUE(WriteBytes(p, ReadBytes(makeContacts(QStringLiteral("whole.dbf"))).left(100)));
@@ -196,18 +191,14 @@ TEST_F(ContactFileTest, OpeningSaysWhyAFileIsRefused) {
        false, false},
       {"NOBEGIN.DBF", without(17, {{"Smith"}}), true, false},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const QString path = m_dir.file(QString::fromLatin1(c.name));
     c.make(path);
-    m_messages.shown.clear();
     TableObject table(&m_env);
-    EXPECT_EQ(OpenContactFile(path, table), c.opens);
-    EXPECT_EQ(table.active(), c.opens);
-    if (!c.opens) {
-      EXPECT_EQ(m_messages.shown,
-                QStringList({c.notFound ? "File " + path + " not found" : UnableToOpen(path)}));
-    }
+    const QString why = c.notFound ? "File " + path + " not found" : UnableToOpen(path);
+    expectOpen(path, table, c.opens,
+               c.opens ? std::nullopt : std::optional<QStringList>(QStringList{why}));
   }
   // The refused second open took nothing from the holder, and left nothing held.
   EXPECT_TRUE(holder.active());
@@ -217,36 +208,26 @@ TEST_F(ContactFileTest, OpeningSaysWhyAFileIsRefused) {
 }
 
 TEST_F(ContactFileTest, UnusableIndexOpensInNaturalOrderUntilTheTagsAreRebuilt) {
-  struct Case {
-    const char* what;
-    std::function<void(const QString& cdx)> spoil;
-  };
-  const Case cases[] = {
+  const std::pair<const char*, std::function<void(const QString& cdx)>> cases[] = {
       {"no index file", [](const QString& cdx) { ASSERT_TRUE(QFile::remove(cdx)); }},
       {"garbage index",
        [](const QString& cdx) { ASSERT_TRUE(WriteBytes(cdx, QByteArray(2048, '\x5A'))); }},
-      {"zeroed index", [](const QString& cdx) { ASSERT_TRUE(WriteBytes(cdx, QByteArray(1024, '\0'))); }},
+      {"zeroed index",
+       [](const QString& cdx) { ASSERT_TRUE(WriteBytes(cdx, QByteArray(1024, '\0'))); }},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
+  for (const auto& [what, spoil] : cases) {
+    SCOPED_TRACE(what);
     const QString path = makeContacts(QStringLiteral("LIST.DBF"));
-    c.spoil(m_dir.file(QStringLiteral("LIST.cdx")));
-    m_messages.shown.clear();
+    spoil(m_dir.file(QStringLiteral("LIST.cdx")));
     TableObject table(&m_env);
-    ASSERT_TRUE(OpenContactFile(path, table));
-    EXPECT_EQ(m_messages.shown, QStringList({MissingIndex(path)}));
-    ASSERT_TRUE(table.active());
+    expectOpen(path, table, true,
+               QStringList{"The index file for " + path +
+                           "\nis missing or invalid. Please select [Rebuild Indexes]\nfrom the [File] menu"});
     EXPECT_EQ(table.area()->IndexOrd(), 0);
     EXPECT_EQ(Column(table, "LNAME"), QStringList({"smith", "Adams", "Smith"}));
-    // Rebuilt tags mend it.
-    TApollo apollo;
-    apollo.SetDataSource(&table);
-    ASSERT_TRUE(CreateContactTags(table, apollo));
-    EXPECT_EQ(table.area()->order_count(), 21);
+    rebuildTags(table);  // mends it
     ASSERT_TRUE(table.close());
-    m_messages.shown.clear();
-    ASSERT_TRUE(OpenContactFile(path, table));
-    EXPECT_TRUE(m_messages.shown.isEmpty());
+    expectOpen(path, table, true, QStringList());
     ASSERT_TRUE(table.first());
     EXPECT_EQ(table.fieldText("LNAME"), "Adams");
     ASSERT_TRUE(table.close());
@@ -255,17 +236,14 @@ TEST_F(ContactFileTest, UnusableIndexOpensInNaturalOrderUntilTheTagsAreRebuilt) 
 }
 
 TEST_F(ContactFileTest, IndexLackingACheckedTag) {
-  struct Case {
-    const char* missing;
-    bool complains;
-  };
   // The last three tags are not needed by any screen.
-  const Case cases[] = {{"DELETED", true}, {"NAME", true}, {"STATEZIP", false}, {"SEQNO", false}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.missing);
+  const std::pair<const char*, bool> cases[] = {
+      {"DELETED", true}, {"NAME", true}, {"STATEZIP", false}, {"SEQNO", false}};
+  for (const auto& [missing, complains] : cases) {
+    SCOPED_TRACE(missing);
     std::vector<std::pair<std::string, std::string>> tags;
     for (const TagDef& t : ContactTags()) {
-      if (std::string(t.name) != c.missing) tags.push_back({t.name, "UPPER(LNAME)"});
+      if (std::string(t.name) != missing) tags.push_back({t.name, "UPPER(LNAME)"});
     }
     Scratch dir;
     const QString path = dir.file(QStringLiteral("TAGS.DBF"));
@@ -273,8 +251,8 @@ TEST_F(ContactFileTest, IndexLackingACheckedTag) {
     m_messages.shown.clear();
     TableObject table(&m_env);
     ASSERT_TRUE(OpenContactFile(path, table));
-    EXPECT_EQ(m_messages.shown.size(), c.complains ? 1 : 0);
-    EXPECT_EQ(table.indexName(), c.complains ? "" : "LNAME");
+    EXPECT_EQ(m_messages.shown.size(), complains ? 1 : 0);
+    EXPECT_EQ(table.indexName(), complains ? "" : "LNAME");
   }
 }
 

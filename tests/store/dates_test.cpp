@@ -36,19 +36,16 @@ TEST(DatesTest, EveryShortFormatFormatsAndParses) {
     SCOPED_TRACE(c.fmt);
     const DateConvention conv = Convention(c.fmt, c.sep);
     EXPECT_EQ(FormatDate(date, conv), QString::fromLatin1(c.text));
-    QDate back;
-    ASSERT_TRUE(ParseDate(QString::fromLatin1(c.text), &back, conv));
-    EXPECT_EQ(back, date);
-    // Blanks around the text and single digits are fine.
-    QString loose = QLatin1Char(' ') + QString::fromLatin1(c.text) + QLatin1Char(' ');
-    ASSERT_TRUE(ParseDate(loose, &back, conv));
-    EXPECT_EQ(back, date);
+    // Blanks around the text are fine.
+    for (const QString& text : {QString::fromLatin1(c.text), " " + QString::fromLatin1(c.text) + " "}) {
+      QDate back;
+      EXPECT_TRUE(ParseDate(text, &back, conv) && back == date) << text.toStdString();
+    }
     // Round trip through the program-wide convention.
-    DateConvention saved = ProgramDates();
+    const DateConvention saved = ProgramDates();
     ProgramDates() = conv;
-    QDate other(1999, 12, 31);
-    ASSERT_TRUE(ParseDate(FormatDate(other), &back));
-    EXPECT_EQ(back, other);
+    QDate back;
+    EXPECT_TRUE(ParseDate(FormatDate(QDate(1999, 12, 31)), &back) && back == QDate(1999, 12, 31));
     ProgramDates() = saved;
   }
 }
@@ -56,14 +53,12 @@ TEST(DatesTest, EveryShortFormatFormatsAndParses) {
 // A two-digit year falls in the hundred years that end twenty years from now.
 TEST(DatesTest, TwoDigitYearsFollowTheWindow) {
   const int last = QDate::currentDate().year() + 20;
-  const DateConvention conv = Convention("mm/dd/yy", '/');
-  QDate d;
-  ASSERT_TRUE(
-      ParseDate(QStringLiteral("01/01/%1").arg(last % 100, 2, 10, QLatin1Char('0')), &d, conv));
-  EXPECT_EQ(d.year(), last);
-  ASSERT_TRUE(ParseDate(QStringLiteral("01/01/%1").arg((last + 1) % 100, 2, 10, QLatin1Char('0')),
-                        &d, conv));
-  EXPECT_EQ(d.year(), last + 1 - 100);
+  for (const int year : {last, last + 1 - 100}) {
+    QDate d;
+    ASSERT_TRUE(ParseDate(QStringLiteral("01/01/%1").arg(year % 100, 2, 10, QLatin1Char('0')), &d,
+                          Convention("mm/dd/yy", '/')));
+    EXPECT_EQ(d.year(), year);
+  }
 }
 
 TEST(DatesTest, InvalidDatesAreRefused) {
@@ -91,8 +86,9 @@ TEST(DatesTest, InvalidDatesAreRefused) {
                        {"yyyy.mm.dd", '.', "2004.7.9"}};
   for (const Case& c : good) {
     QDate d;
-    EXPECT_TRUE(ParseDate(QString::fromLatin1(c.text), &d, Convention(c.fmt, c.sep))) << c.text;
-    EXPECT_EQ(d.day(), c.text[0] == '0' ? 29 : 9) << c.text;
+    EXPECT_TRUE(ParseDate(QString::fromLatin1(c.text), &d, Convention(c.fmt, c.sep)) &&
+                d.day() == (c.text[0] == '0' ? 29 : 9))
+        << c.text;
   }
 }
 
@@ -125,8 +121,7 @@ TEST(DatesTest, DbfDatesBothWays) {
                                                   {QDate(1899, 12, 31), "18991231"},
                                                   {QDate(9999, 12, 31), "99991231"}};
   for (const auto& [date, dtos] : stored) {
-    EXPECT_EQ(DtosFromDate(date), dtos);
-    EXPECT_EQ(DateFromDtos(dtos), date) << dtos;
+    EXPECT_TRUE(DtosFromDate(date) == dtos && DateFromDtos(dtos) == date) << dtos;
   }
   // The day-count zero and anything before it store as an empty date, and
   // eight digits cannot hold a five-digit year.

@@ -3,7 +3,6 @@
 #include "store/settings.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <QDir>
 #include <QFileInfo>
@@ -73,10 +72,9 @@ TEST_F(SettingsTest, EachAddingFlagHasItsOwnKey) {
     for (const Flag& f : flags) EXPECT_EQ(back.*f.member, f.member == on.member) << f.key;
 
     // Booleans are stored as 0 and 1 under the key's own name.
-    const QByteArray text = ReadBytes(iniPath());
     for (const Flag& f : flags) {
-      QByteArray line = QByteArray(f.key) + (f.member == on.member ? "=1\r\n" : "=0\r\n");
-      EXPECT_TRUE(text.contains(line)) << line.constData();
+      const QByteArray line = QByteArray(f.key) + (f.member == on.member ? "=1\r\n" : "=0\r\n");
+      EXPECT_TRUE(ReadBytes(iniPath()).contains(line)) << line.constData();
     }
   }
 }
@@ -92,9 +90,8 @@ TEST_F(SettingsTest, ReadsFilesWrittenByHandOrOnWindows) {
                          "[UserDefinedReport]\r\nUserReportTitle=Beitr\xE4ge \x80 \x96 2024\r\n"));
   IniFile ini(iniPath());
   EXPECT_EQ(ReadDateSettings(ini).shortDateFmt, "yyyy.mm.dd");
-  DialingSettings d = ReadDialingSettings(ini);
-  EXPECT_EQ(d.port, 0);  // not a number: the default
-  EXPECT_EQ(d.method, 2);
+  const DialingSettings d = ReadDialingSettings(ini);
+  EXPECT_EQ(QList<int>({d.port, d.method}), QList<int>({0, 2}));  // "two": the default port
   EXPECT_TRUE(ini.readBool(QStringLiteral("Dialing"), QStringLiteral("Port"), true));
   EXPECT_TRUE(ReadAddingSettings(ini).plugDate);
   for (int pass = 0; pass < 2; ++pass) {
@@ -156,43 +153,22 @@ TEST_F(SettingsTest, UnreadableFileIsNotOverwritten) {
                                 QStringLiteral("mm/dd/yy")));
 }
 
-class ProgramDirectoryTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    for (const char* name : {"QUORVANE_HOME", "XDG_DATA_HOME"}) {
-      const char* v = getenv(name);
-      m_saved.push_back({name, v != nullptr, v != nullptr ? v : ""});
-    }
-  }
-  void TearDown() override {
-    for (const Saved& s : m_saved) {
-      if (s.set) {
-        setenv(s.name, s.value.c_str(), 1);
-      } else {
-        unsetenv(s.name);
-      }
-    }
-  }
-  struct Saved {
-    const char* name;
-    bool set;
-    std::string value;
-  };
-  std::vector<Saved> m_saved;
-  Scratch m_dir;
-};
-
-TEST_F(ProgramDirectoryTest, HonoursQuorvaneHomeElseTheDataHomeAndCreatesIt) {
+TEST_F(SettingsTest, ProgramDirectoryHonoursQuorvaneHomeElseTheDataHomeAndCreatesIt) {
+  const QByteArray saved[] = {qgetenv("QUORVANE_HOME"), qgetenv("XDG_DATA_HOME")};
   const QString home = m_dir.file(QStringLiteral("a/b/home"));
-  setenv("QUORVANE_HOME", home.toLocal8Bit().constData(), 1);
-  setenv("XDG_DATA_HOME", m_dir.file(QStringLiteral("xdg")).toLocal8Bit().constData(), 1);
+  qputenv("QUORVANE_HOME", home.toLocal8Bit());
+  qputenv("XDG_DATA_HOME", m_dir.file(QStringLiteral("xdg")).toLocal8Bit());
   EXPECT_EQ(ProgramDirectory(), home + "/");
   EXPECT_TRUE(QFileInfo(home).isDir());
   EXPECT_EQ(SettingsFile().path(), home + "/QUORVA.INI");
   EXPECT_FALSE(QFileInfo::exists(m_dir.file(QStringLiteral("xdg"))));
-  unsetenv("QUORVANE_HOME");
+  qunsetenv("QUORVANE_HOME");
   EXPECT_EQ(ProgramDirectory(), m_dir.file(QStringLiteral("xdg/quorvane")) + "/");
   EXPECT_TRUE(QFileInfo(m_dir.file(QStringLiteral("xdg/quorvane"))).isDir());
+  for (int i = 0; i < 2; ++i) {
+    const char* name = i == 0 ? "QUORVANE_HOME" : "XDG_DATA_HOME";
+    saved[i].isNull() ? qunsetenv(name) : qputenv(name, saved[i]);
+  }
 }
 
 // A path with a line break would add a line of its own to the file.
