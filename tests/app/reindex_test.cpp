@@ -4,10 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QFile>
-#include <QLabel>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -17,6 +14,7 @@
 #include "store/support_install.h"
 #include "store/table_object.h"
 #include "damaged_index.h"
+#include "table_walk.h"
 #include "xbase/index.h"
 #include "xbase/index_check.h"
 
@@ -31,11 +29,9 @@ class ReindexTest : public ::testing::Test {
     apollo_.SetDataSource(&table_);
     path_ = dir_.filePath(QStringLiteral("contacts.dbf"));
     ASSERT_TRUE(CreateContactFile(path_, table_, apollo_));
-    const char* names[] = {"Brown", "Adams", "Clark", "Davis", "Evans"};
-    for (const char* name : names) {
+    for (const char* name : {"Brown", "Adams", "Clark", "Davis", "Evans"}) {
       table_.insert();
-      EXPECT_TRUE(table_.setFieldText(QStringLiteral("LNAME"), QLatin1String(name)));
-      ASSERT_TRUE(table_.post());
+      ASSERT_TRUE(table_.setFieldText(QStringLiteral("LNAME"), QLatin1String(name)) && table_.post());
     }
   }
 
@@ -44,10 +40,8 @@ class ReindexTest : public ::testing::Test {
     ASSERT_TRUE(apollo_.Query(QStringLiteral("TRIM(LNAME)==\"%1\"").arg(name)));
     EXPECT_TRUE(table_.first());
     table_.edit();
-    EXPECT_TRUE(table_.setFieldText(QStringLiteral("PREFIX"), QStringLiteral("DELETED")));
-    ASSERT_TRUE(table_.post());
-    ASSERT_TRUE(table_.deleteRecord());
-    ASSERT_TRUE(apollo_.Query(QString()));
+    ASSERT_TRUE(table_.setFieldText(QStringLiteral("PREFIX"), QStringLiteral("DELETED")) &&
+                table_.post() && table_.deleteRecord() && apollo_.Query(QString()));
   }
 
   QTemporaryDir dir_;
@@ -73,17 +67,12 @@ TEST_F(ReindexTest, PacksDeletedRecordsAndLeavesExactlyTheContactTags) {
   EXPECT_TRUE(dialogs_.callsOf(QStringLiteral("information")).empty());
 
   EXPECT_EQ(table_.recordCount(), 3);
-  xb::WorkArea* area = table_.area();
-  ASSERT_EQ(area->order_count(), 21);
-  EXPECT_EQ(area->TagArea("EXTRA"), 0);
+  ASSERT_EQ(table_.area()->order_count(), 21);
+  EXPECT_EQ(table_.area()->TagArea("EXTRA"), 0);
   apollo_.SetOrder(apollo_.TagArea(QStringLiteral("LNAME")));
-  EXPECT_TRUE(table_.first());
   QStringList names;
-  while (!table_.eof()) {
-    names << table_.fieldText(QStringLiteral("LNAME"));
-    EXPECT_TRUE(table_.next());
-  }
-  EXPECT_EQ(names, (QStringList{QStringLiteral("Brown"), QStringLiteral("Davis"), QStringLiteral("Evans")}));
+  testing::ForEachRow(table_, [&] { names << table_.fieldText(QStringLiteral("LNAME")); });
+  EXPECT_EQ(names, (QStringList{"Brown", "Davis", "Evans"}));
 }
 
 // The old index is checked first: the user learns which tag was damaged,
@@ -92,15 +81,12 @@ TEST_F(ReindexTest, PacksDeletedRecordsAndLeavesExactlyTheContactTags) {
 TEST_F(ReindexTest, DamagedTagIsReportedThenBuiltAnewAndSupportTablesArePacked) {
   {
     TableObject setups(&env_);
-    TApollo apollo;
-    apollo.SetDataSource(&setups);
     setups.setDatabaseName(dir_.path());
     setups.setTableName(QStringLiteral("QVPLSU.DBF"));
     ASSERT_TRUE(setups.open());
     setups.insert();
-    EXPECT_TRUE(setups.setFieldText(QStringLiteral("DESCRIPT"), QStringLiteral("Old setup")));
-    ASSERT_TRUE(setups.post());
-    ASSERT_TRUE(setups.deleteRecord());
+    ASSERT_TRUE(setups.setFieldText(QStringLiteral("DESCRIPT"), QStringLiteral("Old setup")) &&
+                setups.post() && setups.deleteRecord());
     EXPECT_EQ(setups.recordCount(), 2);
   }
   for (const char* ext : {"DBF", "cdx"}) {
@@ -111,10 +97,9 @@ TEST_F(ReindexTest, DamagedTagIsReportedThenBuiltAnewAndSupportTablesArePacked) 
   ASSERT_TRUE(qvtest::DropFirstKey(cdx, "LNAME"));
   TQVReindex window(&table_, &apollo_, dir_.path());
   window.DoitClick();
-  const auto told = dialogs_.callsOf(QStringLiteral("information"));
-  ASSERT_EQ(told.size(), 1u);
-  EXPECT_TRUE(told[0].text.contains(QStringLiteral("tag LNAME: "))) << told[0].text.toStdString();
-  EXPECT_FALSE(told[0].text.contains(QStringLiteral("tag FNAME")));
+  const QStringList told = dialogs_.notices();
+  EXPECT_TRUE(told.size() == 1 && told[0].contains("tag LNAME: ") && !told[0].contains("tag FNAME"))
+      << told.join('|').toStdString();
   std::vector<xb::TagCheck> tags;
   ASSERT_TRUE(xb::CheckIndex(table_.area()->table(), cdx, &tags).ok());
   ASSERT_EQ(tags.size(), 21u);
@@ -125,8 +110,7 @@ TEST_F(ReindexTest, DamagedTagIsReportedThenBuiltAnewAndSupportTablesArePacked) 
   setups.setTableName(QStringLiteral("QVPLSU.DBF"));
   setups.setIndexName(QStringLiteral("DESCRIPT"));
   ASSERT_TRUE(setups.open());
-  EXPECT_EQ(setups.recordCount(), 1);
-  EXPECT_EQ(setups.area()->order_count(), 1);
+  EXPECT_TRUE(setups.recordCount() == 1 && setups.area()->order_count() == 1);
   EXPECT_FALSE(QFile::exists(dir_.filePath(QStringLiteral("QVPSZCK.DBF"))));
 }
 

@@ -6,8 +6,6 @@
 
 #include <QApplication>
 #include <QDialog>
-
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTextBrowser>
@@ -21,20 +19,13 @@ namespace qv::testing {
 namespace {
 
 TEST(SharedTest, TextHelpers) {
-  struct Trim {
-    const char* in;
-    const char* left;
-    const char* right;
-    const char* both;
-  };
-  const Trim trims[] = {{"   ", "", "", ""},
-                        {"  a b  ", "a b  ", "  a b", "a b"},
-                        {"\t x\r\n", "x\r\n", "\t x", "x"},
-                        {"ab", "ab", "ab", "ab"}};
-  for (const Trim& t : trims) {
-    EXPECT_EQ(TrimLeft(QString::fromLatin1(t.in)), QString::fromLatin1(t.left)) << t.in;
-    EXPECT_EQ(TrimRight(QString::fromLatin1(t.in)), QString::fromLatin1(t.right)) << t.in;
-    EXPECT_EQ(TrimBoth(QString::fromLatin1(t.in)), QString::fromLatin1(t.both)) << t.in;
+  // The text, then its left, right and both-sided trims.
+  const QStringList trims[] = {{"   ", "", "", ""},
+                               {"  a b  ", "a b  ", "  a b", "a b"},
+                               {"\t x\r\n", "x\r\n", "\t x", "x"},
+                               {"ab", "ab", "ab", "ab"}};
+  for (const QStringList& t : trims) {
+    EXPECT_EQ(QStringList({t[0], TrimLeft(t[0]), TrimRight(t[0]), TrimBoth(t[0])}), t);
   }
   EXPECT_EQ(DigitsOnly(QStringLiteral("(303) 555-0199 x12")), QStringLiteral("303555019912"));
   EXPECT_EQ(DigitsOnly(QStringLiteral("١٢")), QString()) << "only the digits 0-9";
@@ -90,14 +81,15 @@ TEST(HelpTest, EveryTopicTheWindowsOpenHasAPageLinkedFromTheContents) {
   // Records Out.
   const int topics[] = {1027, 1005, 1020, 1010, 1040, 1041, 1031, 1032, 1034, 4572,
                         1100, 1101, 1102, 1103, 1104};
-  QFile contents(QStringLiteral(":/help/1010.html"));
-  ASSERT_TRUE(contents.open(QIODevice::ReadOnly));
-  const QString index = QString::fromUtf8(contents.readAll());
+  auto read = [](int topic) {
+    QFile page(QStringLiteral(":/help/%1.html").arg(topic));
+    EXPECT_TRUE(page.open(QIODevice::ReadOnly)) << topic;
+    return QString::fromUtf8(page.readAll());
+  };
+  const QString index = read(1010);
   for (int topic : topics) {
     ASSERT_TRUE(HelpWindow::HasTopic(topic)) << topic;
-    QFile page(QStringLiteral(":/help/%1.html").arg(topic));
-    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
-    const QString html = QString::fromUtf8(page.readAll());
+    const QString html = read(topic);
     EXPECT_TRUE(html.contains(QStringLiteral("<title>"))) << topic;
     if (topic != 1010) {
       EXPECT_TRUE(index.contains(QStringLiteral("%1.html").arg(topic))) << topic;
@@ -128,8 +120,7 @@ TEST(HelpWindowTest, OpensAboveAModalDialogAndOutlivesIt) {
   HelpWindow* help = HelpWindow::Instance();
   help->showTopic(1005);
   EXPECT_EQ(help->parentWidget(), &dialog);
-  EXPECT_TRUE(help->isWindow());
-  EXPECT_TRUE(help->isVisible());
+  EXPECT_TRUE(help->isWindow() && help->isVisible());
   dialog.accept();
   EXPECT_EQ(help->parentWidget(), nullptr);
   EXPECT_TRUE(help->isVisible());
@@ -149,8 +140,7 @@ TEST(SingleInstanceTest, ASecondCopyAsksTheFirstToComeForward) {
   TJustOne second(name);
   EXPECT_FALSE(second.claim());
   ASSERT_TRUE(spy.wait(5000));
-  EXPECT_FALSE(window.isMinimized());
-  EXPECT_TRUE(window.isVisible());
+  EXPECT_TRUE(!window.isMinimized() && window.isVisible());
   EXPECT_TRUE(TJustOne::ServerName(name).startsWith(name + QLatin1Char('-')))
       << "one socket per user";
 }

@@ -13,22 +13,13 @@ namespace {
 
 using testing::LinesOf;
 
-TEST(Postnet, DigitsAndCheckDigit) {
+TEST(Postnet, DigitsCheckDigitAndDeliveryPoint) {
   EXPECT_EQ(DigitsOnly("K1A 0B1"), "101");
-  struct {
-    const char* digits;
-    const char* check;
-  } cases[] = {{"12345", "5"},        // sum 15
-               {"12345678923", "0"},  // sum 50
-               {"", "0"}};
-  for (const auto& c : cases) EXPECT_EQ(CheckDigit(c.digits), c.check) << c.digits;
-}
-
-TEST(Postnet, DeliveryPointDigits) {
-  struct {
-    const char* street;
-    const char* digits;
-  } cases[] = {
+  // Digit sums 15 and 50.
+  for (const auto& [digits, check] : {std::pair{"12345", "5"}, {"12345678923", "0"}, {"", "0"}}) {
+    EXPECT_EQ(CheckDigit(digits), check) << digits;
+  }
+  const std::pair<const char*, const char*> cases[] = {
       {"123 MAIN ST", "23"},
       {"1ST AVE", "99"},      // the ordinal's digit is not a house number
       {"MAIN STREET", "99"},  // no digits at all
@@ -40,16 +31,14 @@ TEST(Postnet, DeliveryPointDigits) {
       {"PSC 3 BOX 4 FPO AE", "99"},
       {"7 KFPOINT RD", "99"},
   };
-  for (const auto& c : cases) EXPECT_EQ(DeliveryPointDigits(c.street), c.digits) << c.street;
+  for (const auto& [street, digits] : cases) EXPECT_EQ(DeliveryPointDigits(street), digits) << street;
 }
 
 TEST(Postnet, WhichZipsGetBars) {
-  struct {
-    const char* zip;
-    bool bars;
-  } cases[] = {{"12345-6789", true}, {"123456789", true}, {"1234", false},
-               {"ABCDE", false},      {"", false},         {"99999-99999", false}};
-  for (const auto& c : cases) EXPECT_EQ(ZipQualifiesForBarCode(c.zip), c.bars) << c.zip;
+  const std::pair<const char*, bool> cases[] = {{"12345-6789", true}, {"123456789", true},
+                                                {"1234", false},       {"ABCDE", false},
+                                                {"", false},           {"99999-99999", false}};
+  for (const auto& [zip, bars] : cases) EXPECT_EQ(ZipQualifiesForBarCode(zip), bars) << zip;
 
   // A foreign country keeps the bars off whatever its postal code.
   const struct {
@@ -79,22 +68,13 @@ std::string Expected(const std::string& digits) {
   return bars + "1";
 }
 
-std::string Pattern(const std::vector<bool>& bars) {
-  std::string s;
-  for (bool b : bars) s += b ? '1' : '0';
-  return s;
-}
-
+// The encoded text is the digits and the check digit: 52 and 62 bars.
 TEST(Postnet, BarPatterns) {
-  struct {
-    const char* text;
-    const char* encoded;  // digits and check digit
-    size_t bars;
-  } cases[] = {{"123456789", "1234567895", 52}, {"12345-678923", "123456789230", 62}};
-  for (const auto& c : cases) {
-    std::vector<bool> bars = PostnetBars(c.text);
-    EXPECT_EQ(bars.size(), c.bars) << c.text;
-    EXPECT_EQ(Pattern(bars), Expected(c.encoded)) << c.text;
+  for (const auto& [text, encoded] :
+       {std::pair{"123456789", "1234567895"}, {"12345-678923", "123456789230"}}) {
+    std::string pattern;
+    for (bool b : PostnetBars(text)) pattern += b ? '1' : '0';
+    EXPECT_EQ(pattern, Expected(encoded)) << text;
   }
 }
 
@@ -113,9 +93,8 @@ TEST(Postnet, BarSectionGeometry) {
   const std::string pattern = Expected("123455");
   for (size_t i = 0; i < lines.size(); ++i) {
     const LineOp& l = lines[i];
-    const double x = 1.0 + 0.045 * double(i);
-    EXPECT_NEAR(l.x1, x, 1e-5) << i;
-    EXPECT_NEAR(l.x2, x, 1e-5) << i;
+    EXPECT_NEAR(l.x1, 1.0 + 0.045 * double(i), 1e-5) << i;
+    EXPECT_NEAR(l.x2, l.x1, 1e-9) << i;
     EXPECT_NEAR(l.y1, pattern[i] == '1' ? 2.0 : 2.0625, 1e-6) << i;
     EXPECT_NEAR(l.y2, 2.125, 1e-6) << i;  // every bar stands on one line
   }

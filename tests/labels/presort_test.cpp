@@ -36,17 +36,15 @@ QByteArray Psl(std::initializer_list<const char*> lines) {
   return out;
 }
 
-struct Case {
-  const char* what;
-  std::vector<Contact> contacts;
-  QByteArray expected;
-};
-
 TEST(Presort, Groups) {
   std::vector<Contact> deletedToo = Zips({{"12001", 9}});
   deletedToo.push_back({{"PREFIX", "DeLeTeD"}, {"ZIP", "12001"}});
 
-  const std::vector<Case> cases = {
+  const struct {
+    const char* what;
+    std::vector<Contact> contacts;
+    QByteArray expected;
+  } cases[] = {
       {"10 pieces make a 5-digit group; the 9 left of run 123 go to the Albany ADC",
        Zips({{"12345", 10}, {"12346", 9}}),
        Psl({"** 5-digit 12345", "12345", "** ADC ALBANY NY 120", "12346"})},
@@ -60,30 +58,22 @@ TEST(Presort, Groups) {
       {"records outside the selection are not counted", deletedToo,
        Psl({"** ADC ALBANY NY 120", "12001"})},
       {"groups in order: 5-digit ascending, 3-digit, ADCs in table order, then unknown",
-       Zips({{"99501", 10},
-             {"02101", 12},
-             {"02134", 1},
-             {"12201", 2},
-             {"58001", 1},
-             {"05001", 1},
-             {"03501", 1},
-             {"00199", 1},
-             {"13001", 4},
-             {"13002", 6}}),
+       Zips({{"99501", 10}, {"02101", 12}, {"02134", 1}, {"12201", 2}, {"58001", 1}, {"05001", 1},
+             {"03501", 1}, {"00199", 1}, {"13001", 4}, {"13002", 6}}),
        Psl({"** 5-digit 02101", "02101", "** 5-digit 99501", "99501", "** 3-digit 130", "13001",
             "13002", "** ADC ALBANY NY 120", "12201", "** ADC BOSTON MA 021", "02134",
             "** ADC FARGO ND  580", "58001", "** ADC WHITE RIVER JCT VT 050", "03501",
             "** ADC WHITE RVR JCT VT 050", "05001", "** Unknown", "00199"})},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
     ContactFixture fx;
-    ASSERT_TRUE(fx.make(c.contacts)) << c.what;
+    ASSERT_TRUE(fx.make(c.contacts));
     ASSERT_TRUE(fx.apollo.Query(QStringLiteral("UPPER(PREFIX)<>\"DELETED\"")));
     TestHost host;
     TSortBulkMail sorter(fx.table, fx.apollo, host, fx.dir());
-    EXPECT_TRUE(sorter.DoTheSort()) << c.what;
-    EXPECT_TRUE(sorter.Done()) << c.what;
-    EXPECT_EQ(ReadFile(PresortFilePath(fx.dir())), c.expected) << c.what;
+    EXPECT_TRUE(sorter.DoTheSort() && sorter.Done());
+    EXPECT_EQ(ReadFile(PresortFilePath(fx.dir())), c.expected);
   }
 }
 
@@ -112,8 +102,7 @@ TEST(Presort, AdcTableAsPrinted) {
 TEST(Presort, ExtractAdcWritesOneHeaderOnlyWhenSomethingMatches) {
   ZipList source = {"12001", "02101", "12999"}, destination;
   ExtractADC("NOWHERE 000", "000 001", source, destination);
-  EXPECT_TRUE(destination.empty());
-  EXPECT_EQ(source.size(), 3u);
+  EXPECT_TRUE(destination.empty() && source.size() == 3u);
   ExtractADC("ALBANY NY 120", "120 129", source, destination);
   EXPECT_EQ(destination, ZipList({"** ADC ALBANY NY 120", "12001", "12999"}));
   EXPECT_EQ(source, ZipList({"02101"}));
@@ -159,9 +148,8 @@ TEST(Presort, UnwritableFolderIsReported) {
   TestHost host;
   TSortBulkMail sorter(fx.table, fx.apollo, host, fx.dir() + "no/such/folder");
   EXPECT_FALSE(sorter.DoTheSort());
-  ASSERT_EQ(host.notices.size(), 1);
-  EXPECT_TRUE(host.notices[0].startsWith("Unable to write the presort file"))
-      << host.notices[0].toStdString();
+  EXPECT_TRUE(host.notices.size() == 1 && host.notices[0].startsWith("Unable to write the presort"))
+      << host.notices.join('|').toStdString();
 }
 
 }  // namespace
