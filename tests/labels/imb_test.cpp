@@ -94,14 +94,7 @@ TEST(Imb, RoutingCodeFromZipAndStreet) {
 
 TEST(Imb, BarsOnTheCanvasToThePublishedDimensions) {
   const QString bars = QStringLiteral("FADT").repeated(16) + QLatin1Char('F');
-  ReportCanvas canvas;
-  canvas.setOutputToStream(nullptr);
-  canvas.events().OnPrint = [&](ReportCanvas& r) {
-    r.moveTo(1.0, 2.0);
-    ImbSection(r, bars);
-  };
-  ASSERT_TRUE(canvas.execute());
-  const std::vector<LineOp> lines = LinesOf(canvas.pages().pages.at(0));
+  const std::vector<LineOp> lines = testing::LinesDrawn([&](ReportCanvas& r) { ImbSection(r, bars); });
   ASSERT_EQ(lines.size(), 65u);
   // Tops and bottoms below the top of the bars, worked from 0.145 full,
   // 0.0965 ascender and descender, 0.048 tracker centred.

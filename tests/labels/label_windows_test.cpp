@@ -114,14 +114,13 @@ TEST(LabelWindows, CancelWhilePrintingAsksAndOnlyYesAborts) {
   LabelRunOptions options;
   options.pdfFile = fx.file("labels.pdf");
 
-  struct Case {
+  const struct {
     bool answer;
     LabelRunOutcome outcome;
     const char* line;
-    bool pdfKept;
-  };
-  for (const Case& c : {Case{false, LabelRunOutcome::Completed, "\nLabel Print Completed!", true},
-                        Case{true, LabelRunOutcome::Cancelled, "\nLabel Print Canceled!", false}}) {
+  } cases[] = {{false, LabelRunOutcome::Completed, "\nLabel Print Completed!"},
+               {true, LabelRunOutcome::Cancelled, "\nLabel Print Canceled!"}};
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.answer ? "Yes" : "No");
     QFile::remove(options.pdfFile);
     ScriptedDialogs dialogs;
@@ -137,10 +136,8 @@ TEST(LabelWindows, CancelWhilePrintingAsksAndOnlyYesAborts) {
     EXPECT_EQ(result.outcome, c.outcome);
     EXPECT_EQ(user.statusOutcome, c.line);
     // No keeps printing to the last of the 70 labels.
-    if (!c.answer) {
-      EXPECT_EQ(result.labels, 70);
-    }
-    EXPECT_EQ(QFile::exists(options.pdfFile), c.pdfKept);
+    if (!c.answer) EXPECT_EQ(result.labels, 70);
+    EXPECT_EQ(QFile::exists(options.pdfFile), !c.answer);
     EXPECT_EQ(user.previewPages, -1);
   }
 }
@@ -176,32 +173,28 @@ TEST(LabelWindows, PresortWindowCancelWritesNoPresortFile) {
   options.print = false;
   options.presort = true;
 
-  {  // Yes: nothing written, nothing printed, the flag stays clear.
+  // Yes: nothing written, nothing printed, the flag stays clear. No: the
+  // presort goes on, writes the file and the run follows.
+  for (const bool yes : {true, false}) {
+    SCOPED_TRACE(yes ? "Yes" : "No");
     ScriptedDialogs dialogs;
-    dialogs.questionAnswers = {true};
+    dialogs.questionAnswers = {yes};
     User user;
     user.cancelPresort = true;
     bool done = false;
     LabelRunResult result = RunInWindows(fx, options, &done);
+    EXPECT_EQ(done, !yes);
+    EXPECT_EQ(QFile::exists(psl), !yes);
+    if (!yes) {
+      EXPECT_EQ(dialogs.kinds(), QStringList({"question", "information"}));
+      EXPECT_EQ(result.outcome, LabelRunOutcome::Completed);
+      continue;
+    }
     EXPECT_EQ(user.presortCaption, "Bulk Mail Presorting");
     EXPECT_EQ(dialogs.kinds(), QStringList({"question"}));
     EXPECT_EQ(result.outcome, LabelRunOutcome::PresortCancelled);
-    EXPECT_FALSE(done);
-    EXPECT_FALSE(QFile::exists(psl));
     EXPECT_TRUE(user.statusCaption.isEmpty());
     EXPECT_EQ(user.previewPages, -1);
-  }
-  {  // No: the presort goes on, writes the file and the run follows.
-    ScriptedDialogs dialogs;
-    dialogs.questionAnswers = {false};
-    User user;
-    user.cancelPresort = true;
-    bool done = false;
-    LabelRunResult result = RunInWindows(fx, options, &done);
-    EXPECT_EQ(dialogs.kinds(), QStringList({"question", "information"}));
-    EXPECT_TRUE(done);
-    EXPECT_TRUE(QFile::exists(psl));
-    EXPECT_EQ(result.outcome, LabelRunOutcome::Completed);
   }
 }
 

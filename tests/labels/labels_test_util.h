@@ -10,10 +10,6 @@
 #include <cmath>
 #include <deque>
 #include <functional>
-#include <map>
-#include <memory>
-#include <ostream>
-#include <string>
 #include <vector>
 
 #include "contact_rows.h"
@@ -21,12 +17,11 @@
 #include "labels/job_host.h"
 #include "page_ops.h"
 #include "qstring_print.h"
+#include "render/report_canvas.h"
 #include "store/apollo.h"
 #include "store/contact_file.h"
-#include "store/contact_schema.h"
 #include "store/ini_file.h"
 #include "store/table_object.h"
-#include "xbase/workarea.h"
 
 
 namespace qv::testing {
@@ -108,6 +103,19 @@ inline bool SaveImbMailer(IniFile& ini) {
   settings.mailerId = QStringLiteral("567094");
   settings.nextSerial = 987654321;
   return SaveImbSettings(ini, settings);
+}
+
+// The lines `draw` puts on a page of its own, starting with the pen at
+// (1, 2) inches.
+inline std::vector<LineOp> LinesDrawn(const std::function<void(ReportCanvas&)>& draw) {
+  ReportCanvas canvas;
+  canvas.setOutputToStream(nullptr);
+  canvas.events().OnPrint = [&](ReportCanvas& r) {
+    r.moveTo(1.0, 2.0);
+    draw(r);
+  };
+  EXPECT_TRUE(canvas.execute());
+  return canvas.pages().pages.empty() ? std::vector<LineOp>() : LinesOf(canvas.pages().pages[0]);
 }
 
 // The Intelligent Mail codes drawn on a page, one string of bar states per

@@ -79,16 +79,11 @@ TEST(Postnet, BarPatterns) {
 }
 
 TEST(Postnet, BarSectionGeometry) {
-  ReportCanvas canvas;
-  canvas.setOutputToStream(nullptr);
   double endX = 0;
-  canvas.events().OnPrint = [&](ReportCanvas& r) {
-    r.moveTo(1.0, 2.0);
+  const std::vector<LineOp> lines = testing::LinesDrawn([&](ReportCanvas& r) {
     BarSection(r, "12345");
     endX = r.penX();
-  };
-  ASSERT_TRUE(canvas.execute());
-  std::vector<LineOp> lines = LinesOf(canvas.pages().pages.at(0));
+  });
   ASSERT_EQ(lines.size(), 32u);
   const std::string pattern = Expected("123455");
   for (size_t i = 0; i < lines.size(); ++i) {

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <map>
 #include <set>
+#include <tuple>
 
 #include "store/label_geometry.h"
 
@@ -182,28 +183,23 @@ std::string Hundredths(double inches) {  // half up, as the stock names round 2.
 
 TEST(SupportTables, LabelStocksAreValidAndFitTheirSheets) {
   const SupportTableData d = Load("QVPLBLS");
-  const std::map<std::string, std::pair<double, double>> sheets = {{"LTR", {8.5, 11}},
-                                                                   {"LTRL", {11, 8.5}},
-                                                                   {"A4", {8.27, 11.69}},
-                                                                   {"A4L", {11.69, 8.27}},
-                                                                   {"A5", {5.82, 8.27}}};
+  const std::map<std::string, std::pair<double, double>> sheets = {
+      {"LTR", {8.5, 11}}, {"LTRL", {11, 8.5}}, {"A4", {8.27, 11.69}}, {"A4L", {11.69, 8.27}},
+      {"A5", {5.82, 8.27}}};
   std::set<std::string> keys;
   int predefined = 0, dot_matrix = 0;
   for (size_t r = 0; r < d.rows.size(); ++r) {
-    const LabelGeometry g{Get(d, r, "USERDESC"),         float(Num(d, r, "LBLHEIGHT")),
-                          float(Num(d, r, "LBLWIDTH")),  int(Num(d, r, "NBRACROSS")),
-                          int(Num(d, r, "NBRDOWN")),     float(Num(d, r, "TOPMARG")),
-                          float(Num(d, r, "LEFTMARG")),  float(Num(d, r, "HORIZPITCH")),
-                          float(Num(d, r, "VERTPITCH")), float(Num(d, r, "SHEETWIDTH")),
-                          float(Num(d, r, "SHEETDEPTH"))};
+    auto n = [&](const char* field) { return float(Num(d, r, field)); };
+    const LabelGeometry g{Get(d, r, "USERDESC"), n("LBLHEIGHT"), n("LBLWIDTH"), int(n("NBRACROSS")),
+                          int(n("NBRDOWN")), n("TOPMARG"), n("LEFTMARG"), n("HORIZPITCH"),
+                          n("VERTPITCH"), n("SHEETWIDTH"), n("SHEETDEPTH")};
     SCOPED_TRACE(g.description);
     EXPECT_EQ(ValidLabelGeometry(g), "");
     EXPECT_TRUE(LabelFitsSheet(g));
     EXPECT_TRUE(keys.insert(g.description).second) << "duplicate key";
     // "Avery <stock>  <kind>,   <height> x <width>", sizes to the hundredth.
     const size_t number_end = g.description.find("  ");
-    EXPECT_EQ(g.description.rfind("Avery ", 0), 0u);
-    EXPECT_TRUE(number_end > 6 && number_end != std::string::npos);
+    EXPECT_TRUE(g.description.starts_with("Avery ") && number_end > 6 && number_end != std::string::npos);
     EXPECT_TRUE(
         g.description.ends_with(",   " + Hundredths(g.height) + " x " + Hundredths(g.width)));
     predefined += Get(d, r, "USERDEF") == "F";
@@ -271,19 +267,15 @@ TEST(SupportTables, StateRangesListEveryCodeWithItsMainRangeFirst) {
   }
   // Known addresses against the first row of their code, compared as text the
   // way the check does it.
-  struct Case {
-    const char* state;
-    const char* zip;
-    bool fits;
-  } cases[] = {
-      {"CA", "90024", true},       {"MA", "02108", true},      {"PR", "00901", true},
-      {"AE", "09021", true},       {"ON", "K1A 0B1", true},    {"NU", "X0A 0H0", true},
-      {"NT", "X1A 2L9", true},     {"NY", "90024", false},     {"ON", "V6B 1A1", false},
-      {"NU", "X1A 2L9", false},    {"CA", "96199-1234", false}, {"CA", "96198-1234", true},
+  const std::tuple<const char*, const char*, bool> cases[] = {
+      {"CA", "90024", true},    {"MA", "02108", true},    {"PR", "00901", true},
+      {"AE", "09021", true},    {"ON", "K1A 0B1", true},  {"NU", "X0A 0H0", true},
+      {"NT", "X1A 2L9", true},  {"NY", "90024", false},   {"ON", "V6B 1A1", false},
+      {"NU", "X1A 2L9", false}, {"CA", "96199-1234", false}, {"CA", "96198-1234", true},
   };
-  for (const Case& c : cases) {
-    const auto& [lo, hi] = first[c.state];
-    EXPECT_EQ(c.zip >= lo && c.zip <= hi, c.fits) << c.state << " " << c.zip;
+  for (const auto& [state, zip, fits] : cases) {
+    const auto& [lo, hi] = first[state];
+    EXPECT_EQ(zip >= lo && zip <= hi, fits) << state << " " << zip;
   }
 }
 
