@@ -8,8 +8,6 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -31,7 +29,6 @@ class Scratch {
  public:
   QString path() const { return m_dir.path(); }
   QString file(const QString& name) const { return m_dir.path() + QLatin1Char('/') + name; }
-  bool valid() const { return m_dir.isValid(); }
 
  private:
   QTemporaryDir m_dir;
