@@ -64,10 +64,8 @@ TEST_F(MainWindowTest, FirstStartOffersOnlyAddAndSetButtonsInEachState) {
   const QString first = dir_ + QStringLiteral("QUORVA1.DBF");
   EXPECT_TRUE(QFile::exists(dir_ + QStringLiteral("QUORVA1.cdx")));
   EXPECT_EQ(dialogs_->notices(), QStringList{kEmptyFileMessage});
-  EXPECT_EQ(CurrentFileName(), first);
-  EXPECT_EQ(m.windowTitle(), QStringLiteral("Quorvane for Windows - ") + first);
-  EXPECT_EQ(m.currentOrder(), QStringLiteral("LNAME"));
-  EXPECT_EQ(m.GetMRUList(), QStringList{first});
+  EXPECT_EQ(QStringList({CurrentFileName(), m.windowTitle(), m.currentOrder()}) + m.GetMRUList(),
+            QStringList({first, "Quorvane for Windows - " + first, "LNAME", first}));
   EXPECT_EQ(m.currentPage(), TQVPMain::Page::Main);
   EXPECT_EQ(Shown(m), "add file rebuild") << "empty file";
 
@@ -145,26 +143,23 @@ TEST_F(KeyTest, PgDnWhileEditingAsksToSaveAndNoKeepsTheEdit) {
   Key(m.DBLName, Qt::Key_PageDown);
   EXPECT_EQ(dialogs_->textsOf("question"), QStringList{"Save changes?"});
   EXPECT_EQ(m.TableQVW->state(), TableObject::State::Edit);
-  EXPECT_EQ(m.TableQVW->fieldText(QStringLiteral("LNAME")), QStringLiteral("ArcherX"))
-      << "the typing is still pending";
+  EXPECT_EQ(m.TableQVW->fieldText("LNAME"), "ArcherX") << "the typing is still pending";
 
   dialogs_->questionAnswers = {true};
   Key(m.DBLName, Qt::Key_PageDown);
   EXPECT_EQ(m.TableQVW->state(), TableObject::State::Browse);
-  EXPECT_EQ(m.TableQVW->fieldText(QStringLiteral("LNAME")), QStringLiteral("ArcherX"));
+  EXPECT_EQ(m.TableQVW->fieldText("LNAME"), "ArcherX");
 }
 
 TEST_F(KeyTest, EscAsksToCancelAndPagingKeysMoveOnlyWhileBrowsing) {
   TQVPMain& m = StartShownOn({kAnn, kBob, kCy});
-  EXPECT_EQ(m.DBLName->text(), QStringLiteral("Archer"));
-  Key(m.DBLName, Qt::Key_PageDown);
-  EXPECT_EQ(m.DBLName->text(), QStringLiteral("Baker"));
-  Key(m.DBLName, Qt::Key_PageDown);
-  Key(m.DBLName, Qt::Key_PageDown);
-  EXPECT_EQ(m.DBLName->text(), QStringLiteral("Cole")) << "the end is not a record";
-  EXPECT_EQ(dialogs_->beeps(), 1);
-  Key(m.DBLName, Qt::Key_PageUp);
-  EXPECT_EQ(m.DBLName->text(), QStringLiteral("Baker"));
+  QStringList shown{m.DBLName->text()};
+  for (int key : {Qt::Key_PageDown, Qt::Key_PageDown, Qt::Key_PageDown, Qt::Key_PageUp}) {
+    Key(m.DBLName, key);
+    shown << m.DBLName->text();
+  }
+  EXPECT_EQ(shown, QStringList({"Archer", "Baker", "Cole", "Cole", "Baker"}));
+  EXPECT_EQ(dialogs_->beeps(), 1) << "the end is not a record";
 
   m.EditButtonClick();
   QTest::keyClicks(m.DBCity, QStringLiteral("ville"));
@@ -182,31 +177,30 @@ TEST_F(KeyTest, EscAsksToCancelAndPagingKeysMoveOnlyWhileBrowsing) {
 TEST_F(KeyTest, FieldBoxesTakeTypingOnlyWhileEditingMiddleInitialInCapitals) {
   TQVPMain& m = StartShownOn({kAnn});
   QTest::keyClicks(m.DBFName, QStringLiteral("zz"));
-  EXPECT_EQ(m.DBFName->text(), QStringLiteral("Ann")) << "read-only while browsing";
+  EXPECT_EQ(m.DBFName->text(), "Ann") << "read-only while browsing";
   m.EditFieldClick();
   EXPECT_EQ(m.TableQVW->state(), TableObject::State::Edit) << "a double click starts editing";
   m.DBMiddle->setFocus();
   QTest::keyClicks(m.DBMiddle, QStringLiteral("q"));
-  EXPECT_EQ(m.DBMiddle->text(), QStringLiteral("Q"));
+  EXPECT_EQ(m.DBMiddle->text(), "Q");
   m.SaveButtonClick();
-  EXPECT_EQ(m.TableQVW->fieldText(QStringLiteral("MIDDLE")), QStringLiteral("Q"));
+  EXPECT_EQ(m.TableQVW->fieldText("MIDDLE"), "Q");
 }
 
 TEST_F(MainWindowTest, ExitAsksAndCancelsAPendingEdit) {
   TQVPMain& m = OpenOn({kAnn});
   m.show();
   m.EditButtonClick();
-  EXPECT_TRUE(m.TableQVW->setFieldText(QStringLiteral("LNAME"), QStringLiteral("Changed")));
+  EXPECT_TRUE(m.TableQVW->setFieldText("LNAME", "Changed"));
   dialogs_->questionAnswers = {false};
   m.ExitClick();
-  EXPECT_TRUE(m.isVisible());
-  EXPECT_EQ(m.TableQVW->state(), TableObject::State::Edit);
+  EXPECT_TRUE(m.isVisible() && m.TableQVW->state() == TableObject::State::Edit);
   dialogs_->questionAnswers = {true};
   m.close();
   EXPECT_FALSE(m.isVisible());
   EXPECT_EQ(dialogs_->textsOf("question"), QStringList(2, "Exit now?"));
   EXPECT_EQ(m.TableQVW->state(), TableObject::State::Browse);
-  EXPECT_EQ(m.TableQVW->fieldText(QStringLiteral("LNAME")), QStringLiteral("Archer"));
+  EXPECT_EQ(m.TableQVW->fieldText("LNAME"), "Archer");
 }
 
 TEST_F(MainWindowTest, PlacementTopLeftOnlyOnA640By480Screen) {
@@ -256,9 +250,9 @@ TEST_F(MainWindowTest, PreferencesShowCentredThenTheDateSettingsAreApplied) {
   MakeContacts(QStringLiteral("QUORVA1.DBF"), {{{"LNAME", "Archer"}, {"DATE", "03/25/2024"}}});
   TQVPMain& m = Start();
   m.show();
-  EXPECT_EQ(m.DateFormatLabel->text(), QStringLiteral("(mm/dd/yyyy)")) << "defaults";
-  EXPECT_EQ(m.DBDate->text(), QStringLiteral("03/25/2024"));
-  EXPECT_EQ(m.blankDate(), QStringLiteral("  /  /    "));
+  EXPECT_EQ(QStringList({m.DateFormatLabel->text(), m.blankDate(), m.DBDate->text()}),
+            QStringList({"(mm/dd/yyyy)", "  /  /    ", "03/25/2024"}))
+      << "defaults";
   QPoint at, expected;
   WhenShown<TPreferences>([&](TPreferences* p) {
     at = p->pos();
@@ -270,10 +264,9 @@ TEST_F(MainWindowTest, PreferencesShowCentredThenTheDateSettingsAreApplied) {
   });
   m.PreferencesClick();
   EXPECT_EQ(at, expected);
-  EXPECT_EQ(m.DateFormatLabel->text(), QStringLiteral("(dd.mm.yyyy)"));
-  EXPECT_EQ(m.blankDate(), QStringLiteral("  .  .    "));
-  EXPECT_EQ(ProgramDates().separator, QLatin1Char('.'));
-  EXPECT_EQ(m.DBDate->text(), QStringLiteral("25.03.2024"));
+  EXPECT_EQ(QStringList({m.DateFormatLabel->text(), m.blankDate(), ProgramDates().separator,
+                         m.DBDate->text()}),
+            QStringList({"(dd.mm.yyyy)", "  .  .    ", ".", "25.03.2024"}));
 
   // Typing follows the new order; emptying every digit empties the date.
   m.EditButtonClick();
@@ -303,9 +296,7 @@ TEST_F(MainWindowTest, RebuildIndexesPacksFreezesViewsAndReturnsToLastNameOrder)
     r->DoitClick();
   });
   m.RebuildIndexesClick();
-  EXPECT_TRUE(frozen);
-  EXPECT_FALSE(m.TableQVW->controlsDisabled());
-  EXPECT_TRUE(m.tracksTableEvents());
+  EXPECT_TRUE(frozen && !m.TableQVW->controlsDisabled() && m.tracksTableEvents());
   EXPECT_EQ(m.currentOrder(), QStringLiteral("LNAME"));
   EXPECT_FALSE(m.OrderItems.at(5)->isChecked());
 }

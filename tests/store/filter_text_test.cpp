@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include "store_test_util.h"
 
 namespace qv::testing {
@@ -88,10 +87,7 @@ TEST(ParseDateCondition, OperatorsAndDates) {
     convention.shortDateFmt = QString::fromLatin1(c.format);
     QString condition;
     const bool ok = ParseDateCondition(QString::fromLatin1(c.text), &condition, convention);
-    EXPECT_EQ(ok, c.want != nullptr) << c.text;
-    if (ok && c.want) {
-      EXPECT_EQ(condition, QString::fromLatin1(c.want)) << c.text;
-    }
+    EXPECT_EQ(ok ? condition : "not a date", c.want ? c.want : "not a date") << c.text;
   }
 }
 
