@@ -3,15 +3,11 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <QDate>
-#include <QDir>
-#include <QFile>
 #include <QLineEdit>
-#include <memory>
-
+#include <QTemporaryDir>
 #include <QTest>
+#include <memory>
 
 #include "app/qvmain.h"
 #include "app/shared.h"
@@ -33,10 +29,9 @@ using Contact = QList<QPair<QString, QString>>;
 class AppTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    QByteArray tmpl = QDir::tempPath().toLocal8Bit() + "/qv_app_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-    dir_ = QString::fromLocal8Bit(tmpl) + QLatin1Char('/');
-    qputenv("QUORVANE_HOME", tmpl);
+    ASSERT_TRUE(home_.isValid());
+    dir_ = home_.path() + QLatin1Char('/');
+    qputenv("QUORVANE_HOME", home_.path().toLocal8Bit());
     dialogs_ = std::make_unique<ScriptedDialogs>(ScriptedDialogs::kFailOnUnscripted);
     dialogs_->routeStoreMessages(&DialogMessageService());
   }
@@ -46,7 +41,6 @@ class AppTest : public ::testing::Test {
     ProgramDates() = DateConvention();
     main_.reset();
     dialogs_.reset();
-    QDir(dir_).removeRecursively();
     qunsetenv("QUORVANE_HOME");
   }
 
@@ -61,9 +55,7 @@ class AppTest : public ::testing::Test {
   // with `supportTables` the program's support tables are installed first.
   TQVPMain& OpenOn(const QList<Contact>& contacts, const QString& name = QStringLiteral("people.DBF"),
                    bool supportTables = false) {
-    if (supportTables) {
-      EXPECT_TRUE(InstallSupportTables(dir_).isEmpty());
-    }
+    if (supportTables) EXPECT_TRUE(InstallSupportTables(dir_).isEmpty());
     path_ = MakeContacts(name, contacts);
     TQVPMain& m = Start();
     EXPECT_TRUE(m.OpenQVWDBF(path_));
@@ -84,7 +76,7 @@ class AppTest : public ::testing::Test {
   TQVPMain& StartShownOn(const QList<Contact>& contacts) {
     path_ = MakeContacts(QStringLiteral("people.DBF"), contacts);
     IniFile ini = SettingsFile();
-    WriteRecentFiles(ini, {path_});
+    EXPECT_TRUE(WriteRecentFiles(ini, {path_}));
     TQVPMain& m = Start();
     m.show();
     m.activateWindow();
@@ -118,7 +110,8 @@ class AppTest : public ::testing::Test {
     return path;
   }
 
-  QString dir_;
+  QTemporaryDir home_;
+  QString dir_;   // home_'s path with its slash
   QString path_;  // the contact file OpenOn or StartShownOn made
   std::unique_ptr<ScriptedDialogs> dialogs_;
   std::unique_ptr<TQVPMain> main_;

@@ -39,13 +39,13 @@ TEST(DatesTest, EveryShortFormatFormatsAndParses) {
     // Blanks around the text are fine.
     for (const QString& text : {QString::fromLatin1(c.text), " " + QString::fromLatin1(c.text) + " "}) {
       QDate back;
-      EXPECT_TRUE(ParseDate(text, &back, conv) && back == date) << text.toStdString();
+      EXPECT_EQ(ParseDate(text, &back, conv) ? back : QDate(), date) << text.toStdString();
     }
     // Round trip through the program-wide convention.
     const DateConvention saved = ProgramDates();
     ProgramDates() = conv;
     QDate back;
-    EXPECT_TRUE(ParseDate(FormatDate(QDate(1999, 12, 31)), &back) && back == QDate(1999, 12, 31));
+    EXPECT_EQ(ParseDate(FormatDate(QDate(1999, 12, 31)), &back) ? back : QDate(), QDate(1999, 12, 31));
     ProgramDates() = saved;
   }
 }
@@ -86,8 +86,8 @@ TEST(DatesTest, InvalidDatesAreRefused) {
                        {"yyyy.mm.dd", '.', "2004.7.9"}};
   for (const Case& c : good) {
     QDate d;
-    EXPECT_TRUE(ParseDate(QString::fromLatin1(c.text), &d, Convention(c.fmt, c.sep)) &&
-                d.day() == (c.text[0] == '0' ? 29 : 9))
+    EXPECT_EQ(ParseDate(QString::fromLatin1(c.text), &d, Convention(c.fmt, c.sep)) ? d.day() : -1,
+              c.text[0] == '0' ? 29 : 9)
         << c.text;
   }
 }
@@ -121,7 +121,8 @@ TEST(DatesTest, DbfDatesBothWays) {
                                                   {QDate(1899, 12, 31), "18991231"},
                                                   {QDate(9999, 12, 31), "99991231"}};
   for (const auto& [date, dtos] : stored) {
-    EXPECT_TRUE(DtosFromDate(date) == dtos && DateFromDtos(dtos) == date) << dtos;
+    EXPECT_EQ(DtosFromDate(date), dtos);
+    EXPECT_EQ(DateFromDtos(dtos), date) << dtos;
   }
   // The day-count zero and anything before it store as an empty date, and
   // eight digits cannot hold a five-digit year.
