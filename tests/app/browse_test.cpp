@@ -4,10 +4,9 @@
 #include <QTableView>
 #include <QTest>
 
-#include "store/table_grid_model.h"
 #include "app/db_controls.h"
 #include "app_fixture.h"
-#include "store/settings.h"
+#include "store/table_grid_model.h"
 
 namespace qv::testing {
 namespace {
@@ -29,6 +28,11 @@ class BrowseTest : public AppTest {
       values << m.GridModel->index(r, column).data().toString();
     }
     return values;
+  }
+  // Focus on the grid, then `key`.
+  static void Key(TQVPMain& m, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    m.BrowseGrid->setFocus();
+    QTest::keyClick(m.BrowseGrid, key, modifiers);
   }
 };
 
@@ -78,25 +82,22 @@ TEST_F(BrowseTest, RowsFollowTheOrderAndTheTable) {
 
 TEST_F(BrowseTest, GridKeysReturnToMainSwallowInsertAndConfirmDeletion) {
   TQVPMain& m = StartBrowsing();
-  m.BrowseGrid->setFocus();
-  QTest::keyClick(m.BrowseGrid, Qt::Key_Insert);
+  Key(m, Qt::Key_Insert);
   EXPECT_EQ(m.currentPage(), TQVPMain::Page::Browse);
   EXPECT_EQ(m.TableQVW->state(), TableObject::State::Browse);
   EXPECT_EQ(m.GridModel->rowCount(), 3);
 
   for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
     m.BrowseButtonClick();
-    m.BrowseGrid->setFocus();
-    QTest::keyClick(m.BrowseGrid, key);
+    Key(m, key);
     EXPECT_EQ(m.currentPage(), TQVPMain::Page::Main) << key;
   }
   m.BrowseButtonClick();
   m.BrowseGrid->setCurrentIndex(m.GridModel->index(1, 0));  // Baker
-  m.BrowseGrid->setFocus();
   dialogs_->questionAnswers = {false, true};
-  QTest::keyClick(m.BrowseGrid, Qt::Key_Delete, Qt::ControlModifier);
+  Key(m, Qt::Key_Delete, Qt::ControlModifier);
   EXPECT_EQ(m.GridModel->rowCount(), 3);
-  QTest::keyClick(m.BrowseGrid, Qt::Key_Delete, Qt::ControlModifier);
+  Key(m, Qt::Key_Delete, Qt::ControlModifier);
   ASSERT_EQ(dialogs_->questions().size(), 2);
   EXPECT_EQ(dialogs_->questions()[0].text, QStringLiteral("Delete record?"));
   QApplication::processEvents();

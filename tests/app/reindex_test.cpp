@@ -31,7 +31,7 @@ class ReindexTest : public ::testing::Test {
     ASSERT_TRUE(CreateContactFile(path_, table_, apollo_));
     for (const char* name : {"Brown", "Adams", "Clark", "Davis", "Evans"}) {
       table_.insert();
-      ASSERT_TRUE(table_.setFieldText(QStringLiteral("LNAME"), QLatin1String(name)) && table_.post());
+      ASSERT_TRUE(table_.setFieldText("LNAME", QLatin1String(name)) && table_.post());
     }
   }
 

@@ -94,7 +94,8 @@ TEST(Imb, RoutingCodeFromZipAndStreet) {
 
 TEST(Imb, BarsOnTheCanvasToThePublishedDimensions) {
   const QString bars = QStringLiteral("FADT").repeated(16) + QLatin1Char('F');
-  const std::vector<LineOp> lines = testing::LinesDrawn([&](ReportCanvas& r) { ImbSection(r, bars); });
+  const std::vector<LineOp> lines =
+      testing::LinesDrawn([&](ReportCanvas& r) { ImbSection(r, bars); });
   ASSERT_EQ(lines.size(), 65u);
   // Tops and bottoms below the top of the bars, worked from 0.145 full,
   // 0.0965 ascender and descender, 0.048 tracker centred.

@@ -31,7 +31,7 @@ TEST(Postnet, DigitsCheckDigitAndDeliveryPoint) {
       {"PSC 3 BOX 4 FPO AE", "99"},
       {"7 KFPOINT RD", "99"},
   };
-  for (const auto& [street, digits] : cases) EXPECT_EQ(DeliveryPointDigits(street), digits) << street;
+  for (const auto& [street, dp] : cases) EXPECT_EQ(DeliveryPointDigits(street), dp) << street;
 }
 
 TEST(Postnet, WhichZipsGetBars) {

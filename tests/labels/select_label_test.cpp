@@ -131,8 +131,9 @@ TEST_F(SelectLabelTest, ActivationStandsOnThePassedDescriptionOrAtTheEnd) {
   }
   // No such stock, and a stock of the other printer type: both at the end
   // with nothing highlighted.
-  for (const auto& [description, printer] : {std::pair<QString, QString>{"Avery 9999  Nothing", "LJ"},
-                                             {k5160, "DM"}, {k5160.toUpper(), "LJ"}}) {
+  for (const auto& [description, printer] :
+       {std::pair<QString, QString>{"Avery 9999  Nothing", "LJ"}, {k5160, "DM"},
+        {k5160.toUpper(), "LJ"}}) {
     auto d = Open(description, printer);
     EXPECT_TRUE(d->LabelTable->eof()) << description.toStdString();
     EXPECT_EQ(d->currentGridRow(), -1);

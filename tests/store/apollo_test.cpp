@@ -160,10 +160,10 @@ TEST_F(ApolloTest, CopyFileTakesTheVisibleRecordsWithTheirMemos) {
 
 TEST(ApolloEnvTest, EngineVersionCheckAndMemoBlockSize) {
   for (const char* v : {"2.40.00", "2.40.01", "2.41", "2.50.00 beta", "3.00.00", "10.0.0", "2.40"}) {
-    EXPECT_TRUE(TApolloEnv::VersionAtLeast(QString::fromLatin1(v), QStringLiteral("2.40.00"))) << v;
+    EXPECT_TRUE(TApolloEnv::VersionAtLeast(QString::fromLatin1(v), "2.40.00")) << v;
   }
   for (const char* v : {"2.39.99", "2.4.0", "1.99.99", ""}) {
-    EXPECT_FALSE(TApolloEnv::VersionAtLeast(QString::fromLatin1(v), QStringLiteral("2.40.00"))) << v;
+    EXPECT_FALSE(TApolloEnv::VersionAtLeast(QString::fromLatin1(v), "2.40.00")) << v;
   }
   RecordingMessages messages;
   EXPECT_TRUE(TApolloEnv::StartEngine());  // the engine built in passes its own check

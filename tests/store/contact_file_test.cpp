@@ -212,7 +212,8 @@ TEST_F(ContactFileTest, UnusableIndexOpensInNaturalOrderUntilTheTagsAreRebuilt) 
     TableObject table(&m_env);
     expectOpen(path, table, true,
                QStringList{"The index file for " + path +
-                           "\nis missing or invalid. Please select [Rebuild Indexes]\nfrom the [File] menu"});
+                           "\nis missing or invalid. Please select [Rebuild Indexes]\n"
+                           "from the [File] menu"});
     EXPECT_EQ(table.area()->IndexOrd(), 0);
     EXPECT_EQ(Column(table, "LNAME"), QStringList({"smith", "Adams", "Smith"}));
     rebuildTags(table);  // mends it

@@ -35,17 +35,19 @@ TEST(DatesTest, EveryShortFormatFormatsAndParses) {
   for (const FormatCase& c : kFormats) {
     SCOPED_TRACE(c.fmt);
     const DateConvention conv = Convention(c.fmt, c.sep);
-    EXPECT_EQ(FormatDate(date, conv), QString::fromLatin1(c.text));
+    const QString text = QString::fromLatin1(c.text);
+    EXPECT_EQ(FormatDate(date, conv), text);
     // Blanks around the text are fine.
-    for (const QString& text : {QString::fromLatin1(c.text), " " + QString::fromLatin1(c.text) + " "}) {
+    for (const QString& typed : {text, " " + text + " "}) {
       QDate back;
-      EXPECT_EQ(ParseDate(text, &back, conv) ? back : QDate(), date) << text.toStdString();
+      EXPECT_EQ(ParseDate(typed, &back, conv) ? back : QDate(), date) << typed.toStdString();
     }
     // Round trip through the program-wide convention.
     const DateConvention saved = ProgramDates();
     ProgramDates() = conv;
     QDate back;
-    EXPECT_EQ(ParseDate(FormatDate(QDate(1999, 12, 31)), &back) ? back : QDate(), QDate(1999, 12, 31));
+    const QDate other(1999, 12, 31);
+    EXPECT_EQ(ParseDate(FormatDate(other), &back) ? back : QDate(), other);
     ProgramDates() = saved;
   }
 }

@@ -199,7 +199,8 @@ TEST(SupportTables, LabelStocksAreValidAndFitTheirSheets) {
     EXPECT_TRUE(keys.insert(g.description).second) << "duplicate key";
     // "Avery <stock>  <kind>,   <height> x <width>", sizes to the hundredth.
     const size_t number_end = g.description.find("  ");
-    EXPECT_TRUE(g.description.starts_with("Avery ") && number_end > 6 && number_end != std::string::npos);
+    EXPECT_TRUE(g.description.starts_with("Avery ") && number_end > 6 &&
+                number_end != std::string::npos);
     EXPECT_TRUE(
         g.description.ends_with(",   " + Hundredths(g.height) + " x " + Hundredths(g.width)));
     predefined += Get(d, r, "USERDEF") == "F";
