@@ -68,8 +68,8 @@ TEST_F(FilterPageTest, SetNowCountsIndicatesAndNarrowsTheGrid) {
       {"invalid date left out",
        {{"DTOS(DATE)", ">=13/45/2021"}, {"CITY+STATE", "denver"}},
        "2 matches", true, 2, {kDateMessage}},
-      {"only an invalid date",
-       {{"DTOS(DATE)", "soon"}}, "3 matches (all records)", false, 3, {kDateMessage}},
+      {"only an invalid date", {{"DTOS(DATE)", "soon"}}, "3 matches (all records)", false, 3,
+       {kDateMessage}},
       {"marked record never matches", {{"LNAME", "gone"}}, "0 matches", false, 0, {}},
   };
   TQVPMain& m = StartOn({kAnn, kBob, kGone, kCy});
@@ -171,10 +171,8 @@ TEST_F(SearchTest, FindsInTheCurrentOrderAndStaysWhenNothingIsFound) {
       // "bz" would soft-seek onto Cole; the first name is not needed.
       {0, "Baker", {{"bz", "Baker"}, {"co", "Cole"}}, {}, {}},
       // No such date: back where it began.
-      {12,
-       "Cole",
-       {{"31/31/2021", "Cole"}, {"6/1/2021", "Baker"}, {"1/1/2021", "Baker"}},
-       byDate, badDate},
+      {12, "Cole", {{"31/31/2021", "Cole"}, {"6/1/2021", "Baker"}, {"1/1/2021", "Baker"}}, byDate,
+       badDate},
   };
   TQVPMain& m = StartOn({kAnn, kBob, kCy});
   for (const auto& c : cases) {

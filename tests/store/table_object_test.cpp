@@ -141,11 +141,10 @@ TEST_F(TableObjectTest, InsertThenCancelAddsNothingInsertThenPostAppends) {
   ASSERT_TRUE(m_table.close());
   const std::vector<RawRecord> rows = ReadRawTable(path());
   ASSERT_EQ(rows.size(), 4u);
-  EXPECT_EQ(rows[3].fields, (std::map<std::string, std::string>{{"NAME", "Young     "},
-                                                                {"CITY", std::string(20, ' ')},
-                                                                {"BORN", "        "},
-                                                                {"COUNT", "    7"}, {"OK", " "},
-                                                                {"NOTE", "new memo"}}));
+  EXPECT_EQ(rows[3].fields, (std::map<std::string, std::string>{
+                                {"NAME", "Young     "}, {"CITY", std::string(20, ' ')},
+                                {"BORN", "        "}, {"COUNT", "    7"}, {"OK", " "},
+                                {"NOTE", "new memo"}}));
 }
 
 TEST_F(TableObjectTest, FieldTextAsTheScreensShowIt) {
@@ -236,9 +235,7 @@ TEST_F(TableObjectTest, CharacterOutsideTheCodePageIsRefused) {
   EXPECT_EQ(messages.shown.size(), 2);
   ASSERT_TRUE(m_table.setFieldText("NOTE", QString::fromUtf8("über alles")) && m_table.post());
   ASSERT_TRUE(m_table.close());
-  EXPECT_EQ(ReadRawTable(path())[0].fields["NOTE"],
-            "\xFC"
-            "ber alles");
+  EXPECT_EQ(ReadRawTable(path())[0].fields["NOTE"], "\xFC" "ber alles");
 }
 
 TEST_F(TableObjectTest, DeletedRecordIsHiddenWhenDeletedIsOn) {
