@@ -11,6 +11,7 @@
 #include "app/shared.h"
 #include "app/single_instance.h"
 #include "app/splash.h"
+#include "store/apollo_env.h"
 #include "store/settings.h"
 #include "store/support_install.h"
 
@@ -20,6 +21,8 @@ int main(int argc, char** argv) {
   if (!justOne.claim()) return 0;
 
   std::unique_ptr<qv::TBackground> background = qv::SetUpApplication(app);
+  // Before the first table opens: an engine too old to trust stops here.
+  if (!qv::TApolloEnv::StartEngine()) return 1;
 
   auto* splash = new qv::TSplash(qv::TSplash::Mode::Splash);
   splash->setAttribute(Qt::WA_DeleteOnClose);
