@@ -196,5 +196,38 @@ TEST(TableObjectOps, FailuresAreReportedNotValues) {
   }
 }
 
+// Jobs work on the engine itself; whatever they do and however they end,
+// the views must hear of it, and a pending edit cannot survive the move.
+TEST(TableObjectOps, EngineWorkIsFollowedByTheViewsEvenWhenItFails) {
+  People p;
+  std::string buf;
+  EXPECT_FALSE(p.table.readRecords(1, 1, &buf).ok());  // closed
+  EXPECT_FALSE(p.table.runOnEngine([](xb::WorkArea&) { return xb::Status::OK(); }).ok());
+  ASSERT_TRUE(p.open());
+  int reloads = 0, cancels = 0;
+  QObject::connect(&p.table, &TableObject::layoutChanged, [&] { ++reloads; });
+  QObject::connect(&p.table, &TableObject::afterCancel, [&] { ++cancels; });
+  p.table.edit();
+  ASSERT_TRUE(p.table.setFieldText("NAME", "Pending"));
+  const xb::Status s = p.table.runOnEngine([](xb::WorkArea& area) {
+    XB_RETURN_IF_ERROR(area.Go(2));
+    return xb::Status::IOError("cut off part way");
+  });
+  EXPECT_EQ(s.ToString(), xb::Status::IOError("cut off part way").ToString());
+  EXPECT_EQ(reloads, 1);
+  EXPECT_EQ(cancels, 1);
+  EXPECT_EQ(p.table.state(), TableObject::State::Browse);
+  EXPECT_EQ(p.table.recNo(), 2);
+  EXPECT_EQ(p.table.fieldText("NAME"), "Adams");
+  // The reads stand still and see the file's bytes.
+  std::vector<uint32_t> visible;
+  ASSERT_TRUE(p.table.visibleRecords(&visible).ok());
+  EXPECT_EQ(visible, (std::vector<uint32_t>{1, 2, 3}));
+  ASSERT_TRUE(p.table.readRecords(3, 1, &buf).ok());
+  ASSERT_EQ(buf.size(), size_t(p.table.recordLength()));
+  EXPECT_EQ(buf.substr(0, 6), "*Baker");  // with its deletion flag
+  EXPECT_EQ(p.table.recNo(), 2);
+}
+
 }  // namespace
 }  // namespace qv
