@@ -106,12 +106,15 @@ TEST_F(CliCommands, ChecksRefuseAFileHeldElsewhere) {
   xb::Settings settings;
   std::unique_ptr<xb::WorkArea> held;
   ASSERT_TRUE(xb::WorkArea::Open(file, xb::OpenOptions{false, false}, &settings, &held).ok());
-  const RunResult r = cli({"check-zip", file}, Stderr::kMerge);
-  EXPECT_EQ(r.status, 1);
-  EXPECT_TRUE(Has(r.out,
-                  "Unable to open this file exclusively. Possibly in use by another "
-                  "program or user"))
-      << r.out;
+  // Each command opens the file itself.
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"dups", file, "--by", "name"}, {"check-zip", file}}) {
+    const RunResult r = cli(args, Stderr::kMerge);
+    EXPECT_EQ(r.status, 1) << args[0];
+    EXPECT_TRUE(Has(r.out, "Unable to open this file exclusively. Possibly in use by another "
+                           "program or user"))
+        << r.out;
+  }
 }
 
 // ---- barcodes and the dialer --------------------------------------------------
@@ -337,6 +340,8 @@ TEST_F(CliCommands, BadInputOrUsageExitsOneOrTwoWithItsMessageOnTheErrorStream) 
        1,
        "the filter cannot be used: syntax"},
       {{"zipcount", good}, 1, "zipcount needs one of --pdf OUT.pdf, --stream OUT, --lines or"},
+      {{"zipcount", good, "--lines", "--csv", x}, 1, "zipcount needs one of"},
+      {{"zipcount"}, 2, "usage: quorvane-cli COMMAND ARGS\n"},
       // the data-quality commands
       {{"dups", good}, 2, "dups needs --by name, --by initial, --by street or --by similar"},
       {{"dups", good, "--by", "name", "--chars", "3"}, 2, "--chars goes with --by street"},
@@ -362,10 +367,12 @@ TEST_F(CliCommands, BadInputOrUsageExitsOneOrTwoWithItsMessageOnTheErrorStream) 
        "routing code \"1234\" is not 5, 9 or 11 digits"},
       {{"barcode", "postnet", "K1A 0B1"}, 1, "ZIP \"K1A 0B1\" gets no POSTNET bar code"},
       {{"barcode", "code39", "12345"}, 2, "barcode takes imb or postnet, not code39"},
+      {{"barcode", "imb"}, 2, "usage: quorvane-cli COMMAND ARGS\n"},
       {{"dial", good, "1", "--port", dir / "ttyS9", "--no-wait"},
        1,
        "Unable to open " + dir / "ttyS9"},
       {{"dial", good, "99", "--no-wait"}, 1, "RECNO takes a record number from 1 to 40, not 99"},
+      {{"dial", good}, 2, "usage: quorvane-cli COMMAND ARGS\n"},
       {{"dial", dir / "missing.dbf", "1", "--no-wait"},
        1,
        "File " + dir / "missing.dbf" + " not found",
