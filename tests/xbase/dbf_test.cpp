@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <random>
+#include <tuple>
 
 #include "test_support.h"
 #include "xbase/table.h"
@@ -57,9 +58,7 @@ TEST_F(TableTest, CreateWritesFoxProHeaderBytes) {
     size_t hl = 32 + 32 * c.fields.size() + 1;
     ASSERT_EQ(b.size(), hl + 1);
     EXPECT_EQ(static_cast<uint8_t>(b[0]), c.signature);
-    EXPECT_EQ(b[1], tm.tm_year);
-    EXPECT_EQ(b[2], tm.tm_mon + 1);
-    EXPECT_EQ(b[3], tm.tm_mday);
+    EXPECT_EQ(b.substr(1, 3), std::string({char(tm.tm_year), char(tm.tm_mon + 1), char(tm.tm_mday)}));
     EXPECT_EQ(Le32(b, 8) & 0xFFFF, hl);
     EXPECT_EQ(Le32(b, 10) & 0xFFFF, c.record_length);
     EXPECT_EQ(b[hl - 1], 0x0D);
@@ -407,12 +406,12 @@ void ExpectSame(Table* t, const std::vector<ModelRecord>& model, int step) {
     const ModelRecord& m = model[n - 1];
     ASSERT_TRUE(t->Go(n).ok());
     const RecordRef r = t->current();
-    std::string memo;
-    ASSERT_TRUE(t->GetMemo(2, &memo).ok());
-    ASSERT_EQ(r.deleted(), m.deleted) << "record " << n;
-    ASSERT_EQ(r.field(t->fields()[0]), m.name) << "record " << n;
-    ASSERT_EQ(r.field(t->fields()[1]), m.num) << "record " << n;
-    ASSERT_EQ(memo, m.memo) << "record " << n;
+    ModelRecord got{std::string(r.field(t->fields()[0])), std::string(r.field(t->fields()[1])),
+                    r.deleted(), ""};
+    ASSERT_TRUE(t->GetMemo(2, &got.memo).ok());
+    ASSERT_EQ(std::tie(got.deleted, got.name, got.num, got.memo),
+              std::tie(m.deleted, m.name, m.num, m.memo))
+        << "record " << n;
   }
 }
 
