@@ -183,6 +183,7 @@ std::vector<Job> Jobs() {
          return a.RebuildProductionIndex(kTags);
        },
        kBatch},
+      {"tags rebuilt", [](WorkArea& a) { return a.RebuildProductionIndex(kTags); }},
       {"records rewritten and deleted while appending in a batch",
        [](WorkArea& a) {
          XB_RETURN_IF_ERROR(a.SetAppendBatching(true));
