@@ -45,47 +45,27 @@ class CliCommands : public ::testing::Test {
   qvtest::Cli cli = qvtest::Cli::At(dir / "home");
 };
 
-// ---- zipcount and report ----------------------------------------------------
+// ---- zipcount, report and count ----------------------------------------------
 
-TEST_F(CliCommands, ZipCountAndReportOutputsAndBadInputWritingNothing) {
-  // LNAME FNAME MIDDLE TITLE ORG STREET CITY STATE ZIP, the rest blank.
-  const std::string file =
-      Make("c",
-           "Smith\tJohn\t\t\t\t\t\t\t12345\nJones\tAnn\t\t\t\t\t\t\t12345-6789\n"
-           "Short\t\t\t\t\t\t\t\t1234\nBlank\nCanada\t\t\t\t\t\t\t\tK1A 0B1\n"
-           "Boston\t\t\t\t\t\t\t\t02110\n");
-  EXPECT_EQ(cli({"zipcount", file, "--lines"}).out,
-            "02110     1\n12345     2\n\n\n1234      1\nK1A 0     1\nBLANK     1\n");
-  EXPECT_EQ(cli({"zipcount", file, "--filter", "ZIP = \"1\"", "--lines"}).out,
-            "12345     2\n\n\n1234      1\n");
-  ASSERT_EQ(cli({"zipcount", file, "--csv", dir / "z.csv"}).status, 0);
-  EXPECT_EQ(ReadAll(dir / "z.csv"),
-            "ZIP,Count\r\n02110,1\r\n12345,2\r\n1234,1\r\nK1A 0,1\r\nBLANK,1\r\n");
-  const RunResult ok = cli({"report", file, "--layout", "2", "--stream", dir / "r.qvs"});
-  ASSERT_EQ(ok.status, 0);
-  EXPECT_EQ(ok.out.rfind("report 6 records on 1 pages to ", 0), 0u) << ok.out;
-
-}
-
-// The commands see what the main window shows: neither a record carrying
-// the deletion flag nor one marked DELETED is counted, reported or taken as
-// the current record.
-TEST_F(CliCommands, DeletedRecordsAreNeitherCountedNorCurrent) {
+// The commands see what the main window shows: a record carrying the
+// deletion flag is neither counted, reported nor taken as the current
+// record; count takes its condition as given and --all shows the flag.
+TEST_F(CliCommands, OptionsReachTheJobsAndFlaggedRecordsAreHidden) {
   const std::string tabs8(8, '\t');
-  const std::string mixed =
-      Make("mixed",
-           "Kept" + tabs8 + "11111\n" +                                           //
-               "Flagged" + tabs8 + "22222" + std::string(12, '\t') + "*\n" +      // the flag only
-               "Marked" + tabs8 + "33333" + std::string(6, '\t') + "DELETED\n");  // the marker only
-  EXPECT_EQ(cli({"zipcount", mixed, "--lines"}).out, "11111     1\n\n\n");
-  // count takes its condition as given, so the marker is the condition's
-  // business; the flag hides a record unless --all asks for it.
-  EXPECT_EQ(cli({"count", mixed, ".T."}).out, "2\n");
-  EXPECT_EQ(cli({"count", mixed, ".T.", "--all"}).out, "3\n");
-  const RunResult r = cli({"report", mixed, "--stream", dir / "m.qvs"});
-  EXPECT_EQ(r.out.rfind("report 1 records on 1 pages", 0), 0u) << r.out;
-  for (const char* recno : {"1", "2", "3"}) {
-    const RunResult c = cli({"report", mixed, "--current", recno, "--stream", dir / "m.qvs"});
+  const std::string file =
+      Make("c", "Kept" + tabs8 + "11111\nJones" + tabs8 + "12345\n" + "Flagged" + tabs8 + "22222" +
+                    std::string(12, '\t') + "*\n");
+  EXPECT_EQ(cli({"zipcount", file, "--lines"}).out, "11111     1\n12345     1\n\n\n");
+  EXPECT_EQ(cli({"zipcount", file, "--filter", "ZIP = \"12\"", "--lines"}).out,
+            "12345     1\n\n\n");
+  ASSERT_EQ(cli({"zipcount", file, "--csv", dir / "z.csv"}).status, 0);
+  EXPECT_EQ(ReadAll(dir / "z.csv"), "ZIP,Count\r\n11111,1\r\n12345,1\r\n");
+  EXPECT_EQ(cli({"count", file, ".T."}).out, "2\n");
+  EXPECT_EQ(cli({"count", file, ".T.", "--all"}).out, "3\n");
+  const RunResult r = cli({"report", file, "--layout", "2", "--stream", dir / "r.qvs"});
+  EXPECT_EQ(r.out.rfind("report 2 records on 1 pages to ", 0), 0u) << r.out;
+  for (const char* recno : {"1", "3"}) {
+    const RunResult c = cli({"report", file, "--current", recno, "--stream", dir / "m.qvs"});
     EXPECT_EQ(c.status, std::string(recno) == "1" ? 0 : 1) << "record " << recno;
   }
 }
@@ -126,25 +106,25 @@ TEST_F(CliCommands, ChecksRefuseAFileHeldElsewhere) {
   xb::Settings settings;
   std::unique_ptr<xb::WorkArea> held;
   ASSERT_TRUE(xb::WorkArea::Open(file, xb::OpenOptions{false, false}, &settings, &held).ok());
+  // Each command opens the file itself.
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"dups", file, "--by", "name"}, {"check-zip", file}}) {
     const RunResult r = cli(args, Stderr::kMerge);
     EXPECT_EQ(r.status, 1) << args[0];
-    EXPECT_TRUE(Has(r.out,
-                    "Unable to open this file exclusively. Possibly in use by another "
-                    "program or user"))
+    EXPECT_TRUE(Has(r.out, "Unable to open this file exclusively. Possibly in use by another "
+                           "program or user"))
         << r.out;
   }
 }
 
 // ---- barcodes and the dialer --------------------------------------------------
 
+// The bars themselves are the bar code tests'; here the letters and the
+// street's delivery point reaching them (9 ZIP digits, 2 delivery point
+// digits and a check digit make 62 bars).
 TEST_F(CliCommands, BarcodeBarsAsLetters) {
   EXPECT_EQ(cli({"barcode", "imb", "01234567094987654321", "01234"}).out,
             "DTTAFADDTTFTDTFTFDTDDADADAFADFATDDFTAAAFDTTADFAAATDFDTDFADDDTDFFT\n");
-  EXPECT_EQ(cli({"barcode", "postnet", "12345"}).out, "FHHHFFHHFHFHHFFHHFHHFHFHFHHFHFHF\n");
-  // The street's delivery point reaches the bars: 9 ZIP digits, 2 delivery
-  // point digits and a check digit make 62 bars.
   EXPECT_EQ(cli({"barcode", "postnet", "12345-6789", "123 MAIN ST"}).out.size(), 63u);
 }
 
@@ -165,7 +145,6 @@ TEST_F(CliCommands, DialsTheRecordsPhoneOnTheGivenDevice) {
   EXPECT_EQ(got, "ATDP9555-0100\r\nATH\r\n");
   ::close(master);
   ::close(slave);
-
 }
 
 // ---- labels -------------------------------------------------------------------
@@ -214,7 +193,6 @@ TEST_F(CliCommands, LabelOptionsShapeTheRunOrAreRefused) {
   EXPECT_EQ(cli({"labels", file, "--stock", "5160", "--alignment-page", "--stream", out})
                 .out.rfind("labels 30 on 1 pages", 0),
             0u);
-
 }
 
 // ---- make, reindex and check ----------------------------------------------------
@@ -262,44 +240,35 @@ TEST_F(CliCommands, IndexRefusalsLeaveEveryFileAsItWas) {
   ASSERT_TRUE(qvtest::MakeTable(other, {{"DESCRIPT", 'C', 40, 0}}, {{""}},
                                 {{"DESCRIPT", "UPPER(DESCRIPT)"}})
                   .ok());
-  std::unique_ptr<xb::Table> held;
+  const auto files = [&] {
+    std::map<std::string, std::string> out;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
+      if (e.is_regular_file()) out[e.path().string()] = ReadAll(e.path().string());
+    }
+    return out;
+  };
   const struct {
     const char* what;
     std::vector<std::string> args;
     std::string message;  // in the error line
-    xb::OpenOptions hold;
-    bool holds;
+    bool held = false;    // the contact file is open elsewhere, shared
   } cases[] = {
-      {"reindex of a table without the contact fields",
-       {"reindex", other},
-       "is not a contact file",
-       {},
-       false},
-      {"make over a contact file open elsewhere",
-       {"make", file, rows},
-       "is in use",
-       {false, false},
-       true},
-      {"reindex of a contact file open elsewhere", {"reindex", file}, "is in use", {}, true},
+      {"reindex of a table without the contact fields", {"reindex", other}, "not a contact file"},
+      {"make over a contact file open elsewhere", {"make", file, rows}, "is in use", true},
+      {"reindex of a contact file open elsewhere", {"reindex", file}, "is in use", true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    std::map<std::string, std::string> before;
-    for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
-      if (e.is_regular_file()) before[e.path().string()] = ReadAll(e.path().string());
-    }
-    if (c.holds) {
-      ASSERT_TRUE(xb::Table::Open(file, c.hold, &held).ok());
+    const auto before = files();
+    std::unique_ptr<xb::Table> held;
+    if (c.held) {
+      ASSERT_TRUE(xb::Table::Open(file, {false, false}, &held).ok());
     }
     const RunResult r = cli(c.args, Stderr::kMerge);
     held.reset();
     EXPECT_EQ(r.status, 1) << r.out;
     EXPECT_TRUE(Has(r.out, c.message)) << r.out;
-    std::map<std::string, std::string> after;
-    for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
-      if (e.is_regular_file()) after[e.path().string()] = ReadAll(e.path().string());
-    }
-    EXPECT_TRUE(after == before) << "a file changed, appeared or went";
+    EXPECT_TRUE(files() == before) << "a file changed, appeared or went";
   }
 }
 
@@ -341,8 +310,10 @@ TEST_F(CliCommands, BadInputOrUsageExitsOneOrTwoWithItsMessageOnTheErrorStream) 
   } cases[] = {
       {{"count", good, "1/0 > 0"}, 1, "the condition fails on record 1: division by zero"},
       {{"dump", cut}, 1, "The contact file is damaged: record 7: "},
-      {{"report", cut, "--layout", "2", "--memo", "--stream", x}, 1,
-       "The contact file is damaged: ", true},
+      {{"report", cut, "--layout", "2", "--memo", "--stream", x},
+       1,
+       "The contact file is damaged: ",
+       true},
       {{"info", junk}, 1, "junk.dbf is too short to be a table"},
       {{"dump", dir / "missing.dbf"}, 1, "cannot open " + dir / "missing.dbf"},
       {{"count", good, "UPPER(LNAME"}, 1, "syntax error at position 12"},
@@ -351,59 +322,81 @@ TEST_F(CliCommands, BadInputOrUsageExitsOneOrTwoWithItsMessageOnTheErrorStream) 
       {{"count"}, 2, "usage: quorvane-cli COMMAND ARGS\n"},
       {{"count", good, "SEQNO > 0", "--exactly"}, 2, "count does not take --exactly\n"},
       // report and zipcount
-      {{"report", good, "--filter", "LNAME = ", "--stream", x}, 1, "the filter cannot be used: syntax"},
+      {{"report", good, "--filter", "LNAME = ", "--stream", x},
+       1,
+       "the filter cannot be used: syntax"},
       {{"report", good, "--layout", "5", "--stream", x}, 1, "--layout takes 1, 2, 3 or 4, not 5"},
       {{"report", good, "--stream", x, "--pdf", x + ".pdf"}, 1, "needs one of --pdf OUT.pdf or"},
-      {{"report", good, "--filter", "1=1", "--current", "1", "--stream", x}, 1,
+      {{"report", good, "--filter", "1=1", "--current", "1", "--stream", x},
+       1,
        "--filter and --current choose the records in two ways"},
       {{"report", good, "--current", "99", "--stream", x}, 1, "from 1 to 40, not 99"},
       {{"report", good, "--colour", "--stream", x}, 2, "report does not take --colour"},
-      {{"report", dir / "missing.dbf", "--stream", x}, 1, "File " + dir / "missing.dbf" + " not found",
+      {{"report", dir / "missing.dbf", "--stream", x},
+       1,
+       "File " + dir / "missing.dbf" + " not found",
        true},
-      {{"zipcount", good, "--filter", "ZIP = ", "--csv", x}, 1, "the filter cannot be used: syntax"},
+      {{"zipcount", good, "--filter", "ZIP = ", "--csv", x},
+       1,
+       "the filter cannot be used: syntax"},
       {{"zipcount", good}, 1, "zipcount needs one of --pdf OUT.pdf, --stream OUT, --lines or"},
       {{"zipcount", good, "--lines", "--csv", x}, 1, "zipcount needs one of"},
       {{"zipcount"}, 2, "usage: quorvane-cli COMMAND ARGS\n"},
       // the data-quality commands
       {{"dups", good}, 2, "dups needs --by name, --by initial, --by street or --by similar"},
       {{"dups", good, "--by", "name", "--chars", "3"}, 2, "--chars goes with --by street"},
-      {{"delete", good, "--all", "--filter", "CITY=\"Troy\""}, 2,
+      {{"delete", good, "--all", "--filter", "CITY=\"Troy\""},
+       2,
        "delete needs one of --all, --filter EXPR or --not-filter EXPR"},
       {{"replace", good, "--field", "LNAME", "--equals", "x"}, 2, "one of --with or --delete"},
-      {{"upper", good, "--all", "--fields", "EMAIL"}, 1, "EMAIL is not one of the fields converted"},
+      {{"upper", good, "--all", "--fields", "EMAIL"},
+       1,
+       "EMAIL is not one of the fields converted"},
       {{"dups", good, "--by", "street", "--chars", "31"}, 1, "--chars takes a number from 1 to 30"},
       // an engine failure in the program's words, not the engine's
-      {{"upper", good, "--filter", "SEQNO/0 > 1"}, 1, "quorvane-cli: The condition fails on record"},
-      {{"copy-out", good, x, "--ascii", "--filter", "SEQNO/0 > 1"}, 1,
+      {{"upper", good, "--filter", "SEQNO/0 > 1"},
+       1,
+       "quorvane-cli: The condition fails on record"},
+      {{"copy-out", good, x, "--ascii", "--filter", "SEQNO/0 > 1"},
+       1,
        "quorvane-cli: The condition fails on record 1: division by zero"},
       // barcodes and the dialer
       {{"barcode", "imb", "0123456709498765432"}, 1, "is not 20 digits with the second 0 to 4"},
-      {{"barcode", "imb", "01234567094987654321", "1234"}, 1,
+      {{"barcode", "imb", "01234567094987654321", "1234"},
+       1,
        "routing code \"1234\" is not 5, 9 or 11 digits"},
       {{"barcode", "postnet", "K1A 0B1"}, 1, "ZIP \"K1A 0B1\" gets no POSTNET bar code"},
       {{"barcode", "code39", "12345"}, 2, "barcode takes imb or postnet, not code39"},
       {{"barcode", "imb"}, 2, "usage: quorvane-cli COMMAND ARGS\n"},
-      {{"dial", good, "1", "--port", dir / "ttyS9", "--no-wait"}, 1,
+      {{"dial", good, "1", "--port", dir / "ttyS9", "--no-wait"},
+       1,
        "Unable to open " + dir / "ttyS9"},
       {{"dial", good, "99", "--no-wait"}, 1, "RECNO takes a record number from 1 to 40, not 99"},
       {{"dial", good}, 2, "usage: quorvane-cli COMMAND ARGS\n"},
-      {{"dial", dir / "missing.dbf", "1", "--no-wait"}, 1, "File " + dir / "missing.dbf" + " not found",
+      {{"dial", dir / "missing.dbf", "1", "--no-wait"},
+       1,
+       "File " + dir / "missing.dbf" + " not found",
        true},
       // label runs
-      {{"labels", good, "--stream", x, "--stock", "Avery 99999"}, 1,
+      {{"labels", good, "--stream", x, "--stock", "Avery 99999"},
+       1,
        "there is no label stock \"Avery 99999\""},
-      {{"labels", good, "--stream", x, "--stock", "Avery 516"}, 1,  // a suggestion, not a choice
-       "there is no label stock \"Avery 516\"; the nearest are:\n  Avery 5160  Address", false, false},
+      {{"labels", good, "--stream", x, "--stock", "Avery 516"},
+       1,  // a suggestion, not a choice
+       "there is no label stock \"Avery 516\"; the nearest are:\n  Avery 5160  Address",
+       false,
+       false},
       {{"labels", good, "--stream", x, "--start-label", "31"}, 1, "from 1 to 30"},
-      {{"labels", good, "--stream", x, "--start-label", "0"}, 1, "from 1 to 30"},
-      {{"labels", good, "--stream", x, "--stock", "Avery 5163", "--start-label", "11"}, 1,
+      {{"labels", good, "--stream", x, "--stock", "Avery 5163", "--start-label", "11"},
+       1,
        "from 1 to 10"},
       {{"labels", good, "--stream", x, "--size", "99"}, 1, "from 6 to 36"},
       {{"labels", good, "--stream", x, "--lines", "name,fax"}, 2, "--lines has no line \"fax\""},
       {{"labels", good, "--stream", x, "--lines", ""}, 2, "--lines has no line \"\""},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.args[0] << " " << (c.args.size() > 1 ? c.args.back() : ""));
+    SCOPED_TRACE(testing::Message()
+                 << c.args[0] << " " << (c.args.size() > 1 ? c.args.back() : ""));
     // The error stream alone: what a dump wrote before failing is thrown away.
     std::string cmd = cli.env + qvtest::ShellQuote(QV_CLI) + " ";
     for (const auto& a : c.args) cmd += qvtest::ShellQuote(a) + " ";

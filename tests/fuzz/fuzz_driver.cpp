@@ -29,7 +29,7 @@
 #include <map>
 #include <memory>
 #include <random>
-#include <sstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -60,15 +60,13 @@ void Worded(const xb::Status& s, const char* what) {
 
 Bytes ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 void WriteFile(const std::string& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), std::streamsize(bytes.size()));
-  if (!out) Finding("cannot write the scratch file " + path);
+  if (!(std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes)) {
+    Finding("cannot write the scratch file " + path);
+  }
 }
 
 // ---- mutations ---------------------------------------------------------------
@@ -151,30 +149,18 @@ Seed MakeSeed(const std::string& dir) {
   return {ReadFile(path), ReadFile(dir + "/seed.fpt"), ReadFile(dir + "/seed.cdx")};
 }
 
+// Every kind of operation, a clipped text, and a page of its own size.
 qv::PageStream MakePageStream() {
-  qv::PageStream s;
-  qv::Page p;
-  qv::TextOp text;
-  text.x = 1.0;
-  text.y = 1.25;
-  text.font.name = QStringLiteral("Times New Roman");
-  text.font.bold = true;
-  text.text = QStringLiteral("Gr\u00FC\u00DFe, Smith");
-  p.ops.push_back(text);
-  text.clipped = true;
-  text.clip = QRectF(1, 1, 2, 0.2);
-  p.ops.push_back(text);
-  p.ops.push_back(qv::LineOp{1, 2, 7.5, 2, qv::Pen{0xFFC0C0C0, qv::PenStyle::Dot, 0.01, qv::PenMode::Xor}});
-  p.ops.push_back(qv::RectOp{QRectF(0.5, 1, 7, 9), qv::Pen{}, true, 0xFFFFFF00});
-  p.ops.push_back(qv::ShadeOp{QRectF(0.5, 1, 7, 0.16), 5});
-  p.ops.push_back(qv::ImageOp{QRectF(7, 0.125, 0.75, 0.75), QByteArray("\x89PNG", 4)});
-  s.pages.push_back(p);
-  qv::Page second;
-  second.width = 9.5;
-  second.height = 4.125;
-  s.pages.push_back(second);
-  s.pages.push_back(p);
-  return s;
+  const qv::TextFont font{QStringLiteral("Times New Roman"), 10, true, false, false, 0xFF000000};
+  const QString words = QStringLiteral("Gr\u00FC\u00DFe, Smith");
+  const qv::TextOp text{1.0, 1.25, font, words, false, QRectF()};
+  const qv::TextOp clipped{1.0, 1.25, font, words, true, QRectF(1, 1, 2, 0.2)};
+  const qv::Page p{8.5, 11, {text, clipped,
+      qv::LineOp{1, 2, 7.5, 2, qv::Pen{0xFFC0C0C0, qv::PenStyle::Dot, 0.01, qv::PenMode::Xor}},
+      qv::RectOp{QRectF(0.5, 1, 7, 9), qv::Pen{}, true, 0xFFFFFF00},
+      qv::ShadeOp{QRectF(0.5, 1, 7, 0.16), 5},
+      qv::ImageOp{QRectF(7, 0.125, 0.75, 0.75), QByteArray("\x89PNG", 4)}}};
+  return {{p, qv::Page{9.5, 4.125, {}}, p}};
 }
 
 // ---- what each target runs on a damaged input ------------------------------

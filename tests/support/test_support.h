@@ -150,25 +150,23 @@ inline std::string UnescapeTsv(const std::string& s) {
   return raw;
 }
 
+// The pieces between the `sep`s; an empty one at either end counts.
+inline std::vector<std::string> Split(const std::string& text, char sep) {
+  std::vector<std::string> pieces;
+  size_t start = 0;
+  for (size_t at; (at = text.find(sep, start)) != std::string::npos; start = at + 1) {
+    pieces.push_back(text.substr(start, at - start));
+  }
+  pieces.push_back(text.substr(start));
+  return pieces;
+}
+inline std::vector<std::string> SplitTabs(const std::string& line) { return Split(line, '\t'); }
+
 // Lines without their line feeds; a last line without one still counts.
 inline std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  for (size_t nl; (nl = text.find('\n', start)) != std::string::npos; start = nl + 1) {
-    lines.push_back(text.substr(start, nl - start));
-  }
-  if (start < text.size()) lines.push_back(text.substr(start));
+  std::vector<std::string> lines = Split(text, '\n');
+  if (lines.back().empty()) lines.pop_back();
   return lines;
-}
-
-inline std::vector<std::string> SplitTabs(const std::string& line) {
-  std::vector<std::string> cells;
-  size_t start = 0;
-  for (size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1) {
-    cells.push_back(line.substr(start, tab - start));
-  }
-  cells.push_back(line.substr(start));
-  return cells;
 }
 
 }  // namespace qvtest

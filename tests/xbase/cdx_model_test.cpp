@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <random>
 #include <set>
+#include <tuple>
 
 #include "test_support.h"
 #include "xbase/index.h"
@@ -213,10 +214,9 @@ TEST(IndexModel, RandomChangesKeepEveryTagEqualToTheModel) {
     ASSERT_EQ(file->tag_count(), int(tags.size()));
     for (size_t t = 0; t < tags.size(); ++t) {
       const TagInfo& info = file->tag(int(t) + 1);
-      EXPECT_EQ(info.name, tags[t].info.name);
-      EXPECT_EQ(info.key_expr, tags[t].info.key_expr);
-      EXPECT_EQ(info.descending, tags[t].info.descending);
-      EXPECT_EQ(info.unique, tags[t].info.unique);
+      const TagInfo& made = tags[t].info;
+      EXPECT_EQ(std::tie(info.name, info.key_expr, info.descending, info.unique),
+                std::tie(made.name, made.key_expr, made.descending, made.unique));
       ASSERT_TRUE(file->SetKeyType(int(t) + 1, tags[t].info.key_type).ok());
       CheckAgainstModel(file.get(), int(t) + 1, models[t], rng, tags[t]);
     }
@@ -257,9 +257,8 @@ TEST(IndexModel, SingleOrderFilesFilledKeyByKeyOrRebuiltInBulk) {
     ASSERT_EQ(file->kind(), IndexFile::Kind::kSingle);
     ASSERT_EQ(file->tag_count(), 1);
     const TagInfo& t = file->tag(1);
-    EXPECT_TRUE(t.name == "CITY" && t.key_expr == def.key_expr && t.for_expr == def.for_expr &&
-                t.custom)
-        << t.name << " " << t.key_expr << " " << t.for_expr;
+    EXPECT_EQ(std::tie(t.name, t.key_expr, t.for_expr, t.custom),
+              std::make_tuple(std::string("CITY"), def.key_expr, def.for_expr, true));
     EXPECT_EQ(WalkAll(file.get(), 1, false),
               (std::vector<std::pair<std::string, uint32_t>>(model.begin(), model.end())));
   }

@@ -34,8 +34,8 @@ void WriteContacts(const std::string& path, int rows, unsigned seed) {
     const std::string fname = pick({"John", "Mary", "", "Ann", "anne", "Bob", "Zoe", "JOHN"});
     const std::string date = pick({"", "20240101", "19991231", "20000229", "18991231", "20231115"});
     const int seqno = int(rng() % 5) == 0 ? -int(rng() % 1000) : int(rng() % 300);
-    out << lname << '\t' << fname << '\t' << pick({"", "A", "q"}) << "\tMr\tAcme " << i % 13
-        << '\t' << i << " Main St\t" << pick({"Springfield", "", "Boston", "boston"}) << '\t'
+    out << lname << '\t' << fname << '\t' << pick({"", "A", "q"}) << "\tMr\tAcme " << i % 13 << '\t'
+        << i << " Main St\t" << pick({"Springfield", "", "Boston", "boston"}) << '\t'
         << pick({"CA", "NY", "", "MA"}) << '\t' << 10000 + i % 97 << "\tUSA\t555-" << i % 1000
         << "\te" << i << "@x.com\t\tnote " << i % 7 << "\tDr\tC001\t" << date << '\t'
         << (rng() % 2 ? "T" : "F") << '\t' << seqno << "\tmemo " << i;
@@ -66,22 +66,26 @@ std::string ParseKey(KeyType type, const std::string& shown, uint16_t key_length
   return EncodeCharacterKey(qvtest::UnescapeTsv(shown), key_length);
 }
 
-std::vector<std::string> Walk(IndexFile* file, int order, bool backwards, Status* status) {
+// The tag as `xbcheck keys` lists it, walked forwards or backwards.
+std::vector<std::string> Walk(IndexFile* file, int order, bool backwards) {
   std::vector<std::string> out;
   std::unique_ptr<IndexCursor> c;
-  *status = file->NewCursor(order, &c);
-  if (!status->ok()) return out;
-  *status = backwards ? c->SeekLast() : c->SeekFirst();
-  while (status->ok() && c->Valid()) {
+  Status s = file->NewCursor(order, &c);
+  if (s.ok()) s = backwards ? c->SeekLast() : c->SeekFirst();
+  for (; s.ok() && c->Valid(); s = backwards ? c->Prev() : c->Next()) {
     out.push_back(std::to_string(c->recno()) + "\t" + ShowKey(file->tag(order).key_type, c->key()));
-    *status = backwards ? c->Prev() : c->Next();
   }
+  EXPECT_TRUE(s.ok()) << s.ToString();
   if (backwards) std::reverse(out.begin(), out.end());
   return out;
 }
 
+struct OracleTag {
+  TagInfo info;
+  std::vector<std::pair<uint32_t, std::string>> entries;  // as the oracle lists them
+};
+
 // One oracle-made contact file shared by the oracle tests.
-struct OracleTag;
 
 class OracleFileTest : public ::testing::Test {
  protected:
@@ -119,8 +123,10 @@ class OracleFileTest : public ::testing::Test {
 
   // Copies the table (no index) to `name`.dbf/.fpt in the temp directory.
   static std::string CopyTable(const std::string& name) {
-    fs::copy_file(dir_->file("c.dbf"), dir_->file(name + ".dbf"), fs::copy_options::overwrite_existing);
-    fs::copy_file(dir_->file("c.fpt"), dir_->file(name + ".fpt"), fs::copy_options::overwrite_existing);
+    fs::copy_file(dir_->file("c.dbf"), dir_->file(name + ".dbf"),
+                  fs::copy_options::overwrite_existing);
+    fs::copy_file(dir_->file("c.fpt"), dir_->file(name + ".fpt"),
+                  fs::copy_options::overwrite_existing);
     fs::remove(dir_->file(name + ".cdx"));
     return dir_->file(name + ".dbf");
   }
@@ -145,22 +151,17 @@ TEST_F(OracleFileTest, ReadsEveryTagAsTheOracleDoes) {
   for (int i = 1; i <= 21; ++i) {
     const TagInfo& t = file->tag(i);
     // info prints: tag, name, key, FOR, unique, direction, count.
-    std::vector<std::string> f = qvtest::SplitTabs(tag_lines_[i - 1]);
-    f.resize(7);
-    EXPECT_EQ(t.name, f[1]);
-    EXPECT_EQ(t.key_expr, f[2]);
-    EXPECT_EQ(t.for_expr, f[3]);
-    EXPECT_EQ(t.unique, f[4] == "unique");
-    EXPECT_EQ(t.descending, f[5] == "descend");
-    EXPECT_EQ(file->FindTag(f[1] == "NAME" ? "name" : f[1]), i);
-
-    Status s;
+    EXPECT_EQ(tag_lines_[i - 1].rfind("tag\t" + t.name + "\t" + t.key_expr + "\t" + t.for_expr +
+                                          (t.unique ? "\tunique\t" : "\t-\t") +
+                                          (t.descending ? "descend\t" : "ascend\t"),
+                                      0),
+              0u)
+        << tag_lines_[i - 1];
+    EXPECT_EQ(file->FindTag(t.name == "NAME" ? "name" : t.name), i);
     const auto expected = SplitLines(Oracle({"keys", dir_->file("c.dbf"), t.name}));
     ASSERT_EQ(expected.size(), 2500u) << t.name;
-    EXPECT_EQ(Walk(file.get(), i, false, &s), expected) << t.name;
-    ASSERT_TRUE(s.ok()) << s.ToString();
-    EXPECT_EQ(Walk(file.get(), i, true, &s), expected) << t.name << " backwards";
-    ASSERT_TRUE(s.ok()) << s.ToString();
+    EXPECT_EQ(Walk(file.get(), i, false), expected) << t.name;
+    EXPECT_EQ(Walk(file.get(), i, true), expected) << t.name << " backwards";
   }
   EXPECT_EQ(file->FindTag("NOSUCH"), 0);
 }
@@ -175,7 +176,6 @@ TEST_F(OracleFileTest, SeeksLandWhereTheOracleLands) {
       {"LNAME", {"SMITH", "SMI", "SMITH JOHN", "ZZZ", "", "ABBOTTZ", "LE", "~"}},
       {"DATE", {"2000", "20000229", "1999123", "20991231", "        "}},
   };
-  const uint32_t eof_recno = 2501;
   for (const auto& c : cases) {
     const int order = file->FindTag(c.tag);
     std::unique_ptr<IndexCursor> cursor;
@@ -184,14 +184,9 @@ TEST_F(OracleFileTest, SeeksLandWhereTheOracleLands) {
       bool found = false;
       ASSERT_TRUE(cursor->Seek(key, true, &found).ok());
       for (bool soft : {false, true}) {
-        std::string ours;
-        if (found) {
-          ours = "found\t" + std::to_string(cursor->recno()) + "\t-";
-        } else if (soft && cursor->Valid()) {
-          ours = "notfound\t" + std::to_string(cursor->recno()) + "\t-";
-        } else {
-          ours = "notfound\t" + std::to_string(eof_recno) + "\teof";
-        }
+        const bool on = found || (soft && cursor->Valid());
+        const std::string ours = std::string(found ? "found\t" : "notfound\t") +
+                                 (on ? std::to_string(cursor->recno()) + "\t-" : "2501\teof");
         std::vector<std::string> args{"seek", dir_->file("c.dbf"), c.tag, key};
         if (soft) args.push_back("soft");
         const auto theirs = SplitLines(Oracle(args));
@@ -202,17 +197,12 @@ TEST_F(OracleFileTest, SeeksLandWhereTheOracleLands) {
   }
 }
 
-struct OracleTag {
-  TagInfo info;
-  std::vector<std::pair<uint32_t, std::string>> entries;  // as the oracle lists them
-};
-
-std::vector<OracleTag> OracleTags(IndexFile* file, const std::string& dbf) {
+std::vector<OracleTag> OracleFileTest::OriginalTags() {
+  auto file = OpenContacts(dir_->file("c.cdx"), true);
   std::vector<OracleTag> tags;
-  for (int i = 1; i <= file->tag_count(); ++i) {
-    OracleTag t;
-    t.info = file->tag(i);
-    for (const auto& line : SplitLines(Oracle({"keys", dbf, t.info.name}))) {
+  for (int i = 1; file && i <= file->tag_count(); ++i) {
+    OracleTag t{file->tag(i), {}};
+    for (const auto& line : SplitLines(Oracle({"keys", dir_->file("c.dbf"), t.info.name}))) {
       const size_t tab = line.find('\t');
       t.entries.push_back({uint32_t(std::stoul(line.substr(0, tab))),
                            ParseKey(t.info.key_type, line.substr(tab + 1), t.info.key_length)});
@@ -222,72 +212,35 @@ std::vector<OracleTag> OracleTags(IndexFile* file, const std::string& dbf) {
   return tags;
 }
 
-std::vector<OracleTag> OracleFileTest::OriginalTags() {
-  auto original = OpenContacts(dir_->file("c.cdx"), true);
-  return original ? OracleTags(original.get(), dir_->file("c.dbf")) : std::vector<OracleTag>{};
-}
-
-TEST_F(OracleFileTest, OracleAcceptsBulkBuiltFileWithADroppedTagRebuilt) {
+TEST_F(OracleFileTest, OracleAcceptsTagsBuiltInBulkOrInBatchesAndADroppedTagRebuilt) {
   const std::vector<OracleTag> tags = OriginalTags();
   ASSERT_EQ(tags.size(), 21u);
-  const std::string dbf = CopyTable("bulk");
-  const std::string cdx = dir_->file("bulk.cdx");
+  const std::string dbf = CopyTable("built"), cdx = dir_->file("built.cdx");
   std::unique_ptr<IndexFile> file;
   ASSERT_TRUE(IndexFile::CreateCompound(cdx, &file).ok());
   std::mt19937 rng(3);
   for (const auto& t : tags) {
-    KeyBuffer buf(t.info.key_length);
+    SCOPED_TRACE(t.info.name);
     auto shuffled = t.entries;
     std::shuffle(shuffled.begin(), shuffled.end(), rng);
-    for (const auto& [recno, key] : shuffled) buf.Add(key, recno);
+    const bool batches =
+        t.info.name == "NAME" || t.info.name == "JUSTSEQNO" || t.info.name == "DELETED";
+    KeyBuffer buf(t.info.key_length);
+    for (const auto& [recno, key] : shuffled) {
+      if (!batches) buf.Add(key, recno);
+    }
     std::vector<int> progress;
     int order = 0;
-    Status s = file->AddTag(t.info, &buf, [&](int p) { progress.push_back(p); }, &order);
-    ASSERT_TRUE(s.ok()) << s.ToString();
+    ASSERT_TRUE(file->AddTag(
+                        t.info, &buf, [&](int p) { progress.push_back(p); }, &order)
+                    .ok());
     EXPECT_EQ(file->tag(order).name, t.info.name);
-    ASSERT_FALSE(progress.empty());
-    EXPECT_EQ(progress.back(), 100);
-    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
-  }
-  // The checker lists the tags as it made them.
-  ASSERT_TRUE(file->Flush().ok());
-  std::vector<std::string> info_tags;
-  for (const auto& line : SplitLines(Oracle({"info", dbf}))) {
-    if (line.rfind("tag\t", 0) == 0) info_tags.push_back(line);
-  }
-  EXPECT_EQ(info_tags, tag_lines_);
-
-  // Dropping a tag frees its pages; a new tag reuses them.
-  const auto size_before = fs::file_size(cdx);
-  ASSERT_TRUE(file->DropTag(file->FindTag("EMAIL")).ok() && file->Flush().ok());
-  EXPECT_EQ(SplitLines(Oracle({"verify", dbf})), std::vector<std::string>{"ok 20 tags, 2500 records"});
-  KeyBuffer again(tags[11].info.key_length);
-  for (const auto& [recno, key] : tags[11].entries) again.Add(key, recno);
-  ASSERT_EQ(tags[11].info.name, "EMAIL");
-  ASSERT_TRUE(file->AddTag(tags[11].info, &again, nullptr, nullptr).ok() && file->Flush().ok());
-  EXPECT_LE(fs::file_size(cdx), size_before + 1024);
-  EXPECT_EQ(SplitLines(Oracle({"verify", dbf})), std::vector<std::string>{"ok 21 tags, 2500 records"});
-}
-
-// Tags filled by batches of InsertKeys: a first batch with entries given
-// twice (built in one pass), a small one (inserted key by key), a last one
-// repeating entries already there (merged with the tag's own entries).
-TEST_F(OracleFileTest, OracleAcceptsTagsFilledInBatches) {
-  const std::vector<OracleTag> tags = OriginalTags();
-  ASSERT_EQ(tags.size(), 21u);
-  const std::string dbf = CopyTable("batch");
-  std::unique_ptr<IndexFile> file;
-  ASSERT_TRUE(IndexFile::CreateCompound(dir_->file("batch.cdx"), &file).ok());
-  std::mt19937 rng(5);
-  std::vector<std::string> names;
-  for (const auto& t : tags) {
-    if (t.info.name != "NAME" && t.info.name != "JUSTSEQNO" && t.info.name != "DELETED") continue;
-    names.push_back(t.info.name);
-    KeyBuffer none(t.info.key_length);
-    int order = 0;
-    ASSERT_TRUE(file->AddTag(t.info, &none, nullptr, &order).ok());
-    auto shuffled = t.entries;
-    std::shuffle(shuffled.begin(), shuffled.end(), rng);
+    if (!batches) {
+      ASSERT_FALSE(progress.empty());
+      EXPECT_EQ(progress.back(), 100);
+      EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+      continue;
+    }
     const size_t cuts[] = {0, 1000, 1030, shuffled.size()};
     for (int b = 0; b < 3; ++b) {
       KeyBuffer batch(t.info.key_length);
@@ -298,16 +251,35 @@ TEST_F(OracleFileTest, OracleAcceptsTagsFilledInBatches) {
           batch.Add(again.second, again.first);
         }
       }
-      Status s = file->InsertKeys(order, &batch);
-      ASSERT_TRUE(s.ok()) << t.info.name << " batch " << b << ": " << s.ToString();
+      const Status s = file->InsertKeys(order, &batch);
+      ASSERT_TRUE(s.ok()) << "batch " << b << ": " << s.ToString();
       EXPECT_EQ(batch.size(), 0u);
     }
   }
-  ASSERT_TRUE(file->Close().ok());
-  EXPECT_EQ(SplitLines(Oracle({"verify", dbf})), std::vector<std::string>{"ok 3 tags, 2500 records"});
-  for (const auto& name : names) {
+  // The checker lists the tags as it made them, and their entries.
+  ASSERT_TRUE(file->Flush().ok());
+  std::vector<std::string> info_tags;
+  for (const auto& line : SplitLines(Oracle({"info", dbf}))) {
+    if (line.rfind("tag\t", 0) == 0) info_tags.push_back(line);
+  }
+  EXPECT_EQ(info_tags, tag_lines_);
+  EXPECT_EQ(SplitLines(Oracle({"verify", dbf})),
+            std::vector<std::string>{"ok 21 tags, 2500 records"});
+  for (const char* name : {"NAME", "JUSTSEQNO", "DELETED"}) {
     EXPECT_EQ(Oracle({"keys", dbf, name}), Oracle({"keys", dir_->file("c.dbf"), name})) << name;
   }
+
+  const auto size_before = fs::file_size(cdx);
+  ASSERT_TRUE(file->DropTag(file->FindTag("EMAIL")).ok() && file->Flush().ok());
+  EXPECT_EQ(SplitLines(Oracle({"verify", dbf})),
+            std::vector<std::string>{"ok 20 tags, 2500 records"});
+  KeyBuffer again(tags[11].info.key_length);
+  for (const auto& [recno, key] : tags[11].entries) again.Add(key, recno);
+  ASSERT_EQ(tags[11].info.name, "EMAIL");
+  ASSERT_TRUE(file->AddTag(tags[11].info, &again, nullptr, nullptr).ok() && file->Flush().ok());
+  EXPECT_LE(fs::file_size(cdx), size_before + 1024);
+  EXPECT_EQ(SplitLines(Oracle({"verify", dbf})),
+            std::vector<std::string>{"ok 21 tags, 2500 records"});
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // Checks the expression layer against the checker: the printed value of
-// expressions on single records of a contact file it made. Counts of
-// conditions are compared with it through the work area, in the count
-// shortcut's test.
+// expressions on single records of a contact file it made. The count
+// shortcut's test counts conditions through an index against this layer's
+// own evaluation, record by record.
 #include <gtest/gtest.h>
 
 #include "test_support.h"

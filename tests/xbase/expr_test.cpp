@@ -71,29 +71,14 @@ class FakeMemo : public xb::MemoReader {
 class ExprTest : public ::testing::Test {
  protected:
   ExprTest()
-      : fields_(Layout({{"LNAME", 'C', 30, 0},
-                                {"FNAME", 'C', 20, 0},
-                                {"CITY", 'C', 15, 0},
-                                {"STATE", 'C', 2, 0},
-                                {"SEQNO", 'N', 6, 0},
-                                {"AMOUNT", 'N', 8, 2},
-                                {"BDAY", 'D', 8, 0},
-                                {"ACTIVE", 'L', 1, 0},
-                                {"NOTES", 'C', 10, 0},
-                                {"ORG", 'C', 10, 0},
-                                {"MEMO", 'M', 10, 0}})) {
-    rec_ = MakeRecord(fields_, {{"LNAME", "Smith"},
-                                        {"FNAME", "John"},
-                                        {"CITY", "Denver"},
-                                        {"STATE", "CO"},
-                                        {"SEQNO", "12"},
-                                        {"AMOUNT", "12.50"},
-                                        {"BDAY", "20200115"},
-                                        {"ACTIVE", "T"},
-                                        {"NOTES", "hello"},
-                                        {"ORG", "Acme"},
-                                        {"MEMO", "         1"}});
-  }
+      : fields_(Layout({{"LNAME", 'C', 30, 0}, {"FNAME", 'C', 20, 0}, {"CITY", 'C', 15, 0},
+                        {"STATE", 'C', 2, 0}, {"SEQNO", 'N', 6, 0}, {"AMOUNT", 'N', 8, 2},
+                        {"BDAY", 'D', 8, 0}, {"ACTIVE", 'L', 1, 0}, {"NOTES", 'C', 10, 0},
+                        {"ORG", 'C', 10, 0}, {"MEMO", 'M', 10, 0}})),
+        rec_(MakeRecord(fields_, {{"LNAME", "Smith"}, {"FNAME", "John"}, {"CITY", "Denver"},
+                                  {"STATE", "CO"}, {"SEQNO", "12"}, {"AMOUNT", "12.50"},
+                                  {"BDAY", "20200115"}, {"ACTIVE", "T"}, {"NOTES", "hello"},
+                                  {"ORG", "Acme"}, {"MEMO", "         1"}})) {}
 
   xb::RecordRef Ref() {
     xb::RecordRef r;

@@ -193,57 +193,30 @@ TEST_F(IndexCheckTest, DamagedTagIsNamedAndNeverGivesAShortListing) {
 // built from the table gives the verdict and message of the check that
 // computes every record's key, and it is that tag the walk trusts.
 TEST_F(IndexCheckTest, WalkBesideANewIndexJudgesAsTheTableDoes) {
-  using Apply = std::function<Status(IndexFile&, int, IndexCursor&)>;
-  auto at = [](int n, IndexCursor& c) {
-    for (int i = 0; i < n; ++i) EXPECT_TRUE(c.Next().ok());
-    return std::make_pair(std::string(c.key()), c.recno());
-  };
+  constexpr int kNone = -1, kLast = -2;
+  using Entry = std::pair<std::string, uint32_t>;
+  // The entry `removed` (counted from the first) goes; `added`, given the
+  // removed entry, gives one to put in.
   const struct {
     const char* what;
     const char* tag;
     KeyType type;
-    Apply apply;
+    int removed;
+    std::function<Entry(Entry)> added;
   } damages[] = {
-      {"an entry gone from the middle", "LNAME", KeyType::kCharacter,
-       [&](IndexFile& f, int o, IndexCursor& c) {
-         const auto [k, r] = at(100, c);
-         return f.DeleteKey(o, k, r);
-       }},
-      {"an entry turned to the next record", "FNAME", KeyType::kCharacter,
-       [&](IndexFile& f, int o, IndexCursor& c) {
-         const auto [k, r] = at(50, c);
-         XB_RETURN_IF_ERROR(f.DeleteKey(o, k, r));
-         return f.InsertKey(o, k, r % kRecords + 1);
-       }},
-      {"an entry moved ahead of every record's key", "LNAME", KeyType::kCharacter,
-       [&](IndexFile& f, int o, IndexCursor& c) {
-         auto [k, r] = at(100, c);
-         XB_RETURN_IF_ERROR(f.DeleteKey(o, k, r));
-         k[0] = '!';
-         return f.InsertKey(o, k, r);
-       }},
-      {"a key of a descending tag changed", "SEQNO", KeyType::kNumeric,
-       [&](IndexFile& f, int o, IndexCursor& c) {
-         const auto [k, r] = at(10, c);
-         XB_RETURN_IF_ERROR(f.DeleteKey(o, k, r));
-         return f.InsertKey(o, EncodeNumericKey(5), r);
-       }},
-      {"an entry for a record the condition leaves out", "EARLY", KeyType::kNumeric,
-       [](IndexFile& f, int o, IndexCursor&) { return f.InsertKey(o, EncodeNumericKey(150), 151); }},
-      {"the last entry of a descending tag gone", "SEQNO", KeyType::kNumeric,
-       [](IndexFile& f, int o, IndexCursor& c) {
-         XB_RETURN_IF_ERROR(c.SeekLast());
-         return f.DeleteKey(o, std::string(c.key()), c.recno());
-       }},
-      {"a key of a unique tag gone", "CITY", KeyType::kCharacter,
-       [&](IndexFile& f, int o, IndexCursor& c) {
-         const auto [k, r] = at(1, c);
-         return f.DeleteKey(o, k, r);
-       }},
-      {"a key the table lacks in a unique tag", "CITY", KeyType::kCharacter,
-       [](IndexFile& f, int o, IndexCursor&) {
-         return f.InsertKey(o, EncodeCharacterKey("ZURICH", 20), 2);
-       }},
+      {"an entry gone from the middle", "LNAME", KeyType::kCharacter, 100, nullptr},
+      {"an entry turned to the next record", "FNAME", KeyType::kCharacter, 50,
+       [](Entry e) { return Entry(e.first, e.second % kRecords + 1); }},
+      {"an entry moved ahead of every record's key", "LNAME", KeyType::kCharacter, 100,
+       [](Entry e) { return Entry("!" + e.first.substr(1), e.second); }},
+      {"a key of a descending tag changed", "SEQNO", KeyType::kNumeric, 10,
+       [](Entry e) { return Entry(EncodeNumericKey(5), e.second); }},
+      {"an entry for a record the condition leaves out", "EARLY", KeyType::kNumeric, kNone,
+       [](Entry) { return Entry(EncodeNumericKey(150), 151); }},
+      {"the last entry of a descending tag gone", "SEQNO", KeyType::kNumeric, kLast, nullptr},
+      {"a key of a unique tag gone", "CITY", KeyType::kCharacter, 1, nullptr},
+      {"a key the table lacks in a unique tag", "CITY", KeyType::kCharacter, kNone,
+       [](Entry) { return Entry(EncodeCharacterKey("ZURICH", 20), 2); }},
   };
   const std::string reference = dir_ / "people.new";
   for (const auto& d : damages) {
@@ -255,8 +228,17 @@ TEST_F(IndexCheckTest, WalkBesideANewIndexJudgesAsTheTableDoes) {
       const int order = f->FindTag(d.tag);
       ASSERT_TRUE(f->SetKeyType(order, d.type).ok());
       std::unique_ptr<IndexCursor> c;
-      ASSERT_TRUE(f->NewCursor(order, &c).ok() && c->SeekFirst().ok());
-      ASSERT_TRUE(d.apply(*f, order, *c).ok());
+      ASSERT_TRUE(f->NewCursor(order, &c).ok());
+      ASSERT_TRUE((d.removed == kLast ? c->SeekLast() : c->SeekFirst()).ok());
+      for (int i = 0; i < d.removed; ++i) ASSERT_TRUE(c->Next().ok());
+      const Entry at(c->key(), c->recno());
+      if (d.removed != kNone) {
+        ASSERT_TRUE(f->DeleteKey(order, at.first, at.second).ok());
+      }
+      if (d.added) {
+        const Entry e = d.added(at);
+        ASSERT_TRUE(f->InsertKey(order, e.first, e.second).ok());
+      }
       c.reset();
       ASSERT_TRUE(f->Close().ok());
     }

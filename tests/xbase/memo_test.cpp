@@ -30,8 +30,8 @@ std::string LE(uint32_t v, int n) {
   return s;
 }
 std::string BE(uint32_t v, int n) {
-  std::string s = LE(v, n);
-  return std::string(s.rbegin(), s.rend());
+  const std::string le = LE(v, n);
+  return std::string(le.rbegin(), le.rend());
 }
 
 std::string RawDbf(uint8_t sig, const std::vector<RawField>& fields,
@@ -207,18 +207,17 @@ TEST(ForeignFiles, LibreOfficeCalcExportReadsAsWritten) {
   EXPECT_EQ(t->fields()[3].decimals, 1);
   EXPECT_EQ(t->fields()[4].type, 'D');
 
-  ASSERT_TRUE(t->Go(1).ok());
-  EXPECT_EQ(Show(*t, "LNAME"), "Smith  ");
-  EXPECT_EQ(Show(*t, "AMOUNT"), "12.5");
-  EXPECT_EQ(Show(*t, "JOINED"), "20200115");
-  ASSERT_TRUE(t->Go(2).ok());
   // Bytes come back exactly as LibreOffice wrote them (its own code page).
-  EXPECT_EQ(Show(*t, "CITY"), "K\xC7\xF4ln     ");
-  EXPECT_EQ(Show(*t, "AMOUNT"), "-3.0");
-  ASSERT_TRUE(t->Go(3).ok());
-  EXPECT_EQ(Show(*t, "LNAME"), "O'Brien");
-  EXPECT_EQ(Show(*t, "CITY"), "Boston, MA");
-  EXPECT_EQ(Show(*t, "JOINED"), "        ") << "an empty date";
+  const struct {
+    uint32_t recno;
+    const char *field, *shown;
+  } cells[] = {{1, "LNAME", "Smith  "},       {1, "AMOUNT", "12.5"},    {1, "JOINED", "20200115"},
+               {2, "CITY", "K\xC7\xF4ln     "}, {2, "AMOUNT", "-3.0"},    {3, "LNAME", "O'Brien"},
+               {3, "CITY", "Boston, MA"},     {3, "JOINED", "        "}};  // an empty date
+  for (const auto& c : cells) {
+    ASSERT_TRUE(t->Go(c.recno).ok());
+    EXPECT_EQ(Show(*t, c.field), c.shown) << c.recno << " " << c.field;
+  }
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -53,28 +52,21 @@ const std::vector<WorkArea::TagSpec> kTags = {
     {"CODEDESC", "UPPER(CODE)", "", false, true}, {"UCODE", "UPPER(CODE)", "", true, false},
 };
 
-// Names and cities with duplicates, blanks, case variants and a Latin-1
-// letter above 0x7F, which must sort after every ASCII letter.
-const char* const kNames[] = {"smith",    "Smith",  "SMITH", "smithers", "jones", "",      "o'hara",
-                              "\xC9mile", "mc kay", "Ng",    "zed",      "adams", "  lead"};
-const char* const kCities[] = {"Boston", "boston", "", "Austin", "Paris", "Zurich", "Oslo"};
-const char* const kCodes[] = {"A1", "a1", "B2", "", "ZZ", "c3", "C3", "q"};
-
-Row RandomRow(std::mt19937& rng) {
-  auto pick = [&](auto& pool) { return std::string(pool[rng() % std::size(pool)]); };
-  Row r;
-  r.name = pick(kNames);
-  if (rng() % 3 == 0) r.name += static_cast<char>('a' + rng() % 26);
-  r.city = pick(kCities);
-  r.code = pick(kCodes);
-  if (rng() % 5 != 0) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%04u%02u%02u", 1950 + static_cast<unsigned>(rng() % 80),
-                  1 + static_cast<unsigned>(rng() % 12), 1 + static_cast<unsigned>(rng() % 28));
-    r.born = buf;
-  }
-  r.score = (static_cast<int>(rng() % 40001) - 20000) / 100.0;
-  if (rng() % 4 == 0) r.note = "note " + std::to_string(rng() % 1000);
+// Row `i` of a larger table: names and cities with duplicates, blanks, case
+// variants and a Latin-1 letter above 0x7F, which must sort after every
+// ASCII letter; dates left empty, negative scores, memos now and then.
+Row NumberedRow(uint32_t i) {
+  const char* const names[] = {"smith",    "Smith",  "SMITH", "smithers", "jones", "",      "o'hara",
+                               "\xC9mile", "mc kay", "Ng",    "zed",      "adams", "  lead"};
+  const char* const cities[] = {"Boston", "boston", "", "Austin", "Paris", "Zurich", "Oslo"};
+  const char* const codes[] = {"A1", "a1", "B2", "", "ZZ", "c3", "C3", "q"};
+  char born[16];
+  std::snprintf(born, sizeof born, "%04u%02u%02u", 1950 + i * 7 % 80, 1 + i % 12, 1 + i * 3 % 28);
+  // Every tenth deleted, so that the DELETED() order does not end with the extra record.
+  Row r{names[i * 7 % 13], cities[i * 3 % 7], codes[i * 5 % 8], i % 5 ? born : "", 0, "", i % 10 == 0};
+  if (i % 3 == 0) r.name += char('a' + i % 26);
+  r.score = (int(i * 7919 % 40001) - 20000) / 100.0;
+  if (i % 4 == 0) r.note = "note " + std::to_string(i);
   return r;
 }
 
@@ -323,47 +315,38 @@ TEST(DescendingTagTest, TheCheckerWalksAndSeeksOurDescendingTagAsWeDo) {
   QV_SKIP_WITHOUT_ORACLE();
   ScratchDir dir;
   const std::string path = dir / "d.dbf";
-  ASSERT_TRUE(Table::Create(path, {{"NAME", 'C', 8, 0}}).ok());
-  Settings settings;
   const char* const kNames[] = {"CAT", "ANT", "EEL", "BEE", "DOG", "ANT", "", "CAT", "DOT"};
   const char* const kKeys[] = {"DOG", "D", "DOX", "CAT", "C", "B", "ZZZ", "A", "AA", " "};
+  std::vector<std::vector<std::string>> rows;
+  for (const char* n : kNames) rows.push_back({n});
+  ASSERT_TRUE(qvtest::MakeTable(path, {{"NAME", 'C', 8, 0}}, rows).ok());
+  Settings settings;
+  std::unique_ptr<WorkArea> area;
+  ASSERT_TRUE(WorkArea::Open(path, OpenOptions(), &settings, &area).ok());
+  ASSERT_TRUE(area->RebuildProductionIndex({{"DOWN", "NAME", "", false, true}}).ok());
+  ASSERT_TRUE(area->SetOrder(area->TagArea("DOWN")).ok());
+  // The tag as "recno<TAB>key" lines, the checker's listing.
   std::string ours;
+  for (uint32_t n : Walk(*area)) {
+    ours += std::to_string(n) + "\t" + (kNames[n - 1] + std::string(8, ' ')).substr(0, 8) + "\n";
+  }
   std::vector<std::string> seeks;
   for (bool soft : {false, true}) {
     settings.soft_seek = soft;
-    std::unique_ptr<WorkArea> area;
-    ASSERT_TRUE(WorkArea::Open(path, OpenOptions(), &settings, &area).ok());
-    if (!soft) {
-      for (const char* n : kNames) {
-        ASSERT_TRUE(area->Append().ok() && area->SetField(0, n).ok() && area->Commit().ok());
-      }
-      ASSERT_TRUE(area->RebuildProductionIndex({{"DOWN", "NAME", "", false, true}}).ok());
-    }
-    ASSERT_TRUE(area->SetOrder(area->TagArea("DOWN")).ok());
-    if (!soft) {
-      // The tag as "recno<TAB>key" lines, the checker's listing.
-      Status s = area->GoTop();
-      for (; s.ok() && !area->eof(); s = area->Skip(1)) {
-        ours += std::to_string(area->recno()) + "\t" + std::string(area->record().data + 1, 8) + "\n";
-      }
-      ASSERT_TRUE(s.ok()) << s.ToString();
-    }
     for (const char* key : kKeys) {
       bool found = false;
       ASSERT_TRUE(area->Seek(key, &found).ok());
       seeks.push_back(std::string(found ? "found" : "notfound") + "\t" +
                       std::to_string(area->recno()) + "\t" + (area->eof() ? "eof" : "-") + "\n");
     }
-    ASSERT_TRUE(area->Close().ok());
   }
+  area.reset();
   EXPECT_EQ(Oracle({"keys", path, "DOWN"}), ours);
-  size_t i = 0;
-  for (const char* soft : {"", "soft"}) {
-    for (const char* key : kKeys) {
-      std::vector<std::string> args = {"seek", path, "DOWN", key};
-      if (*soft) args.push_back(soft);
-      EXPECT_EQ(Oracle(args), seeks[i++]) << "[" << key << "] " << soft;
-    }
+  for (size_t i = 0; i < seeks.size(); ++i) {
+    const char* key = kKeys[i % std::size(kKeys)];
+    std::vector<std::string> args = {"seek", path, "DOWN", key};
+    if (i >= std::size(kKeys)) args.push_back("soft");
+    EXPECT_EQ(Oracle(args), seeks[i]) << "[" << key << "] " << (i >= std::size(kKeys) ? "soft" : "");
   }
 }
 
@@ -425,13 +408,7 @@ TEST_F(IndexedAreaTest, CustomIndexHoldsOnlyAddedRecords) {
 // table appended to while its index was elsewhere) passed whenever the extra
 // records' keys fell in the middle of every order, and walks failed later.
 TEST_F(IndexedAreaTest, IndexOfAnotherCopyOfTheTableIsRefusedAtOpen) {
-  std::mt19937 rng(11);
-  const uint32_t kRows = 2000;
-  for (uint32_t i = 0; i < kRows; ++i) {
-    Row r = RandomRow(rng);
-    r.deleted = i % 10 == 0;  // so that the DELETED() order does not end with the extra record
-    AppendRow(r);
-  }
+  for (uint32_t i = 0; i < 2000; ++i) AppendRow(NumberedRow(i));
   BuildTags();
   area_.reset();
   const char* const kExts[] = {".dbf", ".fpt", ".cdx"};
@@ -511,25 +488,16 @@ class IndexThreadsTest : public ::testing::Test {
   std::unique_ptr<WorkArea> area_;
 };
 
-struct BadTagCase {
-  const char* what;
-  const char* key;
-  const char* for_expr;
-  size_t position;  // among six tags, so several workers run
-  Status::Code code;
-  const char* record;
-};
-
+// A failing key or FOR condition, at a position among six tags, so that
+// several workers run.
 TEST_F(IndexThreadsTest, AFailingRecordNamesTagAndRecord) {
-  const BadTagCase cases[] = {
-      {"FOR divides by zero, first", "NAME", "10/QTY > 1", 0, Status::Code::kInvalidArgument,
-       "record 2"},
-      {"FOR divides by zero, middle", "NAME", "10/QTY > 1", 3, Status::Code::kInvalidArgument,
-       "record 2"},
-      {"key divides by zero, last", "STR(10/QTY, 5)", "", 5, Status::Code::kInvalidArgument,
-       "record 2"},
-  };
-  for (const BadTagCase& c : cases) {
+  const struct {
+    const char *what, *key, *for_expr;
+    size_t position;
+  } cases[] = {{"FOR divides by zero, first", "NAME", "10/QTY > 1", 0},
+               {"FOR divides by zero, middle", "NAME", "10/QTY > 1", 3},
+               {"key divides by zero, last", "STR(10/QTY, 5)", "", 5}};
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     std::vector<WorkArea::TagSpec> specs;
     for (size_t i = 0; i < 6; ++i) {
@@ -540,9 +508,9 @@ TEST_F(IndexThreadsTest, AFailingRecordNamesTagAndRecord) {
       }
     }
     const Status s = area_->IndexTags("", specs);
-    EXPECT_EQ(s.code(), c.code) << s.ToString();
+    EXPECT_TRUE(s.IsInvalidArgument()) << s.ToString();
     EXPECT_NE(s.message().find("tag BAD"), std::string::npos) << s.message();
-    EXPECT_NE(s.message().find(c.record), std::string::npos) << s.message();
+    EXPECT_NE(s.message().find("record 2"), std::string::npos) << s.message();
     EXPECT_EQ(area_->TagArea("BAD"), 0);
     // Every worker has ended: the area builds again at once.
     const Status again = area_->IndexTags("", {{"GOOD", "QTY", "QTY > 1", false, false}});
