@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "near.h"
 #include "page_ops.h"
 #include "render/printers.h"
 #include "render/report_canvas.h"
@@ -36,6 +37,7 @@ PageStream RunReport(const std::function<void(ReportCanvas&)>& body) {
   return canvas.pages();
 }
 
+using testing::Near;
 using testing::OpsOf;
 const auto Texts = testing::TextsOf;
 
@@ -98,15 +100,12 @@ TEST(CanvasText, FirstLineStartsAtTheSectionAndLinesAdvanceByTheFontHeight) {
   ASSERT_EQ(pages.pages.size(), 1u);
   std::vector<TextOp> t = Texts(pages.pages[0]);
   ASSERT_EQ(t.size(), 5u);
-  double line10 = kArialLineSpacing * 10 / 72;
-  EXPECT_NEAR(t[0].x, 1.25, 1e-9);
-  EXPECT_NEAR(t[0].y, 2.0 + kArialAscent * 10 / 72, kTol);
-  EXPECT_NEAR(t[1].y - t[0].y, line10, kTol);
-  // A larger font advances by its own height after the line it follows.
-  EXPECT_NEAR(t[2].y - t[1].y, line10, kTol);
-  EXPECT_NEAR(t[3].x, 4.25, 1e-9);
-  EXPECT_NEAR(t[3].y, 6.0, 1e-9);
-  EXPECT_NEAR(t[4].x + Em(333 + 222 + 556 + 556 + 278, 20), 7.25, kTol);  // "right" ends at 6
+  const double line10 = kArialLineSpacing * 10 / 72;
+  // A larger font advances by its own height after the line it follows;
+  // "right" ends at 6.
+  EXPECT_TRUE(Near({t[0].x, t[0].y, t[1].y - t[0].y, t[2].y - t[1].y, t[3].x, t[3].y,
+                    t[4].x + Em(333 + 222 + 556 + 556 + 278, 20)},
+                   {1.25, 2.0 + kArialAscent * 10 / 72, line10, line10, 4.25, 6.0, 7.25}, kTol));
 }
 
 TEST(CanvasTabs, CellsJustifyShadeBoxAndClip) {
@@ -124,19 +123,16 @@ TEST(CanvasTabs, CellsJustifyShadeBoxAndClip) {
   });
   ASSERT_EQ(pages.pages.size(), 1u);
   const Page& page = pages.pages[0];
-  double hello = Em(722 + 556 + 222 + 222 + 556, 10);
-  double line = kArialLineSpacing * 10 / 72;
+  const double hello = Em(722 + 556 + 222 + 222 + 556, 10), line = kArialLineSpacing * 10 / 72;
   std::vector<TextOp> t = Texts(page);
   ASSERT_EQ(t.size(), 4u);
-  EXPECT_NEAR(t[0].x, 1.05, 1e-9);                      // left + margin
-  EXPECT_NEAR(t[1].x + hello, 2.0 + 1.5 - 0.05, kTol);  // follows the first; right - margin
-  EXPECT_NEAR(t[2].x + hello / 2, 3.5 + 1.0, kTol);     // centred in 3.5 .. 5.5
+  // Left + margin; the second follows the first, right - margin; the third
+  // centred in 3.5 .. 5.5; the first cell's clip; the next row's cell.
+  EXPECT_TRUE(Near({t[0].x, t[1].x + hello, t[2].x + hello / 2, t[0].clip.left(),
+                    t[0].clip.right(), t[0].clip.top(), t[0].clip.height(),
+                    t[3].clip.top() - t[0].clip.top()},
+                   {1.05, 2.0 + 1.5 - 0.05, 3.5 + 1.0, 1.0, 2.0, 2.0, line, line}, kTol));
   EXPECT_TRUE(t[3].clipped);
-  EXPECT_NEAR(t[0].clip.left(), 1.0, 1e-9);
-  EXPECT_NEAR(t[0].clip.right(), 2.0, 1e-9);
-  EXPECT_NEAR(t[0].clip.top(), 2.0, kTol);
-  EXPECT_NEAR(t[0].clip.height(), line, kTol);
-  EXPECT_NEAR(t[3].clip.top() - t[0].clip.top(), line, kTol);  // next row's cell
   std::vector<ShadeOp> shades = OpsOf<ShadeOp>(page);
   ASSERT_EQ(shades.size(), 2u);  // the first cell of both rows
   EXPECT_EQ(shades[0].percent, 10);

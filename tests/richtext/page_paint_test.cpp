@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include "near.h"
 #include "page_ops.h"
 #include "richtext/page_paint.h"
 #include "richtext/rtf.h"
@@ -30,25 +31,19 @@ TEST(PagePaint, TextSitsInsideTheMargins) {
   int next = -1;
   const Page page = RichPage(d, 0, &next, nullptr);
   EXPECT_EQ(next, 0);
-  EXPECT_DOUBLE_EQ(page.width, 8.5);
-  EXPECT_DOUBLE_EQ(page.height, 11.0);
+  EXPECT_TRUE(testing::Near({page.width, page.height}, {8.5, 11.0}, 0));
   const std::vector<TextOp> t = Texts(page);
   ASSERT_EQ(t.size(), 4u);
-  EXPECT_EQ(t[0].text, "Left");
-  EXPECT_DOUBLE_EQ(t[0].x, 1.0);
-  // The first baseline: top margin plus the ascent of 12 pt text.
-  EXPECT_GT(t[0].y, 0.5 + 8.0 / 72);
-  EXPECT_LT(t[0].y, 0.5 + 14.0 / 72);
-  // Right-aligned text ends at the right margin (7.5 in): it starts within
-  // an inch of it.
-  EXPECT_EQ(t[1].text, "Right");
+  EXPECT_EQ(QStringList({t[0].text, t[1].text, t[3].text}), QStringList({"Left", "Right", "b"}));
+  // The first baseline: top margin plus the ascent of 12 pt text (8 to
+  // 14 pt); right-aligned text ends at the right margin (7.5 in), so it
+  // starts within an inch of it; indented 0.5 in.
+  EXPECT_TRUE(testing::Near({t[0].x, t[2].x}, {1.0, 1.5}, 0));
+  EXPECT_NEAR(t[0].y, 0.5 + 11.0 / 72, 3.0 / 72);
   EXPECT_GT(t[1].x, 6.5);
   EXPECT_LT(t[1].x, 7.5);
   EXPECT_GT(t[1].y, t[0].y);
-  // Indented 0.5 in; the run after the tab starts at the next default stop.
-  EXPECT_DOUBLE_EQ(t[2].x, 1.5);
-  EXPECT_EQ(t[3].text, "b");
-  EXPECT_GT(t[3].x, t[2].x);
+  EXPECT_GT(t[3].x, t[2].x);  // the run after the tab starts at the next default stop
 }
 
 TEST(PagePaint, ListMarkersAndCellBorders) {

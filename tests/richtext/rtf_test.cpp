@@ -1,5 +1,6 @@
 // The RTF reader on hand-written snippets, expected documents worked out by
-// hand, and round trips through the writer.
+// hand, and round trips through the writer: the cases a word processor's
+// own files do not show (what Writer writes is rtf_libreoffice_test's).
 #include <gtest/gtest.h>
 
 #include <QBuffer>
@@ -10,6 +11,7 @@
 #include <QTextList>
 #include <QTextTable>
 
+#include "near.h"
 #include "richtext/rtf.h"
 
 namespace qv {
@@ -129,30 +131,6 @@ TEST(RtfReader, ParagraphFormatsAndPage) {
   EXPECT_TRUE(f3.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore);
 }
 
-TEST(RtfReader, Table) {
-  const RichDocument d = Read(
-      "{\\rtf1 before\\par\\trowd\\cellx2000\\cellx5000\\pard\\intbl A\\cell B\\cell\\row"
-      "\\trowd\\cellx2000\\cellx5000\\pard\\intbl C\\cell D\\cell\\row\\pard after\\par}");
-  QTextTable* table = nullptr;
-  for (QTextFrame* f : d.doc().rootFrame()->childFrames()) table = qobject_cast<QTextTable*>(f);
-  ASSERT_NE(table, nullptr);
-  EXPECT_EQ(table->rows(), 2);
-  EXPECT_EQ(table->columns(), 2);
-  auto cellText = [&](int r, int c) {
-    QTextCursor a = table->cellAt(r, c).firstCursorPosition();
-    a.setPosition(table->cellAt(r, c).lastCursorPosition().position(), QTextCursor::KeepAnchor);
-    return a.selectedText();
-  };
-  EXPECT_EQ(QStringList({cellText(0, 0), cellText(0, 1), cellText(1, 0), cellText(1, 1)}),
-            QStringList({"A", "B", "C", "D"}));
-  const QList<QTextLength> w = table->format().columnWidthConstraints();
-  ASSERT_EQ(w.size(), 2);
-  // Qt scales fixed column widths as 96-dpi pixels.
-  EXPECT_DOUBLE_EQ(w[0].rawValue() * kTwipsPerLayoutPixel, 2000);
-  EXPECT_DOUBLE_EQ(w[1].rawValue() * kTwipsPerLayoutPixel, 3000);
-  EXPECT_TRUE(d.doc().toPlainText().endsWith("after"));
-}
-
 // The list style of each block, -1 outside a list, and the list it is in.
 struct ListCase {
   const char* name;
@@ -170,14 +148,6 @@ TEST(RtfReader, BulletAndNumberedLists) {
       "{\\listoverride\\listid9\\ls3}}";
   const int none = -1, disc = QTextListFormat::ListDisc, dec = QTextListFormat::ListDecimal;
   const ListCase cases[] = {
-      {"word processor lists: marker text dropped, items joined",
-       "{\\rtf1" + tables +
-           "{\\listtext\\pard\\plain \\u8226\\'95\\tab}\\pard\\ls1\\li720\\fi-360 Apples\\par"
-           "{\\listtext\\pard\\plain \\u8226\\'95\\tab}\\pard\\ls1\\li720\\fi-360 Pears\\par"
-           "{\\listtext 1.\\tab}\\pard\\ls2\\li720\\fi-360 One\\par"
-           "{\\listtext 2.\\tab}\\pard\\ls2\\li720\\fi-360 Two\\par\\pard after\\par"
-           "{\\listtext 1.\\tab}\\pard\\ls2 Again\\par}",
-       {disc, disc, dec, dec, none, dec}, {0, 0, 1, 1, -1, 2}},
       {"second level of a list has its own kind",
        "{\\rtf1" + tables + "\\pard\\ls1 a\\par\\pard\\ls1\\ilvl1 b\\par\\pard\\ls1 c\\par}",
        {disc, QTextListFormat::ListLowerAlpha, disc}, {0, 1, 0}},
@@ -229,12 +199,12 @@ TEST(RtfReader, CellBorders) {
       {1, 0, 0, 0, 0, 0},    // each row has its own borders
   };
   for (const Expect& e : expected) {
-    SCOPED_TRACE(testing::Message() << "cell " << e.row << "," << e.col);
+    SCOPED_TRACE(::testing::Message() << "cell " << e.row << "," << e.col);
     const QTextTableCellFormat f = table->cellAt(e.row, e.col).format().toTableCellFormat();
-    EXPECT_DOUBLE_EQ(f.topBorder() * kTwipsPerLayoutPixel, e.top);
-    EXPECT_DOUBLE_EQ(f.leftBorder() * kTwipsPerLayoutPixel, e.left);
-    EXPECT_DOUBLE_EQ(f.bottomBorder() * kTwipsPerLayoutPixel, e.bottom);
-    EXPECT_DOUBLE_EQ(f.rightBorder() * kTwipsPerLayoutPixel, e.right);
+    const double k = kTwipsPerLayoutPixel;
+    EXPECT_TRUE(testing::Near({f.topBorder() * k, f.leftBorder() * k, f.bottomBorder() * k,
+                               f.rightBorder() * k},
+                              {e.top, e.left, e.bottom, e.right}, 1e-9));
   }
   EXPECT_EQ(table->cellAt(0, 0).format().toTableCellFormat().bottomBorderBrush().color(), QColor(255, 0, 0));
 }
@@ -247,18 +217,6 @@ QByteArray TinyPng() {
   buffer.open(QIODevice::WriteOnly);
   image.save(&buffer, "PNG");
   return png;
-}
-
-TEST(RtfReader, PictureWithGoalSize) {
-  const QByteArray rtf = "{\\rtf1 a{\\*\\shppict{\\pict\\pngblip\\picw4\\pich2\\picwgoal1440"
-                         "\\pichgoal720 " + TinyPng().toHex() + "}}{\\nonshppict{\\pict\\wmetafile8 0102}}b}";
-  const RichDocument d = Read(rtf);
-  EXPECT_EQ(d.doc().toPlainText().size(), 3);  // a, the picture, b
-  const QTextCharFormat f = FormatAt(d, 1);
-  ASSERT_TRUE(f.isImageFormat());
-  // An inch wide, half an inch high, counted in 96-dpi pixels.
-  EXPECT_DOUBLE_EQ(f.toImageFormat().width(), 96.0);
-  EXPECT_DOUBLE_EQ(f.toImageFormat().height(), 48.0);
 }
 
 TEST(RtfReader, RefusedAndSteppedOver) {
@@ -319,7 +277,6 @@ void ExpectSameDocument(const RichDocument& a, const RichDocument& b) {
 
 TEST(RtfWriter, OwnFilesRoundTrip) {
   const QByteArray samples[] = {
-      "{\\rtf1 Hello}",
       "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 Courier New;}}{\\colortbl;\\red10\\green20\\blue30;}"
       "\\paperw15840\\paperh12240\\landscape\\margl720\\margr720\\margt1000\\margb1000"
       "\\pard\\qr\\li100\\ri200\\fi300\\sb40\\sa80 \\f0\\fs20 A {\\b\\i B}{\\f1\\ul\\cf1 C}"
