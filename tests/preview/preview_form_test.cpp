@@ -186,23 +186,6 @@ TEST_F(PreviewTest, ShowsTheBufferARunJustWrote) {
   EXPECT_EQ(form.PageLabel->text(), QStringLiteral("Page 1 of 2"));
 }
 
-// Only the page on show is read, so a long stream shows any page at once.
-TEST_F(PreviewTest, LongStreamShowsFirstMiddleAndLastPage) {
-  Open(MakeStream(2500));
-  auto shownText = [this] {
-    const Page* page = Viewer()->shownPage();
-    return page && !page->ops.empty() ? std::get<TextOp>(page->ops[0]).text : QString();
-  };
-  EXPECT_EQ(Label(), QStringLiteral("Page 1 of 2500"));
-  EXPECT_EQ(shownText(), QStringLiteral("Page 1"));
-  Viewer()->showPage(1250);
-  EXPECT_EQ(Label(), QStringLiteral("Page 1250 of 2500"));
-  EXPECT_EQ(shownText(), QStringLiteral("Page 1250"));
-  m_form->sbLastPage->click();
-  EXPECT_EQ(shownText(), QStringLiteral("Page 2500"));
-  EXPECT_TRUE(m_dialogs.calls.empty());
-}
-
 // A page damaged after the stream opened is reported when it is shown.
 TEST_F(PreviewTest, DamagedPageIsReportedWhenShown) {
   QByteArray stream = MakeStream(3);

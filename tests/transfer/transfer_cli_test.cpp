@@ -1,6 +1,7 @@
 // The import, copy-out and CSV and vCard commands: their exit codes and
-// messages on bad input and bad usage with nothing reaching the contact
-// file, the DBF import's printed proposals, and a CSV column matched by name.
+// messages on bad input (one case a command; the readers' own refusals are
+// their tests) and bad usage with nothing reaching the contact file, the
+// DBF import's printed proposals, and a CSV column matched by name.
 // The rebuilt tags are the import loop's test.
 #include <gtest/gtest.h>
 
@@ -39,10 +40,8 @@ TEST_F(CliTest, BadInputAndBadUsage) {
   const std::string emptySource = m_dir.path("nothing.dbf");
   ASSERT_TRUE(WriteContacts(emptySource, {}));
   const std::string csv = m_dir.path("ok.csv"), bin = m_dir.path("bin.vcf");
-  const std::string cut = m_dir.path("cut.vcf");
   qvtest::WriteAll(csv, "Last,City\r\nLee,Rome\r\n");
   qvtest::WriteAll(bin, std::string("\0\1\2BEGIN:VCARD", 15));
-  qvtest::WriteAll(cut, "BEGIN:VCARD\r\nN:Lee\r\n");
   struct Case {
     const char* what;
     std::string textBytes;  // written to in.txt first when not empty
@@ -51,8 +50,6 @@ TEST_F(CliTest, BadInputAndBadUsage) {
     std::string says;
     size_t records;  // in the contact file afterwards (they add up case by case)
   } cases[] = {
-      {"missing text", "", {"import-ascii", m_contacts, m_dir.path("none.txt"), "--match", "1=Last"},
-       1, "Unable to import from this file", 1},
       // Past the ten sampled lines, so the import itself meets it.
       {"NUL after twelve lines", Lines(1, 12) + std::string("x\0y\r\n", 5) + Lines(13, 2),
        {"import-ascii", m_contacts, text, "--match", "1=Last"}, 1,
@@ -67,7 +64,6 @@ TEST_F(CliTest, BadInputAndBadUsage) {
        "column from 1 to 255", 15},
       {"unknown target", Lines(1, 2), {"import-ascii", m_contacts, text, "--match", "1=Nobody"}, 2,
        "no contact field is called \"Nobody\"", 15},
-      {"empty source", "", {"import-dbf", m_contacts, emptySource}, 1, "There are no records in", 15},
       {"source field unknown", "", {"import-dbf", m_contacts, m_contacts, "--match", "NOPE=Last"},
        1, "no field NOPE", 15},
       {"memo into a name", "", {"import-dbf", m_contacts, m_contacts, "--match", "MEMO=Last"}, 1,
@@ -75,9 +71,6 @@ TEST_F(CliTest, BadInputAndBadUsage) {
       {"into itself", "", {"import-dbf", m_contacts, m_contacts}, 1, "exclusively", 15},
       {"copy to itself", "", {"copy-out", m_contacts, m_dir.path("CONTACTS.DBF"), "--dbf"}, 1,
        "Cannot copy a file to itself!", 15},
-      {"copy nothing", "",
-       {"copy-out", m_contacts, m_dir.path("o.txt"), "--ascii", "--filter", "CITY=\"Nowhere\""}, 1,
-       "No active records for current filter. Nothing to copy", 15},
       {"copy without a format", "", {"copy-out", m_contacts, m_dir.path("o.txt")}, 2,
        "--dbf or --ascii", 15},
       {"missing CSV", "", {"import-csv", m_contacts, m_dir.path("none.csv")}, 1,
@@ -89,7 +82,6 @@ TEST_F(CliTest, BadInputAndBadUsage) {
       {"a target twice", "", {"import-csv", m_contacts, csv, "--match", "Last=Last,City=Last"}, 1,
        "matched twice", 15},
       {"binary vCard", "", {"import-vcard", m_contacts, bin}, 1, "NUL bytes", 15},
-      {"cut vCard", "", {"import-vcard", m_contacts, cut}, 1, "has no END:VCARD", 15},
       {"CSV of nothing", "", {"export-csv", m_dir.path("nothing.dbf"), m_dir.path("o.csv")}, 1,
        "Nothing to copy", 15},
       {"vCard to itself", "", {"export-vcard", m_contacts, m_contacts}, 1,
