@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 
 #include "labels_test_util.h"
+#include "near.h"
 #include "render/report_canvas.h"
 #include "reports/user_report.h"
 
@@ -22,6 +23,7 @@ namespace {
 using testing::Contact;
 using testing::ContactFixture;
 using testing::LinesOf;
+using testing::Near;
 using testing::TestHost;
 using testing::TextsOf;
 
@@ -94,9 +96,8 @@ TEST(ReportRun, LayoutOneHeaderHeadingsRulesAndCellsThenCodesAndMemo) {
   const TextOp* pageNo = Find(page, "Page 1");
   const TextOp* date = Find(page, "12/07/2026");
   ASSERT_TRUE(title && pageNo && date);
-  EXPECT_NEAR(title->y, 0.5 + probe.ascent(), kEps);
-  EXPECT_NEAR(pageNo->x + probe.textWidth("Page 1"), 8.0, 1e-4);
-  EXPECT_NEAR(date->y - title->y, probe.lineHeight(), kEps);
+  EXPECT_TRUE(Near({title->y, pageNo->x + probe.textWidth("Page 1"), date->y - title->y},
+                   {0.5 + probe.ascent(), 8.0, probe.lineHeight()}, 1e-4));
 
   // Headings in the four tabs (1.0, 2.75, 4.9, 6.9), one line below 1.3 in.
   const double headingX[] = {1.0, 2.75, 4.9, 6.9};
@@ -104,18 +105,13 @@ TEST(ReportRun, LayoutOneHeaderHeadingsRulesAndCellsThenCodesAndMemo) {
   for (int i = 0; i < 4; ++i) {
     const TextOp* h = Find(page, headings[i]);
     ASSERT_NE(h, nullptr) << headings[i];
-    EXPECT_NEAR(h->x, headingX[i] + 0.02, kEps);
-    EXPECT_NEAR(h->y, 1.3 + LineHeight("Arial", 9, true), kEps);
+    EXPECT_TRUE(Near({h->x, h->y}, {headingX[i] + 0.02, 1.3 + LineHeight("Arial", 9, true)}, kEps));
   }
   // Rules along the body's top and bottom, from 1.0 to 8.0.
   std::vector<LineOp> rules = LinesOf(page);
   ASSERT_EQ(rules.size(), 2u);
-  EXPECT_NEAR(rules[0].y1, 1.5, kEps);
-  EXPECT_NEAR(rules[1].y1, 10.0, kEps);
-  for (const LineOp& l : rules) {
-    EXPECT_NEAR(l.x1, 1.0, kEps);
-    EXPECT_NEAR(l.x2, 8.0, kEps);
-  }
+  EXPECT_TRUE(Near({rules[0].y1, rules[0].x1, rules[0].x2, rules[1].y1, rules[1].x1, rules[1].x2},
+                   {1.5, 1.0, 8.0, 10.0, 1.0, 8.0}, kEps));
 
   // The row: cells at the tab edges, cut at width - 0.2.
   EXPECT_EQ(BodyTexts(page),
@@ -124,8 +120,7 @@ TEST(ReportRun, LayoutOneHeaderHeadingsRulesAndCellsThenCodesAndMemo) {
   int i = 0;
   for (const TextOp& t : TextsOf(page)) {
     if (t.font.bold) continue;
-    EXPECT_NEAR(t.x, headingX[i], kEps);
-    EXPECT_NEAR(t.clip.width(), widths[i] - 0.2, kEps);
+    EXPECT_TRUE(Near({t.x, t.clip.width()}, {headingX[i], widths[i] - 0.2}, kEps));
     ++i;
   }
   // Layout 2 with codes and memo in shaded full-width cells.
@@ -137,16 +132,14 @@ TEST(ReportRun, LayoutOneHeaderHeadingsRulesAndCellsThenCodesAndMemo) {
                                           "Codes: VIP", "Met at the fair."}));
   std::vector<ShadeOp> shades = ShadesOf(page2);
   ASSERT_EQ(shades.size(), 2u);
-  EXPECT_EQ(shades[0].percent, 5);
-  EXPECT_EQ(shades[1].percent, 10);
-  EXPECT_NEAR(shades[0].rect.right(), 8.0, kEps);
+  EXPECT_EQ(std::pair(shades[0].percent, shades[1].percent), std::pair(5, 10));
   const TextOp* codes = Find(page2, "Codes: VIP");
   const TextOp* memo = Find(page2, "Met at the fair.");
   ASSERT_TRUE(codes && memo);
   probe.setFont(QStringLiteral("Arial"), 9);
   probe.setBold(false);
-  EXPECT_NEAR(shades[0].rect.top(), codes->y - probe.ascent(), kEps);
-  EXPECT_NEAR(shades[1].rect.top(), memo->y - probe.ascent(), kEps);
+  EXPECT_TRUE(Near({shades[0].rect.right(), shades[0].rect.top(), shades[1].rect.top()},
+                   {8.0, codes->y - probe.ascent(), memo->y - probe.ascent()}, kEps));
 }
 
 TEST(ReportRun, SoftSeekSkipsBlankKeysInLayoutsOneToThreeButNotFourAndAnEmptySelection) {
@@ -271,9 +264,8 @@ TEST(ReportRun, SelectionsStartRecordAndTheTablePutBack) {
   EXPECT_EQ(host.notices,
             QStringList({"Current record is out of range. Starting with first record"}));
   EXPECT_EQ(run.result.records, 2) << "Cole and Smith: the filter alone chooses";
-  EXPECT_EQ(fx.apollo.RecNo(), 2);
-  EXPECT_EQ(fx.apollo.IndexOrd(), order);
-  EXPECT_EQ(fx.apollo.DBFilter(), filter);
+  EXPECT_EQ(std::tuple(fx.apollo.RecNo(), fx.apollo.IndexOrd(), fx.apollo.DBFilter()),
+            std::tuple(2, order, filter));
 }
 
 TEST(ReportRun, StopEndsAPreviewAndCancelAsksBeforeAbortingAPrint) {
