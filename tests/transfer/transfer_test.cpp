@@ -338,9 +338,7 @@ TEST_F(CopyOutTest, DbfWithoutIndexOldCdxRemoved) {
       {{"LNAME", "O\"Hara"}, {"CITY", "BOSTON"}, {"NOTES", "q\"uote"}},
       {{"LNAME", "Elsewhere"}, {"CITY", "Chicago"}}};
   EXPECT_EQ(ReadContacts(out.toStdString(), kAll), expected);
-  QV_SKIP_WITHOUT_ORACLE();
-  const std::string info = qvtest::Oracle({"info", out.toStdString()});
-  EXPECT_EQ(info.find("tag"), std::string::npos) << info;
+  EXPECT_EQ(qvtest::ReadAll(out.toStdString()).at(28) & 1, 0) << "the header names an index";
 }
 
 TEST(CopyName, Checks) {
