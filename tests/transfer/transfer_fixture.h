@@ -17,7 +17,9 @@ namespace qv::testing {
 
 // A scratch folder whose files are named as Qt or as the engine takes them.
 struct LowerDir : qvtest::ScratchDir {
-  QString file(const QString& name) const { return QString::fromStdString(*this / name.toStdString()); }
+  QString file(const QString& name) const {
+    return QString::fromStdString(*this / name.toStdString());
+  }
   std::string path(const std::string& name) const { return *this / name; }
 };
 

@@ -81,7 +81,8 @@ TEST(ZipReport, FirstPageHasTitleFrameColumnLinesAndPageNumber) {
   for (size_t i = 2; i < texts.size(); ++i) cells << texts[i].text;
   EXPECT_EQ(cells, QStringList({"12345", "     5", "", "", "", "", "", "", "", "BLANK", "     2", ""}));
   const double lineHeight = texts[5].y - texts[2].y;
-  EXPECT_TRUE(Near({texts[2].x, texts[3].clip.left(), texts[3].clip.right(), texts[11].y - texts[2].y},
+  EXPECT_TRUE(Near({texts[2].x, texts[3].clip.left(), texts[3].clip.right(),
+                    texts[11].y - texts[2].y},
                    {0.52, 1.125, 1.75, 3 * lineHeight}, kEps));
 
   // Rows 1 and 3 shaded 5 % over the three cells of the column.
