@@ -228,12 +228,10 @@ TEST(ConvertToUpper, AllRecordsLeaveMarkedOnesAndOtherFields) {
                              {}, &converted)
                   .ok());
   EXPECT_EQ(converted, 2);
-  EXPECT_EQ(f.text(1, "LNAME"), "SMITH");
-  EXPECT_EQ(f.text(1, "PREFIX"), "MR");
-  EXPECT_EQ(f.text(1, "FNAME"), "john");  // not chosen
-  EXPECT_EQ(f.text(1, "EMAIL"), "js@example.com");
-  EXPECT_EQ(f.text(2, "LNAME"), "jones");  // deleted marker
-  EXPECT_EQ(f.text(3, "LNAME"), "\xE9LAN");
+  // FNAME and EMAIL not chosen; record 2 carries the deleted marker.
+  EXPECT_EQ(f.texts({{1, "LNAME"}, {1, "PREFIX"}, {1, "FNAME"}, {1, "EMAIL"}, {2, "LNAME"},
+                     {3, "LNAME"}}),
+            "SMITH|MR|john|js@example.com|jones|\xE9LAN");
   ExpectIndexesVerify(f);
 }
 
@@ -353,7 +351,7 @@ TEST(DeleteRecordsRun, NotFilterLeavesExactlyThatCity) {
   std::vector<uint32_t> kept;
   ASSERT_TRUE(f.table.area()->VisibleRecnos(&kept).ok());
   EXPECT_EQ(kept, (std::vector<uint32_t>{1, 3}));
-  for (uint32_t recno : {2u, 4u, 5u}) EXPECT_EQ(f.text(recno, "PREFIX"), "DELETED");
+  EXPECT_EQ(f.texts({{2, "PREFIX"}, {4, "PREFIX"}, {5, "PREFIX"}}), "DELETED|DELETED|DELETED");
   ExpectIndexesVerify(f);
 }
 
@@ -364,11 +362,9 @@ TEST(MergeDuplicates, KeepsOneFillsItsGapsAndDeletesTheOther) {
                           {"EMAIL", "js@example.com"}, {"CITY", "Albany"}})}));
   ASSERT_TRUE(OpenContactsExclusively(f.path(), f.table));
   ASSERT_TRUE(MergeRecords(f.table, 1, 2).ok());
-  EXPECT_EQ(f.text(1, "PHONE"), "555-1234");  // kept, not overwritten
-  EXPECT_EQ(f.text(1, "EMAIL"), "js@example.com");
-  EXPECT_EQ(f.text(1, "CITY"), "Albany");
-  EXPECT_EQ(f.text(2, "PREFIX"), "DELETED");
-  EXPECT_TRUE(f.flagged(2));
+  // The phone kept, not overwritten; the other record marked and flagged.
+  EXPECT_EQ(f.texts({{1, "PHONE"}, {1, "EMAIL"}, {1, "CITY"}, {2, "PREFIX"}, {2, "*"}}),
+            "555-1234|js@example.com|Albany|DELETED|*");
   ExpectIndexesVerify(f);
 }
 

@@ -114,10 +114,8 @@ TEST_F(CleanupWindowTest, DuplicateCheckFillsTheGridWhoseRowsAreSavedUndoneAndDe
     w->DeleteButton->click();
     EXPECT_EQ(dialogs_.textsOf("question").last(), QStringLiteral("Delete this record?"));
     ASSERT_TRUE(w->tableObject()->close());
-    EXPECT_EQ(std::vector({f_.text(1, "LNAME"), f_.text(1, "PREFIX"), f_.text(1, "*"),
-                           f_.text(4, "*")}),
-              yes ? std::vector<std::string>({"Smythe", "DELETED", "*", ""})
-                  : std::vector<std::string>({"Smith", "", "", ""}));
+    EXPECT_EQ(f_.texts({{1, "LNAME"}, {1, "PREFIX"}, {1, "*"}, {4, "*"}}),
+              yes ? "Smythe|DELETED|*|" : "Smith|||");
   }
 }
 
@@ -237,8 +235,7 @@ TEST_F(CleanupWindowTest, ConvertToUppercaseDefaultsAndItsFieldRule) {
   w.FieldChecks[0]->setChecked(true);
   w.ConvertButton->click();
   EXPECT_EQ(std::pair(w.result(), w.converted()), std::pair(int(QDialog::Accepted), 1));
-  EXPECT_EQ(std::vector({f_.text(2, "LNAME"), f_.text(2, "FNAME"), f_.text(1, "LNAME")}),
-            std::vector<std::string>({"BROWN", "Ann", "Smith"}));
+  EXPECT_EQ(f_.texts({{2, "LNAME"}, {2, "FNAME"}, {1, "LNAME"}}), "BROWN|Ann|Smith");
 }
 
 TEST_F(CleanupWindowTest, SearchAndReplaceAsksBeforeItRewrites) {
@@ -257,8 +254,7 @@ TEST_F(CleanupWindowTest, SearchAndReplaceAsksBeforeItRewrites) {
     EXPECT_EQ(dialogs_.notices(), yes ? QStringList({ReplacedText(2), QStringLiteral("Replacement done")})
                              : QStringList());
     EXPECT_EQ(w.result(), yes ? QDialog::Accepted : 0);
-    EXPECT_EQ(f_.text(3, "CITY") + "|" + f_.text(2, "CITY"),
-              yes ? "Troy Hills|Albany" : "Troy|Albany");
+    EXPECT_EQ(f_.texts({{3, "CITY"}, {2, "CITY"}}), yes ? "Troy Hills|Albany" : "Troy|Albany");
   }
 }
 

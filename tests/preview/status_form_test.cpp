@@ -115,12 +115,11 @@ TEST(StatusForm, TheButtonDuringARun) {
       EXPECT_EQ(job.CancelButton->text(), QStringLiteral("Stop"));
     }
     Activate(job);
-    EXPECT_EQ(job.m_canvas.aborted(), c.aborted);
-    EXPECT_EQ(job.stopped(), !c.print);
-    EXPECT_EQ(job.m_printed, c.printed);  // the click is served after the record it came in
-    EXPECT_EQ(job.m_canvas.pages().pages.size(), c.pages);
-    EXPECT_EQ(job.Label1->text(), QString::fromLatin1(c.outcome));
-    EXPECT_EQ(job.CancelButton->text(), QStringLiteral("OK"));
+    // The click is served after the record it came in.
+    EXPECT_EQ(std::tuple(job.m_canvas.aborted(), job.stopped(), job.m_printed,
+                         job.m_canvas.pages().pages.size(), job.Label1->text(),
+                         job.CancelButton->text()),
+              std::tuple(c.aborted, !c.print, c.printed, c.pages, QString(c.outcome), "OK"));
     EXPECT_EQ(dialogs.kinds(), c.asked.isEmpty() ? QStringList() : QStringList{"question"});
     EXPECT_EQ(dialogs.textsOf(QStringLiteral("question")), c.asked);
   }
