@@ -108,10 +108,10 @@ TEST(DialerTest, SettingsKeepComPortsAsAnIndexAndOtherDevicesByName) {
   s.device = QStringLiteral("/dev/ttyS2");
   s.method = DialMethod::Pulse;
   ASSERT_TRUE(SaveDialerSettings(ini, s));
-  EXPECT_EQ(ini.readInteger(QStringLiteral("Dialing"), QStringLiteral("Port"), -1), 2);
-  EXPECT_EQ(ini.readInteger(QStringLiteral("Dialing"), QStringLiteral("Method"), -1), 1);
-  EXPECT_EQ(ini.readString(QStringLiteral("Dialing"), QStringLiteral("Prefix"), {}), "9");
-  EXPECT_EQ(LoadDialerSettings(ini).Device(), QStringLiteral("/dev/ttyS2"));
+  EXPECT_EQ(std::tuple(ini.readInteger("Dialing", "Port", -1),
+                       ini.readInteger("Dialing", "Method", -1),
+                       ini.readString("Dialing", "Prefix", {}), LoadDialerSettings(ini).Device()),
+            std::tuple(2, 1, QStringLiteral("9"), QStringLiteral("/dev/ttyS2")));
 
   s.device = QStringLiteral("/dev/ttyACM0");
   ASSERT_TRUE(SaveDialerSettings(ini, s));

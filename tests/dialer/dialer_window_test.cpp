@@ -54,10 +54,9 @@ TEST_F(DialerWindowTest, FirstActivationShowsTheStoredSettings) {
   TQVDialer w(ini_);
   w.FormActivate();
   ASSERT_GE(w.PortButtons.size(), 4);
-  EXPECT_TRUE(w.PortButtons[1]->isChecked());
-  EXPECT_TRUE(w.rbPulse->isChecked());
-  EXPECT_EQ(w.Prefix->text(), QStringLiteral("1"));
-  EXPECT_TRUE(w.rbPhoneApp->isHidden());
+  EXPECT_EQ(std::tuple(w.PortButtons[1]->isChecked(), w.rbPulse->isChecked(), w.Prefix->text(),
+                       w.rbPhoneApp->isHidden()),
+            std::tuple(true, true, QStringLiteral("1"), true));
   // A second activation does not load again over the user's changes.
   w.Prefix->setText(QStringLiteral("9"));
   w.FormActivate();

@@ -118,16 +118,16 @@ TEST(EnvelopeRun, EnvelopeSizedPageHoldsTheBlocksAtTheSetupPlaces) {
   // set) at (9.5 / 3, 4.125 / 2).
   std::vector<TextOp> message = InSize(page, 10);
   ASSERT_EQ(message.size(), 1u);
-  EXPECT_EQ(message[0].text, "Handle with Care");
-  EXPECT_TRUE(message[0].font.italic && message[0].font.bold);
+  EXPECT_EQ(std::tuple(message[0].text, message[0].font.italic, message[0].font.bold),
+            std::tuple("Handle with Care", true, true));
   EXPECT_NEAR(message[0].x, 0.25, 1e-6);
   EXPECT_NEAR(message[0].y, 3.125 + 5.0 / 72, 5.0 / 72);
   std::vector<TextOp> delivery = InSize(page, 14);
   ASSERT_EQ(delivery.size(), 3u);  // no title, no organization
-  EXPECT_EQ(delivery[0].text, "John Q. Public ");
+  EXPECT_EQ(std::tuple(delivery[0].text, delivery[0].font.bold),
+            std::tuple("John Q. Public ", false));
   EXPECT_NEAR(delivery[2].x, 9.5 / 3, 1e-4);
   EXPECT_NEAR(delivery[0].y, 2.0625 + 7.0 / 72, 7.0 / 72);
-  EXPECT_FALSE(delivery[0].font.bold);
   ExpectOnePitchApart(delivery, 14);
 }
 

@@ -197,9 +197,8 @@ TEST(CanvasDrawing, RectanglesPicturesAndTheOrigin) {
   const Page& page = pages.pages.at(0);
   std::vector<RectOp> rects = OpsOf<RectOp>(page);
   ASSERT_EQ(rects.size(), 2u);
-  EXPECT_EQ(rects[0].rect, QRectF(QPointF(1.5, 1.25), QPointF(3.5, 2.25)));
-  EXPECT_EQ(rects[0].fill, qRgb(255, 255, 0));
-  EXPECT_FALSE(rects[1].filled);
+  EXPECT_EQ(std::tuple(rects[0].rect, rects[0].fill, rects[1].filled),
+            std::tuple(QRectF(QPointF(1.5, 1.25), QPointF(3.5, 2.25)), qRgb(255, 255, 0), false));
   std::vector<ImageOp> images = OpsOf<ImageOp>(page);
   ASSERT_EQ(images.size(), 1u);
   EXPECT_EQ(images[0].rect, QRectF(4.5, 4.25, 0.75, 0.75));
@@ -272,8 +271,7 @@ TEST(CanvasPages, AbortStopsDrawingAndPagesAndStatusEscapes) {
     r.newPage();
   };
   EXPECT_FALSE(canvas.execute());
-  EXPECT_TRUE(canvas.aborted());
-  EXPECT_TRUE(after);
+  EXPECT_TRUE(canvas.aborted() && after);
   ASSERT_EQ(canvas.pages().pages.size(), 2u);
   EXPECT_EQ(Texts(canvas.pages().pages[1]).size(), 1u);
   // Unknown status placeholders and escapes (%p, %0 and %1 are the status

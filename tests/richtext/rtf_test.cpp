@@ -121,11 +121,11 @@ TEST(RtfReader, ParagraphFormatsAndPage) {
   const QTextBlockFormat f2 = one.next().blockFormat();
   EXPECT_EQ(paragraph(f2), (std::vector<double>{Qt::AlignLeft, 0, 0, 0, 0, 0,
                                                 QTextBlockFormat::FixedHeight, 300}));
-  ASSERT_EQ(f2.tabPositions().size(), 3);
-  EXPECT_EQ(qRound(f2.tabPositions()[0].position * TwipsPerTabUnit()), 8000);
-  EXPECT_EQ(f2.tabPositions()[0].type, QTextOption::RightTab);
-  EXPECT_EQ(f2.tabPositions()[1].type, QTextOption::CenterTab);
-  EXPECT_EQ(f2.tabPositions()[2].type, QTextOption::LeftTab);
+  const QList<QTextOption::Tab> tabs = f2.tabPositions();
+  ASSERT_EQ(tabs.size(), 3);
+  EXPECT_EQ(qRound(tabs[0].position * TwipsPerTabUnit()), 8000);
+  EXPECT_EQ(QList({tabs[0].type, tabs[1].type, tabs[2].type}),
+            QList({QTextOption::RightTab, QTextOption::CenterTab, QTextOption::LeftTab}));
   const QTextBlockFormat f3 = one.next().next().blockFormat();
   EXPECT_EQ(f3.alignment() & Qt::AlignHorizontal_Mask, Qt::AlignJustify);
   EXPECT_TRUE(f3.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore);

@@ -121,8 +121,8 @@ TEST(ZipCount, CancelAskedAndConfirmedStopsWithoutLines) {
   };
   EXPECT_FALSE(count.DoTheSort());
   EXPECT_EQ(host.asked, QStringList({"Cancel Count?", "Cancel Count?"}));
-  EXPECT_EQ(std::pair(count.Cancelled(), count.Done()), std::pair(true, false));
-  EXPECT_TRUE(count.ReportLines().isEmpty());
+  EXPECT_EQ(std::tuple(count.Cancelled(), count.Done(), count.ReportLines()),
+            std::tuple(true, false, QStringList()));
   EXPECT_LT(count.RecordsRead(), 300);
 }
 
