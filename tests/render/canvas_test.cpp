@@ -135,8 +135,7 @@ TEST(CanvasTabs, CellsJustifyShadeBoxAndClip) {
   EXPECT_TRUE(t[3].clipped);
   std::vector<ShadeOp> shades = OpsOf<ShadeOp>(page);
   ASSERT_EQ(shades.size(), 2u);  // the first cell of both rows
-  EXPECT_EQ(shades[0].percent, 10);
-  EXPECT_NEAR(shades[0].rect.width(), 1.0, 1e-9);
+  EXPECT_EQ(std::pair(shades[0].percent, shades[0].rect.width()), std::pair(10, 1.0));
   EXPECT_EQ(OpsOf<LineOp>(page).size(), 8u);  // four box lines per row
   // The shading goes below the text of its cell.
   auto is = [](auto kind) {
@@ -155,9 +154,8 @@ TEST(CanvasTabs, SaveClearRestoreKeepsTheStops) {
   canvas.setTab(0.5, TabJustify::Left, 7.5, 2, BoxNone, 10);
   canvas.restoreTabs();
   canvas.restoreTabs();  // nothing saved any more: unchanged
-  ASSERT_EQ(canvas.tabCount(), 2);
-  EXPECT_NEAR(canvas.tabLeft(1), 1.5, 1e-9);
-  EXPECT_EQ(canvas.tabStop(1).shade, 5);
+  EXPECT_EQ(std::tuple(canvas.tabCount(), canvas.tabLeft(1), canvas.tabStop(1).shade),
+            std::tuple(2, 1.5, 5));
 }
 
 TEST(CanvasPens, WidthsInPixelsAndHundredthsOfAnInch) {
@@ -236,8 +234,8 @@ TEST(CanvasPages, SampleReportBreaksPagesRaisesEventsAndStreamsPageByPage) {
     for (const TextOp& t : Texts(page)) n += t.clipped && std::abs(t.clip.width() - 0.5) < 0.01;
     return n;
   };
-  EXPECT_EQ(rowNumbers(expected.pages[0]), testing::kSampleRowsPerPage);
-  EXPECT_EQ(rowNumbers(expected.pages[2]), 2);
+  EXPECT_EQ(std::pair(rowNumbers(expected.pages[0]), rowNumbers(expected.pages[2])),
+            std::pair(testing::kSampleRowsPerPage, 2));
   EXPECT_TRUE(shown.contains(QStringLiteral("Printing Page 3\rRecord 130\r")));
 
   QTemporaryFile file;
@@ -297,13 +295,12 @@ TEST(CanvasPaper, WindowsCodesCustomSizesAndOrientation) {
     ASSERT_TRUE(canvas.setPaperCode(c.code));
     canvas.setOrientation(c.orientation);
     ASSERT_TRUE(canvas.execute());
-    EXPECT_NEAR(canvas.pages().pages.at(0).width, c.width, 0.01) << c.code;
-    EXPECT_NEAR(canvas.pages().pages.at(0).height, c.height, 0.01) << c.code;
+    const Page& page = canvas.pages().pages.at(0);
+    EXPECT_TRUE(Near({page.width, page.height}, {c.width, c.height}, 0.01)) << c.code;
   }
   ReportCanvas canvas;
   canvas.setCustomPaper(9.5, 4.125);
-  EXPECT_TRUE(canvas.setPaperCode(0));  // 0 keeps the custom size
-  EXPECT_FALSE(canvas.setPaperCode(4321));
+  EXPECT_TRUE(canvas.setPaperCode(0) && !canvas.setPaperCode(4321));  // 0 keeps the custom size
   EXPECT_EQ(canvas.pageHeight(), 4.125);
   // The orientation may change in OnBeforePrint and holds from the first page.
   canvas.setOutputToStream(nullptr);
@@ -327,8 +324,8 @@ TEST(Printers, NamesAndThePdfPrinter) {
   }
   EXPECT_TRUE(InstalledPrinterNames().contains(PdfPrinterName()));
   ReportCanvas canvas;
-  EXPECT_TRUE(canvas.selectPrinter(QStringLiteral("pdf file on Quorvane")));
-  EXPECT_FALSE(canvas.selectPrinter(QStringLiteral("No Such Printer 4711")));
+  EXPECT_TRUE(canvas.selectPrinter("pdf file on Quorvane"));
+  EXPECT_FALSE(canvas.selectPrinter("No Such Printer 4711"));
   EXPECT_EQ(canvas.printerName(), QStringLiteral("pdf file"));
 }
 
