@@ -41,9 +41,9 @@ TEST(DialerTest, SendsTheDialCommandAndHangsUpOnceThePhoneIsPickedUp) {
       beforeHangUp = modem.Received();
     };
     EXPECT_EQ(dialer.Execute(), TDialer::Outcome::Dialed);
-    EXPECT_EQ(told, QStringList{QStringLiteral("Pick up phone")});
-    EXPECT_EQ(beforeHangUp, QByteArray(c.command));
-    EXPECT_EQ(modem.Received(), QByteArray("ATH\r\n"));
+    EXPECT_EQ(std::tuple(told, beforeHangUp, modem.Received()),
+              std::tuple(QStringList{"Pick up phone"}, QByteArray(c.command),
+                         QByteArray("ATH\r\n")));
   }
 }
 
@@ -76,8 +76,8 @@ TEST(DialerTest, FailuresAreToldAndNothingElseHappens) {
     QStringList told;
     dialer.tell = [&](const QString& text) { told << text; };
     EXPECT_EQ(dialer.Execute(), c.outcome);
-    EXPECT_EQ(told, QStringList{c.message});
-    EXPECT_EQ(dialer.lastMessage(), c.message);
+    EXPECT_EQ(std::tuple(told, dialer.lastMessage()),
+              std::tuple(QStringList{c.message}, c.message));
   }
 }
 
