@@ -18,26 +18,18 @@ using testing::TestHost;
 
 const char kNotDeleted[] = "UPPER(PREFIX)<>\"DELETED\"";
 
-TEST(ZipCount, CountsFormatWithThousandsSeparators) {
-  const struct {
-    int64_t count;
-    const char* text;
-  } cases[] = {{0, "0"}, {999, "999"}, {1000, "1,000"}, {999999, "999,999"}, {1234567, "1,234,567"}};
-  for (const auto& c : cases) EXPECT_EQ(FormatCount(c.count), QString::fromLatin1(c.text));
-}
-
-TEST(ZipCount, KeysAreValidFromFiveCharactersStartingWithADigit) {
-  const struct {
-    const char* key;
-    bool valid;
-  } cases[] = {{"12345", true}, {"00000", true}, {"99999", true}, {"1234", false},
-               {"", false},     {"K1A0B", false}, {" 1234", false},
-               {"9999A", false},  // above "99999-999" as bytes
-               {"1234A", true}};  // within the bounds and led by a digit
-  for (const auto& c : cases) EXPECT_EQ(ZipKeyIsValid(c.key), c.valid) << c.key;
-}
-
-TEST(ZipCount, ReportLinesPadTheKeyToTenAndCutLongerOnes) {
+// Counts as "#,##0"; keys valid from five characters led by a digit; report
+// lines pad the key to ten and cut longer ones.
+TEST(ZipCount, CountKeyAndLineTexts) {
+  const std::pair<int64_t, const char*> counts[] = {
+      {0, "0"}, {999, "999"}, {1000, "1,000"}, {999999, "999,999"}, {1234567, "1,234,567"}};
+  for (const auto& [count, text] : counts) EXPECT_EQ(FormatCount(count), text);
+  const std::pair<const char*, bool> keys[] = {
+      {"12345", true}, {"00000", true},  {"99999", true},  {"1234", false}, {"", false},
+      {"K1A0B", false}, {" 1234", false},
+      {"9999A", false},  // above "99999-999" as bytes
+      {"1234A", true}};  // within the bounds and led by a digit
+  for (const auto& [key, valid] : keys) EXPECT_EQ(ZipKeyIsValid(key), valid) << key;
   EXPECT_EQ(QStringList({ZipReportLine("12345", 5), ZipReportLine("BLANK", 1000),
                          ZipReportLine("ABCDEFGHIJKL", 2), ZipReportLine("", 3)}),
             QStringList({"12345     5", "BLANK     1,000", "ABCDEFGHIJ2", "          3"}));
