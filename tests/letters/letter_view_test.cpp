@@ -22,13 +22,10 @@ TEST(PageProperties, UnitsReadBack) {
 }
 
 // The zoom steps are checked through the preview window's buttons.
-TEST(Preview, FillZoom) {
+TEST(Preview, FillZoomAndLayoutInPixels) {
   // An 8.5 in page on a 96 dpi screen is 816 pixels: a 700 pixel window
   // shows it at 700 / 816 * 100 truncated = 85 percent.
   EXPECT_EQ(FillZoom(700, 12240, 96), 85);
-}
-
-TEST(Preview, LayoutInPixels) {
   // Letter paper with 1.25 / 1 inch margins at 96 dpi and 150 %: the page
   // is 816 x 1056 pixels, times 1.5; margins 120 and 96 pixels, times 1.5.
   const PreviewGeometry g = PreviewLayout(PageLayout{}, 150, 96);

@@ -184,18 +184,15 @@ TEST(AutoTarget, NamesInRuleOrder) {
     char type;
     const char* target;
   } cases[] = {
-      {"LNAME", 'C', "Last"},          {"FIRSTNAME", 'C', "First"},
-      {"ADDRESS", 'C', "Street"},      {"ADDRESS2", 'C', "Street"},
-      {"ST", 'C', ""},                 {"CODES", 'C', "Zip/Post Code"},
-      {"NOTES", 'C', "Codes"},         {"SALUTATION", 'C', "Prefix"},
-      {"INITIALS", 'C', "Middle"},     {"JOBNAME", 'C', "Title"},
-      {"COMPANY", 'C', "Organization"}, {"USA_STATE", 'C', "Street"},
+      {"LNAME", 'C', "Last"}, {"FIRSTNAME", 'C', "First"}, {"ADDRESS", 'C', "Street"},
+      {"ADDRESS2", 'C', "Street"}, {"ST", 'C', ""}, {"CODES", 'C', "Zip/Post Code"},
+      {"NOTES", 'C', "Codes"}, {"SALUTATION", 'C', "Prefix"}, {"INITIALS", 'C', "Middle"},
+      {"JOBNAME", 'C', "Title"}, {"COMPANY", 'C', "Organization"}, {"USA_STATE", 'C', "Street"},
       {"PROVINCE", 'C', "State/Province"}, {"POSTAL", 'N', "Zip/Post Code"},
-      {"CTRY", 'C', "Country"},        {"TELEFAX", 'C', "Phone"},
-      {"FAXNO", 'C', "Fax"},           {"E-MAIL", 'C', "E-Mail"},
-      {"E_MAIL", 'C', ""},             {"LASTSEEN", 'D', "Last"},
-      {"BORN", 'D', "Date"},           {"REMARKS", 'M', "Memo"},
-      {"PHOTO_SA", 'G', ""},           {"lname", 'C', "Last"},
+      {"CTRY", 'C', "Country"}, {"TELEFAX", 'C', "Phone"}, {"FAXNO", 'C', "Fax"},
+      {"E-MAIL", 'C', "E-Mail"}, {"E_MAIL", 'C', ""}, {"LASTSEEN", 'D', "Last"},
+      {"BORN", 'D', "Date"}, {"REMARKS", 'M', "Memo"}, {"PHOTO_SA", 'G', ""},
+      {"lname", 'C', "Last"},
   };
   for (const Case& c : cases) {
     DbfSourceField f{QLatin1Char(c.type), QString::fromLatin1(c.name), 10, {}};
