@@ -96,8 +96,8 @@ TEST(EnvelopeRun, EnvelopeSizedPageHoldsTheBlocksAtTheSetupPlaces) {
   options.setup.returnLines = {QStringLiteral("Ann Sender"), QString(),
                                QStringLiteral("Troy NY 12180"), QString(), QString()};
   RunPages run = PreviewFor(kPublic, options);
-  ASSERT_EQ(run.result.outcome, EnvelopeRunOutcome::Completed);
-  EXPECT_EQ(run.result.statusText, "\rEnvelope Preview Ready!");
+  EXPECT_EQ(std::tuple(run.result.outcome, run.result.statusText),
+            std::tuple(EnvelopeRunOutcome::Completed, "\rEnvelope Preview Ready!"));
   ASSERT_EQ(run.pages.pages.size(), 1u);
   const Page& page = run.pages.pages[0];
   // Landscape #10: the page is the envelope (Qt keeps custom sizes to the
@@ -257,9 +257,8 @@ TEST(EnvelopeRun, StopEndsAPreviewAfterTheCurrentEnvelope) {
     if (round == 3 && running) running->CancelButtonClick();
   };
   RunPages run = Preview(fx, options, host, hooks);
-  EXPECT_EQ(run.result.outcome, EnvelopeRunOutcome::Stopped);
-  EXPECT_EQ(run.result.statusText, "\rPreview Stopped!");
-  EXPECT_EQ(run.pages.pages.size(), 3u);
+  EXPECT_EQ(std::tuple(run.result.outcome, run.result.statusText, run.pages.pages.size()),
+            std::tuple(EnvelopeRunOutcome::Stopped, "\rPreview Stopped!", 3u));
 }
 
 TEST(EnvelopeRun, DamagedSetupStillPrints) {
