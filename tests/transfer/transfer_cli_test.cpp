@@ -24,7 +24,7 @@ std::string Lines(int first, int count) {
 class CliTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(WriteContacts(m_contacts, {{{"LNAME", "Kept"}, {"CITY", "Boston"}}}));
+    ASSERT_TRUE(WriteContactRows(m_contacts, {{{"LNAME", "Kept"}, {"CITY", "Boston"}}}));
   }
   qvtest::RunResult cli(const std::vector<std::string>& args) {
     return qvtest::Cli()(args, qvtest::Stderr::kMerge);
@@ -39,7 +39,7 @@ TEST_F(CliTest, BadInputAndBadUsage) {
   std::string wide;
   for (int i = 0; i < 300; ++i) wide += (i ? "," : "") + std::to_string(i);
   const std::string emptySource = m_dir.path("nothing.dbf");
-  ASSERT_TRUE(WriteContacts(emptySource, {}));
+  ASSERT_TRUE(WriteContactRows(emptySource, {}));
   const std::string csv = m_dir.path("ok.csv"), bin = m_dir.path("bin.vcf");
   qvtest::WriteAll(csv, "Last,City\r\nLee,Rome\r\n");
   qvtest::WriteAll(bin, std::string("\0\1\2BEGIN:VCARD", 15));

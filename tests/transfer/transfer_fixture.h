@@ -24,10 +24,6 @@ struct LowerDir : qvtest::ScratchDir {
 };
 
 using Fields = ContactRow;
-inline bool WriteContacts(const std::string& path, const std::vector<Fields>& records,
-                          const std::vector<bool>& flagged = {}) {
-  return WriteContactRows(path, records, flagged);
-}
 
 // Every record as field -> stored text (character fields without trailing
 // blanks, dates as YYYYMMDD, the memo's text); "" for fields not asked for.

@@ -64,7 +64,7 @@ ImportRow Row(std::vector<std::pair<T, QString>> values) { return ImportRow{std:
 
 class ImportTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(WriteContacts(m_path, {{{"LNAME", "Existing"}}})); }
+  void SetUp() override { ASSERT_TRUE(WriteContactRows(m_path, {{{"LNAME", "Existing"}}})); }
   // The tags rebuilt after the import; that the checker agrees with the
   // engine's tags is the engine's test.
   void expectTagsRebuilt() { EXPECT_EQ(qvtest::IndexProblem(m_path), ""); }
@@ -241,7 +241,7 @@ TEST(MatchGrid, ProposalsSaveSelectAndClear) {
 TEST(DbfImport, SourcesThatCannotBeTaken) {
   LowerDir dir;
   const std::string empty = dir.path("empty.dbf");
-  ASSERT_TRUE(WriteContacts(empty, {}));
+  ASSERT_TRUE(WriteContactRows(empty, {}));
   qvtest::WriteAll(dir.path("junk.dbf"), std::string(600, '\x01'));
   struct Case {
     QString file;
@@ -265,7 +265,7 @@ TEST(DbfImport, SourcesThatCannotBeTaken) {
 class CopyOutTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(WriteContacts(
+    ASSERT_TRUE(WriteContactRows(
         m_path,
         {{{"LNAME", "Zed"}, {"CITY", "Boston"}, {"PREFIX", "Mr."}, {"FNAME", "Al"},
           {"DATE", "20200131"}, {"MEMO", "m1\r\nm2"}, {"SEQNO", "     7"}, {"CARRIER", "C001"}},

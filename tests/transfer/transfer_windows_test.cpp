@@ -42,7 +42,7 @@ class TransferWindowTest : public ::testing::Test {
   // An import window holding the contact file as the File menu leaves it.
   template <typename Window = TAsciiImport>
   std::unique_ptr<Window> OpenImport(const std::vector<Fields>& records = {}) {
-    EXPECT_TRUE(WriteContacts(contacts().toStdString(), records));
+    EXPECT_TRUE(WriteContactRows(contacts().toStdString(), records));
     auto w = std::make_unique<Window>(&env_);
     EXPECT_TRUE(OpenContactsExclusively(contacts(), *w->Destination));
     return w;
@@ -308,10 +308,10 @@ class CopyOutWindowTest : public TransferWindowTest {
  protected:
   void SetUp() override {
     TransferWindowTest::SetUp();
-    ASSERT_TRUE(WriteContacts(contacts().toStdString(),
-                              {{{"LNAME", "Smith"}, {"FNAME", "John"}},
-                               {{"LNAME", "Brown"}, {"PREFIX", "DELETED"}},
-                               {{"LNAME", "Cole"}, {"ZIP", "12180"}}}));
+    ASSERT_TRUE(WriteContactRows(contacts().toStdString(),
+                                 {{{"LNAME", "Smith"}, {"FNAME", "John"}},
+                                  {{"LNAME", "Brown"}, {"PREFIX", "DELETED"}},
+                                  {{"LNAME", "Cole"}, {"ZIP", "12180"}}}));
     ASSERT_TRUE(OpenContactFile(contacts(), table_));
   }
   void TearDown() override {
@@ -394,7 +394,7 @@ TEST_F(CopyOutWindowTest, CancelWhileCopyingAsksAndStopsOnlyOnYes) {
   ASSERT_TRUE(table_.close());
   std::vector<Fields> many;
   for (int i = 0; i < 300; ++i) many.push_back({{"LNAME", "N" + std::to_string(i)}});
-  ASSERT_TRUE(WriteContacts(contacts().toStdString(), many));
+  ASSERT_TRUE(WriteContactRows(contacts().toStdString(), many));
   ASSERT_TRUE(OpenContactFile(contacts(), table_));
   // Cancel asks; only Yes stops the copy, and the file keeps each record once.
   TCopyOut w = Window();
@@ -425,8 +425,8 @@ class TransferCommandTest : public TransferWindowTest {
     TransferWindowTest::SetUp();
     qputenv("QUORVANE_HOME", dir_.file(QString()).toLocal8Bit());
     ASSERT_TRUE(InstallSupportTables(dir_.file(QString())).isEmpty());
-    ASSERT_TRUE(WriteContacts(contacts().toStdString(),
-                              {{{"LNAME", "Smith"}}, {{"LNAME", "Brown"}}, {{"LNAME", "Cole"}}}));
+    ASSERT_TRUE(WriteContactRows(contacts().toStdString(),
+                                 {{{"LNAME", "Smith"}}, {{"LNAME", "Brown"}}, {{"LNAME", "Cole"}}}));
     main_ = std::make_unique<TQVPMain>();
     ASSERT_TRUE(main_->OpenQVWDBF(contacts()));
     dialogs_.calls.clear();  // the start-up's own notices
