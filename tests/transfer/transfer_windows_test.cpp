@@ -426,7 +426,8 @@ class TransferCommandTest : public TransferWindowTest {
     qputenv("QUORVANE_HOME", dir_.file(QString()).toLocal8Bit());
     ASSERT_TRUE(InstallSupportTables(dir_.file(QString())).isEmpty());
     ASSERT_TRUE(WriteContactRows(contacts().toStdString(),
-                                 {{{"LNAME", "Smith"}}, {{"LNAME", "Brown"}}, {{"LNAME", "Cole"}}}));
+                                 {{{"LNAME", "Smith"}}, {{"LNAME", "Brown"}},
+                                  {{"LNAME", "Cole"}}}));
     main_ = std::make_unique<TQVPMain>();
     ASSERT_TRUE(main_->OpenQVWDBF(contacts()));
     dialogs_.calls.clear();  // the start-up's own notices
