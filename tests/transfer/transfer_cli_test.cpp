@@ -29,7 +29,7 @@ class CliTest : public ::testing::Test {
   qvtest::RunResult cli(const std::vector<std::string>& args) {
     return qvtest::Cli()(args, qvtest::Stderr::kMerge);
   }
-  LowerDir m_dir;
+  Scratch m_dir;
   std::string m_contacts = m_dir.path("contacts.dbf");
 };
 

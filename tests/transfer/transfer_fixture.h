@@ -3,20 +3,17 @@
 
 #include <QString>
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "contact_rows.h"
 #include "engine_tables.h"
-#include "store/contact_schema.h"
 #include "test_support.h"
-#include "xbase/workarea.h"
 
 namespace qv::testing {
 
 // A scratch folder whose files are named as Qt or as the engine takes them.
-struct LowerDir : qvtest::ScratchDir {
+struct Scratch : qvtest::ScratchDir {
   QString file(const QString& name) const {
     return QString::fromStdString(*this / name.toStdString());
   }

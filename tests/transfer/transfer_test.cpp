@@ -68,7 +68,7 @@ class ImportTest : public ::testing::Test {
   // The tags rebuilt after the import; that the checker agrees with the
   // engine's tags is the engine's test.
   void expectTagsRebuilt() { EXPECT_EQ(qvtest::IndexProblem(m_path), ""); }
-  LowerDir m_dir;
+  Scratch m_dir;
   std::string m_path = m_dir.path("contacts.dbf");
 };
 
@@ -239,7 +239,7 @@ TEST(MatchGrid, ProposalsSaveSelectAndClear) {
 }
 
 TEST(DbfImport, SourcesThatCannotBeTaken) {
-  LowerDir dir;
+  Scratch dir;
   const std::string empty = dir.path("empty.dbf");
   ASSERT_TRUE(WriteContactRows(empty, {}));
   qvtest::WriteAll(dir.path("junk.dbf"), std::string(600, '\x01'));
@@ -280,7 +280,7 @@ class CopyOutTest : public ::testing::Test {
     m_env.SetDeleted(true);
     ASSERT_TRUE(m_table.open());
   }
-  LowerDir m_dir;
+  Scratch m_dir;
   std::string m_path = m_dir.path("contacts.dbf");
   TApolloEnv m_env;
   TableObject m_table{&m_env};
@@ -332,7 +332,7 @@ TEST_F(CopyOutTest, DbfWithoutIndexOldCdxRemoved) {
 }
 
 TEST(CopyName, Checks) {
-  LowerDir dir;
+  Scratch dir;
   const QString contacts = dir.file("contacts.dbf");
   qvtest::WriteAll(dir.path("taken.dbf"), "x");
   struct Case {

@@ -77,7 +77,7 @@ class TransferWindowTest : public ::testing::Test {
            (w.ImportButton->isEnabled() ? "I" : "-");
   }
 
-  LowerDir dir_;
+  Scratch dir_;
   TApolloEnv env_;
   ScriptedDialogs dialogs_;
 };
