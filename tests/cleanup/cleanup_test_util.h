@@ -66,6 +66,12 @@ class CleanupFixture {
     return v;
   }
   bool flagged(uint32_t recno) { return text(recno, "*") == "*"; }
+  // The texts of (record, field) cells, joined by '|'.
+  std::string texts(std::initializer_list<std::pair<uint32_t, const char*>> cells) {
+    std::string out;
+    for (const auto& [recno, field] : cells) out += (out.empty() ? "" : "|") + text(recno, field);
+    return out;
+  }
 
   TApolloEnv env;
   TableObject table;

@@ -97,9 +97,9 @@ TEST_F(CleanupWindowTest, DuplicateCheckFillsTheGridWhoseRowsAreSavedUndoneAndDe
     EXPECT_FALSE(w->StreetChars->isHidden());
     w->StreetChars->setValue(5);
     w->CheckitButton->click();
-    EXPECT_TRUE(w->SetupPanel->isHidden());
-    EXPECT_FALSE(w->ResultPanel->isHidden());
-    EXPECT_TRUE(QFile::exists(w->indexPath()));
+    EXPECT_EQ(std::tuple(w->SetupPanel->isHidden(), w->ResultPanel->isHidden(),
+                         QFile::exists(w->indexPath())),
+              std::tuple(true, false, true));
     // Street order 1, 4 ("12 OAK ST"), 2 ("12 OAK STREET"): alike in 5 characters.
     TableGridModel* model = w->gridModel();
     EXPECT_EQ(GridRecords(model), (std::vector<int>{1, 4, 2}));
@@ -114,10 +114,8 @@ TEST_F(CleanupWindowTest, DuplicateCheckFillsTheGridWhoseRowsAreSavedUndoneAndDe
     w->DeleteButton->click();
     EXPECT_EQ(dialogs_.textsOf("question").last(), QStringLiteral("Delete this record?"));
     ASSERT_TRUE(w->tableObject()->close());
-    EXPECT_EQ(f_.text(1, "LNAME"), yes ? "Smythe" : "Smith");
-    EXPECT_EQ(f_.text(1, "PREFIX"), yes ? "DELETED" : "");
-    EXPECT_EQ(f_.flagged(1), yes);
-    EXPECT_FALSE(f_.flagged(4));
+    EXPECT_EQ(f_.texts({{1, "LNAME"}, {1, "PREFIX"}, {1, "*"}, {4, "*"}}),
+              yes ? "Smythe|DELETED|*|" : "Smith|||");
   }
 }
 
@@ -137,8 +135,8 @@ TEST_F(CleanupWindowTest, CancelAsksItsQuestionAndStopsOnYes) {
       auto w = OpenCheck<TDupCheck>(Copies(600, smith));
       EXPECT_EQ(cancelDuring(w->CheckitButton, w->CancelButton, yes), "Cancel operation?");
       EXPECT_EQ(w->LabelCount->text(), DupCountText(yes ? 255 : 599));
-      EXPECT_TRUE(w->CancelButton->isHidden());
-      EXPECT_FALSE(w->CloseButton->isHidden());
+      EXPECT_EQ(std::pair(w->CancelButton->isHidden(), w->CloseButton->isHidden()),
+                std::pair(true, false));
     }
     {
       ASSERT_TRUE(InstallSupportTables(f_.dir()).isEmpty());
@@ -162,8 +160,8 @@ TEST_F(CleanupWindowTest, StateZipCheckListsTheQuestionableRecordsAndEditsTheSta
     auto w = OpenCheck<TStateZipCheck>(kPeople);
     w->CheckitButton->click();
     EXPECT_EQ(dialogs_.notices(), QStringList{StateZipOpenFailedMessage()});
-    EXPECT_FALSE(w->SetupPanel->isHidden());
-    EXPECT_TRUE(w->ResultPanel->isHidden());
+    EXPECT_EQ(std::pair(w->SetupPanel->isHidden(), w->ResultPanel->isHidden()),
+              std::pair(false, true));
   }
   ASSERT_TRUE(InstallSupportTables(f_.dir()).isEmpty());
   // Work index order upper(LNAME)+upper(FNAME): Brown, Cole, SMITH; the
@@ -201,11 +199,10 @@ TEST_F(CleanupWindowTest, StateZipCheckListsTheQuestionableRecordsAndEditsTheSta
   w->StateAddButton->click();
   ASSERT_EQ(model->rowCount(), rows + 1);
   const int added = w->StateGrid->currentIndex().row();
-  const auto set = [&](const char* field, const char* text) {
-    return model->setData(model->index(added, model->columnOfField(field)), QString(text));
-  };
-  ASSERT_TRUE(set("NAME", "Zedland") && set("STATE", "ZZ") && set("LOW_ZIP", "1") &&
-              set("HIGH_ZIP", "5"));
+  for (const auto& [field, text] :
+       {std::pair{"NAME", "Zedland"}, {"STATE", "ZZ"}, {"LOW_ZIP", "1"}, {"HIGH_ZIP", "5"}}) {
+    ASSERT_TRUE(model->setData(model->index(added, model->columnOfField(field)), QString(text)));
+  }
   w->StateSaveButton->click();
   // Alaska's row deleted.
   w->StateGrid->setCurrentIndex(model->index(model->findRow(0, QStringLiteral("Alaska")), 0));
@@ -237,11 +234,8 @@ TEST_F(CleanupWindowTest, ConvertToUppercaseDefaultsAndItsFieldRule) {
   f_.table.resync();
   w.FieldChecks[0]->setChecked(true);
   w.ConvertButton->click();
-  EXPECT_EQ(w.result(), QDialog::Accepted);
-  EXPECT_EQ(w.converted(), 1);
-  EXPECT_EQ(f_.text(2, "LNAME"), "BROWN");
-  EXPECT_EQ(f_.text(2, "FNAME"), "Ann");
-  EXPECT_EQ(f_.text(1, "LNAME"), "Smith");
+  EXPECT_EQ(std::pair(w.result(), w.converted()), std::pair(int(QDialog::Accepted), 1));
+  EXPECT_EQ(f_.texts({{2, "LNAME"}, {2, "FNAME"}, {1, "LNAME"}}), "BROWN|Ann|Smith");
 }
 
 TEST_F(CleanupWindowTest, SearchAndReplaceAsksBeforeItRewrites) {
@@ -260,8 +254,7 @@ TEST_F(CleanupWindowTest, SearchAndReplaceAsksBeforeItRewrites) {
     EXPECT_EQ(dialogs_.notices(), yes ? QStringList({ReplacedText(2), QStringLiteral("Replacement done")})
                              : QStringList());
     EXPECT_EQ(w.result(), yes ? QDialog::Accepted : 0);
-    EXPECT_EQ(f_.text(3, "CITY"), yes ? "Troy Hills" : "Troy");
-    EXPECT_EQ(f_.text(2, "CITY"), "Albany");
+    EXPECT_EQ(f_.texts({{3, "CITY"}, {2, "CITY"}}), yes ? "Troy Hills|Albany" : "Troy|Albany");
   }
 }
 
@@ -283,8 +276,8 @@ TEST_F(CleanupWindowTest, DeleteRecordsFollowsTheChosenScope) {
     dialogs_.calls.clear();
     OpenTable(kPeople, c.filter);
     TDeleteRecords w(&f_.table, c.filter);
-    EXPECT_EQ(w.DeleteFilter->isEnabled(), !c.filter.isEmpty());
-    EXPECT_EQ(w.DeleteNotFilter->isEnabled(), !c.filter.isEmpty());
+    EXPECT_EQ(std::pair(w.DeleteFilter->isEnabled(), w.DeleteNotFilter->isEnabled()),
+              std::pair(!c.filter.isEmpty(), !c.filter.isEmpty()));
     QRadioButton* choices[] = {nullptr, w.DeleteAll, w.DeleteFilter, w.DeleteNotFilter};
     if (c.choice > 0) choices[c.choice]->setChecked(true);
     w.Doit->click();
@@ -379,9 +372,8 @@ TEST_F(CleanupCommandTest, EveryUtilityLeavesQueryOrderAndRecordAsTheyWere) {
     };
     (m.*c.command)();
     EXPECT_TRUE(ran);
-    EXPECT_EQ(m.Apollo1.DBFilter(), query);
-    EXPECT_EQ(m.Apollo1.IndexOrd(), order);
-    EXPECT_EQ(m.Apollo1.RecNo(), 3);
+    EXPECT_EQ(std::tuple(m.Apollo1.DBFilter(), m.Apollo1.IndexOrd(), m.Apollo1.RecNo()),
+              std::tuple(query, order, 3));
     EXPECT_EQ((m.*c.box)->text().trimmed(), c.shown);
     EXPECT_TRUE(c.workIndex.isEmpty() || !QFile::exists(f_.dir() + c.workIndex));
     main_.reset();

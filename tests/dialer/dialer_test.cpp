@@ -41,9 +41,9 @@ TEST(DialerTest, SendsTheDialCommandAndHangsUpOnceThePhoneIsPickedUp) {
       beforeHangUp = modem.Received();
     };
     EXPECT_EQ(dialer.Execute(), TDialer::Outcome::Dialed);
-    EXPECT_EQ(told, QStringList{QStringLiteral("Pick up phone")});
-    EXPECT_EQ(beforeHangUp, QByteArray(c.command));
-    EXPECT_EQ(modem.Received(), QByteArray("ATH\r\n"));
+    EXPECT_EQ(std::tuple(told, beforeHangUp, modem.Received()),
+              std::tuple(QStringList{"Pick up phone"}, QByteArray(c.command),
+                         QByteArray("ATH\r\n")));
   }
 }
 
@@ -76,8 +76,8 @@ TEST(DialerTest, FailuresAreToldAndNothingElseHappens) {
     QStringList told;
     dialer.tell = [&](const QString& text) { told << text; };
     EXPECT_EQ(dialer.Execute(), c.outcome);
-    EXPECT_EQ(told, QStringList{c.message});
-    EXPECT_EQ(dialer.lastMessage(), c.message);
+    EXPECT_EQ(std::tuple(told, dialer.lastMessage()),
+              std::tuple(QStringList{c.message}, c.message));
   }
 }
 
@@ -108,10 +108,10 @@ TEST(DialerTest, SettingsKeepComPortsAsAnIndexAndOtherDevicesByName) {
   s.device = QStringLiteral("/dev/ttyS2");
   s.method = DialMethod::Pulse;
   ASSERT_TRUE(SaveDialerSettings(ini, s));
-  EXPECT_EQ(ini.readInteger(QStringLiteral("Dialing"), QStringLiteral("Port"), -1), 2);
-  EXPECT_EQ(ini.readInteger(QStringLiteral("Dialing"), QStringLiteral("Method"), -1), 1);
-  EXPECT_EQ(ini.readString(QStringLiteral("Dialing"), QStringLiteral("Prefix"), {}), "9");
-  EXPECT_EQ(LoadDialerSettings(ini).Device(), QStringLiteral("/dev/ttyS2"));
+  EXPECT_EQ(std::tuple(ini.readInteger("Dialing", "Port", -1),
+                       ini.readInteger("Dialing", "Method", -1),
+                       ini.readString("Dialing", "Prefix", {}), LoadDialerSettings(ini).Device()),
+            std::tuple(2, 1, QStringLiteral("9"), QStringLiteral("/dev/ttyS2")));
 
   s.device = QStringLiteral("/dev/ttyACM0");
   ASSERT_TRUE(SaveDialerSettings(ini, s));

@@ -54,10 +54,9 @@ TEST_F(DialerWindowTest, FirstActivationShowsTheStoredSettings) {
   TQVDialer w(ini_);
   w.FormActivate();
   ASSERT_GE(w.PortButtons.size(), 4);
-  EXPECT_TRUE(w.PortButtons[1]->isChecked());
-  EXPECT_TRUE(w.rbPulse->isChecked());
-  EXPECT_EQ(w.Prefix->text(), QStringLiteral("1"));
-  EXPECT_TRUE(w.rbPhoneApp->isHidden());
+  EXPECT_EQ(std::tuple(w.PortButtons[1]->isChecked(), w.rbPulse->isChecked(), w.Prefix->text(),
+                       w.rbPhoneApp->isHidden()),
+            std::tuple(true, true, QStringLiteral("1"), true));
   // A second activation does not load again over the user's changes.
   w.Prefix->setText(QStringLiteral("9"));
   w.FormActivate();
@@ -90,13 +89,11 @@ TEST_F(DialerWindowTest, DialSendsPrefixAndNumberOrSaysWhyAndSavesTheChoices) {
     w.NumberToDial->setText(QStringLiteral("555-0100"));
     w.rbPulse->setChecked(true);
     w.DialButtonClick();
-    EXPECT_EQ(modem_.Received(), c.sent);
-    EXPECT_EQ(dialogs_.kinds(), QStringList{QStringLiteral("information")});
-    EXPECT_EQ(dialogs_.calls.at(0).text, c.told);
+    EXPECT_EQ(std::tuple(modem_.Received(), dialogs_.kinds(), dialogs_.notices()),
+              std::tuple(c.sent, QStringList{"information"}, QStringList{c.told}));
     const DialerSettings saved = LoadDialerSettings(ini_);
-    EXPECT_EQ(saved.prefix, QStringLiteral("9"));
-    EXPECT_EQ(saved.method, DialMethod::Pulse);
-    EXPECT_EQ(saved.Device(), c.device);
+    EXPECT_EQ(std::tuple(saved.prefix, saved.method, saved.Device()),
+              std::tuple(QStringLiteral("9"), DialMethod::Pulse, c.device));
   }
 }
 
@@ -112,8 +109,7 @@ TEST_F(DialerWindowTest, PhoneAppGetsATelLinkInsteadOfTheModem) {
   w.NumberToDial->setText(QStringLiteral("212-555-0100"));
   w.DialButtonClick();
   QDesktopServices::unsetUrlHandler(QStringLiteral("tel"));
-  ASSERT_EQ(catcher.urls.size(), 1);
-  EXPECT_EQ(catcher.urls[0].toString(), QStringLiteral("tel:1212-555-0100"));
+  EXPECT_EQ(catcher.urls, QList<QUrl>{QUrl("tel:1212-555-0100")});
   EXPECT_TRUE(dialogs_.calls.empty());
   TQVDialer again(ini_);
   again.FormActivate();

@@ -44,7 +44,7 @@ TEST(EnvelopeImb, BarsAboveTheAddressWithSerialsSavedBetweenRuns) {
   EXPECT_TRUE(LinesOf(pages.pages[1]).empty());  // a Canadian postal code
   EXPECT_EQ(ImbCodesOn(pages.pages[2]), QStringList{ImbBars("00300567094987654322", "01234", &error)});
   ASSERT_EQ(result.barCodeWarnings.size(), 1);
-  EXPECT_TRUE(result.barCodeWarnings[0].startsWith(QStringLiteral("Record 2: no bar code")));
+  EXPECT_TRUE(result.barCodeWarnings[0].startsWith("Record 2: no bar code"));
 
   // Position and pitch: the first bar's left edge at the address's left,
   // the tops 0.165 in above the address, a bar every 0.0458 in.
@@ -65,7 +65,7 @@ TEST(EnvelopeImb, BarsAboveTheAddressWithSerialsSavedBetweenRuns) {
   result = DoPrintEnvelopes(fx.table, fx.apollo, options, host, hooks);
   EXPECT_TRUE(LinesOf(pages.pages.at(0)).empty());
   ASSERT_EQ(result.barCodeWarnings.size(), 1);
-  EXPECT_TRUE(result.barCodeWarnings[0].contains(QStringLiteral("right edge")));
+  EXPECT_TRUE(result.barCodeWarnings[0].contains("right edge"));
   EXPECT_EQ(LoadImbSettings(ini).nextSerial, 987654323);
 }
 

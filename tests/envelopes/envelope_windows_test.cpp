@@ -11,10 +11,10 @@
 #include <QCoreApplication>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QRadioButton>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <algorithm>
 
 #include "envelopes/envelope_print.h"
@@ -24,6 +24,7 @@
 #include "render/report_fonts.h"
 #include "labels/imb.h"
 #include "labels_test_util.h"
+#include "near.h"
 #include "scripted_dialogs.h"
 #include "store/support_install.h"
 #include "store/table_grid_model.h"
@@ -43,13 +44,12 @@ TEST(EnvelopeEdit, UnitsSwitchExactlyAndAProblemKeepsTheDialogOpen) {
   edit.OrigWidth = kNewEnvelopeWidth;
   edit.OrigHeight = kNewEnvelopeHeight;
   edit.FormActivate();
-  EXPECT_DOUBLE_EQ(edit.WidthEdit->value(), 9.5);
-  EXPECT_DOUBLE_EQ(edit.HeightEdit->value(), 4.13);
+  const auto shown = [&] { return std::pair(edit.WidthEdit->value(), edit.HeightEdit->value()); };
+  EXPECT_EQ(shown(), std::pair(9.5, 4.13));
   edit.MMButton->setChecked(true);
   edit.MMButtonClick();
   // 9.5 x 25.4 = 241.3 and 4.13 x 25.4 = 104.902: whole millimetres.
-  EXPECT_DOUBLE_EQ(edit.WidthEdit->value(), 241);
-  EXPECT_DOUBLE_EQ(edit.HeightEdit->value(), 105);
+  EXPECT_EQ(shown(), std::pair(241.0, 105.0));
   edit.Inchesbutton->setChecked(true);
   edit.InchesbuttonClick();
   // 241 / 25.4 = 9.488...
@@ -93,15 +93,20 @@ TEST(SelectEnvelope, StockRowsStayUserRowsChangeAndUnknownNamesStandAtTheEnd) {
   EXPECT_EQ(dialogs.lastNotice(), "You may only delete User Defined envelopes");
   EXPECT_EQ(d.gridModel()->rowCount(), stock);
 
-  // New: 60 x 30 cm entered in millimetres, stored in inches.
-  d.RunEnvelopeEdit = [](TEnvelopeEdit& edit) {
+  // New: 60 x 30 cm entered in millimetres, stored in inches; Edit keeps
+  // USERDEF; Delete asks first.
+  bool editing = false;
+  d.RunEnvelopeEdit = [&editing](TEnvelopeEdit& edit) {
+    if (editing) EXPECT_EQ(edit.NameEdit->text(), "Poster");
     edit.FormActivate();
-    edit.MMButton->setChecked(true);
-    edit.MMButtonClick();
-    edit.WidthEdit->setValue(600);
-    edit.HeightEdit->setValue(300);
-    edit.NameEdit->setText(QStringLiteral("Poster"));
-    edit.DescEdit->setText(QStringLiteral("300 x 600 mm"));
+    if (!editing) {
+      edit.MMButton->setChecked(true);
+      edit.MMButtonClick();
+      edit.WidthEdit->setValue(600);
+      edit.HeightEdit->setValue(300);
+      edit.NameEdit->setText(QStringLiteral("Poster"));
+    }
+    edit.DescEdit->setText(editing ? "big" : "300 x 600 mm");
     edit.OKButtonClick();
     return edit.result() == QDialog::Accepted;
   };
@@ -109,18 +114,9 @@ TEST(SelectEnvelope, StockRowsStayUserRowsChangeAndUnknownNamesStandAtTheEnd) {
   ASSERT_EQ(d.gridModel()->rowCount(), stock + 1);
   EXPECT_EQ(d.EnvelopeTable->fieldText(QStringLiteral("NAME")), "Poster");
   EXPECT_NEAR(d.EnvelopeTable->fieldText(QStringLiteral("WIDTH")).toDouble(), 23.622, 1e-9);
-
-  // Edit keeps USERDEF; Delete asks first.
-  d.RunEnvelopeEdit = [](TEnvelopeEdit& edit) {
-    EXPECT_EQ(edit.NameEdit->text(), "Poster");
-    edit.FormActivate();
-    edit.DescEdit->setText(QStringLiteral("big"));
-    edit.OKButtonClick();
-    return edit.result() == QDialog::Accepted;
-  };
+  editing = true;
   d.EditEnvelopeClick();
-  EXPECT_EQ(d.EnvelopeTable->fieldText(QStringLiteral("DESC")), "big");
-  EXPECT_EQ(d.EnvelopeTable->fieldText(QStringLiteral("USERDEF")), "T");
+  EXPECT_EQ(d.EnvelopeTable->fieldText("DESC") + d.EnvelopeTable->fieldText("USERDEF"), "bigT");
   dialogs.questionAnswers = {false, true};
   d.DeleteEnvelopeClick();
   EXPECT_EQ(d.gridModel()->rowCount(), stock + 1);
@@ -205,12 +201,8 @@ TEST(EnvelopeDesigner, DraggedAndShownLinesStandWhereThePagePrintsThem) {
     const int baseLeft = int(P * d.Setup.deliveryLeft), baseTop = int(P * d.Setup.deliveryTop);
     const QPoint from = d.EnvelopeImage->itemRect(EnvelopeItem::Delivery).center();
     const QPoint to = from + QPoint(30, 15);
-    QMouseEvent press(QEvent::MouseButtonPress, from, d.EnvelopeImage->mapToGlobal(from),
-                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, to, d.EnvelopeImage->mapToGlobal(to),
-                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(d.EnvelopeImage, &press);
-    QCoreApplication::sendEvent(d.EnvelopeImage, &release);
+    QTest::mousePress(d.EnvelopeImage, Qt::LeftButton, {}, from);
+    QTest::mouseRelease(d.EnvelopeImage, Qt::LeftButton, {}, to);
     d.OkButtonClick();
     ASSERT_EQ(d.result(), QDialog::Accepted);
     // Base pixels: the shown place plus the drag, divided by the zoom.
@@ -242,8 +234,7 @@ TEST(EnvelopeDesigner, DraggedAndShownLinesStandWhereThePagePrintsThem) {
         ASSERT_NE(t, printed.end());
         EXPECT_EQ(d.ScreenFont(item), ReportFont(t->font));
         const QPointF shown = d.InchesOf(d.EnvelopeImage->lineOrigin(item, i));
-        EXPECT_NEAR(shown.x(), t->x, tolerance);
-        EXPECT_NEAR(shown.y(), t->y, tolerance);
+        EXPECT_TRUE(testing::Near({shown.x(), shown.y()}, {t->x, t->y}, tolerance));
       }
     }
     EXPECT_EQ(compared, 3 + 1 + 3);

@@ -88,11 +88,11 @@ TEST(LetterPrint, SelectionsAndStartRecord) {
     o.selection = c.selection;
     o.startFromCurrent = c.start;
     const LetterRunResult r = PrintLetters(fx.table, fx.apollo, Letter(kOnePage), o, host);
-    EXPECT_EQ(r.letters, c.letters) << c.name;
-    EXPECT_EQ(int(r.stream.pages.size()), c.letters) << c.name;
-    EXPECT_EQ(host.notices.join("|"), c.notice) << c.name;
-    EXPECT_EQ(fx.apollo.RecNo(), c.current) << c.name;  // put back
-    EXPECT_EQ(fx.apollo.DBFilter(), QString()) << c.name;
+    // The table is put back afterwards.
+    EXPECT_EQ(std::tuple(r.letters, int(r.stream.pages.size()), host.notices.join("|"),
+                         fx.apollo.RecNo(), fx.apollo.DBFilter()),
+              std::tuple(c.letters, c.letters, c.notice, c.current, QString()))
+        << c.name;
   }
 }
 

@@ -20,11 +20,10 @@ TEST(LetterStore, CreatedWhenMissingThenStoresAndReplaces) {
   TApollo apollo;
   ASSERT_TRUE(OpenLettersTable(dir.path(), table, apollo));
   ASSERT_EQ(table.fieldCount(), 2);
-  EXPECT_EQ(table.fieldName(0), "DESCRIPT");
-  EXPECT_EQ(table.area()->table().fields()[0].width, 50);
-  EXPECT_EQ(table.fieldName(1), "RTF");
-  EXPECT_EQ(table.area()->table().fields()[1].type, 'M');
-  EXPECT_TRUE(table.eof());
+  const auto& fields = table.area()->table().fields();
+  EXPECT_EQ(std::tuple(table.fieldName(0), fields[0].width, table.fieldName(1), fields[1].type,
+                       table.eof()),
+            std::tuple("DESCRIPT", 50, "RTF", 'M', true));
 
   RichDocument doc;
   QTextCursor(&doc.doc()).insertText(QString::fromUtf8("Dear [First], café"));

@@ -22,21 +22,15 @@ TEST(PageProperties, UnitsReadBack) {
 }
 
 // The zoom steps are checked through the preview window's buttons.
-TEST(Preview, FillZoom) {
+TEST(Preview, FillZoomAndLayoutInPixels) {
   // An 8.5 in page on a 96 dpi screen is 816 pixels: a 700 pixel window
   // shows it at 700 / 816 * 100 truncated = 85 percent.
   EXPECT_EQ(FillZoom(700, 12240, 96), 85);
-}
-
-TEST(Preview, LayoutInPixels) {
   // Letter paper with 1.25 / 1 inch margins at 96 dpi and 150 %: the page
   // is 816 x 1056 pixels, times 1.5; margins 120 and 96 pixels, times 1.5.
   const PreviewGeometry g = PreviewLayout(PageLayout{}, 150, 96);
-  EXPECT_EQ(g.pageWidth, 1224);
-  EXPECT_EQ(g.pageHeight, 1584);
-  EXPECT_EQ(g.left, 180);
-  EXPECT_EQ(g.top, 144);
-  EXPECT_EQ(g.boxWidth(), 1224 - 360);
+  EXPECT_EQ(std::vector({g.pageWidth, g.pageHeight, g.left, g.top, g.boxWidth()}),
+            std::vector({1224, 1584, 180, 144, 1224 - 360}));
   // 1000 twips at 96 dpi is 66 pixels (integer division); at 33 % that is
   // 21.78, rounded to 22 for a margin.
   PageLayout l;

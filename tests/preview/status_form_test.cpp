@@ -65,13 +65,11 @@ void Activate(QDialog& form) {
 TEST(StatusForm, RunsOnceAndEndsWithOk) {
   RecordJob job(5, 0);
   Activate(job);
-  EXPECT_EQ(job.runCount(), 1);
-  EXPECT_EQ(job.m_printed, 5);
-  EXPECT_EQ(job.m_labelDuringRun, QStringLiteral("Printing Page 1\nRecord 2\n"));
-  EXPECT_TRUE(job.finished());
-  EXPECT_EQ(job.CancelButton->text(), QStringLiteral("OK"));
   // The outcome's carriage return shows as a line break.
-  EXPECT_EQ(job.Label1->text(), QStringLiteral("\nPrint Completed!"));
+  EXPECT_EQ(std::tuple(job.runCount(), job.m_printed, job.m_labelDuringRun, job.finished(),
+                       job.CancelButton->text(), job.Label1->text()),
+            std::tuple(1, 5, QStringLiteral("Printing Page 1\nRecord 2\n"), true,
+                       QStringLiteral("OK"), QStringLiteral("\nPrint Completed!")));
   job.hide();
   Activate(job);  // shown and activated again: no second run
   job.FormActivate();
@@ -115,12 +113,11 @@ TEST(StatusForm, TheButtonDuringARun) {
       EXPECT_EQ(job.CancelButton->text(), QStringLiteral("Stop"));
     }
     Activate(job);
-    EXPECT_EQ(job.m_canvas.aborted(), c.aborted);
-    EXPECT_EQ(job.stopped(), !c.print);
-    EXPECT_EQ(job.m_printed, c.printed);  // the click is served after the record it came in
-    EXPECT_EQ(job.m_canvas.pages().pages.size(), c.pages);
-    EXPECT_EQ(job.Label1->text(), QString::fromLatin1(c.outcome));
-    EXPECT_EQ(job.CancelButton->text(), QStringLiteral("OK"));
+    // The click is served after the record it came in.
+    EXPECT_EQ(std::tuple(job.m_canvas.aborted(), job.stopped(), job.m_printed,
+                         job.m_canvas.pages().pages.size(), job.Label1->text(),
+                         job.CancelButton->text()),
+              std::tuple(c.aborted, !c.print, c.printed, c.pages, QString(c.outcome), "OK"));
     EXPECT_EQ(dialogs.kinds(), c.asked.isEmpty() ? QStringList() : QStringList{"question"});
     EXPECT_EQ(dialogs.textsOf(QStringLiteral("question")), c.asked);
   }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "near.h"
 #include "page_ops.h"
 #include "render/printers.h"
 #include "render/report_canvas.h"
@@ -36,6 +37,7 @@ PageStream RunReport(const std::function<void(ReportCanvas&)>& body) {
   return canvas.pages();
 }
 
+using testing::Near;
 using testing::OpsOf;
 const auto Texts = testing::TextsOf;
 
@@ -98,15 +100,12 @@ TEST(CanvasText, FirstLineStartsAtTheSectionAndLinesAdvanceByTheFontHeight) {
   ASSERT_EQ(pages.pages.size(), 1u);
   std::vector<TextOp> t = Texts(pages.pages[0]);
   ASSERT_EQ(t.size(), 5u);
-  double line10 = kArialLineSpacing * 10 / 72;
-  EXPECT_NEAR(t[0].x, 1.25, 1e-9);
-  EXPECT_NEAR(t[0].y, 2.0 + kArialAscent * 10 / 72, kTol);
-  EXPECT_NEAR(t[1].y - t[0].y, line10, kTol);
-  // A larger font advances by its own height after the line it follows.
-  EXPECT_NEAR(t[2].y - t[1].y, line10, kTol);
-  EXPECT_NEAR(t[3].x, 4.25, 1e-9);
-  EXPECT_NEAR(t[3].y, 6.0, 1e-9);
-  EXPECT_NEAR(t[4].x + Em(333 + 222 + 556 + 556 + 278, 20), 7.25, kTol);  // "right" ends at 6
+  const double line10 = kArialLineSpacing * 10 / 72;
+  // A larger font advances by its own height after the line it follows;
+  // "right" ends at 6.
+  EXPECT_TRUE(Near({t[0].x, t[0].y, t[1].y - t[0].y, t[2].y - t[1].y, t[3].x, t[3].y,
+                    t[4].x + Em(333 + 222 + 556 + 556 + 278, 20)},
+                   {1.25, 2.0 + kArialAscent * 10 / 72, line10, line10, 4.25, 6.0, 7.25}, kTol));
 }
 
 TEST(CanvasTabs, CellsJustifyShadeBoxAndClip) {
@@ -124,23 +123,19 @@ TEST(CanvasTabs, CellsJustifyShadeBoxAndClip) {
   });
   ASSERT_EQ(pages.pages.size(), 1u);
   const Page& page = pages.pages[0];
-  double hello = Em(722 + 556 + 222 + 222 + 556, 10);
-  double line = kArialLineSpacing * 10 / 72;
+  const double hello = Em(722 + 556 + 222 + 222 + 556, 10), line = kArialLineSpacing * 10 / 72;
   std::vector<TextOp> t = Texts(page);
   ASSERT_EQ(t.size(), 4u);
-  EXPECT_NEAR(t[0].x, 1.05, 1e-9);                      // left + margin
-  EXPECT_NEAR(t[1].x + hello, 2.0 + 1.5 - 0.05, kTol);  // follows the first; right - margin
-  EXPECT_NEAR(t[2].x + hello / 2, 3.5 + 1.0, kTol);     // centred in 3.5 .. 5.5
+  // Left + margin; the second follows the first, right - margin; the third
+  // centred in 3.5 .. 5.5; the first cell's clip; the next row's cell.
+  EXPECT_TRUE(Near({t[0].x, t[1].x + hello, t[2].x + hello / 2, t[0].clip.left(),
+                    t[0].clip.right(), t[0].clip.top(), t[0].clip.height(),
+                    t[3].clip.top() - t[0].clip.top()},
+                   {1.05, 2.0 + 1.5 - 0.05, 3.5 + 1.0, 1.0, 2.0, 2.0, line, line}, kTol));
   EXPECT_TRUE(t[3].clipped);
-  EXPECT_NEAR(t[0].clip.left(), 1.0, 1e-9);
-  EXPECT_NEAR(t[0].clip.right(), 2.0, 1e-9);
-  EXPECT_NEAR(t[0].clip.top(), 2.0, kTol);
-  EXPECT_NEAR(t[0].clip.height(), line, kTol);
-  EXPECT_NEAR(t[3].clip.top() - t[0].clip.top(), line, kTol);  // next row's cell
   std::vector<ShadeOp> shades = OpsOf<ShadeOp>(page);
   ASSERT_EQ(shades.size(), 2u);  // the first cell of both rows
-  EXPECT_EQ(shades[0].percent, 10);
-  EXPECT_NEAR(shades[0].rect.width(), 1.0, 1e-9);
+  EXPECT_EQ(std::pair(shades[0].percent, shades[0].rect.width()), std::pair(10, 1.0));
   EXPECT_EQ(OpsOf<LineOp>(page).size(), 8u);  // four box lines per row
   // The shading goes below the text of its cell.
   auto is = [](auto kind) {
@@ -159,9 +154,8 @@ TEST(CanvasTabs, SaveClearRestoreKeepsTheStops) {
   canvas.setTab(0.5, TabJustify::Left, 7.5, 2, BoxNone, 10);
   canvas.restoreTabs();
   canvas.restoreTabs();  // nothing saved any more: unchanged
-  ASSERT_EQ(canvas.tabCount(), 2);
-  EXPECT_NEAR(canvas.tabLeft(1), 1.5, 1e-9);
-  EXPECT_EQ(canvas.tabStop(1).shade, 5);
+  EXPECT_EQ(std::tuple(canvas.tabCount(), canvas.tabLeft(1), canvas.tabStop(1).shade),
+            std::tuple(2, 1.5, 5));
 }
 
 TEST(CanvasPens, WidthsInPixelsAndHundredthsOfAnInch) {
@@ -201,9 +195,8 @@ TEST(CanvasDrawing, RectanglesPicturesAndTheOrigin) {
   const Page& page = pages.pages.at(0);
   std::vector<RectOp> rects = OpsOf<RectOp>(page);
   ASSERT_EQ(rects.size(), 2u);
-  EXPECT_EQ(rects[0].rect, QRectF(QPointF(1.5, 1.25), QPointF(3.5, 2.25)));
-  EXPECT_EQ(rects[0].fill, qRgb(255, 255, 0));
-  EXPECT_FALSE(rects[1].filled);
+  EXPECT_EQ(std::tuple(rects[0].rect, rects[0].fill, rects[1].filled),
+            std::tuple(QRectF(QPointF(1.5, 1.25), QPointF(3.5, 2.25)), qRgb(255, 255, 0), false));
   std::vector<ImageOp> images = OpsOf<ImageOp>(page);
   ASSERT_EQ(images.size(), 1u);
   EXPECT_EQ(images[0].rect, QRectF(4.5, 4.25, 0.75, 0.75));
@@ -241,8 +234,8 @@ TEST(CanvasPages, SampleReportBreaksPagesRaisesEventsAndStreamsPageByPage) {
     for (const TextOp& t : Texts(page)) n += t.clipped && std::abs(t.clip.width() - 0.5) < 0.01;
     return n;
   };
-  EXPECT_EQ(rowNumbers(expected.pages[0]), testing::kSampleRowsPerPage);
-  EXPECT_EQ(rowNumbers(expected.pages[2]), 2);
+  EXPECT_EQ(std::pair(rowNumbers(expected.pages[0]), rowNumbers(expected.pages[2])),
+            std::pair(testing::kSampleRowsPerPage, 2));
   EXPECT_TRUE(shown.contains(QStringLiteral("Printing Page 3\rRecord 130\r")));
 
   QTemporaryFile file;
@@ -276,8 +269,7 @@ TEST(CanvasPages, AbortStopsDrawingAndPagesAndStatusEscapes) {
     r.newPage();
   };
   EXPECT_FALSE(canvas.execute());
-  EXPECT_TRUE(canvas.aborted());
-  EXPECT_TRUE(after);
+  EXPECT_TRUE(canvas.aborted() && after);
   ASSERT_EQ(canvas.pages().pages.size(), 2u);
   EXPECT_EQ(Texts(canvas.pages().pages[1]).size(), 1u);
   // Unknown status placeholders and escapes (%p, %0 and %1 are the status
@@ -303,13 +295,12 @@ TEST(CanvasPaper, WindowsCodesCustomSizesAndOrientation) {
     ASSERT_TRUE(canvas.setPaperCode(c.code));
     canvas.setOrientation(c.orientation);
     ASSERT_TRUE(canvas.execute());
-    EXPECT_NEAR(canvas.pages().pages.at(0).width, c.width, 0.01) << c.code;
-    EXPECT_NEAR(canvas.pages().pages.at(0).height, c.height, 0.01) << c.code;
+    const Page& page = canvas.pages().pages.at(0);
+    EXPECT_TRUE(Near({page.width, page.height}, {c.width, c.height}, 0.01)) << c.code;
   }
   ReportCanvas canvas;
   canvas.setCustomPaper(9.5, 4.125);
-  EXPECT_TRUE(canvas.setPaperCode(0));  // 0 keeps the custom size
-  EXPECT_FALSE(canvas.setPaperCode(4321));
+  EXPECT_TRUE(canvas.setPaperCode(0) && !canvas.setPaperCode(4321));  // 0 keeps the custom size
   EXPECT_EQ(canvas.pageHeight(), 4.125);
   // The orientation may change in OnBeforePrint and holds from the first page.
   canvas.setOutputToStream(nullptr);
@@ -333,8 +324,8 @@ TEST(Printers, NamesAndThePdfPrinter) {
   }
   EXPECT_TRUE(InstalledPrinterNames().contains(PdfPrinterName()));
   ReportCanvas canvas;
-  EXPECT_TRUE(canvas.selectPrinter(QStringLiteral("pdf file on Quorvane")));
-  EXPECT_FALSE(canvas.selectPrinter(QStringLiteral("No Such Printer 4711")));
+  EXPECT_TRUE(canvas.selectPrinter("pdf file on Quorvane"));
+  EXPECT_FALSE(canvas.selectPrinter("No Such Printer 4711"));
   EXPECT_EQ(canvas.printerName(), QStringLiteral("pdf file"));
 }
 

@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 
 #include "labels_test_util.h"
+#include "near.h"
 #include "render/report_canvas.h"
 #include "reports/user_report.h"
 
@@ -22,6 +23,7 @@ namespace {
 using testing::Contact;
 using testing::ContactFixture;
 using testing::LinesOf;
+using testing::Near;
 using testing::TestHost;
 using testing::TextsOf;
 
@@ -94,9 +96,8 @@ TEST(ReportRun, LayoutOneHeaderHeadingsRulesAndCellsThenCodesAndMemo) {
   const TextOp* pageNo = Find(page, "Page 1");
   const TextOp* date = Find(page, "12/07/2026");
   ASSERT_TRUE(title && pageNo && date);
-  EXPECT_NEAR(title->y, 0.5 + probe.ascent(), kEps);
-  EXPECT_NEAR(pageNo->x + probe.textWidth("Page 1"), 8.0, 1e-4);
-  EXPECT_NEAR(date->y - title->y, probe.lineHeight(), kEps);
+  EXPECT_TRUE(Near({title->y, pageNo->x + probe.textWidth("Page 1"), date->y - title->y},
+                   {0.5 + probe.ascent(), 8.0, probe.lineHeight()}, 1e-4));
 
   // Headings in the four tabs (1.0, 2.75, 4.9, 6.9), one line below 1.3 in.
   const double headingX[] = {1.0, 2.75, 4.9, 6.9};
@@ -104,18 +105,13 @@ TEST(ReportRun, LayoutOneHeaderHeadingsRulesAndCellsThenCodesAndMemo) {
   for (int i = 0; i < 4; ++i) {
     const TextOp* h = Find(page, headings[i]);
     ASSERT_NE(h, nullptr) << headings[i];
-    EXPECT_NEAR(h->x, headingX[i] + 0.02, kEps);
-    EXPECT_NEAR(h->y, 1.3 + LineHeight("Arial", 9, true), kEps);
+    EXPECT_TRUE(Near({h->x, h->y}, {headingX[i] + 0.02, 1.3 + LineHeight("Arial", 9, true)}, kEps));
   }
   // Rules along the body's top and bottom, from 1.0 to 8.0.
   std::vector<LineOp> rules = LinesOf(page);
   ASSERT_EQ(rules.size(), 2u);
-  EXPECT_NEAR(rules[0].y1, 1.5, kEps);
-  EXPECT_NEAR(rules[1].y1, 10.0, kEps);
-  for (const LineOp& l : rules) {
-    EXPECT_NEAR(l.x1, 1.0, kEps);
-    EXPECT_NEAR(l.x2, 8.0, kEps);
-  }
+  EXPECT_TRUE(Near({rules[0].y1, rules[0].x1, rules[0].x2, rules[1].y1, rules[1].x1, rules[1].x2},
+                   {1.5, 1.0, 8.0, 10.0, 1.0, 8.0}, kEps));
 
   // The row: cells at the tab edges, cut at width - 0.2.
   EXPECT_EQ(BodyTexts(page),
@@ -124,8 +120,7 @@ TEST(ReportRun, LayoutOneHeaderHeadingsRulesAndCellsThenCodesAndMemo) {
   int i = 0;
   for (const TextOp& t : TextsOf(page)) {
     if (t.font.bold) continue;
-    EXPECT_NEAR(t.x, headingX[i], kEps);
-    EXPECT_NEAR(t.clip.width(), widths[i] - 0.2, kEps);
+    EXPECT_TRUE(Near({t.x, t.clip.width()}, {headingX[i], widths[i] - 0.2}, kEps));
     ++i;
   }
   // Layout 2 with codes and memo in shaded full-width cells.
@@ -137,16 +132,14 @@ TEST(ReportRun, LayoutOneHeaderHeadingsRulesAndCellsThenCodesAndMemo) {
                                           "Codes: VIP", "Met at the fair."}));
   std::vector<ShadeOp> shades = ShadesOf(page2);
   ASSERT_EQ(shades.size(), 2u);
-  EXPECT_EQ(shades[0].percent, 5);
-  EXPECT_EQ(shades[1].percent, 10);
-  EXPECT_NEAR(shades[0].rect.right(), 8.0, kEps);
+  EXPECT_EQ(std::pair(shades[0].percent, shades[1].percent), std::pair(5, 10));
   const TextOp* codes = Find(page2, "Codes: VIP");
   const TextOp* memo = Find(page2, "Met at the fair.");
   ASSERT_TRUE(codes && memo);
   probe.setFont(QStringLiteral("Arial"), 9);
   probe.setBold(false);
-  EXPECT_NEAR(shades[0].rect.top(), codes->y - probe.ascent(), kEps);
-  EXPECT_NEAR(shades[1].rect.top(), memo->y - probe.ascent(), kEps);
+  EXPECT_TRUE(Near({shades[0].rect.right(), shades[0].rect.top(), shades[1].rect.top()},
+                   {8.0, codes->y - probe.ascent(), memo->y - probe.ascent()}, kEps));
 }
 
 TEST(ReportRun, SoftSeekSkipsBlankKeysInLayoutsOneToThreeButNotFourAndAnEmptySelection) {
@@ -169,8 +162,7 @@ TEST(ReportRun, SoftSeekSkipsBlankKeysInLayoutsOneToThreeButNotFourAndAnEmptySel
     EXPECT_EQ(run.result.records, c.records) << c.layout;
     const QStringList body = BodyTexts(run.pages.pages[0]);
     ASSERT_FALSE(body.isEmpty());
-    EXPECT_EQ(body[0], c.first) << c.layout;
-    EXPECT_EQ(body.count(c.first), 1) << c.layout;
+    EXPECT_EQ(std::tuple(body[0], body.count(c.first)), std::tuple(c.first, 1)) << c.layout;
   }
   // An empty selection prints one page of header and footer.
   ASSERT_TRUE(fx.apollo.Query("LNAME = \"Nobody\""));
@@ -178,10 +170,10 @@ TEST(ReportRun, SoftSeekSkipsBlankKeysInLayoutsOneToThreeButNotFourAndAnEmptySel
   options.layout = 3;
   RunPages run = Preview(fx, options, host);
   ASSERT_EQ(run.pages.pages.size(), 1u);
-  EXPECT_EQ(run.result.records, 0);
-  EXPECT_TRUE(BodyTexts(run.pages.pages[0]).isEmpty());
-  EXPECT_NE(Find(run.pages.pages[0], "Organization"), nullptr);
-  EXPECT_EQ(LinesOf(run.pages.pages[0]).size(), 2u);
+  EXPECT_EQ(std::tuple(run.result.records, BodyTexts(run.pages.pages[0]),
+                       Find(run.pages.pages[0], "Organization") != nullptr,
+                       LinesOf(run.pages.pages[0]).size()),
+            std::tuple(0, QStringList(), true, 2u));
 }
 
 TEST(ReportRun, LongMemoContinuesOnTheNextPageUnderAFreshHeader) {
@@ -199,9 +191,9 @@ TEST(ReportRun, LongMemoContinuesOnTheNextPageUnderAFreshHeader) {
   const QStringList second = BodyTexts(run.pages.pages[1]);
   // The row and bodyLines - 1 memo lines, then the rest under the header.
   ASSERT_EQ(first.size(), 1 + bodyLines - 1);
-  EXPECT_EQ(first.last(), QStringLiteral("Memo line %1").arg(bodyLines - 1));
-  EXPECT_EQ(second.first(), QStringLiteral("Memo line %1").arg(bodyLines));
-  EXPECT_EQ(second.last(), "Memo line 80");
+  EXPECT_EQ(QStringList({first.last(), second.first(), second.last()}),
+            QStringList({QStringLiteral("Memo line %1").arg(bodyLines - 1),
+                         QStringLiteral("Memo line %1").arg(bodyLines), "Memo line 80"}));
   const Page& page2 = run.pages.pages[1];
   EXPECT_NE(Find(page2, "Page 2"), nullptr);
   EXPECT_NE(Find(page2, "Name"), nullptr);
@@ -241,8 +233,7 @@ TEST(ReportRun, LayoutFourRulesAndNeverStartsARecordWithFewerThanThreeLines) {
   // Each record takes three lines and a rule line while four lines are left.
   const int bodyLines = int(8.5 / lh + 1e-6);
   EXPECT_LE(int(run.pages.pages.size()) * (bodyLines / 4), 40 + bodyLines / 4);
-  EXPECT_GE(rules, 40 - int(run.pages.pages.size()));
-  EXPECT_LE(rules, 40);
+  EXPECT_TRUE(rules >= 40 - int(run.pages.pages.size()) && rules <= 40) << rules;
 }
 
 TEST(ReportRun, SelectionsStartRecordAndTheTablePutBack) {
@@ -260,9 +251,8 @@ TEST(ReportRun, SelectionsStartRecordAndTheTablePutBack) {
   only.selection = RecordSelection::Current;
   only.startFromCurrent = true;
   RunPages run = Preview(fx, only, host);
-  EXPECT_EQ(run.result.records, 1);
-  EXPECT_EQ(BodyTexts(run.pages.pages[0]).first(), "Smith, John Q.");
-  EXPECT_TRUE(host.notices.isEmpty());
+  EXPECT_EQ(std::tuple(run.result.records, BodyTexts(run.pages.pages[0]).first(), host.notices),
+            std::tuple(1, "Smith, John Q.", QStringList()));
 
   ASSERT_TRUE(fx.apollo.Go(2));  // Adams, outside the filter
   UserReportOptions start;
@@ -271,9 +261,8 @@ TEST(ReportRun, SelectionsStartRecordAndTheTablePutBack) {
   EXPECT_EQ(host.notices,
             QStringList({"Current record is out of range. Starting with first record"}));
   EXPECT_EQ(run.result.records, 2) << "Cole and Smith: the filter alone chooses";
-  EXPECT_EQ(fx.apollo.RecNo(), 2);
-  EXPECT_EQ(fx.apollo.IndexOrd(), order);
-  EXPECT_EQ(fx.apollo.DBFilter(), filter);
+  EXPECT_EQ(std::tuple(fx.apollo.RecNo(), fx.apollo.IndexOrd(), fx.apollo.DBFilter()),
+            std::tuple(2, order, filter));
 }
 
 TEST(ReportRun, StopEndsAPreviewAndCancelAsksBeforeAbortingAPrint) {
@@ -293,9 +282,8 @@ TEST(ReportRun, StopEndsAPreviewAndCancelAsksBeforeAbortingAPrint) {
   };
   UserReportOptions options;
   RunPages run = Preview(fx, options, host, hooks);
-  EXPECT_EQ(run.result.outcome, UserReportOutcome::Stopped);
-  EXPECT_EQ(run.result.records, 70);
-  EXPECT_EQ(run.result.statusText, "\rPreview Stopped at page 2!");
+  EXPECT_EQ(std::tuple(run.result.outcome, run.result.records, run.result.statusText),
+            std::tuple(UserReportOutcome::Stopped, 70, "\rPreview Stopped at page 2!"));
 
   host.answers = {true};
   options.print = true;
@@ -309,9 +297,9 @@ TEST(ReportRun, StopEndsAPreviewAndCancelAsksBeforeAbortingAPrint) {
     if (round == 3) job->CancelButtonClick();
   };
   UserReportResult printed = RunUserReport(fx.table, fx.apollo, options, host, hooks);
-  EXPECT_EQ(printed.outcome, UserReportOutcome::Cancelled);
-  EXPECT_EQ(host.asked, QStringList({"Cancel Report Printing?"}));
-  EXPECT_EQ(printed.statusText, "\rReport Print Canceled!");
+  EXPECT_EQ(std::tuple(printed.outcome, host.asked, printed.statusText),
+            std::tuple(UserReportOutcome::Cancelled, QStringList({"Cancel Report Printing?"}),
+                       "\rReport Print Canceled!"));
 }
 
 // The preview's page stream is a temporary file that lives only while the
@@ -356,9 +344,9 @@ TEST(ReportRun, APrinterThatIsGoneIsNotReplacedByAnother) {
   UserReportHooks hooks;
   hooks.printReport = [&ran](TUserReportPrint&) { ran = true; };
   const UserReportResult r = RunUserReport(fx.table, fx.apollo, options, host, hooks);
-  EXPECT_EQ(r.outcome, UserReportOutcome::Failed);
-  EXPECT_EQ(r.errorText, QStringLiteral("The printer No Such Printer is not available."));
-  EXPECT_FALSE(ran);
+  EXPECT_EQ(std::tuple(r.outcome, r.errorText, ran),
+            std::tuple(UserReportOutcome::Failed, "The printer No Such Printer is not available.",
+                       false));
 }
 
 }  // namespace

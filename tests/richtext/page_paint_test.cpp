@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include "near.h"
 #include "page_ops.h"
 #include "richtext/page_paint.h"
 #include "richtext/rtf.h"
@@ -30,25 +31,17 @@ TEST(PagePaint, TextSitsInsideTheMargins) {
   int next = -1;
   const Page page = RichPage(d, 0, &next, nullptr);
   EXPECT_EQ(next, 0);
-  EXPECT_DOUBLE_EQ(page.width, 8.5);
-  EXPECT_DOUBLE_EQ(page.height, 11.0);
+  EXPECT_TRUE(testing::Near({page.width, page.height}, {8.5, 11.0}, 0));
   const std::vector<TextOp> t = Texts(page);
   ASSERT_EQ(t.size(), 4u);
-  EXPECT_EQ(t[0].text, "Left");
-  EXPECT_DOUBLE_EQ(t[0].x, 1.0);
-  // The first baseline: top margin plus the ascent of 12 pt text.
-  EXPECT_GT(t[0].y, 0.5 + 8.0 / 72);
-  EXPECT_LT(t[0].y, 0.5 + 14.0 / 72);
-  // Right-aligned text ends at the right margin (7.5 in): it starts within
-  // an inch of it.
-  EXPECT_EQ(t[1].text, "Right");
-  EXPECT_GT(t[1].x, 6.5);
-  EXPECT_LT(t[1].x, 7.5);
-  EXPECT_GT(t[1].y, t[0].y);
-  // Indented 0.5 in; the run after the tab starts at the next default stop.
-  EXPECT_DOUBLE_EQ(t[2].x, 1.5);
-  EXPECT_EQ(t[3].text, "b");
-  EXPECT_GT(t[3].x, t[2].x);
+  EXPECT_EQ(QStringList({t[0].text, t[1].text, t[3].text}), QStringList({"Left", "Right", "b"}));
+  // The first baseline: top margin plus the ascent of 12 pt text (8 to
+  // 14 pt); right-aligned text ends at the right margin (7.5 in), so it
+  // starts within an inch of it; indented 0.5 in.
+  EXPECT_TRUE(testing::Near({t[0].x, t[2].x}, {1.0, 1.5}, 0));
+  EXPECT_NEAR(t[0].y, 0.5 + 11.0 / 72, 3.0 / 72);
+  EXPECT_TRUE(t[1].x > 6.5 && t[1].x < 7.5 && t[1].y > t[0].y) << t[1].x << " " << t[1].y;
+  EXPECT_GT(t[3].x, t[2].x);  // the run after the tab starts at the next default stop
 }
 
 TEST(PagePaint, ListMarkersAndCellBorders) {
@@ -69,11 +62,10 @@ TEST(PagePaint, ListMarkersAndCellBorders) {
   const char* expected[][2] = {{"\u2022", "dot"}, {"1.", "one"}, {"2.", "two"}};
   for (int i = 0; i < 3; ++i) {
     SCOPED_TRACE(expected[i][1]);
-    EXPECT_EQ(t[2 * i].text, QString::fromUtf8(expected[i][0]));
-    EXPECT_DOUBLE_EQ(t[2 * i].x, 1.25);
-    EXPECT_EQ(t[2 * i + 1].text, expected[i][1]);
-    EXPECT_DOUBLE_EQ(t[2 * i + 1].x, 1.5);
-    EXPECT_DOUBLE_EQ(t[2 * i].y, t[2 * i + 1].y);
+    EXPECT_EQ(QStringList({t[2 * i].text, t[2 * i + 1].text}),
+              QStringList({QString::fromUtf8(expected[i][0]), expected[i][1]}));
+    EXPECT_TRUE(testing::Near({t[2 * i].x, t[2 * i + 1].x, t[2 * i].y - t[2 * i + 1].y},
+                              {1.25, 1.5, 0}, 1e-12));
   }
   // The first cell's top and left lines, 20 twips wide, at its edges; the
   // second cell has none.
@@ -81,10 +73,8 @@ TEST(PagePaint, ListMarkersAndCellBorders) {
   ASSERT_EQ(lines.size(), 2u);
   const LineOp& top = lines[0];
   const LineOp& left = lines[1];
-  EXPECT_NEAR(top.x1, 1.0, 0.02);
-  EXPECT_NEAR(top.x2, 3.0, 0.02);
+  EXPECT_TRUE(testing::Near({top.x1, top.x2, left.x1}, {1.0, 3.0, 1.0}, 0.02));
   EXPECT_GT(top.y1, t[5].y);  // below the last list item
-  EXPECT_NEAR(left.x1, 1.0, 0.02);
   EXPECT_GT(left.y2, left.y1);
   EXPECT_DOUBLE_EQ(top.pen.width, 20.0 / 1440);
 }
@@ -98,8 +88,7 @@ TEST(PagePaint, TabStopsLandWhereTheFileSays) {
   const std::vector<TextOp> t = Texts(RichPage(d, 0, &next, nullptr));
   ASSERT_EQ(t.size(), 3u);
   EXPECT_NEAR(t[1].x, 1.0 + 3.0, 0.01);
-  EXPECT_GT(t[2].x, 7.5 - 0.6);  // "date" is well under 0.6 in wide at 12 pt
-  EXPECT_LT(t[2].x, 7.5 - 0.2);
+  EXPECT_NEAR(t[2].x, 7.5 - 0.4, 0.2);  // "date" is 0.2 to 0.6 in wide at 12 pt
 }
 
 TEST(PagePaint, PagesAndNextIndex) {

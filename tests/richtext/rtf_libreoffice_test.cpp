@@ -14,21 +14,29 @@
 #include <QTextList>
 #include <QTextTable>
 
+#include "near.h"
 #include "richtext/rtf.h"
 
 namespace qv {
 namespace {
 
 const QByteArray kOurs =
-    "{\\rtf1{\\fonttbl{\\f0 Liberation Sans;}}{\\colortbl;\\red255\\green0\\blue0;}"
-    "\\paperw12240\\paperh15840\\margl1440\\margr2160\\margt720\\margb1440"
+    "{\\rtf1{\\fonttbl{\\f0 Liberation Sans;}{\\f1 Liberation Mono;}}"
+    "{\\colortbl;\\red255\\green0\\blue0;}"
+    "\\paperw15840\\paperh12240\\landscape\\margl1440\\margr2160\\margt720\\margb1440"
     "\\f0 Plain {\\b Strong} {\\cf1 Crimson}\\par\\pard\\qc Middle caf\\u233?\\par"
+    "\\pard\\qr\\li100\\ri200\\fi300\\sb40\\sa80 {\\i Slanted} {\\ul Lined} {\\strike Struck} "
+    "{\\fs20 Small} {\\f1\\highlight1 Marked} \\{\\}\\\\ \\u8364?\\par"
+    "\\pard\\tqc\\tx3000\\tqr\\tx6000 x\\tab y\\tab z\\par"
+    "\\pard\\sl300\\slmult0 Fixed\\par\\pard\\pagebb\\sl276\\slmult1 Broken\\par"
     "{\\*\\listtable{\\list{\\listlevel\\levelnfc23}\\listid1}"
-    "{\\list{\\listlevel\\levelnfc0}\\listid2}}{\\*\\listoverridetable"
-    "{\\listoverride\\listid1\\ls1}{\\listoverride\\listid2\\ls2}}"
+    "{\\list{\\listlevel\\levelnfc0}\\listid2}{\\list{\\listlevel\\levelnfc2}\\listid3}}"
+    "{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}{\\listoverride\\listid2\\ls2}"
+    "{\\listoverride\\listid3\\ls3}}"
     "\\pard\\ls1\\li720\\fi-360 Dotted\\par\\pard\\ls2\\li720\\fi-360 Counted\\par"
-    "\\pard\\ls2\\li720\\fi-360 Counted again\\par"
-    "\\trowd\\clbrdrb\\brdrs\\brdrw30\\cellx3000\\pard\\intbl Boxed\\cell\\row\\pard\\par}";
+    "\\pard\\ls2\\li720\\fi-360 Counted again\\par\\pard\\ls3\\li720\\fi-360 Roman\\par"
+    "\\trowd\\clbrdrb\\brdrs\\brdrw30\\clbrdrr\\brdrs\\brdrw25\\brdrcf1\\cellx3000\\cellx6000"
+    "\\pard\\intbl Boxed\\cell more\\par lines\\cell\\row\\pard\\par}";
 
 // Writer's RTF of its own sample and of ours, read by our reader; empty
 // documents when soffice is missing or failed (`error` says which).
@@ -122,13 +130,11 @@ TEST(LibreOffice, WriterRtfReadsIntoTextFormatsAndLayout) {
   EXPECT_EQ(QList<int>({l.left, l.right, l.top, l.bottom}), QList<int>({1440, 1800, 720, 1080}));
 
   EXPECT_TRUE(BlockOf(d, "Bold Italic Under Red").isValid());
-  EXPECT_EQ(FormatOf(d, "Bold").fontWeight(), QFont::Bold);
-  EXPECT_TRUE(FormatOf(d, "Italic").fontItalic());
-  EXPECT_TRUE(FormatOf(d, "Under").fontUnderline());
   const QTextCharFormat red = FormatOf(d, "Red");
-  EXPECT_EQ(red.foreground().color(), QColor(255, 0, 0));
-  EXPECT_EQ(red.fontPointSize(), 18.0);
-  EXPECT_EQ(red.fontFamilies().toStringList().value(0), "Liberation Serif");
+  EXPECT_EQ(std::tuple(FormatOf(d, "Bold").fontWeight(), FormatOf(d, "Italic").fontItalic(),
+                       FormatOf(d, "Under").fontUnderline(), red.foreground().color(),
+                       red.fontPointSize(), red.fontFamilies().toStringList().value(0)),
+            std::tuple(int(QFont::Bold), true, true, QColor(255, 0, 0), 18.0, "Liberation Serif"));
   EXPECT_EQ(BlockOf(d, "Centred").blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
   EXPECT_EQ(BlockOf(d, "Right").blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
   const QList<QTextOption::Tab> tabs = BlockOf(d, "A\tB").blockFormat().tabPositions();
@@ -154,29 +160,64 @@ TEST(LibreOffice, WriterRtfReadsIntoTextFormatsAndLayout) {
   ASSERT_TRUE(BlockOf(d, QString("Logo ") + object + " end").isValid()) << d.doc().toPlainText().toStdString();
   const QTextCharFormat picture = FormatOf(d, QString(object));
   ASSERT_TRUE(picture.isImageFormat());
-  EXPECT_NEAR(picture.toImageFormat().width(), 96, 1);  // an inch
-  EXPECT_NEAR(picture.toImageFormat().height(), 48, 1);
+  // An inch by half an inch.
+  EXPECT_TRUE(testing::Near({picture.toImageFormat().width(), picture.toImageFormat().height()},
+                            {96, 48}, 1));
 }
 
 TEST(LibreOffice, OurRtfKeepsTextFormatsAndLayoutInWriter) {
   QV_NEED_CONVERSIONS();
   const RichDocument& d = Conversions().ours;
   const PageLayout l = d.layout();
-  EXPECT_EQ(QList<int>({l.width, l.height, l.left, l.right}), QList<int>({12240, 15840, 1440, 2160}));
+  EXPECT_EQ(QList<int>({l.width, l.height, l.left, l.right, l.top, l.bottom, l.landscape}),
+            QList<int>({15840, 12240, 1440, 2160, 720, 1440, true}));
   EXPECT_TRUE(BlockOf(d, "Plain Strong Crimson").isValid()) << d.doc().toPlainText().toStdString();
-  EXPECT_EQ(FormatOf(d, "Strong").fontWeight(), QFont::Bold);
-  EXPECT_EQ(FormatOf(d, "Crimson").foreground().color(), QColor(255, 0, 0));
-  EXPECT_EQ(FormatOf(d, "Plain").fontFamilies().toStringList().value(0), "Liberation Sans");
+  EXPECT_EQ(std::tuple(FormatOf(d, "Strong").fontWeight(),
+                       FormatOf(d, "Crimson").foreground().color(),
+                       FormatOf(d, "Plain").fontFamilies().toStringList().value(0)),
+            std::tuple(int(QFont::Bold), QColor(255, 0, 0), "Liberation Sans"));
   EXPECT_EQ(BlockOf(d, QString::fromUtf8("Middle café")).blockFormat().alignment() &
                 Qt::AlignHorizontal_Mask,
             Qt::AlignHCenter);
+  // Paragraph spacing and indents in twips, line heights, tab stops.
+  const QTextBlock right =
+      BlockOf(d, QString::fromUtf8("Slanted Lined Struck Small Marked {}\\ €"));
+  ASSERT_TRUE(right.isValid()) << d.doc().toPlainText().toStdString();
+  const QTextBlockFormat r = right.blockFormat();
+  EXPECT_EQ(std::vector<double>({double(r.alignment() & Qt::AlignHorizontal_Mask), r.leftMargin(),
+                                 r.rightMargin(), r.textIndent(), r.topMargin(), r.bottomMargin()}),
+            std::vector<double>({Qt::AlignRight, 100, 200, 300, 40, 80}));
+  const QTextCharFormat marked = FormatOf(d, "Marked");
+  EXPECT_EQ(std::tuple(FormatOf(d, "Slanted").fontItalic(), FormatOf(d, "Lined").fontUnderline(),
+                       FormatOf(d, "Struck").fontStrikeOut(), FormatOf(d, "Small").fontPointSize(),
+                       marked.background().color(), marked.fontFamilies().toStringList().value(0)),
+            std::tuple(true, true, true, 10.0, QColor(255, 0, 0), "Liberation Mono"));
+  const QList<QTextOption::Tab> tabs = BlockOf(d, "x\ty\tz").blockFormat().tabPositions();
+  ASSERT_EQ(tabs.size(), 2);
+  EXPECT_EQ(std::tuple(tabs[0].type, qRound(tabs[0].position * TwipsPerTabUnit()), tabs[1].type,
+                       qRound(tabs[1].position * TwipsPerTabUnit())),
+            std::tuple(QTextOption::CenterTab, 3000, QTextOption::RightTab, 6000));
+  const QTextBlockFormat fixed = BlockOf(d, "Fixed").blockFormat();
+  const QTextBlockFormat broken = BlockOf(d, "Broken").blockFormat();
+  EXPECT_EQ(std::tuple(fixed.lineHeightType(), fixed.lineHeight(), broken.lineHeightType(),
+                       qRound(broken.lineHeight()),
+                       bool(broken.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)),
+            std::tuple(int(QTextBlockFormat::MinimumHeight), 300.0,
+                       int(QTextBlockFormat::ProportionalHeight), 115, true));
   ExpectLists(d, {{"Dotted", QTextListFormat::ListDisc}, {"Counted", QTextListFormat::ListDecimal},
-                  {"Counted again", QTextListFormat::ListDecimal}},
-              {0, 0, 1});
+                  {"Counted again", QTextListFormat::ListDecimal},
+                  {"Roman", QTextListFormat::ListLowerRoman}},
+              {0, 0, 1, 0});
+  // A cell keeps its bottom line and its red right line; the next its two paragraphs.
   QTextTable* table = FirstTable(d);
   ASSERT_NE(table, nullptr);
-  EXPECT_GT(table->cellAt(0, 0).format().toTableCellFormat().bottomBorder(), 0)
-      << "the cell lost its bottom line";
+  const QTextTableCell cell = table->cellAt(0, 1);
+  const QTextTableCellFormat f = table->cellAt(0, 0).format().toTableCellFormat();
+  EXPECT_EQ(std::tuple(cell.firstCursorPosition().block().text(),
+                       cell.lastCursorPosition().block().text(), f.bottomBorder() > 0,
+                       qRound(f.rightBorder() * kTwipsPerLayoutPixel),
+                       f.rightBorderBrush().color()),
+            std::tuple("more", "lines", true, 25, QColor(255, 0, 0)));
 }
 
 }  // namespace

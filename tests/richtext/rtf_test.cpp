@@ -1,5 +1,6 @@
 // The RTF reader on hand-written snippets, expected documents worked out by
-// hand, and round trips through the writer.
+// hand: the cases a word processor's own files do not show (what Writer
+// writes, and what it makes of what we write, is rtf_libreoffice_test's).
 #include <gtest/gtest.h>
 
 #include <QBuffer>
@@ -10,6 +11,7 @@
 #include <QTextList>
 #include <QTextTable>
 
+#include "near.h"
 #include "richtext/rtf.h"
 
 namespace qv {
@@ -119,38 +121,14 @@ TEST(RtfReader, ParagraphFormatsAndPage) {
   const QTextBlockFormat f2 = one.next().blockFormat();
   EXPECT_EQ(paragraph(f2), (std::vector<double>{Qt::AlignLeft, 0, 0, 0, 0, 0,
                                                 QTextBlockFormat::FixedHeight, 300}));
-  ASSERT_EQ(f2.tabPositions().size(), 3);
-  EXPECT_EQ(qRound(f2.tabPositions()[0].position * TwipsPerTabUnit()), 8000);
-  EXPECT_EQ(f2.tabPositions()[0].type, QTextOption::RightTab);
-  EXPECT_EQ(f2.tabPositions()[1].type, QTextOption::CenterTab);
-  EXPECT_EQ(f2.tabPositions()[2].type, QTextOption::LeftTab);
+  const QList<QTextOption::Tab> tabs = f2.tabPositions();
+  ASSERT_EQ(tabs.size(), 3);
+  EXPECT_EQ(qRound(tabs[0].position * TwipsPerTabUnit()), 8000);
+  EXPECT_EQ(QList({tabs[0].type, tabs[1].type, tabs[2].type}),
+            QList({QTextOption::RightTab, QTextOption::CenterTab, QTextOption::LeftTab}));
   const QTextBlockFormat f3 = one.next().next().blockFormat();
   EXPECT_EQ(f3.alignment() & Qt::AlignHorizontal_Mask, Qt::AlignJustify);
   EXPECT_TRUE(f3.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore);
-}
-
-TEST(RtfReader, Table) {
-  const RichDocument d = Read(
-      "{\\rtf1 before\\par\\trowd\\cellx2000\\cellx5000\\pard\\intbl A\\cell B\\cell\\row"
-      "\\trowd\\cellx2000\\cellx5000\\pard\\intbl C\\cell D\\cell\\row\\pard after\\par}");
-  QTextTable* table = nullptr;
-  for (QTextFrame* f : d.doc().rootFrame()->childFrames()) table = qobject_cast<QTextTable*>(f);
-  ASSERT_NE(table, nullptr);
-  EXPECT_EQ(table->rows(), 2);
-  EXPECT_EQ(table->columns(), 2);
-  auto cellText = [&](int r, int c) {
-    QTextCursor a = table->cellAt(r, c).firstCursorPosition();
-    a.setPosition(table->cellAt(r, c).lastCursorPosition().position(), QTextCursor::KeepAnchor);
-    return a.selectedText();
-  };
-  EXPECT_EQ(QStringList({cellText(0, 0), cellText(0, 1), cellText(1, 0), cellText(1, 1)}),
-            QStringList({"A", "B", "C", "D"}));
-  const QList<QTextLength> w = table->format().columnWidthConstraints();
-  ASSERT_EQ(w.size(), 2);
-  // Qt scales fixed column widths as 96-dpi pixels.
-  EXPECT_DOUBLE_EQ(w[0].rawValue() * kTwipsPerLayoutPixel, 2000);
-  EXPECT_DOUBLE_EQ(w[1].rawValue() * kTwipsPerLayoutPixel, 3000);
-  EXPECT_TRUE(d.doc().toPlainText().endsWith("after"));
 }
 
 // The list style of each block, -1 outside a list, and the list it is in.
@@ -170,14 +148,6 @@ TEST(RtfReader, BulletAndNumberedLists) {
       "{\\listoverride\\listid9\\ls3}}";
   const int none = -1, disc = QTextListFormat::ListDisc, dec = QTextListFormat::ListDecimal;
   const ListCase cases[] = {
-      {"word processor lists: marker text dropped, items joined",
-       "{\\rtf1" + tables +
-           "{\\listtext\\pard\\plain \\u8226\\'95\\tab}\\pard\\ls1\\li720\\fi-360 Apples\\par"
-           "{\\listtext\\pard\\plain \\u8226\\'95\\tab}\\pard\\ls1\\li720\\fi-360 Pears\\par"
-           "{\\listtext 1.\\tab}\\pard\\ls2\\li720\\fi-360 One\\par"
-           "{\\listtext 2.\\tab}\\pard\\ls2\\li720\\fi-360 Two\\par\\pard after\\par"
-           "{\\listtext 1.\\tab}\\pard\\ls2 Again\\par}",
-       {disc, disc, dec, dec, none, dec}, {0, 0, 1, 1, -1, 2}},
       {"second level of a list has its own kind",
        "{\\rtf1" + tables + "\\pard\\ls1 a\\par\\pard\\ls1\\ilvl1 b\\par\\pard\\ls1 c\\par}",
        {disc, QTextListFormat::ListLowerAlpha, disc}, {0, 1, 0}},
@@ -229,12 +199,12 @@ TEST(RtfReader, CellBorders) {
       {1, 0, 0, 0, 0, 0},    // each row has its own borders
   };
   for (const Expect& e : expected) {
-    SCOPED_TRACE(testing::Message() << "cell " << e.row << "," << e.col);
+    SCOPED_TRACE(::testing::Message() << "cell " << e.row << "," << e.col);
     const QTextTableCellFormat f = table->cellAt(e.row, e.col).format().toTableCellFormat();
-    EXPECT_DOUBLE_EQ(f.topBorder() * kTwipsPerLayoutPixel, e.top);
-    EXPECT_DOUBLE_EQ(f.leftBorder() * kTwipsPerLayoutPixel, e.left);
-    EXPECT_DOUBLE_EQ(f.bottomBorder() * kTwipsPerLayoutPixel, e.bottom);
-    EXPECT_DOUBLE_EQ(f.rightBorder() * kTwipsPerLayoutPixel, e.right);
+    const double k = kTwipsPerLayoutPixel;
+    EXPECT_TRUE(testing::Near({f.topBorder() * k, f.leftBorder() * k, f.bottomBorder() * k,
+                               f.rightBorder() * k},
+                              {e.top, e.left, e.bottom, e.right}, 1e-9));
   }
   EXPECT_EQ(table->cellAt(0, 0).format().toTableCellFormat().bottomBorderBrush().color(), QColor(255, 0, 0));
 }
@@ -247,18 +217,6 @@ QByteArray TinyPng() {
   buffer.open(QIODevice::WriteOnly);
   image.save(&buffer, "PNG");
   return png;
-}
-
-TEST(RtfReader, PictureWithGoalSize) {
-  const QByteArray rtf = "{\\rtf1 a{\\*\\shppict{\\pict\\pngblip\\picw4\\pich2\\picwgoal1440"
-                         "\\pichgoal720 " + TinyPng().toHex() + "}}{\\nonshppict{\\pict\\wmetafile8 0102}}b}";
-  const RichDocument d = Read(rtf);
-  EXPECT_EQ(d.doc().toPlainText().size(), 3);  // a, the picture, b
-  const QTextCharFormat f = FormatAt(d, 1);
-  ASSERT_TRUE(f.isImageFormat());
-  // An inch wide, half an inch high, counted in 96-dpi pixels.
-  EXPECT_DOUBLE_EQ(f.toImageFormat().width(), 96.0);
-  EXPECT_DOUBLE_EQ(f.toImageFormat().height(), 48.0);
 }
 
 TEST(RtfReader, RefusedAndSteppedOver) {
@@ -287,60 +245,8 @@ TEST(RtfReader, RefusedAndSteppedOver) {
   EXPECT_EQ(warnings, QStringList{"A damaged picture was left out."});
 }
 
-// ---- round trips -----------------------------------------------------------
-
-void ExpectSameDocument(const RichDocument& a, const RichDocument& b) {
-  EXPECT_EQ(a.layout(), b.layout());
-  QTextBlock x = a.doc().begin(), y = b.doc().begin();
-  for (; x.isValid() && y.isValid(); x = x.next(), y = y.next()) {
-    EXPECT_EQ(x.text(), y.text());
-    EXPECT_EQ(x.blockFormat(), y.blockFormat()) << x.text().toStdString();
-    EXPECT_EQ(x.textList() != nullptr, y.textList() != nullptr);
-    if (x.textList() && y.textList()) {
-      EXPECT_EQ(x.textList()->format().style(), y.textList()->format().style());
-      EXPECT_EQ(x.textList()->itemNumber(x), y.textList()->itemNumber(y));
-    }
-    if (QTextTable* tx = QTextCursor(x).currentTable()) {
-      QTextTable* ty = QTextCursor(y).currentTable();
-      ASSERT_NE(ty, nullptr);
-      const QTextTableCell cx = tx->cellAt(x.position()), cy = ty->cellAt(y.position());
-      EXPECT_EQ(cx.format(), cy.format());
-    }
-    QTextBlock::iterator i = x.begin(), j = y.begin();
-    for (; !i.atEnd() && !j.atEnd(); ++i, ++j) {
-      EXPECT_EQ(i.fragment().text(), j.fragment().text());
-      EXPECT_EQ(i.fragment().charFormat(), j.fragment().charFormat())
-          << i.fragment().text().toStdString();
-    }
-    EXPECT_EQ(i.atEnd(), j.atEnd());
-  }
-  EXPECT_EQ(x.isValid(), y.isValid());
-}
-
-TEST(RtfWriter, OwnFilesRoundTrip) {
-  const QByteArray samples[] = {
-      "{\\rtf1 Hello}",
-      "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 Courier New;}}{\\colortbl;\\red10\\green20\\blue30;}"
-      "\\paperw15840\\paperh12240\\landscape\\margl720\\margr720\\margt1000\\margb1000"
-      "\\pard\\qr\\li100\\ri200\\fi300\\sb40\\sa80 \\f0\\fs20 A {\\b\\i B}{\\f1\\ul\\cf1 C}"
-      "{\\strike\\highlight1 D}\\par\\pard\\tqc\\tx3000\\tqr\\tx6000 x\\tab y\\tab z\\par"
-      "\\pard\\sl300\\slmult0 \\par\\pard\\pagebb\\sl276\\slmult1 caf\\u233? \\{\\}\\\\ \\u8364?\\par}",
-      "{\\rtf1 a\\par\\trowd\\cellx1500\\cellx4000\\pard\\intbl p\\par q\\cell r\\cell\\row\\pard b\\par}",
-      "{\\rtf1 a\\par{\\*\\listtable{\\list{\\listlevel\\levelnfc2}\\listid1}}"
-      "{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}\\pard\\ls1\\li720\\fi-300 i\\par"
-      "\\pard\\ls1\\li720\\fi-300 ii\\par\\pard\\ls4 dot\\par\\pard b\\par}",
-      "{\\rtf1{\\colortbl;\\red0\\green0\\blue255;}\\trowd\\clbrdrt\\brdrs\\brdrw10\\clbrdrr\\brdrs"
-      "\\brdrw25\\brdrcf1\\cellx1500\\cellx4000\\pard\\intbl p\\cell q\\cell\\row\\pard b\\par}",
-      "{\\rtf1 logo {\\pict\\pngblip\\picwgoal1000\\pichgoal500 " + TinyPng().toHex() + "} end}",
-  };
-  for (const QByteArray& rtf : samples) {
-    const RichDocument first = Read(rtf);
-    const QByteArray written = WriteRtf(first);
-    const RichDocument second = Read(written);
-    ExpectSameDocument(first, second);
-    EXPECT_EQ(WriteRtf(second), written);  // and the writer is stable
-  }
-}
+// ---- the writer: what it writes is read back through Writer in
+// rtf_libreoffice_test; here what no word processor shows ----------------
 
 TEST(RtfWriter, WritesAsciiOnlyAndKeepsPictureBytes) {
   const QByteArray png = TinyPng();
@@ -351,6 +257,7 @@ TEST(RtfWriter, WritesAsciiOnlyAndKeepsPictureBytes) {
   EXPECT_TRUE(out.contains("\\u20320?\\u22909?"));
   EXPECT_TRUE(out.contains(png.toHex().left(64)));
   EXPECT_TRUE(out.contains("\\picwgoal300\\pichgoal150"));
+  EXPECT_EQ(WriteRtf(Read(out)), out);  // what it reads back it writes the same
 }
 
 }  // namespace

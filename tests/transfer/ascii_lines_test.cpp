@@ -122,10 +122,8 @@ TEST_F(Files, SampleTakesTenLinesAndTheFirstLinesColumns) {
   AsciiSample s;
   QString error;
   ASSERT_TRUE(SampleAsciiFile(write("s.txt", text), &s, &error));
-  EXPECT_EQ(s.linesRead, 10);
-  EXPECT_TRUE(s.accepted());
-  EXPECT_EQ(s.columnCount, 3);
-  EXPECT_FALSE(s.columnsCut);
+  EXPECT_EQ(std::tuple(s.linesRead, s.accepted(), s.columnCount, s.columnsCut),
+            std::tuple(10, true, 3, false));
   // The longest raw value: "c,c" with its quotes is 5; line 10 has 8 z's.
   EXPECT_EQ(s.maxLen, (std::vector<int>{5, 2, 8}));
   ASSERT_EQ(s.rows.size(), 10u);
@@ -153,9 +151,8 @@ TEST_F(Files, SampleEdges) {
     QString error;
     EXPECT_EQ(SampleAsciiFile(write("e.txt", c.bytes), &s, &error), c.ok) << c.bytes.substr(0, 10);
     if (!c.ok) continue;
-    EXPECT_EQ(s.accepted(), c.accepted);
-    EXPECT_EQ(s.columnCount, c.columns);
-    EXPECT_EQ(s.columnsCut, c.cut);
+    EXPECT_EQ(std::tuple(s.accepted(), s.columnCount, s.columnsCut),
+              std::tuple(c.accepted, c.columns, c.cut));
   }
 }
 

@@ -64,11 +64,11 @@ ImportRow Row(std::vector<std::pair<T, QString>> values) { return ImportRow{std:
 
 class ImportTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(WriteContacts(m_path, {{{"LNAME", "Existing"}}})); }
+  void SetUp() override { ASSERT_TRUE(WriteContactRows(m_path, {{{"LNAME", "Existing"}}})); }
   // The tags rebuilt after the import; that the checker agrees with the
   // engine's tags is the engine's test.
   void expectTagsRebuilt() { EXPECT_EQ(qvtest::IndexProblem(m_path), ""); }
-  LowerDir m_dir;
+  Scratch m_dir;
   std::string m_path = m_dir.path("contacts.dbf");
 };
 
@@ -99,12 +99,10 @@ TEST_F(ImportTest, TextFileEdgeCases) {
     return true;
   }, &result);
   ASSERT_TRUE(s.ok()) << s.ToString();
-  EXPECT_EQ(result.posted, 5);
-  EXPECT_FALSE(result.cancelled);
-  EXPECT_EQ(percents.back(), 100);
-  EXPECT_EQ(result.unstorable, QStringLiteral(u"\u0141") + QString::fromUtf8("\xF0\x9F\x98\x80"));
-  EXPECT_EQ(result.valuesWithUnstorable, 2);
-  EXPECT_EQ(d.table.area()->order_count(), 21);
+  EXPECT_EQ(std::tuple(result.posted, result.cancelled, percents.back(), result.unstorable,
+                       result.valuesWithUnstorable, d.table.area()->order_count()),
+            std::tuple(5, false, 100,
+                       QStringLiteral(u"\u0141") + QString::fromUtf8("\xF0\x9F\x98\x80"), 2, 21));
   ASSERT_TRUE(d.table.close());
   const std::vector<Fields> expected = {
       {{"LNAME", "Existing"}},
@@ -143,8 +141,7 @@ TEST_F(ImportTest, CancelAndFailureKeepWhatWasPostedAndRebuild) {
     if (!c.ok) {
       EXPECT_EQ(s.message(), "line 3 is bad");
     }
-    EXPECT_EQ(result.posted, c.posted);
-    EXPECT_EQ(result.cancelled, c.cancelled);
+    EXPECT_EQ(std::tuple(result.posted, result.cancelled), std::tuple(c.posted, c.cancelled));
     ASSERT_TRUE(d.table.close());
     EXPECT_EQ(ReadContacts(m_path, {"LNAME"}).size(), static_cast<size_t>(1 + c.posted));
     expectTagsRebuilt();
@@ -167,8 +164,7 @@ TEST_F(ImportTest, DatesAndMemosByTheRowsRules) {
   ImportResult result;
   ASSERT_TRUE(ImportRows(d.table, source, nullptr, &result).ok());
   dates = saved;
-  EXPECT_EQ(result.badDates, 1);
-  EXPECT_EQ(result.firstBadDate, QStringLiteral("01/31/2020"));
+  EXPECT_EQ(std::tuple(result.badDates, result.firstBadDate), std::tuple(1, "01/31/2020"));
   ASSERT_TRUE(d.table.close());
   const std::vector<Fields> expected = {{{"LNAME", "Existing"}},
                                         {{"LNAME", "Dated"}, {"DATE", "20200131"}},
@@ -186,18 +182,15 @@ TEST(AutoTarget, NamesInRuleOrder) {
     char type;
     const char* target;
   } cases[] = {
-      {"LNAME", 'C', "Last"},          {"FIRSTNAME", 'C', "First"},
-      {"ADDRESS", 'C', "Street"},      {"ADDRESS2", 'C', "Street"},
-      {"ST", 'C', ""},                 {"CODES", 'C', "Zip/Post Code"},
-      {"NOTES", 'C', "Codes"},         {"SALUTATION", 'C', "Prefix"},
-      {"INITIALS", 'C', "Middle"},     {"JOBNAME", 'C', "Title"},
-      {"COMPANY", 'C', "Organization"}, {"USA_STATE", 'C', "Street"},
+      {"LNAME", 'C', "Last"}, {"FIRSTNAME", 'C', "First"}, {"ADDRESS", 'C', "Street"},
+      {"ADDRESS2", 'C', "Street"}, {"ST", 'C', ""}, {"CODES", 'C', "Zip/Post Code"},
+      {"NOTES", 'C', "Codes"}, {"SALUTATION", 'C', "Prefix"}, {"INITIALS", 'C', "Middle"},
+      {"JOBNAME", 'C', "Title"}, {"COMPANY", 'C', "Organization"}, {"USA_STATE", 'C', "Street"},
       {"PROVINCE", 'C', "State/Province"}, {"POSTAL", 'N', "Zip/Post Code"},
-      {"CTRY", 'C', "Country"},        {"TELEFAX", 'C', "Phone"},
-      {"FAXNO", 'C', "Fax"},           {"E-MAIL", 'C', "E-Mail"},
-      {"E_MAIL", 'C', ""},             {"LASTSEEN", 'D', "Last"},
-      {"BORN", 'D', "Date"},           {"REMARKS", 'M', "Memo"},
-      {"PHOTO_SA", 'G', ""},           {"lname", 'C', "Last"},
+      {"CTRY", 'C', "Country"}, {"TELEFAX", 'C', "Phone"}, {"FAXNO", 'C', "Fax"},
+      {"E-MAIL", 'C', "E-Mail"}, {"E_MAIL", 'C', ""}, {"LASTSEEN", 'D', "Last"},
+      {"BORN", 'D', "Date"}, {"REMARKS", 'M', "Memo"}, {"PHOTO_SA", 'G', ""},
+      {"lname", 'C', "Last"},
   };
   for (const Case& c : cases) {
     DbfSourceField f{QLatin1Char(c.type), QString::fromLatin1(c.name), 10, {}};
@@ -219,17 +212,16 @@ TEST(MatchGrid, ProposalsSaveSelectAndClear) {
                               {"NOTE", 'M'}});
   QStringList grid = OpenMatchGrid(&fields, false);
   ASSERT_EQ(grid.size(), kDbfMatchRows);
-  EXPECT_EQ(grid[Row("Street")], "ADDRESS");
-  EXPECT_EQ(grid[Row("Phone")], "PHONE2");  // the later field stands in the row
-  EXPECT_EQ(grid[Row("State/Province")], "");
-  EXPECT_EQ(fields[5].target, "Phone");      // both proposed in the copy
+  // The later of two phone fields stands in the row; both are proposed in the copy.
+  EXPECT_EQ(QStringList({grid[Row("Street")], grid[Row("Phone")], grid[Row("State/Province")],
+                         fields[5].target}),
+            QStringList({"ADDRESS", "PHONE2", "", "Phone"}));
   EXPECT_EQ(SelectableFields(fields, Row("Date")), (QStringList{"(None)", "BORN"}));
   EXPECT_EQ(SelectableFields(fields, Row("Memo")), (QStringList{"(None)", "NOTE"}));
   EXPECT_EQ(SelectableFields(fields, Row("Last")).size(), 8);
   SelectFieldInRow(&grid, Row("State/Province"), "ST");
   SelectFieldInRow(&grid, Row("City"), "ADDRESS");  // moves it out of Street
-  EXPECT_EQ(grid[Row("Street")], "");
-  EXPECT_EQ(grid[Row("City")], "ADDRESS");
+  EXPECT_EQ(grid[Row("Street")] + "|" + grid[Row("City")], "|ADDRESS");
   ASSERT_TRUE(SaveMatchGrid(grid, &fields));
   const QStringList targets = [&] {
     QStringList t;
@@ -247,9 +239,9 @@ TEST(MatchGrid, ProposalsSaveSelectAndClear) {
 }
 
 TEST(DbfImport, SourcesThatCannotBeTaken) {
-  LowerDir dir;
+  Scratch dir;
   const std::string empty = dir.path("empty.dbf");
-  ASSERT_TRUE(WriteContacts(empty, {}));
+  ASSERT_TRUE(WriteContactRows(empty, {}));
   qvtest::WriteAll(dir.path("junk.dbf"), std::string(600, '\x01'));
   struct Case {
     QString file;
@@ -264,8 +256,7 @@ TEST(DbfImport, SourcesThatCannotBeTaken) {
     TableObject source(&env);
     QString message;
     EXPECT_FALSE(OpenDbfSource(c.file, source, &message));
-    EXPECT_EQ(message, c.message);
-    EXPECT_FALSE(source.active());
+    EXPECT_EQ(std::tuple(message, source.active()), std::tuple(c.message, false));
   }
 }
 
@@ -274,7 +265,7 @@ TEST(DbfImport, SourcesThatCannotBeTaken) {
 class CopyOutTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(WriteContacts(
+    ASSERT_TRUE(WriteContactRows(
         m_path,
         {{{"LNAME", "Zed"}, {"CITY", "Boston"}, {"PREFIX", "Mr."}, {"FNAME", "Al"},
           {"DATE", "20200131"}, {"MEMO", "m1\r\nm2"}, {"SEQNO", "     7"}, {"CARRIER", "C001"}},
@@ -289,7 +280,7 @@ class CopyOutTest : public ::testing::Test {
     m_env.SetDeleted(true);
     ASSERT_TRUE(m_table.open());
   }
-  LowerDir m_dir;
+  Scratch m_dir;
   std::string m_path = m_dir.path("contacts.dbf");
   TApolloEnv m_env;
   TableObject m_table{&m_env};
@@ -311,9 +302,8 @@ TEST_F(CopyOutTest, TextInTagOrderOnTheFilterAndAnUnknownTagStopsIt) {
             "\"Mr.\",\"Al\",\"\",\"Zed\",\"\",\"\",\"\",\"Boston\",\"\",\"\",\"\",\"\",\"\",\"\","
             "\"01/31/2020\",\"\"\r\n");
   // The walk leaves the table as it found it.
-  EXPECT_EQ(m_table.area()->filter(), "");
-  EXPECT_EQ(m_table.area()->IndexOrd(), 0);
-  EXPECT_EQ(m_table.area()->recno(), before);
+  const auto* area = m_table.area();
+  EXPECT_EQ(std::tuple(area->filter(), area->IndexOrd(), area->recno()), std::tuple("", 0, before));
 
   // An unknown tag stops the copy before anything is written.
   AsciiCopyWriter other;
@@ -338,13 +328,11 @@ TEST_F(CopyOutTest, DbfWithoutIndexOldCdxRemoved) {
       {{"LNAME", "O\"Hara"}, {"CITY", "BOSTON"}, {"NOTES", "q\"uote"}},
       {{"LNAME", "Elsewhere"}, {"CITY", "Chicago"}}};
   EXPECT_EQ(ReadContacts(out.toStdString(), kAll), expected);
-  QV_SKIP_WITHOUT_ORACLE();
-  const std::string info = qvtest::Oracle({"info", out.toStdString()});
-  EXPECT_EQ(info.find("tag"), std::string::npos) << info;
+  EXPECT_EQ(qvtest::ReadAll(out.toStdString()).at(28) & 1, 0) << "the header names an index";
 }
 
 TEST(CopyName, Checks) {
-  LowerDir dir;
+  Scratch dir;
   const QString contacts = dir.file("contacts.dbf");
   qvtest::WriteAll(dir.path("taken.dbf"), "x");
   struct Case {

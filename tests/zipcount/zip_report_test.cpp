@@ -8,12 +8,14 @@
 #include <QIODevice>
 
 #include "labels_test_util.h"
+#include "near.h"
 #include "render/report_canvas.h"
 
 namespace qv {
 namespace {
 
 using testing::LinesOf;
+using testing::Near;
 using testing::TestHost;
 using testing::TextsOf;
 
@@ -51,8 +53,8 @@ QStringList NumberedLines(int n) {
 TEST(ZipReport, FirstPageHasTitleFrameColumnLinesAndPageNumber) {
   TestHost host;
   RunPages run = Preview({"12345     5", "", "", "BLANK     2"}, host);
-  ASSERT_EQ(run.result.outcome, ZipReportOutcome::Completed);
-  EXPECT_EQ(run.result.statusText, "\rPreview Ready!");
+  EXPECT_EQ(std::tuple(run.result.outcome, run.result.statusText),
+            std::tuple(ZipReportOutcome::Completed, "\rPreview Ready!"));
   ASSERT_EQ(run.pages.pages.size(), 1u);
   const Page& page = run.pages.pages[0];
 
@@ -62,37 +64,32 @@ TEST(ZipReport, FirstPageHasTitleFrameColumnLinesAndPageNumber) {
   EXPECT_EQ(rects[0].rect, QRectF(0.5, 1.0, 7.5, 9.0));
   std::vector<LineOp> lines = LinesOf(page);
   ASSERT_EQ(lines.size(), 3u);
-  const double columnX[] = {2.375, 4.25, 6.125};
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_NEAR(lines[size_t(i)].x1, columnX[i], kEps);
-    EXPECT_NEAR(lines[size_t(i)].y2, 10.0, kEps);
-  }
+  EXPECT_TRUE(Near({lines[0].x1, lines[1].x1, lines[2].x1, lines[0].y2, lines[1].y2, lines[2].y2},
+                   {2.375, 4.25, 6.125, 10.0, 10.0, 10.0}, kEps));
 
   // The title above the frame, the page number below it.
   std::vector<TextOp> texts = TextsOf(page);
   ASSERT_GE(texts.size(), 2u);
-  EXPECT_EQ(texts[0].text, "Zip Code Count Report");
-  EXPECT_LT(texts[0].y, 1.0);
-  EXPECT_EQ(texts[1].text, "Page 1");
-  EXPECT_GT(texts[1].y, 10.0);
+  EXPECT_EQ(QStringList({texts[0].text, texts[1].text}),
+            QStringList({"Zip Code Count Report", "Page 1"}));
+  EXPECT_TRUE(texts[0].y < 1.0 && texts[1].y > 10.0) << texts[0].y << " " << texts[1].y;
 
   // Key cells at the tab's left plus its margin; counts in the right-aligned
   // second tab; the empty lines take rows of their own.
   QStringList cells;
   for (size_t i = 2; i < texts.size(); ++i) cells << texts[i].text;
   EXPECT_EQ(cells, QStringList({"12345", "     5", "", "", "", "", "", "", "", "BLANK", "     2", ""}));
-  EXPECT_NEAR(texts[2].x, 0.52, kEps);
-  EXPECT_NEAR(texts[3].clip.left(), 1.125, kEps);
-  EXPECT_NEAR(texts[3].clip.right(), 1.75, kEps);
   const double lineHeight = texts[5].y - texts[2].y;
-  EXPECT_NEAR(texts[11].y - texts[2].y, 3 * lineHeight, kEps);
+  EXPECT_TRUE(Near({texts[2].x, texts[3].clip.left(), texts[3].clip.right(),
+                    texts[11].y - texts[2].y},
+                   {0.52, 1.125, 1.75, 3 * lineHeight}, kEps));
 
   // Rows 1 and 3 shaded 5 % over the three cells of the column.
   std::vector<ShadeOp> shades = ShadesOf(page);
   ASSERT_EQ(shades.size(), 6u);
   for (const ShadeOp& s : shades) EXPECT_EQ(s.percent, 5);
-  EXPECT_NEAR(shades[2].rect.right(), 2.375, kEps);
-  EXPECT_NEAR(shades[3].rect.top() - shades[0].rect.top(), 2 * lineHeight, kEps);
+  EXPECT_TRUE(Near({shades[2].rect.right(), shades[3].rect.top() - shades[0].rect.top()},
+                   {2.375, 2 * lineHeight}, kEps));
 }
 
 TEST(ZipReport, FullColumnsMoveRightThenToANewPageWithItsOwnFrame) {
@@ -107,23 +104,21 @@ TEST(ZipReport, FullColumnsMoveRightThenToANewPageWithItsOwnFrame) {
   for (int column = 0; column < 4; ++column) {
     const TextOp& key = first[size_t(2 + 3 * column * rows)];
     EXPECT_EQ(key.text, QString::number(10000 + column * rows));
-    EXPECT_NEAR(key.x, 0.52 + column * 1.875, kEps) << column;
-    EXPECT_NEAR(key.y, first[2].y, kEps) << column;
+    EXPECT_TRUE(Near({key.x, key.y}, {0.52 + column * 1.875, first[2].y}, kEps)) << column;
   }
   // The row counter starts again in each column: its first row is shaded.
   std::vector<ShadeOp> shades = ShadesOf(run.pages.pages[0]);
   const size_t perColumn = size_t(3 * ((rows + 1) / 2));
-  EXPECT_NEAR(shades[perColumn].rect.left(), 2.375, kEps);
-  EXPECT_NEAR(shades[perColumn].rect.top(), shades[0].rect.top(), kEps);
+  EXPECT_TRUE(Near({shades[perColumn].rect.left(), shades[perColumn].rect.top()},
+                   {2.375, shades[0].rect.top()}, kEps));
 
   const Page& second = run.pages.pages[1];
   std::vector<TextOp> texts = TextsOf(second);
   ASSERT_EQ(texts.size(), 5u);
-  EXPECT_EQ(texts[1].text, "Page 2");
-  EXPECT_EQ(texts[2].text, QString::number(10000 + 4 * rows));
+  EXPECT_EQ(QStringList({texts[1].text, texts[2].text}),
+            QStringList({"Page 2", QString::number(10000 + 4 * rows)}));
   EXPECT_NEAR(texts[2].x, 0.52, kEps);
-  EXPECT_EQ(RectsOf(second).size(), 1u);
-  EXPECT_EQ(LinesOf(second).size(), 3u);
+  EXPECT_EQ(std::pair(RectsOf(second).size(), LinesOf(second).size()), std::pair(1ul, 3ul));
 }
 
 TEST(ZipReport, StopEndsAPreviewEarlyAndCancelAsksBeforeAbortingAPrint) {
@@ -139,10 +134,10 @@ TEST(ZipReport, StopEndsAPreviewEarlyAndCancelAsksBeforeAbortingAPrint) {
     if (round == 4 * rows + 3 && running) running->CancelButtonClick();
   };
   RunPages run = Preview(NumberedLines(12 * rows), host, hooks);
-  EXPECT_EQ(run.result.outcome, ZipReportOutcome::Stopped);
-  EXPECT_EQ(run.pages.pages.size(), 2u);
-  EXPECT_TRUE(host.asked.isEmpty());
-  EXPECT_EQ(run.result.statusText, "\rPreview Stopped at page 2!");
+  EXPECT_EQ(std::tuple(run.result.outcome, run.pages.pages.size(), host.asked,
+                       run.result.statusText),
+            std::tuple(ZipReportOutcome::Stopped, 2u, QStringList(),
+                       "\rPreview Stopped at page 2!"));
 
   TestHost printHost;
   printHost.answers = {true};
