@@ -333,7 +333,7 @@ int main(int argc, char** argv) {
     qv::TEnvelopeDesigner designer(main.TableQVW, &main);
     qv::TEnvelopeSetup setup = qv::DefaultEnvelopeSetup();
     setup.useMessage = true;
-    setup.barCode = true;
+    setup.address.barCode = true;
     designer.Setup = setup;
     ok &= Save(&designer, dir, QStringLiteral("envelope-designer"));
     designer.Pages->setCurrentIndex(1);
@@ -361,7 +361,7 @@ int main(int argc, char** argv) {
     qv::MessageServiceHost host;
     qv::EnvelopeRunOptions options;
     options.setup.useMessage = true;
-    options.setup.barCode = true;
+    options.setup.address.barCode = true;
     options.setup.intelligentMail = imb;
     options.paper = imb ? qv::EnvelopePaper::Envelope : qv::EnvelopePaper::Letter;
     options.print = false;

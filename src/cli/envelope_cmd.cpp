@@ -35,11 +35,11 @@ int CmdEnvelope(const Args& a) {
   }
   if (a.Has("--barcode")) {
     const std::string kind = a.Value("--barcode");
-    options.setup.barCode = true;
+    options.setup.address.barCode = true;
     if (kind == "imb") options.setup.intelligentMail = true;
     if (kind == "postnet") options.setup.intelligentMail = false;
   }
-  if (options.setup.barCode && options.setup.intelligentMail) {
+  if (options.setup.address.barCode && options.setup.intelligentMail) {
     QString error;
     if (!ImbOptions(a, &options.imb, &error)) return Fail(error);
     options.imbGiven = true;

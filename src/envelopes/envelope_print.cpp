@@ -110,7 +110,7 @@ TEnvelopeSetup PrintableEnvelopeSetup(const TEnvelopeSetup& setup) {
   if (s.position < 0 || s.position > kClockwiseAdded + kFeedCenter || feed > kFeedCenter) {
     s.position = d.position;
   }
-  if (s.zipOptions < 1 || s.zipOptions > 4) s.zipOptions = d.zipOptions;
+  if (s.address.zipOption < 1 || s.address.zipOption > 4) s.address.zipOption = d.address.zipOption;
   return s;
 }
 
@@ -214,10 +214,10 @@ void TEnvelopePrint::PrintOneEnvelope(ReportCanvas& r) {
     useFont(s.messageFontName, s.messageFontSize, s.messageBold, s.messageItalic);
     PrintBlock(r, double(s.messageLeft) + left, double(s.messageTop) + top, {s.messageText});
   }
-  ComposeAddressLines(m_table, AddressOptionsOf(s), &m_lines);
+  ComposeAddressLines(m_table, s.address, &m_lines);
   useFont(s.deliveryFontName, s.deliveryFontSize, s.deliveryBold, s.deliveryItalic);
   PrintBlock(r, double(s.deliveryLeft) + left, double(s.deliveryTop) + top, m_lines);
-  if (!s.barCode) return;
+  if (!s.address.barCode) return;
   const QString zip = m_table.fieldText(QStringLiteral("ZIP"));
   const QString street = m_table.fieldText(QStringLiteral("STREET"));
   const QString country = m_table.fieldText(QStringLiteral("COUNTRY"));

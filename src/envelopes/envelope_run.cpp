@@ -83,7 +83,7 @@ EnvelopeRunResult DoPrintEnvelopes(TableObject& table, TApollo& apollo,
       options.programDirectory.isEmpty() ? ProgramDirectory() : options.programDirectory;
   const QString settingsPath = directory + QStringLiteral("QUORVA.INI");
   std::unique_ptr<ImbNumbering> numbering;
-  if (options.setup.barCode && options.setup.intelligentMail) {
+  if (options.setup.address.barCode && options.setup.intelligentMail) {
     numbering = std::make_unique<ImbNumbering>(
         options.imbGiven ? options.imb : LoadImbSettings(IniFile(settingsPath)));
     job.setImbNumbering(numbering.get());

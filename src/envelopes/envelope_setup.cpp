@@ -22,21 +22,6 @@ bool SetInches(TableObject& t, const char* field, float inches) {
   return SetSetupText(t, field, QString::number(value, 'f', 4));
 }
 
-// The switches a setup keeps apart, as the address composition takes them.
-void SetAddressSwitches(const AddressOptions& o, TEnvelopeSetup* s) {
-  s->name = o.name;
-  s->title = o.title;
-  s->company = o.company;
-  s->street = o.street;
-  s->cityState = o.cityState;
-  s->zip = o.zip;
-  s->phone = o.phone;
-  s->country = o.country;
-  s->barCode = o.barCode;
-  s->zipOptions = o.zipOption;
-  s->upperCase = o.upperCase;
-}
-
 }  // namespace
 
 TEnvelopeSetup DefaultEnvelopeSetup() {
@@ -84,7 +69,7 @@ TEnvelopeSetup ReadEnvelopeSetup(const TableObject& t) {
   s.deliveryFontSize = SetupWhole(t, "DELFSIZE");
   s.deliveryBold = SetupLogical(t, "DELFBOLD");
   s.deliveryItalic = SetupLogical(t, "DELFITAL");
-  SetAddressSwitches(ReadAddressSwitches(t, &s.intelligentMail), &s);
+  s.address = ReadAddressSwitches(t, &s.intelligentMail);
   s.envelopeWidth = SetupInches(t, "ENVWIDTH");
   s.envelopeHeight = SetupInches(t, "ENVHEIGHT");
   s.orientation = SetupWhole(t, "ORIENT");
@@ -127,7 +112,7 @@ bool WriteEnvelopeSetup(TableObject& t, const TEnvelopeSetup& s) {
   ok = SetSetupWhole(t, "DELFSIZE", s.deliveryFontSize) && ok;
   ok = SetSetupLogical(t, "DELFBOLD", s.deliveryBold) && ok;
   ok = SetSetupLogical(t, "DELFITAL", s.deliveryItalic) && ok;
-  ok = WriteAddressSwitches(t, AddressOptionsOf(s), s.intelligentMail) && ok;
+  ok = WriteAddressSwitches(t, s.address, s.intelligentMail) && ok;
   ok = SetInches(t, "ENVWIDTH", s.envelopeWidth) && ok;
   ok = SetInches(t, "ENVHEIGHT", s.envelopeHeight) && ok;
   ok = SetSetupWhole(t, "ORIENT", s.orientation) && ok;
@@ -135,22 +120,6 @@ bool WriteEnvelopeSetup(TableObject& t, const TEnvelopeSetup& s) {
   ok = SetSetupWhole(t, "POSITION", s.position) && ok;
   if (!ok) return false;
   return t.post();
-}
-
-AddressOptions AddressOptionsOf(const TEnvelopeSetup& s) {
-  AddressOptions o;
-  o.name = s.name;
-  o.title = s.title;
-  o.company = s.company;
-  o.street = s.street;
-  o.cityState = s.cityState;
-  o.zip = s.zip;
-  o.phone = s.phone;
-  o.country = s.country;
-  o.barCode = s.barCode;
-  o.zipOption = s.zipOptions;
-  o.upperCase = s.upperCase;
-  return o;
 }
 
 QString EnvelopeSetupFileName() { return QStringLiteral("QVPESU.DBF"); }

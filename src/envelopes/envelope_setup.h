@@ -47,20 +47,12 @@ struct TEnvelopeSetup {
   int deliveryFontSize = 10;
   bool deliveryBold = true;
   bool deliveryItalic = false;
-  bool barCode = false;
-  // With barCode: the Intelligent Mail barcode instead of POSTNET, kept in
-  // the BARTYPE column where the setup table has one (BarCodeKind).
+  // The delivery address's lines, ZIP placement, capitals and bar code
+  // switch; an envelope prints the title and company by default.
+  AddressOptions address = {.title = true, .company = true};
+  // With address.barCode: the Intelligent Mail barcode instead of POSTNET,
+  // kept in the BARTYPE column where the setup table has one (BarCodeKind).
   bool intelligentMail = false;
-  bool name = true;
-  bool title = true;
-  bool company = true;
-  bool street = true;
-  bool cityState = true;
-  bool zip = true;
-  bool phone = false;
-  bool country = false;
-  int zipOptions = 1;  // ZipOption
-  bool upperCase = false;
   float envelopeWidth = 9.5f;
   float envelopeHeight = 4.125f;
   int orientation = kEnvelopeLandscape;
@@ -81,9 +73,6 @@ TEnvelopeSetup ReadEnvelopeSetup(const TableObject& table);
 // fresh insert) and posts. Lengths keep 4 decimals as the table does. False
 // (the table object has said why) when the row could not be written.
 bool WriteEnvelopeSetup(TableObject& table, const TEnvelopeSetup& setup);
-
-// The delivery-address switches of a setup, for the address composition.
-AddressOptions AddressOptionsOf(const TEnvelopeSetup& setup);
 
 // "QVPESU.DBF" and "QVPENVS.DBF" in the program directory.
 QString EnvelopeSetupFileName();

@@ -31,7 +31,7 @@ TEST(EnvelopeImb, BarsAboveTheAddressWithSerialsSavedBetweenRuns) {
   options.paper = EnvelopePaper::Envelope;
   options.selection = RecordSelection::All;
   options.programDirectory = fx.dir();
-  options.setup.barCode = true;
+  options.setup.address.barCode = true;
   options.setup.intelligentMail = true;
   EnvelopeRunHooks hooks;
   hooks.preview = testing::DecodeInto(&pages);

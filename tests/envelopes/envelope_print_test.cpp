@@ -104,12 +104,12 @@ TEST(PrintableEnvelopeSetup, DamagedRowsBecomePrintable) {
   s.position = 7;
   s.facing = 3;
   s.orientation = -1;
-  s.zipOptions = 0;
+  s.address.zipOption = 0;
   const TEnvelopeSetup p = PrintableEnvelopeSetup(s);
   EXPECT_EQ(p.deliveryLeft, 0.0f);
   EXPECT_EQ(p.messageFontSize, 10);
   EXPECT_EQ(p.returnLines, QStringList({"only one", "", "", "", ""}));
-  EXPECT_EQ(std::vector<int>({p.position, p.facing, p.orientation, p.zipOptions}),
+  EXPECT_EQ(std::vector<int>({p.position, p.facing, p.orientation, p.address.zipOption}),
             std::vector<int>({2, 1, 1, 1}));
   // A sound setup passes unchanged, clockwise positions included.
   TEnvelopeSetup sound = DefaultEnvelopeSetup();

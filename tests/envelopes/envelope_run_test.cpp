@@ -134,7 +134,7 @@ TEST(EnvelopeRun, EnvelopeSizedPageHoldsTheBlocksAtTheSetupPlaces) {
 TEST(EnvelopeRun, LetterPaperMovesEverythingByTheFeedOffsetsAndBarsDecode) {
   EnvelopeRunOptions options;
   options.paper = EnvelopePaper::Letter;
-  options.setup.barCode = true;
+  options.setup.address.barCode = true;
   // Default feed: landscape, face down, centre. Letter turned is 11 x 8.5:
   // left 11 - 9.5 = 1.5, top (8.5 - 4.125) / 2 = 2.1875.
   RunPages run = PreviewFor(kPublic, options);
@@ -179,7 +179,7 @@ TEST(EnvelopeRun, AForeignAddressGetsNoBars) {
   berlin["COUNTRY"] = "Germany";
   EnvelopeRunOptions options;
   options.paper = EnvelopePaper::Envelope;
-  options.setup.barCode = true;
+  options.setup.address.barCode = true;
   EXPECT_TRUE(LinesOf(PreviewFor(berlin, options).pages.pages.at(0)).empty());
 }
 

@@ -45,12 +45,13 @@ TEST(EnvelopeSetup, ShippedRowIsTheDefaultSetup) {
   const TEnvelopeSetup d = DefaultEnvelopeSetup();
   EXPECT_EQ(s.description, "Default Envelope Setup");
   const auto members = [](const TEnvelopeSetup& e) {
+    const AddressOptions& a = e.address;
     return std::make_tuple(
         e.description, e.envelopeName, e.envelopeHeight, e.returnLines, e.deliveryTop,
         e.returnFontSize,
         std::vector<bool>{e.messageBold, e.messageItalic, e.deliveryBold, e.deliveryItalic,
-                          e.useReturn, e.useMessage, e.name, e.title, e.company, e.street,
-                          e.cityState, e.zip, e.phone, e.country, e.barCode, e.upperCase},
+                          e.useReturn, e.useMessage, a.name, a.title, a.company, a.street,
+                          a.cityState, a.zip, a.phone, a.country, a.barCode, a.upperCase},
         std::vector<int>{e.orientation, e.facing, e.position});
   };
   EXPECT_EQ(members(s), members(d));
@@ -71,19 +72,19 @@ TEST(EnvelopeSetup, WrittenSetupReadsBackAndEmptyTableGivesTheDefault) {
   w.returnFontSize = 12;
   w.facing = 0;
   w.position = 11;
-  w.zipOptions = 4;
-  w.barCode = true;
+  w.address.zipOption = 4;
+  w.address.barCode = true;
   fx.table.insert();
   ASSERT_TRUE(WriteEnvelopeSetup(fx.table, w));
   EXPECT_TRUE(fx.table.last());
   const TEnvelopeSetup r = ReadEnvelopeSetup(fx.table);
   // A return line is kept to 40 characters.
   EXPECT_EQ(std::tuple(r.description, r.envelopeHeight, r.returnLines, r.messageText,
-                       r.deliveryLeft, r.barCode, r.intelligentMail),
+                       r.deliveryLeft, r.address.barCode, r.intelligentMail),
             std::tuple(w.description, 3.875f,
                        QStringList({"A", "", "C", QString(40, QLatin1Char('x')), "E"}),
                        QStringLiteral("Fragile"), 0.625f, true, false));
-  EXPECT_EQ(std::vector<int>({r.returnFontSize, r.facing, r.position, r.zipOptions}),
+  EXPECT_EQ(std::vector<int>({r.returnFontSize, r.facing, r.position, r.address.zipOption}),
             std::vector<int>({12, 0, 11, 4}));
 
   // The bar code's kind in BARTYPE; a row with BARCODE set and no kind
@@ -96,7 +97,7 @@ TEST(EnvelopeSetup, WrittenSetupReadsBackAndEmptyTableGivesTheDefault) {
   fx.table.edit();
   ASSERT_TRUE(fx.table.setFieldText(QStringLiteral("BARTYPE"), QString()) && fx.table.post());
   const TEnvelopeSetup old = ReadEnvelopeSetup(fx.table);
-  EXPECT_EQ(std::pair(old.barCode, old.intelligentMail), std::pair(true, false));
+  EXPECT_EQ(std::pair(old.address.barCode, old.intelligentMail), std::pair(true, false));
 
   // Both rows deleted: no current row, so the default setup.
   for (int i = 0; i < 2; ++i) {

@@ -254,7 +254,7 @@ TEST(EnvelopeDesigner, RecordButtonsShowEachContactsAddressAndBars) {
   EXPECT_TRUE(contacts.table.first());
   TEnvelopeDesigner d(&contacts.table);
   d.Setup = DefaultEnvelopeSetup();
-  d.Setup.barCode = true;
+  d.Setup.address.barCode = true;
   d.FormActivate();
   ASSERT_TRUE(d.BarCodeKindBox->isEnabled());
   auto shown = [&d] { return d.AddressLines.value(0) + QStringLiteral(" / ") +
@@ -283,8 +283,8 @@ TEST(EnvelopeDesigner, RecordButtonsShowEachContactsAddressAndBars) {
   d.NameCheck->click();
   EXPECT_EQ(shown(), "1 Elm St / 2");
   d.OkButtonClick();
-  EXPECT_FALSE(d.Setup.name);
-  EXPECT_TRUE(d.Setup.barCode);
+  EXPECT_FALSE(d.Setup.address.name);
+  EXPECT_TRUE(d.Setup.address.barCode);
   EXPECT_TRUE(d.Setup.intelligentMail);
 }
 

@@ -446,20 +446,20 @@ void TEnvelopeDesigner::InitFromEvelopeSetupRecord() {
   MessagePlace = QPoint(Trunc(P * s.messageLeft), Trunc(P * s.messageTop));
   MessageText = s.messageText;
   DeliveryPlace = QPoint(Trunc(P * s.deliveryLeft), Trunc(P * s.deliveryTop));
-  BarcodeCheck->setChecked(s.barCode);
+  BarcodeCheck->setChecked(s.address.barCode);
   BarCodeKindBox->setCurrentIndex(s.intelligentMail ? 1 : 0);
-  BarCodeKindBox->setEnabled(s.barCode);
-  NameCheck->setChecked(s.name);
-  TitleCheck->setChecked(s.title);
-  OrgCheck->setChecked(s.company);
-  StreetCheck->setChecked(s.street);
-  CityStateCheck->setChecked(s.cityState);
-  ZipCheck->setChecked(s.zip);
-  PhoneCheck->setChecked(s.phone);
-  CountryCheck->setChecked(s.country);
-  UpperCheck->setChecked(s.upperCase);
-  if (s.zipOptions >= 1 && s.zipOptions <= 4) ZipRadio[s.zipOptions - 1]->setChecked(true);
-  for (QRadioButton* z : ZipRadio) z->setEnabled(s.zip);
+  BarCodeKindBox->setEnabled(s.address.barCode);
+  NameCheck->setChecked(s.address.name);
+  TitleCheck->setChecked(s.address.title);
+  OrgCheck->setChecked(s.address.company);
+  StreetCheck->setChecked(s.address.street);
+  CityStateCheck->setChecked(s.address.cityState);
+  ZipCheck->setChecked(s.address.zip);
+  PhoneCheck->setChecked(s.address.phone);
+  CountryCheck->setChecked(s.address.country);
+  UpperCheck->setChecked(s.address.upperCase);
+  if (s.address.zipOption >= 1 && s.address.zipOption <= 4) ZipRadio[s.address.zipOption - 1]->setChecked(true);
+  for (QRadioButton* z : ZipRadio) z->setEnabled(s.address.zip);
   Orientation = s.orientation;
   Facing = s.facing;
   Position = s.position;
@@ -494,19 +494,19 @@ void TEnvelopeDesigner::UpDateEnvelopeSetupRecord() {
   s.messageText = MessageText.left(50);
   s.deliveryTop = float(DeliveryPlace.y() / P);
   s.deliveryLeft = float(DeliveryPlace.x() / P);
-  s.barCode = BarcodeCheck->isChecked();
-  s.intelligentMail = s.barCode && BarCodeKindBox->currentIndex() == 1;
-  s.name = NameCheck->isChecked();
-  s.title = TitleCheck->isChecked();
-  s.company = OrgCheck->isChecked();
-  s.street = StreetCheck->isChecked();
-  s.cityState = CityStateCheck->isChecked();
-  s.zip = ZipCheck->isChecked();
-  s.phone = PhoneCheck->isChecked();
-  s.country = CountryCheck->isChecked();
-  s.upperCase = UpperCheck->isChecked();
+  s.address.barCode = BarcodeCheck->isChecked();
+  s.intelligentMail = s.address.barCode && BarCodeKindBox->currentIndex() == 1;
+  s.address.name = NameCheck->isChecked();
+  s.address.title = TitleCheck->isChecked();
+  s.address.company = OrgCheck->isChecked();
+  s.address.street = StreetCheck->isChecked();
+  s.address.cityState = CityStateCheck->isChecked();
+  s.address.zip = ZipCheck->isChecked();
+  s.address.phone = PhoneCheck->isChecked();
+  s.address.country = CountryCheck->isChecked();
+  s.address.upperCase = UpperCheck->isChecked();
   for (int i = 0; i < 4; ++i) {
-    if (ZipRadio[i]->isChecked()) s.zipOptions = i + 1;
+    if (ZipRadio[i]->isChecked()) s.address.zipOption = i + 1;
   }
   s.orientation = Orientation;
   s.facing = Facing;
@@ -516,7 +516,7 @@ void TEnvelopeDesigner::UpDateEnvelopeSetupRecord() {
 void TEnvelopeDesigner::ComposeAddress() {
   AddressLines.clear();
   if (m_contacts && m_contacts->active() && !m_contacts->eof()) {
-    ComposeAddressLines(*m_contacts, AddressOptionsOf(Setup), &AddressLines);
+    ComposeAddressLines(*m_contacts, Setup.address, &AddressLines);
   }
   if (AddressLines.isEmpty()) AddressLines << QString();
   AddressBars.clear();
