@@ -168,6 +168,7 @@ class Reader {
   void joinList();
   ListKind listKindOf(const ParaState& p) const;
   void applyCellBorders();
+  QTextCharFormat blockCharFormat() const;
   QStringDecoder& decoderFor(int codePage);
   int currentCodePage() const;
 
@@ -1009,11 +1010,26 @@ void Reader::endParagraph() {
   if (m_pendingPageBreak) format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
   m_pendingPageBreak = false;
   m_cursor.setBlockFormat(format);
-  m_cursor.setBlockCharFormat(charFormat());
+  m_cursor.setBlockCharFormat(blockCharFormat());
   joinList();
   m_cursor.insertBlock(QTextBlockFormat(), charFormat());
   m_blockHasContent = false;
   m_lastWasPar = true;
+}
+
+// The character format a paragraph's end gives its block. The first block
+// of a table cell also holds the cell's own format (its borders), which
+// must outlive the paragraph.
+QTextCharFormat Reader::blockCharFormat() const {
+  if (m_table) {
+    const QTextTableCell cell = m_table->cellAt(m_cursor);
+    if (cell.isValid() && cell.firstPosition() == m_cursor.block().position()) {
+      QTextCharFormat f = cell.format();
+      f.merge(charFormat());
+      return f;
+    }
+  }
+  return charFormat();
 }
 
 void Reader::pageBreak() {

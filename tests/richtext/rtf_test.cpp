@@ -188,7 +188,8 @@ TEST(RtfReader, CellBorders) {
       "{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}\\trowd\\clbrdrt\\brdrs\\brdrw10"
       "\\clbrdrb\\brdrdb\\brdrw20\\brdrcf1\\cellx2000\\brdrt\\brdrs\\brdrw30\\clbrdrl\\brdrs"
       "\\cellx4000\\pard\\intbl A\\cell B\\cell\\row"
-      "\\trowd\\cellx2000\\cellx4000\\pard\\intbl C\\cell D\\cell\\row}");
+      "\\trowd\\cellx2000\\cellx4000\\pard\\intbl C\\cell D\\cell\\row"
+      "\\trowd\\clbrdrb\\brdrs\\brdrw30\\cellx2000\\cellx4000\\pard\\intbl two\\par lines\\cell\\row}");
   QTextTable* table = nullptr;
   for (QTextFrame* f : d.doc().rootFrame()->childFrames()) table = qobject_cast<QTextTable*>(f);
   ASSERT_NE(table, nullptr);
@@ -197,6 +198,7 @@ TEST(RtfReader, CellBorders) {
       {0, 0, 10, 0, 20, 0},  // a paragraph's \brdrt before the next cell is not the cell's
       {0, 1, 0, 15, 0, 0},   // a style word without a width: a hairline
       {1, 0, 0, 0, 0, 0},    // each row has its own borders
+      {2, 0, 0, 0, 30, 0},   // a cell of two paragraphs keeps its own
   };
   for (const Expect& e : expected) {
     SCOPED_TRACE(::testing::Message() << "cell " << e.row << "," << e.col);
