@@ -269,10 +269,6 @@ xb::Status RunDupCheck(TableObject& table, const DupCheckOptions& options,
       [&](xb::WorkArea& area) { return RunDupCheck(area, options, indexPath, progress, result); });
 }
 
-xb::Status ListedRecords(xb::WorkArea& area, std::vector<uint32_t>* recnos) {
-  return area.VisibleRecnos(recnos);
-}
-
 xb::Status WriteListed(TableObject& table, std::initializer_list<const char*> fields,
                        const std::function<xb::Status(const std::string&)>& write) {
   std::vector<uint32_t> recnos;

@@ -61,10 +61,6 @@ xb::Status RunDupCheck(TableObject& table, const DupCheckOptions& options,
                        const std::string& indexPath, const CleanupProgress& progress,
                        DupCheckResult* result);
 
-// The record numbers the current order shows, in its order: after a check,
-// the grid's rows.
-xb::Status ListedRecords(xb::WorkArea& area, std::vector<uint32_t>* recnos);
-
 // One line per record the current order shows, in its order (after a
 // check, the work index's): the record number and `fields` as the grid
 // shows them, tab-separated, in UTF-8, each ended by '\n'. The records are

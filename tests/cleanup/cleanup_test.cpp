@@ -131,7 +131,7 @@ TEST_P(DupCheck, ListsThePairsInKeyOrder) {
   DupCheckResult result;
   ASSERT_TRUE(RunDupCheck(*f.table.area(), {c.kind, c.chars}, index, {}, &result).ok());
   std::vector<uint32_t> listed;
-  ASSERT_TRUE(ListedRecords(*f.table.area(), &listed).ok());
+  ASSERT_TRUE(f.table.visibleRecords(&listed).ok());
   EXPECT_EQ(listed, c.listed);
   EXPECT_EQ(result.found, c.found);
   EXPECT_FALSE(result.cancelled);
@@ -193,7 +193,7 @@ TEST(StateZipCheck, ReportsEveryRecordNoRangeOfItsStateHolds) {
     const std::string index = (f.dir() + ZipIndexFileName()).toStdString();
     ASSERT_TRUE(RunStateZipCheck(*f.table.area(), ranges, {blanks}, index, {}, &result).ok());
     std::vector<uint32_t> listed;
-    ASSERT_TRUE(ListedRecords(*f.table.area(), &listed).ok());
+    ASSERT_TRUE(f.table.visibleRecords(&listed).ok());
     const std::vector<uint32_t> expected =
         blanks ? std::vector<uint32_t>{3, 4, 5, 7, 8, 9} : std::vector<uint32_t>{3, 4, 5, 9};
     EXPECT_EQ(listed, expected) << "blanks " << blanks;
