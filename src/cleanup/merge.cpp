@@ -13,10 +13,10 @@ namespace {
 
 std::string_view FieldOf(const std::vector<xb::FieldInfo>& fields, std::string_view record,
                          std::string_view name) {
-  for (const xb::FieldInfo& f : fields) {
-    if (f.name == name) return TrimRight(record.substr(f.offset, f.width));
-  }
-  return {};
+  const int i = xb::FindField(fields, name);
+  if (i < 0) return {};
+  const xb::FieldInfo& f = fields[static_cast<size_t>(i)];
+  return TrimRight(record.substr(f.offset, f.width));
 }
 
 bool Blank(std::string_view bytes) {

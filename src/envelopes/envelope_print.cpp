@@ -110,7 +110,8 @@ TEnvelopeSetup PrintableEnvelopeSetup(const TEnvelopeSetup& setup) {
   if (s.position < 0 || s.position > kClockwiseAdded + kFeedCenter || feed > kFeedCenter) {
     s.position = d.position;
   }
-  if (s.address.zipOption < 1 || s.address.zipOption > 4) s.address.zipOption = d.address.zipOption;
+  int& zipOption = s.address.zipOption;
+  if (zipOption < 1 || zipOption > 4) zipOption = d.address.zipOption;
   return s;
 }
 

@@ -458,7 +458,8 @@ void TEnvelopeDesigner::InitFromEvelopeSetupRecord() {
   PhoneCheck->setChecked(s.address.phone);
   CountryCheck->setChecked(s.address.country);
   UpperCheck->setChecked(s.address.upperCase);
-  if (s.address.zipOption >= 1 && s.address.zipOption <= 4) ZipRadio[s.address.zipOption - 1]->setChecked(true);
+  const int zipOption = s.address.zipOption;
+  if (zipOption >= 1 && zipOption <= 4) ZipRadio[zipOption - 1]->setChecked(true);
   for (QRadioButton* z : ZipRadio) z->setEnabled(s.address.zip);
   Orientation = s.orientation;
   Facing = s.facing;
