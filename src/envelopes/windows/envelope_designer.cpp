@@ -37,7 +37,8 @@ namespace {
 constexpr int kMargin = 16;  // gray border around the envelope, screen pixels
 constexpr int kPagePictureWidth = 120, kPagePictureHeight = 150;
 
-int Trunc(double v) { return int(v); }
+// Pixels from inches as the designer has always placed them: cut, not rounded.
+int TowardZero(double v) { return int(v); }
 
 }  // namespace
 
@@ -121,7 +122,7 @@ void EnvelopePanel::paintEvent(QPaintEvent*) {
     const double ppi = d.P * d.Zoom * 0.01;
     const QRect del = itemRect(EnvelopeItem::Delivery);
     double x = del.left();
-    const double top = del.top() - Trunc(d.P * kBarCodeAboveText * d.Zoom * 0.01);
+    const double top = del.top() - TowardZero(d.P * kBarCodeAboveText * d.Zoom * 0.01);
     const bool imb = d.BarCodeKindBox->currentIndex() == 1;
     p.setPen(QPen(Qt::black, std::max(1.0, (imb ? kImbBarWidth : kBarWidth) * ppi)));
     for (QChar bar : d.AddressBars) {
@@ -434,18 +435,18 @@ QStringList TEnvelopeDesigner::LinesOf(EnvelopeItem item) const {
 void TEnvelopeDesigner::InitFromEvelopeSetupRecord() {
   const TEnvelopeSetup& s = Setup;
   DescriptionEdit->setText(s.description);
-  W = Trunc(P * s.envelopeWidth);
-  H = Trunc(P * s.envelopeHeight);
+  W = TowardZero(P * s.envelopeWidth);
+  H = TowardZero(P * s.envelopeHeight);
   ReturnCheck->setChecked(s.useReturn);
   MessageCheck->setChecked(s.useMessage);
-  ReturnPlace = QPoint(Trunc(P * s.returnLeft), Trunc(P * s.returnTop));
+  ReturnPlace = QPoint(TowardZero(P * s.returnLeft), TowardZero(P * s.returnTop));
   ReturnLines.clear();
   for (const QString& line : s.returnLines) {
     if (!line.isEmpty()) ReturnLines << line;
   }
-  MessagePlace = QPoint(Trunc(P * s.messageLeft), Trunc(P * s.messageTop));
+  MessagePlace = QPoint(TowardZero(P * s.messageLeft), TowardZero(P * s.messageTop));
   MessageText = s.messageText;
-  DeliveryPlace = QPoint(Trunc(P * s.deliveryLeft), Trunc(P * s.deliveryTop));
+  DeliveryPlace = QPoint(TowardZero(P * s.deliveryLeft), TowardZero(P * s.deliveryTop));
   BarcodeCheck->setChecked(s.address.barCode);
   BarCodeKindBox->setCurrentIndex(s.intelligentMail ? 1 : 0);
   BarCodeKindBox->setEnabled(s.address.barCode);
@@ -623,8 +624,8 @@ void TEnvelopeDesigner::ChooseEnvelopeButtonClick() {
     Setup.envelopeName = choice.name.left(20);
     Setup.envelopeWidth = choice.width;
     Setup.envelopeHeight = choice.height;
-    H = Trunc(P * choice.height);
-    W = Trunc(P * choice.width);
+    H = TowardZero(P * choice.height);
+    W = TowardZero(P * choice.width);
     EnvelopeNameLabel->setText(Setup.envelopeName);
     EnvelopeImage->setFixedSize(Shown(W) + 2 * kMargin, Shown(H) + 2 * kMargin);
     Adjustfornewenvelopesize();
@@ -634,8 +635,8 @@ void TEnvelopeDesigner::ChooseEnvelopeButtonClick() {
 
 void TEnvelopeDesigner::Adjustfornewenvelopesize() {
   if (H == PrevH && W == PrevW) return;
-  ReturnPlace = QPoint(Trunc(P * 0.25), Trunc(P * 0.25));
-  MessagePlace = QPoint(Trunc(P * 0.25), H - Trunc(P * 0.5));
+  ReturnPlace = QPoint(TowardZero(P * 0.25), TowardZero(P * 0.25));
+  MessagePlace = QPoint(TowardZero(P * 0.25), H - TowardZero(P * 0.5));
   DeliveryPlace = QPoint(W / 3, H / 2);
   EnvelopeImage->update();
   PrevH = H;
