@@ -106,7 +106,6 @@ int DoMerge(QTextDocument& doc, const QString& token, const QString& value) {
 }
 
 void ReplaceTokens(RichDocument& rich, const FieldReader& f, const QString& today) {
-  QTextDocument& doc = rich.doc();
   QString middle = f(QStringLiteral("MIDDLE"));
   QString city = Trim(f(QStringLiteral("CITY")) + QLatin1Char(' ') + f(QStringLiteral("STATE")) +
                       QLatin1Char(' ') + f(QStringLiteral("ZIP")));
@@ -130,8 +129,12 @@ void ReplaceTokens(RichDocument& rich, const FieldReader& f, const QString& toda
                             f(QStringLiteral("EMAIL")),
                             today,
                             NameAndAddress(f)};
+  // The replacements go into a copy without a layout: in the laid-out
+  // document each one would lay out everything after it again.
+  std::unique_ptr<QTextDocument> bare = rich.bareCopy();
   const QStringList& names = MergeTokenNames();
-  for (int i = 0; i < names.size(); ++i) DoMerge(doc, names[i], values[i]);
+  for (int i = 0; i < names.size(); ++i) DoMerge(*bare, names[i], values[i]);
+  rich.adopt(std::move(bare), rich.layout());
   rich.reformat();
 }
 

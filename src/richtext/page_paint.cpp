@@ -185,7 +185,9 @@ void EmitTableBorders(const QTextTable* table, QAbstractTextDocumentLayout* layo
 
 void EmitFrameBorders(const QTextFrame* frame, QAbstractTextDocumentLayout* layout, double top,
                       double bottom, double dx, double dy, std::vector<PageOp>* out) {
-  for (const QTextFrame* child : frame->childFrames()) {
+  for (QTextFrame* child : frame->childFrames()) {
+    const QRectF r = layout->frameBoundingRect(child);
+    if (r.bottom() < top || r.top() >= bottom) continue;
     if (const auto* table = qobject_cast<const QTextTable*>(child)) {
       EmitTableBorders(table, layout, top, bottom, dx, dy, out);
     }
@@ -203,10 +205,14 @@ int AppendPageOps(const RichDocument& rich, int index, double dx, double dy,
   const double top = index * pageHeight;
   const double bottom = top + pageHeight;
   const double oy = dy - top / kInch;
-  for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+  for (QTextBlock block = doc.findBlockByNumber(rich.firstBlockOfPage(index)); block.isValid();
+       block = block.next()) {
     const QTextLayout* tl = block.layout();
     if (!tl || tl->lineCount() == 0) continue;
     const QRectF br = layout->blockBoundingRect(block);
+    // Past the page: done, unless in a table, whose next cell may still
+    // start on it.
+    if (br.top() >= bottom && doc.frameAt(block.position()) == doc.rootFrame()) break;
     if (br.bottom() < top || br.top() >= bottom) continue;
     const QPointF origin = br.topLeft();
     const QString text = block.text();

@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QImage>
+#include <QTextBlock>
 #include <QTextFrame>
 
 namespace qv {
@@ -26,14 +27,14 @@ QPaintDevice* TwipsDevice() {
 }
 
 void Prepare(QTextDocument& doc) {
-  doc.documentLayout()->setPaintDevice(TwipsDevice());
   doc.setDocumentMargin(0);
   doc.setUndoRedoEnabled(false);
+  doc.documentLayout()->setPaintDevice(TwipsDevice());
 }
 
 }  // namespace
 
-double TwipsPerTabUnit() {
+double TwipsPerScaledUnit() {
   // The screen resolution Qt's text layout divides by.
   int dpi = 100;
   if (QCoreApplication::testAttribute(Qt::AA_Use96Dpi)) {
@@ -45,11 +46,18 @@ double TwipsPerTabUnit() {
 }
 
 std::unique_ptr<QTextDocument> RichDocument::NewDocument() {
+  auto doc = BareDocument();
+  Prepare(*doc);
+  return doc;
+}
+
+std::unique_ptr<QTextDocument> RichDocument::BareDocument() {
   auto doc = std::make_unique<QTextDocument>();
   QFont font(QStringLiteral("Times New Roman"));
   font.setPointSizeF(12);
   doc->setDefaultFont(font);
-  Prepare(*doc);
+  doc->setDocumentMargin(0);
+  doc->setUndoRedoEnabled(false);
   return doc;
 }
 
@@ -73,6 +81,13 @@ RichDocument& RichDocument::operator=(const RichDocument& other) {
   return *this;
 }
 
+std::unique_ptr<QTextDocument> RichDocument::bareCopy() const {
+  std::unique_ptr<QTextDocument> doc(m_doc->clone());
+  doc->setDocumentMargin(0);
+  doc->setUndoRedoEnabled(false);
+  return doc;
+}
+
 void RichDocument::setLayout(const PageLayout& layout) {
   m_layout = layout;
   applyPageSize();
@@ -91,6 +106,7 @@ void RichDocument::adopt(std::unique_ptr<QTextDocument> doc, const PageLayout& l
 }
 
 void RichDocument::applyPageSize() {
+  m_pageStarts.clear();
   // Damaged files may give silly sizes; a page keeps at least an inch of text.
   const int w = qMax(m_layout.textWidth(), kTwipsPerInch);
   const int h = qMax(m_layout.textHeight(), kTwipsPerInch);
@@ -103,5 +119,30 @@ void RichDocument::reformat() {
 }
 
 int RichDocument::pageCount() const { return qMax(1, m_doc->pageCount()); }
+
+int RichDocument::firstBlockOfPage(int index) const {
+  if (m_pageStarts.empty()) {
+    const int pages = pageCount();
+    m_pageStarts.assign(size_t(pages), -1);
+    QAbstractTextDocumentLayout* layout = m_doc->documentLayout();
+    const double pageHeight = std::max(1.0, m_doc->pageSize().height());
+    for (QTextBlock b = m_doc->begin(); b.isValid(); b = b.next()) {
+      const QRectF r = layout->blockBoundingRect(b);
+      const int first = std::clamp(int(r.top() / pageHeight), 0, pages - 1);
+      const int last = std::clamp(int(r.bottom() / pageHeight), first, pages - 1);
+      for (int p = first; p <= last; ++p) {
+        if (m_pageStarts[size_t(p)] < 0) m_pageStarts[size_t(p)] = b.blockNumber();
+      }
+    }
+    // A page no block reaches (all of it a picture's height) starts where the next one does.
+    int next = m_doc->blockCount();
+    for (int p = pages - 1; p >= 0; --p) {
+      if (m_pageStarts[size_t(p)] < 0) m_pageStarts[size_t(p)] = next;
+      next = m_pageStarts[size_t(p)];
+    }
+  }
+  if (index < 0 || size_t(index) >= m_pageStarts.size()) return m_doc->blockCount();
+  return m_pageStarts[size_t(index)];
+}
 
 }  // namespace qv

@@ -8,15 +8,19 @@
 #include <QTextDocument>
 #include <QTextFormat>
 #include <memory>
+#include <vector>
 
 namespace qv {
 
 constexpr int kTwipsPerInch = 1440;
 
-// The one exception to twips: Qt scales tab stop positions by the layout
-// device's dots per inch over the screen's (1440 / 96 on most screens), so
-// a stop at T twips is held as T / TwipsPerTabUnit().
-double TwipsPerTabUnit();
+// The exceptions to twips: Qt scales tab stop positions, a paragraph's
+// space before and after and its fixed or minimum line height by the
+// layout device's dots per inch over the screen's (1440 / 96 on most
+// screens), so a length of T twips there is held as T / TwipsPerScaledUnit().
+// (Indents are not scaled.)
+double TwipsPerScaledUnit();
+inline double TwipsPerTabUnit() { return TwipsPerScaledUnit(); }
 
 // The RTF defaults when a file names none: US letter, 1.25 inch left and
 // right, 1 inch top and bottom.
@@ -61,21 +65,32 @@ class RichDocument {
   void setLayout(const PageLayout& layout);
 
   void clear();
-  // Takes `doc` (made by NewDocument) with its page layout.
+  // Takes `doc` (made by NewDocument or BareDocument) with its page layout.
   void adopt(std::unique_ptr<QTextDocument> doc, const PageLayout& layout);
   // Lays the document out in pages of the layout's text area; call after
   // changing the text or formats (the merge does).
   void reformat();
   int pageCount() const;
+  // The number of the first block, in document order, that reaches into
+  // page `index` (from 0): painting a page starts there instead of walking
+  // every page before it. Worked out for all pages at once after reformat().
+  int firstBlockOfPage(int index) const;
 
   // A fresh document on the twips paint device, empty.
   static std::unique_ptr<QTextDocument> NewDocument();
+  // The same without its layout, for building a document piece by piece:
+  // a laid-out document is laid out again after every insert, which makes
+  // building it take time in the square of its size. adopt() lays it out.
+  static std::unique_ptr<QTextDocument> BareDocument();
+  // A copy of the text without its layout, to edit in bulk and adopt back.
+  std::unique_ptr<QTextDocument> bareCopy() const;
 
  private:
   void applyPageSize();
 
   std::unique_ptr<QTextDocument> m_doc;
   PageLayout m_layout;
+  mutable std::vector<int> m_pageStarts;  // by page; empty until asked for
 };
 
 }  // namespace qv

@@ -25,7 +25,7 @@
 namespace qv {
 
 // Limits that keep damaged or hostile files from exhausting the program.
-constexpr int kRtfMaxDepth = 500;
+constexpr int kRtfMaxDepth = 10000;
 constexpr qsizetype kRtfMaxPictureBytes = 32 * 1024 * 1024;
 
 struct RtfReadResult {

@@ -11,6 +11,7 @@
 #include <QTextList>
 #include <QTextTable>
 #include <QUrl>
+#include <unordered_map>
 #include <vector>
 
 #include "richtext/rtf.h"
@@ -32,6 +33,7 @@ struct CharState {
   int halfPoints = 24;
   bool bold = false, italic = false, underline = false, strike = false;
   int color = 0, highlight = 0;
+  bool operator==(const CharState&) const = default;
 };
 
 // How a list paragraph is marked: a bullet, or numbers of one kind.
@@ -125,6 +127,15 @@ int CodePageOfCharset(int charset) {
     case 222: return 874;
     case 238: return 1250;
     case 255: return 437;
+    case 77: return 10000;
+    case 78: return 10001;
+    case 79: return 10003;
+    case 80: return 10008;
+    case 81: return 10002;
+    case 85: return 10006;
+    case 88: return 10029;
+    case 89: return 10007;
+    case 130: return 1361;
     default: return 0;
   }
 }
@@ -169,7 +180,7 @@ class Reader {
   ListKind listKindOf(const ParaState& p) const;
   void applyCellBorders();
   QTextCharFormat blockCharFormat() const;
-  QStringDecoder& decoderFor(int codePage);
+  QStringDecoder* decoderFor(int codePage);
   int currentCodePage() const;
 
   const QByteArray& m_data;
@@ -179,6 +190,11 @@ class Reader {
   int m_skipChars = 0;  // characters after \uN still to step over
   bool m_ended = false;
   bool m_sawRtf = false;
+  // A fragment (as pandoc writes) has no {\rtf1 group around it: the text
+  // goes on after its first group closes, to the end of the file.
+  bool m_fragment = false;
+  bool m_atGroupStart = false;  // nothing read yet since the last '{'
+
 
   std::unique_ptr<QTextDocument> m_doc;
   QTextCursor m_cursor;
@@ -188,6 +204,10 @@ class Reader {
 
   QString m_text;
   QTextCharFormat m_textFormat;
+  // The state m_textFormat was made from: text in the same state needs no
+  // new format (making one per character was most of the reading time).
+  CharState m_textState;
+  bool m_textStateValid = false;
   QByteArray m_bytes;
   int m_bytesCodePage = 1252;
   bool m_blockHasContent = false;
@@ -203,8 +223,7 @@ class Reader {
   std::vector<QColor> m_colors;
   int m_red = 0, m_green = 0, m_blue = 0;
   bool m_colorSet = false;
-  QHash<int, QStringDecoder*> m_decoders;
-  std::vector<std::unique_ptr<QStringDecoder>> m_decoderStore;
+  std::unordered_map<int, std::unique_ptr<QStringDecoder>> m_decoders;
 
   // pictures
   PictKind m_pictKind = PictKind::None;
@@ -232,24 +251,55 @@ class Reader {
   bool m_rowEnded = true;
 };
 
-QStringDecoder& Reader::decoderFor(int codePage) {
+// The names the converter may know a Windows or Mac code page by, best
+// first; none for a code page read through DecodeAnsi.
+std::vector<QByteArray> EncodingNames(int codePage) {
+  switch (codePage) {
+    case 437: return {"IBM437"};
+    case 850: return {"IBM850"};
+    case 932: case 10001: return {"windows-31j", "Shift_JIS"};
+    case 936: case 10008: return {"GBK", "windows-936", "GB2312"};
+    case 949: case 10003: return {"windows-949", "EUC-KR"};
+    case 950: case 10002: return {"Big5", "windows-950"};
+    case 1361: return {"johab"};
+    case 10000: return {"macintosh", "x-mac-roman"};
+    case 10006: return {"x-mac-greek"};
+    case 10007: return {"x-mac-cyrillic"};
+    case 10029: return {"x-mac-centraleurope"};
+    case 20127: return {"US-ASCII"};
+    case 20866: return {"KOI8-R"};
+    case 65001: return {"UTF-8"};
+    default: break;
+  }
+  if (codePage >= 28591 && codePage <= 28605) return {"ISO-8859-" + QByteArray::number(codePage - 28590)};
+  if (codePage > 0) return {"windows-" + QByteArray::number(codePage)};
+  return {};
+}
+
+// The decoder of a code page, made once; null for Windows-1252 and for a
+// code page no converter here reads, whose bytes go through DecodeAnsi (a
+// notice tells about the latter once).
+QStringDecoder* Reader::decoderFor(int codePage) {
   auto it = m_decoders.find(codePage);
-  if (it != m_decoders.end()) return **it;
-  auto decoder = std::make_unique<QStringDecoder>(
-      QByteArray("windows-" + QByteArray::number(codePage)).constData());
-  if (codePage == 437) decoder = std::make_unique<QStringDecoder>("IBM437");
-  if (codePage == 932) decoder = std::make_unique<QStringDecoder>("Shift_JIS");
-  if (!decoder->isValid()) {
-    m_warnings << QStringLiteral("The RTF text uses code page %1, which cannot be read here; "
-                                 "its accented letters may show wrongly.")
-                      .arg(codePage);
-    decoder.reset();
+  if (it != m_decoders.end()) return it->second.get();
+  std::unique_ptr<QStringDecoder> decoder;
+  if (codePage != 1252) {
+    for (const QByteArray& name : EncodingNames(codePage)) {
+      auto candidate = std::make_unique<QStringDecoder>(name.constData());
+      if (candidate->isValid()) {
+        decoder = std::move(candidate);
+        break;
+      }
+    }
+    if (!decoder) {
+      m_warnings << QStringLiteral("The RTF text uses code page %1, which cannot be read here; "
+                                   "its letters outside ASCII were read as Windows-1252.")
+                        .arg(codePage);
+    }
   }
   QStringDecoder* raw = decoder.get();
-  if (decoder) m_decoderStore.push_back(std::move(decoder));
-  m_decoders.insert(codePage, raw);
-  if (!raw) return decoderFor(1252);
-  return *raw;
+  m_decoders.emplace(codePage, std::move(decoder));
+  return raw;
 }
 
 int Reader::currentCodePage() const {
@@ -270,18 +320,35 @@ RtfReadResult Reader::run(RichDocument* out) {
                                    m_data[start] == '\n' || m_data[start] == '\t')) {
     ++start;
   }
-  if (!m_data.mid(start, 6).startsWith("{\\rtf")) {
+  // Some writers break the line between '{' and \rtf1.
+  qsizetype word = start + 1;
+  while (word < m_data.size() && (m_data[word] == ' ' || m_data[word] == '\r' ||
+                                  m_data[word] == '\n' || m_data[word] == '\t')) {
+    ++word;
+  }
+  const bool header = start < m_data.size() && m_data[start] == '{' && m_data.mid(word, 4) == "\\rtf";
+  const auto isLetter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+  m_fragment = !header && start < m_data.size() && m_data[start] == '{' &&
+               word + 1 < m_data.size() && m_data[word] == '\\' && isLetter(m_data[word + 1]);
+  if (!header && !m_fragment) {
     result.error = QStringLiteral("This is not an RTF file: it does not begin with {\\rtf.");
     return result;
   }
-  m_pos = start;
-  m_doc = RichDocument::NewDocument();
+  m_doc = RichDocument::BareDocument();
   m_cursor = QTextCursor(m_doc.get());
   m_groups.push_back(Group());  // outside every brace
   m_colors.clear();
+  if (header) {
+    m_pos = start + 1;
+    openGroup();
+    m_pos = word;
+  } else {
+    m_pos = start;
+  }
 
   while (!atEnd() && !m_ended && m_error.isEmpty()) {
     const char c = m_data[m_pos];
+    if (c != '{' && c != '\\' && c != '\r' && c != '\n') m_atGroupStart = false;
     if (c == '{') {
       ++m_pos;
       if (!openGroup()) break;
@@ -306,7 +373,7 @@ RtfReadResult Reader::run(RichDocument* out) {
     result.error = m_error;
     return result;
   }
-  if (!m_ended) {
+  if (!m_ended && (!m_fragment || m_groups.size() > 1)) {
     m_warnings << QStringLiteral("The RTF text ends before all its groups are closed; "
                                  "the text up to there was read.");
     while (m_groups.size() > 1) closeGroup();
@@ -345,6 +412,7 @@ bool Reader::openGroup() {
   g.para.tabs.reserve(0);
   m_groups.push_back(std::move(g));
   m_starPending = false;
+  m_atGroupStart = true;
   if (m_groups.back().dest == Dest::Skip) skipGroupRest();
   return true;
 }
@@ -354,8 +422,9 @@ void Reader::closeGroup() {
   flushText();
   m_skipChars = 0;
   m_starPending = false;
+  m_atGroupStart = false;
   if (m_groups.size() <= 1) {
-    m_ended = true;  // the closing brace of the document (or a stray one)
+    m_ended = !m_fragment;  // the closing brace of the document (or a stray one)
     return;
   }
   const Group closing = m_groups.back();
@@ -365,7 +434,7 @@ void Reader::closeGroup() {
   if (closing.dest == Dest::FontTable && parent == Dest::FontTable && !m_fontName.isEmpty()) {
     finishFont();
   }
-  if (m_groups.size() == 1) m_ended = true;
+  if (m_groups.size() == 1 && !m_fragment) m_ended = true;
   // Paragraph properties are not scoped by groups in practice; word
   // processors rely on \pard. Keep the inner group's paragraph state.
   if (closing.dest == Dest::Normal && parent == Dest::Normal) m_groups.back().para = closing.para;
@@ -403,7 +472,7 @@ void Reader::skipGroupRest() {
     } else if (c == '}') {
       if (--depth == 0) {
         m_groups.pop_back();
-        if (m_groups.size() == 1) m_ended = true;
+        if (m_groups.size() == 1 && !m_fragment) m_ended = true;
         return;
       }
     }
@@ -415,6 +484,7 @@ void Reader::skipBinary(long long count) {
 }
 
 void Reader::readControl() {
+  const bool groupStart = std::exchange(m_atGroupStart, false);
   ++m_pos;  // the backslash
   if (atEnd()) return;
   const char c = m_data[m_pos];
@@ -439,6 +509,12 @@ void Reader::readControl() {
       if (top().dest == Dest::Normal || top().dest == Dest::FontTable) {
         addByte(char(value));
       }
+      return;
+    }
+    // \* marks a destination to ignore only as a group's first word; word
+    // processors write it elsewhere too (\*\cs7 inside a run of text).
+    if (c == '*') {
+      m_starPending = groupStart;
       return;
     }
     handleSymbol(c);
@@ -477,9 +553,6 @@ void Reader::readControl() {
 
 void Reader::handleSymbol(char c) {
   switch (c) {
-    case '*':
-      m_starPending = true;
-      return;
     case '\\':
     case '{':
     case '}':
@@ -623,7 +696,7 @@ void Reader::handleWord(const QByteArray& w, bool hasParam, int param) {
   else if (w == "mac") m_docCodePage = 10000;
   else if (w == "pc") m_docCodePage = 437;
   else if (w == "pca") m_docCodePage = 850;
-  else if (w == "deff") m_defaultFont = param;
+  else if (w == "deff") m_defaultFont = param, m_textStateValid = false;
   else if (w == "paperw" || w == "pgwsxn") m_layout.width = Clamp(param, 0, kMaxLength);
   else if (w == "paperh" || w == "pghsxn") m_layout.height = Clamp(param, 0, kMaxLength);
   else if (w == "margl" || w == "marglsxn") m_layout.left = Clamp(param, 0, kMaxLength);
@@ -773,10 +846,11 @@ void Reader::flushBytes() {
   QByteArray bytes;
   std::swap(bytes, m_bytes);
   QString text;
-  if (m_bytesCodePage == 1252) {
-    text = DecodeAnsi(std::string_view(bytes.constData(), size_t(bytes.size())));
+  if (QStringDecoder* decoder = decoderFor(m_bytesCodePage)) {
+    decoder->resetState();  // a pair cut short by a control word does not join the next text
+    text = decoder->decode(bytes);
   } else {
-    text = decoderFor(m_bytesCodePage).decode(bytes);
+    text = DecodeAnsi(std::string_view(bytes.constData(), size_t(bytes.size())));
   }
   for (QChar c : text) {
     if (c.unicode() >= 0x20 || c == QLatin1Char('\t')) addText(QString(c));
@@ -794,9 +868,14 @@ void Reader::addChar(QChar c) {
 
 void Reader::addText(const QString& text) {
   if (top().dest != Dest::Normal) return;
-  const QTextCharFormat format = charFormat();
-  if (!m_text.isEmpty() && format != m_textFormat) flushText();
-  m_textFormat = format;
+  const CharState& state = top().chr;
+  if (!m_textStateValid || !(state == m_textState)) {
+    const QTextCharFormat format = charFormat();
+    if (!m_text.isEmpty() && format != m_textFormat) flushText();
+    m_textFormat = format;
+    m_textState = state;
+    m_textStateValid = true;
+  }
   m_text += text;
 }
 
@@ -831,20 +910,21 @@ QTextBlockFormat Reader::blockFormat() const {
   f.setLeftMargin(p.left);
   f.setRightMargin(p.right);
   f.setTextIndent(p.first);
-  f.setTopMargin(p.before);
-  f.setBottomMargin(p.after);
+  const double unit = TwipsPerScaledUnit();
+  f.setTopMargin(p.before / unit);
+  f.setBottomMargin(p.after / unit);
   if (p.lineSpacing != 0) {
     if (p.lineMultiple && p.lineSpacing > 0) {
       f.setLineHeight(qRound(p.lineSpacing * 100.0 / 240.0), QTextBlockFormat::ProportionalHeight);
     } else if (p.lineSpacing > 0) {
-      f.setLineHeight(p.lineSpacing, QTextBlockFormat::MinimumHeight);
+      f.setLineHeight(p.lineSpacing / unit, QTextBlockFormat::MinimumHeight);
     } else {
-      f.setLineHeight(-p.lineSpacing, QTextBlockFormat::FixedHeight);
+      f.setLineHeight(-p.lineSpacing / unit, QTextBlockFormat::FixedHeight);
     }
   }
   if (!p.tabs.empty()) {
     QList<QTextOption::Tab> tabs;
-    for (const TabDef& t : p.tabs) tabs << QTextOption::Tab(t.position / TwipsPerTabUnit(), t.type);
+    for (const TabDef& t : p.tabs) tabs << QTextOption::Tab(t.position / unit, t.type);
     f.setTabPositions(tabs);
   }
   if (p.pageBreakBefore) f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
@@ -1053,6 +1133,7 @@ void Reader::endCell() {
 }
 
 void Reader::finishFont() {
+  m_textStateValid = false;
   FontDef def;
   def.name = m_fontName.trimmed();
   def.charset = m_fontCharset;
@@ -1062,6 +1143,7 @@ void Reader::finishFont() {
 }
 
 void Reader::finishColor() {
+  m_textStateValid = false;
   m_colors.push_back(m_colorSet ? QColor(m_red, m_green, m_blue) : QColor());
   m_red = m_green = m_blue = 0;
   m_colorSet = false;

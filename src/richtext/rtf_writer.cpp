@@ -1,5 +1,6 @@
-// The RTF writer: everything outside ASCII goes out as \uN with a '?' for
-// readers without Unicode, so the file does not depend on a code page.
+// The RTF writer: everything outside ASCII goes out as \uN, followed for
+// readers without Unicode by its Windows-1252 byte (\'xx) or '?', so the
+// file does not depend on a code page.
 #include <QBuffer>
 #include <QImage>
 #include <QTextBlock>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "richtext/rtf.h"
+#include "store/codepage.h"
 
 namespace qv {
 
@@ -84,7 +86,15 @@ void Writer::writeText(const QString& text) {
     } else if (u >= 0x20 && u < 0x80) {
       m_body += char(u);
     } else if (u >= 0x80 && u != QChar::ParagraphSeparator && u != QChar::ObjectReplacementCharacter) {
-      m_body += "\\u" + QByteArray::number(int(short(u))) + "?";
+      // The code page's byte after \u for readers that take only the
+      // fallback, as word processors write it; '?' where it has none.
+      m_body += "\\u" + QByteArray::number(int(short(u)));
+      std::string ansi;
+      if (!c.isSurrogate() && EncodeAnsi(QString(c), &ansi) && ansi.size() == 1) {
+        m_body += "\\'" + QByteArray::number(uchar(ansi[0]), 16).rightJustified(2, '0');
+      } else {
+        m_body += '?';
+      }
     }
   }
 }
@@ -173,17 +183,18 @@ void Writer::writeParagraphFormat(const QTextBlockFormat& f, bool inTable, const
   } else {
     length("fi", f.textIndent());
   }
-  length("sb", f.topMargin());
-  length("sa", f.bottomMargin());
+  const double unit = TwipsPerScaledUnit();
+  length("sb", f.topMargin() * unit);
+  length("sa", f.bottomMargin() * unit);
   switch (f.lineHeightType()) {
     case QTextBlockFormat::ProportionalHeight:
       m_body += "\\sl" + QByteArray::number(qRound(f.lineHeight() * 240.0 / 100.0)) + "\\slmult1";
       break;
     case QTextBlockFormat::MinimumHeight:
-      m_body += "\\sl" + QByteArray::number(qRound(f.lineHeight())) + "\\slmult0";
+      m_body += "\\sl" + QByteArray::number(qRound(f.lineHeight() * unit)) + "\\slmult0";
       break;
     case QTextBlockFormat::FixedHeight:
-      m_body += "\\sl-" + QByteArray::number(qRound(f.lineHeight())) + "\\slmult0";
+      m_body += "\\sl-" + QByteArray::number(qRound(f.lineHeight() * unit)) + "\\slmult0";
       break;
     default:
       break;
@@ -192,7 +203,7 @@ void Writer::writeParagraphFormat(const QTextBlockFormat& f, bool inTable, const
     if (t.type == QTextOption::RightTab) m_body += "\\tqr";
     else if (t.type == QTextOption::CenterTab) m_body += "\\tqc";
     else if (t.type == QTextOption::DelimiterTab) m_body += "\\tqdec";
-    m_body += "\\tx" + QByteArray::number(qRound(t.position * TwipsPerTabUnit()));
+    m_body += "\\tx" + QByteArray::number(qRound(t.position * unit));
   }
   if (f.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) m_body += "\\pagebb";
   m_body += ' ';

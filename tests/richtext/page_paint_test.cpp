@@ -79,6 +79,36 @@ TEST(PagePaint, ListMarkersAndCellBorders) {
   EXPECT_DOUBLE_EQ(top.pen.width, 20.0 / 1440);
 }
 
+// Space before, after and an exact line height move the next line by
+// their twips (Qt's layout scales them by the device's resolution, which
+// once drew them 15 times too large). LibreOffice puts CCC of the \sa240
+// case 111.4 pt from the page top: 72 pt of margin, two 13.8 pt lines and 12 pt.
+TEST(PagePaint, ParagraphSpacingMovesTheNextLineByItsTwips) {
+  const auto baselines = [](const QByteArray& bbb) {
+    const RichDocument d = Read("{\\rtf1\\deff0{\\fonttbl{\\f0\\fnil Liberation Serif;}}"
+                                "\\paperw12240\\paperh15840\\margl1440\\margr1440\\margt1440"
+                                "\\margb1440\\pard\\f0\\fs24 AAA\\par " + bbb + " BBB\\par"
+                                "\\pard CCC\\par}");
+    int next = -1;
+    const std::vector<TextOp> t = Texts(RichPage(d, 0, &next, nullptr));
+    EXPECT_EQ(t.size(), 3u);
+    return t.size() == 3 ? std::vector<double>{t[1].y, t[2].y} : std::vector<double>{0, 0};
+  };
+  const std::vector<double> plain = baselines("\\pard");
+  EXPECT_NEAR((plain[1] - plain[0]) * 72, 13.8, 0.1);  // Liberation Serif 12 pt, single
+  for (const int twips : {120, 240, 480, 1440}) {
+    SCOPED_TRACE(twips);
+    const double in = twips / 1440.0;
+    const QByteArray n = QByteArray::number(twips);
+    // \sb moves BBB and CCC, \sa only CCC.
+    EXPECT_TRUE(testing::Near(baselines("\\pard\\sb" + n), {plain[0] + in, plain[1] + in}, 1e-3));
+    EXPECT_TRUE(testing::Near(baselines("\\pard\\sa" + n), {plain[0], plain[1] + in}, 1e-3));
+    // An exact line height for BBB: CCC starts that far below BBB's top.
+    const std::vector<double> exact = baselines("\\pard\\sl-" + n + "\\slmult0");
+    EXPECT_NEAR(exact[1], plain[1] + in - (plain[1] - plain[0]), 1e-3);
+  }
+}
+
 TEST(PagePaint, TabStopsLandWhereTheFileSays) {
   // A right stop at the right margin (6.5 in from the left one) and a
   // left stop at 3 in: the texts end and start there.

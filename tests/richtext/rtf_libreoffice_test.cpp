@@ -185,7 +185,8 @@ TEST(LibreOffice, OurRtfKeepsTextFormatsAndLayoutInWriter) {
   ASSERT_TRUE(right.isValid()) << d.doc().toPlainText().toStdString();
   const QTextBlockFormat r = right.blockFormat();
   EXPECT_EQ(std::vector<double>({double(r.alignment() & Qt::AlignHorizontal_Mask), r.leftMargin(),
-                                 r.rightMargin(), r.textIndent(), r.topMargin(), r.bottomMargin()}),
+                                 r.rightMargin(), r.textIndent(), r.topMargin() * TwipsPerScaledUnit(),
+                                 r.bottomMargin() * TwipsPerScaledUnit()}),
             std::vector<double>({Qt::AlignRight, 100, 200, 300, 40, 80}));
   const QTextCharFormat marked = FormatOf(d, "Marked");
   EXPECT_EQ(std::tuple(FormatOf(d, "Slanted").fontItalic(), FormatOf(d, "Lined").fontUnderline(),
@@ -199,7 +200,7 @@ TEST(LibreOffice, OurRtfKeepsTextFormatsAndLayoutInWriter) {
             std::tuple(QTextOption::CenterTab, 3000, QTextOption::RightTab, 6000));
   const QTextBlockFormat fixed = BlockOf(d, "Fixed").blockFormat();
   const QTextBlockFormat broken = BlockOf(d, "Broken").blockFormat();
-  EXPECT_EQ(std::tuple(fixed.lineHeightType(), fixed.lineHeight(), broken.lineHeightType(),
+  EXPECT_EQ(std::tuple(fixed.lineHeightType(), fixed.lineHeight() * TwipsPerScaledUnit(), broken.lineHeightType(),
                        qRound(broken.lineHeight()),
                        bool(broken.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)),
             std::tuple(int(QTextBlockFormat::MinimumHeight), 300.0,
