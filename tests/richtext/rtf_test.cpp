@@ -69,6 +69,10 @@ TEST(RtfReader, TextAndEscapes) {
        "{\\rtf1{\\field{\\*\\fldinst HYPERLINK x}{\\fldrslt link}}}", "link"},
       {"binary data stepped over", "{\\rtf1 a{\\*\\blob\\bin2 {}}b}", "ab"},
       {"line breaks in the file are not text", "{\\rtf1 a\r\nb\n}", "ab"},
+      {"\\* inside a group is no destination", "{\\rtf1{\\b a\\*\\cs7 b}{\\*\\cs8 c}d}", "abd"},
+      {"a break between { and \\rtf1", "{\r\n \\rtf1 a\\par b}", "a\nb"},
+      {"a fragment of groups, as pandoc writes", "{\\pard a\\par}\n{\\pard b\\par}\n", "a\nb"},
+      {"nesting deeper than 5000", "{\\rtf1 " + QByteArray(6000, '{') + "x" + QByteArray(6000, '}') + "}", "x"},
   };
   for (const TextCase& c : cases) {
     EXPECT_EQ(PlainText(Read(c.rtf)), c.text) << c.name;
