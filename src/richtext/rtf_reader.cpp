@@ -246,6 +246,7 @@ class Reader {
   std::vector<CellDef> m_cells;
   CellDef m_pendingCell;
   int m_borderSide = -1;  // the cell side \brdr... words describe; -1 none
+  int m_cellPadding[2] = {0, 0};  // left, right of each cell of the row, twips
   QTextTable* m_table = nullptr;
   int m_row = -1, m_col = 0;
   bool m_rowEnded = true;
@@ -598,7 +599,10 @@ void Reader::handleWord(const QByteArray& w, bool hasParam, int param) {
       "themedata",  "colorschememapping",     "latentstyles", "datastore", "generator",
       "nonshppict", "objdata",   "pgdsctbl",  "xe",          "tc",         "txe",
       "fldinst",    "author",    "operator",  "title",       "subject",    "doccomm",
-      "company",    "object",    "listtext",  "template",    "filetbl",    "atnid"};
+      "company",    "listtext",  "template",  "filetbl",     "atnid",
+      // What readers without nested tables show in their place: the nested
+      // cells are read themselves.
+      "nonesttables"};
   if (kSkipped.contains(w)) {
     flushText();
     g.dest = Dest::Skip;
@@ -764,6 +768,15 @@ void Reader::handleWord(const QByteArray& w, bool hasParam, int param) {
     m_cells.clear();
     m_pendingCell = CellDef();
     m_borderSide = -1;
+    m_cellPadding[0] = m_cellPadding[1] = 0;
+  } else if (w == "trgaph") {
+    // Half the space between two cells' texts, on each side of every cell.
+    m_cellPadding[0] = m_cellPadding[1] = Clamp(param, 0, 1440);
+  } else if (w == "trpaddl") m_cellPadding[0] = Clamp(param, 0, 1440);
+  else if (w == "trpaddr") m_cellPadding[1] = Clamp(param, 0, 1440);
+  else if (w == "nestcell") {
+    // A nested table's cells go in their outer cell one after another.
+    addChar(QLatin1Char('\t'));
   } else if (w == "cellx") {
     m_pendingCell.right = Clamp(param, 0, kMaxLength);
     if (int(m_cells.size()) < kMaxColumns) m_cells.push_back(m_pendingCell);
@@ -998,6 +1011,8 @@ void Reader::applyCellBorders() {
         {QTextFormat::TableCellRightBorder, QTextFormat::TableCellRightBorderStyle,
          QTextFormat::TableCellRightBorderBrush},
     };
+    f.setLeftPadding(m_cellPadding[0] / kTwipsPerLayoutPixel);
+    f.setRightPadding(m_cellPadding[1] / kTwipsPerLayoutPixel);
     for (int side = 0; side < 4; ++side) {
       f.setProperty(kSides[side][0], sides[side].width / kTwipsPerLayoutPixel);
       f.setProperty(kSides[side][1], int(style(sides[side].width)));

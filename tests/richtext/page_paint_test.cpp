@@ -109,6 +109,20 @@ TEST(PagePaint, ParagraphSpacingMovesTheNextLineByItsTwips) {
   }
 }
 
+// A row's gap: each cell's text starts that far inside its left edge, so
+// the texts of neighbouring cells stay apart ("Code" "Error", not "CodeError").
+TEST(PagePaint, CellTextStartsInsideTheRowGap) {
+  RichDocument d = Read("{\\rtf1{\\fonttbl{\\f0 Arial;}}\\margl1440\\margr1440\\f0\\fs24"
+                        "\\trowd\\trgaph108\\cellx2880\\cellx5760\\pard\\intbl Code\\cell Error\\cell"
+                        "\\row\\trowd\\trpaddl72\\cellx2880\\cellx5760\\pard\\intbl x\\cell y\\cell\\row}");
+  int next = -1;
+  const std::vector<TextOp> t = Texts(RichPage(d, 0, &next, nullptr));
+  ASSERT_EQ(t.size(), 4u);
+  EXPECT_TRUE(testing::Near({t[0].x, t[1].x, t[2].x, t[3].x},
+                            {1 + 108 / 1440.0, 3 + 108 / 1440.0, 1 + 72 / 1440.0, 3 + 72 / 1440.0},
+                            0.01));
+}
+
 TEST(PagePaint, TabStopsLandWhereTheFileSays) {
   // A right stop at the right margin (6.5 in from the left one) and a
   // left stop at 3 in: the texts end and start there.
