@@ -1,9 +1,11 @@
 #include "cli/args.h"
 
+#include <algorithm>
+
 namespace qv::cli {
 
 bool ParseArgs(const std::string& command, const std::vector<std::string>& words,
-               const std::set<std::string>& known, Args* out, std::string* error) {
+               const OptionRules& known, Args* out, std::string* error) {
   *out = Args();
   bool options_end = false;
   for (size_t i = 0; i < words.size(); ++i) {
@@ -16,20 +18,21 @@ bool ParseArgs(const std::string& command, const std::vector<std::string>& words
       options_end = true;
       continue;
     }
-    if (known.count(word) == 0) {
+    const auto rule = known.find(word);
+    if (rule == known.end()) {
       *error = command + " does not take " + word;
       if (word.rfind("--", 0) != 0) *error += " (give a value that begins with - after --)";
       return false;
     }
     const bool has_next = i + 1 < words.size();
-    if (word == "--barcode") {
-      // The bar code's kind may follow; a bare --barcode is POSTNET.
-      if (has_next && (words[i + 1] == "imb" || words[i + 1] == "postnet")) {
+    const std::vector<std::string>& optional = rule->second.optionalValues;
+    if (!optional.empty()) {
+      if (has_next && std::find(optional.begin(), optional.end(), words[i + 1]) != optional.end()) {
         out->values[word] = words[++i];
       } else {
         out->flags[word] = true;
       }
-    } else if (OptionTakesValue(command, word)) {
+    } else if (rule->second.takesValue) {
       if (!has_next) {
         *error = word + " needs a value";
         return false;

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -23,33 +22,14 @@ struct Args {
   }
 };
 
-// Options followed by a value; every other "--x" is a flag. "--lines" takes
-// a value only in a label run (zipcount's --lines is a flag), see
-// OptionTakesValue.
-inline const std::set<std::string>& ValueOptions() {
-  static const std::set<std::string> options = {"--setup", "--order",  "--filter", "--current",
-                                                "--start", "--copies", "--pdf",    "--stream",
-                                                "--layout", "--title",  "--csv",
-                                                "--paper",
-                                                // label stocks and lines
-                                                "--stock", "--font", "--size",
-                                                "--start-label", "--find",
-                                                "--letter", "--rtf",    "--rtf-dir",
-                                                // data-quality utilities
-                                                "--by", "--chars", "--fields", "--field",
-                                                "--equals", "--contains", "--with", "--not-filter",
-                                                // the dialer
-                                                "--port", "--prefix",
-                                                // the Intelligent Mail barcode
-                                                "--mailer-id", "--stid", "--serial-start",
-                                                // import and export
-                                                "--match"};
-  return options;
-}
-
-inline bool OptionTakesValue(const std::string& command, const std::string& option) {
-  return ValueOptions().count(option) > 0 || (command == "labels" && option == "--lines");
-}
+// How a command takes one of its options: a flag ("--exact"), with a value
+// ("--setup NAME"), or with a value only when the next word is one of
+// `optionalValues` ("--barcode [imb|postnet]": a bare --barcode is POSTNET).
+struct OptionRule {
+  bool takesValue = false;
+  std::vector<std::string> optionalValues;
+};
+using OptionRules = std::map<std::string, OptionRule>;
 
 // Splits the words after the command name. Only the options in `known` are
 // taken: a misspelt option must stop the run, not be ignored (a `--copy 3`
@@ -57,6 +37,6 @@ inline bool OptionTakesValue(const std::string& command, const std::string& opti
 // is positional, so an expression may begin with "-". On a bad word, returns
 // false with the reason in `error`.
 bool ParseArgs(const std::string& command, const std::vector<std::string>& words,
-               const std::set<std::string>& known, Args* out, std::string* error);
+               const OptionRules& known, Args* out, std::string* error);
 
 }  // namespace qv::cli

@@ -10,6 +10,7 @@
 #include "cleanup/rewrite.h"
 #include "cleanup/zip_check.h"
 #include "cli/cli_common.h"
+#include "cli/progress.h"
 #include "store/apollo.h"
 #include "store/contact_file.h"
 #include "store/filter_text.h"
@@ -89,7 +90,8 @@ int CmdDups(const Args& a) {
   if (!OpenContactsExclusively(FilePath(a), c.table)) return kExitError;
   const QString index = QDir(ProgramDirectory()).filePath(DupIndexFileName());
   DupCheckResult result;
-  xb::Status s = RunDupCheck(c.table, options, index.toStdString(), {}, &result);
+  Progress().begin(QStringLiteral("looking for duplicates"), 0);
+  xb::Status s = RunDupCheck(c.table, options, index.toStdString(), ProgressCallback(false), &result);
   if (s.ok()) s = WriteListed(c.table, {"LNAME", "FNAME", "STREET"}, WriteOut);
   if (!c.table.close() && s.ok()) s = c.table.failure();
   RemoveWorkIndex(index);
@@ -112,7 +114,9 @@ int CmdCheckZip(const Args& a) {
   options.includeBlanks = a.Has("--blanks");
   const QString index = dir.filePath(ZipIndexFileName());
   ZipCheckResult result;
-  xb::Status s = RunStateZipCheck(c.table, ranges, options, index.toStdString(), {}, &result);
+  Progress().begin(QStringLiteral("checking states and ZIP codes"), 0);
+  xb::Status s = RunStateZipCheck(c.table, ranges, options, index.toStdString(), ProgressCallback(false),
+                                  &result);
   if (s.ok()) s = WriteListed(c.table, {"STATE", "ZIP", "LNAME", "FNAME"}, WriteOut);
   if (!c.table.close() && s.ok()) s = c.table.failure();
   RemoveWorkIndex(index);
@@ -156,7 +160,9 @@ int CmdUpper(const Args& a) {
     s = c.table.setQuery(kNotDeletedCondition);
   }
   int converted = 0;
-  if (s.ok()) s = ConvertToUpper(c.table, fields, a.Has("--current"), {}, &converted);
+  Progress().begin(QStringLiteral("converting to capitals"), 0);
+  if (s.ok()) s = ConvertToUpper(c.table, fields, a.Has("--current"), ProgressCallback(false),
+                                   &converted);
   if (!c.table.close() && s.ok()) s = c.table.failure();
   if (!s.ok()) return Fail(s);
   std::cout << "Converted " << converted << " records\n";
@@ -184,7 +190,8 @@ int CmdReplace(const Args& a) {
   // The window runs on the main window's filter alone, or on every record.
   xb::Status s = c.table.setQuery(a.Has("--filter") ? ArgText(a, "--filter") : QString());
   int replaced = 0;
-  if (s.ok()) s = SearchAndReplace(c.table, options, {}, &replaced);
+  Progress().begin(QStringLiteral("replacing"), 0);
+  if (s.ok()) s = SearchAndReplace(c.table, options, ProgressCallback(false), &replaced);
   if (!c.table.close() && s.ok()) s = c.table.failure();
   if (!s.ok()) return Fail(s);
   std::cout << ReplacedText(replaced).toStdString() << "\n";
@@ -202,7 +209,8 @@ int CmdDelete(const Args& a) {
   if (a.Has("--not-filter")) query = ".not.(" + ArgText(a, "--not-filter") + ")";
   xb::Status s = c.table.setQuery(query);
   int deleted = 0;
-  if (s.ok()) s = DeleteRecords(c.table, {}, &deleted);
+  Progress().begin(QStringLiteral("deleting"), 0);
+  if (s.ok()) s = DeleteRecords(c.table, ProgressCallback(false), &deleted);
   if (!c.table.close() && s.ok()) s = c.table.failure();
   if (!s.ok()) return Fail(s);
   std::cout << DeletedText(deleted).toStdString() << "\n";

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <iostream>
 
+#include "cli/progress.h"
 #include "render/printers.h"
 #include "store/contact_file.h"
 #include "store/filter_text.h"
@@ -13,6 +14,7 @@ namespace qv::cli {
 
 int Fail(const QString& message) {
   if (message.isEmpty()) return kExitError;
+  Progress().clear();
   std::cerr << "quorvane-cli: " << message.toStdString() << "\n";
   return kExitError;
 }
@@ -46,7 +48,14 @@ bool ContactSession::open(const Args& a, QString* error) {
     *error = QStringLiteral("the filter cannot be used: ") + apollo.LastError();
     return false;
   }
+  // A count that fails leaves the total unknown; the job meets the same
+  // failure on its walk and tells it.
+  if (Progress().enabled() && !apollo.QueryRecCount(&selected)) selected = 0;
   return true;
+}
+
+void ContactSession::beginProgress(const Args& a, const QString& what) const {
+  Progress().begin(what, a.Has("--current") ? 1 : selected);
 }
 
 bool ContactSession::setOrder(const Args& a, QString* error) {
@@ -136,6 +145,7 @@ QString OneLine(QString text) {
 
 void CliHost::information(const QString& text) {
   m_told << text;
+  Progress().clear();
   std::cerr << OneLine(text).toStdString() << "\n";
 }
 
@@ -144,10 +154,15 @@ int FailOnce(const CliHost& host, const QString& message) {
 }
 
 bool CliHost::question(const QString& text, bool) {
+  Progress().clear();
   std::cerr << OneLine(text).toStdString() << "\n  -> " << (m_yes ? "Yes" : "No")
             << (m_yes || !m_offersYes ? "" : " (give --yes to answer Yes)") << "\n";
   return m_yes;
 }
+
+void CliHost::progress(const QString& text) { Progress().setActivity(OneLine(text)); }
+
+void CliHost::processPendingEvents() { Progress().step(); }
 
 bool PageOutput::read(const Args& a, const char* command) {
   pdf = a.Has("--pdf");
@@ -178,6 +193,7 @@ long long MillisecondsSince(std::chrono::steady_clock::time_point start) {
 }
 
 void Warn(const QStringList& lines) {
+  if (!lines.isEmpty()) Progress().clear();
   for (const QString& line : lines) std::cerr << "warning: " << line.toStdString() << "\n";
 }
 

@@ -40,6 +40,9 @@ struct ContactSession {
   TableObject table{&env};
   TApollo apollo;
   QString path;  // absolute
+  // The records in the view, counted for the progress line only when it is
+  // shown (0: not counted).
+  int selected = 0;
 
   ContactSession();
   // Opens the first positional argument and sets the view. *error is left
@@ -56,6 +59,9 @@ struct ContactSession {
   // record --start names. Stands on the record named (goToNamedRecord).
   bool chooseRecords(const Args& a, RecordSelection* selection, bool* startFromCurrent,
                      QString* error);
+  // Starts the progress line of a job over the records --current (one) or
+  // the view chooses.
+  void beginProgress(const Args& a, const QString& what) const;
 };
 
 // Copies a finished run's page stream to `path` a piece at a time, so a
@@ -75,6 +81,10 @@ class CliHost : public JobHost {
       : m_yes(yes), m_offersYes(offersYes) {}
   void information(const QString& text) override;
   bool question(const QString& text, bool) override;
+  // The job's status text and its once-per-record call feed the progress
+  // line.
+  void progress(const QString& text) override;
+  void processPendingEvents() override;
   // Whether `text` was already put on the error stream as a notice.
   bool told(const QString& text) const { return m_told.contains(text); }
 

@@ -73,6 +73,7 @@ int CmdEnvelope(const Args& a) {
   hooks.preview = output.previewHook();
 
   CliHost host;
+  c.beginProgress(a, QStringLiteral("envelopes"));
   const auto start = std::chrono::steady_clock::now();
   const EnvelopeRunResult result = DoPrintEnvelopes(c.table, c.apollo, options, host, hooks);
   const long long ms = MillisecondsSince(start);

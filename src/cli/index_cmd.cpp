@@ -12,6 +12,7 @@
 #include <QFileInfo>
 
 #include "cli/dump.h"
+#include "cli/progress.h"
 #include "cli/tsv.h"
 #include "store/contact_schema.h"
 #include "store/owned_table.h"
@@ -26,6 +27,7 @@ namespace {
 constexpr int kExitError = 1;
 
 int Fail(const std::string& message) {
+  Progress().clear();
   std::cerr << "quorvane-cli: " << message << "\n";
   return kExitError;
 }
@@ -81,7 +83,9 @@ xb::Status BuildTags(const std::string& path, const char* verb, std::vector<xb::
   std::unique_ptr<xb::WorkArea> area;
   XB_RETURN_IF_ERROR(xb::WorkArea::Open(path, xb::OpenOptions(), &settings, &area));
   const auto start = std::chrono::steady_clock::now();
-  XB_RETURN_IF_ERROR(RebuildContactIndex(*area, nullptr, damaged));
+  Progress().begin(QStringLiteral("building the contact tags"), 0);
+  XB_RETURN_IF_ERROR(RebuildContactIndex(
+      *area, [](int percent) { Progress().percent(percent); }, damaged));
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
                       std::chrono::steady_clock::now() - start).count();
   *line = std::string(verb) + " " + std::to_string(area->table().record_count()) + " records, " +

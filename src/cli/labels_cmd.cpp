@@ -142,6 +142,13 @@ int CmdLabels(const Args& a) {
   hooks.preview = output.previewHook();
 
   CliHost host(a.Has("--yes"), true);
+  hooks.presort = [&](TSortBulkMail& sorter) {
+    c.beginProgress(a, QStringLiteral("presort"));
+    const bool sorted = sorter.DoTheSort();
+    c.beginProgress(a, QStringLiteral("labels"));
+    return sorted;
+  };
+  c.beginProgress(a, QStringLiteral("labels"));
   bool presortDone = false;
   const auto start = std::chrono::steady_clock::now();
   const LabelRunResult result = DoPrint(c.table, c.apollo, options, &presortDone, host, hooks);
@@ -175,6 +182,7 @@ int CmdPresort(const Args& a) {
   CliHost host(false);
   const QString dir = ProgramDirectory();
   TSortBulkMail sorter(c.table, c.apollo, host, dir);
+  c.beginProgress(a, QStringLiteral("presort"));
   const auto start = std::chrono::steady_clock::now();
   if (!sorter.DoTheSort()) return kExitError;
   const long long ms = MillisecondsSince(start);

@@ -128,6 +128,7 @@ int CmdLetters(const Args& a) {
     options.rtfDirectory = out;
   }
   CliHost host;
+  c.beginProgress(a, QStringLiteral("letters"));
   const auto start = std::chrono::steady_clock::now();
   const LetterRunResult r = PrintLetters(c.table, c.apollo, letter, options, host);
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(

@@ -1,5 +1,6 @@
 #include "cli/reports_cmd.h"
 #include "cli/cli_common.h"
+#include "cli/progress.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -44,6 +45,7 @@ int CmdReport(const Args& a) {
   UserReportHooks hooks;
   hooks.preview = output.previewHook();
   CliHost host;
+  c.beginProgress(a, QStringLiteral("report"));
   const auto start = std::chrono::steady_clock::now();
   const UserReportResult result = RunUserReport(c.table, c.apollo, options, host, hooks);
   const long long ms = MillisecondsSince(start);
@@ -75,6 +77,7 @@ int CmdZipCount(const Args& a) {
   if (!c.open(a, &error)) return Fail(error);
   CliHost host;
   TZipCount count(c.table, c.apollo, host);
+  c.beginProgress(a, QStringLiteral("counting"));
   const auto start = std::chrono::steady_clock::now();
   if (!count.DoTheSort()) return Fail("the count did not finish");
   const long long countMs = MillisecondsSince(start);
@@ -98,6 +101,7 @@ int CmdZipCount(const Args& a) {
   output.aim(&options);
   ZipReportHooks hooks;
   hooks.preview = output.previewHook();
+  Progress().begin(QStringLiteral("printing the report"), count.ReportLines().size());
   const ZipReportResult result = DoThePrintJob(count.ReportLines(), options, host, hooks);
   const long long ms = MillisecondsSince(start);
   if (result.outcome == ZipReportOutcome::Failed) {

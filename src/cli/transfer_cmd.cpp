@@ -6,6 +6,7 @@
 
 #include "cleanup/cleanup_open.h"
 #include "cli/cli_common.h"
+#include "cli/progress.h"
 #include "store/apollo_env.h"
 #include "store/contact_file.h"
 #include "store/contact_schema.h"
@@ -42,7 +43,12 @@ bool OpenContactsToImport(const QString& path, TableObject& table) {
 
 int RunImport(TableObject& table, RowSource& source) {
   ImportResult result;
-  xb::Status s = ImportRows(table, source, nullptr, &result);
+  Progress().begin(QStringLiteral("importing"), 0);
+  const auto rebuilding = [](int percent) {
+    Progress().setActivity(QStringLiteral("rebuilding the index"));
+    Progress().percent(percent);
+  };
+  xb::Status s = ImportRows(table, source, ProgressCallback(true), &result, rebuilding);
   for (const QString& notice : {UnstorableMessage(result), BadDateMessage(result)}) {
     if (!notice.isEmpty()) std::cerr << OneLine(notice).toStdString() << "\n";
   }
@@ -236,7 +242,10 @@ int RunExport(const Args& a, RecordWriter& writer,
   }
   std::int64_t copied = 0;
   s = open(out, table);
-  if (s.ok()) s = CopyRecordsOut(table, filter, ArgText(a, "--order"), writer, nullptr, &copied);
+  Progress().begin(QStringLiteral("copying out"), count);
+  if (s.ok()) {
+    s = CopyRecordsOut(table, filter, ArgText(a, "--order"), writer, ProgressCallback(true), &copied);
+  }
   if (!s.ok()) {
     const QString why =
         table.failed() ? table.failureMessage() : failure + QString::fromStdString(s.message());

@@ -12,7 +12,6 @@
 #include <filesystem>
 #include <map>
 #include <memory>
-#include <regex>
 
 #include "damaged_index.h"
 #include "engine_tables.h"
@@ -319,7 +318,7 @@ TEST_F(CliCommands, BadInputOrUsageExitsOneOrTwoWithItsMessageOnTheErrorStream) 
       {{"count", good, "UPPER(LNAME"}, 1, "syntax error at position 12"},
       {{"eval", good, "x", "LNAME"}, 1, "not a record number: x"},
       {{"bogus"}, 2, "usage: quorvane-cli COMMAND ARGS\n"},
-      {{"count"}, 2, "usage: quorvane-cli COMMAND ARGS\n"},
+      {{"count"}, 2, "usage: quorvane-cli count FILE EXPR"},
       {{"count", good, "SEQNO > 0", "--exactly"}, 2, "count does not take --exactly\n"},
       // report and zipcount
       {{"report", good, "--filter", "LNAME = ", "--stream", x},
@@ -341,7 +340,7 @@ TEST_F(CliCommands, BadInputOrUsageExitsOneOrTwoWithItsMessageOnTheErrorStream) 
        "the filter cannot be used: syntax"},
       {{"zipcount", good}, 1, "zipcount needs one of --pdf OUT.pdf, --stream OUT, --lines or"},
       {{"zipcount", good, "--lines", "--csv", x}, 1, "zipcount needs one of"},
-      {{"zipcount"}, 2, "usage: quorvane-cli COMMAND ARGS\n"},
+      {{"zipcount"}, 2, "usage: quorvane-cli zipcount FILE"},
       // the data-quality commands
       {{"dups", good}, 2, "dups needs --by name, --by initial, --by street or --by similar"},
       {{"dups", good, "--by", "name", "--chars", "3"}, 2, "--chars goes with --by street"},
@@ -367,12 +366,12 @@ TEST_F(CliCommands, BadInputOrUsageExitsOneOrTwoWithItsMessageOnTheErrorStream) 
        "routing code \"1234\" is not 5, 9 or 11 digits"},
       {{"barcode", "postnet", "K1A 0B1"}, 1, "ZIP \"K1A 0B1\" gets no POSTNET bar code"},
       {{"barcode", "code39", "12345"}, 2, "barcode takes imb or postnet, not code39"},
-      {{"barcode", "imb"}, 2, "usage: quorvane-cli COMMAND ARGS\n"},
+      {{"barcode", "imb"}, 2, "usage: quorvane-cli barcode imb"},
       {{"dial", good, "1", "--port", dir / "ttyS9", "--no-wait"},
        1,
        "Unable to open " + dir / "ttyS9"},
       {{"dial", good, "99", "--no-wait"}, 1, "RECNO takes a record number from 1 to 40, not 99"},
-      {{"dial", good}, 2, "usage: quorvane-cli COMMAND ARGS\n"},
+      {{"dial", good}, 2, "usage: quorvane-cli dial FILE RECNO"},
       {{"dial", dir / "missing.dbf", "1", "--no-wait"},
        1,
        "File " + dir / "missing.dbf" + " not found",
@@ -400,9 +399,7 @@ TEST_F(CliCommands, BadInputOrUsageExitsOneOrTwoWithItsMessageOnTheErrorStream) 
     // The error stream alone: what a dump wrote before failing is thrown away.
     std::string cmd = cli.env + qvtest::ShellQuote(QV_CLI) + " ";
     for (const auto& a : c.args) cmd += qvtest::ShellQuote(a) + " ";
-    RunResult r = qvtest::RunShell(cmd + "2>&1 >/dev/null");
-    // Qt's own warning where no runtime directory is set is not ours.
-    r.out = std::regex_replace(r.out, std::regex("QStandardPaths: [^\n]*\n"), "");
+    const RunResult r = qvtest::RunShell(cmd + "2>&1 >/dev/null");
     EXPECT_EQ(r.status, c.status) << r.out;
     EXPECT_TRUE(Has(r.out, c.says)) << r.out;
     if (c.status == 1) {
