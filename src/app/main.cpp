@@ -30,6 +30,10 @@ int main(int argc, char** argv) {
   app.processEvents();
 
   qv::HoldInformation(true);
+  QString problem;
+  if (!qv::MakeProgramDirectory(&problem) || !qv::SettingsFile().readable(&problem)) {
+    qv::ShowInformation(problem);
+  }
   // A first start fills the program directory with the support tables.
   const QStringList missing = qv::InstallSupportTables(qv::ProgramDirectory());
   if (!missing.isEmpty()) qv::ShowInformation(missing.join(QLatin1Char('\n')));

@@ -249,8 +249,8 @@ int RunExport(const Args& a, RecordWriter& writer,
   if (!s.ok()) {
     const QString why =
         table.failed() ? table.failureMessage() : failure + QString::fromStdString(s.message());
-    return Fail(why +
-                QStringLiteral("\n%1 records were written to ").arg(copied) + out);
+    // A failed export is thrown away whole: a file of that name keeps what it had.
+    return Fail(why + QStringLiteral("\nNothing was written to ") + out);
   }
   Say(CopiedMessage(copied));
   return 0;

@@ -1,9 +1,10 @@
 #include "store/ini_file.h"
 
 #include "store/codepage.h"
+#include "store/output_file.h"
 
+#include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QStringConverter>
 #include <QStringDecoder>
 #include <QStringList>
@@ -14,15 +15,20 @@ namespace {
 
 // Files written on Windows are in the ANSI code page; ours are UTF-8. Text
 // that is not valid UTF-8 is read as Windows-1252. False when the file
-// exists but cannot be read; a missing file is empty.
-bool ReadLines(const QString& path, QStringList* lines) {
+// exists but cannot be read (*why says so); a missing file is empty.
+bool ReadLines(const QString& path, QStringList* lines, QString* why = nullptr) {
   lines->clear();
   QFile f(path);
   if (!f.exists()) return true;
-  if (!f.open(QIODevice::ReadOnly)) return false;
+  const auto refuse = [&](const QString& reason) {
+    if (why != nullptr) *why = reason;
+    return false;
+  };
+  if (!f.open(QIODevice::ReadOnly)) return refuse(f.errorString());
   // A settings file is a few hundred bytes; refuse anything absurd.
-  if (f.size() > 1024 * 1024) return false;
+  if (f.size() > 1024 * 1024) return refuse(QStringLiteral("it is larger than 1 MB"));
   QByteArray bytes = f.readAll();
+  if (f.error() != QFileDevice::NoError) return refuse(f.errorString());
   if (bytes.startsWith("\xEF\xBB\xBF")) bytes.remove(0, 3);
   QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   QString text = utf8.decode(bytes);
@@ -57,6 +63,16 @@ bool IsKeyLine(const QString& line, QString* key, QString* value) {
 bool SameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
 }  // namespace
+
+bool IniFile::readable(QString* message) const {
+  QStringList lines;
+  QString why;
+  if (ReadLines(m_path, &lines, &why)) return true;
+  *message = QStringLiteral("Unable to read the settings file %1: %2.\r\nThe standard settings are used, "
+                            "and settings are not saved.")
+                 .arg(QDir::toNativeSeparators(m_path), why);
+  return false;
+}
 
 QString IniFile::readString(const QString& section, const QString& key, const QString& def) const {
   QString current;
@@ -126,15 +142,9 @@ bool IniFile::writeString(const QString& section, const QString& key, const QStr
       lines.append(entry);
     }
   }
-  QSaveFile out(m_path);
-  if (!out.open(QIODevice::WriteOnly)) return false;
+  OutputFile out(m_path);
   // CR LF keeps the file readable by Windows tools.
-  QByteArray bytes = lines.join(QLatin1String("\r\n")).toUtf8() + "\r\n";
-  if (out.write(bytes) != bytes.size()) {
-    out.cancelWriting();
-    return false;
-  }
-  return out.commit();
+  return out.open() && out.put(lines.join(QLatin1String("\r\n")).toUtf8() + "\r\n") && out.commit();
 }
 
 bool IniFile::writeInteger(const QString& section, const QString& key, int value) {

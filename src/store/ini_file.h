@@ -14,6 +14,10 @@ class IniFile {
 
   const QString& path() const { return m_path; }
 
+  // False, with the message to show, when the file exists but cannot be
+  // read: every read then gives its default and no write changes it.
+  bool readable(QString* message) const;
+
   // Sections and keys match case-insensitively, as on Windows. A missing or
   // unreadable file, a missing key or a damaged line gives the default.
   QString readString(const QString& section, const QString& key, const QString& def) const;

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace qv {
@@ -15,16 +16,35 @@ const QString kReport = QStringLiteral("UserDefinedReport");
 const QString kDialing = QStringLiteral("Dialing");
 }  // namespace
 
-QString ProgramDirectory() {
+namespace {
+QString ProgramDirectoryPath() {
   QString dir = qEnvironmentVariable("QUORVANE_HOME");
   if (dir.isEmpty()) {
     QString data = qEnvironmentVariable("XDG_DATA_HOME");
     if (data.isEmpty()) data = QDir::homePath() + QStringLiteral("/.local/share");
     dir = data + QStringLiteral("/quorvane");
   }
-  QDir().mkpath(dir);
   if (!dir.endsWith(QLatin1Char('/'))) dir += QLatin1Char('/');
   return dir;
+}
+}  // namespace
+
+QString ProgramDirectory() {
+  const QString dir = ProgramDirectoryPath();
+  // Checked once, at the start, by MakeProgramDirectory.
+  (void)QDir().mkpath(dir);
+  return dir;
+}
+
+bool MakeProgramDirectory(QString* message) {
+  const QString dir = ProgramDirectoryPath();
+  const bool made = QDir().mkpath(dir);
+  if (made && QFileInfo(dir).isWritable()) return true;
+  *message = QStringLiteral("Unable to %1 the program folder %2.\r\nSettings, label and envelope "
+                            "setups and letters cannot be saved.")
+                 .arg(made ? QStringLiteral("write to") : QStringLiteral("create"),
+                      QDir::toNativeSeparators(dir));
+  return false;
 }
 
 IniFile SettingsFile() { return IniFile(ProgramDirectory() + QStringLiteral("QUORVA.INI")); }

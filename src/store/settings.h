@@ -14,6 +14,9 @@ namespace qv {
 // $XDG_DATA_HOME/quorvane (default ~/.local/share/quorvane), created on first
 // use. Returned with a trailing '/'.
 QString ProgramDirectory();
+// Makes the program directory; false, with the message to show, when it
+// cannot be made or written to.
+bool MakeProgramDirectory(QString* message);
 
 // The settings file of the program directory.
 IniFile SettingsFile();

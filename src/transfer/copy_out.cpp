@@ -2,7 +2,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "store/codepage.h"
 #include "store/dates.h"
@@ -112,8 +114,10 @@ xb::Status CopyRecordsOut(TableObject& contacts, const QString& filter, const QS
       s = area.Skip(1);
       contacts.noteFailure(s);
     }
-    const xb::Status finished = writer.finish();
-    return s.ok() ? finished : s;
+    // A failed copy is not finished: the writer's destructor throws its
+    // output away, and a file of the target's name keeps what it had.
+    if (!s.ok()) return s;
+    return writer.finish();
   });
 }
 
@@ -128,26 +132,42 @@ const QStringList& AsciiCopyFields() {
   return fields;
 }
 
-DbfCopyWriter::~DbfCopyWriter() {
+DbfCopyWriter::~DbfCopyWriter() { discard(); }
+
+// The side table's memo file is named as the engine names a new one.
+static QString MemoOf(const QString& dbf) {
+  const QFileInfo info(dbf);
+  return info.absolutePath() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".fpt");
+}
+
+void DbfCopyWriter::discard() {
   if (m_table) (void)m_table->Close();
+  m_table.reset();
+  if (!m_side.isEmpty()) {
+    QFile::remove(m_side);
+    QFile::remove(MemoOf(m_side));
+    m_side.clear();
+  }
 }
 
 xb::Status DbfCopyWriter::open(const QString& path, const TableObject& contacts) {
+  discard();
   if (!contacts.active()) return xb::Status::InvalidArgument("the contact file is not open");
   const QFileInfo info(path);
-  const QString base = info.absolutePath() + QLatin1Char('/') + info.completeBaseName();
-  // An old output of this name: its index no longer fits, and its memo
-  // file would be taken for the new table's.
-  for (const char* ext : {".CDX", ".cdx", ".FPT", ".fpt"}) {
-    XB_RETURN_IF_ERROR(RemoveIfThere(base + QLatin1String(ext)));
-  }
-  XB_RETURN_IF_ERROR(RemoveIfThere(path));
-  const std::string file = QFile::encodeName(path).toStdString();
-  XB_RETURN_IF_ERROR(contacts.copyStructure(path));
+  m_target = path;
+  m_side = info.absolutePath() + QStringLiteral("/~qv-") + info.fileName();
+  XB_RETURN_IF_ERROR(RemoveIfThere(m_side));
+  XB_RETURN_IF_ERROR(RemoveIfThere(MemoOf(m_side)));
+  const std::string file = QFile::encodeName(m_side).toStdString();
+  xb::Status s = contacts.copyStructure(m_side);
   xb::OpenOptions options;
   options.exclusive = true;
-  XB_RETURN_IF_ERROR(xb::Table::Open(file, options, &m_table));
-  if (m_table->has_index_flag()) XB_RETURN_IF_ERROR(m_table->SetIndexFlag(false));
+  if (s.ok()) s = xb::Table::Open(file, options, &m_table);
+  if (s.ok() && m_table->has_index_flag()) s = m_table->SetIndexFlag(false);
+  if (!s.ok()) {
+    discard();
+    return s;
+  }
   XB_RETURN_IF_ERROR(m_table->SetAppendBatching(true));
   m_fields.clear();
   for (const QString& name : AsciiCopyFields()) {
@@ -241,34 +261,58 @@ xb::Status DbfCopyWriter::finish() {
   if (!m_table) return xb::Status::OK();
   xb::Status s = m_table->Close();
   m_table.reset();
+  if (!s.ok()) {
+    discard();
+    return s;
+  }
+  const QFileInfo info(m_target);
+  const QString base = info.absolutePath() + QLatin1Char('/') + info.completeBaseName();
+  // An old output of this name: its index no longer fits, and its memo
+  // file would be taken for the new table's.
+  for (const char* ext : {".CDX", ".cdx", ".FPT", ".fpt"}) {
+    s = RemoveIfThere(base + QLatin1String(ext));
+    if (!s.ok()) break;
+  }
+  // rename() replaces the target in one step; the memo file goes first so
+  // the table never appears without it.
+  const QString memo = MemoOf(m_side);
+  if (s.ok() && QFileInfo::exists(memo) &&
+      std::rename(QFile::encodeName(memo).constData(), QFile::encodeName(base + ".fpt").constData()) != 0) {
+    s = xb::Status::IOError("cannot rename " + memo.toStdString() + ": " + std::strerror(errno));
+  }
+  if (s.ok() &&
+      std::rename(QFile::encodeName(m_side).constData(), QFile::encodeName(m_target).constData()) != 0) {
+    s = xb::Status::IOError("cannot rename " + m_side.toStdString() + ": " + std::strerror(errno));
+  }
+  if (!s.ok()) {
+    discard();
+    return s;
+  }
+  m_side.clear();
   return s;
 }
 
 xb::Status AsciiCopyWriter::open(const QString& path) {
-  m_file.setFileName(path);
-  if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-    return xb::Status::IOError("cannot write " + path.toStdString() + ": " +
-                               m_file.errorString().toStdString());
-  }
+  m_file = std::make_unique<OutputFile>(path);
   m_buffer.clear();
   m_columns.clear();
+  if (!m_file->open()) {
+    const std::string why = m_file->message().toStdString();
+    m_file.reset();
+    return xb::Status::IOError(why);
+  }
   return xb::Status::OK();
 }
 
 xb::Status AsciiCopyWriter::flush() {
-  if (m_buffer.empty()) return xb::Status::OK();
-  const qint64 n = m_file.write(m_buffer.data(), static_cast<qint64>(m_buffer.size()));
+  const bool ok = m_file->put(m_buffer);
   m_buffer.clear();
-  if (n < 0 || !m_file.flush()) {
-    return xb::Status::IOError("cannot write " + m_file.fileName().toStdString() + ": " +
-                               m_file.errorString().toStdString());
-  }
-  return xb::Status::OK();
+  return ok ? xb::Status::OK() : xb::Status::IOError(m_file->message().toStdString());
 }
 
 // Quotes inside a value are written as they are: the format has no escape.
 xb::Status AsciiCopyWriter::write(const ContactValues& record) {
-  if (!m_file.isOpen()) return xb::Status::InvalidArgument("the output is not open");
+  if (!m_file) return xb::Status::InvalidArgument("the output is not open");
   std::string bytes;
   bool first = true;
   for (const QString& name : AsciiCopyFields()) {
@@ -287,7 +331,7 @@ xb::Status AsciiCopyWriter::write(const ContactValues& record) {
 // field's bytes are its code page text already (every byte survives the
 // round trip), so only other fields go through text.
 xb::Status AsciiCopyWriter::writeCurrent(xb::WorkArea& area) {
-  if (!m_file.isOpen()) return xb::Status::InvalidArgument("the output is not open");
+  if (!m_file) return xb::Status::InvalidArgument("the output is not open");
   const xb::Table& table = area.table();
   if (m_columns.empty()) {
     for (const QString& name : AsciiCopyFields())
@@ -316,13 +360,10 @@ xb::Status AsciiCopyWriter::writeCurrent(xb::WorkArea& area) {
 }
 
 xb::Status AsciiCopyWriter::finish() {
-  if (!m_file.isOpen()) return xb::Status::OK();
+  if (!m_file) return xb::Status::OK();
   xb::Status s = flush();
-  m_file.close();
-  if (s.ok() && m_file.error() != QFileDevice::NoError) {
-    s = xb::Status::IOError("cannot write " + m_file.fileName().toStdString() + ": " +
-                            m_file.errorString().toStdString());
-  }
+  if (s.ok() && !m_file->commit()) s = xb::Status::IOError(m_file->message().toStdString());
+  m_file.reset();
   return s;
 }
 

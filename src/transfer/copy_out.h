@@ -2,12 +2,12 @@
 // file's own structure or to a comma-delimited text file.
 #pragma once
 
-#include <QFile>
 #include <QString>
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "store/output_file.h"
 #include "transfer/transfer.h"
 #include "xbase/table.h"
 
@@ -23,14 +23,16 @@ QString CopySelection(const QString& filter);
 // order) and hands every record to `writer`, then finishes it. The
 // table's query, order and record are restored afterwards. Stops at the
 // first failure or when `progress` says so; *copied counts the records
-// written (they stay in the output).
+// written. A cancelled copy keeps what it wrote; a failed one is not
+// finished, so the writer leaves nothing under the target's name.
 xb::Status CopyRecordsOut(TableObject& contacts, const QString& filter, const QString& tag,
                           RecordWriter& writer, const TransferProgress& progress,
                           std::int64_t* copied);
 
 // A new table with the contact file's fields, without an index (the .CDX
 // of an earlier output of that name is deleted), filled with the shown
-// fields and the memo.
+// fields and the memo. It is made under a side name and renamed into
+// place by finish(); a copy that is not finished leaves no table behind.
 class DbfCopyWriter : public RecordWriter {
  public:
   ~DbfCopyWriter() override;
@@ -42,7 +44,10 @@ class DbfCopyWriter : public RecordWriter {
   xb::Status finish() override;
 
  private:
+  void discard();
+
   std::unique_ptr<xb::Table> m_table;
+  QString m_target, m_side;  // the name asked for; the one written
   std::vector<std::pair<QString, int>> m_fields;  // field name, index
   int m_memo = -1;
   int m_date = -1;
@@ -51,7 +56,8 @@ class DbfCopyWriter : public RecordWriter {
   std::vector<int> m_sources;
 };
 
-// One line per record: 16 quoted values, CR LF, in Windows-1252.
+// One line per record: 16 quoted values, CR LF, in Windows-1252. The
+// file takes its name only when finish() succeeds.
 class AsciiCopyWriter : public RecordWriter {
  public:
   xb::Status open(const QString& path);
@@ -62,7 +68,7 @@ class AsciiCopyWriter : public RecordWriter {
 
  private:
   xb::Status flush();
-  QFile m_file;
+  std::unique_ptr<OutputFile> m_file;
   std::string m_buffer;
   // The table field of each of the 16 values (-1: none), learnt from the
   // first record.

@@ -1,11 +1,13 @@
-// The file under a text export's writer: created anew, written piece by
-// piece, and complete only when finish() has flushed and closed it.
+// The file under a text export's writer: written piece by piece beside
+// its target, and given the target's name only when finish() has flushed
+// and closed it.
 #pragma once
 
 #include <QByteArray>
-#include <QFile>
 #include <QString>
+#include <memory>
 
+#include "store/output_file.h"
 #include "transfer/transfer.h"
 
 namespace qv {
@@ -13,29 +15,30 @@ namespace qv {
 class FileRecordWriter : public RecordWriter {
  public:
   xb::Status finish() override {
-    const bool ok = m_out.flush();
-    m_out.close();
-    if (!ok || m_out.error() != QFileDevice::NoError) return failed();
-    return xb::Status::OK();
+    if (!m_out) return xb::Status::OK();
+    const bool ok = m_out->commit();
+    const std::string why = m_out->message().toStdString();
+    m_out.reset();
+    return ok ? xb::Status::OK() : xb::Status::IOError(why);
   }
 
  protected:
   xb::Status create(const QString& path) {
-    m_out.setFileName(path);
-    if (!m_out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-      return xb::Status::IOError("cannot create " + path.toStdString());
+    m_out = std::make_unique<OutputFile>(path);
+    if (!m_out->open()) {
+      const std::string why = m_out->message().toStdString();
+      m_out.reset();
+      return xb::Status::IOError(why);
     }
     return xb::Status::OK();
   }
   xb::Status put(const QByteArray& bytes) {
-    return m_out.write(bytes) == bytes.size() ? xb::Status::OK() : failed();
+    if (!m_out) return xb::Status::InvalidArgument("the output is not open");
+    return m_out->put(bytes) ? xb::Status::OK() : xb::Status::IOError(m_out->message().toStdString());
   }
 
  private:
-  xb::Status failed() const {
-    return xb::Status::IOError("cannot write " + m_out.fileName().toStdString());
-  }
-  QFile m_out;
+  std::unique_ptr<OutputFile> m_out;
 };
 
 }  // namespace qv

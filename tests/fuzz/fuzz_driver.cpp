@@ -1,10 +1,17 @@
 // A plain mutation fuzzer for the readers that take files from outside:
-// tables, memo files, compound indexes, conditions and page streams. Each
-// run starts from valid seeds built here, damages a copy, and drives the
-// reader over it. Any crash, sanitizer report or hang is a finding; so is a
-// refusal without a message.
+// tables, memo files, compound indexes, conditions and page streams, and
+// above the engine RTF letters, CSV and vCard files, the text import's
+// lines, the settings file and the DBF import's field mapping. Each run
+// starts from valid seeds (built here, or the seed files beside this one,
+// taken from the tests), damages a copy, and drives the reader over it.
+// Any crash, sanitizer report, hang or memory use past the limit is a
+// finding; so is a refusal without a message.
 //
-//   fuzz_driver TARGET SECONDS [SEED]    TARGET: dbf fpt cdx expr pagestream
+//   fuzz_driver TARGET SECONDS [SEED]
+//   TARGET: dbf fpt cdx expr pagestream rtf csv vcard ascii ini dbfimport
+//
+// QV_FUZZ_RSS_MB (default 2048) bounds a child's resident memory: an
+// allocation sized by a number in the input shows up as a finding.
 //
 // The inputs run in a child process, so one finding does not end the run:
 // the child reports the case it is on through shared memory, and when it
@@ -19,6 +26,7 @@
 #include <unistd.h>
 
 #include <QBuffer>
+#include <QGuiApplication>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -33,6 +41,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_parsers.h"
 #include "render/page_stream.h"
 #include "xbase/expr.h"
 #include "xbase/index_check.h"
@@ -375,6 +384,19 @@ std::map<std::string, Target> Targets(const Scratch& scratch, const Seed& seed) 
     DriveExpression(text, (*table)->fields(), *records, table->get());
   }};
 
+  const std::map<std::string, std::vector<std::string>> extra = {
+      {"dbfimport", {seed.dbf, ReadFile(QV_TEST_DATA "/libreoffice-people.dbf")}}};
+  for (auto& [name, parser] : qvfuzz::ParserTargets(QV_FUZZ_SEEDS, extra, Finding)) {
+    targets[name] = {[=, p = parser](Rng& rng, const std::string* keep) {
+      Bytes b = p.seeds[rng() % p.seeds.size()];
+      Mutate(rng, &b, p.hot);
+      if (keep) return WriteFile(*keep + "/" + p.file, b);
+      const std::string path = scratch.dir + "/" + p.file;
+      WriteFile(path, b);
+      p.drive(path, b);
+    }};
+  }
+
   const QByteArray stream = EncodePageStream(MakePageStream());
   targets["pagestream"] = {[=](Rng& rng, const std::string* keep) {
     Bytes b(stream.constData(), size_t(stream.size()));
@@ -383,6 +405,14 @@ std::map<std::string, Target> Targets(const Scratch& scratch, const Seed& seed) 
     DrivePageStream(QByteArray(b.data(), qsizetype(b.size())));
   }};
   return targets;
+}
+
+// The child's resident memory in MB, 0 when it cannot be read.
+uint64_t ResidentMb(pid_t pid) {
+  std::ifstream statm("/proc/" + std::to_string(pid) + "/statm");
+  uint64_t size = 0, resident = 0;
+  if (!(statm >> size >> resident)) return 0;
+  return resident * uint64_t(sysconf(_SC_PAGESIZE)) >> 20;
 }
 
 Rng CaseRng(uint64_t seed, uint64_t n) {
@@ -394,12 +424,20 @@ Rng CaseRng(uint64_t seed, uint64_t n) {
 
 int main(int argc, char** argv) {
   if (argc < 3 || argc > 4) {
-    std::fprintf(stderr, "usage: fuzz_driver dbf|fpt|cdx|expr|pagestream SECONDS [SEED]\n");
+    std::fprintf(stderr,
+                 "usage: fuzz_driver dbf|fpt|cdx|expr|pagestream|rtf|csv|vcard|ascii|ini|dbfimport "
+                 "SECONDS [SEED]\n");
     return 2;
   }
   const std::string name = argv[1];
   const double seconds = std::atof(argv[2]);
   const uint64_t seed = argc == 4 ? std::strtoull(argv[3], nullptr, 10) : 1;
+  const char* rss = std::getenv("QV_FUZZ_RSS_MB");
+  const uint64_t rss_limit_mb = rss && *rss ? std::strtoull(rss, nullptr, 10) : 2048;
+  // The RTF reader lays text out with fonts, which needs a GUI application;
+  // the offscreen platform starts no threads, so forking stays safe.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
   const char* tmp = std::getenv("TMPDIR");
   std::string templ = std::string(tmp && *tmp ? tmp : "/tmp") + "/qvfuzz-XXXXXX";
   if (mkdtemp(templ.data()) == nullptr) {
@@ -448,10 +486,17 @@ int main(int argc, char** argv) {
     int status = 0;
     uint64_t seen = shared[1];
     auto moved = Clock::now();
-    bool hung = false;
+    bool hung = false, bloated = false;
+    int polls = 0;
     for (;;) {
       const pid_t w = waitpid(child, &status, WNOHANG);
       if (w == child) break;
+      if (++polls % 8 == 0 && ResidentMb(child) > rss_limit_mb) {
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+        bloated = true;
+        break;
+      }
       if (shared[1] != seen) {
         seen = shared[1];
         moved = Clock::now();
@@ -464,7 +509,7 @@ int main(int argc, char** argv) {
       usleep(2000);
     }
     executions += shared[1] - next;
-    if (!hung && WIFEXITED(status) && WEXITSTATUS(status) == 0) break;
+    if (!hung && !bloated && WIFEXITED(status) && WEXITSTATUS(status) == 0) break;
     const uint64_t bad = shared[0];
     ++executions;
     ++findings;
@@ -474,7 +519,8 @@ int main(int argc, char** argv) {
     target.run(rng, &keep);
     std::fprintf(stderr, "%s: case %llu %s; its input is in %s\n", name.c_str(),
                  static_cast<unsigned long long>(bad),
-                 hung ? "hangs" : WIFSIGNALED(status) ? "crashes" : "fails", keep.c_str());
+                 hung ? "hangs" : bloated ? "uses too much memory" : WIFSIGNALED(status) ? "crashes" : "fails",
+                 keep.c_str());
     next = bad + 1;
   }
   std::filesystem::remove_all(scratch.dir);

@@ -4,6 +4,7 @@
 // records are worked out by hand; the engine's index check the rebuilt tags.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -12,8 +13,12 @@
 #include "store/table_object.h"
 #include "transfer/ascii_import.h"
 #include "transfer/copy_out.h"
+#include "transfer/csv.h"
+#include "transfer/vcard.h"
 #include "transfer/dbf_import.h"
 #include "transfer/import_rows.h"
+#include "failing_files.h"
+#include "store/output_file.h"
 #include "transfer_fixture.h"
 
 namespace qv::testing {
@@ -329,6 +334,72 @@ TEST_F(CopyOutTest, DbfWithoutIndexOldCdxRemoved) {
       {{"LNAME", "Elsewhere"}, {"CITY", "Chicago"}}};
   EXPECT_EQ(ReadContacts(out.toStdString(), kAll), expected);
   EXPECT_EQ(qvtest::ReadAll(out.toStdString()).at(28) & 1, 0) << "the header names an index";
+}
+
+// Every export's output fails at each point in turn (each byte of a text,
+// each file operation of a table): the failure is told, the target keeps
+// the file it had, no side file stays, and the contact file is untouched;
+// past the last point the export completes.
+TEST_F(CopyOutTest, EveryFailedWriteIsToldAndLeavesTheTargetAsItWas) {
+  using Open = std::function<xb::Status(std::unique_ptr<RecordWriter>*, const QString&)>;
+  auto text = [](auto writer) {
+    return [](std::unique_ptr<RecordWriter>* w, const QString& path) {
+      auto made = std::make_unique<decltype(writer)>();
+      const xb::Status s = made->open(path);
+      *w = std::move(made);
+      return s;
+    };
+  };
+  const struct {
+    const char* name;
+    bool table;  // failed through the engine's files, else through the output file
+    Open open;
+    const char* says;
+  } cases[] = {
+      {"text", false, text(AsciiCopyWriter()), "No space left on device"},
+      {"CSV", false, text(CsvWriter()), "No space left on device"},
+      {"vCard", false, text(VcardWriter()), "No space left on device"},
+      {"table", true,
+       [&](std::unique_ptr<RecordWriter>* w, const QString& path) {
+         auto made = std::make_unique<DbfCopyWriter>();
+         const xb::Status s = made->open(path, m_table);
+         *w = std::move(made);
+         return s;
+       },
+       "input/output error"},
+  };
+  const std::string contacts = qvtest::ReadAll(m_path);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Scratch out;
+    const QString target = out.file(c.table ? "out.dbf" : "out.txt");
+    qvtest::WriteAll(target.toStdString(), "old");
+    qvtest::FailingFiles files;  // opened before it, the contact file is not failed
+    int64_t n = 0;
+    for (;; ++n) {
+      ASSERT_LT(n, 5000) << "never completes";
+      if (c.table) files.failAfter(n); else OutputFile::FailAfter(n);
+      std::unique_ptr<RecordWriter> writer;
+      std::int64_t copied = 0;
+      xb::Status s = c.open(&writer, target);
+      if (s.ok()) s = CopyRecordsOut(m_table, "", "", *writer, nullptr, &copied);
+      writer.reset();
+      files.never();
+      OutputFile::FailAfter(-1);
+      const QStringList left = QDir(out.file("")).entryList(QDir::Files | QDir::Hidden);
+      if (s.ok()) {
+        EXPECT_EQ(copied, 3);
+        EXPECT_EQ(left, QStringList{QFileInfo(target).fileName()} + (c.table ? QStringList{"out.fpt"} : QStringList{}));
+        break;
+      }
+      EXPECT_NE(s.message().find(c.says), std::string::npos) << n << ": " << s.ToString();
+      EXPECT_EQ(qvtest::ReadAll(target.toStdString()), "old") << n;
+      EXPECT_EQ(left, QStringList{QFileInfo(target).fileName()}) << n;
+    }
+    EXPECT_GT(n, 2);
+    EXPECT_NE(qvtest::ReadAll(target.toStdString()), "old");
+  }
+  EXPECT_EQ(qvtest::ReadAll(m_path), contacts);
 }
 
 TEST(CopyName, Checks) {
