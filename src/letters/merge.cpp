@@ -129,12 +129,13 @@ void ReplaceTokens(RichDocument& rich, const FieldReader& f, const QString& toda
                             f(QStringLiteral("EMAIL")),
                             today,
                             NameAndAddress(f)};
-  // The replacements go into a copy without a layout: in the laid-out
-  // document each one would lay out everything after it again.
-  std::unique_ptr<QTextDocument> bare = rich.bareCopy();
+  // One edit block around all replacements: the document is laid out once
+  // at its end, not again after each one.
+  QTextCursor block(&rich.doc());
+  block.beginEditBlock();
   const QStringList& names = MergeTokenNames();
-  for (int i = 0; i < names.size(); ++i) DoMerge(*bare, names[i], values[i]);
-  rich.adopt(std::move(bare), rich.layout());
+  for (int i = 0; i < names.size(); ++i) DoMerge(rich.doc(), names[i], values[i]);
+  block.endEditBlock();
   rich.reformat();
 }
 

@@ -145,21 +145,35 @@ void BorderLine(double x1, double y1, double x2, double y2, double width, const 
 // The lines of the cells with borders whose row starts on the page.
 void EmitTableBorders(const QTextTable* table, QAbstractTextDocumentLayout* layout, double top,
                       double bottom, double dx, double dy, std::vector<PageOp>* out) {
-  auto cellRect = [layout](const QTextTableCell& cell) {
-    QRectF r = layout->blockBoundingRect(cell.firstCursorPosition().block());
-    return r.united(layout->blockBoundingRect(cell.lastCursorPosition().block()));
+  const QTextDocument* doc = table->document();
+  auto cellRect = [layout, doc](const QTextTableCell& cell) {
+    QRectF r = layout->blockBoundingRect(doc->findBlock(cell.firstPosition()));
+    return r.united(layout->blockBoundingRect(doc->findBlock(cell.lastPosition())));
   };
-  for (int row = 0; row < table->rows(); ++row) {
+  // Rows go down the pages in order: find the first that starts on this
+  // page instead of measuring every row of a long table for every page.
+  auto rowStart = [&](int row) {
+    return layout->blockBoundingRect(doc->findBlock(table->cellAt(row, 0).firstPosition())).top();
+  };
+  int first = 0, last = table->rows();
+  while (first < last) {
+    const int mid = first + (last - first) / 2;
+    if (rowStart(mid) < top - 0.5) first = mid + 1;
+    else last = mid;
+  }
+  for (int row = std::max(0, first - 1); row < table->rows(); ++row) {
     double rowTop = 1e300, rowBottom = -1e300;
     for (int c = 0; c < table->columns(); ++c) {
       const QRectF r = cellRect(table->cellAt(row, c));
       rowTop = std::min(rowTop, r.top());
       rowBottom = std::max(rowBottom, r.bottom());
     }
+    if (rowTop >= bottom - 0.5 && row >= first) break;
     if (rowTop < top - 0.5 || rowTop >= bottom - 0.5) continue;
     for (int c = 0; c < table->columns(); ++c) {
       const QTextTableCell cell = table->cellAt(row, c);
-      if (cell.row() != row || cell.column() != c) continue;  // covered by a span
+      const bool spans = cell.rowSpan() > 1 || cell.columnSpan() > 1;
+      if (spans && (cell.row() != row || cell.column() != c)) continue;  // covered by a span
       const QTextTableCellFormat f = cell.format().toTableCellFormat();
       const QRectF r = cellRect(cell);
       const double x1 = dx + r.left() / kInch, x2 = dx + r.right() / kInch;

@@ -81,13 +81,6 @@ RichDocument& RichDocument::operator=(const RichDocument& other) {
   return *this;
 }
 
-std::unique_ptr<QTextDocument> RichDocument::bareCopy() const {
-  std::unique_ptr<QTextDocument> doc(m_doc->clone());
-  doc->setDocumentMargin(0);
-  doc->setUndoRedoEnabled(false);
-  return doc;
-}
-
 void RichDocument::setLayout(const PageLayout& layout) {
   m_layout = layout;
   applyPageSize();

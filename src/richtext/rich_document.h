@@ -82,8 +82,6 @@ class RichDocument {
   // a laid-out document is laid out again after every insert, which makes
   // building it take time in the square of its size. adopt() lays it out.
   static std::unique_ptr<QTextDocument> BareDocument();
-  // A copy of the text without its layout, to edit in bulk and adopt back.
-  std::unique_ptr<QTextDocument> bareCopy() const;
 
  private:
   void applyPageSize();

@@ -337,6 +337,9 @@ RtfReadResult Reader::run(RichDocument* out) {
   }
   m_doc = RichDocument::BareDocument();
   m_cursor = QTextCursor(m_doc.get());
+  // Inside an edit block no cursor move asks for a layout.
+  QTextCursor editBlock(m_doc.get());
+  editBlock.beginEditBlock();
   m_groups.push_back(Group());  // outside every brace
   m_colors.clear();
   if (header) {
@@ -371,6 +374,7 @@ RtfReadResult Reader::run(RichDocument* out) {
     }
   }
   if (!m_error.isEmpty()) {
+    editBlock.endEditBlock();
     result.error = m_error;
     return result;
   }
@@ -390,6 +394,7 @@ RtfReadResult Reader::run(RichDocument* out) {
     m_cursor.setBlockFormat(blockFormat());
     joinList();
   }
+  editBlock.endEditBlock();
   PageLayout layout = m_layout;
   layout.width = Clamp(layout.width, 720, kMaxLength);
   layout.height = Clamp(layout.height, 720, kMaxLength);
