@@ -43,8 +43,8 @@ bool OpenContactsToImport(const QString& path, TableObject& table) {
 int RunImport(TableObject& table, RowSource& source) {
   ImportResult result;
   xb::Status s = ImportRows(table, source, nullptr, &result);
-  for (const QString& notice : {UnstorableMessage(result), BadDateMessage(result)}) {
-    if (!notice.isEmpty()) std::cerr << OneLine(notice).toStdString() << "\n";
+  for (const QString& notice : ImportNotices(result, source)) {
+    std::cerr << OneLine(notice).toStdString() << "\n";
   }
   if (!table.close() && s.ok()) s = table.failure();
   if (!s.ok()) {
