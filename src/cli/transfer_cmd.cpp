@@ -49,8 +49,8 @@ int RunImport(TableObject& table, RowSource& source) {
     Progress().percent(percent);
   };
   xb::Status s = ImportRows(table, source, ProgressCallback(true), &result, rebuilding);
-  for (const QString& notice : {UnstorableMessage(result), BadDateMessage(result)}) {
-    if (!notice.isEmpty()) std::cerr << OneLine(notice).toStdString() << "\n";
+  for (const QString& notice : ImportNotices(result, source)) {
+    std::cerr << OneLine(notice).toStdString() << "\n";
   }
   if (!table.close() && s.ok()) s = table.failure();
   if (!s.ok()) {

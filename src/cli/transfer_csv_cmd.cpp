@@ -72,24 +72,23 @@ int CmdImportCsv(const Args& a) {
   CsvFile file;
   QString error;
   if (!ScanCsvFile(PathArg(a, 1), &file, &error)) return Fail(error);
-  CsvMatch match;
+  CsvPlan plan;
   if (a.Has("--match")) {
+    CsvMatch match;
     bool usage = false;
     if (!ParseCsvMatch(QString::fromLocal8Bit(a.Value("--match").c_str()), file.header, &match,
                        &error, &usage)) {
       return usage ? UsageError(error) : Fail(error);
     }
+    plan = PlanOfMatch(match);
   } else {
-    match = ProposeCsvMatch(file.header);
-    for (size_t i = 0; i < match.size(); ++i) {
-      if (match[i]) Say(file.header[static_cast<qsizetype>(i)] + QStringLiteral(" -> ") +
-                        TargetInfoOf(*match[i]).caption);
-    }
+    plan = ProposeCsvPlan(file.header);
+    for (const QString& line : DescribeCsvPlan(plan, file.header)) Say(line);
   }
-  if (std::none_of(match.begin(), match.end(), [](const auto& t) { return t.has_value(); })) {
+  if (!plan.any()) {
     return Fail(QStringLiteral("no column of ") + file.path + QStringLiteral(" is matched"));
   }
-  CsvRowSource source(file, match);
+  CsvRowSource source(file, plan);
   if (!source.open(&error)) return Fail(error);
   return ImportInto(PathArg(a, 0), source);
 }

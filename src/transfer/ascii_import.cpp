@@ -43,13 +43,39 @@ bool AsciiRowSource::open(QString* error) {
   return CountAsciiLines(m_path, &m_total, error) && m_reader.open(m_path, error);
 }
 
+void AsciiRowSource::Faulty::add(std::int64_t line) {
+  if (count++ < 20) first.append(QString::number(line));
+}
+
 bool AsciiRowSource::next(ImportRow* row, QString* error) {
   QString line;
-  if (!m_reader.next(&line)) {
-    if (!m_reader.error().isEmpty()) *error = m_reader.error();
-    return false;
+  for (;;) {
+    if (!m_reader.next(&line)) {
+      if (!m_reader.error().isEmpty()) *error = m_reader.error();
+      return false;
+    }
+    if (!line.trimmed().isEmpty()) break;
+    m_blank.add(m_reader.lineNumber());  // a blank line is no contact
   }
+  const std::int64_t number = m_reader.lineNumber();
+  if (m_reader.lineCut()) m_cut.add(number);
+  // Control characters (a tab aside) are no part of a name or address.
+  bool control = false;
+  for (QChar& c : line) {
+    if (c.unicode() < 0x20 && c != QLatin1Char('\t')) {
+      c = QLatin1Char(' ');
+      control = true;
+    }
+  }
+  if (control) m_control.add(number);
+  if (line.count(QLatin1Char('"')) % 2 != 0) m_quote.add(number);
   const QStringList values = SplitAsciiLine(line);
+  if (values.size() > m_columnCount) m_extra.add(number);
+  bool cutValue = false;
+  for (const QString& v : ProtectQuotedCommas(line).split(QLatin1Char(','))) {
+    cutValue = cutValue || v.size() > kAsciiValueChars;
+  }
+  if (cutValue && !m_reader.lineCut()) m_cut.add(number);
   row->values.clear();
   row->memoReplaces = false;
   // Missing values at the end of a short line are empty, and an empty value
@@ -60,6 +86,26 @@ bool AsciiRowSource::next(ImportRow* row, QString* error) {
     if (!value.isEmpty()) row->values.emplace_back(*m_match[i], std::move(value));
   }
   return true;
+}
+
+QStringList AsciiRowSource::notices() const {
+  QStringList out;
+  auto tell = [&](const Faulty& f, const QString& what) {
+    if (f.count == 0) return;
+    QString lines = f.first.join(QStringLiteral(", "));
+    if (f.count > f.first.size()) lines += QStringLiteral(" ...");
+    out.append(what.arg(f.count).arg(lines));
+  };
+  tell(m_blank, QStringLiteral("%1 blank lines were skipped (lines %2)."));
+  tell(m_cut, QStringLiteral("%1 lines were longer than 2048 characters or held a value longer "
+                             "than 255 and were cut (lines %2)."));
+  tell(m_extra, QStringLiteral("%1 lines held more values than the file's %3 columns; the values "
+                               "beyond them were not imported (lines %2).")
+                    .replace(QStringLiteral("%3"), QString::number(m_columnCount)));
+  tell(m_quote, QStringLiteral("%1 lines held a quote that does not close; they were imported as "
+                               "read (lines %2)."));
+  tell(m_control, QStringLiteral("%1 lines held control characters, imported as blanks (lines %2)."));
+  return out;
 }
 
 }  // namespace qv

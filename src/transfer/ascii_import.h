@@ -29,8 +29,19 @@ class AsciiRowSource : public RowSource {
   bool open(QString* error);
   bool next(ImportRow* row, QString* error) override;
   std::int64_t expected() const override { return m_total; }
+  // Blank lines skipped; lines cut, with more values than the columns, an
+  // unclosed quote or control characters (removed), by line number.
+  QStringList notices() const override;
 
  private:
+  // Lines of one kind of fault: how many, and the numbers of the first 20.
+  struct Faulty {
+    std::int64_t count = 0;
+    QStringList first;
+    void add(std::int64_t line);
+  };
+  Faulty m_blank, m_cut, m_extra, m_quote, m_control;
+
   QString m_path;
   int m_columnCount;
   AsciiMatch m_match;

@@ -114,6 +114,7 @@ bool AsciiLineReader::fill() {
 // One line's bytes into m_line (at most kLineBytes of them).
 bool AsciiLineReader::readRaw(bool text) {
   m_line.clear();
+  m_rawBytes = 0;
   bool any = false;
   for (;;) {
     if (m_pos >= m_buffer.size()) {
@@ -133,6 +134,7 @@ bool AsciiLineReader::readRaw(bool text) {
     qsizetype len = 0;
     while (len < left && begin[len] != '\n' && begin[len] != '\r') ++len;
     any = true;
+    m_rawBytes += len;
     if (m_line.size() < kLineBytes) m_line.append(begin, std::min(len, kLineBytes - m_line.size()));
     if (text && std::memchr(begin, '\0', static_cast<size_t>(len)) != nullptr) {
       m_error = QStringLiteral("Line %1 of %2 holds a NUL byte: this is not a text file")
@@ -160,7 +162,9 @@ bool AsciiLineReader::readRaw(bool text) {
 
 bool AsciiLineReader::next(QString* line) {
   if (!readRaw(true)) return false;
-  *line = CutChars(DecodeText(m_line, m_encoding), kAsciiLineChars);
+  const QString text = DecodeText(m_line, m_encoding);
+  m_lineCut = m_rawBytes > kLineBytes || text.size() > kAsciiLineChars;
+  *line = CutChars(text, kAsciiLineChars);
   return true;
 }
 

@@ -48,6 +48,8 @@ class AsciiLineReader {
   // Like next() without decoding or the NUL check, for counting.
   bool skip();
   const QString& error() const { return m_error; }
+  // The line next() gave last was longer than 2048 characters.
+  bool lineCut() const { return m_lineCut; }
   std::int64_t lineNumber() const { return m_lineNumber; }
   TextEncoding encoding() const { return m_encoding; }
 
@@ -59,6 +61,8 @@ class AsciiLineReader {
   QByteArray m_buffer;
   qsizetype m_pos = 0;
   QByteArray m_line;
+  qsizetype m_rawBytes = 0;  // of the whole line, also past what m_line keeps
+  bool m_lineCut = false;
   bool m_pendingCr = false;  // the last chunk ended in CR: skip a LF that follows
   bool m_eof = false;
   std::int64_t m_lineNumber = 0;

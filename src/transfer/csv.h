@@ -64,6 +64,11 @@ struct CsvFile {
   TextEncoding encoding = TextEncoding::Utf8;
   QStringList header;        // trimmed
   std::int64_t records = 0;  // below the header, blank ones not counted
+  // The header is the first record that names at least two columns an
+  // address book writes (LinkedIn puts notes above it); the records before
+  // it are passed over.
+  std::int64_t headerRecord = 0;  // from 0
+  std::int64_t skippedLines = 0;  // lines above the header
 };
 
 // Reads the file once: its encoding (UTF-8 only when every value is), its
@@ -75,26 +80,64 @@ bool ScanCsvFile(const QString& path, CsvFile* file, QString* error);
 // A target for each column, or none.
 using CsvMatch = std::vector<std::optional<ContactTarget>>;
 
+// The columns of one postal address (Outlook's "Business" and "Home",
+// Thunderbird's "Work", Google's "Address 2"), -1 for a part it lacks.
+struct CsvAddressBlock {
+  QString name;         // as the header names it; empty for plain "Street", "City"...
+  std::vector<int> street;  // street lines, joined with ", "
+  int city = -1, state = -1, zip = -1, country = -1;
+};
+
+// A phone column; Google says in a label column beside it whether the
+// number is a fax ("Work Fax"), so that is decided row by row.
+struct CsvPhone {
+  int value = -1;
+  int label = -1;  // -1 when the header alone tells
+  bool fax = false;
+};
+
+// How the columns fill a record. Names, organization, codes and memo come
+// from one column each (`columns`); the address comes from one block, the
+// first in `blocks` order that holds a street in the row; PHONE is the
+// row's first phone that is not a fax, FAX its first fax, EMAIL its first
+// e-mail that is not empty.
+struct CsvPlan {
+  CsvMatch columns;
+  std::vector<CsvAddressBlock> blocks;
+  std::vector<CsvPhone> phones;
+  std::vector<int> emails;
+  bool any() const;
+};
+
 // The proposal for a header. A header that is a target's caption (as the
 // export writes them) gets that target; then the names address books write
-// ("E-mail Address", "Business Phone", "Address 1 - City"); then the DBF
-// import's name rules. Each target but Memo goes to one column: the one
-// named most surely, the first of equals, since address books list the
-// main address, phone and e-mail first.
+// (Google, Outlook, Thunderbird, LinkedIn); then the DBF import's name
+// rules. Each target but Memo goes to one column: the one named most
+// surely, the first of equals. Blocks keep the order the header gives.
+CsvPlan ProposeCsvPlan(const QStringList& header);
+// The plan's single columns only (what a header alone proposes per column).
 CsvMatch ProposeCsvMatch(const QStringList& header);
+// A plan of the given columns only, as --match gives them.
+CsvPlan PlanOfMatch(const CsvMatch& match);
+// The plan in words, one line each ("Last Name -> Last", "Address: the
+// first of Business, Home, Other that holds a street"), as the command
+// prints it and the window shows it.
+QStringList DescribeCsvPlan(const CsvPlan& plan, const QStringList& header);
 
 // Reads the records below the header as rows for the import. Records whose
 // values are all empty (blank lines, ",,,,") are skipped.
 class CsvRowSource : public RowSource {
  public:
-  CsvRowSource(CsvFile file, CsvMatch match) : m_file(std::move(file)), m_match(std::move(match)) {}
+  CsvRowSource(CsvFile file, CsvPlan plan) : m_file(std::move(file)), m_plan(std::move(plan)) {}
+  CsvRowSource(CsvFile file, const CsvMatch& match) : CsvRowSource(std::move(file), PlanOfMatch(match)) {}
   bool open(QString* error);
   bool next(ImportRow* row, QString* error) override;
   std::int64_t expected() const override { return m_file.records; }
+  QStringList notices() const override;
 
  private:
   CsvFile m_file;
-  CsvMatch m_match;
+  CsvPlan m_plan;
   QFile m_in;
   std::unique_ptr<CsvParser> m_parser;
   std::vector<QByteArray> m_values;

@@ -109,15 +109,48 @@ std::vector<DbfSourceField> ReadSourceFields(const TableObject& source) {
   return fields;
 }
 
-QString AutoTarget(const DbfSourceField& field) {
+// Names that only mean their field when they are the whole name: ST is in
+// FIRST and STREET, ADDR and E_MAIL are what short field names write.
+const AutoRule kExactNames[] = {
+    {"State/Province", {"ST", "PROV"}},
+    {"Street", {"ADDR", "ADDRESS1", "ADDR1"}},
+    {"Zip/Post Code", {"ZIPCODE", "POSTCODE", "ZIP_CODE"}},
+    {"Organization", {"COMPANY", "CO_NAME"}},
+    {"E-Mail", {"E_MAIL", "MAIL"}},
+};
+
+// Short forms other tables use, tried after the rules as words inside a
+// name.
+const AutoRule kMoreWords[] = {
+    {"Street", {"ADDR"}},
+    {"E-Mail", {"E_MAIL"}},
+};
+
+template <size_t N>
+const char* FindRule(const AutoRule (&rules)[N], const QString& name, bool whole) {
+  for (const AutoRule& rule : rules) {
+    for (const char* word : rule.words) {
+      if (whole ? name == QLatin1String(word) : name.contains(QLatin1String(word))) return rule.target;
+    }
+  }
+  return nullptr;
+}
+
+QString AutoTarget(const DbfSourceField& field, bool* exact) {
+  if (exact != nullptr) *exact = false;
   if (field.type == QLatin1Char('G')) return QString();
   if (field.type == QLatin1Char('M')) return QStringLiteral("Memo");
   const QString name = field.name.toUpper();
-  for (const AutoRule& rule : kNameRules) {
-    for (const char* word : rule.words) {
-      if (name.contains(QLatin1String(word))) return QString::fromLatin1(rule.target);
-    }
+  // A name that is one of the words wins over a word inside it: CODES is
+  // the codes, not a ZIP code.
+  const char* target = FindRule(kNameRules, name, true);
+  if (target == nullptr) target = FindRule(kExactNames, name, true);
+  if (target != nullptr) {
+    if (exact != nullptr) *exact = true;
+    return QString::fromLatin1(target);
   }
+  if ((target = FindRule(kNameRules, name, false)) != nullptr) return QString::fromLatin1(target);
+  if ((target = FindRule(kMoreWords, name, false)) != nullptr) return QString::fromLatin1(target);
   if (field.type == QLatin1Char('D')) return QStringLiteral("Date");
   return QString();
 }
@@ -136,10 +169,21 @@ QStringList OpenMatchGrid(std::vector<DbfSourceField>* fields, bool matched) {
     grid.append(name);
   }
   if (!matched) {
+    // Each row takes the field named exactly, else the first that names
+    // it (PHONE1 before PHONE2).
+    std::vector<bool> exactInRow(static_cast<size_t>(labels.size()), false);
+    std::vector<bool> filled(static_cast<size_t>(labels.size()), false);
     for (DbfSourceField& f : *fields) {
-      f.target = AutoTarget(f);
+      bool exact = false;
+      f.target = AutoTarget(f, &exact);
       const qsizetype row = labels.indexOf(f.target);
-      if (row >= 0) grid[row] = f.name;
+      if (row < 0) continue;
+      const auto r = static_cast<size_t>(row);
+      if (!filled[r] || (exact && !exactInRow[r])) {
+        grid[row] = f.name;
+        filled[r] = true;
+        exactInRow[r] = exact;
+      }
     }
   }
   return grid;

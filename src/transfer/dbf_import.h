@@ -32,13 +32,16 @@ QString AllowedTypes(const QString& label);
 bool OpenDbfSource(const QString& fileName, TableObject& source, QString* message);
 std::vector<DbfSourceField> ReadSourceFields(const TableObject& source);
 
-// The target proposed for a field by its name and type, or empty.
-QString AutoTarget(const DbfSourceField& field);
+// The target proposed for a field by its name and type, or empty; `exact`
+// (may be null) says whether the whole name gave it, which wins over a
+// word inside a name.
+QString AutoTarget(const DbfSourceField& field, bool* exact = nullptr);
 
 // The 17 cells of the grid's second column for `fields`: for each row the
 // first field whose target is its label. Until the match has once been
 // saved (`matched` false), every field first gets its proposed target in
-// `fields` and a later field with the same target takes the row.
+// `fields`; of fields with the same target, one named exactly takes the
+// row, else the first.
 QStringList OpenMatchGrid(std::vector<DbfSourceField>* fields, bool matched);
 // Save: every field's target becomes the label of the row naming it
 // exactly (a later row wins), or empty. True when any field got one.

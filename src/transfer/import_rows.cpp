@@ -40,10 +40,22 @@ struct Destination {
   int field[static_cast<int>(ContactTarget::Date) + 1];
 };
 
+// A line break in a one-line field would split the record's line in a text
+// copy; it reads as the address books' ", ".
+QString OneLine(const QString& value) {
+  if (!value.contains(QLatin1Char('\n')) && !value.contains(QLatin1Char('\r'))) return value;
+  QString out = value;
+  out.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  QStringList lines = out.split(QLatin1Char('\n'));
+  lines.removeAll(QString());
+  return lines.join(QStringLiteral(", "));
+}
+
 xb::Status FillRow(Destination& d, const ImportRow& row, ImportResult* result) {
   xb::WorkArea& area = *d.area;
   QString memo;
   bool hasMemo = false;
+  QStringList cut;  // whole values that did not fit, as memo lines
   std::string bytes;
   for (const auto& [target, value] : row.values) {
     if (value.isEmpty()) continue;
@@ -64,9 +76,26 @@ xb::Status FillRow(Destination& d, const ImportRow& row, ImportResult* result) {
       }
       XB_RETURN_IF_ERROR(area.SetField(field, DtosFromDate(date)));
     } else {
-      Encode(value, &bytes, result);
+      const QString text = OneLine(value);
+      Encode(text, &bytes, result);
+      const int width = area.table().fields()[static_cast<size_t>(field)].width;
+      if (static_cast<int>(bytes.size()) > width) {
+        const QString& name = TargetInfoOf(target).field;
+        if (result->cutValues++ == 0) {
+          result->firstCutField = name;
+          result->firstCutRecord = area.recno();
+          result->firstCutLength = static_cast<int>(bytes.size());
+          result->firstCutWidth = width;
+        }
+        cut.append(name + QStringLiteral(": ") + text);
+      }
       XB_RETURN_IF_ERROR(area.SetField(field, bytes));
     }
+  }
+  if (!cut.isEmpty()) {
+    const QString lines = cut.join(QStringLiteral("\r\n"));
+    memo = hasMemo ? memo + QStringLiteral("\r\n") + lines : lines;
+    hasMemo = true;
   }
   if (hasMemo) {
     Encode(memo, &bytes, result);
@@ -142,6 +171,29 @@ QString BadDateMessage(const ImportResult& result) {
              "they were left empty.")
       .arg(result.badDates)
       .arg(result.firstBadDate);
+}
+
+QString CutValuesMessage(const ImportResult& result) {
+  if (result.cutValues == 0) return QString();
+  const QString first = QStringLiteral("%1 of record %2, %3 characters into %4")
+                            .arg(result.firstCutField)
+                            .arg(result.firstCutRecord)
+                            .arg(result.firstCutLength)
+                            .arg(result.firstCutWidth);
+  if (result.cutValues == 1) {
+    return QStringLiteral("1 value was longer than its field and was cut (%1).").arg(first);
+  }
+  return QStringLiteral("%1 values were longer than their field and were cut (the first: %2).")
+      .arg(result.cutValues)
+      .arg(first);
+}
+
+QStringList ImportNotices(const ImportResult& result, const RowSource& source) {
+  QStringList out = source.notices();
+  for (const QString& n : {CutValuesMessage(result), UnstorableMessage(result), BadDateMessage(result)}) {
+    if (!n.isEmpty()) out.append(n);
+  }
+  return out;
 }
 
 xb::Status ImportRows(TableObject& destination, RowSource& source, const TransferProgress& progress,

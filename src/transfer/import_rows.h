@@ -25,6 +25,13 @@ struct ImportResult {
   // Date values that are no date in the format in force; stored empty.
   std::int64_t badDates = 0;
   QString firstBadDate;
+  // Values longer than their field: cut in the field, kept whole as a line
+  // of the record's memo ("EMAIL: ...").
+  std::int64_t cutValues = 0;
+  QString firstCutField;
+  std::int64_t firstCutRecord = 0;
+  int firstCutLength = 0;
+  int firstCutWidth = 0;
 };
 
 // REQUIRES: `destination` open exclusively on a contact file, not editing.
@@ -45,5 +52,10 @@ QString ImportCancelledMessage(std::int64_t count);
 QString UnstorableMessage(const ImportResult& result);
 // The notice about dates stored empty, empty when there were none.
 QString BadDateMessage(const ImportResult& result);
+// The notice about values cut to their field, empty when there were none.
+QString CutValuesMessage(const ImportResult& result);
+// Everything the user hears after an import besides its count: what the
+// source passed over, then the result's notices; one entry each.
+QStringList ImportNotices(const ImportResult& result, const RowSource& source);
 
 }  // namespace qv

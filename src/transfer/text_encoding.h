@@ -20,4 +20,13 @@ QString DecodeText(QByteArrayView bytes, TextEncoding encoding);
 // The number of bytes the byte-order mark takes at the start of the file.
 int BomLength(TextEncoding encoding);
 
+// True when every byte sequence of `bytes` is UTF-8 (plain ASCII is).
+bool IsUtf8(QByteArrayView bytes);
+
+// Decodes `bytes` from a named character set ("SHIFT_JIS", "KOI8-R",
+// "ISO-8859-2") through the system's iconv. ISO-8859-1 and ASCII read as
+// Windows-1252, which is what programs that name them write. False when
+// the set is unknown or the bytes are not in it; *out is then empty.
+bool DecodeCharset(QByteArrayView bytes, const QByteArray& charset, QString* out);
+
 }  // namespace qv

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -61,6 +62,9 @@ class RowSource {
   virtual bool next(ImportRow* row, QString* error) = 0;
   // How many rows to expect, for the gauge; 0 when unknown.
   virtual std::int64_t expected() const = 0;
+  // What the user must hear about the input once the rows are read: parts
+  // passed over or repaired, one line each.
+  virtual QStringList notices() const { return {}; }
 };
 
 // Called after every few records and once at the end; false stops the run

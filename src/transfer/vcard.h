@@ -16,6 +16,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -31,16 +32,19 @@ namespace qv {
 inline constexpr qint64 kVcardMaxFileBytes = qint64{64} << 20;
 
 // The cards of `bytes` (a whole file) as import rows, dates given in
-// `dates`. False with the reason for the user on a card without its end,
-// a card inside a card, NUL bytes or no card at all; lines between cards
-// are passed over.
+// `dates`. Each card is read in its own encoding (UTF-8 where it is valid,
+// else Windows-1252) and each value in the character set it names. A card
+// without its END ends where the next one begins; a card with nothing to
+// import, or over the bounds of one card, is skipped; `notices` (may be
+// null) tells each of these. False with the reason for the user only on
+// NUL bytes or no card at all; lines between cards are passed over.
 bool ParseVcards(const QByteArray& bytes, const DateConvention& dates, std::vector<ImportRow>* rows,
-                 QString* error);
+                 QString* error, QStringList* notices = nullptr);
 
 class VcardCardReader;
 
-// Every card of the file, checked whole before the import posts one, then
-// read again card by card.
+// Every card of the file, counted before the import posts one, then read
+// again card by card.
 class VcardRowSource : public RowSource {
  public:
   explicit VcardRowSource(QString path, DateConvention dates = ProgramDates());
@@ -48,6 +52,7 @@ class VcardRowSource : public RowSource {
   bool open(QString* error);
   bool next(ImportRow* row, QString* error) override;
   std::int64_t expected() const override { return m_count; }
+  QStringList notices() const override;
 
  private:
   QString m_path;

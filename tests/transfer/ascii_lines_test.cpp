@@ -156,6 +156,28 @@ TEST_F(Files, SampleEdges) {
   }
 }
 
+TEST_F(Files, ImportSkipsBlankLinesAndTellsEveryLineItCutOrRepaired) {
+  using T = ContactTarget;
+  const std::string bytes = "A,1\r\n\r\n  \r\nB,2,3\r\n\"C,4\r\nD\x01,5\r\n" +
+                            std::string(3000, 'x') + "\r\nE," + std::string(300, 'v') + "\r\n";
+  AsciiRowSource source(write("in.txt", bytes), 2, {T::Last, T::Zip});
+  QString error;
+  ASSERT_TRUE(source.open(&error)) << error.toStdString();
+  QStringList lasts;
+  ImportRow row;
+  while (source.next(&row, &error)) lasts << (row.values.empty() ? "" : row.values[0].second);
+  EXPECT_EQ(lasts, QStringList({"A", "B", "\"C,4", "D ", QString(255, 'x'), "E"}));
+  EXPECT_EQ(source.notices(),
+            QStringList({"2 blank lines were skipped (lines 2, 3).",
+                         "2 lines were longer than 2048 characters or held a value longer than 255 "
+                         "and were cut (lines 7, 8).",
+                         "1 lines held more values than the file's 2 columns; the values beyond "
+                         "them were not imported (lines 4).",
+                         "1 lines held a quote that does not close; they were imported as read "
+                         "(lines 5).",
+                         "1 lines held control characters, imported as blanks (lines 6)."}));
+}
+
 TEST(CheckAsciiMatch, MemoMayRepeatOthersNotDateNever) {
   using T = ContactTarget;
   struct Case {

@@ -82,7 +82,7 @@ TEST(CsvDelimiter, IsTheOneTheHeaderUsesMostOutsideQuotes) {
   for (const auto& [header, want] : cases) EXPECT_EQ(DetectCsvDelimiter(header), want) << header;
 }
 
-TEST(CsvMatch, ProposesTargetsForAddressBookHeaders) {
+TEST(CsvMatch, ProposesOneColumnTargetsForAddressBookHeaders) {
   using T = ContactTarget;
   struct Case {
     const char* source;
@@ -91,26 +91,15 @@ TEST(CsvMatch, ProposesTargetsForAddressBookHeaders) {
   };
   const std::nullopt_t no = std::nullopt;
   const Case cases[] = {
-      {"Outlook: Title beside Job Title is the salutation; the business phone, not the "
-       "assistant's",
+      {"Outlook: Title beside Job Title is the salutation; address, phones and mail go by rows",
        {"Title", "First Name", "Middle Name", "Last Name", "Company", "Job Title",
-        "Business Street", "Business City", "Business State", "Business Postal Code",
-        "Business Country/Region", "Assistant's Phone", "Business Fax", "Business Phone",
-        "Home Phone", "Categories", "E-mail Address", "E-mail Type", "Initials", "Notes"},
-       {T::Prefix, T::First, T::Middle, T::Last, T::Organization, T::Title, T::Street, T::City,
-        T::State, T::Zip, T::Country, no, T::Fax, T::Phone, no, T::Codes, T::EMail, no, no,
-        T::Memo}},
-      {"Google: address parts by their part, labels matched to nothing",
-       {"Given Name", "Family Name", "E-mail 1 - Type", "E-mail 1 - Value", "Phone 1 - Value",
-        "Address 1 - Formatted", "Address 1 - Street", "Address 1 - City",
-        "Organization 1 - Title", "Address 2 - City"},
-       {T::First, T::Last, no, T::EMail, T::Phone, no, T::Street, T::City, T::Title, no}},
+        "Business Street", "Business Fax", "Categories", "E-mail Address", "Initials", "Notes"},
+       {T::Prefix, T::First, T::Middle, T::Last, T::Organization, T::Title, no, no, T::Codes, no,
+        no, T::Memo}},
       {"our own captions, where the name rules would make Codes a ZIP",
-       {"Prefix", "Codes", "Memo", "Date", "Zip/Post Code", "E-Mail"},
-       {T::Prefix, T::Codes, T::Memo, T::Date, T::Zip, T::EMail}},
+       {"Prefix", "Codes", "Memo", "Date"}, {T::Prefix, T::Codes, T::Memo, T::Date}},
       {"the DBF rules for other names; the first of equals wins",
-       {"SURNAME", "Addr", "ADDRESS2", "ZIP", "POSTCODE", "TELEPHONE 2", "Home Phone", "ST"},
-       {T::Last, no, T::Street, T::Zip, no, T::Phone, no, no}},
+       {"SURNAME", "Addr", "Phonetic Last Name", "Connected On"}, {T::Last, no, no, no}},
       {"two memo columns both kept", {"Notes", "Comments", " last "}, {T::Memo, T::Memo, T::Last}},
   };
   for (const Case& c : cases) {
@@ -121,6 +110,107 @@ TEST(CsvMatch, ProposesTargetsForAddressBookHeaders) {
       EXPECT_EQ(got[i], c.want[i]) << c.source << ": " << c.header[int(i)].toStdString();
     }
   }
+}
+
+// Each exporter's header with rows where the only number is in a later
+// phone column, the address is in the second block, or the country is
+// under Outlook 2003's "Business Country".
+TEST(CsvFile, ImportsEachAddressBooksExportWithoutMatchingByHand) {
+  qvtest::ScratchDir dir;
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::vector<Values> want;
+    std::int64_t skipped = 0;
+  };
+  const Case cases[] = {
+      {"Google Contacts: phones by their labels, a fax from a label",
+       "First Name,Middle Name,Last Name,Name Prefix,Organization Name,Organization Title,"
+       "E-mail 1 - Label,E-mail 1 - Value,Phone 1 - Label,Phone 1 - Value,Phone 2 - Label,"
+       "Phone 2 - Value,Phone 3 - Label,Phone 3 - Value,Address 1 - Label,Address 1 - Street,"
+       "Address 1 - City,Address 1 - Region,Address 1 - Postal Code,Address 1 - Country,Notes\n"
+       "Ann,,Lee,Dr.,Acme,CEO,* Work,ann@acme.com,,,Work Fax,555-0199,Mobile,555-0100,Work,"
+       "1 Main St,Springfield,IL,62701,USA,hi\n"
+       "Al,,Ray,,,,,,,,Mobile,555-0102 ::: 555-0103,,,,,,,,,\n",
+       {{{"First", "Ann"}, {"Last", "Lee"}, {"Prefix", "Dr."}, {"Organization", "Acme"},
+         {"Title", "CEO"}, {"E-Mail", "ann@acme.com"}, {"Fax", "555-0199"}, {"Phone", "555-0100"},
+         {"Street", "1 Main St"}, {"City", "Springfield"}, {"State/Province", "IL"},
+         {"Zip/Post Code", "62701"}, {"Country", "USA"}, {"Memo", "hi"}},
+        {{"First", "Al"}, {"Last", "Ray"}, {"Phone", "555-0102"}}}},
+      {"Google, legacy: the address in the second block",
+       "Name,Given Name,Additional Name,Family Name,E-mail 1 - Type,E-mail 1 - Value,"
+       "Phone 1 - Type,Phone 1 - Value,Phone 2 - Type,Phone 2 - Value,Address 1 - Type,"
+       "Address 1 - Street,Address 1 - City,Address 2 - Type,Address 2 - Street,Address 2 - City,"
+       "Organization 1 - Name,Organization 1 - Title\n"
+       "Bob Ray,Bob,,Ray,* Home,bob@x.org,Home Fax,555-1,Mobile,555-2,Home,,,Work,2 Work Rd,"
+       "Boston,Initech,Dev\n",
+       {{{"First", "Bob"}, {"Last", "Ray"}, {"E-Mail", "bob@x.org"}, {"Fax", "555-1"},
+         {"Phone", "555-2"}, {"Street", "2 Work Rd"}, {"City", "Boston"},
+         {"Organization", "Initech"}, {"Title", "Dev"}}}},
+      {"Outlook: the Home block when Business has no street, the second e-mail",
+       "Title,First Name,Middle Name,Last Name,Company,Department,Job Title,Business Street,"
+       "Business City,Business State,Business Postal Code,Business Country/Region,Home Street,"
+       "Home City,Home State,Home Postal Code,Home Country/Region,Business Fax,Business Phone,"
+       "Home Fax,Home Phone,Mobile Phone,Categories,E-mail Address,E-mail 2 Address,Notes\n"
+       "Mr.,Carl,,Stone,Globex,Sales,Manager,,Dallas,,,,5 Home Ln,Austin,TX,73301,United States,,,"
+       "555-9,,555-8,VIP,,carl@home.net,memo\n",
+       {{{"Prefix", "Mr."}, {"First", "Carl"}, {"Last", "Stone"}, {"Organization", "Globex"},
+         {"Title", "Manager"}, {"Street", "5 Home Ln"}, {"City", "Austin"},
+         {"State/Province", "TX"}, {"Zip/Post Code", "73301"}, {"Country", "United States"},
+         {"Fax", "555-9"}, {"Phone", "555-8"}, {"Codes", "VIP"}, {"E-Mail", "carl@home.net"},
+         {"Memo", "memo"}}}},
+      {"Outlook 2003: Business Country beside the business street, not Home Country",
+       "First Name,Last Name,Business Street,Business Street 2,Business City,Business Postal Code,"
+       "Business Country,Home Street,Home Country,Business Phone\n"
+       "Dana,Voss,Am Markt 1,Hof,Bonn,53111,Germany,,France,0228 1\n",
+       {{{"First", "Dana"}, {"Last", "Voss"}, {"Street", "Am Markt 1, Hof"}, {"City", "Bonn"},
+         {"Zip/Post Code", "53111"}, {"Country", "Germany"}, {"Phone", "0228 1"}}}},
+      {"Thunderbird: the Work block, Fax Number, Mobile Number, a comma at each line's end",
+       "First Name,Last Name,Display Name,Primary Email,Work Phone,Home Phone,Fax Number,"
+       "Mobile Number,Home Address,Home Address 2,Home City,Home State,Home ZipCode,Home Country,"
+       "Work Address,Work Address 2,Work City,Work State,Work ZipCode,Work Country,Job Title,"
+       "Department,Organization,Notes,\n"
+       "Dee,Kay,Dee Kay,dee@k.org,,,555-7,555-6,,,,,,,9 Work St,Floor 2,Denver,CO,80201,USA,"
+       "Chief,Ops,Umbrella,n,\n",
+       {{{"First", "Dee"}, {"Last", "Kay"}, {"E-Mail", "dee@k.org"}, {"Fax", "555-7"},
+         {"Phone", "555-6"}, {"Street", "9 Work St, Floor 2"}, {"City", "Denver"},
+         {"State/Province", "CO"}, {"Zip/Post Code", "80201"}, {"Country", "USA"},
+         {"Title", "Chief"}, {"Organization", "Umbrella"}, {"Memo", "n"}}}},
+      {"LinkedIn: notes, a quoted paragraph and a blank line above the header",
+       "Notes:\r\n\"When exporting your connection data, you may notice that some of the email "
+       "addresses are missing, which is\r\nexpected.\"\r\n\r\n"
+       "First Name,Last Name,URL,Email Address,Company,Position,Connected On\r\n"
+       "Eve,Ng,https://www.linkedin.com/in/eve,,Hooli,Engineer,01 Jan 2024\r\n",
+       {{{"First", "Eve"}, {"Last", "Ng"}, {"Organization", "Hooli"}, {"Title", "Engineer"}}},
+       4},
+  };
+  for (const Case& c : cases) {
+    const QString path = Write(dir, "in.csv", c.bytes);
+    CsvFile file;
+    QString error;
+    ASSERT_TRUE(ScanCsvFile(path, &file, &error)) << c.what << ": " << error.toStdString();
+    EXPECT_EQ(file.skippedLines, c.skipped) << c.what;
+    CsvRowSource source(file, ProposeCsvPlan(file.header));
+    ASSERT_TRUE(source.open(&error)) << c.what;
+    std::vector<Values> got;
+    ImportRow row;
+    while (source.next(&row, &error)) got.push_back(AsValues(row));
+    EXPECT_TRUE(error.isEmpty()) << c.what << ": " << error.toStdString();
+    EXPECT_EQ(got, c.want) << c.what;
+    EXPECT_EQ(source.notices().size(), c.skipped > 0 ? 1 : 0) << c.what;
+  }
+}
+
+TEST(CsvMatch, DescribesTheRowRulesItProposes) {
+  const QStringList header = {"Last Name", "Business Street", "Business City", "Home Street",
+                              "Business Fax", "Business Phone", "Mobile Phone", "E-mail Address"};
+  EXPECT_EQ(DescribeCsvPlan(ProposeCsvPlan(header), header),
+            QStringList({"Last Name -> Last",
+                         "Business: Business Street -> Street; Business City -> City",
+                         "Home: Home Street -> Street",
+                         "Address: each row takes the first of Business, Home that holds a street",
+                         "Phone: the first of Business Phone, Mobile Phone that is not a fax",
+                         "Business Fax -> Fax", "E-mail Address -> E-Mail"}));
 }
 
 TEST(CsvFile, ImportsAnOutlookFileAndASemicolonFile) {
@@ -162,7 +252,7 @@ TEST(CsvFile, ImportsAnOutlookFileAndASemicolonFile) {
     EXPECT_EQ(file.delimiter, c.delimiter) << c.what;
     EXPECT_EQ(file.encoding, c.encoding) << c.what;
     EXPECT_EQ(file.records, c.records) << c.what;
-    CsvRowSource source(file, ProposeCsvMatch(file.header));
+    CsvRowSource source(file, ProposeCsvPlan(file.header));
     ASSERT_TRUE(source.open(&error)) << c.what;
     std::vector<Values> got;
     ImportRow row;
@@ -244,7 +334,7 @@ TEST(CsvRoundTrip, ExportThenImportGivesTheSameRecords) {
   QString error;
   ASSERT_TRUE(ScanCsvFile(path, &file, &error)) << error.toStdString();
   EXPECT_EQ(file.encoding, TextEncoding::Utf8WithBom);
-  CsvRowSource source(file, ProposeCsvMatch(file.header));
+  CsvRowSource source(file, ProposeCsvPlan(file.header));
   ASSERT_TRUE(source.open(&error));
   ImportRow row;
   for (const ContactValues& r : TrickyRecords()) {
@@ -311,12 +401,81 @@ TEST(Vcard, ReadsCardsAsAddressBooksWriteThem) {
   }
 }
 
-TEST(Vcard, RefusesBrokenFilesBeforeImportingAnything) {
+std::string ManyLines(int n) {
+  std::string lines;
+  for (int i = 0; i < n; ++i) lines += "TEL:" + std::to_string(i) + "\r\n";
+  return lines;
+}
+
+// Character sets, an encoding per card, damaged cards and cards with
+// nothing to import: the good cards come in and each fault is told.
+TEST(Vcard, ReadsEachCardInItsOwnEncodingAndTellsWhatItPassesOver) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::vector<Values> want;
+    const char* says;  // in the notices; nullptr for none
+  };
+  const Case cases[] = {
+      {"Shift_JIS decoded before its 0x5C bytes are read as escapes",
+       "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=SHIFT_JIS;ENCODING=QUOTED-PRINTABLE:"
+       "=88=C9=94=5C=3B=8C=5C=88=EA=3B=88=C9=97=5C\r\nEND:VCARD\r\n",
+       {{{"Last", "\u4f0a\u80fd"}, {"First", "\u572d\u4e00"}, {"Middle", "\u4f0a\u4e88"}}}, nullptr},
+      {"KOI8-R in 8 bits",
+       "BEGIN:VCARD\r\nN;CHARSET=KOI8-R:\xe9\xd7\xc1\xce\xcf\xd7;\xe9\xd7\xc1\xce\r\nEND:VCARD\r\n",
+       {{{"Last", "\u0418\u0432\u0430\u043d\u043e\u0432"}, {"First", "\u0418\u0432\u0430\u043d"}}},
+       nullptr},
+      {"one Latin-1 card does not spoil the UTF-8 one",
+       "BEGIN:VCARD\r\nN:M\xc3\xbcller;J\r\nEND:VCARD\r\n"
+       "BEGIN:VCARD\r\nN:Roux;A\r\nNOTE:caf\xe9\r\nEND:VCARD\r\n",
+       {{{"Last", "M\u00fcller"}, {"First", "J"}}, {{"Last", "Roux"}, {"First", "A"}, {"Memo", "caf\u00e9"}}},
+       "The card that begins on line 4 is not in UTF-8; it was read as Windows-1252."},
+      {"a card without END ends where the next begins",
+       "BEGIN:VCARD\r\nN:A;B\r\nBEGIN:VCARD\r\nN:C;D\r\nEND:VCARD\r\n",
+       {{{"Last", "A"}, {"First", "B"}}, {{"Last", "C"}, {"First", "D"}}},
+       "The card that begins on line 1 has no END:VCARD; it was read up to the card on line 3."},
+      {"the last card without END",
+       "BEGIN:VCARD\r\nN:A;B\r\nEND:VCARD\r\nBEGIN:VCARD\r\nN:C;D\r\n",
+       {{{"Last", "A"}, {"First", "B"}}, {{"Last", "C"}, {"First", "D"}}},
+       "line 4 has no END:VCARD; it was read up to the end of the file."},
+      {"an AGENT's card is part of its outer card; grouped BEGIN and END",
+       "BEGIN:VCARD\r\nN:Boss;Ann\r\nAGENT:\r\nBEGIN:VCARD\r\nN:Agent;Bo\r\nEND:VCARD\r\n"
+       "TEL:555\r\nEND:VCARD\r\nitem1.BEGIN:VCARD\r\nitem1.N:Doe;John\r\nitem1.END:VCARD\r\n",
+       {{{"Last", "Boss"}, {"First", "Ann"}, {"Phone", "555"}}, {{"Last", "Doe"}, {"First", "John"}}},
+       nullptr},
+      {"cards with nothing to import are counted",
+       "BEGIN:VCARD\r\nPHOTO;ENCODING=b:AAAA\r\nEND:VCARD\r\nBEGIN:VCARD\r\nX-A:1\r\nEND:VCARD\r\n"
+       "BEGIN:VCARD\r\nFN:Jo Bell\r\nEND:VCARD\r\n",
+       {{{"Last", "Bell"}, {"First", "Jo"}}},
+       "2 cards held no name, organization, address, phone or e-mail and were skipped."},
+      {"a LABEL without ADR gives the address; leading blanks stay",
+       "BEGIN:VCARD\r\nN:  Lead;\r\nLABEL;QUOTED-PRINTABLE;WORK:401 Park Drive=0ABoston, MA 02215=0AUSA\r\n"
+       "END:VCARD\r\nBEGIN:VCARD\r\nN:Ulm\r\nLABEL:M\xc3\xbcnsterplatz 21\\n89073 Ulm\r\nEND:VCARD\r\n",
+       {{{"Last", "  Lead"}, {"Street", "401 Park Drive"}, {"City", "Boston"},
+         {"State/Province", "MA"}, {"Zip/Post Code", "02215"}, {"Country", "USA"}},
+        {{"Last", "Ulm"}, {"Street", "M\u00fcnsterplatz 21"}, {"Zip/Post Code", "89073"}, {"City", "Ulm"}}},
+       nullptr},
+      {"a card over the bounds of one card is skipped, the next one read",
+       "BEGIN:VCARD\r\nN:Big\r\n" + ManyLines(2001) + "END:VCARD\r\nBEGIN:VCARD\r\nN:Small\r\nEND:VCARD\r\n",
+       {{{"Last", "Small"}}}, "holds more than 2000 properties or 4 MB of text and was skipped."},
+  };
+  for (const Case& c : cases) {
+    std::vector<ImportRow> rows;
+    QString error;
+    QStringList notices;
+    ASSERT_TRUE(ParseVcards(QByteArray::fromStdString(c.bytes), DateConvention(), &rows, &error, &notices))
+        << c.what << ": " << error.toStdString();
+    std::vector<Values> got;
+    for (const ImportRow& r : rows) got.push_back(AsValues(r));
+    EXPECT_EQ(got, c.want) << c.what;
+    const QString told = notices.join(QLatin1Char('\n'));
+    EXPECT_EQ(notices.size(), c.says ? 1 : 0) << c.what << ": " << told.toStdString();
+    if (c.says) EXPECT_TRUE(told.contains(QString::fromUtf8(c.says))) << c.what << ": " << told.toStdString();
+  }
+}
+
+TEST(Vcard, RefusesOnlyAFileThatHoldsNoCard) {
   const std::pair<std::string, const char*> cases[] = {
-      {"BEGIN:VCARD\r\nN:A;B\r\nEND:VCARD\r\nBEGIN:VCARD\r\nN:C;D\r\n",
-       "the card that begins on line 4 has no END:VCARD"},
-      {"BEGIN:VCARD\r\nN:A\r\nBEGIN:VCARD\r\nN:B\r\nEND:VCARD\r\n",
-       "line 3 begins a card inside the card that begins on line 1"},
       {std::string("B\0E\0G\0I\0N\0:\0", 12), "NUL bytes"},
       {"Name,Phone\r\nA,1\r\n", "no card"},
       {"", "no card"},
@@ -339,6 +498,8 @@ TEST(VcardRoundTrip, WrittenCardsFoldAt75OctetsAndReadBackTheSame) {
   QByteArray file;
   for (const ContactValues& r : records) file += VcardCard(r, dates);
   EXPECT_TRUE(file.contains("\r\nX-QUORVANE-DATE:2024-01-31\r\n"));
+  // Codes are separate categories, not one with an escaped comma.
+  EXPECT_TRUE(file.contains("\r\nCATEGORIES:VIP,XMAS\r\n"));
   for (const QByteArray& line : file.split('\n')) {
     EXPECT_LE(line.size(), 76) << line.toStdString();  // 75 octets and the CR
     EXPECT_TRUE(line.isEmpty() || line.endsWith('\r')) << line.toStdString();
@@ -350,7 +511,8 @@ TEST(VcardRoundTrip, WrittenCardsFoldAt75OctetsAndReadBackTheSame) {
   ASSERT_EQ(rows.size(), records.size());
   for (size_t i = 0; i < rows.size(); ++i) {
     Values want = Expected(records[i]);
-    if (want.count("Street")) want["Street"] = want["Street"].trimmed();
+    // The trailing blank goes, the leading one stays.
+    if (want.count("Street")) want["Street"].chop(want["Street"].endsWith(QLatin1Char(' ')) ? 1 : 0);
     EXPECT_EQ(AsValues(rows[i]), want) << i;
   }
 }

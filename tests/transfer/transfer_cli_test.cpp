@@ -97,6 +97,27 @@ TEST_F(CliTest, BadInputAndBadUsage) {
   EXPECT_EQ(ReadContacts(m_contacts, {"LNAME", "CITY"}).back(), (Fields{{"CITY", "Rome"}}));
 }
 
+TEST_F(CliTest, ImportCsvPrintsItsRowRulesAndTellsWhatItCut) {
+  const std::string csv = m_dir.path("outlook.csv");
+  qvtest::WriteAll(csv,
+                   "Last Name,Business Street,Home Street,Home City,E-mail Address\r\n"
+                   "Lee,,\"12 Main St\r\nApt 4\",Rome,lee@a-very-long-domain-name.example.com\r\n");
+  const qvtest::RunResult r = cli({"import-csv", m_contacts, csv});
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(r.out,
+            "Last Name -> Last\nBusiness: Business Street -> Street\n"
+            "Home: Home Street -> Street; Home City -> City\n"
+            "Address: each row takes the first of Business, Home that holds a street\n"
+            "E-mail Address -> E-Mail\n"
+            "1 value was longer than its field and was cut (EMAIL of record 2, 39 characters into 30).\n"
+            "Import complete. Imported 1 records.\n");
+  // The line break of a one-line field reads as ", "; the cut value is kept in the memo.
+  EXPECT_EQ(ReadContacts(m_contacts, {"STREET", "CITY", "EMAIL", "MEMO"}).back(),
+            (Fields{{"STREET", "12 Main St, Apt 4"}, {"CITY", "Rome"},
+                    {"EMAIL", "lee@a-very-long-domain-name.ex"},
+                    {"MEMO", "EMAIL: lee@a-very-long-domain-name.example.com"}}));
+}
+
 TEST_F(CliTest, ImportDbfPrintsTheProposalsOrTakesTheMatchGiven) {
   const std::string source = m_dir.path("source.dbf");
   ASSERT_TRUE(qvtest::MakeTable(source, {{"SURNAME", 'C', 20, 0}, {"PHONE1", 'C', 12, 0},
@@ -107,10 +128,10 @@ TEST_F(CliTest, ImportDbfPrintsTheProposalsOrTakesTheMatchGiven) {
   qvtest::RunResult r = cli({"import-dbf", m_contacts, source});
   ASSERT_EQ(r.status, 0) << r.out;
   EXPECT_EQ(r.out,
-            "SURNAME -> Last\nPHONE2 -> Phone\nCODES -> Zip/Post Code\n"
+            "SURNAME -> Last\nPHONE1 -> Phone\nCODES -> Codes\nST -> State/Province\n"
             "Import complete. Imported 1 records.\n");
   const std::vector<Fields> expected = {{{"LNAME", "Kept"}},
-                                        {{"LNAME", "v1"}, {"PHONE", "v3"}, {"ZIP", "v4"}}};
+                                        {{"LNAME", "v1"}, {"PHONE", "v2"}, {"STATE", "v5"}}};
   EXPECT_EQ(ReadContacts(m_contacts, {"LNAME", "PHONE", "ZIP", "STATE"}), expected);
   r = cli({"import-dbf", m_contacts, source, "--match", "st=state/province,phone1=Phone"});
   ASSERT_EQ(r.status, 0) << r.out;

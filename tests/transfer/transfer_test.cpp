@@ -108,11 +108,14 @@ TEST_F(ImportTest, TextFileEdgeCases) {
                        result.valuesWithUnstorable, d.table.area()->order_count()),
             std::tuple(5, false, 100,
                        QStringLiteral(u"\u0141") + QString::fromUtf8("\xF0\x9F\x98\x80"), 2, 21));
+  // The cut ZIP is told and kept whole in the memo.
+  EXPECT_EQ(CutValuesMessage(result),
+            "1 value was longer than its field and was cut (ZIP of record 2, 12 characters into 10).");
   ASSERT_TRUE(d.table.close());
   const std::vector<Fields> expected = {
       {{"LNAME", "Existing"}},
-      {{"LNAME", "Smith"}, {"FNAME", "John"}, {"MEMO", "note one"}, {"ORG", "Acme, Inc"},
-       {"ZIP", "1234567890"}},
+      {{"LNAME", "Smith"}, {"FNAME", "John"}, {"MEMO", "note one\r\nZIP: 123456789012"},
+       {"ORG", "Acme, Inc"}, {"ZIP", "1234567890"}},
       {{"LNAME", "Doe"}, {"MEMO", "second note"}, {"ZIP", "02110"}},
       {{"LNAME", "M\xFCller"}, {"FNAME", "Zo\xEB"}, {"MEMO", "first\r\nsecond"}},
       {{"LNAME", "?ukasz"}, {"FNAME", "?!"}},
@@ -181,19 +184,21 @@ TEST_F(ImportTest, DatesAndMemosByTheRowsRules) {
 
 // ---- DBF import ----
 
-TEST(AutoTarget, NamesInRuleOrder) {
+TEST(AutoTarget, WholeNamesFirstThenNamesInRuleOrder) {
   struct Case {
     const char* name;
     char type;
     const char* target;
   } cases[] = {
       {"LNAME", 'C', "Last"}, {"FIRSTNAME", 'C', "First"}, {"ADDRESS", 'C', "Street"},
-      {"ADDRESS2", 'C', "Street"}, {"ST", 'C', ""}, {"CODES", 'C', "Zip/Post Code"},
+      {"ADDRESS2", 'C', "Street"}, {"ST", 'C', "State/Province"}, {"CODES", 'C', "Codes"},
+      {"CODE", 'C', "Zip/Post Code"}, {"ZIPCODE", 'C', "Zip/Post Code"}, {"HOMEADDR", 'C', "Street"},
+      {"FIRST_ST", 'C', "First"},
       {"NOTES", 'C', "Codes"}, {"SALUTATION", 'C', "Prefix"}, {"INITIALS", 'C', "Middle"},
       {"JOBNAME", 'C', "Title"}, {"COMPANY", 'C', "Organization"}, {"USA_STATE", 'C', "Street"},
       {"PROVINCE", 'C', "State/Province"}, {"POSTAL", 'N', "Zip/Post Code"},
       {"CTRY", 'C', "Country"}, {"TELEFAX", 'C', "Phone"}, {"FAXNO", 'C', "Fax"},
-      {"E-MAIL", 'C', "E-Mail"}, {"E_MAIL", 'C', ""}, {"LASTSEEN", 'D', "Last"},
+      {"E-MAIL", 'C', "E-Mail"}, {"E_MAIL", 'C', "E-Mail"}, {"LASTSEEN", 'D', "Last"},
       {"BORN", 'D', "Date"}, {"REMARKS", 'M', "Memo"}, {"PHOTO_SA", 'G', ""},
       {"lname", 'C', "Last"},
   };
@@ -211,16 +216,24 @@ std::vector<DbfSourceField> SourceFields(std::initializer_list<std::pair<const c
 
 int Row(const char* label) { return static_cast<int>(DbfMatchLabels().indexOf(label)); }
 
+TEST(MatchGrid, AWholeNameWinsOverAnEarlierWordInAName) {
+  auto fields = SourceFields({{"CODES", 'C'}, {"ZIPCODE", 'C'}, {"ZIP", 'C'}, {"TELEPHONE", 'C'},
+                              {"PHONE", 'C'}});
+  const QStringList grid = OpenMatchGrid(&fields, false);
+  EXPECT_EQ(QStringList({grid[Row("Codes")], grid[Row("Zip/Post Code")], grid[Row("Phone")]}),
+            QStringList({"CODES", "ZIPCODE", "PHONE"}));
+}
+
 TEST(MatchGrid, ProposalsSaveSelectAndClear) {
   auto fields = SourceFields({{"LNAME", 'C'}, {"FNAME", 'C'}, {"ADDRESS", 'C'}, {"CITY", 'C'},
                               {"ST", 'C'}, {"PHONE1", 'C'}, {"PHONE2", 'C'}, {"BORN", 'D'},
                               {"NOTE", 'M'}});
   QStringList grid = OpenMatchGrid(&fields, false);
   ASSERT_EQ(grid.size(), kDbfMatchRows);
-  // The later of two phone fields stands in the row; both are proposed in the copy.
+  // The first of two phone fields stands in the row; both are proposed in the copy.
   EXPECT_EQ(QStringList({grid[Row("Street")], grid[Row("Phone")], grid[Row("State/Province")],
-                         fields[5].target}),
-            QStringList({"ADDRESS", "PHONE2", "", "Phone"}));
+                         fields[6].target}),
+            QStringList({"ADDRESS", "PHONE1", "ST", "Phone"}));
   EXPECT_EQ(SelectableFields(fields, Row("Date")), (QStringList{"(None)", "BORN"}));
   EXPECT_EQ(SelectableFields(fields, Row("Memo")), (QStringList{"(None)", "NOTE"}));
   EXPECT_EQ(SelectableFields(fields, Row("Last")).size(), 8);
@@ -233,7 +246,7 @@ TEST(MatchGrid, ProposalsSaveSelectAndClear) {
     for (const auto& f : fields) t << f.target;
     return t;
   }();
-  EXPECT_EQ(targets, (QStringList{"Last", "First", "City", "", "State/Province", "", "Phone",
+  EXPECT_EQ(targets, (QStringList{"Last", "First", "City", "", "State/Province", "Phone", "",
                                   "Date", "Memo"}));
   // Reopened after Save: no new proposals, the saved matching shows.
   QStringList again = OpenMatchGrid(&fields, true);

@@ -260,7 +260,7 @@ TEST_F(DbfImportWindowTest, ARefusedTableResetsAndTheImportTakesTheSavedMatching
   bool ran = false;
   w->RunMatchWindow = [&](TDBFMatch& m) {
     ran = true;
-    // Fax takes PHONE2 from Phone; the list offers the character fields
+    // Fax takes PHONE2 (PHONE1, the first, is proposed for Phone); the list offers the character fields
     // only, with nothing selected for an empty row.
     m.ImportGrid->setCurrentCell(RowOf("Fax"), 1);
     m.RunSelectWindow = [&](TGetImportField& g) {
@@ -280,8 +280,8 @@ TEST_F(DbfImportWindowTest, ARefusedTableResetsAndTheImportTakesTheSavedMatching
   w->MatchButtonClick();
   ASSERT_TRUE(ran);
   EXPECT_TRUE(w->matched() && w->ImportButton->isEnabled());
-  const QStringList targets = {"LNAME=Last", "FNAME=",      "ADDRESS=Street", "ST=",
-                               "PHONE1=",    "PHONE2=Fax", "JOINED=Date",    "REMARKS=Memo"};
+  const QStringList targets = {"LNAME=Last",   "FNAME=",     "ADDRESS=Street", "ST=State/Province",
+                               "PHONE1=Phone", "PHONE2=Fax", "JOINED=Date",    "REMARKS=Memo"};
   EXPECT_EQ(Targets(*w), targets);
 
   // Clear All then Cancel changes nothing.
@@ -302,7 +302,7 @@ TEST_F(DbfImportWindowTest, ARefusedTableResetsAndTheImportTakesTheSavedMatching
   EXPECT_EQ(ReadContacts(contacts().toStdString(),
                          {"LNAME", "FNAME", "STREET", "PHONE", "FAX", "DATE", "MEMO"})
                 .at(0),
-            (Fields{{"LNAME", "Smith"}, {"STREET", "12 Oak St"}, {"FAX", "555-2"},
+            (Fields{{"LNAME", "Smith"}, {"STREET", "12 Oak St"}, {"PHONE", "555-1"}, {"FAX", "555-2"},
                     {"DATE", "20200131"}, {"MEMO", "likes tea"}}));
 }
 

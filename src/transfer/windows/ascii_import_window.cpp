@@ -181,7 +181,7 @@ TAsciiImport::TAsciiImport(TApolloEnv* env, QWidget* parent)
 void TAsciiImport::SelectButtonClick() {
   const QString chosen = Dialogs().openFileName(
       this, QStringLiteral("Select ASCII File"), QString(),
-      QStringLiteral("Text files (*.txt *.TXT);;All files (*)"));
+      QStringLiteral("Text files (*.txt *.TXT);;Comma-separated files (*.csv *.CSV);;All files (*)"));
   if (!chosen.isEmpty()) m_fileName = chosen;
   // A new sampling forgets every match.
   m_sample = AsciiSample();

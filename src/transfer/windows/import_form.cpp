@@ -112,8 +112,9 @@ void ImportForm::RunImport(RowSource& source, const std::function<bool(QString* 
   } else {
     Dialogs().information(this, ImportCompleteMessage(m_result.posted));
   }
-  for (const QString& notice : {UnstorableMessage(m_result), BadDateMessage(m_result)}) {
-    if (!notice.isEmpty()) Dialogs().information(this, notice);
+  // What was passed over, repaired or cut, in one box.
+  if (const QStringList notices = ImportNotices(m_result, source); !notices.isEmpty()) {
+    Dialogs().information(this, notices.join(QStringLiteral("\r\n")));
   }
 
   ButtonPanel->show();
