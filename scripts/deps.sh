@@ -14,6 +14,13 @@ QV_PACKAGES=(
   libzint-dev
 )
 
+# scripts/package: dpkg-shlibdeps (dpkg-dev) and file find the package's
+# library dependencies.
+QV_PACKAGE_PACKAGES="dpkg-dev file"
+# scripts/package --check: validates the desktop entry, the AppStream
+# metadata and the manual pages of an install.
+QV_PACKAGE_CHECK_PACKAGES="desktop-file-utils appstream man-db"
+
 qv_install_missing() {
   local missing=()
   for p in "${QV_PACKAGES[@]}" "$@"; do

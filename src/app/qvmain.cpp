@@ -129,7 +129,7 @@ void TQVPMain::FormCreate(const StartOptions& options) {
   ApolloEnv1.SetDeleted(true);
 
   const QString directory = ProgramDirectory();
-  const QString recent = GetMRUFile();
+  const QString recent = options.file.isEmpty() ? GetMRUFile() : options.file;
   if (!recent.isEmpty()) {
     OpenQVWDBF(recent);
   } else {

@@ -59,6 +59,9 @@ class TQVPMain : public QMainWindow {
     QSize screenSize;
     // Closed once the window is set up.
     QPointer<QWidget> splash;
+    // The contact file to open instead of the most recent one (the file
+    // given on the command line, as a file manager opens one).
+    QString file;
   };
 
   explicit TQVPMain(const StartOptions& options = StartOptions(), QWidget* parent = nullptr);

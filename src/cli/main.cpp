@@ -44,6 +44,8 @@ void QtMessage(QtMsgType type, const QMessageLogContext& context, const QString&
 int g_outputError = 0;
 
 ssize_t WriteOutput(void*, const char* data, size_t size) {
+  // A result line must not land behind the progress line on a terminal.
+  Progress().clear();
   size_t done = 0;
   while (done < size) {
     const ssize_t n = ::write(STDOUT_FILENO, data + done, size - done);
