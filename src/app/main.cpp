@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QStringList>
 #include <QTimer>
+#include <cstdio>
 
 #include "app/app_setup.h"
 #include "app/background.h"
@@ -18,7 +19,9 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   qv::TJustOne justOne(QFileInfo(QString::fromLocal8Bit(argv[0])).fileName());
-  if (!justOne.claim()) return 0;
+  const bool alone = justOne.claim();
+  if (!justOne.note().isEmpty()) std::fprintf(stderr, "%s\n", qPrintable(justOne.note()));
+  if (!alone) return 0;
 
   std::unique_ptr<qv::TBackground> background = qv::SetUpApplication(app);
   // Before the first table opens: an engine too old to trust stops here.
