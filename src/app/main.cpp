@@ -34,8 +34,11 @@ int main(int argc, char** argv) {
 
   qv::HoldInformation(true);
   // A first start fills the program directory with the support tables.
-  const QStringList missing = qv::InstallSupportTables(qv::ProgramDirectory());
-  if (!missing.isEmpty()) qv::ShowInformation(missing.join(QLatin1Char('\n')));
+  QStringList installed;
+  const QStringList missing = qv::InstallSupportTables(qv::ProgramDirectory(), &installed);
+  if (!missing.isEmpty() || !installed.isEmpty()) {
+    qv::ShowInformation((installed + missing).join(QLatin1Char('\n')));
+  }
 
   qv::TQVPMain::StartOptions options;
   options.splash = splash;

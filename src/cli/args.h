@@ -33,7 +33,7 @@ inline const std::set<std::string>& ValueOptions() {
                                                 "--paper",
                                                 // label stocks and lines
                                                 "--stock", "--font", "--size",
-                                                "--start-label", "--find",
+                                                "--start-label", "--find", "--same-as",
                                                 "--letter", "--rtf",    "--rtf-dir",
                                                 // data-quality utilities
                                                 "--by", "--chars", "--fields", "--field",

@@ -82,7 +82,9 @@ int Usage() {
                "         (--pdf OUT.pdf | --stream OUT)\n"
                "                                     a label run to a PDF file or a page stream\n"
                "  presort FILE [--filter EXPR]       writes PRESORT.PSL and prints it\n"
-               "  stocks [--find TEXT]               the label stocks, best match first\n"
+               "  stocks [--find TEXT | --same-as DESCRIPTION] [--geometry]\n"
+               "                                     the label stocks, best match first, or\n"
+               "                                     those of one stock's size\n"
                "  stream-dump STREAM                 a page stream as readable text\n"
                "  report FILE [--layout 1|2|3|4] [--title TEXT] [--codes] [--memo]\n"
                "         [--filter EXPR | --current RECNO] [--start RECNO] [--landscape]\n"
@@ -263,7 +265,9 @@ int CmdCreate(const Args& a) {
 
 int CmdInit(const Args&) {
   const QString dir = ProgramDirectory();
-  const QStringList problems = InstallSupportTables(dir);
+  QStringList notes;
+  const QStringList problems = InstallSupportTables(dir, &notes);
+  for (const QString& n : notes) std::cerr << n.toStdString() << "\n";
   for (const QString& p : problems) std::cerr << "quorvane-cli: " << p.toStdString() << "\n";
   IniFile ini = SettingsFile();
   const QString contacts = DefaultContactFile(dir);
@@ -369,7 +373,7 @@ int Main(int argc, char** argv) {
              {"--setup", "--copies", "--presort", "--barcode", "--yes", "--stock", "--lines",
               "--font", "--size", "--start-label", "--alignment-page", "--pdf", "--stream"})}},
       {"presort", {1, 1, CmdPresort, {"--filter"}}},
-      {"stocks", {0, 0, CmdStocks, {"--find"}}},
+      {"stocks", {0, 0, CmdStocks, {"--find", "--same-as", "--geometry"}}},
       {"stream-dump", {1, 1, CmdStreamDump, {}}},
       {"report",
        {1, 1, CmdReport,
