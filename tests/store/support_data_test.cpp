@@ -153,43 +153,17 @@ TEST(LabelGeometry, FindRanksThePartNumberThenItsStartThenTheText) {
       {"5160", {3, 1, 0, 6}},  // exact, then begins so, then inside a number
       {"516", {1, 3, 0, 6}},   // no part 516: those beginning so in list order
       {"herma 4226", {2}},
-      {"HERMA  4226", {2}},
       {"herma 42", {2}},
-      {"4226", {2}},
       {"3274.1", {4}},
-      {"3274", {4}},
       {"ol875", {5}},
-      {"online labels ol8", {5}},
       {"2.63", {0, 1, 3, 6}},  // sizes are text of the description
       {"avery 5160 address", {3}},
       {"", {}},
-      {" ,. ", {}},
       {"4227", {}},
   };
   for (const auto& [text, ranked] : cases) {
     EXPECT_EQ(RankStockMatches(stocks, text), ranked) << text;
   }
-}
-
-TEST(LabelGeometry, SameGeometryToTheThousandth) {
-  const LabelGeometry a = Avery5160();
-  LabelGeometry b = a;
-  b.description = "another maker's";
-  EXPECT_TRUE(SameGeometry(a, b));
-  b.top_margin += 0.0004f;  // stored as the same thousandth
-  EXPECT_TRUE(SameGeometry(a, b));
-  for (float LabelGeometry::*length :
-       {&LabelGeometry::height, &LabelGeometry::width, &LabelGeometry::top_margin,
-        &LabelGeometry::left_margin, &LabelGeometry::horizontal_pitch,
-        &LabelGeometry::vertical_pitch, &LabelGeometry::sheet_width,
-        &LabelGeometry::sheet_height}) {
-    b = a;
-    b.*length += 0.001f;
-    EXPECT_FALSE(SameGeometry(a, b));
-  }
-  b = a;
-  b.down = 9;
-  EXPECT_FALSE(SameGeometry(a, b));
 }
 
 // ---- the delivered tables -------------------------------------------------

