@@ -12,6 +12,7 @@ QV_PACKAGES=(
   libreoffice-writer-nogui
   qt6-serialport-dev
   libzint-dev
+  python3 glabels-data
 )
 
 # scripts/package: dpkg-shlibdeps (dpkg-dev) and file find the package's

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QStringList>
 #include <QTimer>
+#include <cstdio>
 
 #include "app/app_setup.h"
 #include "app/background.h"
@@ -54,7 +55,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   qv::TJustOne justOne(QFileInfo(QString::fromLocal8Bit(argv[0])).fileName());
-  if (!justOne.claim()) return 0;
+  const bool alone = justOne.claim();
+  if (!justOne.note().isEmpty()) std::fprintf(stderr, "%s\n", qPrintable(justOne.note()));
+  if (!alone) return 0;
 
   std::unique_ptr<qv::TBackground> background = qv::SetUpApplication(app);
   // Before the first table opens: an engine too old to trust stops here.
@@ -71,8 +74,11 @@ int main(int argc, char** argv) {
     qv::ShowInformation(problem);
   }
   // A first start fills the program directory with the support tables.
-  const QStringList missing = qv::InstallSupportTables(qv::ProgramDirectory());
-  if (!missing.isEmpty()) qv::ShowInformation(missing.join(QLatin1Char('\n')));
+  QStringList installed;
+  const QStringList missing = qv::InstallSupportTables(qv::ProgramDirectory(), &installed);
+  if (!missing.isEmpty() || !installed.isEmpty()) {
+    qv::ShowInformation((installed + missing).join(QLatin1Char('\n')));
+  }
 
   qv::TQVPMain::StartOptions options;
   options.splash = splash;

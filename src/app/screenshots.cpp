@@ -287,6 +287,10 @@ int main(int argc, char** argv) {
       select.PassedDescription = qv::DefaultLabelSetup().stockDescription;
       select.PassedPrinterType = QStringLiteral("LJ");
       ok &= Save(&select, dir, QStringLiteral("select-label"));
+      // A part number that begins others and is inside others.
+      select.FindEdit->setText(QStringLiteral("5160"));
+      select.FindEditChange(select.FindEdit->text());
+      ok &= Save(&select, dir, QStringLiteral("select-label-find"));
       qv::TLabelEdit edit(&main);
       edit.record = qv::ReadLabelDefinition(*select.LabelTable);
       edit.setWindowTitle(QStringLiteral("Edit Label Definition"));

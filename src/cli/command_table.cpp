@@ -51,7 +51,8 @@ const std::vector<CommandEntry>& Commands() {
        CmdLabels,
        true},
       {"presort", {"FILE [--filter EXPR]"}, "writes PRESORT.PSL and prints it", CmdPresort},
-      {"stocks", {"[--find TEXT]"}, "the label stocks, best match first", CmdStocks},
+      {"stocks", {"[--find TEXT | --same-as DESCRIPTION] [--geometry]"},
+       "the label stocks, best match first, or those of one stock's size", CmdStocks},
       {"stream-dump", {"STREAM"}, "a page stream as readable text", CmdStreamDump},
       {"report",
        {"FILE [--layout 1|2|3|4] [--title TEXT] [--codes] [--memo]\n"

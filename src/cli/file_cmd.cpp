@@ -174,7 +174,9 @@ int CmdCreate(const Args& a) {
 
 int CmdInit(const Args&) {
   const QString dir = ProgramDirectory();
-  const QStringList problems = InstallSupportTables(dir);
+  QStringList notes;
+  const QStringList problems = InstallSupportTables(dir, &notes);
+  for (const QString& n : notes) std::cerr << n.toStdString() << "\n";
   for (const QString& p : problems) std::cerr << "quorvane-cli: " << p.toStdString() << "\n";
   IniFile ini = SettingsFile();
   const QString contacts = DefaultContactFile(dir);

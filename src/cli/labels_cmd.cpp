@@ -196,6 +196,10 @@ int CmdPresort(const Args& a) {
 }
 
 int CmdStocks(const Args& a) {
+  if (a.Has("--find") && a.Has("--same-as")) {
+    std::cerr << "quorvane-cli: --find and --same-as choose the stocks in two ways; give one\n";
+    return kExitUsage;
+  }
   std::vector<LabelStock> stocks;
   QString error;
   if (!ReadLabelStocks(ProgramDirectory(), &stocks, &error)) return Fail(error);
@@ -204,7 +208,25 @@ int CmdStocks(const Args& a) {
     stocks = FindLabelStocks(stocks, text);
     if (stocks.empty()) return Fail("no label stock matches \"" + text + "\"");
   }
-  for (const LabelStock& s : stocks) std::cout << s.geometry.description << "\n";
+  if (a.Has("--same-as")) {
+    LabelStock chosen;
+    if (!ChooseLabelStock(stocks, QString::fromStdString(a.Value("--same-as")), &chosen, &error)) {
+      return Fail(error);
+    }
+    stocks = SameSizeStocks(stocks, chosen);
+    if (stocks.empty()) {
+      return Fail(QStringLiteral("no other label stock has the size of \"%1\"")
+                      .arg(QString::fromStdString(chosen.geometry.description)));
+    }
+  }
+  const bool geometry = a.Has("--geometry");
+  for (const LabelStock& s : stocks) {
+    std::cout << s.geometry.description;
+    if (geometry) {
+      for (const QString& value : s.storedValues) std::cout << '\t' << value.toStdString();
+    }
+    std::cout << "\n";
+  }
   return 0;
 }
 

@@ -9,7 +9,9 @@ namespace qv::cli {
 
 int CmdLabels(const Args& a);
 int CmdPresort(const Args& a);
-// Lists the label stocks, with --find TEXT those that match it, best first.
+// Lists the label stocks, with --find TEXT those that match it, best first,
+// with --same-as DESCRIPTION the others of its size; --geometry adds the
+// stored sizes, tab-separated.
 int CmdStocks(const Args& a);
 int CmdStreamDump(const Args& a);
 

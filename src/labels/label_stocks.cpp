@@ -18,6 +18,10 @@ std::vector<std::string> Descriptions(const std::vector<LabelStock>& stocks) {
 
 }  // namespace
 
+const char* const kLabelStockFields[12] = {"LBLHEIGHT",  "LBLWIDTH",   "NBRACROSS",  "NBRDOWN",
+                                           "TOPMARG",    "LEFTMARG",   "HORIZPITCH", "VERTPITCH",
+                                           "SHEETWIDTH", "SHEETDEPTH", "PRINTER",    "PAPERSIZE"};
+
 bool ReadLabelStocks(const QString& directory, std::vector<LabelStock>* stocks, QString* error) {
   TApolloEnv env;
   env.SetDeleted(true);
@@ -53,6 +57,7 @@ bool ReadLabelStocks(const QString& directory, std::vector<LabelStock>* stocks, 
     g.sheet_height = length("SHEETDEPTH");
     s.printer = table.fieldText("PRINTER").trimmed();
     s.paperSize = table.fieldText("PAPERSIZE").trimmed();
+    for (const char* field : kLabelStockFields) s.storedValues << table.fieldText(field).trimmed();
     stocks->push_back(std::move(s));
   }
   if (table.failed()) {
@@ -69,6 +74,18 @@ std::vector<LabelStock> FindLabelStocks(const std::vector<LabelStock>& stocks,
   std::vector<LabelStock> out;
   for (size_t i : RankStockMatches(Descriptions(stocks), text.toStdString())) {
     out.push_back(stocks[i]);
+  }
+  return out;
+}
+
+std::vector<LabelStock> SameSizeStocks(const std::vector<LabelStock>& stocks,
+                                       const LabelStock& stock) {
+  std::vector<LabelStock> out;
+  for (const LabelStock& s : stocks) {
+    if (s.geometry.description != stock.geometry.description &&
+        SameGeometry(s.geometry, stock.geometry)) {
+      out.push_back(s);
+    }
   }
   return out;
 }

@@ -1,6 +1,7 @@
 #include "store/label_geometry.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -55,11 +56,20 @@ bool LabelFitsSheet(const LabelGeometry& g) {
 StockMatch MatchStock(std::string_view description, std::string_view text) {
   const std::string words = Words(text);
   if (words == " ") return StockMatch::None;
-  const std::string in = Words(description);
-  if (in.find(words) != std::string::npos) return StockMatch::Exact;
+  size_t end = description.find("  ");
+  end = std::min(end, description.find(','));
+  const std::string_view name = description.substr(0, end);  // "Avery 5160"
+  const std::string product = Words(name);
+  // The part number is the product's last word as written, so that one
+  // holding punctuation ("3274.1") stays whole.
+  const size_t last = name.find_last_of(' ', name.find_last_not_of(' '));
+  const std::string part = Words(last == std::string_view::npos ? name : name.substr(last));
+  if (words == part || words == product) return StockMatch::Exact;
   const std::string start = words.substr(0, words.size() - 1);  // " 516"
-  if (in.find(start) != std::string::npos) return StockMatch::WordStart;
-  if (in.find(start.substr(1)) != std::string::npos) return StockMatch::Substring;
+  if (part.starts_with(start) || product.starts_with(start)) return StockMatch::PartStart;
+  if (Words(description).find(start.substr(1)) != std::string::npos) {
+    return StockMatch::Substring;
+  }
   return StockMatch::None;
 }
 
@@ -75,6 +85,16 @@ std::vector<size_t> RankStockMatches(const std::vector<std::string>& description
   std::vector<size_t> out;
   for (const auto& f : found) out.push_back(f.second);
   return out;
+}
+
+bool SameGeometry(const LabelGeometry& a, const LabelGeometry& b) {
+  const auto lengths = [](const LabelGeometry& g) {
+    return std::array<long long, 8>{Thousandths(g.height),           Thousandths(g.width),
+                                    Thousandths(g.top_margin),       Thousandths(g.left_margin),
+                                    Thousandths(g.horizontal_pitch), Thousandths(g.vertical_pitch),
+                                    Thousandths(g.sheet_width),      Thousandths(g.sheet_height)};
+  };
+  return a.across == b.across && a.down == b.down && lengths(a) == lengths(b);
 }
 
 std::string SheetOverhangWarning(const LabelGeometry& g) {

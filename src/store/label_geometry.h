@@ -41,12 +41,14 @@ bool LabelFitsSheet(const LabelGeometry& g);
 std::string SheetOverhangWarning(const LabelGeometry& g);
 
 // How well a stock description answers what the user typed, compared in
-// any letter case with punctuation counted as a blank between words.
+// any letter case with punctuation counted as a blank between words. The
+// product is the description up to its first double blank (or comma):
+// brand and part number, "Avery 5160", "Online Labels OL875".
 enum class StockMatch {
   None,
-  Substring,  // anywhere, even inside a word ("5160" in "15160")
-  WordStart,  // at the start of a word ("516" in "5160")
-  Exact,      // whole words: the product number itself ("5160", "avery 5160")
+  Substring,  // anywhere in the description ("5160" in "Avery 15160  ...")
+  PartStart,  // the part number, or brand and part, begin so ("516", "herma 42")
+  Exact,      // the part number itself, or brand and part ("5160", "avery 5160")
 };
 StockMatch MatchStock(std::string_view description, std::string_view text);
 
@@ -54,5 +56,9 @@ StockMatch MatchStock(std::string_view description, std::string_view text);
 // in their given order within one kind of match. Empty text matches none.
 std::vector<size_t> RankStockMatches(const std::vector<std::string>& descriptions,
                                      std::string_view text);
+
+// Whether two stocks have the same labels on the same sheet: every length to
+// the thousandth of an inch the tables keep, and both counts.
+bool SameGeometry(const LabelGeometry& a, const LabelGeometry& b);
 
 }  // namespace qv

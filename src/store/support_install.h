@@ -10,8 +10,21 @@ namespace qv {
 
 // Creates every support table that is missing from `directory` (with its
 // one-tag index). Returns what could not be made, in the user's words;
-// empty when all is well. Existing tables are left alone.
-[[nodiscard]] QStringList InstallSupportTables(const QString& directory);
+// empty when all is well. Existing tables are left alone, but for the
+// label stocks: a QVPLBLS.DBF made by an earlier version is given, once,
+// the delivered stocks it lacks (AddNewLabelStocks), and `notes` gets a
+// line saying how many.
+[[nodiscard]] QStringList InstallSupportTables(const QString& directory,
+                                               QStringList* notes = nullptr);
+
+// Appends to QVPLBLS.DBF in `directory` every delivered stock whose
+// description it does not hold (deleted rows included), leaving every row
+// it has as it is. A delivered stock that fails the definition checks or
+// does not fit its sheet is not added but named in `leftOut`. False with the
+// reason when the table cannot be read or written; `added` counts the rows
+// appended before that.
+[[nodiscard]] bool AddNewLabelStocks(const QString& directory, int* added, QStringList* leftOut,
+                                     QString* why);
 
 // Builds one support table from its source (e.g. "QVPLBLS") into
 // `directory`, replacing nothing: false with the reason when it fails.

@@ -1,18 +1,16 @@
-// The shared routines, the date box's mask, the help pages and the
-// single-instance guard.
+// The shared routines, the date box's mask and the help pages.
 #include "app/shared.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QDialog>
+#include <QFile>
 #include <QRegularExpression>
-#include <QSignalSpy>
 #include <QTextBrowser>
 
 #include "scripted_dialogs.h"
 #include "app/db_controls.h"
-#include "app/single_instance.h"
 #include "ui/help_window.h"
 
 namespace qv::testing {
@@ -126,23 +124,6 @@ TEST(HelpWindowTest, OpensAboveAModalDialogAndOutlivesIt) {
   EXPECT_TRUE(help->isVisible());
   EXPECT_EQ(help->currentTopic(), 1005);
   help->close();
-}
-
-TEST(SingleInstanceTest, ASecondCopyAsksTheFirstToComeForward) {
-  const QString name = QStringLiteral("qv-test-%1").arg(QCoreApplication::applicationPid());
-  TJustOne first(name);
-  ASSERT_TRUE(first.claim());
-  QWidget window;
-  window.show();
-  window.showMinimized();
-  first.setWindow(&window);
-  QSignalSpy spy(&first, &TJustOne::secondCopyStarted);
-  TJustOne second(name);
-  EXPECT_FALSE(second.claim());
-  ASSERT_TRUE(spy.wait(5000));
-  EXPECT_TRUE(!window.isMinimized() && window.isVisible());
-  EXPECT_TRUE(TJustOne::ServerName(name).startsWith(name + QLatin1Char('-')))
-      << "one socket per user";
 }
 
 }  // namespace

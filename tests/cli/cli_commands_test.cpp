@@ -164,6 +164,18 @@ TEST_F(CliCommands, StocksListsEveryStockAndFindPutsTheProductNumberFirst) {
   const RunResult none = cli({"stocks", "--find", "no such stock"});
   EXPECT_EQ(none.status, 1);
   EXPECT_TRUE(none.out.empty());
+  // The sizes as the table stores them, tab-separated.
+  EXPECT_EQ(SplitLines(cli({"stocks", "--find", "5160", "--geometry"}).out).front(),
+            std::string(k5160) +
+                "\t1.000\t2.625\t3\t10\t0.500\t0.188\t2.750\t1.000\t8.500\t11.000"
+                "\tLJ\tLTR");
+  // The look-alikes of 5160: other makers' numbers, not 5160 itself.
+  const std::vector<std::string> same = SplitLines(cli({"stocks", "--same-as", k5160}).out);
+  EXPECT_NE(std::find(same.begin(), same.end(), "Avery 5260  Address,   1.00 x 2.63"), same.end());
+  EXPECT_EQ(std::find(same.begin(), same.end(), k5160), same.end());
+  EXPECT_TRUE(std::any_of(same.begin(), same.end(),
+                          [](const std::string& s) { return !s.starts_with("Avery "); }));
+  EXPECT_EQ(cli({"stocks", "--same-as", k5160, "--find", "5160"}).status, 2);
 }
 
 TEST_F(CliCommands, LabelOptionsShapeTheRunOrAreRefused) {

@@ -326,6 +326,22 @@ TEST_F(SelectLabelTest, FindPrefersTheProductNumberThenWordStartsThenSubstrings)
   EXPECT_EQ(dialogs.callsOf("beep").size(), 1u);
 }
 
+TEST_F(SelectLabelTest, SameSizeListsTheLookAlikesAndGoesThere) {
+  auto d = Open(k5160, "LJ");
+  std::vector<QString> shown;
+  for (int i = 0; i < d->SameSizeList->count(); ++i)
+    shown.push_back(d->SameSizeList->item(i)->text());
+  EXPECT_NE(std::find(shown.begin(), shown.end(), "Maco LL5805  Address,   1.00 x 2.63"),
+            shown.end());
+  EXPECT_EQ(std::find(shown.begin(), shown.end(), k5160), shown.end()) << "not the stock itself";
+  ASSERT_GT(d->SameSizeList->count(), 1) << d->SameSizeList->item(0)->text().toStdString();
+  // A click goes there.
+  QListWidgetItem* other = d->SameSizeList->item(1);
+  const QString otherText = other->text();
+  emit d->SameSizeList->itemClicked(other);
+  EXPECT_EQ(Current(*d), otherText);
+}
+
 TEST_F(SelectLabelTest, GridKeysSwallowInsertAndTakeEnterAsOk) {
   auto d = Open(k5160, "LJ");
   // Swallowed: the key does not travel on to the dialog.

@@ -139,6 +139,33 @@ TEST(LabelGeometry, FitsSheetToTheThousandth) {
   EXPECT_FALSE(LabelFitsSheet(g));
 }
 
+TEST(LabelGeometry, FindRanksThePartNumberThenItsStartThenTheText) {
+  const std::vector<std::string> stocks = {
+      "Avery 15160  Address,   1.00 x 2.63",          // 0
+      "Avery 51600  Address,   1.00 x 2.63",          // 1
+      "Herma 4226  Address,   1.42 x 2.76",           // 2
+      "Avery 5160  Address,   1.00 x 2.63",           // 3
+      "Avery 3274.1  Square,   2.50 x 2.50",          // 4
+      "Online Labels OL875  Address,   1.00 x 2.59",  // 5
+      "Avery 55160  Address,   1.00 x 2.63",          // 6
+  };
+  const std::pair<const char*, std::vector<size_t>> cases[] = {
+      {"5160", {3, 1, 0, 6}},  // exact, then begins so, then inside a number
+      {"516", {1, 3, 0, 6}},   // no part 516: those beginning so in list order
+      {"herma 4226", {2}},
+      {"herma 42", {2}},
+      {"3274.1", {4}},
+      {"ol875", {5}},
+      {"2.63", {0, 1, 3, 6}},  // sizes are text of the description
+      {"avery 5160 address", {3}},
+      {"", {}},
+      {"4227", {}},
+  };
+  for (const auto& [text, ranked] : cases) {
+    EXPECT_EQ(RankStockMatches(stocks, text), ranked) << text;
+  }
+}
+
 // ---- the delivered tables -------------------------------------------------
 
 SupportTableData Load(std::string_view table) {
@@ -197,10 +224,9 @@ TEST(SupportTables, LabelStocksAreValidAndFitTheirSheets) {
     EXPECT_EQ(ValidLabelGeometry(g), "");
     EXPECT_TRUE(LabelFitsSheet(g));
     EXPECT_TRUE(keys.insert(g.description).second) << "duplicate key";
-    // "Avery <stock>  <kind>,   <height> x <width>", sizes to the hundredth.
+    // "<brand> <stock>  <kind>,   <height> x <width>", sizes to the hundredth.
     const size_t number_end = g.description.find("  ");
-    EXPECT_TRUE(g.description.starts_with("Avery ") && number_end > 6 &&
-                number_end != std::string::npos);
+    EXPECT_TRUE(number_end != std::string::npos && g.description.find(' ') < number_end);
     EXPECT_TRUE(
         g.description.ends_with(",   " + Hundredths(g.height) + " x " + Hundredths(g.width)));
     predefined += Get(d, r, "USERDEF") == "F";
@@ -213,13 +239,41 @@ TEST(SupportTables, LabelStocksAreValidAndFitTheirSheets) {
       EXPECT_DOUBLE_EQ(g.sheet_height, float(sheets.at(paper).second));
     }
   }
-  EXPECT_GE(predefined, 150);
+  EXPECT_GE(predefined, 1000);
   EXPECT_GE(dot_matrix, 3);
 
   // The stock the default label setup names is one of them.
   const SupportTableData setup = Load("QVPLSU");
   ASSERT_EQ(setup.rows.size(), 1u);
   EXPECT_TRUE(keys.count(Get(setup, 0, "USERLABELN"))) << Get(setup, 0, "USERLABELN");
+}
+
+// Rows the template converter made, worked out by hand from the template
+// files (at 25.4 mm and 72 pt to the inch, half up to the thousandth), and
+// one the templates also have where our own row was kept.
+TEST(SupportTables, LabelStocksFromTheTemplatesAreWorkedOut) {
+  const SupportTableData d = Load("QVPLBLS");
+  const std::pair<const char*, const char*> cases[] = {
+      // Avery L4770 (J8654 is its equivalent): 45.7 x 25.4 mm, 4 x 10,
+      // x0 10 mm, y0 22 mm, dx 48.5 mm, dy 25.4 mm.
+      {"Avery J8654", "1,1.799,4,10,0.866,0.394,1.909,1,8.27,11.69,LJ,A4,F"},
+      // 2.5935 x 1 in, 3 x 10, x0 0.21975 in, y0 0.5, dx 2.7335, dy 1.
+      {"Online Labels OL875", "1,2.594,3,10,0.5,0.22,2.734,1,8.5,11,LJ,LTR,F"},
+      // 280.8 x 191.991 pt, 2 x 4, x0 13.2378, y0 36.9638, dx 288.113, dy 191.991.
+      {"Avery 7165", "2.667,3.9,2,4,0.513,0.184,4.002,2.667,8.27,11.69,LJ,A4,F"},
+      // The templates give L7165 the 7165 sizes; ours are kept.
+      {"Avery L7165", "2.665,3.902,2,4,0.516,0.183,4,2.665,8.27,11.69,LJ,A4,F"},
+  };
+  for (const auto& [product, values] : cases) {
+    std::vector<std::string> found;
+    for (size_t r = 0; r < d.rows.size(); ++r) {
+      if (!d.rows[r][0].starts_with(std::string(product) + "  ")) continue;
+      std::string line;
+      for (size_t i = 1; i < d.rows[r].size(); ++i) line += (i > 1 ? "," : "") + d.rows[r][i];
+      found.push_back(line);
+    }
+    EXPECT_EQ(found, std::vector<std::string>{values}) << product;
+  }
 }
 
 // The envelope sizes are the envelope setup's test.

@@ -8,7 +8,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <map>
+#include <set>
 
 #include "store/support_data.h"
 #include "store_test_util.h"
@@ -62,7 +64,10 @@ TEST(SupportInstallTest, ExistingTablesAreLeftAlone) {
       MakeTable(dir.file(QStringLiteral("qvpltrs.dbf")), {{"DESCRIPT", 'C', 50, 0}}, {}).ok());
   const std::map<QString, QByteArray> before = Snapshot(dir.path());
 
-  EXPECT_EQ(InstallSupportTables(dir.path()), QStringList());
+  // A stock table without the stock fields is not one to add stocks to.
+  EXPECT_EQ(InstallSupportTables(dir.path()),
+            QStringList("The new label stocks could not be added to QVPLBLS.DBF: it has no "
+                        "LBLHEIGHT field (0 were added)"));
   const std::map<QString, QByteArray> after = Snapshot(dir.path());
   for (const auto& [name, bytes] : before) {
     ASSERT_TRUE(after.count(name)) << name.toStdString();
@@ -73,6 +78,46 @@ TEST(SupportInstallTest, ExistingTablesAreLeftAlone) {
   for (const char* made : {"QVPENVS.DBF", "QVPSZCK.DBF", "QVPLSU.DBF", "QVPESU.DBF"}) {
     EXPECT_TRUE(after.count(QString::fromLatin1(made))) << made;
   }
+}
+
+// A QVPLBLS.DBF from before the larger stock list: three delivered stocks
+// (one of them deleted by the user) and one of the user's own.
+TEST(SupportInstallTest, AnOldStockTableGainsTheNewStocksOnce) {
+  SupportTableData source;
+  ASSERT_TRUE(ReadSupportCsv(QV_SOURCE_DIR "/data/support/QVPLBLS.csv", &source).ok());
+  std::vector<std::string> mine = source.rows[0];
+  mine[0] = "My own 5160 copy";
+  mine.back() = "T";
+  Scratch dir;
+  const QString path = dir.file(QStringLiteral("qvplbls.dbf"));
+  ASSERT_TRUE(MakeTable(path, source.fields, {source.rows[0], source.rows[1], mine, source.rows[2]},
+                        {{"USERDESC", "UPPER(USERDESC)"}}, {2})
+                  .ok());
+  auto rows = [&path] {
+    std::vector<std::string> out;
+    for (const auto& r : testing::ReadRawTable(path)) out.push_back(r.fields.at("USERDESC"));
+    return out;
+  };
+  const std::vector<std::string> before = rows();
+  QStringList notes;
+  EXPECT_EQ(InstallSupportTables(dir.path(), &notes), QStringList());
+  const size_t added = source.rows.size() - 3;
+  EXPECT_EQ(notes, QStringList(QStringLiteral("%1 new label stocks were added to QVPLBLS.DBF; "
+                                              "your own definitions are as they were.")
+                                   .arg(added)));
+  std::vector<std::string> after = rows();
+  ASSERT_EQ(after.size(), before.size() + added);
+  EXPECT_TRUE(std::equal(before.begin(), before.end(), after.begin())) << "old rows kept";
+  std::set<std::string> unique(after.begin(), after.end());
+  EXPECT_EQ(unique.size(), after.size()) << "no stock twice";
+
+  // Once: the directory notes it, so a stock the user later deletes and
+  // packs away is not brought back.
+  const QByteArray table = ReadBytes(path);
+  notes.clear();
+  EXPECT_EQ(InstallSupportTables(dir.path(), &notes), QStringList());
+  EXPECT_EQ(notes, QStringList());
+  EXPECT_EQ(ReadBytes(path), table);
 }
 
 }  // namespace

@@ -135,13 +135,20 @@ TSelectLabel::TSelectLabel(QWidget* parent) : RecordListDialog(parent) {
                                 m_model->headerData(c, Qt::Horizontal).toString()) + 16);
   }
 
+  SameSizeList = new QListWidget(this);
+  SameSizeList->setMaximumHeight(FindEdit->sizeHint().height() * 3);
+  auto* sameSizeLabel = new QLabel("Same size as the chosen stock:", this);
+  sameSizeLabel->setBuddy(SameSizeList);
+
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(printerBox);
   layout->addLayout(findRow);
   layout->addWidget(FindMatches);
   layout->addWidget(Grid, 1);
+  layout->addWidget(sameSizeLabel);
+  layout->addWidget(SameSizeList);
   layout->addLayout(buttons);
-  resize(820, 480);
+  resize(820, 560);
 
   // Clicks only: FormActivate sets the buttons without running the queries twice.
   connect(rbLaser, &QRadioButton::clicked, this, &TSelectLabel::rbLaserClick);
@@ -149,6 +156,13 @@ TSelectLabel::TSelectLabel(QWidget* parent) : RecordListDialog(parent) {
   connect(FindEdit, &QLineEdit::textEdited, this, &TSelectLabel::FindEditChange);
   connect(FindMatches, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
     m_model->moveToRow(item->data(Qt::UserRole).toInt());
+  });
+  connect(SameSizeList, &QListWidget::itemClicked, this,
+          [this](QListWidgetItem* item) { (void)goToDescription(item->text()); });
+  connect(LabelTable, &TableObject::recordChanged, this, &TSelectLabel::ShowSameSize);
+  connect(LabelTable, &TableObject::afterPost, this, [this] {
+    readStocks();
+    ShowSameSize();
   });
   connectList(&TSelectLabel::NewButtonClick, &TSelectLabel::EditButtonClick,
               &TSelectLabel::DeleteButtonClick, &TSelectLabel::OkButtonClick);
@@ -165,18 +179,85 @@ void TSelectLabel::FormActivate() {
     rbDotMatrixClick();
   }
   if (!LabelTable->active()) return;
+  readStocks();
   const QString wanted = TrimRight(PassedDescription);
   GoToFirstRow(this, LabelTable, [&wanted](const TableObject& t) {
     return TrimRight(t.fieldText("USERDESC")) == wanted;
   });
+  ShowSameSize();
+}
+
+void TSelectLabel::readStocks() {
+  m_stocks.clear();
+  m_stocksError.clear();
+  if (!LabelTable->active()) return;
+  // A walk of the dialog's own table (the file is open here already), with
+  // the grid frozen and the current record put back.
+  const int at = LabelTable->eof() ? 0 : LabelTable->recNo();
+  m_readingStocks = true;
+  LabelTable->disableControls();
+  for (bool ok = LabelTable->first(); ok && !LabelTable->eof(); ok = LabelTable->next()) {
+    const LabelRecord r = ReadLabelDefinition(*LabelTable);
+    LabelStock stock;
+    stock.geometry = r.geometry;
+    stock.geometry.description =
+        TrimRight(QString::fromStdString(r.geometry.description)).toStdString();
+    stock.printer = QString::fromStdString(r.printer).trimmed();
+    m_stocks.push_back(std::move(stock));
+  }
+  if (LabelTable->failed()) m_stocksError = LabelTable->failureMessage();
+  if (at > 0 && !LabelTable->goToRecord(at) && m_stocksError.isEmpty()) {
+    m_stocksError = LabelTable->failureMessage();
+  }
+  LabelTable->enableControls();
+  m_readingStocks = false;
+}
+
+void TSelectLabel::ShowSameSize() {
+  if (m_readingStocks) return;
+  SameSizeList->clear();
+  if (!m_stocksError.isEmpty()) {
+    // The list stays usable without the look-alikes; the reason shows in their place.
+    auto* item = new QListWidgetItem(m_stocksError, SameSizeList);
+    item->setFlags(Qt::NoItemFlags);
+    return;
+  }
+  if (!LabelTable->active() || LabelTable->eof() ||
+      LabelTable->state() != TableObject::State::Browse) {
+    return;
+  }
+  LabelStock current;
+  const LabelRecord record = ReadLabelDefinition(*LabelTable);
+  current.geometry = record.geometry;
+  current.geometry.description =
+      TrimRight(QString::fromStdString(record.geometry.description)).toStdString();
+  const QString printer = rbDotMatrix->isChecked() ? QStringLiteral("DM") : QStringLiteral("LJ");
+  for (const LabelStock& s : SameSizeStocks(m_stocks, current)) {
+    if (s.printer.contains(printer)) {
+      SameSizeList->addItem(QString::fromStdString(s.geometry.description));
+    }
+  }
+}
+
+bool TSelectLabel::goToDescription(const QString& description) {
+  const int column = m_model->columnOfField("USERDESC");
+  for (int row = 0; row < m_model->rowCount(); ++row) {
+    if (TrimRight(m_model->data(m_model->index(row, column)).toString()) == description) {
+      m_model->moveToRow(row);
+      return true;
+    }
+  }
+  return false;
 }
 
 void TSelectLabel::rbLaserClick() {
   if (!LabelApollo.Query(kLaserQuery)) Dialogs().information(this, LabelApollo.LastError());
+  ShowSameSize();
 }
 
 void TSelectLabel::rbDotMatrixClick() {
   if (!LabelApollo.Query(kDotMatrixQuery)) Dialogs().information(this, LabelApollo.LastError());
+  ShowSameSize();
 }
 
 bool TSelectLabel::runEdit(TLabelEdit& edit) {
@@ -229,7 +310,8 @@ void TSelectLabel::DeleteButtonClick() {
                                ? "Are you sure you wish to delete this label?"
                                : "This is a predefined Avery label. Are you sure you wish "
                                  "to delete it?";
-  (void)DeleteCurrentRow(this, LabelTable, question);
+  if (DeleteCurrentRow(this, LabelTable, question)) readStocks();
+  ShowSameSize();
 }
 
 void TSelectLabel::FindEditChange(const QString& text) {

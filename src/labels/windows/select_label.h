@@ -1,6 +1,7 @@
 // The label stock selection dialog: the definitions of QVPLBLS.DBF for one
-// printer type, with New, Edit and Delete through the edit dialog, and a
-// find box that jumps to a stock by part of its description. The caller
+// printer type, with New, Edit and Delete through the edit dialog, a find
+// box that jumps to a stock by its part number or description, and the list
+// of stocks of the same size as the chosen one. The caller
 // opens the table on the dialog's table object; OK leaves the chosen
 // definition as the table's current record.
 #pragma once
@@ -9,6 +10,7 @@
 #include <QString>
 #include <functional>
 
+#include "labels/label_stocks.h"
 #include "labels/windows/label_edit.h"
 #include "labels/windows/record_list.h"
 #include "store/apollo.h"
@@ -51,6 +53,9 @@ class TSelectLabel : public RecordListDialog {
   QLineEdit* FindEdit;
   // The stocks that match the find box, best first; a click goes there.
   QListWidget* FindMatches;
+  // The other stocks of the chosen one's size and printer type: the maker's
+  // look-alikes of a box the user holds. A click goes there.
+  QListWidget* SameSizeList;
 
   // Selects the printer type, restricts the table to it and stands on the
   // passed description; runs once however often the window is activated.
@@ -64,6 +69,8 @@ class TSelectLabel : public RecordListDialog {
   // then a word that starts so, then the text anywhere (grid order within
   // each), and lists the matches; beeps when none does.
   void FindEditChange(const QString& text);
+  // Lists in SameSizeList the stocks of the current record's geometry.
+  void ShowSameSize();
   // Closes with the current row as the choice; without one, says so and stays.
   void OkButtonClick();
 
@@ -76,6 +83,14 @@ class TSelectLabel : public RecordListDialog {
 
  private:
   bool runEdit(TLabelEdit& edit);
+  // Every stock of the table, for ShowSameSize; read again after a change.
+  void readStocks();
+  // Makes the stock with `description` current; false when the grid lacks it.
+  bool goToDescription(const QString& description);
+
+  std::vector<LabelStock> m_stocks;
+  QString m_stocksError;  // why m_stocks could not be read
+  bool m_readingStocks = false;
 
   bool m_firstActivation = true;
 };
