@@ -112,6 +112,7 @@ int Usage() {
                "                                     search and replace in one field\n"
                "  delete FILE (--all | --filter EXPR | --not-filter EXPR)\n"
                "                                     records deleted (marker and flag)\n"
+               "  recall FILE (--all | --filter EXPR)  deleted records given back\n"
                "  barcode imb TRACKING20 [ROUTING]   the 65 bar states (F, A, D, T)\n"
                "  barcode postnet ZIP [STREET]       the POSTNET bars (F full, H half)\n"
                "  import-ascii FILE TEXTFILE --match N=TARGET[,N=TARGET...]\n"
@@ -395,6 +396,7 @@ int Main(int argc, char** argv) {
         {"--field", "--equals", "--contains", "--matching-text", "--ignore-case", "--with",
          "--delete", "--filter"}}},
       {"delete", {1, 1, CmdDelete, {"--all", "--filter", "--not-filter"}}},
+      {"recall", {1, 1, CmdRecall, {"--all", "--filter"}}},
       {"dial", {2, 2, CmdDial, {"--port", "--prefix", "--pulse", "--no-wait"}}},
       // import and export
       {"import-ascii", {2, 2, CmdImportAscii, {"--match"}}},
