@@ -115,6 +115,7 @@ void TQVPMain::FormCreate(const StartOptions& options) {
   BrowsePrev->setGeometry(RecordPrev->geometry());
   BrowseNext->setGeometry(RecordNext->geometry());
   NoFilePanel->setGeometry(MainPage->contentsRect());
+  PlaceFilterBoxes();
   RecordStretch();
   setMinimumSize(kFormWidth, kFormHeight);
   RestoreWindowPlace(screen);
@@ -145,13 +146,8 @@ void TQVPMain::FormCreate(const StartOptions& options) {
       OpenQVWDBF(fallback);
     }
   }
-  if (!TableQVW->active()) {
-    OnOpenQVWFile(false);
-  } else {
-    // The empty filter: records carrying the deleted marker stay out of
-    // sight from the start.
-    ApplyFilter();
-  }
+  // Opening applied the empty filter.
+  if (!TableQVW->active()) OnOpenQVWFile(false);
 
   UpdateMenuMRUList();
   ShowPage(Page::Main);
@@ -162,14 +158,7 @@ void TQVPMain::FormCreate(const StartOptions& options) {
 void TQVPMain::FormActivate() {
   if (!FirstActivate) return;
   FirstActivate = false;
-  const QList<QWidget*> boxes = MainBoxesForFilter();
-  const QList<QLabel*> labels = MainLabelsForFilter();
-  for (int i = 0; i < FilterBoxes.size() && i < boxes.size() && i < labels.size(); ++i) {
-    const QRect b = boxes[i]->geometry();
-    FilterBoxes[i]->setGeometry(b.left(), b.top(), b.width(), FilterBoxes[i]->height());
-    const QRect l = labels[i]->geometry();
-    FilterLabels[i]->setGeometry(l.left(), l.top(), l.width(), FilterLabels[i]->height());
-  }
+  PlaceFilterBoxes();
 }
 
 void TQVPMain::showEvent(QShowEvent* event) {
@@ -276,11 +265,11 @@ void TQVPMain::SetButtons() {
   SaveButton->setText(editing ? QStringLiteral("&Save") : QStringLiteral("Save"));
   CancelButton->setText(editing ? QStringLiteral("&Cancel") : QStringLiteral("Cancel"));
   AddButton->setText(editing ? QStringLiteral("Add") : QStringLiteral("&Add"));
-  EditButton->setText(editing ? QStringLiteral("Edit") : QStringLiteral("&Edit"));
+  EditButton->setText(editing ? QStringLiteral("Edit") : QStringLiteral("Ed&it"));
   if (DeleteButton)
     DeleteButton->setText(editing ? QStringLiteral("Delete") : QStringLiteral("&Delete"));
   if (SearchButton)
-    SearchButton->setText(editing ? QStringLiteral("Search") : QStringLiteral("Searc&h"));
+    SearchButton->setText(editing ? QStringLiteral("Search") : QStringLiteral("&Search"));
 
   AddButton->setVisible(browsing);
   AddButton->setEnabled(browsing);

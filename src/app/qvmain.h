@@ -85,6 +85,7 @@ class TQVPMain : public QMainWindow {
   void FormActivate();
   void FormResize();
   bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
+  void ResetFilter();
   void OnOpenQVWFile(bool opened);
   void SetTopButtons();
   void MainButtonClick();
@@ -158,6 +159,7 @@ class TQVPMain : public QMainWindow {
   void mnuConvertUpperClick();
   void mnuSearchReplaceClick();
   void mnuDeleteRecordsClick();
+  void mnuRecallRecordsClick();
   // Runs a utility window once it is set up; empty: exec() it. Tests
   // script the windows through it.
   std::function<void(QDialog&)> RunCleanupWindow;
@@ -295,6 +297,7 @@ class TQVPMain : public QMainWindow {
   QAction* mnuConvertUpper = nullptr;
   QAction* mnuSearchReplace = nullptr;
   QAction* mnuDeleteRecords = nullptr;
+  QAction* mnuRecallRecords = nullptr;
   // import and copy out
   QAction* mnuImportAscii = nullptr;
   QAction* mnuImportDbf = nullptr;
@@ -374,6 +377,7 @@ class TQVPMain : public QMainWindow {
   // The window grows from its designed size: the pages, the Browse grid,
   // the memo and the full-width boxes take the extra room, the button rows
   // move down with the bottom edge.
+  void PlaceFilterBoxes();  // over the Main page's boxes of the same fields
   void RecordStretch();
   void ApplyStretch();
   void RestoreWindowPlace(const QSize& screen);
@@ -382,7 +386,7 @@ class TQVPMain : public QMainWindow {
   struct Stretch {
     QPointer<QWidget> widget;
     QRect base;
-    bool moveDown, growWidth, growHeight;
+    bool moveDown, moveRight, growWidth, growHeight;
   };
   std::vector<Stretch> m_stretch;
   QSize m_baseCentral;

@@ -132,4 +132,9 @@ void TQVPMain::mnuDeleteRecordsClick() {
       [this] { return new TDeleteRecords(TableQVW, CurrentFilter, this); });
 }
 
+void TQVPMain::mnuRecallRecordsClick() {
+  RunOnFilterAlone<TRecallRecords>(
+      [this] { return new TRecallRecords(TableQVW, CurrentFilter, this); });
+}
+
 }  // namespace qv

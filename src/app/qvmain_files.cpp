@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 
@@ -39,6 +40,7 @@ bool TQVPMain::OpenQVWDBF(const QString& fileName) {
   if (opened) {
     UpdateMRUList(fileName);
     CurrentFileName() = fileName;
+    ResetFilter();
   } else {
     CurrentFileName().clear();
   }
@@ -46,6 +48,17 @@ bool TQVPMain::OpenQVWDBF(const QString& fileName) {
   MemoFound = false;
   if (SearchMemoNextButton) SearchMemoNextButton->hide();
   return opened;
+}
+
+// A filter typed for another file does not carry over: the Filter page,
+// the indicator, Browse, the counts and every job start from the empty
+// filter, which keeps records carrying the deleted marker out of sight.
+void TQVPMain::ResetFilter() {
+  for (QLineEdit* box : FilterBoxes) box->clear();
+  qMatchCount->clear();
+  ApplyFilter();
+  FilterIndicator->setVisible(!CurrentFilter.isEmpty());
+  if (!TableQVW->first()) ShowInformation(TableQVW->failureMessage());
 }
 
 void TQVPMain::OnOpenQVWFile(bool opened) {

@@ -144,7 +144,7 @@ void TQVPMain::BuildWindow() {
   BuildFilterPage();
 
   ExitButton = new QPushButton(QStringLiteral("E&xit"), central);
-  HelpButton = new QPushButton(QStringLiteral("&Help"), central);
+  HelpButton = new QPushButton(QStringLiteral("Hel&p"), central);
   WhatsThisButton = new QPushButton(QStringLiteral("What's this?"), central);
   ExitButton->setGeometry(8, 398, 84, 25);
   HelpButton->setGeometry(96, 398, 84, 25);
@@ -195,7 +195,7 @@ void TQVPMain::BuildMenus() {
   mnuCountRecords = UtilitiesMenu->addAction(QStringLiteral("&Count Records"), this,
                                              &TQVPMain::CountRecords1Click);
   // data-quality utilities (qvmain_cleanup.cpp)
-  mnuStateZipCheck = UtilitiesMenu->addAction(QStringLiteral("Check && Repair &State and Zip Codes"),
+  mnuStateZipCheck = UtilitiesMenu->addAction(QStringLiteral("Check && Repair S&tate and Zip Codes"),
                                               this, &TQVPMain::mnuStateZipCheckClick);
   mnuDupCheck = UtilitiesMenu->addAction(QStringLiteral("Check && Repair &Duplicates"), this,
                                          &TQVPMain::mnuDupCheckClick);
@@ -205,6 +205,8 @@ void TQVPMain::BuildMenus() {
                                               this, &TQVPMain::mnuSearchReplaceClick);
   mnuDeleteRecords = UtilitiesMenu->addAction(QStringLiteral("Delete &Records"), this,
                                               &TQVPMain::mnuDeleteRecordsClick);
+  mnuRecallRecords = UtilitiesMenu->addAction(QStringLiteral("R&ecall Deleted Records"), this,
+                                              &TQVPMain::mnuRecallRecordsClick);
   mnuCopyOut = UtilitiesMenu->addAction(QStringLiteral("Copy Records &Out"), this,
                                         &TQVPMain::mnuCopyOutClick);
 
@@ -289,7 +291,7 @@ void TQVPMain::BuildMainPage() {
   for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 
   AddButton = new QPushButton(QStringLiteral("&Add"), MainPage);
-  EditButton = new QPushButton(QStringLiteral("&Edit"), MainPage);
+  EditButton = new QPushButton(QStringLiteral("Ed&it"), MainPage);
   SaveButton = new QPushButton(QStringLiteral("Save"), MainPage);
   CancelButton = new QPushButton(QStringLiteral("Cancel"), MainPage);
   AddButton->setGeometry(kBox1, kButtonRow, 80, 26);
@@ -304,7 +306,7 @@ void TQVPMain::BuildMainPage() {
     b->setFocusPolicy(Qt::TabFocus);
   }
   DeleteButton = new QPushButton(QStringLiteral("&Delete"), MainPage);
-  SearchButton = new QPushButton(QStringLiteral("Searc&h"), MainPage);
+  SearchButton = new QPushButton(QStringLiteral("&Search"), MainPage);
   DeleteButton->setGeometry(kBox1 + 168, kButtonRow, 80, 26);
   SearchButton->setGeometry(kBox1 + 252, kButtonRow, 80, 26);
   for (QPushButton* b : {DeleteButton, SearchButton}) b->setFocusPolicy(Qt::TabFocus);
@@ -383,7 +385,7 @@ void TQVPMain::BuildFilterPage() {
   for (const FilterField& f : kFilterFields) {
     auto* l = new QLabel(QString::fromLatin1(f.label), FilterPage);
     auto* e = new QLineEdit(FilterPage);
-    // Laid over the Main page's boxes on the first activation; until then
+    // Placed over the Main page's boxes by PlaceFilterBoxes; until then
     // in one column.
     l->setGeometry(kLabel1, RowY(row % 12), 76, kBoxHeight);
     e->setGeometry(kBox1, RowY(row % 12), 200, kBoxHeight);
@@ -422,21 +424,43 @@ QList<QLabel*> TQVPMain::MainLabelsForFilter() const {
   }
   return labels;
 }
+
+void TQVPMain::PlaceFilterBoxes() {
+  const QList<QWidget*> boxes = MainBoxesForFilter();
+  const QList<QLabel*> labels = MainLabelsForFilter();
+  for (int i = 0; i < FilterBoxes.size() && i < boxes.size() && i < labels.size(); ++i) {
+    const QRect b = boxes[i]->geometry();
+    FilterBoxes[i]->setGeometry(b.left(), b.top(), b.width(), FilterBoxes[i]->height());
+    const QRect l = labels[i]->geometry();
+    FilterLabels[i]->setGeometry(l.left(), l.top(), l.width(), FilterLabels[i]->height());
+  }
+}
+
 void TQVPMain::RecordStretch() {
   m_stretch.clear();
   if (QLayout* l = layout()) l->activate();
   m_baseCentral = centralWidget()->size();
-  const QList<QWidget*> wide = {Pages, DBOrg, DBStreet, DBMemoBox, BrowseGrid};
+  // The boxes of the right-hand column grow with the window as the full-width
+  // ones do; what stands right of them moves along.
+  QWidget* middleLabel = MainPage->findChild<QLabel*>(QStringLiteral("MIDDLE"));
+  const QList<QWidget*> wide = {Pages,   DBOrg,   DBStreet,  DBMemoBox, BrowseGrid,
+                                DBFName, DBTitle, DBState,   DBCountry, DBPhone,
+                                DBEmail};
+  const QList<QWidget*> right = {DBMiddle, middleLabel, DialButton};
   const QList<QWidget*> tall = {Pages, DBMemoBox, BrowseGrid};
   auto add = [&](QWidget* w, bool moveDown) {
-    m_stretch.push_back({w, w->geometry(), moveDown && !tall.contains(w), wide.contains(w),
-                         tall.contains(w)});
+    m_stretch.push_back({w, w->geometry(), moveDown && !tall.contains(w), right.contains(w),
+                         wide.contains(w), tall.contains(w)});
   };
   add(Pages, false);
   for (QWidget* b : {ExitButton, HelpButton, WhatsThisButton}) add(b, true);
   for (QFrame* page : {MainPage, BrowsePage, FilterPage}) {
     for (QWidget* w : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-      if (w == NoFilePanel) continue;
+      // The Filter page's boxes follow the Main page's (PlaceFilterBoxes).
+      if (w == NoFilePanel || FilterBoxes.contains(qobject_cast<QLineEdit*>(w)) ||
+          FilterLabels.contains(qobject_cast<QLabel*>(w))) {
+        continue;
+      }
       add(w, w->geometry().top() >= kButtonRow - 2);
     }
   }
@@ -449,7 +473,7 @@ void TQVPMain::ApplyStretch() {
   for (const Stretch& s : m_stretch) {
     if (!s.widget) continue;
     QRect r = s.base;
-    if (s.moveDown) r.translate(0, dy);
+    r.translate(s.moveRight ? dx : 0, s.moveDown ? dy : 0);
     if (s.growWidth) r.setWidth(r.width() + dx);
     if (s.growHeight) r.setHeight(r.height() + dy);
     s.widget->setGeometry(r);
@@ -458,6 +482,7 @@ void TQVPMain::ApplyStretch() {
   SaveButton->setGeometry(AddButton->geometry());
   CancelButton->setGeometry(EditButton->geometry());
   NoFilePanel->setGeometry(MainPage->contentsRect());
+  PlaceFilterBoxes();
 }
 
 }  // namespace qv

@@ -91,6 +91,12 @@ const std::vector<std::pair<QString, QString>>& UpperFields() {
 
 QString NoUpperFieldsMessage() { return QStringLiteral("No fields checked for conversion"); }
 
+QString ConvertQuestion(int count) {
+  return QStringLiteral("Convert %1 records to capitals? This cannot be undone.").arg(count);
+}
+
+QString ConvertedText(int count) { return QStringLiteral("Converted %1 records").arg(count); }
+
 xb::Status ConvertToUpper(TableObject& table, const QStringList& fields, bool currentOnly,
                           const CleanupProgress& progress, int* converted) {
   *converted = 0;
@@ -217,26 +223,57 @@ xb::Status SearchAndReplace(TableObject& table, const ReplaceOptions& options,
 
 QString ReplacedText(int count) { return QStringLiteral("Replaced %1 records").arg(count); }
 
-// ---- deletion ----
+// ---- deletion and recall ----
 
-xb::Status DeleteRecords(TableObject& table, const CleanupProgress& progress, int* deleted) {
-  *deleted = 0;
+namespace {
+
+// Runs `work` with the records carrying the deletion flag visible, as
+// deletion and recall both need them.
+xb::Status WithFlaggedVisible(TableObject& table,
+                              const std::function<xb::Status(xb::WorkArea&)>& work) {
   XB_RETURN_IF_ERROR(NeedTable(table));
   return table.runOnEngine([&](xb::WorkArea& area) {
-    const int prefix = area.table().FieldIndex("PREFIX");
-    if (prefix < 0) return xb::Status::InvalidArgument("the file has no field PREFIX");
-    // Records deleted before are visited and counted again.
     TApolloEnv& env = *table.env();
     const bool hidden = env.Deleted();
     env.SetDeleted(false);
-    xb::Status s = WalkRecords(area, progress, deleted, [&](int* count) {
+    const xb::Status s = work(area);
+    env.SetDeleted(hidden);
+    return s;
+  });
+}
+
+xb::Status PrefixField(xb::WorkArea& area, int* prefix) {
+  *prefix = area.table().FieldIndex("PREFIX");
+  if (*prefix < 0) return xb::Status::InvalidArgument("the file has no field PREFIX");
+  return xb::Status::OK();
+}
+
+}  // namespace
+
+xb::Status CountRecordsToDelete(TableObject& table, int* count) {
+  *count = 0;
+  return WithFlaggedVisible(table, [&](xb::WorkArea& area) {
+    std::vector<uint32_t> recnos;
+    XB_RETURN_IF_ERROR(area.VisibleRecnos(&recnos));
+    *count = static_cast<int>(recnos.size());
+    return xb::Status::OK();
+  });
+}
+
+QString DeleteQuestion(int count) { return QStringLiteral("Delete %1 records?").arg(count); }
+
+xb::Status DeleteRecords(TableObject& table, const CleanupProgress& progress, int* deleted) {
+  *deleted = 0;
+  // Records deleted before are visited and counted again.
+  return WithFlaggedVisible(table, [&](xb::WorkArea& area) {
+    int prefix = 0;
+    XB_RETURN_IF_ERROR(PrefixField(area, &prefix));
+    return WalkRecords(area, progress, deleted, [&](int* count) {
       XB_RETURN_IF_ERROR(area.SetField(prefix, "DELETED"));
       XB_RETURN_IF_ERROR(area.SetDeleted(true));
       ++*count;
       return xb::Status::OK();
     });
-    env.SetDeleted(hidden);
-    return s;
   });
 }
 
@@ -244,7 +281,27 @@ QString DeletedText(int count) { return QStringLiteral("Deleted %1 records").arg
 
 QString RebuildAdviceMessage() {
   return QStringLiteral(
-      "For optimum space usage, please select\r\n[Rebuild Indexes] from the Utilities menu");
+      "For optimum space usage, please select\r\n[Rebuild Indexes] from the [File] menu");
 }
+
+xb::Status RecallRecords(TableObject& table, const CleanupProgress& progress, int* recalled) {
+  *recalled = 0;
+  return WithFlaggedVisible(table, [&](xb::WorkArea& area) {
+    int prefix = 0;
+    XB_RETURN_IF_ERROR(PrefixField(area, &prefix));
+    const xb::FieldInfo& info = area.table().fields()[prefix];
+    return WalkRecords(area, progress, recalled, [&](int* count) {
+      const xb::RecordRef r = area.record();
+      const bool marked = AsciiUpper(TrimRight(r.field(info))) == "DELETED";
+      if (!marked && !r.deleted()) return xb::Status::OK();
+      if (marked) XB_RETURN_IF_ERROR(area.SetField(prefix, ""));
+      XB_RETURN_IF_ERROR(area.SetDeleted(false));
+      ++*count;
+      return xb::Status::OK();
+    });
+  });
+}
+
+QString RecalledText(int count) { return QStringLiteral("Recalled %1 records").arg(count); }
 
 }  // namespace qv

@@ -23,6 +23,9 @@ class TableObject;
 // The eleven fields, caption and field name, in the window's order.
 const std::vector<std::pair<QString, QString>>& UpperFields();
 QString NoUpperFieldsMessage();  // "No fields checked for conversion"
+// "Convert N records to capitals? This cannot be undone."
+QString ConvertQuestion(int count);
+QString ConvertedText(int count);  // "Converted N records"
 
 // Converts the letters a to z of `fields` to capitals: on the current
 // record only, or on every record the query lets through. *converted gets
@@ -62,7 +65,12 @@ xb::Status SearchAndReplace(TableObject& table, const ReplaceOptions& options,
                             const CleanupProgress& progress, int* replaced);
 QString ReplacedText(int count);  // "Replaced N records"
 
-// ---- deletion ----
+// ---- deletion and recall ----
+
+// The number of records DeleteRecords would visit, for the question asked
+// before: the query's records, already deleted ones included.
+xb::Status CountRecordsToDelete(TableObject& table, int* count);
+QString DeleteQuestion(int count);  // "Delete N records?"
 
 // Gives every record the query lets through, already deleted ones
 // included, the deleted marker and the deletion flag. *deleted counts
@@ -70,5 +78,11 @@ QString ReplacedText(int count);  // "Replaced N records"
 xb::Status DeleteRecords(TableObject& table, const CleanupProgress& progress, int* deleted);
 QString DeletedText(int count);  // "Deleted N records"
 QString RebuildAdviceMessage();
+
+// Takes the deletion flag and the deleted marker off every record the
+// query lets through that carries either; other records stay as they are.
+// *recalled counts the records given back.
+xb::Status RecallRecords(TableObject& table, const CleanupProgress& progress, int* recalled);
+QString RecalledText(int count);  // "Recalled N records"
 
 }  // namespace qv

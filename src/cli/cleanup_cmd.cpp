@@ -217,4 +217,19 @@ int CmdDelete(const Args& a) {
   return 0;
 }
 
+int CmdRecall(const Args& a) {
+  if (CountGiven(a, {"--all", "--filter"}) != 1) {
+    return UsageError("recall needs one of --all or --filter EXPR");
+  }
+  Contacts c;
+  if (!OpenContactFile(FilePath(a), c.table)) return kExitError;
+  xb::Status s = c.table.setQuery(a.Has("--filter") ? ArgText(a, "--filter") : QString());
+  int recalled = 0;
+  if (s.ok()) s = RecallRecords(c.table, {}, &recalled);
+  if (!c.table.close() && s.ok()) s = c.table.failure();
+  if (!s.ok()) return Fail(s);
+  std::cout << RecalledText(recalled).toStdString() << "\n";
+  return 0;
+}
+
 }  // namespace qv::cli

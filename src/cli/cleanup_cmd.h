@@ -1,5 +1,6 @@
 // The data-quality commands of quorvane-cli: the duplicate and state/ZIP
-// checks, capitals, search and replace, and deleting records.
+// checks, capitals, search and replace, and deleting and recalling
+// records.
 #pragma once
 
 #include "cli/args.h"
@@ -11,5 +12,6 @@ int CmdCheckZip(const Args& a);
 int CmdUpper(const Args& a);
 int CmdReplace(const Args& a);
 int CmdDelete(const Args& a);
+int CmdRecall(const Args& a);
 
 }  // namespace qv::cli

@@ -110,6 +110,7 @@ const std::vector<CommandEntry>& Commands() {
        {"FILE (--all | --filter EXPR | --not-filter EXPR)"},
        "records deleted (marker and flag)",
        CmdDelete},
+      {"recall", {"FILE (--all | --filter EXPR)"}, "deleted records given back", CmdRecall},
       {"barcode",
        {"imb TRACKING20 [ROUTING]", "postnet ZIP [STREET]"},
        "bars as letters: imb the 65 bar states (F, A, D, T), postnet F full and H half",

@@ -4,6 +4,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <QElapsedTimer>
 #include <QSerialPort>
 #include <QSerialPortInfo>
 
@@ -47,6 +48,20 @@ bool WriteAll(QSerialPort& port, const QByteArray& bytes, int timeoutMs) {
   }
   return true;
 }
+
+// Whether "OK" comes back within `timeoutMs`; what the modem echoes or
+// says before it does not matter.
+bool ModemAnswers(QSerialPort& port, int timeoutMs) {
+  QElapsedTimer clock;
+  clock.start();
+  QByteArray heard;
+  for (qint64 left = timeoutMs; left > 0; left = timeoutMs - clock.elapsed()) {
+    if (port.bytesAvailable() == 0 && !port.waitForReadyRead(static_cast<int>(left))) break;
+    heard += port.readAll();
+    if (heard.contains("OK")) return true;
+  }
+  return false;
+}
 }  // namespace
 
 QByteArray DialCommand(const QString& number, DialMethod method) {
@@ -56,6 +71,8 @@ QByteArray DialCommand(const QString& number, DialMethod method) {
 }
 
 QByteArray HangUpCommand() { return QByteArrayLiteral("ATH\r\n"); }
+
+QByteArray ProbeCommand() { return QByteArrayLiteral("AT\r"); }
 
 QString DialNumberProblem(const QString& number) {
   if (number.contains(QLatin1Char('\r')) || number.contains(QLatin1Char('\n'))) {
@@ -114,7 +131,11 @@ bool SaveDialerSettings(IniFile& ini, const DialerSettings& settings) {
 
 TDialer::Outcome TDialer::Fail(Outcome outcome, const QString& message) {
   m_message = message;
-  if (tell) tell(message);
+  if (fail) {
+    fail(message);
+  } else if (tell) {
+    tell(message);
+  }
   return outcome;
 }
 
@@ -132,10 +153,23 @@ TDialer::Outcome TDialer::Execute() {
   const LineSettings line = ReadLineSettings(ComPort);
   QSerialPort port;
   port.setPortName(ComPort);
-  if (ComPort.isEmpty() || !port.open(QIODevice::WriteOnly)) {
-    return Fail(Outcome::OpenFailed, QStringLiteral("Unable to open ") + name);
+  if (ComPort.isEmpty() || !port.open(QIODevice::ReadWrite)) {
+    const QString where = name == ComPort || ComPort.isEmpty()
+                              ? QString()
+                              : QStringLiteral(" (") + ComPort + QLatin1Char(')');
+    return Fail(Outcome::OpenFailed, QStringLiteral("Unable to open ") + name + where);
   }
   RestoreLineSettings(port, line);
+  // An old answer left on the line must not pass for the modem's.
+  port.clear(QSerialPort::Input);
+  if (!WriteAll(port, ProbeCommand(), writeTimeoutMs)) {
+    port.close();
+    return Fail(Outcome::WriteFailed, QStringLiteral("Unable to dial number"));
+  }
+  if (!ModemAnswers(port, probeTimeoutMs)) {
+    port.close();
+    return Fail(Outcome::NoModem, QStringLiteral("No modem answers on ") + ComPort);
+  }
   if (!WriteAll(port, DialCommand(NumberToDial, Method), writeTimeoutMs)) {
     port.close();
     return Fail(Outcome::WriteFailed, QStringLiteral("Unable to dial number"));

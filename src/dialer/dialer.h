@@ -22,6 +22,8 @@ enum class DialMethod : int { Tone = 0, Pulse = 1 };
 QByteArray DialCommand(const QString& number, DialMethod method);
 // Hangs the modem up; the call stays on the handset.
 QByteArray HangUpCommand();
+// "AT" + CR, which any Hayes modem answers with "OK".
+QByteArray ProbeCommand();
 
 // Why `number` cannot be sent, or empty. A CR or LF would end the dial
 // command early and send the rest as a command of its own.
@@ -54,12 +56,12 @@ DialerSettings LoadDialerSettings(const IniFile& ini);
 // Stores the device as Port when it is COM 1 to COM 4, else under Device.
 bool SaveDialerSettings(IniFile& ini, const DialerSettings& settings);
 
-// Writes the dial command to a serial device and, once the user has
-// picked up the phone, the hang-up. The port is opened for this one dial
+// Makes sure a modem answers "AT", writes the dial command to a serial
+// device and, once the user has picked up the phone, the hang-up. The port is opened for this one dial
 // and closed again; its speed, framing and handshake stay as they are.
 class TDialer {
  public:
-  enum class Outcome { Dialed, Declined, BadNumber, OpenFailed, WriteFailed };
+  enum class Outcome { Dialed, Declined, BadNumber, OpenFailed, NoModem, WriteFailed };
 
   QString ComPort;       // the device path
   QString PortName;      // as the messages name it; the device path when empty
@@ -72,8 +74,13 @@ class TDialer {
   // question of Confirm.
   std::function<void(const QString&)> tell;
   std::function<bool(const QString&)> ask;
+  // How a failure is shown (with the error icon); `tell` when unset.
+  std::function<void(const QString&)> fail;
   // How long a write may take before the port counts as refusing it.
   int writeTimeoutMs = 3000;
+  // How long the modem has to answer "AT" with "OK" before anything is
+  // dialed: a port with nothing on it takes the bytes just as well.
+  int probeTimeoutMs = 2000;
 
   // Dials; every failure has been told through `tell` already.
   Outcome Execute();

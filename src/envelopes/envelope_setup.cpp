@@ -7,8 +7,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kReturnLines = 5;
-constexpr int kReturnLineWidth = 40;
 constexpr int kFontNameWidth = 50;
 
 QString Text(const TableObject& t, const char* field, int width) {
@@ -23,6 +21,24 @@ bool SetInches(TableObject& t, const char* field, float inches) {
 }
 
 }  // namespace
+
+QString ReturnAddressProblem(const QStringList& lines) {
+  qsizetype used = lines.size();
+  while (used > 0 && lines[used - 1].isEmpty()) --used;
+  if (used > kReturnLines) {
+    return QStringLiteral("The return address holds %1 lines; these %2 lines do not fit")
+        .arg(kReturnLines)
+        .arg(used);
+  }
+  for (qsizetype i = 0; i < used; ++i) {
+    if (lines[i].size() > kReturnLineWidth) {
+      return QStringLiteral("Line %1 of the return address is longer than %2 characters")
+          .arg(i + 1)
+          .arg(kReturnLineWidth);
+    }
+  }
+  return QString();
+}
 
 TEnvelopeSetup DefaultEnvelopeSetup() {
   TEnvelopeSetup s;

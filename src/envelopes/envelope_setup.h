@@ -62,6 +62,13 @@ struct TEnvelopeSetup {
 
 // "Default Envelope Setup" on a #10 envelope, used whenever the setup
 // table has no current row.
+// What a setup record holds of the return address.
+constexpr int kReturnLines = 5;
+constexpr int kReturnLineWidth = 40;
+// Why `lines` (trailing empty lines aside) do not fit the setup record, in
+// the user's words, or empty.
+QString ReturnAddressProblem(const QStringList& lines);
+
 TEnvelopeSetup DefaultEnvelopeSetup();
 
 // The table's current row, or the default when it has none. Texts are cut

@@ -173,7 +173,19 @@ void TPreviewForm::closeEvent(QCloseEvent* event) {
   QDialog::closeEvent(event);
 }
 
-bool TPreviewForm::FormKeyDown(int key) {
+bool TPreviewForm::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
+  // Home and End, with Ctrl or without, go to the first and the last page.
+  if (modifiers == Qt::ControlModifier || modifiers == Qt::NoModifier) {
+    if (key == Qt::Key_Home) {
+      sbFirstPageClick();
+      return true;
+    }
+    if (key == Qt::Key_End) {
+      sbLastPageClick();
+      return true;
+    }
+  }
+  if (modifiers != Qt::NoModifier) return false;
   QScrollBar* bar = ScrollBox1->verticalScrollBar();
   switch (key) {
     case Qt::Key_Up:
@@ -194,18 +206,14 @@ bool TPreviewForm::FormKeyDown(int key) {
 }
 
 void TPreviewForm::keyPressEvent(QKeyEvent* event) {
-  if (event->modifiers() & Qt::ControlModifier) {
-    if (event->key() == Qt::Key_Home) return sbFirstPageClick();
-    if (event->key() == Qt::Key_End) return sbLastPageClick();
-  }
-  if (event->modifiers() == Qt::NoModifier && FormKeyDown(event->key())) return;
+  if (FormKeyDown(event->key(), event->modifiers())) return;
   QDialog::keyPressEvent(event);
 }
 
 bool TPreviewForm::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
-    if (key->modifiers() == Qt::NoModifier && FormKeyDown(key->key())) return true;
+    if (FormKeyDown(key->key(), key->modifiers())) return true;
   }
   return QDialog::eventFilter(watched, event);
 }

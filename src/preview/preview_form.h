@@ -42,7 +42,7 @@ class TPreviewForm : public QDialog {
   void FormActivate();
   void FormClose();
   // True when the key was used here.
-  bool FormKeyDown(int key);
+  bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
   void FilePreview1PageChange();
   void FilePreview1PageFail(const QString& reason);
   void FilePreview1ZoomChange();

@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFontDatabase>
 #include <QFontDialog>
+#include <QFontInfo>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -31,17 +34,40 @@ DialogService* InstallDialogService(DialogService* service) {
   return previous == &g_standard ? nullptr : previous;
 }
 
+namespace {
+
+// A message box is as narrow as its text; the window manager then cuts a
+// longer caption ("Quor...dows"). A spacer under the text keeps the box as
+// wide as the caption with the frame's buttons beside it.
+int Exec(QMessageBox& box) {
+  const int frameButtons = 120;
+  const int wanted = box.fontMetrics().horizontalAdvance(box.windowTitle()) + frameButtons;
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+    grid->addItem(new QSpacerItem(wanted, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+  }
+  return box.exec();
+}
+
+}  // namespace
+
 void StandardDialogService::information(QWidget* parent, const QString& text) {
   QMessageBox box(QMessageBox::Information, QStringLiteral("Information"), text, QMessageBox::Ok,
                   parent);
-  box.exec();
+  Exec(box);
+}
+
+void StandardDialogService::error(QWidget* parent, const QString& text) {
+  QMessageBox box(QMessageBox::Critical, QString::fromLatin1(kApplicationTitle), text,
+                  QMessageBox::Ok, parent);
+  Exec(box);
 }
 
 bool StandardDialogService::question(QWidget* parent, const QString& text, bool defaultYes) {
   QMessageBox box(QMessageBox::Question, QString::fromLatin1(kApplicationTitle), text,
                   QMessageBox::Yes | QMessageBox::No, parent);
   box.setDefaultButton(defaultYes ? QMessageBox::Yes : QMessageBox::No);
-  return box.exec() == QMessageBox::Yes;
+  return Exec(box) == QMessageBox::Yes;
 }
 
 bool StandardDialogService::titledQuestion(QWidget* parent, const QString& caption,
@@ -49,7 +75,7 @@ bool StandardDialogService::titledQuestion(QWidget* parent, const QString& capti
   QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
                   parent);
   box.setDefaultButton(defaultYes ? QMessageBox::Yes : QMessageBox::No);
-  return box.exec() == QMessageBox::Yes;
+  return Exec(box) == QMessageBox::Yes;
 }
 
 bool StandardDialogService::inputText(QWidget* parent, const QString& caption,
@@ -95,8 +121,16 @@ QString StandardDialogService::saveFileName(QWidget* parent, const QString& capt
 }
 
 bool StandardDialogService::print(QWidget* parent, QPrinter* printer) {
+  // The file last printed to is offered again while the program runs.
+  static QString lastFile;
+  if (printer->outputFormat() == QPrinter::PdfFormat && printer->outputFileName().isEmpty() &&
+      !lastFile.isEmpty()) {
+    printer->setOutputFileName(lastFile);
+  }
   QPrintDialog dialog(printer, parent);
-  return dialog.exec() == QDialog::Accepted;
+  if (dialog.exec() != QDialog::Accepted) return false;
+  if (!printer->outputFileName().isEmpty()) lastFile = printer->outputFileName();
+  return true;
 }
 
 bool StandardDialogService::printerSetup(QWidget* parent, QPrinter* printer) {
@@ -105,8 +139,16 @@ bool StandardDialogService::printerSetup(QWidget* parent, QPrinter* printer) {
 }
 
 bool StandardDialogService::chooseFont(QWidget* parent, QFont* font) {
+  // A family the system lacks ("Arial" here) is shown as the family that
+  // stands in for it, so the list has it selected.
+  QFont start = *font;
+  if (!QFontDatabase::families().contains(start.family(), Qt::CaseInsensitive)) {
+    start.setFamily(QFontInfo(start).family());
+  }
   bool ok = false;
-  QFont chosen = QFontDialog::getFont(&ok, *font, parent);
+  QFont chosen = QFontDialog::getFont(&ok, start, parent);
+  // The stand-in left as it was keeps the name the setup holds.
+  if (ok && chosen.family() == start.family()) chosen.setFamily(font->family());
   if (ok) *font = chosen;
   return ok;
 }

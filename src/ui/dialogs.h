@@ -24,6 +24,9 @@ class DialogService {
 
   // The information box: caption "Information", information icon, OK.
   virtual void information(QWidget* parent, const QString& text) = 0;
+  // A failure the user must not take for a notice: the error icon, OK. A
+  // service that shows no icons says it as information.
+  virtual void error(QWidget* parent, const QString& text) { information(parent, text); }
   // A Yes/No question; `defaultYes` picks the default button.
   virtual bool question(QWidget* parent, const QString& text, bool defaultYes) = 0;
   // The same question under its own caption ("Possible Duplicate"); a
@@ -82,6 +85,7 @@ DialogService* InstallDialogService(DialogService* service);
 class StandardDialogService : public DialogService {
  public:
   void information(QWidget* parent, const QString& text) override;
+  void error(QWidget* parent, const QString& text) override;
   bool question(QWidget* parent, const QString& text, bool defaultYes) override;
   bool titledQuestion(QWidget* parent, const QString& caption, const QString& text,
                       bool defaultYes) override;

@@ -38,12 +38,19 @@ void TZipReport::HeaderFooter(ReportCanvas& r) {
   r.setBold(false);
   r.gotoXY(r.marginLeft(), bottom + r.lineHeight());
   r.print(QStringLiteral("Page ") + QString::number(r.currentPage()));
+  r.setOriginX(savedOrigin);
+}
+
+// Drawn once a page's rows are on it: the shading of a column's last cell
+// reaches the column line and would cover it.
+void TZipReport::Grid(ReportCanvas& r) {
+  const double top = r.sectionTop(), bottom = r.sectionBottom();
+  const double left = r.sectionLeft(), right = r.sectionRight();
   r.rectangle(left, top, right, bottom);
   for (int column = 1; column < kColumns; ++column) {
     r.moveTo(left + column * kColumnWidth, top);
     r.lineTo(left + column * kColumnWidth, bottom);
   }
-  r.setOriginX(savedOrigin);
 }
 
 void TZipReport::PrintZipReport(ReportCanvas& r) {
@@ -67,6 +74,8 @@ void TZipReport::PrintZipReport(ReportCanvas& r) {
       ++column;
       row = 0;
       if (column == kColumns) {
+        r.setOriginX(0);
+        Grid(r);
         r.newPage();
         HeaderFooter(r);
         column = 0;
@@ -83,6 +92,7 @@ void TZipReport::PrintZipReport(ReportCanvas& r) {
     m_host.processPendingEvents();
   }
   r.setOriginX(0);
+  Grid(r);
 }
 
 ZipReportResult DoThePrintJob(const QStringList& lines, const ZipReportOptions& options,

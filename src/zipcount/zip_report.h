@@ -46,6 +46,7 @@ class TZipReport : public PrintJob {
   void BeforePrintReport(ReportCanvas& sender);
   void PrintZipReport(ReportCanvas& sender);
   void HeaderFooter(ReportCanvas& sender);
+  void Grid(ReportCanvas& sender);
 
   // Cancel asks "Cancel Printing?" before it aborts a print.
   QString OutcomeText() const override;

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -272,6 +273,10 @@ TEST_F(CommandsTest, CountZipCodesCountsTheFilterPreviewsAndSavesACsv) {
     };
     count.PreviewButtonClick();
     preview = count.LastRun;
+    // Print offers the printer (or PDF file) choice first; cancelled, nothing runs.
+    dialogs_->printAnswers = {false};
+    count.PrintButton->click();
+    EXPECT_EQ(count.LastRun.pages, preview.pages);
     count.SaveCsvButton->click();
     count.CloseButton->click();
   };
@@ -280,7 +285,10 @@ TEST_F(CommandsTest, CountZipCodesCountsTheFilterPreviewsAndSavesACsv) {
   EXPECT_EQ(heading, "Finished counting. Press Print or Preview for the report");
   EXPECT_EQ(dialogs_->beeps(), 1);
   EXPECT_EQ(preview.pages, 1);
+  EXPECT_EQ(dialogs_->callsOf(QStringLiteral("print")).size(), 1u);
   EXPECT_TRUE(QFile::exists(csv));
+  EXPECT_EQ(dialogs_->lastNotice(),
+            QStringLiteral("The Zip Code counts are saved in ") + QDir::toNativeSeparators(csv));
 }
 
 TEST_F(CommandsTest, CancelDuringCountingAsksAndClosesTheDialog) {

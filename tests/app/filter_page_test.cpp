@@ -191,5 +191,25 @@ TEST_F(SearchTest, FindsInTheCurrentOrderAndStaysWhenNothingIsFound) {
   }
 }
 
+// Opening another file starts it from the empty filter: boxes, count,
+// indicator and query agree, and the deleted marker keeps its records out.
+TEST_F(FilterPageTest, OpeningAnotherFileResetsTheFilter) {
+  TQVPMain& m = StartOn({kAnn, kBob, kCy});
+  Type(m, QStringLiteral("STATE"), QStringLiteral("CO"));
+  m.qSetFilterButtonClick();
+  ASSERT_FALSE(m.currentFilter().isEmpty() || m.FilterIndicator->isHidden());
+  const QString other = MakeContacts(QStringLiteral("other.DBF"), {kBob, kGone, kCy});
+  dialogs_->openFileAnswers = {other};
+  m.OpenFileMenuClick();
+  for (QLineEdit* box : m.FilterBoxes) EXPECT_TRUE(box->text().isEmpty());
+  EXPECT_TRUE(m.currentFilter().isEmpty());
+  EXPECT_TRUE(m.qMatchCount->text().isEmpty());
+  EXPECT_TRUE(m.FilterIndicator->isHidden());
+  EXPECT_EQ(m.Apollo1.DBFilter(), kNotDeletedCondition);
+  EXPECT_EQ(GridRows(m), 2);
+  m.CountRecords1Click();
+  EXPECT_EQ(dialogs_->lastNotice(), QStringLiteral("There are 2 records"));
+}
+
 }  // namespace
 }  // namespace qv::testing

@@ -301,18 +301,38 @@ TEST_F(MainWindowTest, RebuildIndexesPacksFreezesViewsAndReturnsToLastNameOrder)
   EXPECT_FALSE(m.OrderItems.at(5)->isChecked());
 }
 
-TEST_F(MainWindowTest, FilterPageLinesUpWithMain) {
+// The Filter page's boxes stand over the Main page's boxes of the same
+// fields, at the designed size, grown and shrunk back, never over each
+// other; the right-hand column of the Main page grows with the window.
+TEST_F(MainWindowTest, FilterPageLinesUpWithMainThroughResizes) {
   TQVPMain& m = Start();
   EXPECT_TRUE(m.firstActivate());
   m.show();
   EXPECT_FALSE(m.firstActivate());
-  for (const auto& [box, i] : {std::pair<QWidget*, int>{m.DBLName, 0},
-                               {m.DBZip, 5}, {m.DBCity, 6}, {m.DBDate, 12}, {m.DBNotes, 13}}) {
-    const QRect f = m.FilterBoxes[i]->geometry();
-    EXPECT_EQ(QRect(f.left(), f.top(), f.width(), box->height()), box->geometry()) << i;
-    EXPECT_EQ(m.FilterLabels[i]->x(), 8) << i;
+  const QSize designed = m.size();
+  const QRect first = m.DBFName->geometry(), middle = m.DBMiddle->geometry();
+  const QRect dial = m.DialButton->geometry(), email = m.DBEmail->geometry();
+  for (const int grow : {0, 240, 0, 90}) {
+    SCOPED_TRACE(grow);
+    m.resize(designed.width() + grow, designed.height() + grow / 2);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m.DBFName->geometry(), first.adjusted(0, 0, grow, 0));
+    EXPECT_EQ(m.DBEmail->geometry(), email.adjusted(0, 0, grow, 0));
+    EXPECT_EQ(m.DBMiddle->geometry(), middle.translated(grow, 0));
+    EXPECT_EQ(m.DialButton->geometry(), dial.translated(grow, 0));
+    for (const auto& [box, i] : {std::pair<QWidget*, int>{m.DBLName, 0}, {m.DBFName, 1},
+                                 {m.DBZip, 5}, {m.DBCity, 6}, {m.DBDate, 12}, {m.DBNotes, 13}}) {
+      const QRect f = m.FilterBoxes[i]->geometry();
+      EXPECT_EQ(QRect(f.left(), f.top(), f.width(), box->height()), box->geometry()) << i;
+    }
+    QList<QWidget*> placed(m.FilterBoxes.begin(), m.FilterBoxes.end());
+    for (QLabel* l : m.FilterLabels) placed << l;
+    for (int i = 0; i < placed.size(); ++i) {
+      for (int j = i + 1; j < placed.size(); ++j) {
+        EXPECT_FALSE(placed[i]->geometry().intersects(placed[j]->geometry())) << i << " " << j;
+      }
+    }
   }
-  // The indicator is the Filter page tests'.
 }
 
 // A record holding the deleted marker but not the deletion flag (as another

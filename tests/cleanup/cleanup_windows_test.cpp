@@ -110,6 +110,12 @@ TEST_F(CleanupWindowTest, DuplicateCheckFillsTheGridWhoseRowsAreSavedUndoneAndDe
     (yes ? w->SaveButton : w->UndoButton)->click();
     EXPECT_EQ(w->tableObject()->state(), TableObject::State::Browse);
     ASSERT_EQ(w->tableObject()->recNo(), 1);
+    // Merge names both records before it does anything (No here).
+    w->MergeButton->click();
+    EXPECT_EQ(dialogs_.textsOf("question").last(),
+              QStringLiteral("Merge record 4 (Smith, Jane, 12 Oak St) into record 1 (%1, John, "
+                             "12 Oak St) and delete record 4?")
+                  .arg(yes ? "Smythe" : "Smith"));
     dialogs_.questionAnswers = {yes};
     w->DeleteButton->click();
     EXPECT_EQ(dialogs_.textsOf("question").last(), QStringLiteral("Delete this record?"));
@@ -123,8 +129,11 @@ TEST_F(CleanupWindowTest, DuplicateCheckFillsTheGridWhoseRowsAreSavedUndoneAndDe
 // records, No lets the run finish.
 TEST_F(CleanupWindowTest, CancelAsksItsQuestionAndStopsOnYes) {
   const Contact smith = C({{"LNAME", "Smith"}, {"FNAME", "John"}, {"STATE", "ZZ"}, {"ZIP", "1"}});
-  const auto cancelDuring = [this](QPushButton* start, QPushButton* cancel, bool yes) {
+  // `confirmed`: the run's own question comes first and is answered Yes.
+  const auto cancelDuring = [this](QPushButton* start, QPushButton* cancel, bool yes,
+                                   bool confirmed = false) {
     dialogs_.questionAnswers = {yes};
+    if (confirmed) dialogs_.questionAnswers.push_front(true);
     QTimer::singleShot(0, cancel, [cancel] { cancel->click(); });
     start->click();
     return dialogs_.textsOf("question").last();
@@ -147,7 +156,7 @@ TEST_F(CleanupWindowTest, CancelAsksItsQuestionAndStopsOnYes) {
     OpenTable(Copies(600, smith));
     TConvertToUpper w(&f_.table, false);
     w.rAllRecords->setChecked(true);
-    EXPECT_EQ(cancelDuring(w.ConvertButton, w.CancelButton, yes), "Cancel case conversion?");
+    EXPECT_EQ(cancelDuring(w.ConvertButton, w.CancelButton, yes, true), "Cancel case conversion?");
     EXPECT_EQ(w.converted(), yes ? 256 : 600);
     ASSERT_TRUE(f_.table.close());
   }
@@ -235,7 +244,37 @@ TEST_F(CleanupWindowTest, ConvertToUppercaseDefaultsAndItsFieldRule) {
   w.FieldChecks[0]->setChecked(true);
   w.ConvertButton->click();
   EXPECT_EQ(std::pair(w.result(), w.converted()), std::pair(int(QDialog::Accepted), 1));
+  EXPECT_EQ(dialogs_.lastNotice(), ConvertedText(1));
   EXPECT_EQ(f_.texts({{2, "LNAME"}, {2, "FNAME"}, {1, "LNAME"}}), "BROWN|Ann|Smith");
+}
+
+// More than the current record is counted and asked first, No the default;
+// No leaves every record and the window open.
+TEST_F(CleanupWindowTest, ConvertToUppercaseAsksBeforeManyRecords) {
+  std::vector<Contact> people = kPeople;
+  people[4].fields["PREFIX"] = "DELETED";
+  const struct {
+    bool filtered, yes;
+    QString question, notice;
+    std::string lnames;  // records 1, 2, 5
+  } cases[] = {
+      {false, false, ConvertQuestion(4), QString(), "Smith|Brown|Cole"},
+      {false, true, ConvertQuestion(4), ConvertedText(4), "SMITH|BROWN|Cole"},
+      {true, true, ConvertQuestion(2), ConvertedText(2), "SMITH|Brown|Cole"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.filtered << c.yes);
+    dialogs_.calls.clear();
+    dialogs_.questionAnswers = {c.yes};
+    OpenTable(people, FilterQuery(c.filtered ? QStringLiteral("CITY=\"Troy\"") : QString()));
+    TConvertToUpper w(&f_.table, c.filtered);
+    (c.filtered ? w.rFilterRecords : w.rAllRecords)->setChecked(true);
+    w.ConvertButton->click();
+    EXPECT_EQ(dialogs_.textsOf("question"), QStringList{c.question});
+    EXPECT_EQ(dialogs_.notices(), c.notice.isEmpty() ? QStringList() : QStringList{c.notice});
+    EXPECT_EQ(w.result(), c.yes ? QDialog::Accepted : 0);
+    EXPECT_EQ(f_.texts({{1, "LNAME"}, {2, "LNAME"}, {5, "LNAME"}}), c.lnames);
+  }
 }
 
 TEST_F(CleanupWindowTest, SearchAndReplaceAsksBeforeItRewrites) {
@@ -251,46 +290,93 @@ TEST_F(CleanupWindowTest, SearchAndReplaceAsksBeforeItRewrites) {
     dialogs_.questionAnswers = {yes};
     w.Doit->click();
     EXPECT_EQ(dialogs_.textsOf("question"), QStringList{ReplaceQuestion(w.options(), w.TargetField->currentText())});
-    EXPECT_EQ(dialogs_.notices(), yes ? QStringList({ReplacedText(2), QStringLiteral("Replacement done")})
-                             : QStringList());
+    EXPECT_EQ(dialogs_.notices(), yes ? QStringList{ReplacedText(2)} : QStringList());
     EXPECT_EQ(w.result(), yes ? QDialog::Accepted : 0);
     EXPECT_EQ(f_.texts({{3, "CITY"}, {2, "CITY"}}), yes ? "Troy Hills|Albany" : "Troy|Albany");
   }
 }
 
-TEST_F(CleanupWindowTest, DeleteRecordsFollowsTheChosenScope) {
+// Nothing is chosen at first and Delete Now waits for a choice; then the
+// counted question (No the default) decides.
+TEST_F(CleanupWindowTest, DeleteRecordsFollowsTheChosenScopeAfterItsQuestion) {
   const QString troy = QStringLiteral("CITY=\"Troy\"");
   const struct {
     QString filter;
     int choice;  // 0 none, 1 all, 2 filter, 3 not filter
+    bool yes;
+    int asked;  // the N of "Delete N records?", 0 for no question
     std::vector<uint32_t> deleted;
   } cases[] = {
-      {QString(), 0, {1, 2, 3, 4, 5}},
-      {troy, 1, {1, 2, 3, 4, 5}},
-      {troy, 2, {1, 3}},
-      {troy, 3, {2, 4, 5}},
-      {troy, 0, {}},
+      {QString(), 0, true, 0, {}},
+      {QString(), 1, true, 5, {1, 2, 3, 4, 5}},
+      {troy, 1, false, 5, {}},
+      {troy, 2, true, 2, {1, 3}},
+      {troy, 3, true, 3, {2, 4, 5}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.filter.toStdString() << " " << c.choice);
     dialogs_.calls.clear();
+    dialogs_.questionAnswers = {c.yes};
     OpenTable(kPeople, c.filter);
     TDeleteRecords w(&f_.table, c.filter);
     EXPECT_EQ(std::pair(w.DeleteFilter->isEnabled(), w.DeleteNotFilter->isEnabled()),
               std::pair(!c.filter.isEmpty(), !c.filter.isEmpty()));
+    EXPECT_FALSE(w.Doit->isEnabled());
     QRadioButton* choices[] = {nullptr, w.DeleteAll, w.DeleteFilter, w.DeleteNotFilter};
     if (c.choice > 0) choices[c.choice]->setChecked(true);
+    EXPECT_EQ(w.Doit->isEnabled(), c.choice > 0);
     w.Doit->click();
-    QStringList notices{RebuildAdviceMessage()};
-    if (!c.deleted.empty()) notices.prepend(DeletedText(static_cast<int>(c.deleted.size())));
+    EXPECT_EQ(dialogs_.textsOf("question"),
+              c.asked > 0 ? QStringList{DeleteQuestion(c.asked)} : QStringList());
+    const QStringList notices = c.deleted.empty()
+        ? QStringList()
+        : QStringList{DeletedText(static_cast<int>(c.deleted.size())), RebuildAdviceMessage()};
     EXPECT_EQ(dialogs_.notices(), notices);
-    EXPECT_EQ(w.result(), QDialog::Accepted);
+    EXPECT_EQ(w.result(), c.deleted.empty() ? 0 : QDialog::Accepted);
     ASSERT_TRUE(f_.table.close());
     std::vector<uint32_t> flagged;
     for (uint32_t recno = 1; recno <= kPeople.size(); ++recno) {
       if (f_.flagged(recno)) flagged.push_back(recno);
     }
     EXPECT_EQ(flagged, c.deleted);
+  }
+  EXPECT_TRUE(RebuildAdviceMessage().endsWith(QStringLiteral("from the [File] menu")));
+}
+
+// Records deleted here (marker and flag), flagged elsewhere (flag alone) or
+// marked by hand (marker alone, any case) come back when in scope.
+TEST_F(CleanupWindowTest, RecallGivesBackFlaggedAndMarkedRecordsOfItsScope) {
+  std::vector<Contact> people = kPeople;
+  people[0].fields["PREFIX"] = "DELETED", people[0].flagged = true;  // Troy
+  people[1].flagged = true;                                          // Albany
+  people[2].flagged = true;                                          // Troy
+  people[3].fields["PREFIX"] = "deleted";                            // Boston
+  people[4].fields["PREFIX"] = "Dr.";
+  const struct {
+    bool filtered;
+    int recalled;
+    std::string prefixes, flags;  // records 1..5 afterwards
+  } cases[] = {
+      {false, 4, "||||Dr.", "||||"},
+      {true, 2, "|||deleted|Dr.", "|*|||"},  // Troy alone
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.filtered);
+    dialogs_.calls.clear();
+    const QString filter = c.filtered ? QStringLiteral("CITY=\"Troy\"") : QString();
+    OpenTable(people, filter);
+    TRecallRecords w(&f_.table, filter);
+    EXPECT_EQ(w.RecallFilter->isEnabled(), c.filtered);
+    w.RecallFilter->setChecked(c.filtered);
+    w.Doit->click();
+    EXPECT_EQ(dialogs_.notices(), QStringList{RecalledText(c.recalled)});
+    std::string prefixes, flags;
+    for (uint32_t recno = 1; recno <= 5; ++recno) {
+      const std::string sep = recno > 1 ? "|" : "";
+      prefixes += sep + f_.text(recno, "PREFIX");
+      flags += sep + f_.text(recno, "*");
+    }
+    EXPECT_EQ(std::pair(prefixes, flags), std::pair(c.prefixes, c.flags));
   }
 }
 
@@ -326,9 +412,10 @@ TEST_F(CleanupCommandTest, EveryUtilityLeavesQueryOrderAndRecordAsTheyWere) {
        &TQVPMain::DBLName, "SMITH"},
       // The state check runs through the same exclusive path as duplicates.
       {"uppercase", &TQVPMain::mnuConvertUpperClick,
-       [](QDialog& d) {
+       [this](QDialog& d) {
          auto& w = static_cast<TConvertToUpper&>(d);
          w.rAllRecords->setChecked(true);
+         dialogs_.questionAnswers = {true};
          w.ConvertButton->click();
        },
        QString(), &TQVPMain::DBStreet, "9 ELM RD"},

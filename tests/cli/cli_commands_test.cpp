@@ -2,11 +2,7 @@
 // options reaching the jobs, and exit 1 for bad input and 2 for bad usage
 // with nothing written. What a job itself lays out, counts or rewrites is
 // that job's test; here the command line around it.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <pty.h>
-#include <termios.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -15,6 +11,7 @@
 
 #include "damaged_index.h"
 #include "engine_tables.h"
+#include "fake_modem.h"
 #include "test_support.h"
 #include "xbase/workarea.h"
 
@@ -98,6 +95,9 @@ TEST_F(CliCommands, ChecksPrintTheGridAndRewritesTheirCounts) {
             "Converted 2 records\n");
   EXPECT_EQ(cli({"delete", file, "--not-filter", "CITY=\"COLONIE\""}).out, "Deleted 1 records\n");
   EXPECT_EQ(cli({"count", file, "UPPER(PREFIX)<>\"DELETED\" .and. LNAME=\"BROWN\""}).out, "1\n");
+  EXPECT_EQ(cli({"recall", file, "--filter", "CITY=\"COLONIE\""}).out, "Recalled 0 records\n");
+  EXPECT_EQ(cli({"recall", file, "--all"}).out, "Recalled 1 records\n");
+  EXPECT_EQ(cli({"count", file, "UPPER(PREFIX)<>\"DELETED\""}).out, "3\n");
 }
 
 TEST_F(CliCommands, ChecksRefuseAFileHeldElsewhere) {
@@ -130,20 +130,12 @@ TEST_F(CliCommands, BarcodeBarsAsLetters) {
 TEST_F(CliCommands, DialsTheRecordsPhoneOnTheGivenDevice) {
   const std::string file =
       Make("people", "Archer\tAnn\t\t\t\t1 Elm St\tAlbany\tNY\t12207\t\t555-0100\n");
-  termios raw{};
-  cfmakeraw(&raw);
-  int master = -1, slave = -1;
-  char name[256] = {};
-  ASSERT_EQ(openpty(&master, &slave, name, &raw, nullptr), 0);
-  ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+  qv::testing::FakeModem modem;
+  ASSERT_TRUE(modem.ok);
+  const std::string name = modem.device.toStdString();
   EXPECT_EQ(
       cli({"dial", file, "1", "--port", name, "--prefix", "9", "--pulse", "--no-wait"}).status, 0);
-  std::string got;
-  char buf[256];
-  for (ssize_t n; (n = ::read(master, buf, sizeof buf)) > 0;) got.append(buf, size_t(n));
-  EXPECT_EQ(got, "ATDP9555-0100\r\nATH\r\n");
-  ::close(master);
-  ::close(slave);
+  EXPECT_EQ(modem.Received(), QByteArray("AT\rATDP9555-0100\r\nATH\r\n"));
 }
 
 // ---- labels -------------------------------------------------------------------
@@ -360,6 +352,7 @@ TEST_F(CliCommands, BadInputOrUsageExitsOneOrTwoWithItsMessageOnTheErrorStream) 
        2,
        "delete needs one of --all, --filter EXPR or --not-filter EXPR"},
       {{"replace", good, "--field", "LNAME", "--equals", "x"}, 2, "one of --with or --delete"},
+      {{"recall", good}, 2, "recall needs one of --all or --filter EXPR"},
       {{"upper", good, "--all", "--fields", "EMAIL"},
        1,
        "EMAIL is not one of the fields converted"},

@@ -42,23 +42,27 @@ TEST(DialerTest, SendsTheDialCommandAndHangsUpOnceThePhoneIsPickedUp) {
     };
     EXPECT_EQ(dialer.Execute(), TDialer::Outcome::Dialed);
     EXPECT_EQ(std::tuple(told, beforeHangUp, modem.Received()),
-              std::tuple(QStringList{"Pick up phone"}, QByteArray(c.command),
+              std::tuple(QStringList{"Pick up phone"}, "AT\r" + QByteArray(c.command),
                          QByteArray("ATH\r\n")));
   }
 }
 
 TEST(DialerTest, FailuresAreToldAndNothingElseHappens) {
   QTemporaryDir dir;
-  FakeModem jammed;
-  ASSERT_TRUE(jammed.ok);
+  FakeModem jammed, silent;
+  ASSERT_TRUE(jammed.ok && silent.ok);
   jammed.Jam();
+  silent.Silence();
   struct Case {
     QString device, portName, number;
     TDialer::Outcome outcome;
     QString message;
   } cases[] = {
       {dir.filePath(QStringLiteral("ttyS2")), QStringLiteral("COM3"), QStringLiteral("5550100"),
-       TDialer::Outcome::OpenFailed, QStringLiteral("Unable to open COM3")},
+       TDialer::Outcome::OpenFailed,
+       QStringLiteral("Unable to open COM3 (") + dir.filePath(QStringLiteral("ttyS2")) + ")"},
+      {silent.device, QStringLiteral("COM1"), QStringLiteral("5550100"), TDialer::Outcome::NoModem,
+       QStringLiteral("No modem answers on ") + silent.device},
       {QString(), QString(), QStringLiteral("5550100"), TDialer::Outcome::OpenFailed,
        QStringLiteral("Unable to open ")},
       {jammed.device, QString(), QStringLiteral("5550100"), TDialer::Outcome::WriteFailed,
@@ -73,12 +77,16 @@ TEST(DialerTest, FailuresAreToldAndNothingElseHappens) {
     dialer.PortName = c.portName;
     dialer.NumberToDial = c.number;
     dialer.writeTimeoutMs = 200;
-    QStringList told;
+    dialer.probeTimeoutMs = 200;
+    QStringList told, failed;
     dialer.tell = [&](const QString& text) { told << text; };
+    dialer.fail = [&](const QString& text) { failed << text; };
     EXPECT_EQ(dialer.Execute(), c.outcome);
-    EXPECT_EQ(std::tuple(told, dialer.lastMessage()),
-              std::tuple(QStringList{c.message}, c.message));
+    EXPECT_EQ(std::tuple(told, failed, dialer.lastMessage()),
+              std::tuple(QStringList(), QStringList{c.message}, c.message));
   }
+  // Nothing but the probe reached the silent line.
+  EXPECT_EQ(silent.Received(), QByteArray("AT\r"));
 }
 
 TEST(DialerTest, ConfirmAsksFirstAndNoDialsNothing) {

@@ -63,37 +63,46 @@ TEST_F(DialerWindowTest, FirstActivationShowsTheStoredSettings) {
   EXPECT_EQ(w.Prefix->text(), QStringLiteral("9"));
 }
 
-// A dial sends prefix and number and hangs up; a failed open reaches the
-// message service (the wording of each failure is the dialer's own test).
-// Either way the choices are saved.
+// A dial probes, sends prefix and number and hangs up; a failed open is
+// an error naming the device. A device typed in the Device box is used
+// and kept. Either way the choices are saved.
 TEST_F(DialerWindowTest, DialSendsPrefixAndNumberOrSaysWhyAndSavesTheChoices) {
   const QString missing = dir_.filePath(QStringLiteral("ttyUSB7"));
   const struct {
-    QString device;
+    QString stored, typed;  // typed: over COM 1's device ("" leaves the box)
     QByteArray sent;
-    QString told;
-  } cases[] = {{pty_, "ATDP9555-0100\r\nATH\r\n", QStringLiteral("Pick up phone")},
-               {missing, "", QStringLiteral("Unable to open ") + missing}};
+    QString kind, told;
+    QString saved;
+  } cases[] = {{pty_, QString(), "AT\rATDP9555-0100\r\nATH\r\n", "information",
+                QStringLiteral("Pick up phone"), pty_},
+               {missing, QString(), "", "error", QStringLiteral("Unable to open ") + missing, missing},
+               {QString(), pty_, "AT\rATDP9555-0100\r\nATH\r\n", "information",
+                QStringLiteral("Pick up phone"), pty_}};
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.device.toStdString());
+    SCOPED_TRACE(c.stored.toStdString());
     dialogs_.calls.clear();
-    ini_.writeString(QStringLiteral("Dialing"), QStringLiteral("Device"), c.device);
+    ini_.writeString(QStringLiteral("Dialing"), QStringLiteral("Device"), c.stored);
     TQVDialer w(ini_);
     w.FormActivate();
-    if (c.device == pty_) {
+    if (c.stored == pty_) {
       const int port = PortIndexOf(w, pty_);
       ASSERT_GE(port, 4);
       EXPECT_TRUE(w.PortButtons[port]->isChecked());
+    }
+    if (!c.typed.isEmpty()) {
+      w.PortButtons[0]->click();
+      EXPECT_EQ(w.Device->text(), ComPortDevice(0));
+      w.Device->setText(c.typed);
     }
     w.Prefix->setText(QStringLiteral("9"));
     w.NumberToDial->setText(QStringLiteral("555-0100"));
     w.rbPulse->setChecked(true);
     w.DialButtonClick();
-    EXPECT_EQ(std::tuple(modem_.Received(), dialogs_.kinds(), dialogs_.notices()),
-              std::tuple(c.sent, QStringList{"information"}, QStringList{c.told}));
+    EXPECT_EQ(std::tuple(modem_.Received(), dialogs_.kinds(), dialogs_.textsOf(c.kind)),
+              std::tuple(c.sent, QStringList{c.kind}, QStringList{c.told}));
     const DialerSettings saved = LoadDialerSettings(ini_);
     EXPECT_EQ(std::tuple(saved.prefix, saved.method, saved.Device()),
-              std::tuple(QStringLiteral("9"), DialMethod::Pulse, c.device));
+              std::tuple(QStringLiteral("9"), DialMethod::Pulse, c.saved));
   }
 }
 

@@ -66,6 +66,36 @@ TEST(EnvelopeEdit, UnitsSwitchExactlyAndAProblemKeepsTheDialogOpen) {
   EXPECT_NE(edit.result(), QDialog::Accepted);
 }
 
+// A size the boxes round (230 x 102 mm stored as 9.055 x 4.016 in) is
+// saved as it was unless the user typed over it.
+TEST(EnvelopeEdit, AnUntouchedSizeIsSavedAsItCame) {
+  ScriptedDialogs dialogs;
+  const struct {
+    bool millimetres;
+    double typedWidth;  // 0: left as shown
+    double width, height;
+  } cases[] = {{false, 0, 9.055, 4.016}, {true, 0, 9.055, 4.016}, {false, 9.1, 9.1, 4.016},
+               {true, 231, 231 * kEnvelopeInchesPerMm, 4.016}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.millimetres << " " << c.typedWidth);
+    TEnvelopeEdit edit;
+    edit.OrigWidth = 9.055;
+    edit.OrigHeight = 4.016;
+    edit.FormActivate();
+    if (c.millimetres) {
+      edit.MMButton->setChecked(true);
+      edit.MMButtonClick();
+    }
+    if (c.typedWidth > 0) edit.WidthEdit->setValue(c.typedWidth);
+    edit.NameEdit->setText(QStringLiteral("C4 long"));
+    edit.DescEdit->setText(QStringLiteral("230 x 102 mm"));
+    edit.OKButtonClick();
+    EXPECT_EQ(edit.result(), QDialog::Accepted) << dialogs.lastNotice().toStdString();
+    EXPECT_DOUBLE_EQ(edit.OrigWidth, c.width);
+    EXPECT_DOUBLE_EQ(edit.OrigHeight, c.height);
+  }
+}
+
 struct SizeTable {
   SizeTable() {
     QString why;
@@ -298,8 +328,11 @@ TEST(EnvelopeDesigner, TextsAreAskedThroughTheDialogServiceAndSaveKeepsFiveRetur
   d.Setup.messageText = QStringLiteral("Handle with Care");
   d.Setup.returnLines = {"One", "", "Three", "", ""};
   d.FormActivate();
-  EXPECT_EQ(d.ReturnLines, QStringList({"One", "Three"}));
-  dialogs.lineAnswers = {QStringList{"Ann Sender", "", "Troy NY 12180"}, std::nullopt};
+  EXPECT_EQ(d.ReturnLines, QStringList({"One", "", "Three"}));
+  // Seven lines, or a line too long, are refused and offered again.
+  const QStringList seven = {"1", "2", "3", "4", "5", "6", "7"};
+  dialogs.lineAnswers = {seven, QStringList{QString(41, 'x')},
+                         QStringList{"Ann Sender", "", "Troy NY 12180", ""}, std::nullopt};
   dialogs.textAnswers = {QStringLiteral("Fragile"), std::nullopt};
   for (int round = 0; round < 2; ++round) {  // answered, then cancelled
     d.ChooseText(EnvelopeItem::Return);
@@ -309,10 +342,13 @@ TEST(EnvelopeDesigner, TextsAreAskedThroughTheDialogServiceAndSaveKeepsFiveRetur
   for (const auto& c : dialogs.calls) {
     if (c.kind.startsWith(QLatin1String("input"))) asked << c.caption + "/" + c.text + ": " + c.start;
   }
-  EXPECT_EQ(asked, QStringList({"Return Address/: One|Three",
+  EXPECT_EQ(asked, QStringList({"Return Address/: One||Three", "Return Address/: 1|2|3|4|5|6|7",
+                                "Return Address/: " + QString(41, 'x'),
                                 "Message/Message Text: Handle with Care",
                                 "Return Address/: Ann Sender||Troy NY 12180",
                                 "Message/Message Text: Fragile"}));
+  EXPECT_EQ(dialogs.notices(),
+            QStringList({ReturnAddressProblem(seven), ReturnAddressProblem({QString(41, 'x')})}));
   EXPECT_EQ(dialogs.unscripted, 0);
   d.DescriptionEdit->setText(QStringLiteral("   "));
   d.OkButtonClick();
@@ -329,6 +365,35 @@ TEST(EnvelopeDesigner, TextsAreAskedThroughTheDialogServiceAndSaveKeepsFiveRetur
   d.PortraitButton->setChecked(true);
   d.FeedMethodClick();
   EXPECT_TRUE(d.ClockwiseCheck->isHidden());
+}
+
+// The arrow keys move the selected item a base pixel, Shift+arrow ten,
+// never past the envelope's top or left edge; with nothing selected nothing moves.
+TEST(EnvelopeDesigner, ArrowKeysMoveTheSelectedItem) {
+  ScriptedDialogs dialogs;
+  TEnvelopeDesigner d(nullptr);
+  d.Setup = DefaultEnvelopeSetup();
+  d.FormActivate();
+  const QPoint start = d.ReturnPlace;
+  ASSERT_LT(start.x(), 29);
+  const struct {
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    int times;
+    QPoint place;
+  } steps[] = {{Qt::Key_Right, Qt::NoModifier, 1, start + QPoint(1, 0)},
+               {Qt::Key_Down, Qt::ShiftModifier, 1, start + QPoint(1, 10)},
+               {Qt::Key_Up, Qt::NoModifier, 1, start + QPoint(1, 9)},
+               {Qt::Key_Left, Qt::ShiftModifier, 3, QPoint(0, start.y() + 9)}};
+  d.Selected = EnvelopeItem::Return;
+  for (const auto& s : steps) {
+    for (int i = 0; i < s.times; ++i) QTest::keyClick(d.EnvelopeImage, s.key, s.modifiers);
+    EXPECT_EQ(d.ReturnPlace, s.place) << s.key;
+  }
+  d.Selected = EnvelopeItem::None;
+  const QPoint delivery = d.DeliveryPlace;
+  QTest::keyClick(d.EnvelopeImage, Qt::Key_Right);
+  EXPECT_EQ(std::pair(d.DeliveryPlace, d.ReturnPlace), std::pair(delivery, steps[3].place));
 }
 
 }  // namespace

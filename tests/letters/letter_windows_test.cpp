@@ -17,6 +17,10 @@
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QTableView>
+#include <QGraphicsTextItem>
+#include <QGraphicsView>
+#include <QTest>
+#include <QTextCursor>
 #include <QTextList>
 #include <QTimer>
 #include <QToolBar>
@@ -27,6 +31,7 @@
 #include "letters/windows/letter_windows.h"
 #include "letters/windows/qvletters.h"
 #include "render/printers.h"
+#include "richtext/rtf.h"
 #include "letters_test_util.h"
 #include "scripted_dialogs.h"
 
@@ -155,13 +160,86 @@ TEST_F(LetterWindowsTest, DesignerFieldListSaveAndCancel) {
   EXPECT_EQ(designer.document().doc().begin().textList()->format().style(), QTextListFormat::ListDisc);
   bullets->trigger();
   EXPECT_EQ(designer.document().doc().begin().textList(), nullptr);
-  for (auto [button, result] : {std::pair{designer.SaveButton, int(QDialog::Accepted)},
-                                {designer.CancelButton, int(QDialog::Rejected)}}) {
+  // Cancel on edits asks first (No the default); No keeps the designer open.
+  dialogs.questionAnswers = {false, true};
+  for (auto [button, result] : {std::pair{designer.CancelButton, int(QDialog::Rejected)},
+                                {designer.CancelButton, int(QDialog::Rejected)},
+                                {designer.SaveButton, int(QDialog::Accepted)}}) {
     designer.show();
     button->click();
-    EXPECT_EQ(designer.result(), result) << button->text().toStdString();
-    EXPECT_FALSE(designer.isVisible());
+    const bool stays = dialogs.textsOf("question").size() == 1 && button == designer.CancelButton;
+    EXPECT_EQ(designer.isVisible(), stays) << button->text().toStdString();
+    if (!stays) EXPECT_EQ(designer.result(), result) << button->text().toStdString();
   }
+  EXPECT_EQ(dialogs.textsOf("question"), QStringList(2, "Discard the changes to this letter?"));
+  // A letter as it came in closes without a question.
+  TLetterDesign untouched(&fx.table, &fx.apollo);
+  untouched.show();
+  untouched.CancelButton->click();
+  EXPECT_EQ(dialogs.textsOf("question").size(), 2);
+}
+
+// The keys the help page promises, the text keeping the keyboard after
+// Insert field, and a click on the top margin placing the cursor.
+TEST_F(LetterWindowsTest, DesignerKeysFocusAndMarginClicks) {
+  TLetterDesign d(&fx.table, &fx.apollo);
+  d.show();
+  d.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+  d.FieldClick(int(InsertFieldNames().indexOf(QStringLiteral("Last"))) + 1);
+  EXPECT_TRUE(d.PageView->hasFocus());
+  QTest::keyClicks(d.PageView, QStringLiteral("xy"));
+  EXPECT_EQ(d.document().doc().toPlainText(), "[Last]xy");
+  QTextCursor all = d.WPRichText1->textCursor();
+  all.select(QTextCursor::Document);
+  d.WPRichText1->setTextCursor(all);
+  const struct {
+    Qt::Key key;
+    std::function<bool(const QTextCharFormat&)> on;
+  } keys[] = {{Qt::Key_B, [](const QTextCharFormat& f) { return f.fontWeight() >= QFont::Bold; }},
+              {Qt::Key_I, [](const QTextCharFormat& f) { return f.fontItalic(); }},
+              {Qt::Key_U, [](const QTextCharFormat& f) { return f.fontUnderline(); }}};
+  for (const auto& k : keys) {
+    QTest::keyClick(d.PageView, k.key, Qt::ControlModifier);
+    EXPECT_TRUE(k.on(d.WPRichText1->textCursor().charFormat())) << k.key;
+  }
+  // Above the first line, over its start: the cursor goes to the start.
+  const PageLayout l = d.document().layout();
+  const QPoint margin = d.PageView->mapFromScene(QPointF(l.left + 20, l.top / 2));
+  QTest::mouseClick(d.PageView->viewport(), Qt::LeftButton, {}, margin);
+  QTest::keyClicks(d.PageView, QStringLiteral("Q"));
+  EXPECT_EQ(d.document().doc().toPlainText(), "Q[Last]xy");
+}
+
+// Open takes an RTF file's text (asking when the letter has text); Save as
+// RTF writes the letter out.
+TEST_F(LetterWindowsTest, DesignerOpensAndSavesRtfFiles) {
+  RichDocument source;
+  QTextCursor(&source.doc()).insertText(QStringLiteral("From the file"));
+  const QString in = fx.file(QStringLiteral("in.rtf")), out = fx.file(QStringLiteral("out.rtf"));
+  QFile file(in);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(WriteRtf(source)) > 0);
+  file.close();
+  TLetterDesign d(&fx.table, &fx.apollo);
+  d.FieldClick(1);
+  const QString typed = d.document().doc().toPlainText();
+  dialogs.openFileAnswers = {in, in};
+  dialogs.questionAnswers = {false, true};
+  for (const QString& expected : {typed, QStringLiteral("From the file")}) {
+    d.OpenRtfClick();
+    EXPECT_EQ(d.document().doc().toPlainText(), expected);
+  }
+  EXPECT_EQ(dialogs.textsOf("question"),
+            QStringList(2, "Replace the text of this letter with the file's?"));
+  EXPECT_TRUE(d.changed());
+  dialogs.saveFileAnswers = {out};
+  d.SaveRtfClick();
+  QFile saved(out);
+  ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+  RichDocument back;
+  ASSERT_TRUE(ReadRtf(saved.readAll(), &back).ok);
+  EXPECT_EQ(back.doc().toPlainText(), "From the file");
+  EXPECT_TRUE(dialogs.notices().isEmpty());
 }
 
 TEST_F(LetterWindowsTest, PagePropertiesUnitsAndOk) {

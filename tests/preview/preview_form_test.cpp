@@ -114,8 +114,22 @@ TEST_F(PreviewTest, SevenPagesStepFirstLastStayInRangeAndClose) {
   EXPECT_EQ(Label(), QStringLiteral("Page 2 of 7"));
   QTest::keyClick(m_form->CloseButton, Qt::Key_PageUp);  // keys reach the window first
   EXPECT_EQ(Label(), QStringLiteral("Page 1 of 7"));
+  // Home and End with Ctrl or without, wherever the focus is.
+  const struct {
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    const char* label;
+  } ends[] = {{Qt::Key_End, Qt::ControlModifier, "Page 7 of 7"},
+              {Qt::Key_Home, Qt::NoModifier, "Page 1 of 7"},
+              {Qt::Key_End, Qt::NoModifier, "Page 7 of 7"},
+              {Qt::Key_Home, Qt::ControlModifier, "Page 1 of 7"}};
+  for (QWidget* target : {static_cast<QWidget*>(m_form.get()), m_form->ScrollBox1->viewport()}) {
+    for (const auto& e : ends) {
+      QTest::keyClick(target, e.key, e.modifiers);
+      EXPECT_EQ(Label(), QString::fromLatin1(e.label)) << e.key << " " << int(e.modifiers);
+    }
+  }
   QTest::keyClick(m_form.get(), Qt::Key_End, Qt::ControlModifier);
-  EXPECT_EQ(Label(), QStringLiteral("Page 7 of 7"));
   // Close finishes the viewer.
   EXPECT_TRUE(Viewer()->isRunning());
   m_form->CloseButton->click();

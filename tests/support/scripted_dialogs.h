@@ -23,26 +23,35 @@
 
 // Which button each question of the program offers as its default: Yes,
 // except for the questions below, where a slip of the Enter key would add a
-// duplicate, overwrite a file, abandon a copy or merge records away. Every
+// duplicate, overwrite a file, abandon a copy, merge records away or
+// rewrite many records. Every
 // question a test makes the program ask is checked against this one table.
 namespace qvtest {
 
 struct NoDefaultQuestion {
   const char* caption;  // "" matches any caption
   const char* textStart;
+  const char* textEnd = "";
 };
 
 inline constexpr NoDefaultQuestion kNoDefaultQuestions[] = {
     {"Possible Duplicate", "Possible duplicate:"},
     {"Warning!", ""},  // "... already exists. Do you want to overwrite it?" in Copy Records Out
     {"Cancel", "Cancel copy?"},
-    {"", "Merge the record beside it into this one"},
+    {"", "Merge record "},
+    {"", "Delete ", " records?"},  // Delete Records, counted
+    {"", "Convert ", "This cannot be undone."},
+    {"", "Discard the changes to this letter?"},
+    {"", "Replace the text of this letter with the file's?"},
 };
 
 inline bool DefaultIsYes(const QString& caption, const QString& text) {
   for (const NoDefaultQuestion& q : kNoDefaultQuestions) {
     const bool captionMatches = *q.caption == '\0' || caption == QLatin1String(q.caption);
-    if (captionMatches && text.startsWith(QLatin1String(q.textStart))) return false;
+    if (captionMatches && text.startsWith(QLatin1String(q.textStart)) &&
+        text.endsWith(QLatin1String(q.textEnd))) {
+      return false;
+    }
   }
   return true;
 }
@@ -63,7 +72,7 @@ class ScriptedDialogs : public DialogService {
   enum Option { kFailOnUnscripted = 1 };
 
   struct Call {
-    // information, question, inputText, inputLines, openFile, saveFile,
+    // information, error, question, inputText, inputLines, openFile, saveFile,
     // print, printerSetup, font, help, beep
     QString kind;
     QString text;  // the message, the prompt, or the caption of a file dialog
@@ -145,6 +154,9 @@ class ScriptedDialogs : public DialogService {
 
   void information(QWidget*, const QString& text) override {
     calls.push_back({QStringLiteral("information"), text, {}, 0});
+  }
+  void error(QWidget*, const QString& text) override {
+    calls.push_back({QStringLiteral("error"), text, {}, 0});
   }
   bool question(QWidget*, const QString& text, bool defaultYes) override {
     return titledQuestion(nullptr, QString(), text, defaultYes);

@@ -90,6 +90,13 @@ TEST(ZipReport, FirstPageHasTitleFrameColumnLinesAndPageNumber) {
   for (const ShadeOp& s : shades) EXPECT_EQ(s.percent, 5);
   EXPECT_TRUE(Near({shades[2].rect.right(), shades[3].rect.top() - shades[0].rect.top()},
                    {2.375, 2 * lineHeight}, kEps));
+  // The frame and its lines come after the shading, which would cover them.
+  ASSERT_GE(page.ops.size(), 4u);
+  for (size_t i = page.ops.size() - 4; i < page.ops.size(); ++i) {
+    EXPECT_FALSE(std::holds_alternative<ShadeOp>(page.ops[i]) ||
+                 std::holds_alternative<TextOp>(page.ops[i]))
+        << i;
+  }
 }
 
 TEST(ZipReport, FullColumnsMoveRightThenToANewPageWithItsOwnFrame) {

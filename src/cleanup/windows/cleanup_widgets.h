@@ -23,6 +23,7 @@ constexpr int kTopicStateZip = 1081;
 constexpr int kTopicUpper = 1082;
 constexpr int kTopicReplace = 1083;
 constexpr int kTopicDeleteRecords = 1084;
+constexpr int kTopicRecallRecords = 1085;
 
 // A "Help" button that opens `topic`; F1 anywhere in `window` does too.
 QPushButton* MakeHelpButton(QDialog* window, int topic);

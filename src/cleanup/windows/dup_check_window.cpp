@@ -191,10 +191,20 @@ void TDupCheck::MergeButtonClick() {
   }
   const int keep = TableChkDup->recNo();
   const int drop = m_model->recordOfRow(other);
-  if (!Dialogs().question(
-          this,
-          QStringLiteral("Merge the record beside it into this one and delete that record?"),
-          false)) {
+  // The question names both records, as the grid shows them.
+  auto describe = [this](int gridRow, int recno) {
+    QStringList parts;
+    for (const char* field : {"LNAME", "FNAME", "STREET"}) {
+      const QString text = m_model->cell(gridRow, m_model->columnOfField(QLatin1String(field)));
+      if (!text.trimmed().isEmpty()) parts << text.trimmed();
+    }
+    return QStringLiteral("record %1 (%2)").arg(recno).arg(parts.join(QStringLiteral(", ")));
+  };
+  if (!Dialogs().question(this,
+                          QStringLiteral("Merge ") + describe(other, drop) +
+                              QStringLiteral(" into ") + describe(row, keep) +
+                              QStringLiteral(" and delete record %1?").arg(drop),
+                          false)) {
     return;
   }
   if (TableChkDup->state() != TableObject::State::Browse && !TableChkDup->post()) return;

@@ -95,15 +95,15 @@ TConvertToUpper::TConvertToUpper(TableObject* table, bool hasFilter, QWidget* pa
     grid->addWidget(box, i % 6, i / 6);
     ++i;
   }
-  cAll = new QCheckBox(QStringLiteral("All"), fields);
+  cAll = new QCheckBox(QStringLiteral("&All"), fields);
   cAll->setChecked(true);
   grid->addWidget(cAll, 5, 1);
   options->addWidget(fields);
   auto* scope = new QGroupBox(QStringLiteral("Records"), OptionsPanel);
   auto* scopeLayout = new QVBoxLayout(scope);
-  rCurrentRecord = new QRadioButton(QStringLiteral("Current Record Only"), scope);
-  rFilterRecords = new QRadioButton(QStringLiteral("All Records Matching Filter"), scope);
-  rAllRecords = new QRadioButton(QStringLiteral("All Records"), scope);
+  rCurrentRecord = new QRadioButton(QStringLiteral("C&urrent Record Only"), scope);
+  rFilterRecords = new QRadioButton(QStringLiteral("All Records Matching &Filter"), scope);
+  rAllRecords = new QRadioButton(QStringLiteral("All &Records"), scope);
   rCurrentRecord->setChecked(true);
   rFilterRecords->setEnabled(hasFilter);
   for (QRadioButton* b : {rCurrentRecord, rFilterRecords, rAllRecords}) scopeLayout->addWidget(b);
@@ -113,7 +113,7 @@ TConvertToUpper::TConvertToUpper(TableObject* table, bool hasFilter, QWidget* pa
   Gauge = MakeGauge(this);
   Gauge->hide();
   layout->addWidget(Gauge);
-  ConvertButton = new QPushButton(QStringLiteral("Convert"), this);
+  ConvertButton = new QPushButton(QStringLiteral("&Convert"), this);
   CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
   HelpButton = MakeHelpButton(this, kTopicUpper);
   AddButtonRow(layout, {ConvertButton, CancelButton, HelpButton});
@@ -141,14 +141,30 @@ void TConvertToUpper::ConvertButtonClick() {
     Dialogs().information(this, NoUpperFieldsMessage());
     return;
   }
-  HelpButton->hide();
   const QString savedFilter = m_table->query();
   const int savedRecno = m_table->recNo();
   const bool all = rAllRecords->isChecked();
-  if (all) {
-    if (!SetQuery(this, m_table, kNotDeletedCondition)) return;
-    Gauge->show();
+  if (all && !SetQuery(this, m_table, kNotDeletedCondition)) return;
+  if (!rCurrentRecord->isChecked()) {
+    // More than the record on screen: counted and asked, No the default.
+    int count = 0;
+    const xb::Status counted = m_table->countVisible(&count);
+    if (!counted.ok()) ReportFailure(this, QStringLiteral("The records cannot be counted: "), counted);
+    if (!counted.ok() || !Dialogs().question(this, ConvertQuestion(count), false)) {
+      if (all) {
+        const xb::Status restored = m_table->setQuery(savedFilter);
+        if (!restored.ok()) {
+          ReportFailure(this, QStringLiteral("The filter is lost: "), restored);
+        } else if (savedRecno > 0 && !m_table->goToRecord(savedRecno)) {
+          Dialogs().information(this, m_table->failureMessage());
+        }
+        m_table->resync();
+      }
+      return;
+    }
   }
+  HelpButton->hide();
+  if (all) Gauge->show();
   m_converting = true;
   m_cancel = false;
   OptionsPanel->hide();
@@ -167,6 +183,7 @@ void TConvertToUpper::ConvertButtonClick() {
   if (!s.ok()) ReportFailure(this, QStringLiteral("The conversion stopped: "), s);
   if (s.ok() && !restored.ok()) ReportFailure(this, QStringLiteral("The filter is lost: "), restored);
   if (s.ok() && restored.ok() && !back) Dialogs().information(this, m_table->failureMessage());
+  if (s.ok()) Dialogs().information(this, ConvertedText(m_converted));
   accept();
 }
 
@@ -230,7 +247,7 @@ TSearchAndReplace::TSearchAndReplace(TableObject* table, bool hasFilter, QWidget
   values->addWidget(ReplaceAll, 8, 0, 1, 2);
   values->addWidget(ReplaceFilter, 9, 0, 1, 2);
   layout->addWidget(ValuePanel);
-  addProgressAndButtons(layout, QStringLiteral("Replace Now"), kTopicReplace);
+  addProgressAndButtons(layout, QStringLiteral("&Replace Now"), kTopicReplace);
   connect(TargetField, &QComboBox::currentIndexChanged, this, &TSearchAndReplace::TargetFieldClick);
   connect(Doit, &QPushButton::clicked, this, &TSearchAndReplace::DoitClick);
   TargetFieldClick();
@@ -263,8 +280,8 @@ void TSearchAndReplace::DoitClick() {
   }
   HelpButton->hide();
   if (m_hasFilter && ReplaceAll->isChecked() && !SetQuery(this, m_table, QString())) return;
+  // "Replaced N records" says it all; a second box would only repeat it.
   if (!ReplaceNow()) return;
-  Dialogs().information(this, QStringLiteral("Replacement done"));
   accept();
 }
 
@@ -287,37 +304,49 @@ TDeleteRecords::TDeleteRecords(TableObject* table, const QString& filter, QWidge
   auto* layout = new QVBoxLayout(this);
   SetupPanel = new QWidget(this);
   auto* setup = new QVBoxLayout(SetupPanel);
-  DeleteAll = new QRadioButton(QStringLiteral("Delete All Records"), SetupPanel);
-  DeleteFilter = new QRadioButton(QStringLiteral("Delete Records matching current Filter"), SetupPanel);
-  DeleteNotFilter =
-      new QRadioButton(QStringLiteral("Delete Records which do NOT match current Filter"), SetupPanel);
+  DeleteAll = new QRadioButton(QStringLiteral("Delete &All Records"), SetupPanel);
+  DeleteFilter =
+      new QRadioButton(QStringLiteral("Delete Records &matching current Filter"), SetupPanel);
+  DeleteNotFilter = new QRadioButton(
+      QStringLiteral("Delete Records which do &NOT match current Filter"), SetupPanel);
   for (QRadioButton* b : {DeleteAll, DeleteFilter, DeleteNotFilter}) setup->addWidget(b);
   DeleteFilter->setEnabled(!filter.isEmpty());
   DeleteNotFilter->setEnabled(!filter.isEmpty());
   layout->addWidget(SetupPanel);
-  addProgressAndButtons(layout, QStringLiteral("Delete Now"), kTopicDeleteRecords);
+  addProgressAndButtons(layout, QStringLiteral("&Delete Now"), kTopicDeleteRecords);
+  // Nothing is chosen at first, and nothing can be deleted until a choice is.
+  Doit->setEnabled(false);
+  for (QRadioButton* b : {DeleteAll, DeleteFilter, DeleteNotFilter}) {
+    connect(b, &QRadioButton::toggled, Doit, [this] { Doit->setEnabled(true); });
+  }
   connect(Doit, &QPushButton::clicked, this, &TDeleteRecords::DoitClick);
 }
 
 void TDeleteRecords::DoitClick() {
   if (!m_table->active()) return;
-  HelpButton->hide();
-  bool run = true;
-  bool chosen = true;
-  if (m_filter.isEmpty() || DeleteFilter->isChecked()) {
-    // The query in force: the filter, or every record.
-  } else if (DeleteAll->isChecked()) {
-    chosen = SetQuery(this, m_table, QString());
+  QString query;
+  if (DeleteFilter->isChecked()) {
+    query = m_filter;
   } else if (DeleteNotFilter->isChecked()) {
-    chosen = SetQuery(this, m_table, QStringLiteral(".not.(") + m_filter + QLatin1Char(')'));
-  } else {
-    run = false;
-  }
-  if (!chosen) {
-    reject();
+    query = QStringLiteral(".not.(") + m_filter + QLatin1Char(')');
+  } else if (!DeleteAll->isChecked()) {
     return;
   }
-  if (run && !DeleteNow()) return;
+  if (!SetQuery(this, m_table, query)) return;
+  int count = 0;
+  const xb::Status counted = CountRecordsToDelete(*m_table, &count);
+  if (!counted.ok()) {
+    ReportFailure(this, QStringLiteral("The records cannot be counted: "), counted);
+    return;
+  }
+  if (count == 0) {
+    Dialogs().information(this, QStringLiteral("There are no records to delete"));
+    return;
+  }
+  // No is the default: a slip of the Enter key must not delete the file's records.
+  if (!Dialogs().question(this, DeleteQuestion(count), false)) return;
+  HelpButton->hide();
+  if (!DeleteNow()) return;
   Dialogs().information(this, RebuildAdviceMessage());
   accept();
 }
@@ -331,6 +360,40 @@ bool TDeleteRecords::DeleteNow() {
   }
   Dialogs().information(this, DeletedText(m_deleted));
   return true;
+}
+
+// ---- Recall Deleted Records ----
+
+TRecallRecords::TRecallRecords(TableObject* table, const QString& filter, QWidget* parent)
+    : TBulkChange(table, parent), m_filter(filter) {
+  setWindowTitle(QStringLiteral("Recall Deleted Records"));
+  auto* layout = new QVBoxLayout(this);
+  SetupPanel = new QWidget(this);
+  auto* setup = new QVBoxLayout(SetupPanel);
+  RecallAll = new QRadioButton(QStringLiteral("Recall &All Deleted Records"), SetupPanel);
+  RecallFilter = new QRadioButton(
+      QStringLiteral("Recall Deleted Records &matching current Filter"), SetupPanel);
+  RecallAll->setChecked(true);
+  RecallFilter->setEnabled(!filter.isEmpty());
+  setup->addWidget(RecallAll);
+  setup->addWidget(RecallFilter);
+  layout->addWidget(SetupPanel);
+  addProgressAndButtons(layout, QStringLiteral("&Recall Now"), kTopicRecallRecords);
+  connect(Doit, &QPushButton::clicked, this, &TRecallRecords::DoitClick);
+}
+
+void TRecallRecords::DoitClick() {
+  if (!m_table->active()) return;
+  if (!SetQuery(this, m_table, RecallFilter->isChecked() ? m_filter : QString())) return;
+  HelpButton->hide();
+  if (!runJob(SetupPanel, QStringLiteral("Recalling Records "),
+              QStringLiteral("The recall stopped: "), [this](const CleanupProgress& progress) {
+                return RecallRecords(*m_table, progress, &m_recalled);
+              })) {
+    return;
+  }
+  Dialogs().information(this, RecalledText(m_recalled));
+  accept();
 }
 
 }  // namespace qv

@@ -122,4 +122,24 @@ class TDeleteRecords : public TBulkChange {
   int m_deleted = 0;
 };
 
+// "Recall Deleted Records": gives back the records deletion only marked,
+// all of them or those matching the main window's filter.
+class TRecallRecords : public TBulkChange {
+  Q_OBJECT
+
+ public:
+  TRecallRecords(TableObject* table, const QString& filter, QWidget* parent = nullptr);
+
+  QRadioButton* RecallAll;
+  QRadioButton* RecallFilter;
+  QWidget* SetupPanel;
+
+  void DoitClick();
+  int recalled() const { return m_recalled; }
+
+ private:
+  QString m_filter;
+  int m_recalled = 0;
+};
+
 }  // namespace qv

@@ -39,7 +39,7 @@ TStateZipCheck::TStateZipCheck(TApolloEnv* env, const QString& programDir, QWidg
   auto* layout = new QVBoxLayout(this);
 
   SetupPanel = new QGroupBox(
-      QStringLiteral("Check For State/Province  && Zipcode/Postal Code Anomolies"), this);
+      QStringLiteral("Check For State/Province  && Zipcode/Postal Code Anomalies"), this);
   auto* setup = new QVBoxLayout(SetupPanel);
   auto* explain = new QLabel(
       QStringLiteral("Every record's state or province code and its ZIP or postal code are "

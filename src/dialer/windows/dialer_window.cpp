@@ -48,9 +48,9 @@ TQVDialer::TQVDialer(const IniFile& ini, QWidget* parent) : QDialog(parent), m_i
   Port = new QButtonGroup(this);
   MethodGroup = new QGroupBox(QStringLiteral("Method"), this);
   Method = new QButtonGroup(this);
-  rbTone = new QRadioButton(QStringLiteral("Tone"), MethodGroup);
-  rbPulse = new QRadioButton(QStringLiteral("Pulse"), MethodGroup);
-  rbPhoneApp = new QRadioButton(QStringLiteral("Call with phone app"), MethodGroup);
+  rbTone = new QRadioButton(QStringLiteral("&Tone"), MethodGroup);
+  rbPulse = new QRadioButton(QStringLiteral("&Pulse"), MethodGroup);
+  rbPhoneApp = new QRadioButton(QStringLiteral("Call with phone &app"), MethodGroup);
   rbPhoneApp->setToolTip(
       QStringLiteral("Hands the number to the desktop's phone program instead of a modem"));
   rbPhoneApp->hide();
@@ -63,17 +63,20 @@ TQVDialer::TQVDialer(const IniFile& ini, QWidget* parent) : QDialog(parent), m_i
   methodLayout->addWidget(rbPulse);
   methodLayout->addWidget(rbPhoneApp);
 
+  Device = new QLineEdit(this);
+  Device->setToolTip(QStringLiteral("The device of the chosen port; any device path can be typed"));
   Prefix = new QLineEdit(this);
   NumberToDial = new QLineEdit(this);
   NumberToDial->setMinimumWidth(200);
   auto* edits = new QFormLayout;
-  edits->addRow(QStringLiteral("Prefix"), Prefix);
-  edits->addRow(QStringLiteral("Number to Dial"), NumberToDial);
+  edits->addRow(QStringLiteral("De&vice"), Device);
+  edits->addRow(QStringLiteral("P&refix"), Prefix);
+  edits->addRow(QStringLiteral("&Number to Dial"), NumberToDial);
 
-  DialButton = new QPushButton(QStringLiteral("Dial"), this);
+  DialButton = new QPushButton(QStringLiteral("&Dial"), this);
   DialButton->setDefault(true);
   CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-  HelpButton = new QPushButton(QStringLiteral("Help"), this);
+  HelpButton = new QPushButton(QStringLiteral("&Help"), this);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   for (QPushButton* b : {DialButton, CancelButton, HelpButton}) buttons->addWidget(b);
@@ -86,6 +89,7 @@ TQVDialer::TQVDialer(const IniFile& ini, QWidget* parent) : QDialog(parent), m_i
   layout->addLayout(edits);
   layout->addLayout(buttons);
 
+  connect(Port, &QButtonGroup::idClicked, this, &TQVDialer::PortClick);
   connect(DialButton, &QPushButton::clicked, this, &TQVDialer::DialButtonClick);
   connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
   connect(HelpButton, &QPushButton::clicked, this, &TQVDialer::HelpButtonClick);
@@ -126,9 +130,13 @@ void TQVDialer::LoadPreferences() {
   const DialerSettings s = LoadDialerSettings(m_ini);
   AddPortButtons(s.device);
   const QString device = s.Device();
+  bool found = false;
   for (int i = 0; i < m_ports.size(); ++i) {
-    if (m_ports[i].device == device) PortButtons[i]->setChecked(true);
+    if (m_ports[i].device == device) PortButtons[i]->setChecked(found = true);
   }
+  // A COM port set to another device keeps its button.
+  if (!found && !PortButtons.isEmpty()) PortButtons[s.port]->setChecked(true);
+  Device->setText(device);
   const bool phoneApp = HasPhoneApp && HasPhoneApp();
   rbPhoneApp->setVisible(phoneApp);
   const int method = m_ini.readInteger(QStringLiteral("Dialing"), QStringLiteral("Method"), 0);
@@ -144,7 +152,9 @@ void TQVDialer::SavePreferences() {
   DialerSettings s;
   s.prefix = Prefix->text();
   const int port = Port->checkedId();
-  s.device = port >= 0 ? m_ports[port].device : ComPortDevice(0);
+  s.port = port >= 0 && port < kComPortCount ? port : 0;
+  s.device = Device->text().trimmed();
+  if (s.device.isEmpty()) s.device = port >= 0 ? m_ports[port].device : ComPortDevice(0);
   s.method = Method->checkedId() == static_cast<int>(DialMethod::Pulse) ? DialMethod::Pulse
                                                                          : DialMethod::Tone;
   bool saved = SaveDialerSettings(m_ini, s);
@@ -179,16 +189,20 @@ void TQVDialer::DialButtonClick() {
     return;
   }
   const int port = std::max(0, Port->checkedId());
-  m_dialer.ComPort = m_ports.value(port).device;
+  const QString typed = Device->text().trimmed();
+  m_dialer.ComPort = typed.isEmpty() ? m_ports.value(port).device : typed;
   m_dialer.PortName =
-      port < kComPortCount ? QStringLiteral("COM%1").arg(port + 1) : m_ports.value(port).device;
+      port < kComPortCount ? QStringLiteral("COM%1").arg(port + 1) : m_dialer.ComPort;
   m_dialer.NumberToDial = number;
   m_dialer.Method = Method->checkedId() == static_cast<int>(DialMethod::Pulse) ? DialMethod::Pulse
                                                                                : DialMethod::Tone;
   m_dialer.Confirm = false;
   m_dialer.tell = [this](const QString& text) { Dialogs().information(this, text); };
+  m_dialer.fail = [this](const QString& text) { Dialogs().error(this, text); };
   m_dialer.Execute();
 }
+
+void TQVDialer::PortClick(int id) { Device->setText(m_ports.value(id).device); }
 
 void TQVDialer::HelpButtonClick() { Dialogs().showHelp(this, kHelpTopic); }
 

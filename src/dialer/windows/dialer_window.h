@@ -33,6 +33,7 @@ class TQVDialer : public QDialog {
   QRadioButton* rbTone;
   QRadioButton* rbPulse;
   QRadioButton* rbPhoneApp;  // hidden without a phone app
+  QLineEdit* Device;  // the chosen port's device, or any device path typed
   QLineEdit* Prefix;
   QLineEdit* NumberToDial;
   QPushButton* DialButton;
@@ -48,6 +49,7 @@ class TQVDialer : public QDialog {
   void FormActivate();
   void DialButtonClick();
   void HelpButtonClick();
+  void PortClick(int id);
 
  protected:
   bool event(QEvent* e) override;

@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -46,6 +47,24 @@ int TowardZero(double v) { return int(v); }
 
 EnvelopePanel::EnvelopePanel(TEnvelopeDesigner* designer) : QWidget(designer), m_designer(designer) {
   setObjectName(QStringLiteral("EnvelopeImage"));
+  // A click gives the picture the keyboard, for the arrow keys.
+  setFocusPolicy(Qt::ClickFocus);
+}
+
+void EnvelopePanel::keyPressEvent(QKeyEvent* event) {
+  QPoint by;
+  switch (event->key()) {
+    case Qt::Key_Left: by = {-1, 0}; break;
+    case Qt::Key_Right: by = {1, 0}; break;
+    case Qt::Key_Up: by = {0, -1}; break;
+    case Qt::Key_Down: by = {0, 1}; break;
+    default: QWidget::keyPressEvent(event); return;
+  }
+  if (m_designer->Selected == EnvelopeItem::None) {
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  m_designer->MoveSelected(by * (event->modifiers() & Qt::ShiftModifier ? 10 : 1));
 }
 
 QRect EnvelopePanel::itemRect(EnvelopeItem item) const {
@@ -147,6 +166,7 @@ void EnvelopePanel::mousePressEvent(QMouseEvent* event) {
   TEnvelopeDesigner& d = *m_designer;
   const EnvelopeItem item = itemAt(event->position().toPoint());
   d.Selected = item;
+  setFocus(Qt::MouseFocusReason);
   if (event->button() == Qt::LeftButton && item != EnvelopeItem::None) {
     m_dragging = item;
     m_pressAt = event->position().toPoint();
@@ -390,6 +410,13 @@ void TEnvelopeDesigner::FormActivate() {
   m_firstActivation = false;
 }
 
+void TEnvelopeDesigner::MoveSelected(const QPoint& by) {
+  if (Selected == EnvelopeItem::None) return;
+  QPoint& place = PlaceOf(Selected);
+  place = QPoint(std::max(0, place.x() + by.x()), std::max(0, place.y() + by.y()));
+  EnvelopeImage->update();
+}
+
 QPoint& TEnvelopeDesigner::PlaceOf(EnvelopeItem item) {
   if (item == EnvelopeItem::Return) return ReturnPlace;
   if (item == EnvelopeItem::Message) return MessagePlace;
@@ -440,10 +467,10 @@ void TEnvelopeDesigner::InitFromEvelopeSetupRecord() {
   ReturnCheck->setChecked(s.useReturn);
   MessageCheck->setChecked(s.useMessage);
   ReturnPlace = QPoint(TowardZero(P * s.returnLeft), TowardZero(P * s.returnTop));
-  ReturnLines.clear();
-  for (const QString& line : s.returnLines) {
-    if (!line.isEmpty()) ReturnLines << line;
-  }
+  // Blank lines inside the address stay; those after it are the record's
+  // unused lines.
+  ReturnLines = s.returnLines;
+  while (!ReturnLines.isEmpty() && ReturnLines.last().isEmpty()) ReturnLines.removeLast();
   MessagePlace = QPoint(TowardZero(P * s.messageLeft), TowardZero(P * s.messageTop));
   MessageText = s.messageText;
   DeliveryPlace = QPoint(TowardZero(P * s.deliveryLeft), TowardZero(P * s.deliveryTop));
@@ -490,7 +517,9 @@ void TEnvelopeDesigner::UpDateEnvelopeSetupRecord() {
   s.returnTop = float(ReturnPlace.y() / P);
   s.returnLeft = float(ReturnPlace.x() / P);
   s.returnLines.clear();
-  for (int i = 0; i < 5; ++i) s.returnLines << (i < ReturnLines.size() ? ReturnLines[i].left(40) : QString());
+  for (int i = 0; i < kReturnLines; ++i) {
+    s.returnLines << (i < ReturnLines.size() ? ReturnLines[i].left(kReturnLineWidth) : QString());
+  }
   s.messageTop = float(MessagePlace.y() / P);
   s.messageLeft = float(MessagePlace.x() / P);
   s.messageText = MessageText.left(50);
@@ -677,8 +706,17 @@ void TEnvelopeDesigner::ChooseText(EnvelopeItem item) {
       MessageText = text;
     }
   } else if (item == EnvelopeItem::Return) {
+    // Lines the setup cannot hold are refused, with the user's text offered again.
     QStringList lines = ReturnLines;
-    if (Dialogs().inputLines(this, QStringLiteral("Return Address"), &lines)) ReturnLines = lines;
+    while (Dialogs().inputLines(this, QStringLiteral("Return Address"), &lines)) {
+      const QString problem = ReturnAddressProblem(lines);
+      if (problem.isEmpty()) {
+        while (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+        ReturnLines = lines;
+        break;
+      }
+      Dialogs().information(this, problem);
+    }
   }
   EnvelopeImage->update();
 }

@@ -44,6 +44,8 @@ class EnvelopePanel : public QWidget {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  // The arrow keys move the selected item a base pixel, with Shift ten.
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   TEnvelopeDesigner* m_designer;
@@ -131,6 +133,8 @@ class TEnvelopeDesigner : public QDialog {
   int Shown(int base) const { return int(base * Zoom * 0.01); }
   int Base(int shown) const { return int(shown / (Zoom * 0.01)); }
   QPoint& PlaceOf(EnvelopeItem item);
+  // Moves the selected item by `by` base pixels, not past the top and left edges.
+  void MoveSelected(const QPoint& by);
   // The font an item is printed in (sized in report text units), and the
   // screen pixels one text unit takes at the zoom.
   QFont ScreenFont(EnvelopeItem item) const;

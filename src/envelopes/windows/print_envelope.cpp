@@ -58,7 +58,7 @@ TQVEnvelopes::TQVEnvelopes(TableObject* contacts, TApollo* contactApollo, QWidge
   PaperList = new QComboBox(printerBox);
   PaperList->addItems({QStringLiteral("The printer's paper"), QStringLiteral("Envelope-sized paper"),
                        QStringLiteral("Letter"), QStringLiteral("A4")});
-  auto* paperLabel = new QLabel(QStringLiteral("P&aper:"), printerBox);
+  auto* paperLabel = new QLabel(QStringLiteral("Pap&er:"), printerBox);
   paperLabel->setBuddy(PaperList);
   PrinterSetupButton = new QPushButton(QStringLiteral("Printer &Setup"), printerBox);
   auto* printerLayout = new QVBoxLayout(printerBox);

@@ -28,6 +28,14 @@ bool Logical(const TableObject& t, const char* field) {
 
 QString Inches(double v) { return QString::number(v, 'f', 3); }
 
+// Whether `box` still shows `inches` as it would be shown in its unit: the
+// box rounds, so a size taken back from it would drift.
+bool ShowsAsIs(const QDoubleSpinBox* box, double inches, bool millimetres) {
+  const double shown = millimetres ? inches * kEnvelopeMmPerInch : inches;
+  return QString::number(box->value(), 'f', box->decimals()) ==
+         QString::number(shown, 'f', box->decimals());
+}
+
 }  // namespace
 
 // ---- TEnvelopeEdit
@@ -85,6 +93,8 @@ void TEnvelopeEdit::showEvent(QShowEvent* event) {
 void TEnvelopeEdit::FormActivate() {
   if (!m_firstActivation) return;
   m_firstActivation = false;
+  m_storedWidth = OrigWidth;
+  m_storedHeight = OrigHeight;
   WidthEdit->setValue(OrigWidth);
   HeightEdit->setValue(OrigHeight);
 }
@@ -122,8 +132,10 @@ void TEnvelopeEdit::InchesbuttonClick() {
 
 void TEnvelopeEdit::OKButtonClick() {
   const double factor = m_millimetres ? kEnvelopeInchesPerMm : 1.0;
-  OrigHeight = HeightEdit->value() * factor;
-  OrigWidth = WidthEdit->value() * factor;
+  OrigHeight = ShowsAsIs(HeightEdit, m_storedHeight, m_millimetres) ? m_storedHeight
+                                                                    : HeightEdit->value() * factor;
+  OrigWidth = ShowsAsIs(WidthEdit, m_storedWidth, m_millimetres) ? m_storedWidth
+                                                                 : WidthEdit->value() * factor;
   const QString problem =
       EnvelopeSizeProblem(OrigWidth, OrigHeight, NameEdit->text(), DescEdit->text());
   if (!problem.isEmpty()) {

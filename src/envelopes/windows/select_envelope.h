@@ -50,6 +50,8 @@ class TEnvelopeEdit : public QDialog {
   void SetFormat(bool millimetres);
   bool m_firstActivation = true;
   bool m_millimetres = false;
+  // The size as it came in, which a box the user left as shown keeps.
+  double m_storedWidth = 0, m_storedHeight = 0;
 };
 
 class TSelectEnvelope : public RecordListDialog {

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTableView>
@@ -88,7 +89,9 @@ TQVLabels::TQVLabels(TableObject* contacts, TApollo* contactApollo, QWidget* par
   PrintNowButton = new QPushButton(QStringLiteral("&Print Now"), this);
   PreviewButton = new QPushButton(QStringLiteral("Pre&view"), this);
   CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-  AlignmentButton = new QPushButton(QStringLiteral("&Alignment Page"), this);
+  AlignmentButton = new QPushButton(QStringLiteral("Ali&gnment Page"), this);
+  HelpButton = new QPushButton(QStringLiteral("&Help"), this);
+  HelpButton->setAutoDefault(false);
   AlignmentButton->setToolTip(
       QStringLiteral("Prints the outline of every label on one sheet, to hold against the stock"));
   PrintNowButton->setDefault(true);
@@ -98,6 +101,7 @@ TQVLabels::TQVLabels(TableObject* contacts, TApollo* contactApollo, QWidget* par
   runButtons->addWidget(PrintNowButton);
   runButtons->addWidget(PreviewButton);
   runButtons->addWidget(CancelButton);
+  runButtons->addWidget(HelpButton);
 
   auto* panels = new QHBoxLayout;
   panels->addWidget(whatBox, 1);
@@ -118,6 +122,9 @@ TQVLabels::TQVLabels(TableObject* contacts, TApollo* contactApollo, QWidget* par
   connect(StartCurrentCheck, &QCheckBox::clicked, this, &TQVLabels::StartCurrentCheckClick);
   connect(PrinterList, &QComboBox::activated, this, &TQVLabels::PrinterListChange);
   connect(AlignmentButton, &QPushButton::clicked, this, &TQVLabels::AlignmentButtonClick);
+  connect(HelpButton, &QPushButton::clicked, this, [this] { Dialogs().showHelp(this, kHelpTopic); });
+  connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
+          [this] { Dialogs().showHelp(this, kHelpTopic); });
 }
 
 bool TQVLabels::OpenLabelSetupTable(const QString& directory) {

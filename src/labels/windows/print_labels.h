@@ -63,6 +63,8 @@ class TQVLabels : public SetupPrintDialog {
   QSpinBox* StartLabelSpin;
   // Prints one sheet of label outlines of the highlighted setup.
   QPushButton* AlignmentButton;
+  QPushButton* HelpButton;
+  static constexpr int kHelpTopic = 1030;
 
   // ---- handlers
   void FormActivate() override;

@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QFontComboBox>
 #include <QFormLayout>
 #include <QGraphicsRectItem>
@@ -22,9 +24,11 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QScrollBar>
 #include <QScreen>
 #include <QTextBlock>
+#include <QAbstractTextDocumentLayout>
 #include <QTextCursor>
 #include <QTextDocumentFragment>
 #include <QTextList>
@@ -35,6 +39,7 @@
 
 #include "letters/merge.h"
 #include "letters/windows/letter_windows.h"
+#include "richtext/rtf.h"
 #include "ui/dialogs.h"
 
 namespace qv {
@@ -190,6 +195,20 @@ class EditorItem : public QGraphicsTextItem {
   }
 };
 
+// The paper under the text: a click on its margins places the cursor in
+// the text nearest to it.
+class PaperItem : public QGraphicsRectItem {
+ public:
+  using QGraphicsRectItem::QGraphicsRectItem;
+  std::function<void(const QPointF&)> clicked;
+
+ protected:
+  void mousePressEvent(QGraphicsSceneMouseEvent* event) override {
+    if (clicked) clicked(event->scenePos());
+    event->accept();
+  }
+};
+
 }  // namespace
 
 TLetterDesign::TLetterDesign(TableObject* contacts, TApollo* apollo, QWidget* parent)
@@ -212,19 +231,25 @@ TLetterDesign::TLetterDesign(TableObject* contacts, TApollo* apollo, QWidget* pa
   ToolBar = new QToolBar;
   buildToolBar();
 
-  SaveButton = new QPushButton(QStringLiteral("Save"));
+  SaveButton = new QPushButton(QStringLiteral("&Save"));
   SaveButton->setDefault(true);
-  PageSetupButton = new QPushButton(QStringLiteral("Page Setup"));
-  PreviewButton = new QPushButton(QStringLiteral("Preview"));
-  HelpButton = new QPushButton(QStringLiteral("Help"));
+  OpenRtfButton = new QPushButton(QStringLiteral("&Open..."));
+  OpenRtfButton->setToolTip(QStringLiteral("Takes the text of an RTF file as the letter's text"));
+  SaveRtfButton = new QPushButton(QStringLiteral("Save as &RTF..."));
+  PageSetupButton = new QPushButton(QStringLiteral("Page Se&tup"));
+  PreviewButton = new QPushButton(QStringLiteral("Pre&view"));
+  HelpButton = new QPushButton(QStringLiteral("&Help"));
   CancelButton = new QPushButton(QStringLiteral("Cancel"));
   auto* top = new QHBoxLayout;
-  top->addWidget(new QLabel(QStringLiteral("Description")));
+  auto* descriptionLabel = new QLabel(QStringLiteral("&Description"));
+  descriptionLabel->setBuddy(Description);
+  top->addWidget(descriptionLabel);
   top->addWidget(Description, 1);
   top->addWidget(InsertFieldCombo);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
-  for (QPushButton* b : {SaveButton, PageSetupButton, PreviewButton, HelpButton, CancelButton}) {
+  for (QPushButton* b : {SaveButton, OpenRtfButton, SaveRtfButton, PageSetupButton, PreviewButton,
+                         HelpButton, CancelButton}) {
     b->setAutoDefault(false);
     buttons->addWidget(b);
   }
@@ -239,6 +264,9 @@ TLetterDesign::TLetterDesign(TableObject* contacts, TApollo* apollo, QWidget* pa
   connect(SaveButton, &QPushButton::clicked, this, &QDialog::accept);
   connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
   connect(PageSetupButton, &QPushButton::clicked, this, &TLetterDesign::PageSetupClick);
+  connect(OpenRtfButton, &QPushButton::clicked, this, &TLetterDesign::OpenRtfClick);
+  connect(SaveRtfButton, &QPushButton::clicked, this, &TLetterDesign::SaveRtfClick);
+  connect(Description, &QLineEdit::textEdited, this, [this] { m_changed = true; });
   connect(PreviewButton, &QPushButton::clicked, this, &TLetterDesign::PreviewButtonClick);
   connect(HelpButton, &QPushButton::clicked, this,
           [this] { Dialogs().showHelp(this, kHelpLetterDesigner); });
@@ -255,6 +283,11 @@ TLetterDesign::~TLetterDesign() {
   // detaching it from the view resizes the scroll range, which must no
   // longer reach alignRuler.
   PageView->horizontalScrollBar()->disconnect(this);
+  // The text loses the focus while its document is still here: the focus
+  // change reads the document, which goes before the scene does.
+  WPRichText1->clearFocus();
+  m_scene->clearFocus();
+  m_scene->setFocusItem(nullptr);
 }
 
 void TLetterDesign::buildToolBar() {
@@ -284,8 +317,9 @@ void TLetterDesign::buildToolBar() {
     QAction* a = ToolBar->addAction(text);
     a->setToolTip(tip);
     if (!key.isEmpty()) {
+      // The keys work wherever the focus is in the designer, the text above all.
       a->setShortcut(key);
-      a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+      a->setShortcutContext(Qt::WindowShortcut);
     }
     connect(a, &QAction::triggered, this, slot);
     return a;
@@ -398,7 +432,89 @@ void TLetterDesign::mergeFormat(const QTextCharFormat& format) {
   QTextCursor c = WPRichText1->textCursor();
   c.mergeCharFormat(format);
   WPRichText1->setTextCursor(c);
+  focusText();
+}
+
+void TLetterDesign::focusText() {
+  // The item's focus inside the scene and the view's in the window: both,
+  // or typed keys go to the control last used.
+  PageView->setFocus(Qt::OtherFocusReason);
+  m_scene->setFocusItem(WPRichText1);
   WPRichText1->setFocus();
+}
+
+void TLetterDesign::placeCursorNear(const QPointF& scenePoint) {
+  const QPointF local = WPRichText1->mapFromScene(scenePoint);
+  const QRectF text = WPRichText1->boundingRect();
+  const QPointF inside(std::clamp(local.x(), text.left(), text.right() - 1),
+                       std::clamp(local.y(), text.top(), text.bottom() - 1));
+  const int at = m_doc.doc().documentLayout()->hitTest(inside, Qt::FuzzyHit);
+  if (at >= 0) {
+    QTextCursor c = WPRichText1->textCursor();
+    c.setPosition(at);
+    WPRichText1->setTextCursor(c);
+  }
+  focusText();
+  cursorMoved();
+}
+
+bool TLetterDesign::changed() const { return m_changed || m_doc.doc().isModified(); }
+
+void TLetterDesign::reject() {
+  if (changed() &&
+      !Dialogs().question(this, QStringLiteral("Discard the changes to this letter?"), false)) {
+    return;
+  }
+  QDialog::reject();
+}
+
+void TLetterDesign::OpenRtfClick() {
+  const QString path = Dialogs().openFileName(
+      this, QStringLiteral("Open RTF File"), QDir::homePath(),
+      QStringLiteral("Rich Text Files (*.rtf *.RTF);;All Files (*)"));
+  if (path.isEmpty()) return;
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    Dialogs().information(this, QStringLiteral("Unable to open ") + QDir::toNativeSeparators(path) +
+                                    QStringLiteral(": ") + file.errorString());
+    return;
+  }
+  const QByteArray bytes = file.readAll();
+  if (file.error() != QFileDevice::NoError) {
+    Dialogs().information(this, QStringLiteral("Unable to read ") + QDir::toNativeSeparators(path) +
+                                    QStringLiteral(": ") + file.errorString());
+    return;
+  }
+  RichDocument read;
+  const RtfReadResult result = ReadRtf(bytes, &read);
+  if (!result.ok) {
+    Dialogs().information(this, QDir::toNativeSeparators(path) +
+                                    QStringLiteral(" is not a usable RTF file: ") + result.error);
+    return;
+  }
+  if (!m_doc.doc().isEmpty() &&
+      !Dialogs().question(this, QStringLiteral("Replace the text of this letter with the file's?"),
+                          false)) {
+    return;
+  }
+  setDocument(read);
+  m_changed = true;
+  focusText();
+}
+
+void TLetterDesign::SaveRtfClick() {
+  const QString path = Dialogs().saveFileName(
+      this, QStringLiteral("Save as RTF File"),
+      QDir::homePath() + QLatin1Char('/') + Description->text().trimmed() + QStringLiteral(".rtf"),
+      QStringLiteral("Rich Text Files (*.rtf *.RTF)"));
+  if (path.isEmpty()) return;
+  QSaveFile file(path);
+  const QByteArray rtf = WriteRtf(document());
+  if (!file.open(QIODevice::WriteOnly) || file.write(rtf) != rtf.size() || !file.commit()) {
+    Dialogs().information(this, QStringLiteral("Unable to write ") +
+                                    QDir::toNativeSeparators(path) + QStringLiteral(": ") +
+                                    file.errorString());
+  }
 }
 
 void TLetterDesign::setDocument(const RichDocument& doc) {
@@ -409,6 +525,7 @@ void TLetterDesign::setDocument(const RichDocument& doc) {
   WPRichText1->setDocument(&m_doc.doc());
   connect(&m_doc.doc(), &QTextDocument::cursorPositionChanged, this, &TLetterDesign::cursorMoved);
   layoutPage();
+  m_doc.doc().setModified(false);
 }
 
 RichDocument TLetterDesign::document() const { return m_doc; }
@@ -420,7 +537,12 @@ void TLetterDesign::layoutPage() {
   m_scale = dpi / kTwipsPerInch;
   delete m_paper;
   const double height = std::max<double>(l.height, m_doc.pageCount() * l.height);
-  m_paper = m_scene->addRect(0, 0, l.width, height, QPen(Qt::black), Qt::white);
+  auto* paper = new PaperItem(0, 0, l.width, height);
+  paper->setPen(QPen(Qt::black));
+  paper->setBrush(Qt::white);
+  paper->clicked = [this](const QPointF& at) { placeCursorNear(at); };
+  m_scene->addItem(paper);
+  m_paper = paper;
   m_paper->setZValue(-1);
   WPRichText1->setPos(l.left, l.top);
   m_scene->setSceneRect(-200, -200, l.width + 400, height + 400);
@@ -457,13 +579,16 @@ void TLetterDesign::FieldClick(int index) {
   c.insertText(QLatin1Char('[') + InsertFieldCombo->itemText(index) + QLatin1Char(']'));
   WPRichText1->setTextCursor(c);
   InsertFieldCombo->setCurrentIndex(0);
-  WPRichText1->setFocus();
+  focusText();
   QApplication::processEvents();
 }
 
 void TLetterDesign::PageSetupClick() {
   TWPPageProp dialog(&m_doc, this);
-  if (dialog.exec() == QDialog::Accepted) layoutPage();
+  if (dialog.exec() == QDialog::Accepted) {
+    m_changed = true;
+    layoutPage();
+  }
 }
 
 void TLetterDesign::PreviewButtonClick() {

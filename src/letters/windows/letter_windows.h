@@ -84,6 +84,8 @@ class TLetterDesign : public QDialog {
   QGraphicsView* PageView;
   QGraphicsTextItem* WPRichText1;
   QPushButton* SaveButton;
+  QPushButton* OpenRtfButton;
+  QPushButton* SaveRtfButton;
   QPushButton* PageSetupButton;
   QPushButton* PreviewButton;
   QPushButton* HelpButton;
@@ -91,6 +93,14 @@ class TLetterDesign : public QDialog {
 
   void FieldClick(int index);
   void PageSetupClick();
+  // The text of an RTF file in place of the letter's; the letter as an RTF file.
+  void OpenRtfClick();
+  void SaveRtfClick();
+  // Whether the description, the text or the page changed since the letter came in.
+  bool changed() const;
+  // Places the cursor in the text nearest to `scenePoint` (a click on the
+  // page's margins) and gives the text the keyboard.
+  void placeCursorNear(const QPointF& scenePoint);
   // The toolbar's font boxes and the ruler's tab stops follow the cursor.
   void cursorMoved();
   void PreviewButtonClick();
@@ -98,9 +108,12 @@ class TLetterDesign : public QDialog {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  // Cancel, Escape and the close box ask before edits are thrown away.
+  void reject() override;
 
  private:
   void buildToolBar();
+  void focusText();
   void layoutPage();
   void alignRuler();
   void mergeFormat(const QTextCharFormat& format);
@@ -111,6 +124,7 @@ class TLetterDesign : public QDialog {
   QGraphicsScene* m_scene;
   QGraphicsRectItem* m_paper = nullptr;
   double m_scale = 1.0;
+  bool m_changed = false;  // the description or the page; the text keeps its own flag
 };
 
 // The print status screen: runs the letter job when first shown, asks

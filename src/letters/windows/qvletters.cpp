@@ -36,27 +36,27 @@ TqVLetters::TqVLetters(TableObject* contacts, TApollo* contactApollo, QWidget* p
   LetterGrid->setSelectionMode(QAbstractItemView::SingleSelection);
   LetterGrid->verticalHeader()->hide();
   LetterGrid->horizontalHeader()->setStretchLastSection(true);
-  ModifyLetter = new QPushButton(QStringLiteral("Modify"));
-  NewLetter = new QPushButton(QStringLiteral("New"));
-  DeleteLetter = new QPushButton(QStringLiteral("Delete"));
+  ModifyLetter = new QPushButton(QStringLiteral("&Modify"));
+  NewLetter = new QPushButton(QStringLiteral("&New"));
+  DeleteLetter = new QPushButton(QStringLiteral("&Delete"));
   auto* letterButtons = new QHBoxLayout;
   letterButtons->addWidget(ModifyLetter);
   letterButtons->addWidget(NewLetter);
   letterButtons->addWidget(DeleteLetter);
 
   auto* what = new QGroupBox(QStringLiteral("What to print"));
-  rbQAll = new QRadioButton(QStringLiteral("All records"));
-  rbQFilter = new QRadioButton(QStringLiteral("Records matching filter"));
-  rbOnlyThis = new QRadioButton(QStringLiteral("Only current record"));
+  rbQAll = new QRadioButton(QStringLiteral("&All records"));
+  rbQFilter = new QRadioButton(QStringLiteral("Records matching &filter"));
+  rbOnlyThis = new QRadioButton(QStringLiteral("Only c&urrent record"));
   rbOnlyThis->setChecked(true);
-  StartCurrentCheck = new QCheckBox(QStringLiteral("Start from current record"));
+  StartCurrentCheck = new QCheckBox(QStringLiteral("S&tart from current record"));
   auto* wl = new QVBoxLayout(what);
   for (QWidget* w : std::initializer_list<QWidget*>{rbQAll, rbQFilter, rbOnlyThis, StartCurrentCheck}) {
     wl->addWidget(w);
   }
   auto* printer = new QGroupBox(QStringLiteral("Printer"));
   PrinterLabel = new QLabel(CurrentPrinterName());
-  PrinterSetup = new QPushButton(QStringLiteral("Printer Setup"));
+  PrinterSetup = new QPushButton(QStringLiteral("Printer &Setup"));
   auto* pl = new QVBoxLayout(printer);
   pl->addWidget(PrinterLabel);
   pl->addWidget(PrinterSetup, 0, Qt::AlignLeft);
@@ -66,11 +66,13 @@ TqVLetters::TqVLetters(TableObject* contacts, TApollo* contactApollo, QWidget* p
   NumberofEachLabel->setValue(1);
   auto* ol = new QHBoxLayout(other);
   ol->addWidget(NumberofEachLabel);
-  ol->addWidget(new QLabel(QStringLiteral("# copies of each letter")));
+  auto* copiesLabel = new QLabel(QStringLiteral("# &copies of each letter"));
+  copiesLabel->setBuddy(NumberofEachLabel);
+  ol->addWidget(copiesLabel);
 
-  PrintNow = new QPushButton(QStringLiteral("Print Now"));
-  PreviewButton = new QPushButton(QStringLiteral("Preview"));
-  HelpButton = new QPushButton(QStringLiteral("Help"));
+  PrintNow = new QPushButton(QStringLiteral("&Print Now"));
+  PreviewButton = new QPushButton(QStringLiteral("Pre&view"));
+  HelpButton = new QPushButton(QStringLiteral("&Help"));
   CancelButton = new QPushButton(QStringLiteral("Cancel"));
   auto* buttons = new QVBoxLayout;
   for (QPushButton* b : {PrintNow, PreviewButton, HelpButton, CancelButton}) buttons->addWidget(b);

@@ -35,14 +35,14 @@ TUserDesignedReport::TUserDesignedReport(TableObject* contacts, TApollo* contact
   setModal(true);
 
   auto* contents = new QGroupBox(QStringLiteral("Report Contents"), this);
-  auto* listLabel = new QLabel(QStringLiteral("&Select Report:"), contents);
+  auto* listLabel = new QLabel(QStringLiteral("Select &Report:"), contents);
   ReportList = new QListWidget(contents);
   ReportList->setObjectName(QStringLiteral("ReportList"));
   ReportList->addItems(ReportLayoutNames());
   ReportList->setMinimumWidth(ReportList->fontMetrics().averageCharWidth() * 40);
   ReportList->setMaximumHeight(ReportList->sizeHintForRow(0) * 4 + 8);
   listLabel->setBuddy(ReportList);
-  auto* titleLabel = new QLabel(QStringLiteral("Report &Title"), contents);
+  auto* titleLabel = new QLabel(QStringLiteral("Report T&itle"), contents);
   TitleField = new QLineEdit(contents);
   TitleField->setObjectName(QStringLiteral("TitleField"));
   titleLabel->setBuddy(TitleField);

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "labels/windows/record_list.h"
 #include "render/printers.h"
 #include "store/table_object.h"
 #include "ui/dialogs.h"
@@ -100,6 +101,12 @@ void TCountZipCodes::DoTheSort() {
   ButtonPanel->setVisible(true);
   CancelButton->setVisible(false);
   StatusLabel->setVisible(false);
+  // The button row makes the window wider: it grows about its centre.
+  const QPoint centre = frameGeometry().center();
+  adjustSize();
+  QRect placed = frameGeometry();
+  placed.moveCenter(centre);
+  if (isVisible()) move(placed.topLeft());
   if (done) {
     Dialogs().beep();
     HeadingLabel->setText(QStringLiteral("Finished counting. Press Print or Preview for the report"));
@@ -114,7 +121,10 @@ void TCountZipCodes::CancelButtonClick() { m_count.CancelButtonClick(); }
 void TCountZipCodes::PrintButtonClick() {
   PreviewFlag = false;
   if (!Done()) DoTheSort();
-  if (Done()) DoThePrintJob();
+  if (!Done()) return;
+  // The printer, or the PDF file, is chosen as for every other report.
+  if (AskPrintDialog(this, &m_pdfFile) != PrintDialogAnswer::Chosen) return;
+  DoThePrintJob();
 }
 
 void TCountZipCodes::PreviewButtonClick() {
@@ -128,15 +138,7 @@ void TCountZipCodes::PrintSetupButtonClick() {
     Dialogs().information(this, QStringLiteral("There are no printers installed"));
     return;
   }
-  std::unique_ptr<QPrinter> printer = CreatePrinter(PrinterDeviceName(CurrentPrinterName()));
-  if (!printer || !Dialogs().printerSetup(this, printer.get())) return;
-  m_pdfFile.clear();
-  if (IsPdfPrinter(*printer)) {
-    SetCurrentPrinterName(PdfPrinterName());
-    m_pdfFile = printer->outputFileName();
-  } else if (!printer->printerName().isEmpty()) {
-    SetCurrentPrinterName(printer->printerName());
-  }
+  AskPrinterSetup(this, &m_pdfFile);
 }
 
 void TCountZipCodes::SaveCsvButtonClick() {
@@ -147,7 +149,12 @@ void TCountZipCodes::SaveCsvButtonClick() {
                                               QStringLiteral("CSV files (*.csv)"));
   if (path.isEmpty()) return;
   QString error;
-  if (!WriteZipCountCsv(m_count.Tallies(), path, &error)) Dialogs().information(this, error);
+  if (!WriteZipCountCsv(m_count.Tallies(), path, &error)) {
+    Dialogs().information(this, error);
+    return;
+  }
+  Dialogs().information(this, QStringLiteral("The Zip Code counts are saved in ") +
+                                  QDir::toNativeSeparators(path));
 }
 
 void TCountZipCodes::HelpButtonClick() { Dialogs().showHelp(this, kHelpTopic); }
