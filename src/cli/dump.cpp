@@ -15,6 +15,7 @@ void AimForReading(TableObject& table, const std::string& path) {
   table.setTableName(file.mid(slash + 1));
   table.setExclusive(false);
   table.setReadOnly(true);
+  table.setContactFile(false);  // any table can be dumped
 }
 
 bool DumpRecords(TableObject& table, const std::function<void(const std::string&)>& write) {

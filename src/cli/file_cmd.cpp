@@ -82,6 +82,12 @@ std::string ShowKey(const xb::TagInfo& tag, const std::string& key) {
       return key;
     case xb::KeyType::kDate:
       return xb::DtosFromJulian(static_cast<xb::JulianDay>(xb::DecodeNumericKey(key)));
+    case xb::KeyType::kInteger: {
+      // Big-endian with the sign bit flipped.
+      uint32_t bits = 0;
+      for (char c : key) bits = bits << 8 | static_cast<unsigned char>(c);
+      return std::to_string(static_cast<int32_t>(bits ^ 0x80000000u));
+    }
     case xb::KeyType::kNumeric: {
       // A number read back from a key carries xBase's default two decimals.
       char buf[64];
@@ -106,7 +112,10 @@ int CmdInfo(const Args& a) {
   std::cout << "records\t" << table->record_count() << "\n";
   for (const xb::FieldInfo& f : table->fields()) {
     std::cout << "field\t" << f.name << "\t" << f.type << "\t" << f.width << "\t"
-              << static_cast<int>(f.decimals) << "\n";
+              << static_cast<int>(f.decimals);
+    // Its bytes are still dumped as they are.
+    if (!xb::KnownFieldType(f.type)) std::cout << "\tunknown type";
+    std::cout << "\n";
   }
   table.reset();
   xb::Settings settings;
@@ -201,6 +210,10 @@ int CmdDump(const Args& a) {
   const bool whole = DumpRecords(
       table, [](const std::string& line) { std::fwrite(line.data(), 1, line.size(), stdout); });
   if (!whole) return Fail(table.failureMessage().toStdString());
+  // Values read as empty because of a damaged pointer: told once, and the
+  // dump still stands.
+  const std::string notice = table.area()->table().memo_notice();
+  if (!notice.empty()) std::cerr << "quorvane-cli: " << notice << "\n";
   return 0;
 }
 

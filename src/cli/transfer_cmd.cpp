@@ -177,8 +177,10 @@ int CmdImportDbf(const Args& a) {
   TableObject source(&sourceEnv);
   QString message;
   if (!OpenDbfSource(sourcePath, source, &message)) return Fail(message);
-  std::vector<DbfSourceField> fields = ReadSourceFields(source);
+  QString leftOut;
+  std::vector<DbfSourceField> fields = ReadSourceFields(source, &leftOut);
   if (fields.empty()) return Fail(UnableToImportMessage());
+  if (!leftOut.isEmpty()) Say(leftOut);
   if (a.Has("--match")) {
     QString error;
     if (!ParseDbfMatch(ArgText(a, "--match"), &fields, &error)) return Fail(error);

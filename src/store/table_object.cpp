@@ -29,13 +29,37 @@ QString TrimRight(const QString& s) {
 QString FieldValueText(const xb::FieldInfo& field, std::string_view raw) {
   switch (field.type) {
     case 'C':
+    case 'V':
       return TrimRight(DecodeAnsi(raw));
-    case 'D':
-      return FormatDate(DateFromDtos(raw));
     case 'M':
     case 'G':
-    case 'B':
+    case 'W':
+    case 'P':
+    case 'Q':
       return QString();
+    case 'D':
+      return FormatDate(DateFromDtos(raw));
+    case 'B':
+      if (field.width != 8) return QString();  // a memo before Visual FoxPro
+      [[fallthrough]];
+    case 'N':
+    case 'F':
+    case 'I':
+    case 'Y':
+    case '+':
+    case 'O':
+    case 'T':
+    case '@': {
+      // Binary numbers, E-notation (shapelib, GDAL) and date-times read as
+      // their values.
+      if ((field.type == 'N' || field.type == 'F') &&
+          raw.find_first_of("Ee") == std::string_view::npos) {
+        return DecodeAnsi(raw).trimmed();
+      }
+      xb::Value v;
+      if (!xb::FieldValue(field, raw, nullptr, &v).ok()) return QString();
+      return QString::fromStdString(xb::ShowValue(v));
+    }
     default:
       return DecodeAnsi(raw).trimmed();
   }
@@ -478,7 +502,14 @@ QString FailureMessage(const xb::Status& status) {
   return why;
 }
 
-QString TableObject::failureMessage() const { return FailureMessage(m_failure); }
+QString TableObject::failureMessage() const {
+  if (m_contactFile || m_failure.ok() || m_failure.IsInvalidArgument()) {
+    return FailureMessage(m_failure);
+  }
+  QString why = QString::fromStdString(m_failure.message()).trimmed();
+  while (why.endsWith(QLatin1Char('.'))) why.chop(1);
+  return QStringLiteral("The table %1 cannot be read: %2.").arg(m_tableName, why);
+}
 
 bool TableObject::noteFailure(const xb::Status& status) const {
   if (!status.ok()) m_failure = status;

@@ -52,6 +52,10 @@ class TableObject : public QObject {
   void setIndexName(const QString& tag) { m_indexName = tag; }
   void setExclusive(bool on) { m_exclusive = on; }
   void setReadOnly(bool on) { m_readOnly = on; }
+  // Off for a table that is no contact file (a DBF to import from): its
+  // failures are not told as the contact file's, nor sent to Rebuild
+  // Indexes, which would not help.
+  void setContactFile(bool on) { m_contactFile = on; }
   QString databaseName() const { return m_databaseName; }
   QString tableName() const { return m_tableName; }
   QString indexName() const { return m_indexName; }
@@ -240,6 +244,7 @@ class TableObject : public QObject {
   QString m_databaseName, m_tableName, m_indexName;
   bool m_exclusive = true;
   bool m_readOnly = false;
+  bool m_contactFile = true;
   std::unique_ptr<xb::WorkArea> m_area;
   State m_state = State::Inactive;
   QHash<int, Pending> m_pending;

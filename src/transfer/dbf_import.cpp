@@ -3,7 +3,9 @@
 #include <QFileInfo>
 
 #include "store/codepage.h"
+#include "store/dates.h"
 #include "store/table_object.h"
+#include "xbase/expr.h"
 #include "xbase/workarea.h"
 
 namespace qv {
@@ -54,8 +56,9 @@ const QStringList& DbfMatchLabels() {
 
 QString AllowedTypes(const QString& label) {
   if (label == QLatin1String("Memo")) return QStringLiteral("M");
-  if (label == QLatin1String("Date")) return QStringLiteral("D");
-  return QStringLiteral("CNL");
+  // A date-time gives its date to a date, its printed form to a text.
+  if (label == QLatin1String("Date")) return QStringLiteral("DT@");
+  return QStringLiteral("CNLVT@");
 }
 
 QString UnableToOpenSourceMessage(const QString& fileName) {
@@ -75,6 +78,7 @@ bool OpenDbfSource(const QString& fileName, TableObject& source, QString* messag
   source.setIndexName(QString());
   source.setExclusive(false);
   source.setReadOnly(true);
+  source.setContactFile(false);
   if (!info.isFile() || !source.open()) {
     (void)source.close();
     *message = UnableToOpenSourceMessage(fileName);
@@ -96,15 +100,26 @@ bool OpenDbfSource(const QString& fileName, TableObject& source, QString* messag
   return true;
 }
 
-std::vector<DbfSourceField> ReadSourceFields(const TableObject& source) {
+std::vector<DbfSourceField> ReadSourceFields(const TableObject& source, QString* leftOut) {
   std::vector<DbfSourceField> fields;
+  if (leftOut != nullptr) leftOut->clear();
   if (!source.active()) return fields;
+  QStringList unknown;
   for (const xb::FieldInfo& f : source.fieldInfos()) {
+    if (!xb::KnownFieldType(f.type)) {
+      unknown.append(QStringLiteral("%1 (type %2)")
+                         .arg(QString::fromStdString(f.name), QString(QLatin1Char(f.type))));
+      continue;
+    }
     DbfSourceField field;
     field.type = QLatin1Char(f.type);
     field.name = QString::fromStdString(f.name).toUpper();
     field.width = f.width;
     fields.push_back(field);
+  }
+  if (leftOut != nullptr && !unknown.isEmpty()) {
+    *leftOut = QStringLiteral("These fields are of a type Quorvane cannot read and are left out: ") +
+               unknown.join(QStringLiteral(", "));
   }
   return fields;
 }
@@ -240,6 +255,8 @@ DbfRowSource::DbfRowSource(TableObject& source, std::vector<DbfSourceField> fiel
     if (!target) continue;
     m_matched.emplace_back(f.name, *target);
     m_memo.push_back(f.type == QLatin1Char('M'));
+    m_dateOfStamp.push_back(*target == ContactTarget::Date &&
+                            (f.type == QLatin1Char('T') || f.type == QLatin1Char('@')));
   }
 }
 
@@ -261,6 +278,10 @@ bool DbfRowSource::next(ImportRow* row, QString* error) {
       xb::Value memo;
       s = m_source.fieldValue(index, &memo);
       value = DecodeAnsi(memo.text);
+    } else if (m_dateOfStamp[i]) {
+      xb::Value stamp;
+      s = m_source.fieldValue(index, &stamp);
+      if (s.ok() && stamp.date > 0) value = FormatDate(DateFromDtos(xb::DtosFromJulian(stamp.date)));
     } else {
       value = FieldValueText(m_source.fieldInfos()[static_cast<size_t>(index)],
                              m_source.fieldBytes(index));

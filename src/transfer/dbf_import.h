@@ -30,7 +30,10 @@ QString AllowedTypes(const QString& label);
 // record. False with the message for the user when it cannot be opened or
 // holds no records.
 bool OpenDbfSource(const QString& fileName, TableObject& source, QString* message);
-std::vector<DbfSourceField> ReadSourceFields(const TableObject& source);
+// Fields of a type the engine does not know are left out; `leftOut`, when
+// given, gets one sentence naming them (empty when none).
+std::vector<DbfSourceField> ReadSourceFields(const TableObject& source,
+                                             QString* leftOut = nullptr);
 
 // The target proposed for a field by its name and type, or empty; `exact`
 // (may be null) says whether the whole name gave it, which wins over a
@@ -66,6 +69,7 @@ class DbfRowSource : public RowSource {
   TableObject& m_source;
   std::vector<std::pair<QString, ContactTarget>> m_matched;  // field name, target
   std::vector<bool> m_memo;
+  std::vector<bool> m_dateOfStamp;  // a date-time field going to the Date
   bool m_started = false;
 };
 

@@ -215,11 +215,19 @@ xb::Status ImportRows(TableObject& destination, RowSource& source, const Transfe
       return xb::Status::IOError("cannot delete the index file " + index);
     }
     // Records reach the file a chunk at a time, each chunk before its count.
+    const std::int64_t before = area.table().record_count();
     xb::Status s = area.table().SetAppendBatching(true);
     if (s.ok()) s = RunLoop(d, source, progress, result);
     if (s.ok()) s = area.Commit();
     const xb::Status written = area.table().SetAppendBatching(false);
     if (s.ok()) s = written;
+    if (!s.ok()) {
+      // A write may have failed part way (a full disk): what the header
+      // counts is what the table holds, and that is the count told.
+      const xb::Status settled = area.table().DiscardUncounted();
+      result->posted = static_cast<std::int64_t>(area.table().record_count()) - before;
+      if (!settled.ok()) return settled;
+    }
     const xb::Status rebuilt = RebuildContactIndex(area, rebuildProgress);
     return s.ok() ? rebuilt : s;
   });

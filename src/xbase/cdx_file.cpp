@@ -44,7 +44,10 @@ struct TagState {
   bool shape_checked = false;
 
   char pad() const {
-    return info.key_type == KeyType::kNumeric || info.key_type == KeyType::kDate ? '\0' : ' ';
+    return info.key_type == KeyType::kNumeric || info.key_type == KeyType::kDate ||
+                   info.key_type == KeyType::kInteger
+               ? '\0'
+               : ' ';
   }
 };
 

@@ -65,10 +65,8 @@ bool DecodeNode(const char* page, uint32_t offset, uint16_t key_length, char pad
                 const NodeLimits& limits, Node* node, std::string* why) {
   const uint16_t attr = LoadLE16(page + kNodeAttr);
   const uint16_t count = LoadLE16(page + kNodeCount);
-  if (attr > (kAttrRoot | kAttrLeaf)) {
-    *why = "unknown node type " + std::to_string(attr);
-    return false;
-  }
+  // The attribute is a set of flags: FoxPro sets ones beside root and
+  // leaf (it writes 7 for a root leaf) that reading does not need.
   node->page = offset;
   node->leaf = (attr & kAttrLeaf) != 0;
   node->root = (attr & kAttrRoot) != 0;

@@ -53,6 +53,16 @@ constexpr int kOffFieldLength = 16;
 constexpr int kOffFieldDecimals = 17;
 constexpr int kOffFieldFlags = 18;          // Visual FoxPro
 constexpr uint8_t kFieldFlagSystem = 0x01;  // hidden, e.g. _NullFlags
+constexpr uint8_t kFieldFlagNullable = 0x02;
+
+// dBASE 7: a 68-byte header (the 32 above, then the language driver's
+// name and 4 reserved bytes) and 48-byte descriptors with 32-byte names.
+constexpr int kDbase7HeaderSize = 68;
+constexpr int kDbase7DescriptorSize = 48;
+constexpr int kDbase7FieldNameBytes = 32;
+constexpr int kOffDbase7FieldType = 32;
+constexpr int kOffDbase7FieldLength = 33;
+constexpr int kOffDbase7FieldDecimals = 34;
 
 constexpr char kHeaderTerminator = 0x0D;
 // Visual FoxPro keeps the path of its database container after the

@@ -580,6 +580,11 @@ Status Expression::Evaluate(const RecordRef& record, const EvalSettings& setting
     case T::D:
       out->text.clear();
       out->date = root.Date(ctx);
+      out->millis = 0;
+      if (root.has_time()) {
+        out->type = ValueType::kDateTime;
+        out->millis = out->date == 0 ? 0 : root.Millis(ctx);
+      }
       break;
     case T::L:
       out->text.clear();

@@ -17,7 +17,7 @@ enum class Fn {
   kUpper, kLower, kTrim, kLTrim, kAllTrim, kSubstr, kLeft, kRight, kLen, kSpace, kStr, kVal,
   kDtos, kDtoc, kCtod, kStod, kEmpty, kDeleted, kRecno, kIif, kAt, kRat, kPadR, kPadL, kPadC,
   kReplicate, kStrTran, kStuff, kYear, kMonth, kDay, kIsAlpha, kIsDigit, kInt, kAbs, kRound,
-  kMin, kMax, kDate, kChr, kAsc,
+  kMin, kMax, kDate, kChr, kAsc, kTtoc, kTtod, kIsNull,
 };
 
 // Argument letters: C N D L, X = character, number or date, * = any.
@@ -52,6 +52,9 @@ const Spec kSpecs[] = {
     {"MIN", Fn::kMin, "XX", 2, '1'},          {"MAX", Fn::kMax, "XX", 2, '1'},
     {"DATE", Fn::kDate, "", 0, 'D'},          {"CHR", Fn::kChr, "N", 1, 'C'},
     {"ASC", Fn::kAsc, "C", 1, 'N'},
+    // Date-times (Visual FoxPro T fields) are dates with a time of day.
+    {"TTOC", Fn::kTtoc, "DN", 1, 'C'},        {"TTOD", Fn::kTtod, "D", 1, 'D'},
+    {"ISNULL", Fn::kIsNull, "*", 1, 'L'},
 };
 
 // A count or position argument as an integer, clamped so that no arithmetic
@@ -182,6 +185,10 @@ int Call::StaticWidth() const {
       }
     case Fn::kDtos: return 8;
     case Fn::kDtoc: return 10;
+    case Fn::kTtoc:
+      if (!Has(1)) return 22;
+      if (!ConstNum(1, &n)) return -1;
+      return n == 1 ? 14 : 22;
     case Fn::kChr: return 1;
     case Fn::kIif:
       return A(1).width() == A(2).width() ? A(1).width() : -1;
@@ -315,6 +322,11 @@ std::string_view Call::Str(Ctx& ctx) const {
       char d[10];
       DtocFromJulian(A(0).Date(ctx), d);
       buf_.assign(d, 10);
+      return buf_;
+    }
+    case Fn::kTtoc: {
+      const bool stamp = Has(1) && Whole(A(1).Number(ctx).v) == 1;
+      TtocFromStamp(A(0).Date(ctx), A(0).Millis(ctx), stamp, &buf_);
       return buf_;
     }
     case Fn::kIif:
@@ -454,6 +466,7 @@ JulianDay Call::Date(Ctx& ctx) const {
   switch (spec_.fn) {
     case Fn::kCtod: return JulianFromCtod(A(0).Str(ctx));
     case Fn::kStod: return JulianFromDtos(A(0).Str(ctx));
+    case Fn::kTtod: return A(0).Date(ctx);
     case Fn::kIif: return A(0).Bool(ctx) ? A(1).Date(ctx) : A(2).Date(ctx);
     case Fn::kMin:
     case Fn::kMax: {
@@ -476,6 +489,11 @@ JulianDay Call::Date(Ctx& ctx) const {
 bool Call::Bool(Ctx& ctx) const {
   switch (spec_.fn) {
     case Fn::kDeleted: return ctx.rec->deleted();
+    case Fn::kIsNull: {
+      // Only a field can be NULL here: no operator makes one.
+      const FieldInfo* f = A(0).AsField();
+      return f != nullptr && ctx.rec->IsNull(*f);
+    }
     case Fn::kIif: return A(0).Bool(ctx) ? A(1).Bool(ctx) : A(2).Bool(ctx);
     case Fn::kEmpty:
       switch (A(0).type()) {

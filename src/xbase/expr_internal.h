@@ -64,6 +64,11 @@ JulianDay JulianFromCtod(std::string_view s);
 void PutDtos(JulianDay jd, char out[8]);
 // DTOC: "mm/dd/yyyy", or "  /  /    " for the empty date.
 void DtocFromJulian(JulianDay jd, char out[10]);
+// "YYYY-MM-DD hh:mm:ss[.mmm]", empty for the empty date-time.
+std::string ShowDateTime(JulianDay jd, int32_t millis);
+// TTOC: "mm/dd/yyyy hh:mm:ss AM" (22 characters), or with `stamp_form`
+// TTOC(t,1)'s "yyyymmddhhmmss"; blanks of that width when empty.
+void TtocFromStamp(JulianDay jd, int32_t millis, bool stamp_form, std::string* out);
 
 inline char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 inline char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
@@ -116,13 +121,22 @@ class Node {
   virtual std::string_view Str(Ctx& ctx) const;
   virtual Num Number(Ctx& ctx) const;
   virtual JulianDay Date(Ctx& ctx) const;
+  // Date results that carry a time of day (date-time fields): the
+  // milliseconds since midnight; 0 for plain dates.
+  virtual int32_t Millis(Ctx&) const { return 0; }
+  bool has_time() const { return has_time_; }
   virtual bool Bool(Ctx& ctx) const;
+  // The field a node reads directly, else null (ISNULL looks at it).
+  const FieldInfo* AsField() const { return source_.get(); }
+  void set_source(const FieldInfo& f) { source_ = std::make_unique<FieldInfo>(f); }
 
  protected:
   T type_;
   int pos_;
   int width_ = -1;
   int depth_ = 1;
+  bool has_time_ = false;
+  std::unique_ptr<FieldInfo> source_;
 };
 
 using NodePtr = std::unique_ptr<Node>;

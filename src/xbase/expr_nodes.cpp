@@ -121,7 +121,7 @@ class FieldBinNum : public Node {
     n.v = v.number;
     n.dec = static_cast<int16_t>(v.decimals);
     n.len = static_cast<int16_t>(v.width - (v.decimals ? v.decimals + 1 : 0));
-    n.is_int = f_.type == 'I';
+    n.is_int = f_.type == 'I' || f_.type == '+';
     return n;
   }
 
@@ -131,16 +131,34 @@ class FieldBinNum : public Node {
 
 class FieldDate : public Node {
  public:
-  FieldDate(const FieldInfo& f, int pos) : Node(T::D, pos), f_(f) {}
+  FieldDate(const FieldInfo& f, int pos) : Node(T::D, pos), f_(f) {
+    has_time_ = f.type == 'T' || f.type == '@';
+  }
   JulianDay Date(Ctx& ctx) const override {
     std::string_view b = ctx.rec->field(f_);
-    if (f_.type == 'T') {
+    if (has_time_) {
       Value v;
       FieldValue(f_, b, nullptr, &v).IgnoreError();  // no memo: cannot fail
       return v.date;
     }
     return JulianFromDtos(b);
   }
+  int32_t Millis(Ctx& ctx) const override {
+    if (!has_time_) return 0;
+    Value v;
+    FieldValue(f_, ctx.rec->field(f_), nullptr, &v).IgnoreError();  // no memo: cannot fail
+    return v.millis;
+  }
+
+ private:
+  FieldInfo f_;
+};
+
+// Visual FoxPro's V and Q: the value's own length, none when NULL.
+class FieldVar : public Node {
+ public:
+  FieldVar(const FieldInfo& f, int pos) : Node(T::C, pos), f_(f) {}
+  std::string_view Str(Ctx& ctx) const override { return ctx.rec->field(f_); }
 
  private:
   FieldInfo f_;
@@ -420,7 +438,13 @@ class DateCompare : public Node {
   bool Bool(Ctx& ctx) const override {
     JulianDay x = a_->Date(ctx);
     JulianDay y = b_->Date(ctx);
-    return Holds(op_, x < y ? -1 : (x > y ? 1 : 0));
+    int c = x < y ? -1 : (x > y ? 1 : 0);
+    // A date-time beside a date: the date has the time 00:00:00.
+    if (c == 0 && (a_->has_time() || b_->has_time())) {
+      int32_t p = a_->Millis(ctx), q = b_->Millis(ctx);
+      c = p < q ? -1 : (p > q ? 1 : 0);
+    }
+    return Holds(op_, c);
   }
 
  private:
@@ -486,28 +510,46 @@ NodePtr MakeNumberLiteral(std::string_view text, int pos) {
 
 NodePtr MakeLogicalLiteral(bool b, int pos) { return std::make_unique<LogLit>(b, pos); }
 
-NodePtr MakeField(const FieldInfo& f, int pos) {
+namespace {
+
+NodePtr MakeFieldNode(const FieldInfo& f, int pos) {
   switch (f.type) {
     case 'N':
     case 'F':
       return std::make_unique<FieldNum>(f, pos);
     case 'I':
     case 'Y':
+    case '+':
+    case 'O':
       return std::make_unique<FieldBinNum>(f, pos);
     case 'B':
       if (f.width == 8) return std::make_unique<FieldBinNum>(f, pos);
       return std::make_unique<FieldMemo>(f, pos);
     case 'D':
     case 'T':
+    case '@':
       return std::make_unique<FieldDate>(f, pos);
     case 'L':
       return std::make_unique<FieldLog>(f, pos);
     case 'M':
     case 'G':
+    case 'W':
+    case 'P':
       return std::make_unique<FieldMemo>(f, pos);
+    case 'V':
+    case 'Q':
+      return std::make_unique<FieldVar>(f, pos);
     default:
       return std::make_unique<FieldStr>(f, pos);
   }
+}
+
+}  // namespace
+
+NodePtr MakeField(const FieldInfo& f, int pos) {
+  NodePtr n = MakeFieldNode(f, pos);
+  n->set_source(f);
+  return n;
 }
 
 NodePtr MakeUnary(char op, NodePtr a, int pos, std::string* err) {

@@ -28,6 +28,28 @@ uint64_t ReadLE64(const char* p) {
   return ReadLE32(p) | (static_cast<uint64_t>(ReadLE32(p + 4)) << 32);
 }
 
+uint32_t ReadBE32(const char* p) {
+  const auto* u = reinterpret_cast<const unsigned char*>(p);
+  return (static_cast<uint32_t>(u[0]) << 24) | (u[1] << 16) | (u[2] << 8) | u[3];
+}
+
+bool AllBytes(std::string_view b, char c) {
+  return std::all_of(b.begin(), b.end(), [c](char x) { return x == c; });
+}
+
+// dBASE 7's I and +: big-endian with the sign bit flipped.
+int32_t SortableInt(const char* p) { return static_cast<int32_t>(ReadBE32(p) ^ 0x80000000u); }
+
+// dBASE 7's O: a big-endian double whose sign bit is flipped when it is
+// positive and every bit when it is negative, so the bytes sort.
+double SortableDouble(const char* p) {
+  uint64_t bits = (static_cast<uint64_t>(ReadBE32(p)) << 32) | ReadBE32(p + 4);
+  bits = (bits >> 63) != 0 ? bits ^ (1ull << 63) : ~bits;
+  double d;
+  std::memcpy(&d, &bits, 8);
+  return d;
+}
+
 }  // namespace
 
 JulianDay JulianFromYmd(int year, int month, int day) {
@@ -101,6 +123,14 @@ Value Value::Date(JulianDay jd) {
   return v;
 }
 
+Value Value::DateTime(JulianDay jd, int32_t millis) {
+  Value v;
+  v.type = ValueType::kDateTime;
+  v.date = jd;
+  v.millis = jd == 0 ? 0 : millis;
+  return v;
+}
+
 Value Value::Logical(bool b) {
   Value v;
   v.type = ValueType::kLogical;
@@ -115,6 +145,8 @@ std::string ShowValue(const Value& v) {
       return v.text;
     case ValueType::kDate:
       return DtosFromJulian(v.date);
+    case ValueType::kDateTime:
+      return expr::ShowDateTime(v.date, v.millis);
     case ValueType::kLogical:
       return v.logical ? "T" : "F";
     case ValueType::kNumeric: {
@@ -151,10 +183,30 @@ Value DecodeField(const FieldInfo& field, std::string_view bytes, MemoReader* me
       return Value::Logical(!bytes.empty() && (bytes[0] == 'T' || bytes[0] == 't' ||
                                                bytes[0] == 'Y' || bytes[0] == 'y'));
     case 'I':
+    case '+':
       if (bytes.size() >= 4) {
+        if (field.dbase7) {
+          // A blank (never written) value is all zeros or all blanks.
+          if (AllBytes(bytes, '\0') || AllBytes(bytes, ' ')) return Value::Numeric(0, 10, 0);
+          return Value::Numeric(SortableInt(bytes.data()), 10, 0);
+        }
         return Value::Numeric(static_cast<int32_t>(ReadLE32(bytes.data())), 10, 0);
       }
       return Value::Numeric(0, 10, 0);
+    case 'O':
+      if (bytes.size() == 8 && !AllBytes(bytes, '\0') && !AllBytes(bytes, ' ')) {
+        return Value::Numeric(SortableDouble(bytes.data()),
+                              20 + (field.decimals ? field.decimals + 1 : 0), field.decimals);
+      }
+      return Value::Numeric(0, 20 + (field.decimals ? field.decimals + 1 : 0), field.decimals);
+    case '@':
+      // dBASE 7: two big-endian longs, the Julian day and the milliseconds
+      // since midnight.
+      if (bytes.size() == 8 && !AllBytes(bytes, '\0') && !AllBytes(bytes, ' ')) {
+        return Value::DateTime(static_cast<int32_t>(ReadBE32(bytes.data())),
+                               static_cast<int32_t>(ReadBE32(bytes.data() + 4)));
+      }
+      return Value::DateTime(0, 0);
     case 'Y':
       if (bytes.size() >= 8) {
         auto raw = static_cast<int64_t>(ReadLE64(bytes.data()));
@@ -162,7 +214,13 @@ Value DecodeField(const FieldInfo& field, std::string_view bytes, MemoReader* me
       }
       return Value::Numeric(0, 20, 4);
     case 'T':
-      return Value::Date(bytes.size() >= 8 ? static_cast<int32_t>(ReadLE32(bytes.data())) : 0);
+      // Visual FoxPro: the Julian day and the milliseconds since midnight,
+      // both little-endian; blanks in tables other writers filled.
+      if (bytes.size() == 8 && !AllBytes(bytes, ' ')) {
+        return Value::DateTime(static_cast<int32_t>(ReadLE32(bytes.data())),
+                               static_cast<int32_t>(ReadLE32(bytes.data() + 4)));
+      }
+      return Value::DateTime(0, 0);
     case 'B':
       if (bytes.size() == 8) {  // Visual FoxPro double; dBASE's B is a memo pointer
         double d;
@@ -172,7 +230,9 @@ Value DecodeField(const FieldInfo& field, std::string_view bytes, MemoReader* me
       }
       [[fallthrough]];
     case 'M':
-    case 'G': {
+    case 'G':
+    case 'W':
+    case 'P': {
       Value v = Value::Character(std::string());
       if (memo != nullptr) {
         *error = memo->ReadMemo(bytes, &v.text);
@@ -373,7 +433,9 @@ namespace {
 
 // Reads [blanks][sign]digits[.digits] from the front of `s`; stops at the
 // first character that does not fit, as xBase's VAL does.
-double ParseNumberPrefix(std::string_view s) {
+// `exponent`: field bytes may carry one (shapelib and GDAL write N and F
+// values such as 1.429E+03); VAL() takes the digits before it, as Harbour.
+double ParseNumberPrefix(std::string_view s, bool exponent, int* exact_decimals = nullptr) {
   size_t i = 0;
   while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
   bool neg = false;
@@ -398,9 +460,26 @@ double ParseNumberPrefix(std::string_view s) {
       ++extra_int;
     }
   }
+  int scale = extra_int - frac;
+  if (exponent && i + 1 < s.size() && (s[i] == 'E' || s[i] == 'e')) {
+    size_t j = i + 1;
+    bool exp_neg = false;
+    if (s[j] == '-' || s[j] == '+') exp_neg = s[j++] == '-';
+    int e = 0;
+    bool digits = false;
+    for (; j < s.size() && s[j] >= '0' && s[j] <= '9'; ++j) {
+      digits = true;
+      if (e < 10000) e = e * 10 + (s[j] - '0');
+    }
+    if (digits) {
+      scale += exp_neg ? -e : e;
+      // The decimals that show the value whole: 1.111049E-01 has seven.
+      if (exact_decimals != nullptr) *exact_decimals = std::clamp(-scale, 0, kMaxDecimals);
+    }
+  }
   double v = static_cast<double>(mant);
-  if (extra_int > 0) v *= std::pow(10.0, extra_int);
-  if (frac > 0) v /= std::pow(10.0, frac);
+  if (scale > 0) v *= std::pow(10.0, scale);
+  if (scale < 0) v /= std::pow(10.0, -scale);
   return neg ? -v : v;
 }
 
@@ -408,7 +487,7 @@ double ParseNumberPrefix(std::string_view s) {
 
 Num ParseVal(std::string_view s) {
   Num n;
-  n.v = ParseNumberPrefix(s);
+  n.v = ParseNumberPrefix(s, false);
   int width = s.empty() ? 10 : static_cast<int>(std::min<size_t>(s.size(), 255));
   size_t dot = s.find('.');
   int dec = dot == std::string_view::npos ? 0 : static_cast<int>(s.size() - dot - 1);
@@ -421,8 +500,9 @@ Num ParseVal(std::string_view s) {
 
 Num FieldNumber(const FieldInfo& f, std::string_view bytes) {
   Num n;
-  n.v = ParseNumberPrefix(bytes);
-  int dec = std::min<int>(f.decimals, kMaxDecimals);
+  int exact = 0;
+  n.v = ParseNumberPrefix(bytes, true, &exact);
+  int dec = std::max<int>(std::min<int>(f.decimals, kMaxDecimals), exact);
   n.dec = static_cast<int16_t>(dec);
   n.len = static_cast<int16_t>(dec > 0 ? std::max(f.width - dec - 1, 0) : f.width);
   return n;
@@ -470,6 +550,43 @@ void PutDtos(JulianDay jd, char out[8]) {
   PutDigits(y, 4, out);
   PutDigits(m, 2, out + 4);
   PutDigits(d, 2, out + 6);
+}
+
+std::string ShowDateTime(JulianDay jd, int32_t millis) {
+  if (jd <= 0) return std::string();
+  int y, m, d;
+  YmdFromJulian(jd, &y, &m, &d);
+  if (millis < 0 || millis >= 86400000) millis = 0;
+  char buf[40];
+  int ms = millis % 1000;
+  int secs = millis / 1000;
+  int n = std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", y, m, d, secs / 3600,
+                        secs / 60 % 60, secs % 60);
+  if (ms != 0) n += std::snprintf(buf + n, sizeof buf - static_cast<size_t>(n), ".%03d", ms);
+  return std::string(buf, static_cast<size_t>(n));
+}
+
+void TtocFromStamp(JulianDay jd, int32_t millis, bool stamp_form, std::string* out) {
+  if (jd <= 0) {
+    out->assign(stamp_form ? 14 : 22, ' ');
+    return;
+  }
+  int y, m, d;
+  YmdFromJulian(jd, &y, &m, &d);
+  if (millis < 0 || millis >= 86400000) millis = 0;
+  int secs = millis / 1000;
+  int h = secs / 3600, mi = secs / 60 % 60, s = secs % 60;
+  char buf[48];
+  int n;
+  if (stamp_form) {
+    n = std::snprintf(buf, sizeof buf, "%04d%02d%02d%02d%02d%02d", y % 10000, m, d, h, mi, s);
+  } else {
+    // Visual FoxPro's default: the American date, a 12-hour clock.
+    int h12 = h % 12 == 0 ? 12 : h % 12;
+    n = std::snprintf(buf, sizeof buf, "%02d/%02d/%04d %02d:%02d:%02d %s", m, d, y % 10000, h12, mi,
+                      s, h < 12 ? "AM" : "PM");
+  }
+  out->assign(buf, static_cast<size_t>(n));
 }
 
 void DtocFromJulian(JulianDay jd, char out[10]) {

@@ -16,10 +16,27 @@ namespace xb {
 KeyType KeyTypeOf(ValueType t) {
   switch (t) {
     case ValueType::kNumeric: return KeyType::kNumeric;
-    case ValueType::kDate: return KeyType::kDate;
+    case ValueType::kDate:
+    case ValueType::kDateTime: return KeyType::kDate;
     case ValueType::kLogical: return KeyType::kLogical;
     default: return KeyType::kCharacter;
   }
+}
+
+KeyType KeyTypeOf(ValueType t, uint16_t stored_length) {
+  const KeyType type = KeyTypeOf(t);
+  return type == KeyType::kNumeric && stored_length == 4 ? KeyType::kInteger : type;
+}
+
+int FixedKeyLength(KeyType type) {
+  switch (type) {
+    case KeyType::kNumeric:
+    case KeyType::kDate: return 8;
+    case KeyType::kInteger: return 4;
+    case KeyType::kLogical: return 1;
+    case KeyType::kCharacter: break;
+  }
+  return -1;
 }
 
 Status EncodeKeyOf(const Expression& key_expr, const TagInfo& info, const RecordRef& r,
@@ -34,6 +51,7 @@ Status EncodeKeyOf(const Expression& key_expr, const TagInfo& info, const Record
   XB_RETURN_IF_ERROR(key_expr.Evaluate(r, es, scratch));
   switch (info.key_type) {
     case KeyType::kNumeric: *out = EncodeNumericKey(scratch->number); break;
+    case KeyType::kInteger: *out = EncodeIntegerKey(scratch->number); break;
     case KeyType::kDate: *out = EncodeDateKey(scratch->date); break;
     default: *out = EncodeLogicalKey(scratch->logical); break;
   }
@@ -280,10 +298,9 @@ Status CheckOneTag(Table& table, IndexFile& file, IndexFile* reference, int orde
     out->problem = "its FOR condition " + info.for_expr + " does not fit the table";
     return Status::OK();
   }
-  const KeyType type = KeyTypeOf(key->type());
+  const KeyType type = KeyTypeOf(key->type(), info.key_length);
   int want = key->result_width();
-  if (type == KeyType::kNumeric || type == KeyType::kDate) want = 8;
-  if (type == KeyType::kLogical) want = 1;
+  if (FixedKeyLength(type) > 0) want = FixedKeyLength(type);
   if (want >= 0 && std::min(want, kMaxKeyLength) != info.key_length) {
     out->problem = "keys of " + std::to_string(info.key_length) + " bytes, but " + info.key_expr +
                    " gives " + std::to_string(want);

@@ -1,6 +1,7 @@
 // Key encodings and the bulk entry buffer with its sort.
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstddef>
 #include <cstring>
 #include <vector>
@@ -30,6 +31,14 @@ double DecodeNumericKey(std::string_view key) {
   for (int i = 0; i < 8; ++i) bits = bits << 8 | static_cast<unsigned char>(key[i]);
   bits = (bits & 0x8000000000000000ull) ? bits ^ 0x8000000000000000ull : ~bits;
   return std::bit_cast<double>(bits);
+}
+
+std::string EncodeIntegerKey(double value) {
+  const double v = std::clamp(std::trunc(value), -2147483648.0, 2147483647.0);
+  const uint32_t bits = static_cast<uint32_t>(static_cast<int32_t>(v)) ^ 0x80000000u;
+  std::string key(4, '\0');
+  for (int i = 0; i < 4; ++i) key[i] = char(bits >> (24 - 8 * i));
+  return key;
 }
 
 std::string EncodeDateKey(int32_t julian_day) { return EncodeNumericKey(julian_day); }

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "file.h"
+#include "fpt_format.h"
 #include "xbase/status.h"
 
 namespace xb {
@@ -35,6 +36,13 @@ class MemoFile {
   // blocks it occupies. `*block` is 0 for empty data.
   Status Write(uint32_t old_block, uint32_t type, std::string_view data, uint32_t* block);
   Status Sync() { return file_->Sync(); }
+
+  // Whether `block` lies inside the memo file's header, where no memo can
+  // be (Visual FoxPro has been seen to write such pointers).
+  bool InHeader(uint32_t block) const {
+    const uint64_t header = kind_ == MemoKind::kFpt ? fpt::kHeaderSize : block_size_;
+    return block != 0 && static_cast<uint64_t>(block) * block_size_ < header;
+  }
 
   MemoKind kind() const { return kind_; }
   uint32_t block_size() const { return block_size_; }

@@ -4,6 +4,7 @@
 #include "xbase/table.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <ctime>
 
@@ -27,6 +28,8 @@ constexpr const char* kPackTableSuffix = ".pack-new";
 constexpr const char* kPackMemoSuffix = ".pack-memo";
 
 char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool IsDbase7(uint8_t sig) { return sig == dbf::kSigDbase7 || sig == dbf::kSigDbase7Memo; }
 
 bool IsVfp(uint8_t sig) {
   return sig == dbf::kSigVfp || sig == dbf::kSigVfpAutoinc || sig == dbf::kSigVfpVarchar;
@@ -164,7 +167,7 @@ Status CheckSignature(uint8_t sig, const std::string& path) {
       return Status::OK();
     case dbf::kSigDbase7:
     case dbf::kSigDbase7Memo:
-      return Status::NotSupported(path + " is a dBASE 7 table, which is not supported");
+      return Status::OK();
     case dbf::kSigDbase2:
       return Status::NotSupported(path + " is a dBASE II or FoxBase table, which is not supported");
     default:
@@ -184,6 +187,9 @@ Status ParseHeader(const std::string& path, const std::string& header, uint64_t 
   lay.record_length = static_cast<uint16_t>(DecodeLE16(h + dbf::kOffRecordLength));
   lay.record_count = DecodeLE32(h + dbf::kOffRecordCount);
   lay.vfp = IsVfp(lay.signature);
+  const bool dbase7 = IsDbase7(lay.signature);
+  const int descriptor_size = dbase7 ? dbf::kDbase7DescriptorSize : dbf::kDescriptorSize;
+  const int name_bytes = dbase7 ? dbf::kDbase7FieldNameBytes : dbf::kFieldNameBytes;
 
   struct Raw {
     std::string name;
@@ -191,34 +197,38 @@ Status ParseHeader(const std::string& path, const std::string& header, uint64_t 
     uint8_t len, dec, flags;
   };
   std::vector<Raw> raw;
-  size_t pos = dbf::kHeaderSize;
+  size_t pos = dbase7 ? dbf::kDbase7HeaderSize : dbf::kHeaderSize;
   bool terminated = false;
   while (pos < header.size()) {
     if (h[pos] == dbf::kHeaderTerminator) {
       terminated = true;
       break;
     }
-    if (pos + dbf::kDescriptorSize > header.size()) break;
+    if (pos + descriptor_size > header.size()) break;
     const char* d = h + pos;
     Raw r;
-    for (int i = 0; i < dbf::kFieldNameBytes && d[i] != '\0'; ++i) r.name.push_back(Upper(d[i]));
+    for (int i = 0; i < name_bytes && d[i] != '\0'; ++i) r.name.push_back(Upper(d[i]));
     while (!r.name.empty() && r.name.back() == ' ') r.name.pop_back();
-    r.type = Upper(d[dbf::kOffFieldType]);
-    r.len = static_cast<uint8_t>(d[dbf::kOffFieldLength]);
-    r.dec = static_cast<uint8_t>(d[dbf::kOffFieldDecimals]);
-    r.flags = lay.vfp ? static_cast<uint8_t>(d[dbf::kOffFieldFlags]) : 0;
+    if (dbase7) {
+      r.type = d[dbf::kOffDbase7FieldType];
+      r.len = static_cast<uint8_t>(d[dbf::kOffDbase7FieldLength]);
+      r.dec = static_cast<uint8_t>(d[dbf::kOffDbase7FieldDecimals]);
+      r.flags = 0;
+    } else {
+      r.type = Upper(d[dbf::kOffFieldType]);
+      r.len = static_cast<uint8_t>(d[dbf::kOffFieldLength]);
+      r.dec = static_cast<uint8_t>(d[dbf::kOffFieldDecimals]);
+      r.flags = lay.vfp ? static_cast<uint8_t>(d[dbf::kOffFieldFlags]) : 0;
+    }
     raw.push_back(std::move(r));
-    pos += dbf::kDescriptorSize;
+    pos += descriptor_size;
   }
   if (!terminated) {
     return Status::Corruption(path + ": the field list has no end marker (0x0D) within the " +
                               std::to_string(lay.header_length) + "-byte header");
   }
-  if (raw.empty()) return Status::Corruption(path + ": the table has no fields");
-  if (raw.size() > dbf::kMaxFields) {
-    return Status::Corruption(path + ": the table has " + std::to_string(raw.size()) +
-                              " fields, more than 255");
-  }
+  // GIS tools write tables without fields (shapes without attributes), and
+  // more than 255 fields: both read. The header length bounds the count.
 
   // Clipper and Harbour keep character widths above 255 in the decimals
   // byte; take that reading only when it is what makes the record add up.
@@ -235,6 +245,26 @@ Status ParseHeader(const std::string& path, const std::string& header, uint64_t 
                               " bytes)");
   }
 
+  // Visual FoxPro numbers the bits of _NullFlags in field order: a V or Q
+  // field takes one for "shorter than the field", then a nullable field one
+  // for NULL.
+  uint32_t flags_offset = 0, flags_width = 0;
+  {
+    uint32_t at = 1;
+    for (const Raw& r : raw) {
+      if (r.type == '0' && (r.flags & dbf::kFieldFlagSystem) != 0) {
+        flags_offset = at;
+        flags_width = r.len;
+      }
+      at += r.len + (wide_char && r.type == 'C' ? r.dec * 256u : 0u);
+    }
+  }
+  int next_bit = 0;
+  auto take_bit = [&]() -> int16_t {
+    if (next_bit >= static_cast<int>(flags_width) * 8) return -1;
+    return static_cast<int16_t>(next_bit++);
+  };
+
   uint32_t offset = 1;
   for (size_t i = 0; i < raw.size(); ++i) {
     const Raw& r = raw[i];
@@ -246,14 +276,20 @@ Status ParseHeader(const std::string& path, const std::string& header, uint64_t 
     f.width = static_cast<uint16_t>(r.len + (wide_char && r.type == 'C' ? r.dec * 256u : 0u));
     f.decimals = (wide_char && r.type == 'C') ? 0 : r.dec;
     f.offset = offset;
+    f.dbase7 = dbase7;
     if (f.width == 0) {
       return Status::Corruption(path + ": " + label + " (" + f.name + ") has width 0");
     }
     offset += f.width;
-    for (const FieldInfo& g : lay.all_fields) {
-      if (g.name == f.name) {
-        return Status::Corruption(path + ": field name " + f.name + " appears twice");
-      }
+    if (flags_width > 0 && f.type != '0') {
+      f.flags_offset = flags_offset;
+      if (f.type == 'V' || f.type == 'Q') f.length_bit = take_bit();
+      if ((r.flags & dbf::kFieldFlagNullable) != 0) f.null_bit = take_bit();
+    }
+    // A name used before: the later field gets a number, so each can be
+    // told apart and reached by its own name.
+    for (int n = 2; FindField(lay.all_fields, f.name) >= 0; ++n) {
+      f.name = r.name + " (" + std::to_string(n) + ")";
     }
     if (IsMemoType(f.type, lay.vfp)) lay.has_memo_fields = true;
     lay.all_fields.push_back(f);
@@ -286,14 +322,16 @@ Status ReadHeader(File* file, Layout* lay, std::string* header) {
   XB_RETURN_IF_ERROR(CheckSignature(static_cast<uint8_t>(head[0]), path));
   uint32_t header_length = DecodeLE16(head + dbf::kOffHeaderLength);
   uint32_t record_length = DecodeLE16(head + dbf::kOffRecordLength);
-  if (header_length < dbf::kHeaderSize + dbf::kDescriptorSize + 1) {
+  const uint32_t smallest = IsDbase7(static_cast<uint8_t>(head[0])) ? dbf::kDbase7HeaderSize + 1
+                                                                    : dbf::kHeaderSize + 1;
+  if (header_length < smallest) {
     return Status::Corruption(path + ": impossible header length " + std::to_string(header_length));
   }
   if (header_length > size) {
     return Status::Corruption(path + ": header length " + std::to_string(header_length) +
                               " is past the end of the file (" + std::to_string(size) + " bytes)");
   }
-  if (record_length < 2) {
+  if (record_length < 1) {
     return Status::Corruption(path + ": impossible record length " + std::to_string(record_length));
   }
   header->resize(header_length);
@@ -307,6 +345,7 @@ MemoKind MemoKindFor(uint8_t sig) {
       return MemoKind::kDbt3;
     case dbf::kSigDbase4Memo:
     case dbf::kSigDbase4SqlMemo:
+    case dbf::kSigDbase7Memo:
     case 0x8E:
       return MemoKind::kDbt4;
     default:
@@ -399,7 +438,10 @@ std::string BuildHeader(uint8_t signature, const std::vector<FieldInfo>& fields)
   h[dbf::kOffLanguageDriver] = static_cast<char>(dbf::kLanguageDriverNew);
   size_t pos = dbf::kHeaderSize;
   for (const FieldInfo& f : fields) {
-    std::memcpy(&h[pos + dbf::kOffFieldName], f.name.data(), f.name.size());
+    // Names longer than a descriptor holds (dBASE 7's, or "NAME (2)" of a
+    // repeated one) are cut to it.
+    std::memcpy(&h[pos + dbf::kOffFieldName], f.name.data(),
+                std::min<size_t>(f.name.size(), dbf::kMaxFieldName));
     h[pos + dbf::kOffFieldType] = f.type;
     EncodeLE32(&h[pos + dbf::kOffFieldDisplacement], f.offset);
     h[pos + dbf::kOffFieldLength] = static_cast<char>(f.width);
@@ -453,6 +495,9 @@ struct Table::Rep {
   // the disk before any record naming them, so a power cut never leaves a
   // pointer to text that was lost.
   bool memo_unsynced = false;
+
+  // The first memo pointer seen that points into the memo file's header.
+  std::atomic<uint32_t> block_in_header{0};
 
   std::string ahead;  // records [ahead_first, ahead_first + ahead_count)
   uint32_t ahead_first = 0;
@@ -1082,6 +1127,25 @@ Status Table::Append() {
   return Status::OK();
 }
 
+Status Table::DiscardUncounted() {
+  Rep& r = *rep_;
+  XB_RETURN_IF_ERROR(r.CheckWritable());
+  r.batch.clear();
+  r.batching = false;
+  r.dirty = false;
+  r.count_pending = false;
+  r.recno = 0;
+  r.last_loaded = 0;
+  r.ahead_count = 0;
+  XB_RETURN_IF_ERROR(r.RefreshCount());
+  const uint64_t end = r.RecordOffset(r.lay.record_count + 1);
+  uint64_t size = 0;
+  XB_RETURN_IF_ERROR(r.file->Size(&size));
+  if (size <= end) return Status::OK();
+  XB_RETURN_IF_ERROR(r.file->Truncate(end));
+  return r.file->Write(end, std::string_view(&dbf::kEofMarker, 1));
+}
+
 Status Table::GetMemo(int field, std::string* out) {
   Rep& r = *rep_;
   out->clear();
@@ -1099,7 +1163,21 @@ Status Table::ReadMemo(std::string_view field_bytes, std::string* out) {
   if (!s.ok()) return Status::Corruption(r.path + ": " + s.message());
   if (block == 0) return Status::OK();
   if (!r.memo) return Status::Corruption(r.path + ": a record points into a missing memo file");
+  if (r.memo->InHeader(block)) {
+    // The value reads as empty and the rest of the table as it is; the
+    // first such block is kept for memo_notice().
+    uint32_t none = 0;
+    r.block_in_header.compare_exchange_strong(none, block);
+    return Status::OK();
+  }
   return r.memo->Read(block, out);
+}
+
+std::string Table::memo_notice() const {
+  const uint32_t block = rep_->block_in_header.load();
+  if (block == 0) return std::string();
+  return rep_->memo_path + ": some memo values point into the memo file's header (block " +
+         std::to_string(block) + "); they read as empty";
 }
 
 Status Table::SetMemo(int field, std::string_view text) {

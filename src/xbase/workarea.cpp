@@ -178,12 +178,11 @@ struct WorkArea::Rep {
                                     ": the FOR condition does not fit the table");
         }
       }
-      const KeyType type = KeyTypeOf(o.key->type());
+      const KeyType type = KeyTypeOf(o.key->type(), info.key_length);
       // A tag made on a table whose fields are of other widths or types
       // holds keys this table cannot produce.
       int want = o.key->result_width();
-      if (type == KeyType::kNumeric || type == KeyType::kDate) want = 8;
-      if (type == KeyType::kLogical) want = 1;
+      if (FixedKeyLength(type) > 0) want = FixedKeyLength(type);
       if (want >= 0 && std::min(want, kMaxKeyLength) != info.key_length) {
         return Status::Corruption("index " + file->path() + ", tag " + info.name + ": keys of " +
                                   std::to_string(info.key_length) + " bytes, but " +
@@ -291,7 +290,8 @@ struct WorkArea::Rep {
           *prefix = true;
         }
         return Status::OK();
-      case KeyType::kNumeric: {
+      case KeyType::kNumeric:
+      case KeyType::kInteger: {
         std::string s(text);
         char* end = nullptr;
         double v = std::strtod(s.c_str(), &end);
@@ -299,7 +299,7 @@ struct WorkArea::Rep {
         if (end == s.c_str() || (end != nullptr && *end != '\0')) {
           return Status::InvalidArgument("not a number: " + s);
         }
-        *out = EncodeNumericKey(v);
+        *out = info.key_type == KeyType::kInteger ? EncodeIntegerKey(v) : EncodeNumericKey(v);
         return Status::OK();
       }
       case KeyType::kDate: {
@@ -1312,6 +1312,7 @@ Status CompileKey(const std::vector<FieldInfo>& fields, const std::string& key_e
     }
     case KeyType::kNumeric:
     case KeyType::kDate: *length = 8; break;
+    case KeyType::kInteger: *length = 4; break;  // not made here: FoxPro's
     case KeyType::kLogical: *length = 1; break;
   }
   if (!for_expr.empty()) {

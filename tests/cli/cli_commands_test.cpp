@@ -312,7 +312,7 @@ TEST_F(CliCommands, BadInputOrUsageExitsOneOrTwoWithItsMessageOnTheErrorStream) 
     bool oneLine = true;  // false: more lines follow, not checked
   } cases[] = {
       {{"count", good, "1/0 > 0"}, 1, "the condition fails on record 1: division by zero"},
-      {{"dump", cut}, 1, "The contact file is damaged: record 7: "},
+      {{"dump", cut}, 1, "The table cut.dbf cannot be read: record 7: "},
       {{"report", cut, "--layout", "2", "--memo", "--stream", x},
        1,
        "The contact file is damaged: ",

@@ -20,6 +20,8 @@
 #include "failing_files.h"
 #include "store/output_file.h"
 #include "transfer_fixture.h"
+#include "file.h"
+#include "xbase/table.h"
 
 namespace qv::testing {
 namespace {
@@ -153,6 +155,67 @@ TEST_F(ImportTest, CancelAndFailureKeepWhatWasPostedAndRebuild) {
     ASSERT_TRUE(d.table.close());
     EXPECT_EQ(ReadContacts(m_path, {"LNAME"}).size(), static_cast<size_t>(1 + c.posted));
     expectTagsRebuilt();
+  }
+}
+
+// The contact file on a disk with room up to `limit` bytes: a write past
+// it is cut where the room ends and fails, as on a full disk.
+class FullDiskFile final : public xb::File {
+ public:
+  FullDiskFile(std::unique_ptr<xb::File> base, uint64_t limit)
+      : File(base->path()), m_base(std::move(base)), m_limit(limit) {}
+  xb::Status Write(uint64_t offset, std::string_view data) override {
+    if (offset + data.size() <= m_limit) return m_base->Write(offset, data);
+    if (offset < m_limit) (void)m_base->Write(offset, data.substr(0, m_limit - offset));
+    return xb::Status::IOError("cannot write " + path() + ": No space left on device");
+  }
+  xb::Status Read(uint64_t o, size_t n, char* b, size_t* g) override { return m_base->Read(o, n, b, g); }
+  xb::Status Size(uint64_t* size) override { return m_base->Size(size); }
+  xb::Status Truncate(uint64_t size) override { return m_base->Truncate(size); }
+  xb::Status Sync() override { return m_base->Sync(); }
+  xb::Status Close() override { return m_base->Close(); }
+  xb::Status Lock(xb::LockKind kind) override { return m_base->Lock(kind); }
+  xb::Status LockAppend() override { return m_base->LockAppend(); }
+  xb::Status UnlockAppend() override { return m_base->UnlockAppend(); }
+
+ private:
+  std::unique_ptr<xb::File> m_base;
+  uint64_t m_limit;
+};
+
+TEST_F(ImportTest, AFullDiskTellsTheRecordsTheTableThenHolds) {
+  const std::vector<ImportRow> rows(6000, Row({{T::Last, "Many"}, {T::City, "Springfield"}}));
+  std::unique_ptr<xb::Table> probe;
+  ASSERT_TRUE(xb::Table::Open(m_path, xb::OpenOptions(), &probe).ok());
+  const uint64_t header = probe->header_length(), rl = probe->record_length();
+  probe.reset();
+  // Room for a few records, past one batch of appends, past two, each
+  // ending inside a record.
+  for (double room : {10.5, 3000.3, 5000.7}) {
+    SCOPED_TRACE(room);
+    SetUp();
+    const uint64_t limit = header + static_cast<uint64_t>((1 + room) * static_cast<double>(rl));
+    const xb::FileOpener previous = xb::SetFileOpenerForTesting(
+        [&](const std::string& path, xb::FileMode mode, std::unique_ptr<xb::File>* out) {
+          XB_RETURN_IF_ERROR(xb::OpenPosixFile(path, mode, out));
+          if (path == m_path) *out = std::make_unique<FullDiskFile>(std::move(*out), limit);
+          return xb::Status::OK();
+        });
+    Destination d;
+    ASSERT_TRUE(d.open(QString::fromStdString(m_path)));
+    ListSource source(rows);
+    ImportResult result;
+    const xb::Status s = ImportRows(d.table, source, nullptr, &result);
+    (void)d.table.close();
+    xb::SetFileOpenerForTesting(previous);
+    EXPECT_FALSE(s.ok());
+    std::unique_ptr<xb::Table> t;
+    ASSERT_TRUE(xb::Table::Open(m_path, xb::OpenOptions(), &t).ok());
+    EXPECT_EQ(result.posted + 1, static_cast<std::int64_t>(t->record_count()));
+    EXPECT_EQ(t->header_record_count(), t->record_count());
+    EXPECT_EQ(QFileInfo(QString::fromStdString(m_path)).size(),
+              static_cast<qint64>(header + t->record_count() * rl + 1))
+        << "records past the count";
   }
 }
 

@@ -210,12 +210,11 @@ TEST_F(TableTest, DamageEveryHeaderFaultIsCorruptionWithAPlainMessage) {
   const Case cases[] = {
       {"short header", [](std::string* b) { b->resize(20); }, "too short"},
       {"bad signature", [](std::string* b) { (*b)[0] = 0x7F; }, "not a dBASE"},
-      {"header length 40", [](std::string* b) { (*b)[8] = 40; }, "impossible header length"},
+      {"header length 20", [](std::string* b) { (*b)[8] = 20; }, "impossible header length"},
       {"header past end", [](std::string* b) { (*b)[9] = 0x40; }, "past the end"},
       {"record length", [](std::string* b) { (*b)[10] = 10; }, "record length 10"},
       {"no terminator", [](std::string* b) { (*b)[96] = 'X'; }, "no end marker"},
       {"empty name", [](std::string* b) { (*b)[32] = 0; }, "no name"},
-      {"duplicate name", [](std::string* b) { (*b)[64] = 'A'; }, "appears twice"},
       {"zero width", [](std::string* b) { (*b)[48] = 0, (*b)[80] = 8; }, "width 0"},
   };
   for (const Case& c : cases) {

@@ -227,7 +227,7 @@ TEST(FieldValueTest, DecodesEveryFieldType) {
       {'I', 4, 0, std::string("\xD6\xFF\xFF\xFF", 4), "N-42"},
       {'Y', 8, 4, std::string("\x40\xE2\x01\0\0\0\0\0", 8), "N12.3456"},
       // JD 2451545 is 2000-01-01; 256 days later.
-      {'T', 8, 0, std::string("\x59\x69\x25\0\x01\0\0\0", 8), "D20000913"},
+      {'T', 8, 0, std::string("\x59\x69\x25\0\x01\0\0\0", 8), "T2000-09-13 00:00:00.001"},
       {'B', 8, 2, dbl, "N2.50"},
       {'I', 4, 0, "ab", "N0"},  // short bytes: no overread
   };

@@ -227,12 +227,14 @@ void TDBFImport::SelectButtonClick() {
     Reset();
     return;
   }
-  m_fields = ReadSourceFields(*Source);
+  QString leftOut;
+  m_fields = ReadSourceFields(*Source, &leftOut);
   if (m_fields.empty()) {
     Dialogs().information(this, UnableToImportMessage());
     Reset();
     return;
   }
+  if (!leftOut.isEmpty()) Dialogs().information(this, leftOut);
   m_fileName = name;
   FileNameLabel->setText(name);
   MatchButton->setEnabled(true);

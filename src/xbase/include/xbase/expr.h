@@ -20,6 +20,7 @@ enum class ValueType : char {
   kDate = 'D',
   kLogical = 'L',
   kMemo = 'M',  // a memo field's text; behaves as character
+  kDateTime = 'T',  // a date with a time of day (Visual FoxPro T, dBASE 7 @)
   kUndefined = 'U',
 };
 
@@ -38,22 +39,28 @@ struct Value {
   double number = 0;      // numeric
   int width = 0;          // numeric: display width as xBase tracks it
   int decimals = 0;       // numeric: decimals as xBase tracks it
-  JulianDay date = 0;     // date (0 = empty)
+  JulianDay date = 0;     // date and date-time (0 = empty)
+  int32_t millis = 0;     // date-time: milliseconds since midnight
   bool logical = false;   // logical
 
   static Value Character(std::string s);
   static Value Numeric(double n, int width, int decimals);
   static Value Date(JulianDay jd);
+  static Value DateTime(JulianDay jd, int32_t millis);
   static Value Logical(bool b);
 };
 
 // The value as `xbcheck eval` prints it after the type letter: character
 // text as is, dates as YYYYMMDD (8 blanks when empty), logicals T/F,
-// numbers as xBase's LTRIM(STR(n)) with the tracked decimals.
+// numbers as xBase's LTRIM(STR(n)) with the tracked decimals; date-times
+// as "YYYY-MM-DD hh:mm:ss", with ".mmm" when there are milliseconds
+// (nothing when empty).
 std::string ShowValue(const Value& v);
 
 // Decodes a field's raw bytes into a value (C as stored with blanks, N/F by
-// width and decimals, D, L, M through `memo`; I Y T B G as best effort).
+// width and decimals, D, L, memos (M G W P, B before Visual FoxPro) through
+// `memo`, the binary numbers I Y B + O, date-times T @, V and Q as their
+// bytes). A type the engine does not know gives its bytes as they are.
 // A memo that cannot be read is an error (and a blank text in *out), never
 // a blank memo.
 Status FieldValue(const FieldInfo& field, std::string_view bytes, MemoReader* memo, Value* out);

@@ -30,6 +30,9 @@ enum class KeyType : uint8_t {
   kNumeric = 1,
   kDate = 2,
   kLogical = 3,
+  // Visual FoxPro's keys of an Integer field: 4 bytes, big-endian with the
+  // sign bit flipped. Read from its files; our tags keep 8-byte numbers.
+  kInteger = 4,
 };
 
 // One order (tag) of an index file.
@@ -51,6 +54,7 @@ std::string EncodeCharacterKey(std::string_view text, uint16_t key_length);
 // FoxPro's sortable double: IEEE 754 big-endian, sign bit flipped for
 // values >= 0, every bit flipped for negative values. 8 bytes.
 std::string EncodeNumericKey(double value);
+std::string EncodeIntegerKey(double value);  // clamped to the int32 range
 // The inverse; returns 0 when `key` is not 8 bytes.
 double DecodeNumericKey(std::string_view key);
 // Dates index as their Julian day number (0 for an empty date).

@@ -121,6 +121,13 @@ class Table final : public MemoReader {
   // Close) writes the batch first; switching it off writes it too.
   Status SetAppendBatching(bool on);
   bool append_batching() const;
+  // After a failed write (a full disk): drops what the header does not
+  // count (the batch, a record not yet written, and whole or partial
+  // records a failed write left past the count), so the file and its
+  // header agree and a later append does not land behind them. Ends
+  // batching and leaves no current record; record_count() is then what the
+  // table holds. REQUIRES: open for writing.
+  Status DiscardUncounted();
   // Writes what the table holds back and makes it durable, memo included.
   Status Sync();
 
@@ -131,6 +138,10 @@ class Table final : public MemoReader {
   Status SetMemo(int field, std::string_view text);
   // MemoReader: reads the memo a raw pointer field refers to.
   Status ReadMemo(std::string_view field_bytes, std::string* out) override;
+
+  // Empty, or a sentence telling that memo values read so far pointed into
+  // the memo file's header and were read as empty (one for the table).
+  std::string memo_notice() const;
 
   // Removes records carrying the deletion flag and compacts the memo file.
   // Leaves no current record.
