@@ -8,6 +8,7 @@
 #include "render/printers.h"
 #include "store/contact_file.h"
 #include "store/filter_text.h"
+#include "store/output_file.h"
 #include "xbase/workarea.h"
 
 namespace qv::cli {
@@ -113,27 +114,18 @@ bool ContactSession::chooseRecords(const Args& a, RecordSelection* selection,
 }
 
 bool CopyToFile(QIODevice& from, const QString& path, QString* error) {
-  QFile file(path);
-  bool copied = file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-  QString why = file.errorString();
+  OutputFile file(path);
+  bool copied = file.open();
   while (copied && !from.atEnd()) {
     const QByteArray piece = from.read(1 << 20);
     if (piece.isEmpty() && !from.atEnd()) {
-      copied = false;
-      why = from.errorString();
-    } else if (file.write(piece) != piece.size()) {
-      copied = false;
-      why = file.errorString();
+      *error = QStringLiteral("cannot read the pages for ") + path + ": " + from.errorString();
+      return false;
     }
+    copied = file.put(piece);
   }
-  if (copied && !file.flush()) {
-    copied = false;
-    why = file.errorString();
-  }
-  if (copied) return true;
-  *error = QStringLiteral("cannot write ") + path + ": " + why;
-  file.close();
-  file.remove();
+  if (copied && file.commit()) return true;
+  *error = file.message();
   return false;
 }
 

@@ -12,6 +12,7 @@
 #include "richtext/rtf.h"
 #include "store/apollo.h"
 #include "store/contact_file.h"
+#include "store/output_file.h"
 #include "store/settings.h"
 #include "store/table_object.h"
 
@@ -166,14 +167,10 @@ int CmdLetterExport(const Args& a) {
   RichDocument doc;
   QString error;
   if (!LoadLetter(Arg(a.positional[0]), &doc, &error)) return Fail(error);
-  QFile file(Arg(a.positional[1]));
-  const QByteArray rtf = WriteRtf(doc);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(rtf) != rtf.size() ||
-      !file.flush()) {
-    return Fail(QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString()));
-  }
+  OutputFile file(Arg(a.positional[1]));
+  if (!file.open() || !file.put(WriteRtf(doc)) || !file.commit()) return Fail(file.message());
   std::cout << "exported " << Arg(a.positional[0]).trimmed().toStdString() << " to "
-            << file.fileName().toStdString() << "\n";
+            << file.target().toStdString() << "\n";
   return 0;
 }
 

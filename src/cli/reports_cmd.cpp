@@ -2,7 +2,6 @@
 #include "cli/cli_common.h"
 #include "cli/progress.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <chrono>
 #include <iostream>
@@ -59,7 +58,6 @@ int CmdReport(const Args& a) {
     case UserReportOutcome::Cancelled:
       return Fail("the report was cancelled");
     case UserReportOutcome::Failed:
-      if (output.pdf) QFile::remove(options.pdfFile);
       return FailOnce(host, result.errorText.isEmpty() ? QStringLiteral("the report failed")
                                                        : OneLine(result.errorText));
   }
@@ -105,7 +103,6 @@ int CmdZipCount(const Args& a) {
   const ZipReportResult result = DoThePrintJob(count.ReportLines(), options, host, hooks);
   const long long ms = MillisecondsSince(start);
   if (result.outcome == ZipReportOutcome::Failed) {
-    if (output.pdf) QFile::remove(options.pdfFile);
     return FailOnce(host, result.errorText);
   }
   if (result.outcome == ZipReportOutcome::Cancelled) return Fail("the report was cancelled");

@@ -1,26 +1,63 @@
 #include "labels/label_setup.h"
 
+#include <variant>
+
 #include "labels/setup_fields.h"
+#include "store/messages.h"
 #include "store/table_object.h"
 
 namespace qv {
 
 namespace {
 
-// Setup fields are character, number and logical, the record in edit: only
-// a date could be refused, so a label setup is written whatever they say.
-void SetText(TableObject& t, const char* field, const QString& value) {
-  (void)SetSetupText(t, field, value);
+// One column of the setup row and the member that holds it; reading and
+// writing walk the same table. Text columns are cut to the column's width.
+struct SetupColumn {
+  const char* field;
+  std::variant<QString LabelSetup::*, int LabelSetup::*, bool LabelSetup::*, float LabelSetup::*>
+      member;
+  int width = 0;
+};
+
+const SetupColumn kColumns[] = {
+    {"DESCRIPT", &LabelSetup::description, 50},  {"USERLABELN", &LabelSetup::stockDescription, 60},
+    {"PRINTERTYP", &LabelSetup::printerType, 2}, {"FONTNAME", &LabelSetup::fontName, 50},
+    {"FONTSIZE", &LabelSetup::fontSize},         {"FONTBOLD", &LabelSetup::bold},
+    {"FONTITALIC", &LabelSetup::italic},         {"XOFFSET", &LabelSetup::xOffset},
+    {"YOFFSET", &LabelSetup::yOffset},           {"LBLHEIGHT", &LabelSetup::labelHeight},
+    {"LBLWIDTH", &LabelSetup::labelWidth},       {"NBRACROSS", &LabelSetup::across},
+    {"NBRDOWN", &LabelSetup::down},              {"TOPMARG", &LabelSetup::topMargin},
+    {"LEFTMARG", &LabelSetup::leftMargin},       {"HORIZPITCH", &LabelSetup::horizontalPitch},
+    {"VERTPITCH", &LabelSetup::verticalPitch},   {"SHEETWIDTH", &LabelSetup::sheetWidth},
+    {"SHEETDEPTH", &LabelSetup::sheetHeight},    {"PAPERSIZE", &LabelSetup::paperSize, 5},
+    {"TRIMTEXT", &LabelSetup::trimText},
+};
+
+template <class... F>
+struct Overload : F... {
+  using F::operator()...;
+};
+template <class... F>
+Overload(F...) -> Overload<F...>;
+
+void ReadColumn(const TableObject& t, const SetupColumn& c, LabelSetup* s) {
+  std::visit(Overload{[&](QString LabelSetup::*m) { s->*m = SetupText(t, c.field); },
+                      [&](int LabelSetup::*m) { s->*m = SetupWhole(t, c.field); },
+                      [&](bool LabelSetup::*m) { s->*m = SetupLogical(t, c.field); },
+                      [&](float LabelSetup::*m) { s->*m = SetupInches(t, c.field); }},
+             c.member);
 }
 
-void SetLogical(TableObject& t, const char* field, bool on) { (void)SetSetupLogical(t, field, on); }
-
-void SetWhole(TableObject& t, const char* field, int value) {
-  (void)SetSetupWhole(t, field, value);
-}
-
-void SetInches(TableObject& t, const char* field, float inches) {
-  SetText(t, field, QString::number(RoundToThousandths(inches), 'f', 3));
+bool WriteColumn(TableObject& t, const SetupColumn& c, const LabelSetup& s) {
+  return std::visit(
+      Overload{[&](QString LabelSetup::*m) { return SetSetupText(t, c.field, (s.*m).left(c.width)); },
+               [&](int LabelSetup::*m) { return SetSetupWhole(t, c.field, s.*m); },
+               [&](bool LabelSetup::*m) { return SetSetupLogical(t, c.field, s.*m); },
+               [&](float LabelSetup::*m) {
+                 return SetSetupText(t, c.field,
+                                     QString::number(RoundToThousandths(s.*m), 'f', 3));
+               }},
+      c.member);
 }
 
 }  // namespace
@@ -42,58 +79,31 @@ LabelSetup DefaultLabelSetup() {
 LabelSetup ReadLabelSetup(const TableObject& t) {
   if (!t.active() || t.eof()) return DefaultLabelSetup();
   LabelSetup s;
-  s.description = SetupText(t, "DESCRIPT");
-  s.printerType = SetupText(t, "PRINTERTYP");
-  s.fontName = SetupText(t, "FONTNAME");
-  s.fontSize = SetupWhole(t, "FONTSIZE");
-  s.bold = SetupLogical(t, "FONTBOLD");
-  s.italic = SetupLogical(t, "FONTITALIC");
-  s.xOffset = SetupInches(t, "XOFFSET");
-  s.yOffset = SetupInches(t, "YOFFSET");
+  for (const SetupColumn& c : kColumns) ReadColumn(t, c, &s);
+  s.paperSize = s.paperSize.trimmed();
   s.address = ReadAddressSwitches(t, &s.intelligentMail);
-  s.labelHeight = SetupInches(t, "LBLHEIGHT");
-  s.labelWidth = SetupInches(t, "LBLWIDTH");
-  s.across = SetupWhole(t, "NBRACROSS");
-  s.down = SetupWhole(t, "NBRDOWN");
-  s.topMargin = SetupInches(t, "TOPMARG");
-  s.leftMargin = SetupInches(t, "LEFTMARG");
-  s.horizontalPitch = SetupInches(t, "HORIZPITCH");
-  s.verticalPitch = SetupInches(t, "VERTPITCH");
-  s.sheetWidth = SetupInches(t, "SHEETWIDTH");
-  s.sheetHeight = SetupInches(t, "SHEETDEPTH");
-  s.paperSize = SetupText(t, "PAPERSIZE").trimmed();
-  s.trimText = SetupLogical(t, "TRIMTEXT");
-  s.stockDescription = SetupText(t, "USERLABELN");
   return s;
 }
 
+// Every column is tried, so the message names all that were refused; a
+// column the table lacks is refused too.
 bool WriteLabelSetup(TableObject& t, const LabelSetup& s) {
   if (t.state() == TableObject::State::Browse) t.edit();
   if (t.state() != TableObject::State::Edit && t.state() != TableObject::State::Insert) {
     return false;
   }
-  SetText(t, "DESCRIPT", s.description.left(50));
-  SetText(t, "USERLABELN", s.stockDescription.left(60));
-  SetText(t, "PRINTERTYP", s.printerType.left(2));
-  SetText(t, "FONTNAME", s.fontName.left(50));
-  SetWhole(t, "FONTSIZE", s.fontSize);
-  SetLogical(t, "FONTBOLD", s.bold);
-  SetLogical(t, "FONTITALIC", s.italic);
-  SetInches(t, "XOFFSET", s.xOffset);
-  SetInches(t, "YOFFSET", s.yOffset);
-  (void)WriteAddressSwitches(t, s.address, s.intelligentMail);
-  SetInches(t, "LBLHEIGHT", s.labelHeight);
-  SetInches(t, "LBLWIDTH", s.labelWidth);
-  SetWhole(t, "NBRACROSS", s.across);
-  SetWhole(t, "NBRDOWN", s.down);
-  SetInches(t, "TOPMARG", s.topMargin);
-  SetInches(t, "LEFTMARG", s.leftMargin);
-  SetInches(t, "HORIZPITCH", s.horizontalPitch);
-  SetInches(t, "VERTPITCH", s.verticalPitch);
-  SetInches(t, "SHEETWIDTH", s.sheetWidth);
-  SetInches(t, "SHEETDEPTH", s.sheetHeight);
-  SetText(t, "PAPERSIZE", s.paperSize.left(5));
-  SetLogical(t, "TRIMTEXT", s.trimText);
+  QStringList refused;
+  if (!WriteAddressSwitches(t, s.address, s.intelligentMail)) {
+    refused << QStringLiteral("the address lines");
+  }
+  for (const SetupColumn& c : kColumns) {
+    if (!WriteColumn(t, c, s)) refused << QString::fromLatin1(c.field);
+  }
+  if (!refused.isEmpty()) {
+    Messages().information(QStringLiteral("The label setup could not be saved: %1 does not take %2.")
+                               .arg(LabelSetupFileName(), refused.join(QStringLiteral(", "))));
+    return false;
+  }
   return t.post();
 }
 

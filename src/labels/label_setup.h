@@ -54,9 +54,9 @@ LabelSetup ReadLabelSetup(const TableObject& table);
 
 // Writes every field of `setup` into the table's current row and posts:
 // the row goes into edit state unless it is a fresh insert. Lengths are
-// rounded to 3 decimals, as the table keeps them. False (the table object
-// has said why) when the row could not be written; the row then stays in
-// edit with the values.
+// rounded to 3 decimals, as the table keeps them. False, the user told
+// why (a refused or missing column, or the post), when the row could not
+// be written; the row then stays in edit with the values.
 // REQUIRES: `table` open on a label setup table, on a row or inserting.
 bool WriteLabelSetup(TableObject& table, const LabelSetup& setup);
 

@@ -1,10 +1,10 @@
 #include "labels/sort_bulk_mail.h"
 
 #include <QDir>
-#include <QSaveFile>
 #include <cstring>
 
 #include "labels/adc_table.h"
+#include "store/output_file.h"
 #include "labels/job_host.h"
 #include "labels/postnet.h"
 #include "store/codepage.h"
@@ -216,10 +216,10 @@ bool TSortBulkMail::DoTheSort() {
   const QString path = PresortFilePath(m_directory);
   // Written beside the old file and renamed over it on commit: the label
   // run never meets half a list.
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+  OutputFile file(path);
+  if (!file.open() || !file.put(bytes) || !file.commit()) {
     m_host.information(QStringLiteral("Unable to write the presort file %1:\r\n%2")
-                           .arg(QDir::toNativeSeparators(path), file.errorString()));
+                           .arg(QDir::toNativeSeparators(path), file.reason()));
     return false;
   }
   m_done = true;

@@ -1,10 +1,10 @@
 #include "letters/letter_print.h"
 
 #include <QDir>
-#include <QFile>
 #include <QPrinter>
 
 #include "labels/job_host.h"
+#include "store/output_file.h"
 #include "labels/label_run.h"
 #include "letters/merge.h"
 #include "render/printers.h"
@@ -65,12 +65,10 @@ bool TLetterPrint::PrintThisRecord(int copies) {
   ReplaceTokens(m_letter, m_table);
   ++m_letters;
   if (!m_rtfDirectory.isEmpty()) {
-    QFile file(QDir(m_rtfDirectory).filePath(QStringLiteral("%1.rtf").arg(m_letters, 4, 10,
-                                                                          QLatin1Char('0'))));
-    const QByteArray rtf = WriteRtf(m_letter);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(rtf) != rtf.size() ||
-        !file.flush()) {
-      m_error = QStringLiteral("Unable to write %1: %2").arg(file.fileName(), file.errorString());
+    OutputFile file(QDir(m_rtfDirectory).filePath(QStringLiteral("%1.rtf").arg(m_letters, 4, 10,
+                                                                               QLatin1Char('0'))));
+    if (!file.open() || !file.put(WriteRtf(m_letter)) || !file.commit()) {
+      m_error = QStringLiteral("Unable to write %1: %2").arg(file.target(), file.reason());
       return false;
     }
     m_pages += m_letter.pageCount();

@@ -1,11 +1,12 @@
 #include "render/report_output.h"
 
-#include <QFile>
 #include <QIODevice>
+#include <QPdfWriter>
 #include <QPrinter>
 
 #include "render/page_painter.h"
 #include "render/printers.h"
+#include "store/output_file.h"
 
 namespace qv {
 
@@ -70,6 +71,7 @@ PrinterOutput::PrinterOutput(QPrinter* printer, const QString& pdfFile) : m_prin
 PrinterOutput::~PrinterOutput() {
   m_ops.reset();
   if (m_painter.isActive()) m_painter.end();
+  m_pdfWriter.reset();
 }
 
 bool PrinterOutput::begin(const QString& title, QString* error) {
@@ -80,7 +82,18 @@ bool PrinterOutput::begin(const QString& title, QString* error) {
   if (IsPdfPrinter(*m_printer)) {
     if (m_pdfFile.isEmpty()) m_pdfFile = AskPdfFileName(title);
     if (m_pdfFile.isEmpty()) return false;  // cancelled
-    m_printer->setOutputFileName(m_pdfFile);
+    // Through the checked output file: a PDF that cannot be written whole
+    // is told, and an older file of its name stays as it was.
+    m_pdfOut = std::make_unique<OutputFile>(m_pdfFile);
+    if (!m_pdfOut->open()) {
+      *error = QStringLiteral("Unable to write the PDF file %1: %2").arg(m_pdfFile, m_pdfOut->reason());
+      m_pdfOut.reset();
+      return false;
+    }
+    m_pdfWriter = std::make_unique<QPdfWriter>(m_pdfOut.get());
+    m_pdfWriter->setResolution(m_printer->resolution());
+    m_pdfWriter->setTitle(title);
+    m_pdfWriter->setCreator(QStringLiteral("Quorvane"));
   }
   m_printer->setDocName(title);
   m_printer->setFullPage(true);
@@ -93,9 +106,11 @@ bool PrinterOutput::beginPage(const PageSetup& setup, QString* error) {
       setup.orientation == Orientation::Landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
       QMarginsF(0, 0, 0, 0));
   layout.setMode(QPageLayout::FullPageMode);
+  QPagedPaintDevice* device = m_pdfWriter ? static_cast<QPagedPaintDevice*>(m_pdfWriter.get()) : m_printer;
+  const int resolution = m_pdfWriter ? m_pdfWriter->resolution() : m_printer->resolution();
   if (!m_started) {
-    m_printer->setPageLayout(layout);
-    if (!m_painter.begin(m_printer)) {
+    device->setPageLayout(layout);
+    if (!m_painter.begin(device)) {
       *error =
           IsPdfPrinter(*m_printer)
               ? QStringLiteral("Unable to write the PDF file %1.").arg(m_pdfFile)
@@ -103,16 +118,16 @@ bool PrinterOutput::beginPage(const PageSetup& setup, QString* error) {
       return false;
     }
     m_started = true;
-    m_ops = std::make_unique<OpPainter>(m_painter, m_printer->resolution());
+    m_ops = std::make_unique<OpPainter>(m_painter, resolution);
     return true;
   }
   m_ops.reset();
-  if (!m_printer->pageLayout().isEquivalentTo(layout)) m_printer->setPageLayout(layout);
-  if (!m_printer->newPage()) {
+  if (!device->pageLayout().isEquivalentTo(layout)) device->setPageLayout(layout);
+  if (!device->newPage()) {
     *error = QStringLiteral("The printer refused a new page.");
     return false;
   }
-  m_ops = std::make_unique<OpPainter>(m_painter, m_printer->resolution());
+  m_ops = std::make_unique<OpPainter>(m_painter, resolution);
   return true;
 }
 
@@ -126,6 +141,16 @@ bool PrinterOutput::end(QString* error) {
     *error = QStringLiteral("The print job could not be finished.");
     return false;
   }
+  if (m_pdfOut) {
+    m_pdfWriter.reset();
+    const bool written = m_pdfOut->commit();
+    const QString why = m_pdfOut->reason();
+    m_pdfOut.reset();
+    if (!written) {
+      *error = QStringLiteral("Unable to write the PDF file %1: %2").arg(m_pdfFile, why);
+      return false;
+    }
+  }
   return true;
 }
 
@@ -135,7 +160,9 @@ void PrinterOutput::abort() {
   m_ops.reset();
   if (!pdf) m_printer->abort();
   if (m_painter.isActive()) m_painter.end();
-  if (pdf && m_started && !m_pdfFile.isEmpty()) QFile::remove(m_pdfFile);
+  // An unfinished PDF is thrown away; the target keeps what it had.
+  m_pdfWriter.reset();
+  m_pdfOut.reset();
 }
 
 }  // namespace qv

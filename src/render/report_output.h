@@ -12,11 +12,13 @@
 #include "render/page_stream.h"
 
 class QIODevice;
+class QPdfWriter;
 class QPrinter;
 
 namespace qv {
 
 class OpPainter;
+class OutputFile;
 
 enum class Orientation { Portrait, Landscape };
 
@@ -85,6 +87,9 @@ class PrinterOutput : public ReportOutput {
   std::unique_ptr<QPrinter> m_ownPrinter;
   QPrinter* m_printer;
   QString m_pdfFile;
+  // A PDF goes through these rather than the printer's own file.
+  std::unique_ptr<OutputFile> m_pdfOut;
+  std::unique_ptr<QPdfWriter> m_pdfWriter;
   QPainter m_painter;
   std::unique_ptr<OpPainter> m_ops;  // of the page being drawn
   bool m_started = false;

@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <atomic>
 
 namespace qv {
@@ -17,6 +19,16 @@ qint64 TakeBudget(qint64 want) {
     if (g_budget.compare_exchange_weak(left, left - take)) return take;
   }
   return want;
+}
+
+// A write the disk took only part of sets no error on the file, only errno
+// (a size limit, a full disk): the system's words are the reason then.
+QString Why(const QFileDevice& file, int err) {
+  if (file.error() != QFileDevice::NoError && file.errorString() != QLatin1String("Unknown error")) {
+    return file.errorString();
+  }
+  if (err != 0) return QString::fromLocal8Bit(std::strerror(err));
+  return QStringLiteral("the disk took only part of it");
 }
 }  // namespace
 
@@ -42,9 +54,10 @@ bool OutputFile::open(OpenMode mode) {
 qint64 OutputFile::writeData(const char* data, qint64 len) {
   if (m_failed || !m_file.isOpen()) return -1;
   const qint64 allowed = TakeBudget(len);
+  errno = 0;
   const qint64 n = m_file.write(data, allowed);
   if (n != len) {
-    fail(allowed < len ? QStringLiteral("No space left on device") : m_file.errorString());
+    fail(allowed < len ? QStringLiteral("No space left on device") : Why(m_file, errno));
     return -1;
   }
   return n;
@@ -68,8 +81,9 @@ bool OutputFile::commit() {
     return false;
   }
   if (isOpen()) QIODevice::close();
+  errno = 0;
   if (!m_file.commit()) {
-    fail(m_file.errorString());
+    fail(Why(m_file, errno));
     return false;
   }
   return true;

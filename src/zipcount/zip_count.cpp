@@ -1,10 +1,10 @@
 #include "zipcount/zip_count.h"
 
-#include <QSaveFile>
 #include <map>
 #include <string>
 
 #include "labels/job_host.h"
+#include "store/output_file.h"
 #include "labels/sort_bulk_mail.h"
 #include "store/apollo.h"
 #include "store/codepage.h"
@@ -59,9 +59,9 @@ bool WriteZipCountCsv(const std::vector<ZipTally>& tallies, const QString& path,
     }
     bytes += key.toUtf8() + ',' + QByteArray::number(qlonglong(t.count)) + "\r\n";
   }
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-    *error = QStringLiteral("Unable to write %1: %2").arg(path, file.errorString());
+  OutputFile file(path);
+  if (!file.open() || !file.put(bytes) || !file.commit()) {
+    *error = QStringLiteral("Unable to write %1: %2").arg(path, file.reason());
     return false;
   }
   return true;

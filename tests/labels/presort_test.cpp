@@ -9,6 +9,7 @@
 #include "labels/adc_table.h"
 #include "labels/sort_bulk_mail.h"
 #include "labels_test_util.h"
+#include "store/output_file.h"
 
 namespace qv {
 namespace {
@@ -142,14 +143,38 @@ TEST(Presort, ProgressAndCancel) {
   EXPECT_EQ(ReadFile(psl), QByteArray("earlier run\r\n"));
 }
 
-TEST(Presort, UnwritableFolderIsReported) {
+// A folder that is not there, or a write cut short at any of a spread of
+// points: told, and the earlier list kept whole.
+TEST(Presort, AFailedWriteIsReportedAndKeepsTheEarlierList) {
   ContactFixture fx;
-  ASSERT_TRUE(fx.make(Zips({{"12001", 1}})));
-  TestHost host;
-  TSortBulkMail sorter(fx.table, fx.apollo, host, fx.dir() + "no/such/folder");
-  EXPECT_FALSE(sorter.DoTheSort());
-  EXPECT_TRUE(host.notices.size() == 1 && host.notices[0].startsWith("Unable to write the presort"))
-      << host.notices.join('|').toStdString();
+  ASSERT_TRUE(fx.make(Zips({{"12001", 1}, {"02110", 2}})));
+  const QString psl = PresortFilePath(fx.dir());
+  const QByteArray earlier = "earlier run\r\n";
+  TestHost first;
+  ASSERT_TRUE(TSortBulkMail(fx.table, fx.apollo, first, fx.dir()).DoTheSort());
+  const qint64 size = ReadFile(psl).size();
+  const struct {
+    QString dir;
+    qint64 budget;
+  } cases[] = {{fx.dir() + "no/such/folder", -1}, {fx.dir(), 0}, {fx.dir(), 7}, {fx.dir(), size - 1},
+               {fx.dir(), size}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.budget);
+    QFile old(psl);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly | QIODevice::Truncate) && old.write(earlier) == earlier.size());
+    old.close();
+    TestHost host;
+    TSortBulkMail sorter(fx.table, fx.apollo, host, c.dir);
+    OutputFile::FailAfter(c.budget);
+    EXPECT_FALSE(sorter.DoTheSort());
+    OutputFile::FailAfter(-1);
+    ASSERT_EQ(host.notices.size(), 1);
+    EXPECT_TRUE(host.notices[0].startsWith("Unable to write the presort")) << host.notices[0].toStdString();
+    if (c.budget >= 0) {
+      EXPECT_TRUE(host.notices[0].endsWith("No space left on device"));
+    }
+    EXPECT_EQ(ReadFile(psl), earlier);
+  }
 }
 
 }  // namespace

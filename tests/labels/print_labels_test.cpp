@@ -17,12 +17,14 @@
 #include "labels/sort_bulk_mail.h"
 #include "labels/windows/label_windows.h"
 #include "labels_test_util.h"
+#include "recording_messages.h"
 #include "render/page_stream.h"
 #include "render/printers.h"
 #include "scripted_dialogs.h"
 #include "store/support_install.h"
 #include "store/table_object.h"
 #include "table_walk.h"
+#include "xbase/table.h"
 namespace qv {
 namespace {
 
@@ -252,6 +254,47 @@ TEST_F(PrintLabelsTest, MismatchedSheetAsksAboutThePaperAndNoSkipsTheRun) {
   EXPECT_EQ(labels->LastRun.outcome, LabelRunOutcome::PaperDeclined);
   EXPECT_EQ(dialogs.textsOf("question"), QStringList{PaperSizeQuestion(8.5, 14.0)});
   EXPECT_TRUE(previews.empty());
+}
+
+// Delete answered true after a failed delete, and the setup write dropped
+// every setter's result, a missing column's too.
+TEST_F(PrintLabelsTest, DeleteCurrentRowAndTheSetupWriteTellFailures) {
+  testing::RecordingMessages messages;
+  {
+    TApolloEnv env;
+    TableObject table(&env);
+    table.setDatabaseName(fx.dir());
+    table.setTableName(LabelSetupFileName());
+    table.setReadOnly(true);
+    ASSERT_TRUE(table.open());
+    dialogs.questionAnswers = {true};
+    EXPECT_FALSE(DeleteCurrentRow(nullptr, &table, QStringLiteral("Delete this record?")));
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_TRUE(messages.shown[0].startsWith(QStringLiteral("The record could not be deleted")));
+  }
+  // The same table without TRIMTEXT and NBRDOWN.
+  const std::string path = (fx.dir() + QLatin1Char('/') + LabelSetupFileName()).toStdString();
+  std::vector<xb::FieldDef> fields;
+  {
+    std::unique_ptr<xb::Table> t;
+    ASSERT_TRUE(xb::Table::Open(path, {}, &t).ok());
+    for (const xb::FieldInfo& f : t->fields()) {
+      if (f.name != "TRIMTEXT" && f.name != "NBRDOWN") fields.push_back({f.name, f.type, f.width, f.decimals});
+    }
+  }
+  const std::string lacking = fx.file(QStringLiteral("LACKING.DBF")).toStdString();
+  ASSERT_TRUE(xb::Table::Create(lacking, fields).ok());
+  TApolloEnv env;
+  TableObject table(&env);
+  table.setDatabaseName(fx.dir());
+  table.setTableName(QStringLiteral("LACKING.DBF"));
+  ASSERT_TRUE(table.open());
+  table.insert();
+  EXPECT_FALSE(WriteLabelSetup(table, DefaultLabelSetup()));
+  EXPECT_EQ(messages.shown.value(1),
+            QStringLiteral("The label setup could not be saved: QVPLSU.DBF does not take NBRDOWN, TRIMTEXT."));
+  table.cancel();
+  EXPECT_TRUE(table.isEmpty());
 }
 
 }  // namespace

@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 
 #include "labels_test_util.h"
 #include "letters/letter_print.h"
 #include "letters_test_util.h"
 #include "richtext/rtf.h"
+#include "store/output_file.h"
 
 namespace qv {
 namespace {
@@ -57,6 +59,35 @@ TEST(LetterPrint, CopiesTimesPagesWithoutABlankPageAndMergedRtfFilesPerRecord) {
   RichDocument back;
   ASSERT_TRUE(ReadRtf(f.readAll(), &back).ok);
   EXPECT_EQ(back.doc().toPlainText(), "Dear Bob B");
+}
+
+// A merged file cut short at any of a spread of points is told; the files
+// before it are whole and the one it was writing is not there.
+TEST(LetterPrint, AFailedMergedFileIsToldAndLeftOut) {
+  ContactFixture fx;
+  ASSERT_TRUE(fx.make({{{"FNAME", "Ann"}, {"LNAME", "A"}}, {{"FNAME", "Bob"}, {"LNAME", "B"}}}));
+  TestHost host;
+  LetterRunOptions files;
+  files.selection = RecordSelection::All;
+  files.rtfDirectory = fx.file("out");
+  const QByteArray one = WriteRtf(Letter(kOnePage));  // about the size of each merged file
+  for (const qint64 budget : {qint64(0), qint64(10), qint64(one.size()), qint64(one.size() + 30)}) {
+    SCOPED_TRACE(budget);
+    QDir(files.rtfDirectory).removeRecursively();
+    OutputFile::FailAfter(budget);
+    const LetterRunResult r = PrintLetters(fx.table, fx.apollo, Letter(kOnePage), files, host);
+    OutputFile::FailAfter(-1);
+    EXPECT_EQ(r.outcome, LetterRunOutcome::Failed);
+    const QStringList written = QDir(files.rtfDirectory).entryList(QDir::Files | QDir::Hidden);
+    ASSERT_LT(written.size(), 2);
+    const QString failing = fx.file(QStringLiteral("out/%1.rtf").arg(written.size() + 1, 4, 10, QLatin1Char('0')));
+    EXPECT_EQ(r.errorText, QStringLiteral("Unable to write %1: No space left on device").arg(failing));
+    for (const QString& name : written) {
+      QFile f(fx.file("out/" + name));
+      RichDocument back;
+      EXPECT_TRUE(f.open(QIODevice::ReadOnly) && ReadRtf(f.readAll(), &back).ok && back.doc().toPlainText() == "Dear Ann A");
+    }
+  }
 }
 
 TEST(LetterPrint, SelectionsAndStartRecord) {

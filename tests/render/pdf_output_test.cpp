@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -11,6 +12,7 @@
 
 #include "render/printers.h"
 #include "render/report_canvas.h"
+#include "store/output_file.h"
 #include "sample_report.h"
 
 namespace qv {
@@ -89,6 +91,38 @@ TEST(PdfOutput, PdfPrinterAsksForTheFileAndRemembersTheFolder) {
   EXPECT_FALSE(canvas.execute());
   EXPECT_FALSE(QFile::exists(aborted));
   SetPdfFileQuestion(nullptr);
+}
+
+// A PDF cut short at any of a spread of points (its first byte, within it,
+// its last, the final flush) is told, and the older file of its name stays.
+TEST(PdfOutput, AFailedWriteIsToldAndKeepsTheOldFile) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString file = dir.filePath(QStringLiteral("report.pdf"));
+  auto run = [&](qint64 budget) {
+    OutputFile::FailAfter(budget);
+    ReportCanvas canvas;
+    canvas.setOutputToPdf(file);
+    testing::WireSampleReport(canvas, 3);
+    const bool ok = canvas.execute();
+    OutputFile::FailAfter(-1);
+    return std::pair(ok, canvas.errorText());
+  };
+  ASSERT_TRUE(run(-1).first);
+  const qint64 size = QFileInfo(file).size();
+  QFile old(file);
+  ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+  old.close();
+  for (const qint64 budget : {qint64(0), qint64(1), size / 3, size / 2, size - 1, size}) {
+    SCOPED_TRACE(budget);
+    const auto [ok, error] = run(budget);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(error, QStringLiteral("Unable to write the PDF file %1: No space left on device").arg(file));
+    QFile kept(file);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("old"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("report.pdf")});
+  }
 }
 
 }  // namespace

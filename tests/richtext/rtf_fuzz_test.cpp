@@ -1,5 +1,6 @@
 // Thousands of truncated and mutated RTF files through the reader: each
-// either reads or is refused with a message; none crashes or hangs.
+// either reads (and what we write of it reads again) or is refused with a
+// message; none crashes or hangs.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -17,13 +18,18 @@ const QByteArray kSeed =
     "\\par\\trowd\\cellx2000\\cellx4000\\pard\\intbl a\\cell b\\cell\\row\\pard "
     "{\\pict\\pngblip\\picwgoal100\\pichgoal100 89504e470d0a1a0a0000000d49484452}\\page end\\par}";
 
+// A file cut short keeps its text and says it ends early; any file read
+// gives a document whose RTF, as we write it, reads again; a refusal says
+// why.
 TEST(RtfFuzz, TruncatedAndMutatedFilesNeverCrash) {
   std::mt19937 random(12345);
   const char alphabet[] = "{}\\'*0123456789abcdefpardcelltrowd-; u\r\n";
-  int read = 0, refused = 0;
+  int read = 0;
   for (int n = 0; n < 3000; ++n) {
+    SCOPED_TRACE(n);
     QByteArray rtf = kSeed;
-    if (n < 400) {
+    const bool truncated = n < 400;
+    if (truncated) {
       rtf.truncate(qsizetype(random() % rtf.size()));
     } else {
       const int edits = 1 + int(random() % 8);
@@ -38,19 +44,21 @@ TEST(RtfFuzz, TruncatedAndMutatedFilesNeverCrash) {
     }
     RichDocument doc;
     const RtfReadResult r = ReadRtf(rtf, &doc);
-    if (r.ok) {
-      ++read;
-      doc.reformat();
-      int next = 0;
-      RichPage(doc, 0, &next, nullptr);
-      WriteRtf(doc);
-    } else {
-      ++refused;
-      EXPECT_FALSE(r.error.isEmpty());
+    if (truncated && rtf.size() > 6) {
+      EXPECT_TRUE(r.ok && !r.warnings.isEmpty()) << rtf.size() << ": " << r.error.toStdString();
     }
+    if (!r.ok) {
+      EXPECT_FALSE(r.error.isEmpty());
+      continue;
+    }
+    ++read;
+    RichDocument again;
+    EXPECT_TRUE(ReadRtf(WriteRtf(doc), &again).ok);
+    doc.reformat();
+    int next = 0;
+    RichPage(doc, 0, &next, nullptr);
   }
   EXPECT_GT(read, 2000);  // nearly every damaged file still gives its text
-  EXPECT_EQ(read + refused, 3000);
 }
 
 TEST(RtfFuzz, HugePictureAndHugeNumbers) {

@@ -54,25 +54,6 @@ TEST(OutputFile, FailingAtEveryByteLeavesTheTargetAsItWas) {
   }
 }
 
-TEST(OutputFile, UncommittedOrUnopenableChangesNothing) {
-  Scratch dir;
-  const QString target = dir.file(QStringLiteral("keep.txt"));
-  ASSERT_TRUE(WriteBytes(target, "old"));
-  {
-    OutputFile out(target);
-    ASSERT_TRUE(out.open());
-    ASSERT_TRUE(out.put(QByteArray("half")));
-  }
-  EXPECT_EQ(ReadBytes(target), QByteArray("old"));
-  EXPECT_EQ(Entries(dir), QStringList{QStringLiteral("keep.txt")});
-
-  OutputFile nowhere(dir.file(QStringLiteral("no-such-folder/x.txt")));
-  EXPECT_FALSE(nowhere.open());
-  EXPECT_FALSE(nowhere.put(QByteArray("x")));
-  EXPECT_FALSE(nowhere.commit());
-  EXPECT_TRUE(nowhere.message().startsWith(QStringLiteral("cannot write "))) << nowhere.message().toStdString();
-}
-
 // A folder where the settings file should be cannot be read by anyone,
 // root included: it is told, and no write replaces it.
 TEST(SettingsFileProblems, AreToldNotReadAsDefaults) {

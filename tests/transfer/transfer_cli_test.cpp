@@ -141,5 +141,19 @@ TEST_F(CliTest, ImportDbfPrintsTheProposalsOrTakesTheMatchGiven) {
 }
 
 
+// Under a file-size limit the text copy kept 175 of 3,000 lines and still
+// said "Copied 3000 records".
+TEST_F(CliTest, CopyOutAsciiShortWriteIsAnError) {
+  ASSERT_TRUE(WriteContactRows(m_contacts, std::vector<Fields>(3000, {{"LNAME", "Someone"}})));
+  const std::string out = m_dir.path("short.txt");
+  qvtest::WriteAll(out, "old");
+  const qvtest::RunResult r = qvtest::Cli{"ulimit -f 32; trap '' XFSZ; "}(
+      {"copy-out", m_contacts, out, "--ascii"}, qvtest::Stderr::kMerge);
+  EXPECT_EQ(r.status, 1) << r.out;
+  EXPECT_NE(r.out.find("cannot write " + out + ": File too large"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("Copied"), std::string::npos) << r.out;
+  EXPECT_EQ(qvtest::ReadAll(out), "old");
+}
+
 }  // namespace
 }  // namespace qv::testing

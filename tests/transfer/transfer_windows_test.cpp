@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
@@ -19,6 +20,7 @@
 #include "cleanup/cleanup_open.h"
 #include "scripted_dialogs.h"
 #include "store/contact_file.h"
+#include "store/output_file.h"
 #include "store/support_install.h"
 #include "transfer/windows/ascii_import_window.h"
 #include "transfer/windows/copy_out_window.h"
@@ -419,6 +421,21 @@ TEST_F(CopyOutWindowTest, CancelWhileCopyingAsksAndStopsOnlyOnYes) {
   QFile f(dir_.file("many.txt"));
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
   EXPECT_EQ(f.readAll().count('\n'), w.copied());
+}
+
+// A short write of the text copy was not shown at all.
+TEST_F(CopyOutWindowTest, CopyOutAsciiShortWriteIsTold) {
+  TCopyOut w = Window();
+  w.ToAscii->click();
+  const QString out = dir_.file("short.txt");
+  dialogs_.saveFileAnswers = {out};
+  w.SaveAsButton->click();
+  OutputFile::FailAfter(40);
+  w.Doit->click();
+  OutputFile::FailAfter(-1);
+  EXPECT_EQ(dialogs_.notices(),
+            QStringList{QStringLiteral("cannot write %1: No space left on device").arg(out)});
+  EXPECT_FALSE(QFileInfo::exists(out));
 }
 
 // ---- the main window's commands ----

@@ -192,8 +192,7 @@ void GoToFirstRow(QWidget* parent, TableObject* table,
 bool DeleteCurrentRow(QWidget* parent, TableObject* table, const QString& question) {
   if (!table->active() || table->eof()) return false;
   if (!Dialogs().question(parent, question, true)) return false;
-  (void)table->deleteRecord();  // says why itself when it fails
-  return true;
+  return table->deleteRecord();  // says why itself when it fails
 }
 
 void KeepToBarCodesTableHolds(QWidget* parent, const TableObject& table, const QString& fileName,

@@ -221,7 +221,8 @@ void GoToFirstRow(QWidget* parent, TableObject* table,
                   const std::function<bool(const TableObject&)>& isRow);
 
 // Asks `question` and deletes the current row on Yes (the table says why
-// when it cannot); false when there was no row or the answer was No.
+// when it cannot); false when there was no row, the answer was No or the
+// delete failed.
 bool DeleteCurrentRow(QWidget* parent, TableObject* table, const QString& question);
 
 // The printer the user chose in a Print or Printer Setup dialog becomes the
