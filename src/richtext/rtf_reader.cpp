@@ -765,7 +765,8 @@ void Reader::handleWord(const QByteArray& w, bool hasParam, int param) {
   else if (w == "u") {
     int code = param;
     if (code < 0) code += 65536;
-    if (code > 0 && code < 65536) addChar(QChar(char16_t(code)));
+    // A control character is no text to keep (nor one we could write back).
+    if (code >= 0x20 && code < 65536) addChar(QChar(char16_t(code)));
     m_skipChars = g.uc;
   }
   // Tables.

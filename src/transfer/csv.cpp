@@ -436,7 +436,7 @@ bool ScanCsvFile(const QString& path, CsvFile* file, QString* error) {
   }
   file->path = path;
   file->encoding = DetectTextEncoding(head);
-  const int bom = BomLength(file->encoding);
+  const int bom = file->bomLength = BomLength(file->encoding);
   file->delimiter = DetectCsvDelimiter(QByteArrayView(head).sliced(bom));
   in.seek(bom);
   CsvParser parser(&in, file->delimiter);
@@ -518,7 +518,7 @@ bool ScanCsvFile(const QString& path, CsvFile* file, QString* error) {
 
 bool CsvRowSource::open(QString* error) {
   m_in.setFileName(m_file.path);
-  if (!m_in.open(QIODevice::ReadOnly) || !m_in.seek(BomLength(m_file.encoding))) {
+  if (!m_in.open(QIODevice::ReadOnly) || !m_in.seek(m_file.bomLength)) {
     *error = QStringLiteral("Unable to open the file ") + m_file.path;
     return false;
   }

@@ -62,6 +62,10 @@ struct CsvFile {
   QString path;
   char delimiter = ',';
   TextEncoding encoding = TextEncoding::Utf8;
+  // Bytes of a byte-order mark, kept apart from the encoding: a file that
+  // starts with one but is not UTF-8 throughout is read as Windows-1252
+  // from after the mark.
+  int bomLength = 0;
   QStringList header;        // trimmed
   std::int64_t records = 0;  // below the header, blank ones not counted
   // The header is the first record that names at least two columns an

@@ -280,6 +280,7 @@ TEST(RtfReader, CodePagesAndCharacterSets) {
        "\\f0\\'e9{\\f1\\'82\\'a0}{\\f2\\'e1}}", QString::fromUtf8("éあα")},
       {"\\uc2 skips a pair after \\u", "{\\rtf1\\ansicpg932\\uc2 \\u12354\\'82\\'a0x}", QString::fromUtf8("あx")},
       {"\\uc0 skips nothing", "{\\rtf1\\uc0\\u8364 x}", QString::fromUtf8("€x")},
+      {"a control character by number is dropped", "{\\rtf1\\uc1 a\\u8?b}", QString::fromUtf8("ab")},
       {"\\uc in a group ends with it", "{\\rtf1{\\uc2\\u8364 ab}\\u8364 ab}", QString::fromUtf8("€€b")},
   };
   for (const TextCase& c : cases) {

@@ -235,6 +235,10 @@ TEST(CsvFile, ImportsAnOutlookFileAndASemicolonFile) {
        {{{"First", "Jos\u00e9"}, {"Last", "M\u00fcller"}, {"Organization", "ACME, Inc."},
          {"Street", "1 Main St\r\nSuite 2"}, {"E-Mail", "jm@x.de"}, {"Memo", "say \"hi\""}},
         {{"First", "Ann"}, {"Last", "Lee"}}}},
+      {"a byte-order mark before bytes that are not UTF-8: the mark is no data",
+       "\xEF\xBB\xBF" "Last Name,First Name\nM\xFCller,Ann\n",
+       ',', TextEncoding::Windows1252, 1,
+       {{{"Last", "M\u00fcller"}, {"First", "Ann"}}}},
       {"semicolon, Windows-1252, short and long lines",
        "Last Name;First Name;Street;ZIP;City\n"
        "M\xFCller;J\xFCrgen;Hauptstr. 1;80331;M\xFCnchen;extra\n"
