@@ -32,7 +32,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 # The libraries the binaries link, found by dpkg-shlibdeps; the fonts the
 # layouts measure with are no library, so they are named.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, fonts-wqy-microhei")
 # Letters open in Writer and the tests convert with it; the program runs without.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libreoffice-writer-nogui")
 include(CPack)

@@ -7,7 +7,7 @@ QV_PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev
   libgtest-dev
-  fonts-liberation
+  fonts-liberation fonts-wqy-microhei
   poppler-utils
   libreoffice-writer-nogui
   qt6-serialport-dev

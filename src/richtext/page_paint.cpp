@@ -234,8 +234,10 @@ int AppendPageOps(const RichDocument& rich, int index, double dx, double dy,
     for (int n = 0; n < tl->lineCount(); ++n) {
       const QTextLine line = tl->lineAt(n);
       const double lineTop = origin.y() + line.y();
-      if (lineTop < top - 0.5 || lineTop >= bottom - 0.5) continue;
       const double baseline = lineTop + line.ascent();
+      // By its baseline: a line of an exact height below its font's is
+      // lifted, so the first one of a page can start above the page.
+      if (baseline < top || baseline >= bottom) continue;
       const int lineStart = line.textStart();
       const int lineEnd = lineStart + line.textLength();
       const bool lastLine = n + 1 == tl->lineCount();

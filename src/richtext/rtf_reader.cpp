@@ -103,7 +103,7 @@ struct Group {
 
 struct FontDef {
   QString name;
-  int charset = 0;
+  int charset = -1;  // -1: none given
 };
 
 int Clamp(long long v, int low, int high) {
@@ -111,8 +111,12 @@ int Clamp(long long v, int low, int high) {
 }
 
 // The Windows code page of an RTF font character set; 0: the document's.
+// ANSI_CHARSET (0) is Windows-1252 whatever \ansicpg says, as word
+// processors read it; DEFAULT_CHARSET (1), a symbol font or none given
+// take the document's.
 int CodePageOfCharset(int charset) {
   switch (charset) {
+    case 0: return 1252;
     case 128: return 932;
     case 129: return 949;
     case 134: return 936;
@@ -218,7 +222,7 @@ class Reader {
   int m_defaultFont = 0;
   QHash<int, FontDef> m_fonts;
   int m_fontNumber = 0;
-  int m_fontCharset = 0;
+  int m_fontCharset = -1;
   QString m_fontName;
   std::vector<QColor> m_colors;
   int m_red = 0, m_green = 0, m_blue = 0;
@@ -1160,7 +1164,7 @@ void Reader::finishFont() {
   def.charset = m_fontCharset;
   m_fonts.insert(m_fontNumber, def);
   m_fontName.clear();
-  m_fontCharset = 0;
+  m_fontCharset = -1;
 }
 
 void Reader::finishColor() {

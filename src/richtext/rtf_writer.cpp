@@ -304,7 +304,13 @@ void Writer::writeTable(QTextTable* table) {
   const QTextTableFormat tf = table->format();
   const QList<QTextLength> widths = tf.columnWidthConstraints();
   for (int r = 0; r < table->rows(); ++r) {
-    m_body += "\\trowd\\trgaph0";
+    // The row's gap is the first cell's padding: the reader gives every
+    // cell of a row the same.
+    const QTextTableCellFormat first = table->cellAt(r, 0).format().toTableCellFormat();
+    const int padLeft = qRound(first.leftPadding() * kTwipsPerLayoutPixel);
+    const int padRight = qRound(first.rightPadding() * kTwipsPerLayoutPixel);
+    m_body += "\\trowd\\trgaph" + QByteArray::number(padLeft);
+    if (padRight != padLeft) m_body += "\\trpaddr" + QByteArray::number(padRight) + "\\trpaddfr3";
     int right = 0;
     for (int c = 0; c < table->columns(); ++c) {
       const double w = c < widths.size() && widths[c].type() == QTextLength::FixedLength

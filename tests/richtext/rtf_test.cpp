@@ -278,6 +278,9 @@ TEST(RtfReader, CodePagesAndCharacterSets) {
       {"a font's character set over the document's",
        "{\\rtf1\\ansicpg1252{\\fonttbl{\\f0 A;}{\\f1\\fcharset128 M;}{\\f2\\fcharset161 G;}}"
        "\\f0\\'e9{\\f1\\'82\\'a0}{\\f2\\'e1}}", QString::fromUtf8("éあα")},
+      {"an ANSI font is Windows-1252 under another document code page",
+       "{\\rtf1\\ansicpg932{\\fonttbl{\\f0\\fcharset0 C;}{\\f1 D;}}\\f0 J\\'e4rvi {\\f1\\'82\\'a0}}",
+       QString::fromUtf8("Järvi あ")},
       {"\\uc2 skips a pair after \\u", "{\\rtf1\\ansicpg932\\uc2 \\u12354\\'82\\'a0x}", QString::fromUtf8("あx")},
       {"\\uc0 skips nothing", "{\\rtf1\\uc0\\u8364 x}", QString::fromUtf8("€x")},
       {"a control character by number is dropped", "{\\rtf1\\uc1 a\\u8?b}", QString::fromUtf8("ab")},
