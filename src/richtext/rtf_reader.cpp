@@ -99,6 +99,7 @@ struct Group {
   CharState chr;
   ParaState para;
   int uc = 1;
+  long long parsAtOpen = 0;  // paragraphs ended before the group opened
 };
 
 struct FontDef {
@@ -223,6 +224,7 @@ class Reader {
   QHash<int, FontDef> m_fonts;
   int m_fontNumber = 0;
   int m_fontCharset = -1;
+  long long m_parsEnded = 0;  // paragraphs ended so far
   QString m_fontName;
   std::vector<QColor> m_colors;
   int m_red = 0, m_green = 0, m_blue = 0;
@@ -420,6 +422,7 @@ bool Reader::openGroup() {
   }
   Group g = m_groups.back();
   g.para.tabs.reserve(0);
+  g.parsAtOpen = m_parsEnded;
   m_groups.push_back(std::move(g));
   m_starPending = false;
   m_atGroupStart = true;
@@ -445,9 +448,17 @@ void Reader::closeGroup() {
     finishFont();
   }
   if (m_groups.size() == 1 && !m_fragment) m_ended = true;
-  // Paragraph properties are not scoped by groups in practice; word
-  // processors rely on \pard. Keep the inner group's paragraph state.
-  if (closing.dest == Dest::Normal && parent == Dest::Normal) m_groups.back().para = closing.para;
+  // A paragraph begun in a group and ended after it keeps the group's
+  // paragraph properties, as word processors read it; a group that ended
+  // its paragraphs itself gives the outer ones back ({\ri8000 a\par} b).
+  // Table membership stays: \cell and \row often follow the group.
+  if (closing.dest == Dest::Normal && parent == Dest::Normal) {
+    if (m_parsEnded == closing.parsAtOpen) {
+      m_groups.back().para = closing.para;
+    } else {
+      m_groups.back().para.inTable = closing.para.inTable;
+    }
+  }
   if (closing.dest == Dest::Numbering && parent == Dest::Normal) {
     m_groups.back().para.numbering = closing.para.numbering;
   }
@@ -1120,6 +1131,7 @@ void Reader::endParagraph() {
   m_cursor.insertBlock(QTextBlockFormat(), charFormat());
   m_blockHasContent = false;
   m_lastWasPar = true;
+  ++m_parsEnded;
 }
 
 // The character format a paragraph's end gives its block. The first block

@@ -109,7 +109,7 @@ TEST(RtfReader, ParagraphFormatsAndPage) {
       "{\\rtf1\\paperw11906\\paperh16838\\margl1134\\margr567\\margt851\\margb425"
       "\\pard\\qc\\li720\\ri360\\fi-360\\sb120\\sa240\\sl360\\slmult1 one\\par"
       "\\pard\\tqr\\tx8000\\tqc\\tx4000\\tx1000\\sl-300\\slmult0 two\\par"
-      "\\pard\\qj\\pagebb three\\par}");
+      "\\pard\\qj\\pagebb three\\par{\\ri8000 four\\par}{\\li1670 five\\par}}");
   const PageLayout l = d.layout();
   EXPECT_EQ(l, (PageLayout{11906, 16838, 1134, 567, 851, 425, false}));
   const QTextBlock one = d.doc().begin();
@@ -136,6 +136,11 @@ TEST(RtfReader, ParagraphFormatsAndPage) {
   const QTextBlockFormat f3 = one.next().next().blockFormat();
   EXPECT_EQ(f3.alignment() & Qt::AlignHorizontal_Mask, Qt::AlignJustify);
   EXPECT_TRUE(f3.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore);
+  // A group's paragraph properties end with it.
+  const QTextBlock five = one.next().next().next().next();
+  EXPECT_EQ(five.text(), "five");
+  EXPECT_EQ(paragraph(five.blockFormat())[2], 0);
+  EXPECT_EQ(paragraph(five.blockFormat())[1], 1670);
 }
 
 // The list style of each block, -1 outside a list, and the list it is in.
