@@ -11,6 +11,7 @@
 #include <QTextList>
 #include <QTextTable>
 #include <QUrl>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -100,6 +101,9 @@ struct Group {
   ParaState para;
   int uc = 1;
   long long parsAtOpen = 0;  // paragraphs ended before the group opened
+  // The paragraph properties the next paragraph gets back: those from
+  // before an inner group whose properties the open paragraph took.
+  std::optional<ParaState> afterPar;
 };
 
 struct FontDef {
@@ -454,7 +458,9 @@ void Reader::closeGroup() {
   // Table membership stays: \cell and \row often follow the group.
   if (closing.dest == Dest::Normal && parent == Dest::Normal) {
     if (m_parsEnded == closing.parsAtOpen) {
-      m_groups.back().para = closing.para;
+      Group& outer = m_groups.back();
+      if (!outer.afterPar) outer.afterPar = closing.afterPar ? *closing.afterPar : outer.para;
+      outer.para = closing.para;
     } else {
       m_groups.back().para.inTable = closing.para.inTable;
     }
@@ -743,7 +749,10 @@ void Reader::handleWord(const QByteArray& w, bool hasParam, int param) {
   else if (w == "cf") ch.color = Clamp(param, 0, 100000);
   else if (w == "highlight" || w == "cb") ch.highlight = Clamp(param, 0, 100000);
   // Paragraphs.
-  else if (w == "pard") p = ParaState();
+  else if (w == "pard") {
+    p = ParaState();
+    m_groups.back().afterPar.reset();
+  }
   else if (w == "ql") p.align = Qt::AlignLeft;
   else if (w == "qc") p.align = Qt::AlignHCenter;
   else if (w == "qr") p.align = Qt::AlignRight;
@@ -1132,6 +1141,13 @@ void Reader::endParagraph() {
   m_blockHasContent = false;
   m_lastWasPar = true;
   ++m_parsEnded;
+  Group& g = m_groups.back();
+  if (g.afterPar) {
+    const bool inTable = g.para.inTable;
+    g.para = *g.afterPar;
+    g.para.inTable = inTable;
+    g.afterPar.reset();
+  }
 }
 
 // The character format a paragraph's end gives its block. The first block

@@ -109,7 +109,7 @@ TEST(RtfReader, ParagraphFormatsAndPage) {
       "{\\rtf1\\paperw11906\\paperh16838\\margl1134\\margr567\\margt851\\margb425"
       "\\pard\\qc\\li720\\ri360\\fi-360\\sb120\\sa240\\sl360\\slmult1 one\\par"
       "\\pard\\tqr\\tx8000\\tqc\\tx4000\\tx1000\\sl-300\\slmult0 two\\par"
-      "\\pard\\qj\\pagebb three\\par{\\ri8000 four\\par}{\\li1670 five\\par}}");
+      "\\pard\\qj\\pagebb three\\par{\\ri8000 four\\par}{\\li1670 five\\par}{\\qc six}\\par seven\\par}");
   const PageLayout l = d.layout();
   EXPECT_EQ(l, (PageLayout{11906, 16838, 1134, 567, 851, 425, false}));
   const QTextBlock one = d.doc().begin();
@@ -141,6 +141,12 @@ TEST(RtfReader, ParagraphFormatsAndPage) {
   EXPECT_EQ(five.text(), "five");
   EXPECT_EQ(paragraph(five.blockFormat())[2], 0);
   EXPECT_EQ(paragraph(five.blockFormat())[1], 1670);
+  // One begun in a group and ended after it keeps the group's; the next
+  // one has the outer ones again.
+  EXPECT_EQ(five.next().blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+  EXPECT_EQ(five.next().next().text(), "seven");
+  EXPECT_EQ(five.next().next().blockFormat().alignment() & Qt::AlignHorizontal_Mask,
+            Qt::AlignJustify);  // the outer \qj
 }
 
 // The list style of each block, -1 outside a list, and the list it is in.
