@@ -540,11 +540,11 @@ QStringList CsvRowSource::notices() const {
   if (m_extra > 0) {
     QString lines = m_extraLines.join(QStringLiteral(", "));
     if (m_extra > m_extraLines.size()) lines += QStringLiteral(" ...");
-    out.append(QStringLiteral("%1 records held more values than the header's %2 columns; the values "
-                              "beyond them were not imported (lines %3).")
-                   .arg(m_extra)
-                   .arg(m_file.header.size())
-                   .arg(lines));
+    const QString what = m_extra == 1 ? QStringLiteral("1 record held") : QStringLiteral("%1 records held").arg(m_extra);
+    out.append(what + QStringLiteral(" more values than the header's %1 columns; the values beyond them "
+                                     "were not imported (%2 %3).")
+                          .arg(m_file.header.size())
+                          .arg(m_extra == 1 ? QStringLiteral("line") : QStringLiteral("lines"), lines));
   }
   return out;
 }

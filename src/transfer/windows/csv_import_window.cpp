@@ -44,6 +44,10 @@ QListWidget* MakePlanList(QWidget* parent) {
   auto* list = new QListWidget(parent);
   list->setSelectionMode(QAbstractItemView::NoSelection);
   list->setFocusPolicy(Qt::NoFocus);
+  // Long lines (an address block of five parts) wrap instead of scrolling.
+  list->setWordWrap(true);
+  list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  list->setResizeMode(QListView::Adjust);
   return list;
 }
 
@@ -147,7 +151,7 @@ TCsvMatch::TCsvMatch(const CsvFile& file, const std::vector<QStringList>& sample
 
   layout->addWidget(new QLabel(QStringLiteral("Each row is imported as follows:"), this));
   PlanList = MakePlanList(this);
-  layout->addWidget(PlanList, 1);
+  layout->addWidget(PlanList, 2);
 
   auto* row = new QHBoxLayout;
   row->addStretch();
@@ -165,7 +169,7 @@ TCsvMatch::TCsvMatch(const CsvFile& file, const std::vector<QStringList>& sample
   Refresh();
   if (columns > 0) CSVGrid->setCurrentCell(0, 1);
   if (BlockList->count() > 0) BlockList->setCurrentRow(0);
-  resize(900, 680);
+  resize(900, 740);
 }
 
 QPushButton* TCsvMatch::fieldButton(const QString& caption) const {
@@ -261,7 +265,7 @@ TCsvImport::TCsvImport(TApolloEnv* env, QWidget* parent)
   connect(SelectButton, &QPushButton::clicked, this, &TCsvImport::SelectButtonClick);
   connect(MatchButton, &QPushButton::clicked, this, &TCsvImport::MatchButtonClick);
   connect(ImportButton, &QPushButton::clicked, this, &TCsvImport::ImportButtonClick);
-  resize(620, 380);
+  resize(680, 420);
 }
 
 CsvPlan TCsvImport::plan() const { return PlanOfChoices(m_choices, m_blockOrder, m_proposal); }
