@@ -82,6 +82,7 @@ TEST_F(CsvVcardWindowTest, CsvProposalIsShownAndGridAndAddressOrderChangesReachT
               std::pair(QStringLiteral("City"), QStringLiteral("Home")));
     EXPECT_EQ(Items(m.BlockList), QStringList({"Business", "Home"}));
     EXPECT_FALSE(m.fieldButton("Last")->isEnabled()) << "a target taken once";
+    EXPECT_EQ(SharedAccelerators(&m), QStringList());
     // Notes to the codes, no fax, and the home address first.
     for (const auto& [row, caption] : {std::pair(10, "Codes"), std::pair(9, "(none)")}) {
       m.CSVGrid->setCurrentCell(row, 1);
