@@ -260,6 +260,8 @@ void TQVPMain::SetButtons() {
   mnuRebuildIndexes->setEnabled(active);
   mnuImportAscii->setEnabled(active);
   mnuImportDbf->setEnabled(active);
+  mnuImportCsv->setEnabled(active);
+  mnuImportVcard->setEnabled(active);
 
   // The accelerators move to Save and Cancel while editing.
   SaveButton->setText(editing ? QStringLiteral("&Save") : QStringLiteral("Save"));

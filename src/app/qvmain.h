@@ -167,6 +167,8 @@ class TQVPMain : public QMainWindow {
   // ---- import and copy out (qvmain_transfer.cpp) ----
   void mnuImportAsciiClick();
   void mnuImportDbfClick();
+  void mnuImportCsvClick();
+  void mnuImportVcardClick();
   void mnuCopyOutClick();
   // Runs an import or copy-out window once it is set up; empty: exec() it.
   // Tests script the windows through it.
@@ -301,6 +303,9 @@ class TQVPMain : public QMainWindow {
   // import and copy out
   QAction* mnuImportAscii = nullptr;
   QAction* mnuImportDbf = nullptr;
+  QMenu* ImportMenu = nullptr;  // "CSV File...", "vCard File..."
+  QAction* mnuImportCsv = nullptr;
+  QAction* mnuImportVcard = nullptr;
   QAction* mnuCopyOut = nullptr;
   QMenu* HelpMenu;
   QAction* mnuContents;

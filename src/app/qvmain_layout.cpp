@@ -170,6 +170,12 @@ void TQVPMain::BuildMenus() {
                                      &TQVPMain::mnuImportDbfClick);
   mnuImportAscii = FileMenu->addAction(QStringLiteral("Import from &ASCII File"), this,
                                        &TQVPMain::mnuImportAsciiClick);
+  // The formats address books and spreadsheets export.
+  ImportMenu = FileMenu->addMenu(QStringLiteral("&Import"));
+  mnuImportCsv =
+      ImportMenu->addAction(QStringLiteral("&CSV File..."), this, &TQVPMain::mnuImportCsvClick);
+  mnuImportVcard =
+      ImportMenu->addAction(QStringLiteral("&vCard File..."), this, &TQVPMain::mnuImportVcardClick);
   FileMenu->addSeparator();
   mnuPreferences =
       FileMenu->addAction(QStringLiteral("&Preferences"), this, &TQVPMain::PreferencesClick);

@@ -9,7 +9,9 @@
 #include "transfer/copy_out.h"
 #include "transfer/windows/ascii_import_window.h"
 #include "transfer/windows/copy_out_window.h"
+#include "transfer/windows/csv_import_window.h"
 #include "transfer/windows/dbf_import_window.h"
+#include "transfer/windows/vcard_import_window.h"
 
 namespace qv {
 
@@ -58,6 +60,10 @@ void TQVPMain::RunImportWindow() {
 void TQVPMain::mnuImportAsciiClick() { RunImportWindow<TAsciiImport>(); }
 
 void TQVPMain::mnuImportDbfClick() { RunImportWindow<TDBFImport>(); }
+
+void TQVPMain::mnuImportCsvClick() { RunImportWindow<TCsvImport>(); }
+
+void TQVPMain::mnuImportVcardClick() { RunImportWindow<TVcardImport>(); }
 
 void TQVPMain::mnuCopyOutClick() {
   if (!TableQVW->active()) {

@@ -1,6 +1,6 @@
 // The import and copy-out windows for quorvane-screenshots, opened through
-// the main window's commands over a sample text file and a sample table in
-// the program directory. The file dialogs answer with those files; nothing
+// the main window's commands over a sample text file, a sample table, an
+// address book exported as CSV and a vCard file in the program directory. The file dialogs answer with those files; nothing
 // is imported.
 #include <QDir>
 #include <QFile>
@@ -15,7 +15,9 @@
 #include "app/shared.h"
 #include "transfer/windows/ascii_import_window.h"
 #include "transfer/windows/copy_out_window.h"
+#include "transfer/windows/csv_import_window.h"
 #include "transfer/windows/dbf_import_window.h"
+#include "transfer/windows/vcard_import_window.h"
 #include "ui/dialogs.h"
 #include "xbase/workarea.h"
 
@@ -46,6 +48,25 @@ bool WriteSampleText(const QString& path) {
   return f.error() == QFile::NoError;
 }
 
+bool WriteFile(const QString& path, const QByteArray& text) {
+  QFile f(path);
+  return f.open(QIODevice::WriteOnly) && f.write(text) == text.size() && f.flush();
+}
+
+// Outlook's layout: a business and a home address, phones and a fax.
+const char kSampleCsv[] =
+    "Title,First Name,Last Name,Job Title,Company,Business Street,Business City,Business State,"
+    "Business Postal Code,Home Street,Home City,Home State,Home Postal Code,Business Phone,"
+    "Mobile Phone,Business Fax,E-mail Address,Notes\r\n"
+    "Dr.,Lena,Harper,Harbour Master,Port Authority,4 Harbour St,Port Lewis,ME,04101,,,,,207-555-0101,,"
+    "207-555-0102,lena@port.example,member since 2019\r\n"
+    "Mr.,Chidi,Okafor,,,,,,,22 Mill Lane,Bangor,ME,04401,,207-555-0144,,chidi@mail.example,\r\n";
+
+const char kSampleVcard[] =
+    "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Marsh;Tom;;Mr.;\r\nTEL;TYPE=CELL:207-555-0170\r\n"
+    "ADR;TYPE=HOME:;;7 Quay Road;Portland;ME;04102;USA\r\nEND:VCARD\r\n"
+    "BEGIN:VCARD\r\nVERSION:3.0\r\nPHOTO;ENCODING=b;TYPE=JPEG:AAAA\r\nEND:VCARD\r\n";
+
 bool WriteSampleTable(const QString& path) {
   const std::vector<xb::FieldDef> defs = {{"SURNAME", 'C', 20}, {"GIVEN", 'C', 15},
                                           {"ADDRESS", 'C', 30}, {"TOWN", 'C', 20},
@@ -74,7 +95,10 @@ bool WriteSampleTable(const QString& path) {
 bool SaveTransferWindows(TQVPMain& main, const QString& dir) {
   const QString text = ProgramDirectory() + QStringLiteral("members.txt");
   const QString table = ProgramDirectory() + QStringLiteral("members.dbf");
-  bool ok = WriteSampleText(text) && WriteSampleTable(table);
+  const QString csv = ProgramDirectory() + QStringLiteral("contacts.csv");
+  const QString vcf = ProgramDirectory() + QStringLiteral("contacts.vcf");
+  bool ok = WriteSampleText(text) && WriteSampleTable(table) && WriteFile(csv, kSampleCsv) &&
+            WriteFile(vcf, kSampleVcard);
   FixedFiles files;
   DialogService* previous = InstallDialogService(&files);
 
@@ -113,6 +137,22 @@ bool SaveTransferWindows(TQVPMain& main, const QString& dir) {
       };
       dbf->MatchButtonClick();
       ok &= SaveScreenshot(dbf, dir, QStringLiteral("dbf-import"));
+    } else if (auto* csvImport = qobject_cast<TCsvImport*>(&window)) {
+      files.open = csv;
+      csvImport->SelectButtonClick();
+      csvImport->RunMatchWindow = [&](TCsvMatch& match) {
+        match.BlockList->setCurrentRow(1);
+        match.MoveUpButtonClick();
+        ok &= SaveScreenshot(&match, dir, QStringLiteral("csv-import-match"));
+        match.hide();
+        return static_cast<int>(QDialog::Accepted);
+      };
+      csvImport->MatchButtonClick();
+      ok &= SaveScreenshot(csvImport, dir, QStringLiteral("csv-import"));
+    } else if (auto* vcard = qobject_cast<TVcardImport*>(&window)) {
+      files.open = vcf;
+      vcard->SelectButtonClick();
+      ok &= SaveScreenshot(vcard, dir, QStringLiteral("vcard-import"));
     } else if (auto* copy = qobject_cast<TCopyOut*>(&window)) {
       copy->ToAscii->setChecked(true);
       files.save = ProgramDirectory() + QStringLiteral("export.txt");
@@ -123,11 +163,15 @@ bool SaveTransferWindows(TQVPMain& main, const QString& dir) {
   };
   main.mnuImportAsciiClick();
   main.mnuImportDbfClick();
+  main.mnuImportCsvClick();
+  main.mnuImportVcardClick();
   main.mnuCopyOutClick();
   main.RunTransferWindow = nullptr;
   InstallDialogService(previous);
   QFile::remove(text);
   QFile::remove(table);
+  QFile::remove(csv);
+  QFile::remove(vcf);
   return ok;
 }
 

@@ -533,8 +533,20 @@ bool CsvRowSource::open(QString* error) {
 }
 
 QStringList CsvRowSource::notices() const {
-  if (m_file.skippedLines == 0) return {};
-  return {QStringLiteral("%1 lines above the header line were skipped.").arg(m_file.skippedLines)};
+  QStringList out;
+  if (m_file.skippedLines > 0) {
+    out.append(QStringLiteral("%1 lines above the header line were skipped.").arg(m_file.skippedLines));
+  }
+  if (m_extra > 0) {
+    QString lines = m_extraLines.join(QStringLiteral(", "));
+    if (m_extra > m_extraLines.size()) lines += QStringLiteral(" ...");
+    const QString what = m_extra == 1 ? QStringLiteral("1 record held") : QStringLiteral("%1 records held").arg(m_extra);
+    out.append(what + QStringLiteral(" more values than the header's %1 columns; the values beyond them "
+                                     "were not imported (%2 %3).")
+                          .arg(m_file.header.size())
+                          .arg(m_extra == 1 ? QStringLiteral("line") : QStringLiteral("lines"), lines));
+  }
+  return out;
 }
 
 bool CsvRowSource::next(ImportRow* row, QString* error) {
@@ -551,6 +563,10 @@ bool CsvRowSource::next(ImportRow* row, QString* error) {
     bool any = false;
     for (size_t i = 0; i < m_values.size(); ++i) any = any || !m_values[i].isEmpty();
     if (!any) continue;
+    const auto beyond = m_values.begin() + std::min<qsizetype>(m_file.header.size(), m_values.size());
+    if (std::any_of(beyond, m_values.end(), [](const QByteArray& v) { return !v.isEmpty(); })) {
+      if (m_extra++ < 20) m_extraLines.append(QString::number(m_parser->recordLine()));
+    }
     const size_t n = std::min(m_values.size(), m_plan.columns.size());
     for (size_t i = 0; i < n; ++i) {
       if (!m_plan.columns[i] || m_values[i].isEmpty()) continue;

@@ -129,7 +129,8 @@ CsvPlan PlanOfMatch(const CsvMatch& match);
 QStringList DescribeCsvPlan(const CsvPlan& plan, const QStringList& header);
 
 // Reads the records below the header as rows for the import. Records whose
-// values are all empty (blank lines, ",,,,") are skipped.
+// values are all empty (blank lines, ",,,,") are skipped; records with
+// values beyond the header's columns are told by line.
 class CsvRowSource : public RowSource {
  public:
   CsvRowSource(CsvFile file, CsvPlan plan) : m_file(std::move(file)), m_plan(std::move(plan)) {}
@@ -145,6 +146,10 @@ class CsvRowSource : public RowSource {
   QFile m_in;
   std::unique_ptr<CsvParser> m_parser;
   std::vector<QByteArray> m_values;
+  // Records with values right of the header's last column, which no column
+  // takes: how many, and the lines of the first 20.
+  std::int64_t m_extra = 0;
+  QStringList m_extraLines;
 };
 
 // The fields an export writes, in the order of the comma-delimited copy,

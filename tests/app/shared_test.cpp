@@ -76,9 +76,10 @@ TEST(SharedTest, EditMasksBecomeQtInputMasks) {
 TEST(HelpTest, EveryTopicTheWindowsOpenHasAPageLinkedFromTheContents) {
   // Main, Browse, Filter, Contents, Preferences, Rebuild Indexes and the
   // four print previews, the two imports with their matching and Copy
-  // Records Out, Print Labels, Delete and Recall Records.
-  const int topics[] = {1027, 1005, 1020, 1010, 1040, 1041, 1031, 1032, 1034, 4572,
-                        1100, 1101, 1102, 1103, 1104, 1030, 1084, 1085};
+  // Records Out, the CSV import with its matching and the vCard import,
+  // Print Labels, Delete and Recall Records.
+  const int topics[] = {1027, 1005, 1020, 1010, 1040, 1041, 1031, 1032, 1034, 4572, 1100,
+                        1101, 1102, 1103, 1104, 1105, 1106, 1107, 1030, 1084, 1085};
   auto read = [](int topic) {
     QFile page(QStringLiteral(":/help/%1.html").arg(topic));
     EXPECT_TRUE(page.open(QIODevice::ReadOnly)) << topic;

@@ -13,6 +13,8 @@
 #include "cleanup/windows/cleanup_widgets.h"
 #include "transfer/windows/transfer_widgets.h"
 #include "store/table_object.h"
+#include "transfer/csv.h"
+#include "transfer/vcard.h"
 #include "ui/dialogs.h"
 
 namespace qv {
@@ -38,12 +40,16 @@ TCopyOut::TCopyOut(TableObject* contacts, const QString& filter, const QString& 
   setup->addWidget(explain);
   ToDBF = new QRadioButton(QStringLiteral("Copy to a DBF file"), SetupPanel);
   ToAscii = new QRadioButton(QStringLiteral("Copy to an ASCII file (comma delimited)"), SetupPanel);
+  // For spreadsheets and address books: every field and the memo, in UTF-8.
+  ToCsv = new QRadioButton(QStringLiteral("Copy to a CSV file (with a header line)"), SetupPanel);
+  ToVcard = new QRadioButton(QStringLiteral("Copy to a vCard file (address books, phones)"),
+                             SetupPanel);
   auto* group = new QButtonGroup(this);
-  group->addButton(ToDBF);
-  group->addButton(ToAscii);
   ToDBF->setChecked(true);
-  setup->addWidget(ToDBF);
-  setup->addWidget(ToAscii);
+  for (QRadioButton* b : {ToDBF, ToAscii, ToCsv, ToVcard}) {
+    group->addButton(b);
+    setup->addWidget(b);
+  }
   auto* name = new QHBoxLayout;
   SaveAsButton = AddButton(QStringLiteral("Save As..."), SetupPanel, name);
   FileName = new QLabel(QStringLiteral("(none)"), SetupPanel);
@@ -73,12 +79,20 @@ TCopyOut::TCopyOut(TableObject* contacts, const QString& filter, const QString& 
   layout->addLayout(row);
   Doit->setEnabled(false);
 
-  connect(ToDBF, &QRadioButton::clicked, this, &TCopyOut::FormatClick);
-  connect(ToAscii, &QRadioButton::clicked, this, &TCopyOut::FormatClick);
+  for (QRadioButton* b : {ToDBF, ToAscii, ToCsv, ToVcard}) {
+    connect(b, &QRadioButton::clicked, this, &TCopyOut::FormatClick);
+  }
   connect(SaveAsButton, &QPushButton::clicked, this, &TCopyOut::SaveAsButtonClick);
   connect(Doit, &QPushButton::clicked, this, &TCopyOut::DoitClick);
   connect(CancelButton, &QPushButton::clicked, this, &TCopyOut::CancelbuttonClick);
-  resize(480, 230);
+  resize(480, 280);
+}
+
+TCopyOut::Format TCopyOut::format() const {
+  if (ToAscii->isChecked()) return Format::Ascii;
+  if (ToCsv->isChecked()) return Format::Csv;
+  if (ToVcard->isChecked()) return Format::Vcard;
+  return Format::Dbf;
 }
 
 void TCopyOut::SetName(const QString& name) {
@@ -91,11 +105,17 @@ void TCopyOut::SetName(const QString& name) {
 void TCopyOut::FormatClick() { SetName(QString()); }
 
 void TCopyOut::SaveAsButtonClick() {
-  const bool toDbf = ToDBF->isChecked();
-  const QString extension = toDbf ? QStringLiteral("DBF") : QStringLiteral("TXT");
+  const Format f = format();
+  const bool toDbf = f == Format::Dbf;
+  const QString extension = f == Format::Dbf     ? QStringLiteral("DBF")
+                            : f == Format::Ascii ? QStringLiteral("TXT")
+                            : f == Format::Csv   ? QStringLiteral("CSV")
+                                                 : QStringLiteral("VCF");
   const QString filter =
-      toDbf ? QStringLiteral("DBF files (*.dbf *.DBF);;All files (*)")
-            : QStringLiteral("Text files (*.txt *.TXT);;All files (*)");
+      f == Format::Dbf     ? QStringLiteral("DBF files (*.dbf *.DBF);;All files (*)")
+      : f == Format::Ascii ? QStringLiteral("Text files (*.txt *.TXT);;All files (*)")
+      : f == Format::Csv   ? QStringLiteral("CSV files (*.csv *.CSV);;All files (*)")
+                           : QStringLiteral("vCard files (*.vcf *.VCF);;All files (*)");
   // The dialog asks no overwrite question of its own: the one below does.
   QString chosen = Dialogs().saveFileName(this, QStringLiteral("Save As"), m_saveDir, filter,
                                           false);
@@ -127,7 +147,8 @@ void TCopyOut::SaveAsButtonClick() {
 
 void TCopyOut::DoitClick() {
   if (m_name.isEmpty() || m_copying) return;
-  const bool toDbf = ToDBF->isChecked();
+  const Format f = format();
+  const bool toDbf = f == Format::Dbf;
   SetupPanel->hide();
   HelpButton->hide();
   Doit->setEnabled(false);
@@ -140,8 +161,16 @@ void TCopyOut::DoitClick() {
 
   DbfCopyWriter dbf;
   AsciiCopyWriter ascii;
-  RecordWriter* writer = toDbf ? static_cast<RecordWriter*>(&dbf) : &ascii;
-  xb::Status s = toDbf ? dbf.open(m_name, *m_contacts) : ascii.open(m_name);
+  CsvWriter csv;
+  VcardWriter vcard;
+  RecordWriter* writer = nullptr;
+  xb::Status s = xb::Status::OK();
+  switch (f) {
+    case Format::Dbf: writer = &dbf, s = dbf.open(m_name, *m_contacts); break;
+    case Format::Ascii: writer = &ascii, s = ascii.open(m_name); break;
+    case Format::Csv: writer = &csv, s = csv.open(m_name); break;
+    case Format::Vcard: writer = &vcard, s = vcard.open(m_name); break;
+  }
   m_copied = 0;
   if (s.ok()) {
     const TransferProgress progress = [this](int percent, std::int64_t) {

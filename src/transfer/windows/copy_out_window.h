@@ -1,6 +1,7 @@
 // "Copy Records Out": copies the records of the main window's selection,
-// in its order, to a new DBF table of the contact file's structure or to a
-// comma-delimited text file.
+// in its order, to a new DBF table of the contact file's structure, to a
+// comma-delimited text file, to a CSV file with a header line or to a
+// vCard file.
 #pragma once
 
 #include <QDialog>
@@ -27,6 +28,8 @@ class TCopyOut : public QDialog {
   QWidget* SetupPanel;
   QRadioButton* ToDBF;
   QRadioButton* ToAscii;
+  QRadioButton* ToCsv;
+  QRadioButton* ToVcard;
   QPushButton* SaveAsButton;
   QLabel* FileName;
   QPushButton* Doit;
@@ -53,6 +56,8 @@ class TCopyOut : public QDialog {
   void reject() override;
 
  private:
+  enum class Format { Dbf, Ascii, Csv, Vcard };
+  Format format() const;
   void SetName(const QString& name);
 
   TableObject* m_contacts;

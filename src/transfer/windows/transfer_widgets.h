@@ -13,6 +13,9 @@ constexpr int kTopicAsciiMatch = 1101;
 constexpr int kTopicCopyOut = 1102;
 constexpr int kTopicDbfImport = 1103;
 constexpr int kTopicDbfMatch = 1104;
+constexpr int kTopicCsvImport = 1105;
+constexpr int kTopicCsvMatch = 1106;
+constexpr int kTopicVcardImport = 1107;
 
 // A button that Enter does not press, added to `row`.
 QPushButton* AddButton(const QString& text, QWidget* parent, QBoxLayout* row);
