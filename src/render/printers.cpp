@@ -90,7 +90,8 @@ bool IsPdfPrinter(const QPrinter& printer) { return printer.outputFormat() == QP
 
 PrinterQueueState QueueState(const QString& deviceName) {
   PrinterQueueState state;
-  cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, deviceName.toLocal8Bit().constData(), nullptr);
+  const QByteArray name = deviceName.toLocal8Bit();
+  cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.constData(), nullptr);
   if (dest == nullptr) return state;
   state.found = true;
   const char* accepting =
@@ -105,10 +106,12 @@ PrinterQueueState QueueState(const QString& deviceName) {
 QString QueueProblem(const QString& deviceName) {
   const PrinterQueueState state = QueueState(deviceName);
   if (!state.found) {
-    return QStringLiteral("The printer %1 is no longer available; nothing was printed.").arg(deviceName);
+    return QStringLiteral("The printer %1 is no longer available; nothing was printed.")
+        .arg(deviceName);
   }
   if (!state.accepting) {
-    return QStringLiteral("The printer %1 is not accepting jobs; nothing was printed.").arg(deviceName);
+    return QStringLiteral("The printer %1 is not accepting jobs; nothing was printed.")
+        .arg(deviceName);
   }
   return {};
 }
@@ -132,7 +135,9 @@ QString JobRefusal(const QString& deviceName) {
 
 QString PausedQueueNotice(const QString& deviceName) {
   if (!QueueState(deviceName).paused) return {};
-  return QStringLiteral("The printer %1 is paused; the job waits in its queue until the printer is resumed.")
+  return QStringLiteral(
+             "The printer %1 is paused; the job waits in its queue until the printer is "
+             "resumed.")
       .arg(deviceName);
 }
 

@@ -28,12 +28,24 @@ using testing::TestHost;
 const QString kQueue = QStringLiteral("QvPdf");
 
 std::vector<testing::Contact> Contacts() {
-  return {{{"LNAME", "Archer"}, {"FNAME", "Ann"}, {"STREET", "1 Elm St"}, {"CITY", "Albany"},
-           {"STATE", "NY"}, {"ZIP", "12207"}},
-          {{"LNAME", "Baxter"}, {"FNAME", "Bob"}, {"STREET", "2 Oak Ave"}, {"CITY", "Boston"},
-           {"STATE", "MA"}, {"ZIP", "02108"}},
-          {{"LNAME", "Cole"}, {"FNAME", "Cy"}, {"STREET", "3 Pine Rd"}, {"CITY", "Chicago"},
-           {"STATE", "IL"}, {"ZIP", "60601"}}};
+  return {{{"LNAME", "Archer"},
+           {"FNAME", "Ann"},
+           {"STREET", "1 Elm St"},
+           {"CITY", "Albany"},
+           {"STATE", "NY"},
+           {"ZIP", "12207"}},
+          {{"LNAME", "Baxter"},
+           {"FNAME", "Bob"},
+           {"STREET", "2 Oak Ave"},
+           {"CITY", "Boston"},
+           {"STATE", "MA"},
+           {"ZIP", "02108"}},
+          {{"LNAME", "Cole"},
+           {"FNAME", "Cy"},
+           {"STREET", "3 Pine Rd"},
+           {"CITY", "Chicago"},
+           {"STATE", "IL"},
+           {"ZIP", "60601"}}};
 }
 
 struct Ran {
@@ -78,7 +90,8 @@ const std::vector<Job>& Jobs() {
       {"letters", 3, "612 x 792 pts (letter)", false,
        [](ContactFixture& fx, const PrintTarget& t, TestHost& host) {
          RichDocument letter;
-         EXPECT_TRUE(ReadRtf("{\\rtf1 Dear [First] [Last]\\par [Name and Address]\\par}", &letter).ok);
+         EXPECT_TRUE(
+             ReadRtf("{\\rtf1 Dear [First] [Last]\\par [Name and Address]\\par}", &letter).ok);
          auto options = Aimed<LetterRunOptions>(t);
          options.selection = RecordSelection::All;
          const LetterRunResult r = PrintLetters(fx.table, fx.apollo, letter, options, host);
@@ -112,9 +125,9 @@ struct Word {
 
 std::vector<Word> Words(const QString& pdf) {
   const QString html = Run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, "-"});
-  static const QRegularExpression tag(QStringLiteral(
-      "<page |<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" "
-      "yMax=\"([0-9.]+)\">([^<]*)</word>"));
+  static const QRegularExpression tag(
+      QStringLiteral("<page |<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" "
+                     "yMax=\"([0-9.]+)\">([^<]*)</word>"));
   std::vector<Word> words;
   int page = 0;
   for (auto m = tag.globalMatch(html); m.hasNext();) {
@@ -147,8 +160,9 @@ class CupsPrint : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     s_skip = qvtest::PrivateCups::missing();
-    if (s_skip.isEmpty() && (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty() ||
-                             QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())) {
+    if (s_skip.isEmpty() &&
+        (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty() ||
+         QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())) {
       s_skip = QStringLiteral("pdfinfo and pdftotext (poppler-utils) are not installed");
     }
     if (!s_skip.isEmpty()) return;
@@ -195,7 +209,8 @@ TEST_F(CupsPrint, EveryJobPrintsThroughCupsAsItWritesItsPdf) {
     EXPECT_EQ(Info(pdfs[0], "Pages").toInt(), job.pages);
     EXPECT_EQ(Info(pdfs[0], "Page size"), QLatin1String(job.paper));
     const std::vector<Word> want = Words(direct.pdfFile), got = Words(pdfs[0]);
-    const double width = Info(direct.pdfFile, "Page size").section(QLatin1Char(' '), 0, 0).toDouble();
+    const double width =
+        Info(direct.pdfFile, "Page size").section(QLatin1Char(' '), 0, 0).toDouble();
     ASSERT_FALSE(want.empty());
     ASSERT_EQ(got.size(), want.size());
     // The words' tops follow the fonts' ascent, which differs a little
@@ -260,6 +275,38 @@ TEST_F(CupsPrint, AQueueThatGoesRefusesOrPausesIsToldAndNothingPassesForPrinted)
     }
   }
   EXPECT_TRUE(s_cups->takePdfs(kQueue, 0).isEmpty()) << "a refused job was printed";
+}
+
+TEST_F(CupsPrint, TheCommandLinePrintsOnTheNamedPrinterOrSaysWhyNot) {
+  const QString file = fx.file(QStringLiteral("CLI.DBF"));
+  ASSERT_TRUE(testing::WriteContactRows(file.toStdString(), Contacts()));
+  struct Case {
+    QString printer;
+    int exit;
+    QString said;  // the start of standard output, or of standard error
+    int pdfs;
+  };
+  const Case cases[] = {
+      {kQueue, 0, QStringLiteral("labels 3 on 1 pages to QvPdf in "), 1},
+      {QStringLiteral("Gone"), 1,
+       QStringLiteral("quorvane-cli: The printer Gone is not available.\n"), 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.printer.toStdString());
+    QProcess cli;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("CUPS_SERVER"), s_cups->server());
+    env.insert(QStringLiteral("QUORVANE_HOME"), fx.dir());
+    cli.setProcessEnvironment(env);
+    cli.start(QStringLiteral(QV_CLI), {QStringLiteral("labels"), file, QStringLiteral("--printer"),
+                                       c.printer, QStringLiteral("--quiet")});
+    ASSERT_TRUE(cli.waitForFinished(60000));
+    const QString out = QString::fromLocal8Bit(cli.readAllStandardOutput());
+    const QString err = QString::fromLocal8Bit(cli.readAllStandardError());
+    EXPECT_EQ(cli.exitCode(), c.exit) << err.toStdString();
+    EXPECT_TRUE((c.exit == 0 ? out : err).startsWith(c.said)) << (out + err).toStdString();
+    EXPECT_EQ(s_cups->takePdfs(kQueue, c.pdfs ? 60 : 0).size(), c.pdfs);
+  }
 }
 
 }  // namespace

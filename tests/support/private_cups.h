@@ -70,8 +70,9 @@ class PrivateCups {
       writeConfig();
       auto cupsd = std::make_unique<QProcess>();
       cupsd->setProcessChannelMode(QProcess::MergedChannels);
-      cupsd->start(Tool("cupsd"), {QStringLiteral("-f"), QStringLiteral("-c"), path("conf/cupsd.conf"),
-                                   QStringLiteral("-s"), path("conf/cups-files.conf")});
+      cupsd->start(Tool("cupsd"),
+                   {QStringLiteral("-f"), QStringLiteral("-c"), path("conf/cupsd.conf"),
+                    QStringLiteral("-s"), path("conf/cups-files.conf")});
       if (!cupsd->waitForStarted(5000)) return fail(why, QStringLiteral("cupsd did not start"));
       if (waitForPort(*cupsd)) {
         m_cupsd = std::move(cupsd);
@@ -201,13 +202,14 @@ class PrivateCups {
                        path("log")));
     // Loopback only, no browsing or sharing; anyone on this machine may
     // administer it, as the tests do without passwords.
-    WriteText(path("conf/cupsd.conf"),
-              QStringLiteral("Listen 127.0.0.1:%1\nLogLevel info\nBrowsing Off\n"
-                             "DefaultAuthType None\nWebInterface No\nMaxJobTime 120\n"
-                             "<Location />\n  Order allow,deny\n  Allow from 127.0.0.1\n</Location>\n"
-                             "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n"
-                             "</Policy>\n")
-                  .arg(m_port));
+    WriteText(
+        path("conf/cupsd.conf"),
+        QStringLiteral("Listen 127.0.0.1:%1\nLogLevel info\nBrowsing Off\n"
+                       "DefaultAuthType None\nWebInterface No\nMaxJobTime 120\n"
+                       "<Location />\n  Order allow,deny\n  Allow from 127.0.0.1\n</Location>\n"
+                       "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n"
+                       "</Policy>\n")
+            .arg(m_port));
   }
 
   static void WriteText(const QString& file, const QString& text) {
