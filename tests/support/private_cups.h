@@ -10,6 +10,7 @@
 #pragma once
 
 #include <signal.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <QDeadlineTimer>
@@ -55,6 +56,7 @@ class PrivateCups {
   // Starts cupsd; false with the reason in `*why`.
   bool start(QString* why) {
     if (!m_dir.isValid()) return fail(why, QStringLiteral("no scratch folder"));
+    RemoveOrphanedInstanceFiles();
     // The filters run as the lp user and must reach the spool.
     QFile::setPermissions(m_dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                             QFileDevice::ExeOwner | QFileDevice::ReadGroup |
@@ -70,6 +72,8 @@ class PrivateCups {
       writeConfig();
       auto cupsd = std::make_unique<QProcess>();
       cupsd->setProcessChannelMode(QProcess::MergedChannels);
+      // A test that crashes or is killed takes its server with it.
+      cupsd->setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
       cupsd->start(Tool("cupsd"),
                    {QStringLiteral("-f"), QStringLiteral("-c"), path("conf/cupsd.conf"),
                     QStringLiteral("-s"), path("conf/cups-files.conf")});
@@ -177,6 +181,15 @@ class PrivateCups {
     return QStandardPaths::findExecutable(QString::fromLatin1(name),
                                           {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin"),
                                            QStringLiteral("/sbin"), QStringLiteral("/bin")});
+  }
+
+  // Those of test runs that were killed before they could remove them.
+  static void RemoveOrphanedInstanceFiles() {
+    const QDir etc(QStringLiteral("/etc/cups"));
+    for (const QString& name : etc.entryList({QStringLiteral("cups-pdf-quorvane-test-*.conf")})) {
+      const QString pid = name.section(QLatin1Char('-'), 4, 4);
+      if (!QFileInfo::exists(QStringLiteral("/proc/") + pid)) QFile::remove(etc.filePath(name));
+    }
   }
 
   static quint16 FreePort() {
