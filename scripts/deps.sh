@@ -5,7 +5,7 @@ set -euo pipefail
 
 QV_PACKAGES=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev libcups2-dev
   libgtest-dev
   fonts-liberation fonts-wqy-microhei
   poppler-utils
@@ -13,6 +13,7 @@ QV_PACKAGES=(
   qt6-serialport-dev
   libzint-dev
   python3 glabels-data
+  cups printer-driver-cups-pdf
 )
 
 # scripts/package: dpkg-shlibdeps (dpkg-dev) and file find the package's

@@ -158,17 +158,23 @@ void CliHost::processPendingEvents() { Progress().step(); }
 
 bool PageOutput::read(const Args& a, const char* command) {
   pdf = a.Has("--pdf");
-  if (pdf == a.Has("--stream")) {
-    error = QStringLiteral("%1 needs one of --pdf OUT.pdf or --stream OUT")
+  printer = a.Has("--printer");
+  if (int(pdf) + int(a.Has("--stream")) + int(printer) != 1) {
+    error = QStringLiteral("%1 needs one of --pdf OUT.pdf, --stream OUT or --printer NAME")
                 .arg(QString::fromLatin1(command));
     return false;
   }
-  path = QString::fromLocal8Bit(a.Value(pdf ? "--pdf" : "--stream").c_str());
+  const char* option = pdf ? "--pdf" : printer ? "--printer" : "--stream";
+  path = QString::fromLocal8Bit(a.Value(option).c_str());
   return true;
 }
 
 void PageOutput::aim(PrintTarget* target) const {
-  target->print = pdf;
+  target->print = pdf || printer;
+  if (printer) {
+    target->printerName = path;
+    return;
+  }
   if (!pdf) return;
   target->pdfFile = QFileInfo(path).absoluteFilePath();
   target->printerName = PdfPrinterName();

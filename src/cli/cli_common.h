@@ -97,23 +97,25 @@ class CliHost : public JobHost {
 // A job's failure, exit 1; not repeated when the job already told it.
 int FailOnce(const CliHost& host, const QString& message);
 
-// Where a printing command's pages go: --pdf OUT.pdf or --stream OUT.
+// Where a printing command's pages go: --pdf OUT.pdf, --stream OUT or
+// --printer NAME (a CUPS printer, as the Print dialogs choose it).
 struct PageOutput {
   bool pdf = false;
-  QString path;
+  bool printer = false;
+  QString path;  // the file, or the printer's name
   bool written = false;  // the preview stream reached `path` whole
   QString error;
 
-  // Takes the one of the two that `command` was given; false, with the
-  // usage in `error`, for none or both.
+  // Takes the one of the three that `command` was given; false, with the
+  // usage in `error`, for none or more.
   bool read(const Args& a, const char* command);
-  // A PDF run prints to the PDF printer writing `path`; a stream run
-  // previews.
+  // A PDF run prints to the PDF printer writing `path`, a printer run to
+  // that printer; a stream run previews.
   void aim(PrintTarget* target) const;
   // The run's preview hook: copies the page stream to `path`.
   std::function<void(QIODevice&)> previewHook();
   // A stream run whose pages did not reach the file (`error` says why).
-  bool streamLost() const { return !pdf && !written; }
+  bool streamLost() const { return !pdf && !printer && !written; }
 };
 
 long long MillisecondsSince(std::chrono::steady_clock::time_point start);

@@ -46,7 +46,7 @@ const std::vector<CommandEntry>& Commands() {
         "[--stock STOCK] [--lines name,title,org,street,city,zip,phone,country]\n"
         "[--font NAME] [--size POINTS] [--start-label N] [--alignment-page]\n"
         "[--mailer-id ID] [--stid NNN] [--serial-start N]\n"
-        "(--pdf OUT.pdf | --stream OUT)"},
+        "(--pdf OUT.pdf | --stream OUT | --printer NAME)"},
        "a label run to a PDF file or a page stream",
        CmdLabels,
        true},
@@ -57,12 +57,13 @@ const std::vector<CommandEntry>& Commands() {
       {"report",
        {"FILE [--layout 1|2|3|4] [--title TEXT] [--codes] [--memo]\n"
         "[--filter EXPR | --current RECNO] [--start RECNO] [--landscape]\n"
-        "(--pdf OUT.pdf | --stream OUT)"},
+        "(--pdf OUT.pdf | --stream OUT | --printer NAME)"},
        "a list report to a PDF file or a page stream",
        CmdReport,
        true},
       {"zipcount",
-       {"FILE [--filter EXPR] (--pdf OUT.pdf | --stream OUT | --lines | --csv OUT.csv)"},
+       {"FILE [--filter EXPR]\n"
+        "(--pdf OUT.pdf | --stream OUT | --printer NAME | --lines | --csv OUT.csv)"},
        "records counted per ZIP code",
        CmdZipCount,
        true},
@@ -70,14 +71,14 @@ const std::vector<CommandEntry>& Commands() {
        {"FILE [--setup DESCRIPTION] (--current RECNO | --filter EXPR | --all)\n"
         "[--start RECNO] [--order TAG] [--paper envelope|letter|a4] [--barcode [imb|postnet]]\n"
         "[--mailer-id ID] [--stid NNN] [--serial-start N]\n"
-        "(--pdf OUT.pdf | --stream OUT)"},
+        "(--pdf OUT.pdf | --stream OUT | --printer NAME)"},
        "envelopes to a PDF file or a page stream",
        CmdEnvelope,
        true},
       {"letters",
        {"FILE (--letter DESCRIPTION | --rtf TEMPLATE.rtf)\n"
         "(--current RECNO | --filter EXPR | --all) [--start RECNO] [--order TAG]\n"
-        "[--copies N] (--pdf OUT.pdf | --rtf-dir DIR)"},
+        "[--copies N] (--pdf OUT.pdf | --rtf-dir DIR | --printer NAME)"},
        "merged letters to a PDF file or RTF files",
        CmdLetters,
        true},

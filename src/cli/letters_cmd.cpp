@@ -95,8 +95,8 @@ int CmdLetters(const Args& a) {
   if (int(a.Has("--current")) + int(a.Has("--filter")) + int(a.Has("--all")) != 1) {
     return BadUsage("letters needs one of --current RECNO, --filter EXPR or --all");
   }
-  if (a.Has("--pdf") == a.Has("--rtf-dir")) {
-    return BadUsage("letters needs one of --pdf OUT.pdf or --rtf-dir DIR");
+  if (int(a.Has("--pdf")) + int(a.Has("--rtf-dir")) + int(a.Has("--printer")) != 1) {
+    return BadUsage("letters needs one of --pdf OUT.pdf, --rtf-dir DIR or --printer NAME");
   }
   LetterRunOptions options;
   if (a.Has("--copies") && !ParseNumber(a.Value("--copies"), 1, kMaxCopies, &options.copies)) {
@@ -124,6 +124,9 @@ int CmdLetters(const Args& a) {
   if (a.Has("--pdf")) {
     out = QFileInfo(Arg(a.Value("--pdf"))).absoluteFilePath();
     options.pdfFile = out;
+  } else if (a.Has("--printer")) {
+    out = Arg(a.Value("--printer"));
+    options.printerName = out;
   } else {
     out = QFileInfo(Arg(a.Value("--rtf-dir"))).absoluteFilePath();
     options.rtfDirectory = out;

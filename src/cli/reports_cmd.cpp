@@ -65,10 +65,12 @@ int CmdReport(const Args& a) {
 }
 
 int CmdZipCount(const Args& a) {
-  const int outputs = int(a.Has("--pdf")) + int(a.Has("--stream")) + int(a.Has("--lines")) +
-                      int(a.Has("--csv"));
+  const int outputs = int(a.Has("--pdf")) + int(a.Has("--stream")) + int(a.Has("--printer")) +
+                      int(a.Has("--lines")) + int(a.Has("--csv"));
   if (outputs != 1) {
-    return Fail("zipcount needs one of --pdf OUT.pdf, --stream OUT, --lines or --csv OUT.csv");
+    return Fail(
+        "zipcount needs one of --pdf OUT.pdf, --stream OUT, --printer NAME, --lines or --csv "
+        "OUT.csv");
   }
   ContactSession c;
   QString error;

@@ -114,6 +114,7 @@ EnvelopeRunResult DoPrintEnvelopes(TableObject& table, TApollo& apollo,
   result.pages = report.currentPage();
   result.errorText = report.errorText();
   result.statusText = report.statusText();
+  if (!report.noticeText().isEmpty()) host.information(report.noticeText());
   result.barCodeWarnings = job.BarCodeWarnings();
   if (table.failed() && result.errorText.isEmpty()) {
     result.errorText = table.failureMessage();

@@ -197,6 +197,7 @@ LabelRunResult DoPrint(TableObject& table, TApollo& apollo, const LabelRunOption
   result.pages = report.currentPage();
   result.errorText = report.errorText();
   result.statusText = report.statusText();
+  if (!report.noticeText().isEmpty()) host.information(report.noticeText());
   result.barCodeWarnings = job.BarCodeWarnings();
   if (numbering) {
     const QString unsaved = StoreNextSerial(*numbering, settingsPath);

@@ -134,6 +134,7 @@ void TLetterPrint::FormActivate() {
       setStatus(error);
       return;
     }
+    if (!m_output->notice().isEmpty()) m_host.information(m_output->notice());
   }
   setStatus(m_aborted ? QStringLiteral("Letter Print Canceled!")
                       : QStringLiteral("Letter Print Completed!"));
@@ -192,6 +193,11 @@ LetterRunResult PrintLetters(TableObject& table, TApollo& apollo, const RichDocu
   } else {
     const QString name = options.printerName.isEmpty() ? CurrentPrinterName() : options.printerName;
     printer = CreatePrinter(PrinterDeviceName(name));
+    // Printing to a printer that is gone must not go to another one.
+    if (!printer) {
+      result.errorText = QStringLiteral("The printer %1 is not available.").arg(name);
+      return result;
+    }
     output = std::make_unique<PrinterOutput>(printer.get());
   }
   job.setOutput(output.get());

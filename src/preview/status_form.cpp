@@ -17,6 +17,9 @@ TPrintStatusForm::TPrintStatusForm(QWidget* parent) : QDialog(parent) {
   Label1->setObjectName("Label1");
   Label1->setAlignment(Qt::AlignCenter);
   Label1->setMinimumSize(260, 70);
+  // A failure's reason (a printer refusing the job, a file that cannot be
+  // written) is longer than the window is wide.
+  Label1->setWordWrap(true);
   CancelButton = new QPushButton(tr("Cancel"), this);
   CancelButton->setObjectName("CancelButton");
   CancelButton->setDefault(true);

@@ -5,6 +5,8 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
+#include <cups/cups.h>
+
 namespace qv {
 
 namespace {
@@ -85,6 +87,59 @@ std::unique_ptr<QPrinter> CreatePrinter(const QString& deviceName) {
 }
 
 bool IsPdfPrinter(const QPrinter& printer) { return printer.outputFormat() == QPrinter::PdfFormat; }
+
+PrinterQueueState QueueState(const QString& deviceName) {
+  PrinterQueueState state;
+  const QByteArray name = deviceName.toLocal8Bit();
+  cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.constData(), nullptr);
+  if (dest == nullptr) return state;
+  state.found = true;
+  const char* accepting =
+      cupsGetOption("printer-is-accepting-jobs", dest->num_options, dest->options);
+  state.accepting = accepting == nullptr || qstrcmp(accepting, "true") == 0;
+  const char* printerState = cupsGetOption("printer-state", dest->num_options, dest->options);
+  state.paused = printerState != nullptr && atoi(printerState) == IPP_PSTATE_STOPPED;
+  cupsFreeDests(1, dest);
+  return state;
+}
+
+QString QueueProblem(const QString& deviceName) {
+  const PrinterQueueState state = QueueState(deviceName);
+  if (!state.found) {
+    return QStringLiteral("The printer %1 is no longer available; nothing was printed.")
+        .arg(deviceName);
+  }
+  if (!state.accepting) {
+    return QStringLiteral("The printer %1 is not accepting jobs; nothing was printed.")
+        .arg(deviceName);
+  }
+  return {};
+}
+
+QString JobRefusal(const QString& deviceName) {
+  const ipp_status_t status = cupsLastError();
+  // 0x0000 to 0x00ff: accepted, perhaps with options ignored.
+  if (status <= IPP_STATUS_OK_EVENTS_COMPLETE) return {};
+  const QString reason = QString::fromLocal8Bit(cupsLastErrorString());
+  if (status == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE) {
+    return QStringLiteral("The print server of %1 cannot be reached (%2); nothing was printed.")
+        .arg(deviceName, reason);
+  }
+  // CUPS's own words vary with where the hand-over stopped (a queue deleted
+  // under a job is told as a missing file); the queue's state says why.
+  const QString problem = QueueProblem(deviceName);
+  if (!problem.isEmpty()) return problem;
+  return QStringLiteral("The printer %1 refused the job (%2); nothing was printed.")
+      .arg(deviceName, reason);
+}
+
+QString PausedQueueNotice(const QString& deviceName) {
+  if (!QueueState(deviceName).paused) return {};
+  return QStringLiteral(
+             "The printer %1 is paused; the job waits in its queue until the printer is "
+             "resumed.")
+      .arg(deviceName);
+}
 
 void SetPdfFileQuestion(PdfFileQuestion question) { Question() = std::move(question); }
 

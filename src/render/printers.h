@@ -37,6 +37,27 @@ QString PrinterDeviceName(const QString& printerName);
 std::unique_ptr<QPrinter> CreatePrinter(const QString& deviceName);
 bool IsPdfPrinter(const QPrinter& printer);
 
+// A CUPS queue as the print server reports it now.
+struct PrinterQueueState {
+  bool found = false;      // the server knows the queue
+  bool accepting = false;  // it takes new jobs (cupsaccept / cupsreject)
+  bool paused = false;     // it holds its jobs (cupsdisable / cupsenable)
+};
+PrinterQueueState QueueState(const QString& deviceName);
+
+// Why a job cannot go to the queue `deviceName` (gone, not accepting
+// jobs), in the program's words; empty when it can.
+QString QueueProblem(const QString& deviceName);
+
+// Right after a CUPS printer's painter ended, which hands the job to CUPS:
+// why CUPS did not take it, or empty when it did. Qt drops the answer of
+// that hand-over, so it is read from the CUPS library's last status, which
+// belongs to the calling thread.
+QString JobRefusal(const QString& deviceName);
+
+// The notice for a job queued on a paused printer, or empty.
+QString PausedQueueNotice(const QString& deviceName);
+
 // How the "PDF file" printer asks for a file name: given a suggested path,
 // returns the chosen path or an empty string when the user cancels. The
 // windows install one that asks through the dialog service.

@@ -503,6 +503,7 @@ bool ReportCanvas::execute() {
   if (m_running) return false;
   m_aborted = false;
   m_error.clear();
+  m_notice.clear();
   m_page = 0;
   m_lastPages = PageStream();
   switch (m_target) {
@@ -540,6 +541,8 @@ bool ReportCanvas::execute() {
     m_output->abort();
   } else if (!m_output->end(&error)) {
     m_error = error;
+  } else {
+    m_notice = m_output->notice();
   }
   if (auto* stream = dynamic_cast<StreamOutput*>(m_output.get())) m_lastPages = stream->takePages();
   if (m_events.OnAfterPrint) m_events.OnAfterPrint(*this);

@@ -261,6 +261,9 @@ class ReportCanvas {
   void abort();
   bool aborted() const { return m_aborted; }
   QString errorText() const { return m_error; }
+  // What the user should know of a finished print run, such as a paused
+  // printer holding the job; empty when nothing.
+  QString noticeText() const { return m_notice; }
 
   // ---- Status display
   // %p: current page; %0 to %9: the status lines; "\r" starts a new line.
@@ -332,6 +335,7 @@ class ReportCanvas {
   bool m_running = false;
   bool m_aborted = false;
   QString m_error;
+  QString m_notice;
 
   QString m_statusFormat = QStringLiteral("Printing Page %p");
   QStringList m_statusLines;

@@ -94,7 +94,15 @@ bool PrinterOutput::begin(const QString& title, QString* error) {
     m_pdfWriter->setResolution(m_printer->resolution());
     m_pdfWriter->setTitle(title);
     m_pdfWriter->setCreator(QStringLiteral("Quorvane"));
+  } else {
+    // A queue that cannot take the job is told before the pages are drawn.
+    const QString problem = QueueProblem(m_printer->printerName());
+    if (!problem.isEmpty()) {
+      *error = problem;
+      return false;
+    }
   }
+  m_notice.clear();
   m_printer->setDocName(title);
   m_printer->setFullPage(true);
   return true;
@@ -140,6 +148,15 @@ bool PrinterOutput::end(QString* error) {
   if (m_painter.isActive() && !m_painter.end()) {
     *error = QStringLiteral("The print job could not be finished.");
     return false;
+  }
+  if (m_started && !IsPdfPrinter(*m_printer)) {
+    // Ending the painter handed the job to CUPS, which may have refused it.
+    const QString refused = JobRefusal(m_printer->printerName());
+    if (!refused.isEmpty()) {
+      *error = refused;
+      return false;
+    }
+    m_notice = PausedQueueNotice(m_printer->printerName());
   }
   if (m_pdfOut) {
     m_pdfWriter.reset();

@@ -43,6 +43,9 @@ class ReportOutput {
   virtual bool end(QString* error) = 0;
   // Drops the document: a printer job is cancelled, a PDF file removed.
   virtual void abort() = 0;
+  // After end(): what the user should know of a job that went out, such as
+  // a paused printer holding it; empty when nothing.
+  virtual QString notice() const { return {}; }
 };
 
 // Records the pages as a page stream. With a `device` (not owned) each
@@ -82,6 +85,7 @@ class PrinterOutput : public ReportOutput {
   void endPage() override {}
   bool end(QString* error) override;
   void abort() override;
+  QString notice() const override { return m_notice; }
 
  private:
   std::unique_ptr<QPrinter> m_ownPrinter;
@@ -93,6 +97,7 @@ class PrinterOutput : public ReportOutput {
   QPainter m_painter;
   std::unique_ptr<OpPainter> m_ops;  // of the page being drawn
   bool m_started = false;
+  QString m_notice;
 };
 
 }  // namespace qv

@@ -105,6 +105,7 @@ UserReportResult RunUserReport(TableObject& table, TApollo& apollo,
   result.pages = report.currentPage();
   result.errorText = report.errorText();
   result.statusText = report.statusText();
+  if (!report.noticeText().isEmpty()) host.information(report.noticeText());
   if (!job.ReadError().isEmpty()) {
     result.outcome = UserReportOutcome::Failed;
     result.errorText = job.ReadError();

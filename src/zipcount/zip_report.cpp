@@ -114,6 +114,7 @@ ZipReportResult DoThePrintJob(const QStringList& lines, const ZipReportOptions& 
   result.pages = report.currentPage();
   result.errorText = report.errorText();
   result.statusText = report.statusText();
+  if (!report.noticeText().isEmpty()) host.information(report.noticeText());
   if (!result.errorText.isEmpty()) {
     result.outcome = ZipReportOutcome::Failed;
   } else if (job.Aborted()) {
