@@ -44,6 +44,7 @@ TCountZipCodes::TCountZipCodes(TableObject* contacts, TApollo* contactApollo, QW
 
   ButtonPanel = new QWidget(this);
   PrintButton = new QPushButton(QStringLiteral("&Print"), ButtonPanel);
+  PrintButton->setDefault(true);
   PreviewButton = new QPushButton(QStringLiteral("Pre&view"), ButtonPanel);
   PrintSetupButton = new QPushButton(QStringLiteral("Print &Setup"), ButtonPanel);
   SaveCsvButton = new QPushButton(QStringLiteral("Save as &CSV..."), ButtonPanel);
@@ -163,6 +164,7 @@ void TCountZipCodes::DoThePrintJob() {
   ZipReportOptions options;
   options.print = !PreviewFlag;
   options.printerName = CurrentPrinterName();
+  options.paper = CurrentPaper();
   if (options.print) options.pdfFile = m_pdfFile;
   const ZipReportHooks hooks = RunHooks ? RunHooks() : ZipReportWindowHooks(this);
   // An output failure is the status window's last line.
