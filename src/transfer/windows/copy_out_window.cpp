@@ -72,6 +72,7 @@ TCopyOut::TCopyOut(TableObject* contacts, const QString& filter, const QString& 
   row->addWidget(HelpButton);
   layout->addLayout(row);
   Doit->setEnabled(false);
+  SaveAsButton->setDefault(true);
 
   connect(ToDBF, &QRadioButton::clicked, this, &TCopyOut::FormatClick);
   connect(ToAscii, &QRadioButton::clicked, this, &TCopyOut::FormatClick);
@@ -85,6 +86,8 @@ void TCopyOut::SetName(const QString& name) {
   m_name = name;
   FileName->setText(name.isEmpty() ? QStringLiteral("(none)") : name);
   Doit->setEnabled(!name.isEmpty());
+  // Enter takes the next step: choose the file, then copy.
+  (name.isEmpty() ? SaveAsButton : Doit)->setDefault(true);
 }
 
 // A name chosen for one format is no good for the other.
