@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QPrinter>
 #include <QDialog>
+#include <QFrame>
+#include <QStackedWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -236,6 +238,22 @@ TEST_F(WindowKeysTest, EnterPressesTheDefaultButtonAndEscapeCloses) {
     QTest::keyClick(focus, Qt::Key_Escape);
     EXPECT_FALSE(d->isVisible()) << "Escape closes it";
     EXPECT_EQ(d->result(), int(QDialog::Rejected));
+  }
+}
+
+// The page buttons take no focus: Ctrl+1 to Ctrl+3 reach the pages.
+TEST_F(WindowKeysTest, CtrlDigitsReachThePagesOfTheMainWindow) {
+  TQVPMain& m = StartShownOn({{{"LNAME", "Archer"}}});
+  const struct {
+    Qt::Key key;
+    QFrame* TQVPMain::*page;
+  } cases[] = {{Qt::Key_3, &TQVPMain::FilterPage},
+               {Qt::Key_2, &TQVPMain::BrowsePage},
+               {Qt::Key_1, &TQVPMain::MainPage}};
+  for (const auto& c : cases) {
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &m, c.key,
+                    Qt::ControlModifier);
+    EXPECT_EQ(m.Pages->currentWidget(), m.*c.page) << c.key;
   }
 }
 
