@@ -308,6 +308,22 @@ TEST_F(CommandsTest, CountZipCodesCountsTheFilterPreviewsAndSavesACsv) {
             QStringLiteral("The Zip Code counts are saved in ") + QDir::toNativeSeparators(csv));
 }
 
+// Shown, the counted window grows with its button row about the main
+// window's centre, wherever its first, narrower placing put it.
+TEST_F(CommandsTest, CountZipCodesGrowsAboutTheMainWindowsCentre) {
+  TQVPMain& m = OpenWithSupportTables({kAnn, kBob});
+  m.setGeometry(100, 80, 700, 500);
+  m.show();
+  TCountZipCodes count(m.TableQVW, &m.Apollo1, &m);
+  count.move(m.geometry().topLeft());
+  count.show();
+  for (int i = 0; i < 200 && !count.Done(); ++i) QTest::qWait(10);
+  ASSERT_TRUE(count.Done());
+  QTest::qWait(100);  // the second placing, after a window manager's answer
+  const QPoint off = count.frameGeometry().center() - m.frameGeometry().center();
+  EXPECT_LE(off.manhattanLength(), 2) << off.x() << "," << off.y();
+}
+
 TEST_F(CommandsTest, CancelDuringCountingAsksAndClosesTheDialog) {
   QList<Contact> many;
   for (int i = 0; i < 400; ++i) many << Contact{{"LNAME", QStringLiteral("N%1").arg(i)}};
