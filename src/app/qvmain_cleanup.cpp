@@ -133,8 +133,17 @@ void TQVPMain::mnuDeleteRecordsClick() {
 }
 
 void TQVPMain::mnuRecallRecordsClick() {
+  if (!TableQVW->active()) return;
+  // A record saved with the prefix DELETED stays on screen until the user
+  // moves on: that one can be given back alone.
+  const bool shownIsDeleted =
+      !Apollo1.Eof() && (Apollo1.Deleted() || TableQVW->fieldText(QStringLiteral("PREFIX"))
+                                                      .trimmed()
+                                                      .compare(QStringLiteral("DELETED"),
+                                                               Qt::CaseInsensitive) == 0);
+  const int current = shownIsDeleted ? Apollo1.RecNo() : 0;
   RunOnFilterAlone<TRecallRecords>(
-      [this] { return new TRecallRecords(TableQVW, CurrentFilter, this); });
+      [this, current] { return new TRecallRecords(TableQVW, CurrentFilter, current, this); });
 }
 
 }  // namespace qv

@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QTableView>
 #include <QToolButton>
@@ -120,9 +121,17 @@ void TQVPMain::BuildWindow() {
   BrowseButton = new QPushButton(QStringLiteral("Browse"), central);
   FilterButton = new QPushButton(QStringLiteral("Filter"), central);
   int x = 8;
+  int page = 1;
   for (QPushButton* b : {MainButton, BrowseButton, FilterButton}) {
     b->setGeometry(x, 5, 84, 26);
     b->setFocusPolicy(Qt::NoFocus);
+    // The page buttons take no focus (Tab stays among the page's boxes)
+    // and their captions no accelerator, whose letters the menus hold:
+    // Ctrl+1, Ctrl+2 and Ctrl+3 reach the pages from the keyboard.
+    const QKeySequence key(QStringLiteral("Ctrl+%1").arg(page++));
+    b->setToolTip(b->text() + QStringLiteral(" (") + key.toString(QKeySequence::NativeText) +
+                  QLatin1Char(')'));
+    connect(new QShortcut(key, this), &QShortcut::activated, b, &QPushButton::click);
     x += 88;
   }
   FilterIndicator = new QLabel(central);

@@ -304,4 +304,6 @@ xb::Status RecallRecords(TableObject& table, const CleanupProgress& progress, in
 
 QString RecalledText(int count) { return QStringLiteral("Recalled %1 records").arg(count); }
 
+QString RecnoQuery(int recno) { return QStringLiteral("RECNO()=%1").arg(recno); }
+
 }  // namespace qv

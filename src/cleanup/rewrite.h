@@ -84,5 +84,7 @@ QString RebuildAdviceMessage();
 // *recalled counts the records given back.
 xb::Status RecallRecords(TableObject& table, const CleanupProgress& progress, int* recalled);
 QString RecalledText(int count);  // "Recalled N records"
+// The query that selects record `recno` alone.
+QString RecnoQuery(int recno);
 
 }  // namespace qv

@@ -218,12 +218,21 @@ int CmdDelete(const Args& a) {
 }
 
 int CmdRecall(const Args& a) {
-  if (CountGiven(a, {"--all", "--filter"}) != 1) {
-    return UsageError("recall needs one of --all or --filter EXPR");
+  if (CountGiven(a, {"--all", "--filter", "--record"}) != 1) {
+    return UsageError("recall needs one of --all, --filter EXPR or --record N");
+  }
+  QString query = a.Has("--filter") ? ArgText(a, "--filter") : QString();
+  if (a.Has("--record")) {
+    bool number = false;
+    const int recno = ArgText(a, "--record").toInt(&number);
+    if (!number || recno < 1) {
+      return Fail("--record takes a record number from 1, not " + ArgText(a, "--record"));
+    }
+    query = RecnoQuery(recno);
   }
   Contacts c;
   if (!OpenContactFile(FilePath(a), c.table)) return kExitError;
-  xb::Status s = c.table.setQuery(a.Has("--filter") ? ArgText(a, "--filter") : QString());
+  xb::Status s = c.table.setQuery(query);
   int recalled = 0;
   if (s.ok()) s = RecallRecords(c.table, {}, &recalled);
   if (!c.table.close() && s.ok()) s = c.table.failure();

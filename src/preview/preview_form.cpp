@@ -72,6 +72,7 @@ void TPreviewForm::FormCreate() {
   PageLabel->setObjectName("PageLabel");
   PageLabel->setMinimumWidth(110);
   CloseButton = new QPushButton(tr("Close"), bar);
+  CloseButton->setDefault(true);
   HelpButton = new QPushButton(tr("Help"), bar);
   CloseButton->setObjectName("CloseButton");
   HelpButton->setObjectName("HelpButton");

@@ -16,6 +16,11 @@ QString& CurrentSelection() {
   return name;
 }
 
+QPageSize& PaperSelection() {
+  static QPageSize paper;
+  return paper;
+}
+
 PdfFileQuestion& Question() {
   static PdfFileQuestion question;
   return question;
@@ -66,6 +71,10 @@ QString CurrentPrinterName() {
 }
 
 void SetCurrentPrinterName(const QString& name) { CurrentSelection() = name; }
+
+QPageSize CurrentPaper() { return PaperSelection(); }
+
+void SetCurrentPaper(const QPageSize& paper) { PaperSelection() = paper; }
 
 QString PrinterDeviceName(const QString& printerName) {
   qsizetype at = printerName.toUpper().indexOf(QStringLiteral(" ON "));

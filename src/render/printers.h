@@ -3,6 +3,7 @@
 // machine without CUPS. Also the program's selected printer.
 #pragma once
 
+#include <QPageSize>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -26,6 +27,10 @@ QString DefaultPrinterName();
 // The printer the program prints on; starts as the default printer.
 QString CurrentPrinterName();
 void SetCurrentPrinterName(const QString& name);
+// The paper chosen in Printer Setup or the Print dialog, which the reports
+// print on; invalid until the user chooses one (each report's own paper).
+QPageSize CurrentPaper();
+void SetCurrentPaper(const QPageSize& paper);
 
 // The device part of a printer name: the text before the first " ON "
 // (found in capitals, as in "HP LaserJet on LPT1:"), or the whole name.

@@ -116,6 +116,7 @@ class ReportCanvas {
   // numbers; 0 keeps the custom size. False for an unknown code.
   bool setPaperCode(int code);
   void setCustomPaper(double width, double height);
+  void setPaper(const QPageSize& paper) { m_paper = paper; }
   void setOrientation(Orientation orientation);
   Orientation orientation() const { return m_orientation; }
   // The page as the output device will print it, after orientation.

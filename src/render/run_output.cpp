@@ -26,6 +26,7 @@ bool RouteReportOutput(ReportCanvas& report, const PrintTarget& target, PreviewS
   const bool print = target.print;
   const QString& pdfFile = target.pdfFile;
   const QString& printerName = target.printerName;
+  if (target.paper.isValid()) report.setPaper(target.paper);
   if (print) {
     if (!pdfFile.isEmpty()) report.setOutputToPdf(pdfFile);
   } else {

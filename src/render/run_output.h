@@ -2,6 +2,7 @@
 // stream in a temporary file that the preview window reads page by page.
 #pragma once
 
+#include <QPageSize>
 #include <QString>
 #include <QTemporaryFile>
 #include <functional>
@@ -18,6 +19,8 @@ struct PrintTarget {
   QString printerName;
   // When set, a print run writes this PDF file instead of printing.
   QString pdfFile;
+  // The paper to print on; invalid keeps the job's own.
+  QPageSize paper;
 };
 
 // The hook every job's run shows a finished preview with; empty: the

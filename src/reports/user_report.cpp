@@ -231,12 +231,13 @@ void TUserReportPrint::HeaderFooter(ReportCanvas& r) {
   }
   r.setBold(false);
   r.setItalic(false);
-  r.setSectionTop(r.marginTop() + kBodyBelowTop);
-  r.setSectionBottom(r.pageHeight() - r.marginBottom() - 0.5);
+  const double ruleY = r.marginTop() + kBodyBelowTop;
+  r.setSectionTop(ruleY + kBodyBelowRule);
+  r.setSectionBottom(r.pageHeight() - r.marginBottom() - 0.5 + kBodyBelowRule);
   r.setSectionLeft(r.marginLeft());
   r.setSectionRight(r.pageWidth() - r.marginLeft() + r.marginRight());
-  r.moveTo(r.sectionLeft(), r.sectionTop());
-  r.lineTo(r.sectionRight(), r.sectionTop());
+  r.moveTo(r.sectionLeft(), ruleY);
+  r.lineTo(r.sectionRight(), ruleY);
   r.moveTo(r.sectionLeft(), r.sectionBottom());
   r.lineTo(r.sectionRight(), r.sectionBottom());
   r.home();

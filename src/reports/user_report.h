@@ -30,6 +30,10 @@ constexpr double kLeftMargin = 1.0;
 constexpr double kRightMargin = 0.5;
 constexpr double kBottomMargin = 0.5;
 constexpr double kBodyBelowTop = 1.0;
+// The body starts this far below the rule under the headings, so that the
+// first row's capitals do not touch it; its bottom (and the rule there)
+// moves down as far, so a page holds the same number of lines.
+constexpr double kBodyBelowRule = 0.04;
 constexpr double kClipSlack = 0.2;
 constexpr double kMemoSlack = 0.25;
 constexpr double kTabMargin = 2.0;

@@ -90,21 +90,39 @@ bool AsciiRowSource::next(ImportRow* row, QString* error) {
 
 QStringList AsciiRowSource::notices() const {
   QStringList out;
-  auto tell = [&](const Faulty& f, const QString& what) {
+  // `one` for a single line, `many` otherwise: %1 the count, %2 the lines.
+  auto tell = [&](const Faulty& f, const QString& one, const QString& many) {
     if (f.count == 0) return;
     QString lines = f.first.join(QStringLiteral(", "));
     if (f.count > f.first.size()) lines += QStringLiteral(" ...");
-    out.append(what.arg(f.count).arg(lines));
+    const QString columns = QString::number(m_columnCount);
+    // The text for one line names no count: its %2 is the first placeholder.
+    out.append(f.count == 1 ? QString(one).replace(QStringLiteral("%3"), columns).arg(lines)
+                            : QString(many)
+                                  .replace(QStringLiteral("%3"), columns)
+                                  .arg(f.count)
+                                  .arg(lines));
   };
-  tell(m_blank, QStringLiteral("%1 blank lines were skipped (lines %2)."));
-  tell(m_cut, QStringLiteral("%1 lines were longer than 2048 characters or held a value longer "
-                             "than 255 and were cut (lines %2)."));
-  tell(m_extra, QStringLiteral("%1 lines held more values than the file's %3 columns; the values "
-                               "beyond them were not imported (lines %2).")
-                    .replace(QStringLiteral("%3"), QString::number(m_columnCount)));
-  tell(m_quote, QStringLiteral("%1 lines held a quote that does not close; they were imported as "
-                               "read (lines %2)."));
-  tell(m_control, QStringLiteral("%1 lines held control characters, imported as blanks (lines %2)."));
+  tell(m_blank, QStringLiteral("1 blank line was skipped (line %2)."),
+       QStringLiteral("%1 blank lines were skipped (lines %2)."));
+  tell(m_cut,
+       QStringLiteral("1 line was longer than 2048 characters or held a value longer than 255 "
+                      "and was cut (line %2)."),
+       QStringLiteral("%1 lines were longer than 2048 characters or held a value longer "
+                      "than 255 and were cut (lines %2)."));
+  tell(m_extra,
+       QStringLiteral("1 line held more values than the file's %3 columns; the values beyond "
+                      "them were not imported (line %2)."),
+       QStringLiteral("%1 lines held more values than the file's %3 columns; the values "
+                      "beyond them were not imported (lines %2)."));
+  tell(m_quote,
+       QStringLiteral("1 line held a quote that does not close; it was imported as read "
+                      "(line %2)."),
+       QStringLiteral("%1 lines held a quote that does not close; they were imported as "
+                      "read (lines %2)."));
+  tell(m_control,
+       QStringLiteral("1 line held control characters, imported as blanks (line %2)."),
+       QStringLiteral("%1 lines held control characters, imported as blanks (lines %2)."));
   return out;
 }
 

@@ -10,7 +10,6 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPageSetupDialog>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -18,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "ui/help_window.h"
+#include "ui/printer_setup.h"
 
 namespace qv {
 
@@ -134,7 +134,7 @@ bool StandardDialogService::print(QWidget* parent, QPrinter* printer) {
 }
 
 bool StandardDialogService::printerSetup(QWidget* parent, QPrinter* printer) {
-  QPageSetupDialog dialog(printer, parent);
+  PrinterSetupDialog dialog(printer, parent);
   return dialog.exec() == QDialog::Accepted;
 }
 

@@ -29,6 +29,7 @@
 #include "reports/user_report.h"
 #include "reports/windows/user_report_dialog.h"
 #include "table_walk.h"
+#include "ui/printer_setup.h"
 #include "zipcount/windows/count_zip_codes.h"
 
 namespace qv::testing {
@@ -250,8 +251,8 @@ TEST_F(CommandsTest, ReportPreviewRunsOnTheFilterOnLandscapePages) {
 }
 
 // The counts, the table put back and the CSV's lines are the count's own
-// test; here the filter reaches it, Preview runs the report and the CSV goes
-// where the save dialog says.
+// test; here the filter reaches it, Print Setup's printer and paper reach
+// the preview, and the CSV goes where the save dialog says.
 TEST_F(CommandsTest, CountZipCodesCountsTheFilterPreviewsAndSavesACsv) {
   TQVPMain& m = OpenWithSupportTables({kAnn, kBob, kCy, kDee});
   FilterOnNewYork(m);
@@ -261,14 +262,26 @@ TEST_F(CommandsTest, CountZipCodesCountsTheFilterPreviewsAndSavesACsv) {
   QStringList lines;
   QString heading;
   ZipReportResult preview;
+  PageStream pages;
+  QStringList printers;
   m.RunZipCountWindow = [&](TCountZipCodes& count) {
     count.FormActivate();
     lines = count.ReportLines();
     heading = count.HeadingLabel->text();
-    count.RunHooks = [] {
+    // The printer setup of every report: the printer list, and the paper.
+    dialogs_->printerSetupAnswer = [&printers](QPrinter* p) {
+      PrinterSetupDialog setup(p);
+      for (int i = 0; i < setup.PrinterList->count(); ++i) printers << setup.PrinterList->itemText(i);
+      setup.PrinterList->setCurrentIndex(setup.PrinterList->findText(PdfPrinterName()));
+      setup.PaperList->setCurrentIndex(setup.PaperList->findText(QPageSize(QPageSize::A4).name()));
+      setup.OkButtonClick();
+      return setup.result() == QDialog::Accepted;
+    };
+    count.PrintSetupButton->click();
+    count.RunHooks = [&pages] {
       ZipReportHooks hooks;
       hooks.printReport = [](TZipReport& job) { job.FormActivate(); };
-      hooks.preview = [](QIODevice&) {};
+      hooks.preview = DecodeInto(&pages);
       return hooks;
     };
     count.PreviewButtonClick();
@@ -281,14 +294,34 @@ TEST_F(CommandsTest, CountZipCodesCountsTheFilterPreviewsAndSavesACsv) {
     count.CloseButton->click();
   };
   m.mnuCountZipCodesClick();
+  SetCurrentPaper(QPageSize());  // the paper choice lasts while the program runs
   EXPECT_EQ(lines, QStringList({"12180     1", "12207     2", "", ""}));
   EXPECT_EQ(heading, "Finished counting. Press Print or Preview for the report");
   EXPECT_EQ(dialogs_->beeps(), 1);
   EXPECT_EQ(preview.pages, 1);
+  EXPECT_EQ(printers, InstalledPrinterNames());
+  ASSERT_EQ(pages.pages.size(), 1u);
+  EXPECT_NEAR(pages.pages[0].width, 210 / 25.4, 0.01) << "A4";
   EXPECT_EQ(dialogs_->callsOf(QStringLiteral("print")).size(), 1u);
   EXPECT_TRUE(QFile::exists(csv));
   EXPECT_EQ(dialogs_->lastNotice(),
             QStringLiteral("The Zip Code counts are saved in ") + QDir::toNativeSeparators(csv));
+}
+
+// Shown, the counted window grows with its button row about the main
+// window's centre, wherever its first, narrower placing put it.
+TEST_F(CommandsTest, CountZipCodesGrowsAboutTheMainWindowsCentre) {
+  TQVPMain& m = OpenWithSupportTables({kAnn, kBob});
+  m.setGeometry(100, 80, 700, 500);
+  m.show();
+  TCountZipCodes count(m.TableQVW, &m.Apollo1, &m);
+  count.move(m.geometry().topLeft());
+  count.show();
+  for (int i = 0; i < 200 && !count.Done(); ++i) QTest::qWait(10);
+  ASSERT_TRUE(count.Done());
+  QTest::qWait(100);  // the second placing, after a window manager's answer
+  const QPoint off = count.frameGeometry().center() - m.frameGeometry().center();
+  EXPECT_LE(off.manhattanLength(), 2) << off.x() << "," << off.y();
 }
 
 TEST_F(CommandsTest, CancelDuringCountingAsksAndClosesTheDialog) {

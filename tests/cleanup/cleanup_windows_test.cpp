@@ -354,20 +354,24 @@ TEST_F(CleanupWindowTest, RecallGivesBackFlaggedAndMarkedRecordsOfItsScope) {
   people[4].fields["PREFIX"] = "Dr.";
   const struct {
     bool filtered;
+    int current;  // the deleted record the main window shows, or 0
     int recalled;
     std::string prefixes, flags;  // records 1..5 afterwards
   } cases[] = {
-      {false, 4, "||||Dr.", "||||"},
-      {true, 2, "|||deleted|Dr.", "|*|||"},  // Troy alone
+      {false, 0, 4, "||||Dr.", "||||"},
+      {true, 0, 2, "|||deleted|Dr.", "|*|||"},  // Troy alone
+      {true, 4, 1, "DELETED||||Dr.", "*|*|*||"},  // Boston alone, the choice made
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.filtered);
+    SCOPED_TRACE(c.current);
     dialogs_.calls.clear();
     const QString filter = c.filtered ? QStringLiteral("CITY=\"Troy\"") : QString();
     OpenTable(people, filter);
-    TRecallRecords w(&f_.table, filter);
-    EXPECT_EQ(w.RecallFilter->isEnabled(), c.filtered);
-    w.RecallFilter->setChecked(c.filtered);
+    TRecallRecords w(&f_.table, filter, c.current);
+    EXPECT_EQ(std::tuple(w.RecallFilter->isEnabled(), w.RecallCurrent->isEnabled(),
+                         w.RecallCurrent->isChecked()),
+              std::tuple(c.filtered, c.current > 0, c.current > 0));
+    if (c.current == 0) w.RecallFilter->setChecked(c.filtered);
     w.Doit->click();
     EXPECT_EQ(dialogs_.notices(), QStringList{RecalledText(c.recalled)});
     std::string prefixes, flags;
@@ -465,6 +469,34 @@ TEST_F(CleanupCommandTest, EveryUtilityLeavesQueryOrderAndRecordAsTheyWere) {
     EXPECT_TRUE(c.workIndex.isEmpty() || !QFile::exists(f_.dir() + c.workIndex));
     main_.reset();
   }
+}
+
+// A record saved with the prefix DELETED stays on screen until the user
+// moves on; Recall offers it alone, chosen, and gives it back.
+TEST_F(CleanupCommandTest, TheDeletedRecordOnScreenIsRecalledAlone) {
+  main_ = std::make_unique<TQVPMain>();
+  TQVPMain& m = *main_;
+  ASSERT_TRUE(m.OpenQVWDBF(f_.path()));
+  const int shown = m.Apollo1.RecNo();
+  for (const bool deleted : {false, true}) {
+    SCOPED_TRACE(deleted);
+    if (deleted) {
+      m.EditButtonClick();
+      ASSERT_TRUE(m.TableQVW->setFieldText(QStringLiteral("PREFIX"), QStringLiteral("Deleted")));
+      m.SaveButtonClick();
+      ASSERT_EQ(m.Apollo1.RecNo(), shown);
+    }
+    dialogs_.calls.clear();
+    m.RunCleanupWindow = [&](QDialog& d) {
+      auto& w = static_cast<TRecallRecords&>(d);
+      EXPECT_EQ(std::pair(w.RecallCurrent->isEnabled(), w.RecallCurrent->isChecked()),
+                std::pair(deleted, deleted));
+      w.Doit->click();
+    };
+    m.mnuRecallRecordsClick();
+    EXPECT_EQ(dialogs_.notices(), QStringList{RecalledText(deleted ? 1 : 0)});
+  }
+  EXPECT_EQ(std::pair(m.Apollo1.RecNo(), m.DBPrefix->text().trimmed()), std::pair(shown, QString()));
 }
 
 }  // namespace

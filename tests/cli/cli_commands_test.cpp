@@ -96,6 +96,7 @@ TEST_F(CliCommands, ChecksPrintTheGridAndRewritesTheirCounts) {
   EXPECT_EQ(cli({"delete", file, "--not-filter", "CITY=\"COLONIE\""}).out, "Deleted 1 records\n");
   EXPECT_EQ(cli({"count", file, "UPPER(PREFIX)<>\"DELETED\" .and. LNAME=\"BROWN\""}).out, "1\n");
   EXPECT_EQ(cli({"recall", file, "--filter", "CITY=\"COLONIE\""}).out, "Recalled 0 records\n");
+  EXPECT_EQ(cli({"recall", file, "--record", "1"}).out, "Recalled 0 records\n");
   EXPECT_EQ(cli({"recall", file, "--all"}).out, "Recalled 1 records\n");
   EXPECT_EQ(cli({"count", file, "UPPER(PREFIX)<>\"DELETED\""}).out, "3\n");
 }
@@ -354,7 +355,8 @@ TEST_F(CliCommands, BadInputOrUsageExitsOneOrTwoWithItsMessageOnTheErrorStream) 
        2,
        "delete needs one of --all, --filter EXPR or --not-filter EXPR"},
       {{"replace", good, "--field", "LNAME", "--equals", "x"}, 2, "one of --with or --delete"},
-      {{"recall", good}, 2, "recall needs one of --all or --filter EXPR"},
+      {{"recall", good}, 2, "recall needs one of --all, --filter EXPR or --record N"},
+      {{"recall", good, "--record", "x"}, 1, "--record takes a record number from 1, not x"},
       {{"upper", good, "--all", "--fields", "EMAIL"},
        1,
        "EMAIL is not one of the fields converted"},

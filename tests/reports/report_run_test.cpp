@@ -107,11 +107,18 @@ TEST(ReportRun, LayoutOneHeaderHeadingsRulesAndCellsThenCodesAndMemo) {
     ASSERT_NE(h, nullptr) << headings[i];
     EXPECT_TRUE(Near({h->x, h->y}, {headingX[i] + 0.02, 1.3 + LineHeight("Arial", 9, true)}, kEps));
   }
-  // Rules along the body's top and bottom, from 1.0 to 8.0.
+  // Rules over and under the body, from 1.0 to 8.0; the body, and so its
+  // bottom rule, a gap below the top rule.
   std::vector<LineOp> rules = LinesOf(page);
   ASSERT_EQ(rules.size(), 2u);
   EXPECT_TRUE(Near({rules[0].y1, rules[0].x1, rules[0].x2, rules[1].y1, rules[1].x1, rules[1].x2},
-                   {1.5, 1.0, 8.0, 10.0, 1.0, 8.0}, kEps));
+                   {1.5, 1.0, 8.0, 10.0 + user_report::kBodyBelowRule, 1.0, 8.0}, kEps));
+  // The first row's line starts the gap below the top rule, not on it.
+  probe.setFont(QStringLiteral("Arial"), 9);
+  probe.setBold(false);
+  const TextOp* row = Find(page, "Smith, John Q.");
+  ASSERT_NE(row, nullptr);
+  EXPECT_NEAR(row->y - probe.ascent(), 1.5 + user_report::kBodyBelowRule, kEps);
 
   // The row: cells at the tab edges, cut at width - 0.2.
   EXPECT_EQ(BodyTexts(page),
@@ -136,8 +143,6 @@ TEST(ReportRun, LayoutOneHeaderHeadingsRulesAndCellsThenCodesAndMemo) {
   const TextOp* codes = Find(page2, "Codes: VIP");
   const TextOp* memo = Find(page2, "Met at the fair.");
   ASSERT_TRUE(codes && memo);
-  probe.setFont(QStringLiteral("Arial"), 9);
-  probe.setBold(false);
   EXPECT_TRUE(Near({shades[0].rect.right(), shades[0].rect.top(), shades[1].rect.top()},
                    {8.0, codes->y - probe.ascent(), memo->y - probe.ascent()}, kEps));
 }
@@ -221,7 +226,7 @@ TEST(ReportRun, LayoutFourRulesAndNeverStartsARecordWithFewerThanThreeLines) {
       ++names;
       EXPECT_NEAR(t.x, 1.5, kEps);  // past the 0.5 in gutter
       const double top = t.y - probe.ascent();
-      EXPECT_LE(top + 3 * lh, 10.0 + kEps) << t.text.toStdString();
+      EXPECT_LE(top + 3 * lh, 10.0 + user_report::kBodyBelowRule + kEps) << t.text.toStdString();
     }
     for (const LineOp& l : LinesOf(page)) {
       if (l.pen.color != QColor(0xC0, 0xC0, 0xC0).rgba()) continue;

@@ -171,11 +171,11 @@ TEST_F(Files, ImportSkipsBlankLinesAndTellsEveryLineItCutOrRepaired) {
             QStringList({"2 blank lines were skipped (lines 2, 3).",
                          "2 lines were longer than 2048 characters or held a value longer than 255 "
                          "and were cut (lines 7, 8).",
-                         "1 lines held more values than the file's 2 columns; the values beyond "
-                         "them were not imported (lines 4).",
-                         "1 lines held a quote that does not close; they were imported as read "
-                         "(lines 5).",
-                         "1 lines held control characters, imported as blanks (lines 6)."}));
+                         "1 line held more values than the file's 2 columns; the values beyond "
+                         "them were not imported (line 4).",
+                         "1 line held a quote that does not close; it was imported as read "
+                         "(line 5).",
+                         "1 line held control characters, imported as blanks (line 6)."}));
 }
 
 TEST(CheckAsciiMatch, MemoMayRepeatOthersNotDateNever) {

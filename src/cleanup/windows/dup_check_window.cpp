@@ -78,6 +78,7 @@ TDupCheck::TDupCheck(TApolloEnv* env, const QString& programDir, QWidget* parent
   chars->addStretch();
   setup->addLayout(chars);
   CheckitButton = new QPushButton(QStringLiteral("Perform Duplicate Check Now"), SetupPanel);
+  CheckitButton->setDefault(true);
   setup->addWidget(CheckitButton);
   layout->addWidget(SetupPanel);
 

@@ -51,6 +51,7 @@ void TBulkChange::addProgressAndButtons(QVBoxLayout* layout, const QString& doit
   ProgressPanel->hide();
   layout->addWidget(ProgressPanel);
   Doit = new QPushButton(doitText, this);
+  Doit->setDefault(true);
   CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
   HelpButton = MakeHelpButton(this, helpTopic);
   AddButtonRow(layout, {Doit, CancelButton, HelpButton});
@@ -114,6 +115,7 @@ TConvertToUpper::TConvertToUpper(TableObject* table, bool hasFilter, QWidget* pa
   Gauge->hide();
   layout->addWidget(Gauge);
   ConvertButton = new QPushButton(QStringLiteral("&Convert"), this);
+  ConvertButton->setDefault(true);
   CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
   HelpButton = MakeHelpButton(this, kTopicUpper);
   AddButtonRow(layout, {ConvertButton, CancelButton, HelpButton});
@@ -364,8 +366,9 @@ bool TDeleteRecords::DeleteNow() {
 
 // ---- Recall Deleted Records ----
 
-TRecallRecords::TRecallRecords(TableObject* table, const QString& filter, QWidget* parent)
-    : TBulkChange(table, parent), m_filter(filter) {
+TRecallRecords::TRecallRecords(TableObject* table, const QString& filter, int currentRecno,
+                               QWidget* parent)
+    : TBulkChange(table, parent), m_filter(filter), m_currentRecno(currentRecno) {
   setWindowTitle(QStringLiteral("Recall Deleted Records"));
   auto* layout = new QVBoxLayout(this);
   SetupPanel = new QWidget(this);
@@ -373,10 +376,14 @@ TRecallRecords::TRecallRecords(TableObject* table, const QString& filter, QWidge
   RecallAll = new QRadioButton(QStringLiteral("Recall &All Deleted Records"), SetupPanel);
   RecallFilter = new QRadioButton(
       QStringLiteral("Recall Deleted Records &matching current Filter"), SetupPanel);
-  RecallAll->setChecked(true);
+  RecallCurrent = new QRadioButton(QStringLiteral("Recall the &Current Record"), SetupPanel);
+  // The deleted record on screen is most likely the one wanted back.
+  (currentRecno > 0 ? RecallCurrent : RecallAll)->setChecked(true);
   RecallFilter->setEnabled(!filter.isEmpty());
+  RecallCurrent->setEnabled(currentRecno > 0);
   setup->addWidget(RecallAll);
   setup->addWidget(RecallFilter);
+  setup->addWidget(RecallCurrent);
   layout->addWidget(SetupPanel);
   addProgressAndButtons(layout, QStringLiteral("&Recall Now"), kTopicRecallRecords);
   connect(Doit, &QPushButton::clicked, this, &TRecallRecords::DoitClick);
@@ -384,7 +391,10 @@ TRecallRecords::TRecallRecords(TableObject* table, const QString& filter, QWidge
 
 void TRecallRecords::DoitClick() {
   if (!m_table->active()) return;
-  if (!SetQuery(this, m_table, RecallFilter->isChecked() ? m_filter : QString())) return;
+  const QString query = RecallCurrent->isChecked() ? RecnoQuery(m_currentRecno)
+                        : RecallFilter->isChecked() ? m_filter
+                                                    : QString();
+  if (!SetQuery(this, m_table, query)) return;
   HelpButton->hide();
   if (!runJob(SetupPanel, QStringLiteral("Recalling Records "),
               QStringLiteral("The recall stopped: "), [this](const CleanupProgress& progress) {

@@ -123,15 +123,21 @@ class TDeleteRecords : public TBulkChange {
 };
 
 // "Recall Deleted Records": gives back the records deletion only marked,
-// all of them or those matching the main window's filter.
+// all of them, those matching the main window's filter, or the record the
+// main window shows.
 class TRecallRecords : public TBulkChange {
   Q_OBJECT
 
  public:
-  TRecallRecords(TableObject* table, const QString& filter, QWidget* parent = nullptr);
+  // `currentRecno`: the record the main window shows when it is a deleted
+  // one, 0 otherwise. It can be: a record given the prefix DELETED by hand
+  // stays on screen until the user moves on.
+  TRecallRecords(TableObject* table, const QString& filter, int currentRecno = 0,
+                 QWidget* parent = nullptr);
 
   QRadioButton* RecallAll;
   QRadioButton* RecallFilter;
+  QRadioButton* RecallCurrent;
   QWidget* SetupPanel;
 
   void DoitClick();
@@ -139,6 +145,7 @@ class TRecallRecords : public TBulkChange {
 
  private:
   QString m_filter;
+  int m_currentRecno;
   int m_recalled = 0;
 };
 

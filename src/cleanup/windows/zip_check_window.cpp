@@ -54,6 +54,7 @@ TStateZipCheck::TStateZipCheck(TApolloEnv* env, const QString& programDir, QWidg
       SetupPanel);
   setup->addWidget(CheckBlanks);
   CheckitButton = new QPushButton(QStringLiteral("Perform Check Now"), SetupPanel);
+  CheckitButton->setDefault(true);
   setup->addWidget(CheckitButton);
   layout->addWidget(SetupPanel);
 

@@ -336,6 +336,7 @@ TEnvelopeDesigner::TEnvelopeDesigner(TableObject* contacts, QWidget* parent)
   Pages->addTab(options, QStringLiteral("Envelope Options"));
 
   OkButton = new QPushButton(QStringLiteral("Save"), this);
+  OkButton->setDefault(true);
   FirstButton = new QPushButton(QStringLiteral("First"), this);
   PriorButton = new QPushButton(QStringLiteral("Prior"), this);
   NextButton = new QPushButton(QStringLiteral("Next"), this);

@@ -161,7 +161,11 @@ bool SetupPrintDialog::DeleteSetupRow() {
 // showing stands for the first activation.
 void SetupPrintDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  if (FirstActivation) QTimer::singleShot(0, this, &SetupPrintDialog::FormActivate);
+  if (!FirstActivation) return;
+  // The list has the keyboard first: arrows choose a setup and Enter
+  // prints, where a focused Modify button would take Enter for itself.
+  if (SetupGrid) SetupGrid->setFocus();
+  QTimer::singleShot(0, this, &SetupPrintDialog::FormActivate);
 }
 
 void ContactPrintDialog::SetRunTarget(PrintTarget* target, bool print) const {
@@ -219,6 +223,12 @@ namespace {
 // when it is not there.
 std::unique_ptr<QPrinter> CurrentPrinter(const Orientation* orientation) {
   std::unique_ptr<QPrinter> printer = CreatePrinter(PrinterDeviceName(CurrentPrinterName()));
+  // The paper last chosen is offered again; Letter, the reports' own,
+  // until one is.
+  if (printer) {
+    const QPageSize paper = CurrentPaper();
+    printer->setPageSize(paper.isValid() ? paper : QPageSize(QPageSize::Letter));
+  }
   if (printer && orientation) {
     printer->setPageOrientation(*orientation == Orientation::Landscape ? QPageLayout::Landscape
                                                                        : QPageLayout::Portrait);
@@ -233,6 +243,7 @@ void TakeChoice(const QPrinter& printer, QString* pdfFile, Orientation* orientat
                        : Orientation::Portrait;
   }
   TakePrinterFromDialog(printer, pdfFile);
+  SetCurrentPaper(printer.pageLayout().pageSize());
 }
 
 }  // namespace

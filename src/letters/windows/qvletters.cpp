@@ -71,6 +71,7 @@ TqVLetters::TqVLetters(TableObject* contacts, TApollo* contactApollo, QWidget* p
   ol->addWidget(copiesLabel);
 
   PrintNow = new QPushButton(QStringLiteral("&Print Now"));
+  PrintNow->setDefault(true);
   PreviewButton = new QPushButton(QStringLiteral("Pre&view"));
   HelpButton = new QPushButton(QStringLiteral("&Help"));
   CancelButton = new QPushButton(QStringLiteral("Cancel"));
@@ -101,6 +102,9 @@ TqVLetters::TqVLetters(TableObject* contacts, TApollo* contactApollo, QWidget* p
   connect(HelpButton, &QPushButton::clicked, this,
           [this] { Dialogs().showHelp(this, kHelpPrintLetters); });
   connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+  // The list has the keyboard first: arrows choose a letter and Enter
+  // prints, where a focused Modify button would take Enter for itself.
+  LetterGrid->setFocus();
 }
 
 bool TqVLetters::OpenLettersTable(const QString& directory) {

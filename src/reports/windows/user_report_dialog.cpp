@@ -181,6 +181,7 @@ UserReportOptions TUserDesignedReport::Options() const {
   o.startFromCurrent = StartCurrentCheck->isChecked();
   o.orientation = NotedOrientation;
   SetRunTarget(&o, PrintMode);
+  o.paper = CurrentPaper();
   return o;
 }
 

@@ -122,6 +122,7 @@ TAsciiMatch::TAsciiMatch(const AsciiSample& sample, const QStringList& targets, 
   auto* row = new QHBoxLayout;
   row->addStretch();
   SaveButton = AddButton(QStringLiteral("Save"), this, row);
+  SaveButton->setDefault(true);
   CancelButton = AddButton(QStringLiteral("Cancel"), this, row);
   HelpButton = MakeHelpButton(this, kTopicAsciiMatch);
   row->addWidget(HelpButton);

@@ -78,6 +78,7 @@ TCopyOut::TCopyOut(TableObject* contacts, const QString& filter, const QString& 
   row->addWidget(HelpButton);
   layout->addLayout(row);
   Doit->setEnabled(false);
+  SaveAsButton->setDefault(true);
 
   for (QRadioButton* b : {ToDBF, ToAscii, ToCsv, ToVcard}) {
     connect(b, &QRadioButton::clicked, this, &TCopyOut::FormatClick);
@@ -99,6 +100,8 @@ void TCopyOut::SetName(const QString& name) {
   m_name = name;
   FileName->setText(name.isEmpty() ? QStringLiteral("(none)") : name);
   Doit->setEnabled(!name.isEmpty());
+  // Enter takes the next step: choose the file, then copy.
+  (name.isEmpty() ? SaveAsButton : Doit)->setDefault(true);
 }
 
 // A name chosen for one format is no good for the other.

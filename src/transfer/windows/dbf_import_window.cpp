@@ -135,6 +135,7 @@ TDBFMatch::TDBFMatch(std::vector<DbfSourceField> fields, bool matched, TableObje
   ClearAllButton = AddButton(QStringLiteral("Clear All"), this, row);
   row->addStretch();
   SaveButton = AddButton(QStringLiteral("Save"), this, row);
+  SaveButton->setDefault(true);
   CancelButton = AddButton(QStringLiteral("Cancel"), this, row);
   HelpButton = MakeHelpButton(this, kTopicDbfMatch);
   row->addWidget(HelpButton);

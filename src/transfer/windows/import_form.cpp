@@ -55,6 +55,7 @@ ImportForm::ImportForm(TApolloEnv* env, const QString& title, const QString& nam
 
   MatchButton->setEnabled(false);
   ImportButton->setEnabled(false);
+  DefaultToFurthestStep({SelectButton, MatchButton, ImportButton});
   connect(CancelButton, &QPushButton::clicked, this, &ImportForm::CancelButtonClick);
   resize(520, 220);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <initializer_list>
 
 #include "ui/qt_classes.h"
 
@@ -19,5 +20,10 @@ constexpr int kTopicVcardImport = 1107;
 
 // A button that Enter does not press, added to `row`.
 QPushButton* AddButton(const QString& text, QWidget* parent, QBoxLayout* row);
+
+// Makes Enter take the furthest of `steps` (in their order) that is
+// enabled, following them as they are enabled and disabled: Select, then
+// Match, then Import.
+void DefaultToFurthestStep(std::initializer_list<QPushButton*> steps);
 
 }  // namespace qv

@@ -44,6 +44,7 @@ TCountZipCodes::TCountZipCodes(TableObject* contacts, TApollo* contactApollo, QW
 
   ButtonPanel = new QWidget(this);
   PrintButton = new QPushButton(QStringLiteral("&Print"), ButtonPanel);
+  PrintButton->setDefault(true);
   PreviewButton = new QPushButton(QStringLiteral("Pre&view"), ButtonPanel);
   PrintSetupButton = new QPushButton(QStringLiteral("Print &Setup"), ButtonPanel);
   SaveCsvButton = new QPushButton(QStringLiteral("Save as &CSV..."), ButtonPanel);
@@ -101,12 +102,20 @@ void TCountZipCodes::DoTheSort() {
   ButtonPanel->setVisible(true);
   CancelButton->setVisible(false);
   StatusLabel->setVisible(false);
-  // The button row makes the window wider: it grows about its centre.
-  const QPoint centre = frameGeometry().center();
+  // The button row makes the window wider: it grows about the main
+  // window's centre (its own was placed before its layout had sized it). A
+  // window manager answers the resize later, and a move made before then
+  // is lost, so the window is placed again once the new size is in.
+  const QPoint centre =
+      parentWidget() ? parentWidget()->frameGeometry().center() : frameGeometry().center();
   adjustSize();
-  QRect placed = frameGeometry();
-  placed.moveCenter(centre);
-  if (isVisible()) move(placed.topLeft());
+  auto recentre = [this, centre] {
+    QRect placed = frameGeometry();
+    placed.moveCenter(centre);
+    if (isVisible()) move(placed.topLeft());
+  };
+  recentre();
+  QTimer::singleShot(50, this, recentre);
   if (done) {
     Dialogs().beep();
     HeadingLabel->setText(QStringLiteral("Finished counting. Press Print or Preview for the report"));
@@ -163,6 +172,7 @@ void TCountZipCodes::DoThePrintJob() {
   ZipReportOptions options;
   options.print = !PreviewFlag;
   options.printerName = CurrentPrinterName();
+  options.paper = CurrentPaper();
   if (options.print) options.pdfFile = m_pdfFile;
   const ZipReportHooks hooks = RunHooks ? RunHooks() : ZipReportWindowHooks(this);
   // An output failure is the status window's last line.
