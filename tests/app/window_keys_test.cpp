@@ -36,7 +36,9 @@
 #include "reports/windows/user_report_dialog.h"
 #include "transfer/windows/ascii_import_window.h"
 #include "transfer/windows/copy_out_window.h"
+#include "transfer/windows/csv_import_window.h"
 #include "transfer/windows/dbf_import_window.h"
+#include "transfer/windows/vcard_import_window.h"
 #include "ui/printer_setup.h"
 #include "zipcount/windows/count_zip_codes.h"
 
@@ -174,6 +176,10 @@ std::vector<DialogRow> Rows() {
          return new TDBFMatch({{QChar('C'), "LNAME", 20, {}}}, false, o.table(), o.path);
        },
        Button(&TDBFMatch::SaveButton)},
+      {"CSV import", [](Over& o) { return new TCsvImport(&o.main.ApolloEnv1); },
+       Button(&TCsvImport::SelectButton)},
+      {"vCard import", [](Over& o) { return new TVcardImport(&o.main.ApolloEnv1); },
+       Button(&TVcardImport::SelectButton)},
       {"Select Import Field",
        [](Over&) { return new TGetImportField({"(None)", "LNAME"}, "LNAME"); },
        Button(&TGetImportField::OkButton)},
