@@ -70,15 +70,22 @@ void OpPainter::flush() {
   m_lines.clear();
 }
 
+void OpPainter::line(const LineOp& l) {
+  if (l.pen.style == PenStyle::Clear) return;
+  if (!m_lines.empty() && !(l.pen == m_linePen)) flush();
+  m_linePen = l.pen;
+  m_lines.emplace_back(QPointF(l.x1 * kUnits, l.y1 * kUnits), QPointF(l.x2 * kUnits, l.y2 * kUnits));
+  // Inverting lines are drawn one by one, so each crossing inverts twice.
+  if (l.pen.mode == PenMode::Xor) flush();
+}
+
 void OpPainter::paint(const PageOp& op) {
   if (const auto* l = std::get_if<LineOp>(&op)) {
-    if (l->pen.style == PenStyle::Clear) return;
-    if (!m_lines.empty() && !(l->pen == m_linePen)) flush();
-    m_linePen = l->pen;
-    m_lines.emplace_back(QPointF(l->x1 * kUnits, l->y1 * kUnits),
-                         QPointF(l->x2 * kUnits, l->y2 * kUnits));
-    // Inverting lines are drawn one by one, so each crossing inverts twice.
-    if (l->pen.mode == PenMode::Xor) flush();
+    line(*l);
+    return;
+  }
+  if (const auto* b = std::get_if<BarCodeOp>(&op)) {
+    for (const LineOp& bar : BarCodeLines(*b)) line(bar);
     return;
   }
   // Lines held back come first: what is drawn later may cover them.

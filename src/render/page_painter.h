@@ -26,6 +26,8 @@ class OpPainter {
   void flush();
 
  private:
+  void line(const LineOp& line);
+
   QPainter& m_painter;
   double m_pixelsPerInch;
   std::vector<QLineF> m_lines;  // in text units, all with m_linePen
