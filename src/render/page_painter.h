@@ -27,6 +27,7 @@ class OpPainter {
 
  private:
   void line(const LineOp& line);
+  void barCode(const BarCodeOp& code);
 
   QPainter& m_painter;
   double m_pixelsPerInch;

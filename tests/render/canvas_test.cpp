@@ -10,6 +10,7 @@
 
 #include "near.h"
 #include "page_ops.h"
+#include "render/page_painter.h"
 #include "render/printers.h"
 #include "render/report_canvas.h"
 #include "render/report_fonts.h"
@@ -204,6 +205,31 @@ TEST(CanvasDrawing, RectanglesPicturesAndTheOrigin) {
   EXPECT_EQ(images[0].rect, QRectF(4.5, 4.25, 0.75, 0.75));
   EXPECT_EQ(QImage::fromData(images[0].png, "PNG").pixel(5, 5), qRgb(0, 0, 255));
   EXPECT_EQ(OpsOf<ShadeOp>(page).at(0).percent, 100);  // capped
+}
+
+// A whole bar code paints what its bars drawn as lines paint, at a printer's
+// resolution and at a zoomed preview's, with the page moved off the origin.
+TEST(CanvasDrawing, ABarCodePaintsAsItsLines) {
+  const BarCodeOp codes[] = {{0.3, 0.2, BarKind::Postnet, "FHHFFHFHHHFF"},
+                             {0.3, 0.45, BarKind::IntelligentMail, "FADTTADF"}};
+  for (const double ppi : {300.0, 1200.0}) {
+    Page whole, lines;
+    for (const BarCodeOp& code : codes) {
+      whole.ops.push_back(code);
+      for (const LineOp& bar : BarCodeLines(code)) lines.ops.push_back(bar);
+    }
+    auto paint = [&](const Page& page) {
+      QImage image(int(ppi), int(ppi * 0.7), QImage::Format_RGB32);
+      image.fill(Qt::white);
+      QPainter painter(&image);
+      painter.translate(3.5, 2);
+      PaintPage(painter, page, ppi);
+      return image;
+    };
+    const QImage expected = paint(lines);
+    EXPECT_EQ(paint(whole), expected) << ppi;
+    EXPECT_NE(expected.pixel(int(0.3 * ppi) + 3, int(0.3 * ppi)), qRgb(255, 255, 255)) << ppi;
+  }
 }
 
 // Events in order, rows per page and the status line, on the sample report
