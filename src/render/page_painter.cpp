@@ -63,6 +63,13 @@ OpPainter::~OpPainter() {
 }
 
 void OpPainter::flush() {
+  if (!m_glyphs.isEmpty()) {
+    ApplyMode(m_painter, PenMode::Copy);
+    m_painter.setPen(QColor::fromRgba(m_textColor));
+    m_textFace->drawGlyphs(m_painter, m_textOrigin, m_glyphs, m_positions);
+    m_glyphs.clear();
+    m_positions.clear();
+  }
   if (m_lines.empty()) return;
   ApplyMode(m_painter, m_linePen.mode);
   m_painter.setPen(QtPen(m_linePen, m_pixelsPerInch));
@@ -70,7 +77,33 @@ void OpPainter::flush() {
   m_lines.clear();
 }
 
+// Texts in one face and colour that follow each other (a label's lines)
+// go out as one run: a PDF writes a run's font and graphics state once.
+void OpPainter::text(const TextOp& t) {
+  const ReportFace& face = CachedReportFace(t.font);
+  const QPointF at(t.x * kUnits, t.y * kUnits);
+  if (!t.clipped && !face.underlined()) {
+    if (!m_glyphs.isEmpty() && (&face != m_textFace || t.font.color != m_textColor)) flush();
+    if (m_glyphs.isEmpty()) {
+      m_textFace = &face;
+      m_textColor = t.font.color;
+      m_textOrigin = at;
+    }
+    if (face.appendGlyphs(t.text, at - m_textOrigin, &m_glyphs, &m_positions)) return;
+  }
+  flush();
+  if (t.clipped) {
+    m_painter.save();
+    m_painter.setClipRect(ToUnits(t.clip), Qt::IntersectClip);
+  }
+  ApplyMode(m_painter, PenMode::Copy);
+  m_painter.setPen(QColor::fromRgba(t.font.color));
+  face.draw(m_painter, at, t.text);
+  if (t.clipped) m_painter.restore();
+}
+
 void OpPainter::line(const LineOp& l) {
+  if (!m_glyphs.isEmpty()) flush();
   if (l.pen.style == PenStyle::Clear) return;
   if (!m_lines.empty() && !(l.pen == m_linePen)) flush();
   m_linePen = l.pen;
@@ -107,18 +140,14 @@ void OpPainter::paint(const PageOp& op) {
     barCode(*b);
     return;
   }
-  // Lines held back come first: what is drawn later may cover them.
-  flush();
   if (const auto* t = std::get_if<TextOp>(&op)) {
-    if (t->clipped) {
-      m_painter.save();
-      m_painter.setClipRect(ToUnits(t->clip), Qt::IntersectClip);
-    }
-    ApplyMode(m_painter, PenMode::Copy);
-    m_painter.setPen(QColor::fromRgba(t->font.color));
-    CachedReportFace(t->font).draw(m_painter, QPointF(t->x * kUnits, t->y * kUnits), t->text);
-    if (t->clipped) m_painter.restore();
-  } else if (const auto* r = std::get_if<RectOp>(&op)) {
+    if (!m_lines.empty()) flush();
+    text(*t);
+    return;
+  }
+  // What is held back comes first: what is drawn later may cover it.
+  flush();
+  if (const auto* r = std::get_if<RectOp>(&op)) {
     ApplyMode(m_painter, r->pen.mode);
     m_painter.setPen(QtPen(r->pen, m_pixelsPerInch));
     m_painter.setBrush(r->filled ? QBrush(QColor::fromRgba(r->fill)) : QBrush(Qt::NoBrush));

@@ -3,12 +3,15 @@
 #pragma once
 
 #include <QLineF>
+#include <QList>
 #include <QPainter>
 #include <vector>
 
 #include "render/page_stream.h"
 
 namespace qv {
+
+class ReportFace;
 
 // Draws a page's operations one after another, keeping the painter's scale,
 // pen and mode between them and drawing a run of lines with one pen in one
@@ -27,12 +30,20 @@ class OpPainter {
 
  private:
   void line(const LineOp& line);
+  void text(const TextOp& text);
   void barCode(const BarCodeOp& code);
 
   QPainter& m_painter;
   double m_pixelsPerInch;
   std::vector<QLineF> m_lines;  // in text units, all with m_linePen
   Pen m_linePen;
+  // Texts held back as one run of glyphs (never beside held lines): one
+  // face and colour, positions from the first text's start.
+  const ReportFace* m_textFace = nullptr;
+  QRgb m_textColor = 0;
+  QPointF m_textOrigin;
+  QList<quint32> m_glyphs;
+  QList<QPointF> m_positions;
 };
 
 // Draws `op` with the page's top-left corner at the painter's current
