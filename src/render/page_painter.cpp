@@ -113,8 +113,8 @@ void OpPainter::line(const LineOp& l) {
 }
 
 // The bars are drawn as the lines they always were, but from the code's own
-// origin: a PDF then holds short numbers for them (a page of labels is 40 %
-// smaller and much quicker to compress), and the pixels stay the same.
+// origin: a PDF then holds short numbers for them (a PDF of labels is less
+// than half the size and quicker to compress), and the pixels stay the same.
 void OpPainter::barCode(const BarCodeOp& code) {
   const std::vector<LineOp> bars = BarCodeLines(code);
   if (bars.empty()) return;
