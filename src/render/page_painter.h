@@ -14,10 +14,11 @@ namespace qv {
 class ReportFace;
 
 // Draws a page's operations one after another, keeping the painter's scale,
-// pen and mode between them and drawing a run of lines with one pen in one
-// call. A PDF file writes a graphics state for every state change, so a page
-// of bar codes drawn op by op would cost thousands of them. The painter's
-// state is put back when this object goes.
+// pen and mode between them, drawing a run of lines with one pen in one call
+// and a run of texts in one face and colour as one glyph run. A PDF file
+// writes a graphics state for every state change, so a page of labels drawn
+// op by op would cost thousands of them. The painter's state is put back
+// when this object goes.
 class OpPainter {
  public:
   OpPainter(QPainter& painter, double pixelsPerInch);
