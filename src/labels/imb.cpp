@@ -161,21 +161,20 @@ QString BarCodeWarningLines(const QStringList& warnings, const QString& pieces) 
   return text;
 }
 
+// The bars go to the canvas as one bar code (its geometry is the page
+// stream's); any letter but A, D and F is a tracker.
 void ImbSection(ReportCanvas& canvas, const QString& bars) {
   canvas.setPen(Qt::black, PenStyle::Solid, kImbPenWidth, PenMode::Copy);
-  const double left = canvas.penX() + kImbBarWidth / 2, top = canvas.penY();
-  const double trackerTop = (kImbFullHeight - kImbTrackerHeight) / 2;
-  double x = left;
+  const double top = canvas.penY();
+  double x = canvas.penX() + kImbBarWidth / 2;
+  QByteArray states;
+  states.reserve(bars.size());
   for (QChar state : bars) {
-    double from = trackerTop, to = trackerTop + kImbTrackerHeight;
-    if (state == QLatin1Char('F') || state == QLatin1Char('A')) from = 0;
-    if (state == QLatin1Char('F') || state == QLatin1Char('D')) to = kImbFullHeight;
-    if (state == QLatin1Char('A')) to = kImbAscenderHeight;
-    if (state == QLatin1Char('D')) from = kImbFullHeight - kImbAscenderHeight;
-    canvas.moveTo(x, top + from);
-    canvas.lineTo(x, top + to);
+    const char letter = state.toLatin1();
+    states.append(letter == 'F' || letter == 'A' || letter == 'D' ? letter : 'T');
     x += kImbBarPitch;
   }
+  canvas.barCode(BarKind::IntelligentMail, states);
   canvas.moveTo(x - kImbBarWidth / 2, top);
 }
 

@@ -9,23 +9,14 @@
 #include <QString>
 #include <QStringList>
 
+#include "render/bar_geometry.h"
 #include "store/ini_file.h"
 
 namespace qv {
 
 class ReportCanvas;
 
-// Published dimensions, in inches: 65 bars at about 22 to the inch.
-constexpr int kImbBarCount = 65;
-constexpr double kImbBarPitch = 0.0458;
-constexpr double kImbBarWidth = 0.020;
-constexpr double kImbFullHeight = 0.145;
-constexpr double kImbTrackerHeight = 0.048;
-// An ascender reaches this far down from the top, a descender this far up
-// from the bottom.
-constexpr double kImbAscenderHeight = 0.0965;
-// From the first bar's left edge to the last one's right: about 2.95 in.
-constexpr double kImbWidth = (kImbBarCount - 1) * kImbBarPitch + kImbBarWidth;
+// The published dimensions are in render/bar_geometry.h.
 // The pen width handed to the canvas: hundredths of an inch, so 0.020 in.
 constexpr int kImbPenWidth = -2;
 

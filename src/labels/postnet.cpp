@@ -144,15 +144,20 @@ void BigBar(ReportCanvas& canvas) { Bar(canvas, 0.0f); }
 
 void LittleBar(ReportCanvas& canvas) { Bar(canvas, kTallBarHeight - kShortBarHeight); }
 
+// The bars go to the canvas as one bar code, drawn as BigBar and LittleBar
+// would draw them; the pen moves on as they would move it.
 void BarSection(ReportCanvas& canvas, const QString& digits) {
   canvas.setPen(Qt::black, PenStyle::Solid, BarPenWidth(), PenMode::Copy);
-  for (bool tall : PostnetBars(digits)) {
-    if (tall) {
-      BigBar(canvas);
-    } else {
-      LittleBar(canvas);
-    }
+  const std::vector<bool> bars = PostnetBars(digits);
+  QByteArray states;
+  states.reserve(qsizetype(bars.size()));
+  double x = canvas.penX();
+  for (bool tall : bars) {
+    states.append(tall ? 'F' : 'H');
+    x += double(kBarPitch);
   }
+  canvas.barCode(BarKind::Postnet, states);
+  canvas.moveTo(x, canvas.penY());
 }
 
 }  // namespace qv

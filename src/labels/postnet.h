@@ -7,16 +7,12 @@
 #include <QString>
 #include <vector>
 
+#include "render/bar_geometry.h"
+
 namespace qv {
 
 class ReportCanvas;
 
-// Bar geometry in inches, single precision as the printers have always
-// held it.
-constexpr float kBarWidth = 0.018f;
-constexpr float kTallBarHeight = 0.125f;
-constexpr float kShortBarHeight = kTallBarHeight / 2;
-constexpr float kBarPitch = 0.045f;
 // The bars stand this far above the first line of the address.
 constexpr float kBarCodeAboveText = 0.165f;
 

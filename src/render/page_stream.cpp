@@ -3,10 +3,14 @@
 
 #include <QBuffer>
 #include <QFileDevice>
+#include <QHash>
 #include <QtEndian>
 #include <cmath>
 #include <cstring>
+#include <map>
+#include <tuple>
 
+#include "render/bar_geometry.h"
 #include "render/page_stream_format.h"
 
 namespace qv {
@@ -72,59 +76,167 @@ void AppendRecord(QByteArray* out, uint8_t type, const QByteArray& payload) {
   w.bytes(payload);
 }
 
-// Appends the payload of `op` to `w` and gives its record type.
-void EncodeOp(const PageOp& op, Writer& w, uint8_t* type) {
-  if (const auto* t = std::get_if<TextOp>(&op)) {
-    *type = ps::kRecText;
-    w.f64(t->x);
-    w.f64(t->y);
-    w.string(t->font.name);
-    w.f64(t->font.size);
-    uint8_t flags = 0;
-    if (t->font.bold) flags |= ps::kTextBold;
-    if (t->font.italic) flags |= ps::kTextItalic;
-    if (t->font.underline) flags |= ps::kTextUnderline;
-    if (t->clipped) flags |= ps::kTextClipped;
-    w.u8(flags);
-    w.u32(t->font.color);
-    if (t->clipped) w.rect(t->clip);
-    w.string(t->text);
-  } else if (const auto* l = std::get_if<LineOp>(&op)) {
-    *type = ps::kRecLine;
-    w.f64(l->x1);
-    w.f64(l->y1);
-    w.f64(l->x2);
-    w.f64(l->y2);
-    w.pen(l->pen);
-  } else if (const auto* r = std::get_if<RectOp>(&op)) {
-    *type = ps::kRecRect;
-    w.rect(r->rect);
-    w.pen(r->pen);
-    w.u8(r->filled ? 1 : 0);
-    w.u32(r->fill);
-  } else if (const auto* s = std::get_if<ShadeOp>(&op)) {
-    *type = ps::kRecShade;
-    w.rect(s->rect);
-    w.u8(uint8_t(s->percent));
-  } else if (const auto* i = std::get_if<ImageOp>(&op)) {
-    *type = ps::kRecImage;
-    w.rect(i->rect);
-    w.bytes(i->png);
-  }
+uint8_t TextFlags(const TextFont& font) {
+  uint8_t flags = 0;
+  if (font.bold) flags |= ps::kTextBold;
+  if (font.italic) flags |= ps::kTextItalic;
+  if (font.underline) flags |= ps::kTextUnderline;
+  return flags;
 }
 
-// One record straight into `out`: the type, the payload's length (filled
-// in once the payload is written) and the payload.
-void AppendOpRecord(QByteArray* out, const PageOp& op) {
-  const qsizetype start = out->size();
-  out->append(char(0));
-  out->append(4, char(0));
-  Writer w(*out);
-  uint8_t type = 0;
-  EncodeOp(op, w, &type);
-  (*out)[start] = char(type);
-  qToLittleEndian(uint32_t(out->size() - start - 5), out->data() + start + 1);
+// The two-bit code of a bar state letter, or -1 when `kind` has no such bar.
+int BarCode(BarKind kind, char state) {
+  if (kind == BarKind::Postnet) {
+    return state == 'H' ? ps::kBarHalf : state == 'F' ? ps::kBarFull : -1;
+  }
+  switch (state) {
+    case 'T':
+      return ps::kImbTracker;
+    case 'A':
+      return ps::kImbAscender;
+    case 'D':
+      return ps::kImbDescender;
+    case 'F':
+      return ps::kImbFull;
+  }
+  return -1;
 }
+
+char BarLetter(BarKind kind, int code) {
+  if (kind == BarKind::Postnet) return code == ps::kBarFull ? 'F' : 'H';
+  static const char kImb[] = {'T', 'A', 'D', 'F'};
+  return kImb[code & 3];
+}
+
+bool KnownBarKind(uint8_t kind) { return kind == ps::kBarPostnet || kind == ps::kBarImb; }
+
+// Writes the records of one page. Fonts and strings are numbered as the page
+// first uses them, so a repeated one costs a number; the numbers start again
+// on every page, so any page reads without the ones before it.
+class PageEncoder {
+ public:
+  explicit PageEncoder(QByteArray& out) : m_out(out) {}
+
+  void op(const PageOp& op) {
+    if (const auto* t = std::get_if<TextOp>(&op)) {
+      text(*t);
+    } else if (const auto* b = std::get_if<BarCodeOp>(&op)) {
+      barCode(*b);
+    } else {
+      record(op);
+    }
+  }
+
+ private:
+  using FontKey = std::tuple<QString, double, uint8_t, QRgb>;
+
+  // A record as versions 1 and 2 wrote it (version 3 keeps these layouts).
+  void record(const PageOp& op) {
+    const qsizetype start = open(0);
+    Writer w(m_out);
+    uint8_t type = 0;
+    if (const auto* t = std::get_if<TextOp>(&op)) {
+      type = ps::kRecText;
+      w.f64(t->x);
+      w.f64(t->y);
+      w.string(t->font.name);
+      w.f64(t->font.size);
+      w.u8(TextFlags(t->font) | (t->clipped ? ps::kTextClipped : 0));
+      w.u32(t->font.color);
+      if (t->clipped) w.rect(t->clip);
+      w.string(t->text);
+    } else if (const auto* l = std::get_if<LineOp>(&op)) {
+      type = ps::kRecLine;
+      w.f64(l->x1);
+      w.f64(l->y1);
+      w.f64(l->x2);
+      w.f64(l->y2);
+      w.pen(l->pen);
+    } else if (const auto* r = std::get_if<RectOp>(&op)) {
+      type = ps::kRecRect;
+      w.rect(r->rect);
+      w.pen(r->pen);
+      w.u8(r->filled ? 1 : 0);
+      w.u32(r->fill);
+    } else if (const auto* s = std::get_if<ShadeOp>(&op)) {
+      type = ps::kRecShade;
+      w.rect(s->rect);
+      w.u8(uint8_t(s->percent));
+    } else if (const auto* i = std::get_if<ImageOp>(&op)) {
+      type = ps::kRecImage;
+      w.rect(i->rect);
+      w.bytes(i->png);
+    }
+    close(start, type);
+  }
+
+  void text(const TextOp& t) {
+    const FontKey key{t.font.name, t.font.size, TextFlags(t.font), t.font.color};
+    auto font = m_fonts.find(key);
+    if (font == m_fonts.end()) {
+      if (m_fonts.size() >= size_t(ps::kMaxPageFonts)) return record(t);
+      const qsizetype start = open(ps::kRecFont);
+      Writer w(m_out);
+      w.string(t.font.name);
+      w.f64(t.font.size);
+      w.u8(TextFlags(t.font));
+      w.u32(t.font.color);
+      close(start, ps::kRecFont);
+      font = m_fonts.emplace(key, uint16_t(m_fonts.size())).first;
+    }
+    const qsizetype start = open(ps::kRecFontText);
+    Writer w(m_out);
+    w.f64(t.x);
+    w.f64(t.y);
+    w.u16(font->second);
+    const auto seen = m_strings.constFind(t.text);
+    w.u8((t.clipped ? ps::kTextClipped : 0) | (seen != m_strings.cend() ? ps::kTextByNumber : 0));
+    if (t.clipped) w.rect(t.clip);
+    if (seen != m_strings.cend()) {
+      w.u32(*seen);
+    } else {
+      m_strings.insert(t.text, uint32_t(m_strings.size()));
+      w.string(t.text);
+    }
+    close(start, ps::kRecFontText);
+  }
+
+  void barCode(const BarCodeOp& b) {
+    // A code the record cannot hold goes as its lines.
+    if (b.states.size() > 0xFFFF || !BarStatesValid(b.kind, b.states)) {
+      for (const LineOp& line : BarCodeLines(b)) record(line);
+      return;
+    }
+    const qsizetype start = open(ps::kRecBarCode);
+    Writer w(m_out);
+    w.f64(b.x);
+    w.f64(b.y);
+    w.u8(uint8_t(b.kind));
+    w.u16(uint16_t(b.states.size()));
+    QByteArray packed((b.states.size() + 3) / 4, '\0');
+    for (qsizetype i = 0; i < b.states.size(); ++i) {
+      packed[i / 4] = char(packed[i / 4] | BarCode(b.kind, b.states[i]) << (2 * (i % 4)));
+    }
+    m_out.append(packed);
+    close(start, ps::kRecBarCode);
+  }
+
+  // The record's type and length are filled in once its payload is written.
+  qsizetype open(uint8_t type) {
+    const qsizetype start = m_out.size();
+    m_out.append(char(type));
+    m_out.append(4, char(0));
+    return start;
+  }
+  void close(qsizetype start, uint8_t type) {
+    m_out[start] = char(type);
+    qToLittleEndian(uint32_t(m_out.size() - start - 5), m_out.data() + start + 1);
+  }
+
+  QByteArray& m_out;
+  std::map<FontKey, uint16_t> m_fonts;
+  QHash<QString, uint32_t> m_strings;
+};
 
 // Reads a payload with every access checked against its end.
 class Reader {
@@ -203,8 +315,86 @@ class Reader {
   bool m_ok = true;
 };
 
-bool DecodeOp(uint8_t type, Reader& r, PageOp* op) {
+// The records that belong to a page: its drawing and its numbered fonts.
+bool PageContent(uint8_t type) {
+  return (type >= ps::kRecText && type <= ps::kRecImage) ||
+         (type >= ps::kRecFont && type <= ps::kRecBarCode);
+}
+
+// The fonts and strings a page has numbered so far (version 3).
+struct PageNumbers {
+  std::vector<TextFont> fonts;
+  std::vector<QString> strings;
+};
+
+bool ValidFontSize(double size) { return size > 0 && size <= 1000; }
+
+// A record that changes what the page numbers rather than drawing: false
+// when it is damaged.
+bool DecodeFont(Reader& r, PageNumbers* numbers) {
+  TextFont font;
+  font.name = r.string();
+  font.size = r.f64();
+  const uint8_t flags = r.u8();
+  font.color = r.u32();
+  font.bold = flags & ps::kTextBold;
+  font.italic = flags & ps::kTextItalic;
+  font.underline = flags & ps::kTextUnderline;
+  if (!ValidFontSize(font.size) || (flags & ~ps::kFontStyleFlags) != 0 ||
+      numbers->fonts.size() >= size_t(ps::kMaxPageFonts)) {
+    return false;
+  }
+  numbers->fonts.push_back(std::move(font));
+  return true;
+}
+
+bool DecodeOp(uint8_t type, Reader& r, PageNumbers* numbers, PageOp* op) {
   switch (type) {
+    case ps::kRecFontText: {
+      TextOp t;
+      t.x = r.f64();
+      t.y = r.f64();
+      const uint16_t font = r.u16();
+      const uint8_t flags = r.u8();
+      if (font >= numbers->fonts.size() ||
+          (flags & ~(ps::kTextClipped | ps::kTextByNumber)) != 0) {
+        return false;
+      }
+      t.font = numbers->fonts[font];
+      t.clipped = flags & ps::kTextClipped;
+      if (t.clipped) t.clip = r.rect();
+      if (flags & ps::kTextByNumber) {
+        const uint32_t number = r.u32();
+        if (number >= numbers->strings.size()) return false;
+        t.text = numbers->strings[number];
+      } else {
+        t.text = r.string();
+        if (r.ok()) numbers->strings.push_back(t.text);
+      }
+      *op = std::move(t);
+      return true;
+    }
+    case ps::kRecBarCode: {
+      BarCodeOp b;
+      b.x = r.f64();
+      b.y = r.f64();
+      const uint8_t kind = r.u8();
+      const uint16_t count = r.u16();
+      if (!KnownBarKind(kind) || r.left() != size_t(count + 3) / 4) return false;
+      b.kind = BarKind(kind);
+      b.states.resize(count);
+      const uint8_t* packed = reinterpret_cast<const uint8_t*>(r.position());
+      for (int i = 0; i < count; ++i) {
+        const int code = (packed[i / 4] >> (2 * (i % 4))) & 3;
+        if (b.kind == BarKind::Postnet && code > ps::kBarFull) return false;
+        b.states[i] = BarLetter(b.kind, code);
+      }
+      // The bits past the last bar are zero.
+      if (count % 4 != 0 && (packed[count / 4] >> (2 * (count % 4))) != 0) return false;
+      r.skip(r.left());
+      *op = std::move(b);
+      return true;
+    }
     case ps::kRecText: {
       TextOp t;
       t.x = r.f64();
@@ -219,7 +409,7 @@ bool DecodeOp(uint8_t type, Reader& r, PageOp* op) {
       t.font.color = r.u32();
       if (t.clipped) t.clip = r.rect();
       t.text = r.string();
-      if (t.font.size <= 0 || t.font.size > 1000) return false;
+      if (!ValidFontSize(t.font.size)) return false;
       *op = t;
       return true;
     }
@@ -280,6 +470,42 @@ QString PenText(const Pen& p) {
 }
 
 }  // namespace
+
+bool BarStatesValid(BarKind kind, const QByteArray& states) {
+  if (kind != BarKind::Postnet && kind != BarKind::IntelligentMail) return false;
+  for (char state : states) {
+    if (BarCode(kind, state) < 0) return false;
+  }
+  return true;
+}
+
+std::vector<LineOp> BarCodeLines(const BarCodeOp& code) {
+  std::vector<LineOp> lines;
+  lines.reserve(size_t(code.states.size()));
+  const bool postnet = code.kind == BarKind::Postnet;
+  Pen pen;
+  pen.width = postnet ? kPostnetPenInches : kImbBarWidth;
+  const double pitch = postnet ? double(kBarPitch) : kImbBarPitch;
+  const double left = code.x + (postnet ? 0.0 : kImbBarWidth / 2);
+  const double trackerTop = (kImbFullHeight - kImbTrackerHeight) / 2;
+  for (qsizetype i = 0; i < code.states.size(); ++i) {
+    const int state = BarCode(code.kind, code.states[i]);
+    if (state < 0) continue;
+    double top = 0, bottom = 0;
+    if (postnet) {
+      top = state == ps::kBarFull ? 0.0 : double(kTallBarHeight - kShortBarHeight);
+      bottom = double(kTallBarHeight);
+    } else {
+      const bool up = state == ps::kImbFull || state == ps::kImbAscender;
+      const bool down = state == ps::kImbFull || state == ps::kImbDescender;
+      top = up ? 0.0 : down ? kImbFullHeight - kImbAscenderHeight : trackerTop;
+      bottom = down ? kImbFullHeight : up ? kImbAscenderHeight : trackerTop + kImbTrackerHeight;
+    }
+    const double x = left + double(i) * pitch;
+    lines.push_back(LineOp{x, code.y + top, x, code.y + bottom, pen});
+  }
+  return lines;
+}
 
 QRgb ShadeColor(int percent) {
   int level = qBound(0, 255 - (255 * qBound(0, percent, 100) + 50) / 100, 255);
@@ -349,7 +575,8 @@ bool PageStreamWriter::writePage(const Page& page, QString* error) {
   w.u32(16);
   w.f64(page.width);
   w.f64(page.height);
-  for (const PageOp& op : page.ops) AppendOpRecord(&bytes, op);
+  PageEncoder records(bytes);
+  for (const PageOp& op : page.ops) records.op(op);
   m_offsets.push_back(uint64_t(m_size));
   return put(bytes, error);
 }
@@ -508,7 +735,7 @@ bool PageStreamReader::indexFromRecords(uint32_t pageCount, QString* error) {
     if (type == ps::kRecEnd) break;
     if (type == ps::kRecPage) {
       found.push_back(position);
-    } else if (type >= ps::kRecText && type <= ps::kRecImage && found.empty()) {
+    } else if (PageContent(type) && found.empty()) {
       *error = QStringLiteral("The page stream draws before its first page (byte %1).").arg(position);
       return false;
     }
@@ -539,6 +766,7 @@ bool PageStreamReader::readPage(int index, Page* page, QString* error) const {
   }
   const int number = index + 1;
   Page result;
+  PageNumbers numbers;
   Reader records(bytes.constData(), size_t(bytes.size()));
   bool first = true;
   while (!records.atEnd()) {
@@ -570,9 +798,16 @@ bool PageStreamReader::readPage(int index, Page* page, QString* error) const {
       *error = QStringLiteral("The page index of the page stream is damaged.");
       return false;
     }
-    if (type < ps::kRecText || type > ps::kRecImage) continue;  // a later version's record
+    if (!PageContent(type)) continue;  // a later version's record
+    if (type == ps::kRecFont) {
+      if (DecodeFont(r, &numbers) && r.ok() && r.atEnd()) continue;
+      *error = QStringLiteral("A font record of page %1 is damaged (byte %2).")
+                   .arg(number)
+                   .arg(offset);
+      return false;
+    }
     PageOp op;
-    if (!DecodeOp(type, r, &op) || !r.ok() || !r.atEnd()) {
+    if (!DecodeOp(type, r, &numbers, &op) || !r.ok() || !r.atEnd()) {
       *error = QStringLiteral("A drawing record of page %1 is damaged (byte %2).")
                    .arg(number)
                    .arg(offset);
@@ -612,6 +847,11 @@ QString DumpPageStream(const PageStream& stream) {
         out += QStringLiteral("shade %1 %2%\n").arg(RectText(s->rect)).arg(s->percent);
       } else if (const auto* i = std::get_if<ImageOp>(&op)) {
         out += QStringLiteral("image %1 %2 bytes\n").arg(RectText(i->rect)).arg(i->png.size());
+      } else if (const auto* b = std::get_if<BarCodeOp>(&op)) {
+        out += QStringLiteral("barcode %1 %2 %3 %4\n")
+                   .arg(b->kind == BarKind::Postnet ? QStringLiteral("postnet")
+                                                    : QStringLiteral("imb"),
+                        Num(b->x), Num(b->y), QString::fromLatin1(b->states));
       }
     }
   }

@@ -87,7 +87,30 @@ struct ImageOp {
   bool operator==(const ImageOp&) const = default;
 };
 
-using PageOp = std::variant<TextOp, LineOp, RectOp, ShadeOp, ImageOp>;
+// The postal bar codes a stream records whole; stored as one byte, the
+// format's values.
+enum class BarKind : uint8_t { Postnet = 1, IntelligentMail = 2 };
+
+// A whole bar code, one letter per bar from left to right: POSTNET 'F'
+// (full, tall) or 'H' (half, short); Intelligent Mail 'F' (full), 'A'
+// (ascender), 'D' (descender) or 'T' (tracker). (x, y) is where the drawing
+// pen stood: the top of the bars, and for POSTNET the first bar's centre,
+// for Intelligent Mail its left edge. The bars' sizes and pens are the
+// kind's (bar_geometry.h), so a label's 62 bars take one record.
+struct BarCodeOp {
+  double x = 0, y = 0;
+  BarKind kind = BarKind::Postnet;
+  QByteArray states;
+  bool operator==(const BarCodeOp&) const = default;
+};
+
+using PageOp = std::variant<TextOp, LineOp, RectOp, ShadeOp, ImageOp, BarCodeOp>;
+
+// The bars of `code` as the lines they are drawn with, left to right; a
+// letter the kind does not have (BarStatesValid) leaves its place empty.
+std::vector<LineOp> BarCodeLines(const BarCodeOp& code);
+// Whether every letter of `states` is one of `kind`'s bar states.
+bool BarStatesValid(BarKind kind, const QByteArray& states);
 
 struct Page {
   double width = 8.5;  // inches, as printed (after orientation)

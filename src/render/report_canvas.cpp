@@ -351,6 +351,16 @@ void ReportCanvas::stretchDraw(const QRectF& box, const QImage& image) {
   emitOp(std::move(op));
 }
 
+void ReportCanvas::barCode(BarKind kind, const QByteArray& states) {
+  BarCodeOp op;
+  const QPointF at = toPage(m_penX, m_penY);
+  op.x = at.x();
+  op.y = at.y();
+  op.kind = kind;
+  op.states = states;
+  emitOp(std::move(op));
+}
+
 // ---- Tab stops
 
 void ReportCanvas::setTab(double position, TabJustify justify, double width, double margin,

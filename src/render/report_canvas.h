@@ -223,6 +223,10 @@ class ReportCanvas {
   // A grey box: 0 percent white, 100 black.
   void shadeRect(double x1, double y1, double x2, double y2, int percent);
   void stretchDraw(const QRectF& box, const QImage& image);
+  // A whole postal bar code, one letter per bar (BarCodeOp), from the pen
+  // position: one operation instead of a line per bar. The bars keep the
+  // kind's own pen; the pen position does not move.
+  void barCode(BarKind kind, const QByteArray& states);
 
   // ---- Tab stops
   void setTab(double position, TabJustify justify, double width, double margin, unsigned boxLines,

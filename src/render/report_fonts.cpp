@@ -64,37 +64,47 @@ double ReportFace::width(const QString& text) const {
   return sum;
 }
 
-void ReportFace::draw(QPainter& painter, const QPointF& origin, const QString& text) const {
-  bool fast = m_raw.isValid() && cached(text);
-  QList<quint32> glyphs;
-  QList<QPointF> positions;
-  if (fast) {
-    glyphs.reserve(text.size());
-    positions.reserve(text.size());
-    double x = 0;
-    for (QChar ch : text) {
-      const size_t i = size_t(ch.unicode() - kFirst);
-      // A character the face lacks comes from a fallback font: the slow way.
-      if (m_glyph[i] == 0 && ch != QLatin1Char(' ')) {
-        fast = false;
-        break;
-      }
-      glyphs.append(m_glyph[i]);
-      positions.append(QPointF(x, 0));
-      x += m_advance[i];
+bool ReportFace::appendGlyphs(const QString& text, const QPointF& at, QList<quint32>* glyphs,
+                              QList<QPointF>* positions) const {
+  if (!m_raw.isValid() || !cached(text)) return false;
+  const qsizetype first = glyphs->size();
+  glyphs->reserve(first + text.size());
+  positions->reserve(first + text.size());
+  double x = at.x();
+  for (QChar ch : text) {
+    const size_t i = size_t(ch.unicode() - kFirst);
+    // A character the face lacks comes from a fallback font: the slow way.
+    if (m_glyph[i] == 0 && ch != QLatin1Char(' ')) {
+      glyphs->resize(first);
+      positions->resize(first);
+      return false;
     }
+    glyphs->append(m_glyph[i]);
+    positions->append(QPointF(x, at.y()));
+    x += m_advance[i];
   }
-  if (!fast) {
-    painter.setFont(m_font);
-    painter.drawText(origin, text);
-    return;
-  }
+  return true;
+}
+
+void ReportFace::drawGlyphs(QPainter& painter, const QPointF& origin, const QList<quint32>& glyphs,
+                            const QList<QPointF>& positions) const {
   QGlyphRun run;
   run.setRawFont(m_raw);
   run.setGlyphIndexes(glyphs);
   run.setPositions(positions);
   run.setUnderline(m_underline);
   painter.drawGlyphRun(origin, run);
+}
+
+void ReportFace::draw(QPainter& painter, const QPointF& origin, const QString& text) const {
+  QList<quint32> glyphs;
+  QList<QPointF> positions;
+  if (appendGlyphs(text, QPointF(0, 0), &glyphs, &positions)) {
+    drawGlyphs(painter, origin, glyphs, positions);
+    return;
+  }
+  painter.setFont(m_font);
+  painter.drawText(origin, text);
 }
 
 const ReportFace& CachedReportFace(const TextFont& font) {

@@ -44,6 +44,15 @@ class ReportFace {
   double width(const QString& text) const;
   // `painter` is in text units; the text's baseline starts at `origin`.
   void draw(QPainter& painter, const QPointF& origin, const QString& text) const;
+  // The glyphs of `text` with their positions, its baseline starting at
+  // `at`, added to a run of this face; false (and nothing added) for text
+  // that must be drawn the slow way.
+  bool appendGlyphs(const QString& text, const QPointF& at, QList<quint32>* glyphs,
+                    QList<QPointF>* positions) const;
+  // A run of glyphs with positions from `origin`.
+  void drawGlyphs(QPainter& painter, const QPointF& origin, const QList<quint32>& glyphs,
+                  const QList<QPointF>& positions) const;
+  bool underlined() const { return m_underline; }
 
  private:
   static constexpr int kFirst = 0x20, kEnd = 0x300;  // Latin, with its accents

@@ -168,7 +168,9 @@ qv::PageStream MakePageStream() {
       qv::LineOp{1, 2, 7.5, 2, qv::Pen{0xFFC0C0C0, qv::PenStyle::Dot, 0.01, qv::PenMode::Xor}},
       qv::RectOp{QRectF(0.5, 1, 7, 9), qv::Pen{}, true, 0xFFFFFF00},
       qv::ShadeOp{QRectF(0.5, 1, 7, 0.16), 5},
-      qv::ImageOp{QRectF(7, 0.125, 0.75, 0.75), QByteArray("\x89PNG", 4)}}};
+      qv::ImageOp{QRectF(7, 0.125, 0.75, 0.75), QByteArray("\x89PNG", 4)},
+      qv::BarCodeOp{0.5, 4, qv::BarKind::Postnet, "FHHFF"},
+      qv::BarCodeOp{0.5, 4.5, qv::BarKind::IntelligentMail, "FADT"}}};
   return {{p, qv::Page{9.5, 4.125, {}}, p}};
 }
 

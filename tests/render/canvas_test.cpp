@@ -10,6 +10,7 @@
 
 #include "near.h"
 #include "page_ops.h"
+#include "render/page_painter.h"
 #include "render/printers.h"
 #include "render/report_canvas.h"
 #include "render/report_fonts.h"
@@ -204,6 +205,59 @@ TEST(CanvasDrawing, RectanglesPicturesAndTheOrigin) {
   EXPECT_EQ(images[0].rect, QRectF(4.5, 4.25, 0.75, 0.75));
   EXPECT_EQ(QImage::fromData(images[0].png, "PNG").pixel(5, 5), qRgb(0, 0, 255));
   EXPECT_EQ(OpsOf<ShadeOp>(page).at(0).percent, 100);  // capped
+}
+
+// What the painter holds back and draws together (a label's lines of text
+// as one run, a bar code from its own origin) paints what the operations
+// drawn one by one paint, the bar code as its bars' lines: at a printer's
+// resolution and at a zoomed preview's, with the page moved off the origin.
+TEST(CanvasDrawing, HeldBackTextsAndBarCodesPaintAsDrawnOneByOne) {
+  const TextFont arial;
+  const TextFont bold{QStringLiteral("Times New Roman"), 12, true};
+  const std::vector<PageOp> texts = {TextOp{0.3, 0.8, arial, QStringLiteral("Ann Smith"), false, {}},
+                                     TextOp{0.3, 0.96, arial, QStringLiteral("12 Oak Ave"), false, {}},
+                                     TextOp{0.3, 1.15, bold, QStringLiteral("Springfield"), false, {}}};
+  const BarCodeOp codes[] = {{0.3, 0.2, BarKind::Postnet, "FHHFFHFHHHFF"},
+                             {0.3, 0.45, BarKind::IntelligentMail, "FADTTADF"}};
+  for (const double ppi : {300.0, 1200.0}) {
+    Page whole{8.5, 11, texts}, oneByOne{8.5, 11, texts};
+    for (const BarCodeOp& code : codes) {
+      whole.ops.push_back(code);
+      for (const LineOp& bar : BarCodeLines(code)) oneByOne.ops.push_back(bar);
+    }
+    auto paint = [&](const Page& page, bool together) {
+      QImage image(int(ppi * 1.5), int(ppi * 1.3), QImage::Format_RGB32);
+      image.fill(Qt::white);
+      QPainter painter(&image);
+      painter.translate(3.5, 2);
+      if (together) {
+        PaintPage(painter, page, ppi);
+        return image;
+      }
+      for (const PageOp& op : page.ops) {
+        const auto* t = std::get_if<TextOp>(&op);
+        if (t == nullptr) {
+          PaintOp(painter, op, ppi);
+          continue;
+        }
+        painter.save();
+        painter.scale(ppi / kTextUnitsPerInch, ppi / kTextUnitsPerInch);
+        CachedReportFace(t->font).draw(
+            painter, QPointF(t->x * kTextUnitsPerInch, t->y * kTextUnitsPerInch), t->text);
+        painter.restore();
+      }
+      return image;
+    };
+    const QImage expected = paint(oneByOne, false);
+    EXPECT_EQ(paint(whole, true), expected) << ppi;
+    // The bar codes and the text are on it.
+    EXPECT_NE(expected.pixel(int(0.3 * ppi) + 3, int(0.3 * ppi)), qRgb(255, 255, 255)) << ppi;
+    int inked = 0;
+    for (int y = int(0.65 * ppi); y < int(1.2 * ppi); ++y) {
+      for (int x = 0; x < expected.width(); ++x) inked += qGray(expected.pixel(x, y)) < 128;
+    }
+    EXPECT_GT(inked, 100) << ppi;
+  }
 }
 
 // Events in order, rows per page and the status line, on the sample report

@@ -39,6 +39,17 @@ std::vector<Op> OpsOf(const Page& page) {
 }
 
 inline std::vector<TextOp> TextsOf(const Page& page) { return OpsOf<TextOp>(page); }
-inline std::vector<LineOp> LinesOf(const Page& page) { return OpsOf<LineOp>(page); }
+// The lines of a page in drawing order, a bar code's bars among them as the
+// lines they are drawn with.
+inline std::vector<LineOp> LinesOf(const Page& page) {
+  std::vector<LineOp> out;
+  for (const PageOp& op : page.ops) {
+    if (const auto* l = std::get_if<LineOp>(&op)) out.push_back(*l);
+    if (const auto* b = std::get_if<BarCodeOp>(&op)) {
+      for (const LineOp& bar : BarCodeLines(*b)) out.push_back(bar);
+    }
+  }
+  return out;
+}
 
 }  // namespace qv::testing
