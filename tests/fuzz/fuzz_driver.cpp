@@ -12,6 +12,7 @@
 //
 // QV_FUZZ_RSS_MB (default 2048) bounds a child's resident memory: an
 // allocation sized by a number in the input shows up as a finding.
+// QV_FUZZ_CASES ends the run after that many cases, if it is not over first.
 //
 // The inputs run in a child process, so one finding does not end the run:
 // the child reports the case it is on through shared memory, and when it
@@ -434,6 +435,8 @@ int main(int argc, char** argv) {
   const uint64_t seed = argc == 4 ? std::strtoull(argv[3], nullptr, 10) : 1;
   const char* rss = std::getenv("QV_FUZZ_RSS_MB");
   const uint64_t rss_limit_mb = rss && *rss ? std::strtoull(rss, nullptr, 10) : 2048;
+  const char* cases = std::getenv("QV_FUZZ_CASES");
+  const uint64_t last_case = cases && *cases ? std::strtoull(cases, nullptr, 10) : UINT64_MAX;
   // The RTF reader lays text out with fonts, which needs a GUI application;
   // the offscreen platform starts no threads, so forking stays safe.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -466,7 +469,7 @@ int main(int argc, char** argv) {
   const auto end = Clock::now() + std::chrono::duration<double>(seconds);
   constexpr auto kHang = std::chrono::seconds(10);
   uint64_t next = 0, executions = 0, findings = 0;
-  while (Clock::now() < end) {
+  while (Clock::now() < end && next < last_case) {
     shared[0] = next;
     shared[1] = next;
     const pid_t child = fork();
@@ -475,7 +478,7 @@ int main(int argc, char** argv) {
       return 1;
     }
     if (child == 0) {
-      for (uint64_t n = next; Clock::now() < end; ++n) {
+      for (uint64_t n = next; Clock::now() < end && n < last_case; ++n) {
         shared[0] = n;
         Rng rng = CaseRng(seed, n);
         target.run(rng, nullptr);
