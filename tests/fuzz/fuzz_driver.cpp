@@ -8,6 +8,7 @@
 // finding; so is a refusal without a message.
 //
 //   fuzz_driver TARGET SECONDS [SEED]
+//   fuzz_driver TARGET replay FILE     (the readers above the engine)
 //   TARGET: dbf fpt cdx expr pagestream rtf csv vcard ascii ini dbfimport
 //
 // QV_FUZZ_RSS_MB (default 2048) bounds a child's resident memory: an
@@ -337,6 +338,8 @@ struct Target {
   // Runs case `n` (its input derived from `rng`); with `keep`, only writes
   // the input to that folder instead.
   std::function<void(Rng& rng, const std::string* keep)> run;
+  // Drives the reader over a kept input; empty for the engine's targets.
+  std::function<void(const Bytes& input)> replay = nullptr;
 };
 
 std::map<std::string, Target> Targets(const Scratch& scratch, const Seed& seed) {
@@ -388,14 +391,17 @@ std::map<std::string, Target> Targets(const Scratch& scratch, const Seed& seed) 
   const std::map<std::string, std::vector<std::string>> extra = {
       {"dbfimport", {seed.dbf, ReadFile(QV_TEST_DATA "/libreoffice-people.dbf")}}};
   for (auto& [name, parser] : qvfuzz::ParserTargets(QV_FUZZ_SEEDS, extra, Finding)) {
+    auto drive = [=, p = parser](const Bytes& b) {
+      const std::string path = scratch.dir + "/" + p.file;
+      WriteFile(path, b);
+      p.drive(path, b);
+    };
     targets[name] = {[=, p = parser](Rng& rng, const std::string* keep) {
       Bytes b = p.seeds[rng() % p.seeds.size()];
       Mutate(rng, &b, p.hot);
       if (keep) return WriteFile(*keep + "/" + p.file, b);
-      const std::string path = scratch.dir + "/" + p.file;
-      WriteFile(path, b);
-      p.drive(path, b);
-    }};
+      drive(b);
+    }, drive};
   }
 
   const QByteArray stream = EncodePageStream(MakePageStream());
@@ -427,12 +433,13 @@ int main(int argc, char** argv) {
   if (argc < 3 || argc > 4) {
     std::fprintf(stderr,
                  "usage: fuzz_driver dbf|fpt|cdx|expr|pagestream|rtf|csv|vcard|ascii|ini|dbfimport "
-                 "SECONDS [SEED]\n");
+                 "SECONDS [SEED] | replay FILE\n");
     return 2;
   }
   const std::string name = argv[1];
-  const double seconds = std::atof(argv[2]);
-  const uint64_t seed = argc == 4 ? std::strtoull(argv[3], nullptr, 10) : 1;
+  const bool replay = argc == 4 && std::string(argv[2]) == "replay";
+  const double seconds = replay ? 1 : std::atof(argv[2]);
+  const uint64_t seed = argc == 4 && !replay ? std::strtoull(argv[3], nullptr, 10) : 1;
   const char* rss = std::getenv("QV_FUZZ_RSS_MB");
   const uint64_t rss_limit_mb = rss && *rss ? std::strtoull(rss, nullptr, 10) : 2048;
   const char* cases = std::getenv("QV_FUZZ_CASES");
@@ -457,6 +464,16 @@ int main(int argc, char** argv) {
     return 2;
   }
   const Target& target = it->second;
+  if (replay) {
+    if (!target.replay) {
+      std::fprintf(stderr, "fuzz_driver: %s inputs replay only as a case number of a seed\n", argv[1]);
+      return 2;
+    }
+    target.replay(ReadFile(argv[3]));
+    std::filesystem::remove_all(scratch.dir);
+    std::printf("%s: %s read without a finding\n", name.c_str(), argv[3]);
+    return 0;
+  }
 
   // [0]: the case the child is on; [1]: cases it finished.
   auto* shared = static_cast<volatile uint64_t*>(
