@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
 
   qv::HoldInformation(true);
   QString problem;
-  if (!qv::MakeProgramDirectory(&problem) || !qv::SettingsFile().readable(&problem)) {
+  if (!qv::ProgramDirectoryReady(&problem)) {
     qv::ShowInformation(problem);
   }
   // A first start fills the program directory with the support tables.

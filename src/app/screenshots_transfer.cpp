@@ -13,6 +13,7 @@
 #include "app/qvmain.h"
 #include "app/screenshots.h"
 #include "app/shared.h"
+#include "store/output_file.h"
 #include "transfer/windows/ascii_import_window.h"
 #include "transfer/windows/copy_out_window.h"
 #include "transfer/windows/csv_import_window.h"
@@ -40,12 +41,12 @@ class FixedFiles : public StandardDialogService {
 };
 
 bool WriteSampleText(const QString& path) {
-  QFile f(path);
-  if (!f.open(QIODevice::WriteOnly)) return false;
-  f.write("Harper,Lena,\"Harbour St, 4\",Port Lewis,ME,04101,member since 2019\r\n"
-          "Okafor,Chidi,22 Mill Lane,Bangor,ME,04401,\r\n"
-          "Marsh,Tom,7 Quay Road,Portland,ME,04102,choir\r\n");
-  return f.error() == QFile::NoError;
+  OutputFile f(path);
+  return f.open() &&
+         f.put(std::string_view("Harper,Lena,\"Harbour St, 4\",Port Lewis,ME,04101,member since 2019\r\n"
+                                "Okafor,Chidi,22 Mill Lane,Bangor,ME,04401,\r\n"
+                                "Marsh,Tom,7 Quay Road,Portland,ME,04102,choir\r\n")) &&
+         f.commit();
 }
 
 bool WriteFile(const QString& path, const QByteArray& text) {

@@ -86,9 +86,11 @@ int CmdDups(const Args& a) {
       return Fail("--chars takes a number from 1 to 30, not " + ArgText(a, "--chars"));
     }
   }
+  QString home, error;
+  if (!ProgramHome(&home, &error)) return Fail(error);  // the work index goes there
   Contacts c;
   if (!OpenContactsExclusively(FilePath(a), c.table)) return kExitError;
-  const QString index = QDir(ProgramDirectory()).filePath(DupIndexFileName());
+  const QString index = QDir(home).filePath(DupIndexFileName());
   DupCheckResult result;
   Progress().begin(QStringLiteral("looking for duplicates"), 0);
   xb::Status s = RunDupCheck(c.table, options, index.toStdString(), ProgressCallback(false), &result);
@@ -101,9 +103,11 @@ int CmdDups(const Args& a) {
 }
 
 int CmdCheckZip(const Args& a) {
+  QString home, error;
+  if (!ProgramHome(&home, &error)) return Fail(error);  // the state table and work index
   Contacts c;
   if (!OpenContactsExclusively(FilePath(a), c.table)) return kExitError;
-  const QDir dir(ProgramDirectory());
+  const QDir dir(home);
   StateZipRanges ranges;
   if (!ReadStateZipTable(dir.filePath(StateZipTableName()).toStdString(), c.env.settings(),
                          &ranges)

@@ -9,6 +9,7 @@
 #include "store/contact_file.h"
 #include "store/filter_text.h"
 #include "store/output_file.h"
+#include "store/settings.h"
 #include "xbase/workarea.h"
 
 namespace qv::cli {
@@ -139,6 +140,18 @@ void CliHost::information(const QString& text) {
   m_told << text;
   Progress().clear();
   std::cerr << OneLine(text).toStdString() << "\n";
+}
+
+bool ProgramHome(QString* dir, QString* error) {
+  QString problem;
+  if (!ProgramDirectoryReady(&problem)) {
+    // Its first line only: the window goes on after it with the standard
+    // settings, the command stops.
+    *error = problem.section(QStringLiteral("\r\n"), 0, 0);
+    return false;
+  }
+  *dir = ProgramDirectory();
+  return true;
 }
 
 int FailOnce(const CliHost& host, const QString& message) {

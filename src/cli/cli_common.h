@@ -72,6 +72,12 @@ bool CopyToFile(QIODevice& from, const QString& path, QString* error);
 // A message box's CR LF line breaks as terminal lines.
 QString OneLine(QString text);
 
+// The program directory, for a command that keeps files or reads settings
+// there. False, with what the window tells at its start in *error, when
+// the directory cannot be made or written to or its settings file cannot
+// be read: such a command stops rather than work on defaults.
+bool ProgramHome(QString* dir, QString* error);
+
 // Notices go to the standard error stream; a question is answered Yes only
 // when the command was given --yes (`offersYes`: the command takes it), and
 // the answer is shown beside it.

@@ -38,6 +38,8 @@ int CmdDial(const Args& a) {
 
   // The window's settings, unless the options say otherwise; the command
   // line leaves them as they are.
+  QString home, error;
+  if (!ProgramHome(&home, &error)) return Fail(error);
   const DialerSettings settings = LoadDialerSettings(SettingsFile());
   TDialer dialer;
   dialer.ComPort = a.Has("--port") ? QString::fromLocal8Bit(a.Value("--port").c_str())

@@ -27,9 +27,10 @@ int CmdEnvelope(const Args& a) {
 
   EnvelopeRunOptions options;
   if (a.Has("--setup")) {
-    QString error;
-    if (!FindEnvelopeSetup(ProgramDirectory(), QString::fromStdString(a.Value("--setup")),
-                           &options.setup, &error)) {
+    QString home, error;
+    if (!ProgramHome(&home, &error) ||
+        !FindEnvelopeSetup(home, QString::fromStdString(a.Value("--setup")), &options.setup,
+                           &error)) {
       return Fail(error);
     }
   }

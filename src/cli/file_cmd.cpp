@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "cli/cli_common.h"
 #include "cli/dump.h"
 #include "cli/tsv.h"
 #include "store/apollo.h"
@@ -26,8 +27,6 @@
 
 namespace qv::cli {
 namespace {
-
-constexpr int kExitError = 1;
 
 int Fail(const std::string& message) {
   std::cerr << "quorvane-cli: " << message << "\n";
@@ -182,7 +181,8 @@ int CmdCreate(const Args& a) {
 }
 
 int CmdInit(const Args&) {
-  const QString dir = ProgramDirectory();
+  QString dir, error;
+  if (!ProgramHome(&dir, &error)) return Fail(error.toStdString());
   QStringList notes;
   const QStringList problems = InstallSupportTables(dir, &notes);
   for (const QString& n : notes) std::cerr << n.toStdString() << "\n";

@@ -1,5 +1,6 @@
 #include "cli/imb_options.h"
 
+#include "cli/cli_common.h"
 #include "store/settings.h"
 
 namespace qv::cli {
@@ -8,6 +9,9 @@ namespace qv::cli {
 // line's --mailer-id, --stid and --serial-start over them; false with the
 // reason when the first piece could not be numbered.
 bool ImbOptions(const Args& a, ImbSettings* imb, QString* error) {
+  // The serials go on from the settings file's; defaults would reuse them.
+  QString home;
+  if (!ProgramHome(&home, error)) return false;
   *imb = LoadImbSettings(SettingsFile());
   if (a.Has("--mailer-id")) imb->mailerId = QString::fromStdString(a.Value("--mailer-id"));
   if (a.Has("--stid")) imb->serviceType = QString::fromStdString(a.Value("--stid"));

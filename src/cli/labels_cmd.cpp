@@ -72,10 +72,17 @@ int CmdLabels(const Args& a) {
     return Fail("--filter and --current choose the records in two ways; give one");
   }
   LabelRunOptions options;
+  // The setups and stocks are kept in the program directory, and the
+  // presort writes its list there.
+  QString home;
+  if (a.Has("--setup") || a.Has("--stock") || a.Has("--presort")) {
+    QString error;
+    if (!ProgramHome(&home, &error)) return Fail(error);
+  }
   if (a.Has("--setup")) {
     QString error;
-    if (!FindLabelSetup(ProgramDirectory(), QString::fromStdString(a.Value("--setup")),
-                        &options.setup, &error)) {
+    if (!FindLabelSetup(home, QString::fromStdString(a.Value("--setup")), &options.setup,
+                        &error)) {
       return Fail(error);
     }
   }
@@ -83,7 +90,7 @@ int CmdLabels(const Args& a) {
     std::vector<LabelStock> stocks;
     LabelStock stock;
     QString error;
-    if (!ReadLabelStocks(ProgramDirectory(), &stocks, &error) ||
+    if (!ReadLabelStocks(home, &stocks, &error) ||
         !ChooseLabelStock(stocks, QString::fromStdString(a.Value("--stock")), &stock, &error)) {
       return Fail(error);
     }
@@ -129,6 +136,7 @@ int CmdLabels(const Args& a) {
                 QString::fromStdString(a.Value("--copies")));
   }
   options.presort = a.Has("--presort");
+  options.programDirectory = home;
 
   ContactSession c;
   QString error;
@@ -180,7 +188,8 @@ int CmdPresort(const Args& a) {
   QString error;
   if (!c.open(a, &error)) return Fail(error);
   CliHost host(false);
-  const QString dir = ProgramDirectory();
+  QString dir;
+  if (!ProgramHome(&dir, &error)) return Fail(error);
   TSortBulkMail sorter(c.table, c.apollo, host, dir);
   c.beginProgress(a, QStringLiteral("presort"));
   const auto start = std::chrono::steady_clock::now();
@@ -201,8 +210,8 @@ int CmdStocks(const Args& a) {
     return kExitUsage;
   }
   std::vector<LabelStock> stocks;
-  QString error;
-  if (!ReadLabelStocks(ProgramDirectory(), &stocks, &error)) return Fail(error);
+  QString home, error;
+  if (!ProgramHome(&home, &error) || !ReadLabelStocks(home, &stocks, &error)) return Fail(error);
   if (a.Has("--find")) {
     const QString text = QString::fromStdString(a.Value("--find"));
     stocks = FindLabelStocks(stocks, text);

@@ -61,7 +61,9 @@ struct Letters {
 
 bool OpenLetters(Letters& l, QString* error) {
   l.env.SetDeleted(true);  // deleted letters are neither listed nor found
-  if (!OpenLettersTable(ProgramDirectory(), l.table, l.apollo)) {
+  QString home;
+  if (!ProgramHome(&home, error)) return false;
+  if (!OpenLettersTable(home, l.table, l.apollo)) {
     *error = LettersOpenFailedMessage();
     return false;
   }

@@ -89,18 +89,17 @@ TEnvelopeSetup PrintableEnvelopeSetup(const TEnvelopeSetup& setup) {
     s.envelopeWidth = d.envelopeWidth;
     s.envelopeHeight = d.envelopeHeight;
   }
-  for (float* place : {&s.returnTop, &s.returnLeft, &s.messageTop, &s.messageLeft,
-                       &s.deliveryTop, &s.deliveryLeft}) {
-    if (!(*place > 0)) *place = 0;
-    if (*place > kLargestEnvelope) *place = kLargestEnvelope;
-  }
-  auto font = [](QString* name, int* size, const QString& defaultName, int defaultSize) {
-    if (name->trimmed().isEmpty()) *name = defaultName;
-    if (*size < 1 || *size > kLargestFont) *size = defaultSize;
+  const auto printable = [](EnvelopeBlock* b, const EnvelopeBlock& byDefault) {
+    for (float* place : {&b->top, &b->left}) {
+      if (!(*place > 0)) *place = 0;
+      if (*place > kLargestEnvelope) *place = kLargestEnvelope;
+    }
+    if (b->fontName.trimmed().isEmpty()) b->fontName = byDefault.fontName;
+    if (b->fontSize < 1 || b->fontSize > kLargestFont) b->fontSize = byDefault.fontSize;
   };
-  font(&s.returnFontName, &s.returnFontSize, d.returnFontName, d.returnFontSize);
-  font(&s.messageFontName, &s.messageFontSize, d.messageFontName, d.messageFontSize);
-  font(&s.deliveryFontName, &s.deliveryFontSize, d.deliveryFontName, d.deliveryFontSize);
+  printable(&s.returnBlock, d.returnBlock);
+  printable(&s.messageBlock, d.messageBlock);
+  printable(&s.deliveryBlock, d.deliveryBlock);
   while (s.returnLines.size() < 5) s.returnLines << QString();
   if (s.orientation != kEnvelopePortrait && s.orientation != kEnvelopeLandscape) {
     s.orientation = d.orientation;
@@ -201,36 +200,31 @@ void TEnvelopePrint::PrintOneEnvelope(ReportCanvas& r) {
                          QPointF(left + ew - kStampRight, top + kStampBottom)),
                   m_stamp);
   }
-  auto useFont = [&r](const QString& name, int size, bool bold, bool italic) {
-    r.setFont(name, size);
-    r.setBold(bold);
-    r.setItalic(italic);
+  // The block's font, then its lines from its top left corner.
+  auto print = [&](const EnvelopeBlock& b, const QStringList& lines) {
+    r.setFont(b.fontName, b.fontSize);
+    r.setBold(b.bold);
+    r.setItalic(b.italic);
+    PrintBlock(r, double(b.left) + left, double(b.top) + top, lines);
   };
-  if (s.useReturn) {
-    useFont(s.returnFontName, s.returnFontSize, s.returnBold, s.returnItalic);
-    // Empty lines stay: the user spaced the return address that way.
-    PrintBlock(r, double(s.returnLeft) + left, double(s.returnTop) + top, s.returnLines.mid(0, 5));
-  }
-  if (s.useMessage) {
-    useFont(s.messageFontName, s.messageFontSize, s.messageBold, s.messageItalic);
-    PrintBlock(r, double(s.messageLeft) + left, double(s.messageTop) + top, {s.messageText});
-  }
+  // Empty lines stay: the user spaced the return address that way.
+  if (s.useReturn) print(s.returnBlock, s.returnLines.mid(0, 5));
+  if (s.useMessage) print(s.messageBlock, {s.messageText});
   ComposeAddressLines(m_table, s.address, &m_lines);
-  useFont(s.deliveryFontName, s.deliveryFontSize, s.deliveryBold, s.deliveryItalic);
-  PrintBlock(r, double(s.deliveryLeft) + left, double(s.deliveryTop) + top, m_lines);
+  print(s.deliveryBlock, m_lines);
   if (!s.address.barCode) return;
   const QString zip = m_table.fieldText(QStringLiteral("ZIP"));
   const QString street = m_table.fieldText(QStringLiteral("STREET"));
   const QString country = m_table.fieldText(QStringLiteral("COUNTRY"));
-  const double barLeft = double(s.deliveryLeft) + left;
-  const double barTop = double(s.deliveryTop) - double(kBarCodeAboveText) + top;
+  const double barLeft = double(s.deliveryBlock.left) + left;
+  const double barTop = double(s.deliveryBlock.top) - double(kBarCodeAboveText) + top;
   if (!s.intelligentMail) {
     DrawEnvelopeBarCode(r, zip, street, country, barLeft, barTop);
     return;
   }
   if (IsForeignCountry(country)) return;
   const QString bars = ImbPieceBars(
-      m_imb, zip, street, double(s.envelopeWidth) - double(s.deliveryLeft),
+      m_imb, zip, street, double(s.envelopeWidth) - double(s.deliveryBlock.left),
       QStringLiteral("the delivery address is too near the right edge"), m_table.recNo(),
       &m_barCodeWarnings);
   if (bars.isEmpty()) return;

@@ -9,15 +9,49 @@ namespace {
 
 constexpr int kFontNameWidth = 50;
 
-QString Text(const TableObject& t, const char* field, int width) {
-  return SetupText(t, field).left(width);
+const SetupColumn<TEnvelopeSetup> kColumns[] = {
+    {"DESCRIPT", &TEnvelopeSetup::description, 50},  {"ENVNAME", &TEnvelopeSetup::envelopeName, 20},
+    {"USERETURN", &TEnvelopeSetup::useReturn},       {"USEMESSAGE", &TEnvelopeSetup::useMessage},
+    {"MESSTEXT", &TEnvelopeSetup::messageText, 50},  {"ENVWIDTH", &TEnvelopeSetup::envelopeWidth},
+    {"ENVHEIGHT", &TEnvelopeSetup::envelopeHeight},  {"ORIENT", &TEnvelopeSetup::orientation},
+    {"FACING", &TEnvelopeSetup::facing},             {"POSITION", &TEnvelopeSetup::position},
+};
+
+// Each block's columns, in the order of EnvelopeBlock's members; the
+// return address's italic column is spelled out, the others' cut short.
+struct BlockColumns {
+  EnvelopeBlock TEnvelopeSetup::*block;
+  SetupColumn<EnvelopeBlock> columns[6];
+};
+
+constexpr BlockColumns Block(EnvelopeBlock TEnvelopeSetup::*block, const char* top,
+                             const char* left, const char* fontName, const char* fontSize,
+                             const char* bold, const char* italic) {
+  return {block,
+          {{top, &EnvelopeBlock::top},
+           {left, &EnvelopeBlock::left},
+           {fontName, &EnvelopeBlock::fontName, kFontNameWidth},
+           {fontSize, &EnvelopeBlock::fontSize},
+           {bold, &EnvelopeBlock::bold},
+           {italic, &EnvelopeBlock::italic}}};
 }
+
+const BlockColumns kBlocks[] = {
+    Block(&TEnvelopeSetup::returnBlock, "RETTOP", "RETLEFT", "RETFNAME", "RETFSIZE", "RETFBOLD",
+          "RETFITALIC"),
+    Block(&TEnvelopeSetup::messageBlock, "MESSTOP", "MESSLEFT", "MESSFNAME", "MESSFSIZE",
+          "MESSFBOLD", "MESSFITAL"),
+    Block(&TEnvelopeSetup::deliveryBlock, "DELTOP", "DELLEFT", "DELFNAME", "DELFSIZE", "DELFBOLD",
+          "DELFITAL"),
+};
+
+QString ReturnLineField(int i) { return QStringLiteral("RETLINE%1").arg(i + 1); }
 
 // The decimal rendering of the single-precision value (15 significant
 // digits), kept to the table's 4 decimals.
-bool SetInches(TableObject& t, const char* field, float inches) {
+QString Inches(float inches) {
   const double value = QString::number(double(inches), 'g', 15).toDouble();
-  return SetSetupText(t, field, QString::number(value, 'f', 4));
+  return QString::number(value, 'f', 4);
 }
 
 }  // namespace
@@ -48,94 +82,45 @@ TEnvelopeSetup DefaultEnvelopeSetup() {
   s.returnLines = {QStringLiteral("John Q Public"), QStringLiteral("123 N West St"),
                    QStringLiteral("LA, CA  90024"), QString(), QString()};
   s.messageText = QStringLiteral("Handle with Care");
-  s.messageTop = s.envelopeHeight - 1.0f;
-  s.deliveryTop = s.envelopeHeight * 0.5f;
-  s.deliveryLeft = float(double(s.envelopeWidth) * 0.3333333333333333);
+  s.messageBlock.top = s.envelopeHeight - 1.0f;
+  s.deliveryBlock.top = s.envelopeHeight * 0.5f;
+  s.deliveryBlock.left = float(double(s.envelopeWidth) * 0.3333333333333333);
   return s;
 }
 
 TEnvelopeSetup ReadEnvelopeSetup(const TableObject& t) {
   if (!t.active() || t.eof() || t.isEmpty()) return DefaultEnvelopeSetup();
   TEnvelopeSetup s;
-  s.description = Text(t, "DESCRIPT", 50);
-  s.envelopeName = Text(t, "ENVNAME", 20);
-  s.useReturn = SetupLogical(t, "USERETURN");
-  s.useMessage = SetupLogical(t, "USEMESSAGE");
-  s.returnTop = SetupInches(t, "RETTOP");
-  s.returnLeft = SetupInches(t, "RETLEFT");
-  s.returnFontName = Text(t, "RETFNAME", kFontNameWidth);
-  s.returnFontSize = SetupWhole(t, "RETFSIZE");
-  s.returnBold = SetupLogical(t, "RETFBOLD");
-  s.returnItalic = SetupLogical(t, "RETFITALIC");
-  s.returnLines.clear();
-  for (int i = 1; i <= kReturnLines; ++i) {
-    s.returnLines << Text(t, QStringLiteral("RETLINE%1").arg(i).toLatin1().constData(),
-                          kReturnLineWidth);
+  ReadSetupColumns(t, kColumns, CutTextOnRead::Yes, &s);
+  for (const BlockColumns& b : kBlocks) {
+    ReadSetupColumns(t, b.columns, CutTextOnRead::Yes, &(s.*b.block));
   }
-  s.messageTop = SetupInches(t, "MESSTOP");
-  s.messageLeft = SetupInches(t, "MESSLEFT");
-  s.messageFontName = Text(t, "MESSFNAME", kFontNameWidth);
-  s.messageFontSize = SetupWhole(t, "MESSFSIZE");
-  s.messageBold = SetupLogical(t, "MESSFBOLD");
-  s.messageItalic = SetupLogical(t, "MESSFITAL");
-  s.messageText = Text(t, "MESSTEXT", 50);
-  s.deliveryTop = SetupInches(t, "DELTOP");
-  s.deliveryLeft = SetupInches(t, "DELLEFT");
-  s.deliveryFontName = Text(t, "DELFNAME", kFontNameWidth);
-  s.deliveryFontSize = SetupWhole(t, "DELFSIZE");
-  s.deliveryBold = SetupLogical(t, "DELFBOLD");
-  s.deliveryItalic = SetupLogical(t, "DELFITAL");
+  s.returnLines.clear();
+  for (int i = 0; i < kReturnLines; ++i) {
+    s.returnLines << t.fieldText(ReturnLineField(i)).left(kReturnLineWidth);
+  }
   s.address = ReadAddressSwitches(t, &s.intelligentMail);
-  s.envelopeWidth = SetupInches(t, "ENVWIDTH");
-  s.envelopeHeight = SetupInches(t, "ENVHEIGHT");
-  s.orientation = SetupWhole(t, "ORIENT");
-  s.facing = SetupWhole(t, "FACING");
-  s.position = SetupWhole(t, "POSITION");
   return s;
 }
 
 bool WriteEnvelopeSetup(TableObject& t, const TEnvelopeSetup& s) {
-  if (t.state() == TableObject::State::Browse) t.edit();
-  if (t.state() != TableObject::State::Edit && t.state() != TableObject::State::Insert) {
-    return false;
+  if (!BeginSetupWrite(t)) return false;
+  QStringList refused;
+  WriteSetupColumns(t, kColumns, &Inches, s, &refused);
+  for (const BlockColumns& b : kBlocks) {
+    WriteSetupColumns(t, b.columns, &Inches, s.*b.block, &refused);
   }
-  bool ok = SetSetupText(t, "DESCRIPT", s.description.left(50));
-  ok = SetSetupText(t, "ENVNAME", s.envelopeName.left(20)) && ok;
-  ok = SetSetupLogical(t, "USERETURN", s.useReturn) && ok;
-  ok = SetSetupLogical(t, "USEMESSAGE", s.useMessage) && ok;
-  ok = SetInches(t, "RETTOP", s.returnTop) && ok;
-  ok = SetInches(t, "RETLEFT", s.returnLeft) && ok;
-  ok = SetSetupText(t, "RETFNAME", s.returnFontName.left(kFontNameWidth)) && ok;
-  ok = SetSetupWhole(t, "RETFSIZE", s.returnFontSize) && ok;
-  ok = SetSetupLogical(t, "RETFBOLD", s.returnBold) && ok;
-  ok = SetSetupLogical(t, "RETFITALIC", s.returnItalic) && ok;
   for (int i = 0; i < kReturnLines; ++i) {
     const QString line = i < s.returnLines.size() ? s.returnLines[i] : QString();
-    ok = SetSetupText(t, QStringLiteral("RETLINE%1").arg(i + 1).toLatin1().constData(),
-                      line.left(kReturnLineWidth)) &&
-         ok;
+    if (!t.setFieldText(ReturnLineField(i), line.left(kReturnLineWidth))) {
+      refused << ReturnLineField(i);
+    }
   }
-  ok = SetInches(t, "MESSTOP", s.messageTop) && ok;
-  ok = SetInches(t, "MESSLEFT", s.messageLeft) && ok;
-  ok = SetSetupText(t, "MESSFNAME", s.messageFontName.left(kFontNameWidth)) && ok;
-  ok = SetSetupWhole(t, "MESSFSIZE", s.messageFontSize) && ok;
-  ok = SetSetupLogical(t, "MESSFBOLD", s.messageBold) && ok;
-  ok = SetSetupLogical(t, "MESSFITAL", s.messageItalic) && ok;
-  ok = SetSetupText(t, "MESSTEXT", s.messageText.left(50)) && ok;
-  ok = SetInches(t, "DELTOP", s.deliveryTop) && ok;
-  ok = SetInches(t, "DELLEFT", s.deliveryLeft) && ok;
-  ok = SetSetupText(t, "DELFNAME", s.deliveryFontName.left(kFontNameWidth)) && ok;
-  ok = SetSetupWhole(t, "DELFSIZE", s.deliveryFontSize) && ok;
-  ok = SetSetupLogical(t, "DELFBOLD", s.deliveryBold) && ok;
-  ok = SetSetupLogical(t, "DELFITAL", s.deliveryItalic) && ok;
-  ok = WriteAddressSwitches(t, s.address, s.intelligentMail) && ok;
-  ok = SetInches(t, "ENVWIDTH", s.envelopeWidth) && ok;
-  ok = SetInches(t, "ENVHEIGHT", s.envelopeHeight) && ok;
-  ok = SetSetupWhole(t, "ORIENT", s.orientation) && ok;
-  ok = SetSetupWhole(t, "FACING", s.facing) && ok;
-  ok = SetSetupWhole(t, "POSITION", s.position) && ok;
-  if (!ok) return false;
-  return t.post();
+  if (!WriteAddressSwitches(t, s.address, s.intelligentMail)) {
+    refused << QStringLiteral("the address lines");
+  }
+  return TellRefusedColumns(QStringLiteral("envelope setup"), EnvelopeSetupFileName(), refused) &&
+         t.post();
 }
 
 QString EnvelopeSetupFileName() { return QStringLiteral("QVPESU.DBF"); }

@@ -22,31 +22,27 @@ enum EnvelopePosition : int { kFeedLeft = 0, kFeedRight = 1, kFeedCenter = 2 };
 // Added to POSITION when the envelope goes in turned clockwise.
 constexpr int kClockwiseAdded = 10;
 
+// One of the envelope's three blocks of text (the return address, the
+// message line, the delivery address): where it starts and its font.
+struct EnvelopeBlock {
+  float top = 0;
+  float left = 0;
+  QString fontName = QStringLiteral("Arial");
+  int fontSize = 10;
+  bool bold = false;
+  bool italic = false;
+};
+
 struct TEnvelopeSetup {
   QString description;
   QString envelopeName;
   bool useReturn = true;
   bool useMessage = false;
-  float returnTop = 0.25f;
-  float returnLeft = 0.25f;
-  QString returnFontName = QStringLiteral("Arial");
-  int returnFontSize = 8;
-  bool returnBold = false;
-  bool returnItalic = false;
+  EnvelopeBlock returnBlock = {0.25f, 0.25f, QStringLiteral("Arial"), 8, false, false};
   QStringList returnLines = {QString(), QString(), QString(), QString(), QString()};
-  float messageTop = 3.125f;
-  float messageLeft = 0.25f;
-  QString messageFontName = QStringLiteral("Arial");
-  int messageFontSize = 10;
-  bool messageBold = true;
-  bool messageItalic = true;
+  EnvelopeBlock messageBlock = {3.125f, 0.25f, QStringLiteral("Arial"), 10, true, true};
   QString messageText;
-  float deliveryTop = 2.0625f;
-  float deliveryLeft = 3.1667f;
-  QString deliveryFontName = QStringLiteral("Arial");
-  int deliveryFontSize = 10;
-  bool deliveryBold = true;
-  bool deliveryItalic = false;
+  EnvelopeBlock deliveryBlock = {2.0625f, 3.1667f, QStringLiteral("Arial"), 10, true, false};
   // The delivery address's lines, ZIP placement, capitals and bar code
   // switch; an envelope prints the title and company by default.
   AddressOptions address = {.title = true, .company = true};
@@ -77,8 +73,9 @@ TEnvelopeSetup DefaultEnvelopeSetup();
 TEnvelopeSetup ReadEnvelopeSetup(const TableObject& table);
 
 // Writes every member into the current row (edit state unless it is a
-// fresh insert) and posts. Lengths keep 4 decimals as the table does. False
-// (the table object has said why) when the row could not be written.
+// fresh insert) and posts. Lengths keep 4 decimals as the table does. False,
+// the user told why (a refused or missing column, or the post), when the
+// row could not be written.
 bool WriteEnvelopeSetup(TableObject& table, const TEnvelopeSetup& setup);
 
 // "QVPESU.DBF" and "QVPENVS.DBF" in the program directory.

@@ -1,25 +1,13 @@
 #include "labels/label_setup.h"
 
-#include <variant>
-
 #include "labels/setup_fields.h"
-#include "store/messages.h"
 #include "store/table_object.h"
 
 namespace qv {
 
 namespace {
 
-// One column of the setup row and the member that holds it; reading and
-// writing walk the same table. Text columns are cut to the column's width.
-struct SetupColumn {
-  const char* field;
-  std::variant<QString LabelSetup::*, int LabelSetup::*, bool LabelSetup::*, float LabelSetup::*>
-      member;
-  int width = 0;
-};
-
-const SetupColumn kColumns[] = {
+const SetupColumn<LabelSetup> kColumns[] = {
     {"DESCRIPT", &LabelSetup::description, 50},  {"USERLABELN", &LabelSetup::stockDescription, 60},
     {"PRINTERTYP", &LabelSetup::printerType, 2}, {"FONTNAME", &LabelSetup::fontName, 50},
     {"FONTSIZE", &LabelSetup::fontSize},         {"FONTBOLD", &LabelSetup::bold},
@@ -33,32 +21,7 @@ const SetupColumn kColumns[] = {
     {"TRIMTEXT", &LabelSetup::trimText},
 };
 
-template <class... F>
-struct Overload : F... {
-  using F::operator()...;
-};
-template <class... F>
-Overload(F...) -> Overload<F...>;
-
-void ReadColumn(const TableObject& t, const SetupColumn& c, LabelSetup* s) {
-  std::visit(Overload{[&](QString LabelSetup::*m) { s->*m = SetupText(t, c.field); },
-                      [&](int LabelSetup::*m) { s->*m = SetupWhole(t, c.field); },
-                      [&](bool LabelSetup::*m) { s->*m = SetupLogical(t, c.field); },
-                      [&](float LabelSetup::*m) { s->*m = SetupInches(t, c.field); }},
-             c.member);
-}
-
-bool WriteColumn(TableObject& t, const SetupColumn& c, const LabelSetup& s) {
-  return std::visit(
-      Overload{[&](QString LabelSetup::*m) { return SetSetupText(t, c.field, (s.*m).left(c.width)); },
-               [&](int LabelSetup::*m) { return SetSetupWhole(t, c.field, s.*m); },
-               [&](bool LabelSetup::*m) { return SetSetupLogical(t, c.field, s.*m); },
-               [&](float LabelSetup::*m) {
-                 return SetSetupText(t, c.field,
-                                     QString::number(RoundToThousandths(s.*m), 'f', 3));
-               }},
-      c.member);
-}
+QString Inches(float inches) { return QString::number(RoundToThousandths(inches), 'f', 3); }
 
 }  // namespace
 
@@ -79,32 +42,21 @@ LabelSetup DefaultLabelSetup() {
 LabelSetup ReadLabelSetup(const TableObject& t) {
   if (!t.active() || t.eof()) return DefaultLabelSetup();
   LabelSetup s;
-  for (const SetupColumn& c : kColumns) ReadColumn(t, c, &s);
+  ReadSetupColumns(t, kColumns, CutTextOnRead::No, &s);
   s.paperSize = s.paperSize.trimmed();
   s.address = ReadAddressSwitches(t, &s.intelligentMail);
   return s;
 }
 
-// Every column is tried, so the message names all that were refused; a
-// column the table lacks is refused too.
 bool WriteLabelSetup(TableObject& t, const LabelSetup& s) {
-  if (t.state() == TableObject::State::Browse) t.edit();
-  if (t.state() != TableObject::State::Edit && t.state() != TableObject::State::Insert) {
-    return false;
-  }
+  if (!BeginSetupWrite(t)) return false;
   QStringList refused;
   if (!WriteAddressSwitches(t, s.address, s.intelligentMail)) {
     refused << QStringLiteral("the address lines");
   }
-  for (const SetupColumn& c : kColumns) {
-    if (!WriteColumn(t, c, s)) refused << QString::fromLatin1(c.field);
-  }
-  if (!refused.isEmpty()) {
-    Messages().information(QStringLiteral("The label setup could not be saved: %1 does not take %2.")
-                               .arg(LabelSetupFileName(), refused.join(QStringLiteral(", "))));
-    return false;
-  }
-  return t.post();
+  WriteSetupColumns(t, kColumns, &Inches, s, &refused);
+  return TellRefusedColumns(QStringLiteral("label setup"), LabelSetupFileName(), refused) &&
+         t.post();
 }
 
 QString LabelSetupFileName() { return QStringLiteral("QVPLSU.DBF"); }

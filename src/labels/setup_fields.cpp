@@ -4,6 +4,7 @@
 
 #include "labels/imb.h"
 #include "store/apollo_env.h"
+#include "store/messages.h"
 #include "store/table_object.h"
 
 namespace qv {
@@ -79,6 +80,18 @@ bool WriteAddressSwitches(TableObject& t, const AddressOptions& o, bool intellig
   ok = SetSetupWhole(t, "ZIPOPTIONS", o.zipOption) && ok;
   ok = SetSetupLogical(t, "UPPERCASE", o.upperCase) && ok;
   return ok;
+}
+
+bool BeginSetupWrite(TableObject& t) {
+  if (t.state() == TableObject::State::Browse) t.edit();
+  return t.state() == TableObject::State::Edit || t.state() == TableObject::State::Insert;
+}
+
+bool TellRefusedColumns(const QString& kind, const QString& fileName, const QStringList& refused) {
+  if (refused.isEmpty()) return true;
+  Messages().information(QStringLiteral("The %1 could not be saved: %2 does not take %3.")
+                             .arg(kind, fileName, refused.join(QStringLiteral(", "))));
+  return false;
 }
 
 bool FindSetupRow(const QString& directory, const QString& fileName, const QString& openFailure,

@@ -613,7 +613,11 @@ void Reader::handleWord(const QByteArray& w, bool hasParam, int param) {
   if (m_skipChars > 0 && w != "u") m_skipChars = 0;
 
   // Destinations.
+  // A destination outside every brace has no group to skip: the word alone
+  // is dropped, and the text after it read.
+  const bool outermost = m_groups.size() <= 1;
   if (star && w != "shppict" && w != "pn" && w != "listtable" && w != "listoverridetable") {
+    if (outermost) return;
     g.dest = Dest::Skip;
     skipGroupRest();
     return;
@@ -630,6 +634,7 @@ void Reader::handleWord(const QByteArray& w, bool hasParam, int param) {
       // cells are read themselves.
       "nonesttables"};
   if (kSkipped.contains(w)) {
+    if (outermost) return;
     flushText();
     g.dest = Dest::Skip;
     skipGroupRest();
@@ -789,8 +794,12 @@ void Reader::handleWord(const QByteArray& w, bool hasParam, int param) {
   else if (w == "u") {
     int code = param;
     if (code < 0) code += 65536;
-    // A control character is no text to keep (nor one we could write back).
-    if (code >= 0x20 && code < 65536) addChar(QChar(char16_t(code)));
+    // A control character is no text to keep (nor one we could write back),
+    // and neither are the characters the text document takes as its own
+    // marks: an object's place, a frame's ends, a line or paragraph break.
+    const bool mark = code == 0xFFFC || code == 0xFDD0 || code == 0xFDD1 || code == 0x2028 ||
+                      code == 0x2029;
+    if (code >= 0x20 && code < 65536 && !mark) addChar(QChar(char16_t(code)));
     m_skipChars = g.uc;
   }
   // Tables.

@@ -47,6 +47,10 @@ bool MakeProgramDirectory(QString* message) {
   return false;
 }
 
+bool ProgramDirectoryReady(QString* message) {
+  return MakeProgramDirectory(message) && SettingsFile().readable(message);
+}
+
 IniFile SettingsFile() { return IniFile(ProgramDirectory() + QStringLiteral("QUORVA.INI")); }
 
 DateSettings ReadDateSettings(const IniFile& ini) {

@@ -17,6 +17,11 @@ QString ProgramDirectory();
 // Makes the program directory; false, with the message to show, when it
 // cannot be made or written to.
 bool MakeProgramDirectory(QString* message);
+// What a start checks: the program directory made and writable, then its
+// settings file readable. False with the message to show for the first
+// that fails; the window shows it and goes on, a command that keeps files
+// or reads settings there stops.
+bool ProgramDirectoryReady(QString* message);
 
 // The settings file of the program directory.
 IniFile SettingsFile();

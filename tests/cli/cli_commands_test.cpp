@@ -422,3 +422,43 @@ TEST_F(CliCommands, BadInputOrUsageExitsOneOrTwoWithItsMessageOnTheErrorStream) 
 }
 
 }  // namespace
+
+// A program directory that cannot be made, or whose settings file cannot be
+// read, stops each command that keeps files or reads settings there with
+// the words the window shows at its start; a command that needs neither
+// runs as before.
+TEST_F(CliCommands, AnUnusableProgramDirectoryStopsTheCommandsThatNeedIt) {
+  const std::string file = Make("c", "Smith\tAnn\n");
+  qvtest::WriteAll(dir / "plain", "a file, not a folder\n");
+  std::filesystem::create_directories(dir / "badini/QUORVA.INI");  // a folder: unreadable
+  const struct {
+    std::string home, says;
+  } homes[] = {{dir / "plain/home", "Unable to create the program folder"},
+               {dir / "badini", "Unable to read the settings file"}};
+  const std::vector<std::vector<std::string>> needing = {
+      {"init"},
+      {"stocks"},
+      {"presort", file},
+      {"letter-list"},
+      {"dups", file, "--by", "name"},
+      {"check-zip", file},
+      {"dial", file, "1"},
+      {"labels", file, "--stock", "Avery 5160", "--stream", dir / "x"},
+      {"labels", file, "--barcode", "imb", "--stream", dir / "x"},
+      {"envelope", file, "--all", "--setup", "Default", "--stream", dir / "x"},
+  };
+  for (const auto& h : homes) {
+    const qvtest::Cli there = qvtest::Cli::At(h.home);
+    for (const auto& args : needing) {
+      SCOPED_TRACE(h.home + ": " + args[0] + " " + args.back());
+      const RunResult r = there(args, Stderr::kMerge);
+      EXPECT_EQ(r.status, 1) << r.out;
+      EXPECT_TRUE(Has(r.out, "quorvane-cli: " + h.says)) << r.out;
+      EXPECT_FALSE(Has(r.out, "standard settings are used")) << r.out;  // they are not
+    }
+    const RunResult count = there({"count", file, ".T."});
+    EXPECT_EQ(count.status, 0);
+    EXPECT_EQ(count.out, "1\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "x"));
+  }
+}

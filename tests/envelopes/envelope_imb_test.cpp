@@ -50,16 +50,16 @@ TEST(EnvelopeImb, BarsAboveTheAddressWithSerialsSavedBetweenRuns) {
   // the tops 0.165 in above the address, a bar every 0.0458 in.
   const std::vector<LineOp> bars = LinesOf(pages.pages[0]);
   const TEnvelopeSetup& s = options.setup;
-  EXPECT_NEAR(bars.front().x1 - kImbBarWidth / 2, s.deliveryLeft, 1e-4);
+  EXPECT_NEAR(bars.front().x1 - kImbBarWidth / 2, s.deliveryBlock.left, 1e-4);
   EXPECT_NEAR(bars.back().x1 - bars.front().x1, (kImbBarCount - 1) * kImbBarPitch, 1e-4);
   double top = 1e9;
   for (const LineOp& l : bars) top = std::min(top, l.y1);
-  EXPECT_NEAR(top, s.deliveryTop - 0.165, 1e-4);
+  EXPECT_NEAR(top, s.deliveryBlock.top - 0.165, 1e-4);
   EXPECT_EQ(LoadImbSettings(ini).nextSerial, 987654323);
 
   // An address too near the right edge for 2.95 in of bars gets none.
   pages = PageStream();
-  options.setup.deliveryLeft = 7.0f;
+  options.setup.deliveryBlock.left = 7.0f;
   options.selection = RecordSelection::Current;
   EXPECT_TRUE(fx.apollo.GoTop());
   result = DoPrintEnvelopes(fx.table, fx.apollo, options, host, hooks);

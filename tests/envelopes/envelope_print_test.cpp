@@ -98,16 +98,16 @@ TEST(EnvelopeFeedOffsets, StoredClockwisePositions) {
 TEST(PrintableEnvelopeSetup, DamagedRowsBecomePrintable) {
   TEnvelopeSetup s = DefaultEnvelopeSetup();
   // Sizes, fonts and places: the damaged-setup run checks those on the page.
-  s.deliveryLeft = -0.25f;
-  s.messageFontSize = 100000;
+  s.deliveryBlock.left = -0.25f;
+  s.messageBlock.fontSize = 100000;
   s.returnLines = {QStringLiteral("only one")};
   s.position = 7;
   s.facing = 3;
   s.orientation = -1;
   s.address.zipOption = 0;
   const TEnvelopeSetup p = PrintableEnvelopeSetup(s);
-  EXPECT_EQ(p.deliveryLeft, 0.0f);
-  EXPECT_EQ(p.messageFontSize, 10);
+  EXPECT_EQ(p.deliveryBlock.left, 0.0f);
+  EXPECT_EQ(p.messageBlock.fontSize, 10);
   EXPECT_EQ(p.returnLines, QStringList({"only one", "", "", "", ""}));
   EXPECT_EQ(std::vector<int>({p.position, p.facing, p.orientation, p.address.zipOption}),
             std::vector<int>({2, 1, 1, 1}));

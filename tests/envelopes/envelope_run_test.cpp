@@ -90,9 +90,9 @@ TEST(EnvelopeRun, EnvelopeSizedPageHoldsTheBlocksAtTheSetupPlaces) {
   EnvelopeRunOptions options;
   options.paper = EnvelopePaper::Envelope;
   options.setup.useMessage = true;
-  options.setup.returnFontSize = 12;
-  options.setup.deliveryFontSize = 14;
-  options.setup.deliveryBold = false;
+  options.setup.returnBlock.fontSize = 12;
+  options.setup.deliveryBlock.fontSize = 14;
+  options.setup.deliveryBlock.bold = false;
   options.setup.returnLines = {QStringLiteral("Ann Sender"), QString(),
                                QStringLiteral("Troy NY 12180"), QString(), QString()};
   RunPages run = PreviewFor(kPublic, options);
@@ -266,9 +266,9 @@ TEST(EnvelopeRun, DamagedSetupStillPrints) {
   options.paper = EnvelopePaper::Envelope;
   options.setup.envelopeWidth = 0;
   options.setup.envelopeHeight = 0;
-  options.setup.deliveryFontName = QStringLiteral("No Such Font Anywhere");
-  options.setup.deliveryFontSize = 0;
-  options.setup.returnTop = -2;
+  options.setup.deliveryBlock.fontName = QStringLiteral("No Such Font Anywhere");
+  options.setup.deliveryBlock.fontSize = 0;
+  options.setup.returnBlock.top = -2;
   options.setup.returnLines = {QString(45, QLatin1Char('x'))};
   RunPages run = PreviewFor(kPublic, options);
   ASSERT_EQ(run.result.outcome, EnvelopeRunOutcome::Completed);

@@ -11,12 +11,15 @@
 #include <tuple>
 #include <vector>
 
+#include "recording_messages.h"
 #include "store/apollo.h"
 #include "store/support_install.h"
 #include "store/table_object.h"
 #include "near.h"
 #include "qstring_print.h"
 #include "table_walk.h"
+#include "xbase/table.h"
+#include "xbase/workarea.h"
 namespace qv {
 namespace {
 
@@ -47,15 +50,15 @@ TEST(EnvelopeSetup, ShippedRowIsTheDefaultSetup) {
   const auto members = [](const TEnvelopeSetup& e) {
     const AddressOptions& a = e.address;
     return std::make_tuple(
-        e.description, e.envelopeName, e.envelopeHeight, e.returnLines, e.deliveryTop,
-        e.returnFontSize,
-        std::vector<bool>{e.messageBold, e.messageItalic, e.deliveryBold, e.deliveryItalic,
+        e.description, e.envelopeName, e.envelopeHeight, e.returnLines, e.deliveryBlock.top,
+        e.returnBlock.fontSize,
+        std::vector<bool>{e.messageBlock.bold, e.messageBlock.italic, e.deliveryBlock.bold, e.deliveryBlock.italic,
                           e.useReturn, e.useMessage, a.name, a.title, a.company, a.street,
                           a.cityState, a.zip, a.phone, a.country, a.barCode, a.upperCase},
         std::vector<int>{e.orientation, e.facing, e.position});
   };
   EXPECT_EQ(members(s), members(d));
-  EXPECT_NEAR(s.deliveryLeft, d.deliveryLeft, 1e-4);  // the table keeps a third of 9.5 to 4 places
+  EXPECT_NEAR(s.deliveryBlock.left, d.deliveryBlock.left, 1e-4);  // the table keeps a third of 9.5 to 4 places
 }
 
 TEST(EnvelopeSetup, WrittenSetupReadsBackAndEmptyTableGivesTheDefault) {
@@ -68,8 +71,8 @@ TEST(EnvelopeSetup, WrittenSetupReadsBackAndEmptyTableGivesTheDefault) {
   w.envelopeHeight = 3.875f;
   w.returnLines = {"A", "", "C", QString(45, QLatin1Char('x')), "E"};
   w.messageText = QStringLiteral("Fragile");
-  w.deliveryLeft = 0.625f;  // 60 pixels at 96 per inch
-  w.returnFontSize = 12;
+  w.deliveryBlock.left = 0.625f;  // 60 pixels at 96 per inch
+  w.returnBlock.fontSize = 12;
   w.facing = 0;
   w.position = 11;
   w.address.zipOption = 4;
@@ -80,11 +83,11 @@ TEST(EnvelopeSetup, WrittenSetupReadsBackAndEmptyTableGivesTheDefault) {
   const TEnvelopeSetup r = ReadEnvelopeSetup(fx.table);
   // A return line is kept to 40 characters.
   EXPECT_EQ(std::tuple(r.description, r.envelopeHeight, r.returnLines, r.messageText,
-                       r.deliveryLeft, r.address.barCode, r.intelligentMail),
+                       r.deliveryBlock.left, r.address.barCode, r.intelligentMail),
             std::tuple(w.description, 3.875f,
                        QStringList({"A", "", "C", QString(40, QLatin1Char('x')), "E"}),
                        QStringLiteral("Fragile"), 0.625f, true, false));
-  EXPECT_EQ(std::vector<int>({r.returnFontSize, r.facing, r.position, r.address.zipOption}),
+  EXPECT_EQ(std::vector<int>({r.returnBlock.fontSize, r.facing, r.position, r.address.zipOption}),
             std::vector<int>({12, 0, 11, 4}));
 
   // The bar code's kind in BARTYPE; a row with BARCODE set and no kind
@@ -106,6 +109,35 @@ TEST(EnvelopeSetup, WrittenSetupReadsBackAndEmptyTableGivesTheDefault) {
   }
   EXPECT_TRUE(fx.table.first());
   EXPECT_EQ(ReadEnvelopeSetup(fx.table).description, "Default Envelope Setup");
+}
+
+// A table lacking columns takes no setup: the write names every column
+// it refused, a block's and a return line's among them, and posts nothing.
+TEST(EnvelopeSetup, WriteTellsEveryRefusedColumn) {
+  SupportTableFixture fx("QVPESU");
+  ASSERT_TRUE(fx.opened);
+  std::vector<xb::FieldDef> fields;
+  for (const xb::FieldInfo& f : fx.table.area()->table().fields()) {
+    if (f.name != "MESSFITAL" && f.name != "RETLINE3" && f.name != "ORIENT") {
+      fields.push_back({f.name, f.type, f.width, f.decimals});
+    }
+  }
+  ASSERT_TRUE(xb::Table::Create((fx.dir.path() + QStringLiteral("/LACKING.DBF")).toStdString(),
+                                fields)
+                  .ok());
+  testing::RecordingMessages messages;
+  TApolloEnv env;
+  TableObject table(&env);
+  table.setDatabaseName(fx.dir.path() + QLatin1Char('/'));
+  table.setTableName(QStringLiteral("LACKING.DBF"));
+  ASSERT_TRUE(table.open());
+  table.insert();
+  EXPECT_FALSE(WriteEnvelopeSetup(table, DefaultEnvelopeSetup()));
+  EXPECT_EQ(messages.shown, QStringList{QStringLiteral(
+                                "The envelope setup could not be saved: QVPESU.DBF does not take "
+                                "ORIENT, MESSFITAL, RETLINE3.")});
+  table.cancel();
+  EXPECT_TRUE(table.isEmpty());
 }
 
 TEST(EnvelopeSizes, ShippedTableHoldsTheCommonSizes) {

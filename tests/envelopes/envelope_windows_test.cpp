@@ -219,8 +219,8 @@ TEST(EnvelopeDesigner, DraggedAndShownLinesStandWhereThePagePrintsThem) {
     TEnvelopeDesigner d(&contacts.table);
     d.Setup = DefaultEnvelopeSetup();
     d.Setup.useMessage = true;
-    d.Setup.returnFontSize = 9;
-    d.Setup.deliveryFontSize = 13;
+    d.Setup.returnBlock.fontSize = 9;
+    d.Setup.deliveryBlock.fontSize = 13;
     d.Setup.returnLines = {"Ann Sender", "9 Oak Rd", "Troy NY 12180", "", ""};
     d.FormActivate();
     if (zoom != 100) {
@@ -228,7 +228,7 @@ TEST(EnvelopeDesigner, DraggedAndShownLinesStandWhereThePagePrintsThem) {
       d.PercChoiceClick();
     }
     const double P = d.P;
-    const int baseLeft = int(P * d.Setup.deliveryLeft), baseTop = int(P * d.Setup.deliveryTop);
+    const int baseLeft = int(P * d.Setup.deliveryBlock.left), baseTop = int(P * d.Setup.deliveryBlock.top);
     const QPoint from = d.EnvelopeImage->itemRect(EnvelopeItem::Delivery).center();
     const QPoint to = from + QPoint(30, 15);
     QTest::mousePress(d.EnvelopeImage, Qt::LeftButton, {}, from);
@@ -238,8 +238,8 @@ TEST(EnvelopeDesigner, DraggedAndShownLinesStandWhereThePagePrintsThem) {
     // Base pixels: the shown place plus the drag, divided by the zoom.
     const int newLeft = int((int(baseLeft * zoom * 0.01) + 30) / (zoom * 0.01));
     const int newTop = int((int(baseTop * zoom * 0.01) + 15) / (zoom * 0.01));
-    EXPECT_FLOAT_EQ(d.Setup.deliveryLeft, float(newLeft / P));
-    EXPECT_FLOAT_EQ(d.Setup.deliveryTop, float(newTop / P));
+    EXPECT_FLOAT_EQ(d.Setup.deliveryBlock.left, float(newLeft / P));
+    EXPECT_FLOAT_EQ(d.Setup.deliveryBlock.top, float(newTop / P));
 
     testing::TestHost host;
     EnvelopeRunOptions options;

@@ -8,10 +8,12 @@
 // finding; so is a refusal without a message.
 //
 //   fuzz_driver TARGET SECONDS [SEED]
+//   fuzz_driver TARGET replay FILE     (the readers above the engine)
 //   TARGET: dbf fpt cdx expr pagestream rtf csv vcard ascii ini dbfimport
 //
 // QV_FUZZ_RSS_MB (default 2048) bounds a child's resident memory: an
 // allocation sized by a number in the input shows up as a finding.
+// QV_FUZZ_CASES ends the run after that many cases, if it is not over first.
 //
 // The inputs run in a child process, so one finding does not end the run:
 // the child reports the case it is on through shared memory, and when it
@@ -338,6 +340,8 @@ struct Target {
   // Runs case `n` (its input derived from `rng`); with `keep`, only writes
   // the input to that folder instead.
   std::function<void(Rng& rng, const std::string* keep)> run;
+  // Drives the reader over a kept input; empty for the engine's targets.
+  std::function<void(const Bytes& input)> replay = nullptr;
 };
 
 std::map<std::string, Target> Targets(const Scratch& scratch, const Seed& seed) {
@@ -389,14 +393,17 @@ std::map<std::string, Target> Targets(const Scratch& scratch, const Seed& seed) 
   const std::map<std::string, std::vector<std::string>> extra = {
       {"dbfimport", {seed.dbf, ReadFile(QV_TEST_DATA "/libreoffice-people.dbf")}}};
   for (auto& [name, parser] : qvfuzz::ParserTargets(QV_FUZZ_SEEDS, extra, Finding)) {
+    auto drive = [=, p = parser](const Bytes& b) {
+      const std::string path = scratch.dir + "/" + p.file;
+      WriteFile(path, b);
+      p.drive(path, b);
+    };
     targets[name] = {[=, p = parser](Rng& rng, const std::string* keep) {
       Bytes b = p.seeds[rng() % p.seeds.size()];
       Mutate(rng, &b, p.hot);
       if (keep) return WriteFile(*keep + "/" + p.file, b);
-      const std::string path = scratch.dir + "/" + p.file;
-      WriteFile(path, b);
-      p.drive(path, b);
-    }};
+      drive(b);
+    }, drive};
   }
 
   const QByteArray stream = EncodePageStream(MakePageStream());
@@ -428,14 +435,17 @@ int main(int argc, char** argv) {
   if (argc < 3 || argc > 4) {
     std::fprintf(stderr,
                  "usage: fuzz_driver dbf|fpt|cdx|expr|pagestream|rtf|csv|vcard|ascii|ini|dbfimport "
-                 "SECONDS [SEED]\n");
+                 "SECONDS [SEED] | replay FILE\n");
     return 2;
   }
   const std::string name = argv[1];
-  const double seconds = std::atof(argv[2]);
-  const uint64_t seed = argc == 4 ? std::strtoull(argv[3], nullptr, 10) : 1;
+  const bool replay = argc == 4 && std::string(argv[2]) == "replay";
+  const double seconds = replay ? 1 : std::atof(argv[2]);
+  const uint64_t seed = argc == 4 && !replay ? std::strtoull(argv[3], nullptr, 10) : 1;
   const char* rss = std::getenv("QV_FUZZ_RSS_MB");
   const uint64_t rss_limit_mb = rss && *rss ? std::strtoull(rss, nullptr, 10) : 2048;
+  const char* cases = std::getenv("QV_FUZZ_CASES");
+  const uint64_t last_case = cases && *cases ? std::strtoull(cases, nullptr, 10) : UINT64_MAX;
   // The RTF reader lays text out with fonts, which needs a GUI application;
   // the offscreen platform starts no threads, so forking stays safe.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -456,6 +466,16 @@ int main(int argc, char** argv) {
     return 2;
   }
   const Target& target = it->second;
+  if (replay) {
+    if (!target.replay) {
+      std::fprintf(stderr, "fuzz_driver: %s inputs replay only as a case number of a seed\n", argv[1]);
+      return 2;
+    }
+    target.replay(ReadFile(argv[3]));
+    std::filesystem::remove_all(scratch.dir);
+    std::printf("%s: %s read without a finding\n", name.c_str(), argv[3]);
+    return 0;
+  }
 
   // [0]: the case the child is on; [1]: cases it finished.
   auto* shared = static_cast<volatile uint64_t*>(
@@ -468,7 +488,7 @@ int main(int argc, char** argv) {
   const auto end = Clock::now() + std::chrono::duration<double>(seconds);
   constexpr auto kHang = std::chrono::seconds(10);
   uint64_t next = 0, executions = 0, findings = 0;
-  while (Clock::now() < end) {
+  while (Clock::now() < end && next < last_case) {
     shared[0] = next;
     shared[1] = next;
     const pid_t child = fork();
@@ -477,7 +497,7 @@ int main(int argc, char** argv) {
       return 1;
     }
     if (child == 0) {
-      for (uint64_t n = next; Clock::now() < end; ++n) {
+      for (uint64_t n = next; Clock::now() < end && n < last_case; ++n) {
         shared[0] = n;
         Rng rng = CaseRng(seed, n);
         target.run(rng, nullptr);

@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -32,6 +33,7 @@
 #include "letters/windows/qvletters.h"
 #include "render/printers.h"
 #include "richtext/rtf.h"
+#include "store/output_file.h"
 #include "letters_test_util.h"
 #include "scripted_dialogs.h"
 
@@ -240,6 +242,15 @@ TEST_F(LetterWindowsTest, DesignerOpensAndSavesRtfFiles) {
   ASSERT_TRUE(ReadRtf(saved.readAll(), &back).ok);
   EXPECT_EQ(back.doc().toPlainText(), "From the file");
   EXPECT_TRUE(dialogs.notices().isEmpty());
+  // A short write is told, and leaves no part of a file.
+  const QString cut = fx.file(QStringLiteral("cut.rtf"));
+  dialogs.saveFileAnswers = {cut};
+  OutputFile::FailAfter(10);
+  d.SaveRtfClick();
+  OutputFile::FailAfter(-1);
+  EXPECT_EQ(dialogs.notices(),
+            QStringList{QStringLiteral("Unable to write %1: No space left on device").arg(cut)});
+  EXPECT_FALSE(QFileInfo::exists(cut));
 }
 
 TEST_F(LetterWindowsTest, PagePropertiesUnitsAndOk) {

@@ -262,6 +262,14 @@ TEST(RtfReader, RefusedAndSteppedOver) {
   EXPECT_EQ(warnings, QStringList{"A damaged picture was left out."});
 }
 
+// A destination word outside every brace once skipped the outermost group
+// away, and the next word read a group that was no more.
+TEST(RtfReader, DestinationOutsideEveryGroupIsDropped) {
+  QStringList warnings;
+  const RichDocument d = Read("{\\Rtf1 a}\\*\\generator x;}b\\info c", &warnings);
+  EXPECT_EQ(PlainText(d).right(1), "c");
+}
+
 // A code page the converters lack read as Windows-1252 with one notice;
 // the reader once kept a null decoder for it and crashed at its next text.
 TEST(RtfReader, UnknownCodePageFallsBackToWindows1252) {
@@ -295,6 +303,7 @@ TEST(RtfReader, CodePagesAndCharacterSets) {
       {"\\uc2 skips a pair after \\u", "{\\rtf1\\ansicpg932\\uc2 \\u12354\\'82\\'a0x}", QString::fromUtf8("あx")},
       {"\\uc0 skips nothing", "{\\rtf1\\uc0\\u8364 x}", QString::fromUtf8("€x")},
       {"a control character by number is dropped", "{\\rtf1\\uc1 a\\u8?b}", QString::fromUtf8("ab")},
+      {"so is the document's own mark for an object", "{\\rtf1 a\\u-4?b\\u8233?c}", QString::fromUtf8("abc")},
       {"\\uc in a group ends with it", "{\\rtf1{\\uc2\\u8364 ab}\\u8364 ab}", QString::fromUtf8("€€b")},
   };
   for (const TextCase& c : cases) {

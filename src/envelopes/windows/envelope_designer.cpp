@@ -430,20 +430,20 @@ QFont TEnvelopeDesigner::ScreenFont(EnvelopeItem item) const {
   const TEnvelopeSetup s = PrintableEnvelopeSetup(Setup);
   TextFont f;
   if (item == EnvelopeItem::Return) {
-    f.name = s.returnFontName;
-    f.size = s.returnFontSize;
-    f.bold = s.returnBold;
-    f.italic = s.returnItalic;
+    f.name = s.returnBlock.fontName;
+    f.size = s.returnBlock.fontSize;
+    f.bold = s.returnBlock.bold;
+    f.italic = s.returnBlock.italic;
   } else if (item == EnvelopeItem::Message) {
-    f.name = s.messageFontName;
-    f.size = s.messageFontSize;
-    f.bold = s.messageBold;
-    f.italic = s.messageItalic;
+    f.name = s.messageBlock.fontName;
+    f.size = s.messageBlock.fontSize;
+    f.bold = s.messageBlock.bold;
+    f.italic = s.messageBlock.italic;
   } else {
-    f.name = s.deliveryFontName;
-    f.size = s.deliveryFontSize;
-    f.bold = s.deliveryBold;
-    f.italic = s.deliveryItalic;
+    f.name = s.deliveryBlock.fontName;
+    f.size = s.deliveryBlock.fontSize;
+    f.bold = s.deliveryBlock.bold;
+    f.italic = s.deliveryBlock.italic;
   }
   return ReportFont(f);
 }
@@ -467,14 +467,14 @@ void TEnvelopeDesigner::InitFromEvelopeSetupRecord() {
   H = TowardZero(P * s.envelopeHeight);
   ReturnCheck->setChecked(s.useReturn);
   MessageCheck->setChecked(s.useMessage);
-  ReturnPlace = QPoint(TowardZero(P * s.returnLeft), TowardZero(P * s.returnTop));
+  ReturnPlace = QPoint(TowardZero(P * s.returnBlock.left), TowardZero(P * s.returnBlock.top));
   // Blank lines inside the address stay; those after it are the record's
   // unused lines.
   ReturnLines = s.returnLines;
   while (!ReturnLines.isEmpty() && ReturnLines.last().isEmpty()) ReturnLines.removeLast();
-  MessagePlace = QPoint(TowardZero(P * s.messageLeft), TowardZero(P * s.messageTop));
+  MessagePlace = QPoint(TowardZero(P * s.messageBlock.left), TowardZero(P * s.messageBlock.top));
   MessageText = s.messageText;
-  DeliveryPlace = QPoint(TowardZero(P * s.deliveryLeft), TowardZero(P * s.deliveryTop));
+  DeliveryPlace = QPoint(TowardZero(P * s.deliveryBlock.left), TowardZero(P * s.deliveryBlock.top));
   BarcodeCheck->setChecked(s.address.barCode);
   BarCodeKindBox->setCurrentIndex(s.intelligentMail ? 1 : 0);
   BarCodeKindBox->setEnabled(s.address.barCode);
@@ -515,17 +515,17 @@ void TEnvelopeDesigner::UpDateEnvelopeSetupRecord() {
   s.envelopeHeight = float(H / P);
   s.useReturn = ReturnCheck->isChecked();
   s.useMessage = MessageCheck->isChecked();
-  s.returnTop = float(ReturnPlace.y() / P);
-  s.returnLeft = float(ReturnPlace.x() / P);
+  s.returnBlock.top = float(ReturnPlace.y() / P);
+  s.returnBlock.left = float(ReturnPlace.x() / P);
   s.returnLines.clear();
   for (int i = 0; i < kReturnLines; ++i) {
     s.returnLines << (i < ReturnLines.size() ? ReturnLines[i].left(kReturnLineWidth) : QString());
   }
-  s.messageTop = float(MessagePlace.y() / P);
-  s.messageLeft = float(MessagePlace.x() / P);
+  s.messageBlock.top = float(MessagePlace.y() / P);
+  s.messageBlock.left = float(MessagePlace.x() / P);
   s.messageText = MessageText.left(50);
-  s.deliveryTop = float(DeliveryPlace.y() / P);
-  s.deliveryLeft = float(DeliveryPlace.x() / P);
+  s.deliveryBlock.top = float(DeliveryPlace.y() / P);
+  s.deliveryBlock.left = float(DeliveryPlace.x() / P);
   s.address.barCode = BarcodeCheck->isChecked();
   s.intelligentMail = s.address.barCode && BarCodeKindBox->currentIndex() == 1;
   s.address.name = NameCheck->isChecked();
@@ -674,19 +674,19 @@ void TEnvelopeDesigner::Adjustfornewenvelopesize() {
 }
 
 void TEnvelopeDesigner::ChooseFont(EnvelopeItem item) {
-  QString* name = &Setup.deliveryFontName;
-  int* size = &Setup.deliveryFontSize;
-  bool *bold = &Setup.deliveryBold, *italic = &Setup.deliveryItalic;
+  QString* name = &Setup.deliveryBlock.fontName;
+  int* size = &Setup.deliveryBlock.fontSize;
+  bool *bold = &Setup.deliveryBlock.bold, *italic = &Setup.deliveryBlock.italic;
   if (item == EnvelopeItem::Return) {
-    name = &Setup.returnFontName;
-    size = &Setup.returnFontSize;
-    bold = &Setup.returnBold;
-    italic = &Setup.returnItalic;
+    name = &Setup.returnBlock.fontName;
+    size = &Setup.returnBlock.fontSize;
+    bold = &Setup.returnBlock.bold;
+    italic = &Setup.returnBlock.italic;
   } else if (item == EnvelopeItem::Message) {
-    name = &Setup.messageFontName;
-    size = &Setup.messageFontSize;
-    bold = &Setup.messageBold;
-    italic = &Setup.messageItalic;
+    name = &Setup.messageBlock.fontName;
+    size = &Setup.messageBlock.fontSize;
+    bold = &Setup.messageBlock.bold;
+    italic = &Setup.messageBlock.italic;
   }
   QFont font(*name);
   font.setPointSize(std::max(1, *size));

@@ -24,7 +24,6 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QScreen>
 #include <QTextBlock>
@@ -40,6 +39,7 @@
 #include "letters/merge.h"
 #include "letters/windows/letter_windows.h"
 #include "richtext/rtf.h"
+#include "store/output_file.h"
 #include "ui/dialogs.h"
 
 namespace qv {
@@ -508,12 +508,11 @@ void TLetterDesign::SaveRtfClick() {
       QDir::homePath() + QLatin1Char('/') + Description->text().trimmed() + QStringLiteral(".rtf"),
       QStringLiteral("Rich Text Files (*.rtf *.RTF)"));
   if (path.isEmpty()) return;
-  QSaveFile file(path);
-  const QByteArray rtf = WriteRtf(document());
-  if (!file.open(QIODevice::WriteOnly) || file.write(rtf) != rtf.size() || !file.commit()) {
+  OutputFile file(path);
+  if (!file.open() || !file.put(WriteRtf(document())) || !file.commit()) {
     Dialogs().information(this, QStringLiteral("Unable to write ") +
                                     QDir::toNativeSeparators(path) + QStringLiteral(": ") +
-                                    file.errorString());
+                                    file.reason());
   }
 }
 
