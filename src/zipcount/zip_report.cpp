@@ -31,7 +31,6 @@ void TZipReport::HeaderFooter(ReportCanvas& r) {
   const double savedOrigin = r.originX();
   r.setOriginX(0);
   const double top = r.sectionTop(), bottom = r.sectionBottom();
-  const double left = r.sectionLeft(), right = r.sectionRight();
   r.setBold(true);
   r.gotoXY(r.marginLeft(), top - kTitleAbove + r.lineHeight());
   r.print(QStringLiteral("Zip Code Count Report"));
