@@ -535,7 +535,9 @@ bool CsvRowSource::open(QString* error) {
 QStringList CsvRowSource::notices() const {
   QStringList out;
   if (m_file.skippedLines > 0) {
-    out.append(QStringLiteral("%1 lines above the header line were skipped.").arg(m_file.skippedLines));
+    out.append(m_file.skippedLines == 1
+                   ? QStringLiteral("1 line above the header line was skipped.")
+                   : QStringLiteral("%1 lines above the header line were skipped.").arg(m_file.skippedLines));
   }
   if (m_extra > 0) {
     QString lines = m_extraLines.join(QStringLiteral(", "));
