@@ -1,7 +1,6 @@
 #include "transfer/windows/ascii_import_window.h"
 
 #include <QFontMetrics>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -98,16 +97,8 @@ TAsciiMatch::TAsciiMatch(const AsciiSample& sample, const QStringList& targets, 
   }
   middle->addWidget(ASCIIGrid, 1);
 
-  FieldPanel = new QGroupBox(QStringLiteral("Quorvane Data Fields"), this);
-  auto* buttons = new QGridLayout(FieldPanel);
-  const QStringList captions = FieldCaptions();
-  for (int i = 0; i < captions.size(); ++i) {
-    auto* b = new QPushButton(captions[i], FieldPanel);
-    b->setAutoDefault(false);
-    buttons->addWidget(b, i / 3, i % 3);
-    connect(b, &QPushButton::clicked, this, [this, b] { FieldButtonClick(b); });
-    FieldButtons.push_back(b);
-  }
+  FieldPanel = FieldButtonPanel(FieldCaptions(), this, &FieldButtons,
+                                [this](QPushButton* b) { FieldButtonClick(b); });
   middle->addWidget(FieldPanel);
   layout->addLayout(middle, 1);
 

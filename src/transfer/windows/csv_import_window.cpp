@@ -120,16 +120,8 @@ TCsvMatch::TCsvMatch(const CsvFile& file, const std::vector<QStringList>& sample
   middle->addLayout(left, 3);
 
   auto* right = new QVBoxLayout;
-  FieldPanel = new QGroupBox(QStringLiteral("Quorvane Data Fields"), this);
-  auto* buttons = new QGridLayout(FieldPanel);
-  const QStringList captions = FieldCaptions();
-  for (int i = 0; i < captions.size(); ++i) {
-    auto* b = new QPushButton(captions[i], FieldPanel);
-    b->setAutoDefault(false);
-    buttons->addWidget(b, i / 3, i % 3);
-    connect(b, &QPushButton::clicked, this, [this, b] { FieldButtonClick(b); });
-    FieldButtons.push_back(b);
-  }
+  FieldPanel = FieldButtonPanel(FieldCaptions(), this, &FieldButtons,
+                                [this](QPushButton* b) { FieldButtonClick(b); });
   right->addWidget(FieldPanel);
 
   BlockPanel = new QGroupBox(this);

@@ -2,6 +2,8 @@
 
 #include <QBoxLayout>
 #include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QPushButton>
 #include <vector>
 
@@ -12,6 +14,21 @@ QPushButton* AddButton(const QString& text, QWidget* parent, QBoxLayout* row) {
   b->setAutoDefault(false);
   row->addWidget(b);
   return b;
+}
+
+QGroupBox* FieldButtonPanel(const QStringList& captions, QWidget* parent,
+                            std::vector<QPushButton*>* buttons,
+                            const std::function<void(QPushButton*)>& click) {
+  auto* panel = new QGroupBox(QStringLiteral("Quorvane Data Fields"), parent);
+  auto* grid = new QGridLayout(panel);
+  for (int i = 0; i < captions.size(); ++i) {
+    auto* b = new QPushButton(captions[i], panel);
+    b->setAutoDefault(false);
+    grid->addWidget(b, i / 3, i % 3);
+    QObject::connect(b, &QPushButton::clicked, panel, [click, b] { click(b); });
+    buttons->push_back(b);
+  }
+  return panel;
 }
 
 namespace {

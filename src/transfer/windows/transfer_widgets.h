@@ -3,7 +3,10 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <functional>
 #include <initializer_list>
+#include <vector>
 
 #include "ui/qt_classes.h"
 
@@ -20,6 +23,12 @@ constexpr int kTopicVcardImport = 1107;
 
 // A button that Enter does not press, added to `row`.
 QPushButton* AddButton(const QString& text, QWidget* parent, QBoxLayout* row);
+
+// The match windows' "Quorvane Data Fields" panel: a button per caption,
+// three to a row, each handed to `click`; the buttons go into `buttons`.
+QGroupBox* FieldButtonPanel(const QStringList& captions, QWidget* parent,
+                            std::vector<QPushButton*>* buttons,
+                            const std::function<void(QPushButton*)>& click);
 
 // Makes Enter take the furthest of `steps` (in their order) that is
 // enabled, following them as they are enabled and disabled: Select, then
