@@ -53,7 +53,10 @@ RtfReadResult ReadRtf(const QByteArray& rtf, RichDocument* out) {
         break;
       case Token::Hex: {
         const Dest dest = builder.top().dest;
-        if (dest == Dest::Normal || dest == Dest::FontTable) builder.addByte(char(token.param));
+        if (dest == Dest::Normal || dest == Dest::FontTable || dest == Dest::LevelText ||
+            dest == Dest::LevelNumbers) {
+          builder.addByte(char(token.param));
+        }
         break;
       }
       case Token::Text:

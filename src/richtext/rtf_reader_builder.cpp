@@ -90,6 +90,55 @@ QTextListFormat::Style StyleOf(ListKind kind) {
   }
 }
 
+// A number as a list level of `kind` shows it.
+QString NumberText(ListKind kind, int n) {
+  switch (kind) {
+    case ListKind::UpperRoman:
+    case ListKind::LowerRoman: {
+      static const std::pair<int, const char*> kRoman[] = {
+          {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"}, {50, "l"},
+          {40, "xl"},  {10, "x"},   {9, "ix"},  {5, "v"},    {4, "iv"},  {1, "i"}};
+      QString text;
+      for (const auto& [value, letters] : kRoman) {
+        for (; n >= value && text.size() < 32; n -= value) text += QLatin1String(letters);
+      }
+      return kind == ListKind::UpperRoman ? text.toUpper() : text;
+    }
+    case ListKind::UpperAlpha:
+    case ListKind::LowerAlpha: {
+      QString text;
+      for (; n > 0; n = (n - 1) / 26) text.prepend(QChar(u'a' + (n - 1) % 26));
+      return kind == ListKind::UpperAlpha ? text.toUpper() : text;
+    }
+    default:
+      return QString::number(n);
+  }
+}
+
+// Splits the \leveltext of `level` at its own number into what goes before
+// and after it, with the numbers of the levels above filled in ("1.3." and
+// "." around the 2 of "1.3.2."). False when the text has no own number.
+bool SplitLevelText(const std::vector<LevelDef>& levels, int level,
+                    const std::array<int, 9>& counters, QString* prefix, QString* suffix) {
+  const LevelDef& def = levels[size_t(level)];
+  if (def.text.isEmpty() || def.numbers.isEmpty()) return false;
+  const qsizetype length = std::min<qsizetype>(uchar(def.text[0]), def.text.size() - 1);
+  QString* out = prefix;
+  for (qsizetype pos = 1; pos <= length; ++pos) {
+    const uchar c = uchar(def.text[pos]);
+    if (c < 9 && def.numbers.contains(char(pos))) {
+      if (c == level && out == prefix) {
+        out = suffix;
+      } else if (size_t(c) < levels.size()) {
+        *out += NumberText(levels[c].kind, counters[c]);
+      }
+    } else if (c >= 0x20) {
+      *out += QChar(c);
+    }
+  }
+  return out == suffix;
+}
+
 // The names the converter may know a Windows or Mac code page by, best
 // first; none for a code page read through DecodeAnsi.
 std::vector<QByteArray> EncodingNames(int codePage) {
@@ -309,6 +358,13 @@ void Builder::addByte(char byte) {
     if (byte == ';') finishColor();
     return;
   }
+  if (d == Dest::LevelText || d == Dest::LevelNumbers) {
+    if (!m_lists.levels.empty()) {
+      LevelDef& level = m_lists.levels.back();
+      (d == Dest::LevelText ? level.text : level.numbers).append(byte);
+    }
+    return;
+  }
   if (d == Dest::Skip || d == Dest::ListTable || d == Dest::ListOverrides || d == Dest::Numbering) {
     return;
   }
@@ -431,14 +487,17 @@ QTextBlockFormat Builder::blockFormat() const {
   return f;
 }
 
+const std::vector<LevelDef>* Builder::listLevelsOf(const ParaState& p) const {
+  auto o = m_lists.overrides.find(p.list);
+  if (o == m_lists.overrides.end()) return nullptr;
+  auto l = m_lists.byId.find(*o);
+  return l != m_lists.byId.end() && !l->empty() ? &*l : nullptr;
+}
+
 ListKind Builder::listKindOf(const ParaState& p) const {
   if (p.list > 0) {
-    auto o = m_lists.overrides.find(p.list);
-    if (o != m_lists.overrides.end()) {
-      auto l = m_lists.byId.find(*o);
-      if (l != m_lists.byId.end() && !l->empty()) {
-        return (*l)[std::min<size_t>(size_t(p.level), l->size() - 1)];
-      }
+    if (const std::vector<LevelDef>* levels = listLevelsOf(p)) {
+      return (*levels)[std::min<size_t>(size_t(p.level), levels->size() - 1)].kind;
     }
     return ListKind::Bullet;  // a list whose definition is missing still shows as one
   }
@@ -451,19 +510,44 @@ void Builder::joinList() {
   const ParaState& p = m_groups.back().para;
   const ListKind kind = listKindOf(p);
   if (kind == ListKind::None) {
-    if (!m_cursor.currentTable()) m_openLists.clear();
-    return;
-  }
-  const QPair<int, int> key(p.list > 0 ? p.list : -1 - int(kind), p.level);
-  auto it = m_openLists.find(key);
-  if (it != m_openLists.end() && (*it)->format().style() == StyleOf(kind)) {
-    (*it)->add(m_cursor.block());
+    if (!m_cursor.currentTable()) {
+      for (auto it = m_openLists.begin(); it != m_openLists.end();) {
+        it = it.key().startsWith(QLatin1String("pn")) ? m_openLists.erase(it) : std::next(it);
+      }
+    }
     return;
   }
   QTextListFormat f;
   f.setStyle(StyleOf(kind));
   f.setIndent(0);
   f.setProperty(kListLevel, p.level);
+  QString key;
+  if (p.list > 0) {
+    // The \ls numbers of one list count on from each other.
+    auto o = m_lists.overrides.find(p.list);
+    const QString list = o != m_lists.overrides.end() ? QStringLiteral("id%1").arg(*o)
+                                                      : QStringLiteral("ls%1").arg(p.list);
+    std::array<int, 9>& counters = m_listCounters[list];
+    ++counters[size_t(p.level)];
+    std::fill(counters.begin() + p.level + 1, counters.end(), 0);
+    key = QStringLiteral("%1/%2/").arg(list).arg(p.level);
+    for (int l = 0; l < p.level; ++l)
+      key += QString::number(counters[size_t(l)]) + QLatin1Char('.');
+    const std::vector<LevelDef>* levels = listLevelsOf(p);
+    QString prefix, suffix;
+    if (kind != ListKind::Bullet && levels && size_t(p.level) < levels->size() &&
+        SplitLevelText(*levels, p.level, counters, &prefix, &suffix)) {
+      f.setNumberPrefix(prefix);
+      f.setNumberSuffix(suffix);
+    }
+  } else {
+    key = QStringLiteral("pn%1/%2").arg(int(kind)).arg(p.level);
+  }
+  auto it = m_openLists.find(key);
+  if (it != m_openLists.end() && (*it)->format().style() == StyleOf(kind)) {
+    (*it)->add(m_cursor.block());
+    return;
+  }
   m_openLists.insert(key, m_cursor.createList(f));
 }
 
@@ -627,6 +711,7 @@ void Builder::endCell() {
   placeCursorForContent();
   if (!m_table) return;
   m_cursor.setBlockFormat(blockFormat());
+  joinList();
   // Cells beyond the row's definition add their text to the last cell.
   if (m_col + 1 < m_table->columns()) {
     ++m_col;

@@ -18,6 +18,7 @@
 #include <QTextOption>
 #include <QTextTable>
 #include <algorithm>
+#include <array>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -41,6 +42,8 @@ enum class Dest {
   ColorTable,
   Picture,
   ListTable,
+  LevelText,
+  LevelNumbers,
   ListOverrides,
   Numbering,
   Skip
@@ -134,11 +137,20 @@ struct RowDef {
   int padding[2] = {0, 0};  // left, right of each cell of the row, twips
 };
 
-// The levels of the \list being read, the kinds by \listid and the \ls
+// One level of a list definition: its number format and its \leveltext
+// as written (a length byte, then the text, level numbers as bytes 0-8 at
+// the offsets \levelnumbers gives).
+struct LevelDef {
+  ListKind kind = ListKind::Decimal;
+  QByteArray text;
+  QByteArray numbers;
+};
+
+// The levels of the \list being read, the levels by \listid and the \ls
 // numbers that point at them.
 struct ListTables {
-  std::vector<ListKind> levels;
-  QHash<int, std::vector<ListKind>> byId;
+  std::vector<LevelDef> levels;
+  QHash<int, std::vector<LevelDef>> byId;
   int overrideListId = 0;
   QHash<int, int> overrides;
 };
@@ -200,6 +212,7 @@ class Builder {
   void finishColor();
   void finishPicture();
   void joinList();
+  const std::vector<LevelDef>* listLevelsOf(const ParaState& p) const;
   ListKind listKindOf(const ParaState& p) const;
   void applyCellBorders();
   QStringDecoder* decoderFor(int codePage);
@@ -243,9 +256,13 @@ class Builder {
   int m_pictures = 0;
 
   ListTables m_lists;
-  // The lists of the paragraphs just read, by (list, level), so a run of
-  // items stays one list.
-  QHash<QPair<int, int>, QTextList*> m_openLists;
+  // The lists items join: an \ls list's levels by list, level and the
+  // numbers of the items above (an item's number goes on through other
+  // paragraphs, as word processors count); the old paragraph numbering's
+  // by kind and level, until a paragraph without numbering.
+  QHash<QString, QTextList*> m_openLists;
+  // The item numbers a list has reached, by level.
+  QHash<QString, std::array<int, 9>> m_listCounters;
 
   RowDef m_row;
   QTextTable* m_table = nullptr;

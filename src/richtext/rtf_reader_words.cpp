@@ -90,12 +90,14 @@ const WordTable& ListTableWords() {
       {"list", [](Builder& b, const Word&) { b.lists().levels.clear(); }},
       {"listlevel",
        [](Builder& b, const Word&) {
-         if (b.lists().levels.size() < 9) b.lists().levels.push_back(ListKind::Decimal);
+         if (b.lists().levels.size() < 9) b.lists().levels.emplace_back();
        }},
       {"levelnfc",
        [](Builder& b, const Word& w) {
-         if (!b.lists().levels.empty()) b.lists().levels.back() = KindOfNumberFormat(w.param);
+         if (!b.lists().levels.empty()) b.lists().levels.back().kind = KindOfNumberFormat(w.param);
        }},
+      {"leveltext", [](Builder& b, const Word&) { b.top().dest = Dest::LevelText; }},
+      {"levelnumbers", [](Builder& b, const Word&) { b.top().dest = Dest::LevelNumbers; }},
       {"listid",
        [](Builder& b, const Word& w) {
          b.lists().byId.insert(w.param, std::exchange(b.lists().levels, {}));
@@ -398,6 +400,8 @@ const WordTable* WordsOf(Dest dest) {
       return &PictureWords();
     case Dest::Normal:
       return &BodyWords();
+    case Dest::LevelText:
+    case Dest::LevelNumbers:
     case Dest::Skip:
       break;
   }

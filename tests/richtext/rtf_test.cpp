@@ -201,6 +201,38 @@ TEST(RtfReader, BulletAndNumberedLists) {
   EXPECT_EQ(item.blockFormat().intProperty(kListMarkerIndent), -360);
 }
 
+// The marker each list item prints, blocks joined by '|'.
+TEST(RtfReader, ListMarkers) {
+  const QByteArray tables =
+      "{\\*\\listtable{\\list{\\listlevel\\levelnfc0{\\leveltext\\'02\\'00.;}{\\levelnumbers\\'01;}}"
+      "{\\listlevel\\levelnfc0{\\leveltext\\'04\\'00.\\'01.;}{\\levelnumbers\\'01\\'03;}}"
+      "{\\listlevel\\levelnfc2{\\leveltext\\'05(\\'00-\\'02);}{\\levelnumbers\\'02\\'04;}}\\listid5}}"
+      "{\\*\\listoverridetable{\\listoverride\\listid5\\ls1}{\\listoverride\\listid5\\ls2}}";
+  const struct {
+    const char* name;
+    QByteArray body;
+    QString markers;
+  } cases[] = {
+      {"parent numbers before the level's own",
+       "\\ls1 a\\par\\ilvl1 b\\par c\\par\\ilvl0 d\\par\\ilvl1 e\\par",
+       "1.|1.1.|1.2.|2.|2.1."},
+      {"a level's text around its number, roman", "\\ls1 a\\par\\ilvl2 b\\par c\\par",
+       "1.|(1-i)|(1-ii)"},
+      {"numbers go on after other paragraphs and in another \\ls of the list",
+       "\\ls1 a\\par\\pard b\\par\\ls2 c\\par", "1.||2."},
+      {"an item that ends with its cell",
+       "\\trowd\\cellx2000\\cellx4000\\pard\\intbl\\ls1 a\\cell b\\cell\\row", "|1.|2.|"},
+  };
+  for (const auto& c : cases) {
+    const RichDocument d = Read("{\\rtf1" + tables + "\\pard " + c.body + "}");
+    QStringList markers;
+    for (QTextBlock b = d.doc().begin(); b.isValid(); b = b.next()) {
+      markers << (b.textList() ? b.textList()->itemText(b) : QString());
+    }
+    EXPECT_EQ(markers.join(QLatin1Char('|')), c.markers) << c.name;
+  }
+}
+
 TEST(RtfReader, CellBorders) {
   const RichDocument d = Read(
       "{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}\\trowd\\clbrdrt\\brdrs\\brdrw10"
