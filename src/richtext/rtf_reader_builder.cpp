@@ -287,6 +287,7 @@ bool Builder::openGroup() {
   Group g = m_groups.back();
   g.para.tabs.reserve(0);
   g.parsAtOpen = m_parsEnded;
+  g.field = false;
   m_groups.push_back(std::move(g));
   return true;
 }
@@ -303,6 +304,20 @@ void Builder::closeGroup() {
   m_groups.pop_back();
   const Dest parent = m_groups.back().dest;
   if (closing.dest == Dest::Picture && parent != Dest::Picture) finishPicture();
+  if (closing.dest == Dest::FieldInstruction && parent != Dest::FieldInstruction) {
+    finishFieldInstruction();
+  }
+  if (closing.field && !m_symbol.isNull()) {
+    if (m_texts == m_symbolTexts && m_groups.back().dest == Dest::Normal) {
+      QTextCharFormat format = charFormat();
+      if (!m_symbolFont.isEmpty()) format.setFontFamilies(QStringList{m_symbolFont});
+      placeCursorForContent();
+      m_cursor.insertText(QString(m_symbol), format);
+      m_blockHasContent = true;
+      m_lastWasPar = false;
+    }
+    m_symbol = QChar();
+  }
   if (closing.dest == Dest::FontTable && parent == Dest::FontTable && !m_fontEntry.name.isEmpty()) {
     finishFont();
   }
@@ -356,6 +371,10 @@ void Builder::addByte(char byte) {
   }
   if (d == Dest::ColorTable) {
     if (byte == ';') finishColor();
+    return;
+  }
+  if (d == Dest::FieldInstruction) {
+    m_fieldInstruction += QLatin1Char(byte);
     return;
   }
   if (d == Dest::LevelText || d == Dest::LevelNumbers) {
@@ -656,6 +675,7 @@ void Builder::placeCursorForContent() {
 
 void Builder::flushText() {
   if (m_text.isEmpty()) return;
+  ++m_texts;
   placeCursorForContent();
   m_cursor.insertText(m_text, m_textFormat);
   m_text.clear();
@@ -743,6 +763,27 @@ void Builder::finishColor() {
                          : QColor());
   m_colorEntry.red = m_colorEntry.green = m_colorEntry.blue = 0;
   m_colorEntry.set = false;
+}
+
+// SYMBOL 183 \\f "Symbol": a character by its number in a font.
+void Builder::finishFieldInstruction() {
+  const QStringList words = m_fieldInstruction.simplified().split(QLatin1Char(' '));
+  m_fieldInstruction.clear();
+  if (words.size() < 2 || words[0].compare(QLatin1String("SYMBOL"), Qt::CaseInsensitive) != 0) {
+    return;
+  }
+  bool ok = false;
+  const uint code = words[1].toUInt(&ok, 0);
+  if (!ok || code < 0x20 || code > 0xFFFF || (code >= 0xD800 && code < 0xE000)) return;
+  m_symbol = QChar(char16_t(code));
+  m_symbolFont.clear();
+  const int font = int(words.indexOf(QLatin1String("\\f")));
+  if (font > 0 && font + 1 < words.size()) {
+    m_symbolFont = words.mid(font + 1).join(QLatin1Char(' ')).section(QLatin1Char('"'), 1, 1);
+  }
+  flushBytes();
+  flushText();
+  m_symbolTexts = m_texts;
 }
 
 void Builder::finishPicture() {

@@ -44,6 +44,7 @@ enum class Dest {
   ListTable,
   LevelText,
   LevelNumbers,
+  FieldInstruction,
   ListOverrides,
   Numbering,
   Skip
@@ -100,6 +101,7 @@ struct Group {
   // The paragraph properties the next paragraph gets back: those from
   // before an inner group whose properties the open paragraph took.
   std::optional<ParaState> afterPar;
+  bool field = false;  // a \field group
 };
 
 struct FontDef {
@@ -200,6 +202,8 @@ class Builder {
   PictureDef& picture() { return m_picture; }
   RowDef& row() { return m_row; }
   ListTables& lists() { return m_lists; }
+  QString& fieldInstruction() { return m_fieldInstruction; }
+  int nextFootnote() { return ++m_footnotes; }
 
  private:
   void addText(const QString& text);
@@ -211,6 +215,7 @@ class Builder {
   void finishFont();
   void finishColor();
   void finishPicture();
+  void finishFieldInstruction();
   void joinList();
   const std::vector<LevelDef>* listLevelsOf(const ParaState& p) const;
   ListKind listKindOf(const ParaState& p) const;
@@ -263,6 +268,15 @@ class Builder {
   QHash<QString, QTextList*> m_openLists;
   // The item numbers a list has reached, by level.
   QHash<QString, std::array<int, 9>> m_listCounters;
+
+  int m_footnotes = 0;
+  QString m_fieldInstruction;
+  // The character of a SYMBOL field and its font, printed when the field
+  // closes without a result of its own (m_texts counts the runs added, so
+  // its result added none when it is still m_symbolTexts).
+  QChar m_symbol;
+  QString m_symbolFont;
+  long long m_texts = 0, m_symbolTexts = 0;
 
   RowDef m_row;
   QTextTable* m_table = nullptr;

@@ -57,6 +57,8 @@ const QHash<QByteArray, Destination>& Destinations() {
       {"listoverridetable",
        {Dest::ListOverrides,
         [](Builder& b, const Word&) { b.top().para.numbering = ListKind::None; }}},
+      {"fldinst",
+       {Dest::FieldInstruction, [](Builder& b, const Word&) { b.fieldInstruction().clear(); }}},
       {"pn",
        {Dest::Numbering, [](Builder& b, const Word&) { b.top().para.numbering = ListKind::None; }}},
   };
@@ -68,20 +70,21 @@ const QHash<QByteArray, Destination>& Destinations() {
 // cells are read themselves).
 const QSet<QByteArray>& SkippedDestinations() {
   static const QSet<QByteArray> table = {
-      "stylesheet",   "info",      "header",      "headerl",    "headerr",   "headerf",
-      "footer",       "footerl",   "footerr",     "footerf",    "footnote",  "annotation",
-      "pntext",       "revtbl",    "rsidtbl",     "xmlnstbl",   "themedata", "colorschememapping",
-      "latentstyles", "datastore", "generator",   "nonshppict", "objdata",   "pgdsctbl",
-      "xe",           "tc",        "txe",         "fldinst",    "author",    "operator",
-      "title",        "subject",   "doccomm",     "company",    "listtext",  "template",
-      "filetbl",      "atnid",     "nonesttables"};
+      "stylesheet",   "info",        "header",    "headerl",    "headerr",   "headerf",
+      "footer",       "footerl",     "footerr",   "footerf",    "footnote",  "annotation",
+      "pntext",       "revtbl",      "rsidtbl",   "xmlnstbl",   "themedata", "colorschememapping",
+      "latentstyles", "datastore",   "generator", "nonshppict", "objdata",   "pgdsctbl",
+      "xe",           "tc",          "txe",       "author",     "operator",  "title",
+      "subject",      "doccomm",     "company",   "listtext",   "template",  "filetbl",
+      "atnid",        "nonesttables"};
   return table;
 }
 
 // Words after \* that are read all the same: the picture inside \shppict
 // and the list definitions.
 const QSet<QByteArray>& ReadWhenStarred() {
-  static const QSet<QByteArray> table = {"shppict", "pn", "listtable", "listoverridetable"};
+  static const QSet<QByteArray> table = {"shppict", "pn", "listtable", "listoverridetable",
+                                         "fldinst"};
   return table;
 }
 
@@ -348,6 +351,12 @@ const WordTable& BodyWords() {
       {"emspace", AddChar<u' '>},
       {"qmspace", AddChar<u' '>},
       {"u", AddUnicode},
+      // A footnote's mark where it is referred to, numbered in order.
+      {"chftn",
+       [](Builder& b, const Word&) {
+         for (const QChar c : QString::number(b.nextFootnote())) b.addChar(c);
+       }},
+      {"field", [](Builder& b, const Word&) { b.top().field = true; }},
       // Tables.
       {"trowd", [](Builder& b, const Word&) { b.row() = RowDef(); }},
       {"trgaph",
@@ -402,6 +411,7 @@ const WordTable* WordsOf(Dest dest) {
       return &BodyWords();
     case Dest::LevelText:
     case Dest::LevelNumbers:
+    case Dest::FieldInstruction:
     case Dest::Skip:
       break;
   }

@@ -72,6 +72,14 @@ TEST(RtfReader, TextAndEscapes) {
       {"\\* inside a group is no destination", "{\\rtf1{\\b a\\*\\cs7 b}{\\*\\cs8 c}d}", "abd"},
       {"a break between { and \\rtf1", "{\r\n \\rtf1 a\\par b}", "a\nb"},
       {"a fragment of groups, as pandoc writes", "{\\pard a\\par}\n{\\pard b\\par}\n", "a\nb"},
+      {"a SYMBOL field without a result prints its character",
+       "{\\rtf1 a{\\field{\\*\\fldinst SYMBOL 253 \\\\f \"Wingdings\" \\\\s 5}{\\fldrslt}}b}",
+       QString::fromUtf8("a\u00fdb")},
+      {"a SYMBOL field's result stands alone",
+       "{\\rtf1{\\field{\\*\\fldinst SYMBOL 183 \\\\f \"Symbol\"}{\\fldrslt x}}}", "x"},
+      {"footnote marks in order, their notes not in the text",
+       "{\\rtf1 a{\\super\\chftn}{\\footnote{\\super\\chftn} n} b{\\super\\chftn}{\\footnote m}}",
+       "a1 b2"},
       {"nesting deeper than 5000", "{\\rtf1 " + QByteArray(6000, '{') + "x" + QByteArray(6000, '}') + "}", "x"},
   };
   for (const TextCase& c : cases) {
@@ -273,16 +281,20 @@ QByteArray TinyPng() {
 
 TEST(RtfReader, RefusedAndSteppedOver) {
   RichDocument d = Read("{\\rtf1 keep}");
-  RtfReadResult r = ReadRtf("Hello, not RTF", &d);
+  RtfReadResult r = ReadRtf(QByteArray("\x89PNG\r\n\x1a\n\0\0", 10), &d);
   EXPECT_FALSE(r.ok);
   EXPECT_EQ(r.error, "This is not an RTF file: it does not begin with {\\rtf.");
   EXPECT_EQ(PlainText(d), "keep");  // unchanged
+
+  QStringList warnings;
+  d = Read("Hello, not RTF\r\ncaf\xc3\xa9", &warnings);
+  EXPECT_EQ(PlainText(d), QString::fromUtf8("Hello, not RTF\ncaf\u00e9"));
+  EXPECT_EQ(warnings, QStringList{"The file holds no RTF; it was read as plain text."});
 
   r = ReadRtf("{\\rtf1 " + QByteArray(20000, '{') + "x" + QByteArray(20000, '}') + "}", &d);
   EXPECT_FALSE(r.ok);
   EXPECT_TRUE(r.error.contains("more than 10000 deep")) << r.error.toStdString();
 
-  QStringList warnings;
   d = Read("{\\rtf1 cut {\\b off", &warnings);
   EXPECT_EQ(PlainText(d), "cut off");
   ASSERT_EQ(warnings.size(), 1);
