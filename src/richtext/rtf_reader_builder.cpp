@@ -288,6 +288,7 @@ bool Builder::openGroup() {
   g.para.tabs.reserve(0);
   g.parsAtOpen = m_parsEnded;
   g.field = false;
+  g.savedRow.reset();
   m_groups.push_back(std::move(g));
   return true;
 }
@@ -307,6 +308,7 @@ void Builder::closeGroup() {
   if (closing.dest == Dest::FieldInstruction && parent != Dest::FieldInstruction) {
     finishFieldInstruction();
   }
+  if (closing.savedRow) m_row = *closing.savedRow;
   if (closing.field && !m_symbol.isNull()) {
     if (m_texts == m_symbolTexts && m_groups.back().dest == Dest::Normal) {
       QTextCharFormat format = charFormat();

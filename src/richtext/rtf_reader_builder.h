@@ -92,6 +92,8 @@ struct ParaState {
   ListKind numbering = ListKind::None;  // from an old-style {\pn ...} group
 };
 
+struct RowDef;
+
 struct Group {
   Dest dest = Dest::Normal;
   CharState chr;
@@ -102,6 +104,8 @@ struct Group {
   // before an inner group whose properties the open paragraph took.
   std::optional<ParaState> afterPar;
   bool field = false;  // a \field group
+  // The row definition to take back when the group closes.
+  std::shared_ptr<const RowDef> savedRow;
 };
 
 struct FontDef {
@@ -201,6 +205,9 @@ class Builder {
   ColorEntry& colorEntry() { return m_colorEntry; }
   PictureDef& picture() { return m_picture; }
   RowDef& row() { return m_row; }
+  // The row definition from before the current group comes back when it
+  // closes.
+  void keepRowDefinition() { top().savedRow = std::make_shared<const RowDef>(m_row); }
   ListTables& lists() { return m_lists; }
   QString& fieldInstruction() { return m_fieldInstruction; }
   int nextFootnote() { return ++m_footnotes; }

@@ -57,6 +57,9 @@ const QHash<QByteArray, Destination>& Destinations() {
       {"listoverridetable",
        {Dest::ListOverrides,
         [](Builder& b, const Word&) { b.top().para.numbering = ListKind::None; }}},
+      // A nested row's definition, read for the text some writers put in it;
+      // the outer row keeps its own cells.
+      {"nesttableprops", {Dest::Normal, [](Builder& b, const Word&) { b.keepRowDefinition(); }}},
       {"fldinst",
        {Dest::FieldInstruction, [](Builder& b, const Word&) { b.fieldInstruction().clear(); }}},
       {"pn",
@@ -83,8 +86,8 @@ const QSet<QByteArray>& SkippedDestinations() {
 // Words after \* that are read all the same: the picture inside \shppict
 // and the list definitions.
 const QSet<QByteArray>& ReadWhenStarred() {
-  static const QSet<QByteArray> table = {"shppict", "pn", "listtable", "listoverridetable",
-                                         "fldinst"};
+  static const QSet<QByteArray> table = {"shppict",           "pn",      "listtable",
+                                         "listoverridetable", "fldinst", "nesttableprops"};
   return table;
 }
 

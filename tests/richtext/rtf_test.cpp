@@ -247,7 +247,9 @@ TEST(RtfReader, CellBorders) {
       "\\clbrdrb\\brdrdb\\brdrw20\\brdrcf1\\cellx2000\\brdrt\\brdrs\\brdrw30\\clbrdrl\\brdrs"
       "\\cellx4000\\pard\\intbl A\\cell B\\cell\\row"
       "\\trowd\\cellx2000\\cellx4000\\pard\\intbl C\\cell D\\cell\\row"
-      "\\trowd\\clbrdrb\\brdrs\\brdrw30\\cellx2000\\cellx4000\\pard\\intbl two\\par lines\\cell\\row}");
+      "\\trowd\\clbrdrb\\brdrs\\brdrw30\\cellx2000\\cellx4000\\pard\\intbl two\\par lines\\cell\\row"
+      "\\pard\\intbl x{\\*\\nesttableprops\\trowd\\cellx500 y\\nestrow}\\cell z\\cell\\row"
+      "\\pard\\intbl u\\cell v\\cell\\row}");
   QTextTable* table = nullptr;
   for (QTextFrame* f : d.doc().rootFrame()->childFrames()) table = qobject_cast<QTextTable*>(f);
   ASSERT_NE(table, nullptr);
@@ -257,6 +259,7 @@ TEST(RtfReader, CellBorders) {
       {0, 1, 0, 15, 0, 0},   // a style word without a width: a hairline
       {1, 0, 0, 0, 0, 0},    // each row has its own borders
       {2, 0, 0, 0, 30, 0},   // a cell of two paragraphs keeps its own
+      {4, 0, 0, 0, 30, 0},   // a nested row's definition leaves the row's alone
   };
   for (const Expect& e : expected) {
     SCOPED_TRACE(::testing::Message() << "cell " << e.row << "," << e.col);
@@ -267,6 +270,8 @@ TEST(RtfReader, CellBorders) {
                               {e.top, e.left, e.bottom, e.right}, 1e-9));
   }
   EXPECT_EQ(table->cellAt(0, 0).format().toTableCellFormat().bottomBorderBrush().color(), QColor(255, 0, 0));
+  // Text some writers put in the nested row's definition is kept.
+  EXPECT_EQ(table->cellAt(3, 0).firstCursorPosition().block().text(), "xy");
 }
 
 QByteArray TinyPng() {
