@@ -9,10 +9,11 @@
 // (list tables and the older paragraph numbering). Every other control word and every {\* ...}
 // destination is stepped over. Damage it can step over (a file that ends
 // early, a picture it cannot show, an unknown code page) leaves the
-// readable text and a warning; a file that is not RTF, or nests groups
-// deeper than any word processor does, is refused with a message. A
-// fragment without the {\rtf1 group (groups of control words and text, as
-// pandoc writes) is read as a document.
+// readable text and a warning; a file that is neither RTF nor plain text
+// (which is read a paragraph a line), or nests groups deeper than any word
+// processor does, is refused with a message. A fragment without the {\rtf1
+// group (groups of control words and text, as pandoc writes) is read as a
+// document.
 //
 // The writer writes the same set, so a document read back from our own
 // RTF is the document we wrote.
